@@ -1,0 +1,59 @@
+// The host's data services as the forms call them: SQL templating, opening datasets
+// and JSON from queries, running batches, the bill version check, ids and rows by id.
+// All of them act on the current host (host/host.h): its connection and login.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "db/connection.h"
+
+namespace dataset {
+class ClientDataSet;
+}
+
+namespace host {
+
+//! Raised when a query the form relies on fails (the server's message).
+class HostError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+//! Replaces every ":orgid" by the login's store id as a quoted literal, keeping other
+//! markers. When `plugCode` is given and `sqlOrKey` names a text in that plug's
+//! configuration document (a key under "sqltemplates", or a dotted path such as
+//! "data.master.sql"), that text is templated instead.
+std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode = {});
+
+//! Runs the query and reopens `ds` with its rows (the last result set). Binds
+//! "orgid" to the store id when the text has ":orgid" and no such parameter is given.
+//! Throws HostError with the server's message when the query fails.
+void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql,
+                   const db::Params& params = {});
+//! Runs the query; its rows as a JSON array text (keys = columns, values as text).
+//! Throws HostError when the query fails.
+std::string openDataJson(std::string_view sql, const db::Params& params = {});
+//! Runs one batch; true when done, false when the server raised (the message is
+//! logged and kept: lastExecSQLError()).
+bool execSQL(std::string_view sql, const db::Params& params = {});
+//! The message the server raised in the last failed execSQL ("" after a success).
+const std::string& lastExecSQLError();
+//! True while the row `id` of `table` still has `version`; false when it changed
+//! or is gone. Throws HostError when `table` is not a plain table name.
+bool checkBillVersion(std::string_view table, std::int64_t id, std::int64_t version);
+//! A new unique text key (a GUID, or the host's idSource).
+std::string newid();
+//! The configuration document (JSON text) of the plug with this code; "" when none.
+std::string getplugInfo(std::string_view plugCode);
+//! The rows of `table` whose `keyColumn` equals `id`, as a JSON array text.
+std::string getDataById(std::string_view table, std::int64_t id, std::string_view keyColumn);
+
+//! The value as lookups and ClientDataSetToJSON give it: text of the value.
+std::string jsonText(const core::Value& v);
+//! Rows of a result set as a JSON array text, every value as text.
+std::string resultSetToJson(const db::ResultSet& rs);
+
+}  // namespace host

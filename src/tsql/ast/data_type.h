@@ -1,0 +1,46 @@
+// DataType: a T-SQL type as written in DECLARE, CAST, CREATE TABLE and procedure
+// parameters. Also the type lattice the translator uses to decide what `+` means.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tsql::ast {
+
+enum class TypeKind : std::uint8_t {
+  Unknown,  //!< not known before run time
+  Null,     //!< the NULL literal
+  Bit, Int, BigInt, Decimal, Money, Float,
+  Varchar, NVarchar,
+  DateTime, SmallDateTime,
+  Table,  //!< a table variable
+};
+
+struct DataType {
+  TypeKind kind = TypeKind::Unknown;
+  int length = 0;  //!< varchar(n): n; -1 = max; 0 = not given
+  int precision = 0;
+  int scale = 0;
+
+  bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
+  bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
+  bool isDate() const { return kind == TypeKind::DateTime || kind == TypeKind::SmallDateTime; }
+  bool isKnown() const { return kind != TypeKind::Unknown; }
+  bool operator==(const DataType&) const = default;
+};
+
+//! The type named by a T-SQL type name ("int", "varchar", "money" ...), any case;
+//! Unknown when the name is not one we support.
+TypeKind typeKindFromName(std::string_view name);
+
+//! The type as T-SQL writes it: "varchar(50)", "money", "decimal(18,4)".
+std::string typeToSql(const DataType& t);
+
+//! The type of a SQLite column declared as `decl` (our tables keep T-SQL names).
+DataType typeFromDeclaration(std::string_view decl);
+
+//! T-SQL data type precedence: the operand with the higher one wins in arithmetic.
+int typePrecedence(TypeKind k);
+
+}  // namespace tsql::ast

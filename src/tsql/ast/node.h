@@ -1,0 +1,53 @@
+// Node: the root of the AST. Every node has a kind tag and its source position;
+// downcasts go through nodeCast<T>, which checks the tag (asserted) instead of
+// paying for dynamic_cast. Children are owned through unique_ptr.
+#pragma once
+
+#include <cassert>
+#include <cstdint>
+#include <memory>
+
+#include "tsql/lexer/token.h"
+
+namespace tsql::ast {
+
+enum class NodeKind : std::uint8_t {
+  // expressions
+  Literal, ColumnRef, Variable, SystemVariable, HostParameter, Unary, Binary, FunctionCall,
+  Cast, Case, In, Exists, Between, Like, IsNull, Subquery,
+  // table sources
+  NamedTable, DerivedTable, JoinedTable,
+  // statements
+  Select, Insert, Update, Delete, Declare, Set, SetOption, If, Block, While, Break, Continue,
+  Return, BeginTran, Commit, Rollback, TryCatch, Raiserror, Print, Exec, CreateTable,
+  CreateProcedure, CreateView, CreateIndex, Drop, Truncate,
+};
+
+struct Node {
+  explicit Node(NodeKind k, SourcePos p = {}) : kind(k), pos(p) {}
+  virtual ~Node() = default;
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+
+  const NodeKind kind;
+  SourcePos pos;
+};
+
+//! Checked downcast: asserts that the node's tag is T's.
+template <class T>
+T& nodeCast(Node& n) {
+  assert(n.kind == T::kKind);
+  return static_cast<T&>(n);
+}
+template <class T>
+const T& nodeCast(const Node& n) {
+  assert(n.kind == T::kKind);
+  return static_cast<const T&>(n);
+}
+//! Downcast that yields nullptr when the tag differs.
+template <class T>
+const T* nodeAs(const Node* n) {
+  return n && n->kind == T::kKind ? static_cast<const T*>(n) : nullptr;
+}
+
+}  // namespace tsql::ast

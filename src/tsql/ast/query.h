@@ -1,0 +1,80 @@
+// Query nodes: SELECT cores joined by UNION, their select lists, FROM sources
+// (named tables, table variables, derived tables, joins) and ORDER BY.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tsql/ast/expr.h"
+
+namespace tsql::ast {
+
+struct TableRef : Node {
+  using Node::Node;
+  std::string alias;  //!< "" when none
+};
+using TableRefPtr = std::unique_ptr<TableRef>;
+
+//! A table, view or table variable by name; `dbo.` is dropped by the parser.
+struct NamedTableRef : TableRef {
+  static constexpr NodeKind kKind = NodeKind::NamedTable;
+  explicit NamedTableRef(SourcePos p) : TableRef(kKind, p) {}
+  std::string name;  //!< as written; a table variable keeps its '@' (lower-case)
+  bool isVariable() const { return !name.empty() && name[0] == '@'; }
+};
+
+//! (SELECT ...) alias.
+struct DerivedTableRef : TableRef {
+  static constexpr NodeKind kKind = NodeKind::DerivedTable;
+  explicit DerivedTableRef(SourcePos p) : TableRef(kKind, p) {}
+  std::unique_ptr<Query> query;
+  ~DerivedTableRef() override;
+};
+
+enum class JoinType : std::uint8_t { Inner, Left, Right, Full, Cross };
+
+struct JoinedTableRef : TableRef {
+  static constexpr NodeKind kKind = NodeKind::JoinedTable;
+  explicit JoinedTableRef(SourcePos p) : TableRef(kKind, p) {}
+  JoinType type = JoinType::Inner;
+  TableRefPtr left;
+  TableRefPtr right;
+  ExprPtr on;
+};
+
+//! One entry of a select list: expr [AS alias], @var = expr, * or t.*.
+struct SelectItem {
+  SourcePos pos;
+  ExprPtr expr;           //!< null for a star
+  std::string alias;      //!< "" when none
+  std::string assignTo;   //!< "@var" for an assignment, "" otherwise
+  bool star = false;
+  std::string starQualifier;  //!< "t" for t.*
+};
+
+struct SelectCore {
+  SourcePos pos;
+  bool distinct = false;
+  ExprPtr top;
+  bool topPercent = false;
+  std::vector<SelectItem> items;
+  std::vector<TableRefPtr> from;  //!< comma-separated sources (each may be a join tree)
+  ExprPtr where;
+  std::vector<ExprPtr> groupBy;
+  ExprPtr having;
+};
+
+struct OrderItem {
+  ExprPtr expr;
+  bool descending = false;
+};
+
+//! core { UNION [ALL] core } [ORDER BY ...].
+struct Query {
+  std::vector<SelectCore> cores;
+  std::vector<bool> unionAll;  //!< unionAll[i] joins cores[i] and cores[i+1]
+  std::vector<OrderItem> orderBy;
+};
+
+}  // namespace tsql::ast

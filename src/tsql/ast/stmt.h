@@ -1,0 +1,265 @@
+// Statement nodes: DML, declarations, control flow, transactions, errors, EXEC and
+// DDL. A Batch is the parsed list of top-level statements of one text.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tsql/ast/query.h"
+
+namespace tsql::ast {
+
+struct Stmt : Node {
+  using Node::Node;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+using StmtList = std::vector<StmtPtr>;
+
+struct SelectStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Select;
+  explicit SelectStmt(SourcePos p) : Stmt(kKind, p) {}
+  Query query;
+};
+
+//! INSERT [INTO] target [(cols)] { VALUES (..),(..) | query | DEFAULT VALUES }.
+struct InsertStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Insert;
+  explicit InsertStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string table;  //!< '@name' for a table variable
+  std::vector<std::string> columns;
+  std::vector<std::vector<ExprPtr>> rows;  //!< VALUES rows
+  std::unique_ptr<Query> query;            //!< INSERT ... SELECT
+  bool defaultValues = false;
+};
+
+struct Assignment {
+  SourcePos pos;
+  std::vector<std::string> target;  //!< column, or qualifier + column; or "@var"
+  ExprPtr value;
+};
+
+//! UPDATE target SET a = x, ... [FROM sources] [WHERE cond].
+struct UpdateStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Update;
+  explicit UpdateStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string target;  //!< table, table variable or alias from FROM
+  std::vector<Assignment> sets;
+  std::vector<TableRefPtr> from;
+  ExprPtr where;
+};
+
+//! DELETE [FROM] target [FROM sources] [WHERE cond].
+struct DeleteStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Delete;
+  explicit DeleteStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string target;
+  std::vector<TableRefPtr> from;
+  ExprPtr where;
+};
+
+struct ColumnDef {
+  SourcePos pos;
+  std::string name;
+  DataType type;
+  bool identity = false;
+  long long identitySeed = 1;
+  long long identityStep = 1;
+  bool notNull = false;
+  bool primaryKey = false;
+  bool unique = false;
+  ExprPtr defaultValue;
+};
+
+struct TableDef {
+  std::vector<ColumnDef> columns;
+  std::vector<std::string> primaryKey;  //!< table-level PRIMARY KEY (cols)
+  std::vector<std::vector<std::string>> uniques;
+};
+
+struct VarDecl {
+  SourcePos pos;
+  std::string name;  //!< lower-case with '@'
+  DataType type;
+  ExprPtr init;
+  std::unique_ptr<TableDef> table;  //!< set for a table variable
+};
+
+//! DECLARE @a int [= x], @t TABLE (...), ...
+struct DeclareStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Declare;
+  explicit DeclareStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::vector<VarDecl> vars;
+};
+
+//! SET @v = x (also += -= and friends, folded into `value`).
+struct SetStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Set;
+  explicit SetStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string var;
+  ExprPtr value;
+};
+
+//! SET NOCOUNT ON and other session options; accepted and ignored.
+struct SetOptionStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::SetOption;
+  explicit SetOptionStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string option;
+};
+
+struct IfStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::If;
+  explicit IfStmt(SourcePos p) : Stmt(kKind, p) {}
+  ExprPtr cond;
+  StmtPtr thenStmt;
+  StmtPtr elseStmt;
+};
+
+struct BlockStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Block;
+  explicit BlockStmt(SourcePos p) : Stmt(kKind, p) {}
+  StmtList body;
+};
+
+struct WhileStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::While;
+  explicit WhileStmt(SourcePos p) : Stmt(kKind, p) {}
+  ExprPtr cond;
+  StmtPtr body;
+};
+
+struct BreakStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Break;
+  explicit BreakStmt(SourcePos p) : Stmt(kKind, p) {}
+};
+
+struct ContinueStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Continue;
+  explicit ContinueStmt(SourcePos p) : Stmt(kKind, p) {}
+};
+
+struct ReturnStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Return;
+  explicit ReturnStmt(SourcePos p) : Stmt(kKind, p) {}
+  ExprPtr value;
+};
+
+struct BeginTranStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::BeginTran;
+  explicit BeginTranStmt(SourcePos p) : Stmt(kKind, p) {}
+};
+
+struct CommitStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Commit;
+  explicit CommitStmt(SourcePos p) : Stmt(kKind, p) {}
+};
+
+struct RollbackStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Rollback;
+  explicit RollbackStmt(SourcePos p) : Stmt(kKind, p) {}
+};
+
+struct TryCatchStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::TryCatch;
+  explicit TryCatchStmt(SourcePos p) : Stmt(kKind, p) {}
+  StmtList tryBody;
+  StmtList catchBody;
+};
+
+//! RAISERROR(msg, severity, state [, args...]).
+struct RaiserrorStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Raiserror;
+  explicit RaiserrorStmt(SourcePos p) : Stmt(kKind, p) {}
+  ExprPtr message, severity, state;
+  std::vector<ExprPtr> args;
+};
+
+struct PrintStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Print;
+  explicit PrintStmt(SourcePos p) : Stmt(kKind, p) {}
+  ExprPtr value;
+};
+
+struct ExecArg {
+  SourcePos pos;
+  std::string name;  //!< "@param" for a named argument, "" for positional
+  ExprPtr value;     //!< null means DEFAULT
+  bool output = false;
+};
+
+//! EXEC [@ret =] proc args.
+struct ExecStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Exec;
+  explicit ExecStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string returnVar;
+  std::string procedure;  //!< without schema, as written
+  std::vector<ExecArg> args;
+};
+
+struct CreateTableStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CreateTable;
+  explicit CreateTableStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string name;
+  TableDef def;
+};
+
+struct ProcParam {
+  SourcePos pos;
+  std::string name;  //!< lower-case with '@'
+  DataType type;
+  ExprPtr defaultValue;
+  bool output = false;
+};
+
+//! CREATE|ALTER PROC[EDURE] name params AS body. `text` is the whole statement's
+//! source so the procedure can be stored and parsed again.
+struct CreateProcedureStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CreateProcedure;
+  explicit CreateProcedureStmt(SourcePos p) : Stmt(kKind, p) {}
+  bool alter = false;
+  std::string name;
+  std::vector<ProcParam> params;
+  StmtList body;
+  std::string text;
+};
+
+struct CreateViewStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CreateView;
+  explicit CreateViewStmt(SourcePos p) : Stmt(kKind, p) {}
+  bool alter = false;
+  std::string name;
+  Query query;
+};
+
+struct CreateIndexStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CreateIndex;
+  explicit CreateIndexStmt(SourcePos p) : Stmt(kKind, p) {}
+  bool unique = false;
+  std::string name;
+  std::string table;
+  std::vector<std::string> columns;
+};
+
+enum class ObjectType : std::uint8_t { Table, View, Procedure, Index };
+
+struct DropStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Drop;
+  explicit DropStmt(SourcePos p) : Stmt(kKind, p) {}
+  ObjectType objectType = ObjectType::Table;
+  bool ifExists = false;
+  std::string name;
+  std::string onTable;  //!< DROP INDEX ix ON t
+};
+
+struct TruncateStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Truncate;
+  explicit TruncateStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string table;
+};
+
+//! A parsed batch: its top-level statements in order.
+struct Batch {
+  StmtList statements;
+};
+
+}  // namespace tsql::ast

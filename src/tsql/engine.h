@@ -1,0 +1,46 @@
+// Engine: the embedded T-SQL interpreter. Runs a batch text with `:name` parameters
+// against a SQLite database with SQL Server's meaning and returns the result sets
+// and errors. Control flow, variables, transactions, TRY/CATCH and EXEC run here in
+// C++; each relational statement goes to SQLite as SQL generated from the AST.
+//
+// Contract: the engine does not own the sqlite3 handle and must be destroyed before
+// it is closed. Not thread safe (one engine per connection). Stored procedures made
+// by CREATE PROCEDURE are kept in the table `tsql_procedures` of the database, so
+// they survive reopening. run() never throws for SQL errors; they come back in the
+// BatchResult. The SQLite functions and collation the generated SQL needs are
+// registered on the handle by the constructor.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "tsql/batch_result.h"
+
+struct sqlite3;
+
+namespace tsql {
+
+namespace exec {
+class Interpreter;
+}
+
+class Engine {
+ public:
+  //! Prepares the engine on an open database (registers functions, creates the
+  //! procedure table when missing). Throws std::runtime_error when SQLite refuses.
+  explicit Engine(sqlite3* db);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  //! Runs one batch. A syntax error stops it before anything runs.
+  BatchResult run(std::string_view text, const Params& params = {});
+
+  //! The database handle the engine works on.
+  sqlite3* db() const;
+
+ private:
+  std::unique_ptr<exec::Interpreter> interpreter_;
+};
+
+}  // namespace tsql

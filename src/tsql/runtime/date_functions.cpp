@@ -1,0 +1,187 @@
+// Date arithmetic as SQL Server counts it. datediff counts boundaries, not elapsed
+// time: 23:59 to 00:01 the next day is one day, and 1 Jan minus 31 Dec is one year.
+// getdate() is local wall-clock time from core::DateTime's replaceable clock.
+#include "tsql/runtime/date_functions.h"
+
+#include <cstdio>
+#include <string>
+
+#include "tsql/runtime/sql_args.h"
+#include "tsql/runtime/value_conversion.h"
+
+namespace tsql::runtime {
+namespace {
+
+enum class Part { Year, Quarter, Month, DayOfYear, Day, Week, Weekday, Hour, Minute, Second, Millisecond };
+
+Part parsePart(std::string_view name) {
+  std::string n;
+  for (char c : name) n += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  struct Alias {
+    const char* name;
+    Part part;
+  };
+  static const Alias aliases[] = {
+      {"year", Part::Year},       {"yy", Part::Year},          {"yyyy", Part::Year},
+      {"quarter", Part::Quarter}, {"qq", Part::Quarter},       {"q", Part::Quarter},
+      {"month", Part::Month},     {"mm", Part::Month},         {"m", Part::Month},
+      {"dayofyear", Part::DayOfYear}, {"dy", Part::DayOfYear}, {"y", Part::DayOfYear},
+      {"day", Part::Day},         {"dd", Part::Day},           {"d", Part::Day},
+      {"week", Part::Week},       {"wk", Part::Week},          {"ww", Part::Week},
+      {"weekday", Part::Weekday}, {"dw", Part::Weekday},       {"hour", Part::Hour},
+      {"hh", Part::Hour},         {"minute", Part::Minute},    {"mi", Part::Minute},
+      {"n", Part::Minute},        {"second", Part::Second},    {"ss", Part::Second},
+      {"s", Part::Second},        {"millisecond", Part::Millisecond}, {"ms", Part::Millisecond}};
+  for (const auto& a : aliases) {
+    if (n == a.name) return a.part;
+  }
+  throw RuntimeError(155, "'" + std::string(name) + "' is not a recognized datepart option.");
+}
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+  std::int64_t q = a / b;
+  return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+constexpr std::int64_t kDay = 86400000;
+
+std::int64_t dayNumber(core::DateTime d) { return floorDiv(d.millis(), kDay); }
+
+core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a[i]); }
+
+void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(core::DateTime::now())); }
+
+void datediff(SqlArgs& a) {
+  if (a.isNull(1) || a.isNull(2)) return a.setNull();
+  a.set(DateFunctions::diff(a.text(0), argDate(a, 1), argDate(a, 2)));
+}
+
+void dateadd(SqlArgs& a) {
+  if (a.isNull(1) || a.isNull(2)) return a.setNull();
+  std::int64_t n = a.integer(1);
+  a.set(ValueConversion::dateTimeText(DateFunctions::add(a.text(0), n, argDate(a, 2))));
+}
+
+std::int64_t partOf(Part p, core::DateTime d) {
+  switch (p) {
+    case Part::Year: return d.year();
+    case Part::Quarter: return (d.month() - 1) / 3 + 1;
+    case Part::Month: return d.month();
+    case Part::DayOfYear:
+      return dayNumber(d) - dayNumber(core::DateTime::fromParts(d.year(), 1, 1)) + 1;
+    case Part::Day: return d.day();
+    case Part::Week: {  // weeks start on Sunday; week 1 holds 1 January
+      auto jan1 = core::DateTime::fromParts(d.year(), 1, 1);
+      std::int64_t jan1Weekday = jan1.dayOfWeek() % 7;  // Sunday = 0
+      return (dayNumber(d) - dayNumber(jan1) + jan1Weekday) / 7 + 1;
+    }
+    case Part::Weekday: return d.dayOfWeek() % 7 + 1;  // Sunday = 1 (DATEFIRST 7)
+    case Part::Hour: return d.hour();
+    case Part::Minute: return d.minute();
+    case Part::Second: return d.second();
+    case Part::Millisecond: return d.millisecond();
+  }
+  return 0;
+}
+
+void datepart(SqlArgs& a) {
+  if (a.isNull(1)) return a.setNull();
+  a.set(partOf(parsePart(a.text(0)), argDate(a, 1)));
+}
+
+template <Part P>
+void onePart(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(partOf(P, argDate(a, 0)));
+}
+
+void toDatetime(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::dateTimeText(argDate(a, 0)));
+}
+
+void toSmalldatetime(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::dateTimeText(ValueConversion::roundToMinute(argDate(a, 0))));
+}
+
+// CONVERT(varchar, d, style) for the styles the shop's reports use.
+void datetimeText(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  core::DateTime d = argDate(a, 0);
+  std::int64_t style = a.count() > 1 && !a.isNull(1) ? a.integer(1) : 121;
+  char buf[40];
+  int y = d.year(), mo = d.month(), dd = d.day(), h = d.hour(), mi = d.minute(), s = d.second();
+  switch (style) {
+    case 23: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, mo, dd); break;
+    case 102: std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", y, mo, dd); break;
+    case 111: std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", y, mo, dd); break;
+    case 112: std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, mo, dd); break;
+    case 108: std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s); break;
+    case 20:
+    case 120:
+      std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, dd, h, mi, s);
+      break;
+    default:
+      return a.set(ValueConversion::dateTimeText(d));
+  }
+  a.set(std::string_view(buf));
+}
+
+}  // namespace
+
+std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::DateTime b) {
+  switch (parsePart(part)) {
+    case Part::Year: return b.year() - a.year();
+    case Part::Quarter:
+      return (b.year() * 4 + (b.month() - 1) / 3) - (a.year() * 4 + (a.month() - 1) / 3);
+    case Part::Month: return (b.year() * 12 + b.month()) - (a.year() * 12 + a.month());
+    case Part::DayOfYear:
+    case Part::Day:
+    case Part::Weekday: return dayNumber(b) - dayNumber(a);
+    case Part::Week:  // Sunday boundaries; 1970-01-01 was a Thursday
+      return floorDiv(dayNumber(b) + 4, 7) - floorDiv(dayNumber(a) + 4, 7);
+    case Part::Hour: return floorDiv(b.millis(), 3600000) - floorDiv(a.millis(), 3600000);
+    case Part::Minute: return floorDiv(b.millis(), 60000) - floorDiv(a.millis(), 60000);
+    case Part::Second: return floorDiv(b.millis(), 1000) - floorDiv(a.millis(), 1000);
+    case Part::Millisecond: return b.millis() - a.millis();
+  }
+  return 0;
+}
+
+core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
+  switch (parsePart(part)) {
+    case Part::Year: return d.addMonths(static_cast<int>(n * 12));
+    case Part::Quarter: return d.addMonths(static_cast<int>(n * 3));
+    case Part::Month: return d.addMonths(static_cast<int>(n));
+    case Part::DayOfYear:
+    case Part::Day:
+    case Part::Weekday: return d.addDays(n);
+    case Part::Week: return d.addDays(n * 7);
+    case Part::Hour: return d.addMillis(n * 3600000);
+    case Part::Minute: return d.addMillis(n * 60000);
+    case Part::Second: return d.addMillis(n * 1000);
+    case Part::Millisecond: return d.addMillis(n);
+  }
+  return d;
+}
+
+int DateFunctions::install(sqlite3* db) {
+  int rc = SQLITE_OK;
+  for (int r : {defineFunction<getdate>(db, "getdate", 0, false),
+                defineFunction<datediff>(db, "datediff", 3),
+                defineFunction<dateadd>(db, "dateadd", 3),
+                defineFunction<datepart>(db, "datepart", 2),
+                defineFunction<onePart<Part::Year>>(db, "year", 1),
+                defineFunction<onePart<Part::Month>>(db, "month", 1),
+                defineFunction<onePart<Part::Day>>(db, "day", 1),
+                defineFunction<toDatetime>(db, "tsql_datetime", 1),
+                defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
+                defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
+                defineFunction<datetimeText>(db, "tsql_datetime_text", 2)}) {
+    if (rc == SQLITE_OK) rc = r;
+  }
+  return rc;
+}
+
+}  // namespace tsql::runtime

@@ -1,0 +1,252 @@
+// Arithmetic by T-SQL's type precedence at run time: text meets a number by converting
+// to the number's type ('1' + 1 = 2, 'abc' + 1 is error 245), text + text
+// concatenates, integer division truncates, and dividing by zero is error 8134 —
+// SQLite's own operators would give 1, 'abc1'-style surprises or NULL instead.
+#include "tsql/runtime/number_functions.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "tsql/runtime/sql_args.h"
+#include "tsql/runtime/value_conversion.h"
+
+namespace tsql::runtime {
+namespace {
+
+enum class Op { Add, Sub, Mul, Div, Mod };
+
+const char* opName(Op op) {
+  switch (op) {
+    case Op::Add: return "add";
+    case Op::Sub: return "subtract";
+    case Op::Mul: return "multiply";
+    case Op::Div: return "divide";
+    case Op::Mod: return "modulo";
+  }
+  return "";
+}
+
+bool isText(int type) { return type == SQLITE_TEXT || type == SQLITE_BLOB; }
+
+[[noreturn]] void overflow() {
+  throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type bigint.");
+}
+
+[[noreturn]] void divideByZero() { throw RuntimeError(8134, "Divide by zero error encountered."); }
+
+void integerOp(SqlArgs& a, Op op, std::int64_t x, std::int64_t y) {
+  std::int64_t r = 0;
+  switch (op) {
+    case Op::Add: if (__builtin_add_overflow(x, y, &r)) overflow(); break;
+    case Op::Sub: if (__builtin_sub_overflow(x, y, &r)) overflow(); break;
+    case Op::Mul: if (__builtin_mul_overflow(x, y, &r)) overflow(); break;
+    case Op::Div:
+    case Op::Mod:
+      if (y == 0) divideByZero();
+      if (x == INT64_MIN && y == -1) overflow();
+      r = op == Op::Div ? x / y : x % y;  // C++ truncates toward zero, as T-SQL does
+      break;
+  }
+  a.set(r);
+}
+
+void realOp(SqlArgs& a, Op op, double x, double y) {
+  double r = 0;
+  switch (op) {
+    case Op::Add: r = x + y; break;
+    case Op::Sub: r = x - y; break;
+    case Op::Mul: r = x * y; break;
+    case Op::Div: if (y == 0.0) divideByZero(); r = x / y; break;
+    case Op::Mod: if (y == 0.0) divideByZero(); r = std::fmod(x, y); break;
+  }
+  if (std::isinf(r)) throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type float.");
+  a.set(r);
+}
+
+template <Op O>
+void arith(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  int tx = a.type(0), ty = a.type(1);
+  if (isText(tx) && isText(ty)) {
+    if (O != Op::Add) {
+      throw RuntimeError(8117, std::string("Operand data type varchar is invalid for ") +
+                                   opName(O) + " operator.");
+    }
+    std::string s(a.text(0));
+    s += a.text(1);
+    return a.set(s);
+  }
+  // A text operand takes the other operand's type: int when it is an integer.
+  bool integral = (tx == SQLITE_INTEGER || isText(tx)) && (ty == SQLITE_INTEGER || isText(ty));
+  if (integral) {
+    return integerOp(a, O, ValueConversion::toInt(a[0], tx == SQLITE_INTEGER),
+                     ValueConversion::toInt(a[1], ty == SQLITE_INTEGER));
+  }
+  realOp(a, O, ValueConversion::toFloat(a[0]), ValueConversion::toFloat(a[1]));
+}
+
+void negate(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  if (a.type(0) == SQLITE_FLOAT) return a.set(-sqlite3_value_double(a[0]));
+  std::int64_t v = ValueConversion::toInt(a[0], true);
+  if (v == INT64_MIN) overflow();
+  a.set(-v);
+}
+
+void isnull(SqlArgs& a) { a.setValue(a.isNull(0) ? a[1] : a[0]); }
+
+void newid(SqlArgs& a) {
+  thread_local std::mt19937_64 gen{std::random_device{}()};
+  std::uint64_t hi = gen(), lo = gen();
+  hi = (hi & 0xFFFFFFFFFFFF0FFFULL) | 0x4000ULL;            // version 4
+  lo = (lo & 0x3FFFFFFFFFFFFFFFULL) | 0x8000000000000000ULL;  // RFC 4122 variant
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%08X-%04X-%04X-%04X-%012llX", static_cast<unsigned>(hi >> 32),
+                static_cast<unsigned>((hi >> 16) & 0xFFFF), static_cast<unsigned>(hi & 0xFFFF),
+                static_cast<unsigned>(lo >> 48),
+                static_cast<unsigned long long>(lo & 0xFFFFFFFFFFFFULL));
+  a.set(std::string_view(buf));
+}
+
+void absolute(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  if (a.type(0) == SQLITE_INTEGER) {
+    std::int64_t v = sqlite3_value_int64(a[0]);
+    if (v == INT64_MIN) overflow();
+    return a.set(v < 0 ? -v : v);
+  }
+  a.set(std::fabs(ValueConversion::toFloat(a[0])));
+}
+
+// Rounds half away from zero at `digits` decimals (negative: tens, hundreds...). The
+// scaled value is first snapped to 12 significant digits so that 2.675 (stored as
+// 2.67499999...) rounds to 2.68 the way its decimal text says.
+double roundDecimal(double x, std::int64_t digits, bool truncate) {
+  if (digits > 15) return x;
+  double p = std::pow(10.0, static_cast<double>(digits));
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.12g", x * p);
+  double y = std::strtod(buf, nullptr);
+  y = truncate ? std::trunc(y) : std::round(y);
+  return y / p;
+}
+
+void round(SqlArgs& a) {
+  if (a.isNull(0) || a.isNull(1)) return a.setNull();
+  std::int64_t digits = a.integer(1);
+  bool truncate = a.count() > 2 && !a.isNull(2) && a.integer(2) != 0;
+  if (a.type(0) == SQLITE_INTEGER) {
+    std::int64_t v = sqlite3_value_int64(a[0]);
+    if (digits >= 0) return a.set(v);
+    if (digits < -18) return a.set(std::int64_t{0});
+    std::int64_t p = 1;
+    for (std::int64_t i = 0; i < -digits; ++i) p *= 10;
+    std::int64_t q = v / p, rem = v % p;
+    if (!truncate && 2 * (rem < 0 ? -rem : rem) >= p) q += v < 0 ? -1 : 1;
+    return a.set(q * p);
+  }
+  a.set(roundDecimal(ValueConversion::toFloat(a[0]), digits, truncate));
+}
+
+void toBit(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(static_cast<std::int64_t>(ValueConversion::toBit(a[0])));
+}
+
+void toInt(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::toInt(a[0]));
+}
+
+void toBigint(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::toInt(a[0], true));
+}
+
+void toFloat(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::toFloat(a[0]));
+}
+
+void toMoney(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::toMoney(a[0]).toDouble());
+}
+
+void toDecimal(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  double v = 0;
+  if (isText(a.type(0))) {
+    try {
+      v = ValueConversion::textToFloat(a.text(0));
+    } catch (const RuntimeError&) {
+      throw RuntimeError(8114, "Error converting data type varchar to numeric.");
+    }
+  } else {
+    v = ValueConversion::toFloat(a[0]);
+  }
+  std::int64_t scale = a.isNull(1) ? 0 : a.integer(1);
+  a.set(roundDecimal(v, scale, false));
+}
+
+// CAST(x AS varchar(n)): text is cut to n characters; a number too long for n is '*'.
+void toVarchar(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  std::string s = ValueConversion::toText(a[0]);
+  if (a.count() > 1 && !a.isNull(1)) {
+    auto n = static_cast<std::size_t>(a.integer(1));
+    if (!isText(a.type(0)) && s.size() > n) return a.set(std::string_view("*"));
+    std::size_t cut = 0, chars = 0;
+    while (cut < s.size() && chars < n) {
+      cut += 1;
+      while (cut < s.size() && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) ++cut;
+      ++chars;
+    }
+    s.resize(cut);
+  }
+  a.set(s);
+}
+
+void moneyText(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  int style = a.count() > 1 && !a.isNull(1) ? static_cast<int>(a.integer(1)) : 0;
+  a.set(ValueConversion::moneyText(ValueConversion::toMoney(a[0]), style));
+}
+
+void floatText(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::floatText(ValueConversion::toFloat(a[0])));
+}
+
+void raise(SqlArgs& a) { throw RuntimeError(50000, std::string(a.text(0))); }
+
+}  // namespace
+
+int NumberFunctions::install(sqlite3* db) {
+  int rc = SQLITE_OK;
+  for (int r : {defineFunction<isnull>(db, "isnull", 2), defineFunction<newid>(db, "newid", 0, false),
+                defineFunction<absolute>(db, "abs", 1), defineFunction<round>(db, "round", 2),
+                defineFunction<round>(db, "round", 3), defineFunction<arith<Op::Add>>(db, "tsql_add", 2),
+                defineFunction<arith<Op::Sub>>(db, "tsql_sub", 2),
+                defineFunction<arith<Op::Mul>>(db, "tsql_mul", 2),
+                defineFunction<arith<Op::Div>>(db, "tsql_div", 2),
+                defineFunction<arith<Op::Mod>>(db, "tsql_mod", 2),
+                defineFunction<negate>(db, "tsql_neg", 1), defineFunction<toBit>(db, "tsql_bit", 1),
+                defineFunction<toInt>(db, "tsql_int", 1), defineFunction<toBigint>(db, "tsql_bigint", 1),
+                defineFunction<toFloat>(db, "tsql_float", 1), defineFunction<toMoney>(db, "tsql_money", 1),
+                defineFunction<toDecimal>(db, "tsql_decimal", 2),
+                defineFunction<toVarchar>(db, "tsql_varchar", 1),
+                defineFunction<toVarchar>(db, "tsql_varchar", 2),
+                defineFunction<moneyText>(db, "tsql_money_text", 1),
+                defineFunction<moneyText>(db, "tsql_money_text", 2),
+                defineFunction<floatText>(db, "tsql_float_text", 1),
+                defineFunction<raise>(db, "tsql_error", 1, false)}) {
+    if (rc == SQLITE_OK) rc = r;
+  }
+  return rc;
+}
+
+}  // namespace tsql::runtime

@@ -1,0 +1,54 @@
+// Runtime: the T-SQL functions, aggregates and collation that SQL generated from a batch
+// calls inside SQLite. install() registers all of them on one connection; the names
+// below are the contract with the translator. Functions signal SQL Server's errors
+// (conversion, divide by zero) through sqlite3_result_error with SQL Server's text.
+//
+// Storage conventions (shared by the translator, the catalog and the connection):
+//  - money: a REAL rounded to four decimals (half to even) by tsql_money() on its way
+//    into a money column or variable; a whole amount may come back as INTEGER under
+//    NUMERIC affinity. Sums and averages of money go through money_sum / money_avg,
+//    which add in whole ten-thousandths (int64), so a thousand 0.1 sum to exactly 100.
+//  - datetime / smalldatetime: TEXT "YYYY-MM-DD HH:MM:SS.mmm" (always with the
+//    milliseconds, so text order is time order). tsql_datetime() turns any accepted
+//    literal ('2024-01-05', '20240105', '2024/1/5 8:30') into that form; compare a
+//    datetime column with tsql_datetime(literal), never with the raw literal.
+//  - bit: INTEGER 0/1. Text: TEXT compared with the collation kCollation.
+//
+// SQLite names registered (T-SQL names keep their meaning; tsql_* are helpers):
+//   isnull(a,b) getdate() newid() datediff(part,a,b) dateadd(part,n,d) datepart(part,d)
+//   year(d) month(d) day(d) len(s) ltrim(s) rtrim(s) replace(s,f,r) substring(s,i,n)
+//   left(s,n) right(s,n) charindex(f,s[,i]) upper(s) lower(s) abs(x) round(x,n[,f])
+//   like(pattern,s[,esc])   -- overrides SQLite's LIKE: T-SQL patterns, case-blind
+//   tsql_add tsql_sub tsql_mul tsql_div tsql_mod (a,b) -- run-time typed arithmetic
+//   tsql_neg(a)
+//   tsql_bit tsql_int tsql_bigint tsql_float tsql_money (x)  -- CAST/CONVERT
+//   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_datetime(x) tsql_smalldatetime(x)
+//   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)
+//   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it
+//   tsql_datetime_text(d[, style]) -- CONVERT(varchar, datetime, style)
+//   tsql_error(msg)              -- raises msg (for translated checks)
+//   aggregates: money_sum(x) money_avg(x) tsql_avg_int(x)
+//   collation: tsql_ci (case-insensitive, trailing spaces ignored)
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string_view>
+
+namespace tsql::runtime {
+
+//! Name of the SQL Server default-collation equivalent registered by install().
+inline constexpr const char* kCollation = "tsql_ci";
+
+class Runtime {
+ public:
+  //! Registers every function, aggregate and the collation; throws std::runtime_error
+  //! when SQLite refuses one (out of memory).
+  static void install(sqlite3* db);
+
+  //! SQL Server's error number for a message raised by a runtime function (245
+  //! conversion, 8134 divide by zero, ...); 0 when the message is not one of ours.
+  static int errorNumber(std::string_view message);
+};
+
+}  // namespace tsql::runtime

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/log.h"
 #include "host/sys_auth.h"
 
 namespace db {
@@ -68,7 +69,8 @@ Host& currentHost();
 //! True when a host is current.
 bool hasCurrentHost();
 
-//! Makes a host current for its lifetime and restores the previous one after.
+//! Makes a host current for its lifetime and restores the previous one after. While
+//! it is current, the debug log (core::LogMsg) goes to the host's Ui.
 class HostScope {
  public:
   explicit HostScope(Host& host);
@@ -78,6 +80,7 @@ class HostScope {
 
  private:
   Host* previous_;
+  core::ScopedLogSink log_;
 };
 
 }  // namespace host

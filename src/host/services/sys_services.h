@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/log.h"
+#include "core/md5.h"
 #include "host/sys_auth.h"
 #include "host/ui.h"
 
@@ -19,12 +21,10 @@ int MessageMyDlg(std::string_view text, std::string_view caption, int type,
 //! Opens the cash drawer: runs the host's moneyBoxCommand (when set), logs it and
 //! tells the Ui. A failing command is logged and reported as an error box.
 void openMoneyBox();
-//! MD5 hex digest (lower case) of the text converted to 8-bit text in the system
-//! code page (GBK for the Chinese system this runs for).
-std::string MD5S(std::string_view text);
-//! Writes a debug-log entry without a tag.
-void LogMsg(std::string_view text);
-//! Writes a debug-log entry under a tag ("添加单据", "保存单据").
-void LogMsgWithTag(std::string_view text, std::string_view tag);
+// MD5 of the text in the system code page, and the debug log: core's, named here as
+// the forms call them. While a host is current the log reaches its Ui (HostScope).
+using core::LogMsg;
+using core::LogMsgWithTag;
+using core::MD5S;
 
 }  // namespace host

@@ -1,0 +1,152 @@
+// Control flow and the statements around it: blocks, IF/ELSE, WHILE, RETURN,
+// transactions, TRY/CATCH, RAISERROR, PRINT and EXEC. BEGIN needs one token of
+// look-ahead: BEGIN TRAN, BEGIN TRY and a plain BEGIN ... END block.
+#include "tsql/parser/parser.h"
+
+namespace tsql {
+
+// begin := BEGIN (TRAN|TRANSACTION) [name] | BEGIN TRY ... | BEGIN statements END
+ast::StmtPtr Parser::parseBegin() {
+  SourcePos pos = advance().pos;
+  if (accept(Keyword::Tran) || accept(Keyword::Transaction)) {
+    skipTransactionName();
+    return std::make_unique<ast::BeginTranStmt>(pos);
+  }
+  if (accept(Keyword::Try)) return parseTryCatch(pos);
+  auto block = std::make_unique<ast::BlockStmt>(pos);
+  block->body = parseStatementsUntilEnd();
+  expect(Keyword::End);
+  return block;
+}
+
+// A transaction name after BEGIN/COMMIT/ROLLBACK TRAN: no statement starts with a
+// plain (non-keyword) word, so one here can only be the name.
+void Parser::skipTransactionName() {
+  if (atName() || at(TokenKind::Variable)) advance();
+}
+
+// try-catch := BEGIN TRY statements END TRY BEGIN CATCH statements END CATCH
+ast::StmtPtr Parser::parseTryCatch(SourcePos pos) {
+  auto stmt = std::make_unique<ast::TryCatchStmt>(pos);
+  stmt->tryBody = parseStatementsUntilEnd();
+  expect(Keyword::End);
+  expect(Keyword::Try);
+  expect(Keyword::Begin);
+  expect(Keyword::Catch);
+  stmt->catchBody = parseStatementsUntilEnd();
+  expect(Keyword::End);
+  expect(Keyword::Catch);
+  return stmt;
+}
+
+// if := IF expr statement [ ELSE statement ]
+ast::StmtPtr Parser::parseIf() {
+  auto stmt = std::make_unique<ast::IfStmt>(advance().pos);
+  stmt->cond = parseExpr();
+  while (accept(TokenKind::Semicolon)) {}
+  stmt->thenStmt = parseStatement();
+  while (at(TokenKind::Semicolon) && peek(1).keyword == Keyword::Else) advance();
+  if (accept(Keyword::Else)) stmt->elseStmt = parseStatement();
+  return stmt;
+}
+
+// while := WHILE expr statement
+ast::StmtPtr Parser::parseWhile() {
+  auto stmt = std::make_unique<ast::WhileStmt>(advance().pos);
+  stmt->cond = parseExpr();
+  stmt->body = parseStatement();
+  return stmt;
+}
+
+// return := RETURN [ expr ]  -- an expression follows only if the next token can
+// start one and is not the first word of a statement.
+ast::StmtPtr Parser::parseReturn() {
+  auto stmt = std::make_unique<ast::ReturnStmt>(advance().pos);
+  const Token& t = peek();
+  bool startsExpr = false;
+  switch (t.kind) {
+    case TokenKind::Integer: case TokenKind::Number: case TokenKind::String:
+    case TokenKind::NString: case TokenKind::Variable: case TokenKind::SystemVariable:
+    case TokenKind::HostParameter: case TokenKind::LParen: case TokenKind::Minus:
+    case TokenKind::Plus: case TokenKind::QuotedIdentifier:
+      startsExpr = true;
+      break;
+    case TokenKind::Identifier:
+      startsExpr = !isReservedKeyword(t.keyword) || t.keyword == Keyword::Case ||
+                   t.keyword == Keyword::Cast || t.keyword == Keyword::Convert ||
+                   t.keyword == Keyword::Null;
+      break;
+    default: break;
+  }
+  if (startsExpr) stmt->value = parseExpr();
+  return stmt;
+}
+
+// transaction-end := (COMMIT | ROLLBACK) [ TRAN | TRANSACTION | WORK ] [ name ]
+ast::StmtPtr Parser::parseTransactionEnd() {
+  const Token& t = advance();
+  if (accept(Keyword::Tran) || accept(Keyword::Transaction) || accept(Keyword::Work))
+    skipTransactionName();
+  if (t.keyword == Keyword::Commit) return std::make_unique<ast::CommitStmt>(t.pos);
+  return std::make_unique<ast::RollbackStmt>(t.pos);
+}
+
+// raiserror := RAISERROR '(' expr ',' expr ',' expr { ',' expr } ')' [ WITH name {',' name} ]
+ast::StmtPtr Parser::parseRaiserror() {
+  auto stmt = std::make_unique<ast::RaiserrorStmt>(advance().pos);
+  expect(TokenKind::LParen, "'('");
+  stmt->message = parseExpr();
+  expect(TokenKind::Comma, "','");
+  stmt->severity = parseExpr();
+  expect(TokenKind::Comma, "','");
+  stmt->state = parseExpr();
+  while (accept(TokenKind::Comma)) stmt->args.push_back(parseExpr());
+  expect(TokenKind::RParen, "')'");
+  if (accept(Keyword::With)) {
+    do parseName("an option"); while (accept(TokenKind::Comma));
+  }
+  return stmt;
+}
+
+// print := PRINT expr
+ast::StmtPtr Parser::parsePrint() {
+  auto stmt = std::make_unique<ast::PrintStmt>(advance().pos);
+  stmt->value = parseExpr();
+  return stmt;
+}
+
+// exec := EXEC[UTE] [ @ret '=' ] object-name [ arg { ',' arg } ]
+// arg := [ @param '=' ] ( expr | DEFAULT ) [ OUTPUT | OUT ]
+ast::StmtPtr Parser::parseExec() {
+  auto stmt = std::make_unique<ast::ExecStmt>(advance().pos);
+  if (at(TokenKind::Variable) && peek(1).kind == TokenKind::Eq) {
+    stmt->returnVar = toLower(advance().text);
+    advance();
+  }
+  stmt->procedure = parseObjectName();
+  if (atStatementEnd() && !at(Keyword::Default) && !at(Keyword::Null)) return stmt;
+  do {
+    ast::ExecArg arg;
+    arg.pos = peek().pos;
+    if (at(TokenKind::Variable) && peek(1).kind == TokenKind::Eq) {
+      arg.name = toLower(advance().text);
+      advance();
+    }
+    if (!accept(Keyword::Default)) {
+      if (atName() && peek(1).kind != TokenKind::LParen && peek(1).kind != TokenKind::Dot) {
+        // A bare word passes its text, as EXEC allows for string arguments.
+        auto lit = std::make_unique<ast::LiteralExpr>(peek().pos);
+        lit->literalKind = ast::LiteralKind::String;
+        lit->text = unquoteIdentifier(advance());
+        arg.value = std::move(lit);
+      } else {
+        arg.value = parseExpr();
+      }
+    }
+    arg.output = accept(Keyword::Output) || accept(Keyword::Out);
+    stmt->args.push_back(std::move(arg));
+  } while (accept(TokenKind::Comma));
+  return stmt;
+}
+
+}  // namespace tsql

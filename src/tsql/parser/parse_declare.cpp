@@ -1,0 +1,156 @@
+// Declarations: DECLARE of scalars and table variables, SET of variables and
+// session options, data types and the column definitions shared with CREATE TABLE.
+#include <cstdlib>
+#include <optional>
+
+#include "tsql/parser/parser.h"
+
+namespace tsql {
+
+// declare := DECLARE var-decl { ',' var-decl }
+// var-decl := @name [AS] type [ '=' expr ] | @name [AS] TABLE '(' table-def ')'
+ast::StmtPtr Parser::parseDeclare() {
+  auto stmt = std::make_unique<ast::DeclareStmt>(advance().pos);
+  do {
+    ast::VarDecl var;
+    var.pos = peek().pos;
+    var.name = toLower(expect(TokenKind::Variable, "a variable name").text);
+    accept(Keyword::As);
+    if (accept(Keyword::Table)) {
+      var.type.kind = ast::TypeKind::Table;
+      expect(TokenKind::LParen, "'('");
+      var.table = std::make_unique<ast::TableDef>(parseTableDef());
+      expect(TokenKind::RParen, "')'");
+    } else {
+      var.type = parseDataType();
+      if (accept(TokenKind::Eq)) var.init = parseExpr();
+    }
+    stmt->vars.push_back(std::move(var));
+  } while (accept(TokenKind::Comma));
+  return stmt;
+}
+
+// set := SET @var ( '=' | '+=' | '-=' | '*=' | '/=' ) expr | SET option-name { word }
+ast::StmtPtr Parser::parseSet() {
+  SourcePos pos = advance().pos;
+  if (!at(TokenKind::Variable)) {
+    auto opt = std::make_unique<ast::SetOptionStmt>(pos);
+    opt->option = toLower(parseName("an option name"));
+    // ON / OFF / a number: the option's value; none of them changes our behaviour.
+    if (at(Keyword::On) || at(TokenKind::Integer) || (atName() && !at(TokenKind::QuotedIdentifier)))
+      advance();
+    return opt;
+  }
+  auto stmt = std::make_unique<ast::SetStmt>(pos);
+  const Token& var = advance();
+  stmt->var = toLower(var.text);
+  std::optional<ast::BinaryOp> compound;
+  switch (peek().kind) {
+    case TokenKind::Plus: compound = ast::BinaryOp::Add; break;
+    case TokenKind::Minus: compound = ast::BinaryOp::Sub; break;
+    case TokenKind::Star: compound = ast::BinaryOp::Mul; break;
+    case TokenKind::Slash: compound = ast::BinaryOp::Div; break;
+    default: break;
+  }
+  if (compound) advance();
+  expect(TokenKind::Eq, "'='");
+  stmt->value = parseExpr();
+  if (compound) {
+    auto bin = std::make_unique<ast::BinaryExpr>(var.pos);
+    bin->op = *compound;
+    auto lhs = std::make_unique<ast::VariableExpr>(var.pos);
+    lhs->name = stmt->var;
+    bin->lhs = std::move(lhs);
+    bin->rhs = std::move(stmt->value);
+    stmt->value = std::move(bin);
+  }
+  return stmt;
+}
+
+// type := name [ '(' ( integer | MAX ) [ ',' integer ] ')' ]
+ast::DataType Parser::parseDataType() {
+  const Token& nameTok = peek();
+  std::string name = parseName("a data type");
+  while (accept(TokenKind::Dot)) name = parseName("a data type");  // sys.int
+  ast::DataType t;
+  t.kind = ast::typeKindFromName(name);
+  if (t.kind == ast::TypeKind::Unknown)
+    fail(nameTok, "Column, parameter, or variable: cannot find data type " + name);
+  if (accept(TokenKind::LParen)) {
+    if (at(TokenKind::Identifier) && toLower(peek().text) == "max") {
+      advance();
+      t.length = -1;
+    } else {
+      t.length = std::atoi(std::string(expect(TokenKind::Integer, "a length").text).c_str());
+      t.precision = t.length;
+      if (accept(TokenKind::Comma))
+        t.scale = std::atoi(std::string(expect(TokenKind::Integer, "a scale").text).c_str());
+    }
+    expect(TokenKind::RParen, "')'");
+  }
+  if (t.kind == ast::TypeKind::Decimal && t.precision == 0) t.precision = 18;
+  return t;
+}
+
+// table-def := element { ',' element }
+// element := column-def | [CONSTRAINT name] PRIMARY KEY [CLUSTERED|NONCLUSTERED] name-list
+//          | [CONSTRAINT name] UNIQUE name-list
+ast::TableDef Parser::parseTableDef() {
+  ast::TableDef def;
+  do {
+    if (at(TokenKind::RParen)) break;  // a trailing comma
+    if (accept(Keyword::Constraint)) parseName("a constraint name");
+    if (accept(Keyword::Primary)) {
+      expect(Keyword::Key);
+      if (!accept(Keyword::Clustered)) accept(Keyword::Nonclustered);
+      def.primaryKey = parseNameList();
+    } else if (accept(Keyword::Unique)) {
+      if (!accept(Keyword::Clustered)) accept(Keyword::Nonclustered);
+      def.uniques.push_back(parseNameList());
+    } else {
+      def.columns.push_back(parseColumnDef());
+    }
+  } while (accept(TokenKind::Comma));
+  return def;
+}
+
+// column-def := name type { IDENTITY [ '(' seed ',' step ')' ] | [NOT] NULL
+//   | [CONSTRAINT name] DEFAULT expr | PRIMARY KEY [CLUSTERED] | UNIQUE | COLLATE name }
+ast::ColumnDef Parser::parseColumnDef() {
+  ast::ColumnDef col;
+  col.pos = peek().pos;
+  col.name = parseName("a column name");
+  col.type = parseDataType();
+  for (;;) {
+    if (accept(Keyword::Identity)) {
+      col.identity = true;
+      if (accept(TokenKind::LParen)) {
+        col.identitySeed = std::atoll(std::string(expect(TokenKind::Integer, "a seed").text).c_str());
+        expect(TokenKind::Comma, "','");
+        col.identityStep = std::atoll(std::string(expect(TokenKind::Integer, "a step").text).c_str());
+        expect(TokenKind::RParen, "')'");
+      }
+    } else if (accept(Keyword::Not)) {
+      expect(Keyword::Null);
+      col.notNull = true;
+    } else if (accept(Keyword::Null)) {
+    } else if (accept(Keyword::Constraint)) {
+      parseName("a constraint name");
+    } else if (accept(Keyword::Default)) {
+      col.defaultValue = parseExpr(5);
+    } else if (accept(Keyword::Primary)) {
+      expect(Keyword::Key);
+      if (!accept(Keyword::Clustered)) accept(Keyword::Nonclustered);
+      col.primaryKey = true;
+    } else if (accept(Keyword::Unique)) {
+      col.unique = true;
+    } else if (at(TokenKind::Identifier) && toLower(peek().text) == "collate") {
+      advance();
+      parseName("a collation name");
+    } else {
+      return col;
+    }
+  }
+}
+
+}  // namespace tsql

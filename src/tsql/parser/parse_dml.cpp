@@ -1,0 +1,88 @@
+// Data changes: INSERT (VALUES, SELECT, DEFAULT VALUES), UPDATE with SET lists and
+// an optional FROM, DELETE with an optional second FROM.
+#include <optional>
+
+#include "tsql/parser/parser.h"
+
+namespace tsql {
+
+// insert := INSERT [INTO] object-name [ name-list ]
+//           ( VALUES '(' expr {',' expr} ')' {',' '(' ... ')'} | query | DEFAULT VALUES )
+ast::StmtPtr Parser::parseInsert() {
+  auto stmt = std::make_unique<ast::InsertStmt>(advance().pos);
+  accept(Keyword::Into);
+  stmt->table = parseObjectName();
+  if (at(TokenKind::LParen) && peek(1).keyword != Keyword::Select) stmt->columns = parseNameList();
+  if (accept(Keyword::Values)) {
+    do {
+      expect(TokenKind::LParen, "'('");
+      std::vector<ast::ExprPtr> row;
+      do row.push_back(parseExpr()); while (accept(TokenKind::Comma));
+      expect(TokenKind::RParen, "')'");
+      stmt->rows.push_back(std::move(row));
+    } while (accept(TokenKind::Comma));
+  } else if (accept(Keyword::Default)) {
+    expect(Keyword::Values);
+    stmt->defaultValues = true;
+  } else if (atQueryStart()) {
+    bool paren = accept(TokenKind::LParen);
+    stmt->query = std::make_unique<ast::Query>(parseQuery());
+    if (paren) expect(TokenKind::RParen, "')'");
+  } else {
+    fail(peek());
+  }
+  return stmt;
+}
+
+// assignment := ( @var | [qualifier '.'] column ) ( '=' | '+=' | '-=' ) expr
+ast::Assignment Parser::parseAssignment() {
+  ast::Assignment a;
+  a.pos = peek().pos;
+  if (at(TokenKind::Variable)) {
+    a.target.push_back(toLower(advance().text));
+  } else {
+    a.target.push_back(parseName("a column name"));
+    while (accept(TokenKind::Dot)) a.target.push_back(parseName("a column name"));
+  }
+  std::optional<ast::BinaryOp> compound;
+  if (at(TokenKind::Plus)) compound = ast::BinaryOp::Add;
+  if (at(TokenKind::Minus)) compound = ast::BinaryOp::Sub;
+  if (compound) advance();
+  expect(TokenKind::Eq, "'='");
+  a.value = parseExpr();
+  if (compound) {
+    auto bin = std::make_unique<ast::BinaryExpr>(a.pos);
+    bin->op = *compound;
+    auto lhs = std::make_unique<ast::ColumnRefExpr>(a.pos);
+    lhs->parts = a.target;
+    bin->lhs = std::move(lhs);
+    bin->rhs = std::move(a.value);
+    a.value = std::move(bin);
+  }
+  return a;
+}
+
+// update := UPDATE object-name SET assignment { ',' assignment }
+//           [ FROM from-list ] [ WHERE expr ]
+ast::StmtPtr Parser::parseUpdate() {
+  auto stmt = std::make_unique<ast::UpdateStmt>(advance().pos);
+  stmt->target = parseObjectName();
+  skipTableHints();
+  expect(Keyword::Set);
+  do stmt->sets.push_back(parseAssignment()); while (accept(TokenKind::Comma));
+  if (accept(Keyword::From)) stmt->from = parseFromList();
+  if (accept(Keyword::Where)) stmt->where = parseExpr();
+  return stmt;
+}
+
+// delete := DELETE [FROM] object-name [ FROM from-list ] [ WHERE expr ]
+ast::StmtPtr Parser::parseDelete() {
+  auto stmt = std::make_unique<ast::DeleteStmt>(advance().pos);
+  accept(Keyword::From);
+  stmt->target = parseObjectName();
+  if (accept(Keyword::From)) stmt->from = parseFromList();
+  if (accept(Keyword::Where)) stmt->where = parseExpr();
+  return stmt;
+}
+
+}  // namespace tsql

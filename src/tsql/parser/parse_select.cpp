@@ -1,0 +1,178 @@
+// Queries: SELECT cores joined by UNION, select lists with aliases and variable
+// assignment, FROM lists with comma joins and JOIN trees, GROUP BY, ORDER BY, TOP.
+#include "tsql/parser/parser.h"
+
+namespace tsql {
+
+// query := core { UNION [ALL] core } [ ORDER BY expr [ASC|DESC] { ',' ... } ]
+ast::Query Parser::parseQuery() {
+  ast::Query q;
+  q.cores.push_back(parseSelectCore());
+  while (accept(Keyword::Union)) {
+    q.unionAll.push_back(accept(Keyword::All));
+    q.cores.push_back(parseSelectCore());
+  }
+  if (accept(Keyword::Order)) {
+    expect(Keyword::By);
+    do {
+      ast::OrderItem item;
+      item.expr = parseExpr();
+      if (accept(Keyword::Desc)) item.descending = true;
+      else accept(Keyword::Asc);
+      q.orderBy.push_back(std::move(item));
+    } while (accept(TokenKind::Comma));
+  }
+  return q;
+}
+
+// core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT]] select-items
+//         [FROM from-list] [WHERE expr] [GROUP BY expr {',' expr}] [HAVING expr]
+ast::SelectCore Parser::parseSelectCore() {
+  ast::SelectCore core;
+  core.pos = expect(Keyword::Select).pos;
+  if (accept(Keyword::Distinct)) core.distinct = true;
+  else accept(Keyword::All);
+  if (accept(Keyword::Top)) {
+    if (accept(TokenKind::LParen)) {
+      core.top = parseExpr();
+      expect(TokenKind::RParen, "')'");
+    } else {
+      core.top = parseLiteral();
+    }
+    core.topPercent = accept(Keyword::Percent);
+  }
+  parseSelectItems(core);
+  if (accept(Keyword::From)) core.from = parseFromList();
+  if (accept(Keyword::Where)) core.where = parseExpr();
+  if (accept(Keyword::Group)) {
+    expect(Keyword::By);
+    do core.groupBy.push_back(parseExpr()); while (accept(TokenKind::Comma));
+  }
+  if (accept(Keyword::Having)) core.having = parseExpr();
+  return core;
+}
+
+// select-items := select-item { ',' select-item }
+void Parser::parseSelectItems(ast::SelectCore& core) {
+  do core.items.push_back(parseSelectItem()); while (accept(TokenKind::Comma));
+}
+
+// select-item := '*' | name '.' '*' | @var '=' expr | alias '=' expr
+//              | expr [ [AS] alias ]
+ast::SelectItem Parser::parseSelectItem() {
+  ast::SelectItem item;
+  item.pos = peek().pos;
+  if (accept(TokenKind::Star)) {
+    item.star = true;
+    return item;
+  }
+  if ((atName() || at(TokenKind::String)) && peek(1).kind == TokenKind::Dot &&
+      peek(2).kind == TokenKind::Star) {
+    item.star = true;
+    item.starQualifier = unquoteIdentifier(advance());
+    advance();
+    advance();
+    return item;
+  }
+  if (at(TokenKind::Variable) && peek(1).kind == TokenKind::Eq) {
+    item.assignTo = toLower(advance().text);
+    advance();
+    item.expr = parseExpr();
+    return item;
+  }
+  if ((atName() || at(TokenKind::String)) && peek(1).kind == TokenKind::Eq) {
+    const Token& a = advance();
+    item.alias = a.kind == TokenKind::String ? unquoteString(a) : unquoteIdentifier(a);
+    advance();
+    item.expr = parseExpr();
+    return item;
+  }
+  item.expr = parseExpr();
+  item.alias = parseOptionalAlias();
+  return item;
+}
+
+// alias := [AS] ( name | 'string' )
+std::string Parser::parseOptionalAlias() {
+  bool as = accept(Keyword::As);
+  if (at(TokenKind::String)) return unquoteString(advance());
+  if (atName()) return unquoteIdentifier(advance());
+  if (as) fail(peek());
+  return {};
+}
+
+// from-list := table-source { ',' table-source }
+std::vector<ast::TableRefPtr> Parser::parseFromList() {
+  std::vector<ast::TableRefPtr> list;
+  do list.push_back(parseTableSource()); while (accept(TokenKind::Comma));
+  return list;
+}
+
+// table-source := table-primary { join-type JOIN table-primary [ON expr] }
+// join-type := [INNER] | LEFT [OUTER] | RIGHT [OUTER] | FULL [OUTER] | CROSS
+ast::TableRefPtr Parser::parseTableSource() {
+  ast::TableRefPtr left = parseTablePrimary();
+  for (;;) {
+    SourcePos pos = peek().pos;
+    ast::JoinType type;
+    if (accept(Keyword::Join)) {
+      type = ast::JoinType::Inner;
+    } else if (at(Keyword::Inner) || at(Keyword::Left) || at(Keyword::Right) ||
+               at(Keyword::Full) || at(Keyword::Cross)) {
+      Keyword k = advance().keyword;
+      type = k == Keyword::Inner  ? ast::JoinType::Inner
+             : k == Keyword::Left  ? ast::JoinType::Left
+             : k == Keyword::Right ? ast::JoinType::Right
+             : k == Keyword::Full  ? ast::JoinType::Full
+                                   : ast::JoinType::Cross;
+      accept(Keyword::Outer);
+      expect(Keyword::Join);
+    } else {
+      return left;
+    }
+    auto join = std::make_unique<ast::JoinedTableRef>(pos);
+    join->type = type;
+    join->left = std::move(left);
+    join->right = parseTablePrimary();
+    if (type != ast::JoinType::Cross) {
+      expect(Keyword::On);
+      join->on = parseExpr();
+    }
+    left = std::move(join);
+  }
+}
+
+// table-primary := object-name [ [AS] alias ] [ WITH '(' hints ')' ]
+//                | '(' query ')' [AS] alias | '(' table-source ')'
+ast::TableRefPtr Parser::parseTablePrimary() {
+  SourcePos pos = peek().pos;
+  if (at(TokenKind::LParen)) {
+    if (peek(1).keyword == Keyword::Select) {
+      auto derived = std::make_unique<ast::DerivedTableRef>(pos);
+      derived->query = parseParenthesizedQuery();
+      derived->alias = parseOptionalAlias();
+      if (derived->alias.empty()) fail(peek(), "A derived table needs an alias");
+      return derived;
+    }
+    advance();
+    ast::TableRefPtr inner = parseTableSource();
+    expect(TokenKind::RParen, "')'");
+    return inner;
+  }
+  auto table = std::make_unique<ast::NamedTableRef>(pos);
+  table->name = parseObjectName();
+  table->alias = parseOptionalAlias();
+  skipTableHints();
+  return table;
+}
+
+// hints := WITH '(' name { ',' name } ')'   -- locking hints mean nothing here
+void Parser::skipTableHints() {
+  if (!(at(Keyword::With) && peek(1).kind == TokenKind::LParen)) return;
+  advance();
+  advance();
+  while (!at(TokenKind::RParen) && !at(TokenKind::End)) advance();
+  expect(TokenKind::RParen, "')'");
+}
+
+}  // namespace tsql

@@ -1,0 +1,123 @@
+// Parser: hand-written recursive descent from tokens to the AST. The whole batch is
+// lexed first (tokens are views into the text), then parsed statement by statement;
+// statements need no semicolons, so every statement ends where the next keyword
+// cannot continue it. Binary operators use one precedence table and one climbing
+// loop (parse_expr.cpp). The first error is thrown as SyntaxError with its position.
+//
+// Each statement family lives in its own file: parse_select.cpp (queries),
+// parse_dml.cpp (INSERT/UPDATE/DELETE), parse_declare.cpp (DECLARE/SET and types),
+// parse_control.cpp (blocks, IF, WHILE, TRY, transactions, RAISERROR, EXEC),
+// parse_ddl.cpp (CREATE/ALTER/DROP).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tsql/ast/stmt.h"
+#include "tsql/lexer/syntax_error.h"
+#include "tsql/lexer/token.h"
+
+namespace tsql {
+
+class Parser {
+ public:
+  //! The text must outlive the returned AST only while parsing; the AST owns copies.
+  explicit Parser(std::string_view text);
+
+  //! batch := { statement [';'] }   Throws SyntaxError.
+  ast::Batch parseBatch();
+
+  //! Parses a whole batch (convenience).
+  static ast::Batch parse(std::string_view text) { return Parser(text).parseBatch(); }
+
+ private:
+  // token stream (parser.cpp)
+  const Token& peek(std::size_t ahead = 0) const;
+  const Token& advance();
+  bool at(TokenKind k) const { return peek().kind == k; }
+  bool at(Keyword k) const { return peek().keyword == k; }
+  bool accept(TokenKind k);
+  bool accept(Keyword k);
+  const Token& expect(TokenKind k, std::string_view what);
+  const Token& expect(Keyword k);
+  [[noreturn]] void fail(const Token& near) const;
+  [[noreturn]] void fail(const Token& at, const std::string& message) const;
+  std::string parseName(const char* what);
+  std::string parseObjectName();
+  std::vector<std::string> parseNameList();
+  bool atName() const;
+  bool atStatementEnd() const;
+
+  // statements (parser.cpp, parse_control.cpp)
+  ast::StmtPtr parseStatement();
+  ast::StmtList parseStatementsUntilEnd();
+  ast::StmtPtr parseBegin();
+  ast::StmtPtr parseTryCatch(SourcePos pos);
+  ast::StmtPtr parseIf();
+  ast::StmtPtr parseWhile();
+  ast::StmtPtr parseReturn();
+  ast::StmtPtr parseTransactionEnd();
+  ast::StmtPtr parseRaiserror();
+  ast::StmtPtr parsePrint();
+  ast::StmtPtr parseExec();
+  void skipTransactionName();
+
+  // declarations (parse_declare.cpp)
+  ast::StmtPtr parseDeclare();
+  ast::StmtPtr parseSet();
+  ast::DataType parseDataType();
+  ast::TableDef parseTableDef();
+  ast::ColumnDef parseColumnDef();
+
+  // DML (parse_dml.cpp)
+  ast::StmtPtr parseInsert();
+  ast::StmtPtr parseUpdate();
+  ast::StmtPtr parseDelete();
+  ast::Assignment parseAssignment();
+
+  // DDL (parse_ddl.cpp)
+  ast::StmtPtr parseCreate();
+  ast::StmtPtr parseCreateProcedure(SourcePos pos, bool alter, std::size_t startOffset);
+  ast::StmtPtr parseCreateView(SourcePos pos, bool alter);
+  ast::StmtPtr parseCreateIndex(SourcePos pos, bool unique);
+  ast::StmtPtr parseDrop();
+  ast::StmtPtr parseTruncate();
+
+  // queries (parse_select.cpp)
+  ast::Query parseQuery();
+  ast::SelectCore parseSelectCore();
+  void parseSelectItems(ast::SelectCore& core);
+  ast::SelectItem parseSelectItem();
+  std::vector<ast::TableRefPtr> parseFromList();
+  ast::TableRefPtr parseTableSource();
+  ast::TableRefPtr parseTablePrimary();
+  std::string parseOptionalAlias();
+  void skipTableHints();
+
+  // expressions (parse_expr.cpp)
+  ast::ExprPtr parseExpr(int minPrecedence = 0);
+  ast::ExprPtr parsePrefix();
+  ast::ExprPtr parsePrimary();
+  ast::ExprPtr parsePredicate(ast::ExprPtr lhs);
+  ast::ExprPtr parseNameOrCall();
+  ast::ExprPtr parseFunctionArgs(SourcePos pos, std::string name);
+  ast::ExprPtr parseCast(bool isConvert);
+  ast::ExprPtr parseCase();
+  ast::ExprPtr parseLiteral();
+  std::unique_ptr<ast::Query> parseParenthesizedQuery();
+  bool atQueryStart() const;
+
+  std::string_view text_;
+  std::vector<Token> tokens_;
+  std::size_t pos_ = 0;
+};
+
+//! A name token's value: brackets/quotes removed and doubled closers undone.
+std::string unquoteIdentifier(const Token& t);
+//! A string token's value: quotes removed and '' undone (N prefix dropped).
+std::string unquoteString(const Token& t);
+//! ASCII lower-case copy (names are compared case-insensitively everywhere).
+std::string toLower(std::string_view s);
+
+}  // namespace tsql

@@ -227,7 +227,8 @@ void raise(SqlArgs& a) { throw RuntimeError(50000, std::string(a.text(0))); }
 
 int NumberFunctions::install(sqlite3* db) {
   int rc = SQLITE_OK;
-  for (int r : {defineFunction<isnull>(db, "isnull", 2), defineFunction<newid>(db, "newid", 0, false),
+  for (int r : {defineFunction<isnull>(db, "isnull", 2),
+                defineFunction<isnull>(db, "tsql_isnull", 2), defineFunction<newid>(db, "newid", 0, false),
                 defineFunction<absolute>(db, "abs", 1), defineFunction<round>(db, "round", 2),
                 defineFunction<round>(db, "round", 3), defineFunction<arith<Op::Add>>(db, "tsql_add", 2),
                 defineFunction<arith<Op::Sub>>(db, "tsql_sub", 2),

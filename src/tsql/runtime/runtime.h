@@ -18,6 +18,8 @@
 //   isnull(a,b) getdate() newid() datediff(part,a,b) dateadd(part,n,d) datepart(part,d)
 //   year(d) month(d) day(d) len(s) ltrim(s) rtrim(s) replace(s,f,r) substring(s,i,n)
 //   left(s,n) right(s,n) charindex(f,s[,i]) upper(s) lower(s) abs(x) round(x,n[,f])
+//   (left, right and isnull are SQLite keywords: call them as tsql_left, tsql_right,
+//   tsql_isnull, or quoted: "left"(s, n))
 //   like(pattern,s[,esc])   -- overrides SQLite's LIKE: T-SQL patterns, case-blind
 //   tsql_add tsql_sub tsql_mul tsql_div tsql_mod (a,b) -- run-time typed arithmetic
 //   tsql_neg(a)

@@ -41,7 +41,9 @@ class SqlArgs {
   void set(std::int64_t v) { sqlite3_result_int64(ctx_, v); }
   void set(double v) { sqlite3_result_double(ctx_, v); }
   void set(std::string_view s) {
-    sqlite3_result_text(ctx_, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    // An empty view may carry a null pointer, which SQLite would take for NULL.
+    sqlite3_result_text(ctx_, s.empty() ? "" : s.data(), static_cast<int>(s.size()),
+                        SQLITE_TRANSIENT);
   }
   void setValue(sqlite3_value* v) { sqlite3_result_value(ctx_, v); }
 

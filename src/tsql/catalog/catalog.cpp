@@ -1,0 +1,166 @@
+// Column types from SQLite's own schema. SQLite keeps the declared type text of every
+// column, and our DDL declares T-SQL names (money, datetime, varchar(50)), so
+// PRAGMA table_info gives the T-SQL type back without a shadow schema; only
+// expression columns of views need the side table.
+#include "tsql/catalog/catalog.h"
+
+#include <stdexcept>
+
+namespace tsql::catalog {
+namespace {
+
+std::string lowerAscii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  }
+  return out;
+}
+
+// Finalizes the statement when the scope ends.
+struct Stmt {
+  sqlite3_stmt* s = nullptr;
+  ~Stmt() { sqlite3_finalize(s); }
+};
+
+std::string columnText(sqlite3_stmt* s, int i) {
+  auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+  return t ? std::string(t) : std::string();
+}
+
+constexpr const char* kSideTable =
+    "create table if not exists tsql_column_types("
+    "object text not null, name text not null, type text not null, primary key(object, name))";
+
+}  // namespace
+
+std::string normalizeObjectName(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    if (c != '[' && c != ']' && c != '"') out += c;
+  }
+  out = lowerAscii(out);
+  if (out.rfind("dbo.", 0) == 0) out.erase(0, 4);
+  return out;
+}
+
+void Catalog::checkSchemaVersion() {
+  Stmt st;
+  int version = -1;
+  if (sqlite3_prepare_v2(db_, "pragma schema_version", -1, &st.s, nullptr) == SQLITE_OK &&
+      sqlite3_step(st.s) == SQLITE_ROW) {
+    version = sqlite3_column_int(st.s, 0);
+  }
+  // Temp tables (table variables) live in the temp schema, whose version the pragma
+  // above does not cover; a changed temp schema is caught by the temp pragma.
+  Stmt tmp;
+  if (sqlite3_prepare_v2(db_, "pragma temp.schema_version", -1, &tmp.s, nullptr) == SQLITE_OK &&
+      sqlite3_step(tmp.s) == SQLITE_ROW) {
+    version = version * 7919 + sqlite3_column_int(tmp.s, 0);
+  }
+  if (version != schemaVersion_) {
+    cache_.clear();
+    schemaVersion_ = version;
+  }
+}
+
+std::vector<ColumnInfo> Catalog::load(const std::string& object) {
+  std::vector<ColumnInfo> cols;
+  Stmt st;
+  std::string sql = "select name, type, \"notnull\", pk from pragma_table_info(?1)";
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st.s, nullptr) != SQLITE_OK) return cols;
+  sqlite3_bind_text(st.s, 1, object.c_str(), -1, SQLITE_TRANSIENT);
+  while (sqlite3_step(st.s) == SQLITE_ROW) {
+    ColumnInfo c;
+    c.name = columnText(st.s, 0);
+    c.type = ast::typeFromDeclaration(columnText(st.s, 1));
+    c.notNull = sqlite3_column_int(st.s, 2) != 0;
+    c.primaryKey = sqlite3_column_int(st.s, 3) != 0;
+    cols.push_back(std::move(c));
+  }
+  if (cols.empty()) return cols;
+  // Expression columns of views: the types recorded when the view was created.
+  Stmt side;
+  if (sqlite3_prepare_v2(db_, "select name, type from tsql_column_types where object = ?1", -1,
+                         &side.s, nullptr) == SQLITE_OK) {
+    sqlite3_bind_text(side.s, 1, object.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(side.s) == SQLITE_ROW) {
+      std::string name = lowerAscii(columnText(side.s, 0));
+      for (auto& c : cols) {
+        if (lowerAscii(c.name) == name && !c.type.isKnown()) {
+          c.type = ast::typeFromDeclaration(columnText(side.s, 1));
+        }
+      }
+    }
+  }  // no side table yet: nothing was recorded, which is not an error
+  return cols;
+}
+
+const std::vector<ColumnInfo>* Catalog::columns(std::string_view object) {
+  checkSchemaVersion();
+  std::string key = normalizeObjectName(object);
+  auto it = cache_.find(key);
+  if (it == cache_.end()) {
+    auto cols = load(key);
+    std::optional<std::vector<ColumnInfo>> entry;
+    if (!cols.empty()) entry = std::move(cols);
+    it = cache_.emplace(key, std::move(entry)).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+
+std::optional<ast::DataType> Catalog::columnType(std::string_view object,
+                                                 std::string_view column) {
+  const auto* cols = columns(object);
+  if (cols == nullptr) return std::nullopt;
+  std::string want = lowerAscii(column);
+  for (const auto& c : *cols) {
+    if (lowerAscii(c.name) == want) return c.type;
+  }
+  return std::nullopt;
+}
+
+void Catalog::ensureSideTable() {
+  char* err = nullptr;
+  if (sqlite3_exec(db_, kSideTable, nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string msg = err ? err : "unknown error";
+    sqlite3_free(err);
+    throw std::runtime_error("cannot create the column type table: " + msg);
+  }
+}
+
+void Catalog::recordTypes(std::string_view object, const std::vector<ColumnInfo>& columns) {
+  ensureSideTable();
+  forgetTypes(object);
+  std::string key = normalizeObjectName(object);
+  Stmt st;
+  if (sqlite3_prepare_v2(db_, "insert or replace into tsql_column_types values(?1, ?2, ?3)", -1,
+                         &st.s, nullptr) != SQLITE_OK) {
+    throw std::runtime_error(std::string("cannot record column types: ") + sqlite3_errmsg(db_));
+  }
+  for (const auto& c : columns) {
+    if (!c.type.isKnown()) continue;
+    sqlite3_bind_text(st.s, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.s, 2, c.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.s, 3, ast::typeToSql(c.type).c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(st.s) != SQLITE_DONE) {
+      throw std::runtime_error(std::string("cannot record column types: ") + sqlite3_errmsg(db_));
+    }
+    sqlite3_reset(st.s);
+  }
+  cache_.erase(key);
+}
+
+void Catalog::forgetTypes(std::string_view object) {
+  std::string key = normalizeObjectName(object);
+  cache_.erase(key);
+  Stmt st;
+  if (sqlite3_prepare_v2(db_, "delete from tsql_column_types where object = ?1", -1, &st.s,
+                         nullptr) != SQLITE_OK) {
+    return;  // no side table: nothing was ever recorded, so nothing to forget
+  }
+  sqlite3_bind_text(st.s, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_step(st.s);
+}
+
+}  // namespace tsql::catalog

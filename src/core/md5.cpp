@@ -24,12 +24,17 @@ std::string& codePageName() {
   return name;
 }
 
-// Length of the UTF-8 sequence starting with byte `c` (1 for a stray byte).
-std::size_t utf8SequenceLength(unsigned char c) {
-  if (c >= 0xF0 && c < 0xF8) return 4;
-  if (c >= 0xE0) return 3;
-  if (c >= 0xC0) return 2;
-  return 1;
+// Bytes of the one character at `s` to drop: a lead byte with the continuation
+// bytes that really follow it, or a single stray byte.
+std::size_t badCharacterLength(const char* s, std::size_t left) {
+  const auto c = static_cast<unsigned char>(s[0]);
+  std::size_t want = 0;
+  if (c >= 0xC2 && c < 0xE0) want = 2;
+  else if (c >= 0xE0 && c < 0xF0) want = 3;
+  else if (c >= 0xF0 && c < 0xF5) want = 4;
+  std::size_t n = 1;
+  while (n < want && n < left && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) ++n;
+  return n;
 }
 
 }  // namespace
@@ -63,7 +68,7 @@ std::string toAnsi(std::string_view utf8) {
       throw std::runtime_error("toAnsi: output buffer too small");
     }
     // EILSEQ / EINVAL: not representable or not valid UTF-8; replace one character.
-    const std::size_t skip = std::min(utf8SequenceLength(static_cast<unsigned char>(*src)), srcLeft);
+    const std::size_t skip = badCharacterLength(src, srcLeft);
     src += skip;
     srcLeft -= skip;
     *dst++ = '?';

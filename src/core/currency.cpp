@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,12 @@ long double roundUnitsHalfEven(long double p) {
 }
 
 std::int64_t toUnits(long double p) {
-  long double r = roundUnitsHalfEven(p);
-  // Out-of-range money is a programming error: no shop total comes near 9e14.
-  assert(std::fabs(r) < 9.2e18L && "currency overflow");
-  return static_cast<std::int64_t>(r);
+  // A NaN or an amount beyond the 64-bit range has no money value; converting it
+  // would be undefined, so it is refused loudly (a division by a zero quantity).
+  if (!std::isfinite(p) || std::fabs(p) >= 9.2e18L) {
+    throw std::overflow_error("Amount out of range or not a number");
+  }
+  return static_cast<std::int64_t>(roundUnitsHalfEven(p));
 }
 
 // Digits of a number text: sign, all digits in order, and where the point sits.

@@ -22,7 +22,9 @@ class Currency {
     c.units_ = units;
     return c;
   }
-  //! Rounds half to even at the fourth decimal.
+  //! Rounds half to even at the fourth decimal; a value written as an exact half
+  //! (0.00005 stored as a double) counts as the tie. Throws std::overflow_error when
+  //! the value is not finite or beyond the money range (so do * and /).
   static Currency fromDouble(double v);
   static Currency fromLongDouble(long double v);
   //! Integer amount (no rounding needed).

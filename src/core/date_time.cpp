@@ -212,3 +212,67 @@ std::string DateTime::toString() const {
 }
 
 }  // namespace core
+
+namespace core {
+namespace {
+
+std::string padded(int v, int width) {
+  std::string s = std::to_string(v);
+  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+  return s;
+}
+
+const char* weekdayName(int dayOfWeek) {
+  static constexpr const char* kNames[] = {"一", "二", "三", "四", "五", "六", "日"};
+  return kNames[dayOfWeek - 1];
+}
+
+// One letter run of the pattern ("yyyy", "mm", "t") rendered from the date.
+std::string renderDateToken(const DateTime& d, char letter, int count, bool afterHour) {
+  switch (letter) {
+    case 'y': return count >= 3 ? padded(d.year(), 4) : padded(d.year() % 100, 2);
+    case 'm': return afterHour ? padded(d.minute(), count >= 2 ? 2 : 1)
+                               : padded(d.month(), count >= 2 ? 2 : 1);
+    case 'd':
+      if (count == 3) return std::string("周") + weekdayName(d.dayOfWeek());
+      if (count >= 4) return std::string("星期") + weekdayName(d.dayOfWeek());
+      return padded(d.day(), count);
+    case 'h': return padded(d.hour(), count >= 2 ? 2 : 1);
+    case 'n': return padded(d.minute(), count >= 2 ? 2 : 1);
+    case 's': return padded(d.second(), count >= 2 ? 2 : 1);
+    case 'z': return padded(d.millisecond(), count >= 3 ? 3 : 1);
+    case 't': return count >= 2 ? d.toTimeString() : d.toTimeString().substr(0, 5);
+    case 'c': return d.toDateString() + " " + d.toTimeString();
+    default: return std::string(static_cast<std::size_t>(count), letter);
+  }
+}
+
+}  // namespace
+
+std::string DateTime::format(std::string_view pattern) const {
+  static constexpr std::string_view kLetters = "ymdhnsztc";
+  std::string out;
+  char previous = 0;  // the last date letter, so that "hh:mm" reads minutes
+  for (std::size_t i = 0; i < pattern.size();) {
+    const char c = pattern[i];
+    if (c == '"' || c == '\'') {
+      const std::size_t end = pattern.find(c, i + 1);
+      out += pattern.substr(i + 1, end == std::string_view::npos ? end : end - i - 1);
+      i = end == std::string_view::npos ? pattern.size() : end + 1;
+      continue;
+    }
+    const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (kLetters.find(lower) == std::string_view::npos) {
+      out += c;
+      ++i;
+      continue;
+    }
+    int count = 0;
+    for (; i < pattern.size() && (pattern[i] | 0x20) == lower; ++i) ++count;
+    out += renderDateToken(*this, lower, count, lower == 'm' && previous == 'h');
+    previous = lower;
+  }
+  return out;
+}
+
+}  // namespace core

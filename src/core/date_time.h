@@ -57,6 +57,11 @@ class DateTime {
   std::string toDateString() const;
   //! "hh:nn:ss" (the long time format).
   std::string toTimeString() const;
+  //! Formats by a date pattern: yyyy yy m mm d dd ddd ("周一") dddd ("星期一") h hh
+  //! n nn s ss z zzz, "tt" long time (hh:nn:ss), "t" short time (hh:nn), "c" date
+  //! and long time; "m"/"mm" right after an hour mean minutes; text in quotes and
+  //! any other character is copied: "日期：yyyy-mm-dd" -> "日期：2024-02-29".
+  std::string format(std::string_view pattern) const;
 
   auto operator<=>(const DateTime&) const = default;
 

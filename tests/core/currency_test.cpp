@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <stdexcept>
+
 #include "core/number_format.h"
 
 namespace core {
@@ -67,6 +70,13 @@ TEST(CurrencyTest, ProductsAndQuotientsAreRoundedOnce) {
   EXPECT_EQ((Currency::fromRaw(5) / 2).raw(), 2);
   EXPECT_EQ((Currency::fromRaw(7) / 2).raw(), 4);
   EXPECT_EQ((Currency::fromRaw(-7) / 2).raw(), -4);
+}
+
+TEST(CurrencyTest, NoMoneyValueForNaNOrHugeAmounts) {
+  EXPECT_THROW(Currency::fromDouble(std::nan("")), std::overflow_error);
+  EXPECT_THROW(Currency::fromDouble(1e20), std::overflow_error);
+  EXPECT_THROW(Currency::fromInt(1) * HUGE_VALL, std::overflow_error);
+  EXPECT_EQ(Currency::fromDouble(900000000000.0).raw(), 9000000000000000);
 }
 
 TEST(CurrencyTest, RoundHalfEvenAtAnyPlace) {

@@ -87,6 +87,23 @@ TEST(DateTimeTest, ParseRefusesImpossibleDatesAndTimes) {
   }
 }
 
+TEST(DateTimeTest, FormatByDatePatterns) {
+  const DateTime d = at("2024-02-29 08:05:03.007");  // a Thursday
+  const std::pair<const char*, const char*> cases[] = {
+      {"日期：yyyy-mm-dd", "日期：2024-02-29"},
+      {"时间：tt", "时间：08:05:03"},
+      {"t", "08:05"},
+      {"c", "2024-02-29 08:05:03"},
+      {"yy/m/d h:n:s", "24/2/29 8:5:3"},
+      {"hh:mm", "08:05"},             // minutes right after an hour
+      {"yyyy-mm-dd hh:nn:ss.zzz", "2024-02-29 08:05:03.007"},
+      {"YYYY-MM-DD", "2024-02-29"},
+      {"ddd dddd", "周四 星期四"},
+      {"'yyyy' \"dd\" yyyy", "yyyy dd 2024"},
+  };
+  for (const auto& [pattern, expected] : cases) EXPECT_EQ(d.format(pattern), expected) << pattern;
+}
+
 TEST(DateTimeTest, NowComesFromTheReplaceableClock) {
   const DateTime pinned = DateTime::fromParts(2024, 5, 6, 7, 8, 9);
   DateTime::setClock([pinned] { return pinned; });

@@ -304,7 +304,7 @@ create index ix_vt_c_sppd_mx_billno on vt_c_sppd_mx(orgid, billno)
 
 -- Stock ledger: book quantity `kcsl` and stock value `kcje` of each goods item per
 -- store. Average cost = kcje / kcsl. sp_sys_getspkcbyid reads it (0 when a goods item
--- has no row); the audit of stock bills maintains it.
+-- has no row); sp_sys_billaudit moves it when stock bills are audited and un-audited.
 create table vt_c_spkc (
   id int identity(1,1) primary key,
   orgid varchar(20) not null,
@@ -315,3 +315,20 @@ create table vt_c_spkc (
   updatetime datetime default getdate()
 )
 create unique index ux_vt_c_spkc_key on vt_c_spkc(orgid, ck_id, sp_id)
+
+-- Stock journal: every movement an audited stock bill made in vt_c_spkc (quantity `sl`
+-- and value `je` per store and goods item), so that un-auditing takes back exactly
+-- what the audit moved.
+create table vt_c_spls (
+  id int identity(1,1) primary key,
+  orgid varchar(20) not null,
+  category varchar(20) not null,
+  billno varchar(50) not null,
+  ck_id int default 0,
+  sp_id int default 0,
+  sl float default 0,
+  je money default 0,
+  createtime datetime default getdate()
+)
+create index ix_vt_c_spls_billno on vt_c_spls(orgid, category, billno)
+create index ix_vt_c_spls_sp_id on vt_c_spls(sp_id, ck_id)

@@ -155,3 +155,117 @@ begin
   select isnull(sum(kcsl), 0) as kcsl
     from vt_c_spkc where orgid = @orgid and ck_id = @ck_id and sp_id = @sp_id
 end
+GO
+
+-- sp_sys_billaudit: the stock effect of auditing (@audit = 1) or un-auditing
+-- (@audit = 0) a goods bill, run by the common audit inside its transaction.
+-- @category is the bill's plug code:
+--   1120 purchase, 1122 other receipt    store `ck_id` + quantity, + line amount
+--   1121 sales, 1123 other issue         store `ck_id` - quantity at average cost
+--   1124 transfer                        `ock_id` - quantity at its average cost,
+--                                        `ick_id` + the same quantity and value
+--   1125 cost adjustment                 + line amount, quantity unchanged
+--   1126 loss and gain                   + quantity (negative = shortage), valued at
+--                                        the line amount for a priced surplus, else
+--                                        at average cost
+--   anything else (stocktake, cash bills, ...) moves nothing.
+-- Average cost = kcje / kcsl of the store's ledger row, 0 without a positive quantity.
+-- Each movement is kept in vt_c_spls; un-auditing subtracts exactly those rows and
+-- deletes them, so audit and un-audit cancel out whatever happened in between.
+create procedure sp_sys_billaudit
+  @orgid varchar(50),
+  @category varchar(20),
+  @billno varchar(50),
+  @audit int
+as
+begin
+  declare @mv table(
+    ck_id int,
+    sp_id int,
+    sl float,
+    je money,
+    atcost int
+  )
+  declare @sum table(
+    ck_id int,
+    sp_id int,
+    sl float,
+    je money
+  )
+
+  if @audit = 0
+  begin
+    insert into @sum(ck_id, sp_id, sl, je)
+      select ck_id, sp_id, sum(sl), sum(je) from vt_c_spls
+        where orgid = @orgid and category = @category and billno = @billno
+        group by ck_id, sp_id
+    update k set kcsl = isnull(k.kcsl, 0) - m.sl, kcje = isnull(k.kcje, 0) - m.je, updatetime = getdate()
+      from vt_c_spkc k inner join @sum m on k.ck_id = m.ck_id and k.sp_id = m.sp_id
+      where k.orgid = @orgid
+    delete from vt_c_spls where orgid = @orgid and category = @category and billno = @billno
+    return
+  end
+
+  if @category = '1120'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ck_id, l.sp_id, isnull(l.sl, 0), isnull(l.je, 0), 0
+        from vt_c_spjh h inner join vt_c_spjh_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+  if @category = '1122'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ck_id, l.sp_id, isnull(l.sl, 0), isnull(l.je, 0), 0
+        from vt_c_qtrk h inner join vt_c_qtrk_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+  if @category = '1121'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ck_id, l.sp_id, 0 - isnull(l.sl, 0), 0, 1
+        from vt_c_spch h inner join vt_c_spch_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+  if @category = '1123'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ck_id, l.sp_id, 0 - isnull(l.sl, 0), 0, 1
+        from vt_c_qtck h inner join vt_c_qtck_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+  if @category = '1124'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ock_id, l.sp_id, 0 - isnull(l.sl, 0), 0, 1
+        from vt_c_spyk h inner join vt_c_spyk_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+  if @category = '1125'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ck_id, l.sp_id, 0, isnull(l.je, 0), 0
+        from vt_c_sptj h inner join vt_c_sptj_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+  if @category = '1126'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ck_id, l.sp_id, isnull(l.sl, 0), isnull(l.je, 0),
+             case when isnull(l.sl, 0) > 0 and isnull(l.je, 0) <> 0 then 0 else 1 end
+        from vt_c_spsy h inner join vt_c_spsy_mx l on l.orgid = h.orgid and l.billno = h.billno
+        where h.orgid = @orgid and h.billno = @billno
+
+  -- value movements at the store's average cost before this bill
+  update m set je = m.sl * (k.kcje / k.kcsl)
+    from @mv m inner join vt_c_spkc k on k.ck_id = m.ck_id and k.sp_id = m.sp_id
+    where m.atcost = 1 and k.orgid = @orgid and k.kcsl > 0
+
+  -- a transfer puts what left the sending store into the receiving one
+  if @category = '1124'
+    insert into @mv(ck_id, sp_id, sl, je, atcost)
+      select h.ick_id, m.sp_id, 0 - m.sl, 0 - m.je, 0
+        from @mv m, vt_c_spyk h
+        where h.orgid = @orgid and h.billno = @billno
+
+  insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje)
+    select distinct @orgid, m.ck_id, m.sp_id, 0, 0 from @mv m
+      where not exists(select id from vt_c_spkc k
+                       where k.orgid = @orgid and k.ck_id = m.ck_id and k.sp_id = m.sp_id)
+
+  insert into @sum(ck_id, sp_id, sl, je)
+    select ck_id, sp_id, sum(sl), sum(je) from @mv group by ck_id, sp_id
+  update k set kcsl = isnull(k.kcsl, 0) + m.sl, kcje = isnull(k.kcje, 0) + m.je, updatetime = getdate()
+    from vt_c_spkc k inner join @sum m on k.ck_id = m.ck_id and k.sp_id = m.sp_id
+    where k.orgid = @orgid
+
+  insert into vt_c_spls(orgid, category, billno, ck_id, sp_id, sl, je)
+    select @orgid, @category, @billno, ck_id, sp_id, sl, je from @mv
+end

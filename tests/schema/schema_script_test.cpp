@@ -121,7 +121,7 @@ TEST(EmbeddedFiles, AreInFileNameOrderAndViewsAndProceduresStartTheirBatch) {
         << batch.file << " line " << batch.firstLine << " does not start with its CREATE";
   }
   EXPECT_EQ(views, 2);
-  EXPECT_EQ(procedures, 4);
+  EXPECT_EQ(procedures, 5);
 }
 
 }  // namespace

@@ -1,0 +1,476 @@
+// Expression translation. Every binary operator is parenthesised so SQLite's own
+// precedence (|| binds tightest there) never changes a T-SQL expression's meaning.
+#include "tsql/translate/sql_translator.h"
+
+#include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
+
+namespace tsql::translate {
+
+using ast::TypeKind;
+
+namespace {
+
+bool isIntegerClass(TypeKind k) { return k == TypeKind::Int || k == TypeKind::BigInt || k == TypeKind::Bit; }
+bool numericOrNull(const ast::DataType& t) { return t.isNumeric() || t.kind == TypeKind::Null; }
+bool textOrNull(const ast::DataType& t) { return t.isText() || t.kind == TypeKind::Null; }
+
+//! The runtime conversion function that casts to a numeric type.
+const char* numericConversion(TypeKind k) {
+  switch (k) {
+    case TypeKind::Bit: case TypeKind::Int: return "tsql_int";
+    case TypeKind::BigInt: return "tsql_bigint";
+    case TypeKind::Money: return "tsql_money";
+    default: return "tsql_float";
+  }
+}
+
+const char* comparisonText(ast::BinaryOp op) {
+  switch (op) {
+    case ast::BinaryOp::Eq: return " = ";
+    case ast::BinaryOp::Ne: return " <> ";
+    case ast::BinaryOp::Lt: return " < ";
+    case ast::BinaryOp::Le: return " <= ";
+    case ast::BinaryOp::Gt: return " > ";
+    default: return " >= ";
+  }
+}
+
+}  // namespace
+
+std::string quoteIdent(std::string_view name) {
+  std::string out;
+  out.reserve(name.size() + 2);
+  out += '"';
+  for (char c : name) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
+  return out;
+}
+
+Translation SqlTranslator::scalar(const ast::Expr& e) {
+  out_ = "SELECT ";
+  emit(e);
+  Translation t;
+  t.columnTypes.push_back(typeOf(e));
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  return t;
+}
+
+Translation SqlTranslator::condition(const ast::Expr& e) {
+  out_ = "SELECT CASE WHEN ";
+  emit(e);
+  out_ += " THEN 1 ELSE 0 END";
+  Translation t;
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  return t;
+}
+
+void SqlTranslator::emitSlot(Slot slot) {
+  slots_.push_back(std::move(slot));
+  out_ += '?';
+  out_ += std::to_string(slots_.size());
+}
+
+void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
+  if (l.literalKind == ast::LiteralKind::Null) {
+    out_ += "NULL";
+  } else if (inlineLiterals_) {
+    if (l.literalKind == ast::LiteralKind::String) {
+      out_ += '\'';
+      for (char c : l.text) {
+        out_ += c;
+        if (c == '\'') out_ += '\'';
+      }
+      out_ += '\'';
+    } else {
+      out_ += l.text;
+    }
+  } else {
+    Slot s;
+    s.kind = Slot::Kind::Literal;
+    s.literal = &l;
+    emitSlot(std::move(s));
+  }
+}
+
+void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
+  // [db.][schema.]table.column: SQLite knows only table.column.
+  std::size_t first = c.parts.size() > 2 ? c.parts.size() - 2 : 0;
+  for (std::size_t i = first; i < c.parts.size(); ++i) {
+    if (i > first) out_ += '.';
+    out_ += quoteIdent(c.parts[i]);
+  }
+}
+
+void SqlTranslator::emitSubquery(const ast::Query& q) {
+  out_ += '(';
+  emitQuery(q, nullptr);
+  out_ += ')';
+}
+
+void SqlTranslator::emitConversion(const char* fn, const ast::Expr& e) {
+  out_ += fn;
+  out_ += '(';
+  emit(e);
+  out_ += ')';
+}
+
+void SqlTranslator::emit(const ast::Expr& e) {
+  for (std::size_t i = 0; i < rowParts_.size(); ++i) {
+    if (rowParts_[i] == &e) {  // computed by the driving query of an assignment
+      Slot s;
+      s.kind = Slot::Kind::RowValue;
+      s.rowIndex = static_cast<int>(i);
+      return emitSlot(std::move(s));
+    }
+  }
+  using ast::NodeKind;
+  switch (e.kind) {
+    case NodeKind::Literal: return emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
+    case NodeKind::ColumnRef: return emitColumnRef(ast::nodeCast<ast::ColumnRefExpr>(e));
+    case NodeKind::Variable: {
+      const auto& v = ast::nodeCast<ast::VariableExpr>(e);
+      if (!env_.variableType(v.name))
+        throw TranslateError(137, "Must declare the scalar variable \"" + v.name + "\".");
+      Slot s;
+      s.kind = Slot::Kind::Variable;
+      s.name = v.name;
+      return emitSlot(std::move(s));
+    }
+    case NodeKind::SystemVariable: {
+      Slot s;
+      s.kind = Slot::Kind::SystemVariable;
+      s.name = ast::nodeCast<ast::SystemVariableExpr>(e).name;
+      return emitSlot(std::move(s));
+    }
+    case NodeKind::HostParameter: {
+      Slot s;
+      s.kind = Slot::Kind::HostParameter;
+      s.name = ast::nodeCast<ast::HostParameterExpr>(e).name;
+      return emitSlot(std::move(s));
+    }
+    case NodeKind::Unary: {
+      const auto& u = ast::nodeCast<ast::UnaryExpr>(e);
+      switch (u.op) {
+        case ast::UnaryOp::Not: out_ += "(NOT "; emit(*u.operand); out_ += ')'; return;
+        case ast::UnaryOp::Plus: emit(*u.operand); return;
+        case ast::UnaryOp::BitNot: out_ += "(~"; emit(*u.operand); out_ += ')'; return;
+        case ast::UnaryOp::Negate:
+          if (numericOrNull(typeOf(*u.operand))) {
+            out_ += "(-";
+            emit(*u.operand);
+            out_ += ')';
+          } else {
+            emitConversion("tsql_neg", *u.operand);
+          }
+          return;
+      }
+      return;
+    }
+    case NodeKind::Binary: return emitBinary(ast::nodeCast<ast::BinaryExpr>(e));
+    case NodeKind::FunctionCall: return emitFunction(ast::nodeCast<ast::FunctionCallExpr>(e));
+    case NodeKind::Cast: {
+      const auto& c = ast::nodeCast<ast::CastExpr>(e);
+      return emitCast(*c.operand, c.type, c.style.get());
+    }
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(e);
+      out_ += "CASE";
+      if (c.operand) {
+        out_ += ' ';
+        emit(*c.operand);
+      }
+      for (const auto& w : c.whens) {
+        out_ += " WHEN ";
+        emit(*w.when);
+        out_ += " THEN ";
+        emit(*w.then);
+      }
+      if (c.elseExpr) {
+        out_ += " ELSE ";
+        emit(*c.elseExpr);
+      }
+      out_ += " END";
+      return;
+    }
+    case NodeKind::In: {
+      const auto& in = ast::nodeCast<ast::InExpr>(e);
+      out_ += '(';
+      emit(*in.operand);
+      out_ += in.negated ? " NOT IN " : " IN ";
+      if (in.subquery) {
+        emitSubquery(*in.subquery);
+      } else {
+        out_ += '(';
+        for (std::size_t i = 0; i < in.list.size(); ++i) {
+          if (i) out_ += ", ";
+          emit(*in.list[i]);
+        }
+        out_ += ')';
+      }
+      out_ += ')';
+      return;
+    }
+    case NodeKind::Exists:
+      out_ += "EXISTS ";
+      return emitSubquery(*ast::nodeCast<ast::ExistsExpr>(e).subquery);
+    case NodeKind::Between: {
+      const auto& b = ast::nodeCast<ast::BetweenExpr>(e);
+      ast::DataType t = typeOf(*b.operand);
+      out_ += '(';
+      emit(*b.operand);
+      out_ += b.negated ? " NOT BETWEEN " : " BETWEEN ";
+      emitComparand(*b.low, typeOf(*b.low), t);
+      out_ += " AND ";
+      emitComparand(*b.high, typeOf(*b.high), t);
+      out_ += ')';
+      return;
+    }
+    case NodeKind::Like: {
+      const auto& l = ast::nodeCast<ast::LikeExpr>(e);
+      out_ += '(';
+      emit(*l.operand);
+      out_ += l.negated ? " NOT LIKE " : " LIKE ";
+      emit(*l.pattern);
+      if (l.escape) {
+        out_ += " ESCAPE ";
+        emit(*l.escape);
+      }
+      out_ += ')';
+      return;
+    }
+    case NodeKind::IsNull: {
+      const auto& n = ast::nodeCast<ast::IsNullExpr>(e);
+      out_ += '(';
+      emit(*n.operand);
+      out_ += n.negated ? " IS NOT NULL)" : " IS NULL)";
+      return;
+    }
+    case NodeKind::Subquery: return emitSubquery(*ast::nodeCast<ast::SubqueryExpr>(e).query);
+    default: assert(false && "not an expression");
+  }
+}
+
+void SqlTranslator::emitBinary(const ast::BinaryExpr& b) {
+  switch (b.op) {
+    case ast::BinaryOp::And:
+    case ast::BinaryOp::Or:
+      out_ += '(';
+      emit(*b.lhs);
+      out_ += b.op == ast::BinaryOp::And ? " AND " : " OR ";
+      emit(*b.rhs);
+      out_ += ')';
+      return;
+    case ast::BinaryOp::Eq: case ast::BinaryOp::Ne: case ast::BinaryOp::Lt:
+    case ast::BinaryOp::Le: case ast::BinaryOp::Gt: case ast::BinaryOp::Ge:
+      return emitComparison(b);
+    case ast::BinaryOp::BitAnd: case ast::BinaryOp::BitOr: {
+      out_ += '(';
+      emit(*b.lhs);
+      out_ += b.op == ast::BinaryOp::BitAnd ? " & " : " | ";
+      emit(*b.rhs);
+      out_ += ')';
+      return;
+    }
+    case ast::BinaryOp::BitXor:
+      // a ^ b = (a | b) - (a & b); SQLite has no xor operator.
+      out_ += "((";
+      emit(*b.lhs);
+      out_ += " | ";
+      emit(*b.rhs);
+      out_ += ") - (";
+      emit(*b.lhs);
+      out_ += " & ";
+      emit(*b.rhs);
+      out_ += "))";
+      return;
+    default: return emitArithmetic(b);
+  }
+}
+
+// + - * / %: decided from the operand types where known (see the file header).
+void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
+  ast::DataType lt = typeOf(*b.lhs);
+  ast::DataType rt = typeOf(*b.rhs);
+  auto native = [&](const char* op) {
+    out_ += '(';
+    emit(*b.lhs);
+    out_ += op;
+    emit(*b.rhs);
+    out_ += ')';
+  };
+  auto runtimeCall = [&](const char* fn, bool realLeft) {
+    out_ += fn;
+    out_ += realLeft ? "(CAST(" : "(";
+    emit(*b.lhs);
+    out_ += realLeft ? " AS REAL), " : ", ";
+    emit(*b.rhs);
+    out_ += ')';
+  };
+  bool bothNumeric = numericOrNull(lt) && numericOrNull(rt);
+  switch (b.op) {
+    case ast::BinaryOp::Add:
+      if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return native(" || ");
+      if (bothNumeric) return native(" + ");
+      if (lt.isText() && rt.isNumeric()) {
+        out_ += '(';
+        emitConversion(numericConversion(rt.kind), *b.lhs);
+        out_ += " + ";
+        emit(*b.rhs);
+        out_ += ')';
+        return;
+      }
+      if (rt.isText() && lt.isNumeric()) {
+        out_ += '(';
+        emit(*b.lhs);
+        out_ += " + ";
+        emitConversion(numericConversion(lt.kind), *b.rhs);
+        out_ += ')';
+        return;
+      }
+      return runtimeCall("tsql_add", false);
+    case ast::BinaryOp::Sub:
+      return bothNumeric ? native(" - ") : runtimeCall("tsql_sub", false);
+    case ast::BinaryOp::Mul:
+      return bothNumeric ? native(" * ") : runtimeCall("tsql_mul", false);
+    case ast::BinaryOp::Div: {
+      // A money or float stored as a whole number comes back as INTEGER; make the
+      // division real when either side's type says it is not an integer type.
+      bool leftInteger = isIntegerClass(lt.kind) || lt.kind == TypeKind::Null;
+      bool rightInteger = isIntegerClass(rt.kind) || rt.kind == TypeKind::Null;
+      bool realDivision = bothNumeric && !(leftInteger && rightInteger);
+      return runtimeCall("tsql_div", realDivision);
+    }
+    default: return runtimeCall("tsql_mod", false);
+  }
+}
+
+// A comparison operand: text meeting a date becomes a datetime, text meeting a
+// number becomes that number, and text that is not a column gets the collation.
+void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
+                                  const ast::DataType& other) {
+  if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
+  if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
+  emit(e);
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef) {
+    out_ += " COLLATE ";
+    out_ += runtime::kCollation;
+  }
+}
+
+void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
+  ast::DataType lt = typeOf(*b.lhs);
+  ast::DataType rt = typeOf(*b.rhs);
+  out_ += '(';
+  emitComparand(*b.lhs, lt, rt);
+  out_ += comparisonText(b.op);
+  emitComparand(*b.rhs, rt, lt);
+  out_ += ')';
+}
+
+// CAST / CONVERT through the runtime's conversion functions.
+void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
+                             const ast::Expr* style) {
+  ast::DataType from = typeOf(operand);
+  const char* fn = nullptr;
+  switch (type.kind) {
+    case TypeKind::Bit: fn = "tsql_bit"; break;
+    case TypeKind::Int: fn = "tsql_int"; break;
+    case TypeKind::BigInt: fn = "tsql_bigint"; break;
+    case TypeKind::Float: fn = "tsql_float"; break;
+    case TypeKind::Money: fn = "tsql_money"; break;
+    case TypeKind::DateTime: fn = "tsql_datetime"; break;
+    case TypeKind::SmallDateTime: fn = "tsql_smalldatetime"; break;
+    case TypeKind::Decimal:
+      out_ += "tsql_decimal(";
+      emit(operand);
+      out_ += ", " + std::to_string(type.scale) + ")";
+      return;
+    default: break;
+  }
+  if (fn) return emitConversion(fn, operand);
+  // to text: money, float and dates have their own text forms
+  if (from.kind == TypeKind::Money || from.isDate()) {
+    out_ += from.kind == TypeKind::Money ? "tsql_money_text(" : "tsql_datetime_text(";
+    emit(operand);
+    if (style) {
+      out_ += ", ";
+      emit(*style);
+    }
+    out_ += ')';
+  } else if (from.kind == TypeKind::Float) {
+    emitConversion("tsql_float_text", operand);
+  } else {
+    out_ += "tsql_varchar(";
+    emit(operand);
+    if (type.length > 0) out_ += ", " + std::to_string(type.length);
+    out_ += ')';
+  }
+}
+
+// A value on its way into a column or variable of type `target`.
+void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
+  using ast::NodeKind;
+  if (e.kind == NodeKind::Literal && ast::nodeCast<ast::LiteralExpr>(e).literalKind == ast::LiteralKind::Null) {
+    out_ += "NULL";
+    return;
+  }
+  if (!inlineLiterals_ && (e.kind == NodeKind::Literal || e.kind == NodeKind::Variable ||
+                           e.kind == NodeKind::HostParameter)) {
+    std::size_t before = slots_.size();
+    emit(e);
+    if (slots_.size() == before + 1) slots_.back().convertTo = target;  // converted in C++
+    return;
+  }
+  ast::DataType from = typeOf(e);
+  if (from == target || !target.isKnown() || target.isText() ||
+      (target.kind == TypeKind::Float && from.isNumeric()) ||
+      (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
+      (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {
+    emit(e);
+    return;
+  }
+  emitCast(e, target, nullptr);
+}
+
+// Functions: T-SQL names the runtime registers pass through; aggregates over money
+// use the exact money aggregates; error functions become slots.
+void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
+  const std::string& n = f.name;
+  if (n == "error_message" || n == "error_number" || n == "error_severity" ||
+      n == "error_state" || n == "error_line" || n == "error_procedure") {
+    Slot s;
+    s.kind = Slot::Kind::ErrorInfo;
+    s.name = n;
+    return emitSlot(std::move(s));
+  }
+  std::string name = n;
+  if (n == "isnull") name = "ifnull";
+  if ((n == "sum" || n == "avg") && f.args.size() == 1) {
+    TypeKind k = typeOf(*f.args[0]).kind;
+    if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
+    else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
+  }
+  bool datePart = n == "datediff" || n == "dateadd" || n == "datepart";
+  out_ += name;
+  out_ += '(';
+  if (f.star) out_ += '*';
+  if (f.distinct) out_ += "DISTINCT ";
+  for (std::size_t i = 0; i < f.args.size(); ++i) {
+    if (i) out_ += ", ";
+    const ast::Expr& a = *f.args[i];
+    if (i == 0 && datePart && a.kind == ast::NodeKind::ColumnRef) {
+      out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(a).column()) + '\'';
+    } else {
+      emit(a);
+    }
+  }
+  out_ += ')';
+}
+
+}  // namespace tsql::translate

@@ -1,0 +1,126 @@
+// SqlTranslator: T-SQL AST -> SQLite SQL with T-SQL meaning. The surprises live here:
+//  - `+` is decided from operand types where they are known (catalog columns,
+//    declared variables, literals): text || text, number + number, text converted to
+//    the number's type; only where a type is unknown does it call tsql_add at run time;
+//  - division goes through tsql_div (integer division truncates, zero is an error);
+//  - values stored into money / bit / datetime columns are converted (money rounds
+//    to four decimals), literals and variables in C++ at bind time, the rest by the
+//    runtime's tsql_* conversion functions;
+//  - text operands that are not columns get the tsql_ci collation in comparisons;
+//  - UPDATE/DELETE with FROM are rewritten as a keyed subquery over the target's
+//    rowid, so LEFT/RIGHT joins and aliases mean what SQL Server means.
+// One translator per statement; it is cheap to make.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tsql/ast/stmt.h"
+#include "tsql/translate/translation.h"
+
+namespace tsql::translate {
+
+//! The pieces of a SELECT that assigns variables: the driving query computes every
+//! part that does not read an assigned variable; each item's `step` statement then
+//! computes the new value per row from those parts (RowValue slots) and the current
+//! variable values, so `@s = @s + x` accumulates row by row.
+struct AssignmentPlan {
+  Translation driver;
+  struct Item {
+    std::string variable;
+    Translation step;  //!< "SELECT <expr>"; empty sql when `column` holds the value
+    int column = -1;   //!< driver column that is the value itself
+  };
+  std::vector<Item> items;
+};
+
+class SqlTranslator {
+ public:
+  //! `inlineLiterals` writes literals into the SQL (DDL: views and defaults).
+  explicit SqlTranslator(TranslateEnv& env, bool inlineLiterals = false)
+      : env_(env), inlineLiterals_(inlineLiterals) {}
+
+  //! A query; `targetTypes` converts each output column for INSERT ... SELECT.
+  Translation query(const ast::Query& q, const std::vector<ast::DataType>* targetTypes = nullptr);
+  //! "SELECT <expr>".
+  Translation scalar(const ast::Expr& e);
+  //! "SELECT CASE WHEN <cond> THEN 1 ELSE 0 END".
+  Translation condition(const ast::Expr& e);
+  //! A SELECT whose items assign variables.
+  AssignmentPlan assignment(const ast::Query& q);
+  Translation insert(const ast::InsertStmt& s);
+  Translation update(const ast::UpdateStmt& s);
+  Translation remove(const ast::DeleteStmt& s);
+  //! CREATE TABLE for a table or a table variable's temp table.
+  std::string createTable(const std::string& sqlName, const ast::TableDef& def, bool temp);
+  //! CREATE VIEW; fills `columns` with the view's column names and types.
+  std::string createView(const ast::CreateViewStmt& s, std::vector<catalog::ColumnInfo>& columns);
+
+  //! SQL name of a table or table variable as written in T-SQL ("@t" -> temp table).
+  std::string tableSqlName(const std::string& name) const;
+
+ private:
+  struct Source {
+    std::string alias;  //!< lower-case name the query uses for it
+    std::vector<catalog::ColumnInfo> columns;
+  };
+  struct Scope {
+    std::vector<Source> sources;
+    Scope* outer = nullptr;
+  };
+  struct Output {  //!< one output column of a query core
+    std::string name;
+    ast::DataType type;
+  };
+
+  // queries (translate_query.cpp)
+  std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
+  std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
+                               const std::string& limit);
+  void emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope);
+  void emitTableRef(const ast::TableRef& t, Scope& scope);
+  void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
+                       std::vector<Output>& outputs);
+  void expandStar(const ast::SelectItem& item, std::vector<Output>& outputs);
+
+  // expressions (sql_translator.cpp)
+  void emit(const ast::Expr& e);
+  void emitBinary(const ast::BinaryExpr& b);
+  void emitArithmetic(const ast::BinaryExpr& b);
+  void emitComparison(const ast::BinaryExpr& b);
+  void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
+  void emitFunction(const ast::FunctionCallExpr& f);
+  void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style);
+  void emitStore(const ast::Expr& e, const ast::DataType& target);
+  void emitSlot(Slot slot);
+  void emitLiteral(const ast::LiteralExpr& l);
+  void emitColumnRef(const ast::ColumnRefExpr& c);
+  void emitSubquery(const ast::Query& q);
+  void emitConversion(const char* fn, const ast::Expr& e);
+
+  // types (type_inference.cpp)
+  ast::DataType typeOf(const ast::Expr& e);
+  ast::DataType columnType(const ast::ColumnRefExpr& c) const;
+  ast::DataType functionType(const ast::FunctionCallExpr& f);
+  ast::DataType queryType(const ast::Query& q);
+
+  // DML helpers (translate_dml.cpp)
+  const std::vector<catalog::ColumnInfo>& tableColumns(const std::string& table);
+  const ast::NamedTableRef* findTarget(const std::vector<ast::TableRefPtr>& from,
+                                       const std::string& target) const;
+  void emitAssignmentParts(const ast::Expr& e, const std::vector<std::string>& assigned,
+                           std::vector<const ast::Expr*>& parts);
+  bool readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const;
+
+  TranslateEnv& env_;
+  bool inlineLiterals_;
+  std::string out_;
+  std::vector<Slot> slots_;
+  Scope* scope_ = nullptr;
+  std::vector<const ast::Expr*> rowParts_;  //!< assignment step: subtrees bound per row
+};
+
+//! "name" with embedded quotes doubled.
+std::string quoteIdent(std::string_view name);
+
+}  // namespace tsql::translate

@@ -1,0 +1,66 @@
+// Schema translation. Tables keep the T-SQL type names as SQLite declared types, so
+// the catalog reads them back; text columns get the tsql_ci collation so that
+// comparisons, GROUP BY, DISTINCT, MIN and MAX follow SQL Server's default collation.
+// An identity column becomes SQLite's INTEGER PRIMARY KEY AUTOINCREMENT (numbers are
+// never reused, as in SQL Server); another declared primary key then becomes UNIQUE.
+#include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+namespace {
+
+std::string nameList(const std::vector<std::string>& names) {
+  std::string out = "(";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i) out += ", ";
+    out += quoteIdent(names[i]);
+  }
+  return out + ")";
+}
+
+}  // namespace
+
+std::string SqlTranslator::createTable(const std::string& sqlName, const ast::TableDef& def, bool temp) {
+  bool hasIdentity = false;
+  for (const auto& c : def.columns) hasIdentity = hasIdentity || c.identity;
+  std::string sql = temp ? "CREATE TEMP TABLE " : "CREATE TABLE ";
+  sql += quoteIdent(sqlName) + " (";
+  for (std::size_t i = 0; i < def.columns.size(); ++i) {
+    const ast::ColumnDef& c = def.columns[i];
+    if (i) sql += ", ";
+    sql += quoteIdent(c.name) + ' ';
+    if (c.identity) {
+      sql += "INTEGER PRIMARY KEY AUTOINCREMENT";
+      continue;
+    }
+    sql += ast::typeToSql(c.type);
+    if (c.notNull) sql += " NOT NULL";
+    if (c.primaryKey) sql += hasIdentity ? " UNIQUE" : " PRIMARY KEY";
+    if (c.unique) sql += " UNIQUE";
+    if (c.defaultValue) {
+      out_.clear();
+      emitStore(*c.defaultValue, c.type);
+      sql += " DEFAULT (" + out_ + ")";
+      out_.clear();
+    }
+    if (c.type.isText()) sql += std::string(" COLLATE ") + runtime::kCollation;
+  }
+  if (!def.primaryKey.empty()) sql += std::string(", ") + (hasIdentity ? "UNIQUE " : "PRIMARY KEY ") + nameList(def.primaryKey);
+  for (const auto& u : def.uniques) sql += ", UNIQUE " + nameList(u);
+  sql += ')';
+  return sql;
+}
+
+std::string SqlTranslator::createView(const ast::CreateViewStmt& s,
+                                      std::vector<catalog::ColumnInfo>& columns) {
+  out_.clear();
+  std::vector<Output> outputs = emitQuery(s.query, nullptr);
+  for (auto& o : outputs) columns.push_back({o.name, o.type, false, false});
+  std::string sql = "CREATE VIEW " + quoteIdent(catalog::normalizeObjectName(s.name)) + " AS " + out_;
+  out_.clear();
+  return sql;
+}
+
+}  // namespace tsql::translate

@@ -1,0 +1,383 @@
+// INSERT, UPDATE, DELETE and assigning SELECTs.
+//
+// UPDATE ... FROM keeps SQL Server's meaning by computing the new values in a
+// subquery over the FROM clause keyed by the target's rowid, then updating by rowid:
+//   UPDATE t SET c = u.v1 FROM (SELECT <target>.rowid AS r_, <expr> AS v1
+//                              FROM <from> WHERE <cond>) AS u WHERE t.rowid = u.r_
+// A target row unmatched on a LEFT JOIN is in the subquery (with NULLs from the
+// other side) and is updated; a RIGHT JOIN row without a target row has a NULL
+// rowid and updates nothing; a target row joined many times is updated once.
+#include "tsql/parser/parser.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+using ast::DataType;
+
+const std::vector<catalog::ColumnInfo>& SqlTranslator::tableColumns(const std::string& table) {
+  std::string sqlName = tableSqlName(table);
+  const auto* cols = env_.columns(sqlName);
+  if (!cols) throw TranslateError(208, "Invalid object name '" + table + "'.");
+  return *cols;
+}
+
+namespace {
+
+DataType columnTypeIn(const std::vector<catalog::ColumnInfo>& cols, const std::string& name) {
+  std::string n = toLower(name);
+  for (const auto& c : cols)
+    if (toLower(c.name) == n) return c.type;
+  return {};
+}
+
+bool hasColumn(const std::vector<catalog::ColumnInfo>& cols, const std::string& name) {
+  std::string n = toLower(name);
+  for (const auto& c : cols)
+    if (toLower(c.name) == n) return true;
+  return false;
+}
+
+}  // namespace
+
+// INSERT INTO t(cols) VALUES (...) | query | DEFAULT VALUES; each value converted
+// to its column's type on the way in.
+Translation SqlTranslator::insert(const ast::InsertStmt& s) {
+  const auto& cols = tableColumns(s.table);
+  std::vector<std::string> names = s.columns;
+  if (names.empty() && !s.defaultValues) {
+    for (const auto& c : cols)
+      if (!(c.primaryKey && c.type.kind == ast::TypeKind::Int)) names.push_back(c.name);  // identity
+  }
+  std::vector<DataType> types;
+  for (const auto& n : names) {
+    if (!hasColumn(cols, n)) throw TranslateError(207, "Invalid column name '" + n + "'.");
+    types.push_back(columnTypeIn(cols, n));
+  }
+  out_ = "INSERT INTO " + quoteIdent(tableSqlName(s.table));
+  if (s.defaultValues) {
+    out_ += " DEFAULT VALUES";
+  } else {
+    out_ += '(';
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i) out_ += ", ";
+      out_ += quoteIdent(names[i]);
+    }
+    out_ += ") ";
+    if (s.query) {
+      emitQuery(*s.query, &types);
+    } else {
+      out_ += "VALUES ";
+      for (std::size_t r = 0; r < s.rows.size(); ++r) {
+        if (r) out_ += ", ";
+        if (s.rows[r].size() != names.size())
+          throw TranslateError(110, "There are fewer columns in the INSERT statement than values "
+                                    "specified in the VALUES clause.");
+        out_ += '(';
+        for (std::size_t i = 0; i < s.rows[r].size(); ++i) {
+          if (i) out_ += ", ";
+          emitStore(*s.rows[r][i], types[i]);
+        }
+        out_ += ')';
+      }
+    }
+  }
+  Translation t;
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  return t;
+}
+
+// The FROM entry the UPDATE/DELETE target names: an alias first, else the only
+// occurrence of the table itself.
+const ast::NamedTableRef* SqlTranslator::findTarget(const std::vector<ast::TableRefPtr>& from,
+                                                    const std::string& target) const {
+  std::string want = toLower(target);
+  std::string wantTable = target[0] == '@' ? want : catalog::normalizeObjectName(target);
+  const ast::NamedTableRef* byAlias = nullptr;
+  const ast::NamedTableRef* byName = nullptr;
+  int nameCount = 0;
+  std::vector<const ast::TableRef*> stack;
+  for (const auto& t : from) stack.push_back(t.get());
+  while (!stack.empty()) {
+    const ast::TableRef* t = stack.back();
+    stack.pop_back();
+    if (const auto* j = ast::nodeAs<ast::JoinedTableRef>(t)) {
+      stack.push_back(j->left.get());
+      stack.push_back(j->right.get());
+    } else if (const auto* n = ast::nodeAs<ast::NamedTableRef>(t)) {
+      if (!n->alias.empty() && toLower(n->alias) == want) byAlias = n;
+      std::string name = n->isVariable() ? n->name : catalog::normalizeObjectName(n->name);
+      if (name == wantTable) {
+        byName = n;
+        ++nameCount;
+      }
+    }
+  }
+  if (byAlias) return byAlias;
+  return nameCount == 1 ? byName : nullptr;
+}
+
+Translation SqlTranslator::update(const ast::UpdateStmt& s) {
+  const ast::NamedTableRef* targetRef = s.from.empty() ? nullptr : findTarget(s.from, s.target);
+  std::string table = targetRef ? targetRef->name : s.target;
+  const auto& cols = tableColumns(table);
+  std::string sqlName = tableSqlName(table);
+  for (const auto& a : s.sets) {
+    if (a.target[0][0] == '@')
+      throw TranslateError(40000, "Assigning a variable in UPDATE is not supported here.");
+    if (!hasColumn(cols, a.target.back()))
+      throw TranslateError(207, "Invalid column name '" + a.target.back() + "'.");
+  }
+  Scope scope;
+  scope.outer = scope_;
+  scope_ = &scope;
+  if (s.from.empty()) {
+    Source src;
+    src.alias = s.target[0] == '@' ? s.target : sqlName;
+    src.columns = cols;
+    scope.sources.push_back(std::move(src));
+    out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
+    for (std::size_t i = 0; i < s.sets.size(); ++i) {
+      if (i) out_ += ", ";
+      out_ += quoteIdent(s.sets[i].target.back()) + " = ";
+      emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
+    }
+    if (s.where) {
+      out_ += " WHERE ";
+      emit(*s.where);
+    }
+  } else {
+    std::string fromSql;
+    out_.clear();
+    out_ += " FROM ";
+    if (!targetRef) {  // the target is not in FROM: SQL Server joins it in
+      out_ += quoteIdent(sqlName) + ", ";
+      Source src;
+      src.alias = s.target[0] == '@' ? s.target : sqlName;
+      src.columns = cols;
+      scope.sources.push_back(std::move(src));
+    }
+    emitFromList(s.from, scope);
+    fromSql = std::move(out_);
+    std::string key = targetRef ? (targetRef->alias.empty()
+                                       ? (targetRef->isVariable() ? targetRef->name : sqlName)
+                                       : targetRef->alias)
+                                : sqlName;
+    out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
+    for (std::size_t i = 0; i < s.sets.size(); ++i) {
+      if (i) out_ += ", ";
+      out_ += quoteIdent(s.sets[i].target.back()) + " = \"u_\".\"v" + std::to_string(i) + "\"";
+    }
+    out_ += " FROM (SELECT " + quoteIdent(key) + ".rowid AS \"r_\"";
+    for (std::size_t i = 0; i < s.sets.size(); ++i) {
+      out_ += ", ";
+      emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
+      out_ += " AS \"v" + std::to_string(i) + "\"";
+    }
+    out_ += fromSql;
+    if (s.where) {
+      out_ += " WHERE ";
+      emit(*s.where);
+    }
+    out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + ".rowid = \"u_\".\"r_\"";
+  }
+  scope_ = scope.outer;
+  Translation t;
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  return t;
+}
+
+// DELETE [FROM] t [FROM sources] [WHERE ...]; with sources, the rows go by rowid.
+Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
+  const ast::NamedTableRef* targetRef = s.from.empty() ? nullptr : findTarget(s.from, s.target);
+  std::string table = targetRef ? targetRef->name : s.target;
+  const auto& cols = tableColumns(table);
+  std::string sqlName = tableSqlName(table);
+  Scope scope;
+  scope.outer = scope_;
+  scope_ = &scope;
+  if (s.from.empty()) {
+    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols});
+    out_ = "DELETE FROM " + quoteIdent(sqlName);
+    if (s.target[0] == '@') out_ += " AS " + quoteIdent(s.target);
+  } else {
+    out_.clear();
+    if (!targetRef) {
+      out_ += quoteIdent(sqlName) + ", ";
+      scope.sources.push_back({sqlName, cols});
+    }
+    emitFromList(s.from, scope);
+    std::string fromSql = std::move(out_);
+    std::string key = targetRef && !targetRef->alias.empty()
+                          ? targetRef->alias
+                          : (targetRef && targetRef->isVariable() ? targetRef->name : sqlName);
+    out_ = "DELETE FROM " + quoteIdent(sqlName) + " WHERE rowid IN (SELECT " + quoteIdent(key) +
+           ".rowid FROM " + fromSql;
+  }
+  if (s.where) {
+    out_ += " WHERE ";
+    emit(*s.where);
+  }
+  if (!s.from.empty()) out_ += ')';
+  scope_ = scope.outer;
+  Translation t;
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  return t;
+}
+
+bool SqlTranslator::readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const {
+  using ast::NodeKind;
+  switch (e.kind) {
+    case NodeKind::Variable: {
+      const auto& name = ast::nodeCast<ast::VariableExpr>(e).name;
+      for (const auto& v : vars)
+        if (v == name) return true;
+      return false;
+    }
+    case NodeKind::Unary: return readsAny(*ast::nodeCast<ast::UnaryExpr>(e).operand, vars);
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(e);
+      return readsAny(*b.lhs, vars) || readsAny(*b.rhs, vars);
+    }
+    case NodeKind::FunctionCall:
+      for (const auto& a : ast::nodeCast<ast::FunctionCallExpr>(e).args)
+        if (readsAny(*a, vars)) return true;
+      return false;
+    case NodeKind::Cast: return readsAny(*ast::nodeCast<ast::CastExpr>(e).operand, vars);
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(e);
+      if (c.operand && readsAny(*c.operand, vars)) return true;
+      if (c.elseExpr && readsAny(*c.elseExpr, vars)) return true;
+      for (const auto& w : c.whens)
+        if (readsAny(*w.when, vars) || readsAny(*w.then, vars)) return true;
+      return false;
+    }
+    default: return false;  // subqueries and predicates are computed by the driver
+  }
+}
+
+// Collects the largest subtrees of an assigned expression that do not read an
+// assigned variable; the driving query computes them.
+void SqlTranslator::emitAssignmentParts(const ast::Expr& e, const std::vector<std::string>& assigned,
+                                        std::vector<const ast::Expr*>& parts) {
+  using ast::NodeKind;
+  if (!readsAny(e, assigned)) {
+    if (e.kind != NodeKind::Literal && e.kind != NodeKind::Variable) parts.push_back(&e);
+    return;
+  }
+  switch (e.kind) {
+    case NodeKind::Unary: return emitAssignmentParts(*ast::nodeCast<ast::UnaryExpr>(e).operand, assigned, parts);
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(e);
+      emitAssignmentParts(*b.lhs, assigned, parts);
+      return emitAssignmentParts(*b.rhs, assigned, parts);
+    }
+    case NodeKind::FunctionCall:
+      for (const auto& a : ast::nodeCast<ast::FunctionCallExpr>(e).args) emitAssignmentParts(*a, assigned, parts);
+      return;
+    case NodeKind::Cast: return emitAssignmentParts(*ast::nodeCast<ast::CastExpr>(e).operand, assigned, parts);
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(e);
+      if (c.operand) emitAssignmentParts(*c.operand, assigned, parts);
+      for (const auto& w : c.whens) {
+        emitAssignmentParts(*w.when, assigned, parts);
+        emitAssignmentParts(*w.then, assigned, parts);
+      }
+      if (c.elseExpr) emitAssignmentParts(*c.elseExpr, assigned, parts);
+      return;
+    }
+    default: return;
+  }
+}
+
+AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
+  if (q.cores.size() != 1) throw TranslateError(141, "A SELECT that assigns variables cannot use UNION.");
+  const ast::SelectCore& core = q.cores[0];
+  std::vector<std::string> assigned;
+  for (const auto& item : core.items) {
+    if (item.assignTo.empty())
+      throw TranslateError(141, "A SELECT statement that assigns a value to a variable must not be "
+                                "combined with data-retrieval operations.");
+    if (!env_.variableType(item.assignTo))
+      throw TranslateError(137, "Must declare the scalar variable \"" + item.assignTo + "\".");
+    assigned.push_back(item.assignTo);
+  }
+  // Driver columns: per item, either the whole value or the parts the step needs.
+  std::vector<std::vector<const ast::Expr*>> itemParts(core.items.size());
+  std::vector<const ast::Expr*> driverColumns;
+  for (std::size_t i = 0; i < core.items.size(); ++i) {
+    const ast::Expr& e = *core.items[i].expr;
+    if (!readsAny(e, assigned)) itemParts[i].push_back(&e);
+    else emitAssignmentParts(e, assigned, itemParts[i]);
+    for (const auto* p : itemParts[i]) driverColumns.push_back(p);
+  }
+  AssignmentPlan plan;
+  // The driver: the same core with the parts as its select list.
+  Scope scope;
+  scope.outer = scope_;
+  out_.clear();
+  std::string fromSql;
+  if (!core.from.empty()) {
+    out_ += " FROM ";
+    emitFromList(core.from, scope);
+  }
+  fromSql = std::move(out_);
+  scope_ = &scope;
+  out_ = core.distinct ? "SELECT DISTINCT " : "SELECT ";
+  std::vector<DataType> partTypes;
+  for (std::size_t i = 0; i < driverColumns.size(); ++i) {
+    if (i) out_ += ", ";
+    emit(*driverColumns[i]);
+    partTypes.push_back(typeOf(*driverColumns[i]));
+  }
+  if (driverColumns.empty()) out_ += "1";
+  out_ += fromSql;
+  if (core.where) { out_ += " WHERE "; emit(*core.where); }
+  if (!core.groupBy.empty()) {
+    out_ += " GROUP BY ";
+    for (std::size_t i = 0; i < core.groupBy.size(); ++i) {
+      if (i) out_ += ", ";
+      emit(*core.groupBy[i]);
+    }
+  }
+  if (core.having) { out_ += " HAVING "; emit(*core.having); }
+  if (!q.orderBy.empty()) {
+    out_ += " ORDER BY ";
+    for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
+      if (i) out_ += ", ";
+      emit(*q.orderBy[i].expr);
+      if (q.orderBy[i].descending) out_ += " DESC";
+    }
+  }
+  if (core.top) { out_ += " LIMIT "; emit(*core.top); }
+  plan.driver.sql = std::move(out_);
+  plan.driver.slots = std::move(slots_);
+  plan.driver.columnTypes = partTypes;
+  // The steps: each assigned expression with its parts read from the driver row.
+  int column = 0;
+  for (std::size_t i = 0; i < core.items.size(); ++i) {
+    AssignmentPlan::Item item;
+    item.variable = core.items[i].assignTo;
+    const ast::Expr& e = *core.items[i].expr;
+    if (itemParts[i].size() == 1 && itemParts[i][0] == &e) {
+      item.column = column++;
+    } else {
+      rowParts_.assign(driverColumns.size(), nullptr);
+      for (std::size_t p = 0; p < itemParts[i].size(); ++p) rowParts_[column + p] = itemParts[i][p];
+      column += static_cast<int>(itemParts[i].size());
+      out_ = "SELECT ";
+      slots_.clear();
+      emit(e);
+      item.step.sql = std::move(out_);
+      item.step.slots = std::move(slots_);
+      rowParts_.clear();
+    }
+    plan.items.push_back(std::move(item));
+  }
+  scope_ = scope.outer;
+  return plan;
+}
+
+}  // namespace tsql::translate

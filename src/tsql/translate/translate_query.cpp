@@ -1,0 +1,214 @@
+// Query translation: FROM sources are translated first (they define the scope the
+// select list and WHERE resolve against), then the select list; `?N` markers are
+// numbered, so the order in which pieces are written does not matter. TOP becomes
+// LIMIT; table variables become their temp tables under the name the batch uses.
+#include "tsql/parser/parser.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+using ast::DataType;
+
+std::string SqlTranslator::tableSqlName(const std::string& name) const {
+  if (!name.empty() && name[0] == '@') {
+    const std::string* temp = env_.tableVariable(name);
+    if (!temp) throw TranslateError(1087, "Must declare the table variable \"" + name + "\".");
+    return *temp;
+  }
+  return catalog::normalizeObjectName(name);
+}
+
+Translation SqlTranslator::query(const ast::Query& q, const std::vector<DataType>* targetTypes) {
+  std::vector<Output> outputs = emitQuery(q, targetTypes);
+  Translation t;
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  for (auto& o : outputs) t.columnTypes.push_back(o.type);
+  return t;
+}
+
+std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
+                                                            const std::vector<DataType>* targetTypes) {
+  std::vector<Output> outputs;
+  bool single = q.cores.size() == 1;
+  std::string singleLimit;
+  for (std::size_t i = 0; i < q.cores.size(); ++i) {
+    if (i) out_ += q.unionAll[i - 1] ? " UNION ALL " : " UNION ";
+    const ast::SelectCore& core = q.cores[i];
+    std::string limit;
+    if (core.top && !core.topPercent) {
+      std::string saved = std::move(out_);
+      out_.clear();
+      emit(*core.top);
+      limit = std::move(out_);
+      out_ = std::move(saved);
+    }
+    bool wrap = !single && !limit.empty();  // TOP of one arm of a UNION
+    if (wrap) out_ += "SELECT * FROM (";
+    auto coreOutputs = emitCore(core, targetTypes, single ? std::string() : limit);
+    if (wrap) out_ += ")";
+    if (i == 0) outputs = std::move(coreOutputs);
+    if (single) singleLimit = std::move(limit);
+  }
+  if (!q.orderBy.empty()) {
+    // ORDER BY resolves against the first core's sources (and its aliases).
+    out_ += " ORDER BY ";
+    for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
+      if (i) out_ += ", ";
+      const ast::Expr& e = *q.orderBy[i].expr;
+      const auto* lit = ast::nodeAs<ast::LiteralExpr>(&e);
+      if (lit && lit->literalKind == ast::LiteralKind::Integer) out_ += lit->text;  // ordinal
+      else emit(e);
+      if (q.orderBy[i].descending) out_ += " DESC";
+    }
+  }
+  if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
+  return outputs;
+}
+
+// core := SELECT [DISTINCT] items [FROM ...] [WHERE ...] [GROUP BY ...] [HAVING ...]
+std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
+                                                           const std::vector<DataType>* targetTypes,
+                                                           const std::string& limit) {
+  Scope scope;
+  scope.outer = scope_;
+  Scope* saved = scope_;
+  std::string head = std::move(out_);
+  out_.clear();
+  if (!c.from.empty()) {
+    out_ += " FROM ";
+    emitFromList(c.from, scope);
+  }
+  std::string fromSql = std::move(out_);
+  out_ = std::move(head);
+  scope_ = &scope;
+  out_ += c.distinct ? "SELECT DISTINCT " : "SELECT ";
+  std::vector<Output> outputs;
+  emitSelectItems(c, targetTypes, outputs);
+  out_ += fromSql;
+  if (c.where) {
+    out_ += " WHERE ";
+    emit(*c.where);
+  }
+  if (!c.groupBy.empty()) {
+    out_ += " GROUP BY ";
+    for (std::size_t i = 0; i < c.groupBy.size(); ++i) {
+      if (i) out_ += ", ";
+      emit(*c.groupBy[i]);
+    }
+  }
+  if (c.having) {
+    out_ += " HAVING ";
+    emit(*c.having);
+  }
+  if (!limit.empty()) out_ += " LIMIT " + limit;
+  scope_ = saved;
+  return outputs;
+}
+
+void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<DataType>* targetTypes,
+                                    std::vector<Output>& outputs) {
+  for (std::size_t i = 0; i < c.items.size(); ++i) {
+    const ast::SelectItem& item = c.items[i];
+    if (i) out_ += ", ";
+    if (item.star) {
+      out_ += item.starQualifier.empty() ? "*" : quoteIdent(item.starQualifier) + ".*";
+      expandStar(item, outputs);
+      continue;
+    }
+    if (!item.assignTo.empty())
+      throw TranslateError(141, "A SELECT statement that assigns a value to a variable must not be "
+                                "combined with data-retrieval operations.");
+    Output o;
+    o.type = typeOf(*item.expr);
+    if (targetTypes && outputs.size() < targetTypes->size()) {
+      emitStore(*item.expr, (*targetTypes)[outputs.size()]);
+      o.type = (*targetTypes)[outputs.size()];
+    } else {
+      emit(*item.expr);
+    }
+    if (!item.alias.empty()) {
+      o.name = item.alias;
+      out_ += " AS " + quoteIdent(item.alias);
+    } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
+      o.name = col->column();
+    }
+    outputs.push_back(std::move(o));
+  }
+}
+
+void SqlTranslator::expandStar(const ast::SelectItem& item, std::vector<Output>& outputs) {
+  std::string q = toLower(item.starQualifier);
+  for (const auto& src : scope_->sources) {
+    if (!q.empty() && src.alias != q) continue;
+    for (const auto& col : src.columns) outputs.push_back({col.name, col.type});
+  }
+}
+
+// from-list: comma joins stay comma joins (a cross join filtered by WHERE).
+void SqlTranslator::emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope) {
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    if (i) out_ += ", ";
+    emitTableRef(*from[i], scope);
+  }
+}
+
+void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
+  switch (t.kind) {
+    case ast::NodeKind::NamedTable: {
+      const auto& n = ast::nodeCast<ast::NamedTableRef>(t);
+      std::string sqlName = tableSqlName(n.name);
+      out_ += quoteIdent(sqlName);
+      Source src;
+      if (!n.alias.empty()) {
+        src.alias = toLower(n.alias);
+        out_ += " AS " + quoteIdent(n.alias);
+      } else if (n.isVariable()) {
+        src.alias = n.name;
+        out_ += " AS " + quoteIdent(n.name);
+      } else {
+        src.alias = sqlName;
+      }
+      if (const auto* cols = env_.columns(sqlName)) src.columns = *cols;
+      scope.sources.push_back(std::move(src));
+      return;
+    }
+    case ast::NodeKind::DerivedTable: {
+      const auto& d = ast::nodeCast<ast::DerivedTableRef>(t);
+      out_ += '(';
+      Scope* saved = scope_;
+      scope_ = scope.outer;  // a derived table does not see its siblings
+      std::vector<Output> outputs = emitQuery(*d.query, nullptr);
+      scope_ = saved;
+      out_ += ") AS " + quoteIdent(d.alias);
+      Source src;
+      src.alias = toLower(d.alias);
+      for (auto& o : outputs) src.columns.push_back({o.name, o.type, false, false});
+      scope.sources.push_back(std::move(src));
+      return;
+    }
+    case ast::NodeKind::JoinedTable: {
+      const auto& j = ast::nodeCast<ast::JoinedTableRef>(t);
+      emitTableRef(*j.left, scope);
+      switch (j.type) {
+        case ast::JoinType::Inner: out_ += " INNER JOIN "; break;
+        case ast::JoinType::Left: out_ += " LEFT JOIN "; break;
+        case ast::JoinType::Right: out_ += " RIGHT JOIN "; break;
+        case ast::JoinType::Full: out_ += " FULL JOIN "; break;
+        case ast::JoinType::Cross: out_ += " CROSS JOIN "; break;
+      }
+      emitTableRef(*j.right, scope);
+      if (j.on) {
+        out_ += " ON ";
+        Scope* saved = scope_;
+        scope_ = &scope;
+        emit(*j.on);
+        scope_ = saved;
+      }
+      return;
+    }
+    default: assert(false && "not a table source");
+  }
+}
+
+}  // namespace tsql::translate

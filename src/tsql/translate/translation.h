@@ -1,0 +1,66 @@
+// Translation: SQLite SQL generated from one T-SQL statement, plus the list of
+// parameter slots its numbered markers (?1, ?2 ...) stand for. Literals, variables
+// and caller parameters all become slots, so statements of the same shape produce
+// the same SQL text and share one prepared statement.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tsql/ast/data_type.h"
+#include "tsql/ast/expr.h"
+#include "tsql/catalog/catalog.h"
+
+namespace tsql::translate {
+
+//! What one ?N marker is bound to.
+struct Slot {
+  enum class Kind : std::uint8_t {
+    Literal,         //!< `literal`
+    Variable,        //!< variable `name`
+    HostParameter,   //!< caller parameter `name`
+    SystemVariable,  //!< @@name
+    ErrorInfo,       //!< error_message() and friends: `name` is the function
+    RowValue,        //!< column `rowIndex` of the row being assigned (SELECT @v = ...)
+  };
+  Kind kind = Kind::Literal;
+  std::string name;
+  const ast::LiteralExpr* literal = nullptr;
+  int rowIndex = -1;
+  ast::DataType convertTo;  //!< converted to this type before binding (Unknown = as is)
+};
+
+struct Translation {
+  std::string sql;
+  std::vector<Slot> slots;               //!< slots[i] is ?(i+1)
+  std::vector<ast::DataType> columnTypes;  //!< result column types (queries), Unknown when not known
+};
+
+//! A statement the translator refuses (undeclared variable, unknown table ...), with
+//! SQL Server's error number.
+class TranslateError : public std::runtime_error {
+ public:
+  TranslateError(int number, const std::string& message)
+      : std::runtime_error(message), number_(number) {}
+  int number() const { return number_; }
+
+ private:
+  int number_;
+};
+
+//! What the translator asks the interpreter about names.
+class TranslateEnv {
+ public:
+  virtual ~TranslateEnv() = default;
+  //! Declared type of a scalar variable ("@x", lower-case); nullptr when undeclared.
+  virtual const ast::DataType* variableType(const std::string& name) const = 0;
+  //! The temp table that holds a table variable; nullptr when undeclared.
+  virtual const std::string* tableVariable(const std::string& name) const = 0;
+  //! Type of a caller parameter (from its bound value); Unknown when not bound.
+  virtual ast::DataType hostParameterType(const std::string& name) const = 0;
+  //! Columns of a table, view or temp table (name already resolved); nullptr if none.
+  virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
+};
+
+}  // namespace tsql::translate

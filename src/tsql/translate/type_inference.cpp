@@ -1,0 +1,158 @@
+// Static types of expressions, as far as they can be known before running: column
+// types from the catalog (through the query's sources), declared variables, literal
+// kinds, function result types and T-SQL's data type precedence for operators.
+#include <cstdlib>
+
+#include "tsql/parser/parser.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+using ast::DataType;
+using ast::TypeKind;
+
+namespace {
+
+DataType ofKind(TypeKind k) {
+  DataType t;
+  t.kind = k;
+  return t;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+//! The operand type that wins by T-SQL precedence; Unknown if either is unknown.
+DataType dominant(const DataType& a, const DataType& b) {
+  if (!a.isKnown() || !b.isKnown()) return ofKind(TypeKind::Unknown);
+  if (a.kind == TypeKind::Null) return b;
+  if (b.kind == TypeKind::Null) return a;
+  return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
+}
+
+}  // namespace
+
+DataType SqlTranslator::columnType(const ast::ColumnRefExpr& c) const {
+  std::string q = c.parts.size() >= 2 ? toLower(c.parts[c.parts.size() - 2]) : std::string();
+  for (const Scope* s = scope_; s; s = s->outer) {
+    for (const auto& src : s->sources) {
+      if (!q.empty() && src.alias != q) continue;
+      for (const auto& col : src.columns)
+        if (iequals(col.name, c.column())) return col.type;
+    }
+  }
+  return ofKind(TypeKind::Unknown);
+}
+
+DataType SqlTranslator::queryType(const ast::Query& q) {
+  if (q.cores.empty() || q.cores[0].items.empty()) return {};
+  const ast::SelectCore& core = q.cores[0];
+  const ast::SelectItem& item = core.items[0];
+  if (!item.expr) return {};
+  // Resolve the item against the subquery's own sources (types only; no SQL kept).
+  Scope local;
+  local.outer = scope_;
+  std::string savedOut = std::move(out_);
+  std::size_t savedSlots = slots_.size();
+  out_.clear();
+  Scope* saved = scope_;
+  scope_ = &local;
+  emitFromList(core.from, local);
+  DataType t = typeOf(*item.expr);
+  scope_ = saved;
+  out_ = std::move(savedOut);
+  slots_.resize(savedSlots);
+  return t;
+}
+
+DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
+  const std::string& n = f.name;
+  auto arg = [&](std::size_t i) { return i < f.args.size() ? typeOf(*f.args[i]) : DataType{}; };
+  if (n == "isnull" || n == "coalesce") {
+    for (std::size_t i = 0; i < f.args.size(); ++i) {
+      DataType t = arg(i);
+      if (t.isKnown() && t.kind != TypeKind::Null) return t;
+    }
+    return {};
+  }
+  if (n == "getdate" || n == "dateadd" || n == "getutcdate") return ofKind(TypeKind::DateTime);
+  if (n == "count" || n == "datediff" || n == "datepart" || n == "year" || n == "month" ||
+      n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
+      n == "error_severity" || n == "error_state" || n == "error_line")
+    return ofKind(TypeKind::Int);
+  if (n == "newid" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
+      n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message")
+    return ofKind(TypeKind::Varchar);
+  if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
+    DataType t = arg(0);
+    if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);
+    return t;
+  }
+  return {};
+}
+
+DataType SqlTranslator::typeOf(const ast::Expr& e) {
+  using ast::NodeKind;
+  switch (e.kind) {
+    case NodeKind::Literal: {
+      const auto& l = ast::nodeCast<ast::LiteralExpr>(e);
+      switch (l.literalKind) {
+        case ast::LiteralKind::Null: return ofKind(TypeKind::Null);
+        case ast::LiteralKind::Integer:
+          return ofKind(l.text.size() > 9 && std::atoll(l.text.c_str()) > 2147483647LL ? TypeKind::BigInt
+                                                                                     : TypeKind::Int);
+        case ast::LiteralKind::Number: {
+          DataType t = ofKind(TypeKind::Decimal);
+          auto dot = l.text.find('.');
+          t.scale = dot == std::string::npos ? 0 : static_cast<int>(l.text.size() - dot - 1);
+          if (l.text.find_first_of("eE") != std::string::npos) return ofKind(TypeKind::Float);
+          return t;
+        }
+        case ast::LiteralKind::String: return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
+      }
+      return {};
+    }
+    case NodeKind::ColumnRef: return columnType(ast::nodeCast<ast::ColumnRefExpr>(e));
+    case NodeKind::Variable: {
+      const DataType* t = env_.variableType(ast::nodeCast<ast::VariableExpr>(e).name);
+      return t ? *t : DataType{};
+    }
+    case NodeKind::SystemVariable: return ofKind(TypeKind::Int);
+    case NodeKind::HostParameter:
+      return env_.hostParameterType(ast::nodeCast<ast::HostParameterExpr>(e).name);
+    case NodeKind::Unary: {
+      const auto& u = ast::nodeCast<ast::UnaryExpr>(e);
+      return u.op == ast::UnaryOp::Not ? ofKind(TypeKind::Bit) : typeOf(*u.operand);
+    }
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(e);
+      if (b.op >= ast::BinaryOp::Eq) return ofKind(TypeKind::Bit);
+      DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
+      if (b.op == ast::BinaryOp::Add && (lt.isText() || lt.kind == TypeKind::Null) &&
+          (rt.isText() || rt.kind == TypeKind::Null) && (lt.isText() || rt.isText()))
+        return lt.isText() ? lt : rt;
+      return dominant(lt, rt);
+    }
+    case NodeKind::FunctionCall: return functionType(ast::nodeCast<ast::FunctionCallExpr>(e));
+    case NodeKind::Cast: return ast::nodeCast<ast::CastExpr>(e).type;
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(e);
+      DataType t = ofKind(TypeKind::Null);
+      for (const auto& w : c.whens) t = dominant(t, typeOf(*w.then));
+      if (c.elseExpr) t = dominant(t, typeOf(*c.elseExpr));
+      return t;
+    }
+    case NodeKind::Subquery: return queryType(*ast::nodeCast<ast::SubqueryExpr>(e).query);
+    default: return ofKind(TypeKind::Bit);  // predicates
+  }
+}
+
+}  // namespace tsql::translate

@@ -1,0 +1,337 @@
+// ClientDataSet: structure, opening and loading, the change log, aggregates and the
+// display notifications. Navigation and filtering live in
+// client_data_set_navigation.cpp, the edit states in client_data_set_editing.cpp.
+#include "dataset/client_data_set.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cctype>
+
+#include "dataset/data_set_error.h"
+#include "dataset/data_source.h"
+
+namespace dataset {
+
+namespace {
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+const core::Value kNull;
+
+}  // namespace
+
+ClientDataSet::ClientDataSet(std::string name) : name_(std::move(name)) {}
+
+ClientDataSet::~ClientDataSet() {
+  // Sources may outlive the dataset; they must not point at it any more.
+  for (DataSource* s : sources_) s->dataSet_ = nullptr;
+}
+
+void ClientDataSet::checkActive() const {
+  if (!active()) throw DataSetError("Dataset " + name_ + " is not open");
+}
+
+// --- structure ---------------------------------------------------------------------
+
+Field& ClientDataSet::addField(FieldDef def) {
+  if (active()) throw DataSetError("Cannot change the fields of the open dataset " + name_);
+  std::string key = lower(def.name);
+  if (def.name.empty() || fieldIndex_.count(key))
+    throw DataSetError("Dataset " + name_ + ": duplicate or empty field name '" + def.name + "'");
+  int index = fieldCount();
+  fieldIndex_.emplace(std::move(key), index);
+  fields_.push_back(std::make_unique<Field>(*this, index, std::move(def)));
+  return *fields_.back();
+}
+
+void ClientDataSet::clearFields() {
+  if (active()) throw DataSetError("Cannot change the fields of the open dataset " + name_);
+  fields_.clear();
+  fieldIndex_.clear();
+}
+
+void ClientDataSet::copyStructure(const ClientDataSet& other) {
+  if (&other == this) return;
+  close();
+  clearFields();
+  for (const auto& f : other.fields_) addField(f->def());
+  open();
+}
+
+Field* ClientDataSet::findField(std::string_view name) {
+  auto it = fieldIndex_.find(lower(name));
+  return it == fieldIndex_.end() ? nullptr : fields_[static_cast<size_t>(it->second)].get();
+}
+
+const Field* ClientDataSet::findField(std::string_view name) const {
+  return const_cast<ClientDataSet*>(this)->findField(name);
+}
+
+Field& ClientDataSet::fieldByName(std::string_view name) {
+  if (Field* f = findField(name)) return *f;
+  throw DataSetError("Dataset " + name_ + ": field '" + std::string(name) + "' not found");
+}
+
+const Field& ClientDataSet::fieldByName(std::string_view name) const {
+  return const_cast<ClientDataSet*>(this)->fieldByName(name);
+}
+
+// --- opening -----------------------------------------------------------------------
+
+void ClientDataSet::open() {
+  if (active()) return;
+  if (fields_.empty()) throw DataSetError("Dataset " + name_ + " has no fields to open");
+  fire(beforeOpen);
+  compileFilter();
+  rows_.clear();
+  log_.clear();
+  finishOpen();
+}
+
+// Common tail of open and loadFrom: browse state on the first visible row.
+void ClientDataSet::finishOpen() {
+  state_ = DataSetState::Browse;
+  modified_ = false;
+  rebuildVisible();
+  resetCursor();
+  fire(afterOpen);
+  notifyStateChange();
+  notifyDataChange(nullptr);
+  if (!isEmpty()) fire(afterScroll);
+}
+
+void ClientDataSet::close() {
+  if (!active()) return;
+  fire(beforeClose);
+  state_ = DataSetState::Inactive;
+  rows_.clear();
+  visible_.clear();
+  log_.clear();
+  editBackup_.clear();
+  modified_ = false;
+  cursor_ = -1;
+  eof_ = bof_ = true;
+  fire(afterClose);
+  notifyStateChange();
+  notifyDataChange(nullptr);
+}
+
+void ClientDataSet::emptyDataSet() {
+  checkActive();
+  checkBrowseMode();
+  rows_.clear();
+  visible_.clear();
+  log_.clear();
+  resetCursor();
+  notifyDataChange(nullptr);
+}
+
+void ClientDataSet::createFieldsFrom(const tsql::ResultSet& rs) {
+  for (size_t c = 0; c < rs.columns.size(); ++c) {
+    const tsql::Column& col = rs.columns[c];
+    core::ValueType type = col.type;
+    for (size_t r = 0; type == core::ValueType::Null && r < rs.rows.size(); ++r)
+      if (c < rs.rows[r].size()) type = rs.rows[r][c].type();
+    FieldDef def;
+    def.name = col.name;
+    // Two columns of one name (t1.*, t2.code) get "code_1" like the toolkit does.
+    for (int n = 1; findField(def.name); ++n) def.name = col.name + "_" + std::to_string(n);
+    def.type = fieldTypeOf(type);
+    def.size = col.size;
+    addField(std::move(def));
+  }
+}
+
+template <class RowList>
+void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& columns) {
+  std::vector<int> columnOf(fields_.size(), -1);
+  bool identity = columns.size() == fields_.size();
+  for (size_t c = 0; c < columns.size(); ++c) {
+    const Field* f = findField(columns[c].name);
+    if (f && columnOf[static_cast<size_t>(f->index())] < 0) columnOf[static_cast<size_t>(f->index())] = static_cast<int>(c);
+    identity = identity && f && f->index() == static_cast<int>(c);
+  }
+  rows_.reserve(rows.size());
+  for (auto& row : rows) {
+    auto rec = std::make_unique<Record>();
+    rec->id = nextId_++;
+    if (identity && row.size() == fields_.size()) {
+      rec->values = std::move(row);  // a copy when the rows are const
+    } else {
+      rec->values.resize(fields_.size());
+      for (size_t f = 0; f < fields_.size(); ++f)
+        if (columnOf[f] >= 0 && static_cast<size_t>(columnOf[f]) < row.size())
+          rec->values[f] = row[static_cast<size_t>(columnOf[f])];
+    }
+    for (size_t f = 0; f < fields_.size(); ++f) {
+      core::Value& v = rec->values[f];
+      if (!v.isNull() && v.type() != valueTypeOf(fields_[f]->type()))
+        v = convertForField(fields_[f]->type(), v, fields_[f]->name());
+    }
+    rows_.push_back(std::move(rec));
+  }
+}
+
+void ClientDataSet::loadFrom(const tsql::ResultSet& rs) {
+  close();
+  fire(beforeOpen);
+  if (fields_.empty()) createFieldsFrom(rs);
+  compileFilter();
+  log_.clear();
+  rows_.clear();
+  loadRows(rs.rows, rs.columns);
+  finishOpen();
+}
+
+void ClientDataSet::loadFrom(tsql::ResultSet&& rs) {
+  close();
+  fire(beforeOpen);
+  if (fields_.empty()) createFieldsFrom(rs);
+  compileFilter();
+  log_.clear();
+  rows_.clear();
+  loadRows(std::move(rs.rows), rs.columns);
+  finishOpen();
+}
+
+// --- pending changes ---------------------------------------------------------------
+
+UpdateStatus ClientDataSet::updateStatus() const {
+  if (state_ == DataSetState::Insert) return UpdateStatus::Inserted;
+  if (cursor_ < 0) return UpdateStatus::Unmodified;
+  return current().status;
+}
+
+std::vector<PendingChange> ClientDataSet::pendingChanges() const {
+  std::vector<PendingChange> out;
+  out.reserve(log_.size());
+  const Record* editing = state_ == DataSetState::Edit ? &current() : nullptr;
+  for (const Record* r : log_) {
+    PendingChange c;
+    c.status = r->status;
+    // A row being edited shows what was posted, not the unposted edit.
+    c.values = r->status == UpdateStatus::Deleted ? &r->original : (r == editing ? &editBackup_ : &r->values);
+    c.original = r->status == UpdateStatus::Inserted ? nullptr : &r->original;
+    out.push_back(c);
+  }
+  return out;
+}
+
+void ClientDataSet::mergeChangeLog() {
+  checkActive();
+  checkBrowseMode();
+  const Record* keep = cursor_ >= 0 ? &current() : nullptr;
+  for (Record* r : log_) {
+    if (r->status == UpdateStatus::Deleted) continue;  // erased below
+    r->status = UpdateStatus::Unmodified;
+    r->original.clear();
+  }
+  std::erase_if(rows_, [](const auto& r) { return r->status == UpdateStatus::Deleted; });
+  log_.clear();
+  rebuildVisible();
+  keepCursorOn(keep);
+  notifyDataChange(nullptr);
+}
+
+void ClientDataSet::cancelUpdates() {
+  checkActive();
+  cancel();
+  const Record* keep = cursor_ >= 0 ? &current() : nullptr;
+  for (Record* r : log_) {
+    if (r == keep && r->status == UpdateStatus::Inserted) keep = nullptr;
+    if (r->status != UpdateStatus::Inserted) r->values = std::move(r->original);
+    r->original.clear();
+    if (r->status != UpdateStatus::Inserted) r->status = UpdateStatus::Unmodified;
+  }
+  std::erase_if(rows_, [](const auto& r) { return r->status == UpdateStatus::Inserted; });
+  log_.clear();
+  rebuildVisible();
+  keepCursorOn(keep);
+  notifyDataChange(nullptr);
+}
+
+// --- aggregates --------------------------------------------------------------------
+
+core::Value ClientDataSet::sum(std::string_view fieldName) const {
+  const Field& f = fieldByName(fieldName);
+  size_t i = static_cast<size_t>(f.index());
+  switch (f.type()) {
+    case FieldType::Currency: {
+      core::Currency total;
+      for (std::uint32_t p : visible_) total += rows_[p]->values[i].asCurrency();
+      return total;
+    }
+    case FieldType::Integer: {
+      std::int64_t total = 0;
+      for (std::uint32_t p : visible_) total += rows_[p]->values[i].asInteger();
+      return total;
+    }
+    case FieldType::Float: {
+      long double total = 0;
+      for (std::uint32_t p : visible_) total += rows_[p]->values[i].asFloat();
+      return static_cast<double>(total);
+    }
+    default:
+      throw DataSetError("Dataset " + name_ + ": cannot sum the " + fieldTypeName(f.type()) + " field '" +
+                         f.name() + "'");
+  }
+}
+
+int ClientDataSet::count(std::string_view fieldName) const {
+  size_t i = static_cast<size_t>(fieldByName(fieldName).index());
+  return static_cast<int>(std::count_if(visible_.begin(), visible_.end(),
+                                        [&](std::uint32_t p) { return !rows_[p]->values[i].isNull(); }));
+}
+
+// --- display notifications ---------------------------------------------------------
+
+void ClientDataSet::disableControls() {
+  if (disableCount_++ == 0) stateAtDisable_ = state_;
+}
+
+void ClientDataSet::enableControls() {
+  assert(disableCount_ > 0 && "enableControls without disableControls");
+  if (disableCount_ == 0 || --disableCount_ > 0) return;
+  if (stateAtDisable_ != state_) notifyStateChange();
+  notifyDataChange(nullptr);
+}
+
+void ClientDataSet::attachSource(DataSource* source) { sources_.push_back(source); }
+
+void ClientDataSet::detachSource(DataSource* source) { std::erase(sources_, source); }
+
+void ClientDataSet::notifyDataChange(const Field* field) {
+  if (disableCount_ > 0) return;
+  // A handler may attach or detach sources; walk a copy and skip the detached ones.
+  std::vector<DataSource*> list = sources_;
+  for (DataSource* s : list) {
+    if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
+    if (s->enabled && s->onDataChange) s->onDataChange(*s, field);
+  }
+}
+
+void ClientDataSet::notifyStateChange() {
+  if (disableCount_ > 0) return;
+  std::vector<DataSource*> list = sources_;
+  for (DataSource* s : list) {
+    if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
+    if (s->enabled && s->onStateChange) s->onStateChange(*s);
+  }
+}
+
+const core::Value& ClientDataSet::currentValue(int index) const {
+  if (cursor_ < 0 || state_ == DataSetState::Inactive) return kNull;
+  return current().values[static_cast<size_t>(index)];
+}
+
+const core::Value& ClientDataSet::valueAt(int row, int fieldIndex) const {
+  return rows_[visible_.at(static_cast<size_t>(row))]->values.at(static_cast<size_t>(fieldIndex));
+}
+
+Bookmark ClientDataSet::bookmarkAt(int row) const { return rows_[visible_.at(static_cast<size_t>(row))]->id; }
+
+}  // namespace dataset

@@ -1,0 +1,148 @@
+// TBaseBillEditRibbonForm: the bill editor every bill type derives from. It owns the
+// header and line datasets, the toolbar actions (new, edit, delete, refresh, save,
+// cancel, audit, un-audit, print, line add/edit/delete, close, previous, next), the
+// edit mode, the working bill number of a new bill, the version check and the audit
+// and un-audit batch. Subclasses fill in the hooks, which are called in this order:
+//   open:   OpenBillData -> opendataEx -> fillMasterData; ComponentReadOnly(true)
+//   new:    cdsMasterAfterInsert, BeforeAppend, edit mode on, ComponentReadOnly(false)
+//   edit:   actEditExecute: edit mode on, ComponentReadOnly(false)
+//   save:   CheckBillError, then Insert_ (new bill) or Update_; 0 = saved, then reopen
+//   audit:  AuditingData_1 / AuditingData_0 (generateSqlAuditing_1 / _0 inside)
+//   delete: delete_;  print: OpenSetPrintReportForm with onPrintDone
+// Refusals show an information box and end the action with the silent abort.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dataset/client_data_set.h"
+#include "dataset/data_source.h"
+#include "host/forms/base_ribbon_form.h"
+#include "host/forms/bill_config.h"
+#include "host/host.h"
+
+namespace host {
+
+class TBaseBillEditRibbonForm : public TBaseRibbonForm {
+ public:
+  TBaseBillEditRibbonForm(FormModel* owner, TPlugItem* item, std::string className,
+                          std::string caption);
+
+  dataset::ClientDataSet cdsMaster{"cdsMaster"};  //!< the bill's header (one row)
+  dataset::ClientDataSet cdsDetail{"cdsDetail"};  //!< the bill's lines
+  dataset::DataSource dsMaster;                   //!< watches cdsMaster
+  dataset::DataSource dsDetail;                   //!< watches cdsDetail (dsDetailDataChange)
+
+  std::string billno;        //!< number of the open saved bill; "" for none or a new bill
+  std::string workBillno;    //!< working number: billno, or a placeholder for a new bill
+  std::string tableName;     //!< header table ("vt_c_spjh"); lines are tableName + "_mx"
+  std::int64_t billId = 0;   //!< header `id` read at opening
+  std::int64_t version = 0;  //!< header `version` read at opening (checkBillVersion)
+  bool editMode = false;     //!< the bill is being edited (new or existing)
+  std::vector<std::string> MasterIgnorefields;  //!< header fields left out of generated SQL
+  std::vector<std::string> SQLStore;            //!< SQL texts kept in the form
+  BillOptions billoptions;   //!< the user's bill options for the plug
+  BillConfig billConfig;     //!< bill settings from the plug's configuration document
+  std::string detailGridName;  //!< the line grid; set by the subclass before FormCreate
+  int billOption = 0;        //!< integer option subclasses set after FormCreate (kept only)
+  std::function<void()> onPrintDone;  //!< runs after a print was output
+
+  // Hooks, in slot order.
+  //! New bill: the master row is inserted; set the defaults of the new row.
+  virtual void BeforeAppend();
+  //! Before saving: true with `message` refuses the save. The base posts the header and
+  //! refuses a bill without lines.
+  virtual bool CheckBillError(std::string& message);
+  //! After loading: show the header in unbound controls and the status label.
+  virtual void fillMasterData();
+  //! Opens a bill ("" = none): opendataEx, fillMasterData, read-only.
+  virtual void OpenBillData(const std::string& number);
+  //! Writes a new bill; 0 = done. Subclasses must override.
+  virtual int Insert_();
+  //! Writes an existing bill; 0 = done. Subclasses must override.
+  virtual int Update_();
+  //! Deletes the open bill; 0 = done. Subclasses must override.
+  virtual int delete_();
+  //! Un-audit: version check, one batch (status 0, marks cleared, version + 1, the
+  //! generateSqlAuditing_0 text), reopen. 0 = done; refusals abort.
+  virtual int AuditingData_0();
+  //! Audit: as AuditingData_0 with status 1, `shy_id`, `auditdate` and the
+  //! generateSqlAuditing_1 text. 0 = done; refusals abort.
+  virtual int AuditingData_1();
+  //! Adds lines from a lookup result (JSON array text). The base adds nothing.
+  virtual void SelectedxmbmkToDetail(const std::string& selection);
+  //! Extra SQL run with the un-audit status change ("" = none).
+  virtual void generateSqlAuditing_0(std::string& sql);
+  //! Extra SQL run with the audit status change ("" = none).
+  virtual void generateSqlAuditing_1(std::string& sql);
+  //! Opens header and lines from the configuration document's queries.
+  virtual void opendataEx(const std::string& number);
+
+  // Inherited handlers subclasses call first.
+  //! Loads the bill settings, builds the base controls and actions, wires the datasets.
+  void FormCreate() override;
+  //! Sets every editor control (and the line grid) read-only or editable.
+  virtual void ComponentReadOnly(bool readOnly);
+  //! New header row: store, working number, date, status 0, outlet, bill maker.
+  virtual void cdsMasterAfterInsert(dataset::ClientDataSet& ds);
+  //! New line: `orgid`, `billno` (working number) and a new `uid` when it has none.
+  virtual void cdsDetailAfterInsert(dataset::ClientDataSet& ds);
+  //! Before a line is posted; the base checks nothing.
+  virtual void cdsDetailBeforePost(dataset::ClientDataSet& ds);
+  //! A line field changed (field null: row moved); the base does nothing.
+  virtual void dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field);
+  //! Edit: right `_02`, version check, edit mode on, ComponentReadOnly(false).
+  virtual void actEditExecute(Action& sender);
+  //! Double click on the status label; the base does nothing.
+  virtual void cxLabel3DblClick();
+  //! Binds a lookup combo to a host list ("ck", "yg", "shfs", "flow", "zh", "rklx",
+  //! "cklx", "comp", "jsfs", "srlb", "fylb"): shows names, writes the id field named by
+  //! the combo's hint. Throws std::invalid_argument for an unknown list.
+  void BindLookupComboboxProperties(Control& combo, std::string_view listName);
+
+  // Action handlers (replaceable by assigning the action's onExecute).
+  virtual void actAddExecute(Action& sender);
+  virtual void actDelExecute(Action& sender);
+  virtual void actRefExecute(Action& sender);
+  virtual void actSaveExecute(Action& sender);
+  virtual void actCancelExecute(Action& sender);
+  virtual void actAuditExecute(Action& sender);
+  virtual void actAudit_0Execute(Action& sender);
+  virtual void actPrintExecute(Action& sender);
+  virtual void actDetail_AddExecute(Action& sender);
+  virtual void actDetail_EditExecute(Action& sender);
+  virtual void actDetail_DelExecute(Action& sender);
+  virtual void actprevExecute(Action& sender);
+  virtual void actnextExecute(Action& sender);
+
+  // Helpers for subclasses.
+  //! True when a saved bill is open.
+  bool hasBill() const { return billId != 0 && !billno.empty(); }
+  //! The header's `status` (0 when no bill).
+  int masterStatus() const;
+  //! Refuses unless the user holds plug code + suffix ("_04"): rights box, abort.
+  void requireRight(std::string_view suffix) const;
+  //! Information box (caption "提示") and the silent abort.
+  [[noreturn]] void refuse(std::string_view text) const;
+  //! checkBillVersion on the open bill; when it changed: the message, reopen, abort.
+  void checkVersionOrReload();
+  //! The number the save batch issued to a new bill (read back through a saved line).
+  virtual std::string issuedBillno();
+
+ protected:
+  //! Runs the audit (status 1) or un-audit (status 0) batch with its extra SQL.
+  void runAuditBatch(bool audit, const std::string& extra);
+  //! Moves to the neighbouring bill by number (previous when `backwards`).
+  void gotoNeighbour(bool backwards);
+
+ private:
+  void createActions();
+  void createBaseControls();
+  void wireDataSets();
+  std::string openQuery(const std::string& sql, const std::string& number) const;
+};
+
+}  // namespace host

@@ -1,0 +1,60 @@
+// TBaseForm: the base of every form of the system (small pickers and dialogs use it
+// directly). It adds to the form model what a window has: an owner, two-phase creation
+// (FormCreate runs once the object is complete, so overrides are reached), showing
+// modally through the host's Ui, a modal result and closing.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "host/forms/form_model.h"
+#include "host/ui.h"
+
+namespace host {
+
+class TBaseForm : public FormModel {
+ public:
+  //! `owner` may be null (the main window); the form never frees it.
+  TBaseForm(FormModel* owner, std::string className, std::string caption);
+  ~TBaseForm() override;
+
+  FormModel* owner;          //!< the form that opened this one, or null
+  int ModalResult = mrNone;  //!< set by the form's own buttons; non-zero closes a modal form
+
+  //! Runs FormCreate once; safe to call again. Creators call it (makeForm does).
+  void initialize();
+  //! True once FormCreate has run.
+  bool isCreated() const { return created_; }
+  //! Shows the form modally through the Ui; returns the modal result (mrCancel when it
+  //! was closed without one).
+  int ShowModal();
+  //! Closes the form: FormClose, then closed; a modal form without a result gets mrCancel.
+  void Close();
+  //! True after Close.
+  bool isClosed() const { return closed_; }
+  //! True while ShowModal runs.
+  bool isModal() const { return modal_; }
+
+  //! Builds the form's controls, actions and bindings (subclasses call the inherited one).
+  virtual void FormCreate();
+  //! Runs right before the form is shown.
+  virtual void FormShow() {}
+  //! Runs when the form closes (subclasses store their settings here).
+  virtual void FormClose() {}
+
+ private:
+  bool created_ = false;
+  bool closed_ = false;
+  bool modal_ = false;
+};
+
+//! Constructs a form and runs its FormCreate (the two phases of creation in one call).
+template <class T, class... Args>
+std::unique_ptr<T> makeForm(Args&&... args) {
+  auto form = std::make_unique<T>(std::forward<Args>(args)...);
+  form->initialize();
+  return form;
+}
+
+}  // namespace host

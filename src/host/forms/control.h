@@ -1,0 +1,85 @@
+// Control: one named element of a headless form (label, editor, grid, button) with the
+// properties a shell renders and the scenario player reads and sets. Controls bound to a
+// dataset field show that field; their text is resolved by the form that owns them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace host {
+
+//! What kind of widget a control stands for; a shell picks its widget by this.
+enum class ControlKind {
+  Label,         //!< static text (captions, status labels)
+  Edit,          //!< one-line text editor
+  ButtonEdit,    //!< text editor with a button (pickers, lookups)
+  LookupCombo,   //!< combo over a host list: shows names, writes the id field in `hint`
+  ComboBox,      //!< combo over a fixed list of texts (`items`)
+  CheckBox,      //!< boolean editor
+  DateEdit,      //!< date editor
+  TimeEdit,      //!< time editor
+  CurrencyEdit,  //!< money editor (`format` is its display pattern)
+  SpinEdit,      //!< whole-number editor
+  Memo,          //!< multi-line text editor
+  Grid,          //!< table view over a dataset (`columns`)
+  Button,        //!< push button
+};
+
+//! Text name of a kind ("Label", "Edit", ...), as shells and transcripts show it.
+const char* controlKindName(ControlKind kind);
+
+//! One column of a grid control.
+struct GridColumn {
+  std::string field;    //!< dataset field shown
+  std::string caption;  //!< column header
+  int width = 0;        //!< display width in characters, 0 = shell's choice
+  std::string format;   //!< display pattern ("0.00", "0.0000;-0.0000"), empty = plain
+  bool visible = true;
+  bool readOnly = false;
+  std::string footer;   //!< footer aggregate: "sum", "count" or empty
+  std::string editor;   //!< "lookupcombobox", "combo", "money", "date", "button", "color", "" = text
+  std::vector<std::string> items;  //!< fixed texts of a "combo" column
+  int decimals = 4;     //!< money columns: decimals shown
+};
+
+class Control {
+ public:
+  using Handler = std::function<void()>;
+
+  Control() = default;
+  Control(std::string name, ControlKind kind, std::string caption = {})
+      : name(std::move(name)), caption(std::move(caption)), kind(kind) {}
+
+  std::string name;     //!< unique within the form
+  std::string caption;  //!< label text beside the control (or the label's text)
+  std::string text;     //!< editor text when unbound
+  std::int64_t tag = 0; //!< the integer a form keeps with the control (ids of picks)
+  bool readOnly = false;
+  bool visible = true;
+  bool enabled = true;
+  ControlKind kind = ControlKind::Edit;
+  std::string hint;     //!< lookup combos: the id field the chosen entry's id goes to
+  std::string color;    //!< text colour name for status labels ("teal", "red"), empty = default
+  std::string format;   //!< display pattern for currency and number editors
+
+  std::string dataSet;    //!< name of the bound dataset, empty = unbound
+  std::string dataField;  //!< bound field of that dataset
+  std::string listName;   //!< lookup combos: host list ("ck", "yg", ...)
+  std::vector<std::string> items;    //!< combo boxes: the fixed list; lookup combos: names
+  std::vector<std::int64_t> itemIds; //!< lookup combos: the id of each entry of `items`
+  std::vector<GridColumn> columns;   //!< grids: the columns shown
+
+  Handler onClick;        //!< click (buttons, labels, captions)
+  Handler onDblClick;     //!< double click
+  Handler onButtonClick;  //!< the button of a button edit
+  Handler onChange;       //!< text changed by the user (after the bound field is written)
+
+  //! True when the control shows a dataset field.
+  bool isBound() const { return !dataSet.empty() && !dataField.empty(); }
+  //! True for the kinds whose text the user types or picks.
+  bool isEditor() const;
+};
+
+}  // namespace host

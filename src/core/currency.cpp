@@ -153,8 +153,10 @@ std::string Currency::format(std::string_view pattern) const {
     n.negative = r < 0;
     n.intDigits = std::to_string(a / kScale);
     std::string frac = std::to_string(a % kScale + kScale).substr(1);
-    if (decimals < 4) frac.resize(static_cast<std::size_t>(decimals < 0 ? 0 : decimals));
-    else frac.append(static_cast<std::size_t>(decimals - 4), '0');
+    if (decimals < 4)
+      frac.resize(static_cast<std::size_t>(decimals < 0 ? 0 : decimals));
+    else
+      frac.append(static_cast<std::size_t>(decimals - 4), '0');
     n.fracDigits = frac;
     return n;
   });

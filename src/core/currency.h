@@ -40,8 +40,14 @@ class Currency {
   Currency operator+(Currency o) const { return fromRaw(units_ + o.units_); }
   Currency operator-(Currency o) const { return fromRaw(units_ - o.units_); }
   Currency operator-() const { return fromRaw(-units_); }
-  Currency& operator+=(Currency o) { units_ += o.units_; return *this; }
-  Currency& operator-=(Currency o) { units_ -= o.units_; return *this; }
+  Currency& operator+=(Currency o) {
+    units_ += o.units_;
+    return *this;
+  }
+  Currency& operator-=(Currency o) {
+    units_ -= o.units_;
+    return *this;
+  }
   //! Product with a factor, computed in long double and rounded once (half even).
   Currency operator*(long double factor) const;
   //! Quotient by a factor; the caller guards against zero (asserted).

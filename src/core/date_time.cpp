@@ -61,8 +61,8 @@ DateTime systemNow() {
   std::tm local{};
   localtime_r(&secs, &local);
   const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-  return DateTime::fromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                             local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+  return DateTime::fromParts(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                             local.tm_min, local.tm_sec, static_cast<int>(ms));
 }
 
 std::mutex& clockMutex() {
@@ -162,9 +162,15 @@ void DateTime::setClock(Clock clock) {
 int DateTime::year() const { return civilFromDays(floorDiv(ms_, kMsPerDay)).year; }
 int DateTime::month() const { return civilFromDays(floorDiv(ms_, kMsPerDay)).month; }
 int DateTime::day() const { return civilFromDays(floorDiv(ms_, kMsPerDay)).day; }
-int DateTime::hour() const { return static_cast<int>((ms_ - floorDiv(ms_, kMsPerDay) * kMsPerDay) / 3'600'000); }
-int DateTime::minute() const { return static_cast<int>((ms_ - floorDiv(ms_, kMsPerDay) * kMsPerDay) / 60'000 % 60); }
-int DateTime::second() const { return static_cast<int>((ms_ - floorDiv(ms_, kMsPerDay) * kMsPerDay) / 1000 % 60); }
+int DateTime::hour() const {
+  return static_cast<int>((ms_ - floorDiv(ms_, kMsPerDay) * kMsPerDay) / 3'600'000);
+}
+int DateTime::minute() const {
+  return static_cast<int>((ms_ - floorDiv(ms_, kMsPerDay) * kMsPerDay) / 60'000 % 60);
+}
+int DateTime::second() const {
+  return static_cast<int>((ms_ - floorDiv(ms_, kMsPerDay) * kMsPerDay) / 1000 % 60);
+}
 int DateTime::millisecond() const { return static_cast<int>(ms_ - floorDiv(ms_, 1000) * 1000); }
 
 int DateTime::dayOfWeek() const {
@@ -218,7 +224,8 @@ namespace {
 
 std::string padded(int v, int width) {
   std::string s = std::to_string(v);
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+  if (static_cast<int>(s.size()) < width)
+    s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
   return s;
 }
 
@@ -230,20 +237,29 @@ const char* weekdayName(int dayOfWeek) {
 // One letter run of the pattern ("yyyy", "mm", "t") rendered from the date.
 std::string renderDateToken(const DateTime& d, char letter, int count, bool afterHour) {
   switch (letter) {
-    case 'y': return count >= 3 ? padded(d.year(), 4) : padded(d.year() % 100, 2);
-    case 'm': return afterHour ? padded(d.minute(), count >= 2 ? 2 : 1)
-                               : padded(d.month(), count >= 2 ? 2 : 1);
+    case 'y':
+      return count >= 3 ? padded(d.year(), 4) : padded(d.year() % 100, 2);
+    case 'm':
+      return afterHour ? padded(d.minute(), count >= 2 ? 2 : 1)
+                       : padded(d.month(), count >= 2 ? 2 : 1);
     case 'd':
       if (count == 3) return std::string("周") + weekdayName(d.dayOfWeek());
       if (count >= 4) return std::string("星期") + weekdayName(d.dayOfWeek());
       return padded(d.day(), count);
-    case 'h': return padded(d.hour(), count >= 2 ? 2 : 1);
-    case 'n': return padded(d.minute(), count >= 2 ? 2 : 1);
-    case 's': return padded(d.second(), count >= 2 ? 2 : 1);
-    case 'z': return padded(d.millisecond(), count >= 3 ? 3 : 1);
-    case 't': return count >= 2 ? d.toTimeString() : d.toTimeString().substr(0, 5);
-    case 'c': return d.toDateString() + " " + d.toTimeString();
-    default: return std::string(static_cast<std::size_t>(count), letter);
+    case 'h':
+      return padded(d.hour(), count >= 2 ? 2 : 1);
+    case 'n':
+      return padded(d.minute(), count >= 2 ? 2 : 1);
+    case 's':
+      return padded(d.second(), count >= 2 ? 2 : 1);
+    case 'z':
+      return padded(d.millisecond(), count >= 3 ? 3 : 1);
+    case 't':
+      return count >= 2 ? d.toTimeString() : d.toTimeString().substr(0, 5);
+    case 'c':
+      return d.toDateString() + " " + d.toTimeString();
+    default:
+      return std::string(static_cast<std::size_t>(count), letter);
   }
 }
 

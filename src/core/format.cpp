@@ -11,11 +11,11 @@ namespace core {
 namespace {
 
 struct Directive {
-  int index = -1;      // explicit argument index, -1 for "next"
-  bool left = false;   // '-' : pad on the right
+  int index = -1;     // explicit argument index, -1 for "next"
+  bool left = false;  // '-' : pad on the right
   int width = -1;
   int precision = -1;
-  char type = 0;       // lower-case type letter
+  char type = 0;  // lower-case type letter
 };
 
 [[noreturn]] void fail(std::string_view format, const std::string& what) {
@@ -103,7 +103,8 @@ std::string renderInteger(std::string_view f, const Directive& d, const Value& v
     return s;
   }
   std::string digits = std::to_string(n < 0 ? -(n + 1) + 1ULL : static_cast<unsigned long long>(n));
-  if (d.precision > static_cast<int>(digits.size())) digits.insert(0, d.precision - digits.size(), '0');
+  if (d.precision > static_cast<int>(digits.size()))
+    digits.insert(0, d.precision - digits.size(), '0');
   return n < 0 ? "-" + digits : digits;
 }
 

@@ -129,14 +129,20 @@ class SelectionReader {
 
 OrderedJson toJson(const Value& v) {
   switch (v.type()) {
-    case ValueType::Null: return nullptr;
-    case ValueType::Integer: return v.asInteger();
-    case ValueType::Float: return v.asFloat();
+    case ValueType::Null:
+      return nullptr;
+    case ValueType::Integer:
+      return v.asInteger();
+    case ValueType::Float:
+      return v.asFloat();
     // A four-decimal amount of up to 15 digits survives the double's shortest form.
-    case ValueType::Currency: return v.asCurrency().toDouble();
-    case ValueType::Boolean: return v.asBool();
+    case ValueType::Currency:
+      return v.asCurrency().toDouble();
+    case ValueType::Boolean:
+      return v.asBool();
     case ValueType::Text:
-    case ValueType::DateTime: return v.asText();
+    case ValueType::DateTime:
+      return v.asText();
   }
   return nullptr;
 }
@@ -235,9 +241,7 @@ bool JsonNode::isString() const { return node_ && as(node_)->is_string(); }
 bool JsonNode::isNumber() const { return node_ && as(node_)->is_number(); }
 bool JsonNode::isBool() const { return node_ && as(node_)->is_boolean(); }
 
-std::size_t JsonNode::size() const {
-  return (isArray() || isObject()) ? as(node_)->size() : 0;
-}
+std::size_t JsonNode::size() const { return (isArray() || isObject()) ? as(node_)->size() : 0; }
 
 JsonNode JsonNode::operator[](std::size_t index) const {
   if (!isArray() || index >= as(node_)->size()) return {};
@@ -256,7 +260,8 @@ JsonNode JsonNode::at(std::string_view path) const {
     const std::size_t dot = path.find('.');
     const std::string_view step = path.substr(0, dot);
     path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
-    const bool isIndex = !step.empty() && step.find_first_not_of("0123456789") == std::string_view::npos;
+    const bool isIndex =
+        !step.empty() && step.find_first_not_of("0123456789") == std::string_view::npos;
     n = (n.isArray() && isIndex) ? n[static_cast<std::size_t>(std::stoull(std::string(step)))]
                                  : n[step];
   }

@@ -100,7 +100,8 @@ class JsonNode {
 
  private:
   struct Document;
-  JsonNode(std::shared_ptr<const Document> doc, const void* node) : doc_(std::move(doc)), node_(node) {}
+  JsonNode(std::shared_ptr<const Document> doc, const void* node)
+      : doc_(std::move(doc)), node_(node) {}
   std::shared_ptr<const Document> doc_;
   const void* node_ = nullptr;  // points into *doc_; null for the null node
 };

@@ -41,7 +41,8 @@ std::string defaultLogPath() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg != nullptr && *xdg != '\0') return std::string(xdg) + "/coreapp/coreapp.log";
   const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') return std::string(home) + "/.local/share/coreapp/coreapp.log";
+  if (home != nullptr && *home != '\0')
+    return std::string(home) + "/.local/share/coreapp/coreapp.log";
   return {};
 }
 

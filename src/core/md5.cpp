@@ -29,9 +29,12 @@ std::string& codePageName() {
 std::size_t badCharacterLength(const char* s, std::size_t left) {
   const auto c = static_cast<unsigned char>(s[0]);
   std::size_t want = 0;
-  if (c >= 0xC2 && c < 0xE0) want = 2;
-  else if (c >= 0xE0 && c < 0xF0) want = 3;
-  else if (c >= 0xF0 && c < 0xF5) want = 4;
+  if (c >= 0xC2 && c < 0xE0)
+    want = 2;
+  else if (c >= 0xE0 && c < 0xF0)
+    want = 3;
+  else if (c >= 0xF0 && c < 0xF5)
+    want = 4;
   std::size_t n = 1;
   while (n < want && n < left && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) ++n;
   return n;

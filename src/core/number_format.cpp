@@ -17,9 +17,9 @@ struct Section {
   std::string suffix;
   bool hasDigits = false;
   bool grouping = false;
-  int intZeros = 0;     // minimum integer digits
-  int fracZeros = 0;    // decimals always shown
-  int fracOptional = 0; // further decimals shown when not zero
+  int intZeros = 0;      // minimum integer digits
+  int fracZeros = 0;     // decimals always shown
+  int fracOptional = 0;  // further decimals shown when not zero
 };
 
 bool isPlaceholder(char c) { return c == '0' || c == '#' || c == ',' || c == '.'; }
@@ -49,15 +49,22 @@ Section parseSection(const std::string& text) {
   for (char c : text) {
     std::string& literal = s.hasDigits ? s.suffix : s.prefix;
     if (quote != 0) {
-      if (c == quote) quote = 0; else literal += c;
+      if (c == quote)
+        quote = 0;
+      else
+        literal += c;
     } else if (c == '\'' || c == '"') {
       quote = c;
     } else if (isPlaceholder(c) && !(s.hasDigits && !s.suffix.empty())) {
       s.hasDigits = true;
-      if (c == '.') afterPoint = true;
-      else if (c == ',') s.grouping = s.grouping || !afterPoint;
-      else if (!afterPoint) s.intZeros += (c == '0');
-      else if (c == '#') s.fracOptional += 1;
+      if (c == '.')
+        afterPoint = true;
+      else if (c == ',')
+        s.grouping = s.grouping || !afterPoint;
+      else if (!afterPoint)
+        s.intZeros += (c == '0');
+      else if (c == '#')
+        s.fracOptional += 1;
       else {  // a '0' after a '#' makes the decimals before it required too
         s.fracZeros += s.fracOptional + 1;
         s.fracOptional = 0;

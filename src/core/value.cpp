@@ -50,8 +50,8 @@ std::int64_t truncateFloat(double v) {
 std::string floatText(double v) {
   char buf[64];
   const double a = std::fabs(v);
-  const auto fmt = (a == 0 || (a >= 1e-5 && a < 1e15)) ? std::chars_format::fixed
-                                                        : std::chars_format::general;
+  const auto fmt =
+      (a == 0 || (a >= 1e-5 && a < 1e15)) ? std::chars_format::fixed : std::chars_format::general;
   const auto res = std::to_chars(buf, buf + sizeof buf, v, fmt);
   return std::string(buf, res.ptr);
 }
@@ -67,8 +67,7 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 std::int64_t Value::asInteger() const {
   return std::visit(
-      Overloaded{[](std::monostate) -> std::int64_t { return 0; },
-                 [](std::int64_t v) { return v; },
+      Overloaded{[](std::monostate) -> std::int64_t { return 0; }, [](std::int64_t v) { return v; },
                  [](double v) { return truncateFloat(v); },
                  [](Currency v) { return v.raw() / Currency::kScale; },
                  [](const std::string& v) -> std::int64_t {
@@ -84,12 +83,10 @@ std::int64_t Value::asInteger() const {
 double Value::asFloat(double fallback) const {
   return std::visit(
       Overloaded{[&](std::monostate) { return fallback; },
-                 [](std::int64_t v) { return static_cast<double>(v); },
-                 [](double v) { return v; },
+                 [](std::int64_t v) { return static_cast<double>(v); }, [](double v) { return v; },
                  [](Currency v) { return v.toDouble(); },
                  [&](const std::string& v) { return parseFloatText(v).value_or(fallback); },
-                 [&](DateTime) { return fallback; },
-                 [](bool v) { return v ? 1.0 : 0.0; }},
+                 [&](DateTime) { return fallback; }, [](bool v) { return v ? 1.0 : 0.0; }},
       v_);
 }
 
@@ -97,9 +94,7 @@ Currency Value::asCurrency() const {
   return std::visit(
       Overloaded{[](std::monostate) { return Currency(); },
                  [](std::int64_t v) { return Currency::fromInt(v); },
-                 [](double v) {
-                   return std::isfinite(v) ? Currency::fromDouble(v) : Currency();
-                 },
+                 [](double v) { return std::isfinite(v) ? Currency::fromDouble(v) : Currency(); },
                  [](Currency v) { return v; },
                  [](const std::string& v) { return Currency::parse(v).value_or(Currency()); },
                  [](DateTime) { return Currency(); },
@@ -111,20 +106,16 @@ std::string Value::asText() const {
   return std::visit(
       Overloaded{[](std::monostate) { return std::string(); },
                  [](std::int64_t v) { return std::to_string(v); },
-                 [](double v) { return floatText(v); },
-                 [](Currency v) { return v.toString(); },
-                 [](const std::string& v) { return v; },
-                 [](DateTime v) { return v.toString(); },
+                 [](double v) { return floatText(v); }, [](Currency v) { return v.toString(); },
+                 [](const std::string& v) { return v; }, [](DateTime v) { return v.toString(); },
                  [](bool v) { return std::string(v ? "True" : "False"); }},
       v_);
 }
 
 bool Value::asBool() const {
   return std::visit(
-      Overloaded{[](std::monostate) { return false; },
-                 [](std::int64_t v) { return v != 0; },
-                 [](double v) { return v != 0.0; },
-                 [](Currency v) { return v.raw() != 0; },
+      Overloaded{[](std::monostate) { return false; }, [](std::int64_t v) { return v != 0; },
+                 [](double v) { return v != 0.0; }, [](Currency v) { return v.raw() != 0; },
                  [](const std::string& v) {
                    std::string t(trimBlanks(v));
                    std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) {
@@ -132,14 +123,14 @@ bool Value::asBool() const {
                    });
                    return t == "true" || t == "1" || t == "yes";
                  },
-                 [](DateTime) { return false; },
-                 [](bool v) { return v; }},
+                 [](DateTime) { return false; }, [](bool v) { return v; }},
       v_);
 }
 
 DateTime Value::asDateTime() const {
   if (const auto* d = std::get_if<DateTime>(&v_)) return *d;
-  if (const auto* s = std::get_if<std::string>(&v_)) return DateTime::parse(*s).value_or(DateTime());
+  if (const auto* s = std::get_if<std::string>(&v_))
+    return DateTime::parse(*s).value_or(DateTime());
   return DateTime();
 }
 

@@ -95,7 +95,7 @@ TEST(DateTimeTest, FormatByDatePatterns) {
       {"t", "08:05"},
       {"c", "2024-02-29 08:05:03"},
       {"yy/m/d h:n:s", "24/2/29 8:5:3"},
-      {"hh:mm", "08:05"},             // minutes right after an hour
+      {"hh:mm", "08:05"},  // minutes right after an hour
       {"yyyy-mm-dd hh:nn:ss.zzz", "2024-02-29 08:05:03.007"},
       {"YYYY-MM-DD", "2024-02-29"},
       {"ddd dddd", "周四 星期四"},

@@ -21,7 +21,8 @@ TEST(FormatTest, FillsDirectives) {
       {"%d", {42}, "42"},
       {"%d", {-7}, "-7"},
       {"%d", {"12"}, "12"},
-      {"where billno = '%s' and hc.orgid='%s'", {"XM001", "0001"},
+      {"where billno = '%s' and hc.orgid='%s'",
+       {"XM001", "0001"},
        "where billno = 'XM001' and hc.orgid='0001'"},
       {"%0:s-%1:s-%0:s", {"a", "b"}, "a-b-a"},
       {"%1:s %s", {"a", "b", "c"}, "b c"},  // a plain directive follows the indexed one
@@ -41,7 +42,8 @@ TEST(FormatTest, FillsDirectives) {
       {"%s|%s|%s", {Value(), 12.5, true}, "|12.5|True"},
       {"%.2s", {"中文字"}, "中文"},
       {"%4s|", {"中"}, "   中|"},
-      {"values(:orgid,%d,%d,%0.8f,%s)", {3, 9, money("0.0001"), QuotedStr("a'b")},
+      {"values(:orgid,%d,%d,%0.8f,%s)",
+       {3, 9, money("0.0001"), QuotedStr("a'b")},
        "values(:orgid,3,9,0.00010000,'a''b')"},
       {"no directives", {}, "no directives"},
   };
@@ -73,8 +75,8 @@ TEST(FormatTest, BadFormatsAndMissingArgumentsThrow) {
 
 TEST(FormatTest, QuotedStrDoublesEmbeddedQuotes) {
   const std::pair<const char*, const char*> cases[] = {
-      {"", "''"},          {"a", "'a'"},           {"O'Brien", "'O''Brien'"},
-      {"''", "''''''"},    {"中'文", "'中''文'"},  {"a\"b", "'a\"b'"},
+      {"", "''"},       {"a", "'a'"},          {"O'Brien", "'O''Brien'"},
+      {"''", "''''''"}, {"中'文", "'中''文'"}, {"a\"b", "'a\"b'"},
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(QuotedStr(in), out) << in;
 }

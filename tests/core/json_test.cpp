@@ -13,9 +13,10 @@ TEST(JsonTest, SelectionValuesAreReadAsText) {
       R"("sub":{"a":[1,2.0,{"x":null}],"c":"d"}},{"id":"6"}])");
   ASSERT_EQ(rows.size(), 2u);
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"id", "5"},   {"price", "12.50"}, {"name", "喷绘"},  {"n", ""},
-      {"b", "true"}, {"f", "false"},     {"big", "-1e3"},
-      {"sub", R"({"a":[1,2.0,{"x":null}],"c":"d"})"},
+      {"id", "5"},      {"price", "12.50"},
+      {"name", "喷绘"}, {"n", ""},
+      {"b", "true"},    {"f", "false"},
+      {"big", "-1e3"},  {"sub", R"({"a":[1,2.0,{"x":null}],"c":"d"})"},
   };
   EXPECT_EQ(rows[0].fields(), expected);
   EXPECT_EQ(rows[1].get("id"), "6");
@@ -80,7 +81,8 @@ TEST(JsonTest, RowSetReplacesInPlace) {
   JsonRow row({{"a", "1"}, {"b", "2"}});
   row.set("a", "9");
   row.set("c", "3");
-  const std::vector<std::pair<std::string, std::string>> expected = {{"a", "9"}, {"b", "2"}, {"c", "3"}};
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"a", "9"}, {"b", "2"}, {"c", "3"}};
   EXPECT_EQ(row.fields(), expected);
 }
 

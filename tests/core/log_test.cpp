@@ -3,12 +3,12 @@
 #include "core/log.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace core {
 namespace {
@@ -44,7 +44,10 @@ class LogFileTest : public ::testing::Test {
     if (v) slot = v;
   }
   static void restoreEnv(const char* name, const std::optional<std::string>& slot) {
-    if (slot) ::setenv(name, slot->c_str(), 1); else ::unsetenv(name);
+    if (slot)
+      ::setenv(name, slot->c_str(), 1);
+    else
+      ::unsetenv(name);
   }
   std::optional<std::string> xdg_;
   std::optional<std::string> home_;

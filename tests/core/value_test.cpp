@@ -12,22 +12,43 @@ namespace {
 
 TEST(ValueTest, AsIntegerIsZeroWhenNotANumber) {
   const std::pair<Value, std::int64_t> cases[] = {
-      {Value(), 0},          {Value("12"), 12},     {Value(" 42 "), 42},     {Value("+5"), 5},
-      {Value("12.7"), 12},   {Value("-12.7"), -12}, {Value("abc"), 0},       {Value(""), 0},
-      {Value("12abc"), 0},   {Value(3.99), 3},      {Value(-3.99), -3},      {Value(true), 1},
-      {Value(false), 0},     {Value(Currency::fromRaw(25000)), 2},
+      {Value(), 0},
+      {Value("12"), 12},
+      {Value(" 42 "), 42},
+      {Value("+5"), 5},
+      {Value("12.7"), 12},
+      {Value("-12.7"), -12},
+      {Value("abc"), 0},
+      {Value(""), 0},
+      {Value("12abc"), 0},
+      {Value(3.99), 3},
+      {Value(-3.99), -3},
+      {Value(true), 1},
+      {Value(false), 0},
+      {Value(Currency::fromRaw(25000)), 2},
       {Value(Currency::fromRaw(-25000)), -2},
-      {Value(std::numeric_limits<double>::quiet_NaN()), 0}, {Value(1e300), 0},
+      {Value(std::numeric_limits<double>::quiet_NaN()), 0},
+      {Value(1e300), 0},
   };
   for (const auto& [v, expected] : cases) EXPECT_EQ(v.asInteger(), expected) << v.asText();
 }
 
 TEST(ValueTest, AsFloatFallsBackWhenMissingOrNotANumber) {
   const std::pair<Value, double> cases[] = {
-      {Value(), 1.0},       {Value("x"), 1.0},         {Value(""), 1.0},  {Value("0x10"), 1.0},
-      {Value("inf"), 1.0},  {Value("nan"), 1.0},       {Value("2.5"), 2.5}, {Value(" -0.5 "), -0.5},
-      {Value("1e3"), 1000.0}, {Value(3), 3.0},         {Value(0.0), 0.0},  {Value("0"), 0.0},
-      {Value(Currency::fromRaw(12345)), 1.2345},       {Value(false), 0.0},
+      {Value(), 1.0},
+      {Value("x"), 1.0},
+      {Value(""), 1.0},
+      {Value("0x10"), 1.0},
+      {Value("inf"), 1.0},
+      {Value("nan"), 1.0},
+      {Value("2.5"), 2.5},
+      {Value(" -0.5 "), -0.5},
+      {Value("1e3"), 1000.0},
+      {Value(3), 3.0},
+      {Value(0.0), 0.0},
+      {Value("0"), 0.0},
+      {Value(Currency::fromRaw(12345)), 1.2345},
+      {Value(false), 0.0},
   };
   for (const auto& [v, expected] : cases) EXPECT_DOUBLE_EQ(v.asFloat(1.0), expected) << v.asText();
   EXPECT_DOUBLE_EQ(Value("x").asFloat(), 0.0);  // default fallback
@@ -63,7 +84,8 @@ TEST(ValueTest, AsTextOfEveryType) {
 }
 
 TEST(ValueTest, AsBoolAndAsDateTime) {
-  for (const char* yes : {"true", "TRUE", " True ", "1", "yes"}) EXPECT_TRUE(Value(yes).asBool()) << yes;
+  for (const char* yes : {"true", "TRUE", " True ", "1", "yes"})
+    EXPECT_TRUE(Value(yes).asBool()) << yes;
   for (const char* no : {"false", "no", "0", "", "2"}) EXPECT_FALSE(Value(no).asBool()) << no;
   EXPECT_TRUE(Value(2).asBool());
   EXPECT_FALSE(Value(0.0).asBool());

@@ -4,6 +4,7 @@
 #include "core/date_time.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -139,6 +140,7 @@ std::optional<DateTime> DateTime::parse(std::string_view text) {
 
 DateTime DateTime::fromParts(int year, int month, int day, int hour, int minute, int second,
                              int millisecond) {
+  assert(month >= 1 && month <= 12 && day >= 1 && day <= 31 && "calendar parts out of range");
   const std::int64_t days = daysFromCivil(year, month, day);
   return fromMillis(days * kMsPerDay +
                     ((static_cast<std::int64_t>(hour) * 60 + minute) * 60 + second) * 1000 +

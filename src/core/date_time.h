@@ -23,6 +23,7 @@ class DateTime {
     d.ms_ = ms;
     return d;
   }
+  //! From calendar parts; month 1..12 and a day that exists in it (asserted).
   static DateTime fromParts(int year, int month, int day, int hour = 0, int minute = 0,
                             int second = 0, int millisecond = 0);
   //! Local wall-clock time now, through the replaceable clock.

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/number_format.h"
+#include "core/strings.h"
 
 namespace core {
 namespace {
@@ -76,16 +77,23 @@ std::string utf8Prefix(const std::string& s, std::size_t chars) {
   return s;
 }
 
+// Integers, booleans, whole floats or amounts (a count read back as 3.0) and texts
+// that are plain integers; anything else is refused rather than guessed.
 bool integerOf(const Value& v, std::int64_t& out) {
   switch (v.type()) {
     case ValueType::Integer:
     case ValueType::Boolean:
       out = v.asInteger();
       return true;
-    case ValueType::Text: {
-      const std::string t = v.asText();
+    case ValueType::Float:
+    case ValueType::Currency:
       out = v.asInteger();
-      return !t.empty() && t.find_first_not_of(" +-0123456789") == std::string::npos;
+      return v.asFloat() == static_cast<double>(out);
+    case ValueType::Text: {
+      const std::string t = trim(v.asText());
+      const std::size_t digits = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
+      out = v.asInteger();
+      return t.size() > digits && t.find_first_not_of("0123456789", digits) == std::string::npos;
     }
     default:
       return false;

@@ -105,6 +105,8 @@ bool isZero(const RoundedNumber& n) {
 }  // namespace
 
 std::string formatNumber(std::string_view pattern, const NumberRounder& round) {
+  // No pattern: plain text with up to ten decimals, trailing zeros dropped.
+  if (pattern.empty()) pattern = "0.##########";
   std::vector<std::string> texts = splitSections(pattern);
   std::vector<Section> sections;
   for (const std::string& t : texts) sections.push_back(parseSection(t));

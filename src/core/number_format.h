@@ -20,7 +20,8 @@ struct RoundedNumber {
 //! Rounds the caller's value half even to `decimals` places.
 using NumberRounder = std::function<RoundedNumber(int decimals)>;
 
-//! Formats the value produced by `round` through a display pattern.
+//! Formats the value produced by `round` through a display pattern; an empty
+//! pattern shows the plain number ("0.##########").
 std::string formatNumber(std::string_view pattern, const NumberRounder& round);
 
 //! Formats a floating point value through a display pattern (half-even rounding).

@@ -169,6 +169,8 @@ TEST(CurrencyTest, FormatFloatUsesTheSamePatterns) {
   EXPECT_EQ(formatFloat(0.125, "0.00"), "0.12");
   EXPECT_EQ(formatFloat(-1234.5, "#,0.00"), "-1,234.50");
   EXPECT_EQ(formatFloat(33.333333, "0.####"), "33.3333");
+  EXPECT_EQ(formatFloat(-2.5, ""), "-2.5");
+  EXPECT_EQ(Currency::fromRaw(10001).format(""), "1.0001");
 }
 
 }  // namespace

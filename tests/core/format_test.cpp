@@ -21,6 +21,9 @@ TEST(FormatTest, FillsDirectives) {
       {"%d", {42}, "42"},
       {"%d", {-7}, "-7"},
       {"%d", {"12"}, "12"},
+      {"%d", {" -12 "}, "-12"},
+      {"%d", {3.0}, "3"},
+      {"%d", {Currency::fromInt(4)}, "4"},
       {"where billno = '%s' and hc.orgid='%s'",
        {"XM001", "0001"},
        "where billno = 'XM001' and hc.orgid='0001'"},
@@ -61,6 +64,9 @@ TEST(FormatTest, BadFormatsAndMissingArgumentsThrow) {
       {"%.f", {1.0}, "precision expected"},
       {"%d", {"abc"}, "argument 0 is not an integer"},
       {"%d", {1.5}, "argument 0 is not an integer"},
+      {"%d", {"1-2"}, "argument 0 is not an integer"},
+      {"%d", {"-"}, "argument 0 is not an integer"},
+      {"%d", {Value()}, "argument 0 is not an integer"},
       {"%f", {"x"}, "argument 0 is not a number"},
   };
   for (const FormatCase& c : cases) {

@@ -35,6 +35,12 @@ void ClientDataSet::checkActive() const {
   if (!active()) throw DataSetError("Dataset " + name_ + " is not open");
 }
 
+void ClientDataSet::fire(const Event& e) {
+  if (!e) return;
+  Event handler = e;  // the handler may replace itself while it runs
+  handler(*this);
+}
+
 // --- structure ---------------------------------------------------------------------
 
 Field& ClientDataSet::addField(FieldDef def) {
@@ -310,7 +316,9 @@ void ClientDataSet::notifyDataChange(const Field* field) {
   std::vector<DataSource*> list = sources_;
   for (DataSource* s : list) {
     if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
-    if (s->enabled && s->onDataChange) s->onDataChange(*s, field);
+    if (!s->enabled || !s->onDataChange) continue;
+    DataSource::DataChangeHandler handler = s->onDataChange;  // may replace itself
+    handler(*s, field);
   }
 }
 
@@ -319,7 +327,9 @@ void ClientDataSet::notifyStateChange() {
   std::vector<DataSource*> list = sources_;
   for (DataSource* s : list) {
     if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
-    if (s->enabled && s->onStateChange) s->onStateChange(*s);
+    if (!s->enabled || !s->onStateChange) continue;
+    DataSource::StateChangeHandler handler = s->onStateChange;  // may replace itself
+    handler(*s);
   }
 }
 

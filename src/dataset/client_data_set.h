@@ -214,7 +214,7 @@ class ClientDataSet {
   };
 
   void checkActive() const;
-  void fire(const Event& e) { if (e) e(*this); }
+  void fire(const Event& e);
   Record& current() { return *rows_[visible_[static_cast<size_t>(cursor_)]]; }
   const Record& current() const { return *rows_[visible_[static_cast<size_t>(cursor_)]]; }
   void navigate(const std::function<Position()>& where);

@@ -1,0 +1,137 @@
+// Transactions, TRY/CATCH and RAISERROR. @@trancount counts nested BEGIN TRAN; only
+// the outermost one starts a SQLite transaction (IMMEDIATE, so the write lock is
+// taken up front) and only the last COMMIT commits. ROLLBACK undoes everything and
+// resets the count to 0 — but not variables, and not table variables: their rows
+// are saved before and put back after, as SQL Server keeps them.
+#include "tsql/exec/interpreter.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::exec {
+
+Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
+  ++tryDepth_;
+  try {
+    Flow f = execList(s.tryBody);
+    --tryDepth_;
+    return f;
+  } catch (const SqlException& e) {
+    --tryDepth_;
+    lastError_ = e.error().number;
+    caught_.push_back(e.error());
+    struct Pop {
+      std::vector<SqlError>& v;
+      ~Pop() { v.pop_back(); }
+    } pop{caught_};
+    return execList(s.catchBody);
+  }
+}
+
+void Interpreter::execBeginTran(const ast::Stmt& s) {
+  if (tranCount_ == 0) execSql("BEGIN IMMEDIATE", line(s));
+  ++tranCount_;
+}
+
+void Interpreter::execCommit(const ast::Stmt& s) {
+  if (tranCount_ == 0)
+    throw SqlException(3902, 16, line(s),
+                       "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+  if (tranCount_ == 1) execSql("COMMIT", line(s));
+  --tranCount_;
+}
+
+void Interpreter::execRollback(const ast::Stmt& s) {
+  if (tranCount_ == 0)
+    throw SqlException(3903, 16, line(s),
+                       "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+  rollbackKeepingTableVariables(line(s));
+  tranCount_ = 0;
+}
+
+void Interpreter::rollbackKeepingTableVariables(int at) {
+  struct Saved {
+    const Variable* var;
+    std::vector<std::vector<SqlValue>> rows;
+  };
+  std::vector<Saved> saved;
+  for (Frame* f : frames_) {
+    for (const auto& [name, v] : f->vars) {
+      if (v.tempTable.empty()) continue;
+      Saved s{&v, {}};
+      translate::Translation t;
+      t.sql = "SELECT * FROM temp." + translate::quoteIdent(v.tempTable);
+      sqlite3_stmt* stmt = prepare(t);
+      StatementUse use(stmt);
+      int n = sqlite3_column_count(stmt);
+      while (sqlite3_step(stmt) == SQLITE_ROW) {
+        std::vector<SqlValue> row;
+        for (int i = 0; i < n; ++i) row.push_back(SqlValue::fromColumn(stmt, i));
+        s.rows.push_back(std::move(row));
+      }
+      saved.push_back(std::move(s));
+    }
+  }
+  execSql("ROLLBACK", at);
+  for (const auto& s : saved) {
+    std::string table = "temp." + translate::quoteIdent(s.var->tempTable);
+    execSql("DROP TABLE IF EXISTS " + table, at);
+    execSql(s.var->createSql, at);
+    if (s.rows.empty()) continue;
+    // An identity column is the rowid itself, so `*` carries identity values too.
+    std::string cols;
+    for (std::size_t i = 0; i < s.rows[0].size(); ++i) cols += i ? ", ?" : "?";
+    std::string insert = "INSERT INTO " + table + " VALUES (" + cols + ")";
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, insert.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(stmt);
+      throw SqlException(sqliteError(at));
+    }
+    for (const auto& row : s.rows) {
+      for (std::size_t i = 0; i < row.size(); ++i) row[i].bind(stmt, static_cast<int>(i + 1));
+      if (sqlite3_step(stmt) != SQLITE_DONE) {
+        SqlError e = sqliteError(at);
+        sqlite3_finalize(stmt);
+        throw SqlException(e);
+      }
+      sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+  }
+}
+
+// RAISERROR(msg, severity, state, args...): %s/%d/%i/%u in the message take the
+// arguments in order; severity 10 or less is only a message, 11 or more an error.
+void Interpreter::execRaiserror(const ast::RaiserrorStmt& s) {
+  SqlValue msgValue = evaluate(*s.message, line(s));
+  int severity = static_cast<int>(evaluate(*s.severity, line(s)).toInteger());
+  int state = static_cast<int>(evaluate(*s.state, line(s)).toInteger());
+  int number = 50000;
+  std::string format = msgValue.toText();
+  if (msgValue.type == SqlValue::Type::Integer) {
+    number = static_cast<int>(msgValue.i);
+    format = "Error " + std::to_string(number) + ".";
+  }
+  std::string message;
+  std::size_t arg = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%' || i + 1 >= format.size()) {
+      message += format[i];
+      continue;
+    }
+    char c = format[++i];
+    if (c == '%') {
+      message += '%';
+    } else if ((c == 's' || c == 'd' || c == 'i' || c == 'u') && arg < s.args.size()) {
+      message += evaluate(*s.args[arg++], line(s)).toText();
+    } else {
+      message += '%';
+      message += c;
+    }
+  }
+  if (severity <= 10) {
+    result_->messages.push_back(message);
+    return;
+  }
+  throw SqlException(SqlError{number, severity, state, line(s), message});
+}
+
+}  // namespace tsql::exec

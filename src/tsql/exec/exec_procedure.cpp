@@ -1,0 +1,94 @@
+// EXEC of a stored procedure: arguments by position or by name, defaults, OUTPUT
+// parameters (copied back only when the call says OUTPUT too), the return code, and
+// a frame of its own for the procedure's variables and table variables.
+#include "tsql/exec/interpreter.h"
+#include "tsql/parser/parser.h"
+
+namespace tsql::exec {
+
+namespace {
+constexpr int kMaxNesting = 32;
+}
+
+std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt& s,
+                                                              const ast::CreateProcedureStmt& p) {
+  std::vector<const ast::ExecArg*> byParam(p.params.size(), nullptr);
+  std::size_t position = 0;
+  bool named = false;
+  for (const auto& arg : s.args) {
+    if (arg.name.empty()) {
+      if (named)
+        throw SqlException(119, 15, line(s), "Must pass parameter number " + std::to_string(position + 1) +
+                                                 " and subsequent parameters as '@name = value'.");
+      if (position >= p.params.size())
+        throw SqlException(8144, 16, line(s), "Procedure or function " + s.procedure +
+                                                  " has too many arguments specified.");
+      byParam[position++] = &arg;
+      continue;
+    }
+    named = true;
+    std::size_t i = 0;
+    while (i < p.params.size() && p.params[i].name != arg.name) ++i;
+    if (i == p.params.size())
+      throw SqlException(8145, 16, line(s), arg.name + " is not a parameter for procedure " + s.procedure + ".");
+    byParam[i] = &arg;
+  }
+  return byParam;
+}
+
+void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
+  const Procedure* proc = loadProcedure(s.procedure);
+  if (!proc) throw SqlException(2812, 16, line(s), "Could not find stored procedure '" + s.procedure + "'.");
+  std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
+  const ast::CreateProcedureStmt& p = *proc->stmt;
+  if (static_cast<int>(frames_.size()) > kMaxNesting)
+    throw SqlException(217, 16, line(s), "Maximum stored procedure, function, trigger, or view nesting "
+                                         "level exceeded (limit 32).");
+  std::vector<const ast::ExecArg*> args = matchArguments(s, p);
+  Frame callee;
+  callee.depth = static_cast<int>(frames_.size());
+  for (std::size_t i = 0; i < p.params.size(); ++i) {
+    const ast::ProcParam& param = p.params[i];
+    const ast::ExecArg* arg = args[i];
+    if (arg && arg->output && !param.output)
+      throw SqlException(8162, 16, line(s), "The formal parameter \"" + param.name +
+                                                "\" was not declared as an OUTPUT parameter, but the "
+                                                "actual parameter passed in requested output.");
+    Variable v;
+    v.type = param.type;
+    if (arg && arg->value) {
+      v.value = convertValue(evaluate(*arg->value, line(s)), param.type);
+    } else if (param.defaultValue) {
+      v.value = convertValue(evaluate(*param.defaultValue, line(s)), param.type);
+    } else if (!param.output || !arg) {
+      throw SqlException(201, 16, line(s), "Procedure or function '" + s.procedure + "' expects parameter '" +
+                                               param.name + "', which was not supplied.");
+    }
+    callee.vars.emplace(param.name, std::move(v));
+  }
+  frames_.push_back(&callee);
+  struct PopFrame {
+    Interpreter& in;
+    Frame& f;
+    ~PopFrame() {
+      in.dropTableVariables(f);
+      in.frames_.pop_back();
+    }
+  };
+  SqlValue returned = SqlValue::integer(0);
+  std::vector<std::pair<std::string, SqlValue>> outputs;
+  {
+    PopFrame pop{*this, callee};
+    if (execList(p.body) == Flow::Return && !returnValue_.isNull()) returned = returnValue_;
+    for (std::size_t i = 0; i < p.params.size(); ++i) {
+      if (!args[i] || !args[i]->output || !p.params[i].output) continue;
+      const auto* target = ast::nodeAs<ast::VariableExpr>(args[i]->value.get());
+      if (target) outputs.emplace_back(target->name, callee.vars[p.params[i].name].value);
+    }
+  }
+  // OUTPUT parameters go back to the caller's variables.
+  for (const auto& [name, value] : outputs) assign(name, value, line(s));
+  if (!s.returnVar.empty()) assign(s.returnVar, returned, line(s));
+}
+
+}  // namespace tsql::exec

@@ -1,0 +1,312 @@
+// The batch loop: parse, run statements with statement-level error handling, bind
+// slots, and the end-of-batch rule (a transaction left open is rolled back and
+// reported). Frames hold variables; a procedure call pushes one.
+#include "tsql/exec/interpreter.h"
+
+#include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
+#include "tsql/runtime/value_conversion.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::exec {
+
+namespace {
+
+constexpr const char* kProcedureTable =
+    "CREATE TABLE IF NOT EXISTS tsql_procedures(name TEXT PRIMARY KEY COLLATE NOCASE, "
+    "body TEXT NOT NULL)";
+
+// Maps SQLite's complaint to the number SQL Server would give for the same fault.
+int numberForSqliteMessage(std::string_view msg) {
+  int n = runtime::Runtime::errorNumber(msg);
+  if (n) return n;
+  if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
+  if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
+  if (msg.find("no such table") != std::string_view::npos) return 208;
+  if (msg.find("no such column") != std::string_view::npos) return 207;
+  if (msg.find("already exists") != std::string_view::npos) return 2714;
+  return 50000;
+}
+
+}  // namespace
+
+Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db), catalog_(db) {
+  runtime::Runtime::install(db);
+  char* err = nullptr;
+  if (sqlite3_exec(db, kProcedureTable, nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string msg = err ? err : "unknown error";
+    sqlite3_free(err);
+    throw std::runtime_error("cannot create the procedure table: " + msg);
+  }
+}
+
+Interpreter::~Interpreter() = default;
+
+BatchResult Interpreter::run(std::string_view text, const Params& params) {
+  BatchResult result;
+  ast::Batch batch;
+  try {
+    batch = Parser::parse(text);
+  } catch (const SyntaxError& e) {
+    result.errors.push_back({102, 15, 1, static_cast<int>(e.pos().line), e.what()});
+    return result;
+  }
+  Frame top;
+  frames_.assign(1, &top);
+  params_ = &params;
+  result_ = &result;
+  tranCount_ = 0;
+  tryDepth_ = 0;
+  caught_.clear();
+  columnCache_.clear();
+  try {
+    execList(batch.statements);
+  } catch (const SqlException& e) {  // only escapes when a bug leaves tryDepth_ set
+    report(e.error());
+  }
+  if (tranCount_ > 0) {
+    try {
+      rollbackKeepingTableVariables(0);
+    } catch (const SqlException& e) {
+      report(e.error());
+    }
+    tranCount_ = 0;
+    report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+  }
+  dropTableVariables(top);
+  frames_.clear();
+  result_ = nullptr;
+  params_ = nullptr;
+  return result;
+}
+
+void Interpreter::report(const SqlError& e) {
+  lastError_ = e.number;
+  result_->errors.push_back(e);
+}
+
+// statements := statement*; an error outside TRY is reported and the next runs.
+Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
+  for (const auto& s : list) {
+    Flow f = Flow::Normal;
+    try {
+      f = exec(*s);
+    } catch (const SqlException& e) {
+      if (tryDepth_ > 0) throw;
+      report(e.error());
+      continue;
+    }
+    if (f != Flow::Normal) return f;
+  }
+  return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
+  try {
+    return dispatch(s);
+  } catch (const translate::TranslateError& e) {
+    throw SqlException(e.number(), e.number() == 137 ? 15 : 16, line(s), e.what());
+  } catch (const runtime::RuntimeError& e) {
+    throw SqlException(e.number(), 16, line(s), e.what());
+  }
+}
+
+Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
+  using ast::NodeKind;
+  switch (s.kind) {
+    case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
+    case NodeKind::Insert: {
+      translate::SqlTranslator tr(*this);
+      execModify(tr.insert(ast::nodeCast<ast::InsertStmt>(s)), line(s), true);
+      break;
+    }
+    case NodeKind::Update: {
+      translate::SqlTranslator tr(*this);
+      execModify(tr.update(ast::nodeCast<ast::UpdateStmt>(s)), line(s), false);
+      break;
+    }
+    case NodeKind::Delete: {
+      translate::SqlTranslator tr(*this);
+      execModify(tr.remove(ast::nodeCast<ast::DeleteStmt>(s)), line(s), false);
+      break;
+    }
+    case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
+    case NodeKind::Set: {
+      const auto& set = ast::nodeCast<ast::SetStmt>(s);
+      assign(set.var, evaluate(*set.value, line(s)), line(s));
+      break;
+    }
+    case NodeKind::SetOption: break;  // NOCOUNT and friends change nothing here
+    case NodeKind::If: {
+      const auto& i = ast::nodeCast<ast::IfStmt>(s);
+      if (evaluateCondition(*i.cond, line(s))) return exec(*i.thenStmt);
+      if (i.elseStmt) return exec(*i.elseStmt);
+      break;
+    }
+    case NodeKind::Block: return execList(ast::nodeCast<ast::BlockStmt>(s).body);
+    case NodeKind::While: {
+      const auto& w = ast::nodeCast<ast::WhileStmt>(s);
+      while (evaluateCondition(*w.cond, line(s))) {
+        Flow f = exec(*w.body);
+        if (f == Flow::Break) break;
+        if (f == Flow::Return) return f;
+      }
+      break;
+    }
+    case NodeKind::Break: return Flow::Break;
+    case NodeKind::Continue: return Flow::Continue;
+    case NodeKind::Return: {
+      const auto& r = ast::nodeCast<ast::ReturnStmt>(s);
+      returnValue_ = r.value ? evaluate(*r.value, line(s)) : SqlValue::integer(0);
+      return Flow::Return;
+    }
+    case NodeKind::BeginTran: execBeginTran(s); break;
+    case NodeKind::Commit: execCommit(s); break;
+    case NodeKind::Rollback: execRollback(s); break;
+    case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
+    case NodeKind::Raiserror: execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s)); break;
+    case NodeKind::Print:
+      result_->messages.push_back(evaluate(*ast::nodeCast<ast::PrintStmt>(s).value, line(s)).toText());
+      break;
+    case NodeKind::Exec: execProcedureCall(ast::nodeCast<ast::ExecStmt>(s)); break;
+    case NodeKind::CreateTable: execCreateTable(ast::nodeCast<ast::CreateTableStmt>(s)); break;
+    case NodeKind::CreateView: execCreateView(ast::nodeCast<ast::CreateViewStmt>(s)); break;
+    case NodeKind::CreateIndex: execCreateIndex(ast::nodeCast<ast::CreateIndexStmt>(s)); break;
+    case NodeKind::CreateProcedure: execCreateProcedure(ast::nodeCast<ast::CreateProcedureStmt>(s)); break;
+    case NodeKind::Drop: execDrop(ast::nodeCast<ast::DropStmt>(s)); break;
+    case NodeKind::Truncate: {
+      translate::SqlTranslator tr(*this);
+      std::string name = tr.tableSqlName(ast::nodeCast<ast::TruncateStmt>(s).table);
+      execSql("DELETE FROM " + translate::quoteIdent(name), line(s));
+      break;
+    }
+    default: assert(false && "not a statement");
+  }
+  return Flow::Normal;
+}
+
+SqlError Interpreter::sqliteError(int line) const {
+  std::string msg = sqlite3_errmsg(db_);
+  return {numberForSqliteMessage(msg), 16, 1, line, msg};
+}
+
+sqlite3_stmt* Interpreter::prepare(const translate::Translation& t) {
+  sqlite3_stmt* stmt = cache_.get(t.sql);
+  if (!stmt) throw SqlException(sqliteError(0));
+  return stmt;
+}
+
+void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
+                            const std::vector<SqlValue>* row) {
+  for (std::size_t i = 0; i < t.slots.size(); ++i) {
+    const translate::Slot& slot = t.slots[i];
+    SqlValue v = slotValue(slot, row);
+    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo);
+    v.bind(stmt, static_cast<int>(i + 1));
+  }
+}
+
+SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const {
+  using Kind = translate::Slot::Kind;
+  switch (slot.kind) {
+    case Kind::Literal: {
+      const ast::LiteralExpr& l = *slot.literal;
+      if (l.literalKind == ast::LiteralKind::String) return SqlValue::text(l.text);
+      if (l.literalKind == ast::LiteralKind::Integer) {
+        errno = 0;
+        long long v = std::strtoll(l.text.c_str(), nullptr, 10);
+        if (errno != ERANGE) return SqlValue::integer(v);
+      }
+      return SqlValue::real(std::strtod(l.text.c_str(), nullptr));
+    }
+    case Kind::Variable: {
+      auto& vars = frames_.back()->vars;
+      auto it = vars.find(slot.name);
+      return it == vars.end() ? SqlValue() : it->second.value;
+    }
+    case Kind::HostParameter:
+      for (const auto& [name, value] : *params_)
+        if (toLower(name) == slot.name) return SqlValue::fromCore(value);
+      throw SqlException(137, 15, 0, "No value was given for the parameter ':" + slot.name + "'.");
+    case Kind::SystemVariable:
+      if (slot.name == "@@trancount") return SqlValue::integer(tranCount_);
+      if (slot.name == "@@rowcount") return SqlValue::integer(rowCount_);
+      if (slot.name == "@@error") return SqlValue::integer(lastError_);
+      if (slot.name == "@@identity") return SqlValue::integer(identity_);
+      return {};
+    case Kind::ErrorInfo: {
+      if (caught_.empty()) return {};
+      const SqlError& e = caught_.back();
+      if (slot.name == "error_message") return SqlValue::text(e.message);
+      if (slot.name == "error_number") return SqlValue::integer(e.number);
+      if (slot.name == "error_severity") return SqlValue::integer(e.severity);
+      if (slot.name == "error_state") return SqlValue::integer(e.state);
+      if (slot.name == "error_line") return SqlValue::integer(e.line);
+      return {};
+    }
+    case Kind::RowValue: return (*row)[static_cast<std::size_t>(slot.rowIndex)];
+  }
+  return {};
+}
+
+void Interpreter::runToEnd(sqlite3_stmt* stmt, int line) {
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {}
+  if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
+}
+
+void Interpreter::execSql(const std::string& sql, int line) {
+  char* err = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string msg = err ? err : sqlite3_errmsg(db_);
+    sqlite3_free(err);
+    throw SqlException(numberForSqliteMessage(msg), 16, line, msg);
+  }
+  columnCache_.clear();
+}
+
+Interpreter::Variable& Interpreter::variable(const std::string& name, int line) {
+  auto& vars = frames_.back()->vars;
+  auto it = vars.find(name);
+  if (it == vars.end()) throw SqlException(137, 15, line, "Must declare the scalar variable \"" + name + "\".");
+  return it->second;
+}
+
+void Interpreter::dropTableVariables(Frame& frame) {
+  for (auto& [name, v] : frame.vars) {
+    if (v.tempTable.empty()) continue;
+    std::string sql = "DROP TABLE IF EXISTS temp." + translate::quoteIdent(v.tempTable);
+    // Failing to drop leaves a stale temp table that the next DECLARE replaces.
+    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  }
+  columnCache_.clear();
+}
+
+const ast::DataType* Interpreter::variableType(const std::string& name) const {
+  const auto& vars = frames_.back()->vars;
+  auto it = vars.find(name);
+  return it == vars.end() || !it->second.tempTable.empty() ? nullptr : &it->second.type;
+}
+
+const std::string* Interpreter::tableVariable(const std::string& name) const {
+  const auto& vars = frames_.back()->vars;
+  auto it = vars.find(name);
+  return it == vars.end() || it->second.tempTable.empty() ? nullptr : &it->second.tempTable;
+}
+
+ast::DataType Interpreter::hostParameterType(const std::string& name) const {
+  for (const auto& [n, value] : *params_)
+    if (toLower(n) == name) return typeOfCore(value);
+  return {};
+}
+
+const std::vector<catalog::ColumnInfo>* Interpreter::columns(const std::string& object) {
+  auto it = columnCache_.find(object);
+  if (it == columnCache_.end()) {
+    const auto* cols = catalog_.columns(object);
+    it = columnCache_.emplace(object, cols ? std::optional(*cols) : std::nullopt).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+
+}  // namespace tsql::exec

@@ -1,0 +1,131 @@
+// Interpreter: runs parsed batches. Control flow, variables, transactions, TRY/CATCH,
+// RAISERROR, RETURN and EXEC run here; each relational statement is translated and
+// run on SQLite through the statement cache. Error semantics are SQL Server's with
+// XACT_ABORT off: inside TRY an error goes to CATCH; outside, it is reported and the
+// batch goes on with the next statement. The engine's public face is tsql::Engine.
+//
+// Files: interpreter.cpp (batch, frames, statement dispatch, binding),
+// exec_control.cpp (IF/WHILE/TRY/transactions/RAISERROR/PRINT), exec_data.cpp
+// (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp (DDL and the procedure
+// store), exec_procedure.cpp (EXEC).
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "tsql/ast/stmt.h"
+#include "tsql/batch_result.h"
+#include "tsql/catalog/catalog.h"
+#include "tsql/exec/sql_exception.h"
+#include "tsql/exec/sql_value.h"
+#include "tsql/exec/statement_cache.h"
+#include "tsql/translate/translation.h"
+
+namespace tsql::exec {
+
+class Interpreter final : public translate::TranslateEnv {
+ public:
+  //! Registers the runtime on `db` and creates the procedure table when missing.
+  explicit Interpreter(sqlite3* db);
+  ~Interpreter() override;
+
+  //! Parses and runs one batch.
+  BatchResult run(std::string_view text, const Params& params);
+  sqlite3* db() const { return db_; }
+
+  // TranslateEnv
+  const ast::DataType* variableType(const std::string& name) const override;
+  const std::string* tableVariable(const std::string& name) const override;
+  ast::DataType hostParameterType(const std::string& name) const override;
+  const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
+
+ private:
+  struct Variable {
+    ast::DataType type;
+    SqlValue value;
+    std::string tempTable;  //!< table variables: the temp table holding the rows
+    std::string createSql;  //!< table variables: how to make the temp table again
+    const ast::VarDecl* decl = nullptr;
+  };
+  struct Frame {
+    std::unordered_map<std::string, Variable> vars;
+    int depth = 0;
+  };
+  struct Procedure {
+    std::string text;
+    std::shared_ptr<ast::Batch> batch;
+    const ast::CreateProcedureStmt* stmt = nullptr;
+  };
+  enum class Flow { Normal, Break, Continue, Return };
+
+  // interpreter.cpp
+  Flow execList(const ast::StmtList& list);
+  Flow exec(const ast::Stmt& s);
+  Flow dispatch(const ast::Stmt& s);
+  void report(const SqlError& e);
+  SqlError sqliteError(int line) const;
+  sqlite3_stmt* prepare(const translate::Translation& t);
+  void bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
+                 const std::vector<SqlValue>* row = nullptr);
+  SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
+  void runToEnd(sqlite3_stmt* stmt, int line);
+  void execSql(const std::string& sql, int line);
+  Variable& variable(const std::string& name, int line);
+  void dropTableVariables(Frame& frame);
+  int line(const ast::Node& n) const { return static_cast<int>(n.pos.line); }
+
+  // exec_data.cpp
+  SqlValue evaluate(const ast::Expr& e, int line);
+  bool evaluateCondition(const ast::Expr& e, int line);
+  void assign(const std::string& name, const SqlValue& v, int line);
+  void execSelect(const ast::SelectStmt& s);
+  void execAssigningSelect(const ast::SelectStmt& s);
+  void execModify(const translate::Translation& t, int line, bool insert);
+  void execDeclare(const ast::DeclareStmt& s);
+  void declareTable(const ast::VarDecl& v);
+
+  // exec_control.cpp
+  Flow execTryCatch(const ast::TryCatchStmt& s);
+  void execBeginTran(const ast::Stmt& s);
+  void execCommit(const ast::Stmt& s);
+  void execRollback(const ast::Stmt& s);
+  void execRaiserror(const ast::RaiserrorStmt& s);
+  void rollbackKeepingTableVariables(int line);
+
+  // exec_schema.cpp
+  void execCreateTable(const ast::CreateTableStmt& s);
+  void execCreateView(const ast::CreateViewStmt& s);
+  void execCreateIndex(const ast::CreateIndexStmt& s);
+  void execDrop(const ast::DropStmt& s);
+  void execCreateProcedure(const ast::CreateProcedureStmt& s);
+  bool objectExists(const std::string& type, const std::string& name);
+  std::optional<std::string> storedProcedureText(const std::string& name);
+  const Procedure* loadProcedure(const std::string& name);
+
+  // exec_procedure.cpp
+  void execProcedureCall(const ast::ExecStmt& s);
+  std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p);
+
+  sqlite3* db_;
+  StatementCache cache_;
+  catalog::Catalog catalog_;
+  std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
+  std::unordered_map<std::string, Procedure> procedures_;
+  std::vector<Frame*> frames_;  //!< innermost last
+  const Params* params_ = nullptr;
+  BatchResult* result_ = nullptr;
+  std::vector<SqlError> caught_;  //!< errors of the CATCH blocks running, innermost last
+  int tranCount_ = 0;
+  int tryDepth_ = 0;
+  std::int64_t rowCount_ = 0;
+  std::int64_t identity_ = 0;
+  int lastError_ = 0;
+  SqlValue returnValue_;
+};
+
+}  // namespace tsql::exec

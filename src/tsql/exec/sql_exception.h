@@ -1,0 +1,23 @@
+// SqlException: an error raised while running a statement, carrying what reaches
+// the caller (SQL Server's number, severity, state, line and message). Thrown inside
+// the interpreter and turned into a BatchResult error or a CATCH.
+#pragma once
+
+#include <stdexcept>
+
+#include "tsql/batch_result.h"
+
+namespace tsql::exec {
+
+class SqlException : public std::runtime_error {
+ public:
+  explicit SqlException(SqlError e) : std::runtime_error(e.message), error_(std::move(e)) {}
+  SqlException(int number, int severity, int line, const std::string& message)
+      : SqlException(SqlError{number, severity, 1, line, message}) {}
+  const SqlError& error() const { return error_; }
+
+ private:
+  SqlError error_;
+};
+
+}  // namespace tsql::exec

@@ -1,0 +1,25 @@
+// `coreapp plugs`: every plug item the package registers, in registration order, one
+// JSON line each (code, caption, class, guid, rules). The host's own lookup and entry
+// plugs are not the package's and are not listed.
+#include <iostream>
+
+#include "apps/coreapp/command.h"
+#include "host/lookup/host_plugs.h"
+#include "host/plug/plug_listing.h"
+#include "host/plug/t_plugs_pool.h"
+#include "plugs/coreapp/package.h"
+
+namespace {
+
+void listPlugs() {
+  plugs::coreapp::initializePackage();
+  for (const host::TPlugItem* item : host::plugsPool().items())
+    if (!host::isHostPlug(item->caption)) std::cout << host::plugItemJson(*item) << '\n';
+}
+
+const bool registered = app::registerCommand("plugs", [](CLI::App& cli) {
+  CLI::App* cmd = cli.add_subcommand("plugs", "List the registered plug items as JSON lines");
+  cmd->callback(listPlugs);
+});
+
+}  // namespace

@@ -1,0 +1,28 @@
+// Unit list of the package. Each form unit exposes its host::UnitInitialization; add
+// it to units() in the order of the plug table (1100, 1100_07, 1101, 1102, 1103, 1105,
+// 1110 ... 1127) so `coreapp plugs` lists the items in that order.
+#include "plugs/coreapp/package.h"
+
+#include <vector>
+
+#include "host/plug/unit_initialization.h"
+
+namespace plugs::coreapp {
+
+namespace {
+
+std::vector<host::UnitInitialization*> units() {
+  return {};
+}
+
+}  // namespace
+
+void initializePackage() {
+  for (host::UnitInitialization* unit : units()) unit->initialize();
+}
+
+void finalizePackage() {
+  for (host::UnitInitialization* unit : units()) unit->finalize();
+}
+
+}  // namespace plugs::coreapp

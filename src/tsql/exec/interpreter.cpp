@@ -32,6 +32,9 @@ int numberForSqliteMessage(std::string_view msg) {
 
 Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db), catalog_(db) {
   runtime::Runtime::install(db);
+  // "x" is always an identifier here, never SQLite's fallback string literal.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   char* err = nullptr;
   if (sqlite3_exec(db, kProcedureTable, nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = err ? err : "unknown error";
@@ -41,6 +44,15 @@ Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db), catalog_(db) {
 }
 
 Interpreter::~Interpreter() = default;
+
+// Identity columns are SQLite's AUTOINCREMENT rowid aliases (see the DDL translation).
+bool Interpreter::isIdentity(const std::string& object, const std::string& column) {
+  int autoinc = 0;
+  if (sqlite3_table_column_metadata(db_, nullptr, object.c_str(), column.c_str(), nullptr, nullptr,
+                                    nullptr, nullptr, &autoinc) != SQLITE_OK)
+    return false;
+  return autoinc != 0;
+}
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
   BatchResult result;

@@ -43,6 +43,7 @@ class Interpreter final : public translate::TranslateEnv {
   const std::string* tableVariable(const std::string& name) const override;
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
+  bool isIdentity(const std::string& object, const std::string& column) override;
 
  private:
   struct Variable {

@@ -35,7 +35,11 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
       sql += "INTEGER PRIMARY KEY AUTOINCREMENT";
       continue;
     }
-    sql += ast::typeToSql(c.type);
+    // SQLite's declared types take only numbers in parentheses: varchar(max) is
+    // declared as plain varchar (no length, which reads back as unbounded).
+    ast::DataType declared = c.type;
+    if (declared.length < 0) declared.length = 0;
+    sql += ast::typeToSql(declared);
     if (c.notNull) sql += " NOT NULL";
     if (c.primaryKey) sql += hasIdentity ? " UNIQUE" : " PRIMARY KEY";
     if (c.unique) sql += " UNIQUE";

@@ -46,7 +46,7 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
   std::vector<std::string> names = s.columns;
   if (names.empty() && !s.defaultValues) {
     for (const auto& c : cols)
-      if (!(c.primaryKey && c.type.kind == ast::TypeKind::Int)) names.push_back(c.name);  // identity
+      if (!env_.isIdentity(tableSqlName(s.table), c.name)) names.push_back(c.name);
   }
   std::vector<DataType> types;
   for (const auto& n : names) {

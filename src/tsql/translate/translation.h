@@ -61,6 +61,8 @@ class TranslateEnv {
   virtual ast::DataType hostParameterType(const std::string& name) const = 0;
   //! Columns of a table, view or temp table (name already resolved); nullptr if none.
   virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
+  //! True when the column is the table's identity (filled in by the database).
+  virtual bool isIdentity(const std::string& object, const std::string& column) = 0;
 };
 
 }  // namespace tsql::translate

@@ -153,11 +153,13 @@ void ClientDataSet::createFieldsFrom(const tsql::ResultSet& rs) {
 }
 
 template <class RowList>
-void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& columns) {
+void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& columns, bool positional) {
+  // Fields made from these very columns match by position (a repeated column name
+  // became "name_1"); defined fields match by name, the first column of a name wins.
   std::vector<int> columnOf(fields_.size(), -1);
-  bool identity = columns.size() == fields_.size();
+  bool identity = positional && columns.size() == fields_.size();
   for (size_t c = 0; c < columns.size(); ++c) {
-    const Field* f = findField(columns[c].name);
+    const Field* f = positional ? (c < fields_.size() ? fields_[c].get() : nullptr) : findField(columns[c].name);
     if (f && columnOf[static_cast<size_t>(f->index())] < 0) columnOf[static_cast<size_t>(f->index())] = static_cast<int>(c);
     identity = identity && f && f->index() == static_cast<int>(c);
   }
@@ -185,22 +187,24 @@ void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& co
 void ClientDataSet::loadFrom(const tsql::ResultSet& rs) {
   close();
   fire(beforeOpen);
-  if (fields_.empty()) createFieldsFrom(rs);
+  bool positional = fields_.empty();
+  if (positional) createFieldsFrom(rs);
   compileFilter();
   log_.clear();
   rows_.clear();
-  loadRows(rs.rows, rs.columns);
+  loadRows(rs.rows, rs.columns, positional);
   finishOpen();
 }
 
 void ClientDataSet::loadFrom(tsql::ResultSet&& rs) {
   close();
   fire(beforeOpen);
-  if (fields_.empty()) createFieldsFrom(rs);
+  bool positional = fields_.empty();
+  if (positional) createFieldsFrom(rs);
   compileFilter();
   log_.clear();
   rows_.clear();
-  loadRows(std::move(rs.rows), rs.columns);
+  loadRows(std::move(rs.rows), rs.columns, positional);
   finishOpen();
 }
 

@@ -233,7 +233,7 @@ class ClientDataSet {
   void resetCursor();
   void createFieldsFrom(const tsql::ResultSet& rs);
   template <class RowList>
-  void loadRows(RowList&& rows, const std::vector<tsql::Column>& columns);
+  void loadRows(RowList&& rows, const std::vector<tsql::Column>& columns, bool positional);
   void finishOpen();
   void notifyDataChange(const Field* field);
   void notifyStateChange();

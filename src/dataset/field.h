@@ -26,6 +26,10 @@ const char* fieldTypeName(FieldType type);
 
 //! The description of a field: what CopyStructure copies and addField takes.
 struct FieldDef {
+  FieldDef() = default;
+  //! The usual short form: `ds.addField({"je", FieldType::Currency})`.
+  FieldDef(std::string n, FieldType t = FieldType::Text, int s = 0) : name(std::move(n)), type(t), size(s) {}
+
   std::string name;
   FieldType type = FieldType::Text;
   int size = 0;                //!< declared text length, 0 = unknown/unbounded

@@ -19,7 +19,7 @@ create table vt_x_xmwtk (
   qtfy money default 0,
   hjje money,
   bcfk money default 0,
-  zzyq varchar(max),
+  zzyq varchar(4000),
   zy varchar(200),
   remark varchar(500),
   status int default 0,

@@ -65,7 +65,6 @@ bool isReservedKeyword(Keyword k) {
     case Keyword::Out:
     case Keyword::Identity:
     case Keyword::Percent:
-    case Keyword::Go:
     case Keyword::Clustered:
     case Keyword::Nonclustered:
     case Keyword::Add:

@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
 namespace plugs::coreapp {
 
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {};
+  return {&xmzzk::xmzzkFormUnit()};
 }
 
 }  // namespace

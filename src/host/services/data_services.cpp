@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/guid.h"
+#include "dataset/client_data_set.h"
 #include "host/host.h"
 #include "host/services/sys_services.h"
 
@@ -112,6 +113,14 @@ std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode) {
   if (!plugCode.empty())
     if (auto text = templateText(sqlOrKey, plugCode)) sql = *text;
   return replaceOrgid(sql, currentHost().login.orgid);
+}
+
+void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::Params& params) {
+  db::BatchResult result = runQuery(sql, params);
+  if (!result.ok()) throw HostError(result.errorMessage());
+  // The dataset keeps the fields it has (a form's designed fields) and takes the
+  // columns' own types otherwise.
+  ds.loadFrom(result.resultSets.empty() ? db::ResultSet{} : std::move(result.resultSets.back()));
 }
 
 std::string openDataJson(std::string_view sql, const db::Params& params) {

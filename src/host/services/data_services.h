@@ -7,7 +7,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "dataset/up_data_sql_list.h"
 #include "db/connection.h"
 
 namespace dataset {
@@ -50,6 +52,16 @@ std::string newid();
 std::string getplugInfo(std::string_view plugCode);
 //! The rows of `table` whose `keyColumn` equals `id`, as a JSON array text.
 std::string getDataById(std::string_view table, std::int64_t id, std::string_view keyColumn);
+
+//! SQL statements from a dataset's pending changes (dataset/up_data_sql_list.h).
+using dataset::GetUpDataSQLList;
+//! As above with the host's trailing flag (0 everywhere in this system).
+inline void GetUpDataSQLList(std::string_view table, std::string_view keyField,
+                             const std::vector<std::string>& skipFields,
+                             const dataset::ClientDataSet& ds, std::vector<std::string>& list,
+                             int /*flag*/) {
+  dataset::GetUpDataSQLList(table, keyField, skipFields, ds, list);
+}
 
 //! The value as lookups and ClientDataSetToJSON give it: text of the value.
 std::string jsonText(const core::Value& v);

@@ -90,10 +90,19 @@ TEST_F(LookupPlugTest, NewCustomerAddsTheEnteredRow) {
   EXPECT_EQ(conn.batches[0].param("name"), core::Value("新店's"));
   EXPECT_EQ(conn.batches[0].param("code"), core::Value("C9"));
 
+  reply.values = {};
+  reply.text = "只有名称";  // a dialog answered with one text gives the name
+  ui.queueDialog("Tgysbmkeditform", reply);
+  plugsPool().plugbyName("新供应商")->create(nullptr, "");
+  ASSERT_EQ(conn.batches.size(), 3u);  // the next free code, then the insert
+  EXPECT_EQ(conn.batches[2].param("name"), core::Value("只有名称"));
+  EXPECT_EQ(conn.batches[2].param("code"), core::Value("GYS0001"));  // empty table: id 1
+
+  reply.text.clear();
   reply.values = {{"code", "C10"}};  // no name: refused before anything is written
   ui.queueDialog("Tkhbmkeditform", reply);
   plugsPool().plugbyName("新客户")->create(nullptr, "");
-  EXPECT_EQ(conn.batches.size(), 1u);
+  EXPECT_EQ(conn.batches.size(), 3u);
   EXPECT_NE(ui.transcript().back().find("请输入客户名称"), std::string::npos);
 }
 

@@ -48,7 +48,9 @@ std::string nextCode(const EntrySpec& spec) {
 void runEntry(const EntrySpec& spec) {
   DialogReply reply = currentHost().screen().hostDialog(spec.dialog, {});
   if (reply.result != mrOK) return;  // the user closed the dialog
+  // A dialog answered with a single text (the scenario player's "text") names the row.
   std::string name = valueOf(reply, "name");
+  if (name.empty()) name = reply.text;
   if (name.empty()) {
     MessageMyDlg(std::string("请输入") + spec.what + "名称", "提示", mtInformation);
     return;

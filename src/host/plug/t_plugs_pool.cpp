@@ -3,6 +3,8 @@
 
 #include <stdexcept>
 
+#include "host/lookup/host_plugs.h"
+
 namespace host {
 
 TPlugItem& TPlugsPool::registerPlug(std::unique_ptr<TPlugItem> item) {
@@ -32,6 +34,14 @@ void TPlugsPool::clear() { items_.clear(); }
 
 TPlugsPool& plugsPool() {
   static TPlugsPool pool;
+  // The host's own plugs are there before any package registers (as in the shell,
+  // which loads packages after its own start-up). A plain flag, not a static
+  // initializer: registerHostPlugs() calls back into plugsPool().
+  static bool hostPlugsRegistered = false;
+  if (!hostPlugsRegistered) {
+    hostPlugsRegistered = true;
+    registerHostPlugs();
+  }
   return pool;
 }
 

@@ -26,7 +26,8 @@ class TPlugsPool {
   std::vector<std::unique_ptr<TPlugItem>> items_;
 };
 
-//! The process-wide pool.
+//! The process-wide pool; the first call registers the host's own plugs
+//! (registerHostPlugs) so lookups are found whoever starts the host.
 TPlugsPool& plugsPool();
 
 }  // namespace host

@@ -1,0 +1,114 @@
+// A project order session for the tests: the whole schema on an in-memory embedded
+// database, a small set of master data whose prices the tests reason about, a host
+// with a scripted Ui, the host's lookup plugs and plug 1100, and an open order editor.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include "core/date_time.h"
+#include "db/connection.h"
+#include "host/host.h"
+#include "host/lookup/host_plugs.h"
+#include "host/plug/t_plugs_pool.h"
+#include "host/scripted_ui.h"
+#include "plugs/coreapp/xmzzk/xmzzk_form.h"
+#include "schema/schema_script.h"
+#include "tsql/engine.h"
+
+namespace xmzzk_test {
+
+class EngineConnection : public db::Connection {
+ public:
+  EngineConnection() {
+    sqlite3_open(":memory:", &db_);
+    engine_ = std::make_unique<tsql::Engine>(db_);
+  }
+  ~EngineConnection() override {
+    engine_.reset();
+    sqlite3_close(db_);
+  }
+  db::BatchResult execBatch(std::string_view sql, const db::Params& params = {}) override {
+    return engine_->run(sql, params);
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::unique_ptr<tsql::Engine> engine_;
+};
+
+// Ids are the identity values of a fresh database, in insert order.
+//   customers: 1 C001 agreement prices, 2 C002 member level 1, 3 C003 member level 2
+//   items:     1 XM001 area (是, k 1) list 20, agreement 18 for C001, level-1 price 16
+//              2 XM002 size ignored (否) list 30, tiers 1-4 28, 5-9 25, 10+ 20,
+//                agreement 27 for C001 (the tier wins)
+//              3 XM003 minimum charge, list 50
+//              4 XM004 area with k 1000, list 500, consumable SP001 0.5 per unit
+//   employees: 1 王敏 (the operator), 2 李强, 3 张丽
+inline const char* kMasterData = R"sql(
+insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C01', '总店')
+insert into vt_b_shfs(orgid, code, name, isort) values ('0001', '01', '门店自提', 1)
+insert into vt_b_flow(orgid, code, name, isort) values ('0001', '01', '前台接待', 1)
+insert into vt_b_ygbmk(orgid, code, name) values ('0001', '001', '王敏')
+insert into vt_b_ygbmk(orgid, code, name) values ('0001', '002', '李强')
+insert into vt_b_ygbmk(orgid, code, name) values ('0001', '003', '张丽')
+insert into vt_b_khbmk(orgid, code, name, xyjlx, vip_id, khlx, ywy_id) values ('0001', 'C001', '星光广告', '协议价', 0, '签单', 2)
+insert into vt_b_khbmk(orgid, code, name, xyjlx, vip_id, khlx) values ('0001', 'C002', '蓝天会员', '会员等级', 1, '现结')
+insert into vt_b_khbmk(orgid, code, name, xyjlx, vip_id, khlx) values ('0001', 'C003', '白云会员', '会员等级', 2, '现结')
+insert into vt_b_khbmk_lxr(orgid, kh_id, contact, phone, qq, addr, isdef) values ('0001', 1, '周经理', '13800000001', '10001', '文三路1号', 1)
+insert into vt_b_xmbmk(orgid, code, name, itemno, baseunit, price_sale, price_in, minje, jjfs, k, jxbl, scjf) values ('0001', 'XM001', '写真', '户内', '平方', 20, 8, '0', '是', 1, 10, 2)
+insert into vt_b_xmbmk(orgid, code, name, itemno, baseunit, price_sale, price_in, minje, jjfs, k, jxbl, scjf) values ('0001', 'XM002', '名片', '300g', '盒', 30, 10, '0', '否', 1, 20, 1)
+insert into vt_b_xmbmk(orgid, code, name, itemno, baseunit, price_sale, price_in, minje, jjfs, k, jxbl, scjf) values ('0001', 'XM003', '设计', '', '项', 50, 0, '1', '否', 1, 50, 5)
+insert into vt_b_xmbmk(orgid, code, name, itemno, baseunit, price_sale, price_in, minje, jjfs, k, jxbl, scjf) values ('0001', 'XM004', '喷绘', '外光', '平方', 500, 100, '0', '是', 1000, 10, 1)
+insert into vt_b_xmbmk_jtdj(orgid, xm_id, from_sl, to_sl, dj) values ('0001', 2, 1, 4, 28)
+insert into vt_b_xmbmk_jtdj(orgid, xm_id, from_sl, to_sl, dj) values ('0001', 2, 5, 9, 25)
+insert into vt_b_xmbmk_jtdj(orgid, xm_id, from_sl, to_sl, dj) values ('0001', 2, 10, 999999, 20)
+insert into vt_b_khxyj(orgid, kh_id, xm_id, dj) values ('0001', 1, 1, 18)
+insert into vt_b_khxyj(orgid, kh_id, xm_id, dj) values ('0001', 1, 2, 27)
+insert into vt_b_vipxyj(orgid, vip_id, xm_id, dj) values ('0001', 1, 1, 16)
+insert into vt_b_spbmk(orgid, code, name, itemno, baseunit, pricein, pricesale) values ('0001', 'SP001', '喷绘布', '3.2m', '平方', 3, 6)
+insert into vt_b_xmbmk_hc(orgid, xm_id, sp_id, sl) values ('0001', 4, 1, 0.5)
+)sql";
+
+class OrderSession : public ::testing::Test {
+ protected:
+  OrderSession() {
+    host.connection = &conn;
+    host.ui = &ui;
+    host.login = {"0001", "A", 1, 1, "001", "王敏"};
+    host.rights.all = true;
+    host.settings = {{"zidongchuku", "1"}, {"jiaohuoriqi", "3"}, {"lxrzxuanze", "0"}};
+    schema::createDatabase(conn, false);
+    const db::BatchResult r = conn.execBatch(kMasterData);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    host::registerHostPlugs();
+    if (host::plugsPool().plugbyName("1100") == nullptr)
+      plugs::coreapp::xmzzk::registerXmzzkForm();
+  }
+
+  //! Opens a new editor page on bill `billno` ("" = none).
+  std::unique_ptr<plugs::coreapp::xmzzk::TxmzzkForm> openEditor(const std::string& billno = "") {
+    auto form = std::make_unique<plugs::coreapp::xmzzk::TxmzzkForm>(
+        nullptr, host::plugsPool().plugbyName("1100"));
+    form->initialize();
+    form->OpenBillData(billno);
+    return form;
+  }
+
+  //! Rows of a query (first result set); fails the test when the query fails.
+  std::vector<std::vector<core::Value>> rows(const std::string& sql) {
+    const db::BatchResult r = conn.execBatch(sql);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
+  }
+
+  EngineConnection conn;
+  host::ScriptedUi ui;
+  host::Host host;
+  host::HostScope scope{host};
+};
+
+}  // namespace xmzzk_test

@@ -1,0 +1,209 @@
+// An order's life in the editor on the embedded database: save refused without a
+// customer; the first save issues the number and the server computes staff points,
+// performance amounts, the staff summary and the total; an edit saves again; complete,
+// re-open with its refusals, void with the audit log, and print with its datasets.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "plugs/coreapp/xmzzk/publicfunc.h"
+#include "xmzzk_session.h"
+
+namespace {
+
+using core::Currency;
+using plugs::coreapp::xmzzk::TxmzzkForm;
+
+class OrderLife : public xmzzk_test::OrderSession {
+ protected:
+  // A new order for C001: XM002 × 5 (tier price 25, amount 125) with 李强 60% and
+  // 张丽 40%, and one product 2 × 3.
+  void SetUp() override {
+    form = openEditor();
+    ASSERT_EQ(form->clickAction("actAdd"), host::Outcome::Done);
+    form->setkhinfo(R"([{"id":"1","code":"C001","name":"星光广告","khlx":"签单","ywy_id":"0"}])");
+    ui.queueLookup("服务项目查询", R"([{"id":"2"}])");
+    ASSERT_EQ(form->clickAction("actDetail_Add"), host::Outcome::Done);
+    setLine("sl", 5.0);
+    form->cdsDetail.post();
+    const std::string uid = form->cdsDetail.fieldByName("uid").asString();
+    plugs::coreapp::xmzzk::zzry_addone(form->cdszzry, form->workBillno, uid, 2, "002", "李强", 60);
+    plugs::coreapp::xmzzk::zzry_addone(form->cdszzry, form->workBillno, uid, 3, "003", "张丽", 40);
+    form->cdscpmx.append();
+    form->cdscpmx.fieldByName("cpname").setValue("易拉宝");
+    form->cdscpmx.fieldByName("sl").setValue(2.0);
+    form->cdscpmx.fieldByName("dj").setValue(Currency::fromInt(3));
+    form->cdscpmx.post();
+  }
+
+  void setLine(const char* field, const core::Value& v) {
+    if (form->cdsDetail.state() == dataset::DataSetState::Browse) form->cdsDetail.edit();
+    form->cdsDetail.fieldByName(field).setValue(v);
+  }
+
+  void save() {
+    ASSERT_EQ(form->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+    ASSERT_FALSE(form->billno.empty());
+  }
+
+  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
+
+  bool said(const std::string& fragment) const {
+    const auto& t = ui.transcript();
+    return std::any_of(t.begin(), t.end(),
+                       [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
+  }
+
+  core::Value header(const std::string& column) {
+    auto r = rows("select " + column + " from vt_x_xmzzk where billno = '" + form->billno + "'");
+    return r.empty() ? core::Value() : r.front().front();
+  }
+
+  std::unique_ptr<TxmzzkForm> form;
+};
+
+TEST_F(OrderLife, SaveWithoutCustomerIsRefused) {
+  form->control("edtwldw").tag = 0;
+  EXPECT_EQ(form->clickAction("actSave"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("\"text\":\"请选择往来单位.\""));
+  EXPECT_TRUE(rows("select id from vt_x_xmzzk").empty());
+  EXPECT_TRUE(form->editMode);
+}
+
+TEST_F(OrderLife, FirstSaveIssuesNumberAndServerComputesStaffAndTotals) {
+  const std::string working = form->workBillno;
+  save();
+  EXPECT_EQ(form->billno.substr(0, 5), "A1100");
+  EXPECT_NE(form->billno, working);
+  EXPECT_EQ(header("hjje").asCurrency(), Currency::fromInt(125));
+  EXPECT_EQ(header("zzryinfo").asText(), "李强,张丽,");
+  EXPECT_EQ(header("kh_id").asInteger(), 1);
+  // points = sl × n × scjf × perc / 100; amount = je × perc / 100 × jxbl / 100 (jxbl 20).
+  auto staff = rows("select yg_id, jxjf, jxje from vt_x_xmzzk_mx_zzry where billno = '" +
+                    form->billno + "' order by yg_id");
+  ASSERT_EQ(staff.size(), 2u);
+  EXPECT_EQ(staff[0][1].asCurrency(), Currency::fromInt(3));
+  EXPECT_EQ(staff[0][2].asCurrency(), Currency::fromInt(15));
+  EXPECT_EQ(staff[1][1].asCurrency(), Currency::fromInt(2));
+  EXPECT_EQ(staff[1][2].asCurrency(), Currency::fromInt(10));
+  auto products = rows("select je from vt_x_xmzzk_cp where billno = '" + form->billno + "'");
+  ASSERT_EQ(products.size(), 1u);
+  EXPECT_EQ(products[0][0].asCurrency(), Currency::fromInt(6));
+  const auto& log = ui.logEntries();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "添加单据"; }));
+  // Reopened from the database: the staff show the server's figures.
+  EXPECT_FALSE(form->editMode);
+  EXPECT_EQ(form->cdszzry.recordCount(), 2);
+  EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(15));
+}
+
+TEST_F(OrderLife, EditedOrderSavesAgainWithItsOwnNumber) {
+  save();
+  const std::string number = form->billno;
+  ASSERT_EQ(form->clickAction("actEdit"), host::Outcome::Done);
+  setLine("sl", 10.0);  // open tier: 20 × 10
+  save();
+  EXPECT_EQ(form->billno, number);
+  EXPECT_EQ(header("hjje").asCurrency(), Currency::fromInt(200));
+  auto staff = rows("select jxje from vt_x_xmzzk_mx_zzry where billno = '" + number +
+                    "' order by yg_id");
+  ASSERT_EQ(staff.size(), 2u);
+  EXPECT_EQ(staff[0][0].asCurrency(), Currency::fromInt(24));  // 200 × 0.6 × 0.2
+  EXPECT_EQ(rows("select id from vt_x_xmzzk").size(), 1u);
+  const auto& log = ui.logEntries();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "保存单据"; }));
+}
+
+TEST_F(OrderLife, CompleteThenReopenClearsSettlement) {
+  save();
+  ASSERT_EQ(form->action("actAudit").caption, "完工");
+  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(header("status").asInteger(), 2);
+  EXPECT_EQ(form->control("cxLabel3").text, "已完工");
+  EXPECT_EQ(form->action("actAudit").caption, "草稿");
+  rows("update vt_x_xmzzk set jmje = 5, hjsk = 20, ispay = 1, version = version + 1");
+  ASSERT_EQ(form->clickAction("actRef"), host::Outcome::Done);
+  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(header("status").asInteger(), 0);
+  EXPECT_EQ(header("ispay").asInteger(), 0);
+  EXPECT_EQ(header("hjsk").asCurrency(), Currency());
+  EXPECT_EQ(form->control("cxLabel3").text, "未处理");
+}
+
+TEST_F(OrderLife, ReopenRefusedForWriteOffStatementAndVoid) {
+  save();
+  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done);
+  rows("insert into vt_sys_hx_kh(orgid, billno, biztype, hxbillno, bchx) values ('0001', 'SK1', "
+       "'项目订单', '" + form->billno + "', 10)");
+  EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("订单已核销或部分核算（结算），不能反审核。"));
+  rows("update vt_x_xmzzk set dzflag = 1, version = version + 1");
+  ASSERT_EQ(form->clickAction("actRef"), host::Outcome::Done);
+  EXPECT_EQ(form->control("cxLabel3").text, "已对账");
+  EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("该订单已生成对账单，不能反审核。"));
+  EXPECT_EQ(form->clickAction("actzfflag"), host::Outcome::Disabled);
+  rows("update vt_x_xmzzk set dzflag = 0, zfflag = 1, version = version + 1");
+  ASSERT_EQ(form->clickAction("actRef"), host::Outcome::Done);
+  EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("该订单已作废，不能反审核。"));
+  EXPECT_EQ(header("status").asInteger(), 2);
+}
+
+TEST_F(OrderLife, VoidWritesAuditLogAndZeroesTotal) {
+  save();
+  host::DialogReply reason;
+  reason.result = host::mrOK;
+  reason.text = "客户取消";
+  ui.queueDialog("TAuditingDataForm", reason);
+  ASSERT_EQ(form->clickAction("actzfflag"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(header("zfflag").asInteger(), 1);
+  EXPECT_EQ(header("hjje").asCurrency(), Currency());
+  auto log = rows("select modulecode, billtype, billno, ck_id, czy_id, auditmsg, auditstate "
+                  "from vt_sys_billaudit_logs");
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0][0].asText(), "1100");
+  EXPECT_EQ(log[0][1].asText(), "项目订单");
+  EXPECT_EQ(log[0][2].asText(), form->billno);
+  EXPECT_EQ(log[0][5].asText(), "客户取消");
+  EXPECT_EQ(log[0][6].asText(), "作废");
+  EXPECT_EQ(form->control("cxLabel3").text, "已作废");
+  EXPECT_EQ(form->control("lblispay").text, "");
+  EXPECT_EQ(form->clickAction("actzfflag"), host::Outcome::Disabled);
+  EXPECT_EQ(form->clickAction("actjiesuan"), host::Outcome::Disabled);
+}
+
+TEST_F(OrderLife, VoidRefusedWhenSettledOrReasonCancelled) {
+  save();
+  EXPECT_EQ(form->clickAction("actzfflag"), host::Outcome::Aborted);  // dialog not answered
+  EXPECT_EQ(header("zfflag").asInteger(), 0);
+  rows("update vt_x_xmzzk set ispay = 1, version = version + 1");
+  ASSERT_EQ(form->clickAction("actRef"), host::Outcome::Done);
+  EXPECT_EQ(form->clickAction("actzfflag"), host::Outcome::Disabled);
+  EXPECT_EQ(form->dispatch([&] { form->action("actzfflag").execute(); }), host::Outcome::Aborted);
+  EXPECT_TRUE(said("对不起，单据已结算，不能作废。"));
+}
+
+TEST_F(OrderLife, PrintHandsSevenDatasetsAndLogsThePrint) {
+  save();
+  ASSERT_EQ(form->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  ASSERT_TRUE(said("\"event\":\"print\""));
+  const std::string print = *std::find_if(ui.transcript().begin(), ui.transcript().end(),
+                                          [](const std::string& e) { return e.find("\"print\"") != std::string::npos; });
+  for (const char* name : {"\"表头数据\":1", "\"明细数据\":1", "\"产品信息\":1", "\"员工业绩\":2",
+                           "\"生产耗材\":0", "\"明细数据(合并)\":1", "\"会员卡信息\":0"})
+    EXPECT_NE(print.find(name), std::string::npos) << name << " in " << print;
+  auto log = rows("select modulecode, billtype, billno from vt_sys_billpirnt_logs");
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0][2].asText(), form->billno);
+}
+
+TEST_F(OrderLife, StaleOrderIsReloadedBeforeVoid) {
+  save();
+  rows("update vt_x_xmzzk set version = version + 1");
+  EXPECT_EQ(form->clickAction("actzfflag"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("当前数据状态已改变，已为您刷新数据，请重试."));
+  EXPECT_EQ(header("zfflag").asInteger(), 0);
+}
+
+}  // namespace

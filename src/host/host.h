@@ -38,10 +38,10 @@ struct BillOptions {
 
 class Host {
  public:
-  db::Connection* connection = nullptr;  //!< not owned
-  Ui* ui = nullptr;                      //!< not owned
-  SysAuth login;                         //!< the signed-in user
-  Rights rights;                         //!< what he may do
+  db::Connection* connection = nullptr;             //!< not owned
+  Ui* ui = nullptr;                                 //!< not owned
+  SysAuth login;                                    //!< the signed-in user
+  Rights rights;                                    //!< what he may do
   std::map<std::string, std::string> controlRules;  //!< per-user rules ("maxjmje")
   std::map<std::string, std::string> settings;      //!< host settings ("zidongchuku", ...)
   std::map<std::string, BillOptions> billOptions;   //!< by plug code
@@ -49,9 +49,9 @@ class Host {
   //! Supplies the configuration document of a plug code that plugInfo does not hold
   //! (the defaults that ship with the program); "" when there is none.
   std::function<std::string(std::string_view code)> defaultPlugInfo;
-  std::string printFolder;        //!< where printed documents go ("" = a temp folder)
+  std::string printFolder;          //!< where printed documents go ("" = a temp folder)
   std::string printTemplateFolder;  //!< <code>.json print templates overriding the defaults
-  std::string moneyBoxCommand;    //!< shell command that opens the cash drawer ("" = none)
+  std::string moneyBoxCommand;      //!< shell command that opens the cash drawer ("" = none)
   //! Makes new unique keys for newid(); a random GUID when empty. The player may set a
   //! counter so transcripts repeat exactly.
   std::function<std::string()> idSource;

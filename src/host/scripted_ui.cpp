@@ -124,7 +124,8 @@ void ScriptedUi::printed(const PrintJob& job) {
   for (const auto& [name, rows] : job.datasets) datasets[name] = rows;
   Json values = Json::object();
   for (const auto& [name, value] : job.values) values[name] = value;
-  emit(dumpEvent({{"event", "print"}, {"code", job.code}, {"datasets", datasets}, {"values", values}}));
+  emit(dumpEvent(
+      {{"event", "print"}, {"code", job.code}, {"datasets", datasets}, {"values", values}}));
 }
 
 void ScriptedUi::drawerOpened() { emit(dumpEvent({{"event", "drawer"}})); }

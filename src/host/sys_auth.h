@@ -8,12 +8,12 @@
 namespace host {
 
 struct SysAuth {
-  std::string orgid;       //!< store id (text); stands for ":orgid" in every SQL text
-  std::string tag;         //!< bill-number tag
-  std::int64_t ck_id = 0;  //!< outlet
-  std::int64_t czy_id = 0; //!< operator, also his employee id
-  std::string code;        //!< operator code
-  std::string name;        //!< operator name
+  std::string orgid;        //!< store id (text); stands for ":orgid" in every SQL text
+  std::string tag;          //!< bill-number tag
+  std::int64_t ck_id = 0;   //!< outlet
+  std::int64_t czy_id = 0;  //!< operator, also his employee id
+  std::string code;         //!< operator code
+  std::string name;         //!< operator name
 };
 
 }  // namespace host

@@ -8,11 +8,16 @@ namespace host {
 
 std::string modalResultText(int result) {
   switch (result) {
-    case mrOK: return "OK";
-    case mrCancel: return "Cancel";
-    case mrYes: return "Yes";
-    case mrNo: return "No";
-    default: return "";
+    case mrOK:
+      return "OK";
+    case mrCancel:
+      return "Cancel";
+    case mrYes:
+      return "Yes";
+    case mrNo:
+      return "No";
+    default:
+      return "";
   }
 }
 

@@ -43,11 +43,11 @@ int modalResultFromText(std::string_view text);
 
 //! What a lookup plug asks the user to choose from.
 struct LookupRequest {
-  std::string caption;        //!< plug caption, e.g. "服务项目查询"
-  std::string filter;         //!< the filter text the caller passed
-  std::string options;        //!< options JSON text as passed ("" or {"model":"multi"})
-  bool multi = false;         //!< several rows may be chosen
-  tsql::ResultSet candidates; //!< rows the query found for the filter
+  std::string caption;         //!< plug caption, e.g. "服务项目查询"
+  std::string filter;          //!< the filter text the caller passed
+  std::string options;         //!< options JSON text as passed ("" or {"model":"multi"})
+  bool multi = false;          //!< several rows may be chosen
+  tsql::ResultSet candidates;  //!< rows the query found for the filter
 };
 
 //! Arguments of a host dialog, by name (e.g. "ck_id" for the default-customer dialog).

@@ -39,9 +39,9 @@ TEST_F(LookupPlugTest, EveryCaptionIsRegisteredOnce) {
 }
 
 TEST_F(LookupPlugTest, FilterWithAQuoteIsBoundNotWrittenIntoTheText) {
-  for (const std::string& caption : {std::string("服务项目查询"), std::string("商品信息查询"),
-                                     std::string("员工信息查询"), std::string("客户会员查询"),
-                                     std::string("供应商信息查询")}) {
+  for (const std::string& caption :
+       {std::string("服务项目查询"), std::string("商品信息查询"), std::string("员工信息查询"),
+        std::string("客户会员查询"), std::string("供应商信息查询")}) {
     conn.batches.clear();
     select(caption, "a'b");
     ASSERT_EQ(conn.batches.size(), 1u) << caption;

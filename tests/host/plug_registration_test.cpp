@@ -23,9 +23,9 @@ std::vector<std::string> ruleCodes(const TPlugItem& item) {
 }
 
 TEST_F(PlugTest, StandardRulesComeRootFirstWithSpecialRightsBeforeAttachments) {
-  TPlugItem& item = registerPackageItem("{C5237390-BAEB-47B9-AAC5-BD0C7551E741}", "客户对账单",
-                                        "1117", {"Tkhdzkform", nullptr}, nullptr,
-                                        standardRightsWith({{"_07", "复核"}}));
+  TPlugItem& item =
+      registerPackageItem("{C5237390-BAEB-47B9-AAC5-BD0C7551E741}", "客户对账单", "1117",
+                          {"Tkhdzkform", nullptr}, nullptr, standardRightsWith({{"_07", "复核"}}));
   EXPECT_EQ(ruleCodes(item),
             (std::vector<std::string>{"1117", "1117_01", "1117_02", "1117_03", "1117_04", "1117_05",
                                       "1117_06", "1117_061", "1117_07", "1117_10", "1117_20"}));
@@ -55,7 +55,8 @@ TEST_F(PlugTest, ARuleCodeRepeatedWithinOneItemRaises) {
 }
 
 TEST_F(PlugTest, PoolKeepsRegistrationOrderAndFindsByCaptionOrCode) {
-  for (auto [code, caption] : {std::pair{"1121", "销货单"}, {"1100", "项目订单"}, {"1100_07", "订单结算"}})
+  for (auto [code, caption] :
+       {std::pair{"1121", "销货单"}, {"1100", "项目订单"}, {"1100_07", "订单结算"}})
     registerPackageItem("{G}", caption, code, {"T", nullptr}, nullptr, {});
   std::vector<std::string> order;
   for (TPlugItem* item : plugsPool().items()) order.push_back(item->code);
@@ -69,12 +70,11 @@ TEST_F(PlugTest, PoolKeepsRegistrationOrderAndFindsByCaptionOrCode) {
 }
 
 TEST_F(PlugTest, CreatorAndSelectionAreCalledWithTheirArguments) {
-  TPlugItem& item = registerPackageItem("{G}", "项目订单", "1100", {"TxmzzkForm", nullptr},
-                                        [](Owner, TPlugItem& self, const std::string& billno,
-                                           const std::string&, const std::vector<std::string>&) {
-                                          self.caption = "opened " + billno;
-                                        },
-                                        {});
+  TPlugItem& item = registerPackageItem(
+      "{G}", "项目订单", "1100", {"TxmzzkForm", nullptr},
+      [](Owner, TPlugItem& self, const std::string& billno, const std::string&,
+         const std::vector<std::string>&) { self.caption = "opened " + billno; },
+      {});
   item.create(nullptr, "XM0001");
   EXPECT_EQ(item.caption, "opened XM0001");
   EXPECT_THROW(item.selectData(nullptr, "", ""), std::logic_error);  // not a query plug

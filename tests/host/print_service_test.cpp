@@ -1,6 +1,8 @@
 // Printing: the HTML document carries the header values, the lines with their totals
 // and the shop name; the Ui hears of it and the done callback runs after the file is
 // written.
+#include "host/print/print_service.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +10,6 @@
 #include <sstream>
 
 #include "dataset/client_data_set.h"
-#include "host/print/print_service.h"
 #include "services_test_host.h"
 
 namespace {
@@ -27,24 +28,33 @@ std::string readFile(const std::string& path) {
 class PrintTest : public HostTest {
  protected:
   void SetUp() override {
-    folder = std::filesystem::temp_directory_path() /
-             ("coreapp-print-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    folder =
+        std::filesystem::temp_directory_path() /
+        ("coreapp-print-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::remove_all(folder);
     host.printFolder = folder.string();
     head.addField({"billno"});
     head.addField({"kh_name"});
     head.addField({"hjje", FieldType::Currency});
     head.open();
-    row(head, {{"billno", "XM0007"}, {"kh_name", "A<B>广告"}, {"hjje", core::Currency::fromRaw(1975000)}});
+    row(head, {{"billno", "XM0007"},
+               {"kh_name", "A<B>广告"},
+               {"hjje", core::Currency::fromRaw(1975000)}});
     lines.addField({"kh_id", FieldType::Integer});
     lines.addField({"xm_name"});
     lines.addField({"sl", FieldType::Float});
     lines.addField({"dj", FieldType::Currency});
     lines.addField({"je", FieldType::Currency});
     lines.open();
-    row(lines, {{"kh_id", 3}, {"xm_name", "写真"}, {"sl", 2.0}, {"dj", core::Currency::fromRaw(625000)},
+    row(lines, {{"kh_id", 3},
+                {"xm_name", "写真"},
+                {"sl", 2.0},
+                {"dj", core::Currency::fromRaw(625000)},
                 {"je", core::Currency::fromRaw(1250000)}});
-    row(lines, {{"kh_id", 3}, {"xm_name", "喷绘"}, {"sl", 3.0}, {"dj", core::Currency::fromRaw(241667)},
+    row(lines, {{"kh_id", 3},
+                {"xm_name", "喷绘"},
+                {"sl", 3.0},
+                {"dj", core::Currency::fromRaw(241667)},
                 {"je", core::Currency::fromRaw(725000)}});
     sets.add("表头数据", head);
     sets.add("明细数据", lines);
@@ -72,16 +82,18 @@ TEST_F(PrintTest, DocumentHoldsHeaderLinesTotalsAndShopName) {
   EXPECT_TRUE(doneSawFile);
   EXPECT_EQ(file, (folder / "1100-XM0007.html").string());
   std::string html = readFile(file);
-  for (const char* part : {"<h2 class=\"shop\">星光图文</h2>", "<h1>项目订单</h1>",
-                           "<th>单据编号</th><td>XM0007</td>", "<td>A&lt;B&gt;广告</td>",
-                           "<td>197.5</td>", "<td>1</td><td>写真</td><td>2</td><td>62.5</td><td>125</td>",
-                           // totals: quantity 2 + 3, amount 125 + 72.5; the price is not totalled
-                           "<td>合计</td><td></td><td>5</td><td></td><td>197.5</td>"})
+  for (const char* part :
+       {"<h2 class=\"shop\">星光图文</h2>", "<h1>项目订单</h1>", "<th>单据编号</th><td>XM0007</td>",
+        "<td>A&lt;B&gt;广告</td>", "<td>197.5</td>",
+        "<td>1</td><td>写真</td><td>2</td><td>62.5</td><td>125</td>",
+        // totals: quantity 2 + 3, amount 125 + 72.5; the price is not totalled
+        "<td>合计</td><td></td><td>5</td><td></td><td>197.5</td>"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
   EXPECT_EQ(html.find("kh_id"), std::string::npos);  // keys are not printed
   ASSERT_FALSE(ui.transcript().empty());
-  EXPECT_EQ(ui.transcript().back(),
-            R"({"event":"print","code":"1100","datasets":{"表头数据":1,"明细数据":2},"values":{"表单编号":"1100","表单名称":"项目订单"}})");
+  EXPECT_EQ(
+      ui.transcript().back(),
+      R"({"event":"print","code":"1100","datasets":{"表头数据":1,"明细数据":2},"values":{"表单编号":"1100","表单名称":"项目订单"}})");
 }
 
 TEST_F(PrintTest, TemplateFileOfTheCodeChoosesTitleAndColumns) {

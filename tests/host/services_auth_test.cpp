@@ -36,8 +36,9 @@ TEST_F(AuthTest, RefusalShowsTheRightsMessageThenAbortsSilently) {
   host.rights = {false, {"1100_01"}};
   EXPECT_THROW(TAuth::requireRight("1100_03"), core::Abort);
   ASSERT_EQ(ui.transcript().size(), 1u);
-  EXPECT_EQ(ui.transcript()[0],
-            R"({"event":"message","type":2,"caption":"用户授权","text":"对不起，您没有该功能的操作权限，访问被拒绝。"})");
+  EXPECT_EQ(
+      ui.transcript()[0],
+      R"({"event":"message","type":2,"caption":"用户授权","text":"对不起，您没有该功能的操作权限，访问被拒绝。"})");
 
   EXPECT_NO_THROW(TAuth::requireRight("1100_01"));
   EXPECT_EQ(ui.transcript().size(), 1u);  // a granted right says nothing

@@ -20,7 +20,8 @@ using core::Value;
 class EngineConnection : public db::Connection {
  public:
   EngineConnection() {
-    if (sqlite3_open(":memory:", &db_) != SQLITE_OK) throw std::runtime_error("sqlite3_open failed");
+    if (sqlite3_open(":memory:", &db_) != SQLITE_OK)
+      throw std::runtime_error("sqlite3_open failed");
     engine_ = std::make_unique<tsql::Engine>(db_);
   }
   ~EngineConnection() override {
@@ -42,13 +43,15 @@ class EngineServicesTest : public ::testing::Test {
     host.connection = &conn;
     host.ui = &ui;
     host.login = {"A'B", "A", 1, 7, "001", "王敏"};
-    run("create table vt_b_xmbmk (id int identity(1,1) primary key, orgid varchar(20), code varchar(50),"
+    run("create table vt_b_xmbmk (id int identity(1,1) primary key, orgid varchar(20), code "
+        "varchar(50),"
         " name varchar(200), itemno varchar(100), price_sale money default 0, isort int default 0,"
         " isdel bit default 0)");
     run("insert into vt_b_xmbmk(orgid, code, name, itemno, price_sale) values"
         "('A''B', 'X01', 'O''Brien写真', '', 12.5), ('A''B', 'X02', '喷绘', '', 3),"
         "('0002', 'X03', 'O''Brien其它店', '', 1)");
-    run("create table vt_x_bill (id int identity(1,1) primary key, orgid varchar(20), version int)");
+    run("create table vt_x_bill (id int identity(1,1) primary key, orgid varchar(20), version "
+        "int)");
     run("insert into vt_x_bill(orgid, version) values('A''B', 2)");
     host::plugsPool().clear();
     host::registerHostPlugs();
@@ -93,19 +96,21 @@ TEST_F(EngineServicesTest, LookupFilterWithAQuoteFindsTheRowAndChangesNothing) {
 }
 
 TEST_F(EngineServicesTest, TemplatedStoreIdWithAQuoteSelectsTheStore) {
-  std::string json = host::openDataJson(host::sqlTemplate(
-      "select code from vt_b_xmbmk where orgid = :orgid order by code"));
+  std::string json = host::openDataJson(
+      host::sqlTemplate("select code from vt_b_xmbmk where orgid = :orgid order by code"));
   EXPECT_EQ(json, R"([{"code":"X01"},{"code":"X02"}])");
   dataset::ClientDataSet ds("cds");
-  host::openDataToCDS(ds, "select code, price_sale from vt_b_xmbmk where orgid = :orgid and code = :code",
-                      {{"code", Value("X01")}});
+  host::openDataToCDS(
+      ds, "select code, price_sale from vt_b_xmbmk where orgid = :orgid and code = :code",
+      {{"code", Value("X01")}});
   ASSERT_EQ(ds.recordCount(), 1);
   EXPECT_EQ(ds.fieldByName("price_sale").asCurrency(), core::Currency::fromRaw(125000));
 }
 
 TEST_F(EngineServicesTest, ExecSqlKeepsTheRaisedMessageAndVersionCheckReadsTheRow) {
-  EXPECT_FALSE(host::execSQL("begin tran\nupdate vt_x_bill set version = version + 1\n"
-                             "raiserror('单据保存失败', 16, 1)\nrollback tran"));
+  EXPECT_FALSE(
+      host::execSQL("begin tran\nupdate vt_x_bill set version = version + 1\n"
+                    "raiserror('单据保存失败', 16, 1)\nrollback tran"));
   EXPECT_EQ(host::lastExecSQLError(), "单据保存失败");
   EXPECT_TRUE(host::checkBillVersion("vt_x_bill", 1, 2));
   EXPECT_TRUE(host::execSQL("update vt_x_bill set version = version + 1 where id = 1"));

@@ -17,21 +17,24 @@ TEST_F(ScriptedUiTest, MessageBoxesAnswerFromTheQueueOrWithOk) {
   EXPECT_EQ(MessageMyDlg("已保存", "提示", mtInformation, mbOK), mrOK);
   EXPECT_EQ(MessageMyDlg("是否确认保存该单据？", "提示", mtConfirmation, mbOK | mbCancel), mrOK);
   ui.queueAnswer(mrCancel);
-  EXPECT_EQ(MessageMyDlg("是否确认保存该单据？", "提示", mtConfirmation, mbOK | mbCancel), mrCancel);
+  EXPECT_EQ(MessageMyDlg("是否确认保存该单据？", "提示", mtConfirmation, mbOK | mbCancel),
+            mrCancel);
   EXPECT_EQ(MessageMyDlg("打印吗", "提示", mtConfirmation, mbYes | mbNo), mrYes);  // no OK button
-  EXPECT_EQ(ui.transcript(),
-            (std::vector<std::string>{
-                R"({"event":"message","type":2,"caption":"提示","text":"已保存"})",
-                R"({"event":"message","type":3,"caption":"提示","text":"是否确认保存该单据？","answer":"OK"})",
-                R"({"event":"message","type":3,"caption":"提示","text":"是否确认保存该单据？","answer":"Cancel"})",
-                R"({"event":"message","type":3,"caption":"提示","text":"打印吗","answer":"Yes"})"}));
+  EXPECT_EQ(
+      ui.transcript(),
+      (std::vector<std::string>{
+          R"({"event":"message","type":2,"caption":"提示","text":"已保存"})",
+          R"({"event":"message","type":3,"caption":"提示","text":"是否确认保存该单据？","answer":"OK"})",
+          R"({"event":"message","type":3,"caption":"提示","text":"是否确认保存该单据？","answer":"Cancel"})",
+          R"({"event":"message","type":3,"caption":"提示","text":"打印吗","answer":"Yes"})"}));
 }
 
 TEST_F(ScriptedUiTest, LookupReturnsQueuedRowsCompletedFromTheCandidates) {
   LookupRequest req;
   req.caption = "服务项目查询";
   req.filter = "X";
-  req.candidates.columns = {{"id", core::ValueType::Integer, 0}, {"code", core::ValueType::Text, 0},
+  req.candidates.columns = {{"id", core::ValueType::Integer, 0},
+                            {"code", core::ValueType::Text, 0},
                             {"name", core::ValueType::Text, 0}};
   req.candidates.rows = {{core::Value(1), core::Value("X1"), core::Value("写真")},
                          {core::Value(2), core::Value("X2"), core::Value("喷绘")}};
@@ -62,12 +65,15 @@ TEST_F(ScriptedUiTest, DrawerLogAndPrintEvents) {
   LogMsgWithTag("insert ...", "添加单据");
   ui.setLogEvents(true);
   LogMsgWithTag("update ...", "保存单据");
-  ui.printed({"1100", {{"表头数据", 1}, {"明细数据", 3}}, {{"表单编号", "1100"}, {"表单名称", "项目订单"}}, "f"});
-  EXPECT_EQ(ui.transcript(),
-            (std::vector<std::string>{
-                R"({"event":"drawer"})",
-                R"({"event":"log","tag":"保存单据","text":"update ..."})",
-                R"({"event":"print","code":"1100","datasets":{"表头数据":1,"明细数据":3},"values":{"表单编号":"1100","表单名称":"项目订单"}})"}));
+  ui.printed({"1100",
+              {{"表头数据", 1}, {"明细数据", 3}},
+              {{"表单编号", "1100"}, {"表单名称", "项目订单"}},
+              "f"});
+  EXPECT_EQ(
+      ui.transcript(),
+      (std::vector<std::string>{
+          R"({"event":"drawer"})", R"({"event":"log","tag":"保存单据","text":"update ..."})",
+          R"({"event":"print","code":"1100","datasets":{"表头数据":1,"明细数据":3},"values":{"表单编号":"1100","表单名称":"项目订单"}})"}));
   // the drawer and both SQL entries reached the log; only the one after --log shows
   ASSERT_EQ(ui.logEntries().size(), 3u);
   EXPECT_EQ(ui.logEntries()[1].first, "添加单据");

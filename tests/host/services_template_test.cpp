@@ -49,7 +49,8 @@ TEST_F(TemplateTest, KeyOfThePlugConfigurationYieldsItsText) {
 
 TEST_F(TemplateTest, DefaultDocumentsAnswerWhenTheSessionHasNone) {
   host.defaultPlugInfo = [](std::string_view code) {
-    return code == "1120" ? std::string(R"({"sqltemplates":{"k":"select :orgid"}})") : std::string();
+    return code == "1120" ? std::string(R"({"sqltemplates":{"k":"select :orgid"}})")
+                          : std::string();
   };
   EXPECT_EQ(sqlTemplate("k", "1120"), "select '0001'");
   EXPECT_EQ(host::getplugInfo("1121"), "");

@@ -17,11 +17,11 @@ namespace host {
 namespace {
 
 struct EntrySpec {
-  const char* caption;    // plug caption
-  const char* dialog;     // host dialog class
-  const char* table;      // master table
-  const char* codeStem;   // prefix of generated codes
-  const char* what;       // "客户" / "供应商" for messages
+  const char* caption;   // plug caption
+  const char* dialog;    // host dialog class
+  const char* table;     // master table
+  const char* codeStem;  // prefix of generated codes
+  const char* what;      // "客户" / "供应商" for messages
 };
 
 const EntrySpec kEntries[] = {

@@ -50,7 +50,8 @@ const LookupSpec kLookups[] = {
      "code"},
     // The filter of the contact lookup is the customer's id.
     {"客户联系人查询",
-     "select * from vt_b_khbmk_lxr where orgid = :orgid and kh_id = :kh_id order by isdef desc, id"},
+     "select * from vt_b_khbmk_lxr where orgid = :orgid and kh_id = :kh_id order by isdef desc, "
+     "id"},
     {"制作要求查询",
      "select * from vt_b_zzyq where orgid = :orgid and isnull(isdel, 0) = 0 and (:key = '' or "
      "code like :pat or name like :pat) order by isort, code"},
@@ -97,7 +98,8 @@ std::string requirementsText(const std::string& chosen) {
   return text;
 }
 
-std::string runLookup(const LookupSpec& spec, const std::string& filter, const std::string& options) {
+std::string runLookup(const LookupSpec& spec, const std::string& filter,
+                      const std::string& options) {
   LookupRequest request;
   request.caption = spec.caption;
   request.filter = filter;
@@ -117,9 +119,8 @@ void registerHostPlugs() {
     auto item = std::make_unique<TPlugItem>();
     item->caption = spec.caption;
     item->formClass.name = "TLookupForm";
-    item->select = [&spec](Owner, TPlugItem&, const std::string& filter, const std::string& options) {
-      return runLookup(spec, filter, options);
-    };
+    item->select = [&spec](Owner, TPlugItem&, const std::string& filter,
+                           const std::string& options) { return runLookup(spec, filter, options); };
     plugsPool().registerPlug(std::move(item));
   }
   registerEntryPlugs();

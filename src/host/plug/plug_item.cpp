@@ -23,11 +23,13 @@ const TauthRule* TPlugItem::rule(std::string_view ruleCode) const {
 
 void TPlugItem::create(Owner owner, const std::string& billno, const std::string& text2,
                        const std::vector<std::string>& args) {
-  if (!creator) throw std::logic_error("plug item " + caption + " cannot be opened: it has no creator");
+  if (!creator)
+    throw std::logic_error("plug item " + caption + " cannot be opened: it has no creator");
   creator(owner, *this, billno, text2, args);
 }
 
-std::string TPlugItem::selectData(Owner owner, const std::string& filter, const std::string& options) {
+std::string TPlugItem::selectData(Owner owner, const std::string& filter,
+                                  const std::string& options) {
   if (!select) throw std::logic_error("plug item " + caption + " is not a query plug");
   return select(owner, *this, filter, options);
 }

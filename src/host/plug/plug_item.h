@@ -21,15 +21,14 @@ using Owner = FormModel*;
 
 //! Opens the item's window: owner, item, bill number ("" = none), a second text the
 //! package does not use, further arguments (empty from the package's own calls).
-using PlugCreator = std::function<void(Owner owner, TPlugItem& item, const std::string& billno,
-                                       const std::string& text2,
-                                       const std::vector<std::string>& args)>;
+using PlugCreator =
+    std::function<void(Owner owner, TPlugItem& item, const std::string& billno,
+                       const std::string& text2, const std::vector<std::string>& args)>;
 
 //! A query plug's selection: owner, item, filter text, options JSON ({"model":"multi"});
 //! returns the chosen rows as a JSON array text, "" when cancelled.
-using PlugSelect = std::function<std::string(Owner owner, TPlugItem& item,
-                                             const std::string& filter,
-                                             const std::string& options)>;
+using PlugSelect = std::function<std::string(
+    Owner owner, TPlugItem& item, const std::string& filter, const std::string& options)>;
 
 //! A form class reference: its name and how to make an instance.
 struct TFormClass {
@@ -41,12 +40,12 @@ class TPlugItem {
  public:
   virtual ~TPlugItem() = default;
 
-  std::string GUID;       //!< "{D39C9544-...}"
-  std::string caption;    //!< "项目订单"
-  std::string code;       //!< "1100"; prefix of the item's rights codes
-  TFormClass formClass;   //!< the form the creator instantiates
-  PlugCreator creator;    //!< opens the window
-  PlugSelect select;      //!< set only by the host's own query plugs
+  std::string GUID;      //!< "{D39C9544-...}"
+  std::string caption;   //!< "项目订单"
+  std::string code;      //!< "1100"; prefix of the item's rights codes
+  TFormClass formClass;  //!< the form the creator instantiates
+  PlugCreator creator;   //!< opens the window
+  PlugSelect select;     //!< set only by the host's own query plugs
 
   //! Adds a rule; throws std::invalid_argument ("Duplicates not allowed") when an
   //! item already has a rule with this code.

@@ -22,11 +22,20 @@ std::string escapeHtml(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -40,7 +49,8 @@ std::string printText(const core::Value& v) {
   return v.asText();
 }
 
-const ClientDataSet* findDataSet(const TDataSetCollection& sets, std::string_view name, size_t fallback) {
+const ClientDataSet* findDataSet(const TDataSetCollection& sets, std::string_view name,
+                                 size_t fallback) {
   for (const auto& [n, ds] : sets.items())
     if (n == name) return ds;
   return fallback < sets.items().size() ? sets.items()[fallback].second : nullptr;
@@ -62,7 +72,8 @@ bool isKeyField(const std::string& name) {
 
 // The template's columns that the dataset has; without a template list, the known
 // columns it has; when it has none of those, every field that is not a key.
-std::vector<PrintColumn> presentColumns(const ClientDataSet& ds, const std::vector<PrintColumn>& wanted,
+std::vector<PrintColumn> presentColumns(const ClientDataSet& ds,
+                                        const std::vector<PrintColumn>& wanted,
                                         const std::vector<PrintColumn>& known) {
   std::vector<PrintColumn> out;
   for (const PrintColumn& c : wanted.empty() ? known : wanted)
@@ -136,11 +147,11 @@ std::string shopName() {
 std::string renderDocument(const TDataSetCollection& sets, const PrintTemplate& t,
                            const PrintValues& values) {
   std::string title = t.title.empty() ? valueOf(values, "表单名称") : t.title;
-  std::string html =
-      "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + escapeHtml(title) +
-      "</title>\n<style>body{font-family:sans-serif}table{border-collapse:collapse}"
-      "table.lines td,table.lines th{border:1px solid #444;padding:2px 6px}"
-      "tr.total{font-weight:bold}</style></head>\n<body>\n";
+  std::string html = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" +
+                     escapeHtml(title) +
+                     "</title>\n<style>body{font-family:sans-serif}table{border-collapse:collapse}"
+                     "table.lines td,table.lines th{border:1px solid #444;padding:2px 6px}"
+                     "tr.total{font-weight:bold}</style></head>\n<body>\n";
   html += "<h2 class=\"shop\">" + escapeHtml(shopName()) + "</h2>\n";
   html += "<h1>" + escapeHtml(title) + "</h1>\n";
   html += renderHeader(findDataSet(sets, t.headerDataset, 0), t);
@@ -169,8 +180,9 @@ std::filesystem::path outputFile(std::string_view code, const TDataSetCollection
 
 }  // namespace
 
-std::string OpenSetPrintReportForm(Owner /*owner*/, std::string_view code, const TDataSetCollection& datasets,
-                                   const PrintValues& values, const std::function<void()>& done) {
+std::string OpenSetPrintReportForm(Owner /*owner*/, std::string_view code,
+                                   const TDataSetCollection& datasets, const PrintValues& values,
+                                   const std::function<void()>& done) {
   Host& host = currentHost();
   PrintTemplate t = PrintTemplate::load(host.printTemplateFolder, code);
   std::filesystem::path file = outputFile(code, datasets, t);
@@ -180,7 +192,8 @@ std::string OpenSetPrintReportForm(Owner /*owner*/, std::string_view code, const
   out.close();
 
   PrintJob job{std::string(code), {}, values, file.string()};
-  for (const auto& [name, ds] : datasets.items()) job.datasets.emplace_back(name, ds->recordCount());
+  for (const auto& [name, ds] : datasets.items())
+    job.datasets.emplace_back(name, ds->recordCount());
   LogMsgWithTag(file.string(), "打印");
   host.screen().printed(job);
   if (done) done();

@@ -22,9 +22,13 @@ namespace host {
 class TDataSetCollection {
  public:
   //! Adds a dataset under a name; the collection does not own it.
-  void add(std::string name, dataset::ClientDataSet& ds) { items_.emplace_back(std::move(name), &ds); }
+  void add(std::string name, dataset::ClientDataSet& ds) {
+    items_.emplace_back(std::move(name), &ds);
+  }
   //! Datasets in the order added.
-  const std::vector<std::pair<std::string, dataset::ClientDataSet*>>& items() const { return items_; }
+  const std::vector<std::pair<std::string, dataset::ClientDataSet*>>& items() const {
+    return items_;
+  }
 
  private:
   std::vector<std::pair<std::string, dataset::ClientDataSet*>> items_;

@@ -16,7 +16,8 @@ std::vector<PrintColumn> columnsOf(const nlohmann::json& list, const std::string
   if (!list.is_array()) throw std::runtime_error(file + ": a column list must be an array");
   for (const auto& c : list) {
     if (!c.is_array() || c.size() < 2 || !c[0].is_string() || !c[1].is_string())
-      throw std::runtime_error(file + ": each column is [caption, field] or [caption, field, true]");
+      throw std::runtime_error(file +
+                               ": each column is [caption, field] or [caption, field, true]");
     out.push_back({c[0].get<std::string>(), c[1].get<std::string>(),
                    c.size() > 2 && c[2].is_boolean() && c[2].get<bool>()});
   }
@@ -55,7 +56,7 @@ PrintTemplate PrintTemplate::load(std::string_view folder, std::string_view code
 const std::vector<PrintColumn>& PrintTemplate::knownHeader() {
   static const std::vector<PrintColumn> columns = {
       {"单据编号", "billno"}, {"单据日期", "billdate"}, {"客户", "kh_name"},
-      {"供应商", "gys_name"}, {"门店", "ck_name"},       {"联系人", "lxr"},
+      {"供应商", "gys_name"}, {"门店", "ck_name"},      {"联系人", "lxr"},
       {"电话", "tel"},        {"地址", "addr"},         {"交货日期", "jhrq"},
       {"业务员", "ywy_name"}, {"合计金额", "hjje"},     {"减免", "jmje"},
       {"其它费用", "qtfy"},   {"制作要求", "zzyq"},     {"摘要", "zy"},
@@ -66,12 +67,24 @@ const std::vector<PrintColumn>& PrintTemplate::knownHeader() {
 
 const std::vector<PrintColumn>& PrintTemplate::knownLines() {
   static const std::vector<PrintColumn> columns = {
-      {"编码", "xm_code"},   {"名称", "xm_name"},      {"编码", "sp_code"},
-      {"名称", "sp_name"},   {"规格", "xm_itemno"},    {"规格", "itemno"},
-      {"工程项目", "gcxmmc"}, {"单位", "xm_baseunit"},  {"单位", "baseunit"},
-      {"长", "x"},           {"宽", "y"},              {"套数", "n"},
-      {"数量", "sl", true},  {"单价", "dj"},           {"折扣", "zk"},
-      {"金额", "je", true},  {"核销金额", "hxje", true}, {"备注", "beizhu"},
+      {"编码", "xm_code"},
+      {"名称", "xm_name"},
+      {"编码", "sp_code"},
+      {"名称", "sp_name"},
+      {"规格", "xm_itemno"},
+      {"规格", "itemno"},
+      {"工程项目", "gcxmmc"},
+      {"单位", "xm_baseunit"},
+      {"单位", "baseunit"},
+      {"长", "x"},
+      {"宽", "y"},
+      {"套数", "n"},
+      {"数量", "sl", true},
+      {"单价", "dj"},
+      {"折扣", "zk"},
+      {"金额", "je", true},
+      {"核销金额", "hxje", true},
+      {"备注", "beizhu"},
       {"备注", "remark"},
   };
   return columns;

@@ -21,11 +21,11 @@ struct PrintColumn {
 };
 
 struct PrintTemplate {
-  std::string title;                  //!< "" = the value "表单名称"
+  std::string title;  //!< "" = the value "表单名称"
   std::string headerDataset = "表头数据";
-  std::vector<PrintColumn> header;    //!< empty = the known header columns present
+  std::vector<PrintColumn> header;  //!< empty = the known header columns present
   std::string linesDataset = "明细数据";
-  std::vector<PrintColumn> lines;     //!< empty = the known line columns present
+  std::vector<PrintColumn> lines;  //!< empty = the known line columns present
 
   //! The template of a plug code: <folder>/<code>.json when it exists, else the
   //! default. Throws std::runtime_error naming the file when it is malformed.

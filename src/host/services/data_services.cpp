@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "core/guid.h"
 #include "dataset/client_data_set.h"
@@ -73,7 +73,8 @@ std::optional<std::string> templateText(std::string_view key, std::string_view p
   std::size_t from = 0;
   while (from <= key.size()) {
     std::size_t dot = key.find('.', from);
-    std::string part(key.substr(from, dot == std::string_view::npos ? key.size() - from : dot - from));
+    std::string part(
+        key.substr(from, dot == std::string_view::npos ? key.size() - from : dot - from));
     if (!node->is_object() || !node->contains(part)) return std::nullopt;
     node = &(*node)[part];
     if (dot == std::string_view::npos) break;
@@ -168,8 +169,8 @@ std::string getplugInfo(std::string_view plugCode) {
 std::string getDataById(std::string_view table, std::int64_t id, std::string_view keyColumn) {
   requireName(table, "表");
   requireName(keyColumn, "列");
-  std::string sql = "select * from " + std::string(table) + " where " + std::string(keyColumn) +
-                    " = :id";
+  std::string sql =
+      "select * from " + std::string(table) + " where " + std::string(keyColumn) + " = :id";
   return openDataJson(sql, {{"id", core::Value(id)}});
 }
 
@@ -188,7 +189,8 @@ std::string resultSetToJson(const db::ResultSet& rs) {
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (const auto& row : rs.rows) {
     nlohmann::ordered_json obj = nlohmann::ordered_json::object();
-    for (std::size_t i = 0; i < names.size() && i < row.size(); ++i) obj[names[i]] = jsonText(row[i]);
+    for (std::size_t i = 0; i < names.size() && i < row.size(); ++i)
+      obj[names[i]] = jsonText(row[i]);
     rows.push_back(std::move(obj));
   }
   return rows.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

@@ -33,8 +33,7 @@ std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode = {
 //! Runs the query and reopens `ds` with its rows (the last result set). Binds
 //! "orgid" to the store id when the text has ":orgid" and no such parameter is given.
 //! Throws HostError with the server's message when the query fails.
-void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql,
-                   const db::Params& params = {});
+void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::Params& params = {});
 //! Runs the query; its rows as a JSON array text (keys = columns, values as text).
 //! Throws HostError when the query fails.
 std::string openDataJson(std::string_view sql, const db::Params& params = {});

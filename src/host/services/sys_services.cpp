@@ -20,7 +20,8 @@ void openMoneyBox() {
     int rc = std::system(host.moneyBoxCommand.c_str());
     if (rc != 0) {
       // The sale is already recorded; the clerk only needs to open the drawer by hand.
-      std::string why = "钱箱打开失败（命令返回 " + std::to_string(rc) + "）：" + host.moneyBoxCommand;
+      std::string why =
+          "钱箱打开失败（命令返回 " + std::to_string(rc) + "）：" + host.moneyBoxCommand;
       LogMsgWithTag(why, "钱箱");
       host.screen().messageBox(why, "提示", mtError, mbOK);
       return;

@@ -10,6 +10,7 @@
 #include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
+#include "host/services/host_dialogs.h"
 #include "host/services/sys_config_cache.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
@@ -198,9 +199,7 @@ void TxmzzkForm::actcpmx_delExecute(host::Action&) { cdscpmx.deleteRecord(); }
 // ---- host windows -------------------------------------------------------------------------
 
 void TxmzzkForm::acthistoryExecute(host::Action&) {
-  host::currentHost().screen().hostDialog(
-      "Thistoryform", {{"kh_id", std::to_string(customerId())},
-                       {"xm_id", std::to_string(cdsDetail.fieldByName("xm_id").asInteger())}});
+  host::showPriceHistory(this, customerId(), cdsDetail.fieldByName("xm_id").asInteger());
 }
 
 void TxmzzkForm::pickProjectName() {
@@ -211,9 +210,8 @@ void TxmzzkForm::pickProjectName() {
 }
 
 void TxmzzkForm::pickFileDir() {
-  if (!editMode) return;
-  const host::DialogReply reply = host::currentHost().screen().hostDialog("TOpenDialog", {});
-  if (reply.result == host::mrOK) setMaster(cdsMaster, "filedir", reply.file);
+  // The host's file explorer works on the bill's own folder.
+  host::openFileExplorer(this, workBillno);
 }
 
 void TxmzzkForm::pickRequirements() {

@@ -10,6 +10,7 @@
 #include "host/host.h"
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
+#include "host/services/host_dialogs.h"
 #include "host/services/sys_config_cache.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
@@ -185,14 +186,13 @@ void TxmzzkForm::actzfflagExecute(host::Action&) {
   if (masterInt("ispay") > 0) refuse("对不起，单据已结算，不能作废。");
   if (flag("dzflag")) refuse("对不起，单据已生成对账单，不能作废。");
   if (flag("zfflag")) refuse("对不起，单据已作废。");
-  const host::DialogReply reason =
-      host::currentHost().screen().hostDialog("TAuditingDataForm", {{"billno", billno}});
-  if (reason.result != host::mrOK) throw core::Abort();
+  std::string reason;
+  if (!host::askReason(this, "作废", reason)) throw core::Abort();
   const host::SysAuth& login = host::sysAuth();
   const db::Params params = {{"orgid", login.orgid},        {"modulecode", plugCode()},
                              {"billtype", PlugItem->caption}, {"billno", billno},
                              {"ck_id", login.ck_id},        {"czy_id", login.czy_id},
-                             {"auditmsg", reason.text},     {"auditstate", "作废"}};
+                             {"auditmsg", reason},     {"auditstate", "作废"}};
   if (!host::execSQL(OrderSql::voidOrder(billId), params)) refuse(host::lastExecSQLError());
   OpenBillData(billno);
 }
@@ -256,7 +256,7 @@ void TxmzzkForm::writePrintLog() {
 void TxmzzkForm::cxLabel3DblClick() {
   TSampleBillEditRibbonForm::cxLabel3DblClick();
   if (editMode || !hasBill()) return;
-  host::currentHost().screen().hostDialog("showflowview", {{"id", std::to_string(billId)}});
+  host::showFlowView(this, plugCode(), billId);
 }
 
 void TxmzzkForm::ComponentReadOnly(bool readOnly) {

@@ -158,7 +158,10 @@ void TxmzzkForm::cdsDetailAfterPost(dataset::ClientDataSet& ds) {
   if (cdszzry.bookmarkValid(at)) cdszzry.gotoBookmark(at);
 }
 
-void TxmzzkForm::cdsDetailBeforeScroll(dataset::ClientDataSet&) { postChildEdits(); }
+void TxmzzkForm::cdsDetailBeforeScroll(dataset::ClientDataSet&) {
+  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc})
+    if (editing(*child)) child->post();
+}
 
 void TxmzzkForm::cdsDetailAfterScroll(dataset::ClientDataSet&) { refilterLineChildren(); }
 

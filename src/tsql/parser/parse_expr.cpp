@@ -65,6 +65,7 @@ bool Parser::atQueryStart() const {
 
 // expr := prefix { binary-op expr | predicate }   (climbing by the table above)
 ast::ExprPtr Parser::parseExpr(int minPrecedence) {
+  DepthGuard guard(*this);
   ast::ExprPtr lhs = parsePrefix();
   for (;;) {
     if (minPrecedence <= kPrecCompare && isPredicateStart(peek(), peek(1))) {

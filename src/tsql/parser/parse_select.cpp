@@ -6,6 +6,7 @@ namespace tsql {
 
 // query := core { UNION [ALL] core } [ ORDER BY expr [ASC|DESC] { ',' ... } ]
 ast::Query Parser::parseQuery() {
+  DepthGuard guard(*this);
   ast::Query q;
   q.cores.push_back(parseSelectCore());
   while (accept(Keyword::Union)) {
@@ -145,6 +146,7 @@ ast::TableRefPtr Parser::parseTableSource() {
 // table-primary := object-name [ [AS] alias ] [ WITH '(' hints ')' ]
 //                | '(' query ')' [AS] alias | '(' table-source ')'
 ast::TableRefPtr Parser::parseTablePrimary() {
+  DepthGuard guard(*this);
   SourcePos pos = peek().pos;
   if (at(TokenKind::LParen)) {
     if (peek(1).keyword == Keyword::Select) {

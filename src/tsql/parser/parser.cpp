@@ -46,6 +46,14 @@ Parser::Parser(std::string_view text) : text_(text) {
   }
 }
 
+Parser::DepthGuard::DepthGuard(Parser& p) : p_(p) {
+  constexpr int kMaxDepth = 400;
+  if (++p_.depth_ > kMaxDepth) {
+    --p_.depth_;
+    throw SyntaxError("The statement is nested too deeply", p_.peek().pos);
+  }
+}
+
 const Token& Parser::peek(std::size_t ahead) const {
   std::size_t i = pos_ + ahead;
   return i < tokens_.size() ? tokens_[i] : tokens_.back();
@@ -159,6 +167,7 @@ ast::StmtList Parser::parseStatementsUntilEnd() {
 }
 
 ast::StmtPtr Parser::parseStatement() {
+  DepthGuard guard(*this);
   const Token& t = peek();
   switch (t.keyword) {
     case Keyword::Select: {

@@ -108,9 +108,22 @@ class Parser {
   std::unique_ptr<ast::Query> parseParenthesizedQuery();
   bool atQueryStart() const;
 
+  //! Counts nesting so hostile input cannot exhaust the stack.
+  class DepthGuard {
+   public:
+    explicit DepthGuard(Parser& p);
+    ~DepthGuard() { --p_.depth_; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+   private:
+    Parser& p_;
+  };
+
   std::string_view text_;
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
+  int depth_ = 0;
 };
 
 //! A name token's value: brackets/quotes removed and doubled closers undone.

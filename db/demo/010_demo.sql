@@ -6,6 +6,9 @@
 -- Runs on a fresh database, so identities start at 1: the first employee (王敏, code
 -- '001') gets id 1, the first store id 1, which is what the demo login uses.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 declare @org varchar(20)
 set @org = '0001'
 
@@ -278,3 +281,5 @@ insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp4,
 insert into vt_sys_config(orgid, code, value, remark) values (@org, 'zidongchuku', '1', '添加项目时自动带出生产耗材')
 insert into vt_sys_config(orgid, code, value, remark) values (@org, 'jiaohuoriqi', '3', '默认交货天数')
 insert into vt_sys_config(orgid, code, value, remark) values (@org, 'lxrzxuanze', '0', '选择客户后选择联系人')
+
+commit tran

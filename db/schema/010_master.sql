@@ -4,6 +4,9 @@
 -- convention only (the lookups search them, so they are indexed).
 -- Loaded first; the files of this directory run in file-name order.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 -- Branches (one row per `orgid`); the shop name printed on bills.
 create table vt_sys_org (
   id int identity(1,1) primary key,
@@ -360,3 +363,5 @@ create table vt_b_zzyq (
   isort int default 0,
   isdel bit default 0
 )
+
+commit tran

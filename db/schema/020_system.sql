@@ -2,6 +2,9 @@
 -- print logs and the production steps of project orders. The write-off ledgers are
 -- kept with the receivables (070_receivables.sql).
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 -- Bill-number counters used by sp_sys_genbillno: the last sequence number issued per
 -- branch, number series (plug code), tag and day. `ck_id` records the outlet that
 -- issued the last number. Rows change only inside the saving transaction, so a save
@@ -72,3 +75,5 @@ create table vt_sys_doworks (
   remark varchar(500)
 )
 create index ix_vt_sys_doworks_xmzzk_id on vt_sys_doworks(xmzzk_id)
+
+commit tran

@@ -4,6 +4,9 @@
 -- Totals that the save batch recomputes (`hjje`) have no default: they stay NULL until
 -- the first save computes them.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 -- Header. status: 0 未处理, 1 处理中, 2 已完工, 3 已结算; ispay: 0 未结算, 1 结算中,
 -- 2 已结清 (both kept by sp_sys_calcxmzzkhj once money comes in).
 create table vt_x_xmzzk (
@@ -147,3 +150,5 @@ create table vt_x_xmzzk_js (
 )
 create unique index ux_vt_x_xmzzk_js_uid on vt_x_xmzzk_js(uid)
 create index ix_vt_x_xmzzk_js_billno on vt_x_xmzzk_js(orgid, billno)
+
+commit tran

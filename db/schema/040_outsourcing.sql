@@ -2,6 +2,9 @@
 -- (a supplier) for one project order (`orderbillno`). status 0 draft, 1 audited; only
 -- audited orders count in the project order's outsourcing cost `wxcb`.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 create table vt_x_xmwtk (
   id int identity(1,1) primary key,
   uid varchar(50),
@@ -51,3 +54,5 @@ create table vt_x_xmwtk_mx (
 )
 create unique index ux_vt_x_xmwtk_mx_uid on vt_x_xmwtk_mx(uid)
 create index ix_vt_x_xmwtk_mx_billno on vt_x_xmwtk_mx(orgid, billno)
+
+commit tran

@@ -2,6 +2,9 @@
 -- order line (`mx_id` = vt_x_xmzzk_mx.id); auditing adds `fhsl` to that line's
 -- `fhsl_ok`, un-auditing takes it off again.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 create table vt_x_cpfhk (
   id int identity(1,1) primary key,
   uid varchar(50),
@@ -44,3 +47,5 @@ create table vt_x_cpfhk_mx (
 create unique index ux_vt_x_cpfhk_mx_uid on vt_x_cpfhk_mx(uid)
 create index ix_vt_x_cpfhk_mx_billno on vt_x_cpfhk_mx(orgid, billno)
 create index ix_vt_x_cpfhk_mx_mx_id on vt_x_cpfhk_mx(mx_id)
+
+commit tran

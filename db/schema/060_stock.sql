@@ -3,6 +3,9 @@
 -- Every header has the common bill columns (status 0 draft / 1 audited, version,
 -- audit marks); totals written by the save batch have no default (NULL until saved).
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 -- Purchase ("购货单", supplier `gys_id`).
 create table vt_c_spjh (
   id int identity(1,1) primary key,
@@ -332,3 +335,5 @@ create table vt_c_spls (
 )
 create index ix_vt_c_spls_billno on vt_c_spls(orgid, category, billno)
 create index ix_vt_c_spls_sp_id on vt_c_spls(sp_id, ck_id)
+
+commit tran

@@ -4,6 +4,9 @@
 -- Write-off lines name the paid bill by `biztype` ("项目订单", "销货单", "外协加工单",
 -- "购货单", "收款单", "付款单") and its header id `bizid`.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 -- Receipt ("收款单"): `hjje` = account lines + discount `jmje`; `hxje` = written off at
 -- audit (0 until then).
 create table vt_f_khsk (
@@ -336,3 +339,5 @@ create table vt_sys_hx_gys (
 create index ix_vt_sys_hx_gys_billno on vt_sys_hx_gys(orgid, billno)
 create index ix_vt_sys_hx_gys_hxbillid on vt_sys_hx_gys(hxbillid, biztype)
 create index ix_vt_sys_hx_gys_hxbillno on vt_sys_hx_gys(hxbillno)
+
+commit tran

@@ -1,6 +1,9 @@
 -- Cash and ledger bills (vt_f_zjzz, vt_f_srdj, vt_f_fydj): fund transfers between
 -- settlement accounts, income and expense bills through one account.
 
+-- One transaction for the whole file: one commit instead of one per statement.
+begin tran
+
 -- Fund transfer ("资金转账单"): each line moves `je` from account `ozh_id` to `izh_id`.
 create table vt_f_zjzz (
   id int identity(1,1) primary key,
@@ -100,3 +103,5 @@ create table vt_f_fydj_mx (
 )
 create unique index ux_vt_f_fydj_mx_uid on vt_f_fydj_mx(uid)
 create index ix_vt_f_fydj_mx_billno on vt_f_fydj_mx(orgid, billno)
+
+commit tran

@@ -23,17 +23,26 @@ const std::vector<catalog::ColumnInfo>& SqlTranslator::tableColumns(const std::s
 
 namespace {
 
+bool sameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 DataType columnTypeIn(const std::vector<catalog::ColumnInfo>& cols, const std::string& name) {
-  std::string n = toLower(name);
   for (const auto& c : cols)
-    if (toLower(c.name) == n) return c.type;
+    if (sameName(c.name, name)) return c.type;
   return {};
 }
 
 bool hasColumn(const std::vector<catalog::ColumnInfo>& cols, const std::string& name) {
-  std::string n = toLower(name);
   for (const auto& c : cols)
-    if (toLower(c.name) == n) return true;
+    if (sameName(c.name, name)) return true;
   return false;
 }
 

@@ -59,8 +59,8 @@ void Interpreter::rollbackKeepingTableVariables(int at) {
       Saved s{&v, {}};
       translate::Translation t;
       t.sql = "SELECT * FROM temp." + translate::quoteIdent(v.tempTable);
-      sqlite3_stmt* stmt = prepare(t);
-      StatementUse use(stmt);
+      runtime::StatementCache::Lease use = prepare(t);
+      sqlite3_stmt* stmt = use.get();
       int n = sqlite3_column_count(stmt);
       while (sqlite3_step(stmt) == SQLITE_ROW) {
         std::vector<SqlValue> row;

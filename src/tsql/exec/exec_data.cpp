@@ -12,8 +12,8 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line) {
   translate::SqlTranslator tr(*this);
   translate::Translation t = tr.scalar(e);
   if (e.kind == ast::NodeKind::Literal && !t.slots.empty()) return slotValue(t.slots[0], nullptr);
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW) return SqlValue::fromColumn(stmt, 0);
@@ -24,8 +24,8 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line) {
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
   translate::SqlTranslator tr(*this);
   translate::Translation t = tr.condition(e);
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW) return sqlite3_column_int(stmt, 0) != 0;
@@ -45,8 +45,8 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
   }
   translate::SqlTranslator tr(*this);
   translate::Translation t = tr.query(s.query);
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
   ResultSet rs;
   int n = sqlite3_column_count(stmt);
@@ -88,8 +88,8 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
 void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
   translate::SqlTranslator tr(*this);
   translate::AssignmentPlan plan = tr.assignment(s.query);
-  sqlite3_stmt* driver = prepare(plan.driver);
-  StatementUse use(driver);
+  runtime::StatementCache::Lease use = prepare(plan.driver);
+  sqlite3_stmt* driver = use.get();
   bindSlots(driver, plan.driver);
   int n = sqlite3_column_count(driver);
   std::vector<SqlValue> row(static_cast<std::size_t>(n));
@@ -103,8 +103,8 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
         assign(item.variable, row[static_cast<std::size_t>(item.column)], line(s));
         continue;
       }
-      sqlite3_stmt* step = prepare(item.step);
-      StatementUse stepUse(step);
+      runtime::StatementCache::Lease stepUse = prepare(item.step);
+      sqlite3_stmt* step = stepUse.get();
       bindSlots(step, item.step, &row);
       if (sqlite3_step(step) != SQLITE_ROW) throw SqlException(sqliteError(line(s)));
       assign(item.variable, SqlValue::fromColumn(step, 0), line(s));
@@ -115,8 +115,8 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
 }
 
 void Interpreter::execModify(const translate::Translation& t, int line, bool insert) {
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
   runToEnd(stmt, line);
   rowCount_ = sqlite3_changes64(db_);

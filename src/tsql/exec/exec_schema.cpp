@@ -21,8 +21,8 @@ std::string indexName(const std::string& table, const std::string& index) {
 bool Interpreter::objectExists(const std::string& type, const std::string& name) {
   translate::Translation t;
   t.sql = "SELECT 1 FROM sqlite_master WHERE type = ?1 AND name = ?2 COLLATE NOCASE";
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   sqlite3_bind_text(stmt, 1, type.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_text(stmt, 2, name.c_str(), -1, SQLITE_TRANSIENT);
   return sqlite3_step(stmt) == SQLITE_ROW;
@@ -90,8 +90,8 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
   if (s.objectType == ast::ObjectType::Procedure) {
     translate::Translation t;
     t.sql = "DELETE FROM tsql_procedures WHERE name = ?1";
-    sqlite3_stmt* stmt = prepare(t);
-    StatementUse use(stmt);
+    runtime::StatementCache::Lease use = prepare(t);
+    sqlite3_stmt* stmt = use.get();
     sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
     runToEnd(stmt, line(s));
     procedures_.erase(name);
@@ -105,8 +105,8 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
 std::optional<std::string> Interpreter::storedProcedureText(const std::string& name) {
   translate::Translation t;
   t.sql = "SELECT body FROM tsql_procedures WHERE name = ?1";
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
   if (sqlite3_step(stmt) != SQLITE_ROW) return std::nullopt;
   return SqlValue::fromColumn(stmt, 0).toText();
@@ -120,8 +120,8 @@ void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
     throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
   translate::Translation t;
   t.sql = "INSERT OR REPLACE INTO tsql_procedures(name, body) VALUES (?1, ?2)";
-  sqlite3_stmt* stmt = prepare(t);
-  StatementUse use(stmt);
+  runtime::StatementCache::Lease use = prepare(t);
+  sqlite3_stmt* stmt = use.get();
   sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_bind_text(stmt, 2, s.text.c_str(), static_cast<int>(s.text.size()), SQLITE_TRANSIENT);
   runToEnd(stmt, line(s));

@@ -30,7 +30,7 @@ int numberForSqliteMessage(std::string_view msg) {
 
 }  // namespace
 
-Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db), catalog_(db) {
+Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db) {
   runtime::Runtime::install(db);
   // "x" is always an identifier here, never SQLite's fallback string literal.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
@@ -116,6 +116,11 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
 Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
   try {
     return dispatch(s);
+  } catch (const SqlException& e) {
+    if (e.error().line != 0) throw;
+    SqlError located = e.error();  // raised below the statement level: give it the line
+    located.line = line(s);
+    throw SqlException(located);
   } catch (const translate::TranslateError& e) {
     throw SqlException(e.number(), e.number() == 137 ? 15 : 16, line(s), e.what());
   } catch (const runtime::RuntimeError& e) {
@@ -202,10 +207,12 @@ SqlError Interpreter::sqliteError(int line) const {
   return {numberForSqliteMessage(msg), 16, 1, line, msg};
 }
 
-sqlite3_stmt* Interpreter::prepare(const translate::Translation& t) {
-  sqlite3_stmt* stmt = cache_.get(t.sql);
-  if (!stmt) throw SqlException(sqliteError(0));
-  return stmt;
+runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation& t) {
+  try {
+    return cache_.acquire(t.sql);
+  } catch (const std::runtime_error&) {
+    throw SqlException(sqliteError(0));  // SQLite's message for the refused text
+  }
 }
 
 void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,

@@ -23,7 +23,7 @@
 #include "tsql/catalog/catalog.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/exec/sql_value.h"
-#include "tsql/exec/statement_cache.h"
+#include "tsql/runtime/statement_cache.h"
 #include "tsql/translate/translation.h"
 
 namespace tsql::exec {
@@ -70,7 +70,8 @@ class Interpreter final : public translate::TranslateEnv {
   Flow dispatch(const ast::Stmt& s);
   void report(const SqlError& e);
   SqlError sqliteError(int line) const;
-  sqlite3_stmt* prepare(const translate::Translation& t);
+  //! The cached prepared statement for the translation (reset when the lease ends).
+  runtime::StatementCache::Lease prepare(const translate::Translation& t);
   void bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
                  const std::vector<SqlValue>* row = nullptr);
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
@@ -113,7 +114,7 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p);
 
   sqlite3* db_;
-  StatementCache cache_;
+  runtime::StatementCache cache_;
   catalog::Catalog catalog_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
   std::unordered_map<std::string, Procedure> procedures_;

@@ -457,7 +457,8 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
   }
   bool datePart = n == "datediff" || n == "dateadd" || n == "datepart";
-  out_ += name;
+  // LEFT and RIGHT are join keywords to SQLite; quoted, they name the functions.
+  out_ += (n == "left" || n == "right") ? quoteIdent(name) : name;
   out_ += '(';
   if (f.star) out_ += '*';
   if (f.distinct) out_ += "DISTINCT ";

@@ -3,6 +3,7 @@
 // numbered, so the order in which pieces are written does not matter. TOP becomes
 // LIMIT; table variables become their temp tables under the name the batch uses.
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::translate {
@@ -126,6 +127,12 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       o.type = (*targetTypes)[outputs.size()];
     } else {
       emit(*item.expr);
+      // A computed text column compares (UNION, DISTINCT, an outer GROUP BY) under the
+      // default collation like a stored one.
+      if (o.type.isText() && item.expr->kind != ast::NodeKind::ColumnRef) {
+        out_ += " COLLATE ";
+        out_ += runtime::kCollation;
+      }
     }
     if (!item.alias.empty()) {
       o.name = item.alias;

@@ -20,7 +20,8 @@ std::string indexName(const std::string& table, const std::string& index) {
 
 bool Interpreter::objectExists(const std::string& type, const std::string& name) {
   translate::Translation t;
-  t.sql = "SELECT 1 FROM sqlite_master WHERE type = ?1 AND name = ?2 COLLATE NOCASE";
+  t.sql = "SELECT 1 FROM (SELECT type, name FROM sqlite_master UNION ALL SELECT type, name FROM "
+          "sqlite_temp_master) WHERE type = ?1 AND name = ?2 COLLATE NOCASE";
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
   sqlite3_bind_text(stmt, 1, type.c_str(), -1, SQLITE_TRANSIENT);
@@ -33,7 +34,8 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
   if (objectExists("table", name) || objectExists("view", name))
     throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
   translate::SqlTranslator tr(*this, true);
-  execSql(tr.createTable(name, s.def, false), line(s));
+  // #name is a temporary table: SQLite's temp tables also live as long as the connection.
+  execSql(tr.createTable(name, s.def, !name.empty() && name[0] == '#'), line(s));
 }
 
 void Interpreter::execCreateView(const ast::CreateViewStmt& s) {

@@ -201,7 +201,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
     case NodeKind::In: {
       const auto& in = ast::nodeCast<ast::InExpr>(e);
       out_ += '(';
-      emit(*in.operand);
+      emitComparand(*in.operand, typeOf(*in.operand), ast::DataType{});
       out_ += in.negated ? " NOT IN " : " IN ";
       if (in.subquery) {
         emitSubquery(*in.subquery);

@@ -178,3 +178,35 @@ TEST_F(OrderLines, LineWithoutItemIsRefusedAndDeletedLineTakesItsChildren) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OrderLines, TypedItemCodeRunsLookupWithTheTextAndAddsLines) {
+  form->cdsDetail.append();
+  ui.queueLookup("服务项目查询", R"([{"id":"3"}])");
+  form->cdsDetail.fieldByName("xm_code").setValue("XM00");
+  EXPECT_TRUE(std::any_of(ui.transcript().begin(), ui.transcript().end(), [](const std::string& e) {
+    return e.find("\"filter\":\"XM00\"") != std::string::npos;
+  }));
+  ASSERT_EQ(form->cdsDetail.recordCount(), 1);  // the typed line gave way to the chosen item
+  EXPECT_EQ(form->cdsDetail.fieldByName("xm_code").asString(), "XM003");
+  EXPECT_EQ(line("je"), money("50"));
+}
+
+TEST_F(OrderLines, ProductAmountFollowsQuantityAndTypedAmountGivesPrice) {
+  dataset::ClientDataSet& cp = form->cdscpmx;
+  cp.append();
+  EXPECT_DOUBLE_EQ(cp.fieldByName("sl").asFloat(), 1.0);
+  EXPECT_FALSE(cp.fieldByName("uid").asString().empty());
+  cp.fieldByName("dj").setValue(money("2.5"));
+  cp.fieldByName("sl").setValue(4.0);
+  EXPECT_EQ(cp.fieldByName("je").asCurrency(), money("10"));
+  cp.fieldByName("je").setValue(money("7"));
+  EXPECT_EQ(cp.fieldByName("dj").asCurrency(), money("1.75"));
+  EXPECT_EQ(cp.fieldByName("je").asCurrency(), money("7"));
+  cp.fieldByName("sl").setValue(0.0);  // the amount follows; a typed amount keeps the price
+  cp.fieldByName("je").setValue(money("9"));
+  EXPECT_EQ(cp.fieldByName("dj").asCurrency(), money("1.75"));
+}
+
+}  // namespace

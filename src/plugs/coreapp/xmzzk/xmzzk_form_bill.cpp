@@ -8,6 +8,7 @@
 #include "core/json.h"
 #include "host/forms/base_form.h"
 #include "host/host.h"
+#include "host/plug/t_plugs_pool.h"
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
@@ -201,8 +202,16 @@ void TxmzzkForm::actjiesuanExecute(host::Action&) {
   requireRight("_07");
   checkVersionOrReload();
   if (flag("zfflag")) refuse("对不起，单据已作废，不能结算。");
-  if (!openSettlement) refuse("订单结算窗口不可用。");
-  const int result = openSettlement(*this, billno);
+  int result = host::mrOK;
+  if (openSettlement) {
+    result = openSettlement(*this, billno);
+  } else if (host::TPlugItem* settle = host::plugsPool().plugbyName("1100_07")) {
+    // The item's creator shows the window modally but keeps its result to itself:
+    // reload the order afterwards as after an OK.
+    settle->create(this, billno);
+  } else {
+    refuse("订单结算窗口不可用。");
+  }
   if (result == host::mrCancel) return;
   OpenBillData(billno);
   if (result == host::mrYes) action("actPrint").execute();

@@ -50,6 +50,15 @@ std::string quoteIdent(std::string_view name) {
   return out;
 }
 
+Translation SqlTranslator::finish() {
+  Translation t;
+  t.sql = std::move(out_);
+  t.slots = std::move(slots_);
+  out_.clear();
+  slots_.clear();
+  return t;
+}
+
 Translation SqlTranslator::scalar(const ast::Expr& e) {
   out_ = "SELECT ";
   emit(e);
@@ -64,10 +73,7 @@ Translation SqlTranslator::condition(const ast::Expr& e) {
   out_ = "SELECT CASE WHEN ";
   emit(e);
   out_ += " THEN 1 ELSE 0 END";
-  Translation t;
-  t.sql = std::move(out_);
-  t.slots = std::move(slots_);
-  return t;
+  return finish();
 }
 
 void SqlTranslator::emitSlot(Slot slot) {

@@ -104,7 +104,15 @@ class SqlTranslator {
   ast::DataType functionType(const ast::FunctionCallExpr& f);
   ast::DataType queryType(const ast::Query& q);
 
+  //! The SQL and slots written so far, handed over (the translator is left empty).
+  Translation finish();
+
   // DML helpers (translate_dml.cpp)
+  void emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTableRef* targetRef,
+                      const std::string& sqlName, const std::vector<catalog::ColumnInfo>& cols,
+                      Scope& scope);
+  void emitAssignmentDriver(const ast::Query& q, const std::vector<const ast::Expr*>& columns,
+                            Scope& scope, AssignmentPlan& plan);
   const std::vector<catalog::ColumnInfo>& tableColumns(const std::string& table);
   const ast::NamedTableRef* findTarget(const std::vector<ast::TableRefPtr>& from,
                                        const std::string& target) const;

@@ -90,10 +90,7 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
       }
     }
   }
-  Translation t;
-  t.sql = std::move(out_);
-  t.slots = std::move(slots_);
-  return t;
+  return finish();
 }
 
 // The FROM entry the UPDATE/DELETE target names: an alias first, else the only
@@ -141,10 +138,7 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
   scope.outer = scope_;
   scope_ = &scope;
   if (s.from.empty()) {
-    Source src;
-    src.alias = s.target[0] == '@' ? s.target : sqlName;
-    src.columns = cols;
-    scope.sources.push_back(std::move(src));
+    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols});
     out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
     for (std::size_t i = 0; i < s.sets.size(); ++i) {
       if (i) out_ += ", ";
@@ -156,45 +150,44 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
       emit(*s.where);
     }
   } else {
-    std::string fromSql;
-    out_.clear();
-    out_ += " FROM ";
-    if (!targetRef) {  // the target is not in FROM: SQL Server joins it in
-      out_ += quoteIdent(sqlName) + ", ";
-      Source src;
-      src.alias = s.target[0] == '@' ? s.target : sqlName;
-      src.columns = cols;
-      scope.sources.push_back(std::move(src));
-    }
-    emitFromList(s.from, scope);
-    fromSql = std::move(out_);
-    std::string key = targetRef ? (targetRef->alias.empty()
-                                       ? (targetRef->isVariable() ? targetRef->name : sqlName)
-                                       : targetRef->alias)
-                                : sqlName;
-    out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
-    for (std::size_t i = 0; i < s.sets.size(); ++i) {
-      if (i) out_ += ", ";
-      out_ += quoteIdent(s.sets[i].target.back()) + " = \"u_\".\"v" + std::to_string(i) + "\"";
-    }
-    out_ += " FROM (SELECT " + quoteIdent(key) + ".rowid AS \"r_\"";
-    for (std::size_t i = 0; i < s.sets.size(); ++i) {
-      out_ += ", ";
-      emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
-      out_ += " AS \"v" + std::to_string(i) + "\"";
-    }
-    out_ += fromSql;
-    if (s.where) {
-      out_ += " WHERE ";
-      emit(*s.where);
-    }
-    out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + ".rowid = \"u_\".\"r_\"";
+    emitUpdateFrom(s, targetRef, sqlName, cols, scope);
   }
   scope_ = scope.outer;
-  Translation t;
-  t.sql = std::move(out_);
-  t.slots = std::move(slots_);
-  return t;
+  return finish();
+}
+
+// UPDATE t SET c = u.v0 FROM (SELECT <key>.rowid AS r_, <value> AS v0 FROM ... WHERE ...)
+// AS u WHERE t.rowid = u.r_   (see the file header)
+void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTableRef* targetRef,
+                                   const std::string& sqlName,
+                                   const std::vector<catalog::ColumnInfo>& cols, Scope& scope) {
+  out_ = " FROM ";
+  if (!targetRef) {  // the target is not in FROM: SQL Server joins it in
+    out_ += quoteIdent(sqlName) + ", ";
+    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols});
+  }
+  emitFromList(s.from, scope);
+  std::string fromSql = std::move(out_);
+  std::string key = sqlName;
+  if (targetRef && !targetRef->alias.empty()) key = targetRef->alias;
+  else if (targetRef && targetRef->isVariable()) key = targetRef->name;
+  out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
+  for (std::size_t i = 0; i < s.sets.size(); ++i) {
+    if (i) out_ += ", ";
+    out_ += quoteIdent(s.sets[i].target.back()) + " = \"u_\".\"v" + std::to_string(i) + "\"";
+  }
+  out_ += " FROM (SELECT " + quoteIdent(key) + ".rowid AS \"r_\"";
+  for (std::size_t i = 0; i < s.sets.size(); ++i) {
+    out_ += ", ";
+    emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
+    out_ += " AS \"v" + std::to_string(i) + "\"";
+  }
+  out_ += fromSql;
+  if (s.where) {
+    out_ += " WHERE ";
+    emit(*s.where);
+  }
+  out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + ".rowid = \"u_\".\"r_\"";
 }
 
 // DELETE [FROM] t [FROM sources] [WHERE ...]; with sources, the rows go by rowid.
@@ -230,10 +223,7 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
   }
   if (!s.from.empty()) out_ += ')';
   scope_ = scope.outer;
-  Translation t;
-  t.sql = std::move(out_);
-  t.slots = std::move(slots_);
-  return t;
+  return finish();
 }
 
 bool SqlTranslator::readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const {
@@ -301,6 +291,54 @@ void SqlTranslator::emitAssignmentParts(const ast::Expr& e, const std::vector<st
   }
 }
 
+// The driving query: the SELECT's own FROM, WHERE, GROUP BY, HAVING, ORDER BY and
+// TOP, with the parts the steps need as its select list.
+void SqlTranslator::emitAssignmentDriver(const ast::Query& q, const std::vector<const ast::Expr*>& columns,
+                                         Scope& scope, AssignmentPlan& plan) {
+  const ast::SelectCore& core = q.cores[0];
+  out_.clear();
+  if (!core.from.empty()) {
+    out_ += " FROM ";
+    emitFromList(core.from, scope);
+  }
+  std::string fromSql = std::move(out_);
+  Scope* saved = scope_;
+  scope_ = &scope;
+  out_ = core.distinct ? "SELECT DISTINCT " : "SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) out_ += ", ";
+    emit(*columns[i]);
+    plan.driver.columnTypes.push_back(typeOf(*columns[i]));
+  }
+  if (columns.empty()) out_ += "1";
+  out_ += fromSql;
+  if (core.where) {
+    out_ += " WHERE ";
+    emit(*core.where);
+  }
+  for (std::size_t i = 0; i < core.groupBy.size(); ++i) {
+    out_ += i ? ", " : " GROUP BY ";
+    emit(*core.groupBy[i]);
+  }
+  if (core.having) {
+    out_ += " HAVING ";
+    emit(*core.having);
+  }
+  for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
+    out_ += i ? ", " : " ORDER BY ";
+    emit(*q.orderBy[i].expr);
+    if (q.orderBy[i].descending) out_ += " DESC";
+  }
+  if (core.top) {
+    out_ += " LIMIT ";
+    emit(*core.top);
+  }
+  std::vector<ast::DataType> types = std::move(plan.driver.columnTypes);
+  plan.driver = finish();
+  plan.driver.columnTypes = std::move(types);
+  scope_ = saved;
+}
+
 AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
   if (q.cores.size() != 1) throw TranslateError(141, "A SELECT that assigns variables cannot use UNION.");
   const ast::SelectCore& core = q.cores[0];
@@ -323,47 +361,10 @@ AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
     for (const auto* p : itemParts[i]) driverColumns.push_back(p);
   }
   AssignmentPlan plan;
-  // The driver: the same core with the parts as its select list.
   Scope scope;
   scope.outer = scope_;
-  out_.clear();
-  std::string fromSql;
-  if (!core.from.empty()) {
-    out_ += " FROM ";
-    emitFromList(core.from, scope);
-  }
-  fromSql = std::move(out_);
-  scope_ = &scope;
-  out_ = core.distinct ? "SELECT DISTINCT " : "SELECT ";
-  std::vector<DataType> partTypes;
-  for (std::size_t i = 0; i < driverColumns.size(); ++i) {
-    if (i) out_ += ", ";
-    emit(*driverColumns[i]);
-    partTypes.push_back(typeOf(*driverColumns[i]));
-  }
-  if (driverColumns.empty()) out_ += "1";
-  out_ += fromSql;
-  if (core.where) { out_ += " WHERE "; emit(*core.where); }
-  if (!core.groupBy.empty()) {
-    out_ += " GROUP BY ";
-    for (std::size_t i = 0; i < core.groupBy.size(); ++i) {
-      if (i) out_ += ", ";
-      emit(*core.groupBy[i]);
-    }
-  }
-  if (core.having) { out_ += " HAVING "; emit(*core.having); }
-  if (!q.orderBy.empty()) {
-    out_ += " ORDER BY ";
-    for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
-      if (i) out_ += ", ";
-      emit(*q.orderBy[i].expr);
-      if (q.orderBy[i].descending) out_ += " DESC";
-    }
-  }
-  if (core.top) { out_ += " LIMIT "; emit(*core.top); }
-  plan.driver.sql = std::move(out_);
-  plan.driver.slots = std::move(slots_);
-  plan.driver.columnTypes = partTypes;
+  emitAssignmentDriver(q, driverColumns, scope, plan);
+  scope_ = &scope;  // the steps type their parts in the driver's scope
   // The steps: each assigned expression with its parts read from the driver row.
   int column = 0;
   for (std::size_t i = 0; i < core.items.size(); ++i) {
@@ -379,8 +380,7 @@ AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
       out_ = "SELECT ";
       slots_.clear();
       emit(e);
-      item.step.sql = std::move(out_);
-      item.step.slots = std::move(slots_);
+      item.step = finish();
       rowParts_.clear();
     }
     plan.items.push_back(std::move(item));

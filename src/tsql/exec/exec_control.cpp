@@ -71,30 +71,28 @@ void Interpreter::rollbackKeepingTableVariables(int at) {
     }
   }
   execSql("ROLLBACK", at);
-  for (const auto& s : saved) {
-    std::string table = "temp." + translate::quoteIdent(s.var->tempTable);
-    execSql("DROP TABLE IF EXISTS " + table, at);
-    execSql(s.var->createSql, at);
-    if (s.rows.empty()) continue;
-    // An identity column is the rowid itself, so `*` carries identity values too.
-    std::string cols;
-    for (std::size_t i = 0; i < s.rows[0].size(); ++i) cols += i ? ", ?" : "?";
-    std::string insert = "INSERT INTO " + table + " VALUES (" + cols + ")";
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, insert.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(stmt);
-      throw SqlException(sqliteError(at));
-    }
-    for (const auto& row : s.rows) {
-      for (std::size_t i = 0; i < row.size(); ++i) row[i].bind(stmt, static_cast<int>(i + 1));
-      if (sqlite3_step(stmt) != SQLITE_DONE) {
-        SqlError e = sqliteError(at);
-        sqlite3_finalize(stmt);
-        throw SqlException(e);
-      }
-      sqlite3_reset(stmt);
-    }
-    sqlite3_finalize(stmt);
+  for (const auto& s : saved) restoreTableVariable(*s.var, s.rows, at);
+}
+
+// Makes the table variable's temp table again (it may have been created inside the
+// rolled-back transaction) and puts the saved rows back.
+void Interpreter::restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows,
+                                       int at) {
+  std::string table = "temp." + translate::quoteIdent(var.tempTable);
+  execSql("DROP TABLE IF EXISTS " + table, at);
+  execSql(var.createSql, at);
+  if (rows.empty()) return;
+  // An identity column is the rowid itself, so `*` carries identity values too.
+  translate::Translation insert;
+  insert.sql = "INSERT INTO " + table + " VALUES (";
+  for (std::size_t i = 0; i < rows[0].size(); ++i) insert.sql += i ? ", ?" : "?";
+  insert.sql += ")";
+  runtime::StatementCache::Lease use = prepare(insert);
+  sqlite3_stmt* stmt = use.get();
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) row[i].bind(stmt, static_cast<int>(i + 1));
+    if (sqlite3_step(stmt) != SQLITE_DONE) throw SqlException(sqliteError(at));
+    sqlite3_reset(stmt);
   }
 }
 

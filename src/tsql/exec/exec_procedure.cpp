@@ -36,17 +36,10 @@ std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt
   return byParam;
 }
 
-void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
-  const Procedure* proc = loadProcedure(s.procedure);
-  if (!proc) throw SqlException(2812, 16, line(s), "Could not find stored procedure '" + s.procedure + "'.");
-  std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
-  const ast::CreateProcedureStmt& p = *proc->stmt;
-  if (static_cast<int>(frames_.size()) > kMaxNesting)
-    throw SqlException(217, 16, line(s), "Maximum stored procedure, function, trigger, or view nesting "
-                                         "level exceeded (limit 32).");
-  std::vector<const ast::ExecArg*> args = matchArguments(s, p);
-  Frame callee;
-  callee.depth = static_cast<int>(frames_.size());
+// Each parameter takes its argument (converted to the parameter's type), else its
+// default; a parameter with neither is an error.
+void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
+                                 const std::vector<const ast::ExecArg*>& args, Frame& callee) {
   for (std::size_t i = 0; i < p.params.size(); ++i) {
     const ast::ProcParam& param = p.params[i];
     const ast::ExecArg* arg = args[i];
@@ -66,6 +59,20 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
     }
     callee.vars.emplace(param.name, std::move(v));
   }
+}
+
+void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
+  const Procedure* proc = loadProcedure(s.procedure);
+  if (!proc) throw SqlException(2812, 16, line(s), "Could not find stored procedure '" + s.procedure + "'.");
+  std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
+  const ast::CreateProcedureStmt& p = *proc->stmt;
+  if (static_cast<int>(frames_.size()) > kMaxNesting)
+    throw SqlException(217, 16, line(s), "Maximum stored procedure, function, trigger, or view nesting "
+                                         "level exceeded (limit 32).");
+  std::vector<const ast::ExecArg*> args = matchArguments(s, p);
+  Frame callee;
+  callee.depth = static_cast<int>(frames_.size());
+  bindParameters(s, p, args, callee);
   frames_.push_back(&callee);
   struct PopFrame {
     Interpreter& in;

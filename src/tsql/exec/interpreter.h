@@ -98,6 +98,7 @@ class Interpreter final : public translate::TranslateEnv {
   void execRollback(const ast::Stmt& s);
   void execRaiserror(const ast::RaiserrorStmt& s);
   void rollbackKeepingTableVariables(int line);
+  void restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows, int line);
 
   // exec_schema.cpp
   void execCreateTable(const ast::CreateTableStmt& s);
@@ -112,6 +113,8 @@ class Interpreter final : public translate::TranslateEnv {
   // exec_procedure.cpp
   void execProcedureCall(const ast::ExecStmt& s);
   std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p);
+  void bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
+                      const std::vector<const ast::ExecArg*>& args, Frame& callee);
 
   sqlite3* db_;
   runtime::StatementCache cache_;

@@ -1,0 +1,58 @@
+// EmbeddedConnection: the default database, a SQLite file run by the embedded T-SQL
+// engine. Opens the file in WAL mode with a busy timeout (readers never block the
+// writer), installs the T-SQL runtime through the engine, and runs each batch with
+// SQL Server's meaning. A busy database comes back as an error the user can act on.
+// Not thread safe: one connection per thread.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "db/connection.h"
+
+namespace tsql {
+class Engine;
+}
+
+namespace db {
+
+//! The database file cannot be opened; the message names the file and the reason.
+class ConnectionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class EmbeddedConnection : public Connection {
+ public:
+  struct Options {
+    int busyTimeoutMs = 5000;  //!< how long a write waits for another writer
+    bool create = true;        //!< create a missing file (empty database)
+  };
+
+  //! Opens `path` (":memory:" for a private in-memory database). Throws ConnectionError.
+  explicit EmbeddedConnection(const std::string& path, Options options);
+  explicit EmbeddedConnection(const std::string& path) : EmbeddedConnection(path, Options{}) {}
+  ~EmbeddedConnection() override;
+  EmbeddedConnection(const EmbeddedConnection&) = delete;
+  EmbeddedConnection& operator=(const EmbeddedConnection&) = delete;
+
+  //! Runs one batch on the engine; SQL errors come back in the result.
+  BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
+
+  sqlite3* handle() const { return db_; }             //!< the SQLite handle (owned)
+  const std::string& path() const { return path_; }   //!< the database file
+
+  //! The message shown for a database another program keeps busy.
+  static std::string lockedMessage(const std::string& path);
+
+ private:
+  std::string path_;
+  sqlite3* db_ = nullptr;
+  std::unique_ptr<tsql::Engine> engine_;
+};
+
+}  // namespace db

@@ -206,4 +206,13 @@ TEST_F(OrderLife, StaleOrderIsReloadedBeforeVoid) {
   EXPECT_EQ(header("zfflag").asInteger(), 0);
 }
 
+TEST_F(OrderLife, DeleteRemovesOrderWithAllItsRows) {
+  save();
+  ASSERT_EQ(form->clickAction("actDel"), host::Outcome::Done) << lastEvent();
+  for (const char* table : {"vt_x_xmzzk", "vt_x_xmzzk_mx", "vt_x_xmzzk_cp", "vt_x_xmzzk_mx_hc",
+                            "vt_x_xmzzk_mx_zzry"})
+    EXPECT_TRUE(rows(std::string("select id from ") + table).empty()) << table;
+  EXPECT_FALSE(form->hasBill());
+}
+
 }  // namespace

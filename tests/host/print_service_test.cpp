@@ -56,8 +56,17 @@ class PrintTest : public HostTest {
                 {"sl", 3.0},
                 {"dj", core::Currency::fromRaw(241667)},
                 {"je", core::Currency::fromRaw(725000)}});
+    staff.addField({"yg_id", FieldType::Integer});
+    staff.addField({"yg_name"});
+    staff.addField({"jxje", FieldType::Currency});
+    staff.open();
+    row(staff, {{"yg_id", 4}, {"yg_name", "李工"}, {"jxje", core::Currency::fromRaw(30000)}});
+    empty.addField({"x"});
+    empty.open();
     sets.add("表头数据", head);
     sets.add("明细数据", lines);
+    sets.add("员工业绩", staff);
+    sets.add("生产耗材", empty);
   }
   void TearDown() override { std::filesystem::remove_all(folder); }
 
@@ -68,7 +77,7 @@ class PrintTest : public HostTest {
   }
 
   std::filesystem::path folder;
-  ClientDataSet head{"head"}, lines{"lines"};
+  ClientDataSet head{"head"}, lines{"lines"}, staff{"staff"}, empty{"empty"};
   host::TDataSetCollection sets;
   host::PrintValues values{{"表单编号", "1100"}, {"表单名称", "项目订单"}};
 };
@@ -89,11 +98,18 @@ TEST_F(PrintTest, DocumentHoldsHeaderLinesTotalsAndShopName) {
         // totals: quantity 2 + 3, amount 125 + 72.5; the price is not totalled
         "<td>合计</td><td></td><td>5</td><td></td><td>197.5</td>"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
-  EXPECT_EQ(html.find("kh_id"), std::string::npos);  // keys are not printed
+  // a further dataset prints under its name with its own fields and money totals
+  EXPECT_NE(
+      html.find("<h3>员工业绩</h3>\n<table class=\"lines\">\n<tr><th>序号</th><th>yg_name</th>"
+                "<th>jxje</th></tr>\n<tr><td>1</td><td>李工</td><td>3</td></tr>\n"
+                "<tr class=\"total\"><td>合计</td><td></td><td>3</td>"),
+      std::string::npos);
+  EXPECT_EQ(html.find("生产耗材"), std::string::npos);  // nothing to print
+  EXPECT_EQ(html.find("kh_id"), std::string::npos);     // keys are not printed
   ASSERT_FALSE(ui.transcript().empty());
   EXPECT_EQ(
       ui.transcript().back(),
-      R"({"event":"print","code":"1100","datasets":{"表头数据":1,"明细数据":2},"values":{"表单编号":"1100","表单名称":"项目订单"}})");
+      R"({"event":"print","code":"1100","datasets":{"表头数据":1,"明细数据":2,"员工业绩":1,"生产耗材":0},"values":{"表单编号":"1100","表单名称":"项目订单"}})");
 }
 
 TEST_F(PrintTest, TemplateFileOfTheCodeChoosesTitleAndColumns) {

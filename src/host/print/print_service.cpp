@@ -105,22 +105,35 @@ std::string totalText(const ClientDataSet& ds, const PrintColumn& c) {
   return c.total && numeric ? ds.sum(c.field).asText() : std::string();
 }
 
-std::string renderLines(const ClientDataSet* ds, const PrintTemplate& t) {
-  if (ds == nullptr) return {};
-  std::vector<PrintColumn> cols = presentColumns(*ds, t.lines, PrintTemplate::knownLines());
+std::string renderTable(const ClientDataSet& ds, const std::vector<PrintColumn>& cols) {
   std::vector<int> index;
-  for (const PrintColumn& c : cols) index.push_back(fieldIndex(*ds, c.field));
+  for (const PrintColumn& c : cols) index.push_back(fieldIndex(ds, c.field));
   std::string html = "<table class=\"lines\">\n<tr><th>序号</th>";
   for (const PrintColumn& c : cols) html += "<th>" + escapeHtml(c.caption) + "</th>";
   html += "</tr>\n";
-  for (int r = 0; r < ds->recordCount(); ++r) {
+  for (int r = 0; r < ds.recordCount(); ++r) {
     html += "<tr><td>" + std::to_string(r + 1) + "</td>";
-    for (int i : index) html += "<td>" + escapeHtml(printText(ds->valueAt(r, i))) + "</td>";
+    for (int i : index) html += "<td>" + escapeHtml(printText(ds.valueAt(r, i))) + "</td>";
     html += "</tr>\n";
   }
   html += "<tr class=\"total\"><td>合计</td>";
-  for (const PrintColumn& c : cols) html += "<td>" + escapeHtml(totalText(*ds, c)) + "</td>";
+  for (const PrintColumn& c : cols) html += "<td>" + escapeHtml(totalText(ds, c)) + "</td>";
   return html + "</tr>\n</table>\n";
+}
+
+// The line table, then every further dataset with rows (products, staff, consumables
+// of an order) under its name, with all of its fields that are not keys.
+std::string renderTables(const TDataSetCollection& sets, const PrintTemplate& t) {
+  const ClientDataSet* head = findDataSet(sets, t.headerDataset, 0);
+  const ClientDataSet* lines = findDataSet(sets, t.linesDataset, 1);
+  std::string html;
+  if (lines != nullptr)
+    html += renderTable(*lines, presentColumns(*lines, t.lines, PrintTemplate::knownLines()));
+  for (const auto& [name, ds] : sets.items()) {
+    if (ds == head || ds == lines || ds->isEmpty()) continue;
+    html += "<h3>" + escapeHtml(name) + "</h3>\n" + renderTable(*ds, presentColumns(*ds, {}, {}));
+  }
+  return html;
 }
 
 std::string valueOf(const PrintValues& values, std::string_view name) {
@@ -155,7 +168,7 @@ std::string renderDocument(const TDataSetCollection& sets, const PrintTemplate& 
   html += "<h2 class=\"shop\">" + escapeHtml(shopName()) + "</h2>\n";
   html += "<h1>" + escapeHtml(title) + "</h1>\n";
   html += renderHeader(findDataSet(sets, t.headerDataset, 0), t);
-  html += renderLines(findDataSet(sets, t.linesDataset, 1), t);
+  html += renderTables(sets, t);
   html += "<p class=\"printed\">打印时间：" + core::DateTime::now().toString() + "　操作员：" +
           escapeHtml(sysAuth().name) + "</p>\n</body></html>\n";
   return html;

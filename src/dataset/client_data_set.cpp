@@ -94,6 +94,7 @@ void ClientDataSet::open() {
   fire(beforeOpen);
   compileFilter();
   rows_.clear();
+  rowsChanged();
   log_.clear();
   finishOpen();
 }
@@ -115,6 +116,7 @@ void ClientDataSet::close() {
   fire(beforeClose);
   state_ = DataSetState::Inactive;
   rows_.clear();
+  rowsChanged();
   visible_.clear();
   log_.clear();
   editBackup_.clear();
@@ -130,6 +132,7 @@ void ClientDataSet::emptyDataSet() {
   checkActive();
   checkBrowseMode();
   rows_.clear();
+  rowsChanged();
   visible_.clear();
   log_.clear();
   resetCursor();
@@ -192,6 +195,7 @@ void ClientDataSet::loadFrom(const tsql::ResultSet& rs) {
   compileFilter();
   log_.clear();
   rows_.clear();
+  rowsChanged();
   loadRows(rs.rows, rs.columns, positional);
   finishOpen();
 }
@@ -204,6 +208,7 @@ void ClientDataSet::loadFrom(tsql::ResultSet&& rs) {
   compileFilter();
   log_.clear();
   rows_.clear();
+  rowsChanged();
   loadRows(std::move(rs.rows), rs.columns, positional);
   finishOpen();
 }
@@ -241,6 +246,7 @@ void ClientDataSet::mergeChangeLog() {
     r->original.clear();
   }
   std::erase_if(rows_, [](const auto& r) { return r->status == UpdateStatus::Deleted; });
+  rowsChanged();
   log_.clear();
   rebuildVisible();
   keepCursorOn(keep);
@@ -258,6 +264,7 @@ void ClientDataSet::cancelUpdates() {
     if (r->status != UpdateStatus::Inserted) r->status = UpdateStatus::Unmodified;
   }
   std::erase_if(rows_, [](const auto& r) { return r->status == UpdateStatus::Inserted; });
+  rowsChanged();
   log_.clear();
   rebuildVisible();
   keepCursorOn(keep);

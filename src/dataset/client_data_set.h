@@ -229,6 +229,8 @@ class ClientDataSet {
   void applyFilter();
   bool passesFilter(const Record& r) const;
   void rebuildVisible();
+  const std::vector<std::uint32_t>& indexedRows(int field, const std::string& key);
+  void rowsChanged() { ++generation_; }
   void keepCursorOn(const Record* r);
   void resetCursor();
   void createFieldsFrom(const tsql::ResultSet& rs);
@@ -253,6 +255,16 @@ class ClientDataSet {
   bool filtered_ = false;
   FilterExpression filterExpr_;
   Bookmark nextId_ = 1;
+  // Text value -> positions in rows_ for one field, so switching a `field = 'text'`
+  // filter (the per-line filter) does not test every row. Valid while generation
+  // matches generation_, which every change of rows or of the field's values bumps.
+  struct EqualityIndex {
+    int field = -1;
+    std::uint64_t generation = 0;
+    std::unordered_map<std::string, std::vector<std::uint32_t>> rows;
+  };
+  EqualityIndex index_;
+  std::uint64_t generation_ = 1;
   int disableCount_ = 0;
   DataSetState stateAtDisable_ = DataSetState::Inactive;
   std::vector<DataSource*> sources_;

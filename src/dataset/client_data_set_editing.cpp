@@ -57,6 +57,7 @@ void ClientDataSet::placeNewRecord(bool atEnd) {
   size_t rowPos = end ? rows_.size() : visible_[static_cast<size_t>(cursor_)];
   size_t viewPos = end ? visible_.size() : static_cast<size_t>(cursor_);
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(rowPos), std::move(rec));
+  rowsChanged();
   for (std::uint32_t& p : visible_)
     if (p >= rowPos) ++p;
   visible_.insert(visible_.begin() + static_cast<std::ptrdiff_t>(viewPos), static_cast<std::uint32_t>(rowPos));
@@ -68,6 +69,7 @@ void ClientDataSet::placeNewRecord(bool atEnd) {
 void ClientDataSet::eraseCurrentRecord() {
   std::uint32_t rowPos = visible_[static_cast<size_t>(cursor_)];
   rows_.erase(rows_.begin() + rowPos);
+  rowsChanged();
   for (std::uint32_t& p : visible_)
     if (p > rowPos) --p;
   hideCurrentRecord();
@@ -137,6 +139,7 @@ void ClientDataSet::cancel() {
     eof_ = isEmpty();  // back on a row (the next one, or the last)
   } else {
     current().values = std::move(editBackup_);
+    rowsChanged();
   }
   state_ = DataSetState::Browse;
   modified_ = false;
@@ -154,6 +157,7 @@ void ClientDataSet::deleteRecord() {
   fire(beforeScroll);
   bool wasEditing = state_ == DataSetState::Edit;
   if (wasEditing) current().values = std::move(editBackup_);  // the unposted edit goes
+  rowsChanged();
   Record& r = current();
   if (r.status == UpdateStatus::Inserted) {
     std::erase(log_, &r);  // a row that never reached the database leaves nothing
@@ -182,6 +186,7 @@ void ClientDataSet::setFieldValue(Field& field, const core::Value& v) {
   if (field.readOnly()) throw DataSetError("Field '" + field.name() + "' cannot be modified");
   current().values[static_cast<size_t>(field.index())] = convertForField(field.type(), v, field.name());
   modified_ = true;
+  if (field.index() == index_.field) rowsChanged();
   notifyDataChange(&field);
 }
 

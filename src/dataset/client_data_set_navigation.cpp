@@ -179,13 +179,42 @@ void ClientDataSet::applyFilter() {
 
 bool ClientDataSet::passesFilter(const Record& r) const { return !filtered_ || filterExpr_.matches(r.values); }
 
+// Below this many rows a plain scan is as quick as keeping an index.
+constexpr size_t kIndexMinRows = 512;
+
 void ClientDataSet::rebuildVisible() {
   visible_.clear();
+  if (filtered_ && rows_.size() >= kIndexMinRows) {
+    if (auto eq = filterExpr_.requiredTextEquality()) {
+      for (std::uint32_t p : indexedRows(eq->first, eq->second)) {
+        const Record& r = *rows_[p];
+        if (r.status != UpdateStatus::Deleted && filterExpr_.matches(r.values)) visible_.push_back(p);
+      }
+      return;
+    }
+  }
   visible_.reserve(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) {
     const Record& r = *rows_[i];
     if (r.status != UpdateStatus::Deleted && passesFilter(r)) visible_.push_back(static_cast<std::uint32_t>(i));
   }
+}
+
+const std::vector<std::uint32_t>& ClientDataSet::indexedRows(int field, const std::string& key) {
+  if (index_.field != field || index_.generation != generation_) {
+    index_.rows.clear();
+    index_.field = field;
+    index_.generation = generation_;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+      const Record& r = *rows_[i];
+      if (r.status == UpdateStatus::Deleted) continue;  // deleted rows hold no values
+      const core::Value& v = r.values[static_cast<size_t>(field)];
+      if (v.type() == core::ValueType::Text) index_.rows[v.asText()].push_back(static_cast<std::uint32_t>(i));
+    }
+  }
+  static const std::vector<std::uint32_t> kNone;
+  auto it = index_.rows.find(key);
+  return it == index_.rows.end() ? kNone : it->second;
 }
 
 void ClientDataSet::resetCursor() {

@@ -4,6 +4,7 @@
 // comparison of two values of one type (no text conversions per row).
 #include "dataset/filter_expression.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -340,6 +341,22 @@ FilterExpression FilterExpression::compile(std::string_view text, const FieldRes
   FilterExpression e;
   FilterParser(text, resolve, e).run();
   return e;
+}
+
+std::optional<std::pair<int, std::string>> FilterExpression::requiredTextEquality() const {
+  std::vector<int> pending{root_};
+  while (!pending.empty() && pending.back() >= 0) {
+    const Node& n = nodes_[static_cast<size_t>(pending.back())];
+    pending.pop_back();
+    if (n.kind == Node::Kind::And) {
+      pending.push_back(n.right);
+      pending.push_back(n.left);
+    } else if (n.kind == Node::Kind::Compare && n.op == CompareOp::Eq && (n.leftField < 0) != (n.rightField < 0)) {
+      const core::Value& c = n.leftField < 0 ? n.leftConst : n.rightConst;
+      if (c.type() == core::ValueType::Text) return std::make_pair(std::max(n.leftField, n.rightField), c.asText());
+    }
+  }
+  return std::nullopt;
 }
 
 bool FilterExpression::matches(const std::vector<core::Value>& row) const {

@@ -41,6 +41,10 @@ class FilterExpression {
   bool matches(const std::vector<core::Value>& row) const;
   //! True when the expression keeps every row (blank text).
   bool keepsAll() const { return nodes_.empty(); }
+  //! A test `textField = 'constant'` that every kept row must pass (the whole
+  //! expression, or one side of a top-level `and`): field index and constant. Lets the
+  //! dataset pick candidate rows from an index instead of testing every row.
+  std::optional<std::pair<int, std::string>> requiredTextEquality() const;
 
   //! One node of the compiled tree; children are indices into the node list.
   struct Node {

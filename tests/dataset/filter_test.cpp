@@ -218,3 +218,51 @@ TEST(Navigation, LocateAndLookup) {
 
 }  // namespace
 }  // namespace dataset
+
+namespace dataset {
+namespace {
+
+// 7. Large datasets answer `field = 'text'` filters from an index; the index must
+//    follow edits, inserts, deletes and cancelUpdates. 600 staff rows, row i on line
+//    "L" + i % 50 (twelve per line) with perc = i % 20.
+TEST(Filter, IndexedLineFilterFollowsChanges) {
+  std::vector<std::vector<core::Value>> rows;
+  for (int i = 0; i < 600; ++i)
+    rows.push_back({"s" + std::to_string(i), "L" + std::to_string(i % 50), static_cast<double>(i % 20)});
+  ClientDataSet staff("cdszzry");
+  staff.loadFrom(testing::resultSet(
+      {{"uid", core::ValueType::Text, 0}, {"mx_uid", core::ValueType::Text, 0}, {"perc", core::ValueType::Float, 0}},
+      rows));
+  auto show = [&](const std::string& text) {
+    staff.setFiltered(false);
+    staff.setFilter(text);
+    staff.setFiltered(true);
+    return staff.recordCount();
+  };
+  EXPECT_EQ(show("mx_uid='L7'"), 12);
+  staff.edit();  // s7 moves to line L8
+  staff.fieldByName("mx_uid").setValue("L8");
+  staff.post();
+  EXPECT_EQ(staff.recordCount(), 11);
+  EXPECT_EQ(show("mx_uid='L8'"), 13);
+  staff.append();
+  staff.fieldByName("mx_uid").setValue("L8");
+  staff.post();
+  EXPECT_EQ(show("mx_uid='L8'"), 14);
+  staff.last();
+  staff.deleteRecord();  // the new row: gone without a trace
+  staff.first();
+  EXPECT_EQ(staff.fieldByName("uid").asString(), "s7");
+  staff.deleteRecord();
+  EXPECT_EQ(show("mx_uid='L8'"), 12);
+  EXPECT_EQ(show("mx_uid='L7'"), 11);
+  staff.cancelUpdates();  // s7 back on L7
+  EXPECT_EQ(staff.recordCount(), 12);
+  EXPECT_EQ(show("mx_uid='L3' and perc > 10"), 6);    // perc alternates 3, 13
+  EXPECT_EQ(show("perc > 18 and mx_uid='L19'"), 6);   // perc alternates 19, 9
+  EXPECT_EQ(show("mx_uid='L3' or mx_uid='L4'"), 24);  // no single required value: scanned
+  EXPECT_EQ(show("mx_uid='nope'"), 0);
+}
+
+}  // namespace
+}  // namespace dataset

@@ -1,0 +1,179 @@
+// Conformance: the meanings an emulator gets wrong — TRY/CATCH with rollback,
+// RAISERROR outside TRY, UPDATE ... FROM with LEFT/RIGHT joins, the collation, exact
+// money and OUTPUT parameters — each checked by its visible effect.
+#include "conformance/engine_fixture.h"
+
+namespace {
+
+using conformance::EngineFixture;
+using Conformance = EngineFixture;
+
+// 1. TRY/CATCH ------------------------------------------------------------------
+
+TEST_F(Conformance, ErrorInsideTryRollsBackAndCatchSeesTheMessage) {
+  ok("create table t(a int)");
+  auto r = run(
+      "begin tran\n"
+      "begin try\n"
+      "  insert into t values(1)\n"
+      "  insert into t values(1/0)\n"
+      "  insert into t values(2)\n"
+      "end try\n"
+      "begin catch\n"
+      "  if @@trancount > 0 rollback tran\n"
+      "  select ERROR_MESSAGE() as m, @@trancount as n\n"
+      "end catch\n"
+      "if @@trancount > 0 commit tran\n"
+      "select count(*) as c from t");
+  EXPECT_TRUE(r.ok()) << r.errorMessage();  // the catch block handled it
+  ASSERT_EQ(r.resultSets.size(), 2u);
+  EXPECT_EQ(rows(r.resultSets[0]), "Divide by zero error encountered.|0");
+  EXPECT_EQ(rows(r.resultSets[1]), "0");
+}
+
+TEST_F(Conformance, RaiserrorInCatchReachesTheCallerAfterRollback) {
+  ok("create table t(a int)");
+  auto r = run(
+      "begin tran\nbegin try\n insert into t values(1)\n raiserror('boom', 16, 1)\nend try\n"
+      "begin catch\n if (@@trancount>0) rollback tran\n raiserror('单据保存失败', 16, 1)\n"
+      "end catch\nif (@@trancount>0) commit tran");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errorMessage(), "单据保存失败");
+  EXPECT_EQ(query("select count(*) from t"), "0");
+}
+
+// 2. RAISERROR outside TRY ---------------------------------------------------------
+
+TEST_F(Conformance, RaiserrorOutsideTryReportsAndTheBatchGoesOn) {
+  ok("create table t(a int)");
+  auto r = run("raiserror('first', 16, 1)\ninsert into t values(5)\nselect a from t");
+  ASSERT_EQ(r.errors.size(), 1u);
+  EXPECT_EQ(r.errors[0].message, "first");
+  EXPECT_EQ(r.errors[0].number, 50000);
+  ASSERT_EQ(r.resultSets.size(), 1u);
+  EXPECT_EQ(rows(r.resultSets[0]), "5");
+}
+
+TEST_F(Conformance, LowSeverityRaiserrorIsOnlyAMessage) {
+  auto r = run("raiserror('note', 10, 1)\nselect 1 as a");
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.resultSets.size(), 1u);
+}
+
+TEST_F(Conformance, RuntimeErrorOutsideTryFailsTheBatchButLaterStatementsRun) {
+  auto r = run("select 'abc' + 1 as x\nselect 2 as y");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errorMessage(),
+            "Conversion failed when converting the varchar value 'abc' to data type int.");
+  ASSERT_FALSE(r.resultSets.empty());
+  EXPECT_EQ(rows(r.resultSets.back()), "2");
+}
+
+// 3. UPDATE ... FROM --------------------------------------------------------------
+
+class UpdateFrom : public EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    ok("create table t(id int, v int)\ncreate table s(id int, w int)\n"
+       "insert into t values(1, 1)\ninsert into t values(2, 2)\ninsert into t values(3, 3)\n"
+       "insert into s values(1, 10)\ninsert into s values(9, 90)");
+  }
+};
+
+TEST_F(UpdateFrom, LeftJoinUpdatesUnmatchedTargetRowsWithNulls) {
+  ok("update t set v = s.w from t left join s on t.id = s.id");
+  EXPECT_EQ(query("select id, v from t order by id"), "1|10;2|NULL;3|NULL");
+}
+
+TEST_F(UpdateFrom, TargetNamedByAliasInFrom) {
+  ok("update a set v = isnull(b.w, -1) from t a left join s b on a.id = b.id");
+  EXPECT_EQ(query("select id, v from t order by id"), "1|10;2|-1;3|-1");
+}
+
+TEST_F(UpdateFrom, RightJoinTouchesOnlyMatchedTargetRows) {
+  ok("update t set v = isnull(v, 0) + t2.w from t t1 right join (select * from s) t2 "
+     "on t1.id = t2.id");
+  EXPECT_EQ(query("select id, v from t order by id"), "1|11;2|2;3|3");
+}
+
+TEST_F(UpdateFrom, InnerJoinWithWhereOnTheOtherTable) {
+  ok("update t set v = 0 from t inner join s on s.id = t.id where s.w > 5");
+  EXPECT_EQ(query("select id, v from t order by id"), "1|0;2|2;3|3");
+}
+
+// 4. Collation --------------------------------------------------------------------
+
+TEST_F(Conformance, TextComparesCaseBlindAndTrailingSpaceBlind) {
+  ok("create table n(name varchar(20))\n"
+     "insert into n values('Apple')\ninsert into n values('apple ')\ninsert into n values('Pear')");
+  EXPECT_EQ(query("select count(*) from n where name = 'APPLE'"), "2");
+  EXPECT_EQ(query("declare @s varchar(10)\nset @s = 'apple  '\n"
+                  "select count(*) from n where name = @s"), "2");
+  EXPECT_EQ(query("select count(*) from n where name = :p", {{"p", core::Value("PEAR")}}), "1");
+  EXPECT_EQ(query("select count(*) from (select name from n group by name) g"), "2");
+  EXPECT_EQ(query("select count(distinct name) from n"), "2");
+  EXPECT_EQ(query("select count(*) from n where name like 'a%'"), "2");
+  EXPECT_EQ(query("select case when 'abc' = 'ABC  ' then 1 else 0 end"), "1");
+}
+
+// 5. Money ------------------------------------------------------------------------
+
+TEST_F(Conformance, ThousandTenthsInAMoneyColumnSumToExactlyOneHundred) {
+  ok("create table m(je money)\n"
+     "declare @i int\nset @i = 0\n"
+     "while @i < 1000\nbegin\n  insert into m values(0.1)\n  set @i = @i + 1\nend");
+  EXPECT_EQ(query("select sum(je) from m"), "100");
+  EXPECT_EQ(query("select case when sum(je) = 100 then 1 else 0 end from m"), "1");
+  EXPECT_EQ(query("declare @t money\nselect @t = sum(je) from m\n"
+                  "select case when @t = 100.0 then 'exact' else 'drift' end"), "exact");
+}
+
+TEST_F(Conformance, MoneyRoundsToFourDecimalsWhenStored) {
+  ok("create table m(je money)\ninsert into m values(1.23456)");
+  EXPECT_EQ(query("select je from m"), "1.2346");
+  EXPECT_EQ(query("declare @m money\nset @m = 2.71828\nselect @m"), "2.7183");
+  EXPECT_EQ(query("declare @m money\nset @m = 10\nselect @m / 3"), "3.3333");
+}
+
+// 6. OUTPUT parameters --------------------------------------------------------------
+
+TEST_F(Conformance, OutputParameterCopiedBackOnlyWhenTheCallSaysOutput) {
+  ok("create procedure p_double @a int, @b int output, @c int = 7\nas\n"
+     "begin\n  set @b = @a * 2 + @c - 7\nend");
+  EXPECT_EQ(query("declare @x int\nset @x = 1\nexec p_double 5, @x output\nselect @x"), "10");
+  EXPECT_EQ(query("declare @x int\nset @x = 1\nexec p_double 5, @x\nselect @x"), "1");
+  EXPECT_EQ(query("declare @x int\nexec p_double @b = @x output, @a = 7\nselect @x"), "14");
+  EXPECT_EQ(query("declare @x int\nexec dbo.p_double 1, @x output, 10\nselect @x"), "5");
+}
+
+// 7. Variables and typing ----------------------------------------------------------
+
+TEST_F(Conformance, SelectAssignmentAndPlusTyping) {
+  ok("create table g(k int, name varchar(10))\n"
+     "insert into g values(1, 'a')\ninsert into g values(2, 'b')\ninsert into g values(2, 'c')");
+  EXPECT_EQ(query("declare @s varchar(max)\nset @s = ''\n"
+                  "select @s = @s + max(name) + ',' from g group by k\nselect @s"), "a,c,");
+  EXPECT_EQ(query("declare @v int\nset @v = 5\nselect @v = k from g where k > 9\nselect @v"), "5");
+  EXPECT_EQ(query("select '1' + 1, 7 / 2, 'a' + null"), "2|3|NULL");
+  EXPECT_EQ(query("declare @n varchar(10)\nset @n = null\nselect isnull(@n + 'x', 'none')"),
+            "none");
+}
+
+TEST_F(Conformance, DivisionByZeroIsAnError) {
+  auto r = run("declare @a int\nset @a = 0\nselect 10 / @a");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errorMessage(), "Divide by zero error encountered.");
+  EXPECT_EQ(r.errors[0].number, 8134);
+}
+
+TEST_F(Conformance, DatediffAndSmalldatetime) {
+  EXPECT_EQ(query("select datediff(day, '2024-01-01 23:59', '2024-01-02 00:01')"), "1");
+  EXPECT_EQ(query("declare @d smalldatetime\nset @d = '2024-01-01 10:00:31'\nselect @d"),
+            "2024-01-01 10:01:00");
+  EXPECT_EQ(query("select dateadd(month, 1, cast('2024-01-31' as datetime))"),
+            "2024-02-29 00:00:00");
+}
+
+}  // namespace

@@ -105,6 +105,19 @@ void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
 }
 
 void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
+  const Source* source = nullptr;
+  std::size_t index = 0;
+  if (qualifyColumns_ && resolveColumn(c, source, index)) {
+    if (source->inner) {  // a column of a flattened derived table: its expression
+      Scope* saved = scope_;
+      scope_ = source->inner.get();
+      emit(*source->items[index]);
+      scope_ = saved;
+      return;
+    }
+    out_ += quoteIdent(source->alias) + '.' + quoteIdent(c.column());
+    return;
+  }
   // [db.][schema.]table.column: SQLite knows only table.column.
   std::size_t first = c.parts.size() > 2 ? c.parts.size() - 2 : 0;
   for (std::size_t i = first; i < c.parts.size(); ++i) {

@@ -12,6 +12,7 @@
 // One translator per statement; it is cheap to make.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,9 +61,13 @@ class SqlTranslator {
   std::string tableSqlName(const std::string& name) const;
 
  private:
+  struct Scope;
   struct Source {
     std::string alias;  //!< lower-case name the query uses for it
     std::vector<catalog::ColumnInfo> columns;
+    //! A derived table joined in flat: column i is items[i], resolved in `inner`.
+    std::vector<const ast::Expr*> items;
+    std::shared_ptr<Scope> inner;
   };
   struct Scope {
     std::vector<Source> sources;
@@ -82,6 +87,11 @@ class SqlTranslator {
   void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
                        std::vector<Output>& outputs);
   void expandStar(const ast::SelectItem& item, std::vector<Output>& outputs);
+  void emitFlatStar(const ast::SelectItem& item);
+  // flattening of joined derived tables (translate_flatten.cpp)
+  bool canFlatten(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from);
+  void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
+  bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index) const;
 
   // expressions (sql_translator.cpp)
   void emit(const ast::Expr& e);
@@ -126,6 +136,8 @@ class SqlTranslator {
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;
   std::vector<const ast::Expr*> rowParts_;  //!< assignment step: subtrees bound per row
+  const std::vector<ast::TableRefPtr>* currentFrom_ = nullptr;  //!< FROM list being written
+  bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
 };
 
 //! "name" with embedded quotes doubled.

@@ -138,7 +138,7 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
   scope.outer = scope_;
   scope_ = &scope;
   if (s.from.empty()) {
-    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols});
+    scope.sources.push_back({sqlName, cols, {}, nullptr});  // the UPDATE names the table itself
     out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
     for (std::size_t i = 0; i < s.sets.size(); ++i) {
       if (i) out_ += ", ";
@@ -164,7 +164,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
   out_ = " FROM ";
   if (!targetRef) {  // the target is not in FROM: SQL Server joins it in
     out_ += quoteIdent(sqlName) + ", ";
-    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols});
+    scope.sources.push_back({sqlName, cols, {}, nullptr});
   }
   emitFromList(s.from, scope);
   std::string fromSql = std::move(out_);
@@ -200,14 +200,14 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
   scope.outer = scope_;
   scope_ = &scope;
   if (s.from.empty()) {
-    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols});
+    scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols, {}, nullptr});
     out_ = "DELETE FROM " + quoteIdent(sqlName);
     if (s.target[0] == '@') out_ += " AS " + quoteIdent(s.target);
   } else {
     out_.clear();
     if (!targetRef) {
       out_ += quoteIdent(sqlName) + ", ";
-      scope.sources.push_back({sqlName, cols});
+      scope.sources.push_back({sqlName, cols, {}, nullptr});
     }
     emitFromList(s.from, scope);
     std::string fromSql = std::move(out_);

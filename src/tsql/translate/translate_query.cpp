@@ -113,7 +113,11 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     const ast::SelectItem& item = c.items[i];
     if (i) out_ += ", ";
     if (item.star) {
-      out_ += item.starQualifier.empty() ? "*" : quoteIdent(item.starQualifier) + ".*";
+      if (qualifyColumns_) {
+        emitFlatStar(item);
+      } else {
+        out_ += item.starQualifier.empty() ? "*" : quoteIdent(item.starQualifier) + ".*";
+      }
       expandStar(item, outputs);
       continue;
     }
@@ -144,6 +148,30 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
   }
 }
 
+// A star over sources of which one is a flattened derived table: that table's columns
+// are written out as its expressions, the others as alias.*.
+void SqlTranslator::emitFlatStar(const ast::SelectItem& item) {
+  std::string q = toLower(item.starQualifier);
+  bool first = true;
+  for (const auto& src : scope_->sources) {
+    if (!q.empty() && src.alias != q) continue;
+    if (!src.inner) {
+      out_ += (first ? "" : ", ") + quoteIdent(src.alias) + ".*";
+      first = false;
+      continue;
+    }
+    for (std::size_t i = 0; i < src.items.size(); ++i) {
+      out_ += first ? "" : ", ";
+      first = false;
+      Scope* saved = scope_;
+      scope_ = src.inner.get();
+      emit(*src.items[i]);
+      scope_ = saved;
+      out_ += " AS " + quoteIdent(src.columns[i].name);
+    }
+  }
+}
+
 void SqlTranslator::expandStar(const ast::SelectItem& item, std::vector<Output>& outputs) {
   std::string q = toLower(item.starQualifier);
   for (const auto& src : scope_->sources) {
@@ -154,10 +182,13 @@ void SqlTranslator::expandStar(const ast::SelectItem& item, std::vector<Output>&
 
 // from-list: comma joins stay comma joins (a cross join filtered by WHERE).
 void SqlTranslator::emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope) {
+  const auto* saved = currentFrom_;
+  currentFrom_ = &from;
   for (std::size_t i = 0; i < from.size(); ++i) {
     if (i) out_ += ", ";
     emitTableRef(*from[i], scope);
   }
+  currentFrom_ = saved;
 }
 
 void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
@@ -196,6 +227,7 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
     }
     case ast::NodeKind::JoinedTable: {
       const auto& j = ast::nodeCast<ast::JoinedTableRef>(t);
+      if (currentFrom_ && canFlatten(j, *currentFrom_)) return emitFlattenedJoin(j, scope);
       emitTableRef(*j.left, scope);
       switch (j.type) {
         case ast::JoinType::Inner: out_ += " INNER JOIN "; break;

@@ -78,8 +78,8 @@ struct Session {
     schema::createDatabase(conn, false);
     conn.execBatch(kData);
     if (host::plugsPool().plugbyName("1100") == nullptr) plugs::coreapp::xmzzk::registerXmzzkForm();
-    form = std::make_unique<plugs::coreapp::xmzzk::TxmzzkForm>(nullptr,
-                                                               host::plugsPool().plugbyName("1100"));
+    form = std::make_unique<plugs::coreapp::xmzzk::TxmzzkForm>(
+        nullptr, host::plugsPool().plugbyName("1100"));
     form->initialize();
     form->OpenBillData("");
   }
@@ -87,16 +87,20 @@ struct Session {
   void newOrder() {
     form->action("actAdd").execute();
     form->setkhinfo(R"([{"id":"1","code":"C001","name":"星光广告","ywy_id":"0"}])");
-    std::vector<core::JsonRow> items(kLines, core::JsonRow({{"id", "1"}, {"code", "XM001"},
-                                                            {"name", "名片"}, {"jjfs", "否"},
-                                                            {"minje", "0"}, {"k", "1"},
+    std::vector<core::JsonRow> items(kLines, core::JsonRow({{"id", "1"},
+                                                            {"code", "XM001"},
+                                                            {"name", "名片"},
+                                                            {"jjfs", "否"},
+                                                            {"minje", "0"},
+                                                            {"k", "1"},
                                                             {"price_sale", "30"}}));
     form->SelectedxmbmkToDetail(core::buildJsonArray(items));
   }
 };
 
 void reportDbShare(benchmark::State& state, Clock::duration db, Clock::duration total) {
-  state.counters["db_share"] = total.count() == 0 ? 0.0 : static_cast<double>(db.count()) / total.count();
+  state.counters["db_share"] =
+      total.count() == 0 ? 0.0 : static_cast<double>(db.count()) / total.count();
 }
 
 void BM_RecalcQuantities500(benchmark::State& state) {

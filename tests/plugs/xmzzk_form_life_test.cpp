@@ -90,7 +90,8 @@ TEST_F(OrderLife, FirstSaveIssuesNumberAndServerComputesStaffAndTotals) {
   ASSERT_EQ(products.size(), 1u);
   EXPECT_EQ(products[0][0].asCurrency(), Currency::fromInt(6));
   const auto& log = ui.logEntries();
-  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "添加单据"; }));
+  EXPECT_TRUE(
+      std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "添加单据"; }));
   // Reopened from the database: the staff show the server's figures.
   EXPECT_FALSE(form->editMode);
   EXPECT_EQ(form->cdszzry.recordCount(), 2);
@@ -105,13 +106,14 @@ TEST_F(OrderLife, EditedOrderSavesAgainWithItsOwnNumber) {
   save();
   EXPECT_EQ(form->billno, number);
   EXPECT_EQ(header("hjje").asCurrency(), Currency::fromInt(200));
-  auto staff = rows("select jxje from vt_x_xmzzk_mx_zzry where billno = '" + number +
-                    "' order by yg_id");
+  auto staff =
+      rows("select jxje from vt_x_xmzzk_mx_zzry where billno = '" + number + "' order by yg_id");
   ASSERT_EQ(staff.size(), 2u);
   EXPECT_EQ(staff[0][0].asCurrency(), Currency::fromInt(24));  // 200 × 0.6 × 0.2
   EXPECT_EQ(rows("select id from vt_x_xmzzk").size(), 1u);
   const auto& log = ui.logEntries();
-  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "保存单据"; }));
+  EXPECT_TRUE(
+      std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "保存单据"; }));
 }
 
 TEST_F(OrderLife, CompleteThenReopenClearsSettlement) {
@@ -133,8 +135,10 @@ TEST_F(OrderLife, CompleteThenReopenClearsSettlement) {
 TEST_F(OrderLife, ReopenRefusedForWriteOffStatementAndVoid) {
   save();
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done);
-  rows("insert into vt_sys_hx_kh(orgid, billno, biztype, hxbillno, bchx) values ('0001', 'SK1', "
-       "'项目订单', '" + form->billno + "', 10)");
+  rows(
+      "insert into vt_sys_hx_kh(orgid, billno, biztype, hxbillno, bchx) values ('0001', 'SK1', "
+      "'项目订单', '" +
+      form->billno + "', 10)");
   EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Aborted);
   EXPECT_TRUE(said("订单已核销或部分核算（结算），不能反审核。"));
   rows("update vt_x_xmzzk set dzflag = 1, version = version + 1");
@@ -159,8 +163,9 @@ TEST_F(OrderLife, VoidWritesAuditLogAndZeroesTotal) {
   ASSERT_EQ(form->clickAction("actzfflag"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(header("zfflag").asInteger(), 1);
   EXPECT_EQ(header("hjje").asCurrency(), Currency());
-  auto log = rows("select modulecode, billtype, billno, ck_id, czy_id, auditmsg, auditstate "
-                  "from vt_sys_billaudit_logs");
+  auto log = rows(
+      "select modulecode, billtype, billno, ck_id, czy_id, auditmsg, auditstate "
+      "from vt_sys_billaudit_logs");
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0][0].asText(), "1100");
   EXPECT_EQ(log[0][1].asText(), "项目订单");
@@ -188,8 +193,9 @@ TEST_F(OrderLife, PrintHandsSevenDatasetsAndLogsThePrint) {
   save();
   ASSERT_EQ(form->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
   ASSERT_TRUE(said("\"event\":\"print\""));
-  const std::string print = *std::find_if(ui.transcript().begin(), ui.transcript().end(),
-                                          [](const std::string& e) { return e.find("\"print\"") != std::string::npos; });
+  const std::string print =
+      *std::find_if(ui.transcript().begin(), ui.transcript().end(),
+                    [](const std::string& e) { return e.find("\"print\"") != std::string::npos; });
   for (const char* name : {"\"表头数据\":1", "\"明细数据\":1", "\"产品信息\":1", "\"员工业绩\":2",
                            "\"生产耗材\":0", "\"明细数据(合并)\":1", "\"会员卡信息\":0"})
     EXPECT_NE(print.find(name), std::string::npos) << name << " in " << print;
@@ -209,8 +215,8 @@ TEST_F(OrderLife, StaleOrderIsReloadedBeforeVoid) {
 TEST_F(OrderLife, DeleteRemovesOrderWithAllItsRows) {
   save();
   ASSERT_EQ(form->clickAction("actDel"), host::Outcome::Done) << lastEvent();
-  for (const char* table : {"vt_x_xmzzk", "vt_x_xmzzk_mx", "vt_x_xmzzk_cp", "vt_x_xmzzk_mx_hc",
-                            "vt_x_xmzzk_mx_zzry"})
+  for (const char* table :
+       {"vt_x_xmzzk", "vt_x_xmzzk_mx", "vt_x_xmzzk_cp", "vt_x_xmzzk_mx_hc", "vt_x_xmzzk_mx_zzry"})
     EXPECT_TRUE(rows(std::string("select id from ") + table).empty()) << table;
   EXPECT_FALSE(form->hasBill());
 }

@@ -78,7 +78,7 @@ TEST_F(OrderLines, QuantityChangeRepricesByTierAndRecomputesInOneChange) {
   set(form->cdsDetail, "n", 2.0);  // 5 × 2 = 10: the open tier
   EXPECT_EQ(line("dj"), money("20"));
   EXPECT_EQ(line("je"), money("200"));  // size ignored: 20 × 5 × 2
-  set(form->cdsDetail, "x", 3.0);      // "否": size does not count
+  set(form->cdsDetail, "x", 3.0);       // "否": size does not count
   EXPECT_EQ(line("je"), money("200"));
 }
 

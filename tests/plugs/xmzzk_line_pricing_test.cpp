@@ -16,8 +16,8 @@ Currency money(const char* text) { return *Currency::parse(text); }
 struct AmountCase {
   const char* name;
   LineFigures in;
-  const char* je;                       // expected amount
-  std::optional<double> k;              // expected k afterwards
+  const char* je;           // expected amount
+  std::optional<double> k;  // expected k afterwards
 };
 
 class AmountFromPrice : public testing::TestWithParam<AmountCase> {};
@@ -54,17 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
         // k = 0 divides by nothing: 10 × 2 × 3 = 60, k stays 0.
         AmountCase{"area_k0", line("10", 1, 1, 2, 3, 1, 0.0, "是"), "60", 0.0},
         // an empty jjfs counts as area pricing for the amount: 10 × 2 × 1 / 1.
-        AmountCase{"empty_jjfs_is_area", line("10", 1, 1, 2, 1, 1, std::nullopt, ""), "20",
-                   1.0},
+        AmountCase{"empty_jjfs_is_area", line("10", 1, 1, 2, 1, 1, std::nullopt, ""), "20", 1.0},
         // "否": size ignored, 10 × 2 × 0.5 = 10 whatever x, y; k untouched.
         AmountCase{"size_ignored", line("10", 2, 1, 3, 4, 0.5, std::nullopt, "否"), "10",
                    std::nullopt},
         // "否" divides the rounded product: 0.0001 × 0.4 rounds to 0, stays 0.
-        AmountCase{"size_ignored_rounds_first", line("0.0001", 1, 1, 0.4, 1, 1, 5.0, "否"),
-                   "0", 5.0},
+        AmountCase{"size_ignored_rounds_first", line("0.0001", 1, 1, 0.4, 1, 1, 5.0, "否"), "0",
+                   5.0},
         // "否" with zero size: the product is 0, the division is skipped.
-        AmountCase{"size_ignored_zero_size", line("10", 2, 1, 0, 4, 1, std::nullopt, "否"),
-                   "0", std::nullopt},
+        AmountCase{"size_ignored_zero_size", line("10", 2, 1, 0, 4, 1, std::nullopt, "否"), "0",
+                   std::nullopt},
         // discount: 12.5 × 3 × 2 × 0.85 = 63.75.
         AmountCase{"discount", line("12.5", 3, 2, 1, 1, 0.85, 1.0, "否"), "63.75", 1.0},
         // k divides to four places: 1 × 1 / 3 = 0.33333 -> 0.3333.
@@ -73,8 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         AmountCase{"minimum_charge", line("50", 0.4, 1, 1, 1, 1, 1.0, "否", true), "50", 1.0},
         AmountCase{"no_minimum_charge", line("50", 0.4, 1, 1, 1, 1, 1.0, "否"), "20", 1.0},
         // minimum charge leaves a larger amount alone: 50 × 3 = 150.
-        AmountCase{"minimum_below_amount", line("50", 3, 1, 1, 1, 1, 1.0, "否", true), "150",
-                   1.0}),
+        AmountCase{"minimum_below_amount", line("50", 3, 1, 1, 1, 1, 1.0, "否", true), "150", 1.0}),
     [](const testing::TestParamInfo<AmountCase>& info) { return info.param.name; });
 
 struct PriceCase {

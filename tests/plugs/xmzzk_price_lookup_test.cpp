@@ -49,7 +49,9 @@ TEST_F(PriceLookup, AgreementMemberLevelAndListPrices) {
 }
 
 TEST_F(PriceLookup, OtherPriceTypeFallsBackToListPrice) {
-  rows("insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C004', '特价客户', '特价')");
+  rows(
+      "insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C004', '特价客户', "
+      "'特价')");
   EXPECT_EQ(getkhxyj(4, 1, 1), Currency::fromInt(20));
 }
 

@@ -15,10 +15,9 @@ TEST(XmzzkRegistration, ItemAndRightsInOrder) {
   EXPECT_EQ(item->caption, "项目订单");
   EXPECT_EQ(item->formClass.name, "TxmzzkForm");
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"1100", "项目订单"},    {"1100_01", "添加"}, {"1100_02", "修改"},
-      {"1100_03", "删除"},     {"1100_04", "完工"}, {"1100_05", "草稿"},
-      {"1100_06", "打印"},     {"1100_061", "模板设置"}, {"1100_07", "结算"},
-      {"1100_08", "作废"},     {"1100_10", "附件"}, {"1100_20", "单据设置"}};
+      {"1100", "项目订单"}, {"1100_01", "添加"}, {"1100_02", "修改"}, {"1100_03", "删除"},
+      {"1100_04", "完工"},  {"1100_05", "草稿"}, {"1100_06", "打印"}, {"1100_061", "模板设置"},
+      {"1100_07", "结算"},  {"1100_08", "作废"}, {"1100_10", "附件"}, {"1100_20", "单据设置"}};
   ASSERT_EQ(item->rules().size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
     const host::TauthRule& r = item->rules()[i];

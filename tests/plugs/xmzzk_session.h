@@ -85,8 +85,7 @@ class OrderSession : public ::testing::Test {
     const db::BatchResult r = conn.execBatch(kMasterData);
     EXPECT_TRUE(r.ok()) << r.errorMessage();
     host::registerHostPlugs();
-    if (host::plugsPool().plugbyName("1100") == nullptr)
-      plugs::coreapp::xmzzk::registerXmzzkForm();
+    if (host::plugsPool().plugbyName("1100") == nullptr) plugs::coreapp::xmzzk::registerXmzzkForm();
   }
 
   //! Opens a new editor page on bill `billno` ("" = none).
@@ -102,7 +101,8 @@ class OrderSession : public ::testing::Test {
   std::vector<std::vector<core::Value>> rows(const std::string& sql) {
     const db::BatchResult r = conn.execBatch(sql);
     EXPECT_TRUE(r.ok()) << r.errorMessage();
-    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
+    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{}
+                                : r.resultSets.back().rows;
   }
 
   EngineConnection conn;

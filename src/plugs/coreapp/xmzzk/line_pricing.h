@@ -14,16 +14,16 @@ namespace plugs::coreapp::xmzzk {
 
 //! The figures of one order line that its amount and price depend on.
 struct LineFigures {
-  double sl = 1;             //!< quantity
-  double n = 1;              //!< number of sets
-  double x = 1;              //!< width
-  double y = 1;              //!< height
-  double zk = 1;             //!< discount factor (1 = none)
-  std::optional<double> k;   //!< area conversion divisor; null allowed
-  std::string jjfs;          //!< "是" priced by area, "否" size ignored
-  bool minje = false;        //!< the amount is at least one unit price
-  core::Currency dj;         //!< unit price
-  core::Currency je;         //!< amount
+  double sl = 1;            //!< quantity
+  double n = 1;             //!< number of sets
+  double x = 1;             //!< width
+  double y = 1;             //!< height
+  double zk = 1;            //!< discount factor (1 = none)
+  std::optional<double> k;  //!< area conversion divisor; null allowed
+  std::string jjfs;         //!< "是" priced by area, "否" size ignored
+  bool minje = false;       //!< the amount is at least one unit price
+  core::Currency dj;        //!< unit price
+  core::Currency je;        //!< amount
 };
 
 class LinePricing {

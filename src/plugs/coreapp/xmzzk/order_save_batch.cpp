@@ -25,7 +25,8 @@ std::string joinLines(std::initializer_list<std::string_view> lines) {
 // A, B and C of the batch: header; lines and products; staff, consumables, recalc.
 std::string bodyStatements(const OrderSaveTexts& t, bool withHjCalc) {
   std::string recalc = OrderSaveBatch::recalcStatements();
-  if (withHjCalc) recalc += std::string(kCrLf) + "exec sp_sys_calcxmzzkhj @orgid=@orgid, @billno=@billno";
+  if (withHjCalc)
+    recalc += std::string(kCrLf) + "exec sp_sys_calcxmzzkhj @orgid=@orgid, @billno=@billno";
   return joinLines({t.header, t.lines, t.products, t.staff, t.consumables, recalc});
 }
 
@@ -70,8 +71,8 @@ std::string OrderSaveBatch::closingStatements() {
 
 std::string OrderSaveBatch::insertBatch(OrderSaveTexts texts, std::string_view workingBillno,
                                         const OrderNumbering& numbering) {
-  for (std::string* t : {&texts.header, &texts.lines, &texts.products, &texts.staff,
-                         &texts.consumables}) {
+  for (std::string* t :
+       {&texts.header, &texts.lines, &texts.products, &texts.staff, &texts.consumables}) {
     *t = replaceQuotedBillno(std::move(*t), workingBillno);
   }
   const std::string setOrgid = "set @orgid = '" + numbering.orgid + "'";
@@ -92,9 +93,8 @@ std::string OrderSaveBatch::updateBatch(OrderSaveTexts texts, std::string_view b
   texts.header = replaceQuotedBillno(std::move(texts.header), billno);
   const std::string setBillno = "set @billno = '" + std::string(billno) + "'";
   const std::string setOrgid = "set @orgid = '" + std::string(orgid) + "'";
-  return joinLines({"DECLARE @billno varchar(50),@orgid varchar(50)", "begin tran",
-                    "begin try", setBillno, setOrgid, bodyStatements(texts, true),
-                    closingStatements()});
+  return joinLines({"DECLARE @billno varchar(50),@orgid varchar(50)", "begin tran", "begin try",
+                    setBillno, setOrgid, bodyStatements(texts, true), closingStatements()});
 }
 
 }  // namespace plugs::coreapp::xmzzk

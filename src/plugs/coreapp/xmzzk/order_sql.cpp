@@ -35,9 +35,8 @@ std::string guardedStateChange(long long id, long long version, std::string_view
   return joinLines({"declare @id int,@ver int", setId, setVer,
                     "if not exists(select id from vt_x_xmzzk where id=@id and version=@ver)",
                     "begin", "raiserror('error', 16, 1)", "return", "end", "begin tran",
-                    "begin try", body, "end try", "begin catch",
-                    "if @@trancount>0 rollback tran", "end catch",
-                    "if @@trancount>0 commit tran"});
+                    "begin try", body, "end try", "begin catch", "if @@trancount>0 rollback tran",
+                    "end catch", "if @@trancount>0 commit tran"});
 }
 
 std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
@@ -46,32 +45,46 @@ std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 std::string OrderSql::customerPrice() {
   return joinLines(
-      {"declare @kh_id int", "declare @xm_id int", "declare @sl float", "set @xm_id =:xm_id",
-       "set @kh_id=:kh_id", "set @sl = :sl", "declare @xyjlx varchar(20)",
-       "declare @vip_id int", "declare @jtdj money",
+      {"declare @kh_id int",
+       "declare @xm_id int",
+       "declare @sl float",
+       "set @xm_id =:xm_id",
+       "set @kh_id=:kh_id",
+       "set @sl = :sl",
+       "declare @xyjlx varchar(20)",
+       "declare @vip_id int",
+       "declare @jtdj money",
        "select @jtdj = dj from vt_b_xmbmk_jtdj where xm_id =@xm_id and from_sl <= @sl and "
        "to_sl >= @sl",
-       "if not @jtdj is null", "begin", "select @xm_id as id, @jtdj as dj", "return", "end",
+       "if not @jtdj is null",
+       "begin",
+       "select @xm_id as id, @jtdj as dj",
+       "return",
+       "end",
        "select @xyjlx = xyjlx,@vip_id=vip_id from vt_b_khbmk where id=@kh_id",
-       "set @xyjlx = isnull(@xyjlx, '协议价')", "set @vip_id = isnull(@vip_id, 0)",
-       "if @xyjlx = '协议价'", "begin",
+       "set @xyjlx = isnull(@xyjlx, '协议价')",
+       "set @vip_id = isnull(@vip_id, 0)",
+       "if @xyjlx = '协议价'",
+       "begin",
        priceSelect("select xm_id, dj from vt_b_khxyj where kh_id=@kh_id and xm_id=@xm_id) t2"),
-       "end else", "if @xyjlx = '会员等级'", "begin",
+       "end else",
+       "if @xyjlx = '会员等级'",
+       "begin",
        priceSelect("select xm_id, dj from vt_b_vipxyj where vip_id=@vip_id and xm_id=@xm_id) t2"),
        "end"});
 }
 
 std::string OrderSql::consumablesOfBill(std::string_view billno, std::string_view orgid) {
-  const std::string where = "where billno = " + quoted(billno) + " and hc.orgid=" +
-                            quoted(orgid) + " order by hc.id";
+  const std::string where =
+      "where billno = " + quoted(billno) + " and hc.orgid=" + quoted(orgid) + " order by hc.id";
   return joinLines({"select hc.*, sp.code sp_code, sp.name sp_name, sp.itemno, sp.baseunit",
-                    "from dbo.vt_x_xmzzk_mx_hc hc",
-                    "left join vt_b_spbmk sp on hc.sp_id = sp.id", where});
+                    "from dbo.vt_x_xmzzk_mx_hc hc", "left join vt_b_spbmk sp on hc.sp_id = sp.id",
+                    where});
 }
 
 std::string OrderSql::staffOfBill(std::string_view billno, std::string_view orgid) {
-  const std::string where = " where billno=" + quoted(billno) + " and t1.orgid=" +
-                            quoted(orgid) + " ORDER BY t1.id";
+  const std::string where =
+      " where billno=" + quoted(billno) + " and t1.orgid=" + quoted(orgid) + " ORDER BY t1.id";
   return joinLines(
       {"SELECT t1.*, t2.code AS yg_code, t2.name AS yg_name FROM vt_x_xmzzk_mx_zzry AS t1",
        "LEFT JOIN vt_b_ygbmk AS t2 ON t1.yg_id = t2.id", where});
@@ -88,8 +101,8 @@ std::string OrderSql::consumablesOfItem(long long itemId) {
 }
 
 std::string OrderSql::defaultContact(long long khId) {
-  return "select * from vt_b_khbmk_lxr where orgid = :orgid and kh_id = " +
-         std::to_string(khId) + " and isdef = 1";
+  return "select * from vt_b_khbmk_lxr where orgid = :orgid and kh_id = " + std::to_string(khId) +
+         " and isdef = 1";
 }
 
 std::string OrderSql::deleteOrder(std::string_view billno, std::string_view orgid) {

@@ -59,12 +59,12 @@ OrderSaveTexts collectTexts(ClientDataSet& master, ClientDataSet& detail, Client
   OrderSaveTexts t;
   t.header = changesOf(master, "vt_x_xmzzk", "id", ignoreFields);
   t.lines = changesOf(detail, "vt_x_xmzzk_mx", "uid",
-                      {"id", "xm_code", "xm_name", "xm_itemno", "xm_baseunit", "sb_code",
-                       "sb_name", "jjfs", "minje"});
+                      {"id", "xm_code", "xm_name", "xm_itemno", "xm_baseunit", "sb_code", "sb_name",
+                       "jjfs", "minje"});
   t.products = changesOf(cpmx, "vt_x_xmzzk_cp", "uid", {"id"});
   t.staff = changesOf(zzry, "vt_x_xmzzk_mx_zzry", "uid", {"id", "yg_code", "yg_name"});
-  t.consumables = changesOf(hc, "vt_x_xmzzk_mx_hc", "uid",
-                            {"id", "sp_code", "sp_name", "itemno", "baseunit"});
+  t.consumables =
+      changesOf(hc, "vt_x_xmzzk_mx_hc", "uid", {"id", "sp_code", "sp_name", "itemno", "baseunit"});
   return t;
 }
 
@@ -106,8 +106,8 @@ core::Currency getkhxyj(std::int64_t khId, std::int64_t xmId, double sl) {
   if (prices.active() && !prices.isEmpty()) return prices.fieldByName("dj").asCurrency();
   // A price type other than agreement or member level selects nothing: such a
   // customer pays the list price.
-  const std::string rows = host::openDataJson("select price_sale from vt_b_xmbmk where id = :id",
-                                              {{"id", xmId}});
+  const std::string rows =
+      host::openDataJson("select price_sale from vt_b_xmbmk where id = :id", {{"id", xmId}});
   const std::vector<core::JsonRow> found = core::parseSelection(rows);
   return found.empty() ? core::Currency() : found.front().value("price_sale").asCurrency();
 }
@@ -117,8 +117,7 @@ void openhcdata(ClientDataSet& cdshc, const std::string& billno) {
 }
 
 void opencpdata(ClientDataSet& cdscpmx, const std::string& billno) {
-  host::openDataToCDS(cdscpmx, host::sqlTemplate(OrderSql::productsOfBill()),
-                      {{"billno", billno}});
+  host::openDataToCDS(cdscpmx, host::sqlTemplate(OrderSql::productsOfBill()), {{"billno", billno}});
 }
 
 void openzzrydata(ClientDataSet& cdszzry, const std::string& billno) {
@@ -219,9 +218,9 @@ void zzry_addone(ClientDataSet& zzry, const std::string& billno, const std::stri
   zzry.post();
 }
 
-int doInsert(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx,
-             ClientDataSet& zzry, ClientDataSet& hc, const std::string& workBillno,
-             const host::TPlugItem& item, const std::vector<std::string>& ignoreFields) {
+int doInsert(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx, ClientDataSet& zzry,
+             ClientDataSet& hc, const std::string& workBillno, const host::TPlugItem& item,
+             const std::vector<std::string>& ignoreFields) {
   const host::SysAuth& login = host::sysAuth();
   const OrderNumbering numbering{login.orgid, item.code, login.tag, static_cast<int>(login.ck_id)};
   const std::string batch = OrderSaveBatch::insertBatch(
@@ -230,8 +229,8 @@ int doInsert(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx,
   return host::execSQL(batch) ? 0 : 1;
 }
 
-int doUpdate(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx,
-             ClientDataSet& zzry, ClientDataSet& hc, const std::string& workBillno,
+int doUpdate(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx, ClientDataSet& zzry,
+             ClientDataSet& hc, const std::string& workBillno,
              const std::vector<std::string>& ignoreFields) {
   // For an existing order the working number is the header's own number.
   const std::string batch =

@@ -43,8 +43,7 @@ void openlxrform(std::int64_t khId, ClientDataSet& master);
 void SelectedxmbmkToDetail(std::int64_t khId, const std::string& selection, ClientDataSet& detail,
                            ClientDataSet* hc, bool& adding);
 //! Appends one line per chosen item priced at its purchase price (outsourced orders).
-void SelectedxmbmkToDetail_xmwtk(const std::string& selection, ClientDataSet& detail,
-                                 bool& adding);
+void SelectedxmbmkToDetail_xmwtk(const std::string& selection, ClientDataSet& detail, bool& adding);
 //! Appends consumable rows of line `mxUid` for the chosen goods. Throws
 //! std::invalid_argument when a goods id is not an integer.
 void hc_add(const std::string& selection, ClientDataSet& hc, const std::string& mxUid,
@@ -60,12 +59,12 @@ void zzry_addone(ClientDataSet& zzry, const std::string& billno, const std::stri
 
 //! Saves a new order in one batch (number issued by the server); 0 = done, 1 = the
 //! server raised (message in host::lastExecSQLError()). Pending changes stay on failure.
-int doInsert(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx,
-             ClientDataSet& zzry, ClientDataSet& hc, const std::string& workBillno,
-             const host::TPlugItem& item, const std::vector<std::string>& ignoreFields);
+int doInsert(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx, ClientDataSet& zzry,
+             ClientDataSet& hc, const std::string& workBillno, const host::TPlugItem& item,
+             const std::vector<std::string>& ignoreFields);
 //! Saves an existing order in one batch; 0 = done, 1 = the server raised.
-int doUpdate(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx,
-             ClientDataSet& zzry, ClientDataSet& hc, const std::string& workBillno,
+int doUpdate(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx, ClientDataSet& zzry,
+             ClientDataSet& hc, const std::string& workBillno,
              const std::vector<std::string>& ignoreFields);
 
 //! A flag as item master data and line columns hold it ("1", "true", "是", a boolean).

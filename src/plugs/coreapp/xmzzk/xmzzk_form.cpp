@@ -198,10 +198,10 @@ void TxmzzkForm::addLookupCombos() {
 void TxmzzkForm::createGrids() {
   Control products("cxgcpmx", ControlKind::Grid, "产品信息");
   products.dataSet = "cdscpmx";
-  products.columns = {column("cpcode", "编号"), column("cpname", "名称"), column("itemno", "规格"),
-                      column("dw", "单位"),      column("sl", "数量"),     column("dj", "单价"),
-                      column("je", "金额"),      column("gcxmmc", "工程名称"),
-                      column("beizhu", "备注")};
+  products.columns = {
+      column("cpcode", "编号"), column("cpname", "名称"),     column("itemno", "规格"),
+      column("dw", "单位"),     column("sl", "数量"),         column("dj", "单价"),
+      column("je", "金额"),     column("gcxmmc", "工程名称"), column("beizhu", "备注")};
   addControl(std::move(products));
   // The button of the product code column: goods lookup with the cell text.
   addControl(bound("cxgcpmxcpcode", ControlKind::ButtonEdit, "编号", "cdscpmx", "cpcode"))
@@ -273,15 +273,15 @@ void TxmzzkForm::setActionRules() {
   when("acthistory", [this] { return hasLine(); });
   when("actjiesuan", [this] { return !editMode && hasBill() && !flag("zfflag"); });
   when("actzfflag", [this] {
-    return !editMode && hasBill() && masterInt("ispay") == 0 && !flag("dzflag") &&
-           !flag("zfflag");
+    return !editMode && hasBill() && masterInt("ispay") == 0 && !flag("dzflag") && !flag("zfflag");
   });
 }
 
 // ---- registration ----------------------------------------------------------------------
 
 void registerXmzzkForm() {
-  host::TFormClass formClass{"TxmzzkForm", [](host::Owner owner) -> std::unique_ptr<host::TBaseForm> {
+  host::TFormClass formClass{"TxmzzkForm",
+                             [](host::Owner owner) -> std::unique_ptr<host::TBaseForm> {
                                return std::make_unique<TxmzzkForm>(owner, nullptr);
                              }};
   host::registerPackageItem("{D39C9544-629B-405D-930F-FDD40B0EF1D6}", "项目订单", "1100",

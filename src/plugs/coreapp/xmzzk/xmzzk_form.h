@@ -27,7 +27,7 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   dataset::DataSource dscpmx;                 //!< watches products (dscpmxDataChange)
   dataset::DataSource dszzry;                 //!< watches staff
   dataset::DataSource dshc;                   //!< watches consumables
-  bool isAutoFill = false;  //!< lines are being added from a lookup
+  bool isAutoFill = false;                    //!< lines are being added from a lookup
 
   //! Guards shared by every open project order editor: an amount or price is being
   //! derived (pricing), the price is being derived from a typed amount (reversePricing).

@@ -61,7 +61,8 @@ void TxmzzkForm::setkhinfo(const std::string& selection) {
   control("edtwldwmc").text = kh.get("name");
   setMaster(cdsMaster, "khlx", kh.get("khlx"));
   if (const std::int64_t ywy = kh.value("ywy_id").asInteger(); ywy != 0) {
-    for (const core::JsonRow& yg : core::parseSelection(host::getDataById("vt_b_ygbmk", ywy, "id"))) {
+    for (const core::JsonRow& yg :
+         core::parseSelection(host::getDataById("vt_b_ygbmk", ywy, "id"))) {
       setMaster(cdsMaster, "ywy_id", yg.value("id").asInteger());
       setMaster(cdsMaster, "ywy_code", yg.get("code"));
       setMaster(cdsMaster, "ywy_name", yg.get("name"));
@@ -144,10 +145,9 @@ void TxmzzkForm::actzzry_sameExecute(host::Action&) {
   if (editing(cdsDetail)) cdsDetail.post();
   std::vector<StaffShare> staff;
   for (cdszzry.first(); !cdszzry.eof(); cdszzry.next())
-    staff.push_back({cdszzry.fieldByName("yg_id").asInteger(),
-                     cdszzry.fieldByName("yg_code").asString(),
-                     cdszzry.fieldByName("yg_name").asString(),
-                     cdszzry.fieldByName("perc").asFloat()});
+    staff.push_back(
+        {cdszzry.fieldByName("yg_id").asInteger(), cdszzry.fieldByName("yg_code").asString(),
+         cdszzry.fieldByName("yg_name").asString(), cdszzry.fieldByName("perc").asFloat()});
   const dataset::Bookmark line = cdsDetail.bookmark();
   for (cdsDetail.first(); !cdsDetail.eof(); cdsDetail.next()) {
     if (cdsDetail.bookmark() == line) continue;
@@ -204,8 +204,8 @@ void TxmzzkForm::acthistoryExecute(host::Action&) {
 
 void TxmzzkForm::pickProjectName() {
   if (!editMode) return;
-  const host::DialogReply reply =
-      host::currentHost().screen().hostDialog("Tgcxmmcform", {{"kh_id", std::to_string(customerId())}});
+  const host::DialogReply reply = host::currentHost().screen().hostDialog(
+      "Tgcxmmcform", {{"kh_id", std::to_string(customerId())}});
   if (reply.result == host::mrOK) setMaster(cdsMaster, "gcxmmc", reply.text);
 }
 
@@ -220,8 +220,8 @@ void TxmzzkForm::pickRequirements() {
   if (chosen.empty()) return;
   std::string text;
   for (const core::JsonRow& row : core::parseSelection(chosen)) {
-    const std::string part = row.has("name") || row.fields().empty() ? row.get("name")
-                                                                     : row.fields().front().second;
+    const std::string part =
+        row.has("name") || row.fields().empty() ? row.get("name") : row.fields().front().second;
     text += (text.empty() ? "" : "\r\n") + part;
   }
   if (!text.empty()) setMaster(cdsMaster, "zzyq", text);

@@ -168,10 +168,13 @@ int TxmzzkForm::AuditingData_1() {
 int TxmzzkForm::AuditingData_0() {
   requireRight("_05");
   if (flag("zfflag")) refuse("该订单已作废，不能反审核。");
-  if (flag("dzflag")) refuse("该订单已生成对账单，不能反审核。\r\n如确定要反审核，请先删除对应对账单。");
+  if (flag("dzflag"))
+    refuse("该订单已生成对账单，不能反审核。\r\n如确定要反审核，请先删除对应对账单。");
   const std::string found = host::openDataJson(host::sqlTemplate(OrderSql::writeOffs(billno)));
   if (!core::parseSelection(found).empty())
-    refuse("订单已核销或部分核算（结算），不能反审核。\r\n如确定要反审核，请先删除对应核销单（收款单）。");
+    refuse(
+        "订单已核销或部分核算（结算），不能反审核。\r\n如确定要反审核，请先删除对应核销单（收款单）"
+        "。");
   TSampleBillEditRibbonForm::AuditingData_0();
   runOrderStateBatch(host::sqlTemplate(OrderSql::reopen(billId, version, billno)));
   return 0;
@@ -190,10 +193,10 @@ void TxmzzkForm::actzfflagExecute(host::Action&) {
   std::string reason;
   if (!host::askReason(this, "作废", reason)) throw core::Abort();
   const host::SysAuth& login = host::sysAuth();
-  const db::Params params = {{"orgid", login.orgid},        {"modulecode", plugCode()},
-                             {"billtype", PlugItem->caption}, {"billno", billno},
-                             {"ck_id", login.ck_id},        {"czy_id", login.czy_id},
-                             {"auditmsg", reason},     {"auditstate", "作废"}};
+  const db::Params params = {
+      {"orgid", login.orgid}, {"modulecode", plugCode()}, {"billtype", PlugItem->caption},
+      {"billno", billno},     {"ck_id", login.ck_id},     {"czy_id", login.czy_id},
+      {"auditmsg", reason},   {"auditstate", "作废"}};
   if (!host::execSQL(OrderSql::voidOrder(billId), params)) refuse(host::lastExecSQLError());
   OpenBillData(billno);
 }
@@ -255,8 +258,9 @@ void TxmzzkForm::writePrintLog() {
   const host::SysAuth& login = host::sysAuth();
   const std::string sql =
       "insert into vt_sys_billpirnt_logs(orgid,modulecode, billtype,billno,ck_id,czy_id) "
-      "values('" + login.orgid + "', '" + plugCode() + "', '" + PlugItem->caption + "', '" +
-      billno + "'," + std::to_string(login.ck_id) + ", " + std::to_string(login.czy_id) + ")";
+      "values('" +
+      login.orgid + "', '" + plugCode() + "', '" + PlugItem->caption + "', '" + billno + "'," +
+      std::to_string(login.ck_id) + ", " + std::to_string(login.czy_id) + ")";
   host::LogMsgWithTag(sql, "打印");
   // A failed log row does not undo the print; execSQL has logged the server's message.
   host::execSQL(sql);
@@ -278,8 +282,8 @@ void TxmzzkForm::ComponentReadOnly(bool readOnly) {
   control("cxgcpmx").readOnly = readOnly;
   for (host::GridColumn& c : control("cxgzzry").columns)
     if (c.field == "jxjf" || c.field == "jxje") c.visible = readOnly;
-  for (const char* fixed : {"cbbck", "cbbkdr", "edthjje", "edtyfk", "edtjmje", "edthjsk",
-                            "edtwjje"})
+  for (const char* fixed :
+       {"cbbck", "cbbkdr", "edthjje", "edtyfk", "edtjmje", "edthjsk", "edtwjje"})
     control(fixed).readOnly = true;
 }
 

@@ -81,7 +81,8 @@ void TxmzzkForm::amountFromPrice() {
 }
 
 void TxmzzkForm::repriceByQuantity() {
-  const double quantity = cdsDetail.fieldByName("sl").asFloat() * cdsDetail.fieldByName("n").asFloat();
+  const double quantity =
+      cdsDetail.fieldByName("sl").asFloat() * cdsDetail.fieldByName("n").asFloat();
   {
     GuardOn on(pricing);
     // Storing the price raises the change of dj, which recomputes the amount.
@@ -94,10 +95,9 @@ void TxmzzkForm::repriceByQuantity() {
     const dataset::Bookmark at = cdshc.bookmark();
     for (cdshc.first(); !cdshc.eof(); cdshc.next()) {
       cdshc.edit();
-      cdshc.fieldByName("sl").setValue(
-          LinePricing::consumableQuantity(cdshc.fieldByName("nsl").asFloat(),
-                                          cdsDetail.fieldByName("sl").asFloat(),
-                                          cdsDetail.fieldByName("n").asFloat()));
+      cdshc.fieldByName("sl").setValue(LinePricing::consumableQuantity(
+          cdshc.fieldByName("nsl").asFloat(), cdsDetail.fieldByName("sl").asFloat(),
+          cdsDetail.fieldByName("n").asFloat()));
       cdshc.post();
     }
     if (cdshc.bookmarkValid(at)) cdshc.gotoBookmark(at);

@@ -11,9 +11,9 @@
 
 namespace {
 
+using schema::SchemaScript;
 using schema::ScriptBatch;
 using schema::ScriptFile;
-using schema::SchemaScript;
 
 std::vector<std::string> texts(const std::vector<ScriptBatch>& batches) {
   std::vector<std::string> out;
@@ -65,7 +65,8 @@ class RefusingConnection : public db::Connection {
 
 TEST(SchemaScriptRun, StopsAtTheFirstErrorNamingFileAndLine) {
   RefusingConnection conn;
-  SchemaScript script({{"a.sql", "select 1\n"}, {"b.sql", "select 2\nGO\n-- x\nselect bad\nGO\nselect 3\n"}});
+  SchemaScript script(
+      {{"a.sql", "select 1\n"}, {"b.sql", "select 2\nGO\n-- x\nselect bad\nGO\nselect 3\n"}});
   try {
     script.run(conn);
     FAIL() << "no error thrown";
@@ -78,7 +79,8 @@ TEST(SchemaScriptRun, StopsAtTheFirstErrorNamingFileAndLine) {
 
 std::string lower(std::string_view s) {
   std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return out;
 }
 
@@ -106,8 +108,9 @@ int count(const std::string& hay, const std::string& needle) {
 TEST(EmbeddedFiles, AreInFileNameOrderAndViewsAndProceduresStartTheirBatch) {
   for (const auto* files : {&schema::schemaFiles(), &schema::demoFiles()}) {
     ASSERT_FALSE(files->empty());
-    EXPECT_TRUE(std::is_sorted(files->begin(), files->end(),
-                               [](const ScriptFile& a, const ScriptFile& b) { return a.name < b.name; }));
+    EXPECT_TRUE(
+        std::is_sorted(files->begin(), files->end(),
+                       [](const ScriptFile& a, const ScriptFile& b) { return a.name < b.name; }));
   }
   int views = 0, procedures = 0;
   for (const auto& batch : SchemaScript(schema::schemaFiles()).batches()) {

@@ -1,0 +1,75 @@
+// coreapp db init: creates a database file holding the whole schema (tables, views,
+// stored procedures) and, with --demo, the demo master data. An existing file is
+// refused unless --force; a database that cannot be completed is removed again.
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "apps/coreapp/command.h"
+#include "db/embedded_connection.h"
+#include "schema/schema_script.h"
+
+namespace app {
+
+namespace {
+
+struct DbInitOptions {
+  std::string file;
+  bool demo = false;
+  bool force = false;
+};
+
+// Removes the database file and the side files SQLite keeps beside it.
+void removeDatabaseFiles(const std::string& file) {
+  std::error_code ignored;  // a side file that is not there is fine
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+    std::filesystem::remove(file + suffix, ignored);
+}
+
+int runDbInit(const DbInitOptions& options) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::exists(options.file, ec)) {
+    if (fs::is_directory(options.file, ec)) {
+      std::cerr << "coreapp db init: " << options.file << " is a directory\n";
+      return 2;
+    }
+    if (!options.force) {
+      std::cerr << "coreapp db init: " << options.file
+                << " already exists; use --force to replace it\n";
+      return 2;
+    }
+    removeDatabaseFiles(options.file);
+  }
+  try {
+    db::EmbeddedConnection connection(options.file);
+    schema::createDatabase(connection, options.demo);
+  } catch (const std::exception& e) {
+    std::cerr << "coreapp db init: " << e.what() << "\n";
+    removeDatabaseFiles(options.file);  // leave no half-made database behind
+    return 1;
+  }
+  return 0;
+}
+
+void setupDb(CLI::App& cli) {
+  auto* db = cli.add_subcommand("db", "Database files");
+  db->require_subcommand(1);
+  auto options = std::make_shared<DbInitOptions>();
+  auto* init = db->add_subcommand("init", "Create a database with the whole schema");
+  init->add_option("--db", options->file, "Database file to create")->required();
+  init->add_flag("--demo", options->demo, "Also load the demo master data");
+  init->add_flag("--force", options->force, "Replace an existing file");
+  init->callback([options] {
+    int code = runDbInit(*options);
+    if (code != 0) throw CLI::RuntimeError(code);
+  });
+}
+
+[[maybe_unused]] const bool registered = registerCommand("db", setupDb);
+
+}  // namespace
+
+}  // namespace app

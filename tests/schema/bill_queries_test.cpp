@@ -10,20 +10,20 @@ namespace {
 
 using schematest::scalar;
 
-class PartQueries : public schematest::SchemaDb {};
+class BillQueries : public schematest::SchemaDb {};
 
-TEST_F(PartQueries, EveryBatchRunsOnTheDemoDatabase) {
+TEST_F(BillQueries, EveryBatchRunsOnTheDemoDatabase) {
   open(true);
-  std::ifstream in(std::string(COREAPP_SOURCE_DIR) + "/tests/schema/part_queries.sql");
-  ASSERT_TRUE(in) << "part_queries.sql not found";
+  std::ifstream in(std::string(COREAPP_SOURCE_DIR) + "/tests/schema/bill_queries.sql");
+  ASSERT_TRUE(in) << "bill_queries.sql not found";
   std::stringstream text;
   text << in.rdbuf();
   std::string sql = text.str();
-  auto batches = schema::SchemaScript::split({"part_queries.sql", sql});
+  auto batches = schema::SchemaScript::split({"bill_queries.sql", sql});
   EXPECT_GT(batches.size(), 20u);
   for (const auto& batch : batches) {
     auto r = db->execBatch(batch.text);
-    EXPECT_TRUE(r.ok()) << "part_queries.sql batch at line " << batch.firstLine << ": "
+    EXPECT_TRUE(r.ok()) << "bill_queries.sql batch at line " << batch.firstLine << ": "
                         << r.errorMessage();
   }
   // A few results the texts above lead to: the staff summary, the outsourcing cost,

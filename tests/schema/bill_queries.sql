@@ -1,5 +1,5 @@
 -- Queries and statements the bills send, run in order on the demo database by
--- part_queries_test.cpp: each GO-separated batch must run without an error.
+-- bill_queries_test.cpp: each GO-separated batch must run without an error.
 -- setup: one order with a line, consumable, staff, product
 insert into vt_x_xmzzk(uid, orgid, billno, kh_id, ck_id, kdr_id, status, hjje) values ('U1','0001','X1',3,1,1,2,100)
 insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n, x, y, k, dj, zk, je) values ('M1','0001','X1',1,2,1,300,80,10000,15,1,72)

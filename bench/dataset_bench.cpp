@@ -29,14 +29,16 @@ std::string guid(std::uint64_t n) {
 const tsql::ResultSet& orderLines() {
   static const tsql::ResultSet rs = [] {
     tsql::ResultSet r;
-    r.columns = {{"id", ValueType::Integer, 0},   {"uid", ValueType::Text, 36},   {"billno", ValueType::Text, 20},
-                 {"xm_id", ValueType::Integer, 0}, {"sl", ValueType::Float, 0},    {"x", ValueType::Float, 0},
-                 {"dj", ValueType::Currency, 0},   {"je", ValueType::Currency, 0}, {"rq", ValueType::DateTime, 0},
-                 {"minje", ValueType::Boolean, 0}};
+    r.columns = {{"id", ValueType::Integer, 0},   {"uid", ValueType::Text, 36},
+                 {"billno", ValueType::Text, 20}, {"xm_id", ValueType::Integer, 0},
+                 {"sl", ValueType::Float, 0},     {"x", ValueType::Float, 0},
+                 {"dj", ValueType::Currency, 0},  {"je", ValueType::Currency, 0},
+                 {"rq", ValueType::DateTime, 0},  {"minje", ValueType::Boolean, 0}};
     r.rows.reserve(100000);
     for (int i = 0; i < 100000; ++i)
-      r.rows.push_back({i, guid(static_cast<std::uint64_t>(i)), "XM2024" + std::to_string(i / 10), i % 500,
-                        1.0 + i % 7, 0.5 * (i % 5), Currency::fromRaw(12345 + i), Currency::fromRaw(98765 + i),
+      r.rows.push_back({i, guid(static_cast<std::uint64_t>(i)), "XM2024" + std::to_string(i / 10),
+                        i % 500, 1.0 + i % 7, 0.5 * (i % 5), Currency::fromRaw(12345 + i),
+                        Currency::fromRaw(98765 + i),
                         DateTime::fromParts(2024, 1 + i % 12, 1 + i % 28, i % 24), i % 2 == 0});
     return r;
   }();
@@ -104,14 +106,15 @@ BENCHMARK(loadVersusCopy)->Unit(benchmark::kMillisecond);
 // 20,000 staff rows over 5,000 lines (four per line); one iteration = one switch.
 void switchLineFilter(benchmark::State& state) {
   tsql::ResultSet rs;
-  rs.columns = {{"uid", ValueType::Text, 36},   {"mx_uid", ValueType::Text, 36}, {"orgid", ValueType::Text, 10},
-                {"yg_id", ValueType::Integer, 0}, {"perc", ValueType::Float, 0},  {"jxje", ValueType::Currency, 0},
+  rs.columns = {{"uid", ValueType::Text, 36},    {"mx_uid", ValueType::Text, 36},
+                {"orgid", ValueType::Text, 10},  {"yg_id", ValueType::Integer, 0},
+                {"perc", ValueType::Float, 0},   {"jxje", ValueType::Currency, 0},
                 {"jxjf", ValueType::Currency, 0}};
   std::vector<std::string> lines;
   for (int l = 0; l < 5000; ++l) lines.push_back(guid(1000000u + static_cast<std::uint64_t>(l)));
   for (int i = 0; i < 20000; ++i)
-    rs.rows.push_back({guid(static_cast<std::uint64_t>(i)), lines[static_cast<size_t>(i % 5000)], "0001", i % 40, 25.0,
-                       Currency::fromInt(i % 100), Currency::fromInt(0)});
+    rs.rows.push_back({guid(static_cast<std::uint64_t>(i)), lines[static_cast<size_t>(i % 5000)],
+                       "0001", i % 40, 25.0, Currency::fromInt(i % 100), Currency::fromInt(0)});
   dataset::ClientDataSet staff("cdszzry");
   staff.loadFrom(std::move(rs));
   size_t line = 0;

@@ -156,14 +156,17 @@ void ClientDataSet::createFieldsFrom(const tsql::ResultSet& rs) {
 }
 
 template <class RowList>
-void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& columns, bool positional) {
+void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& columns,
+                             bool positional) {
   // Fields made from these very columns match by position (a repeated column name
   // became "name_1"); defined fields match by name, the first column of a name wins.
   std::vector<int> columnOf(fields_.size(), -1);
   bool identity = positional && columns.size() == fields_.size();
   for (size_t c = 0; c < columns.size(); ++c) {
-    const Field* f = positional ? (c < fields_.size() ? fields_[c].get() : nullptr) : findField(columns[c].name);
-    if (f && columnOf[static_cast<size_t>(f->index())] < 0) columnOf[static_cast<size_t>(f->index())] = static_cast<int>(c);
+    const Field* f =
+        positional ? (c < fields_.size() ? fields_[c].get() : nullptr) : findField(columns[c].name);
+    if (f && columnOf[static_cast<size_t>(f->index())] < 0)
+      columnOf[static_cast<size_t>(f->index())] = static_cast<int>(c);
     identity = identity && f && f->index() == static_cast<int>(c);
   }
   rows_.reserve(rows.size());
@@ -229,7 +232,8 @@ std::vector<PendingChange> ClientDataSet::pendingChanges() const {
     PendingChange c;
     c.status = r->status;
     // A row being edited shows what was posted, not the unposted edit.
-    c.values = r->status == UpdateStatus::Deleted ? &r->original : (r == editing ? &editBackup_ : &r->values);
+    c.values = r->status == UpdateStatus::Deleted ? &r->original
+                                                  : (r == editing ? &editBackup_ : &r->values);
     c.original = r->status == UpdateStatus::Inserted ? nullptr : &r->original;
     out.push_back(c);
   }
@@ -293,15 +297,16 @@ core::Value ClientDataSet::sum(std::string_view fieldName) const {
       return static_cast<double>(total);
     }
     default:
-      throw DataSetError("Dataset " + name_ + ": cannot sum the " + fieldTypeName(f.type()) + " field '" +
-                         f.name() + "'");
+      throw DataSetError("Dataset " + name_ + ": cannot sum the " + fieldTypeName(f.type()) +
+                         " field '" + f.name() + "'");
   }
 }
 
 int ClientDataSet::count(std::string_view fieldName) const {
   size_t i = static_cast<size_t>(fieldByName(fieldName).index());
-  return static_cast<int>(std::count_if(visible_.begin(), visible_.end(),
-                                        [&](std::uint32_t p) { return !rows_[p]->values[i].isNull(); }));
+  return static_cast<int>(std::count_if(visible_.begin(), visible_.end(), [&](std::uint32_t p) {
+    return !rows_[p]->values[i].isNull();
+  }));
 }
 
 // --- display notifications ---------------------------------------------------------
@@ -353,6 +358,8 @@ const core::Value& ClientDataSet::valueAt(int row, int fieldIndex) const {
   return rows_[visible_.at(static_cast<size_t>(row))]->values.at(static_cast<size_t>(fieldIndex));
 }
 
-Bookmark ClientDataSet::bookmarkAt(int row) const { return rows_[visible_.at(static_cast<size_t>(row))]->id; }
+Bookmark ClientDataSet::bookmarkAt(int row) const {
+  return rows_[visible_.at(static_cast<size_t>(row))]->id;
+}
 
 }  // namespace dataset

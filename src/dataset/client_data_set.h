@@ -48,8 +48,9 @@ enum class UpdateStatus { Unmodified, Modified, Inserted, Deleted };
 //! One entry of the change log, as GetUpDataSQLList reads it.
 struct PendingChange {
   UpdateStatus status = UpdateStatus::Unmodified;
-  const std::vector<core::Value>* values = nullptr;    //!< posted values (deleted: as last merged)
-  const std::vector<core::Value>* original = nullptr;  //!< values at the last merge; null for inserted
+  const std::vector<core::Value>* values = nullptr;  //!< posted values (deleted: as last merged)
+  const std::vector<core::Value>* original =
+      nullptr;  //!< values at the last merge; null for inserted
 };
 
 //! A row identity that survives filtering, inserts and deletes of other rows.
@@ -80,9 +81,11 @@ class ClientDataSet {
   void clearFields();
   //! Closes this dataset, takes the field definitions of `other` and opens it empty.
   void copyStructure(const ClientDataSet& other);
-  int fieldCount() const { return static_cast<int>(fields_.size()); }  //!< number of fields
+  int fieldCount() const { return static_cast<int>(fields_.size()); }       //!< number of fields
   Field& field(int index) { return *fields_[static_cast<size_t>(index)]; }  //!< by position
-  const Field& field(int index) const { return *fields_[static_cast<size_t>(index)]; }  //!< by position
+  const Field& field(int index) const {
+    return *fields_[static_cast<size_t>(index)];
+  }  //!< by position
   //! The field named `name` (any case); throws DataSetError when there is none.
   Field& fieldByName(std::string_view name);
   const Field& fieldByName(std::string_view name) const;  //!< see above
@@ -96,7 +99,7 @@ class ClientDataSet {
   //! Closes: rows, pending changes and a pending edit are dropped; fields stay.
   void close();
   bool active() const { return state_ != DataSetState::Inactive; }  //!< open?
-  void setActive(bool on) { on ? open() : close(); }                 //!< open or close
+  void setActive(bool on) { on ? open() : close(); }                //!< open or close
   //! Reopens with the rows of `rs`. Without fields, one field per column is created
   //! with the column's type (a column of unknown type takes the type of its first
   //! value, else text); with fields, columns are matched by name (any case), fields
@@ -109,10 +112,10 @@ class ClientDataSet {
   // --- cursor ----------------------------------------------------------------------
   DataSetState state() const { return state_; }  //!< browse, edit, insert or inactive
   int recordCount() const { return static_cast<int>(visible_.size()); }  //!< visible rows
-  bool isEmpty() const { return visible_.empty(); }  //!< no visible row
+  bool isEmpty() const { return visible_.empty(); }                      //!< no visible row
   int recNo() const { return cursor_ + 1; }  //!< 1-based position among visible rows, 0 when empty
-  void setRecNo(int recNo);                 //!< moves to a 1-based position (scroll events)
-  bool eof() const { return eof_; }  //!< a move past the last row was attempted (or empty)
+  void setRecNo(int recNo);                  //!< moves to a 1-based position (scroll events)
+  bool eof() const { return eof_; }          //!< a move past the last row was attempted (or empty)
   bool bof() const { return bof_; }  //!< at the first row after first() or prior() (or empty)
   void first();
   void last();
@@ -122,10 +125,12 @@ class ClientDataSet {
   //! field's type); false and no move when there is none.
   bool locate(std::string_view fieldName, const core::Value& value, LocateOptions options = {});
   //! As above with several fields that must all match.
-  bool locate(const std::vector<std::pair<std::string, core::Value>>& keys, LocateOptions options = {});
+  bool locate(const std::vector<std::pair<std::string, core::Value>>& keys,
+              LocateOptions options = {});
   //! The `resultField` of the first visible row whose `keyField` equals `key`, without
   //! moving; null when there is none.
-  core::Value lookup(std::string_view keyField, const core::Value& key, std::string_view resultField) const;
+  core::Value lookup(std::string_view keyField, const core::Value& key,
+                     std::string_view resultField) const;
   //! The current row's bookmark (0 when there is no current row).
   Bookmark bookmark() const;
   //! Moves to the bookmarked row (scroll events); throws when it is not visible.

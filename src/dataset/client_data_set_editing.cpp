@@ -60,7 +60,8 @@ void ClientDataSet::placeNewRecord(bool atEnd) {
   rowsChanged();
   for (std::uint32_t& p : visible_)
     if (p >= rowPos) ++p;
-  visible_.insert(visible_.begin() + static_cast<std::ptrdiff_t>(viewPos), static_cast<std::uint32_t>(rowPos));
+  visible_.insert(visible_.begin() + static_cast<std::ptrdiff_t>(viewPos),
+                  static_cast<std::uint32_t>(rowPos));
   cursor_ = static_cast<int>(viewPos);
   eof_ = bof_ = false;
 }
@@ -182,9 +183,11 @@ void ClientDataSet::deleteRecord() {
 
 void ClientDataSet::setFieldValue(Field& field, const core::Value& v) {
   if (state_ != DataSetState::Edit && state_ != DataSetState::Insert)
-    throw DataSetError("Dataset " + name_ + " is not in edit or insert mode (field '" + field.name() + "')");
+    throw DataSetError("Dataset " + name_ + " is not in edit or insert mode (field '" +
+                       field.name() + "')");
   if (field.readOnly()) throw DataSetError("Field '" + field.name() + "' cannot be modified");
-  current().values[static_cast<size_t>(field.index())] = convertForField(field.type(), v, field.name());
+  current().values[static_cast<size_t>(field.index())] =
+      convertForField(field.type(), v, field.name());
   modified_ = true;
   if (field.index() == index_.field) rowsChanged();
   notifyDataChange(&field);

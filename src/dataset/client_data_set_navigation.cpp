@@ -78,11 +78,13 @@ bool textMatches(const std::string& have, const std::string& key, LocateOptions 
 
 }  // namespace
 
-bool ClientDataSet::locate(std::string_view fieldName, const core::Value& value, LocateOptions options) {
+bool ClientDataSet::locate(std::string_view fieldName, const core::Value& value,
+                           LocateOptions options) {
   return locate({{std::string(fieldName), value}}, options);
 }
 
-bool ClientDataSet::locate(const std::vector<std::pair<std::string, core::Value>>& keys, LocateOptions options) {
+bool ClientDataSet::locate(const std::vector<std::pair<std::string, core::Value>>& keys,
+                           LocateOptions options) {
   checkActive();
   checkBrowseMode();
   std::vector<std::pair<size_t, core::Value>> typed;
@@ -94,7 +96,8 @@ bool ClientDataSet::locate(const std::vector<std::pair<std::string, core::Value>
   int found = findVisible([&](const Record& r) {
     return std::all_of(typed.begin(), typed.end(), [&](const auto& k) {
       const core::Value& have = r.values[k.first];
-      if (textual && have.type() == core::ValueType::Text && k.second.type() == core::ValueType::Text)
+      if (textual && have.type() == core::ValueType::Text &&
+          k.second.type() == core::ValueType::Text)
         return textMatches(have.asText(), k.second.asText(), options);
       return have == k.second;
     });
@@ -162,11 +165,12 @@ void ClientDataSet::compileFilter() {
     filterExpr_ = FilterExpression();
     return;
   }
-  filterExpr_ = FilterExpression::compile(filterText_, [this](std::string_view n) -> std::optional<FilterExpression::FieldRef> {
-    const Field* f = findField(n);
-    if (!f) return std::nullopt;
-    return FilterExpression::FieldRef{f->index(), f->type(), f->name()};
-  });
+  filterExpr_ = FilterExpression::compile(
+      filterText_, [this](std::string_view n) -> std::optional<FilterExpression::FieldRef> {
+        const Field* f = findField(n);
+        if (!f) return std::nullopt;
+        return FilterExpression::FieldRef{f->index(), f->type(), f->name()};
+      });
 }
 
 void ClientDataSet::applyFilter() {
@@ -177,7 +181,9 @@ void ClientDataSet::applyFilter() {
   notifyDataChange(nullptr);
 }
 
-bool ClientDataSet::passesFilter(const Record& r) const { return !filtered_ || filterExpr_.matches(r.values); }
+bool ClientDataSet::passesFilter(const Record& r) const {
+  return !filtered_ || filterExpr_.matches(r.values);
+}
 
 // Below this many rows a plain scan is as quick as keeping an index.
 constexpr size_t kIndexMinRows = 512;
@@ -188,7 +194,8 @@ void ClientDataSet::rebuildVisible() {
     if (auto eq = filterExpr_.requiredTextEquality()) {
       for (std::uint32_t p : indexedRows(eq->first, eq->second)) {
         const Record& r = *rows_[p];
-        if (r.status != UpdateStatus::Deleted && filterExpr_.matches(r.values)) visible_.push_back(p);
+        if (r.status != UpdateStatus::Deleted && filterExpr_.matches(r.values))
+          visible_.push_back(p);
       }
       return;
     }
@@ -196,7 +203,8 @@ void ClientDataSet::rebuildVisible() {
   visible_.reserve(rows_.size());
   for (size_t i = 0; i < rows_.size(); ++i) {
     const Record& r = *rows_[i];
-    if (r.status != UpdateStatus::Deleted && passesFilter(r)) visible_.push_back(static_cast<std::uint32_t>(i));
+    if (r.status != UpdateStatus::Deleted && passesFilter(r))
+      visible_.push_back(static_cast<std::uint32_t>(i));
   }
 }
 
@@ -209,7 +217,8 @@ const std::vector<std::uint32_t>& ClientDataSet::indexedRows(int field, const st
       const Record& r = *rows_[i];
       if (r.status == UpdateStatus::Deleted) continue;  // deleted rows hold no values
       const core::Value& v = r.values[static_cast<size_t>(field)];
-      if (v.type() == core::ValueType::Text) index_.rows[v.asText()].push_back(static_cast<std::uint32_t>(i));
+      if (v.type() == core::ValueType::Text)
+        index_.rows[v.asText()].push_back(static_cast<std::uint32_t>(i));
     }
   }
   static const std::vector<std::uint32_t> kNone;

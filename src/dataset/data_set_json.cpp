@@ -14,7 +14,8 @@ core::JsonRow rowAt(const ClientDataSet& ds, int row) {
   std::vector<std::pair<std::string, std::string>> pairs;
   pairs.reserve(static_cast<size_t>(ds.fieldCount()));
   for (int f = 0; f < ds.fieldCount(); ++f)
-    pairs.emplace_back(ds.field(f).name(), row < 0 ? ds.field(f).asString() : ds.valueAt(row, f).asText());
+    pairs.emplace_back(ds.field(f).name(),
+                       row < 0 ? ds.field(f).asString() : ds.valueAt(row, f).asText());
   return core::JsonRow(std::move(pairs));
 }
 
@@ -35,7 +36,8 @@ void loadFromJson(ClientDataSet& ds, std::string_view text) {
   tsql::ResultSet rs;
   for (const core::JsonRow& row : rows)
     for (const auto& [key, value] : row.fields())
-      if (std::none_of(rs.columns.begin(), rs.columns.end(), [&](const tsql::Column& c) { return c.name == key; }))
+      if (std::none_of(rs.columns.begin(), rs.columns.end(),
+                       [&](const tsql::Column& c) { return c.name == key; }))
         rs.columns.push_back(tsql::Column{key, core::ValueType::Text, 0});
   for (const core::JsonRow& row : rows) {
     std::vector<core::Value> values;

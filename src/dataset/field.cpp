@@ -17,37 +17,55 @@ namespace dataset {
 
 core::ValueType valueTypeOf(FieldType type) {
   switch (type) {
-    case FieldType::Integer: return core::ValueType::Integer;
-    case FieldType::Float: return core::ValueType::Float;
-    case FieldType::Currency: return core::ValueType::Currency;
-    case FieldType::Text: return core::ValueType::Text;
-    case FieldType::DateTime: return core::ValueType::DateTime;
-    case FieldType::Boolean: return core::ValueType::Boolean;
+    case FieldType::Integer:
+      return core::ValueType::Integer;
+    case FieldType::Float:
+      return core::ValueType::Float;
+    case FieldType::Currency:
+      return core::ValueType::Currency;
+    case FieldType::Text:
+      return core::ValueType::Text;
+    case FieldType::DateTime:
+      return core::ValueType::DateTime;
+    case FieldType::Boolean:
+      return core::ValueType::Boolean;
   }
   return core::ValueType::Text;
 }
 
 FieldType fieldTypeOf(core::ValueType type) {
   switch (type) {
-    case core::ValueType::Integer: return FieldType::Integer;
-    case core::ValueType::Float: return FieldType::Float;
-    case core::ValueType::Currency: return FieldType::Currency;
-    case core::ValueType::DateTime: return FieldType::DateTime;
-    case core::ValueType::Boolean: return FieldType::Boolean;
+    case core::ValueType::Integer:
+      return FieldType::Integer;
+    case core::ValueType::Float:
+      return FieldType::Float;
+    case core::ValueType::Currency:
+      return FieldType::Currency;
+    case core::ValueType::DateTime:
+      return FieldType::DateTime;
+    case core::ValueType::Boolean:
+      return FieldType::Boolean;
     case core::ValueType::Null:
-    case core::ValueType::Text: return FieldType::Text;
+    case core::ValueType::Text:
+      return FieldType::Text;
   }
   return FieldType::Text;
 }
 
 const char* fieldTypeName(FieldType type) {
   switch (type) {
-    case FieldType::Integer: return "integer";
-    case FieldType::Float: return "float";
-    case FieldType::Currency: return "currency";
-    case FieldType::Text: return "text";
-    case FieldType::DateTime: return "date-time";
-    case FieldType::Boolean: return "boolean";
+    case FieldType::Integer:
+      return "integer";
+    case FieldType::Float:
+      return "float";
+    case FieldType::Currency:
+      return "currency";
+    case FieldType::Text:
+      return "text";
+    case FieldType::DateTime:
+      return "date-time";
+    case FieldType::Boolean:
+      return "boolean";
   }
   return "text";
 }
@@ -115,7 +133,8 @@ core::Value fromText(FieldType type, const core::Value& v, std::string_view fiel
     case FieldType::DateTime:
       if (auto d = core::DateTime::parse(s)) return *d;
       break;
-    case FieldType::Text: return v;
+    case FieldType::Text:
+      return v;
   }
   refuse(v, type, fieldName);
 }
@@ -132,15 +151,19 @@ core::Value fromNumber(FieldType type, const core::Value& v, std::string_view fi
       return static_cast<std::int64_t>(core::roundHalfEven(x, 0));
     }
     case FieldType::Float:
-      if (v.type() == core::ValueType::Currency) return static_cast<double>(v.asCurrency().toLongDouble());
+      if (v.type() == core::ValueType::Currency)
+        return static_cast<double>(v.asCurrency().toLongDouble());
       return v.type() == core::ValueType::Integer || v.type() == core::ValueType::Boolean
                  ? static_cast<double>(v.asInteger())
                  : v.asFloat();
     case FieldType::Currency:
-      if (v.type() == core::ValueType::Float && !std::isfinite(v.asFloat())) refuse(v, type, fieldName);
+      if (v.type() == core::ValueType::Float && !std::isfinite(v.asFloat()))
+        refuse(v, type, fieldName);
       return v.asCurrency();
-    case FieldType::Boolean: return v.asBool();
-    default: refuse(v, type, fieldName);
+    case FieldType::Boolean:
+      return v.asBool();
+    default:
+      refuse(v, type, fieldName);
   }
 }
 
@@ -150,8 +173,10 @@ core::Value convertForField(FieldType type, const core::Value& v, std::string_vi
   if (v.isNull() || v.type() == valueTypeOf(type)) return v;
   if (type == FieldType::Text) return v.asText();
   switch (v.type()) {
-    case core::ValueType::Text: return fromText(type, v, fieldName);
-    case core::ValueType::DateTime: refuse(v, type, fieldName);
+    case core::ValueType::Text:
+      return fromText(type, v, fieldName);
+    case core::ValueType::DateTime:
+      refuse(v, type, fieldName);
     default:
       if (type == FieldType::DateTime) refuse(v, type, fieldName);
       return fromNumber(type, v, fieldName);
@@ -165,10 +190,13 @@ std::string Field::displayText() const {
   if (v.isNull()) return {};
   if (def_.displayFormat.empty()) return v.asText();
   switch (def_.type) {
-    case FieldType::Currency: return v.asCurrency().format(def_.displayFormat);
+    case FieldType::Currency:
+      return v.asCurrency().format(def_.displayFormat);
     case FieldType::Float:
-    case FieldType::Integer: return core::formatFloat(v.asFloat(), def_.displayFormat);
-    default: return v.asText();
+    case FieldType::Integer:
+      return core::formatFloat(v.asFloat(), def_.displayFormat);
+    default:
+      return v.asText();
   }
 }
 

@@ -28,15 +28,16 @@ const char* fieldTypeName(FieldType type);
 struct FieldDef {
   FieldDef() = default;
   //! The usual short form: `ds.addField({"je", FieldType::Currency})`.
-  FieldDef(std::string n, FieldType t = FieldType::Text, int s = 0) : name(std::move(n)), type(t), size(s) {}
+  FieldDef(std::string n, FieldType t = FieldType::Text, int s = 0)
+      : name(std::move(n)), type(t), size(s) {}
 
   std::string name;
   FieldType type = FieldType::Text;
-  int size = 0;                //!< declared text length, 0 = unknown/unbounded
-  bool readOnly = false;       //!< assignments raise DataSetError
-  std::string displayLabel;    //!< caption for grids; empty = the name
-  std::string displayFormat;   //!< number pattern for displayText ("0.00", "#,0.0000")
-  bool visible = true;         //!< shown by grids
+  int size = 0;               //!< declared text length, 0 = unknown/unbounded
+  bool readOnly = false;      //!< assignments raise DataSetError
+  std::string displayLabel;   //!< caption for grids; empty = the name
+  std::string displayFormat;  //!< number pattern for displayText ("0.00", "#,0.0000")
+  bool visible = true;        //!< shown by grids
 };
 
 //! Converts `v` to the type of a field named `fieldName` by the assignment rules:
@@ -50,31 +51,33 @@ class Field {
   Field(ClientDataSet& owner, int index, FieldDef def)
       : owner_(&owner), index_(index), def_(std::move(def)) {}
 
-  const std::string& name() const { return def_.name; }              //!< as defined
-  FieldType type() const { return def_.type; }                       //!< storage type
-  int index() const { return index_; }                               //!< position in the row
-  int size() const { return def_.size; }                             //!< text length or 0
-  bool readOnly() const { return def_.readOnly; }                    //!< refuses assignment
-  void setReadOnly(bool on) { def_.readOnly = on; }                  //!< see readOnly
-  bool visible() const { return def_.visible; }                      //!< shown by grids
-  void setVisible(bool on) { def_.visible = on; }                    //!< see visible
-  const std::string& displayFormat() const { return def_.displayFormat; }      //!< pattern
+  const std::string& name() const { return def_.name; }                    //!< as defined
+  FieldType type() const { return def_.type; }                             //!< storage type
+  int index() const { return index_; }                                     //!< position in the row
+  int size() const { return def_.size; }                                   //!< text length or 0
+  bool readOnly() const { return def_.readOnly; }                          //!< refuses assignment
+  void setReadOnly(bool on) { def_.readOnly = on; }                        //!< see readOnly
+  bool visible() const { return def_.visible; }                            //!< shown by grids
+  void setVisible(bool on) { def_.visible = on; }                          //!< see visible
+  const std::string& displayFormat() const { return def_.displayFormat; }  //!< pattern
   void setDisplayFormat(std::string f) { def_.displayFormat = std::move(f); }  //!< pattern
   //! The caption: the display label, or the name when no label is set.
-  const std::string& displayLabel() const { return def_.displayLabel.empty() ? def_.name : def_.displayLabel; }
+  const std::string& displayLabel() const {
+    return def_.displayLabel.empty() ? def_.name : def_.displayLabel;
+  }
   void setDisplayLabel(std::string l) { def_.displayLabel = std::move(l); }  //!< caption
-  const FieldDef& def() const { return def_; }  //!< the whole description
+  const FieldDef& def() const { return def_; }        //!< the whole description
   ClientDataSet& dataSet() const { return *owner_; }  //!< the owning dataset
 
   //! The current row's value (null when the dataset has no current row).
   const core::Value& value() const;
-  bool isNull() const { return value().isNull(); }                       //!< no value
-  std::int64_t asInteger() const { return value().asInteger(); }        //!< 0 when null
-  double asFloat() const { return value().asFloat(); }                   //!< 0 when null
-  core::Currency asCurrency() const { return value().asCurrency(); }     //!< 0 when null
-  std::string asString() const { return value().asText(); }             //!< "" when null
-  bool asBoolean() const { return value().asBool(); }                    //!< false when null
-  core::DateTime asDateTime() const { return value().asDateTime(); }    //!< epoch when null
+  bool isNull() const { return value().isNull(); }                    //!< no value
+  std::int64_t asInteger() const { return value().asInteger(); }      //!< 0 when null
+  double asFloat() const { return value().asFloat(); }                //!< 0 when null
+  core::Currency asCurrency() const { return value().asCurrency(); }  //!< 0 when null
+  std::string asString() const { return value().asText(); }           //!< "" when null
+  bool asBoolean() const { return value().asBool(); }                 //!< false when null
+  core::DateTime asDateTime() const { return value().asDateTime(); }  //!< epoch when null
   //! The value formatted by displayFormat (numbers only); asString otherwise.
   std::string displayText() const;
 

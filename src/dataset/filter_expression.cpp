@@ -36,7 +36,10 @@ std::vector<Token> tokenize(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     unsigned char c = s[i];
-    if (std::isspace(c)) { ++i; continue; }
+    if (std::isspace(c)) {
+      ++i;
+      continue;
+    }
     Token t;
     t.pos = i;
     if (c == '\'') {
@@ -44,7 +47,11 @@ std::vector<Token> tokenize(std::string_view s) {
       for (++i;; ++i) {
         if (i >= s.size()) fail(s, t.pos, "unterminated text");
         if (s[i] == '\'') {
-          if (i + 1 < s.size() && s[i + 1] == '\'') { t.text += '\''; ++i; continue; }
+          if (i + 1 < s.size() && s[i + 1] == '\'') {
+            t.text += '\'';
+            ++i;
+            continue;
+          }
           ++i;
           break;
         }
@@ -56,7 +63,8 @@ std::vector<Token> tokenize(std::string_view s) {
       t.kind = Tok::Ident;
       t.text = std::string(s.substr(i + 1, close - i - 1));
       i = close + 1;
-    } else if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit((unsigned char)s[i + 1]))) {
+    } else if (std::isdigit(c) ||
+               (c == '.' && i + 1 < s.size() && std::isdigit((unsigned char)s[i + 1]))) {
       t.kind = Tok::Number;
       while (i < s.size() && (std::isdigit((unsigned char)s[i]) || s[i] == '.')) t.text += s[i++];
     } else if (identStart(c)) {
@@ -96,11 +104,16 @@ std::optional<int> compareValues(const core::Value& a, const core::Value& b) {
   auto sign = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
   if (a.type() == b.type()) {
     switch (a.type()) {
-      case VT::Integer: return sign(a.asInteger(), b.asInteger());
-      case VT::Currency: return sign(a.asCurrency().raw(), b.asCurrency().raw());
-      case VT::Boolean: return sign(a.asBool(), b.asBool());
-      case VT::DateTime: return sign(a.asDateTime().millis(), b.asDateTime().millis());
-      default: break;
+      case VT::Integer:
+        return sign(a.asInteger(), b.asInteger());
+      case VT::Currency:
+        return sign(a.asCurrency().raw(), b.asCurrency().raw());
+      case VT::Boolean:
+        return sign(a.asBool(), b.asBool());
+      case VT::DateTime:
+        return sign(a.asDateTime().millis(), b.asDateTime().millis());
+      default:
+        break;
     }
   }
   auto numeric = [](const core::Value& v) {
@@ -109,9 +122,9 @@ std::optional<int> compareValues(const core::Value& a, const core::Value& b) {
   };
   if (numeric(a) && numeric(b)) {
     auto ld = [](const core::Value& v) {
-      return v.type() == VT::Currency ? v.asCurrency().toLongDouble()
-                                      : static_cast<long double>(v.type() == VT::Float ? v.asFloat()
-                                                                                       : v.asInteger());
+      return v.type() == VT::Currency
+                 ? v.asCurrency().toLongDouble()
+                 : static_cast<long double>(v.type() == VT::Float ? v.asFloat() : v.asInteger());
     };
     long double x = ld(a), y = ld(b);
     if (std::isnan(x) || std::isnan(y)) return std::nullopt;
@@ -127,12 +140,18 @@ bool testCompare(FilterExpression::CompareOp op, const core::Value& a, const cor
   std::optional<int> c = compareValues(a, b);
   if (!c) return false;
   switch (op) {
-    case Op::Eq: return *c == 0;
-    case Op::Ne: return *c != 0;
-    case Op::Lt: return *c < 0;
-    case Op::Gt: return *c > 0;
-    case Op::Le: return *c <= 0;
-    case Op::Ge: return *c >= 0;
+    case Op::Eq:
+      return *c == 0;
+    case Op::Ne:
+      return *c != 0;
+    case Op::Lt:
+      return *c < 0;
+    case Op::Gt:
+      return *c > 0;
+    case Op::Le:
+      return *c <= 0;
+    case Op::Ge:
+      return *c >= 0;
   }
   return false;
 }
@@ -142,7 +161,8 @@ bool testCompare(FilterExpression::CompareOp op, const core::Value& a, const cor
 // Parses one filter text into the node list of a FilterExpression.
 class FilterParser {
  public:
-  FilterParser(std::string_view text, const FilterExpression::FieldResolver& resolve, FilterExpression& out)
+  FilterParser(std::string_view text, const FilterExpression::FieldResolver& resolve,
+               FilterExpression& out)
       : text_(text), toks_(tokenize(text)), resolve_(resolve), out_(out) {}
 
   void run() {
@@ -159,8 +179,8 @@ class FilterParser {
     int field = -1;
     FieldType fieldType = FieldType::Text;
     std::string fieldName;
-    core::Value constant;      // typed constant
-    std::string literal;       // source text of a number or quoted text constant
+    core::Value constant;        // typed constant
+    std::string literal;         // source text of a number or quoted text constant
     bool isLiteralText = false;  // the constant came from a number or quoted text
     int node = -1;
     size_t pos = 0;
@@ -217,7 +237,8 @@ class FilterParser {
       it.constant = t.text, it.literal = t.text, it.isLiteralText = true;
       return it;
     }
-    if (isKeyword(t, "true") || isKeyword(t, "false")) return it.constant = isKeyword(t, "true"), it;
+    if (isKeyword(t, "true") || isKeyword(t, "false"))
+      return it.constant = isKeyword(t, "true"), it;
     if (isKeyword(t, "null")) return it;
     if (t.kind == Tok::Ident) return fieldItem(t);
     fail(text_, t.pos, t.kind == Tok::End ? "unexpected end" : "unexpected '" + t.text + "'");
@@ -261,24 +282,32 @@ class FilterParser {
 
   Item makeLogical(const Token& op, const Item& l, const Item& r) {
     int a = toPredicate(l), b = toPredicate(r);
-    auto kind = isKeyword(op, "or") ? FilterExpression::Node::Kind::Or : FilterExpression::Node::Kind::And;
+    auto kind =
+        isKeyword(op, "or") ? FilterExpression::Node::Kind::Or : FilterExpression::Node::Kind::And;
     return predicate(kind, a, b, op.pos);
   }
 
   Item makeCompare(const Token& opTok, Item l, Item r) {
     using Op = FilterExpression::CompareOp;
-    if (!l.isValue || !r.isValue) fail(text_, opTok.pos, "a comparison needs a field or a value on each side");
+    if (!l.isValue || !r.isValue)
+      fail(text_, opTok.pos, "a comparison needs a field or a value on each side");
     const std::string& o = opTok.text;
-    Op op = o == "=" ? Op::Eq : (o == "<>" || o == "!=") ? Op::Ne : o == "<" ? Op::Lt
-          : o == ">" ? Op::Gt : o == "<=" ? Op::Le : Op::Ge;
+    Op op = o == "="                   ? Op::Eq
+            : (o == "<>" || o == "!=") ? Op::Ne
+            : o == "<"                 ? Op::Lt
+            : o == ">"                 ? Op::Gt
+            : o == "<="                ? Op::Le
+                                       : Op::Ge;
     bool lNull = l.field < 0 && l.constant.isNull(), rNull = r.field < 0 && r.constant.isNull();
     if (lNull || rNull) {
-      if (op != Op::Eq && op != Op::Ne) fail(text_, opTok.pos, "null can only be compared with = or <>");
+      if (op != Op::Eq && op != Op::Ne)
+        fail(text_, opTok.pos, "null can only be compared with = or <>");
       return nullTest(lNull ? r : l, op == Op::Ne, opTok.pos);
     }
     if (l.field >= 0 && r.field < 0) r.constant = typedConstant(r, l);
     if (r.field >= 0 && l.field < 0) l.constant = typedConstant(l, r);
-    if (l.field < 0 && r.field < 0) return constant(testCompare(op, l.constant, r.constant), opTok.pos);
+    if (l.field < 0 && r.field < 0)
+      return constant(testCompare(op, l.constant, r.constant), opTok.pos);
     FilterExpression::Node n;
     n.kind = FilterExpression::Node::Kind::Compare;
     n.op = op, n.leftField = l.field, n.rightField = r.field;
@@ -292,8 +321,9 @@ class FilterParser {
     try {
       return convertForField(field.fieldType, source, field.fieldName);
     } catch (const DataSetError&) {
-      fail(text_, c.pos, "'" + source.asText() + "' cannot be compared with the " +
-                             fieldTypeName(field.fieldType) + " field '" + field.fieldName + "'");
+      fail(text_, c.pos,
+           "'" + source.asText() + "' cannot be compared with the " +
+               fieldTypeName(field.fieldType) + " field '" + field.fieldName + "'");
     }
   }
 
@@ -306,7 +336,8 @@ class FilterParser {
       n.leftField = it.field;
       return push(n, it.pos).node;
     }
-    if (it.field < 0 && it.constant.type() == core::ValueType::Boolean) return constant(it.constant.asBool(), it.pos).node;
+    if (it.field < 0 && it.constant.type() == core::ValueType::Boolean)
+      return constant(it.constant.asBool(), it.pos).node;
     fail(text_, it.pos, "expected a condition");
   }
 
@@ -351,9 +382,11 @@ std::optional<std::pair<int, std::string>> FilterExpression::requiredTextEqualit
     if (n.kind == Node::Kind::And) {
       pending.push_back(n.right);
       pending.push_back(n.left);
-    } else if (n.kind == Node::Kind::Compare && n.op == CompareOp::Eq && (n.leftField < 0) != (n.rightField < 0)) {
+    } else if (n.kind == Node::Kind::Compare && n.op == CompareOp::Eq &&
+               (n.leftField < 0) != (n.rightField < 0)) {
       const core::Value& c = n.leftField < 0 ? n.leftConst : n.rightConst;
-      if (c.type() == core::ValueType::Text) return std::make_pair(std::max(n.leftField, n.rightField), c.asText());
+      if (c.type() == core::ValueType::Text)
+        return std::make_pair(std::max(n.leftField, n.rightField), c.asText());
     }
   }
   return std::nullopt;
@@ -366,18 +399,24 @@ bool FilterExpression::matches(const std::vector<core::Value>& row) const {
 bool FilterExpression::eval(int index, const std::vector<core::Value>& row) const {
   const Node& n = nodes_[static_cast<size_t>(index)];
   switch (n.kind) {
-    case Node::Kind::Or: return eval(n.left, row) || eval(n.right, row);
-    case Node::Kind::And: return eval(n.left, row) && eval(n.right, row);
-    case Node::Kind::Not: return !eval(n.left, row);
-    case Node::Kind::IsNull: return row[static_cast<size_t>(n.leftField)].isNull() != n.negate;
+    case Node::Kind::Or:
+      return eval(n.left, row) || eval(n.right, row);
+    case Node::Kind::And:
+      return eval(n.left, row) && eval(n.right, row);
+    case Node::Kind::Not:
+      return !eval(n.left, row);
+    case Node::Kind::IsNull:
+      return row[static_cast<size_t>(n.leftField)].isNull() != n.negate;
     case Node::Kind::IsTrue: {
       const core::Value& v = row[static_cast<size_t>(n.leftField)];
       return !v.isNull() && v.asBool();
     }
-    case Node::Kind::Const: return n.constResult;
+    case Node::Kind::Const:
+      return n.constResult;
     case Node::Kind::Compare: {
       const core::Value& a = n.leftField >= 0 ? row[static_cast<size_t>(n.leftField)] : n.leftConst;
-      const core::Value& b = n.rightField >= 0 ? row[static_cast<size_t>(n.rightField)] : n.rightConst;
+      const core::Value& b =
+          n.rightField >= 0 ? row[static_cast<size_t>(n.rightField)] : n.rightConst;
       return testCompare(n.op, a, b);
     }
   }

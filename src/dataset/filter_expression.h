@@ -50,8 +50,8 @@ class FilterExpression {
   struct Node {
     enum class Kind { Or, And, Not, Compare, IsNull, IsTrue, Const };
     Kind kind = Kind::Const;
-    int left = -1, right = -1;     //!< children of Or / And / Not
-    CompareOp op = CompareOp::Eq;  //!< Compare
+    int left = -1, right = -1;            //!< children of Or / And / Not
+    CompareOp op = CompareOp::Eq;         //!< Compare
     int leftField = -1, rightField = -1;  //!< field operands (-1 = use the constant)
     core::Value leftConst, rightConst;    //!< constant operands, of the field's type
     bool negate = false;                  //!< IsNull: `is not null`

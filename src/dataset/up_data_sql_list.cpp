@@ -3,10 +3,10 @@
 // a user can type; nothing else of a value reaches the statement unquoted.
 #include "dataset/up_data_sql_list.h"
 
-#include <charconv>
-#include <cmath>
 #include <cctype>
+#include <charconv>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 
 #include "dataset/client_data_set.h"
@@ -19,7 +19,8 @@ namespace {
 // Fewest digits that read back to the same double, in plain decimal notation while
 // that stays within the 38 digits a numeric literal may have.
 std::string floatLiteral(double d) {
-  if (!std::isfinite(d)) throw DataSetError("A float value that is not a finite number cannot be written to SQL");
+  if (!std::isfinite(d))
+    throw DataSetError("A float value that is not a finite number cannot be written to SQL");
   if (d == 0) return "0";
   char buf[512];
   auto fixed = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed);
@@ -34,9 +35,11 @@ std::string floatLiteral(double d) {
 std::string currencyLiteral(core::Currency c) {
   std::int64_t raw = c.raw();
   // Work on the magnitude as unsigned so the most negative value does not overflow.
-  std::uint64_t mag = raw < 0 ? 0 - static_cast<std::uint64_t>(raw) : static_cast<std::uint64_t>(raw);
+  std::uint64_t mag =
+      raw < 0 ? 0 - static_cast<std::uint64_t>(raw) : static_cast<std::uint64_t>(raw);
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%s%" PRIu64 ".%04" PRIu64, raw < 0 ? "-" : "", mag / 10000, mag % 10000);
+  std::snprintf(buf, sizeof buf, "%s%" PRIu64 ".%04" PRIu64, raw < 0 ? "-" : "", mag / 10000,
+                mag % 10000);
   return buf;
 }
 
@@ -45,7 +48,8 @@ bool skipped(const std::vector<std::string>& skip, std::string_view name) {
     if (s.size() != name.size()) continue;
     bool same = true;
     for (size_t i = 0; i < s.size() && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(s[i])) == std::tolower(static_cast<unsigned char>(name[i]));
+      same = std::tolower(static_cast<unsigned char>(s[i])) ==
+             std::tolower(static_cast<unsigned char>(name[i]));
     if (same) return true;
   }
   return false;
@@ -53,7 +57,8 @@ bool skipped(const std::vector<std::string>& skip, std::string_view name) {
 
 // A key value is always quoted, whatever its type.
 std::string keyLiteral(const core::Value& v) {
-  if (v.type() == core::ValueType::Text || v.type() == core::ValueType::DateTime || v.isNull()) return sqlLiteral(v);
+  if (v.type() == core::ValueType::Text || v.type() == core::ValueType::DateTime || v.isNull())
+    return sqlLiteral(v);
   return quotedSqlText(sqlLiteral(v));
 }
 
@@ -70,8 +75,8 @@ struct Writer {
   std::string keyCondition(const std::vector<core::Value>& original) const {
     const core::Value& key = original[static_cast<size_t>(keyIndex)];
     if (key.isNull())
-      throw DataSetError("Cannot write a change of " + std::string(table) + ": the row has no value in its key field " +
-                         ds.field(keyIndex).name());
+      throw DataSetError("Cannot write a change of " + std::string(table) +
+                         ": the row has no value in its key field " + ds.field(keyIndex).name());
     return " where " + ds.field(keyIndex).name() + "=" + keyLiteral(key);
   }
 
@@ -87,7 +92,8 @@ struct Writer {
     return "insert into " + std::string(table) + " (" + names + ") values (" + literals + ")";
   }
 
-  std::string updateStatement(const std::vector<core::Value>& values, const std::vector<core::Value>& original) const {
+  std::string updateStatement(const std::vector<core::Value>& values,
+                              const std::vector<core::Value>& original) const {
     std::string sets;
     for (int f = 0; f < ds.fieldCount(); ++f) {
       size_t i = static_cast<size_t>(f);
@@ -116,28 +122,44 @@ std::string quotedSqlText(std::string_view text) {
 
 std::string sqlLiteral(const core::Value& v) {
   switch (v.type()) {
-    case core::ValueType::Null: return "NULL";
-    case core::ValueType::Integer: return std::to_string(v.asInteger());
-    case core::ValueType::Float: return floatLiteral(v.asFloat());
-    case core::ValueType::Currency: return currencyLiteral(v.asCurrency());
-    case core::ValueType::Boolean: return v.asBool() ? "1" : "0";
-    case core::ValueType::DateTime: return "'" + v.asDateTime().toSqlString() + "'";
-    case core::ValueType::Text: return quotedSqlText(v.asText());
+    case core::ValueType::Null:
+      return "NULL";
+    case core::ValueType::Integer:
+      return std::to_string(v.asInteger());
+    case core::ValueType::Float:
+      return floatLiteral(v.asFloat());
+    case core::ValueType::Currency:
+      return currencyLiteral(v.asCurrency());
+    case core::ValueType::Boolean:
+      return v.asBool() ? "1" : "0";
+    case core::ValueType::DateTime:
+      return "'" + v.asDateTime().toSqlString() + "'";
+    case core::ValueType::Text:
+      return quotedSqlText(v.asText());
   }
   return "NULL";
 }
 
-void GetUpDataSQLList(std::string_view table, std::string_view keyField, const std::vector<std::string>& skipFields,
-                      const ClientDataSet& ds, std::vector<std::string>& list) {
+void GetUpDataSQLList(std::string_view table, std::string_view keyField,
+                      const std::vector<std::string>& skipFields, const ClientDataSet& ds,
+                      std::vector<std::string>& list) {
   Writer w{table, ds, ds.fieldByName(keyField).index(), {}};
-  for (int f = 0; f < ds.fieldCount(); ++f) w.skip.push_back(skipped(skipFields, ds.field(f).name()));
+  for (int f = 0; f < ds.fieldCount(); ++f)
+    w.skip.push_back(skipped(skipFields, ds.field(f).name()));
   for (const PendingChange& c : ds.pendingChanges()) {
     std::string sql;
     switch (c.status) {
-      case UpdateStatus::Inserted: sql = w.insertStatement(*c.values); break;
-      case UpdateStatus::Modified: sql = w.updateStatement(*c.values, *c.original); break;
-      case UpdateStatus::Deleted: sql = w.deleteStatement(*c.original); break;
-      case UpdateStatus::Unmodified: break;
+      case UpdateStatus::Inserted:
+        sql = w.insertStatement(*c.values);
+        break;
+      case UpdateStatus::Modified:
+        sql = w.updateStatement(*c.values, *c.original);
+        break;
+      case UpdateStatus::Deleted:
+        sql = w.deleteStatement(*c.original);
+        break;
+      case UpdateStatus::Unmodified:
+        break;
     }
     if (!sql.empty()) list.push_back(std::move(sql));
   }

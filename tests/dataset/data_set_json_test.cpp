@@ -1,8 +1,9 @@
 // Dataset to JSON selection text (the current row, or every row the filter shows)
 // and back.
+#include "dataset/data_set_json.h"
+
 #include <gtest/gtest.h>
 
-#include "dataset/data_set_json.h"
 #include "dataset_test_util.h"
 
 namespace dataset {
@@ -15,8 +16,11 @@ using testing::describe;
 using testing::resultSet;
 
 void loadOrderLines(ClientDataSet& ds) {
-  ds.loadFrom(resultSet({{"selected", ValueType::Boolean, 0}, {"xm_id", ValueType::Integer, 0},
-                         {"name", ValueType::Text, 0}, {"x", ValueType::Float, 0}, {"je", ValueType::Currency, 0}},
+  ds.loadFrom(resultSet({{"selected", ValueType::Boolean, 0},
+                         {"xm_id", ValueType::Integer, 0},
+                         {"name", ValueType::Text, 0},
+                         {"x", ValueType::Float, 0},
+                         {"je", ValueType::Currency, 0}},
                         {{false, 11, "喷绘 \"A\"", 1.5, *Currency::parse("12.50")},
                          {false, 12, "it's", Value(), Currency::fromInt(3)},
                          {false, 13, "c", 0.25, Value()}}));

@@ -12,7 +12,8 @@
 namespace dataset::testing {
 
 //! A result set with typed columns and the given rows.
-inline tsql::ResultSet resultSet(std::vector<tsql::Column> columns, std::vector<std::vector<core::Value>> rows) {
+inline tsql::ResultSet resultSet(std::vector<tsql::Column> columns,
+                                 std::vector<std::vector<core::Value>> rows) {
   tsql::ResultSet rs;
   rs.columns = std::move(columns);
   rs.rows = std::move(rows);
@@ -21,10 +22,14 @@ inline tsql::ResultSet resultSet(std::vector<tsql::Column> columns, std::vector<
 
 inline const char* stateName(DataSetState s) {
   switch (s) {
-    case DataSetState::Inactive: return "inactive";
-    case DataSetState::Browse: return "browse";
-    case DataSetState::Edit: return "edit";
-    case DataSetState::Insert: return "insert";
+    case DataSetState::Inactive:
+      return "inactive";
+    case DataSetState::Browse:
+      return "browse";
+    case DataSetState::Edit:
+      return "edit";
+    case DataSetState::Insert:
+      return "insert";
   }
   return "?";
 }
@@ -33,7 +38,8 @@ inline const char* stateName(DataSetState s) {
 //! the visible rows (values as text, null as "~").
 inline std::string describe(const ClientDataSet& ds) {
   std::string out = std::string(stateName(ds.state())) + " " + std::to_string(ds.recNo()) + "/" +
-                    std::to_string(ds.recordCount()) + " changes=" + std::to_string(ds.changeCount()) + " [";
+                    std::to_string(ds.recordCount()) +
+                    " changes=" + std::to_string(ds.changeCount()) + " [";
   for (int r = 0; r < ds.recordCount(); ++r) {
     if (r) out += "|";
     for (int f = 0; f < ds.fieldCount(); ++f) {
@@ -59,8 +65,12 @@ class EventLog {
     ds.beforeCancel = hook("beforeCancel"), ds.afterCancel = hook("afterCancel");
     ds.beforeDelete = hook("beforeDelete"), ds.afterDelete = hook("afterDelete");
     ds.beforeScroll = hook("beforeScroll"), ds.afterScroll = hook("afterScroll");
-    source.onDataChange = [this](DataSource&, const Field* f) { add("dataChange(" + (f ? f->name() : "-") + ")"); };
-    source.onStateChange = [this](DataSource& s) { add(std::string("state=") + stateName(s.dataSet()->state())); };
+    source.onDataChange = [this](DataSource&, const Field* f) {
+      add("dataChange(" + (f ? f->name() : "-") + ")");
+    };
+    source.onStateChange = [this](DataSource& s) {
+      add(std::string("state=") + stateName(s.dataSet()->state()));
+    };
   }
   void add(const std::string& word) { words.push_back(word); }
   //! The words recorded since the last call, separated by blanks.
@@ -79,7 +89,8 @@ class EventLog {
 inline void loadPeople(ClientDataSet& ds, std::vector<std::pair<int, std::string>> rows) {
   std::vector<std::vector<core::Value>> values;
   for (auto& [id, name] : rows) values.push_back({id, name});
-  ds.loadFrom(resultSet({{"id", core::ValueType::Integer, 0}, {"name", core::ValueType::Text, 20}}, values));
+  ds.loadFrom(resultSet({{"id", core::ValueType::Integer, 0}, {"name", core::ValueType::Text, 20}},
+                        values));
 }
 
 }  // namespace dataset::testing

@@ -29,18 +29,21 @@ TEST(EventOrder, FullRoundOfOperations) {
   ds.fieldByName("name").setValue("x");
   EXPECT_EQ(log.take(), "dataChange(name)");
   ds.next();
-  EXPECT_EQ(log.take(),
-            "beforePost state=browse dataChange(-) afterPost beforeScroll dataChange(-) afterScroll");
+  EXPECT_EQ(
+      log.take(),
+      "beforePost state=browse dataChange(-) afterPost beforeScroll dataChange(-) afterScroll");
   ds.next();  // already on the last row: no move, but the scroll events still fire
   EXPECT_EQ(log.take(), "beforeScroll afterScroll");
   EXPECT_TRUE(ds.eof());
 
   ds.append();
-  EXPECT_EQ(log.take(),
-            "beforeInsert beforeScroll state=insert onNewRecord dataChange(-) afterInsert afterScroll");
+  EXPECT_EQ(
+      log.take(),
+      "beforeInsert beforeScroll state=insert onNewRecord dataChange(-) afterInsert afterScroll");
   ds.first();  // nothing was typed into the new row: it is cancelled, not posted
-  EXPECT_EQ(log.take(),
-            "beforeCancel state=browse dataChange(-) afterCancel beforeScroll dataChange(-) afterScroll");
+  EXPECT_EQ(
+      log.take(),
+      "beforeCancel state=browse dataChange(-) afterCancel beforeScroll dataChange(-) afterScroll");
   EXPECT_EQ(describe(ds), "browse 1/2 changes=1 [1,x|2,b]");
 
   ds.deleteRecord();
@@ -88,9 +91,11 @@ TEST(EventOrder, EditOnEmptyInsertsAndInsertGoesBeforeCurrent) {
 //    dj without recomputing je. Each notification is logged with its nesting depth.
 TEST(EventOrder, ReentrantFieldChangesGuardedByFlags) {
   ClientDataSet ds("cdsDetail");
-  ds.loadFrom(testing::resultSet(
-      {{"sl", core::ValueType::Float, 0}, {"dj", core::ValueType::Currency, 0}, {"je", core::ValueType::Currency, 0}},
-      {{2.0, core::Currency::fromInt(10), core::Currency::fromInt(20)}}));
+  ds.loadFrom(
+      testing::resultSet({{"sl", core::ValueType::Float, 0},
+                          {"dj", core::ValueType::Currency, 0},
+                          {"je", core::ValueType::Currency, 0}},
+                         {{2.0, core::Currency::fromInt(10), core::Currency::fromInt(20)}}));
   bool pricing = false, reversePricing = false;
   int depth = 0;
   std::vector<std::string> seen;
@@ -103,7 +108,8 @@ TEST(EventOrder, ReentrantFieldChangesGuardedByFlags) {
     const std::string& n = f->name();
     if (n == "sl" || (n == "dj" && !reversePricing)) {
       pricing = true;
-      ds.fieldByName("je").setValue(ds.fieldByName("dj").asCurrency() * ds.fieldByName("sl").asFloat());
+      ds.fieldByName("je").setValue(ds.fieldByName("dj").asCurrency() *
+                                    ds.fieldByName("sl").asFloat());
       pricing = false;
     }
     if (n == "sl") {
@@ -113,7 +119,8 @@ TEST(EventOrder, ReentrantFieldChangesGuardedByFlags) {
     }
     if (n == "je" && !pricing) {
       reversePricing = true;
-      ds.fieldByName("dj").setValue(ds.fieldByName("je").asCurrency() / ds.fieldByName("sl").asFloat());
+      ds.fieldByName("dj").setValue(ds.fieldByName("je").asCurrency() /
+                                    ds.fieldByName("sl").asFloat());
       reversePricing = false;
     }
     --depth;
@@ -123,7 +130,8 @@ TEST(EventOrder, ReentrantFieldChangesGuardedByFlags) {
     ds.fieldByName(field).setValue(v);
     std::string out;
     for (const auto& s : seen) out += (out.empty() ? "" : " ") + s;
-    return out + " => dj=" + ds.fieldByName("dj").asString() + " je=" + ds.fieldByName("je").asString();
+    return out + " => dj=" + ds.fieldByName("dj").asString() +
+           " je=" + ds.fieldByName("je").asString();
   };
   ds.edit();
   // sl 10: je = 10 * 10 = 100, tier price 8 stored, which recomputes je = 8 * 10.
@@ -146,16 +154,32 @@ TEST(EventOrder, AbortInBeforeHandlersLeavesDataSetUnchanged) {
   };
   auto setName = [](ClientDataSet& d) { d.fieldByName("name").setValue("typed"); };
   const std::vector<Case> cases = {
-      {"post of a new row", [&](ClientDataSet& d) { d.append(); setName(d); }, &ClientDataSet::beforePost,
-       [](ClientDataSet& d) { d.post(); }},
-      {"post of an edit", [&](ClientDataSet& d) { d.edit(); setName(d); }, &ClientDataSet::beforePost,
-       [](ClientDataSet& d) { d.post(); }},
-      {"cancel of an edit", [&](ClientDataSet& d) { d.edit(); setName(d); }, &ClientDataSet::beforeCancel,
-       [](ClientDataSet& d) { d.cancel(); }},
-      {"insert", [](ClientDataSet&) {}, &ClientDataSet::beforeInsert, [](ClientDataSet& d) { d.insert(); }},
-      {"edit", [](ClientDataSet&) {}, &ClientDataSet::beforeEdit, [](ClientDataSet& d) { d.edit(); }},
-      {"delete", [](ClientDataSet&) {}, &ClientDataSet::beforeDelete, [](ClientDataSet& d) { d.deleteRecord(); }},
-      {"scroll", [](ClientDataSet&) {}, &ClientDataSet::beforeScroll, [](ClientDataSet& d) { d.next(); }},
+      {"post of a new row",
+       [&](ClientDataSet& d) {
+         d.append();
+         setName(d);
+       },
+       &ClientDataSet::beforePost, [](ClientDataSet& d) { d.post(); }},
+      {"post of an edit",
+       [&](ClientDataSet& d) {
+         d.edit();
+         setName(d);
+       },
+       &ClientDataSet::beforePost, [](ClientDataSet& d) { d.post(); }},
+      {"cancel of an edit",
+       [&](ClientDataSet& d) {
+         d.edit();
+         setName(d);
+       },
+       &ClientDataSet::beforeCancel, [](ClientDataSet& d) { d.cancel(); }},
+      {"insert", [](ClientDataSet&) {}, &ClientDataSet::beforeInsert,
+       [](ClientDataSet& d) { d.insert(); }},
+      {"edit", [](ClientDataSet&) {}, &ClientDataSet::beforeEdit,
+       [](ClientDataSet& d) { d.edit(); }},
+      {"delete", [](ClientDataSet&) {}, &ClientDataSet::beforeDelete,
+       [](ClientDataSet& d) { d.deleteRecord(); }},
+      {"scroll", [](ClientDataSet&) {}, &ClientDataSet::beforeScroll,
+       [](ClientDataSet& d) { d.next(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -18,18 +18,24 @@ using testing::resultSet;
 
 void loadSample(ClientDataSet& ds) {
   ds.loadFrom(resultSet(
-      {{"id", ValueType::Integer, 0}, {"name", ValueType::Text, 20}, {"sl", ValueType::Float, 0},
-       {"je", ValueType::Currency, 0}, {"selected", ValueType::Boolean, 0}, {"d", ValueType::DateTime, 0},
+      {{"id", ValueType::Integer, 0},
+       {"name", ValueType::Text, 20},
+       {"sl", ValueType::Float, 0},
+       {"je", ValueType::Currency, 0},
+       {"selected", ValueType::Boolean, 0},
+       {"d", ValueType::DateTime, 0},
        {"mx_uid", ValueType::Text, 36}},
       {{1, "Ann", 1.5, Currency::fromInt(10), true, DateTime::fromParts(2024, 1, 1), "L1"},
        {2, "bob", 0.0, *Currency::parse("2.5"), false, DateTime::fromParts(2024, 2, 1), "L2"},
        {3, "O'Neil", Value(), Value(), Value(), Value(), "L1"},
-       {4, Value(), 3.0, Currency::fromInt(10), true, DateTime::fromParts(2024, 3, 15, 10), "L2"}}));
+       {4, Value(), 3.0, Currency::fromInt(10), true, DateTime::fromParts(2024, 3, 15, 10),
+        "L2"}}));
 }
 
 std::string visibleIds(ClientDataSet& ds) {
   std::string out;
-  for (ds.first(); !ds.eof(); ds.next()) out += (out.empty() ? "" : ",") + ds.fieldByName("id").asString();
+  for (ds.first(); !ds.eof(); ds.next())
+    out += (out.empty() ? "" : ",") + ds.fieldByName("id").asString();
   return out;
 }
 
@@ -116,14 +122,18 @@ TEST(Filter, ErrorsNameTheFaultAndKeepTheFilterInForce) {
 //    takes the line's uid, a row moved to another line leaves the view.
 TEST(Filter, StaffRowsFollowTheCurrentLine) {
   ClientDataSet lines("cdsDetail"), staff("cdszzry");
-  staff.loadFrom(resultSet({{"uid", ValueType::Text, 36}, {"mx_uid", ValueType::Text, 36}, {"perc", ValueType::Float, 0}},
+  staff.loadFrom(resultSet({{"uid", ValueType::Text, 36},
+                            {"mx_uid", ValueType::Text, 36},
+                            {"perc", ValueType::Float, 0}},
                            {{"s1", "L1", 60.0}, {"s2", "L2", 100.0}, {"s3", "L1", 40.0}}));
   lines.afterScroll = [&](ClientDataSet& l) {
     staff.setFiltered(false);
     staff.setFilter("mx_uid='" + l.fieldByName("uid").asString() + "'");
     staff.setFiltered(true);
   };
-  staff.afterInsert = [&](ClientDataSet& s) { s.fieldByName("mx_uid").setValue(lines.fieldByName("uid").value()); };
+  staff.afterInsert = [&](ClientDataSet& s) {
+    s.fieldByName("mx_uid").setValue(lines.fieldByName("uid").value());
+  };
   lines.loadFrom(resultSet({{"uid", ValueType::Text, 36}}, {{"L1"}, {"L2"}, {"L3"}}));
 
   std::string seen;
@@ -228,11 +238,13 @@ namespace {
 TEST(Filter, IndexedLineFilterFollowsChanges) {
   std::vector<std::vector<core::Value>> rows;
   for (int i = 0; i < 600; ++i)
-    rows.push_back({"s" + std::to_string(i), "L" + std::to_string(i % 50), static_cast<double>(i % 20)});
+    rows.push_back(
+        {"s" + std::to_string(i), "L" + std::to_string(i % 50), static_cast<double>(i % 20)});
   ClientDataSet staff("cdszzry");
-  staff.loadFrom(testing::resultSet(
-      {{"uid", core::ValueType::Text, 0}, {"mx_uid", core::ValueType::Text, 0}, {"perc", core::ValueType::Float, 0}},
-      rows));
+  staff.loadFrom(testing::resultSet({{"uid", core::ValueType::Text, 0},
+                                     {"mx_uid", core::ValueType::Text, 0},
+                                     {"perc", core::ValueType::Float, 0}},
+                                    rows));
   auto show = [&](const std::string& text) {
     staff.setFiltered(false);
     staff.setFilter(text);

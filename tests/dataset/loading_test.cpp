@@ -25,8 +25,11 @@ std::string fieldList(const ClientDataSet& ds) {
 //    value (text when every value is null), a repeated name numbered.
 TEST(Loading, FieldsFromColumns) {
   ClientDataSet ds("cdsMain");
-  ds.loadFrom(resultSet({{"selected", ValueType::Boolean, 0}, {"je", ValueType::Currency, 0},
-                         {"code", ValueType::Text, 10}, {"n", ValueType::Null, 0}, {"memo", ValueType::Null, 0},
+  ds.loadFrom(resultSet({{"selected", ValueType::Boolean, 0},
+                         {"je", ValueType::Currency, 0},
+                         {"code", ValueType::Text, 10},
+                         {"n", ValueType::Null, 0},
+                         {"memo", ValueType::Null, 0},
                          {"code", ValueType::Text, 10}},
                         {{false, Currency::fromInt(1), "a", Value(), Value(), "x"},
                          {true, Currency::fromInt(2), "b", 2.5, Value(), "y"}}));
@@ -43,8 +46,9 @@ TEST(Loading, ColumnsMatchedToDefinedFields) {
   ds.addField({"je", FieldType::Currency});
   ds.addField({"sl", FieldType::Float});
   ds.addField({"work", FieldType::Boolean});
-  ds.loadFrom(resultSet({{"SL", ValueType::Text, 0}, {"extra", ValueType::Integer, 0}, {"je", ValueType::Integer, 0}},
-                        {{"12.5", 1, 7}}));
+  ds.loadFrom(resultSet(
+      {{"SL", ValueType::Text, 0}, {"extra", ValueType::Integer, 0}, {"je", ValueType::Integer, 0}},
+      {{"12.5", 1, 7}}));
   EXPECT_EQ(fieldList(ds), "je:currency sl:float work:boolean");
   EXPECT_EQ(describe(ds), "browse 1/1 changes=0 [7,12.5,~]");
   EXPECT_EQ(ds.fieldByName("je").value().type(), ValueType::Currency);
@@ -105,8 +109,10 @@ TEST(Loading, AssignmentConversions) {
 // 4. Footer sums and counts over the visible rows; currency sums are exact.
 TEST(Loading, AggregatesOverVisibleRows) {
   ClientDataSet ds("cdszzry");
-  ds.loadFrom(resultSet({{"mx_uid", ValueType::Text, 0}, {"perc", ValueType::Float, 0},
-                         {"jxje", ValueType::Currency, 0}, {"yg_id", ValueType::Integer, 0}},
+  ds.loadFrom(resultSet({{"mx_uid", ValueType::Text, 0},
+                         {"perc", ValueType::Float, 0},
+                         {"jxje", ValueType::Currency, 0},
+                         {"yg_id", ValueType::Integer, 0}},
                         {{"L1", 33.3333, *Currency::parse("0.1"), 1},
                          {"L1", 33.3333, *Currency::parse("0.1"), 2},
                          {"L1", 33.3333, *Currency::parse("0.1"), Value()},

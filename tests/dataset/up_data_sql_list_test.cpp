@@ -1,6 +1,8 @@
 // Statements from pending changes: literals of every field type, and the statements
 // that sequences of inserts, edits and deletes leave in the change log (in change
 // order, keyed by the original key, a key change, nulls, quotes a user typed).
+#include "dataset/up_data_sql_list.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +10,6 @@
 #include <limits>
 
 #include "dataset/data_set_error.h"
-#include "dataset/up_data_sql_list.h"
 #include "dataset_test_util.h"
 
 namespace dataset {
@@ -57,25 +58,33 @@ TEST(SqlLiteral, EveryTypeByItsRule) {
 
 // Two loaded lines; uid is the key, id and xm_code are never written.
 void loadLines(ClientDataSet& ds) {
-  ds.loadFrom(resultSet(
-      {{"id", ValueType::Integer, 0}, {"uid", ValueType::Text, 36}, {"billno", ValueType::Text, 20},
-       {"sl", ValueType::Float, 0}, {"dj", ValueType::Currency, 0}, {"je", ValueType::Currency, 0},
-       {"isok", ValueType::Boolean, 0}, {"rq", ValueType::DateTime, 0}, {"xm_code", ValueType::Text, 20}},
-      {{1, "u1", "B1", 2.0, Currency::fromInt(10), Currency::fromInt(20), false,
-        DateTime::fromParts(2024, 5, 6, 7, 8, 9, 10), "X1"},
-       {2, "u2", "B1", 1.0, *Currency::parse("5.5"), *Currency::parse("5.5"), true, Value(), "X2"}}));
+  ds.loadFrom(resultSet({{"id", ValueType::Integer, 0},
+                         {"uid", ValueType::Text, 36},
+                         {"billno", ValueType::Text, 20},
+                         {"sl", ValueType::Float, 0},
+                         {"dj", ValueType::Currency, 0},
+                         {"je", ValueType::Currency, 0},
+                         {"isok", ValueType::Boolean, 0},
+                         {"rq", ValueType::DateTime, 0},
+                         {"xm_code", ValueType::Text, 20}},
+                        {{1, "u1", "B1", 2.0, Currency::fromInt(10), Currency::fromInt(20), false,
+                          DateTime::fromParts(2024, 5, 6, 7, 8, 9, 10), "X1"},
+                         {2, "u2", "B1", 1.0, *Currency::parse("5.5"), *Currency::parse("5.5"),
+                          true, Value(), "X2"}}));
 }
 
 void set(ClientDataSet& ds, const char* field, Value v) { ds.fieldByName(field).setValue(v); }
 
-void editRow(ClientDataSet& ds, const char* uid, const std::function<void(ClientDataSet&)>& change) {
+void editRow(ClientDataSet& ds, const char* uid,
+             const std::function<void(ClientDataSet&)>& change) {
   ASSERT_TRUE(ds.locate("uid", uid));
   ds.edit();
   change(ds);
   ds.post();
 }
 
-void appendRow(ClientDataSet& ds, const char* uid, const std::function<void(ClientDataSet&)>& fill) {
+void appendRow(ClientDataSet& ds, const char* uid,
+               const std::function<void(ClientDataSet&)>& fill) {
   ds.append();
   set(ds, "uid", uid);
   fill(ds);
@@ -99,16 +108,20 @@ TEST(GetUpDataSQLList, StatementsForChangeSequences) {
   };
   const std::vector<Case> cases = {
       {"edit writes only the changed fields",
-       [](ClientDataSet& d) { editRow(d, "u1", [](ClientDataSet& e) { set(e, "sl", 3.0), set(e, "je", 30); }); },
+       [](ClientDataSet& d) {
+         editRow(d, "u1", [](ClientDataSet& e) { set(e, "sl", 3.0), set(e, "je", 30); });
+       },
        "update vt_x_xmzzk_mx set sl=3,je=30.0000 where uid='u1'\n"},
       {"new row: fields with a value, key quoted, skipped fields left out",
        [](ClientDataSet& d) {
          appendRow(d, "u3", [](ClientDataSet& e) {
-           set(e, "id", 0), set(e, "billno", "B1"), set(e, "sl", 0.1), set(e, "isok", true), set(e, "xm_code", "X9");
+           set(e, "id", 0), set(e, "billno", "B1"), set(e, "sl", 0.1), set(e, "isok", true),
+               set(e, "xm_code", "X9");
            set(e, "rq", DateTime::fromParts(2024, 12, 31, 23, 59, 59, 999));
          });
        },
-       "insert into vt_x_xmzzk_mx (uid,billno,sl,isok,rq) values ('u3','B1',0.1,1,'2024-12-31 23:59:59.999')\n"},
+       "insert into vt_x_xmzzk_mx (uid,billno,sl,isok,rq) values ('u3','B1',0.1,1,'2024-12-31 "
+       "23:59:59.999')\n"},
       {"key change is keyed by the original key",
        [](ClientDataSet& d) { editRow(d, "u2", [](ClientDataSet& e) { set(e, "uid", "u2x"); }); },
        "update vt_x_xmzzk_mx set uid='u2x' where uid='u2'\n"},
@@ -145,10 +158,12 @@ TEST(GetUpDataSQLList, StatementsForChangeSequences) {
       {"nulls and quotes a user typed",
        [](ClientDataSet& d) {
          editRow(d, "u1", [](ClientDataSet& e) {
-           set(e, "je", Value()), set(e, "isok", Value()), set(e, "billno", "O'Neil'); delete from t; --");
+           set(e, "je", Value()), set(e, "isok", Value()),
+               set(e, "billno", "O'Neil'); delete from t; --");
          });
        },
-       "update vt_x_xmzzk_mx set billno='O''Neil''); delete from t; --',je=NULL,isok=NULL where uid='u1'\n"},
+       "update vt_x_xmzzk_mx set billno='O''Neil''); delete from t; --',je=NULL,isok=NULL where "
+       "uid='u1'\n"},
       {"statements in the order the rows first changed",
        [](ClientDataSet& d) {
          editRow(d, "u2", [](ClientDataSet& e) { set(e, "sl", 4); });
@@ -185,7 +200,8 @@ TEST(GetUpDataSQLList, IntegerKeyQuotedAndUnpostedEditIgnored) {
 // 4. A row without a key value cannot be updated or deleted.
 TEST(GetUpDataSQLList, MissingKeyIsAnError) {
   ClientDataSet ds("cdsDetail");
-  ds.loadFrom(resultSet({{"uid", ValueType::Text, 36}, {"sl", ValueType::Float, 0}}, {{Value(), 1.0}}));
+  ds.loadFrom(
+      resultSet({{"uid", ValueType::Text, 36}, {"sl", ValueType::Float, 0}}, {{Value(), 1.0}}));
   ds.edit();
   set(ds, "sl", 2);
   ds.post();

@@ -35,12 +35,14 @@ constexpr const char* kSideTable =
 }  // namespace
 
 std::string normalizeObjectName(std::string_view name) {
+  // One pass: every statement of a batch asks for its table, so no temporaries here.
   std::string out;
+  out.reserve(name.size());
   for (char c : name) {
-    if (c != '[' && c != ']' && c != '"') out += c;
+    if (c == '[' || c == ']' || c == '"') continue;
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
   }
-  out = lowerAscii(out);
-  if (out.rfind("dbo.", 0) == 0) out.erase(0, 4);
+  if (out.size() > 4 && out.compare(0, 4, "dbo.") == 0) out.erase(0, 4);
   return out;
 }
 

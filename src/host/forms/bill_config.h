@@ -27,5 +27,8 @@ struct BillConfig {
 //! The configuration document that ships with the program for a plug code; "" when the
 //! program has none. Hosts install it as their default (Host::defaultPlugInfo).
 std::string defaultBillConfig(std::string_view code);
+//! Adds (or replaces) the shipped document of a plug code; a bill unit calls it from
+//! its registration so that its document ships with it.
+void registerDefaultBillConfig(std::string code, std::string document);
 
 }  // namespace host

@@ -35,12 +35,20 @@ const char* const kDemoBill = R"json({
   }
 })json";
 
+std::map<std::string, std::string, std::less<>>& documents() {
+  static std::map<std::string, std::string, std::less<>> shipped = {{"9901", kDemoBill}};
+  return shipped;
+}
+
 }  // namespace
 
 std::string defaultBillConfig(std::string_view code) {
-  static const std::map<std::string, const char*, std::less<>> documents = {{"9901", kDemoBill}};
-  auto it = documents.find(code);
-  return it == documents.end() ? std::string() : std::string(it->second);
+  auto it = documents().find(code);
+  return it == documents().end() ? std::string() : it->second;
+}
+
+void registerDefaultBillConfig(std::string code, std::string document) {
+  documents()[std::move(code)] = std::move(document);
 }
 
 }  // namespace host

@@ -45,6 +45,7 @@ void ClientDataSet::fire(const Event& e) {
 
 Field& ClientDataSet::addField(FieldDef def) {
   if (active()) throw DataSetError("Cannot change the fields of the open dataset " + name_);
+  fieldsFromColumns_ = false;  // defined by the program: kept across loads
   std::string key = lower(def.name);
   if (def.name.empty() || fieldIndex_.count(key))
     throw DataSetError("Dataset " + name_ + ": duplicate or empty field name '" + def.name + "'");
@@ -190,28 +191,32 @@ void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& co
   }
 }
 
-void ClientDataSet::loadFrom(const tsql::ResultSet& rs) {
+// Common head of both loads: closed, fields ready, no rows. True when the fields
+// were made from these columns (so columns match them by position).
+bool ClientDataSet::beginLoad(const tsql::ResultSet& rs) {
   close();
   fire(beforeOpen);
-  bool positional = fields_.empty();
-  if (positional) createFieldsFrom(rs);
+  bool positional = fields_.empty() || fieldsFromColumns_;
+  if (positional) {
+    clearFields();
+    createFieldsFrom(rs);
+    fieldsFromColumns_ = true;
+  }
   compileFilter();
   log_.clear();
   rows_.clear();
   rowsChanged();
+  return positional;
+}
+
+void ClientDataSet::loadFrom(const tsql::ResultSet& rs) {
+  bool positional = beginLoad(rs);
   loadRows(rs.rows, rs.columns, positional);
   finishOpen();
 }
 
 void ClientDataSet::loadFrom(tsql::ResultSet&& rs) {
-  close();
-  fire(beforeOpen);
-  bool positional = fields_.empty();
-  if (positional) createFieldsFrom(rs);
-  compileFilter();
-  log_.clear();
-  rows_.clear();
-  rowsChanged();
+  bool positional = beginLoad(rs);
   loadRows(std::move(rs.rows), rs.columns, positional);
   finishOpen();
 }

@@ -100,10 +100,12 @@ class ClientDataSet {
   void close();
   bool active() const { return state_ != DataSetState::Inactive; }  //!< open?
   void setActive(bool on) { on ? open() : close(); }                //!< open or close
-  //! Reopens with the rows of `rs`. Without fields, one field per column is created
-  //! with the column's type (a column of unknown type takes the type of its first
-  //! value, else text); with fields, columns are matched by name (any case), fields
-  //! without a column stay null and other columns are ignored.
+  //! Reopens with the rows of `rs`. Without fields defined by the program (addField,
+  //! copyStructure), one field per column is made afresh on every load with the
+  //! column's type (a column of unknown type takes the type of its first value, else
+  //! text); Field references taken before such a load are then invalid. With defined
+  //! fields, columns are matched by name (any case), fields without a column stay
+  //! null and other columns are ignored.
   void loadFrom(const tsql::ResultSet& rs);
   void loadFrom(tsql::ResultSet&& rs);  //!< as above, moving the values
   //! Removes every row without logging changes (the change log is emptied too).
@@ -239,6 +241,7 @@ class ClientDataSet {
   void keepCursorOn(const Record* r);
   void resetCursor();
   void createFieldsFrom(const tsql::ResultSet& rs);
+  bool beginLoad(const tsql::ResultSet& rs);
   template <class RowList>
   void loadRows(RowList&& rows, const std::vector<tsql::Column>& columns, bool positional);
   void finishOpen();
@@ -247,6 +250,7 @@ class ClientDataSet {
 
   std::string name_;
   std::vector<std::unique_ptr<Field>> fields_;
+  bool fieldsFromColumns_ = false;                   // fields_ were made by the last load
   std::unordered_map<std::string, int> fieldIndex_;  // lower-case name -> position
   std::vector<std::unique_ptr<Record>> rows_;        // dataset order, deleted rows kept hidden
   std::vector<std::uint32_t> visible_;               // positions in rows_ of visible rows

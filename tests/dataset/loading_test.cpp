@@ -36,6 +36,10 @@ TEST(Loading, FieldsFromColumns) {
   EXPECT_EQ(fieldList(ds), "selected:boolean je:currency code:text n:float memo:text code_1:text");
   EXPECT_EQ(ds.fieldByName("code").size(), 10);
   EXPECT_EQ(describe(ds), "browse 1/2 changes=0 [False,1,a,~,~,x|True,2,b,2.5,~,y]");
+  // Another query into the same dataset brings its own fields.
+  ds.loadFrom(resultSet({{"id", ValueType::Integer, 0}}, {{5}}));
+  EXPECT_EQ(fieldList(ds), "id:integer");
+  EXPECT_EQ(describe(ds), "browse 1/1 changes=0 [5]");
 }
 
 // 2. Columns matched to defined fields by name (any case) and converted; a field

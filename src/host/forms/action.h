@@ -19,6 +19,7 @@ class Action {
   std::string caption;  //!< button text
   bool enabled = true;
   bool visible = true;
+  int tag = 0;          //!< the integer a form keeps with the action (one handler, two uses)
   Handler onExecute;    //!< the work; may throw core::Abort to stop silently
   Handler onUpdate;     //!< sets `enabled` (and `visible`) from the form's state
 

@@ -6,14 +6,16 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
+#include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
 namespace plugs::coreapp {
 
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit()};
+  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit()};
 }
 
 }  // namespace

@@ -70,7 +70,6 @@ host::GridColumn column(std::string field, std::string caption, std::string form
 
 bool TxmzzkForm::pricing = false;
 bool TxmzzkForm::reversePricing = false;
-std::function<int(TxmzzkForm&, const std::string&)> TxmzzkForm::openSettlement;
 
 TxmzzkForm::TxmzzkForm(host::FormModel* owner, host::TPlugItem* item)
     : TSampleBillEditRibbonForm(owner, item, "TxmzzkForm", "项目订单") {}

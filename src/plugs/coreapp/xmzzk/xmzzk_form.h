@@ -34,10 +34,6 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   static bool pricing;
   static bool reversePricing;
 
-  //! Opens the settlement window for a bill number and returns its modal result; set by
-  //! the settlement unit. Unset, the settle action runs the creator of plug 1100_07.
-  static std::function<int(TxmzzkForm& owner, const std::string& billno)> openSettlement;
-
   // Hooks of the bill editor.
   void FormCreate() override;
   void BeforeAppend() override;

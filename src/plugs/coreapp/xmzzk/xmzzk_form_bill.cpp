@@ -14,6 +14,7 @@
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_config_cache.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
@@ -205,16 +206,8 @@ void TxmzzkForm::actjiesuanExecute(host::Action&) {
   requireRight("_07");
   checkVersionOrReload();
   if (flag("zfflag")) refuse("对不起，单据已作废，不能结算。");
-  int result = host::mrOK;
-  if (openSettlement) {
-    result = openSettlement(*this, billno);
-  } else if (host::TPlugItem* settle = host::plugsPool().plugbyName("1100_07")) {
-    // The item's creator shows the window modally but keeps its result to itself:
-    // reload the order afterwards as after an OK.
-    settle->create(this, billno);
-  } else {
-    refuse("订单结算窗口不可用。");
-  }
+  Tjiesuanform settlement(this, billno);
+  const int result = settlement.ShowModal();
   if (result == host::mrCancel) return;
   OpenBillData(billno);
   if (result == host::mrYes) action("actPrint").execute();

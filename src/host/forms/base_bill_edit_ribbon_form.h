@@ -98,10 +98,6 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   virtual void actEditExecute(Action& sender);
   //! Double click on the status label; the base does nothing.
   virtual void cxLabel3DblClick();
-  //! Binds a lookup combo to a host list ("ck", "yg", "shfs", "flow", "zh", "rklx",
-  //! "cklx", "comp", "jsfs", "srlb", "fylb"): shows names, writes the id field named by
-  //! the combo's hint. Throws std::invalid_argument for an unknown list.
-  void BindLookupComboboxProperties(Control& combo, std::string_view listName);
 
   // Action handlers (replaceable by assigning the action's onExecute).
   virtual void actAddExecute(Action& sender);

@@ -1,5 +1,5 @@
 // TBaseBillEditRibbonForm, second half: the toolbar actions, the audit batch, the
-// version check, moving between bills and the lookup combos over the host lists.
+// version check and moving between bills.
 #include <stdexcept>
 
 #include "core/abort.h"
@@ -16,17 +16,6 @@ namespace host {
 namespace {
 
 constexpr std::string_view kPrompt = "提示";
-
-// The host lists a lookup combo can show: list name -> master table.
-const char* listTable(std::string_view list) {
-  static const std::pair<const char*, const char*> lists[] = {
-      {"ck", "vt_b_ckbmk"},   {"yg", "vt_b_ygbmk"},   {"shfs", "vt_b_shfs"}, {"flow", "vt_b_flow"},
-      {"zh", "vt_b_zhbmk"},   {"rklx", "vt_b_rklx"},  {"cklx", "vt_b_cklx"}, {"comp", "vt_b_comp"},
-      {"jsfs", "vt_b_jsfs"},  {"srlb", "vt_b_srlb"},  {"fylb", "vt_b_fylb"}};
-  for (const auto& [name, table] : lists)
-    if (list == name) return table;
-  return nullptr;
-}
 
 bool isEditing(const dataset::ClientDataSet& ds) {
   return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
@@ -192,34 +181,6 @@ void TBaseBillEditRibbonForm::gotoNeighbour(bool backwards) {
   std::vector<core::JsonRow> rows = core::parseSelection(openDataJson(sqlTemplate(sql)));
   if (rows.empty()) refuse(backwards ? "已经是第一张单据了。" : "已经是最后一张单据了。");
   OpenBillData(rows.front().get("billno"));
-}
-
-void TBaseBillEditRibbonForm::BindLookupComboboxProperties(Control& combo, std::string_view listName) {
-  const char* table = listTable(listName);
-  if (table == nullptr) throw std::invalid_argument("unknown host list \"" + std::string(listName) + "\"");
-  combo.kind = ControlKind::LookupCombo;
-  combo.listName = std::string(listName);
-  combo.items.clear();
-  combo.itemIds.clear();
-  std::string sql = std::string("select id, name from ") + table +
-                    " where orgid=:orgid and isnull(isdel,0)=0 order by isort, id";
-  for (const core::JsonRow& row : core::parseSelection(openDataJson(sqlTemplate(sql)))) {
-    combo.itemIds.push_back(row.value("id").asInteger());
-    combo.items.push_back(row.get("name"));
-  }
-  Control::Handler previous = combo.onChange;
-  Control* c = &combo;
-  combo.onChange = [this, c, previous] {
-    if (!c->hint.empty() && c->isBound()) {
-      dataset::ClientDataSet* ds = findDataSet(c->dataSet);
-      std::string name = controlText(*c);
-      std::int64_t id = 0;
-      for (std::size_t i = 0; i < c->items.size(); ++i)
-        if (c->items[i] == name) id = c->itemIds[i];
-      if (ds != nullptr) ds->fieldByName(c->hint).setValue(core::Value(id));
-    }
-    if (previous) previous();
-  };
 }
 
 }  // namespace host

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "host/forms/form_model.h"
@@ -42,6 +43,13 @@ class TBaseForm : public FormModel {
   virtual void FormShow() {}
   //! Runs when the form closes (subclasses store their settings here).
   virtual void FormClose() {}
+
+  //! Binds a lookup combo to a host list ("ck", "yg", "shfs", "flow", "zh", "rklx",
+  //! "cklx", "comp", "jsfs", "srlb", "fylb"): shows the store's names; choosing one
+  //! writes its id to the field named by the combo's hint (bound combos) or to the
+  //! combo's tag (unbound ones, 0 when the text names no entry). Throws
+  //! std::invalid_argument for an unknown list.
+  void BindLookupComboboxProperties(Control& combo, std::string_view listName);
 
  private:
   bool created_ = false;

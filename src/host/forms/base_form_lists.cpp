@@ -1,0 +1,63 @@
+// TBaseForm: lookup combos over the host lists (outlets, employees, delivery methods,
+// accounts, ...). Every form may show one, so the binding lives on the base of all forms.
+#include <stdexcept>
+#include <utility>
+
+#include "core/json.h"
+#include "dataset/client_data_set.h"
+#include "host/forms/base_form.h"
+#include "host/services/data_services.h"
+
+namespace host {
+
+namespace {
+
+// The host lists a lookup combo can show: list name -> master table.
+const char* listTable(std::string_view list) {
+  static const std::pair<const char*, const char*> lists[] = {
+      {"ck", "vt_b_ckbmk"},  {"yg", "vt_b_ygbmk"},  {"shfs", "vt_b_shfs"}, {"flow", "vt_b_flow"},
+      {"zh", "vt_b_zhbmk"},  {"rklx", "vt_b_rklx"}, {"cklx", "vt_b_cklx"}, {"comp", "vt_b_comp"},
+      {"jsfs", "vt_b_jsfs"}, {"srlb", "vt_b_srlb"}, {"fylb", "vt_b_fylb"}};
+  for (const auto& [name, table] : lists)
+    if (list == name) return table;
+  return nullptr;
+}
+
+// The id of the entry the combo's text names; 0 when it names none.
+std::int64_t chosenId(const Control& combo, const std::string& name) {
+  for (std::size_t i = 0; i < combo.items.size(); ++i)
+    if (combo.items[i] == name) return combo.itemIds[i];
+  return 0;
+}
+
+}  // namespace
+
+void TBaseForm::BindLookupComboboxProperties(Control& combo, std::string_view listName) {
+  const char* table = listTable(listName);
+  if (table == nullptr)
+    throw std::invalid_argument("unknown host list \"" + std::string(listName) + "\"");
+  combo.kind = ControlKind::LookupCombo;
+  combo.listName = std::string(listName);
+  combo.items.clear();
+  combo.itemIds.clear();
+  std::string sql = std::string("select id, name from ") + table +
+                    " where orgid=:orgid and isnull(isdel,0)=0 order by isort, id";
+  for (const core::JsonRow& row : core::parseSelection(openDataJson(sqlTemplate(sql)))) {
+    combo.itemIds.push_back(row.value("id").asInteger());
+    combo.items.push_back(row.get("name"));
+  }
+  Control::Handler previous = combo.onChange;
+  Control* c = &combo;
+  combo.onChange = [this, c, previous] {
+    const std::int64_t id = chosenId(*c, controlText(*c));
+    if (!c->isBound()) {
+      c->tag = id;
+    } else if (!c->hint.empty()) {
+      dataset::ClientDataSet* ds = findDataSet(c->dataSet);
+      if (ds != nullptr) ds->fieldByName(c->hint).setValue(core::Value(id));
+    }
+    if (previous) previous();
+  };
+}
+
+}  // namespace host

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs `coreapp demo` twice on one new database file and checks that both runs exit 0,
+# that the first creates the file and the second adds a second order to it, that each
+# run names the printed document it wrote, and that the database then holds exactly two
+# completed orders.
+# COREAPP names the binary (default build/coreapp).
+set -u
+COREAPP=${COREAPP:-build/coreapp}
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+db="$tmp/demo.db"
+fail() { echo "FAIL demo: $*"; exit 1; }
+
+for run in 1 2; do
+  "$COREAPP" demo --db "$db" >"$tmp/run$run.out" 2>"$tmp/run$run.err"
+  rc=$?
+  cat "$tmp/run$run.out"
+  [ "$rc" = 0 ] || { cat "$tmp/run$run.err"; fail "run $run exited $rc"; }
+  file=$(sed -n 's/^完成。打印的订单 [^ ]* 写在 //p' "$tmp/run$run.out")
+  [ -n "$file" ] || fail "run $run names no printed document"
+  [ -s "$file" ] || fail "run $run: printed document $file is missing or empty"
+done
+grep -q '已新建演示数据库' "$tmp/run1.out" || fail "the first run did not create the database"
+grep -q '使用已有的演示数据库' "$tmp/run2.out" || fail "the second run did not reuse the database"
+
+# Two orders, both completed, and different numbers.
+"$COREAPP" sql --db "$db" >"$tmp/orders.out" 2>"$tmp/orders.err" <<'SQL' || { cat "$tmp/orders.err"; fail "query failed"; }
+select count(*), count(distinct billno), sum(case when status >= 2 then 1 else 0 end) from vt_x_xmzzk where zfflag = 0
+SQL
+grep -qF '"rows":[[2,2,2]]' "$tmp/orders.out" || fail "expected two completed orders, got $(cat "$tmp/orders.out")"
+echo "ok   demo"

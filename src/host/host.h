@@ -49,6 +49,10 @@ class Host {
   //! Supplies the configuration document of a plug code that plugInfo does not hold
   //! (the defaults that ship with the program); "" when there is none.
   std::function<std::string(std::string_view code)> defaultPlugInfo;
+  //! Per plug code: the user's field rules of its line grid (TCustBillRule), JSON text.
+  std::map<std::string, std::string> custBillRules;
+  //! Per plug code: the user's saved column layout of its line grid (TMyCxGrid).
+  std::map<std::string, std::string> gridLayouts;
   std::string printFolder;          //!< where printed documents go ("" = a temp folder)
   std::string printTemplateFolder;  //!< <code>.json print templates overriding the defaults
   std::string moneyBoxCommand;      //!< shell command that opens the cash drawer ("" = none)

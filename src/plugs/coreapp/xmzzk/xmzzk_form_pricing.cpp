@@ -7,53 +7,13 @@
 #include "core/abort.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
-#include "plugs/coreapp/xmzzk/line_pricing.h"
+#include "plugs/coreapp/xmzzk/line_dataset.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
 namespace plugs::coreapp::xmzzk {
 
 namespace {
-
-// Sets a guard for one derivation and puts it back however the derivation ends (a
-// derivation nested in another leaves the outer one's guard set).
-class GuardOn {
- public:
-  explicit GuardOn(bool& guard) : guard_(guard), before_(guard) { guard_ = true; }
-  ~GuardOn() { guard_ = before_; }
-  GuardOn(const GuardOn&) = delete;
-  GuardOn& operator=(const GuardOn&) = delete;
-
- private:
-  bool& guard_;
-  bool before_;
-};
-
-bool editing(const dataset::ClientDataSet& ds) {
-  return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
-}
-
-LineFigures readLine(const dataset::ClientDataSet& d) {
-  LineFigures f;
-  f.sl = d.fieldByName("sl").asFloat();
-  f.n = d.fieldByName("n").asFloat();
-  f.x = d.fieldByName("x").asFloat();
-  f.y = d.fieldByName("y").asFloat();
-  f.zk = d.fieldByName("zk").asFloat();
-  const dataset::Field& k = d.fieldByName("k");
-  if (!k.isNull()) f.k = k.asFloat();
-  f.jjfs = d.fieldByName("jjfs").asString();
-  f.minje = isTrueFlag(d.fieldByName("minje").value());
-  f.dj = d.fieldByName("dj").asCurrency();
-  f.je = d.fieldByName("je").asCurrency();
-  return f;
-}
-
-// Writes k when a derivation gave a null k its default of 1.
-void writeDefaultK(dataset::ClientDataSet& d, const LineFigures& f) {
-  dataset::Field& k = d.fieldByName("k");
-  if (k.isNull() && f.k) k.setValue(*f.k);
-}
 
 bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
   return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
@@ -63,7 +23,7 @@ bool isOneOf(const std::string& name, std::initializer_list<const char*> names) 
 
 void TxmzzkForm::dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) {
   TSampleBillEditRibbonForm::dsDetailDataChange(sender, field);
-  if (field == nullptr || !editing(cdsDetail)) return;
+  if (field == nullptr || !isEditing(cdsDetail)) return;
   const std::string name = field->name();
   if (isOneOf(name, {"zk", "sl", "n", "x", "y"}) || (name == "dj" && !reversePricing))
     amountFromPrice();
@@ -73,48 +33,26 @@ void TxmzzkForm::dsDetailDataChange(dataset::DataSource& sender, const dataset::
 }
 
 void TxmzzkForm::amountFromPrice() {
-  GuardOn on(pricing);
-  LineFigures f = readLine(cdsDetail);
-  LinePricing::amountFromPrice(f);
-  writeDefaultK(cdsDetail, f);
-  cdsDetail.fieldByName("je").setValue(f.je);
+  ScopedFlag on(pricing);
+  storeAmountFromPrice(cdsDetail);
 }
 
 void TxmzzkForm::repriceByQuantity() {
   const double quantity =
       cdsDetail.fieldByName("sl").asFloat() * cdsDetail.fieldByName("n").asFloat();
   {
-    GuardOn on(pricing);
+    ScopedFlag on(pricing);
     // Storing the price raises the change of dj, which recomputes the amount.
     cdsDetail.fieldByName("dj").setValue(
         getkhxyj(customerId(), cdsDetail.fieldByName("xm_id").asInteger(), quantity));
   }
-  if (!cdshc.active() || cdshc.isEmpty()) return;
-  cdshc.disableControls();
-  try {
-    const dataset::Bookmark at = cdshc.bookmark();
-    for (cdshc.first(); !cdshc.eof(); cdshc.next()) {
-      cdshc.edit();
-      cdshc.fieldByName("sl").setValue(LinePricing::consumableQuantity(
-          cdshc.fieldByName("nsl").asFloat(), cdsDetail.fieldByName("sl").asFloat(),
-          cdsDetail.fieldByName("n").asFloat()));
-      cdshc.post();
-    }
-    if (cdshc.bookmarkValid(at)) cdshc.gotoBookmark(at);
-  } catch (...) {
-    cdshc.enableControls();
-    throw;
-  }
-  cdshc.enableControls();
+  followLineQuantity(cdshc, cdsDetail.fieldByName("sl").asFloat(),
+                     cdsDetail.fieldByName("n").asFloat());
 }
 
 void TxmzzkForm::priceFromAmount() {
-  GuardOn on(reversePricing);
-  LineFigures f = readLine(cdsDetail);
-  const core::Currency before = f.dj;
-  LinePricing::priceFromAmount(f);
-  writeDefaultK(cdsDetail, f);
-  if (f.dj != before) cdsDetail.fieldByName("dj").setValue(f.dj);
+  ScopedFlag on(reversePricing);
+  storePriceFromAmount(cdsDetail);
 }
 
 void TxmzzkForm::typedItemCode(const dataset::Field& field) {
@@ -160,7 +98,7 @@ void TxmzzkForm::cdsDetailAfterPost(dataset::ClientDataSet& ds) {
 
 void TxmzzkForm::cdsDetailBeforeScroll(dataset::ClientDataSet&) {
   for (dataset::ClientDataSet* child : {&cdszzry, &cdshc})
-    if (editing(*child)) child->post();
+    if (isEditing(*child)) child->post();
 }
 
 void TxmzzkForm::cdsDetailAfterScroll(dataset::ClientDataSet&) { refilterLineChildren(); }
@@ -177,7 +115,7 @@ void TxmzzkForm::cdsDetailBeforeDelete(dataset::ClientDataSet&) {
 
 void TxmzzkForm::postChildEdits() {
   for (dataset::ClientDataSet* child : {&cdszzry, &cdshc, &cdscpmx})
-    if (editing(*child)) child->post();
+    if (isEditing(*child)) child->post();
 }
 
 void TxmzzkForm::refilterLineChildren() {
@@ -224,14 +162,14 @@ void TxmzzkForm::cdscpmxAfterInsert(dataset::ClientDataSet& ds) {
 }
 
 void TxmzzkForm::dscpmxDataChange(dataset::DataSource&, const dataset::Field* field) {
-  if (field == nullptr || !editing(cdscpmx)) return;
+  if (field == nullptr || !isEditing(cdscpmx)) return;
   const std::string name = field->name();
   if (name == "sl" || (name == "dj" && !reversePricing)) {
-    GuardOn on(pricing);
+    ScopedFlag on(pricing);
     cdscpmx.fieldByName("je").setValue(LinePricing::productAmount(
         cdscpmx.fieldByName("sl").asFloat(), cdscpmx.fieldByName("dj").asCurrency()));
   } else if (name == "je" && !pricing) {
-    GuardOn on(reversePricing);
+    ScopedFlag on(reversePricing);
     if (auto dj = LinePricing::productPrice(cdscpmx.fieldByName("sl").asFloat(),
                                             cdscpmx.fieldByName("je").asCurrency()))
       cdscpmx.fieldByName("dj").setValue(*dj);

@@ -1,0 +1,161 @@
+// The processing window's lines, staff and consumables on a saved order:
+//   1. staff shares may add up to exactly 100; above that the posted row is reset
+//   2. staff actions: add with an even split, operator as staff, same staff on all lines
+//   3. refusals without lines and for a line without service item
+//   4. line recalculation: quantity reprices and follows consumables, a typed amount
+//      gives the price without recomputing the amount
+#include <gtest/gtest.h>
+
+#include "core/currency.h"
+#include "xmzzk_work_session.h"
+
+namespace {
+
+using core::Currency;
+using host::Outcome;
+
+class WorkLines : public xmzzk_test::WorkSession {
+ protected:
+  void SetUp() override { form = openWork(); }
+
+  // Types a share into the staff row at `row` (1-based) and posts it, as the grid does.
+  Outcome typeShare(int row, double perc) {
+    return form->dispatch([&] {
+      form->cdszzry.setRecNo(row);
+      form->cdszzry.edit();
+      form->cdszzry.fieldByName("perc").setValue(perc);
+      form->cdszzry.post();
+    });
+  }
+
+  double shareSum() { return form->cdszzry.sum("perc").asFloat(); }
+
+  std::unique_ptr<plugs::coreapp::xmzzk::Txmzzkworkform> form;
+};
+
+// ---- 1. share limit -----------------------------------------------------------------------
+
+TEST_F(WorkLines, SharesAddingUpToExactlyHundredAreAccepted) {
+  ASSERT_EQ(form->cdszzry.recordCount(), 2);
+  EXPECT_EQ(typeShare(1, 55), Outcome::Done);
+  EXPECT_EQ(typeShare(2, 45), Outcome::Done);
+  EXPECT_DOUBLE_EQ(shareSum(), 100.0);
+  EXPECT_FALSE(said("分配的比例总和已超过100%"));
+}
+
+TEST_F(WorkLines, SharesAboveHundredAreRefusedAndTheRowReset) {
+  EXPECT_EQ(typeShare(2, 40.01), Outcome::Aborted);
+  EXPECT_TRUE(said(R"("caption":"提示","text":"分配的比例总和已超过100%，请重新分配.")"));
+  // The refused row keeps nothing of its share.
+  EXPECT_EQ(form->cdszzry.state(), dataset::DataSetState::Browse);
+  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "张丽");
+  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 0.0);
+  EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency());
+  EXPECT_EQ(form->cdszzry.fieldByName("jxjf").asCurrency(), Currency());
+}
+
+TEST_F(WorkLines, FixedShareButtonGoesThroughTheSameLimit) {
+  form->cdszzry.first();  // 李强 60 %: 90 % + 张丽 40 % is too much
+  EXPECT_EQ(form->clickAction("actzzry_90"), Outcome::Aborted);
+  EXPECT_TRUE(said("分配的比例总和已超过100%"));
+  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 0.0);
+  EXPECT_EQ(form->clickAction("actzzry_50"), Outcome::Done);  // 50 + 40
+  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "李强");
+  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 50.0);
+}
+
+// ---- 2. staff actions --------------------------------------------------------------------
+
+TEST_F(WorkLines, AddedStaffSplitTheLineEvenlyEvenInThirds) {
+  // 李强 is on the line already and is skipped; 王敏 joins: three ways of 100.
+  ui.queueLookup("员工信息查询", R"([{"id":"2"},{"id":"1"}])");
+  EXPECT_EQ(form->clickAction("actzzry_add"), Outcome::Done);
+  ASSERT_EQ(form->cdszzry.recordCount(), 3);
+  for (form->cdszzry.first(); !form->cdszzry.eof(); form->cdszzry.next())
+    EXPECT_NEAR(form->cdszzry.fieldByName("perc").asFloat(), 100.0 / 3, 1e-9);
+  EXPECT_FALSE(said("分配的比例总和已超过100%"));
+  EXPECT_TRUE(said(R"("caption":"员工信息查询","filter":"","options":"{\"model\":\"multi\"}")"));
+}
+
+TEST_F(WorkLines, OperatorJoinsALineOnceWithNoShare) {
+  form->cdsDetail.setRecNo(2);
+  ASSERT_TRUE(form->cdszzry.isEmpty());
+  EXPECT_EQ(form->clickAction("actzzry_addme"), Outcome::Done);
+  EXPECT_EQ(form->clickAction("actzzry_addme"), Outcome::Done);
+  ASSERT_EQ(form->cdszzry.recordCount(), 1);
+  EXPECT_EQ(form->cdszzry.fieldByName("yg_id").asInteger(), 1);
+  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "王敏");
+  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 0.0);
+  EXPECT_EQ(form->cdszzry.fieldByName("mx_uid").asString(), "L2");
+}
+
+TEST_F(WorkLines, SameStaffOnEveryOtherLine) {
+  form->cdsDetail.setRecNo(2);
+  form->clickAction("actzzry_addme");  // replaced below by line 1's staff
+  form->cdsDetail.setRecNo(1);
+  EXPECT_EQ(form->clickAction("actzzry_same"), Outcome::Done);
+  EXPECT_EQ(form->cdsDetail.fieldByName("uid").asString(), "L1");
+  EXPECT_EQ(form->cdszzry.recordCount(), 2);
+  form->cdsDetail.setRecNo(2);
+  ASSERT_EQ(form->cdszzry.recordCount(), 2);
+  form->cdszzry.first();
+  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "李强");
+  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 60.0);
+  form->cdszzry.next();
+  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "张丽");
+  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 40.0);
+}
+
+// ---- 3. refusals ----------------------------------------------------------------------
+
+TEST_F(WorkLines, StaffNeedALine) {
+  form = openWork("A110099999");
+  EXPECT_TRUE(form->cdsDetail.isEmpty());
+  EXPECT_EQ(form->clickAction("actzzry_add"), Outcome::Aborted);
+  EXPECT_TRUE(said(R"("caption":"提示","text":"请先添加明细项目")"));
+  EXPECT_EQ(form->clickAction("actDetail_del"), Outcome::Disabled);
+}
+
+TEST_F(WorkLines, ALineNeedsAServiceItem) {
+  EXPECT_EQ(form->dispatch([&] {
+    form->cdsDetail.append();
+    form->cdsDetail.post();
+  }),
+            Outcome::Aborted);
+  EXPECT_TRUE(said("请选择服务项目"));
+  // The new line got its keys and neutral factors before the refusal.
+  EXPECT_EQ(form->cdsDetail.fieldByName("billno").asString(), xmzzk_test::kWorkBillno);
+  EXPECT_FALSE(form->cdsDetail.fieldByName("uid").asString().empty());
+  EXPECT_EQ(form->cdsDetail.fieldByName("zk").asFloat(), 1.0);
+}
+
+// ---- 4. recalculation -----------------------------------------------------------------
+
+TEST_F(WorkLines, QuantityRepricesTheLineAndFollowsConsumables) {
+  form->cdsDetail.setRecNo(2);  // XM004, no tier, no agreement: list 500; 2 × 1.5 per unit
+  form->cdsDetail.edit();
+  form->cdsDetail.fieldByName("sl").setValue(2.0);
+  EXPECT_EQ(form->cdsDetail.fieldByName("dj").asCurrency(), Currency::fromInt(500));
+  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(3000));
+  ASSERT_EQ(form->cdshc.recordCount(), 1);
+  EXPECT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 1.0);  // 0.5 per unit × 2
+}
+
+TEST_F(WorkLines, TypedAmountGivesThePriceOnly) {
+  form->cdsDetail.edit();  // XM002 × 5, size ignored
+  form->cdsDetail.fieldByName("je").setValue(Currency::fromInt(110));
+  EXPECT_EQ(form->cdsDetail.fieldByName("dj").asCurrency(), Currency::fromInt(22));
+  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(110));
+}
+
+TEST_F(WorkLines, PostedLineGivesItsStaffTheirAmounts) {
+  form->cdsDetail.edit();
+  form->cdsDetail.fieldByName("sl").setValue(10.0);  // tier 10+: 20 → je 200
+  form->cdsDetail.post();
+  form->cdszzry.first();
+  EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(120));
+  form->cdszzry.next();
+  EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(80));
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+// The processing window's save, print and rights on a saved order:
+//   1. save writes changed lines, staff and consumables in one batch; the server
+//      recomputes performance figures and the total; the window reopens the order
+//   2. a failing batch leaves the database as it was and the edits in the window
+//   3. a changed order is neither saved nor printed (print reloads it)
+//   4. print hands over header and lines and writes the print log
+//   5. rights: saving needs 1101_02, printing 1101_06
+//   6. registration of plug 1101 and its modal creator
+#include <gtest/gtest.h>
+
+#include "host/plug/t_plugs_pool.h"
+#include "host/services/t_auth.h"
+#include "xmzzk_work_session.h"
+
+namespace {
+
+using core::Currency;
+using host::Outcome;
+using xmzzk_test::kWorkBillno;
+
+class WorkSave : public xmzzk_test::WorkSession {
+ protected:
+  void SetUp() override {
+    form = openWork();
+    ui.queueLookup("商品信息查询", R"([{"id":"1"}])");
+  }
+
+  // Line 1 to quantity 10 (tier 20, amount 200), its staff to 70/30, one consumable.
+  void editOrder() {
+    form->cdsDetail.edit();
+    form->cdsDetail.fieldByName("sl").setValue(10.0);
+    form->cdsDetail.post();
+    form->cdszzry.last();
+    form->cdszzry.edit();
+    form->cdszzry.fieldByName("perc").setValue(30.0);
+    form->cdszzry.post();
+    form->cdszzry.first();
+    form->cdszzry.edit();
+    form->cdszzry.fieldByName("perc").setValue(70.0);
+    form->cdszzry.post();
+    ASSERT_EQ(form->clickAction("acthc_add"), Outcome::Done);
+  }
+
+  int saveBatches() const {
+    int n = 0;
+    for (const auto& [tag, text] : ui.logEntries()) n += tag == "保存单据";
+    return n;
+  }
+
+  std::unique_ptr<plugs::coreapp::xmzzk::Txmzzkworkform> form;
+};
+
+// ---- 1. save ------------------------------------------------------------------------------
+
+TEST_F(WorkSave, LinesStaffAndConsumablesGoBackInOneBatch) {
+  editOrder();
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Done);
+  EXPECT_TRUE(said(R"("text":"保存成功")"));
+  EXPECT_EQ(saveBatches(), 1);
+  EXPECT_EQ(scalar("select je from vt_x_xmzzk_mx where uid = 'L1'").asCurrency(),
+            Currency::fromInt(200));
+  // Server side: 200 + 1500, and 李强's 70 % of 200 at XM002's 20 % rate.
+  EXPECT_EQ(scalar("select hjje from vt_x_xmzzk where billno = 'A110000001'").asCurrency(),
+            Currency::fromInt(1700));
+  EXPECT_EQ(scalar("select jxje from vt_x_xmzzk_mx_zzry where uid = 'Z1'").asCurrency(),
+            Currency::fromInt(28));
+  EXPECT_EQ(scalar("select jxjf from vt_x_xmzzk_mx_zzry where uid = 'Z2'").asCurrency(),
+            Currency::fromInt(3));  // 10 × 1 set × 1 point × 30 %
+  EXPECT_EQ(scalar("select count(*) from vt_x_xmzzk_mx_hc where mx_uid = 'L1' and sp_id = 1 "
+                   "and orgid = '0001' and billno = 'A110000001'")
+                .asInteger(),
+            1);
+  EXPECT_EQ(scalar("select zzryinfo from vt_x_xmzzk where billno = 'A110000001'").asText(),
+            "李强,张丽,");
+  // Reopened from the database: nothing pending any more.
+  EXPECT_EQ(form->cdsDetail.changeCount(), 0);
+  EXPECT_EQ(form->cdszzry.changeCount(), 0);
+  EXPECT_EQ(form->cdshc.changeCount(), 0);
+}
+
+TEST_F(WorkSave, DeletedLineTakesItsStaffAndConsumablesAlong) {
+  form->cdsDetail.setRecNo(2);
+  EXPECT_EQ(form->clickAction("actDetail_del"), Outcome::Done);
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Done);
+  EXPECT_EQ(scalar("select count(*) from vt_x_xmzzk_mx where billno = 'A110000001'").asInteger(),
+            1);
+  EXPECT_EQ(scalar("select count(*) from vt_x_xmzzk_mx_hc").asInteger(), 0);
+  EXPECT_EQ(scalar("select count(*) from vt_x_xmzzk_mx_zzry").asInteger(), 2);
+  EXPECT_EQ(scalar("select hjje from vt_x_xmzzk").asCurrency(), Currency::fromInt(125));
+}
+
+// ---- 2. failure ----------------------------------------------------------------------------
+
+TEST_F(WorkSave, FailedBatchChangesNothingAndKeepsTheEdits) {
+  editOrder();
+  // A second consumable row under an existing key: the server refuses the whole batch.
+  form->cdsDetail.setRecNo(2);
+  form->cdshc.append();
+  form->cdshc.fieldByName("uid").setValue("C1");
+  form->cdshc.fieldByName("mx_uid").setValue("L2");
+  form->cdshc.fieldByName("billno").setValue(kWorkBillno);
+  form->cdshc.fieldByName("sp_id").setValue(1);
+  form->cdshc.post();
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Done);
+  EXPECT_TRUE(said(R"("text":"保存失败。")"));
+  EXPECT_FALSE(said("保存成功"));
+  EXPECT_EQ(scalar("select sl from vt_x_xmzzk_mx where uid = 'L1'").asFloat(), 5.0);
+  EXPECT_EQ(scalar("select perc from vt_x_xmzzk_mx_zzry where uid = 'Z1'").asFloat(), 60.0);
+  EXPECT_EQ(scalar("select count(*) from vt_x_xmzzk_mx_hc").asInteger(), 1);
+  EXPECT_EQ(scalar("select hjje from vt_x_xmzzk").asCurrency(), Currency::fromInt(1625));
+  EXPECT_GT(form->cdsDetail.changeCount(), 0);
+  EXPECT_GT(form->cdszzry.changeCount(), 0);
+}
+
+// ---- 3. stale order ------------------------------------------------------------------------
+
+TEST_F(WorkSave, ChangedOrderIsNotSaved) {
+  editOrder();
+  rows("update vt_x_xmzzk set version = version + 1");
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Aborted);
+  EXPECT_TRUE(said(R"("text":"当前数据状态已改变，请退出该模块并刷新重试.")"));
+  EXPECT_EQ(saveBatches(), 0);
+  EXPECT_EQ(scalar("select sl from vt_x_xmzzk_mx where uid = 'L1'").asFloat(), 5.0);
+}
+
+TEST_F(WorkSave, ChangedOrderIsReloadedInsteadOfPrinted) {
+  rows("update vt_x_xmzzk set version = 4");
+  EXPECT_EQ(form->clickAction("actprint"), Outcome::Aborted);
+  EXPECT_TRUE(said(R"("text":"当前数据状态已改变，已为您刷新数据，请重试.")"));
+  EXPECT_FALSE(said(R"("event":"print")"));
+  EXPECT_EQ(form->version, 4);
+  EXPECT_EQ(scalar("select count(*) from vt_sys_billpirnt_logs").asInteger(), 0);
+}
+
+// ---- 4. print -------------------------------------------------------------------------------
+
+TEST_F(WorkSave, PrintHandsOverHeaderAndLinesAndLogsIt) {
+  host.printFolder = ::testing::TempDir();
+  EXPECT_EQ(form->clickAction("actprint"), Outcome::Done);
+  EXPECT_TRUE(said(R"("event":"print","code":"1101","datasets":{"表头数据":1,"明细数据":2})"));
+  EXPECT_TRUE(said(R"("values":{"表单编号":"1101","表单名称":"处理项目订单"})"));
+  const auto logged =
+      rows("select orgid, modulecode, billtype, billno, ck_id, czy_id from vt_sys_billpirnt_logs");
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(logged[0][0].asText(), "0001");
+  EXPECT_EQ(logged[0][1].asText(), "1101");
+  EXPECT_EQ(logged[0][2].asText(), "处理项目订单");
+  EXPECT_EQ(logged[0][3].asText(), kWorkBillno);
+  EXPECT_EQ(logged[0][4].asInteger(), 1);
+  EXPECT_EQ(logged[0][5].asInteger(), 1);
+  bool taggedPrint = false;
+  for (const auto& [tag, text] : ui.logEntries())
+    taggedPrint |= tag == "打印" && text.find("insert into vt_sys_billpirnt_logs") == 0;
+  EXPECT_TRUE(taggedPrint);
+}
+
+// ---- 5. rights ------------------------------------------------------------------------------
+
+TEST_F(WorkSave, SavingNeedsTheEditRightAndPrintingThePrintRight) {
+  host.rights.all = false;
+  host.rights.codes = {"1101_06"};
+  editOrder();
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Aborted);
+  const std::string refusal = std::string(R"("caption":")") + std::string(host::kNoRightCaption) +
+                              R"(","text":")" + std::string(host::kNoRightText) + "\"";
+  EXPECT_TRUE(said(refusal));
+  EXPECT_EQ(saveBatches(), 0);
+  host.rights.codes = {"1101_02"};
+  EXPECT_EQ(form->clickAction("actprint"), Outcome::Aborted);
+  EXPECT_EQ(scalar("select count(*) from vt_sys_billpirnt_logs").asInteger(), 0);
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Done);
+  EXPECT_EQ(saveBatches(), 1);
+}
+
+// ---- 6. registration and creator --------------------------------------------------------------
+
+TEST_F(WorkSave, PlugIsRegisteredWithItsThreeRights) {
+  const host::TPlugItem* item = host::plugsPool().plugbyName("1101");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GUID, "{73F94A46-DE96-4589-B400-0BCE0F52D099}");
+  EXPECT_EQ(item->caption, "处理项目订单");
+  EXPECT_EQ(item->formClass.name, "Txmzzkworkform");
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"1101", "处理项目订单"}, {"1101_02", "修改"}, {"1101_06", "打印"}, {"1101_061", "模板设置"}};
+  ASSERT_EQ(item->rules().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(item->rules()[i].code, expected[i].first);
+    EXPECT_EQ(item->rules()[i].caption, expected[i].second);
+    EXPECT_EQ(item->rules()[i].parent, i == 0 ? "" : "1101");
+  }
+}
+
+TEST_F(WorkSave, CreatorOpensTheOrderAndShowsItModally) {
+  std::string shownClass;
+  std::string shownBillno;
+  int shownLines = -1;
+  ui.setModalRunner([&](host::FormModel& shown) {
+    shownClass = shown.className();
+    auto& work = dynamic_cast<plugs::coreapp::xmzzk::Txmzzkworkform&>(shown);
+    shownBillno = work.billno;
+    shownLines = work.cdsDetail.recordCount();
+    return host::mrCancel;
+  });
+  host::plugsPool().plugbyName("1101")->create(nullptr, kWorkBillno);
+  EXPECT_EQ(shownClass, "Txmzzkworkform");
+  EXPECT_EQ(shownBillno, kWorkBillno);
+  EXPECT_EQ(shownLines, 2);
+}
+
+TEST_F(WorkSave, HeaderIsShownReadOnly) {
+  EXPECT_EQ(form->control("edtwldw").tag, 1);
+  EXPECT_EQ(form->control("edtwldw").text, "C001");
+  EXPECT_EQ(form->control("lblbillno").text, "单号：A110000001");
+  EXPECT_EQ(form->control("lbldate").text, "日期：2026-03-05");
+  EXPECT_EQ(form->control("lbltime").text, "时间：14:30:00");
+  for (const char* name : {"edtwldw", "edtlxr", "edtjhrq", "cbbjjcd", "memzzyq", "cbbshfs"})
+    EXPECT_TRUE(form->control(name).readOnly) << name;
+  EXPECT_FALSE(form->control("cxgDetail_xm_code").readOnly);
+  EXPECT_EQ(form->controlText(form->control("edtgcxmmc")), "春季展会");
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 
 #include "host/plug/unit_initialization.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
+#include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
@@ -15,7 +16,8 @@ namespace plugs::coreapp {
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit()};
+  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
+          &xmzzk::samplexmzzkFormUnit()};
 }
 
 }  // namespace

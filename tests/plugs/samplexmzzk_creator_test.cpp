@@ -1,0 +1,100 @@
+// Opening the ad-hoc bill through plug 1103: the store check, the default-customer
+// dialog and the customer the form is made for; and the item's registration.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "samplexmzzk_session.h"
+
+namespace samplexmzzk_test {
+namespace {
+
+class CreatorTest : public SampleSession {
+ protected:
+  CreatorTest() {
+    // Record every modal form: its class and, for the ad-hoc bill, its customer.
+    ui.setModalRunner([this](host::FormModel& form) {
+      shown = form.className();
+      if (auto* bill = dynamic_cast<Tsamplexmzzkform*>(&form)) {
+        customer = bill->kh_id;
+        listRows = bill->cdslist.recordCount();
+      }
+      return host::mrCancel;
+    });
+  }
+
+  host::Outcome openPlug() {
+    host::FormModel scratch("", "");
+    return scratch.dispatch([] { host::plugsPool().plugbyName("1103")->create(nullptr, ""); });
+  }
+
+  std::string shown;
+  std::optional<std::int64_t> customer;
+  int listRows = 0;
+};
+
+TEST_F(CreatorTest, StoreWithDefaultCustomerOpensTheFormForHim) {
+  EXPECT_EQ(openPlug(), host::Outcome::Done);
+  EXPECT_EQ(shown, "Tsamplexmzzkform");
+  EXPECT_EQ(customer, 1);
+  EXPECT_EQ(listRows, 4);  // the outlet's own quick items only
+  EXPECT_EQ(events("dialog"), 0);
+}
+
+TEST_F(CreatorTest, MissingStoreRowSaysSoAndOpensNothing) {
+  rows("delete from vt_b_ckbmk");
+  EXPECT_EQ(openPlug(), host::Outcome::Aborted);
+  EXPECT_TRUE(saidMessage("未设置门店信息，请先在[基础资料-分店管理]设置"));
+  EXPECT_EQ(shown, "");
+}
+
+TEST_F(CreatorTest, StoreOfAnotherBranchDoesNotCount) {
+  rows("update vt_b_ckbmk set orgid = '0002'");
+  EXPECT_EQ(openPlug(), host::Outcome::Aborted);
+  EXPECT_TRUE(saidMessage("未设置门店信息，请先在[基础资料-分店管理]设置"));
+  EXPECT_EQ(shown, "");
+}
+
+TEST_F(CreatorTest, NoDefaultCustomerAndDialogCancelledOpensNothingSilently) {
+  rows("update vt_b_ckbmk set kh_id = 0");
+  host::DialogReply reply;
+  reply.result = host::mrCancel;
+  ui.queueDialog("Tckbmkdefkhinfoform", reply);
+  EXPECT_EQ(openPlug(), host::Outcome::Aborted);
+  EXPECT_EQ(events("dialog"), 1);
+  EXPECT_EQ(events("message"), 0);
+  EXPECT_EQ(shown, "");
+}
+
+TEST_F(CreatorTest, NoDefaultCustomerAndDialogOkOpensForTheChosenCustomer) {
+  rows("update vt_b_ckbmk set kh_id = 0");
+  host::DialogReply reply;
+  reply.result = host::mrOK;
+  reply.kh_id = 2;
+  ui.queueDialog("Tckbmkdefkhinfoform", reply);
+  EXPECT_EQ(openPlug(), host::Outcome::Done);
+  EXPECT_EQ(shown, "Tsamplexmzzkform");
+  EXPECT_EQ(customer, 2);
+  EXPECT_EQ(scalar("select kh_id from vt_b_ckbmk where id = 1").asInteger(), 2);
+}
+
+TEST(SamplexmzzkRegistration, ItemWithItsTwoOwnRights) {
+  if (host::plugsPool().plugbyName("1103") == nullptr)
+    plugs::coreapp::xmzzk::registerSamplexmzzkForm();
+  const host::TPlugItem* item = host::plugsPool().plugbyName("零散业务单");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->code, "1103");
+  EXPECT_EQ(item->GUID, "{601BA803-50C8-4C44-85DD-BA79E49E3527}");
+  EXPECT_EQ(item->formClass.name, "Tsamplexmzzkform");
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"1103", "零散业务单"}, {"1103_01", "修改默认客户"}, {"1103_02", "编辑常用项目"}};
+  ASSERT_EQ(item->rules().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(item->rules()[i].code, expected[i].first);
+    EXPECT_EQ(item->rules()[i].caption, expected[i].second);
+    EXPECT_EQ(item->rules()[i].parent, i == 0 ? "" : "1103");
+  }
+}
+
+}  // namespace
+}  // namespace samplexmzzk_test

@@ -1,0 +1,86 @@
+// Choosing in the order selector: the chosen row comes back as a JSON array with one
+// object (values as text), an empty list closes nothing, and the entry other bills
+// call returns the choice after OK and nothing after Cancel.
+#include <gtest/gtest.h>
+
+#include "core/json.h"
+#include "xmzzk_select_session.h"
+
+namespace {
+
+using plugs::coreapp::xmzzk::Txmzzkselectform;
+
+class SelectorResult : public xmzzk_select_test::SelectorSession {
+ protected:
+  // Moves the list's cursor to the order with this number.
+  static void gotoOrder(Txmzzkselectform& form, const std::string& billno) {
+    for (int r = 1; r <= form.cdsMain.recordCount(); ++r) {
+      form.cdsMain.setRecNo(r);
+      if (form.cdsMain.fieldByName("billno").asString() == billno) return;
+    }
+    FAIL() << billno << " is not listed";
+  }
+};
+
+TEST_F(SelectorResult, SelectGivesTheCurrentRowAsOneJsonObject) {
+  auto form = open(true);
+  gotoOrder(*form, "A11002026031200002");
+  EXPECT_EQ(form->clickAction("actselect"), host::Outcome::Done);
+  EXPECT_EQ(form->ModalResult, host::mrOK);
+  const std::vector<core::JsonRow> rows = core::parseSelection(form->resultJson);
+  ASSERT_EQ(rows.size(), 1u);
+  const core::JsonRow& order = rows.front();
+  EXPECT_EQ(order.get("billno"), "A11002026031200002");
+  EXPECT_EQ(order.get("billdate"), "2026-03-12 09:00:00");
+  EXPECT_EQ(order.get("kh_name"), "星光广告");
+  EXPECT_EQ(order.get("ck_name"), "分店");
+  EXPECT_EQ(order.get("gcxmmc"), "名片");
+  EXPECT_EQ(order.get("hjje"), "30.5");
+  EXPECT_EQ(order.get("statusinfo"), "处理中");
+  EXPECT_EQ(order.get("status"), "1");
+}
+
+TEST_F(SelectorResult, DoubleClickOnARowSelectsIt) {
+  auto form = open(true);
+  gotoOrder(*form, "A11002026031500005");
+  EXPECT_EQ(form->dblClickControl("cxgMain"), host::Outcome::Done);
+  EXPECT_EQ(form->ModalResult, host::mrOK);
+  EXPECT_EQ(core::parseSelection(form->resultJson).front().get("billno"), "A11002026031500005");
+}
+
+TEST_F(SelectorResult, AnEmptyListNeitherSelectsNorCloses) {
+  auto form = open(true);
+  filter(*form, "edtbillno", "no such order");
+  ASSERT_TRUE(form->cdsMain.isEmpty());
+  EXPECT_EQ(form->dblClickControl("cxgMain"), host::Outcome::Done);
+  EXPECT_EQ(form->clickAction("actselect"), host::Outcome::Done);
+  EXPECT_EQ(form->ModalResult, host::mrNone);
+  EXPECT_TRUE(form->resultJson.empty());
+  EXPECT_FALSE(form->isClosed());
+}
+
+TEST_F(SelectorResult, SelectOrderReturnsTheChoiceAfterOkAndNothingAfterCancel) {
+  ui.setModalRunner([](host::FormModel& shown) {
+    auto& picker = dynamic_cast<Txmzzkselectform&>(shown);
+    picker.setControlText(picker.control("edtbillno"), "0313");
+    picker.clickAction("actfilter");
+    picker.clickAction("actselect");
+    return picker.ModalResult;
+  });
+  const std::string chosen = plugs::coreapp::xmzzk::selectOrder(nullptr, true);
+  ASSERT_EQ(core::parseSelection(chosen).size(), 1u);
+  EXPECT_EQ(core::parseSelection(chosen).front().get("billno"), "A11002026031300003");
+
+  // Without the flag the completed order is not there to choose.
+  ui.setModalRunner([](host::FormModel& shown) {
+    auto& picker = dynamic_cast<Txmzzkselectform&>(shown);
+    picker.setControlText(picker.control("edtbillno"), "0313");
+    picker.clickAction("actfilter");
+    picker.clickAction("actselect");
+    if (picker.ModalResult == host::mrNone) picker.clickAction("actcancel");
+    return picker.ModalResult;
+  });
+  EXPECT_EQ(plugs::coreapp::xmzzk::selectOrder(nullptr, false), "");
+}
+
+}  // namespace

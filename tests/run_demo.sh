@@ -2,7 +2,7 @@
 # Runs `coreapp demo` twice on one new database file and checks that both runs exit 0,
 # that the first creates the file and the second adds a second order to it, that each
 # run names the printed document it wrote, and that the database then holds exactly two
-# completed orders.
+# orders, both completed and fully settled (cash and member card), the card charged twice.
 # COREAPP names the binary (default build/coreapp).
 set -u
 COREAPP=${COREAPP:-build/coreapp}
@@ -23,9 +23,11 @@ done
 grep -q '已新建演示数据库' "$tmp/run1.out" || fail "the first run did not create the database"
 grep -q '使用已有的演示数据库' "$tmp/run2.out" || fail "the second run did not reuse the database"
 
-# Two orders, both completed, and different numbers.
+# Two orders with different numbers, both 已结算 (status 3) and 已结清 (ispay 2).
 "$COREAPP" sql --db "$db" >"$tmp/orders.out" 2>"$tmp/orders.err" <<'SQL' || { cat "$tmp/orders.err"; fail "query failed"; }
-select count(*), count(distinct billno), sum(case when status >= 2 then 1 else 0 end) from vt_x_xmzzk where zfflag = 0
+select count(*), count(distinct billno), sum(case when status = 3 and ispay = 2 and hjsk = hjje then 1 else 0 end),
+  (select count(*) from vt_b_khbmk_vip_pay where biztype = '消费')
+from vt_x_xmzzk where zfflag = 0
 SQL
-grep -qF '"rows":[[2,2,2]]' "$tmp/orders.out" || fail "expected two completed orders, got $(cat "$tmp/orders.out")"
+grep -qF '"rows":[[2,2,2,2]]' "$tmp/orders.out" || fail "expected two settled orders, got $(cat "$tmp/orders.out")"
 echo "ok   demo"

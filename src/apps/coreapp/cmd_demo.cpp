@@ -48,7 +48,7 @@ std::unique_ptr<db::EmbeddedConnection> openDemoDatabase(const std::string& file
 }
 
 int runDemo(const std::string& file) {
-  std::cout << "coreapp 演示：一张项目订单从开单到打印\n";
+  std::cout << "coreapp 演示：一张项目订单从开单、完工、结算到打印\n";
   std::unique_ptr<db::EmbeddedConnection> connection;
   try {
     connection = openDemoDatabase(file, std::cout);
@@ -74,7 +74,7 @@ void setupDemo(CLI::App& cli) {
   auto file = std::make_shared<std::string>(kDefaultDemoDb);
   auto* cmd = cli.add_subcommand("demo",
                                  "Play the road of one order (new order, lines, staff, save, "
-                                 "complete, print) on a demo database");
+                                 "complete, settle, print) on a demo database");
   cmd->add_option("--db", *file, "Demo database file; created with the demo data when missing")
       ->capture_default_str();
   cmd->callback([file] {

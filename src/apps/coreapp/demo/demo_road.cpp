@@ -13,13 +13,19 @@
 #include "host/forms/page_control.h"
 #include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
+#include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
 namespace app::demo {
 
 namespace {
 
+using plugs::coreapp::xmzzk::Tjiesuanform;
 using plugs::coreapp::xmzzk::TxmzzkForm;
+
+// The member card of 蓝天教育 in the demo data, and the part of the order it pays.
+constexpr const char* kCardPassword = "123456";
+const core::Currency kCardPart = core::Currency::fromInt(50);
 
 // The demo data are made for this login: store 0001, tag A, the main store (outlet 1)
 // and its operator 王敏 (employee 1).
@@ -52,6 +58,11 @@ class Road {
   void addStaff(bool operatorOnly);
   void save();
   void complete();
+  void settle();
+  void settleInWindow(Tjiesuanform& window);
+  void type(host::FormModel& form, const char* control, const std::string& text);
+  void addSettlementLine(Tjiesuanform& window, const std::string& what);
+  core::Currency cardBalance();
   std::string print();
 
   db::Connection& connection_;
@@ -59,6 +70,7 @@ class Road {
   DemoUi& ui_;
   TxmzzkForm* form_ = nullptr;
   int step_ = 0;
+  std::string settled_;  // what the settlement window took, told after it closed
 };
 
 template <class F>
@@ -184,6 +196,69 @@ void Road::complete() {
   say("订单 " + form_->billno + " 已完工");
 }
 
+void Road::type(host::FormModel& form, const char* control, const std::string& text) {
+  form.setControlText(form.control(control), text);
+}
+
+// Runs the window's "确定" for the page in front; a refusal ends the road with its message.
+void Road::addSettlementLine(Tjiesuanform& window, const std::string& what) {
+  const std::string before = ui_.lastMessage;
+  const host::Outcome o = window.clickAction("actadd");
+  if (o == host::Outcome::Aborted) throw std::runtime_error(what + "：" + ui_.lastMessage);
+  if (o == host::Outcome::Disabled || ui_.lastMessage != before)
+    throw std::runtime_error(what + "：" +
+                             (ui_.lastMessage != before ? ui_.lastMessage : "“确定”当前不可用"));
+}
+
+core::Currency Road::cardBalance() {
+  const std::vector<core::Value> r =
+      row("select sum(incje) - sum(decje) from vt_b_khbmk_vip_pay where orgid = :orgid and kh_id = "
+          ":kh_id",
+          {{"orgid", kDemoLogin.orgid}, {"kh_id", idByCode("vt_b_khbmk", "C002")}});
+  return r.empty() ? core::Currency() : r.front().asCurrency();
+}
+
+// The clerk's part in the settlement window: the rest in cash to the cash account, a
+// part by member card with its password, then "确认后返回".
+void Road::settleInWindow(Tjiesuanform& window) {
+  const core::Currency cash = window.unsettled() - kCardPart;
+  type(window, "cxPageControl1", "现结");
+  type(window, "edtxj_je", cash.toString());
+  type(window, "cbbxj_zh", "现金");
+  addSettlementLine(window, "现结 " + money(cash));
+  type(window, "cxPageControl1", "会员卡");
+  if (window.control("cxPageControl1").text != "会员卡") throw std::runtime_error("客户没有会员卡");
+  const std::string balance = money(cardBalance());
+  type(window, "edthyk_je", kCardPart.toString());
+  type(window, "edthyk_pwd", kCardPassword);
+  addSettlementLine(window, "会员卡 " + money(kCardPart));
+  if (window.clickAction("actok") != host::Outcome::Done || window.ModalResult != host::mrOK)
+    throw std::runtime_error("确认结算未完成：" + ui_.lastMessage);
+  settled_ = "现结 " + money(cash) + "（现金），会员卡 " + money(kCardPart) + "（余额 " + balance +
+             " → " + money(cardBalance()) + "）";
+}
+
+void Road::settle() {
+  ui_.setModalRunner([this](host::FormModel& shown) {
+    auto* window = dynamic_cast<Tjiesuanform*>(&shown);
+    if (window == nullptr) throw std::runtime_error("意外打开了窗口 " + shown.className());
+    settleInWindow(*window);
+    return window->ModalResult;
+  });
+  const int drawer = ui_.drawerOpens;
+  click("actjiesuan", "结算订单");
+  ui_.setModalRunner({});
+  const std::vector<core::Value> r =
+      row("select ispay, payinfo, statusinfo, hjsk from vt_v_xmzzk where orgid = :orgid and billno "
+          "= :billno",
+          {{"orgid", kDemoLogin.orgid}, {"billno", form_->billno}});
+  if (settled_.empty() || r.empty() || r[0].asInteger() != 2)
+    throw DemoStepFailed("结算订单失败：" + (settled_.empty() ? ui_.lastMessage : "订单未结清"));
+  say("结算：" + settled_ + (ui_.drawerOpens > drawer ? "，钱箱已打开" : ""));
+  say("订单 " + form_->billno + " " + r[1].asText() + "（" + r[2].asText() + "），已收 " +
+      money(r[3]));
+}
+
 std::string Road::print() {
   ui_.printedFile.clear();
   click("actPrint", "打印订单");
@@ -201,6 +276,7 @@ DemoResult Road::run() {
   addStaff(true);
   save();
   complete();
+  settle();
   DemoResult result;
   result.billno = form_->billno;
   result.printFile = print();

@@ -1,7 +1,8 @@
 // DemoRoad: the road of one order, played through the real forms with nobody at the
 // screen. The counter clerk opens a new project order for the member customer 蓝天教育,
-// adds two priced service lines with their production staff, saves, completes and
-// prints it; each step is told to the reader as one line. The database must hold the
+// adds two priced service lines with their production staff, saves and completes it,
+// settles it in the settlement window (part in cash, part by member card) and prints
+// it; each step is told to the reader as one line. The database must hold the
 // schema and the demo data; the caller makes no host current (the road brings its own).
 // Errors: a step that a form refuses, or that leaves the order otherwise than it should,
 // throws DemoStepFailed with the form's message; what earlier steps saved stays saved.

@@ -18,8 +18,10 @@ configure: $(BUILD)/build.ninja
 build: deps configure
 	cmake --build $(BUILD)
 
+# Plays the road of one order on coreapp-demo.db (made with the demo data on the first
+# run; each further run adds an order). Printed orders go to coreapp-demo-prints/.
 run: build
-	./$(BUILD)/coreapp --help
+	./$(BUILD)/coreapp demo
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure

@@ -47,8 +47,7 @@ Tsamplexmzzkform::Tsamplexmzzkform(host::FormModel* owner, std::int64_t kh_id)
 
 void Tsamplexmzzkform::FormCreate() {
   TBaseForm::FormCreate();
-  SQLStore[0] = SamplexmzzkSql::quickList();
-  SQLStore[1] = SamplexmzzkSql::saveBatch();
+  SQLStore = {SamplexmzzkSql::quickList(), SamplexmzzkSql::saveBatch()};
   registerDataSet("cdslist", cdslist);
   registerDataSet("cdsmx", cdsmx);
   dsmx.setDataSet(&cdsmx);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dataset/client_data_set.h"
 #include "dataset/data_source.h"
@@ -56,8 +57,8 @@ class Tsamplexmzzkform : public host::TBaseForm {
   //! Prints the saved order `billno` (header and lines) under report code 1103.
   void printbilldata(const std::string& billno);
 
-  //! Text of SQL store items: 0 the quick list, 1 the save batch.
-  std::string SQLStore[2];
+  //! SQL kept in the form: 0 the quick list, 1 the save batch.
+  std::vector<std::string> SQLStore;
 
  private:
   void createControls();

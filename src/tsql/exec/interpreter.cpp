@@ -70,7 +70,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   tranCount_ = 0;
   tryDepth_ = 0;
   caught_.clear();
-  columnCache_.clear();
+  forgetSchema();
   try {
     execList(batch.statements);
   } catch (const SqlException& e) {  // only escapes when a bug leaves tryDepth_ set
@@ -132,11 +132,7 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
   using ast::NodeKind;
   switch (s.kind) {
     case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
-    case NodeKind::Insert: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.insert(ast::nodeCast<ast::InsertStmt>(s)), line(s), true);
-      break;
-    }
+    case NodeKind::Insert: execInsert(ast::nodeCast<ast::InsertStmt>(s)); break;
     case NodeKind::Update: {
       translate::SqlTranslator tr(*this);
       execModify(tr.update(ast::nodeCast<ast::UpdateStmt>(s)), line(s), false);
@@ -281,7 +277,7 @@ void Interpreter::execSql(const std::string& sql, int line) {
     sqlite3_free(err);
     throw SqlException(numberForSqliteMessage(msg), 16, line, msg);
   }
-  columnCache_.clear();
+  forgetSchema();
 }
 
 Interpreter::Variable& Interpreter::variable(const std::string& name, int line) {
@@ -298,7 +294,7 @@ void Interpreter::dropTableVariables(Frame& frame) {
     // Failing to drop leaves a stale temp table that the next DECLARE replaces.
     sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
   }
-  columnCache_.clear();
+  forgetSchema();
 }
 
 const ast::DataType* Interpreter::variableType(const std::string& name) const {
@@ -317,6 +313,11 @@ ast::DataType Interpreter::hostParameterType(const std::string& name) const {
   for (const auto& [n, value] : *params_)
     if (toLower(n) == name) return typeOfCore(value);
   return {};
+}
+
+void Interpreter::forgetSchema() {
+  columnCache_.clear();
+  insertShapes_.clear();
 }
 
 const std::vector<catalog::ColumnInfo>* Interpreter::columns(const std::string& object) {

@@ -88,6 +88,9 @@ class Interpreter final : public translate::TranslateEnv {
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);
   void execModify(const translate::Translation& t, int line, bool insert);
+  void execInsert(const ast::InsertStmt& s);
+  //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
+  void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
   void declareTable(const ast::VarDecl& v);
 
@@ -120,6 +123,13 @@ class Interpreter final : public translate::TranslateEnv {
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
+  //! Translations of INSERT ... VALUES statements by shape; `valueOfSlot[k]` is the
+  //! index of the value that parameter slot k stands for.
+  struct InsertShape {
+    translate::Translation translation;
+    std::vector<std::size_t> valueOfSlot;
+  };
+  std::unordered_map<std::string, InsertShape> insertShapes_;
   std::unordered_map<std::string, Procedure> procedures_;
   std::vector<Frame*> frames_;  //!< innermost last
   const Params* params_ = nullptr;

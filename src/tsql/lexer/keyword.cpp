@@ -1,11 +1,11 @@
-// Keyword lookup: the identifier is lower-cased into a small buffer and found by
-// binary search in a table sorted once at start-up. Identifiers longer than the
-// longest keyword are rejected before any copying.
+// Keyword lookup: the identifier is lower-cased into a small buffer and compared with
+// the few keywords of the same length and first letter (buckets made once at
+// start-up). Most identifiers of a batch are column names that meet an empty bucket.
 #include "tsql/lexer/keyword.h"
 
-#include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,33 +21,36 @@ std::string lowerName(std::string_view name) {
   return s;
 }
 
-const std::vector<std::pair<std::string, Keyword>>& keywordTable() {
-  static const auto table = [] {
-    std::vector<std::pair<std::string, Keyword>> t = {
+using Bucket = std::vector<std::pair<std::string, Keyword>>;
+using Buckets = std::array<std::array<Bucket, 26>, kMaxKeywordLength + 1>;
+
+const Buckets& keywordBuckets() {
+  static const Buckets buckets = [] {
+    Buckets b;
+    const std::pair<std::string, Keyword> all[] = {
 #define TSQL_KEYWORD_ENTRY(name) {lowerName(#name), Keyword::name},
         TSQL_KEYWORDS(TSQL_KEYWORD_ENTRY)
 #undef TSQL_KEYWORD_ENTRY
     };
-    std::sort(t.begin(), t.end());
-    return t;
+    for (const auto& entry : all) b[entry.first.size()][entry.first[0] - 'a'].push_back(entry);
+    return b;
   }();
-  return table;
+  return buckets;
 }
 
 }  // namespace
 
 Keyword lookupKeyword(std::string_view word) {
   if (word.empty() || word.size() > kMaxKeywordLength) return Keyword::None;
-  std::array<char, kMaxKeywordLength> buf{};
+  std::array<char, kMaxKeywordLength> buf;
   for (std::size_t i = 0; i < word.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(word[i]);
     buf[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
   }
-  std::string_view lowered(buf.data(), word.size());
-  const auto& table = keywordTable();
-  auto it = std::lower_bound(table.begin(), table.end(), lowered,
-                             [](const auto& e, std::string_view w) { return e.first < w; });
-  if (it != table.end() && it->first == lowered) return it->second;
+  unsigned first = static_cast<unsigned char>(buf[0]) - 'a';
+  if (first >= 26) return Keyword::None;
+  for (const auto& [name, keyword] : keywordBuckets()[word.size()][first])
+    if (std::memcmp(name.data(), buf.data(), word.size()) == 0) return keyword;
   return Keyword::None;
 }
 

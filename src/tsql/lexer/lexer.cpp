@@ -107,8 +107,12 @@ Token Lexer::next() {
   return lexSymbol(start, pos);
 }
 
+// A word never spans lines: scan it without advance()'s line bookkeeping.
 Token Lexer::lexWord(std::size_t start, SourcePos pos) {
-  while (pos_ < text_.size() && isIdentifierChar(peek())) advance();
+  while (pos_ < text_.size() && isIdentifierChar(text_[pos_])) {
+    if ((static_cast<unsigned char>(text_[pos_]) & 0xC0) != 0x80) ++column_;
+    ++pos_;
+  }
   Token t = makeToken(TokenKind::Identifier, start, pos);
   t.keyword = lookupKeyword(t.text);
   return t;

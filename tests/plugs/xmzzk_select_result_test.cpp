@@ -1,7 +1,10 @@
 // Choosing in the order selector: the chosen row comes back as a JSON array with one
-// object (values as text), an empty list closes nothing, and the entry other bills
-// call returns the choice after OK and nothing after Cancel.
+// object (values as text), an empty list closes nothing, the entry other bills call
+// returns the choice after OK and nothing after Cancel, and the grid's column layout
+// outlives the window.
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 #include "core/json.h"
 #include "xmzzk_select_session.h"
@@ -81,6 +84,22 @@ TEST_F(SelectorResult, SelectOrderReturnsTheChoiceAfterOkAndNothingAfterCancel) 
     return picker.ModalResult;
   });
   EXPECT_EQ(plugs::coreapp::xmzzk::selectOrder(nullptr, false), "");
+}
+
+TEST_F(SelectorResult, TheGridLayoutIsKeptForTheNextOpening) {
+  auto column = [](Txmzzkselectform& form, const std::string& field) -> host::GridColumn& {
+    for (host::GridColumn& c : form.control("cxgMain").columns)
+      if (c.field == field) return c;
+    throw std::out_of_range(field);
+  };
+  auto first = open(true);
+  column(*first, "addr").visible = false;
+  column(*first, "kh_name").width = 31;
+  first->Close();
+  auto second = open(true);
+  EXPECT_FALSE(column(*second, "addr").visible);
+  EXPECT_EQ(column(*second, "kh_name").width, 31);
+  EXPECT_TRUE(column(*second, "tel").visible);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 //   2. staff actions: add with an even split, operator as staff, same staff on all lines
 //   3. refusals without lines and for a line without service item
 //   4. line recalculation: quantity reprices and follows consumables, a typed amount
-//      gives the price without recomputing the amount
+//      gives the price without recomputing the amount, a typed item code looks it up
 #include <gtest/gtest.h>
 
 #include "core/currency.h"
@@ -146,6 +146,20 @@ TEST_F(WorkLines, TypedAmountGivesThePriceOnly) {
   form->cdsDetail.fieldByName("je").setValue(Currency::fromInt(110));
   EXPECT_EQ(form->cdsDetail.fieldByName("dj").asCurrency(), Currency::fromInt(22));
   EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(110));
+}
+
+TEST_F(WorkLines, TypedItemCodeLooksTheItemUp) {
+  ui.queueLookup("服务项目查询", R"([{"id":"3"}])");
+  form->cdsDetail.edit();
+  form->cdsDetail.fieldByName("xm_code").setValue("XM003");
+  EXPECT_TRUE(said(R"("caption":"服务项目查询","filter":"XM003")"));
+  // The code typed over line 1 is dropped; the chosen item becomes a new line.
+  ASSERT_EQ(form->cdsDetail.recordCount(), 3);
+  form->cdsDetail.first();
+  EXPECT_EQ(form->cdsDetail.fieldByName("xm_code").asString(), "XM002");
+  form->cdsDetail.last();
+  EXPECT_EQ(form->cdsDetail.fieldByName("xm_id").asInteger(), 3);
+  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(50));  // list price
 }
 
 TEST_F(WorkLines, PostedLineGivesItsStaffTheirAmounts) {

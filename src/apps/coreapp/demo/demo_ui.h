@@ -15,6 +15,7 @@ class DemoUi : public host::ScriptedUi {
   int messageBox(std::string_view text, std::string_view caption, int type,
                  host::MsgButtons buttons) override {
     lastMessage = std::string(text);
+    messages += 1;
     return ScriptedUi::messageBox(text, caption, type, buttons);
   }
   void printed(const host::PrintJob& job) override {
@@ -27,6 +28,7 @@ class DemoUi : public host::ScriptedUi {
   }
 
   std::string lastMessage;  //!< text of the last message box ("" = none yet)
+  int messages = 0;         //!< message boxes shown so far
   std::string printedFile;  //!< the document of the last print
   int drawerOpens = 0;      //!< times the cash drawer was opened
 };

@@ -1,0 +1,47 @@
+// ActionBar: one QAction per form action, in the form's order.
+#include "apps/coreapp-desktop/action_bar.h"
+
+#include <QAction>
+
+#include "host/forms/form_model.h"
+
+namespace desktop {
+
+std::string actionStem(const std::string& name) { return name.substr(0, name.find('_')); }
+
+ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
+    : QToolBar(parent), form_(form), run_(std::move(run)) {
+  setToolButtonStyle(Qt::ToolButtonTextOnly);
+  setMovable(false);
+  std::string previous;
+  for (const host::ActionView& a : form.describe().actions) {
+    const bool grouped =
+        a.name.find('_') != std::string::npos || previous.find('_') != std::string::npos;
+    if (!previous.empty() && grouped && actionStem(a.name) != actionStem(previous)) addSeparator();
+    QAction* button = addAction(QString::fromStdString(a.caption));
+    button->setObjectName(QString::fromStdString(a.name));
+    const std::string name = a.name;
+    connect(button, &QAction::triggered, this,
+            [this, name] { run_([&] { form_.clickAction(name); }); });
+    buttons_[a.name] = button;
+    previous = a.name;
+  }
+}
+
+void ActionBar::refresh() {
+  form_.updateActions();
+  for (auto& [name, button] : buttons_) {
+    const host::Action* a = form_.findAction(name);
+    if (a == nullptr) continue;
+    button->setText(QString::fromStdString(a->caption));
+    button->setEnabled(a->enabled);
+    button->setVisible(a->visible);
+  }
+}
+
+QAction* ActionBar::button(const std::string& name) const {
+  auto it = buttons_.find(name);
+  return it == buttons_.end() ? nullptr : it->second;
+}
+
+}  // namespace desktop

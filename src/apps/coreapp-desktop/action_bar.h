@@ -1,0 +1,37 @@
+// ActionBar: a form's actions as tool buttons. Actions that share a name stem
+// (actDetail_Add, actDetail_Del; actzzry_add, actzzry_del) sit together between
+// separators. refresh() runs every Update handler, then each button takes its action's
+// caption, enabled and visible state; a click is the form's clickAction.
+#pragma once
+
+#include <QToolBar>
+#include <map>
+#include <string>
+
+#include "apps/coreapp-desktop/data_set_table_model.h"
+
+namespace host {
+class FormModel;
+}
+
+namespace desktop {
+
+class ActionBar : public QToolBar {
+ public:
+  ActionBar(host::FormModel& form, Runner run, QWidget* parent = nullptr);
+
+  //! Runs the Update handlers and shows their result on the buttons.
+  void refresh();
+  //! The button's action for a form action name, or null.
+  QAction* button(const std::string& name) const;
+
+ private:
+  host::FormModel& form_;
+  Runner run_;
+  std::map<std::string, QAction*> buttons_;
+};
+
+//! The stem actions are grouped by: the name up to its first '_' ("actDetail").
+std::string actionStem(const std::string& name);
+
+}  // namespace desktop

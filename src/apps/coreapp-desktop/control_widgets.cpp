@@ -1,0 +1,342 @@
+// The control widgets. Each commits only a text that differs from what the model
+// shows, so a refresh that sets the widget's text never writes back into the form.
+// Date and time editors that share one field (a delivery date and its time) each
+// replace only their own part of the value.
+#include "apps/coreapp-desktop/control_widgets.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <QToolButton>
+
+#include "core/date_time.h"
+#include "core/number_format.h"
+#include "core/value.h"
+#include "host/forms/form_model.h"
+
+namespace desktop {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// What every control widget shares: the control, the form, and committing a text.
+class Base : public ControlWidget {
+ public:
+  Base(host::FormModel& form, host::Control& c, Runner run)
+      : form_(form), c_(c), run_(std::move(run)) {}
+
+ protected:
+  std::string text() const { return form_.controlText(c_); }
+  void commit(const std::string& typed) {
+    if (typed == text()) return;
+    run_([&] { form_.setControlText(c_, typed); });
+  }
+  void click() {
+    run_([&] { form_.clickControl(c_.name); });
+  }
+  void dblClick() {
+    run_([&] { form_.dblClickControl(c_.name); });
+  }
+  bool editable() const { return !c_.readOnly && c_.enabled; }
+  void showState(QWidget* w) {
+    w->setVisible(c_.visible);
+    w->setEnabled(c_.enabled);
+  }
+
+  host::FormModel& form_;
+  host::Control& c_;
+  Runner run_;
+};
+
+// A label that reports clicks and double clicks (status labels react to them).
+class ClickLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  std::function<void()> onClick, onDblClick;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    if (onClick && e->button() == Qt::LeftButton) onClick();
+  }
+  void mouseDoubleClickEvent(QMouseEvent*) override {
+    if (onDblClick) onDblClick();
+  }
+};
+
+class LabelWidget : public Base {
+ public:
+  LabelWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), label_(new ClickLabel(parent)) {
+    label_->setObjectName(qs(c.name));
+    if (c.onClick) label_->onClick = [this] { click(); };
+    if (c.onDblClick) label_->onDblClick = [this] { dblClick(); };
+  }
+  QWidget* widget() override { return label_; }
+  void refresh() override {
+    const std::string t = text();
+    label_->setText(qs(t.empty() ? c_.caption : t));
+    label_->setStyleSheet(c_.color.empty()
+                              ? QString()
+                              : "QLabel { color: " + qs(c_.color) + "; font-weight: bold; }");
+    showState(label_);
+  }
+
+ private:
+  ClickLabel* label_;
+};
+
+// Edit, button edit and currency edit: a line editor with a button when the control
+// has a click or button handler. A read-only currency box shows its display pattern.
+class LineWidget : public Base {
+ public:
+  LineWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), box_(new QWidget(parent)), edit_(new QLineEdit(box_)) {
+    box_->setObjectName(qs(c.name));
+    auto* layout = new QHBoxLayout(box_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(1);
+    layout->addWidget(edit_, 1);
+    if (c.kind == host::ControlKind::CurrencyEdit) edit_->setAlignment(Qt::AlignRight);
+    QObject::connect(edit_, &QLineEdit::editingFinished, box_, [this] {
+      if (!edit_->isReadOnly()) commit(edit_->text().toStdString());
+    });
+    if (c.onButtonClick || c.onClick) {
+      button_ = new QToolButton(box_);
+      button_->setText("…");
+      layout->addWidget(button_);
+      QObject::connect(button_, &QToolButton::clicked, box_, [this] { click(); });
+    }
+  }
+  QWidget* widget() override { return box_; }
+  void refresh() override {
+    const bool money = c_.kind == host::ControlKind::CurrencyEdit;
+    std::string t = text();
+    if (money && c_.readOnly && !t.empty() && !c_.format.empty())
+      t = core::formatFloat(core::Value(t).asFloat(), c_.format);
+    if (edit_->text() != qs(t)) edit_->setText(qs(t));
+    edit_->setReadOnly(c_.readOnly);
+    if (button_) button_->setEnabled(c_.enabled);
+    showState(box_);
+  }
+
+ private:
+  QWidget* box_;
+  QLineEdit* edit_;
+  QToolButton* button_ = nullptr;
+};
+
+// A memo commits when it loses the focus; its double click is the form's.
+class MemoEdit : public QPlainTextEdit {
+ public:
+  using QPlainTextEdit::QPlainTextEdit;
+  std::function<void()> onLeave, onDblClick;
+
+ protected:
+  void focusOutEvent(QFocusEvent* e) override {
+    QPlainTextEdit::focusOutEvent(e);
+    if (onLeave) onLeave();
+  }
+  void mouseDoubleClickEvent(QMouseEvent* e) override {
+    if (onDblClick) return onDblClick();
+    QPlainTextEdit::mouseDoubleClickEvent(e);
+  }
+};
+
+class MemoWidget : public Base {
+ public:
+  MemoWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), memo_(new MemoEdit(parent)) {
+    memo_->setObjectName(qs(c.name));
+    memo_->setMaximumHeight(memo_->fontMetrics().height() * 4);
+    memo_->onLeave = [this] {
+      if (!memo_->isReadOnly()) commit(memo_->toPlainText().toStdString());
+    };
+    if (c.onDblClick) memo_->onDblClick = [this] { dblClick(); };
+  }
+  QWidget* widget() override { return memo_; }
+  void refresh() override {
+    const QString t = qs(text());
+    if (memo_->toPlainText() != t) memo_->setPlainText(t);
+    memo_->setReadOnly(c_.readOnly);
+    showState(memo_);
+  }
+
+ private:
+  MemoEdit* memo_;
+};
+
+// Date and time editors over "YYYY-MM-DD HH:MM:SS" texts; an empty value shows blank.
+class DateTimeWidget : public Base {
+ public:
+  DateTimeWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), time_(c.kind == host::ControlKind::TimeEdit) {
+    edit_ = time_ ? static_cast<QDateTimeEdit*>(new QTimeEdit(parent)) : new QDateEdit(parent);
+    edit_->setObjectName(qs(c.name));
+    edit_->setDisplayFormat(time_ ? "HH:mm" : "yyyy-MM-dd");
+    edit_->setSpecialValueText(" ");  // the minimum stands for an empty value
+    if (!time_) {
+      edit_->setMinimumDate(QDate(1899, 12, 30));
+      edit_->setCalendarPopup(true);
+      QObject::connect(edit_->calendarWidget(), &QCalendarWidget::clicked, edit_,
+                       [this] { save(); });
+    }
+    QObject::connect(edit_, &QDateTimeEdit::editingFinished, edit_, [this] { save(); });
+  }
+  QWidget* widget() override { return edit_; }
+  void refresh() override {
+    const auto value = core::DateTime::parse(text());
+    QDateTime shown = edit_->minimumDateTime();
+    if (value)
+      shown = QDateTime(QDate(value->year(), value->month(), value->day()),
+                        QTime(value->hour(), value->minute(), value->second()));
+    if (edit_->dateTime() != shown) edit_->setDateTime(shown);
+    edit_->setReadOnly(c_.readOnly);
+    showState(edit_);
+  }
+
+ private:
+  // Replaces the editor's own part (date or time) of the value, keeping the other.
+  void save() {
+    if (!editable() || c_.readOnly) return;
+    if (edit_->dateTime() == edit_->minimumDateTime()) return;
+    const auto value = core::DateTime::parse(text());
+    const QDateTime now = QDateTime::currentDateTime();
+    QDate date = value ? QDate(value->year(), value->month(), value->day()) : now.date();
+    QTime time = value ? QTime(value->hour(), value->minute(), value->second()) : QTime(0, 0);
+    if (time_)
+      time = edit_->time();
+    else
+      date = edit_->date();
+    commit(QDateTime(date, time).toString("yyyy-MM-dd HH:mm:ss").toStdString());
+  }
+
+  bool time_;
+  QDateTimeEdit* edit_;
+};
+
+class SpinWidget : public Base {
+ public:
+  SpinWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), spin_(new QSpinBox(parent)) {
+    spin_->setObjectName(qs(c.name));
+    spin_->setRange(-999999, 999999);
+    QObject::connect(spin_, &QSpinBox::editingFinished, spin_, [this] {
+      if (!spin_->isReadOnly()) commit(std::to_string(spin_->value()));
+    });
+  }
+  QWidget* widget() override { return spin_; }
+  void refresh() override {
+    const int v = static_cast<int>(core::Value(text()).asFloat());
+    if (spin_->value() != v) spin_->setValue(v);
+    spin_->setReadOnly(c_.readOnly);
+    showState(spin_);
+  }
+
+ private:
+  QSpinBox* spin_;
+};
+
+class CheckWidget : public Base {
+ public:
+  CheckWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), box_(new QCheckBox(qs(c.caption), parent)) {
+    box_->setObjectName(qs(c.name));
+    QObject::connect(box_, &QCheckBox::clicked, box_, [this](bool on) { commit(on ? "1" : "0"); });
+  }
+  QWidget* widget() override { return box_; }
+  void refresh() override {
+    box_->setChecked(core::Value(text()).asBool());
+    showState(box_);
+    box_->setEnabled(editable());
+  }
+
+ private:
+  QCheckBox* box_;
+};
+
+// Combos over fixed texts and lookup combos over a host list: both show names; the
+// form's change handler of a lookup combo writes the chosen entry's id.
+class ComboWidget : public Base {
+ public:
+  ComboWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), combo_(new QComboBox(parent)) {
+    combo_->setObjectName(qs(c.name));
+    combo_->setMinimumContentsLength(8);
+    QObject::connect(combo_, &QComboBox::activated, combo_,
+                     [this](int index) { commit(combo_->itemText(index).toStdString()); });
+  }
+  QWidget* widget() override { return combo_; }
+  void refresh() override {
+    if (static_cast<size_t>(combo_->count()) != c_.items.size()) {
+      combo_->clear();
+      for (const std::string& item : c_.items) combo_->addItem(qs(item));
+    }
+    combo_->setCurrentIndex(combo_->findText(qs(text())));
+    showState(combo_);
+    combo_->setEnabled(editable());
+  }
+
+ private:
+  QComboBox* combo_;
+};
+
+class ButtonWidget : public Base {
+ public:
+  ButtonWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
+      : Base(form, c, std::move(run)), button_(new QPushButton(parent)) {
+    button_->setObjectName(qs(c.name));
+    QObject::connect(button_, &QPushButton::clicked, button_, [this] { click(); });
+  }
+  QWidget* widget() override { return button_; }
+  void refresh() override {
+    const std::string t = text();
+    button_->setText(qs(t.empty() ? c_.caption : t));
+    showState(button_);
+  }
+
+ private:
+  QPushButton* button_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlWidget> makeControlWidget(host::FormModel& form, host::Control& c,
+                                                 Runner run, QWidget* parent) {
+  using K = host::ControlKind;
+  switch (c.kind) {
+    case K::Label:
+      return std::make_unique<LabelWidget>(form, c, std::move(run), parent);
+    case K::Memo:
+      return std::make_unique<MemoWidget>(form, c, std::move(run), parent);
+    case K::DateEdit:
+    case K::TimeEdit:
+      return std::make_unique<DateTimeWidget>(form, c, std::move(run), parent);
+    case K::SpinEdit:
+      return std::make_unique<SpinWidget>(form, c, std::move(run), parent);
+    case K::CheckBox:
+      return std::make_unique<CheckWidget>(form, c, std::move(run), parent);
+    case K::ComboBox:
+    case K::LookupCombo:
+      return std::make_unique<ComboWidget>(form, c, std::move(run), parent);
+    case K::Button:
+      return std::make_unique<ButtonWidget>(form, c, std::move(run), parent);
+    case K::Edit:
+    case K::ButtonEdit:
+    case K::CurrencyEdit:
+    case K::Grid:
+      break;
+  }
+  return std::make_unique<LineWidget>(form, c, std::move(run), parent);
+}
+
+}  // namespace desktop

@@ -1,0 +1,163 @@
+// FormView: layout and the event loop of one form. The header is a grid of captioned
+// editors, three to a row; a memo takes a row of its own. Editors bound to a dataset
+// that a grid shows (the button of a grid column) are the grid's and stay out of it.
+#include "apps/coreapp-desktop/form_view.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QtDebug>
+
+#include "apps/coreapp-desktop/action_bar.h"
+#include "apps/coreapp-desktop/control_widgets.h"
+#include "apps/coreapp-desktop/grid_view.h"
+#include "host/forms/base_form.h"
+#include "host/host.h"
+#include "host/ui.h"
+
+namespace desktop {
+
+namespace {
+
+constexpr int kPairsPerRow = 3;
+
+bool isStatusLabel(const host::Control& c) {
+  return c.kind == host::ControlKind::Label && c.caption.empty();
+}
+
+}  // namespace
+
+FormView::FormView(host::FormModel& form, QWidget* parent) : QWidget(parent), form_(form) {
+  setObjectName(QString::fromStdString(form.className()));
+  runner_ = [this](const std::function<void()>& work) { run(work); };
+  build();
+  refresh();
+}
+
+FormView::~FormView() = default;
+
+void FormView::build() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* top = new QHBoxLayout;
+  actions_ = new ActionBar(form_, runner_, this);
+  top->addWidget(actions_, 1);
+  std::vector<host::Control*> header;
+  std::vector<host::Control*> grids;
+  for (host::Control* c : form_.controls()) {
+    if (c->kind == host::ControlKind::Grid) {
+      grids.push_back(c);
+    } else if (isStatusLabel(*c)) {
+      auto w = makeControlWidget(form_, *c, runner_, this);
+      top->addWidget(w->widget());
+      controls_.emplace_back(c->name, std::move(w));
+    } else if (!belongsToGrid(*c)) {
+      header.push_back(c);
+    }
+  }
+  layout->addLayout(top);
+  auto* split = new QSplitter(Qt::Vertical, this);
+  split->setChildrenCollapsible(false);
+  split->addWidget(buildHeader(header));
+  QTabWidget* tabs = nullptr;
+  for (host::Control* g : grids) {
+    auto* view = new GridView(form_, *g, runner_);
+    grids_.push_back(view);
+    if (grids_.size() == 1) {
+      split->addWidget(view);
+      continue;
+    }
+    if (tabs == nullptr) tabs = new QTabWidget;
+    tabs->addTab(view, QString::fromStdString(g->caption.empty() ? g->name : g->caption));
+  }
+  if (tabs != nullptr) split->addWidget(tabs);
+  for (int i = 1; i < split->count(); ++i) split->setStretchFactor(i, 1);
+  layout->addWidget(split, 1);
+}
+
+QWidget* FormView::buildHeader(const std::vector<host::Control*>& controls) {
+  auto* box = new QWidget;
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  int row = 0, pair = 0;
+  for (host::Control* c : controls) {
+    auto w = makeControlWidget(form_, *c, runner_, box);
+    const bool wide = c->kind == host::ControlKind::Memo;
+    if (wide && pair > 0) ++row, pair = 0;
+    const bool captioned = !c->caption.empty() && c->kind != host::ControlKind::CheckBox &&
+                           c->kind != host::ControlKind::Label &&
+                           c->kind != host::ControlKind::Button;
+    if (captioned) {
+      auto* caption = new QLabel(QString::fromStdString(c->caption), box);
+      caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      grid->addWidget(caption, row, pair * 2);
+      captions_.emplace_back(c->name, caption);
+    }
+    grid->addWidget(w->widget(), row, pair * 2 + 1, 1, wide ? kPairsPerRow * 2 - 1 : 1);
+    controls_.emplace_back(c->name, std::move(w));
+    if (wide || ++pair == kPairsPerRow) ++row, pair = 0;
+  }
+  for (int col = 1; col < kPairsPerRow * 2; col += 2) grid->setColumnStretch(col, 1);
+  return box;
+}
+
+bool FormView::belongsToGrid(const host::Control& c) const {
+  if (!c.isBound()) return false;
+  for (const host::Control* g : form_.controls())
+    if (g->kind == host::ControlKind::Grid && g->dataSet == c.dataSet) return true;
+  return false;
+}
+
+void FormView::run(const std::function<void()>& work) {
+  ++depth_;
+  try {
+    form_.dispatch(work);
+  } catch (const std::exception& e) {
+    showError(e.what());
+  }
+  if (--depth_ > 0) return;  // the outermost event refreshes once
+  refresh();
+  if (finished() && onFinished) onFinished();
+}
+
+void FormView::showError(const std::string& text) {
+  if (!host::hasCurrentHost() || host::currentHost().ui == nullptr) {
+    qWarning("%s", text.c_str());
+    return;
+  }
+  host::currentHost().screen().messageBox(text, "错误", host::mtError, host::mbOK);
+}
+
+bool FormView::finished() const {
+  const auto* base = dynamic_cast<const host::TBaseForm*>(&form_);
+  if (base == nullptr) return false;
+  return base->isClosed() || (base->isModal() && base->ModalResult != host::mrNone);
+}
+
+void FormView::refresh() {
+  try {
+    actions_->refresh();
+    for (auto& [name, w] : controls_) w->refresh();
+    for (auto& [name, caption] : captions_)
+      if (const host::Control* c = form_.findControl(name)) caption->setVisible(c->visible);
+    for (GridView* g : grids_) g->refresh();
+  } catch (const std::exception& e) {
+    showError(e.what());  // an Update handler or a bound field the form lost
+  }
+}
+
+GridView* FormView::grid(const std::string& name) const {
+  for (GridView* g : grids_)
+    if (g->objectName().toStdString() == name) return g;
+  return nullptr;
+}
+
+QWidget* FormView::controlWidget(const std::string& name) const {
+  for (const auto& [n, w] : controls_)
+    if (n == name) return w->widget();
+  return nullptr;
+}
+
+}  // namespace desktop

@@ -1,0 +1,64 @@
+// FormView: any form model as a widget — its actions as a tool bar, its unlabelled
+// labels as a status line, its other controls as captioned editors, and its grids
+// (the first one large, the others on tabs below). Nothing in it knows a bill type.
+// Every user event runs through run(): the form's dispatcher (the silent abort ends
+// quietly), any other failure shown as an error box, then the whole view refreshed.
+// The form must outlive the view.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "apps/coreapp-desktop/data_set_table_model.h"
+
+namespace host {
+class Control;
+class FormModel;
+}  // namespace host
+
+namespace desktop {
+
+class ActionBar;
+class ControlWidget;
+class GridView;
+
+class FormView : public QWidget {
+ public:
+  explicit FormView(host::FormModel& form, QWidget* parent = nullptr);
+  ~FormView() override;
+
+  host::FormModel& form() const { return form_; }
+  //! Runs form code for a user event (see above).
+  void run(const std::function<void()>& work);
+  //! Shows the model again: actions after Update, control texts, grid states.
+  void refresh();
+  //! True once the form closed or (shown modally) got a modal result.
+  bool finished() const;
+  //! Runs after an event that finished the form.
+  std::function<void()> onFinished;
+
+  ActionBar* actionBar() const { return actions_; }
+  //! The grid showing the named Grid control, or null.
+  GridView* grid(const std::string& name) const;
+  //! The widget of the named non-grid control, or null.
+  QWidget* controlWidget(const std::string& name) const;
+
+ private:
+  void build();
+  QWidget* buildHeader(const std::vector<host::Control*>& controls);
+  bool belongsToGrid(const host::Control& c) const;
+  void showError(const std::string& text);
+
+  host::FormModel& form_;
+  Runner runner_;
+  ActionBar* actions_ = nullptr;
+  std::vector<std::pair<std::string, std::unique_ptr<ControlWidget>>> controls_;
+  std::vector<std::pair<std::string, QWidget*>> captions_;  // control name -> its caption label
+  std::vector<GridView*> grids_;
+  int depth_ = 0;
+};
+
+}  // namespace desktop

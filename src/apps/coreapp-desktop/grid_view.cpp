@@ -1,0 +1,154 @@
+// GridView: the table, its footer and the cell editors. Editing starts with a key or a
+// click on the selected cell; a double click is kept for the button columns, whose
+// button handler (a lookup, usually) must not race an open cell editor.
+#include "apps/coreapp-desktop/grid_view.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "dataset/client_data_set.h"
+#include "host/forms/form_model.h"
+
+namespace desktop {
+
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) {
+  return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+// Cells of columns with a fixed list of texts are edited with a combo box.
+class ComboDelegate : public QStyledItemDelegate {
+ public:
+  ComboDelegate(DataSetTableModel& model, QObject* parent)
+      : QStyledItemDelegate(parent), model_(model) {}
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    const host::GridColumn& col = model_.column(index.column());
+    if (col.items.empty()) return QStyledItemDelegate::createEditor(parent, option, index);
+    auto* box = new QComboBox(parent);
+    for (const std::string& item : col.items) box->addItem(QString::fromStdString(item));
+    box->setEditable(col.editor != "combo");
+    return box;
+  }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    if (auto* box = qobject_cast<QComboBox*>(editor))
+      box->setCurrentText(index.data(Qt::EditRole).toString());
+    else
+      QStyledItemDelegate::setEditorData(editor, index);
+  }
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override {
+    if (auto* box = qobject_cast<QComboBox*>(editor))
+      model->setData(index, box->currentText(), Qt::EditRole);
+    else
+      QStyledItemDelegate::setModelData(editor, model, index);
+  }
+
+ private:
+  DataSetTableModel& model_;
+};
+
+}  // namespace
+
+GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidget* parent)
+    : QWidget(parent), form_(form), grid_(grid), run_(std::move(run)) {
+  setObjectName(QString::fromStdString(grid.name));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  table_ = new QTableView(this);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
+  layout->addWidget(table_, 1);
+  footer_ = new QLabel(this);
+  footer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  layout->addWidget(footer_);
+
+  dataset::ClientDataSet* ds = form.findDataSet(grid.dataSet);
+  if (ds == nullptr) return;  // a grid over a dataset the form never registered: empty
+  model_ = new DataSetTableModel(*ds, grid.columns, this);
+  model_->setRunner(run_);
+  table_->setModel(model_);
+  table_->setItemDelegate(new ComboDelegate(*model_, table_));
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    const int width = model_->column(c).width;
+    if (width > 0)
+      table_->setColumnWidth(
+          c, width >= 40 ? width : width * table_->fontMetrics().averageCharWidth());
+  }
+  findColumnButtons();
+  model_->onChanged = [this] { followCursor(); };
+  connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current) {
+            if (!following_ && current.isValid()) model_->moveTo(current.row());
+          });
+  connect(table_, &QTableView::doubleClicked, this,
+          [this](const QModelIndex& index) { onDoubleClick(index.row(), index.column()); });
+  followCursor();
+}
+
+// A button column's button is the form's button editor bound to the same field.
+void GridView::findColumnButtons() {
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    for (const host::Control* ctl : form_.controls()) {
+      if (ctl->kind == host::ControlKind::ButtonEdit && sameName(ctl->dataSet, grid_.dataSet) &&
+          sameName(ctl->dataField, model_->column(c).field))
+        buttons_[c] = ctl->name;
+    }
+  }
+}
+
+void GridView::onDoubleClick(int row, int column) {
+  model_->moveTo(row);
+  auto it = buttons_.find(column);
+  if (it != buttons_.end()) {
+    if (!model_->readOnly()) run_([&] { form_.clickControl(it->second); });
+    return;
+  }
+  const std::string& name = grid_.name;
+  if (grid_.onDblClick) {
+    run_([&] { form_.dblClickControl(name); });
+    return;
+  }
+  if (model_->flags(model_->index(row, column)) & Qt::ItemIsEditable)
+    table_->edit(model_->index(row, column));
+}
+
+// Keeps the selected row on the dataset's cursor and the footer up to date.
+void GridView::followCursor() {
+  following_ = true;
+  const int row = model_->currentRow();
+  const QModelIndex current = table_->currentIndex();
+  if (row >= 0 && (!current.isValid() || current.row() != row))
+    table_->setCurrentIndex(model_->index(row, current.isValid() ? current.column() : 0));
+  following_ = false;
+  footer_->setText(footer());
+  footer_->setVisible(!footer_->text().isEmpty());
+}
+
+QString GridView::footer() const {
+  QStringList parts;
+  for (int c = 0; model_ != nullptr && c < model_->columnCount(); ++c) {
+    const QString sum = model_->footerText(c);
+    if (!sum.isEmpty()) parts << QString::fromStdString(model_->column(c).caption) + "：" + sum;
+  }
+  return parts.join("    ");
+}
+
+void GridView::refresh() {
+  setVisible(grid_.visible);
+  if (model_ == nullptr) return;
+  model_->setReadOnly(grid_.readOnly || !grid_.enabled);
+  followCursor();
+}
+
+}  // namespace desktop

@@ -1,0 +1,51 @@
+// GridView: a grid control of a form — a table over the control's dataset, the footer
+// sums under it, combo cells for columns with fixed texts, tick cells, and the button
+// of button columns (a double click on the cell fires the button of the form's editor
+// bound to that field). Clicking a row moves the dataset's cursor, as in the toolkit.
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <string>
+
+#include "apps/coreapp-desktop/data_set_table_model.h"
+
+class QLabel;
+class QTableView;
+
+namespace host {
+class Control;
+class FormModel;
+}  // namespace host
+
+namespace desktop {
+
+class GridView : public QWidget {
+ public:
+  //! Shows `grid` (a Grid control of `form`); edits and clicks go through `run`.
+  GridView(host::FormModel& form, host::Control& grid, Runner run, QWidget* parent = nullptr);
+
+  //! Takes the control's read-only and visible state and refreshes the footer.
+  void refresh();
+  //! The model over the dataset (null when the form has no such dataset).
+  DataSetTableModel* model() const { return model_; }
+  QTableView* table() const { return table_; }
+  //! The footer line ("数量：5  金额：125.0000"), empty when no column sums.
+  QString footer() const;
+
+ private:
+  void findColumnButtons();
+  void onDoubleClick(int row, int column);
+  void followCursor();
+
+  host::FormModel& form_;
+  host::Control& grid_;
+  Runner run_;
+  DataSetTableModel* model_ = nullptr;
+  QTableView* table_ = nullptr;
+  QLabel* footer_ = nullptr;
+  std::map<int, std::string> buttons_;  // column -> button editor control
+  bool following_ = false;
+};
+
+}  // namespace desktop

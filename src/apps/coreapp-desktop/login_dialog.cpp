@@ -1,0 +1,103 @@
+// LoginDialog: a database that cannot be opened or holds no branch leaves the dialog
+// open with the reason shown, so the user can pick another file.
+#include "apps/coreapp-desktop/login_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "db/embedded_connection.h"
+
+namespace desktop {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+LoginDialog::LoginDialog(const QString& dbPath, bool createDemo, QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle("登录");
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  auto* fileRow = new QHBoxLayout;
+  file_ = new QLineEdit(this);
+  file_->setReadOnly(true);
+  file_->setMinimumWidth(320);
+  auto* browse = new QToolButton(this);
+  browse->setText("…");
+  fileRow->addWidget(file_, 1);
+  fileRow->addWidget(browse);
+  form->addRow("数据库：", fileRow);
+  stores_ = new QComboBox(this);
+  operators_ = new QComboBox(this);
+  form->addRow("门店：", stores_);
+  form->addRow("操作员：", operators_);
+  layout->addLayout(form);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText("登录");
+  buttons->button(QDialogButtonBox::Cancel)->setText("退出");
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (conn_ && storeId() != 0 && operatorId() != 0) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(browse, &QToolButton::clicked, this, [this] { chooseFile(); });
+  connect(stores_, &QComboBox::currentIndexChanged, this, [this] { fillOperators(); });
+  openFile(dbPath, createDemo);
+}
+
+LoginDialog::~LoginDialog() = default;
+
+void LoginDialog::openFile(const QString& path, bool createDemo) {
+  file_->setText(path);
+  stores_->clear();
+  operators_->clear();
+  conn_.reset();
+  lists_ = {};
+  try {
+    auto conn = openDatabase(path.toStdString(), createDemo);
+    lists_ = readLoginLists(*conn);
+    conn_ = std::move(conn);
+  } catch (const std::exception& e) {
+    QMessageBox::warning(this, "提示",
+                         "无法打开数据库 " + path + "：\n" + QString::fromUtf8(e.what()));
+    return;
+  }
+  setWindowTitle("登录 - " + qs(lists_.orgName));
+  for (const LoginEntry& s : lists_.stores)
+    stores_->addItem(qs(s.name), QVariant::fromValue<qlonglong>(s.id));
+  fillOperators();
+}
+
+void LoginDialog::chooseFile() {
+  const QString path = QFileDialog::getOpenFileName(this, "选择数据库", file_->text(),
+                                                    "数据库 (*.db *.sqlite);;所有文件 (*)");
+  if (!path.isEmpty()) openFile(path, false);
+}
+
+// The operators of the chosen store first, then everyone else.
+void LoginDialog::fillOperators() {
+  operators_->clear();
+  const std::int64_t store = storeId();
+  for (int pass = 0; pass < 2; ++pass)
+    for (const LoginEntry& op : lists_.operators)
+      if ((op.ck_id == store) == (pass == 0))
+        operators_->addItem(qs(op.code + " " + op.name), QVariant::fromValue<qlonglong>(op.id));
+}
+
+std::unique_ptr<db::EmbeddedConnection> LoginDialog::takeConnection() { return std::move(conn_); }
+
+std::int64_t LoginDialog::storeId() const { return stores_->currentData().toLongLong(); }
+
+std::int64_t LoginDialog::operatorId() const { return operators_->currentData().toLongLong(); }
+
+}  // namespace desktop

@@ -1,0 +1,39 @@
+// LoginDialog: the desktop's sign-in — the database file (the demo database unless the
+// user picks another), the store and the operator, both read from that database.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "apps/coreapp-desktop/session.h"
+
+class QComboBox;
+class QLineEdit;
+
+namespace desktop {
+
+class LoginDialog : public QDialog {
+ public:
+  //! `createDemo`: a missing `dbPath` is made as the demo database.
+  LoginDialog(const QString& dbPath, bool createDemo, QWidget* parent = nullptr);
+  ~LoginDialog() override;
+
+  //! The open database (null when it could not be opened); the caller takes it.
+  std::unique_ptr<db::EmbeddedConnection> takeConnection();
+  const LoginLists& lists() const { return lists_; }
+  std::int64_t storeId() const;
+  std::int64_t operatorId() const;
+
+ private:
+  void openFile(const QString& path, bool createDemo);
+  void chooseFile();
+  void fillOperators();
+
+  std::unique_ptr<db::EmbeddedConnection> conn_;
+  LoginLists lists_;
+  QLineEdit* file_;
+  QComboBox* stores_;
+  QComboBox* operators_;
+};
+
+}  // namespace desktop

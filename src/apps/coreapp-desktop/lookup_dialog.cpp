@@ -1,0 +1,118 @@
+// LookupDialog: a table over the candidate rows with a filter over every column.
+// Bookkeeping columns (store id, delete and sort marks, time stamps) are hidden: the
+// user chooses by code and name, the forms still get every column of the row.
+#include "apps/coreapp-desktop/lookup_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "host/services/data_services.h"
+
+namespace desktop {
+
+namespace {
+
+bool hiddenColumn(const std::string& name) {
+  static const std::set<std::string> hidden = {"orgid", "isdel", "isort", "createtime",
+                                               "updatetime"};
+  return hidden.count(name) > 0;
+}
+
+}  // namespace
+
+std::string rowsJson(const tsql::ResultSet& rows, const std::vector<int>& chosen) {
+  if (chosen.empty()) return {};
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (int r : chosen) {
+    nlohmann::ordered_json obj = nlohmann::ordered_json::object();
+    const auto& values = rows.rows[static_cast<size_t>(r)];
+    for (size_t c = 0; c < rows.columns.size() && c < values.size(); ++c)
+      obj[rows.columns[c].name] = host::jsonText(values[c]);
+    out.push_back(std::move(obj));
+  }
+  return out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+LookupDialog::LookupDialog(const QString& caption, const tsql::ResultSet& rows, bool multi,
+                           QWidget* parent)
+    : QDialog(parent), rows_(rows) {
+  setWindowTitle(caption);
+  resize(720, 460);
+  auto* layout = new QVBoxLayout(this);
+  auto* searchRow = new QHBoxLayout;
+  searchRow->addWidget(new QLabel("查找：", this));
+  searchBox_ = new QLineEdit(this);
+  searchRow->addWidget(searchBox_, 1);
+  layout->addLayout(searchRow);
+  model_ = new QStandardItemModel(static_cast<int>(rows.rows.size()),
+                                  static_cast<int>(rows.columns.size()), this);
+  for (size_t c = 0; c < rows.columns.size(); ++c)
+    model_->setHeaderData(static_cast<int>(c), Qt::Horizontal,
+                          QString::fromStdString(rows.columns[c].name));
+  for (size_t r = 0; r < rows.rows.size(); ++r)
+    for (size_t c = 0; c < rows.columns.size() && c < rows.rows[r].size(); ++c) {
+      auto* item = new QStandardItem(QString::fromStdString(host::jsonText(rows.rows[r][c])));
+      item->setData(static_cast<int>(r), Qt::UserRole);
+      item->setEditable(false);
+      model_->setItem(static_cast<int>(r), static_cast<int>(c), item);
+    }
+  filter_ = new QSortFilterProxyModel(this);
+  filter_->setSourceModel(model_);
+  filter_->setFilterKeyColumn(-1);
+  filter_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+  table_ = new QTableView(this);
+  table_->setModel(filter_);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(multi ? QAbstractItemView::MultiSelection
+                                 : QAbstractItemView::SingleSelection);
+  table_->verticalHeader()->hide();
+  for (size_t c = 0; c < rows.columns.size(); ++c)
+    table_->setColumnHidden(static_cast<int>(c), hiddenColumn(rows.columns[c].name));
+  layout->addWidget(table_, 1);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText("确定");
+  buttons->button(QDialogButtonBox::Cancel)->setText("取消");
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(searchBox_, &QLineEdit::textChanged, this, [this](const QString& t) { search(t); });
+  if (!multi) connect(table_, &QTableView::doubleClicked, this, &QDialog::accept);
+  // One choice starts on the first row; several start with none (a click toggles).
+  if (!multi && filter_->rowCount() > 0) table_->selectRow(0);
+}
+
+void LookupDialog::search(const QString& text) {
+  if (searchBox_->text() != text) searchBox_->setText(text);
+  filter_->setFilterFixedString(text);
+  if (table_->selectionMode() == QAbstractItemView::SingleSelection && filter_->rowCount() > 0 &&
+      !table_->selectionModel()->hasSelection())
+    table_->selectRow(0);
+}
+
+int LookupDialog::shownRows() const { return filter_->rowCount(); }
+
+void LookupDialog::choose(int row) {
+  const QModelIndex index = filter_->index(row, 0);
+  if (table_->selectionMode() == QAbstractItemView::SingleSelection)
+    table_->selectionModel()->clearSelection();
+  table_->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+std::string LookupDialog::chosenJson() const {
+  std::vector<int> chosen;
+  for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+    chosen.push_back(filter_->mapToSource(index).row());
+  std::sort(chosen.begin(), chosen.end());
+  return rowsJson(rows_, chosen);
+}
+
+}  // namespace desktop

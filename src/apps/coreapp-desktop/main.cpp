@@ -1,0 +1,58 @@
+// coreapp-desktop: the desktop shell. Opens the demo database (made on first start in
+// the user's data folder) or the file given with --db, signs the user in, and shows
+// the main window with the package's bill types.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+
+#include "apps/coreapp-desktop/login_dialog.h"
+#include "apps/coreapp-desktop/main_window.h"
+#include "apps/coreapp-desktop/qt_ui.h"
+#include "db/embedded_connection.h"
+#include "host/lookup/host_plugs.h"
+#include "plugs/coreapp/package.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("coreapp");
+  QApplication::setApplicationName("coreapp-desktop");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("coreapp desktop shell");
+  parser.addHelpOption();
+  const QCommandLineOption dbOption("db", "Database file (default: the demo database).", "FILE");
+  const QCommandLineOption rightsOption("rights", "Rights codes, comma separated (default: all).",
+                                        "CODES", "*");
+  parser.addOption(dbOption);
+  parser.addOption(rightsOption);
+  parser.process(app);
+
+  const bool demo = !parser.isSet(dbOption);
+  const QString dbPath =
+      demo ? QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+                 .filePath("demo.db")
+           : parser.value(dbOption);
+
+  host::registerHostPlugs();
+  plugs::coreapp::initializePackage();
+
+  desktop::LoginDialog login(dbPath, demo);
+  if (login.exec() != QDialog::Accepted) return 0;
+  std::unique_ptr<db::EmbeddedConnection> connection = login.takeConnection();
+
+  desktop::QtUi ui;
+  host::Host session;
+  session.ui = &ui;
+  try {
+    desktop::signIn(session, *connection, login.lists(), login.storeId(), login.operatorId(),
+                    desktop::parseRights(parser.value(rightsOption).toStdString()));
+  } catch (const std::exception& e) {
+    ui.messageBox(e.what(), "登录", host::mtError, host::mbOK);
+    return 1;
+  }
+  host::HostScope scope(session);
+  desktop::MainWindow window(ui);
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,147 @@
+// MainWindow: ribbon tabs of large tool buttons, the page tabs, the status line. A page
+// that closes from its own action is removed after the event that closed it has
+// returned (never from inside its own handler), then the page control frees it.
+#include "apps/coreapp-desktop/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+
+#include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/qt_ui.h"
+#include "apps/coreapp-desktop/ribbon_groups.h"
+#include "core/abort.h"
+#include "host/forms/page_control.h"
+#include "host/host.h"
+#include "host/plug/t_plugs_pool.h"
+
+namespace desktop {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+}  // namespace
+
+MainWindow::MainWindow(QtUi& ui, QWidget* parent) : QMainWindow(parent), ui_(ui) {
+  const host::SysAuth& login = host::currentHost().login;
+  setWindowTitle("coreapp - " + qs(login.name));
+  resize(1280, 800);
+  auto* ribbon = new QToolBar(this);
+  ribbon->setMovable(false);
+  ribbon->addWidget(buildRibbon());
+  addToolBar(Qt::TopToolBarArea, ribbon);
+  pages_ = new QTabWidget(this);
+  pages_->setTabsClosable(true);
+  pages_->setDocumentMode(true);
+  connect(pages_, &QTabWidget::tabCloseRequested, this, [this](int index) { closePage(index); });
+  setCentralWidget(pages_);
+  auto* dock = new QDockWidget("调试日志", this);
+  log_ = new QPlainTextEdit(dock);
+  log_->setReadOnly(true);
+  log_->setMaximumBlockCount(2000);
+  dock->setWidget(log_);
+  addDockWidget(Qt::BottomDockWidgetArea, dock);
+  dock->hide();
+  QMenu* system = menuBar()->addMenu("系统");
+  system->addAction(dock->toggleViewAction());
+  system->addAction("退出", this, &QWidget::close);
+  statusBar()->showMessage("操作员：" + qs(login.code) + " " + qs(login.name));
+  ui_.setMainWindow(this);
+  ui_.onStatus = [this](const QString& text) { statusBar()->showMessage(text, 8000); };
+  ui_.onLog = [this](std::string_view tag, std::string_view text) {
+    log_->appendPlainText("[" + qs(tag) + "] " + qs(text));
+  };
+}
+
+MainWindow::~MainWindow() {
+  closeAllPages();
+  ui_.onStatus = nullptr;
+  ui_.onLog = nullptr;
+  ui_.setMainWindow(nullptr);
+}
+
+QWidget* MainWindow::buildRibbon() {
+  auto* tabs = new QTabWidget;
+  const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
+  for (const RibbonGroup& group :
+       ribbonGroups(host::plugsPool().items(), host::currentHost().rights)) {
+    auto* bar = new QToolBar(tabs);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(24, 24));
+    for (host::TPlugItem* item : group.items) {
+      QAction* open = bar->addAction(icon, qs(item->caption));
+      open->setObjectName(qs(item->code));
+      connect(open, &QAction::triggered, this, [this, item] { openItem(*item); });
+    }
+    tabs->addTab(bar, qs(group.caption));
+  }
+  return tabs;
+}
+
+void MainWindow::openItem(host::TPlugItem& item, const std::string& billno) {
+  try {
+    item.create(nullptr, billno);
+  } catch (const core::Abort&) {
+    // The creator refused and has said why (no store, dialog cancelled).
+  } catch (const std::exception& e) {
+    ui_.messageBox(e.what(), "错误", host::mtError, host::mbOK);
+  }
+  syncPages();
+}
+
+void MainWindow::syncPages() {
+  host::TPageControl& control = host::PageControl();
+  for (int i = pages_->count() - 1; i >= 0; --i) {
+    auto* view = static_cast<FormView*>(pages_->widget(i));
+    auto* form = dynamic_cast<host::TBaseForm*>(&view->form());
+    if (form == nullptr || !form->isClosed()) continue;
+    pages_->removeTab(i);
+    views_.erase(form);
+    delete view;  // before the page control frees the form it watches
+  }
+  control.releaseClosed();
+  for (host::TBaseForm* form : control.pages()) {
+    if (form->isClosed() || views_.count(form)) continue;
+    auto* view = new FormView(*form);
+    view->onFinished = [this] { QTimer::singleShot(0, this, [this] { syncPages(); }); };
+    views_[form] = view;
+    pages_->setCurrentIndex(pages_->addTab(view, qs(form->caption)));
+  }
+}
+
+FormView* MainWindow::pageView(const host::TBaseForm& form) const {
+  auto it = views_.find(&form);
+  return it == views_.end() ? nullptr : it->second;
+}
+
+void MainWindow::closePage(int index) {
+  auto* view = static_cast<FormView*>(pages_->widget(index));
+  if (auto* form = dynamic_cast<host::TBaseForm*>(&view->form()))
+    view->run([form] { form->Close(); });
+  syncPages();
+}
+
+void MainWindow::closeAllPages() {
+  while (pages_->count() > 0) {
+    QWidget* view = pages_->widget(0);
+    pages_->removeTab(0);
+    delete view;
+  }
+  views_.clear();
+  host::PageControl().clear();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  closeAllPages();
+  event->accept();
+}
+
+}  // namespace desktop

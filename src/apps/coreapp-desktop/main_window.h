@@ -1,0 +1,54 @@
+// MainWindow: the host's main window — a ribbon of the registered plug items grouped
+// by subsystem (only those the user may open), the page control in which each bill
+// editor opens as a closable page, a status line and a debug-log panel. Opening an
+// item runs its creator; editors land in the host's page control (PageControl()) and
+// are shown from there, modal windows are shown by the Ui while the creator runs.
+// Needs a current host (HostScope) for its whole life.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <string>
+
+class QPlainTextEdit;
+class QTabWidget;
+
+namespace host {
+class TBaseForm;
+class TPlugItem;
+}  // namespace host
+
+namespace desktop {
+
+class FormView;
+class QtUi;
+
+class MainWindow : public QMainWindow {
+ public:
+  explicit MainWindow(QtUi& ui, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  //! Runs the item's creator as a click in the ribbon does, then shows new pages.
+  void openItem(host::TPlugItem& item, const std::string& billno = {});
+  //! Shows pages the page control got, drops pages that closed.
+  void syncPages();
+  //! The page control's widget.
+  QTabWidget* pages() const { return pages_; }
+  //! The view of an open page, or null.
+  FormView* pageView(const host::TBaseForm& form) const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* buildRibbon();
+  void closePage(int index);
+  void closeAllPages();
+
+  QtUi& ui_;
+  QTabWidget* pages_;
+  QPlainTextEdit* log_;
+  std::map<const host::TBaseForm*, FormView*> views_;
+};
+
+}  // namespace desktop

@@ -1,0 +1,43 @@
+// QtUi: the host's Ui for a person at the desktop. Message boxes with the form's
+// caption and type, lookup windows, forms shown modally (rendered by FormView), the
+// host's own dialogs, a preview of every printed document, and the drawer and debug
+// log notices handed to the main window. Every window opens over the active one.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string_view>
+
+#include "host/ui.h"
+
+class QWidget;
+
+namespace desktop {
+
+class QtUi : public host::Ui {
+ public:
+  //! Windows open over `main` when no other window of the program is active.
+  void setMainWindow(QWidget* main) { main_ = main; }
+  //! Receives short notices for the status line ("钱箱已打开").
+  std::function<void(const QString&)> onStatus;
+  //! Receives the debug log (SQL batches with their tags).
+  std::function<void(std::string_view tag, std::string_view text)> onLog;
+  //! False: printed documents are not previewed (tests).
+  bool previewPrints = true;
+
+  int messageBox(std::string_view text, std::string_view caption, int type,
+                 host::MsgButtons buttons) override;
+  std::string lookup(const host::LookupRequest& request) override;
+  int showModal(host::FormModel& form) override;
+  host::DialogReply hostDialog(std::string_view className, const host::DialogArgs& args) override;
+  void printed(const host::PrintJob& job) override;
+  void drawerOpened() override;
+  void log(std::string_view tag, std::string_view text) override;
+
+ private:
+  QWidget* parent() const;
+
+  QWidget* main_ = nullptr;
+};
+
+}  // namespace desktop

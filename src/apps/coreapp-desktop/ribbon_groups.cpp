@@ -1,0 +1,50 @@
+// Ribbon groups: a plug code's subsystem decides its tab. Codes the table does not know
+// (a later package) go to a last tab of their own rather than disappear.
+#include "apps/coreapp-desktop/ribbon_groups.h"
+
+#include "host/lookup/host_plugs.h"
+
+namespace desktop {
+
+namespace {
+
+struct GroupSpec {
+  const char* caption;
+  std::vector<std::string> codes;
+};
+
+const std::vector<GroupSpec>& groupSpecs() {
+  static const std::vector<GroupSpec> specs = {
+      {"项目订单", {"1100", "1100_07", "1101", "1103"}},
+      {"外协加工", {"1102"}},
+      {"成品发货", {"1105"}},
+      {"商品库存", {"1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"}},
+      {"应收应付", {"1112", "1113", "1115", "1116", "1117", "1118"}},
+      {"资金账务", {"1110", "1111", "1114"}},
+  };
+  return specs;
+}
+
+constexpr const char* kOtherCaption = "其它";
+
+}  // namespace
+
+std::vector<RibbonGroup> ribbonGroups(const std::vector<host::TPlugItem*>& items,
+                                      const host::Rights& rights) {
+  std::vector<RibbonGroup> groups;
+  for (const GroupSpec& spec : groupSpecs()) groups.push_back({spec.caption, {}});
+  groups.push_back({kOtherCaption, {}});
+  for (host::TPlugItem* item : items) {
+    if (item->code.empty() || !item->creator || host::isHostPlug(item->caption)) continue;
+    if (!rights.has(item->code)) continue;
+    RibbonGroup* target = &groups.back();
+    for (std::size_t g = 0; g < groupSpecs().size(); ++g)
+      for (const std::string& code : groupSpecs()[g].codes)
+        if (code == item->code) target = &groups[g];
+    target->items.push_back(item);
+  }
+  std::erase_if(groups, [](const RibbonGroup& g) { return g.items.empty(); });
+  return groups;
+}
+
+}  // namespace desktop

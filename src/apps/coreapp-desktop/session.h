@@ -1,0 +1,54 @@
+// Session: what the desktop shell needs before its main window opens — the database
+// (the demo database made on first start, or a file the user chose), the lists the
+// login offers (the branch, its stores and operators), and the sign-in that fills the
+// host: login record, rights, settings (the branch's vt_sys_config over the defaults).
+// No Qt here: the login window and the tests use the same functions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace db {
+class Connection;
+class EmbeddedConnection;
+}  // namespace db
+
+namespace desktop {
+
+//! One store or operator the login offers.
+struct LoginEntry {
+  std::int64_t id = 0;
+  std::string code;
+  std::string name;
+  std::int64_t ck_id = 0;  //!< operators: the store they belong to (0 = any)
+};
+
+//! What the login window offers.
+struct LoginLists {
+  std::string orgid;    //!< the branch ("0001")
+  std::string orgName;  //!< its name, for the window title
+  std::vector<LoginEntry> stores;
+  std::vector<LoginEntry> operators;
+};
+
+//! Opens a database file. A missing file is made (schema and demo data) when
+//! `createDemo`, else refused. Throws std::runtime_error with a message for the user.
+std::unique_ptr<db::EmbeddedConnection> openDatabase(const std::string& path, bool createDemo);
+
+//! Reads the branch, its stores and operators. Throws std::runtime_error when the
+//! database holds no branch or a query fails.
+LoginLists readLoginLists(db::Connection& db);
+
+//! Signs `czy_id` in at store `ck_id`: the host's connection, login, rights and
+//! settings. Throws std::runtime_error when either is not in the lists.
+void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::int64_t ck_id,
+            std::int64_t czy_id, host::Rights rights);
+
+//! Rights from a command-line text: "*" (or empty) for all, else codes split at ','.
+host::Rights parseRights(const std::string& text);
+
+}  // namespace desktop

@@ -1,0 +1,108 @@
+// The project order as a page of the shell, on the demo database: the page is whatever
+// the form model says (its grids, its actions), typing a quantity into the line grid
+// runs the order's own recalculation, and a rendered page is written as a PNG under
+// the build folder for a person to look at.
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTableView>
+
+#include "apps/coreapp-desktop/action_bar.h"
+#include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/grid_view.h"
+#include "dataset/client_data_set.h"
+#include "desktop/desktop_session.h"
+#include "host/forms/base_bill_edit_ribbon_form.h"
+#include "host/forms/page_control.h"
+#include "host/plug/t_plugs_pool.h"
+
+namespace {
+
+class OrderPage : public desktop_test::DemoSession {
+ protected:
+  void SetUp() override {
+    host::plugsPool().plugbyName("1100")->create(nullptr, "");
+    page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
+    ASSERT_NE(page, nullptr);
+    view = std::make_unique<desktop::FormView>(*page);
+  }
+  void TearDown() override {
+    view.reset();
+    host::PageControl().clear();
+  }
+
+  // A new order for the demo's agreement customer with two service lines, entered
+  // through the page's own buttons as a clerk would.
+  void enterOrder() {
+    view->actionBar()->button("actAdd")->trigger();
+    ASSERT_TRUE(page->editMode);
+    ui.queueLookup("客户会员查询", R"([{"code":"C001"}])");
+    view->run([&] { page->clickControl("edtwldw"); });
+    ui.queueLookup("服务项目查询", R"([{"code":"XM003"},{"code":"XM004"}])");
+    view->actionBar()->button("actDetail_Add")->trigger();
+    ASSERT_EQ(page->cdsDetail.recordCount(), 2);
+  }
+
+  int columnOf(desktop::DataSetTableModel& m, const std::string& field) {
+    for (int c = 0; c < m.columnCount(); ++c)
+      if (m.column(c).field == field) return c;
+    ADD_FAILURE() << "no column " << field;
+    return 0;
+  }
+
+  host::TBaseBillEditRibbonForm* page = nullptr;
+  std::unique_ptr<desktop::FormView> view;
+};
+
+TEST_F(OrderPage, ShowsTheFormsGridsAndActions) {
+  ASSERT_NE(view->grid("cxgDetail"), nullptr);
+  EXPECT_NE(view->grid("cxgzzry"), nullptr);
+  EXPECT_NE(view->grid("cxghc"), nullptr);
+  EXPECT_NE(view->controlWidget("edtwldw"), nullptr);
+  // The product grid's code button belongs to its grid, not to the header.
+  EXPECT_EQ(view->controlWidget("cxgcpmxcpcode"), nullptr);
+  // No bill open: saving is off, starting a new one is on.
+  EXPECT_FALSE(view->actionBar()->button("actSave")->isEnabled());
+  EXPECT_TRUE(view->actionBar()->button("actAdd")->isEnabled());
+}
+
+TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmount) {
+  enterOrder();
+  desktop::DataSetTableModel& lines = *view->grid("cxgDetail")->model();
+  const int sl = columnOf(lines, "sl"), je = columnOf(lines, "je");
+  QSignalSpy changed(&lines, &QAbstractItemModel::dataChanged);
+  ASSERT_TRUE(lines.setData(lines.index(1, sl), "5"));
+  const core::Currency dj = page->cdsDetail.fieldByName("dj").asCurrency();
+  ASSERT_GT(dj.raw(), 0);
+  EXPECT_EQ(page->cdsDetail.fieldByName("je").asCurrency(), dj * 5);
+  EXPECT_EQ(lines.index(1, je).data().toString().toStdString(),
+            (dj * 5).format(lines.column(je).format));
+  bool amountReported = false;
+  for (const QList<QVariant>& signal : changed) {
+    const auto from = signal.at(0).value<QModelIndex>(), to = signal.at(1).value<QModelIndex>();
+    amountReported |= from.row() <= 1 && to.row() >= 1 && from.column() <= je && to.column() >= je;
+  }
+  EXPECT_TRUE(amountReported);
+  EXPECT_FALSE(view->grid("cxgDetail")->footer().isEmpty());
+}
+
+TEST_F(OrderPage, SavedOrderRendersToAPicture) {
+  enterOrder();
+  auto& lines = *view->grid("cxgDetail")->model();
+  ASSERT_TRUE(lines.setData(lines.index(0, columnOf(lines, "sl")), "3"));
+  view->actionBar()->button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << (ui.transcript().empty() ? "" : ui.transcript().back());
+  EXPECT_FALSE(view->actionBar()->button("actSave")->isEnabled());
+
+  view->resize(1280, 800);
+  view->show();
+  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
+  QDir().mkpath(folder);
+  const QString file = QDir(folder).filePath("project_order.png");
+  QFile::remove(file);
+  ASSERT_TRUE(view->grab().save(file));
+  EXPECT_GT(QFileInfo(file).size(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+// QtUi driven without a person: a zero timer reads the modal window that opened, checks
+// what it shows and presses one of its buttons, so every call returns. Message boxes
+// carry the form's caption, text and answer; a lookup returns the chosen rows with all
+// their columns; a form shown modally closes on its own modal result.
+#include "apps/coreapp-desktop/qt_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
+
+#include "apps/coreapp-desktop/action_bar.h"
+#include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/host_dialog_windows.h"
+#include "apps/coreapp-desktop/lookup_dialog.h"
+#include "host/forms/base_form.h"
+#include "host/host.h"
+
+namespace {
+
+// Runs `inspect` on the modal window once it is open.
+void whenModalOpens(std::function<void(QWidget*)> inspect) {
+  QTimer::singleShot(0, [inspect = std::move(inspect)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    inspect(modal);
+  });
+}
+
+QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
+  for (QAbstractButton* b : box->buttons())
+    if (b->text() == text) return b;
+  return nullptr;
+}
+
+tsql::ResultSet customers() {
+  tsql::ResultSet rs;
+  for (const char* name : {"id", "code", "name", "orgid"}) {
+    tsql::Column c;
+    c.name = name;
+    rs.columns.push_back(c);
+  }
+  rs.rows = {{core::Value(1), core::Value("C000"), core::Value("零售散客"), core::Value("0001")},
+             {core::Value(2), core::Value("C001"), core::Value("华宇地产"), core::Value("0001")},
+             {core::Value(3), core::Value("C002"), core::Value("蓝天教育"), core::Value("0001")}};
+  return rs;
+}
+
+class ModalForm : public host::TBaseForm {
+ public:
+  ModalForm() : TBaseForm(nullptr, "TModalForm", "订单结算") {}
+  void FormCreate() override {
+    addAction("actOK", "确定").onExecute = [this](host::Action&) {
+      ModalResult = host::mrOK;
+      Close();
+    };
+  }
+};
+
+class QtUiTest : public ::testing::Test {
+ protected:
+  QtUiTest() {
+    ui.previewPrints = false;
+    host.ui = &ui;
+  }
+  desktop::QtUi ui;
+  host::Host host;
+  host::HostScope scope{host};
+};
+
+TEST_F(QtUiTest, MessageBoxShowsCaptionTextAndAnswer) {
+  QString caption, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  whenModalOpens([&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    caption = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    ASSERT_NE(buttonWithText(box, "取消"), nullptr);
+    buttonWithText(box, "取消")->click();
+  });
+  const int answer = ui.messageBox("是否确认保存该单据？", "提示", host::mtConfirmation,
+                                   host::mbOK | host::mbCancel);
+  EXPECT_EQ(caption, "提示");
+  EXPECT_EQ(text, "是否确认保存该单据？");
+  EXPECT_EQ(icon, QMessageBox::Question);
+  EXPECT_EQ(answer, host::mrCancel);
+}
+
+TEST_F(QtUiTest, InformationBoxAnswersOK) {
+  whenModalOpens([](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Information);
+    EXPECT_EQ(box->buttons().size(), 1);
+    box->buttons().front()->click();
+  });
+  EXPECT_EQ(ui.messageBox("单据无明细，不能保存", "提示", host::mtInformation, host::mbOK),
+            host::mrOK);
+}
+
+TEST_F(QtUiTest, LookupReturnsTheChosenRowsWithEveryColumn) {
+  host::LookupRequest request;
+  request.caption = "客户会员查询";
+  request.candidates = customers();
+  whenModalOpens([](QWidget* w) {
+    auto* dlg = dynamic_cast<desktop::LookupDialog*>(w);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->windowTitle(), "客户会员查询");
+    dlg->search("蓝天");
+    EXPECT_EQ(dlg->shownRows(), 1);
+    dlg->choose(0);
+    dlg->accept();
+  });
+  EXPECT_EQ(ui.lookup(request), R"([{"id":"3","code":"C002","name":"蓝天教育","orgid":"0001"}])");
+}
+
+TEST_F(QtUiTest, CancelledLookupReturnsNothing) {
+  host::LookupRequest request;
+  request.caption = "客户会员查询";
+  request.candidates = customers();
+  whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  EXPECT_EQ(ui.lookup(request), "");
+}
+
+TEST(LookupRows, MultipleChoiceKeepsRowOrder) {
+  const tsql::ResultSet rs = customers();
+  desktop::LookupDialog dlg("服务项目查询", rs, true);
+  dlg.choose(2);
+  dlg.choose(0);
+  const std::string json = dlg.chosenJson();
+  EXPECT_LT(json.find("C000"), json.find("C002"));
+  EXPECT_EQ(json.find("C001"), std::string::npos);
+  EXPECT_EQ(desktop::rowsJson(rs, {}), "");
+}
+
+TEST_F(QtUiTest, ModalFormClosesOnItsOwnResult) {
+  ModalForm form;
+  whenModalOpens([](QWidget* w) {
+    desktop::FormView* view = nullptr;
+    for (QWidget* child : w->findChildren<QWidget*>())
+      if (auto* v = dynamic_cast<desktop::FormView*>(child)) view = v;
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(w->windowTitle(), "订单结算");
+    view->actionBar()->button("actOK")->trigger();
+  });
+  EXPECT_EQ(form.ShowModal(), host::mrOK);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(QtUiTest, ModalFormClosedByTheUserIsCancelled) {
+  ModalForm form;
+  whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  EXPECT_EQ(form.ShowModal(), host::mrCancel);
+  EXPECT_TRUE(form.isClosed());
+}
+
+TEST(HostDialogs, FileFilterFromTheHostsForm) {
+  EXPECT_EQ(desktop::fileFilter("所有文件|*.*"), "所有文件 (*.*)");
+  EXPECT_EQ(desktop::fileFilter("图片|*.jpg;*.png|所有文件|*.*"),
+            "图片 (*.jpg *.png);;所有文件 (*.*)");
+  EXPECT_EQ(desktop::fileFilter(""), "所有文件 (*)");
+}
+
+}  // namespace

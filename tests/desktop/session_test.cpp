@@ -1,0 +1,120 @@
+// The shell's session: the demo database made on first start (and a missing chosen
+// file refused), the login lists read from the database, the sign-in that fills the
+// host, rights from the command line, and the ribbon that lists only what the user
+// may open, grouped by subsystem, never the host's own lookups.
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <set>
+
+#include "apps/coreapp-desktop/ribbon_groups.h"
+#include "desktop/desktop_session.h"
+#include "host/plug/t_plugs_pool.h"
+
+namespace {
+
+using desktop_test::DemoSession;
+
+// ---- 1. database and login ------------------------------------------------------------
+
+TEST(Database, DemoIsMadeOnFirstStartAndAChosenFileMustExist) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string demo = dir.filePath("data/demo.db").toStdString();
+  {
+    auto conn = desktop::openDatabase(demo, true);
+    EXPECT_FALSE(desktop::readLoginLists(*conn).stores.empty());
+  }
+  auto again = desktop::openDatabase(demo, false);  // now it exists
+  EXPECT_FALSE(desktop::readLoginLists(*again).operators.empty());
+  const std::string missing = dir.filePath("none.db").toStdString();
+  EXPECT_THROW(desktop::openDatabase(missing, false), std::runtime_error);
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
+}
+
+TEST(Database, AnEmptyDatabaseHasNobodyToSignIn) {
+  db::EmbeddedConnection empty(":memory:");
+  schema::createDatabase(empty, false);
+  EXPECT_THROW(desktop::readLoginLists(empty), std::runtime_error);
+}
+
+TEST_F(DemoSession, SignInTakesTheBranchStoreOperatorAndSettings) {
+  const desktop::LoginEntry& op = lists.operators.front();
+  EXPECT_EQ(host.login.orgid, lists.orgid);
+  EXPECT_EQ(host.login.ck_id, lists.stores.front().id);
+  EXPECT_EQ(host.login.czy_id, op.id);
+  EXPECT_EQ(host.login.name, op.name);
+  EXPECT_EQ(host.settings.at("jiaohuoriqi"), "3");
+  EXPECT_TRUE(host.rights.has("1100_08"));
+}
+
+TEST_F(DemoSession, BranchSettingsOverrideTheDefaults) {
+  ASSERT_TRUE(
+      conn.execBatch(
+              "insert into vt_sys_config(orgid, code, value) values (:orgid, 'jiaohuoriqi', '7')",
+              {{"orgid", core::Value(lists.orgid)}})
+          .ok());
+  host::Host other;
+  desktop::signIn(other, conn, lists, lists.stores.front().id, lists.operators.front().id, {});
+  EXPECT_EQ(other.settings.at("jiaohuoriqi"), "7");
+  EXPECT_EQ(other.settings.at("zidongchuku"), "1");
+}
+
+TEST_F(DemoSession, UnknownStoreOrOperatorIsRefused) {
+  host::Host other;
+  EXPECT_THROW(desktop::signIn(other, conn, lists, 999, lists.operators.front().id, {}),
+               std::runtime_error);
+  EXPECT_THROW(desktop::signIn(other, conn, lists, lists.stores.front().id, 999, {}),
+               std::runtime_error);
+}
+
+TEST(Rights, FromTheCommandLine) {
+  EXPECT_TRUE(desktop::parseRights("*").all);
+  EXPECT_TRUE(desktop::parseRights("").all);
+  const host::Rights some = desktop::parseRights("1100,1100_01,,1121");
+  EXPECT_FALSE(some.all);
+  EXPECT_EQ(some.codes, (std::set<std::string>{"1100", "1100_01", "1121"}));
+}
+
+// ---- 2. ribbon ---------------------------------------------------------------------
+
+std::vector<std::string> captionsOf(const desktop::RibbonGroup& g) {
+  std::vector<std::string> out;
+  for (const host::TPlugItem* item : g.items) out.push_back(item->code);
+  return out;
+}
+
+TEST_F(DemoSession, RibbonGroupsTheItemsTheUserMayOpen) {
+  const auto all = desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("*"));
+  ASSERT_FALSE(all.empty());
+  EXPECT_EQ(all.front().caption, "项目订单");
+  for (const desktop::RibbonGroup& g : all)
+    for (const host::TPlugItem* item : g.items)
+      EXPECT_FALSE(host::isHostPlug(item->caption)) << item->caption;
+  const auto none =
+      desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("1100_01"));
+  EXPECT_TRUE(none.empty());  // a child right alone opens nothing
+  const auto orders =
+      desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("1100"));
+  ASSERT_EQ(orders.size(), 1u);
+  EXPECT_EQ(captionsOf(orders.front()), std::vector<std::string>{"1100"});
+}
+
+TEST(Ribbon, UnknownCodesGoToTheirOwnTab) {
+  host::TPlugItem known, later, lookup;
+  known.code = "1121";
+  known.caption = "销货单";
+  later.code = "2001";
+  later.caption = "新单据";
+  lookup.code = "";
+  lookup.caption = "服务项目查询";
+  for (host::TPlugItem* item : {&known, &later, &lookup})
+    item->creator = [](host::Owner, host::TPlugItem&, const std::string&, const std::string&,
+                       const std::vector<std::string>&) {};
+  const auto groups = desktop::ribbonGroups({&later, &known, &lookup}, desktop::parseRights("*"));
+  ASSERT_EQ(groups.size(), 2u);
+  EXPECT_EQ(groups[0].caption, "商品库存");
+  EXPECT_EQ(groups[1].caption, "其它");
+  EXPECT_EQ(captionsOf(groups[1]), std::vector<std::string>{"2001"});
+}
+
+}  // namespace

@@ -54,6 +54,13 @@ TEST_F(WorkLines, SharesAboveHundredAreRefusedAndTheRowReset) {
   EXPECT_EQ(form->cdszzry.fieldByName("jxjf").asCurrency(), Currency());
 }
 
+TEST_F(WorkLines, NoSlackAboveHundredUnlikeTheOrderEditor) {
+  // 100.0005 passes the order editor's 100.001; here the limit is 100 itself.
+  EXPECT_EQ(typeShare(2, 40.0005), Outcome::Aborted);
+  EXPECT_TRUE(said("分配的比例总和已超过100%"));
+  EXPECT_DOUBLE_EQ(shareSum(), 60.0);
+}
+
 TEST_F(WorkLines, FixedShareButtonGoesThroughTheSameLimit) {
   form->cdszzry.first();  // 李强 60 %: 90 % + 张丽 40 % is too much
   EXPECT_EQ(form->clickAction("actzzry_90"), Outcome::Aborted);

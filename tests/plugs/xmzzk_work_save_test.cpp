@@ -207,6 +207,24 @@ TEST_F(WorkSave, CreatorOpensTheOrderAndShowsItModally) {
   EXPECT_EQ(shownLines, 2);
 }
 
+TEST_F(WorkSave, ToolbarAndTabButtonReachTheirWindows) {
+  ui.queueLookup("商品信息查询", R"([{"id":"1"}])");  // after the one SetUp queued
+  form->control("pcDetail").text = "生产耗材";
+  EXPECT_EQ(form->clickControl("btnpcAdd"), Outcome::Done);
+  EXPECT_EQ(form->cdshc.recordCount(), 1);  // line 1 had none
+  form->control("pcDetail").text = "员工业绩";
+  ui.queueLookup("员工信息查询", R"([{"id":"1"}])");
+  EXPECT_EQ(form->clickControl("btnpcAdd"), Outcome::Done);
+  EXPECT_EQ(form->cdszzry.recordCount(), 3);
+  for (const char* name : {"actFlowView", "actticket", "actbillconfig"})
+    EXPECT_EQ(form->clickAction(name), Outcome::Done) << name;
+  for (const char* dialog : {"Tflowviewform", "Tticketeditform", "Tbilloptionsform"})
+    EXPECT_TRUE(said(std::string(R"("class":")") + dialog + '"')) << dialog;
+  // An empty file path opens no explorer.
+  EXPECT_EQ(form->clickControl("edtfiledir"), Outcome::Done);
+  EXPECT_FALSE(said("Tfileexplorerform"));
+}
+
 TEST_F(WorkSave, HeaderIsShownReadOnly) {
   EXPECT_EQ(form->control("edtwldw").tag, 1);
   EXPECT_EQ(form->control("edtwldw").text, "C001");

@@ -18,10 +18,11 @@ configure: $(BUILD)/build.ninja
 build: deps configure
 	cmake --build $(BUILD)
 
-# Plays the road of one order on coreapp-demo.db (made with the demo data on the first
-# run; each further run adds an order). Printed orders go to coreapp-demo-prints/.
+# With a display: the desktop shell on coreapp-demo.db. Without one: plays the road of
+# one order on coreapp-demo.db (made with the demo data on the first run; each further
+# run adds an order). Printed orders go to coreapp-demo-prints/. See scripts/run.sh.
 run: build
-	./$(BUILD)/coreapp demo
+	@bash scripts/run.sh $(BUILD)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure

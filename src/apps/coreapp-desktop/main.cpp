@@ -1,6 +1,6 @@
 // coreapp-desktop: the desktop shell. Opens the demo database (made on first start in
-// the user's data folder) or the file given with --db, signs the user in, and shows
-// the main window with the package's bill types.
+// the user's data folder) or the file given with --db (with --demo: made as a demo
+// database when missing), signs the user in, and shows the main window.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -24,7 +24,10 @@ int main(int argc, char** argv) {
   const QCommandLineOption dbOption("db", "Database file (default: the demo database).", "FILE");
   const QCommandLineOption rightsOption("rights", "Rights codes, comma separated (default: all).",
                                         "CODES", "*");
+  const QCommandLineOption demoOption("demo",
+                                      "Make the --db file with the demo data when it is missing.");
   parser.addOption(dbOption);
+  parser.addOption(demoOption);
   parser.addOption(rightsOption);
   parser.process(app);
 

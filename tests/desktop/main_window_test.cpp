@@ -1,0 +1,74 @@
+// The main window on the demo database with the Qt Ui: the ribbon offers the package's
+// bill types, a bill editor opens as a page and goes when its tab is closed (the page
+// control frees it), and a modal item (the ad-hoc business bill) opens its window
+// over the main window instead of a page.
+#include "apps/coreapp-desktop/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/qt_ui.h"
+#include "desktop/desktop_session.h"
+#include "host/forms/page_control.h"
+#include "host/plug/t_plugs_pool.h"
+
+namespace {
+
+class MainWindowTest : public desktop_test::DemoSession {
+ protected:
+  MainWindowTest() {
+    qtUi.previewPrints = false;
+    host.ui = &qtUi;
+    window = std::make_unique<desktop::MainWindow>(qtUi);
+  }
+  ~MainWindowTest() override {
+    window.reset();
+    host.ui = &ui;
+  }
+
+  QAction* ribbonButton(const char* code) { return window->findChild<QAction*>(code); }
+
+  desktop::QtUi qtUi;
+  std::unique_ptr<desktop::MainWindow> window;
+};
+
+TEST_F(MainWindowTest, RibbonOffersTheBillTypes) {
+  ASSERT_NE(ribbonButton("1100"), nullptr);
+  EXPECT_EQ(ribbonButton("1100")->text(), "项目订单");
+  EXPECT_EQ(window->findChild<QAction*>("服务项目查询"), nullptr);
+}
+
+TEST_F(MainWindowTest, BillEditorOpensAsAPageAndClosesWithItsTab) {
+  ribbonButton("1100")->trigger();
+  ASSERT_EQ(window->pages()->count(), 1);
+  EXPECT_EQ(window->pages()->tabText(0), "项目订单");
+  ASSERT_EQ(host::PageControl().pages().size(), 1u);
+  EXPECT_NE(window->pageView(*host::PageControl().pages().front()), nullptr);
+  Q_EMIT window->pages()->tabCloseRequested(0);
+  EXPECT_EQ(window->pages()->count(), 0);
+  EXPECT_TRUE(host::PageControl().pages().empty());
+}
+
+TEST_F(MainWindowTest, ModalItemOpensItsWindowInsteadOfAPage) {
+  ASSERT_NE(ribbonButton("1103"), nullptr);
+  QString title;
+  bool rendered = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    title = modal->windowTitle();
+    for (QWidget* child : modal->findChildren<QWidget*>())
+      rendered |= dynamic_cast<desktop::FormView*>(child) != nullptr;
+    static_cast<QDialog*>(modal)->reject();
+  });
+  ribbonButton("1103")->trigger();
+  EXPECT_EQ(title, "零散业务单");
+  EXPECT_TRUE(rendered);
+  EXPECT_EQ(window->pages()->count(), 0);
+}
+
+}  // namespace

@@ -82,6 +82,9 @@ void Txmzzkworkform::OpenBillData(const std::string& number) {
   billno.clear();
   version = 0;
   control("edtwldw").tag = 0;
+  // Nothing of an order shown before may stay on screen when this one is missing.
+  for (const char* name : {"edtwldw", "edtwldwmc", "lblbillno", "lbldate", "lbltime"})
+    control(name).text.clear();
   if (!cdsMaster.isEmpty()) fillMasterData();
   ComponentReadOnly(true);
   openzzrydata(cdszzry, billno);

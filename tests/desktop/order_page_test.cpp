@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
 
@@ -85,6 +86,34 @@ TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmount) {
   }
   EXPECT_TRUE(amountReported);
   EXPECT_FALSE(view->grid("cxgDetail")->footer().isEmpty());
+}
+
+TEST_F(OrderPage, AnOpenCellEditorCountsForTheNextClick) {
+  enterOrder();
+  view->show();
+  desktop::GridView& grid = *view->grid("cxgDetail");
+  const QModelIndex cell = grid.model()->index(0, columnOf(*grid.model(), "sl"));
+  grid.table()->setCurrentIndex(cell);
+  grid.table()->edit(cell);
+  auto* editor = qobject_cast<QLineEdit*>(grid.table()->indexWidget(cell));
+  ASSERT_NE(editor, nullptr);
+  editor->setText("4");
+  view->actionBar()->button("actSave")->trigger();  // the editor still open
+  ASSERT_FALSE(page->billno.empty());
+  page->cdsDetail.first();
+  EXPECT_DOUBLE_EQ(page->cdsDetail.fieldByName("sl").asFloat(), 4.0);
+}
+
+TEST_F(OrderPage, GridRowCommandsFollowTheEditMode) {
+  desktop::GridView& products = *view->grid("cxgcpmx");
+  EXPECT_FALSE(products.addRowAction()->isEnabled());  // no bill being edited
+  enterOrder();
+  ASSERT_TRUE(products.addRowAction()->isEnabled());
+  products.addRowAction()->trigger();
+  EXPECT_EQ(page->findDataSet("cdscpmx")->recordCount(), 1);
+  EXPECT_EQ(products.model()->rowCount(), 1);
+  products.deleteRowAction()->trigger();
+  EXPECT_EQ(products.model()->rowCount(), 0);
 }
 
 TEST_F(OrderPage, SavedOrderRendersToAPicture) {

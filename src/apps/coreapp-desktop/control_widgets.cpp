@@ -107,9 +107,7 @@ class LineWidget : public Base {
     layout->setSpacing(1);
     layout->addWidget(edit_, 1);
     if (c.kind == host::ControlKind::CurrencyEdit) edit_->setAlignment(Qt::AlignRight);
-    QObject::connect(edit_, &QLineEdit::editingFinished, box_, [this] {
-      if (!edit_->isReadOnly()) commit(edit_->text().toStdString());
-    });
+    QObject::connect(edit_, &QLineEdit::editingFinished, box_, [this] { commitTyped(); });
     if (c.onButtonClick || c.onClick) {
       button_ = new QToolButton(box_);
       button_->setText("…");
@@ -118,6 +116,9 @@ class LineWidget : public Base {
     }
   }
   QWidget* widget() override { return box_; }
+  void commitTyped() override {
+    if (!edit_->isReadOnly()) commit(edit_->text().toStdString());
+  }
   void refresh() override {
     const bool money = c_.kind == host::ControlKind::CurrencyEdit;
     std::string t = text();
@@ -158,12 +159,13 @@ class MemoWidget : public Base {
       : Base(form, c, std::move(run)), memo_(new MemoEdit(parent)) {
     memo_->setObjectName(qs(c.name));
     memo_->setMaximumHeight(memo_->fontMetrics().height() * 4);
-    memo_->onLeave = [this] {
-      if (!memo_->isReadOnly()) commit(memo_->toPlainText().toStdString());
-    };
+    memo_->onLeave = [this] { commitTyped(); };
     if (c.onDblClick) memo_->onDblClick = [this] { dblClick(); };
   }
   QWidget* widget() override { return memo_; }
+  void commitTyped() override {
+    if (!memo_->isReadOnly()) commit(memo_->toPlainText().toStdString());
+  }
   void refresh() override {
     const QString t = qs(text());
     if (memo_->toPlainText() != t) memo_->setPlainText(t);
@@ -183,8 +185,8 @@ class DateTimeWidget : public Base {
     edit_ = time_ ? static_cast<QDateTimeEdit*>(new QTimeEdit(parent)) : new QDateEdit(parent);
     edit_->setObjectName(qs(c.name));
     edit_->setDisplayFormat(time_ ? "HH:mm" : "yyyy-MM-dd");
-    edit_->setSpecialValueText(" ");  // the minimum stands for an empty value
     if (!time_) {
+      edit_->setSpecialValueText(" ");  // the minimum date stands for an empty value
       edit_->setMinimumDate(QDate(1899, 12, 30));
       edit_->setCalendarPopup(true);
       QObject::connect(edit_->calendarWidget(), &QCalendarWidget::clicked, edit_,
@@ -193,13 +195,18 @@ class DateTimeWidget : public Base {
     QObject::connect(edit_, &QDateTimeEdit::editingFinished, edit_, [this] { save(); });
   }
   QWidget* widget() override { return edit_; }
+  void commitTyped() override { save(); }
   void refresh() override {
     const auto value = core::DateTime::parse(text());
-    QDateTime shown = edit_->minimumDateTime();
-    if (value)
-      shown = QDateTime(QDate(value->year(), value->month(), value->day()),
-                        QTime(value->hour(), value->minute(), value->second()));
-    if (edit_->dateTime() != shown) edit_->setDateTime(shown);
+    if (time_) {
+      const QTime shown =
+          value ? QTime(value->hour(), value->minute(), value->second()) : QTime(0, 0);
+      if (edit_->time() != shown) edit_->setTime(shown);
+    } else {
+      const QDate shown =
+          value ? QDate(value->year(), value->month(), value->day()) : edit_->minimumDate();
+      if (edit_->date() != shown) edit_->setDate(shown);
+    }
     edit_->setReadOnly(c_.readOnly);
     showState(edit_);
   }
@@ -208,13 +215,13 @@ class DateTimeWidget : public Base {
   // Replaces the editor's own part (date or time) of the value, keeping the other.
   void save() {
     if (!editable() || c_.readOnly) return;
-    if (edit_->dateTime() == edit_->minimumDateTime()) return;
+    if (!time_ && edit_->date() == edit_->minimumDate()) return;  // left empty
     const auto value = core::DateTime::parse(text());
     const QDateTime now = QDateTime::currentDateTime();
     QDate date = value ? QDate(value->year(), value->month(), value->day()) : now.date();
     QTime time = value ? QTime(value->hour(), value->minute(), value->second()) : QTime(0, 0);
-    if (time_)
-      time = edit_->time();
+    if (time_)  // the editor shows no seconds: keep the value's own
+      time = QTime(edit_->time().hour(), edit_->time().minute(), time.second());
     else
       date = edit_->date();
     commit(QDateTime(date, time).toString("yyyy-MM-dd HH:mm:ss").toStdString());
@@ -230,11 +237,12 @@ class SpinWidget : public Base {
       : Base(form, c, std::move(run)), spin_(new QSpinBox(parent)) {
     spin_->setObjectName(qs(c.name));
     spin_->setRange(-999999, 999999);
-    QObject::connect(spin_, &QSpinBox::editingFinished, spin_, [this] {
-      if (!spin_->isReadOnly()) commit(std::to_string(spin_->value()));
-    });
+    QObject::connect(spin_, &QSpinBox::editingFinished, spin_, [this] { commitTyped(); });
   }
   QWidget* widget() override { return spin_; }
+  void commitTyped() override {
+    if (!spin_->isReadOnly()) commit(std::to_string(spin_->value()));
+  }
   void refresh() override {
     const int v = static_cast<int>(core::Value(text()).asFloat());
     if (spin_->value() != v) spin_->setValue(v);

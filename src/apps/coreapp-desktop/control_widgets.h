@@ -26,6 +26,9 @@ class ControlWidget {
   virtual QWidget* widget() = 0;
   //! Shows the control's current text, read-only, enabled and visible state.
   virtual void refresh() = 0;
+  //! Commits what the user typed but has not left yet (a tool button was clicked
+  //! while the editor kept the focus).
+  virtual void commitTyped() {}
 };
 
 //! The widget for a control of any kind but Grid (grids are GridView's).

@@ -3,6 +3,7 @@
 // that a grid shows (the button of a grid column) are the grid's and stay out of it.
 #include "apps/coreapp-desktop/form_view.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSplitter>
@@ -111,6 +112,7 @@ bool FormView::belongsToGrid(const host::Control& c) const {
 }
 
 void FormView::run(const std::function<void()>& work) {
+  if (depth_ == 0 && !committing_) commitTyped();
   ++depth_;
   try {
     form_.dispatch(work);
@@ -120,6 +122,18 @@ void FormView::run(const std::function<void()>& work) {
   if (--depth_ > 0) return;  // the outermost event refreshes once
   refresh();
   if (finished() && onFinished) onFinished();
+}
+
+// What the user typed counts before the click that follows it, as in the toolkit where
+// an action posts the focused editor first.
+void FormView::commitTyped() {
+  committing_ = true;
+  const QWidget* focus = QApplication::focusWidget();
+  for (auto& [name, w] : controls_)
+    if (focus != nullptr && (w->widget() == focus || w->widget()->isAncestorOf(focus)))
+      w->commitTyped();
+  for (GridView* g : grids_) g->commitTyped();
+  committing_ = false;
 }
 
 void FormView::showError(const std::string& text) {

@@ -51,6 +51,7 @@ class FormView : public QWidget {
   QWidget* buildHeader(const std::vector<host::Control*>& controls);
   bool belongsToGrid(const host::Control& c) const;
   void showError(const std::string& text);
+  void commitTyped();
 
   host::FormModel& form_;
   Runner runner_;
@@ -59,6 +60,7 @@ class FormView : public QWidget {
   std::vector<std::pair<std::string, QWidget*>> captions_;  // control name -> its caption label
   std::vector<GridView*> grids_;
   int depth_ = 0;
+  bool committing_ = false;
 };
 
 }  // namespace desktop

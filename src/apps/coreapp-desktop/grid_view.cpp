@@ -3,6 +3,7 @@
 // button handler (a lookup, usually) must not race an open cell editor.
 #include "apps/coreapp-desktop/grid_view.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -54,6 +55,19 @@ class ComboDelegate : public QStyledItemDelegate {
   DataSetTableModel& model_;
 };
 
+// The table, able to commit the cell editor that is open when a tool button is clicked.
+class GridTable : public QTableView {
+ public:
+  using QTableView::QTableView;
+  void commitEditor() {
+    if (state() != QAbstractItemView::EditingState) return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+      commitData(editor);
+      closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+  }
+};
+
 }  // namespace
 
 GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidget* parent)
@@ -62,7 +76,7 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
-  table_ = new QTableView(this);
+  table_ = new GridTable(this);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
@@ -86,6 +100,7 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
           c, width >= 40 ? width : width * table_->fontMetrics().averageCharWidth());
   }
   findColumnButtons();
+  addRowActions();
   model_->onChanged = [this] { followCursor(); };
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
@@ -123,6 +138,25 @@ void GridView::onDoubleClick(int row, int column) {
     table_->edit(model_->index(row, column));
 }
 
+void GridView::addRowActions() {
+  dataset::ClientDataSet* ds = form_.findDataSet(grid_.dataSet);
+  addRow_ = new QAction("添加行", table_);
+  addRow_->setShortcut(Qt::Key_Insert);
+  deleteRow_ = new QAction("删除行", table_);
+  deleteRow_->setShortcut(Qt::CTRL | Qt::Key_Delete);
+  for (QAction* a : {addRow_, deleteRow_}) {
+    a->setShortcutContext(Qt::WidgetShortcut);
+    table_->addAction(a);
+  }
+  table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(addRow_, &QAction::triggered, this, [this, ds] { run_([ds] { ds->append(); }); });
+  connect(deleteRow_, &QAction::triggered, this, [this, ds] {
+    run_([ds] {
+      if (ds->active() && !ds->isEmpty()) ds->deleteRecord();
+    });
+  });
+}
+
 // Keeps the selected row on the dataset's cursor and the footer up to date.
 void GridView::followCursor() {
   following_ = true;
@@ -134,6 +168,8 @@ void GridView::followCursor() {
   footer_->setText(footer());
   footer_->setVisible(!footer_->text().isEmpty());
 }
+
+void GridView::commitTyped() { static_cast<GridTable*>(table_)->commitEditor(); }
 
 QString GridView::footer() const {
   QStringList parts;
@@ -148,6 +184,8 @@ void GridView::refresh() {
   setVisible(grid_.visible);
   if (model_ == nullptr) return;
   model_->setReadOnly(grid_.readOnly || !grid_.enabled);
+  addRow_->setEnabled(!model_->readOnly());
+  deleteRow_->setEnabled(!model_->readOnly() && model_->rowCount() > 0);
   followCursor();
 }
 

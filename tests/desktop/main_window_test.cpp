@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -48,6 +49,12 @@ TEST_F(MainWindowTest, BillEditorOpensAsAPageAndClosesWithItsTab) {
   EXPECT_EQ(window->pages()->tabText(0), "项目订单");
   ASSERT_EQ(host::PageControl().pages().size(), 1u);
   EXPECT_NE(window->pageView(*host::PageControl().pages().front()), nullptr);
+  // The whole window, for a person to look at (not compared).
+  window->resize(1280, 800);
+  window->show();
+  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
+  QDir().mkpath(folder);
+  EXPECT_TRUE(window->grab().save(QDir(folder).filePath("main_window.png")));
   Q_EMIT window->pages()->tabCloseRequested(0);
   EXPECT_EQ(window->pages()->count(), 0);
   EXPECT_TRUE(host::PageControl().pages().empty());

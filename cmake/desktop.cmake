@@ -32,6 +32,7 @@ if(desktop_test_srcs)
   target_link_libraries(desktop_tests PRIVATE coreapp_desktop Qt6::Test GTest::gtest)
   target_compile_definitions(desktop_tests PRIVATE COREAPP_BINARY_DIR="${PROJECT_BINARY_DIR}")
   add_test(NAME desktop COMMAND desktop_tests)
-  set_tests_properties(desktop PROPERTIES WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+  # A modal window nobody closes would wait forever: the timeout ends such a run.
+  set_tests_properties(desktop PROPERTIES WORKING_DIRECTORY ${PROJECT_BINARY_DIR} TIMEOUT 300
                        ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endif()

@@ -2,6 +2,11 @@
 // without one of them is a programming error that fieldByName reports.
 #include "plugs/coreapp/xmzzk/line_dataset.h"
 
+#include <cstdint>
+#include <vector>
+
+#include "core/abort.h"
+#include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 
 namespace plugs::coreapp::xmzzk {
@@ -13,6 +18,14 @@ void storeDefaultK(dataset::ClientDataSet& line, const LineFigures& f) {
   dataset::Field& k = line.fieldByName("k");
   if (k.isNull() && f.k) k.setValue(*f.k);
 }
+
+// One staff member of a line as copyStaffToOtherLines copies it.
+struct StaffShare {
+  std::int64_t ygId;
+  std::string code;
+  std::string name;
+  double perc;
+};
 
 }  // namespace
 
@@ -68,6 +81,91 @@ void followLineQuantity(dataset::ClientDataSet& hc, double lineSl, double lineN)
     throw;
   }
   hc.enableControls();
+}
+
+// ---- a line's children -----------------------------------------------------------
+
+void postEdits(std::initializer_list<dataset::ClientDataSet*> sets) {
+  for (dataset::ClientDataSet* ds : sets)
+    if (isEditing(*ds)) ds->post();
+}
+
+void filterToLine(dataset::ClientDataSet& child, const std::string& uid) {
+  if (!child.active()) return;
+  child.setFiltered(false);
+  child.setFilter("mx_uid='" + uid + "'");
+  child.setFiltered(true);
+}
+
+void deleteShownRows(dataset::ClientDataSet& ds) {
+  while (!ds.isEmpty()) {
+    ds.first();
+    ds.deleteRecord();
+  }
+}
+
+// ---- staff shares ----------------------------------------------------------------
+
+void followLineAmount(dataset::ClientDataSet& staff, core::Currency je) {
+  if (!staff.active() || staff.isEmpty()) return;
+  const dataset::Bookmark at = staff.bookmark();
+  // From the current staff row on; the save batch recomputes every row on the server.
+  for (; !staff.eof(); staff.next()) {
+    staff.edit();
+    staff.fieldByName("jxje").setValue(
+        LinePricing::staffAmount(je, staff.fieldByName("perc").asFloat()));
+    staff.fieldByName("jxjf").setValue(0);
+    staff.post();
+  }
+  if (staff.bookmarkValid(at)) staff.gotoBookmark(at);
+}
+
+void stampStaffRow(dataset::ClientDataSet& staff, core::Currency lineJe) {
+  staff.fieldByName("orgid").setValue(host::sysAuth().orgid);
+  staff.fieldByName("jxje").setValue(
+      LinePricing::staffAmount(lineJe, staff.fieldByName("perc").asFloat()));
+}
+
+void refuseStaffShare(dataset::ClientDataSet& staff) {
+  host::MessageMyDlg("分配的比例总和已超过100%，请重新分配.", "提示", host::mtInformation,
+                     host::mbOK);
+  staff.edit();
+  for (const char* f : {"perc", "jxje", "jxjf"}) staff.fieldByName(f).setValue(0);
+  staff.post();
+  throw core::Abort();
+}
+
+void splitSharesEvenly(dataset::ClientDataSet& staff) {
+  const int count = staff.recordCount();
+  if (count == 0) return;
+  // Zero every share first, so that no sum on the way passes the limit.
+  for (double share : {0.0, 100.0 / count}) {
+    for (staff.first(); !staff.eof(); staff.next()) {
+      staff.edit();
+      staff.fieldByName("perc").setValue(share);
+      staff.post();
+    }
+  }
+  staff.first();
+}
+
+void copyStaffToOtherLines(dataset::ClientDataSet& lines, dataset::ClientDataSet& staff,
+                           const std::string& billno) {
+  std::vector<StaffShare> shares;
+  for (staff.first(); !staff.eof(); staff.next())
+    shares.push_back(
+        {staff.fieldByName("yg_id").asInteger(), staff.fieldByName("yg_code").asString(),
+         staff.fieldByName("yg_name").asString(), staff.fieldByName("perc").asFloat()});
+  const dataset::Bookmark start = lines.bookmark();
+  // Moving through the lines refilters the staff to each line in turn.
+  for (lines.first(); !lines.eof(); lines.next()) {
+    if (lines.bookmark() == start) continue;
+    deleteShownRows(staff);
+    const std::string uid = lines.fieldByName("uid").asString();
+    for (const StaffShare& s : shares)
+      zzry_addone(staff, billno, uid, s.ygId, s.code, s.name, s.perc);
+  }
+  lines.gotoBookmark(start);
 }
 
 }  // namespace plugs::coreapp::xmzzk

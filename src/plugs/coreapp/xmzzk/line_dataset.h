@@ -1,8 +1,12 @@
 // The order line arithmetic (LinePricing) applied to a line dataset: read a line's
 // figures from the current record, write the derived amount or price back, follow a
-// new quantity in the line's consumables. The order editor and the order-processing
-// window both recalculate their lines through these, each under its own guards.
+// new quantity in the line's consumables, and keep a line's staff and consumables
+// (filtered to the line) in step with it. The order editor and the order-processing
+// window both work their lines through these, each under its own guards and checks.
 #pragma once
+
+#include <initializer_list>
+#include <string>
 
 #include "dataset/client_data_set.h"
 #include "plugs/coreapp/xmzzk/line_pricing.h"
@@ -34,5 +38,31 @@ void storePriceFromAmount(dataset::ClientDataSet& line);
 //! Every visible consumable row gets sl = nsl × (line sl × line n) and is posted, with
 //! display updates held back; the cursor stays where it was.
 void followLineQuantity(dataset::ClientDataSet& hc, double lineSl, double lineN);
+
+//! Posts every one of the datasets that is in edit or insert state, in the order given.
+void postEdits(std::initializer_list<dataset::ClientDataSet*> sets);
+//! Shows only the rows of line `uid` (field mx_uid) in a line's child dataset; a
+//! closed dataset is left alone.
+void filterToLine(dataset::ClientDataSet& child, const std::string& uid);
+//! Deletes every row the dataset shows (with a filter, only the filtered ones).
+void deleteShownRows(dataset::ClientDataSet& ds);
+
+//! jxje of every staff row from the current one on follows the line amount `je` and
+//! jxjf is cleared; the cursor stays. Nothing happens on a closed or empty dataset.
+void followLineAmount(dataset::ClientDataSet& staff, core::Currency je);
+//! What a staff row gets before it is posted: the login's orgid and jxje from the
+//! line amount `lineJe` and the row's share.
+void stampStaffRow(dataset::ClientDataSet& staff, core::Currency lineJe);
+//! Refuses the staff row just posted, whose share took the line's sum past what the
+//! window allows: tells the user, zeroes the row's share and amounts (posted at once,
+//! so that no cancel can bring the refused share back) and throws core::Abort.
+[[noreturn]] void refuseStaffShare(dataset::ClientDataSet& staff);
+//! Every staff row shown gets 100 / count; the cursor ends on the first row.
+void splitSharesEvenly(dataset::ClientDataSet& staff);
+//! Every line other than the current one gets the current line's staff (code, name,
+//! share) in place of its own, numbered under `billno`; the current line stays current.
+//! The staff dataset is expected to follow the line cursor (filtered to each line).
+void copyStaffToOtherLines(dataset::ClientDataSet& lines, dataset::ClientDataSet& staff,
+                           const std::string& billno);
 
 }  // namespace plugs::coreapp::xmzzk

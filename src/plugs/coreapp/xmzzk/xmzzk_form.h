@@ -99,7 +99,6 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void refilterLineChildren();
   bool hasLine() const;
   std::int64_t customerId();
-  void splitSharesEvenly();
   void postChildEdits();
   void amountFromPrice();
   void priceFromAmount();

@@ -13,6 +13,7 @@
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_config_cache.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/xmzzk/line_dataset.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
@@ -21,22 +22,10 @@ namespace plugs::coreapp::xmzzk {
 
 namespace {
 
-bool editing(const dataset::ClientDataSet& ds) {
-  return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
-}
-
 void setMaster(dataset::ClientDataSet& m, std::string_view field, const core::Value& v) {
-  if (!editing(m)) m.edit();
+  if (!isEditing(m)) m.edit();
   m.fieldByName(field).setValue(v);
 }
-
-// One staff member of a line as actzzry_same copies it.
-struct StaffShare {
-  std::int64_t ygId;
-  std::string code;
-  std::string name;
-  double perc;
-};
 
 }  // namespace
 
@@ -97,7 +86,7 @@ void TxmzzkForm::actNewCustExecute(host::Action&) {
 // ---- consumables ------------------------------------------------------------------
 
 void TxmzzkForm::acthc_addExecute(host::Action&) {
-  if (editing(cdsDetail)) cdsDetail.post();
+  if (isEditing(cdsDetail)) cdsDetail.post();
   const std::string chosen = lookupPlug("商品信息查询", "", "");
   if (chosen.empty()) return;
   hc_add(chosen, cdshc, cdsDetail.fieldByName("uid").asString(), workBillno);
@@ -109,57 +98,27 @@ void TxmzzkForm::acthc_delExecute(host::Action&) { cdshc.deleteRecord(); }
 
 void TxmzzkForm::actzzry_addExecute(host::Action&) {
   if (!hasLine()) refuse("请先添加明细项目");
-  if (editing(cdsDetail)) cdsDetail.post();
+  if (isEditing(cdsDetail)) cdsDetail.post();
   const std::string chosen = lookupPlug("员工信息查询", "", R"({"model":"multi"})");
   if (chosen.empty()) return;
   zzry_add(chosen, cdszzry, cdsDetail.fieldByName("uid").asString(), workBillno);
-  splitSharesEvenly();
+  splitSharesEvenly(cdszzry);
 }
 
 void TxmzzkForm::actzzry_addmeExecute(host::Action&) {
-  if (editing(cdsDetail)) cdsDetail.post();
+  if (isEditing(cdsDetail)) cdsDetail.post();
   const host::SysAuth& me = host::sysAuth();
   if (cdszzry.lookup("yg_id", me.czy_id, "yg_id").isNull())
     zzry_addone(cdszzry, workBillno, cdsDetail.fieldByName("uid").asString(), me.czy_id, me.code,
                 me.name, 0);
-  splitSharesEvenly();
+  splitSharesEvenly(cdszzry);
 }
 
-void TxmzzkForm::actzzry_agvExecute(host::Action&) { splitSharesEvenly(); }
-
-void TxmzzkForm::splitSharesEvenly() {
-  const int count = cdszzry.recordCount();
-  if (count == 0) return;
-  // Zero every share first so that no intermediate sum passes the limit.
-  for (double share : {0.0, 100.0 / count}) {
-    for (cdszzry.first(); !cdszzry.eof(); cdszzry.next()) {
-      cdszzry.edit();
-      cdszzry.fieldByName("perc").setValue(share);
-      cdszzry.post();
-    }
-  }
-  cdszzry.first();
-}
+void TxmzzkForm::actzzry_agvExecute(host::Action&) { splitSharesEvenly(cdszzry); }
 
 void TxmzzkForm::actzzry_sameExecute(host::Action&) {
-  if (editing(cdsDetail)) cdsDetail.post();
-  std::vector<StaffShare> staff;
-  for (cdszzry.first(); !cdszzry.eof(); cdszzry.next())
-    staff.push_back(
-        {cdszzry.fieldByName("yg_id").asInteger(), cdszzry.fieldByName("yg_code").asString(),
-         cdszzry.fieldByName("yg_name").asString(), cdszzry.fieldByName("perc").asFloat()});
-  const dataset::Bookmark line = cdsDetail.bookmark();
-  for (cdsDetail.first(); !cdsDetail.eof(); cdsDetail.next()) {
-    if (cdsDetail.bookmark() == line) continue;
-    while (!cdszzry.isEmpty()) {
-      cdszzry.first();
-      cdszzry.deleteRecord();
-    }
-    const std::string uid = cdsDetail.fieldByName("uid").asString();
-    for (const StaffShare& s : staff)
-      zzry_addone(cdszzry, workBillno, uid, s.ygId, s.code, s.name, s.perc);
-  }
-  cdsDetail.gotoBookmark(line);
+  if (isEditing(cdsDetail)) cdsDetail.post();
+  copyStaffToOtherLines(cdsDetail, cdszzry, workBillno);
 }
 
 void TxmzzkForm::setSelectedShare(double perc) {

@@ -82,70 +82,36 @@ void TxmzzkForm::cdsDetailBeforePost(dataset::ClientDataSet& ds) {
 }
 
 void TxmzzkForm::cdsDetailAfterPost(dataset::ClientDataSet& ds) {
-  if (!cdszzry.active() || cdszzry.isEmpty()) return;
-  const core::Currency je = ds.fieldByName("je").asCurrency();
-  const dataset::Bookmark at = cdszzry.bookmark();
-  // From the current staff row to the last (the server recomputes all of them at save).
-  for (; !cdszzry.eof(); cdszzry.next()) {
-    cdszzry.edit();
-    cdszzry.fieldByName("jxje").setValue(
-        LinePricing::staffAmount(je, cdszzry.fieldByName("perc").asFloat()));
-    cdszzry.fieldByName("jxjf").setValue(0);
-    cdszzry.post();
-  }
-  if (cdszzry.bookmarkValid(at)) cdszzry.gotoBookmark(at);
+  followLineAmount(cdszzry, ds.fieldByName("je").asCurrency());
 }
 
-void TxmzzkForm::cdsDetailBeforeScroll(dataset::ClientDataSet&) {
-  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc})
-    if (isEditing(*child)) child->post();
-}
+void TxmzzkForm::cdsDetailBeforeScroll(dataset::ClientDataSet&) { postEdits({&cdszzry, &cdshc}); }
 
 void TxmzzkForm::cdsDetailAfterScroll(dataset::ClientDataSet&) { refilterLineChildren(); }
 
 void TxmzzkForm::cdsDetailBeforeDelete(dataset::ClientDataSet&) {
-  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc}) {
-    if (!child->active()) continue;
-    while (!child->isEmpty()) {
-      child->first();
-      child->deleteRecord();
-    }
-  }
+  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc})
+    if (child->active()) deleteShownRows(*child);
 }
 
-void TxmzzkForm::postChildEdits() {
-  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc, &cdscpmx})
-    if (isEditing(*child)) child->post();
-}
+void TxmzzkForm::postChildEdits() { postEdits({&cdszzry, &cdshc, &cdscpmx}); }
 
 void TxmzzkForm::refilterLineChildren() {
   const std::string uid =
       hasLine() && cdsDetail.findField("uid") ? cdsDetail.fieldByName("uid").asString() : "";
-  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc}) {
-    if (!child->active()) continue;
-    child->setFiltered(false);
-    child->setFilter("mx_uid='" + uid + "'");
-    child->setFiltered(true);
-  }
+  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc}) filterToLine(*child, uid);
 }
 
 // ---- staff, consumables, products --------------------------------------------------------
 
 void TxmzzkForm::cdszzryBeforePost(dataset::ClientDataSet& ds) {
-  ds.fieldByName("orgid").setValue(host::sysAuth().orgid);
-  const core::Currency je = hasLine() ? cdsDetail.fieldByName("je").asCurrency() : core::Currency();
-  ds.fieldByName("jxje").setValue(LinePricing::staffAmount(je, ds.fieldByName("perc").asFloat()));
+  stampStaffRow(ds, hasLine() ? cdsDetail.fieldByName("je").asCurrency() : core::Currency());
 }
 
 void TxmzzkForm::cdszzryAfterPost(dataset::ClientDataSet& ds) {
-  const double total = ds.sum("perc").asFloat();
-  if (!LinePricing::sharesExceedLimit(total)) return;
-  host::MessageMyDlg("分配的比例总和已超过100%，请重新分配.", "提示", host::mtInformation,
-                     host::mbOK);
-  ds.edit();
-  for (const char* f : {"perc", "jxje", "jxjf"}) ds.fieldByName(f).setValue(0);
-  ds.post();
-  throw core::Abort();
+  // The editor's limit has a little slack (LinePricing::kShareLimit).
+  if (!LinePricing::sharesExceedLimit(ds.sum("perc").asFloat())) return;
+  refuseStaffShare(ds);
 }
 
 void TxmzzkForm::cdshcBeforePost(dataset::ClientDataSet& ds) {

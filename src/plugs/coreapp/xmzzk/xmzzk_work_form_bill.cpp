@@ -114,19 +114,9 @@ void Txmzzkworkform::ComponentReadOnly(bool readOnly) {
   isAutoFill = false;
 }
 
-void Txmzzkworkform::filter_zzyg(const std::string& uid) {
-  if (!cdszzry.active()) return;
-  cdszzry.setFiltered(false);
-  cdszzry.setFilter("mx_uid='" + uid + "'");
-  cdszzry.setFiltered(true);
-}
+void Txmzzkworkform::filter_zzyg(const std::string& uid) { filterToLine(cdszzry, uid); }
 
-void Txmzzkworkform::filter_hc(const std::string& uid) {
-  if (!cdshc.active()) return;
-  cdshc.setFiltered(false);
-  cdshc.setFilter("mx_uid='" + uid + "'");
-  cdshc.setFiltered(true);
-}
+void Txmzzkworkform::filter_hc(const std::string& uid) { filterToLine(cdshc, uid); }
 
 void Txmzzkworkform::refilterLineChildren() {
   const std::string uid = lineUid();
@@ -144,10 +134,8 @@ void Txmzzkworkform::actsaveExecute(host::Action&) {
   host::TAuth::requireRight(plugCode() + "_02");
   if (!host::checkBillVersion("vt_x_xmzzk", headerId(), version))
     refuse("当前数据状态已改变，请退出该模块并刷新重试.");
-  if (isEditing(cdsDetail)) cdsDetail.post();
-  // A share or quantity still being typed belongs to this save as well.
-  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc})
-    if (isEditing(*child)) child->post();
+  // The line, and a share or quantity still being typed, belong to this save as well.
+  postEdits({&cdsDetail, &cdszzry, &cdshc});
   if (updateData_() != 0) {
     // The datasets keep every change, so the user can save again.
     host::MessageMyDlg("保存失败。", kPrompt, host::mtInformation, host::mbOK);

@@ -4,7 +4,6 @@
 // events, and the line, staff and consumable actions. A line's staff shares may add
 // up to 100 and no more.
 #include <algorithm>
-#include <vector>
 
 #include "core/abort.h"
 #include "host/services/data_services.h"
@@ -24,14 +23,6 @@ bool isOneOf(const std::string& name, std::initializer_list<const char*> names) 
 // Shares are floats: an even split of 100 among 3 or 7 adds up a hair above 100 in
 // binary, which is still "exactly 100" to the user.
 constexpr double kShareSlack = 1e-9;
-
-// One staff member of a line as actzzry_same copies it.
-struct StaffShare {
-  std::int64_t ygId;
-  std::string code;
-  std::string name;
-  double perc;
-};
 
 }  // namespace
 
@@ -96,23 +87,11 @@ void Txmzzkworkform::cdsDetailBeforePost(dataset::ClientDataSet& ds) {
 }
 
 void Txmzzkworkform::cdsDetailAfterPost(dataset::ClientDataSet& ds) {
-  if (!cdszzry.active() || cdszzry.isEmpty()) return;
-  const core::Currency je = ds.fieldByName("je").asCurrency();
-  const dataset::Bookmark at = cdszzry.bookmark();
-  // From the current staff row on; the save batch recomputes every row on the server.
-  for (; !cdszzry.eof(); cdszzry.next()) {
-    cdszzry.edit();
-    cdszzry.fieldByName("jxje").setValue(
-        LinePricing::staffAmount(je, cdszzry.fieldByName("perc").asFloat()));
-    cdszzry.fieldByName("jxjf").setValue(0);
-    cdszzry.post();
-  }
-  if (cdszzry.bookmarkValid(at)) cdszzry.gotoBookmark(at);
+  followLineAmount(cdszzry, ds.fieldByName("je").asCurrency());
 }
 
 void Txmzzkworkform::cdsDetailBeforeScroll(dataset::ClientDataSet&) {
-  for (dataset::ClientDataSet* child : {&cdszzry, &cdshc})
-    if (isEditing(*child)) child->post();
+  postEdits({&cdszzry, &cdshc});
 }
 
 void Txmzzkworkform::cdsDetailAfterScroll(dataset::ClientDataSet&) { refilterLineChildren(); }
@@ -120,21 +99,14 @@ void Txmzzkworkform::cdsDetailAfterScroll(dataset::ClientDataSet&) { refilterLin
 // ---- staff and consumable events -----------------------------------------------------
 
 void Txmzzkworkform::cdszzryBeforePost(dataset::ClientDataSet& ds) {
-  ds.fieldByName("orgid").setValue(host::sysAuth().orgid);
-  const core::Currency je = hasLine() ? cdsDetail.fieldByName("je").asCurrency() : core::Currency();
-  ds.fieldByName("jxje").setValue(LinePricing::staffAmount(je, ds.fieldByName("perc").asFloat()));
+  stampStaffRow(ds, hasLine() ? cdsDetail.fieldByName("je").asCurrency() : core::Currency());
 }
 
 void Txmzzkworkform::cdszzryAfterPost(dataset::ClientDataSet& ds) {
-  // The dataset shows the line's staff only, so its sum is the line's.
+  // The dataset shows the line's staff only, so its sum is the line's. This window
+  // allows exactly 100 (the order editor a little more).
   if (ds.sum("perc").asFloat() <= kShareLimit + kShareSlack) return;
-  host::MessageMyDlg("分配的比例总和已超过100%，请重新分配.", "提示", host::mtInformation,
-                     host::mbOK);
-  // Posted at once, so that no cancel can bring the refused share back.
-  ds.edit();
-  for (const char* f : {"perc", "jxje", "jxjf"}) ds.fieldByName(f).setValue(0);
-  ds.post();
-  throw core::Abort();
+  refuseStaffShare(ds);
 }
 
 void Txmzzkworkform::cdshcBeforePost(dataset::ClientDataSet& ds) {
@@ -151,13 +123,11 @@ void Txmzzkworkform::actDetail_editExecute(host::Action&) { cdsDetail.edit(); }
 
 void Txmzzkworkform::actDetail_delExecute(host::Action&) {
   // The line's staff and consumables go with it (both are filtered to the line).
+  // A share or quantity still being typed goes with them unposted.
   for (dataset::ClientDataSet* child : {&cdszzry, &cdshc}) {
     if (!child->active()) continue;
     if (isEditing(*child)) child->cancel();
-    while (!child->isEmpty()) {
-      child->first();
-      child->deleteRecord();
-    }
+    deleteShownRows(*child);
   }
   cdsDetail.deleteRecord();
 }
@@ -173,19 +143,7 @@ void Txmzzkworkform::actzzry_addExecute(host::Action&) {
   action("actzzry_agv").execute();
 }
 
-void Txmzzkworkform::actzzry_agvExecute(host::Action&) {
-  const int count = cdszzry.recordCount();
-  if (count == 0) return;
-  // Zero every share first, so that no sum on the way passes the limit.
-  for (double share : {0.0, 100.0 / count}) {
-    for (cdszzry.first(); !cdszzry.eof(); cdszzry.next()) {
-      cdszzry.edit();
-      cdszzry.fieldByName("perc").setValue(share);
-      cdszzry.post();
-    }
-  }
-  cdszzry.first();
-}
+void Txmzzkworkform::actzzry_agvExecute(host::Action&) { splitSharesEvenly(cdszzry); }
 
 void Txmzzkworkform::actzzry_addmeExecute(host::Action&) {
   if (!hasLine()) return;
@@ -205,24 +163,7 @@ void Txmzzkworkform::setSelectedShare(double perc) {
 void Txmzzkworkform::actzzry_sameExecute(host::Action&) {
   if (!hasLine() || !cdszzry.active() || cdszzry.isEmpty()) return;
   postLineEdit();
-  std::vector<StaffShare> staff;
-  for (cdszzry.first(); !cdszzry.eof(); cdszzry.next())
-    staff.push_back(
-        {cdszzry.fieldByName("yg_id").asInteger(), cdszzry.fieldByName("yg_code").asString(),
-         cdszzry.fieldByName("yg_name").asString(), cdszzry.fieldByName("perc").asFloat()});
-  const dataset::Bookmark start = cdsDetail.bookmark();
-  // Moving through the lines refilters the staff to each line in turn.
-  for (cdsDetail.first(); !cdsDetail.eof(); cdsDetail.next()) {
-    if (cdsDetail.bookmark() == start) continue;
-    while (!cdszzry.isEmpty()) {
-      cdszzry.first();
-      cdszzry.deleteRecord();
-    }
-    const std::string uid = lineUid();
-    for (const StaffShare& s : staff)
-      zzry_addone(cdszzry, billno, uid, s.ygId, s.code, s.name, s.perc);
-  }
-  cdsDetail.gotoBookmark(start);
+  copyStaffToOtherLines(cdsDetail, cdszzry, billno);
 }
 
 void Txmzzkworkform::actzzry_delExecute(host::Action&) {

@@ -3,49 +3,19 @@
 // saving a 500-line order in one batch. The counter db_share is the part of the time
 // spent inside the database connection.
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench_host.h"
 #include "core/json.h"
-#include "db/connection.h"
-#include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
-#include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
-#include "schema/schema_script.h"
-#include "tsql/engine.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The embedded engine, timing every batch it runs.
-class TimedConnection : public db::Connection {
- public:
-  TimedConnection() {
-    sqlite3_open(":memory:", &db_);
-    engine_ = std::make_unique<tsql::Engine>(db_);
-  }
-  ~TimedConnection() override {
-    engine_.reset();
-    sqlite3_close(db_);
-  }
-  db::BatchResult execBatch(std::string_view sql, const db::Params& params = {}) override {
-    const auto start = Clock::now();
-    db::BatchResult r = engine_->run(sql, params);
-    spent += Clock::now() - start;
-    return r;
-  }
-  Clock::duration spent{};
-
- private:
-  sqlite3* db_ = nullptr;
-  std::unique_ptr<tsql::Engine> engine_;
-};
+using bench::Clock;
 
 constexpr const char* kData = R"sql(
 insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C01', '总店')
@@ -62,21 +32,10 @@ insert into vt_b_xmbmk_jtdj(orgid, xm_id, from_sl, to_sl, dj) values ('0001', 1,
 constexpr int kLines = 500;
 
 // One host session with an order editor holding a new 500-line order.
-struct Session {
-  TimedConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  std::unique_ptr<host::HostScope> scope;
+struct Session : bench::BenchHost {
   std::unique_ptr<plugs::coreapp::xmzzk::TxmzzkForm> form;
 
-  Session() {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    scope = std::make_unique<host::HostScope>(host);
-    schema::createDatabase(conn, false);
-    conn.execBatch(kData);
+  Session() : BenchHost(kData) {
     if (host::plugsPool().plugbyName("1100") == nullptr) plugs::coreapp::xmzzk::registerXmzzkForm();
     form = std::make_unique<plugs::coreapp::xmzzk::TxmzzkForm>(
         nullptr, host::plugsPool().plugbyName("1100"));

@@ -3,40 +3,16 @@
 // filter to the first line), and giving every other line the first line's staff, then
 // saving (1000 staff rows deleted and 1000 added in one batch, server recompute).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
 
-#include "db/connection.h"
-#include "host/host.h"
+#include "bench_host.h"
 #include "host/lookup/host_plugs.h"
 #include "host/plug/t_plugs_pool.h"
-#include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
-#include "schema/schema_script.h"
-#include "tsql/engine.h"
 
 namespace {
-
-class EngineConnection : public db::Connection {
- public:
-  EngineConnection() {
-    sqlite3_open(":memory:", &db_);
-    engine_ = std::make_unique<tsql::Engine>(db_);
-  }
-  ~EngineConnection() override {
-    engine_.reset();
-    sqlite3_close(db_);
-  }
-  db::BatchResult execBatch(std::string_view sql, const db::Params& params = {}) override {
-    return engine_->run(sql, params);
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-  std::unique_ptr<tsql::Engine> engine_;
-};
 
 constexpr int kLines = 500;
 
@@ -65,21 +41,10 @@ insert into vt_x_xmzzk(uid, orgid, billno, kh_id, status, version) values ('H', 
   return sql;
 }
 
-struct Session {
-  EngineConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  std::unique_ptr<host::HostScope> scope;
+struct Session : bench::BenchHost {
   std::unique_ptr<plugs::coreapp::xmzzk::Txmzzkworkform> form;
 
-  Session() {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    scope = std::make_unique<host::HostScope>(host);
-    schema::createDatabase(conn, false);
-    conn.execBatch(orderData());
+  Session() : BenchHost(orderData()) {
     host::registerHostPlugs();
     if (host::plugsPool().plugbyName("1101") == nullptr)
       plugs::coreapp::xmzzk::registerXmzzkWorkForm();

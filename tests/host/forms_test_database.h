@@ -4,37 +4,22 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
 
-#include "db/connection.h"
+#include "db/embedded_connection.h"
 #include "host/forms/bill_config.h"
 #include "host/forms/page_control.h"
 #include "host/host.h"
 #include "host/scripted_ui.h"
-#include "tsql/engine.h"
 
 namespace forms_test {
 
-class EngineConnection : public db::Connection {
+//! The embedded engine on a private in-memory database, as the program opens a file.
+class EngineConnection : public db::EmbeddedConnection {
  public:
-  EngineConnection() {
-    sqlite3_open(":memory:", &db_);
-    engine_ = std::make_unique<tsql::Engine>(db_);
-  }
-  ~EngineConnection() override {
-    engine_.reset();
-    sqlite3_close(db_);
-  }
-  db::BatchResult execBatch(std::string_view sql, const db::Params& params = {}) override {
-    return engine_->run(sql, params);
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-  std::unique_ptr<tsql::Engine> engine_;
+  EngineConnection() : db::EmbeddedConnection(":memory:") {}
 };
 
 inline const char* kTestSchema = R"sql(

@@ -4,40 +4,25 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
 
 #include "core/date_time.h"
-#include "db/connection.h"
+#include "db/embedded_connection.h"
 #include "host/host.h"
 #include "host/lookup/host_plugs.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "schema/schema_script.h"
-#include "tsql/engine.h"
 
 namespace xmzzk_test {
 
-class EngineConnection : public db::Connection {
+//! The embedded engine on a private in-memory database, as the program opens a file.
+class EngineConnection : public db::EmbeddedConnection {
  public:
-  EngineConnection() {
-    sqlite3_open(":memory:", &db_);
-    engine_ = std::make_unique<tsql::Engine>(db_);
-  }
-  ~EngineConnection() override {
-    engine_.reset();
-    sqlite3_close(db_);
-  }
-  db::BatchResult execBatch(std::string_view sql, const db::Params& params = {}) override {
-    return engine_->run(sql, params);
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-  std::unique_ptr<tsql::Engine> engine_;
+  EngineConnection() : db::EmbeddedConnection(":memory:") {}
 };
 
 // Ids are the identity values of a fresh database, in insert order.

@@ -5,6 +5,8 @@
 
 #include "host/plug/standard_rules.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/xmzzk/order_config.h"
+#include "plugs/coreapp/xmzzk/order_controls.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 
@@ -15,19 +17,10 @@ using host::ControlKind;
 
 namespace {
 
-// Bill settings that ship with the program for the project order: the open queries,
-// the header's display columns that are never written, and the line grid.
-constexpr const char* kDefaultConfig = R"json({
- "data": {
-  "master": {
-   "table": "vt_x_xmzzk",
-   "sql": "select * from vt_v_xmzzk where orgid=:orgid and billno=:billno",
-   "ignorefields": ["id", "kh_code", "kh_name", "ck_name", "kdr_name", "ywy_code", "ywy_name",
-                    "flow_name", "shfs_name", "statusinfo", "payinfo", "createtime"]
-  },
-  "detail": {
-   "sql": "select t1.*, xm.code xm_code, xm.name xm_name, xm.itemno xm_itemno, xm.baseunit xm_baseunit, xm.jjfs, xm.minje from vt_x_xmzzk_mx t1 left join vt_b_xmbmk xm on t1.xm_id = xm.id where t1.orgid=:orgid and t1.billno=:billno order by t1.id",
-   "columns": [
+// Bill settings that ship with the program for the project order: the order's queries
+// and display-only header fields (order_config.h) and the line grid.
+const std::string& defaultConfig() {
+  static const std::string document = orderConfigDocument(R"json(
     {"fieldname": "xm_code", "label": "项目编号", "type": "button"},
     {"fieldname": "xm_name", "label": "项目名称", "editing": "false"},
     {"fieldname": "xm_itemno", "label": "规格", "editing": "false"},
@@ -40,30 +33,8 @@ constexpr const char* kDefaultConfig = R"json({
     {"fieldname": "zk", "label": "折扣"},
     {"fieldname": "je", "label": "金额", "type": "money", "footer": "true"},
     {"fieldname": "gcxmmc", "label": "工程名称"},
-    {"fieldname": "beizhu", "label": "备注"}
-   ]
-  }
- }
-})json";
-
-Control bound(std::string name, ControlKind kind, std::string caption, std::string dataSet,
-              std::string field) {
-  Control c(std::move(name), kind, std::move(caption));
-  c.dataSet = std::move(dataSet);
-  c.dataField = std::move(field);
-  return c;
-}
-
-Control headerField(std::string name, ControlKind kind, std::string caption, std::string field) {
-  return bound(std::move(name), kind, std::move(caption), "cdsMaster", std::move(field));
-}
-
-host::GridColumn column(std::string field, std::string caption, std::string format = {}) {
-  host::GridColumn c;
-  c.field = std::move(field);
-  c.caption = std::move(caption);
-  c.format = std::move(format);
-  return c;
+    {"fieldname": "beizhu", "label": "备注"})json");
+  return document;
 }
 
 }  // namespace
@@ -80,7 +51,7 @@ void TxmzzkForm::FormCreate() {
   TSampleBillEditRibbonForm::FormCreate();
   if (billConfig.masterSql.empty()) {
     // No configuration document from the host: use the one the program ships.
-    billConfig = host::BillConfig::parse(kDefaultConfig);
+    billConfig = host::BillConfig::parse(defaultConfig());
     MasterIgnorefields = billConfig.ignoreFields;
     genDetailColumns();
   }
@@ -198,24 +169,18 @@ void TxmzzkForm::createGrids() {
   Control products("cxgcpmx", ControlKind::Grid, "产品信息");
   products.dataSet = "cdscpmx";
   products.columns = {
-      column("cpcode", "编号"), column("cpname", "名称"),     column("itemno", "规格"),
-      column("dw", "单位"),     column("sl", "数量"),         column("dj", "单价"),
-      column("je", "金额"),     column("gcxmmc", "工程名称"), column("beizhu", "备注")};
+      gridColumn("cpcode", "编号"), gridColumn("cpname", "名称"),     gridColumn("itemno", "规格"),
+      gridColumn("dw", "单位"),     gridColumn("sl", "数量"),         gridColumn("dj", "单价"),
+      gridColumn("je", "金额"),     gridColumn("gcxmmc", "工程名称"), gridColumn("beizhu", "备注")};
   addControl(std::move(products));
   // The button of the product code column: goods lookup with the cell text.
-  addControl(bound("cxgcpmxcpcode", ControlKind::ButtonEdit, "编号", "cdscpmx", "cpcode"))
+  addControl(boundControl("cxgcpmxcpcode", ControlKind::ButtonEdit, "编号", "cdscpmx", "cpcode"))
       .onButtonClick = [this] { addProductsFromLookup(); };
-  Control staff("cxgzzry", ControlKind::Grid, "员工业绩");
-  staff.dataSet = "cdszzry";
-  staff.columns = {column("yg_name", "制作人"), column("perc", "比例(%)", "0.00%"),
-                   column("jxjf", "生产积分", "0.00;-0.00"),
-                   column("jxje", "绩效金额", "0.0000;-0.0000")};
+  Control staff = staffGrid();
+  staff.columns[2].format = "0.00;-0.00";
+  staff.columns[3].format = "0.0000;-0.0000";
   addControl(std::move(staff));
-  Control hc("cxghc", ControlKind::Grid, "生产耗材");
-  hc.dataSet = "cdshc";
-  hc.columns = {column("sp_code", "编号"),  column("sp_name", "名称"), column("itemno", "规格"),
-                column("baseunit", "单位"), column("sl", "数量"),      column("shsl", "损耗")};
-  addControl(std::move(hc));
+  addControl(consumablesGrid());
 }
 
 void TxmzzkForm::createOrderActions() {
@@ -245,10 +210,7 @@ void TxmzzkForm::createOrderActions() {
     a.onExecute = [this, exec](host::Action& sender) { (this->*exec)(sender); };
   }
   // "自定义(选中员工）": one button per share, 10% ... 90%.
-  for (int perc = 10; perc <= 90; perc += 10) {
-    host::Action& a = addAction("actzzry_" + std::to_string(perc), std::to_string(perc) + "%");
-    a.onExecute = [this, perc](host::Action&) { setSelectedShare(perc); };
-  }
+  addShareActions(*this, [this](double perc) { setSelectedShare(perc); });
 }
 
 void TxmzzkForm::setActionRules() {

@@ -3,20 +3,12 @@
 // and are not editable here. Twelve columns, so the grid fits them to its width.
 #include "plugs/coreapp/xmzzk/xmzzk_work_config.h"
 
+#include "plugs/coreapp/xmzzk/order_config.h"
+
 namespace plugs::coreapp::xmzzk {
 
 const std::string& workFormDefaultConfig() {
-  static const std::string document = R"json({
- "data": {
-  "master": {
-   "table": "vt_x_xmzzk",
-   "sql": "select * from vt_v_xmzzk where orgid=:orgid and billno=:billno",
-   "ignorefields": ["id", "kh_code", "kh_name", "ck_name", "kdr_name", "ywy_code", "ywy_name",
-                    "flow_name", "shfs_name", "statusinfo", "payinfo", "createtime"]
-  },
-  "detail": {
-   "sql": "select t1.*, xm.code xm_code, xm.name xm_name, xm.itemno xm_itemno, xm.baseunit xm_baseunit, xm.jjfs, xm.minje from vt_x_xmzzk_mx t1 left join vt_b_xmbmk xm on t1.xm_id = xm.id where t1.orgid=:orgid and t1.billno=:billno order by t1.id",
-   "columns": [
+  static const std::string document = orderConfigDocument(R"json(
     {"fieldname": "xm_code", "label": "项目编号", "width": "90", "type": "button",
      "event": "select", "target": "服务项目查询"},
     {"fieldname": "xm_name", "label": "项目名称", "width": "140", "editing": "false"},
@@ -30,11 +22,7 @@ const std::string& workFormDefaultConfig() {
     {"fieldname": "zk", "label": "折扣", "width": "50"},
     {"fieldname": "je", "label": "金额", "width": "90", "type": "money", "decimal": "2",
      "format": "0.00", "footer": "true"},
-    {"fieldname": "beizhu", "label": "备注", "width": "140"}
-   ]
-  }
- }
-})json";
+    {"fieldname": "beizhu", "label": "备注", "width": "140"})json");
   return document;
 }
 

@@ -3,12 +3,15 @@
 // unit's registration of plug 1101 with its creator (a modal window).
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
+#include <initializer_list>
+
 #include "core/json.h"
 #include "host/forms/bill_config.h"
 #include "host/forms/my_cx_grid.h"
 #include "host/plug/standard_rules.h"
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
+#include "plugs/coreapp/xmzzk/order_controls.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_config.h"
 
 namespace plugs::coreapp::xmzzk {
@@ -18,19 +21,10 @@ using host::ControlKind;
 
 namespace {
 
-Control headerField(std::string name, ControlKind kind, std::string caption, std::string field) {
-  Control c(std::move(name), kind, std::move(caption));
-  c.dataSet = "cdsMaster";
-  c.dataField = std::move(field);
-  return c;
-}
-
-host::GridColumn column(std::string field, std::string caption, std::string footer = {}) {
-  host::GridColumn c;
-  c.field = std::move(field);
-  c.caption = std::move(caption);
-  c.footer = std::move(footer);
-  return c;
+// Footer aggregates of a grid's columns, in column order ("" = none).
+void setFooters(Control& grid, std::initializer_list<const char*> footers) {
+  std::size_t i = 0;
+  for (const char* footer : footers) grid.columns.at(i++).footer = footer;
 }
 
 }  // namespace
@@ -129,19 +123,13 @@ void Txmzzkworkform::createGrids() {
   addControl(Control("btnpcAdd", ControlKind::Button, "添加")).onClick = [this] {
     action(control("pcDetail").text == "生产耗材" ? "acthc_add" : "actzzry_add").execute();
   };
-  Control staff("cxgzzry", ControlKind::Grid, "员工业绩");
-  staff.dataSet = "cdszzry";
-  staff.columns = {column("yg_name", "制作人", "count"), column("perc", "比例(%)", "sum"),
-                   column("jxjf", "生产积分", "sum"), column("jxje", "绩效金额", "sum")};
+  Control staff = staffGrid();
+  setFooters(staff, {"count", "sum", "sum", "sum"});
   staff.columns[0].readOnly = true;
-  staff.columns[1].format = "0.00%";
   staff.columns[2].visible = staff.columns[3].visible = false;
   addControl(std::move(staff));
-  Control hc("cxghc", ControlKind::Grid, "生产耗材");
-  hc.dataSet = "cdshc";
-  hc.columns = {column("sp_code", "编号", "count"), column("sp_name", "名称"),
-                column("itemno", "规格"),           column("baseunit", "单位"),
-                column("sl", "数量", "sum"),        column("shsl", "损耗", "sum")};
+  Control hc = consumablesGrid();
+  setFooters(hc, {"count", "", "", "", "sum", "sum"});
   for (int i = 0; i < 4; ++i) hc.columns[static_cast<std::size_t>(i)].readOnly = true;
   addControl(std::move(hc));
 }
@@ -175,10 +163,7 @@ void Txmzzkworkform::createActions() {
     a.onExecute = [this, exec](host::Action& sender) { (this->*exec)(sender); };
   }
   // "自定义(选中员工)": one button per share, 10% ... 90%, the share is the button's tag.
-  for (int perc = 10; perc <= 90; perc += 10) {
-    host::Action& a = addAction("actzzry_" + std::to_string(perc), std::to_string(perc) + "%");
-    a.onExecute = [this, perc](host::Action&) { setSelectedShare(perc); };
-  }
+  addShareActions(*this, [this](double perc) { setSelectedShare(perc); });
   for (const char* name : {"actDetail_edit", "actDetail_del"})
     action(name).onUpdate = [this](host::Action& a) { a.enabled = hasLine(); };
 }

@@ -2,6 +2,7 @@
 // without one of them is a programming error that fieldByName reports.
 #include "plugs/coreapp/xmzzk/line_dataset.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +18,10 @@ namespace {
 void storeDefaultK(dataset::ClientDataSet& line, const LineFigures& f) {
   dataset::Field& k = line.fieldByName("k");
   if (k.isNull() && f.k) k.setValue(*f.k);
+}
+
+bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
+  return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
 }
 
 // One staff member of a line as copyStaffToOtherLines copies it.
@@ -81,6 +86,34 @@ void followLineQuantity(dataset::ClientDataSet& hc, double lineSl, double lineN)
     throw;
   }
   hc.enableControls();
+}
+
+void followLineFigures(dataset::ClientDataSet& line, const std::string& name,
+                       PricingGuards guards) {
+  if (isOneOf(name, {"zk", "sl", "n", "x", "y"}) || (name == "dj" && !guards.reversePricing)) {
+    ScopedFlag on(guards.pricing);
+    storeAmountFromPrice(line);
+  }
+  if (name == "je" && !guards.pricing) {
+    ScopedFlag on(guards.reversePricing);
+    storePriceFromAmount(line);
+  }
+}
+
+void followOrderLineChange(dataset::ClientDataSet& line, dataset::ClientDataSet& hc,
+                           const std::string& name, PricingGuards guards,
+                           const std::function<std::int64_t()>& customerId) {
+  followLineFigures(line, name, guards);
+  if (!isOneOf(name, {"sl", "n"})) return;
+  const double sl = line.fieldByName("sl").asFloat();
+  const double n = line.fieldByName("n").asFloat();
+  {
+    ScopedFlag on(guards.pricing);
+    // Storing the price raises the change of dj, which recomputes the amount.
+    line.fieldByName("dj").setValue(
+        getkhxyj(customerId(), line.fieldByName("xm_id").asInteger(), sl * n));
+  }
+  followLineQuantity(hc, sl, n);
 }
 
 // ---- a line's children -----------------------------------------------------------

@@ -5,6 +5,8 @@
 // window both work their lines through these, each under its own guards and checks.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -27,6 +29,13 @@ class ScopedFlag {
   bool before_;
 };
 
+//! The guards of one window's line recalculation; every open window of a kind shares
+//! its kind's pair.
+struct PricingGuards {
+  bool& pricing;         //!< an amount or price is being derived
+  bool& reversePricing;  //!< the price is being derived from a typed amount
+};
+
 //! True while the dataset is in edit or insert state.
 bool isEditing(const dataset::ClientDataSet& ds);
 //! The figures of the current line (sl, n, x, y, zk, k, jjfs, minje, dj, je).
@@ -38,6 +47,17 @@ void storePriceFromAmount(dataset::ClientDataSet& line);
 //! Every visible consumable row gets sl = nsl × (line sl × line n) and is posted, with
 //! display updates held back; the cursor stays where it was.
 void followLineQuantity(dataset::ClientDataSet& hc, double lineSl, double lineN);
+//! What a change of field `name` of the current line gives: a new size, quantity or
+//! discount, or a price not being derived from the amount, gives the amount; an amount
+//! not being derived gives the price. Each derivation holds its guard while it runs.
+void followLineFigures(dataset::ClientDataSet& line, const std::string& name, PricingGuards guards);
+//! The order windows' recalculation on a change of field `name` of the current line:
+//! followLineFigures, and on a new quantity (sl or n) the price for the whole quantity
+//! of the customer `customerId` gives (asked for then only; the price's change gives the
+//! amount), then the consumables' quantities.
+void followOrderLineChange(dataset::ClientDataSet& line, dataset::ClientDataSet& hc,
+                           const std::string& name, PricingGuards guards,
+                           const std::function<std::int64_t()>& customerId);
 
 //! Posts every one of the datasets that is in edit or insert state, in the order given.
 void postEdits(std::initializer_list<dataset::ClientDataSet*> sets);

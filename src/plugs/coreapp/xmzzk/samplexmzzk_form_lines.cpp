@@ -23,10 +23,6 @@ namespace {
 
 constexpr const char* kUpkeepRight = "1103_02";
 
-bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
-  return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
-}
-
 }  // namespace
 
 void Tsamplexmzzkform::cdsmxAfterInsert(dataset::ClientDataSet& ds) {
@@ -41,15 +37,7 @@ void Tsamplexmzzkform::cdsmxAfterInsert(dataset::ClientDataSet& ds) {
 void Tsamplexmzzkform::dsmxDataChange(dataset::DataSource&, const dataset::Field* field) {
   if (field == nullptr || !isEditing(cdsmx)) return;
   // No customer price on a new quantity here: the counter sells at the list price.
-  const std::string name = field->name();
-  if (isOneOf(name, {"zk", "sl", "n", "x", "y"}) || (name == "dj" && !reversePricing)) {
-    ScopedFlag on(pricing);
-    storeAmountFromPrice(cdsmx);
-  }
-  if (name == "je" && !pricing) {
-    ScopedFlag on(reversePricing);
-    storePriceFromAmount(cdsmx);
-  }
+  followLineFigures(cdsmx, field->name(), {pricing, reversePricing});
 }
 
 void Tsamplexmzzkform::actmx_selectExecute(host::Action&) {

@@ -100,9 +100,6 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   bool hasLine() const;
   std::int64_t customerId();
   void postChildEdits();
-  void amountFromPrice();
-  void priceFromAmount();
-  void repriceByQuantity();
   void typedItemCode(const dataset::Field& field);
   void showStatus();
   void pickProjectName();

@@ -2,8 +2,6 @@
 // discount or amount is followed at once — the amount from the price, the customer's
 // tier price on a new quantity, the price from a typed amount, consumables after the
 // quantity — and the line, staff, consumable and product dataset events.
-#include <algorithm>
-
 #include "core/abort.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
@@ -13,46 +11,13 @@
 
 namespace plugs::coreapp::xmzzk {
 
-namespace {
-
-bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
-  return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
-}
-
-}  // namespace
-
 void TxmzzkForm::dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) {
   TSampleBillEditRibbonForm::dsDetailDataChange(sender, field);
   if (field == nullptr || !isEditing(cdsDetail)) return;
   const std::string name = field->name();
-  if (isOneOf(name, {"zk", "sl", "n", "x", "y"}) || (name == "dj" && !reversePricing))
-    amountFromPrice();
-  if (isOneOf(name, {"sl", "n"})) repriceByQuantity();
-  if (name == "je" && !pricing) priceFromAmount();
+  followOrderLineChange(cdsDetail, cdshc, name, {pricing, reversePricing},
+                        [this] { return customerId(); });
   if (name == "xm_code" && !isAutoFill) typedItemCode(*field);
-}
-
-void TxmzzkForm::amountFromPrice() {
-  ScopedFlag on(pricing);
-  storeAmountFromPrice(cdsDetail);
-}
-
-void TxmzzkForm::repriceByQuantity() {
-  const double quantity =
-      cdsDetail.fieldByName("sl").asFloat() * cdsDetail.fieldByName("n").asFloat();
-  {
-    ScopedFlag on(pricing);
-    // Storing the price raises the change of dj, which recomputes the amount.
-    cdsDetail.fieldByName("dj").setValue(
-        getkhxyj(customerId(), cdsDetail.fieldByName("xm_id").asInteger(), quantity));
-  }
-  followLineQuantity(cdshc, cdsDetail.fieldByName("sl").asFloat(),
-                     cdsDetail.fieldByName("n").asFloat());
-}
-
-void TxmzzkForm::priceFromAmount() {
-  ScopedFlag on(reversePricing);
-  storePriceFromAmount(cdsDetail);
 }
 
 void TxmzzkForm::typedItemCode(const dataset::Field& field) {

@@ -144,9 +144,6 @@ class Txmzzkworkform : public host::TBaseRibbonForm {
   std::int64_t customerId();
   std::int64_t headerId() const;
   void refilterLineChildren();
-  void amountFromPrice();
-  void repriceByQuantity();
-  void priceFromAmount();
   void typedItemCode(const dataset::Field& field);
   void addSelectedItems(const std::string& selection);
   void postLineEdit();

@@ -3,8 +3,6 @@
 // price from a typed amount, a typed item code), the line, staff and consumable
 // events, and the line, staff and consumable actions. A line's staff shares may add
 // up to 100 and no more.
-#include <algorithm>
-
 #include "core/abort.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
@@ -15,10 +13,6 @@
 namespace plugs::coreapp::xmzzk {
 
 namespace {
-
-bool isOneOf(const std::string& name, std::initializer_list<const char*> names) {
-  return std::any_of(names.begin(), names.end(), [&](const char* n) { return name == n; });
-}
 
 // Shares are floats: an even split of 100 among 3 or 7 adds up a hair above 100 in
 // binary, which is still "exactly 100" to the user.
@@ -31,33 +25,9 @@ constexpr double kShareSlack = 1e-9;
 void Txmzzkworkform::dsDetailDataChange(dataset::DataSource&, const dataset::Field* field) {
   if (field == nullptr || !isEditing(cdsDetail)) return;
   const std::string name = field->name();
-  if (isOneOf(name, {"zk", "sl", "n", "x", "y"}) || (name == "dj" && !reversePricing))
-    amountFromPrice();
-  if (isOneOf(name, {"sl", "n"})) repriceByQuantity();
-  if (name == "je" && !pricing) priceFromAmount();
+  followOrderLineChange(cdsDetail, cdshc, name, {pricing, reversePricing},
+                        [this] { return customerId(); });
   if (name == "xm_code" && !isAutoFill) typedItemCode(*field);
-}
-
-void Txmzzkworkform::amountFromPrice() {
-  ScopedFlag on(pricing);
-  storeAmountFromPrice(cdsDetail);
-}
-
-void Txmzzkworkform::repriceByQuantity() {
-  const double sl = cdsDetail.fieldByName("sl").asFloat();
-  const double n = cdsDetail.fieldByName("n").asFloat();
-  {
-    ScopedFlag on(pricing);
-    // Storing the price raises the change of dj, which recomputes the amount.
-    cdsDetail.fieldByName("dj").setValue(
-        getkhxyj(customerId(), cdsDetail.fieldByName("xm_id").asInteger(), sl * n));
-  }
-  followLineQuantity(cdshc, sl, n);
-}
-
-void Txmzzkworkform::priceFromAmount() {
-  ScopedFlag on(reversePricing);
-  storePriceFromAmount(cdsDetail);
 }
 
 void Txmzzkworkform::typedItemCode(const dataset::Field& field) {

@@ -161,6 +161,22 @@ TEST_F(Conformance, SelectAssignmentAndPlusTyping) {
             "none");
 }
 
+TEST_F(Conformance, TextTypesWithoutLengthAndUnnamedColumns) {
+  // A declared varchar without a length holds one character; CAST without one, 30.
+  EXPECT_EQ(query("declare @x varchar\nset @x = 'abc'\nselect @x"), "a");
+  EXPECT_EQ(query("select cast('abcdefghijabcdefghijabcdefghijXYZ' as varchar)"),
+            "abcdefghijabcdefghijabcdefghij");
+  EXPECT_EQ(query("select convert(varchar, cast('2024-01-05 08:30:00' as datetime), 120)"),
+            "2024-01-05 08:30:00");
+  // An expression without an alias has no column name (not its generated SQL).
+  auto r = run("declare @x varchar(5)\nset @x = 'a'\nselect @x, 1 + 1, @x as named");
+  ASSERT_TRUE(r.ok()) << r.errorMessage();
+  ASSERT_EQ(r.resultSets.at(0).columns.size(), 3u);
+  EXPECT_EQ(r.resultSets[0].columns[0].name, "");
+  EXPECT_EQ(r.resultSets[0].columns[1].name, "");
+  EXPECT_EQ(r.resultSets[0].columns[2].name, "named");
+}
+
 TEST_F(Conformance, DivisionByZeroIsAnError) {
   auto r = run("declare @a int\nset @a = 0\nselect 10 / @a");
   ASSERT_FALSE(r.ok());

@@ -68,7 +68,9 @@ ast::StmtPtr Parser::parseSet() {
 }
 
 // type := name [ '(' ( integer | MAX ) [ ',' integer ] ')' ]
-ast::DataType Parser::parseDataType() {
+// A char or varchar written without a length holds `unsizedTextLength` characters:
+// 1 in declarations, 30 in CAST and CONVERT, as on the server.
+ast::DataType Parser::parseDataType(int unsizedTextLength) {
   const Token& nameTok = peek();
   std::string name = parseName("a data type");
   while (accept(TokenKind::Dot)) name = parseName("a data type");  // sys.int
@@ -87,6 +89,10 @@ ast::DataType Parser::parseDataType() {
         t.scale = std::atoi(std::string(expect(TokenKind::Integer, "a scale").text).c_str());
     }
     expect(TokenKind::RParen, "')'");
+  } else {
+    std::string lower = toLower(name);
+    if (lower == "char" || lower == "varchar" || lower == "nchar" || lower == "nvarchar")
+      t.length = unsizedTextLength;
   }
   if (t.kind == ast::TypeKind::Decimal && t.precision == 0) t.precision = 18;
   return t;

@@ -276,14 +276,14 @@ ast::ExprPtr Parser::parseCast(bool isConvert) {
   auto node = std::make_unique<ast::CastExpr>(advance().pos);
   expect(TokenKind::LParen, "'('");
   if (isConvert) {
-    node->type = parseDataType();
+    node->type = parseDataType(30);
     expect(TokenKind::Comma, "','");
     node->operand = parseExpr();
     if (accept(TokenKind::Comma)) node->style = parseExpr();
   } else {
     node->operand = parseExpr();
     expect(Keyword::As);
-    node->type = parseDataType();
+    node->type = parseDataType(30);
   }
   expect(TokenKind::RParen, "')'");
   return node;

@@ -66,7 +66,7 @@ class Parser {
   // declarations (parse_declare.cpp)
   ast::StmtPtr parseDeclare();
   ast::StmtPtr parseSet();
-  ast::DataType parseDataType();
+  ast::DataType parseDataType(int unsizedTextLength = 1);
   ast::TableDef parseTableDef();
   ast::ColumnDef parseColumnDef();
 

@@ -143,6 +143,8 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
+    } else {
+      out_ += " AS \"\"";  // an unnamed expression has no column name, not its SQL text
     }
     outputs.push_back(std::move(o));
   }

@@ -82,6 +82,16 @@ insert into vt_b_ygbmk(orgid, code, name, ck_id, flow_id, tel) values (@org, '00
 insert into vt_b_ygbmk(orgid, code, name, ck_id, flow_id, tel) values (@org, '005', '刘洋', @ck2, @flow1, '13957100005')
 insert into vt_b_ygbmk(orgid, code, name, ck_id, flow_id, tel) values (@org, '006', '赵静', @ck2, @flow2, '13957100006')
 
+-- Rights: the counter and the office may do everything; production staff (李强, 张丽)
+-- open the order list, process orders and print them.
+insert into vt_sys_user_rights(orgid, czy_id, rightcode)
+  select @org, id, '*' from vt_b_ygbmk where orgid = @org and code in ('001', '004', '005', '006')
+insert into vt_sys_user_rights(orgid, czy_id, rightcode)
+  select @org, e.id, r.code from vt_b_ygbmk e
+  cross join (select '1100' as code union all select '1100_06' union all select '1101'
+              union all select '1101_02' union all select '1101_06') r
+  where e.orgid = @org and e.code in ('002', '003')
+
 declare @ywy int
 select @ywy = id from vt_b_ygbmk where orgid = @org and code = '004'
 

@@ -31,6 +31,16 @@ create table vt_sys_config (
 )
 create index ix_vt_sys_config_code on vt_sys_config(orgid, code)
 
+-- Operators' rights, one row per rights code ("1100", "1100_01" ...); the code "*"
+-- grants every right. An operator without rows may open nothing.
+create table vt_sys_user_rights (
+  id int identity(1,1) primary key,
+  orgid varchar(20) not null,
+  czy_id int not null,
+  rightcode varchar(50) not null
+)
+create index ix_vt_sys_user_rights on vt_sys_user_rights(orgid, czy_id)
+
 -- Bill audit log: voids, reviews and other state changes with the user's reason.
 create table vt_sys_billaudit_logs (
   id int identity(1,1) primary key,

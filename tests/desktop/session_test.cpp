@@ -67,6 +67,36 @@ TEST_F(DemoSession, UnknownStoreOrOperatorIsRefused) {
                std::runtime_error);
 }
 
+TEST_F(DemoSession, RightsComeFromTheOperatorsRowsUnlessGiven) {
+  auto operatorCoded = [&](const std::string& code) {
+    for (const desktop::LoginEntry& op : lists.operators)
+      if (op.code == code) return op.id;
+    ADD_FAILURE() << "no operator " << code;
+    return std::int64_t{0};
+  };
+  const std::int64_t counter = operatorCoded("001");
+  const std::int64_t production = operatorCoded("002");
+  host::Host other;
+  desktop::signIn(other, conn, lists, lists.stores.front().id, counter);
+  EXPECT_TRUE(other.rights.has("1100_07"));  // "*": everything
+  desktop::signIn(other, conn, lists, lists.stores.front().id, production);
+  EXPECT_TRUE(other.rights.has("1101_02"));
+  EXPECT_FALSE(other.rights.has("1100_01"));
+  const auto groups = desktop::ribbonGroups(host::plugsPool().items(), other.rights);
+  for (const desktop::RibbonGroup& g : groups)
+    for (const host::TPlugItem* item : g.items)
+      EXPECT_TRUE(item->code == "1100" || item->code == "1101");
+  // An operator without rows may open nothing; the command line overrides the rows.
+  ASSERT_TRUE(conn.execBatch("delete from vt_sys_user_rights where czy_id = :id",
+                             {{"id", core::Value(production)}})
+                  .ok());
+  desktop::signIn(other, conn, lists, lists.stores.front().id, production);
+  EXPECT_TRUE(desktop::ribbonGroups(host::plugsPool().items(), other.rights).empty());
+  desktop::signIn(other, conn, lists, lists.stores.front().id, production,
+                  desktop::parseRights("1121"));
+  EXPECT_TRUE(other.rights.has("1121"));
+}
+
 TEST(Rights, FromTheCommandLine) {
   EXPECT_TRUE(desktop::parseRights("*").all);
   EXPECT_TRUE(desktop::parseRights("").all);

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <optional>
 
 #include "apps/coreapp-desktop/login_dialog.h"
 #include "apps/coreapp-desktop/main_window.h"
@@ -22,8 +23,9 @@ int main(int argc, char** argv) {
   parser.setApplicationDescription("coreapp desktop shell");
   parser.addHelpOption();
   const QCommandLineOption dbOption("db", "Database file (default: the demo database).", "FILE");
-  const QCommandLineOption rightsOption("rights", "Rights codes, comma separated (default: all).",
-                                        "CODES", "*");
+  const QCommandLineOption rightsOption(
+      "rights", "Rights codes, comma separated, or * (default: the operator's in the database).",
+      "CODES");
   const QCommandLineOption demoOption("demo",
                                       "Make the --db file with the demo data when it is missing.");
   parser.addOption(dbOption);
@@ -48,8 +50,11 @@ int main(int argc, char** argv) {
   host::Host session;
   session.ui = &ui;
   try {
+    std::optional<host::Rights> rights;
+    if (parser.isSet(rightsOption))
+      rights = desktop::parseRights(parser.value(rightsOption).toStdString());
     desktop::signIn(session, *connection, login.lists(), login.storeId(), login.operatorId(),
-                    desktop::parseRights(parser.value(rightsOption).toStdString()));
+                    std::move(rights));
   } catch (const std::exception& e) {
     ui.messageBox(e.what(), "登录", host::mtError, host::mbOK);
     return 1;

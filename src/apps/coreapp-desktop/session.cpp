@@ -1,5 +1,5 @@
-// Session: database, login lists and sign-in. The schema keeps no user rights, so the
-// shell grants what the command line says (every right unless --rights names some).
+// Session: database, login lists and sign-in. Rights are the operator's rows of
+// vt_sys_user_rights, unless the command line names them (--rights).
 #include "apps/coreapp-desktop/session.h"
 
 #include <filesystem>
@@ -81,14 +81,14 @@ LoginLists readLoginLists(db::Connection& db) {
 }
 
 void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::int64_t ck_id,
-            std::int64_t czy_id, host::Rights rights) {
+            std::int64_t czy_id, std::optional<host::Rights> rights) {
   const LoginEntry* store = byId(lists.stores, ck_id);
   const LoginEntry* op = byId(lists.operators, czy_id);
   if (store == nullptr) throw std::runtime_error("请选择门店");
   if (op == nullptr) throw std::runtime_error("请选择操作员");
   host.connection = &db;
   host.login = host::SysAuth{lists.orgid, "A", ck_id, czy_id, op->code, op->name};
-  host.rights = std::move(rights);
+  host.rights = rights ? std::move(*rights) : readRights(db, lists.orgid, czy_id);
   host.settings = {{"zidongchuku", "1"}, {"jiaohuoriqi", "3"}, {"lxrzxuanze", "0"}};
   for (const auto& row :
        query(db, "select code, value from vt_sys_config where orgid = :orgid order by id",
@@ -96,6 +96,22 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
            .rows)
     host.settings[row[0].asText()] = row[1].asText();
   host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
+}
+
+host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id) {
+  host::Rights rights;
+  for (const auto& row : query(db,
+                               "select rightcode from vt_sys_user_rights where orgid = :orgid "
+                               "and czy_id = :czy_id",
+                               {{"orgid", core::Value(orgid)}, {"czy_id", core::Value(czy_id)}})
+                             .rows) {
+    const std::string code = row[0].asText();
+    if (code == "*")
+      rights.all = true;
+    else
+      rights.codes.insert(code);
+  }
+  return rights;
 }
 
 host::Rights parseRights(const std::string& text) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,14 @@ std::unique_ptr<db::EmbeddedConnection> openDatabase(const std::string& path, bo
 LoginLists readLoginLists(db::Connection& db);
 
 //! Signs `czy_id` in at store `ck_id`: the host's connection, login, rights and
-//! settings. Throws std::runtime_error when either is not in the lists.
+//! settings. The rights are the operator's rows in the database unless `rights` is
+//! given (from the command line). Throws std::runtime_error when the store or the
+//! operator is not in the lists.
 void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::int64_t ck_id,
-            std::int64_t czy_id, host::Rights rights);
+            std::int64_t czy_id, std::optional<host::Rights> rights = std::nullopt);
+
+//! The operator's rights as the database keeps them ("*" grants all).
+host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id);
 
 //! Rights from a command-line text: "*" (or empty) for all, else codes split at ','.
 host::Rights parseRights(const std::string& text);

@@ -37,6 +37,7 @@ class SmallForm : public host::TBaseForm {
     addAction("actQuiet", "放弃").onExecute = [](host::Action&) { throw core::Abort(); };
     addAction("actOK", "确定").onExecute = [this](host::Action&) { ModalResult = host::mrOK; };
     addControl(Control("edtname", ControlKind::Edit, "名称：")).onChange = [this] { ++changes; };
+    addControl(Control("edtpwd", ControlKind::Edit, "密码：")).format = "*";
     Control& status = addControl(Control("cxLabel3", ControlKind::Label));
     status.text = "未审核";
     status.color = "teal";
@@ -106,6 +107,14 @@ TEST_F(FormViewTest, TypedTextReachesTheFormOnce) {
   view->refresh();
   EXPECT_EQ(edit->text(), "蓝天");
   EXPECT_EQ(form.changes, 1);
+  // A box whose format is "*" hides what is typed; a plain one does not.
+  auto* pwd = view->controlWidget("edtpwd")->findChild<QLineEdit*>();
+  ASSERT_NE(pwd, nullptr);
+  EXPECT_EQ(pwd->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(edit->echoMode(), QLineEdit::Normal);
+  pwd->setText("123456");
+  Q_EMIT pwd->editingFinished();
+  EXPECT_EQ(form.control("edtpwd").text, "123456");
 }
 
 TEST_F(FormViewTest, StatusLabelShowsTextAndColour) {

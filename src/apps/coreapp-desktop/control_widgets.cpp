@@ -107,6 +107,8 @@ class LineWidget : public Base {
     layout->setSpacing(1);
     layout->addWidget(edit_, 1);
     if (c.kind == host::ControlKind::CurrencyEdit) edit_->setAlignment(Qt::AlignRight);
+    if (c.kind == host::ControlKind::Edit && c.format == "*")  // a password box
+      edit_->setEchoMode(QLineEdit::Password);
     QObject::connect(edit_, &QLineEdit::editingFinished, box_, [this] { commitTyped(); });
     if (c.onButtonClick || c.onClick) {
       button_ = new QToolButton(box_);

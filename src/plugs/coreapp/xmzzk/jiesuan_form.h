@@ -17,6 +17,7 @@
 // the inherited actclose ("取消").
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,9 @@ class Tjiesuanform : public host::TBaseRibbonForm {
   void addReduction();
   void addCardPayment();
   void fillMethod(const char* code);
-  void appendOrEditLine(const char* code, bool& isNew);
+  void editLineOf(const char* code);
+  void postLine(const char* code, core::Currency je, const char* remarkControl,
+                const std::function<void()>& fillOwnFields = {});
   void resetEntryAmounts();
   std::string settlementBatch();
   core::Currency amountOf(const char* controlName);

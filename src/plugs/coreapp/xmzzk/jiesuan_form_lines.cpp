@@ -47,19 +47,11 @@ void Tjiesuanform::addCash() {
   const host::Control& zh = control("cbbxj_zh");
   if (core::trim(zh.text).empty()) refuse("请选择结算账户.");
   cdsjiesuan.append();
-  try {
-    fillMethod("01");
+  postLine("01", je, "edtxj_remark", [&] {
     cdsjiesuan.fieldByName("zh_name").setValue(zh.text);
     cdsjiesuan.fieldByName("zh_id").setValue(zh.tag);
-    cdsjiesuan.fieldByName("je").setValue(je);
     cdsjiesuan.fieldByName("sn").setValue(control("edtxj_sn").text);
-    cdsjiesuan.fieldByName("remark").setValue(control("edtxj_remark").text);
-    cdsjiesuan.fieldByName("czy_id").setValue(host::sysAuth().czy_id);
-    cdsjiesuan.post();
-  } catch (...) {
-    cdsjiesuan.cancel();
-    throw;
-  }
+  });
 }
 
 void Tjiesuanform::addReduction() {
@@ -67,18 +59,8 @@ void Tjiesuanform::addReduction() {
   if (je <= Currency()) refuse("请输入减免金额.");
   const Currency limit = reductionLimit();  // read afresh: the rule may change meanwhile
   if (limit > Currency() && je > limit) refuse("输入的减免金额超过最大授权减免金额.");
-  bool isNew = false;
-  appendOrEditLine("02", isNew);
-  try {
-    fillMethod("02");
-    cdsjiesuan.fieldByName("je").setValue(je);
-    cdsjiesuan.fieldByName("remark").setValue(control("edtjm_remark").text);
-    cdsjiesuan.fieldByName("czy_id").setValue(host::sysAuth().czy_id);
-    cdsjiesuan.post();
-  } catch (...) {
-    cdsjiesuan.cancel();
-    throw;
-  }
+  editLineOf("02");
+  postLine("02", je, "edtjm_remark");
 }
 
 void Tjiesuanform::addCardPayment() {
@@ -91,27 +73,33 @@ void Tjiesuanform::addCardPayment() {
     refuse("会员卡消费密码输入错误，请重新输入.");
   // A card without ledger rows has no balance (null), which refuses any amount.
   if (je > cdskhvip.fieldByName("je").asCurrency()) refuse("消费金额超过会员卡余额.");
-  bool isNew = false;
-  appendOrEditLine("03", isNew);
+  editLineOf("03");
+  postLine("03", je, "edthyk_remark");
+}
+
+// One reduction and one card line per dialog: a second one replaces the first.
+void Tjiesuanform::editLineOf(const char* code) {
+  if (cdsjiesuan.locate("jsfs_code", core::Value(code)))
+    cdsjiesuan.edit();
+  else
+    cdsjiesuan.append();
+}
+
+// Fills the line being entered and posts it; a field or check that refuses leaves no
+// half-filled line behind.
+void Tjiesuanform::postLine(const char* code, Currency je, const char* remarkControl,
+                            const std::function<void()>& fillOwnFields) {
   try {
-    if (isNew) fillMethod("03");
+    fillMethod(code);
+    if (fillOwnFields) fillOwnFields();
     cdsjiesuan.fieldByName("je").setValue(je);
-    cdsjiesuan.fieldByName("remark").setValue(control("edthyk_remark").text);
+    cdsjiesuan.fieldByName("remark").setValue(control(remarkControl).text);
     cdsjiesuan.fieldByName("czy_id").setValue(host::sysAuth().czy_id);
     cdsjiesuan.post();
   } catch (...) {
     cdsjiesuan.cancel();
     throw;
   }
-}
-
-// One reduction and one card line per dialog: a second one replaces the first.
-void Tjiesuanform::appendOrEditLine(const char* code, bool& isNew) {
-  isNew = !cdsjiesuan.locate("jsfs_code", core::Value(code));
-  if (isNew)
-    cdsjiesuan.append();
-  else
-    cdsjiesuan.edit();
 }
 
 void Tjiesuanform::fillMethod(const char* code) {

@@ -1,5 +1,5 @@
 // Shipped settings of the order-processing window. Production adjusts sizes, quantities,
-// prices and amounts; item names, specifications and units come from the item master
+// prices and amounts; item names, sizes and units come from the item master
 // and are not editable here. Twelve columns, so the grid fits them to its width.
 #include "plugs/coreapp/xmzzk/xmzzk_work_config.h"
 

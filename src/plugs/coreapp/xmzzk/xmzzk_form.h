@@ -52,6 +52,7 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
   void dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) override;
   void cxLabel3DblClick() override;
+  void actEditExecute(host::Action& sender) override;
   void actPrintExecute(host::Action& sender) override;
   void actDetail_AddExecute(host::Action& sender) override;
 
@@ -107,6 +108,7 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void pickRequirements();
   void addProductsFromLookup();
   bool flag(const char* field) const;
+  bool voidedOnServer() const;
   std::int64_t masterInt(const char* field) const;
   void writePrintLog();
   void runOrderStateBatch(const std::string& sql);

@@ -24,6 +24,8 @@ namespace plugs::coreapp::xmzzk {
 namespace {
 
 constexpr std::string_view kStaleRetry = "当前数据状态已改变，请刷新后重试.";
+// A voided order keeps its rows and a total of 0: it is never edited again.
+constexpr const char* kVoidedNoEdit = "该单据已作废，不能修改。";
 
 bool editing(const dataset::ClientDataSet& ds) {
   return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
@@ -76,9 +78,27 @@ void TxmzzkForm::BeforeAppend() {
     if (ds->active()) ds->emptyDataSet();
 }
 
+bool TxmzzkForm::voidedOnServer() const {
+  if (!hasBill()) return false;
+  const std::string found = host::openDataJson(
+      "select id from vt_x_xmzzk where id = " + std::to_string(billId) + " and zfflag = 1");
+  return !core::parseSelection(found).empty();
+}
+
+void TxmzzkForm::actEditExecute(host::Action& sender) {
+  requireRight("_02");
+  if (flag("zfflag")) refuse(kVoidedNoEdit);
+  TSampleBillEditRibbonForm::actEditExecute(sender);
+}
+
 bool TxmzzkForm::CheckBillError(std::string& message) {
   if (editing(cdsMaster)) cdsMaster.post();
   if (TSampleBillEditRibbonForm::CheckBillError(message)) return true;
+  // Voided by another window while this one was editing: the save would total it again.
+  if (voidedOnServer()) {
+    message = kVoidedNoEdit;
+    return true;
+  }
   postChildEdits();
   if (cdsMaster.fieldByName("zdzk").isNull()) setMaster(cdsMaster, "zdzk", 1.0);
   setMaster(cdsMaster, "kh_id", customerId());

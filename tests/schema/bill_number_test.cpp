@@ -166,11 +166,10 @@ TEST_F(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
 // writes them one a line into its pipe; a failed call writes "!".
 std::vector<std::string> numbersFromProcesses(const std::string& path, int processes, int count,
                                               bool inTransaction) {
-  const std::string call =
-      std::string(inTransaction ? "begin tran\n" : "") +
-      "declare @billno varchar(50)\n"
-      "exec sp_sys_genbillno '0001', '1100', 'A', 1, @billno OUTPUT\n" +
-      (inTransaction ? "commit tran\n" : "") + "select @billno as billno";
+  const std::string call = std::string(inTransaction ? "begin tran\n" : "") +
+                           "declare @billno varchar(50)\n"
+                           "exec sp_sys_genbillno '0001', '1100', 'A', 1, @billno OUTPUT\n" +
+                           (inTransaction ? "commit tran\n" : "") + "select @billno as billno";
   std::vector<std::pair<pid_t, FILE*>> children;
   for (int p = 0; p < processes; ++p) {
     int fds[2];

@@ -21,9 +21,9 @@ ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
     const bool grouped =
         a.name.find('_') != std::string::npos || previous.find('_') != std::string::npos;
     if (!previous.empty() && grouped && actionStem(a.name) != actionStem(previous)) addSeparator();
-    QAction* button = a.group.empty() ? addAction(QString::fromStdString(a.caption))
-                                      : subMenu(menus, a.group)->addAction(
-                                            QString::fromStdString(a.caption));
+    QAction* button = a.group.empty()
+                          ? addAction(QString::fromStdString(a.caption))
+                          : subMenu(menus, a.group)->addAction(QString::fromStdString(a.caption));
     button->setObjectName(QString::fromStdString(a.name));
     const std::string name = a.name;
     connect(button, &QAction::triggered, this,

@@ -183,7 +183,8 @@ FormDescription FormModel::describe() {
     d.controls.push_back(std::move(v));
   }
   updateActions();
-  for (const auto& a : actions_) d.actions.push_back({a->name, a->caption, a->enabled, a->visible, a->group});
+  for (const auto& a : actions_)
+    d.actions.push_back({a->name, a->caption, a->enabled, a->visible, a->group});
   d.dataSets = dataSetNames();
   return d;
 }

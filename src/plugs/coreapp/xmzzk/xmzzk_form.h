@@ -108,7 +108,6 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void pickRequirements();
   void addProductsFromLookup();
   bool flag(const char* field) const;
-  bool voidedOnServer() const;
   std::int64_t masterInt(const char* field) const;
   void writePrintLog();
   void runOrderStateBatch(const std::string& sql);

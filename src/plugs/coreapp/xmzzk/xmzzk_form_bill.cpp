@@ -78,13 +78,6 @@ void TxmzzkForm::BeforeAppend() {
     if (ds->active()) ds->emptyDataSet();
 }
 
-bool TxmzzkForm::voidedOnServer() const {
-  if (!hasBill()) return false;
-  const std::string found = host::openDataJson(
-      "select id from vt_x_xmzzk where id = " + std::to_string(billId) + " and zfflag = 1");
-  return !core::parseSelection(found).empty();
-}
-
 void TxmzzkForm::actEditExecute(host::Action& sender) {
   requireRight("_02");
   if (flag("zfflag")) refuse(kVoidedNoEdit);
@@ -95,7 +88,7 @@ bool TxmzzkForm::CheckBillError(std::string& message) {
   if (editing(cdsMaster)) cdsMaster.post();
   if (TSampleBillEditRibbonForm::CheckBillError(message)) return true;
   // Voided by another window while this one was editing: the save would total it again.
-  if (voidedOnServer()) {
+  if (hasBill() && isVoidedOrder(billId)) {
     message = kVoidedNoEdit;
     return true;
   }

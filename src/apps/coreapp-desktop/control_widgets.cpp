@@ -96,7 +96,8 @@ class LabelWidget : public Base {
 };
 
 // Edit, button edit and currency edit: a line editor with a button when the control
-// has a click or button handler. A read-only currency box shows its display pattern.
+// has a click or button handler. A read-only currency box shows its display pattern;
+// a read-only box's button is inert unless the control says it only opens or shows.
 class LineWidget : public Base {
  public:
   LineWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
@@ -128,7 +129,7 @@ class LineWidget : public Base {
       t = core::formatFloat(core::Value(t).asFloat(), c_.format);
     if (edit_->text() != qs(t)) edit_->setText(qs(t));
     edit_->setReadOnly(c_.readOnly);
-    if (button_) button_->setEnabled(c_.enabled);
+    if (button_) button_->setEnabled(c_.enabled && (!c_.readOnly || c_.buttonWhenReadOnly));
     showState(box_);
   }
 
@@ -238,7 +239,7 @@ class SpinWidget : public Base {
   SpinWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
       : Base(form, c, std::move(run)), spin_(new QSpinBox(parent)) {
     spin_->setObjectName(qs(c.name));
-    spin_->setRange(-999999, 999999);
+    spin_->setRange(c.minValue, c.maxValue);
     QObject::connect(spin_, &QSpinBox::editingFinished, spin_, [this] { commitTyped(); });
   }
   QWidget* widget() override { return spin_; }

@@ -64,6 +64,11 @@ void postEdits(std::initializer_list<dataset::ClientDataSet*> sets);
 //! Shows only the rows of line `uid` (field mx_uid) in a line's child dataset; a
 //! closed dataset is left alone.
 void filterToLine(dataset::ClientDataSet& child, const std::string& uid);
+//! A new line's defaults: sl, n, x, y, zk = 1. The line's children are filtered to its
+//! uid first, so that what these defaults set off (consumables following the quantity)
+//! finds the new line's rows, none yet, and never those of the line current before.
+void applyNewLineDefaults(dataset::ClientDataSet& line,
+                          std::initializer_list<dataset::ClientDataSet*> children);
 //! Deletes every row the dataset shows (with a filter, only the filtered ones).
 void deleteShownRows(dataset::ClientDataSet& ds);
 

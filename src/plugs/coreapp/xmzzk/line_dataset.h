@@ -10,24 +10,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/scoped_flag.h"
 #include "dataset/client_data_set.h"
 #include "plugs/coreapp/xmzzk/line_pricing.h"
 
 namespace plugs::coreapp::xmzzk {
 
-//! Sets a guard flag for one derivation and puts back what it was, however the
-//! derivation ends (a derivation nested in another keeps the outer one's guard set).
-class ScopedFlag {
- public:
-  explicit ScopedFlag(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
-  ~ScopedFlag() { flag_ = before_; }
-  ScopedFlag(const ScopedFlag&) = delete;
-  ScopedFlag& operator=(const ScopedFlag&) = delete;
-
- private:
-  bool& flag_;
-  bool before_;
-};
+using core::ScopedFlag;
 
 //! The guards of one window's line recalculation; every open window of a kind shares
 //! its kind's pair.

@@ -139,6 +139,15 @@ TEST_F(StockMoveBills, LossAndGainAmountFollowsPriceAndQuantity) {
             Currency::fromInt(-9));
 }
 
+TEST_F(StockMoveBills, LossAndGainDeleteTextReleasesFirst) {
+  EXPECT_EQ(host::BillSaveBatch::deleteText("vt_c_spsy", "A-1", "0001", plugs::coreapp::spsy::spsySpec().bill.deleteFirst),
+            "declare @billno varchar(50)\r\ndeclare @orgid varchar(20)\r\nset @billno = 'A-1'\r\nset @orgid = '0001'\r\n"
+            "update vt_c_sppd set version=version+1, isDone = 0 where billno in(select pdbillno from vt_c_spsy "
+            "where billno = @billno and isnull(pdbillno, '') <> '')\r\n"
+            "delete from vt_c_spsy where billno = @billno and orgid=@orgid\r\n"
+            "delete from vt_c_spsy_mx where billno = @billno and orgid=@orgid\r\n");
+}
+
 TEST_F(StockMoveBills, DeletingALossAndGainBillReleasesItsStocktakeOnly) {
   ASSERT_TRUE(conn.execBatch("insert into vt_c_sppd(orgid, billno, status, isDone, version) values "
                              "('0001', 'PD-P', 1, 1, 4), ('0001', 'PD-Q', 1, 1, 7)")

@@ -5,6 +5,7 @@
 // deleted again.
 #include <gtest/gtest.h>
 
+#include "core/format.h"
 #include "host/forms/page_control.h"
 #include "stock_bill_session.h"
 
@@ -94,6 +95,24 @@ TEST_F(StocktakeProcess, MakesADraftLossAndGainBillOfTheDifferences) {
   EXPECT_EQ(form->clickAction("acttosy"), host::Outcome::Disabled);
   ASSERT_NE(host::PageControl().activePage(), nullptr);
   EXPECT_EQ(host::PageControl().activePage()->className(), "Tspsyform");
+}
+
+// The login's values go into the stored text as literals; a tag holding quotes or the
+// other markers stays one literal and numbers nothing else.
+TEST_F(StocktakeProcess, TheBatchCarriesTheLoginAndTheStocktakeAsLiterals) {
+  host.login.tag = "B':ck_id";
+  auto form = auditedStocktake();
+  ASSERT_EQ(form->clickAction("acttosy"), host::Outcome::Done) << lastEvent();
+  const auto& log = ui.logEntries();
+  const auto entry = std::find_if(log.begin(), log.end(), [](const auto& e) { return e.first == "处理盘点单"; });
+  ASSERT_NE(entry, log.end());
+  const std::string& sql = entry->second;
+  EXPECT_EQ(sql.substr(0, 10), "DECLARE \r\n");
+  EXPECT_NE(sql.find("\r\nset @orgid = '0001'\r\nset @category ='1126'\r\nset @tag = 'B'':ck_id'\r\nset @pdbillno=" +
+                     core::QuotedStr(form->billno) + "\r\nset @ck_id=1\r\n\r\nbegin tran\r\n"),
+            std::string::npos)
+      << sql;
+  EXPECT_EQ(scalar("select count(*) from vt_c_spsy where billno like 'B'':ck_id%'").asInteger(), 1);
 }
 
 TEST_F(StocktakeProcess, AStaleCopyIsReloadedAndProcessesNothing) {

@@ -14,9 +14,10 @@ namespace plugs::coreapp::sppd {
 
 namespace {
 
-const LineColumn kBookColumn{"kcsl", "库存数量", 80, "", false, true};
-const LineColumn kCountedColumn{"pdsl", "盘点数量", 80, "", true, true};
-const LineColumn kDifferenceColumn{"yksl", "盈亏数量", 80, "", false, true};
+// No footer sums: the goods of one count are in different units.
+const LineColumn kBookColumn{"kcsl", "库存数量", 80, "", false};
+const LineColumn kCountedColumn{"pdsl", "盘点数量", 80};
+const LineColumn kDifferenceColumn{"yksl", "盈亏数量", 80, "", false};
 const LineColumn kDifferenceRemarkColumn{"beizhu", "备注", 80, "", false};
 
 bool isEditing(const dataset::ClientDataSet& ds) {

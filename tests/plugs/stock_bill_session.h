@@ -21,6 +21,10 @@
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
 #include "plugs/coreapp/spjh/spjh_form.h"
+#include "plugs/coreapp/sppd/sppd_form.h"
+#include "plugs/coreapp/spsy/spsy_form.h"
+#include "plugs/coreapp/sptj/sptj_form.h"
+#include "plugs/coreapp/spyk/spyk_form.h"
 #include "schema/schema_script.h"
 
 namespace stock_test {
@@ -55,6 +59,10 @@ class StockSession : public ::testing::Test {
     if (host::plugsPool().plugbyName("1121") == nullptr) plugs::coreapp::spch::registerSpchForm();
     if (host::plugsPool().plugbyName("1122") == nullptr) plugs::coreapp::qtck::registerQtrkForm();
     if (host::plugsPool().plugbyName("1123") == nullptr) plugs::coreapp::qtck::registerQtckForm();
+    if (host::plugsPool().plugbyName("1124") == nullptr) plugs::coreapp::spyk::registerSpykForm();
+    if (host::plugsPool().plugbyName("1125") == nullptr) plugs::coreapp::sptj::registerSptjForm();
+    if (host::plugsPool().plugbyName("1126") == nullptr) plugs::coreapp::spsy::registerSpsyForm();
+    if (host::plugsPool().plugbyName("1127") == nullptr) plugs::coreapp::sppd::registerSppdForm();
   }
 
   //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).

@@ -58,13 +58,16 @@ std::string BillSaveBatch::updateBatch(const BillSaveTexts& texts, std::string_v
 }
 
 std::string BillSaveBatch::deleteText(std::string_view masterTable, std::string_view billno,
-                                      std::string_view orgid) {
+                                      std::string_view orgid, std::string_view first) {
   const std::string table(masterTable);
-  return core::Format(
+  // `first` goes in after the values are filled in, so a "%" in it is never a marker.
+  const std::string head = core::Format(
       "declare @billno varchar(50)\r\ndeclare @orgid varchar(20)\r\nset @billno = '%s'\r\n"
-      "set @orgid = '%s'\r\ndelete from " + table + " where billno = @billno and orgid=@orgid\r\n"
-      "delete from " + table + "_mx where billno = @billno and orgid=@orgid\r\n",
+      "set @orgid = '%s'\r\n",
       {core::Value(core::replaceAll(billno, "'", "''")), core::Value(core::replaceAll(orgid, "'", "''"))});
+  return head + (first.empty() ? std::string() : std::string(first) + "\r\n") + "delete from " + table +
+         " where billno = @billno and orgid=@orgid\r\n"
+         "delete from " + table + "_mx where billno = @billno and orgid=@orgid\r\n";
 }
 
 }  // namespace host

@@ -36,9 +36,10 @@ class BillSaveBatch {
   //! number replaced; the lines keep it as written.
   static std::string updateBatch(const BillSaveTexts& texts, std::string_view billno);
   //! The text that deletes bill `billno` of store `orgid` from `masterTable` and its
-  //! line table (`masterTable` + "_mx"); no transaction of its own.
+  //! line table (`masterTable` + "_mx"); no transaction of its own. `first` (a
+  //! statement using @billno and @orgid, "" = none) runs before the deletes.
   static std::string deleteText(std::string_view masterTable, std::string_view billno,
-                                std::string_view orgid);
+                                std::string_view orgid, std::string_view first = {});
 };
 
 }  // namespace host

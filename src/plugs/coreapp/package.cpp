@@ -10,6 +10,10 @@
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
 #include "plugs/coreapp/spjh/spjh_form.h"
+#include "plugs/coreapp/sppd/sppd_form.h"
+#include "plugs/coreapp/spsy/spsy_form.h"
+#include "plugs/coreapp/sptj/sptj_form.h"
+#include "plugs/coreapp/spyk/spyk_form.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
@@ -22,7 +26,8 @@ namespace {
 std::vector<host::UnitInitialization*> units() {
   return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
           &xmzzk::samplexmzzkFormUnit(), &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
-          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit()};
+          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit(),      &spyk::spykFormUnit(),
+          &sptj::sptjFormUnit(),          &spsy::spsyFormUnit(),      &sppd::sppdFormUnit()};
 }
 
 }  // namespace

@@ -70,7 +70,8 @@ int TSimpleBillForm::Update_() { return doUpdate(); }
 
 int TSimpleBillForm::delete_() {
   const std::string sql = host::BillSaveBatch::deleteText(spec.masterTable, cdsMaster.fieldByName("billno").asString(),
-                                                          cdsMaster.fieldByName("orgid").asString());
+                                                          cdsMaster.fieldByName("orgid").asString(), spec.deleteFirst);
+  host::LogMsgWithTag(sql, "删除单据");
   return host::execSQL(sql) ? 0 : -1;
 }
 

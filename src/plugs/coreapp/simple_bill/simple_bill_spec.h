@@ -53,6 +53,9 @@ struct SimpleBillSpec {
   std::vector<LineColumn> columns;             //!< the line grid
   const char* insertTotal;  //!< total statement of a first save ("" = none)
   const char* updateTotal = nullptr;  //!< of later saves, when it differs from insertTotal
+  //! A statement the delete runs before removing the bill (@billno, @orgid; "" = none):
+  //! what the bill gives back to the bill it was made from.
+  const char* deleteFirst = "";
 };
 
 }  // namespace plugs::coreapp

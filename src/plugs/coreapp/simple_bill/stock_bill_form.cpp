@@ -148,6 +148,8 @@ void TStockBillForm::fillLineFromGoods(const core::JsonRow& goods) {
   for (const char* target : stock.priceTargets) cdsDetail.fieldByName(target).setValue(price);
 }
 
+bool TStockBillForm::skipGoods(const core::JsonRow&) { return false; }
+
 // Each chosen item becomes one posted line. A selection that cannot be read adds
 // nothing; a line its post refuses is taken back, so no half-filled line stays.
 void TStockBillForm::SelectedxmbmkToDetail(const std::string& selection) {
@@ -159,6 +161,7 @@ void TStockBillForm::SelectedxmbmkToDetail(const std::string& selection) {
     refuse(std::string("商品选择结果无法识别，未添加明细：") + e.what());
   }
   for (const core::JsonRow& goods : chosen) {
+    if (skipGoods(goods)) continue;
     core::ScopedFlag filling(isFilling);
     cdsDetail.append();
     try {

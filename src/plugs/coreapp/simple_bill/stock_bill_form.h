@@ -56,6 +56,8 @@ class TStockBillForm : public TSimpleBillForm {
   virtual void reversePriceLine();
   //! Fills the new current line from one chosen goods item (before it is posted).
   virtual void fillLineFromGoods(const core::JsonRow& goods);
+  //! True when a chosen goods item adds no line (the base adds every one).
+  virtual bool skipGoods(const core::JsonRow& goods);
 
  private:
   bool hasCounterparty() const { return *stock.counterparty.idField != '\0'; }

@@ -1,0 +1,170 @@
+// The transfer, cost adjustment, loss and gain and stocktake bills as registered and as
+// a clerk edits them: their rights (the stocktake's "_07" between "_061" and "_10"),
+// header boxes without a counterparty, new-line defaults, what a save totals, the loss
+// and gain line rule, and the loss and gain delete that releases its stocktake.
+#include <gtest/gtest.h>
+
+#include "host/forms/page_control.h"
+#include "stock_bill_session.h"
+
+namespace {
+
+using core::Currency;
+using core::Value;
+using plugs::coreapp::spsy::Tspsyform;
+using plugs::coreapp::sptj::Tsptjform;
+using plugs::coreapp::spyk::Tspykform;
+
+struct Registered {
+  const char* code;
+  const char* caption;
+  const char* className;
+  const char* guid;
+  std::vector<const char*> boxes;
+  std::vector<const char*> suffixes;
+};
+
+const std::vector<const char*> kNine = {"_01", "_02", "_03", "_04", "_05", "_06", "_061", "_10", "_20"};
+
+const Registered kBills[] = {
+    {"1124", "调拨单", "Tspykform", "{366AB9F3-0E2E-4818-B057-4B94F6633472}",
+     {"edtzy", "cbock", "cbkdr", "cbick", "memremark"}, kNine},
+    {"1125", "成本调整单", "Tsptjform", "{23CFA596-908E-4705-B56F-D73C670302F9}",
+     {"edtzy", "cbck", "cbkdr", "memremark"}, kNine},
+    {"1126", "损益单", "Tspsyform", "{BFB84990-FE7F-4BF3-B7D3-540E0BF704D3}",
+     {"edtzy", "cbck", "cbkdr", "memremark"}, kNine},
+    {"1127", "盘点单", "Tsppdform", "{3D15EBA6-E6B0-4DAD-AD6E-D54F6C41C352}",
+     {"edtzy", "cbck", "cbkdr", "memremark"},
+     {"_01", "_02", "_03", "_04", "_05", "_06", "_061", "_07", "_10", "_20"}},
+};
+
+class StockMoveBills : public stock_test::StockSession {
+ protected:
+  // A saved bill of type `Form` with one line per entry of `lines`, each typed into
+  // field `f`.
+  template <class Form>
+  std::unique_ptr<Form> savedBill(const char* code, const char* f, const std::vector<Value>& lines) {
+    auto form = openEditor<Form>(code);
+    std::vector<int> goods;
+    for (std::size_t i = 0; i < lines.size(); ++i) goods.push_back(static_cast<int>(i % 3) + 1);
+    startBill(*form, goods);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      form->cdsDetail.setRecNo(static_cast<int>(i) + 1);
+      type(*form, f, lines[i]);
+      form->cdsDetail.post();
+    }
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    return form;
+  }
+};
+
+TEST_F(StockMoveBills, RegisteredWithTheirRightsInOrder) {
+  for (const Registered& bill : kBills) {
+    const host::TPlugItem* item = host::plugsPool().plugbyName(bill.code);
+    ASSERT_NE(item, nullptr) << bill.code;
+    EXPECT_EQ(item->GUID, bill.guid);
+    EXPECT_EQ(item->caption, bill.caption);
+    EXPECT_EQ(item->formClass.name, bill.className);
+    ASSERT_EQ(item->rules().size(), bill.suffixes.size() + 1) << bill.code;
+    EXPECT_EQ(item->rules()[0].code, bill.code);
+    EXPECT_EQ(item->rules()[0].parent, "");
+    for (std::size_t i = 0; i < bill.suffixes.size(); ++i) {
+      EXPECT_EQ(item->rules()[i + 1].code, std::string(bill.code) + bill.suffixes[i]);
+      EXPECT_EQ(item->rules()[i + 1].parent, bill.code);
+    }
+  }
+  EXPECT_EQ(host::plugsPool().plugbyName("1127")->rule("1127_07")->caption, "处理盘点单");
+}
+
+TEST_F(StockMoveBills, PagesHaveTheirHeaderBoxesAndNoCounterparty) {
+  for (const Registered& bill : kBills) {
+    host::plugsPool().plugbyName(bill.code)->create(nullptr, "");
+    auto* page = dynamic_cast<plugs::coreapp::TStockBillForm*>(host::PageControl().activePage());
+    ASSERT_NE(page, nullptr) << bill.code;
+    for (const char* box : bill.boxes) EXPECT_NE(page->findControl(box), nullptr) << bill.code << " " << box;
+    EXPECT_EQ(page->findControl("edtwldw"), nullptr) << bill.code;
+    page->Close();
+  }
+  auto transfer = openEditor<Tspykform>("1124");
+  EXPECT_EQ(transfer->control("cbock").caption, "调出仓库：");
+  EXPECT_EQ(transfer->control("cbick").caption, "调入仓库：");
+  EXPECT_EQ(transfer->control("cbick").hint, "ick_id");
+  EXPECT_EQ(transfer->control("cbick").items, std::vector<std::string>({"总店", "分店"}));
+  EXPECT_EQ(openEditor<Tsptjform>("1125")->control("cbck").caption, "开单门店：");
+}
+
+TEST_F(StockMoveBills, TransferLinesHoldQuantitiesAndTheTotalIsTheirSum) {
+  auto form = savedBill<Tspykform>("1124", "sl", {Value(2.0), Value(3.5), Value(1.0)});
+  const std::string where = " where billno = '" + form->billno + "'";
+  EXPECT_EQ(scalar("select hjsl from vt_c_spyk" + where).asFloat(), 6.5);
+
+  // A new line is one of the goods at quantity 1, whatever its price.
+  auto fresh = openEditor<Tspykform>("1124");
+  startBill(*fresh, {1});
+  EXPECT_EQ(fresh->cdsDetail.fieldByName("sl").asFloat(), 1.0);
+  EXPECT_EQ(fresh->cdsDetail.findField("dj"), nullptr);
+  // Either store may stay empty and both may be the same: saved as entered.
+  fresh->cdsMaster.edit();
+  fresh->cdsMaster.fieldByName("ock_id").setValue(Value(std::int64_t{1}));
+  fresh->cdsMaster.fieldByName("ick_id").setValue(Value(std::int64_t{1}));
+  ASSERT_EQ(save(*fresh), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(scalar("select ick_id from vt_c_spyk where billno = '" + fresh->billno + "'").asInteger(), 1);
+}
+
+TEST_F(StockMoveBills, CostAdjustmentLinesStartAtZeroAndTheTotalIsTheirSum) {
+  auto fresh = openEditor<Tsptjform>("1125");
+  startBill(*fresh, {1});  // goods 1 costs 12.5: a pick sets no amount
+  EXPECT_EQ(fresh->cdsDetail.fieldByName("je").asCurrency(), Currency());
+  EXPECT_FALSE(fresh->cdsDetail.fieldByName("je").isNull());
+
+  auto form = savedBill<Tsptjform>("1125", "je", {Value(Currency::fromInt(100)), Value(Currency::fromInt(-30))});
+  EXPECT_EQ(scalar("select hjje from vt_c_sptj where billno = '" + form->billno + "'").asCurrency(),
+            Currency::fromInt(70));
+}
+
+TEST_F(StockMoveBills, LossAndGainAmountFollowsPriceAndQuantity) {
+  auto form = openEditor<Tspsyform>("1126");
+  startBill(*form, {2});  // pricein 2.5
+  EXPECT_EQ(form->cdsDetail.fieldByName("sl").asFloat(), 1.0);
+  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromRaw(25000));
+  type(*form, "sl", Value(-2.0));
+  type(*form, "dj", Value(Currency::fromInt(5)));
+  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(-10));
+  type(*form, "je", Value(Currency::fromInt(-9)));
+  EXPECT_EQ(form->cdsDetail.fieldByName("dj").asCurrency(), Currency::fromRaw(45000));
+  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(-9));
+  form->cdsDetail.post();
+  ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(scalar("select hjje from vt_c_spsy where billno = '" + form->billno + "'").asCurrency(),
+            Currency::fromInt(-9));
+}
+
+TEST_F(StockMoveBills, LossAndGainDeleteTextReleasesFirst) {
+  EXPECT_EQ(host::BillSaveBatch::deleteText("vt_c_spsy", "A-1", "0001", plugs::coreapp::spsy::spsySpec().bill.deleteFirst),
+            "declare @billno varchar(50)\r\ndeclare @orgid varchar(20)\r\nset @billno = 'A-1'\r\nset @orgid = '0001'\r\n"
+            "update vt_c_sppd set version=version+1, isDone = 0 where billno in(select pdbillno from vt_c_spsy "
+            "where billno = @billno and isnull(pdbillno, '') <> '')\r\n"
+            "delete from vt_c_spsy where billno = @billno and orgid=@orgid\r\n"
+            "delete from vt_c_spsy_mx where billno = @billno and orgid=@orgid\r\n");
+}
+
+TEST_F(StockMoveBills, DeletingALossAndGainBillReleasesItsStocktakeOnly) {
+  ASSERT_TRUE(conn.execBatch("insert into vt_c_sppd(orgid, billno, status, isDone, version) values "
+                             "('0001', 'PD-P', 1, 1, 4), ('0001', 'PD-Q', 1, 1, 7)")
+                  .ok());
+  auto made = savedBill<Tspsyform>("1126", "sl", {Value(-2.0)});
+  auto byHand = savedBill<Tspsyform>("1126", "sl", {Value(3.0)});
+  ASSERT_TRUE(conn.execBatch("update vt_c_spsy set pdbillno = 'PD-P' where billno = '" + made->billno + "'").ok());
+
+  ASSERT_EQ(byHand->clickAction("actDel"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(scalar("select version from vt_c_sppd where billno = 'PD-P'").asInteger(), 4);
+
+  made->OpenBillData(made->billno);
+  ASSERT_EQ(made->clickAction("actDel"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(scalar("select count(*) from vt_c_spsy").asInteger(), 0);
+  EXPECT_EQ(scalar("select count(*) from vt_c_spsy_mx").asInteger(), 0);
+  EXPECT_EQ(scalar("select isDone * 100 + version from vt_c_sppd where billno = 'PD-P'").asInteger(), 5);
+  EXPECT_EQ(scalar("select isDone * 100 + version from vt_c_sppd where billno = 'PD-Q'").asInteger(), 107);
+}
+
+}  // namespace

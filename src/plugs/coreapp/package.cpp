@@ -6,14 +6,17 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
 #include "plugs/coreapp/spjh/spjh_form.h"
+#include "plugs/coreapp/srdj/srdj_form.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
+#include "plugs/coreapp/zjzz/zjzz_form.h"
 
 namespace plugs::coreapp {
 
@@ -21,7 +24,8 @@ namespace {
 
 std::vector<host::UnitInitialization*> units() {
   return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
-          &xmzzk::samplexmzzkFormUnit(), &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
+          &xmzzk::samplexmzzkFormUnit(), &fydj::fydjFormUnit(),       &srdj::srdjFormUnit(),
+          &zjzz::zjzzFormUnit(),          &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
           &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit()};
 }
 

@@ -5,6 +5,7 @@
 // rules: line checks, line arithmetic, a counterparty, what its audit does besides.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -60,7 +61,7 @@ class TSimpleBillForm : public host::TSampleBillEditRibbonForm {
   };
   //! Loads the host lists of the description's list cells and makes those cells combos.
   void bindLineLists();
-  //! Writes the id and code of the entry named `name` (0 and "" for none) into the line.
+  //! Writes the id and code of the entry named `name` into the line (0 and null for none).
   void followListChoice(const LineListField& list, const std::string& name);
 
   std::map<std::string, std::vector<ListEntry>> lineListEntries;  //!< by name field

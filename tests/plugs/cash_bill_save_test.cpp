@@ -1,7 +1,6 @@
 // Saving and deleting cash bills: the total is the sum of the lines whatever was typed
 // into it, an income or expense bill needs its settlement account once its lines
-// passed, the bills are numbered in their own series, and a delete takes header and
-// lines of that bill only.
+// passed, and a delete takes header and lines of that bill only.
 #include <gtest/gtest.h>
 
 #include "cash_bill_session.h"
@@ -90,19 +89,6 @@ TEST_F(CashSave, IncomeWithoutAccountIsRefusedAfterItsLinesPassed) {
   EXPECT_EQ(scalar("select zh_id from vt_f_srdj where billno = '" + form->billno + "'").asInteger(), 3);
   EXPECT_EQ(scalar("select hjje from vt_f_srdj where billno = '" + form->billno + "'").asCurrency(),
             Currency::fromInt(20));
-}
-
-TEST_F(CashSave, EachBillIsNumberedInItsOwnSeries) {
-  auto first = savedTransfer({Currency::fromInt(1)});
-  auto second = savedTransfer({Currency::fromInt(2)});
-  auto expense = openEditor<Tfydjform>("1110");
-  ASSERT_TRUE(startBill(*expense));
-  chooseAccount(*expense, "银行");
-  typeLine(*expense, {{"fy_name", Value("房租")}, {"je", Value(Currency::fromInt(3))}});
-  ASSERT_EQ(save(*expense), host::Outcome::Done) << lastEvent();
-  EXPECT_NE(first->billno, second->billno);
-  EXPECT_EQ(scalar("select count(*) from vt_sys_billno where category = '1114'").asInteger(), 1);
-  EXPECT_EQ(scalar("select count(*) from vt_sys_billno where category = '1110'").asInteger(), 1);
 }
 
 TEST_F(CashSave, DeleteRemovesHeaderAndLinesOfThatBillOnly) {

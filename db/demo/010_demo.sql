@@ -57,6 +57,7 @@ insert into vt_b_fylb(orgid, code, name) values (@org, '01', '房租')
 insert into vt_b_fylb(orgid, code, name) values (@org, '02', '水电费')
 insert into vt_b_fylb(orgid, code, name) values (@org, '03', '办公用品')
 insert into vt_b_fylb(orgid, code, name) values (@org, '04', '运输费')
+insert into vt_b_fylb(orgid, code, name) values (@org, '05', '材料费（现金采购）')
 
 insert into vt_b_comp(orgid, code, name, shuihao, addr, tel, bank)
   values (@org, '01', '鑫彩图文广告有限公司', '91330102MA27XC8K5Q', '杭州市上城区人民路128号',

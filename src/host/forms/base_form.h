@@ -57,6 +57,9 @@ class TBaseForm : public FormModel {
   bool modal_ = false;
 };
 
+//! The master table behind a host list ("zh" -> "vt_b_zhbmk"); null for an unknown list.
+const char* hostListTable(std::string_view list);
+
 //! Constructs a form and runs its FormCreate (the two phases of creation in one call).
 template <class T, class... Args>
 std::unique_ptr<T> makeForm(Args&&... args) {

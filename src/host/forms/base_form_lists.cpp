@@ -10,10 +10,7 @@
 
 namespace host {
 
-namespace {
-
-// The host lists a lookup combo can show: list name -> master table.
-const char* listTable(std::string_view list) {
+const char* hostListTable(std::string_view list) {
   static const std::pair<const char*, const char*> lists[] = {
       {"ck", "vt_b_ckbmk"},  {"yg", "vt_b_ygbmk"},  {"shfs", "vt_b_shfs"}, {"flow", "vt_b_flow"},
       {"zh", "vt_b_zhbmk"},  {"rklx", "vt_b_rklx"}, {"cklx", "vt_b_cklx"}, {"comp", "vt_b_comp"},
@@ -22,6 +19,8 @@ const char* listTable(std::string_view list) {
     if (list == name) return table;
   return nullptr;
 }
+
+namespace {
 
 // The id of the entry the combo's text names; 0 when it names none.
 std::int64_t chosenId(const Control& combo, const std::string& name) {
@@ -33,7 +32,7 @@ std::int64_t chosenId(const Control& combo, const std::string& name) {
 }  // namespace
 
 void TBaseForm::BindLookupComboboxProperties(Control& combo, std::string_view listName) {
-  const char* table = listTable(listName);
+  const char* table = hostListTable(listName);
   if (table == nullptr)
     throw std::invalid_argument("unknown host list \"" + std::string(listName) + "\"");
   combo.kind = ControlKind::LookupCombo;

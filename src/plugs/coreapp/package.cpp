@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -14,10 +15,12 @@
 #include "plugs/coreapp/spsy/spsy_form.h"
 #include "plugs/coreapp/sptj/sptj_form.h"
 #include "plugs/coreapp/spyk/spyk_form.h"
+#include "plugs/coreapp/srdj/srdj_form.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
+#include "plugs/coreapp/zjzz/zjzz_form.h"
 
 namespace plugs::coreapp {
 
@@ -25,9 +28,10 @@ namespace {
 
 std::vector<host::UnitInitialization*> units() {
   return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
-          &xmzzk::samplexmzzkFormUnit(), &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
-          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit(),      &spyk::spykFormUnit(),
-          &sptj::sptjFormUnit(),          &spsy::spsyFormUnit(),      &sppd::sppdFormUnit()};
+          &xmzzk::samplexmzzkFormUnit(), &fydj::fydjFormUnit(),       &srdj::srdjFormUnit(),
+          &zjzz::zjzzFormUnit(),          &spjh::spjhFormUnit(),       &spch::spchFormUnit(),
+          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit(),       &spyk::spykFormUnit(),
+          &sptj::sptjFormUnit(),          &spsy::spsyFormUnit(),       &sppd::sppdFormUnit()};
 }
 
 }  // namespace

@@ -29,12 +29,26 @@ void TSimpleBillForm::FormCreate() {
     host::Control& added = addControl(std::move(c));
     if (*h.list != '\0') BindLookupComboboxProperties(added, h.list);
   }
+  if (spec.gridEntry) action("actDetail_Add").visible = false;
+  bindLineLists();
 }
 
 bool TSimpleBillForm::CheckBillError(std::string& message) {
   const dataset::DataSetState state = cdsMaster.state();
   if (state == dataset::DataSetState::Edit || state == dataset::DataSetState::Insert) cdsMaster.post();
-  return TSampleBillEditRibbonForm::CheckBillError(message);
+  if (TSampleBillEditRibbonForm::CheckBillError(message)) return true;
+  for (const RequiredField& r : spec.headerRequired) {
+    if (cdsMaster.fieldByName(r.field).asInteger() != 0) continue;
+    message = r.message;
+    return true;
+  }
+  return false;
+}
+
+int TSimpleBillForm::AuditingData_1() {
+  const int result = TSampleBillEditRibbonForm::AuditingData_1();
+  if (result == 0 && spec.opensDrawer) host::openMoneyBox();
+  return result;
 }
 
 host::BillSaveTexts TSimpleBillForm::saveTexts(bool isNew) const {

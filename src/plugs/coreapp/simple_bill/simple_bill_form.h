@@ -5,8 +5,11 @@
 // rules: line checks, line arithmetic, a counterparty, what its audit does besides.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/forms/bill_save_batch.h"
 #include "host/forms/sample_bill_edit_ribbon_form.h"
@@ -23,8 +26,15 @@ class TSimpleBillForm : public host::TSampleBillEditRibbonForm {
   //! Names the line grid, the inherited creation, addLeadingControls, then the header
   //! controls of the description.
   void FormCreate() override;
-  //! Posts an edited header, then the inherited check.
+  //! Posts an edited header, the inherited check, then the description's required
+  //! header fields in order.
   bool CheckBillError(std::string& message) override;
+  //! The description's required line fields, in order; each refusal abandons the post.
+  void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
+  //! A name chosen in a list cell writes its entry's id and code into the line.
+  void dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) override;
+  //! The inherited audit; when it succeeds and the bill says so, the cash drawer opens.
+  int AuditingData_1() override;
   int Insert_() override;
   int Update_() override;
   //! Deletes the open bill's header and lines; 0 = done, -1 = the database refused.
@@ -41,6 +51,20 @@ class TSimpleBillForm : public host::TSampleBillEditRibbonForm {
   host::BillSaveTexts saveTexts(bool isNew) const;
   //! Logs the batch under `tag` and runs it: 0 = done, 1 = failed.
   int runSaveBatch(const std::string& batch, const char* tag) const;
+
+ private:
+  //! One entry of a host list behind a line cell.
+  struct ListEntry {
+    std::int64_t id;
+    std::string code;
+    std::string name;
+  };
+  //! Loads the host lists of the description's list cells and makes those cells combos.
+  void bindLineLists();
+  //! Writes the id and code of the entry named `name` into the line (0 and null for none).
+  void followListChoice(const LineListField& list, const std::string& name);
+
+  std::map<std::string, std::vector<ListEntry>> lineListEntries;  //!< by name field
 };
 
 //! Registers a simple bill: ships its configuration document and adds its plug item

@@ -39,6 +39,21 @@ struct DisplayJoin {
   const char* join;    //!< "left join vt_b_ckbmk ck on t1.ck_id = ck.id"
 };
 
+//! A line field picked from a host list: its grid cell is a combo of the list's names,
+//! and a chosen name writes that entry's id (and code) into the line.
+struct LineListField {
+  const char* nameField;  //!< the field the cell shows ("ozh_name")
+  const char* idField;    //!< the field written ("ozh_id")
+  const char* codeField;  //!< display-only code field ("ozh_code"; "" = none)
+  const char* list;       //!< the host list ("zh")
+};
+
+//! A field that must hold an id (not 0 when read as an integer), with its refusal.
+struct RequiredField {
+  const char* field;
+  const char* message;
+};
+
 struct SimpleBillSpec {
   const char* code;        //!< plug code, also @category of the numbering ("1120")
   const char* caption;     //!< menu caption ("购货单")
@@ -56,6 +71,11 @@ struct SimpleBillSpec {
   //! A statement the delete runs before removing the bill (@billno, @orgid; "" = none):
   //! what the bill gives back to the bill it was made from.
   const char* deleteFirst = "";
+  std::vector<LineListField> lineLists = {};     //!< line fields picked from host lists
+  std::vector<RequiredField> lineRequired = {};  //!< checked in order before a line posts
+  std::vector<RequiredField> headerRequired = {};  //!< checked in order after the inherited check
+  bool gridEntry = false;    //!< lines are typed into the grid: the add-line action is hidden
+  bool opensDrawer = false;  //!< a successful audit opens the cash drawer
 };
 
 }  // namespace plugs::coreapp

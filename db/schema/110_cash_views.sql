@@ -1,0 +1,48 @@
+-- Account balances. A cashier asks how much is in each settlement account: money in and
+-- out of every account of the store through audited bills, and what is left. Read from
+-- the bills themselves, so un-auditing a bill takes its movement back at once.
+
+-- Every money movement, one row per account touched: `srje` in, `zcje` out.
+--   receipts' account lines (in) and payments' account lines (out), once audited;
+--   settlement lines of orders (in; a reduction or a card line names no account);
+--   fund transfers: out of `ozh_id`, into `izh_id`, once audited;
+--   income (in) and expense (out) bills through their header's account, once audited.
+create view vt_v_zhls as
+select h.orgid, l.zh_id, cast(l.je as money) as srje, cast(0 as money) as zcje
+  from vt_f_khsk_mx l inner join vt_f_khsk h on h.orgid = l.orgid and h.billno = l.billno
+  where h.status = 1
+union all
+select h.orgid, l.zh_id, cast(0 as money), cast(l.je as money)
+  from vt_f_gysfk_mx l inner join vt_f_gysfk h on h.orgid = l.orgid and h.billno = l.billno
+  where h.status = 1
+union all
+select js.orgid, js.zh_id, cast(js.je as money), cast(0 as money)
+  from vt_x_xmzzk_js js
+union all
+select h.orgid, l.ozh_id, cast(0 as money), cast(l.je as money)
+  from vt_f_zjzz_mx l inner join vt_f_zjzz h on h.orgid = l.orgid and h.billno = l.billno
+  where h.status = 1
+union all
+select h.orgid, l.izh_id, cast(l.je as money), cast(0 as money)
+  from vt_f_zjzz_mx l inner join vt_f_zjzz h on h.orgid = l.orgid and h.billno = l.billno
+  where h.status = 1
+union all
+select h.orgid, h.zh_id, cast(l.je as money), cast(0 as money)
+  from vt_f_srdj_mx l inner join vt_f_srdj h on h.orgid = l.orgid and h.billno = l.billno
+  where h.status = 1
+union all
+select h.orgid, h.zh_id, cast(0 as money), cast(l.je as money)
+  from vt_f_fydj_mx l inner join vt_f_fydj h on h.orgid = l.orgid and h.billno = l.billno
+  where h.status = 1
+GO
+
+-- One row per account of the store, moved or not: in, out and balance `ye`.
+create view vt_v_zhye as
+select zh.orgid, zh.id as zh_id, zh.name as zh_name,
+  cast(isnull(m.srje, 0) as money) as srje,
+  cast(isnull(m.zcje, 0) as money) as zcje,
+  cast(isnull(m.srje, 0) - isnull(m.zcje, 0) as money) as ye
+from vt_b_zhbmk zh
+left join (select orgid, zh_id, sum(srje) as srje, sum(zcje) as zcje
+             from vt_v_zhls group by orgid, zh_id) m
+  on m.orgid = zh.orgid and m.zh_id = zh.id

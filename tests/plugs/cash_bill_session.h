@@ -1,0 +1,123 @@
+// A cash bill session for the tests: the whole schema on an in-memory embedded database,
+// accounts, payment methods and income and expense categories, a host with a scripted
+// Ui and the three cash bills registered, and helpers that drive an editor as a cashier
+// does (new bill, a line typed into the grid, save, audit) and read account balances.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/embedded_connection.h"
+#include "host/forms/bill_config.h"
+#include "host/host.h"
+#include "host/lookup/host_plugs.h"
+#include "host/plug/t_plugs_pool.h"
+#include "host/scripted_ui.h"
+#include "plugs/coreapp/fydj/fydj_form.h"
+#include "plugs/coreapp/srdj/srdj_form.h"
+#include "plugs/coreapp/zjzz/zjzz_form.h"
+#include "schema/schema_script.h"
+
+namespace cash_test {
+
+// Ids are the identity values of a fresh database, in insert order.
+//   accounts 1 现金, 2 银行, 3 微信; payment method 1 现结;
+//   income category 1 废品回收; expense categories 1 房租, 2 材料费
+inline const char* kMasterData = R"sql(
+insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C01', '总店')
+insert into vt_b_ygbmk(orgid, code, name) values ('0001', '001', '王敏')
+insert into vt_b_zhbmk(orgid, code, name, isort) values ('0001', '01', '现金', 1)
+insert into vt_b_zhbmk(orgid, code, name, isort) values ('0001', '02', '银行', 2)
+insert into vt_b_zhbmk(orgid, code, name, isort) values ('0001', '03', '微信', 3)
+insert into vt_b_jsfs(orgid, code, name) values ('0001', '01', '现结')
+insert into vt_b_srlb(orgid, code, name) values ('0001', '01', '废品回收')
+insert into vt_b_fylb(orgid, code, name) values ('0001', '01', '房租')
+insert into vt_b_fylb(orgid, code, name) values ('0001', '02', '材料费')
+)sql";
+
+class CashSession : public ::testing::Test {
+ protected:
+  CashSession() : conn(":memory:") {
+    host.connection = &conn;
+    host.ui = &ui;
+    host.login = {"0001", "A", 1, 1, "001", "王敏"};
+    host.rights.all = true;
+    host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
+    schema::createDatabase(conn, false);
+    const db::BatchResult r = conn.execBatch(kMasterData);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    host::registerHostPlugs();
+    if (host::plugsPool().plugbyName("1110") == nullptr) plugs::coreapp::fydj::registerFydjForm();
+    if (host::plugsPool().plugbyName("1111") == nullptr) plugs::coreapp::srdj::registerSrdjForm();
+    if (host::plugsPool().plugbyName("1114") == nullptr) plugs::coreapp::zjzz::registerZjzzForm();
+  }
+
+  //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).
+  template <class Form>
+  std::unique_ptr<Form> openEditor(const char* code, const std::string& billno = "") {
+    auto form = std::make_unique<Form>(nullptr, host::plugsPool().plugbyName(code));
+    form->initialize();
+    form->OpenBillData(billno);
+    return form;
+  }
+
+  //! Starts a new bill; true when the editor is in edit mode.
+  bool startBill(plugs::coreapp::TSimpleBillForm& form) {
+    return form.clickAction("actAdd") == host::Outcome::Done && form.editMode;
+  }
+
+  //! Appends a line in the grid and types the fields into it, as a cashier does; the
+  //! line is left unposted.
+  static void typeLine(plugs::coreapp::TSimpleBillForm& form,
+                       const std::vector<std::pair<const char*, core::Value>>& cells) {
+    form.cdsDetail.append();
+    for (const auto& [field, value] : cells) form.cdsDetail.fieldByName(field).setValue(value);
+  }
+
+  //! Posts the current line as leaving its grid row does; the outcome of the post.
+  host::Outcome postLine(plugs::coreapp::TSimpleBillForm& form) {
+    return form.dispatch([&] { form.cdsDetail.post(); });
+  }
+
+  //! Saves; returns the action's outcome.
+  host::Outcome save(plugs::coreapp::TSimpleBillForm& form) { return form.clickAction("actSave"); }
+
+  //! Balance of account `zh` from the balances view: {in, out, left}.
+  std::tuple<core::Currency, core::Currency, core::Currency> balance(int zh) {
+    const auto r = query("select srje, zcje, ye from vt_v_zhye where orgid = '0001' and zh_id = " + std::to_string(zh));
+    if (r.empty()) return {};
+    return {r[0][0].asCurrency(), r[0][1].asCurrency(), r[0][2].asCurrency()};
+  }
+
+  //! Rows of a query (last result set); fails the test when the query fails.
+  std::vector<std::vector<core::Value>> query(const std::string& sql) {
+    const db::BatchResult r = conn.execBatch(sql);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
+  }
+
+  //! The one value a query returns (null when it returns no row).
+  core::Value scalar(const std::string& sql) {
+    const auto r = query(sql);
+    return r.empty() ? core::Value() : r.front().front();
+  }
+
+  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
+
+  //! How many transcript events contain `fragment`.
+  long count(const std::string& fragment) const {
+    const auto& t = ui.transcript();
+    return std::count_if(t.begin(), t.end(), [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
+  }
+
+  db::EmbeddedConnection conn;
+  host::ScriptedUi ui;
+  host::Host host;
+  host::HostScope scope{host};
+};
+
+}  // namespace cash_test

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/cpfh/cpfh_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -13,6 +14,7 @@
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
+#include "plugs/coreapp/xmwtk/xmwtk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
 namespace plugs::coreapp {
@@ -20,9 +22,10 @@ namespace plugs::coreapp {
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
-          &xmzzk::samplexmzzkFormUnit(), &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
-          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit()};
+  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(),      &xmzzk::xmzzkWorkFormUnit(),
+          &xmwtk::xmwtkFormUnit(),      &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
+          &spjh::spjhFormUnit(),        &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),
+          &qtck::qtckFormUnit()};
 }
 
 }  // namespace

@@ -53,6 +53,9 @@ struct SimpleBillSpec {
   std::vector<LineColumn> columns;             //!< the line grid
   const char* insertTotal;  //!< total statement of a first save ("" = none)
   const char* updateTotal = nullptr;  //!< of later saves, when it differs from insertTotal
+  //! The lines' open query when display joins cannot say it (":orgid", ":billno");
+  //! null = the line table joined with lineJoins.
+  const char* lineQuery = nullptr;
 };
 
 }  // namespace plugs::coreapp

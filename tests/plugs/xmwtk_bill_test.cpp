@@ -107,6 +107,10 @@ TEST_F(OutsourcedOrder, TickAllTogglesAndOkNeedsATickedRow) {
   for (dialog->cdsMain.first(); !dialog->cdsMain.eof(); dialog->cdsMain.next())
     EXPECT_TRUE(dialog->cdsMain.fieldByName("selected").asBoolean());
   dialog->clickControl("cxgMainselected");
+  // The listed lines are the order's: none added, none removed.
+  EXPECT_THROW(dialog->cdsMain.append(), core::Abort);
+  EXPECT_THROW(dialog->cdsMain.deleteRecord(), core::Abort);
+  EXPECT_EQ(dialog->cdsMain.recordCount(), 5);
   dialog->clickAction("actok");
   EXPECT_EQ(dialog->ModalResult, host::mrNone);
   EXPECT_TRUE(dialog->cdsMain.filtered());

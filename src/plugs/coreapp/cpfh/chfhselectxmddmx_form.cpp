@@ -66,6 +66,7 @@ Tchfhselectxmddmxform::Tchfhselectxmddmxform(host::FormModel* owner, std::string
 void Tchfhselectxmddmxform::FormCreate() {
   resultSQL = kCandidates;
   registerDataSet("cdsResult", cdsResult);
+  keepRowsFixed(cdsResult);
   registerDataSet("cds_ck", cds_ck);
   createControls();
   const core::DateTime now = core::DateTime::now();

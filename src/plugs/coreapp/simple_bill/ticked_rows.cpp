@@ -2,6 +2,7 @@
 // held back, so a grid redraws once, not once per row.
 #include "plugs/coreapp/simple_bill/ticked_rows.h"
 
+#include "core/abort.h"
 #include "host/services/t_json_db.h"
 
 namespace plugs::coreapp {
@@ -28,6 +29,11 @@ std::string tickedRowsJson(dataset::ClientDataSet& ds) {
   ds.setFiltered(true);
   if (ds.isEmpty()) return {};
   return host::TJsonDB::ClientDataSetToJSON(ds, false);
+}
+
+void keepRowsFixed(dataset::ClientDataSet& ds) {
+  ds.beforeInsert = [](dataset::ClientDataSet&) { throw core::Abort(); };
+  ds.beforeDelete = [](dataset::ClientDataSet&) { throw core::Abort(); };
 }
 
 host::GridColumn tickColumn() {

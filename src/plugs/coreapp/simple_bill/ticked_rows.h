@@ -20,6 +20,10 @@ void toggleAllTicks(dataset::ClientDataSet& ds, std::int64_t& tag);
 //! them as a JSON array text, or "" when none is ticked.
 std::string tickedRowsJson(dataset::ClientDataSet& ds);
 
+//! The rows are the order lines listed: the grid may tick and edit them but neither
+//! add nor remove one (either is a silent abort).
+void keepRowsFixed(dataset::ClientDataSet& ds);
+
 //! The tick column of such a grid: editable check boxes over `selected`, no caption.
 host::GridColumn tickColumn();
 

@@ -23,6 +23,7 @@ Timportxmddmxform::Timportxmddmxform(host::FormModel* owner, std::string orderBi
 void Timportxmddmxform::FormCreate() {
   TBaseForm::FormCreate();
   registerDataSet("cdsMain", cdsMain);
+  keepRowsFixed(cdsMain);
   addControl(host::Control("lblhint", host::ControlKind::Label, "请选择引用的订单明细："));
   host::Control grid("cxgMain", host::ControlKind::Grid);
   grid.dataSet = "cdsMain";

@@ -288,6 +288,25 @@ insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck1, @sp6,
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp3, 500, 600)
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp4, 10, 180)
 
+-- A completed order of 华宇地产 from three days ago, nothing shipped yet: its lines can
+-- be sent out to 彩虹写真输出 on an outsourced order and shipped on a shipment bill.
+-- The number is that day's first, which the numbering can no longer issue; fixed
+-- keys keep the demo database the same on every init.
+declare @demoday datetime
+declare @demono varchar(50)
+set @demoday = dateadd(day, -3, getdate())
+set @demono = 'A1100' + convert(varchar(8), @demoday, 112) + '0001'
+insert into vt_x_xmzzk(uid, orgid, billno, billdate, kh_id, khlx, lxr, tel, addr, jhrq, shfs_id, ck_id, kdr_id,
+                       ywy_id, gcxmmc, zy, hjje, status, zfflag)
+  values ('D0C0A001-0000-4000-8000-000000000001', @org, @demono, @demoday, @kh1, '签单', '刘建国', '13805710001', '杭州市滨江区江南大道88号华宇大厦',
+          @demoday, 0, @ck1, 1, @ywy, '华宇·江南府开盘物料', '开盘活动物料', 530.8, 2, 0)
+insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n, x, y, k, old_dj, dj, zk, je, fhsl_ok, gcxmmc, beizhu)
+  values ('D0C0A001-0000-4000-8000-000000000101', @org, @demono, @xm1, 2, 1, 300, 90, 10000, 12, 12, 1, 64.8, 0, '开盘横幅.cdr', '两端打扣眼')
+insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n, x, y, k, old_dj, dj, zk, je, fhsl_ok, gcxmmc, beizhu)
+  values ('D0C0A001-0000-4000-8000-000000000102', @org, @demono, @xm6, 4, 1, 120, 90, 10000, 50, 50, 1, 216, 0, '沙盘展板.ai', '')
+insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n, x, y, k, old_dj, dj, zk, je, fhsl_ok, gcxmmc, beizhu)
+  values ('D0C0A001-0000-4000-8000-000000000103', @org, @demono, @xm3, 5, 2, 1, 1, 1, 25, 25, 1, 250, 0, '置业顾问名片.pdf', '两位顾问各5盒')
+
 -- Host settings of the branch.
 insert into vt_sys_config(orgid, code, value, remark) values (@org, 'zidongchuku', '1', '添加项目时自动带出生产耗材')
 insert into vt_sys_config(orgid, code, value, remark) values (@org, 'jiaohuoriqi', '3', '默认交货天数')

@@ -185,7 +185,7 @@ from vt_x_xmzzk_mx t1 left join vt_b_xmbmk t2 on t1.xm_id = t2.id and t1.orgid =
 GO
 update vt_x_xmzzk set status = 2 where billno = 'X1'
 insert into vt_x_cpfhk(orgid, billno, kh_id, status) values ('0001','F1',3,0)
-insert into vt_x_cpfhk_mx(uid, orgid, billno, mx_id, xm_id, fhsl) values ('FM1','0001','F1',1,1,1)
+insert into vt_x_cpfhk_mx(uid, orgid, billno, mx_id, xm_id, fhsl) select 'FM1','0001','F1',id,1,1 from vt_x_xmzzk_mx where uid = 'M1'
 update vt_x_xmzzk_mx
 set fhsl_ok = isnull(fhsl_ok,0) + t2.fhsl
 from vt_x_xmzzk_mx  t1 right join(
@@ -290,7 +290,7 @@ insert into vt_c_spch(orgid, billno, kh_id, ck_id, status, hjje, qtfy, bcsk, jmj
 insert into vt_c_spch_mx(uid, orgid, billno, sp_id, sl, dj, je, beizhu) values ('CM1','0001','CH1',1,1,800,800,'')
 insert into vt_f_khsk(orgid, billno, kh_id, ck_id, kdr_id, jmje, hjje, status) values ('0001','SK1',3,1,1,0,1000,0)
 insert into vt_f_khsk_mx(uid, orgid, billno, zh_id, je) values ('KM1','0001','SK1',1,1000)
-insert into vt_f_khsk_hx(uid, orgid, billno, biztype, bizid, hxje) values ('KH1','0001','SK1','项目订单',1,30)
+insert into vt_f_khsk_hx(uid, orgid, billno, biztype, bizid, hxje) select 'KH1','0001','SK1','项目订单',id,30 from vt_x_xmzzk where billno = 'X1'
 insert into vt_f_khsk_hx(uid, orgid, billno, biztype, bizid, hxje) values ('KH2','0001','SK1','销货单',1,200)
 GO
 declare 

@@ -17,6 +17,7 @@ class Action {
 
   std::string name;     //!< unique within the form ("actSave")
   std::string caption;  //!< button text
+  std::string hint;     //!< tool tip; some actions name the plug they run by it
   bool enabled = true;
   bool visible = true;
   int tag = 0;          //!< the integer a form keeps with the action (one handler, two uses)

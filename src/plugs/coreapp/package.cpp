@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/cpfh/cpfh_form.h"
 #include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
@@ -16,6 +17,7 @@
 #include "plugs/coreapp/sptj/sptj_form.h"
 #include "plugs/coreapp/spyk/spyk_form.h"
 #include "plugs/coreapp/srdj/srdj_form.h"
+#include "plugs/coreapp/xmwtk/xmwtk_form.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
@@ -27,11 +29,12 @@ namespace plugs::coreapp {
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
-          &xmzzk::samplexmzzkFormUnit(), &fydj::fydjFormUnit(),       &srdj::srdjFormUnit(),
-          &zjzz::zjzzFormUnit(),          &spjh::spjhFormUnit(),       &spch::spchFormUnit(),
-          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit(),       &spyk::spykFormUnit(),
-          &sptj::sptjFormUnit(),          &spsy::spsyFormUnit(),       &sppd::sppdFormUnit()};
+  return {&xmzzk::xmzzkFormUnit(),       &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
+          &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
+          &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),     &zjzz::zjzzFormUnit(),
+          &spjh::spjhFormUnit(),         &spch::spchFormUnit(),     &qtck::qtrkFormUnit(),
+          &qtck::qtckFormUnit(),         &spyk::spykFormUnit(),     &sptj::sptjFormUnit(),
+          &spsy::spsyFormUnit(),         &sppd::sppdFormUnit()};
 }
 
 }  // namespace

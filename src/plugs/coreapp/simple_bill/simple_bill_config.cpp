@@ -50,10 +50,12 @@ std::string simpleBillConfig(const SimpleBillSpec& spec) {
   for (const DisplayJoin& j : spec.masterJoins)
     for (const std::string& part : core::split(j.select, ",")) ignore.push_back(selectedName(part));
   const std::string table = spec.masterTable;
+  const std::string lineSql =
+      spec.lineQuery != nullptr ? std::string(spec.lineQuery) : openQuery(table + "_mx", spec.lineJoins, " order by t1.id");
   nlohmann::json doc = {
       {"data",
        {{"master", {{"table", table}, {"sql", openQuery(table, spec.masterJoins, "")}, {"ignorefields", ignore}}},
-        {"detail", {{"sql", openQuery(table + "_mx", spec.lineJoins, " order by t1.id")}, {"columns", columnsOf(spec)}}}}}};
+        {"detail", {{"sql", lineSql}, {"columns", columnsOf(spec)}}}}}};
   return doc.dump();
 }
 

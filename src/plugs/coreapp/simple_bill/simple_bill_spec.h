@@ -76,6 +76,9 @@ struct SimpleBillSpec {
   std::vector<RequiredField> headerRequired = {};  //!< checked in order after the inherited check
   bool gridEntry = false;    //!< lines are typed into the grid: the add-line action is hidden
   bool opensDrawer = false;  //!< a successful audit opens the cash drawer
+  //! The lines' open query when display joins cannot say it (":orgid", ":billno");
+  //! null = the line table joined with lineJoins.
+  const char* lineQuery = nullptr;
 };
 
 }  // namespace plugs::coreapp

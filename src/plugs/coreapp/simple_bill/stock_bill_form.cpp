@@ -4,6 +4,8 @@
 // gives the price; each derivation's guard keeps the other from answering it.
 #include "plugs/coreapp/simple_bill/stock_bill_form.h"
 
+#include <string_view>
+
 #include "core/abort.h"
 #include "core/json.h"
 #include "core/scoped_flag.h"
@@ -64,7 +66,7 @@ bool TStockBillForm::CheckBillError(std::string& message) {
   id.setValue(core::Value(control("edtwldw").tag));
   cdsMaster.post();
   if (id.asInteger() != 0) return false;
-  message = "请选择往来单位.";
+  message = stock.counterparty.missing;
   return true;
 }
 
@@ -75,29 +77,38 @@ void TStockBillForm::cdsDetailAfterInsert(dataset::ClientDataSet& ds) {
 
 void TStockBillForm::cdsDetailBeforePost(dataset::ClientDataSet& ds) {
   TSimpleBillForm::cdsDetailBeforePost(ds);
-  if (ds.fieldByName("sp_id").asInteger() == 0) refuse("请选择商品信息");
+  if (hasLinePick() && ds.fieldByName(stock.pick.idField).asInteger() == 0) refuse(stock.pick.missing);
 }
 
 // ---- line arithmetic -------------------------------------------------------------------
 
-double TStockBillForm::lineFactor() const {
-  double factor = cdsDetail.fieldByName("sl").asFloat();
-  if (stock.rule == LineRule::PriceQuantityDiscount) factor *= cdsDetail.fieldByName("zk").asFloat();
+// The factors multiply in long double, so the amount is rounded once, at the end.
+long double TStockBillForm::lineFactor() const {
+  long double factor = cdsDetail.fieldByName("sl").asFloat();
+  if (stock.rule == LineRule::PriceAreaDiscount)
+    for (const char* f : {"n", "x", "y"}) factor *= cdsDetail.fieldByName(f).asFloat();
+  if (stock.rule != LineRule::PriceQuantity) factor *= cdsDetail.fieldByName("zk").asFloat();
   return factor;
+}
+
+bool TStockBillForm::isLineFactor(const std::string& name) const {
+  if (name == "sl") return true;
+  if (name == "zk") return stock.rule != LineRule::PriceQuantity;
+  return stock.rule == LineRule::PriceAreaDiscount && (name == "n" || name == "x" || name == "y");
 }
 
 void TStockBillForm::priceLine() {
   core::ScopedFlag on(pricing());
   const core::Currency dj = cdsDetail.fieldByName("dj").asCurrency();
-  cdsDetail.fieldByName("je").setValue(core::Value(dj * static_cast<long double>(lineFactor())));
+  cdsDetail.fieldByName("je").setValue(core::Value(dj * lineFactor()));
 }
 
 void TStockBillForm::reversePriceLine() {
   core::ScopedFlag on(reversePricing());
-  const double factor = lineFactor();
+  const long double factor = lineFactor();
   if (factor == 0) return;  // no quantity to divide by: the price stays as it is
   const core::Currency je = cdsDetail.fieldByName("je").asCurrency();
-  cdsDetail.fieldByName("dj").setValue(core::Value(je / static_cast<long double>(factor)));
+  cdsDetail.fieldByName("dj").setValue(core::Value(je / factor));
 }
 
 void TStockBillForm::dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) {
@@ -105,8 +116,7 @@ void TStockBillForm::dsDetailDataChange(dataset::DataSource& sender, const datas
   if (field == nullptr || cdsDetail.state() == dataset::DataSetState::Browse) return;
   const std::string& name = field->name();
   if (stock.rule != LineRule::None) {
-    const bool discount = stock.rule == LineRule::PriceQuantityDiscount && name == "zk";
-    if (name == "sl" || discount || (name == "dj" && !reversePricing())) {
+    if (isLineFactor(name) || (name == "dj" && !reversePricing())) {
       priceLine();
       return;
     }
@@ -115,14 +125,20 @@ void TStockBillForm::dsDetailDataChange(dataset::DataSource& sender, const datas
       return;
     }
   }
-  if (name == "sp_code" && !isFilling) lookupTypedCode(field->asString());
+  if (hasLinePick() && name == typedCodeField() && !isFilling) lookupTypedCode(field->asString());
 }
 
 // ---- goods into lines --------------------------------------------------------------------
 
+std::string TStockBillForm::typedCodeField() const {
+  for (const auto& [column, field] : stock.pick.copies)
+    if (std::string_view(column) == "code") return field;
+  return {};
+}
+
 std::string TStockBillForm::runGoodsLookup(const std::string& filter) {
-  host::TPlugItem* lookup = host::plugsPool().plugbyName("商品信息查询");
-  if (lookup == nullptr) refuse("商品信息查询不可用，请检查系统安装。");
+  host::TPlugItem* lookup = host::plugsPool().plugbyName(stock.pick.lookup);
+  if (lookup == nullptr) refuse(std::string(stock.pick.lookup) + "不可用，请检查系统安装。");
   return lookup->selectData(this, filter, "");
 }
 
@@ -135,14 +151,13 @@ void TStockBillForm::lookupTypedCode(const std::string& typed) {
 }
 
 void TStockBillForm::actDetail_AddExecute(host::Action&) {
-  if (!editMode) return;
+  if (!editMode || !hasLinePick()) return;
   SelectedxmbmkToDetail(runGoodsLookup(""));
 }
 
 void TStockBillForm::fillLineFromGoods(const core::JsonRow& goods) {
-  cdsDetail.fieldByName("sp_id").setValue(core::Value(goods.value("id").asInteger()));
-  for (const char* f : {"code", "name"}) cdsDetail.fieldByName(std::string("sp_") + f).setValue(core::Value(goods.get(f)));
-  for (const char* f : {"itemno", "baseunit"}) cdsDetail.fieldByName(f).setValue(core::Value(goods.get(f)));
+  cdsDetail.fieldByName(stock.pick.idField).setValue(core::Value(goods.value("id").asInteger()));
+  for (const auto& [column, field] : stock.pick.copies) cdsDetail.fieldByName(field).setValue(core::Value(goods.get(column)));
   if (*stock.priceSource == '\0') return;
   const core::Value price(goods.value(stock.priceSource).asCurrency());
   for (const char* target : stock.priceTargets) cdsDetail.fieldByName(target).setValue(price);
@@ -153,12 +168,12 @@ bool TStockBillForm::skipGoods(const core::JsonRow&) { return false; }
 // Each chosen item becomes one posted line. A selection that cannot be read adds
 // nothing; a line its post refuses is taken back, so no half-filled line stays.
 void TStockBillForm::SelectedxmbmkToDetail(const std::string& selection) {
-  if (selection.empty()) return;
+  if (selection.empty() || !hasLinePick()) return;
   std::vector<core::JsonRow> chosen;
   try {
     chosen = core::parseSelection(selection);
   } catch (const core::JsonError& e) {
-    refuse(std::string("商品选择结果无法识别，未添加明细：") + e.what());
+    refuse(std::string(stock.pick.noun) + "选择结果无法识别，未添加明细：" + e.what());
   }
   for (const core::JsonRow& goods : chosen) {
     if (skipGoods(goods)) continue;

@@ -32,11 +32,11 @@ class TStockBillForm : public TSimpleBillForm {
   bool CheckBillError(std::string& message) override;
   //! A new line gets the bill's line defaults.
   void cdsDetailAfterInsert(dataset::ClientDataSet& ds) override;
-  //! A line without goods is refused ("请选择商品信息").
+  //! A line without its goods or item is refused ("请选择商品信息").
   void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
   //! Line arithmetic and the typed goods code.
   void dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) override;
-  //! While editing: the goods lookup, its rows become lines.
+  //! While editing: the goods (or item) lookup, its rows become lines.
   void actDetail_AddExecute(host::Action& sender) override;
   //! One line per chosen goods item (a JSON array text; "" adds nothing).
   void SelectedxmbmkToDetail(const std::string& selection) override;
@@ -50,7 +50,7 @@ class TStockBillForm : public TSimpleBillForm {
   virtual bool& pricing() = 0;
   //! The bill class's unit-wide guard: true while `dj` is derived from a typed `je`.
   virtual bool& reversePricing() = 0;
-  //! `je` from `dj` and the quantity (and discount) of the current line.
+  //! `je` from `dj` and the quantity (sets, size, discount) of the current line.
   virtual void priceLine();
   //! `dj` from a typed `je`; a zero quantity leaves `dj` as it is.
   virtual void reversePriceLine();
@@ -61,7 +61,10 @@ class TStockBillForm : public TSimpleBillForm {
 
  private:
   bool hasCounterparty() const { return *stock.counterparty.idField != '\0'; }
-  double lineFactor() const;
+  bool hasLinePick() const { return *stock.pick.idField != '\0'; }
+  long double lineFactor() const;
+  bool isLineFactor(const std::string& name) const;
+  std::string typedCodeField() const;
   void lookupTypedCode(const std::string& typed);
   std::string runGoodsLookup(const std::string& filter);
 };

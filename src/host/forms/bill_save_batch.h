@@ -24,6 +24,9 @@ struct BillSaveTexts {
   std::vector<std::string> master;  //!< header statements (may be empty)
   std::vector<std::string> lines;   //!< line statements (empty without pending lines)
   std::string total;                //!< the statement that recomputes the total ("" = none)
+  //! Statements of the bill's further line tables (a receipt's write-off lines): the
+  //! quoted working number becomes @billno in both batches.
+  std::vector<std::string> moreLines;
 };
 
 class BillSaveBatch {
@@ -36,9 +39,11 @@ class BillSaveBatch {
   //! number replaced; the lines keep it as written.
   static std::string updateBatch(const BillSaveTexts& texts, std::string_view billno);
   //! The text that deletes bill `billno` of store `orgid` from `masterTable` and its
-  //! line table (`masterTable` + "_mx"); no transaction of its own.
+  //! line table (`masterTable` + "_mx") and the further line tables named by their
+  //! suffixes (`moreLineTables`, e.g. "_hx"); no transaction of its own.
   static std::string deleteText(std::string_view masterTable, std::string_view billno,
-                                std::string_view orgid);
+                                std::string_view orgid,
+                                const std::vector<std::string>& moreLineTables = {});
 };
 
 }  // namespace host

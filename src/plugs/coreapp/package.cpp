@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/gysfk/gysfk_form.h"
+#include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -21,7 +23,8 @@ namespace {
 
 std::vector<host::UnitInitialization*> units() {
   return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
-          &xmzzk::samplexmzzkFormUnit(), &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
+          &xmzzk::samplexmzzkFormUnit(), &khsk::khskFormUnit(),      &gysfk::gysfkFormUnit(),
+          &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
           &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit()};
 }
 

@@ -49,6 +49,12 @@ TEST_F(Receipt, PickedBillsComeInOnceWithTheirWholeOpenAmount) {
   // The same bill again (in a second run of the selector) leaves one line.
   ASSERT_EQ(pick(*form, {"XM001", "XM002"}), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(form->cdshxmx.recordCount(), 3);
+
+  // The grid adds no line of its own; a line can be deleted.
+  EXPECT_EQ(form->dispatch([&] { form->cdshxmx.append(); }), host::Outcome::Aborted);
+  EXPECT_EQ(form->cdshxmx.state(), dataset::DataSetState::Browse);
+  ASSERT_EQ(form->clickAction("acthxmx_Del"), host::Outcome::Done);
+  EXPECT_EQ(form->cdshxmx.recordCount(), 2);
 }
 
 TEST_F(Receipt, AWriteOffMayBeLoweredButNotRaisedOrTypedAsText) {
@@ -144,6 +150,46 @@ TEST_F(Receipt, SaveWritesBothLineTablesAndTotalWithoutTouchingTheLedger) {
   ASSERT_EQ(form->clickAction("actDel"), host::Outcome::Done) << lastEvent();
   for (const char* t : {"vt_f_khsk", "vt_f_khsk_mx", "vt_f_khsk_hx"})
     EXPECT_EQ(scalar(std::string("select count(*) from ") + t).asInteger(), 0) << t;
+}
+
+TEST_F(Receipt, SaveBatchesCarryTheWriteOffLinesBeforeTheTotalAndPrintShowsThem) {
+  auto form = receipt("1000", {"XM001"});
+  ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+  auto batchOf = [&](const char* tag) {
+    std::string last;
+    for (const auto& [t, text] : ui.logEntries())
+      if (t == tag) last = text;
+    return last;
+  };
+  const std::string insert = batchOf("添加单据");
+  const std::size_t line = insert.find("insert into vt_f_khsk_hx");
+  const std::size_t total = insert.find(
+      "update dbo.vt_f_khsk set hjje = isnull((select sum(je) from dbo.vt_f_khsk_mx where billno = @billno),0) + "
+      "isnull(jmje,0) where billno = @billno");
+  ASSERT_NE(line, std::string::npos) << insert;
+  ASSERT_NE(total, std::string::npos) << insert;
+  EXPECT_LT(line, total);
+  EXPECT_EQ(insert.find("hxje_no"), std::string::npos);  // display fields are never written
+  EXPECT_NE(insert.find("@billno,'项目订单'"), std::string::npos) << insert;
+
+  ASSERT_EQ(form->clickAction("actEdit"), host::Outcome::Done);
+  ASSERT_EQ(typeWriteOff(*form, "XM001", "800"), host::Outcome::Done);
+  ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+  const std::string update = batchOf("保存单据");
+  EXPECT_NE(update.find("update vt_f_khsk_hx set hxje=800.0000"), std::string::npos) << update;
+  EXPECT_NE(update.find("),0)  + isnull(jmje,0)"), std::string::npos);
+
+  ASSERT_EQ(form->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  EXPECT_TRUE(said("核销明细")) << lastEvent();
+}
+
+TEST_F(Receipt, AnOrderAndASalesBillOfOneIdReopenAsTwoLines) {
+  auto form = receipt("2000", {"XM001", "XH001"});  // both have id 1
+  ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(form->cdshxmx.recordCount(), 2);
+  EXPECT_EQ(form->cdshxmx.sum("hxje").asCurrency(), Currency::fromInt(1720));
+  EXPECT_EQ(openAmount(*form, "XH001"), Currency::fromInt(820));
+  EXPECT_EQ(form->cdshxmx.fieldByName("biztype").asString(), "销货单");
 }
 
 // ---- 4. audit and un-audit ----------------------------------------------------------------

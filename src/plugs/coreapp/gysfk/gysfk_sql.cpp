@@ -1,5 +1,6 @@
 // The payment's SQL texts: the write-off line query, the audit text and the
-// supplier source selector's list query. Lines end in CR LF.
+// supplier source selector's list query. Lines end in CR LF. A write-off line meets
+// its bill by id and kind: a processing order and a purchase may share an id.
 #include "plugs/coreapp/gysfk/gysfk_sql.h"
 
 namespace plugs::coreapp::gysfk {
@@ -52,7 +53,7 @@ const char* const kGysfkLineQuery =
     "\r\n"
     "select hx.id,hx.uid,temp.*,ck.code ck_code,ck.name ck_name, hx.hxje \r\n"
     "from vt_f_gysfk_hx hx, @res temp,vt_b_ckbmk ck \r\n"
-    "where hx.bizid=temp.bizid and hx.billno=@billno and temp.ck_id=ck.id\r\n"
+    "where hx.bizid=temp.bizid and hx.biztype=temp.biztype and hx.billno=@billno and temp.ck_id=ck.id\r\n"
     "order by hx.id";
 
 //! Ledger rows and `hxje` of payment %0:s.

@@ -1,6 +1,7 @@
 // The receipt's SQL texts as the shop's database expects them: the write-off line
 // query, the audit text (one recomputation per paid order follows it) and the customer
-// source selector's list, statement and bill-line queries. Lines end in CR LF.
+// source selector's list, statement and bill-line queries. Lines end in CR LF. A
+// write-off line meets its bill by id and kind: an order and a sales bill may share an id.
 #include "plugs/coreapp/khsk/khsk_sql.h"
 
 namespace plugs::coreapp::khsk {
@@ -57,7 +58,7 @@ const char* const kKhskLineQuery =
     "\r\n"
     "select hx.id,hx.uid,temp.*,ck.code ck_code,ck.name ck_name, hx.hxje \r\n"
     "from vt_f_khsk_hx hx, @res temp,vt_b_ckbmk ck \r\n"
-    "where hx.bizid=temp.bizid and hx.billno=@billno and temp.ck_id=ck.id\r\n"
+    "where hx.bizid=temp.bizid and hx.biztype=temp.biztype and hx.billno=@billno and temp.ck_id=ck.id\r\n"
     "order by hx.id";
 
 //! Ledger rows, `hxje` and the operator of receipt %0:s.

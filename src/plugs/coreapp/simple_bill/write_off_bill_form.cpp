@@ -6,6 +6,7 @@
 
 #include "core/abort.h"
 #include "core/json.h"
+#include "core/scoped_flag.h"
 #include "dataset/up_data_sql_list.h"
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
@@ -49,6 +50,10 @@ void TWriteOffBillForm::FormCreate() {
   registerDataSet("cdshxmx", cdshxmx);
   dshxmx.setDataSet(&cdshxmx);
   cdshxmx.beforePost = [this](dataset::ClientDataSet& ds) { cdshxmxBeforePost(ds); };
+  // Write-off lines come only from the source selector; the grid cannot add one.
+  cdshxmx.beforeInsert = [this](dataset::ClientDataSet&) {
+    if (!addingWriteOffs) throw core::Abort();
+  };
   TSimpleBillForm::FormCreate();
   control(detailGridName).caption = writeOff.accountPanel;
   chooseAccountNames();
@@ -166,6 +171,7 @@ void TWriteOffBillForm::addWriteOffLines(const std::string& selection) {
   } catch (const core::JsonError& e) {
     refuse(std::string("源单选择结果无法识别，未添加核销明细：") + e.what());
   }
+  core::ScopedFlag adding(addingWriteOffs);
   for (const core::JsonRow& bill : chosen) {
     const core::Value bizid(bill.value("hxbillid").asInteger());
     if (cdshxmx.locate({{"bizid", bizid}, {"biztype", core::Value(bill.get("biztype"))}})) continue;

@@ -24,6 +24,7 @@ class TWriteOffBillForm : public TSimpleBillForm {
   dataset::ClientDataSet cdshxmx{"cdshxmx"};     //!< write-off lines ("按单核销明细")
   dataset::DataSource dshxmx;                    //!< watches cdshxmx
   std::string hxmxSql;                           //!< the write-off line query, kept at creation
+  bool addingWriteOffs = false;                  //!< true while chosen bills become lines
 
   //! Keeps the line query, the inherited creation, the write-off grid and its actions.
   void FormCreate() override;

@@ -24,7 +24,8 @@ grep -q '已新建演示数据库' "$tmp/run1.out" || fail "the first run did no
 grep -q '使用已有的演示数据库' "$tmp/run2.out" || fail "the second run did not reuse the database"
 
 # Two orders of the demo road's customer (the demo data's own order is another
-# customer's) with different numbers, both 已结算 (status 3) and 已结清 (ispay 2).
+# customer's, as are its open orders) with different numbers, both 已结算 (status 3)
+# and 已结清 (ispay 2).
 "$COREAPP" sql --db "$db" >"$tmp/orders.out" 2>"$tmp/orders.err" <<'SQL' || { cat "$tmp/orders.err"; fail "query failed"; }
 select count(*), count(distinct billno), sum(case when status = 3 and ispay = 2 and hjsk = hjje then 1 else 0 end),
   (select count(*) from vt_b_khbmk_vip_pay where biztype = '消费')

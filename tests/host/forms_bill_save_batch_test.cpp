@@ -16,7 +16,8 @@ const BillSaveTexts kTexts{
     {"insert into vt_c_spjh_mx (uid,billno,sp_id) values ('u1','W-1',7)",
      "update vt_c_spjh_mx set beizhu='W-1' where uid='u2'"},
     "update dbo.vt_c_spjh set hjje = (select sum(je) from dbo.vt_c_spjh_mx where billno = @billno) where billno = "
-    "@billno"};
+    "@billno",
+    {}};
 
 const char* kTail =
     "end try\r\nbegin catch\r\nif (@@trancount>0) rollback tran\r\nraiserror('单据保存失败', 16, 1)\r\n"
@@ -53,6 +54,19 @@ TEST(BillSaveBatch, DeleteTextNamesBothTablesAndQuotesItsValues) {
             "set @orgid = '0001'\r\ndelete from vt_c_qtck where billno = @billno and orgid=@orgid\r\n"
             "delete from vt_c_qtck_mx where billno = @billno and orgid=@orgid\r\n");
   EXPECT_NE(BillSaveBatch::deleteText("vt_c_qtck", "x' or '1'='1", "0001").find("'x'' or ''1''=''1'"),
+            std::string::npos);
+}
+
+TEST(BillSaveBatch, FurtherLineTablesHaveTheNumberReplacedInBothBatchesAndAreDeletedToo) {
+  BillSaveTexts texts = kTexts;
+  texts.moreLines = {"insert into vt_c_spjh_hx (uid,billno,bizid) values ('h1','W-1',9)"};
+  const std::string written = "insert into vt_c_spjh_hx (uid,billno,bizid) values ('h1',@billno,9)\r\n\r\n" + kTexts.total;
+  EXPECT_NE(BillSaveBatch::insertBatch(texts, "W-1", {"0001", "1120", "A", 2}).find(written), std::string::npos);
+  const std::string update = BillSaveBatch::updateBatch(texts, "W-1");
+  EXPECT_NE(update.find("update vt_c_spjh_mx set beizhu='W-1' where uid='u2'\r\n" + written), std::string::npos);
+  EXPECT_NE(BillSaveBatch::deleteText("vt_f_khsk", "SK1", "0001", {"_hx"})
+                .find("delete from vt_f_khsk_mx where billno = @billno and orgid=@orgid\r\n"
+                      "delete from vt_f_khsk_hx where billno = @billno and orgid=@orgid\r\n"),
             std::string::npos);
 }
 

@@ -140,7 +140,7 @@ TEST_F(StockMoveBills, LossAndGainAmountFollowsPriceAndQuantity) {
 }
 
 TEST_F(StockMoveBills, LossAndGainDeleteTextReleasesFirst) {
-  EXPECT_EQ(host::BillSaveBatch::deleteText("vt_c_spsy", "A-1", "0001", plugs::coreapp::spsy::spsySpec().bill.deleteFirst),
+  EXPECT_EQ(host::BillSaveBatch::deleteText("vt_c_spsy", "A-1", "0001", {}, plugs::coreapp::spsy::spsySpec().bill.deleteFirst),
             "declare @billno varchar(50)\r\ndeclare @orgid varchar(20)\r\nset @billno = 'A-1'\r\nset @orgid = '0001'\r\n"
             "update vt_c_sppd set version=version+1, isDone = 0 where billno in(select pdbillno from vt_c_spsy "
             "where billno = @billno and isnull(pdbillno, '') <> '')\r\n"

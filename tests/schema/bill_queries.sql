@@ -291,7 +291,7 @@ insert into vt_c_spch_mx(uid, orgid, billno, sp_id, sl, dj, je, beizhu) values (
 insert into vt_f_khsk(orgid, billno, kh_id, ck_id, kdr_id, jmje, hjje, status) values ('0001','SK1',3,1,1,0,1000,0)
 insert into vt_f_khsk_mx(uid, orgid, billno, zh_id, je) values ('KM1','0001','SK1',1,1000)
 insert into vt_f_khsk_hx(uid, orgid, billno, biztype, bizid, hxje) select 'KH1','0001','SK1','项目订单',id,30 from vt_x_xmzzk where billno = 'X1'
-insert into vt_f_khsk_hx(uid, orgid, billno, biztype, bizid, hxje) values ('KH2','0001','SK1','销货单',1,200)
+insert into vt_f_khsk_hx(uid, orgid, billno, biztype, bizid, hxje) select 'KH2','0001','SK1','销货单',id,200 from vt_c_spch where billno = 'CH1'
 GO
 declare 
   @orgid varchar(10),

@@ -25,7 +25,8 @@ std::string joined(const std::vector<std::string>& statements, std::string_view 
 // Statements, the total (after a line break of its own) and the closing lines: any
 // failure is rolled back and re-raised as the one message the editor shows.
 std::string body(const BillSaveTexts& texts, std::string_view billno, bool replaceLines) {
-  std::string out = joined(texts.master, billno, true) + joined(texts.lines, billno, replaceLines);
+  std::string out = joined(texts.master, billno, true) + joined(texts.lines, billno, replaceLines) +
+                    joined(texts.moreLines, billno, true);
   if (!texts.total.empty()) out += std::string(kCrLf) + texts.total + std::string(kCrLf);
   out +=
       "end try\r\nbegin catch\r\nif (@@trancount>0) rollback tran\r\n"
@@ -58,16 +59,20 @@ std::string BillSaveBatch::updateBatch(const BillSaveTexts& texts, std::string_v
 }
 
 std::string BillSaveBatch::deleteText(std::string_view masterTable, std::string_view billno,
-                                      std::string_view orgid, std::string_view first) {
+                                      std::string_view orgid, const std::vector<std::string>& moreLineTables,
+                                      std::string_view first) {
   const std::string table(masterTable);
   // `first` goes in after the values are filled in, so a "%" in it is never a marker.
-  const std::string head = core::Format(
+  std::string text = core::Format(
       "declare @billno varchar(50)\r\ndeclare @orgid varchar(20)\r\nset @billno = '%s'\r\n"
       "set @orgid = '%s'\r\n",
       {core::Value(core::replaceAll(billno, "'", "''")), core::Value(core::replaceAll(orgid, "'", "''"))});
-  return head + (first.empty() ? std::string() : std::string(first) + "\r\n") + "delete from " + table +
-         " where billno = @billno and orgid=@orgid\r\n"
-         "delete from " + table + "_mx where billno = @billno and orgid=@orgid\r\n";
+  if (!first.empty()) text += std::string(first) + "\r\n";
+  text += "delete from " + table + " where billno = @billno and orgid=@orgid\r\n"
+          "delete from " + table + "_mx where billno = @billno and orgid=@orgid\r\n";
+  for (const std::string& suffix : moreLineTables)
+    text += "delete from " + table + suffix + " where billno = @billno and orgid=@orgid\r\n";
+  return text;
 }
 
 }  // namespace host

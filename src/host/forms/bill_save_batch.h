@@ -24,6 +24,9 @@ struct BillSaveTexts {
   std::vector<std::string> master;  //!< header statements (may be empty)
   std::vector<std::string> lines;   //!< line statements (empty without pending lines)
   std::string total;                //!< the statement that recomputes the total ("" = none)
+  //! Statements of the bill's further line tables (a receipt's write-off lines): the
+  //! quoted working number becomes @billno in both batches.
+  std::vector<std::string> moreLines;
 };
 
 class BillSaveBatch {
@@ -36,10 +39,13 @@ class BillSaveBatch {
   //! number replaced; the lines keep it as written.
   static std::string updateBatch(const BillSaveTexts& texts, std::string_view billno);
   //! The text that deletes bill `billno` of store `orgid` from `masterTable` and its
-  //! line table (`masterTable` + "_mx"); no transaction of its own. `first` (a
+  //! line table (`masterTable` + "_mx") and the further line tables named by their
+  //! suffixes (`moreLineTables`, e.g. "_hx"); no transaction of its own. `first` (a
   //! statement using @billno and @orgid, "" = none) runs before the deletes.
   static std::string deleteText(std::string_view masterTable, std::string_view billno,
-                                std::string_view orgid, std::string_view first = {});
+                                std::string_view orgid,
+                                const std::vector<std::string>& moreLineTables = {},
+                                std::string_view first = {});
 };
 
 }  // namespace host

@@ -8,6 +8,8 @@
 #include "host/plug/unit_initialization.h"
 #include "plugs/coreapp/cpfh/cpfh_form.h"
 #include "plugs/coreapp/fydj/fydj_form.h"
+#include "plugs/coreapp/gysfk/gysfk_form.h"
+#include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -29,12 +31,13 @@ namespace plugs::coreapp {
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit(),       &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
+  return {&xmzzk::xmzzkFormUnit(),       &xmzzk::jiesuanFormUnit(),     &xmzzk::xmzzkWorkFormUnit(),
           &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
-          &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),     &zjzz::zjzzFormUnit(),
-          &spjh::spjhFormUnit(),         &spch::spchFormUnit(),     &qtck::qtrkFormUnit(),
-          &qtck::qtckFormUnit(),         &spyk::spykFormUnit(),     &sptj::sptjFormUnit(),
-          &spsy::spsyFormUnit(),         &sppd::sppdFormUnit()};
+          &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
+          &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &spjh::spjhFormUnit(),
+          &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
+          &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
+          &sppd::sppdFormUnit()};
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ int TSimpleBillForm::Update_() { return doUpdate(); }
 
 int TSimpleBillForm::delete_() {
   const std::string sql = host::BillSaveBatch::deleteText(spec.masterTable, cdsMaster.fieldByName("billno").asString(),
-                                                          cdsMaster.fieldByName("orgid").asString(), spec.deleteFirst);
+                                                          cdsMaster.fieldByName("orgid").asString(), {}, spec.deleteFirst);
   host::LogMsgWithTag(sql, "删除单据");
   return host::execSQL(sql) ? 0 : -1;
 }

@@ -47,8 +47,9 @@ class TSimpleBillForm : public host::TSampleBillEditRibbonForm {
  protected:
   //! Controls shown before the description's header fields; the base adds none.
   virtual void addLeadingControls() {}
-  //! Header and line statements of the pending changes and the total statement.
-  host::BillSaveTexts saveTexts(bool isNew) const;
+  //! Header and line statements of the pending changes and the total statement; a
+  //! bill with a further line table adds its statements (`moreLines`).
+  virtual host::BillSaveTexts saveTexts(bool isNew) const;
   //! Logs the batch under `tag` and runs it: 0 = done, 1 = failed.
   int runSaveBatch(const std::string& batch, const char* tag) const;
 

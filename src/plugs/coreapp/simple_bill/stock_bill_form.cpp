@@ -23,38 +23,25 @@ bool isEditing(const dataset::ClientDataSet& ds) {
 }  // namespace
 
 TStockBillForm::TStockBillForm(host::FormModel* owner, host::TPlugItem* item, const StockBillSpec& stock)
-    : TSimpleBillForm(owner, item, stock.bill), stock(stock) {}
+    : TSimpleBillForm(owner, item, stock.bill), stock(stock), counterpartyBox(*this, stock.counterparty) {}
 
 void TStockBillForm::addLeadingControls() {
-  if (!hasCounterparty()) return;
-  host::Control& box = addControl(host::Control("edtwldw", host::ControlKind::ButtonEdit, "往来单位："));
-  box.onButtonClick = [this] { edtwldwPropertiesButtonClick(); };
-  addControl(host::Control("edtwldwmc", host::ControlKind::Edit));
+  if (hasCounterparty()) counterpartyBox.add([this] { edtwldwPropertiesButtonClick(); });
 }
 
 void TStockBillForm::BeforeAppend() {
   TSimpleBillForm::BeforeAppend();
-  if (!hasCounterparty()) return;
-  control("edtwldw").text.clear();
-  control("edtwldw").tag = 0;
-  control("edtwldwmc").text.clear();
+  if (hasCounterparty()) counterpartyBox.clear();
 }
 
 void TStockBillForm::fillMasterData() {
   TSimpleBillForm::fillMasterData();
-  if (!hasCounterparty()) return;
-  const Counterparty& cp = stock.counterparty;
-  control("edtwldw").tag = cdsMaster.fieldByName(cp.idField).asInteger();
-  control("edtwldw").text = cdsMaster.fieldByName(cp.codeField).asString();
-  control("edtwldwmc").text = cdsMaster.fieldByName(cp.nameField).asString();
+  if (hasCounterparty()) counterpartyBox.show(cdsMaster);
 }
 
 void TStockBillForm::ComponentReadOnly(bool readOnly) {
   TSimpleBillForm::ComponentReadOnly(readOnly);
-  if (hasCounterparty()) {
-    control("edtwldw").readOnly = readOnly;
-    control("edtwldwmc").readOnly = readOnly;
-  }
+  if (hasCounterparty()) counterpartyBox.setReadOnly(readOnly);
   isFilling = false;
 }
 
@@ -63,7 +50,7 @@ bool TStockBillForm::CheckBillError(std::string& message) {
   if (!hasCounterparty()) return false;
   dataset::Field& id = cdsMaster.fieldByName(stock.counterparty.idField);
   cdsMaster.edit();
-  id.setValue(core::Value(control("edtwldw").tag));
+  id.setValue(core::Value(counterpartyBox.id()));
   cdsMaster.post();
   if (id.asInteger() != 0) return false;
   message = stock.counterparty.missing;
@@ -192,20 +179,7 @@ void TStockBillForm::SelectedxmbmkToDetail(const std::string& selection) {
 void TStockBillForm::edtwldwPropertiesButtonClick() {
   if (!editMode || !hasCounterparty()) return;
   if (!isEditing(cdsMaster)) cdsMaster.edit();
-  host::TPlugItem* lookup = host::plugsPool().plugbyName(stock.counterparty.lookup);
-  if (lookup == nullptr) refuse(std::string(stock.counterparty.lookup) + "不可用，请检查系统安装。");
-  const std::string picked = lookup->selectData(this, "", "");
-  if (picked.empty()) return;
-  std::vector<core::JsonRow> rows;
-  try {
-    rows = core::parseSelection(picked);
-  } catch (const core::JsonError& e) {
-    refuse(std::string("往来单位选择结果无法识别：") + e.what());
-  }
-  if (rows.empty()) return;
-  control("edtwldw").text = rows.front().get("code");
-  control("edtwldw").tag = rows.front().value("id").asInteger();
-  control("edtwldwmc").text = rows.front().get("name");
+  counterpartyBox.pick();
 }
 
 }  // namespace plugs::coreapp

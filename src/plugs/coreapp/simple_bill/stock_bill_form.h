@@ -9,6 +9,7 @@
 
 #include "core/json.h"
 
+#include "plugs/coreapp/simple_bill/counterparty_box.h"
 #include "plugs/coreapp/simple_bill/simple_bill_form.h"
 #include "plugs/coreapp/simple_bill/stock_bill_spec.h"
 
@@ -19,6 +20,7 @@ class TStockBillForm : public TSimpleBillForm {
   TStockBillForm(host::FormModel* owner, host::TPlugItem* item, const StockBillSpec& stock);
 
   const StockBillSpec& stock;  //!< what this goods bill is
+  CounterpartyBox counterpartyBox;  //!< "往来单位：" when the bill has a counterparty
   bool isFilling = false;      //!< true while lines are appended from a goods pick
 
   //! Empties the counterparty box (text, name, tag 0).

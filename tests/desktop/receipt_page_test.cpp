@@ -1,0 +1,75 @@
+// The receipt as a page of the shell, on the demo database: the customer box, the
+// account grid and the write-off grid with its Chinese captions; the demo customer's
+// open bills are picked in the source selector (played here, modal in the shell), and
+// the saved receipt with both panels filled is rendered as a PNG for a person to look at.
+#include <QDir>
+#include <QFileInfo>
+
+#include "apps/coreapp-desktop/action_bar.h"
+#include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/grid_view.h"
+#include "desktop/desktop_session.h"
+#include "host/forms/page_control.h"
+#include "host/plug/t_plugs_pool.h"
+#include "plugs/coreapp/simple_bill/write_off_bill_form.h"
+#include "plugs/coreapp/simple_bill/write_off_select_form.h"
+
+namespace {
+
+class ReceiptPage : public desktop_test::DemoSession {
+ protected:
+  void SetUp() override {
+    host::plugsPool().plugbyName("1112")->create(nullptr, "");
+    page = dynamic_cast<plugs::coreapp::TWriteOffBillForm*>(host::PageControl().activePage());
+    ASSERT_NE(page, nullptr);
+    view = std::make_unique<desktop::FormView>(*page);
+    ui.setModalRunner([](host::FormModel& form) {
+      auto& selector = dynamic_cast<plugs::coreapp::TWriteOffSelectForm&>(form);
+      selector.control("cbck").text.clear();
+      selector.clickAction("cxButton3");
+      selector.clickAction("selectedHeaderClick");
+      selector.clickAction("actok");
+      return selector.ModalResult;
+    });
+  }
+  void TearDown() override {
+    view.reset();
+    host::PageControl().clear();
+  }
+
+  plugs::coreapp::TWriteOffBillForm* page = nullptr;
+  std::unique_ptr<desktop::FormView> view;
+};
+
+TEST_F(ReceiptPage, BothPanelsFilledSavedAndRendered) {
+  for (const char* box : {"edtwldw", "cbck", "cbkdr", "edtjmje", "edthjje", "edthxje", "chkiskaipiao", "edtpiaono"})
+    EXPECT_NE(view->controlWidget(box), nullptr) << box;
+  view->actionBar()->button("actAdd")->trigger();
+  ASSERT_TRUE(page->editMode);
+  ui.queueLookup("客户会员查询", R"([{"id":"2","code":"C001","name":"华宇地产"}])");
+  view->run([&] { page->clickControl("edtwldw"); });
+  view->run([&] {
+    page->cdsDetail.append();
+    page->cdsDetail.fieldByName("zh_name").setValue(core::Value(std::string("现金")));
+    page->cdsDetail.fieldByName("je").setValue(core::Value(core::Currency::fromInt(2300)));
+    page->cdsDetail.post();
+  });
+  view->actionBar()->button("acthxmx_Add")->trigger();
+  ASSERT_EQ(page->cdshxmx.recordCount(), 3);
+  EXPECT_EQ(view->grid("cxghxmx")->model()->headerData(7, Qt::Horizontal).toString().toStdString(), "本次核销金额");
+
+  view->actionBar()->button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << (ui.transcript().empty() ? "" : ui.transcript().back());
+  EXPECT_EQ(page->cdshxmx.recordCount(), 3);
+
+  view->resize(1280, 800);
+  view->show();
+  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
+  QDir().mkpath(folder);
+  const QString file = QDir(folder).filePath("receipt_bill.png");
+  QFile::remove(file);
+  ASSERT_TRUE(view->grab().save(file));
+  EXPECT_GT(QFileInfo(file).size(), 0);
+}
+
+}  // namespace

@@ -11,6 +11,8 @@
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/xmzzk/order_print_templates.h"
+#include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
 
 namespace plugs::coreapp::xmzzk {
 
@@ -177,7 +179,9 @@ void Tjiesuanform::createActions() {
     ok.onUpdate = [this](host::Action& a) {
       const bool editing = cdsjiesuan.state() == dataset::DataSetState::Edit ||
                            cdsjiesuan.state() == dataset::DataSetState::Insert;
-      a.enabled = cdsjiesuan.changeCount() > 0 || editing || unsettled() == core::Currency();
+      const bool hasOrder = cdsMain.active() && !cdsMain.isEmpty();  // else nothing to settle
+      a.enabled = hasOrder && (cdsjiesuan.changeCount() > 0 || editing ||
+                               unsettled() == core::Currency());
     };
   }
   addAction("actprint", "打印").onExecute = [this](host::Action& a) { actprintExecute(a); };
@@ -278,13 +282,17 @@ std::string Tjiesuanform::activePage() const { return page_; }
 // ---- registration ----------------------------------------------------------------------
 
 void registerJiesuanForm() {
+  registerOrderPrintTemplates();
   host::TFormClass formClass{"Tjiesuanform",
                              [](host::Owner owner) -> std::unique_ptr<host::FormModel> {
                                return std::make_unique<Tjiesuanform>(owner, "");
                              }};
   host::PlugCreator creator = [](host::Owner owner, host::TPlugItem&, const std::string& number,
                                  const std::string&, const std::vector<std::string>&) {
-    Tjiesuanform form(owner, number);
+    // From the ribbon no order is given: the clerk picks one first.
+    const std::string billno = number.empty() ? selectOrderBillno(owner, true) : number;
+    if (billno.empty()) return;
+    Tjiesuanform form(owner, billno);
     form.ShowModal();
   };
   host::registerPackageItem("{641CE352-FB6B-4F3A-9986-A188F405525A}", "订单结算", "1100_07",

@@ -7,6 +7,7 @@
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_config.h"
 #include "plugs/coreapp/xmzzk/order_controls.h"
+#include "plugs/coreapp/xmzzk/order_print_templates.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 
@@ -241,6 +242,7 @@ void TxmzzkForm::setActionRules() {
 // ---- registration ----------------------------------------------------------------------
 
 void registerXmzzkForm() {
+  registerOrderPrintTemplates();
   host::TFormClass formClass{"TxmzzkForm",
                              [](host::Owner owner) -> std::unique_ptr<host::TBaseForm> {
                                return std::make_unique<TxmzzkForm>(owner, nullptr);

@@ -147,8 +147,10 @@ std::string selectOrder(host::FormModel* owner, bool allStatus) {
 }
 
 std::string selectOrderBillno(host::FormModel* owner, bool allStatus) {
-  const std::vector<core::JsonRow> chosen = core::parseSelection(selectOrder(owner, allStatus));
-  return chosen.empty() ? std::string() : chosen.front().get("billno");
+  const std::string chosen = selectOrder(owner, allStatus);
+  if (chosen.empty()) return {};  // cancelled
+  const std::vector<core::JsonRow> rows = core::parseSelection(chosen);
+  return rows.empty() ? std::string() : rows.front().get("billno");
 }
 
 }  // namespace plugs::coreapp::xmzzk

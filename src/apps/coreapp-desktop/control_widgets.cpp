@@ -7,10 +7,12 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -95,8 +97,32 @@ class LabelWidget : public Base {
   ClickLabel* label_;
 };
 
+// Hands the key presses of a widget to a function; true from it consumes the key.
+class KeyFilter : public QObject {
+ public:
+  KeyFilter(QObject* parent, std::function<bool(QKeyEvent*)> onKey)
+      : QObject(parent), onKey_(std::move(onKey)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress && onKey_(static_cast<QKeyEvent*>(e))) return true;
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  std::function<bool(QKeyEvent*)> onKey_;
+};
+
+// Moves the focus on as Tab does (Enter in a header field goes to the next field).
+void focusNextField(QWidget* from) {
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QCoreApplication::sendEvent(from, &tab);
+}
+
 // Edit, button edit and currency edit: a line editor with a button when the control
 // has a click or button handler. A read-only currency box shows its display pattern.
+// Enter commits and moves to the next field; Down, and Enter after typing, reach the
+// control's key handler (the customer box's quick lookup).
 class LineWidget : public Base {
  public:
   LineWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
@@ -110,6 +136,7 @@ class LineWidget : public Base {
     if (c.kind == host::ControlKind::Edit && c.format == "*")  // a password box
       edit_->setEchoMode(QLineEdit::Password);
     QObject::connect(edit_, &QLineEdit::editingFinished, box_, [this] { commitTyped(); });
+    edit_->installEventFilter(new KeyFilter(edit_, [this](QKeyEvent* e) { return key(e); }));
     if (c.onButtonClick || c.onClick) {
       button_ = new QToolButton(box_);
       button_->setText("…");
@@ -120,6 +147,17 @@ class LineWidget : public Base {
   QWidget* widget() override { return box_; }
   void commitTyped() override {
     if (!edit_->isReadOnly()) commit(edit_->text().toStdString());
+  }
+  bool key(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (!enter && e->key() != Qt::Key_Down) return false;
+    const bool typed = edit_->isModified();
+    const bool handled = c_.onKeyDown && !edit_->isReadOnly() && (!enter || typed);
+    if (!handled && !enter) return false;
+    commitTyped();
+    if (handled) run_([&] { form_.keyDownControl(c_.name, enter ? "Enter" : "Down"); });
+    if (enter) focusNextField(edit_);
+    return true;
   }
   void refresh() override {
     const bool money = c_.kind == host::ControlKind::CurrencyEdit;

@@ -67,6 +67,9 @@ class FormModel {
   Outcome clickControl(std::string_view name);
   //! Fires the control's double-click handler.
   Outcome dblClickControl(std::string_view name);
+  //! Fires the control's key handler with a key name ("Down", "Enter"); Disabled when
+  //! the control is disabled, hidden or read-only.
+  Outcome keyDownControl(std::string_view name, const std::string& key);
   //! Runs any piece of form code under the dispatcher's abort rule.
   template <class F>
   Outcome dispatch(F&& work);

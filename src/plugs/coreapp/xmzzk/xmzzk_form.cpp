@@ -90,6 +90,10 @@ void TxmzzkForm::createOrderControls() {
 void TxmzzkForm::createHeaderControls() {
   Control wldw("edtwldw", ControlKind::ButtonEdit, "往来单位：");
   wldw.onButtonClick = [this] { setkhinfo(lookupPlug("客户会员查询", "", "")); };
+  // Down, or Enter after a typed customer code: the quick lookup under the box.
+  wldw.onKeyDown = [this](const std::string& key) {
+    if (key == "Down" || key == "Enter") edtwldwKeyDown();
+  };
   addControl(std::move(wldw));
   addControl(Control("edtwldwmc", ControlKind::Edit));
   addControl(headerField("edtlxr", ControlKind::Edit, "联系人：", "lxr")).onClick = [this] {

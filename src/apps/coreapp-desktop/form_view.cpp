@@ -37,7 +37,13 @@ FormView::FormView(host::FormModel& form, QWidget* parent) : QWidget(parent), fo
   refresh();
 }
 
-FormView::~FormView() = default;
+// A cell editor still open commits when it loses the focus, and a view going away takes
+// the focus from it: the grids go first, while the view can still refuse to run that.
+FormView::~FormView() {
+  destroying_ = true;
+  for (GridView* g : grids_) delete g;
+  grids_.clear();
+}
 
 void FormView::build() {
   auto* layout = new QVBoxLayout(this);
@@ -112,6 +118,7 @@ bool FormView::belongsToGrid(const host::Control& c) const {
 }
 
 void FormView::run(const std::function<void()>& work) {
+  if (destroying_) return;
   if (depth_ == 0 && !committing_) commitTyped();
   ++depth_;
   try {

@@ -61,6 +61,7 @@ class FormView : public QWidget {
   std::vector<GridView*> grids_;
   int depth_ = 0;
   bool committing_ = false;
+  bool destroying_ = false;  // set while the view takes itself apart
 };
 
 }  // namespace desktop

@@ -28,6 +28,7 @@ class ClerkDesk : public desktop_test::DemoSession {
     view = window->pageView(*page);
     window->resize(1280, 800);
     window->show();
+    QApplication::setActiveWindow(window.get());
   }
   ~ClerkDesk() override { window.reset(); }
 
@@ -47,7 +48,8 @@ TEST_F(ClerkDesk, DownInTheCustomerBoxOpensTheQuickLookupWithTheTypedText) {
   view->actionBar()->button("actAdd")->trigger();
   QLineEdit* customer = editorOf("edtwldw");
   ASSERT_NE(customer, nullptr);
-  customer->setFocus();
+  EXPECT_TRUE(customer->hasFocus());  // a new order starts with its customer
+  EXPECT_EQ(page->controlText(page->control("edtbillno")), "");  // no placeholder number
   QTest::keyClicks(customer, "C00");
   ui.queueLookup("客户会员快速查询", R"([{"id":"1","code":"C001","name":"星光广告"}])");
   QTest::keyClick(customer, Qt::Key_Down);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QToolBar>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -24,6 +25,8 @@ class ActionBar : public QToolBar {
   void refresh();
   //! The button's action for a form action name, or null.
   QAction* button(const std::string& name) const;
+  //! Runs after a button's action ran, with the action's name.
+  std::function<void(const std::string& name)> afterClick;
 
  private:
   host::FormModel& form_;

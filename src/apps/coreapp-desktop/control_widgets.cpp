@@ -146,7 +146,11 @@ class LineWidget : public Base {
   }
   QWidget* widget() override { return box_; }
   void commitTyped() override {
-    if (!edit_->isReadOnly()) commit(edit_->text().toStdString());
+    if (edit_->isReadOnly()) return;
+    const std::string typed = edit_->text().toStdString();
+    edit_->setModified(false);  // from here the model's text is what the box shows
+    if (shownAmount(text()) == typed) return;  // the shown "420.00" of a stored 420
+    commit(typed);
   }
   bool key(QKeyEvent* e) {
     const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
@@ -160,17 +164,22 @@ class LineWidget : public Base {
     return true;
   }
   void refresh() override {
-    const bool money = c_.kind == host::ControlKind::CurrencyEdit;
-    std::string t = text();
-    if (money && c_.readOnly && !t.empty() && !c_.format.empty())
-      t = core::formatFloat(core::Value(t).asFloat(), c_.format);
-    if (edit_->text() != qs(t)) edit_->setText(qs(t));
+    const std::string t = shownAmount(text());
+    // What the clerk is typing stays as typed until he leaves the box.
+    if (edit_->text() != qs(t) && !(edit_->hasFocus() && edit_->isModified())) edit_->setText(qs(t));
     edit_->setReadOnly(c_.readOnly);
     if (button_) button_->setEnabled(c_.enabled);
     showState(box_);
   }
 
  private:
+  // A money box shows its amount through its display pattern, editable or not, so
+  // every amount of a window reads alike.
+  std::string shownAmount(const std::string& t) const {
+    if (c_.kind != host::ControlKind::CurrencyEdit || t.empty() || c_.format.empty()) return t;
+    return core::formatFloat(core::Value(t).asFloat(), c_.format);
+  }
+
   QWidget* box_;
   QLineEdit* edit_;
   QToolButton* button_ = nullptr;

@@ -117,6 +117,9 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   //! True while editing when the header differs from how editing began or another
   //! dataset holds changes; a new bill with only its defaults has nothing to lose.
   bool hasUnsavedChanges() const override;
+  //! As the form model, but a bill not yet saved shows no number: its working number
+  //! is an internal placeholder until the save issues the real one.
+  std::string controlText(const Control& c) const override;
 
   // Helpers for subclasses.
   //! True when a saved bill is open.

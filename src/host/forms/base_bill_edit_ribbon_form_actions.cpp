@@ -40,6 +40,12 @@ bool TBaseBillEditRibbonForm::hasUnsavedChanges() const {
   return false;
 }
 
+std::string TBaseBillEditRibbonForm::controlText(const Control& c) const {
+  std::string text = TBaseRibbonForm::controlText(c);
+  if (billno.empty() && !workBillno.empty() && text == workBillno) return {};
+  return text;
+}
+
 int TBaseBillEditRibbonForm::masterStatus() const {
   if (!cdsMaster.active() || cdsMaster.isEmpty()) return 0;
   const dataset::Field* f = cdsMaster.findField("status");

@@ -95,6 +95,7 @@ void TxmzzkForm::createHeaderControls() {
     if (key == "Down" || key == "Enter") edtwldwKeyDown();
   };
   addControl(std::move(wldw));
+  firstEditControl = "edtwldw";  // a new order starts with its customer
   addControl(Control("edtwldwmc", ControlKind::Edit));
   addControl(headerField("edtlxr", ControlKind::Edit, "联系人：", "lxr")).onClick = [this] {
     if (!editMode) return;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QTableView>
 #include <QTimer>
 #include <QTranslator>
 #include <functional>
@@ -116,6 +117,14 @@ TEST_F(QtUiTest, LookupReturnsTheChosenRowsWithEveryColumn) {
     auto* dlg = dynamic_cast<desktop::LookupDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), "客户会员查询");
+    // the clerk sees code and name under Chinese captions, never ids or the store
+    auto* table = dlg->findChild<QTableView*>();
+    ASSERT_NE(table, nullptr);
+    QStringList shown;
+    for (int c = 0; c < table->model()->columnCount(); ++c)
+      if (!table->isColumnHidden(c))
+        shown << table->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(shown, (QStringList{"编号", "名称"}));
     dlg->search("蓝天");
     EXPECT_EQ(dlg->shownRows(), 1);
     dlg->choose(0);

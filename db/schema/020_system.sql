@@ -7,8 +7,8 @@ begin tran
 
 -- Bill-number counters used by sp_sys_genbillno: the last sequence number issued per
 -- branch, number series (plug code), tag and day. `ck_id` records the outlet that
--- issued the last number. Rows change only inside the saving transaction, so a save
--- that rolls back also gives its number back.
+-- issued the last number. Rows change only inside a transaction (the saving one when
+-- there is one), so a save that rolls back also gives its number back.
 create table vt_sys_billno (
   id int identity(1,1) primary key,
   orgid varchar(20) not null,

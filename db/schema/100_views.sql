@@ -38,3 +38,11 @@ select t1.*,
   xm.jjfs as jjfs, xm.minje as minje, xm.price_sale as price_sale, xm.price_in as price_in
 from vt_x_xmzzk_mx t1
 left join vt_b_xmbmk xm on t1.xm_id = xm.id
+GO
+
+-- Stock on hand per store and goods item: book quantity, stock value and the average
+-- cost `cbj` (0 when nothing is in stock, so a reader never divides by zero).
+create view vt_v_spkc as
+select k.orgid, k.ck_id, k.sp_id, k.kcsl, k.kcje,
+  case when isnull(k.kcsl, 0) = 0 then 0 else cast(k.kcje / k.kcsl as money) end as cbj
+from vt_c_spkc k

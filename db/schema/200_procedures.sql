@@ -1,6 +1,7 @@
 -- Stored procedures the bills call by name. Each CREATE PROCEDURE is a batch of its
--- own, separated by lines holding only GO. None of them opens a transaction: they run
--- inside the caller's, so whatever they write is undone when the caller rolls back.
+-- own, separated by lines holding only GO. They run inside the caller's transaction, so
+-- whatever they write is undone when the caller rolls back; sp_sys_genbillno also opens
+-- one of its own (nested in the caller's, if any) so that it is safe when called alone.
 
 -- sp_sys_genbillno: issues the next bill number into @billno.
 --
@@ -10,11 +11,16 @@
 --
 -- One sequence per branch, number series (the plug code), tag and day. The outlet
 -- @ck_id is recorded but does not start a series of its own: outlets that share a
--- tag share its sequence, so a number can never repeat within a branch. The counter
--- row is written inside the caller's transaction: a second saver waits for the first
--- to commit (row lock on SQL Server, the write lock on the embedded database) and a
--- rolled-back save gives its number back. @billno is '' when no number can be issued
--- (no branch or no series given).
+-- tag share its sequence, so a number can never repeat within a branch. @billno is ''
+-- when no number can be issued (no branch or no series given, or no write lock).
+--
+-- The day's counter row is made when missing, raised by one and read back inside a
+-- transaction of the procedure's own, so the three steps are one: a second caller
+-- waits for the first to commit (the write lock on the embedded database, the hinted
+-- range and row locks on SQL Server) and can neither read the first one's number nor
+-- insert the day's row a second time. Called inside a save's transaction, that
+-- transaction holds the lock until the save commits, and a rolled-back save gives its
+-- number back; called on its own, the procedure's transaction commits the number.
 create procedure sp_sys_genbillno
   @orgid varchar(50),
   @category varchar(20),
@@ -25,20 +31,26 @@ as
 begin
   declare @day varchar(8)
   declare @no int
+  declare @outer int
   set @billno = ''
   set @tag = isnull(@tag, '')
   if isnull(@orgid, '') = '' or isnull(@category, '') = ''
     return
   set @day = convert(varchar(8), getdate(), 112)
-  if exists(select id from vt_sys_billno
-            where orgid = @orgid and category = @category and tag = @tag and billday = @day)
-    update vt_sys_billno set lastno = lastno + 1, ck_id = isnull(@ck_id, 0), updatetime = getdate()
-      where orgid = @orgid and category = @category and tag = @tag and billday = @day
-  else
+  set @outer = @@trancount
+  begin tran
+  -- A transaction that could not start (the lock not had in time) issues nothing.
+  if @@trancount = @outer
+    return
+  if not exists(select id from vt_sys_billno with (updlock, holdlock)
+                where orgid = @orgid and category = @category and tag = @tag and billday = @day)
     insert into vt_sys_billno(orgid, category, tag, billday, ck_id, lastno)
-      values (@orgid, @category, @tag, @day, isnull(@ck_id, 0), 1)
+      values (@orgid, @category, @tag, @day, isnull(@ck_id, 0), 0)
+  update vt_sys_billno set lastno = lastno + 1, ck_id = isnull(@ck_id, 0), updatetime = getdate()
+    where orgid = @orgid and category = @category and tag = @tag and billday = @day
   select @no = lastno from vt_sys_billno
     where orgid = @orgid and category = @category and tag = @tag and billday = @day
+  commit tran
   if @no is null
     return
   if @no < 10000

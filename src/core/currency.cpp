@@ -35,7 +35,7 @@ long double roundUnitsHalfEven(long double p) {
 std::int64_t toUnits(long double p) {
   // A NaN or an amount beyond the 64-bit range has no money value; converting it
   // would be undefined, so it is refused loudly (a division by a zero quantity).
-  if (!std::isfinite(p) || std::fabs(p) >= 9.2e18L) {
+  if (!std::isfinite(p) || p >= 9223372036854775807.5L || p < -9223372036854775808.5L) {
     throw std::overflow_error("Amount out of range or not a number");
   }
   return static_cast<std::int64_t>(roundUnitsHalfEven(p));

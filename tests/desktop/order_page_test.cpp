@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
@@ -68,6 +69,20 @@ TEST_F(OrderPage, ShowsTheFormsGridsAndActions) {
   // No bill open: saving is off, starting a new one is on.
   EXPECT_FALSE(view->actionBar()->button("actSave")->isEnabled());
   EXPECT_TRUE(view->actionBar()->button("actAdd")->isEnabled());
+}
+
+TEST_F(OrderPage, CustomerButtonIsLiveOnlyWhileEditing) {
+  auto button = [&](const char* control) {
+    QWidget* box = view->controlWidget(control);
+    return box == nullptr ? nullptr : box->findChild<QToolButton*>();
+  };
+  ASSERT_NE(button("edtwldw"), nullptr);
+  ASSERT_NE(button("edtfiledir"), nullptr);
+  view->refresh();
+  EXPECT_FALSE(button("edtwldw")->isEnabled()) << "a read-only customer box";
+  EXPECT_TRUE(button("edtfiledir")->isEnabled()) << "the bill's files can always be looked at";
+  view->actionBar()->button("actAdd")->trigger();
+  EXPECT_TRUE(button("edtwldw")->isEnabled());
 }
 
 TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmount) {

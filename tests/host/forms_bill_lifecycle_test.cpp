@@ -198,6 +198,10 @@ TEST_F(BillLifeTest, AuditAndUnAuditMoveStatusMarksAndVersionTogether) {
   ASSERT_EQ(form->clickAction("actAudit"), Outcome::Done);  // caption 草稿: un-audits
   EXPECT_EQ(scalar("select cast(status as varchar(5)) + '/' + cast(shy_id as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk"),
             "0/0/2");
+  // Both ran the database's audit procedure for this bill, audit first.
+  EXPECT_EQ(scalar("select min(orgid + '/' + category + '/' + billno + '/' + cast(audit as varchar(1))) + ' ' + "
+                   "max(orgid + '/' + category + '/' + billno + '/' + cast(audit as varchar(1))) from stock_audit_calls"),
+            "0001/9901/" + form->billno + "/0 0001/9901/" + form->billno + "/1");
   EXPECT_EQ(scalar("select count(*) from vt_c_qtrk where auditdate is null"), "1");
 }
 

@@ -39,6 +39,8 @@ create table vt_b_spbmk (id int identity(1,1) primary key, orgid varchar(20), co
 create table vt_sys_billaudit_logs (id int identity(1,1) primary key, orgid varchar(20),
   modulecode varchar(20), billtype varchar(50), billno varchar(50), ck_id int default 0,
   czy_id int default 0, auditmsg varchar(500), auditstate varchar(50), createtime datetime default getdate())
+create table stock_audit_calls (id int identity(1,1) primary key, orgid varchar(20), category varchar(20),
+  billno varchar(50), audit int)
 create procedure sp_sys_genbillno @orgid varchar(50), @category varchar(20), @tag varchar(20),
   @ck_id int, @billno varchar(50) output
 as
@@ -46,6 +48,12 @@ begin
   declare @n int
   select @n = count(*) + 1 from vt_c_qtrk where orgid = @orgid
   set @billno = @tag + @category + '-' + cast(@n as varchar(10))
+end
+-- The database's audit procedure; here it only records how the common audit called it.
+create procedure sp_sys_billaudit @orgid varchar(50), @category varchar(20), @billno varchar(50), @audit int
+as
+begin
+  insert into stock_audit_calls(orgid, category, billno, audit) values (@orgid, @category, @billno, @audit)
 end
 )sql";
 

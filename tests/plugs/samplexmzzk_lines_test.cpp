@@ -79,6 +79,18 @@ TEST_F(LinesTest, AmountAndPriceFollowTheTypedFields) {
   }
 }
 
+TEST_F(LinesTest, PricePrecedesThePricingWaySoTheFirstAmountIsDividedByK) {
+  rows("update vt_b_xmbmk set k = 2 where id = 2");  // XM002: per piece (否), list 30
+  auto form = openForm();
+  addFromList(*form, 1);
+  EXPECT_EQ(form->cdsmx.fieldByName("jjfs").asString(), "否");
+  EXPECT_EQ(lineMoney(*form, "dj"), Currency::fromLongDouble(30));
+  EXPECT_EQ(lineMoney(*form, "je"), Currency::fromLongDouble(15));  // 30 / k
+  // A new quantity gives the amount by the item's own way: k no longer counts.
+  addFromList(*form, 1, {{"sl", 2.0}});
+  EXPECT_EQ(lineMoney(*form, "je"), Currency::fromLongDouble(60));
+}
+
 TEST_F(LinesTest, NewQuantityKeepsTheListPriceWhereTheOrderWouldTakeATier) {
   auto form = openForm();
   addFromList(*form, 1, {{"sl", 5.0}});  // XM002: list 30, tier 5-9 would be 25

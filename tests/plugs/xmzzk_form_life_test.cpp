@@ -1,7 +1,8 @@
 // An order's life in the editor on the embedded database: save refused without a
 // customer; the first save issues the number and the server computes staff points,
 // performance amounts, the staff summary and the total; an edit saves again; complete,
-// re-open with its refusals, void with the audit log, and print with its datasets.
+// re-open with its refusals, void with the audit log (a voided order is never edited
+// again), the customer kept outside editing, and print with its datasets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -176,6 +177,45 @@ TEST_F(OrderLife, VoidWritesAuditLogAndZeroesTotal) {
   EXPECT_EQ(form->control("lblispay").text, "");
   EXPECT_EQ(form->clickAction("actzfflag"), host::Outcome::Disabled);
   EXPECT_EQ(form->clickAction("actjiesuan"), host::Outcome::Disabled);
+}
+
+TEST_F(OrderLife, VoidedOrderIsNeverEditedBackToATotal) {
+  save();
+  // A second window edits the order while this one voids it.
+  auto other = openEditor(form->billno);
+  ASSERT_EQ(other->clickAction("actEdit"), host::Outcome::Done);
+  host::DialogReply reason;
+  reason.result = host::mrOK;
+  reason.text = "客户取消";
+  ui.queueDialog("TAuditingDataForm", reason);
+  ASSERT_EQ(form->clickAction("actzfflag"), host::Outcome::Done) << lastEvent();
+  // The voided order refuses an edit, with a message.
+  EXPECT_EQ(form->clickAction("actEdit"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("该单据已作废，不能修改。"));
+  EXPECT_FALSE(form->editMode);
+  // The window that was already editing cannot save it back to a total either.
+  EXPECT_EQ(other->clickAction("actSave"), host::Outcome::Aborted);
+  EXPECT_EQ(header("hjje").asCurrency(), Currency());
+  EXPECT_EQ(header("zfflag").asInteger(), 1);
+}
+
+TEST_F(OrderLife, CustomerButtonWorksOnlyWhileEditing) {
+  save();
+  ASSERT_FALSE(form->editMode);
+  const std::size_t before = ui.transcript().size();
+  ui.queueLookup("客户会员查询", R"([{"id":"2","code":"C002","name":"蓝天会员","khlx":"现结"}])");
+  EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done);
+  EXPECT_EQ(ui.transcript().size(), before) << "no lookup ran";
+  EXPECT_EQ(form->control("edtwldw").tag, 1);
+  EXPECT_EQ(form->control("edtwldwmc").text, "星光广告");
+  // The next edit saves the customer the order had.
+  ASSERT_EQ(form->clickAction("actEdit"), host::Outcome::Done);
+  ASSERT_EQ(form->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(header("kh_id").asInteger(), 1);
+  // While editing the button picks the customer.
+  ASSERT_EQ(form->clickAction("actEdit"), host::Outcome::Done);
+  EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done);
+  EXPECT_EQ(form->control("edtwldw").tag, 2);
 }
 
 TEST_F(OrderLife, VoidRefusedWhenSettledOrReasonCancelled) {

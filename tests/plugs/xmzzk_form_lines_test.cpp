@@ -123,6 +123,49 @@ TEST_F(OrderLines, ConsumablesFollowQuantityTimesSets) {
   EXPECT_EQ(hc.recordCount(), 1);
 }
 
+TEST_F(OrderLines, AddingALineLeavesTheConsumablesOfTheLineBefore) {
+  addItems(R"([{"id":"4"}])");  // consumable SP001, 0.5 per unit
+  set(form->cdsDetail, "sl", 5.0);
+  ASSERT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 2.5);
+  addItems(R"([{"id":"2"}])");  // the new line's quantity 1 is its own
+  form->cdsDetail.first();
+  ASSERT_EQ(form->cdshc.recordCount(), 1);
+  EXPECT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 2.5);
+  ASSERT_EQ(form->clickAction("actSave"), host::Outcome::Done);
+  auto saved = rows("select sl, nsl from vt_x_xmzzk_mx_hc");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_DOUBLE_EQ(saved[0][0].asFloat(), 2.5);
+  EXPECT_DOUBLE_EQ(saved[0][1].asFloat(), 0.5);
+}
+
+TEST_F(OrderLines, RequirementsPickerFillsTheMemo) {
+  ui.queueLookup("制作要求查询", R"([{"id":"1","name":"覆亮膜"},{"id":"2","name":"打孔"}])");
+  ASSERT_EQ(form->dblClickControl("memzzyq"), host::Outcome::Done);
+  EXPECT_EQ(form->cdsMaster.fieldByName("zzyq").asString(), "覆亮膜\r\n打孔");
+  // Nothing picked: the memo keeps its text.
+  ui.queueLookup("制作要求查询", "[]");
+  ASSERT_EQ(form->dblClickControl("memzzyq"), host::Outcome::Done);
+  EXPECT_EQ(form->cdsMaster.fieldByName("zzyq").asString(), "覆亮膜\r\n打孔");
+}
+
+TEST_F(OrderLines, ShareButtonsAndLeadHoursAsTheFormShowsThem) {
+  for (int perc = 10; perc <= 90; perc += 10) {
+    const host::Action& a = form->action("actzzry_" + std::to_string(perc));
+    EXPECT_EQ(a.group, "自定义(选中员工）");
+    EXPECT_EQ(a.caption, std::to_string(perc) + "%");
+  }
+  // The reminder lead is a whole number of hours from 0 to 999.
+  host::Control& lead = form->control("edttxsj");
+  const struct {
+    const char* typed;
+    std::int64_t kept;
+  } cases[] = {{"36", 36}, {"1200", 999}, {"-5", 0}, {"7.6", 8}, {"abc", 0}};
+  for (const auto& c : cases) {
+    form->setControlText(lead, c.typed);
+    EXPECT_EQ(form->cdsMaster.fieldByName("txsj").asInteger(), c.kept) << c.typed;
+  }
+}
+
 TEST_F(OrderLines, StaffSharesOfThirdsPassAndOverHundredIsResetAndRefused) {
   addItems(R"([{"id":"2"}])");
   form->cdsDetail.post();

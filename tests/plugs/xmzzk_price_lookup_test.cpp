@@ -48,6 +48,14 @@ TEST_F(PriceLookup, AgreementMemberLevelAndListPrices) {
     EXPECT_EQ(getkhxyj(c.kh, c.xm, c.sl), *Currency::parse(c.dj)) << c.why;
 }
 
+TEST_F(PriceLookup, EmptyPriceTypeIsTheAgreementPrice) {
+  rows(
+      "insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C004', '散客', '')\n"
+      "insert into vt_b_khxyj(orgid, kh_id, xm_id, dj) values ('0001', 4, 1, 17)");
+  EXPECT_EQ(getkhxyj(4, 1, 1), Currency::fromInt(17)) << "its agreement price, not the list 20";
+  EXPECT_EQ(getkhxyj(4, 3, 1), Currency::fromInt(50)) << "no agreement: the list price";
+}
+
 TEST_F(PriceLookup, OtherPriceTypeFallsBackToListPrice) {
   rows(
       "insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C004', '特价客户', "

@@ -3,7 +3,9 @@
 //   2. staff actions: add with an even split, operator as staff, same staff on all lines
 //   3. refusals without lines and for a line without service item
 //   4. line recalculation: quantity reprices and follows consumables, a typed amount
-//      gives the price without recomputing the amount, a typed item code looks it up
+//      gives the price without recomputing the amount, a typed item code looks it up,
+//      a new line leaves the consumables of the line before alone
+//   5. the share buttons' sub-menu and the grids' count footers
 #include <gtest/gtest.h>
 
 #include "core/currency.h"
@@ -177,6 +179,32 @@ TEST_F(WorkLines, PostedLineGivesItsStaffTheirAmounts) {
   EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(120));
   form->cdszzry.next();
   EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(80));
+}
+
+TEST_F(WorkLines, NewLineLeavesTheConsumablesOfTheLineBefore) {
+  form->cdsDetail.setRecNo(2);
+  form->cdsDetail.edit();
+  form->cdsDetail.fieldByName("sl").setValue(4.0);
+  ASSERT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 2.0);  // 0.5 per unit × 4
+  ui.queueLookup("服务项目查询", R"([{"id":"2"}])");
+  ASSERT_EQ(form->clickAction("actDetail_add"), Outcome::Done);
+  form->cdsDetail.setRecNo(2);
+  ASSERT_EQ(form->cdshc.recordCount(), 1);
+  EXPECT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 2.0);
+  ASSERT_EQ(form->clickAction("actsave"), Outcome::Done);
+  EXPECT_DOUBLE_EQ(scalar("select sl from vt_x_xmzzk_mx_hc where uid = 'C1'").asFloat(), 2.0);
+}
+
+// ---- 5. captions ----------------------------------------------------------------------------
+
+TEST_F(WorkLines, ShareButtonsSubMenuAndCountFooters) {
+  for (int perc = 10; perc <= 90; perc += 10)
+    EXPECT_EQ(form->action("actzzry_" + std::to_string(perc)).group, "自定义(选中员工)");
+  for (const char* grid : {"cxgzzry", "cxghc"}) {
+    const host::GridColumn& first = form->control(grid).columns.front();
+    EXPECT_EQ(first.footer, "count") << grid;
+    EXPECT_EQ(first.footerCaption, "合计：") << grid;
+  }
 }
 
 }  // namespace

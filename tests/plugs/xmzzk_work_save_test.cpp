@@ -2,7 +2,8 @@
 //   1. save writes changed lines, staff and consumables in one batch; the server
 //      recomputes performance figures and the total; the window reopens the order
 //   2. a failing batch leaves the database as it was and the edits in the window
-//   3. a changed order is neither saved nor printed (print reloads it)
+//   3. a changed order is neither saved nor printed (print reloads it); a voided one
+//      is not saved back to a total
 //   4. print hands over header and lines and writes the print log
 //   5. rights: saving needs 1101_02, printing 1101_06
 //   6. registration of plug 1101 and its modal creator
@@ -121,6 +122,16 @@ TEST_F(WorkSave, ChangedOrderIsNotSaved) {
   EXPECT_TRUE(said(R"("text":"当前数据状态已改变，请退出该模块并刷新重试.")"));
   EXPECT_EQ(saveBatches(), 0);
   EXPECT_EQ(scalar("select sl from vt_x_xmzzk_mx where uid = 'L1'").asFloat(), 5.0);
+}
+
+TEST_F(WorkSave, VoidedOrderIsNotSavedBackToATotal) {
+  rows("update vt_x_xmzzk set zfflag = 1, hjje = 0");  // voided before the window opened
+  form = openWork();
+  editOrder();
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Aborted);
+  EXPECT_TRUE(said(R"("text":"该单据已作废，不能修改。")"));
+  EXPECT_EQ(saveBatches(), 0);
+  EXPECT_EQ(scalar("select hjje from vt_x_xmzzk").asCurrency(), Currency());
 }
 
 TEST_F(WorkSave, ChangedOrderIsReloadedInsteadOfPrinted) {

@@ -1,11 +1,15 @@
 // sp_sys_genbillno: the number format, one sequence per branch, series, tag and day,
-// numbers given back by a rolled-back save, and unique ordered numbers when two
-// processes save into one database file at the same time.
+// numbers given back by a rolled-back save, unique ordered numbers when two processes
+// save into one database file at the same time, and unique numbers when four processes
+// call the procedure at once, inside their own transactions or outside any.
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <set>
 
 #include "schema_db_test.h"
 
@@ -154,6 +158,81 @@ TEST_F(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
     char seq[8];
     std::snprintf(seq, sizeof seq, "%04d", i + 1);
     EXPECT_EQ(numbers[i], "A1100" + d + seq);
+  }
+}
+
+// Each of `processes` children opens its own connection and asks for `count` numbers,
+// each call a batch of its own (in a transaction of its own when `inTransaction`), and
+// writes them one a line into its pipe; a failed call writes "!".
+std::vector<std::string> numbersFromProcesses(const std::string& path, int processes, int count,
+                                              bool inTransaction) {
+  const std::string call = std::string(inTransaction ? "begin tran\n" : "") +
+                           "declare @billno varchar(50)\n"
+                           "exec sp_sys_genbillno '0001', '1100', 'A', 1, @billno OUTPUT\n" +
+                           (inTransaction ? "commit tran\n" : "") + "select @billno as billno";
+  std::vector<std::pair<pid_t, FILE*>> children;
+  for (int p = 0; p < processes; ++p) {
+    int fds[2];
+    if (pipe(fds) != 0) ADD_FAILURE() << "no pipe";
+    pid_t pid = fork();
+    if (pid == 0) {
+      close(fds[0]);
+      FILE* out = fdopen(fds[1], "w");
+      try {
+        db::EmbeddedConnection own(path);
+        for (int i = 0; i < count; ++i) {
+          auto r = own.execBatch(call);
+          const bool issued = r.ok() && !r.resultSets.empty() && !r.resultSets.back().rows.empty();
+          std::fprintf(out, "%s\n",
+                       issued ? r.resultSets.back().rows.front().front().asText().c_str() : "!");
+        }
+      } catch (...) {
+        std::fprintf(out, "!\n");  // the connection could not be opened
+      }
+      std::fclose(out);
+      _exit(0);
+    }
+    close(fds[1]);
+    children.emplace_back(pid, fdopen(fds[0], "r"));
+  }
+  std::vector<std::string> numbers;
+  for (auto& [pid, in] : children) {
+    char line[64];
+    while (std::fgets(line, sizeof line, in) != nullptr)
+      numbers.emplace_back(line, std::strcspn(line, "\n"));
+    std::fclose(in);
+    waitpid(pid, nullptr, 0);
+  }
+  return numbers;
+}
+
+TEST_F(BillNumbers, FourProcessesCallingAtOnceNeverShareANumber) {
+  for (bool inTransaction : {false, true}) {
+    SCOPED_TRACE(inTransaction ? "each call in a transaction" : "no transaction around the call");
+    open(false);
+    const std::string d = today();
+    db.reset();  // the children open their own connections; none is carried over fork
+    constexpr int kProcesses = 4;
+    constexpr int kEach = 250;
+    const std::vector<std::string> numbers =
+        numbersFromProcesses(path, kProcesses, kEach, inTransaction);
+    ASSERT_EQ(numbers.size(), std::size_t{kProcesses * kEach});
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), "!"), 0) << "some call failed";
+    // Every process got its own numbers, and together they are the day's 0001 to 1000:
+    // none repeated, none skipped (the day's first row was made once).
+    const std::set<std::string> distinct(numbers.begin(), numbers.end());
+    EXPECT_EQ(distinct.size(), numbers.size());
+    std::set<std::string> expected;
+    for (int i = 1; i <= kProcesses * kEach; ++i) {
+      char seq[8];
+      std::snprintf(seq, sizeof seq, "%04d", i);
+      expected.insert("A1100" + d + seq);
+    }
+    EXPECT_EQ(distinct, expected);
+    db = std::make_unique<db::EmbeddedConnection>(path);
+    EXPECT_EQ(scalar(*db, "select lastno from vt_sys_billno").asInteger(), kProcesses * kEach);
+    if (today() != d) GTEST_SKIP() << "the day changed during the test";
+    TearDown();
   }
 }
 

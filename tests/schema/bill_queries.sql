@@ -25,6 +25,7 @@ return
 end
 select @xyjlx = xyjlx,@vip_id=vip_id from vt_b_khbmk where id=@kh_id
 set @xyjlx = isnull(@xyjlx, '协议价')
+if @xyjlx = '' set @xyjlx = '协议价'
 set @vip_id = isnull(@vip_id, 0)
 if @xyjlx = '协议价'
 begin

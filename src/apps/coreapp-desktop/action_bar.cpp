@@ -4,7 +4,9 @@
 #include "apps/coreapp-desktop/action_bar.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QStyle>
+#include <QToolButton>
 
 #include "apps/coreapp-desktop/action_keys.h"
 
@@ -20,11 +22,14 @@ ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
   setIconSize(QSize(16, 16));
   setMovable(false);
   std::string previous;
+  std::map<std::string, QMenu*> menus;  // by sub-menu caption
   for (const host::ActionView& a : form.describe().actions) {
     const bool grouped =
         a.name.find('_') != std::string::npos || previous.find('_') != std::string::npos;
     if (!previous.empty() && grouped && actionStem(a.name) != actionStem(previous)) addSeparator();
-    QAction* button = addAction(QString::fromStdString(a.caption));
+    QAction* button = a.group.empty()
+                          ? addAction(QString::fromStdString(a.caption))
+                          : subMenu(menus, a.group)->addAction(QString::fromStdString(a.caption));
     button->setObjectName(QString::fromStdString(a.name));
     const ActionLook look = actionLook(a.name, *style());
     if (look.known) {
@@ -43,6 +48,18 @@ ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
     buttons_[a.name] = button;
     previous = a.name;
   }
+}
+
+QMenu* ActionBar::subMenu(std::map<std::string, QMenu*>& menus, const std::string& caption) {
+  QMenu*& menu = menus[caption];
+  if (menu != nullptr) return menu;
+  auto* opener = new QToolButton(this);
+  opener->setText(QString::fromStdString(caption));
+  opener->setPopupMode(QToolButton::InstantPopup);
+  menu = new QMenu(opener);
+  opener->setMenu(menu);
+  addWidget(opener);
+  return menu;
 }
 
 void ActionBar::refresh() {

@@ -1,9 +1,11 @@
 // ActionBar: a form's actions as tool buttons. Actions that share a name stem
 // (actDetail_Add, actDetail_Del; actzzry_add, actzzry_del) sit together between
-// separators. refresh() runs every Update handler, then each button takes its action's
+// separators; actions of one sub-menu (Action::group) sit in a drop-down button under
+// its caption. refresh() runs every Update handler, then each button takes its action's
 // caption, enabled and visible state; a click is the form's clickAction.
 #pragma once
 
+#include <QMenu>
 #include <QToolBar>
 #include <functional>
 #include <map>
@@ -29,6 +31,9 @@ class ActionBar : public QToolBar {
   std::function<void(const std::string& name)> afterClick;
 
  private:
+  //! The drop-down of sub-menu `caption`, made on its first use.
+  QMenu* subMenu(std::map<std::string, QMenu*>& menus, const std::string& caption);
+
   host::FormModel& form_;
   Runner run_;
   std::map<std::string, QAction*> buttons_;

@@ -120,9 +120,10 @@ void focusNextField(QWidget* from) {
 }
 
 // Edit, button edit and currency edit: a line editor with a button when the control
-// has a click or button handler. A read-only currency box shows its display pattern.
-// Enter commits and moves to the next field; Down, and Enter after typing, reach the
-// control's key handler (the customer box's quick lookup).
+// has a click or button handler. A money box shows its display pattern; a read-only
+// box's button is inert unless the control says it only opens or shows. Enter commits
+// and moves to the next field; Down, and Enter after typing, reach the control's key
+// handler (the customer box's quick lookup).
 class LineWidget : public Base {
  public:
   LineWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
@@ -168,7 +169,7 @@ class LineWidget : public Base {
     // What the clerk is typing stays as typed until he leaves the box.
     if (edit_->text() != qs(t) && !(edit_->hasFocus() && edit_->isModified())) edit_->setText(qs(t));
     edit_->setReadOnly(c_.readOnly);
-    if (button_) button_->setEnabled(c_.enabled);
+    if (button_) button_->setEnabled(c_.enabled && (!c_.readOnly || c_.buttonWhenReadOnly));
     showState(box_);
   }
 
@@ -285,7 +286,7 @@ class SpinWidget : public Base {
   SpinWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
       : Base(form, c, std::move(run)), spin_(new QSpinBox(parent)) {
     spin_->setObjectName(qs(c.name));
-    spin_->setRange(-999999, 999999);
+    spin_->setRange(c.minValue, c.maxValue);
     QObject::connect(spin_, &QSpinBox::editingFinished, spin_, [this] { commitTyped(); });
   }
   QWidget* widget() override { return spin_; }

@@ -226,7 +226,11 @@ QString GridView::footer() const {
   QStringList parts;
   for (int c = 0; model_ != nullptr && c < model_->columnCount(); ++c) {
     const QString sum = model_->footerText(c);
-    if (!sum.isEmpty()) parts << QString::fromStdString(model_->column(c).caption) + "：" + sum;
+    if (sum.isEmpty()) continue;
+    const host::GridColumn& column = model_->column(c);
+    parts << (column.footerCaption.empty() ? QString::fromStdString(column.caption) + "："
+                                           : QString::fromStdString(column.footerCaption)) +
+                 sum;
   }
   return parts.join("    ");
 }

@@ -20,6 +20,7 @@ class Action {
   bool enabled = true;
   bool visible = true;
   int tag = 0;          //!< the integer a form keeps with the action (one handler, two uses)
+  std::string group;    //!< caption of the sub-menu the action sits under, empty = none
   Handler onExecute;    //!< the work; may throw core::Abort to stop silently
   Handler onUpdate;     //!< sets `enabled` (and `visible`) from the form's state
 

@@ -184,6 +184,9 @@ void TBaseBillEditRibbonForm::actnextExecute(Action&) { gotoNeighbour(false); }
 
 // ---- audit batch, neighbours, lookup lists ------------------------------------------
 
+// The status change re-tests the version it was read with, so two clerks auditing the
+// same bill at once move its stock once: the second finds the version raised and gets
+// the stale-data message. sp_sys_billaudit moves (or takes back) the bill's stock.
 void TBaseBillEditRibbonForm::runAuditBatch(bool audit, const std::string& extra) {
   const std::string set = audit ? "status=1, shy_id=" + std::to_string(sysAuth().czy_id) + ", auditdate=getdate()"
                                 : std::string("status=0, shy_id=0, auditdate=null");
@@ -194,10 +197,14 @@ void TBaseBillEditRibbonForm::runAuditBatch(bool audit, const std::string& extra
       "if not exists(select id from " + tableName + " where id=@id and version=@ver)\r\n"
       "begin\r\nraiserror('error', 16, 1)\r\nreturn\r\nend\r\n"
       "begin tran\r\nbegin try\r\n"
-      "update " + tableName + " set " + set + ", version=version+1 where id=@id\r\n" +
+      "update " + tableName + " set " + set + ", version=version+1 where id=@id and version=@ver\r\n"
+      "if @@rowcount = 0 raiserror('error', 16, 1)\r\n"
+      "exec sp_sys_billaudit :orgid, " + core::QuotedStr(plugCode()) + ", " + core::QuotedStr(billno) + ", " +
+      (audit ? "1" : "0") + "\r\n" +
       (extra.empty() ? std::string() : extra + "\r\n") +
       "end try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\n"
-      "raiserror('" + std::string(audit ? "单据审核失败" : "单据反审核失败") + "', 16, 1)\r\n"
+      "if error_message() = 'error' raiserror('error', 16, 1)\r\n"
+      "else raiserror('" + std::string(audit ? "单据审核失败" : "单据反审核失败") + "', 16, 1)\r\n"
       "end catch\r\nif @@trancount>0 commit tran";
   batch = sqlTemplate(batch);
   LogMsgWithTag(batch, audit ? "审核单据" : "反审核单据");

@@ -39,6 +39,7 @@ struct GridColumn {
   bool visible = true;
   bool readOnly = false;
   std::string footer;   //!< footer aggregate: "sum", "count" or empty
+  std::string footerCaption;  //!< text before the footer value, empty = the column caption
   std::string editor;   //!< "lookupcombobox", "combo", "money", "date", "button", "color", "" = text
   std::vector<std::string> items;  //!< fixed texts of a "combo" column
   int decimals = 4;     //!< money columns: decimals shown
@@ -62,10 +63,15 @@ class Control {
   bool readOnly = false;
   bool visible = true;
   bool enabled = true;
+  //! Button edits: the button still works while the box is read-only (it opens or
+  //! shows something and writes nothing); otherwise it is inert then.
+  bool buttonWhenReadOnly = false;
   ControlKind kind = ControlKind::Edit;
   std::string hint;     //!< lookup combos: the id field the chosen entry's id goes to
   std::string color;    //!< text colour name for status labels ("teal", "red"), empty = default
   std::string format;   //!< display pattern for currency and number editors
+  int minValue = -999999;  //!< spin edits: the smallest whole number taken
+  int maxValue = 999999;   //!< spin edits: the largest whole number taken
 
   std::string dataSet;    //!< name of the bound dataset, empty = unbound
   std::string dataField;  //!< bound field of that dataset

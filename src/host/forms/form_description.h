@@ -38,6 +38,7 @@ struct ActionView {
   std::string caption;
   bool enabled = true;
   bool visible = true;
+  std::string group;  //!< sub-menu caption, empty = a button of its own
 };
 
 struct FormDescription {

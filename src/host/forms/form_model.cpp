@@ -3,13 +3,30 @@
 // that threw it has already told the user why, so nothing more is shown.
 #include "host/forms/form_model.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <stdexcept>
 
 #include "core/abort.h"
+#include "core/value.h"
 #include "dataset/client_data_set.h"
 
 namespace host {
+
+namespace {
+
+// A spin edit holds a whole number within its range: a typed fraction is rounded and a
+// number outside the range becomes the nearer end of it, as the editor itself does.
+std::string spinText(const Control& c, const std::string& typed) {
+  double value = core::Value(typed).asFloat(0.0);
+  if (std::isnan(value)) value = 0.0;
+  const double whole = std::clamp(std::round(value), static_cast<double>(c.minValue),
+                                  static_cast<double>(c.maxValue));
+  return std::to_string(static_cast<long long>(whole));
+}
+
+}  // namespace
 
 FormModel::FormModel(std::string className, std::string caption)
     : caption(std::move(caption)), className_(std::move(className)) {}
@@ -130,7 +147,8 @@ std::string FormModel::controlText(const Control& c) const {
   return f == nullptr ? std::string() : f->asString();
 }
 
-void FormModel::setControlText(Control& c, const std::string& text) {
+void FormModel::setControlText(Control& c, const std::string& typed) {
+  const std::string text = c.kind == ControlKind::SpinEdit ? spinText(c, typed) : typed;
   if (c.isBound()) {
     dataset::ClientDataSet* ds = findDataSet(c.dataSet);
     if (ds == nullptr)
@@ -173,7 +191,8 @@ FormDescription FormModel::describe() {
     d.controls.push_back(std::move(v));
   }
   updateActions();
-  for (const auto& a : actions_) d.actions.push_back({a->name, a->caption, a->enabled, a->visible});
+  for (const auto& a : actions_)
+    d.actions.push_back({a->name, a->caption, a->enabled, a->visible, a->group});
   d.dataSets = dataSetNames();
   return d;
 }

@@ -6,6 +6,10 @@
 #include <vector>
 
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/qtck/qtck_form.h"
+#include "plugs/coreapp/qtck/qtrk_form.h"
+#include "plugs/coreapp/spch/spch_form.h"
+#include "plugs/coreapp/spjh/spjh_form.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
@@ -17,7 +21,8 @@ namespace {
 
 std::vector<host::UnitInitialization*> units() {
   return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(), &xmzzk::xmzzkWorkFormUnit(),
-          &xmzzk::samplexmzzkFormUnit()};
+          &xmzzk::samplexmzzkFormUnit(), &spjh::spjhFormUnit(),     &spch::spchFormUnit(),
+          &qtck::qtrkFormUnit(),          &qtck::qtckFormUnit()};
 }
 
 }  // namespace

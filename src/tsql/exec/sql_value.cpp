@@ -107,7 +107,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type) {
       return SqlValue::integer(toReal(v) != 0 ? 1 : 0);
     case TypeKind::Money:
       if (v.type == SqlValue::Type::Integer) return v;
-      if (v.type == SqlValue::Type::Real) return SqlValue::real(core::Currency::fromDouble(v.d).toDouble());
+      if (v.type == SqlValue::Type::Real) return SqlValue::real(ValueConversion::realToMoney(v.d).toDouble());
       return SqlValue::real(ValueConversion::textToMoney(v.s).toDouble());
     case TypeKind::Float:
       return v.type == SqlValue::Type::Real ? v : SqlValue::real(toReal(v));
@@ -134,7 +134,7 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
                                                                          : toReal(v) != 0);
     case TypeKind::Money:
       if (v.type == SqlValue::Type::Integer) return core::Value(core::Currency::fromInt(v.i));
-      if (v.type == SqlValue::Type::Real) return core::Value(core::Currency::fromDouble(v.d));
+      if (v.type == SqlValue::Type::Real) return core::Value(ValueConversion::realToMoney(v.d));
       return core::Value(ValueConversion::textToMoney(v.s));
     case TypeKind::Float:
     case TypeKind::Decimal: return core::Value(toReal(v));

@@ -22,6 +22,8 @@ void guard(sqlite3_context* ctx, F body) {
     body();
   } catch (const RuntimeError& e) {
     sqlite3_result_error(ctx, e.what(), -1);
+  } catch (const std::exception& e) {  // nothing may unwind through SQLite's C frames
+    sqlite3_result_error(ctx, e.what(), -1);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <exception>
 #include <new>
 #include <string>
 #include <string_view>
@@ -63,6 +64,9 @@ void guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_error(ctx, e.what(), -1);
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);
+  } catch (const std::exception& e) {
+    // Nothing may unwind through SQLite's C frames: any other failure fails the statement.
+    sqlite3_result_error(ctx, e.what(), -1);
   }
 }
 

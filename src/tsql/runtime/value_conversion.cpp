@@ -229,12 +229,24 @@ double ValueConversion::toFloat(sqlite3_value* v) {
   }
 }
 
+core::Currency ValueConversion::realToMoney(double v) {
+  // Money holds +-922,337,203,685,477.5807: ten-thousandths in a signed 64-bit integer.
+  constexpr double kLimit = 922337203685477.5807;
+  if (!std::isfinite(v) || v > kLimit || v < -kLimit - 0.0001)
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
+  try {
+    return core::Currency::fromDouble(v);
+  } catch (const std::overflow_error&) {  // the limit itself, rounded up as a double
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
+  }
+}
+
 core::Currency ValueConversion::toMoney(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
       return core::Currency::fromInt(sqlite3_value_int64(v));
     case SQLITE_FLOAT:
-      return core::Currency::fromDouble(sqlite3_value_double(v));
+      return realToMoney(sqlite3_value_double(v));
     default: {
       auto* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
       return textToMoney(std::string_view(s ? s : "", sqlite3_value_bytes(v)));

@@ -35,6 +35,9 @@ class ValueConversion {
   static double textToFloat(std::string_view text);
   //! Text to money (rounded half to even at four decimals); raises 235.
   static core::Currency textToMoney(std::string_view text);
+  //! A float as money (half even at four decimals); beyond money's range (or not a
+  //! number) it raises 8115 as the server does, never a C++ overflow.
+  static core::Currency realToMoney(double v);
   //! Text to bit: 'true'/'false' in any case, or an integer (non-zero is 1).
   static bool textToBit(std::string_view text);
   //! Text to datetime: 'YYYY-MM-DD', 'YYYY/M/D', 'YYYYMMDD', each optionally followed

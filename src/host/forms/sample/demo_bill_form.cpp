@@ -10,6 +10,7 @@
 #include "core/json.h"
 #include "dataset/up_data_sql_list.h"
 #include "host/forms/bill_config.h"
+#include "host/forms/bill_save_batch.h"
 #include "host/plug/standard_rules.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
@@ -20,18 +21,6 @@ namespace host {
 namespace {
 
 const std::vector<std::string> kLineDisplayFields = {"id", "sp_code", "sp_name", "itemno", "baseunit"};
-
-std::string joinLines(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& l : lines) out += l + "\r\n";
-  return out;
-}
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
-    text.replace(pos, from.size(), to);
-  return text;
-}
 
 }  // namespace
 
@@ -91,30 +80,17 @@ void TDemoBillForm::fillMasterData() {
 }
 
 int TDemoBillForm::runSave(bool isNew) {
-  std::vector<std::string> master, lines;
-  if (cdsMaster.changeCount() > 0) dataset::GetUpDataSQLList(tableName, "id", MasterIgnorefields, cdsMaster, master);
+  BillSaveTexts texts;
+  if (isNew || cdsMaster.changeCount() > 0)
+    dataset::GetUpDataSQLList(tableName, "id", MasterIgnorefields, cdsMaster, texts.master);
   if (cdsDetail.changeCount() > 0)
-    dataset::GetUpDataSQLList(tableName + "_mx", "uid", kLineDisplayFields, cdsDetail, lines);
-  const std::string quoted = core::QuotedStr(workBillno);
-  std::string body = replaceAll(joinLines(master), quoted, "@billno") + replaceAll(joinLines(lines), quoted, "@billno");
-  body += "update dbo." + tableName + " set hjje = isnull((select sum(je) from dbo." + tableName +
-          "_mx where orgid=@orgid and billno = @billno),0) where orgid=@orgid and billno = @billno\r\n";
+    dataset::GetUpDataSQLList(tableName + "_mx", "uid", kLineDisplayFields, cdsDetail, texts.lines);
+  texts.total = "update dbo." + tableName + " set hjje = isnull((select sum(je) from dbo." + tableName +
+                "_mx where billno = @billno),0) where billno = @billno";
   const SysAuth& login = sysAuth();
-  std::string head = "DECLARE @orgid varchar(50)\r\nDECLARE @billno varchar(50)\r\nset @orgid = " +
-                     core::QuotedStr(login.orgid) + "\r\n";
-  if (isNew) {
-    head += "DECLARE @category varchar(20)\r\nDECLARE @tag varchar(20)\r\nset @category = " +
-            core::QuotedStr(plugCode()) + "\r\nset @tag = " + core::QuotedStr(login.tag) +
-            "\r\nbegin tran\r\nbegin try\r\nexec [dbo].[sp_sys_genbillno] @orgid ,@category ,@tag ," +
-            std::to_string(login.ck_id) +
-            ", @billno OUTPUT\r\nset @billno = isnull(@billno, '')\r\n"
-            "if @billno = '' raiserror('单据保存失败', 16, 1)\r\n";
-  } else {
-    head += "begin tran\r\nbegin try\r\nset @billno = " + core::QuotedStr(billno) + "\r\n";
-  }
-  std::string batch = head + body +
-                      "end try\r\nbegin catch\r\nif (@@trancount>0) rollback tran\r\n"
-                      "raiserror('单据保存失败', 16, 1)\r\nend catch\r\nif (@@trancount>0) commit tran";
+  const std::string batch =
+      isNew ? BillSaveBatch::insertBatch(texts, workBillno, {login.orgid, plugCode(), login.tag, static_cast<int>(login.ck_id)})
+            : BillSaveBatch::updateBatch(texts, billno);
   LogMsgWithTag(batch, isNew ? "添加单据" : "保存单据");
   return execSQL(batch) ? 0 : 1;
 }
@@ -124,11 +100,8 @@ int TDemoBillForm::Insert_() { return runSave(true); }
 int TDemoBillForm::Update_() { return runSave(false); }
 
 int TDemoBillForm::delete_() {
-  std::string sql = core::Format(
-      "declare @billno varchar(50)\r\ndeclare @orgid varchar(20)\r\nset @billno = '%s'\r\n"
-      "set @orgid = '%s'\r\ndelete from vt_c_qtrk where billno = @billno and orgid=@orgid\r\n"
-      "delete from vt_c_qtrk_mx where billno = @billno and orgid=@orgid\r\n",
-      {core::Value(cdsMaster.fieldByName("billno").asString()), core::Value(cdsMaster.fieldByName("orgid").asString())});
+  const std::string sql = BillSaveBatch::deleteText(tableName, cdsMaster.fieldByName("billno").asString(),
+                                                    cdsMaster.fieldByName("orgid").asString());
   return execSQL(sql) ? 0 : -1;
 }
 

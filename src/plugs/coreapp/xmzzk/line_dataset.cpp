@@ -130,6 +130,13 @@ void filterToLine(dataset::ClientDataSet& child, const std::string& uid) {
   child.setFiltered(true);
 }
 
+void applyNewLineDefaults(dataset::ClientDataSet& line,
+                          std::initializer_list<dataset::ClientDataSet*> children) {
+  const std::string uid = line.fieldByName("uid").asString();
+  for (dataset::ClientDataSet* child : children) filterToLine(*child, uid);
+  for (const char* f : {"sl", "n", "x", "y", "zk"}) line.fieldByName(f).setValue(1.0);
+}
+
 void deleteShownRows(dataset::ClientDataSet& ds) {
   while (!ds.isEmpty()) {
     ds.first();

@@ -10,24 +10,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/scoped_flag.h"
 #include "dataset/client_data_set.h"
 #include "plugs/coreapp/xmzzk/line_pricing.h"
 
 namespace plugs::coreapp::xmzzk {
 
-//! Sets a guard flag for one derivation and puts back what it was, however the
-//! derivation ends (a derivation nested in another keeps the outer one's guard set).
-class ScopedFlag {
- public:
-  explicit ScopedFlag(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
-  ~ScopedFlag() { flag_ = before_; }
-  ScopedFlag(const ScopedFlag&) = delete;
-  ScopedFlag& operator=(const ScopedFlag&) = delete;
-
- private:
-  bool& flag_;
-  bool before_;
-};
+using core::ScopedFlag;
 
 //! The guards of one window's line recalculation; every open window of a kind shares
 //! its kind's pair.
@@ -64,6 +53,11 @@ void postEdits(std::initializer_list<dataset::ClientDataSet*> sets);
 //! Shows only the rows of line `uid` (field mx_uid) in a line's child dataset; a
 //! closed dataset is left alone.
 void filterToLine(dataset::ClientDataSet& child, const std::string& uid);
+//! A new line's defaults: sl, n, x, y, zk = 1. The line's children are filtered to its
+//! uid first, so that what these defaults set off (consumables following the quantity)
+//! finds the new line's rows, none yet, and never those of the line current before.
+void applyNewLineDefaults(dataset::ClientDataSet& line,
+                          std::initializer_list<dataset::ClientDataSet*> children);
 //! Deletes every row the dataset shows (with a filter, only the filtered ones).
 void deleteShownRows(dataset::ClientDataSet& ds);
 

@@ -44,9 +44,12 @@ Control consumablesGrid() {
   return hc;
 }
 
-void addShareActions(host::FormModel& form, const std::function<void(double)>& setShare) {
+void addShareActions(host::FormModel& form, const std::string& group,
+                     const std::function<void(double)>& setShare) {
   for (int perc = 10; perc <= 90; perc += 10) {
     host::Action& a = form.addAction("actzzry_" + std::to_string(perc), std::to_string(perc) + "%");
+    a.group = group;
+    a.tag = perc;
     a.onExecute = [setShare, perc](host::Action&) { setShare(perc); };
   }
 }

@@ -26,8 +26,9 @@ host::Control staffGrid();
 //! The current line's consumables, "cxghc" on cdshc: 编号 (sp_code), 名称, 规格, 单位,
 //! 数量 (sl), 损耗 (shsl).
 host::Control consumablesGrid();
-//! The "10%" ... "90%" actions actzzry_10 ... actzzry_90 of `form`: each gives the
-//! focused staff row its share through `setShare`.
-void addShareActions(host::FormModel& form, const std::function<void(double)>& setShare);
+//! The "10%" ... "90%" actions actzzry_10 ... actzzry_90 of `form`, under the sub-menu
+//! captioned `group`: each gives the focused staff row its share through `setShare`.
+void addShareActions(host::FormModel& form, const std::string& group,
+                     const std::function<void(double)>& setShare);
 
 }  // namespace plugs::coreapp::xmzzk

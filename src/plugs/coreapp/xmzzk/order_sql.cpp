@@ -43,6 +43,8 @@ std::string quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
 
 }  // namespace
 
+// The line after the isnull makes an empty price type the agreement price too, as a
+// missing customer or type is.
 std::string OrderSql::customerPrice() {
   return joinLines(
       {"declare @kh_id int",
@@ -63,6 +65,7 @@ std::string OrderSql::customerPrice() {
        "end",
        "select @xyjlx = xyjlx,@vip_id=vip_id from vt_b_khbmk where id=@kh_id",
        "set @xyjlx = isnull(@xyjlx, '协议价')",
+       "if @xyjlx = '' set @xyjlx = '协议价'",
        "set @vip_id = isnull(@vip_id, 0)",
        "if @xyjlx = '协议价'",
        "begin",

@@ -98,6 +98,12 @@ bool isTrueFlag(const core::Value& v) {
   return t == "1" || t == "true" || t == "yes" || t == "y" || t == "是";
 }
 
+bool isVoidedOrder(std::int64_t id) {
+  const std::string found = host::openDataJson(
+      "select id from vt_x_xmzzk where id = " + std::to_string(id) + " and zfflag = 1");
+  return !core::parseSelection(found).empty();
+}
+
 core::Currency getkhxyj(std::int64_t khId, std::int64_t xmId, double sl) {
   const std::string sql = OrderSql::customerPrice();
   host::LogMsg(sql);

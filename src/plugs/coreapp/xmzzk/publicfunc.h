@@ -69,5 +69,8 @@ int doUpdate(ClientDataSet& master, ClientDataSet& detail, ClientDataSet& cpmx, 
 
 //! A flag as item master data and line columns hold it ("1", "true", "是", a boolean).
 bool isTrueFlag(const core::Value& v);
+//! True when the order with header `id` is voided in the database. A voided order is
+//! never saved again: every save would total it anew.
+bool isVoidedOrder(std::int64_t id);
 
 }  // namespace plugs::coreapp::xmzzk

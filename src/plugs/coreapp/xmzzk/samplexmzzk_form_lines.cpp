@@ -31,7 +31,8 @@ void Tsamplexmzzkform::cdsmxAfterInsert(dataset::ClientDataSet& ds) {
   ds.fieldByName("orgid").setValue(host::sysAuth().orgid);
   ds.fieldByName("uid").setValue(host::newid());
   ds.fieldByName("billno").setValue(tempBillno);
-  for (const char* f : {"sl", "n", "x", "y", "zk"}) ds.fieldByName(f).setValue(1.0);
+  // The counter's lines have no consumables or staff to filter.
+  applyNewLineDefaults(ds, {});
 }
 
 void Tsamplexmzzkform::dsmxDataChange(dataset::DataSource&, const dataset::Field* field) {
@@ -51,11 +52,12 @@ void Tsamplexmzzkform::actmx_selectExecute(host::Action&) {
   cdsmx.fieldByName("xm_baseunit").setValue(item("baseunit"));
   cdsmx.fieldByName("k").setValue(item("k"));
   cdsmx.fieldByName("minje").setValue(item("minje"));
-  // The pricing way goes in before the price, so the amount the price raises already
-  // knows whether the size counts.
-  cdsmx.fieldByName("jjfs").setValue(item("jjfs"));
   cdsmx.fieldByName("old_dj").setValue(item("price_sale"));
+  // The price goes in before the pricing way: the amount the price raises is worked
+  // out with no way set yet, so it is divided by k whatever the item's way; the next
+  // change of a quantity or size gives the amount by the item's own way.
   cdsmx.fieldByName("dj").setValue(item("price_sale"));
+  cdsmx.fieldByName("jjfs").setValue(item("jjfs"));
   cdsmx.post();
 }
 

@@ -89,7 +89,10 @@ void TxmzzkForm::createOrderControls() {
 
 void TxmzzkForm::createHeaderControls() {
   Control wldw("edtwldw", ControlKind::ButtonEdit, "往来单位：");
-  wldw.onButtonClick = [this] { setkhinfo(lookupPlug("客户会员查询", "", "")); };
+  // The customer is chosen only while the order is being edited.
+  wldw.onButtonClick = [this] {
+    if (editMode) setkhinfo(lookupPlug("客户会员查询", "", ""));
+  };
   // Down, or Enter after a typed customer code: the quick lookup under the box.
   wldw.onKeyDown = [this](const std::string& key) {
     if (key == "Down" || key == "Enter") edtwldwKeyDown();
@@ -111,14 +114,19 @@ void TxmzzkForm::createHeaderControls() {
   addControl(headerField("edtjhrq", ControlKind::DateEdit, "交货日期：", "jhrq"));
   addControl(headerField("edtjhsj", ControlKind::TimeEdit, "", "jhrq"));
   addControl(headerField("chkddtx", ControlKind::CheckBox, "订单提醒", "ddtx"));
-  addControl(headerField("edttxsj", ControlKind::SpinEdit, "提前", "txsj")).format = "0";
+  Control& leadHours = addControl(headerField("edttxsj", ControlKind::SpinEdit, "提前", "txsj"));
+  leadHours.format = "0";
+  leadHours.minValue = 0;  // hours before delivery: a whole number up to 999
+  leadHours.maxValue = 999;
   addControl(Control("lbltxsj", ControlKind::Label, "小时"));
   addControl(headerField("cbbjjcd", ControlKind::ComboBox, "紧急程度：", "jjcd")).items = {
       "普通", "一级", "二级", "三级"};
   addControl(headerField("edtgcxmmc", ControlKind::ButtonEdit, "工程名称：", "gcxmmc"))
       .onButtonClick = [this] { pickProjectName(); };
-  addControl(headerField("edtfiledir", ControlKind::ButtonEdit, "文件路径：", "filedir"))
-      .onButtonClick = [this] { pickFileDir(); };
+  Control& fileDir =
+      addControl(headerField("edtfiledir", ControlKind::ButtonEdit, "文件路径：", "filedir"));
+  fileDir.onButtonClick = [this] { pickFileDir(); };
+  fileDir.buttonWhenReadOnly = true;  // the bill's files can be looked at any time
   addControl(headerField("edtremark", ControlKind::Edit, "备注：", "remark"));
   addControl(headerField("edtzy", ControlKind::ButtonEdit, "摘要：", "zy"));
   addControl(headerField("edtzdzk", ControlKind::Edit, "整单折扣：", "zdzk"));
@@ -215,8 +223,9 @@ void TxmzzkForm::createOrderActions() {
     Exec exec = entry.exec;
     a.onExecute = [this, exec](host::Action& sender) { (this->*exec)(sender); };
   }
-  // "自定义(选中员工）": one button per share, 10% ... 90%.
-  addShareActions(*this, [this](double perc) { setSelectedShare(perc); });
+  // One button per share, 10% ... 90%, under the editor's own caption (its closing
+  // bracket is the full-width one).
+  addShareActions(*this, "自定义(选中员工）", [this](double perc) { setSelectedShare(perc); });
 }
 
 void TxmzzkForm::setActionRules() {

@@ -52,6 +52,7 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
   void dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) override;
   void cxLabel3DblClick() override;
+  void actEditExecute(host::Action& sender) override;
   void actPrintExecute(host::Action& sender) override;
   void actDetail_AddExecute(host::Action& sender) override;
 

@@ -175,15 +175,10 @@ void TxmzzkForm::pickFileDir() {
 
 void TxmzzkForm::pickRequirements() {
   if (!editMode) return;
+  // The picker gives the memo's text itself (the chosen requirements, one a line), not
+  // rows; nothing chosen leaves the memo as it was.
   const std::string chosen = lookupPlug("制作要求查询", "", "");
-  if (chosen.empty()) return;
-  std::string text;
-  for (const core::JsonRow& row : core::parseSelection(chosen)) {
-    const std::string part =
-        row.has("name") || row.fields().empty() ? row.get("name") : row.fields().front().second;
-    text += (text.empty() ? "" : "\r\n") + part;
-  }
-  if (!text.empty()) setMaster(cdsMaster, "zzyq", text);
+  if (!chosen.empty()) setMaster(cdsMaster, "zzyq", chosen);
 }
 
 }  // namespace plugs::coreapp::xmzzk

@@ -24,6 +24,8 @@ namespace plugs::coreapp::xmzzk {
 namespace {
 
 constexpr std::string_view kStaleRetry = "当前数据状态已改变，请刷新后重试.";
+// A voided order keeps its rows and a total of 0: it is never edited again.
+constexpr const char* kVoidedNoEdit = "该单据已作废，不能修改。";
 
 bool editing(const dataset::ClientDataSet& ds) {
   return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
@@ -76,9 +78,20 @@ void TxmzzkForm::BeforeAppend() {
     if (ds->active()) ds->emptyDataSet();
 }
 
+void TxmzzkForm::actEditExecute(host::Action& sender) {
+  requireRight("_02");
+  if (flag("zfflag")) refuse(kVoidedNoEdit);
+  TSampleBillEditRibbonForm::actEditExecute(sender);
+}
+
 bool TxmzzkForm::CheckBillError(std::string& message) {
   if (editing(cdsMaster)) cdsMaster.post();
   if (TSampleBillEditRibbonForm::CheckBillError(message)) return true;
+  // Voided by another window while this one was editing: the save would total it again.
+  if (hasBill() && isVoidedOrder(billId)) {
+    message = kVoidedNoEdit;
+    return true;
+  }
   postChildEdits();
   if (cdsMaster.fieldByName("zdzk").isNull()) setMaster(cdsMaster, "zdzk", 1.0);
   setMaster(cdsMaster, "kh_id", customerId());

@@ -35,7 +35,7 @@ void TxmzzkForm::SelectedxmbmkToDetail(const std::string& selection) {
 
 void TxmzzkForm::cdsDetailAfterInsert(dataset::ClientDataSet& ds) {
   TSampleBillEditRibbonForm::cdsDetailAfterInsert(ds);
-  for (const char* f : {"sl", "n", "x", "y", "zk"}) ds.fieldByName(f).setValue(1.0);
+  applyNewLineDefaults(ds, {&cdszzry, &cdshc});
 }
 
 void TxmzzkForm::cdsDetailBeforePost(dataset::ClientDataSet& ds) {

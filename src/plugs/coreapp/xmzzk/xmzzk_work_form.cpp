@@ -101,11 +101,13 @@ void Txmzzkworkform::createHeaderControls() {
   addControl(headerField("edtflow", ControlKind::Edit, "接待部门：", "flow_name"));
   addControl(headerField("edtywy", ControlKind::Edit, "业务员：", "ywy_name"));
   addControl(headerField("edtgcxmmc", ControlKind::Edit, "工程名称：", "gcxmmc"));
-  addControl(headerField("edtfiledir", ControlKind::ButtonEdit, "文件路径：", "filedir"))
-      .onButtonClick = [this] {
+  Control& fileDir =
+      addControl(headerField("edtfiledir", ControlKind::ButtonEdit, "文件路径：", "filedir"));
+  fileDir.onButtonClick = [this] {
     if (!billno.empty() && !cdsMaster.fieldByName("filedir").asString().empty())
       host::openFileExplorer(this, billno);
   };
+  fileDir.buttonWhenReadOnly = true;  // the header is read-only here, its files are not
   addControl(headerField("memzzyq", ControlKind::Memo, "制作要求：", "zzyq"));
   addControl(headerField("edtzy", ControlKind::Edit, "摘要：", "zy"));
   addControl(headerField("edtremark", ControlKind::Edit, "备注：", "remark"));
@@ -127,11 +129,13 @@ void Txmzzkworkform::createGrids() {
   };
   Control staff = staffGrid();
   setFooters(staff, {"count", "sum", "sum", "sum"});
+  staff.columns[0].footerCaption = "合计：";
   staff.columns[0].readOnly = true;
   staff.columns[2].visible = staff.columns[3].visible = false;
   addControl(std::move(staff));
   Control hc = consumablesGrid();
   setFooters(hc, {"count", "", "", "", "sum", "sum"});
+  hc.columns[0].footerCaption = "合计：";
   for (int i = 0; i < 4; ++i) hc.columns[static_cast<std::size_t>(i)].readOnly = true;
   addControl(std::move(hc));
 }
@@ -164,8 +168,8 @@ void Txmzzkworkform::createActions() {
     Exec exec = entry.exec;
     a.onExecute = [this, exec](host::Action& sender) { (this->*exec)(sender); };
   }
-  // "自定义(选中员工)": one button per share, 10% ... 90%, the share is the button's tag.
-  addShareActions(*this, [this](double perc) { setSelectedShare(perc); });
+  // One button per share, 10% ... 90%, the share is the button's tag.
+  addShareActions(*this, "自定义(选中员工)", [this](double perc) { setSelectedShare(perc); });
   for (const char* name : {"actDetail_edit", "actDetail_del"})
     action(name).onUpdate = [this](host::Action& a) { a.enabled = hasLine(); };
 }

@@ -134,6 +134,8 @@ void Txmzzkworkform::actsaveExecute(host::Action&) {
   host::TAuth::requireRight(plugCode() + "_02");
   if (!host::checkBillVersion("vt_x_xmzzk", headerId(), version))
     refuse("当前数据状态已改变，请退出该模块并刷新重试.");
+  // Saving totals the order anew; a voided one keeps its total of 0.
+  if (isVoidedOrder(headerId())) refuse("该单据已作废，不能修改。");
   // The line, and a share or quantity still being typed, belong to this save as well.
   postEdits({&cdsDetail, &cdszzry, &cdshc});
   if (updateData_() != 0) {

@@ -49,7 +49,7 @@ void Txmzzkworkform::cdsDetailAfterInsert(dataset::ClientDataSet& ds) {
     ds.fieldByName("billno").setValue(billno);
   }
   ds.fieldByName("id").setValue(0);
-  for (const char* f : {"sl", "n", "x", "y", "zk"}) ds.fieldByName(f).setValue(1.0);
+  applyNewLineDefaults(ds, {&cdszzry, &cdshc});
 }
 
 void Txmzzkworkform::cdsDetailBeforePost(dataset::ClientDataSet& ds) {

@@ -1,11 +1,14 @@
 // The clerk's other windows rendered to pictures for a person to look at (not
 // compared): a saved order's settlement and processing windows, the order selector
 // and the printed order in its preview. Each also checks what a clerk must (not) see there.
+#include <QComboBox>
 #include <QDir>
+#include <QTableView>
 #include <QTextDocument>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/grid_view.h"
 #include "apps/coreapp-desktop/print_preview.h"
 #include "desktop/desktop_session.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
@@ -57,6 +60,29 @@ TEST_F(WindowPictures, SettlementWindowShowsOneKindOfEntryAtATime) {
   EXPECT_TRUE(form->control("edtxj_je").visible);
   EXPECT_FALSE(form->control("edtjm_je").visible);
   render(*form, "settlement.png", QSize(1000, 680));
+}
+
+// The account of a settlement line is picked from the store's accounts, not typed.
+TEST_F(WindowPictures, SettlementAccountCellIsADropDownOfTheAccounts) {
+  const std::string billno = saveOrder();
+  auto form = host::makeForm<plugs::coreapp::xmzzk::Tjiesuanform>(nullptr, billno);
+  desktop::FormView view(*form);
+  view.show();
+  view.run([&] { form->clickAction("actadd"); });  // a cash line in the preset account
+  ASSERT_EQ(form->cdsjiesuan.recordCount(), 1);
+  desktop::GridView& lines = *view.grid("cxgjiesuan");
+  int account = -1;
+  for (int c = 0; c < lines.model()->columnCount(); ++c)
+    if (lines.model()->column(c).field == "zh_name") account = c;
+  ASSERT_GE(account, 0);
+  const QModelIndex cell = lines.model()->index(0, account);
+  lines.table()->setCurrentIndex(cell);
+  lines.table()->edit(cell);
+  auto* box = qobject_cast<QComboBox*>(lines.table()->indexWidget(cell));
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(box->isEditable());
+  EXPECT_EQ(box->count(), static_cast<int>(form->control("cbbxj_zh").items.size()));
+  EXPECT_EQ(box->currentText().toStdString(), form->control("cbbxj_zh").items.front());
 }
 
 TEST_F(WindowPictures, OrderSelectorListsTheSavedOrder) {

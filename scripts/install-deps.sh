@@ -7,8 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsqlite3-dev nlohmann-json3-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  # the desktop shell (Qt 6 Widgets) and the fonts its Chinese texts need
-  qt6-base-dev libgl-dev fonts-noto-cjk
+  # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own
+  # texts in Chinese
+  qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n
 )
 
 missing=()

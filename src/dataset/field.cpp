@@ -78,10 +78,31 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-[[noreturn]] void refuse(const core::Value& v, FieldType type, std::string_view fieldName) {
-  std::string shown = v.type() == core::ValueType::Text ? "'" + v.asText() + "'" : v.asText();
-  throw DataSetError(shown + " is not a valid " + fieldTypeName(type) + " value for field '" +
-                     std::string(fieldName) + "'");
+// What the user is asked to type instead, by the field's type.
+const char* expectedEntry(FieldType type) {
+  switch (type) {
+    case FieldType::Integer:
+      return "整数";
+    case FieldType::Float:
+    case FieldType::Currency:
+      return "数字";
+    case FieldType::DateTime:
+      return "日期";
+    case FieldType::Boolean:
+      return "是或否";
+    case FieldType::Text:
+      break;
+  }
+  return "文字";
+}
+
+// The message reaches the clerk who typed into a cell or box: it says what to type
+// (the cell is his; the internal field name would mean nothing to him).
+[[noreturn]] void refuse(const core::Value& v, FieldType type, std::string_view /*fieldName*/) {
+  const std::string entry = expectedEntry(type);
+  const std::string how = type == FieldType::DateTime ? "请按 2024-03-01 的格式输入日期。"
+                                                      : "请输入" + entry + "。";
+  throw DataSetError("“" + v.asText() + "”不是有效的" + entry + "，" + how);
 }
 
 bool parseInteger(std::string_view s, std::int64_t& out) {

@@ -120,6 +120,7 @@ DialogReply ScriptedUi::hostDialog(std::string_view className, const DialogArgs&
 }
 
 void ScriptedUi::printed(const PrintJob& job) {
+  prints_.push_back(job);
   Json datasets = Json::object();
   for (const auto& [name, rows] : job.datasets) datasets[name] = rows;
   Json values = Json::object();

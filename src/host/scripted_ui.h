@@ -45,6 +45,8 @@ class ScriptedUi : public Ui {
 
   //! Every event so far, in order.
   const std::vector<std::string>& transcript() const { return transcript_; }
+  //! Every print job so far, with the field names of its datasets.
+  const std::vector<PrintJob>& prints() const { return prints_; }
   //! Every log entry so far (tag, text), whether or not it became an event.
   const std::vector<std::pair<std::string, std::string>>& logEntries() const { return log_; }
   //! Answers, lookups and dialogs queued but never used.
@@ -67,6 +69,7 @@ class ScriptedUi : public Ui {
   std::map<std::string, std::deque<std::string>> lookups_;
   std::map<std::string, std::deque<DialogReply>> dialogs_;
   std::vector<std::string> transcript_;
+  std::vector<PrintJob> prints_;
   std::vector<std::pair<std::string, std::string>> log_;
 };
 

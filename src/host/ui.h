@@ -68,6 +68,7 @@ struct PrintJob {
   std::vector<std::pair<std::string, int>> datasets;        //!< dataset name, row count
   std::vector<std::pair<std::string, std::string>> values;  //!< "表单编号", "表单名称", ...
   std::string file;                                         //!< the HTML document written
+  std::vector<std::vector<std::string>> fields;             //!< each dataset's field names
 };
 
 class Ui {

@@ -3,11 +3,13 @@
 // runs the order's own recalculation, and a rendered page is written as a PNG under
 // the build folder for a person to look at.
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTest>
 #include <QToolButton>
 
 #include "apps/coreapp-desktop/action_bar.h"
@@ -117,6 +119,64 @@ TEST_F(OrderPage, AnOpenCellEditorCountsForTheNextClick) {
   ASSERT_FALSE(page->billno.empty());
   page->cdsDetail.first();
   EXPECT_DOUBLE_EQ(page->cdsDetail.fieldByName("sl").asFloat(), 4.0);
+}
+
+// Keeps the toolkit's warnings of one test (a cell editor closed twice shows up here).
+class WarningLog {
+ public:
+  WarningLog() { previous_ = qInstallMessageHandler(&WarningLog::keep); }
+  ~WarningLog() { qInstallMessageHandler(previous_); }
+  static QStringList& lines() {
+    static QStringList kept;
+    return kept;
+  }
+
+ private:
+  static void keep(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtWarningMsg) lines() << text;
+  }
+  QtMessageHandler previous_;
+};
+
+TEST_F(OrderPage, TabAndEnterMoveToTheNextEditableCellAndNumbersOnly) {
+  enterOrder();
+  view->resize(1280, 800);
+  view->show();
+  WarningLog::lines().clear();
+  WarningLog warnings;
+  desktop::GridView& grid = *view->grid("cxgDetail");
+  QTableView& table = *grid.table();
+  const int sl = columnOf(*grid.model(), "sl");
+  const QModelIndex cell = grid.model()->index(0, sl);
+  table.setCurrentIndex(cell);
+  table.edit(cell);
+  auto* editor = qobject_cast<QLineEdit*>(table.indexWidget(cell));
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "a3b");  // letters do not go into a number cell
+  EXPECT_EQ(editor->text(), "3");
+  QTest::keyClick(editor, Qt::Key_Tab);
+  page->cdsDetail.first();
+  EXPECT_DOUBLE_EQ(page->cdsDetail.fieldByName("sl").asFloat(), 3.0);
+  const QModelIndex next = table.currentIndex();
+  EXPECT_EQ(next.row(), 0);
+  EXPECT_GT(next.column(), sl);
+  EXPECT_TRUE(grid.model()->flags(next) & Qt::ItemIsEditable);
+  EXPECT_NE(table.indexWidget(next), nullptr);  // its editor is open
+  EXPECT_TRUE(WarningLog::lines().isEmpty()) << WarningLog::lines().join("\n").toStdString();
+
+  // Enter on the last editable cell of a row goes on to the next row.
+  QWidget* open = table.indexWidget(next);
+  int last = grid.model()->columnCount() - 1;
+  while (last > 0 && !(grid.model()->flags(grid.model()->index(0, last)) & Qt::ItemIsEditable)) --last;
+  QTest::keyClick(open, Qt::Key_Escape);
+  const QModelIndex end = grid.model()->index(0, last);
+  table.setCurrentIndex(end);
+  table.edit(end);
+  ASSERT_NE(table.indexWidget(end), nullptr);
+  QTest::keyClick(table.indexWidget(end), Qt::Key_Return);
+  QCoreApplication::processEvents();  // the delegate closes on Enter from the event loop
+  EXPECT_EQ(table.currentIndex().row(), 1);
 }
 
 TEST_F(OrderPage, GridRowCommandsFollowTheEditMode) {

@@ -1,7 +1,8 @@
 // QtUi driven without a person: a zero timer reads the modal window that opened, checks
 // what it shows and presses one of its buttons, so every call returns. Message boxes
 // carry the form's caption, text and answer; a lookup returns the chosen rows with all
-// their columns; a form shown modally closes on its own modal result.
+// their columns; a form shown modally closes on its own modal result. Qt's own texts
+// load in Chinese.
 #include "apps/coreapp-desktop/qt_ui.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QTableView>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 
 #include "apps/coreapp-desktop/action_bar.h"
+#include "apps/coreapp-desktop/chinese_translations.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/host_dialog_windows.h"
 #include "apps/coreapp-desktop/lookup_dialog.h"
@@ -113,6 +117,14 @@ TEST_F(QtUiTest, LookupReturnsTheChosenRowsWithEveryColumn) {
     auto* dlg = dynamic_cast<desktop::LookupDialog*>(w);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(dlg->windowTitle(), "客户会员查询");
+    // the clerk sees code and name under Chinese captions, never ids or the store
+    auto* table = dlg->findChild<QTableView*>();
+    ASSERT_NE(table, nullptr);
+    QStringList shown;
+    for (int c = 0; c < table->model()->columnCount(); ++c)
+      if (!table->isColumnHidden(c))
+        shown << table->model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(shown, (QStringList{"编号", "名称"}));
     dlg->search("蓝天");
     EXPECT_EQ(dlg->shownRows(), 1);
     dlg->choose(0);
@@ -166,6 +178,22 @@ TEST(HostDialogs, FileFilterFromTheHostsForm) {
   EXPECT_EQ(desktop::fileFilter("图片|*.jpg;*.png|所有文件|*.*"),
             "图片 (*.jpg *.png);;所有文件 (*.*)");
   EXPECT_EQ(desktop::fileFilter(""), "所有文件 (*)");
+}
+
+}  // namespace
+
+namespace {
+
+// The toolkit's own texts (an editor's context menu) read in Chinese once Qt's
+// translations are loaded.
+TEST(ChineseTranslations, ToolkitTextsReadInChinese) {
+  QTranslator* translator = desktop::installChineseTranslations(*QCoreApplication::instance());
+  if (translator == nullptr) GTEST_SKIP() << "qt6-translations-l10n is not installed";
+  const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
+  QCoreApplication::removeTranslator(translator);
+  delete translator;
+  EXPECT_NE(undo, "&Undo");
+  EXPECT_EQ(undo, QString::fromUtf8("撤消(&U)"));
 }
 
 }  // namespace

@@ -264,3 +264,47 @@ TEST_F(BillLifeTest, NewBillsStampWorkingNumberOnHeaderAndLines) {
 }
 
 }  // namespace
+
+// Cancel and close never drop typed edits silently: the clerk saves, discards or stays.
+TEST_F(BillLifeTest, UnsavedEditsAskBeforeCancelOrClose) {
+  const std::string ask =
+      R"({"event":"message","type":3,"caption":"提示","text":"单据未保存，是否保存？","answer":)";
+  ASSERT_EQ(form->clickAction("actAdd"), Outcome::Done);
+  EXPECT_FALSE(form->hasUnsavedChanges());  // only the defaults: nothing to lose
+  ASSERT_EQ(form->clickAction("actCancel"), Outcome::Done);
+
+  enterNewBill();
+  ui.queueAnswer(host::mrCancel);  // stay
+  EXPECT_EQ(form->clickAction("actCancel"), Outcome::Aborted);
+  EXPECT_EQ(lastEvent(), ask + R"("Cancel"})");
+  EXPECT_TRUE(form->editMode);
+  EXPECT_EQ(form->cdsDetail.recordCount(), 1);
+  ui.queueAnswer(host::mrCancel);
+  EXPECT_EQ(form->clickAction("actclose"), Outcome::Aborted);
+  EXPECT_FALSE(form->isClosed());
+
+  ui.queueAnswer(host::mrNo);  // discard
+  EXPECT_EQ(form->clickAction("actCancel"), Outcome::Done);
+  EXPECT_FALSE(form->editMode);
+  EXPECT_EQ(scalar("select count(*) from vt_c_qtrk"), "0");
+
+  enterNewBill();
+  ui.queueAnswer(host::mrYes);  // save, then close
+  ui.queueAnswer(host::mrOK);   // the save's own confirmation
+  EXPECT_EQ(form->clickAction("actclose"), Outcome::Done);
+  EXPECT_TRUE(form->isClosed());
+  EXPECT_EQ(scalar("select count(*) from vt_c_qtrk_mx"), "1");
+}
+
+TEST_F(BillLifeTest, RefusedSaveOnCloseKeepsTheBillOpen) {
+  enterNewBill();
+  form->control("edtwldw").tag = 0;  // no supplier: the save is refused
+  ui.queueAnswer(host::mrYes);
+  EXPECT_EQ(form->clickAction("actclose"), Outcome::Aborted);
+  EXPECT_FALSE(form->isClosed());
+  EXPECT_TRUE(form->editMode);
+  EXPECT_EQ(lastEvent(), R"({"event":"message","type":2,"caption":"提示","text":"请选择往来单位."})");
+  form->cdsDetail.edit();
+  form->cdsDetail.fieldByName("sl").setValue(core::Value(3.0));  // typed, not yet posted
+  EXPECT_TRUE(form->hasUnsavedChanges());
+}

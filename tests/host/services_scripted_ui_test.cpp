@@ -68,7 +68,8 @@ TEST_F(ScriptedUiTest, DrawerLogAndPrintEvents) {
   ui.printed({"1100",
               {{"表头数据", 1}, {"明细数据", 3}},
               {{"表单编号", "1100"}, {"表单名称", "项目订单"}},
-              "f"});
+              "f",
+              {}});
   EXPECT_EQ(
       ui.transcript(),
       (std::vector<std::string>{

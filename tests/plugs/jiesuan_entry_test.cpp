@@ -177,3 +177,29 @@ TEST_F(SettlementEntry, DeletingTheLastLineResetsTheAmounts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window shows the fields of the chosen kind of settlement only, and a cash line
+// needs no account pick when the store's first account will do.
+TEST_F(SettlementEntry, OnlyTheChosenKindsFieldsShowAndTheAccountIsPreset) {
+  auto form = openDialog("JS001");  // a card holder
+  auto shown = [&] {
+    std::string out;
+    for (const char* name : {"edtxj_je", "cbbxj_zh", "edtjm_je", "edthyk_je", "edthyk_pwd"})
+      if (form->control(name).visible) out += std::string(name) + " ";
+    return out;
+  };
+  EXPECT_EQ(shown(), "edtxj_je cbbxj_zh ");
+  EXPECT_EQ(form->control("cbbxj_zh").text, "现金");
+  type(*form, "cxPageControl1", "减免");
+  EXPECT_EQ(shown(), "edtjm_je ");
+  type(*form, "cxPageControl1", "会员卡");
+  EXPECT_EQ(shown(), "edthyk_je edthyk_pwd ");
+  type(*form, "cxPageControl1", "现结");
+  ASSERT_EQ(form->clickAction("actadd"), host::Outcome::Done);
+  EXPECT_EQ(form->cdsjiesuan.fieldByName("zh_name").asString(), "现金");
+  EXPECT_EQ(form->cdsjiesuan.fieldByName("zh_id").asInteger(), 1);
+}
+
+}  // namespace

@@ -1,9 +1,14 @@
-// ActionBar: one QAction per form action, in the form's order.
+// ActionBar: one QAction per form action, in the form's order. The standard commands
+// carry an icon and a shortcut (the shortcut in the tool tip too); the bill's own
+// commands are text only, so the main ones stay in view at 1280 pixels.
 #include "apps/coreapp-desktop/action_bar.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QStyle>
 #include <QToolButton>
+
+#include "apps/coreapp-desktop/action_keys.h"
 
 #include "host/forms/form_model.h"
 
@@ -13,7 +18,8 @@ std::string actionStem(const std::string& name) { return name.substr(0, name.fin
 
 ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
     : QToolBar(parent), form_(form), run_(std::move(run)) {
-  setToolButtonStyle(Qt::ToolButtonTextOnly);
+  setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  setIconSize(QSize(16, 16));
   setMovable(false);
   std::string previous;
   std::map<std::string, QMenu*> menus;  // by sub-menu caption
@@ -25,9 +31,20 @@ ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
                           ? addAction(QString::fromStdString(a.caption))
                           : subMenu(menus, a.group)->addAction(QString::fromStdString(a.caption));
     button->setObjectName(QString::fromStdString(a.name));
+    const ActionLook look = actionLook(a.name, *style());
+    if (look.known) {
+      button->setIcon(look.icon);
+      button->setShortcut(look.shortcut);
+      button->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      button->setToolTip(QString::fromStdString(a.caption) + " (" +
+                         look.shortcut.toString(QKeySequence::NativeText) + ")");
+    }
     const std::string name = a.name;
     connect(button, &QAction::triggered, this,
-            [this, name] { run_([&] { form_.clickAction(name); }); });
+            [this, name] {
+              run_([&] { form_.clickAction(name); });
+              if (afterClick) afterClick(name);
+            });
     buttons_[a.name] = button;
     previous = a.name;
   }

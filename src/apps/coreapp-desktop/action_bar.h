@@ -7,6 +7,7 @@
 
 #include <QMenu>
 #include <QToolBar>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -26,6 +27,8 @@ class ActionBar : public QToolBar {
   void refresh();
   //! The button's action for a form action name, or null.
   QAction* button(const std::string& name) const;
+  //! Runs after a button's action ran, with the action's name.
+  std::function<void(const std::string& name)> afterClick;
 
  private:
   //! The drop-down of sub-menu `caption`, made on its first use.

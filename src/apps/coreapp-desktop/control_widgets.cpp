@@ -7,10 +7,12 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -95,9 +97,33 @@ class LabelWidget : public Base {
   ClickLabel* label_;
 };
 
+// Hands the key presses of a widget to a function; true from it consumes the key.
+class KeyFilter : public QObject {
+ public:
+  KeyFilter(QObject* parent, std::function<bool(QKeyEvent*)> onKey)
+      : QObject(parent), onKey_(std::move(onKey)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::KeyPress && onKey_(static_cast<QKeyEvent*>(e))) return true;
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  std::function<bool(QKeyEvent*)> onKey_;
+};
+
+// Moves the focus on as Tab does (Enter in a header field goes to the next field).
+void focusNextField(QWidget* from) {
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QCoreApplication::sendEvent(from, &tab);
+}
+
 // Edit, button edit and currency edit: a line editor with a button when the control
-// has a click or button handler. A read-only currency box shows its display pattern;
-// a read-only box's button is inert unless the control says it only opens or shows.
+// has a click or button handler. A money box shows its display pattern; a read-only
+// box's button is inert unless the control says it only opens or shows. Enter commits
+// and moves to the next field; Down, and Enter after typing, reach the control's key
+// handler (the customer box's quick lookup).
 class LineWidget : public Base {
  public:
   LineWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
@@ -111,6 +137,7 @@ class LineWidget : public Base {
     if (c.kind == host::ControlKind::Edit && c.format == "*")  // a password box
       edit_->setEchoMode(QLineEdit::Password);
     QObject::connect(edit_, &QLineEdit::editingFinished, box_, [this] { commitTyped(); });
+    edit_->installEventFilter(new KeyFilter(edit_, [this](QKeyEvent* e) { return key(e); }));
     if (c.onButtonClick || c.onClick) {
       button_ = new QToolButton(box_);
       button_->setText("…");
@@ -120,20 +147,40 @@ class LineWidget : public Base {
   }
   QWidget* widget() override { return box_; }
   void commitTyped() override {
-    if (!edit_->isReadOnly()) commit(edit_->text().toStdString());
+    if (edit_->isReadOnly()) return;
+    const std::string typed = edit_->text().toStdString();
+    edit_->setModified(false);  // from here the model's text is what the box shows
+    if (shownAmount(text()) == typed) return;  // the shown "420.00" of a stored 420
+    commit(typed);
+  }
+  bool key(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (!enter && e->key() != Qt::Key_Down) return false;
+    const bool typed = edit_->isModified();
+    const bool handled = c_.onKeyDown && !edit_->isReadOnly() && (!enter || typed);
+    if (!handled && !enter) return false;
+    commitTyped();
+    if (handled) run_([&] { form_.keyDownControl(c_.name, enter ? "Enter" : "Down"); });
+    if (enter) focusNextField(edit_);
+    return true;
   }
   void refresh() override {
-    const bool money = c_.kind == host::ControlKind::CurrencyEdit;
-    std::string t = text();
-    if (money && c_.readOnly && !t.empty() && !c_.format.empty())
-      t = core::formatFloat(core::Value(t).asFloat(), c_.format);
-    if (edit_->text() != qs(t)) edit_->setText(qs(t));
+    const std::string t = shownAmount(text());
+    // What the clerk is typing stays as typed until he leaves the box.
+    if (edit_->text() != qs(t) && !(edit_->hasFocus() && edit_->isModified())) edit_->setText(qs(t));
     edit_->setReadOnly(c_.readOnly);
     if (button_) button_->setEnabled(c_.enabled && (!c_.readOnly || c_.buttonWhenReadOnly));
     showState(box_);
   }
 
  private:
+  // A money box shows its amount through its display pattern, editable or not, so
+  // every amount of a window reads alike.
+  std::string shownAmount(const std::string& t) const {
+    if (c_.kind != host::ControlKind::CurrencyEdit || t.empty() || c_.format.empty()) return t;
+    return core::formatFloat(core::Value(t).asFloat(), c_.format);
+  }
+
   QWidget* box_;
   QLineEdit* edit_;
   QToolButton* button_ = nullptr;

@@ -209,6 +209,11 @@ bool DataSetTableModel::isTickColumn(int c) const {
   return f != nullptr && f->type() == dataset::FieldType::Boolean;
 }
 
+bool DataSetTableModel::isNumberColumn(int c) const {
+  const dataset::Field* f = fieldOf(c);
+  return f != nullptr && isNumeric(f->type()) && !isTickColumn(c);
+}
+
 QVariant DataSetTableModel::data(const QModelIndex& index, int role) const {
   const int pos = livePosition(index.row());
   const dataset::Field* f = fieldOf(index.column());

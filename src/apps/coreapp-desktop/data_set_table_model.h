@@ -46,6 +46,8 @@ class DataSetTableModel : public QAbstractTableModel {
   const host::GridColumn& column(int c) const { return columns_[static_cast<size_t>(c)]; }
   //! True when column `c` shows a tick box (boolean field or a check editor).
   bool isTickColumn(int c) const;
+  //! True when column `c` holds a number (integer, float or money field).
+  bool isNumberColumn(int c) const;
   //! The column's footer: the sum or count over the visible rows, "" when it has none.
   QString footerText(int c) const;
   //! The row of the dataset's cursor, -1 when there is none.

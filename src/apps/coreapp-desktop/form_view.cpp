@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -37,7 +38,13 @@ FormView::FormView(host::FormModel& form, QWidget* parent) : QWidget(parent), fo
   refresh();
 }
 
-FormView::~FormView() = default;
+// A cell editor still open commits when it loses the focus, and a view going away takes
+// the focus from it: the grids go first, while the view can still refuse to run that.
+FormView::~FormView() {
+  destroying_ = true;
+  for (GridView* g : grids_) delete g;
+  grids_.clear();
+}
 
 void FormView::build() {
   auto* layout = new QVBoxLayout(this);
@@ -45,6 +52,10 @@ void FormView::build() {
   auto* top = new QHBoxLayout;
   actions_ = new ActionBar(form_, runner_, this);
   top->addWidget(actions_, 1);
+  addActions(actions_->actions());  // their shortcuts work wherever the focus is in the view
+  actions_->afterClick = [this](const std::string& name) {
+    if (name == "actAdd") focusFirstField();
+  };
   std::vector<host::Control*> header;
   std::vector<host::Control*> grids;
   for (host::Control* c : form_.controls()) {
@@ -112,6 +123,7 @@ bool FormView::belongsToGrid(const host::Control& c) const {
 }
 
 void FormView::run(const std::function<void()>& work) {
+  if (destroying_) return;
   if (depth_ == 0 && !committing_) commitTyped();
   ++depth_;
   try {
@@ -159,6 +171,23 @@ void FormView::refresh() {
     for (GridView* g : grids_) g->refresh();
   } catch (const std::exception& e) {
     showError(e.what());  // an Update handler or a bound field the form lost
+  }
+}
+
+// After 新增 the clerk types at once: the form's first field, else its first editable
+// text box.
+void FormView::focusFirstField() {
+  for (auto& [name, w] : controls_) {
+    const host::Control* c = form_.findControl(name);
+    if (c == nullptr || c->readOnly || !c->enabled || !c->visible) continue;
+    const bool wanted = form_.firstEditControl.empty()
+                            ? c->kind == host::ControlKind::Edit || c->kind == host::ControlKind::ButtonEdit
+                            : name == form_.firstEditControl;
+    if (!wanted) continue;
+    QWidget* target = w->widget()->focusProxy() ? w->widget()->focusProxy() : w->widget();
+    if (auto* line = w->widget()->findChild<QLineEdit*>()) target = line;
+    target->setFocus(Qt::OtherFocusReason);
+    return;
   }
 }
 

@@ -35,6 +35,8 @@ class FormView : public QWidget {
   void run(const std::function<void()>& work);
   //! Shows the model again: actions after Update, control texts, grid states.
   void refresh();
+  //! Puts the focus on the field a clerk types first (after 新增).
+  void focusFirstField();
   //! True once the form closed or (shown modally) got a modal result.
   bool finished() const;
   //! Runs after an event that finished the form.
@@ -61,6 +63,7 @@ class FormView : public QWidget {
   std::vector<GridView*> grids_;
   int depth_ = 0;
   bool committing_ = false;
+  bool destroying_ = false;  // set while the view takes itself apart
 };
 
 }  // namespace desktop

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -31,10 +33,20 @@ class ComboDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override {
     const host::GridColumn& col = model_.column(index.column());
-    if (col.items.empty()) return QStyledItemDelegate::createEditor(parent, option, index);
+    if (col.items.empty()) {
+      QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+      // A number cell takes digits, one point and a leading minus, nothing else.
+      if (auto* line = qobject_cast<QLineEdit*>(editor); line && model_.isNumberColumn(index.column())) {
+        static const QRegularExpression number("-?[0-9]*\\.?[0-9]*");
+        line->setValidator(new QRegularExpressionValidator(number, line));
+        line->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      }
+      return editor;
+    }
+    // Lists of the host (lookup columns) and fixed lists are picked, not typed.
     auto* box = new QComboBox(parent);
     for (const std::string& item : col.items) box->addItem(QString::fromStdString(item));
-    box->setEditable(col.editor != "combo");
+    box->setEditable(col.editor != "combo" && col.editor != "lookupcombobox");
     return box;
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -56,6 +68,9 @@ class ComboDelegate : public QStyledItemDelegate {
 };
 
 // The table, able to commit the cell editor that is open when a tool button is clicked.
+// Tab, Enter and Shift+Tab move to the next (previous) editable cell as a spreadsheet
+// does, across rows. Committing a cell runs the form's recalculation, which may have
+// rebuilt the rows and with them closed the editor already: then only the move is left.
 class GridTable : public QTableView {
  public:
   using QTableView::QTableView;
@@ -66,6 +81,40 @@ class GridTable : public QTableView {
       closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
   }
+
+ protected:
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+    const QModelIndex from = editing_.isValid() ? QModelIndex(editing_) : currentIndex();
+    if (from.isValid() && indexWidget(from) == editor)
+      QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    editing_ = QPersistentModelIndex();
+    if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::SubmitModelCache)
+      editNeighbour(from, 1);
+    else if (hint == QAbstractItemDelegate::EditPreviousItem)
+      editNeighbour(from, -1);
+  }
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened) editing_ = index;
+    return opened;
+  }
+
+ private:
+  // The next editable, shown cell after `from` in reading order (before it when -1).
+  void editNeighbour(const QModelIndex& from, int step) {
+    if (!from.isValid() || model() == nullptr) return;
+    const int columns = model()->columnCount(), cells = model()->rowCount() * columns;
+    for (int at = from.row() * columns + from.column() + step; at >= 0 && at < cells; at += step) {
+      const QModelIndex next = model()->index(at / columns, at % columns);
+      if (isColumnHidden(next.column()) || !(model()->flags(next) & Qt::ItemIsEditable)) continue;
+      setCurrentIndex(next);
+      scrollTo(next);
+      QTableView::edit(next);
+      return;
+    }
+  }
+
+  QPersistentModelIndex editing_;  // the cell whose editor is open
 };
 
 }  // namespace
@@ -79,6 +128,8 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
   table_ = new GridTable(this);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The row is selected as a whole; the cell being worked on keeps a frame of its own.
+  table_->setStyleSheet("QTableView::item:focus { border: 2px solid #1565c0; }");
   table_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);

@@ -1,6 +1,6 @@
 // LookupDialog: a table over the candidate rows with a filter over every column.
-// Bookkeeping columns (store id, delete and sort marks, time stamps) are hidden: the
-// user chooses by code and name, the forms still get every column of the row.
+// Only the columns a clerk chooses by are shown, with Chinese captions (ids, marks and
+// internals are hidden); the forms still get every column of the row.
 #include "apps/coreapp-desktop/lookup_dialog.h"
 
 #include <QDialogButtonBox>
@@ -13,21 +13,13 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <nlohmann/json.hpp>
-#include <set>
 
+#include "apps/coreapp-desktop/lookup_columns.h"
+#include "host/print/print_template.h"
 #include "host/services/data_services.h"
 
 namespace desktop {
 
-namespace {
-
-bool hiddenColumn(const std::string& name) {
-  static const std::set<std::string> hidden = {"orgid", "isdel", "isort", "createtime",
-                                               "updatetime"};
-  return hidden.count(name) > 0;
-}
-
-}  // namespace
 
 std::string rowsJson(const tsql::ResultSet& rows, const std::vector<int>& chosen) {
   if (chosen.empty()) return {};
@@ -57,7 +49,7 @@ LookupDialog::LookupDialog(const QString& caption, const tsql::ResultSet& rows, 
                                   static_cast<int>(rows.columns.size()), this);
   for (size_t c = 0; c < rows.columns.size(); ++c)
     model_->setHeaderData(static_cast<int>(c), Qt::Horizontal,
-                          QString::fromStdString(rows.columns[c].name));
+                          QString::fromStdString(lookupCaption(rows.columns[c].name)));
   for (size_t r = 0; r < rows.rows.size(); ++r)
     for (size_t c = 0; c < rows.columns.size() && c < rows.rows[r].size(); ++c) {
       auto* item = new QStandardItem(QString::fromStdString(host::jsonText(rows.rows[r][c])));
@@ -75,8 +67,7 @@ LookupDialog::LookupDialog(const QString& caption, const tsql::ResultSet& rows, 
   table_->setSelectionMode(multi ? QAbstractItemView::MultiSelection
                                  : QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
-  for (size_t c = 0; c < rows.columns.size(); ++c)
-    table_->setColumnHidden(static_cast<int>(c), hiddenColumn(rows.columns[c].name));
+  showChoosingColumns();
   layout->addWidget(table_, 1);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("确定");
@@ -88,6 +79,21 @@ LookupDialog::LookupDialog(const QString& caption, const tsql::ResultSet& rows, 
   if (!multi) connect(table_, &QTableView::doubleClicked, this, &QDialog::accept);
   // One choice starts on the first row; several start with none (a click toggles).
   if (!multi && filter_->rowCount() > 0) table_->selectRow(0);
+}
+
+// The captioned columns; a lookup of other data (none captioned) shows its columns by
+// name, still without keys and secrets.
+void LookupDialog::showChoosingColumns() {
+  bool anyCaptioned = false;
+  for (const tsql::Column& c : rows_.columns) anyCaptioned |= !lookupCaption(c.name).empty();
+  for (size_t c = 0; c < rows_.columns.size(); ++c) {
+    const std::string& name = rows_.columns[c].name;
+    const bool shown = anyCaptioned ? !lookupCaption(name).empty()
+                                    : !host::isKeyField(name) && !host::isSecretField(name);
+    if (shown && !anyCaptioned)
+      model_->setHeaderData(static_cast<int>(c), Qt::Horizontal, QString::fromStdString(name));
+    table_->setColumnHidden(static_cast<int>(c), !shown);
+  }
 }
 
 void LookupDialog::search(const QString& text) {

@@ -32,6 +32,7 @@ class LookupDialog : public QDialog {
   void choose(int row);
 
  private:
+  void showChoosingColumns();
   const tsql::ResultSet& rows_;
   QLineEdit* searchBox_;
   QStandardItemModel* model_;

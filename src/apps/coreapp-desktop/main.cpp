@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <optional>
 
+#include "apps/coreapp-desktop/chinese_translations.h"
 #include "apps/coreapp-desktop/login_dialog.h"
 #include "apps/coreapp-desktop/main_window.h"
 #include "apps/coreapp-desktop/qt_ui.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("coreapp");
   QApplication::setApplicationName("coreapp-desktop");
+  desktop::installChineseTranslations(app);
 
   QCommandLineParser parser;
   parser.setApplicationDescription("coreapp desktop shell");

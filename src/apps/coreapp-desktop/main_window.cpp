@@ -125,8 +125,24 @@ FormView* MainWindow::pageView(const host::TBaseForm& form) const {
 void MainWindow::closePage(int index) {
   auto* view = static_cast<FormView*>(pages_->widget(index));
   if (auto* form = dynamic_cast<host::TBaseForm*>(&view->form()))
-    view->run([form] { form->Close(); });
+    view->run([form] {
+      if (!form->CloseQuery()) throw core::Abort();  // the clerk stays in the bill
+      form->Close();
+    });
   syncPages();
+}
+
+bool MainWindow::queryClosePages() {
+  for (int i = 0; i < pages_->count(); ++i) {
+    auto* view = static_cast<FormView*>(pages_->widget(i));
+    auto* form = dynamic_cast<host::TBaseForm*>(&view->form());
+    if (form == nullptr || !form->hasUnsavedChanges()) continue;
+    pages_->setCurrentIndex(i);
+    bool mayClose = false;
+    view->run([&] { mayClose = form->CloseQuery(); });
+    if (!mayClose) return false;
+  }
+  return true;
 }
 
 void MainWindow::closeAllPages() {
@@ -140,6 +156,10 @@ void MainWindow::closeAllPages() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!queryClosePages()) {
+    event->ignore();
+    return;
+  }
   closeAllPages();
   event->accept();
 }

@@ -43,6 +43,8 @@ class MainWindow : public QMainWindow {
  private:
   QWidget* buildRibbon();
   void closePage(int index);
+  //! Asks every page with unsaved edits (CloseQuery); false when one of them stays.
+  bool queryClosePages();
   void closeAllPages();
 
   QtUi& ui_;

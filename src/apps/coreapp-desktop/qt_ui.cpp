@@ -12,6 +12,7 @@
 #include "apps/coreapp-desktop/host_dialog_windows.h"
 #include "apps/coreapp-desktop/lookup_dialog.h"
 #include "apps/coreapp-desktop/print_preview.h"
+#include "core/abort.h"
 #include "host/forms/base_form.h"
 
 namespace desktop {
@@ -30,6 +31,26 @@ QMessageBox::Icon iconOf(int type) {
       return QMessageBox::Information;
   }
 }
+
+// The window of a modal form: Esc and the close box ask the form first, as its own
+// close button does, so unsaved edits are never closed away.
+class ModalFormDialog : public QDialog {
+ public:
+  using QDialog::QDialog;
+  FormView* view = nullptr;
+  host::TBaseForm* form = nullptr;
+
+  void reject() override {
+    if (view != nullptr && form != nullptr && !form->isClosed()) {
+      view->run([this] {
+        if (!form->CloseQuery()) throw core::Abort();
+        form->Close();
+      });
+      if (!form->isClosed() && form->ModalResult == host::mrNone) return;  // stays
+    }
+    QDialog::reject();
+  }
+};
 
 }  // namespace
 
@@ -75,15 +96,18 @@ std::string QtUi::lookup(const host::LookupRequest& request) {
 
 int QtUi::showModal(host::FormModel& form) {
   auto* base = dynamic_cast<host::TBaseForm*>(&form);
-  QDialog dlg(parent());
+  ModalFormDialog dlg(parent());
   dlg.setWindowTitle(qs(form.caption));
   auto* layout = new QVBoxLayout(&dlg);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* view = new FormView(form, &dlg);
   layout->addWidget(view);
+  dlg.view = view;
+  dlg.form = base;
   dlg.resize(1000, 680);
   view->onFinished = [&dlg] { dlg.done(QDialog::Accepted); };
   if (!view->finished()) dlg.exec();
+  dlg.view = nullptr;
   delete view;  // before the form goes: the view watches its datasets
   if (base != nullptr && base->ModalResult != host::mrNone) return base->ModalResult;
   return host::mrCancel;

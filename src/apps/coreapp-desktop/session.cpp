@@ -96,6 +96,14 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
            .rows)
     host.settings[row[0].asText()] = row[1].asText();
   host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
+  host.printFolder = printFolderOf(db);
+}
+
+std::string printFolderOf(const db::Connection& db) {
+  const auto* file = dynamic_cast<const db::EmbeddedConnection*>(&db);
+  if (file == nullptr || file->path().empty() || file->path() == ":memory:") return {};
+  const std::filesystem::path path(file->path());
+  return (path.parent_path() / (path.stem().string() + "-prints")).string();
 }
 
 host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id) {

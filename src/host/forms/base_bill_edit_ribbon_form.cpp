@@ -256,6 +256,7 @@ void TBaseBillEditRibbonForm::actEditExecute(Action&) {
   workBillno = billno;
   editMode = true;
   ComponentReadOnly(false);
+  editStart_ = masterValues();
 }
 
 void TBaseBillEditRibbonForm::cxLabel3DblClick() {}

@@ -114,6 +114,13 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   virtual void actprevExecute(Action& sender);
   virtual void actnextExecute(Action& sender);
 
+  //! True while editing when the header differs from how editing began or another
+  //! dataset holds changes; a new bill with only its defaults has nothing to lose.
+  bool hasUnsavedChanges() const override;
+  //! As the form model, but a bill not yet saved shows no number: its working number
+  //! is an internal placeholder until the save issues the real one.
+  std::string controlText(const Control& c) const override;
+
   // Helpers for subclasses.
   //! True when a saved bill is open.
   bool hasBill() const { return billId != 0 && !billno.empty(); }
@@ -135,6 +142,9 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   void gotoNeighbour(bool backwards);
 
  private:
+  std::vector<core::Value> masterValues() const;
+
+  std::vector<core::Value> editStart_;  // the header when editing began
   void createActions();
   void createBaseControls();
   void wireDataSets();

@@ -23,6 +23,29 @@ bool isEditing(const dataset::ClientDataSet& ds) {
 
 }  // namespace
 
+std::vector<core::Value> TBaseBillEditRibbonForm::masterValues() const {
+  std::vector<core::Value> values;
+  if (!cdsMaster.active() || cdsMaster.isEmpty()) return values;
+  for (int i = 0; i < cdsMaster.fieldCount(); ++i) values.push_back(cdsMaster.field(i).value());
+  return values;
+}
+
+// A new bill holds its defaults as a pending insert, so the header counts as changed
+// only when it differs from how editing began; the other datasets by their changes.
+bool TBaseBillEditRibbonForm::hasUnsavedChanges() const {
+  if (!editMode) return false;
+  if (masterValues() != editStart_) return true;
+  for (const std::string& name : dataSetNames())
+    if (name != "cdsMaster" && dataSetDirty(*findDataSet(name))) return true;
+  return false;
+}
+
+std::string TBaseBillEditRibbonForm::controlText(const Control& c) const {
+  std::string text = TBaseRibbonForm::controlText(c);
+  if (billno.empty() && !workBillno.empty() && text == workBillno) return {};
+  return text;
+}
+
 int TBaseBillEditRibbonForm::masterStatus() const {
   if (!cdsMaster.active() || cdsMaster.isEmpty()) return 0;
   const dataset::Field* f = cdsMaster.findField("status");
@@ -72,6 +95,7 @@ void TBaseBillEditRibbonForm::actAddExecute(Action&) {
   BeforeAppend();
   editMode = true;
   ComponentReadOnly(false);
+  editStart_ = masterValues();
 }
 
 void TBaseBillEditRibbonForm::actDelExecute(Action&) {
@@ -104,7 +128,15 @@ void TBaseBillEditRibbonForm::actSaveExecute(Action&) {
   OpenBillData(isNew ? issuedBillno() : billno);
 }
 
-void TBaseBillEditRibbonForm::actCancelExecute(Action&) {
+void TBaseBillEditRibbonForm::actCancelExecute(Action& sender) {
+  // Cancelling throws the edits away: the clerk chooses to save them, drop them or
+  // stay in the bill.
+  if (hasUnsavedChanges()) {
+    const int answer = MessageMyDlg("单据未保存，是否保存？", kPrompt, mtConfirmation,
+                                    mbYes | mbNo | mbCancel, true);
+    if (answer == mrYes) return actSaveExecute(sender);
+    if (answer != mrNo) throw core::Abort();
+  }
   if (isEditing(cdsMaster)) cdsMaster.cancel();
   if (isEditing(cdsDetail)) cdsDetail.cancel();
   OpenBillData(billno);

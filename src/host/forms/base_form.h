@@ -12,6 +12,10 @@
 #include "host/forms/form_model.h"
 #include "host/ui.h"
 
+namespace dataset {
+class ClientDataSet;
+}
+
 namespace host {
 
 class TBaseForm : public FormModel {
@@ -36,6 +40,20 @@ class TBaseForm : public FormModel {
   bool isClosed() const { return closed_; }
   //! True while ShowModal runs.
   bool isModal() const { return modal_; }
+
+  //! True when the form holds edits that closing would lose: a registered dataset with
+  //! pending changes or an unposted row. Bill editors count them only while editing.
+  virtual bool hasUnsavedChanges() const;
+  //! Asks before edits are lost: with unsaved changes, "单据未保存，是否保存？" (Yes saves
+  //! through saveForClose, No discards, Cancel stays). True when the form may close.
+  //! The close action, the desktop's page and window close buttons and the scenario
+  //! player's close all ask here first.
+  bool CloseQuery();
+  //! Saves for CloseQuery by clicking the form's save action (actSave, actsave or
+  //! actok); true when it ran to its end and nothing is left unsaved (or it closed).
+  virtual bool saveForClose();
+  //! A dataset with pending changes or with a typed, unposted row.
+  static bool dataSetDirty(const dataset::ClientDataSet& ds);
 
   //! Builds the form's controls, actions and bindings (subclasses call the inherited one).
   virtual void FormCreate();

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "core/abort.h"
 #include "host/forms/page_control.h"
 
 namespace host {
@@ -31,7 +32,10 @@ TBaseRibbonForm& TBaseRibbonForm::generateForm(FormModel* owner, const TFormClas
 void TBaseRibbonForm::FormCreate() {
   TBaseForm::FormCreate();
   Action& close = addAction("actclose", "关闭");
-  close.onExecute = [this](Action&) { Close(); };
+  close.onExecute = [this](Action&) {
+    if (!CloseQuery()) throw core::Abort();
+    Close();
+  };
   ReadIniSettings();
   init_();
 }

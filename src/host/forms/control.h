@@ -48,6 +48,9 @@ struct GridColumn {
 class Control {
  public:
   using Handler = std::function<void()>;
+  //! A key pressed in the control: "Down", "Up", or "Enter" (sent only when the user
+  //! typed a new text before pressing it; the shell then moves to the next field).
+  using KeyHandler = std::function<void(const std::string& key)>;
 
   Control() = default;
   Control(std::string name, ControlKind kind, std::string caption = {})
@@ -81,6 +84,8 @@ class Control {
   Handler onDblClick;     //!< double click
   Handler onButtonClick;  //!< the button of a button edit
   Handler onChange;       //!< text changed by the user (after the bound field is written)
+  KeyHandler onKeyDown;   //!< a key pressed while the control has the focus (shells
+                          //!< forward it after committing the typed text)
 
   //! True when the control shows a dataset field.
   bool isBound() const { return !dataSet.empty() && !dataField.empty(); }

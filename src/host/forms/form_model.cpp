@@ -131,6 +131,14 @@ Outcome FormModel::dblClickControl(std::string_view name) {
   });
 }
 
+Outcome FormModel::keyDownControl(std::string_view name, const std::string& key) {
+  Control& c = control(name);
+  if (!c.enabled || !c.visible || c.readOnly) return Outcome::Disabled;
+  return runGuarded([&] {
+    if (c.onKeyDown) c.onKeyDown(key);
+  });
+}
+
 std::string FormModel::controlText(const Control& c) const {
   if (!c.isBound()) return c.text;
   dataset::ClientDataSet* ds = findDataSet(c.dataSet);

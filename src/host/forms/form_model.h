@@ -39,6 +39,9 @@ class FormModel {
   //! The form's class name ("TxmzzkForm"); modal queues and transcripts use it.
   const std::string& className() const { return className_; }
   std::string caption;  //!< window or page caption
+  //! The control a clerk types first in a new bill ("" = the first editable text box);
+  //! a shell puts the focus there after 新增.
+  std::string firstEditControl;
 
   //! Adds a control; its name must be new to the form (asserted). Returns it.
   Control& addControl(Control control);
@@ -67,12 +70,15 @@ class FormModel {
   Outcome clickControl(std::string_view name);
   //! Fires the control's double-click handler.
   Outcome dblClickControl(std::string_view name);
+  //! Fires the control's key handler with a key name ("Down", "Enter"); Disabled when
+  //! the control is disabled, hidden or read-only.
+  Outcome keyDownControl(std::string_view name, const std::string& key);
   //! Runs any piece of form code under the dispatcher's abort rule.
   template <class F>
   Outcome dispatch(F&& work);
 
   //! Text a control shows: the bound field of the current record, or its own text.
-  std::string controlText(const Control& c) const;
+  virtual std::string controlText(const Control& c) const;
   //! Types a text into a control: a bound control writes its field (the dataset enters
   //! edit state when browsing); then the control's change handler runs.
   void setControlText(Control& c, const std::string& text);

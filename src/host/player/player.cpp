@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "core/abort.h"
 #include "dataset/client_data_set.h"
 #include "host/forms/base_form.h"
 #include "host/forms/bill_config.h"
@@ -185,7 +186,9 @@ void Player::runFormStep(const Step& step, FormModel& form) {
     case StepVerb::Close: {
       auto* window = dynamic_cast<TBaseForm*>(&form);
       Outcome o = form.dispatch([&] {
-        if (window != nullptr) window->Close();
+        if (window == nullptr) return;
+        if (!window->CloseQuery()) throw core::Abort();  // the user stays in the form
+        window->Close();
       });
       return emitOutcome(static_cast<int>(o), step, "");
     }

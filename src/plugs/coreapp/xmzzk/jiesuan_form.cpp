@@ -11,6 +11,8 @@
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/xmzzk/order_print_templates.h"
+#include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
 
 namespace plugs::coreapp::xmzzk {
 
@@ -72,6 +74,7 @@ host::GridColumn moneyColumn(std::string field, std::string caption, bool readOn
   host::GridColumn c = column(std::move(field), std::move(caption), readOnly);
   c.editor = "money";
   c.footer = "sum";
+  c.format = "0.00";  // as the window's amount boxes read
   return c;
 }
 
@@ -122,6 +125,7 @@ void Tjiesuanform::createPageControls() {
     const auto& shown = pages.items;
     if (std::find(shown.begin(), shown.end(), pages.text) == shown.end()) pages.text = page_;
     page_ = pages.text;
+    showPageFields();
   };
   addControl(textBox("edtxj_je", ControlKind::CurrencyEdit, "收款金额：", false));
   Control& zh = addControl(textBox("cbbxj_zh", ControlKind::LookupCombo, "结算账户：", false));
@@ -177,7 +181,9 @@ void Tjiesuanform::createActions() {
     ok.onUpdate = [this](host::Action& a) {
       const bool editing = cdsjiesuan.state() == dataset::DataSetState::Edit ||
                            cdsjiesuan.state() == dataset::DataSetState::Insert;
-      a.enabled = cdsjiesuan.changeCount() > 0 || editing || unsettled() == core::Currency();
+      const bool hasOrder = cdsMain.active() && !cdsMain.isEmpty();  // else nothing to settle
+      a.enabled = hasOrder && (cdsjiesuan.changeCount() > 0 || editing ||
+                               unsettled() == core::Currency());
     };
   }
   addAction("actprint", "打印").onExecute = [this](host::Action& a) { actprintExecute(a); };
@@ -205,6 +211,10 @@ void Tjiesuanform::init_() {
   }
   for (host::GridColumn& c : control("cxgjiesuan").columns)
     if (c.field == "zh_name") c.items = zh.items;
+  if (!zh.items.empty()) {  // the store's first account (by its sort order) is preset
+    zh.text = zh.items.front();
+    zh.tag = zh.itemIds.front();
+  }
   openCards();
   jiesuanlist();
 }
@@ -238,10 +248,23 @@ void Tjiesuanform::openCards() {
   host::openDataToCDS(cdskhvip, host::sqlTemplate(sql));
   const bool hasCard = !cdskhvip.isEmpty();
   if (hasCard) control("cxPageControl1").items.push_back(kPageCard);
-  for (const char* name : {"edthyk_je", "edthyk_ye", "edthyk_pwd", "edthyk_remark"})
-    control(name).visible = hasCard && control("cxPageControl1").visible;
+  showPageFields();
   control("edthyk_ye").text =
       (hasCard ? cdskhvip.fieldByName("je").asCurrency() : core::Currency()).toString();
+}
+
+// Only the chosen kind's entry fields are shown (the card's only for a card holder).
+void Tjiesuanform::showPageFields() {
+  const bool open = control("cxPageControl1").visible;
+  const bool hasCard = cdskhvip.active() && !cdskhvip.isEmpty();
+  const std::pair<const char*, std::vector<const char*>> pages[] = {
+      {kPageCash, {"edtxj_je", "cbbxj_zh", "edtxj_sn", "edtxj_remark"}},
+      {kPageReduction, {"edtjm_je", "edtjm_remark"}},
+      {kPageCard, {"edthyk_je", "edthyk_ye", "edthyk_pwd", "edthyk_remark"}}};
+  for (const auto& [page, fields] : pages)
+    for (const char* name : fields)
+      control(name).visible =
+          open && page_ == page && (std::string_view(page) != kPageCard || hasCard);
 }
 
 void Tjiesuanform::hideSettlementGroup() {
@@ -278,13 +301,17 @@ std::string Tjiesuanform::activePage() const { return page_; }
 // ---- registration ----------------------------------------------------------------------
 
 void registerJiesuanForm() {
+  registerOrderPrintTemplates();
   host::TFormClass formClass{"Tjiesuanform",
                              [](host::Owner owner) -> std::unique_ptr<host::FormModel> {
                                return std::make_unique<Tjiesuanform>(owner, "");
                              }};
   host::PlugCreator creator = [](host::Owner owner, host::TPlugItem&, const std::string& number,
                                  const std::string&, const std::vector<std::string>&) {
-    Tjiesuanform form(owner, number);
+    // From the ribbon no order is given: the clerk picks one first.
+    const std::string billno = number.empty() ? selectOrderBillno(owner, true) : number;
+    if (billno.empty()) return;
+    Tjiesuanform form(owner, billno);
     form.ShowModal();
   };
   host::registerPackageItem("{641CE352-FB6B-4F3A-9986-A188F405525A}", "订单结算", "1100_07",

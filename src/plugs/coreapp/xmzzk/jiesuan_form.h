@@ -80,6 +80,7 @@ class Tjiesuanform : public host::TBaseRibbonForm {
   void createGrids();
   void createActions();
   void showOrder();
+  void showPageFields();
   void openCards();
   void hideSettlementGroup();
   void addCash();

@@ -13,6 +13,7 @@
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/xmzzk/order_print_templates.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_sql.h"
 
 namespace plugs::coreapp::xmzzk {
@@ -168,6 +169,7 @@ void samplexmzzkCreator(host::Owner owner) {
 }
 
 void registerSamplexmzzkForm() {
+  registerOrderPrintTemplates();
   host::TFormClass formClass{"Tsamplexmzzkform",
                              [](host::Owner owner) -> std::unique_ptr<host::FormModel> {
                                return std::make_unique<Tsamplexmzzkform>(owner, 0);

@@ -7,6 +7,7 @@
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_config.h"
 #include "plugs/coreapp/xmzzk/order_controls.h"
+#include "plugs/coreapp/xmzzk/order_print_templates.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 
@@ -92,7 +93,12 @@ void TxmzzkForm::createHeaderControls() {
   wldw.onButtonClick = [this] {
     if (editMode) setkhinfo(lookupPlug("客户会员查询", "", ""));
   };
+  // Down, or Enter after a typed customer code: the quick lookup under the box.
+  wldw.onKeyDown = [this](const std::string& key) {
+    if (key == "Down" || key == "Enter") edtwldwKeyDown();
+  };
   addControl(std::move(wldw));
+  firstEditControl = "edtwldw";  // a new order starts with its customer
   addControl(Control("edtwldwmc", ControlKind::Edit));
   addControl(headerField("edtlxr", ControlKind::Edit, "联系人：", "lxr")).onClick = [this] {
     if (!editMode) return;
@@ -250,6 +256,7 @@ void TxmzzkForm::setActionRules() {
 // ---- registration ----------------------------------------------------------------------
 
 void registerXmzzkForm() {
+  registerOrderPrintTemplates();
   host::TFormClass formClass{"TxmzzkForm",
                              [](host::Owner owner) -> std::unique_ptr<host::TBaseForm> {
                                return std::make_unique<TxmzzkForm>(owner, nullptr);

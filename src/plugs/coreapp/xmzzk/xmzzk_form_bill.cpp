@@ -231,6 +231,12 @@ void TxmzzkForm::actPrintExecute(host::Action&) {
   checkVersionOrReload();
   dataset::ClientDataSet merged("明细数据(合并)");
   dataset::ClientDataSet cards("会员卡信息");
+  // The card query reads whole card rows; only these fields are kept, so the card's
+  // password hash never reaches a print dataset.
+  cards.addField({"code"});
+  cards.addField({"name"});
+  cards.addField({"curje", dataset::FieldType::Currency});
+  cards.addField({"qmje", dataset::FieldType::Currency});
   host::openDataToCDS(merged, SQLStore.at(0),
                       {{"billno", billno}, {"orgid", host::sysAuth().orgid}});
   host::openDataToCDS(cards, SQLStore.at(1),

@@ -6,6 +6,7 @@
 
 #include "core/abort.h"
 #include "core/date_time.h"
+#include "core/json.h"
 #include "core/strings.h"
 #include "host/forms/my_cx_grid.h"
 #include "host/host.h"
@@ -143,6 +144,13 @@ std::string selectOrder(host::FormModel* owner, bool allStatus) {
   auto form = host::makeForm<Txmzzkselectform>(owner, allStatus);
   if (form->ShowModal() != host::mrOK) return {};
   return form->resultJson;
+}
+
+std::string selectOrderBillno(host::FormModel* owner, bool allStatus) {
+  const std::string chosen = selectOrder(owner, allStatus);
+  if (chosen.empty()) return {};  // cancelled
+  const std::vector<core::JsonRow> rows = core::parseSelection(chosen);
+  return rows.empty() ? std::string() : rows.front().get("billno");
 }
 
 }  // namespace plugs::coreapp::xmzzk

@@ -43,5 +43,8 @@ class Txmzzkselectform : public host::TBaseForm {
 //! Shows the order picker modally; the chosen order as a JSON array text with one
 //! object, or "" when the user cancelled. `allStatus` as for the constructor.
 std::string selectOrder(host::FormModel* owner, bool allStatus);
+//! As selectOrder, giving the chosen order's bill number ("" when cancelled). The
+//! windows that work on one order ask with it when they are opened without one.
+std::string selectOrderBillno(host::FormModel* owner, bool allStatus);
 
 }  // namespace plugs::coreapp::xmzzk

@@ -12,6 +12,8 @@
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
 #include "plugs/coreapp/xmzzk/order_controls.h"
+#include "plugs/coreapp/xmzzk/order_print_templates.h"
+#include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_config.h"
 
 namespace plugs::coreapp::xmzzk {
@@ -174,7 +176,10 @@ void Txmzzkworkform::createActions() {
 
 // ---- registration --------------------------------------------------------------------
 
-void openWorkForm(host::Owner owner, host::TPlugItem& item, const std::string& billno) {
+void openWorkForm(host::Owner owner, host::TPlugItem& item, const std::string& number) {
+  // From the ribbon no order is given: production picks an order not yet completed.
+  const std::string billno = number.empty() ? selectOrderBillno(owner, false) : number;
+  if (billno.empty()) return;
   auto form = std::make_unique<Txmzzkworkform>(owner, &item);
   form->initialize();
   form->OpenBillData(billno);
@@ -182,6 +187,7 @@ void openWorkForm(host::Owner owner, host::TPlugItem& item, const std::string& b
 }
 
 void registerXmzzkWorkForm() {
+  registerOrderPrintTemplates();
   host::registerDefaultBillConfig("1101", workFormDefaultConfig());
   host::TFormClass formClass{"Txmzzkworkform",
                              [](host::Owner owner) -> std::unique_ptr<host::FormModel> {

@@ -288,13 +288,13 @@ insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck1, @sp6,
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp3, 500, 600)
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp4, 10, 180)
 
--- A completed order of 华宇地产 from three days ago, nothing shipped yet: its lines can
--- be sent out to 彩虹写真输出 on an outsourced order and shipped on a shipment bill.
--- The number is that day's first, which the numbering can no longer issue; fixed
--- keys keep the demo database the same on every init.
+-- A completed order of 华宇地产, nothing shipped yet: its lines can be sent out to
+-- 彩虹写真输出 on an outsourced order and shipped on a shipment bill. Its date, number
+-- and keys are fixed, so the demo database is the same whatever day it is made (the
+-- number is that day's first, which the numbering can no longer issue).
 declare @demoday datetime
 declare @demono varchar(50)
-set @demoday = dateadd(day, -3, getdate())
+set @demoday = '2026-10-20 09:30:00'
 set @demono = 'A1100' + convert(varchar(8), @demoday, 112) + '0001'
 insert into vt_x_xmzzk(uid, orgid, billno, billdate, kh_id, khlx, lxr, tel, addr, jhrq, shfs_id, ck_id, kdr_id,
                        ywy_id, gcxmmc, zy, hjje, status, zfflag)

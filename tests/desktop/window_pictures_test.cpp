@@ -88,7 +88,7 @@ TEST_F(WindowPictures, SettlementAccountCellIsADropDownOfTheAccounts) {
 TEST_F(WindowPictures, OrderSelectorListsTheSavedOrder) {
   const std::string billno = saveOrder();
   auto form = host::makeForm<plugs::coreapp::xmzzk::Txmzzkselectform>(nullptr, true);
-  EXPECT_EQ(form->cdsMain.recordCount(), 1);
+  EXPECT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));  // beside the demo's own orders
   render(*form, "order_selector.png", QSize(1000, 500));
 }
 

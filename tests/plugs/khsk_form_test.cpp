@@ -72,7 +72,7 @@ TEST_F(Receipt, AWriteOffMayBeLoweredButNotRaisedOrTypedAsText) {
     typeWriteOff(*form, "XH001", "abc");
     ADD_FAILURE() << "text accepted as an amount";
   } catch (const std::exception& e) {
-    EXPECT_NE(std::string(e.what()).find("'abc' is not a valid currency value for field 'hxje'"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("“abc”不是有效的"), std::string::npos);
   }
   if (form->cdshxmx.state() != dataset::DataSetState::Browse) form->cdshxmx.cancel();
   EXPECT_EQ(form->cdshxmx.fieldByName("hxje").asCurrency(), Currency::fromInt(500));

@@ -66,7 +66,7 @@ TEST_F(StocktakeLines, ACountThatIsNotANumberIsRefusedByTheField) {
     type(*form, "pdsl", Value(std::string("十二")));
     ADD_FAILURE() << "a count in words was taken";
   } catch (const dataset::DataSetError& e) {
-    EXPECT_NE(std::string(e.what()).find("pdsl"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("“十二”不是有效的"), std::string::npos) << e.what();
   }
   EXPECT_EQ(line(), std::make_tuple(12.0, 10.0, -2.0, std::string("盘亏")));
 }

@@ -142,7 +142,7 @@ TEST(Ribbon, UnknownCodesGoToTheirOwnTab) {
                        const std::vector<std::string>&) {};
   const auto groups = desktop::ribbonGroups({&later, &known, &lookup}, desktop::parseRights("*"));
   ASSERT_EQ(groups.size(), 2u);
-  EXPECT_EQ(groups[0].caption, "商品库存");
+  EXPECT_EQ(groups[0].caption, "商品");
   EXPECT_EQ(groups[1].caption, "其它");
   EXPECT_EQ(captionsOf(groups[1]), std::vector<std::string>{"2001"});
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bill_session.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -39,30 +41,12 @@ insert into vt_b_fylb(orgid, code, name) values ('0001', '01', '房租')
 insert into vt_b_fylb(orgid, code, name) values ('0001', '02', '材料费')
 )sql";
 
-class CashSession : public ::testing::Test {
+class CashSession : public bill_test::BillSession {
  protected:
-  CashSession() : conn(":memory:") {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kMasterData);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    host::registerHostPlugs();
-    if (host::plugsPool().plugbyName("1110") == nullptr) plugs::coreapp::fydj::registerFydjForm();
-    if (host::plugsPool().plugbyName("1111") == nullptr) plugs::coreapp::srdj::registerSrdjForm();
-    if (host::plugsPool().plugbyName("1114") == nullptr) plugs::coreapp::zjzz::registerZjzzForm();
-  }
-
-  //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).
-  template <class Form>
-  std::unique_ptr<Form> openEditor(const char* code, const std::string& billno = "") {
-    auto form = std::make_unique<Form>(nullptr, host::plugsPool().plugbyName(code));
-    form->initialize();
-    form->OpenBillData(billno);
-    return form;
+  CashSession() : BillSession(kMasterData) {
+    registerOnce("1110", &plugs::coreapp::fydj::registerFydjForm);
+    registerOnce("1111", &plugs::coreapp::srdj::registerSrdjForm);
+    registerOnce("1114", &plugs::coreapp::zjzz::registerZjzzForm);
   }
 
   //! Starts a new bill; true when the editor is in edit mode.
@@ -92,32 +76,6 @@ class CashSession : public ::testing::Test {
     if (r.empty()) return {};
     return {r[0][0].asCurrency(), r[0][1].asCurrency(), r[0][2].asCurrency()};
   }
-
-  //! Rows of a query (last result set); fails the test when the query fails.
-  std::vector<std::vector<core::Value>> query(const std::string& sql) {
-    const db::BatchResult r = conn.execBatch(sql);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
-  }
-
-  //! The one value a query returns (null when it returns no row).
-  core::Value scalar(const std::string& sql) {
-    const auto r = query(sql);
-    return r.empty() ? core::Value() : r.front().front();
-  }
-
-  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
-
-  //! How many transcript events contain `fragment`.
-  long count(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::count_if(t.begin(), t.end(), [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
-  db::EmbeddedConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
 };
 
 }  // namespace cash_test

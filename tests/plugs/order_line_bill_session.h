@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bill_session.h"
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -58,34 +60,16 @@ insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n) values ('u8', '0001'
 insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n) values ('u9', '0001', 'DD5', 1, 1, 1)
 )sql";
 
-class OrderLineSession : public ::testing::Test {
+class OrderLineSession : public bill_test::BillSession {
  protected:
-  OrderLineSession() : conn(":memory:") {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kOrderData);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    host::registerHostPlugs();
-    if (host::plugsPool().plugbyName("1102") == nullptr) plugs::coreapp::xmwtk::registerXmwtkForm();
-    if (host::plugsPool().plugbyName("1105") == nullptr) plugs::coreapp::cpfh::registerCpfhForm();
+  OrderLineSession() : BillSession(kOrderData) {
+    registerOnce("1102", &plugs::coreapp::xmwtk::registerXmwtkForm);
+    registerOnce("1105", &plugs::coreapp::cpfh::registerCpfhForm);
     ui.setModalRunner([this](host::FormModel& shown) {
       auto& dialog = dynamic_cast<host::TBaseForm&>(shown);
       if (onModal) onModal(dialog);
       return dialog.ModalResult == host::mrNone ? host::mrCancel : dialog.ModalResult;
     });
-  }
-
-  //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).
-  template <class Form>
-  std::unique_ptr<Form> openEditor(const char* code, const std::string& billno = "") {
-    auto form = std::make_unique<Form>(nullptr, host::plugsPool().plugbyName(code));
-    form->initialize();
-    form->OpenBillData(billno);
-    return form;
   }
 
   //! A new bill made out to counterparty `id` (supplier or customer, by the bill).
@@ -110,30 +94,6 @@ class OrderLineSession : public ::testing::Test {
   //! Saves, confirming; fails the test when the save did not go through.
   void save(host::TBaseBillEditRibbonForm& form) { ASSERT_EQ(form.clickAction("actSave"), host::Outcome::Done) << lastEvent(); }
 
-  //! Rows of a query (last result set); fails the test when the query fails.
-  std::vector<std::vector<core::Value>> query(const std::string& sql) {
-    const db::BatchResult r = conn.execBatch(sql);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
-  }
-
-  //! The one value a query returns (null when it returns no row).
-  core::Value scalar(const std::string& sql) {
-    const auto r = query(sql);
-    return r.empty() ? core::Value() : r.front().front();
-  }
-
-  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
-
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(), [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
-  db::EmbeddedConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
   std::function<void(host::TBaseForm&)> onModal;  //!< what the clerk does in a modal dialog
 };
 

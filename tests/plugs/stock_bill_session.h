@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bill_session.h"
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -43,35 +45,17 @@ insert into vt_b_spbmk(orgid, code, name, itemno, baseunit, pricein, pricesale) 
 insert into vt_b_spbmk(orgid, code, name, itemno, baseunit, pricein, pricesale) values ('0001', 'SP003', '胶水', '', '瓶', 3.3333, 5)
 )sql";
 
-class StockSession : public ::testing::Test {
+class StockSession : public bill_test::BillSession {
  protected:
-  StockSession() : conn(":memory:") {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kMasterData);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    host::registerHostPlugs();
-    if (host::plugsPool().plugbyName("1120") == nullptr) plugs::coreapp::spjh::registerSpjhForm();
-    if (host::plugsPool().plugbyName("1121") == nullptr) plugs::coreapp::spch::registerSpchForm();
-    if (host::plugsPool().plugbyName("1122") == nullptr) plugs::coreapp::qtck::registerQtrkForm();
-    if (host::plugsPool().plugbyName("1123") == nullptr) plugs::coreapp::qtck::registerQtckForm();
-    if (host::plugsPool().plugbyName("1124") == nullptr) plugs::coreapp::spyk::registerSpykForm();
-    if (host::plugsPool().plugbyName("1125") == nullptr) plugs::coreapp::sptj::registerSptjForm();
-    if (host::plugsPool().plugbyName("1126") == nullptr) plugs::coreapp::spsy::registerSpsyForm();
-    if (host::plugsPool().plugbyName("1127") == nullptr) plugs::coreapp::sppd::registerSppdForm();
-  }
-
-  //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).
-  template <class Form>
-  std::unique_ptr<Form> openEditor(const char* code, const std::string& billno = "") {
-    auto form = std::make_unique<Form>(nullptr, host::plugsPool().plugbyName(code));
-    form->initialize();
-    form->OpenBillData(billno);
-    return form;
+  StockSession() : BillSession(kMasterData) {
+    registerOnce("1120", &plugs::coreapp::spjh::registerSpjhForm);
+    registerOnce("1121", &plugs::coreapp::spch::registerSpchForm);
+    registerOnce("1122", &plugs::coreapp::qtck::registerQtrkForm);
+    registerOnce("1123", &plugs::coreapp::qtck::registerQtckForm);
+    registerOnce("1124", &plugs::coreapp::spyk::registerSpykForm);
+    registerOnce("1125", &plugs::coreapp::sptj::registerSptjForm);
+    registerOnce("1126", &plugs::coreapp::spsy::registerSpsyForm);
+    registerOnce("1127", &plugs::coreapp::sppd::registerSppdForm);
   }
 
   //! A new bill made out to counterparty 1, with one line per goods id picked.
@@ -106,31 +90,6 @@ class StockSession : public ::testing::Test {
 
   //! Saves; returns the action's outcome.
   host::Outcome save(plugs::coreapp::TStockBillForm& form) { return form.clickAction("actSave"); }
-
-  //! Rows of a query (last result set); fails the test when the query fails.
-  std::vector<std::vector<core::Value>> query(const std::string& sql) {
-    const db::BatchResult r = conn.execBatch(sql);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
-  }
-
-  //! The one value a query returns (null when it returns no row).
-  core::Value scalar(const std::string& sql) {
-    const auto r = query(sql);
-    return r.empty() ? core::Value() : r.front().front();
-  }
-
-  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
-
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(), [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
-  db::EmbeddedConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
 };
 
 }  // namespace stock_test

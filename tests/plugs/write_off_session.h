@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bill_session.h"
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -54,30 +56,12 @@ insert into vt_x_xmwtk(orgid, billno, billdate, gys_id, ck_id, hjje, status) val
 insert into vt_c_spjh(orgid, billno, billdate, gys_id, ck_id, hjje, jmje, qtfy, bcfk, status) values ('0001', 'GH001', '2026-11-08', 1, 1, 1000, 50, 10, 100, 1)
 )sql";
 
-class WriteOffSession : public ::testing::Test {
+class WriteOffSession : public bill_test::BillSession {
  protected:
-  WriteOffSession() : conn(":memory:") {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kMasterData);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    host::registerHostPlugs();
-    if (host::plugsPool().plugbyName("1112") == nullptr) plugs::coreapp::khsk::registerKhskForm();
-    if (host::plugsPool().plugbyName("1113") == nullptr) plugs::coreapp::gysfk::registerGysfkForm();
+  WriteOffSession() : BillSession(kMasterData) {
+    registerOnce("1112", &plugs::coreapp::khsk::registerKhskForm);
+    registerOnce("1113", &plugs::coreapp::gysfk::registerGysfkForm);
     ui.setModalRunner([this](host::FormModel& form) { return playSelector(form); });
-  }
-
-  //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).
-  template <class Form>
-  std::unique_ptr<Form> openEditor(const char* code, const std::string& billno = "") {
-    auto form = std::make_unique<Form>(nullptr, host::plugsPool().plugbyName(code));
-    form->initialize();
-    form->OpenBillData(billno);
-    return form;
   }
 
   //! A new bill made out to counterparty 1 with one account line of `je` in account 1.
@@ -116,29 +100,11 @@ class WriteOffSession : public ::testing::Test {
 
   host::Outcome save(host::TBaseBillEditRibbonForm& form) { return form.clickAction("actSave"); }
 
-  //! Rows of a query (last result set); fails the test when the query fails.
-  std::vector<std::vector<core::Value>> query(const std::string& sql) {
-    const db::BatchResult r = conn.execBatch(sql);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
-  }
-
   core::Value scalar(const std::string& sql) {
     const auto r = query(sql);
     return r.empty() ? core::Value() : r.front().front();
   }
 
-  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
-
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(), [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
-  db::EmbeddedConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
   std::vector<std::string> picks;  //!< bills the next selector ticks
   //! Runs inside a shown selector instead of ticking `picks` (when set).
   std::function<int(plugs::coreapp::TWriteOffSelectForm&)> onSelector;

@@ -1,0 +1,84 @@
+// BillSession: the host session every bill's tests run in — the whole schema on an
+// in-memory embedded database with the test's own master data, the login 0001 / 王敏
+// with every right, the shipped bill settings, the host's lookup plugs and a scripted
+// Ui — and the helpers that open an editor and read the database and the transcript.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/embedded_connection.h"
+#include "host/forms/bill_config.h"
+#include "host/host.h"
+#include "host/lookup/host_plugs.h"
+#include "host/plug/t_plugs_pool.h"
+#include "host/scripted_ui.h"
+#include "schema/schema_script.h"
+
+namespace bill_test {
+
+class BillSession : public ::testing::Test {
+ protected:
+  //! A new database holding the schema and the rows of `masterData`.
+  explicit BillSession(const char* masterData) : conn(":memory:") {
+    host.connection = &conn;
+    host.ui = &ui;
+    host.login = {"0001", "A", 1, 1, "001", "王敏"};
+    host.rights.all = true;
+    host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
+    schema::createDatabase(conn, false);
+    const db::BatchResult r = conn.execBatch(masterData);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    host::registerHostPlugs();
+  }
+
+  //! Runs a unit's registration unless plug `code` is in the pool already.
+  static void registerOnce(const char* code, void (*registration)()) {
+    if (host::plugsPool().plugbyName(code) == nullptr) registration();
+  }
+
+  //! An editor of bill type `Form` (plug `code`) on bill `billno` ("" = none).
+  template <class Form>
+  std::unique_ptr<Form> openEditor(const char* code, const std::string& billno = "") {
+    auto form = std::make_unique<Form>(nullptr, host::plugsPool().plugbyName(code));
+    form->initialize();
+    form->OpenBillData(billno);
+    return form;
+  }
+
+  //! Rows of a query (last result set); fails the test when the query fails.
+  std::vector<std::vector<core::Value>> query(const std::string& sql) {
+    const db::BatchResult r = conn.execBatch(sql);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{} : r.resultSets.back().rows;
+  }
+
+  //! The one value a query returns (null when it returns no row).
+  core::Value scalar(const std::string& sql) {
+    const auto r = query(sql);
+    return r.empty() ? core::Value() : r.front().front();
+  }
+
+  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
+
+  //! How many transcript events contain `fragment`.
+  long count(const std::string& fragment) const {
+    const auto& t = ui.transcript();
+    return std::count_if(t.begin(), t.end(), [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
+  }
+
+  //! True when some transcript event contains `fragment`.
+  bool said(const std::string& fragment) const { return count(fragment) > 0; }
+
+  db::EmbeddedConnection conn;
+  host::ScriptedUi ui;
+  host::Host host;
+  host::HostScope scope{host};
+};
+
+}  // namespace bill_test

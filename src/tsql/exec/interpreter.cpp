@@ -146,7 +146,8 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
     case NodeKind::Set: {
       const auto& set = ast::nodeCast<ast::SetStmt>(s);
-      assign(set.var, evaluate(*set.value, line(s)), line(s));
+      const ast::DataType* type = variableType(set.var);
+      assign(set.var, type ? evaluateAs(*set.value, *type, line(s)) : evaluate(*set.value, line(s)), line(s));
       break;
     }
     case NodeKind::SetOption: break;  // NOCOUNT and friends change nothing here
@@ -216,7 +217,7 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     SqlValue v = slotValue(slot, row);
-    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo);
+    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
     v.bind(stmt, static_cast<int>(i + 1));
   }
 }

@@ -94,19 +94,26 @@ core::DateTime toDate(const SqlValue& v) {
 
 }  // namespace
 
-SqlValue convertValue(const SqlValue& v, const ast::DataType& type) {
+SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from) {
   if (v.isNull()) return v;
   switch (type.kind) {
     case TypeKind::Int:
-    case TypeKind::BigInt:
-      if (v.type == SqlValue::Type::Integer) return v;
-      if (v.type == SqlValue::Type::Real) return SqlValue::integer(static_cast<std::int64_t>(std::trunc(v.d)));
-      return SqlValue::integer(ValueConversion::textToInt(v.s, type.kind == TypeKind::BigInt));
+    case TypeKind::BigInt: {
+      bool bigint = type.kind == TypeKind::BigInt;
+      if (v.type == SqlValue::Type::Integer) return SqlValue::integer(ValueConversion::checkedInt(v.i, bigint));
+      // money rounds to the nearest whole number (half away from zero); float truncates
+      if (v.type == SqlValue::Type::Real)
+        return SqlValue::integer(ValueConversion::realToInt(from.kind == TypeKind::Money ? std::round(v.d) : v.d, bigint));
+      return SqlValue::integer(ValueConversion::textToInt(v.s, bigint));
+    }
     case TypeKind::Bit:
       if (v.type == SqlValue::Type::Text) return SqlValue::integer(ValueConversion::textToBit(v.s) ? 1 : 0);
       return SqlValue::integer(toReal(v) != 0 ? 1 : 0);
     case TypeKind::Money:
-      if (v.type == SqlValue::Type::Integer) return v;
+      if (v.type == SqlValue::Type::Integer) {
+        ValueConversion::intToMoney(v.i);  // range check only: a whole amount stays INTEGER
+        return v;
+      }
       if (v.type == SqlValue::Type::Real) return SqlValue::real(ValueConversion::realToMoney(v.d).toDouble());
       return SqlValue::real(ValueConversion::textToMoney(v.s).toDouble());
     case TypeKind::Float:
@@ -133,7 +140,7 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
     case TypeKind::Bit: return core::Value(v.type == SqlValue::Type::Text ? ValueConversion::textToBit(v.s)
                                                                          : toReal(v) != 0);
     case TypeKind::Money:
-      if (v.type == SqlValue::Type::Integer) return core::Value(core::Currency::fromInt(v.i));
+      if (v.type == SqlValue::Type::Integer) return core::Value(ValueConversion::intToMoney(v.i));
       if (v.type == SqlValue::Type::Real) return core::Value(ValueConversion::realToMoney(v.d));
       return core::Value(ValueConversion::textToMoney(v.s));
     case TypeKind::Float:

@@ -38,6 +38,12 @@ class ValueConversion {
   //! A float as money (half even at four decimals); beyond money's range (or not a
   //! number) it raises 8115 as the server does, never a C++ overflow.
   static core::Currency realToMoney(double v);
+  //! A whole number as money; beyond money's range it raises 8115.
+  static core::Currency intToMoney(std::int64_t v);
+  //! A float truncated to int/bigint; beyond the type's range it raises 8115.
+  static std::int64_t realToInt(double v, bool bigint);
+  //! The integer itself when int (or bigint) holds it; 8115 otherwise.
+  static std::int64_t checkedInt(std::int64_t v, bool bigint);
   //! Text to bit: 'true'/'false' in any case, or an integer (non-zero is 1).
   static bool textToBit(std::string_view text);
   //! Text to datetime: 'YYYY-MM-DD', 'YYYY/M/D', 'YYYYMMDD', each optionally followed

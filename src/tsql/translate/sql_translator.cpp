@@ -308,11 +308,20 @@ void SqlTranslator::emitBinary(const ast::BinaryExpr& b) {
       emit(*b.rhs);
       out_ += "))";
       return;
-    default: return emitArithmetic(b);
+    default: return emitMoneyChecked(b);
   }
 }
 
 // + - * / %: decided from the operand types where known (see the file header).
+// Money arithmetic gives money: rounded to four decimals and kept in money's range
+// (8115 beyond it) instead of growing past what a money value can hold.
+void SqlTranslator::emitMoneyChecked(const ast::BinaryExpr& b) {
+  if (b.op == ast::BinaryOp::Mod || typeOf(b).kind != TypeKind::Money) return emitArithmetic(b);
+  out_ += "tsql_money(";
+  emitArithmetic(b);
+  out_ += ')';
+}
+
 void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
@@ -397,6 +406,13 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
                              const ast::Expr* style) {
   ast::DataType from = typeOf(operand);
   const char* fn = nullptr;
+  bool wholeMoney = from.kind == TypeKind::Money && isIntegerClass(type.kind) && type.kind != TypeKind::Bit;
+  if (wholeMoney) {  // money rounds to whole units (half away from zero); float truncates
+    out_ += type.kind == TypeKind::BigInt ? "tsql_bigint(round(" : "tsql_int(round(";
+    emit(operand);
+    out_ += "))";
+    return;
+  }
   switch (type.kind) {
     case TypeKind::Bit: fn = "tsql_bit"; break;
     case TypeKind::Int: fn = "tsql_int"; break;
@@ -443,7 +459,10 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
                            e.kind == NodeKind::HostParameter)) {
     std::size_t before = slots_.size();
     emit(e);
-    if (slots_.size() == before + 1) slots_.back().convertTo = target;  // converted in C++
+    if (slots_.size() == before + 1) {  // converted in C++
+      slots_.back().convertTo = target;
+      slots_.back().convertFrom = typeOf(e);
+    }
     return;
   }
   ast::DataType from = typeOf(e);

@@ -80,8 +80,8 @@ class SqlTranslator {
 
   // queries (translate_query.cpp)
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
-  std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
-                               const std::string& limit);
+  std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
+  std::string topLimit(const ast::SelectCore& core, const std::string& coreSql);
   void emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void emitTableRef(const ast::TableRef& t, Scope& scope);
   void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
@@ -96,6 +96,7 @@ class SqlTranslator {
   // expressions (sql_translator.cpp)
   void emit(const ast::Expr& e);
   void emitBinary(const ast::BinaryExpr& b);
+  void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);

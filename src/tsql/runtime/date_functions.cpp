@@ -149,11 +149,22 @@ std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::
   return 0;
 }
 
-core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
-  switch (parsePart(part)) {
-    case Part::Year: return d.addMonths(static_cast<int>(n * 12));
-    case Part::Quarter: return d.addMonths(static_cast<int>(n * 3));
-    case Part::Month: return d.addMonths(static_cast<int>(n));
+namespace {
+
+[[noreturn]] void dateOverflow() {
+  throw RuntimeError(517, "Adding a value to a 'datetime' column caused an overflow.");
+}
+
+core::DateTime addMonthsChecked(core::DateTime d, std::int64_t months) {
+  if (months > 12 * 10000 || months < -12 * 10000) dateOverflow();  // past any datetime
+  return d.addMonths(static_cast<int>(months));
+}
+
+core::DateTime shifted(Part part, std::int64_t n, core::DateTime d) {
+  switch (part) {
+    case Part::Year: return addMonthsChecked(d, n * 12);
+    case Part::Quarter: return addMonthsChecked(d, n * 3);
+    case Part::Month: return addMonthsChecked(d, n);
     case Part::DayOfYear:
     case Part::Day:
     case Part::Weekday: return d.addDays(n);
@@ -164,6 +175,18 @@ core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::D
     case Part::Millisecond: return d.addMillis(n);
   }
   return d;
+}
+
+}  // namespace
+
+// The number is an int and the result a datetime (years 1753 to 9999): past either,
+// the server raises an error rather than wrapping to some other date.
+core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
+  if (n > 2147483647 || n < -2147483648LL)
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type int.");
+  core::DateTime r = shifted(parsePart(part), n, d);
+  if (r.year() < 1753 || r.year() > 9999) dateOverflow();
+  return r;
 }
 
 int DateFunctions::install(sqlite3* db) {

@@ -20,6 +20,7 @@
 //   left(s,n) right(s,n) charindex(f,s[,i]) upper(s) lower(s) abs(x) round(x,n[,f])
 //   (left, right and isnull are SQLite keywords: call them as tsql_left, tsql_right,
 //   tsql_isnull, or quoted: "left"(s, n))
+//   concat(...) concat_ws(sep, ...) replicate(s,n) reverse(s) stuff(s,i,n,r) patindex(p,s)
 //   like(pattern,s[,esc])   -- overrides SQLite's LIKE: T-SQL patterns, case-blind
 //   tsql_add tsql_sub tsql_mul tsql_div tsql_mod (a,b) -- run-time typed arithmetic
 //   tsql_neg(a)

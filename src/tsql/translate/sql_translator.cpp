@@ -36,6 +36,16 @@ const char* comparisonText(ast::BinaryOp op) {
   }
 }
 
+bool isNullLiteral(const ast::Expr& e) {
+  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
+  return l && l->literalKind == ast::LiteralKind::Null;
+}
+
+[[noreturn]] void allResultsNull() {
+  throw TranslateError(8133, "At least one of the result expressions in a CASE specification must be "
+                             "an expression other than the NULL constant.");
+}
+
 }  // namespace
 
 std::string quoteIdent(std::string_view name) {
@@ -199,6 +209,9 @@ void SqlTranslator::emit(const ast::Expr& e) {
     }
     case NodeKind::Case: {
       const auto& c = ast::nodeCast<ast::CaseExpr>(e);
+      bool allNull = !c.elseExpr || isNullLiteral(*c.elseExpr);
+      for (const auto& w : c.whens) allNull = allNull && isNullLiteral(*w.then);
+      if (allNull) allResultsNull();
       out_ += "CASE";
       if (c.operand) {
         out_ += ' ';
@@ -476,9 +489,46 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
   emitCast(e, target, nullptr);
 }
 
+
+// Functions written as other SQL: iif and choose become CASE (only the chosen argument
+// is evaluated), and abs of an int stays an int (the smallest int overflows).
+bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
+  const std::string& n = f.name;
+  if (n == "iif" && f.args.size() == 3) {
+    if (isNullLiteral(*f.args[1]) && isNullLiteral(*f.args[2])) allResultsNull();
+    out_ += "CASE WHEN ";
+    emit(*f.args[0]);
+    out_ += " THEN ";
+    emit(*f.args[1]);
+    out_ += " ELSE ";
+    emit(*f.args[2]);
+    out_ += " END";
+    return true;
+  }
+  if (n == "choose" && f.args.size() >= 2) {
+    out_ += "CASE tsql_int(";
+    emit(*f.args[0]);
+    out_ += ')';
+    for (std::size_t i = 1; i < f.args.size(); ++i) {
+      out_ += " WHEN " + std::to_string(i) + " THEN ";
+      emit(*f.args[i]);
+    }
+    out_ += " END";
+    return true;
+  }
+  if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
+    out_ += "tsql_int(abs(";
+    emit(*f.args[0]);
+    out_ += "))";
+    return true;
+  }
+  return false;
+}
+
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
+  if (emitRewrittenFunction(f)) return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
       n == "error_state" || n == "error_line" || n == "error_procedure") {

@@ -101,6 +101,7 @@ class SqlTranslator {
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   void emitFunction(const ast::FunctionCallExpr& f);
+  bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style);
   void emitStore(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);

@@ -77,6 +77,8 @@ struct Query {
   std::vector<SelectCore> cores;
   std::vector<SetOp> setOps;  //!< setOps[i] joins cores[i] and cores[i+1]
   std::vector<OrderItem> orderBy;
+  ExprPtr offset;  //!< ORDER BY ... OFFSET n ROWS; null when not given
+  ExprPtr fetch;   //!< FETCH NEXT n ROWS ONLY; null when not given
 };
 
 }  // namespace tsql::ast

@@ -32,8 +32,22 @@ ast::Query Parser::parseQuery() {
       else accept(Keyword::Asc);
       q.orderBy.push_back(std::move(item));
     } while (accept(TokenKind::Comma));
+    parseOffsetFetch(q);
   }
   return q;
+}
+
+// offset := OFFSET expr ROW[S] [ FETCH (NEXT | FIRST) expr ROW[S] ONLY ]
+// (none of these words is reserved, so they are read by their text)
+void Parser::parseOffsetFetch(ast::Query& q) {
+  if (!acceptWord("offset")) return;
+  q.offset = parseExpr();
+  if (!acceptWord("rows")) expectWord("row");
+  if (!acceptWord("fetch")) return;
+  if (!acceptWord("next")) expectWord("first");
+  q.fetch = parseExpr();
+  if (!acceptWord("rows")) expectWord("row");
+  expectWord("only");
 }
 
 // core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT]] select-items

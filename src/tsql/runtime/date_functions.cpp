@@ -200,6 +200,8 @@ int DateFunctions::install(sqlite3* db) {
                 defineFunction<onePart<Part::Day>>(db, "day", 1),
                 defineFunction<toDatetime>(db, "tsql_datetime", 1),
                 defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
+                defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
+                defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 2)}) {
     if (rc == SQLITE_OK) rc = r;

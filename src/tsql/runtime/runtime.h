@@ -25,6 +25,7 @@
 //   tsql_add tsql_sub tsql_mul tsql_div tsql_mod (a,b) -- run-time typed arithmetic
 //   tsql_neg(a)
 //   tsql_bit tsql_int tsql_bigint tsql_float tsql_money (x)  -- CAST/CONVERT
+//   tsql_try_bit ... tsql_try_smalldatetime, tsql_try_decimal -- TRY_CAST: NULL, not an error
 //   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_datetime(x) tsql_smalldatetime(x)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)
 //   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it

@@ -205,7 +205,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
     case NodeKind::FunctionCall: return emitFunction(ast::nodeCast<ast::FunctionCallExpr>(e));
     case NodeKind::Cast: {
       const auto& c = ast::nodeCast<ast::CastExpr>(e);
-      return emitCast(*c.operand, c.type, c.style.get());
+      return emitCast(*c.operand, c.type, c.style.get(), c.tolerant);
     }
     case NodeKind::Case: {
       const auto& c = ast::nodeCast<ast::CaseExpr>(e);
@@ -414,35 +414,46 @@ void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
   out_ += ')';
 }
 
-// CAST / CONVERT through the runtime's conversion functions.
+namespace {
+
+//! The runtime's conversion to a number or date type; nullptr for the text types.
+const char* conversionFunction(TypeKind kind, bool tolerant) {
+  switch (kind) {
+    case TypeKind::Bit: return tolerant ? "tsql_try_bit" : "tsql_bit";
+    case TypeKind::Int: return tolerant ? "tsql_try_int" : "tsql_int";
+    case TypeKind::BigInt: return tolerant ? "tsql_try_bigint" : "tsql_bigint";
+    case TypeKind::Float: return tolerant ? "tsql_try_float" : "tsql_float";
+    case TypeKind::Money: return tolerant ? "tsql_try_money" : "tsql_money";
+    case TypeKind::DateTime: return tolerant ? "tsql_try_datetime" : "tsql_datetime";
+    case TypeKind::SmallDateTime: return tolerant ? "tsql_try_smalldatetime" : "tsql_smalldatetime";
+    case TypeKind::Decimal: return tolerant ? "tsql_try_decimal" : "tsql_decimal";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+// CAST / CONVERT through the runtime's conversion functions; `tolerant` (TRY_CAST)
+// gives NULL for a value that does not convert.
 void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
-                             const ast::Expr* style) {
+                             const ast::Expr* style, bool tolerant) {
   ast::DataType from = typeOf(operand);
-  const char* fn = nullptr;
+  const char* fn = conversionFunction(type.kind, tolerant);
+  if (!fn) return emitTextCast(operand, from, type, style);
+  out_ += fn;
+  out_ += '(';
+  // money rounds to whole units (half away from zero) where float truncates
   bool wholeMoney = from.kind == TypeKind::Money && isIntegerClass(type.kind) && type.kind != TypeKind::Bit;
-  if (wholeMoney) {  // money rounds to whole units (half away from zero); float truncates
-    out_ += type.kind == TypeKind::BigInt ? "tsql_bigint(round(" : "tsql_int(round(";
-    emit(operand);
-    out_ += "))";
-    return;
-  }
-  switch (type.kind) {
-    case TypeKind::Bit: fn = "tsql_bit"; break;
-    case TypeKind::Int: fn = "tsql_int"; break;
-    case TypeKind::BigInt: fn = "tsql_bigint"; break;
-    case TypeKind::Float: fn = "tsql_float"; break;
-    case TypeKind::Money: fn = "tsql_money"; break;
-    case TypeKind::DateTime: fn = "tsql_datetime"; break;
-    case TypeKind::SmallDateTime: fn = "tsql_smalldatetime"; break;
-    case TypeKind::Decimal:
-      out_ += "tsql_decimal(";
-      emit(operand);
-      out_ += ", " + std::to_string(type.scale) + ")";
-      return;
-    default: break;
-  }
-  if (fn) return emitConversion(fn, operand);
-  // to text: money, float and dates have their own text forms
+  if (wholeMoney) out_ += "round(";
+  emit(operand);
+  if (wholeMoney) out_ += ')';
+  if (type.kind == TypeKind::Decimal) out_ += ", " + std::to_string(type.scale);
+  out_ += ')';
+}
+
+// To text: money, float and dates have their own text forms.
+void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& from,
+                                 const ast::DataType& type, const ast::Expr* style) {
   if (from.kind == TypeKind::Money || from.isDate()) {
     out_ += from.kind == TypeKind::Money ? "tsql_money_text(" : "tsql_datetime_text(";
     emit(operand);

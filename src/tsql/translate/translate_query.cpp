@@ -89,7 +89,21 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     }
   }
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
+  emitOffsetFetch(q);
   return outputs;
+}
+
+// OFFSET n ROWS [FETCH NEXT m ROWS ONLY] is SQLite's LIMIT m OFFSET n (-1: no limit).
+void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
+  if (!q.offset) return;
+  for (const auto& core : q.cores) {
+    if (core.top) throw TranslateError(10741, "A TOP can not be used in the same query or sub-query as a OFFSET.");
+  }
+  out_ += " LIMIT ";
+  if (q.fetch) emit(*q.fetch);
+  else out_ += "-1";
+  out_ += " OFFSET ";
+  emit(*q.offset);
 }
 
 // core := SELECT [DISTINCT] items [FROM ...] [WHERE ...] [GROUP BY ...] [HAVING ...]

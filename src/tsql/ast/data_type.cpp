@@ -34,8 +34,8 @@ TypeKind typeKindFromName(std::string_view n) {
       {"text", TypeKind::Varchar},     {"nvarchar", TypeKind::NVarchar},
       {"nchar", TypeKind::NVarchar},   {"ntext", TypeKind::NVarchar},
       {"uniqueidentifier", TypeKind::Varchar},
-      {"datetime", TypeKind::DateTime}, {"date", TypeKind::DateTime},
-      {"datetime2", TypeKind::DateTime}, {"smalldatetime", TypeKind::SmallDateTime},
+      {"datetime", TypeKind::DateTime}, {"date", TypeKind::Date},
+      {"datetime2", TypeKind::DateTime2}, {"smalldatetime", TypeKind::SmallDateTime},
   };
   for (const auto& e : kNames)
     if (iequals(e.name, n)) return e.kind;
@@ -61,6 +61,8 @@ std::string typeToSql(const DataType& t) {
     }
     case TypeKind::DateTime: return "datetime";
     case TypeKind::SmallDateTime: return "smalldatetime";
+    case TypeKind::Date: return "date";
+    case TypeKind::DateTime2: return "datetime2";
     default: return "";
   }
 }
@@ -88,8 +90,10 @@ DataType typeFromDeclaration(std::string_view decl) {
 
 int typePrecedence(TypeKind k) {
   switch (k) {
-    case TypeKind::DateTime: return 10;
-    case TypeKind::SmallDateTime: return 9;
+    case TypeKind::DateTime2: return 12;
+    case TypeKind::DateTime: return 11;
+    case TypeKind::SmallDateTime: return 10;
+    case TypeKind::Date: return 9;
     case TypeKind::Float: return 8;
     case TypeKind::Decimal: return 7;
     case TypeKind::Money: return 6;

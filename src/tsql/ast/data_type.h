@@ -13,7 +13,7 @@ enum class TypeKind : std::uint8_t {
   Null,     //!< the NULL literal
   Bit, Int, BigInt, Decimal, Money, Float,
   Varchar, NVarchar,
-  DateTime, SmallDateTime,
+  DateTime, SmallDateTime, Date, DateTime2,
   Table,  //!< a table variable
 };
 
@@ -25,7 +25,10 @@ struct DataType {
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
-  bool isDate() const { return kind == TypeKind::DateTime || kind == TypeKind::SmallDateTime; }
+  bool isDate() const {
+    return kind == TypeKind::DateTime || kind == TypeKind::SmallDateTime || kind == TypeKind::Date ||
+           kind == TypeKind::DateTime2;
+  }
   bool isKnown() const { return kind != TypeKind::Unknown; }
   bool operator==(const DataType&) const = default;
 };

@@ -124,6 +124,10 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::NVarchar:
       return SqlValue::text(truncateChars(v.toText(), type.length));
     case TypeKind::DateTime:
+      return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToTick(toDate(v))));
+    case TypeKind::Date:
+      return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::dayOf(toDate(v))));
+    case TypeKind::DateTime2:
       return SqlValue::text(ValueConversion::dateTimeText(toDate(v)));
     case TypeKind::SmallDateTime:
       return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToMinute(toDate(v))));
@@ -146,7 +150,9 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
     case TypeKind::Float:
     case TypeKind::Decimal: return core::Value(toReal(v));
     case TypeKind::DateTime:
-    case TypeKind::SmallDateTime: return core::Value(toDate(v));
+    case TypeKind::SmallDateTime:
+    case TypeKind::Date:
+    case TypeKind::DateTime2: return core::Value(toDate(v));
     case TypeKind::Varchar:
     case TypeKind::NVarchar: return core::Value(v.toText());
     default: break;
@@ -165,7 +171,8 @@ core::ValueType coreTypeOf(const ast::DataType& type) {
     case TypeKind::Money: return core::ValueType::Currency;
     case TypeKind::Float: case TypeKind::Decimal: return core::ValueType::Float;
     case TypeKind::Varchar: case TypeKind::NVarchar: return core::ValueType::Text;
-    case TypeKind::DateTime: case TypeKind::SmallDateTime: return core::ValueType::DateTime;
+    case TypeKind::DateTime: case TypeKind::SmallDateTime: case TypeKind::Date:
+    case TypeKind::DateTime2: return core::ValueType::DateTime;
     default: return core::ValueType::Null;
   }
 }

@@ -59,7 +59,7 @@ void datediff(SqlArgs& a) {
 void dateadd(SqlArgs& a) {
   if (a.isNull(1) || a.isNull(2)) return a.setNull();
   std::int64_t n = a.integer(1);
-  a.set(ValueConversion::dateTimeText(DateFunctions::add(a.text(0), n, argDate(a, 2))));
+  a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(DateFunctions::add(a.text(0), n, argDate(a, 2)))));
 }
 
 std::int64_t partOf(Part p, core::DateTime d) {
@@ -97,7 +97,17 @@ void onePart(SqlArgs& a) {
 
 void toDatetime(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(argDate(a, 0))));
+}
+
+void toDatetime2(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
   a.set(ValueConversion::dateTimeText(argDate(a, 0)));
+}
+
+void toDate(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::dateTimeText(ValueConversion::dayOf(argDate(a, 0))));
 }
 
 void toSmalldatetime(SqlArgs& a) {
@@ -201,6 +211,9 @@ int DateFunctions::install(sqlite3* db) {
                 defineFunction<toDatetime>(db, "tsql_datetime", 1),
                 defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
                 defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
+                defineFunction<toDate>(db, "tsql_date", 1), defineTolerant<toDate>(db, "tsql_try_date", 1),
+                defineFunction<toDatetime2>(db, "tsql_datetime2", 1),
+                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
                 defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 2)}) {

@@ -317,6 +317,18 @@ std::string ValueConversion::dateTimeText(core::DateTime d) {
   return buf;
 }
 
+core::DateTime ValueConversion::roundToTick(core::DateTime d) {
+  std::int64_t ms = d.millis();
+  std::int64_t intoSecond = ((ms % 1000) + 1000) % 1000;
+  std::int64_t ticks = (intoSecond * 3 + 5) / 10;  // 0.3 ticks a millisecond, half up
+  std::int64_t rounded = (ticks * 10 + 1) / 3;     // back to the nearest millisecond
+  return d.addMillis(rounded - intoSecond);
+}
+
+core::DateTime ValueConversion::dayOf(core::DateTime d) {
+  return core::DateTime::fromParts(d.year(), d.month(), d.day());
+}
+
 core::DateTime ValueConversion::roundToMinute(core::DateTime d) {
   std::int64_t ms = d.millis();
   std::int64_t intoMinute = ((ms % 60000) + 60000) % 60000;

@@ -63,6 +63,10 @@ class ValueConversion {
 
   //! The stored form of a datetime: "YYYY-MM-DD HH:MM:SS.mmm".
   static std::string dateTimeText(core::DateTime d);
+  //! datetime precision: 1/300 s, shown as .000, .003 or .007 (.998 is .997, .999 the next second).
+  static core::DateTime roundToTick(core::DateTime d);
+  //! The date alone (midnight), as a date value holds it.
+  static core::DateTime dayOf(core::DateTime d);
   //! smalldatetime precision: 29.998 s or less round down, 29.999 s or more up.
   static core::DateTime roundToMinute(core::DateTime d);
   //! CAST(float AS varchar): six significant digits, exponent form past them.

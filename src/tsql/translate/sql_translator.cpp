@@ -426,6 +426,8 @@ const char* conversionFunction(TypeKind kind, bool tolerant) {
     case TypeKind::Money: return tolerant ? "tsql_try_money" : "tsql_money";
     case TypeKind::DateTime: return tolerant ? "tsql_try_datetime" : "tsql_datetime";
     case TypeKind::SmallDateTime: return tolerant ? "tsql_try_smalldatetime" : "tsql_smalldatetime";
+    case TypeKind::Date: return tolerant ? "tsql_try_date" : "tsql_date";
+    case TypeKind::DateTime2: return tolerant ? "tsql_try_datetime2" : "tsql_datetime2";
     case TypeKind::Decimal: return tolerant ? "tsql_try_decimal" : "tsql_decimal";
     default: return nullptr;
   }

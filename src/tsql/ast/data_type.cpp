@@ -55,6 +55,7 @@ std::string typeToSql(const DataType& t) {
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
       std::string base = t.kind == TypeKind::Varchar ? "varchar" : "nvarchar";
+      if (t.fixed && t.length > 0) base = t.kind == TypeKind::Varchar ? "char" : "nchar";
       if (t.length < 0) return base + "(max)";
       if (t.length > 0) return base + "(" + std::to_string(t.length) + ")";
       return base;
@@ -73,6 +74,7 @@ DataType typeFromDeclaration(std::string_view decl) {
   std::string_view name = decl.substr(0, paren);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   t.kind = typeKindFromName(name);
+  t.fixed = iequals(name, "char") || iequals(name, "nchar");
   if (iequals(name, "INTEGER")) t.kind = TypeKind::Int;  // identity columns
   if (paren != std::string_view::npos) {
     std::string_view args = decl.substr(paren + 1);

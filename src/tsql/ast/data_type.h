@@ -22,6 +22,7 @@ struct DataType {
   int length = 0;  //!< varchar(n): n; -1 = max; 0 = not given
   int precision = 0;
   int scale = 0;
+  bool fixed = false;  //!< char(n) / nchar(n): blank-padded to `length` characters
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }

@@ -122,7 +122,8 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
       return SqlValue::real(static_cast<double>(core::roundHalfEven(toReal(v), type.scale)));
     case TypeKind::Varchar:
     case TypeKind::NVarchar:
-      return SqlValue::text(truncateChars(v.toText(), type.length));
+      return SqlValue::text(type.fixed ? ValueConversion::padChars(truncateChars(v.toText(), type.length), type.length)
+                                       : truncateChars(v.toText(), type.length));
     case TypeKind::DateTime:
       return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToTick(toDate(v))));
     case TypeKind::Date:

@@ -26,7 +26,7 @@
 //   tsql_neg(a)
 //   tsql_bit tsql_int tsql_bigint tsql_float tsql_money (x)  -- CAST/CONVERT
 //   tsql_try_bit ... tsql_try_smalldatetime, tsql_try_decimal -- TRY_CAST: NULL, not an error
-//   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_datetime(x) (to 1/300 s)
+//   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
 //   tsql_datetime2(x) (to the millisecond) tsql_smalldatetime(x) tsql_date(x) (midnight)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)
 //   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it

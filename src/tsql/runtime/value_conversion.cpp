@@ -317,6 +317,14 @@ std::string ValueConversion::dateTimeText(core::DateTime d) {
   return buf;
 }
 
+std::string ValueConversion::padChars(std::string s, int length) {
+  std::size_t chars = 0;
+  for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+  if (length > 0 && chars < static_cast<std::size_t>(length))
+    s.append(static_cast<std::size_t>(length) - chars, ' ');
+  return s;
+}
+
 core::DateTime ValueConversion::roundToTick(core::DateTime d) {
   std::int64_t ms = d.millis();
   std::int64_t intoSecond = ((ms % 1000) + 1000) % 1000;

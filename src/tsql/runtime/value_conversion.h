@@ -73,6 +73,8 @@ class ValueConversion {
   static std::string floatText(double v);
   //! CAST(money AS varchar): style 0 two decimals, 1 with thousands commas, 2 four.
   static std::string moneyText(core::Currency m, int style = 0);
+  //! Text blank-padded to `length` characters, as a char(n) holds it.
+  static std::string padChars(std::string s, int length);
   //! Shortest text of a double that reads back the same ("0.1", "12.5", "3").
   static std::string realText(double v);
 };

@@ -467,7 +467,7 @@ void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& 
   } else if (from.kind == TypeKind::Float) {
     emitConversion("tsql_float_text", operand);
   } else {
-    out_ += "tsql_varchar(";
+    out_ += type.fixed && type.length > 0 ? "tsql_char(" : "tsql_varchar(";
     emit(operand);
     if (type.length > 0) out_ += ", " + std::to_string(type.length);
     out_ += ')';
@@ -492,7 +492,7 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
     return;
   }
   ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || target.isText() ||
+  if (from == target || !target.isKnown() || (target.isText() && !target.fixed) ||
       (target.kind == TypeKind::Float && from.isNumeric()) ||
       (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
       (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {

@@ -147,7 +147,8 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::Set: {
       const auto& set = ast::nodeCast<ast::SetStmt>(s);
       const ast::DataType* type = variableType(set.var);
-      assign(set.var, type ? evaluateAs(*set.value, *type, line(s)) : evaluate(*set.value, line(s)), line(s));
+      SqlValue v = type ? evaluateAs(*set.value, *type, line(s)) : evaluate(*set.value, line(s));
+      assign(set.var, v, line(s));
       break;
     }
     case NodeKind::SetOption: break;  // NOCOUNT and friends change nothing here

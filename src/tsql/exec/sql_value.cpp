@@ -100,10 +100,13 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Int:
     case TypeKind::BigInt: {
       bool bigint = type.kind == TypeKind::BigInt;
-      if (v.type == SqlValue::Type::Integer) return SqlValue::integer(ValueConversion::checkedInt(v.i, bigint));
+      if (v.type == SqlValue::Type::Integer)
+        return SqlValue::integer(ValueConversion::checkedInt(v.i, bigint));
       // money rounds to the nearest whole number (half away from zero); float truncates
-      if (v.type == SqlValue::Type::Real)
-        return SqlValue::integer(ValueConversion::realToInt(from.kind == TypeKind::Money ? std::round(v.d) : v.d, bigint));
+      if (v.type == SqlValue::Type::Real) {
+        double whole = from.kind == TypeKind::Money ? std::round(v.d) : v.d;
+        return SqlValue::integer(ValueConversion::realToInt(whole, bigint));
+      }
       return SqlValue::integer(ValueConversion::textToInt(v.s, bigint));
     }
     case TypeKind::Bit:
@@ -121,9 +124,10 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Decimal:
       return SqlValue::real(static_cast<double>(core::roundHalfEven(toReal(v), type.scale)));
     case TypeKind::Varchar:
-    case TypeKind::NVarchar:
-      return SqlValue::text(type.fixed ? ValueConversion::padChars(truncateChars(v.toText(), type.length), type.length)
-                                       : truncateChars(v.toText(), type.length));
+    case TypeKind::NVarchar: {
+      std::string text = truncateChars(v.toText(), type.length);
+      return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
+    }
     case TypeKind::DateTime:
       return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToTick(toDate(v))));
     case TypeKind::Date:

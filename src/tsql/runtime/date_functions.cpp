@@ -47,6 +47,10 @@ constexpr std::int64_t kDay = 86400000;
 
 std::int64_t dayNumber(core::DateTime d) { return floorDiv(d.millis(), kDay); }
 
+[[noreturn]] void dateOverflow() {
+  throw RuntimeError(517, "Adding a value to a 'datetime' column caused an overflow.");
+}
+
 core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a[i]); }
 
 void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(core::DateTime::now())); }
@@ -59,7 +63,8 @@ void datediff(SqlArgs& a) {
 void dateadd(SqlArgs& a) {
   if (a.isNull(1) || a.isNull(2)) return a.setNull();
   std::int64_t n = a.integer(1);
-  a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(DateFunctions::add(a.text(0), n, argDate(a, 2)))));
+  core::DateTime sum = DateFunctions::add(a.text(0), n, argDate(a, 2));
+  a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(sum)));
 }
 
 std::int64_t partOf(Part p, core::DateTime d) {
@@ -98,6 +103,33 @@ void onePart(SqlArgs& a) {
 void toDatetime(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(argDate(a, 0))));
+}
+
+// eomonth(d [, months]): the last day of d's month, that many months on (a date).
+void eomonth(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  core::DateTime d = argDate(a, 0);
+  std::int64_t months = a.count() > 1 ? a.integer(1) : 0;
+  if (months > 120000 || months < -120000) dateOverflow();
+  core::DateTime first = core::DateTime::fromParts(d.year(), d.month(), 1);
+  a.set(ValueConversion::dateTimeText(first.addMonths(static_cast<int>(months + 1)).addDays(-1)));
+}
+
+// datefromparts(y, m, d): the date, or error 289 for a day the calendar does not have.
+void datefromparts(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  std::int64_t y = a.integer(0), m = a.integer(1), d = a.integer(2);
+  bool valid = y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= 31;
+  core::DateTime r;
+  if (valid) {
+    r = core::DateTime::fromParts(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
+    valid = r.month() == m;  // 30 February runs into March
+  }
+  if (!valid) {
+    throw RuntimeError(289, "Cannot construct data type date, some of the arguments have values "
+                            "which are not valid.");
+  }
+  a.set(ValueConversion::dateTimeText(r));
 }
 
 void toDatetime2(SqlArgs& a) {
@@ -161,10 +193,6 @@ std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::
 
 namespace {
 
-[[noreturn]] void dateOverflow() {
-  throw RuntimeError(517, "Adding a value to a 'datetime' column caused an overflow.");
-}
-
 core::DateTime addMonthsChecked(core::DateTime d, std::int64_t months) {
   if (months > 12 * 10000 || months < -12 * 10000) dateOverflow();  // past any datetime
   return d.addMonths(static_cast<int>(months));
@@ -213,6 +241,8 @@ int DateFunctions::install(sqlite3* db) {
                 defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
                 defineFunction<toDate>(db, "tsql_date", 1), defineTolerant<toDate>(db, "tsql_try_date", 1),
                 defineFunction<toDatetime2>(db, "tsql_datetime2", 1),
+                defineFunction<eomonth>(db, "eomonth", 1), defineFunction<eomonth>(db, "eomonth", 2),
+                defineFunction<datefromparts>(db, "datefromparts", 3),
                 defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
                 defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 1),

@@ -43,6 +43,7 @@ int Runtime::errorNumber(std::string_view message) {
       {"Invalid length parameter passed to the", 536},
       {"The conversion of the varchar value", 248},
       {"Adding a value to a 'datetime' column caused an overflow.", 517},
+      {"Cannot construct data type date", 289},
   };
   for (const auto& k : known) {
     if (message.substr(0, k.prefix.size()) == k.prefix) return k.number;

@@ -16,6 +16,7 @@
 //
 // SQLite names registered (T-SQL names keep their meaning; tsql_* are helpers):
 //   isnull(a,b) getdate() newid() datediff(part,a,b) dateadd(part,n,d) datepart(part,d)
+//   eomonth(d[,n]) datefromparts(y,m,d)
 //   year(d) month(d) day(d) len(s) ltrim(s) rtrim(s) replace(s,f,r) substring(s,i,n)
 //   left(s,n) right(s,n) charindex(f,s[,i]) upper(s) lower(s) abs(x) round(x,n[,f])
 //   (left, right and isnull are SQLite keywords: call them as tsql_left, tsql_right,

@@ -94,6 +94,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")
     return ofKind(TypeKind::Varchar);
   if (n == "patindex") return ofKind(TypeKind::Int);
+  if (n == "eomonth" || n == "datefromparts") return ofKind(TypeKind::Date);
   if (n == "iif" || n == "choose") {  // the results' type by precedence
     DataType t = ofKind(TypeKind::Null);
     for (std::size_t i = 1; i < f.args.size(); ++i) t = dominant(t, arg(i));

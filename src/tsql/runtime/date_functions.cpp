@@ -3,6 +3,7 @@
 // getdate() is local wall-clock time from core::DateTime's replaceable clock.
 #include "tsql/runtime/date_functions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +13,10 @@
 namespace tsql::runtime {
 namespace {
 
-enum class Part { Year, Quarter, Month, DayOfYear, Day, Week, Weekday, Hour, Minute, Second, Millisecond };
+enum class Part {
+  Year, Quarter, Month, DayOfYear, Day, Week, Weekday, Hour, Minute, Second, Millisecond,
+  Microsecond, Nanosecond,
+};
 
 Part parsePart(std::string_view name) {
   std::string n;
@@ -31,7 +35,9 @@ Part parsePart(std::string_view name) {
       {"weekday", Part::Weekday}, {"dw", Part::Weekday},       {"hour", Part::Hour},
       {"hh", Part::Hour},         {"minute", Part::Minute},    {"mi", Part::Minute},
       {"n", Part::Minute},        {"second", Part::Second},    {"ss", Part::Second},
-      {"s", Part::Second},        {"millisecond", Part::Millisecond}, {"ms", Part::Millisecond}};
+      {"s", Part::Second},        {"millisecond", Part::Millisecond}, {"ms", Part::Millisecond},
+      {"microsecond", Part::Microsecond}, {"mcs", Part::Microsecond},
+      {"nanosecond", Part::Nanosecond}, {"ns", Part::Nanosecond}};
   for (const auto& a : aliases) {
     if (n == a.name) return a.part;
   }
@@ -55,9 +61,16 @@ core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a
 
 void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(core::DateTime::now())); }
 
+// datediff returns an int: a count of boundaries beyond it is an error, not a wrap.
 void datediff(SqlArgs& a) {
   if (a.isNull(1) || a.isNull(2)) return a.setNull();
-  a.set(DateFunctions::diff(a.text(0), argDate(a, 1), argDate(a, 2)));
+  std::int64_t n = DateFunctions::diff(a.text(0), argDate(a, 1), argDate(a, 2));
+  if (n > 2147483647 || n < -2147483648LL) {
+    throw RuntimeError(535, "The datediff function resulted in an overflow. The number of dateparts "
+                            "separating two date/time instances is too large. Try to use datediff "
+                            "with a less precise datepart.");
+  }
+  a.set(n);
 }
 
 void dateadd(SqlArgs& a) {
@@ -85,6 +98,8 @@ std::int64_t partOf(Part p, core::DateTime d) {
     case Part::Minute: return d.minute();
     case Part::Second: return d.second();
     case Part::Millisecond: return d.millisecond();
+    case Part::Microsecond: return d.millisecond() * std::int64_t{1000};
+    case Part::Nanosecond: return d.millisecond() * std::int64_t{1000000};
   }
   return 0;
 }
@@ -173,7 +188,8 @@ void datetimeText(SqlArgs& a) {
 }  // namespace
 
 std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::DateTime b) {
-  switch (parsePart(part)) {
+  Part p = parsePart(part);
+  switch (p) {
     case Part::Year: return b.year() - a.year();
     case Part::Quarter:
       return (b.year() * 4 + (b.month() - 1) / 3) - (a.year() * 4 + (a.month() - 1) / 3);
@@ -187,6 +203,13 @@ std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::
     case Part::Minute: return floorDiv(b.millis(), 60000) - floorDiv(a.millis(), 60000);
     case Part::Second: return floorDiv(b.millis(), 1000) - floorDiv(a.millis(), 1000);
     case Part::Millisecond: return b.millis() - a.millis();
+    case Part::Microsecond:
+    case Part::Nanosecond: {
+      // a datetime holds milliseconds; a span far past an int is capped (still past
+      // it, so datediff reports the overflow) before scaling, so int64 cannot wrap
+      std::int64_t ms = std::clamp<std::int64_t>(b.millis() - a.millis(), -(1LL << 40), 1LL << 40);
+      return ms * (p == Part::Microsecond ? 1000 : 1000000);
+    }
   }
   return 0;
 }
@@ -211,6 +234,11 @@ core::DateTime shifted(Part part, std::int64_t n, core::DateTime d) {
     case Part::Minute: return d.addMillis(n * 60000);
     case Part::Second: return d.addMillis(n * 1000);
     case Part::Millisecond: return d.addMillis(n);
+    case Part::Microsecond:
+    case Part::Nanosecond:
+      throw RuntimeError(9810, std::string("The datepart ") +
+                                   (part == Part::Microsecond ? "microsecond" : "nanosecond") +
+                                   " is not supported by date function dateadd for data type datetime.");
   }
   return d;
 }

@@ -44,6 +44,8 @@ int Runtime::errorNumber(std::string_view message) {
       {"The conversion of the varchar value", 248},
       {"Adding a value to a 'datetime' column caused an overflow.", 517},
       {"Cannot construct data type date", 289},
+      {"The datediff function resulted in an overflow.", 535},
+      {"The datepart ", 9810},
   };
   for (const auto& k : known) {
     if (message.substr(0, k.prefix.size()) == k.prefix) return k.number;

@@ -34,8 +34,8 @@ TypeKind typeKindFromName(std::string_view n) {
       {"text", TypeKind::Varchar},     {"nvarchar", TypeKind::NVarchar},
       {"nchar", TypeKind::NVarchar},   {"ntext", TypeKind::NVarchar},
       {"uniqueidentifier", TypeKind::Varchar},
-      {"datetime", TypeKind::DateTime}, {"date", TypeKind::DateTime},
-      {"datetime2", TypeKind::DateTime}, {"smalldatetime", TypeKind::SmallDateTime},
+      {"datetime", TypeKind::DateTime}, {"date", TypeKind::Date},
+      {"datetime2", TypeKind::DateTime2}, {"smalldatetime", TypeKind::SmallDateTime},
   };
   for (const auto& e : kNames)
     if (iequals(e.name, n)) return e.kind;
@@ -55,12 +55,15 @@ std::string typeToSql(const DataType& t) {
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
       std::string base = t.kind == TypeKind::Varchar ? "varchar" : "nvarchar";
+      if (t.fixed && t.length > 0) base = t.kind == TypeKind::Varchar ? "char" : "nchar";
       if (t.length < 0) return base + "(max)";
       if (t.length > 0) return base + "(" + std::to_string(t.length) + ")";
       return base;
     }
     case TypeKind::DateTime: return "datetime";
     case TypeKind::SmallDateTime: return "smalldatetime";
+    case TypeKind::Date: return "date";
+    case TypeKind::DateTime2: return "datetime2";
     default: return "";
   }
 }
@@ -71,6 +74,7 @@ DataType typeFromDeclaration(std::string_view decl) {
   std::string_view name = decl.substr(0, paren);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   t.kind = typeKindFromName(name);
+  t.fixed = iequals(name, "char") || iequals(name, "nchar");
   if (iequals(name, "INTEGER")) t.kind = TypeKind::Int;  // identity columns
   if (paren != std::string_view::npos) {
     std::string_view args = decl.substr(paren + 1);
@@ -88,8 +92,10 @@ DataType typeFromDeclaration(std::string_view decl) {
 
 int typePrecedence(TypeKind k) {
   switch (k) {
-    case TypeKind::DateTime: return 10;
-    case TypeKind::SmallDateTime: return 9;
+    case TypeKind::DateTime2: return 12;
+    case TypeKind::DateTime: return 11;
+    case TypeKind::SmallDateTime: return 10;
+    case TypeKind::Date: return 9;
     case TypeKind::Float: return 8;
     case TypeKind::Decimal: return 7;
     case TypeKind::Money: return 6;

@@ -13,7 +13,7 @@ enum class TypeKind : std::uint8_t {
   Null,     //!< the NULL literal
   Bit, Int, BigInt, Decimal, Money, Float,
   Varchar, NVarchar,
-  DateTime, SmallDateTime,
+  DateTime, SmallDateTime, Date, DateTime2,
   Table,  //!< a table variable
 };
 
@@ -22,10 +22,14 @@ struct DataType {
   int length = 0;  //!< varchar(n): n; -1 = max; 0 = not given
   int precision = 0;
   int scale = 0;
+  bool fixed = false;  //!< char(n) / nchar(n): blank-padded to `length` characters
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
-  bool isDate() const { return kind == TypeKind::DateTime || kind == TypeKind::SmallDateTime; }
+  bool isDate() const {
+    return kind == TypeKind::DateTime || kind == TypeKind::SmallDateTime || kind == TypeKind::Date ||
+           kind == TypeKind::DateTime2;
+  }
   bool isKnown() const { return kind != TypeKind::Unknown; }
   bool operator==(const DataType&) const = default;
 };

@@ -100,6 +100,7 @@ struct CastExpr : Expr {
   ExprPtr operand;
   DataType type;
   ExprPtr style;  //!< CONVERT's third argument, may be null
+  bool tolerant = false;  //!< TRY_CAST / TRY_CONVERT: NULL where the value does not convert
 };
 
 struct WhenClause {

@@ -1,4 +1,4 @@
-// Query nodes: SELECT cores joined by UNION, their select lists, FROM sources
+// Query nodes: SELECT cores joined by UNION / INTERSECT / EXCEPT, their select lists, FROM sources
 // (named tables, table variables, derived tables, joins) and ORDER BY.
 #pragma once
 
@@ -70,11 +70,15 @@ struct OrderItem {
   bool descending = false;
 };
 
-//! core { UNION [ALL] core } [ORDER BY ...].
+enum class SetOp : std::uint8_t { Union, UnionAll, Intersect, Except };
+
+//! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...].
 struct Query {
   std::vector<SelectCore> cores;
-  std::vector<bool> unionAll;  //!< unionAll[i] joins cores[i] and cores[i+1]
+  std::vector<SetOp> setOps;  //!< setOps[i] joins cores[i] and cores[i+1]
   std::vector<OrderItem> orderBy;
+  ExprPtr offset;  //!< ORDER BY ... OFFSET n ROWS; null when not given
+  ExprPtr fetch;   //!< FETCH NEXT n ROWS ONLY; null when not given
 };
 
 }  // namespace tsql::ast

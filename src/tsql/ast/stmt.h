@@ -47,15 +47,17 @@ struct UpdateStmt : Stmt {
   std::vector<Assignment> sets;
   std::vector<TableRefPtr> from;
   ExprPtr where;
+  ExprPtr top;  //!< UPDATE TOP (n): at most n rows, null when not given
 };
 
-//! DELETE [FROM] target [FROM sources] [WHERE cond].
+//! DELETE [TOP (n)] [FROM] target [FROM sources] [WHERE cond].
 struct DeleteStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Delete;
   explicit DeleteStmt(SourcePos p) : Stmt(kKind, p) {}
   std::string target;
   std::vector<TableRefPtr> from;
   ExprPtr where;
+  ExprPtr top;  //!< at most this many rows, null when not given
 };
 
 struct ColumnDef {

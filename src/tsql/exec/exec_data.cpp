@@ -7,10 +7,15 @@
 
 namespace tsql::exec {
 
-SqlValue Interpreter::evaluate(const ast::Expr& e, int line) {
-  if (const auto* v = ast::nodeAs<ast::VariableExpr>(&e)) return variable(v->name, line).value;
+SqlValue Interpreter::evaluate(const ast::Expr& e, int line, ast::DataType* type) {
+  if (const auto* v = ast::nodeAs<ast::VariableExpr>(&e)) {
+    const Variable& var = variable(v->name, line);
+    if (type) *type = var.type;
+    return var.value;
+  }
   translate::SqlTranslator tr(*this);
   translate::Translation t = tr.scalar(e);
+  if (type) *type = t.columnTypes[0];
   if (e.kind == ast::NodeKind::Literal && !t.slots.empty()) return slotValue(t.slots[0], nullptr);
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
@@ -19,6 +24,14 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line) {
   if (rc == SQLITE_ROW) return SqlValue::fromColumn(stmt, 0);
   if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
   return {};
+}
+
+// Money to int rounds where float to int truncates, so the conversion needs the
+// value's own type as well as the target's.
+SqlValue Interpreter::evaluateAs(const ast::Expr& e, const ast::DataType& type, int line) {
+  ast::DataType from;
+  SqlValue v = evaluate(e, line, &from);
+  return convertValue(v, type, from);
 }
 
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
@@ -205,7 +218,7 @@ void Interpreter::execDeclare(const ast::DeclareStmt& s) {
       continue;
     }
     SqlValue init;
-    if (v.init) init = convertValue(evaluate(*v.init, line(s)), v.type);
+    if (v.init) init = evaluateAs(*v.init, v.type, line(s));
     if (it == vars.end()) {
       Variable var;
       var.type = v.type;

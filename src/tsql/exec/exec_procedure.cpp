@@ -50,9 +50,9 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
     Variable v;
     v.type = param.type;
     if (arg && arg->value) {
-      v.value = convertValue(evaluate(*arg->value, line(s)), param.type);
+      v.value = evaluateAs(*arg->value, param.type, line(s));
     } else if (param.defaultValue) {
-      v.value = convertValue(evaluate(*param.defaultValue, line(s)), param.type);
+      v.value = evaluateAs(*param.defaultValue, param.type, line(s));
     } else if (!param.output || !arg) {
       throw SqlException(201, 16, line(s), "Procedure or function '" + s.procedure + "' expects parameter '" +
                                                param.name + "', which was not supplied.");

@@ -146,10 +146,13 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
     case NodeKind::Set: {
       const auto& set = ast::nodeCast<ast::SetStmt>(s);
-      assign(set.var, evaluate(*set.value, line(s)), line(s));
+      const ast::DataType* type = variableType(set.var);
+      SqlValue v = type ? evaluateAs(*set.value, *type, line(s)) : evaluate(*set.value, line(s));
+      assign(set.var, v, line(s));
+      rowCount_ = 1;  // a simple assignment counts as one row
       break;
     }
-    case NodeKind::SetOption: break;  // NOCOUNT and friends change nothing here
+    case NodeKind::SetOption: rowCount_ = 0; break;  // NOCOUNT and friends change nothing else
     case NodeKind::If: {
       const auto& i = ast::nodeCast<ast::IfStmt>(s);
       if (evaluateCondition(*i.cond, line(s))) return exec(*i.thenStmt);
@@ -173,13 +176,18 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       returnValue_ = r.value ? evaluate(*r.value, line(s)) : SqlValue::integer(0);
       return Flow::Return;
     }
-    case NodeKind::BeginTran: execBeginTran(s); break;
-    case NodeKind::Commit: execCommit(s); break;
+    // PRINT, RAISERROR, BEGIN TRAN and COMMIT leave @@ROWCOUNT at 0
+    case NodeKind::BeginTran: execBeginTran(s); rowCount_ = 0; break;
+    case NodeKind::Commit: execCommit(s); rowCount_ = 0; break;
     case NodeKind::Rollback: execRollback(s); break;
     case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
-    case NodeKind::Raiserror: execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s)); break;
+    case NodeKind::Raiserror:
+      rowCount_ = 0;
+      execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s));
+      break;
     case NodeKind::Print:
       result_->messages.push_back(evaluate(*ast::nodeCast<ast::PrintStmt>(s).value, line(s)).toText());
+      rowCount_ = 0;
       break;
     case NodeKind::Exec: execProcedureCall(ast::nodeCast<ast::ExecStmt>(s)); break;
     case NodeKind::CreateTable: execCreateTable(ast::nodeCast<ast::CreateTableStmt>(s)); break;
@@ -216,7 +224,7 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     SqlValue v = slotValue(slot, row);
-    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo);
+    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
     v.bind(stmt, static_cast<int>(i + 1));
   }
 }

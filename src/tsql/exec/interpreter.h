@@ -82,7 +82,10 @@ class Interpreter final : public translate::TranslateEnv {
   int line(const ast::Node& n) const { return static_cast<int>(n.pos.line); }
 
   // exec_data.cpp
-  SqlValue evaluate(const ast::Expr& e, int line);
+  //! The value of `e`; `type` (when given) receives its static type.
+  SqlValue evaluate(const ast::Expr& e, int line, ast::DataType* type = nullptr);
+  //! The value of `e` converted to `type` as assignment converts it.
+  SqlValue evaluateAs(const ast::Expr& e, const ast::DataType& type, int line);
   bool evaluateCondition(const ast::Expr& e, int line);
   void assign(const std::string& name, const SqlValue& v, int line);
   void execSelect(const ast::SelectStmt& s);

@@ -94,19 +94,29 @@ core::DateTime toDate(const SqlValue& v) {
 
 }  // namespace
 
-SqlValue convertValue(const SqlValue& v, const ast::DataType& type) {
+SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from) {
   if (v.isNull()) return v;
   switch (type.kind) {
     case TypeKind::Int:
-    case TypeKind::BigInt:
-      if (v.type == SqlValue::Type::Integer) return v;
-      if (v.type == SqlValue::Type::Real) return SqlValue::integer(static_cast<std::int64_t>(std::trunc(v.d)));
-      return SqlValue::integer(ValueConversion::textToInt(v.s, type.kind == TypeKind::BigInt));
+    case TypeKind::BigInt: {
+      bool bigint = type.kind == TypeKind::BigInt;
+      if (v.type == SqlValue::Type::Integer)
+        return SqlValue::integer(ValueConversion::checkedInt(v.i, bigint));
+      // money rounds to the nearest whole number (half away from zero); float truncates
+      if (v.type == SqlValue::Type::Real) {
+        double whole = from.kind == TypeKind::Money ? std::round(v.d) : v.d;
+        return SqlValue::integer(ValueConversion::realToInt(whole, bigint));
+      }
+      return SqlValue::integer(ValueConversion::textToInt(v.s, bigint));
+    }
     case TypeKind::Bit:
       if (v.type == SqlValue::Type::Text) return SqlValue::integer(ValueConversion::textToBit(v.s) ? 1 : 0);
       return SqlValue::integer(toReal(v) != 0 ? 1 : 0);
     case TypeKind::Money:
-      if (v.type == SqlValue::Type::Integer) return v;
+      if (v.type == SqlValue::Type::Integer) {
+        ValueConversion::intToMoney(v.i);  // range check only: a whole amount stays INTEGER
+        return v;
+      }
       if (v.type == SqlValue::Type::Real) return SqlValue::real(ValueConversion::realToMoney(v.d).toDouble());
       return SqlValue::real(ValueConversion::textToMoney(v.s).toDouble());
     case TypeKind::Float:
@@ -114,9 +124,15 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type) {
     case TypeKind::Decimal:
       return SqlValue::real(static_cast<double>(core::roundHalfEven(toReal(v), type.scale)));
     case TypeKind::Varchar:
-    case TypeKind::NVarchar:
-      return SqlValue::text(truncateChars(v.toText(), type.length));
+    case TypeKind::NVarchar: {
+      std::string text = truncateChars(v.toText(), type.length);
+      return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
+    }
     case TypeKind::DateTime:
+      return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToTick(toDate(v))));
+    case TypeKind::Date:
+      return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::dayOf(toDate(v))));
+    case TypeKind::DateTime2:
       return SqlValue::text(ValueConversion::dateTimeText(toDate(v)));
     case TypeKind::SmallDateTime:
       return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToMinute(toDate(v))));
@@ -133,13 +149,15 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
     case TypeKind::Bit: return core::Value(v.type == SqlValue::Type::Text ? ValueConversion::textToBit(v.s)
                                                                          : toReal(v) != 0);
     case TypeKind::Money:
-      if (v.type == SqlValue::Type::Integer) return core::Value(core::Currency::fromInt(v.i));
+      if (v.type == SqlValue::Type::Integer) return core::Value(ValueConversion::intToMoney(v.i));
       if (v.type == SqlValue::Type::Real) return core::Value(ValueConversion::realToMoney(v.d));
       return core::Value(ValueConversion::textToMoney(v.s));
     case TypeKind::Float:
     case TypeKind::Decimal: return core::Value(toReal(v));
     case TypeKind::DateTime:
-    case TypeKind::SmallDateTime: return core::Value(toDate(v));
+    case TypeKind::SmallDateTime:
+    case TypeKind::Date:
+    case TypeKind::DateTime2: return core::Value(toDate(v));
     case TypeKind::Varchar:
     case TypeKind::NVarchar: return core::Value(v.toText());
     default: break;
@@ -158,7 +176,8 @@ core::ValueType coreTypeOf(const ast::DataType& type) {
     case TypeKind::Money: return core::ValueType::Currency;
     case TypeKind::Float: case TypeKind::Decimal: return core::ValueType::Float;
     case TypeKind::Varchar: case TypeKind::NVarchar: return core::ValueType::Text;
-    case TypeKind::DateTime: case TypeKind::SmallDateTime: return core::ValueType::DateTime;
+    case TypeKind::DateTime: case TypeKind::SmallDateTime: case TypeKind::Date:
+    case TypeKind::DateTime2: return core::ValueType::DateTime;
     default: return core::ValueType::Null;
   }
 }

@@ -40,8 +40,9 @@ struct SqlValue {
 
 //! The value converted to `type` as assignment to a variable or column of that type
 //! converts it. Throws runtime::RuntimeError (SQL Server's number) when it does not
-//! convert. Unknown and table types leave the value as it is.
-SqlValue convertValue(const SqlValue& v, const ast::DataType& type);
+//! convert. Unknown and table types leave the value as it is. `from` is the value's own
+//! type where known: money to int rounds where float to int truncates.
+SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from = {});
 
 //! The value as the caller sees it, typed by `type` (Unknown: by storage class).
 core::Value toCoreValue(const SqlValue& v, const ast::DataType& type);

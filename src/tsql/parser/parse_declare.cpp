@@ -95,6 +95,8 @@ ast::DataType Parser::parseDataType(int unsizedTextLength) {
       t.length = unsizedTextLength;
   }
   if (t.kind == ast::TypeKind::Decimal && t.precision == 0) t.precision = 18;
+  std::string lower = toLower(name);
+  t.fixed = lower == "char" || lower == "nchar";
   return t;
 }
 

@@ -62,10 +62,20 @@ ast::Assignment Parser::parseAssignment() {
   return a;
 }
 
-// update := UPDATE object-name SET assignment { ',' assignment }
+// dml-top := TOP '(' expr ')'   -- at most that many rows, whichever the engine meets
+ast::ExprPtr Parser::parseDmlTop() {
+  if (!accept(Keyword::Top)) return nullptr;
+  expect(TokenKind::LParen, "'('");
+  ast::ExprPtr n = parseExpr();
+  expect(TokenKind::RParen, "')'");
+  return n;
+}
+
+// update := UPDATE [dml-top] object-name SET assignment { ',' assignment }
 //           [ FROM from-list ] [ WHERE expr ]
 ast::StmtPtr Parser::parseUpdate() {
   auto stmt = std::make_unique<ast::UpdateStmt>(advance().pos);
+  stmt->top = parseDmlTop();
   stmt->target = parseObjectName();
   skipTableHints();
   expect(Keyword::Set);
@@ -75,9 +85,10 @@ ast::StmtPtr Parser::parseUpdate() {
   return stmt;
 }
 
-// delete := DELETE [FROM] object-name [ FROM from-list ] [ WHERE expr ]
+// delete := DELETE [dml-top] [FROM] object-name [ FROM from-list ] [ WHERE expr ]
 ast::StmtPtr Parser::parseDelete() {
   auto stmt = std::make_unique<ast::DeleteStmt>(advance().pos);
+  stmt->top = parseDmlTop();
   accept(Keyword::From);
   stmt->target = parseObjectName();
   if (accept(Keyword::From)) stmt->from = parseFromList();

@@ -213,6 +213,10 @@ ast::ExprPtr Parser::parsePrimary() {
       fail(t);
     default: break;
   }
+  if (t.kind == TokenKind::Identifier && peek(1).kind == TokenKind::LParen) {
+    std::string name = toLower(t.text);
+    if (name == "try_cast" || name == "try_convert") return parseCast(name == "try_convert", true);
+  }
   if (t.kind == TokenKind::QuotedIdentifier ||
       (t.kind == TokenKind::Identifier && !isReservedKeyword(t.keyword)))
     return parseNameOrCall();
@@ -271,9 +275,10 @@ ast::ExprPtr Parser::parseFunctionArgs(SourcePos pos, std::string name) {
   return call;
 }
 
-// cast := CAST '(' expr AS type ')' | CONVERT '(' type ',' expr [ ',' expr ] ')'
-ast::ExprPtr Parser::parseCast(bool isConvert) {
+// cast := [TRY_]CAST '(' expr AS type ')' | [TRY_]CONVERT '(' type ',' expr [ ',' expr ] ')'
+ast::ExprPtr Parser::parseCast(bool isConvert, bool tolerant) {
   auto node = std::make_unique<ast::CastExpr>(advance().pos);
+  node->tolerant = tolerant;
   expect(TokenKind::LParen, "'('");
   if (isConvert) {
     node->type = parseDataType(30);

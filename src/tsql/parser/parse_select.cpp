@@ -1,16 +1,26 @@
-// Queries: SELECT cores joined by UNION, select lists with aliases and variable
-// assignment, FROM lists with comma joins and JOIN trees, GROUP BY, ORDER BY, TOP.
+// Queries: SELECT cores joined by UNION / INTERSECT / EXCEPT, select lists with aliases
+// and variable assignment, FROM lists with comma joins and JOIN trees, GROUP BY,
+// ORDER BY, TOP.
 #include "tsql/parser/parser.h"
 
 namespace tsql {
 
-// query := core { UNION [ALL] core } [ ORDER BY expr [ASC|DESC] { ',' ... } ]
+// query := core { ( UNION [ALL] | INTERSECT | EXCEPT ) core }
+//          [ ORDER BY expr [ASC|DESC] { ',' ... } ]
 ast::Query Parser::parseQuery() {
   DepthGuard guard(*this);
   ast::Query q;
   q.cores.push_back(parseSelectCore());
-  while (accept(Keyword::Union)) {
-    q.unionAll.push_back(accept(Keyword::All));
+  for (;;) {
+    if (accept(Keyword::Union)) {
+      q.setOps.push_back(accept(Keyword::All) ? ast::SetOp::UnionAll : ast::SetOp::Union);
+    } else if (accept(Keyword::Intersect)) {
+      q.setOps.push_back(ast::SetOp::Intersect);
+    } else if (accept(Keyword::Except)) {
+      q.setOps.push_back(ast::SetOp::Except);
+    } else {
+      break;
+    }
     q.cores.push_back(parseSelectCore());
   }
   if (accept(Keyword::Order)) {
@@ -22,8 +32,22 @@ ast::Query Parser::parseQuery() {
       else accept(Keyword::Asc);
       q.orderBy.push_back(std::move(item));
     } while (accept(TokenKind::Comma));
+    parseOffsetFetch(q);
   }
   return q;
+}
+
+// offset := OFFSET expr ROW[S] [ FETCH (NEXT | FIRST) expr ROW[S] ONLY ]
+// (none of these words is reserved, so they are read by their text)
+void Parser::parseOffsetFetch(ast::Query& q) {
+  if (!acceptWord("offset")) return;
+  q.offset = parseExpr();
+  if (!acceptWord("rows")) expectWord("row");
+  if (!acceptWord("fetch")) return;
+  if (!acceptWord("next")) expectWord("first");
+  q.fetch = parseExpr();
+  if (!acceptWord("rows")) expectWord("row");
+  expectWord("only");
 }
 
 // core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT]] select-items

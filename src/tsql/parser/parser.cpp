@@ -105,6 +105,16 @@ bool Parser::atName() const {
          (t.kind == TokenKind::Identifier && !isReservedKeyword(t.keyword));
 }
 
+bool Parser::acceptWord(std::string_view lowerWord) {
+  if (peek().kind != TokenKind::Identifier || toLower(peek().text) != lowerWord) return false;
+  advance();
+  return true;
+}
+
+void Parser::expectWord(std::string_view lowerWord) {
+  if (!acceptWord(lowerWord)) fail(peek());
+}
+
 // name := identifier | quoted-identifier
 std::string Parser::parseName(const char* what) {
   const Token& t = peek();

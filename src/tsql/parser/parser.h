@@ -47,6 +47,9 @@ class Parser {
   std::string parseObjectName();
   std::vector<std::string> parseNameList();
   bool atName() const;
+  //! A word that is not a keyword (OFFSET, ROWS ...), compared lower-case.
+  bool acceptWord(std::string_view lowerWord);
+  void expectWord(std::string_view lowerWord);
   bool atStatementEnd() const;
 
   // statements (parser.cpp, parse_control.cpp)
@@ -72,6 +75,8 @@ class Parser {
 
   // DML (parse_dml.cpp)
   ast::StmtPtr parseInsert();
+  ast::ExprPtr parseDmlTop();
+  void parseOffsetFetch(ast::Query& q);
   ast::StmtPtr parseUpdate();
   ast::StmtPtr parseDelete();
   ast::Assignment parseAssignment();
@@ -102,7 +107,7 @@ class Parser {
   ast::ExprPtr parsePredicate(ast::ExprPtr lhs);
   ast::ExprPtr parseNameOrCall();
   ast::ExprPtr parseFunctionArgs(SourcePos pos, std::string name);
-  ast::ExprPtr parseCast(bool isConvert);
+  ast::ExprPtr parseCast(bool isConvert, bool tolerant = false);
   ast::ExprPtr parseCase();
   ast::ExprPtr parseLiteral();
   std::unique_ptr<ast::Query> parseParenthesizedQuery();

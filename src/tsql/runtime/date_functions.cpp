@@ -3,6 +3,7 @@
 // getdate() is local wall-clock time from core::DateTime's replaceable clock.
 #include "tsql/runtime/date_functions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +13,10 @@
 namespace tsql::runtime {
 namespace {
 
-enum class Part { Year, Quarter, Month, DayOfYear, Day, Week, Weekday, Hour, Minute, Second, Millisecond };
+enum class Part {
+  Year, Quarter, Month, DayOfYear, Day, Week, Weekday, Hour, Minute, Second, Millisecond,
+  Microsecond, Nanosecond,
+};
 
 Part parsePart(std::string_view name) {
   std::string n;
@@ -31,7 +35,9 @@ Part parsePart(std::string_view name) {
       {"weekday", Part::Weekday}, {"dw", Part::Weekday},       {"hour", Part::Hour},
       {"hh", Part::Hour},         {"minute", Part::Minute},    {"mi", Part::Minute},
       {"n", Part::Minute},        {"second", Part::Second},    {"ss", Part::Second},
-      {"s", Part::Second},        {"millisecond", Part::Millisecond}, {"ms", Part::Millisecond}};
+      {"s", Part::Second},        {"millisecond", Part::Millisecond}, {"ms", Part::Millisecond},
+      {"microsecond", Part::Microsecond}, {"mcs", Part::Microsecond},
+      {"nanosecond", Part::Nanosecond}, {"ns", Part::Nanosecond}};
   for (const auto& a : aliases) {
     if (n == a.name) return a.part;
   }
@@ -47,19 +53,31 @@ constexpr std::int64_t kDay = 86400000;
 
 std::int64_t dayNumber(core::DateTime d) { return floorDiv(d.millis(), kDay); }
 
+[[noreturn]] void dateOverflow() {
+  throw RuntimeError(517, "Adding a value to a 'datetime' column caused an overflow.");
+}
+
 core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a[i]); }
 
 void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(core::DateTime::now())); }
 
+// datediff returns an int: a count of boundaries beyond it is an error, not a wrap.
 void datediff(SqlArgs& a) {
   if (a.isNull(1) || a.isNull(2)) return a.setNull();
-  a.set(DateFunctions::diff(a.text(0), argDate(a, 1), argDate(a, 2)));
+  std::int64_t n = DateFunctions::diff(a.text(0), argDate(a, 1), argDate(a, 2));
+  if (n > 2147483647 || n < -2147483648LL) {
+    throw RuntimeError(535, "The datediff function resulted in an overflow. The number of dateparts "
+                            "separating two date/time instances is too large. Try to use datediff "
+                            "with a less precise datepart.");
+  }
+  a.set(n);
 }
 
 void dateadd(SqlArgs& a) {
   if (a.isNull(1) || a.isNull(2)) return a.setNull();
   std::int64_t n = a.integer(1);
-  a.set(ValueConversion::dateTimeText(DateFunctions::add(a.text(0), n, argDate(a, 2))));
+  core::DateTime sum = DateFunctions::add(a.text(0), n, argDate(a, 2));
+  a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(sum)));
 }
 
 std::int64_t partOf(Part p, core::DateTime d) {
@@ -80,6 +98,8 @@ std::int64_t partOf(Part p, core::DateTime d) {
     case Part::Minute: return d.minute();
     case Part::Second: return d.second();
     case Part::Millisecond: return d.millisecond();
+    case Part::Microsecond: return d.millisecond() * std::int64_t{1000};
+    case Part::Nanosecond: return d.millisecond() * std::int64_t{1000000};
   }
   return 0;
 }
@@ -97,7 +117,44 @@ void onePart(SqlArgs& a) {
 
 void toDatetime(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(argDate(a, 0))));
+}
+
+// eomonth(d [, months]): the last day of d's month, that many months on (a date).
+void eomonth(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  core::DateTime d = argDate(a, 0);
+  std::int64_t months = a.count() > 1 ? a.integer(1) : 0;
+  if (months > 120000 || months < -120000) dateOverflow();
+  core::DateTime first = core::DateTime::fromParts(d.year(), d.month(), 1);
+  a.set(ValueConversion::dateTimeText(first.addMonths(static_cast<int>(months + 1)).addDays(-1)));
+}
+
+// datefromparts(y, m, d): the date, or error 289 for a day the calendar does not have.
+void datefromparts(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  std::int64_t y = a.integer(0), m = a.integer(1), d = a.integer(2);
+  bool valid = y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= 31;
+  core::DateTime r;
+  if (valid) {
+    r = core::DateTime::fromParts(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
+    valid = r.month() == m;  // 30 February runs into March
+  }
+  if (!valid) {
+    throw RuntimeError(289, "Cannot construct data type date, some of the arguments have values "
+                            "which are not valid.");
+  }
+  a.set(ValueConversion::dateTimeText(r));
+}
+
+void toDatetime2(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
   a.set(ValueConversion::dateTimeText(argDate(a, 0)));
+}
+
+void toDate(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::dateTimeText(ValueConversion::dayOf(argDate(a, 0))));
 }
 
 void toSmalldatetime(SqlArgs& a) {
@@ -131,7 +188,8 @@ void datetimeText(SqlArgs& a) {
 }  // namespace
 
 std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::DateTime b) {
-  switch (parsePart(part)) {
+  Part p = parsePart(part);
+  switch (p) {
     case Part::Year: return b.year() - a.year();
     case Part::Quarter:
       return (b.year() * 4 + (b.month() - 1) / 3) - (a.year() * 4 + (a.month() - 1) / 3);
@@ -145,15 +203,29 @@ std::int64_t DateFunctions::diff(std::string_view part, core::DateTime a, core::
     case Part::Minute: return floorDiv(b.millis(), 60000) - floorDiv(a.millis(), 60000);
     case Part::Second: return floorDiv(b.millis(), 1000) - floorDiv(a.millis(), 1000);
     case Part::Millisecond: return b.millis() - a.millis();
+    case Part::Microsecond:
+    case Part::Nanosecond: {
+      // a datetime holds milliseconds; a span far past an int is capped (still past
+      // it, so datediff reports the overflow) before scaling, so int64 cannot wrap
+      std::int64_t ms = std::clamp<std::int64_t>(b.millis() - a.millis(), -(1LL << 40), 1LL << 40);
+      return ms * (p == Part::Microsecond ? 1000 : 1000000);
+    }
   }
   return 0;
 }
 
-core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
-  switch (parsePart(part)) {
-    case Part::Year: return d.addMonths(static_cast<int>(n * 12));
-    case Part::Quarter: return d.addMonths(static_cast<int>(n * 3));
-    case Part::Month: return d.addMonths(static_cast<int>(n));
+namespace {
+
+core::DateTime addMonthsChecked(core::DateTime d, std::int64_t months) {
+  if (months > 12 * 10000 || months < -12 * 10000) dateOverflow();  // past any datetime
+  return d.addMonths(static_cast<int>(months));
+}
+
+core::DateTime shifted(Part part, std::int64_t n, core::DateTime d) {
+  switch (part) {
+    case Part::Year: return addMonthsChecked(d, n * 12);
+    case Part::Quarter: return addMonthsChecked(d, n * 3);
+    case Part::Month: return addMonthsChecked(d, n);
     case Part::DayOfYear:
     case Part::Day:
     case Part::Weekday: return d.addDays(n);
@@ -162,8 +234,25 @@ core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::D
     case Part::Minute: return d.addMillis(n * 60000);
     case Part::Second: return d.addMillis(n * 1000);
     case Part::Millisecond: return d.addMillis(n);
+    case Part::Microsecond:
+    case Part::Nanosecond:
+      throw RuntimeError(9810, std::string("The datepart ") +
+                                   (part == Part::Microsecond ? "microsecond" : "nanosecond") +
+                                   " is not supported by date function dateadd for data type datetime.");
   }
   return d;
+}
+
+}  // namespace
+
+// The number is an int and the result a datetime (years 1753 to 9999): past either,
+// the server raises an error rather than wrapping to some other date.
+core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
+  if (n > 2147483647 || n < -2147483648LL)
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type int.");
+  core::DateTime r = shifted(parsePart(part), n, d);
+  if (r.year() < 1753 || r.year() > 9999) dateOverflow();
+  return r;
 }
 
 int DateFunctions::install(sqlite3* db) {
@@ -177,6 +266,13 @@ int DateFunctions::install(sqlite3* db) {
                 defineFunction<onePart<Part::Day>>(db, "day", 1),
                 defineFunction<toDatetime>(db, "tsql_datetime", 1),
                 defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
+                defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
+                defineFunction<toDate>(db, "tsql_date", 1), defineTolerant<toDate>(db, "tsql_try_date", 1),
+                defineFunction<toDatetime2>(db, "tsql_datetime2", 1),
+                defineFunction<eomonth>(db, "eomonth", 1), defineFunction<eomonth>(db, "eomonth", 2),
+                defineFunction<datefromparts>(db, "datefromparts", 3),
+                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
+                defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 2)}) {
     if (rc == SQLITE_OK) rc = r;

@@ -193,12 +193,12 @@ void toDecimal(SqlArgs& a) {
 }
 
 // CAST(x AS varchar(n)): text is cut to n characters; a number too long for n is '*'.
-void toVarchar(SqlArgs& a) {
-  if (a.isNull(0)) return a.setNull();
+// Text of a[0] cut to a[1] characters; a number too long for them is "*".
+std::string varcharText(SqlArgs& a) {
   std::string s = ValueConversion::toText(a[0]);
   if (a.count() > 1 && !a.isNull(1)) {
     auto n = static_cast<std::size_t>(a.integer(1));
-    if (!isText(a.type(0)) && s.size() > n) return a.set(std::string_view("*"));
+    if (!isText(a.type(0)) && s.size() > n) return "*";
     std::size_t cut = 0, chars = 0;
     while (cut < s.size() && chars < n) {
       cut += 1;
@@ -207,7 +207,18 @@ void toVarchar(SqlArgs& a) {
     }
     s.resize(cut);
   }
-  a.set(s);
+  return s;
+}
+
+void toVarchar(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(varcharText(a));
+}
+
+// char(n): cut like varchar(n), then blank-padded to n characters.
+void toChar(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  a.set(ValueConversion::padChars(varcharText(a), static_cast<int>(a.integer(1))));
 }
 
 void moneyText(SqlArgs& a) {
@@ -239,8 +250,14 @@ int NumberFunctions::install(sqlite3* db) {
                 defineFunction<toInt>(db, "tsql_int", 1), defineFunction<toBigint>(db, "tsql_bigint", 1),
                 defineFunction<toFloat>(db, "tsql_float", 1), defineFunction<toMoney>(db, "tsql_money", 1),
                 defineFunction<toDecimal>(db, "tsql_decimal", 2),
+                defineTolerant<toBit>(db, "tsql_try_bit", 1), defineTolerant<toInt>(db, "tsql_try_int", 1),
+                defineTolerant<toBigint>(db, "tsql_try_bigint", 1),
+                defineTolerant<toFloat>(db, "tsql_try_float", 1),
+                defineTolerant<toMoney>(db, "tsql_try_money", 1),
+                defineTolerant<toDecimal>(db, "tsql_try_decimal", 2),
                 defineFunction<toVarchar>(db, "tsql_varchar", 1),
                 defineFunction<toVarchar>(db, "tsql_varchar", 2),
+                defineFunction<toChar>(db, "tsql_char", 2),
                 defineFunction<moneyText>(db, "tsql_money_text", 1),
                 defineFunction<moneyText>(db, "tsql_money_text", 2),
                 defineFunction<floatText>(db, "tsql_float_text", 1),

@@ -8,13 +8,15 @@
 #include "tsql/runtime/date_functions.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
+#include "tsql/runtime/text_builders.h"
 #include "tsql/runtime/text_functions.h"
 
 namespace tsql::runtime {
 
 void Runtime::install(sqlite3* db) {
   for (int (*part)(sqlite3*) : {&TextFunctions::install, &DateFunctions::install,
-                                &NumberFunctions::install, &MoneyAggregates::install}) {
+                                &NumberFunctions::install, &MoneyAggregates::install,
+                                &TextBuilders::install}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +
@@ -40,6 +42,10 @@ int Runtime::errorNumber(std::string_view message) {
       {"Invalid length parameter passed to the substring", 537},
       {"Invalid length parameter passed to the", 536},
       {"The conversion of the varchar value", 248},
+      {"Adding a value to a 'datetime' column caused an overflow.", 517},
+      {"Cannot construct data type date", 289},
+      {"The datediff function resulted in an overflow.", 535},
+      {"The datepart ", 9810},
   };
   for (const auto& k : known) {
     if (message.substr(0, k.prefix.size()) == k.prefix) return k.number;

@@ -16,15 +16,19 @@
 //
 // SQLite names registered (T-SQL names keep their meaning; tsql_* are helpers):
 //   isnull(a,b) getdate() newid() datediff(part,a,b) dateadd(part,n,d) datepart(part,d)
+//   eomonth(d[,n]) datefromparts(y,m,d)
 //   year(d) month(d) day(d) len(s) ltrim(s) rtrim(s) replace(s,f,r) substring(s,i,n)
 //   left(s,n) right(s,n) charindex(f,s[,i]) upper(s) lower(s) abs(x) round(x,n[,f])
 //   (left, right and isnull are SQLite keywords: call them as tsql_left, tsql_right,
 //   tsql_isnull, or quoted: "left"(s, n))
+//   concat(...) concat_ws(sep, ...) replicate(s,n) reverse(s) stuff(s,i,n,r) patindex(p,s)
 //   like(pattern,s[,esc])   -- overrides SQLite's LIKE: T-SQL patterns, case-blind
 //   tsql_add tsql_sub tsql_mul tsql_div tsql_mod (a,b) -- run-time typed arithmetic
 //   tsql_neg(a)
 //   tsql_bit tsql_int tsql_bigint tsql_float tsql_money (x)  -- CAST/CONVERT
-//   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_datetime(x) tsql_smalldatetime(x)
+//   tsql_try_bit ... tsql_try_smalldatetime, tsql_try_decimal -- TRY_CAST: NULL, not an error
+//   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
+//   tsql_datetime2(x) (to the millisecond) tsql_smalldatetime(x) tsql_date(x) (midnight)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)
 //   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it
 //   tsql_datetime_text(d[, style]) -- CONVERT(varchar, datetime, style)

@@ -70,6 +70,29 @@ void guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   }
 }
 
+//! Adapts a conversion for TRY_CAST / TRY_CONVERT: a value that does not convert (a
+//! T-SQL error) gives NULL; any other failure still fails the statement.
+template <void (*F)(SqlArgs&)>
+void tolerant(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  try {
+    SqlArgs args(ctx, argc, argv);
+    F(args);
+  } catch (const RuntimeError&) {
+    sqlite3_result_null(ctx);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(ctx);
+  } catch (const std::exception& e) {
+    sqlite3_result_error(ctx, e.what(), -1);
+  }
+}
+
+//! Registers the TRY_ form of conversion `F` under `name`.
+template <void (*F)(SqlArgs&)>
+int defineTolerant(sqlite3* db, const char* name, int arity) {
+  return sqlite3_create_function_v2(db, name, arity, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                    &tolerant<F>, nullptr, nullptr, nullptr);
+}
+
 //! Registers `F` under `name`; -1 arity accepts any count.
 template <void (*F)(SqlArgs&)>
 int defineFunction(sqlite3* db, const char* name, int arity, bool deterministic = true) {

@@ -129,13 +129,15 @@ bool likeAt(std::string_view v, std::size_t i, std::string_view pat, std::size_t
     if (TextCollation::fold(pc) != vc) return false;
     p = pn;
   }
-  return i == v.size();
+  // Blanks left over after the whole pattern matched are padding, not text: 'ab   '
+  // (a char(5)) matches 'ab_' and '%b'; a blank the pattern names must be there.
+  return TextCollation::trimRight(v.substr(i)).empty();
 }
 
 }  // namespace
 
 bool TextCollation::like(std::string_view value, std::string_view pattern, char32_t escape) {
-  return likeAt(trimRight(value), 0, pattern, 0, escape);
+  return likeAt(value, 0, pattern, 0, escape);
 }
 
 std::string TextCollation::upper(std::string_view s) {

@@ -199,16 +199,9 @@ core::DateTime ValueConversion::numberToDateTime(double days) {
 std::int64_t ValueConversion::toInt(sqlite3_value* v, bool bigint) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-      return sqlite3_value_int64(v);
-    case SQLITE_FLOAT: {
-      double d = std::trunc(sqlite3_value_double(v));
-      if (d > 9.2e18 || d < -9.2e18 ||
-          (!bigint && (d > 2147483647.0 || d < -2147483648.0))) {
-        throw RuntimeError(8115, std::string("Arithmetic overflow error converting expression "
-                                             "to data type ") + (bigint ? "bigint." : "int."));
-      }
-      return static_cast<std::int64_t>(d);
-    }
+      return checkedInt(sqlite3_value_int64(v), bigint);
+    case SQLITE_FLOAT:
+      return realToInt(sqlite3_value_double(v), bigint);
     default: {
       auto* s = reinterpret_cast<const char*>(sqlite3_value_text(v));
       return textToInt(std::string_view(s ? s : "", sqlite3_value_bytes(v)), bigint);
@@ -241,10 +234,33 @@ core::Currency ValueConversion::realToMoney(double v) {
   }
 }
 
+std::int64_t ValueConversion::checkedInt(std::int64_t v, bool bigint) {
+  if (!bigint && (v > 2147483647 || v < -2147483648LL))
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type int.");
+  return v;
+}
+
+std::int64_t ValueConversion::realToInt(double v, bool bigint) {
+  double d = std::trunc(v);
+  // 2^63 itself does not fit; NaN fails every comparison, so test for it first.
+  if (std::isnan(d) || d >= 9223372036854775808.0 || d < -9223372036854775808.0) {
+    throw RuntimeError(8115, std::string("Arithmetic overflow error converting expression "
+                                         "to data type ") + (bigint ? "bigint." : "int."));
+  }
+  return checkedInt(static_cast<std::int64_t>(d), bigint);
+}
+
+core::Currency ValueConversion::intToMoney(std::int64_t v) {
+  constexpr std::int64_t kLimit = 922337203685477;  // whole units of money's range
+  if (v > kLimit || v < -kLimit)
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
+  return core::Currency::fromInt(v);
+}
+
 core::Currency ValueConversion::toMoney(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-      return core::Currency::fromInt(sqlite3_value_int64(v));
+      return intToMoney(sqlite3_value_int64(v));
     case SQLITE_FLOAT:
       return realToMoney(sqlite3_value_double(v));
     default: {
@@ -299,6 +315,26 @@ std::string ValueConversion::dateTimeText(core::DateTime d) {
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", d.year(), d.month(),
                 d.day(), d.hour(), d.minute(), d.second(), d.millisecond());
   return buf;
+}
+
+std::string ValueConversion::padChars(std::string s, int length) {
+  std::size_t chars = 0;
+  for (unsigned char c : s) chars += (c & 0xC0) != 0x80;
+  if (length > 0 && chars < static_cast<std::size_t>(length))
+    s.append(static_cast<std::size_t>(length) - chars, ' ');
+  return s;
+}
+
+core::DateTime ValueConversion::roundToTick(core::DateTime d) {
+  std::int64_t ms = d.millis();
+  std::int64_t intoSecond = ((ms % 1000) + 1000) % 1000;
+  std::int64_t ticks = (intoSecond * 3 + 5) / 10;  // 0.3 ticks a millisecond, half up
+  std::int64_t rounded = (ticks * 10 + 1) / 3;     // back to the nearest millisecond
+  return d.addMillis(rounded - intoSecond);
+}
+
+core::DateTime ValueConversion::dayOf(core::DateTime d) {
+  return core::DateTime::fromParts(d.year(), d.month(), d.day());
 }
 
 core::DateTime ValueConversion::roundToMinute(core::DateTime d) {

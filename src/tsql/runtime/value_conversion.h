@@ -38,6 +38,12 @@ class ValueConversion {
   //! A float as money (half even at four decimals); beyond money's range (or not a
   //! number) it raises 8115 as the server does, never a C++ overflow.
   static core::Currency realToMoney(double v);
+  //! A whole number as money; beyond money's range it raises 8115.
+  static core::Currency intToMoney(std::int64_t v);
+  //! A float truncated to int/bigint; beyond the type's range it raises 8115.
+  static std::int64_t realToInt(double v, bool bigint);
+  //! The integer itself when int (or bigint) holds it; 8115 otherwise.
+  static std::int64_t checkedInt(std::int64_t v, bool bigint);
   //! Text to bit: 'true'/'false' in any case, or an integer (non-zero is 1).
   static bool textToBit(std::string_view text);
   //! Text to datetime: 'YYYY-MM-DD', 'YYYY/M/D', 'YYYYMMDD', each optionally followed
@@ -57,12 +63,18 @@ class ValueConversion {
 
   //! The stored form of a datetime: "YYYY-MM-DD HH:MM:SS.mmm".
   static std::string dateTimeText(core::DateTime d);
+  //! datetime precision: 1/300 s, shown as .000, .003 or .007 (.998 is .997, .999 the next second).
+  static core::DateTime roundToTick(core::DateTime d);
+  //! The date alone (midnight), as a date value holds it.
+  static core::DateTime dayOf(core::DateTime d);
   //! smalldatetime precision: 29.998 s or less round down, 29.999 s or more up.
   static core::DateTime roundToMinute(core::DateTime d);
   //! CAST(float AS varchar): six significant digits, exponent form past them.
   static std::string floatText(double v);
   //! CAST(money AS varchar): style 0 two decimals, 1 with thousands commas, 2 four.
   static std::string moneyText(core::Currency m, int style = 0);
+  //! Text blank-padded to `length` characters, as a char(n) holds it.
+  static std::string padChars(std::string s, int length);
   //! Shortest text of a double that reads back the same ("0.1", "12.5", "3").
   static std::string realText(double v);
 };

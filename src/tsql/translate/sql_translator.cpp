@@ -36,6 +36,16 @@ const char* comparisonText(ast::BinaryOp op) {
   }
 }
 
+bool isNullLiteral(const ast::Expr& e) {
+  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
+  return l && l->literalKind == ast::LiteralKind::Null;
+}
+
+[[noreturn]] void allResultsNull() {
+  throw TranslateError(8133, "At least one of the result expressions in a CASE specification must be "
+                             "an expression other than the NULL constant.");
+}
+
 }  // namespace
 
 std::string quoteIdent(std::string_view name) {
@@ -195,10 +205,13 @@ void SqlTranslator::emit(const ast::Expr& e) {
     case NodeKind::FunctionCall: return emitFunction(ast::nodeCast<ast::FunctionCallExpr>(e));
     case NodeKind::Cast: {
       const auto& c = ast::nodeCast<ast::CastExpr>(e);
-      return emitCast(*c.operand, c.type, c.style.get());
+      return emitCast(*c.operand, c.type, c.style.get(), c.tolerant);
     }
     case NodeKind::Case: {
       const auto& c = ast::nodeCast<ast::CaseExpr>(e);
+      bool allNull = !c.elseExpr || isNullLiteral(*c.elseExpr);
+      for (const auto& w : c.whens) allNull = allNull && isNullLiteral(*w.then);
+      if (allNull) allResultsNull();
       out_ += "CASE";
       if (c.operand) {
         out_ += ' ';
@@ -308,11 +321,20 @@ void SqlTranslator::emitBinary(const ast::BinaryExpr& b) {
       emit(*b.rhs);
       out_ += "))";
       return;
-    default: return emitArithmetic(b);
+    default: return emitMoneyChecked(b);
   }
 }
 
 // + - * / %: decided from the operand types where known (see the file header).
+// Money arithmetic gives money: rounded to four decimals and kept in money's range
+// (8115 beyond it) instead of growing past what a money value can hold.
+void SqlTranslator::emitMoneyChecked(const ast::BinaryExpr& b) {
+  if (b.op == ast::BinaryOp::Mod || typeOf(b).kind != TypeKind::Money) return emitArithmetic(b);
+  out_ += "tsql_money(";
+  emitArithmetic(b);
+  out_ += ')';
+}
+
 void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
@@ -392,28 +414,48 @@ void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
   out_ += ')';
 }
 
-// CAST / CONVERT through the runtime's conversion functions.
-void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
-                             const ast::Expr* style) {
-  ast::DataType from = typeOf(operand);
-  const char* fn = nullptr;
-  switch (type.kind) {
-    case TypeKind::Bit: fn = "tsql_bit"; break;
-    case TypeKind::Int: fn = "tsql_int"; break;
-    case TypeKind::BigInt: fn = "tsql_bigint"; break;
-    case TypeKind::Float: fn = "tsql_float"; break;
-    case TypeKind::Money: fn = "tsql_money"; break;
-    case TypeKind::DateTime: fn = "tsql_datetime"; break;
-    case TypeKind::SmallDateTime: fn = "tsql_smalldatetime"; break;
-    case TypeKind::Decimal:
-      out_ += "tsql_decimal(";
-      emit(operand);
-      out_ += ", " + std::to_string(type.scale) + ")";
-      return;
-    default: break;
+namespace {
+
+//! The runtime's conversion to a number or date type; nullptr for the text types.
+const char* conversionFunction(TypeKind kind, bool tolerant) {
+  switch (kind) {
+    case TypeKind::Bit: return tolerant ? "tsql_try_bit" : "tsql_bit";
+    case TypeKind::Int: return tolerant ? "tsql_try_int" : "tsql_int";
+    case TypeKind::BigInt: return tolerant ? "tsql_try_bigint" : "tsql_bigint";
+    case TypeKind::Float: return tolerant ? "tsql_try_float" : "tsql_float";
+    case TypeKind::Money: return tolerant ? "tsql_try_money" : "tsql_money";
+    case TypeKind::DateTime: return tolerant ? "tsql_try_datetime" : "tsql_datetime";
+    case TypeKind::SmallDateTime: return tolerant ? "tsql_try_smalldatetime" : "tsql_smalldatetime";
+    case TypeKind::Date: return tolerant ? "tsql_try_date" : "tsql_date";
+    case TypeKind::DateTime2: return tolerant ? "tsql_try_datetime2" : "tsql_datetime2";
+    case TypeKind::Decimal: return tolerant ? "tsql_try_decimal" : "tsql_decimal";
+    default: return nullptr;
   }
-  if (fn) return emitConversion(fn, operand);
-  // to text: money, float and dates have their own text forms
+}
+
+}  // namespace
+
+// CAST / CONVERT through the runtime's conversion functions; `tolerant` (TRY_CAST)
+// gives NULL for a value that does not convert.
+void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
+                             const ast::Expr* style, bool tolerant) {
+  ast::DataType from = typeOf(operand);
+  const char* fn = conversionFunction(type.kind, tolerant);
+  if (!fn) return emitTextCast(operand, from, type, style);
+  out_ += fn;
+  out_ += '(';
+  // money rounds to whole units (half away from zero) where float truncates
+  bool wholeMoney = from.kind == TypeKind::Money && isIntegerClass(type.kind) && type.kind != TypeKind::Bit;
+  if (wholeMoney) out_ += "round(";
+  emit(operand);
+  if (wholeMoney) out_ += ')';
+  if (type.kind == TypeKind::Decimal) out_ += ", " + std::to_string(type.scale);
+  out_ += ')';
+}
+
+// To text: money, float and dates have their own text forms.
+void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& from,
+                                 const ast::DataType& type, const ast::Expr* style) {
   if (from.kind == TypeKind::Money || from.isDate()) {
     out_ += from.kind == TypeKind::Money ? "tsql_money_text(" : "tsql_datetime_text(";
     emit(operand);
@@ -425,7 +467,7 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
   } else if (from.kind == TypeKind::Float) {
     emitConversion("tsql_float_text", operand);
   } else {
-    out_ += "tsql_varchar(";
+    out_ += type.fixed && type.length > 0 ? "tsql_char(" : "tsql_varchar(";
     emit(operand);
     if (type.length > 0) out_ += ", " + std::to_string(type.length);
     out_ += ')';
@@ -443,11 +485,14 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
                            e.kind == NodeKind::HostParameter)) {
     std::size_t before = slots_.size();
     emit(e);
-    if (slots_.size() == before + 1) slots_.back().convertTo = target;  // converted in C++
+    if (slots_.size() == before + 1) {  // converted in C++
+      slots_.back().convertTo = target;
+      slots_.back().convertFrom = typeOf(e);
+    }
     return;
   }
   ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || target.isText() ||
+  if (from == target || !target.isKnown() || (target.isText() && !target.fixed) ||
       (target.kind == TypeKind::Float && from.isNumeric()) ||
       (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
       (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {
@@ -457,9 +502,46 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
   emitCast(e, target, nullptr);
 }
 
+
+// Functions written as other SQL: iif and choose become CASE (only the chosen argument
+// is evaluated), and abs of an int stays an int (the smallest int overflows).
+bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
+  const std::string& n = f.name;
+  if (n == "iif" && f.args.size() == 3) {
+    if (isNullLiteral(*f.args[1]) && isNullLiteral(*f.args[2])) allResultsNull();
+    out_ += "CASE WHEN ";
+    emit(*f.args[0]);
+    out_ += " THEN ";
+    emit(*f.args[1]);
+    out_ += " ELSE ";
+    emit(*f.args[2]);
+    out_ += " END";
+    return true;
+  }
+  if (n == "choose" && f.args.size() >= 2) {
+    out_ += "CASE tsql_int(";
+    emit(*f.args[0]);
+    out_ += ')';
+    for (std::size_t i = 1; i < f.args.size(); ++i) {
+      out_ += " WHEN " + std::to_string(i) + " THEN ";
+      emit(*f.args[i]);
+    }
+    out_ += " END";
+    return true;
+  }
+  if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
+    out_ += "tsql_int(abs(";
+    emit(*f.args[0]);
+    out_ += "))";
+    return true;
+  }
+  return false;
+}
+
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
+  if (emitRewrittenFunction(f)) return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
       n == "error_state" || n == "error_line" || n == "error_procedure") {

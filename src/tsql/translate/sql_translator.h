@@ -80,8 +80,9 @@ class SqlTranslator {
 
   // queries (translate_query.cpp)
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
-  std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
-                               const std::string& limit);
+  std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
+  std::string topLimit(const ast::SelectCore& core, const std::string& coreSql);
+  void emitOffsetFetch(const ast::Query& q);
   void emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void emitTableRef(const ast::TableRef& t, Scope& scope);
   void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
@@ -96,11 +97,16 @@ class SqlTranslator {
   // expressions (sql_translator.cpp)
   void emit(const ast::Expr& e);
   void emitBinary(const ast::BinaryExpr& b);
+  void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   void emitFunction(const ast::FunctionCallExpr& f);
-  void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style);
+  bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
+  void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
+                bool tolerant = false);
+  void emitTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
+                    const ast::Expr* style);
   void emitStore(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);
   void emitLiteral(const ast::LiteralExpr& l);
@@ -124,6 +130,8 @@ class SqlTranslator {
   void emitAssignmentDriver(const ast::Query& q, const std::vector<const ast::Expr*>& columns,
                             Scope& scope, AssignmentPlan& plan);
   const std::vector<catalog::ColumnInfo>& tableColumns(const std::string& table);
+  void emitRowLimit(const ast::Expr* top);
+  void emitLimitedWhere(const std::string& table, const ast::Expr* where, const ast::Expr* top);
   const ast::NamedTableRef* findTarget(const std::vector<ast::TableRefPtr>& from,
                                        const std::string& target) const;
   void emitAssignmentParts(const ast::Expr& e, const std::vector<std::string>& assigned,

@@ -145,10 +145,7 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
       out_ += quoteIdent(s.sets[i].target.back()) + " = ";
       emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
     }
-    if (s.where) {
-      out_ += " WHERE ";
-      emit(*s.where);
-    }
+    emitLimitedWhere(quoteIdent(sqlName), s.where.get(), s.top.get());
   } else {
     emitUpdateFrom(s, targetRef, sqlName, cols, scope);
   }
@@ -187,6 +184,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
     out_ += " WHERE ";
     emit(*s.where);
   }
+  emitRowLimit(s.top.get());
   out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + ".rowid = \"u_\".\"r_\"";
 }
 
@@ -201,8 +199,10 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
   scope_ = &scope;
   if (s.from.empty()) {
     scope.sources.push_back({s.target[0] == '@' ? s.target : sqlName, cols, {}, nullptr});
-    out_ = "DELETE FROM " + quoteIdent(sqlName);
-    if (s.target[0] == '@') out_ += " AS " + quoteIdent(s.target);
+    std::string named = quoteIdent(sqlName);
+    if (s.target[0] == '@') named += " AS " + quoteIdent(s.target);
+    out_ = "DELETE FROM " + named;
+    emitLimitedWhere(named, s.where.get(), s.top.get());
   } else {
     out_.clear();
     if (!targetRef) {
@@ -216,14 +216,34 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
                           : (targetRef && targetRef->isVariable() ? targetRef->name : sqlName);
     out_ = "DELETE FROM " + quoteIdent(sqlName) + " WHERE rowid IN (SELECT " + quoteIdent(key) +
            ".rowid FROM " + fromSql;
+    if (s.where) {
+      out_ += " WHERE ";
+      emit(*s.where);
+    }
+    emitRowLimit(s.top.get());
+    out_ += ')';
   }
-  if (s.where) {
-    out_ += " WHERE ";
-    emit(*s.where);
-  }
-  if (!s.from.empty()) out_ += ')';
   scope_ = scope.outer;
   return finish();
+}
+
+void SqlTranslator::emitRowLimit(const ast::Expr* top) {
+  if (!top) return;
+  out_ += " LIMIT ";
+  emit(*top);
+}
+
+// WHERE of a one-table UPDATE or DELETE; with TOP (n) the rows are picked by rowid in
+// a subquery over the same table, as SQLite's UPDATE has no LIMIT of its own.
+void SqlTranslator::emitLimitedWhere(const std::string& table, const ast::Expr* where,
+                                     const ast::Expr* top) {
+  if (top) out_ += " WHERE rowid IN (SELECT rowid FROM " + table;
+  if (where) {
+    out_ += " WHERE ";
+    emit(*where);
+  }
+  emitRowLimit(top);
+  if (top) out_ += ')';
 }
 
 bool SqlTranslator::readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const {

@@ -28,26 +28,51 @@ Translation SqlTranslator::query(const ast::Query& q, const std::vector<DataType
   return t;
 }
 
+namespace {
+
+const char* setOpSql(ast::SetOp op) {
+  switch (op) {
+    case ast::SetOp::UnionAll: return " UNION ALL ";
+    case ast::SetOp::Intersect: return " INTERSECT ";
+    case ast::SetOp::Except: return " EXCEPT ";
+    default: return " UNION ";
+  }
+}
+
+// INTERSECT binds tighter than UNION and EXCEPT, while SQLite reads compound operators
+// left to right: a run of INTERSECTs that follows another operator becomes one derived
+// table ("a UNION b INTERSECT c" is "a UNION (b INTERSECT c)").
+bool opensIntersectRun(const ast::Query& q, std::size_t i) {
+  return i > 0 && i + 1 < q.cores.size() && q.setOps[i] == ast::SetOp::Intersect &&
+         q.setOps[i - 1] != ast::SetOp::Intersect;
+}
+
+bool closesIntersectRun(const ast::Query& q, std::size_t i) {
+  if (i < 2 || q.setOps[i - 1] != ast::SetOp::Intersect) return false;
+  if (i + 1 < q.cores.size() && q.setOps[i] == ast::SetOp::Intersect) return false;
+  std::size_t first = i - 1;  // the run's first core
+  while (first > 0 && q.setOps[first - 1] == ast::SetOp::Intersect) --first;
+  return first > 0;
+}
+
+}  // namespace
+
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
   std::vector<Output> outputs;
   bool single = q.cores.size() == 1;
   std::string singleLimit;
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
-    if (i) out_ += q.unionAll[i - 1] ? " UNION ALL " : " UNION ";
+    if (i) out_ += setOpSql(q.setOps[i - 1]);
+    if (opensIntersectRun(q, i)) out_ += "SELECT * FROM (";
     const ast::SelectCore& core = q.cores[i];
-    std::string limit;
-    if (core.top && !core.topPercent) {
-      std::string saved = std::move(out_);
-      out_.clear();
-      emit(*core.top);
-      limit = std::move(out_);
-      out_ = std::move(saved);
-    }
-    bool wrap = !single && !limit.empty();  // TOP of one arm of a UNION
+    bool wrap = !single && core.top;  // TOP of one arm of a compound query
     if (wrap) out_ += "SELECT * FROM (";
-    auto coreOutputs = emitCore(core, targetTypes, single ? std::string() : limit);
-    if (wrap) out_ += ")";
+    std::size_t start = out_.size();
+    auto coreOutputs = emitCore(core, targetTypes);
+    std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
+    if (wrap) out_ += " LIMIT " + limit + ")";
+    if (closesIntersectRun(q, i)) out_ += ")";
     if (i == 0) outputs = std::move(coreOutputs);
     if (single) singleLimit = std::move(limit);
   }
@@ -64,13 +89,39 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     }
   }
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
+  emitOffsetFetch(q);
   return outputs;
 }
 
+// OFFSET n ROWS [FETCH NEXT m ROWS ONLY] is SQLite's LIMIT m OFFSET n (-1: no limit).
+void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
+  if (!q.offset) return;
+  for (const auto& core : q.cores) {
+    if (core.top) throw TranslateError(10741, "A TOP can not be used in the same query or sub-query as a OFFSET.");
+  }
+  out_ += " LIMIT ";
+  if (q.fetch) emit(*q.fetch);
+  else out_ += "-1";
+  out_ += " OFFSET ";
+  emit(*q.offset);
+}
+
 // core := SELECT [DISTINCT] items [FROM ...] [WHERE ...] [GROUP BY ...] [HAVING ...]
+// TOP n is LIMIT n. TOP n PERCENT counts the core's own rows (the same SQL, so the
+// same ?N markers) and keeps n percent of them, a part row rounded up to a whole one.
+std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::string& coreSql) {
+  std::string saved = std::move(out_);
+  out_.clear();
+  emit(*core.top);
+  std::string n = std::move(out_);
+  out_ = std::move(saved);
+  if (!core.topPercent) return n;
+  return "(SELECT CAST(v AS INTEGER) + (v > CAST(v AS INTEGER)) FROM (SELECT COUNT(*) * (" + n +
+         ") / 100.0 AS v FROM (" + coreSql + ")))";
+}
+
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
-                                                           const std::vector<DataType>* targetTypes,
-                                                           const std::string& limit) {
+                                                           const std::vector<DataType>* targetTypes) {
   Scope scope;
   scope.outer = scope_;
   Scope* saved = scope_;
@@ -102,7 +153,6 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " HAVING ";
     emit(*c.having);
   }
-  if (!limit.empty()) out_ += " LIMIT " + limit;
   scope_ = saved;
   return outputs;
 }

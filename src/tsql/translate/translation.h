@@ -29,6 +29,7 @@ struct Slot {
   const ast::LiteralExpr* literal = nullptr;
   int rowIndex = -1;
   ast::DataType convertTo;  //!< converted to this type before binding (Unknown = as is)
+  ast::DataType convertFrom;  //!< the value's own type, where the conversion depends on it
 };
 
 struct Translation {

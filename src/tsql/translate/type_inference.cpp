@@ -91,6 +91,15 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   if (n == "newid" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
       n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message")
     return ofKind(TypeKind::Varchar);
+  if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")
+    return ofKind(TypeKind::Varchar);
+  if (n == "patindex") return ofKind(TypeKind::Int);
+  if (n == "eomonth" || n == "datefromparts") return ofKind(TypeKind::Date);
+  if (n == "iif" || n == "choose") {  // the results' type by precedence
+    DataType t = ofKind(TypeKind::Null);
+    for (std::size_t i = 1; i < f.args.size(); ++i) t = dominant(t, arg(i));
+    return t;
+  }
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
     DataType t = arg(0);
     if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);

@@ -9,7 +9,9 @@
 #include "plugs/coreapp/cpfh/cpfh_form.h"
 #include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/gysfk/gysfk_form.h"
+#include "plugs/coreapp/gysfk/yfhx_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
+#include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -34,7 +36,8 @@ std::vector<host::UnitInitialization*> units() {
   return {&xmzzk::xmzzkFormUnit(),       &xmzzk::jiesuanFormUnit(),     &xmzzk::xmzzkWorkFormUnit(),
           &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
           &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
-          &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &spjh::spjhFormUnit(),
+          &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
+          &gysfk::yfhxFormUnit(),        &spjh::spjhFormUnit(),
           &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
           &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
           &sppd::sppdFormUnit()};

@@ -4,6 +4,8 @@
 // as money (four decimals), so 1050.0001 is above 1000 + 50.
 #include "plugs/coreapp/simple_bill/write_off_bill_form.h"
 
+#include <algorithm>
+
 #include "core/abort.h"
 #include "core/json.h"
 #include "core/scoped_flag.h"
@@ -83,6 +85,9 @@ void TWriteOffBillForm::addWriteOffGrid() {
 // The account column offers the store's accounts by name; the name chosen gives the
 // line its id (dsDetailDataChange). The list is kept in a hidden combo.
 void TWriteOffBillForm::chooseAccountNames() {
+  const auto& columns = control(detailGridName).columns;
+  if (std::none_of(columns.begin(), columns.end(), [](const host::GridColumn& c) { return c.field == "zh_name"; }))
+    return;  // lines without an account (advance write-offs)
   host::Control& list = addControl(host::Control("cbzhlist", host::ControlKind::LookupCombo));
   list.visible = false;
   BindLookupComboboxProperties(list, "zh");
@@ -163,7 +168,11 @@ void TWriteOffBillForm::acthxmx_AddExecute(host::Action&) {
 
 // A bill already on this one is skipped: one bill is never written off twice by one
 // receipt. A line its post refuses is taken back, so no half-filled line stays.
-void TWriteOffBillForm::addWriteOffLines(const std::string& selection) {
+void TWriteOffBillForm::addWriteOffLines(const std::string& selection) { addChosenLines(cdshxmx, selection); }
+
+// `target` is the write-off lines or, on an advance write-off, its money-side lines:
+// both take the same fields from a selector row.
+void TWriteOffBillForm::addChosenLines(dataset::ClientDataSet& target, const std::string& selection) {
   if (selection.empty()) return;
   std::vector<core::JsonRow> chosen;
   try {
@@ -174,8 +183,8 @@ void TWriteOffBillForm::addWriteOffLines(const std::string& selection) {
   core::ScopedFlag adding(addingWriteOffs);
   for (const core::JsonRow& bill : chosen) {
     const core::Value bizid(bill.value("hxbillid").asInteger());
-    if (cdshxmx.locate({{"bizid", bizid}, {"biztype", core::Value(bill.get("biztype"))}})) continue;
-    cdshxmx.append();
+    if (target.locate({{"bizid", bizid}, {"biztype", core::Value(bill.get("biztype"))}})) continue;
+    target.append();
     try {
       const std::vector<std::pair<const char*, core::Value>> values = {
           {"orgid", core::Value(host::sysAuth().orgid)}, {"uid", core::Value(host::newid())},
@@ -185,10 +194,10 @@ void TWriteOffBillForm::addWriteOffLines(const std::string& selection) {
           {"ck_id", core::Value(0)},                     {"ck_code", core::Value("000")},
           {"hjje", core::Value(bill.get("hjje"))},       {"hxje_ok", core::Value(bill.get("hxje_ok"))},
           {"hxje_no", core::Value(bill.get("hxje_no"))}, {"hxje", core::Value(bill.get("bchx"))}};
-      for (const auto& [field, value] : values) cdshxmx.fieldByName(field).setValue(value);
-      cdshxmx.post();
+      for (const auto& [field, value] : values) target.fieldByName(field).setValue(value);
+      target.post();
     } catch (...) {
-      if (isEditing(cdshxmx)) cdshxmx.cancel();
+      if (isEditing(target)) target.cancel();
       throw;
     }
   }

@@ -55,7 +55,7 @@ class TWriteOffBillForm : public TSimpleBillForm {
   //! While editing: picks the counterparty into its box (the header is not written).
   void edtwldwPropertiesButtonClick();
   //! While editing: the bills chosen in the source selector become write-off lines.
-  void acthxmx_AddExecute(host::Action& sender);
+  virtual void acthxmx_AddExecute(host::Action& sender);
   //! One write-off line per chosen bill not yet on the bill (JSON array text).
   void addWriteOffLines(const std::string& selection);
 
@@ -64,6 +64,8 @@ class TWriteOffBillForm : public TSimpleBillForm {
   void addLeadingControls() override;
   //! Adds the write-off line statements to the simple bill's.
   host::BillSaveTexts saveTexts(bool isNew) const override;
+  //! One line of `target` per chosen row not yet on it (by `bizid` and `biztype`).
+  void addChosenLines(dataset::ClientDataSet& target, const std::string& selection);
   //! Opens the bill's source selector for the counterparty in the box; the chosen
   //! bills as a JSON array text, "" when cancelled.
   virtual std::string selectSources() = 0;

@@ -4,6 +4,7 @@
 // replace only their own part of the value.
 #include "apps/coreapp-desktop/control_widgets.h"
 
+#include <QStyle>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +29,16 @@
 namespace desktop {
 
 namespace {
+
+// Read-only editors are drawn in the window's colour (the view's style sheet); the look
+// follows the flag only when the widget is polished again after it changes.
+template <class Editor>
+void setReadOnlyLook(Editor* editor, bool readOnly) {
+  if (editor->isReadOnly() == readOnly) return;
+  editor->setReadOnly(readOnly);
+  editor->style()->unpolish(editor);
+  editor->style()->polish(editor);
+}
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -168,7 +179,7 @@ class LineWidget : public Base {
     const std::string t = shownAmount(text());
     // What the clerk is typing stays as typed until he leaves the box.
     if (edit_->text() != qs(t) && !(edit_->hasFocus() && edit_->isModified())) edit_->setText(qs(t));
-    edit_->setReadOnly(c_.readOnly);
+    setReadOnlyLook(edit_, c_.readOnly);
     if (button_) button_->setEnabled(c_.enabled && (!c_.readOnly || c_.buttonWhenReadOnly));
     showState(box_);
   }
@@ -219,7 +230,7 @@ class MemoWidget : public Base {
   void refresh() override {
     const QString t = qs(text());
     if (memo_->toPlainText() != t) memo_->setPlainText(t);
-    memo_->setReadOnly(c_.readOnly);
+    setReadOnlyLook(memo_, c_.readOnly);
     showState(memo_);
   }
 
@@ -257,7 +268,7 @@ class DateTimeWidget : public Base {
           value ? QDate(value->year(), value->month(), value->day()) : edit_->minimumDate();
       if (edit_->date() != shown) edit_->setDate(shown);
     }
-    edit_->setReadOnly(c_.readOnly);
+    setReadOnlyLook(edit_, c_.readOnly);
     showState(edit_);
   }
 
@@ -296,7 +307,7 @@ class SpinWidget : public Base {
   void refresh() override {
     const int v = static_cast<int>(core::Value(text()).asFloat());
     if (spin_->value() != v) spin_->setValue(v);
-    spin_->setReadOnly(c_.readOnly);
+    setReadOnlyLook(spin_, c_.readOnly);
     showState(spin_);
   }
 

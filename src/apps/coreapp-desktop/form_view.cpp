@@ -33,6 +33,10 @@ bool isStatusLabel(const host::Control& c) {
 
 FormView::FormView(host::FormModel& form, QWidget* parent) : QWidget(parent), form_(form) {
   setObjectName(QString::fromStdString(form.className()));
+  // A box the clerk cannot type into looks it: read-only editors take the window's
+  // colour instead of the white of an open field.
+  setStyleSheet("QLineEdit[readOnly=\"true\"], QPlainTextEdit[readOnly=\"true\"], "
+                "QAbstractSpinBox[readOnly=\"true\"] { background: palette(window); }");
   runner_ = [this](const std::function<void()>& work) { run(work); };
   build();
   refresh();

@@ -145,6 +145,9 @@ class SqlTranslator {
   Scope* scope_ = nullptr;
   std::vector<const ast::Expr*> rowParts_;  //!< assignment step: subtrees bound per row
   const std::vector<ast::TableRefPtr>* currentFrom_ = nullptr;  //!< FROM list being written
+  //! True while the FROM list of an UPDATE/DELETE ... FROM is written: its columns are
+  //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
+  bool swapRightJoins_ = false;
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
 };
 

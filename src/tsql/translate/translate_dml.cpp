@@ -7,6 +7,7 @@
 // A target row unmatched on a LEFT JOIN is in the subquery (with NULLs from the
 // other side) and is updated; a RIGHT JOIN row without a target row has a NULL
 // rowid and updates nothing; a target row joined many times is updated once.
+#include "core/scoped_flag.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 
@@ -163,7 +164,10 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
     out_ += quoteIdent(sqlName) + ", ";
     scope.sources.push_back({sqlName, cols, {}, nullptr});
   }
-  emitFromList(s.from, scope);
+  {
+    core::ScopedFlag swap(swapRightJoins_);
+    emitFromList(s.from, scope);
+  }
   std::string fromSql = std::move(out_);
   std::string key = sqlName;
   if (targetRef && !targetRef->alias.empty()) key = targetRef->alias;
@@ -209,7 +213,10 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
       out_ += quoteIdent(sqlName) + ", ";
       scope.sources.push_back({sqlName, cols, {}, nullptr});
     }
-    emitFromList(s.from, scope);
+    {
+      core::ScopedFlag swap(swapRightJoins_);
+      emitFromList(s.from, scope);
+    }
     std::string fromSql = std::move(out_);
     std::string key = targetRef && !targetRef->alias.empty()
                           ? targetRef->alias

@@ -55,10 +55,24 @@ bool closesIntersectRun(const ast::Query& q, std::size_t i) {
   return first > 0;
 }
 
+// Clears a flag for the life of the guard and puts back what it was.
+class FlagOff {
+ public:
+  explicit FlagOff(bool& flag) : flag_(flag), before_(flag) { flag_ = false; }
+  ~FlagOff() { flag_ = before_; }
+  FlagOff(const FlagOff&) = delete;
+  FlagOff& operator=(const FlagOff&) = delete;
+
+ private:
+  bool& flag_;
+  bool before_;
+};
+
 }  // namespace
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
+  FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
   std::vector<Output> outputs;
   bool single = q.cores.size() == 1;
   std::string singleLimit;
@@ -280,15 +294,19 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
     case ast::NodeKind::JoinedTable: {
       const auto& j = ast::nodeCast<ast::JoinedTableRef>(t);
       if (currentFrom_ && canFlatten(j, *currentFrom_)) return emitFlattenedJoin(j, scope);
-      emitTableRef(*j.left, scope);
-      switch (j.type) {
+      // SQLite plans `t RIGHT JOIN (derived)` as a scan of the derived rows per table
+      // row; the same join written the other way round uses t's key, so where no `*`
+      // can see the order of the sides it is written as a LEFT JOIN.
+      const bool swap = swapRightJoins_ && j.type == ast::JoinType::Right;
+      emitTableRef(swap ? *j.right : *j.left, scope);
+      switch (swap ? ast::JoinType::Left : j.type) {
         case ast::JoinType::Inner: out_ += " INNER JOIN "; break;
         case ast::JoinType::Left: out_ += " LEFT JOIN "; break;
         case ast::JoinType::Right: out_ += " RIGHT JOIN "; break;
         case ast::JoinType::Full: out_ += " FULL JOIN "; break;
         case ast::JoinType::Cross: out_ += " CROSS JOIN "; break;
       }
-      emitTableRef(*j.right, scope);
+      emitTableRef(swap ? *j.left : *j.right, scope);
       if (j.on) {
         out_ += " ON ";
         Scope* saved = scope_;

@@ -11,6 +11,7 @@
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/gysfk/yfhx_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
+#include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
@@ -37,7 +38,7 @@ std::vector<host::UnitInitialization*> units() {
           &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
           &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
           &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
-          &gysfk::yfhxFormUnit(),        &spjh::spjhFormUnit(),
+          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &spjh::spjhFormUnit(),
           &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
           &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
           &sppd::sppdFormUnit()};

@@ -1,0 +1,121 @@
+// The customer statement (1117): its registration with the review right, lines picked
+// from the statement selector with the figures of the moment it opens, the refusals
+// without a customer, an audit that writes nothing and an un-audit that clears the
+// reconciliation marks of its bills.
+#include <gtest/gtest.h>
+
+#include "host/forms/page_control.h"
+#include "plugs/coreapp/khsk/khdzk_form.h"
+#include "write_off_session.h"
+
+namespace {
+
+using core::Currency;
+using core::Value;
+using plugs::coreapp::khsk::Tkhdzkform;
+
+class Statement : public write_off_test::WriteOffSession {
+ protected:
+  Statement() { registerOnce("1117", &plugs::coreapp::khsk::registerKhdzkForm); }
+
+  //! A new statement made out to customer 1.
+  std::unique_ptr<Tkhdzkform> statement() {
+    auto form = openEditor<Tkhdzkform>("1117");
+    EXPECT_EQ(form->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
+    ui.queueLookup(plugs::coreapp::kCustomer.lookup, R"([{"id":"1","code":"C001","name":"往来"}])");
+    EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done) << lastEvent();
+    return form;
+  }
+
+  host::Outcome pickBills(Tkhdzkform& form, std::vector<std::string> numbers) {
+    picks = std::move(numbers);
+    return form.clickAction("actDetail_Add");
+  }
+
+  //! A saved statement of XM001 (received 400) and XH001; its number.
+  std::string savedStatement() {
+    query("update vt_x_xmzzk set hjsk = 400 where billno = 'XM001'");
+    auto form = statement();
+    EXPECT_EQ(pickBills(*form, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    return form->billno;
+  }
+
+  Currency lineFigure(Tkhdzkform& form, const char* bizbillno, const char* field) {
+    EXPECT_TRUE(form.cdsDetail.locate("bizbillno", Value(std::string(bizbillno)))) << bizbillno;
+    return form.cdsDetail.fieldByName(field).asCurrency();
+  }
+};
+
+TEST_F(Statement, RegisteredWithTheReviewRightAndOpensAsAPage) {
+  const host::TPlugItem* item = host::plugsPool().plugbyName("1117");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->GUID, "{C5237390-BAEB-47B9-AAC5-BD0C7551E741}");
+  EXPECT_EQ(item->caption, "客户对账单");
+  EXPECT_EQ(item->formClass.name, "Tkhdzkform");
+  std::vector<std::string> codes;
+  for (const host::TauthRule& r : item->rules()) codes.push_back(r.code);
+  EXPECT_EQ(codes, (std::vector<std::string>{"1117", "1117_01", "1117_02", "1117_03", "1117_04", "1117_05",
+                                             "1117_06", "1117_061", "1117_07", "1117_10", "1117_20"}));
+  EXPECT_EQ(item->rule("1117_07")->caption, "复核");
+
+  host::plugsPool().plugbyName("1117")->create(nullptr, "");
+  auto* page = dynamic_cast<Tkhdzkform*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  for (const char* box : {"edtwldw", "cbck", "cbkdr", "edtzy", "memremark"})
+    EXPECT_NE(page->findControl(box), nullptr) << box;
+  EXPECT_EQ(page->control("cxgDetail").caption, "客户对账明细表");
+  page->Close();
+}
+
+TEST_F(Statement, LinesShowAmountReceivedAndOwedAsTheStatementOpens) {
+  const std::string number = savedStatement();
+  EXPECT_EQ(scalar("select count(*) from vt_f_khdzk where kh_id = 1 and billno = '" + number + "'").asInteger(), 1);
+  EXPECT_EQ(scalar("select count(*) from vt_f_khdzk_mx where dzflag = 0 and billno = '" + number + "'").asInteger(),
+            2);
+  // Received on the sales bill after the statement was made: still not shown.
+  query("update vt_c_spch set bcsk = 500 where billno = 'XH001'");
+  auto form = openEditor<Tkhdzkform>("1117", number);
+  EXPECT_EQ(lineFigure(*form, "XM001", "hjje"), Currency::fromInt(1000));
+  EXPECT_EQ(lineFigure(*form, "XM001", "jsje"), Currency::fromInt(400));
+  EXPECT_EQ(lineFigure(*form, "XM001", "qkje"), Currency::fromInt(600));
+  EXPECT_EQ(lineFigure(*form, "XH001", "hjje"), Currency::fromInt(800));
+  EXPECT_EQ(lineFigure(*form, "XH001", "jsje"), Currency());
+  EXPECT_EQ(lineFigure(*form, "XH001", "qkje"), Currency::fromInt(800));
+  EXPECT_EQ(form->counterpartyBox.id(), 1);
+}
+
+TEST_F(Statement, ABillIsAddedOnceAndNotWithoutACustomer) {
+  auto form = openEditor<Tkhdzkform>("1117");
+  ASSERT_EQ(form->clickAction("actAdd"), host::Outcome::Done);
+  picks = {"XM001"};
+  form->clickAction("actDetail_Add");
+  EXPECT_TRUE(said("请选择往来单位"));
+  EXPECT_TRUE(form->cdsDetail.isEmpty());
+
+  auto named = statement();
+  ASSERT_EQ(pickBills(*named, {"XM001"}), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(pickBills(*named, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(named->cdsDetail.recordCount(), 2);
+}
+
+TEST_F(Statement, AuditWritesNothingAndUnauditClearsTheMarks) {
+  const std::string number = savedStatement();
+  auto form = openEditor<Tkhdzkform>("1117", number);
+  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(scalar("select status from vt_f_khdzk where billno = '" + number + "'").asInteger(), 1);
+  EXPECT_EQ(scalar("select dzflag from vt_x_xmzzk where billno = 'XM001'").asInteger(), 0);
+
+  // As a review leaves them: both lines and both bills reconciled.
+  query("update vt_f_khdzk_mx set dzflag = 1");
+  query("update vt_x_xmzzk set dzflag = 1 where billno = 'XM001'");
+  query("update vt_c_spch set dzflag = 1 where billno = 'XH001'");
+  const Value orderVersion = scalar("select version from vt_x_xmzzk where billno = 'XM001'");
+  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(scalar("select count(*) from vt_f_khdzk_mx where dzflag = 1").asInteger(), 0);
+  EXPECT_EQ(scalar("select dzflag from vt_x_xmzzk where billno = 'XM001'").asInteger(), 0);
+  EXPECT_EQ(scalar("select dzflag from vt_c_spch where billno = 'XH001'").asInteger(), 0);
+  EXPECT_EQ(scalar("select version from vt_x_xmzzk where billno = 'XM001'").asInteger(), orderVersion.asInteger());
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 #include "core/strings.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/khsk/khdzk_audit_form.h"
 #include "plugs/coreapp/khsk/khdzk_sql.h"
 #include "plugs/coreapp/khsk/khskhx_select_form.h"
 #include "plugs/coreapp/simple_bill/write_off_select_form.h"
@@ -63,6 +64,20 @@ void Tkhdzkform::addLeadingControls() {
 void Tkhdzkform::FormCreate() {
   TSimpleBillForm::FormCreate();
   control(detailGridName).caption = "客户对账明细表";
+  host::Action& review = addAction("actdzkaudit", "复核");
+  review.onExecute = [this](host::Action& a) { actdzkauditExecute(a); };
+  review.onUpdate = [this](host::Action& a) { a.enabled = reviewAllowed(); };
+}
+
+bool Tkhdzkform::reviewAllowed() const {
+  return cdsMaster.active() && !cdsMaster.isEmpty() && !editMode && masterStatus() == 1;
+}
+
+void Tkhdzkform::actdzkauditExecute(host::Action&) {
+  if (!reviewAllowed()) return;
+  requireRight("_07");
+  auto dialog = host::makeForm<Tkhdzkauditform>(this, billno);
+  if (dialog->ShowModal() == host::mrOK) OpenBillData(billno);
 }
 
 void Tkhdzkform::BeforeAppend() {

@@ -35,6 +35,10 @@ class Tkhdzkform : public TSimpleBillForm {
   void addStatementLines(const std::string& selection);
   //! The customer from its box into the header; none: "请选择往来单位.".
   bool CheckBillError(std::string& message) override;
+  //! Enabled on an audited statement (status 1) that is not being edited.
+  bool reviewAllowed() const;
+  //! The review: needs the "_07" right; after a confirmed review the statement reloads.
+  void actdzkauditExecute(host::Action& sender);
   //! No SQL: auditing a statement only changes its state.
   void generateSqlAuditing_1(std::string& sql) override;
   //! Clears the marks of the statement's lines and bills.

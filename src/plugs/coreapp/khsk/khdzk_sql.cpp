@@ -57,3 +57,21 @@ const char* const kKhdzkUnauditSql =
     "where t1.orgid=:orgid and t1.billno='%0:s' and biztype='销货单' ";
 
 }  // namespace plugs::coreapp::khsk
+
+namespace plugs::coreapp::khsk {
+
+// Every touched bill's version is raised, so an editor holding it sees it as changed.
+const char* const kKhdzkReviewSql =
+    "update vt_f_khdzk set status = 2, version = version + 1 where orgid=:orgid and billno='%0:s'\r\n"
+    "update vt_x_xmzzk set dzflag = t1.dzflag, version = version + 1   \r\n"
+    "from vt_f_khdzk_mx t1 left join vt_x_xmzzk t2 on t1.bizid = t2.id \r\n"
+    "where t1.orgid=:orgid and t1.billno='%0:s' and biztype='项目订单' \r\n"
+    "update vt_c_spch set dzflag = t1.dzflag, version = version + 1   \r\n"
+    "from vt_f_khdzk_mx t1 left join vt_c_spch t2 on t1.bizid = t2.id \r\n"
+    "where t1.orgid=:orgid and t1.billno='%0:s' and biztype='销货单' ";
+
+const char* const kKhdzkReviewLogSql =
+    "insert into vt_sys_billaudit_logs(orgid, modulecode,billtype,billno,ck_id,czy_id,auditmsg,auditstate)\r\n"
+    " values(:orgid, :modulecode,:billtype,:billno,:ck_id,:czy_id,:auditmsg,:auditstate)";
+
+}  // namespace plugs::coreapp::khsk

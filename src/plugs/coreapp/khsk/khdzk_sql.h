@@ -11,3 +11,12 @@ extern const char* const kKhdzkLineQuery;
 extern const char* const kKhdzkUnauditSql;
 
 }  // namespace plugs::coreapp::khsk
+
+namespace plugs::coreapp::khsk {
+
+//! After the lines' ticks and remarks: statement '%0:s' reviewed, each bill takes its line's tick.
+extern const char* const kKhdzkReviewSql;
+//! The review's row in the bill audit log (bound parameters).
+extern const char* const kKhdzkReviewLogSql;
+
+}  // namespace plugs::coreapp::khsk

@@ -1,0 +1,121 @@
+// Tkhdzkauditform: the review batch is the pending line changes (by row id) followed by
+// the marks; the bill number enters the mark statements as a quoted literal. When the
+// batch fails it is rolled back whole, the dialog stays open with a message and
+// nothing is logged.
+#include "plugs/coreapp/khsk/khdzk_audit_form.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/format.h"
+#include "core/strings.h"
+#include "dataset/up_data_sql_list.h"
+#include "host/services/data_services.h"
+#include "host/services/sys_services.h"
+#include "plugs/coreapp/khsk/khdzk_sql.h"
+
+namespace plugs::coreapp::khsk {
+
+using host::Control;
+using host::ControlKind;
+
+namespace {
+
+constexpr const char* kMoneyFormat = "¥,0.0000;¥-,0.0000";
+
+host::GridColumn column(const char* field, const char* caption, const char* format = "", bool editable = false) {
+  host::GridColumn c;
+  c.field = field;
+  c.caption = caption;
+  c.format = format;
+  c.readOnly = !editable;
+  if (*format != '\0') {
+    c.editor = "money";
+    c.footer = "sum";
+  }
+  return c;
+}
+
+}  // namespace
+
+Tkhdzkauditform::Tkhdzkauditform(host::FormModel* owner, std::string billno)
+    : TBaseForm(owner, "Tkhdzkauditform", "客户对账单复核对账"), billno_(std::move(billno)) {}
+
+void Tkhdzkauditform::FormCreate() {
+  TBaseForm::FormCreate();
+  registerDataSet("cdsResult", cdsResult);
+  createControls();
+  addAction("actselectall", "全选").onExecute = [this](host::Action&) { tickAll(true); };
+  addAction("actunselectall", "全部取消").onExecute = [this](host::Action&) { tickAll(false); };
+  addAction("selectedHeaderClick", "选择").onExecute = [this](host::Action&) { selectedHeaderClick(); };
+  addAction("actok", "确认对账").onExecute = [this](host::Action&) { actconfirmExecute(); };
+  addAction("actcancel", "取消");  // closing without confirming changes nothing
+  const host::SysAuth& login = host::sysAuth();
+  host::openDataToCDS(cdsResult, kKhdzkLineQuery, {{"orgid", core::Value(login.orgid)}, {"billno", core::Value(billno_)}});
+}
+
+void Tkhdzkauditform::createControls() {
+  Control grid("cxgResult", ControlKind::Grid);
+  grid.dataSet = "cdsResult";
+  grid.columns = {column("dzflag", "选择", "", true),
+                  column("biztype", "业务类型"),
+                  column("bizbillno", "单号"),
+                  column("bizbilldate", "日期"),
+                  column("ck_name", "门店"),
+                  column("gcxmmc", "工程名称"),
+                  column("hjje", "合计金额", kMoneyFormat),
+                  column("jsje", "已核销金额", kMoneyFormat),
+                  column("qkje", "未核销金额", kMoneyFormat),
+                  column("beizhu", "备注（可编辑）", "", true)};
+  addControl(std::move(grid));
+}
+
+void Tkhdzkauditform::tickAll(bool tick) {
+  if (!cdsResult.active() || cdsResult.isEmpty()) return;
+  const dataset::Bookmark at = cdsResult.bookmark();
+  for (cdsResult.first(); !cdsResult.eof(); cdsResult.next()) {
+    cdsResult.edit();
+    cdsResult.fieldByName("dzflag").setValue(core::Value(tick));
+    cdsResult.post();
+  }
+  cdsResult.gotoBookmark(at);
+  selectedTag_ = tick ? 1 : 0;
+}
+
+void Tkhdzkauditform::selectedHeaderClick() { tickAll(selectedTag_ == 0); }
+
+std::string Tkhdzkauditform::reviewBatch() const {
+  std::vector<std::string> lines = {"begin tran", "begin try"};
+  dataset::GetUpDataSQLList("vt_f_khdzk_mx", "id", {}, cdsResult, lines);
+  const std::string marks = host::sqlTemplate(kKhdzkReviewSql);
+  lines.push_back(core::Format(marks, {core::Value(core::replaceAll(billno_, "'", "''"))}));
+  // All or nothing: a half-applied review would mark bills of an unreviewed statement.
+  for (const char* line : {"end try", "begin catch", "if (@@trancount>0) rollback tran",
+                           "raiserror('对账单复核失败', 16, 1)", "end catch", "if (@@trancount>0) commit tran"})
+    lines.emplace_back(line);
+  return core::join(lines, "\r\n");
+}
+
+void Tkhdzkauditform::actconfirmExecute() {
+  if (cdsResult.active() && cdsResult.state() != dataset::DataSetState::Browse) cdsResult.post();
+  if (!host::execSQL(reviewBatch())) {
+    host::MessageMyDlg(host::lastExecSQLError(), "提示", host::mtError);
+    return;
+  }
+  writeLog();
+  ModalResult = host::mrOK;
+}
+
+void Tkhdzkauditform::writeLog() const {
+  const host::SysAuth& login = host::sysAuth();
+  host::execSQL(kKhdzkReviewLogSql, {{"orgid", core::Value(login.orgid)},
+                                     {"modulecode", core::Value("1117")},
+                                     {"billtype", core::Value("客户对账单")},
+                                     {"billno", core::Value(billno_)},
+                                     {"ck_id", core::Value(login.ck_id)},
+                                     {"czy_id", core::Value(login.czy_id)},
+                                     {"auditmsg", core::Value("复核对账单")},
+                                     {"auditstate", core::Value("复核")}});
+}
+
+}  // namespace plugs::coreapp::khsk

@@ -37,4 +37,11 @@ insert into vt_x_xmwtk(uid, orgid, billno, billdate, gys_id, ck_id, kdr_id, hjje
 insert into vt_c_spjh(orgid, billno, billdate, gys_id, ck_id, kdr_id, hjje, jmje, qtfy, bcfk, status)
   values (@org, 'A1120202610060001', '2026-10-06 14:00:00', @gys2, @ck1, 1, 1500, 50, 30, 200, 1)
 
+-- A draft customer statement of the first customer's two completed orders, to review.
+insert into vt_f_khdzk(orgid, billno, billdate, kh_id, ck_id, kdr_id, zy, status)
+  values (@org, 'A1117202610250001', '2026-10-25 17:00:00', @kh1, @ck1, 1, '十月对账', 0)
+insert into vt_f_khdzk_mx(uid, orgid, billno, biztype, bizid, dzflag, beizhu)
+  select 'demo-dz-' + billno, @org, 'A1117202610250001', '项目订单', id, 0, ''
+  from vt_x_xmzzk where orgid = @org and kh_id = @kh1 and status = 2
+
 commit tran

@@ -6,6 +6,7 @@
 
 #include "host/forms/page_control.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
+#include "plugs/coreapp/spch/spch_form.h"
 #include "write_off_session.h"
 
 namespace {
@@ -97,6 +98,21 @@ TEST_F(Statement, ABillIsAddedOnceAndNotWithoutACustomer) {
   ASSERT_EQ(pickBills(*named, {"XM001"}), host::Outcome::Done) << lastEvent();
   ASSERT_EQ(pickBills(*named, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(named->cdsDetail.recordCount(), 2);
+}
+
+TEST_F(Statement, DoubleClickOpensTheLineBillOnlyWhenNotEditing) {
+  registerOnce("1121", &plugs::coreapp::spch::registerSpchForm);
+  auto form = statement();
+  ASSERT_EQ(pickBills(*form, {"XH001"}), host::Outcome::Done) << lastEvent();
+  form->dblClickControl("cxgDetail");
+  EXPECT_EQ(dynamic_cast<plugs::coreapp::spch::Tspchform*>(host::PageControl().activePage()), nullptr);
+  ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+  ASSERT_TRUE(form->cdsDetail.locate("bizbillno", Value(std::string("XH001"))));
+  EXPECT_EQ(form->dblClickControl("cxgDetail"), host::Outcome::Done) << lastEvent();
+  auto* bill = dynamic_cast<plugs::coreapp::spch::Tspchform*>(host::PageControl().activePage());
+  ASSERT_NE(bill, nullptr);
+  EXPECT_EQ(bill->billno, "XH001");
+  bill->Close();
 }
 
 TEST_F(Statement, AuditWritesNothingAndUnauditClearsTheMarks) {

@@ -3,7 +3,10 @@
 // statement opens, so it never keeps stale copies of amounts.
 #include "plugs/coreapp/khsk/khdzk_form.h"
 
+#include <stdexcept>
+
 #include "core/abort.h"
+#include "host/plug/t_plugs_pool.h"
 #include "core/format.h"
 #include "core/json.h"
 #include "core/strings.h"
@@ -64,9 +67,25 @@ void Tkhdzkform::addLeadingControls() {
 void Tkhdzkform::FormCreate() {
   TSimpleBillForm::FormCreate();
   control(detailGridName).caption = "客户对账明细表";
+  control(detailGridName).onDblClick = [this] { cxgDetailDBTableView1DblClick(); };
+  addAction("actnewkh", "新客户").onExecute = [this](host::Action& a) { actnewkhExecute(a); };
   host::Action& review = addAction("actdzkaudit", "复核");
   review.onExecute = [this](host::Action& a) { actdzkauditExecute(a); };
   review.onUpdate = [this](host::Action& a) { a.enabled = reviewAllowed(); };
+}
+
+// A line's kind is the caption of the plug that edits its bill ("项目订单", "销货单").
+void Tkhdzkform::cxgDetailDBTableView1DblClick() {
+  if (editMode || !cdsDetail.active() || cdsDetail.isEmpty()) return;
+  host::TPlugItem* plug = host::plugsPool().plugbyName(cdsDetail.fieldByName("biztype").asString());
+  if (plug == nullptr) return;
+  plug->create(this, cdsDetail.fieldByName("bizbillno").asString());
+}
+
+void Tkhdzkform::actnewkhExecute(host::Action& sender) {
+  host::TPlugItem* plug = host::plugsPool().plugbyName(sender.caption);
+  if (plug == nullptr) throw std::logic_error("host plug 新客户 is not registered");
+  plug->create(this, "");
 }
 
 bool Tkhdzkform::reviewAllowed() const {

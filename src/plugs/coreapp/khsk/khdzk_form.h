@@ -35,6 +35,10 @@ class Tkhdzkform : public TSimpleBillForm {
   void addStatementLines(const std::string& selection);
   //! The customer from its box into the header; none: "请选择往来单位.".
   bool CheckBillError(std::string& message) override;
+  //! Not editing and with lines: the focused line's bill opens in its own editor.
+  void cxgDetailDBTableView1DblClick();
+  //! Opens the "新客户" plug.
+  void actnewkhExecute(host::Action& sender);
   //! Enabled on an audited statement (status 1) that is not being edited.
   bool reviewAllowed() const;
   //! The review: needs the "_07" right; after a confirmed review the statement reloads.

@@ -3,6 +3,7 @@
 // source selector's list, statement and bill-line queries. Lines end in CR LF. A
 // write-off line meets its bill by id and kind: an order and a sales bill may share an id.
 #include "plugs/coreapp/khsk/khsk_sql.h"
+#include "plugs/coreapp/khsk/khsk_source_list_head.h"
 
 namespace plugs::coreapp::khsk {
 
@@ -79,36 +80,7 @@ const char* const kKhskAuditSql =
 
 //! Open project orders and sales bills of customer :kh_id.
 const char* const kKhskhxListQuery =
-    "declare\r\n"
-    "  @kh_id int,@ck_id int,@orgid varchar(10),@billno varchar(50)\r\n"
-    "\r\n"
-    "set @kh_id=:kh_id\r\n"
-    "set @ck_id=:ck_id\r\n"
-    "set @orgid=:orgid\r\n"
-    "set @billno=:billno\r\n"
-    "\r\n"
-    "declare @cklist table(\r\n"
-    "  id int\r\n"
-    ")\r\n"
-    "\r\n"
-    "if @ck_id = 0 \r\n"
-    "begin\r\n"
-    "  insert into @cklist(id)\r\n"
-    "    select id from vt_b_ckbmk where orgid=@orgid and isdel=0\r\n"
-    "end else\r\n"
-    "  insert into @cklist(id) values (@ck_id)\r\n"
-    "\r\n"
-    "\r\n"
-    "declare @res table(\r\n"
-    "  biztype varchar(50),\r\n"
-    "  hxbillid int,\r\n"
-    "  hxbillno varchar(50),\r\n"
-    "  hxversion int,\r\n"
-    "  hxbilldate smalldatetime,\r\n"
-    "  hjje money default 0,\r\n"
-    "  hxje_ok money default 0,\r\n"
-    "  hxje_no money default 0,\r\n"
-    "  bchx money  default 0,\r\n"
+    KHSK_SOURCE_LIST_HEAD
     "  ck_name varchar(50)\r\n"
     ")\r\n"
     "insert into @res(biztype,hxbillid,hxbillno,hxversion,hxbilldate,hjje,hxje_ok,ck_name)\r\n"
@@ -138,36 +110,7 @@ const char* const kKhskhxListQuery =
 
 //! Completed orders and audited sales bills not yet reconciled.
 const char* const kKhskhxStatementQuery =
-    "declare\r\n"
-    "  @kh_id int,@ck_id int,@orgid varchar(10),@billno varchar(50)\r\n"
-    "\r\n"
-    "set @kh_id=:kh_id\r\n"
-    "set @ck_id=:ck_id\r\n"
-    "set @orgid=:orgid\r\n"
-    "set @billno=:billno\r\n"
-    "\r\n"
-    "declare @cklist table(\r\n"
-    "  id int\r\n"
-    ")\r\n"
-    "\r\n"
-    "if @ck_id = 0 \r\n"
-    "begin\r\n"
-    "  insert into @cklist(id)\r\n"
-    "    select id from vt_b_ckbmk where orgid=@orgid and isdel=0\r\n"
-    "end else\r\n"
-    "  insert into @cklist(id) values (@ck_id)\r\n"
-    "\r\n"
-    "\r\n"
-    "declare @res table(\r\n"
-    "  biztype varchar(50),\r\n"
-    "  hxbillid int,\r\n"
-    "  hxbillno varchar(50),\r\n"
-    "  hxversion int,\r\n"
-    "  hxbilldate smalldatetime,\r\n"
-    "  hjje money default 0,\r\n"
-    "  hxje_ok money default 0,\r\n"
-    "  hxje_no money default 0,\r\n"
-    "  bchx money  default 0,\r\n"
+    KHSK_SOURCE_LIST_HEAD
     "  ck_name varchar(50),\r\n"
     "  dzflag bit\r\n"
     ")\r\n"

@@ -5,6 +5,7 @@
 
 #include "core/strings.h"
 #include "plugs/coreapp/khsk/khsk_sql.h"
+#include "plugs/coreapp/khsk/khsk_source_list_head.h"
 
 namespace plugs::coreapp::khsk {
 
@@ -51,36 +52,7 @@ const char* const kYshxMoneyLineQuery =
 
 //! Audited receipts of customer :kh_id with a free amount, oldest first.
 const char* const kKhyskListQuery =
-    "declare\r\n"
-    "  @kh_id int,@ck_id int,@orgid varchar(10),@billno varchar(50)\r\n"
-    "\r\n"
-    "set @kh_id=:kh_id\r\n"
-    "set @ck_id=:ck_id\r\n"
-    "set @orgid=:orgid\r\n"
-    "set @billno=:billno\r\n"
-    "\r\n"
-    "declare @cklist table(\r\n"
-    "  id int\r\n"
-    ")\r\n"
-    "\r\n"
-    "if @ck_id = 0 \r\n"
-    "begin\r\n"
-    "  insert into @cklist(id)\r\n"
-    "    select id from vt_b_ckbmk where orgid=@orgid and isdel=0\r\n"
-    "end else\r\n"
-    "  insert into @cklist(id) values (@ck_id)\r\n"
-    "\r\n"
-    "\r\n"
-    "declare @res table(\r\n"
-    "  biztype varchar(50),\r\n"
-    "  hxbillid int,\r\n"
-    "  hxbillno varchar(50),\r\n"
-    "  hxversion int,\r\n"
-    "  hxbilldate smalldatetime,\r\n"
-    "  hjje money default 0,\r\n"
-    "  hxje_ok money default 0,\r\n"
-    "  hxje_no money default 0,\r\n"
-    "  bchx money  default 0,\r\n"
+    KHSK_SOURCE_LIST_HEAD
     "  ck_id int\r\n"
     ")\r\n"
     "\r\n"

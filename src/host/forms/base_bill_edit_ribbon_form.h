@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/json.h"
 #include "dataset/client_data_set.h"
 #include "dataset/data_source.h"
 #include "host/forms/base_ribbon_form.h"
@@ -130,6 +131,9 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   void requireRight(std::string_view suffix) const;
   //! Information box (caption "提示") and the silent abort.
   [[noreturn]] void refuse(std::string_view text) const;
+  //! The rows of a selection text (a lookup's or selector's JSON array); a text that
+  //! cannot be read is refused with `unreadable` followed by what is wrong with it.
+  std::vector<core::JsonRow> chosenRows(const std::string& selection, std::string_view unreadable) const;
   //! checkBillVersion on the open bill; when it changed: the message, reopen, abort.
   void checkVersionOrReload();
   //! The number the save batch issued to a new bill (read back through a saved line).

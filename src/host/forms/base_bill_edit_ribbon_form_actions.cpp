@@ -61,6 +61,15 @@ void TBaseBillEditRibbonForm::refuse(std::string_view text) const {
   throw core::Abort();
 }
 
+std::vector<core::JsonRow> TBaseBillEditRibbonForm::chosenRows(const std::string& selection,
+                                                                std::string_view unreadable) const {
+  try {
+    return core::parseSelection(selection);
+  } catch (const core::JsonError& e) {
+    refuse(std::string(unreadable) + e.what());
+  }
+}
+
 void TBaseBillEditRibbonForm::checkVersionOrReload() {
   if (!hasBill() || tableName.empty()) return;
   if (checkBillVersion(tableName, billId, version)) return;

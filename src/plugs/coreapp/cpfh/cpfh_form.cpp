@@ -130,12 +130,7 @@ void Tcpfhform::actDetail_AddExecute(host::Action&) {
 
 void Tcpfhform::addPickedLines(const std::string& selection) {
   if (selection.empty()) return;
-  std::vector<core::JsonRow> rows;
-  try {
-    rows = core::parseSelection(selection);
-  } catch (const core::JsonError& e) {
-    refuse(std::string("待发货明细无法识别，未添加明细：") + e.what());
-  }
+  const std::vector<core::JsonRow> rows = chosenRows(selection, "待发货明细无法识别，未添加明细：");
   host::LogMsg(selection);
   core::ScopedFlag filling(isAutoFill);
   cdsDetail.disableControls();

@@ -135,12 +135,7 @@ void Tkhdzkform::actDetail_AddExecute(host::Action&) {
 // A bill already on the statement is skipped; a line its post refuses is taken back.
 void Tkhdzkform::addStatementLines(const std::string& selection) {
   if (selection.empty()) return;
-  std::vector<core::JsonRow> chosen;
-  try {
-    chosen = core::parseSelection(selection);
-  } catch (const core::JsonError& e) {
-    refuse(std::string("源单选择结果无法识别，未添加对账明细：") + e.what());
-  }
+  const std::vector<core::JsonRow> chosen = chosenRows(selection, "源单选择结果无法识别，未添加对账明细：");
   for (const core::JsonRow& bill : chosen) {
     const core::Value bizid(bill.value("hxbillid").asInteger());
     if (cdsDetail.locate({{"bizid", bizid}, {"biztype", core::Value(bill.get("biztype"))}})) continue;

@@ -41,12 +41,7 @@ void CounterpartyBox::pick() {
   if (lookup == nullptr) form_.refuse(std::string(counterparty_.lookup) + "不可用，请检查系统安装。");
   const std::string picked = lookup->selectData(&form_, "", "");
   if (picked.empty()) return;
-  std::vector<core::JsonRow> rows;
-  try {
-    rows = core::parseSelection(picked);
-  } catch (const core::JsonError& e) {
-    form_.refuse(std::string("往来单位选择结果无法识别：") + e.what());
-  }
+  const std::vector<core::JsonRow> rows = form_.chosenRows(picked, "往来单位选择结果无法识别：");
   if (rows.empty()) return;
   form_.control("edtwldw").text = rows.front().get("code");
   form_.control("edtwldw").tag = rows.front().value("id").asInteger();

@@ -156,12 +156,8 @@ bool TStockBillForm::skipGoods(const core::JsonRow&) { return false; }
 // nothing; a line its post refuses is taken back, so no half-filled line stays.
 void TStockBillForm::SelectedxmbmkToDetail(const std::string& selection) {
   if (selection.empty() || !hasLinePick()) return;
-  std::vector<core::JsonRow> chosen;
-  try {
-    chosen = core::parseSelection(selection);
-  } catch (const core::JsonError& e) {
-    refuse(std::string(stock.pick.noun) + "选择结果无法识别，未添加明细：" + e.what());
-  }
+  const std::vector<core::JsonRow> chosen =
+      chosenRows(selection, std::string(stock.pick.noun) + "选择结果无法识别，未添加明细：");
   for (const core::JsonRow& goods : chosen) {
     if (skipGoods(goods)) continue;
     core::ScopedFlag filling(isFilling);

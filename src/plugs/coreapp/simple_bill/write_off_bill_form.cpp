@@ -174,12 +174,7 @@ void TWriteOffBillForm::addWriteOffLines(const std::string& selection) { addChos
 // both take the same fields from a selector row.
 void TWriteOffBillForm::addChosenLines(dataset::ClientDataSet& target, const std::string& selection) {
   if (selection.empty()) return;
-  std::vector<core::JsonRow> chosen;
-  try {
-    chosen = core::parseSelection(selection);
-  } catch (const core::JsonError& e) {
-    refuse(std::string("源单选择结果无法识别，未添加核销明细：") + e.what());
-  }
+  const std::vector<core::JsonRow> chosen = chosenRows(selection, "源单选择结果无法识别，未添加核销明细：");
   core::ScopedFlag adding(addingWriteOffs);
   for (const core::JsonRow& bill : chosen) {
     const core::Value bizid(bill.value("hxbillid").asInteger());

@@ -60,12 +60,7 @@ void Txmwtkform::actimportmxExecute(host::Action&) {
 // Each field goes in as the clerk would type it, so the area rule prices the line on
 // the way: it ends at `price_in` × `sl` × `n` × `x` × `y` with a discount of 1.
 void Txmwtkform::importLines(const std::string& selection) {
-  std::vector<core::JsonRow> rows;
-  try {
-    rows = core::parseSelection(selection);
-  } catch (const core::JsonError& e) {
-    refuse(std::string("订单明细无法识别，未添加明细：") + e.what());
-  }
+  const std::vector<core::JsonRow> rows = chosenRows(selection, "订单明细无法识别，未添加明细：");
   core::ScopedFlag filling(isAutoFill);
   for (const core::JsonRow& row : rows) {
     cdsDetail.append();

@@ -10,6 +10,7 @@
 #include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/gysfk/yfhx_form.h"
+#include "plugs/coreapp/khkp/khkpk_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
@@ -38,7 +39,8 @@ std::vector<host::UnitInitialization*> units() {
           &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
           &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
           &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
-          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &spjh::spjhFormUnit(),
+          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &khkp::khkpkFormUnit(),
+          &spjh::spjhFormUnit(),
           &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
           &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
           &sppd::sppdFormUnit()};

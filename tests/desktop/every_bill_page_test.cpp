@@ -17,7 +17,7 @@ class EveryBillPage : public desktop_test::DemoSession {};
 
 TEST_F(EveryBillPage, OpensStartsANewBillAndRenders) {
   const char* codes[] = {"1102", "1105", "1110", "1111", "1112", "1113", "1114", "1115", "1116",
-                         "1117", "1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"};
+                         "1117", "1118", "1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"};
   const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
   QDir().mkpath(folder);
   for (const char* code : codes) {

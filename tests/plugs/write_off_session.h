@@ -117,8 +117,10 @@ class WriteOffSession : public bill_test::BillSession {
     if (onSelector) return onSelector(*selector);
     selector->control("cbck").text.clear();
     selector->clickAction("cxButton3");
+    // Bills are listed by hxbillno; receipts to invoice by bizbillno.
+    const char* number = selector->cdsResult.findField("hxbillno") != nullptr ? "hxbillno" : "bizbillno";
     for (const std::string& no : picks) {
-      if (!selector->cdsResult.locate("hxbillno", core::Value(no))) continue;
+      if (!selector->cdsResult.locate(number, core::Value(no))) continue;
       selector->cdsResult.edit();
       selector->cdsResult.fieldByName("selected").setValue(core::Value(true));
       selector->cdsResult.post();

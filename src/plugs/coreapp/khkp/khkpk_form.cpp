@@ -94,7 +94,7 @@ std::string Tkhkpkform::selectSources() {
   return runSourceSelector<Tkhskselectform>(this, counterpartyBox.id(), host::sysAuth().ck_id, workBillno);
 }
 
-TCustomerSourceBillForm::LineValues Tkhkpkform::sourceLineValues(const core::JsonRow& receipt) const {
+LineValues Tkhkpkform::sourceLineValues(const core::JsonRow& receipt) const {
   return {
       {"bizbillno", core::Value(receipt.get("bizbillno"))}, {"bizbilldate", core::Value(receipt.get("bizbilldate"))},
       {"skje", core::Value(receipt.get("hjje"))},           {"kpjeok", core::Value(receipt.get("kpjeok"))},

@@ -78,7 +78,7 @@ std::string Tkhdzkform::selectSources() {
   return runSourceSelector<Tkhskhxselectform>(this, counterpartyBox.id(), host::sysAuth().ck_id, workBillno, true);
 }
 
-TCustomerSourceBillForm::LineValues Tkhdzkform::sourceLineValues(const core::JsonRow& bill) const {
+LineValues Tkhdzkform::sourceLineValues(const core::JsonRow& bill) const {
   return {{"bizbillno", core::Value(bill.get("hxbillno"))},
           {"bizbilldate", core::Value(bill.get("hxbilldate"))},
           {"ck_id", core::Value(0)},

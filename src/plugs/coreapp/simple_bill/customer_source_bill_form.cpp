@@ -7,6 +7,7 @@
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/simple_bill/source_lines.h"
 
 namespace plugs::coreapp {
 
@@ -81,26 +82,13 @@ void TCustomerSourceBillForm::actDetail_AddExecute(host::Action&) {
 void TCustomerSourceBillForm::addSourceLines(const std::string& selection) {
   if (selection.empty()) return;
   for (const core::JsonRow& source : chosenRows(selection, sources.unreadable)) {
-    const core::Value bizid(source.value(sources.idField).asInteger());
-    if (cdsDetail.locate({{"bizid", bizid}, {"biztype", core::Value(source.get("biztype"))}})) continue;
-    appendSourceLine(source);
-  }
-}
-
-void TCustomerSourceBillForm::appendSourceLine(const core::JsonRow& source) {
-  cdsDetail.append();
-  try {
     LineValues values = {{"orgid", core::Value(host::sysAuth().orgid)},
                          {"uid", core::Value(host::newid())},
                          {"billno", core::Value(workBillno)},
                          {"biztype", core::Value(source.get("biztype"))},
                          {"bizid", core::Value(source.value(sources.idField).asInteger())}};
     for (auto& value : sourceLineValues(source)) values.push_back(std::move(value));
-    for (const auto& [field, value] : values) cdsDetail.fieldByName(field).setValue(value);
-    cdsDetail.post();
-  } catch (...) {
-    if (isEditing(cdsDetail)) cdsDetail.cancel();
-    throw;
+    appendSourceLineOnce(cdsDetail, values);
   }
 }
 

@@ -7,13 +7,11 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "core/json.h"
-#include "core/value.h"
 #include "plugs/coreapp/simple_bill/counterparty_box.h"
 #include "plugs/coreapp/simple_bill/simple_bill_form.h"
+#include "plugs/coreapp/simple_bill/source_lines.h"
 
 namespace plugs::coreapp {
 
@@ -55,7 +53,6 @@ class TCustomerSourceBillForm : public TSimpleBillForm {
   void actnewkhExecute(host::Action& sender);
 
  protected:
-  using LineValues = std::vector<std::pair<const char*, core::Value>>;
   //! The counterparty box and its pick.
   void addLeadingControls() override;
   //! Opens the bill's source selector for the customer in the box; the chosen rows as a
@@ -63,9 +60,6 @@ class TCustomerSourceBillForm : public TSimpleBillForm {
   virtual std::string selectSources() = 0;
   //! The line fields a chosen source gives, besides orgid, uid, billno, bizid, biztype.
   virtual LineValues sourceLineValues(const core::JsonRow& source) const = 0;
-
- private:
-  void appendSourceLine(const core::JsonRow& source);
 };
 
 }  // namespace plugs::coreapp

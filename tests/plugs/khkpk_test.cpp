@@ -31,20 +31,6 @@ class Invoice : public write_off_test::WriteOffSession {
     query(kReceipts);
   }
 
-  //! A new invoice made out to customer 1.
-  std::unique_ptr<Tkhkpkform> invoice() {
-    auto form = openEditor<Tkhkpkform>("1118");
-    EXPECT_EQ(form->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
-    ui.queueLookup(plugs::coreapp::kCustomer.lookup, R"([{"id":"1","code":"C001","name":"往来"}])");
-    EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done) << lastEvent();
-    return form;
-  }
-
-  host::Outcome pickReceipts(Tkhkpkform& form, std::vector<std::string> numbers) {
-    picks = std::move(numbers);
-    return form.clickAction("actDetail_Add");
-  }
-
   //! Types `je` into the focused line and posts it.
   host::Outcome typeAmount(Tkhkpkform& form, const char* je) {
     return form.dispatch([&] {
@@ -56,8 +42,8 @@ class Invoice : public write_off_test::WriteOffSession {
 
   //! A saved invoice of `je` on SK001; its number.
   std::string invoiced(const char* je) {
-    auto form = invoice();
-    EXPECT_EQ(pickReceipts(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
+    auto form = newCustomerBill<Tkhkpkform>("1118");
+    EXPECT_EQ(pickSources(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
     EXPECT_EQ(typeAmount(*form, je), host::Outcome::Done) << lastEvent();
     EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
     return form->billno;
@@ -75,7 +61,7 @@ class Invoice : public write_off_test::WriteOffSession {
                        selector.cdsResult.fieldByName("kpjeno").asCurrency().toString());
       return host::mrCancel;
     };
-    auto form = invoice();
+    auto form = newCustomerBill<Tkhkpkform>("1118");
     EXPECT_EQ(form->clickAction("actDetail_Add"), host::Outcome::Done) << lastEvent();
     onSelector = nullptr;
     return rows;
@@ -107,13 +93,13 @@ TEST_F(Invoice, AReceiptIsOfferedUntilOtherInvoicesCoverItsWholeAmount) {
   const std::string first = invoiced("600");
   EXPECT_EQ(offered(), (std::vector<std::string>{"SK001 600 400"}));
 
-  auto form = invoice();
-  ASSERT_EQ(pickReceipts(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
+  auto form = newCustomerBill<Tkhkpkform>("1118");
+  ASSERT_EQ(pickSources(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
   ASSERT_EQ(form->cdsDetail.recordCount(), 1);
   EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(400));
   EXPECT_EQ(form->cdsDetail.fieldByName("skje").asCurrency(), Currency::fromInt(1000));
   EXPECT_DOUBLE_EQ(form->cdsDetail.fieldByName("tax").asFloat(), 0.03);
-  ASSERT_EQ(pickReceipts(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(pickSources(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(form->cdsDetail.recordCount(), 1);  // a receipt is invoiced once per invoice
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(query("select biztype, bizid, tax from vt_f_khkpk_mx where billno = '" + form->billno + "'"),
@@ -128,8 +114,8 @@ TEST_F(Invoice, AReceiptIsOfferedUntilOtherInvoicesCoverItsWholeAmount) {
 
 TEST_F(Invoice, TheTotalIsTheSumOfTheLinesAtEverySave) {
   query("update vt_f_khsk set status = 1 where billno = 'SK002'");
-  auto form = invoice();
-  ASSERT_EQ(pickReceipts(*form, {"SK001", "SK002"}), host::Outcome::Done) << lastEvent();
+  auto form = newCustomerBill<Tkhkpkform>("1118");
+  ASSERT_EQ(pickSources(*form, {"SK001", "SK002"}), host::Outcome::Done) << lastEvent();
   ASSERT_TRUE(form->cdsDetail.locate("bizbillno", Value(std::string("SK001"))));
   ASSERT_EQ(typeAmount(*form, "250.1234"), host::Outcome::Done) << lastEvent();
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
@@ -152,8 +138,8 @@ TEST_F(Invoice, RefusesLinesWithoutACustomerOrAPositiveAmountAndSavesWithoutNone
   EXPECT_TRUE(said("请选择往来单位"));
   EXPECT_TRUE(form->cdsDetail.isEmpty());
 
-  auto named = invoice();
-  ASSERT_EQ(pickReceipts(*named, {"SK001"}), host::Outcome::Done) << lastEvent();
+  auto named = newCustomerBill<Tkhkpkform>("1118");
+  ASSERT_EQ(pickSources(*named, {"SK001"}), host::Outcome::Done) << lastEvent();
   for (const char* amount : {"0", "-5"}) {
     EXPECT_EQ(typeAmount(*named, amount), host::Outcome::Aborted) << amount;
     EXPECT_TRUE(said("请输入开票金额")) << amount;

@@ -73,6 +73,8 @@ DataType typeFromDeclaration(std::string_view decl) {
   std::size_t paren = decl.find('(');
   std::string_view name = decl.substr(0, paren);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  // "decimal blob(38,2)": a long decimal declared without affinity (kept exact)
+  if (name.size() > 5 && iequals(name.substr(name.size() - 5), " blob")) name.remove_suffix(5);
   t.kind = typeKindFromName(name);
   t.fixed = iequals(name, "char") || iequals(name, "nchar");
   if (iequals(name, "INTEGER")) t.kind = TypeKind::Int;  // identity columns

@@ -4,6 +4,7 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/runtime/value_conversion.h"
 #include "tsql/translate/sql_translator.h"
@@ -240,6 +241,9 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
         long long v = std::strtoll(l.text.c_str(), nullptr, 10);
         if (errno != ERANGE) return SqlValue::integer(v);
       }
+      // A decimal constant longer than a double holds goes as its exact text.
+      if (l.text.find_first_of("eE") == std::string::npos && l.text.size() > runtime::kExactDoubleDigits + 1)
+        return SqlValue::text(l.text);
       return SqlValue::real(std::strtod(l.text.c_str(), nullptr));
     }
     case Kind::Variable: {

@@ -176,22 +176,6 @@ void toMoney(SqlArgs& a) {
   a.set(ValueConversion::toMoney(a[0]).toDouble());
 }
 
-void toDecimal(SqlArgs& a) {
-  if (a.isNull(0)) return a.setNull();
-  double v = 0;
-  if (isText(a.type(0))) {
-    try {
-      v = ValueConversion::textToFloat(a.text(0));
-    } catch (const RuntimeError&) {
-      throw RuntimeError(8114, "Error converting data type varchar to numeric.");
-    }
-  } else {
-    v = ValueConversion::toFloat(a[0]);
-  }
-  std::int64_t scale = a.isNull(1) ? 0 : a.integer(1);
-  a.set(roundDecimal(v, scale, false));
-}
-
 // CAST(x AS varchar(n)): text is cut to n characters; a number too long for n is '*'.
 // Text of a[0] cut to a[1] characters; a number too long for them is "*".
 std::string varcharText(SqlArgs& a) {
@@ -249,12 +233,10 @@ int NumberFunctions::install(sqlite3* db) {
                 defineFunction<negate>(db, "tsql_neg", 1), defineFunction<toBit>(db, "tsql_bit", 1),
                 defineFunction<toInt>(db, "tsql_int", 1), defineFunction<toBigint>(db, "tsql_bigint", 1),
                 defineFunction<toFloat>(db, "tsql_float", 1), defineFunction<toMoney>(db, "tsql_money", 1),
-                defineFunction<toDecimal>(db, "tsql_decimal", 2),
                 defineTolerant<toBit>(db, "tsql_try_bit", 1), defineTolerant<toInt>(db, "tsql_try_int", 1),
                 defineTolerant<toBigint>(db, "tsql_try_bigint", 1),
                 defineTolerant<toFloat>(db, "tsql_try_float", 1),
                 defineTolerant<toMoney>(db, "tsql_try_money", 1),
-                defineTolerant<toDecimal>(db, "tsql_try_decimal", 2),
                 defineFunction<toVarchar>(db, "tsql_varchar", 1),
                 defineFunction<toVarchar>(db, "tsql_varchar", 2),
                 defineFunction<toChar>(db, "tsql_char", 2),

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tsql/runtime/date_functions.h"
+#include "tsql/runtime/decimal_functions.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
 #include "tsql/runtime/text_builders.h"
@@ -16,7 +17,7 @@ namespace tsql::runtime {
 void Runtime::install(sqlite3* db) {
   for (int (*part)(sqlite3*) : {&TextFunctions::install, &DateFunctions::install,
                                 &NumberFunctions::install, &MoneyAggregates::install,
-                                &TextBuilders::install}) {
+                                &TextBuilders::install, &DecimalFunctions::install}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

@@ -8,9 +8,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "tsql/runtime/decimal.h"
 
 namespace tsql::runtime {
 namespace {
+
+// Money from an exact decimal, rounded half to even at four decimals; 8115 beyond
+// the ten-thousandths a signed 64-bit integer holds.
+core::Currency decimalToMoney(const Decimal& d) {
+  std::string units = d.rounded(4, true).toText();
+  units.erase(units.find('.'), 1);
+  try {
+    return core::Currency::fromRaw(std::stoll(units));
+  } catch (const std::out_of_range&) {
+    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
+  }
+}
 
 std::string_view trim(std::string_view s) {
   auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -146,6 +162,7 @@ core::Currency ValueConversion::textToMoney(std::string_view text) {
   std::string_view t = trim(text);
   if (t.empty()) return core::Currency();
   auto m = core::Currency::parse(t);
+  if (!m && Decimal::parse(t)) return decimalToMoney(*Decimal::parse(t));  // 19 digits or beyond
   if (!m) {
     throw RuntimeError(235, "Cannot convert a char value to money. The char value has "
                             "incorrect syntax.");
@@ -227,11 +244,13 @@ core::Currency ValueConversion::realToMoney(double v) {
   constexpr double kLimit = 922337203685477.5807;
   if (!std::isfinite(v) || v > kLimit || v < -kLimit - 0.0001)
     throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
-  try {
-    return core::Currency::fromDouble(v);
-  } catch (const std::overflow_error&) {  // the limit itself, rounded up as a double
-    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
-  }
+  // The limits themselves, stored as the nearest double (an eighth away), are the limits.
+  if (v == kLimit) return core::Currency::fromRaw(std::numeric_limits<std::int64_t>::max());
+  if (v == -kLimit - 0.0001) return core::Currency::fromRaw(std::numeric_limits<std::int64_t>::min());
+  // From a billion up, ten-thousandths of a double are too close to its last bit
+  // to round by: read it by its shortest text (99999999999.9999 stays that).
+  if (std::fabs(v) >= 1e9) return decimalToMoney(*Decimal::fromDouble(v));
+  return core::Currency::fromDouble(v);
 }
 
 std::int64_t ValueConversion::checkedInt(std::int64_t v, bool bigint) {

@@ -2,6 +2,7 @@
 // precedence (|| binds tightest there) never changes a T-SQL expression's meaning.
 #include "tsql/translate/sql_translator.h"
 
+#include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 
@@ -190,7 +191,9 @@ void SqlTranslator::emit(const ast::Expr& e) {
         case ast::UnaryOp::Plus: emit(*u.operand); return;
         case ast::UnaryOp::BitNot: out_ += "(~"; emit(*u.operand); out_ += ')'; return;
         case ast::UnaryOp::Negate:
-          if (numericOrNull(typeOf(*u.operand))) {
+          if (ast::DataType t = typeOf(*u.operand); t.kind == TypeKind::Decimal) {
+            emitDecimalNegate(*u.operand, t);
+          } else if (numericOrNull(t)) {
             out_ += "(-";
             emit(*u.operand);
             out_ += ')';
@@ -336,6 +339,7 @@ void SqlTranslator::emitMoneyChecked(const ast::BinaryExpr& b) {
 }
 
 void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
+  if (emitDecimalArithmetic(b)) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   auto native = [&](const char* op) {
@@ -405,6 +409,7 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
 }
 
 void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
+  if (emitDecimalComparison(b, comparisonText(b.op))) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   out_ += '(';
@@ -449,7 +454,10 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
   if (wholeMoney) out_ += "round(";
   emit(operand);
   if (wholeMoney) out_ += ')';
-  if (type.kind == TypeKind::Decimal) out_ += ", " + std::to_string(type.scale);
+  if (type.kind == TypeKind::Decimal) {
+    ast::DataType d = ast::asDecimal(type);
+    out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale);
+  }
   out_ += ')';
 }
 
@@ -541,7 +549,7 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitRewrittenFunction(f)) return;
+  if (emitRewrittenFunction(f) || emitDecimalAggregate(f)) return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
       n == "error_state" || n == "error_line" || n == "error_procedure") {

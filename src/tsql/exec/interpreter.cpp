@@ -225,7 +225,8 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     SqlValue v = slotValue(slot, row);
-    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
+    if (slot.convertTo.isKnown())
+      v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     v.bind(stmt, static_cast<int>(i + 1));
   }
 }

@@ -8,6 +8,7 @@
 
 #include "tsql/ast/decimal_type.h"
 #include "tsql/runtime/decimal_value.h"
+#include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/value_conversion.h"
 
 namespace tsql::exec {
@@ -95,7 +96,7 @@ runtime::Decimal toDecimal(const SqlValue& v) {
     case SqlValue::Type::Integer: return runtime::Decimal::fromInt(v.i);
     case SqlValue::Type::Real: {
       std::optional<runtime::Decimal> d = runtime::Decimal::fromDouble(v.d);
-      if (!d) throw runtime::RuntimeError(8115, "Arithmetic overflow error converting float to data type numeric.");
+      if (!d) throw runtime::RuntimeError(errors::Error::ArithmeticOverflow, {"float", "numeric"});
       return *d;
     }
     default: return runtime::decimalOfText(v.s);
@@ -116,8 +117,14 @@ core::DateTime toDate(const SqlValue& v) {
 
 }  // namespace
 
-SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from) {
+SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from, bool constant) {
   if (v.isNull()) return v;
+  if (type.guid) return SqlValue::text(runtime::textToGuid(v.toText(), constant));
+  if (type.isSmallMoney()) {
+    SqlValue m = convertValue(v, ast::typeFromName("money"), from);
+    ValueConversion::checkedSmallMoney(toCoreValue(m, type).asCurrency());
+    return m;
+  }
   switch (type.kind) {
     case TypeKind::Int:
     case TypeKind::BigInt: {

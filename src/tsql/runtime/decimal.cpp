@@ -154,6 +154,12 @@ Decimal Decimal::truncated(int scale) const {
   return Decimal(std::move(kept), scale, negative_);
 }
 
+Decimal Decimal::shifted(int places) const {
+  if (places < 0) return Decimal(digits_, scale_ - places, negative_);
+  if (scale_ >= places) return Decimal(digits_, scale_ - places, negative_);
+  return Decimal(withZeros(digits_, places - scale_), 0, negative_);
+}
+
 Decimal Decimal::rounded(int scale, bool halfEven) const {
   if (scale >= scale_) return truncated(scale);
   auto drop = static_cast<std::size_t>(scale_ - scale);

@@ -27,6 +27,8 @@ class Decimal {
   Decimal rounded(int scale, bool halfEven = false) const;
   //! Cut (toward zero) to `scale` decimals.
   Decimal truncated(int scale) const;
+  //! The value times 10^places (places may be negative).
+  Decimal shifted(int places) const;
 
   int scale() const { return scale_; }
   //! Digits before the point, leading zeros not counted (0.5 has none).

@@ -3,6 +3,7 @@
 // so the value is rounded and range-checked once, where it is made.
 #include "tsql/runtime/decimal_functions.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -30,7 +31,7 @@ void toDecimal(SqlArgs& a) {
   setDecimal(a, fitDecimal(decimalOf(a[0]), argInt(a, 1), argInt(a, 2), from));
 }
 
-[[noreturn]] void divideByZero() { throw RuntimeError(8134, "Divide by zero error encountered."); }
+[[noreturn]] void divideByZero() { throw RuntimeError(errors::Error::DivideByZero); }
 
 // x op y, p, s. A quotient is cut at the result's scale (the server's division
 // truncates); sums and products are exact and then rounded to it.
@@ -54,6 +55,23 @@ void arithmetic(SqlArgs& a) {
       break;
   }
   setDecimal(a, fitDecimal(r, precision, scale, "expression"));
+}
+
+// ROUND(x, n[, cut]) of a decimal(p,s): x, n, cut, p, s. The result keeps decimal(p,s),
+// so rounding up past its whole digits (748.58 to -3 places) is 8115.
+void roundDecimal(SqlArgs& a) {
+  if (a.isNull(0) || a.isNull(1)) return a.setNull();
+  int places = static_cast<int>(std::clamp<std::int64_t>(a.integer(1), -kMaxPrecision - 1, kMaxPrecision + 1));
+  bool cut = !a.isNull(2) && a.integer(2) != 0;
+  Decimal x = decimalOf(a[0]).shifted(places);
+  x = (cut ? x.truncated(0) : x.rounded(0)).shifted(-places);
+  setDecimal(a, fitDecimal(x, argInt(a, 3), argInt(a, 4), "expression"));
+}
+
+void absoluteDecimal(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  Decimal x = decimalOf(a[0]);
+  setDecimal(a, x.isNegative() ? -x : x);
 }
 
 // Compares two decimals exactly: -1, 0 or 1 (a long decimal is TEXT to SQLite, which
@@ -118,6 +136,8 @@ int DecimalFunctions::install(sqlite3* db) {
                 defineFunction<arithmetic<Op::Div>>(db, "tsql_dec_div", 4),
                 defineFunction<arithmetic<Op::Mod>>(db, "tsql_dec_mod", 4),
                 defineFunction<compareDecimals>(db, "tsql_dec_cmp", 2),
+                defineFunction<roundDecimal>(db, "tsql_dec_round", 5),
+                defineFunction<absoluteDecimal>(db, "tsql_dec_abs", 1),
                 defineTotal(db, "decimal_sum", &totalFinal<false>),
                 defineTotal(db, "decimal_avg", &totalFinal<true>)}) {
     if (rc == SQLITE_OK) rc = r;

@@ -9,7 +9,7 @@ namespace tsql::runtime {
 
 Decimal decimalOfText(std::string_view text) {
   std::optional<Decimal> d = Decimal::parse(text);
-  if (!d) throw RuntimeError(8114, "Error converting data type varchar to numeric.");
+  if (!d) throw RuntimeError(errors::Error::ConvertDataType, {"varchar", "numeric"});
   return *d;
 }
 
@@ -18,7 +18,7 @@ Decimal decimalOf(sqlite3_value* v) {
     case SQLITE_INTEGER: return Decimal::fromInt(sqlite3_value_int64(v));
     case SQLITE_FLOAT: {
       std::optional<Decimal> d = Decimal::fromDouble(sqlite3_value_double(v));
-      if (!d) throw RuntimeError(8115, "Arithmetic overflow error converting float to data type numeric.");
+      if (!d) throw RuntimeError(errors::Error::ArithmeticOverflow, {"float", "numeric"});
       return *d;
     }
     case SQLITE_NULL: return Decimal();
@@ -32,8 +32,7 @@ Decimal decimalOf(sqlite3_value* v) {
 Decimal fitDecimal(const Decimal& d, int precision, int scale, const char* from) {
   Decimal r = d.rounded(scale);
   if (r.integerDigits() > precision - scale)
-    throw RuntimeError(8115, std::string("Arithmetic overflow error converting ") + from +
-                                 " to data type numeric.");
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {from, "numeric"});
   return r;
 }
 

@@ -30,6 +30,8 @@
 //   tsql_decimal(x, p, s) -- exact: decimals travel as REAL up to 15 digits, as TEXT beyond
 //   tsql_dec_add tsql_dec_sub tsql_dec_mul tsql_dec_div tsql_dec_mod (a, b, p, s)
 //   -- exact decimal arithmetic at the result type decimal(p,s)
+//   tsql_dec_round(x, n, cut, p, s) tsql_dec_abs(x) tsql_dec_cmp(a, b) -- ROUND/ABS/compare exactly
+//   tsql_smallmoney(x) tsql_guid(x, constant) (and their tsql_try_ forms)
 //   tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
 //   tsql_datetime2(x) (to the millisecond) tsql_smalldatetime(x) tsql_date(x) (midnight)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)

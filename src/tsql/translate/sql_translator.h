@@ -106,8 +106,8 @@ class SqlTranslator {
   void emitDecimalNegate(const ast::Expr& operand, const ast::DataType& type);
   //! A comparison with a decimal too long for a double, made exactly; false otherwise.
   bool emitDecimalComparison(const ast::BinaryExpr& b, const char* op);
-  //! SUM/AVG of a decimal: exact totals; false for other types.
-  bool emitDecimalAggregate(const ast::FunctionCallExpr& f);
+  //! SUM/AVG (exact totals), ROUND and ABS of a decimal; false for other types.
+  bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   void emitFunction(const ast::FunctionCallExpr& f);

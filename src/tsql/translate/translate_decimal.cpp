@@ -66,12 +66,28 @@ bool SqlTranslator::emitDecimalComparison(const ast::BinaryExpr& b, const char* 
   return true;
 }
 
-bool SqlTranslator::emitDecimalAggregate(const ast::FunctionCallExpr& f) {
+bool SqlTranslator::emitDecimalFunction(const ast::FunctionCallExpr& f) {
+  const std::string& n = f.name;
+  if (f.args.empty() || f.star || typeOf(*f.args[0]).kind != TypeKind::Decimal) return false;
+  ast::DataType t = ast::asDecimal(typeOf(*f.args[0]));
+  if (n == "abs" && f.args.size() == 1) {
+    emitConversion("tsql_dec_abs", *f.args[0]);
+    return true;
+  }
+  if (n == "round" && (f.args.size() == 2 || f.args.size() == 3)) {
+    out_ += "tsql_dec_round(";
+    emit(*f.args[0]);
+    out_ += ", ";
+    emit(*f.args[1]);
+    out_ += ", ";
+    if (f.args.size() == 3) emit(*f.args[2]);
+    else out_ += '0';
+    out_ += precisionAndScale(t);
+    return true;
+  }
   // SQLite takes DISTINCT only in one-argument aggregates: those stay its own SUM.
-  if ((f.name != "sum" && f.name != "avg") || f.args.size() != 1 || f.star || f.distinct) return false;
-  ast::DataType t = typeOf(*f.args[0]);
-  if (t.kind != TypeKind::Decimal) return false;
-  bool average = f.name == "avg";
+  if ((n != "sum" && n != "avg") || f.args.size() != 1 || f.distinct) return false;
+  bool average = n == "avg";
   out_ += average ? "decimal_avg(" : "decimal_sum(";
   emit(*f.args[0]);
   out_ += ", " + std::to_string(ast::decimalAggregate(average, t).scale) + ')';

@@ -14,6 +14,11 @@ constexpr ErrorEntry kTable[] = {
     {Error::DateOutOfRange, 16,
      "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value."},
     {Error::ConversionFailed, 16, "Conversion failed when converting the %1 value '%2' to data type %3."},
+    {Error::TranCountMismatch, 16,
+     "Transaction count after EXECUTE indicates a mismatching number of BEGIN and COMMIT statements. "
+     "Previous count = %1, current count = %2."},
+    {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
     {Error::AllResultsNull, 16,

@@ -16,6 +16,9 @@ enum class Error : int {
   MoneySyntax = 235,          //!< text that is not a money amount
   DateOutOfRange = 242,       //!< varchar to datetime out of range
   ConversionFailed = 245,     //!< '%1' value '%2' to data type %3
+  TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
+  SaveWithoutTran = 628,
+  NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
   AllResultsNull = 8133,      //!< CASE whose results are all NULL

@@ -181,6 +181,7 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::BeginTran: execBeginTran(s); rowCount_ = 0; break;
     case NodeKind::Commit: execCommit(s); rowCount_ = 0; break;
     case NodeKind::Rollback: execRollback(s); break;
+    case NodeKind::SaveTran: execSaveTran(ast::nodeCast<ast::SaveTranStmt>(s)); break;
     case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
     case NodeKind::Raiserror:
       rowCount_ = 0;

@@ -60,7 +60,7 @@ select t.orgid, t.kh_id, '销货单', t.id, t.billno, t.billdate,
 GO
 
 -- sp_sys_khyszl: receivable aging of the branch @orgid as of the day @rq (today when
--- NULL): each bill's open amount counts the movements up to the end of that day, and
+-- NULL): each bill's open amount counts what was paid up to the end of that day, and
 -- its age is the number of days from the bill date to @rq. Bills with nothing open
 -- are left out, so a customer who owes nothing is absent.
 --
@@ -69,6 +69,9 @@ GO
 --              `je30`, 31-60 `je60`, 61-90 `je90`, older `je91`, and the total `qkje`;
 --   @detail 1: one row per open bill (customer code, bill date): `biztype`, `hxbillid`,
 --              `hxbillno`, `hxbilldate`, age `ts` and open amount `qkje`.
+-- It counts exactly the movements vt_v_khys_ls dates up to the day, but sums them per
+-- bill id without dating every ledger row: a ledger row counts unless the receipt or
+-- advance write-off that wrote it is dated later (or, written by neither, the row is).
 -- As of today, a bill's `qkje` is the open amount the customer source selector shows.
 create procedure sp_sys_khyszl
   @orgid varchar(50),
@@ -83,6 +86,30 @@ begin
   set @end = dateadd(day, 1, @day)
   set @kh_id = isnull(@kh_id, 0)
 
+  -- Write-off bills dated after the day: their ledger rows are not paid yet.
+  declare @late table(billno varchar(50))
+  insert into @late(billno) select billno from vt_f_khsk where orgid = @orgid and billdate >= @end
+  insert into @late(billno) select billno from vt_f_yshx where orgid = @orgid and billdate >= @end
+
+  -- What the ledger paid per order and per sales bill by the end of the day (grouped
+  -- by id, kind by kind: integer keys group fastest).
+  declare @paidxm table(hxbillid int primary key, je money)
+  declare @paidxh table(hxbillid int primary key, je money)
+  insert into @paidxm(hxbillid, je)
+    select h.hxbillid, sum(h.bchx) from vt_sys_hx_kh h
+    where h.orgid = @orgid and h.biztype = '项目订单' and h.billno not in (select billno from @late)
+      and (h.createtime < @end
+           or exists(select 1 from vt_f_khsk k where k.orgid = h.orgid and k.billno = h.billno)
+           or exists(select 1 from vt_f_yshx y where y.orgid = h.orgid and y.billno = h.billno))
+    group by h.hxbillid
+  insert into @paidxh(hxbillid, je)
+    select h.hxbillid, sum(h.bchx) from vt_sys_hx_kh h
+    where h.orgid = @orgid and h.biztype = '销货单' and h.billno not in (select billno from @late)
+      and (h.createtime < @end
+           or exists(select 1 from vt_f_khsk k where k.orgid = h.orgid and k.billno = h.billno)
+           or exists(select 1 from vt_f_yshx y where y.orgid = h.orgid and y.billno = h.billno))
+    group by h.hxbillid
+
   declare @bills table(
     kh_id int,
     biztype varchar(50),
@@ -93,11 +120,22 @@ begin
     qkje money
   )
   insert into @bills(kh_id, biztype, bizid, hxbillno, hxbilldate, ts, qkje)
-    select kh_id, biztype, bizid, hxbillno, hxbilldate, datediff(day, hxbilldate, @day), sum(jf) - sum(df)
-    from vt_v_khys_ls
-    where orgid = @orgid and rq < @end and (@kh_id = 0 or kh_id = @kh_id)
-    group by kh_id, biztype, bizid, hxbillno, hxbilldate
-    having sum(jf) - sum(df) <> 0
+    select t.kh_id, '项目订单', t.id, t.billno, t.billdate, datediff(day, t.billdate, @day),
+      isnull(t.hjje, 0) - isnull(js.je, 0) - isnull(p.je, 0)
+    from vt_x_xmzzk t
+    left join (select billno, sum(je) as je from vt_x_xmzzk_js
+               where orgid = @orgid and jssj < @end group by billno) js on js.billno = t.billno
+    left join @paidxm p on p.hxbillid = t.id
+    where t.orgid = @orgid and t.zfflag = 0 and t.status in (2, 3) and isnull(t.hjje, 0) <> 0
+      and t.billdate < @end and (@kh_id = 0 or t.kh_id = @kh_id)
+  insert into @bills(kh_id, biztype, bizid, hxbillno, hxbilldate, ts, qkje)
+    select t.kh_id, '销货单', t.id, t.billno, t.billdate, datediff(day, t.billdate, @day),
+      isnull(t.hjje, 0) + isnull(t.qtfy, 0) - isnull(t.bcsk, 0) - isnull(p.je, 0)
+    from vt_c_spch t
+    left join @paidxh p on p.hxbillid = t.id
+    where t.orgid = @orgid and t.zfflag = 0 and t.status = 1 and isnull(t.hjje, 0) <> 0
+      and t.billdate < @end and (@kh_id = 0 or t.kh_id = @kh_id)
+  delete from @bills where qkje = 0
 
   if @detail = 1
     select b.kh_id, kh.code as kh_code, kh.name as kh_name, b.biztype, b.bizid as hxbillid,

@@ -246,6 +246,17 @@ TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
   const auto early = q.statement(1, "2026-11-02", "2026-11-05");
   expectRunningBalance(early);
   EXPECT_EQ(money(early.back()[6]), money(q.customer(1, "2026-11-05")[7]));
+
+  // A receipt pays from its own date on: the day before, the aging and the statement
+  // still owe what it paid.
+  ASSERT_TRUE(conn.execBatch("update vt_f_khsk set billdate = '2026-11-20 15:00'").ok());
+  EXPECT_EQ(q.openBills("2026-11-19")[BillKey("销货单", 1)], Currency::fromInt(720));
+  EXPECT_EQ(q.openBills("2026-11-20")[BillKey("销货单", 1)], Currency::fromInt(420));
+  for (const char* day : {"2026-11-19", "2026-11-20"}) {
+    const auto upTo = q.statement(1, "2026-11-02", day);
+    expectRunningBalance(upTo);
+    EXPECT_EQ(money(upTo.back()[6]), money(q.customer(1, day)[7])) << day;
+  }
 }
 
 TEST_F(Aging, ThePageListsTheAgingOpensAStatementAndRefusesABadDayOrAPrintWithoutTheRight) {

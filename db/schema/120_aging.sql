@@ -91,20 +91,14 @@ begin
   insert into @late(billno) select billno from vt_f_khsk where orgid = @orgid and billdate >= @end
   insert into @late(billno) select billno from vt_f_yshx where orgid = @orgid and billdate >= @end
 
-  -- What the ledger paid per order and per sales bill by the end of the day (grouped
-  -- by id, kind by kind: integer keys group fastest).
-  declare @paidxm table(hxbillid int primary key, je money)
-  declare @paidxh table(hxbillid int primary key, je money)
-  insert into @paidxm(hxbillid, je)
-    select h.hxbillid, sum(h.bchx) from vt_sys_hx_kh h
-    where h.orgid = @orgid and h.biztype = '项目订单' and h.billno not in (select billno from @late)
-      and (h.createtime < @end
-           or exists(select 1 from vt_f_khsk k where k.orgid = h.orgid and k.billno = h.billno)
-           or exists(select 1 from vt_f_yshx y where y.orgid = h.orgid and y.billno = h.billno))
-    group by h.hxbillid
-  insert into @paidxh(hxbillid, je)
-    select h.hxbillid, sum(h.bchx) from vt_sys_hx_kh h
-    where h.orgid = @orgid and h.biztype = '销货单' and h.billno not in (select billno from @late)
+  -- What the ledger paid per bill id by the end of the day, orders (`xm`) and sales
+  -- bills (`xh`) apart: one pass over the ledger, grouped by an integer key.
+  declare @paid table(hxbillid int primary key, xm money, xh money)
+  insert into @paid(hxbillid, xm, xh)
+    select h.hxbillid, sum(case when h.biztype = '项目订单' then h.bchx else 0 end),
+      sum(case when h.biztype = '销货单' then h.bchx else 0 end)
+    from vt_sys_hx_kh h
+    where h.orgid = @orgid and h.billno not in (select billno from @late)
       and (h.createtime < @end
            or exists(select 1 from vt_f_khsk k where k.orgid = h.orgid and k.billno = h.billno)
            or exists(select 1 from vt_f_yshx y where y.orgid = h.orgid and y.billno = h.billno))
@@ -121,18 +115,18 @@ begin
   )
   insert into @bills(kh_id, biztype, bizid, hxbillno, hxbilldate, ts, qkje)
     select t.kh_id, '项目订单', t.id, t.billno, t.billdate, datediff(day, t.billdate, @day),
-      isnull(t.hjje, 0) - isnull(js.je, 0) - isnull(p.je, 0)
+      isnull(t.hjje, 0) - isnull(js.je, 0) - isnull(p.xm, 0)
     from vt_x_xmzzk t
     left join (select billno, sum(je) as je from vt_x_xmzzk_js
                where orgid = @orgid and jssj < @end group by billno) js on js.billno = t.billno
-    left join @paidxm p on p.hxbillid = t.id
+    left join @paid p on p.hxbillid = t.id
     where t.orgid = @orgid and t.zfflag = 0 and t.status in (2, 3) and isnull(t.hjje, 0) <> 0
       and t.billdate < @end and (@kh_id = 0 or t.kh_id = @kh_id)
   insert into @bills(kh_id, biztype, bizid, hxbillno, hxbilldate, ts, qkje)
     select t.kh_id, '销货单', t.id, t.billno, t.billdate, datediff(day, t.billdate, @day),
-      isnull(t.hjje, 0) + isnull(t.qtfy, 0) - isnull(t.bcsk, 0) - isnull(p.je, 0)
+      isnull(t.hjje, 0) + isnull(t.qtfy, 0) - isnull(t.bcsk, 0) - isnull(p.xh, 0)
     from vt_c_spch t
-    left join @paidxh p on p.hxbillid = t.id
+    left join @paid p on p.hxbillid = t.id
     where t.orgid = @orgid and t.zfflag = 0 and t.status = 1 and isnull(t.hjje, 0) <> 0
       and t.billdate < @end and (@kh_id = 0 or t.kh_id = @kh_id)
   delete from @bills where qkje = 0

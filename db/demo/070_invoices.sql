@@ -21,7 +21,7 @@ select top 1 @comp = id, @compname = name from vt_b_comp where orgid = @org and 
 insert into vt_f_khsk(orgid, billno, billdate, kh_id, ck_id, kdr_id, zy, jmje, hjje, hxje, status, auditdate)
   values (@org, 'A1112202610200001', '2026-10-20 16:00:00', @kh1, @ck1, 1, '预收门头制作款', 0, 1000, 0, 1, '2026-10-20 16:05:00')
 insert into vt_f_khsk_mx(uid, orgid, billno, jsfs_id, zh_id, je, sn, beizhu)
-  values ('demo-sk-1', @org, 'A1112202610200001', isnull(@xj, 0), isnull(@bank, 0), 1000, 'HD20261020', '')
+  values ('demo-kp-sk-1', @org, 'A1112202610200001', isnull(@xj, 0), isnull(@bank, 0), 1000, 'HD20261020', '')
 
 insert into vt_f_khkpk(orgid, billno, billdate, kh_id, pjdm, pjhm, comp_id, comp_name, fullname, shuihao,
                        ck_id, kdr_id, zy, hjje, status)

@@ -1,6 +1,7 @@
 // Unit list of the package. Each form unit exposes its host::UnitInitialization; add
 // it to units() in the order of the plug table (1100, 1100_07, 1101, 1102, 1103, 1105,
-// 1110 ... 1127) so `coreapp plugs` lists the items in that order.
+// 1110 ... 1127) so `coreapp plugs` lists the items in that order; the receivable aging
+// page (1119), an addition of this package, comes last.
 #include "plugs/coreapp/package.h"
 
 #include <vector>
@@ -14,6 +15,7 @@
 #include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
+#include "plugs/coreapp/khzl/khyszl_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -43,7 +45,7 @@ std::vector<host::UnitInitialization*> units() {
           &spjh::spjhFormUnit(),
           &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
           &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
-          &sppd::sppdFormUnit()};
+          &sppd::sppdFormUnit(),         &khzl::khyszlFormUnit()};
 }
 
 }  // namespace

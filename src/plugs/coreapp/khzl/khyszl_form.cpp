@@ -73,7 +73,7 @@ void registerKhyszlForm() {
                              }};
   const host::TFormClass pageClass = formClass;
   host::registerPackageItem(
-      "{5E0B7C3A-2F4D-4B8E-9A61-3C7D1E90A4B2}", "应收账龄", "1119", std::move(formClass),
+      "{5E0B7C3A-2F4D-4B8E-9A61-3C7D1E90A4B2}", "应收账龄", kAgingPlugCode, std::move(formClass),
       [pageClass](host::Owner owner, host::TPlugItem& item, const std::string&, const std::string&,
                   const std::vector<std::string>&) {
         host::TBaseRibbonForm::generateForm(owner, pageClass, host::PageControl(), item);

@@ -31,6 +31,8 @@ class Tkhyszlform : public host::TBaseRibbonForm {
   void addGrid();
 };
 
+//! The aging page's plug code: beyond the plug table, so never listed as a package item.
+inline constexpr const char* kAgingPlugCode = "1119";
 //! Registers plug 1119 "应收账龄": a page of the main window, rights print and print
 //! template settings.
 void registerKhyszlForm();

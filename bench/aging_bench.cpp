@@ -73,13 +73,17 @@ long long engineTotal(const db::BatchResult& r) {
 
 void BM_AgingEngine(benchmark::State& state) {
   bench::BenchHost env(kEngineRows);
-  if (env.host.connection->execBatch("select count(*) from vt_sys_hx_kh").resultSets.back().rows[0][0].asInteger() !=
-      500000)
+  if (env.host.connection->execBatch("select count(*) from vt_sys_hx_kh")
+          .resultSets.back()
+          .rows[0][0]
+          .asInteger() != 500000)
     state.SkipWithError("rows not made");
   db::BatchResult r;
-  for (auto _ : state) r = env.conn.execBatch("exec sp_sys_khyszl @orgid = '0001', @rq = '2026-12-31'");
+  for (auto _ : state)
+    r = env.conn.execBatch("exec sp_sys_khyszl @orgid = '0001', @rq = '2026-12-31'");
   if (!r.ok()) state.SkipWithError(r.errorMessage().c_str());
-  state.counters["customers"] = r.resultSets.empty() ? 0 : static_cast<double>(r.resultSets.back().rows.size());
+  state.counters["customers"] =
+      r.resultSets.empty() ? 0 : static_cast<double>(r.resultSets.back().rows.size());
   state.counters["total"] = static_cast<double>(engineTotal(r)) / 10000.0;
 }
 BENCHMARK(BM_AgingEngine)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -37,8 +37,10 @@ class AgingPage : public desktop_test::DemoSession {
 
 TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   bool inGroup = false;
-  for (const desktop::RibbonGroup& g : desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("*")))
-    for (const host::TPlugItem* item : g.items) inGroup = inGroup || (item->code == "1119" && g.caption == "往来");
+  for (const desktop::RibbonGroup& g :
+       desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("*")))
+    for (const host::TPlugItem* item : g.items)
+      inGroup = inGroup || (item->code == "1119" && g.caption == "往来");
   EXPECT_TRUE(inGroup);
 
   host::plugsPool().plugbyName("1119")->create(nullptr, "");
@@ -58,7 +60,8 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
 
   page->cdsZl.last();
   view.actionBar()->button("actMx")->trigger();
-  auto* statement = dynamic_cast<plugs::coreapp::khzl::Tkhwlmxform*>(host::PageControl().activePage());
+  auto* statement =
+      dynamic_cast<plugs::coreapp::khzl::Tkhwlmxform*>(host::PageControl().activePage());
   ASSERT_NE(statement, nullptr);
   statement->control("edtrq1").text = "2026-09-01";
   desktop::FormView statementView(*statement);
@@ -66,7 +69,8 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   desktop::DataSetTableModel& lines = *statementView.grid("cxgMx")->model();
   ASSERT_GE(lines.rowCount(), 2);
   statement->cdsMx.last();
-  EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), page->cdsZl.fieldByName("qkje").asCurrency());
+  EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(),
+            page->cdsZl.fieldByName("qkje").asCurrency());
   render(statementView, "customer_running_balance.png");
 }
 

@@ -41,8 +41,8 @@ class AgingQueries {
 
   //! Rows of sp_sys_khyszl (summary or detail) as of `day`.
   std::vector<std::vector<Value>> aging(const char* day, bool detail = false) {
-    return rows(std::string("exec sp_sys_khyszl @orgid = '0001', @rq = '") + day + "', @detail = " +
-                (detail ? "1" : "0"));
+    return rows(std::string("exec sp_sys_khyszl @orgid = '0001', @rq = '") + day +
+                "', @detail = " + (detail ? "1" : "0"));
   }
 
   //! The summary row of customer `kh_id` (empty when the customer owes nothing).
@@ -55,24 +55,26 @@ class AgingQueries {
   //! Open amount per bill as of `day`.
   std::map<BillKey, Currency> openBills(const char* day) {
     std::map<BillKey, Currency> out;
-    for (const auto& row : aging(day, true)) out[{row[3].asText(), row[4].asInteger()}] = money(row[8]);
+    for (const auto& row : aging(day, true))
+      out[{row[3].asText(), row[4].asInteger()}] = money(row[8]);
     return out;
   }
 
   //! Statement lines of customer `kh_id`: xh, rq, lx, billno, jf, df, ye.
   std::vector<std::vector<Value>> statement(std::int64_t kh_id, const char* from, const char* to) {
-    return rows("exec sp_sys_khwlmx @orgid = '0001', @kh_id = " + std::to_string(kh_id) + ", @rq1 = '" + from +
-                "', @rq2 = '" + to + "'");
+    return rows("exec sp_sys_khwlmx @orgid = '0001', @kh_id = " + std::to_string(kh_id) +
+                ", @rq1 = '" + from + "', @rq2 = '" + to + "'");
   }
 
   //! What the receipt's source selector offers customer `kh_id` (every store, no bill).
   std::map<BillKey, Currency> selectorOpen(std::int64_t kh_id) {
-    const db::BatchResult r = conn_.execBatch(
-        host::sqlTemplate(plugs::coreapp::khsk::kKhskhxListQuery),
-        {{"kh_id", Value(kh_id)}, {"ck_id", Value(0)}, {"billno", Value("")}});
+    const db::BatchResult r =
+        conn_.execBatch(host::sqlTemplate(plugs::coreapp::khsk::kKhskhxListQuery),
+                        {{"kh_id", Value(kh_id)}, {"ck_id", Value(0)}, {"billno", Value("")}});
     EXPECT_TRUE(r.ok()) << r.errorMessage();
     std::map<BillKey, Currency> out;
-    for (const auto& row : r.resultSets.back().rows) out[{row[1].asText(), row[2].asInteger()}] = money(row[9]);
+    for (const auto& row : r.resultSets.back().rows)
+      out[{row[1].asText(), row[2].asInteger()}] = money(row[9]);
     return out;
   }
 
@@ -109,8 +111,9 @@ class Aging : public write_off_test::WriteOffSession {
   void orderAged(int days, const char* billno, const char* hjje) {
     const auto r = conn.execBatch(
         std::string("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
-                    "values ('0001', '") + billno + "', dateadd(day, -" + std::to_string(days) + ", '" + kAsOf +
-        " 18:00'), 2, 1, " + hjje + ", 2)");
+                    "values ('0001', '") +
+        billno + "', dateadd(day, -" + std::to_string(days) + ", '" + kAsOf + " 18:00'), 2, 1, " +
+        hjje + ", 2)");
     ASSERT_TRUE(r.ok()) << r.errorMessage();
   }
 
@@ -131,7 +134,8 @@ class Aging : public write_off_test::WriteOffSession {
   void auditedAdvance(const std::string& receipt, const char* paid) {
     auto form = openEditor<plugs::coreapp::khsk::Tyshxform>("1115");
     ASSERT_EQ(form->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
-    ui.queueLookup(form->writeOff.counterparty.lookup, R"([{"id":"1","code":"C001","name":"往来"}])");
+    ui.queueLookup(form->writeOff.counterparty.lookup,
+                   R"([{"id":"1","code":"C001","name":"往来"}])");
     ASSERT_EQ(form->clickControl("edtwldw"), host::Outcome::Done) << lastEvent();
     picks = {receipt};
     ASSERT_EQ(form->clickAction("actDetail_Add"), host::Outcome::Done) << lastEvent();
@@ -145,14 +149,15 @@ class Aging : public write_off_test::WriteOffSession {
 
 TEST_F(Aging, ABillLandsInItsBucketByWholeDaysAtEveryEdge) {
   // je30 / je60 / je90 / je91 are columns 3 to 6 of the customer's row.
-  const std::pair<int, int> cases[] = {{0, 3},  {10, 3}, {30, 3}, {31, 4}, {45, 4}, {60, 4},
+  const std::pair<int, int> cases[] = {{0, 3},  {10, 3}, {30, 3}, {31, 4},  {45, 4}, {60, 4},
                                        {61, 5}, {90, 5}, {91, 6}, {100, 6}, {400, 6}};
   for (const auto& [days, column] : cases) {
     orderAged(days, "EDGE", "123.4567");
     const std::vector<Value> row = q.customer(2, kAsOf);
     ASSERT_EQ(row.size(), 8u) << days << " days";
     for (int c = 3; c <= 6; ++c)
-      EXPECT_EQ(money(row[c]), c == column ? *Currency::parse("123.4567") : Currency()) << days << " days, column " << c;
+      EXPECT_EQ(money(row[c]), c == column ? *Currency::parse("123.4567") : Currency())
+          << days << " days, column " << c;
     EXPECT_EQ(money(row[7]), *Currency::parse("123.4567")) << days << " days";
     ASSERT_TRUE(conn.execBatch("delete from vt_x_xmzzk where billno = 'EDGE'").ok());
   }
@@ -161,8 +166,9 @@ TEST_F(Aging, ABillLandsInItsBucketByWholeDaysAtEveryEdge) {
 TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
   // XM001 completed (1000), XH001 audited (800 + 20 - 100 received on it): 60 and 56 days.
   // XM002 unprocessed, XM003 voided, XH002 a draft: none of them is owed yet.
-  EXPECT_EQ(q.openBills(kAsOf), (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)},
-                                                        {{"销货单", 1}, Currency::fromInt(720)}}));
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)},
+                                         {{"销货单", 1}, Currency::fromInt(720)}}));
   const std::vector<Value> row = q.customer(1, kAsOf);
   EXPECT_EQ(row[1].asText(), "C001");
   EXPECT_EQ(money(row[7]), Currency::fromInt(1720));
@@ -176,13 +182,15 @@ TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
 }
 
 TEST_F(Aging, SettlementRowsAndAuditedReceiptsLowerABillUntilItDropsOut) {
-  ASSERT_TRUE(conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
-                             "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)")
-                  .ok());
+  ASSERT_TRUE(
+      conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+                     "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)")
+          .ok());
   auditedReceipt("300", "XM001", "300");
   auditedReceipt("120.5", "XH001", "120.5");
-  EXPECT_EQ(q.openBills(kAsOf), (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(500)},
-                                                        {{"销货单", 1}, *Currency::parse("599.5")}}));
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(500)},
+                                         {{"销货单", 1}, *Currency::parse("599.5")}}));
   // A draft receipt changes nothing; the rest paid in full takes the order out.
   auto draft = openEditor<plugs::coreapp::khsk::Tkhskform>("1112");
   startBill(*draft, "500");
@@ -190,14 +198,16 @@ TEST_F(Aging, SettlementRowsAndAuditedReceiptsLowerABillUntilItDropsOut) {
   ASSERT_EQ(save(*draft), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
   ASSERT_EQ(draft->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(q.openBills(kAsOf), (std::map<BillKey, Currency>{{{"销货单", 1}, *Currency::parse("599.5")}}));
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"销货单", 1}, *Currency::parse("599.5")}}));
 }
 
 TEST_F(Aging, ABillSettledByAnAdvanceWriteOffDropsOutAndItsReceiptNeverCountsTwice) {
   const std::string receipt = auditedReceipt("720");  // all of it advance: no bill paid yet
   EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
   auditedAdvance(receipt, "XH001");
-  EXPECT_EQ(q.openBills(kAsOf), (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)}}));
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)}}));
   // The statement shows the advance write-off, not the receipt, as what paid the bill.
   const auto lines = q.statement(1, "2026-11-01", kAsOf);
   expectRunningBalance(lines);
@@ -226,9 +236,10 @@ TEST_F(Aging, AgreesWithTheSourceSelectorOnEveryBillItCounts) {
 }
 
 TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
-  ASSERT_TRUE(conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
-                             "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)")
-                  .ok());
+  ASSERT_TRUE(
+      conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+                     "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)")
+          .ok());
   auditedReceipt("300", "XH001", "300");
   // Opening: XM001 owed before 2026-11-02; then XH001 (820), what it received on itself
   // (100), the settlement row, the receipt.
@@ -269,7 +280,8 @@ TEST_F(Aging, ThePageListsTheAgingOpensAStatementAndRefusesABadDayOrAPrintWithou
   EXPECT_EQ(page->cdsZl.fieldByName("qkje").asCurrency(), Currency::fromInt(1720));
 
   ASSERT_EQ(page->clickAction("actMx"), host::Outcome::Done) << lastEvent();
-  auto* statement = dynamic_cast<plugs::coreapp::khzl::Tkhwlmxform*>(host::PageControl().activePage());
+  auto* statement =
+      dynamic_cast<plugs::coreapp::khzl::Tkhwlmxform*>(host::PageControl().activePage());
   ASSERT_NE(statement, nullptr);
   EXPECT_EQ(statement->control("edtrq1").text, "2099-12-01");
   EXPECT_EQ(statement->control("lblkh").text, "C001 星光广告");

@@ -13,7 +13,10 @@
 namespace plugs::coreapp::khzl {
 
 Tkhwlmxform::Tkhwlmxform(host::FormModel* owner, int kh_id, core::DateTime rq1, core::DateTime rq2)
-    : TBaseRibbonForm(owner, nullptr, "Tkhwlmxform", "客户往来明细"), kh_id_(kh_id), rq1_(rq1), rq2_(rq2) {
+    : TBaseRibbonForm(owner, nullptr, "Tkhwlmxform", "客户往来明细"),
+      kh_id_(kh_id),
+      rq1_(rq1),
+      rq2_(rq2) {
   registerDataSet("cdsMx", cdsMx);
   registerDataSet("cdsHead", cdsHead);
 }
@@ -21,7 +24,8 @@ Tkhwlmxform::Tkhwlmxform(host::FormModel* owner, int kh_id, core::DateTime rq1, 
 void Tkhwlmxform::FormCreate() {
   TBaseRibbonForm::FormCreate();
   addControl(host::Control("lblkh", host::ControlKind::Label, "客户："));
-  addControl(host::Control("edtrq1", host::ControlKind::DateEdit, "日期：")).text = rq1_.toDateString();
+  addControl(host::Control("edtrq1", host::ControlKind::DateEdit, "日期：")).text =
+      rq1_.toDateString();
   addControl(host::Control("edtrq2", host::ControlKind::DateEdit, "至")).text = rq2_.toDateString();
   addGrid();
   addAction("actRef", "刷新").onExecute = [this](host::Action& a) { actRefExecute(a); };
@@ -67,7 +71,8 @@ void Tkhwlmxform::actPrintExecute(host::Action&) {
                                {{"表单编号", kStatementPrintCode}, {"表单名称", "客户往来明细"}});
 }
 
-Tkhwlmxform& Tkhwlmxform::open(host::TPlugItem& item, int kh_id, core::DateTime rq1, core::DateTime rq2) {
+Tkhwlmxform& Tkhwlmxform::open(host::TPlugItem& item, int kh_id, core::DateTime rq1,
+                               core::DateTime rq2) {
   const host::TFormClass statement{"Tkhwlmxform", [=](host::Owner owner) {
                                      return std::unique_ptr<host::FormModel>(
                                          std::make_unique<Tkhwlmxform>(owner, kh_id, rq1, rq2));

@@ -29,7 +29,8 @@ class Tkhwlmxform : public host::TBaseRibbonForm {
   void actPrintExecute(host::Action& sender);
 
   //! Opens the statement as a page of the main window for plug item `item`.
-  static Tkhwlmxform& open(host::TPlugItem& item, int kh_id, core::DateTime rq1, core::DateTime rq2);
+  static Tkhwlmxform& open(host::TPlugItem& item, int kh_id, core::DateTime rq1,
+                           core::DateTime rq2);
 
  private:
   void addGrid();

@@ -15,7 +15,8 @@
 
 namespace plugs::coreapp::khzl {
 
-Tkhyszlform::Tkhyszlform(host::FormModel* owner) : TBaseRibbonForm(owner, nullptr, "Tkhyszlform", "应收账龄") {
+Tkhyszlform::Tkhyszlform(host::FormModel* owner)
+    : TBaseRibbonForm(owner, nullptr, "Tkhyszlform", "应收账龄") {
   registerDataSet("cdsZl", cdsZl);
 }
 
@@ -36,9 +37,9 @@ void Tkhyszlform::addGrid() {
   host::Control grid("cxgZl", host::ControlKind::Grid, "应收账龄");
   grid.dataSet = "cdsZl";
   grid.readOnly = true;
-  grid.columns = {textColumn("kh_code", "客户编号", 90),     textColumn("kh_name", "客户名称", 160),
-                  moneyColumn("je30", "0-30天", true),       moneyColumn("je60", "31-60天", true),
-                  moneyColumn("je90", "61-90天", true),      moneyColumn("je91", "90天以上", true),
+  grid.columns = {textColumn("kh_code", "客户编号", 90), textColumn("kh_name", "客户名称", 160),
+                  moneyColumn("je30", "0-30天", true),   moneyColumn("je60", "31-60天", true),
+                  moneyColumn("je90", "61-90天", true),  moneyColumn("je91", "90天以上", true),
                   moneyColumn("qkje", "欠款合计", true)};
   grid.onDblClick = [this] { actMxExecute(action("actMx")); };
   addControl(std::move(grid));
@@ -50,10 +51,12 @@ void Tkhyszlform::actRefExecute(host::Action&) {
 }
 
 void Tkhyszlform::actMxExecute(host::Action&) {
+  // Nothing to open for: no customer row, or a page made outside the plug pool.
   if (PlugItem == nullptr || !cdsZl.active() || cdsZl.isEmpty()) return;
   const core::DateTime day = dayOf(control("edtrq"));
   const core::DateTime first = core::DateTime::fromParts(day.year(), day.month(), 1);
-  Tkhwlmxform::open(*PlugItem, static_cast<int>(cdsZl.fieldByName("kh_id").asInteger()), first, day);
+  Tkhwlmxform::open(*PlugItem, static_cast<int>(cdsZl.fieldByName("kh_id").asInteger()), first,
+                    day);
 }
 
 void Tkhyszlform::actPrintExecute(host::Action&) {
@@ -63,14 +66,16 @@ void Tkhyszlform::actPrintExecute(host::Action&) {
   host::TDataSetCollection sets;
   sets.add("表头数据", head);
   sets.add("明细数据", cdsZl);
-  host::OpenSetPrintReportForm(this, kAgingPrintCode, sets, {{"表单编号", kAgingPrintCode}, {"表单名称", "应收账龄"}});
+  host::OpenSetPrintReportForm(this, kAgingPrintCode, sets,
+                               {{"表单编号", kAgingPrintCode}, {"表单名称", "应收账龄"}});
 }
 
 void registerKhyszlForm() {
   registerKhzlPrintTemplates();
-  host::TFormClass formClass{"Tkhyszlform", [](host::Owner owner) {
-                               return std::unique_ptr<host::FormModel>(std::make_unique<Tkhyszlform>(owner));
-                             }};
+  host::TFormClass formClass{
+      "Tkhyszlform", [](host::Owner owner) {
+        return std::unique_ptr<host::FormModel>(std::make_unique<Tkhyszlform>(owner));
+      }};
   const host::TFormClass pageClass = formClass;
   host::registerPackageItem(
       "{5E0B7C3A-2F4D-4B8E-9A61-3C7D1E90A4B2}", "应收账龄", kAgingPlugCode, std::move(formClass),

@@ -14,7 +14,8 @@ host::PrintTemplate agingTemplate() {
   host::PrintTemplate t;
   t.title = "应收账龄";
   t.header = {{"截止日期", "rq", false, F::Date}};
-  t.sections = {{"明细数据", "",
+  t.sections = {{"明细数据",
+                 "",
                  {{"客户编号", "kh_code"},
                   {"客户名称", "kh_name"},
                   {"0-30天", "je30", true, F::Money},
@@ -33,7 +34,8 @@ host::PrintTemplate statementTemplate() {
               {"客户名称", "kh_name"},
               {"开始日期", "rq1", false, F::Date},
               {"截止日期", "rq2", false, F::Date}};
-  t.sections = {{"明细数据", "",
+  t.sections = {{"明细数据",
+                 "",
                  {{"日期", "rq", false, F::Date},
                   {"类型", "lx"},
                   {"单号", "billno"},

@@ -4,10 +4,13 @@
 
 namespace plugs::coreapp::khzl {
 
-const char* const kKhyszlQuery = "exec sp_sys_khyszl @orgid = :orgid, @rq = :rq, @kh_id = 0, @detail = 0";
+const char* const kKhyszlQuery =
+    "exec sp_sys_khyszl @orgid = :orgid, @rq = :rq, @kh_id = 0, @detail = 0";
 
-const char* const kKhyszlBillsQuery = "exec sp_sys_khyszl @orgid = :orgid, @rq = :rq, @kh_id = 0, @detail = 1";
+const char* const kKhyszlBillsQuery =
+    "exec sp_sys_khyszl @orgid = :orgid, @rq = :rq, @kh_id = 0, @detail = 1";
 
-const char* const kKhwlmxQuery = "exec sp_sys_khwlmx @orgid = :orgid, @kh_id = :kh_id, @rq1 = :rq1, @rq2 = :rq2";
+const char* const kKhwlmxQuery =
+    "exec sp_sys_khwlmx @orgid = :orgid, @kh_id = :kh_id, @rq1 = :rq1, @rq2 = :rq2";
 
 }  // namespace plugs::coreapp::khzl

@@ -6,7 +6,8 @@
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
 #include "host/services/t_auth.h"
-#include "plugs/coreapp/khzl/khzl_columns.h"
+#include "plugs/coreapp/khzl/khzl_day_box.h"
+#include "plugs/coreapp/report/report_columns.h"
 #include "plugs/coreapp/khzl/khzl_print_templates.h"
 #include "plugs/coreapp/khzl/khzl_sql.h"
 
@@ -37,14 +38,14 @@ void Tkhwlmxform::addGrid() {
   host::Control grid("cxgMx", host::ControlKind::Grid, "往来明细");
   grid.dataSet = "cdsMx";
   grid.readOnly = true;
-  host::GridColumn rq = textColumn("rq", "日期", 150);
+  host::GridColumn rq = reportTextColumn("rq", "日期", 150);
   rq.editor = "date";
   grid.columns = {rq,
-                  textColumn("lx", "类型", 100),
-                  textColumn("billno", "单号", 160),
-                  moneyColumn("jf", "应收金额", true),
-                  moneyColumn("df", "已收金额", true),
-                  moneyColumn("ye", "余额", false)};
+                  reportTextColumn("lx", "类型", 100),
+                  reportTextColumn("billno", "单号", 160),
+                  reportMoneyColumn("jf", "应收金额", true),
+                  reportMoneyColumn("df", "已收金额", true),
+                  reportMoneyColumn("ye", "余额", false)};
   addControl(std::move(grid));
 }
 

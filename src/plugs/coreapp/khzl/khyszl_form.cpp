@@ -9,7 +9,8 @@
 #include "host/services/data_services.h"
 #include "host/services/t_auth.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
-#include "plugs/coreapp/khzl/khzl_columns.h"
+#include "plugs/coreapp/khzl/khzl_day_box.h"
+#include "plugs/coreapp/report/report_columns.h"
 #include "plugs/coreapp/khzl/khzl_print_templates.h"
 #include "plugs/coreapp/khzl/khzl_sql.h"
 
@@ -37,10 +38,10 @@ void Tkhyszlform::addGrid() {
   host::Control grid("cxgZl", host::ControlKind::Grid, "应收账龄");
   grid.dataSet = "cdsZl";
   grid.readOnly = true;
-  grid.columns = {textColumn("kh_code", "客户编号", 90), textColumn("kh_name", "客户名称", 160),
-                  moneyColumn("je30", "0-30天", true),   moneyColumn("je60", "31-60天", true),
-                  moneyColumn("je90", "61-90天", true),  moneyColumn("je91", "90天以上", true),
-                  moneyColumn("qkje", "欠款合计", true)};
+  grid.columns = {reportTextColumn("kh_code", "客户编号", 90), reportTextColumn("kh_name", "客户名称", 160),
+                  reportMoneyColumn("je30", "0-30天", true),   reportMoneyColumn("je60", "31-60天", true),
+                  reportMoneyColumn("je90", "61-90天", true),  reportMoneyColumn("je91", "90天以上", true),
+                  reportMoneyColumn("qkje", "欠款合计", true)};
   grid.onDblClick = [this] { actMxExecute(action("actMx")); };
   addControl(std::move(grid));
 }

@@ -27,7 +27,13 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 }
 
 void Interpreter::execBeginTran(const ast::Stmt& s) {
-  if (tranCount_ == 0) execSql("BEGIN IMMEDIATE", line(s));
+  if (tranCount_ == 0) {
+    try {
+      execSql("BEGIN IMMEDIATE", line(s));
+    } catch (const SqlException& e) {  // e.g. another writer kept the file past the busy timeout
+      throw BatchAbort(e.error());
+    }
+  }
   ++tranCount_;
 }
 

@@ -1,0 +1,15 @@
+// databaseFingerprint: one digest of every row of every table of a SQLite database,
+// so a test can tell "the database is exactly as it was" from "something changed"
+// without knowing the schema. Rows are compared as typed values, in rowid order.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace reliability {
+
+//! MD5 over the tables (by name) and their rows; throws std::runtime_error on SQLite errors.
+std::string databaseFingerprint(sqlite3* db);
+
+}  // namespace reliability

@@ -28,7 +28,11 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 
 void Interpreter::execBeginTran(const ast::Stmt& s) {
   if (tranCount_ == 0) {
-    execSql("BEGIN IMMEDIATE", line(s));
+    try {
+      execSql("BEGIN IMMEDIATE", line(s));
+    } catch (const SqlException& e) {  // e.g. another writer kept the file past the busy timeout
+      throw BatchAbort(e.error());
+    }
     tranName_ = ast::nodeCast<ast::BeginTranStmt>(s).name;
     savepoints_.clear();
   }

@@ -72,9 +72,11 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   tryDepth_ = 0;
   caught_.clear();
   forgetSchema();
+  StatementFault* armed = armedStatementFault();
+  fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
   try {
     execList(batch.statements);
-  } catch (const SqlException& e) {  // only escapes when a bug leaves tryDepth_ set
+  } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
     report(e.error());
   }
   if (tranCount_ > 0) {
@@ -86,6 +88,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     tranCount_ = 0;
     report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
   }
+  fault_ = nullptr;
   dropTableVariables(top);
   frames_.clear();
   result_ = nullptr;
@@ -104,6 +107,8 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
     Flow f = Flow::Normal;
     try {
       f = exec(*s);
+    } catch (const BatchAbort&) {
+      throw;
     } catch (const SqlException& e) {
       if (tryDepth_ > 0) throw;
       report(e.error());
@@ -114,8 +119,29 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
   return Flow::Normal;
 }
 
+// The statements that read or write tables, and BEGIN TRAN (which takes the write
+// lock), are the ones a full disk or a busy file makes fail; control flow,
+// assignments, COMMIT and ROLLBACK are skipped.
+void Interpreter::countFaultableStatement(const ast::Stmt& s) {
+  using ast::NodeKind;
+  switch (s.kind) {
+    case NodeKind::Select: case NodeKind::Insert: case NodeKind::Update: case NodeKind::Delete:
+    case NodeKind::Truncate: case NodeKind::BeginTran:
+      break;
+    default: return;
+  }
+  if (++fault_->seen != fault_->failAt) return;
+  fault_->fired = true;
+  if (s.kind == NodeKind::BeginTran) {
+    fault_->atBeginTran = true;
+    throw BatchAbort(50000, 16, line(s), fault_->message);
+  }
+  throw SqlException(50000, 16, line(s), fault_->message);
+}
+
 Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
   try {
+    if (fault_ != nullptr) [[unlikely]] countFaultableStatement(s);
     return dispatch(s);
   } catch (const SqlException& e) {
     if (e.error().line != 0) throw;

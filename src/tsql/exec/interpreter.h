@@ -24,6 +24,7 @@
 #include "tsql/exec/sql_exception.h"
 #include "tsql/exec/sql_value.h"
 #include "tsql/runtime/statement_cache.h"
+#include "tsql/statement_fault.h"
 #include "tsql/translate/translation.h"
 
 namespace tsql::exec {
@@ -69,6 +70,8 @@ class Interpreter final : public translate::TranslateEnv {
   Flow exec(const ast::Stmt& s);
   Flow dispatch(const ast::Stmt& s);
   void report(const SqlError& e);
+  //! Throws the armed fault when `s` is the statement it is set to fail.
+  void countFaultableStatement(const ast::Stmt& s);
   SqlError sqliteError(int line) const;
   //! The cached prepared statement for the translation (reset when the lease ends).
   runtime::StatementCache::Lease prepare(const translate::Translation& t);
@@ -152,6 +155,7 @@ class Interpreter final : public translate::TranslateEnv {
   std::int64_t identity_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;
+  StatementFault* fault_ = nullptr;  //!< set for a batch the armed fault selects
 };
 
 }  // namespace tsql::exec

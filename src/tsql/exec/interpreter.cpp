@@ -23,6 +23,7 @@ int numberForSqliteMessage(std::string_view msg) {
   if (n) return n;
   if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
   if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
+  if (msg.find("CHECK constraint failed") != std::string_view::npos) return 547;
   if (msg.find("no such table") != std::string_view::npos) return 208;
   if (msg.find("no such column") != std::string_view::npos) return 207;
   if (msg.find("already exists") != std::string_view::npos) return 2714;

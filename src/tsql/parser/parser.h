@@ -72,7 +72,8 @@ class Parser {
   ast::StmtPtr parseSet();
   ast::DataType parseDataType(int unsizedTextLength = 1);
   ast::TableDef parseTableDef();
-  ast::ColumnDef parseColumnDef();
+  ast::ColumnDef parseColumnDef(std::vector<ast::CheckDef>& checks);
+  ast::CheckDef parseCheck(std::string name, std::string column);
 
   // DML (parse_dml.cpp)
   ast::StmtPtr parseInsert();

@@ -54,6 +54,8 @@ class SqlTranslator {
   Translation remove(const ast::DeleteStmt& s);
   //! CREATE TABLE for a table or a table variable's temp table.
   std::string createTable(const std::string& sqlName, const ast::TableDef& def, bool temp);
+  //! ", CONSTRAINT name CHECK (condition)" for each CHECK of `def`.
+  std::string checkConstraints(const std::string& sqlName, const ast::TableDef& def);
   //! CREATE VIEW; fills `columns` with the view's column names and types.
   std::string createView(const ast::CreateViewStmt& s, std::vector<catalog::ColumnInfo>& columns);
 
@@ -162,5 +164,8 @@ class SqlTranslator {
 
 //! "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);
+//! The name a CHECK constraint written without one gets: CK__table__column (or
+//! CK__table__n for the n-th unnamed one at table level).
+std::string checkConstraintName(std::string_view table, std::string_view columnOrNumber);
 
 }  // namespace tsql::translate

@@ -109,6 +109,30 @@ void datepart(SqlArgs& a) {
   a.set(partOf(parsePart(a.text(0)), argDate(a, 1)));
 }
 
+// DATENAME: month and weekday by their (us_english) names, other parts as numbers.
+void datename(SqlArgs& a) {
+  if (a.isNull(1)) return a.setNull();
+  static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                        "July",    "August",   "September", "October", "November", "December"};
+  static const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+  Part part = parsePart(a.text(0));
+  std::int64_t n = partOf(part, argDate(a, 1));
+  if (part == Part::Month) return a.set(std::string_view(kMonths[n - 1]));
+  if (part == Part::Weekday) return a.set(std::string_view(kDays[n - 1]));
+  a.set(std::string_view(std::to_string(n)));
+}
+
+// ISDATE: 1 when the text is a datetime (1753 to 9999), else 0; NULL is 0.
+void isdate(SqlArgs& a) {
+  if (a.isNull(0) || a.type(0) != SQLITE_TEXT) return a.set(std::int64_t{0});
+  try {
+    core::DateTime d = ValueConversion::textToDateTime(a.text(0));
+    a.set(std::int64_t{d.year() >= 1753 ? 1 : 0});
+  } catch (const RuntimeError&) {
+    a.set(std::int64_t{0});  // not a date is an answer here, not an error
+  }
+}
+
 template <Part P>
 void onePart(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
@@ -261,6 +285,8 @@ int DateFunctions::install(sqlite3* db) {
                 defineFunction<datediff>(db, "datediff", 3),
                 defineFunction<dateadd>(db, "dateadd", 3),
                 defineFunction<datepart>(db, "datepart", 2),
+                defineFunction<datename>(db, "datename", 2),
+                defineFunction<isdate>(db, "isdate", 1),
                 defineFunction<onePart<Part::Year>>(db, "year", 1),
                 defineFunction<onePart<Part::Month>>(db, "month", 1),
                 defineFunction<onePart<Part::Day>>(db, "day", 1),

@@ -518,6 +518,41 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
 }
 
 
+namespace {
+
+// Bytes a value of a fixed-size type takes; 0 for text (measured at run time).
+int storageBytes(const ast::DataType& t) {
+  switch (t.kind) {
+    case TypeKind::Bit: return 1;
+    case TypeKind::Int: return 4;
+    case TypeKind::BigInt: case TypeKind::Float: case TypeKind::DateTime: case TypeKind::DateTime2: return 8;
+    case TypeKind::Money: return t.isSmallMoney() ? 4 : 8;
+    case TypeKind::SmallDateTime: return 4;
+    case TypeKind::Date: return 3;
+    case TypeKind::Decimal: {
+      int p = ast::asDecimal(t).precision;
+      return p <= 9 ? 5 : p <= 19 ? 9 : p <= 28 ? 13 : 17;
+    }
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+// DATALENGTH: the bytes of the value's type; text by its characters (nvarchar two each).
+void SqlTranslator::emitDataLength(const ast::Expr& arg) {
+  ast::DataType t = typeOf(arg);
+  if (int bytes = storageBytes(t)) {
+    out_ += "CASE WHEN ";
+    emit(arg);
+    out_ += " IS NULL THEN NULL ELSE " + std::to_string(bytes) + " END";
+    return;
+  }
+  out_ += "tsql_datalength(";
+  emit(arg);
+  out_ += t.kind == TypeKind::NVarchar ? ", 2)" : ", 1)";
+}
+
 // Functions written as other SQL: iif and choose become CASE (only the chosen argument
 // is evaluated), and abs of an int stays an int (the smallest int overflows).
 bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
@@ -544,6 +579,7 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
     out_ += " END";
     return true;
   }
+  if (n == "datalength" && f.args.size() == 1) return emitDataLength(*f.args[0]), true;
   if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
     out_ += "tsql_int(abs(";
     emit(*f.args[0]);
@@ -572,7 +608,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
     else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
   }
-  bool datePart = n == "datediff" || n == "dateadd" || n == "datepart";
+  bool datePart = n == "datediff" || n == "dateadd" || n == "datepart" || n == "datename";
   // LEFT and RIGHT are join keywords to SQLite; quoted, they name the functions.
   out_ += (n == "left" || n == "right") ? quoteIdent(name) : name;
   out_ += '(';

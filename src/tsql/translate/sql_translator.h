@@ -104,6 +104,8 @@ class SqlTranslator {
   //! + - * / % whose result is decimal: exact, at the result's precision and scale.
   //! False when the operands are not both numbers (then the general path runs).
   bool emitDecimalArithmetic(const ast::BinaryExpr& b);
+  //! DATALENGTH(arg): by the argument's type.
+  void emitDataLength(const ast::Expr& arg);
   //! -x of a decimal, exact however many digits it has.
   void emitDecimalNegate(const ast::Expr& operand, const ast::DataType& type);
   //! A comparison with a decimal too long for a double, made exactly; false otherwise.

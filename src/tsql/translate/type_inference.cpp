@@ -126,7 +126,8 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     return ofKind(TypeKind::Varchar);
   if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")
     return ofKind(TypeKind::Varchar);
-  if (n == "patindex") return ofKind(TypeKind::Int);
+  if (n == "patindex" || n == "isdate" || n == "datalength") return ofKind(TypeKind::Int);
+  if (n == "str" || n == "datename") return ofKind(TypeKind::Varchar);
   if (n == "eomonth" || n == "datefromparts") return ofKind(TypeKind::Date);
   if (n == "iif" || n == "choose") {  // the results' type by precedence
     DataType t = ofKind(TypeKind::Null);

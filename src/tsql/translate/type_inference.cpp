@@ -121,7 +121,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
       n == "error_severity" || n == "error_state" || n == "error_line")
     return ofKind(TypeKind::Int);
-  if (n == "newid" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
+  if (n == "newid" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
       n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message")
     return ofKind(TypeKind::Varchar);
   if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")

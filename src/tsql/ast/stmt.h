@@ -114,7 +114,8 @@ struct SetStmt : Stmt {
 struct SetOptionStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::SetOption;
   explicit SetOptionStmt(SourcePos p) : Stmt(kKind, p) {}
-  std::string option;
+  std::string option;  //!< lower-case
+  std::string value;   //!< ON, OFF, a number or a name as written ("" when none)
 };
 
 struct IfStmt : Stmt {

@@ -24,6 +24,7 @@ constexpr ErrorEntry kTable[] = {
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::BadDateFormat, 16, "SET DATEFORMAT date order '%1' is invalid."},
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},

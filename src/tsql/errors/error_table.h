@@ -20,6 +20,7 @@ enum class Error : int {
   NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
   CheckConflict = 547,        //!< %1 statement against CHECK constraint %2 of table %3 (%4: column)
   SaveWithoutTran = 628,
+  BadDateFormat = 2741,       //!< SET DATEFORMAT %1 is not one of the six orders
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2

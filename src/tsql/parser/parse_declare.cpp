@@ -36,9 +36,10 @@ ast::StmtPtr Parser::parseSet() {
   if (!at(TokenKind::Variable)) {
     auto opt = std::make_unique<ast::SetOptionStmt>(pos);
     opt->option = toLower(parseName("an option name"));
-    // ON / OFF / a number: the option's value; none of them changes our behaviour.
+    // ON / OFF / a number / a name: the option's value (DATEFORMAT, DATEFIRST and
+    // LANGUAGE use theirs; the others change nothing here).
     if (at(Keyword::On) || at(TokenKind::Integer) || (atName() && !at(TokenKind::QuotedIdentifier)))
-      advance();
+      opt->value = std::string(advance().text);
     return opt;
   }
   auto stmt = std::make_unique<ast::SetStmt>(pos);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tsql/runtime/date_settings.h"
 #include "tsql/runtime/sql_args.h"
 #include "tsql/runtime/value_conversion.h"
 
@@ -93,7 +94,8 @@ std::int64_t partOf(Part p, core::DateTime d) {
       std::int64_t jan1Weekday = jan1.dayOfWeek() % 7;  // Sunday = 0
       return (dayNumber(d) - dayNumber(jan1) + jan1Weekday) / 7 + 1;
     }
-    case Part::Weekday: return d.dayOfWeek() % 7 + 1;  // Sunday = 1 (DATEFIRST 7)
+    case Part::Weekday:  // 1 is the session's DATEFIRST day (Sunday unless SET otherwise)
+      return (d.dayOfWeek() - currentDateSettings().dateFirst + 7) % 7 + 1;
     case Part::Hour: return d.hour();
     case Part::Minute: return d.minute();
     case Part::Second: return d.second();
@@ -118,7 +120,7 @@ void datename(SqlArgs& a) {
   Part part = parsePart(a.text(0));
   std::int64_t n = partOf(part, argDate(a, 1));
   if (part == Part::Month) return a.set(std::string_view(kMonths[n - 1]));
-  if (part == Part::Weekday) return a.set(std::string_view(kDays[n - 1]));
+  if (part == Part::Weekday) return a.set(std::string_view(kDays[argDate(a, 1).dayOfWeek() % 7]));
   a.set(std::string_view(std::to_string(n)));
 }
 

@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <stdexcept>
 #include <string>
 
+#include "tsql/runtime/date_settings.h"
 #include "tsql/runtime/decimal.h"
 
 namespace tsql::runtime {
@@ -94,11 +96,37 @@ void parseTime(std::string_view t, std::size_t& p, Parts& r) {
   if (r.h > 23 || r.mi > 59 || r.s > 59) dateFailed();
 }
 
+// A two-digit year: 49 and below are 20xx, 50 and above 19xx (the server's cutoff).
+int fullYear(int y, std::size_t digits) { return digits > 2 ? y : (y < 50 ? 2000 + y : 1900 + y); }
+
+// "n sep n sep n" whose first number has one or two digits: the parts in the
+// session's DATEFORMAT order (mdy unless SET otherwise).
+void parseOrderedDate(std::string_view t, std::size_t& p, Parts& r, int first, char sep) {
+  int n[3] = {first, 0, 0};
+  std::size_t digits[3] = {2, 0, 0};
+  for (int i = 1; i < 3; ++i) {
+    if (p >= t.size() || t[p] != sep) dateFailed();
+    std::size_t at = ++p;
+    n[i] = readNumber(t, p, 4);
+    if (n[i] < 0) dateFailed();
+    digits[i] = p - at;
+  }
+  const std::string& order = currentDateSettings().order;
+  for (int i = 0; i < 3; ++i) {
+    char part = static_cast<char>(order[static_cast<std::size_t>(i)] | 0x20);
+    if (part == 'y') r.y = fullYear(n[i], digits[i]);
+    else if (part == 'm') r.mo = n[i];
+    else r.d = n[i];
+  }
+}
+
 void parseDate(std::string_view t, std::size_t& p, Parts& r) {
   std::size_t start = p;
   int y = readNumber(t, p, 8);
   if (y < 0) dateFailed();
-  if (p - start == 8) {  // YYYYMMDD
+  if (p - start <= 2 && p < t.size() && (t[p] == '/' || t[p] == '-' || t[p] == '.')) {
+    parseOrderedDate(t, p, r, y, t[p]);
+  } else if (p - start == 8) {  // YYYYMMDD
     r.y = y / 10000;
     r.mo = y / 100 % 100;
     r.d = y % 100;
@@ -113,6 +141,8 @@ void parseDate(std::string_view t, std::size_t& p, Parts& r) {
     ++p;
     r.d = readNumber(t, p, 2);
     if (r.d < 0) dateFailed();
+    // ydm reads 1998/31/12; the dashed form stays year-month-day, as dates are stored
+    if (sep != '-' && currentDateSettings().order == "ydm") std::swap(r.mo, r.d);
   }
   if (r.mo < 1 || r.mo > 12 || r.d < 1 || r.d > daysInMonth(r.y, r.mo)) dateFailed();
   if (r.y < 1753) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tsql/runtime/date_settings.h"
+#include "tsql/runtime/date_styles.h"
 #include "tsql/runtime/sql_args.h"
 #include "tsql/runtime/value_conversion.h"
 
@@ -193,22 +194,8 @@ void datetimeText(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   core::DateTime d = argDate(a, 0);
   std::int64_t style = a.count() > 1 && !a.isNull(1) ? a.integer(1) : 121;
-  char buf[40];
-  int y = d.year(), mo = d.month(), dd = d.day(), h = d.hour(), mi = d.minute(), s = d.second();
-  switch (style) {
-    case 23: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, mo, dd); break;
-    case 102: std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", y, mo, dd); break;
-    case 111: std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", y, mo, dd); break;
-    case 112: std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, mo, dd); break;
-    case 108: std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s); break;
-    case 20:
-    case 120:
-      std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, dd, h, mi, s);
-      break;
-    default:
-      return a.set(ValueConversion::dateTimeText(d));
-  }
-  a.set(std::string_view(buf));
+  // a style we do not know writes the stored form, as style 121 does
+  a.set(styledDateText(d, static_cast<int>(style)).value_or(ValueConversion::dateTimeText(d)));
 }
 
 }  // namespace

@@ -126,6 +126,10 @@ void parseDate(std::string_view t, std::size_t& p, Parts& r) {
   if (y < 0) dateFailed();
   if (p - start <= 2 && p < t.size() && (t[p] == '/' || t[p] == '-' || t[p] == '.')) {
     parseOrderedDate(t, p, r, y, t[p]);
+  } else if (p - start == 6) {  // YYMMDD
+    r.y = fullYear(y / 10000, 2);
+    r.mo = y / 100 % 100;
+    r.d = y % 100;
   } else if (p - start == 8) {  // YYYYMMDD
     r.y = y / 10000;
     r.mo = y / 100 % 100;

@@ -456,6 +456,14 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
   if (!fn) return emitTextCast(operand, from, type, style);
   out_ += fn;
   out_ += '(';
+  if (type.isDate() && style && typeOf(operand).isText()) {  // CONVERT(datetime, '20/12/1974', 103)
+    out_ += "tsql_text_date(";
+    emit(operand);
+    out_ += ", ";
+    emit(*style);
+    out_ += "))";
+    return;
+  }
   // money rounds to whole units (half away from zero) where float truncates
   bool wholeMoney = from.kind == TypeKind::Money && isIntegerClass(type.kind) && type.kind != TypeKind::Bit;
   if (wholeMoney) out_ += "round(";
@@ -472,6 +480,9 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
 void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& from,
                                  const ast::DataType& type, const ast::Expr* style) {
   if (from.kind == TypeKind::Money || from.isDate()) {
+    // CONVERT(char(6), d, 12): the style's text, then cut (or padded) to the target length
+    bool sized = type.length > 0;
+    if (sized) out_ += type.fixed ? "tsql_char(" : "tsql_varchar(";
     out_ += from.kind == TypeKind::Money ? "tsql_money_text(" : "tsql_datetime_text(";
     emit(operand);
     if (style) {
@@ -479,6 +490,7 @@ void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& 
       emit(*style);
     }
     out_ += ')';
+    if (sized) out_ += ", " + std::to_string(type.length) + ')';
   } else if (from.kind == TypeKind::Float) {
     emitConversion("tsql_float_text", operand);
   } else {

@@ -3,6 +3,7 @@
 // classic emulator bug this file exists to avoid.
 #include "tsql/runtime/value_conversion.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -191,8 +192,26 @@ double ValueConversion::textToFloat(std::string_view text) {
   return v;
 }
 
+namespace {
+
+// Money text may carry a $ after its sign and commas between the digits before the
+// point ('$1,234.56', '-$5'): both go before the number is read.
+std::string plainMoneyText(std::string_view t) {
+  std::string out;
+  std::size_t point = t.find('.');
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    bool leadingDollar = t[i] == '$' && out.find_first_of("0123456789") == std::string::npos;
+    bool groupComma = t[i] == ',' && i < point && !out.empty() && std::isdigit(static_cast<unsigned char>(out.back()));
+    if (!leadingDollar && !groupComma) out += t[i];
+  }
+  return out;
+}
+
+}  // namespace
+
 core::Currency ValueConversion::textToMoney(std::string_view text) {
-  std::string_view t = trim(text);
+  std::string plain = plainMoneyText(trim(text));
+  std::string_view t = trim(plain);
   if (t.empty()) return core::Currency();
   auto m = core::Currency::parse(t);
   if (!m && Decimal::parse(t)) return decimalToMoney(*Decimal::parse(t));  // 19 digits or beyond

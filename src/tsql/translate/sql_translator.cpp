@@ -339,9 +339,9 @@ void SqlTranslator::emitMoneyChecked(const ast::BinaryExpr& b) {
 }
 
 void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
-  if (emitDecimalArithmetic(b)) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
+  if (emitDecimalArithmetic(b, lt, rt)) return;
   auto native = [&](const char* op) {
     out_ += '(';
     emit(*b.lhs);
@@ -409,9 +409,9 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
 }
 
 void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
-  if (emitDecimalComparison(b, comparisonText(b.op))) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
+  if (emitDecimalComparison(b, comparisonText(b.op), lt, rt)) return;
   out_ += '(';
   emitComparand(*b.lhs, lt, rt);
   out_ += comparisonText(b.op);

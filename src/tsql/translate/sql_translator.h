@@ -103,13 +103,14 @@ class SqlTranslator {
   void emitArithmetic(const ast::BinaryExpr& b);
   //! + - * / % whose result is decimal: exact, at the result's precision and scale.
   //! False when the operands are not both numbers (then the general path runs).
-  bool emitDecimalArithmetic(const ast::BinaryExpr& b);
+  bool emitDecimalArithmetic(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
   //! DATALENGTH(arg): by the argument's type.
   void emitDataLength(const ast::Expr& arg);
   //! -x of a decimal, exact however many digits it has.
   void emitDecimalNegate(const ast::Expr& operand, const ast::DataType& type);
   //! A comparison with a decimal too long for a double, made exactly; false otherwise.
-  bool emitDecimalComparison(const ast::BinaryExpr& b, const char* op);
+  bool emitDecimalComparison(const ast::BinaryExpr& b, const char* op, const ast::DataType& lt,
+                             const ast::DataType& rt);
   //! SUM/AVG (exact totals), ROUND and ABS of a decimal; false for other types.
   bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);

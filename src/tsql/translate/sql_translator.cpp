@@ -1,6 +1,7 @@
 // Expression translation. Every binary operator is parenthesised so SQLite's own
 // precedence (|| binds tightest there) never changes a T-SQL expression's meaning.
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 #include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
@@ -12,7 +13,6 @@ using ast::TypeKind;
 
 namespace {
 
-bool isIntegerClass(TypeKind k) { return k == TypeKind::Int || k == TypeKind::BigInt || k == TypeKind::Bit; }
 bool numericOrNull(const ast::DataType& t) { return t.isNumeric() || t.kind == TypeKind::Null; }
 bool textOrNull(const ast::DataType& t) { return t.isText() || t.kind == TypeKind::Null; }
 
@@ -35,15 +35,6 @@ const char* comparisonText(ast::BinaryOp op) {
     case ast::BinaryOp::Gt: return " > ";
     default: return " >= ";
   }
-}
-
-bool isNullLiteral(const ast::Expr& e) {
-  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
-  return l && l->literalKind == ast::LiteralKind::Null;
-}
-
-[[noreturn]] void allResultsNull() {
-  throw TranslateError(errors::Error::AllResultsNull);
 }
 
 }  // namespace
@@ -416,225 +407,6 @@ void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
   emitComparand(*b.lhs, lt, rt);
   out_ += comparisonText(b.op);
   emitComparand(*b.rhs, rt, lt);
-  out_ += ')';
-}
-
-namespace {
-
-//! The runtime's conversion to a number or date type; nullptr for the text types.
-const char* conversionFunction(TypeKind kind, bool tolerant) {
-  switch (kind) {
-    case TypeKind::Bit: return tolerant ? "tsql_try_bit" : "tsql_bit";
-    case TypeKind::Int: return tolerant ? "tsql_try_int" : "tsql_int";
-    case TypeKind::BigInt: return tolerant ? "tsql_try_bigint" : "tsql_bigint";
-    case TypeKind::Float: return tolerant ? "tsql_try_float" : "tsql_float";
-    case TypeKind::Money: return tolerant ? "tsql_try_money" : "tsql_money";
-    case TypeKind::DateTime: return tolerant ? "tsql_try_datetime" : "tsql_datetime";
-    case TypeKind::SmallDateTime: return tolerant ? "tsql_try_smalldatetime" : "tsql_smalldatetime";
-    case TypeKind::Date: return tolerant ? "tsql_try_date" : "tsql_date";
-    case TypeKind::DateTime2: return tolerant ? "tsql_try_datetime2" : "tsql_datetime2";
-    case TypeKind::Decimal: return tolerant ? "tsql_try_decimal" : "tsql_decimal";
-    default: return nullptr;
-  }
-}
-
-}  // namespace
-
-// CAST / CONVERT through the runtime's conversion functions; `tolerant` (TRY_CAST)
-// gives NULL for a value that does not convert.
-void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
-                             const ast::Expr* style, bool tolerant) {
-  ast::DataType from = typeOf(operand);
-  if (type.guid) {  // a constant is checked as written, other text cut to 36 first
-    out_ += tolerant ? "tsql_try_guid(" : "tsql_guid(";
-    emit(operand);
-    out_ += operand.kind == ast::NodeKind::Literal ? ", 1)" : ", 0)";
-    return;
-  }
-  const char* fn = conversionFunction(type.kind, tolerant);
-  if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";
-  if (!fn) return emitTextCast(operand, from, type, style);
-  out_ += fn;
-  out_ += '(';
-  if (type.isDate() && style && typeOf(operand).isText()) {  // CONVERT(datetime, '20/12/1974', 103)
-    out_ += "tsql_text_date(";
-    emit(operand);
-    out_ += ", ";
-    emit(*style);
-    out_ += "))";
-    return;
-  }
-  // money rounds to whole units (half away from zero) where float truncates
-  bool wholeMoney = from.kind == TypeKind::Money && isIntegerClass(type.kind) && type.kind != TypeKind::Bit;
-  if (wholeMoney) out_ += "round(";
-  emit(operand);
-  if (wholeMoney) out_ += ')';
-  if (type.kind == TypeKind::Decimal) {
-    ast::DataType d = ast::asDecimal(type);
-    out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale);
-  }
-  out_ += ')';
-}
-
-// To text: money, float and dates have their own text forms.
-void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& from,
-                                 const ast::DataType& type, const ast::Expr* style) {
-  if (from.kind == TypeKind::Money || from.isDate()) {
-    // CONVERT(char(6), d, 12): the style's text, then cut (or padded) to the target length
-    bool sized = type.length > 0;
-    if (sized) out_ += type.fixed ? "tsql_char(" : "tsql_varchar(";
-    out_ += from.kind == TypeKind::Money ? "tsql_money_text(" : "tsql_datetime_text(";
-    emit(operand);
-    if (style) {
-      out_ += ", ";
-      emit(*style);
-    }
-    out_ += ')';
-    if (sized) out_ += ", " + std::to_string(type.length) + ')';
-  } else if (from.kind == TypeKind::Float) {
-    emitConversion("tsql_float_text", operand);
-  } else {
-    out_ += type.fixed && type.length > 0 ? "tsql_char(" : "tsql_varchar(";
-    emit(operand);
-    if (type.length > 0) out_ += ", " + std::to_string(type.length);
-    out_ += ')';
-  }
-}
-
-// A value on its way into a column or variable of type `target`.
-void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
-  using ast::NodeKind;
-  if (e.kind == NodeKind::Literal && ast::nodeCast<ast::LiteralExpr>(e).literalKind == ast::LiteralKind::Null) {
-    out_ += "NULL";
-    return;
-  }
-  if (!inlineLiterals_ && (e.kind == NodeKind::Literal || e.kind == NodeKind::Variable ||
-                           e.kind == NodeKind::HostParameter)) {
-    std::size_t before = slots_.size();
-    emit(e);
-    if (slots_.size() == before + 1) {  // converted in C++
-      slots_.back().convertTo = target;
-      slots_.back().convertFrom = typeOf(e);
-    }
-    return;
-  }
-  ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid) ||
-      (target.kind == TypeKind::Float && from.isNumeric()) ||
-      (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
-      (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {
-    emit(e);
-    return;
-  }
-  emitCast(e, target, nullptr);
-}
-
-
-namespace {
-
-// Bytes a value of a fixed-size type takes; 0 for text (measured at run time).
-int storageBytes(const ast::DataType& t) {
-  switch (t.kind) {
-    case TypeKind::Bit: return 1;
-    case TypeKind::Int: return 4;
-    case TypeKind::BigInt: case TypeKind::Float: case TypeKind::DateTime: case TypeKind::DateTime2: return 8;
-    case TypeKind::Money: return t.isSmallMoney() ? 4 : 8;
-    case TypeKind::SmallDateTime: return 4;
-    case TypeKind::Date: return 3;
-    case TypeKind::Decimal: {
-      int p = ast::asDecimal(t).precision;
-      return p <= 9 ? 5 : p <= 19 ? 9 : p <= 28 ? 13 : 17;
-    }
-    default: return 0;
-  }
-}
-
-}  // namespace
-
-// DATALENGTH: the bytes of the value's type; text by its characters (nvarchar two each).
-void SqlTranslator::emitDataLength(const ast::Expr& arg) {
-  ast::DataType t = typeOf(arg);
-  if (int bytes = storageBytes(t)) {
-    out_ += "CASE WHEN ";
-    emit(arg);
-    out_ += " IS NULL THEN NULL ELSE " + std::to_string(bytes) + " END";
-    return;
-  }
-  out_ += "tsql_datalength(";
-  emit(arg);
-  out_ += t.kind == TypeKind::NVarchar ? ", 2)" : ", 1)";
-}
-
-// Functions written as other SQL: iif and choose become CASE (only the chosen argument
-// is evaluated), and abs of an int stays an int (the smallest int overflows).
-bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
-  const std::string& n = f.name;
-  if (n == "iif" && f.args.size() == 3) {
-    if (isNullLiteral(*f.args[1]) && isNullLiteral(*f.args[2])) allResultsNull();
-    out_ += "CASE WHEN ";
-    emit(*f.args[0]);
-    out_ += " THEN ";
-    emit(*f.args[1]);
-    out_ += " ELSE ";
-    emit(*f.args[2]);
-    out_ += " END";
-    return true;
-  }
-  if (n == "choose" && f.args.size() >= 2) {
-    out_ += "CASE tsql_int(";
-    emit(*f.args[0]);
-    out_ += ')';
-    for (std::size_t i = 1; i < f.args.size(); ++i) {
-      out_ += " WHEN " + std::to_string(i) + " THEN ";
-      emit(*f.args[i]);
-    }
-    out_ += " END";
-    return true;
-  }
-  if (n == "datalength" && f.args.size() == 1) return emitDataLength(*f.args[0]), true;
-  if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
-    out_ += "tsql_int(abs(";
-    emit(*f.args[0]);
-    out_ += "))";
-    return true;
-  }
-  return false;
-}
-
-// Functions: T-SQL names the runtime registers pass through; aggregates over money
-// use the exact money aggregates; error functions become slots.
-void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitRewrittenFunction(f) || emitDecimalFunction(f)) return;
-  const std::string& n = f.name;
-  if (n == "error_message" || n == "error_number" || n == "error_severity" ||
-      n == "error_state" || n == "error_line" || n == "error_procedure") {
-    Slot s;
-    s.kind = Slot::Kind::ErrorInfo;
-    s.name = n;
-    return emitSlot(std::move(s));
-  }
-  std::string name = n;
-  if (n == "isnull") name = "ifnull";
-  if ((n == "sum" || n == "avg") && f.args.size() == 1) {
-    TypeKind k = typeOf(*f.args[0]).kind;
-    if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
-    else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
-  }
-  bool datePart = n == "datediff" || n == "dateadd" || n == "datepart" || n == "datename";
-  // LEFT and RIGHT are join keywords to SQLite; quoted, they name the functions.
-  out_ += (n == "left" || n == "right") ? quoteIdent(name) : name;
-  out_ += '(';
-  if (f.star) out_ += '*';
-  if (f.distinct) out_ += "DISTINCT ";
-  for (std::size_t i = 0; i < f.args.size(); ++i) {
-    if (i) out_ += ", ";
-    const ast::Expr& a = *f.args[i];
-    if (i == 0 && datePart && a.kind == ast::NodeKind::ColumnRef) {
-      out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(a).column()) + '\'';
-    } else {
-      emit(a);
-    }
-  }
   out_ += ')';
 }
 

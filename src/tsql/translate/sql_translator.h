@@ -104,6 +104,9 @@ class SqlTranslator {
   //! + - * / % whose result is decimal: exact, at the result's precision and scale.
   //! False when the operands are not both numbers (then the general path runs).
   bool emitDecimalArithmetic(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
+  //! CAST to uniqueidentifier, or from text to a date in a CONVERT style; false otherwise.
+  bool emitCheckedTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
+                           const ast::Expr* style, bool tolerant);
   //! DATALENGTH(arg): by the argument's type.
   void emitDataLength(const ast::Expr& arg);
   //! -x of a decimal, exact however many digits it has.

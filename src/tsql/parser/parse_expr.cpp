@@ -99,13 +99,28 @@ ast::ExprPtr Parser::parsePrefix() {
   } else if (t.kind == TokenKind::Tilde) {
     op = ast::UnaryOp::BitNot;
   } else {
-    return parsePrimary();
+    return parseCollate(parsePrimary());
   }
   advance();
   auto node = std::make_unique<ast::UnaryExpr>(t.pos);
   node->op = op;
   node->operand = parseExpr(operandPrecedence);
   return node;
+}
+
+// collate := primary { COLLATE name } -- kept as collate(expr, 'name')
+ast::ExprPtr Parser::parseCollate(ast::ExprPtr e) {
+  while (at(TokenKind::Identifier) && toLower(peek().text) == "collate") {
+    auto call = std::make_unique<ast::FunctionCallExpr>(advance().pos);
+    call->name = "collate";
+    auto name = std::make_unique<ast::LiteralExpr>(peek().pos);
+    name->literalKind = ast::LiteralKind::String;
+    name->text = parseName("a collation name");
+    call->args.push_back(std::move(e));
+    call->args.push_back(std::move(name));
+    e = std::move(call);
+  }
+  return e;
 }
 
 // predicate := [NOT] IN '(' (query | expr {',' expr}) ')' | [NOT] LIKE expr [ESCAPE expr]

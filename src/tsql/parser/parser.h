@@ -65,6 +65,7 @@ class Parser {
   ast::StmtPtr parsePrint();
   ast::StmtPtr parseExec();
   std::string parseTransactionName();
+  ast::ExprPtr parseCollate(ast::ExprPtr e);
   ast::StmtPtr parseSaveTran();
 
   // declarations (parse_declare.cpp)

@@ -393,21 +393,34 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
   emit(e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef) {
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) {
     out_ += " COLLATE ";
     out_ += runtime::kCollation;
   }
 }
 
+namespace {
+
+bool isCollated(const ast::Expr& e) {
+  const auto* f = ast::nodeAs<ast::FunctionCallExpr>(&e);
+  return f && f->name == "collate";
+}
+
+}  // namespace
+
 void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   if (emitDecimalComparison(b, comparisonText(b.op), lt, rt)) return;
+  // a COLLATE written on either side decides the comparison: no default on the other
+  bool saved = explicitCollation_;
+  explicitCollation_ = isCollated(*b.lhs) || isCollated(*b.rhs);
   out_ += '(';
   emitComparand(*b.lhs, lt, rt);
   out_ += comparisonText(b.op);
   emitComparand(*b.rhs, rt, lt);
   out_ += ')';
+  explicitCollation_ = saved;
 }
 
 }  // namespace tsql::translate

@@ -157,6 +157,7 @@ class SqlTranslator {
 
   TranslateEnv& env_;
   bool inlineLiterals_;
+  bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
   std::string out_;
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;

@@ -3,6 +3,7 @@
 // the exact money aggregates and error functions become slots.
 #include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
@@ -72,6 +73,14 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
     return true;
   }
   if (n == "datalength" && f.args.size() == 1) return emitDataLength(*f.args[0]), true;
+  if (n == "collate" && f.args.size() == 2) {  // a case-sensitive (_CS_) or binary collation compares bytes
+    std::string name = toLower(ast::nodeCast<ast::LiteralExpr>(*f.args[1]).text);
+    bool exact = name.find("_cs") != std::string::npos || name.find("_bin") != std::string::npos;
+    out_ += '(';
+    emit(*f.args[0]);
+    out_ += exact ? " COLLATE BINARY)" : std::string(" COLLATE ") + runtime::kCollation + ")";
+    return true;
+  }
   if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
     out_ += "tsql_int(abs(";
     emit(*f.args[0]);

@@ -1,6 +1,7 @@
 // Statements that read and write data and variables: SELECT (result sets and
 // variable assignment), INSERT/UPDATE/DELETE, DECLARE and SET, and the evaluation of
 // scalar expressions and conditions (plain literals and variables without SQLite).
+#include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -131,7 +132,11 @@ void Interpreter::execModify(const translate::Translation& t, int line, bool ins
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
-  runToEnd(stmt, line);
+  try {
+    runToEnd(stmt, line);
+  } catch (const SqlException& e) {
+    throw SqlException(constraintError(db_, e.error(), insert ? "INSERT" : "UPDATE"));
+  }
   rowCount_ = sqlite3_changes64(db_);
   if (insert) identity_ = sqlite3_last_insert_rowid(db_);
 }

@@ -23,6 +23,7 @@ int numberForSqliteMessage(std::string_view msg) {
   if (n) return n;
   if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
   if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
+  if (msg.find("CHECK constraint failed") != std::string_view::npos) return 547;
   if (msg.find("no such table") != std::string_view::npos) return 208;
   if (msg.find("no such column") != std::string_view::npos) return 207;
   if (msg.find("already exists") != std::string_view::npos) return 2714;
@@ -64,6 +65,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     result.errors.push_back({102, 15, 1, static_cast<int>(e.pos().line), e.what()});
     return result;
   }
+  runtime::ScopedDateSettings dates(dateSettings_);  // this session's DATEFORMAT/DATEFIRST
   Frame top;
   frames_.assign(1, &top);
   params_ = &params;
@@ -179,7 +181,10 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       rowCount_ = 1;  // a simple assignment counts as one row
       break;
     }
-    case NodeKind::SetOption: rowCount_ = 0; break;  // NOCOUNT and friends change nothing else
+    case NodeKind::SetOption:  // NOCOUNT and friends change nothing else
+      setDateOption(ast::nodeCast<ast::SetOptionStmt>(s));
+      rowCount_ = 0;
+      break;
     case NodeKind::If: {
       const auto& i = ast::nodeCast<ast::IfStmt>(s);
       if (evaluateCondition(*i.cond, line(s))) return exec(*i.thenStmt);

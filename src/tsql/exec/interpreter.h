@@ -23,6 +23,7 @@
 #include "tsql/catalog/catalog.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/exec/sql_value.h"
+#include "tsql/runtime/date_settings.h"
 #include "tsql/runtime/statement_cache.h"
 #include "tsql/statement_fault.h"
 #include "tsql/translate/translation.h"
@@ -109,6 +110,10 @@ class Interpreter final : public translate::TranslateEnv {
   //! Runs `sql` (a ROLLBACK, whole or to a savepoint); table variables keep their rows.
   void rollbackKeepingTableVariables(int line, const std::string& sql = "ROLLBACK");
 
+  // exec_date_options.cpp
+  //! SET DATEFORMAT / DATEFIRST / LANGUAGE: the session's date settings; others: nothing.
+  void setDateOption(const ast::SetOptionStmt& s);
+
   // exec_savepoint.cpp
   void execSaveTran(const ast::SaveTranStmt& s);
   //! True when the ROLLBACK went to a savepoint (the transaction stays open).
@@ -148,6 +153,7 @@ class Interpreter final : public translate::TranslateEnv {
   BatchResult* result_ = nullptr;
   std::vector<SqlError> caught_;  //!< errors of the CATCH blocks running, innermost last
   int tranCount_ = 0;
+  runtime::DateSettings dateSettings_;   //!< SET DATEFORMAT/DATEFIRST/LANGUAGE, kept between batches
   std::string tranName_;                 //!< the outermost BEGIN TRAN's name
   std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;

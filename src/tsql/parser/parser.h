@@ -65,6 +65,7 @@ class Parser {
   ast::StmtPtr parsePrint();
   ast::StmtPtr parseExec();
   std::string parseTransactionName();
+  ast::ExprPtr parseCollate(ast::ExprPtr e);
   ast::StmtPtr parseSaveTran();
 
   // declarations (parse_declare.cpp)
@@ -72,7 +73,8 @@ class Parser {
   ast::StmtPtr parseSet();
   ast::DataType parseDataType(int unsizedTextLength = 1);
   ast::TableDef parseTableDef();
-  ast::ColumnDef parseColumnDef();
+  ast::ColumnDef parseColumnDef(std::vector<ast::CheckDef>& checks);
+  ast::CheckDef parseCheck(std::string name, std::string column);
 
   // DML (parse_dml.cpp)
   ast::StmtPtr parseInsert();

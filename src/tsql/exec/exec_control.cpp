@@ -71,6 +71,7 @@ void Interpreter::rollbackKeepingTableVariables(int at) {
     }
   }
   execSql("ROLLBACK", at);
+  forgetIdleTableVariables();
   for (const auto& s : saved) restoreTableVariable(*s.var, s.rows, at);
 }
 

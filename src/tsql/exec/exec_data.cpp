@@ -231,18 +231,4 @@ void Interpreter::execDeclare(const ast::DeclareStmt& s) {
   }
 }
 
-void Interpreter::declareTable(const ast::VarDecl& v) {
-  Frame& frame = *frames_.back();
-  Variable var;
-  var.type = v.type;
-  var.decl = &v;
-  var.tempTable = "tv" + std::to_string(frame.depth) + "_" + v.name.substr(1);
-  translate::SqlTranslator tr(*this, true);
-  var.createSql = tr.createTable(var.tempTable, *v.table, true);
-  int at = static_cast<int>(v.pos.line);
-  execSql("DROP TABLE IF EXISTS temp." + translate::quoteIdent(var.tempTable), at);
-  execSql(var.createSql, at);
-  frame.vars.emplace(v.name, std::move(var));
-}
-
 }  // namespace tsql::exec

@@ -295,16 +295,6 @@ Interpreter::Variable& Interpreter::variable(const std::string& name, int line) 
   return it->second;
 }
 
-void Interpreter::dropTableVariables(Frame& frame) {
-  for (auto& [name, v] : frame.vars) {
-    if (v.tempTable.empty()) continue;
-    std::string sql = "DROP TABLE IF EXISTS temp." + translate::quoteIdent(v.tempTable);
-    // Failing to drop leaves a stale temp table that the next DECLARE replaces.
-    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
-  }
-  forgetSchema();
-}
-
 const ast::DataType* Interpreter::variableType(const std::string& name) const {
   const auto& vars = frames_.back()->vars;
   auto it = vars.find(name);

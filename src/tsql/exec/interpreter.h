@@ -78,7 +78,8 @@ class Interpreter final : public translate::TranslateEnv {
   void runToEnd(sqlite3_stmt* stmt, int line);
   void execSql(const std::string& sql, int line);
   Variable& variable(const std::string& name, int line);
-  void dropTableVariables(Frame& frame);
+  //! Runs a statement without results through the statement cache.
+  void runStatement(const std::string& sql, const std::vector<SqlValue>& args = {});
   int line(const ast::Node& n) const { return static_cast<int>(n.pos.line); }
 
   // exec_data.cpp
@@ -95,7 +96,13 @@ class Interpreter final : public translate::TranslateEnv {
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
+
+  // exec_table_variables.cpp
   void declareTable(const ast::VarDecl& v);
+  //! Ends the frame's table variables; their emptied tables stay idle for reuse.
+  void dropTableVariables(Frame& frame);
+  bool emptyTableVariable(const Variable& v);
+  void forgetIdleTableVariables();
 
   // exec_control.cpp
   Flow execTryCatch(const ast::TryCatchStmt& s);
@@ -134,6 +141,8 @@ class Interpreter final : public translate::TranslateEnv {
   };
   std::unordered_map<std::string, InsertShape> insertShapes_;
   std::unordered_map<std::string, Procedure> procedures_;
+  //! Emptied temp tables of ended table variables by name: the CREATE that made them.
+  std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last
   const Params* params_ = nullptr;
   BatchResult* result_ = nullptr;

@@ -27,7 +27,7 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 }
 
 void Interpreter::execBeginTran(const ast::Stmt& s) {
-  if (tranCount_ == 0) execSql("BEGIN IMMEDIATE", line(s));
+  if (tranCount_ == 0) execSql("BEGIN IMMEDIATE", line(s), false);
   ++tranCount_;
 }
 
@@ -35,7 +35,7 @@ void Interpreter::execCommit(const ast::Stmt& s) {
   if (tranCount_ == 0)
     throw SqlException(3902, 16, line(s),
                        "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-  if (tranCount_ == 1) execSql("COMMIT", line(s));
+  if (tranCount_ == 1) execSql("COMMIT", line(s), false);
   --tranCount_;
 }
 

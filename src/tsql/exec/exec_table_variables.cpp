@@ -58,7 +58,6 @@ void Interpreter::dropTableVariables(Frame& frame) {
     dropped = true;
   }
   if (dropped) forgetSchema();
-  insertShapes_.clear();  // keyed by frame address, which the next frame may take
 }
 
 // After a rollback an idle table may be gone (made inside the transaction) or hold

@@ -56,13 +56,14 @@ bool Interpreter::isIdentity(const std::string& object, const std::string& colum
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
   BatchResult result;
-  ast::Batch batch;
+  std::shared_ptr<BatchPlan> plan;
   try {
-    batch = Parser::parse(text);
+    plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
     result.errors.push_back({102, 15, 1, static_cast<int>(e.pos().line), e.what()});
     return result;
   }
+  memo_ = &plan->memo;
   Frame top;
   frames_.assign(1, &top);
   params_ = &params;
@@ -70,9 +71,9 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   tranCount_ = 0;
   tryDepth_ = 0;
   caught_.clear();
-  forgetSchema();
   try {
-    execList(batch.statements);
+    noticeSchemaChanges();
+    execList(plan->batch.statements);
   } catch (const SqlException& e) {  // only escapes when a bug leaves tryDepth_ set
     report(e.error());
   }
@@ -87,6 +88,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   }
   dropTableVariables(top);
   frames_.clear();
+  memo_ = nullptr;
   result_ = nullptr;
   params_ = nullptr;
   return result;
@@ -134,13 +136,13 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
     case NodeKind::Insert: execInsert(ast::nodeCast<ast::InsertStmt>(s)); break;
     case NodeKind::Update: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.update(ast::nodeCast<ast::UpdateStmt>(s)), line(s), false);
+      auto t = translation(s, [&](auto& tr) { return tr.update(ast::nodeCast<ast::UpdateStmt>(s)); });
+      execModify(*t, line(s), false);
       break;
     }
     case NodeKind::Delete: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.remove(ast::nodeCast<ast::DeleteStmt>(s)), line(s), false);
+      auto t = translation(s, [&](auto& tr) { return tr.remove(ast::nodeCast<ast::DeleteStmt>(s)); });
+      execModify(*t, line(s), false);
       break;
     }
     case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
@@ -278,14 +280,20 @@ void Interpreter::runToEnd(sqlite3_stmt* stmt, int line) {
   if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
 }
 
-void Interpreter::execSql(const std::string& sql, int line) {
+void Interpreter::execSql(const std::string& sql, int line, bool mayChangeSchema) {
   char* err = nullptr;
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = err ? err : sqlite3_errmsg(db_);
     sqlite3_free(err);
     throw SqlException(numberForSqliteMessage(msg), 16, line, msg);
   }
-  forgetSchema();
+  if (mayChangeSchema) forgetSchema();
+}
+
+const Interpreter::Variable* Interpreter::findVariable(const std::string& name) const {
+  const auto& vars = frames_.back()->vars;
+  auto it = vars.find(name);
+  return it == vars.end() ? nullptr : &it->second;
 }
 
 Interpreter::Variable& Interpreter::variable(const std::string& name, int line) {
@@ -295,25 +303,37 @@ Interpreter::Variable& Interpreter::variable(const std::string& name, int line) 
   return it->second;
 }
 
+// The translator's questions about names; while a translation is being made the
+// answers are recorded with it (see exec_memo.cpp).
 const ast::DataType* Interpreter::variableType(const std::string& name) const {
-  const auto& vars = frames_.back()->vars;
-  auto it = vars.find(name);
-  return it == vars.end() || !it->second.tempTable.empty() ? nullptr : &it->second.type;
+  const Variable* v = findVariable(name);
+  const ast::DataType* type = v && v->tempTable.empty() ? &v->type : nullptr;
+  if (recording_) recording_->push_back({NameDependency::Kind::Variable, name, type != nullptr, type ? *type : ast::DataType{}, {}});
+  return type;
 }
 
 const std::string* Interpreter::tableVariable(const std::string& name) const {
-  const auto& vars = frames_.back()->vars;
-  auto it = vars.find(name);
-  return it == vars.end() || it->second.tempTable.empty() ? nullptr : &it->second.tempTable;
+  const Variable* v = findVariable(name);
+  const std::string* table = v && !v->tempTable.empty() ? &v->tempTable : nullptr;
+  if (recording_) recording_->push_back({NameDependency::Kind::TableVariable, name, table != nullptr, {}, table ? *table : std::string()});
+  return table;
 }
 
 ast::DataType Interpreter::hostParameterType(const std::string& name) const {
+  ast::DataType type = parameterType(name);
+  if (recording_) recording_->push_back({NameDependency::Kind::HostParameter, name, true, type, {}});
+  return type;
+}
+
+ast::DataType Interpreter::parameterType(const std::string& name) const {
   for (const auto& [n, value] : *params_)
     if (toLower(n) == name) return typeOfCore(value);
   return {};
 }
 
+// Kept translations and column lists are retired by raising the generation.
 void Interpreter::forgetSchema() {
+  ++schemaGeneration_;
   columnCache_.clear();
   insertShapes_.clear();
 }

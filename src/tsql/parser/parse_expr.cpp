@@ -224,8 +224,10 @@ ast::ExprPtr Parser::parsePrimary() {
 }
 
 ast::ExprPtr Parser::parseLiteral() {
+  std::size_t index = pos_;
   const Token& t = advance();
   auto lit = std::make_unique<ast::LiteralExpr>(t.pos);
+  if (t.kind != TokenKind::Identifier) literals_.push_back({index, lit.get()});  // not NULL
   switch (t.kind) {
     case TokenKind::Integer: lit->literalKind = ast::LiteralKind::Integer; lit->text = t.text; break;
     case TokenKind::Number: lit->literalKind = ast::LiteralKind::Number; lit->text = t.text; break;

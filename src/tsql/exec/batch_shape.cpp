@@ -1,0 +1,178 @@
+// The shape scan. It must lift exactly the literal tokens the lexer makes, and the
+// plan cache checks that on every new shape against the lexer (see plan_cache.cpp);
+// what follows a literal is in the key, so texts of one key lex alike. A lifted
+// literal leaves a marker: byte 0x01 and its class. A text holding byte 0x01 anywhere
+// could spell a marker, so it is not scanned at all.
+#include "tsql/exec/batch_shape.h"
+
+#include <array>
+#include <cstring>
+
+#include "tsql/lexer/lexer.h"
+
+namespace tsql::exec {
+
+namespace {
+
+constexpr char kMarker = '\x01';
+constexpr std::size_t kMaxLiteralDigits = 9;  // longer integers may be bigint: kept whole
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The lexer's identifier characters as a table: the scan asks for every byte.
+const std::array<bool, 256>& nameChars() {
+  static const std::array<bool, 256> table = [] {
+    std::array<bool, 256> t{};
+    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = isIdentifierChar(static_cast<char>(c));
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+void BatchShape::put(std::string_view s) {
+  if (size_ + s.size() > key_.size()) key_.resize(2 * (size_ + s.size()) + 64);
+  std::memcpy(key_.data() + size_, s.data(), s.size());
+  size_ += s.size();
+}
+
+// Text between lifted literals goes into the key in one piece.
+bool BatchShape::scan(std::string_view text) {
+  size_ = 0;
+  literals_.clear();
+  if (text.find(kMarker) != std::string_view::npos) return false;
+  if (key_.size() < text.size() + 64) key_.resize(text.size() + 64);
+  const std::array<bool, 256>& name = nameChars();
+  auto isName = [&](char c) { return name[static_cast<unsigned char>(c)]; };
+  std::size_t i = 0;
+  std::size_t copied = 0;  // the text before this is in the key
+  while (i < text.size()) {
+    char c = text[i];
+    bool afterName = i > 0 && isName(text[i - 1]);
+    std::string marker;
+    if (c == '\'') {
+      if (!scanString(text, i, marker)) return false;
+    } else if (!afterName && (isDigit(c) || (c == '.' && i + 1 < text.size() && isDigit(text[i + 1])))) {
+      scanNumber(text, i, marker);
+    } else if (c == '[' || c == '"') {
+      if (!skipDelimited(text, i, c == '[' ? ']' : '"')) return false;
+    } else if ((c == '-' || c == '/') && i + 1 < text.size() && text[i + 1] == (c == '-' ? '-' : '*')) {
+      if (!skipComment(text, i)) return false;
+    } else if (isName(c)) {
+      while (i < text.size() && isName(text[i])) ++i;
+    } else {
+      ++i;
+    }
+    if (marker.empty()) continue;
+    put(text.substr(copied, literals_.back().offset - copied));
+    put(marker);
+    copied = i;
+  }
+  put(text.substr(copied));
+  return true;
+}
+
+// string := ''' { any except ''' | '''' } '''  (N'...' when an N starts the token)
+bool BatchShape::scanString(std::string_view text, std::size_t& i, std::string& marker) {
+  const std::array<bool, 256>& name = nameChars();
+  std::size_t start = i;
+  bool national = i > 0 && (text[i - 1] == 'N' || text[i - 1] == 'n') &&
+                  (i < 2 || !name[static_cast<unsigned char>(text[i - 2])]);
+  for (++i;; ++i) {
+    if (i >= text.size()) return false;
+    if (text[i] != '\'') continue;
+    if (i + 1 < text.size() && text[i + 1] == '\'') {
+      ++i;
+      continue;
+    }
+    break;
+  }
+  ++i;
+  if (national) start -= 1;  // the N belongs to the literal
+  literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
+                       national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String});
+  marker = {kMarker, national ? 'W' : 'S'};
+  return true;
+}
+
+// number := digits [ '.' digits ] [ exponent ], as the lexer reads it. The class
+// keeps the digits before and after the point (never the marker byte).
+void BatchShape::scanNumber(std::string_view text, std::size_t& i, std::string& marker) {
+  std::size_t start = i;
+  while (i < text.size() && isDigit(text[i])) ++i;
+  std::size_t before = i - start;
+  bool point = i < text.size() && text[i] == '.';
+  if (point) ++i;
+  std::size_t fraction = i;
+  while (i < text.size() && isDigit(text[i])) ++i;
+  std::size_t after = i - fraction;
+  bool exponent = i + 1 < text.size() && (text[i] == 'e' || text[i] == 'E') &&
+                  (isDigit(text[i + 1]) ||
+                   ((text[i + 1] == '+' || text[i + 1] == '-') && i + 2 < text.size() && isDigit(text[i + 2])));
+  if (exponent) {
+    i += 2;
+    while (i < text.size() && isDigit(text[i])) ++i;
+  }
+  if (exponent || (!point && before > kMaxLiteralDigits) || before > 250 || after > 250) return;  // kept whole
+  literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
+                       point ? LiteralSpan::Kind::Number : LiteralSpan::Kind::Integer});
+  if (point) marker = {kMarker, 'D', static_cast<char>(before + 2), static_cast<char>(after + 2)};
+  else marker = {kMarker, 'I'};
+}
+
+// [name] or "name", a doubled closer standing for one.
+bool BatchShape::skipDelimited(std::string_view text, std::size_t& i, char close) {
+  for (++i;; ++i) {
+    if (i >= text.size()) return false;
+    if (text[i] != close) continue;
+    if (i + 1 < text.size() && text[i + 1] == close) {
+      ++i;
+      continue;
+    }
+    ++i;
+    return true;
+  }
+}
+
+// -- to the end of the line, or /* ... */ (nesting, as T-SQL's do).
+bool BatchShape::skipComment(std::string_view text, std::size_t& i) {
+  if (text[i] == '-') {
+    while (i < text.size() && text[i] != '\n') ++i;
+    return true;
+  }
+  int depth = 0;
+  while (i + 1 < text.size()) {
+    if (text[i] == '/' && text[i + 1] == '*') {
+      ++depth;
+      i += 2;
+    } else if (text[i] == '*' && text[i + 1] == '/') {
+      i += 2;
+      if (--depth == 0) return true;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
+void assignLiteralValue(std::string& out, std::string_view text, const LiteralSpan& span) {
+  std::string_view s = span.in(text);
+  if (span.kind == LiteralSpan::Kind::Integer || span.kind == LiteralSpan::Kind::Number) {
+    out.assign(s);
+    return;
+  }
+  s.remove_prefix(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
+  s.remove_suffix(1);
+  out.assign(s);
+  std::size_t quote = out.find('\'');
+  if (quote == std::string::npos) return;  // nothing to undo
+  std::size_t to = quote;
+  for (std::size_t from = quote; from < out.size(); ++from) {
+    out[to++] = out[from];
+    if (out[from] == '\'') ++from;  // '' stands for one quote
+  }
+  out.resize(to);
+}
+
+}  // namespace tsql::exec

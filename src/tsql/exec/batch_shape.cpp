@@ -19,11 +19,21 @@ constexpr std::size_t kMaxLiteralDigits = 9;  // longer integers may be bigint: 
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The lexer's identifier characters as a table: the scan asks for every byte.
-const std::array<bool, 256>& nameChars() {
-  static const std::array<bool, 256> table = [] {
-    std::array<bool, 256> t{};
-    for (int c = 0; c < 256; ++c) t[static_cast<std::size_t>(c)] = isIdentifierChar(static_cast<char>(c));
+// What a byte may start, for the scan: most bytes need only be copied.
+enum class ByteClass : std::uint8_t { Plain, Name, Digit, Quote, Delimiter, Comment, Point };
+
+const std::array<ByteClass, 256>& byteClasses() {
+  static const std::array<ByteClass, 256> table = [] {
+    std::array<ByteClass, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+      auto& k = t[static_cast<std::size_t>(c)];
+      if (isIdentifierChar(static_cast<char>(c))) k = ByteClass::Name;
+      if (isDigit(static_cast<char>(c))) k = ByteClass::Digit;
+    }
+    t['\''] = ByteClass::Quote;
+    t['['] = t['"'] = ByteClass::Delimiter;
+    t['-'] = t['/'] = ByteClass::Comment;
+    t['.'] = ByteClass::Point;
     return t;
   }();
   return table;
@@ -43,30 +53,39 @@ bool BatchShape::scan(std::string_view text) {
   literals_.clear();
   if (text.find(kMarker) != std::string_view::npos) return false;
   if (key_.size() < text.size() + 64) key_.resize(text.size() + 64);
-  const std::array<bool, 256>& name = nameChars();
-  auto isName = [&](char c) { return name[static_cast<unsigned char>(c)]; };
+  const std::array<ByteClass, 256>& classes = byteClasses();
+  auto classOf = [&](std::size_t at) { return classes[static_cast<unsigned char>(text[at])]; };
+  const std::size_t n = text.size();
   std::size_t i = 0;
   std::size_t copied = 0;  // the text before this is in the key
-  while (i < text.size()) {
-    char c = text[i];
-    bool afterName = i > 0 && isName(text[i - 1]);
-    std::string marker;
-    if (c == '\'') {
-      if (!scanString(text, i, marker)) return false;
-    } else if (!afterName && (isDigit(c) || (c == '.' && i + 1 < text.size() && isDigit(text[i + 1])))) {
-      scanNumber(text, i, marker);
-    } else if (c == '[' || c == '"') {
-      if (!skipDelimited(text, i, c == '[' ? ']' : '"')) return false;
-    } else if ((c == '-' || c == '/') && i + 1 < text.size() && text[i + 1] == (c == '-' ? '-' : '*')) {
-      if (!skipComment(text, i)) return false;
-    } else if (isName(c)) {
-      while (i < text.size() && isName(text[i])) ++i;
-    } else {
+  bool afterName = false;
+  Marker marker;
+  while (i < n) {
+    ByteClass k = classOf(i);
+    bool name = false;
+    marker.size = 0;
+    if (k == ByteClass::Plain) {
+      while (i < n && classOf(i) == ByteClass::Plain) ++i;
+    } else if (k == ByteClass::Comment && (i + 1 >= n || text[i + 1] != (text[i] == '-' ? '-' : '*'))) {
       ++i;
+    } else if (k == ByteClass::Name || (k == ByteClass::Digit && afterName)) {
+      while (i < n && (classOf(i) == ByteClass::Name || classOf(i) == ByteClass::Digit)) ++i;
+      name = true;
+    } else if (k == ByteClass::Digit || (k == ByteClass::Point && i + 1 < n && isDigit(text[i + 1]) && !afterName)) {
+      scanNumber(text, i, marker);
+    } else if (k == ByteClass::Point) {
+      ++i;
+    } else if (k == ByteClass::Quote) {
+      if (!scanString(text, i, marker)) return false;
+    } else if (k == ByteClass::Delimiter) {
+      if (!skipDelimited(text, i, text[i] == '[' ? ']' : '"')) return false;
+    } else if (!skipComment(text, i)) {
+      return false;
     }
-    if (marker.empty()) continue;
+    afterName = name;
+    if (marker.size == 0) continue;
     put(text.substr(copied, literals_.back().offset - copied));
-    put(marker);
+    put(std::string_view(marker.bytes, marker.size));
     copied = i;
   }
   put(text.substr(copied));
@@ -74,11 +93,9 @@ bool BatchShape::scan(std::string_view text) {
 }
 
 // string := ''' { any except ''' | '''' } '''  (N'...' when an N starts the token)
-bool BatchShape::scanString(std::string_view text, std::size_t& i, std::string& marker) {
-  const std::array<bool, 256>& name = nameChars();
+bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marker) {
   std::size_t start = i;
-  bool national = i > 0 && (text[i - 1] == 'N' || text[i - 1] == 'n') &&
-                  (i < 2 || !name[static_cast<unsigned char>(text[i - 2])]);
+  bool national = i > 0 && (text[i - 1] == 'N' || text[i - 1] == 'n') && (i < 2 || !isIdentifierChar(text[i - 2]));
   for (++i;; ++i) {
     if (i >= text.size()) return false;
     if (text[i] != '\'') continue;
@@ -92,13 +109,13 @@ bool BatchShape::scanString(std::string_view text, std::size_t& i, std::string& 
   if (national) start -= 1;  // the N belongs to the literal
   literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
                        national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String});
-  marker = {kMarker, national ? 'W' : 'S'};
+  marker = {{kMarker, national ? 'W' : 'S'}, 2};
   return true;
 }
 
 // number := digits [ '.' digits ] [ exponent ], as the lexer reads it. The class
 // keeps the digits before and after the point (never the marker byte).
-void BatchShape::scanNumber(std::string_view text, std::size_t& i, std::string& marker) {
+void BatchShape::scanNumber(std::string_view text, std::size_t& i, Marker& marker) {
   std::size_t start = i;
   while (i < text.size() && isDigit(text[i])) ++i;
   std::size_t before = i - start;
@@ -117,8 +134,8 @@ void BatchShape::scanNumber(std::string_view text, std::size_t& i, std::string& 
   if (exponent || (!point && before > kMaxLiteralDigits) || before > 250 || after > 250) return;  // kept whole
   literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
                        point ? LiteralSpan::Kind::Number : LiteralSpan::Kind::Integer});
-  if (point) marker = {kMarker, 'D', static_cast<char>(before + 2), static_cast<char>(after + 2)};
-  else marker = {kMarker, 'I'};
+  if (point) marker = {{kMarker, 'D', static_cast<char>(before + 2), static_cast<char>(after + 2)}, 4};
+  else marker = {{kMarker, 'I'}, 2};
 }
 
 // [name] or "name", a doubled closer standing for one.

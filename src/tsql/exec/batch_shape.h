@@ -31,9 +31,14 @@ class BatchShape {
   const std::vector<LiteralSpan>& literals() const { return literals_; }         //!< in text order
 
  private:
+  //! What a lifted literal leaves in the key: byte 0x01 and its class.
+  struct Marker {
+    char bytes[4] = {};
+    std::size_t size = 0;
+  };
   void put(std::string_view s);
-  bool scanString(std::string_view text, std::size_t& i, std::string& marker);
-  void scanNumber(std::string_view text, std::size_t& i, std::string& marker);
+  bool scanString(std::string_view text, std::size_t& i, Marker& marker);
+  void scanNumber(std::string_view text, std::size_t& i, Marker& marker);
   bool skipDelimited(std::string_view text, std::size_t& i, char close);
   bool skipComment(std::string_view text, std::size_t& i);
 

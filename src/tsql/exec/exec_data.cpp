@@ -130,7 +130,7 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
 void Interpreter::execModify(const translate::Translation& t, int line, bool insert) {
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
-  bindSlots(stmt, t);
+  bindSlots(stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
   runToEnd(stmt, line);
   rowCount_ = sqlite3_changes64(db_);
   if (insert) identity_ = sqlite3_last_insert_rowid(db_);

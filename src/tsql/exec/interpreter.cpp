@@ -222,13 +222,37 @@ runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation
 }
 
 void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                            const std::vector<SqlValue>* row) {
+                            const std::vector<SqlValue>* row, bool variablesInPlace) {
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
+    if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
     if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
     v.bind(stmt, static_cast<int>(i + 1));
   }
+}
+
+// Text that needs no conversion, or fits the varchar it goes to, is bound where it
+// lies: a save batch binds thousands of such texts. A literal's text stays as it is
+// until the statement is reset; a variable's only while no statement can assign it
+// mid-run, which the caller vouches for.
+bool Interpreter::bindTextInPlace(sqlite3_stmt* stmt, int index, const translate::Slot& slot,
+                                  bool variablesInPlace) const {
+  const std::string* text = nullptr;
+  if (slot.kind == translate::Slot::Kind::Literal && slot.literal->literalKind == ast::LiteralKind::String) {
+    text = &slot.literal->text;
+  } else if (slot.kind == translate::Slot::Kind::Variable && variablesInPlace) {
+    const Variable* v = findVariable(slot.name);
+    if (v && v->value.type == SqlValue::Type::Text) text = &v->value.s;
+  }
+  if (!text) return false;
+  const ast::DataType& to = slot.convertTo;
+  bool asIs = !to.isKnown() ||
+              ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed &&
+               (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
+  if (!asIs) return false;
+  sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
+  return true;
 }
 
 SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const {

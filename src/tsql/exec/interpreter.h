@@ -76,8 +76,10 @@ class Interpreter final : public translate::TranslateEnv {
   SqlError sqliteError(int line) const;
   //! The cached prepared statement for the translation (reset when the lease ends).
   runtime::StatementCache::Lease prepare(const translate::Translation& t);
+  //! Binds every slot; `variablesInPlace` when the statement cannot assign variables.
   void bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                 const std::vector<SqlValue>* row = nullptr);
+                 const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false);
+  bool bindTextInPlace(sqlite3_stmt* stmt, int index, const translate::Slot& slot, bool variablesInPlace) const;
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
   void runToEnd(sqlite3_stmt* stmt, int line);
   //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.

@@ -65,6 +65,8 @@ TEST(PlanCache, LiteralsThatShapeTheTreeAreNotValues) {
   ASSERT_TRUE(e.run("create table o(a int, b int)\ninsert into o values(1, 2)\ninsert into o values(2, 1)").ok());
   EXPECT_EQ(lines(e, "select a, b from o order by 1"), Lines({"1|2", "2|1"}));
   EXPECT_EQ(lines(e, "select a, b from o order by 2"), Lines({"2|1", "1|2"}));
+  EXPECT_EQ(lines(e, "select a, b from o order by (1)"), lines(e, "select a, b from o order by 1"));
+  EXPECT_EQ(lines(e, "select a, b from o order by (2)"), lines(e, "select a, b from o order by 2"));
   // decimals of one digit layout share a tree; each keeps its own value
   EXPECT_EQ(lines(e, "select 1.5 + 1, 10 / 4"), Lines({"2.5|2"}));
   EXPECT_EQ(lines(e, "select 2.5 + 1, 11 / 4"), Lines({"3.5|2"}));

@@ -19,12 +19,11 @@ bool isLiteral(TokenKind k) {
 }
 
 // The translator writes an ORDER BY ordinal into the SQL as it stands: such an
-// integer is not a value. Open from ORDER BY until a keyword other than ASC/DESC.
+// integer is not a value. Any integer from ORDER BY until a keyword other than
+// ASC/DESC may be one (written "(1)" too), so none of them is taken for a value.
 class OrdinalWatch {
  public:
-  bool mayBeOrdinal(const Token& t, const Token* prev) const {
-    return t.kind == TokenKind::Integer && open_ && prev && (prev->is(Keyword::By) || prev->kind == TokenKind::Comma);
-  }
+  bool mayBeOrdinal(const Token& t, const Token*) const { return t.kind == TokenKind::Integer && open_; }
   void see(const Token& t, const Token* prev) {
     if (t.is(Keyword::By) && prev && prev->is(Keyword::Order)) open_ = true;
     else if (t.keyword != Keyword::None && !t.is(Keyword::Asc) && !t.is(Keyword::Desc)) open_ = false;

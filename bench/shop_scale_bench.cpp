@@ -1,4 +1,4 @@
-// The order windows on a shop-sized database (bench/shop_data.h): COREAPP_SHOP_YEARS
+// The order windows on a shop-sized database (schema/shop_history.h): COREAPP_SHOP_YEARS
 // years (default 3) of a busy shop, made once per year count and seed in /tmp and
 // reused. Opening an order, the order selector over one month (rows listed as a
 // counter), and saving a new 20-line order, each through the form as the desktop runs it.
@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "core/json.h"
+#include "db/embedded_connection.h"
 #include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
-#include "shop_data.h"
+#include "schema/schema_script.h"
+#include "schema/shop_history.h"
 
 namespace {
 
@@ -34,7 +36,11 @@ std::string shopDatabase() {
   if (!std::filesystem::exists(path)) {
     const std::string part = path + ".part";
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(part + suffix);
-    bench::ShopData(years(), kSeed).write(part);
+    {
+      db::EmbeddedConnection conn(part);
+      schema::createDatabase(conn, false);
+      schema::addShopHistory(conn, {years(), 30000, 2000, kSeed});
+    }
     std::filesystem::rename(part, path);
   }
   return path;

@@ -159,6 +159,13 @@ TEST(PlanCache, ShapeScanLiftsWhatTheLexerCallsLiterals) {
   EXPECT_NE(a.key(), b.key());  // another scale
   ASSERT_TRUE(b.scan("select x1, 99, 7.2, N'z', n'', '', 3e6, 1234567890 from t2"));
   EXPECT_NE(a.key(), b.key());
+  ASSERT_TRUE(b.scan("select x1, 9, 7.2, N'z', n'', '', 3e5, 1234567890 from t2"));
+  EXPECT_NE(a.key(), b.key());  // an integer of other digits: decimal arithmetic counts them
+  ASSERT_TRUE(a.scan("select 0.5, 012"));
+  ASSERT_TRUE(b.scan("select 1.5, 12"));
+  EXPECT_NE(a.key(), b.key());  // 0.5 is decimal(1,1), 1.5 decimal(2,1)
+  ASSERT_TRUE(b.scan("select 0.7, 099"));
+  EXPECT_EQ(a.key(), b.key());
   EXPECT_FALSE(b.scan("select 'unclosed"));
 }
 

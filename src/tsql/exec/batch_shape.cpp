@@ -113,8 +113,10 @@ bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marke
   return true;
 }
 
-// number := digits [ '.' digits ] [ exponent ], as the lexer reads it. The class
-// keeps the digits before and after the point (never the marker byte).
+// number := digits [ '.' digits ] [ exponent ], as the lexer reads it. A constant's
+// type counts its digits (12.345 is decimal(5,3), 10 counts two digits in decimal
+// arithmetic), so the class keeps the significant digits before the point and the
+// digits after it (as bytes from 2 on, never the marker byte).
 void BatchShape::scanNumber(std::string_view text, std::size_t& i, Marker& marker) {
   std::size_t start = i;
   while (i < text.size() && isDigit(text[i])) ++i;
@@ -134,8 +136,11 @@ void BatchShape::scanNumber(std::string_view text, std::size_t& i, Marker& marke
   if (exponent || (!point && before > kMaxLiteralDigits) || before > 250 || after > 250) return;  // kept whole
   literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
                        point ? LiteralSpan::Kind::Number : LiteralSpan::Kind::Integer});
-  if (point) marker = {{kMarker, 'D', static_cast<char>(before + 2), static_cast<char>(after + 2)}, 4};
-  else marker = {{kMarker, 'I'}, 2};
+  std::size_t zeros = 0;  // leading zeros do not count towards a constant's precision
+  while (zeros < before && text[start + zeros] == '0') ++zeros;
+  auto digits = static_cast<char>(before - zeros + 2);
+  if (point) marker = {{kMarker, 'D', digits, static_cast<char>(after + 2)}, 4};
+  else marker = {{kMarker, 'I', digits}, 3};
 }
 
 // [name] or "name", a doubled closer standing for one.

@@ -1,8 +1,8 @@
 // BatchShape: a batch text reduced to what its parse tree depends on, found by one
 // pass over the bytes (no tokens). Literals are lifted out, keeping only what decides
-// their static type (string or N'' string, an integer, a decimal's digits before and
-// after the point); everything else stays byte for byte, comments and line breaks
-// included. Texts of one shape parse to the same tree but for the lifted literals'
+// their static type (string or N'' string, an integer's significant digits, a
+// decimal's significant digits before the point and its digits after it); everything
+// else stays byte for byte, comments and line breaks included. Texts of one shape parse to the same tree but for the lifted literals'
 // values. Long integers and numbers with an exponent stay whole.
 #pragma once
 

@@ -4,6 +4,7 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/runtime/value_conversion.h"
 #include "tsql/translate/sql_translator.h"
@@ -182,6 +183,7 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::BeginTran: execBeginTran(s); rowCount_ = 0; break;
     case NodeKind::Commit: execCommit(s); rowCount_ = 0; break;
     case NodeKind::Rollback: execRollback(s); break;
+    case NodeKind::SaveTran: execSaveTran(ast::nodeCast<ast::SaveTranStmt>(s)); break;
     case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
     case NodeKind::Raiserror:
       rowCount_ = 0;
@@ -227,7 +229,8 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
-    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
+    if (slot.convertTo.isKnown())
+      v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     v.bind(stmt, static_cast<int>(i + 1));
   }
 }
@@ -248,7 +251,7 @@ bool Interpreter::bindTextInPlace(sqlite3_stmt* stmt, int index, const translate
   if (!text) return false;
   const ast::DataType& to = slot.convertTo;
   bool asIs = !to.isKnown() ||
-              ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed &&
+              ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed && !to.guid &&
                (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
   if (!asIs) return false;
   sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
@@ -266,6 +269,9 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
         long long v = std::strtoll(l.text.c_str(), nullptr, 10);
         if (errno != ERANGE) return SqlValue::integer(v);
       }
+      // A decimal constant longer than a double holds goes as its exact text.
+      if (l.text.find_first_of("eE") == std::string::npos && l.text.size() > runtime::kExactDoubleDigits + 1)
+        return SqlValue::text(l.text);
       return SqlValue::real(std::strtod(l.text.c_str(), nullptr));
     }
     case Kind::Variable: {

@@ -4,6 +4,7 @@
 // An identity column becomes SQLite's INTEGER PRIMARY KEY AUTOINCREMENT (numbers are
 // never reused, as in SQL Server); another declared primary key then becomes UNIQUE.
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
 
@@ -18,6 +19,17 @@ std::string nameList(const std::vector<std::string>& names) {
     out += quoteIdent(names[i]);
   }
   return out + ")";
+}
+
+// A decimal too long for a double is declared "decimal blob(p,s)": SQLite gives the
+// column no affinity, so the exact text of a long value is kept as written (under
+// NUMERIC affinity it would become a double and lose digits). Shorter values are
+// stored as REALs either way.
+std::string storedType(const ast::DataType& t) {
+  std::string sql = ast::typeToSql(t);
+  if (t.kind == ast::TypeKind::Decimal && t.precision > runtime::kExactDoubleDigits)
+    sql.insert(sql.find('('), " blob");
+  return sql;
 }
 
 }  // namespace
@@ -39,7 +51,7 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
     // declared as plain varchar (no length, which reads back as unbounded).
     ast::DataType declared = c.type;
     if (declared.length < 0) declared.length = 0;
-    sql += ast::typeToSql(declared);
+    sql += storedType(declared);
     if (c.notNull) sql += " NOT NULL";
     if (c.primaryKey) sql += hasIdentity ? " UNIQUE" : " PRIMARY KEY";
     if (c.unique) sql += " UNIQUE";

@@ -1,6 +1,7 @@
 // coreapp db init: creates a database file holding the whole schema (tables, views,
-// stored procedures) and, with --demo, the demo master data. An existing file is
-// refused unless --force; a database that cannot be completed is removed again.
+// stored procedures) and, with --demo, the demo master data; --scale N adds N years of
+// a busy shop's orders (schema/shop_history.h). An existing file is refused unless
+// --force; a database that cannot be completed is removed again.
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "apps/coreapp/command.h"
 #include "db/embedded_connection.h"
 #include "schema/schema_script.h"
+#include "schema/shop_history.h"
 
 namespace app {
 
@@ -19,6 +21,7 @@ struct DbInitOptions {
   std::string file;
   bool demo = false;
   bool force = false;
+  int scale = 0;  // years of orders to add
 };
 
 // Removes the database file and the side files SQLite keeps beside it.
@@ -46,6 +49,7 @@ int runDbInit(const DbInitOptions& options) {
   try {
     db::EmbeddedConnection connection(options.file);
     schema::createDatabase(connection, options.demo);
+    if (options.scale > 0) schema::addShopHistory(connection, {options.scale});
   } catch (const std::exception& e) {
     std::cerr << "coreapp db init: " << e.what() << "\n";
     removeDatabaseFiles(options.file);  // leave no half-made database behind
@@ -62,6 +66,8 @@ void setupDb(CLI::App& cli) {
   init->add_option("--db", options->file, "Database file to create")->required();
   init->add_flag("--demo", options->demo, "Also load the demo master data");
   init->add_flag("--force", options->force, "Replace an existing file");
+  init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
+      ->check(CLI::Range(1, 50));
   init->callback([options] {
     int code = runDbInit(*options);
     if (code != 0) throw CLI::RuntimeError(code);

@@ -276,9 +276,17 @@ struct TruncateStmt : Stmt {
   std::string table;
 };
 
-//! A parsed batch: its top-level statements in order.
+//! A literal of the batch and the index of the token it was parsed from.
+struct LiteralRef {
+  std::size_t token = 0;
+  LiteralExpr* node = nullptr;
+};
+
+//! A parsed batch: its top-level statements in order, and every literal parsed from
+//! a literal token in token order (the plan cache gives them new values).
 struct Batch {
   StmtList statements;
+  std::vector<LiteralRef> literals;
 };
 
 }  // namespace tsql::ast

@@ -29,7 +29,7 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 void Interpreter::execBeginTran(const ast::Stmt& s) {
   if (tranCount_ == 0) {
     try {
-      execSql("BEGIN IMMEDIATE", line(s));
+      execSql("BEGIN IMMEDIATE", line(s), false);
     } catch (const SqlException& e) {  // e.g. another writer kept the file past the busy timeout
       throw BatchAbort(e.error());
     }
@@ -43,7 +43,7 @@ void Interpreter::execCommit(const ast::Stmt& s) {
   if (tranCount_ == 0)
     throw SqlException(3902, 16, line(s),
                        "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-  if (tranCount_ == 1) execSql("COMMIT", line(s));
+  if (tranCount_ == 1) execSql("COMMIT", line(s), false);
   --tranCount_;
 }
 
@@ -80,6 +80,7 @@ void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) 
     }
   }
   execSql(sql, at);
+  forgetIdleTableVariables();
   for (const auto& s : saved) restoreTableVariable(*s.var, s.rows, at);
 }
 

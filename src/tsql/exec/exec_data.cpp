@@ -14,8 +14,8 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line, ast::DataType* type
     if (type) *type = var.type;
     return var.value;
   }
-  translate::SqlTranslator tr(*this);
-  translate::Translation t = tr.scalar(e);
+  auto kept = translation(e, [&](auto& tr) { return tr.scalar(e); });
+  const translate::Translation& t = *kept;
   if (type) *type = t.columnTypes[0];
   if (e.kind == ast::NodeKind::Literal && !t.slots.empty()) return slotValue(t.slots[0], nullptr);
   runtime::StatementCache::Lease use = prepare(t);
@@ -36,8 +36,8 @@ SqlValue Interpreter::evaluateAs(const ast::Expr& e, const ast::DataType& type, 
 }
 
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
-  translate::SqlTranslator tr(*this);
-  translate::Translation t = tr.condition(e);
+  auto kept = translation(e, [&](auto& tr) { return tr.condition(e); });
+  const translate::Translation& t = *kept;
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
@@ -57,8 +57,8 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
   for (const auto& item : s.query.cores[0].items) {
     if (!item.assignTo.empty()) return execAssigningSelect(s);
   }
-  translate::SqlTranslator tr(*this);
-  translate::Translation t = tr.query(s.query);
+  auto kept = translation(s, [&](auto& tr) { return tr.query(s.query); });
+  const translate::Translation& t = *kept;
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
   bindSlots(stmt, t);
@@ -100,8 +100,8 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
 // SELECT @a = x, @b = y FROM ...: each row assigns in turn; no row leaves the
 // variables as they were.
 void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
-  translate::SqlTranslator tr(*this);
-  translate::AssignmentPlan plan = tr.assignment(s.query);
+  auto kept = assignmentPlan(s);
+  const translate::AssignmentPlan& plan = *kept;
   runtime::StatementCache::Lease use = prepare(plan.driver);
   sqlite3_stmt* driver = use.get();
   bindSlots(driver, plan.driver);
@@ -131,7 +131,7 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
 void Interpreter::execModify(const translate::Translation& t, int line, bool insert) {
   runtime::StatementCache::Lease use = prepare(t);
   sqlite3_stmt* stmt = use.get();
-  bindSlots(stmt, t);
+  bindSlots(stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
   try {
     runToEnd(stmt, line);
   } catch (const SqlException& e) {
@@ -139,73 +139,6 @@ void Interpreter::execModify(const translate::Translation& t, int line, bool ins
   }
   rowCount_ = sqlite3_changes64(db_);
   if (insert) identity_ = sqlite3_last_insert_rowid(db_);
-}
-
-namespace {
-
-bool isNullLiteral(const ast::Expr& e) {
-  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
-  return l && l->literalKind == ast::LiteralKind::Null;
-}
-
-// The shape of a one-row INSERT ... VALUES whose values are all literals, variables
-// or caller parameters: everything its translation depends on. Empty when the
-// statement has another form.
-std::string insertShapeKey(const ast::InsertStmt& s, const void* frame) {
-  if (s.query || s.defaultValues || s.rows.size() != 1) return {};
-  std::string key(reinterpret_cast<const char*>(&frame), sizeof frame);
-  key += s.table;
-  for (const auto& c : s.columns) {
-    key += '\x1f';
-    key += c;
-  }
-  key += '\x1e';
-  for (const auto& v : s.rows[0]) {
-    switch (v->kind) {
-      case ast::NodeKind::Literal: key += isNullLiteral(*v) ? 'N' : 'L'; break;
-      case ast::NodeKind::Variable: key += 'V' + ast::nodeCast<ast::VariableExpr>(*v).name; break;
-      case ast::NodeKind::HostParameter:
-        key += 'H' + ast::nodeCast<ast::HostParameterExpr>(*v).name;
-        break;
-      default: return {};
-    }
-    key += '\x1f';
-  }
-  return key;
-}
-
-}  // namespace
-
-// A save batch repeats one INSERT ... VALUES shape hundreds of times with other
-// literals. Such a statement's translation does not depend on the literal values
-// (they are bound, converted to the column type in C++), so it is made once per
-// shape and pointed at each statement's own literals.
-void Interpreter::execInsert(const ast::InsertStmt& s) {
-  std::string key = insertShapeKey(s, frames_.back());
-  if (key.empty()) {
-    translate::SqlTranslator tr(*this);
-    return execModify(tr.insert(s), line(s), true);
-  }
-  const auto& values = s.rows[0];
-  auto it = insertShapes_.find(key);
-  if (it == insertShapes_.end()) {
-    translate::SqlTranslator tr(*this);
-    InsertShape shape;
-    shape.translation = tr.insert(s);
-    for (std::size_t i = 0; i < values.size(); ++i)
-      if (!isNullLiteral(*values[i])) shape.valueOfSlot.push_back(i);
-    if (shape.valueOfSlot.size() != shape.translation.slots.size())
-      return execModify(shape.translation, line(s), true);  // not one slot per value
-    it = insertShapes_.emplace(std::move(key), std::move(shape)).first;
-  } else {
-    InsertShape& shape = it->second;
-    for (std::size_t k = 0; k < shape.valueOfSlot.size(); ++k) {
-      translate::Slot& slot = shape.translation.slots[k];
-      if (slot.kind == translate::Slot::Kind::Literal)
-        slot.literal = &ast::nodeCast<ast::LiteralExpr>(*values[shape.valueOfSlot[k]]);
-    }
-  }
-  execModify(it->second.translation, line(s), true);
 }
 
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared
@@ -234,20 +167,6 @@ void Interpreter::execDeclare(const ast::DeclareStmt& s) {
       it->second.value = std::move(init);
     }
   }
-}
-
-void Interpreter::declareTable(const ast::VarDecl& v) {
-  Frame& frame = *frames_.back();
-  Variable var;
-  var.type = v.type;
-  var.decl = &v;
-  var.tempTable = "tv" + std::to_string(frame.depth) + "_" + v.name.substr(1);
-  translate::SqlTranslator tr(*this, true);
-  var.createSql = tr.createTable(var.tempTable, *v.table, true);
-  int at = static_cast<int>(v.pos.line);
-  execSql("DROP TABLE IF EXISTS temp." + translate::quoteIdent(var.tempTable), at);
-  execSql(var.createSql, at);
-  frame.vars.emplace(v.name, std::move(var));
 }
 
 }  // namespace tsql::exec

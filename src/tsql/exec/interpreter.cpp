@@ -58,14 +58,15 @@ bool Interpreter::isIdentity(const std::string& object, const std::string& colum
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
   BatchResult result;
-  ast::Batch batch;
+  std::shared_ptr<BatchPlan> plan;
   try {
-    batch = Parser::parse(text);
+    plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
     result.errors.push_back({102, 15, 1, static_cast<int>(e.pos().line), e.what()});
     return result;
   }
   runtime::ScopedDateSettings dates(dateSettings_);  // this session's DATEFORMAT/DATEFIRST
+  memo_ = &plan->memo;
   Frame top;
   frames_.assign(1, &top);
   params_ = &params;
@@ -73,11 +74,11 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   tranCount_ = 0;
   tryDepth_ = 0;
   caught_.clear();
-  forgetSchema();
   StatementFault* armed = armedStatementFault();
   fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
   try {
-    execList(batch.statements);
+    noticeSchemaChanges();
+    execList(plan->batch.statements);
   } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
     report(e.error());
   }
@@ -93,6 +94,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   fault_ = nullptr;
   dropTableVariables(top);
   frames_.clear();
+  memo_ = nullptr;
   result_ = nullptr;
   params_ = nullptr;
   return result;
@@ -163,13 +165,13 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
     case NodeKind::Insert: execInsert(ast::nodeCast<ast::InsertStmt>(s)); break;
     case NodeKind::Update: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.update(ast::nodeCast<ast::UpdateStmt>(s)), line(s), false);
+      auto t = translation(s, [&](auto& tr) { return tr.update(ast::nodeCast<ast::UpdateStmt>(s)); });
+      execModify(*t, line(s), false);
       break;
     }
     case NodeKind::Delete: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.remove(ast::nodeCast<ast::DeleteStmt>(s)), line(s), false);
+      auto t = translation(s, [&](auto& tr) { return tr.remove(ast::nodeCast<ast::DeleteStmt>(s)); });
+      execModify(*t, line(s), false);
       break;
     }
     case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
@@ -253,14 +255,38 @@ runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation
 }
 
 void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                            const std::vector<SqlValue>* row) {
+                            const std::vector<SqlValue>* row, bool variablesInPlace) {
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
+    if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     v.bind(stmt, static_cast<int>(i + 1));
   }
+}
+
+// Text that needs no conversion, or fits the varchar it goes to, is bound where it
+// lies: a save batch binds thousands of such texts. A literal's text stays as it is
+// until the statement is reset; a variable's only while no statement can assign it
+// mid-run, which the caller vouches for.
+bool Interpreter::bindTextInPlace(sqlite3_stmt* stmt, int index, const translate::Slot& slot,
+                                  bool variablesInPlace) const {
+  const std::string* text = nullptr;
+  if (slot.kind == translate::Slot::Kind::Literal && slot.literal->literalKind == ast::LiteralKind::String) {
+    text = &slot.literal->text;
+  } else if (slot.kind == translate::Slot::Kind::Variable && variablesInPlace) {
+    const Variable* v = findVariable(slot.name);
+    if (v && v->value.type == SqlValue::Type::Text) text = &v->value.s;
+  }
+  if (!text) return false;
+  const ast::DataType& to = slot.convertTo;
+  bool asIs = !to.isKnown() ||
+              ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed && !to.guid &&
+               (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
+  if (!asIs) return false;
+  sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
+  return true;
 }
 
 SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const {
@@ -315,14 +341,20 @@ void Interpreter::runToEnd(sqlite3_stmt* stmt, int line) {
   if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
 }
 
-void Interpreter::execSql(const std::string& sql, int line) {
+void Interpreter::execSql(const std::string& sql, int line, bool mayChangeSchema) {
   char* err = nullptr;
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = err ? err : sqlite3_errmsg(db_);
     sqlite3_free(err);
     throw SqlException(numberForSqliteMessage(msg), 16, line, msg);
   }
-  forgetSchema();
+  if (mayChangeSchema) forgetSchema();
+}
+
+const Interpreter::Variable* Interpreter::findVariable(const std::string& name) const {
+  const auto& vars = frames_.back()->vars;
+  auto it = vars.find(name);
+  return it == vars.end() ? nullptr : &it->second;
 }
 
 Interpreter::Variable& Interpreter::variable(const std::string& name, int line) {
@@ -332,35 +364,37 @@ Interpreter::Variable& Interpreter::variable(const std::string& name, int line) 
   return it->second;
 }
 
-void Interpreter::dropTableVariables(Frame& frame) {
-  for (auto& [name, v] : frame.vars) {
-    if (v.tempTable.empty()) continue;
-    std::string sql = "DROP TABLE IF EXISTS temp." + translate::quoteIdent(v.tempTable);
-    // Failing to drop leaves a stale temp table that the next DECLARE replaces.
-    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
-  }
-  forgetSchema();
-}
-
+// The translator's questions about names; while a translation is being made the
+// answers are recorded with it (see exec_memo.cpp).
 const ast::DataType* Interpreter::variableType(const std::string& name) const {
-  const auto& vars = frames_.back()->vars;
-  auto it = vars.find(name);
-  return it == vars.end() || !it->second.tempTable.empty() ? nullptr : &it->second.type;
+  const Variable* v = findVariable(name);
+  const ast::DataType* type = v && v->tempTable.empty() ? &v->type : nullptr;
+  if (recording_) recording_->push_back({NameDependency::Kind::Variable, name, type != nullptr, type ? *type : ast::DataType{}, {}});
+  return type;
 }
 
 const std::string* Interpreter::tableVariable(const std::string& name) const {
-  const auto& vars = frames_.back()->vars;
-  auto it = vars.find(name);
-  return it == vars.end() || it->second.tempTable.empty() ? nullptr : &it->second.tempTable;
+  const Variable* v = findVariable(name);
+  const std::string* table = v && !v->tempTable.empty() ? &v->tempTable : nullptr;
+  if (recording_) recording_->push_back({NameDependency::Kind::TableVariable, name, table != nullptr, {}, table ? *table : std::string()});
+  return table;
 }
 
 ast::DataType Interpreter::hostParameterType(const std::string& name) const {
+  ast::DataType type = parameterType(name);
+  if (recording_) recording_->push_back({NameDependency::Kind::HostParameter, name, true, type, {}});
+  return type;
+}
+
+ast::DataType Interpreter::parameterType(const std::string& name) const {
   for (const auto& [n, value] : *params_)
     if (toLower(n) == name) return typeOfCore(value);
   return {};
 }
 
+// Kept translations and column lists are retired by raising the generation.
 void Interpreter::forgetSchema() {
+  ++schemaGeneration_;
   columnCache_.clear();
   insertShapes_.clear();
 }

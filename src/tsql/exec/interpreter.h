@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,7 +23,9 @@
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
 #include "tsql/exec/sql_exception.h"
+#include "tsql/exec/plan_cache.h"
 #include "tsql/exec/sql_value.h"
+#include "tsql/exec/translation_memo.h"
 #include "tsql/runtime/date_settings.h"
 #include "tsql/runtime/statement_cache.h"
 #include "tsql/statement_fault.h"
@@ -62,6 +65,7 @@ class Interpreter final : public translate::TranslateEnv {
   struct Procedure {
     std::string text;
     std::shared_ptr<ast::Batch> batch;
+    std::shared_ptr<TranslationMemo> memo;  //!< translations of the body's statements
     const ast::CreateProcedureStmt* stmt = nullptr;
   };
   enum class Flow { Normal, Break, Continue, Return };
@@ -76,13 +80,19 @@ class Interpreter final : public translate::TranslateEnv {
   SqlError sqliteError(int line) const;
   //! The cached prepared statement for the translation (reset when the lease ends).
   runtime::StatementCache::Lease prepare(const translate::Translation& t);
+  //! Binds every slot; `variablesInPlace` when the statement cannot assign variables.
   void bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                 const std::vector<SqlValue>* row = nullptr);
+                 const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false);
+  bool bindTextInPlace(sqlite3_stmt* stmt, int index, const translate::Slot& slot, bool variablesInPlace) const;
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
   void runToEnd(sqlite3_stmt* stmt, int line);
-  void execSql(const std::string& sql, int line);
+  //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.
+  void execSql(const std::string& sql, int line, bool mayChangeSchema = true);
   Variable& variable(const std::string& name, int line);
-  void dropTableVariables(Frame& frame);
+  const Variable* findVariable(const std::string& name) const;
+  ast::DataType parameterType(const std::string& name) const;
+  //! Runs a statement without results through the statement cache.
+  void runStatement(const std::string& sql, const std::vector<SqlValue>& args = {});
   int line(const ast::Node& n) const { return static_cast<int>(n.pos.line); }
 
   // exec_data.cpp
@@ -95,11 +105,28 @@ class Interpreter final : public translate::TranslateEnv {
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);
   void execModify(const translate::Translation& t, int line, bool insert);
-  void execInsert(const ast::InsertStmt& s);
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
+
+  // exec_table_variables.cpp
   void declareTable(const ast::VarDecl& v);
+  //! Ends the frame's table variables; their emptied tables stay idle for reuse.
+  void dropTableVariables(Frame& frame);
+  bool emptyTableVariable(const Variable& v);
+  void forgetIdleTableVariables();
+
+  // exec_memo.cpp
+  //! A translation made by `make` and recorded with what it depends on.
+  MemoEntry recordTranslation(const std::function<void(translate::SqlTranslator&, MemoEntry&)>& make);
+  bool stillValid(const MemoEntry& e) const;
+  //! The running tree's translation of `n`, made by `make` when none is still valid.
+  std::shared_ptr<const translate::Translation> translation(
+      const ast::Node& n, const std::function<translate::Translation(translate::SqlTranslator&)>& make);
+  std::shared_ptr<const translate::AssignmentPlan> assignmentPlan(const ast::SelectStmt& s);
+  MemoEntry insertEntry(const ast::InsertStmt& s);
+  void execInsert(const ast::InsertStmt& s);
+  void noticeSchemaChanges();
 
   // exec_control.cpp
   Flow execTryCatch(const ast::TryCatchStmt& s);
@@ -140,14 +167,16 @@ class Interpreter final : public translate::TranslateEnv {
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
-  //! Translations of INSERT ... VALUES statements by shape; `valueOfSlot[k]` is the
-  //! index of the value that parameter slot k stands for.
-  struct InsertShape {
-    translate::Translation translation;
-    std::vector<std::size_t> valueOfSlot;
-  };
-  std::unordered_map<std::string, InsertShape> insertShapes_;
+  //! Translations of INSERT ... VALUES statements by shape, shared by their nodes.
+  std::unordered_map<std::string, MemoEntry> insertShapes_;
+  PlanCache plans_{64};
+  TranslationMemo* memo_ = nullptr;  //!< of the tree running (batch or procedure)
+  std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
+  std::uint64_t schemaGeneration_ = 1;  //!< raised by every schema change
+  std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies
   std::unordered_map<std::string, Procedure> procedures_;
+  //! Emptied temp tables of ended table variables by name: the CREATE that made them.
+  std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last
   const Params* params_ = nullptr;
   BatchResult* result_ = nullptr;

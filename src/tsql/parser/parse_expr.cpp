@@ -240,9 +240,10 @@ ast::ExprPtr Parser::parsePrimary() {
 
 // A money constant ($12.50) is the number cast to money, which is what it means.
 ast::ExprPtr Parser::parseLiteral() {
+  std::size_t index = pos_;
   const Token& t = advance();
   auto lit = std::make_unique<ast::LiteralExpr>(t.pos);
-  if (!t.text.empty() && t.text[0] == '$') {
+  if (!t.text.empty() && t.text[0] == '$') {  // kept in the batch's shape, not lifted as a value
     lit->literalKind = t.kind == TokenKind::Integer ? ast::LiteralKind::Integer : ast::LiteralKind::Number;
     lit->text = t.text.substr(1);
     auto cast = std::make_unique<ast::CastExpr>(t.pos);
@@ -250,6 +251,7 @@ ast::ExprPtr Parser::parseLiteral() {
     cast->type = ast::typeFromName("money");
     return cast;
   }
+  if (t.kind != TokenKind::Identifier) literals_.push_back({index, lit.get()});  // not NULL
   switch (t.kind) {
     case TokenKind::Integer: lit->literalKind = ast::LiteralKind::Integer; lit->text = t.text; break;
     case TokenKind::Number: lit->literalKind = ast::LiteralKind::Number; lit->text = t.text; break;

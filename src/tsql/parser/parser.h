@@ -24,6 +24,8 @@ class Parser {
  public:
   //! The text must outlive the returned AST only while parsing; the AST owns copies.
   explicit Parser(std::string_view text);
+  //! Parses tokens already lexed from `text` (the last one TokenKind::End).
+  Parser(std::string_view text, std::vector<Token> tokens);
 
   //! batch := { statement [';'] }   Throws SyntaxError.
   ast::Batch parseBatch();
@@ -132,6 +134,7 @@ class Parser {
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
   int depth_ = 0;
+  std::vector<ast::LiteralRef> literals_;  //!< literal tokens parsed as LiteralExpr
 };
 
 //! A name token's value: brackets/quotes removed and doubled closers undone.

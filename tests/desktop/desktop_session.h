@@ -41,6 +41,21 @@ class DemoSession : public ::testing::Test {
     return false;
   }
 
+  //! A saved order of the demo's first customer with one service line; its number.
+  std::string saveDemoOrder() {
+    host::plugsPool().plugbyName("1100")->create(nullptr, "");
+    auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
+    EXPECT_NE(page, nullptr);
+    if (page == nullptr) return {};
+    page->clickAction("actAdd");
+    ui.queueLookup("客户会员查询", R"([{"code":"C001"}])");
+    page->clickControl("edtwldw");
+    ui.queueLookup("服务项目查询", R"([{"code":"XM003"}])");
+    page->clickAction("actDetail_Add");
+    page->clickAction("actSave");
+    return page->billno;
+  }
+
   db::EmbeddedConnection conn;
   host::ScriptedUi ui;
   host::Host host;

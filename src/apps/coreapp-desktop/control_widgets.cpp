@@ -219,7 +219,7 @@ class MemoWidget : public Base {
   MemoWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
       : Base(form, c, std::move(run)), memo_(new MemoEdit(parent)) {
     memo_->setObjectName(qs(c.name));
-    memo_->setMaximumHeight(memo_->fontMetrics().height() * 4);
+    memo_->setMaximumHeight(memo_->fontMetrics().height() * 3);  // two lines and a margin
     memo_->onLeave = [this] { commitTyped(); };
     if (c.onDblClick) memo_->onDblClick = [this] { dblClick(); };
   }

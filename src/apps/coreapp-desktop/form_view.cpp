@@ -90,7 +90,8 @@ void FormView::build() {
     tabs->addTab(view, QString::fromStdString(g->caption.empty() ? g->name : g->caption));
   }
   if (tabs != nullptr) split->addWidget(tabs);
-  for (int i = 1; i < split->count(); ++i) split->setStretchFactor(i, 1);
+  // The line grid grows first; the further grids' tabs take a smaller share.
+  for (int i = 1; i < split->count(); ++i) split->setStretchFactor(i, i == 1 ? 2 : 1);
   layout->addWidget(split, 1);
 }
 

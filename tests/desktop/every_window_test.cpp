@@ -1,0 +1,195 @@
+// Every window a clerk meets, opened the way the clerk opens it (ribbon, buttons, the
+// tab's close box) with the shell's own Ui: the sign-in, the main window with the order
+// page, the customer and item lookups, the unsaved-changes question, the order selector
+// before settlement and processing, both of those, the print preview and the source
+// pickers. Each is pictured over the main window at 1280x800 and 1600x1000
+// (build/desktop-screenshots/window_<name>_<width>.png, for a person to look at) and
+// checked to fit there.
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "apps/coreapp-desktop/form_view.h"
+#include "apps/coreapp-desktop/login_dialog.h"
+#include "apps/coreapp-desktop/lookup_dialog.h"
+#include "apps/coreapp-desktop/action_bar.h"
+#include "apps/coreapp-desktop/main_window.h"
+#include "apps/coreapp-desktop/qt_ui.h"
+#include "desktop/desktop_session.h"
+#include "desktop/window_fit.h"
+#include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
+#include "plugs/coreapp/khsk/khskhx_select_form.h"
+#include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
+
+namespace {
+
+const QSize kScreens[] = {QSize(1280, 800), QSize(1600, 1000)};
+
+class EveryWindow : public desktop_test::DemoSession {
+ protected:
+  EveryWindow() {
+    host.ui = &qtUi;
+    window = std::make_unique<desktop::MainWindow>(qtUi);
+    qtUi.setMainWindow(window.get());
+    window->resize(kScreens[0]);
+    window->show();
+  }
+  ~EveryWindow() override {
+    window.reset();
+    host.ui = &ui;
+  }
+
+  // The main window at the screen's size with `dialog` (if any) over its middle, saved
+  // as window_<name>_<width>.png, and both checked to fit the screen.
+  void picture(const std::string& name, QWidget* dialog = nullptr) {
+    const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
+    QDir().mkpath(folder);
+    for (const QSize screen : kScreens) {
+      window->resize(screen);
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      desktop_test::expectFits(*window, screen, "main window under " + name);
+      QPixmap shot = window->grab();
+      if (dialog != nullptr) {
+        desktop_test::expectFits(*dialog, screen, name);
+        QPainter painter(&shot);
+        painter.drawPixmap((screen.width() - dialog->width()) / 2, (screen.height() - dialog->height()) / 2,
+                           dialog->grab());
+      }
+      const QString file = QDir(folder).filePath(QString("window_%1_%2.png").arg(QString::fromStdString(name)).arg(screen.width()));
+      EXPECT_TRUE(shot.save(file)) << name;
+    }
+    window->resize(kScreens[0]);
+  }
+
+  // Waits for the modal window whose title starts with `title` and hands it to `look`,
+  // which answers it (or it is closed unanswered when `look` leaves it open). The flag
+  // says whether it showed; the wait outlives the caller, so a window that opens after
+  // the caller's own window closed is caught too.
+  std::shared_ptr<bool> expectModal(const QString& title, std::function<void(QWidget&)> look) {
+    auto shown = std::make_shared<bool>(false);
+    auto poll = std::make_shared<std::function<void(int)>>();
+    std::weak_ptr<std::function<void(int)>> self = poll;
+    *poll = [title, look = std::move(look), shown, self](int triesLeft) {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr || !modal->windowTitle().startsWith(title)) {
+        if (auto again = self.lock(); again && triesLeft > 0)
+          QTimer::singleShot(0, [again, triesLeft] { (*again)(triesLeft - 1); });
+        return;
+      }
+      *shown = true;
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      QPointer<QWidget> alive(modal);
+      look(*modal);
+      if (alive && alive->isVisible()) static_cast<QDialog*>(alive.data())->reject();
+    };
+    QTimer::singleShot(0, [poll] { (*poll)(1000); });
+    return shown;
+  }
+
+  // Runs `open` and says whether the modal window titled `title` showed meanwhile.
+  bool whenShown(const QString& title, std::function<void(QWidget&)> look, const std::function<void()>& open) {
+    const std::shared_ptr<bool> shown = expectModal(title, std::move(look));
+    open();
+    return *shown;
+  }
+
+  // The form shown in a modal window, or null.
+  template <class Form>
+  static Form* formIn(QWidget& modal) {
+    auto* view = modal.findChild<desktop::FormView*>();
+    return view == nullptr ? nullptr : dynamic_cast<Form*>(&view->form());
+  }
+
+  QAction* ribbon(const char* code) { return window->findChild<QAction*>(code); }
+
+  desktop::QtUi qtUi;
+  std::unique_ptr<desktop::MainWindow> window;
+};
+
+TEST_F(EveryWindow, SignIn) {
+  QTemporaryDir dir;
+  desktop::LoginDialog login(dir.filePath("demo.db"), true);
+  login.show();
+  picture("login", &login);
+}
+
+TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {
+  ribbon("1100")->trigger();
+  auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  desktop::FormView* view = window->pageView(*page);
+  ASSERT_NE(view, nullptr);
+  view->actionBar()->button("actAdd")->trigger();
+  picture("order");
+  // The customer is picked: the bill now holds an edit a clerk would lose.
+  EXPECT_TRUE(whenShown("客户会员查询", [&](QWidget& w) {
+    picture("customer_lookup", &w);
+    auto* lookup = dynamic_cast<desktop::LookupDialog*>(&w);
+    ASSERT_NE(lookup, nullptr);
+    lookup->choose(0);
+    lookup->accept();
+  }, [&] { view->run([&] { page->clickControl("edtwldw"); }); }));
+  EXPECT_NE(page->control("edtwldw").tag, 0);
+  EXPECT_TRUE(whenShown("服务项目查询", [&](QWidget& w) { picture("item_lookup", &w); },
+                        [&] { page->clickAction("actDetail_Add"); }));
+  // The new bill is unsaved: closing its tab asks; no answer keeps the page.
+  EXPECT_TRUE(whenShown("提示", [&](QWidget& w) {
+    EXPECT_NE(qobject_cast<QMessageBox*>(&w), nullptr);
+    picture("unsaved_question", &w);
+  }, [&] { Q_EMIT window->pages()->tabCloseRequested(0); }));
+  EXPECT_EQ(window->pages()->count(), 1);
+}
+
+TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
+  host.ui = &ui;
+  const std::string billno = saveDemoOrder();
+  host.ui = &qtUi;
+  ASSERT_FALSE(billno.empty());
+  for (const auto& [code, title] : {std::pair{"1100_07", "订单结算"}, std::pair{"1101", "处理项目订单"}}) {
+    std::shared_ptr<bool> opened;
+    auto choose = [&, title = QString::fromUtf8(title), code = std::string(code)](QWidget& selector) {
+      auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
+      ASSERT_NE(form, nullptr);
+      if (code == "1100_07") picture("order_selector", &selector);
+      ASSERT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));
+      opened = expectModal(title, [this, code](QWidget& w) { picture(code == "1100_07" ? "settlement" : "processing", &w); });
+      selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
+    };
+    const bool selectorShown = whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon(code)->trigger(); });
+    EXPECT_TRUE(selectorShown) << code;
+    EXPECT_TRUE(opened != nullptr && *opened) << code;
+  }
+}
+
+TEST_F(EveryWindow, PrintPreview) {
+  host.ui = &ui;
+  saveDemoOrder();
+  host.ui = &qtUi;
+  auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  window->syncPages();
+  EXPECT_TRUE(whenShown("项目订单", [&](QWidget& w) { picture("print_preview", &w); },
+                        [&] { page->clickAction("actPrint"); }));
+}
+
+TEST_F(EveryWindow, SourcePickers) {
+  const std::int64_t store = lists.stores.front().id;
+  auto lines = host::makeForm<plugs::coreapp::cpfh::Tchfhselectxmddmxform>(nullptr, "", store, 1);
+  auto bills = host::makeForm<plugs::coreapp::khsk::Tkhskhxselectform>(nullptr, 1, store, "");
+  for (host::FormModel* form : std::initializer_list<host::FormModel*>{lines.get(), bills.get()}) {
+    const std::string name = form == lines.get() ? "order_lines_picker" : "receipt_sources_picker";
+    EXPECT_TRUE(whenShown(QString::fromStdString(form->caption), [&](QWidget& w) { picture(name, &w); },
+                          [&] { qtUi.showModal(*form); }))
+        << name;
+  }
+}
+
+}  // namespace

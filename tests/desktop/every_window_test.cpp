@@ -148,6 +148,29 @@ TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {
   EXPECT_EQ(window->pages()->count(), 1);
 }
 
+// Each bill page, a new bill started, fits the main window at both sizes.
+TEST_F(EveryWindow, EveryBillPageFits) {
+  for (const char* code : {"1102", "1105", "1110", "1111", "1112", "1113", "1114", "1115", "1116", "1117", "1118",
+                           "1119", "1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"}) {
+    window->openItem(*host::plugsPool().plugbyName(code));
+    auto* page = dynamic_cast<host::TBaseForm*>(host::PageControl().activePage());
+    ASSERT_NE(page, nullptr) << code;
+    desktop::FormView* view = window->pageView(*page);
+    ASSERT_NE(view, nullptr) << code;
+    if (QAction* add = view->actionBar()->button("actAdd")) add->trigger();
+    for (const QSize screen : kScreens) {
+      window->resize(screen);
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      desktop_test::expectFits(*window, screen, std::string("page ") + code);
+    }
+    host.ui = &ui;  // the new bill's question is answered "discard" from the queue
+    ui.queueAnswer(host::mrNo);
+    Q_EMIT window->pages()->tabCloseRequested(0);
+    host.ui = &qtUi;
+    EXPECT_EQ(window->pages()->count(), 0) << code;
+  }
+}
+
 TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
   host.ui = &ui;
   const std::string billno = saveDemoOrder();

@@ -152,6 +152,22 @@ TEST(LookupRows, MultipleChoiceKeepsRowOrder) {
   EXPECT_EQ(desktop::rowsJson(rs, {}), "");
 }
 
+// An item's price reads as the bill's grid shows money; the chosen row keeps the value.
+TEST(LookupRows, PricesReadWithFourDecimals) {
+  tsql::ResultSet rs;
+  rs.columns = {{"code", core::ValueType::Text}, {"name", core::ValueType::Text},
+                {"price_sale", core::ValueType::Currency}};
+  rs.rows = {{core::Value("XM001"), core::Value("喷绘"), core::Value(*core::Currency::parse("15"))},
+             {core::Value("XM002"), core::Value("写真"), core::Value(*core::Currency::parse("-2.5"))}};
+  desktop::LookupDialog dlg("服务项目查询", rs, false);
+  QAbstractItemModel* m = dlg.findChild<QTableView*>()->model();
+  EXPECT_EQ(m->data(m->index(0, 2)).toString(), "15.0000");
+  EXPECT_EQ(m->data(m->index(1, 2)).toString(), "-2.5000");
+  EXPECT_EQ(m->data(m->index(0, 1)).toString(), QString::fromUtf8("喷绘"));
+  dlg.choose(0);
+  EXPECT_NE(dlg.chosenJson().find(R"("price_sale":"15")"), std::string::npos);
+}
+
 TEST_F(QtUiTest, ModalFormClosesOnItsOwnResult) {
   ModalForm form;
   whenModalOpens([](QWidget* w) {

@@ -181,6 +181,7 @@ TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
     auto choose = [&, title = QString::fromUtf8(title), code = std::string(code)](QWidget& selector) {
       auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
       ASSERT_NE(form, nullptr);
+      EXPECT_EQ(selector.windowTitle(), QString::fromUtf8("订单选择"));  // one name, not its alternatives
       if (code == "1100_07") picture("order_selector", &selector);
       ASSERT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));
       opened = expectModal(title, [this, code](QWidget& w) { picture(code == "1100_07" ? "settlement" : "processing", &w); });

@@ -114,7 +114,7 @@ void MainWindow::syncPages() {
     auto* view = new FormView(*form);
     view->onFinished = [this] { QTimer::singleShot(0, this, [this] { syncPages(); }); };
     views_[form] = view;
-    pages_->setCurrentIndex(pages_->addTab(view, qs(form->caption)));
+    pages_->setCurrentIndex(pages_->addTab(view, windowTitleOf(form->caption)));
   }
 }
 

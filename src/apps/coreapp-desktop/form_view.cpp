@@ -95,6 +95,15 @@ void FormView::build() {
   layout->addWidget(split, 1);
 }
 
+namespace {
+
+// A short label after a box names its unit ("小时", "元"); a longer one is a text of its own.
+bool isUnitLabel(const host::Control& c) {
+  return c.kind == host::ControlKind::Label && QString::fromStdString(c.caption).size() <= 2;
+}
+
+}  // namespace
+
 // Boxes go in rows of kPairsPerRow caption + box pairs; a box with no caption of its
 // own (a name beside its code, a time beside its date), a unit label ("小时") or, after a
 // check box, a box captioned without a colon joins the cell before it, so what belongs
@@ -109,7 +118,7 @@ QWidget* FormView::buildHeader(const std::vector<host::Control*>& controls) {
   for (host::Control* c : controls) {
     auto w = makeControlWidget(form_, *c, runner_, box);
     const bool wide = c->kind == host::ControlKind::Memo;
-    const bool companion = !wide && (c->caption.empty() || c->kind == host::ControlKind::Label);
+    const bool companion = !wide && (c->caption.empty() || isUnitLabel(*c));
     // After a check box, a caption without a colon reads on in the same sentence.
     const bool runsOn = sentence && !wide && !companion && !c->caption.ends_with("：");
     if ((companion || runsOn) && cell != nullptr) {

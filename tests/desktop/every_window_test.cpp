@@ -150,8 +150,7 @@ TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {
 
 // Each bill page, a new bill started, fits the main window at both sizes.
 TEST_F(EveryWindow, EveryBillPageFits) {
-  for (const char* code : {"1102", "1105", "1110", "1111", "1112", "1113", "1114", "1115", "1116", "1117", "1118",
-                           "1119", "1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"}) {
+  for (const char* code : desktop_test::kPageCodes) {
     window->openItem(*host::plugsPool().plugbyName(code));
     auto* page = dynamic_cast<host::TBaseForm*>(host::PageControl().activePage());
     ASSERT_NE(page, nullptr) << code;

@@ -96,8 +96,9 @@ TEST_F(MoneyFormats, EveryWindowShowsMoneyByItsKind) {
   ASSERT_FALSE(billno.empty());
   int checked = 0;
   // Every bill page, the order among them, with a new bill started.
-  for (const char* code : {"1100", "1102", "1105", "1110", "1111", "1112", "1113", "1114", "1115", "1116", "1117",
-                           "1118", "1119", "1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"}) {
+  std::vector<const char*> pages(std::begin(desktop_test::kPageCodes), std::end(desktop_test::kPageCodes));
+  pages.push_back("1100");
+  for (const char* code : pages) {
     host::PageControl().clear();
     host::plugsPool().plugbyName(code)->create(nullptr, "");
     host::FormModel* page = host::PageControl().activePage();

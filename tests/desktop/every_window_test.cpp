@@ -26,7 +26,12 @@
 #include "desktop/desktop_session.h"
 #include "desktop/window_fit.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
+#include "plugs/coreapp/gysfk/gysfkhx_select_form.h"
+#include "plugs/coreapp/gysfk/gysyfk_select_form.h"
+#include "plugs/coreapp/khkp/khsk_select_form.h"
 #include "plugs/coreapp/khsk/khskhx_select_form.h"
+#include "plugs/coreapp/khsk/khysk_select_form.h"
+#include "plugs/coreapp/xmwtk/importxmddmx_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
 
 namespace {
@@ -205,13 +210,36 @@ TEST_F(EveryWindow, PrintPreview) {
 
 TEST_F(EveryWindow, SourcePickers) {
   const std::int64_t store = lists.stores.front().id;
-  auto lines = host::makeForm<plugs::coreapp::cpfh::Tchfhselectxmddmxform>(nullptr, "", store, 1);
-  auto bills = host::makeForm<plugs::coreapp::khsk::Tkhskhxselectform>(nullptr, 1, store, "");
-  for (host::FormModel* form : std::initializer_list<host::FormModel*>{lines.get(), bills.get()}) {
-    const std::string name = form == lines.get() ? "order_lines_picker" : "receipt_sources_picker";
-    EXPECT_TRUE(whenShown(QString::fromStdString(form->caption), [&](QWidget& w) { picture(name, &w); },
+  const std::int64_t customer = 1, supplier = 1;
+  namespace p = plugs::coreapp;
+  std::vector<std::pair<std::string, std::unique_ptr<host::FormModel>>> pickers;
+  pickers.emplace_back("order_lines_picker", host::makeForm<p::cpfh::Tchfhselectxmddmxform>(nullptr, "", store, customer));
+  pickers.emplace_back("order_details_import", host::makeForm<p::xmwtk::Timportxmddmxform>(nullptr, ""));
+  pickers.emplace_back("receipt_sources_picker", host::makeForm<p::khsk::Tkhskhxselectform>(nullptr, customer, store, ""));
+  pickers.emplace_back("advance_receipts_picker", host::makeForm<p::khsk::Tkhyskselectform>(nullptr, customer, store, ""));
+  pickers.emplace_back("receipts_to_invoice_picker", host::makeForm<p::khkp::Tkhskselectform>(nullptr, customer, store, ""));
+  pickers.emplace_back("payment_sources_picker", host::makeForm<p::gysfk::Tgysfkhxselectform>(nullptr, supplier, store, ""));
+  pickers.emplace_back("prepayments_picker", host::makeForm<p::gysfk::Tgysyfkselectform>(nullptr, supplier, store, ""));
+  for (auto& [name, form] : pickers) {
+    EXPECT_TRUE(whenShown(desktop::windowTitleOf(form->caption), [&](QWidget& w) { picture(name, &w); },
                           [&] { qtUi.showModal(*form); }))
         << name;
+  }
+}
+
+// The ad-hoc business bill opens from the ribbon as a window of its own.
+TEST_F(EveryWindow, AdHocBill) {
+  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), [&](QWidget& w) { picture("ad_hoc_bill", &w); },
+                        [&] { ribbon("1103")->trigger(); }));
+}
+
+// The shell's own small dialogs: bill settings, the reason for an un-audit, a new
+// customer and the store's default customer.
+TEST_F(EveryWindow, HostDialogs) {
+  for (const char* className : {"Tbilloptionsform", "TAuditingDataForm", "Tkhbmkeditform", "Tckbmkdefkhinfoform"}) {
+    EXPECT_TRUE(whenShown(QString(), [&](QWidget& w) { picture(std::string("dialog_") + className, &w); },
+                          [&] { qtUi.hostDialog(className, {}); }))
+        << className;
   }
 }
 

@@ -216,16 +216,22 @@ TEST(HostDialogs, FileFilterFromTheHostsForm) {
 
 namespace {
 
-// The toolkit's own texts (an editor's context menu) read in Chinese once Qt's
-// translations are loaded.
+// The toolkit's own texts (an editor's context menu, the print and save-as dialogs)
+// read in Chinese once Qt's translations are loaded.
 TEST(ChineseTranslations, ToolkitTextsReadInChinese) {
   QTranslator* translator = desktop::installChineseTranslations(*QCoreApplication::instance());
   if (translator == nullptr) GTEST_SKIP() << "qt6-translations-l10n is not installed";
   const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
+  // The print and save-as dialogs the preview opens are the toolkit's too.
+  const QString print = QCoreApplication::translate("QPrintDialog", "Print");
+  const QString saveAs = QCoreApplication::translate("QFileDialog", "Save As");
+  const QString paper = QCoreApplication::translate("QPageSetupWidget", "Paper");
   QCoreApplication::removeTranslator(translator);
   delete translator;
-  EXPECT_NE(undo, "&Undo");
   EXPECT_EQ(undo, QString::fromUtf8("撤消(&U)"));
+  EXPECT_EQ(print, QString::fromUtf8("打印"));
+  EXPECT_EQ(saveAs, QString::fromUtf8("另存为"));
+  EXPECT_EQ(paper, QString::fromUtf8("纸张"));
 }
 
 }  // namespace

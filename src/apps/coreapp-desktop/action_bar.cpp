@@ -84,8 +84,8 @@ QAction* ActionBar::makeAction(const std::string& name, const std::string& capti
     button->setToolTip(QString::fromStdString(caption) + " (" +
                        look.shortcut.toString(QKeySequence::NativeText) + ")");
   }
-  if (look.iconOnly)  // the caption stays in the tool tip
-    if (auto* shown = qobject_cast<QToolButton*>(widgetForAction(button))) shown->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  auto* shown = look.iconOnly ? qobject_cast<QToolButton*>(widgetForAction(button)) : nullptr;
+  if (shown != nullptr) shown->setToolButtonStyle(Qt::ToolButtonIconOnly);  // the caption stays in the tool tip
   connect(button, &QAction::triggered, this, [this, name] {
     run_([&] { form_.clickAction(name); });
     if (afterClick) afterClick(name);

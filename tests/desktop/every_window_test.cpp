@@ -5,6 +5,7 @@
 // pickers. Each is pictured over the main window at 1280x800 and 1600x1000
 // (build/desktop-screenshots/window_<name>_<width>.png, for a person to look at) and
 // checked to fit there.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -33,6 +34,7 @@
 #include "plugs/coreapp/khsk/khysk_select_form.h"
 #include "plugs/coreapp/xmwtk/importxmddmx_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
+#include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
 namespace {
 
@@ -195,6 +197,43 @@ TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
     EXPECT_TRUE(selectorShown) << code;
     EXPECT_TRUE(opened != nullptr && *opened) << code;
   }
+}
+
+// A window of its own with an edit asks before Esc closes it: "取消" keeps it open with
+// the edit, "否" lets it go.
+TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
+  host.ui = &ui;
+  const std::string billno = saveDemoOrder();
+  host.ui = &qtUi;
+  bool stayed = false, asked = false;
+  auto answer = [](const char* button) {
+    return [button](QWidget& w) {
+      for (QAbstractButton* b : static_cast<QMessageBox&>(w).buttons())
+        if (b->text() == QString::fromUtf8(button)) b->click();
+    };
+  };
+  auto work = [&](QWidget& dialog) {
+    auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkworkform>(dialog);
+    ASSERT_NE(form, nullptr);
+    dialog.findChild<desktop::FormView*>()->run([&] {
+      form->cdsDetail.edit();
+      form->cdsDetail.fieldByName("beizhu").setValue(core::Value("加急"));
+      form->cdsDetail.post();
+    });
+    asked = whenShown(QString::fromUtf8("提示"), answer("取消"), [&] { static_cast<QDialog&>(dialog).reject(); });
+    stayed = dialog.isVisible() && form->cdsDetail.fieldByName("beizhu").asString() == "加急";
+    whenShown(QString::fromUtf8("提示"), answer("否"), [&] { static_cast<QDialog&>(dialog).reject(); });
+    EXPECT_FALSE(dialog.isVisible());
+  };
+  auto choose = [&](QWidget& selector) {
+    auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
+    ASSERT_TRUE(form != nullptr && form->cdsMain.locate("billno", core::Value(billno)));
+    expectModal(QString::fromUtf8("处理项目订单"), work);
+    selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
+  };
+  EXPECT_TRUE(whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon("1101")->trigger(); }));
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(stayed);
 }
 
 TEST_F(EveryWindow, PrintPreview) {

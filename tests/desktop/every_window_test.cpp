@@ -54,16 +54,17 @@ class EveryWindow : public desktop_test::DemoSession {
     host.ui = &ui;
   }
 
-  // The main window at the screen's size with `dialog` (if any) over its middle, saved
-  // as window_<name>_<width>.png, and both checked to fit the screen.
-  void picture(const std::string& name, QWidget* dialog = nullptr) {
+  // The main window at the screen's size (a bare screen before sign-in) with `dialog`
+  // (if any) over its middle, saved as window_<name>_<width>.png, both checked to fit.
+  void picture(const std::string& name, QWidget* dialog = nullptr, bool overMainWindow = true) {
     const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
     QDir().mkpath(folder);
     for (const QSize screen : kScreens) {
       window->resize(screen);
       QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
       desktop_test::expectFits(*window, screen, "main window under " + name);
-      QPixmap shot = window->grab();
+      QPixmap shot = overMainWindow ? window->grab() : QPixmap(screen);
+      if (!overMainWindow) shot.fill(Qt::darkCyan);
       if (dialog != nullptr) {
         desktop_test::expectFits(*dialog, screen, name);
         QPainter painter(&shot);
@@ -125,7 +126,7 @@ TEST_F(EveryWindow, SignIn) {
   QTemporaryDir dir;
   desktop::LoginDialog login(dir.filePath("demo.db"), true);
   login.show();
-  picture("login", &login);
+  picture("login", &login, false);
 }
 
 TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {

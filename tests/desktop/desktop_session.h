@@ -22,6 +22,12 @@
 
 namespace desktop_test {
 
+//! Every plug that opens as a page (the bills and the receivable aging report, 1119),
+//! the order (1100) aside.
+inline constexpr const char* kPageCodes[] = {"1102", "1105", "1110", "1111", "1112", "1113", "1114",
+                                                 "1115", "1116", "1117", "1118", "1119", "1120", "1121",
+                                                 "1122", "1123", "1124", "1125", "1126", "1127"};
+
 class DemoSession : public ::testing::Test {
  protected:
   DemoSession() : conn(":memory:") {
@@ -39,6 +45,21 @@ class DemoSession : public ::testing::Test {
     for (const std::string& e : ui.transcript())
       if (e.find(fragment) != std::string::npos) return true;
     return false;
+  }
+
+  //! A saved order of the demo's first customer with one service line; its number.
+  std::string saveDemoOrder() {
+    host::plugsPool().plugbyName("1100")->create(nullptr, "");
+    auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
+    EXPECT_NE(page, nullptr);
+    if (page == nullptr) return {};
+    page->clickAction("actAdd");
+    ui.queueLookup("客户会员查询", R"([{"code":"C001"}])");
+    page->clickControl("edtwldw");
+    ui.queueLookup("服务项目查询", R"([{"code":"XM003"}])");
+    page->clickAction("actDetail_Add");
+    page->clickAction("actSave");
+    return page->billno;
   }
 
   db::EmbeddedConnection conn;

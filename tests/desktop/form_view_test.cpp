@@ -140,3 +140,40 @@ TEST_F(FormViewTest, AModalResultFinishesTheView) {
 }
 
 }  // namespace
+
+namespace {
+
+// Header layout: a two-character unit label keeps to the box before it; a longer label is
+// a text of its own and leaves that box its whole cell.
+class HeaderForm : public host::TBaseForm {
+ public:
+  HeaderForm() : TBaseForm(nullptr, "THeaderForm", "测试窗口") {}
+  void FormCreate() override {
+    addControl(Control("edtremark", ControlKind::Edit, "备注："));
+    addControl(Control("lblgroup", ControlKind::Label, "明细项目（可编辑）"));
+    addControl(Control("edthours", ControlKind::Edit, "提前："));
+    addControl(Control("lblunit", ControlKind::Label, "小时"));
+  }
+};
+
+TEST(FormViewHeader, OnlyAUnitLabelSharesTheBoxCell) {
+  host::Host host;
+  host::ScriptedUi ui;
+  host.ui = &ui;
+  host::HostScope scope(host);
+  HeaderForm form;
+  form.initialize();
+  desktop::FormView view(form);
+  view.resize(1200, 300);
+  view.show();
+  auto rect = [&](const char* name) {
+    QWidget* w = view.controlWidget(name);
+    return QRect(w->mapTo(&view, QPoint(0, 0)), w->size());
+  };
+  // The unit sits right after its box; the long label does not squeeze the remark box.
+  EXPECT_EQ(rect("edthours").center().y(), rect("lblunit").center().y());
+  EXPECT_LT(rect("lblunit").left() - rect("edthours").right(), 20);
+  EXPECT_GT(rect("edtremark").width(), rect("edthours").width());
+}
+
+}  // namespace

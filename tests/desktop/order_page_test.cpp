@@ -66,6 +66,23 @@ TEST_F(OrderPage, ShowsTheFormsGridsAndActions) {
 
 // The further grids share a tab widget: one page is drawn at a time, whatever the grids'
 // own visible flags say after a refresh.
+// The reminder reads as one sentence: "订单提醒 提前 [12] 小时", side by side in one row.
+TEST_F(OrderPage, ReminderFieldsStayTogether) {
+  view->resize(1280, 800);
+  view->show();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  QWidget* check = view->controlWidget("chkddtx");
+  QWidget* hours = view->controlWidget("edttxsj");
+  QWidget* unit = view->controlWidget("lbltxsj");
+  ASSERT_TRUE(check != nullptr && hours != nullptr && unit != nullptr);
+  auto rect = [&](QWidget* w) { return QRect(w->mapTo(view.get(), QPoint(0, 0)), w->size()); };
+  EXPECT_EQ(rect(check).center().y(), rect(hours).center().y());
+  EXPECT_EQ(rect(hours).center().y(), rect(unit).center().y());
+  EXPECT_LT(rect(check).right(), rect(hours).left());
+  EXPECT_LT(rect(hours).right(), rect(unit).left());
+  EXPECT_LT(rect(unit).right() - rect(check).left(), view->width() / 3);  // one cell, not three
+}
+
 TEST_F(OrderPage, TabPagesAreDrawnOneAtATime) {
   view->resize(1280, 800);
   view->show();

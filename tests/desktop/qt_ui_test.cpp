@@ -152,6 +152,22 @@ TEST(LookupRows, MultipleChoiceKeepsRowOrder) {
   EXPECT_EQ(desktop::rowsJson(rs, {}), "");
 }
 
+// An item's price reads as the bill's grid shows money; the chosen row keeps the value.
+TEST(LookupRows, PricesReadWithFourDecimals) {
+  tsql::ResultSet rs;
+  rs.columns = {{"code", core::ValueType::Text}, {"name", core::ValueType::Text},
+                {"price_sale", core::ValueType::Currency}};
+  rs.rows = {{core::Value("XM001"), core::Value("喷绘"), core::Value(*core::Currency::parse("15"))},
+             {core::Value("XM002"), core::Value("写真"), core::Value(*core::Currency::parse("-2.5"))}};
+  desktop::LookupDialog dlg("服务项目查询", rs, false);
+  QAbstractItemModel* m = dlg.findChild<QTableView*>()->model();
+  EXPECT_EQ(m->data(m->index(0, 2)).toString(), "15.0000");
+  EXPECT_EQ(m->data(m->index(1, 2)).toString(), "-2.5000");
+  EXPECT_EQ(m->data(m->index(0, 1)).toString(), QString::fromUtf8("喷绘"));
+  dlg.choose(0);
+  EXPECT_NE(dlg.chosenJson().find(R"("price_sale":"15")"), std::string::npos);
+}
+
 TEST_F(QtUiTest, ModalFormClosesOnItsOwnResult) {
   ModalForm form;
   whenModalOpens([](QWidget* w) {
@@ -200,16 +216,22 @@ TEST(HostDialogs, FileFilterFromTheHostsForm) {
 
 namespace {
 
-// The toolkit's own texts (an editor's context menu) read in Chinese once Qt's
-// translations are loaded.
+// The toolkit's own texts (an editor's context menu, the print and save-as dialogs)
+// read in Chinese once Qt's translations are loaded.
 TEST(ChineseTranslations, ToolkitTextsReadInChinese) {
   QTranslator* translator = desktop::installChineseTranslations(*QCoreApplication::instance());
   if (translator == nullptr) GTEST_SKIP() << "qt6-translations-l10n is not installed";
   const QString undo = QCoreApplication::translate("QLineEdit", "&Undo");
+  // The print and save-as dialogs the preview opens are the toolkit's too.
+  const QString print = QCoreApplication::translate("QPrintDialog", "Print");
+  const QString saveAs = QCoreApplication::translate("QFileDialog", "Save As");
+  const QString paper = QCoreApplication::translate("QPageSetupWidget", "Paper");
   QCoreApplication::removeTranslator(translator);
   delete translator;
-  EXPECT_NE(undo, "&Undo");
   EXPECT_EQ(undo, QString::fromUtf8("撤消(&U)"));
+  EXPECT_EQ(print, QString::fromUtf8("打印"));
+  EXPECT_EQ(saveAs, QString::fromUtf8("另存为"));
+  EXPECT_EQ(paper, QString::fromUtf8("纸张"));
 }
 
 }  // namespace

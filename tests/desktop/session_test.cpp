@@ -153,9 +153,11 @@ TEST(PrintFolder, EachDatabaseFilePrintsBesideItself) {
   ASSERT_TRUE(dir.isValid());
   db::EmbeddedConnection shopA(dir.filePath("shopA.db").toStdString());
   db::EmbeddedConnection shopB(dir.filePath("shopB.db").toStdString());
+  db::EmbeddedConnection copyOfA(dir.filePath("shopA.bak").toStdString());
   db::EmbeddedConnection memory(":memory:");
-  EXPECT_EQ(desktop::printFolderOf(shopA), dir.filePath("shopA-prints").toStdString());
-  EXPECT_EQ(desktop::printFolderOf(shopB), dir.filePath("shopB-prints").toStdString());
+  EXPECT_EQ(desktop::printFolderOf(shopA), dir.filePath("shopA.db-prints").toStdString());
+  EXPECT_EQ(desktop::printFolderOf(shopB), dir.filePath("shopB.db-prints").toStdString());
+  EXPECT_EQ(desktop::printFolderOf(copyOfA), dir.filePath("shopA.bak-prints").toStdString());
   EXPECT_EQ(desktop::printFolderOf(memory), "");
 }
 

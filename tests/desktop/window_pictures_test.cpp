@@ -23,21 +23,6 @@ namespace {
 
 class WindowPictures : public desktop_test::DemoSession {
  protected:
-  // A saved order of the demo's first customer with one service line.
-  std::string saveOrder() {
-    host::plugsPool().plugbyName("1100")->create(nullptr, "");
-    auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
-    EXPECT_NE(page, nullptr);
-    if (page == nullptr) return {};
-    page->clickAction("actAdd");
-    ui.queueLookup("客户会员查询", R"([{"code":"C001"}])");
-    page->clickControl("edtwldw");
-    ui.queueLookup("服务项目查询", R"([{"code":"XM003"}])");
-    page->clickAction("actDetail_Add");
-    page->clickAction("actSave");
-    return page->billno;
-  }
-
   static QString picture(const char* name) {
     const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
     QDir().mkpath(folder);
@@ -56,7 +41,7 @@ class WindowPictures : public desktop_test::DemoSession {
 };
 
 TEST_F(WindowPictures, SettlementWindowShowsOneKindOfEntryAtATime) {
-  const std::string billno = saveOrder();
+  const std::string billno = saveDemoOrder();
   ASSERT_FALSE(billno.empty());
   auto form = host::makeForm<plugs::coreapp::xmzzk::Tjiesuanform>(nullptr, billno);
   EXPECT_TRUE(form->control("edtxj_je").visible);
@@ -66,7 +51,7 @@ TEST_F(WindowPictures, SettlementWindowShowsOneKindOfEntryAtATime) {
 
 // The account of a settlement line is picked from the store's accounts, not typed.
 TEST_F(WindowPictures, SettlementAccountCellIsADropDownOfTheAccounts) {
-  const std::string billno = saveOrder();
+  const std::string billno = saveDemoOrder();
   auto form = host::makeForm<plugs::coreapp::xmzzk::Tjiesuanform>(nullptr, billno);
   desktop::FormView view(*form);
   view.show();
@@ -88,14 +73,14 @@ TEST_F(WindowPictures, SettlementAccountCellIsADropDownOfTheAccounts) {
 }
 
 TEST_F(WindowPictures, OrderSelectorListsTheSavedOrder) {
-  const std::string billno = saveOrder();
+  const std::string billno = saveDemoOrder();
   auto form = host::makeForm<plugs::coreapp::xmzzk::Txmzzkselectform>(nullptr, true);
   EXPECT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));  // beside the demo's own orders
   render(*form, "order_selector.png", QSize(1000, 500));
 }
 
 TEST_F(WindowPictures, ProcessingWindowOfTheSavedOrder) {
-  const std::string billno = saveOrder();
+  const std::string billno = saveDemoOrder();
   plugs::coreapp::xmzzk::Txmzzkworkform form(nullptr, host::plugsPool().plugbyName("1101"));
   form.initialize();
   form.OpenBillData(billno);
@@ -105,7 +90,7 @@ TEST_F(WindowPictures, ProcessingWindowOfTheSavedOrder) {
 }
 
 TEST_F(WindowPictures, PrintedOrderPreview) {
-  const std::string billno = saveOrder();
+  const std::string billno = saveDemoOrder();
   auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
   ASSERT_EQ(page->clickAction("actPrint"), host::Outcome::Done);
   ASSERT_FALSE(ui.prints().empty());

@@ -47,11 +47,20 @@ ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
   setMovable(false);
   const std::map<std::string, std::string> gridStems = furtherGridStems(form);
   std::string previous;
-  std::map<std::string, QMenu*> menus;  // by sub-menu caption
+  std::map<std::string, QMenu*> menus;      // by sub-menu caption
+  std::map<std::string, QMenu*> gridMenus;  // by data set and sub-menu caption
   for (const host::ActionView& a : form.describe().actions) {
     const auto grid = gridStems.find(lowered(actionStem(a.name)));
-    if (grid != gridStems.end() && a.group.empty()) {
-      gridActions_[grid->second].push_back(makeAction(a.name, a.caption, nullptr));
+    if (grid != gridStems.end()) {
+      // A further grid's sub-menu goes with that grid too, as one drop-down of its row.
+      QMenu*& menu = gridMenus[grid->second + '\n' + a.group];
+      if (!a.group.empty() && menu == nullptr) {
+        menu = new QMenu(QString::fromStdString(a.group), this);
+        gridActions_[grid->second].push_back(menu->menuAction());
+      }
+      QAction* placed = a.group.empty() ? nullptr : menu->addAction(QString::fromStdString(a.caption));
+      QAction* made = makeAction(a.name, a.caption, placed);
+      if (a.group.empty()) gridActions_[grid->second].push_back(made);
       continue;
     }
     const bool grouped =
@@ -75,6 +84,8 @@ QAction* ActionBar::makeAction(const std::string& name, const std::string& capti
     button->setToolTip(QString::fromStdString(caption) + " (" +
                        look.shortcut.toString(QKeySequence::NativeText) + ")");
   }
+  auto* shown = look.iconOnly ? qobject_cast<QToolButton*>(widgetForAction(button)) : nullptr;
+  if (shown != nullptr) shown->setToolButtonStyle(Qt::ToolButtonIconOnly);  // the caption stays in the tool tip
   connect(button, &QAction::triggered, this, [this, name] {
     run_([&] { form_.clickAction(name); });
     if (afterClick) afterClick(name);

@@ -41,7 +41,8 @@ const Standard* standardOf(const std::string& name) {
 ActionLook actionLook(const std::string& name, const QStyle& style) {
   const Standard* s = standardOf(name);
   if (s == nullptr) return {};
-  return {true, style.standardIcon(s->icon), s->shortcut};
+  const bool arrow = s->icon == QStyle::SP_ArrowLeft || s->icon == QStyle::SP_ArrowRight;
+  return {true, style.standardIcon(s->icon), s->shortcut, arrow};
 }
 
 }  // namespace desktop

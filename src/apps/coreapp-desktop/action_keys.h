@@ -16,6 +16,7 @@ struct ActionLook {
   bool known = false;
   QIcon icon;
   QKeySequence shortcut;
+  bool iconOnly = false;  //!< the icon says it all (the arrows of previous / next bill)
 };
 
 //! The look of the action named `name` ("actSave", "actsave", "actok" ...).

@@ -22,9 +22,9 @@
 #include <QToolButton>
 
 #include "core/date_time.h"
-#include "core/number_format.h"
 #include "core/value.h"
 #include "host/forms/form_model.h"
+#include "host/forms/money_format.h"
 
 namespace desktop {
 
@@ -188,8 +188,8 @@ class LineWidget : public Base {
   // A money box shows its amount through its display pattern, editable or not, so
   // every amount of a window reads alike.
   std::string shownAmount(const std::string& t) const {
-    if (c_.kind != host::ControlKind::CurrencyEdit || t.empty() || c_.format.empty()) return t;
-    return core::formatFloat(core::Value(t).asFloat(), c_.format);
+    if (c_.kind != host::ControlKind::CurrencyEdit || t.empty()) return t;
+    return core::Value(t).asCurrency().format(host::shownMoneyFormat(c_.format));
   }
 
   QWidget* box_;
@@ -219,7 +219,7 @@ class MemoWidget : public Base {
   MemoWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
       : Base(form, c, std::move(run)), memo_(new MemoEdit(parent)) {
     memo_->setObjectName(qs(c.name));
-    memo_->setMaximumHeight(memo_->fontMetrics().height() * 4);
+    memo_->setMaximumHeight(memo_->fontMetrics().height() * 3);  // two lines and a margin
     memo_->onLeave = [this] { commitTyped(); };
     if (c.onDblClick) memo_->onDblClick = [this] { dblClick(); };
   }

@@ -10,6 +10,7 @@
 #include "core/abort.h"
 #include "core/number_format.h"
 #include "dataset/client_data_set.h"
+#include "host/forms/money_format.h"
 
 namespace desktop {
 
@@ -21,12 +22,11 @@ bool isNumeric(dataset::FieldType t) {
 }
 
 // The pattern a column shows its numbers with: its own, the field's, or for money
-// columns as many decimals as the column asks for.
+// (a money column or a money field) the shop's amount pattern.
 std::string patternOf(const host::GridColumn& col, const dataset::Field& f) {
   if (!col.format.empty()) return col.format;
   if (!f.displayFormat().empty()) return f.displayFormat();
-  if (col.editor == "money" && col.decimals > 0)
-    return "0." + std::string(static_cast<size_t>(col.decimals), '0');
+  if (col.editor == "money" || f.type() == dataset::FieldType::Currency) return host::shownMoneyFormat({});
   return {};
 }
 
@@ -212,6 +212,16 @@ bool DataSetTableModel::isTickColumn(int c) const {
 bool DataSetTableModel::isNumberColumn(int c) const {
   const dataset::Field* f = fieldOf(c);
   return f != nullptr && isNumeric(f->type()) && !isTickColumn(c);
+}
+
+bool DataSetTableModel::isMoneyColumn(int c) const {
+  const dataset::Field* f = fieldOf(c);
+  return f != nullptr && (column(c).editor == "money" || f->type() == dataset::FieldType::Currency);
+}
+
+std::string DataSetTableModel::displayPattern(int c) const {
+  const dataset::Field* f = fieldOf(c);
+  return f == nullptr ? std::string() : patternOf(column(c), *f);
 }
 
 QVariant DataSetTableModel::data(const QModelIndex& index, int role) const {

@@ -48,6 +48,10 @@ class DataSetTableModel : public QAbstractTableModel {
   bool isTickColumn(int c) const;
   //! True when column `c` holds a number (integer, float or money field).
   bool isNumberColumn(int c) const;
+  //! True when column `c` shows money (a money column or a money field).
+  bool isMoneyColumn(int c) const;
+  //! The display pattern column `c` shows its numbers with ("" = plain text).
+  std::string displayPattern(int c) const;
   //! The column's footer: the sum or count over the visible rows, "" when it has none.
   QString footerText(int c) const;
   //! The row of the dataset's cursor, -1 when there is none.

@@ -90,28 +90,42 @@ void FormView::build() {
     tabs->addTab(view, QString::fromStdString(g->caption.empty() ? g->name : g->caption));
   }
   if (tabs != nullptr) split->addWidget(tabs);
-  for (int i = 1; i < split->count(); ++i) split->setStretchFactor(i, 1);
+  // The line grid grows first; the further grids' tabs take a smaller share.
+  for (int i = 1; i < split->count(); ++i) split->setStretchFactor(i, i == 1 ? 2 : 1);
   layout->addWidget(split, 1);
 }
 
+namespace {
+
+// A short label after a box names its unit ("小时", "元"); a longer one is a text of its own.
+bool isUnitLabel(const host::Control& c) {
+  return c.kind == host::ControlKind::Label && QString::fromStdString(c.caption).size() <= 2;
+}
+
+}  // namespace
+
 // Boxes go in rows of kPairsPerRow caption + box pairs; a box with no caption of its
-// own (a name beside its code, a time beside its date) or a unit label ("小时") joins the
-// cell before it, so what belongs together stays together.
+// own (a name beside its code, a time beside its date), a unit label ("小时") or, after a
+// check box, a box captioned without a colon joins the cell before it, so what belongs
+// together stays together.
 QWidget* FormView::buildHeader(const std::vector<host::Control*>& controls) {
   auto* box = new QWidget;
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
   int row = 0, pair = 0;
   QHBoxLayout* cell = nullptr;  // the last box's cell, while a companion may join it
+  bool sentence = false;        // that cell opened with a check box ("订单提醒 提前 12 小时")
   for (host::Control* c : controls) {
     auto w = makeControlWidget(form_, *c, runner_, box);
     const bool wide = c->kind == host::ControlKind::Memo;
-    const bool companion = !wide && (c->caption.empty() || c->kind == host::ControlKind::Label);
-    if (companion && cell != nullptr) {
-      cell->addWidget(w->widget(), c->kind == host::ControlKind::Label ? 0 : 1);
-      controls_.emplace_back(c->name, std::move(w));
+    const bool companion = !wide && (c->caption.empty() || isUnitLabel(*c));
+    // After a check box, a caption without a colon reads on in the same sentence.
+    const bool runsOn = sentence && !wide && !companion && !c->caption.ends_with("：");
+    if ((companion || runsOn) && cell != nullptr) {
+      joinCell(*cell, *c, std::move(w), runsOn);
       continue;
     }
+    sentence = c->kind == host::ControlKind::CheckBox;
     if (wide && pair > 0) ++row, pair = 0;
     const bool captioned = !c->caption.empty() && c->kind != host::ControlKind::CheckBox &&
                            c->kind != host::ControlKind::Label &&
@@ -132,6 +146,18 @@ QWidget* FormView::buildHeader(const std::vector<host::Control*>& controls) {
   }
   for (int col = 1; col < kPairsPerRow * 2; col += 2) grid->setColumnStretch(col, 1);
   return box;
+}
+
+// A box placed in the cell before it, after its own caption when `withCaption`.
+void FormView::joinCell(QHBoxLayout& cell, const host::Control& c, std::unique_ptr<ControlWidget> w,
+                        bool withCaption) {
+  if (withCaption) {
+    auto* caption = new QLabel(QString::fromStdString(c.caption), w->widget()->parentWidget());
+    cell.addWidget(caption);
+    captions_.emplace_back(c.name, caption);
+  }
+  cell.addWidget(w->widget(), c.kind == host::ControlKind::Label ? 0 : 1);
+  controls_.emplace_back(c.name, std::move(w));
 }
 
 bool FormView::belongsToGrid(const host::Control& c) const {

@@ -14,6 +14,8 @@
 
 #include "apps/coreapp-desktop/data_set_table_model.h"
 
+class QHBoxLayout;
+
 namespace host {
 class Control;
 class FormModel;
@@ -51,6 +53,7 @@ class FormView : public QWidget {
  private:
   void build();
   QWidget* buildHeader(const std::vector<host::Control*>& controls);
+  void joinCell(QHBoxLayout& cell, const host::Control& c, std::unique_ptr<ControlWidget> w, bool withCaption);
   bool belongsToGrid(const host::Control& c) const;
   void showError(const std::string& text);
   void commitTyped();

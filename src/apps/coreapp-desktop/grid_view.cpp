@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -22,6 +24,9 @@
 namespace desktop {
 
 namespace {
+
+// Rows every grid shows without scrolling, so a clerk sees more than the current line.
+constexpr int kRowsAlwaysShown = 3;
 
 bool sameName(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
@@ -136,6 +141,10 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
   table_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
   table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
+  // However tall the header above it, a grid keeps room for a few rows without scrolling.
+  const int rowHeight = table_->verticalHeader()->defaultSectionSize();
+  table_->setMinimumHeight(kRowsAlwaysShown * rowHeight + rowHeight + table_->horizontalScrollBar()->sizeHint().height() +
+                           2 * table_->frameWidth());
   layout->addWidget(table_, 1);
   footer_ = new QLabel(this);
   footer_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -220,6 +229,7 @@ void GridView::addGridActions(const std::vector<QAction*>& actions) {
     auto* button = new QToolButton(this);
     button->setDefaultAction(a);
     button->setAutoRaise(true);
+    if (a->menu() != nullptr) button->setPopupMode(QToolButton::InstantPopup);
     row->addWidget(button);
     table_->addAction(a);
   }

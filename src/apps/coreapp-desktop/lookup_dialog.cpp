@@ -15,11 +15,25 @@
 #include <nlohmann/json.hpp>
 
 #include "apps/coreapp-desktop/lookup_columns.h"
+#include "host/forms/money_format.h"
 #include "host/print/print_template.h"
 #include "host/services/data_services.h"
 
 namespace desktop {
 
+namespace {
+
+bool isMoney(const tsql::Column& column, const core::Value& v) {
+  return column.type == core::ValueType::Currency || v.type() == core::ValueType::Currency;
+}
+
+// A price reads as it does in the bill's grid; every other cell as the row holds it.
+std::string shownText(const tsql::Column& column, const core::Value& v) {
+  if (v.isNull() || !isMoney(column, v)) return host::jsonText(v);
+  return v.asCurrency().format(host::shownMoneyFormat({}));
+}
+
+}  // namespace
 
 std::string rowsJson(const tsql::ResultSet& rows, const std::vector<int>& chosen) {
   if (chosen.empty()) return {};
@@ -52,7 +66,8 @@ LookupDialog::LookupDialog(const QString& caption, const tsql::ResultSet& rows, 
                           QString::fromStdString(lookupCaption(rows.columns[c].name)));
   for (size_t r = 0; r < rows.rows.size(); ++r)
     for (size_t c = 0; c < rows.columns.size() && c < rows.rows[r].size(); ++c) {
-      auto* item = new QStandardItem(QString::fromStdString(host::jsonText(rows.rows[r][c])));
+      auto* item = new QStandardItem(QString::fromStdString(shownText(rows.columns[c], rows.rows[r][c])));
+      if (isMoney(rows.columns[c], rows.rows[r][c])) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       item->setData(static_cast<int>(r), Qt::UserRole);
       item->setEditable(false);
       model_->setItem(static_cast<int>(r), static_cast<int>(c), item);

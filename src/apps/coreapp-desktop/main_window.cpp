@@ -74,8 +74,9 @@ QWidget* MainWindow::buildRibbon() {
   for (const RibbonGroup& group :
        ribbonGroups(host::plugsPool().items(), host::currentHost().rights)) {
     auto* bar = new QToolBar(tabs);
-    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    bar->setIconSize(QSize(24, 24));
+    // Small icons beside the captions keep the ribbon low, leaving the height to the bill.
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
     for (host::TPlugItem* item : group.items) {
       QAction* open = bar->addAction(icon, qs(item->caption));
       open->setObjectName(qs(item->code));
@@ -113,7 +114,7 @@ void MainWindow::syncPages() {
     auto* view = new FormView(*form);
     view->onFinished = [this] { QTimer::singleShot(0, this, [this] { syncPages(); }); };
     views_[form] = view;
-    pages_->setCurrentIndex(pages_->addTab(view, qs(form->caption)));
+    pages_->setCurrentIndex(pages_->addTab(view, windowTitleOf(form->caption)));
   }
 }
 

@@ -60,6 +60,10 @@ QWidget* QtUi::parent() const {
   return main_;
 }
 
+QString windowTitleOf(const std::string& caption) {
+  return qs(caption.substr(0, caption.find('|')));
+}
+
 int QtUi::messageBox(std::string_view text, std::string_view caption, int type,
                      host::MsgButtons buttons) {
   QMessageBox box(iconOf(type), qs(caption), qs(text), QMessageBox::NoButton, parent());
@@ -97,7 +101,7 @@ std::string QtUi::lookup(const host::LookupRequest& request) {
 int QtUi::showModal(host::FormModel& form) {
   auto* base = dynamic_cast<host::TBaseForm*>(&form);
   ModalFormDialog dlg(parent());
-  dlg.setWindowTitle(qs(form.caption));
+  dlg.setWindowTitle(windowTitleOf(form.caption));
   auto* layout = new QVBoxLayout(&dlg);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* view = new FormView(form, &dlg);

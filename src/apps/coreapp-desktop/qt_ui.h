@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "host/ui.h"
@@ -13,6 +14,10 @@
 class QWidget;
 
 namespace desktop {
+
+//! A form's caption as a window title: the first of its '|'-separated names
+//! ("订单选择|订单引用|订单选择器" is titled "订单选择").
+QString windowTitleOf(const std::string& caption);
 
 class QtUi : public host::Ui {
  public:

@@ -103,7 +103,8 @@ std::string printFolderOf(const db::Connection& db) {
   const auto* file = dynamic_cast<const db::EmbeddedConnection*>(&db);
   if (file == nullptr || file->path().empty() || file->path() == ":memory:") return {};
   const std::filesystem::path path(file->path());
-  return (path.parent_path() / (path.stem().string() + "-prints")).string();
+  // The whole file name: "shop.db" and "shop.bak" beside it are two databases too.
+  return (path.parent_path() / (path.filename().string() + "-prints")).string();
 }
 
 host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id) {

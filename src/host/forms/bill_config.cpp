@@ -3,6 +3,8 @@
 // writes them; missing keys take their defaults (width 100, editable, 4 decimals).
 #include "host/forms/bill_config.h"
 
+#include "host/forms/money_format.h"
+
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -54,7 +56,7 @@ GridColumn parseColumn(const Json& c, std::size_t index) {
     for (const Json& item : c["items"]) col.items.push_back(item.is_string() ? item.get<std::string>() : item.dump());
   col.decimals = intOr(c, "decimal", 4);
   col.format = scalarText(c, "format");
-  if (col.format.empty() && col.editor == "money") col.format = "0.0000";
+  if (col.format.empty() && col.editor == "money") col.format = moneyFormat(MoneyKind::Amount);
   std::string visible = lower(scalarText(c, "visible"));
   col.visible = !(visible == "false" || visible == "0");
   return col;

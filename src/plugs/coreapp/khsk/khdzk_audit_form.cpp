@@ -10,6 +10,7 @@
 #include "core/format.h"
 #include "core/strings.h"
 #include "dataset/up_data_sql_list.h"
+#include "host/forms/money_format.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/khsk/khdzk_sql.h"
@@ -21,7 +22,7 @@ using host::ControlKind;
 
 namespace {
 
-constexpr const char* kMoneyFormat = "¥,0.0000;¥-,0.0000";
+const char* const kMoneyFormat = host::moneyFormat(host::MoneyKind::LedgerAmount);
 
 host::GridColumn column(const char* field, const char* caption, const char* format = "", bool editable = false) {
   host::GridColumn c;

@@ -1,5 +1,7 @@
-// The report pages' columns: one money display for every report, the bills' "0.0000".
+// The report pages' columns: money reads as every bill's amounts do.
 #include "plugs/coreapp/report/report_columns.h"
+
+#include "host/forms/money_format.h"
 
 namespace plugs::coreapp {
 
@@ -15,7 +17,7 @@ host::GridColumn reportTextColumn(const char* field, const char* caption, int wi
 host::GridColumn reportMoneyColumn(const char* field, const char* caption, bool sum) {
   host::GridColumn c = reportTextColumn(field, caption, 110);
   c.editor = "money";
-  c.format = "0.0000";
+  c.format = host::moneyFormat(host::MoneyKind::Amount);
   c.decimals = 4;
   if (sum) c.footer = "sum";
   return c;

@@ -10,6 +10,7 @@
 #include "core/json.h"
 #include "core/scoped_flag.h"
 #include "dataset/up_data_sql_list.h"
+#include "host/forms/money_format.h"
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
@@ -19,7 +20,7 @@ namespace plugs::coreapp {
 
 namespace {
 
-constexpr const char* kMoneyFormat = "¥,0.0000;¥-,0.0000";
+const char* const kMoneyFormat = host::moneyFormat(host::MoneyKind::LedgerAmount);
 
 bool isEditing(const dataset::ClientDataSet& ds) {
   return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
@@ -74,7 +75,7 @@ void TWriteOffBillForm::FormCreate() {
 void TWriteOffBillForm::addWriteOffGrid() {
   host::Control grid("cxghxmx", host::ControlKind::Grid, "按单核销明细");
   grid.dataSet = "cdshxmx";
-  host::GridColumn amount = lineColumn("hxje", "本次核销金额", "0.0000");
+  host::GridColumn amount = lineColumn("hxje", "本次核销金额", host::moneyFormat(host::MoneyKind::Amount));
   amount.readOnly = false;
   grid.columns = {lineColumn("biztype", "业务类型"),
                   lineColumn("hxbillno", "单据编号"),

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/forms/money_format.h"
 #include "plugs/coreapp/simple_bill/simple_bill_spec.h"
 #include "plugs/coreapp/simple_bill/stock_bill_spec.h"
 
@@ -47,6 +48,6 @@ inline const std::vector<LineColumn> kAccountColumns = {{"zh_name", "结算账�
 inline const HeaderField kDiscountBox{"edtjmje", host::ControlKind::CurrencyEdit, "优惠金额：", "jmje"};
 inline const HeaderField kWriteOffTotalBox{"edthjje", host::ControlKind::CurrencyEdit, "合计金额：", "hjje"};
 inline const HeaderField kWrittenOffBox{"edthxje", host::ControlKind::CurrencyEdit, "已核销金额：", "hxje", "", "",
-                                        "0"};
+                                        host::moneyFormat(host::MoneyKind::WholeAmount)};
 
 }  // namespace plugs::coreapp

@@ -3,6 +3,7 @@
 // store and the calling bill's number reach the query as bound parameters.
 #include "plugs/coreapp/simple_bill/write_off_select_form.h"
 
+#include "host/forms/money_format.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_json_db.h"
@@ -14,7 +15,7 @@ using host::ControlKind;
 
 namespace {
 
-constexpr const char* kMoneyFormat = "¥,0.0000;¥-,0.0000";
+const char* const kMoneyFormat = host::moneyFormat(host::MoneyKind::LedgerAmount);
 
 host::GridColumn column(const char* field, const char* caption, const char* format = "", bool sum = false) {
   host::GridColumn c;
@@ -93,8 +94,8 @@ void TWriteOffSelectForm::createControls() {
                    column("n", "份数"),
                    column("x", "长"),
                    column("y", "宽"),
-                   column("dj", "单价", "0.0000"),
-                   column("je", "金额", "0.0000", true),
+                   column("dj", "单价", host::moneyFormat(host::MoneyKind::Amount)),
+                   column("je", "金额", host::moneyFormat(host::MoneyKind::Amount), true),
                    column("gcxmmc", "工程项目名称"),
                    column("beizhu", "备注")};
   addControl(std::move(lines));

@@ -3,6 +3,7 @@
 // not null, so the customer's open amounts read it as a number.
 #include "plugs/coreapp/spch/spch_form.h"
 
+#include "host/forms/money_format.h"
 #include "plugs/coreapp/simple_bill/goods_columns.h"
 
 namespace plugs::coreapp::spch {
@@ -16,7 +17,7 @@ const StockBillSpec& spchSpec() {
                .rights = host::standardNineRights(),
                .masterTable = "vt_c_spch",
                .header = {kStoreBox, kMakerBox, kOutboundBox, kSummaryBox, kAccountBox, kOtherFeesBox, kTotalBox,
-                          {"edtbcsk", host::ControlKind::CurrencyEdit, "本次付款：", "bcsk", "", "", "0"},
+                          {"edtbcsk", host::ControlKind::CurrencyEdit, "本次付款：", "bcsk", "", "", host::moneyFormat(host::MoneyKind::WholeAmount)},
                           kRemarkBox},
                .masterJoins = {kCustomerJoin, kStoreJoin, kMakerJoin, kOutboundJoin, kAccountJoin},
                .lineJoins = {kGoodsJoin},

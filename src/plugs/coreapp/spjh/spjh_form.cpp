@@ -3,6 +3,7 @@
 // saved total is the sum of the lines (other fees are not part of it).
 #include "plugs/coreapp/spjh/spjh_form.h"
 
+#include "host/forms/money_format.h"
 #include "plugs/coreapp/simple_bill/goods_columns.h"
 
 namespace plugs::coreapp::spjh {
@@ -16,7 +17,7 @@ const StockBillSpec& spjhSpec() {
                .rights = host::standardNineRights(),
                .masterTable = "vt_c_spjh",
                .header = {kStoreBox, kMakerBox, kInboundBox, kSummaryBox, kAccountBox, kOtherFeesBox, kTotalBox,
-                          {"edtbcfk", host::ControlKind::CurrencyEdit, "本次付款：", "bcfk", "", "", "0"},
+                          {"edtbcfk", host::ControlKind::CurrencyEdit, "本次付款：", "bcfk", "", "", host::moneyFormat(host::MoneyKind::WholeAmount)},
                           kRemarkBox},
                .masterJoins = {kSupplierJoin, kStoreJoin, kMakerJoin, kInboundJoin, kAccountJoin},
                .lineJoins = {kGoodsJoin},

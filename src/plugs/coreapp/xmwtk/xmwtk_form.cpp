@@ -3,6 +3,7 @@
 // method, the read-only customer and payable boxes.
 #include "plugs/coreapp/xmwtk/xmwtk_form.h"
 
+#include "host/forms/money_format.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/simple_bill/goods_columns.h"
 
@@ -38,7 +39,7 @@ const StockBillSpec& xmwtkSpec() {
                           kAccountBox,
                           kOtherFeesBox,
                           {"edthjje", host::ControlKind::CurrencyEdit, "应付金额：", "hjje"},
-                          {"edtbcfk", host::ControlKind::CurrencyEdit, "本次付款：", "bcfk", "", "", "0"},
+                          {"edtbcfk", host::ControlKind::CurrencyEdit, "本次付款：", "bcfk", "", "", host::moneyFormat(host::MoneyKind::WholeAmount)},
                           {"memzzyq", host::ControlKind::Memo, "制作要求（双击可打开选择器）：", "zzyq"}},
                .masterJoins = {kSupplierJoin, kOrderCustomerJoin, kDeliveryJoin, kStoreJoin, kMakerJoin,
                                kSalespersonJoin, kAccountJoin},

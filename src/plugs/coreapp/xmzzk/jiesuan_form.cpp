@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "core/strings.h"
+#include "host/forms/money_format.h"
 #include "host/plug/standard_rules.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
@@ -58,7 +59,7 @@ constexpr const char* kCardSql =
 Control textBox(std::string name, ControlKind kind, std::string caption, bool readOnly) {
   Control c(std::move(name), kind, std::move(caption));
   c.readOnly = readOnly;
-  if (kind == ControlKind::CurrencyEdit) c.format = "0.00";
+  if (kind == ControlKind::CurrencyEdit) c.format = host::moneyFormat(host::MoneyKind::Amount);
   return c;
 }
 
@@ -74,7 +75,7 @@ host::GridColumn moneyColumn(std::string field, std::string caption, bool readOn
   host::GridColumn c = column(std::move(field), std::move(caption), readOnly);
   c.editor = "money";
   c.footer = "sum";
-  c.format = "0.00";  // as the window's amount boxes read
+  c.format = host::moneyFormat(host::MoneyKind::Amount);  // as the window's amount boxes read
   return c;
 }
 

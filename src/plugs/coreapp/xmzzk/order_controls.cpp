@@ -2,6 +2,8 @@
 // the two windows cannot drift apart on which fields a staff or consumable row shows.
 #include "plugs/coreapp/xmzzk/order_controls.h"
 
+#include "host/forms/money_format.h"
+
 namespace plugs::coreapp::xmzzk {
 
 using host::Control;
@@ -31,7 +33,7 @@ Control staffGrid() {
   staff.dataSet = "cdszzry";
   staff.columns = {gridColumn("yg_name", "制作人"), gridColumn("perc", "比例(%)"),
                    gridColumn("jxjf", "生产积分"), gridColumn("jxje", "绩效金额")};
-  staff.columns[1].format = "0.00%";
+  staff.columns[1].format = host::moneyFormat(host::MoneyKind::Percent);
   return staff;
 }
 

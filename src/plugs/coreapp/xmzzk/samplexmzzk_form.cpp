@@ -9,6 +9,7 @@
 
 #include "core/abort.h"
 #include "core/json.h"
+#include "host/forms/money_format.h"
 #include "host/plug/standard_rules.h"
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
@@ -34,7 +35,7 @@ host::GridColumn column(std::string field, std::string caption, bool readOnly = 
 host::GridColumn money(std::string field, std::string caption, bool readOnly = false) {
   host::GridColumn c = column(std::move(field), std::move(caption), readOnly);
   c.editor = "money";
-  c.format = "0.0000";
+  c.format = host::moneyFormat(host::MoneyKind::Amount);
   return c;
 }
 

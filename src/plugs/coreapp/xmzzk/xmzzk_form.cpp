@@ -3,6 +3,7 @@
 // registration of plug 1100 with its rights.
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
+#include "host/forms/money_format.h"
 #include "host/plug/standard_rules.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_config.h"
@@ -151,11 +152,11 @@ void TxmzzkForm::addMoneyBoxes() {
                {"edthjsk", "已结：", "hjsk", true}};
   for (const auto& b : boxes) {
     Control& c = addControl(headerField(b.name, ControlKind::CurrencyEdit, b.caption, b.field));
-    c.format = "0";
+    c.format = host::moneyFormat(host::MoneyKind::WholeAmount);
     c.visible = b.visible;
   }
   Control& wj = addControl(Control("edtwjje", ControlKind::CurrencyEdit, "未结："));
-  wj.format = "0";
+  wj.format = host::moneyFormat(host::MoneyKind::WholeAmount);
 }
 
 void TxmzzkForm::addLookupCombos() {
@@ -191,8 +192,8 @@ void TxmzzkForm::createGrids() {
   addControl(boundControl("cxgcpmxcpcode", ControlKind::ButtonEdit, "编号", "cdscpmx", "cpcode"))
       .onButtonClick = [this] { addProductsFromLookup(); };
   Control staff = staffGrid();
-  staff.columns[2].format = "0.00;-0.00";
-  staff.columns[3].format = "0.0000;-0.0000";
+  staff.columns[2].format = host::moneyFormat(host::MoneyKind::Points);
+  staff.columns[3].format = host::moneyFormat(host::MoneyKind::SignedAmount);
   addControl(std::move(staff));
   addControl(consumablesGrid());
 }

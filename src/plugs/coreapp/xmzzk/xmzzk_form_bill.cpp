@@ -7,6 +7,7 @@
 #include "core/date_time.h"
 #include "core/json.h"
 #include "host/forms/base_form.h"
+#include "host/forms/money_format.h"
 #include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/print/print_service.h"
@@ -58,7 +59,7 @@ void TxmzzkForm::BeforeAppend() {
   control("edtwldw").text.clear();
   setMaster(cdsMaster, "zdzk", 1.0);
   setMaster(cdsMaster, "txsj", 12);
-  control("edtwjje").text = "0";
+  control("edtwjje").text = core::Currency().format(host::moneyFormat(host::MoneyKind::WholeAmount));
   const std::int64_t days = core::Value(host::SysConfigCache().get("jiaohuoriqi")).asInteger();
   setMaster(cdsMaster, "jhrq", core::DateTime::now().addDays(days));
   setMaster(cdsMaster, "jjcd", "普通");
@@ -111,7 +112,7 @@ void TxmzzkForm::fillMasterData() {
   const core::Currency open = cdsMaster.fieldByName("hjje").asCurrency() -
                               cdsMaster.fieldByName("jmje").asCurrency() -
                               cdsMaster.fieldByName("hjsk").asCurrency();
-  control("edtwjje").text = open.format("0");
+  control("edtwjje").text = open.format(host::moneyFormat(host::MoneyKind::WholeAmount));
   showStatus();
 }
 

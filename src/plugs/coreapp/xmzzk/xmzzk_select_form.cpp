@@ -8,6 +8,7 @@
 #include "core/date_time.h"
 #include "core/json.h"
 #include "core/strings.h"
+#include "host/forms/money_format.h"
 #include "host/forms/my_cx_grid.h"
 #include "host/host.h"
 #include "host/services/data_services.h"
@@ -86,7 +87,7 @@ void Txmzzkselectform::createControls() {
                   column("lxr", "联系人"),
                   column("tel", "电话"),
                   column("addr", "地址"),
-                  column("hjje", "合计金额", "0.00"),
+                  column("hjje", "合计金额", host::moneyFormat(host::MoneyKind::Amount)),
                   column("statusinfo", "状态")};
   grid.onDblClick = [this] { action("actselect").execute(); };
   addControl(std::move(grid));

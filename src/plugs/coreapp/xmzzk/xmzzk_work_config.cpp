@@ -3,6 +3,7 @@
 // and are not editable here. Twelve columns, so the grid fits them to its width.
 #include "plugs/coreapp/xmzzk/xmzzk_work_config.h"
 
+#include "host/forms/money_format.h"
 #include "plugs/coreapp/xmzzk/order_config.h"
 
 namespace plugs::coreapp::xmzzk {
@@ -20,8 +21,8 @@ const std::string& workFormDefaultConfig() {
     {"fieldname": "n", "label": "套数", "width": "50"},
     {"fieldname": "dj", "label": "单价", "width": "80", "type": "money", "decimal": "4"},
     {"fieldname": "zk", "label": "折扣", "width": "50"},
-    {"fieldname": "je", "label": "金额", "width": "90", "type": "money", "decimal": "2",
-     "format": "0.00", "footer": "true"},
+    {"fieldname": "je", "label": "金额", "width": "90", "type": "money", "decimal": "4",
+     "footer": "true"},
     {"fieldname": "beizhu", "label": "备注", "width": "140"})json");
   return document;
 }

@@ -8,6 +8,7 @@
 
 #include "core/json.h"
 #include "core/strings.h"
+#include "host/forms/money_format.h"
 #include "host/forms/my_cx_grid.h"
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
@@ -102,7 +103,7 @@ void Txmzzkworkform::setupEditor(const core::JsonNode& obj, const host::CustFiel
   } else if (type == "money" || ruleType == "金额") {
     c.editor = "money";
     if (obj.has("decimal")) c.decimals = intOr(obj["decimal"], 4);
-    c.format = obj.has("format") ? obj["format"].asText() : "0.0000";
+    c.format = obj.has("format") ? obj["format"].asText() : host::moneyFormat(host::MoneyKind::Amount);
     if (rule != nullptr) {
       c.decimals = std::max(2, rule->decimals);
       if (!rule->format.empty()) c.format = rule->format;

@@ -20,7 +20,7 @@ build: deps configure
 
 # With a display: the desktop shell on coreapp-demo.db. Without one: plays the road of
 # one order on coreapp-demo.db (made with the demo data on the first run; each further
-# run adds an order). Printed orders go to coreapp-demo-prints/. See scripts/run.sh.
+# run adds an order). Printed orders go to coreapp-demo.db-prints/. See scripts/run.sh.
 run: build
 	@bash scripts/run.sh $(BUILD)
 

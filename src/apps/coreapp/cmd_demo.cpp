@@ -1,7 +1,7 @@
 // `coreapp demo [--db FILE]`: plays the road of one order on a demo database and tells
 // each step. A missing FILE is first created with the schema and the demo data; an
 // existing one gets one more order each run. Printed orders go to a folder beside the
-// database (<name>-prints/). Exit 0 when every step came through, 1 when one failed
+// database (<file name>-prints/). Exit 0 when every step came through, 1 when one failed
 // (its message on standard error) or the database could not be made or opened.
 #include <filesystem>
 #include <iostream>
@@ -19,9 +19,10 @@ namespace {
 
 constexpr const char* kDefaultDemoDb = "coreapp-demo.db";
 
-// "shop/coreapp-demo.db" -> "shop/coreapp-demo-prints".
+// "shop/coreapp-demo.db" -> "shop/coreapp-demo.db-prints": named by the whole file name,
+// as the desktop names it, so shop.db and shop.bak beside it never share one.
 std::filesystem::path printFolderFor(const std::filesystem::path& db) {
-  return db.parent_path() / (db.stem().string() + "-prints");
+  return db.parent_path() / (db.filename().string() + "-prints");
 }
 
 // Opens the demo database, creating it (schema and demo data) when it is not there.

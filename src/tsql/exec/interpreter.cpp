@@ -3,7 +3,9 @@
 // reported). Frames hold variables; a procedure call pushes one.
 #include "tsql/exec/interpreter.h"
 
+#include "tsql/errors/abort_rules.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/runtime/value_conversion.h"
@@ -76,11 +78,13 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   caught_.clear();
   StatementFault* armed = armedStatementFault();
   fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
+  bool conversionAborted = false;  // such an abort rolls back without a word of its own
   try {
     noticeSchemaChanges();
     execList(plan->batch.statements);
   } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
     report(e.error());
+    conversionAborted = errors::abortsBatch(e.error().number);
   }
   if (tranCount_ > 0) {
     try {
@@ -89,7 +93,8 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
       report(e.error());
     }
     tranCount_ = 0;
-    report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+    if (!conversionAborted)
+      report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
   }
   fault_ = nullptr;
   dropTableVariables(top);
@@ -115,6 +120,7 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
       throw;
     } catch (const SqlException& e) {
       if (tryDepth_ > 0) throw;
+      if (errors::abortsBatch(e.error().number)) throw BatchAbort(e.error());
       report(e.error());
       continue;
     }
@@ -260,6 +266,8 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
+    if (slot.intoColumn && v.type != SqlValue::Type::Null)
+      v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.length));
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     v.bind(stmt, static_cast<int>(i + 1));

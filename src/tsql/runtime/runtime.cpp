@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tsql/errors/error_table.h"
+#include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/date_functions.h"
 #include "tsql/runtime/date_styles.h"
 #include "tsql/runtime/decimal_functions.h"
@@ -21,7 +22,8 @@ void Runtime::install(sqlite3* db) {
   for (int (*part)(sqlite3*) : {&TextFunctions::install, &DateFunctions::install,
                                 &NumberFunctions::install, &MoneyAggregates::install,
                                 &TextBuilders::install, &DecimalFunctions::install,
-                                &installGuidFunctions, &installDateStyleFunctions}) {
+                                &installGuidFunctions, &installDateStyleFunctions,
+                                &installColumnFit}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

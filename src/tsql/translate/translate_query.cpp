@@ -191,7 +191,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     Output o;
     o.type = typeOf(*item.expr);
     if (targetTypes && outputs.size() < targetTypes->size()) {
-      emitStore(*item.expr, (*targetTypes)[outputs.size()]);
+      emitColumnStore(*item.expr, (*targetTypes)[outputs.size()]);
       o.type = (*targetTypes)[outputs.size()];
     } else {
       emit(*item.expr);

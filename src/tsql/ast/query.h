@@ -58,6 +58,7 @@ struct SelectCore {
   bool distinct = false;
   ExprPtr top;
   bool topPercent = false;
+  bool topWithTies = false;  //!< TOP ... WITH TIES: rows tied with the last one come too
   std::vector<SelectItem> items;
   std::vector<TableRefPtr> from;  //!< comma-separated sources (each may be a join tree)
   ExprPtr where;

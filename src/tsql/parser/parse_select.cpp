@@ -50,7 +50,7 @@ void Parser::parseOffsetFetch(ast::Query& q) {
   expectWord("only");
 }
 
-// core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT]] select-items
+// core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT] [WITH TIES]] select-items
 //         [FROM from-list] [WHERE expr] [GROUP BY expr {',' expr}] [HAVING expr]
 ast::SelectCore Parser::parseSelectCore() {
   ast::SelectCore core;
@@ -65,6 +65,10 @@ ast::SelectCore Parser::parseSelectCore() {
       core.top = parseLiteral();
     }
     core.topPercent = accept(Keyword::Percent);
+    if (accept(Keyword::With)) {
+      expectWord("ties");
+      core.topWithTies = true;
+    }
   }
   parseSelectItems(core);
   if (accept(Keyword::From)) core.from = parseFromList();

@@ -84,6 +84,8 @@ class SqlTranslator {
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
   std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   std::string topLimit(const ast::SelectCore& core, const std::string& coreSql);
+  std::string tiesRank(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
+  std::string tiesLimit(const std::string& coreSql, const std::string& n);
   void emitOffsetFetch(const ast::Query& q);
   void emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void emitTableRef(const ast::TableRef& t, Scope& scope);
@@ -169,6 +171,9 @@ class SqlTranslator {
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
+  //! TOP WITH TIES: the ORDER BY the next core ranks its rows by, and that rank's SQL.
+  const std::vector<ast::OrderItem>* tiesOrder_ = nullptr;
+  std::string tiesRank_;
 };
 
 //! "name" with embedded quotes doubled.

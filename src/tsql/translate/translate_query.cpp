@@ -2,6 +2,8 @@
 // select list and WHERE resolve against), then the select list; `?N` markers are
 // numbered, so the order in which pieces are written does not matter. TOP becomes
 // LIMIT; table variables become their temp tables under the name the batch uses.
+#include <utility>
+
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
@@ -83,6 +85,11 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     bool wrap = !single && core.top;  // TOP of one arm of a compound query
     if (wrap) out_ += "SELECT * FROM (";
     std::size_t start = out_.size();
+    if (core.topWithTies) {
+      if (!single || q.orderBy.empty())
+        throw TranslateError(1062, "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause.");
+      tiesOrder_ = &q.orderBy;
+    }
     auto coreOutputs = emitCore(core, targetTypes);
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
     if (wrap) out_ += " LIMIT " + limit + ")";
@@ -120,22 +127,32 @@ void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   emit(*q.offset);
 }
 
+namespace {
+
+// n percent of the core's rows, a part row rounded up to a whole one.
+std::string percentOf(const std::string& n, const std::string& coreSql) {
+  return "(SELECT CAST(v AS INTEGER) + (v > CAST(v AS INTEGER)) FROM (SELECT COUNT(*) * (" + n +
+         ") / 100.0 AS v FROM (" + coreSql + ")))";
+}
+
+}  // namespace
+
 // core := SELECT [DISTINCT] items [FROM ...] [WHERE ...] [GROUP BY ...] [HAVING ...]
 // TOP n is LIMIT n. TOP n PERCENT counts the core's own rows (the same SQL, so the
-// same ?N markers) and keeps n percent of them, a part row rounded up to a whole one.
+// same ?N markers) and keeps n percent of them.
 std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::string& coreSql) {
   std::string saved = std::move(out_);
   out_.clear();
   emit(*core.top);
   std::string n = std::move(out_);
   out_ = std::move(saved);
-  if (!core.topPercent) return n;
-  return "(SELECT CAST(v AS INTEGER) + (v > CAST(v AS INTEGER)) FROM (SELECT COUNT(*) * (" + n +
-         ") / 100.0 AS v FROM (" + coreSql + ")))";
+  if (core.topWithTies) return tiesLimit(coreSql, core.topPercent ? percentOf(n, coreSql) : n);
+  return core.topPercent ? percentOf(n, coreSql) : n;
 }
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
+  const std::vector<ast::OrderItem>* tiesOrder = std::exchange(tiesOrder_, nullptr);  // not for subqueries
   Scope scope;
   scope.outer = scope_;
   Scope* saved = scope_;
@@ -167,6 +184,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " HAVING ";
     emit(*c.having);
   }
+  if (tiesOrder) tiesRank_ = tiesRank(c, *tiesOrder);  // in the core's own scope
   scope_ = saved;
   return outputs;
 }

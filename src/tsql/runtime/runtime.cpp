@@ -10,6 +10,7 @@
 #include "tsql/runtime/date_functions.h"
 #include "tsql/runtime/date_styles.h"
 #include "tsql/runtime/decimal_functions.h"
+#include "tsql/runtime/decimal_sort_key.h"
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
@@ -23,7 +24,7 @@ void Runtime::install(sqlite3* db) {
                                 &NumberFunctions::install, &MoneyAggregates::install,
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
-                                &installColumnFit}) {
+                                &installColumnFit, &installDecimalSortKey}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

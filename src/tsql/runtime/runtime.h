@@ -41,6 +41,7 @@
 //   tsql_datetime_text(d[, style]) -- CONVERT(varchar, datetime, style)
 //   tsql_error(msg)              -- raises msg (for translated checks)
 //   tsql_fit(x, n)               -- x into an n-character column: 8152 when longer
+//   tsql_dec_key(x)              -- a long decimal's sort key (text in numeric order)
 //   aggregates: money_sum(x) money_avg(x) tsql_avg_int(x) decimal_sum(x, s) decimal_avg(x, s)
 //   collation: tsql_ci (case-insensitive, trailing spaces ignored)
 #pragma once

@@ -84,6 +84,10 @@ class SqlTranslator {
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
   std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   std::string topLimit(const ast::SelectCore& core, const std::string& coreSql);
+  bool emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type);
+  void noteOrderKeys(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
+  void emitOrderKey(const ast::Query& q, std::size_t index, const std::vector<Output>& outputs,
+                    const std::vector<ast::DataType>& keyTypes);
   std::string tiesRank(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
   std::string tiesLimit(const std::string& coreSql, const std::string& n);
   void emitOffsetFetch(const ast::Query& q);
@@ -171,8 +175,10 @@ class SqlTranslator {
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
-  //! TOP WITH TIES: the ORDER BY the next core ranks its rows by, and that rank's SQL.
-  const std::vector<ast::OrderItem>* tiesOrder_ = nullptr;
+  //! The ORDER BY of a one-core query, seen from inside its core: each key's type and
+  //! for TOP WITH TIES the rank of the rows under it.
+  const std::vector<ast::OrderItem>* coreOrder_ = nullptr;
+  std::vector<ast::DataType> orderKeyTypes_;
   std::string tiesRank_;
 };
 

@@ -85,11 +85,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     bool wrap = !single && core.top;  // TOP of one arm of a compound query
     if (wrap) out_ += "SELECT * FROM (";
     std::size_t start = out_.size();
-    if (core.topWithTies) {
-      if (!single || q.orderBy.empty())
-        throw TranslateError(1062, "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause.");
-      tiesOrder_ = &q.orderBy;
-    }
+    if (core.topWithTies && (!single || q.orderBy.empty()))
+      throw TranslateError(1062, "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause.");
+    if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     auto coreOutputs = emitCore(core, targetTypes);
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
     if (wrap) out_ += " LIMIT " + limit + ")";
@@ -100,12 +98,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   if (!q.orderBy.empty()) {
     // ORDER BY resolves against the first core's sources (and its aliases).
     out_ += " ORDER BY ";
+    std::vector<DataType> keyTypes = std::exchange(orderKeyTypes_, {});  // a key's subquery has its own
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
-      const ast::Expr& e = *q.orderBy[i].expr;
-      const auto* lit = ast::nodeAs<ast::LiteralExpr>(&e);
-      if (lit && lit->literalKind == ast::LiteralKind::Integer) out_ += lit->text;  // ordinal
-      else emit(e);
+      emitOrderKey(q, i, outputs, keyTypes);
       if (q.orderBy[i].descending) out_ += " DESC";
     }
   }
@@ -152,7 +148,7 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
-  const std::vector<ast::OrderItem>* tiesOrder = std::exchange(tiesOrder_, nullptr);  // not for subqueries
+  const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);  // not for subqueries
   Scope scope;
   scope.outer = scope_;
   Scope* saved = scope_;
@@ -184,7 +180,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " HAVING ";
     emit(*c.having);
   }
-  if (tiesOrder) tiesRank_ = tiesRank(c, *tiesOrder);  // in the core's own scope
+  if (order) noteOrderKeys(c, *order);  // in the core's own scope
   scope_ = saved;
   return outputs;
 }

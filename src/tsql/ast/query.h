@@ -63,6 +63,9 @@ struct SelectCore {
   std::vector<TableRefPtr> from;  //!< comma-separated sources (each may be a join tree)
   ExprPtr where;
   std::vector<ExprPtr> groupBy;
+  //! GROUP BY ROLLUP / CUBE / GROUPING SETS: the sets of `groupBy` indexes the core is
+  //! the UNION ALL of, one grouping each; empty for a plain GROUP BY.
+  std::vector<std::vector<std::size_t>> groupingSets;
   ExprPtr having;
 };
 

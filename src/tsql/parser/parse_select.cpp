@@ -51,7 +51,7 @@ void Parser::parseOffsetFetch(ast::Query& q) {
 }
 
 // core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT] [WITH TIES]] select-items
-//         [FROM from-list] [WHERE expr] [GROUP BY expr {',' expr}] [HAVING expr]
+//         [FROM from-list] [WHERE expr] [GROUP BY group-by] [HAVING expr]
 ast::SelectCore Parser::parseSelectCore() {
   ast::SelectCore core;
   core.pos = expect(Keyword::Select).pos;
@@ -75,7 +75,7 @@ ast::SelectCore Parser::parseSelectCore() {
   if (accept(Keyword::Where)) core.where = parseExpr();
   if (accept(Keyword::Group)) {
     expect(Keyword::By);
-    do core.groupBy.push_back(parseExpr()); while (accept(TokenKind::Comma));
+    parseGroupBy(core);
   }
   if (accept(Keyword::Having)) core.having = parseExpr();
   return core;

@@ -149,6 +149,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
       return emitSlot(std::move(s));
     }
   }
+  if (groupingSet_ && emitGroupingReplacement(e)) return;  // a column rolled up in this set
   using ast::NodeKind;
   switch (e.kind) {
     case NodeKind::Literal: return emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));

@@ -84,6 +84,15 @@ class SqlTranslator {
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
   std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   std::string topLimit(const ast::SelectCore& core, const std::string& coreSql);
+  // GROUP BY ROLLUP / CUBE / GROUPING SETS (translate_grouping_sets.cpp)
+  struct GroupingSet {  //!< the one grouping a core is being written for
+    const ast::SelectCore* core;
+    std::vector<bool> grouped;  //!< grouped[i]: core->groupBy[i] is in this set
+  };
+  std::vector<Output> emitGroupingSets(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
+  void emitGroupingSetGroupBy(const GroupingSet& g);
+  static std::string groupingColumnName(std::size_t index);
+  bool emitGroupingReplacement(const ast::Expr& e);
   bool emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type);
   void noteOrderKeys(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
   void emitOrderKey(const ast::Query& q, std::size_t index, const std::vector<Output>& outputs,
@@ -180,6 +189,8 @@ class SqlTranslator {
   const std::vector<ast::OrderItem>* coreOrder_ = nullptr;
   std::vector<ast::DataType> orderKeyTypes_;
   std::string tiesRank_;
+  const GroupingSet* coreGrouping_ = nullptr;  //!< the set the next core groups by
+  const GroupingSet* groupingSet_ = nullptr;   //!< while a select list or HAVING is written
 };
 
 //! "name" with embedded quotes doubled.

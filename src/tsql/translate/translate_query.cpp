@@ -148,6 +148,9 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
+  if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
+  const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
+  const GroupingSet* outerGrouping = std::exchange(groupingSet_, nullptr);  // a subquery's own
   const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);  // not for subqueries
   Scope scope;
   scope.outer = scope_;
@@ -163,13 +166,17 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   scope_ = &scope;
   out_ += c.distinct ? "SELECT DISTINCT " : "SELECT ";
   std::vector<Output> outputs;
+  groupingSet_ = grouping;
   emitSelectItems(c, targetTypes, outputs);
+  groupingSet_ = nullptr;
   out_ += fromSql;
   if (c.where) {
     out_ += " WHERE ";
     emit(*c.where);
   }
-  if (!c.groupBy.empty()) {
+  if (grouping) {
+    emitGroupingSetGroupBy(*grouping);
+  } else if (!c.groupBy.empty()) {
     out_ += " GROUP BY ";
     for (std::size_t i = 0; i < c.groupBy.size(); ++i) {
       if (i) out_ += ", ";
@@ -178,8 +185,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   }
   if (c.having) {
     out_ += " HAVING ";
+    groupingSet_ = grouping;
     emit(*c.having);
   }
+  groupingSet_ = outerGrouping;
   if (order) noteOrderKeys(c, *order);  // in the core's own scope
   scope_ = saved;
   return outputs;
@@ -221,8 +230,11 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
+      if (groupingSet_) out_ += " AS " + quoteIdent(o.name);  // it may be written NULL
     } else {
-      out_ += " AS \"\"";  // an unnamed expression has no column name, not its SQL text
+      // an unnamed expression has no column name, not its SQL text (under grouping sets
+      // a name of its own in the derived table, which the outer select list drops)
+      out_ += groupingSet_ ? " AS " + groupingColumnName(outputs.size()) : std::string(" AS \"\"");
     }
     outputs.push_back(std::move(o));
   }

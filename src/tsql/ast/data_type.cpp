@@ -33,7 +33,7 @@ TypeKind typeKindFromName(std::string_view n) {
       {"varchar", TypeKind::Varchar},  {"char", TypeKind::Varchar},
       {"text", TypeKind::Varchar},     {"nvarchar", TypeKind::NVarchar},
       {"nchar", TypeKind::NVarchar},   {"ntext", TypeKind::NVarchar},
-      {"uniqueidentifier", TypeKind::Varchar},
+      {"uniqueidentifier", TypeKind::Varchar}, {"varbinary", TypeKind::Varchar}, {"binary", TypeKind::Varchar},
       {"datetime", TypeKind::DateTime}, {"date", TypeKind::Date},
       {"datetime2", TypeKind::DateTime2}, {"smalldatetime", TypeKind::SmallDateTime},
   };
@@ -46,6 +46,7 @@ DataType typeFromName(std::string_view name) {
   DataType t;
   t.kind = typeKindFromName(name);
   if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
+  t.binary = iequals(name, "varbinary") || iequals(name, "binary");
   if (iequals(name, "uniqueidentifier")) {
     t.guid = true;
     t.length = 36;
@@ -55,6 +56,7 @@ DataType typeFromName(std::string_view name) {
 
 std::string typeToSql(const DataType& t) {
   if (t.guid) return "uniqueidentifier";
+  if (t.binary) return t.length < 0 ? "varbinary(max)" : t.length > 0 ? "varbinary(" + std::to_string(t.length) + ")" : "varbinary";
   if (t.isSmallMoney()) return "smallmoney";
   switch (t.kind) {
     case TypeKind::Bit: return "bit";

@@ -267,7 +267,7 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
     if (slot.intoColumn && v.type != SqlValue::Type::Null)
-      v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.length));
+      v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     v.bind(stmt, static_cast<int>(i + 1));

@@ -158,7 +158,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Decimal: return decimalValue(toDecimal(v), type);
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
-      std::string text = truncateChars(v.toText(), type.length);
+      std::string text = truncateChars(v.toText(), type.textLength());
       return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
     }
     case TypeKind::DateTime:

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tsql/errors/error_table.h"
+#include "tsql/runtime/binary_conversion.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/date_functions.h"
 #include "tsql/runtime/date_styles.h"
@@ -24,7 +25,8 @@ void Runtime::install(sqlite3* db) {
                                 &NumberFunctions::install, &MoneyAggregates::install,
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
-                                &installColumnFit, &installDecimalSortKey}) {
+                                &installColumnFit, &installDecimalSortKey,
+                                &installBinaryConversions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

@@ -54,6 +54,7 @@ bool SqlTranslator::emitCheckedTextCast(const ast::Expr& operand, const ast::Dat
 void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
                              const ast::Expr* style, bool tolerant) {
   ast::DataType from = typeOf(operand);
+  if ((type.binary || from.binary) && emitBinaryCast(operand, from, type, style)) return;
   if (emitCheckedTextCast(operand, from, type, style, tolerant)) return;
   const char* fn = conversionFunction(type.kind, tolerant);
   if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";

@@ -19,7 +19,7 @@ void SqlTranslator::emitColumnStore(const ast::Expr& e, const ast::DataType& tar
     if (slots_.size() == before + 1) slots_.back().intoColumn = true;
     return;
   }
-  std::string length = std::to_string(target.length);
+  std::string length = std::to_string(target.textLength());  // varbinary: its hex text
   if (target.fixed) out_ += "tsql_char(";
   out_ += "tsql_fit(";
   emit(e);

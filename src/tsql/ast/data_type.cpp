@@ -34,6 +34,7 @@ TypeKind typeKindFromName(std::string_view n) {
       {"text", TypeKind::Varchar},     {"nvarchar", TypeKind::NVarchar},
       {"nchar", TypeKind::NVarchar},   {"ntext", TypeKind::NVarchar},
       {"uniqueidentifier", TypeKind::Varchar}, {"varbinary", TypeKind::Varchar}, {"binary", TypeKind::Varchar},
+      {"datetimeoffset", TypeKind::Varchar},
       {"datetime", TypeKind::DateTime}, {"date", TypeKind::Date},
       {"datetime2", TypeKind::DateTime2}, {"smalldatetime", TypeKind::SmallDateTime},
   };
@@ -47,6 +48,10 @@ DataType typeFromName(std::string_view name) {
   t.kind = typeKindFromName(name);
   if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
   t.binary = iequals(name, "varbinary") || iequals(name, "binary");
+  if (iequals(name, "datetimeoffset")) {
+    t.offset = true;
+    t.precision = 7;
+  }
   if (iequals(name, "uniqueidentifier")) {
     t.guid = true;
     t.length = 36;
@@ -56,6 +61,7 @@ DataType typeFromName(std::string_view name) {
 
 std::string typeToSql(const DataType& t) {
   if (t.guid) return "uniqueidentifier";
+  if (t.offset) return "datetimeoffset(" + std::to_string(t.precision) + ")";
   if (t.binary) return t.length < 0 ? "varbinary(max)" : t.length > 0 ? "varbinary(" + std::to_string(t.length) + ")" : "varbinary";
   if (t.isSmallMoney()) return "smallmoney";
   switch (t.kind) {

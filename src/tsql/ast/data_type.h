@@ -27,6 +27,9 @@ struct DataType {
   //! varbinary(n) / binary(n): a varchar holding the bytes as "0x" and upper-case hex
   //! digits, `length` counting bytes
   bool binary = false;
+  //! datetimeoffset(n): a varchar holding "YYYY-MM-DD hh:mm:ss.fffffff +hh:mm" with
+  //! `precision` fraction digits (7 unless given)
+  bool offset = false;
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
@@ -39,7 +42,7 @@ struct DataType {
   bool isSmallMoney() const { return kind == TypeKind::Money && precision == kSmallMoneyPrecision; }
   static constexpr int kSmallMoneyPrecision = 10;
   //! The characters a value of this type takes as text (a byte is two hex digits).
-  int textLength() const { return binary && length > 0 ? 2 + 2 * length : length; }
+  int textLength() const { return offset ? 0 : binary && length > 0 ? 2 + 2 * length : length; }
   bool operator==(const DataType&) const = default;
 };
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "tsql/ast/decimal_type.h"
+#include "tsql/runtime/date_offset.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/value_conversion.h"
@@ -158,6 +159,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Decimal: return decimalValue(toDecimal(v), type);
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
+      if (type.offset) return SqlValue::text(runtime::toOffsetText(v.toText(), type.precision));
       std::string text = truncateChars(v.toText(), type.textLength());
       return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
     }

@@ -9,6 +9,7 @@
 #include "tsql/runtime/binary_conversion.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/date_functions.h"
+#include "tsql/runtime/date_offset.h"
 #include "tsql/runtime/date_styles.h"
 #include "tsql/runtime/decimal_functions.h"
 #include "tsql/runtime/decimal_sort_key.h"
@@ -26,7 +27,7 @@ void Runtime::install(sqlite3* db) {
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
-                                &installBinaryConversions}) {
+                                &installBinaryConversions, &installOffsetFunctions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

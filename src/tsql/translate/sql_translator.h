@@ -140,6 +140,7 @@ class SqlTranslator {
   void emitTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
                     const ast::Expr* style);
   void emitStore(const ast::Expr& e, const ast::DataType& target);
+  bool emitOffsetCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type);
   bool emitBinaryCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
                       const ast::Expr* style);
   //! emitStore into a table column: text longer than the column is an error, not cut.

@@ -9,7 +9,7 @@ namespace tsql::translate {
 
 void SqlTranslator::emitColumnStore(const ast::Expr& e, const ast::DataType& target) {
   using ast::NodeKind;
-  bool sizedText = target.isText() && !target.guid && target.length > 0;
+  bool sizedText = target.isText() && !target.guid && target.textLength() > 0;
   bool isNull = e.kind == NodeKind::Literal && ast::nodeCast<ast::LiteralExpr>(e).literalKind == ast::LiteralKind::Null;
   if (!sizedText || isNull) return emitStore(e, target);
   if (!inlineLiterals_ &&

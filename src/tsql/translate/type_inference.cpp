@@ -126,6 +126,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     return {};
   }
   if (n == "getdate" || n == "dateadd" || n == "getutcdate") return ofKind(TypeKind::DateTime);
+  if (n == "todatetimeoffset" || n == "switchoffset") return ast::typeFromName("datetimeoffset");
   if (n == "count" || n == "datediff" || n == "datepart" || n == "year" || n == "month" ||
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
       n == "error_severity" || n == "error_state" || n == "error_line")

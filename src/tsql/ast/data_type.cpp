@@ -48,6 +48,7 @@ DataType typeFromName(std::string_view name) {
   t.kind = typeKindFromName(name);
   if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
   t.binary = iequals(name, "varbinary") || iequals(name, "binary");
+  if (t.kind == TypeKind::DateTime2) t.precision = 7;  // fraction digits
   if (iequals(name, "datetimeoffset")) {
     t.offset = true;
     t.precision = 7;
@@ -84,7 +85,7 @@ std::string typeToSql(const DataType& t) {
     case TypeKind::DateTime: return "datetime";
     case TypeKind::SmallDateTime: return "smalldatetime";
     case TypeKind::Date: return "date";
-    case TypeKind::DateTime2: return "datetime2";
+    case TypeKind::DateTime2: return t.precision == 7 ? "datetime2" : "datetime2(" + std::to_string(t.precision) + ")";
     default: return "";
   }
 }

@@ -158,11 +158,18 @@ std::optional<OffsetDateTime> parseOffsetDateTime(std::string_view t) {
   return v;
 }
 
-std::string offsetDateTimeText(OffsetDateTime v, int scale) {
+std::int64_t roundTicks(std::int64_t ticks, int scale) {
   std::int64_t unit = 1;
   for (int k = scale; k < 7; ++k) unit *= 10;
-  v.ticks = (v.ticks + unit / 2) / unit * unit;  // rounded to the scale
-  return localText(v.ticks, scale) + " " + offsetText(v.offsetMinutes);
+  return (ticks + unit / 2) / unit * unit;
+}
+
+std::string localDateTimeText(std::int64_t ticks, int scale) { return localText(ticks, scale); }
+
+std::int64_t ticksOfDate(int year, int month, int day) { return daysFromCivil(year, month, day) * kTicksPerDay; }
+
+std::string offsetDateTimeText(OffsetDateTime v, int scale) {
+  return localText(roundTicks(v.ticks, scale), scale) + " " + offsetText(v.offsetMinutes);
 }
 
 std::string toOffsetText(std::string_view text, int scale) {

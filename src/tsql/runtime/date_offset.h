@@ -26,6 +26,12 @@ std::string offsetDateTimeText(OffsetDateTime v, int scale);
 std::optional<int> parseOffset(std::string_view text);
 //! `text` as a datetimeoffset(scale) text; 241 when it names no date and time.
 std::string toOffsetText(std::string_view text, int scale);
+//! Ticks (100 ns since 0001-01-01) as "YYYY-MM-DD hh:mm:ss" and `scale` fraction digits.
+std::string localDateTimeText(std::int64_t ticks, int scale);
+//! `ticks` rounded (half up) to `scale` fraction digits.
+std::int64_t roundTicks(std::int64_t ticks, int scale);
+//! Ticks of a y-m-d date at midnight.
+std::int64_t ticksOfDate(int year, int month, int day);
 
 //! Registers tsql_datetimeoffset(x, scale), tsql_dto_local(x) (its local date and time
 //! as "YYYY-MM-DD hh:mm:ss.fff"), todatetimeoffset(d, offset) and

@@ -11,6 +11,7 @@
 #include "tsql/runtime/date_functions.h"
 #include "tsql/runtime/date_offset.h"
 #include "tsql/runtime/date_styles.h"
+#include "tsql/runtime/datetime2_text.h"
 #include "tsql/runtime/decimal_functions.h"
 #include "tsql/runtime/decimal_sort_key.h"
 #include "tsql/runtime/guid_conversion.h"
@@ -27,7 +28,8 @@ void Runtime::install(sqlite3* db) {
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
-                                &installBinaryConversions, &installOffsetFunctions}) {
+                                &installBinaryConversions, &installOffsetFunctions,
+                                &installDatetime2Functions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

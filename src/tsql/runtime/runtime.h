@@ -35,7 +35,7 @@
 //   str(x[, len[, dec]]) datename(part, d) isdate(x) tsql_datalength(text, bytesPerChar)
 //   tsql_text_date(text, style) -- text read as a date in a CONVERT style's day order
 //   tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
-//   tsql_datetime2(x) (to the millisecond) tsql_smalldatetime(x) tsql_date(x) (midnight)
+//   tsql_datetime2(x[, n]) (to n fraction digits, stored with seven) tsql_smalldatetime(x) tsql_date(x) (midnight)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)
 //   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it
 //   tsql_datetime_text(d[, style]) -- CONVERT(varchar, datetime, style)

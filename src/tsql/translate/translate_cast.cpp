@@ -71,6 +71,7 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
     ast::DataType d = ast::asDecimal(type);
     out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale);
   }
+  if (type.kind == TypeKind::DateTime2) out_ += ", " + std::to_string(type.precision);  // fraction digits
   out_ += ')';
 }
 

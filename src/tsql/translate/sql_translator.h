@@ -140,6 +140,7 @@ class SqlTranslator {
   void emitTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
                     const ast::Expr* style);
   void emitStore(const ast::Expr& e, const ast::DataType& target);
+  bool emitDatetime2Comparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   bool emitOffsetCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type);
   bool emitBinaryCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
                       const ast::Expr* style);

@@ -4,6 +4,7 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/errors/abort_rules.h"
+#include "tsql/exec/name_errors.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
@@ -249,7 +250,7 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
 
 SqlError Interpreter::sqliteError(int line) const {
   std::string msg = sqlite3_errmsg(db_);
-  return {numberForSqliteMessage(msg), 16, 1, line, msg};
+  return nameError({numberForSqliteMessage(msg), 16, 1, line, msg});
 }
 
 runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation& t) {

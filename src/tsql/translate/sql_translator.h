@@ -91,6 +91,7 @@ class SqlTranslator {
   };
   std::vector<Output> emitGroupingSets(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   void emitGroupingSetGroupBy(const GroupingSet& g);
+  void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping);
   static std::string groupingColumnName(std::size_t index);
   bool emitGroupingReplacement(const ast::Expr& e);
   bool emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type);

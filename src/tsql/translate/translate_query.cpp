@@ -174,6 +174,15 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " WHERE ";
     emit(*c.where);
   }
+  emitGroupByAndHaving(c, grouping);
+  groupingSet_ = outerGrouping;
+  if (order) noteOrderKeys(c, *order);  // in the core's own scope
+  scope_ = saved;
+  return outputs;
+}
+
+// GROUP BY (one grouping set's columns under ROLLUP and friends) and HAVING.
+void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping) {
   if (grouping) {
     emitGroupingSetGroupBy(*grouping);
   } else if (!c.groupBy.empty()) {
@@ -187,11 +196,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " HAVING ";
     groupingSet_ = grouping;
     emit(*c.having);
+    groupingSet_ = nullptr;
   }
-  groupingSet_ = outerGrouping;
-  if (order) noteOrderKeys(c, *order);  // in the core's own scope
-  scope_ = saved;
-  return outputs;
 }
 
 void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<DataType>* targetTypes,

@@ -10,9 +10,12 @@ namespace {
 
 using Sets = std::vector<std::vector<std::size_t>>;
 
+constexpr std::size_t kMaxGroupingSets = 4096;  // as many as the server takes
+
 // Every set of `left` joined with every set of `right`.
 Sets crossProduct(const Sets& left, const Sets& right) {
   Sets out;
+  if (left.size() * right.size() > kMaxGroupingSets) return out;  // the caller refuses an empty result
   for (const auto& l : left) {
     for (const auto& r : right) {
       out.push_back(l);
@@ -29,9 +32,10 @@ Sets rollup(const std::vector<std::size_t>& items) {
   return out;
 }
 
-// CUBE(a, b): every subset, the full one first and () last.
+// CUBE(a, b): every subset, the full one first and () last; none past the limit.
 Sets cube(const std::vector<std::size_t>& items) {
   Sets out;
+  if (items.size() > 12) return out;  // 2^13 sets
   std::size_t all = (std::size_t{1} << items.size()) - 1;
   for (std::size_t mask = all + 1; mask-- > 0;) {
     std::vector<std::size_t> set;
@@ -53,7 +57,9 @@ void Parser::parseGroupBy(ast::SelectCore& core) {
                    (toLower(peek().text) == "rollup" || toLower(peek().text) == "cube")) &&
                  !(toLower(peek().text) == "grouping" && toLower(peek(1).text) == "sets");
     expanded = expanded || !plain;
+    const Token& start = peek();
     sets = crossProduct(sets, parseGroupingElement(core, false));
+    if (sets.empty()) fail(start, "Too many grouping sets. The maximum number is 4096.");
   } while (accept(TokenKind::Comma));
   if (expanded) core.groupingSets = std::move(sets);
 }
@@ -70,8 +76,10 @@ std::vector<std::vector<std::size_t>> Parser::parseGroupingElement(ast::SelectCo
     expect(TokenKind::LParen, "'('");
     Sets out;
     do {
+      const Token& start = peek();
       Sets element = parseGroupingElement(core, true);
       out.insert(out.end(), element.begin(), element.end());
+      if (element.empty() || out.size() > kMaxGroupingSets) fail(start, "Too many grouping sets. The maximum number is 4096.");
     } while (accept(TokenKind::Comma));
     expect(TokenKind::RParen, "')'");
     return out;

@@ -115,6 +115,8 @@ void setOffset(SqlArgs& a) {
                                  std::string(Switch ? "switchoffset" : "todatetimeoffset") + " is invalid.");
   if (Switch) v->ticks += (*offset - v->offsetMinutes) * 60LL * kTicksPerSecond;
   v->offsetMinutes = *offset;
+  if (v->ticks < 0 || v->ticks >= daysFromCivil(10000, 1, 1) * kTicksPerDay)
+    throw RuntimeError(517, "Adding a value to a 'datetimeoffset' column caused an overflow.");
   a.set(offsetDateTimeText(*v, 7));
 }
 
@@ -136,7 +138,8 @@ std::optional<OffsetDateTime> parseOffsetDateTime(std::string_view t) {
   while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
   std::size_t i = 0;
   int y = 0, m = 0, d = 0;
-  if (!digits(t, i, 4, y) || t[i++] != '-' || !digits(t, i, 2, m) || i >= t.size() || t[i++] != '-' || !digits(t, i, 2, d))
+  if (!digits(t, i, 4, y) || i >= t.size() || t[i++] != '-' || !digits(t, i, 2, m) || i >= t.size() ||
+      t[i++] != '-' || !digits(t, i, 2, d))
     return std::nullopt;
   if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
   OffsetDateTime v;
@@ -161,7 +164,8 @@ std::optional<OffsetDateTime> parseOffsetDateTime(std::string_view t) {
 std::int64_t roundTicks(std::int64_t ticks, int scale) {
   std::int64_t unit = 1;
   for (int k = scale; k < 7; ++k) unit *= 10;
-  return (ticks + unit / 2) / unit * unit;
+  std::int64_t rounded = (ticks + unit / 2) / unit * unit;
+  return rounded < daysFromCivil(10000, 1, 1) * kTicksPerDay ? rounded : ticks / unit * unit;
 }
 
 std::string localDateTimeText(std::int64_t ticks, int scale) { return localText(ticks, scale); }

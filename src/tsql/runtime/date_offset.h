@@ -28,7 +28,8 @@ std::optional<int> parseOffset(std::string_view text);
 std::string toOffsetText(std::string_view text, int scale);
 //! Ticks (100 ns since 0001-01-01) as "YYYY-MM-DD hh:mm:ss" and `scale` fraction digits.
 std::string localDateTimeText(std::int64_t ticks, int scale);
-//! `ticks` rounded (half up) to `scale` fraction digits.
+//! `ticks` rounded (half up) to `scale` fraction digits; cut instead where rounding
+//! would pass 9999-12-31.
 std::int64_t roundTicks(std::int64_t ticks, int scale);
 //! Ticks of a y-m-d date at midnight.
 std::int64_t ticksOfDate(int year, int month, int day);

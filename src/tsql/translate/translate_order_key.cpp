@@ -2,6 +2,9 @@
 // (stored as text, or as REAL when short) sorts through tsql_dec_key, whose text order
 // is numeric order. A compound query's keys must name its columns as they are, so
 // there they stay as written. MIN and MAX of such decimals compare by value too.
+#include <optional>
+#include <string>
+
 #include "core/strings.h"
 #include "tsql/ast/decimal_type.h"
 #include "tsql/runtime/decimal_value.h"
@@ -10,6 +13,15 @@
 namespace tsql::translate {
 
 namespace {
+
+// The 0-based select item an ORDER BY ordinal names; nullopt when it names none
+// (SQLite then reports the ordinal out of range).
+std::optional<std::size_t> ordinalIndex(const std::string& text, std::size_t count) {
+  if (text.size() > 9) return std::nullopt;
+  std::size_t n = std::stoul(text);
+  if (n < 1 || n > count) return std::nullopt;
+  return n - 1;
+}
 
 bool isLongDecimal(const ast::DataType& t) {
   return t.kind == ast::TypeKind::Decimal && ast::asDecimal(t).precision > runtime::kExactDoubleDigits;
@@ -47,7 +59,8 @@ void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const s
   const auto* lit = ast::nodeAs<ast::LiteralExpr>(&key);
   bool ordinal = lit && lit->literalKind == ast::LiteralKind::Integer;
   bool single = q.cores.size() == 1;
-  if (ordinal && (!single || !isLongDecimal(outputs.at(std::stoul(lit->text) - 1).type))) {
+  std::optional<std::size_t> item = ordinal ? ordinalIndex(lit->text, outputs.size()) : std::nullopt;
+  if (ordinal && (!single || !item || !isLongDecimal(outputs[*item].type))) {
     out_ += lit->text;
     return;
   }
@@ -55,7 +68,7 @@ void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const s
   ast::DataType type = named ? named->type : index < keyTypes.size() ? keyTypes[index] : typeOf(key);
   if (!single || !(ordinal || isLongDecimal(type))) return emit(key);
   out_ += "tsql_dec_key(";
-  if (ordinal) out_ += quoteIdent(outputs.at(std::stoul(lit->text) - 1).name);
+  if (ordinal) out_ += quoteIdent(outputs[*item].name);
   else emit(key);
   out_ += ')';
 }

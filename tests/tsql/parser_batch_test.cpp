@@ -236,14 +236,16 @@ TEST(ParserErrors, ReportLineAndColumn) {
 }
 
 TEST(Lexer, TokensOfTheAwkwardCases) {
-  Lexer lex("N'x''y' [a]]b] @v @@ROWCOUNT :p1 'a:b' -- c\r\n/* x /* nested */ */ 12.5 BEGIN");
+  Lexer lex("N'x''y' [a]]b] @v @@ROWCOUNT :p1 'a:b' -- c\r\n/* x /* nested */ */ 12.5 BEGIN 0x1aF 0X 0");
   std::vector<std::pair<TokenKind, std::string>> got;
   for (Token t = lex.next(); t.kind != TokenKind::End; t = lex.next()) got.emplace_back(t.kind, std::string(t.text));
   std::vector<std::pair<TokenKind, std::string>> want = {
       {TokenKind::NString, "N'x''y'"}, {TokenKind::QuotedIdentifier, "[a]]b]"},
       {TokenKind::Variable, "@v"},     {TokenKind::SystemVariable, "@@ROWCOUNT"},
       {TokenKind::HostParameter, ":p1"}, {TokenKind::String, "'a:b'"},
-      {TokenKind::Number, "12.5"},     {TokenKind::Identifier, "BEGIN"}};
+      {TokenKind::Number, "12.5"},     {TokenKind::Identifier, "BEGIN"},
+      {TokenKind::Binary, "0x1aF"},    {TokenKind::Binary, "0X"},
+      {TokenKind::Integer, "0"}};
   EXPECT_EQ(got, want);
   Token bracket = Lexer("[a]]b]").next();
   EXPECT_EQ(unquoteIdentifier(bracket), "a]b");

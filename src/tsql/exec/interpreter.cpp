@@ -79,13 +79,13 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   caught_.clear();
   StatementFault* armed = armedStatementFault();
   fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
-  bool conversionAborted = false;  // such an abort rolls back without a word of its own
+  bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
     noticeSchemaChanges();
     execList(plan->batch.statements);
   } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
     report(e.error());
-    conversionAborted = errors::abortsBatch(e.error().number);
+    batchAborted = errors::abortsBatch(e.error().number);
   }
   if (tranCount_ > 0) {
     try {
@@ -94,7 +94,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
       report(e.error());
     }
     tranCount_ = 0;
-    if (!conversionAborted)
+    if (!batchAborted)
       report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
   }
   fault_ = nullptr;

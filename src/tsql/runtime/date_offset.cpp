@@ -96,6 +96,14 @@ void toOffset(SqlArgs& a) {
   a.set(toOffsetText(a.text(0), static_cast<int>(a.integer(1))));
 }
 
+// The instant as UTC text with seven fraction digits: text order is time order.
+void utcInstant(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  auto v = parseOffsetDateTime(a.text(0));
+  if (!v) throw RuntimeError(241, "Conversion failed when converting date and/or time from character string.");
+  a.set(localText(v->ticks - v->offsetMinutes * 60LL * kTicksPerSecond, 7));
+}
+
 void localPart(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   auto v = parseOffsetDateTime(a.text(0));
@@ -185,6 +193,7 @@ std::string toOffsetText(std::string_view text, int scale) {
 int installOffsetFunctions(sqlite3* db) {
   int rc = SQLITE_OK;
   for (int r : {defineFunction<toOffset>(db, "tsql_datetimeoffset", 2), defineFunction<localPart>(db, "tsql_dto_local", 1),
+                defineFunction<utcInstant>(db, "tsql_dto_utc", 1),
                 defineFunction<setOffset<false>>(db, "todatetimeoffset", 2),
                 defineFunction<setOffset<true>>(db, "switchoffset", 2)}) {
     if (rc == SQLITE_OK) rc = r;

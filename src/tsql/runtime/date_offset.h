@@ -35,7 +35,8 @@ std::int64_t roundTicks(std::int64_t ticks, int scale);
 std::int64_t ticksOfDate(int year, int month, int day);
 
 //! Registers tsql_datetimeoffset(x, scale), tsql_dto_local(x) (its local date and time
-//! as "YYYY-MM-DD hh:mm:ss.fff"), todatetimeoffset(d, offset) and
+//! as "YYYY-MM-DD hh:mm:ss.fff"), tsql_dto_utc(x) (the instant in UTC, seven digits: the
+//! text comparisons and ORDER BY use), todatetimeoffset(d, offset) and
 //! switchoffset(dto, offset).
 int installOffsetFunctions(sqlite3* db);
 

@@ -43,7 +43,8 @@
 //   tsql_fit(x, n)               -- x into an n-character column: 8152 when longer
 //   tsql_dec_key(x)              -- a long decimal's sort key (text in numeric order)
 //   tsql_to_binary(x, width, style, n) tsql_binary_text(x, style) tsql_binary_int(x, width)
-//   tsql_datetimeoffset(x, scale) tsql_dto_local(x) todatetimeoffset(d, off) switchoffset(dto, off)
+//   tsql_datetimeoffset(x, scale) tsql_dto_local(x) tsql_dto_utc(x) todatetimeoffset(d, off)
+//   switchoffset(dto, off)
 //   tsql_binary_cut(x, n)        -- varbinary, kept as its "0x..." text, to and from text and integers
 //   aggregates: money_sum(x) money_avg(x) tsql_avg_int(x) decimal_sum(x, s) decimal_avg(x, s)
 //   collation: tsql_ci (case-insensitive, trailing spaces ignored)

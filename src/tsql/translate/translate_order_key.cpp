@@ -1,7 +1,8 @@
 // One ORDER BY key. An ordinal stays an ordinal; a decimal of more than 15 digits
 // (stored as text, or as REAL when short) sorts through tsql_dec_key, whose text order
 // is numeric order. A compound query's keys must name its columns as they are, so
-// there they stay as written. MIN and MAX of such decimals compare by value too.
+// there they stay as written. MIN and MAX of such decimals compare by value too, and a
+// datetimeoffset sorts by its instant.
 #include <optional>
 #include <string>
 
@@ -66,6 +67,7 @@ void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const s
   }
   const Output* named = ordinal ? nullptr : outputNamed(outputs, key);
   ast::DataType type = named ? named->type : index < keyTypes.size() ? keyTypes[index] : typeOf(key);
+  if (single && !ordinal && type.offset) return emitConversion("tsql_dto_utc", key);  // by instant
   if (!single || !(ordinal || isLongDecimal(type))) return emit(key);
   out_ += "tsql_dec_key(";
   if (ordinal) out_ += quoteIdent(outputs[*item].name);

@@ -61,11 +61,15 @@ TEST_F(Conformance, LowSeverityRaiserrorIsOnlyAMessage) {
   EXPECT_EQ(r.resultSets.size(), 1u);
 }
 
-TEST_F(Conformance, RuntimeErrorOutsideTryFailsTheBatchButLaterStatementsRun) {
+TEST_F(Conformance, ConversionErrorOutsideTryEndsTheBatchOtherErrorsOnlyTheStatement) {
   auto r = run("select 'abc' + 1 as x\nselect 2 as y");
   ASSERT_FALSE(r.ok());
   EXPECT_EQ(r.errorMessage(),
             "Conversion failed when converting the varchar value 'abc' to data type int.");
+  EXPECT_TRUE(r.resultSets.empty());
+  r = run("select 1 / 0 as x\nselect 2 as y");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errorMessage(), "Divide by zero error encountered.");
   ASSERT_FALSE(r.resultSets.empty());
   EXPECT_EQ(rows(r.resultSets.back()), "2");
 }

@@ -87,11 +87,13 @@ TEST(InsertShapes, AFailingRepetitionStillReportsItsOwnError) {
   tsql::Engine e(d.db);
   ASSERT_TRUE(e.run("create table t(n int)").ok());
   tsql::BatchResult r = e.run(
-      "insert into t(n) values(1)\r\ninsert into t(n) values('x')\r\n"
-      "insert into t(n) values(3)");
-  EXPECT_FALSE(r.ok());
+      "insert into t(n) values(1)\r\ninsert into t(n) values(1 / 0)\r\n"
+      "insert into t(n) values(3)\r\ninsert into t(n) values('x')\r\ninsert into t(n) values(5)");
+  ASSERT_EQ(r.errors.size(), 2u);
+  EXPECT_EQ(r.errors[0].number, 8134);  // ends its statement only
+  EXPECT_EQ(r.errors[1].number, 245);   // a failed conversion ends the batch
   auto got = rows(e, "select n from t order by n");
-  ASSERT_EQ(got.size(), 2u);  // outside TRY the batch goes on after the failed conversion
+  ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[1][0], core::Value(std::int64_t{3}));
 }
 

@@ -47,11 +47,12 @@ TEST(PlanCache, ShapesKeepTheirOwnValues) {
   EXPECT_EQ(lines(e, batch("'b''c'", "2.50", "2")), Lines({"a|1.25|1", "b'c|2.5|2"}));     // same shape
   EXPECT_EQ(lines(e, batch("N'中'", "3.75", "3")).back(), "中|3.75|3");                   // N'' is its own
   EXPECT_EQ(lines(e, batch("'d'", "12345.6789", "4")).back(), "d|12345.6789|4");         // other digits
-  // text bound where it lies still fits its column: a longer one is cut, char(n) padded
+  // text bound where it lies still fits its column: a longer one is refused, char(n) padded
   ASSERT_TRUE(e.run("create table c(v varchar(3), f char(4))").ok());
-  EXPECT_EQ(lines(e, "declare @s varchar(10) = 'uvwxyz'\ninsert into c values('abcdef', 'g')\n"
+  EXPECT_EQ(e.run("insert into c values('abcdef', 'g')").errors.at(0).number, 8152);
+  EXPECT_EQ(lines(e, "declare @s varchar(10) = 'uvw'\ninsert into c values('abc', 'g')\n"
                      "insert into c values(@s, @s)\nselect v + '|' + f + '|' from c"),
-            Lines({"abc|g   |", "uvw|uvwx|"}));
+            Lines({"abc|g   |", "uvw|uvw |"}));
 }
 
 TEST(PlanCache, LiteralsThatShapeTheTreeAreNotValues) {

@@ -175,6 +175,36 @@ TEST(ParserQueries, SelectListsSourcesAndUpdateTargets) {
   EXPECT_EQ(upd.from.size(), 1u);
 }
 
+// Grouping sets as the GROUP BY columns (in mention order) each set names, rendered
+// "a b|a|" (sets separated by |); a plain GROUP BY keeps no sets.
+TEST(ParserQueries, GroupingSetsExpandToTheirSets) {
+  struct Row {
+    const char* groupBy;
+    const char* sets;
+  };
+  const Row rows[] = {
+      {"a, b", ""},
+      {"rollup(a, b)", "a b|a|"},
+      {"cube(a, b)", "a b|a|b|"},
+      {"a, rollup(b)", "a b|a"},
+      {"grouping sets ((a, b), (a), (), c)", "a b|a||c"},
+      {"grouping sets (rollup(a), b), c", "a c|c|b c"},
+      {"year(d), cube(e)", "year(d) e|year(d)"},
+  };
+  for (const auto& r : rows) {
+    auto batch = Parser::parse(std::string("select 1 from t group by ") + r.groupBy);
+    const auto& core = ast::nodeCast<ast::SelectStmt>(*batch.statements[0]).query.cores[0];
+    std::string sets;
+    for (std::size_t i = 0; i < core.groupingSets.size(); ++i) {
+      if (i) sets += '|';
+      std::string set;
+      for (std::size_t index : core.groupingSets[i]) set += (set.empty() ? "" : " ") + render(*core.groupBy[index]);
+      sets += set;
+    }
+    EXPECT_EQ(sets, r.sets) << r.groupBy;
+  }
+}
+
 TEST(ParserErrors, ReportLineAndColumn) {
   struct Row {
     const char* text;
@@ -206,14 +236,16 @@ TEST(ParserErrors, ReportLineAndColumn) {
 }
 
 TEST(Lexer, TokensOfTheAwkwardCases) {
-  Lexer lex("N'x''y' [a]]b] @v @@ROWCOUNT :p1 'a:b' -- c\r\n/* x /* nested */ */ 12.5 BEGIN");
+  Lexer lex("N'x''y' [a]]b] @v @@ROWCOUNT :p1 'a:b' -- c\r\n/* x /* nested */ */ 12.5 BEGIN 0x1aF 0X 0");
   std::vector<std::pair<TokenKind, std::string>> got;
   for (Token t = lex.next(); t.kind != TokenKind::End; t = lex.next()) got.emplace_back(t.kind, std::string(t.text));
   std::vector<std::pair<TokenKind, std::string>> want = {
       {TokenKind::NString, "N'x''y'"}, {TokenKind::QuotedIdentifier, "[a]]b]"},
       {TokenKind::Variable, "@v"},     {TokenKind::SystemVariable, "@@ROWCOUNT"},
       {TokenKind::HostParameter, ":p1"}, {TokenKind::String, "'a:b'"},
-      {TokenKind::Number, "12.5"},     {TokenKind::Identifier, "BEGIN"}};
+      {TokenKind::Number, "12.5"},     {TokenKind::Identifier, "BEGIN"},
+      {TokenKind::Binary, "0x1aF"},    {TokenKind::Binary, "0X"},
+      {TokenKind::Integer, "0"}};
   EXPECT_EQ(got, want);
   Token bracket = Lexer("[a]]b]").next();
   EXPECT_EQ(unquoteIdentifier(bracket), "a]b");

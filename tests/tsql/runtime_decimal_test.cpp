@@ -9,6 +9,7 @@
 #include "tsql/ast/expr.h"
 #include "tsql/ast/query.h"
 #include "tsql/runtime/decimal.h"
+#include "tsql/runtime/decimal_sort_key.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/value_conversion.h"
 
@@ -84,6 +85,21 @@ tsql::ast::DataType typeOf(tsql::ast::TypeKind kind, int precision = 0, int scal
   t.precision = precision;
   t.scale = scale;
   return t;
+}
+
+// Sort keys order as the numbers do, across signs, exponents, scales and digit runs
+// that are prefixes of one another; equal values written differently share a key.
+TEST(Decimal, SortKeysOrderAsTheValues) {
+  using tsql::runtime::decimalSortKey;
+  const char* ascending[] = {"-100000000000000000000", "-12345678901234567890.25", "-9.5", "-5", "-0.5",
+                             "-0.123", "-0.12", "-0.0015", "0", "0.001", "0.0015", "0.12", "0.123", "1",
+                             "9.99", "10", "9999999999999999999.5", "12345678901234567890.1",
+                             "99999999999999999999999999999999999999"};
+  for (std::size_t i = 1; i < std::size(ascending); ++i)
+    EXPECT_LT(decimalSortKey(dec(ascending[i - 1])), decimalSortKey(dec(ascending[i])))
+        << ascending[i - 1] << " < " << ascending[i];
+  EXPECT_EQ(decimalSortKey(dec("12.5000")), decimalSortKey(dec("12.5")));
+  EXPECT_EQ(decimalSortKey(dec("-0.00")), decimalSortKey(dec("0")));
 }
 
 TEST(DecimalType, ResultPrecisionAndScale) {

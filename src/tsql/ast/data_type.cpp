@@ -33,7 +33,8 @@ TypeKind typeKindFromName(std::string_view n) {
       {"varchar", TypeKind::Varchar},  {"char", TypeKind::Varchar},
       {"text", TypeKind::Varchar},     {"nvarchar", TypeKind::NVarchar},
       {"nchar", TypeKind::NVarchar},   {"ntext", TypeKind::NVarchar},
-      {"uniqueidentifier", TypeKind::Varchar},
+      {"uniqueidentifier", TypeKind::Varchar}, {"varbinary", TypeKind::Varchar}, {"binary", TypeKind::Varchar},
+      {"datetimeoffset", TypeKind::Varchar},
       {"datetime", TypeKind::DateTime}, {"date", TypeKind::Date},
       {"datetime2", TypeKind::DateTime2}, {"smalldatetime", TypeKind::SmallDateTime},
   };
@@ -46,6 +47,12 @@ DataType typeFromName(std::string_view name) {
   DataType t;
   t.kind = typeKindFromName(name);
   if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
+  t.binary = iequals(name, "varbinary") || iequals(name, "binary");
+  if (t.kind == TypeKind::DateTime2) t.precision = 7;  // fraction digits
+  if (iequals(name, "datetimeoffset")) {
+    t.offset = true;
+    t.precision = 7;
+  }
   if (iequals(name, "uniqueidentifier")) {
     t.guid = true;
     t.length = 36;
@@ -55,6 +62,8 @@ DataType typeFromName(std::string_view name) {
 
 std::string typeToSql(const DataType& t) {
   if (t.guid) return "uniqueidentifier";
+  if (t.offset) return "datetimeoffset(" + std::to_string(t.precision) + ")";
+  if (t.binary) return t.length < 0 ? "varbinary(max)" : t.length > 0 ? "varbinary(" + std::to_string(t.length) + ")" : "varbinary";
   if (t.isSmallMoney()) return "smallmoney";
   switch (t.kind) {
     case TypeKind::Bit: return "bit";
@@ -76,7 +85,7 @@ std::string typeToSql(const DataType& t) {
     case TypeKind::DateTime: return "datetime";
     case TypeKind::SmallDateTime: return "smalldatetime";
     case TypeKind::Date: return "date";
-    case TypeKind::DateTime2: return "datetime2";
+    case TypeKind::DateTime2: return t.precision == 7 ? "datetime2" : "datetime2(" + std::to_string(t.precision) + ")";
     default: return "";
   }
 }

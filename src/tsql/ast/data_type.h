@@ -24,6 +24,12 @@ struct DataType {
   int scale = 0;
   bool fixed = false;  //!< char(n) / nchar(n): blank-padded to `length` characters
   bool guid = false;   //!< uniqueidentifier: a varchar(36) that holds only a GUID's text
+  //! varbinary(n) / binary(n): a varchar holding the bytes as "0x" and upper-case hex
+  //! digits, `length` counting bytes
+  bool binary = false;
+  //! datetimeoffset(n): a varchar holding "YYYY-MM-DD hh:mm:ss.fffffff +hh:mm" with
+  //! `precision` fraction digits (7 unless given)
+  bool offset = false;
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
@@ -35,6 +41,8 @@ struct DataType {
   //! smallmoney: money of ten digits (its range is +-214,748.3647).
   bool isSmallMoney() const { return kind == TypeKind::Money && precision == kSmallMoneyPrecision; }
   static constexpr int kSmallMoneyPrecision = 10;
+  //! The characters a value of this type takes as text (a byte is two hex digits).
+  int textLength() const { return offset ? 0 : binary && length > 0 ? 2 + 2 * length : length; }
   bool operator==(const DataType&) const = default;
 };
 

@@ -28,6 +28,7 @@ struct LiteralExpr : Expr {
   explicit LiteralExpr(SourcePos p) : Expr(kKind, p) {}
   LiteralKind literalKind = LiteralKind::Null;
   bool national = false;  //!< N'...'
+  bool binary = false;    //!< 0x...: `text` is "0x" and the upper-case hex digits
   std::string text;
 };
 

@@ -58,10 +58,14 @@ struct SelectCore {
   bool distinct = false;
   ExprPtr top;
   bool topPercent = false;
+  bool topWithTies = false;  //!< TOP ... WITH TIES: rows tied with the last one come too
   std::vector<SelectItem> items;
   std::vector<TableRefPtr> from;  //!< comma-separated sources (each may be a join tree)
   ExprPtr where;
   std::vector<ExprPtr> groupBy;
+  //! GROUP BY ROLLUP / CUBE / GROUPING SETS: the sets of `groupBy` indexes the core is
+  //! the UNION ALL of, one grouping each; empty for a plain GROUP BY.
+  std::vector<std::vector<std::size_t>> groupingSets;
   ExprPtr having;
 };
 

@@ -32,6 +32,7 @@ constexpr ErrorEntry kTable[] = {
      "At least one of the result expressions in a CASE specification must be an expression other than "
      "the NULL constant."},
     {Error::DivideByZero, 16, "Divide by zero error encountered."},
+    {Error::StringTruncated, 16, "String or binary data would be truncated."},
     {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
 };
 

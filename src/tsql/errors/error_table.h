@@ -26,6 +26,7 @@ enum class Error : int {
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
   AllResultsNull = 8133,      //!< CASE whose results are all NULL
   DivideByZero = 8134,
+  StringTruncated = 8152,     //!< a text too long for the column it is stored in
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
 };
 

@@ -3,7 +3,10 @@
 // reported). Frames hold variables; a procedure call pushes one.
 #include "tsql/exec/interpreter.h"
 
+#include "tsql/errors/abort_rules.h"
+#include "tsql/exec/name_errors.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/runtime/value_conversion.h"
@@ -76,11 +79,13 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   caught_.clear();
   StatementFault* armed = armedStatementFault();
   fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
+  bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
     noticeSchemaChanges();
     execList(plan->batch.statements);
   } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
     report(e.error());
+    batchAborted = errors::abortsBatch(e.error().number);
   }
   if (tranCount_ > 0) {
     try {
@@ -89,7 +94,8 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
       report(e.error());
     }
     tranCount_ = 0;
-    report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+    if (!batchAborted)
+      report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
   }
   fault_ = nullptr;
   dropTableVariables(top);
@@ -115,6 +121,7 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
       throw;
     } catch (const SqlException& e) {
       if (tryDepth_ > 0) throw;
+      if (errors::abortsBatch(e.error().number)) throw BatchAbort(e.error());
       report(e.error());
       continue;
     }
@@ -243,7 +250,7 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
 
 SqlError Interpreter::sqliteError(int line) const {
   std::string msg = sqlite3_errmsg(db_);
-  return {numberForSqliteMessage(msg), 16, 1, line, msg};
+  return nameError({numberForSqliteMessage(msg), 16, 1, line, msg});
 }
 
 runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation& t) {
@@ -260,6 +267,8 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
+    if (slot.intoColumn && v.type != SqlValue::Type::Null)
+      v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     v.bind(stmt, static_cast<int>(i + 1));

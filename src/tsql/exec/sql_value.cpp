@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "tsql/ast/decimal_type.h"
+#include "tsql/runtime/date_offset.h"
+#include "tsql/runtime/datetime2_text.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/value_conversion.h"
@@ -158,7 +160,8 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Decimal: return decimalValue(toDecimal(v), type);
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
-      std::string text = truncateChars(v.toText(), type.length);
+      if (type.offset) return SqlValue::text(runtime::toOffsetText(v.toText(), type.precision));
+      std::string text = truncateChars(v.toText(), type.textLength());
       return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
     }
     case TypeKind::DateTime:
@@ -166,6 +169,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Date:
       return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::dayOf(toDate(v))));
     case TypeKind::DateTime2:
+      if (v.type == SqlValue::Type::Text) return SqlValue::text(runtime::datetime2TextOf(v.s, type.precision));
       return SqlValue::text(ValueConversion::dateTimeText(toDate(v)));
     case TypeKind::SmallDateTime:
       return SqlValue::text(ValueConversion::dateTimeText(ValueConversion::roundToMinute(toDate(v))));
@@ -192,8 +196,10 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
     }
     case TypeKind::DateTime:
     case TypeKind::SmallDateTime:
-    case TypeKind::Date:
-    case TypeKind::DateTime2: return core::Value(toDate(v));
+    case TypeKind::Date: return core::Value(toDate(v));
+    case TypeKind::DateTime2:  // beyond milliseconds the digits show as text
+      if (type.precision > 3 && v.type == SqlValue::Type::Text) return core::Value(runtime::datetime2Display(v.s, type.precision));
+      return core::Value(toDate(v));
     case TypeKind::Varchar:
     case TypeKind::NVarchar: return core::Value(v.toText());
     default: break;
@@ -212,8 +218,8 @@ core::ValueType coreTypeOf(const ast::DataType& type) {
     case TypeKind::Money: return core::ValueType::Currency;
     case TypeKind::Float: case TypeKind::Decimal: return core::ValueType::Float;
     case TypeKind::Varchar: case TypeKind::NVarchar: return core::ValueType::Text;
-    case TypeKind::DateTime: case TypeKind::SmallDateTime: case TypeKind::Date:
-    case TypeKind::DateTime2: return core::ValueType::DateTime;
+    case TypeKind::DateTime: case TypeKind::SmallDateTime: case TypeKind::Date: return core::ValueType::DateTime;
+    case TypeKind::DateTime2: return type.precision > 3 ? core::ValueType::Text : core::ValueType::DateTime;
     default: return core::ValueType::Null;
   }
 }

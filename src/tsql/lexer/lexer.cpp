@@ -2,6 +2,8 @@
 // characters, not bytes, so positions in Chinese text point where an editor would.
 #include "tsql/lexer/lexer.h"
 
+#include <cctype>
+
 namespace tsql {
 
 namespace {
@@ -27,6 +29,7 @@ std::string_view tokenKindName(TokenKind kind) {
     case TokenKind::HostParameter: return "parameter";
     case TokenKind::String: case TokenKind::NString: return "string";
     case TokenKind::Integer: case TokenKind::Number: return "number";
+    case TokenKind::Binary: return "binary constant";
     default: return "symbol";
   }
 }
@@ -92,6 +95,7 @@ Token Lexer::next() {
     return lexString(start, pos, TokenKind::NString);
   }
   if (isIdentifierStart(c)) return lexWord(start, pos);
+  if (c == '0' && (peek(1) == 'x' || peek(1) == 'X')) return lexBinary(start, pos);
   if (isDigit(c) || (c == '.' && isDigit(peek(1)))) return lexNumber(start, pos);
   // $12.50: a money constant, a number whose text keeps the '$' for the parser
   if (c == '$' && (isDigit(peek(1)) || (peek(1) == '.' && isDigit(peek(2))))) {
@@ -139,6 +143,13 @@ Token Lexer::lexNumber(std::size_t start, SourcePos pos) {
     while (isDigit(peek())) advance();
   }
   return makeToken(isInteger ? TokenKind::Integer : TokenKind::Number, start, pos);
+}
+
+// binary := '0x' { hex digit }
+Token Lexer::lexBinary(std::size_t start, SourcePos pos) {
+  advance(2);
+  while (std::isxdigit(static_cast<unsigned char>(peek()))) advance();
+  return makeToken(TokenKind::Binary, start, pos);
 }
 
 // string := ''' { any character except ''' | '''' } '''

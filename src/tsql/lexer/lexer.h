@@ -23,6 +23,7 @@ class Lexer {
   Token makeToken(TokenKind kind, std::size_t start, SourcePos pos);
   Token lexWord(std::size_t start, SourcePos pos);
   Token lexNumber(std::size_t start, SourcePos pos);
+  Token lexBinary(std::size_t start, SourcePos pos);
   Token lexString(std::size_t start, SourcePos pos, TokenKind kind);
   Token lexQuoted(std::size_t start, SourcePos pos, char close);
   Token lexPrefixedName(std::size_t start, SourcePos pos);

@@ -22,6 +22,7 @@ enum class TokenKind : std::uint8_t {
   NString,           //!< N'text'
   Integer,           //!< 123
   Number,            //!< 1.5, .5, 1e3
+  Binary,            //!< 0x1F (hex digits, maybe none)
   Comma, LParen, RParen, Dot, Semicolon,
   Plus, Minus, Star, Slash, Percent,
   Eq, Ne, Lt, Le, Gt, Ge,

@@ -3,6 +3,7 @@
 // NOT binds looser than comparisons and tighter than AND, as in T-SQL.
 #include <optional>
 
+#include "core/strings.h"
 #include "tsql/parser/parser.h"
 
 namespace tsql {
@@ -182,6 +183,7 @@ ast::ExprPtr Parser::parsePrimary() {
     case TokenKind::Integer:
     case TokenKind::Number:
     case TokenKind::String:
+    case TokenKind::Binary:
     case TokenKind::NString: return parseLiteral();
     case TokenKind::Variable: {
       auto v = std::make_unique<ast::VariableExpr>(t.pos);
@@ -250,6 +252,13 @@ ast::ExprPtr Parser::parseLiteral() {
     cast->operand = std::move(lit);
     cast->type = ast::typeFromName("money");
     return cast;
+  }
+  if (t.kind == TokenKind::Binary) {  // kept in the batch's shape, not lifted as a value
+    lit->literalKind = ast::LiteralKind::String;
+    lit->binary = true;
+    std::string_view digits = t.text.substr(2);
+    lit->text = (digits.size() % 2 ? "0x0" : "0x") + core::upperCase(digits);  // 0x123 is 0x0123
+    return lit;
   }
   if (t.kind != TokenKind::Identifier) literals_.push_back({index, lit.get()});  // not NULL
   switch (t.kind) {

@@ -50,8 +50,8 @@ void Parser::parseOffsetFetch(ast::Query& q) {
   expectWord("only");
 }
 
-// core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT]] select-items
-//         [FROM from-list] [WHERE expr] [GROUP BY expr {',' expr}] [HAVING expr]
+// core := SELECT [ALL|DISTINCT] [TOP ( expr ) | TOP integer [PERCENT] [WITH TIES]] select-items
+//         [FROM from-list] [WHERE expr] [GROUP BY group-by] [HAVING expr]
 ast::SelectCore Parser::parseSelectCore() {
   ast::SelectCore core;
   core.pos = expect(Keyword::Select).pos;
@@ -65,13 +65,17 @@ ast::SelectCore Parser::parseSelectCore() {
       core.top = parseLiteral();
     }
     core.topPercent = accept(Keyword::Percent);
+    if (accept(Keyword::With)) {
+      expectWord("ties");
+      core.topWithTies = true;
+    }
   }
   parseSelectItems(core);
   if (accept(Keyword::From)) core.from = parseFromList();
   if (accept(Keyword::Where)) core.where = parseExpr();
   if (accept(Keyword::Group)) {
     expect(Keyword::By);
-    do core.groupBy.push_back(parseExpr()); while (accept(TokenKind::Comma));
+    parseGroupBy(core);
   }
   if (accept(Keyword::Having)) core.having = parseExpr();
   return core;

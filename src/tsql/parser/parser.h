@@ -105,6 +105,11 @@ class Parser {
   std::string parseOptionalAlias();
   void skipTableHints();
 
+  // GROUP BY with ROLLUP, CUBE and GROUPING SETS (parse_grouping_sets.cpp)
+  void parseGroupBy(ast::SelectCore& core);
+  std::vector<std::vector<std::size_t>> parseGroupingElement(ast::SelectCore& core, bool inSets);
+  std::vector<std::size_t> parseGroupingList(ast::SelectCore& core);
+
   // expressions (parse_expr.cpp)
   ast::ExprPtr parseExpr(int minPrecedence = 0);
   ast::ExprPtr parsePrefix();

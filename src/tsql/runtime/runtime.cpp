@@ -6,9 +6,14 @@
 #include <string>
 
 #include "tsql/errors/error_table.h"
+#include "tsql/runtime/binary_conversion.h"
+#include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/date_functions.h"
+#include "tsql/runtime/date_offset.h"
 #include "tsql/runtime/date_styles.h"
+#include "tsql/runtime/datetime2_text.h"
 #include "tsql/runtime/decimal_functions.h"
+#include "tsql/runtime/decimal_sort_key.h"
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
@@ -21,7 +26,10 @@ void Runtime::install(sqlite3* db) {
   for (int (*part)(sqlite3*) : {&TextFunctions::install, &DateFunctions::install,
                                 &NumberFunctions::install, &MoneyAggregates::install,
                                 &TextBuilders::install, &DecimalFunctions::install,
-                                &installGuidFunctions, &installDateStyleFunctions}) {
+                                &installGuidFunctions, &installDateStyleFunctions,
+                                &installColumnFit, &installDecimalSortKey,
+                                &installBinaryConversions, &installOffsetFunctions,
+                                &installDatetime2Functions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

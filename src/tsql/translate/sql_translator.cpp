@@ -149,6 +149,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
       return emitSlot(std::move(s));
     }
   }
+  if (groupingSet_ && emitGroupingReplacement(e)) return;  // a column rolled up in this set
   using ast::NodeKind;
   switch (e.kind) {
     case NodeKind::Literal: return emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
@@ -390,6 +391,7 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
 // number becomes that number, and text that is not a column gets the collation.
 void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
                                   const ast::DataType& other) {
+  if (emitDatetime2Comparand(e, self, other)) return;
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
   emit(e);

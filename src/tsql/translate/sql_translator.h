@@ -84,6 +84,22 @@ class SqlTranslator {
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
   std::vector<Output> emitCore(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   std::string topLimit(const ast::SelectCore& core, const std::string& coreSql);
+  // GROUP BY ROLLUP / CUBE / GROUPING SETS (translate_grouping_sets.cpp)
+  struct GroupingSet {  //!< the one grouping a core is being written for
+    const ast::SelectCore* core;
+    std::vector<bool> grouped;  //!< grouped[i]: core->groupBy[i] is in this set
+  };
+  std::vector<Output> emitGroupingSets(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
+  void emitGroupingSetGroupBy(const GroupingSet& g);
+  void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping);
+  static std::string groupingColumnName(std::size_t index);
+  bool emitGroupingReplacement(const ast::Expr& e);
+  bool emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type);
+  void noteOrderKeys(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
+  void emitOrderKey(const ast::Query& q, std::size_t index, const std::vector<Output>& outputs,
+                    const std::vector<ast::DataType>& keyTypes);
+  std::string tiesRank(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
+  std::string tiesLimit(const std::string& coreSql, const std::string& n);
   void emitOffsetFetch(const ast::Query& q);
   void emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void emitTableRef(const ast::TableRef& t, Scope& scope);
@@ -125,6 +141,12 @@ class SqlTranslator {
   void emitTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
                     const ast::Expr* style);
   void emitStore(const ast::Expr& e, const ast::DataType& target);
+  bool emitDatetime2Comparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
+  bool emitOffsetCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type);
+  bool emitBinaryCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
+                      const ast::Expr* style);
+  //! emitStore into a table column: text longer than the column is an error, not cut.
+  void emitColumnStore(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);
   void emitLiteral(const ast::LiteralExpr& l);
   void emitColumnRef(const ast::ColumnRefExpr& c);
@@ -167,6 +189,13 @@ class SqlTranslator {
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
+  //! The ORDER BY of a one-core query, seen from inside its core: each key's type and
+  //! for TOP WITH TIES the rank of the rows under it.
+  const std::vector<ast::OrderItem>* coreOrder_ = nullptr;
+  std::vector<ast::DataType> orderKeyTypes_;
+  std::string tiesRank_;
+  const GroupingSet* coreGrouping_ = nullptr;  //!< the set the next core groups by
+  const GroupingSet* groupingSet_ = nullptr;   //!< while a select list or HAVING is written
 };
 
 //! "name" with embedded quotes doubled.

@@ -54,6 +54,8 @@ bool SqlTranslator::emitCheckedTextCast(const ast::Expr& operand, const ast::Dat
 void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
                              const ast::Expr* style, bool tolerant) {
   ast::DataType from = typeOf(operand);
+  if ((type.binary || from.binary) && emitBinaryCast(operand, from, type, style)) return;
+  if ((type.offset || from.offset) && emitOffsetCast(operand, from, type)) return;
   if (emitCheckedTextCast(operand, from, type, style, tolerant)) return;
   const char* fn = conversionFunction(type.kind, tolerant);
   if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";
@@ -69,6 +71,7 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
     ast::DataType d = ast::asDecimal(type);
     out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale);
   }
+  if (type.kind == TypeKind::DateTime2) out_ += ", " + std::to_string(type.precision);  // fraction digits
   out_ += ')';
 }
 
@@ -115,7 +118,7 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
     return;
   }
   ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid) ||
+  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid && !target.offset) ||
       (target.kind == TypeKind::Float && from.isNumeric()) ||
       (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
       (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {

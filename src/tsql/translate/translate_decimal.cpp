@@ -70,9 +70,10 @@ bool SqlTranslator::emitDecimalComparison(const ast::BinaryExpr& b, const char* 
 
 bool SqlTranslator::emitDecimalFunction(const ast::FunctionCallExpr& f) {
   const std::string& n = f.name;
-  if (n != "abs" && n != "round" && n != "sum" && n != "avg") return false;
+  if (n != "abs" && n != "round" && n != "sum" && n != "avg" && n != "min" && n != "max") return false;
   if (f.args.empty() || f.star || typeOf(*f.args[0]).kind != TypeKind::Decimal) return false;
   ast::DataType t = ast::asDecimal(typeOf(*f.args[0]));
+  if (n == "min" || n == "max") return emitLongDecimalExtreme(f, t);
   if (n == "abs" && f.args.size() == 1) {
     emitConversion("tsql_dec_abs", *f.args[0]);
     return true;

@@ -85,7 +85,7 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
         out_ += '(';
         for (std::size_t i = 0; i < s.rows[r].size(); ++i) {
           if (i) out_ += ", ";
-          emitStore(*s.rows[r][i], types[i]);
+          emitColumnStore(*s.rows[r][i], types[i]);
         }
         out_ += ')';
       }
@@ -144,7 +144,7 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
     for (std::size_t i = 0; i < s.sets.size(); ++i) {
       if (i) out_ += ", ";
       out_ += quoteIdent(s.sets[i].target.back()) + " = ";
-      emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
+      emitColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
     }
     emitLimitedWhere(quoteIdent(sqlName), s.where.get(), s.top.get());
   } else {
@@ -180,7 +180,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
   out_ += " FROM (SELECT " + quoteIdent(key) + ".rowid AS \"r_\"";
   for (std::size_t i = 0; i < s.sets.size(); ++i) {
     out_ += ", ";
-    emitStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
+    emitColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
     out_ += " AS \"v" + std::to_string(i) + "\"";
   }
   out_ += fromSql;

@@ -41,6 +41,12 @@ void SqlTranslator::emitDataLength(const ast::Expr& arg) {
     out_ += " IS NULL THEN NULL ELSE " + std::to_string(bytes) + " END";
     return;
   }
+  if (t.binary) {  // its "0x..." text: two hex digits a byte
+    out_ += "((length(";
+    emit(arg);
+    out_ += ") - 2) / 2)";
+    return;
+  }
   out_ += "tsql_datalength(";
   emit(arg);
   out_ += t.kind == TypeKind::NVarchar ? ", 2)" : ", 1)";

@@ -2,6 +2,8 @@
 // select list and WHERE resolve against), then the select list; `?N` markers are
 // numbered, so the order in which pieces are written does not matter. TOP becomes
 // LIMIT; table variables become their temp tables under the name the batch uses.
+#include <utility>
+
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
@@ -83,6 +85,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     bool wrap = !single && core.top;  // TOP of one arm of a compound query
     if (wrap) out_ += "SELECT * FROM (";
     std::size_t start = out_.size();
+    if (core.topWithTies && (!single || q.orderBy.empty()))
+      throw TranslateError(1062, "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause.");
+    if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     auto coreOutputs = emitCore(core, targetTypes);
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
     if (wrap) out_ += " LIMIT " + limit + ")";
@@ -93,12 +98,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   if (!q.orderBy.empty()) {
     // ORDER BY resolves against the first core's sources (and its aliases).
     out_ += " ORDER BY ";
+    std::vector<DataType> keyTypes = std::exchange(orderKeyTypes_, {});  // a key's subquery has its own
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
-      const ast::Expr& e = *q.orderBy[i].expr;
-      const auto* lit = ast::nodeAs<ast::LiteralExpr>(&e);
-      if (lit && lit->literalKind == ast::LiteralKind::Integer) out_ += lit->text;  // ordinal
-      else emit(e);
+      emitOrderKey(q, i, outputs, keyTypes);
       if (q.orderBy[i].descending) out_ += " DESC";
     }
   }
@@ -120,22 +123,35 @@ void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   emit(*q.offset);
 }
 
+namespace {
+
+// n percent of the core's rows, a part row rounded up to a whole one.
+std::string percentOf(const std::string& n, const std::string& coreSql) {
+  return "(SELECT CAST(v AS INTEGER) + (v > CAST(v AS INTEGER)) FROM (SELECT COUNT(*) * (" + n +
+         ") / 100.0 AS v FROM (" + coreSql + ")))";
+}
+
+}  // namespace
+
 // core := SELECT [DISTINCT] items [FROM ...] [WHERE ...] [GROUP BY ...] [HAVING ...]
 // TOP n is LIMIT n. TOP n PERCENT counts the core's own rows (the same SQL, so the
-// same ?N markers) and keeps n percent of them, a part row rounded up to a whole one.
+// same ?N markers) and keeps n percent of them.
 std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::string& coreSql) {
   std::string saved = std::move(out_);
   out_.clear();
   emit(*core.top);
   std::string n = std::move(out_);
   out_ = std::move(saved);
-  if (!core.topPercent) return n;
-  return "(SELECT CAST(v AS INTEGER) + (v > CAST(v AS INTEGER)) FROM (SELECT COUNT(*) * (" + n +
-         ") / 100.0 AS v FROM (" + coreSql + ")))";
+  if (core.topWithTies) return tiesLimit(coreSql, core.topPercent ? percentOf(n, coreSql) : n);
+  return core.topPercent ? percentOf(n, coreSql) : n;
 }
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
+  if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
+  const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
+  const GroupingSet* outerGrouping = std::exchange(groupingSet_, nullptr);  // a subquery's own
+  const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);  // not for subqueries
   Scope scope;
   scope.outer = scope_;
   Scope* saved = scope_;
@@ -150,13 +166,26 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   scope_ = &scope;
   out_ += c.distinct ? "SELECT DISTINCT " : "SELECT ";
   std::vector<Output> outputs;
+  groupingSet_ = grouping;
   emitSelectItems(c, targetTypes, outputs);
+  groupingSet_ = nullptr;
   out_ += fromSql;
   if (c.where) {
     out_ += " WHERE ";
     emit(*c.where);
   }
-  if (!c.groupBy.empty()) {
+  emitGroupByAndHaving(c, grouping);
+  groupingSet_ = outerGrouping;
+  if (order) noteOrderKeys(c, *order);  // in the core's own scope
+  scope_ = saved;
+  return outputs;
+}
+
+// GROUP BY (one grouping set's columns under ROLLUP and friends) and HAVING.
+void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping) {
+  if (grouping) {
+    emitGroupingSetGroupBy(*grouping);
+  } else if (!c.groupBy.empty()) {
     out_ += " GROUP BY ";
     for (std::size_t i = 0; i < c.groupBy.size(); ++i) {
       if (i) out_ += ", ";
@@ -165,10 +194,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   }
   if (c.having) {
     out_ += " HAVING ";
+    groupingSet_ = grouping;
     emit(*c.having);
+    groupingSet_ = nullptr;
   }
-  scope_ = saved;
-  return outputs;
 }
 
 void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<DataType>* targetTypes,
@@ -191,7 +220,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     Output o;
     o.type = typeOf(*item.expr);
     if (targetTypes && outputs.size() < targetTypes->size()) {
-      emitStore(*item.expr, (*targetTypes)[outputs.size()]);
+      emitColumnStore(*item.expr, (*targetTypes)[outputs.size()]);
       o.type = (*targetTypes)[outputs.size()];
     } else {
       emit(*item.expr);
@@ -207,8 +236,11 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
+      if (groupingSet_) out_ += " AS " + quoteIdent(o.name);  // it may be written NULL
     } else {
-      out_ += " AS \"\"";  // an unnamed expression has no column name, not its SQL text
+      // an unnamed expression has no column name, not its SQL text (under grouping sets
+      // a name of its own in the derived table, which the outer select list drops)
+      out_ += groupingSet_ ? " AS " + groupingColumnName(outputs.size()) : std::string(" AS \"\"");
     }
     outputs.push_back(std::move(o));
   }

@@ -31,6 +31,7 @@ struct Slot {
   int rowIndex = -1;
   ast::DataType convertTo;  //!< converted to this type before binding (Unknown = as is)
   ast::DataType convertFrom;  //!< the value's own type, where the conversion depends on it
+  bool intoColumn = false;    //!< stored in a table column: text longer than convertTo is 8152
 };
 
 struct Translation {

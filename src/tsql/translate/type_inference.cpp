@@ -57,6 +57,14 @@ DataType integerLiteralType(const std::string& text) {
   return t;
 }
 
+// 0x0102 is varbinary of its two bytes.
+DataType binaryLiteralType(const std::string& text) {
+  DataType t = ofKind(TypeKind::Varchar);
+  t.binary = true;
+  t.length = std::max(1, static_cast<int>(text.size() - 2) / 2);
+  return t;
+}
+
 // A constant with a point is decimal with just the digits it shows (12.345 is
 // decimal(5,3)); with an exponent it is float.
 DataType numberLiteralType(const std::string& text) {
@@ -118,6 +126,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     return {};
   }
   if (n == "getdate" || n == "dateadd" || n == "getutcdate") return ofKind(TypeKind::DateTime);
+  if (n == "todatetimeoffset" || n == "switchoffset") return ast::typeFromName("datetimeoffset");
   if (n == "count" || n == "datediff" || n == "datepart" || n == "year" || n == "month" ||
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
       n == "error_severity" || n == "error_state" || n == "error_line")
@@ -153,7 +162,9 @@ DataType SqlTranslator::typeOf(const ast::Expr& e) {
         case ast::LiteralKind::Null: return ofKind(TypeKind::Null);
         case ast::LiteralKind::Integer: return integerLiteralType(l.text);
         case ast::LiteralKind::Number: return numberLiteralType(l.text);
-        case ast::LiteralKind::String: return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
+        case ast::LiteralKind::String:
+          if (l.binary) return binaryLiteralType(l.text);
+          return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
       }
       return {};
     }

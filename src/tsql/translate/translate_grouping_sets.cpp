@@ -1,0 +1,144 @@
+// GROUP BY ROLLUP / CUBE / GROUPING SETS. SQLite has none of them, so a core with
+// grouping sets is written once per set and the copies joined by UNION ALL inside a
+// derived table. In each copy the grouping columns left out of its set read NULL in
+// the select list and HAVING (but not inside an aggregate), GROUPING(x) is 1 for such
+// a column and 0 for a grouped one, and GROUPING_ID packs those bits, first argument
+// highest.
+#include <utility>
+
+#include "core/strings.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+namespace {
+
+bool isAggregate(const std::string& name) {
+  for (const char* a : {"count", "count_big", "sum", "avg", "min", "max", "stdev", "stdevp", "var", "varp"})
+    if (name == a) return true;
+  return false;
+}
+
+bool sameExprs(const std::vector<ast::ExprPtr>& a, const std::vector<ast::ExprPtr>& b);
+
+// The same expression written twice: columns by name (a qualifier only where both
+// have one), literals by text, calls and operators by their parts.
+bool sameExpr(const ast::Expr& a, const ast::Expr& b) {
+  using ast::NodeKind;
+  if (a.kind != b.kind) return false;
+  switch (a.kind) {
+    case NodeKind::ColumnRef: {
+      const auto& x = ast::nodeCast<ast::ColumnRefExpr>(a);
+      const auto& y = ast::nodeCast<ast::ColumnRefExpr>(b);
+      bool bothQualified = !x.qualifier().empty() && !y.qualifier().empty();
+      return core::sameText(x.column(), y.column()) && (!bothQualified || core::sameText(x.qualifier(), y.qualifier()));
+    }
+    case NodeKind::Literal: {
+      const auto& x = ast::nodeCast<ast::LiteralExpr>(a);
+      const auto& y = ast::nodeCast<ast::LiteralExpr>(b);
+      return x.literalKind == y.literalKind && x.text == y.text;
+    }
+    case NodeKind::FunctionCall: {
+      const auto& x = ast::nodeCast<ast::FunctionCallExpr>(a);
+      const auto& y = ast::nodeCast<ast::FunctionCallExpr>(b);
+      return x.name == y.name && x.star == y.star && x.distinct == y.distinct && sameExprs(x.args, y.args);
+    }
+    case NodeKind::Binary: {
+      const auto& x = ast::nodeCast<ast::BinaryExpr>(a);
+      const auto& y = ast::nodeCast<ast::BinaryExpr>(b);
+      return x.op == y.op && sameExpr(*x.lhs, *y.lhs) && sameExpr(*x.rhs, *y.rhs);
+    }
+    default: return false;
+  }
+}
+
+bool sameExprs(const std::vector<ast::ExprPtr>& a, const std::vector<ast::ExprPtr>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!sameExpr(*a[i], *b[i])) return false;
+  return true;
+}
+
+enum class Grouping { NotAColumn, Grouped, RolledUp };
+
+Grouping groupingOf(const ast::SelectCore& core, const std::vector<bool>& grouped, const ast::Expr& e) {
+  Grouping found = Grouping::NotAColumn;
+  for (std::size_t i = 0; i < core.groupBy.size(); ++i) {
+    if (!sameExpr(*core.groupBy[i], e)) continue;
+    if (grouped[i]) return Grouping::Grouped;
+    found = Grouping::RolledUp;
+  }
+  return found;
+}
+
+}  // namespace
+
+std::vector<SqlTranslator::Output> SqlTranslator::emitGroupingSets(const ast::SelectCore& c,
+                                                                   const std::vector<ast::DataType>* targetTypes) {
+  if (c.topWithTies)
+    throw TranslateError(1062, "TOP WITH TIES is not supported together with ROLLUP, CUBE or GROUPING SETS.");
+  coreOrder_ = nullptr;  // the ORDER BY reads the derived table's columns
+  std::vector<Output> outputs;
+  std::size_t start = out_.size();
+  out_ += " FROM (";
+  for (std::size_t i = 0; i < c.groupingSets.size(); ++i) {
+    GroupingSet set{&c, std::vector<bool>(c.groupBy.size(), false)};
+    for (std::size_t index : c.groupingSets[i]) set.grouped[index] = true;
+    if (i) out_ += " UNION ALL ";
+    coreGrouping_ = &set;
+    std::vector<Output> o = emitCore(c, targetTypes);
+    if (i == 0) outputs = std::move(o);
+  }
+  out_ += ')';
+  std::string select = "SELECT ";
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    if (i) select += ", ";
+    select += outputs[i].name.empty() ? groupingColumnName(i) + " AS \"\"" : quoteIdent(outputs[i].name);
+  }
+  out_.insert(start, select);
+  return outputs;
+}
+
+// The derived table's name for unnamed output `index` (the outer list shows it unnamed).
+std::string SqlTranslator::groupingColumnName(std::size_t index) {
+  return "\"tsql_col_" + std::to_string(index) + "\"";
+}
+
+// GROUP BY the set's own columns; nothing for the empty set (one row over all).
+void SqlTranslator::emitGroupingSetGroupBy(const GroupingSet& g) {
+  const char* separator = " GROUP BY ";
+  for (std::size_t i = 0; i < g.core->groupBy.size(); ++i) {
+    if (!g.grouped[i]) continue;
+    out_ += separator;
+    separator = ", ";
+    emit(*g.core->groupBy[i]);
+  }
+}
+
+bool SqlTranslator::emitGroupingReplacement(const ast::Expr& e) {
+  const GroupingSet& g = *groupingSet_;
+  if (const auto* f = ast::nodeAs<ast::FunctionCallExpr>(&e)) {
+    if (f->name == "grouping" || f->name == "grouping_id") {
+      long long bits = 0;
+      for (const auto& arg : f->args) {
+        Grouping state = groupingOf(*g.core, g.grouped, *arg);
+        if (state == Grouping::NotAColumn)
+          throw TranslateError(8161, "Argument 1 of the GROUPING function does not match any of the expressions in the GROUP BY clause.");
+        bits = bits * 2 + (state == Grouping::RolledUp ? 1 : 0);
+      }
+      out_ += std::to_string(bits);
+      return true;
+    }
+    if (isAggregate(f->name)) {
+      const GroupingSet* saved = std::exchange(groupingSet_, nullptr);  // it sees every row's value
+      emit(e);
+      groupingSet_ = saved;
+      return true;
+    }
+  }
+  if (groupingOf(*g.core, g.grouped, e) != Grouping::RolledUp) return false;
+  out_ += "NULL";
+  return true;
+}
+
+}  // namespace tsql::translate

@@ -1,0 +1,78 @@
+// One ORDER BY key. An ordinal stays an ordinal; a decimal of more than 15 digits
+// (stored as text, or as REAL when short) sorts through tsql_dec_key, whose text order
+// is numeric order. A compound query's keys must name its columns as they are, so
+// there they stay as written. MIN and MAX of such decimals compare by value too, and a
+// datetimeoffset sorts by its instant.
+#include <optional>
+#include <string>
+
+#include "core/strings.h"
+#include "tsql/ast/decimal_type.h"
+#include "tsql/runtime/decimal_value.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+namespace {
+
+// The 0-based select item an ORDER BY ordinal names; nullopt when it names none
+// (SQLite then reports the ordinal out of range).
+std::optional<std::size_t> ordinalIndex(const std::string& text, std::size_t count) {
+  if (text.size() > 9) return std::nullopt;
+  std::size_t n = std::stoul(text);
+  if (n < 1 || n > count) return std::nullopt;
+  return n - 1;
+}
+
+bool isLongDecimal(const ast::DataType& t) {
+  return t.kind == ast::TypeKind::Decimal && ast::asDecimal(t).precision > runtime::kExactDoubleDigits;
+}
+
+// The output a key names by alias; nullptr when it names none.
+template <class Output>
+const Output* outputNamed(const std::vector<Output>& outputs, const ast::Expr& key) {
+  const auto* col = ast::nodeAs<ast::ColumnRefExpr>(&key);
+  if (!col || col->parts.size() != 1) return nullptr;
+  for (const auto& o : outputs)
+    if (core::sameText(o.name, col->column())) return &o;
+  return nullptr;
+}
+
+}  // namespace
+
+// MIN(x) / MAX(x) of a long decimal; SQLite's own would compare the texts.
+bool SqlTranslator::emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type) {
+  if (f.args.size() != 1 || !isLongDecimal(type)) return false;
+  emitConversion(f.name == "max" ? "decimal_max" : "decimal_min", *f.args[0]);
+  return true;
+}
+
+// The keys' types, while the core's sources are in scope (ORDER BY is written after).
+void SqlTranslator::noteOrderKeys(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order) {
+  orderKeyTypes_.clear();
+  for (const auto& item : order) orderKeyTypes_.push_back(typeOf(*item.expr));
+  if (core.topWithTies) tiesRank_ = tiesRank(core, order);
+}
+
+void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const std::vector<Output>& outputs,
+                                 const std::vector<ast::DataType>& keyTypes) {
+  const ast::Expr& key = *q.orderBy[index].expr;
+  const auto* lit = ast::nodeAs<ast::LiteralExpr>(&key);
+  bool ordinal = lit && lit->literalKind == ast::LiteralKind::Integer;
+  bool single = q.cores.size() == 1;
+  std::optional<std::size_t> item = ordinal ? ordinalIndex(lit->text, outputs.size()) : std::nullopt;
+  if (ordinal && (!single || !item || !isLongDecimal(outputs[*item].type))) {
+    out_ += lit->text;
+    return;
+  }
+  const Output* named = ordinal ? nullptr : outputNamed(outputs, key);
+  ast::DataType type = named ? named->type : index < keyTypes.size() ? keyTypes[index] : typeOf(key);
+  if (single && !ordinal && type.offset) return emitConversion("tsql_dto_utc", key);  // by instant
+  if (!single || !(ordinal || isLongDecimal(type))) return emit(key);
+  out_ += "tsql_dec_key(";
+  if (ordinal) out_ += quoteIdent(outputs[*item].name);
+  else emit(key);
+  out_ += ')';
+}
+
+}  // namespace tsql::translate

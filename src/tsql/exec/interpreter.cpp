@@ -4,54 +4,23 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/parser/parser.h"
-#include "tsql/runtime/runtime.h"
 #include "tsql/runtime/value_conversion.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::exec {
 
-namespace {
-
-constexpr const char* kProcedureTable =
-    "CREATE TABLE IF NOT EXISTS tsql_procedures(name TEXT PRIMARY KEY COLLATE NOCASE, "
-    "body TEXT NOT NULL)";
-
-// Maps SQLite's complaint to the number SQL Server would give for the same fault.
-int numberForSqliteMessage(std::string_view msg) {
-  int n = runtime::Runtime::errorNumber(msg);
-  if (n) return n;
-  if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
-  if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
-  if (msg.find("no such table") != std::string_view::npos) return 208;
-  if (msg.find("no such column") != std::string_view::npos) return 207;
-  if (msg.find("already exists") != std::string_view::npos) return 2714;
-  return 50000;
-}
-
-}  // namespace
-
-Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db) {
-  runtime::Runtime::install(db);
-  // "x" is always an identifier here, never SQLite's fallback string literal.
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  char* err = nullptr;
-  if (sqlite3_exec(db, kProcedureTable, nullptr, nullptr, &err) != SQLITE_OK) {
-    std::string msg = err ? err : "unknown error";
-    sqlite3_free(err);
-    throw std::runtime_error("cannot create the procedure table: " + msg);
+Interpreter::Interpreter(std::unique_ptr<Backend> backend) : backend_(std::move(backend)) {
+  try {
+    backend_->execute(backend_->dialect().procedureTable);
+  } catch (const SqlException& e) {
+    throw std::runtime_error("cannot create the procedure table: " + e.error().message);
   }
 }
 
 Interpreter::~Interpreter() = default;
 
-// Identity columns are SQLite's AUTOINCREMENT rowid aliases (see the DDL translation).
 bool Interpreter::isIdentity(const std::string& object, const std::string& column) {
-  int autoinc = 0;
-  if (sqlite3_table_column_metadata(db_, nullptr, object.c_str(), column.c_str(), nullptr, nullptr,
-                                    nullptr, nullptr, &autoinc) != SQLITE_OK)
-    return false;
-  return autoinc != 0;
+  return backend_->isIdentity(object, column);
 }
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
@@ -206,26 +175,14 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
   return Flow::Normal;
 }
 
-SqlError Interpreter::sqliteError(int line) const {
-  std::string msg = sqlite3_errmsg(db_);
-  return {numberForSqliteMessage(msg), 16, 1, line, msg};
-}
+std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) { return backend_->prepare(t.sql); }
 
-runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation& t) {
-  try {
-    return cache_.acquire(t.sql);
-  } catch (const std::runtime_error&) {
-    throw SqlException(sqliteError(0));  // SQLite's message for the refused text
-  }
-}
-
-void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                            const std::vector<SqlValue>* row) {
+void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row) {
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     SqlValue v = slotValue(slot, row);
     if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
-    v.bind(stmt, static_cast<int>(i + 1));
+    stmt.bind(static_cast<int>(i + 1), v);
   }
 }
 
@@ -272,18 +229,17 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
   return {};
 }
 
-void Interpreter::runToEnd(sqlite3_stmt* stmt, int line) {
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {}
-  if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
+void Interpreter::runToEnd(Cursor& stmt) {
+  while (stmt.step()) {}
 }
 
 void Interpreter::execSql(const std::string& sql, int line) {
-  char* err = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-    std::string msg = err ? err : sqlite3_errmsg(db_);
-    sqlite3_free(err);
-    throw SqlException(numberForSqliteMessage(msg), 16, line, msg);
+  try {
+    backend_->execute(sql);
+  } catch (const SqlException& e) {
+    SqlError located = e.error();
+    located.line = line;
+    throw SqlException(located);
   }
   forgetSchema();
 }
@@ -298,9 +254,13 @@ Interpreter::Variable& Interpreter::variable(const std::string& name, int line) 
 void Interpreter::dropTableVariables(Frame& frame) {
   for (auto& [name, v] : frame.vars) {
     if (v.tempTable.empty()) continue;
-    std::string sql = "DROP TABLE IF EXISTS temp." + translate::quoteIdent(v.tempTable);
-    // Failing to drop leaves a stale temp table that the next DECLARE replaces.
-    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    std::string sql = "DROP TABLE IF EXISTS " + std::string(backend_->dialect().tempSchema) +
+                      translate::quoteIdent(v.tempTable);
+    try {
+      backend_->execute(sql);
+    } catch (const SqlException&) {
+      // Failing to drop leaves a stale temp table that the next DECLARE replaces.
+    }
   }
   forgetSchema();
 }
@@ -331,7 +291,7 @@ void Interpreter::forgetSchema() {
 const std::vector<catalog::ColumnInfo>* Interpreter::columns(const std::string& object) {
   auto it = columnCache_.find(object);
   if (it == columnCache_.end()) {
-    const auto* cols = catalog_.columns(object);
+    const auto* cols = backend_->columns(object);
     it = columnCache_.emplace(object, cols ? std::optional(*cols) : std::nullopt).first;
   }
   return it->second ? &*it->second : nullptr;

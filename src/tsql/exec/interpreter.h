@@ -1,6 +1,6 @@
 // Interpreter: runs parsed batches. Control flow, variables, transactions, TRY/CATCH,
 // RAISERROR, RETURN and EXEC run here; each relational statement is translated and
-// run on SQLite through the statement cache. Error semantics are SQL Server's with
+// run on the connection's Backend (SQLite or the server). Error semantics are SQL Server's with
 // XACT_ABORT off: inside TRY an error goes to CATCH; outside, it is reported and the
 // batch goes on with the next statement. The engine's public face is tsql::Engine.
 //
@@ -9,8 +9,6 @@
 // (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp (DDL and the procedure
 // store), exec_procedure.cpp (EXEC).
 #pragma once
-
-#include <sqlite3.h>
 
 #include <memory>
 #include <optional>
@@ -21,22 +19,23 @@
 #include "tsql/ast/stmt.h"
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
+#include "tsql/exec/backend.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/exec/sql_value.h"
-#include "tsql/runtime/statement_cache.h"
 #include "tsql/translate/translation.h"
 
 namespace tsql::exec {
 
 class Interpreter final : public translate::TranslateEnv {
  public:
-  //! Registers the runtime on `db` and creates the procedure table when missing.
-  explicit Interpreter(sqlite3* db);
+  //! Runs on `backend`; creates the procedure table when missing. Throws
+  //! std::runtime_error when the database refuses it.
+  explicit Interpreter(std::unique_ptr<Backend> backend);
   ~Interpreter() override;
 
   //! Parses and runs one batch.
   BatchResult run(std::string_view text, const Params& params);
-  sqlite3* db() const { return db_; }
+  Backend& backend() const { return *backend_; }
 
   // TranslateEnv
   const ast::DataType* variableType(const std::string& name) const override;
@@ -44,6 +43,7 @@ class Interpreter final : public translate::TranslateEnv {
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
+  const dialect::Dialect& dialect() const override { return backend_->dialect(); }
 
  private:
   struct Variable {
@@ -69,13 +69,11 @@ class Interpreter final : public translate::TranslateEnv {
   Flow exec(const ast::Stmt& s);
   Flow dispatch(const ast::Stmt& s);
   void report(const SqlError& e);
-  SqlError sqliteError(int line) const;
-  //! The cached prepared statement for the translation (reset when the lease ends).
-  runtime::StatementCache::Lease prepare(const translate::Translation& t);
-  void bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                 const std::vector<SqlValue>* row = nullptr);
+  //! A cursor over the translation's SQL (prepared once per text by the backend).
+  std::unique_ptr<Cursor> prepare(const translate::Translation& t);
+  void bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row = nullptr);
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
-  void runToEnd(sqlite3_stmt* stmt, int line);
+  void runToEnd(Cursor& stmt);
   void execSql(const std::string& sql, int line);
   Variable& variable(const std::string& name, int line);
   void dropTableVariables(Frame& frame);
@@ -113,6 +111,8 @@ class Interpreter final : public translate::TranslateEnv {
   void execDrop(const ast::DropStmt& s);
   void execCreateProcedure(const ast::CreateProcedureStmt& s);
   bool objectExists(const std::string& type, const std::string& name);
+  //! Where the database keeps its own type names: the T-SQL ones of a new table.
+  void recordTableTypes(const std::string& name, const ast::TableDef& def);
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
 
@@ -122,9 +122,7 @@ class Interpreter final : public translate::TranslateEnv {
   void bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
                       const std::vector<const ast::ExecArg*>& args, Frame& callee);
 
-  sqlite3* db_;
-  runtime::StatementCache cache_;
-  catalog::Catalog catalog_;
+  std::unique_ptr<Backend> backend_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
   //! Translations of INSERT ... VALUES statements by shape; `valueOfSlot[k]` is the
   //! index of the value that parameter slot k stands for.

@@ -1,0 +1,44 @@
+// Dialect: what differs between the databases the engine's relational statements run
+// on, one table per backend (sqlite_dialect.cpp: the embedded file; postgres_dialect.cpp:
+// the shared server). The translator and the interpreter write one SQL text and ask
+// the dialect only where the two databases spell a thing differently.
+#pragma once
+
+#include <string>
+
+#include "tsql/ast/data_type.h"
+
+namespace tsql::dialect {
+
+struct Dialect {
+  const char* name;  //!< "sqlite" / "postgresql"
+  //! Column type in CREATE TABLE for a T-SQL type (money, datetime, nvarchar(n) ...).
+  std::string (*columnType)(const ast::DataType& type);
+  //! What an identity column is declared as (the whole type and constraint).
+  const char* identityColumn;
+  //! The hidden column that names a row of a table (UPDATE/DELETE ... FROM key on it).
+  const char* rowKey;
+  //! True when the database keeps its own type names, so the T-SQL types of a new
+  //! table's columns are recorded beside it for the catalog.
+  bool recordsTableTypes;
+  //! The collation clause that makes text compare case-blind as SQL Server's default.
+  const char* caseBlindCollation;
+  //! Opens the outermost transaction.
+  const char* beginTransaction;
+  //! Prefix that names an object of the connection's own temporary schema.
+  const char* tempSchema;
+  //! Keeps the stored procedures' T-SQL text (created when missing).
+  const char* procedureTable;
+  //! Stores one procedure: ?1 name, ?2 body; replaces an older text.
+  const char* storeProcedure;
+  //! One row when an object of a kind ("table", "view", "index") named ?2 exists
+  //! (?1 the kind); names case-blind.
+  const char* objectExists;
+};
+
+//! The embedded SQLite file.
+const Dialect& sqliteDialect();
+//! A PostgreSQL server (libpq).
+const Dialect& postgresDialect();
+
+}  // namespace tsql::dialect

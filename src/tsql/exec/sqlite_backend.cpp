@@ -1,0 +1,95 @@
+// The embedded backend: statements from the cache, SQLite's complaints mapped to SQL
+// Server's error numbers.
+#include "tsql/exec/sqlite_backend.h"
+
+#include <stdexcept>
+
+#include "tsql/exec/sql_exception.h"
+#include "tsql/runtime/runtime.h"
+
+namespace tsql::exec {
+
+namespace {
+
+// Maps SQLite's complaint to the number SQL Server would give for the same fault.
+int numberForSqliteMessage(std::string_view msg) {
+  int n = runtime::Runtime::errorNumber(msg);
+  if (n) return n;
+  if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
+  if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
+  if (msg.find("no such table") != std::string_view::npos) return 208;
+  if (msg.find("no such column") != std::string_view::npos) return 207;
+  if (msg.find("already exists") != std::string_view::npos) return 2714;
+  return 50000;
+}
+
+SqlException errorOf(sqlite3* db) {
+  std::string msg = sqlite3_errmsg(db);
+  return SqlException(numberForSqliteMessage(msg), 16, 0, msg);
+}
+
+class SqliteCursor final : public Cursor {
+ public:
+  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease) : db_(db), lease_(std::move(lease)) {}
+  void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
+  bool step() override {
+    int rc = sqlite3_step(lease_.get());
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw errorOf(db_);
+  }
+  void reset() override { sqlite3_reset(lease_.get()); }
+  int columnCount() override { return sqlite3_column_count(lease_.get()); }
+  std::string columnName(int i) override { return sqlite3_column_name(lease_.get(), i); }
+  ast::DataType columnType(int i) override {
+    const char* decl = sqlite3_column_decltype(lease_.get(), i);
+    return decl ? ast::typeFromDeclaration(decl) : ast::DataType{};
+  }
+  SqlValue column(int i) override { return SqlValue::fromColumn(lease_.get(), i); }
+
+ private:
+  sqlite3* db_;
+  runtime::StatementCache::Lease lease_;
+};
+
+}  // namespace
+
+SqliteBackend::SqliteBackend(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db) {
+  runtime::Runtime::install(db);
+  // "x" is always an identifier here, never SQLite's fallback string literal.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+}
+
+std::unique_ptr<Cursor> SqliteBackend::prepare(const std::string& sql) {
+  try {
+    return std::make_unique<SqliteCursor>(db_, cache_.acquire(sql));
+  } catch (const std::runtime_error&) {
+    throw errorOf(db_);  // SQLite's message for the refused text
+  }
+}
+
+void SqliteBackend::execute(const std::string& sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string msg = err ? err : sqlite3_errmsg(db_);
+    sqlite3_free(err);
+    throw SqlException(numberForSqliteMessage(msg), 16, 0, msg);
+  }
+}
+
+// Identity columns are SQLite's AUTOINCREMENT rowid aliases (see the dialect).
+bool SqliteBackend::isIdentity(const std::string& object, const std::string& column) {
+  int autoinc = 0;
+  if (sqlite3_table_column_metadata(db_, nullptr, object.c_str(), column.c_str(), nullptr, nullptr,
+                                    nullptr, nullptr, &autoinc) != SQLITE_OK)
+    return false;
+  return autoinc != 0;
+}
+
+void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns) {
+  catalog_.recordTypes(object, columns);
+  catalog_.invalidate();
+}
+
+}  // namespace tsql::exec

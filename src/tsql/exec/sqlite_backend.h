@@ -1,0 +1,40 @@
+// SqliteBackend: the embedded file as the interpreter's database. Registers the
+// T-SQL runtime (functions, aggregates, tsql_ci) on the handle, keeps prepared
+// statements by text (StatementCache) and reads column types from SQLite's schema
+// (Catalog). Does not own the handle. Not thread safe.
+#pragma once
+
+#include <sqlite3.h>
+
+#include "tsql/exec/backend.h"
+#include "tsql/runtime/statement_cache.h"
+
+namespace tsql::exec {
+
+class SqliteBackend final : public Backend {
+ public:
+  //! Installs the runtime on `db`. Throws std::runtime_error when SQLite refuses.
+  explicit SqliteBackend(sqlite3* db);
+
+  const dialect::Dialect& dialect() const override { return dialect::sqliteDialect(); }
+  std::unique_ptr<Cursor> prepare(const std::string& sql) override;
+  void execute(const std::string& sql) override;
+  std::int64_t changes() override { return sqlite3_changes64(db_); }
+  std::int64_t lastInsertId() override { return sqlite3_last_insert_rowid(db_); }
+  bool isIdentity(const std::string& object, const std::string& column) override;
+  const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
+    return catalog_.columns(object);
+  }
+  void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns) override;
+  void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }
+  void invalidateSchema() override { catalog_.invalidate(); }
+
+  sqlite3* db() const { return db_; }  //!< the handle (not owned)
+
+ private:
+  sqlite3* db_;
+  runtime::StatementCache cache_;
+  catalog::Catalog catalog_;
+};
+
+}  // namespace tsql::exec

@@ -23,6 +23,8 @@ struct Dialect {
   bool recordsTableTypes;
   //! The collation clause that makes text compare case-blind as SQL Server's default.
   const char* caseBlindCollation;
+  //! The function ISNULL(a, b) becomes.
+  const char* isnullFunction;
   //! Opens the outermost transaction.
   const char* beginTransaction;
   //! Prefix that names an object of the connection's own temporary schema.

@@ -49,6 +49,7 @@ const Dialect& postgresDialect() {
       "ctid",
       true,
       "COLLATE tsql_ci",
+      "coalesce",
       "BEGIN ISOLATION LEVEL READ COMMITTED",
       "pg_temp.",
       "CREATE TABLE IF NOT EXISTS tsql_procedures(name text PRIMARY KEY, body text NOT NULL)",

@@ -25,6 +25,7 @@ const Dialect& sqliteDialect() {
       "rowid",
       false,
       "COLLATE tsql_ci",
+      "ifnull",
       "BEGIN IMMEDIATE",
       "temp.",
       "CREATE TABLE IF NOT EXISTS tsql_procedures(name TEXT PRIMARY KEY COLLATE NOCASE, body TEXT NOT NULL)",

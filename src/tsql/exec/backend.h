@@ -52,8 +52,10 @@ class Backend {
   //! Columns of a table, view or temp table with their T-SQL types; nullptr if none.
   virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
   //! Remembers the T-SQL types of an object's columns (views; tables where the
-  //! database keeps other type names); replaces older ones.
-  virtual void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns) = 0;
+  //! database keeps other type names); replaces older ones. A temporary object's
+  //! types are kept by this connection only.
+  virtual void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                           bool temporary = false) = 0;
   //! Forgets the recorded types of a dropped object.
   virtual void forgetTypes(const std::string& object) = 0;
   //! The schema changed: drop what was learnt of it.

@@ -227,7 +227,7 @@ void Interpreter::declareTable(const ast::VarDecl& v) {
   int at = static_cast<int>(v.pos.line);
   execSql("DROP TABLE IF EXISTS " + std::string(backend_->dialect().tempSchema) + translate::quoteIdent(var.tempTable), at);
   execSql(var.createSql, at);
-  recordTableTypes(var.tempTable, *v.table);
+  recordTableTypes(var.tempTable, *v.table, true);
   frame.vars.emplace(v.name, std::move(var));
 }
 

@@ -31,15 +31,16 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
     throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
   translate::SqlTranslator tr(*this, true);
   // #name is a temporary table: SQLite's temp tables also live as long as the connection.
-  execSql(tr.createTable(name, s.def, !name.empty() && name[0] == '#'), line(s));
-  recordTableTypes(name, s.def);
+  bool temporary = !name.empty() && name[0] == '#';
+  execSql(tr.createTable(name, s.def, temporary), line(s));
+  recordTableTypes(name, s.def, temporary);
 }
 
-void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def) {
+void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary) {
   if (!backend_->dialect().recordsTableTypes) return;
   std::vector<catalog::ColumnInfo> columns;
   for (const auto& c : def.columns) columns.push_back({toLower(c.name), c.type, c.notNull, c.primaryKey});
-  backend_->recordTypes(name, columns);
+  backend_->recordTypes(name, columns, temporary);
 }
 
 void Interpreter::execCreateView(const ast::CreateViewStmt& s) {

@@ -112,7 +112,7 @@ class Interpreter final : public translate::TranslateEnv {
   void execCreateProcedure(const ast::CreateProcedureStmt& s);
   bool objectExists(const std::string& type, const std::string& name);
   //! Where the database keeps its own type names: the T-SQL ones of a new table.
-  void recordTableTypes(const std::string& name, const ast::TableDef& def);
+  void recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary);
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
 

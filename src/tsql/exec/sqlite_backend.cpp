@@ -87,7 +87,8 @@ bool SqliteBackend::isIdentity(const std::string& object, const std::string& col
   return autoinc != 0;
 }
 
-void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns) {
+void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                                bool /*temporary: SQLite's temp schema is the connection's own*/) {
   catalog_.recordTypes(object, columns);
   catalog_.invalidate();
 }

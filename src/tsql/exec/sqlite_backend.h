@@ -25,7 +25,8 @@ class SqliteBackend final : public Backend {
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
     return catalog_.columns(object);
   }
-  void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns) override;
+  void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                   bool temporary = false) override;
   void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }
   void invalidateSchema() override { catalog_.invalidate(); }
 

@@ -1,0 +1,148 @@
+// The server backend: statements, results and the row counts the interpreter reads.
+// Cursors run their statement on first use (the column list is known only then).
+#include "db/pg_backend.h"
+
+#include <cctype>
+
+#include "db/pg_values.h"
+#include "tsql/exec/sql_exception.h"
+
+namespace db {
+
+using tsql::exec::SqlException;
+using tsql::exec::SqlValue;
+
+namespace {
+
+// What an unnamed result column is called on the server (and read back as "").
+constexpr const char* kUnnamedColumn = "tsql unnamed";
+
+struct ResultGuard {
+  PGresult* r;
+  ~ResultGuard() { PQclear(r); }
+};
+
+// The table an INSERT writes ("" for any other statement): @@IDENTITY asks the
+// server for the last identity value only after inserting into a table that has one.
+std::string insertTarget(const std::string& sql) {
+  static const std::string head = "INSERT INTO \"";
+  if (sql.compare(0, head.size(), head) != 0) return {};
+  auto end = sql.find('"', head.size());
+  return end == std::string::npos ? "" : sql.substr(head.size(), end - head.size());
+}
+
+class PgCursor final : public tsql::exec::Cursor {
+ public:
+  PgCursor(PgBackend& backend, std::string sql)
+      : backend_(backend), target_(insertTarget(sql)), sql_(std::move(sql)) {}
+  ~PgCursor() override { PQclear(result_); }
+
+  void bind(int index, const SqlValue& v) override {
+    auto i = static_cast<std::size_t>(index - 1);
+    if (types_.size() <= i) {
+      types_.resize(i + 1, 0);
+      texts_.resize(i + 1);
+      nulls_.resize(i + 1, true);
+    }
+    types_[i] = db::pg::parameterType(v);
+    texts_[i] = db::pg::parameterText(v);
+    nulls_[i] = v.isNull();
+  }
+  bool step() override {
+    ensureRun();
+    return ++row_ < PQntuples(result_);
+  }
+  void reset() override {
+    PQclear(result_);
+    result_ = nullptr;
+    row_ = -1;
+  }
+  int columnCount() override { return ensureRun(), PQnfields(result_); }
+  std::string columnName(int i) override {
+    ensureRun();
+    std::string name = PQfname(result_, i);
+    return name == kUnnamedColumn ? "" : name;
+  }
+  tsql::ast::DataType columnType(int i) override { return ensureRun(), db::pg::columnType(result_, i); }
+  SqlValue column(int i) override { return db::pg::fieldValue(result_, row_, i); }
+
+ private:
+  void ensureRun() {
+    if (result_) return;
+    result_ = backend_.run(sql_, types_, texts_, nulls_);
+    backend_.noteCommand(result_, target_);
+  }
+
+  PgBackend& backend_;
+  std::string target_;
+  std::string sql_;
+  std::vector<Oid> types_;
+  std::vector<std::string> texts_;
+  std::vector<bool> nulls_;
+  PGresult* result_ = nullptr;
+  int row_ = -1;
+};
+
+}  // namespace
+
+std::string serverText(const std::string& sql) {
+  std::string out;
+  out.reserve(sql.size());
+  char quote = 0;
+  for (std::size_t i = 0; i < sql.size(); ++i) {
+    char c = sql[i];
+    if (quote) {
+      if (c == quote) quote = 0;  // a doubled quote closes and reopens: same result
+    } else if (c == '"' && sql.compare(i, 2, "\"\"") == 0 && sql.compare(i, 3, "\"\"\"") != 0) {
+      out += '"' + std::string(kUnnamedColumn) + '"';  // PostgreSQL refuses the empty name
+      ++i;
+      continue;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+      c = '$';
+    }
+    out += c;
+  }
+  return out;
+}
+
+std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
+  return std::make_unique<PgCursor>(*this, serverText(sql));
+}
+
+PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
+                         const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
+  std::vector<const char*> values(texts.size());
+  for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
+  PGresult* r = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), types.data(), values.data(),
+                             nullptr, nullptr, 0);
+  ExecStatusType status = PQresultStatus(r);
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return r;
+  ResultGuard guard{r};
+  throw SqlException(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
+}
+
+void PgBackend::execute(const std::string& sql) {
+  ResultGuard guard{run(serverText(sql), {}, {}, {})};
+}
+
+void PgBackend::noteCommand(const PGresult* r, const std::string& insertTarget) {
+  const char* n = PQcmdTuples(const_cast<PGresult*>(r));
+  changes_ = n && *n ? std::strtoll(n, nullptr, 10) : 0;
+  lastInsertTarget_ = insertTarget;
+}
+
+// An INSERT into a table without identity leaves the last value as it was.
+std::int64_t PgBackend::lastInsertId() {
+  const auto* cols = lastInsertTarget_.empty() ? nullptr : columns(lastInsertTarget_);
+  bool hasIdentity = false;
+  if (cols)
+    for (const auto& c : *cols) hasIdentity = hasIdentity || isIdentity(lastInsertTarget_, c.name);
+  if (!hasIdentity) return lastIdentity_;
+  ResultGuard guard{run("SELECT lastval()", {}, {}, {})};
+  lastIdentity_ = std::strtoll(PQgetvalue(guard.r, 0, 0), nullptr, 10);
+  return lastIdentity_;
+}
+
+}  // namespace db

@@ -1,0 +1,60 @@
+// PgBackend: a PostgreSQL server as the interpreter's database, through libpq. Each
+// statement is sent with its ?N markers rewritten to $N and its values as typed text
+// parameters, inside the batch's transaction on the server. The T-SQL types of
+// columns live in tsql_column_types (the server keeps its own type names). Does not
+// own the connection. Not thread safe.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "tsql/exec/backend.h"
+
+namespace db {
+
+class PgBackend final : public tsql::exec::Backend {
+ public:
+  //! Works on `conn` (open, UTF8); creates the catalog's side table when missing.
+  explicit PgBackend(PGconn* conn);
+
+  const tsql::dialect::Dialect& dialect() const override { return tsql::dialect::postgresDialect(); }
+  std::unique_ptr<tsql::exec::Cursor> prepare(const std::string& sql) override;
+  void execute(const std::string& sql) override;
+  std::int64_t changes() override { return changes_; }
+  std::int64_t lastInsertId() override;
+  bool isIdentity(const std::string& object, const std::string& column) override;
+  const std::vector<tsql::catalog::ColumnInfo>* columns(const std::string& object) override;
+  void recordTypes(const std::string& object, const std::vector<tsql::catalog::ColumnInfo>& columns,
+                   bool temporary = false) override;
+  void forgetTypes(const std::string& object) override;
+  void invalidateSchema() override;
+
+  //! Runs `sql` ($N markers) with text parameters; the result (caller clears it).
+  //! Throws SqlException on error. Used by the cursors.
+  PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
+                const std::vector<bool>& nulls);
+  //! Called by a cursor once its statement ran: rows changed and the INSERT target.
+  void noteCommand(const PGresult* r, const std::string& insertTarget);
+
+ private:
+  std::vector<tsql::catalog::ColumnInfo> loadColumns(const std::string& object);
+
+  PGconn* conn_;
+  std::int64_t changes_ = 0;
+  std::string lastInsertTarget_;  //!< table of the last INSERT ("" when it was another statement)
+  std::int64_t lastIdentity_ = 0;
+  //! Types of this connection's temporary tables (table variables, #tables).
+  std::unordered_map<std::string, std::vector<tsql::catalog::ColumnInfo>> temporaryTypes_;
+  std::unordered_map<std::string, std::optional<std::vector<tsql::catalog::ColumnInfo>>> columns_;
+  std::map<std::pair<std::string, std::string>, bool> identity_;
+};
+
+//! `sql` as the server takes it: ?N markers outside quotes written as $N, an empty
+//! delimited identifier (an unnamed result column) given a name.
+std::string serverText(const std::string& sql);
+
+}  // namespace db

@@ -1,0 +1,119 @@
+// The server runtime's SQL. Where PostgreSQL already means what T-SQL means the
+// translator's SQL runs as it is; these are the differences:
+//  - money is numeric(19,4) rounded half to even (PostgreSQL's round() goes half away
+//    from zero); a float is taken at 15 significant digits first, so 0.00005 as a
+//    double is the tie it was written as, as in the embedded engine;
+//  - case-blind text: the ICU collation tsql_ci (nondeterministic, strength 2). It
+//    does not ignore trailing spaces as SQL Server and the embedded engine do;
+//  - T-SQL functions PostgreSQL lacks or names otherwise (getdate, len, ...).
+// Installed under an advisory lock, so two programs starting at once install once.
+#include "db/pg_runtime.h"
+
+namespace db::pg {
+
+namespace {
+
+constexpr int kRuntimeVersion = 1;
+
+constexpr const char* kRuntimeSql = R"SQL(
+DO $$ BEGIN
+  IF NOT EXISTS (SELECT 1 FROM pg_collation WHERE collname = 'tsql_ci') THEN
+    CREATE COLLATION tsql_ci (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+  END IF;
+END $$;
+
+CREATE OR REPLACE FUNCTION tsql_error(msg text) RETURNS integer LANGUAGE plpgsql AS
+$$ BEGIN RAISE EXCEPTION USING MESSAGE = msg; END $$;
+
+-- half to even at four decimals, in money's range
+CREATE OR REPLACE FUNCTION tsql_money(x numeric) RETURNS numeric(19,4) LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE y numeric := x * 10000; t numeric; f numeric; r numeric;
+BEGIN
+  IF x IS NULL THEN RETURN NULL; END IF;
+  t := trunc(y); f := y - t;
+  IF abs(f) = 0.5 THEN r := CASE WHEN mod(t, 2) = 0 THEN t ELSE t + sign(f) END;
+  ELSE r := round(y); END IF;
+  IF abs(r) > 9223372036854775807 THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type money.';
+  END IF;
+  RETURN r / 10000;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_money(x double precision) RETURNS numeric(19,4) LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(x::numeric) $$;
+CREATE OR REPLACE FUNCTION tsql_money(x bigint) RETURNS numeric(19,4) LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(x::numeric) $$;
+
+CREATE OR REPLACE FUNCTION tsql_div(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a / b $$;
+CREATE OR REPLACE FUNCTION tsql_div(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a / b $$;
+CREATE OR REPLACE FUNCTION tsql_div(a double precision, b double precision) RETURNS double precision
+  LANGUAGE plpgsql IMMUTABLE AS $$ BEGIN
+  IF b = 0 THEN RAISE EXCEPTION USING ERRCODE = '22012', MESSAGE = 'Divide by zero error encountered.'; END IF;
+  RETURN a / b; END $$;
+CREATE OR REPLACE FUNCTION tsql_mod(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a % b $$;
+CREATE OR REPLACE FUNCTION tsql_mod(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a % b $$;
+CREATE OR REPLACE FUNCTION tsql_add(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a + b $$;
+CREATE OR REPLACE FUNCTION tsql_add(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a + b $$;
+CREATE OR REPLACE FUNCTION tsql_add(a text, b text) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT a || b $$;
+CREATE OR REPLACE FUNCTION tsql_sub(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a - b $$;
+CREATE OR REPLACE FUNCTION tsql_sub(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a - b $$;
+CREATE OR REPLACE FUNCTION tsql_mul(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a * b $$;
+CREATE OR REPLACE FUNCTION tsql_mul(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a * b $$;
+CREATE OR REPLACE FUNCTION tsql_neg(a numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT -a $$;
+
+CREATE OR REPLACE FUNCTION tsql_int(x numeric) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_int(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_bigint(x numeric) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_bigint(x text) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_float(x numeric) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x::double precision $$;
+CREATE OR REPLACE FUNCTION tsql_float(x text) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::double precision $$;
+CREATE OR REPLACE FUNCTION tsql_bit(x numeric) RETURNS smallint LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN x IS NULL THEN NULL WHEN x <> 0 THEN 1 ELSE 0 END::smallint $$;
+CREATE OR REPLACE FUNCTION tsql_decimal(x numeric, scale integer) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT round(x, scale) $$;
+CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x::text $$;
+CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement, n integer) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT left(x::text, n) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_date(x text) RETURNS date LANGUAGE sql STABLE AS $$ SELECT x::date $$;
+CREATE OR REPLACE FUNCTION tsql_date(x timestamp) RETURNS date LANGUAGE sql IMMUTABLE AS $$ SELECT x::date $$;
+
+CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT localtimestamp(3) $$;
+CREATE OR REPLACE FUNCTION len(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT length(rtrim(x)) $$;
+CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
+
+CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);
+CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;
+)SQL";
+
+std::string runScript(PGconn* conn, const std::string& sql) {
+  PGresult* r = PQexec(conn, sql.c_str());
+  std::string error = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK
+                          ? ""
+                          : PQresultErrorMessage(r);
+  PQclear(r);
+  return error;
+}
+
+bool upToDate(PGconn* conn) {
+  std::string query = "SELECT 1 FROM pg_proc WHERE proname = 'tsql_runtime_version' AND prosrc LIKE '%SELECT " +
+                      std::to_string(kRuntimeVersion) + " %'";
+  PGresult* r = PQexec(conn, query.c_str());
+  bool ok = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1;
+  PQclear(r);
+  return ok;
+}
+
+}  // namespace
+
+std::string installRuntime(PGconn* conn) {
+  if (upToDate(conn)) return {};
+  std::string sql = kRuntimeSql;
+  sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
+  std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
+  if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);
+  std::string end = runScript(conn, error.empty() ? "COMMIT" : "ROLLBACK");
+  return error.empty() ? end : error;
+}
+
+}  // namespace db::pg

@@ -1,0 +1,17 @@
+// The server side of the T-SQL runtime: the collation tsql_ci and the functions and
+// aggregates the translator's SQL calls (tsql_money, tsql_div, money_sum, getdate,
+// len ...), made in the database on first connection and kept there with a version,
+// so a newer program brings its functions up to date.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <string>
+
+namespace db::pg {
+
+//! Installs or updates the runtime in the connected database. Returns the server's
+//! message when it refuses, "" when the runtime is in place.
+std::string installRuntime(PGconn* conn);
+
+}  // namespace db::pg

@@ -63,7 +63,12 @@ class PgCursor final : public tsql::exec::Cursor {
     std::string name = PQfname(result_, i);
     return name == kUnnamedColumn ? "" : name;
   }
-  tsql::ast::DataType columnType(int i) override { return ensureRun(), db::pg::columnType(result_, i); }
+  // As SQLite's declared type: known for a table's own column, not for an expression,
+  // whose type the translator worked out.
+  tsql::ast::DataType columnType(int i) override {
+    ensureRun();
+    return PQftable(result_, i) == InvalidOid ? tsql::ast::DataType{} : db::pg::columnType(result_, i);
+  }
   SqlValue column(int i) override { return db::pg::fieldValue(result_, row_, i); }
 
  private:
@@ -82,6 +87,10 @@ class PgCursor final : public tsql::exec::Cursor {
   PGresult* result_ = nullptr;
   int row_ = -1;
 };
+
+bool isTransactionControl(const std::string& sql) {
+  return sql.rfind("BEGIN", 0) == 0 || sql.rfind("COMMIT", 0) == 0 || sql.rfind("ROLLBACK", 0) == 0;
+}
 
 }  // namespace
 
@@ -111,16 +120,33 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
   return std::make_unique<PgCursor>(*this, serverText(sql));
 }
 
+// Inside a transaction, a failed statement aborts the whole transaction on the
+// server, where SQL Server takes back only that statement and goes on (XACT_ABORT
+// off): each statement in a transaction runs under a savepoint that a failure rolls
+// back to. Outside one, each statement is its own transaction anyway.
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
+  bool guarded = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
+  if (guarded) command("SAVEPOINT tsql_statement");
   std::vector<const char*> values(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
   PGresult* r = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), types.data(), values.data(),
                              nullptr, nullptr, 0);
   ExecStatusType status = PQresultStatus(r);
-  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return r;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
+    if (guarded) command("RELEASE SAVEPOINT tsql_statement");
+    return r;
+  }
   ResultGuard guard{r};
-  throw SqlException(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
+  SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
+  if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
+  throw error;
+}
+
+void PgBackend::command(const char* sql) {
+  ResultGuard guard{PQexec(conn_, sql)};
+  if (PQresultStatus(guard.r) != PGRES_COMMAND_OK)
+    throw SqlException(pg::errorNumber(guard.r), 16, 0, pg::errorMessage(guard.r, conn_));
 }
 
 void PgBackend::execute(const std::string& sql) {

@@ -42,6 +42,8 @@ class PgBackend final : public tsql::exec::Backend {
 
  private:
   std::vector<tsql::catalog::ColumnInfo> loadColumns(const std::string& object);
+  //! Runs a parameterless command (savepoints). Throws SqlException.
+  void command(const char* sql);
 
   PGconn* conn_;
   std::int64_t changes_ = 0;

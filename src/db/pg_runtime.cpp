@@ -80,6 +80,8 @@ CREATE OR REPLACE FUNCTION tsql_date(x timestamp) RETURNS date LANGUAGE sql IMMU
 
 CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT localtimestamp(3) $$;
 CREATE OR REPLACE FUNCTION len(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT length(rtrim(x)) $$;
+CREATE OR REPLACE FUNCTION "left"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT left(s, n::integer) $$;
+CREATE OR REPLACE FUNCTION "right"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT right(s, n::integer) $$;
 CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);

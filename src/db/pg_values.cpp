@@ -26,6 +26,19 @@ std::string engineDateTime(std::string text) {
   return text.substr(0, 19) + "." + frac;
 }
 
+// 'invalid input syntax for type integer: "abc"' -> SQL Server's 245 text.
+std::string conversionMessage(const std::string& msg) {
+  static const std::string head = "invalid input syntax for type ";
+  auto colon = msg.find(": \"");
+  if (msg.rfind(head, 0) != 0 || colon == std::string::npos || msg.back() != '"') return msg;
+  std::string type = msg.substr(head.size(), colon - head.size());
+  std::string value = msg.substr(colon + 3, msg.size() - colon - 4);
+  if (type == "integer") type = "int";
+  else if (type == "double precision") type = "float";
+  else if (type == "numeric") type = "numeric";
+  return "Conversion failed when converting the varchar value '" + value + "' to data type " + type + ".";
+}
+
 }  // namespace
 
 Oid parameterType(const tsql::exec::SqlValue& v) {
@@ -116,6 +129,8 @@ int errorNumber(const PGresult* r) {
   if (s == "42P07") return 2714;                   // already exists
   if (s == "22012") return 8134;                   // divide by zero
   if (s == "40001" || s == "40P01") return 1205;  // serialization failure, deadlock
+  if (s == "22P02") return 245;                    // text that is not a number
+  if (s == "22007" || s == "22008") return 241;  // text that is not a date
   const char* msg = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
   int n = msg ? tsql::runtime::Runtime::errorNumber(msg) : 0;  // raised by our runtime functions
   return n ? n : 50000;
@@ -127,6 +142,7 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
   if (state && std::strcmp(state, "22012") == 0) return "Divide by zero error encountered.";
   const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
   std::string msg = primary ? primary : PQerrorMessage(conn);
+  if (state && std::strcmp(state, "22P02") == 0) return conversionMessage(msg);
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
   return msg;
 }

@@ -11,7 +11,7 @@
 namespace {
 
 const char* const kServerScripts[] = {
-    "variables.test",
+    "procedures.test", "save_batch.test", "transactions.test", "update_from.test", "variables.test",
 };
 
 class PgScriptTest : public testing::TestWithParam<std::string> {};

@@ -88,6 +88,13 @@ class PgCursor final : public tsql::exec::Cursor {
   int row_ = -1;
 };
 
+constexpr Oid kTextOid = 25;
+
+bool isIndeterminate(const PGresult* r) {
+  const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+  return state && std::string_view(state) == "42P18";
+}
+
 bool isTransactionControl(const std::string& sql) {
   return sql.rfind("BEGIN", 0) == 0 || sql.rfind("COMMIT", 0) == 0 || sql.rfind("ROLLBACK", 0) == 0;
 }
@@ -132,6 +139,16 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
   for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
   PGresult* r = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), types.data(), values.data(),
                              nullptr, nullptr, 0);
+  if (isIndeterminate(r)) {
+    // Text left for the server to type has no context here (SELECT 'a' UNION SELECT
+    // 'b'): it is text, as the embedded engine would have it.
+    std::vector<Oid> typed = types;
+    for (Oid& t : typed) t = t ? t : kTextOid;
+    PQclear(r);
+    if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement");
+    r = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), typed.data(), values.data(), nullptr,
+                     nullptr, 0);
+  }
   ExecStatusType status = PQresultStatus(r);
   if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
     if (guarded) command("RELEASE SAVEPOINT tsql_statement");

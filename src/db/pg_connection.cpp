@@ -52,13 +52,40 @@ BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) 
   return engine_->run(sql, params);
 }
 
+bool PgConnection::holdsSchema() {
+  PGresult* r = PQexec(conn_,
+                       "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                       "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') "
+                       "AND c.relname NOT IN ('tsql_procedures', 'tsql_column_types') LIMIT 1");
+  bool holds = PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) > 0;  // unsure: say it holds one
+  PQclear(r);
+  return holds;
+}
+
+// The engine's own tables go too; the next connection makes them again, the runtime
+// functions and the collation stay.
+void PgConnection::clearSchema() {
+  PGresult* r = PQexec(conn_, R"SQL(DO $$ DECLARE o record; BEGIN
+    FOR o IN SELECT c.relname, c.relkind FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+             WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') LOOP
+      EXECUTE format(CASE o.relkind WHEN 'v' THEN 'DROP VIEW IF EXISTS %I CASCADE'
+                                    ELSE 'DROP TABLE IF EXISTS %I CASCADE' END, o.relname);
+    END LOOP; END $$)SQL");
+  std::string error = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQresultErrorMessage(r);
+  PQclear(r);
+  if (!error.empty()) throw ConnectionError("cannot clear the database " + serverName(conn_) + ": " + error);
+  engine_ = std::make_unique<tsql::Engine>(std::make_unique<PgBackend>(conn_));
+}
+
 bool isServerUri(const std::string& spec) {
   return spec.rfind("postgresql://", 0) == 0 || spec.rfind("postgres://", 0) == 0;
 }
 
-std::unique_ptr<Connection> openConnection(const std::string& spec) {
+std::unique_ptr<Connection> openConnection(const std::string& spec, bool createFile) {
   if (isServerUri(spec)) return std::make_unique<PgConnection>(spec);
-  return std::make_unique<EmbeddedConnection>(spec);
+  EmbeddedConnection::Options options;
+  options.create = createFile;
+  return std::make_unique<EmbeddedConnection>(spec, options);
 }
 
 }  // namespace db

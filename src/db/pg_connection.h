@@ -33,6 +33,12 @@ class PgConnection : public Connection {
 
   PGconn* handle() const { return conn_; }  //!< the libpq connection (owned)
 
+  //! True when the database holds tables or views besides the engine's own.
+  bool holdsSchema();
+  //! Drops every table, view and stored procedure of the database's schema (db init
+  //! --force, and a failed db init). Throws ConnectionError when the server refuses.
+  void clearSchema();
+
  private:
   PGconn* conn_ = nullptr;
   std::unique_ptr<tsql::Engine> engine_;
@@ -41,7 +47,8 @@ class PgConnection : public Connection {
 //! True when `spec` names a server (a postgresql:// or postgres:// URI), not a file.
 bool isServerUri(const std::string& spec);
 
-//! The connection `spec` names: a server URI or a database file.
-std::unique_ptr<Connection> openConnection(const std::string& spec);
+//! The connection `spec` names: a server URI or a database file (a missing file is
+//! created empty when `createFile`). Throws ConnectionError.
+std::unique_ptr<Connection> openConnection(const std::string& spec, bool createFile = true);
 
 }  // namespace db

@@ -67,7 +67,7 @@ class PgCursor final : public tsql::exec::Cursor {
   // whose type the translator worked out.
   tsql::ast::DataType columnType(int i) override {
     ensureRun();
-    return PQftable(result_, i) == InvalidOid ? tsql::ast::DataType{} : db::pg::columnType(result_, i);
+    return backend_.resultColumnType(result_, i);
   }
   SqlValue column(int i) override { return db::pg::fieldValue(result_, row_, i); }
 
@@ -174,6 +174,21 @@ void PgBackend::noteCommand(const PGresult* r, const std::string& insertTarget) 
   const char* n = PQcmdTuples(const_cast<PGresult*>(r));
   changes_ = n && *n ? std::strtoll(n, nullptr, 10) : 0;
   lastInsertTarget_ = insertTarget;
+}
+
+tsql::ast::DataType PgBackend::resultColumnType(const PGresult* r, int col) {
+  Oid table = PQftable(r, col);
+  if (table == InvalidOid) return {};
+  auto name = relationNames_.find(table);
+  if (name == relationNames_.end()) {
+    auto lookup = prepare("SELECT relname FROM pg_class WHERE oid = ?1");
+    lookup->bind(1, SqlValue::integer(table));
+    name = relationNames_.emplace(table, lookup->step() ? lookup->column(0).toText() : "").first;
+  }
+  const auto* cols = name->second.empty() ? nullptr : columns(name->second);
+  auto index = static_cast<std::size_t>(PQftablecol(r, col) - 1);
+  if (cols && index < cols->size() && (*cols)[index].type.isKnown()) return (*cols)[index].type;
+  return pg::columnType(r, col);
 }
 
 // An INSERT into a table without identity leaves the last value as it was.

@@ -37,6 +37,9 @@ class PgBackend final : public tsql::exec::Backend {
   //! Throws SqlException on error. Used by the cursors.
   PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
                 const std::vector<bool>& nulls);
+  //! The T-SQL type of a result column that is a table's or view's own column (as
+  //! recorded with the table), Unknown for an expression.
+  tsql::ast::DataType resultColumnType(const PGresult* r, int col);
   //! Called by a cursor once its statement ran: rows changed and the INSERT target.
   void noteCommand(const PGresult* r, const std::string& insertTarget);
 
@@ -53,6 +56,7 @@ class PgBackend final : public tsql::exec::Backend {
   std::unordered_map<std::string, std::vector<tsql::catalog::ColumnInfo>> temporaryTypes_;
   std::unordered_map<std::string, std::optional<std::vector<tsql::catalog::ColumnInfo>>> columns_;
   std::map<std::pair<std::string, std::string>, bool> identity_;
+  std::unordered_map<Oid, std::string> relationNames_;
 };
 
 //! `sql` as the server takes it: ?N markers outside quotes written as $N, an empty

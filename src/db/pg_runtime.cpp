@@ -97,6 +97,30 @@ CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS
 CREATE OR REPLACE FUNCTION len(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT length(rtrim(x)) $$;
 CREATE OR REPLACE FUNCTION "left"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT left(s, n::integer) $$;
 CREATE OR REPLACE FUNCTION "right"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT right(s, n::integer) $$;
+CREATE OR REPLACE FUNCTION "substring"(s text, i bigint, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT substr(s, greatest(i, 1)::integer, greatest(n + least(i - 1, 0), 0)::integer) $$;
+CREATE OR REPLACE FUNCTION round(x numeric, n bigint) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT round(x, n::integer) $$;
+
+-- date parts by their T-SQL names and abbreviations
+CREATE OR REPLACE FUNCTION tsql_date_part(part text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+  SELECT CASE lower(part) WHEN 'yy' THEN 'year' WHEN 'yyyy' THEN 'year' WHEN 'mm' THEN 'month' WHEN 'm' THEN 'month'
+    WHEN 'dd' THEN 'day' WHEN 'd' THEN 'day' WHEN 'hh' THEN 'hour' WHEN 'mi' THEN 'minute' WHEN 'n' THEN 'minute'
+    WHEN 'ss' THEN 'second' WHEN 's' THEN 'second' WHEN 'wk' THEN 'week' WHEN 'ww' THEN 'week'
+    ELSE lower(part) END $$;
+-- boundaries crossed between a and b, as SQL Server counts them
+CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b timestamp) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
+  SELECT (CASE tsql_date_part(part)
+    WHEN 'year' THEN extract(year FROM b) - extract(year FROM a)
+    WHEN 'month' THEN (extract(year FROM b) * 12 + extract(month FROM b)) - (extract(year FROM a) * 12 + extract(month FROM a))
+    WHEN 'day' THEN b::date - a::date
+    WHEN 'hour' THEN (extract(epoch FROM date_trunc('hour', b)) - extract(epoch FROM date_trunc('hour', a))) / 3600
+    WHEN 'minute' THEN (extract(epoch FROM date_trunc('minute', b)) - extract(epoch FROM date_trunc('minute', a))) / 60
+    WHEN 'second' THEN extract(epoch FROM date_trunc('second', b)) - extract(epoch FROM date_trunc('second', a))
+    ELSE tsql_error('datediff: the date part ' || part || ' is not supported on this server') END)::bigint $$;
+CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS
+$$ SELECT d + (n || ' ' || tsql_date_part(part))::interval $$;
+
 CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);

@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "core/strings.h"
 #include "db/pg_values.h"
 #include "tsql/exec/sql_exception.h"
 
@@ -33,8 +34,8 @@ std::string insertTarget(const std::string& sql) {
 
 class PgCursor final : public tsql::exec::Cursor {
  public:
-  PgCursor(PgBackend& backend, std::string sql)
-      : backend_(backend), target_(insertTarget(sql)), sql_(std::move(sql)) {}
+  PgCursor(PgBackend& backend, const std::string& sql)
+      : backend_(backend), sql_(serverText(sql, &spellings_)), target_(insertTarget(sql_)) {}
   ~PgCursor() override { PQclear(result_); }
 
   void bind(int index, const SqlValue& v) override {
@@ -61,7 +62,9 @@ class PgCursor final : public tsql::exec::Cursor {
   std::string columnName(int i) override {
     ensureRun();
     std::string name = PQfname(result_, i);
-    return name == kUnnamedColumn ? "" : name;
+    if (name == kUnnamedColumn) return "";
+    auto spelt = spellings_.find(name);
+    return spelt == spellings_.end() ? name : spelt->second;
   }
   // As SQLite's declared type: known for a table's own column, not for an expression,
   // whose type the translator worked out.
@@ -79,8 +82,9 @@ class PgCursor final : public tsql::exec::Cursor {
   }
 
   PgBackend& backend_;
-  std::string target_;
+  Spellings spellings_;
   std::string sql_;
+  std::string target_;
   std::vector<Oid> types_;
   std::vector<std::string> texts_;
   std::vector<bool> nulls_;
@@ -101,30 +105,41 @@ bool isTransactionControl(const std::string& sql) {
 
 }  // namespace
 
-std::string serverText(const std::string& sql) {
+// SQL Server's names are case-blind; a quoted name on PostgreSQL is not. Every quoted
+// name goes to the server in lower case (tables and columns are made so too); the
+// spelling the batch used is remembered, so result columns keep it.
+std::string serverText(const std::string& sql, Spellings* spellings) {
   std::string out;
   out.reserve(sql.size());
-  char quote = 0;
   for (std::size_t i = 0; i < sql.size(); ++i) {
     char c = sql[i];
-    if (quote) {
-      if (c == quote) quote = 0;  // a doubled quote closes and reopens: same result
-    } else if (c == '"' && sql.compare(i, 2, "\"\"") == 0 && sql.compare(i, 3, "\"\"\"") != 0) {
-      out += '"' + std::string(kUnnamedColumn) + '"';  // PostgreSQL refuses the empty name
-      ++i;
-      continue;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
+    if (c == '\'') {  // a string literal (DDL defaults), copied as it is
+      std::size_t end = i + 1;
+      while (end < sql.size() && !(sql[end] == '\'' && (end + 1 >= sql.size() || sql[end + 1] != '\'')))
+        end += sql[end] == '\'' ? 2 : 1;
+      out.append(sql, i, end - i + 1);
+      i = end;
+    } else if (c == '"') {
+      std::size_t end = i + 1;
+      while (end < sql.size() && !(sql[end] == '"' && (end + 1 >= sql.size() || sql[end + 1] != '"')))
+        end += sql[end] == '"' ? 2 : 1;
+      std::string name = sql.substr(i + 1, end - i - 1);
+      if (name.empty()) name = kUnnamedColumn;  // PostgreSQL refuses the empty name
+      std::string lower = core::lowerCase(name);
+      if (spellings && lower != name) spellings->emplace(lower, name);
+      out += '"' + lower + '"';
+      i = end;
     } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
-      c = '$';
+      out += '$';
+    } else {
+      out += c;
     }
-    out += c;
   }
   return out;
 }
 
 std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
-  return std::make_unique<PgCursor>(*this, serverText(sql));
+  return std::make_unique<PgCursor>(*this, sql);
 }
 
 // Inside a transaction, a failed statement aborts the whole transaction on the

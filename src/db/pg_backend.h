@@ -59,8 +59,12 @@ class PgBackend final : public tsql::exec::Backend {
   std::unordered_map<Oid, std::string> relationNames_;
 };
 
-//! `sql` as the server takes it: ?N markers outside quotes written as $N, an empty
-//! delimited identifier (an unnamed result column) given a name.
-std::string serverText(const std::string& sql);
+//! Lower-case names by the spelling a batch gave them.
+using Spellings = std::unordered_map<std::string, std::string>;
+
+//! `sql` as the server takes it: ?N markers outside quotes written as $N, quoted names
+//! in lower case (their other spellings into `spellings`), an empty quoted name (an
+//! unnamed result column) given a name.
+std::string serverText(const std::string& sql, Spellings* spellings = nullptr);
 
 }  // namespace db

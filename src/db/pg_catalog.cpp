@@ -34,7 +34,7 @@ bool PgBackend::isIdentity(const std::string& object, const std::string& column)
   auto it = identity_.find(key);
   if (it != identity_.end()) return it->second;
   auto cursor = prepare(
-      "SELECT 1 FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(?1)) AND attname = ?2 "
+      "SELECT 1 FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) AND attname = lower(?2) "
       "AND attidentity <> ''");
   cursor->bind(1, SqlValue::text(object));
   cursor->bind(2, SqlValue::text(column));
@@ -62,7 +62,7 @@ std::vector<ColumnInfo> PgBackend::loadColumns(const std::string& object) {
                     recorded->column(2).toInteger() != 0, recorded->column(3).toInteger() != 0});
   if (!cols.empty()) return cols;
   auto attributes = prepare(
-      "SELECT attname, attnotnull FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(?1)) "
+      "SELECT attname, attnotnull FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) "
       "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
   attributes->bind(1, SqlValue::text(object));
   while (attributes->step())

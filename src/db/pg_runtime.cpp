@@ -75,6 +75,14 @@ CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement, n integer) RETURNS text LA
 $$ SELECT left(x::text, n) $$;
 CREATE OR REPLACE FUNCTION tsql_datetime(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
 CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_smalldatetime(x timestamp) RETURNS timestamp(0) LANGUAGE sql IMMUTABLE AS
+$$ SELECT date_trunc('minute', x + interval '30 seconds') $$;
+CREATE OR REPLACE FUNCTION tsql_smalldatetime(x text) RETURNS timestamp(0) LANGUAGE sql STABLE AS
+$$ SELECT tsql_smalldatetime(x::timestamp) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime2(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime2(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_char(x text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT rpad(x, n::integer) $$;
 CREATE OR REPLACE FUNCTION tsql_date(x text) RETURNS date LANGUAGE sql STABLE AS $$ SELECT x::date $$;
 CREATE OR REPLACE FUNCTION tsql_date(x timestamp) RETURNS date LANGUAGE sql IMMUTABLE AS $$ SELECT x::date $$;
 

@@ -23,6 +23,9 @@ struct Dialect {
   bool recordsTableTypes;
   //! The collation clause that makes text compare case-blind as SQL Server's default.
   const char* caseBlindCollation;
+  //! True when LIKE cannot take the case-blind collation (PostgreSQL before 18): both
+  //! sides are then compared in lower case under the binary collation.
+  bool likeByLowerCase;
   //! The function ISNULL(a, b) becomes.
   const char* isnullFunction;
   //! Opens the outermost transaction.

@@ -49,6 +49,7 @@ const Dialect& postgresDialect() {
       "ctid",
       true,
       "COLLATE tsql_ci",
+      true,
       "coalesce",
       "BEGIN ISOLATION LEVEL READ COMMITTED",
       "pg_temp.",

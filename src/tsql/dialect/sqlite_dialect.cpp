@@ -25,6 +25,7 @@ const Dialect& sqliteDialect() {
       "rowid",
       false,
       "COLLATE tsql_ci",
+      false,
       "ifnull",
       "BEGIN IMMEDIATE",
       "temp.",

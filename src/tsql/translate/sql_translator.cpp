@@ -265,13 +265,19 @@ void SqlTranslator::emit(const ast::Expr& e) {
     }
     case NodeKind::Like: {
       const auto& l = ast::nodeCast<ast::LikeExpr>(e);
-      out_ += '(';
+      bool lower = env_.dialect().likeByLowerCase;
+      out_ += lower ? "(lower(" : "(";
       emit(*l.operand);
+      out_ += lower ? ") COLLATE ucs_basic" : "";
       out_ += l.negated ? " NOT LIKE " : " LIKE ";
+      out_ += lower ? "lower(" : "";
       emit(*l.pattern);
+      out_ += lower ? ")" : "";
       if (l.escape) {
         out_ += " ESCAPE ";
         emit(*l.escape);
+      } else if (lower) {
+        out_ += " ESCAPE ''";  // T-SQL has no escape character unless one is named
       }
       out_ += ')';
       return;

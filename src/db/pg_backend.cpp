@@ -3,6 +3,7 @@
 #include "db/pg_backend.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "core/strings.h"
 #include "db/pg_values.h"
@@ -99,6 +100,15 @@ bool isIndeterminate(const PGresult* r) {
   return state && std::string_view(state) == "42P18";
 }
 
+// Errors another session's concurrent work causes, which the same batch run again
+// after it may not meet: serialization failure, deadlock, and a key inserted at the same
+// moment (the day's first bill number issued by two counters at once).
+bool isConflict(const PGresult* r) {
+  const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+  std::string_view s = state ? state : "";
+  return s == "40001" || s == "40P01" || s == "23505";
+}
+
 bool isTransactionControl(const std::string& sql) {
   return sql.rfind("BEGIN", 0) == 0 || sql.rfind("COMMIT", 0) == 0 || sql.rfind("ROLLBACK", 0) == 0;
 }
@@ -167,9 +177,15 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
   ExecStatusType status = PQresultStatus(r);
   if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
     if (guarded) command("RELEASE SAVEPOINT tsql_statement");
+    // a write (or COMMIT) that is now durable: the batch can no longer be run again
+    const char* done = PQcmdStatus(r);
+    if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
+        std::strncmp(done, "ROLLBACK", 8) != 0)
+      durableWrite_ = true;
     return r;
   }
   ResultGuard guard{r};
+  sawConflict_ = sawConflict_ || isConflict(r);
   SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
   if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
   throw error;

@@ -33,6 +33,12 @@ class PgBackend final : public tsql::exec::Backend {
   void forgetTypes(const std::string& object) override;
   void invalidateSchema() override;
 
+  //! Starts watching a batch: no conflict seen, nothing made durable yet.
+  void startBatch() { sawConflict_ = durableWrite_ = false; }
+  //! True when the batch failed on another session's concurrent work and nothing of it
+  //! was committed, so running it again whole is safe.
+  bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
+
   //! Runs `sql` ($N markers) with text parameters; the result (caller clears it).
   //! Throws SqlException on error. Used by the cursors.
   PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
@@ -50,6 +56,8 @@ class PgBackend final : public tsql::exec::Backend {
 
   PGconn* conn_;
   std::int64_t changes_ = 0;
+  bool sawConflict_ = false;
+  bool durableWrite_ = false;
   std::string lastInsertTarget_;  //!< table of the last INSERT ("" when it was another statement)
   std::int64_t lastIdentity_ = 0;
   //! Types of this connection's temporary tables (table variables, #tables).

@@ -2,6 +2,10 @@
 // PgBackend. The password never reaches a message: errors name the host and database.
 #include "db/pg_connection.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
 #include "db/pg_backend.h"
 #include "db/pg_runtime.h"
 #include "tsql/engine.h"
@@ -31,7 +35,7 @@ PgConnection::PgConnection(const std::string& uri) {
   std::string error = pg::installRuntime(conn_);
   if (error.empty()) {
     try {
-      engine_ = std::make_unique<tsql::Engine>(std::make_unique<PgBackend>(conn_));
+      startEngine();
     } catch (const std::runtime_error& e) {
       error = e.what();
     }
@@ -48,8 +52,21 @@ PgConnection::~PgConnection() {
   PQfinish(conn_);
 }
 
+void PgConnection::startEngine() {
+  auto backend = std::make_unique<PgBackend>(conn_);
+  backend_ = backend.get();
+  engine_.reset();
+  engine_ = std::make_unique<tsql::Engine>(std::move(backend));
+}
+
 BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) {
-  return engine_->run(sql, params);
+  for (int attempt = 1;; ++attempt) {
+    backend_->startBatch();
+    BatchResult result = engine_->run(sql, params);
+    if (result.ok() || attempt == kAttempts || !backend_->mayRunAgain()) return result;
+    // the other session is finishing its transaction: give it a moment, more each time
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5 + std::rand() % 10));
+  }
 }
 
 bool PgConnection::holdsSchema() {
@@ -74,7 +91,7 @@ void PgConnection::clearSchema() {
   std::string error = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQresultErrorMessage(r);
   PQclear(r);
   if (!error.empty()) throw ConnectionError("cannot clear the database " + serverName(conn_) + ": " + error);
-  engine_ = std::make_unique<tsql::Engine>(std::make_unique<PgBackend>(conn_));
+  startEngine();
 }
 
 bool isServerUri(const std::string& spec) {

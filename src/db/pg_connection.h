@@ -20,6 +20,8 @@ class Engine;
 
 namespace db {
 
+class PgBackend;
+
 class PgConnection : public Connection {
  public:
   //! Connects to `uri`. Throws ConnectionError naming the server and the reason.
@@ -28,7 +30,10 @@ class PgConnection : public Connection {
   PgConnection(const PgConnection&) = delete;
   PgConnection& operator=(const PgConnection&) = delete;
 
-  //! Runs one batch on the engine; SQL errors come back in the result.
+  //! Runs one batch on the engine; SQL errors come back in the result. A batch that
+  //! failed on another session's concurrent work (deadlock, serialization, a key
+  //! inserted at the same moment) before committing anything is run again whole, up
+  //! to kAttempts times in all.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
 
   PGconn* handle() const { return conn_; }  //!< the libpq connection (owned)
@@ -40,7 +45,12 @@ class PgConnection : public Connection {
   void clearSchema();
 
  private:
+  static constexpr int kAttempts = 4;
+  //! A new engine on a new backend (after opening and after clearing the schema).
+  void startEngine();
+
   PGconn* conn_ = nullptr;
+  PgBackend* backend_ = nullptr;  //!< owned by the engine
   std::unique_ptr<tsql::Engine> engine_;
 };
 

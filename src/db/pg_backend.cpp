@@ -159,29 +159,21 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
   bool guarded = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
-  if (guarded) command("SAVEPOINT tsql_statement");
   std::vector<const char*> values(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
-  PGresult* r = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), types.data(), values.data(),
-                             nullptr, nullptr, 0);
+  PGresult* r = send(sql, types, values, guarded);
   if (isIndeterminate(r)) {
     // Text left for the server to type has no context here (SELECT 'a' UNION SELECT
     // 'b'): it is text, as the embedded engine would have it.
     std::vector<Oid> typed = types;
     for (Oid& t : typed) t = t ? t : kTextOid;
     PQclear(r);
-    if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement");
-    r = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), typed.data(), values.data(), nullptr,
-                     nullptr, 0);
+    if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
+    r = send(sql, typed, values, guarded);
   }
   ExecStatusType status = PQresultStatus(r);
   if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
-    if (guarded) command("RELEASE SAVEPOINT tsql_statement");
-    // a write (or COMMIT) that is now durable: the batch can no longer be run again
-    const char* done = PQcmdStatus(r);
-    if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
-        std::strncmp(done, "ROLLBACK", 8) != 0)
-      durableWrite_ = true;
+    noteDurable(r);
     return r;
   }
   ResultGuard guard{r};
@@ -191,14 +183,68 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
   throw error;
 }
 
+// One round trip per statement: the savepoint when guarded, its PREPARE the first time
+// this text is sent with these parameter types, the statement, the release, pipelined.
+// The result is the statement's, or the first error before it (a refused PREPARE);
+// after a failure the server skips the rest and the caller rolls back to the savepoint.
+PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
+                          const std::vector<const char*>& values, bool guarded) {
+  int n = static_cast<int>(values.size());
+  std::string key = sql;
+  for (Oid t : types) key += '\x1f' + std::to_string(t);
+  auto [entry, isNew] = prepared_.try_emplace(key);
+  if (isNew) entry->second = "tsql_" + std::to_string(++preparedCount_);
+  const std::string name = entry->second;
+  PQenterPipelineMode(conn_);
+  // the savepoint first: a refused PREPARE aborts the transaction too
+  if (guarded) PQsendQueryParams(conn_, "SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
+  if (isNew) PQsendPrepare(conn_, name.c_str(), sql.c_str(), n, types.data());
+  PQsendQueryPrepared(conn_, name.c_str(), n, values.data(), nullptr, nullptr, 0);
+  if (guarded) PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
+  PQpipelineSync(conn_);
+  int queries = 1 + (isNew ? 1 : 0) + (guarded ? 2 : 0);
+  int statementAt = (isNew ? 1 : 0) + (guarded ? 1 : 0);
+  PGresult* result = nullptr;
+  for (int query = 0; query < queries; ++query) {
+    while (PGresult* r = PQgetResult(conn_)) {
+      bool failed = PQresultStatus(r) == PGRES_FATAL_ERROR;
+      if (!result && (query == statementAt || (failed && query < statementAt))) result = r;
+      else PQclear(r);
+    }
+  }
+  while (PGresult* r = PQgetResult(conn_)) {  // the sync
+    bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+    PQclear(r);
+    if (synced) break;
+  }
+  PQexitPipelineMode(conn_);
+  if (!result) result = PQmakeEmptyPGresult(conn_, PGRES_FATAL_ERROR);
+  if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR) prepared_.erase(key);  // may not exist now
+  return result;
+}
+
+// A write (or COMMIT) that is now durable: the batch can no longer be run again.
+void PgBackend::noteDurable(const PGresult* r) {
+  const char* done = PQcmdStatus(const_cast<PGresult*>(r));
+  if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
+      std::strncmp(done, "ROLLBACK", 8) != 0)
+    durableWrite_ = true;
+}
+
 void PgBackend::command(const char* sql) {
   ResultGuard guard{PQexec(conn_, sql)};
   if (PQresultStatus(guard.r) != PGRES_COMMAND_OK)
     throw SqlException(pg::errorNumber(guard.r), 16, 0, pg::errorMessage(guard.r, conn_));
 }
 
+// Schema statements end every prepared statement: a plan over a table made again
+// with other columns would fail ("cached plan must not change result type").
 void PgBackend::execute(const std::string& sql) {
   ResultGuard guard{run(serverText(sql), {}, {}, {})};
+  if (!isTransactionControl(sql) && !prepared_.empty()) {
+    prepared_.clear();
+    command("DEALLOCATE ALL");
+  }
 }
 
 void PgBackend::noteCommand(const PGresult* r, const std::string& insertTarget) {

@@ -51,6 +51,10 @@ class PgBackend final : public tsql::exec::Backend {
 
  private:
   std::vector<tsql::catalog::ColumnInfo> loadColumns(const std::string& object);
+  //! Sends one statement, under a savepoint when `guarded`; its result.
+  PGresult* send(const std::string& sql, const std::vector<Oid>& types, const std::vector<const char*>& values,
+                 bool guarded);
+  void noteDurable(const PGresult* r);
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
 
@@ -65,6 +69,9 @@ class PgBackend final : public tsql::exec::Backend {
   std::unordered_map<std::string, std::optional<std::vector<tsql::catalog::ColumnInfo>>> columns_;
   std::map<std::pair<std::string, std::string>, bool> identity_;
   std::unordered_map<Oid, std::string> relationNames_;
+  //! Server-side prepared statements by text and parameter types.
+  std::unordered_map<std::string, std::string> prepared_;
+  std::size_t preparedCount_ = 0;  //!< names are never reused
 };
 
 //! Lower-case names by the spelling a batch gave them.

@@ -64,6 +64,8 @@ CREATE OR REPLACE FUNCTION tsql_int(x numeric) RETURNS integer LANGUAGE sql IMMU
 CREATE OR REPLACE FUNCTION tsql_int(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::integer $$;
 CREATE OR REPLACE FUNCTION tsql_bigint(x numeric) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
 CREATE OR REPLACE FUNCTION tsql_bigint(x text) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_int(x double precision) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_bigint(x double precision) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
 CREATE OR REPLACE FUNCTION tsql_float(x numeric) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x::double precision $$;
 CREATE OR REPLACE FUNCTION tsql_float(x text) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::double precision $$;
 CREATE OR REPLACE FUNCTION tsql_bit(x numeric) RETURNS smallint LANGUAGE sql IMMUTABLE AS
@@ -129,6 +131,13 @@ CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b timestamp) RETURNS
 CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS
 $$ SELECT d + (n || ' ' || tsql_date_part(part))::interval $$;
 
+CREATE OR REPLACE FUNCTION replicate(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN n < 0 THEN NULL ELSE repeat(s, n::integer) END $$;
+-- the position of f in s from i on, case-blind as the default collation; 0 when absent
+CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
+  SELECT CASE WHEN f IS NULL OR s IS NULL THEN NULL
+    WHEN strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) = 0 THEN 0
+    ELSE strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) + greatest(i, 1) - 1 END $$;
 CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);

@@ -11,7 +11,8 @@
 namespace {
 
 const char* const kServerScripts[] = {
-    "procedures.test", "save_batch.test", "transactions.test", "update_from.test", "variables.test",
+    "paging_and_top.test", "procedures.test", "save_batch.test",
+    "transactions.test",   "update_from.test", "variables.test",
 };
 
 class PgScriptTest : public testing::TestWithParam<std::string> {};

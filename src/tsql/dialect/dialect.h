@@ -26,6 +26,8 @@ struct Dialect {
   //! True when LIKE cannot take the case-blind collation (PostgreSQL before 18): both
   //! sides are then compared in lower case under the binary collation.
   bool likeByLowerCase;
+  //! LIMIT's argument for "no limit" (OFFSET without FETCH).
+  const char* noLimit;
   //! The function ISNULL(a, b) becomes.
   const char* isnullFunction;
   //! Opens the outermost transaction.

@@ -50,6 +50,7 @@ const Dialect& postgresDialect() {
       true,
       "COLLATE tsql_ci",
       true,
+      "ALL",
       "coalesce",
       "BEGIN ISOLATION LEVEL READ COMMITTED",
       "pg_temp.",

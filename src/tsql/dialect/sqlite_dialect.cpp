@@ -26,6 +26,7 @@ const Dialect& sqliteDialect() {
       false,
       "COLLATE tsql_ci",
       false,
+      "-1",
       "ifnull",
       "BEGIN IMMEDIATE",
       "temp.",

@@ -107,7 +107,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   return outputs;
 }
 
-// OFFSET n ROWS [FETCH NEXT m ROWS ONLY] is SQLite's LIMIT m OFFSET n (-1: no limit).
+// OFFSET n ROWS [FETCH NEXT m ROWS ONLY] is LIMIT m OFFSET n (no FETCH: the dialect's
+// "no limit").
 void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   if (!q.offset) return;
   for (const auto& core : q.cores) {
@@ -115,7 +116,7 @@ void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   }
   out_ += " LIMIT ";
   if (q.fetch) emit(*q.fetch);
-  else out_ += "-1";
+  else out_ += env_.dialect().noLimit;
   out_ += " OFFSET ";
   emit(*q.offset);
 }

@@ -268,13 +268,17 @@ tsql::ast::DataType PgBackend::resultColumnType(const PGresult* r, int col) {
   return pg::columnType(r, col);
 }
 
-// An INSERT into a table without identity leaves the last value as it was.
-std::int64_t PgBackend::lastInsertId() {
+// Only an INSERT into a table with an identity column issues a value; reading it costs
+// a round trip, so it is read when a batch asks for @@IDENTITY.
+void PgBackend::noteInsert() {
   const auto* cols = lastInsertTarget_.empty() ? nullptr : columns(lastInsertTarget_);
-  bool hasIdentity = false;
   if (cols)
-    for (const auto& c : *cols) hasIdentity = hasIdentity || isIdentity(lastInsertTarget_, c.name);
-  if (!hasIdentity) return lastIdentity_;
+    for (const auto& c : *cols) identityPending_ = identityPending_ || isIdentity(lastInsertTarget_, c.name);
+}
+
+std::int64_t PgBackend::lastInsertId() {
+  if (!identityPending_) return lastIdentity_;
+  identityPending_ = false;
   ResultGuard guard{run("SELECT lastval()", {}, {}, {})};
   lastIdentity_ = std::strtoll(PQgetvalue(guard.r, 0, 0), nullptr, 10);
   return lastIdentity_;

@@ -25,6 +25,7 @@ class PgBackend final : public tsql::exec::Backend {
   std::unique_ptr<tsql::exec::Cursor> prepare(const std::string& sql) override;
   void execute(const std::string& sql) override;
   std::int64_t changes() override { return changes_; }
+  void noteInsert() override;
   std::int64_t lastInsertId() override;
   bool isIdentity(const std::string& object, const std::string& column) override;
   const std::vector<tsql::catalog::ColumnInfo>* columns(const std::string& object) override;
@@ -64,6 +65,7 @@ class PgBackend final : public tsql::exec::Backend {
   bool durableWrite_ = false;
   std::string lastInsertTarget_;  //!< table of the last INSERT ("" when it was another statement)
   std::int64_t lastIdentity_ = 0;
+  bool identityPending_ = false;  //!< an identity was issued since lastIdentity_ was read
   //! Types of this connection's temporary tables (table variables, #tables).
   std::unordered_map<std::string, std::vector<tsql::catalog::ColumnInfo>> temporaryTypes_;
   std::unordered_map<std::string, std::optional<std::vector<tsql::catalog::ColumnInfo>>> columns_;

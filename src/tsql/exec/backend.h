@@ -45,7 +45,10 @@ class Backend {
   virtual void execute(const std::string& sql) = 0;
   //! Rows the last INSERT/UPDATE/DELETE changed.
   virtual std::int64_t changes() = 0;
-  //! The identity value the last INSERT issued (0 when none).
+  //! An INSERT statement of the batch ran (not the engine's own bookkeeping writes).
+  virtual void noteInsert() = 0;
+  //! @@IDENTITY: the identity value issued by the last noted INSERT that issued one
+  //! (0 when none). Asked only when a batch reads it.
   virtual std::int64_t lastInsertId() = 0;
   //! True when the column is the table's identity (filled in by the database).
   virtual bool isIdentity(const std::string& object, const std::string& column) = 0;

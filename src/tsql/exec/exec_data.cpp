@@ -118,7 +118,7 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
   bindSlots(*stmt, t);
   runToEnd(*stmt);
   rowCount_ = backend_->changes();
-  if (insert) identity_ = backend_->lastInsertId();
+  if (insert) backend_->noteInsert();
 }
 
 namespace {

@@ -212,7 +212,7 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
       if (slot.name == "@@trancount") return SqlValue::integer(tranCount_);
       if (slot.name == "@@rowcount") return SqlValue::integer(rowCount_);
       if (slot.name == "@@error") return SqlValue::integer(lastError_);
-      if (slot.name == "@@identity") return SqlValue::integer(identity_);
+      if (slot.name == "@@identity") return SqlValue::integer(backend_->lastInsertId());
       return {};
     case Kind::ErrorInfo: {
       if (caught_.empty()) return {};

@@ -139,7 +139,6 @@ class Interpreter final : public translate::TranslateEnv {
   int tranCount_ = 0;
   int tryDepth_ = 0;
   std::int64_t rowCount_ = 0;
-  std::int64_t identity_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;
 };

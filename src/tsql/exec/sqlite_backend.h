@@ -20,7 +20,8 @@ class SqliteBackend final : public Backend {
   std::unique_ptr<Cursor> prepare(const std::string& sql) override;
   void execute(const std::string& sql) override;
   std::int64_t changes() override { return sqlite3_changes64(db_); }
-  std::int64_t lastInsertId() override { return sqlite3_last_insert_rowid(db_); }
+  void noteInsert() override { lastInsertId_ = sqlite3_last_insert_rowid(db_); }
+  std::int64_t lastInsertId() override { return lastInsertId_; }
   bool isIdentity(const std::string& object, const std::string& column) override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
     return catalog_.columns(object);
@@ -36,6 +37,7 @@ class SqliteBackend final : public Backend {
   sqlite3* db_;
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
+  std::int64_t lastInsertId_ = 0;
 };
 
 }  // namespace tsql::exec

@@ -264,6 +264,7 @@ create table vt_f_khkpk (
   pjdm varchar(50),
   pjhm varchar(50),
   comp_id int default 0,
+  comp_name varchar(200),
   fullname varchar(200),
   shuihao varchar(50),
   ck_id int default 0,

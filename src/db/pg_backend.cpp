@@ -109,8 +109,12 @@ bool isConflict(const PGresult* r) {
   return s == "40001" || s == "40P01" || s == "23505";
 }
 
+// Statements that open, end or mark the transaction: never under the statement's own
+// savepoint (its release would release a batch's SAVE TRANSACTION made after it).
 bool isTransactionControl(const std::string& sql) {
-  return sql.rfind("BEGIN", 0) == 0 || sql.rfind("COMMIT", 0) == 0 || sql.rfind("ROLLBACK", 0) == 0;
+  for (const char* verb : {"BEGIN", "COMMIT", "ROLLBACK", "SAVEPOINT", "RELEASE"})
+    if (sql.rfind(verb, 0) == 0) return true;
+  return false;
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 1;
+constexpr int kRuntimeVersion = 2;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -139,6 +139,37 @@ CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS
     WHEN strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) = 0 THEN 0
     ELSE strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) + greatest(i, 1) - 1 END $$;
 CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
+
+-- exact decimals: result rounded (quotients cut) to the scale s SQL Server gives the
+-- result, 8115 past its precision p
+CREATE OR REPLACE FUNCTION tsql_dec_fit(x numeric, p bigint, s bigint) RETURNS numeric LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF x IS NOT NULL AND abs(x) >= 10::numeric ^ (p - s) THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type numeric.';
+  END IF;
+  RETURN x;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_dec_add(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(round(a + b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_sub(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(round(a - b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_mul(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(round(a * b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_div(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(trunc(a / b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_mod(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(a % b, p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_round(x numeric, n bigint, cut bigint, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_dec_fit(CASE WHEN cut <> 0 THEN trunc(x, n::integer) ELSE round(x, n::integer) END, p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_abs(x numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT abs(x) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_cmp(a numeric, b numeric) RETURNS integer LANGUAGE sql IMMUTABLE AS
+$$ SELECT sign(a - b)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_dec_sum_step(total numeric, x numeric, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT CASE WHEN x IS NULL THEN total ELSE coalesce(total, 0) + x END $$;
+CREATE OR REPLACE AGGREGATE decimal_sum(numeric, bigint) (sfunc = tsql_dec_sum_step, stype = numeric);
+CREATE OR REPLACE FUNCTION tsql_smallmoney(x numeric) RETURNS numeric(10,4) LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(x) $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);
 CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;

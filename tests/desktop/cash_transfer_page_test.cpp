@@ -81,7 +81,8 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   ASSERT_TRUE(view->grab().save(file));
   EXPECT_GT(QFileInfo(file).size(), 0);
 
-  // The balances open as a page beside the bill and show the bank's 750.
+  // The balances open as a page beside the bill: the bank holds the demo advance receipt
+  // of 1,000 and the 750 transferred in.
   view->actionBar()->button("actZhye")->trigger();
   host::TBaseForm* balances = host::PageControl().activePage();
   ASSERT_NE(balances, nullptr);
@@ -91,7 +92,7 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   for (rows.first(); !rows.eof(); rows.next())
     if (rows.fieldByName("zh_name").asString() == "工商银行基本户") {
       bankSeen = true;
-      EXPECT_EQ(rows.fieldByName("ye").asCurrency(), core::Currency::fromInt(750));
+      EXPECT_EQ(rows.fieldByName("ye").asCurrency(), core::Currency::fromInt(1750));
     }
   EXPECT_TRUE(bankSeen);
 }

@@ -66,9 +66,32 @@ TEST_F(OrderPage, ShowsTheFormsGridsAndActions) {
   EXPECT_NE(view->controlWidget("edtwldw"), nullptr);
   // The product grid's code button belongs to its grid, not to the header.
   EXPECT_EQ(view->controlWidget("cxgcpmxcpcode"), nullptr);
+  // A further grid's commands sit above that grid and in its right-click menu, not on the
+  // bill's bar, so the bar's three deletes do not look alike.
+  QAction* deleteConsumable = view->actionBar()->button("acthc_del");
+  ASSERT_NE(deleteConsumable, nullptr);
+  EXPECT_FALSE(view->actionBar()->actions().contains(deleteConsumable));
+  EXPECT_TRUE(view->grid("cxghc")->table()->actions().contains(deleteConsumable));
+  EXPECT_FALSE(view->grid("cxgzzry")->table()->actions().contains(deleteConsumable));
+  EXPECT_TRUE(view->actionBar()->actions().contains(view->actionBar()->button("actDetail_Del")));
   // No bill open: saving is off, starting a new one is on.
   EXPECT_FALSE(view->actionBar()->button("actSave")->isEnabled());
   EXPECT_TRUE(view->actionBar()->button("actAdd")->isEnabled());
+}
+
+// The further grids share a tab widget: one page is drawn at a time, whatever the grids'
+// own visible flags say after a refresh.
+TEST_F(OrderPage, TabPagesAreDrawnOneAtATime) {
+  view->resize(1280, 800);
+  view->show();
+  view->refresh();
+  QCoreApplication::processEvents();
+  int drawn = 0;
+  for (const char* grid : {"cxgcpmx", "cxgzzry", "cxghc"}) {
+    ASSERT_NE(view->grid(grid), nullptr) << grid;
+    drawn += view->grid(grid)->isVisible() ? 1 : 0;
+  }
+  EXPECT_EQ(drawn, 1);
 }
 
 TEST_F(OrderPage, CustomerButtonIsLiveOnlyWhileEditing) {

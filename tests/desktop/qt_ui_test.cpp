@@ -173,6 +173,22 @@ TEST_F(QtUiTest, ModalFormClosedByTheUserIsCancelled) {
   EXPECT_TRUE(form.isClosed());
 }
 
+// The status line says what happened to a print: written, only previewed, or printed.
+TEST_F(QtUiTest, APrintIsReportedAsWrittenOrPreviewedNotAsPrinted) {
+  QString status;
+  ui.onStatus = [&status](const QString& text) { status = text; };
+  host::PrintJob job;
+  job.code = "1100";
+  job.file = "/nonexistent/order.html";
+  ui.printed(job);
+  EXPECT_EQ(status, "打印文件已生成：/nonexistent/order.html");
+
+  ui.previewPrints = true;
+  whenModalOpens([](QWidget* preview) { preview->close(); });
+  ui.printed(job);
+  EXPECT_EQ(status, "已预览：/nonexistent/order.html");
+}
+
 TEST(HostDialogs, FileFilterFromTheHostsForm) {
   EXPECT_EQ(desktop::fileFilter("所有文件|*.*"), "所有文件 (*.*)");
   EXPECT_EQ(desktop::fileFilter("图片|*.jpg;*.png|所有文件|*.*"),

@@ -1,6 +1,7 @@
 // The clerk's other windows rendered to pictures for a person to look at (not
 // compared): a saved order's settlement and processing windows, the order selector
 // and the printed order in its preview. Each also checks what a clerk must (not) see there.
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QTableView>
@@ -47,6 +48,7 @@ class WindowPictures : public desktop_test::DemoSession {
     desktop::FormView view(form);
     view.resize(size);
     view.show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);  // settle the layouts first
     EXPECT_TRUE(view.grab().save(picture(file)));
   }
 

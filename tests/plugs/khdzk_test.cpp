@@ -19,25 +19,11 @@ class Statement : public write_off_test::WriteOffSession {
  protected:
   Statement() { registerOnce("1117", &plugs::coreapp::khsk::registerKhdzkForm); }
 
-  //! A new statement made out to customer 1.
-  std::unique_ptr<Tkhdzkform> statement() {
-    auto form = openEditor<Tkhdzkform>("1117");
-    EXPECT_EQ(form->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
-    ui.queueLookup(plugs::coreapp::kCustomer.lookup, R"([{"id":"1","code":"C001","name":"往来"}])");
-    EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done) << lastEvent();
-    return form;
-  }
-
-  host::Outcome pickBills(Tkhdzkform& form, std::vector<std::string> numbers) {
-    picks = std::move(numbers);
-    return form.clickAction("actDetail_Add");
-  }
-
   //! A saved statement of XM001 (received 400) and XH001; its number.
   std::string savedStatement() {
     query("update vt_x_xmzzk set hjsk = 400 where billno = 'XM001'");
-    auto form = statement();
-    EXPECT_EQ(pickBills(*form, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
+    auto form = newCustomerBill<Tkhdzkform>("1117");
+    EXPECT_EQ(pickSources(*form, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
     EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
     return form->billno;
   }
@@ -94,16 +80,16 @@ TEST_F(Statement, ABillIsAddedOnceAndNotWithoutACustomer) {
   EXPECT_TRUE(said("请选择往来单位"));
   EXPECT_TRUE(form->cdsDetail.isEmpty());
 
-  auto named = statement();
-  ASSERT_EQ(pickBills(*named, {"XM001"}), host::Outcome::Done) << lastEvent();
-  ASSERT_EQ(pickBills(*named, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
+  auto named = newCustomerBill<Tkhdzkform>("1117");
+  ASSERT_EQ(pickSources(*named, {"XM001"}), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(pickSources(*named, {"XM001", "XH001"}), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(named->cdsDetail.recordCount(), 2);
 }
 
 TEST_F(Statement, DoubleClickOpensTheLineBillOnlyWhenNotEditing) {
   registerOnce("1121", &plugs::coreapp::spch::registerSpchForm);
-  auto form = statement();
-  ASSERT_EQ(pickBills(*form, {"XH001"}), host::Outcome::Done) << lastEvent();
+  auto form = newCustomerBill<Tkhdzkform>("1117");
+  ASSERT_EQ(pickSources(*form, {"XH001"}), host::Outcome::Done) << lastEvent();
   form->dblClickControl("cxgDetail");
   EXPECT_EQ(dynamic_cast<plugs::coreapp::spch::Tspchform*>(host::PageControl().activePage()), nullptr);
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();

@@ -62,6 +62,7 @@ TEST_F(StockRegistration, CreatorOpensAPageWithItsHeaderBoxes) {
     EXPECT_EQ(page->control("edtwldw").caption, "往来单位：");
     ASSERT_EQ(page->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
     EXPECT_EQ(page->cdsMaster.fieldByName("ck_id").asInteger(), 1);
+    EXPECT_EQ(page->cdsMaster.fieldByName("ck_name").asString(), "总店");  // the combo shows the default
     EXPECT_EQ(page->cdsMaster.fieldByName("kdr_name").asString(), "王敏");
     page->Close();
   }

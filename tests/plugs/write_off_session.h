@@ -72,6 +72,23 @@ class WriteOffSession : public bill_test::BillSession {
     ASSERT_EQ(accountLine(form, 1, je), host::Outcome::Done) << lastEvent();
   }
 
+  //! A new customer bill (statement, invoice) of plug `code` made out to customer 1.
+  template <class Form>
+  std::unique_ptr<Form> newCustomerBill(const char* code) {
+    auto form = openEditor<Form>(code);
+    EXPECT_EQ(form->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
+    ui.queueLookup(plugs::coreapp::kCustomer.lookup, R"([{"id":"1","code":"C001","name":"往来"}])");
+    EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done) << lastEvent();
+    return form;
+  }
+
+  //! Ticks the listed sources (by number) in the next selector and runs `action`.
+  host::Outcome pickSources(host::TBaseBillEditRibbonForm& form, std::vector<std::string> numbers,
+                            const char* action = "actDetail_Add") {
+    picks = std::move(numbers);
+    return form.clickAction(action);
+  }
+
   //! Appends an account line and posts it as the grid would.
   host::Outcome accountLine(plugs::coreapp::TWriteOffBillForm& form, int zh_id, const char* je) {
     return form.dispatch([&] {
@@ -84,8 +101,7 @@ class WriteOffSession : public bill_test::BillSession {
 
   //! Ticks the listed bills (by number) in the next source selector and presses OK.
   host::Outcome pick(plugs::coreapp::TWriteOffBillForm& form, std::vector<std::string> numbers) {
-    picks = std::move(numbers);
-    return form.clickAction("acthxmx_Add");
+    return pickSources(form, std::move(numbers), "acthxmx_Add");
   }
 
   //! Types `text` into `hxje` of the write-off line of bill `hxbillno` and posts it.
@@ -117,8 +133,10 @@ class WriteOffSession : public bill_test::BillSession {
     if (onSelector) return onSelector(*selector);
     selector->control("cbck").text.clear();
     selector->clickAction("cxButton3");
+    // Bills are listed by hxbillno; receipts to invoice by bizbillno.
+    const char* number = selector->cdsResult.findField("hxbillno") != nullptr ? "hxbillno" : "bizbillno";
     for (const std::string& no : picks) {
-      if (!selector->cdsResult.locate("hxbillno", core::Value(no))) continue;
+      if (!selector->cdsResult.locate(number, core::Value(no))) continue;
       selector->cdsResult.edit();
       selector->cdsResult.fieldByName("selected").setValue(core::Value(true));
       selector->cdsResult.post();

@@ -123,8 +123,8 @@ TEST(EmbeddedFiles, AreInFileNameOrderAndViewsAndProceduresStartTheirBatch) {
     EXPECT_TRUE(c.rfind("create view", 0) == 0 || c.rfind("create procedure", 0) == 0)
         << batch.file << " line " << batch.firstLine << " does not start with its CREATE";
   }
-  EXPECT_EQ(views, 5);
-  EXPECT_EQ(procedures, 5);
+  EXPECT_EQ(views, 6);
+  EXPECT_EQ(procedures, 7);
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ TEST(Dialect, ColumnTypesOnEachBackend) {
       {{TypeKind::Date}, "date", "date"},
       {{TypeKind::Bit}, "bit", "smallint"},
       {{TypeKind::Float}, "float", "double precision"},
-      {{TypeKind::Decimal, 0, 18, 2}, "decimal(18,2)", "numeric(18,2)"},
+      {{TypeKind::Decimal, 0, 9, 2}, "decimal(9,2)", "numeric(9,2)"},
+      {{TypeKind::Decimal, 0, 18, 2}, "decimal blob(18,2)", "numeric(18,2)"},  // past a double: kept as text
       {{TypeKind::NVarchar, 20}, "nvarchar(20)", "varchar(20)"},
       {{TypeKind::Varchar, -1}, "varchar", "text"},
       {{TypeKind::Varchar, 3, 0, 0, true}, "char(3)", "char(3)"},

@@ -121,8 +121,8 @@ TEST(RuntimeConversion, CastToNumbersAndBit) {
       {"tsql_bit(0.0)", "0"},
       {"tsql_bit('yes')",
        "ERROR: Conversion failed when converting the varchar value 'yes' to data type bit."},
-      {"tsql_decimal('2.345', 2)", "2.35"},
-      {"tsql_decimal('x', 2)", "ERROR: Error converting data type varchar to numeric."},
+      {"tsql_decimal('2.345', 18, 2)", "2.35"},
+      {"tsql_decimal('x', 18, 2)", "ERROR: Error converting data type varchar to numeric."},
   });
 }
 

@@ -2,7 +2,9 @@
 // (actDetail_Add, actDetail_Del; actzzry_add, actzzry_del) sit together between
 // separators; actions of one sub-menu (Action::group) sit in a drop-down button under
 // its caption. refresh() runs every Update handler, then each button takes its action's
-// caption, enabled and visible state; a click is the form's clickAction.
+// caption, enabled and visible state; a click is the form's clickAction. The actions of a
+// further grid (acthc_add, acthc_del for the grid over cdshc) are not on the bar: the
+// grid shows them in its own tool row and right-click menu (gridActions).
 #pragma once
 
 #include <QMenu>
@@ -10,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "apps/coreapp-desktop/data_set_table_model.h"
 
@@ -27,16 +30,21 @@ class ActionBar : public QToolBar {
   void refresh();
   //! The button's action for a form action name, or null.
   QAction* button(const std::string& name) const;
+  //! The actions that belong to the further grid over `dataSet` ("cdshc"), in form order.
+  std::vector<QAction*> gridActions(const std::string& dataSet) const;
   //! Runs after a button's action ran, with the action's name.
   std::function<void(const std::string& name)> afterClick;
 
  private:
   //! The drop-down of sub-menu `caption`, made on its first use.
   QMenu* subMenu(std::map<std::string, QMenu*>& menus, const std::string& caption);
+  //! The QAction of form action `name`: a bar button, or unplaced when `placed` is false.
+  QAction* makeAction(const std::string& name, const std::string& caption, QAction* placed);
 
   host::FormModel& form_;
   Runner run_;
   std::map<std::string, QAction*> buttons_;
+  std::map<std::string, std::vector<QAction*>> gridActions_;  // by the grid's dataset
 };
 
 //! The stem actions are grouped by: the name up to its first '_' ("actDetail").

@@ -80,6 +80,7 @@ void FormView::build() {
   QTabWidget* tabs = nullptr;
   for (host::Control* g : grids) {
     auto* view = new GridView(form_, *g, runner_);
+    view->addGridActions(actions_->gridActions(g->dataSet));
     grids_.push_back(view);
     if (grids_.size() == 1) {
       split->addWidget(view);
@@ -93,14 +94,24 @@ void FormView::build() {
   layout->addWidget(split, 1);
 }
 
+// Boxes go in rows of kPairsPerRow caption + box pairs; a box with no caption of its
+// own (a name beside its code, a time beside its date) or a unit label ("小时") joins the
+// cell before it, so what belongs together stays together.
 QWidget* FormView::buildHeader(const std::vector<host::Control*>& controls) {
   auto* box = new QWidget;
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
   int row = 0, pair = 0;
+  QHBoxLayout* cell = nullptr;  // the last box's cell, while a companion may join it
   for (host::Control* c : controls) {
     auto w = makeControlWidget(form_, *c, runner_, box);
     const bool wide = c->kind == host::ControlKind::Memo;
+    const bool companion = !wide && (c->caption.empty() || c->kind == host::ControlKind::Label);
+    if (companion && cell != nullptr) {
+      cell->addWidget(w->widget(), c->kind == host::ControlKind::Label ? 0 : 1);
+      controls_.emplace_back(c->name, std::move(w));
+      continue;
+    }
     if (wide && pair > 0) ++row, pair = 0;
     const bool captioned = !c->caption.empty() && c->kind != host::ControlKind::CheckBox &&
                            c->kind != host::ControlKind::Label &&
@@ -111,8 +122,12 @@ QWidget* FormView::buildHeader(const std::vector<host::Control*>& controls) {
       grid->addWidget(caption, row, pair * 2);
       captions_.emplace_back(c->name, caption);
     }
-    grid->addWidget(w->widget(), row, pair * 2 + 1, 1, wide ? kPairsPerRow * 2 - 1 : 1);
+    cell = new QHBoxLayout;
+    cell->setContentsMargins(0, 0, 0, 0);
+    cell->addWidget(w->widget(), 1);
+    grid->addLayout(cell, row, pair * 2 + 1, 1, wide ? kPairsPerRow * 2 - 1 : 1);
     controls_.emplace_back(c->name, std::move(w));
+    if (wide) cell = nullptr;
     if (wide || ++pair == kPairsPerRow) ++row, pair = 0;
   }
   for (int col = 1; col < kPairsPerRow * 2; col += 2) grid->setColumnStretch(col, 1);

@@ -5,12 +5,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QLabel>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "dataset/client_data_set.h"
@@ -208,6 +211,22 @@ void GridView::addRowActions() {
   });
 }
 
+// Tool buttons that follow their actions (text, enabled, visible) in a row of their own.
+void GridView::addGridActions(const std::vector<QAction*>& actions) {
+  if (actions.empty()) return;
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  for (QAction* a : actions) {
+    auto* button = new QToolButton(this);
+    button->setDefaultAction(a);
+    button->setAutoRaise(true);
+    row->addWidget(button);
+    table_->addAction(a);
+  }
+  row->addStretch(1);
+  static_cast<QVBoxLayout*>(layout())->insertLayout(0, row);
+}
+
 // Keeps the selected row on the dataset's cursor and the footer up to date.
 void GridView::followCursor() {
   following_ = true;
@@ -236,7 +255,14 @@ QString GridView::footer() const {
 }
 
 void GridView::refresh() {
-  setVisible(grid_.visible);
+  // On a tab page the grid shows or hides its tab: the tab widget decides which page is
+  // drawn, and showing every page would draw them over one another.
+  QWidget* stack = parentWidget();
+  auto* tabs = stack == nullptr ? nullptr : qobject_cast<QTabWidget*>(stack->parentWidget());
+  if (tabs != nullptr && tabs->indexOf(this) >= 0)
+    tabs->setTabVisible(tabs->indexOf(this), grid_.visible);
+  else
+    setVisible(grid_.visible);
   if (model_ == nullptr) return;
   model_->setReadOnly(grid_.readOnly || !grid_.enabled);
   addRow_->setEnabled(!model_->readOnly());

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <map>
+#include <vector>
 #include <string>
 
 #include "apps/coreapp-desktop/data_set_table_model.h"
@@ -38,6 +39,8 @@ class GridView : public QWidget {
   //! The grid's "添加行" / "删除行" commands (null when the form has no such dataset).
   QAction* addRowAction() const { return addRow_; }
   QAction* deleteRowAction() const { return deleteRow_; }
+  //! The form's commands for this grid: a tool row above it and its right-click menu.
+  void addGridActions(const std::vector<QAction*>& actions);
   //! The footer line ("数量：5  金额：125.0000"), empty when no column sums.
   QString footer() const;
 

@@ -49,7 +49,9 @@ bool PrintPreview::savePdf(const QString& pdfFile) const {
 void PrintPreview::print() {
   QPrinter printer(QPrinter::HighResolution);
   QPrintDialog dialog(&printer, this);
-  if (dialog.exec() == QDialog::Accepted) view_->document()->print(&printer);
+  if (dialog.exec() != QDialog::Accepted) return;
+  view_->document()->print(&printer);
+  printed_ = true;
 }
 
 void PrintPreview::askPdf() {

@@ -17,12 +17,15 @@ class PrintPreview : public QDialog {
   //! Writes the document as PDF; false when the file cannot be written.
   bool savePdf(const QString& pdfFile) const;
   QTextDocument* document() const;
+  //! True once the document went to a printer from this window.
+  bool printed() const { return printed_; }
 
  private:
   void print();
   void askPdf();
 
   QTextBrowser* view_;
+  bool printed_ = false;
 };
 
 }  // namespace desktop

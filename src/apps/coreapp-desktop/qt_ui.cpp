@@ -121,10 +121,14 @@ void QtUi::printed(const host::PrintJob& job) {
   std::string title;
   for (const auto& [name, value] : job.values)
     if (name == "表单名称") title = value;
-  if (onStatus) onStatus("已打印：" + qs(job.file));
-  if (!previewPrints) return;
+  // The print service wrote the document; only the preview's print button prints it.
+  if (!previewPrints) {
+    if (onStatus) onStatus("打印文件已生成：" + qs(job.file));
+    return;
+  }
   PrintPreview preview(qs(job.file), qs(title.empty() ? job.code : title), parent());
   preview.exec();
+  if (onStatus) onStatus((preview.printed() ? "已打印：" : "已预览：") + qs(job.file));
 }
 
 void QtUi::drawerOpened() {

@@ -1,6 +1,7 @@
 // `coreapp plugs`: every plug item the package registers, in registration order, one
 // JSON line each (code, caption, class, guid, rules). The host's own lookup and entry
-// plugs are not the package's and are not listed.
+// plugs are not the package's and are not listed, nor are the package's additions
+// beyond the plug table (the receivable aging page).
 #include <iostream>
 
 #include "apps/coreapp/command.h"
@@ -14,7 +15,7 @@ namespace {
 void listPlugs() {
   plugs::coreapp::initializePackage();
   for (const host::TPlugItem* item : host::plugsPool().items())
-    if (!host::isHostPlug(item->caption)) std::cout << host::plugItemJson(*item) << '\n';
+    if (!host::isHostPlug(item->caption) && !plugs::coreapp::isPackageAddition(*item)) std::cout << host::plugItemJson(*item) << '\n';
 }
 
 const bool registered = app::registerCommand("plugs", [](CLI::App& cli) {

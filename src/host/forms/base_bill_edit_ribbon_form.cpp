@@ -31,6 +31,19 @@ void setIfField(dataset::ClientDataSet& ds, std::string_view field, const core::
   if (dataset::Field* f = ds.findField(field)) f->setValue(v);
 }
 
+// A lookup combo over `ds` whose id field was given a default (the login's store) and
+// whose name field is empty shows that entry's name, as if the clerk had chosen it.
+void nameDefaultedLookups(const std::vector<Control*>& controls, dataset::ClientDataSet& ds) {
+  for (const Control* c : controls) {
+    if (c->kind != ControlKind::LookupCombo || c->dataSet != ds.name() || c->hint.empty()) continue;
+    dataset::Field* id = ds.findField(c->hint);
+    dataset::Field* name = ds.findField(c->dataField);
+    if (id == nullptr || name == nullptr || id->isNull() || !name->asString().empty()) continue;
+    for (std::size_t i = 0; i < c->itemIds.size() && i < c->items.size(); ++i)
+      if (c->itemIds[i] == id->asInteger()) name->setValue(core::Value(c->items[i]));
+  }
+}
+
 }  // namespace
 
 TBaseBillEditRibbonForm::TBaseBillEditRibbonForm(FormModel* owner, TPlugItem* item,
@@ -236,6 +249,7 @@ void TBaseBillEditRibbonForm::cdsMasterAfterInsert(dataset::ClientDataSet& ds) {
   setIfField(ds, "ck_id", core::Value(login.ck_id));
   setIfField(ds, "kdr_id", core::Value(login.czy_id));
   setIfField(ds, "kdr_name", core::Value(login.name));
+  nameDefaultedLookups(controls(), ds);
 }
 
 void TBaseBillEditRibbonForm::cdsDetailAfterInsert(dataset::ClientDataSet& ds) {

@@ -1,18 +1,23 @@
 // Unit list of the package. Each form unit exposes its host::UnitInitialization; add
 // it to units() in the order of the plug table (1100, 1100_07, 1101, 1102, 1103, 1105,
-// 1110 ... 1127) so `coreapp plugs` lists the items in that order.
+// 1110 ... 1127) so `coreapp plugs` lists the items in that order. The package's own
+// additions beyond the plug table (the receivable aging page, 1119) come after them in
+// additions(): they open like any item but are not listed as the package's plug items.
 #include "plugs/coreapp/package.h"
 
 #include <vector>
 
+#include "host/plug/plug_item.h"
 #include "host/plug/unit_initialization.h"
 #include "plugs/coreapp/cpfh/cpfh_form.h"
 #include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/gysfk/yfhx_form.h"
+#include "plugs/coreapp/khkp/khkpk_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
+#include "plugs/coreapp/khzl/khyszl_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -38,20 +43,27 @@ std::vector<host::UnitInitialization*> units() {
           &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
           &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
           &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
-          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &spjh::spjhFormUnit(),
+          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &khkp::khkpkFormUnit(),
+          &spjh::spjhFormUnit(),
           &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
           &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
           &sppd::sppdFormUnit()};
 }
 
+std::vector<host::UnitInitialization*> additions() { return {&khzl::khyszlFormUnit()}; }
+
 }  // namespace
 
 void initializePackage() {
   for (host::UnitInitialization* unit : units()) unit->initialize();
+  for (host::UnitInitialization* unit : additions()) unit->initialize();
 }
 
 void finalizePackage() {
+  for (host::UnitInitialization* unit : additions()) unit->finalize();
   for (host::UnitInitialization* unit : units()) unit->finalize();
 }
+
+bool isPackageAddition(const host::TPlugItem& item) { return item.code == khzl::kAgingPlugCode; }
 
 }  // namespace plugs::coreapp

@@ -42,7 +42,20 @@ TypeKind typeKindFromName(std::string_view n) {
   return TypeKind::Unknown;
 }
 
+DataType typeFromName(std::string_view name) {
+  DataType t;
+  t.kind = typeKindFromName(name);
+  if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
+  if (iequals(name, "uniqueidentifier")) {
+    t.guid = true;
+    t.length = 36;
+  }
+  return t;
+}
+
 std::string typeToSql(const DataType& t) {
+  if (t.guid) return "uniqueidentifier";
+  if (t.isSmallMoney()) return "smallmoney";
   switch (t.kind) {
     case TypeKind::Bit: return "bit";
     case TypeKind::Int: return "int";
@@ -73,7 +86,9 @@ DataType typeFromDeclaration(std::string_view decl) {
   std::size_t paren = decl.find('(');
   std::string_view name = decl.substr(0, paren);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  t.kind = typeKindFromName(name);
+  // "decimal blob(38,2)": a long decimal declared without affinity (kept exact)
+  if (name.size() > 5 && iequals(name.substr(name.size() - 5), " blob")) name.remove_suffix(5);
+  t = typeFromName(name);
   t.fixed = iequals(name, "char") || iequals(name, "nchar");
   if (iequals(name, "INTEGER")) t.kind = TypeKind::Int;  // identity columns
   if (paren != std::string_view::npos) {

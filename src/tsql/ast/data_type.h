@@ -23,6 +23,7 @@ struct DataType {
   int precision = 0;
   int scale = 0;
   bool fixed = false;  //!< char(n) / nchar(n): blank-padded to `length` characters
+  bool guid = false;   //!< uniqueidentifier: a varchar(36) that holds only a GUID's text
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
@@ -31,8 +32,15 @@ struct DataType {
            kind == TypeKind::DateTime2;
   }
   bool isKnown() const { return kind != TypeKind::Unknown; }
+  //! smallmoney: money of ten digits (its range is +-214,748.3647).
+  bool isSmallMoney() const { return kind == TypeKind::Money && precision == kSmallMoneyPrecision; }
+  static constexpr int kSmallMoneyPrecision = 10;
   bool operator==(const DataType&) const = default;
 };
+
+//! The full type a T-SQL type name stands for before any length: smallmoney and
+//! uniqueidentifier are marked as such; Unknown when the name is not supported.
+DataType typeFromName(std::string_view name);
 
 //! The type named by a T-SQL type name ("int", "varchar", "money" ...), any case;
 //! Unknown when the name is not one we support.

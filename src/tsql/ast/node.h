@@ -19,7 +19,7 @@ enum class NodeKind : std::uint8_t {
   NamedTable, DerivedTable, JoinedTable,
   // statements
   Select, Insert, Update, Delete, Declare, Set, SetOption, If, Block, While, Break, Continue,
-  Return, BeginTran, Commit, Rollback, TryCatch, Raiserror, Print, Exec, CreateTable,
+  Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,
   CreateProcedure, CreateView, CreateIndex, Drop, Truncate,
 };
 

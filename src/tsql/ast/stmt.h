@@ -149,6 +149,7 @@ struct ReturnStmt : Stmt {
 struct BeginTranStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::BeginTran;
   explicit BeginTranStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string name;  //!< the transaction's name, lower-case ("" when not named)
 };
 
 struct CommitStmt : Stmt {
@@ -159,6 +160,13 @@ struct CommitStmt : Stmt {
 struct RollbackStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Rollback;
   explicit RollbackStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string name;  //!< a savepoint or the transaction's name, lower-case; "" = all
+};
+
+struct SaveTranStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::SaveTran;
+  explicit SaveTranStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string name;  //!< the savepoint, lower-case
 };
 
 struct TryCatchStmt : Stmt {

@@ -3,16 +3,24 @@
 // AUTOINCREMENT rowid and the case-blind collation is the runtime's tsql_ci.
 #include "tsql/dialect/dialect.h"
 
+#include "tsql/runtime/decimal_value.h"
+
 namespace tsql::dialect {
 
 namespace {
 
 // SQLite's declared types take only numbers in parentheses: varchar(max) is declared
-// as plain varchar (no length, which reads back as unbounded).
+// as plain varchar (no length, which reads back as unbounded). A decimal too long for
+// a double is declared "decimal blob(p,s)": SQLite gives the column no affinity, so the
+// exact text of a long value is kept as written (under NUMERIC affinity it would
+// become a double and lose digits). Shorter values are stored as REALs either way.
 std::string sqliteColumnType(const ast::DataType& type) {
   ast::DataType declared = type;
   if (declared.length < 0) declared.length = 0;
-  return ast::typeToSql(declared);
+  std::string sql = ast::typeToSql(declared);
+  if (declared.kind == ast::TypeKind::Decimal && declared.precision > runtime::kExactDoubleDigits)
+    sql.insert(sql.find('('), " blob");
+  return sql;
 }
 
 }  // namespace

@@ -27,7 +27,11 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 }
 
 void Interpreter::execBeginTran(const ast::Stmt& s) {
-  if (tranCount_ == 0) execSql(backend_->dialect().beginTransaction, line(s));
+  if (tranCount_ == 0) {
+    execSql(backend_->dialect().beginTransaction, line(s));
+    tranName_ = ast::nodeCast<ast::BeginTranStmt>(s).name;
+    savepoints_.clear();
+  }
   ++tranCount_;
 }
 
@@ -43,11 +47,12 @@ void Interpreter::execRollback(const ast::Stmt& s) {
   if (tranCount_ == 0)
     throw SqlException(3903, 16, line(s),
                        "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+  if (rollbackToSavepoint(ast::nodeCast<ast::RollbackStmt>(s))) return;
   rollbackKeepingTableVariables(line(s));
   tranCount_ = 0;
 }
 
-void Interpreter::rollbackKeepingTableVariables(int at) {
+void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) {
   struct Saved {
     const Variable* var;
     std::vector<std::vector<SqlValue>> rows;
@@ -69,7 +74,7 @@ void Interpreter::rollbackKeepingTableVariables(int at) {
       saved.push_back(std::move(s));
     }
   }
-  execSql("ROLLBACK", at);
+  execSql(sql, at);
   for (const auto& s : saved) restoreTableVariable(*s.var, s.rows, at);
 }
 

@@ -28,7 +28,7 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line, ast::DataType* type
 SqlValue Interpreter::evaluateAs(const ast::Expr& e, const ast::DataType& type, int line) {
   ast::DataType from;
   SqlValue v = evaluate(e, line, &from);
-  return convertValue(v, type, from);
+  return convertValue(v, type, from, e.kind == ast::NodeKind::Literal);
 }
 
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {

@@ -83,6 +83,7 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
     }
   };
   SqlValue returned = SqlValue::integer(0);
+  int tranCountBefore = tranCount_;
   std::vector<std::pair<std::string, SqlValue>> outputs;
   {
     PopFrame pop{*this, callee};
@@ -96,6 +97,10 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   // OUTPUT parameters go back to the caller's variables.
   for (const auto& [name, value] : outputs) assign(name, value, line(s));
   if (!s.returnVar.empty()) assign(s.returnVar, returned, line(s));
+  // A procedure must leave @@TRANCOUNT as it found it; the transaction itself stays.
+  if (tranCount_ != tranCountBefore)
+    throw SqlException(errors::Error::TranCountMismatch, line(s),
+                       {std::to_string(tranCountBefore), std::to_string(tranCount_)});
 }
 
 }  // namespace tsql::exec

@@ -4,6 +4,8 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/decimal_value.h"
+#include "tsql/runtime/runtime.h"
 #include "tsql/runtime/value_conversion.h"
 #include "tsql/translate/sql_translator.h"
 
@@ -149,6 +151,7 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::BeginTran: execBeginTran(s); rowCount_ = 0; break;
     case NodeKind::Commit: execCommit(s); rowCount_ = 0; break;
     case NodeKind::Rollback: execRollback(s); break;
+    case NodeKind::SaveTran: execSaveTran(ast::nodeCast<ast::SaveTranStmt>(s)); break;
     case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
     case NodeKind::Raiserror:
       rowCount_ = 0;
@@ -181,7 +184,8 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     SqlValue v = slotValue(slot, row);
-    if (slot.convertTo.isKnown()) v = convertValue(v, slot.convertTo, slot.convertFrom);
+    if (slot.convertTo.isKnown())
+      v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     stmt.bind(static_cast<int>(i + 1), v);
   }
 }
@@ -197,6 +201,9 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
         long long v = std::strtoll(l.text.c_str(), nullptr, 10);
         if (errno != ERANGE) return SqlValue::integer(v);
       }
+      // A decimal constant longer than a double holds goes as its exact text.
+      if (l.text.find_first_of("eE") == std::string::npos && l.text.size() > runtime::kExactDoubleDigits + 1)
+        return SqlValue::text(l.text);
       return SqlValue::real(std::strtod(l.text.c_str(), nullptr));
     }
     case Kind::Variable: {

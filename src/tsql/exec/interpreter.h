@@ -101,7 +101,13 @@ class Interpreter final : public translate::TranslateEnv {
   void execCommit(const ast::Stmt& s);
   void execRollback(const ast::Stmt& s);
   void execRaiserror(const ast::RaiserrorStmt& s);
-  void rollbackKeepingTableVariables(int line);
+  //! Runs `sql` (a ROLLBACK, whole or to a savepoint); table variables keep their rows.
+  void rollbackKeepingTableVariables(int line, const std::string& sql = "ROLLBACK");
+
+  // exec_savepoint.cpp
+  void execSaveTran(const ast::SaveTranStmt& s);
+  //! True when the ROLLBACK went to a savepoint (the transaction stays open).
+  bool rollbackToSavepoint(const ast::RollbackStmt& s);
   void restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows, int line);
 
   // exec_schema.cpp
@@ -137,6 +143,8 @@ class Interpreter final : public translate::TranslateEnv {
   BatchResult* result_ = nullptr;
   std::vector<SqlError> caught_;  //!< errors of the CATCH blocks running, innermost last
   int tranCount_ = 0;
+  std::string tranName_;                 //!< the outermost BEGIN TRAN's name
+  std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tsql/batch_result.h"
+#include "tsql/errors/error_table.h"
 
 namespace tsql::exec {
 
@@ -14,6 +15,9 @@ class SqlException : public std::runtime_error {
   explicit SqlException(SqlError e) : std::runtime_error(e.message), error_(std::move(e)) {}
   SqlException(int number, int severity, int line, const std::string& message)
       : SqlException(SqlError{number, severity, 1, line, message}) {}
+  //! Error `e` of the error table at `line`, its template filled in from `args`.
+  SqlException(errors::Error e, int line, std::initializer_list<std::string_view> args = {})
+      : SqlException(errors::number(e), errors::entry(e).severity, line, errors::message(e, args)) {}
   const SqlError& error() const { return error_; }
 
  private:

@@ -4,7 +4,11 @@
 #include "tsql/exec/sql_value.h"
 
 #include <cmath>
+#include <optional>
 
+#include "tsql/ast/decimal_type.h"
+#include "tsql/runtime/decimal_value.h"
+#include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/value_conversion.h"
 
 namespace tsql::exec {
@@ -87,6 +91,25 @@ std::string truncateChars(std::string s, int length) {
   return s;
 }
 
+runtime::Decimal toDecimal(const SqlValue& v) {
+  switch (v.type) {
+    case SqlValue::Type::Integer: return runtime::Decimal::fromInt(v.i);
+    case SqlValue::Type::Real: {
+      std::optional<runtime::Decimal> d = runtime::Decimal::fromDouble(v.d);
+      if (!d) throw runtime::RuntimeError(errors::Error::ArithmeticOverflow, {"float", "numeric"});
+      return *d;
+    }
+    default: return runtime::decimalOfText(v.s);
+  }
+}
+
+// Rounded to the declared decimal(p,s); a REAL up to 15 digits, exact text beyond.
+SqlValue decimalValue(const runtime::Decimal& d, const ast::DataType& type) {
+  ast::DataType t = ast::asDecimal(type);
+  runtime::Decimal r = runtime::fitDecimal(d, t.precision, t.scale);
+  return runtime::travelsAsReal(r) ? SqlValue::real(r.toDouble()) : SqlValue::text(r.toText());
+}
+
 core::DateTime toDate(const SqlValue& v) {
   if (v.type == SqlValue::Type::Text) return ValueConversion::textToDateTime(v.s);
   return ValueConversion::numberToDateTime(toReal(v));
@@ -94,8 +117,14 @@ core::DateTime toDate(const SqlValue& v) {
 
 }  // namespace
 
-SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from) {
+SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from, bool constant) {
   if (v.isNull()) return v;
+  if (type.guid) return SqlValue::text(runtime::textToGuid(v.toText(), constant));
+  if (type.isSmallMoney()) {
+    SqlValue m = convertValue(v, ast::typeFromName("money"), from);
+    ValueConversion::checkedSmallMoney(toCoreValue(m, type).asCurrency());
+    return m;
+  }
   switch (type.kind) {
     case TypeKind::Int:
     case TypeKind::BigInt: {
@@ -121,8 +150,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
       return SqlValue::real(ValueConversion::textToMoney(v.s).toDouble());
     case TypeKind::Float:
       return v.type == SqlValue::Type::Real ? v : SqlValue::real(toReal(v));
-    case TypeKind::Decimal:
-      return SqlValue::real(static_cast<double>(core::roundHalfEven(toReal(v), type.scale)));
+    case TypeKind::Decimal: return decimalValue(toDecimal(v), type);
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
       std::string text = truncateChars(v.toText(), type.length);
@@ -152,8 +180,11 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
       if (v.type == SqlValue::Type::Integer) return core::Value(ValueConversion::intToMoney(v.i));
       if (v.type == SqlValue::Type::Real) return core::Value(ValueConversion::realToMoney(v.d));
       return core::Value(ValueConversion::textToMoney(v.s));
-    case TypeKind::Float:
-    case TypeKind::Decimal: return core::Value(toReal(v));
+    case TypeKind::Float: return core::Value(toReal(v));
+    case TypeKind::Decimal: {
+      // Its exact text with every decimal of its scale ("0.2000"), as the server shows it.
+      return core::Value(toDecimal(v).rounded(ast::asDecimal(type).scale).toText());
+    }
     case TypeKind::DateTime:
     case TypeKind::SmallDateTime:
     case TypeKind::Date:

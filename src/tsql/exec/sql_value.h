@@ -42,7 +42,9 @@ struct SqlValue {
 //! converts it. Throws runtime::RuntimeError (SQL Server's number) when it does not
 //! convert. Unknown and table types leave the value as it is. `from` is the value's own
 //! type where known: money to int rounds where float to int truncates.
-SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from = {});
+//! `constant`: the value was written in the batch (a GUID constant is not cut to 36).
+SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from = {},
+                      bool constant = false);
 
 //! The value as the caller sees it, typed by `type` (Unknown: by storage class).
 core::Value toCoreValue(const SqlValue& v, const ast::DataType& type);

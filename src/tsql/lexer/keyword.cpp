@@ -71,6 +71,8 @@ bool isReservedKeyword(Keyword k) {
     case Keyword::Clustered:
     case Keyword::Nonclustered:
     case Keyword::Add:
+    case Keyword::Save:   // reserved on the server; a column may still be named so here
+    case Keyword::Check:
       return false;
     default:
       return true;

@@ -9,8 +9,9 @@ namespace tsql {
 ast::StmtPtr Parser::parseBegin() {
   SourcePos pos = advance().pos;
   if (accept(Keyword::Tran) || accept(Keyword::Transaction)) {
-    skipTransactionName();
-    return std::make_unique<ast::BeginTranStmt>(pos);
+    auto stmt = std::make_unique<ast::BeginTranStmt>(pos);
+    stmt->name = parseTransactionName();
+    return stmt;
   }
   if (accept(Keyword::Try)) return parseTryCatch(pos);
   auto block = std::make_unique<ast::BlockStmt>(pos);
@@ -19,10 +20,22 @@ ast::StmtPtr Parser::parseBegin() {
   return block;
 }
 
-// A transaction name after BEGIN/COMMIT/ROLLBACK TRAN: no statement starts with a
-// plain (non-keyword) word, so one here can only be the name.
-void Parser::skipTransactionName() {
-  if (atName() || at(TokenKind::Variable)) advance();
+// A transaction name after BEGIN/COMMIT/ROLLBACK/SAVE TRAN: no statement but SAVE starts
+// with a word that is not reserved, so another one here can only be the name. Names are
+// case-blind.
+std::string Parser::parseTransactionName() {
+  if (at(TokenKind::Variable)) return toLower(advance().text);
+  if (!atName() || at(Keyword::Save)) return {};  // SAVE starts the next statement
+  return toLower(parseName("a transaction name"));
+}
+
+// save := SAVE (TRAN | TRANSACTION) name
+ast::StmtPtr Parser::parseSaveTran() {
+  auto stmt = std::make_unique<ast::SaveTranStmt>(advance().pos);
+  if (!accept(Keyword::Tran)) expect(Keyword::Transaction);
+  if (!atName()) fail(peek());
+  stmt->name = parseTransactionName();
+  return stmt;
 }
 
 // try-catch := BEGIN TRY statements END TRY BEGIN CATCH statements END CATCH
@@ -83,12 +96,16 @@ ast::StmtPtr Parser::parseReturn() {
 }
 
 // transaction-end := (COMMIT | ROLLBACK) [ TRAN | TRANSACTION | WORK ] [ name ]
+// (ROLLBACK TRAN name goes back to the savepoint of that name, if there is one)
 ast::StmtPtr Parser::parseTransactionEnd() {
   const Token& t = advance();
+  std::string name;
   if (accept(Keyword::Tran) || accept(Keyword::Transaction) || accept(Keyword::Work))
-    skipTransactionName();
+    name = parseTransactionName();
   if (t.keyword == Keyword::Commit) return std::make_unique<ast::CommitStmt>(t.pos);
-  return std::make_unique<ast::RollbackStmt>(t.pos);
+  auto stmt = std::make_unique<ast::RollbackStmt>(t.pos);
+  stmt->name = std::move(name);
+  return stmt;
 }
 
 // raiserror := RAISERROR '(' expr ',' expr ',' expr { ',' expr } ')' [ WITH name {',' name} ]

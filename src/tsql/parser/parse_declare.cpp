@@ -67,15 +67,19 @@ ast::StmtPtr Parser::parseSet() {
   return stmt;
 }
 
-// type := name [ '(' ( integer | MAX ) [ ',' integer ] ')' ]
+// type := DOUBLE PRECISION | name [ '(' ( integer | MAX ) [ ',' integer ] ')' ]
 // A char or varchar written without a length holds `unsizedTextLength` characters:
 // 1 in declarations, 30 in CAST and CONVERT, as on the server.
 ast::DataType Parser::parseDataType(int unsizedTextLength) {
   const Token& nameTok = peek();
   std::string name = parseName("a data type");
   while (accept(TokenKind::Dot)) name = parseName("a data type");  // sys.int
-  ast::DataType t;
-  t.kind = ast::typeKindFromName(name);
+  // double precision: two words for float
+  if (toLower(name) == "double" && at(TokenKind::Identifier) && toLower(peek().text) == "precision") {
+    advance();
+    name = "float";
+  }
+  ast::DataType t = ast::typeFromName(name);
   if (t.kind == ast::TypeKind::Unknown)
     fail(nameTok, "Column, parameter, or variable: cannot find data type " + name);
   if (accept(TokenKind::LParen)) {

@@ -198,6 +198,7 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Return: return parseReturn();
     case Keyword::Commit:
     case Keyword::Rollback: return parseTransactionEnd();
+    case Keyword::Save: return parseSaveTran();
     case Keyword::Raiserror: return parseRaiserror();
     case Keyword::Print: return parsePrint();
     case Keyword::Exec:

@@ -64,7 +64,8 @@ class Parser {
   ast::StmtPtr parseRaiserror();
   ast::StmtPtr parsePrint();
   ast::StmtPtr parseExec();
-  void skipTransactionName();
+  std::string parseTransactionName();
+  ast::StmtPtr parseSaveTran();
 
   // declarations (parse_declare.cpp)
   ast::StmtPtr parseDeclare();

@@ -249,7 +249,7 @@ core::DateTime shifted(Part part, std::int64_t n, core::DateTime d) {
 // the server raises an error rather than wrapping to some other date.
 core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
   if (n > 2147483647 || n < -2147483648LL)
-    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type int.");
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "int"});
   core::DateTime r = shifted(parsePart(part), n, d);
   if (r.year() < 1753 || r.year() > 9999) dateOverflow();
   return r;

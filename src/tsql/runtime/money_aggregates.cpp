@@ -33,7 +33,7 @@ void moneyStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (t == nullptr) return sqlite3_result_error_nomem(ctx);
   guard(ctx, [&] {
     if (__builtin_add_overflow(t->units, ValueConversion::toMoney(argv[0]).raw(), &t->units)) {
-      throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
+      throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "money"});
     }
     ++t->count;
   });
@@ -45,7 +45,7 @@ void intStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (t == nullptr) return sqlite3_result_error_nomem(ctx);
   guard(ctx, [&] {
     if (__builtin_add_overflow(t->units, ValueConversion::toInt(argv[0], true), &t->units)) {
-      throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type bigint.");
+      throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "bigint"});
     }
     ++t->count;
   });

@@ -32,10 +32,10 @@ const char* opName(Op op) {
 bool isText(int type) { return type == SQLITE_TEXT || type == SQLITE_BLOB; }
 
 [[noreturn]] void overflow() {
-  throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type bigint.");
+  throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "bigint"});
 }
 
-[[noreturn]] void divideByZero() { throw RuntimeError(8134, "Divide by zero error encountered."); }
+[[noreturn]] void divideByZero() { throw RuntimeError(errors::Error::DivideByZero); }
 
 void integerOp(SqlArgs& a, Op op, std::int64_t x, std::int64_t y) {
   std::int64_t r = 0;
@@ -62,7 +62,7 @@ void realOp(SqlArgs& a, Op op, double x, double y) {
     case Op::Div: if (y == 0.0) divideByZero(); r = x / y; break;
     case Op::Mod: if (y == 0.0) divideByZero(); r = std::fmod(x, y); break;
   }
-  if (std::isinf(r)) throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type float.");
+  if (std::isinf(r)) throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "float"});
   a.set(r);
 }
 
@@ -171,25 +171,14 @@ void toFloat(SqlArgs& a) {
   a.set(ValueConversion::toFloat(a[0]));
 }
 
+void toSmallMoney(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  a.set(ValueConversion::checkedSmallMoney(ValueConversion::toMoney(a[0])).toDouble());
+}
+
 void toMoney(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   a.set(ValueConversion::toMoney(a[0]).toDouble());
-}
-
-void toDecimal(SqlArgs& a) {
-  if (a.isNull(0)) return a.setNull();
-  double v = 0;
-  if (isText(a.type(0))) {
-    try {
-      v = ValueConversion::textToFloat(a.text(0));
-    } catch (const RuntimeError&) {
-      throw RuntimeError(8114, "Error converting data type varchar to numeric.");
-    }
-  } else {
-    v = ValueConversion::toFloat(a[0]);
-  }
-  std::int64_t scale = a.isNull(1) ? 0 : a.integer(1);
-  a.set(roundDecimal(v, scale, false));
 }
 
 // CAST(x AS varchar(n)): text is cut to n characters; a number too long for n is '*'.
@@ -249,12 +238,12 @@ int NumberFunctions::install(sqlite3* db) {
                 defineFunction<negate>(db, "tsql_neg", 1), defineFunction<toBit>(db, "tsql_bit", 1),
                 defineFunction<toInt>(db, "tsql_int", 1), defineFunction<toBigint>(db, "tsql_bigint", 1),
                 defineFunction<toFloat>(db, "tsql_float", 1), defineFunction<toMoney>(db, "tsql_money", 1),
-                defineFunction<toDecimal>(db, "tsql_decimal", 2),
+                defineFunction<toSmallMoney>(db, "tsql_smallmoney", 1),
+                defineTolerant<toSmallMoney>(db, "tsql_try_smallmoney", 1),
                 defineTolerant<toBit>(db, "tsql_try_bit", 1), defineTolerant<toInt>(db, "tsql_try_int", 1),
                 defineTolerant<toBigint>(db, "tsql_try_bigint", 1),
                 defineTolerant<toFloat>(db, "tsql_try_float", 1),
                 defineTolerant<toMoney>(db, "tsql_try_money", 1),
-                defineTolerant<toDecimal>(db, "tsql_try_decimal", 2),
                 defineFunction<toVarchar>(db, "tsql_varchar", 1),
                 defineFunction<toVarchar>(db, "tsql_varchar", 2),
                 defineFunction<toChar>(db, "tsql_char", 2),

@@ -5,7 +5,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "tsql/errors/error_table.h"
 #include "tsql/runtime/date_functions.h"
+#include "tsql/runtime/decimal_functions.h"
+#include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
 #include "tsql/runtime/text_builders.h"
@@ -16,7 +19,8 @@ namespace tsql::runtime {
 void Runtime::install(sqlite3* db) {
   for (int (*part)(sqlite3*) : {&TextFunctions::install, &DateFunctions::install,
                                 &NumberFunctions::install, &MoneyAggregates::install,
-                                &TextBuilders::install}) {
+                                &TextBuilders::install, &DecimalFunctions::install,
+                                &installGuidFunctions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +
@@ -31,13 +35,8 @@ int Runtime::errorNumber(std::string_view message) {
     int number;
   };
   static const Known known[] = {
-      {"Conversion failed when converting the varchar value", 245},
       {"Conversion failed when converting date and/or time", 241},
       {"The conversion of a varchar data type to a datetime", 242},
-      {"Divide by zero error encountered.", 8134},
-      {"Arithmetic overflow error", 8115},
-      {"Error converting data type", 8114},
-      {"Cannot convert a char value to money", 235},
       {"Operand data type", 8117},
       {"Invalid length parameter passed to the substring", 537},
       {"Invalid length parameter passed to the", 536},
@@ -47,6 +46,7 @@ int Runtime::errorNumber(std::string_view message) {
       {"The datediff function resulted in an overflow.", 535},
       {"The datepart ", 9810},
   };
+  if (int n = errors::numberOfMessage(message)) return n;
   for (const auto& k : known) {
     if (message.substr(0, k.prefix.size()) == k.prefix) return k.number;
   }

@@ -27,13 +27,18 @@
 //   tsql_neg(a)
 //   tsql_bit tsql_int tsql_bigint tsql_float tsql_money (x)  -- CAST/CONVERT
 //   tsql_try_bit ... tsql_try_smalldatetime, tsql_try_decimal -- TRY_CAST: NULL, not an error
-//   tsql_decimal(x, scale) tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
+//   tsql_decimal(x, p, s) -- exact: decimals travel as REAL up to 15 digits, as TEXT beyond
+//   tsql_dec_add tsql_dec_sub tsql_dec_mul tsql_dec_div tsql_dec_mod (a, b, p, s)
+//   -- exact decimal arithmetic at the result type decimal(p,s)
+//   tsql_dec_round(x, n, cut, p, s) tsql_dec_abs(x) tsql_dec_cmp(a, b) -- ROUND/ABS/compare exactly
+//   tsql_smallmoney(x) tsql_guid(x, constant) (and their tsql_try_ forms)
+//   tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
 //   tsql_datetime2(x) (to the millisecond) tsql_smalldatetime(x) tsql_date(x) (midnight)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)
 //   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it
 //   tsql_datetime_text(d[, style]) -- CONVERT(varchar, datetime, style)
 //   tsql_error(msg)              -- raises msg (for translated checks)
-//   aggregates: money_sum(x) money_avg(x) tsql_avg_int(x)
+//   aggregates: money_sum(x) money_avg(x) tsql_avg_int(x) decimal_sum(x, s) decimal_avg(x, s)
 //   collation: tsql_ci (case-insensitive, trailing spaces ignored)
 #pragma once
 

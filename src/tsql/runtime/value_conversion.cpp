@@ -8,9 +8,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "tsql/runtime/decimal.h"
 
 namespace tsql::runtime {
 namespace {
+
+// Money from an exact decimal, rounded half to even at four decimals; 8115 beyond
+// the ten-thousandths a signed 64-bit integer holds.
+core::Currency decimalToMoney(const Decimal& d) {
+  std::string units = d.rounded(4, true).toText();
+  units.erase(units.find('.'), 1);
+  try {
+    return core::Currency::fromRaw(std::stoll(units));
+  } catch (const std::out_of_range&) {
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "money"});
+  }
+}
 
 std::string_view trim(std::string_view s) {
   auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -20,8 +36,7 @@ std::string_view trim(std::string_view s) {
 }
 
 [[noreturn]] void conversionFailed(std::string_view text, const char* type) {
-  throw RuntimeError(245, "Conversion failed when converting the varchar value '" +
-                              std::string(text) + "' to data type " + type + ".");
+  throw RuntimeError(errors::Error::ConversionFailed, {"varchar", text, type});
 }
 
 [[noreturn]] void dateFailed() {
@@ -123,7 +138,7 @@ std::int64_t ValueConversion::textToInt(std::string_view text, bool bigint) {
   bool overflow = ec != std::errc() ||
                   (!bigint && (v > std::numeric_limits<std::int32_t>::max() + (t[0] == '-' ? 1LL : 0LL)));
   if (overflow) {
-    if (bigint) throw RuntimeError(8114, "Error converting data type varchar to bigint.");
+    if (bigint) throw RuntimeError(errors::Error::ConvertDataType, {"varchar", "bigint"});
     throw RuntimeError(248, "The conversion of the varchar value '" + std::string(text) +
                                 "' overflowed an int column.");
   }
@@ -137,7 +152,7 @@ double ValueConversion::textToFloat(std::string_view text) {
   double v = std::strtod(t.c_str(), &end);
   if (end != t.c_str() + t.size() || std::isnan(v) || std::isinf(v) ||
       t.find_first_of("xXnN") != std::string::npos) {  // no hex, nan or inf spellings
-    throw RuntimeError(8114, "Error converting data type varchar to float.");
+    throw RuntimeError(errors::Error::ConvertDataType, {"varchar", "float"});
   }
   return v;
 }
@@ -146,9 +161,9 @@ core::Currency ValueConversion::textToMoney(std::string_view text) {
   std::string_view t = trim(text);
   if (t.empty()) return core::Currency();
   auto m = core::Currency::parse(t);
+  if (!m && Decimal::parse(t)) return decimalToMoney(*Decimal::parse(t));  // 19 digits or beyond
   if (!m) {
-    throw RuntimeError(235, "Cannot convert a char value to money. The char value has "
-                            "incorrect syntax.");
+    throw RuntimeError(errors::Error::MoneySyntax);
   }
   return *m;
 }
@@ -226,17 +241,26 @@ core::Currency ValueConversion::realToMoney(double v) {
   // Money holds +-922,337,203,685,477.5807: ten-thousandths in a signed 64-bit integer.
   constexpr double kLimit = 922337203685477.5807;
   if (!std::isfinite(v) || v > kLimit || v < -kLimit - 0.0001)
-    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
-  try {
-    return core::Currency::fromDouble(v);
-  } catch (const std::overflow_error&) {  // the limit itself, rounded up as a double
-    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
-  }
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "money"});
+  // The limits themselves, stored as the nearest double (an eighth away), are the limits.
+  if (v == kLimit) return core::Currency::fromRaw(std::numeric_limits<std::int64_t>::max());
+  if (v == -kLimit - 0.0001) return core::Currency::fromRaw(std::numeric_limits<std::int64_t>::min());
+  // From a billion up, ten-thousandths of a double are too close to its last bit
+  // to round by: read it by its shortest text (99999999999.9999 stays that).
+  if (std::fabs(v) >= 1e9) return decimalToMoney(*Decimal::fromDouble(v));
+  return core::Currency::fromDouble(v);
+}
+
+core::Currency ValueConversion::checkedSmallMoney(core::Currency m) {
+  constexpr std::int64_t kLimit = 2147483647;  // ten-thousandths in 32 bits
+  if (m.raw() > kLimit || m.raw() < -kLimit - 1)
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "smallmoney"});
+  return m;
 }
 
 std::int64_t ValueConversion::checkedInt(std::int64_t v, bool bigint) {
   if (!bigint && (v > 2147483647 || v < -2147483648LL))
-    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type int.");
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "int"});
   return v;
 }
 
@@ -244,8 +268,7 @@ std::int64_t ValueConversion::realToInt(double v, bool bigint) {
   double d = std::trunc(v);
   // 2^63 itself does not fit; NaN fails every comparison, so test for it first.
   if (std::isnan(d) || d >= 9223372036854775808.0 || d < -9223372036854775808.0) {
-    throw RuntimeError(8115, std::string("Arithmetic overflow error converting expression "
-                                         "to data type ") + (bigint ? "bigint." : "int."));
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", bigint ? "bigint" : "int"});
   }
   return checkedInt(static_cast<std::int64_t>(d), bigint);
 }
@@ -253,7 +276,7 @@ std::int64_t ValueConversion::realToInt(double v, bool bigint) {
 core::Currency ValueConversion::intToMoney(std::int64_t v) {
   constexpr std::int64_t kLimit = 922337203685477;  // whole units of money's range
   if (v > kLimit || v < -kLimit)
-    throw RuntimeError(8115, "Arithmetic overflow error converting expression to data type money.");
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "money"});
   return core::Currency::fromInt(v);
 }
 

@@ -13,6 +13,7 @@
 
 #include "core/currency.h"
 #include "core/date_time.h"
+#include "tsql/errors/error_table.h"
 
 namespace tsql::runtime {
 
@@ -21,6 +22,9 @@ class RuntimeError : public std::runtime_error {
  public:
   RuntimeError(int number, const std::string& message)
       : std::runtime_error(message), number_(number) {}
+  //! Error `e` of the error table, its template filled in from `args`.
+  explicit RuntimeError(errors::Error e, std::initializer_list<std::string_view> args = {})
+      : RuntimeError(errors::number(e), errors::message(e, args)) {}
   int number() const { return number_; }  //!< SQL Server's error number
 
  private:
@@ -38,6 +42,8 @@ class ValueConversion {
   //! A float as money (half even at four decimals); beyond money's range (or not a
   //! number) it raises 8115 as the server does, never a C++ overflow.
   static core::Currency realToMoney(double v);
+  //! `m` itself when smallmoney holds it (+-214,748.3647); 8115 otherwise.
+  static core::Currency checkedSmallMoney(core::Currency m);
   //! A whole number as money; beyond money's range it raises 8115.
   static core::Currency intToMoney(std::int64_t v);
   //! A float truncated to int/bigint; beyond the type's range it raises 8115.

@@ -2,6 +2,7 @@
 // precedence (|| binds tightest there) never changes a T-SQL expression's meaning.
 #include "tsql/translate/sql_translator.h"
 
+#include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 
@@ -42,8 +43,7 @@ bool isNullLiteral(const ast::Expr& e) {
 }
 
 [[noreturn]] void allResultsNull() {
-  throw TranslateError(8133, "At least one of the result expressions in a CASE specification must be "
-                             "an expression other than the NULL constant.");
+  throw TranslateError(errors::Error::AllResultsNull);
 }
 
 }  // namespace
@@ -190,7 +190,9 @@ void SqlTranslator::emit(const ast::Expr& e) {
         case ast::UnaryOp::Plus: emit(*u.operand); return;
         case ast::UnaryOp::BitNot: out_ += "(~"; emit(*u.operand); out_ += ')'; return;
         case ast::UnaryOp::Negate:
-          if (numericOrNull(typeOf(*u.operand))) {
+          if (ast::DataType t = typeOf(*u.operand); t.kind == TypeKind::Decimal) {
+            emitDecimalNegate(*u.operand, t);
+          } else if (numericOrNull(t)) {
             out_ += "(-";
             emit(*u.operand);
             out_ += ')';
@@ -335,13 +337,15 @@ void SqlTranslator::emitBinary(const ast::BinaryExpr& b) {
 // Money arithmetic gives money: rounded to four decimals and kept in money's range
 // (8115 beyond it) instead of growing past what a money value can hold.
 void SqlTranslator::emitMoneyChecked(const ast::BinaryExpr& b) {
-  if (b.op == ast::BinaryOp::Mod || typeOf(b).kind != TypeKind::Money) return emitArithmetic(b);
-  out_ += "tsql_money(";
+  ast::DataType type = typeOf(b);
+  if (b.op == ast::BinaryOp::Mod || type.kind != TypeKind::Money) return emitArithmetic(b);
+  out_ += type.isSmallMoney() ? "tsql_smallmoney(" : "tsql_money(";
   emitArithmetic(b);
   out_ += ')';
 }
 
 void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
+  if (emitDecimalArithmetic(b)) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   auto native = [&](const char* op) {
@@ -411,6 +415,7 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
 }
 
 void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
+  if (emitDecimalComparison(b, comparisonText(b.op))) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   out_ += '(';
@@ -446,7 +451,14 @@ const char* conversionFunction(TypeKind kind, bool tolerant) {
 void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
                              const ast::Expr* style, bool tolerant) {
   ast::DataType from = typeOf(operand);
+  if (type.guid) {  // a constant is checked as written, other text cut to 36 first
+    out_ += tolerant ? "tsql_try_guid(" : "tsql_guid(";
+    emit(operand);
+    out_ += operand.kind == ast::NodeKind::Literal ? ", 1)" : ", 0)";
+    return;
+  }
   const char* fn = conversionFunction(type.kind, tolerant);
+  if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";
   if (!fn) return emitTextCast(operand, from, type, style);
   out_ += fn;
   out_ += '(';
@@ -455,7 +467,10 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
   if (wholeMoney) out_ += "round(";
   emit(operand);
   if (wholeMoney) out_ += ')';
-  if (type.kind == TypeKind::Decimal) out_ += ", " + std::to_string(type.scale);
+  if (type.kind == TypeKind::Decimal) {
+    ast::DataType d = ast::asDecimal(type);
+    out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale);
+  }
   out_ += ')';
 }
 
@@ -498,7 +513,7 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
     return;
   }
   ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || (target.isText() && !target.fixed) ||
+  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid) ||
       (target.kind == TypeKind::Float && from.isNumeric()) ||
       (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
       (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {
@@ -547,7 +562,7 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitRewrittenFunction(f)) return;
+  if (emitRewrittenFunction(f) || emitDecimalFunction(f)) return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
       n == "error_state" || n == "error_line" || n == "error_procedure") {

@@ -99,6 +99,15 @@ class SqlTranslator {
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
+  //! + - * / % whose result is decimal: exact, at the result's precision and scale.
+  //! False when the operands are not both numbers (then the general path runs).
+  bool emitDecimalArithmetic(const ast::BinaryExpr& b);
+  //! -x of a decimal, exact however many digits it has.
+  void emitDecimalNegate(const ast::Expr& operand, const ast::DataType& type);
+  //! A comparison with a decimal too long for a double, made exactly; false otherwise.
+  bool emitDecimalComparison(const ast::BinaryExpr& b, const char* op);
+  //! SUM/AVG (exact totals), ROUND and ABS of a decimal; false for other types.
+  bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   void emitFunction(const ast::FunctionCallExpr& f);

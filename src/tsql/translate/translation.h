@@ -12,6 +12,7 @@
 #include "tsql/ast/expr.h"
 #include "tsql/catalog/catalog.h"
 #include "tsql/dialect/dialect.h"
+#include "tsql/errors/error_table.h"
 
 namespace tsql::translate {
 
@@ -45,6 +46,9 @@ class TranslateError : public std::runtime_error {
  public:
   TranslateError(int number, const std::string& message)
       : std::runtime_error(message), number_(number) {}
+  //! Error `e` of the error table, its template filled in from `args`.
+  explicit TranslateError(errors::Error e, std::initializer_list<std::string_view> args = {})
+      : TranslateError(errors::number(e), errors::message(e, args)) {}
   int number() const { return number_; }
 
  private:

@@ -1,7 +1,11 @@
 // Static types of expressions, as far as they can be known before running: column
 // types from the catalog (through the query's sources), declared variables, literal
 // kinds, function result types and T-SQL's data type precedence for operators.
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+
+#include "tsql/ast/decimal_type.h"
 
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -36,6 +40,35 @@ DataType dominant(const DataType& a, const DataType& b) {
   if (a.kind == TypeKind::Null) return b;
   if (b.kind == TypeKind::Null) return a;
   return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
+}
+
+// An integer constant is int (bigint past int's range); in decimal arithmetic it counts
+// with its own digits (10.0 / 3 is decimal(3,1) / decimal(1,0)).
+// Past bigint it is decimal(n,0) (float past 38 digits).
+DataType integerLiteralType(const std::string& text) {
+  std::size_t first = text.find_first_not_of('0');
+  int digits = first == std::string::npos ? 1 : static_cast<int>(text.size() - first);
+  errno = 0;
+  long long v = std::strtoll(text.c_str(), nullptr, 10);
+  bool beyondBigint = errno == ERANGE;
+  DataType t = ofKind(beyondBigint ? TypeKind::Decimal : (v > 2147483647LL ? TypeKind::BigInt : TypeKind::Int));
+  t.precision = digits;
+  if (digits > ast::kMaxDecimalPrecision) return ofKind(TypeKind::Float);
+  return t;
+}
+
+// A constant with a point is decimal with just the digits it shows (12.345 is
+// decimal(5,3)); with an exponent it is float.
+DataType numberLiteralType(const std::string& text) {
+  if (text.find_first_of("eE") != std::string::npos) return ofKind(TypeKind::Float);
+  DataType t = ofKind(TypeKind::Decimal);
+  auto dot = text.find('.');
+  std::string whole = text.substr(0, dot);
+  std::size_t first = whole.find_first_not_of('0');
+  int wholeDigits = first == std::string::npos ? 0 : static_cast<int>(whole.size() - first);
+  t.scale = dot == std::string::npos ? 0 : static_cast<int>(text.size() - dot - 1);
+  t.precision = std::max(1, wholeDigits + t.scale);
+  return t;
 }
 
 }  // namespace
@@ -103,6 +136,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
     DataType t = arg(0);
     if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);
+    if ((n == "sum" || n == "avg") && t.kind == TypeKind::Decimal) return ast::decimalAggregate(n == "avg", t);
     return t;
   }
   return {};
@@ -115,16 +149,8 @@ DataType SqlTranslator::typeOf(const ast::Expr& e) {
       const auto& l = ast::nodeCast<ast::LiteralExpr>(e);
       switch (l.literalKind) {
         case ast::LiteralKind::Null: return ofKind(TypeKind::Null);
-        case ast::LiteralKind::Integer:
-          return ofKind(l.text.size() > 9 && std::atoll(l.text.c_str()) > 2147483647LL ? TypeKind::BigInt
-                                                                                     : TypeKind::Int);
-        case ast::LiteralKind::Number: {
-          DataType t = ofKind(TypeKind::Decimal);
-          auto dot = l.text.find('.');
-          t.scale = dot == std::string::npos ? 0 : static_cast<int>(l.text.size() - dot - 1);
-          if (l.text.find_first_of("eE") != std::string::npos) return ofKind(TypeKind::Float);
-          return t;
-        }
+        case ast::LiteralKind::Integer: return integerLiteralType(l.text);
+        case ast::LiteralKind::Number: return numberLiteralType(l.text);
         case ast::LiteralKind::String: return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
       }
       return {};
@@ -145,10 +171,12 @@ DataType SqlTranslator::typeOf(const ast::Expr& e) {
       const auto& b = ast::nodeCast<ast::BinaryExpr>(e);
       if (b.op >= ast::BinaryOp::Eq) return ofKind(TypeKind::Bit);
       DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
+      DataType winner = dominant(lt, rt);
+      if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod) return ast::decimalResult(b.op, lt, rt);
       if (b.op == ast::BinaryOp::Add && (lt.isText() || lt.kind == TypeKind::Null) &&
           (rt.isText() || rt.kind == TypeKind::Null) && (lt.isText() || rt.isText()))
         return lt.isText() ? lt : rt;
-      return dominant(lt, rt);
+      return winner;
     }
     case NodeKind::FunctionCall: return functionType(ast::nodeCast<ast::FunctionCallExpr>(e));
     case NodeKind::Cast: return ast::nodeCast<ast::CastExpr>(e).type;

@@ -6,39 +6,19 @@
 
 #include <string>
 
-#include "core/json.h"
 #include "host/plug/unit_initialization.h"
-#include "plugs/coreapp/simple_bill/counterparty_box.h"
-#include "plugs/coreapp/simple_bill/simple_bill_form.h"
+#include "plugs/coreapp/simple_bill/customer_source_bill_form.h"
 
 namespace plugs::coreapp::khsk {
 
-class Tkhdzkform : public TSimpleBillForm {
+class Tkhdzkform : public TCustomerSourceBillForm {
  public:
   Tkhdzkform(host::FormModel* owner, host::TPlugItem* item);
 
-  CounterpartyBox counterpartyBox;  //!< "往来单位：" (text = code, tag = id)
-
-  //! The inherited creation; the line panel is "客户对账明细表".
+  //! The inherited creation and the review action.
   void FormCreate() override;
-  //! Empties the counterparty box.
-  void BeforeAppend() override;
-  //! The customer into its box; a reviewed statement shows "已复核" in maroon.
-  void fillMasterData() override;
-  //! Counterparty box follows the switch.
-  void ComponentReadOnly(bool readOnly) override;
   //! New line: `hjje` := 0 (lines are filled from the selector).
   void cdsDetailAfterInsert(dataset::ClientDataSet& ds) override;
-  //! While editing: the bills chosen in the statement selector become lines.
-  void actDetail_AddExecute(host::Action& sender) override;
-  //! One line per chosen bill not yet on the statement (JSON array text).
-  void addStatementLines(const std::string& selection);
-  //! The customer from its box into the header; none: "请选择往来单位.".
-  bool CheckBillError(std::string& message) override;
-  //! Not editing and with lines: the focused line's bill opens in its own editor.
-  void cxgDetailDBTableView1DblClick();
-  //! Opens the "新客户" plug.
-  void actnewkhExecute(host::Action& sender);
   //! Enabled on an audited statement (status 1) that is not being edited.
   bool reviewAllowed() const;
   //! The review: needs the "_07" right; after a confirmed review the statement reloads.
@@ -49,11 +29,10 @@ class Tkhdzkform : public TSimpleBillForm {
   void generateSqlAuditing_0(std::string& sql) override;
 
  protected:
-  //! The counterparty box and its pick.
-  void addLeadingControls() override;
-
- private:
-  void appendStatementLine(const core::JsonRow& bill);
+  //! The customer selector's statement variant for the customer, the login's store.
+  std::string selectSources() override;
+  //! A chosen bill's number, date, store and figures; not yet reconciled.
+  LineValues sourceLineValues(const core::JsonRow& bill) const override;
 };
 
 //! What the customer statement is (tables, header, line grid and query).

@@ -13,6 +13,7 @@
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/simple_bill/source_lines.h"
 
 namespace plugs::coreapp {
 
@@ -75,10 +76,14 @@ void TWriteOffBillForm::addWriteOffGrid() {
   grid.dataSet = "cdshxmx";
   host::GridColumn amount = lineColumn("hxje", "本次核销金额", "0.0000");
   amount.readOnly = false;
-  grid.columns = {lineColumn("biztype", "业务类型"),         lineColumn("hxbillno", "单据编号"),
-                  lineColumn("hxbilldate", "单据日期"),       lineColumn("ck_name", "开单门店"),
-                  lineColumn("hjje", "单据金额", kMoneyFormat), lineColumn("hxje_ok", "已核销金额", kMoneyFormat),
-                  lineColumn("hxje_no", "未核销金额", kMoneyFormat), amount};
+  grid.columns = {lineColumn("biztype", "业务类型"),
+                  lineColumn("hxbillno", "单据编号"),
+                  lineColumn("hxbilldate", "单据日期"),
+                  lineColumn("ck_name", "开单门店"),
+                  lineColumn("hjje", "单据金额", kMoneyFormat),
+                  lineColumn("hxje_ok", "已核销金额", kMoneyFormat),
+                  lineColumn("hxje_no", "未核销金额", kMoneyFormat),
+                  amount};
   addControl(std::move(grid));
 }
 
@@ -177,24 +182,20 @@ void TWriteOffBillForm::addChosenLines(dataset::ClientDataSet& target, const std
   const std::vector<core::JsonRow> chosen = chosenRows(selection, "源单选择结果无法识别，未添加核销明细：");
   core::ScopedFlag adding(addingWriteOffs);
   for (const core::JsonRow& bill : chosen) {
-    const core::Value bizid(bill.value("hxbillid").asInteger());
-    if (target.locate({{"bizid", bizid}, {"biztype", core::Value(bill.get("biztype"))}})) continue;
-    target.append();
-    try {
-      const std::vector<std::pair<const char*, core::Value>> values = {
-          {"orgid", core::Value(host::sysAuth().orgid)}, {"uid", core::Value(host::newid())},
-          {"billno", core::Value(workBillno)},           {"biztype", core::Value(bill.get("biztype"))},
-          {"hxbillno", core::Value(bill.get("hxbillno"))}, {"hxbilldate", core::Value(bill.get("hxbilldate"))},
-          {"ck_name", core::Value(bill.get("ck_name"))}, {"bizid", bizid},
-          {"ck_id", core::Value(0)},                     {"ck_code", core::Value("000")},
-          {"hjje", core::Value(bill.get("hjje"))},       {"hxje_ok", core::Value(bill.get("hxje_ok"))},
-          {"hxje_no", core::Value(bill.get("hxje_no"))}, {"hxje", core::Value(bill.get("bchx"))}};
-      for (const auto& [field, value] : values) target.fieldByName(field).setValue(value);
-      target.post();
-    } catch (...) {
-      if (isEditing(target)) target.cancel();
-      throw;
-    }
+    appendSourceLineOnce(target, {{"orgid", core::Value(host::sysAuth().orgid)},
+                                  {"uid", core::Value(host::newid())},
+                                  {"billno", core::Value(workBillno)},
+                                  {"biztype", core::Value(bill.get("biztype"))},
+                                  {"hxbillno", core::Value(bill.get("hxbillno"))},
+                                  {"hxbilldate", core::Value(bill.get("hxbilldate"))},
+                                  {"ck_name", core::Value(bill.get("ck_name"))},
+                                  {"bizid", core::Value(bill.value("hxbillid").asInteger())},
+                                  {"ck_id", core::Value(0)},
+                                  {"ck_code", core::Value("000")},
+                                  {"hjje", core::Value(bill.get("hjje"))},
+                                  {"hxje_ok", core::Value(bill.get("hxje_ok"))},
+                                  {"hxje_no", core::Value(bill.get("hxje_no"))},
+                                  {"hxje", core::Value(bill.get("bchx"))}});
   }
 }
 
@@ -228,9 +229,8 @@ host::BillSaveTexts TWriteOffBillForm::saveTexts(bool isNew) const {
 }
 
 int TWriteOffBillForm::delete_() {
-  const std::string sql =
-      host::BillSaveBatch::deleteText(spec.masterTable, cdsMaster.fieldByName("billno").asString(),
-                                      cdsMaster.fieldByName("orgid").asString(), {"_hx"});
+  const std::string sql = host::BillSaveBatch::deleteText(spec.masterTable, cdsMaster.fieldByName("billno").asString(),
+                                                          cdsMaster.fieldByName("orgid").asString(), {"_hx"});
   return host::execSQL(sql) ? 0 : -1;
 }
 

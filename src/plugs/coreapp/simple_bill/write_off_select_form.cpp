@@ -27,6 +27,15 @@ host::GridColumn column(const char* field, const char* caption, const char* form
   return c;
 }
 
+const std::vector<SelectColumn> kWriteOffColumns = {{"biztype", "业务类型"},         {"hxbillno", "源单单号"},
+                                                    {"hxbilldate", "单据日期"},      {"hjje", "单据金额", true},
+                                                    {"hxje_ok", "已核销金额", true}, {"bchx", "未核销金额", true},
+                                                    {"ck_name", "开单门店"}};
+
+const std::vector<SelectColumn>& listColumns(const SelectSourceSpec& spec) {
+  return spec.columns.empty() ? kWriteOffColumns : spec.columns;
+}
+
 }  // namespace
 
 TWriteOffSelectForm::TWriteOffSelectForm(host::FormModel* owner, const SelectSourceSpec& spec,
@@ -47,7 +56,8 @@ void TWriteOffSelectForm::FormCreate() {
   if (spec.linesQuery != nullptr) registerDataSet("cdsywmx", cdsywmx);
   createControls();
   createActions();
-  host::openDataToCDS(cds_ck, host::sqlTemplate("select id, code, name from vt_b_ckbmk where orgid=:orgid and isDel=0"));
+  host::openDataToCDS(cds_ck,
+                      host::sqlTemplate("select id, code, name from vt_b_ckbmk where orgid=:orgid and isDel=0"));
   Control& store = control("cbck");
   for (cds_ck.first(); !cds_ck.eof(); cds_ck.next()) store.items.push_back(cds_ck.fieldByName("code").asString());
   const core::Value code = cds_ck.lookup("id", core::Value(storeId_), "code");
@@ -67,23 +77,26 @@ void TWriteOffSelectForm::createControls() {
   grid.dataSet = "cdsResult";
   host::GridColumn tick = column("selected", "选择");
   tick.readOnly = false;
-  grid.columns = {tick,
-                  column("biztype", "业务类型"),
-                  column("hxbillno", "源单单号"),
-                  column("hxbilldate", "单据日期"),
-                  column("hjje", "单据金额", kMoneyFormat, true),
-                  column("hxje_ok", "已核销金额", kMoneyFormat, true),
-                  column("bchx", "未核销金额", kMoneyFormat, true),
-                  column("ck_name", "开单门店")};
+  grid.columns = {tick};
+  for (const SelectColumn& c : listColumns(spec))
+    grid.columns.push_back(c.money ? column(c.field, c.caption, kMoneyFormat, true) : column(c.field, c.caption));
   addControl(std::move(grid));
   if (spec.linesQuery == nullptr) return;
   Control lines("cxgywmx", ControlKind::Grid, "业务明细");
   lines.dataSet = "cdsywmx";
   lines.readOnly = true;
-  lines.columns = {column("code", "编号"), column("name", "名称"),   column("itemno", "规格"),
-                   column("baseunit", "单位"), column("sl", "数量"), column("n", "份数"),
-                   column("x", "长"),        column("y", "宽"),      column("dj", "单价", "0.0000"),
-                   column("je", "金额", "0.0000", true), column("gcxmmc", "工程项目名称"), column("beizhu", "备注")};
+  lines.columns = {column("code", "编号"),
+                   column("name", "名称"),
+                   column("itemno", "规格"),
+                   column("baseunit", "单位"),
+                   column("sl", "数量"),
+                   column("n", "份数"),
+                   column("x", "长"),
+                   column("y", "宽"),
+                   column("dj", "单价", "0.0000"),
+                   column("je", "金额", "0.0000", true),
+                   column("gcxmmc", "工程项目名称"),
+                   column("beizhu", "备注")};
   addControl(std::move(lines));
 }
 

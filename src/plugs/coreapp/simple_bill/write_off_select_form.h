@@ -8,20 +8,30 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "dataset/client_data_set.h"
 #include "host/forms/base_form.h"
 
 namespace plugs::coreapp {
 
+//! One column of the listed sources (after the tick); money columns show a footer sum.
+struct SelectColumn {
+  const char* field;
+  const char* caption;
+  bool money = false;
+};
+
 struct SelectSourceSpec {
-  const char* className;     //!< "Tkhskhxselectform"
-  const char* caption;       //!< "选择源单(业务单)"
-  const char* counterparty;  //!< parameter of the list query ("kh_id" / "gys_id")
-  const char* listQuery;     //!< query item 0: the open bills
-  const char* statementQuery = nullptr;  //!< query item 2 (statement variant); null = none
-  const char* linesQuery = nullptr;      //!< query item 1: lines of the focused bill; null = none
+  const char* className;                    //!< "Tkhskhxselectform"
+  const char* caption;                      //!< "选择源单(业务单)"
+  const char* counterparty;                 //!< parameter of the list query ("kh_id" / "gys_id")
+  const char* listQuery;                    //!< query item 0: the open bills
+  const char* statementQuery = nullptr;     //!< query item 2 (statement variant); null = none
+  const char* linesQuery = nullptr;         //!< query item 1: lines of the focused bill; null = none
   const char* types[3] = {"全部", "", ""};  //!< the type filter's entries
+  //! The list's columns; empty = the write-off columns (open bills with settled parts).
+  std::vector<SelectColumn> columns = {};
 };
 
 class TWriteOffSelectForm : public host::TBaseForm {

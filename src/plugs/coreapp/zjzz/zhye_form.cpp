@@ -4,25 +4,9 @@
 
 #include "host/forms/page_control.h"
 #include "host/services/data_services.h"
+#include "plugs/coreapp/report/report_columns.h"
 
 namespace plugs::coreapp::zjzz {
-
-namespace {
-
-host::GridColumn moneyColumn(const char* field, const char* caption) {
-  host::GridColumn c;
-  c.field = field;
-  c.caption = caption;
-  c.width = 110;
-  c.editor = "money";
-  c.format = "0.00";
-  c.decimals = 2;
-  c.footer = "sum";
-  c.readOnly = true;
-  return c;
-}
-
-}  // namespace
 
 Tzhyeform::Tzhyeform(host::FormModel* owner) : TBaseRibbonForm(owner, nullptr, "Tzhyeform", "账户余额") {
   registerDataSet("cdsZhye", cdsZhye);
@@ -33,13 +17,8 @@ void Tzhyeform::FormCreate() {
   host::Control grid("cxgZhye", host::ControlKind::Grid, "账户余额");
   grid.dataSet = "cdsZhye";
   grid.readOnly = true;
-  host::GridColumn name;
-  name.field = "zh_name";
-  name.caption = "结算账户";
-  name.width = 140;
-  name.readOnly = true;
-  grid.columns = {name, moneyColumn("srje", "收入金额"), moneyColumn("zcje", "支出金额"),
-                  moneyColumn("ye", "余额")};
+  grid.columns = {reportTextColumn("zh_name", "结算账户", 140), reportMoneyColumn("srje", "收入金额"),
+                  reportMoneyColumn("zcje", "支出金额"), reportMoneyColumn("ye", "余额")};
   addControl(std::move(grid));
   addAction("actRef", "刷新").onExecute = [this](host::Action& a) { actRefExecute(a); };
   actRefExecute(action("actRef"));

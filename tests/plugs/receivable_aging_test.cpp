@@ -1,0 +1,335 @@
+// Receivable aging and the customer statement: age buckets at their edges, which bills
+// count, open amounts after settlement rows, receipts and advance write-offs audited
+// through their editors, agreement with the customer source selector, the statement's
+// running balance against the aging, and the aging page (plug 1119) as a clerk uses it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "host/forms/page_control.h"
+#include "host/services/data_services.h"
+#include "host/services/t_auth.h"
+#include "plugs/coreapp/khsk/khsk_form.h"
+#include "plugs/coreapp/khsk/khsk_sql.h"
+#include "plugs/coreapp/khsk/yshx_form.h"
+#include "plugs/coreapp/khzl/khwlmx_form.h"
+#include "plugs/coreapp/khzl/khyszl_form.h"
+#include "schema/embedded_files.h"
+#include "write_off_session.h"
+
+namespace {
+
+using core::Currency;
+using core::Value;
+
+// Far enough that receipts audited today count; fixed, so the tests never move.
+constexpr const char* kAsOf = "2099-12-31";
+// The demo data's day: every demo bill is dated on or before it.
+constexpr const char* kDemoAsOf = "2026-12-31";
+
+//! One open bill of the aging: kind and id.
+using BillKey = std::pair<std::string, std::int64_t>;
+
+Currency money(const Value& v) { return v.isNull() ? Currency() : v.asCurrency(); }
+
+// Queries every test here shares: the aging per customer or per bill as of a day, the
+// statement, and the selector's open amounts.
+class AgingQueries {
+ public:
+  explicit AgingQueries(db::Connection& conn) : conn_(conn) {}
+
+  //! Rows of sp_sys_khyszl (summary or detail) as of `day`.
+  std::vector<std::vector<Value>> aging(const char* day, bool detail = false) {
+    return rows(std::string("exec sp_sys_khyszl @orgid = '0001', @rq = '") + day +
+                "', @detail = " + (detail ? "1" : "0"));
+  }
+
+  //! The summary row of customer `kh_id` (empty when the customer owes nothing).
+  std::vector<Value> customer(std::int64_t kh_id, const char* day) {
+    for (auto& row : aging(day))
+      if (row[0].asInteger() == kh_id) return row;
+    return {};
+  }
+
+  //! Open amount per bill as of `day`.
+  std::map<BillKey, Currency> openBills(const char* day) {
+    std::map<BillKey, Currency> out;
+    for (const auto& row : aging(day, true))
+      out[{row[3].asText(), row[4].asInteger()}] = money(row[8]);
+    return out;
+  }
+
+  //! Statement lines of customer `kh_id`: xh, rq, lx, billno, jf, df, ye.
+  std::vector<std::vector<Value>> statement(std::int64_t kh_id, const char* from, const char* to) {
+    return rows("exec sp_sys_khwlmx @orgid = '0001', @kh_id = " + std::to_string(kh_id) +
+                ", @rq1 = '" + from + "', @rq2 = '" + to + "'");
+  }
+
+  //! What the receipt's source selector offers customer `kh_id` (every store, no bill).
+  std::map<BillKey, Currency> selectorOpen(std::int64_t kh_id) {
+    const db::BatchResult r =
+        conn_.execBatch(host::sqlTemplate(plugs::coreapp::khsk::kKhskhxListQuery),
+                        {{"kh_id", Value(kh_id)}, {"ck_id", Value(0)}, {"billno", Value("")}});
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    std::map<BillKey, Currency> out;
+    for (const auto& row : r.resultSets.back().rows)
+      out[{row[1].asText(), row[2].asInteger()}] = money(row[9]);
+    return out;
+  }
+
+ private:
+  std::vector<std::vector<Value>> rows(const std::string& sql) {
+    const db::BatchResult r = conn_.execBatch(sql);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    return r.resultSets.empty() ? std::vector<std::vector<Value>>{} : r.resultSets.back().rows;
+  }
+  db::Connection& conn_;
+};
+
+// Every line's balance is the opening plus the debits less the credits up to it.
+void expectRunningBalance(const std::vector<std::vector<Value>>& lines) {
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front()[2].asText(), "期初余额");
+  Currency balance = money(lines.front()[6]);
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    balance = balance + money(lines[i][4]) - money(lines[i][5]);
+    EXPECT_EQ(money(lines[i][6]), balance) << "line " << i + 1;
+  }
+}
+
+// ---- on the receipts session: the customer C001 with orders and sales bills -------------
+
+class Aging : public write_off_test::WriteOffSession {
+ protected:
+  Aging() {
+    registerOnce("1115", &plugs::coreapp::khsk::registerYshxForm);
+    registerOnce("1119", &plugs::coreapp::khzl::registerKhyszlForm);
+  }
+
+  //! A completed order of customer 2 dated `days` before the as-of day.
+  void orderAged(int days, const char* billno, const char* hjje) {
+    const auto r = conn.execBatch(
+        std::string("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
+                    "values ('0001', '") +
+        billno + "', dateadd(day, -" + std::to_string(days) + ", '" + kAsOf + " 18:00'), 2, 1, " +
+        hjje + ", 2)");
+    ASSERT_TRUE(r.ok()) << r.errorMessage();
+  }
+
+  //! An audited receipt of `je` writing off `amount` of `paid` ("" = nothing).
+  std::string auditedReceipt(const char* je, const char* paid = "", const char* amount = "") {
+    auto form = openEditor<plugs::coreapp::khsk::Tkhskform>("1112");
+    startBill(*form, je);
+    if (*paid != '\0') {
+      EXPECT_EQ(pick(*form, {paid}), host::Outcome::Done) << lastEvent();
+      EXPECT_EQ(typeWriteOff(*form, paid, amount), host::Outcome::Done) << lastEvent();
+    }
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+    return form->billno;
+  }
+
+  //! An audited advance write-off taking all of `receipt`'s free amount for bill `paid`.
+  void auditedAdvance(const std::string& receipt, const char* paid) {
+    auto form = openEditor<plugs::coreapp::khsk::Tyshxform>("1115");
+    ASSERT_EQ(form->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
+    ui.queueLookup(form->writeOff.counterparty.lookup,
+                   R"([{"id":"1","code":"C001","name":"往来"}])");
+    ASSERT_EQ(form->clickControl("edtwldw"), host::Outcome::Done) << lastEvent();
+    picks = {receipt};
+    ASSERT_EQ(form->clickAction("actDetail_Add"), host::Outcome::Done) << lastEvent();
+    ASSERT_EQ(pick(*form, {paid}), host::Outcome::Done) << lastEvent();
+    ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  }
+
+  AgingQueries q{conn};
+};
+
+TEST_F(Aging, ABillLandsInItsBucketByWholeDaysAtEveryEdge) {
+  // je30 / je60 / je90 / je91 are columns 3 to 6 of the customer's row.
+  const std::pair<int, int> cases[] = {{0, 3},  {10, 3}, {30, 3}, {31, 4},  {45, 4}, {60, 4},
+                                       {61, 5}, {90, 5}, {91, 6}, {100, 6}, {400, 6}};
+  for (const auto& [days, column] : cases) {
+    orderAged(days, "EDGE", "123.4567");
+    const std::vector<Value> row = q.customer(2, kAsOf);
+    ASSERT_EQ(row.size(), 8u) << days << " days";
+    for (int c = 3; c <= 6; ++c)
+      EXPECT_EQ(money(row[c]), c == column ? *Currency::parse("123.4567") : Currency())
+          << days << " days, column " << c;
+    EXPECT_EQ(money(row[7]), *Currency::parse("123.4567")) << days << " days";
+    ASSERT_TRUE(conn.execBatch("delete from vt_x_xmzzk where billno = 'EDGE'").ok());
+  }
+}
+
+TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
+  // XM001 completed (1000), XH001 audited (800 + 20 - 100 received on it): 60 and 56 days.
+  // XM002 unprocessed, XM003 voided, XH002 a draft: none of them is owed yet.
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)},
+                                         {{"销货单", 1}, Currency::fromInt(720)}}));
+  const std::vector<Value> row = q.customer(1, kAsOf);
+  EXPECT_EQ(row[1].asText(), "C001");
+  EXPECT_EQ(money(row[7]), Currency::fromInt(1720));
+  // A day before XH001 it is not owed; before XM001 nothing is, and the customer is absent.
+  EXPECT_EQ(money(q.customer(1, "2026-11-04")[7]), Currency::fromInt(1000));
+  EXPECT_TRUE(q.customer(1, "2026-10-31").empty());
+  // A settled order counts like a completed one; a voided one never does.
+  ASSERT_TRUE(conn.execBatch("update vt_x_xmzzk set status = 3 where billno = 'XM001'").ok());
+  ASSERT_TRUE(conn.execBatch("update vt_x_xmzzk set status = 2 where billno = 'XM003'").ok());
+  EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
+}
+
+TEST_F(Aging, SettlementRowsAndAuditedReceiptsLowerABillUntilItDropsOut) {
+  ASSERT_TRUE(
+      conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+                     "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)")
+          .ok());
+  auditedReceipt("300", "XM001", "300");
+  auditedReceipt("120.5", "XH001", "120.5");
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(500)},
+                                         {{"销货单", 1}, *Currency::parse("599.5")}}));
+  // A draft receipt changes nothing; the rest paid in full takes the order out.
+  auto draft = openEditor<plugs::coreapp::khsk::Tkhskform>("1112");
+  startBill(*draft, "500");
+  ASSERT_EQ(pick(*draft, {"XM001"}), host::Outcome::Done);
+  ASSERT_EQ(save(*draft), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
+  ASSERT_EQ(draft->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"销货单", 1}, *Currency::parse("599.5")}}));
+}
+
+TEST_F(Aging, ABillSettledByAnAdvanceWriteOffDropsOutAndItsReceiptNeverCountsTwice) {
+  const std::string receipt = auditedReceipt("720");  // all of it advance: no bill paid yet
+  EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
+  auditedAdvance(receipt, "XH001");
+  EXPECT_EQ(q.openBills(kAsOf),
+            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)}}));
+  // The statement shows the advance write-off, not the receipt, as what paid the bill.
+  const auto lines = q.statement(1, "2026-11-01", kAsOf);
+  expectRunningBalance(lines);
+  int advances = 0;
+  for (const auto& line : lines) {
+    EXPECT_NE(line[2].asText(), "收款单");
+    if (line[2].asText() == "预收核销单") ++advances;
+  }
+  EXPECT_EQ(advances, 1);
+  EXPECT_EQ(money(lines.back()[6]), Currency::fromInt(1000));
+}
+
+TEST_F(Aging, AgreesWithTheSourceSelectorOnEveryBillItCounts) {
+  auditedReceipt("333.3333", "XM001", "333.3333");
+  auditedReceipt("20", "XH001", "20");
+  const auto selector = q.selectorOpen(1);
+  const auto aging = q.openBills(kAsOf);
+  for (const auto& [bill, open] : aging) {
+    ASSERT_TRUE(selector.count(bill)) << bill.first << " " << bill.second;
+    EXPECT_EQ(selector.at(bill), open) << bill.first << " " << bill.second;
+  }
+  EXPECT_EQ(aging.size(), 2u);
+  // The selector also offers the unprocessed XM002 (open, but not yet owed).
+  EXPECT_EQ(selector.size(), 3u);
+  EXPECT_TRUE(selector.count({"项目订单", 2}));
+}
+
+TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
+  ASSERT_TRUE(
+      conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+                     "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)")
+          .ok());
+  auditedReceipt("300", "XH001", "300");
+  // Opening: XM001 owed before 2026-11-02; then XH001 (820), what it received on itself
+  // (100), the settlement row, the receipt.
+  const auto lines = q.statement(1, "2026-11-02", kAsOf);
+  expectRunningBalance(lines);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(money(lines[0][6]), Currency::fromInt(1000));
+  EXPECT_EQ(lines[1][3].asText(), "XH001");
+  EXPECT_EQ(money(lines[1][4]), Currency::fromInt(820));
+  EXPECT_EQ(lines[2][2].asText(), "销货单收款");
+  EXPECT_EQ(lines[3][2].asText(), "订单结算");
+  EXPECT_EQ(lines[4][2].asText(), "收款单");
+  EXPECT_EQ(money(lines.back()[6]), money(q.customer(1, kAsOf)[7]));
+  // A range ending before the settlement row closes where the aging of that day stands.
+  const auto early = q.statement(1, "2026-11-02", "2026-11-05");
+  expectRunningBalance(early);
+  EXPECT_EQ(money(early.back()[6]), money(q.customer(1, "2026-11-05")[7]));
+
+  // A receipt pays from its own date on: the day before, the aging and the statement
+  // still owe what it paid.
+  ASSERT_TRUE(conn.execBatch("update vt_f_khsk set billdate = '2026-11-20 15:00'").ok());
+  EXPECT_EQ(q.openBills("2026-11-19")[BillKey("销货单", 1)], Currency::fromInt(720));
+  EXPECT_EQ(q.openBills("2026-11-20")[BillKey("销货单", 1)], Currency::fromInt(420));
+  for (const char* day : {"2026-11-19", "2026-11-20"}) {
+    const auto upTo = q.statement(1, "2026-11-02", day);
+    expectRunningBalance(upTo);
+    EXPECT_EQ(money(upTo.back()[6]), money(q.customer(1, day)[7])) << day;
+  }
+}
+
+TEST_F(Aging, ThePageListsTheAgingOpensAStatementAndRefusesABadDayOrAPrintWithoutTheRight) {
+  host::plugsPool().plugbyName("1119")->create(nullptr, "");
+  auto* page = dynamic_cast<plugs::coreapp::khzl::Tkhyszlform*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  page->control("edtrq").text = kAsOf;
+  ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(page->cdsZl.recordCount(), 1);
+  EXPECT_EQ(page->cdsZl.fieldByName("qkje").asCurrency(), Currency::fromInt(1720));
+
+  ASSERT_EQ(page->clickAction("actMx"), host::Outcome::Done) << lastEvent();
+  auto* statement =
+      dynamic_cast<plugs::coreapp::khzl::Tkhwlmxform*>(host::PageControl().activePage());
+  ASSERT_NE(statement, nullptr);
+  EXPECT_EQ(statement->control("edtrq1").text, "2099-12-01");
+  EXPECT_EQ(statement->control("lblkh").text, "C001 星光广告");
+  statement->cdsMx.last();
+  EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), Currency::fromInt(1720));
+
+  page->control("edtrq").text = "2026-13-45";
+  EXPECT_EQ(page->clickAction("actRef"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("请输入正确的日期."));
+  host.rights.all = false;
+  EXPECT_EQ(statement->clickAction("actPrint"), host::Outcome::Aborted);
+  EXPECT_TRUE(said(std::string(host::kNoRightText)));
+  host::PageControl().clear();
+}
+
+// ---- on the demo database ----------------------------------------------------------------
+
+class DemoAging : public bill_test::BillSession {
+ protected:
+  DemoAging() : BillSession("") { schema::SchemaScript(schema::demoFiles()).run(conn); }
+  AgingQueries q{conn};
+};
+
+TEST_F(DemoAging, AgreesWithTheSelectorAndEveryStatementEndsAtTheAging) {
+  // C001, C004 and C005 owe; C003's voided order and draft sales bill do not count.
+  const auto summary = q.aging(kDemoAsOf);
+  std::vector<std::string> codes;
+  for (const auto& row : summary) codes.push_back(row[1].asText());
+  EXPECT_EQ(codes, (std::vector<std::string>{"C001", "C004", "C005"}));
+
+  const auto aging = q.openBills(kDemoAsOf);
+  for (const auto& row : summary) {
+    const std::int64_t kh_id = row[0].asInteger();
+    const auto selector = q.selectorOpen(kh_id);
+    for (const auto& [bill, open] : aging) {
+      if (selector.count(bill) == 0) continue;  // another customer's bill
+      EXPECT_EQ(selector.at(bill), open) << bill.first << " " << bill.second;
+    }
+    const auto lines = q.statement(kh_id, "2026-10-01", kDemoAsOf);
+    expectRunningBalance(lines);
+    EXPECT_EQ(money(lines.back()[6]), money(row[7])) << row[1].asText();
+  }
+  // C005: 600 of 10 days, 500 of 45 (800 less a receipt of 300), 500 of 100 (1500 less
+  // 1000); C004: 250 of 30 days, its order paid by the advance write-off is gone.
+  EXPECT_EQ(money(summary[2][3]), Currency::fromInt(600));
+  EXPECT_EQ(money(summary[2][4]), Currency::fromInt(500));
+  EXPECT_EQ(money(summary[2][6]), Currency::fromInt(500));
+  EXPECT_EQ(money(summary[1][7]), Currency::fromInt(250));
+}
+
+}  // namespace

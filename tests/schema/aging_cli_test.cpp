@@ -1,0 +1,76 @@
+// `coreapp sql` reads the receivable aging and a customer's statement from the demo
+// database with typed bound parameters, printed as the command line promises: one JSON
+// line per result set, money with at most four decimals, date-times as text.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "core/currency.h"
+#include "core/json.h"
+#include "schema_db_test.h"
+
+namespace {
+
+struct SqlRun {
+  int exitCode = -1;
+  std::vector<std::string> lines;
+};
+
+SqlRun coreappSql(const std::string& db, const std::string& sqlFile, const std::string& params) {
+  const std::string command = std::string(COREAPP_BINARY_DIR) + "/coreapp sql --db " + db + " " +
+                              params + " " + sqlFile + " 2>/dev/null";
+  SqlRun run;
+  FILE* out = popen(command.c_str(), "r");
+  if (out == nullptr) return run;
+  std::string line;
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) {
+    if (c != '\n') {
+      line += static_cast<char>(c);
+    } else {
+      run.lines.push_back(line);
+      line.clear();
+    }
+  }
+  const int status = pclose(out);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+core::Currency moneyOf(const core::JsonNode& n) { return *core::Currency::parse(n.asText()); }
+
+TEST(AgingCommand, PrintsTheAgingAndAStatementThatEndsWhereTheAgingStands) {
+  const std::string binary = std::string(COREAPP_BINARY_DIR) + "/coreapp";
+  if (!std::filesystem::exists(binary)) GTEST_SKIP() << "coreapp is not built";
+  const std::string db = schematest::freshPath("aging_cli");
+  ASSERT_EQ(std::system((binary + " db init --demo --db " + db + " >/dev/null 2>&1").c_str()), 0);
+  const std::string sql = db + ".sql";
+  std::ofstream(sql)
+      << "exec sp_sys_khyszl @orgid = '0001', @rq = :rq\n"
+         "exec sp_sys_khwlmx @orgid = '0001', @kh_id = :kh_id, @rq1 = :rq1, @rq2 = :rq2\n";
+  const SqlRun run = coreappSql(db, sql,
+                                "--param rq:datetime=2026-12-31 --param kh_id:int=6 "
+                                "--param rq1:datetime=2026-10-01 --param rq2:datetime=2026-12-31");
+  ASSERT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.lines.size(), 2u);
+  // C001: 1200 - 200 at the counter (91 days), 500 + 20 - 100 and 530.8 (61-90 days);
+  // C004: 250 (30 days); C005: 600 (10 days), 800 - 300 (45), 1500 - 1000 (100).
+  EXPECT_EQ(
+      run.lines[0],
+      R"({"columns":["kh_id","kh_code","kh_name","je30","je60","je90","je91","qkje"],"rows":[)"
+      R"([2,"C001","华宇地产",0,0,930.8,1000,1930.8],[5,"C004","美味轩餐饮",250,0,0,0,250],)"
+      R"([6,"C005","城东物业",600,500,0,500,1600]]})");
+  const core::JsonNode statement = core::JsonNode::parse(run.lines[1])["rows"];
+  ASSERT_GE(statement.size(), 2u);
+  EXPECT_EQ(statement[0][2].asText(), "期初余额");
+  EXPECT_EQ(statement[0][1].asText(), "2026-10-01 00:00:00");
+  core::Currency balance = moneyOf(statement[0][6]);
+  for (std::size_t i = 1; i < statement.size(); ++i) {
+    balance = balance + moneyOf(statement[i][4]) - moneyOf(statement[i][5]);
+    EXPECT_EQ(moneyOf(statement[i][6]), balance) << "line " << i + 1;
+  }
+  EXPECT_EQ(balance, core::Currency::fromInt(1600));
+  for (const char* suffix : {"", "-wal", "-shm", ".sql"}) std::filesystem::remove(db + suffix);
+}
+
+}  // namespace

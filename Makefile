@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench soak fuzz clean
 
 all: build
 
@@ -29,6 +29,20 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+# The reliability suite at its long sizes: 4 clerks x 250 saves, 50 kills mid-save.
+soak: build
+	RELIABILITY_SCALE=soak $(BUILD)/reliability_tests
+
+# libFuzzer targets (tests/fuzz), built with clang into $(FUZZ_BUILD) with the libraries
+# instrumented, each run for FUZZ_SECONDS on a corpus seeded from the project's files.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: | deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCOREAPP_FUZZ=ON -DCOREAPP_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) --target tsql_parser_fuzz filter_expression_fuzz selection_json_fuzz scenario_fuzz
+	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)

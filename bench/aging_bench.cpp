@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench_host.h"
+#include "sqlite_baseline.h"
 
 namespace {
 
@@ -147,32 +148,20 @@ select b.kh_id, c.code, c.name,
 from bills b left join khbmk c on c.id = b.kh_id where qk <> 0 group by b.kh_id, c.code, c.name order by c.code
 )sql";
 
-struct Baseline {
-  Baseline() {
-    sqlite3_open(":memory:", &db);
-    if (sqlite3_exec(db, kBaselineSetup, nullptr, nullptr, nullptr) != SQLITE_OK)
-      throw std::runtime_error(sqlite3_errmsg(db));
-    if (sqlite3_prepare_v2(db, kBaselineQuery, -1, &query, nullptr) != SQLITE_OK)
-      throw std::runtime_error(sqlite3_errmsg(db));
-  }
-  ~Baseline() {
-    sqlite3_finalize(query);
-    sqlite3_close(db);
-  }
+struct Baseline : SqliteBaseline {
+  Baseline() : SqliteBaseline(kBaselineSetup, kBaselineQuery) {}
   //! Runs the aging; returns the customers listed and adds up the grand total.
   int aging(long long& total) {
-    sqlite3_bind_text(query, 1, "2026-12-31", -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 1, "2026-12-31", -1, SQLITE_STATIC);
     int rows = 0;
     total = 0;
-    while (sqlite3_step(query) == SQLITE_ROW) {
-      total += sqlite3_column_int64(query, 7);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      total += sqlite3_column_int64(stmt, 7);
       ++rows;
     }
-    sqlite3_reset(query);
+    sqlite3_reset(stmt);
     return rows;
   }
-  sqlite3* db = nullptr;
-  sqlite3_stmt* query = nullptr;
 };
 
 void BM_AgingHandWritten(benchmark::State& state) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench_host.h"
+#include "sqlite_baseline.h"
 #include "host/forms/bill_config.h"
 #include "host/plug/t_plugs_pool.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
@@ -91,31 +92,19 @@ from dzk_mx t1
 where t1.orgid = ?1 and t1.billno = ?2 order by bizbilldate
 )sql";
 
-struct Baseline {
-  Baseline() {
-    sqlite3_open(":memory:", &db);
-    if (sqlite3_exec(db, kBaselineSetup, nullptr, nullptr, nullptr) != SQLITE_OK)
-      throw std::runtime_error(sqlite3_errmsg(db));
-    if (sqlite3_prepare_v2(db, kBaselineQuery, -1, &query, nullptr) != SQLITE_OK)
-      throw std::runtime_error(sqlite3_errmsg(db));
-  }
-  ~Baseline() {
-    sqlite3_finalize(query);
-    sqlite3_close(db);
-  }
+struct Baseline : SqliteBaseline {
+  Baseline() : SqliteBaseline(kBaselineSetup, kBaselineQuery) {}
   int lines() {
-    sqlite3_bind_text(query, 1, "0001", -1, SQLITE_STATIC);
-    sqlite3_bind_text(query, 2, "DZ-1", -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 1, "0001", -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 2, "DZ-1", -1, SQLITE_STATIC);
     int rows = 0;
-    while (sqlite3_step(query) == SQLITE_ROW) {
-      for (int c = 0; c < sqlite3_column_count(query); ++c) benchmark::DoNotOptimize(sqlite3_column_text(query, c));
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(stmt); ++c) benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
       ++rows;
     }
-    sqlite3_reset(query);
+    sqlite3_reset(stmt);
     return rows;
   }
-  sqlite3* db = nullptr;
-  sqlite3_stmt* query = nullptr;
 };
 
 void BM_HandWrittenStatementLines2000(benchmark::State& state) {

@@ -55,6 +55,8 @@ create table vt_x_xmzzk (
 )
 create unique index ux_vt_x_xmzzk_billno on vt_x_xmzzk(orgid, billno)
 create index ix_vt_x_xmzzk_kh_id on vt_x_xmzzk(kh_id)
+-- the order lists and the selector read a date range of one store
+create index ix_vt_x_xmzzk_billdate on vt_x_xmzzk(orgid, billdate)
 create index ix_vt_x_xmzzk_uid on vt_x_xmzzk(uid)
 
 -- Lines. `k` may be NULL (treated as 1 by the editors); `fhsl_ok` is the quantity shipped

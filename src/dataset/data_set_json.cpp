@@ -35,10 +35,12 @@ void loadFromJson(ClientDataSet& ds, std::string_view text) {
   std::vector<core::JsonRow> rows = core::parseSelection(text);
   tsql::ResultSet rs;
   for (const core::JsonRow& row : rows)
-    for (const auto& [key, value] : row.fields())
+    for (const auto& field : row.fields()) {
+      const std::string& key = field.first;  // a named local: clang 14 cannot capture a binding
       if (std::none_of(rs.columns.begin(), rs.columns.end(),
                        [&](const tsql::Column& c) { return c.name == key; }))
         rs.columns.push_back(tsql::Column{key, core::ValueType::Text, 0});
+    }
   for (const core::JsonRow& row : rows) {
     std::vector<core::Value> values;
     values.reserve(rs.columns.size());

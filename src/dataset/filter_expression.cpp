@@ -199,6 +199,12 @@ class FilterParser {
 
   // expr := unary { binop expr }   (precedence climbing over the table above)
   Item parseExpr(int minPrec) {
+    constexpr int kMostNesting = 200;  // far beyond any filter a form writes
+    if (++depth_ > kMostNesting) fail(text_, peek().pos, "expression nested too deeply");
+    struct Leave {
+      int& depth;
+      ~Leave() { --depth; }
+    } leave{depth_};
     Item lhs = parseUnary();
     while (true) {
       const Token& op = peek();
@@ -364,6 +370,7 @@ class FilterParser {
   std::string_view text_;
   std::vector<Token> toks_;
   size_t at_ = 0;
+  int depth_ = 0;  // open parentheses and nots, bounded so a hostile text cannot exhaust the stack
   const FilterExpression::FieldResolver& resolve_;
   FilterExpression& out_;
 };

@@ -1,8 +1,15 @@
 // Opening the SQLite file the way a shop's desktop needs it: WAL so the counter can
 // read while another window saves, a busy timeout so two saves queue instead of
-// failing at once, and NORMAL sync (safe with WAL; a power cut loses at most the
-// last commit, never the file).
+// failing at once, and FULL sync: each commit reaches the disk before the save
+// returns, so a bill whose number was shown or printed survives a power cut (NORMAL
+// would keep the file whole but could lose the last bills, and their numbers would be
+// issued again). Human-paced saves do not feel the one flush per commit.
 #include "db/embedded_connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
 #include "tsql/engine.h"
 
@@ -17,6 +24,8 @@ void execPragma(sqlite3* db, const std::string& path, const char* sql) {
     if (msg.find("locked") != std::string::npos || msg.find("busy") != std::string::npos) {
       throw ConnectionError(EmbeddedConnection::lockedMessage(path));
     }
+    if (msg.find("not a database") != std::string::npos)
+      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg + "); it was not changed.");
     throw ConnectionError("cannot open database " + path + ": " + msg);
   }
 }
@@ -35,7 +44,23 @@ std::string EmbeddedConnection::lockedMessage(const std::string& path) {
          "again; if it stays busy, close the other coreapp windows using this file.";
 }
 
+namespace {
+
+// Read before anything is written to the file: a later schema must stay as it is.
+int userVersion(sqlite3* db) {
+  sqlite3_stmt* st = nullptr;
+  int version = 0;
+  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    version = sqlite3_column_int(st, 0);
+  sqlite3_finalize(st);
+  return version;
+}
+
+}  // namespace
+
 EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options) : path_(path) {
+  if (!options.create && path != ":memory:" && !path.empty() && !std::filesystem::exists(path))
+    throw ConnectionError("The database file " + path + " does not exist. Create it with: coreapp db init --db " + path);
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
@@ -45,8 +70,16 @@ EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options)
   }
   try {
     sqlite3_busy_timeout(db_, options.busyTimeoutMs);
+    if (sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
+      throw ConnectionError("The database " + path +
+                            " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
+                            "to a folder you can write to; it was not changed.");
+    if (const int version = userVersion(db_); version > kSchemaVersion)
+      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " + std::to_string(version) +
+                            "; this one knows up to " + std::to_string(kSchemaVersion) +
+                            "). Open it with that newer coreapp; it was not changed.");
     if (path != ":memory:" && !path.empty()) execPragma(db_, path, "pragma journal_mode=WAL");
-    execPragma(db_, path, "pragma synchronous=NORMAL");
+    execPragma(db_, path, "pragma synchronous=FULL");
     engine_ = std::make_unique<tsql::Engine>(db_);
   } catch (const ConnectionError&) {
     sqlite3_close(db_);
@@ -62,12 +95,26 @@ EmbeddedConnection::~EmbeddedConnection() {
   sqlite3_close_v2(db_);
 }
 
+// A batch that found the file busy before it changed a single row is run again, a few
+// times, after a short and growing pause: past the busy timeout another window is
+// still saving, and the clerk would rather wait a moment more than see an error.
+// A batch that changed anything is never run twice.
 BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& params) {
-  BatchResult result = engine_->run(sql, params);
-  for (auto& e : result.errors) {
-    if (isLockedMessage(e.message)) e.message = lockedMessage(path_);
+  constexpr int kBusyRetries = 3;
+  for (int attempt = 0;; ++attempt) {
+    const sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
+    BatchResult result = engine_->run(sql, params);
+    const bool busy = std::any_of(result.errors.begin(), result.errors.end(),
+                                  [](const SqlError& e) { return isLockedMessage(e.message); });
+    if (busy && attempt < kBusyRetries && sqlite3_total_changes64(db_) == changesBefore) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
+      continue;
+    }
+    for (auto& e : result.errors) {
+      if (isLockedMessage(e.message)) e.message = lockedMessage(path_);
+    }
+    return result;
   }
-  return result;
 }
 
 }  // namespace db

@@ -1,7 +1,9 @@
 // EmbeddedConnection: the default database, a SQLite file run by the embedded T-SQL
 // engine. Opens the file in WAL mode with a busy timeout (readers never block the
 // writer), installs the T-SQL runtime through the engine, and runs each batch with
-// SQL Server's meaning. A busy database comes back as an error the user can act on.
+// SQL Server's meaning. A batch that found the file busy before writing anything is
+// run again a few times; a database still busy comes back as an error the user can
+// act on.
 // Not thread safe: one connection per thread.
 #pragma once
 
@@ -48,6 +50,10 @@ class EmbeddedConnection : public Connection {
 
   //! The message shown for a database another program keeps busy.
   static std::string lockedMessage(const std::string& path);
+
+  //! The schema generation this build reads and writes, kept in the file's
+  //! `user_version` by `db init`; a file of a later one is refused unopened.
+  static constexpr int kSchemaVersion = 1;
 
  private:
   std::string path_;

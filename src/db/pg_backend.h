@@ -33,6 +33,9 @@ class PgBackend final : public tsql::exec::Backend {
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override;
   void invalidateSchema() override;
+  //! Always: the batch's first statement would cost a round trip to find out, so
+  //! what the interpreter learnt of the schema lasts one batch on the server.
+  bool schemaChangedElsewhere() override { return true; }
 
   //! Starts watching a batch: no conflict seen, nothing made durable yet.
   void startBatch() { sawConflict_ = durableWrite_ = false; }

@@ -124,6 +124,7 @@ int errorNumber(const PGresult* r) {
   std::string s = state ? state : "";
   if (s == "23505") return 2627;                   // unique violation
   if (s == "23502") return 515;                    // NULL into NOT NULL
+  if (s == "23514") return 547;                    // CHECK constraint
   if (s == "42P01") return 208;                    // no such table
   if (s == "42703") return 207;                    // no such column
   if (s == "42P07") return 2714;                   // already exists

@@ -1,6 +1,8 @@
 // SchemaScript: splitting script files at GO lines and running their batches.
 #include "schema/schema_script.h"
 
+#include "db/embedded_connection.h"
+
 #include <cctype>
 
 namespace schema {
@@ -75,6 +77,11 @@ void SchemaScript::run(db::Connection& connection) const {
 void createDatabase(db::Connection& connection, bool demo) {
   SchemaScript(schemaFiles()).run(connection);
   if (demo) SchemaScript(demoFiles()).run(connection);
+  // An embedded file carries its schema generation, so a later build's file is known.
+  if (auto* file = dynamic_cast<db::EmbeddedConnection*>(&connection)) {
+    const std::string stamp = "pragma user_version = " + std::to_string(db::EmbeddedConnection::kSchemaVersion);
+    sqlite3_exec(file->handle(), stamp.c_str(), nullptr, nullptr, nullptr);
+  }
 }
 
 }  // namespace schema

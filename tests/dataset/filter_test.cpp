@@ -115,6 +115,16 @@ TEST(Filter, ErrorsNameTheFaultAndKeepTheFilterInForce) {
     EXPECT_EQ(ds.filter(), "mx_uid='L2'");
     EXPECT_EQ(visibleIds(ds), "2,4");
   }
+  // nesting past any real filter is refused, not a stack overflow (found by fuzzing)
+  for (const std::string& deep : {std::string(5000, '(') + "id = 1" + std::string(5000, ')'),
+                                  [] {
+                                    std::string nots;
+                                    for (int i = 0; i < 5000; ++i) nots += "not ";
+                                    return nots + "id = 1";
+                                  }()}) {
+    EXPECT_THROW(ds.setFilter(deep), DataSetError);
+    EXPECT_EQ(visibleIds(ds), "2,4");
+  }
 }
 
 // 3. The staff rows follow the current line: the line's afterScroll filters them

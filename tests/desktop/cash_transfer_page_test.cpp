@@ -17,25 +17,12 @@
 
 namespace {
 
-class TransferPage : public desktop_test::DemoSession {
+class TransferPage : public desktop_test::BillPageSession<> {
  protected:
   void SetUp() override {
-    host::plugsPool().plugbyName("1114")->create(nullptr, "");
-    page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr);
-    view = std::make_unique<desktop::FormView>(*page);
-  }
-  void TearDown() override {
-    view.reset();
-    host::PageControl().clear();
+    openPage("1114");
   }
 
-  int columnOf(desktop::DataSetTableModel& m, const std::string& field) {
-    for (int c = 0; c < m.columnCount(); ++c)
-      if (m.column(c).field == field) return c;
-    ADD_FAILURE() << "no column " << field;
-    return 0;
-  }
 
   // One line added from the grid and its cells typed: out of, into, amount.
   void typeLine(int row, const char* from, const char* to, const char* amount) {
@@ -50,8 +37,6 @@ class TransferPage : public desktop_test::DemoSession {
 
   std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
 
-  host::TBaseBillEditRibbonForm* page = nullptr;
-  std::unique_ptr<desktop::FormView> view;
 };
 
 TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {

@@ -15,28 +15,13 @@
 
 namespace {
 
-class PurchasePage : public desktop_test::DemoSession {
+class PurchasePage : public desktop_test::BillPageSession<plugs::coreapp::TStockBillForm> {
  protected:
   void SetUp() override {
-    host::plugsPool().plugbyName("1120")->create(nullptr, "");
-    page = dynamic_cast<plugs::coreapp::TStockBillForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr);
-    view = std::make_unique<desktop::FormView>(*page);
-  }
-  void TearDown() override {
-    view.reset();
-    host::PageControl().clear();
+    openPage("1120");
   }
 
-  int columnOf(desktop::DataSetTableModel& m, const std::string& field) {
-    for (int c = 0; c < m.columnCount(); ++c)
-      if (m.column(c).field == field) return c;
-    ADD_FAILURE() << "no column " << field;
-    return 0;
-  }
 
-  plugs::coreapp::TStockBillForm* page = nullptr;
-  std::unique_ptr<desktop::FormView> view;
 };
 
 TEST_F(PurchasePage, TwoLinesEnteredSavedAndRendered) {

@@ -23,17 +23,10 @@
 
 namespace {
 
-class OrderPage : public desktop_test::DemoSession {
+class OrderPage : public desktop_test::BillPageSession<> {
  protected:
   void SetUp() override {
-    host::plugsPool().plugbyName("1100")->create(nullptr, "");
-    page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr);
-    view = std::make_unique<desktop::FormView>(*page);
-  }
-  void TearDown() override {
-    view.reset();
-    host::PageControl().clear();
+    openPage("1100");
   }
 
   // A new order for the demo's agreement customer with two service lines, entered
@@ -48,15 +41,7 @@ class OrderPage : public desktop_test::DemoSession {
     ASSERT_EQ(page->cdsDetail.recordCount(), 2);
   }
 
-  int columnOf(desktop::DataSetTableModel& m, const std::string& field) {
-    for (int c = 0; c < m.columnCount(); ++c)
-      if (m.column(c).field == field) return c;
-    ADD_FAILURE() << "no column " << field;
-    return 0;
-  }
 
-  host::TBaseBillEditRibbonForm* page = nullptr;
-  std::unique_ptr<desktop::FormView> view;
 };
 
 TEST_F(OrderPage, ShowsTheFormsGridsAndActions) {

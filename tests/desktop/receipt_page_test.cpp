@@ -16,13 +16,10 @@
 
 namespace {
 
-class ReceiptPage : public desktop_test::DemoSession {
+class ReceiptPage : public desktop_test::BillPageSession<plugs::coreapp::TWriteOffBillForm> {
  protected:
   void SetUp() override {
-    host::plugsPool().plugbyName("1112")->create(nullptr, "");
-    page = dynamic_cast<plugs::coreapp::TWriteOffBillForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr);
-    view = std::make_unique<desktop::FormView>(*page);
+    openPage("1112");
     ui.setModalRunner([](host::FormModel& form) {
       auto& selector = dynamic_cast<plugs::coreapp::TWriteOffSelectForm&>(form);
       selector.control("cbck").text.clear();
@@ -32,13 +29,7 @@ class ReceiptPage : public desktop_test::DemoSession {
       return selector.ModalResult;
     });
   }
-  void TearDown() override {
-    view.reset();
-    host::PageControl().clear();
-  }
 
-  plugs::coreapp::TWriteOffBillForm* page = nullptr;
-  std::unique_ptr<desktop::FormView> view;
 };
 
 TEST_F(ReceiptPage, BothPanelsFilledSavedAndRendered) {

@@ -15,17 +15,10 @@
 
 namespace {
 
-class StocktakePage : public desktop_test::DemoSession {
+class StocktakePage : public desktop_test::BillPageSession<> {
  protected:
   void SetUp() override {
-    host::plugsPool().plugbyName("1127")->create(nullptr, "");
-    page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr);
-    view = std::make_unique<desktop::FormView>(*page);
-  }
-  void TearDown() override {
-    view.reset();
-    host::PageControl().clear();
+    openPage("1127");
   }
 
   QString cell(int row, const std::string& field) {
@@ -44,8 +37,6 @@ class StocktakePage : public desktop_test::DemoSession {
     return false;
   }
 
-  host::TBaseBillEditRibbonForm* page = nullptr;
-  std::unique_ptr<desktop::FormView> view;
 };
 
 TEST_F(StocktakePage, CountedStocktakeRendersToAPicture) {

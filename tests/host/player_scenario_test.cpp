@@ -78,6 +78,7 @@ TEST(ScenarioTest, TheVerbIsTheFirstKey) {
 
 TEST(ScenarioTest, FileLevelProblemsAreReported) {
   EXPECT_THROW(Scenario::parse("{not json"), MalformedScenario);
+  EXPECT_THROW(Scenario::parse(R"({"login": 320e529})"), MalformedScenario);  // past any double (found by fuzzing)
   EXPECT_THROW(Scenario::parse(R"({"steps": []})"), MalformedScenario);            // no login
   EXPECT_THROW(Scenario::parse(R"({"login": {"rights": 1}, "steps": []})"), MalformedScenario);
   EXPECT_THROW(Scenario::load("/nonexistent/scenario.json"), MalformedScenario);

@@ -38,6 +38,7 @@ TEST(DbInitCommand, RefusesAnExistingFileUnlessForced) {
     EXPECT_EQ(scalar(c, "select name from vt_b_ygbmk where id = 1").asText(), "王敏");
   }
   EXPECT_EQ(coreapp("db init"), 2);  // --db is required
+  EXPECT_EQ(coreapp("db init --db " + path + " --force --scale 0"), 2);  // at least a year
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
 }
 

@@ -28,6 +28,9 @@ TEST(ErrorTable, FillsArgumentsInOrder) {
   EXPECT_EQ(tsql::errors::message(Error::ConversionFailed, {"varchar", "abc", "int"}),
             "Conversion failed when converting the varchar value 'abc' to data type int.");
   EXPECT_EQ(tsql::runtime::Runtime::errorNumber("no such message"), 0);
+  // A message sharing only a template's first words is not made from it.
+  EXPECT_EQ(tsql::errors::numberOfMessage("The datediff function resulted in an overflow."), 0);
+  EXPECT_EQ(tsql::errors::numberOfMessage("Arithmetic overflow error converting x to data type int"), 0);
 }
 
 }  // namespace

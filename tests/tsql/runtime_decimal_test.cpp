@@ -9,6 +9,8 @@
 #include "tsql/ast/expr.h"
 #include "tsql/ast/query.h"
 #include "tsql/runtime/decimal.h"
+#include "tsql/runtime/decimal_value.h"
+#include "tsql/runtime/value_conversion.h"
 
 namespace {
 
@@ -32,6 +34,11 @@ TEST(Decimal, ParsesWhatCastAccepts) {
   EXPECT_FALSE(Decimal::parse("1e5").has_value());  // no exponent in varchar to numeric
   EXPECT_EQ(Decimal::fromDouble(0.1)->toText(), "0.1");
   EXPECT_EQ(Decimal::fromInt(INT64_MIN).toText(), "-9223372036854775808");
+  // Text of more digits than any decimal has is an overflow, not a long computation.
+  EXPECT_THROW(tsql::runtime::decimalOfText(std::string(100, '9')), tsql::runtime::RuntimeError);
+  EXPECT_EQ(tsql::runtime::decimalOfText("0000000000000000000000000000000000000000000000000000000000000000000000000000000000001.5")
+                .toText(),
+            "1.5");
 }
 
 TEST(Decimal, AddsSubtractsAndMultipliesExactly) {

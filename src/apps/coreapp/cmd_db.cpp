@@ -1,6 +1,7 @@
 // coreapp db init: creates a database file, or fills a server database
 // (postgresql://...), with the whole schema (tables, views, stored procedures) and,
-// with --demo, the demo master data. An existing file, or a server database that
+// with --demo, the demo master data; --scale N adds N years of a busy shop's orders
+// to a file (schema/shop_history.h). An existing file, or a server database that
 // already holds tables, is refused unless --force; a database that cannot be
 // completed is removed (emptied on a server) again.
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "schema/schema_script.h"
+#include "schema/shop_history.h"
 
 namespace app {
 
@@ -22,6 +24,7 @@ struct DbInitOptions {
   std::string file;
   bool demo = false;
   bool force = false;
+  int scale = 0;  // years of orders to add
 };
 
 // Removes the database file and the side files SQLite keeps beside it.
@@ -33,6 +36,10 @@ void removeDatabaseFiles(const std::string& file) {
 
 // The server database must exist (made by its administrator); db init fills it.
 int runServerInit(const DbInitOptions& options) {
+  if (options.scale > 0) {  // the history generator writes the file directly
+    std::cerr << "coreapp db init: --scale makes a database file only, not a server database\n";
+    return 2;
+  }
   std::unique_ptr<db::PgConnection> connection;
   try {
     connection = std::make_unique<db::PgConnection>(options.file);
@@ -75,6 +82,7 @@ int runDbInit(const DbInitOptions& options) {
   try {
     db::EmbeddedConnection connection(options.file);
     schema::createDatabase(connection, options.demo);
+    if (options.scale > 0) schema::addShopHistory(connection, {options.scale});
   } catch (const std::exception& e) {
     std::cerr << "coreapp db init: " << e.what() << "\n";
     removeDatabaseFiles(options.file);  // leave no half-made database behind
@@ -92,6 +100,8 @@ void setupDb(CLI::App& cli) {
       ->required();
   init->add_flag("--demo", options->demo, "Also load the demo master data");
   init->add_flag("--force", options->force, "Replace an existing file");
+  init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
+      ->check(CLI::Range(1, 50));
   init->callback([options] {
     int code = runDbInit(*options);
     if (code != 0) throw CLI::RuntimeError(code);

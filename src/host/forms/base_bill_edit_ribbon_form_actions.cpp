@@ -125,6 +125,9 @@ void TBaseBillEditRibbonForm::actRefExecute(Action&) { OpenBillData(billno); }
 
 void TBaseBillEditRibbonForm::actSaveExecute(Action&) {
   if (isEditing(cdsDetail)) cdsDetail.post();
+  // Another window may have changed the bill since it was opened here: saving over it
+  // would silently undo that change, so the clerk reloads and edits again.
+  if (!billno.empty()) checkVersionOrReload();
   std::string message;
   if (CheckBillError(message)) refuse(message);
   if (MessageMyDlg("是否确认保存该单据？", kPrompt, mtConfirmation, mbOK | mbCancel) != mrOK)

@@ -73,6 +73,10 @@ Player::Player(db::Connection& connection, std::ostream& out, bool logEvents)
 
 Player::~Player() = default;
 
+std::size_t Player::pendingQueued() const {
+  return (ui_ != nullptr ? ui_->pendingAnswers() : 0) + modals_.size();
+}
+
 void Player::emit(const std::string& event) { ui_->emit(event); }
 
 void Player::run(const Scenario& scenario) {
@@ -92,7 +96,7 @@ void Player::run(const Scenario& scenario) {
   for (const auto& [code, newbill] : scenario.newBillOptions) host.billOptions[code].newbill = newbill ? "1" : "0";
   host.defaultPlugInfo = [](std::string_view code) { return defaultBillConfig(code); };
   int ids = 0;
-  host.idSource = [&ids] { return sequentialId(++ids); };
+  if (sequentialIds_) host.idSource = [&ids] { return sequentialId(++ids); };
   HostScope scope(host);
   try {
     runSteps(scenario.steps, nullptr);
@@ -115,7 +119,8 @@ void Player::runSteps(const std::vector<Step>& steps, FormModel* modal) {
       }
     }
     try {
-      runStep(step, modal);
+      const bool watcherRanIt = watcher_ && watcher_(step, watchedForm(modal));
+      if (!watcherRanIt) runStep(step, modal);
     } catch (const MalformedScenario&) {
       throw;
     } catch (const std::exception& e) {
@@ -135,6 +140,10 @@ void Player::runStep(const Step& step, FormModel* modal) {
     case StepVerb::Sql: return runSql(step);
     default: return runFormStep(step, currentForm(step, modal));
   }
+}
+
+FormModel* Player::watchedForm(FormModel* modal) {
+  return modal != nullptr ? modal : PageControl().activePage();
 }
 
 FormModel& Player::currentForm(const Step& step, FormModel* modal) {

@@ -4,6 +4,7 @@
 // writing the transcript as JSON lines. The caller registers the plug items first.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -30,6 +31,16 @@ class Player {
   //! step is an "error" event and the player goes on.
   void run(const Scenario& scenario);
 
+  //! Sees each step (top-level and queued) before it runs, with the form it acts on
+  //! (null when none is open); returning true means the watcher ran the step itself.
+  using StepWatcher = std::function<bool(const Step& step, FormModel* form)>;
+  void watchSteps(StepWatcher watcher) { watcher_ = std::move(watcher); }
+  //! Keys made during the play are random GUIDs instead of the numbered ones that keep
+  //! transcripts repeatable (for several players writing to one database).
+  void useRandomIds() { sequentialIds_ = false; }
+  //! Answers, lookups, dialogs and modal steps queued and not used yet.
+  std::size_t pendingQueued() const;
+
  private:
   struct ModalQueue {
     std::string className;
@@ -46,6 +57,7 @@ class Player {
   void open(const Step& step);
   int playModal(FormModel& form);
   FormModel& currentForm(const Step& step, FormModel* modal);
+  FormModel* watchedForm(FormModel* modal);
   void emit(const std::string& event);
   void emitOutcome(int outcome, const Step& step, const std::string& actionName);
 
@@ -54,6 +66,8 @@ class Player {
   bool logEvents_;
   ScriptedUi* ui_ = nullptr;
   std::vector<ModalQueue> modals_;
+  StepWatcher watcher_;
+  bool sequentialIds_ = true;
 };
 
 }  // namespace host

@@ -227,7 +227,7 @@ Scenario Scenario::parse(std::string_view json) {
   Json root;
   try {
     root = Json::parse(json);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {  // a syntax error, or a number past any double
     throw MalformedScenario(std::string("scenario is not valid JSON: ") + e.what());
   }
   if (!root.is_object()) throw MalformedScenario("scenario: must be a JSON object");

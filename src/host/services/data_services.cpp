@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "core/format.h"
 #include "core/guid.h"
 #include "dataset/client_data_set.h"
 #include "host/host.h"
@@ -122,6 +123,13 @@ void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::P
   // The dataset keeps the fields it has (a form's designed fields) and takes the
   // columns' own types otherwise.
   ds.loadFrom(result.resultSets.empty() ? db::ResultSet{} : std::move(result.resultSets.back()));
+}
+
+bool execSQLWhole(std::string_view sql, std::string_view failureMessage) {
+  const std::string whole = "begin tran\r\nbegin try\r\n" + std::string(sql) +
+                            "\r\nend try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\nraiserror(" +
+                            core::QuotedStr(failureMessage) + ", 16, 1)\r\nend catch\r\nif @@trancount>0 commit tran";
+  return execSQL(whole);
 }
 
 std::string openDataJson(std::string_view sql, const db::Params& params) {

@@ -40,6 +40,10 @@ std::string openDataJson(std::string_view sql, const db::Params& params = {});
 //! Runs one batch; true when done, false when the server raised (the message is
 //! logged and kept: lastExecSQLError()).
 bool execSQL(std::string_view sql, const db::Params& params = {});
+//! Runs a text that has no transaction of its own (a bill's delete) inside one, so
+//! it takes effect whole or not at all; a failure raises `failureMessage` instead of
+//! the server's words. Returns and records errors as execSQL does.
+bool execSQLWhole(std::string_view sql, std::string_view failureMessage);
 //! The message the server raised in the last failed execSQL ("" after a success).
 const std::string& lastExecSQLError();
 //! True while the row `id` of `table` still has `version`; false when it changed

@@ -60,6 +60,13 @@ struct DeleteStmt : Stmt {
   ExprPtr top;  //!< at most this many rows, null when not given
 };
 
+//! CHECK (expr), of a column or of the table.
+struct CheckDef {
+  std::string name;    //!< as written; "" when the constraint was not named
+  std::string column;  //!< the column it was written with; "" at table level
+  ExprPtr expr;
+};
+
 struct ColumnDef {
   SourcePos pos;
   std::string name;
@@ -77,6 +84,7 @@ struct TableDef {
   std::vector<ColumnDef> columns;
   std::vector<std::string> primaryKey;  //!< table-level PRIMARY KEY (cols)
   std::vector<std::vector<std::string>> uniques;
+  std::vector<CheckDef> checks;  //!< column and table CHECK constraints, in order
 };
 
 struct VarDecl {
@@ -106,7 +114,8 @@ struct SetStmt : Stmt {
 struct SetOptionStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::SetOption;
   explicit SetOptionStmt(SourcePos p) : Stmt(kKind, p) {}
-  std::string option;
+  std::string option;  //!< lower-case
+  std::string value;   //!< ON, OFF, a number or a name as written ("" when none)
 };
 
 struct IfStmt : Stmt {
@@ -267,9 +276,17 @@ struct TruncateStmt : Stmt {
   std::string table;
 };
 
-//! A parsed batch: its top-level statements in order.
+//! A literal of the batch and the index of the token it was parsed from.
+struct LiteralRef {
+  std::size_t token = 0;
+  LiteralExpr* node = nullptr;
+};
+
+//! A parsed batch: its top-level statements in order, and every literal parsed from
+//! a literal token in token order (the plan cache gives them new values).
 struct Batch {
   StmtList statements;
+  std::vector<LiteralRef> literals;
 };
 
 }  // namespace tsql::ast

@@ -34,6 +34,9 @@ struct Dialect {
   const char* beginTransaction;
   //! Prefix that names an object of the connection's own temporary schema.
   const char* tempSchema;
+  //! Starts a temporary table's identity again from 1 (?1 the table's name) once its
+  //! rows are deleted; nullptr where a table variable with identity is dropped instead.
+  const char* restartTempIdentity;
   //! Keeps the stored procedures' T-SQL text (created when missing).
   const char* procedureTable;
   //! Stores one procedure: ?1 name, ?2 body; replaces an older text.

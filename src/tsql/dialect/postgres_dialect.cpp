@@ -54,6 +54,7 @@ const Dialect& postgresDialect() {
       "coalesce",
       "BEGIN ISOLATION LEVEL READ COMMITTED",
       "pg_temp.",
+      nullptr,
       "CREATE TABLE IF NOT EXISTS tsql_procedures(name text PRIMARY KEY, body text NOT NULL)",
       "INSERT INTO tsql_procedures(name, body) VALUES (?1, ?2) "
       "ON CONFLICT (name) DO UPDATE SET body = excluded.body",

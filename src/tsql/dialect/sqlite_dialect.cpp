@@ -38,6 +38,7 @@ const Dialect& sqliteDialect() {
       "ifnull",
       "BEGIN IMMEDIATE",
       "temp.",
+      "DELETE FROM temp.sqlite_sequence WHERE name = ?1",
       "CREATE TABLE IF NOT EXISTS tsql_procedures(name TEXT PRIMARY KEY COLLATE NOCASE, body TEXT NOT NULL)",
       "INSERT OR REPLACE INTO tsql_procedures(name, body) VALUES (?1, ?2)",
       "SELECT 1 FROM (SELECT type, name FROM sqlite_master UNION ALL SELECT type, name FROM "

@@ -2,6 +2,7 @@
 // argument is a type name or the offending value, never anything a caller formats.
 #include "tsql/errors/error_table.h"
 
+#include <algorithm>
 #include <cassert>
 #include <vector>
 
@@ -17,7 +18,13 @@ constexpr ErrorEntry kTable[] = {
     {Error::TranCountMismatch, 16,
      "Transaction count after EXECUTE indicates a mismatching number of BEGIN and COMMIT statements. "
      "Previous count = %1, current count = %2."},
+    {Error::NullNotAllowed, 16,
+     "Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 fails."},
+    {Error::CheckConflict, 16,
+     "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
+     "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::BadDateFormat, 16, "SET DATEFORMAT date order '%1' is invalid."},
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
@@ -55,11 +62,33 @@ std::string message(Error e, std::initializer_list<std::string_view> args) {
   return out;
 }
 
-int numberOfMessage(std::string_view m) {
-  for (const ErrorEntry& x : kTable) {
-    std::string_view fixed = x.text.substr(0, x.text.find('%'));
-    if (m.substr(0, fixed.size()) == fixed) return number(x.error);
+namespace {
+
+// True when `m` is `t` with each %N replaced by some text: the fixed pieces of the
+// template appear in order, the first at the start and the last at the end.
+bool madeFrom(std::string_view t, std::string_view m) {
+  std::size_t at = 0;
+  bool first = true;
+  for (;;) {
+    std::size_t arg = t.find('%');
+    std::string_view piece = t.substr(0, arg);
+    if (arg == std::string_view::npos)  // the last piece ends the message
+      return m.size() >= at + piece.size() && m.substr(m.size() - piece.size()) == piece &&
+             (!first || m.size() == piece.size());
+    std::size_t found = first ? (m.substr(0, piece.size()) == piece ? 0 : std::string_view::npos)
+                              : m.find(piece, at);
+    if (found == std::string_view::npos) return false;
+    at = found + piece.size();
+    t.remove_prefix(std::min(t.size(), arg + 2));
+    first = false;
   }
+}
+
+}  // namespace
+
+int numberOfMessage(std::string_view m) {
+  for (const ErrorEntry& x : kTable)
+    if (madeFrom(x.text, m)) return number(x.error);
   return 0;
 }
 

@@ -17,7 +17,10 @@ enum class Error : int {
   DateOutOfRange = 242,       //!< varchar to datetime out of range
   ConversionFailed = 245,     //!< '%1' value '%2' to data type %3
   TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
+  NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
+  CheckConflict = 547,        //!< %1 statement against CHECK constraint %2 of table %3 (%4: column)
   SaveWithoutTran = 628,
+  BadDateFormat = 2741,       //!< SET DATEFORMAT %1 is not one of the six orders
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
 #include "tsql/dialect/dialect.h"
 #include "tsql/exec/sql_value.h"
@@ -23,6 +25,9 @@ class Cursor {
   virtual ~Cursor() = default;
   //! Binds marker `index` (1-based).
   virtual void bind(int index, const SqlValue& v) = 0;
+  //! Binds text that stays where it is until the run ends (no copy where the
+  //! database can read it in place).
+  virtual void bindTextInPlace(int index, std::string_view text) { bind(index, SqlValue::text(std::string(text))); }
   //! Runs to the next row: true while there is one. Throws SqlException.
   virtual bool step() = 0;
   //! Ready to run again with new bindings.
@@ -63,6 +68,12 @@ class Backend {
   virtual void forgetTypes(const std::string& object) = 0;
   //! The schema changed: drop what was learnt of it.
   virtual void invalidateSchema() = 0;
+  //! True when another connection may have changed the schema since last asked
+  //! (what was learnt of it is then forgotten). Asked once per batch.
+  virtual bool schemaChangedElsewhere() = 0;
+  //! `e` (a failed INSERT or UPDATE, `verb`) in SQL Server's words where the
+  //! database words constraint failures otherwise.
+  virtual SqlError constraintError(const SqlError& e, std::string_view verb) { (void)verb; return e; }
 };
 
 }  // namespace tsql::exec

@@ -28,7 +28,11 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 
 void Interpreter::execBeginTran(const ast::Stmt& s) {
   if (tranCount_ == 0) {
-    execSql(backend_->dialect().beginTransaction, line(s));
+    try {
+      execSql(backend_->dialect().beginTransaction, line(s), false);
+    } catch (const SqlException& e) {  // e.g. another writer kept the file past the busy timeout
+      throw BatchAbort(e.error());
+    }
     tranName_ = ast::nodeCast<ast::BeginTranStmt>(s).name;
     savepoints_.clear();
   }
@@ -39,7 +43,7 @@ void Interpreter::execCommit(const ast::Stmt& s) {
   if (tranCount_ == 0)
     throw SqlException(3902, 16, line(s),
                        "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-  if (tranCount_ == 1) execSql("COMMIT", line(s));
+  if (tranCount_ == 1) execSql("COMMIT", line(s), false);
   --tranCount_;
 }
 
@@ -63,7 +67,7 @@ void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) 
       if (v.tempTable.empty()) continue;
       Saved s{&v, {}};
       translate::Translation t;
-      t.sql = "SELECT * FROM " + std::string(backend_->dialect().tempSchema) + translate::quoteIdent(v.tempTable);
+      t.sql = "SELECT * FROM " + tempName(v.tempTable);
       std::unique_ptr<Cursor> stmt = prepare(t);
       int n = stmt->columnCount();
       while (stmt->step()) {
@@ -75,6 +79,7 @@ void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) 
     }
   }
   execSql(sql, at);
+  forgetIdleTableVariables();
   for (const auto& s : saved) restoreTableVariable(*s.var, s.rows, at);
 }
 
@@ -82,7 +87,7 @@ void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) 
 // rolled-back transaction) and puts the saved rows back.
 void Interpreter::restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows,
                                        int at) {
-  std::string table = backend_->dialect().tempSchema + translate::quoteIdent(var.tempTable);
+  std::string table = tempName(var.tempTable);
   execSql("DROP TABLE IF EXISTS " + table, at);
   execSql(var.createSql, at);
   if (rows.empty()) return;

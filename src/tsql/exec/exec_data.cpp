@@ -13,8 +13,8 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line, ast::DataType* type
     if (type) *type = var.type;
     return var.value;
   }
-  translate::SqlTranslator tr(*this);
-  translate::Translation t = tr.scalar(e);
+  auto kept = translation(e, [&](auto& tr) { return tr.scalar(e); });
+  const translate::Translation& t = *kept;
   if (type) *type = t.columnTypes[0];
   if (e.kind == ast::NodeKind::Literal && !t.slots.empty()) return slotValue(t.slots[0], nullptr);
   std::unique_ptr<Cursor> stmt = prepare(t);
@@ -32,8 +32,8 @@ SqlValue Interpreter::evaluateAs(const ast::Expr& e, const ast::DataType& type, 
 }
 
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
-  translate::SqlTranslator tr(*this);
-  translate::Translation t = tr.condition(e);
+  auto kept = translation(e, [&](auto& tr) { return tr.condition(e); });
+  const translate::Translation& t = *kept;
   std::unique_ptr<Cursor> stmt = prepare(t);
   bindSlots(*stmt, t);
   if (stmt->step()) return stmt->column(0).toInteger() != 0;
@@ -51,8 +51,8 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
   for (const auto& item : s.query.cores[0].items) {
     if (!item.assignTo.empty()) return execAssigningSelect(s);
   }
-  translate::SqlTranslator tr(*this);
-  translate::Translation t = tr.query(s.query);
+  auto kept = translation(s, [&](auto& tr) { return tr.query(s.query); });
+  const translate::Translation& t = *kept;
   std::unique_ptr<Cursor> stmt = prepare(t);
   bindSlots(*stmt, t);
   ResultSet rs;
@@ -89,8 +89,8 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
 // SELECT @a = x, @b = y FROM ...: each row assigns in turn; no row leaves the
 // variables as they were.
 void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
-  translate::SqlTranslator tr(*this);
-  translate::AssignmentPlan plan = tr.assignment(s.query);
+  auto kept = assignmentPlan(s);
+  const translate::AssignmentPlan& plan = *kept;
   std::unique_ptr<Cursor> driver = prepare(plan.driver);
   bindSlots(*driver, plan.driver);
   int n = driver->columnCount();
@@ -115,77 +115,14 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
 
 void Interpreter::execModify(const translate::Translation& t, int /*line: errors are located by exec*/, bool insert) {
   std::unique_ptr<Cursor> stmt = prepare(t);
-  bindSlots(*stmt, t);
-  runToEnd(*stmt);
+  bindSlots(*stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
+  try {
+    runToEnd(*stmt);
+  } catch (const SqlException& e) {
+    throw SqlException(backend_->constraintError(e.error(), insert ? "INSERT" : "UPDATE"));
+  }
   rowCount_ = backend_->changes();
   if (insert) backend_->noteInsert();
-}
-
-namespace {
-
-bool isNullLiteral(const ast::Expr& e) {
-  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
-  return l && l->literalKind == ast::LiteralKind::Null;
-}
-
-// The shape of a one-row INSERT ... VALUES whose values are all literals, variables
-// or caller parameters: everything its translation depends on. Empty when the
-// statement has another form.
-std::string insertShapeKey(const ast::InsertStmt& s, const void* frame) {
-  if (s.query || s.defaultValues || s.rows.size() != 1) return {};
-  std::string key(reinterpret_cast<const char*>(&frame), sizeof frame);
-  key += s.table;
-  for (const auto& c : s.columns) {
-    key += '\x1f';
-    key += c;
-  }
-  key += '\x1e';
-  for (const auto& v : s.rows[0]) {
-    switch (v->kind) {
-      case ast::NodeKind::Literal: key += isNullLiteral(*v) ? 'N' : 'L'; break;
-      case ast::NodeKind::Variable: key += 'V' + ast::nodeCast<ast::VariableExpr>(*v).name; break;
-      case ast::NodeKind::HostParameter:
-        key += 'H' + ast::nodeCast<ast::HostParameterExpr>(*v).name;
-        break;
-      default: return {};
-    }
-    key += '\x1f';
-  }
-  return key;
-}
-
-}  // namespace
-
-// A save batch repeats one INSERT ... VALUES shape hundreds of times with other
-// literals. Such a statement's translation does not depend on the literal values
-// (they are bound, converted to the column type in C++), so it is made once per
-// shape and pointed at each statement's own literals.
-void Interpreter::execInsert(const ast::InsertStmt& s) {
-  std::string key = insertShapeKey(s, frames_.back());
-  if (key.empty()) {
-    translate::SqlTranslator tr(*this);
-    return execModify(tr.insert(s), line(s), true);
-  }
-  const auto& values = s.rows[0];
-  auto it = insertShapes_.find(key);
-  if (it == insertShapes_.end()) {
-    translate::SqlTranslator tr(*this);
-    InsertShape shape;
-    shape.translation = tr.insert(s);
-    for (std::size_t i = 0; i < values.size(); ++i)
-      if (!isNullLiteral(*values[i])) shape.valueOfSlot.push_back(i);
-    if (shape.valueOfSlot.size() != shape.translation.slots.size())
-      return execModify(shape.translation, line(s), true);  // not one slot per value
-    it = insertShapes_.emplace(std::move(key), std::move(shape)).first;
-  } else {
-    InsertShape& shape = it->second;
-    for (std::size_t k = 0; k < shape.valueOfSlot.size(); ++k) {
-      translate::Slot& slot = shape.translation.slots[k];
-      if (slot.kind == translate::Slot::Kind::Literal)
-        slot.literal = &ast::nodeCast<ast::LiteralExpr>(*values[shape.valueOfSlot[k]]);
-    }
-  }
-  execModify(it->second.translation, line(s), true);
 }
 
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared
@@ -214,21 +151,6 @@ void Interpreter::execDeclare(const ast::DeclareStmt& s) {
       it->second.value = std::move(init);
     }
   }
-}
-
-void Interpreter::declareTable(const ast::VarDecl& v) {
-  Frame& frame = *frames_.back();
-  Variable var;
-  var.type = v.type;
-  var.decl = &v;
-  var.tempTable = "tv" + std::to_string(frame.depth) + "_" + v.name.substr(1);
-  translate::SqlTranslator tr(*this, true);
-  var.createSql = tr.createTable(var.tempTable, *v.table, true);
-  int at = static_cast<int>(v.pos.line);
-  execSql("DROP TABLE IF EXISTS " + std::string(backend_->dialect().tempSchema) + translate::quoteIdent(var.tempTable), at);
-  execSql(var.createSql, at);
-  recordTableTypes(var.tempTable, *v.table, true);
-  frame.vars.emplace(v.name, std::move(var));
 }
 
 }  // namespace tsql::exec

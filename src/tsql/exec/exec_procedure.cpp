@@ -65,6 +65,7 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   const Procedure* proc = loadProcedure(s.procedure);
   if (!proc) throw SqlException(2812, 16, line(s), "Could not find stored procedure '" + s.procedure + "'.");
   std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
+  std::shared_ptr<TranslationMemo> memo = proc->memo;
   const ast::CreateProcedureStmt& p = *proc->stmt;
   if (static_cast<int>(frames_.size()) > kMaxNesting)
     throw SqlException(217, 16, line(s), "Maximum stored procedure, function, trigger, or view nesting "
@@ -77,16 +78,19 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   struct PopFrame {
     Interpreter& in;
     Frame& f;
+    TranslationMemo* callerMemo;
     ~PopFrame() {
       in.dropTableVariables(f);
       in.frames_.pop_back();
+      in.memo_ = callerMemo;
     }
   };
   SqlValue returned = SqlValue::integer(0);
   int tranCountBefore = tranCount_;
   std::vector<std::pair<std::string, SqlValue>> outputs;
   {
-    PopFrame pop{*this, callee};
+    PopFrame pop{*this, callee, memo_};
+    memo_ = memo.get();
     if (execList(p.body) == Flow::Return && !returnValue_.isNull()) returned = returnValue_;
     for (std::size_t i = 0; i < p.params.size(); ++i) {
       if (!args[i] || !args[i]->output || !p.params[i].output) continue;

@@ -136,6 +136,7 @@ const Interpreter::Procedure* Interpreter::loadProcedure(const std::string& name
   Procedure p;
   p.text = std::move(*text);
   p.batch = std::make_shared<ast::Batch>(Parser::parse(p.text));
+  p.memo = std::make_shared<TranslationMemo>();
   if (p.batch->statements.size() != 1 || p.batch->statements[0]->kind != ast::NodeKind::CreateProcedure)
     return nullptr;
   p.stmt = &ast::nodeCast<ast::CreateProcedureStmt>(*p.batch->statements[0]);

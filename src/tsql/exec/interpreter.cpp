@@ -27,13 +27,15 @@ bool Interpreter::isIdentity(const std::string& object, const std::string& colum
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
   BatchResult result;
-  ast::Batch batch;
+  std::shared_ptr<BatchPlan> plan;
   try {
-    batch = Parser::parse(text);
+    plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
     result.errors.push_back({102, 15, 1, static_cast<int>(e.pos().line), e.what()});
     return result;
   }
+  runtime::ScopedDateSettings dates(dateSettings_);  // this session's DATEFORMAT/DATEFIRST
+  memo_ = &plan->memo;
   Frame top;
   frames_.assign(1, &top);
   params_ = &params;
@@ -41,10 +43,12 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   tranCount_ = 0;
   tryDepth_ = 0;
   caught_.clear();
-  forgetSchema();
+  StatementFault* armed = armedStatementFault();
+  fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
   try {
-    execList(batch.statements);
-  } catch (const SqlException& e) {  // only escapes when a bug leaves tryDepth_ set
+    noticeSchemaChanges();
+    execList(plan->batch.statements);
+  } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
     report(e.error());
   }
   if (tranCount_ > 0) {
@@ -56,8 +60,10 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     tranCount_ = 0;
     report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
   }
+  fault_ = nullptr;
   dropTableVariables(top);
   frames_.clear();
+  memo_ = nullptr;
   result_ = nullptr;
   params_ = nullptr;
   return result;
@@ -74,6 +80,8 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
     Flow f = Flow::Normal;
     try {
       f = exec(*s);
+    } catch (const BatchAbort&) {
+      throw;
     } catch (const SqlException& e) {
       if (tryDepth_ > 0) throw;
       report(e.error());
@@ -84,8 +92,29 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
   return Flow::Normal;
 }
 
+// The statements that read or write tables, and BEGIN TRAN (which takes the write
+// lock), are the ones a full disk or a busy file makes fail; control flow,
+// assignments, COMMIT and ROLLBACK are skipped.
+void Interpreter::countFaultableStatement(const ast::Stmt& s) {
+  using ast::NodeKind;
+  switch (s.kind) {
+    case NodeKind::Select: case NodeKind::Insert: case NodeKind::Update: case NodeKind::Delete:
+    case NodeKind::Truncate: case NodeKind::BeginTran:
+      break;
+    default: return;
+  }
+  if (++fault_->seen != fault_->failAt) return;
+  fault_->fired = true;
+  if (s.kind == NodeKind::BeginTran) {
+    fault_->atBeginTran = true;
+    throw BatchAbort(50000, 16, line(s), fault_->message);
+  }
+  throw SqlException(50000, 16, line(s), fault_->message);
+}
+
 Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
   try {
+    if (fault_ != nullptr) [[unlikely]] countFaultableStatement(s);
     return dispatch(s);
   } catch (const SqlException& e) {
     if (e.error().line != 0) throw;
@@ -105,13 +134,13 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
     case NodeKind::Insert: execInsert(ast::nodeCast<ast::InsertStmt>(s)); break;
     case NodeKind::Update: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.update(ast::nodeCast<ast::UpdateStmt>(s)), line(s), false);
+      auto t = translation(s, [&](auto& tr) { return tr.update(ast::nodeCast<ast::UpdateStmt>(s)); });
+      execModify(*t, line(s), false);
       break;
     }
     case NodeKind::Delete: {
-      translate::SqlTranslator tr(*this);
-      execModify(tr.remove(ast::nodeCast<ast::DeleteStmt>(s)), line(s), false);
+      auto t = translation(s, [&](auto& tr) { return tr.remove(ast::nodeCast<ast::DeleteStmt>(s)); });
+      execModify(*t, line(s), false);
       break;
     }
     case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
@@ -123,7 +152,10 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       rowCount_ = 1;  // a simple assignment counts as one row
       break;
     }
-    case NodeKind::SetOption: rowCount_ = 0; break;  // NOCOUNT and friends change nothing else
+    case NodeKind::SetOption:  // NOCOUNT and friends change nothing else
+      setDateOption(ast::nodeCast<ast::SetOptionStmt>(s));
+      rowCount_ = 0;
+      break;
     case NodeKind::If: {
       const auto& i = ast::nodeCast<ast::IfStmt>(s);
       if (evaluateCondition(*i.cond, line(s))) return exec(*i.thenStmt);
@@ -180,14 +212,39 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
 
 std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) { return backend_->prepare(t.sql); }
 
-void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row) {
+void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row,
+                            bool variablesInPlace) {
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
+    if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     SqlValue v = slotValue(slot, row);
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
     stmt.bind(static_cast<int>(i + 1), v);
   }
+}
+
+// Text that needs no conversion, or fits the varchar it goes to, is bound where it
+// lies: a save batch binds thousands of such texts. A literal's text stays as it is
+// until the statement is reset; a variable's only while no statement can assign it
+// mid-run, which the caller vouches for.
+bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
+                                  bool variablesInPlace) const {
+  const std::string* text = nullptr;
+  if (slot.kind == translate::Slot::Kind::Literal && slot.literal->literalKind == ast::LiteralKind::String) {
+    text = &slot.literal->text;
+  } else if (slot.kind == translate::Slot::Kind::Variable && variablesInPlace) {
+    const Variable* v = findVariable(slot.name);
+    if (v && v->value.type == SqlValue::Type::Text) text = &v->value.s;
+  }
+  if (!text) return false;
+  const ast::DataType& to = slot.convertTo;
+  bool asIs = !to.isKnown() ||
+              ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed && !to.guid &&
+               (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
+  if (!asIs) return false;
+  stmt.bindTextInPlace(index, *text);
+  return true;
 }
 
 SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const {
@@ -240,7 +297,7 @@ void Interpreter::runToEnd(Cursor& stmt) {
   while (stmt.step()) {}
 }
 
-void Interpreter::execSql(const std::string& sql, int line) {
+void Interpreter::execSql(const std::string& sql, int line, bool mayChangeSchema) {
   try {
     backend_->execute(sql);
   } catch (const SqlException& e) {
@@ -248,7 +305,13 @@ void Interpreter::execSql(const std::string& sql, int line) {
     located.line = line;
     throw SqlException(located);
   }
-  forgetSchema();
+  if (mayChangeSchema) forgetSchema();
+}
+
+const Interpreter::Variable* Interpreter::findVariable(const std::string& name) const {
+  const auto& vars = frames_.back()->vars;
+  auto it = vars.find(name);
+  return it == vars.end() ? nullptr : &it->second;
 }
 
 Interpreter::Variable& Interpreter::variable(const std::string& name, int line) {
@@ -258,39 +321,37 @@ Interpreter::Variable& Interpreter::variable(const std::string& name, int line) 
   return it->second;
 }
 
-void Interpreter::dropTableVariables(Frame& frame) {
-  for (auto& [name, v] : frame.vars) {
-    if (v.tempTable.empty()) continue;
-    std::string sql = "DROP TABLE IF EXISTS " + std::string(backend_->dialect().tempSchema) +
-                      translate::quoteIdent(v.tempTable);
-    try {
-      backend_->execute(sql);
-    } catch (const SqlException&) {
-      // Failing to drop leaves a stale temp table that the next DECLARE replaces.
-    }
-  }
-  forgetSchema();
-}
-
+// The translator's questions about names; while a translation is being made the
+// answers are recorded with it (see exec_memo.cpp).
 const ast::DataType* Interpreter::variableType(const std::string& name) const {
-  const auto& vars = frames_.back()->vars;
-  auto it = vars.find(name);
-  return it == vars.end() || !it->second.tempTable.empty() ? nullptr : &it->second.type;
+  const Variable* v = findVariable(name);
+  const ast::DataType* type = v && v->tempTable.empty() ? &v->type : nullptr;
+  if (recording_) recording_->push_back({NameDependency::Kind::Variable, name, type != nullptr, type ? *type : ast::DataType{}, {}});
+  return type;
 }
 
 const std::string* Interpreter::tableVariable(const std::string& name) const {
-  const auto& vars = frames_.back()->vars;
-  auto it = vars.find(name);
-  return it == vars.end() || it->second.tempTable.empty() ? nullptr : &it->second.tempTable;
+  const Variable* v = findVariable(name);
+  const std::string* table = v && !v->tempTable.empty() ? &v->tempTable : nullptr;
+  if (recording_) recording_->push_back({NameDependency::Kind::TableVariable, name, table != nullptr, {}, table ? *table : std::string()});
+  return table;
 }
 
 ast::DataType Interpreter::hostParameterType(const std::string& name) const {
+  ast::DataType type = parameterType(name);
+  if (recording_) recording_->push_back({NameDependency::Kind::HostParameter, name, true, type, {}});
+  return type;
+}
+
+ast::DataType Interpreter::parameterType(const std::string& name) const {
   for (const auto& [n, value] : *params_)
     if (toLower(n) == name) return typeOfCore(value);
   return {};
 }
 
+// Kept translations and column lists are retired by raising the generation.
 void Interpreter::forgetSchema() {
+  ++schemaGeneration_;
   columnCache_.clear();
   insertShapes_.clear();
 }

@@ -10,6 +10,7 @@
 // store), exec_procedure.cpp (EXEC).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,11 @@
 #include "tsql/catalog/catalog.h"
 #include "tsql/exec/backend.h"
 #include "tsql/exec/sql_exception.h"
+#include "tsql/exec/plan_cache.h"
 #include "tsql/exec/sql_value.h"
+#include "tsql/exec/translation_memo.h"
+#include "tsql/runtime/date_settings.h"
+#include "tsql/statement_fault.h"
 #include "tsql/translate/translation.h"
 
 namespace tsql::exec {
@@ -60,6 +65,7 @@ class Interpreter final : public translate::TranslateEnv {
   struct Procedure {
     std::string text;
     std::shared_ptr<ast::Batch> batch;
+    std::shared_ptr<TranslationMemo> memo;  //!< translations of the body's statements
     const ast::CreateProcedureStmt* stmt = nullptr;
   };
   enum class Flow { Normal, Break, Continue, Return };
@@ -69,14 +75,23 @@ class Interpreter final : public translate::TranslateEnv {
   Flow exec(const ast::Stmt& s);
   Flow dispatch(const ast::Stmt& s);
   void report(const SqlError& e);
+  //! Throws the armed fault when `s` is the statement it is set to fail.
+  void countFaultableStatement(const ast::Stmt& s);
   //! A cursor over the translation's SQL (prepared once per text by the backend).
   std::unique_ptr<Cursor> prepare(const translate::Translation& t);
-  void bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row = nullptr);
+  //! Binds every slot; `variablesInPlace` when the statement cannot assign variables.
+  void bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row = nullptr,
+                 bool variablesInPlace = false);
+  bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot, bool variablesInPlace) const;
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
   void runToEnd(Cursor& stmt);
-  void execSql(const std::string& sql, int line);
+  //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.
+  void execSql(const std::string& sql, int line, bool mayChangeSchema = true);
   Variable& variable(const std::string& name, int line);
-  void dropTableVariables(Frame& frame);
+  const Variable* findVariable(const std::string& name) const;
+  ast::DataType parameterType(const std::string& name) const;
+  //! Runs a statement without results through the statement cache.
+  void runStatement(const std::string& sql, const std::vector<SqlValue>& args = {});
   int line(const ast::Node& n) const { return static_cast<int>(n.pos.line); }
 
   // exec_data.cpp
@@ -89,11 +104,30 @@ class Interpreter final : public translate::TranslateEnv {
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);
   void execModify(const translate::Translation& t, int line, bool insert);
-  void execInsert(const ast::InsertStmt& s);
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
+
+  // exec_table_variables.cpp
   void declareTable(const ast::VarDecl& v);
+  //! Ends the frame's table variables; their emptied tables stay idle for reuse.
+  void dropTableVariables(Frame& frame);
+  bool emptyTableVariable(const Variable& v);
+  void forgetIdleTableVariables();
+  //! The temp table's name in the connection's temporary schema.
+  std::string tempName(const std::string& table) const;
+
+  // exec_memo.cpp
+  //! A translation made by `make` and recorded with what it depends on.
+  MemoEntry recordTranslation(const std::function<void(translate::SqlTranslator&, MemoEntry&)>& make);
+  bool stillValid(const MemoEntry& e) const;
+  //! The running tree's translation of `n`, made by `make` when none is still valid.
+  std::shared_ptr<const translate::Translation> translation(
+      const ast::Node& n, const std::function<translate::Translation(translate::SqlTranslator&)>& make);
+  std::shared_ptr<const translate::AssignmentPlan> assignmentPlan(const ast::SelectStmt& s);
+  MemoEntry insertEntry(const ast::InsertStmt& s);
+  void execInsert(const ast::InsertStmt& s);
+  void noticeSchemaChanges();
 
   // exec_control.cpp
   Flow execTryCatch(const ast::TryCatchStmt& s);
@@ -103,6 +137,10 @@ class Interpreter final : public translate::TranslateEnv {
   void execRaiserror(const ast::RaiserrorStmt& s);
   //! Runs `sql` (a ROLLBACK, whole or to a savepoint); table variables keep their rows.
   void rollbackKeepingTableVariables(int line, const std::string& sql = "ROLLBACK");
+
+  // exec_date_options.cpp
+  //! SET DATEFORMAT / DATEFIRST / LANGUAGE: the session's date settings; others: nothing.
+  void setDateOption(const ast::SetOptionStmt& s);
 
   // exec_savepoint.cpp
   void execSaveTran(const ast::SaveTranStmt& s);
@@ -130,25 +168,28 @@ class Interpreter final : public translate::TranslateEnv {
 
   std::unique_ptr<Backend> backend_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
-  //! Translations of INSERT ... VALUES statements by shape; `valueOfSlot[k]` is the
-  //! index of the value that parameter slot k stands for.
-  struct InsertShape {
-    translate::Translation translation;
-    std::vector<std::size_t> valueOfSlot;
-  };
-  std::unordered_map<std::string, InsertShape> insertShapes_;
+  //! Translations of INSERT ... VALUES statements by shape, shared by their nodes.
+  std::unordered_map<std::string, MemoEntry> insertShapes_;
+  PlanCache plans_{64};
+  TranslationMemo* memo_ = nullptr;  //!< of the tree running (batch or procedure)
+  std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
+  std::uint64_t schemaGeneration_ = 1;  //!< raised by every schema change
   std::unordered_map<std::string, Procedure> procedures_;
+  //! Emptied temp tables of ended table variables by name: the CREATE that made them.
+  std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last
   const Params* params_ = nullptr;
   BatchResult* result_ = nullptr;
   std::vector<SqlError> caught_;  //!< errors of the CATCH blocks running, innermost last
   int tranCount_ = 0;
+  runtime::DateSettings dateSettings_;   //!< SET DATEFORMAT/DATEFIRST/LANGUAGE, kept between batches
   std::string tranName_;                 //!< the outermost BEGIN TRAN's name
   std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;
+  StatementFault* fault_ = nullptr;  //!< set for a batch the armed fault selects
 };
 
 }  // namespace tsql::exec

@@ -24,4 +24,13 @@ class SqlException : public std::runtime_error {
   SqlError error_;
 };
 
+//! An error after which the rest of the batch must not run: outside TRY it ends the
+//! batch (the open transaction is rolled back) instead of going on with the next
+//! statement. Raised when a transaction cannot begin, so that the statements meant
+//! to run inside it never run one by one on their own.
+class BatchAbort : public SqlException {
+ public:
+  using SqlException::SqlException;
+};
+
 }  // namespace tsql::exec

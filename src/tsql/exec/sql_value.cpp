@@ -115,16 +115,21 @@ core::DateTime toDate(const SqlValue& v) {
   return ValueConversion::numberToDateTime(toReal(v));
 }
 
+// uniqueidentifier (its text checked) and smallmoney (money in a smaller range).
+std::optional<SqlValue> convertChecked(const SqlValue& v, const ast::DataType& type, const ast::DataType& from,
+                                       bool constant) {
+  if (type.guid) return SqlValue::text(runtime::textToGuid(v.toText(), constant));
+  if (!type.isSmallMoney()) return std::nullopt;
+  SqlValue m = convertValue(v, ast::typeFromName("money"), from);
+  ValueConversion::checkedSmallMoney(toCoreValue(m, type).asCurrency());
+  return m;
+}
+
 }  // namespace
 
 SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::DataType& from, bool constant) {
   if (v.isNull()) return v;
-  if (type.guid) return SqlValue::text(runtime::textToGuid(v.toText(), constant));
-  if (type.isSmallMoney()) {
-    SqlValue m = convertValue(v, ast::typeFromName("money"), from);
-    ValueConversion::checkedSmallMoney(toCoreValue(m, type).asCurrency());
-    return m;
-  }
+  if (std::optional<SqlValue> checked = convertChecked(v, type, from, constant)) return *checked;
   switch (type.kind) {
     case TypeKind::Int:
     case TypeKind::BigInt: {

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/runtime/runtime.h"
 
@@ -17,6 +18,7 @@ int numberForSqliteMessage(std::string_view msg) {
   if (n) return n;
   if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
   if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
+  if (msg.find("CHECK constraint failed") != std::string_view::npos) return 547;
   if (msg.find("no such table") != std::string_view::npos) return 208;
   if (msg.find("no such column") != std::string_view::npos) return 207;
   if (msg.find("already exists") != std::string_view::npos) return 2714;
@@ -32,6 +34,9 @@ class SqliteCursor final : public Cursor {
  public:
   SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease) : db_(db), lease_(std::move(lease)) {}
   void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
+  void bindTextInPlace(int index, std::string_view text) override {
+    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  }
   bool step() override {
     int rc = sqlite3_step(lease_.get());
     if (rc == SQLITE_ROW) return true;
@@ -91,6 +96,24 @@ void SqliteBackend::recordTypes(const std::string& object, const std::vector<cat
                                 bool /*temporary: SQLite's temp schema is the connection's own*/) {
   catalog_.recordTypes(object, columns);
   catalog_.invalidate();
+}
+
+// Another connection may have changed the schema since the last batch.
+bool SqliteBackend::schemaChangedElsewhere() {
+  std::int64_t versions[2] = {0, 0};
+  const char* pragmas[2] = {"PRAGMA main.schema_version", "PRAGMA temp.schema_version"};
+  for (int i = 0; i < 2; ++i) {
+    runtime::StatementCache::Lease use = cache_.acquire(pragmas[i]);
+    if (sqlite3_step(use.get()) == SQLITE_ROW) versions[i] = sqlite3_column_int64(use.get(), 0);
+  }
+  if (versions[0] == schemaVersions_[0] && versions[1] == schemaVersions_[1]) return false;
+  schemaVersions_[0] = versions[0];
+  schemaVersions_[1] = versions[1];
+  return true;
+}
+
+SqlError SqliteBackend::constraintError(const SqlError& e, std::string_view verb) {
+  return exec::constraintError(db_, e, verb);
 }
 
 }  // namespace tsql::exec

@@ -1,7 +1,7 @@
 // SqliteBackend: the embedded file as the interpreter's database. Registers the
 // T-SQL runtime (functions, aggregates, tsql_ci) on the handle, keeps prepared
-// statements by text (StatementCache) and reads column types from SQLite's schema
-// (Catalog). Does not own the handle. Not thread safe.
+// statements by text (StatementCache), binds text in place without a copy and reads
+// column types from SQLite's schema (Catalog). Does not own the handle. Not thread safe.
 #pragma once
 
 #include <sqlite3.h>
@@ -30,6 +30,8 @@ class SqliteBackend final : public Backend {
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }
   void invalidateSchema() override { catalog_.invalidate(); }
+  bool schemaChangedElsewhere() override;
+  SqlError constraintError(const SqlError& e, std::string_view verb) override;
 
   sqlite3* db() const { return db_; }  //!< the handle (not owned)
 
@@ -38,6 +40,7 @@ class SqliteBackend final : public Backend {
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
   std::int64_t lastInsertId_ = 0;
+  std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies
 };
 
 }  // namespace tsql::exec

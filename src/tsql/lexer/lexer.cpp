@@ -93,6 +93,11 @@ Token Lexer::next() {
   }
   if (isIdentifierStart(c)) return lexWord(start, pos);
   if (isDigit(c) || (c == '.' && isDigit(peek(1)))) return lexNumber(start, pos);
+  // $12.50: a money constant, a number whose text keeps the '$' for the parser
+  if (c == '$' && (isDigit(peek(1)) || (peek(1) == '.' && isDigit(peek(2))))) {
+    advance();
+    return lexNumber(start, pos);
+  }
   switch (c) {
     case '\'': return lexString(start, pos, TokenKind::String);
     case '[': return lexQuoted(start, pos, ']');

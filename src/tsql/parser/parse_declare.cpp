@@ -36,9 +36,10 @@ ast::StmtPtr Parser::parseSet() {
   if (!at(TokenKind::Variable)) {
     auto opt = std::make_unique<ast::SetOptionStmt>(pos);
     opt->option = toLower(parseName("an option name"));
-    // ON / OFF / a number: the option's value; none of them changes our behaviour.
+    // ON / OFF / a number / a name: the option's value (DATEFORMAT, DATEFIRST and
+    // LANGUAGE use theirs; the others change nothing here).
     if (at(Keyword::On) || at(TokenKind::Integer) || (atName() && !at(TokenKind::QuotedIdentifier)))
-      advance();
+      opt->value = std::string(advance().text);
     return opt;
   }
   auto stmt = std::make_unique<ast::SetStmt>(pos);
@@ -106,13 +107,16 @@ ast::DataType Parser::parseDataType(int unsizedTextLength) {
 
 // table-def := element { ',' element }
 // element := column-def | [CONSTRAINT name] PRIMARY KEY [CLUSTERED|NONCLUSTERED] name-list
-//          | [CONSTRAINT name] UNIQUE name-list
+//          | [CONSTRAINT name] UNIQUE name-list | [CONSTRAINT name] CHECK '(' condition ')'
 ast::TableDef Parser::parseTableDef() {
   ast::TableDef def;
   do {
     if (at(TokenKind::RParen)) break;  // a trailing comma
-    if (accept(Keyword::Constraint)) parseName("a constraint name");
-    if (accept(Keyword::Primary)) {
+    std::string constraint;
+    if (accept(Keyword::Constraint)) constraint = parseName("a constraint name");
+    if (accept(Keyword::Check)) {
+      def.checks.push_back(parseCheck(std::move(constraint), {}));
+    } else if (accept(Keyword::Primary)) {
       expect(Keyword::Key);
       if (!accept(Keyword::Clustered)) accept(Keyword::Nonclustered);
       def.primaryKey = parseNameList();
@@ -120,15 +124,28 @@ ast::TableDef Parser::parseTableDef() {
       if (!accept(Keyword::Clustered)) accept(Keyword::Nonclustered);
       def.uniques.push_back(parseNameList());
     } else {
-      def.columns.push_back(parseColumnDef());
+      def.columns.push_back(parseColumnDef(def.checks));
     }
   } while (accept(TokenKind::Comma));
   return def;
 }
 
+// check := CHECK '(' condition ')'   (CHECK already read)
+ast::CheckDef Parser::parseCheck(std::string name, std::string column) {
+  ast::CheckDef check;
+  check.name = std::move(name);
+  check.column = std::move(column);
+  expect(TokenKind::LParen, "'('");
+  check.expr = parseExpr();
+  expect(TokenKind::RParen, "')'");
+  return check;
+}
+
 // column-def := name type { IDENTITY [ '(' seed ',' step ')' ] | [NOT] NULL
-//   | [CONSTRAINT name] DEFAULT expr | PRIMARY KEY [CLUSTERED] | UNIQUE | COLLATE name }
-ast::ColumnDef Parser::parseColumnDef() {
+//   | [CONSTRAINT name] DEFAULT expr | [CONSTRAINT name] CHECK '(' condition ')'
+//   | PRIMARY KEY [CLUSTERED] | UNIQUE | COLLATE name }
+// The column's CHECKs go to `checks`, the table's list.
+ast::ColumnDef Parser::parseColumnDef(std::vector<ast::CheckDef>& checks) {
   ast::ColumnDef col;
   col.pos = peek().pos;
   col.name = parseName("a column name");
@@ -147,7 +164,10 @@ ast::ColumnDef Parser::parseColumnDef() {
       col.notNull = true;
     } else if (accept(Keyword::Null)) {
     } else if (accept(Keyword::Constraint)) {
-      parseName("a constraint name");
+      std::string name = parseName("a constraint name");
+      if (accept(Keyword::Check)) checks.push_back(parseCheck(std::move(name), col.name));
+    } else if (accept(Keyword::Check)) {
+      checks.push_back(parseCheck({}, col.name));
     } else if (accept(Keyword::Default)) {
       col.defaultValue = parseExpr(5);
     } else if (accept(Keyword::Primary)) {

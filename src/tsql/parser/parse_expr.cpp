@@ -99,13 +99,28 @@ ast::ExprPtr Parser::parsePrefix() {
   } else if (t.kind == TokenKind::Tilde) {
     op = ast::UnaryOp::BitNot;
   } else {
-    return parsePrimary();
+    return parseCollate(parsePrimary());
   }
   advance();
   auto node = std::make_unique<ast::UnaryExpr>(t.pos);
   node->op = op;
   node->operand = parseExpr(operandPrecedence);
   return node;
+}
+
+// collate := primary { COLLATE name } -- kept as collate(expr, 'name')
+ast::ExprPtr Parser::parseCollate(ast::ExprPtr e) {
+  while (at(TokenKind::Identifier) && toLower(peek().text) == "collate") {
+    auto call = std::make_unique<ast::FunctionCallExpr>(advance().pos);
+    call->name = "collate";
+    auto name = std::make_unique<ast::LiteralExpr>(peek().pos);
+    name->literalKind = ast::LiteralKind::String;
+    name->text = parseName("a collation name");
+    call->args.push_back(std::move(e));
+    call->args.push_back(std::move(name));
+    e = std::move(call);
+  }
+  return e;
 }
 
 // predicate := [NOT] IN '(' (query | expr {',' expr}) ')' | [NOT] LIKE expr [ESCAPE expr]
@@ -223,9 +238,20 @@ ast::ExprPtr Parser::parsePrimary() {
   fail(t);
 }
 
+// A money constant ($12.50) is the number cast to money, which is what it means.
 ast::ExprPtr Parser::parseLiteral() {
+  std::size_t index = pos_;
   const Token& t = advance();
   auto lit = std::make_unique<ast::LiteralExpr>(t.pos);
+  if (!t.text.empty() && t.text[0] == '$') {  // kept in the batch's shape, not lifted as a value
+    lit->literalKind = t.kind == TokenKind::Integer ? ast::LiteralKind::Integer : ast::LiteralKind::Number;
+    lit->text = t.text.substr(1);
+    auto cast = std::make_unique<ast::CastExpr>(t.pos);
+    cast->operand = std::move(lit);
+    cast->type = ast::typeFromName("money");
+    return cast;
+  }
+  if (t.kind != TokenKind::Identifier) literals_.push_back({index, lit.get()});  // not NULL
   switch (t.kind) {
     case TokenKind::Integer: lit->literalKind = ast::LiteralKind::Integer; lit->text = t.text; break;
     case TokenKind::Number: lit->literalKind = ast::LiteralKind::Number; lit->text = t.text; break;
@@ -260,6 +286,7 @@ ast::ExprPtr Parser::parseNameOrCall() {
 }
 
 // call-args := '(' [ DISTINCT ] [ '*' | expr { ',' expr } ] ')'
+//            | '(' characters FROM string ')'   -- TRIM only: trim(string, characters)
 ast::ExprPtr Parser::parseFunctionArgs(SourcePos pos, std::string name) {
   auto call = std::make_unique<ast::FunctionCallExpr>(pos);
   call->name = std::move(name);
@@ -270,6 +297,8 @@ ast::ExprPtr Parser::parseFunctionArgs(SourcePos pos, std::string name) {
     call->distinct = accept(Keyword::Distinct);
     if (!call->distinct) accept(Keyword::All);
     do call->args.push_back(parseExpr()); while (accept(TokenKind::Comma));
+    if (call->name == "trim" && call->args.size() == 1 && accept(Keyword::From))
+      call->args.insert(call->args.begin(), parseExpr());
   }
   expect(TokenKind::RParen, "')'");
   return call;

@@ -37,6 +37,10 @@ std::string unquoteString(const Token& t) {
   return out;
 }
 
+Parser::Parser(std::string_view text, std::vector<Token> tokens) : text_(text), tokens_(std::move(tokens)) {
+  assert(!tokens_.empty() && tokens_.back().kind == TokenKind::End);
+}
+
 Parser::Parser(std::string_view text) : text_(text) {
   Lexer lexer(text);
   tokens_.reserve(text.size() / 4 + 4);
@@ -162,6 +166,7 @@ ast::Batch Parser::parseBatch() {
     if (accept(TokenKind::Semicolon) || accept(Keyword::Go)) continue;
     batch.statements.push_back(parseStatement());
   }
+  batch.literals = std::move(literals_);
   return batch;
 }
 

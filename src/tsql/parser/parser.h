@@ -24,6 +24,8 @@ class Parser {
  public:
   //! The text must outlive the returned AST only while parsing; the AST owns copies.
   explicit Parser(std::string_view text);
+  //! Parses tokens already lexed from `text` (the last one TokenKind::End).
+  Parser(std::string_view text, std::vector<Token> tokens);
 
   //! batch := { statement [';'] }   Throws SyntaxError.
   ast::Batch parseBatch();
@@ -65,6 +67,7 @@ class Parser {
   ast::StmtPtr parsePrint();
   ast::StmtPtr parseExec();
   std::string parseTransactionName();
+  ast::ExprPtr parseCollate(ast::ExprPtr e);
   ast::StmtPtr parseSaveTran();
 
   // declarations (parse_declare.cpp)
@@ -72,7 +75,8 @@ class Parser {
   ast::StmtPtr parseSet();
   ast::DataType parseDataType(int unsizedTextLength = 1);
   ast::TableDef parseTableDef();
-  ast::ColumnDef parseColumnDef();
+  ast::ColumnDef parseColumnDef(std::vector<ast::CheckDef>& checks);
+  ast::CheckDef parseCheck(std::string name, std::string column);
 
   // DML (parse_dml.cpp)
   ast::StmtPtr parseInsert();
@@ -130,6 +134,7 @@ class Parser {
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
   int depth_ = 0;
+  std::vector<ast::LiteralRef> literals_;  //!< literal tokens parsed as LiteralExpr
 };
 
 //! A name token's value: brackets/quotes removed and doubled closers undone.

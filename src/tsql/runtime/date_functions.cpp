@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tsql/runtime/date_settings.h"
+#include "tsql/runtime/date_styles.h"
 #include "tsql/runtime/sql_args.h"
 #include "tsql/runtime/value_conversion.h"
 
@@ -93,7 +95,8 @@ std::int64_t partOf(Part p, core::DateTime d) {
       std::int64_t jan1Weekday = jan1.dayOfWeek() % 7;  // Sunday = 0
       return (dayNumber(d) - dayNumber(jan1) + jan1Weekday) / 7 + 1;
     }
-    case Part::Weekday: return d.dayOfWeek() % 7 + 1;  // Sunday = 1 (DATEFIRST 7)
+    case Part::Weekday:  // 1 is the session's DATEFIRST day (Sunday unless SET otherwise)
+      return (d.dayOfWeek() - currentDateSettings().dateFirst + 7) % 7 + 1;
     case Part::Hour: return d.hour();
     case Part::Minute: return d.minute();
     case Part::Second: return d.second();
@@ -107,6 +110,30 @@ std::int64_t partOf(Part p, core::DateTime d) {
 void datepart(SqlArgs& a) {
   if (a.isNull(1)) return a.setNull();
   a.set(partOf(parsePart(a.text(0)), argDate(a, 1)));
+}
+
+// DATENAME: month and weekday by their (us_english) names, other parts as numbers.
+void datename(SqlArgs& a) {
+  if (a.isNull(1)) return a.setNull();
+  static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                        "July",    "August",   "September", "October", "November", "December"};
+  static const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+  Part part = parsePart(a.text(0));
+  std::int64_t n = partOf(part, argDate(a, 1));
+  if (part == Part::Month) return a.set(std::string_view(kMonths[n - 1]));
+  if (part == Part::Weekday) return a.set(std::string_view(kDays[argDate(a, 1).dayOfWeek() % 7]));
+  a.set(std::string_view(std::to_string(n)));
+}
+
+// ISDATE: 1 when the text is a datetime (1753 to 9999), else 0; NULL is 0.
+void isdate(SqlArgs& a) {
+  if (a.isNull(0) || a.type(0) != SQLITE_TEXT) return a.set(std::int64_t{0});
+  try {
+    core::DateTime d = ValueConversion::textToDateTime(a.text(0));
+    a.set(std::int64_t{d.year() >= 1753 ? 1 : 0});
+  } catch (const RuntimeError&) {
+    a.set(std::int64_t{0});  // not a date is an answer here, not an error
+  }
 }
 
 template <Part P>
@@ -167,22 +194,8 @@ void datetimeText(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   core::DateTime d = argDate(a, 0);
   std::int64_t style = a.count() > 1 && !a.isNull(1) ? a.integer(1) : 121;
-  char buf[40];
-  int y = d.year(), mo = d.month(), dd = d.day(), h = d.hour(), mi = d.minute(), s = d.second();
-  switch (style) {
-    case 23: std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, mo, dd); break;
-    case 102: std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", y, mo, dd); break;
-    case 111: std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", y, mo, dd); break;
-    case 112: std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, mo, dd); break;
-    case 108: std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s); break;
-    case 20:
-    case 120:
-      std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, dd, h, mi, s);
-      break;
-    default:
-      return a.set(ValueConversion::dateTimeText(d));
-  }
-  a.set(std::string_view(buf));
+  // a style we do not know writes the stored form, as style 121 does
+  a.set(styledDateText(d, static_cast<int>(style)).value_or(ValueConversion::dateTimeText(d)));
 }
 
 }  // namespace
@@ -261,6 +274,8 @@ int DateFunctions::install(sqlite3* db) {
                 defineFunction<datediff>(db, "datediff", 3),
                 defineFunction<dateadd>(db, "dateadd", 3),
                 defineFunction<datepart>(db, "datepart", 2),
+                defineFunction<datename>(db, "datename", 2),
+                defineFunction<isdate>(db, "isdate", 1),
                 defineFunction<onePart<Part::Year>>(db, "year", 1),
                 defineFunction<onePart<Part::Month>>(db, "month", 1),
                 defineFunction<onePart<Part::Day>>(db, "day", 1),

@@ -22,7 +22,11 @@ void setDecimal(SqlArgs& a, const Decimal& d) {
   a.set(d.toText());
 }
 
-int argInt(SqlArgs& a, int i) { return static_cast<int>(a.integer(i)); }
+// A precision or scale argument, held to what a decimal can have (the functions are
+// callable by name from a batch, so nothing guarantees the translator wrote them).
+int argInt(SqlArgs& a, int i) {
+  return static_cast<int>(std::clamp<std::int64_t>(a.integer(i), 0, kMaxPrecision));
+}
 
 // CAST(x AS decimal(p,s)): x, p, s.
 void toDecimal(SqlArgs& a) {

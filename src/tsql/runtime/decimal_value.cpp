@@ -10,6 +10,8 @@ namespace tsql::runtime {
 Decimal decimalOfText(std::string_view text) {
   std::optional<Decimal> d = Decimal::parse(text);
   if (!d) throw RuntimeError(errors::Error::ConvertDataType, {"varchar", "numeric"});
+  // No decimal has this many digits; refusing them keeps digit arithmetic quick.
+  if (d->digitCount() > kMaxDigits) throw RuntimeError(errors::Error::ArithmeticOverflow, {"varchar", "numeric"});
   return *d;
 }
 

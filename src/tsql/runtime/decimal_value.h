@@ -13,6 +13,8 @@ namespace tsql::runtime {
 
 //! Digits a double holds exactly, whatever the decimal point's place.
 inline constexpr int kExactDoubleDigits = 15;
+//! More digits than any decimal value or product of two has: text beyond is refused.
+inline constexpr int kMaxDigits = 80;
 
 //! A SQLite value as a decimal: integers exactly, REALs by their shortest text, text
 //! as written (8114 when it is not a number).

@@ -4,6 +4,7 @@
 // SQLite's own operators would give 1, 'abc1'-style surprises or NULL instead.
 #include "tsql/runtime/number_functions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -221,6 +222,42 @@ void floatText(SqlArgs& a) {
   a.set(ValueConversion::floatText(ValueConversion::toFloat(a[0])));
 }
 
+// STR(x[, length[, decimals]]): right-aligned in `length` (10) characters with
+// `decimals` (0, at most 16) rounded decimals, fewer decimals where they do not fit, and
+// `length` asterisks where the whole part does not.
+void str(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  double v = ValueConversion::toFloat(a[0]);
+  std::int64_t length = a.count() > 1 ? a.integer(1) : 10;
+  std::int64_t decimals = a.count() > 2 ? std::clamp<std::int64_t>(a.integer(2), 0, 16) : 0;
+  if (length <= 0 || length > 8000) return a.setNull();
+  for (std::int64_t d = decimals; d >= 0; --d) {
+    char buf[400];
+    double scale = std::pow(10.0, static_cast<double>(d));
+    double rounded = std::isfinite(v * scale) ? std::round(v * scale) / scale : v;  // halves away from zero
+    std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(d), rounded);
+    std::string s = buf;
+    if (static_cast<std::int64_t>(s.size()) <= length)
+      return a.set(std::string(static_cast<std::size_t>(length) - s.size(), ' ') + s);
+  }
+  a.set(std::string(static_cast<std::size_t>(length), '*'));
+}
+
+// DATALENGTH of text: a[1] bytes a character (2 for nvarchar); in varchar a character
+// beyond ASCII takes two, as in the shop's double-byte code page.
+void datalength(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  std::string_view s = a.text(0);
+  std::int64_t bytes = 0;
+  bool wide = a.integer(1) == 2;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    if ((c & 0xC0) == 0x80) continue;         // continuation byte
+    bytes += wide ? (c >= 0xF0 ? 4 : 2) : (c < 0x80 ? 1 : 2);  // 4: a UTF-16 surrogate pair
+  }
+  a.set(bytes);
+}
+
 void raise(SqlArgs& a) { throw RuntimeError(50000, std::string(a.text(0))); }
 
 }  // namespace
@@ -250,6 +287,8 @@ int NumberFunctions::install(sqlite3* db) {
                 defineFunction<moneyText>(db, "tsql_money_text", 1),
                 defineFunction<moneyText>(db, "tsql_money_text", 2),
                 defineFunction<floatText>(db, "tsql_float_text", 1),
+                defineFunction<str>(db, "str", 1), defineFunction<str>(db, "str", 2),
+                defineFunction<str>(db, "str", 3), defineFunction<datalength>(db, "tsql_datalength", 2),
                 defineFunction<raise>(db, "tsql_error", 1, false)}) {
     if (rc == SQLITE_OK) rc = r;
   }

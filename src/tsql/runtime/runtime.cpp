@@ -7,6 +7,7 @@
 
 #include "tsql/errors/error_table.h"
 #include "tsql/runtime/date_functions.h"
+#include "tsql/runtime/date_styles.h"
 #include "tsql/runtime/decimal_functions.h"
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/money_aggregates.h"
@@ -20,7 +21,7 @@ void Runtime::install(sqlite3* db) {
   for (int (*part)(sqlite3*) : {&TextFunctions::install, &DateFunctions::install,
                                 &NumberFunctions::install, &MoneyAggregates::install,
                                 &TextBuilders::install, &DecimalFunctions::install,
-                                &installGuidFunctions}) {
+                                &installGuidFunctions, &installDateStyleFunctions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

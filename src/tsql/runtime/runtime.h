@@ -32,6 +32,8 @@
 //   -- exact decimal arithmetic at the result type decimal(p,s)
 //   tsql_dec_round(x, n, cut, p, s) tsql_dec_abs(x) tsql_dec_cmp(a, b) -- ROUND/ABS/compare exactly
 //   tsql_smallmoney(x) tsql_guid(x, constant) (and their tsql_try_ forms)
+//   str(x[, len[, dec]]) datename(part, d) isdate(x) tsql_datalength(text, bytesPerChar)
+//   tsql_text_date(text, style) -- text read as a date in a CONVERT style's day order
 //   tsql_varchar(x[, n]) tsql_char(x, n) tsql_datetime(x) (to 1/300 s)
 //   tsql_datetime2(x) (to the millisecond) tsql_smalldatetime(x) tsql_date(x) (midnight)
 //   tsql_money_text(x[, style])  -- money as text: 2 decimals (style 0/1 with ',' for 1)

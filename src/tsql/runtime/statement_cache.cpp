@@ -29,13 +29,13 @@ void StatementCache::Lease::release() {
 }
 
 StatementCache::Lease StatementCache::acquire(std::string_view sql) {
-  std::string key(sql);
-  auto it = entries_.find(key);
+  auto it = entries_.find(sql);
   if (it != entries_.end() && !it->second.inUse) {
     order_.splice(order_.begin(), order_, it->second.lru);
     it->second.inUse = true;
     return Lease(it->second.stmt, &it->second.inUse);
   }
+  std::string key(sql);
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, key.c_str(), static_cast<int>(key.size()), &stmt, nullptr) !=
       SQLITE_OK) {

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <cstddef>
+#include <functional>
 #include <list>
 #include <string>
 #include <string_view>
@@ -56,13 +57,17 @@ class StatementCache {
     std::list<std::string>::iterator lru;
     bool inUse = false;  // leased out right now
   };
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
   void evictPastCapacity();
 
   sqlite3* db_;
   std::size_t capacity_;
   std::size_t prepares_ = 0;
   std::list<std::string> order_;  // most recently used first
-  std::unordered_map<std::string, Entry> entries_;
+  std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> entries_;  // found without a copy
 };
 
 }  // namespace tsql::runtime

@@ -3,14 +3,17 @@
 // classic emulator bug this file exists to avoid.
 #include "tsql/runtime/value_conversion.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 #include <stdexcept>
 #include <string>
 
+#include "tsql/runtime/date_settings.h"
 #include "tsql/runtime/decimal.h"
 
 namespace tsql::runtime {
@@ -94,11 +97,41 @@ void parseTime(std::string_view t, std::size_t& p, Parts& r) {
   if (r.h > 23 || r.mi > 59 || r.s > 59) dateFailed();
 }
 
+// A two-digit year: 49 and below are 20xx, 50 and above 19xx (the server's cutoff).
+int fullYear(int y, std::size_t digits) { return digits > 2 ? y : (y < 50 ? 2000 + y : 1900 + y); }
+
+// "n sep n sep n" whose first number has one or two digits: the parts in the
+// session's DATEFORMAT order (mdy unless SET otherwise).
+void parseOrderedDate(std::string_view t, std::size_t& p, Parts& r, int first, char sep) {
+  int n[3] = {first, 0, 0};
+  std::size_t digits[3] = {2, 0, 0};
+  for (int i = 1; i < 3; ++i) {
+    if (p >= t.size() || t[p] != sep) dateFailed();
+    std::size_t at = ++p;
+    n[i] = readNumber(t, p, 4);
+    if (n[i] < 0) dateFailed();
+    digits[i] = p - at;
+  }
+  const std::string& order = currentDateSettings().order;
+  for (int i = 0; i < 3; ++i) {
+    char part = static_cast<char>(order[static_cast<std::size_t>(i)] | 0x20);
+    if (part == 'y') r.y = fullYear(n[i], digits[i]);
+    else if (part == 'm') r.mo = n[i];
+    else r.d = n[i];
+  }
+}
+
 void parseDate(std::string_view t, std::size_t& p, Parts& r) {
   std::size_t start = p;
   int y = readNumber(t, p, 8);
   if (y < 0) dateFailed();
-  if (p - start == 8) {  // YYYYMMDD
+  if (p - start <= 2 && p < t.size() && (t[p] == '/' || t[p] == '-' || t[p] == '.')) {
+    parseOrderedDate(t, p, r, y, t[p]);
+  } else if (p - start == 6) {  // YYMMDD
+    r.y = fullYear(y / 10000, 2);
+    r.mo = y / 100 % 100;
+    r.d = y % 100;
+  } else if (p - start == 8) {  // YYYYMMDD
     r.y = y / 10000;
     r.mo = y / 100 % 100;
     r.d = y % 100;
@@ -113,6 +146,8 @@ void parseDate(std::string_view t, std::size_t& p, Parts& r) {
     ++p;
     r.d = readNumber(t, p, 2);
     if (r.d < 0) dateFailed();
+    // ydm reads 1998/31/12; the dashed form stays year-month-day, as dates are stored
+    if (sep != '-' && currentDateSettings().order == "ydm") std::swap(r.mo, r.d);
   }
   if (r.mo < 1 || r.mo > 12 || r.d < 1 || r.d > daysInMonth(r.y, r.mo)) dateFailed();
   if (r.y < 1753) {
@@ -157,8 +192,26 @@ double ValueConversion::textToFloat(std::string_view text) {
   return v;
 }
 
+namespace {
+
+// Money text may carry a $ after its sign and commas between the digits before the
+// point ('$1,234.56', '-$5'): both go before the number is read.
+std::string plainMoneyText(std::string_view t) {
+  std::string out;
+  std::size_t point = t.find('.');
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    bool leadingDollar = t[i] == '$' && out.find_first_of("0123456789") == std::string::npos;
+    bool groupComma = t[i] == ',' && i < point && !out.empty() && std::isdigit(static_cast<unsigned char>(out.back()));
+    if (!leadingDollar && !groupComma) out += t[i];
+  }
+  return out;
+}
+
+}  // namespace
+
 core::Currency ValueConversion::textToMoney(std::string_view text) {
-  std::string_view t = trim(text);
+  std::string plain = plainMoneyText(trim(text));
+  std::string_view t = trim(plain);
   if (t.empty()) return core::Currency();
   auto m = core::Currency::parse(t);
   if (!m && Decimal::parse(t)) return decimalToMoney(*Decimal::parse(t));  // 19 digits or beyond

@@ -1,6 +1,7 @@
 // Expression translation. Every binary operator is parenthesised so SQLite's own
 // precedence (|| binds tightest there) never changes a T-SQL expression's meaning.
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 #include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
@@ -12,7 +13,6 @@ using ast::TypeKind;
 
 namespace {
 
-bool isIntegerClass(TypeKind k) { return k == TypeKind::Int || k == TypeKind::BigInt || k == TypeKind::Bit; }
 bool numericOrNull(const ast::DataType& t) { return t.isNumeric() || t.kind == TypeKind::Null; }
 bool textOrNull(const ast::DataType& t) { return t.isText() || t.kind == TypeKind::Null; }
 
@@ -35,15 +35,6 @@ const char* comparisonText(ast::BinaryOp op) {
     case ast::BinaryOp::Gt: return " > ";
     default: return " >= ";
   }
-}
-
-bool isNullLiteral(const ast::Expr& e) {
-  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
-  return l && l->literalKind == ast::LiteralKind::Null;
-}
-
-[[noreturn]] void allResultsNull() {
-  throw TranslateError(errors::Error::AllResultsNull);
 }
 
 }  // namespace
@@ -345,9 +336,9 @@ void SqlTranslator::emitMoneyChecked(const ast::BinaryExpr& b) {
 }
 
 void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
-  if (emitDecimalArithmetic(b)) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
+  if (emitDecimalArithmetic(b, lt, rt)) return;
   auto native = [&](const char* op) {
     out_ += '(';
     emit(*b.lhs);
@@ -408,192 +399,34 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
   emit(e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef) {
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) {
     out_ += " COLLATE ";
     out_ += runtime::kCollation;
   }
 }
 
+namespace {
+
+bool isCollated(const ast::Expr& e) {
+  const auto* f = ast::nodeAs<ast::FunctionCallExpr>(&e);
+  return f && f->name == "collate";
+}
+
+}  // namespace
+
 void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
-  if (emitDecimalComparison(b, comparisonText(b.op))) return;
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
+  if (emitDecimalComparison(b, comparisonText(b.op), lt, rt)) return;
+  // a COLLATE written on either side decides the comparison: no default on the other
+  bool saved = explicitCollation_;
+  explicitCollation_ = isCollated(*b.lhs) || isCollated(*b.rhs);
   out_ += '(';
   emitComparand(*b.lhs, lt, rt);
   out_ += comparisonText(b.op);
   emitComparand(*b.rhs, rt, lt);
   out_ += ')';
-}
-
-namespace {
-
-//! The runtime's conversion to a number or date type; nullptr for the text types.
-const char* conversionFunction(TypeKind kind, bool tolerant) {
-  switch (kind) {
-    case TypeKind::Bit: return tolerant ? "tsql_try_bit" : "tsql_bit";
-    case TypeKind::Int: return tolerant ? "tsql_try_int" : "tsql_int";
-    case TypeKind::BigInt: return tolerant ? "tsql_try_bigint" : "tsql_bigint";
-    case TypeKind::Float: return tolerant ? "tsql_try_float" : "tsql_float";
-    case TypeKind::Money: return tolerant ? "tsql_try_money" : "tsql_money";
-    case TypeKind::DateTime: return tolerant ? "tsql_try_datetime" : "tsql_datetime";
-    case TypeKind::SmallDateTime: return tolerant ? "tsql_try_smalldatetime" : "tsql_smalldatetime";
-    case TypeKind::Date: return tolerant ? "tsql_try_date" : "tsql_date";
-    case TypeKind::DateTime2: return tolerant ? "tsql_try_datetime2" : "tsql_datetime2";
-    case TypeKind::Decimal: return tolerant ? "tsql_try_decimal" : "tsql_decimal";
-    default: return nullptr;
-  }
-}
-
-}  // namespace
-
-// CAST / CONVERT through the runtime's conversion functions; `tolerant` (TRY_CAST)
-// gives NULL for a value that does not convert.
-void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type,
-                             const ast::Expr* style, bool tolerant) {
-  ast::DataType from = typeOf(operand);
-  if (type.guid) {  // a constant is checked as written, other text cut to 36 first
-    out_ += tolerant ? "tsql_try_guid(" : "tsql_guid(";
-    emit(operand);
-    out_ += operand.kind == ast::NodeKind::Literal ? ", 1)" : ", 0)";
-    return;
-  }
-  const char* fn = conversionFunction(type.kind, tolerant);
-  if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";
-  if (!fn) return emitTextCast(operand, from, type, style);
-  out_ += fn;
-  out_ += '(';
-  // money rounds to whole units (half away from zero) where float truncates
-  bool wholeMoney = from.kind == TypeKind::Money && isIntegerClass(type.kind) && type.kind != TypeKind::Bit;
-  if (wholeMoney) out_ += "round(";
-  emit(operand);
-  if (wholeMoney) out_ += ')';
-  if (type.kind == TypeKind::Decimal) {
-    ast::DataType d = ast::asDecimal(type);
-    out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale);
-  }
-  out_ += ')';
-}
-
-// To text: money, float and dates have their own text forms.
-void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& from,
-                                 const ast::DataType& type, const ast::Expr* style) {
-  if (from.kind == TypeKind::Money || from.isDate()) {
-    out_ += from.kind == TypeKind::Money ? "tsql_money_text(" : "tsql_datetime_text(";
-    emit(operand);
-    if (style) {
-      out_ += ", ";
-      emit(*style);
-    }
-    out_ += ')';
-  } else if (from.kind == TypeKind::Float) {
-    emitConversion("tsql_float_text", operand);
-  } else {
-    out_ += type.fixed && type.length > 0 ? "tsql_char(" : "tsql_varchar(";
-    emit(operand);
-    if (type.length > 0) out_ += ", " + std::to_string(type.length);
-    out_ += ')';
-  }
-}
-
-// A value on its way into a column or variable of type `target`.
-void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
-  using ast::NodeKind;
-  if (e.kind == NodeKind::Literal && ast::nodeCast<ast::LiteralExpr>(e).literalKind == ast::LiteralKind::Null) {
-    out_ += "NULL";
-    return;
-  }
-  if (!inlineLiterals_ && (e.kind == NodeKind::Literal || e.kind == NodeKind::Variable ||
-                           e.kind == NodeKind::HostParameter)) {
-    std::size_t before = slots_.size();
-    emit(e);
-    if (slots_.size() == before + 1) {  // converted in C++
-      slots_.back().convertTo = target;
-      slots_.back().convertFrom = typeOf(e);
-    }
-    return;
-  }
-  ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid) ||
-      (target.kind == TypeKind::Float && from.isNumeric()) ||
-      (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
-      (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {
-    emit(e);
-    return;
-  }
-  emitCast(e, target, nullptr);
-}
-
-
-// Functions written as other SQL: iif and choose become CASE (only the chosen argument
-// is evaluated), and abs of an int stays an int (the smallest int overflows).
-bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
-  const std::string& n = f.name;
-  if (n == "iif" && f.args.size() == 3) {
-    if (isNullLiteral(*f.args[1]) && isNullLiteral(*f.args[2])) allResultsNull();
-    out_ += "CASE WHEN ";
-    emit(*f.args[0]);
-    out_ += " THEN ";
-    emit(*f.args[1]);
-    out_ += " ELSE ";
-    emit(*f.args[2]);
-    out_ += " END";
-    return true;
-  }
-  if (n == "choose" && f.args.size() >= 2) {
-    out_ += "CASE tsql_int(";
-    emit(*f.args[0]);
-    out_ += ')';
-    for (std::size_t i = 1; i < f.args.size(); ++i) {
-      out_ += " WHEN " + std::to_string(i) + " THEN ";
-      emit(*f.args[i]);
-    }
-    out_ += " END";
-    return true;
-  }
-  if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
-    out_ += "tsql_int(abs(";
-    emit(*f.args[0]);
-    out_ += "))";
-    return true;
-  }
-  return false;
-}
-
-// Functions: T-SQL names the runtime registers pass through; aggregates over money
-// use the exact money aggregates; error functions become slots.
-void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitRewrittenFunction(f) || emitDecimalFunction(f)) return;
-  const std::string& n = f.name;
-  if (n == "error_message" || n == "error_number" || n == "error_severity" ||
-      n == "error_state" || n == "error_line" || n == "error_procedure") {
-    Slot s;
-    s.kind = Slot::Kind::ErrorInfo;
-    s.name = n;
-    return emitSlot(std::move(s));
-  }
-  std::string name = n;
-  if (n == "isnull") name = env_.dialect().isnullFunction;
-  if ((n == "sum" || n == "avg") && f.args.size() == 1) {
-    TypeKind k = typeOf(*f.args[0]).kind;
-    if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
-    else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
-  }
-  bool datePart = n == "datediff" || n == "dateadd" || n == "datepart";
-  // LEFT and RIGHT are join keywords to SQLite; quoted, they name the functions.
-  out_ += (n == "left" || n == "right") ? quoteIdent(name) : name;
-  out_ += '(';
-  if (f.star) out_ += '*';
-  if (f.distinct) out_ += "DISTINCT ";
-  for (std::size_t i = 0; i < f.args.size(); ++i) {
-    if (i) out_ += ", ";
-    const ast::Expr& a = *f.args[i];
-    if (i == 0 && datePart && a.kind == ast::NodeKind::ColumnRef) {
-      out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(a).column()) + '\'';
-    } else {
-      emit(a);
-    }
-  }
-  out_ += ')';
+  explicitCollation_ = saved;
 }
 
 }  // namespace tsql::translate

@@ -54,6 +54,8 @@ class SqlTranslator {
   Translation remove(const ast::DeleteStmt& s);
   //! CREATE TABLE for a table or a table variable's temp table.
   std::string createTable(const std::string& sqlName, const ast::TableDef& def, bool temp);
+  //! ", CONSTRAINT name CHECK (condition)" for each CHECK of `def`.
+  std::string checkConstraints(const std::string& sqlName, const ast::TableDef& def);
   //! CREATE VIEW; fills `columns` with the view's column names and types.
   std::string createView(const ast::CreateViewStmt& s, std::vector<catalog::ColumnInfo>& columns);
 
@@ -101,11 +103,17 @@ class SqlTranslator {
   void emitArithmetic(const ast::BinaryExpr& b);
   //! + - * / % whose result is decimal: exact, at the result's precision and scale.
   //! False when the operands are not both numbers (then the general path runs).
-  bool emitDecimalArithmetic(const ast::BinaryExpr& b);
+  bool emitDecimalArithmetic(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
+  //! CAST to uniqueidentifier, or from text to a date in a CONVERT style; false otherwise.
+  bool emitCheckedTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
+                           const ast::Expr* style, bool tolerant);
+  //! DATALENGTH(arg): by the argument's type.
+  void emitDataLength(const ast::Expr& arg);
   //! -x of a decimal, exact however many digits it has.
   void emitDecimalNegate(const ast::Expr& operand, const ast::DataType& type);
   //! A comparison with a decimal too long for a double, made exactly; false otherwise.
-  bool emitDecimalComparison(const ast::BinaryExpr& b, const char* op);
+  bool emitDecimalComparison(const ast::BinaryExpr& b, const char* op, const ast::DataType& lt,
+                             const ast::DataType& rt);
   //! SUM/AVG (exact totals), ROUND and ABS of a decimal; false for other types.
   bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);
@@ -149,6 +157,7 @@ class SqlTranslator {
 
   TranslateEnv& env_;
   bool inlineLiterals_;
+  bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
   std::string out_;
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;
@@ -162,5 +171,8 @@ class SqlTranslator {
 
 //! "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);
+//! The name a CHECK constraint written without one gets: CK__table__column (or
+//! CK__table__n for the n-th unnamed one at table level).
+std::string checkConstraintName(std::string_view table, std::string_view columnOrNumber);
 
 }  // namespace tsql::translate

@@ -50,7 +50,38 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
   }
   if (!def.primaryKey.empty()) sql += std::string(", ") + (hasIdentity ? "UNIQUE " : "PRIMARY KEY ") + nameList(def.primaryKey);
   for (const auto& u : def.uniques) sql += ", UNIQUE " + nameList(u);
+  sql += checkConstraints(sqlName, def);
   sql += ')';
+  return sql;
+}
+
+std::string checkConstraintName(std::string_view table, std::string_view columnOrNumber) {
+  return "CK__" + std::string(table) + "__" + std::string(columnOrNumber);
+}
+
+// CHECK conditions are translated against the table's own columns (so text compares
+// with the collation and money as money); SQLite reports a broken one by its name.
+std::string SqlTranslator::checkConstraints(const std::string& sqlName, const ast::TableDef& def) {
+  if (def.checks.empty()) return {};
+  Scope local;
+  Source self;
+  self.alias = toLower(sqlName);
+  for (const auto& c : def.columns) self.columns.push_back({c.name, c.type, c.notNull, c.primaryKey});
+  local.sources.push_back(std::move(self));
+  Scope* saved = scope_;
+  scope_ = &local;
+  std::string sql;
+  int unnamed = 0;
+  for (const auto& check : def.checks) {
+    std::string name = !check.name.empty() ? check.name
+                       : !check.column.empty() ? checkConstraintName(sqlName, check.column)
+                                               : checkConstraintName(sqlName, std::to_string(++unnamed));
+    out_.clear();
+    emit(*check.expr);
+    sql += ", CONSTRAINT " + quoteIdent(name) + " CHECK (" + out_ + ")";
+  }
+  out_.clear();
+  scope_ = saved;
   return sql;
 }
 

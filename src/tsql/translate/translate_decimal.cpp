@@ -32,10 +32,12 @@ std::string precisionAndScale(const ast::DataType& t) {
 
 }  // namespace
 
-bool SqlTranslator::emitDecimalArithmetic(const ast::BinaryExpr& b) {
-  ast::DataType type = typeOf(b);
-  if (type.kind != TypeKind::Decimal || !numberOrNull(typeOf(*b.lhs)) || !numberOrNull(typeOf(*b.rhs)))
+bool SqlTranslator::emitDecimalArithmetic(const ast::BinaryExpr& b, const ast::DataType& lt,
+                                          const ast::DataType& rt) {
+  // decimal wins over every number but float, which is left out here
+  if ((lt.kind != TypeKind::Decimal && rt.kind != TypeKind::Decimal) || !numberOrNull(lt) || !numberOrNull(rt))
     return false;
+  ast::DataType type = ast::decimalResult(b.op, lt, rt);
   out_ += decimalFunction(b.op);
   emit(*b.lhs);
   out_ += ", ";
@@ -50,8 +52,8 @@ void SqlTranslator::emitDecimalNegate(const ast::Expr& operand, const ast::DataT
   out_ += precisionAndScale(ast::asDecimal(type));
 }
 
-bool SqlTranslator::emitDecimalComparison(const ast::BinaryExpr& b, const char* op) {
-  ast::DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
+bool SqlTranslator::emitDecimalComparison(const ast::BinaryExpr& b, const char* op, const ast::DataType& lt,
+                                          const ast::DataType& rt) {
   auto isLong = [](const ast::DataType& t) {
     return t.kind == TypeKind::Decimal && ast::asDecimal(t).precision > runtime::kExactDoubleDigits;
   };
@@ -68,6 +70,7 @@ bool SqlTranslator::emitDecimalComparison(const ast::BinaryExpr& b, const char* 
 
 bool SqlTranslator::emitDecimalFunction(const ast::FunctionCallExpr& f) {
   const std::string& n = f.name;
+  if (n != "abs" && n != "round" && n != "sum" && n != "avg") return false;
   if (f.args.empty() || f.star || typeOf(*f.args[0]).kind != TypeKind::Decimal) return false;
   ast::DataType t = ast::asDecimal(typeOf(*f.args[0]));
   if (n == "abs" && f.args.size() == 1) {

@@ -307,7 +307,12 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
         case ast::JoinType::Full: out_ += " FULL JOIN "; break;
         case ast::JoinType::Cross: out_ += " CROSS JOIN "; break;
       }
-      emitTableRef(swap ? *j.left : *j.right, scope);
+      // A join on the right side keeps its parentheses: a JOIN (b JOIN c ON ..) ON ..
+      const ast::TableRef& right = swap ? *j.left : *j.right;
+      const bool nested = right.kind == ast::NodeKind::JoinedTable;
+      if (nested) out_ += '(';
+      emitTableRef(right, scope);
+      if (nested) out_ += ')';
       if (j.on) {
         out_ += " ON ";
         Scope* saved = scope_;

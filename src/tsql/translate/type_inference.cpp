@@ -109,6 +109,7 @@ DataType SqlTranslator::queryType(const ast::Query& q) {
 DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   const std::string& n = f.name;
   auto arg = [&](std::size_t i) { return i < f.args.size() ? typeOf(*f.args[i]) : DataType{}; };
+  if (n == "collate") return arg(0);
   if (n == "isnull" || n == "coalesce") {
     for (std::size_t i = 0; i < f.args.size(); ++i) {
       DataType t = arg(i);
@@ -121,12 +122,13 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
       n == "error_severity" || n == "error_state" || n == "error_line")
     return ofKind(TypeKind::Int);
-  if (n == "newid" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
+  if (n == "newid" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
       n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message")
     return ofKind(TypeKind::Varchar);
   if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")
     return ofKind(TypeKind::Varchar);
-  if (n == "patindex") return ofKind(TypeKind::Int);
+  if (n == "patindex" || n == "isdate" || n == "datalength") return ofKind(TypeKind::Int);
+  if (n == "str" || n == "datename") return ofKind(TypeKind::Varchar);
   if (n == "eomonth" || n == "datefromparts") return ofKind(TypeKind::Date);
   if (n == "iif" || n == "choose") {  // the results' type by precedence
     DataType t = ofKind(TypeKind::Null);

@@ -102,7 +102,7 @@ int TDemoBillForm::Update_() { return runSave(false); }
 int TDemoBillForm::delete_() {
   const std::string sql = BillSaveBatch::deleteText(tableName, cdsMaster.fieldByName("billno").asString(),
                                                     cdsMaster.fieldByName("orgid").asString());
-  return execSQL(sql) ? 0 : -1;
+  return execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
 int TDemoBillForm::AuditingData_0() {

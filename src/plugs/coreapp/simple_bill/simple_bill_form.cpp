@@ -86,7 +86,7 @@ int TSimpleBillForm::delete_() {
   const std::string sql = host::BillSaveBatch::deleteText(spec.masterTable, cdsMaster.fieldByName("billno").asString(),
                                                           cdsMaster.fieldByName("orgid").asString(), {}, spec.deleteFirst);
   host::LogMsgWithTag(sql, "删除单据");
-  return host::execSQL(sql) ? 0 : -1;
+  return host::execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
 void registerSimpleBillItem(const SimpleBillSpec& spec, host::TFormClass formClass) {

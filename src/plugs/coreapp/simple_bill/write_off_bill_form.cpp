@@ -231,7 +231,7 @@ host::BillSaveTexts TWriteOffBillForm::saveTexts(bool isNew) const {
 int TWriteOffBillForm::delete_() {
   const std::string sql = host::BillSaveBatch::deleteText(spec.masterTable, cdsMaster.fieldByName("billno").asString(),
                                                           cdsMaster.fieldByName("orgid").asString(), {"_hx"});
-  return host::execSQL(sql) ? 0 : -1;
+  return host::execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
 int TWriteOffBillForm::AuditingData_1() {

@@ -164,7 +164,7 @@ int TxmzzkForm::Update_() {
 int TxmzzkForm::delete_() {
   const std::string sql = OrderSql::deleteOrder(cdsMaster.fieldByName("billno").asString(),
                                                 cdsMaster.fieldByName("orgid").asString());
-  return host::execSQL(sql) ? 0 : -1;
+  return host::execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
 void TxmzzkForm::runOrderStateBatch(const std::string& sql) {

@@ -1,0 +1,200 @@
+// The shape scan. It must lift exactly the literal tokens the lexer makes, and the
+// plan cache checks that on every new shape against the lexer (see plan_cache.cpp);
+// what follows a literal is in the key, so texts of one key lex alike. A lifted
+// literal leaves a marker: byte 0x01 and its class. A text holding byte 0x01 anywhere
+// could spell a marker, so it is not scanned at all.
+#include "tsql/exec/batch_shape.h"
+
+#include <array>
+#include <cstring>
+
+#include "tsql/lexer/lexer.h"
+
+namespace tsql::exec {
+
+namespace {
+
+constexpr char kMarker = '\x01';
+constexpr std::size_t kMaxLiteralDigits = 9;  // longer integers may be bigint: kept whole
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What a byte may start, for the scan: most bytes need only be copied.
+enum class ByteClass : std::uint8_t { Plain, Name, Digit, Quote, Delimiter, Comment, Point };
+
+const std::array<ByteClass, 256>& byteClasses() {
+  static const std::array<ByteClass, 256> table = [] {
+    std::array<ByteClass, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+      auto& k = t[static_cast<std::size_t>(c)];
+      if (isIdentifierChar(static_cast<char>(c))) k = ByteClass::Name;
+      if (isDigit(static_cast<char>(c))) k = ByteClass::Digit;
+    }
+    t['\''] = ByteClass::Quote;
+    t['['] = t['"'] = ByteClass::Delimiter;
+    t['-'] = t['/'] = ByteClass::Comment;
+    t['.'] = ByteClass::Point;
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
+void BatchShape::put(std::string_view s) {
+  if (size_ + s.size() > key_.size()) key_.resize(2 * (size_ + s.size()) + 64);
+  std::memcpy(key_.data() + size_, s.data(), s.size());
+  size_ += s.size();
+}
+
+// Text between lifted literals goes into the key in one piece.
+bool BatchShape::scan(std::string_view text) {
+  size_ = 0;
+  literals_.clear();
+  if (text.find(kMarker) != std::string_view::npos) return false;
+  if (key_.size() < text.size() + 64) key_.resize(text.size() + 64);
+  const std::array<ByteClass, 256>& classes = byteClasses();
+  auto classOf = [&](std::size_t at) { return classes[static_cast<unsigned char>(text[at])]; };
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  std::size_t copied = 0;  // the text before this is in the key
+  bool afterName = false;
+  Marker marker;
+  while (i < n) {
+    ByteClass k = classOf(i);
+    bool name = false;
+    marker.size = 0;
+    if (k == ByteClass::Plain) {
+      while (i < n && classOf(i) == ByteClass::Plain) ++i;
+    } else if (k == ByteClass::Comment && (i + 1 >= n || text[i + 1] != (text[i] == '-' ? '-' : '*'))) {
+      ++i;
+    } else if (k == ByteClass::Name || (k == ByteClass::Digit && afterName)) {
+      while (i < n && (classOf(i) == ByteClass::Name || classOf(i) == ByteClass::Digit)) ++i;
+      name = true;
+    } else if (k == ByteClass::Digit || (k == ByteClass::Point && i + 1 < n && isDigit(text[i + 1]) && !afterName)) {
+      scanNumber(text, i, marker);
+    } else if (k == ByteClass::Point) {
+      ++i;
+    } else if (k == ByteClass::Quote) {
+      if (!scanString(text, i, marker)) return false;
+    } else if (k == ByteClass::Delimiter) {
+      if (!skipDelimited(text, i, text[i] == '[' ? ']' : '"')) return false;
+    } else if (!skipComment(text, i)) {
+      return false;
+    }
+    afterName = name;
+    if (marker.size == 0) continue;
+    put(text.substr(copied, literals_.back().offset - copied));
+    put(std::string_view(marker.bytes, marker.size));
+    copied = i;
+  }
+  put(text.substr(copied));
+  return true;
+}
+
+// string := ''' { any except ''' | '''' } '''  (N'...' when an N starts the token)
+bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marker) {
+  std::size_t start = i;
+  bool national = i > 0 && (text[i - 1] == 'N' || text[i - 1] == 'n') && (i < 2 || !isIdentifierChar(text[i - 2]));
+  for (++i;; ++i) {
+    if (i >= text.size()) return false;
+    if (text[i] != '\'') continue;
+    if (i + 1 < text.size() && text[i + 1] == '\'') {
+      ++i;
+      continue;
+    }
+    break;
+  }
+  ++i;
+  if (national) start -= 1;  // the N belongs to the literal
+  literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
+                       national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String});
+  marker = {{kMarker, national ? 'W' : 'S'}, 2};
+  return true;
+}
+
+// number := digits [ '.' digits ] [ exponent ], as the lexer reads it. A constant's
+// type counts its digits (12.345 is decimal(5,3), 10 counts two digits in decimal
+// arithmetic), so the class keeps the significant digits before the point and the
+// digits after it (as bytes from 2 on, never the marker byte).
+void BatchShape::scanNumber(std::string_view text, std::size_t& i, Marker& marker) {
+  std::size_t start = i;
+  while (i < text.size() && isDigit(text[i])) ++i;
+  std::size_t before = i - start;
+  bool point = i < text.size() && text[i] == '.';
+  if (point) ++i;
+  std::size_t fraction = i;
+  while (i < text.size() && isDigit(text[i])) ++i;
+  std::size_t after = i - fraction;
+  bool exponent = i + 1 < text.size() && (text[i] == 'e' || text[i] == 'E') &&
+                  (isDigit(text[i + 1]) ||
+                   ((text[i + 1] == '+' || text[i + 1] == '-') && i + 2 < text.size() && isDigit(text[i + 2])));
+  if (exponent) {
+    i += 2;
+    while (i < text.size() && isDigit(text[i])) ++i;
+  }
+  if (exponent || (!point && before > kMaxLiteralDigits) || before > 250 || after > 250) return;  // kept whole
+  literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
+                       point ? LiteralSpan::Kind::Number : LiteralSpan::Kind::Integer});
+  std::size_t zeros = 0;  // leading zeros do not count towards a constant's precision
+  while (zeros < before && text[start + zeros] == '0') ++zeros;
+  auto digits = static_cast<char>(before - zeros + 2);
+  if (point) marker = {{kMarker, 'D', digits, static_cast<char>(after + 2)}, 4};
+  else marker = {{kMarker, 'I', digits}, 3};
+}
+
+// [name] or "name", a doubled closer standing for one.
+bool BatchShape::skipDelimited(std::string_view text, std::size_t& i, char close) {
+  for (++i;; ++i) {
+    if (i >= text.size()) return false;
+    if (text[i] != close) continue;
+    if (i + 1 < text.size() && text[i + 1] == close) {
+      ++i;
+      continue;
+    }
+    ++i;
+    return true;
+  }
+}
+
+// -- to the end of the line, or /* ... */ (nesting, as T-SQL's do).
+bool BatchShape::skipComment(std::string_view text, std::size_t& i) {
+  if (text[i] == '-') {
+    while (i < text.size() && text[i] != '\n') ++i;
+    return true;
+  }
+  int depth = 0;
+  while (i + 1 < text.size()) {
+    if (text[i] == '/' && text[i + 1] == '*') {
+      ++depth;
+      i += 2;
+    } else if (text[i] == '*' && text[i + 1] == '/') {
+      i += 2;
+      if (--depth == 0) return true;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
+void assignLiteralValue(std::string& out, std::string_view text, const LiteralSpan& span) {
+  std::string_view s = span.in(text);
+  if (span.kind == LiteralSpan::Kind::Integer || span.kind == LiteralSpan::Kind::Number) {
+    out.assign(s);
+    return;
+  }
+  s.remove_prefix(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
+  s.remove_suffix(1);
+  out.assign(s);
+  std::size_t quote = out.find('\'');
+  if (quote == std::string::npos) return;  // nothing to undo
+  std::size_t to = quote;
+  for (std::size_t from = quote; from < out.size(); ++from) {
+    out[to++] = out[from];
+    if (out[from] == '\'') ++from;  // '' stands for one quote
+  }
+  out.resize(to);
+}
+
+}  // namespace tsql::exec

@@ -1,0 +1,24 @@
+// SET DATEFORMAT, SET DATEFIRST and SET LANGUAGE: the session's date settings, kept
+// from batch to batch like the server's connection options.
+#include "tsql/exec/interpreter.h"
+#include "tsql/parser/parser.h"
+
+namespace tsql::exec {
+
+void Interpreter::setDateOption(const ast::SetOptionStmt& s) {
+  std::string value = toLower(s.value);
+  if (s.option == "dateformat") {
+    if (!runtime::DateSettings::validOrder(value))
+      throw SqlException(errors::Error::BadDateFormat, line(s), {s.value});
+    dateSettings_.order = value;
+  } else if (s.option == "datefirst") {
+    int first = std::atoi(value.c_str());
+    if (first < 1 || first > 7)  // refused under the engine's general number, like SQLite's refusals
+      throw SqlException(50000, 16, line(s), "SET DATEFIRST " + s.value + " is out of range.");
+    dateSettings_.dateFirst = first;
+  } else if (s.option == "language" && (value == "us_english" || value == "english")) {
+    dateSettings_ = runtime::DateSettings{};  // us_english: mdy, weeks from Sunday
+  }
+}
+
+}  // namespace tsql::exec

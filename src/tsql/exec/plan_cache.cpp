@@ -1,0 +1,123 @@
+// Parsed batches by shape with LRU eviction. Parsing and freeing the tree of a save
+// batch costs as much as SQLite's own work on it; a shop saves the same shapes of
+// batch all day. A new shape is lexed and parsed as any batch; it is kept only when
+// the shape scan lifted exactly the literal tokens the lexer made (and that the
+// translator reads only as values), so a reuse can never read another tree.
+#include "tsql/exec/plan_cache.h"
+
+#include <unordered_map>
+
+#include "tsql/lexer/lexer.h"
+#include "tsql/parser/parser.h"
+
+namespace tsql::exec {
+
+namespace {
+
+bool isLiteral(TokenKind k) {
+  return k == TokenKind::Integer || k == TokenKind::Number || k == TokenKind::String || k == TokenKind::NString;
+}
+
+// The translator writes an ORDER BY ordinal into the SQL as it stands: such an
+// integer is not a value. Any integer from ORDER BY until a keyword other than
+// ASC/DESC may be one (written "(1)" too), so none of them is taken for a value.
+class OrdinalWatch {
+ public:
+  bool mayBeOrdinal(const Token& t, const Token*) const { return t.kind == TokenKind::Integer && open_; }
+  void see(const Token& t, const Token* prev) {
+    if (t.is(Keyword::By) && prev && prev->is(Keyword::Order)) open_ = true;
+    else if (t.keyword != Keyword::None && !t.is(Keyword::Asc) && !t.is(Keyword::Desc)) open_ = false;
+  }
+
+ private:
+  bool open_ = false;
+};
+
+struct Lexed {
+  std::vector<Token> tokens;
+  std::unordered_map<std::size_t, std::size_t> liftedOrdinal;  // token index -> literal index
+  bool cacheable = true;
+};
+
+// Lexes the text and checks that the scan's literals are the lexer's value literals.
+Lexed lexAgainst(std::string_view text, const std::vector<LiteralSpan>& spans) {
+  Lexed out;
+  Lexer lexer(text);
+  OrdinalWatch ordinals;
+  for (;;) {
+    out.tokens.push_back(lexer.next());
+    const Token& t = out.tokens.back();
+    const Token* prev = out.tokens.size() > 1 ? &out.tokens[out.tokens.size() - 2] : nullptr;
+    if (t.is(Keyword::Create) || t.is(Keyword::Alter) || t.is(Keyword::Drop)) out.cacheable = false;
+    if (isLiteral(t.kind)) {
+      std::size_t k = out.liftedOrdinal.size();
+      auto offset = static_cast<std::size_t>(t.text.data() - text.data());
+      bool same = k < spans.size() && spans[k].offset == offset && spans[k].length == t.text.size();
+      if (same && !ordinals.mayBeOrdinal(t, prev)) out.liftedOrdinal.emplace(out.tokens.size() - 1, k);
+      else if (same || (k < spans.size() && spans[k].offset <= offset)) out.cacheable = false;
+    }
+    ordinals.see(t, prev);
+    if (t.kind == TokenKind::End) break;
+  }
+  if (out.liftedOrdinal.size() != spans.size()) out.cacheable = false;
+  return out;
+}
+
+}  // namespace
+
+bool PlanCache::reuse(BatchPlan& plan, std::string_view text) const {
+  const auto& spans = shape_.literals();
+  for (const auto& [k, fixed] : plan.fixedTexts)
+    if (spans[k].in(text) != fixed) return false;
+  for (const auto& [k, node] : plan.values) assignLiteralValue(node->text, text, spans[k]);
+  return true;
+}
+
+std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
+  bool scanned = shape_.scan(text);
+  if (scanned) {
+    auto it = plans_.find(shape_.key());
+    if (it != plans_.end() && reuse(*it->second.plan, text)) {
+      ++hits_;
+      order_.splice(order_.begin(), order_, it->second.lru);
+      return it->second.plan;
+    }
+  }
+  Lexed lexed = lexAgainst(text, shape_.literals());
+  auto plan = std::make_shared<BatchPlan>();
+  plan->batch = Parser(text, std::move(lexed.tokens)).parseBatch();
+  if (!scanned || !lexed.cacheable) return plan;
+  std::vector<bool> valued(shape_.literals().size(), false);
+  for (const auto& ref : plan->batch.literals) {
+    auto k = lexed.liftedOrdinal.find(ref.token);
+    if (k == lexed.liftedOrdinal.end()) continue;
+    plan->values.emplace_back(k->second, ref.node);
+    valued[k->second] = true;
+  }
+  for (std::size_t k = 0; k < valued.size(); ++k)
+    if (!valued[k]) plan->fixedTexts.emplace_back(k, std::string(shape_.literals()[k].in(text)));
+  keep(plan);
+  return plan;
+}
+
+// Replaces a plan of the same shape (one whose fixed texts differ: the newer wins).
+void PlanCache::keep(std::shared_ptr<BatchPlan> plan) {
+  auto it = plans_.find(shape_.key());
+  if (it != plans_.end()) {
+    order_.erase(it->second.lru);
+    plans_.erase(it);
+  }
+  order_.emplace_front(shape_.key());
+  plans_.emplace(order_.front(), Entry{std::move(plan), order_.begin()});
+  while (plans_.size() > capacity_) {
+    plans_.erase(order_.back());
+    order_.pop_back();
+  }
+}
+
+void PlanCache::clear() {
+  plans_.clear();
+  order_.clear();
+}
+
+}  // namespace tsql::exec

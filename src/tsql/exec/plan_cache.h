@@ -1,0 +1,65 @@
+// PlanCache: parsed batches kept by shape (see batch_shape.h), least recently used
+// dropped past the capacity. A batch whose shape was seen before is only scanned: the
+// kept tree takes the new text's literal values and keeps the translations made while
+// it ran (its TranslationMemo). Batches that define schema (CREATE, ALTER, DROP) and
+// shapes the scan does not lift exactly as the lexer does (an ORDER BY ordinal) are
+// parsed afresh each time. Not thread safe; a plan stays alive while it is held.
+#pragma once
+
+#include <cstddef>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "tsql/ast/stmt.h"
+#include "tsql/exec/batch_shape.h"
+#include "tsql/exec/translation_memo.h"
+
+namespace tsql::exec {
+
+//! A parsed batch and what was learnt running it.
+struct BatchPlan {
+  ast::Batch batch;
+  TranslationMemo memo;
+  //! The literal node each lifted literal (by its index in the text) gives its value.
+  std::vector<std::pair<std::size_t, ast::LiteralExpr*>> values;
+  //! Lifted literals the parser did not make literal nodes of (a type's length, an
+  //! alias in quotes): part of the tree, so a reuse needs the same text.
+  std::vector<std::pair<std::size_t, std::string>> fixedTexts;
+};
+
+class PlanCache {
+ public:
+  explicit PlanCache(std::size_t capacity) : capacity_(capacity) {}
+
+  //! The plan for `text`, parsed or reused with the text's literal values.
+  //! Throws SyntaxError.
+  std::shared_ptr<BatchPlan> plan(std::string_view text);
+  //! Drops every kept plan.
+  void clear();
+  std::size_t size() const { return plans_.size(); }  //!< plans kept
+  std::size_t hits() const { return hits_; }          //!< batches that were not parsed
+
+ private:
+  struct Entry {
+    std::shared_ptr<BatchPlan> plan;
+    std::list<std::string>::iterator lru;
+  };
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  bool reuse(BatchPlan& plan, std::string_view text) const;
+  void keep(std::shared_ptr<BatchPlan> plan);
+
+  std::size_t capacity_;
+  std::size_t hits_ = 0;
+  BatchShape shape_;              // the last batch's, its storage kept for the next
+  std::list<std::string> order_;  // most recently used first
+  std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>> plans_;
+};
+
+}  // namespace tsql::exec

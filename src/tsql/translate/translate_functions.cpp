@@ -1,0 +1,130 @@
+// Function calls: the T-SQL names the runtime registers pass through; some are written
+// as other SQL (iif and choose as CASE, DATALENGTH by type), aggregates of money use
+// the exact money aggregates and error functions become slots.
+#include "tsql/ast/decimal_type.h"
+#include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
+#include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
+
+namespace tsql::translate {
+
+using ast::TypeKind;
+
+namespace {
+
+// Bytes a value of a fixed-size type takes; 0 for text (measured at run time).
+int storageBytes(const ast::DataType& t) {
+  switch (t.kind) {
+    case TypeKind::Bit: return 1;
+    case TypeKind::Int: return 4;
+    case TypeKind::BigInt: case TypeKind::Float: case TypeKind::DateTime: case TypeKind::DateTime2: return 8;
+    case TypeKind::Money: return t.isSmallMoney() ? 4 : 8;
+    case TypeKind::SmallDateTime: return 4;
+    case TypeKind::Date: return 3;
+    case TypeKind::Decimal: {
+      int p = ast::asDecimal(t).precision;
+      return p <= 9 ? 5 : p <= 19 ? 9 : p <= 28 ? 13 : 17;
+    }
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+// DATALENGTH: the bytes of the value's type; text by its characters (nvarchar two each).
+void SqlTranslator::emitDataLength(const ast::Expr& arg) {
+  ast::DataType t = typeOf(arg);
+  if (int bytes = storageBytes(t)) {
+    out_ += "CASE WHEN ";
+    emit(arg);
+    out_ += " IS NULL THEN NULL ELSE " + std::to_string(bytes) + " END";
+    return;
+  }
+  out_ += "tsql_datalength(";
+  emit(arg);
+  out_ += t.kind == TypeKind::NVarchar ? ", 2)" : ", 1)";
+}
+
+// Functions written as other SQL: iif and choose become CASE (only the chosen argument
+// is evaluated), and abs of an int stays an int (the smallest int overflows).
+bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
+  const std::string& n = f.name;
+  if (n == "iif" && f.args.size() == 3) {
+    if (isNullLiteral(*f.args[1]) && isNullLiteral(*f.args[2])) allResultsNull();
+    out_ += "CASE WHEN ";
+    emit(*f.args[0]);
+    out_ += " THEN ";
+    emit(*f.args[1]);
+    out_ += " ELSE ";
+    emit(*f.args[2]);
+    out_ += " END";
+    return true;
+  }
+  if (n == "choose" && f.args.size() >= 2) {
+    out_ += "CASE tsql_int(";
+    emit(*f.args[0]);
+    out_ += ')';
+    for (std::size_t i = 1; i < f.args.size(); ++i) {
+      out_ += " WHEN " + std::to_string(i) + " THEN ";
+      emit(*f.args[i]);
+    }
+    out_ += " END";
+    return true;
+  }
+  if (n == "datalength" && f.args.size() == 1) return emitDataLength(*f.args[0]), true;
+  if (n == "collate" && f.args.size() == 2) {  // a case-sensitive (_CS_) or binary collation compares bytes
+    std::string name = toLower(ast::nodeCast<ast::LiteralExpr>(*f.args[1]).text);
+    bool exact = name.find("_cs") != std::string::npos || name.find("_bin") != std::string::npos;
+    out_ += '(';
+    emit(*f.args[0]);
+    out_ += exact ? " COLLATE BINARY)" : std::string(" COLLATE ") + runtime::kCollation + ")";
+    return true;
+  }
+  if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
+    out_ += "tsql_int(abs(";
+    emit(*f.args[0]);
+    out_ += "))";
+    return true;
+  }
+  return false;
+}
+
+// Functions: T-SQL names the runtime registers pass through; aggregates over money
+// use the exact money aggregates; error functions become slots.
+void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
+  if (emitRewrittenFunction(f) || emitDecimalFunction(f)) return;
+  const std::string& n = f.name;
+  if (n == "error_message" || n == "error_number" || n == "error_severity" ||
+      n == "error_state" || n == "error_line" || n == "error_procedure") {
+    Slot s;
+    s.kind = Slot::Kind::ErrorInfo;
+    s.name = n;
+    return emitSlot(std::move(s));
+  }
+  std::string name = n;
+  if (n == "isnull") name = env_.dialect().isnullFunction;
+  if ((n == "sum" || n == "avg") && f.args.size() == 1) {
+    TypeKind k = typeOf(*f.args[0]).kind;
+    if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
+    else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
+  }
+  bool datePart = n == "datediff" || n == "dateadd" || n == "datepart" || n == "datename";
+  // LEFT and RIGHT are join keywords to SQLite; quoted, they name the functions.
+  out_ += (n == "left" || n == "right") ? quoteIdent(name) : name;
+  out_ += '(';
+  if (f.star) out_ += '*';
+  if (f.distinct) out_ += "DISTINCT ";
+  for (std::size_t i = 0; i < f.args.size(); ++i) {
+    if (i) out_ += ", ";
+    const ast::Expr& a = *f.args[i];
+    if (i == 0 && datePart && a.kind == ast::NodeKind::ColumnRef) {
+      out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(a).column()) + '\'';
+    } else {
+      emit(a);
+    }
+  }
+  out_ += ')';
+}
+
+}  // namespace tsql::translate

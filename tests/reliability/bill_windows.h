@@ -1,0 +1,42 @@
+// BillWindows: a signed-in host session on a test database (login 0001 / 王敏 with
+// every right, a scripted Ui) that opens bill editor windows the way the clerk does,
+// outside any page control, so that a test can hold two windows on one bill.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "db/embedded_connection.h"
+#include "host/forms/base_bill_edit_ribbon_form.h"
+#include "host/host.h"
+#include "host/scripted_ui.h"
+
+namespace reliability {
+
+class BillWindows {
+ public:
+  explicit BillWindows(db::EmbeddedConnection& conn);
+
+  //! A window of bill type `code` on bill `billno` ("" = none); null when not a bill editor.
+  std::unique_ptr<host::TBaseBillEditRibbonForm> open(const std::string& code, const std::string& billno);
+
+  //! The newest bill with lines of the type (its header table in `table`); "" when none.
+  std::string newestBill(const std::string& code, std::string& table);
+
+  //! An integer column of a bill's header (-1 when the bill is gone).
+  std::int64_t number(const std::string& table, const std::string& billno, const char* column);
+
+  //! The messages shown since transcript position `mark`, one per line.
+  std::string toldSince(std::size_t mark) const;
+  std::size_t mark() const { return ui.transcript().size(); }
+
+  db::EmbeddedConnection& conn;
+  host::ScriptedUi ui;
+
+ private:
+  host::Host host_;
+  host::HostScope scope_{host_};
+};
+
+}  // namespace reliability

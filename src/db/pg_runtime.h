@@ -14,4 +14,7 @@ namespace db::pg {
 //! message when it refuses, "" when the runtime is in place.
 std::string installRuntime(PGconn* conn);
 
+//! The exact decimal functions' float8 signatures (pg_decimal_runtime.cpp).
+std::string decimalOverloadsSql();
+
 }  // namespace db::pg

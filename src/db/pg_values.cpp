@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 
 namespace db::pg {
@@ -37,6 +38,28 @@ std::string conversionMessage(const std::string& msg) {
   else if (type == "double precision") type = "float";
   else if (type == "numeric") type = "numeric";
   return "Conversion failed when converting the varchar value '" + value + "' to data type " + type + ".";
+}
+
+// Significant digits of a numeric's text ("-0012.3400" has 4: 1, 2, 3, 4).
+int significantDigits(const char* text) {
+  int first = -1, last = -1, n = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9') continue;
+    if (*c != '0') {
+      if (first < 0) first = n;
+      last = n;
+    }
+    ++n;
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+// A decimal travels as the engine's own do: a double while it has at most 15
+// digits, its exact text beyond (as the embedded file keeps long decimals).
+tsql::exec::SqlValue numericValue(const char* text, int length) {
+  using tsql::exec::SqlValue;
+  if (significantDigits(text) <= tsql::runtime::kExactDoubleDigits) return SqlValue::real(std::strtod(text, nullptr));
+  return SqlValue::text(std::string(text, static_cast<std::size_t>(length)));
 }
 
 }  // namespace
@@ -77,8 +100,8 @@ tsql::exec::SqlValue fieldValue(const PGresult* r, int row, int col) {
     case kInt4:
     case kInt8: return SqlValue::integer(std::strtoll(text, nullptr, 10));
     case kFloat4:
-    case kFloat8:
-    case kNumeric: return SqlValue::real(std::strtod(text, nullptr));
+    case kFloat8: return SqlValue::real(std::strtod(text, nullptr));
+    case kNumeric: return numericValue(text, PQgetlength(r, row, col));
     case kDate:
     case kTimestamp:
     case kTimestamptz: return SqlValue::text(engineDateTime(text));

@@ -44,6 +44,9 @@ struct Dialect {
   //! One row when an object of a kind ("table", "view", "index") named ?2 exists
   //! (?1 the kind); names case-blind.
   const char* objectExists;
+  //! Written after the marker of a decimal constant or variable too long for a double
+  //! (bound as its exact text), where an untyped text would be taken for another type.
+  const char* longDecimalMarkerType;
 };
 
 //! The embedded SQLite file.

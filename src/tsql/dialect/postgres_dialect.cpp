@@ -62,6 +62,7 @@ const Dialect& postgresDialect() {
       "WHERE (n.nspname = current_schema() OR n.oid = pg_my_temp_schema()) "
       "AND c.relkind = CASE ?1 WHEN 'table' THEN 'r' WHEN 'view' THEN 'v' ELSE 'i' END "
       "AND lower(c.relname) = lower(?2)",
+      "::numeric",
   };
   return d;
 }

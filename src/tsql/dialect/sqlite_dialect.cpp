@@ -43,6 +43,7 @@ const Dialect& sqliteDialect() {
       "INSERT OR REPLACE INTO tsql_procedures(name, body) VALUES (?1, ?2)",
       "SELECT 1 FROM (SELECT type, name FROM sqlite_master UNION ALL SELECT type, name FROM "
       "sqlite_temp_master) WHERE type = ?1 AND name = ?2 COLLATE NOCASE",
+      "",
   };
   return d;
 }

@@ -5,6 +5,7 @@
 
 #include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 
 namespace tsql::translate {
@@ -83,6 +84,14 @@ void SqlTranslator::emitSlot(Slot slot) {
   out_ += std::to_string(slots_.size());
 }
 
+// A long decimal's exact text must reach the database's decimal functions as a number.
+void SqlTranslator::markLongDecimal(const ast::Expr& e) {
+  const char* type = env_.dialect().longDecimalMarkerType;
+  if (!*type || inlineLiterals_) return;  // constants written inline are numbers already
+  ast::DataType t = typeOf(e);
+  if (t.kind == ast::TypeKind::Decimal && ast::asDecimal(t).precision > runtime::kExactDoubleDigits) out_ += type;
+}
+
 void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
   if (l.literalKind == ast::LiteralKind::Null) {
     out_ += "NULL";
@@ -151,7 +160,9 @@ void SqlTranslator::emit(const ast::Expr& e) {
   }
   using ast::NodeKind;
   switch (e.kind) {
-    case NodeKind::Literal: return emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
+    case NodeKind::Literal:
+      emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
+      return markLongDecimal(e);
     case NodeKind::ColumnRef: return emitColumnRef(ast::nodeCast<ast::ColumnRefExpr>(e));
     case NodeKind::Variable: {
       const auto& v = ast::nodeCast<ast::VariableExpr>(e);
@@ -160,7 +171,8 @@ void SqlTranslator::emit(const ast::Expr& e) {
       Slot s;
       s.kind = Slot::Kind::Variable;
       s.name = v.name;
-      return emitSlot(std::move(s));
+      emitSlot(std::move(s));
+      return markLongDecimal(e);
     }
     case NodeKind::SystemVariable: {
       Slot s;

@@ -126,6 +126,7 @@ class SqlTranslator {
                     const ast::Expr* style);
   void emitStore(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);
+  void markLongDecimal(const ast::Expr& e);
   void emitLiteral(const ast::LiteralExpr& l);
   void emitColumnRef(const ast::ColumnRefExpr& c);
   void emitSubquery(const ast::Query& q);

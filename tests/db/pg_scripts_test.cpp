@@ -12,7 +12,7 @@ namespace {
 
 const char* const kServerScripts[] = {
     "paging_and_top.test", "procedures.test", "save_batch.test",  "savepoints.test",
-    "transactions.test",   "update_from.test", "variables.test",
+    "table_variable_reuse.test", "transactions.test", "update_from.test", "variables.test",
 };
 
 class PgScriptTest : public testing::TestWithParam<std::string> {};

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 3;
+constexpr int kRuntimeVersion = 5;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN

@@ -11,7 +11,7 @@
 namespace {
 
 const char* const kServerScripts[] = {
-    "paging_and_top.test", "procedures.test", "save_batch.test",  "savepoints.test",
+    "decimals.test", "paging_and_top.test", "procedures.test", "save_batch.test", "savepoints.test",
     "table_variable_reuse.test", "transactions.test", "update_from.test", "variables.test",
 };
 

@@ -7,6 +7,7 @@
 
 #include "core/strings.h"
 #include "db/pg_values.h"
+#include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/sql_exception.h"
 
 namespace db {
@@ -183,6 +184,12 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
   ResultGuard guard{r};
   sawConflict_ = sawConflict_ || isConflict(r);
   SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
+  auto field = [&](int code) {
+    const char* v = PQresultErrorField(r, code);
+    return std::string(v ? v : "");
+  };
+  lastBroken_ = {field(PG_DIAG_TABLE_NAME), field(PG_DIAG_COLUMN_NAME), field(PG_DIAG_CONSTRAINT_NAME),
+                 field(PG_DIAG_MESSAGE_DETAIL)};
   if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
   throw error;
 }
@@ -233,6 +240,37 @@ void PgBackend::noteDurable(const PGresult* r) {
   if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
       std::strncmp(done, "ROLLBACK", 8) != 0)
     durableWrite_ = true;
+}
+
+namespace {
+
+// "Key (a, b)=(1, 2) already exists." -> "UNIQUE constraint failed: t.a, t.b".
+tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table, const std::string& detail) {
+  std::size_t open = detail.find('('), close = detail.find(")=");
+  if (detail.rfind("Key (", 0) != 0 || close == std::string::npos) return e;
+  tsql::SqlError out = e;
+  out.message = "UNIQUE constraint failed: ";
+  std::string columns = detail.substr(open + 1, close - open - 1);
+  for (std::size_t start = 0; start <= columns.size();) {
+    std::size_t comma = columns.find(", ", start);
+    std::string column = columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    out.message += (start ? ", " : "") + table + "." + column;
+    if (comma == std::string::npos) break;
+    start = comma + 2;
+  }
+  return out;
+}
+
+}  // namespace
+
+// The server keeps names in lower case: an unnamed CHECK's CK__ prefix is put back.
+tsql::SqlError PgBackend::constraintError(const tsql::SqlError& e, std::string_view verb) {
+  const Broken& b = lastBroken_;
+  if (e.number == 515 && !b.column.empty()) return tsql::exec::nullNotAllowed(e, b.column, b.table, verb);
+  if (e.number == 2627 && !b.table.empty()) return duplicateKey(e, b.table, b.detail);
+  if (e.number != 547 || b.constraint.empty()) return e;
+  std::string name = b.constraint.rfind("ck__", 0) == 0 ? "CK__" + b.constraint.substr(4) : b.constraint;
+  return tsql::exec::checkConflict(e, name, b.table, verb);
 }
 
 void PgBackend::command(const char* sql) {

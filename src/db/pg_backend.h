@@ -36,6 +36,9 @@ class PgBackend final : public tsql::exec::Backend {
   //! Always: the batch's first statement would cost a round trip to find out, so
   //! what the interpreter learnt of the schema lasts one batch on the server.
   bool schemaChangedElsewhere() override { return true; }
+  //! NOT NULL and CHECK failures in SQL Server's words, a duplicate key as the
+  //! embedded file words it, from what the server named.
+  tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;
 
   //! Starts watching a batch: no conflict seen, nothing made durable yet.
   void startBatch() { sawConflict_ = durableWrite_ = false; }
@@ -66,6 +69,10 @@ class PgBackend final : public tsql::exec::Backend {
   std::int64_t changes_ = 0;
   bool sawConflict_ = false;
   bool durableWrite_ = false;
+  //! The table, column and constraint the last failed statement broke (server's names).
+  struct Broken {
+    std::string table, column, constraint, detail;
+  } lastBroken_;
   std::string lastInsertTarget_;  //!< table of the last INSERT ("" when it was another statement)
   std::int64_t lastIdentity_ = 0;
   bool identityPending_ = false;  //!< an identity was issued since lastIdentity_ was read

@@ -16,5 +16,7 @@ std::string installRuntime(PGconn* conn);
 
 //! The exact decimal functions' float8 signatures (pg_decimal_runtime.cpp).
 std::string decimalOverloadsSql();
+//! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
+std::string tolerantConversionsSql();
 
 }  // namespace db::pg

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 6;
+constexpr int kRuntimeVersion = 9;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -128,8 +128,20 @@ CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b timestamp) RETURNS
     WHEN 'minute' THEN (extract(epoch FROM date_trunc('minute', b)) - extract(epoch FROM date_trunc('minute', a))) / 60
     WHEN 'second' THEN extract(epoch FROM date_trunc('second', b)) - extract(epoch FROM date_trunc('second', a))
     ELSE tsql_error('datediff: the date part ' || part || ' is not supported on this server') END)::bigint $$;
-CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS
-$$ SELECT d + (n || ' ' || tsql_date_part(part))::interval $$;
+CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE plpgsql IMMUTABLE AS
+$$ DECLARE r timestamp;
+BEGIN
+  BEGIN
+    r := d + (n || ' ' || tsql_date_part(part))::interval;
+  EXCEPTION WHEN datetime_field_overflow OR interval_field_overflow THEN
+    r := NULL;
+  END;
+  -- the result is a datetime: years 1753 to 9999
+  IF d IS NOT NULL AND n IS NOT NULL AND (r IS NULL OR r < '1753-01-01' OR r >= '10000-01-01') THEN
+    RAISE EXCEPTION 'Adding a value to a ''datetime'' column caused an overflow.';
+  END IF;
+  RETURN r;
+END $$;
 
 CREATE OR REPLACE FUNCTION replicate(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
 $$ SELECT CASE WHEN n < 0 THEN NULL ELSE repeat(s, n::integer) END $$;
@@ -138,6 +150,19 @@ CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS
   SELECT CASE WHEN f IS NULL OR s IS NULL THEN NULL
     WHEN strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) = 0 THEN 0
     ELSE strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) + greatest(i, 1) - 1 END $$;
+-- text as a GUID in upper case: {braces} taken off, other text cut to 36 unless a constant
+CREATE OR REPLACE FUNCTION tsql_guid(x text, constant bigint) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE t text := x;
+BEGIN
+  IF x IS NULL THEN RETURN NULL; END IF;
+  IF length(t) = 38 AND left(t, 1) = '{' AND right(t, 1) = '}' THEN t := substr(t, 2, 36);
+  ELSIF constant = 0 AND length(t) > 36 THEN t := left(t, 36);
+  END IF;
+  IF t !~ '^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$' THEN
+    RAISE EXCEPTION 'Conversion failed when converting from a character string to uniqueidentifier.';
+  END IF;
+  RETURN upper(t);
+END $$;
 CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
 
 -- exact decimals: result rounded (quotients cut) to the scale s SQL Server gives the
@@ -168,8 +193,13 @@ $$ SELECT sign(a - b)::integer $$;
 CREATE OR REPLACE FUNCTION tsql_dec_sum_step(total numeric, x numeric, s bigint) RETURNS numeric
   LANGUAGE sql IMMUTABLE AS $$ SELECT CASE WHEN x IS NULL THEN total ELSE coalesce(total, 0) + x END $$;
 CREATE OR REPLACE AGGREGATE decimal_sum(numeric, bigint) (sfunc = tsql_dec_sum_step, stype = numeric);
-CREATE OR REPLACE FUNCTION tsql_smallmoney(x numeric) RETURNS numeric(10,4) LANGUAGE sql IMMUTABLE AS
-$$ SELECT tsql_money(x) $$;
+CREATE OR REPLACE FUNCTION tsql_smallmoney(x numeric) RETURNS numeric(10,4) LANGUAGE plpgsql IMMUTABLE AS
+$$ BEGIN
+  IF abs(tsql_money(x)) > 214748.3647 THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type smallmoney.';
+  END IF;
+  RETURN tsql_money(x);
+END $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);
 CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;

@@ -62,6 +62,15 @@ tsql::exec::SqlValue numericValue(const char* text, int length) {
   return SqlValue::text(std::string(text, static_cast<std::size_t>(length)));
 }
 
+// "integer out of range" -> SQL Server's 8115 text for int (bigint, smallint alike).
+std::string overflowMessage(const std::string& msg) {
+  const char* type = "numeric";
+  if (msg.rfind("integer out of range", 0) == 0) type = "int";
+  else if (msg.rfind("bigint out of range", 0) == 0) type = "bigint";
+  else if (msg.rfind("smallint out of range", 0) == 0) type = "smallint";
+  return std::string("Arithmetic overflow error converting expression to data type ") + type + ".";
+}
+
 }  // namespace
 
 Oid parameterType(const tsql::exec::SqlValue& v) {
@@ -152,6 +161,7 @@ int errorNumber(const PGresult* r) {
   if (s == "42703") return 207;                    // no such column
   if (s == "42P07") return 2714;                   // already exists
   if (s == "22012") return 8134;                   // divide by zero
+  if (s == "22003") return 8115;                   // a number out of its type's range
   if (s == "40001" || s == "40P01") return 1205;  // serialization failure, deadlock
   if (s == "22P02") return 245;                    // text that is not a number
   if (s == "22007" || s == "22008") return 241;  // text that is not a date
@@ -167,6 +177,7 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
   const char* primary = r ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
   std::string msg = primary ? primary : PQerrorMessage(conn);
   if (state && std::strcmp(state, "22P02") == 0) return conversionMessage(msg);
+  if (state && std::strcmp(state, "22003") == 0) return overflowMessage(msg);
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
   return msg;
 }

@@ -3,12 +3,20 @@
 # that the first creates the file and the second adds a second order to it, that each
 # run names the printed document it wrote, and that the database then holds exactly two
 # orders, both completed and fully settled (cash and member card), the card charged twice.
-# COREAPP names the binary (default build/coreapp).
+# COREAPP names the binary (default build/coreapp). With PG_STATE (the test cluster's
+# state folder, see scripts/pg_cluster.sh) the demo runs on a fresh server database.
 set -u
 COREAPP=${COREAPP:-build/coreapp}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 db="$tmp/demo.db"
+if [ -n "${PG_STATE:-}" ]; then
+  uri=$(cat "$PG_STATE/uri") || exit 1
+  psql "$uri" -qX -c "DROP DATABASE IF EXISTS demo_road WITH (FORCE)" -c "CREATE DATABASE demo_road" || exit 1
+  db="${uri/\/postgres\?//demo_road?}"
+  COREAPP=$(cd "$(dirname "$COREAPP")" && pwd)/$(basename "$COREAPP")
+  cd "$tmp"  # the prints go to the working folder
+fi
 fail() { echo "FAIL demo: $*"; exit 1; }
 
 for run in 1 2; do

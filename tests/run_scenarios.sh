@@ -2,16 +2,28 @@
 # Plays every tests/scenarios/NAME.json through `coreapp play` on a fresh demo database
 # and compares the transcript with NAME.expected. Optional NAME.exit holds the expected
 # exit code (default 0); optional NAME.stderr holds a text the error output must contain.
-# COREAPP names the binary (default build/coreapp).
+# COREAPP names the binary (default build/coreapp). With PG_STATE (the test cluster's
+# state folder, see scripts/pg_cluster.sh) each scenario gets a fresh database on that
+# server instead of a file; PG_SCENARIOS then names the scenarios to play (all when unset).
 set -u
 COREAPP=${COREAPP:-build/coreapp}
 dir=$(cd "$(dirname "$0")/scenarios" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail=0
+server_db() {  # a fresh database NAME on the test cluster; prints its URI
+  local uri
+  uri=$(cat "$PG_STATE/uri") || return 1
+  psql "$uri" -qX -c "DROP DATABASE IF EXISTS scn_$1 WITH (FORCE)" -c "CREATE DATABASE scn_$1" >&2 || return 1
+  echo "${uri/\/postgres\?//scn_$1?}"
+}
 for scenario in "$dir"/*.json; do
   name=$(basename "$scenario" .json)
   db="$tmp/$name.db"
+  if [ -n "${PG_STATE:-}" ]; then
+    case " ${PG_SCENARIOS:-$name} " in *" $name "*) ;; *) continue ;; esac
+    db=$(server_db "$name") || { echo "FAIL $name: no server database"; fail=1; continue; }
+  fi
   if ! "$COREAPP" db init --db "$db" --demo >/dev/null 2>"$tmp/$name.init"; then
     echo "FAIL $name: db init failed"; cat "$tmp/$name.init"; fail=1; continue
   fi

@@ -2,17 +2,20 @@
 #include "tsql/engine.h"
 
 #include "tsql/exec/interpreter.h"
+#include "tsql/exec/sqlite_backend.h"
 
 namespace tsql {
 
-Engine::Engine(sqlite3* db) : interpreter_(std::make_unique<exec::Interpreter>(db)) {}
+Engine::Engine(sqlite3* db)
+    : interpreter_(std::make_unique<exec::Interpreter>(std::make_unique<exec::SqliteBackend>(db))) {}
+
+Engine::Engine(std::unique_ptr<exec::Backend> backend)
+    : interpreter_(std::make_unique<exec::Interpreter>(std::move(backend))) {}
 
 Engine::~Engine() = default;
 
 BatchResult Engine::run(std::string_view text, const Params& params) {
   return interpreter_->run(text, params);
 }
-
-sqlite3* Engine::db() const { return interpreter_->db(); }
 
 }  // namespace tsql

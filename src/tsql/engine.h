@@ -1,5 +1,5 @@
 // Engine: the embedded T-SQL interpreter. Runs a batch text with `:name` parameters
-// against a SQLite database with SQL Server's meaning and returns the result sets
+// against a SQLite database (or, through a Backend, a database server) with SQL Server's meaning and returns the result sets
 // and errors. Control flow, variables, transactions, TRY/CATCH and EXEC run here in
 // C++; each relational statement goes to SQLite as SQL generated from the AST.
 //
@@ -22,6 +22,7 @@ namespace tsql {
 
 namespace exec {
 class Interpreter;
+class Backend;
 }
 
 class Engine {
@@ -29,15 +30,14 @@ class Engine {
   //! Prepares the engine on an open database (registers functions, creates the
   //! procedure table when missing). Throws std::runtime_error when SQLite refuses.
   explicit Engine(sqlite3* db);
+  //! Runs relational statements on another database (the server); takes the backend.
+  explicit Engine(std::unique_ptr<exec::Backend> backend);
   ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
   //! Runs one batch. A syntax error stops it before anything runs.
   BatchResult run(std::string_view text, const Params& params = {});
-
-  //! The database handle the engine works on.
-  sqlite3* db() const;
 
  private:
   std::unique_ptr<exec::Interpreter> interpreter_;

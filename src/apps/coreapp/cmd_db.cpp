@@ -1,7 +1,9 @@
-// coreapp db init: creates a database file holding the whole schema (tables, views,
-// stored procedures) and, with --demo, the demo master data; --scale N adds N years of
-// a busy shop's orders (schema/shop_history.h). An existing file is refused unless
-// --force; a database that cannot be completed is removed again.
+// coreapp db init: creates a database file, or fills a server database
+// (postgresql://...), with the whole schema (tables, views, stored procedures) and,
+// with --demo, the demo master data; --scale N adds N years of a busy shop's orders
+// to a file (schema/shop_history.h). An existing file, or a server database that
+// already holds tables, is refused unless --force; a database that cannot be
+// completed is removed (emptied on a server) again.
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -10,6 +12,7 @@
 
 #include "apps/coreapp/command.h"
 #include "db/embedded_connection.h"
+#include "db/pg_connection.h"
 #include "schema/schema_script.h"
 #include "schema/shop_history.h"
 
@@ -31,8 +34,38 @@ void removeDatabaseFiles(const std::string& file) {
     std::filesystem::remove(file + suffix, ignored);
 }
 
+// The server database must exist (made by its administrator); db init fills it.
+int runServerInit(const DbInitOptions& options) {
+  if (options.scale > 0) {  // the history generator writes the file directly
+    std::cerr << "coreapp db init: --scale makes a database file only, not a server database\n";
+    return 2;
+  }
+  std::unique_ptr<db::PgConnection> connection;
+  try {
+    connection = std::make_unique<db::PgConnection>(options.file);
+    if (connection->holdsSchema()) {
+      if (!options.force) {
+        std::cerr << "coreapp db init: the server database already holds tables; use --force to replace them\n";
+        return 2;
+      }
+      connection->clearSchema();
+    }
+    schema::createDatabase(*connection, options.demo);
+  } catch (const std::exception& e) {
+    std::cerr << "coreapp db init: " << e.what() << "\n";
+    try {
+      if (connection) connection->clearSchema();  // leave no half-made database behind
+    } catch (const std::exception& again) {
+      std::cerr << "coreapp db init: " << again.what() << "\n";
+    }
+    return 1;
+  }
+  return 0;
+}
+
 int runDbInit(const DbInitOptions& options) {
   namespace fs = std::filesystem;
+  if (db::isServerUri(options.file)) return runServerInit(options);
   std::error_code ec;
   if (fs::exists(options.file, ec)) {
     if (fs::is_directory(options.file, ec)) {
@@ -63,7 +96,8 @@ void setupDb(CLI::App& cli) {
   db->require_subcommand(1);
   auto options = std::make_shared<DbInitOptions>();
   auto* init = db->add_subcommand("init", "Create a database with the whole schema");
-  init->add_option("--db", options->file, "Database file to create")->required();
+  init->add_option("--db", options->file, "Database file to create, or server database to fill (postgresql://...)")
+      ->required();
   init->add_flag("--demo", options->demo, "Also load the demo master data");
   init->add_flag("--force", options->force, "Replace an existing file");
   init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")

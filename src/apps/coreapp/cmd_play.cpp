@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "apps/coreapp/command.h"
-#include "db/embedded_connection.h"
+#include "db/pg_connection.h"
 #include "host/forms/sample/demo_bill_form.h"
 #include "host/lookup/host_plugs.h"
 #include "host/player/player.h"
@@ -26,11 +26,9 @@ void play(const PlayOptions& o) {
     std::cerr << o.scenario << ": " << e.what() << '\n';
     throw CLI::RuntimeError(2);
   }
-  db::EmbeddedConnection::Options options;
-  options.create = false;
-  std::unique_ptr<db::EmbeddedConnection> conn;
+  std::unique_ptr<db::Connection> conn;
   try {
-    conn = std::make_unique<db::EmbeddedConnection>(o.db, options);
+    conn = db::openConnection(o.db, false);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     throw CLI::RuntimeError(1);
@@ -50,7 +48,7 @@ void play(const PlayOptions& o) {
 const bool registered = app::registerCommand("play", [](CLI::App& cli) {
   auto o = std::make_shared<PlayOptions>();
   CLI::App* cmd = cli.add_subcommand("play", "Play a scenario against a database and print its transcript");
-  cmd->add_option("--db", o->db, "Database file")->required();
+  cmd->add_option("--db", o->db, "Database file or server (postgresql://...)")->required();
   cmd->add_option("scenario", o->scenario, "Scenario file (JSON)")->required();
   cmd->add_flag("--log", o->log, "Add the debug log (SQL batches with their tags) to the transcript");
   cmd->callback([o] { play(*o); });

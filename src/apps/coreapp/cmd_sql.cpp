@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "apps/coreapp/command.h"
-#include "db/embedded_connection.h"
+#include "db/pg_connection.h"
 #include "db/param_text.h"
 #include "db/result_json.h"
 
@@ -44,9 +44,9 @@ void runSql(const SqlOptions& o) {
     usageError(e.what());
   }
   std::string batch = readBatch(o.file);
-  std::unique_ptr<db::EmbeddedConnection> conn;
+  std::unique_ptr<db::Connection> conn;
   try {
-    conn = std::make_unique<db::EmbeddedConnection>(o.db);
+    conn = db::openConnection(o.db);
   } catch (const db::ConnectionError& e) {
     std::cerr << "coreapp sql: " << e.what() << '\n';
     throw CLI::RuntimeError(1);
@@ -64,7 +64,9 @@ void runSql(const SqlOptions& o) {
 const bool registered = app::registerCommand("sql", [](CLI::App& cli) {
   auto options = std::make_shared<SqlOptions>();
   CLI::App* cmd = cli.add_subcommand("sql", "Run one T-SQL batch on the embedded database");
-  cmd->add_option("--db", options->db, "Database file (created empty when missing)")->required();
+  cmd->add_option("--db", options->db,
+                  "Database file (created empty when missing) or server (postgresql://...)")
+      ->required();
   cmd->add_option("--param", options->params,
                   "Bound parameter NAME=VALUE, or NAME:int|float|money|datetime|bit=VALUE")
       ->allow_extra_args(false);  // one value per --param, so SQLFILE is not swallowed

@@ -30,26 +30,38 @@ std::string tableOfConstraint(sqlite3* db, const std::string& constraint) {
 
 }  // namespace
 
-SqlError constraintError(sqlite3* db, const SqlError& e, std::string_view verb) {
+SqlError nullNotAllowed(const SqlError& e, std::string_view column, std::string_view table, std::string_view verb) {
   SqlError out = e;
+  out.number = errors::number(errors::Error::NullNotAllowed);
+  out.message = errors::message(errors::Error::NullNotAllowed, {column, table, verb});
+  return out;
+}
+
+SqlError checkConflict(const SqlError& e, const std::string& constraint, const std::string& table,
+                       std::string_view verb) {
+  std::string prefix = translate::checkConstraintName(table, "");
+  std::string column = constraint.rfind(prefix, 0) == 0 ? constraint.substr(prefix.size()) : std::string();
+  bool numbered = !column.empty() && column.find_first_not_of("0123456789") == std::string::npos;
+  std::string columnText = column.empty() || numbered ? "" : ", column '" + column + "'";
+  SqlError out = e;
+  out.number = errors::number(errors::Error::CheckConflict);
+  out.message = errors::message(errors::Error::CheckConflict, {verb, constraint, "dbo." + table, columnText});
+  return out;
+}
+
+SqlError constraintError(sqlite3* db, const SqlError& e, std::string_view verb) {
   std::string_view m = e.message;
   if (m.substr(0, kNotNull.size()) == kNotNull) {
     std::string_view where = m.substr(kNotNull.size());  // table.column
     std::size_t dot = where.rfind('.');
     std::string_view table = dot == std::string_view::npos ? std::string_view() : where.substr(0, dot);
-    out.number = errors::number(errors::Error::NullNotAllowed);
-    out.message = errors::message(errors::Error::NullNotAllowed, {where.substr(dot + 1), table, verb});
-  } else if (m.substr(0, kCheck.size()) == kCheck) {
-    std::string name(m.substr(kCheck.size()));
-    std::string table = tableOfConstraint(db, name);
-    std::string prefix = translate::checkConstraintName(table, "");
-    std::string column = name.rfind(prefix, 0) == 0 ? name.substr(prefix.size()) : std::string();
-    bool numbered = !column.empty() && column.find_first_not_of("0123456789") == std::string::npos;
-    std::string columnText = column.empty() || numbered ? "" : ", column '" + column + "'";
-    out.number = errors::number(errors::Error::CheckConflict);
-    out.message = errors::message(errors::Error::CheckConflict, {verb, name, "dbo." + table, columnText});
+    return nullNotAllowed(e, where.substr(dot + 1), table, verb);
   }
-  return out;
+  if (m.substr(0, kCheck.size()) == kCheck) {
+    std::string name(m.substr(kCheck.size()));
+    return checkConflict(e, name, tableOfConstraint(db, name), verb);
+  }
+  return e;
 }
 
 }  // namespace tsql::exec

@@ -29,7 +29,7 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
 void Interpreter::execBeginTran(const ast::Stmt& s) {
   if (tranCount_ == 0) {
     try {
-      execSql("BEGIN IMMEDIATE", line(s), false);
+      execSql(backend_->dialect().beginTransaction, line(s), false);
     } catch (const SqlException& e) {  // e.g. another writer kept the file past the busy timeout
       throw BatchAbort(e.error());
     }
@@ -67,13 +67,12 @@ void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) 
       if (v.tempTable.empty()) continue;
       Saved s{&v, {}};
       translate::Translation t;
-      t.sql = "SELECT * FROM temp." + translate::quoteIdent(v.tempTable);
-      runtime::StatementCache::Lease use = prepare(t);
-      sqlite3_stmt* stmt = use.get();
-      int n = sqlite3_column_count(stmt);
-      while (sqlite3_step(stmt) == SQLITE_ROW) {
+      t.sql = "SELECT * FROM " + tempName(v.tempTable);
+      std::unique_ptr<Cursor> stmt = prepare(t);
+      int n = stmt->columnCount();
+      while (stmt->step()) {
         std::vector<SqlValue> row;
-        for (int i = 0; i < n; ++i) row.push_back(SqlValue::fromColumn(stmt, i));
+        for (int i = 0; i < n; ++i) row.push_back(stmt->column(i));
         s.rows.push_back(std::move(row));
       }
       saved.push_back(std::move(s));
@@ -88,21 +87,20 @@ void Interpreter::rollbackKeepingTableVariables(int at, const std::string& sql) 
 // rolled-back transaction) and puts the saved rows back.
 void Interpreter::restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows,
                                        int at) {
-  std::string table = "temp." + translate::quoteIdent(var.tempTable);
+  std::string table = tempName(var.tempTable);
   execSql("DROP TABLE IF EXISTS " + table, at);
   execSql(var.createSql, at);
   if (rows.empty()) return;
   // An identity column is the rowid itself, so `*` carries identity values too.
   translate::Translation insert;
   insert.sql = "INSERT INTO " + table + " VALUES (";
-  for (std::size_t i = 0; i < rows[0].size(); ++i) insert.sql += i ? ", ?" : "?";
+  for (std::size_t i = 0; i < rows[0].size(); ++i) insert.sql += (i ? ", ?" : "?") + std::to_string(i + 1);
   insert.sql += ")";
-  runtime::StatementCache::Lease use = prepare(insert);
-  sqlite3_stmt* stmt = use.get();
+  std::unique_ptr<Cursor> stmt = prepare(insert);
   for (const auto& row : rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) row[i].bind(stmt, static_cast<int>(i + 1));
-    if (sqlite3_step(stmt) != SQLITE_DONE) throw SqlException(sqliteError(at));
-    sqlite3_reset(stmt);
+    for (std::size_t i = 0; i < row.size(); ++i) stmt->bind(static_cast<int>(i + 1), row[i]);
+    runToEnd(*stmt);
+    stmt->reset();
   }
 }
 

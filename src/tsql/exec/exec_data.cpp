@@ -1,7 +1,6 @@
 // Statements that read and write data and variables: SELECT (result sets and
 // variable assignment), INSERT/UPDATE/DELETE, DECLARE and SET, and the evaluation of
 // scalar expressions and conditions (plain literals and variables without SQLite).
-#include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -18,12 +17,9 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line, ast::DataType* type
   const translate::Translation& t = *kept;
   if (type) *type = t.columnTypes[0];
   if (e.kind == ast::NodeKind::Literal && !t.slots.empty()) return slotValue(t.slots[0], nullptr);
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  bindSlots(stmt, t);
-  int rc = sqlite3_step(stmt);
-  if (rc == SQLITE_ROW) return SqlValue::fromColumn(stmt, 0);
-  if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
+  std::unique_ptr<Cursor> stmt = prepare(t);
+  bindSlots(*stmt, t);
+  if (stmt->step()) return stmt->column(0);
   return {};
 }
 
@@ -38,12 +34,10 @@ SqlValue Interpreter::evaluateAs(const ast::Expr& e, const ast::DataType& type, 
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
   auto kept = translation(e, [&](auto& tr) { return tr.condition(e); });
   const translate::Translation& t = *kept;
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  bindSlots(stmt, t);
-  int rc = sqlite3_step(stmt);
-  if (rc == SQLITE_ROW) return sqlite3_column_int(stmt, 0) != 0;
-  throw SqlException(sqliteError(line));
+  std::unique_ptr<Cursor> stmt = prepare(t);
+  bindSlots(*stmt, t);
+  if (stmt->step()) return stmt->column(0).toInteger() != 0;
+  throw SqlException(50000, 16, line, "The condition returned no row.");
 }
 
 void Interpreter::assign(const std::string& name, const SqlValue& v, int line) {
@@ -59,33 +53,28 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
   }
   auto kept = translation(s, [&](auto& tr) { return tr.query(s.query); });
   const translate::Translation& t = *kept;
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  bindSlots(stmt, t);
+  std::unique_ptr<Cursor> stmt = prepare(t);
+  bindSlots(*stmt, t);
   ResultSet rs;
-  int n = sqlite3_column_count(stmt);
+  int n = stmt->columnCount();
   std::vector<ast::DataType> types(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
-    const char* decl = sqlite3_column_decltype(stmt, i);
     auto& type = types[static_cast<std::size_t>(i)];
-    if (decl) type = ast::typeFromDeclaration(decl);
+    type = stmt->columnType(i);
     if (!type.isKnown() && static_cast<std::size_t>(i) < t.columnTypes.size()) type = t.columnTypes[static_cast<std::size_t>(i)];
     if (type.kind == ast::TypeKind::Null) type = {};
     Column c;
-    c.name = sqlite3_column_name(stmt, i);
+    c.name = stmt->columnName(i);
     c.type = coreTypeOf(type);
     c.size = type.isText() && type.length > 0 ? type.length : 0;
     rs.columns.push_back(std::move(c));
   }
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+  while (stmt->step()) {
     std::vector<core::Value> row;
     row.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-      row.push_back(toCoreValue(SqlValue::fromColumn(stmt, i), types[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < n; ++i) row.push_back(toCoreValue(stmt->column(i), types[static_cast<std::size_t>(i)]));
     rs.rows.push_back(std::move(row));
   }
-  if (rc != SQLITE_DONE) throw SqlException(sqliteError(line(s)));
   // Columns of unknown type take the type of their first non-null value.
   for (std::size_t c = 0; c < rs.columns.size(); ++c) {
     for (const auto& row : rs.rows) {
@@ -102,43 +91,38 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
 void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
   auto kept = assignmentPlan(s);
   const translate::AssignmentPlan& plan = *kept;
-  runtime::StatementCache::Lease use = prepare(plan.driver);
-  sqlite3_stmt* driver = use.get();
-  bindSlots(driver, plan.driver);
-  int n = sqlite3_column_count(driver);
+  std::unique_ptr<Cursor> driver = prepare(plan.driver);
+  bindSlots(*driver, plan.driver);
+  int n = driver->columnCount();
   std::vector<SqlValue> row(static_cast<std::size_t>(n));
   std::int64_t rows = 0;
-  int rc;
-  while ((rc = sqlite3_step(driver)) == SQLITE_ROW) {
+  while (driver->step()) {
     ++rows;
-    for (int i = 0; i < n; ++i) row[static_cast<std::size_t>(i)] = SqlValue::fromColumn(driver, i);
+    for (int i = 0; i < n; ++i) row[static_cast<std::size_t>(i)] = driver->column(i);
     for (const auto& item : plan.items) {
       if (item.column >= 0) {
         assign(item.variable, row[static_cast<std::size_t>(item.column)], line(s));
         continue;
       }
-      runtime::StatementCache::Lease stepUse = prepare(item.step);
-      sqlite3_stmt* step = stepUse.get();
-      bindSlots(step, item.step, &row);
-      if (sqlite3_step(step) != SQLITE_ROW) throw SqlException(sqliteError(line(s)));
-      assign(item.variable, SqlValue::fromColumn(step, 0), line(s));
+      std::unique_ptr<Cursor> step = prepare(item.step);
+      bindSlots(*step, item.step, &row);
+      if (!step->step()) throw SqlException(50000, 16, line(s), "The assignment returned no row.");
+      assign(item.variable, step->column(0), line(s));
     }
   }
-  if (rc != SQLITE_DONE) throw SqlException(sqliteError(line(s)));
   rowCount_ = rows;
 }
 
-void Interpreter::execModify(const translate::Translation& t, int line, bool insert) {
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  bindSlots(stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
+void Interpreter::execModify(const translate::Translation& t, int /*line: errors are located by exec*/, bool insert) {
+  std::unique_ptr<Cursor> stmt = prepare(t);
+  bindSlots(*stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
   try {
-    runToEnd(stmt, line);
+    runToEnd(*stmt);
   } catch (const SqlException& e) {
-    throw SqlException(constraintError(db_, e.error(), insert ? "INSERT" : "UPDATE"));
+    throw SqlException(backend_->constraintError(e.error(), insert ? "INSERT" : "UPDATE"));
   }
-  rowCount_ = sqlite3_changes64(db_);
-  if (insert) identity_ = sqlite3_last_insert_rowid(db_);
+  rowCount_ = backend_->changes();
+  if (insert) backend_->noteInsert();
 }
 
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared

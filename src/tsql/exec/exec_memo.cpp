@@ -140,18 +140,7 @@ void Interpreter::execInsert(const ast::InsertStmt& s) {
 
 // Another connection may have changed the schema since the last batch.
 void Interpreter::noticeSchemaChanges() {
-  std::int64_t versions[2] = {0, 0};
-  const char* pragmas[2] = {"PRAGMA main.schema_version", "PRAGMA temp.schema_version"};
-  for (int i = 0; i < 2; ++i) {
-    translate::Translation t;
-    t.sql = pragmas[i];
-    runtime::StatementCache::Lease use = prepare(t);
-    if (sqlite3_step(use.get()) == SQLITE_ROW) versions[i] = sqlite3_column_int64(use.get(), 0);
-  }
-  if (versions[0] == schemaVersions_[0] && versions[1] == schemaVersions_[1]) return;
-  schemaVersions_[0] = versions[0];
-  schemaVersions_[1] = versions[1];
-  forgetSchema();
+  if (backend_->schemaChangedElsewhere()) forgetSchema();
 }
 
 }  // namespace tsql::exec

@@ -19,14 +19,10 @@ std::string indexName(const std::string& table, const std::string& index) {
 }  // namespace
 
 bool Interpreter::objectExists(const std::string& type, const std::string& name) {
-  translate::Translation t;
-  t.sql = "SELECT 1 FROM (SELECT type, name FROM sqlite_master UNION ALL SELECT type, name FROM "
-          "sqlite_temp_master) WHERE type = ?1 AND name = ?2 COLLATE NOCASE";
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  sqlite3_bind_text(stmt, 1, type.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(stmt, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-  return sqlite3_step(stmt) == SQLITE_ROW;
+  std::unique_ptr<Cursor> stmt = backend_->prepare(backend_->dialect().objectExists);
+  stmt->bind(1, SqlValue::text(type));
+  stmt->bind(2, SqlValue::text(name));
+  return stmt->step();
 }
 
 void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
@@ -35,7 +31,16 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
     throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
   translate::SqlTranslator tr(*this, true);
   // #name is a temporary table: SQLite's temp tables also live as long as the connection.
-  execSql(tr.createTable(name, s.def, !name.empty() && name[0] == '#'), line(s));
+  bool temporary = !name.empty() && name[0] == '#';
+  execSql(tr.createTable(name, s.def, temporary), line(s));
+  recordTableTypes(name, s.def, temporary);
+}
+
+void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary) {
+  if (!backend_->dialect().recordsTableTypes) return;
+  std::vector<catalog::ColumnInfo> columns;
+  for (const auto& c : def.columns) columns.push_back({toLower(c.name), c.type, c.notNull, c.primaryKey});
+  backend_->recordTypes(name, columns, temporary);
 }
 
 void Interpreter::execCreateView(const ast::CreateViewStmt& s) {
@@ -49,8 +54,7 @@ void Interpreter::execCreateView(const ast::CreateViewStmt& s) {
   std::string sql = tr.createView(s, columns);
   if (exists) execSql("DROP VIEW " + translate::quoteIdent(name), line(s));
   execSql(sql, line(s));
-  catalog_.recordTypes(name, columns);
-  catalog_.invalidate();
+  backend_->recordTypes(name, columns);
 }
 
 void Interpreter::execCreateIndex(const ast::CreateIndexStmt& s) {
@@ -90,28 +94,22 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
                                               "', because it does not exist or you do not have permission.");
   }
   if (s.objectType == ast::ObjectType::Procedure) {
-    translate::Translation t;
-    t.sql = "DELETE FROM tsql_procedures WHERE name = ?1";
-    runtime::StatementCache::Lease use = prepare(t);
-    sqlite3_stmt* stmt = use.get();
-    sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-    runToEnd(stmt, line(s));
+    std::unique_ptr<Cursor> stmt = backend_->prepare("DELETE FROM tsql_procedures WHERE name = ?1");
+    stmt->bind(1, SqlValue::text(name));
+    runToEnd(*stmt);
     procedures_.erase(name);
     return;
   }
   std::string upper = kind == std::string("table") ? "TABLE" : kind == std::string("view") ? "VIEW" : "INDEX";
   execSql("DROP " + upper + " " + translate::quoteIdent(name), line(s));
-  if (s.objectType == ast::ObjectType::View) catalog_.forgetTypes(name);
+  if (s.objectType == ast::ObjectType::View) backend_->forgetTypes(name);
 }
 
 std::optional<std::string> Interpreter::storedProcedureText(const std::string& name) {
-  translate::Translation t;
-  t.sql = "SELECT body FROM tsql_procedures WHERE name = ?1";
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-  if (sqlite3_step(stmt) != SQLITE_ROW) return std::nullopt;
-  return SqlValue::fromColumn(stmt, 0).toText();
+  std::unique_ptr<Cursor> stmt = backend_->prepare("SELECT body FROM tsql_procedures WHERE name = ?1");
+  stmt->bind(1, SqlValue::text(name));
+  if (!stmt->step()) return std::nullopt;
+  return stmt->column(0).toText();
 }
 
 void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
@@ -120,13 +118,10 @@ void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
   if (s.alter && !exists) throw SqlException(208, 16, line(s), "Invalid object name '" + s.name + "'.");
   if (!s.alter && exists)
     throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
-  translate::Translation t;
-  t.sql = "INSERT OR REPLACE INTO tsql_procedures(name, body) VALUES (?1, ?2)";
-  runtime::StatementCache::Lease use = prepare(t);
-  sqlite3_stmt* stmt = use.get();
-  sqlite3_bind_text(stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(stmt, 2, s.text.c_str(), static_cast<int>(s.text.size()), SQLITE_TRANSIENT);
-  runToEnd(stmt, line(s));
+  std::unique_ptr<Cursor> stmt = backend_->prepare(backend_->dialect().storeProcedure);
+  stmt->bind(1, SqlValue::text(name));
+  stmt->bind(2, SqlValue::text(s.text));
+  runToEnd(*stmt);
   procedures_.erase(name);
 }
 

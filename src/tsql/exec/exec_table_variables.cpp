@@ -1,17 +1,11 @@
-// Table variables live in SQLite temp tables named after the frame depth and the
-// variable. Creating and dropping a table changes the schema, which makes SQLite
-// prepare every cached statement again, so a table whose frame ends is emptied and
-// kept idle for the next DECLARE of the same name and definition instead.
+// Table variables live in temp tables named after the frame depth and the variable.
+// Creating and dropping a table changes the schema, which makes the database prepare
+// every cached statement again, so a table whose frame ends is emptied and kept idle
+// for the next DECLARE of the same name and definition instead.
 #include "tsql/exec/interpreter.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::exec {
-
-namespace {
-
-std::string tempName(const std::string& table) { return "temp." + translate::quoteIdent(table); }
-
-}  // namespace
 
 void Interpreter::declareTable(const ast::VarDecl& v) {
   Frame& frame = *frames_.back();
@@ -28,16 +22,19 @@ void Interpreter::declareTable(const ast::VarDecl& v) {
     int at = static_cast<int>(v.pos.line);
     execSql("DROP TABLE IF EXISTS " + tempName(var.tempTable), at);
     execSql(var.createSql, at);
+    recordTableTypes(var.tempTable, *v.table, true);
   }
   frame.vars.emplace(v.name, std::move(var));
 }
 
 // The rows go at once; an identity column starts again from the first number.
 bool Interpreter::emptyTableVariable(const Variable& v) {
+  const dialect::Dialect& d = backend_->dialect();
+  bool identity = v.createSql.find(d.identityColumn) != std::string::npos;
+  if (identity && !d.restartTempIdentity) return false;
   try {
     runStatement("DELETE FROM " + tempName(v.tempTable));
-    if (v.createSql.find(" AUTOINCREMENT") != std::string::npos)
-      runStatement("DELETE FROM temp.sqlite_sequence WHERE name = ?1", {SqlValue::text(v.tempTable)});
+    if (identity) runStatement(d.restartTempIdentity, {SqlValue::text(v.tempTable)});
     return true;
   } catch (const SqlException&) {
     return false;  // not kept: the next DECLARE makes the table again
@@ -53,8 +50,11 @@ void Interpreter::dropTableVariables(Frame& frame) {
       continue;
     }
     std::string sql = "DROP TABLE IF EXISTS " + tempName(v.tempTable);
-    // Failing to drop leaves a stale temp table that the next DECLARE replaces.
-    sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    try {
+      backend_->execute(sql);
+    } catch (const SqlException&) {
+      // Failing to drop leaves a stale temp table that the next DECLARE replaces.
+    }
     dropped = true;
   }
   if (dropped) forgetSchema();
@@ -64,12 +64,16 @@ void Interpreter::dropTableVariables(Frame& frame) {
 // rows again (emptied inside it); the next DECLARE makes it afresh.
 void Interpreter::forgetIdleTableVariables() { idleTables_.clear(); }
 
+std::string Interpreter::tempName(const std::string& table) const {
+  return backend_->dialect().tempSchema + translate::quoteIdent(table);
+}
+
 void Interpreter::runStatement(const std::string& sql, const std::vector<SqlValue>& args) {
   translate::Translation t;
   t.sql = sql;
-  runtime::StatementCache::Lease use = prepare(t);
-  for (std::size_t i = 0; i < args.size(); ++i) args[i].bind(use.get(), static_cast<int>(i + 1));
-  runToEnd(use.get(), 0);
+  std::unique_ptr<Cursor> stmt = prepare(t);
+  for (std::size_t i = 0; i < args.size(); ++i) stmt->bind(static_cast<int>(i + 1), args[i]);
+  runToEnd(*stmt);
 }
 
 }  // namespace tsql::exec

@@ -4,7 +4,6 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/errors/abort_rules.h"
-#include "tsql/exec/name_errors.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
@@ -14,49 +13,18 @@
 
 namespace tsql::exec {
 
-namespace {
-
-constexpr const char* kProcedureTable =
-    "CREATE TABLE IF NOT EXISTS tsql_procedures(name TEXT PRIMARY KEY COLLATE NOCASE, "
-    "body TEXT NOT NULL)";
-
-// Maps SQLite's complaint to the number SQL Server would give for the same fault.
-int numberForSqliteMessage(std::string_view msg) {
-  int n = runtime::Runtime::errorNumber(msg);
-  if (n) return n;
-  if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
-  if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
-  if (msg.find("CHECK constraint failed") != std::string_view::npos) return 547;
-  if (msg.find("no such table") != std::string_view::npos) return 208;
-  if (msg.find("no such column") != std::string_view::npos) return 207;
-  if (msg.find("already exists") != std::string_view::npos) return 2714;
-  return 50000;
-}
-
-}  // namespace
-
-Interpreter::Interpreter(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db) {
-  runtime::Runtime::install(db);
-  // "x" is always an identifier here, never SQLite's fallback string literal.
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  char* err = nullptr;
-  if (sqlite3_exec(db, kProcedureTable, nullptr, nullptr, &err) != SQLITE_OK) {
-    std::string msg = err ? err : "unknown error";
-    sqlite3_free(err);
-    throw std::runtime_error("cannot create the procedure table: " + msg);
+Interpreter::Interpreter(std::unique_ptr<Backend> backend) : backend_(std::move(backend)) {
+  try {
+    backend_->execute(backend_->dialect().procedureTable);
+  } catch (const SqlException& e) {
+    throw std::runtime_error("cannot create the procedure table: " + e.error().message);
   }
 }
 
 Interpreter::~Interpreter() = default;
 
-// Identity columns are SQLite's AUTOINCREMENT rowid aliases (see the DDL translation).
 bool Interpreter::isIdentity(const std::string& object, const std::string& column) {
-  int autoinc = 0;
-  if (sqlite3_table_column_metadata(db_, nullptr, object.c_str(), column.c_str(), nullptr, nullptr,
-                                    nullptr, nullptr, &autoinc) != SQLITE_OK)
-    return false;
-  return autoinc != 0;
+  return backend_->isIdentity(object, column);
 }
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
@@ -248,21 +216,10 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
   return Flow::Normal;
 }
 
-SqlError Interpreter::sqliteError(int line) const {
-  std::string msg = sqlite3_errmsg(db_);
-  return nameError({numberForSqliteMessage(msg), 16, 1, line, msg});
-}
+std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) { return backend_->prepare(t.sql); }
 
-runtime::StatementCache::Lease Interpreter::prepare(const translate::Translation& t) {
-  try {
-    return cache_.acquire(t.sql);
-  } catch (const std::runtime_error&) {
-    throw SqlException(sqliteError(0));  // SQLite's message for the refused text
-  }
-}
-
-void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                            const std::vector<SqlValue>* row, bool variablesInPlace) {
+void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row,
+                            bool variablesInPlace) {
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
@@ -271,7 +228,7 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
       v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
-    v.bind(stmt, static_cast<int>(i + 1));
+    stmt.bind(static_cast<int>(i + 1), v);
   }
 }
 
@@ -279,7 +236,7 @@ void Interpreter::bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
 // lies: a save batch binds thousands of such texts. A literal's text stays as it is
 // until the statement is reset; a variable's only while no statement can assign it
 // mid-run, which the caller vouches for.
-bool Interpreter::bindTextInPlace(sqlite3_stmt* stmt, int index, const translate::Slot& slot,
+bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
                                   bool variablesInPlace) const {
   const std::string* text = nullptr;
   if (slot.kind == translate::Slot::Kind::Literal && slot.literal->literalKind == ast::LiteralKind::String) {
@@ -294,7 +251,7 @@ bool Interpreter::bindTextInPlace(sqlite3_stmt* stmt, int index, const translate
               ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed && !to.guid &&
                (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
   if (!asIs) return false;
-  sqlite3_bind_text(stmt, index, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
+  stmt.bindTextInPlace(index, *text);
   return true;
 }
 
@@ -327,7 +284,7 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
       if (slot.name == "@@trancount") return SqlValue::integer(tranCount_);
       if (slot.name == "@@rowcount") return SqlValue::integer(rowCount_);
       if (slot.name == "@@error") return SqlValue::integer(lastError_);
-      if (slot.name == "@@identity") return SqlValue::integer(identity_);
+      if (slot.name == "@@identity") return SqlValue::integer(backend_->lastInsertId());
       return {};
     case Kind::ErrorInfo: {
       if (caught_.empty()) return {};
@@ -344,18 +301,17 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
   return {};
 }
 
-void Interpreter::runToEnd(sqlite3_stmt* stmt, int line) {
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {}
-  if (rc != SQLITE_DONE) throw SqlException(sqliteError(line));
+void Interpreter::runToEnd(Cursor& stmt) {
+  while (stmt.step()) {}
 }
 
 void Interpreter::execSql(const std::string& sql, int line, bool mayChangeSchema) {
-  char* err = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-    std::string msg = err ? err : sqlite3_errmsg(db_);
-    sqlite3_free(err);
-    throw SqlException(numberForSqliteMessage(msg), 16, line, msg);
+  try {
+    backend_->execute(sql);
+  } catch (const SqlException& e) {
+    SqlError located = e.error();
+    located.line = line;
+    throw SqlException(located);
   }
   if (mayChangeSchema) forgetSchema();
 }
@@ -411,7 +367,7 @@ void Interpreter::forgetSchema() {
 const std::vector<catalog::ColumnInfo>* Interpreter::columns(const std::string& object) {
   auto it = columnCache_.find(object);
   if (it == columnCache_.end()) {
-    const auto* cols = catalog_.columns(object);
+    const auto* cols = backend_->columns(object);
     it = columnCache_.emplace(object, cols ? std::optional(*cols) : std::nullopt).first;
   }
   return it->second ? &*it->second : nullptr;

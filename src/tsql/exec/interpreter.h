@@ -1,6 +1,6 @@
 // Interpreter: runs parsed batches. Control flow, variables, transactions, TRY/CATCH,
 // RAISERROR, RETURN and EXEC run here; each relational statement is translated and
-// run on SQLite through the statement cache. Error semantics are SQL Server's with
+// run on the connection's Backend (SQLite or the server). Error semantics are SQL Server's with
 // XACT_ABORT off: inside TRY an error goes to CATCH; outside, it is reported and the
 // batch goes on with the next statement. The engine's public face is tsql::Engine.
 //
@@ -9,8 +9,6 @@
 // (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp (DDL and the procedure
 // store), exec_procedure.cpp (EXEC).
 #pragma once
-
-#include <sqlite3.h>
 
 #include <functional>
 #include <memory>
@@ -22,12 +20,12 @@
 #include "tsql/ast/stmt.h"
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
+#include "tsql/exec/backend.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/exec/plan_cache.h"
 #include "tsql/exec/sql_value.h"
 #include "tsql/exec/translation_memo.h"
 #include "tsql/runtime/date_settings.h"
-#include "tsql/runtime/statement_cache.h"
 #include "tsql/statement_fault.h"
 #include "tsql/translate/translation.h"
 
@@ -35,13 +33,14 @@ namespace tsql::exec {
 
 class Interpreter final : public translate::TranslateEnv {
  public:
-  //! Registers the runtime on `db` and creates the procedure table when missing.
-  explicit Interpreter(sqlite3* db);
+  //! Runs on `backend`; creates the procedure table when missing. Throws
+  //! std::runtime_error when the database refuses it.
+  explicit Interpreter(std::unique_ptr<Backend> backend);
   ~Interpreter() override;
 
   //! Parses and runs one batch.
   BatchResult run(std::string_view text, const Params& params);
-  sqlite3* db() const { return db_; }
+  Backend& backend() const { return *backend_; }
 
   // TranslateEnv
   const ast::DataType* variableType(const std::string& name) const override;
@@ -49,6 +48,7 @@ class Interpreter final : public translate::TranslateEnv {
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
+  const dialect::Dialect& dialect() const override { return backend_->dialect(); }
 
  private:
   struct Variable {
@@ -77,15 +77,14 @@ class Interpreter final : public translate::TranslateEnv {
   void report(const SqlError& e);
   //! Throws the armed fault when `s` is the statement it is set to fail.
   void countFaultableStatement(const ast::Stmt& s);
-  SqlError sqliteError(int line) const;
-  //! The cached prepared statement for the translation (reset when the lease ends).
-  runtime::StatementCache::Lease prepare(const translate::Translation& t);
+  //! A cursor over the translation's SQL (prepared once per text by the backend).
+  std::unique_ptr<Cursor> prepare(const translate::Translation& t);
   //! Binds every slot; `variablesInPlace` when the statement cannot assign variables.
-  void bindSlots(sqlite3_stmt* stmt, const translate::Translation& t,
-                 const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false);
-  bool bindTextInPlace(sqlite3_stmt* stmt, int index, const translate::Slot& slot, bool variablesInPlace) const;
+  void bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row = nullptr,
+                 bool variablesInPlace = false);
+  bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot, bool variablesInPlace) const;
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
-  void runToEnd(sqlite3_stmt* stmt, int line);
+  void runToEnd(Cursor& stmt);
   //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.
   void execSql(const std::string& sql, int line, bool mayChangeSchema = true);
   Variable& variable(const std::string& name, int line);
@@ -115,6 +114,8 @@ class Interpreter final : public translate::TranslateEnv {
   void dropTableVariables(Frame& frame);
   bool emptyTableVariable(const Variable& v);
   void forgetIdleTableVariables();
+  //! The temp table's name in the connection's temporary schema.
+  std::string tempName(const std::string& table) const;
 
   // exec_memo.cpp
   //! A translation made by `make` and recorded with what it depends on.
@@ -154,6 +155,8 @@ class Interpreter final : public translate::TranslateEnv {
   void execDrop(const ast::DropStmt& s);
   void execCreateProcedure(const ast::CreateProcedureStmt& s);
   bool objectExists(const std::string& type, const std::string& name);
+  //! Where the database keeps its own type names: the T-SQL ones of a new table.
+  void recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary);
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
 
@@ -163,9 +166,7 @@ class Interpreter final : public translate::TranslateEnv {
   void bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
                       const std::vector<const ast::ExecArg*>& args, Frame& callee);
 
-  sqlite3* db_;
-  runtime::StatementCache cache_;
-  catalog::Catalog catalog_;
+  std::unique_ptr<Backend> backend_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
   //! Translations of INSERT ... VALUES statements by shape, shared by their nodes.
   std::unordered_map<std::string, MemoEntry> insertShapes_;
@@ -173,7 +174,6 @@ class Interpreter final : public translate::TranslateEnv {
   TranslationMemo* memo_ = nullptr;  //!< of the tree running (batch or procedure)
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;  //!< raised by every schema change
-  std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies
   std::unordered_map<std::string, Procedure> procedures_;
   //! Emptied temp tables of ended table variables by name: the CREATE that made them.
   std::unordered_map<std::string, std::string> idleTables_;
@@ -187,7 +187,6 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;
   std::int64_t rowCount_ = 0;
-  std::int64_t identity_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;
   StatementFault* fault_ = nullptr;  //!< set for a batch the armed fault selects

@@ -5,6 +5,7 @@
 
 #include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 
 namespace tsql::translate {
@@ -83,6 +84,14 @@ void SqlTranslator::emitSlot(Slot slot) {
   out_ += std::to_string(slots_.size());
 }
 
+// A long decimal's exact text must reach the database's decimal functions as a number.
+void SqlTranslator::markLongDecimal(const ast::Expr& e) {
+  const char* type = env_.dialect().longDecimalMarkerType;
+  if (!*type || inlineLiterals_) return;  // constants written inline are numbers already
+  ast::DataType t = typeOf(e);
+  if (t.kind == ast::TypeKind::Decimal && ast::asDecimal(t).precision > runtime::kExactDoubleDigits) out_ += type;
+}
+
 void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
   if (l.literalKind == ast::LiteralKind::Null) {
     out_ += "NULL";
@@ -152,7 +161,9 @@ void SqlTranslator::emit(const ast::Expr& e) {
   if (groupingSet_ && emitGroupingReplacement(e)) return;  // a column rolled up in this set
   using ast::NodeKind;
   switch (e.kind) {
-    case NodeKind::Literal: return emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
+    case NodeKind::Literal:
+      emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
+      return markLongDecimal(e);
     case NodeKind::ColumnRef: return emitColumnRef(ast::nodeCast<ast::ColumnRefExpr>(e));
     case NodeKind::Variable: {
       const auto& v = ast::nodeCast<ast::VariableExpr>(e);
@@ -161,7 +172,8 @@ void SqlTranslator::emit(const ast::Expr& e) {
       Slot s;
       s.kind = Slot::Kind::Variable;
       s.name = v.name;
-      return emitSlot(std::move(s));
+      emitSlot(std::move(s));
+      return markLongDecimal(e);
     }
     case NodeKind::SystemVariable: {
       Slot s;
@@ -259,13 +271,19 @@ void SqlTranslator::emit(const ast::Expr& e) {
     }
     case NodeKind::Like: {
       const auto& l = ast::nodeCast<ast::LikeExpr>(e);
-      out_ += '(';
+      bool lower = env_.dialect().likeByLowerCase;
+      out_ += lower ? "(lower(" : "(";
       emit(*l.operand);
+      out_ += lower ? ") COLLATE ucs_basic" : "";
       out_ += l.negated ? " NOT LIKE " : " LIKE ";
+      out_ += lower ? "lower(" : "";
       emit(*l.pattern);
+      out_ += lower ? ")" : "";
       if (l.escape) {
         out_ += " ESCAPE ";
         emit(*l.escape);
+      } else if (lower) {
+        out_ += " ESCAPE ''";  // T-SQL has no escape character unless one is named
       }
       out_ += ')';
       return;

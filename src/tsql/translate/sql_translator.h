@@ -96,6 +96,8 @@ class SqlTranslator {
   bool emitGroupingReplacement(const ast::Expr& e);
   bool emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type);
   void noteOrderKeys(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
+  //! " DESC" or "" after an ORDER BY key, with NULL placed below every value.
+  std::string orderDirection(bool descending) const;
   void emitOrderKey(const ast::Query& q, std::size_t index, const std::vector<Output>& outputs,
                     const std::vector<ast::DataType>& keyTypes);
   std::string tiesRank(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
@@ -148,6 +150,7 @@ class SqlTranslator {
   //! emitStore into a table column: text longer than the column is an error, not cut.
   void emitColumnStore(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);
+  void markLongDecimal(const ast::Expr& e);
   void emitLiteral(const ast::LiteralExpr& l);
   void emitColumnRef(const ast::ColumnRefExpr& c);
   void emitSubquery(const ast::Query& q);

@@ -1,10 +1,10 @@
-// Schema translation. Tables keep the T-SQL type names as SQLite declared types, so
-// the catalog reads them back; text columns get the tsql_ci collation so that
-// comparisons, GROUP BY, DISTINCT, MIN and MAX follow SQL Server's default collation.
-// An identity column becomes SQLite's INTEGER PRIMARY KEY AUTOINCREMENT (numbers are
-// never reused, as in SQL Server); another declared primary key then becomes UNIQUE.
+// Schema translation. Column types, identity and the collation come from the dialect:
+// on SQLite tables keep the T-SQL type names as declared types, so the catalog reads
+// them back; text columns get the case-blind collation so that comparisons, GROUP BY,
+// DISTINCT, MIN and MAX follow SQL Server's default collation. An identity column is
+// the database's own numbering (never reusing numbers, as in SQL Server); another
+// declared primary key then becomes UNIQUE.
 #include "tsql/parser/parser.h"
-#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
 
@@ -21,17 +21,6 @@ std::string nameList(const std::vector<std::string>& names) {
   return out + ")";
 }
 
-// A decimal too long for a double is declared "decimal blob(p,s)": SQLite gives the
-// column no affinity, so the exact text of a long value is kept as written (under
-// NUMERIC affinity it would become a double and lose digits). Shorter values are
-// stored as REALs either way.
-std::string storedType(const ast::DataType& t) {
-  std::string sql = ast::typeToSql(t);
-  if (t.kind == ast::TypeKind::Decimal && t.precision > runtime::kExactDoubleDigits)
-    sql.insert(sql.find('('), " blob");
-  return sql;
-}
-
 }  // namespace
 
 std::string SqlTranslator::createTable(const std::string& sqlName, const ast::TableDef& def, bool temp) {
@@ -44,14 +33,10 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
     if (i) sql += ", ";
     sql += quoteIdent(c.name) + ' ';
     if (c.identity) {
-      sql += "INTEGER PRIMARY KEY AUTOINCREMENT";
+      sql += env_.dialect().identityColumn;
       continue;
     }
-    // SQLite's declared types take only numbers in parentheses: varchar(max) is
-    // declared as plain varchar (no length, which reads back as unbounded).
-    ast::DataType declared = c.type;
-    if (declared.length < 0) declared.length = 0;
-    sql += storedType(declared);
+    sql += env_.dialect().columnType(c.type);
     if (c.notNull) sql += " NOT NULL";
     if (c.primaryKey) sql += hasIdentity ? " UNIQUE" : " PRIMARY KEY";
     if (c.unique) sql += " UNIQUE";
@@ -61,7 +46,7 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
       sql += " DEFAULT (" + out_ + ")";
       out_.clear();
     }
-    if (c.type.isText()) sql += std::string(" COLLATE ") + runtime::kCollation;
+    if (c.type.isText()) sql += std::string(" ") + env_.dialect().caseBlindCollation;
   }
   if (!def.primaryKey.empty()) sql += std::string(", ") + (hasIdentity ? "UNIQUE " : "PRIMARY KEY ") + nameList(def.primaryKey);
   for (const auto& u : def.uniques) sql += ", UNIQUE " + nameList(u);

@@ -177,7 +177,8 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
     if (i) out_ += ", ";
     out_ += quoteIdent(s.sets[i].target.back()) + " = \"u_\".\"v" + std::to_string(i) + "\"";
   }
-  out_ += " FROM (SELECT " + quoteIdent(key) + ".rowid AS \"r_\"";
+  const std::string rowKey = env_.dialect().rowKey;
+  out_ += " FROM (SELECT " + quoteIdent(key) + "." + rowKey + " AS \"r_\"";
   for (std::size_t i = 0; i < s.sets.size(); ++i) {
     out_ += ", ";
     emitColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
@@ -189,7 +190,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
     emit(*s.where);
   }
   emitRowLimit(s.top.get());
-  out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + ".rowid = \"u_\".\"r_\"";
+  out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + "." + rowKey + " = \"u_\".\"r_\"";
 }
 
 // DELETE [FROM] t [FROM sources] [WHERE ...]; with sources, the rows go by rowid.
@@ -221,8 +222,9 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
     std::string key = targetRef && !targetRef->alias.empty()
                           ? targetRef->alias
                           : (targetRef && targetRef->isVariable() ? targetRef->name : sqlName);
-    out_ = "DELETE FROM " + quoteIdent(sqlName) + " WHERE rowid IN (SELECT " + quoteIdent(key) +
-           ".rowid FROM " + fromSql;
+    const std::string rowKey = env_.dialect().rowKey;
+    out_ = "DELETE FROM " + quoteIdent(sqlName) + " WHERE " + rowKey + " IN (SELECT " + quoteIdent(key) + "." +
+           rowKey + " FROM " + fromSql;
     if (s.where) {
       out_ += " WHERE ";
       emit(*s.where);
@@ -244,7 +246,8 @@ void SqlTranslator::emitRowLimit(const ast::Expr* top) {
 // a subquery over the same table, as SQLite's UPDATE has no LIMIT of its own.
 void SqlTranslator::emitLimitedWhere(const std::string& table, const ast::Expr* where,
                                      const ast::Expr* top) {
-  if (top) out_ += " WHERE rowid IN (SELECT rowid FROM " + table;
+  const std::string rowKey = env_.dialect().rowKey;
+  if (top) out_ += " WHERE " + rowKey + " IN (SELECT " + rowKey + " FROM " + table;
   if (where) {
     out_ += " WHERE ";
     emit(*where);
@@ -354,7 +357,7 @@ void SqlTranslator::emitAssignmentDriver(const ast::Query& q, const std::vector<
   for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
     out_ += i ? ", " : " ORDER BY ";
     emit(*q.orderBy[i].expr);
-    if (q.orderBy[i].descending) out_ += " DESC";
+    out_ += orderDirection(q.orderBy[i].descending);
   }
   if (core.top) {
     out_ += " LIMIT ";

@@ -109,7 +109,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     return emitSlot(std::move(s));
   }
   std::string name = n;
-  if (n == "isnull") name = "ifnull";
+  if (n == "isnull") name = env_.dialect().isnullFunction;
   if ((n == "sum" || n == "avg") && f.args.size() == 1) {
     TypeKind k = typeOf(*f.args[0]).kind;
     if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";

@@ -1,8 +1,8 @@
 // One ORDER BY key. An ordinal stays an ordinal; a decimal of more than 15 digits
 // (stored as text, or as REAL when short) sorts through tsql_dec_key, whose text order
-// is numeric order. A compound query's keys must name its columns as they are, so
-// there they stay as written. MIN and MAX of such decimals compare by value too, and a
-// datetimeoffset sorts by its instant.
+// is numeric order (a server that stores them as numbers needs no key). A compound
+// query's keys must name its columns as they are, so there they stay as written. MIN
+// and MAX of such decimals compare by value too, and a datetimeoffset sorts by its instant.
 #include <optional>
 #include <string>
 
@@ -42,7 +42,7 @@ const Output* outputNamed(const std::vector<Output>& outputs, const ast::Expr& k
 
 // MIN(x) / MAX(x) of a long decimal; SQLite's own would compare the texts.
 bool SqlTranslator::emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type) {
-  if (f.args.size() != 1 || !isLongDecimal(type)) return false;
+  if (f.args.size() != 1 || !isLongDecimal(type) || env_.dialect().longDecimalsOrderByValue) return false;
   emitConversion(f.name == "max" ? "decimal_max" : "decimal_min", *f.args[0]);
   return true;
 }
@@ -54,21 +54,27 @@ void SqlTranslator::noteOrderKeys(const ast::SelectCore& core, const std::vector
   if (core.topWithTies) tiesRank_ = tiesRank(core, order);
 }
 
+std::string SqlTranslator::orderDirection(bool descending) const {
+  if (!env_.dialect().nullsSortHigh) return descending ? " DESC" : "";
+  return descending ? " DESC NULLS LAST" : " NULLS FIRST";
+}
+
 void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const std::vector<Output>& outputs,
                                  const std::vector<ast::DataType>& keyTypes) {
   const ast::Expr& key = *q.orderBy[index].expr;
   const auto* lit = ast::nodeAs<ast::LiteralExpr>(&key);
   bool ordinal = lit && lit->literalKind == ast::LiteralKind::Integer;
   bool single = q.cores.size() == 1;
+  bool keyed = single && !env_.dialect().longDecimalsOrderByValue;  // long decimals need tsql_dec_key
   std::optional<std::size_t> item = ordinal ? ordinalIndex(lit->text, outputs.size()) : std::nullopt;
-  if (ordinal && (!single || !item || !isLongDecimal(outputs[*item].type))) {
+  if (ordinal && (!keyed || !item || !isLongDecimal(outputs[*item].type))) {
     out_ += lit->text;
     return;
   }
   const Output* named = ordinal ? nullptr : outputNamed(outputs, key);
   ast::DataType type = named ? named->type : index < keyTypes.size() ? keyTypes[index] : typeOf(key);
   if (single && !ordinal && type.offset) return emitConversion("tsql_dto_utc", key);  // by instant
-  if (!single || !(ordinal || isLongDecimal(type))) return emit(key);
+  if (!keyed || !(ordinal || isLongDecimal(type))) return emit(key);
   out_ += "tsql_dec_key(";
   if (ordinal) out_ += quoteIdent(outputs[*item].name);
   else emit(key);

@@ -102,7 +102,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
       emitOrderKey(q, i, outputs, keyTypes);
-      if (q.orderBy[i].descending) out_ += " DESC";
+      out_ += orderDirection(q.orderBy[i].descending);
     }
   }
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
@@ -110,7 +110,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   return outputs;
 }
 
-// OFFSET n ROWS [FETCH NEXT m ROWS ONLY] is SQLite's LIMIT m OFFSET n (-1: no limit).
+// OFFSET n ROWS [FETCH NEXT m ROWS ONLY] is LIMIT m OFFSET n (no FETCH: the dialect's
+// "no limit").
 void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   if (!q.offset) return;
   for (const auto& core : q.cores) {
@@ -118,7 +119,7 @@ void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   }
   out_ += " LIMIT ";
   if (q.fetch) emit(*q.fetch);
-  else out_ += "-1";
+  else out_ += env_.dialect().noLimit;
   out_ += " OFFSET ";
   emit(*q.offset);
 }
@@ -127,8 +128,8 @@ namespace {
 
 // n percent of the core's rows, a part row rounded up to a whole one.
 std::string percentOf(const std::string& n, const std::string& coreSql) {
-  return "(SELECT CAST(v AS INTEGER) + (v > CAST(v AS INTEGER)) FROM (SELECT COUNT(*) * (" + n +
-         ") / 100.0 AS v FROM (" + coreSql + ")))";
+  return "(SELECT CASE WHEN v > CAST(v AS INTEGER) THEN CAST(v AS INTEGER) + 1 ELSE CAST(v AS INTEGER) END "
+         "FROM (SELECT COUNT(*) * (" + n + ") / 100.0 AS v FROM (" + coreSql + ") AS \"tsql_rows_\") AS \"tsql_share_\")";
 }
 
 }  // namespace

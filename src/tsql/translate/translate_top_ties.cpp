@@ -39,7 +39,7 @@ std::string SqlTranslator::tiesRank(const ast::SelectCore& core, const std::vect
     if (i) out_ += ", ";
     const ast::Expr* item = selectItemNamed(core, *order[i].expr);
     emit(item ? *item : *order[i].expr);
-    if (order[i].descending) out_ += " DESC";
+    out_ += orderDirection(order[i].descending);
   }
   out_ += ')';
   return std::exchange(out_, std::move(saved));
@@ -49,7 +49,7 @@ std::string SqlTranslator::tiesRank(const ast::SelectCore& core, const std::vect
 std::string SqlTranslator::tiesLimit(const std::string& coreSql, const std::string& n) {
   std::string_view select = coreSql.starts_with("SELECT DISTINCT ") ? "SELECT DISTINCT " : "SELECT ";
   std::string ranked = std::string(select) + tiesRank_ + " AS \"tsql_rank_\", " + coreSql.substr(select.size());
-  return "(SELECT COUNT(*) FROM (" + ranked + ") WHERE \"tsql_rank_\" <= (" + n + "))";
+  return "(SELECT COUNT(*) FROM (" + ranked + ") AS \"tsql_ranked_\" WHERE \"tsql_rank_\" <= (" + n + "))";
 }
 
 }  // namespace tsql::translate

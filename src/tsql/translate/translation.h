@@ -11,6 +11,7 @@
 #include "tsql/ast/data_type.h"
 #include "tsql/ast/expr.h"
 #include "tsql/catalog/catalog.h"
+#include "tsql/dialect/dialect.h"
 #include "tsql/errors/error_table.h"
 
 namespace tsql::translate {
@@ -69,6 +70,8 @@ class TranslateEnv {
   virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
   //! True when the column is the table's identity (filled in by the database).
   virtual bool isIdentity(const std::string& object, const std::string& column) = 0;
+  //! How the database spells what differs between backends.
+  virtual const dialect::Dialect& dialect() const { return dialect::sqliteDialect(); }
 };
 
 }  // namespace tsql::translate

@@ -1,0 +1,97 @@
+// PgBackend: a PostgreSQL server as the interpreter's database, through libpq. Each
+// statement is sent with its ?N markers rewritten to $N and its values as typed text
+// parameters, inside the batch's transaction on the server. The T-SQL types of
+// columns live in tsql_column_types (the server keeps its own type names). Does not
+// own the connection. Not thread safe.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "tsql/exec/backend.h"
+
+namespace db {
+
+class PgBackend final : public tsql::exec::Backend {
+ public:
+  //! Works on `conn` (open, UTF8); creates the catalog's side table when missing.
+  explicit PgBackend(PGconn* conn);
+
+  const tsql::dialect::Dialect& dialect() const override { return tsql::dialect::postgresDialect(); }
+  std::unique_ptr<tsql::exec::Cursor> prepare(const std::string& sql) override;
+  void execute(const std::string& sql) override;
+  std::int64_t changes() override { return changes_; }
+  void noteInsert() override;
+  std::int64_t lastInsertId() override;
+  bool isIdentity(const std::string& object, const std::string& column) override;
+  const std::vector<tsql::catalog::ColumnInfo>* columns(const std::string& object) override;
+  void recordTypes(const std::string& object, const std::vector<tsql::catalog::ColumnInfo>& columns,
+                   bool temporary = false) override;
+  void forgetTypes(const std::string& object) override;
+  void invalidateSchema() override;
+  //! Always: the batch's first statement would cost a round trip to find out, so
+  //! what the interpreter learnt of the schema lasts one batch on the server.
+  bool schemaChangedElsewhere() override { return true; }
+  //! NOT NULL and CHECK failures in SQL Server's words, a duplicate key as the
+  //! embedded file words it, from what the server named.
+  tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;
+
+  //! Starts watching a batch: no conflict seen, nothing made durable yet.
+  void startBatch() { sawConflict_ = durableWrite_ = false; }
+  //! True when the batch failed on another session's concurrent work and nothing of it
+  //! was committed, so running it again whole is safe.
+  bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
+
+  //! Runs `sql` ($N markers) with text parameters; the result (caller clears it).
+  //! Throws SqlException on error. Used by the cursors.
+  PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
+                const std::vector<bool>& nulls);
+  //! The T-SQL type of a result column that is a table's or view's own column (as
+  //! recorded with the table), Unknown for an expression.
+  tsql::ast::DataType resultColumnType(const PGresult* r, int col);
+  //! Called by a cursor once its statement ran: rows changed and the INSERT target.
+  void noteCommand(const PGresult* r, const std::string& insertTarget);
+
+ private:
+  std::vector<tsql::catalog::ColumnInfo> loadColumns(const std::string& object);
+  //! Sends one statement, under a savepoint when `guarded`; its result.
+  PGresult* send(const std::string& sql, const std::vector<Oid>& types, const std::vector<const char*>& values,
+                 bool guarded);
+  void noteDurable(const PGresult* r);
+  //! Runs a parameterless command (savepoints). Throws SqlException.
+  void command(const char* sql);
+
+  PGconn* conn_;
+  std::int64_t changes_ = 0;
+  bool sawConflict_ = false;
+  bool durableWrite_ = false;
+  //! The table, column and constraint the last failed statement broke (server's names).
+  struct Broken {
+    std::string table, column, constraint, detail;
+  } lastBroken_;
+  std::string lastInsertTarget_;  //!< table of the last INSERT ("" when it was another statement)
+  std::int64_t lastIdentity_ = 0;
+  bool identityPending_ = false;  //!< an identity was issued since lastIdentity_ was read
+  //! Types of this connection's temporary tables (table variables, #tables).
+  std::unordered_map<std::string, std::vector<tsql::catalog::ColumnInfo>> temporaryTypes_;
+  std::unordered_map<std::string, std::optional<std::vector<tsql::catalog::ColumnInfo>>> columns_;
+  std::map<std::pair<std::string, std::string>, bool> identity_;
+  std::unordered_map<Oid, std::string> relationNames_;
+  //! Server-side prepared statements by text and parameter types.
+  std::unordered_map<std::string, std::string> prepared_;
+  std::size_t preparedCount_ = 0;  //!< names are never reused
+};
+
+//! Lower-case names by the spelling a batch gave them.
+using Spellings = std::unordered_map<std::string, std::string>;
+
+//! `sql` as the server takes it: ?N markers outside quotes written as $N, quoted names
+//! in lower case (their other spellings into `spellings`), an empty quoted name (an
+//! unnamed result column) given a name.
+std::string serverText(const std::string& sql, Spellings* spellings = nullptr);
+
+}  // namespace db

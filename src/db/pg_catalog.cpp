@@ -1,0 +1,109 @@
+// The server backend's catalog: the T-SQL types of columns, kept in tsql_column_types
+// beside the tables (written in the same transaction as the CREATE, so a rolled-back
+// CREATE leaves no types behind); temporary tables' types stay in the connection.
+// An object made outside the engine is read from pg_attribute, its types unknown.
+#include <algorithm>
+
+#include "db/pg_backend.h"
+#include "tsql/exec/sql_exception.h"
+
+namespace db {
+
+using tsql::catalog::ColumnInfo;
+using tsql::exec::SqlValue;
+
+namespace {
+
+constexpr const char* kSideTable =
+    "CREATE TABLE IF NOT EXISTS tsql_column_types(object text NOT NULL, ord integer NOT NULL, "
+    "name text NOT NULL, type text NOT NULL, not_null boolean NOT NULL, primary_key boolean NOT NULL, "
+    "PRIMARY KEY (object, ord))";
+
+}  // namespace
+
+PgBackend::PgBackend(PGconn* conn) : conn_(conn) {
+  try {
+    execute(kSideTable);
+  } catch (const tsql::exec::SqlException& e) {
+    throw std::runtime_error("cannot create the column type table: " + e.error().message);
+  }
+}
+
+bool PgBackend::isIdentity(const std::string& object, const std::string& column) {
+  auto key = std::make_pair(object, column);
+  auto it = identity_.find(key);
+  if (it != identity_.end()) return it->second;
+  auto cursor = prepare(
+      "SELECT 1 FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) AND attname = lower(?2) "
+      "AND attidentity <> ''");
+  cursor->bind(1, SqlValue::text(object));
+  cursor->bind(2, SqlValue::text(column));
+  return identity_[key] = cursor->step();
+}
+
+const std::vector<ColumnInfo>* PgBackend::columns(const std::string& object) {
+  auto temp = temporaryTypes_.find(object);
+  if (temp != temporaryTypes_.end()) return &temp->second;
+  auto it = columns_.find(object);
+  if (it == columns_.end()) {
+    std::vector<ColumnInfo> cols = loadColumns(object);
+    it = columns_.emplace(object, cols.empty() ? std::nullopt : std::optional(std::move(cols))).first;
+  }
+  return it->second ? &*it->second : nullptr;
+}
+
+std::vector<ColumnInfo> PgBackend::loadColumns(const std::string& object) {
+  std::vector<ColumnInfo> cols;
+  auto recorded = prepare(
+      "SELECT name, type, not_null, primary_key FROM tsql_column_types WHERE object = ?1 ORDER BY ord");
+  recorded->bind(1, SqlValue::text(object));
+  while (recorded->step())
+    cols.push_back({recorded->column(0).toText(), tsql::ast::typeFromDeclaration(recorded->column(1).toText()),
+                    recorded->column(2).toInteger() != 0, recorded->column(3).toInteger() != 0});
+  if (!cols.empty()) return cols;
+  auto attributes = prepare(
+      "SELECT attname, attnotnull FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) "
+      "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
+  attributes->bind(1, SqlValue::text(object));
+  while (attributes->step())
+    cols.push_back({attributes->column(0).toText(), {}, attributes->column(1).toInteger() != 0, false});
+  return cols;
+}
+
+void PgBackend::recordTypes(const std::string& object, const std::vector<ColumnInfo>& columns, bool temporary) {
+  invalidateSchema();
+  if (temporary) {
+    temporaryTypes_[object] = columns;
+    return;
+  }
+  forgetTypes(object);
+  auto insert = prepare(
+      "INSERT INTO tsql_column_types(object, ord, name, type, not_null, primary_key) "
+      "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    insert->reset();
+    insert->bind(1, SqlValue::text(object));
+    insert->bind(2, SqlValue::integer(static_cast<std::int64_t>(i)));
+    insert->bind(3, SqlValue::text(columns[i].name));
+    insert->bind(4, SqlValue::text(tsql::ast::typeToSql(columns[i].type)));
+    insert->bind(5, SqlValue::text(columns[i].notNull ? "true" : "false"));
+    insert->bind(6, SqlValue::text(columns[i].primaryKey ? "true" : "false"));
+    insert->step();
+  }
+}
+
+void PgBackend::forgetTypes(const std::string& object) {
+  invalidateSchema();
+  temporaryTypes_.erase(object);
+  auto remove = prepare("DELETE FROM tsql_column_types WHERE object = ?1");
+  remove->bind(1, SqlValue::text(object));
+  remove->step();
+}
+
+void PgBackend::invalidateSchema() {
+  columns_.clear();
+  identity_.clear();
+  relationNames_.clear();
+}
+
+}  // namespace db

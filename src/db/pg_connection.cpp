@@ -1,0 +1,108 @@
+// Opening the server connection: UTF-8, the runtime in place, then the engine on a
+// PgBackend. The password never reaches a message: errors name the host and database.
+#include "db/pg_connection.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "db/pg_backend.h"
+#include "db/pg_runtime.h"
+#include "tsql/engine.h"
+
+namespace db {
+
+namespace {
+
+std::string serverName(PGconn* c) {
+  const char* host = PQhost(c);
+  const char* name = PQdb(c);
+  return std::string(name ? name : "?") + " on " + (host ? host : "?");
+}
+
+}  // namespace
+
+PgConnection::PgConnection(const std::string& uri) {
+  conn_ = PQconnectdb(uri.c_str());
+  if (PQstatus(conn_) != CONNECTION_OK) {
+    std::string msg = "cannot connect to the database server " + serverName(conn_) + ": " + PQerrorMessage(conn_);
+    PQfinish(conn_);
+    throw ConnectionError(msg);
+  }
+  PQsetClientEncoding(conn_, "UTF8");
+  // Notices ("... does not exist, skipping") are the server talking to itself.
+  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+  std::string error = pg::installRuntime(conn_);
+  if (error.empty()) {
+    try {
+      startEngine();
+    } catch (const std::runtime_error& e) {
+      error = e.what();
+    }
+  }
+  if (!error.empty()) {
+    std::string msg = "the database " + serverName(conn_) + " cannot be used: " + error;
+    PQfinish(conn_);
+    throw ConnectionError(msg);
+  }
+}
+
+PgConnection::~PgConnection() {
+  engine_.reset();  // before the connection it runs on
+  PQfinish(conn_);
+}
+
+void PgConnection::startEngine() {
+  auto backend = std::make_unique<PgBackend>(conn_);
+  backend_ = backend.get();
+  engine_.reset();
+  engine_ = std::make_unique<tsql::Engine>(std::move(backend));
+}
+
+BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) {
+  for (int attempt = 1;; ++attempt) {
+    backend_->startBatch();
+    BatchResult result = engine_->run(sql, params);
+    if (result.ok() || attempt == kAttempts || !backend_->mayRunAgain()) return result;
+    // the other session is finishing its transaction: give it a moment, more each time
+    std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5 + std::rand() % 10));
+  }
+}
+
+bool PgConnection::holdsSchema() {
+  PGresult* r = PQexec(conn_,
+                       "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                       "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') "
+                       "AND c.relname NOT IN ('tsql_procedures', 'tsql_column_types') LIMIT 1");
+  bool holds = PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) > 0;  // unsure: say it holds one
+  PQclear(r);
+  return holds;
+}
+
+// The engine's own tables go too; the next connection makes them again, the runtime
+// functions and the collation stay.
+void PgConnection::clearSchema() {
+  PGresult* r = PQexec(conn_, R"SQL(DO $$ DECLARE o record; BEGIN
+    FOR o IN SELECT c.relname, c.relkind FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace
+             WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') LOOP
+      EXECUTE format(CASE o.relkind WHEN 'v' THEN 'DROP VIEW IF EXISTS %I CASCADE'
+                                    ELSE 'DROP TABLE IF EXISTS %I CASCADE' END, o.relname);
+    END LOOP; END $$)SQL");
+  std::string error = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQresultErrorMessage(r);
+  PQclear(r);
+  if (!error.empty()) throw ConnectionError("cannot clear the database " + serverName(conn_) + ": " + error);
+  startEngine();
+}
+
+bool isServerUri(const std::string& spec) {
+  return spec.rfind("postgresql://", 0) == 0 || spec.rfind("postgres://", 0) == 0;
+}
+
+std::unique_ptr<Connection> openConnection(const std::string& spec, bool createFile) {
+  if (isServerUri(spec)) return std::make_unique<PgConnection>(spec);
+  EmbeddedConnection::Options options;
+  options.create = createFile;
+  return std::make_unique<EmbeddedConnection>(spec, options);
+}
+
+}  // namespace db

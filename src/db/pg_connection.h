@@ -1,0 +1,64 @@
+// PgConnection: a PostgreSQL server as the database, for several counters and stores
+// at once. The embedded T-SQL engine runs each batch: control flow, variables and
+// TRY/CATCH in this process, every relational statement on the server inside the
+// batch's transaction (PgBackend). Opened from a libpq URI (postgresql://...); the
+// server runtime (collation, functions) is installed on first use.
+// Not thread safe: one connection per thread.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <memory>
+#include <string>
+
+#include "db/connection.h"
+#include "db/embedded_connection.h"
+
+namespace tsql {
+class Engine;
+}
+
+namespace db {
+
+class PgBackend;
+
+class PgConnection : public Connection {
+ public:
+  //! Connects to `uri`. Throws ConnectionError naming the server and the reason.
+  explicit PgConnection(const std::string& uri);
+  ~PgConnection() override;
+  PgConnection(const PgConnection&) = delete;
+  PgConnection& operator=(const PgConnection&) = delete;
+
+  //! Runs one batch on the engine; SQL errors come back in the result. A batch that
+  //! failed on another session's concurrent work (deadlock, serialization, a key
+  //! inserted at the same moment) before committing anything is run again whole, up
+  //! to kAttempts times in all.
+  BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
+
+  PGconn* handle() const { return conn_; }  //!< the libpq connection (owned)
+
+  //! True when the database holds tables or views besides the engine's own.
+  bool holdsSchema();
+  //! Drops every table, view and stored procedure of the database's schema (db init
+  //! --force, and a failed db init). Throws ConnectionError when the server refuses.
+  void clearSchema();
+
+ private:
+  static constexpr int kAttempts = 4;
+  //! A new engine on a new backend (after opening and after clearing the schema).
+  void startEngine();
+
+  PGconn* conn_ = nullptr;
+  PgBackend* backend_ = nullptr;  //!< owned by the engine
+  std::unique_ptr<tsql::Engine> engine_;
+};
+
+//! True when `spec` names a server (a postgresql:// or postgres:// URI), not a file.
+bool isServerUri(const std::string& spec);
+
+//! The connection `spec` names: a server URI or a database file (a missing file is
+//! created empty when `createFile`). Throws ConnectionError.
+std::unique_ptr<Connection> openConnection(const std::string& spec, bool createFile = true);
+
+}  // namespace db

@@ -1,0 +1,248 @@
+// The server runtime's SQL. Where PostgreSQL already means what T-SQL means the
+// translator's SQL runs as it is; these are the differences:
+//  - money is numeric(19,4) rounded half to even (PostgreSQL's round() goes half away
+//    from zero); a float is taken at 15 significant digits first, so 0.00005 as a
+//    double is the tie it was written as, as in the embedded engine;
+//  - case-blind text: the ICU collation tsql_ci (nondeterministic, strength 2). It
+//    does not ignore trailing spaces as SQL Server and the embedded engine do;
+//  - T-SQL functions PostgreSQL lacks or names otherwise (getdate, len, ...).
+// Installed under an advisory lock, so two programs starting at once install once.
+#include "db/pg_runtime.h"
+
+namespace db::pg {
+
+namespace {
+
+constexpr int kRuntimeVersion = 10;
+
+constexpr const char* kRuntimeSql = R"SQL(
+DO $$ BEGIN
+  IF NOT EXISTS (SELECT 1 FROM pg_collation WHERE collname = 'tsql_ci') THEN
+    CREATE COLLATION tsql_ci (provider = icu, locale = 'und-u-ks-level2', deterministic = false);
+  END IF;
+END $$;
+
+CREATE OR REPLACE FUNCTION tsql_error(msg text) RETURNS integer LANGUAGE plpgsql AS
+$$ BEGIN RAISE EXCEPTION USING MESSAGE = msg; END $$;
+
+-- half to even at four decimals, in money's range
+-- Text stored into a varchar(n) / char(n) column: blanks past n are dropped, anything
+-- else past n is SQL Server's 8152 and the statement writes nothing.
+CREATE OR REPLACE FUNCTION tsql_fit(x text, n integer) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF x IS NULL OR n <= 0 OR char_length(x) <= n THEN RETURN x; END IF;
+  IF rtrim(substr(x, n + 1), ' ') COLLATE "C" <> '' THEN
+    RAISE EXCEPTION 'String or binary data would be truncated.';
+  END IF;
+  RETURN substr(x, 1, n);
+END $$;
+CREATE OR REPLACE FUNCTION tsql_money(x numeric) RETURNS numeric(19,4) LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE y numeric := x * 10000; t numeric; f numeric; r numeric;
+BEGIN
+  IF x IS NULL THEN RETURN NULL; END IF;
+  t := trunc(y); f := y - t;
+  IF abs(f) = 0.5 THEN r := CASE WHEN mod(t, 2) = 0 THEN t ELSE t + sign(f) END;
+  ELSE r := round(y); END IF;
+  IF abs(r) > 9223372036854775807 THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type money.';
+  END IF;
+  RETURN r / 10000;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_money(x double precision) RETURNS numeric(19,4) LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(x::numeric) $$;
+CREATE OR REPLACE FUNCTION tsql_money(x bigint) RETURNS numeric(19,4) LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(x::numeric) $$;
+
+CREATE OR REPLACE FUNCTION tsql_div(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a / b $$;
+CREATE OR REPLACE FUNCTION tsql_div(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a / b $$;
+CREATE OR REPLACE FUNCTION tsql_div(a double precision, b double precision) RETURNS double precision
+  LANGUAGE plpgsql IMMUTABLE AS $$ BEGIN
+  IF b = 0 THEN RAISE EXCEPTION USING ERRCODE = '22012', MESSAGE = 'Divide by zero error encountered.'; END IF;
+  RETURN a / b; END $$;
+CREATE OR REPLACE FUNCTION tsql_mod(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a % b $$;
+CREATE OR REPLACE FUNCTION tsql_mod(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a % b $$;
+CREATE OR REPLACE FUNCTION tsql_add(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a + b $$;
+CREATE OR REPLACE FUNCTION tsql_add(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a + b $$;
+CREATE OR REPLACE FUNCTION tsql_add(a text, b text) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT a || b $$;
+CREATE OR REPLACE FUNCTION tsql_sub(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a - b $$;
+CREATE OR REPLACE FUNCTION tsql_sub(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a - b $$;
+CREATE OR REPLACE FUNCTION tsql_mul(a bigint, b bigint) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT a * b $$;
+CREATE OR REPLACE FUNCTION tsql_mul(a numeric, b numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT a * b $$;
+CREATE OR REPLACE FUNCTION tsql_neg(a numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT -a $$;
+
+CREATE OR REPLACE FUNCTION tsql_int(x numeric) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_int(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_bigint(x numeric) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_bigint(x text) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_int(x double precision) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_bigint(x double precision) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_float(x numeric) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x::double precision $$;
+CREATE OR REPLACE FUNCTION tsql_float(x text) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::double precision $$;
+CREATE OR REPLACE FUNCTION tsql_bit(x numeric) RETURNS smallint LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN x IS NULL THEN NULL WHEN x <> 0 THEN 1 ELSE 0 END::smallint $$;
+CREATE OR REPLACE FUNCTION tsql_decimal(x numeric, scale integer) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT round(x, scale) $$;
+CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x::text $$;
+CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement, n integer) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT left(x::text, n) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_smalldatetime(x timestamp) RETURNS timestamp(0) LANGUAGE sql IMMUTABLE AS
+$$ SELECT date_trunc('minute', x + interval '30 seconds') $$;
+CREATE OR REPLACE FUNCTION tsql_smalldatetime(x text) RETURNS timestamp(0) LANGUAGE sql STABLE AS
+$$ SELECT tsql_smalldatetime(x::timestamp) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime2(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime2(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
+CREATE OR REPLACE FUNCTION tsql_char(x text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT rpad(x, n::integer) $$;
+CREATE OR REPLACE FUNCTION tsql_date(x text) RETURNS date LANGUAGE sql STABLE AS $$ SELECT x::date $$;
+CREATE OR REPLACE FUNCTION tsql_date(x timestamp) RETURNS date LANGUAGE sql IMMUTABLE AS $$ SELECT x::date $$;
+
+-- CONVERT(varchar, d, style) for the styles the shop's reports use
+CREATE OR REPLACE FUNCTION tsql_datetime_text(d timestamp, style bigint DEFAULT 121) RETURNS text
+  LANGUAGE sql IMMUTABLE AS $$
+  SELECT to_char(d, CASE style WHEN 23 THEN 'YYYY-MM-DD' WHEN 102 THEN 'YYYY.MM.DD' WHEN 111 THEN 'YYYY/MM/DD'
+                     WHEN 112 THEN 'YYYYMMDD' WHEN 108 THEN 'HH24:MI:SS' WHEN 20 THEN 'YYYY-MM-DD HH24:MI:SS'
+                     WHEN 120 THEN 'YYYY-MM-DD HH24:MI:SS' ELSE 'YYYY-MM-DD HH24:MI:SS.MS' END) $$;
+CREATE OR REPLACE FUNCTION tsql_datetime_text(d text, style bigint DEFAULT 121) RETURNS text
+  LANGUAGE sql STABLE AS $$ SELECT tsql_datetime_text(d::timestamp, style) $$;
+-- money as text: two decimals (style 1 with thousands separators), four with style 2
+CREATE OR REPLACE FUNCTION tsql_money_text(x numeric, style bigint DEFAULT 0) RETURNS text
+  LANGUAGE sql IMMUTABLE AS $$
+  SELECT CASE style WHEN 1 THEN to_char(round(x, 2), 'FM999,999,999,999,990.00')
+                    WHEN 2 THEN to_char(x, 'FM999999999999990.0000')
+                    ELSE to_char(round(x, 2), 'FM999999999999990.00') END $$;
+
+CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT localtimestamp(3) $$;
+CREATE OR REPLACE FUNCTION len(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT length(rtrim(x)) $$;
+CREATE OR REPLACE FUNCTION "left"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT left(s, n::integer) $$;
+CREATE OR REPLACE FUNCTION "right"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT right(s, n::integer) $$;
+CREATE OR REPLACE FUNCTION "substring"(s text, i bigint, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT substr(s, greatest(i, 1)::integer, greatest(n + least(i - 1, 0), 0)::integer) $$;
+CREATE OR REPLACE FUNCTION round(x numeric, n bigint) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT round(x, n::integer) $$;
+
+-- date parts by their T-SQL names and abbreviations
+CREATE OR REPLACE FUNCTION tsql_date_part(part text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+  SELECT CASE lower(part) WHEN 'yy' THEN 'year' WHEN 'yyyy' THEN 'year' WHEN 'mm' THEN 'month' WHEN 'm' THEN 'month'
+    WHEN 'dd' THEN 'day' WHEN 'd' THEN 'day' WHEN 'hh' THEN 'hour' WHEN 'mi' THEN 'minute' WHEN 'n' THEN 'minute'
+    WHEN 'ss' THEN 'second' WHEN 's' THEN 'second' WHEN 'wk' THEN 'week' WHEN 'ww' THEN 'week'
+    ELSE lower(part) END $$;
+-- boundaries crossed between a and b, as SQL Server counts them
+CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b timestamp) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
+  SELECT (CASE tsql_date_part(part)
+    WHEN 'year' THEN extract(year FROM b) - extract(year FROM a)
+    WHEN 'month' THEN (extract(year FROM b) * 12 + extract(month FROM b)) - (extract(year FROM a) * 12 + extract(month FROM a))
+    WHEN 'day' THEN b::date - a::date
+    WHEN 'hour' THEN (extract(epoch FROM date_trunc('hour', b)) - extract(epoch FROM date_trunc('hour', a))) / 3600
+    WHEN 'minute' THEN (extract(epoch FROM date_trunc('minute', b)) - extract(epoch FROM date_trunc('minute', a))) / 60
+    WHEN 'second' THEN extract(epoch FROM date_trunc('second', b)) - extract(epoch FROM date_trunc('second', a))
+    ELSE tsql_error('datediff: the date part ' || part || ' is not supported on this server') END)::bigint $$;
+CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE plpgsql IMMUTABLE AS
+$$ DECLARE r timestamp;
+BEGIN
+  BEGIN
+    r := d + (n || ' ' || tsql_date_part(part))::interval;
+  EXCEPTION WHEN datetime_field_overflow OR interval_field_overflow THEN
+    r := NULL;
+  END;
+  -- the result is a datetime: years 1753 to 9999
+  IF d IS NOT NULL AND n IS NOT NULL AND (r IS NULL OR r < '1753-01-01' OR r >= '10000-01-01') THEN
+    RAISE EXCEPTION 'Adding a value to a ''datetime'' column caused an overflow.';
+  END IF;
+  RETURN r;
+END $$;
+
+CREATE OR REPLACE FUNCTION replicate(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN n < 0 THEN NULL ELSE repeat(s, n::integer) END $$;
+-- the position of f in s from i on, case-blind as the default collation; 0 when absent
+CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
+  SELECT CASE WHEN f IS NULL OR s IS NULL THEN NULL
+    WHEN strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) = 0 THEN 0
+    ELSE strpos(lower(substr(s, greatest(i, 1)::integer)), lower(f)) + greatest(i, 1) - 1 END $$;
+-- text as a GUID in upper case: {braces} taken off, other text cut to 36 unless a constant
+CREATE OR REPLACE FUNCTION tsql_guid(x text, constant bigint) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE t text := x;
+BEGIN
+  IF x IS NULL THEN RETURN NULL; END IF;
+  IF length(t) = 38 AND left(t, 1) = '{' AND right(t, 1) = '}' THEN t := substr(t, 2, 36);
+  ELSIF constant = 0 AND length(t) > 36 THEN t := left(t, 36);
+  END IF;
+  IF t !~ '^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$' THEN
+    RAISE EXCEPTION 'Conversion failed when converting from a character string to uniqueidentifier.';
+  END IF;
+  RETURN upper(t);
+END $$;
+CREATE OR REPLACE FUNCTION newid() RETURNS text LANGUAGE sql VOLATILE AS $$ SELECT upper(gen_random_uuid()::text) $$;
+
+-- exact decimals: result rounded (quotients cut) to the scale s SQL Server gives the
+-- result, 8115 past its precision p
+CREATE OR REPLACE FUNCTION tsql_dec_fit(x numeric, p bigint, s bigint) RETURNS numeric LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF x IS NOT NULL AND abs(x) >= 10::numeric ^ (p - s) THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type numeric.';
+  END IF;
+  RETURN x;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_dec_add(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(round(a + b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_sub(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(round(a - b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_mul(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(round(a * b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_div(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(trunc(a / b, s::integer), p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_mod(a numeric, b numeric, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT tsql_dec_fit(a % b, p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_round(x numeric, n bigint, cut bigint, p bigint, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_dec_fit(CASE WHEN cut <> 0 THEN trunc(x, n::integer) ELSE round(x, n::integer) END, p, s) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_abs(x numeric) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$ SELECT abs(x) $$;
+CREATE OR REPLACE FUNCTION tsql_dec_cmp(a numeric, b numeric) RETURNS integer LANGUAGE sql IMMUTABLE AS
+$$ SELECT sign(a - b)::integer $$;
+CREATE OR REPLACE FUNCTION tsql_dec_sum_step(total numeric, x numeric, s bigint) RETURNS numeric
+  LANGUAGE sql IMMUTABLE AS $$ SELECT CASE WHEN x IS NULL THEN total ELSE coalesce(total, 0) + x END $$;
+CREATE OR REPLACE AGGREGATE decimal_sum(numeric, bigint) (sfunc = tsql_dec_sum_step, stype = numeric);
+CREATE OR REPLACE FUNCTION tsql_smallmoney(x numeric) RETURNS numeric(10,4) LANGUAGE plpgsql IMMUTABLE AS
+$$ BEGIN
+  IF abs(tsql_money(x)) > 214748.3647 THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type smallmoney.';
+  END IF;
+  RETURN tsql_money(x);
+END $$;
+
+CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);
+CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;
+)SQL";
+
+std::string runScript(PGconn* conn, const std::string& sql) {
+  PGresult* r = PQexec(conn, sql.c_str());
+  std::string error = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK
+                          ? ""
+                          : PQresultErrorMessage(r);
+  PQclear(r);
+  return error;
+}
+
+bool upToDate(PGconn* conn) {
+  std::string query = "SELECT 1 FROM pg_proc WHERE proname = 'tsql_runtime_version' AND prosrc LIKE '%SELECT " +
+                      std::to_string(kRuntimeVersion) + " %'";
+  PGresult* r = PQexec(conn, query.c_str());
+  bool ok = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1;
+  PQclear(r);
+  return ok;
+}
+
+}  // namespace
+
+std::string installRuntime(PGconn* conn) {
+  if (upToDate(conn)) return {};
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + tolerantConversionsSql();
+  sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
+  std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
+  if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);
+  std::string end = runScript(conn, error.empty() ? "COMMIT" : "ROLLBACK");
+  return error.empty() ? end : error;
+}
+
+}  // namespace db::pg

@@ -1,0 +1,22 @@
+// The server side of the T-SQL runtime: the collation tsql_ci and the functions and
+// aggregates the translator's SQL calls (tsql_money, tsql_div, money_sum, getdate,
+// len ...), made in the database on first connection and kept there with a version,
+// so a newer program brings its functions up to date.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <string>
+
+namespace db::pg {
+
+//! Installs or updates the runtime in the connected database. Returns the server's
+//! message when it refuses, "" when the runtime is in place.
+std::string installRuntime(PGconn* conn);
+
+//! The exact decimal functions' float8 signatures (pg_decimal_runtime.cpp).
+std::string decimalOverloadsSql();
+//! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
+std::string tolerantConversionsSql();
+
+}  // namespace db::pg

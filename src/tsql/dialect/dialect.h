@@ -1,0 +1,63 @@
+// Dialect: what differs between the databases the engine's relational statements run
+// on, one table per backend (sqlite_dialect.cpp: the embedded file; postgres_dialect.cpp:
+// the shared server). The translator and the interpreter write one SQL text and ask
+// the dialect only where the two databases spell a thing differently.
+#pragma once
+
+#include <string>
+
+#include "tsql/ast/data_type.h"
+
+namespace tsql::dialect {
+
+struct Dialect {
+  const char* name;  //!< "sqlite" / "postgresql"
+  //! Column type in CREATE TABLE for a T-SQL type (money, datetime, nvarchar(n) ...).
+  std::string (*columnType)(const ast::DataType& type);
+  //! What an identity column is declared as (the whole type and constraint).
+  const char* identityColumn;
+  //! The hidden column that names a row of a table (UPDATE/DELETE ... FROM key on it).
+  const char* rowKey;
+  //! True when the database keeps its own type names, so the T-SQL types of a new
+  //! table's columns are recorded beside it for the catalog.
+  bool recordsTableTypes;
+  //! The collation clause that makes text compare case-blind as SQL Server's default.
+  const char* caseBlindCollation;
+  //! True when LIKE cannot take the case-blind collation (PostgreSQL before 18): both
+  //! sides are then compared in lower case under the binary collation.
+  bool likeByLowerCase;
+  //! LIMIT's argument for "no limit" (OFFSET without FETCH).
+  const char* noLimit;
+  //! The function ISNULL(a, b) becomes.
+  const char* isnullFunction;
+  //! Opens the outermost transaction.
+  const char* beginTransaction;
+  //! Prefix that names an object of the connection's own temporary schema.
+  const char* tempSchema;
+  //! Starts a temporary table's identity again from 1 (?1 the table's name) once its
+  //! rows are deleted; nullptr where a table variable with identity is dropped instead.
+  const char* restartTempIdentity;
+  //! Keeps the stored procedures' T-SQL text (created when missing).
+  const char* procedureTable;
+  //! Stores one procedure: ?1 name, ?2 body; replaces an older text.
+  const char* storeProcedure;
+  //! One row when an object of a kind ("table", "view", "index") named ?2 exists
+  //! (?1 the kind); names case-blind.
+  const char* objectExists;
+  //! Written after the marker of a decimal constant or variable too long for a double
+  //! (bound as its exact text), where an untyped text would be taken for another type.
+  const char* longDecimalMarkerType;
+  //! True when long decimals are stored as numbers that sort and compare by value; false
+  //! when they are kept as text, and ORDER BY, MIN and MAX need a value key.
+  bool longDecimalsOrderByValue;
+  //! True when NULL sorts above every value (written NULLS FIRST / LAST to sort it below,
+  //! as SQL Server does); false when it already sorts below.
+  bool nullsSortHigh;
+};
+
+//! The embedded SQLite file.
+const Dialect& sqliteDialect();
+//! A PostgreSQL server (libpq).
+const Dialect& postgresDialect();
+
+}  // namespace tsql::dialect

@@ -1,0 +1,79 @@
+// Backend: the database that the interpreter's relational statements run on. The
+// interpreter runs control flow itself and hands each translated statement here;
+// SqliteBackend is the embedded file, db::PgBackend the shared server. Statements
+// use ?N markers; a backend whose database spells them otherwise rewrites them.
+// Errors come out as SqlException with SQL Server's number and line 0 (the
+// interpreter puts the statement's line in). Not thread safe: one per connection.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tsql/batch_result.h"
+#include "tsql/catalog/catalog.h"
+#include "tsql/dialect/dialect.h"
+#include "tsql/exec/sql_value.h"
+
+namespace tsql::exec {
+
+//! One run of a prepared statement: bind, step through the rows, read columns.
+class Cursor {
+ public:
+  virtual ~Cursor() = default;
+  //! Binds marker `index` (1-based).
+  virtual void bind(int index, const SqlValue& v) = 0;
+  //! Binds text that stays where it is until the run ends (no copy where the
+  //! database can read it in place).
+  virtual void bindTextInPlace(int index, std::string_view text) { bind(index, SqlValue::text(std::string(text))); }
+  //! Runs to the next row: true while there is one. Throws SqlException.
+  virtual bool step() = 0;
+  //! Ready to run again with new bindings.
+  virtual void reset() = 0;
+  virtual int columnCount() = 0;
+  virtual std::string columnName(int i) = 0;
+  //! The declared T-SQL type of result column i where the database knows it.
+  virtual ast::DataType columnType(int i) = 0;
+  //! Column i of the current row.
+  virtual SqlValue column(int i) = 0;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual const dialect::Dialect& dialect() const = 0;
+  //! A cursor over `sql` (?N markers). Throws SqlException when the text is refused.
+  virtual std::unique_ptr<Cursor> prepare(const std::string& sql) = 0;
+  //! Runs statements that return nothing (DDL, transaction control). Throws SqlException.
+  virtual void execute(const std::string& sql) = 0;
+  //! Rows the last INSERT/UPDATE/DELETE changed.
+  virtual std::int64_t changes() = 0;
+  //! An INSERT statement of the batch ran (not the engine's own bookkeeping writes).
+  virtual void noteInsert() = 0;
+  //! @@IDENTITY: the identity value issued by the last noted INSERT that issued one
+  //! (0 when none). Asked only when a batch reads it.
+  virtual std::int64_t lastInsertId() = 0;
+  //! True when the column is the table's identity (filled in by the database).
+  virtual bool isIdentity(const std::string& object, const std::string& column) = 0;
+  //! Columns of a table, view or temp table with their T-SQL types; nullptr if none.
+  virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
+  //! Remembers the T-SQL types of an object's columns (views; tables where the
+  //! database keeps other type names); replaces older ones. A temporary object's
+  //! types are kept by this connection only.
+  virtual void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                           bool temporary = false) = 0;
+  //! Forgets the recorded types of a dropped object.
+  virtual void forgetTypes(const std::string& object) = 0;
+  //! The schema changed: drop what was learnt of it.
+  virtual void invalidateSchema() = 0;
+  //! True when another connection may have changed the schema since last asked
+  //! (what was learnt of it is then forgotten). Asked once per batch.
+  virtual bool schemaChangedElsewhere() = 0;
+  //! `e` (a failed INSERT or UPDATE, `verb`) in SQL Server's words where the
+  //! database words constraint failures otherwise.
+  virtual SqlError constraintError(const SqlError& e, std::string_view verb) { (void)verb; return e; }
+};
+
+}  // namespace tsql::exec

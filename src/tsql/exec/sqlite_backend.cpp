@@ -1,0 +1,122 @@
+// The embedded backend: statements from the cache, SQLite's complaints mapped to SQL
+// Server's error numbers.
+#include "tsql/exec/sqlite_backend.h"
+
+#include <stdexcept>
+
+#include "tsql/exec/constraint_errors.h"
+#include "tsql/exec/name_errors.h"
+#include "tsql/exec/sql_exception.h"
+#include "tsql/runtime/runtime.h"
+
+namespace tsql::exec {
+
+namespace {
+
+// Maps SQLite's complaint to the number SQL Server would give for the same fault.
+int numberForSqliteMessage(std::string_view msg) {
+  int n = runtime::Runtime::errorNumber(msg);
+  if (n) return n;
+  if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
+  if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
+  if (msg.find("CHECK constraint failed") != std::string_view::npos) return 547;
+  if (msg.find("no such table") != std::string_view::npos) return 208;
+  if (msg.find("no such column") != std::string_view::npos) return 207;
+  if (msg.find("already exists") != std::string_view::npos) return 2714;
+  return 50000;
+}
+
+// SQLite's complaint as SQL Server's error, an unknown name in SQL Server's words.
+SqlException errorOf(const std::string& msg) {
+  return SqlException(nameError({numberForSqliteMessage(msg), 16, 1, 0, msg}));
+}
+
+SqlException errorOf(sqlite3* db) { return errorOf(std::string(sqlite3_errmsg(db))); }
+
+class SqliteCursor final : public Cursor {
+ public:
+  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease) : db_(db), lease_(std::move(lease)) {}
+  void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
+  void bindTextInPlace(int index, std::string_view text) override {
+    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  }
+  bool step() override {
+    int rc = sqlite3_step(lease_.get());
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw errorOf(db_);
+  }
+  void reset() override { sqlite3_reset(lease_.get()); }
+  int columnCount() override { return sqlite3_column_count(lease_.get()); }
+  std::string columnName(int i) override { return sqlite3_column_name(lease_.get(), i); }
+  ast::DataType columnType(int i) override {
+    const char* decl = sqlite3_column_decltype(lease_.get(), i);
+    return decl ? ast::typeFromDeclaration(decl) : ast::DataType{};
+  }
+  SqlValue column(int i) override { return SqlValue::fromColumn(lease_.get(), i); }
+
+ private:
+  sqlite3* db_;
+  runtime::StatementCache::Lease lease_;
+};
+
+}  // namespace
+
+SqliteBackend::SqliteBackend(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db) {
+  runtime::Runtime::install(db);
+  // "x" is always an identifier here, never SQLite's fallback string literal.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+}
+
+std::unique_ptr<Cursor> SqliteBackend::prepare(const std::string& sql) {
+  try {
+    return std::make_unique<SqliteCursor>(db_, cache_.acquire(sql));
+  } catch (const std::runtime_error&) {
+    throw errorOf(db_);  // SQLite's message for the refused text
+  }
+}
+
+void SqliteBackend::execute(const std::string& sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    std::string msg = err ? err : sqlite3_errmsg(db_);
+    sqlite3_free(err);
+    throw errorOf(msg);
+  }
+}
+
+// Identity columns are SQLite's AUTOINCREMENT rowid aliases (see the dialect).
+bool SqliteBackend::isIdentity(const std::string& object, const std::string& column) {
+  int autoinc = 0;
+  if (sqlite3_table_column_metadata(db_, nullptr, object.c_str(), column.c_str(), nullptr, nullptr,
+                                    nullptr, nullptr, &autoinc) != SQLITE_OK)
+    return false;
+  return autoinc != 0;
+}
+
+void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                                bool /*temporary: SQLite's temp schema is the connection's own*/) {
+  catalog_.recordTypes(object, columns);
+  catalog_.invalidate();
+}
+
+// Another connection may have changed the schema since the last batch.
+bool SqliteBackend::schemaChangedElsewhere() {
+  std::int64_t versions[2] = {0, 0};
+  const char* pragmas[2] = {"PRAGMA main.schema_version", "PRAGMA temp.schema_version"};
+  for (int i = 0; i < 2; ++i) {
+    runtime::StatementCache::Lease use = cache_.acquire(pragmas[i]);
+    if (sqlite3_step(use.get()) == SQLITE_ROW) versions[i] = sqlite3_column_int64(use.get(), 0);
+  }
+  if (versions[0] == schemaVersions_[0] && versions[1] == schemaVersions_[1]) return false;
+  schemaVersions_[0] = versions[0];
+  schemaVersions_[1] = versions[1];
+  return true;
+}
+
+SqlError SqliteBackend::constraintError(const SqlError& e, std::string_view verb) {
+  return exec::constraintError(db_, e, verb);
+}
+
+}  // namespace tsql::exec

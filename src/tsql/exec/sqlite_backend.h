@@ -1,0 +1,46 @@
+// SqliteBackend: the embedded file as the interpreter's database. Registers the
+// T-SQL runtime (functions, aggregates, tsql_ci) on the handle, keeps prepared
+// statements by text (StatementCache), binds text in place without a copy and reads
+// column types from SQLite's schema (Catalog). Does not own the handle. Not thread safe.
+#pragma once
+
+#include <sqlite3.h>
+
+#include "tsql/exec/backend.h"
+#include "tsql/runtime/statement_cache.h"
+
+namespace tsql::exec {
+
+class SqliteBackend final : public Backend {
+ public:
+  //! Installs the runtime on `db`. Throws std::runtime_error when SQLite refuses.
+  explicit SqliteBackend(sqlite3* db);
+
+  const dialect::Dialect& dialect() const override { return dialect::sqliteDialect(); }
+  std::unique_ptr<Cursor> prepare(const std::string& sql) override;
+  void execute(const std::string& sql) override;
+  std::int64_t changes() override { return sqlite3_changes64(db_); }
+  void noteInsert() override { lastInsertId_ = sqlite3_last_insert_rowid(db_); }
+  std::int64_t lastInsertId() override { return lastInsertId_; }
+  bool isIdentity(const std::string& object, const std::string& column) override;
+  const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
+    return catalog_.columns(object);
+  }
+  void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                   bool temporary = false) override;
+  void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }
+  void invalidateSchema() override { catalog_.invalidate(); }
+  bool schemaChangedElsewhere() override;
+  SqlError constraintError(const SqlError& e, std::string_view verb) override;
+
+  sqlite3* db() const { return db_; }  //!< the handle (not owned)
+
+ private:
+  sqlite3* db_;
+  runtime::StatementCache cache_;
+  catalog::Catalog catalog_;
+  std::int64_t lastInsertId_ = 0;
+  std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies
+};
+
+}  // namespace tsql::exec

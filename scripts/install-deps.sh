@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsqlite3-dev nlohmann-json3-dev libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  # the fuzz targets `make test` runs: clang with its libFuzzer and sanitizer runtimes
+  clang libclang-rt-dev
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own
   # texts in Chinese
   qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n

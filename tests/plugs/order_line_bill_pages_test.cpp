@@ -1,6 +1,5 @@
-// The outsourced processing order (1102) and the shipment bill (1105) as the package
-// registers them (GUID, caption, class, the standard nine rights under the root), their
-// pages' header boxes, and what their print hands the host.
+// The outsourced processing order (1102) and the shipment bill (1105): their pages'
+// header boxes, and what their print hands the host.
 #include <gtest/gtest.h>
 
 #include "host/forms/page_control.h"
@@ -8,29 +7,9 @@
 
 namespace {
 
-class OrderLineRegistration : public order_line_test::OrderLineSession {};
+class OrderLinePages : public order_line_test::OrderLineSession {};
 
-TEST_F(OrderLineRegistration, ItemsAndTheStandardNineRights) {
-  const char* suffixes[] = {"_01", "_02", "_03", "_04", "_05", "_06", "_061", "_10", "_20"};
-  const struct {
-    const char* code;
-    const char* caption;
-    const char* className;
-    const char* guid;
-  } bills[] = {{"1102", "外协加工单", "Txmwtkform", "{60BB895D-C33D-4348-A1AE-84CAF7322852}"},
-               {"1105", "成品发货单", "Tcpfhform", "{2F3D369A-6A17-4C7D-915B-EB71414D09FA}"}};
-  for (const auto& bill : bills) {
-    const host::TPlugItem* item = host::plugsPool().plugbyName(bill.code);
-    ASSERT_NE(item, nullptr) << bill.code;
-    EXPECT_EQ(item->GUID, bill.guid);
-    EXPECT_EQ(item->caption, bill.caption);
-    EXPECT_EQ(item->formClass.name, bill.className);
-    ASSERT_EQ(item->rules().size(), 10u);
-    for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(item->rules()[i + 1].code, std::string(bill.code) + suffixes[i]);
-  }
-}
-
-TEST_F(OrderLineRegistration, PagesOpenWithTheirHeaderBoxes) {
+TEST_F(OrderLinePages, PagesOpenWithTheirHeaderBoxes) {
   const std::pair<const char*, std::vector<const char*>> pages[] = {
       {"1102", {"edtwldw", "edtorderbillno", "edtkh_name", "edtzy", "cbshfs", "edtaddr", "cbck", "cbkdr", "cbywy",
                 "cbzh", "edtqtfy", "edthjje", "edtbcfk", "memzzyq"}},
@@ -45,7 +24,7 @@ TEST_F(OrderLineRegistration, PagesOpenWithTheirHeaderBoxes) {
   EXPECT_EQ(host::PageControl().activePage()->control("cbshr").hint, "ywy_id");
 }
 
-TEST_F(OrderLineRegistration, PrintHandsTheHeaderAndLinesWithNumberAndName) {
+TEST_F(OrderLinePages, PrintHandsTheHeaderAndLinesWithNumberAndName) {
   query("insert into vt_x_cpfhk(orgid, billno, kh_id) values ('0001', 'FH1', 1)");
   query("insert into vt_x_cpfhk_mx(uid, orgid, billno, mx_id, xm_id, fhsl) values ('f1', '0001', 'FH1', 2, 2, 3)");
   auto form = openEditor<plugs::coreapp::cpfh::Tcpfhform>("1105", "FH1");

@@ -47,14 +47,6 @@ class OrderLife : public xmzzk_test::OrderSession {
     ASSERT_FALSE(form->billno.empty());
   }
 
-  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
-
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(),
-                       [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
   core::Value header(const std::string& column) {
     auto r = rows("select " + column + " from vt_x_xmzzk where billno = '" + form->billno + "'");
     return r.empty() ? core::Value() : r.front().front();

@@ -127,44 +127,6 @@ TEST(OrderSaveBatchText, ReplacesOnlyQuotedWholeNumber) {
   EXPECT_EQ(OrderSaveBatch::replaceQuotedBillno("''", ""), "@billno");
 }
 
-TEST(OrderSqlText, CustomerPriceTierFirstThenAgreementOrMemberLevel) {
-  const std::vector<std::string> lines = crlfLines(OrderSql::customerPrice());
-  const std::vector<std::string> expected = {
-      "declare @kh_id int",
-      "declare @xm_id int",
-      "declare @sl float",
-      "set @xm_id =:xm_id",
-      "set @kh_id=:kh_id",
-      "set @sl = :sl",
-      "declare @xyjlx varchar(20)",
-      "declare @vip_id int",
-      "declare @jtdj money",
-      "select @jtdj = dj from vt_b_xmbmk_jtdj where xm_id =@xm_id and from_sl <= @sl and to_sl "
-      ">= @sl",
-      "if not @jtdj is null",
-      "begin",
-      "select @xm_id as id, @jtdj as dj",
-      "return",
-      "end",
-      "select @xyjlx = xyjlx,@vip_id=vip_id from vt_b_khbmk where id=@kh_id",
-      "set @xyjlx = isnull(@xyjlx, '协议价')",
-      "if @xyjlx = '' set @xyjlx = '协议价'",
-      "set @vip_id = isnull(@vip_id, 0)",
-      "if @xyjlx = '协议价'",
-      "begin",
-      "\tselect id, isnull(t2.dj, t1.price_sale) dj from vt_b_xmbmk t1 left join (",
-      "\tselect xm_id, dj from vt_b_khxyj where kh_id=@kh_id and xm_id=@xm_id) t2",
-      "\ton t1.id=t2.xm_id where t1.id=@xm_id",
-      "end else",
-      "if @xyjlx = '会员等级'",
-      "begin",
-      "\tselect id, isnull(t2.dj, t1.price_sale) dj from vt_b_xmbmk t1 left join (",
-      "\tselect xm_id, dj from vt_b_vipxyj where vip_id=@vip_id and xm_id=@xm_id) t2",
-      "\ton t1.id=t2.xm_id where t1.id=@xm_id",
-      "end"};
-  EXPECT_EQ(lines, expected);
-}
-
 // Re-open runs inside the common un-audit batch (which declares @id); a bill number is
 // a quoted literal whose own quotes are doubled.
 TEST(OrderSqlText, ReopenStepsQuoteTheBillNumber) {

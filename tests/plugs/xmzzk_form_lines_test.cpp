@@ -108,6 +108,9 @@ TEST_F(OrderLines, ConsumablesFollowQuantityTimesSets) {
   EXPECT_DOUBLE_EQ(hc.fieldByName("sl").asFloat(), 2.0);
   set(form->cdsDetail, "n", 3.0);
   EXPECT_DOUBLE_EQ(hc.fieldByName("sl").asFloat(), 6.0);
+  set(form->cdsDetail, "sl", 0.0);
+  EXPECT_DOUBLE_EQ(hc.fieldByName("sl").asFloat(), 0.0);
+  set(form->cdsDetail, "sl", 4.0);
   // Another line has its own consumables; without the setting none are added.
   host.settings["zidongchuku"] = "0";
   addItems(R"([{"id":"4"}])");
@@ -240,9 +243,13 @@ TEST_F(OrderLines, ProductAmountFollowsQuantityAndTypedAmountGivesPrice) {
   cp.fieldByName("je").setValue(money("7"));
   EXPECT_EQ(cp.fieldByName("dj").asCurrency(), money("1.75"));
   EXPECT_EQ(cp.fieldByName("je").asCurrency(), money("7"));
+  cp.fieldByName("sl").setValue(3.0);
+  cp.fieldByName("je").setValue(money("1"));
+  EXPECT_EQ(cp.fieldByName("dj").asCurrency(), money("0.3333"));  // rounded like the money type
   cp.fieldByName("sl").setValue(0.0);  // the amount follows; a typed amount keeps the price
+  EXPECT_EQ(cp.fieldByName("je").asCurrency(), money("0"));
   cp.fieldByName("je").setValue(money("9"));
-  EXPECT_EQ(cp.fieldByName("dj").asCurrency(), money("1.75"));
+  EXPECT_EQ(cp.fieldByName("dj").asCurrency(), money("0.3333"));
 }
 
 }  // namespace

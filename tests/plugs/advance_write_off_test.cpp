@@ -1,7 +1,7 @@
 // The advance write-offs (1115 customer, 1116 supplier): free amounts of audited
 // receipts and payments offered to them, both sides balancing to the ten-thousandth,
 // the ledger rows their audit writes and their un-audit removes, the receipt's refusal
-// to un-audit while one names it, and their registration as pages.
+// to un-audit while one names it.
 #include <gtest/gtest.h>
 
 #include "host/forms/page_control.h"
@@ -217,23 +217,6 @@ TEST_F(AdvanceWriteOff, APrepaymentSettlesASupplierBillInTheSupplierLedger) {
   EXPECT_EQ(rows[0][3].asText(), "预付冲减应付");
   ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(scalar("select count(*) from vt_sys_hx_gys where billno = '" + form->billno + "'").asInteger(), 0);
-}
-
-// ---- pages --------------------------------------------------------------------------
-
-TEST_F(AdvanceWriteOff, BothOpenAsPagesWithTheirPanels) {
-  const std::pair<const char*, const char*> bills[] = {{"1115", "客户收款单（待核销）"},
-                                                       {"1116", "供应商付款单（待核销）"}};
-  for (const auto& [code, panel] : bills) {
-    host::plugsPool().plugbyName(code)->create(nullptr, "");
-    auto* page = dynamic_cast<TAdvanceWriteOffForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr) << code;
-    EXPECT_EQ(page->control("cxgDetail").caption, panel);
-    EXPECT_EQ(page->control("cxghxmx").caption, "按单核销明细");
-    EXPECT_EQ(page->findControl("edthjje"), nullptr);
-    EXPECT_EQ(page->findControl("cbzhlist"), nullptr);
-    page->Close();
-  }
 }
 
 }  // namespace

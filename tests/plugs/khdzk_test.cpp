@@ -1,4 +1,4 @@
-// The customer statement (1117): its registration with the review right, lines picked
+// The customer statement (1117): lines picked
 // from the statement selector with the figures of the moment it opens, the refusals
 // without a customer, an audit that writes nothing and an un-audit that clears the
 // reconciliation marks of its bills.
@@ -33,16 +33,6 @@ class Statement : public write_off_test::WriteOffSession {
     return form.cdsDetail.fieldByName(field).asCurrency();
   }
 };
-
-TEST_F(Statement, OpensAsAPageWithItsBoxes) {
-  host::plugsPool().plugbyName("1117")->create(nullptr, "");
-  auto* page = dynamic_cast<Tkhdzkform*>(host::PageControl().activePage());
-  ASSERT_NE(page, nullptr);
-  for (const char* box : {"edtwldw", "cbck", "cbkdr", "edtzy", "memremark"})
-    EXPECT_NE(page->findControl(box), nullptr) << box;
-  EXPECT_EQ(page->control("cxgDetail").caption, "客户对账明细表");
-  page->Close();
-}
 
 TEST_F(Statement, LinesShowAmountReceivedAndOwedAsTheStatementOpens) {
   const std::string number = savedStatement();

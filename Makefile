@@ -24,8 +24,12 @@ build: deps configure
 run: build
 	@bash scripts/run.sh $(BUILD)
 
+# The suite, then every fuzz target for FUZZ_CI_SECONDS (see fuzz below); a crash
+# fails the run and prints the input that caused it.
+FUZZ_CI_SECONDS ?= 30
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_CI_SECONDS)
 
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
@@ -36,13 +40,15 @@ soak: build
 
 # libFuzzer targets (tests/fuzz), built with clang into $(FUZZ_BUILD) with the libraries
 # instrumented, each run for FUZZ_SECONDS on a corpus seeded from the project's files.
+# Only the targets and the layers they link are built (not the app, tests or desktop).
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= tsql_parser_fuzz filter_expression_fuzz selection_json_fuzz scenario_fuzz
 fuzz: | deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCOREAPP_FUZZ=ON -DCOREAPP_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build $(FUZZ_BUILD) --target tsql_parser_fuzz filter_expression_fuzz selection_json_fuzz scenario_fuzz
-	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS)
+	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD)

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   # the shared-server backend (libpq) and the server the tests start a cluster of
   libpq-dev postgresql
+  # the fuzz targets `make test` runs: clang with its libFuzzer and sanitizer runtimes
+  clang libclang-rt-dev
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own
   # texts in Chinese
   qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n

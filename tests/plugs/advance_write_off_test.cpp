@@ -1,7 +1,7 @@
 // The advance write-offs (1115 customer, 1116 supplier): free amounts of audited
 // receipts and payments offered to them, both sides balancing to the ten-thousandth,
 // the ledger rows their audit writes and their un-audit removes, the receipt's refusal
-// to un-audit while one names it, and their registration as pages.
+// to un-audit while one names it.
 #include <gtest/gtest.h>
 
 #include "host/forms/page_control.h"
@@ -217,38 +217,6 @@ TEST_F(AdvanceWriteOff, APrepaymentSettlesASupplierBillInTheSupplierLedger) {
   EXPECT_EQ(rows[0][3].asText(), "预付冲减应付");
   ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(scalar("select count(*) from vt_sys_hx_gys where billno = '" + form->billno + "'").asInteger(), 0);
-}
-
-// ---- registration --------------------------------------------------------------------------
-
-TEST_F(AdvanceWriteOff, BothAreRegisteredWithTheStandardRightsAndOpenAsPages) {
-  struct Bill {
-    const char* code;
-    const char* caption;
-    const char* className;
-    const char* guid;
-    const char* panel;
-  };
-  const Bill bills[] = {
-      {"1115", "预收核销单", "Tyshxform", "{7243F73A-BA08-4CD7-AF8A-26781147245D}", "客户收款单（待核销）"},
-      {"1116", "预付核销单", "Tyfhxform", "{F9F4E5F2-B68B-488C-BFD6-8FE5AFAF23B6}", "供应商付款单（待核销）"}};
-  for (const Bill& bill : bills) {
-    const host::TPlugItem* item = host::plugsPool().plugbyName(bill.code);
-    ASSERT_NE(item, nullptr) << bill.code;
-    EXPECT_EQ(item->GUID, bill.guid);
-    EXPECT_EQ(item->caption, bill.caption);
-    EXPECT_EQ(item->formClass.name, bill.className);
-    ASSERT_EQ(item->rules().size(), 10u) << bill.code;
-    EXPECT_EQ(item->rules()[9].code, std::string(bill.code) + "_20");
-    host::plugsPool().plugbyName(bill.code)->create(nullptr, "");
-    auto* page = dynamic_cast<TAdvanceWriteOffForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr) << bill.code;
-    EXPECT_EQ(page->control("cxgDetail").caption, bill.panel);
-    EXPECT_EQ(page->control("cxghxmx").caption, "按单核销明细");
-    EXPECT_EQ(page->findControl("edthjje"), nullptr);
-    EXPECT_EQ(page->findControl("cbzhlist"), nullptr);
-    page->Close();
-  }
 }
 
 }  // namespace

@@ -75,6 +75,15 @@ class BillSession : public ::testing::Test {
   //! True when some transcript event contains `fragment`.
   bool said(const std::string& fragment) const { return count(fragment) > 0; }
 
+  //! True when a message box showed exactly `text`.
+  bool saidMessage(const std::string& text) const {
+    const std::string needle = "\"text\":\"" + text + "\"";
+    const auto& t = ui.transcript();
+    return std::any_of(t.begin(), t.end(), [&](const std::string& e) {
+      return e.find("\"event\":\"message\"") != std::string::npos && e.find(needle) != std::string::npos;
+    });
+  }
+
   db::EmbeddedConnection conn;
   host::ScriptedUi ui;
   host::Host host;

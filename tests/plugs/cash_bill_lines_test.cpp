@@ -1,7 +1,7 @@
 // Lines of the cash bills as a cashier types them into the grid: the transfer's four
 // checks in their order with their messages (an empty amount becomes 0 first), the
 // income and expense category check, accounts and categories picked by name, and the
-// add-line action hidden. Also the three plug items and their pages.
+// add-line action hidden on every cash bill's page.
 #include <gtest/gtest.h>
 
 #include "cash_bill_session.h"
@@ -115,39 +115,13 @@ TEST_F(CashLines, IncomeAndExpenseLinesNeedTheirCategoryButAnyAmount) {
   }
 }
 
-TEST_F(CashLines, TheThreeItemsOpenPagesWithoutAnAddLineButton) {
-  const struct {
-    const char* code;
-    const char* caption;
-    const char* className;
-    const char* guid;
-    std::vector<const char*> boxes;
-  } bills[] = {
-      {"1110", "费用单据", "Tfydjform", "{B4418D23-5212-469D-9425-92C429E975FF}",
-       {"cbck", "cbkdr", "edtzy", "cbzh", "edthjje", "memremark"}},
-      {"1111", "收入单据", "Tsrdjform", "{B77DDA3E-AC9C-40D5-82B5-F66012B5E16C}",
-       {"cbck", "cbkdr", "edtzy", "cbzh", "edthjje", "memremark"}},
-      {"1114", "资金转账单", "Tzjzzform", "{AC69EF09-5952-419B-9DDC-2977022B89DA}",
-       {"cbck", "cbkdr", "edtzy", "memremark"}},
-  };
-  const char* suffixes[] = {"_01", "_02", "_03", "_04", "_05", "_06", "_061", "_10", "_20"};
-  for (const auto& bill : bills) {
-    const host::TPlugItem* item = host::plugsPool().plugbyName(bill.code);
-    ASSERT_NE(item, nullptr) << bill.code;
-    EXPECT_EQ(item->GUID, bill.guid);
-    EXPECT_EQ(item->caption, bill.caption);
-    EXPECT_EQ(item->formClass.name, bill.className);
-    ASSERT_EQ(item->rules().size(), 10u) << bill.code;
-    for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(item->rules()[i + 1].code, std::string(bill.code) + suffixes[i]);
-
-    host::plugsPool().plugbyName(bill.code)->create(nullptr, "");
+TEST_F(CashLines, EveryCashBillHidesTheAddLineButton) {
+  for (const char* code : {"1110", "1111", "1114"}) {
+    host::plugsPool().plugbyName(code)->create(nullptr, "");
     auto* page = dynamic_cast<plugs::coreapp::TSimpleBillForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr) << bill.code;
-    EXPECT_EQ(page->className(), bill.className);
-    for (const char* box : bill.boxes) EXPECT_NE(page->findControl(box), nullptr) << bill.code << " " << box;
-    EXPECT_EQ(page->findControl("edthjje") != nullptr, std::string(bill.code) != "1114");
+    ASSERT_NE(page, nullptr) << code;
     ASSERT_EQ(page->clickAction("actAdd"), host::Outcome::Done);
-    EXPECT_EQ(page->clickAction("actDetail_Add"), host::Outcome::Disabled) << bill.code;
+    EXPECT_EQ(page->clickAction("actDetail_Add"), host::Outcome::Disabled) << code;
     EXPECT_EQ(page->cdsDetail.recordCount(), 0);
   }
   host::PageControl().clear();

@@ -1,7 +1,8 @@
 // The shipment bill and its pending-shipment selector: which order lines are listed
 // (completed, not voided, the customer's, in the dates, something left to ship), each
 // order line at most once on a bill, and the shipped quantity that audit adds to the
-// order line and un-audit takes off, while the bill itself reads as if it were not there.
+// order line and un-audit takes off, while the bill itself reads as if it were not there;
+// and what its print hands the host.
 #include <gtest/gtest.h>
 
 #include "core/json.h"
@@ -165,6 +166,16 @@ TEST_F(Shipment, MoreThanIsOpenIsShippedAsEntered) {
   save(*form);
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(shipped(4), 10.0);
+}
+
+TEST_F(Shipment, PrintHandsTheHeaderAndLinesWithNumberAndName) {
+  query("insert into vt_x_cpfhk(orgid, billno, kh_id) values ('0001', 'FH1', 1)");
+  query("insert into vt_x_cpfhk_mx(uid, orgid, billno, mx_id, xm_id, fhsl) values ('f1', '0001', 'FH1', 2, 2, 3)");
+  auto form = openEditor<plugs::coreapp::cpfh::Tcpfhform>("1105", "FH1");
+  EXPECT_EQ(form->control("cbshr").hint, "ywy_id");
+  ASSERT_EQ(form->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  EXPECT_TRUE(said(R"("event":"print","code":"1105","datasets":{"表头数据":1,"明细数据":1},"values":{"表单编号":"1105","表单名称":"成品发货单"})"))
+      << lastEvent();
 }
 
 }  // namespace

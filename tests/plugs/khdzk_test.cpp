@@ -1,4 +1,4 @@
-// The customer statement (1117): its registration with the review right, lines picked
+// The customer statement (1117): lines picked
 // from the statement selector with the figures of the moment it opens, the refusals
 // without a customer, an audit that writes nothing and an un-audit that clears the
 // reconciliation marks of its bills.
@@ -33,27 +33,6 @@ class Statement : public write_off_test::WriteOffSession {
     return form.cdsDetail.fieldByName(field).asCurrency();
   }
 };
-
-TEST_F(Statement, RegisteredWithTheReviewRightAndOpensAsAPage) {
-  const host::TPlugItem* item = host::plugsPool().plugbyName("1117");
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->GUID, "{C5237390-BAEB-47B9-AAC5-BD0C7551E741}");
-  EXPECT_EQ(item->caption, "客户对账单");
-  EXPECT_EQ(item->formClass.name, "Tkhdzkform");
-  std::vector<std::string> codes;
-  for (const host::TauthRule& r : item->rules()) codes.push_back(r.code);
-  EXPECT_EQ(codes, (std::vector<std::string>{"1117", "1117_01", "1117_02", "1117_03", "1117_04", "1117_05",
-                                             "1117_06", "1117_061", "1117_07", "1117_10", "1117_20"}));
-  EXPECT_EQ(item->rule("1117_07")->caption, "复核");
-
-  host::plugsPool().plugbyName("1117")->create(nullptr, "");
-  auto* page = dynamic_cast<Tkhdzkform*>(host::PageControl().activePage());
-  ASSERT_NE(page, nullptr);
-  for (const char* box : {"edtwldw", "cbck", "cbkdr", "edtzy", "memremark"})
-    EXPECT_NE(page->findControl(box), nullptr) << box;
-  EXPECT_EQ(page->control("cxgDetail").caption, "客户对账明细表");
-  page->Close();
-}
 
 TEST_F(Statement, LinesShowAmountReceivedAndOwedAsTheStatementOpens) {
   const std::string number = savedStatement();

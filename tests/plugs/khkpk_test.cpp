@@ -1,4 +1,4 @@
-// The customer invoice (1118): registration and the default company, receipts offered
+// The customer invoice (1118): the default company, receipts offered
 // while they have an amount not yet invoiced (drafts of other invoices count), a picked
 // receipt's line, the total, the refusals, figures read again when a receipt is no
 // longer audited, and an audit that writes nothing.
@@ -68,21 +68,10 @@ class Invoice : public write_off_test::WriteOffSession {
   }
 };
 
-TEST_F(Invoice, RegisteredAndANewInvoiceIsIssuedByTheFirstCompany) {
-  const host::TPlugItem* item = host::plugsPool().plugbyName("1118");
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->GUID, "{A69B486C-3DF6-49AB-BCFD-495976C88245}");
-  EXPECT_EQ(item->caption, "客户开票单");
-  EXPECT_EQ(item->formClass.name, "Tkhkpkform");
-  EXPECT_EQ(item->rules().size(), 10u);
-
+TEST_F(Invoice, ANewInvoiceIsIssuedByTheFirstCompany) {
   host::plugsPool().plugbyName("1118")->create(nullptr, "");
   auto* page = dynamic_cast<Tkhkpkform*>(host::PageControl().activePage());
   ASSERT_NE(page, nullptr);
-  for (const char* box : {"edtwldw", "edtpjdm", "edtpjhm", "cbcomp", "edtfullname", "edtshuihao", "cbck", "cbkdr",
-                          "edtzy", "memremark"})
-    EXPECT_NE(page->findControl(box), nullptr) << box;
-  EXPECT_EQ(page->control("cxgDetail").caption, "客户收款单明细");
   ASSERT_EQ(page->clickAction("actAdd"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(page->cdsMaster.fieldByName("comp_name").asString(), "鑫彩广告");
   page->Close();

@@ -1,5 +1,5 @@
 // Opening the ad-hoc bill through plug 1103: the store check, the default-customer
-// dialog and the customer the form is made for; and the item's registration.
+// dialog and the customer the form is made for.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -76,24 +76,6 @@ TEST_F(CreatorTest, NoDefaultCustomerAndDialogOkOpensForTheChosenCustomer) {
   EXPECT_EQ(shown, "Tsamplexmzzkform");
   EXPECT_EQ(customer, 2);
   EXPECT_EQ(scalar("select kh_id from vt_b_ckbmk where id = 1").asInteger(), 2);
-}
-
-TEST(SamplexmzzkRegistration, ItemWithItsTwoOwnRights) {
-  if (host::plugsPool().plugbyName("1103") == nullptr)
-    plugs::coreapp::xmzzk::registerSamplexmzzkForm();
-  const host::TPlugItem* item = host::plugsPool().plugbyName("零散业务单");
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->code, "1103");
-  EXPECT_EQ(item->GUID, "{601BA803-50C8-4C44-85DD-BA79E49E3527}");
-  EXPECT_EQ(item->formClass.name, "Tsamplexmzzkform");
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"1103", "零散业务单"}, {"1103_01", "修改默认客户"}, {"1103_02", "编辑常用项目"}};
-  ASSERT_EQ(item->rules().size(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(item->rules()[i].code, expected[i].first);
-    EXPECT_EQ(item->rules()[i].caption, expected[i].second);
-    EXPECT_EQ(item->rules()[i].parent, i == 0 ? "" : "1103");
-  }
 }
 
 }  // namespace

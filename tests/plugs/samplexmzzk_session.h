@@ -34,8 +34,7 @@ class SampleSession : public xmzzk_test::OrderSession {
   SampleSession() {
     const db::BatchResult r = conn.execBatch(kQuickList);
     EXPECT_TRUE(r.ok()) << r.errorMessage();
-    if (host::plugsPool().plugbyName("1103") == nullptr)
-      plugs::coreapp::xmzzk::registerSamplexmzzkForm();
+    registerOnce("1103", plugs::coreapp::xmzzk::registerSamplexmzzkForm);
   }
 
   //! A created form for customer `khId`, as the creator makes it.
@@ -55,28 +54,12 @@ class SampleSession : public xmzzk_test::OrderSession {
     form.cdsmx.post();
   }
 
-  //! True when the transcript has a message box with exactly this text.
-  bool saidMessage(const std::string& text) const {
-    const std::string needle = "\"text\":\"" + text + "\"";
-    for (const std::string& e : ui.transcript())
-      if (e.find("\"event\":\"message\"") != std::string::npos &&
-          e.find(needle) != std::string::npos)
-        return true;
-    return false;
-  }
-
   //! Number of transcript events of a kind ("print", "lookup", "dialog", ...).
   int events(const std::string& kind) const {
     int n = 0;
     for (const std::string& e : ui.transcript())
       if (e.find("\"event\":\"" + kind + "\"") != std::string::npos) ++n;
     return n;
-  }
-
-  //! First value of a one-value query.
-  core::Value scalar(const std::string& sql) {
-    const auto r = rows(sql);
-    return r.empty() || r.front().empty() ? core::Value() : r.front().front();
   }
 };
 

@@ -116,11 +116,6 @@ class WriteOffSession : public bill_test::BillSession {
 
   host::Outcome save(host::TBaseBillEditRibbonForm& form) { return form.clickAction("actSave"); }
 
-  core::Value scalar(const std::string& sql) {
-    const auto r = query(sql);
-    return r.empty() ? core::Value() : r.front().front();
-  }
-
   std::vector<std::string> picks;  //!< bills the next selector ticks
   //! Runs inside a shown selector instead of ticking `picks` (when set).
   std::function<int(plugs::coreapp::TWriteOffSelectForm&)> onSelector;

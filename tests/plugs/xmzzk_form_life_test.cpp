@@ -47,14 +47,6 @@ class OrderLife : public xmzzk_test::OrderSession {
     ASSERT_FALSE(form->billno.empty());
   }
 
-  std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
-
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(),
-                       [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
   core::Value header(const std::string& column) {
     auto r = rows("select " + column + " from vt_x_xmzzk where billno = '" + form->billno + "'");
     return r.empty() ? core::Value() : r.front().front();
@@ -117,19 +109,34 @@ TEST_F(OrderLife, EditedOrderSavesAgainWithItsOwnNumber) {
       std::any_of(log.begin(), log.end(), [](const auto& e) { return e.first == "保存单据"; }));
 }
 
+// Completing closes the order's open processing step; re-opening deletes its steps and
+// settlement rows; neither touches another order's.
 TEST_F(OrderLife, CompleteThenReopenClearsSettlement) {
   save();
+  const std::string id = header("id").asText();
+  rows("insert into vt_sys_doworks(orgid, xmzzk_id, billno, workname) values ('0001', " + id + ", '" + form->billno +
+       "', '印刷')");
+  rows("insert into vt_sys_doworks(orgid, xmzzk_id, billno, workname) values ('0001', 999, 'OTHER', '印刷')");
+  rows("update vt_x_xmzzk set dowork_id = 1, version = version + 1");
+  ASSERT_EQ(form->clickAction("actRef"), host::Outcome::Done);
   ASSERT_EQ(form->action("actAudit").caption, "完工");
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(header("status").asInteger(), 2);
+  EXPECT_EQ(header("dowork_id").asInteger(), 0);
+  EXPECT_EQ(scalar("select isdone from vt_sys_doworks where id = 1").asInteger(), 1);
+  EXPECT_EQ(scalar("select isdone from vt_sys_doworks where id = 2").asInteger(), 0);
   EXPECT_EQ(form->control("cxLabel3").text, "已完工");
   EXPECT_EQ(form->action("actAudit").caption, "草稿");
   rows("update vt_x_xmzzk set jmje = 5, hjsk = 20, ispay = 1, version = version + 1");
+  rows("insert into vt_x_xmzzk_js(orgid, uid, billno) values ('0001', 'j1', '" + form->billno + "')");
+  rows("insert into vt_x_xmzzk_js(orgid, uid, billno) values ('0001', 'j2', 'OTHER')");
   ASSERT_EQ(form->clickAction("actRef"), host::Outcome::Done);
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(header("status").asInteger(), 0);
   EXPECT_EQ(header("ispay").asInteger(), 0);
   EXPECT_EQ(header("hjsk").asCurrency(), Currency());
+  EXPECT_EQ(scalar("select count(*) from vt_sys_doworks").asInteger(), 1);  // the other order's
+  EXPECT_EQ(scalar("select uid from vt_x_xmzzk_js").asText(), "j2");
   EXPECT_EQ(form->control("cxLabel3").text, "未处理");
 }
 

@@ -1,6 +1,7 @@
 // Line arithmetic of project orders: amount from price in its area, size-free and
-// minimum-charge variants, price back from a typed amount, zero divisors, consumables,
-// staff shares and product amounts. Expected figures are worked out by hand.
+// minimum-charge variants, price back from a typed amount, zero divisors and staff
+// shares. Expected figures are worked out by hand. (Consumables and product amounts
+// are checked through the order editor, OrderLines.)
 #include <gtest/gtest.h>
 
 #include "plugs/coreapp/xmzzk/line_pricing.h"
@@ -136,19 +137,6 @@ TEST(StaffShares, AmountIsShareOfLineAmount) {
   // 99.99 × 33.3333 / 100 = 33.32996667 -> 33.33.
   EXPECT_EQ(LinePricing::staffAmount(money("99.99"), 33.3333), money("33.33"));
   EXPECT_EQ(LinePricing::staffAmount(money("80"), 0), money("0"));
-}
-
-TEST(Consumables, FollowQuantityTimesSets) {
-  EXPECT_DOUBLE_EQ(LinePricing::consumableQuantity(0.5, 4, 3), 6.0);
-  EXPECT_DOUBLE_EQ(LinePricing::consumableQuantity(2, 1, 1), 2.0);
-  EXPECT_DOUBLE_EQ(LinePricing::consumableQuantity(1, 0, 5), 0.0);
-}
-
-TEST(Products, AmountAndPriceWithZeroQuantityKeepingPrice) {
-  EXPECT_EQ(LinePricing::productAmount(3, money("2.5")), money("7.5"));
-  EXPECT_EQ(LinePricing::productPrice(4, money("10")), money("2.5"));
-  EXPECT_EQ(LinePricing::productPrice(3, money("1")), money("0.3333"));
-  EXPECT_FALSE(LinePricing::productPrice(0, money("10")).has_value());
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ class SelectorSession : public ::testing::Test {
     EXPECT_EQ(form.clickAction("actfilter"), host::Outcome::Done);
   }
 
-  xmzzk_test::EngineConnection conn;
+  db::EmbeddedConnection conn{":memory:"};
   host::ScriptedUi ui;
   host::Host host;
   host::HostScope scope{host};

@@ -3,27 +3,14 @@
 // with a scripted Ui, the host's lookup plugs and plug 1100, and an open order editor.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 
+#include "bill_session.h"
 #include "core/date_time.h"
-#include "db/embedded_connection.h"
-#include "host/host.h"
-#include "host/lookup/host_plugs.h"
-#include "host/plug/t_plugs_pool.h"
-#include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
-#include "schema/schema_script.h"
 
 namespace xmzzk_test {
-
-//! The embedded engine on a private in-memory database, as the program opens a file.
-class EngineConnection : public db::EmbeddedConnection {
- public:
-  EngineConnection() : db::EmbeddedConnection(":memory:") {}
-};
 
 // Ids are the identity values of a fresh database, in insert order.
 //   customers: 1 C001 agreement prices, 2 C002 member level 1, 3 C003 member level 2
@@ -58,42 +45,20 @@ insert into vt_b_spbmk(orgid, code, name, itemno, baseunit, pricein, pricesale) 
 insert into vt_b_xmbmk_hc(orgid, xm_id, sp_id, sl) values ('0001', 4, 1, 0.5)
 )sql";
 
-class OrderSession : public ::testing::Test {
+class OrderSession : public bill_test::BillSession {
  protected:
-  OrderSession() {
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
+  OrderSession() : BillSession(kMasterData) {
     host.settings = {{"zidongchuku", "1"}, {"jiaohuoriqi", "3"}, {"lxrzxuanze", "0"}};
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kMasterData);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    host::registerHostPlugs();
-    if (host::plugsPool().plugbyName("1100") == nullptr) plugs::coreapp::xmzzk::registerXmzzkForm();
+    registerOnce("1100", plugs::coreapp::xmzzk::registerXmzzkForm);
   }
 
   //! Opens a new editor page on bill `billno` ("" = none).
   std::unique_ptr<plugs::coreapp::xmzzk::TxmzzkForm> openEditor(const std::string& billno = "") {
-    auto form = std::make_unique<plugs::coreapp::xmzzk::TxmzzkForm>(
-        nullptr, host::plugsPool().plugbyName("1100"));
-    form->initialize();
-    form->OpenBillData(billno);
-    return form;
+    return BillSession::openEditor<plugs::coreapp::xmzzk::TxmzzkForm>("1100", billno);
   }
 
-  //! Rows of a query (first result set); fails the test when the query fails.
-  std::vector<std::vector<core::Value>> rows(const std::string& sql) {
-    const db::BatchResult r = conn.execBatch(sql);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-    return r.resultSets.empty() ? std::vector<std::vector<core::Value>>{}
-                                : r.resultSets.back().rows;
-  }
-
-  EngineConnection conn;
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
+  //! Rows of a query (last result set); fails the test when the query fails.
+  std::vector<std::vector<core::Value>> rows(const std::string& sql) { return query(sql); }
 };
 
 }  // namespace xmzzk_test

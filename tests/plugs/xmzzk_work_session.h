@@ -7,7 +7,6 @@
 //              consumable SP001 0.5 per unit
 #pragma once
 
-#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -35,31 +34,13 @@ class WorkSession : public OrderSession {
   WorkSession() {
     const db::BatchResult r = conn.execBatch(kWorkOrder);
     EXPECT_TRUE(r.ok()) << r.errorMessage();
-    if (host::plugsPool().plugbyName("1101") == nullptr)
-      plugs::coreapp::xmzzk::registerXmzzkWorkForm();
+    registerOnce("1101", plugs::coreapp::xmzzk::registerXmzzkWorkForm);
   }
 
   //! A processing window on `billno`, created and opened as the plug's creator does.
   std::unique_ptr<plugs::coreapp::xmzzk::Txmzzkworkform> openWork(
       const std::string& billno = kWorkBillno) {
-    auto form = std::make_unique<plugs::coreapp::xmzzk::Txmzzkworkform>(
-        nullptr, host::plugsPool().plugbyName("1101"));
-    form->initialize();
-    form->OpenBillData(billno);
-    return form;
-  }
-
-  //! True when some transcript event holds the fragment.
-  bool said(const std::string& fragment) const {
-    const auto& t = ui.transcript();
-    return std::any_of(t.begin(), t.end(),
-                       [&](const std::string& e) { return e.find(fragment) != std::string::npos; });
-  }
-
-  //! One value of a query (first row, first column; null when there is no row).
-  core::Value scalar(const std::string& sql) {
-    auto r = rows(sql);
-    return r.empty() ? core::Value() : r.front().front();
+    return BillSession::openEditor<plugs::coreapp::xmzzk::Txmzzkworkform>("1101", billno);
   }
 };
 

@@ -15,30 +15,6 @@
 namespace reliability {
 namespace {
 
-// Actions that run a second batch after a first one has committed, by the shop's own
-// texts: a fault in the second leaves the first in place, and these second batches
-// roll back and say nothing. They are reported, not failed; each needs a decision on
-// the texts before it can be whole.
-struct SeparateBatches {
-  const char* formClass;
-  const char* action;
-  const char* why;
-};
-constexpr SeparateBatches kSeparateBatches[] = {
-    {"TxmzzkForm", "actAudit", "completing an order: the common audit commits, then the order's own "
-                               "batch, whose CATCH rolls back without raising"},
-    {"TxmzzkForm", "actAudit_0", "reopening an order: the common un-audit commits, then the order's own batch, "
-                                 "whose CATCH rolls back without raising"},
-    {"TxmzzkForm", "actPrint", "the print log is written after the print and its failure is not shown"},
-    {"Tkhdzkauditform", "actok", "the review's log row is written after the review has committed"},
-};
-
-const SeparateBatches* separateBatches(const SweptAction& a) {
-  for (const SeparateBatches& s : kSeparateBatches)
-    if (a.formClass == s.formClass && a.action == s.action) return &s;
-  return nullptr;
-}
-
 TEST(FaultInjection, EveryStatementOfEveryBillBatchFailsCleanly) {
   std::vector<SweptAction> all;
   for (const std::string& file : scenarioFiles()) {
@@ -54,11 +30,6 @@ TEST(FaultInjection, EveryStatementOfEveryBillBatchFailsCleanly) {
   for (const SweptAction& a : all) {
     runs += a.statements;
     if (a.statements > 0) longest[a.plugCode + " " + a.action] = std::max(longest[a.plugCode + " " + a.action], a.statements);
-    if (const SeparateBatches* known = separateBatches(a); known && !a.failures.empty()) {
-      std::cout << "  two transactions: " << a.scenario << " " << a.where << " " << a.formClass << "." << a.action
-                << " (" << a.failures.size() << " faults): " << known->why << '\n';
-      continue;
-    }
     for (const std::string& f : a.failures)
       ADD_FAILURE() << a.scenario << " " << a.where << " " << a.formClass << "." << a.action << ": " << f;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dataset/client_data_set.h"
+#include "db/connection.h"
 #include "host/forms/base_form.h"
 
 namespace plugs::coreapp::khsk {
@@ -23,7 +24,7 @@ class Tkhdzkauditform : public host::TBaseForm {
   void tickAll(bool tick);
   //! Header click on "选择": ticks all when its tag is 0, else unticks all.
   void selectedHeaderClick();
-  //! One batch of ticks, remarks and marks; when it succeeds, the log row and OK.
+  //! One batch of ticks, remarks, marks and the log row; when it succeeds, OK.
   void actconfirmExecute();
 
  private:
@@ -31,9 +32,10 @@ class Tkhdzkauditform : public host::TBaseForm {
   int selectedTag_ = 0;  //!< 0: the next header click ticks, 1: it unticks
 
   void createControls();
-  //! The batch of the pending line changes followed by the review statements.
+  //! The batch of the pending line changes, the review statements and the log row.
   std::string reviewBatch() const;
-  void writeLog() const;
+  //! The log row's bound values: store, plug, bill, operator, "复核".
+  db::Params logParams() const;
 };
 
 }  // namespace plugs::coreapp::khsk

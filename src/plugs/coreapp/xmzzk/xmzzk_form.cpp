@@ -8,6 +8,7 @@
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_config.h"
 #include "plugs/coreapp/xmzzk/order_controls.h"
+#include "plugs/coreapp/xmzzk/order_print_log.h"
 #include "plugs/coreapp/xmzzk/order_print_templates.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
@@ -77,7 +78,7 @@ void TxmzzkForm::FormCreate() {
     dscpmxDataChange(s, f);
   };
   SQLStore = {OrderSql::printMergedLines(), OrderSql::printMemberCards()};
-  onPrintDone = [this] { writePrintLog(); };
+  onPrintDone = [this] { writeOrderPrintLog(plugCode(), PlugItem->caption, billno); };
   createOrderControls();
   createOrderActions();
   setActionRules();

@@ -47,6 +47,7 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   int AuditingData_1() override;
   void SelectedxmbmkToDetail(const std::string& selection) override;
   void generateSqlAuditing_1(std::string& sql) override;
+  void generateSqlAuditing_0(std::string& sql) override;
   void ComponentReadOnly(bool readOnly) override;
   void cdsDetailAfterInsert(dataset::ClientDataSet& ds) override;
   void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
@@ -109,8 +110,6 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void addProductsFromLookup();
   bool flag(const char* field) const;
   std::int64_t masterInt(const char* field) const;
-  void writePrintLog();
-  void runOrderStateBatch(const std::string& sql);
   std::string lookupPlug(const std::string& caption, const std::string& filter,
                          const std::string& options);
 };

@@ -1,6 +1,6 @@
 // TxmzzkForm, the order's life: defaults of a new order, the check before saving,
 // the display by status and flags, opening with the child lists, saving and deleting,
-// complete and re-open with their batches, void, settle and print.
+// complete and re-open inside the audit batch, void, settle and print.
 #include <stdexcept>
 
 #include "core/abort.h"
@@ -16,6 +16,7 @@
 #include "host/services/sys_config_cache.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
+#include "plugs/coreapp/xmzzk/order_print_log.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
@@ -24,7 +25,6 @@ namespace plugs::coreapp::xmzzk {
 
 namespace {
 
-constexpr std::string_view kStaleRetry = "当前数据状态已改变，请刷新后重试.";
 // A voided order keeps its rows and a total of 0: it is never edited again.
 constexpr const char* kVoidedNoEdit = "该单据已作废，不能修改。";
 
@@ -168,16 +168,9 @@ int TxmzzkForm::delete_() {
   return host::execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
-void TxmzzkForm::runOrderStateBatch(const std::string& sql) {
-  if (!host::execSQL(sql)) refuse(kStaleRetry);
-  OpenBillData(billno);
-}
-
 int TxmzzkForm::AuditingData_1() {
   requireRight("_04");
-  TSampleBillEditRibbonForm::AuditingData_1();
-  runOrderStateBatch(OrderSql::complete(billId, version));
-  return 0;
+  return TSampleBillEditRibbonForm::AuditingData_1();
 }
 
 int TxmzzkForm::AuditingData_0() {
@@ -190,13 +183,17 @@ int TxmzzkForm::AuditingData_0() {
     refuse(
         "订单已核销或部分核算（结算），不能反审核。\r\n如确定要反审核，请先删除对应核销单（收款单）"
         "。");
-  TSampleBillEditRibbonForm::AuditingData_0();
-  runOrderStateBatch(host::sqlTemplate(OrderSql::reopen(billId, version, billno)));
-  return 0;
+  return TSampleBillEditRibbonForm::AuditingData_0();
 }
 
+// Completing and re-opening ride in the common audit batch: one transaction, so a
+// failure leaves the order as it was and reaches the user as the audit's message.
 void TxmzzkForm::generateSqlAuditing_1(std::string& sql) {
-  sql = host::sqlTemplate(OrderSql::auditingExtra(billno));
+  sql = host::sqlTemplate(OrderSql::auditingExtra(billno) + OrderSql::completeSteps());
+}
+
+void TxmzzkForm::generateSqlAuditing_0(std::string& sql) {
+  sql = host::sqlTemplate(OrderSql::reopenSteps(billno));
 }
 
 void TxmzzkForm::actzfflagExecute(host::Action&) {
@@ -265,18 +262,6 @@ void TxmzzkForm::actPrintExecute(host::Action&) {
     throw;
   }
   refilterLineChildren();
-}
-
-void TxmzzkForm::writePrintLog() {
-  const host::SysAuth& login = host::sysAuth();
-  const std::string sql =
-      "insert into vt_sys_billpirnt_logs(orgid,modulecode, billtype,billno,ck_id,czy_id) "
-      "values('" +
-      login.orgid + "', '" + plugCode() + "', '" + PlugItem->caption + "', '" + billno + "'," +
-      std::to_string(login.ck_id) + ", " + std::to_string(login.czy_id) + ")";
-  host::LogMsgWithTag(sql, "打印");
-  // A failed log row does not undo the print; execSQL has logged the server's message.
-  host::execSQL(sql);
 }
 
 void TxmzzkForm::cxLabel3DblClick() {

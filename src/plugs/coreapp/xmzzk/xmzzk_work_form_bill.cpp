@@ -15,6 +15,7 @@
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
 #include "plugs/coreapp/xmzzk/line_dataset.h"
+#include "plugs/coreapp/xmzzk/order_print_log.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
@@ -33,9 +34,6 @@ std::string fillQuery(const std::string& sql, const std::string& number) {
   text = core::replaceAll(text, ":userCode", core::QuotedStr(host::sysAuth().code));
   return core::replaceAll(text, ":billno", core::QuotedStr(number));
 }
-
-// A value formatted into a quoted SQL literal keeps its own quotes doubled.
-core::Value sqlText(std::string_view text) { return core::replaceAll(text, "'", "''"); }
 
 }  // namespace
 
@@ -165,18 +163,7 @@ void Txmzzkworkform::actprintExecute(host::Action&) {
                                [this] { onPrintDone(); });
 }
 
-void Txmzzkworkform::onPrintDone() {
-  const host::SysAuth& login = host::sysAuth();
-  const std::string sql = core::Format(
-      "insert into vt_sys_billpirnt_logs(orgid,modulecode, billtype,billno,ck_id,czy_id) "
-      "values('%s', '%s', '%s', '%s',%d, %d)",
-      {sqlText(login.orgid), sqlText(plugCode()), sqlText(PlugItem->caption), sqlText(billno),
-       login.ck_id, login.czy_id});
-  host::LogMsgWithTag(sql, "打印");
-  // The document is out already; a lost log row is reported, not undone.
-  if (!host::execSQL(sql))
-    host::MessageMyDlg(host::lastExecSQLError(), kPrompt, host::mtError, host::mbOK);
-}
+void Txmzzkworkform::onPrintDone() { writeOrderPrintLog(plugCode(), PlugItem->caption, billno); }
 
 // ---- host windows ----------------------------------------------------------------------
 

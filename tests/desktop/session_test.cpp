@@ -29,6 +29,16 @@ TEST(Database, DemoIsMadeOnFirstStartAndAChosenFileMustExist) {
   const std::string missing = dir.filePath("none.db").toStdString();
   EXPECT_THROW(desktop::openDatabase(missing, false), std::runtime_error);
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
+  // A server address is never taken for a file, not even with the demo asked for: an
+  // unreachable server is told as such and nothing is made on disk.
+  const std::string server = "postgresql:///shop?host=" + dir.filePath("no-server").toStdString();
+  try {
+    desktop::openDatabase(server, true);
+    ADD_FAILURE() << "a server that is not there was opened";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("无法连接数据库服务器", 0), 0u) << e.what();
+  }
+  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).filter("postgres").isEmpty());
 }
 
 TEST(Database, AnEmptyDatabaseHasNobodyToSignIn) {

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "db/embedded_connection.h"
+#include "db/pg_connection.h"
 
 namespace desktop {
 
@@ -37,6 +38,10 @@ LoginDialog::LoginDialog(const QString& dbPath, bool createDemo, QWidget* parent
   fileRow->addWidget(file_, 1);
   fileRow->addWidget(browse);
   form->addRow("数据库：", fileRow);
+  server_ = new QLineEdit(this);
+  server_->setObjectName("server");
+  server_->setPlaceholderText("postgresql://用户@主机/数据库（回车连接）");
+  form->addRow("服务器：", server_);
   stores_ = new QComboBox(this);
   operators_ = new QComboBox(this);
   form->addRow("门店：", stores_);
@@ -51,6 +56,9 @@ LoginDialog::LoginDialog(const QString& dbPath, bool createDemo, QWidget* parent
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(browse, &QToolButton::clicked, this, [this] { chooseFile(); });
+  connect(server_, &QLineEdit::returnPressed, this, [this] {
+    if (!server_->text().trimmed().isEmpty()) openFile(server_->text().trimmed(), false);
+  });
   connect(stores_, &QComboBox::currentIndexChanged, this, [this] { fillOperators(); });
   openFile(dbPath, createDemo);
 }
@@ -58,7 +66,7 @@ LoginDialog::LoginDialog(const QString& dbPath, bool createDemo, QWidget* parent
 LoginDialog::~LoginDialog() = default;
 
 void LoginDialog::openFile(const QString& path, bool createDemo) {
-  file_->setText(path);
+  if (!db::isServerUri(path.toStdString())) file_->setText(path);
   stores_->clear();
   operators_->clear();
   conn_.reset();
@@ -94,7 +102,7 @@ void LoginDialog::fillOperators() {
         operators_->addItem(qs(op.code + " " + op.name), QVariant::fromValue<qlonglong>(op.id));
 }
 
-std::unique_ptr<db::EmbeddedConnection> LoginDialog::takeConnection() { return std::move(conn_); }
+std::unique_ptr<db::Connection> LoginDialog::takeConnection() { return std::move(conn_); }
 
 std::int64_t LoginDialog::storeId() const { return stores_->currentData().toLongLong(); }
 

@@ -1,5 +1,6 @@
 // LoginDialog: the desktop's sign-in — the database file (the demo database unless the
-// user picks another), the store and the operator, both read from that database.
+// user picks another) or, typed beside it, a shop server's postgresql:// address; the
+// store and the operator, both read from that database.
 #pragma once
 
 #include <QDialog>
@@ -19,7 +20,7 @@ class LoginDialog : public QDialog {
   ~LoginDialog() override;
 
   //! The open database (null when it could not be opened); the caller takes it.
-  std::unique_ptr<db::EmbeddedConnection> takeConnection();
+  std::unique_ptr<db::Connection> takeConnection();
   const LoginLists& lists() const { return lists_; }
   std::int64_t storeId() const;
   std::int64_t operatorId() const;
@@ -29,9 +30,10 @@ class LoginDialog : public QDialog {
   void chooseFile();
   void fillOperators();
 
-  std::unique_ptr<db::EmbeddedConnection> conn_;
+  std::unique_ptr<db::Connection> conn_;
   LoginLists lists_;
   QLineEdit* file_;
+  QLineEdit* server_;
   QComboBox* stores_;
   QComboBox* operators_;
 };

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
 
   desktop::LoginDialog login(dbPath, demo);
   if (login.exec() != QDialog::Accepted) return 0;
-  std::unique_ptr<db::EmbeddedConnection> connection = login.takeConnection();
+  std::unique_ptr<db::Connection> connection = login.takeConnection();
 
   desktop::QtUi ui;
   host::Host session;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "db/embedded_connection.h"
+#include "db/pg_connection.h"
 #include "host/forms/bill_config.h"
 #include "schema/schema_script.h"
 
@@ -41,7 +42,14 @@ void removeDatabaseFiles(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<db::EmbeddedConnection> openDatabase(const std::string& path, bool createDemo) {
+std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo) {
+  if (db::isServerUri(path)) {
+    try {
+      return std::make_unique<db::PgConnection>(path);
+    } catch (const std::exception& e) {
+      throw std::runtime_error(std::string("无法连接数据库服务器：") + e.what());
+    }
+  }
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
   if (!exists && !createDemo) throw std::runtime_error("数据库文件不存在：" + path);

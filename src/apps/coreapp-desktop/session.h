@@ -1,5 +1,6 @@
 // Session: what the desktop shell needs before its main window opens — the database
-// (the demo database made on first start, or a file the user chose), the lists the
+// (the demo database made on first start, a file the user chose, or a shop's server
+// named by a postgresql:// address), the lists the
 // login offers (the branch, its stores and operators), and the sign-in that fills the
 // host: login record, rights, settings (the branch's vt_sys_config over the defaults).
 // No Qt here: the login window and the tests use the same functions.
@@ -15,7 +16,6 @@
 
 namespace db {
 class Connection;
-class EmbeddedConnection;
 }  // namespace db
 
 namespace desktop {
@@ -36,9 +36,11 @@ struct LoginLists {
   std::vector<LoginEntry> operators;
 };
 
-//! Opens a database file. A missing file is made (schema and demo data) when
-//! `createDemo`, else refused. Throws std::runtime_error with a message for the user.
-std::unique_ptr<db::EmbeddedConnection> openDatabase(const std::string& path, bool createDemo);
+//! Opens a database file, or the server a postgresql:// (or postgres://) address names.
+//! A missing file is made (schema and demo data) when `createDemo`, else refused; a
+//! server database is made by its administrator (coreapp db init). Throws
+//! std::runtime_error with a message for the user.
+std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo);
 
 //! Reads the branch, its stores and operators. Throws std::runtime_error when the
 //! database holds no branch or a query fails.

@@ -127,16 +127,31 @@ TEST(OrderSaveBatchText, ReplacesOnlyQuotedWholeNumber) {
   EXPECT_EQ(OrderSaveBatch::replaceQuotedBillno("''", ""), "@billno");
 }
 
-// Re-open runs inside the common un-audit batch (which declares @id); a bill number is
-// a quoted literal whose own quotes are doubled.
-TEST(OrderSqlText, ReopenStepsQuoteTheBillNumber) {
-  const std::vector<std::string> lines = crlfLines(OrderSql::reopenSteps("XM'09"));
+// The state changes are the shop's own texts, version guard and frame included; a bill
+// number is a quoted literal whose own quotes are doubled.
+TEST(OrderSqlText, StateChangesAreVersionGuarded) {
+  const std::vector<std::string> lines = crlfLines(OrderSql::reopen(12, 3, "XM'09"));
   const std::vector<std::string> expected = {
+      "declare @id int,@ver int",
+      "set @id=12",
+      "set @ver=3",
+      "if not exists(select id from vt_x_xmzzk where id=@id and version=@ver)",
+      "begin",
+      "raiserror('error', 16, 1)",
+      "return",
+      "end",
+      "begin tran",
+      "begin try",
       "update vt_x_xmzzk set version=version+1, status=0, ispay=0, jmje=0,hjsk=0, "
       "dowork_id=0,hccb=0 where id=@id",
       "delete from vt_sys_doworks where xmzzk_id = @id",
       "delete from vt_x_xmzzk_js where orgid=:orgid and billno='XM''09'",
-      "delete from vt_b_khbmk_vip_pay where orgid=:orgid and bizid=@id"};
+      "delete from vt_b_khbmk_vip_pay where orgid=:orgid and bizid=@id",
+      "end try",
+      "begin catch",
+      "if @@trancount>0 rollback tran",
+      "end catch",
+      "if @@trancount>0 commit tran"};
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(OrderSql::auditingExtra("XM0009"),
             " exec sp_sys_calcxmzzkhccb @orgid=:orgid,@billno='XM0009'\r\n");

@@ -1,7 +1,7 @@
 // Tkhdzkauditform: the review batch is the pending line changes (by row id) followed by
 // the marks; the bill number enters the mark statements as a quoted literal. When the
 // batch fails it is rolled back whole, the dialog stays open with a message and
-// nothing is logged; the log row is the batch's last statement, its values bound.
+// nothing is logged; a log row that fails after a committed review is told.
 #include "plugs/coreapp/khsk/khdzk_audit_form.h"
 
 #include <utility>
@@ -10,7 +10,6 @@
 #include "core/format.h"
 #include "core/strings.h"
 #include "dataset/up_data_sql_list.h"
-#include "host/forms/money_format.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/khsk/khdzk_sql.h"
@@ -22,7 +21,7 @@ using host::ControlKind;
 
 namespace {
 
-const char* const kMoneyFormat = host::moneyFormat(host::MoneyKind::LedgerAmount);
+constexpr const char* kMoneyFormat = "¥,0.0000;¥-,0.0000";
 
 host::GridColumn column(const char* field, const char* caption, const char* format = "", bool editable = false) {
   host::GridColumn c;
@@ -90,9 +89,6 @@ std::string Tkhdzkauditform::reviewBatch() const {
   dataset::GetUpDataSQLList("vt_f_khdzk_mx", "id", {}, cdsResult, lines);
   const std::string marks = host::sqlTemplate(kKhdzkReviewSql);
   lines.push_back(core::Format(marks, {core::Value(core::replaceAll(billno_, "'", "''"))}));
-  // The log row belongs to the review: written in the same transaction, it cannot
-  // stay missing after a committed review nor remain after a failed one.
-  lines.emplace_back(kKhdzkReviewLogSql);
   // All or nothing: a half-applied review would mark bills of an unreviewed statement.
   for (const char* line : {"end try", "begin catch", "if (@@trancount>0) rollback tran",
                            "raiserror('对账单复核失败', 16, 1)", "end catch", "if (@@trancount>0) commit tran"})
@@ -100,21 +96,29 @@ std::string Tkhdzkauditform::reviewBatch() const {
   return core::join(lines, "\r\n");
 }
 
-db::Params Tkhdzkauditform::logParams() const {
-  const host::SysAuth& login = host::sysAuth();
-  return {{"orgid", core::Value(login.orgid)},         {"modulecode", core::Value("1117")},
-          {"billtype", core::Value("客户对账单")},     {"billno", core::Value(billno_)},
-          {"ck_id", core::Value(login.ck_id)},         {"czy_id", core::Value(login.czy_id)},
-          {"auditmsg", core::Value("复核对账单")},     {"auditstate", core::Value("复核")}};
-}
-
 void Tkhdzkauditform::actconfirmExecute() {
   if (cdsResult.active() && cdsResult.state() != dataset::DataSetState::Browse) cdsResult.post();
-  if (!host::execSQL(reviewBatch(), logParams())) {
+  if (!host::execSQL(reviewBatch())) {
     host::MessageMyDlg(host::lastExecSQLError(), "提示", host::mtError);
     return;
   }
+  writeLog();
   ModalResult = host::mrOK;
+}
+
+void Tkhdzkauditform::writeLog() const {
+  const host::SysAuth& login = host::sysAuth();
+  const bool logged = host::execSQL(kKhdzkReviewLogSql, {{"orgid", core::Value(login.orgid)},
+                                     {"modulecode", core::Value("1117")},
+                                     {"billtype", core::Value("客户对账单")},
+                                     {"billno", core::Value(billno_)},
+                                     {"ck_id", core::Value(login.ck_id)},
+                                     {"czy_id", core::Value(login.czy_id)},
+                                     {"auditmsg", core::Value("复核对账单")},
+                                     {"auditstate", core::Value("复核")}});
+  // The review itself has committed; the clerk is told that only its log row is missing.
+  if (!logged)
+    host::MessageMyDlg("对账单已复核，但复核记录未能保存。", "提示", host::mtError, host::mbOK);
 }
 
 }  // namespace plugs::coreapp::khsk

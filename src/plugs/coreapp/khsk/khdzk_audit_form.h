@@ -7,7 +7,6 @@
 #include <string>
 
 #include "dataset/client_data_set.h"
-#include "db/connection.h"
 #include "host/forms/base_form.h"
 
 namespace plugs::coreapp::khsk {
@@ -24,7 +23,7 @@ class Tkhdzkauditform : public host::TBaseForm {
   void tickAll(bool tick);
   //! Header click on "选择": ticks all when its tag is 0, else unticks all.
   void selectedHeaderClick();
-  //! One batch of ticks, remarks, marks and the log row; when it succeeds, OK.
+  //! One batch of ticks, remarks and marks; when it succeeds, the log row and OK.
   void actconfirmExecute();
 
  private:
@@ -32,10 +31,9 @@ class Tkhdzkauditform : public host::TBaseForm {
   int selectedTag_ = 0;  //!< 0: the next header click ticks, 1: it unticks
 
   void createControls();
-  //! The batch of the pending line changes, the review statements and the log row.
+  //! The batch of the pending line changes followed by the review statements.
   std::string reviewBatch() const;
-  //! The log row's bound values: store, plug, bill, operator, "复核".
-  db::Params logParams() const;
+  void writeLog() const;
 };
 
 }  // namespace plugs::coreapp::khsk

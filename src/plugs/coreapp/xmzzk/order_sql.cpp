@@ -30,6 +30,17 @@ std::string priceSelect(std::string_view middle) {
                     "\ton t1.id=t2.xm_id where t1.id=@xm_id"});
 }
 
+// The version guard and transaction frame of a state change; `body` runs inside try.
+std::string guardedStateChange(long long id, long long version, std::string_view body) {
+  const std::string setId = "set @id=" + std::to_string(id);
+  const std::string setVer = "set @ver=" + std::to_string(version);
+  return joinLines({"declare @id int,@ver int", setId, setVer,
+                    "if not exists(select id from vt_x_xmzzk where id=@id and version=@ver)",
+                    "begin", "raiserror('error', 16, 1)", "return", "end", "begin tran",
+                    "begin try", body, "end try", "begin catch", "if @@trancount>0 rollback tran",
+                    "end catch", "if @@trancount>0 commit tran"});
+}
+
 // A quote inside a value is doubled, so no bill number or store id can end the literal.
 std::string quoted(std::string_view s) { return core::QuotedStr(s); }
 
@@ -111,20 +122,22 @@ std::string OrderSql::deleteOrder(std::string_view billno, std::string_view orgi
                     "delete from vt_x_xmzzk_mx_zzry where billno = @billno and orgid=@orgid"});
 }
 
-// Both run inside the common audit batch, after its version guard and within its
-// transaction, so an order is completed or re-opened whole or not at all.
-std::string OrderSql::completeSteps() {
-  return joinLines({"update dbo.vt_sys_doworks set isdone = 1, et = getdate() where isdone = 0 "
-                    "and id in(select dowork_id from vt_x_xmzzk where id= @id)",
-                    "update vt_x_xmzzk set version=version+1, status=2, dowork_id=0 where id=@id"});
+std::string OrderSql::complete(long long id, long long version) {
+  return guardedStateChange(
+      id, version,
+      joinLines({"update dbo.vt_sys_doworks set isdone = 1, et = getdate() where isdone = 0 "
+                 "and id in(select dowork_id from vt_x_xmzzk where id= @id)",
+                 "update vt_x_xmzzk set version=version+1, status=2, dowork_id=0 where id=@id"}));
 }
 
-std::string OrderSql::reopenSteps(std::string_view billno) {
+std::string OrderSql::reopen(long long id, long long version, std::string_view billno) {
   const std::string deleteJs = "delete from vt_x_xmzzk_js where orgid=:orgid and billno=" + quoted(billno);
-  return joinLines({"update vt_x_xmzzk set version=version+1, status=0, ispay=0, jmje=0,hjsk=0, "
-                    "dowork_id=0,hccb=0 where id=@id",
-                    "delete from vt_sys_doworks where xmzzk_id = @id", deleteJs,
-                    "delete from vt_b_khbmk_vip_pay where orgid=:orgid and bizid=@id"});
+  return guardedStateChange(
+      id, version,
+      joinLines({"update vt_x_xmzzk set version=version+1, status=0, ispay=0, jmje=0,hjsk=0, "
+                 "dowork_id=0,hccb=0 where id=@id",
+                 "delete from vt_sys_doworks where xmzzk_id = @id", deleteJs,
+                 "delete from vt_b_khbmk_vip_pay where orgid=:orgid and bizid=@id"}));
 }
 
 std::string OrderSql::writeOffs(std::string_view billno) {

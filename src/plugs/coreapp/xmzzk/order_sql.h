@@ -24,12 +24,13 @@ class OrderSql {
   static std::string defaultContact(long long khId);
   //! Deletes an order and everything that belongs to it.
   static std::string deleteOrder(std::string_view billno, std::string_view orgid);
-  //! Complete: closes the open processing step and sets status 2. Statements for the
-  //! common audit batch, which declares @id and guards the version.
-  static std::string completeSteps();
-  //! Re-open: back to status 0, settlement cleared, steps deleted (":orgid" templated).
-  //! Statements for the common un-audit batch, which declares @id.
-  static std::string reopenSteps(std::string_view billno);
+  //! Complete: closes the open processing step and sets status 2, guarded by version.
+  //! The shop's own text: its CATCH rolls back without raising, so the caller reads
+  //! the outcome back from the order.
+  static std::string complete(long long id, long long version);
+  //! Re-open: back to status 0, settlement cleared, steps deleted (":orgid" templated),
+  //! guarded by version, in the same frame as complete.
+  static std::string reopen(long long id, long long version, std::string_view billno);
   //! Finds receipt write-offs of the order (":orgid" templated).
   static std::string writeOffs(std::string_view billno);
   //! Voids the order and writes the audit log (params orgid, modulecode, billtype,

@@ -47,7 +47,6 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   int AuditingData_1() override;
   void SelectedxmbmkToDetail(const std::string& selection) override;
   void generateSqlAuditing_1(std::string& sql) override;
-  void generateSqlAuditing_0(std::string& sql) override;
   void ComponentReadOnly(bool readOnly) override;
   void cdsDetailAfterInsert(dataset::ClientDataSet& ds) override;
   void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
@@ -110,6 +109,7 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void addProductsFromLookup();
   bool flag(const char* field) const;
   std::int64_t masterInt(const char* field) const;
+  void runOrderStateBatch(const std::string& sql, int statusAfter);
   std::string lookupPlug(const std::string& caption, const std::string& filter,
                          const std::string& options);
 };

@@ -1,6 +1,6 @@
 // TxmzzkForm, the order's life: defaults of a new order, the check before saving,
 // the display by status and flags, opening with the child lists, saving and deleting,
-// complete and re-open inside the audit batch, void, settle and print.
+// complete and re-open with their batches, void, settle and print.
 #include <stdexcept>
 
 #include "core/abort.h"
@@ -25,6 +25,7 @@ namespace plugs::coreapp::xmzzk {
 
 namespace {
 
+constexpr std::string_view kStaleRetry = "当前数据状态已改变，请刷新后重试.";
 // A voided order keeps its rows and a total of 0: it is never edited again.
 constexpr const char* kVoidedNoEdit = "该单据已作废，不能修改。";
 
@@ -168,9 +169,21 @@ int TxmzzkForm::delete_() {
   return host::execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
+// The state batch's CATCH rolls back without raising, so a batch that "succeeded" may
+// have changed nothing: the order's status in the database tells.
+void TxmzzkForm::runOrderStateBatch(const std::string& sql, int statusAfter) {
+  const bool ran = host::execSQL(sql);
+  const std::vector<core::JsonRow> row = core::parseSelection(host::getDataById("vt_x_xmzzk", billId, "id"));
+  const bool changed = !row.empty() && row.front().value("status").asInteger() == statusAfter;
+  OpenBillData(billno);
+  if (!ran || !changed) refuse(kStaleRetry);
+}
+
 int TxmzzkForm::AuditingData_1() {
   requireRight("_04");
-  return TSampleBillEditRibbonForm::AuditingData_1();
+  TSampleBillEditRibbonForm::AuditingData_1();
+  runOrderStateBatch(OrderSql::complete(billId, version), 2);
+  return 0;
 }
 
 int TxmzzkForm::AuditingData_0() {
@@ -183,17 +196,13 @@ int TxmzzkForm::AuditingData_0() {
     refuse(
         "订单已核销或部分核算（结算），不能反审核。\r\n如确定要反审核，请先删除对应核销单（收款单）"
         "。");
-  return TSampleBillEditRibbonForm::AuditingData_0();
+  TSampleBillEditRibbonForm::AuditingData_0();
+  runOrderStateBatch(host::sqlTemplate(OrderSql::reopen(billId, version, billno)), 0);
+  return 0;
 }
 
-// Completing and re-opening ride in the common audit batch: one transaction, so a
-// failure leaves the order as it was and reaches the user as the audit's message.
 void TxmzzkForm::generateSqlAuditing_1(std::string& sql) {
-  sql = host::sqlTemplate(OrderSql::auditingExtra(billno) + OrderSql::completeSteps());
-}
-
-void TxmzzkForm::generateSqlAuditing_0(std::string& sql) {
-  sql = host::sqlTemplate(OrderSql::reopenSteps(billno));
+  sql = host::sqlTemplate(OrderSql::auditingExtra(billno));
 }
 
 void TxmzzkForm::actzfflagExecute(host::Action&) {

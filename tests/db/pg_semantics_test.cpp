@@ -21,20 +21,36 @@ std::string rows(const db::BatchResult& r) {
   return out;
 }
 
-TEST(PgSemantics, SameBatchesSameRowsOnBothBackends) {
-  std::string uri = pgtest::freshDatabase("semantics");
+struct Case {
+  const char* batch;
+  const char* expected;
+};
+
+// `setup` on a fresh server database and a memory file, then each case on both: the
+// file must give the expected rows and the server the file's.
+template <std::size_t N>
+void sameOnBoth(const char* database, const char* setup, const Case (&cases)[N]) {
+  std::string uri = pgtest::freshDatabase(database);
   ASSERT_FALSE(uri.empty());
   db::PgConnection server(uri);
   db::EmbeddedConnection file(":memory:");
+  ASSERT_TRUE(server.execBatch(setup).ok());
+  ASSERT_TRUE(file.execBatch(setup).ok());
+  for (const Case& c : cases) {
+    std::string onFile = rows(file.execBatch(c.batch));
+    EXPECT_EQ(onFile, c.expected) << "embedded: " << c.batch;
+    EXPECT_EQ(rows(server.execBatch(c.batch)), onFile) << "server: " << c.batch;
+  }
+}
+
+TEST(PgSemantics, SameBatchesSameRowsOnBothBackends) {
+  const char* database = "semantics";
   const char* setup =
       "create table bill(id int identity(1,1) primary key, code varchar(20), je money)\r\n"
       "insert into bill(code, je) values('A1', 0.00005)\r\n"
       "insert into bill(code, je) values('a2', 1.00015)\r\n"
       "insert into bill(code, je) values('B3', 2.00025)\r\n";
-  struct Case {
-    const char* batch;
-    const char* expected;
-  } cases[] = {
+  const Case cases[] = {
       {"select code, je from bill order by id", "A1|0\na2|1.0002\nB3|2.0002\n"},
       {"select count(*) from bill where code = 'A2' or code like 'b%'", "2\n"},
       {"select sum(je) from bill where code in ('a1', 'A2')", "1.0002\n"},
@@ -48,31 +64,19 @@ TEST(PgSemantics, SameBatchesSameRowsOnBothBackends) {
       // the failed conversion ended that batch and rolled its transaction back
       {"select count(*) from bill where code like 'D%'", "0\n"},
   };
-  ASSERT_TRUE(server.execBatch(setup).ok());
-  ASSERT_TRUE(file.execBatch(setup).ok());
-  for (const auto& c : cases) {
-    std::string onFile = rows(file.execBatch(c.batch));
-    EXPECT_EQ(onFile, c.expected) << "embedded: " << c.batch;
-    EXPECT_EQ(rows(server.execBatch(c.batch)), onFile) << "server: " << c.batch;
-  }
+  sameOnBoth(database, setup, cases);
 }
 
 // A decimal of up to 15 digits travels as a double, a longer one as its exact text:
 // both must reach the server's numeric functions and come back unchanged.
 TEST(PgSemantics, DecimalsKeepEveryDigitBothWays) {
-  std::string uri = pgtest::freshDatabase("decimals");
-  ASSERT_FALSE(uri.empty());
-  db::PgConnection server(uri);
-  db::EmbeddedConnection file(":memory:");
+  const char* database = "decimals";
   const char* setup =
       "create table line(id int identity(1,1) primary key, dj decimal(9,2), je decimal(9,2), "
       "big decimal(30,10))\r\n"
       "insert into line(dj, je, big) values(450.25, 0, 12345678901234567890.0123456789)\r\n"
       "insert into line(dj, je, big) values(18.5, 0, -0.0000000001)\r\n";
-  struct Case {
-    const char* batch;
-    const char* expected;
-  } cases[] = {
+  const Case cases[] = {
       {"declare @dj decimal(9,2) = 450.25\r\nupdate line set je = -@dj where id = 1\r\n"
        "select je from line where id = 1",
        "-450.25\n"},
@@ -84,13 +88,7 @@ TEST(PgSemantics, DecimalsKeepEveryDigitBothWays) {
        "111111111011111111100.5123456789\n"},
       {"select count(*) from line where big > 12345678901234567890.0123456788", "2\n"},
   };
-  ASSERT_TRUE(server.execBatch(setup).ok());
-  ASSERT_TRUE(file.execBatch(setup).ok());
-  for (const auto& c : cases) {
-    std::string onFile = rows(file.execBatch(c.batch));
-    EXPECT_EQ(onFile, c.expected) << "embedded: " << c.batch;
-    EXPECT_EQ(rows(server.execBatch(c.batch)), onFile) << "server: " << c.batch;
-  }
+  sameOnBoth(database, setup, cases);
 }
 
 }  // namespace

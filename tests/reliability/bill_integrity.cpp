@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "reliability/demo_database.h"
+
 namespace reliability {
 
 namespace {
@@ -35,6 +37,11 @@ void addStockJournalChecks(db::Connection& conn, std::int64_t above, BillCensus&
 }
 
 }  // namespace
+
+std::map<std::string, std::int64_t> demoDatabaseForClerks(const std::string& file) {
+  auto conn = openDemoDatabase(file);  // closed again before any clerk opens the file
+  return highestIds(*conn, kClerkBillTables);
+}
 
 std::map<std::string, std::int64_t> highestIds(db::Connection& conn, const std::vector<std::string>& tables) {
   std::map<std::string, std::int64_t> mark;

@@ -20,6 +20,10 @@ inline const std::vector<std::string> kClerkBillTables = {"vt_x_xmzzk", "vt_c_sp
 //! The highest header id of each table (the mark).
 std::map<std::string, std::int64_t> highestIds(db::Connection& conn, const std::vector<std::string>& tables);
 
+//! Makes the demo database at `file` for clerk processes; the mark of their bill
+//! tables in it, above which the clerks' bills will lie.
+std::map<std::string, std::int64_t> demoDatabaseForClerks(const std::string& file);
+
 struct BillCensus {
   std::map<std::string, std::int64_t> bills;  //!< header table -> bills above the mark
   std::vector<std::string> broken;           //!< one text per broken promise

@@ -9,7 +9,6 @@
 
 #include "reliability/bill_integrity.h"
 #include "reliability/clerk_processes.h"
-#include "reliability/demo_database.h"
 
 namespace reliability {
 namespace {
@@ -19,11 +18,7 @@ TEST(ConcurrentClerks, EverySaveGoesThroughWithItsOwnNumberAndWhole) {
   const long saves = soakScale() ? 250 : 25;
   const std::string dir = scratchDirectory("concurrent");
   const std::string file = dir + "/shop.db";
-  std::map<std::string, std::int64_t> mark;
-  {
-    auto conn = openDemoDatabase(file);
-    mark = highestIds(*conn, kClerkBillTables);
-  }
+  const std::map<std::string, std::int64_t> mark = demoDatabaseForClerks(file);
   std::vector<pid_t> pids;
   for (int c = 0; c < clerks; ++c) pids.push_back(startClerk(file, saves, dir + "/clerk" + std::to_string(c) + ".err"));
   for (int c = 0; c < clerks; ++c) {

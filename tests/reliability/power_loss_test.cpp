@@ -12,7 +12,6 @@
 
 #include "reliability/bill_integrity.h"
 #include "reliability/clerk_processes.h"
-#include "reliability/demo_database.h"
 
 namespace reliability {
 namespace {
@@ -30,11 +29,7 @@ TEST(PowerLoss, AKilledClerkLeavesAWholeFileAndWholeBills) {
   const int kills = soakScale() ? 50 : 10;
   const std::string dir = scratchDirectory("power-loss");
   const std::string file = dir + "/shop.db";
-  std::map<std::string, std::int64_t> mark;
-  {
-    auto conn = openDemoDatabase(file);
-    mark = highestIds(*conn, kClerkBillTables);
-  }
+  const std::map<std::string, std::int64_t> mark = demoDatabaseForClerks(file);
   std::mt19937 random(20261206);  // seeded: a failing run can be repeated
   std::uniform_int_distribution<int> moment(300, 1500);  // ms: start-up takes some of it
   std::int64_t bills = 0;

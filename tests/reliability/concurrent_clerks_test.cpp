@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "db/embedded_connection.h"
 #include "reliability/bill_integrity.h"
 #include "reliability/clerk_processes.h"
 

@@ -10,6 +10,7 @@
 #include <random>
 #include <thread>
 
+#include "db/embedded_connection.h"
 #include "reliability/bill_integrity.h"
 #include "reliability/clerk_processes.h"
 

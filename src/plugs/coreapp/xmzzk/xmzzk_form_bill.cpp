@@ -170,13 +170,11 @@ int TxmzzkForm::delete_() {
 }
 
 // The state batch's CATCH rolls back without raising, so a batch that "succeeded" may
-// have changed nothing: the order's status in the database tells.
+// have changed nothing: the reopened order's status tells.
 void TxmzzkForm::runOrderStateBatch(const std::string& sql, int statusAfter) {
   const bool ran = host::execSQL(sql);
-  const std::vector<core::JsonRow> row = core::parseSelection(host::getDataById("vt_x_xmzzk", billId, "id"));
-  const bool changed = !row.empty() && row.front().value("status").asInteger() == statusAfter;
   OpenBillData(billno);
-  if (!ran || !changed) refuse(kStaleRetry);
+  if (!ran || !hasBill() || masterInt("status") != statusAfter) refuse(kStaleRetry);
 }
 
 int TxmzzkForm::AuditingData_1() {

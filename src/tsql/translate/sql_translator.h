@@ -18,6 +18,7 @@
 
 #include "tsql/ast/stmt.h"
 #include "tsql/translate/translation.h"
+#include "tsql/translate/type_memo.h"
 
 namespace tsql::translate {
 
@@ -74,7 +75,9 @@ class SqlTranslator {
   struct Scope {
     std::vector<Source> sources;
     Scope* outer = nullptr;
+    std::uint64_t id = nextScopeId();  //!< keys the type memo; never reused
   };
+  static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
     std::string name;
     ast::DataType type;
@@ -114,8 +117,16 @@ class SqlTranslator {
   void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index) const;
 
-  // expressions (sql_translator.cpp)
+  // expressions (sql_translator.cpp, translate_predicates.cpp): one function per node kind
   void emit(const ast::Expr& e);
+  void emitVariable(const ast::VariableExpr& v);
+  void emitNamedSlot(Slot::Kind kind, const std::string& name);
+  void emitUnary(const ast::UnaryExpr& u);
+  void emitCase(const ast::CaseExpr& c);
+  void emitIn(const ast::InExpr& in);
+  void emitBetween(const ast::BetweenExpr& b);
+  void emitLike(const ast::LikeExpr& l);
+  void emitIsNull(const ast::IsNullExpr& n);
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
@@ -156,11 +167,17 @@ class SqlTranslator {
   void emitSubquery(const ast::Query& q);
   void emitConversion(const char* fn, const ast::Expr& e);
 
-  // types (type_inference.cpp)
+  // types (type_inference.cpp): worked out once per expression and scope, kept in types_
   ast::DataType typeOf(const ast::Expr& e);
+  ast::DataType computeType(const ast::Expr& e);
   ast::DataType columnType(const ast::ColumnRefExpr& c) const;
   ast::DataType functionType(const ast::FunctionCallExpr& f);
   ast::DataType queryType(const ast::Query& q);
+  // a subquery's sources and output types without writing its SQL (source_types.cpp)
+  std::vector<Output> queryOutputs(const ast::Query& q);
+  void resolveSources(const std::vector<ast::TableRefPtr>& from, Scope& scope);
+  void resolveSource(const ast::TableRef& t, Scope& scope);
+  void outputsOfItems(const ast::SelectCore& c, std::vector<Output>& outputs);
 
   //! The SQL and slots written so far, handed over (the translator is left empty).
   Translation finish();
@@ -182,6 +199,7 @@ class SqlTranslator {
 
   TranslateEnv& env_;
   bool inlineLiterals_;
+  TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
   std::string out_;
   std::vector<Slot> slots_;

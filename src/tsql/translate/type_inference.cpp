@@ -2,8 +2,10 @@
 // types from the catalog (through the query's sources), declared variables, literal
 // kinds, function result types and T-SQL's data type precedence for operators.
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "tsql/ast/decimal_type.h"
 
@@ -93,24 +95,17 @@ DataType SqlTranslator::columnType(const ast::ColumnRefExpr& c) const {
   return ofKind(TypeKind::Unknown);
 }
 
+// The type of a subquery's first column, resolved against its own sources.
 DataType SqlTranslator::queryType(const ast::Query& q) {
   if (q.cores.empty() || q.cores[0].items.empty()) return {};
   const ast::SelectCore& core = q.cores[0];
-  const ast::SelectItem& item = core.items[0];
-  if (!item.expr) return {};
-  // Resolve the item against the subquery's own sources (types only; no SQL kept).
+  if (!core.items[0].expr) return {};
   Scope local;
   local.outer = scope_;
-  std::string savedOut = std::move(out_);
-  std::size_t savedSlots = slots_.size();
-  out_.clear();
-  Scope* saved = scope_;
-  scope_ = &local;
-  emitFromList(core.from, local);
-  DataType t = typeOf(*item.expr);
+  resolveSources(core.from, local);
+  Scope* saved = std::exchange(scope_, &local);
+  DataType t = typeOf(*core.items[0].expr);
   scope_ = saved;
-  out_ = std::move(savedOut);
-  slots_.resize(savedSlots);
   return t;
 }
 
@@ -153,7 +148,18 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   return {};
 }
 
+std::uint64_t SqlTranslator::nextScopeId() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+
 DataType SqlTranslator::typeOf(const ast::Expr& e) {
+  std::uint64_t scope = scope_ ? scope_->id : 0;
+  if (const DataType* known = types_.find(e, scope)) return *known;
+  return types_.remember(e, scope, computeType(e));
+}
+
+DataType SqlTranslator::computeType(const ast::Expr& e) {
   using ast::NodeKind;
   switch (e.kind) {
     case NodeKind::Literal: {

@@ -1,0 +1,78 @@
+// A query's sources and output columns resolved for their types alone, without writing
+// any SQL: what a scalar subquery's type needs. It follows the scopes the written query
+// has (a derived table sees only the scopes outside its FROM list), so a column gets
+// the type it will have when the query is written.
+#include <cassert>
+#include <utility>
+
+#include "tsql/parser/parser.h"
+#include "tsql/translate/sql_translator.h"
+
+namespace tsql::translate {
+
+std::vector<SqlTranslator::Output> SqlTranslator::queryOutputs(const ast::Query& q) {
+  std::vector<Output> outputs;
+  if (q.cores.empty()) return outputs;
+  const ast::SelectCore& core = q.cores[0];  // a compound query's columns are its first core's
+  Scope local;
+  local.outer = scope_;
+  resolveSources(core.from, local);
+  Scope* saved = std::exchange(scope_, &local);
+  outputsOfItems(core, outputs);
+  scope_ = saved;
+  return outputs;
+}
+
+void SqlTranslator::outputsOfItems(const ast::SelectCore& c, std::vector<Output>& outputs) {
+  for (const ast::SelectItem& item : c.items) {
+    if (item.star) {
+      expandStar(item, outputs);
+      continue;
+    }
+    Output o;
+    o.type = typeOf(*item.expr);
+    if (!item.alias.empty()) o.name = item.alias;
+    else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) o.name = col->column();
+    outputs.push_back(std::move(o));
+  }
+}
+
+void SqlTranslator::resolveSources(const std::vector<ast::TableRefPtr>& from, Scope& scope) {
+  for (const auto& t : from) resolveSource(*t, scope);
+}
+
+// As emitTableRef, minus the SQL: a joined derived table (flattened or not) is a source
+// whose columns are its select list's.
+void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
+  switch (t.kind) {
+    case ast::NodeKind::NamedTable: {
+      const auto& n = ast::nodeCast<ast::NamedTableRef>(t);
+      std::string sqlName = tableSqlName(n.name);
+      Source src;
+      src.alias = !n.alias.empty() ? toLower(n.alias) : n.isVariable() ? n.name : sqlName;
+      if (const auto* cols = env_.columns(sqlName)) src.columns = *cols;
+      scope.sources.push_back(std::move(src));
+      return;
+    }
+    case ast::NodeKind::DerivedTable: {
+      const auto& d = ast::nodeCast<ast::DerivedTableRef>(t);
+      Scope* saved = std::exchange(scope_, scope.outer);  // a derived table does not see its siblings
+      std::vector<Output> outputs = queryOutputs(*d.query);
+      scope_ = saved;
+      Source src;
+      src.alias = toLower(d.alias);
+      for (auto& o : outputs) src.columns.push_back({o.name, o.type, false, false});
+      scope.sources.push_back(std::move(src));
+      return;
+    }
+    case ast::NodeKind::JoinedTable: {
+      const auto& j = ast::nodeCast<ast::JoinedTableRef>(t);
+      resolveSource(*j.left, scope);
+      resolveSource(*j.right, scope);
+      return;
+    }
+    default: assert(false && "not a table source");
+  }
+}
+
+}  // namespace tsql::translate

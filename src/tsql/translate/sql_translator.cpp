@@ -149,178 +149,85 @@ void SqlTranslator::emitConversion(const char* fn, const ast::Expr& e) {
   out_ += ')';
 }
 
+// One line per node kind; a subtree the driving query of an assignment computes, and a
+// column rolled up in the grouping set being written, are replaced first.
 void SqlTranslator::emit(const ast::Expr& e) {
   for (std::size_t i = 0; i < rowParts_.size(); ++i) {
-    if (rowParts_[i] == &e) {  // computed by the driving query of an assignment
+    if (rowParts_[i] == &e) {
       Slot s;
       s.kind = Slot::Kind::RowValue;
       s.rowIndex = static_cast<int>(i);
       return emitSlot(std::move(s));
     }
   }
-  if (groupingSet_ && emitGroupingReplacement(e)) return;  // a column rolled up in this set
+  if (groupingSet_ && emitGroupingReplacement(e)) return;
   using ast::NodeKind;
   switch (e.kind) {
-    case NodeKind::Literal:
-      emitLiteral(ast::nodeCast<ast::LiteralExpr>(e));
-      return markLongDecimal(e);
+    case NodeKind::Literal: emitLiteral(ast::nodeCast<ast::LiteralExpr>(e)); return markLongDecimal(e);
     case NodeKind::ColumnRef: return emitColumnRef(ast::nodeCast<ast::ColumnRefExpr>(e));
-    case NodeKind::Variable: {
-      const auto& v = ast::nodeCast<ast::VariableExpr>(e);
-      if (!env_.variableType(v.name))
-        throw TranslateError(137, "Must declare the scalar variable \"" + v.name + "\".");
-      Slot s;
-      s.kind = Slot::Kind::Variable;
-      s.name = v.name;
-      emitSlot(std::move(s));
-      return markLongDecimal(e);
-    }
-    case NodeKind::SystemVariable: {
-      Slot s;
-      s.kind = Slot::Kind::SystemVariable;
-      s.name = ast::nodeCast<ast::SystemVariableExpr>(e).name;
-      return emitSlot(std::move(s));
-    }
-    case NodeKind::HostParameter: {
-      Slot s;
-      s.kind = Slot::Kind::HostParameter;
-      s.name = ast::nodeCast<ast::HostParameterExpr>(e).name;
-      return emitSlot(std::move(s));
-    }
-    case NodeKind::Unary: {
-      const auto& u = ast::nodeCast<ast::UnaryExpr>(e);
-      switch (u.op) {
-        case ast::UnaryOp::Not: out_ += "(NOT "; emit(*u.operand); out_ += ')'; return;
-        case ast::UnaryOp::Plus: emit(*u.operand); return;
-        case ast::UnaryOp::BitNot: out_ += "(~"; emit(*u.operand); out_ += ')'; return;
-        case ast::UnaryOp::Negate:
-          if (ast::DataType t = typeOf(*u.operand); t.kind == TypeKind::Decimal) {
-            emitDecimalNegate(*u.operand, t);
-          } else if (numericOrNull(t)) {
-            out_ += "(-";
-            emit(*u.operand);
-            out_ += ')';
-          } else {
-            emitConversion("tsql_neg", *u.operand);
-          }
-          return;
-      }
-      return;
-    }
+    case NodeKind::Variable: emitVariable(ast::nodeCast<ast::VariableExpr>(e)); return markLongDecimal(e);
+    case NodeKind::SystemVariable:
+      return emitNamedSlot(Slot::Kind::SystemVariable, ast::nodeCast<ast::SystemVariableExpr>(e).name);
+    case NodeKind::HostParameter:
+      return emitNamedSlot(Slot::Kind::HostParameter, ast::nodeCast<ast::HostParameterExpr>(e).name);
+    case NodeKind::Unary: return emitUnary(ast::nodeCast<ast::UnaryExpr>(e));
     case NodeKind::Binary: return emitBinary(ast::nodeCast<ast::BinaryExpr>(e));
     case NodeKind::FunctionCall: return emitFunction(ast::nodeCast<ast::FunctionCallExpr>(e));
     case NodeKind::Cast: {
       const auto& c = ast::nodeCast<ast::CastExpr>(e);
       return emitCast(*c.operand, c.type, c.style.get(), c.tolerant);
     }
-    case NodeKind::Case: {
-      const auto& c = ast::nodeCast<ast::CaseExpr>(e);
-      bool allNull = !c.elseExpr || isNullLiteral(*c.elseExpr);
-      for (const auto& w : c.whens) allNull = allNull && isNullLiteral(*w.then);
-      if (allNull) allResultsNull();
-      out_ += "CASE";
-      if (c.operand) {
-        out_ += ' ';
-        emit(*c.operand);
-      }
-      for (const auto& w : c.whens) {
-        out_ += " WHEN ";
-        emit(*w.when);
-        out_ += " THEN ";
-        emit(*w.then);
-      }
-      if (c.elseExpr) {
-        out_ += " ELSE ";
-        emit(*c.elseExpr);
-      }
-      out_ += " END";
-      return;
-    }
-    case NodeKind::In: {
-      const auto& in = ast::nodeCast<ast::InExpr>(e);
-      out_ += '(';
-      emitComparand(*in.operand, typeOf(*in.operand), ast::DataType{});
-      out_ += in.negated ? " NOT IN " : " IN ";
-      if (in.subquery) {
-        emitSubquery(*in.subquery);
-      } else {
-        out_ += '(';
-        for (std::size_t i = 0; i < in.list.size(); ++i) {
-          if (i) out_ += ", ";
-          emit(*in.list[i]);
-        }
-        out_ += ')';
-      }
-      out_ += ')';
-      return;
-    }
-    case NodeKind::Exists:
-      out_ += "EXISTS ";
-      return emitSubquery(*ast::nodeCast<ast::ExistsExpr>(e).subquery);
-    case NodeKind::Between: {
-      const auto& b = ast::nodeCast<ast::BetweenExpr>(e);
-      ast::DataType t = typeOf(*b.operand);
-      out_ += '(';
-      emit(*b.operand);
-      out_ += b.negated ? " NOT BETWEEN " : " BETWEEN ";
-      emitComparand(*b.low, typeOf(*b.low), t);
-      out_ += " AND ";
-      emitComparand(*b.high, typeOf(*b.high), t);
-      out_ += ')';
-      return;
-    }
-    case NodeKind::Like: {
-      const auto& l = ast::nodeCast<ast::LikeExpr>(e);
-      bool lower = env_.dialect().likeByLowerCase;
-      out_ += lower ? "(lower(" : "(";
-      emit(*l.operand);
-      out_ += lower ? ") COLLATE ucs_basic" : "";
-      out_ += l.negated ? " NOT LIKE " : " LIKE ";
-      out_ += lower ? "lower(" : "";
-      emit(*l.pattern);
-      out_ += lower ? ")" : "";
-      if (l.escape) {
-        out_ += " ESCAPE ";
-        emit(*l.escape);
-      } else if (lower) {
-        out_ += " ESCAPE ''";  // T-SQL has no escape character unless one is named
-      }
-      out_ += ')';
-      return;
-    }
-    case NodeKind::IsNull: {
-      const auto& n = ast::nodeCast<ast::IsNullExpr>(e);
-      out_ += '(';
-      emit(*n.operand);
-      out_ += n.negated ? " IS NOT NULL)" : " IS NULL)";
-      return;
-    }
+    case NodeKind::Case: return emitCase(ast::nodeCast<ast::CaseExpr>(e));
+    case NodeKind::In: return emitIn(ast::nodeCast<ast::InExpr>(e));
+    case NodeKind::Exists: out_ += "EXISTS "; return emitSubquery(*ast::nodeCast<ast::ExistsExpr>(e).subquery);
+    case NodeKind::Between: return emitBetween(ast::nodeCast<ast::BetweenExpr>(e));
+    case NodeKind::Like: return emitLike(ast::nodeCast<ast::LikeExpr>(e));
+    case NodeKind::IsNull: return emitIsNull(ast::nodeCast<ast::IsNullExpr>(e));
     case NodeKind::Subquery: return emitSubquery(*ast::nodeCast<ast::SubqueryExpr>(e).query);
     default: assert(false && "not an expression");
   }
 }
 
+void SqlTranslator::emitVariable(const ast::VariableExpr& v) {
+  if (!env_.variableType(v.name)) throw TranslateError(137, "Must declare the scalar variable \"" + v.name + "\".");
+  emitNamedSlot(Slot::Kind::Variable, v.name);
+}
+
+void SqlTranslator::emitNamedSlot(Slot::Kind kind, const std::string& name) {
+  Slot s;
+  s.kind = kind;
+  s.name = name;
+  emitSlot(std::move(s));
+}
+
+void SqlTranslator::emitUnary(const ast::UnaryExpr& u) {
+  switch (u.op) {
+    case ast::UnaryOp::Not: out_ += "(NOT "; emit(*u.operand); out_ += ')'; return;
+    case ast::UnaryOp::Plus: emit(*u.operand); return;
+    case ast::UnaryOp::BitNot: out_ += "(~"; emit(*u.operand); out_ += ')'; return;
+    case ast::UnaryOp::Negate:
+      if (ast::DataType t = typeOf(*u.operand); t.kind == TypeKind::Decimal) {
+        emitDecimalNegate(*u.operand, t);
+      } else if (numericOrNull(t)) {
+        out_ += "(-";
+        emit(*u.operand);
+        out_ += ')';
+      } else {
+        emitConversion("tsql_neg", *u.operand);
+      }
+      return;
+  }
+}
+
 void SqlTranslator::emitBinary(const ast::BinaryExpr& b) {
   switch (b.op) {
-    case ast::BinaryOp::And:
-    case ast::BinaryOp::Or:
-      out_ += '(';
-      emit(*b.lhs);
-      out_ += b.op == ast::BinaryOp::And ? " AND " : " OR ";
-      emit(*b.rhs);
-      out_ += ')';
-      return;
+    case ast::BinaryOp::And: return emitInfix(b, " AND ");
+    case ast::BinaryOp::Or: return emitInfix(b, " OR ");
     case ast::BinaryOp::Eq: case ast::BinaryOp::Ne: case ast::BinaryOp::Lt:
     case ast::BinaryOp::Le: case ast::BinaryOp::Gt: case ast::BinaryOp::Ge:
       return emitComparison(b);
-    case ast::BinaryOp::BitAnd: case ast::BinaryOp::BitOr: {
-      out_ += '(';
-      emit(*b.lhs);
-      out_ += b.op == ast::BinaryOp::BitAnd ? " & " : " | ";
-      emit(*b.rhs);
-      out_ += ')';
-      return;
-    }
+    case ast::BinaryOp::BitAnd: return emitInfix(b, " & ");
+    case ast::BinaryOp::BitOr: return emitInfix(b, " | ");
     case ast::BinaryOp::BitXor:
       // a ^ b = (a | b) - (a & b); SQLite has no xor operator.
       out_ += "((";
@@ -352,57 +259,60 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   if (emitDecimalArithmetic(b, lt, rt)) return;
-  auto native = [&](const char* op) {
-    out_ += '(';
-    emit(*b.lhs);
-    out_ += op;
-    emit(*b.rhs);
-    out_ += ')';
-  };
-  auto runtimeCall = [&](const char* fn, bool realLeft) {
-    out_ += fn;
-    out_ += realLeft ? "(CAST(" : "(";
-    emit(*b.lhs);
-    out_ += realLeft ? " AS REAL), " : ", ";
-    emit(*b.rhs);
-    out_ += ')';
-  };
   bool bothNumeric = numericOrNull(lt) && numericOrNull(rt);
   switch (b.op) {
-    case ast::BinaryOp::Add:
-      if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return native(" || ");
-      if (bothNumeric) return native(" + ");
-      if (lt.isText() && rt.isNumeric()) {
-        out_ += '(';
-        emitConversion(numericConversion(rt.kind), *b.lhs);
-        out_ += " + ";
-        emit(*b.rhs);
-        out_ += ')';
-        return;
-      }
-      if (rt.isText() && lt.isNumeric()) {
-        out_ += '(';
-        emit(*b.lhs);
-        out_ += " + ";
-        emitConversion(numericConversion(lt.kind), *b.rhs);
-        out_ += ')';
-        return;
-      }
-      return runtimeCall("tsql_add", false);
-    case ast::BinaryOp::Sub:
-      return bothNumeric ? native(" - ") : runtimeCall("tsql_sub", false);
-    case ast::BinaryOp::Mul:
-      return bothNumeric ? native(" * ") : runtimeCall("tsql_mul", false);
+    case ast::BinaryOp::Add: return emitAddition(b, lt, rt);
+    case ast::BinaryOp::Sub: return bothNumeric ? emitInfix(b, " - ") : emitRuntimeCall("tsql_sub", b, false);
+    case ast::BinaryOp::Mul: return bothNumeric ? emitInfix(b, " * ") : emitRuntimeCall("tsql_mul", b, false);
     case ast::BinaryOp::Div: {
       // A money or float stored as a whole number comes back as INTEGER; make the
       // division real when either side's type says it is not an integer type.
       bool leftInteger = isIntegerClass(lt.kind) || lt.kind == TypeKind::Null;
       bool rightInteger = isIntegerClass(rt.kind) || rt.kind == TypeKind::Null;
-      bool realDivision = bothNumeric && !(leftInteger && rightInteger);
-      return runtimeCall("tsql_div", realDivision);
+      return emitRuntimeCall("tsql_div", b, bothNumeric && !(leftInteger && rightInteger));
     }
-    default: return runtimeCall("tsql_mod", false);
+    default: return emitRuntimeCall("tsql_mod", b, false);
   }
+}
+
+// + concatenates text, adds numbers, and converts a text side to the number's type.
+void SqlTranslator::emitAddition(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt) {
+  if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return emitInfix(b, " || ");
+  if (numericOrNull(lt) && numericOrNull(rt)) return emitInfix(b, " + ");
+  if (lt.isText() && rt.isNumeric()) {
+    out_ += '(';
+    emitConversion(numericConversion(rt.kind), *b.lhs);
+    out_ += " + ";
+    emit(*b.rhs);
+    out_ += ')';
+    return;
+  }
+  if (rt.isText() && lt.isNumeric()) {
+    out_ += '(';
+    emit(*b.lhs);
+    out_ += " + ";
+    emitConversion(numericConversion(lt.kind), *b.rhs);
+    out_ += ')';
+    return;
+  }
+  emitRuntimeCall("tsql_add", b, false);
+}
+
+void SqlTranslator::emitInfix(const ast::BinaryExpr& b, const char* op) {
+  out_ += '(';
+  emit(*b.lhs);
+  out_ += op;
+  emit(*b.rhs);
+  out_ += ')';
+}
+
+void SqlTranslator::emitRuntimeCall(const char* fn, const ast::BinaryExpr& b, bool realLeft) {
+  out_ += fn;
+  out_ += realLeft ? "(CAST(" : "(";
+  emit(*b.lhs);
+  out_ += realLeft ? " AS REAL), " : ", ";
+  emit(*b.rhs);
+  out_ += ')';
 }
 
 // A comparison operand: text meeting a date becomes a datetime, text meeting a

@@ -130,6 +130,11 @@ class SqlTranslator {
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
+  void emitAddition(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
+  //! "(lhs op rhs)".
+  void emitInfix(const ast::BinaryExpr& b, const char* op);
+  //! "fn(lhs, rhs)", the left side made real first when `realLeft`.
+  void emitRuntimeCall(const char* fn, const ast::BinaryExpr& b, bool realLeft);
   //! + - * / % whose result is decimal: exact, at the result's precision and scale.
   //! False when the operands are not both numbers (then the general path runs).
   bool emitDecimalArithmetic(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);

@@ -6,24 +6,26 @@
 #include <algorithm>
 #include <array>
 
+#include "tsql/errors/error_table.h"
+
 namespace tsql::errors {
 
 namespace {
 
 constexpr std::array kBatchAborting = {
-    207,   // an unknown column: the server does not compile the batch
-    208,   // an unknown table: resolved when the statement runs, it ends the batch
-    235,   // text to money with a wrong syntax
-    241,   // text to a date or time
-    245,   // text to a number ("Conversion failed when converting the varchar value ...")
-    8114,  // "Error converting data type %1 to %2."
-    8169,  // text to uniqueidentifier
+    Error::InvalidColumn,     // the server does not compile the batch
+    Error::InvalidObject,     // resolved when the statement runs, it ends the batch
+    Error::MoneySyntax,       // text to money with a wrong syntax
+    Error::DateConversion,    // text to a date or time
+    Error::ConversionFailed,  // text to a number
+    Error::ConvertDataType,
+    Error::GuidConversion,    // text to uniqueidentifier
 };
 
 }  // namespace
 
 bool abortsBatch(int number) {
-  return std::find(kBatchAborting.begin(), kBatchAborting.end(), number) != kBatchAborting.end();
+  return std::any_of(kBatchAborting.begin(), kBatchAborting.end(), [&](Error e) { return errors::number(e) == number; });
 }
 
 }  // namespace tsql::errors

@@ -11,29 +11,82 @@ namespace tsql::errors {
 namespace {
 
 constexpr ErrorEntry kTable[] = {
+    {Error::SyntaxError, 15, "%1"},
+    {Error::OrderPositionOutOfRange, 15,
+     "The ORDER BY position number %1 is out of range of the number of items in the select list."},
+    {Error::FewerInsertColumns, 15,
+     "There are fewer columns in the INSERT statement than values specified in the VALUES clause."},
+    {Error::ParameterByName, 15, "Must pass parameter number %1 and subsequent parameters as '@name = value'."},
+    {Error::VariableRedeclared, 15,
+     "The variable name '%1' has already been declared. Variable names must be unique within a query batch "
+     "or stored procedure."},
+    {Error::UndeclaredVariable, 15, "Must declare the scalar variable \"%1\"."},
+    {Error::AssignWithRetrieval, 15,
+     "A SELECT statement that assigns a value to a variable must not be combined with data-retrieval "
+     "operations."},
+    {Error::UnknownDatepart, 15, "'%1' is not a recognized datepart option."},
+    {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
+    {Error::InvalidColumn, 16, "Invalid column name '%1'."},
+    {Error::InvalidObject, 16, "Invalid object name '%1'."},
+    {Error::NestingTooDeep, 16,
+     "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32)."},
     {Error::MoneySyntax, 16, "Cannot convert a char value to money. The char value has incorrect syntax."},
+    {Error::DateConversion, 16, "Conversion failed when converting date and/or time from character string."},
     {Error::DateOutOfRange, 16,
      "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value."},
     {Error::ConversionFailed, 16, "Conversion failed when converting the %1 value '%2' to data type %3."},
+    {Error::IntTextOverflow, 16, "The conversion of the varchar value '%1' overflowed an int column."},
     {Error::TranCountMismatch, 16,
      "Transaction count after EXECUTE indicates a mismatching number of BEGIN and COMMIT statements. "
      "Previous count = %1, current count = %2."},
+    {Error::BadDateParts, 16,
+     "Cannot construct data type date, some of the arguments have values which are not valid."},
     {Error::NullNotAllowed, 16,
      "Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 fails."},
+    {Error::DateAddOverflow, 16, "Adding a value to a '%1' column caused an overflow."},
+    {Error::ExplicitConversion, 16, "Explicit conversion from data type %1 to %2 is not allowed."},
+    {Error::DateDiffOverflow, 16,
+     "The datediff function resulted in an overflow. The number of dateparts separating two date/time "
+     "instances is too large. Try to use datediff with a less precise datepart."},
+    {Error::InvalidLength, 16, "Invalid length parameter passed to the %1 function."},
+    {Error::InvalidSubstringLength, 16, "Invalid length parameter passed to the substring function."},
     {Error::CheckConflict, 16,
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::TiesWithoutOrderBy, 15,
+     "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause."},
+    {Error::UndeclaredTableVariable, 15, "Must declare the table variable \"%1\"."},
+    {Error::DuplicateKey, 14,
+     "Violation of %1 constraint '%2'. Cannot insert duplicate key in object '%3'. The duplicate key value is %4."},
+    {Error::ObjectExists, 16, "There is already an object named '%1' in the database."},
     {Error::BadDateFormat, 16, "SET DATEFORMAT date order '%1' is invalid."},
+    {Error::NoSuchProcedure, 16, "Could not find stored procedure '%1'."},
+    {Error::CannotDrop, 11, "Cannot drop the %1 '%2', because it does not exist or you do not have permission."},
+    {Error::CommitWithoutBegin, 16, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."},
+    {Error::RollbackWithoutBegin, 16, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."},
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
+    {Error::OperandTypeInvalid, 16, "Operand data type %1 is invalid for %2 operator."},
     {Error::AllResultsNull, 16,
      "At least one of the result expressions in a CASE specification must be an expression other than "
      "the NULL constant."},
     {Error::DivideByZero, 16, "Divide by zero error encountered."},
+    {Error::TooManyArguments, 16, "Procedure or function %1 has too many arguments specified."},
+    {Error::NotAParameter, 16, "%1 is not a parameter for procedure %2."},
     {Error::StringTruncated, 16, "String or binary data would be truncated."},
+    {Error::GroupingArgument, 16,
+     "Argument 1 of the GROUPING function does not match any of the expressions in the GROUP BY clause."},
+    {Error::NotOutputParameter, 16,
+     "The formal parameter \"%1\" was not declared as an OUTPUT parameter, but the actual parameter passed "
+     "in requested output."},
     {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
+    {Error::DatepartNotSupported, 16, "The datepart %1 is not supported by date function %2 for data type %3."},
+    {Error::InvalidTimezone, 16, "The timezone provided to builtin function %1 is invalid."},
+    {Error::TopWithOffset, 15, "A TOP can not be used in the same query or sub-query as a OFFSET."},
+    {Error::UpdateAssignsVariable, 16, "Assigning a variable in UPDATE is not supported here."},
+    {Error::UserMessage, 16, "%1"},
 };
 
 }  // namespace
@@ -45,6 +98,12 @@ const ErrorEntry& entry(Error e) {
     if (x.error == e) return x;
   assert(false && "every Error has its entry");
   return kTable[0];
+}
+
+int severityOf(int number) {
+  for (const ErrorEntry& x : kTable)
+    if (errors::number(x.error) == number) return x.severity;
+  return 16;
 }
 
 std::string message(Error e, std::initializer_list<std::string_view> args) {
@@ -87,9 +146,13 @@ bool madeFrom(std::string_view t, std::string_view m) {
 
 }  // namespace
 
+// An exact text first (536's template also covers 537's fixed text); a template that
+// is nothing but its argument (a raised or parser message) says nothing about a text.
 int numberOfMessage(std::string_view m) {
   for (const ErrorEntry& x : kTable)
-    if (madeFrom(x.text, m)) return number(x.error);
+    if (x.text == m) return number(x.error);
+  for (const ErrorEntry& x : kTable)
+    if (x.text != "%1" && madeFrom(x.text, m)) return number(x.error);
   return 0;
 }
 

@@ -13,21 +13,59 @@ namespace tsql::errors {
 
 //! The errors by name; the value is SQL Server's number.
 enum class Error : int {
+  SyntaxError = 102,            //!< the parser's own message, %1
+  OrderPositionOutOfRange = 108,  //!< ORDER BY position %1
+  FewerInsertColumns = 110,
+  ParameterByName = 119,        //!< argument %1 of EXECUTE given by position after one by name
+  VariableRedeclared = 134,     //!< DECLARE of %1 a second time
+  UndeclaredVariable = 137,     //!< scalar variable %1
+  AssignWithRetrieval = 141,
+  UnknownDatepart = 155,        //!< %1
+  MissingParameter = 201,       //!< procedure %1 called without parameter %2
+  InvalidColumn = 207,          //!< %1
+  InvalidObject = 208,          //!< %1
+  NestingTooDeep = 217,
   MoneySyntax = 235,          //!< text that is not a money amount
+  DateConversion = 241,       //!< text that is not a date or time
   DateOutOfRange = 242,       //!< varchar to datetime out of range
   ConversionFailed = 245,     //!< '%1' value '%2' to data type %3
+  IntTextOverflow = 248,      //!< text '%1' past int's range
   TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
+  BadDateParts = 289,         //!< DATEFROMPARTS of no real date
   NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
+  DateAddOverflow = 517,      //!< a date of type %1 moved past its range
+  ExplicitConversion = 529,   //!< from %1 to %2, which CAST refuses
+  DateDiffOverflow = 535,
+  InvalidLength = 536,        //!< a negative length to function %1
+  InvalidSubstringLength = 537,
   CheckConflict = 547,        //!< %1 statement against CHECK constraint %2 of table %3 (%4: column)
   SaveWithoutTran = 628,
+  TiesWithoutOrderBy = 1062,
+  UndeclaredTableVariable = 1087,  //!< %1
+  DuplicateKey = 2627,        //!< a %1 constraint %2 of table %3 met key %4 again
+  ObjectExists = 2714,        //!< %1
   BadDateFormat = 2741,       //!< SET DATEFORMAT %1 is not one of the six orders
+  NoSuchProcedure = 2812,     //!< %1
+  CannotDrop = 3701,          //!< a %1 named %2 that is not there
+  CommitWithoutBegin = 3902,
+  RollbackWithoutBegin = 3903,
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
+  OperandTypeInvalid = 8117,  //!< type %1 to operator %2
   AllResultsNull = 8133,      //!< CASE whose results are all NULL
   DivideByZero = 8134,
+  TooManyArguments = 8144,    //!< procedure %1
+  NotAParameter = 8145,       //!< %1 to procedure %2
   StringTruncated = 8152,     //!< a text too long for the column it is stored in
+  GroupingArgument = 8161,
+  NotOutputParameter = 8162,  //!< %1 passed as OUTPUT
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
+  DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
+  InvalidTimezone = 9812,       //!< in function %1
+  TopWithOffset = 10741,
+  UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run
+  UserMessage = 50000,          //!< a message the batch itself raised, %1
 };
 
 struct ErrorEntry {
@@ -44,6 +82,8 @@ const ErrorEntry& entry(Error e);
 inline int number(Error e) { return static_cast<int>(e); }
 //! The message of `e` with its %1, %2 ... filled in from `args`.
 std::string message(Error e, std::initializer_list<std::string_view> args = {});
+//! The severity of error `number`: its entry's, 16 for a number the table lacks.
+int severityOf(int number);
 //! The number of a message made from the table (its text before the first argument
 //! matches); 0 when no entry made it.
 int numberOfMessage(std::string_view message);

@@ -41,16 +41,14 @@ void Interpreter::execBeginTran(const ast::Stmt& s) {
 
 void Interpreter::execCommit(const ast::Stmt& s) {
   if (tranCount_ == 0)
-    throw SqlException(3902, 16, line(s),
-                       "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+    throw SqlException(errors::Error::CommitWithoutBegin, line(s));
   if (tranCount_ == 1) execSql("COMMIT", line(s), false);
   --tranCount_;
 }
 
 void Interpreter::execRollback(const ast::Stmt& s) {
   if (tranCount_ == 0)
-    throw SqlException(3903, 16, line(s),
-                       "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+    throw SqlException(errors::Error::RollbackWithoutBegin, line(s));
   if (rollbackToSavepoint(ast::nodeCast<ast::RollbackStmt>(s))) return;
   rollbackKeepingTableVariables(line(s));
   tranCount_ = 0;
@@ -110,7 +108,7 @@ void Interpreter::execRaiserror(const ast::RaiserrorStmt& s) {
   SqlValue msgValue = evaluate(*s.message, line(s));
   int severity = static_cast<int>(evaluate(*s.severity, line(s)).toInteger());
   int state = static_cast<int>(evaluate(*s.state, line(s)).toInteger());
-  int number = 50000;
+  int number = errors::number(errors::Error::UserMessage);
   std::string format = msgValue.toText();
   if (msgValue.type == SqlValue::Type::Integer) {
     number = static_cast<int>(msgValue.i);

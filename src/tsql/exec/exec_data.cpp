@@ -37,13 +37,13 @@ bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
   std::unique_ptr<Cursor> stmt = prepare(t);
   bindSlots(*stmt, t);
   if (stmt->step()) return stmt->column(0).toInteger() != 0;
-  throw SqlException(50000, 16, line, "The condition returned no row.");
+  throw SqlException(errors::Error::UserMessage, line, {"The condition returned no row."});
 }
 
 void Interpreter::assign(const std::string& name, const SqlValue& v, int line) {
   Variable& var = variable(name, line);
   if (!var.tempTable.empty())
-    throw SqlException(137, 15, line, "Must declare the scalar variable \"" + name + "\".");
+    throw SqlException(errors::Error::UndeclaredVariable, line, {name});
   var.value = convertValue(v, var.type);
 }
 
@@ -106,7 +106,7 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
       }
       std::unique_ptr<Cursor> step = prepare(item.step);
       bindSlots(*step, item.step, &row);
-      if (!step->step()) throw SqlException(50000, 16, line(s), "The assignment returned no row.");
+      if (!step->step()) throw SqlException(errors::Error::UserMessage, line(s), {"The assignment returned no row."});
       assign(item.variable, step->column(0), line(s));
     }
   }
@@ -132,9 +132,7 @@ void Interpreter::execDeclare(const ast::DeclareStmt& s) {
   for (const auto& v : s.vars) {
     auto it = vars.find(v.name);
     if (it != vars.end() && it->second.decl != &v)
-      throw SqlException(134, 15, line(s), "The variable name '" + v.name +
-                                               "' has already been declared. Variable names must be "
-                                               "unique within a query batch or stored procedure.");
+      throw SqlException(errors::Error::VariableRedeclared, line(s), {v.name});
     if (v.table) {
       if (it == vars.end()) declareTable(v);
       continue;

@@ -14,7 +14,7 @@ void Interpreter::setDateOption(const ast::SetOptionStmt& s) {
   } else if (s.option == "datefirst") {
     int first = std::atoi(value.c_str());
     if (first < 1 || first > 7)  // refused under the engine's general number, like SQLite's refusals
-      throw SqlException(50000, 16, line(s), "SET DATEFIRST " + s.value + " is out of range.");
+      throw SqlException(errors::Error::UserMessage, line(s), {"SET DATEFIRST " + s.value + " is out of range."});
     dateSettings_.dateFirst = first;
   } else if (s.option == "language" && (value == "us_english" || value == "english")) {
     dateSettings_ = runtime::DateSettings{};  // us_english: mdy, weeks from Sunday

@@ -18,11 +18,9 @@ std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt
   for (const auto& arg : s.args) {
     if (arg.name.empty()) {
       if (named)
-        throw SqlException(119, 15, line(s), "Must pass parameter number " + std::to_string(position + 1) +
-                                                 " and subsequent parameters as '@name = value'.");
+        throw SqlException(errors::Error::ParameterByName, line(s), {std::to_string(position + 1)});
       if (position >= p.params.size())
-        throw SqlException(8144, 16, line(s), "Procedure or function " + s.procedure +
-                                                  " has too many arguments specified.");
+        throw SqlException(errors::Error::TooManyArguments, line(s), {s.procedure});
       byParam[position++] = &arg;
       continue;
     }
@@ -30,7 +28,7 @@ std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt
     std::size_t i = 0;
     while (i < p.params.size() && p.params[i].name != arg.name) ++i;
     if (i == p.params.size())
-      throw SqlException(8145, 16, line(s), arg.name + " is not a parameter for procedure " + s.procedure + ".");
+      throw SqlException(errors::Error::NotAParameter, line(s), {arg.name, s.procedure});
     byParam[i] = &arg;
   }
   return byParam;
@@ -44,9 +42,7 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
     const ast::ProcParam& param = p.params[i];
     const ast::ExecArg* arg = args[i];
     if (arg && arg->output && !param.output)
-      throw SqlException(8162, 16, line(s), "The formal parameter \"" + param.name +
-                                                "\" was not declared as an OUTPUT parameter, but the "
-                                                "actual parameter passed in requested output.");
+      throw SqlException(errors::Error::NotOutputParameter, line(s), {param.name});
     Variable v;
     v.type = param.type;
     if (arg && arg->value) {
@@ -54,8 +50,7 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
     } else if (param.defaultValue) {
       v.value = evaluateAs(*param.defaultValue, param.type, line(s));
     } else if (!param.output || !arg) {
-      throw SqlException(201, 16, line(s), "Procedure or function '" + s.procedure + "' expects parameter '" +
-                                               param.name + "', which was not supplied.");
+      throw SqlException(errors::Error::MissingParameter, line(s), {s.procedure, param.name});
     }
     callee.vars.emplace(param.name, std::move(v));
   }
@@ -63,13 +58,12 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
 
 void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   const Procedure* proc = loadProcedure(s.procedure);
-  if (!proc) throw SqlException(2812, 16, line(s), "Could not find stored procedure '" + s.procedure + "'.");
+  if (!proc) throw SqlException(errors::Error::NoSuchProcedure, line(s), {s.procedure});
   std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
   std::shared_ptr<TranslationMemo> memo = proc->memo;
   const ast::CreateProcedureStmt& p = *proc->stmt;
   if (static_cast<int>(frames_.size()) > kMaxNesting)
-    throw SqlException(217, 16, line(s), "Maximum stored procedure, function, trigger, or view nesting "
-                                         "level exceeded (limit 32).");
+    throw SqlException(errors::Error::NestingTooDeep, line(s));
   std::vector<const ast::ExecArg*> args = matchArguments(s, p);
   Frame callee;
   callee.depth = static_cast<int>(frames_.size());

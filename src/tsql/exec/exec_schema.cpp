@@ -28,7 +28,7 @@ bool Interpreter::objectExists(const std::string& type, const std::string& name)
 void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
   std::string name = catalog::normalizeObjectName(s.name);
   if (objectExists("table", name) || objectExists("view", name))
-    throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
+    throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
   translate::SqlTranslator tr(*this, true);
   // #name is a temporary table: SQLite's temp tables also live as long as the connection.
   bool temporary = !name.empty() && name[0] == '#';
@@ -46,9 +46,9 @@ void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef&
 void Interpreter::execCreateView(const ast::CreateViewStmt& s) {
   std::string name = catalog::normalizeObjectName(s.name);
   bool exists = objectExists("view", name);
-  if (s.alter && !exists) throw SqlException(208, 16, line(s), "Invalid object name '" + s.name + "'.");
+  if (s.alter && !exists) throw SqlException(errors::Error::InvalidObject, line(s), {s.name});
   if (!s.alter && exists)
-    throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
+    throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
   translate::SqlTranslator tr(*this, true);
   std::vector<catalog::ColumnInfo> columns;
   std::string sql = tr.createView(s, columns);
@@ -90,8 +90,7 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
                                                            : objectExists(kind, name);
   if (!exists) {
     if (s.ifExists) return;
-    throw SqlException(3701, 11, line(s), "Cannot drop the " + std::string(kind) + " '" + s.name +
-                                              "', because it does not exist or you do not have permission.");
+    throw SqlException(errors::Error::CannotDrop, line(s), {kind, s.name});
   }
   if (s.objectType == ast::ObjectType::Procedure) {
     std::unique_ptr<Cursor> stmt = backend_->prepare("DELETE FROM tsql_procedures WHERE name = ?1");
@@ -115,9 +114,9 @@ std::optional<std::string> Interpreter::storedProcedureText(const std::string& n
 void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
   std::string name = procedureKey(s.name);
   bool exists = storedProcedureText(name).has_value();
-  if (s.alter && !exists) throw SqlException(208, 16, line(s), "Invalid object name '" + s.name + "'.");
+  if (s.alter && !exists) throw SqlException(errors::Error::InvalidObject, line(s), {s.name});
   if (!s.alter && exists)
-    throw SqlException(2714, 16, line(s), "There is already an object named '" + s.name + "' in the database.");
+    throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
   std::unique_ptr<Cursor> stmt = backend_->prepare(backend_->dialect().storeProcedure);
   stmt->bind(1, SqlValue::text(name));
   stmt->bind(2, SqlValue::text(s.text));

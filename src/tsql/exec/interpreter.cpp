@@ -33,7 +33,8 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   try {
     plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
-    result.errors.push_back({102, 15, 1, static_cast<int>(e.pos().line), e.what()});
+    result.errors.push_back({errors::number(errors::Error::SyntaxError), errors::entry(errors::Error::SyntaxError).severity, 1,
+                             static_cast<int>(e.pos().line), e.what()});
     return result;
   }
   runtime::ScopedDateSettings dates(dateSettings_);  // this session's DATEFORMAT/DATEFIRST
@@ -63,7 +64,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     }
     tranCount_ = 0;
     if (!batchAborted)
-      report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+      report({errors::number(errors::Error::TranCountMismatch), 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
   }
   fault_ = nullptr;
   dropTableVariables(top);
@@ -113,9 +114,9 @@ void Interpreter::countFaultableStatement(const ast::Stmt& s) {
   fault_->fired = true;
   if (s.kind == NodeKind::BeginTran) {
     fault_->atBeginTran = true;
-    throw BatchAbort(50000, 16, line(s), fault_->message);
+    throw BatchAbort(errors::Error::UserMessage, line(s), {fault_->message});
   }
-  throw SqlException(50000, 16, line(s), fault_->message);
+  throw SqlException(errors::Error::UserMessage, line(s), {fault_->message});
 }
 
 Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
@@ -128,7 +129,7 @@ Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
     located.line = line(s);
     throw SqlException(located);
   } catch (const translate::TranslateError& e) {
-    throw SqlException(e.number(), e.number() == 137 ? 15 : 16, line(s), e.what());
+    throw SqlException(e.number(), errors::severityOf(e.number()), line(s), e.what());
   } catch (const runtime::RuntimeError& e) {
     throw SqlException(e.number(), 16, line(s), e.what());
   }
@@ -279,7 +280,8 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
     case Kind::HostParameter:
       for (const auto& [name, value] : *params_)
         if (toLower(name) == slot.name) return SqlValue::fromCore(value);
-      throw SqlException(137, 15, 0, "No value was given for the parameter ':" + slot.name + "'.");
+      throw SqlException(errors::number(errors::Error::UndeclaredVariable), 15, 0,
+                         "No value was given for the parameter ':" + slot.name + "'.");
     case Kind::SystemVariable:
       if (slot.name == "@@trancount") return SqlValue::integer(tranCount_);
       if (slot.name == "@@rowcount") return SqlValue::integer(rowCount_);
@@ -325,7 +327,7 @@ const Interpreter::Variable* Interpreter::findVariable(const std::string& name) 
 Interpreter::Variable& Interpreter::variable(const std::string& name, int line) {
   auto& vars = frames_.back()->vars;
   auto it = vars.find(name);
-  if (it == vars.end()) throw SqlException(137, 15, line, "Must declare the scalar variable \"" + name + "\".");
+  if (it == vars.end()) throw SqlException(errors::Error::UndeclaredVariable, line, {name});
   return it->second;
 }
 

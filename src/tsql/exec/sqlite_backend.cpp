@@ -17,13 +17,15 @@ namespace {
 int numberForSqliteMessage(std::string_view msg) {
   int n = runtime::Runtime::errorNumber(msg);
   if (n) return n;
-  if (msg.find("UNIQUE constraint failed") != std::string_view::npos) return 2627;
-  if (msg.find("NOT NULL constraint failed") != std::string_view::npos) return 515;
-  if (msg.find("CHECK constraint failed") != std::string_view::npos) return 547;
-  if (msg.find("no such table") != std::string_view::npos) return 208;
-  if (msg.find("no such column") != std::string_view::npos) return 207;
-  if (msg.find("already exists") != std::string_view::npos) return 2714;
-  return 50000;
+  using errors::Error;
+  auto says = [&](std::string_view words) { return msg.find(words) != std::string_view::npos; };
+  if (says("UNIQUE constraint failed")) return errors::number(Error::DuplicateKey);
+  if (says("NOT NULL constraint failed")) return errors::number(Error::NullNotAllowed);
+  if (says("CHECK constraint failed")) return errors::number(Error::CheckConflict);
+  if (says("no such table")) return errors::number(Error::InvalidObject);
+  if (says("no such column")) return errors::number(Error::InvalidColumn);
+  if (says("already exists")) return errors::number(Error::ObjectExists);
+  return errors::number(Error::UserMessage);
 }
 
 // SQLite's complaint as SQL Server's error, an unknown name in SQL Server's words.

@@ -43,7 +43,7 @@ Part parsePart(std::string_view name) {
   for (const auto& a : aliases) {
     if (n == a.name) return a.part;
   }
-  throw RuntimeError(155, "'" + std::string(name) + "' is not a recognized datepart option.");
+  throw RuntimeError(errors::Error::UnknownDatepart, {name});
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -56,7 +56,7 @@ constexpr std::int64_t kDay = 86400000;
 std::int64_t dayNumber(core::DateTime d) { return floorDiv(d.millis(), kDay); }
 
 [[noreturn]] void dateOverflow() {
-  throw RuntimeError(517, "Adding a value to a 'datetime' column caused an overflow.");
+  throw RuntimeError(errors::Error::DateAddOverflow, {"datetime"});
 }
 
 core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a[i]); }
@@ -68,9 +68,7 @@ void datediff(SqlArgs& a) {
   if (a.isNull(1) || a.isNull(2)) return a.setNull();
   std::int64_t n = DateFunctions::diff(a.text(0), argDate(a, 1), argDate(a, 2));
   if (n > 2147483647 || n < -2147483648LL) {
-    throw RuntimeError(535, "The datediff function resulted in an overflow. The number of dateparts "
-                            "separating two date/time instances is too large. Try to use datediff "
-                            "with a less precise datepart.");
+    throw RuntimeError(errors::Error::DateDiffOverflow);
   }
   a.set(n);
 }
@@ -168,8 +166,7 @@ void datefromparts(SqlArgs& a) {
     valid = r.month() == m;  // 30 February runs into March
   }
   if (!valid) {
-    throw RuntimeError(289, "Cannot construct data type date, some of the arguments have values "
-                            "which are not valid.");
+    throw RuntimeError(errors::Error::BadDateParts);
   }
   a.set(ValueConversion::dateTimeText(r));
 }
@@ -249,9 +246,8 @@ core::DateTime shifted(Part part, std::int64_t n, core::DateTime d) {
     case Part::Millisecond: return d.addMillis(n);
     case Part::Microsecond:
     case Part::Nanosecond:
-      throw RuntimeError(9810, std::string("The datepart ") +
-                                   (part == Part::Microsecond ? "microsecond" : "nanosecond") +
-                                   " is not supported by date function dateadd for data type datetime.");
+      throw RuntimeError(errors::Error::DatepartNotSupported,
+                         {part == Part::Microsecond ? "microsecond" : "nanosecond", "dateadd", "datetime"});
   }
   return d;
 }

@@ -100,14 +100,14 @@ void toOffset(SqlArgs& a) {
 void utcInstant(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   auto v = parseOffsetDateTime(a.text(0));
-  if (!v) throw RuntimeError(241, "Conversion failed when converting date and/or time from character string.");
+  if (!v) throw RuntimeError(errors::Error::DateConversion);
   a.set(localText(v->ticks - v->offsetMinutes * 60LL * kTicksPerSecond, 7));
 }
 
 void localPart(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   auto v = parseOffsetDateTime(a.text(0));
-  if (!v) throw RuntimeError(241, "Conversion failed when converting date and/or time from character string.");
+  if (!v) throw RuntimeError(errors::Error::DateConversion);
   a.set(localText(v->ticks, 3));  // the date types keep milliseconds
 }
 
@@ -117,14 +117,13 @@ void setOffset(SqlArgs& a) {
   if (a.anyNull()) return a.setNull();
   auto v = parseOffsetDateTime(a.text(0));
   std::optional<int> offset = offsetArgument(a, 1);
-  if (!v) throw RuntimeError(241, "Conversion failed when converting date and/or time from character string.");
+  if (!v) throw RuntimeError(errors::Error::DateConversion);
   if (!offset || *offset < -840 || *offset > 840)
-    throw RuntimeError(9812, "The timezone provided to builtin function " +
-                                 std::string(Switch ? "switchoffset" : "todatetimeoffset") + " is invalid.");
+    throw RuntimeError(errors::Error::InvalidTimezone, {Switch ? "switchoffset" : "todatetimeoffset"});
   if (Switch) v->ticks += (*offset - v->offsetMinutes) * 60LL * kTicksPerSecond;
   v->offsetMinutes = *offset;
   if (v->ticks < 0 || v->ticks >= daysFromCivil(10000, 1, 1) * kTicksPerDay)
-    throw RuntimeError(517, "Adding a value to a 'datetimeoffset' column caused an overflow.");
+    throw RuntimeError(errors::Error::DateAddOverflow, {"datetimeoffset"});
   a.set(offsetDateTimeText(*v, 7));
 }
 
@@ -186,7 +185,7 @@ std::string offsetDateTimeText(OffsetDateTime v, int scale) {
 
 std::string toOffsetText(std::string_view text, int scale) {
   auto v = parseOffsetDateTime(text);
-  if (!v) throw RuntimeError(241, "Conversion failed when converting date and/or time from character string.");
+  if (!v) throw RuntimeError(errors::Error::DateConversion);
   return offsetDateTimeText(*v, scale);
 }
 

@@ -73,8 +73,7 @@ void arith(SqlArgs& a) {
   int tx = a.type(0), ty = a.type(1);
   if (isText(tx) && isText(ty)) {
     if (O != Op::Add) {
-      throw RuntimeError(8117, std::string("Operand data type varchar is invalid for ") +
-                                   opName(O) + " operator.");
+      throw RuntimeError(errors::Error::OperandTypeInvalid, {"varchar", opName(O)});
     }
     std::string s(a.text(0));
     s += a.text(1);
@@ -258,7 +257,7 @@ void datalength(SqlArgs& a) {
   a.set(bytes);
 }
 
-void raise(SqlArgs& a) { throw RuntimeError(50000, std::string(a.text(0))); }
+void raise(SqlArgs& a) { throw RuntimeError(errors::Error::UserMessage, {a.text(0)}); }
 
 }  // namespace
 

@@ -38,29 +38,6 @@ void Runtime::install(sqlite3* db) {
   }
 }
 
-int Runtime::errorNumber(std::string_view message) {
-  struct Known {
-    std::string_view prefix;
-    int number;
-  };
-  static const Known known[] = {
-      {"Conversion failed when converting date and/or time", 241},
-      {"The conversion of a varchar data type to a datetime", 242},
-      {"Operand data type", 8117},
-      {"Invalid length parameter passed to the substring", 537},
-      {"Invalid length parameter passed to the", 536},
-      {"The conversion of the varchar value", 248},
-      {"Adding a value to a 'datetime' column caused an overflow.", 517},
-      {"Cannot construct data type date", 289},
-      {"The datediff function resulted in an overflow.", 535},
-      {"The datepart ", 9810},
-  };
-  if (int n = errors::numberOfMessage(message)) return n;
-  for (const auto& k : known) {
-    if (message.substr(0, k.prefix.size()) == k.prefix) return k.number;
-  }
-  if (message.find("is not a recognized datepart option") != std::string_view::npos) return 155;
-  return 0;
-}
+int Runtime::errorNumber(std::string_view message) { return errors::numberOfMessage(message); }
 
 }  // namespace tsql::runtime

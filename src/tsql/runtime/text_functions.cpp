@@ -61,7 +61,7 @@ void substring(SqlArgs& a) {
   if (a.anyNull()) return a.setNull();
   std::int64_t length = a.integer(2);
   if (length < 0) {
-    throw RuntimeError(537, "Invalid length parameter passed to the substring function.");
+    throw RuntimeError(errors::Error::InvalidSubstringLength);
   }
   std::string s(a.text(0));
   a.set(slice(s, a.integer(1), length));
@@ -70,7 +70,7 @@ void substring(SqlArgs& a) {
 void left(SqlArgs& a) {
   if (a.anyNull()) return a.setNull();
   std::int64_t n = a.integer(1);
-  if (n < 0) throw RuntimeError(536, "Invalid length parameter passed to the left function.");
+  if (n < 0) throw RuntimeError(errors::Error::InvalidLength, {"left"});
   std::string s(a.text(0));
   a.set(slice(s, 1, n));
 }
@@ -78,7 +78,7 @@ void left(SqlArgs& a) {
 void right(SqlArgs& a) {
   if (a.anyNull()) return a.setNull();
   std::int64_t n = a.integer(1);
-  if (n < 0) throw RuntimeError(536, "Invalid length parameter passed to the right function.");
+  if (n < 0) throw RuntimeError(errors::Error::InvalidLength, {"right"});
   std::string s(a.text(0));
   auto count = static_cast<std::int64_t>(Utf8::count(s));
   a.set(slice(s, count - n + 1, n));

@@ -189,7 +189,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
 }
 
 void SqlTranslator::emitVariable(const ast::VariableExpr& v) {
-  if (!env_.variableType(v.name)) throw TranslateError(137, "Must declare the scalar variable \"" + v.name + "\".");
+  if (!env_.variableType(v.name)) throw TranslateError(errors::Error::UndeclaredVariable, {v.name});
   emitNamedSlot(Slot::Kind::Variable, v.name);
 }
 

@@ -32,8 +32,7 @@ bool SqlTranslator::emitBinaryCast(const ast::Expr& operand, const ast::DataType
   bool convertible = other.binary || other.isText() || integerWidth(other.kind) > 0 ||
                      other.kind == TypeKind::Null || other.kind == TypeKind::Unknown;
   if (!convertible)
-    throw TranslateError(529, "Explicit conversion from data type " + ast::typeToSql(from) + " to " +
-                                  ast::typeToSql(type) + " is not allowed.");
+    throw TranslateError(errors::Error::ExplicitConversion, {ast::typeToSql(from), ast::typeToSql(type)});
   std::string styleSql = "0";
   if (style) {
     std::string saved = std::move(out_);

@@ -18,7 +18,7 @@ using ast::DataType;
 const std::vector<catalog::ColumnInfo>& SqlTranslator::tableColumns(const std::string& table) {
   std::string sqlName = tableSqlName(table);
   const auto* cols = env_.columns(sqlName);
-  if (!cols) throw TranslateError(208, "Invalid object name '" + table + "'.");
+  if (!cols) throw TranslateError(errors::Error::InvalidObject, {table});
   return *cols;
 }
 
@@ -60,7 +60,7 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
   }
   std::vector<DataType> types;
   for (const auto& n : names) {
-    if (!hasColumn(cols, n)) throw TranslateError(207, "Invalid column name '" + n + "'.");
+    if (!hasColumn(cols, n)) throw TranslateError(errors::Error::InvalidColumn, {n});
     types.push_back(columnTypeIn(cols, n));
   }
   out_ = "INSERT INTO " + quoteIdent(tableSqlName(s.table));
@@ -80,8 +80,7 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
       for (std::size_t r = 0; r < s.rows.size(); ++r) {
         if (r) out_ += ", ";
         if (s.rows[r].size() != names.size())
-          throw TranslateError(110, "There are fewer columns in the INSERT statement than values "
-                                    "specified in the VALUES clause.");
+          throw TranslateError(errors::Error::FewerInsertColumns);
         out_ += '(';
         for (std::size_t i = 0; i < s.rows[r].size(); ++i) {
           if (i) out_ += ", ";
@@ -131,9 +130,9 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
   std::string sqlName = tableSqlName(table);
   for (const auto& a : s.sets) {
     if (a.target[0][0] == '@')
-      throw TranslateError(40000, "Assigning a variable in UPDATE is not supported here.");
+      throw TranslateError(errors::Error::UpdateAssignsVariable);
     if (!hasColumn(cols, a.target.back()))
-      throw TranslateError(207, "Invalid column name '" + a.target.back() + "'.");
+      throw TranslateError(errors::Error::InvalidColumn, {a.target.back()});
   }
   Scope scope;
   scope.outer = scope_;
@@ -370,15 +369,14 @@ void SqlTranslator::emitAssignmentDriver(const ast::Query& q, const std::vector<
 }
 
 AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
-  if (q.cores.size() != 1) throw TranslateError(141, "A SELECT that assigns variables cannot use UNION.");
+  if (q.cores.size() != 1) throw TranslateError(errors::number(errors::Error::AssignWithRetrieval), "A SELECT that assigns variables cannot use UNION.");
   const ast::SelectCore& core = q.cores[0];
   std::vector<std::string> assigned;
   for (const auto& item : core.items) {
     if (item.assignTo.empty())
-      throw TranslateError(141, "A SELECT statement that assigns a value to a variable must not be "
-                                "combined with data-retrieval operations.");
+      throw TranslateError(errors::Error::AssignWithRetrieval);
     if (!env_.variableType(item.assignTo))
-      throw TranslateError(137, "Must declare the scalar variable \"" + item.assignTo + "\".");
+      throw TranslateError(errors::Error::UndeclaredVariable, {item.assignTo});
     assigned.push_back(item.assignTo);
   }
   // Driver columns: per item, either the whole value or the parts the step needs.

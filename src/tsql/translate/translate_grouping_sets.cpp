@@ -76,7 +76,8 @@ Grouping groupingOf(const ast::SelectCore& core, const std::vector<bool>& groupe
 std::vector<SqlTranslator::Output> SqlTranslator::emitGroupingSets(const ast::SelectCore& c,
                                                                    const std::vector<ast::DataType>* targetTypes) {
   if (c.topWithTies)
-    throw TranslateError(1062, "TOP WITH TIES is not supported together with ROLLUP, CUBE or GROUPING SETS.");
+    throw TranslateError(errors::number(errors::Error::TiesWithoutOrderBy),
+                         "TOP WITH TIES is not supported together with ROLLUP, CUBE or GROUPING SETS.");
   coreOrder_ = nullptr;  // the ORDER BY reads the derived table's columns
   std::vector<Output> outputs;
   std::size_t start = out_.size();
@@ -123,7 +124,7 @@ bool SqlTranslator::emitGroupingReplacement(const ast::Expr& e) {
       for (const auto& arg : f->args) {
         Grouping state = groupingOf(*g.core, g.grouped, *arg);
         if (state == Grouping::NotAColumn)
-          throw TranslateError(8161, "Argument 1 of the GROUPING function does not match any of the expressions in the GROUP BY clause.");
+          throw TranslateError(errors::Error::GroupingArgument);
         bits = bits * 2 + (state == Grouping::RolledUp ? 1 : 0);
       }
       out_ += std::to_string(bits);

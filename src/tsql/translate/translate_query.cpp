@@ -15,7 +15,7 @@ using ast::DataType;
 std::string SqlTranslator::tableSqlName(const std::string& name) const {
   if (!name.empty() && name[0] == '@') {
     const std::string* temp = env_.tableVariable(name);
-    if (!temp) throw TranslateError(1087, "Must declare the table variable \"" + name + "\".");
+    if (!temp) throw TranslateError(errors::Error::UndeclaredTableVariable, {name});
     return *temp;
   }
   return catalog::normalizeObjectName(name);
@@ -86,7 +86,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (wrap) out_ += "SELECT * FROM (";
     std::size_t start = out_.size();
     if (core.topWithTies && (!single || q.orderBy.empty()))
-      throw TranslateError(1062, "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause.");
+      throw TranslateError(errors::Error::TiesWithoutOrderBy);
     if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     auto coreOutputs = emitCore(core, targetTypes);
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
@@ -115,7 +115,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
 void SqlTranslator::emitOffsetFetch(const ast::Query& q) {
   if (!q.offset) return;
   for (const auto& core : q.cores) {
-    if (core.top) throw TranslateError(10741, "A TOP can not be used in the same query or sub-query as a OFFSET.");
+    if (core.top) throw TranslateError(errors::Error::TopWithOffset);
   }
   out_ += " LIMIT ";
   if (q.fetch) emit(*q.fetch);
@@ -216,8 +216,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       continue;
     }
     if (!item.assignTo.empty())
-      throw TranslateError(141, "A SELECT statement that assigns a value to a variable must not be "
-                                "combined with data-retrieval operations.");
+      throw TranslateError(errors::Error::AssignWithRetrieval);
     Output o;
     o.type = typeOf(*item.expr);
     if (targetTypes && outputs.size() < targetTypes->size()) {

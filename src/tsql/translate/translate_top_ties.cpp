@@ -18,8 +18,7 @@ const ast::Expr* selectItemNamed(const ast::SelectCore& core, const ast::Expr& k
   if (const auto* lit = ast::nodeAs<ast::LiteralExpr>(&key); lit && lit->literalKind == ast::LiteralKind::Integer) {
     std::size_t ordinal = lit->text.size() > 9 ? 0 : std::stoul(lit->text);
     if (ordinal < 1 || ordinal > core.items.size() || core.items[ordinal - 1].star)
-      throw TranslateError(108, "The ORDER BY position number " + lit->text +
-                                    " is out of range of the number of items in the select list.");
+      throw TranslateError(errors::Error::OrderPositionOutOfRange, {lit->text});
     return core.items[ordinal - 1].expr.get();
   }
   const auto* col = ast::nodeAs<ast::ColumnRefExpr>(&key);

@@ -197,8 +197,8 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
     case TypeKind::DateTime:
     case TypeKind::SmallDateTime:
     case TypeKind::Date: return core::Value(toDate(v));
-    case TypeKind::DateTime2:  // beyond milliseconds the digits show as text
-      if (type.precision > 3 && v.type == SqlValue::Type::Text) return core::Value(runtime::datetime2Display(v.s, type.precision));
+    case TypeKind::DateTime2:  // exactly its n fraction digits, as text (".0" and ".000" too)
+      if (v.type == SqlValue::Type::Text) return core::Value(runtime::datetime2Display(v.s, type.precision));
       return core::Value(toDate(v));
     case TypeKind::Varchar:
     case TypeKind::NVarchar: return core::Value(v.toText());

@@ -257,12 +257,18 @@ core::DateTime shifted(Part part, std::int64_t n, core::DateTime d) {
 // The number is an int and the result a datetime (years 1753 to 9999): past either,
 // the server raises an error rather than wrapping to some other date.
 core::DateTime DateFunctions::add(std::string_view part, std::int64_t n, core::DateTime d) {
-  if (n > 2147483647 || n < -2147483648LL)
-    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "int"});
-  core::DateTime r = shifted(parsePart(part), n, d);
+  core::DateTime r = shift(part, n, d);
   if (r.year() < 1753 || r.year() > 9999) dateOverflow();
   return r;
 }
+
+core::DateTime DateFunctions::shift(std::string_view part, std::int64_t n, core::DateTime d) {
+  if (n > 2147483647 || n < -2147483648LL)
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "int"});
+  return shifted(parsePart(part), n, d);
+}
+
+std::int64_t DateFunctions::part(std::string_view part, core::DateTime d) { return partOf(parsePart(part), d); }
 
 int DateFunctions::install(sqlite3* db) {
   int rc = SQLITE_OK;

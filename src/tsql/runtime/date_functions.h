@@ -19,6 +19,11 @@ class DateFunctions {
   static std::int64_t diff(std::string_view part, core::DateTime a, core::DateTime b);
   //! dateadd: `n` units of `part` added (months clamp the day to the month's end).
   static core::DateTime add(std::string_view part, std::int64_t n, core::DateTime d);
+  //! `add` without the datetime's year range (types that reach back to year 1 check
+  //! their own); microsecond and nanosecond are 9810 here.
+  static core::DateTime shift(std::string_view part, std::int64_t n, core::DateTime d);
+  //! datepart: `part` of `d` (weekday counted from the session's DATEFIRST).
+  static std::int64_t part(std::string_view part, core::DateTime d);
 };
 
 }  // namespace tsql::runtime

@@ -39,5 +39,8 @@ std::int64_t ticksOfDate(int year, int month, int day);
 //! text comparisons and ORDER BY use), todatetimeoffset(d, offset) and
 //! switchoffset(dto, offset).
 int installOffsetFunctions(sqlite3* db);
+//! Registers tsql_dto_dateadd(part, n, x, scale) and tsql_dto_datepart(part, x) (see
+//! date_offset_parts.cpp).
+int installOffsetPartFunctions(sqlite3* db);
 
 }  // namespace tsql::runtime

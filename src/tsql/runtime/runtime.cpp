@@ -28,7 +28,7 @@ void Runtime::install(sqlite3* db) {
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
-                                &installBinaryConversions, &installOffsetFunctions,
+                                &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions,
                                 &installDatetime2Functions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {

@@ -154,6 +154,8 @@ class SqlTranslator {
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   void emitFunction(const ast::FunctionCallExpr& f);
   bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
+  bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
+  void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
                 bool tolerant = false);
   void emitTextCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,

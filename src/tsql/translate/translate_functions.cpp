@@ -96,10 +96,16 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
   return false;
 }
 
+// A date part is written as a bare name (DATEADD(day, ...)): it goes in as its text.
+void SqlTranslator::emitDatePartName(const ast::Expr& part) {
+  if (part.kind != ast::NodeKind::ColumnRef) return emit(part);
+  out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(part).column()) + '\'';
+}
+
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitRewrittenFunction(f) || emitDecimalFunction(f)) return;
+  if (emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f)) return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
       n == "error_state" || n == "error_line" || n == "error_procedure") {
@@ -124,11 +130,8 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
   for (std::size_t i = 0; i < f.args.size(); ++i) {
     if (i) out_ += ", ";
     const ast::Expr& a = *f.args[i];
-    if (i == 0 && datePart && a.kind == ast::NodeKind::ColumnRef) {
-      out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(a).column()) + '\'';
-    } else {
-      emit(a);
-    }
+    if (i == 0 && datePart) emitDatePartName(a);
+    else emit(a);
   }
   out_ += ')';
 }

@@ -33,4 +33,22 @@ bool SqlTranslator::emitOffsetCast(const ast::Expr& operand, const ast::DataType
   return true;
 }
 
+// DATEADD and DATEPART of a datetimeoffset: the runtime's own pair, which keep the offset
+// (and DATEADD the value's scale) instead of reading the text as a datetime.
+bool SqlTranslator::emitOffsetDateFunction(const ast::FunctionCallExpr& f) {
+  bool add = f.name == "dateadd" && f.args.size() == 3;
+  if (!add && !(f.name == "datepart" && f.args.size() == 2)) return false;
+  ast::DataType t = typeOf(*f.args.back());
+  if (!t.offset) return false;
+  out_ += add ? "tsql_dto_dateadd(" : "tsql_dto_datepart(";
+  emitDatePartName(*f.args[0]);
+  for (std::size_t i = 1; i < f.args.size(); ++i) {
+    out_ += ", ";
+    emit(*f.args[i]);
+  }
+  if (add) out_ += ", " + std::to_string(t.precision);
+  out_ += ')';
+  return true;
+}
+
 }  // namespace tsql::translate

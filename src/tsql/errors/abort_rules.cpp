@@ -24,6 +24,10 @@ constexpr std::array kBatchAborting = {
 
 }  // namespace
 
+bool failsNameResolution(int number) {
+  return number == errors::number(Error::InvalidColumn) || number == errors::number(Error::InvalidObject);
+}
+
 bool abortsBatch(int number) {
   return std::any_of(kBatchAborting.begin(), kBatchAborting.end(), [&](Error e) { return errors::number(e) == number; });
 }

@@ -9,5 +9,9 @@ namespace tsql::errors {
 
 //! True for the errors after which, outside TRY, nothing more of the batch runs.
 bool abortsBatch(int number);
+//! True for a name that resolves to no table or column (207, 208): an error of the
+//! statement's compilation, which a CATCH at the level that raised it does not catch;
+//! it passes to the level that ran the batch or procedure.
+bool failsNameResolution(int number);
 
 }  // namespace tsql::errors

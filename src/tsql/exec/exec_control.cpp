@@ -8,22 +8,33 @@
 
 namespace tsql::exec {
 
+// A name that resolves to nothing, raised at this TRY's own level, passes the CATCH
+// by; raised inside a procedure the TRY called, it is caught like any other error.
 Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
   ++tryDepth_;
   try {
     Flow f = execList(s.tryBody);
     --tryDepth_;
     return f;
+  } catch (const NameResolutionError& e) {
+    --tryDepth_;
+    if (e.level() == frames_.size()) throw;
+    return execCatch(s, e.error());
   } catch (const SqlException& e) {
     --tryDepth_;
-    lastError_ = e.error().number;
-    caught_.push_back(e.error());
-    struct Pop {
-      std::vector<SqlError>& v;
-      ~Pop() { v.pop_back(); }
-    } pop{caught_};
-    return execList(s.catchBody);
+    return execCatch(s, e.error());
   }
+}
+
+// The CATCH block, with the error it caught readable through ERROR_NUMBER() and friends.
+Interpreter::Flow Interpreter::execCatch(const ast::TryCatchStmt& s, const SqlError& error) {
+  lastError_ = error.number;
+  caught_.push_back(error);
+  struct Pop {
+    std::vector<SqlError>& v;
+    ~Pop() { v.pop_back(); }
+  } pop{caught_};
+  return execList(s.catchBody);
 }
 
 void Interpreter::execBeginTran(const ast::Stmt& s) {

@@ -119,7 +119,20 @@ void Interpreter::countFaultableStatement(const ast::Stmt& s) {
   throw SqlException(errors::Error::UserMessage, line(s), {fault_->message});
 }
 
+// A statement's error with its line; a name that resolves to nothing is marked with
+// the level it was raised at (the innermost statement marks it first).
 Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
+  try {
+    return execLocated(s);
+  } catch (const NameResolutionError&) {
+    throw;
+  } catch (const SqlException& e) {
+    if (!errors::failsNameResolution(e.error().number)) throw;
+    throw NameResolutionError(e.error(), frames_.size());
+  }
+}
+
+Interpreter::Flow Interpreter::execLocated(const ast::Stmt& s) {
   try {
     if (fault_ != nullptr) [[unlikely]] countFaultableStatement(s);
     return dispatch(s);

@@ -73,6 +73,7 @@ class Interpreter final : public translate::TranslateEnv {
   // interpreter.cpp
   Flow execList(const ast::StmtList& list);
   Flow exec(const ast::Stmt& s);
+  Flow execLocated(const ast::Stmt& s);
   Flow dispatch(const ast::Stmt& s);
   void report(const SqlError& e);
   //! Throws the armed fault when `s` is the statement it is set to fail.
@@ -131,6 +132,7 @@ class Interpreter final : public translate::TranslateEnv {
 
   // exec_control.cpp
   Flow execTryCatch(const ast::TryCatchStmt& s);
+  Flow execCatch(const ast::TryCatchStmt& s, const SqlError& error);
   void execBeginTran(const ast::Stmt& s);
   void execCommit(const ast::Stmt& s);
   void execRollback(const ast::Stmt& s);

@@ -33,4 +33,16 @@ class BatchAbort : public SqlException {
   using SqlException::SqlException;
 };
 
+//! A name that resolved to nothing, marked with the execution level (frame count)
+//! of the statement that raised it: a TRY at that same level lets it pass, one in a
+//! caller catches it.
+class NameResolutionError : public BatchAbort {
+ public:
+  NameResolutionError(SqlError e, std::size_t level) : BatchAbort(std::move(e)), level_(level) {}
+  std::size_t level() const { return level_; }
+
+ private:
+  std::size_t level_;
+};
+
 }  // namespace tsql::exec

@@ -47,6 +47,7 @@ DataType typeFromName(std::string_view name) {
   DataType t;
   t.kind = typeKindFromName(name);
   if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
+  if (iequals(name, "real")) t.precision = DataType::kRealPrecision;
   t.binary = iequals(name, "varbinary") || iequals(name, "binary");
   if (t.kind == TypeKind::DateTime2) t.precision = 7;  // fraction digits
   if (iequals(name, "datetimeoffset")) {
@@ -63,7 +64,10 @@ DataType typeFromName(std::string_view name) {
 std::string typeToSql(const DataType& t) {
   if (t.guid) return "uniqueidentifier";
   if (t.offset) return "datetimeoffset(" + std::to_string(t.precision) + ")";
-  if (t.binary) return t.length < 0 ? "varbinary(max)" : t.length > 0 ? "varbinary(" + std::to_string(t.length) + ")" : "varbinary";
+  if (t.binary) {
+    std::string base = t.fixed && t.length > 0 ? "binary" : "varbinary";
+    return t.length < 0 ? base + "(max)" : t.length > 0 ? base + "(" + std::to_string(t.length) + ")" : base;
+  }
   if (t.isSmallMoney()) return "smallmoney";
   switch (t.kind) {
     case TypeKind::Bit: return "bit";
@@ -73,7 +77,7 @@ std::string typeToSql(const DataType& t) {
       return "decimal(" + std::to_string(t.precision ? t.precision : 18) + "," +
              std::to_string(t.scale) + ")";
     case TypeKind::Money: return "money";
-    case TypeKind::Float: return "float";
+    case TypeKind::Float: return t.isReal() ? "real" : "float";
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
       std::string base = t.kind == TypeKind::Varchar ? "varchar" : "nvarchar";
@@ -98,7 +102,7 @@ DataType typeFromDeclaration(std::string_view decl) {
   // "decimal blob(38,2)": a long decimal declared without affinity (kept exact)
   if (name.size() > 5 && iequals(name.substr(name.size() - 5), " blob")) name.remove_suffix(5);
   t = typeFromName(name);
-  t.fixed = iequals(name, "char") || iequals(name, "nchar");
+  t.fixed = iequals(name, "char") || iequals(name, "nchar") || iequals(name, "binary");
   if (iequals(name, "INTEGER")) t.kind = TypeKind::Int;  // identity columns
   if (paren != std::string_view::npos) {
     std::string_view args = decl.substr(paren + 1);

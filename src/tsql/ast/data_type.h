@@ -41,6 +41,9 @@ struct DataType {
   //! smallmoney: money of ten digits (its range is +-214,748.3647).
   bool isSmallMoney() const { return kind == TypeKind::Money && precision == kSmallMoneyPrecision; }
   static constexpr int kSmallMoneyPrecision = 10;
+  //! real: a float of 24 bits (four bytes); float(n) with n up to 24 is the same.
+  bool isReal() const { return kind == TypeKind::Float && precision > 0 && precision <= kRealPrecision; }
+  static constexpr int kRealPrecision = 24;
   //! The characters a value of this type takes as text (a byte is two hex digits).
   int textLength() const { return offset ? 0 : binary && length > 0 ? 2 + 2 * length : length; }
   bool operator==(const DataType&) const = default;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "tsql/ast/decimal_type.h"
+#include "tsql/runtime/binary_values.h"
 #include "tsql/runtime/date_offset.h"
 #include "tsql/runtime/datetime2_text.h"
 #include "tsql/runtime/decimal_value.h"
@@ -162,6 +163,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::NVarchar: {
       if (type.offset) return SqlValue::text(runtime::toOffsetText(v.toText(), type.precision));
       std::string text = truncateChars(v.toText(), type.textLength());
+      if (type.binary && type.fixed) return SqlValue::text(runtime::paddedBinary(std::move(text), type.length, false));
       return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
     }
     case TypeKind::DateTime:

@@ -101,7 +101,7 @@ ast::DataType Parser::parseDataType(int unsizedTextLength) {
   }
   if (t.kind == ast::TypeKind::Decimal && t.precision == 0) t.precision = 18;
   std::string lower = toLower(name);
-  t.fixed = lower == "char" || lower == "nchar";
+  t.fixed = lower == "char" || lower == "nchar" || lower == "binary";
   return t;
 }
 

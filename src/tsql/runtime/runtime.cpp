@@ -7,6 +7,7 @@
 
 #include "tsql/errors/error_table.h"
 #include "tsql/runtime/binary_conversion.h"
+#include "tsql/runtime/binary_values.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/date_functions.h"
 #include "tsql/runtime/date_offset.h"
@@ -28,7 +29,7 @@ void Runtime::install(sqlite3* db) {
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
-                                &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions,
+                                &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installBinaryValueFunctions,
                                 &installDatetime2Functions}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {

@@ -165,6 +165,9 @@ class SqlTranslator {
   bool emitOffsetCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type);
   bool emitBinaryCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
                       const ast::Expr* style);
+  void emitToBinary(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
+                    const std::string& styleSql);
+  void emitFromBinary(const ast::Expr& operand, const ast::DataType& type, const std::string& styleSql);
   //! emitStore into a table column: text longer than the column is an error, not cut.
   void emitColumnStore(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);

@@ -20,11 +20,11 @@ void SqlTranslator::emitColumnStore(const ast::Expr& e, const ast::DataType& tar
     return;
   }
   std::string length = std::to_string(target.textLength());  // varbinary: its hex text
-  if (target.fixed) out_ += "tsql_char(";
+  if (target.fixed) out_ += target.binary ? "tsql_binary_pad(" : "tsql_char(";
   out_ += "tsql_fit(";
   emit(e);
   out_ += ", " + length + ')';
-  if (target.fixed) out_ += ", " + length + ')';
+  if (target.fixed) out_ += target.binary ? ", " + std::to_string(target.length) + ", 0)" : ", " + length + ')';
 }
 
 }  // namespace tsql::translate

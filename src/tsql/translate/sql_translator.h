@@ -96,6 +96,10 @@ class SqlTranslator {
   void emitGroupingSetGroupBy(const GroupingSet& g);
   void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping);
   static std::string groupingColumnName(std::size_t index);
+  std::vector<const ast::Expr*> orderKeysOutsideOutputs(const ast::SelectCore& c,
+                                                        const std::vector<ast::OrderItem>* order);
+  void emitHiddenOrderKeys();
+  static std::string hiddenOrderKeyName(std::size_t index);
   bool emitGroupingReplacement(const ast::Expr& e);
   bool emitLongDecimalExtreme(const ast::FunctionCallExpr& f, const ast::DataType& type);
   void noteOrderKeys(const ast::SelectCore& core, const std::vector<ast::OrderItem>& order);
@@ -227,6 +231,11 @@ class SqlTranslator {
   std::string tiesRank_;
   const GroupingSet* coreGrouping_ = nullptr;  //!< the set the next core groups by
   const GroupingSet* groupingSet_ = nullptr;   //!< while a select list or HAVING is written
+  //! Under grouping sets, the ORDER BY keys each copy of the core computes as a column
+  //! of its own (nullptr: a key that names an output); and, once written, which keys
+  //! the ORDER BY then reads by those columns' names.
+  std::vector<const ast::Expr*> hiddenOrderKeys_;
+  std::vector<bool> groupingOrderByHidden_;
 };
 
 //! "name" with embedded quotes doubled.

@@ -78,7 +78,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitGroupingSets(const ast::Se
   if (c.topWithTies)
     throw TranslateError(errors::number(errors::Error::TiesWithoutOrderBy),
                          "TOP WITH TIES is not supported together with ROLLUP, CUBE or GROUPING SETS.");
-  coreOrder_ = nullptr;  // the ORDER BY reads the derived table's columns
+  // The ORDER BY reads the derived table's columns; a key that is not one of them is
+  // computed in each copy as a column of its own, so it follows that copy's grouping.
+  const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);
+  std::vector<const ast::Expr*> savedKeys = std::exchange(hiddenOrderKeys_, orderKeysOutsideOutputs(c, order));
   std::vector<Output> outputs;
   std::size_t start = out_.size();
   out_ += " FROM (";
@@ -97,7 +100,45 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitGroupingSets(const ast::Se
     select += outputs[i].name.empty() ? groupingColumnName(i) + " AS \"\"" : quoteIdent(outputs[i].name);
   }
   out_.insert(start, select);
+  std::vector<const ast::Expr*> keys = std::exchange(hiddenOrderKeys_, std::move(savedKeys));
+  groupingOrderByHidden_.clear();
+  for (const ast::Expr* k : keys) groupingOrderByHidden_.push_back(k != nullptr);
   return outputs;
+}
+
+// The ORDER BY keys (in order; nullptr for the others) that are neither an ordinal nor
+// the name of an output column.
+std::vector<const ast::Expr*> SqlTranslator::orderKeysOutsideOutputs(const ast::SelectCore& c,
+                                                                     const std::vector<ast::OrderItem>* order) {
+  std::vector<const ast::Expr*> keys;
+  if (!order) return keys;
+  for (const auto& item : *order) {
+    const auto* lit = ast::nodeAs<ast::LiteralExpr>(item.expr.get());
+    const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get());
+    bool named = false;
+    for (const auto& s : c.items) {
+      const auto* itemCol = ast::nodeAs<ast::ColumnRefExpr>(s.expr.get());
+      std::string name = !s.alias.empty() ? s.alias : itemCol ? itemCol->column() : std::string();
+      named = named || (col && col->parts.size() == 1 && core::sameText(name, col->column()));
+    }
+    bool ordinal = lit && lit->literalKind == ast::LiteralKind::Integer;
+    keys.push_back(ordinal || named || (col && c.items.size() == 1 && c.items[0].star) ? nullptr : item.expr.get());
+  }
+  return keys;
+}
+
+// In one copy of the core: ", key AS tsql_key_i" for each key the ORDER BY needs.
+void SqlTranslator::emitHiddenOrderKeys() {
+  for (std::size_t i = 0; i < hiddenOrderKeys_.size(); ++i) {
+    if (!hiddenOrderKeys_[i]) continue;
+    out_ += ", ";
+    emit(*hiddenOrderKeys_[i]);
+    out_ += " AS " + hiddenOrderKeyName(i);
+  }
+}
+
+std::string SqlTranslator::hiddenOrderKeyName(std::size_t index) {
+  return "\"tsql_key_" + std::to_string(index) + "\"";
 }
 
 // The derived table's name for unnamed output `index` (the outer list shows it unnamed).

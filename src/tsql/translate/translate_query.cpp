@@ -99,9 +99,11 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     // ORDER BY resolves against the first core's sources (and its aliases).
     out_ += " ORDER BY ";
     std::vector<DataType> keyTypes = std::exchange(orderKeyTypes_, {});  // a key's subquery has its own
+    std::vector<bool> hidden = single ? std::exchange(groupingOrderByHidden_, {}) : std::vector<bool>{};
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
-      emitOrderKey(q, i, outputs, keyTypes);
+      if (i < hidden.size() && hidden[i]) out_ += hiddenOrderKeyName(i);
+      else emitOrderKey(q, i, outputs, keyTypes);
       out_ += orderDirection(q.orderBy[i].descending);
     }
   }
@@ -169,6 +171,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   std::vector<Output> outputs;
   groupingSet_ = grouping;
   emitSelectItems(c, targetTypes, outputs);
+  if (grouping) emitHiddenOrderKeys();
   groupingSet_ = nullptr;
   out_ += fromSql;
   if (c.where) {

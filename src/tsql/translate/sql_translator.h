@@ -184,6 +184,8 @@ class SqlTranslator {
   // types (type_inference.cpp): worked out once per expression and scope, kept in types_
   ast::DataType typeOf(const ast::Expr& e);
   ast::DataType computeType(const ast::Expr& e);
+  ast::DataType binaryType(const ast::BinaryExpr& b);
+  ast::DataType caseType(const ast::CaseExpr& c);
   ast::DataType columnType(const ast::ColumnRefExpr& c) const;
   ast::DataType functionType(const ast::FunctionCallExpr& f);
   ast::DataType queryType(const ast::Query& q);

@@ -149,6 +149,27 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   return {};
 }
 
+// Comparisons are bit; arithmetic takes the operand type of higher precedence (decimal
+// with its own precision and scale rules), text + text stays text.
+DataType SqlTranslator::binaryType(const ast::BinaryExpr& b) {
+  if (b.op >= ast::BinaryOp::Eq) return ofKind(TypeKind::Bit);
+  DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
+  DataType winner = dominant(lt, rt);
+  if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod) return ast::decimalResult(b.op, lt, rt);
+  if (b.op == ast::BinaryOp::Add && (lt.isText() || lt.kind == TypeKind::Null) &&
+      (rt.isText() || rt.kind == TypeKind::Null) && (lt.isText() || rt.isText()))
+    return lt.isText() ? lt : rt;
+  return winner;
+}
+
+// The results' type by precedence.
+DataType SqlTranslator::caseType(const ast::CaseExpr& c) {
+  DataType t = ofKind(TypeKind::Null);
+  for (const auto& w : c.whens) t = dominant(t, typeOf(*w.then));
+  if (c.elseExpr) t = dominant(t, typeOf(*c.elseExpr));
+  return t;
+}
+
 std::uint64_t SqlTranslator::nextScopeId() {
   static std::atomic<std::uint64_t> last{0};
   return ++last;
@@ -187,26 +208,10 @@ DataType SqlTranslator::computeType(const ast::Expr& e) {
       const auto& u = ast::nodeCast<ast::UnaryExpr>(e);
       return u.op == ast::UnaryOp::Not ? ofKind(TypeKind::Bit) : typeOf(*u.operand);
     }
-    case NodeKind::Binary: {
-      const auto& b = ast::nodeCast<ast::BinaryExpr>(e);
-      if (b.op >= ast::BinaryOp::Eq) return ofKind(TypeKind::Bit);
-      DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
-      DataType winner = dominant(lt, rt);
-      if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod) return ast::decimalResult(b.op, lt, rt);
-      if (b.op == ast::BinaryOp::Add && (lt.isText() || lt.kind == TypeKind::Null) &&
-          (rt.isText() || rt.kind == TypeKind::Null) && (lt.isText() || rt.isText()))
-        return lt.isText() ? lt : rt;
-      return winner;
-    }
+    case NodeKind::Binary: return binaryType(ast::nodeCast<ast::BinaryExpr>(e));
     case NodeKind::FunctionCall: return functionType(ast::nodeCast<ast::FunctionCallExpr>(e));
     case NodeKind::Cast: return ast::nodeCast<ast::CastExpr>(e).type;
-    case NodeKind::Case: {
-      const auto& c = ast::nodeCast<ast::CaseExpr>(e);
-      DataType t = ofKind(TypeKind::Null);
-      for (const auto& w : c.whens) t = dominant(t, typeOf(*w.then));
-      if (c.elseExpr) t = dominant(t, typeOf(*c.elseExpr));
-      return t;
-    }
+    case NodeKind::Case: return caseType(ast::nodeCast<ast::CaseExpr>(e));
     case NodeKind::Subquery: return queryType(*ast::nodeCast<ast::SubqueryExpr>(e).query);
     default: return ofKind(TypeKind::Bit);  // predicates
   }

@@ -24,6 +24,13 @@ void toDatetime2(SqlArgs& a) {
   a.set(datetime2Text(a[0], a.count() > 1 ? static_cast<int>(a.integer(1)) : 7));
 }
 
+// As text (CAST, or CONVERT style 121): its date, time and exactly `scale` digits.
+void showDatetime2(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  int scale = static_cast<int>(a.integer(1));
+  a.set(datetime2Display(datetime2Text(a[0], scale), scale));
+}
+
 }  // namespace
 
 std::string datetime2TextOf(std::string_view text, int scale) {
@@ -50,7 +57,8 @@ int installDatetime2Functions(sqlite3* db) {
   int rc = SQLITE_OK;
   for (int r : {defineFunction<toDatetime2>(db, "tsql_datetime2", 1), defineFunction<toDatetime2>(db, "tsql_datetime2", 2),
                 defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
-                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 2)}) {
+                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 2),
+                defineFunction<showDatetime2>(db, "tsql_datetime2_show", 2)}) {
     if (rc == SQLITE_OK) rc = r;
   }
   return rc;

@@ -19,7 +19,7 @@ std::string datetime2TextOf(std::string_view text, int scale);
 std::string datetime2Display(std::string_view stored, int scale);
 
 //! Registers tsql_datetime2(x[, scale]) and tsql_try_datetime2(x[, scale]) over the
-//! millisecond ones.
+//! millisecond ones, and tsql_datetime2_show(x, scale), its text with `scale` digits.
 int installDatetime2Functions(sqlite3* db);
 
 }  // namespace tsql::runtime

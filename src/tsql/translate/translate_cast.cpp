@@ -78,6 +78,17 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
 // To text: money, float and dates have their own text forms.
 void SqlTranslator::emitTextCast(const ast::Expr& operand, const ast::DataType& from,
                                  const ast::DataType& type, const ast::Expr* style) {
+  const auto* styleLiteral = style ? ast::nodeAs<ast::LiteralExpr>(style) : nullptr;
+  if (from.kind == TypeKind::DateTime2 && (!style || (styleLiteral && styleLiteral->text == "121"))) {
+    // the canonical text with exactly the type's fraction digits, cut to the target's length
+    bool sized = type.length > 0;
+    if (sized) out_ += type.fixed ? "tsql_char(" : "tsql_varchar(";
+    out_ += "tsql_datetime2_show(";
+    emit(operand);
+    out_ += ", " + std::to_string(from.precision) + ')';
+    if (sized) out_ += ", " + std::to_string(type.length) + ')';
+    return;
+  }
   if (from.kind == TypeKind::Money || from.isDate()) {
     // CONVERT(char(6), d, 12): the style's text, then cut (or padded) to the target length
     bool sized = type.length > 0;

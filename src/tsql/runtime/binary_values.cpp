@@ -4,12 +4,17 @@
 // the three-hundredths of a second since midnight (4 bytes each; smalldatetime 2 and
 // 2, the minutes). Each function gives or takes the bytes as one integer, most
 // significant first, which tsql_to_binary and tsql_binary_int turn into and out of
-// bytes. binary(n) is padded with zero bytes.
+// bytes. A decimal is its precision, its scale, a zero byte, its sign (1 positive, 0
+// negative) and then its unscaled magnitude least significant byte first, in as many
+// four-byte words as it needs. binary(n) is padded with zero bytes.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 #include "tsql/runtime/binary_conversion.h"
 #include "tsql/runtime/binary_values.h"
+#include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/sql_args.h"
 #include "tsql/runtime/value_conversion.h"
 
@@ -74,6 +79,63 @@ void bitsDatetime(SqlArgs& a) {
   a.set(ValueConversion::dateTimeText(d));
 }
 
+// Decimal digits (most significant first) as bytes, least significant first.
+std::string littleEndianOf(std::string digits) {
+  std::string bytes;
+  while (digits.find_first_not_of('0') != std::string::npos) {
+    int carry = 0;
+    for (char& c : digits) {  // digits /= 256, the remainder into carry
+      int v = carry * 10 + (c - '0');
+      c = static_cast<char>('0' + v / 256);
+      carry = v % 256;
+    }
+    bytes += static_cast<char>(carry);
+  }
+  return bytes;
+}
+
+// Bytes, least significant first, as decimal digits.
+std::string digitsOf(std::string_view littleEndian) {
+  std::string digits = "0";
+  for (auto it = littleEndian.rbegin(); it != littleEndian.rend(); ++it) {
+    int carry = static_cast<unsigned char>(*it);
+    for (auto d = digits.rbegin(); d != digits.rend(); ++d) {  // digits = digits * 256 + byte
+      int v = (*d - '0') * 256 + carry;
+      *d = static_cast<char>('0' + v % 10);
+      carry = v / 10;
+    }
+    for (; carry > 0; carry /= 10) digits.insert(digits.begin(), static_cast<char>('0' + carry % 10));
+  }
+  return digits;
+}
+
+// CAST(decimal(p,s) AS varbinary): x, p, s.
+void decimalBinary(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  int precision = static_cast<int>(a.integer(1)), scale = static_cast<int>(a.integer(2));
+  Decimal d = decimalOf(a[0]).rounded(scale);
+  std::string digits;
+  for (char c : d.toText())
+    if (c >= '0' && c <= '9') digits += c;
+  std::string magnitude = littleEndianOf(digits);
+  magnitude.resize(std::max<std::size_t>(4, (magnitude.size() + 3) / 4 * 4), '\0');
+  std::string bytes{static_cast<char>(precision), static_cast<char>(scale), '\0', d.isNegative() ? '\0' : '\1'};
+  a.set(binaryText(bytes + magnitude));
+}
+
+// The decimal those bytes hold, as its exact text; 8114 when they hold no decimal.
+void binaryDecimal(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  std::string bytes = bytesOfBinary(a.text(0));
+  if (bytes.size() < 5) throw RuntimeError(errors::Error::ConvertDataType, {"varbinary", "numeric"});
+  int scale = static_cast<unsigned char>(bytes[1]);
+  std::string digits = digitsOf(std::string_view(bytes).substr(4));
+  if (scale > 38 || digits.size() > 38) throw RuntimeError(errors::Error::ConvertDataType, {"varbinary", "numeric"});
+  if (digits.size() <= static_cast<std::size_t>(scale)) digits.insert(0, static_cast<std::size_t>(scale) + 1 - digits.size(), '0');
+  if (scale > 0) digits.insert(digits.size() - static_cast<std::size_t>(scale), ".");
+  a.set((bytes[3] == 0 && digits.find_first_not_of("0.") != std::string::npos ? "-" : "") + digits);
+}
+
 void padBinary(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   a.set(paddedBinary(std::string(a.text(0)), static_cast<int>(a.integer(1)), a.integer(2) != 0));
@@ -94,7 +156,9 @@ int installBinaryValueFunctions(sqlite3* db) {
                 defineFunction<floatBits>(db, "tsql_float_bits", 2),
                 defineFunction<datetimeBits>(db, "tsql_datetime_bits", 2),
                 defineFunction<bitsDatetime>(db, "tsql_bits_datetime", 2),
-                defineFunction<padBinary>(db, "tsql_binary_pad", 3)}) {
+                defineFunction<padBinary>(db, "tsql_binary_pad", 3),
+                defineFunction<decimalBinary>(db, "tsql_decimal_binary", 3),
+                defineFunction<binaryDecimal>(db, "tsql_binary_decimal", 1)}) {
     if (rc == SQLITE_OK) rc = r;
   }
   return rc;

@@ -13,7 +13,8 @@ namespace tsql::runtime {
 std::string paddedBinary(std::string text, int bytes, bool onTheLeft);
 
 //! Registers tsql_money_raw(m), tsql_raw_money(i), tsql_float_bits(f, width),
-//! tsql_datetime_bits(d, width), tsql_bits_datetime(i, width), tsql_binary_pad(x, n, left).
+//! tsql_datetime_bits(d, width), tsql_bits_datetime(i, width), tsql_binary_pad(x, n, left),
+//! tsql_decimal_binary(x, p, s) and tsql_binary_decimal(b) (the decimal's exact text).
 int installBinaryValueFunctions(sqlite3* db);
 
 }  // namespace tsql::runtime

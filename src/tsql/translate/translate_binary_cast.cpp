@@ -1,13 +1,15 @@
 // CAST / CONVERT to and from varbinary and binary (kept as "0x..." text): text and the
 // integer types convert both ways through the runtime's binary conversions; money,
 // float and datetime go through their bytes as one integer (float only to binary: the
-// server refuses the way back), other types are refused (529). binary(n) is padded with
+// server refuses the way back), decimal through its own layout (cut on the right),
+// other types are refused (529). binary(n) is padded with
 // zero bytes: numbers on the left, text and binary on the right.
 #include <algorithm>
 #include <string>
 #include <utility>
 
 #include "tsql/ast/data_type.h"
+#include "tsql/ast/decimal_type.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::translate {
@@ -47,7 +49,8 @@ bool SqlTranslator::emitBinaryCast(const ast::Expr& operand, const ast::DataType
                                    const ast::Expr* style) {
   const ast::DataType& other = type.binary ? from : type;
   ByteLayout layout = layoutOf(other);
-  bool asIs = other.binary || other.isText() || other.kind == TypeKind::Null || other.kind == TypeKind::Unknown;
+  bool asIs = other.binary || other.isText() || other.kind == TypeKind::Null || other.kind == TypeKind::Unknown ||
+              other.kind == TypeKind::Decimal;
   bool intoBytes = isBits(layout) && (type.binary || layout.fromBits || !layout.toBits);
   if (!asIs && !intoBytes)
     throw TranslateError(errors::Error::ExplicitConversion, {ast::typeToSql(from), ast::typeToSql(type)});
@@ -74,6 +77,14 @@ void SqlTranslator::emitToBinary(const ast::Expr& operand, const ast::DataType& 
     out_ += ", " + std::to_string(std::max(type.length, 0)) + ')';
     return;
   }
+  if (from.kind == TypeKind::Decimal) {
+    const auto& d = ast::asDecimal(from);
+    out_ += "tsql_binary_cut(tsql_decimal_binary(";
+    emit(operand);
+    out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale) + "), ";
+    out_ += std::to_string(std::max(type.length, 0)) + ')';
+    return;
+  }
   ByteLayout layout = layoutOf(from);
   std::string width = std::to_string(layout.width);
   out_ += "tsql_to_binary(";
@@ -84,6 +95,12 @@ void SqlTranslator::emitToBinary(const ast::Expr& operand, const ast::DataType& 
 }
 
 void SqlTranslator::emitFromBinary(const ast::Expr& operand, const ast::DataType& type, const std::string& styleSql) {
+  if (type.kind == TypeKind::Decimal) {
+    const auto& d = ast::asDecimal(type);
+    emitConversion("tsql_decimal(tsql_binary_decimal", operand);
+    out_ += ", " + std::to_string(d.precision) + ", " + std::to_string(d.scale) + ')';
+    return;
+  }
   ByteLayout layout = layoutOf(type);
   if (isBits(layout)) {
     std::string width = std::to_string(layout.width);

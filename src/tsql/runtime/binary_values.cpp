@@ -112,7 +112,9 @@ std::string digitsOf(std::string_view littleEndian) {
 // CAST(decimal(p,s) AS varbinary): x, p, s.
 void decimalBinary(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
-  int precision = static_cast<int>(a.integer(1)), scale = static_cast<int>(a.integer(2));
+  // precision and scale are callable by name from a batch: held to what a decimal has
+  int precision = static_cast<int>(std::clamp<std::int64_t>(a.integer(1), 1, 38));
+  int scale = static_cast<int>(std::clamp<std::int64_t>(a.integer(2), 0, precision));
   Decimal d = decimalOf(a[0]).rounded(scale);
   std::string digits;
   for (char c : d.toText())
@@ -138,7 +140,8 @@ void binaryDecimal(SqlArgs& a) {
 
 void padBinary(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
-  a.set(paddedBinary(std::string(a.text(0)), static_cast<int>(a.integer(1)), a.integer(2) != 0));
+  int bytes = static_cast<int>(std::clamp<std::int64_t>(a.integer(1), 0, 8000));  // binary(n) has n <= 8000
+  a.set(paddedBinary(std::string(a.text(0)), bytes, a.integer(2) != 0));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and keep the offset as it is; DATEPART(tzoffset, x) is the offset in minutes. The
 // parts below a millisecond act on the 100 ns ticks the type keeps (a nanosecond count
 // rounds to them), the others on the whole milliseconds, the rest carried unchanged.
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -64,7 +65,8 @@ void dtoDateadd(SqlArgs& a) {
   }
   if (v.ticks < 0 || v.ticks >= ticksOfDate(10000, 1, 1))
     throw RuntimeError(errors::Error::DateAddOverflow, {"datetimeoffset"});
-  a.set(offsetDateTimeText(v, static_cast<int>(a.integer(3))));
+  // the scale is callable by name from a batch: held to what the type can have
+  a.set(offsetDateTimeText(v, static_cast<int>(std::clamp<std::int64_t>(a.integer(3), 0, 7))));
 }
 
 void dtoDatepart(SqlArgs& a) {

@@ -3,6 +3,8 @@
 // other date types use.
 #include "tsql/runtime/datetime2_text.h"
 
+#include <algorithm>
+
 #include "tsql/runtime/date_offset.h"
 #include "tsql/runtime/sql_args.h"
 
@@ -27,7 +29,7 @@ void toDatetime2(SqlArgs& a) {
 // As text (CAST, or CONVERT style 121): its date, time and exactly `scale` digits.
 void showDatetime2(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
-  int scale = static_cast<int>(a.integer(1));
+  int scale = static_cast<int>(std::clamp<std::int64_t>(a.integer(1), 0, 7));  // callable by name
   a.set(datetime2Display(datetime2Text(a[0], scale), scale));
 }
 

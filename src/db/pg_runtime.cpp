@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 10;
+constexpr int kRuntimeVersion = 11;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -43,7 +43,7 @@ BEGIN
   t := trunc(y); f := y - t;
   IF abs(f) = 0.5 THEN r := CASE WHEN mod(t, 2) = 0 THEN t ELSE t + sign(f) END;
   ELSE r := round(y); END IF;
-  IF abs(r) > 9223372036854775807 THEN
+  IF r > 9223372036854775807 OR r < -9223372036854775808 THEN
     RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type money.';
   END IF;
   RETURN r / 10000;
@@ -153,8 +153,6 @@ BEGIN
   RETURN r;
 END $$;
 
-CREATE OR REPLACE FUNCTION replicate(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
-$$ SELECT CASE WHEN n < 0 THEN NULL ELSE repeat(s, n::integer) END $$;
 -- the position of f in s from i on, case-blind as the default collation; 0 when absent
 CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
   SELECT CASE WHEN f IS NULL OR s IS NULL THEN NULL
@@ -237,7 +235,7 @@ bool upToDate(PGconn* conn) {
 
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
-  std::string sql = kRuntimeSql + decimalOverloadsSql() + tolerantConversionsSql();
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

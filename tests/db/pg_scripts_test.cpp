@@ -11,10 +11,10 @@
 namespace {
 
 const char* const kServerScripts[] = {
-    "constraints.test",  "decimals.test",        "errors.test",      "paging_and_top.test",
-    "procedures.test",   "save_batch.test",      "savepoints.test",  "table_variable_reuse.test",
-    "transactions.test", "try_conversions.test", "update_from.test", "value_errors.test",
-    "variables.test",
+    "char_padding.test", "constraints.test", "decimals.test", "errors.test", "like_blanks.test",
+    "money_limits.test", "paging_and_top.test", "procedures.test", "queries.test", "save_batch.test",
+    "savepoints.test", "table_variable_reuse.test", "transactions.test", "try_conversions.test",
+    "typing.test", "update_from.test", "value_errors.test", "variables.test",
 };
 
 class PgScriptTest : public testing::TestWithParam<std::string> {};

@@ -2,7 +2,9 @@
 // money type follows the locale), no datetime, nvarchar or bit: money is
 // numeric(19,4), the date types are timestamp(3) / date, bit is smallint 0/1, text is
 // varchar with the ICU nondeterministic collation tsql_ci (case-blind, accent- and
-// width-sensitive; unlike the embedded tsql_ci it does not ignore trailing spaces).
+// width-sensitive; unlike the embedded tsql_ci it counts trailing spaces, so the
+// translator takes them off a comparand that is not a column). char(n) is bpchar,
+// which compares without its padding but drops it when it becomes text.
 // The T-SQL type of every column is kept beside the table (tsql_column_types), so
 // the catalog answers with T-SQL types on both backends.
 #include "tsql/dialect/dialect.h"
@@ -63,6 +65,8 @@ const Dialect& postgresDialect() {
       "AND c.relkind = CASE ?1 WHEN 'table' THEN 'r' WHEN 'view' THEN 'v' ELSE 'i' END "
       "AND lower(c.relname) = lower(?2)",
       "::numeric",
+      true,
+      true,
       true,
       true,
   };

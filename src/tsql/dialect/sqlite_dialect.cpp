@@ -46,6 +46,8 @@ const Dialect& sqliteDialect() {
       "",
       false,
       false,
+      false,
+      false,
   };
   return d;
 }

@@ -269,25 +269,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
       out_ += ')';
       return;
     }
-    case NodeKind::Like: {
-      const auto& l = ast::nodeCast<ast::LikeExpr>(e);
-      bool lower = env_.dialect().likeByLowerCase;
-      out_ += lower ? "(lower(" : "(";
-      emit(*l.operand);
-      out_ += lower ? ") COLLATE ucs_basic" : "";
-      out_ += l.negated ? " NOT LIKE " : " LIKE ";
-      out_ += lower ? "lower(" : "";
-      emit(*l.pattern);
-      out_ += lower ? ")" : "";
-      if (l.escape) {
-        out_ += " ESCAPE ";
-        emit(*l.escape);
-      } else if (lower) {
-        out_ += " ESCAPE ''";  // T-SQL has no escape character unless one is named
-      }
-      out_ += ')';
-      return;
-    }
+    case NodeKind::Like: return emitLike(ast::nodeCast<ast::LikeExpr>(e));
     case NodeKind::IsNull: {
       const auto& n = ast::nodeCast<ast::IsNullExpr>(e);
       out_ += '(';
@@ -370,7 +352,7 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   bool bothNumeric = numericOrNull(lt) && numericOrNull(rt);
   switch (b.op) {
     case ast::BinaryOp::Add:
-      if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return native(" || ");
+      if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return emitConcatenation(b);
       if (bothNumeric) return native(" + ");
       if (lt.isText() && rt.isNumeric()) {
         out_ += '(';
@@ -412,11 +394,8 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
   if (emitDatetime2Comparand(e, self, other)) return;
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) return emitCaseBlindComparand(e);
   emit(e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) {
-    out_ += " COLLATE ";
-    out_ += runtime::kCollation;
-  }
 }
 
 namespace {

@@ -136,6 +136,11 @@ class SqlTranslator {
   bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
+  // translate_text_values.cpp: blanks, LIKE and char(n) padding across the databases
+  void emitCaseBlindComparand(const ast::Expr& e);
+  void emitTextValue(const ast::Expr& e);
+  void emitConcatenation(const ast::BinaryExpr& b);
+  void emitLike(const ast::LikeExpr& l);
   void emitFunction(const ast::FunctionCallExpr& f);
   bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,

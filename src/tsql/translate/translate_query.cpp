@@ -90,8 +90,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     auto coreOutputs = emitCore(core, targetTypes);
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
-    if (wrap) out_ += " LIMIT " + limit + ")";
-    if (closesIntersectRun(q, i)) out_ += ")";
+    // every derived table is named: the server refuses one without an alias
+    if (wrap) out_ += " LIMIT " + limit + ") AS \"tsql_arm_\"";
+    if (closesIntersectRun(q, i)) out_ += ") AS \"tsql_run_\"";
     if (i == 0) outputs = std::move(coreOutputs);
     if (single) singleLimit = std::move(limit);
   }

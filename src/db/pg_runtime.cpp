@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 11;
+constexpr int kRuntimeVersion = 12;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -85,8 +85,6 @@ $$ SELECT round(x, scale) $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x::text $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement, n integer) RETURNS text LANGUAGE sql IMMUTABLE AS
 $$ SELECT left(x::text, n) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
 CREATE OR REPLACE FUNCTION tsql_smalldatetime(x timestamp) RETURNS timestamp(0) LANGUAGE sql IMMUTABLE AS
 $$ SELECT date_trunc('minute', x + interval '30 seconds') $$;
 CREATE OR REPLACE FUNCTION tsql_smalldatetime(x text) RETURNS timestamp(0) LANGUAGE sql STABLE AS
@@ -122,27 +120,15 @@ $$ SELECT substr(s, greatest(i, 1)::integer, greatest(n + least(i - 1, 0), 0)::i
 CREATE OR REPLACE FUNCTION round(x numeric, n bigint) RETURNS numeric LANGUAGE sql IMMUTABLE AS
 $$ SELECT round(x, n::integer) $$;
 
--- date parts by their T-SQL names and abbreviations
-CREATE OR REPLACE FUNCTION tsql_date_part(part text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
-  SELECT CASE lower(part) WHEN 'yy' THEN 'year' WHEN 'yyyy' THEN 'year' WHEN 'mm' THEN 'month' WHEN 'm' THEN 'month'
-    WHEN 'dd' THEN 'day' WHEN 'd' THEN 'day' WHEN 'hh' THEN 'hour' WHEN 'mi' THEN 'minute' WHEN 'n' THEN 'minute'
-    WHEN 'ss' THEN 'second' WHEN 's' THEN 'second' WHEN 'wk' THEN 'week' WHEN 'ww' THEN 'week'
-    ELSE lower(part) END $$;
--- boundaries crossed between a and b, as SQL Server counts them
-CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b timestamp) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
-  SELECT (CASE tsql_date_part(part)
-    WHEN 'year' THEN extract(year FROM b) - extract(year FROM a)
-    WHEN 'month' THEN (extract(year FROM b) * 12 + extract(month FROM b)) - (extract(year FROM a) * 12 + extract(month FROM a))
-    WHEN 'day' THEN b::date - a::date
-    WHEN 'hour' THEN (extract(epoch FROM date_trunc('hour', b)) - extract(epoch FROM date_trunc('hour', a))) / 3600
-    WHEN 'minute' THEN (extract(epoch FROM date_trunc('minute', b)) - extract(epoch FROM date_trunc('minute', a))) / 60
-    WHEN 'second' THEN extract(epoch FROM date_trunc('second', b)) - extract(epoch FROM date_trunc('second', a))
-    ELSE tsql_error('datediff: the date part ' || part || ' is not supported on this server') END)::bigint $$;
 CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE plpgsql IMMUTABLE AS
-$$ DECLARE r timestamp;
+$$ DECLARE r timestamp; p text := tsql_date_part(part);
 BEGIN
+  IF p IN ('microsecond', 'nanosecond') THEN
+    RAISE EXCEPTION 'The datepart % is not supported by date function dateadd for data type datetime.', p;
+  END IF;
   BEGIN
-    r := d + (n || ' ' || tsql_date_part(part))::interval;
+    r := d + CASE p WHEN 'quarter' THEN n * interval '3 months' WHEN 'dayofyear' THEN n * interval '1 day'
+                    WHEN 'weekday' THEN n * interval '1 day' ELSE (n || ' ' || p)::interval END;
   EXCEPTION WHEN datetime_field_overflow OR interval_field_overflow THEN
     r := NULL;
   END;
@@ -150,7 +136,7 @@ BEGIN
   IF d IS NOT NULL AND n IS NOT NULL AND (r IS NULL OR r < '1753-01-01' OR r >= '10000-01-01') THEN
     RAISE EXCEPTION 'Adding a value to a ''datetime'' column caused an overflow.';
   END IF;
-  RETURN r;
+  RETURN tsql_tick(r);
 END $$;
 
 -- the position of f in s from i on, case-blind as the default collation; 0 when absent
@@ -235,7 +221,7 @@ bool upToDate(PGconn* conn) {
 
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
-  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + tolerantConversionsSql();
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

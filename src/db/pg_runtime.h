@@ -18,6 +18,8 @@ std::string installRuntime(PGconn* conn);
 std::string decimalOverloadsSql();
 //! LIKE patterns, text builders, DATALENGTH of text, money text (pg_text_runtime.cpp).
 std::string textRuntimeSql();
+//! datetime ticks, date parts, datediff, eomonth, isdate (pg_date_runtime.cpp).
+std::string dateRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

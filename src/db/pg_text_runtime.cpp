@@ -70,7 +70,7 @@ BEGIN
   IF p IS NULL OR s IS NULL THEN RETURN NULL; END IF;
   re := tsql_like_regex(lower(CASE WHEN anywhere THEN substr(p, 2) ELSE p END), NULL);
   FOR i IN 1 .. CASE WHEN anywhere THEN char_length(v) + 1 ELSE 1 END LOOP
-    IF substr(v, i) ~ re THEN RETURN i; END IF;
+    IF substr(v, i) COLLATE "C" ~ re THEN RETURN i; END IF;
   END LOOP;
   RETURN 0;
 END $$;
@@ -95,8 +95,8 @@ CREATE OR REPLACE FUNCTION str(x float8, width bigint DEFAULT 10, decimals bigin
 -- ASCII and two for any other character, as in the shop's double-byte code page
 CREATE OR REPLACE FUNCTION tsql_datalength(s text, wide integer) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
   SELECT CASE WHEN s IS NULL THEN NULL
-    WHEN wide = 2 THEN 2 * char_length(s) + 2 * char_length(regexp_replace(s, '[\u0001-\uffff]', '', 'g'))
-    ELSE 2 * char_length(s) - char_length(regexp_replace(s, '[^\u0001-\u007f]', '', 'g')) END $$;
+    WHEN wide = 2 THEN 2 * char_length(s) + 2 * char_length(regexp_replace(s COLLATE "C", '[\u0001-\uffff]', '', 'g'))
+    ELSE 2 * char_length(s) - char_length(regexp_replace(s COLLATE "C", '[^\u0001-\u007f]', '', 'g')) END $$;
 )SQL";
 
 // Money from text: a $ before the digits and commas between the whole digits go first.

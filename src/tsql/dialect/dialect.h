@@ -60,6 +60,8 @@ struct Dialect {
   //! True when a char(n) column reads back without its padding wherever it becomes
   //! text (PostgreSQL's bpchar): it is padded again where the padding shows.
   bool fixedTextLosesPadding;
+  //! The collation that compares text exactly, byte for byte (COLLATE ..._CS_ / _BIN).
+  const char* exactCollation;
 };
 
 //! The embedded SQLite file.

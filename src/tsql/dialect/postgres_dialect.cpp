@@ -69,6 +69,7 @@ const Dialect& postgresDialect() {
       true,
       true,
       true,
+      "ucs_basic",
   };
   return d;
 }

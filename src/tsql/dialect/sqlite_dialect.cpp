@@ -48,6 +48,7 @@ const Dialect& sqliteDialect() {
       false,
       false,
       false,
+      "BINARY",
   };
   return d;
 }

@@ -84,7 +84,7 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
     bool exact = name.find("_cs") != std::string::npos || name.find("_bin") != std::string::npos;
     out_ += '(';
     emit(*f.args[0]);
-    out_ += exact ? " COLLATE BINARY)" : std::string(" COLLATE ") + runtime::kCollation + ")";
+    out_ += std::string(" COLLATE ") + (exact ? env_.dialect().exactCollation : runtime::kCollation) + ")";
     return true;
   }
   if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {

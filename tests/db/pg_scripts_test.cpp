@@ -11,9 +11,9 @@
 namespace {
 
 const char* const kServerScripts[] = {
-    "builtins.test", "char_padding.test", "constraints.test", "decimals.test", "errors.test",
+    "abort_rules.test", "builtins.test", "char_padding.test", "constraints.test", "decimals.test", "errors.test",
     "grouping_sets.test", "like_blanks.test", "money_limits.test", "paging_and_top.test", "procedures.test",
-    "queries.test", "save_batch.test", "savepoints.test", "string_truncation.test",
+    "queries.test", "save_batch.test", "savepoints.test", "set_operators.test", "string_truncation.test",
     "table_variable_reuse.test", "text_builders.test", "transactions.test", "try_conversions.test",
     "typing.test", "update_from.test", "value_errors.test", "variables.test",
 };

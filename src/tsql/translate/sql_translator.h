@@ -188,6 +188,7 @@ class SqlTranslator {
   TranslateEnv& env_;
   bool inlineLiterals_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
+  bool trimSetOutputs_ = false;     //!< text outputs of UNION/INTERSECT/EXCEPT arms lose trailing blanks
   std::string out_;
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;

@@ -126,6 +126,10 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     const ast::Expr& a = *f.args[i];
     if (i == 0 && datePart && a.kind == ast::NodeKind::ColumnRef) {
       out_ += '\'' + toLower(ast::nodeCast<ast::ColumnRefExpr>(a).column()) + '\'';
+    } else if (f.distinct && n == "count" && env_.dialect().trimsTextComparands && typeOf(a).isText()) {
+      out_ += "rtrim(";  // 'abc' and 'ABC ' are one value, as the collation would have it
+      emit(a);
+      out_ += ')';
     } else {
       emit(a);
     }

@@ -48,7 +48,7 @@ void SqlTranslator::emitDataLength(const ast::Expr& arg) {
     return;
   }
   out_ += "tsql_datalength(";
-  emit(arg);
+  emitTextValue(arg);  // a char(n) column counts its padding
   out_ += t.kind == TypeKind::NVarchar ? ", 2)" : ", 1)";
 }
 

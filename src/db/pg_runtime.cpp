@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 12;
+constexpr int kRuntimeVersion = 13;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -196,6 +196,15 @@ $$ BEGIN
 END $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);
+-- AVG of money (rounded to money) and of int (cut toward zero, an int), over the non-NULL values
+CREATE OR REPLACE FUNCTION tsql_avg_step(state numeric[], x numeric) RETURNS numeric[] LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN x IS NULL THEN state ELSE ARRAY[coalesce(state[1], 0) + x, coalesce(state[2], 0) + 1] END $$;
+CREATE OR REPLACE FUNCTION tsql_money_avg_final(state numeric[]) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(state[1] / state[2]) $$;
+CREATE OR REPLACE FUNCTION tsql_int_avg_final(state numeric[]) RETURNS bigint LANGUAGE sql IMMUTABLE AS
+$$ SELECT trunc(state[1] / state[2])::bigint $$;
+CREATE OR REPLACE AGGREGATE money_avg(numeric) (sfunc = tsql_avg_step, stype = numeric[], finalfunc = tsql_money_avg_final);
+CREATE OR REPLACE AGGREGATE tsql_avg_int(numeric) (sfunc = tsql_avg_step, stype = numeric[], finalfunc = tsql_int_avg_final);
 CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;
 )SQL";
 

@@ -1,6 +1,6 @@
 // The server runtime's text functions: T-SQL LIKE patterns as regular expressions,
-// the text builders (replicate, stuff, patindex, str), DATALENGTH of text and money
-// written as text ('$1,234.56'). Each mirrors the embedded runtime's function of the
+// the text builders (replicate, stuff, patindex, str), DATALENGTH of text, a float as
+// text and money written as text ('$1,234.56'). Each mirrors the embedded runtime's function of the
 // same name, so a batch gives the same text on both databases.
 #include "db/pg_runtime.h"
 
@@ -80,7 +80,7 @@ CREATE OR REPLACE FUNCTION str(x numeric, width bigint DEFAULT 10, decimals bigi
   LANGUAGE plpgsql IMMUTABLE AS $$
 DECLARE d integer := least(greatest(decimals, 0), 16); t text;
 BEGIN
-  IF x IS NULL OR width IS NULL OR decimals IS NULL THEN RETURN NULL; END IF;
+  IF x IS NULL OR width IS NULL OR decimals IS NULL OR width <= 0 OR width > 8000 THEN RETURN NULL; END IF;
   LOOP
     t := round(x, d)::text;
     EXIT WHEN char_length(t) <= width OR d = 0;
@@ -97,6 +97,26 @@ CREATE OR REPLACE FUNCTION tsql_datalength(s text, wide integer) RETURNS bigint 
   SELECT CASE WHEN s IS NULL THEN NULL
     WHEN wide = 2 THEN 2 * char_length(s) + 2 * char_length(regexp_replace(s COLLATE "C", '[\u0001-\uffff]', '', 'g'))
     ELSE 2 * char_length(s) - char_length(regexp_replace(s COLLATE "C", '[^\u0001-\u007f]', '', 'g')) END $$;
+)SQL";
+
+// A float as text the way CAST(float AS varchar) writes it: six significant digits,
+// scientific with three exponent digits below 1e-4 and from 1e6 on (1e+006).
+constexpr const char* kFloatTextSql = R"SQL(
+CREATE OR REPLACE FUNCTION tsql_float_text(x float8) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE sci text; e integer; mantissa text;
+BEGIN
+  IF x IS NULL THEN RETURN NULL; END IF;
+  IF x = 0 THEN RETURN '0'; END IF;
+  sci := btrim(to_char(x, '9.99999EEEE'));
+  e := split_part(sci, 'e', 2)::integer;
+  IF e < -4 OR e >= 6 THEN
+    mantissa := regexp_replace(split_part(sci, 'e', 1), '\.?0+$', '');
+    RETURN mantissa || 'e' || CASE WHEN e < 0 THEN '-' ELSE '+' END || lpad(abs(e)::text, 3, '0');
+  END IF;
+  RETURN regexp_replace(round(x::numeric, 5 - e)::text, '(\.[0-9]*[1-9])0+$|\.0+$', '\1');
+END $$;
+CREATE OR REPLACE FUNCTION tsql_float_text(x numeric) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_float_text(x::float8) $$;
 )SQL";
 
 // Money from text: a $ before the digits and commas between the whole digits go first.
@@ -123,6 +143,6 @@ END $$;
 
 }  // namespace
 
-std::string textRuntimeSql() { return std::string(kLikeSql) + kBuildersSql + kMoneyTextSql; }
+std::string textRuntimeSql() { return std::string(kLikeSql) + kBuildersSql + kFloatTextSql + kMoneyTextSql; }
 
 }  // namespace db::pg

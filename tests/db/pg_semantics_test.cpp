@@ -162,4 +162,19 @@ TEST(PgSemantics, DatetimeTicksAndPartsAsOnTheFile) {
   sameOnBoth("datetime_ticks", setup, cases);
 }
 
+// Averages of money and int, and a float written as text, as the file gives them.
+TEST(PgSemantics, AveragesAndFloatTextAsOnTheFile) {
+  const char* setup =
+      "create table sale(id int identity(1,1) primary key, qty int, price money, ratio float)\r\n"
+      "insert into sale(qty, price, ratio) values(1, 10.00, 1234567.0)\r\n"
+      "insert into sale(qty, price, ratio) values(2, 20.01, 0.0001234)\r\n"
+      "insert into sale(qty, price, ratio) values(4, 0.0001, -2.5)\r\n";
+  const Case cases[] = {
+      {"select avg(qty), avg(price), avg(-qty) from sale", "2|10.0034|-2\n"},
+      {"select avg(price) from sale where id > 3", "NULL\n"},
+      {"select cast(ratio as varchar(20)) from sale order by id", "1.23457e+006\n0.0001234\n-2.5\n"},
+  };
+  sameOnBoth("averages", setup, cases);
+}
+
 }  // namespace

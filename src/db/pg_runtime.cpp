@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 13;
+constexpr int kRuntimeVersion = 16;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -96,14 +96,6 @@ $$ SELECT rpad(x, n::integer) $$;
 CREATE OR REPLACE FUNCTION tsql_date(x text) RETURNS date LANGUAGE sql STABLE AS $$ SELECT x::date $$;
 CREATE OR REPLACE FUNCTION tsql_date(x timestamp) RETURNS date LANGUAGE sql IMMUTABLE AS $$ SELECT x::date $$;
 
--- CONVERT(varchar, d, style) for the styles the shop's reports use
-CREATE OR REPLACE FUNCTION tsql_datetime_text(d timestamp, style bigint DEFAULT 121) RETURNS text
-  LANGUAGE sql IMMUTABLE AS $$
-  SELECT to_char(d, CASE style WHEN 23 THEN 'YYYY-MM-DD' WHEN 102 THEN 'YYYY.MM.DD' WHEN 111 THEN 'YYYY/MM/DD'
-                     WHEN 112 THEN 'YYYYMMDD' WHEN 108 THEN 'HH24:MI:SS' WHEN 20 THEN 'YYYY-MM-DD HH24:MI:SS'
-                     WHEN 120 THEN 'YYYY-MM-DD HH24:MI:SS' ELSE 'YYYY-MM-DD HH24:MI:SS.MS' END) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime_text(d text, style bigint DEFAULT 121) RETURNS text
-  LANGUAGE sql STABLE AS $$ SELECT tsql_datetime_text(d::timestamp, style) $$;
 -- money as text: two decimals (style 1 with thousands separators), four with style 2
 CREATE OR REPLACE FUNCTION tsql_money_text(x numeric, style bigint DEFAULT 0) RETURNS text
   LANGUAGE sql IMMUTABLE AS $$

@@ -193,6 +193,8 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
   std::string msg = primary ? primary : PQerrorMessage(conn);
   if (state && std::strcmp(state, "22P02") == 0) return conversionMessage(msg);
   if (state && std::strcmp(state, "22003") == 0) return overflowMessage(msg);
+  if (state && (std::strcmp(state, "22007") == 0 || std::strcmp(state, "22008") == 0))
+    return "Conversion failed when converting date and/or time from character string.";
   if (state && std::strcmp(state, "42P01") == 0) return missingNameMessage(msg, true);
   if (state && std::strcmp(state, "42703") == 0) return missingNameMessage(msg, false);
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();

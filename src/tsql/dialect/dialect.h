@@ -62,6 +62,9 @@ struct Dialect {
   bool fixedTextLosesPadding;
   //! The collation that compares text exactly, byte for byte (COLLATE ..._CS_ / _BIN).
   const char* exactCollation;
+  //! Hands the session's DATEFORMAT (?1) and DATEFIRST (?2) to the database, whose own
+  //! functions read dates from text there; nullptr where they read the engine's.
+  const char* sessionDateSettings;
 };
 
 //! The embedded SQLite file.

@@ -49,6 +49,7 @@ const Dialect& sqliteDialect() {
       false,
       false,
       "BINARY",
+      nullptr,
   };
   return d;
 }

@@ -20,6 +20,8 @@ std::string decimalOverloadsSql();
 std::string textRuntimeSql();
 //! datetime ticks, date parts, datediff, eomonth, isdate (pg_date_runtime.cpp).
 std::string dateRuntimeSql();
+//! varbinary conversions to and from text and integers (pg_binary_runtime.cpp).
+std::string binaryRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

@@ -11,7 +11,7 @@
 namespace {
 
 const char* const kServerScripts[] = {
-    "abort_rules.test", "builtins.test", "char_padding.test", "constraints.test",
+    "abort_rules.test", "binary.test", "builtins.test", "char_padding.test", "constraints.test",
     "dates_as_text.test", "decimals.test", "errors.test", "grouping_sets.test", "like_blanks.test",
     "money_limits.test", "paging_and_top.test", "procedures.test", "queries.test",
     "save_batch.test", "savepoints.test", "set_operators.test", "string_truncation.test",

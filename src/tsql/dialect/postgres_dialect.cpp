@@ -16,7 +16,8 @@ namespace {
 std::string postgresColumnType(const ast::DataType& t) {
   using K = ast::TypeKind;
   auto withLength = [&](const char* base) {
-    if (t.length > 0) return std::string(base) + "(" + std::to_string(t.length) + ")";
+    // varbinary(n) is kept as its "0x..." text: 2 + 2n characters
+    if (t.textLength() > 0) return std::string(base) + "(" + std::to_string(t.textLength()) + ")";
     return std::string(t.fixed ? "char(1)" : "text");
   };
   switch (t.kind) {

@@ -130,6 +130,7 @@ TEST(PgSemantics, TrailingBlanksAndPaddingAsOnTheFile) {
   const Case cases[] = {
       {"select id from item where grade = 'xy   '", "2\n"},
       {"declare @g char(4) = 'x'\r\nselect id from item where grade = @g order by id", "1\n3\n"},
+      {"declare @v varchar(10) = 'XY  '\r\nselect id from item where grade = @v and @v = grade", "2\n"},
       {"declare @c varchar(10) = 'b  '\r\nselect id from item where code = @c or code in (select 'zz')", "2\n"},
       {"select case when 'a' = 'A   ' then 1 else 0 end, case when 'a ' in ('A', 'b') then 1 else 0 end", "1|1\n"},
       {"select count(*) from (select 'x' v union select 'X  ' union select grade from item) u", "2\n"},

@@ -57,6 +57,9 @@ struct Dialect {
   //! True when the collation counts trailing blanks: a text comparand that is not a
   //! column (so a column keeps its index) has them taken off.
   bool trimsTextComparands;
+  //! The text type that compares without trailing blanks (the server's char(n)): a
+  //! comparand meeting a char(n) column is cast to it, so the column's index serves.
+  const char* blankBlindText;
   //! True when a char(n) column reads back without its padding wherever it becomes
   //! text (PostgreSQL's bpchar): it is padded again where the padding shows.
   bool fixedTextLosesPadding;

@@ -69,6 +69,7 @@ const Dialect& postgresDialect() {
       true,
       true,
       true,
+      "bpchar",
       true,
       "ucs_basic",
       "SELECT set_config('tsql.dateformat', ?1, false), set_config('tsql.datefirst', ?2, false)",

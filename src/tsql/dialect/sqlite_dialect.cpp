@@ -47,6 +47,7 @@ const Dialect& sqliteDialect() {
       false,
       false,
       false,
+      nullptr,
       false,
       "BINARY",
       nullptr,

@@ -394,7 +394,7 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
   if (emitDatetime2Comparand(e, self, other)) return;
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) return emitCaseBlindComparand(e);
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) return emitCaseBlindComparand(e, other);
   emit(e);
 }
 

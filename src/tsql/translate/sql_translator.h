@@ -137,7 +137,7 @@ class SqlTranslator {
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   // translate_text_values.cpp: blanks, LIKE and char(n) padding across the databases
-  void emitCaseBlindComparand(const ast::Expr& e);
+  void emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other);
   void emitTextValue(const ast::Expr& e);
   void emitConcatenation(const ast::BinaryExpr& b);
   void emitLike(const ast::LikeExpr& l);

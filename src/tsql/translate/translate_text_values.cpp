@@ -27,12 +27,15 @@ void SqlTranslator::emitConcatenation(const ast::BinaryExpr& b) {
 }
 
 // Text that is not a column meets the default collation; where that collation counts
-// trailing blanks they are taken off first ('a  ' equals 'a', as on the embedded file).
-void SqlTranslator::emitCaseBlindComparand(const ast::Expr& e) {
-  bool trim = env_.dialect().trimsTextComparands;
-  out_ += trim ? "rtrim(" : "";
+// trailing blanks they are taken off first ('a  ' equals 'a', as on the embedded file),
+// or, against a char(n) column, the text becomes the type that ignores them.
+void SqlTranslator::emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other) {
+  const dialect::Dialect& d = env_.dialect();
+  bool padded = d.blankBlindText && other.isText() && other.fixed && !other.binary;
+  bool trim = d.trimsTextComparands && !padded;
+  out_ += trim ? "rtrim(" : padded ? "CAST(" : "";
   emit(e);
-  out_ += trim ? ")" : "";
+  out_ += trim ? ")" : padded ? std::string(" AS ") + d.blankBlindText + ')' : "";
   out_ += " COLLATE ";
   out_ += runtime::kCollation;
 }

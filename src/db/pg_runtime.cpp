@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 10;
+constexpr int kRuntimeVersion = 17;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -43,7 +43,7 @@ BEGIN
   t := trunc(y); f := y - t;
   IF abs(f) = 0.5 THEN r := CASE WHEN mod(t, 2) = 0 THEN t ELSE t + sign(f) END;
   ELSE r := round(y); END IF;
-  IF abs(r) > 9223372036854775807 THEN
+  IF r > 9223372036854775807 OR r < -9223372036854775808 THEN
     RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type money.';
   END IF;
   RETURN r / 10000;
@@ -85,8 +85,6 @@ $$ SELECT round(x, scale) $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x::text $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement, n integer) RETURNS text LANGUAGE sql IMMUTABLE AS
 $$ SELECT left(x::text, n) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
 CREATE OR REPLACE FUNCTION tsql_smalldatetime(x timestamp) RETURNS timestamp(0) LANGUAGE sql IMMUTABLE AS
 $$ SELECT date_trunc('minute', x + interval '30 seconds') $$;
 CREATE OR REPLACE FUNCTION tsql_smalldatetime(x text) RETURNS timestamp(0) LANGUAGE sql STABLE AS
@@ -98,14 +96,6 @@ $$ SELECT rpad(x, n::integer) $$;
 CREATE OR REPLACE FUNCTION tsql_date(x text) RETURNS date LANGUAGE sql STABLE AS $$ SELECT x::date $$;
 CREATE OR REPLACE FUNCTION tsql_date(x timestamp) RETURNS date LANGUAGE sql IMMUTABLE AS $$ SELECT x::date $$;
 
--- CONVERT(varchar, d, style) for the styles the shop's reports use
-CREATE OR REPLACE FUNCTION tsql_datetime_text(d timestamp, style bigint DEFAULT 121) RETURNS text
-  LANGUAGE sql IMMUTABLE AS $$
-  SELECT to_char(d, CASE style WHEN 23 THEN 'YYYY-MM-DD' WHEN 102 THEN 'YYYY.MM.DD' WHEN 111 THEN 'YYYY/MM/DD'
-                     WHEN 112 THEN 'YYYYMMDD' WHEN 108 THEN 'HH24:MI:SS' WHEN 20 THEN 'YYYY-MM-DD HH24:MI:SS'
-                     WHEN 120 THEN 'YYYY-MM-DD HH24:MI:SS' ELSE 'YYYY-MM-DD HH24:MI:SS.MS' END) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime_text(d text, style bigint DEFAULT 121) RETURNS text
-  LANGUAGE sql STABLE AS $$ SELECT tsql_datetime_text(d::timestamp, style) $$;
 -- money as text: two decimals (style 1 with thousands separators), four with style 2
 CREATE OR REPLACE FUNCTION tsql_money_text(x numeric, style bigint DEFAULT 0) RETURNS text
   LANGUAGE sql IMMUTABLE AS $$
@@ -122,27 +112,15 @@ $$ SELECT substr(s, greatest(i, 1)::integer, greatest(n + least(i - 1, 0), 0)::i
 CREATE OR REPLACE FUNCTION round(x numeric, n bigint) RETURNS numeric LANGUAGE sql IMMUTABLE AS
 $$ SELECT round(x, n::integer) $$;
 
--- date parts by their T-SQL names and abbreviations
-CREATE OR REPLACE FUNCTION tsql_date_part(part text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
-  SELECT CASE lower(part) WHEN 'yy' THEN 'year' WHEN 'yyyy' THEN 'year' WHEN 'mm' THEN 'month' WHEN 'm' THEN 'month'
-    WHEN 'dd' THEN 'day' WHEN 'd' THEN 'day' WHEN 'hh' THEN 'hour' WHEN 'mi' THEN 'minute' WHEN 'n' THEN 'minute'
-    WHEN 'ss' THEN 'second' WHEN 's' THEN 'second' WHEN 'wk' THEN 'week' WHEN 'ww' THEN 'week'
-    ELSE lower(part) END $$;
--- boundaries crossed between a and b, as SQL Server counts them
-CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b timestamp) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
-  SELECT (CASE tsql_date_part(part)
-    WHEN 'year' THEN extract(year FROM b) - extract(year FROM a)
-    WHEN 'month' THEN (extract(year FROM b) * 12 + extract(month FROM b)) - (extract(year FROM a) * 12 + extract(month FROM a))
-    WHEN 'day' THEN b::date - a::date
-    WHEN 'hour' THEN (extract(epoch FROM date_trunc('hour', b)) - extract(epoch FROM date_trunc('hour', a))) / 3600
-    WHEN 'minute' THEN (extract(epoch FROM date_trunc('minute', b)) - extract(epoch FROM date_trunc('minute', a))) / 60
-    WHEN 'second' THEN extract(epoch FROM date_trunc('second', b)) - extract(epoch FROM date_trunc('second', a))
-    ELSE tsql_error('datediff: the date part ' || part || ' is not supported on this server') END)::bigint $$;
 CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE plpgsql IMMUTABLE AS
-$$ DECLARE r timestamp;
+$$ DECLARE r timestamp; p text := tsql_date_part(part);
 BEGIN
+  IF p IN ('microsecond', 'nanosecond') THEN
+    RAISE EXCEPTION 'The datepart % is not supported by date function dateadd for data type datetime.', p;
+  END IF;
   BEGIN
-    r := d + (n || ' ' || tsql_date_part(part))::interval;
+    r := d + CASE p WHEN 'quarter' THEN n * interval '3 months' WHEN 'dayofyear' THEN n * interval '1 day'
+                    WHEN 'weekday' THEN n * interval '1 day' ELSE (n || ' ' || p)::interval END;
   EXCEPTION WHEN datetime_field_overflow OR interval_field_overflow THEN
     r := NULL;
   END;
@@ -150,11 +128,9 @@ BEGIN
   IF d IS NOT NULL AND n IS NOT NULL AND (r IS NULL OR r < '1753-01-01' OR r >= '10000-01-01') THEN
     RAISE EXCEPTION 'Adding a value to a ''datetime'' column caused an overflow.';
   END IF;
-  RETURN r;
+  RETURN tsql_tick(r);
 END $$;
 
-CREATE OR REPLACE FUNCTION replicate(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
-$$ SELECT CASE WHEN n < 0 THEN NULL ELSE repeat(s, n::integer) END $$;
 -- the position of f in s from i on, case-blind as the default collation; 0 when absent
 CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
   SELECT CASE WHEN f IS NULL OR s IS NULL THEN NULL
@@ -212,6 +188,15 @@ $$ BEGIN
 END $$;
 
 CREATE OR REPLACE AGGREGATE money_sum(numeric) (sfunc = numeric_add, stype = numeric);
+-- AVG of money (rounded to money) and of int (cut toward zero, an int), over the non-NULL values
+CREATE OR REPLACE FUNCTION tsql_avg_step(state numeric[], x numeric) RETURNS numeric[] LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN x IS NULL THEN state ELSE ARRAY[coalesce(state[1], 0) + x, coalesce(state[2], 0) + 1] END $$;
+CREATE OR REPLACE FUNCTION tsql_money_avg_final(state numeric[]) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT tsql_money(state[1] / state[2]) $$;
+CREATE OR REPLACE FUNCTION tsql_int_avg_final(state numeric[]) RETURNS bigint LANGUAGE sql IMMUTABLE AS
+$$ SELECT trunc(state[1] / state[2])::bigint $$;
+CREATE OR REPLACE AGGREGATE money_avg(numeric) (sfunc = tsql_avg_step, stype = numeric[], finalfunc = tsql_money_avg_final);
+CREATE OR REPLACE AGGREGATE tsql_avg_int(numeric) (sfunc = tsql_avg_step, stype = numeric[], finalfunc = tsql_int_avg_final);
 CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;
 )SQL";
 
@@ -237,7 +222,8 @@ bool upToDate(PGconn* conn) {
 
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
-  std::string sql = kRuntimeSql + decimalOverloadsSql() + tolerantConversionsSql();
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + binaryRuntimeSql() +
+                    tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

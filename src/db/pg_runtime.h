@@ -16,6 +16,12 @@ std::string installRuntime(PGconn* conn);
 
 //! The exact decimal functions' float8 signatures (pg_decimal_runtime.cpp).
 std::string decimalOverloadsSql();
+//! LIKE patterns, text builders, DATALENGTH of text, money text (pg_text_runtime.cpp).
+std::string textRuntimeSql();
+//! datetime ticks, date parts, datediff, eomonth, isdate (pg_date_runtime.cpp).
+std::string dateRuntimeSql();
+//! varbinary conversions to and from text and integers (pg_binary_runtime.cpp).
+std::string binaryRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

@@ -40,6 +40,21 @@ std::string conversionMessage(const std::string& msg) {
   return "Conversion failed when converting the varchar value '" + value + "' to data type " + type + ".";
 }
 
+// A missing table or column in SQL Server's words: relation "x" does not exist ->
+// Invalid object name 'x'.; column t.x / "x" does not exist -> Invalid column name 'x'.
+std::string missingNameMessage(const std::string& msg, bool table) {
+  static const std::string tail = " does not exist";
+  std::string head = table ? "relation " : "column ";
+  if (msg.rfind(head, 0) != 0 || msg.size() <= head.size() + tail.size() ||
+      msg.compare(msg.size() - tail.size(), tail.size(), tail) != 0) {
+    return msg;
+  }
+  std::string name = msg.substr(head.size(), msg.size() - head.size() - tail.size());
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+  if (!table) name = name.substr(name.rfind('.') == std::string::npos ? 0 : name.rfind('.') + 1);
+  return std::string(table ? "Invalid object name '" : "Invalid column name '") + name + "'.";
+}
+
 // Significant digits of a numeric's text ("-0012.3400" has 4: 1, 2, 3, 4).
 int significantDigits(const char* text) {
   int first = -1, last = -1, n = 0;
@@ -178,6 +193,10 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
   std::string msg = primary ? primary : PQerrorMessage(conn);
   if (state && std::strcmp(state, "22P02") == 0) return conversionMessage(msg);
   if (state && std::strcmp(state, "22003") == 0) return overflowMessage(msg);
+  if (state && (std::strcmp(state, "22007") == 0 || std::strcmp(state, "22008") == 0))
+    return "Conversion failed when converting date and/or time from character string.";
+  if (state && std::strcmp(state, "42P01") == 0) return missingNameMessage(msg, true);
+  if (state && std::strcmp(state, "42703") == 0) return missingNameMessage(msg, false);
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
   return msg;
 }

@@ -91,4 +91,91 @@ TEST(PgSemantics, DecimalsKeepEveryDigitBothWays) {
   sameOnBoth(database, setup, cases);
 }
 
+// LIKE on the server is a regular expression made from the pattern: every character
+// a regular expression treats as special stays plain, classes and escapes keep T-SQL's
+// meaning, and blanks after the match (a char(n) value's padding) are left aside.
+TEST(PgSemantics, LikePatternsMatchAsOnTheFile) {
+  const char* setup =
+      "create table item(id int identity(1,1) primary key, code varchar(20), grade char(4))\r\n"
+      "insert into item(code, grade) values('a.b', 'x')\r\ninsert into item(code, grade) values('A+B', 'xy')\r\n"
+      "insert into item(code, grade) values('a(b)', 'x')\r\ninsert into item(code, grade) values('100%', 'z')\r\n"
+      "insert into item(code, grade) values('c\\d', 'y')\r\ninsert into item(code, grade) values('[ab]', 'q')\r\n"
+      "insert into item(code, grade) values('ab  ', 'x')\r\n";
+  const Case cases[] = {
+      {"select id from item where code like 'a_b' order by id", "1\n2\n"},
+      {"select id from item where code like 'a.b'", "1\n"},
+      {"select id from item where code like 'a(b)' or code like 'A+B' order by id", "2\n3\n"},
+      {"select id from item where code like 'c\\d'", "5\n"},
+      {"select id from item where code like '100!%' escape '!'", "4\n"},
+      {"select id from item where code like '%[%]'", "4\n"},
+      {"select id from item where code like '[[]ab]'", "6\n"},
+      {"select id from item where code like '[ab]%' order by id", "1\n2\n3\n7\n"},
+      {"select id from item where code like '[^a]%' order by id", "4\n5\n6\n"},
+      {"select case when 'a[b' like 'a[b' then 1 else 0 end, case when 'b' like '[c-a]' then 1 else 0 end", "1|0\n"},
+      {"select id from item where code like 'ab_' and code like 'ab' and code not like 'ab  x'", "7\n"},
+      {"select id from item where grade like 'x_' order by id", "1\n2\n3\n7\n"},
+      {"select count(*) from item where code not like '%b%'", "2\n"},
+      {"select patindex('%[+(]%', code) from item where id in (2, 3) order by id", "2\n2\n"},
+  };
+  sameOnBoth("like_patterns", setup, cases);
+}
+
+// Trailing blanks do not count when text is compared, grouped by a set operator or
+// counted distinct; a char(n) column shows its padding when it becomes text.
+TEST(PgSemantics, TrailingBlanksAndPaddingAsOnTheFile) {
+  const char* setup =
+      "create table item(id int identity(1,1) primary key, code varchar(20), grade char(4))\r\n"
+      "insert into item(code, grade) values('a', 'x')\r\ninsert into item(code, grade) values('B', 'xy')\r\n"
+      "insert into item(code, grade) values('c', 'X')\r\n";
+  const Case cases[] = {
+      {"select id from item where grade = 'xy   '", "2\n"},
+      {"declare @g char(4) = 'x'\r\nselect id from item where grade = @g order by id", "1\n3\n"},
+      {"declare @v varchar(10) = 'XY  '\r\nselect id from item where grade = @v and @v = grade", "2\n"},
+      {"declare @c varchar(10) = 'b  '\r\nselect id from item where code = @c or code in (select 'zz')", "2\n"},
+      {"select case when 'a' = 'A   ' then 1 else 0 end, case when 'a ' in ('A', 'b') then 1 else 0 end", "1|1\n"},
+      {"select count(*) from (select 'x' v union select 'X  ' union select grade from item) u", "2\n"},
+      {"select count(*) from (select code from item intersect select 'A  ') u", "1\n"},
+      {"select count(distinct grade), count(distinct code + '  ') from item", "2|3\n"},
+      {"select '[' + grade + ']', len(grade), datalength(grade) from item where id = 2", "[xy  ]|2|4\n"},
+  };
+  sameOnBoth("trailing_blanks", setup, cases);
+}
+
+// datetime holds 1/300 s on both (stored, added to, taken apart), and the date parts
+// go by every T-SQL name.
+TEST(PgSemantics, DatetimeTicksAndPartsAsOnTheFile) {
+  const char* setup =
+      "create table stamp(id int identity(1,1) primary key, at datetime)\r\n"
+      "insert into stamp(at) values('2024-01-01 10:00:00.998')\r\n"
+      "insert into stamp(at) values(cast('2024-12-31 23:59:59.999' as datetime))\r\n";
+  const Case cases[] = {
+      {"select at from stamp order by id", "2024-01-01 10:00:00.997\n2025-01-01 00:00:00\n"},
+      {"select dateadd(ms, 2, at), dateadd(qq, 1, at) from stamp where id = 1",
+       "2024-01-01 10:00:01|2024-04-01 10:00:00.997\n"},
+      {"select datepart(dy, at), datepart(dw, at), datepart(qq, at), datepart(wk, at), datename(dw, at), "
+       "datename(mm, at) from stamp where id = 1",
+       "1|2|1|1|Monday|January\n"},
+      {"select datediff(ms, '2024-01-01 10:00:00', at), datediff(wk, '2023-12-30', at), "
+       "datediff(qq, '2023-11-15', at) from stamp where id = 1",
+       "997|1|1\n"},
+      {"select isdate('2024-02-29'), isdate('2023-02-29'), eomonth('2024-01-31', 1)", "1|0|2024-02-29 00:00:00\n"},
+  };
+  sameOnBoth("datetime_ticks", setup, cases);
+}
+
+// Averages of money and int, and a float written as text, as the file gives them.
+TEST(PgSemantics, AveragesAndFloatTextAsOnTheFile) {
+  const char* setup =
+      "create table sale(id int identity(1,1) primary key, qty int, price money, ratio float)\r\n"
+      "insert into sale(qty, price, ratio) values(1, 10.00, 1234567.0)\r\n"
+      "insert into sale(qty, price, ratio) values(2, 20.01, 0.0001234)\r\n"
+      "insert into sale(qty, price, ratio) values(4, 0.0001, -2.5)\r\n";
+  const Case cases[] = {
+      {"select avg(qty), avg(price), avg(-qty) from sale", "2|10.0034|-2\n"},
+      {"select avg(price) from sale where id > 3", "NULL\n"},
+      {"select cast(ratio as varchar(20)) from sale order by id", "1.23457e+006\n0.0001234\n-2.5\n"},
+  };
+  sameOnBoth("averages", setup, cases);
+}
+
 }  // namespace

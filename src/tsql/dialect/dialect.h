@@ -23,9 +23,10 @@ struct Dialect {
   bool recordsTableTypes;
   //! The collation clause that makes text compare case-blind as SQL Server's default.
   const char* caseBlindCollation;
-  //! True when LIKE cannot take the case-blind collation (PostgreSQL before 18): both
-  //! sides are then compared in lower case under the binary collation.
-  bool likeByLowerCase;
+  //! True when the database's LIKE cannot mean T-SQL's (no nondeterministic collation,
+  //! no [a-z] classes, trailing blanks counted): LIKE is then a regular expression
+  //! match of both sides in lower case, the pattern turned by tsql_like_regex.
+  bool likeByRegex;
   //! LIMIT's argument for "no limit" (OFFSET without FETCH).
   const char* noLimit;
   //! The function ISNULL(a, b) becomes.
@@ -53,6 +54,20 @@ struct Dialect {
   //! True when NULL sorts above every value (written NULLS FIRST / LAST to sort it below,
   //! as SQL Server does); false when it already sorts below.
   bool nullsSortHigh;
+  //! True when the collation counts trailing blanks: a text comparand that is not a
+  //! column (so a column keeps its index) has them taken off.
+  bool trimsTextComparands;
+  //! The text type that compares without trailing blanks (the server's char(n)): a
+  //! comparand meeting a char(n) column is cast to it, so the column's index serves.
+  const char* blankBlindText;
+  //! True when a char(n) column reads back without its padding wherever it becomes
+  //! text (PostgreSQL's bpchar): it is padded again where the padding shows.
+  bool fixedTextLosesPadding;
+  //! The collation that compares text exactly, byte for byte (COLLATE ..._CS_ / _BIN).
+  const char* exactCollation;
+  //! Hands the session's DATEFORMAT (?1) and DATEFIRST (?2) to the database, whose own
+  //! functions read dates from text there; nullptr where they read the engine's.
+  const char* sessionDateSettings;
 };
 
 //! The embedded SQLite file.

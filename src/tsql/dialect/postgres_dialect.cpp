@@ -2,7 +2,9 @@
 // money type follows the locale), no datetime, nvarchar or bit: money is
 // numeric(19,4), the date types are timestamp(3) / date, bit is smallint 0/1, text is
 // varchar with the ICU nondeterministic collation tsql_ci (case-blind, accent- and
-// width-sensitive; unlike the embedded tsql_ci it does not ignore trailing spaces).
+// width-sensitive; unlike the embedded tsql_ci it counts trailing spaces, so the
+// translator takes them off a comparand that is not a column). char(n) is bpchar,
+// which compares without its padding but drops it when it becomes text.
 // The T-SQL type of every column is kept beside the table (tsql_column_types), so
 // the catalog answers with T-SQL types on both backends.
 #include "tsql/dialect/dialect.h"
@@ -14,7 +16,8 @@ namespace {
 std::string postgresColumnType(const ast::DataType& t) {
   using K = ast::TypeKind;
   auto withLength = [&](const char* base) {
-    if (t.length > 0) return std::string(base) + "(" + std::to_string(t.length) + ")";
+    // varbinary(n) is kept as its "0x..." text: 2 + 2n characters
+    if (t.textLength() > 0) return std::string(base) + "(" + std::to_string(t.textLength()) + ")";
     return std::string(t.fixed ? "char(1)" : "text");
   };
   switch (t.kind) {
@@ -65,6 +68,11 @@ const Dialect& postgresDialect() {
       "::numeric",
       true,
       true,
+      true,
+      "bpchar",
+      true,
+      "ucs_basic",
+      "SELECT set_config('tsql.dateformat', ?1, false), set_config('tsql.datefirst', ?2, false)",
   };
   return d;
 }

@@ -46,6 +46,11 @@ const Dialect& sqliteDialect() {
       "",
       false,
       false,
+      false,
+      nullptr,
+      false,
+      "BINARY",
+      nullptr,
   };
   return d;
 }

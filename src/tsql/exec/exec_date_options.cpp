@@ -1,5 +1,6 @@
 // SET DATEFORMAT, SET DATEFIRST and SET LANGUAGE: the session's date settings, kept
-// from batch to batch like the server's connection options.
+// from batch to batch like the server's connection options, and handed to a database
+// whose own functions read dates from text.
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 
@@ -18,6 +19,12 @@ void Interpreter::setDateOption(const ast::SetOptionStmt& s) {
     dateSettings_.dateFirst = first;
   } else if (s.option == "language" && (value == "us_english" || value == "english")) {
     dateSettings_ = runtime::DateSettings{};  // us_english: mdy, weeks from Sunday
+  }
+  if (const char* handOver = backend_->dialect().sessionDateSettings) {
+    std::unique_ptr<Cursor> stmt = backend_->prepare(handOver);
+    stmt->bind(1, SqlValue::text(dateSettings_.order));
+    stmt->bind(2, SqlValue::text(std::to_string(dateSettings_.dateFirst)));
+    stmt->step();
   }
 }
 

@@ -277,7 +277,7 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
 
 // + concatenates text, adds numbers, and converts a text side to the number's type.
 void SqlTranslator::emitAddition(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt) {
-  if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return emitInfix(b, " || ");
+  if (textOrNull(lt) && textOrNull(rt) && (lt.isText() || rt.isText())) return emitConcatenation(b);
   if (numericOrNull(lt) && numericOrNull(rt)) return emitInfix(b, " + ");
   if (lt.isText() && rt.isNumeric()) {
     out_ += '(';
@@ -322,11 +322,8 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
   if (emitDatetime2Comparand(e, self, other)) return;
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) return emitCaseBlindComparand(e, other);
   emit(e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) {
-    out_ += " COLLATE ";
-    out_ += runtime::kCollation;
-  }
 }
 
 namespace {

@@ -129,7 +129,6 @@ class SqlTranslator {
   void emitCase(const ast::CaseExpr& c);
   void emitIn(const ast::InExpr& in);
   void emitBetween(const ast::BetweenExpr& b);
-  void emitLike(const ast::LikeExpr& l);
   void emitIsNull(const ast::IsNullExpr& n);
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
@@ -156,6 +155,11 @@ class SqlTranslator {
   bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
+  // translate_text_values.cpp: blanks, LIKE and char(n) padding across the databases
+  void emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other);
+  void emitTextValue(const ast::Expr& e);
+  void emitConcatenation(const ast::BinaryExpr& b);
+  void emitLike(const ast::LikeExpr& l);
   void emitFunction(const ast::FunctionCallExpr& f);
   bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
@@ -217,6 +221,7 @@ class SqlTranslator {
   bool inlineLiterals_;
   TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
+  bool trimSetOutputs_ = false;     //!< text outputs of UNION/INTERSECT/EXCEPT arms lose trailing blanks
   std::string out_;
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;

@@ -48,7 +48,7 @@ void SqlTranslator::emitDataLength(const ast::Expr& arg) {
     return;
   }
   out_ += "tsql_datalength(";
-  emit(arg);
+  emitTextValue(arg);  // a char(n) column counts its padding
   out_ += t.kind == TypeKind::NVarchar ? ", 2)" : ", 1)";
 }
 
@@ -84,7 +84,7 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
     bool exact = name.find("_cs") != std::string::npos || name.find("_bin") != std::string::npos;
     out_ += '(';
     emit(*f.args[0]);
-    out_ += exact ? " COLLATE BINARY)" : std::string(" COLLATE ") + runtime::kCollation + ")";
+    out_ += std::string(" COLLATE ") + (exact ? env_.dialect().exactCollation : runtime::kCollation) + ")";
     return true;
   }
   if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
@@ -130,8 +130,15 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
   for (std::size_t i = 0; i < f.args.size(); ++i) {
     if (i) out_ += ", ";
     const ast::Expr& a = *f.args[i];
-    if (i == 0 && datePart) emitDatePartName(a);
-    else emit(a);
+    if (i == 0 && datePart) {
+      emitDatePartName(a);
+    } else if (f.distinct && n == "count" && env_.dialect().trimsTextComparands && typeOf(a).isText()) {
+      out_ += "rtrim(";  // 'abc' and 'ABC ' are one value, as the collation would have it
+      emit(a);
+      out_ += ')';
+    } else {
+      emit(a);
+    }
   }
   out_ += ')';
 }

@@ -93,7 +93,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitGroupingSets(const ast::Se
     std::vector<Output> o = emitCore(c, targetTypes);
     if (i == 0) outputs = std::move(o);
   }
-  out_ += ')';
+  out_ += ") AS \"tsql_sets_\"";  // the server refuses a derived table without a name
   std::string select = "SELECT ";
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     if (i) select += ", ";

@@ -1,6 +1,6 @@
-// CASE and the predicates (IN, BETWEEN, LIKE, IS NULL). IN and BETWEEN compare their
+// CASE and the predicates IN, BETWEEN and IS NULL. IN and BETWEEN compare their
 // operands as a comparison does (text meeting a number or date is converted, text gets
-// the collation); LIKE is written by lower case where the database's LIKE heeds case.
+// the collation). LIKE lives with the other text rules in translate_text_values.cpp.
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
@@ -53,24 +53,6 @@ void SqlTranslator::emitBetween(const ast::BetweenExpr& b) {
   emitComparand(*b.low, typeOf(*b.low), t);
   out_ += " AND ";
   emitComparand(*b.high, typeOf(*b.high), t);
-  out_ += ')';
-}
-
-void SqlTranslator::emitLike(const ast::LikeExpr& l) {
-  bool lower = env_.dialect().likeByLowerCase;
-  out_ += lower ? "(lower(" : "(";
-  emit(*l.operand);
-  out_ += lower ? ") COLLATE ucs_basic" : "";
-  out_ += l.negated ? " NOT LIKE " : " LIKE ";
-  out_ += lower ? "lower(" : "";
-  emit(*l.pattern);
-  out_ += lower ? ")" : "";
-  if (l.escape) {
-    out_ += " ESCAPE ";
-    emit(*l.escape);
-  } else if (lower) {
-    out_ += " ESCAPE ''";  // T-SQL has no escape character unless one is named
-  }
   out_ += ')';
 }
 

@@ -2,6 +2,7 @@
 // select list and WHERE resolve against), then the select list; `?N` markers are
 // numbered, so the order in which pieces are written does not matter. TOP becomes
 // LIMIT; table variables become their temp tables under the name the batch uses.
+#include <algorithm>
 #include <utility>
 
 #include "tsql/parser/parser.h"
@@ -75,8 +76,11 @@ class FlagOff {
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
   FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
+  FlagOff ownOutputs(trimSetOutputs_);
   std::vector<Output> outputs;
   bool single = q.cores.size() == 1;
+  trimSetOutputs_ = env_.dialect().trimsTextComparands &&
+                    std::any_of(q.setOps.begin(), q.setOps.end(), [](ast::SetOp op) { return op != ast::SetOp::UnionAll; });
   std::string singleLimit;
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);
@@ -90,8 +94,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     auto coreOutputs = emitCore(core, targetTypes);
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
-    if (wrap) out_ += " LIMIT " + limit + ")";
-    if (closesIntersectRun(q, i)) out_ += ")";
+    // every derived table is named: the server refuses one without an alias
+    if (wrap) out_ += " LIMIT " + limit + ") AS \"tsql_arm_\"";
+    if (closesIntersectRun(q, i)) out_ += ") AS \"tsql_run_\"";
     if (i == 0) outputs = std::move(coreOutputs);
     if (single) singleLimit = std::move(limit);
   }
@@ -226,10 +231,15 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       emitColumnStore(*item.expr, (*targetTypes)[outputs.size()]);
       o.type = (*targetTypes)[outputs.size()];
     } else {
+      // Where the collation counts trailing blanks, UNION, INTERSECT and EXCEPT compare
+      // their text without them ('a' and 'A ' are one row).
+      bool trim = trimSetOutputs_ && o.type.isText();
+      out_ += trim ? "rtrim(" : "";
       emit(*item.expr);
+      out_ += trim ? ")" : "";
       // A computed text column compares (UNION, DISTINCT, an outer GROUP BY) under the
       // default collation like a stored one.
-      if (o.type.isText() && item.expr->kind != ast::NodeKind::ColumnRef) {
+      if (o.type.isText() && (trim || item.expr->kind != ast::NodeKind::ColumnRef)) {
         out_ += " COLLATE ";
         out_ += runtime::kCollation;
       }
@@ -239,7 +249,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
-      if (groupingSet_) out_ += " AS " + quoteIdent(o.name);  // it may be written NULL
+      if (groupingSet_ || trimSetOutputs_) out_ += " AS " + quoteIdent(o.name);  // written as an expression
     } else {
       // an unnamed expression has no column name, not its SQL text (under grouping sets
       // a name of its own in the derived table, which the outer select list drops)

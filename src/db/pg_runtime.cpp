@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 17;
+constexpr int kRuntimeVersion = 18;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -78,6 +78,7 @@ CREATE OR REPLACE FUNCTION tsql_int(x double precision) RETURNS integer LANGUAGE
 CREATE OR REPLACE FUNCTION tsql_bigint(x double precision) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
 CREATE OR REPLACE FUNCTION tsql_float(x numeric) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x::double precision $$;
 CREATE OR REPLACE FUNCTION tsql_float(x text) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::double precision $$;
+CREATE OR REPLACE FUNCTION tsql_float(x double precision) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x $$;
 CREATE OR REPLACE FUNCTION tsql_bit(x numeric) RETURNS smallint LANGUAGE sql IMMUTABLE AS
 $$ SELECT CASE WHEN x IS NULL THEN NULL WHEN x <> 0 THEN 1 ELSE 0 END::smallint $$;
 CREATE OR REPLACE FUNCTION tsql_decimal(x numeric, scale integer) RETURNS numeric LANGUAGE sql IMMUTABLE AS

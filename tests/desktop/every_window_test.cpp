@@ -7,7 +7,6 @@
 // checked to fit there.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -25,6 +24,7 @@
 #include "apps/coreapp-desktop/main_window.h"
 #include "apps/coreapp-desktop/qt_ui.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "desktop/window_fit.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
 #include "plugs/coreapp/gysfk/gysfkhx_select_form.h"
@@ -57,8 +57,6 @@ class EveryWindow : public desktop_test::DemoSession {
   // The main window at the screen's size (a bare screen before sign-in) with `dialog`
   // (if any) over its middle, saved as window_<name>_<width>.png, both checked to fit.
   void picture(const std::string& name, QWidget* dialog = nullptr, bool overMainWindow = true) {
-    const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-    QDir().mkpath(folder);
     for (const QSize screen : kScreens) {
       window->resize(screen);
       QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -71,8 +69,8 @@ class EveryWindow : public desktop_test::DemoSession {
         painter.drawPixmap((screen.width() - dialog->width()) / 2, (screen.height() - dialog->height()) / 2,
                            dialog->grab());
       }
-      const QString file = QDir(folder).filePath(QString("window_%1_%2.png").arg(QString::fromStdString(name)).arg(screen.width()));
-      EXPECT_TRUE(shot.save(file)) << name;
+      const QString file = QString("window_%1_%2.png").arg(QString::fromStdString(name)).arg(screen.width());
+      EXPECT_TRUE(shot.save(desktop_test::pictureFile(file))) << name;
     }
     window->resize(kScreens[0]);
   }

@@ -7,13 +7,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QTabWidget>
 #include <QTimer>
 
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/qt_ui.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
 
@@ -52,9 +52,7 @@ TEST_F(MainWindowTest, BillEditorOpensAsAPageAndClosesWithItsTab) {
   // The whole window, for a person to look at (not compared).
   window->resize(1280, 800);
   window->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  EXPECT_TRUE(window->grab().save(QDir(folder).filePath("main_window.png")));
+  EXPECT_TRUE(window->grab().save(desktop_test::pictureFile("main_window.png")));
   Q_EMIT window->pages()->tabCloseRequested(0);
   EXPECT_EQ(window->pages()->count(), 0);
   EXPECT_TRUE(host::PageControl().pages().empty());

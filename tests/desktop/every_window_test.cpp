@@ -270,10 +270,14 @@ TEST_F(EveryWindow, SourcePickers) {
   }
 }
 
-// The ad-hoc business bill opens from the ribbon as a window of its own.
+// The ad-hoc business bill opens from the ribbon as a window of its own, not a page.
 TEST_F(EveryWindow, AdHocBill) {
-  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), [&](QWidget& w) { picture("ad_hoc_bill", &w); },
-                        [&] { ribbon("1103")->trigger(); }));
+  auto look = [&](QWidget& w) {
+    EXPECT_NE(w.findChild<desktop::FormView*>(), nullptr);
+    picture("ad_hoc_bill", &w);
+  };
+  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), look, [&] { ribbon("1103")->trigger(); }));
+  EXPECT_EQ(window->pages()->count(), 0);
 }
 
 // The shell's own small dialogs: bill settings, the reason for an un-audit, a new

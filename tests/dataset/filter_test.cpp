@@ -51,6 +51,7 @@ TEST(Filter, ExpressionsKeepTheRightRows) {
       {"name='O''Neil'", "3"},
       {"sl > 1", "1,4"},
       {"sl >= 0 and sl < 2", "1,2"},
+      {"sl <= 1.5", "1,2"},
       {"sl <> 0", "1,4"},
       {"je = 10", "1,4"},
       {"je = 10.0000", "1,4"},

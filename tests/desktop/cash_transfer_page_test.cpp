@@ -3,14 +3,13 @@
 // audited through the page's buttons, the account balances opened as a page of their
 // own, and the transfer rendered as a PNG under the build folder for a person to see.
 #include <QAction>
-#include <QDir>
-#include <QFileInfo>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "dataset/client_data_set.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
@@ -22,7 +21,6 @@ class TransferPage : public desktop_test::BillPageSession<> {
   void SetUp() override {
     openPage("1114");
   }
-
 
   // One line added from the grid and its cells typed: out of, into, amount.
   void typeLine(int row, const char* from, const char* to, const char* amount) {
@@ -57,14 +55,7 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   EXPECT_EQ(page->masterStatus(), 1) << lastEvent();
   EXPECT_TRUE(said("\"event\":\"drawer\""));
 
-  view->resize(1280, 800);
-  view->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  const QString file = QDir(folder).filePath("cash_transfer.png");
-  QFile::remove(file);
-  ASSERT_TRUE(view->grab().save(file));
-  EXPECT_GT(QFileInfo(file).size(), 0);
+  desktop_test::savePicture(*view, "cash_transfer.png");
 
   // The balances open as a page beside the bill: the bank holds the demo advance receipt
   // of 1,000 and the 750 transferred in.

@@ -3,13 +3,12 @@
 // played by the modal runner: first line ticked, confirmed), then rendered as a PNG
 // under the build folder for a person to see.
 #include <QAction>
-#include <QDir>
-#include <QFileInfo>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
 #include "plugs/coreapp/khsk/khdzk_audit_form.h"
@@ -61,14 +60,7 @@ TEST_F(StatementPage, AuditReviewAndRenderToAPicture) {
   EXPECT_EQ(page->masterStatus(), 2) << lastEvent();
   EXPECT_EQ(page->control("cxLabel3").text, "已复核");
 
-  view->resize(1280, 800);
-  view->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  const QString file = QDir(folder).filePath("customer_statement_reviewed.png");
-  QFile::remove(file);
-  ASSERT_TRUE(view->grab().save(file));
-  EXPECT_GT(QFileInfo(file).size(), 0);
+  desktop_test::savePicture(*view, "customer_statement_reviewed.png");
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 // Every window a clerk meets, opened the way the clerk opens it (ribbon, buttons, the
-// tab's close box) with the shell's own Ui: the sign-in, the main window with the order
-// page, the customer and item lookups, the unsaved-changes question, the order selector
+// tab's close box) with the shell's own Ui: the sign-in, every page with a new bill, the
+// main window with the order page, the customer and item lookups, the unsaved-changes question, the order selector
 // before settlement and processing, both of those, the print preview and the source
 // pickers. Each is pictured over the main window at 1280x800 and 1600x1000
 // (build/desktop-screenshots/window_<name>_<width>.png, for a person to look at) and
 // checked to fit there.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -25,6 +24,7 @@
 #include "apps/coreapp-desktop/main_window.h"
 #include "apps/coreapp-desktop/qt_ui.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "desktop/window_fit.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
 #include "plugs/coreapp/gysfk/gysfkhx_select_form.h"
@@ -57,8 +57,6 @@ class EveryWindow : public desktop_test::DemoSession {
   // The main window at the screen's size (a bare screen before sign-in) with `dialog`
   // (if any) over its middle, saved as window_<name>_<width>.png, both checked to fit.
   void picture(const std::string& name, QWidget* dialog = nullptr, bool overMainWindow = true) {
-    const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-    QDir().mkpath(folder);
     for (const QSize screen : kScreens) {
       window->resize(screen);
       QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -71,8 +69,8 @@ class EveryWindow : public desktop_test::DemoSession {
         painter.drawPixmap((screen.width() - dialog->width()) / 2, (screen.height() - dialog->height()) / 2,
                            dialog->grab());
       }
-      const QString file = QDir(folder).filePath(QString("window_%1_%2.png").arg(QString::fromStdString(name)).arg(screen.width()));
-      EXPECT_TRUE(shot.save(file)) << name;
+      const QString file = QString("window_%1_%2.png").arg(QString::fromStdString(name)).arg(screen.width());
+      EXPECT_TRUE(shot.save(desktop_test::pictureFile(file))) << name;
     }
     window->resize(kScreens[0]);
   }
@@ -156,25 +154,30 @@ TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {
   EXPECT_EQ(window->pages()->count(), 1);
 }
 
-// Each bill page, a new bill started, fits the main window at both sizes.
-TEST_F(EveryWindow, EveryBillPageFits) {
+// Each page opens from its plug; a bill editor starts a new bill with its date box, line
+// grid and main commands shown. Every page is pictured and fits the main window.
+TEST_F(EveryWindow, EveryPageStartsANewBillAndFits) {
   for (const char* code : desktop_test::kPageCodes) {
+    SCOPED_TRACE(code);
     window->openItem(*host::plugsPool().plugbyName(code));
     auto* page = dynamic_cast<host::TBaseForm*>(host::PageControl().activePage());
-    ASSERT_NE(page, nullptr) << code;
+    ASSERT_NE(page, nullptr);
     desktop::FormView* view = window->pageView(*page);
-    ASSERT_NE(view, nullptr) << code;
-    if (QAction* add = view->actionBar()->button("actAdd")) add->trigger();
-    for (const QSize screen : kScreens) {
-      window->resize(screen);
-      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-      desktop_test::expectFits(*window, screen, std::string("page ") + code);
+    ASSERT_NE(view, nullptr);
+    if (auto* bill = dynamic_cast<host::TBaseBillEditRibbonForm*>(page)) {
+      view->actionBar()->button("actAdd")->trigger();
+      EXPECT_TRUE(bill->editMode);
+      EXPECT_NE(view->grid("cxgDetail"), nullptr);
+      EXPECT_NE(view->controlWidget("edtbilldate"), nullptr);
+      for (const char* name : {"actclose", "actSave", "actCancel", "actAudit", "actPrint"})
+        EXPECT_NE(view->actionBar()->button(name), nullptr) << name;
     }
+    picture(std::string("page_") + code);
     host.ui = &ui;  // the new bill's question is answered "discard" from the queue
     ui.queueAnswer(host::mrNo);
     Q_EMIT window->pages()->tabCloseRequested(0);
     host.ui = &qtUi;
-    EXPECT_EQ(window->pages()->count(), 0) << code;
+    EXPECT_EQ(window->pages()->count(), 0);
   }
 }
 
@@ -267,10 +270,14 @@ TEST_F(EveryWindow, SourcePickers) {
   }
 }
 
-// The ad-hoc business bill opens from the ribbon as a window of its own.
+// The ad-hoc business bill opens from the ribbon as a window of its own, not a page.
 TEST_F(EveryWindow, AdHocBill) {
-  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), [&](QWidget& w) { picture("ad_hoc_bill", &w); },
-                        [&] { ribbon("1103")->trigger(); }));
+  auto look = [&](QWidget& w) {
+    EXPECT_NE(w.findChild<desktop::FormView*>(), nullptr);
+    picture("ad_hoc_bill", &w);
+  };
+  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), look, [&] { ribbon("1103")->trigger(); }));
+  EXPECT_EQ(window->pages()->count(), 0);
 }
 
 // The shell's own small dialogs: bill settings, the reason for an un-audit, a new

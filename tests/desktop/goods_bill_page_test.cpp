@@ -2,13 +2,12 @@
 // supplier box and header combos, its line grid takes the shipped columns with Chinese
 // captions, typing a quantity into a line follows the bill's own arithmetic, and the
 // saved bill is rendered as a PNG under the build folder for a person to look at.
-#include <QDir>
-#include <QFileInfo>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
 #include "plugs/coreapp/simple_bill/stock_bill_form.h"
@@ -20,7 +19,6 @@ class PurchasePage : public desktop_test::BillPageSession<plugs::coreapp::TStock
   void SetUp() override {
     openPage("1120");
   }
-
 
 };
 
@@ -46,14 +44,7 @@ TEST_F(PurchasePage, TwoLinesEnteredSavedAndRendered) {
   ASSERT_FALSE(page->billno.empty()) << (ui.transcript().empty() ? "" : ui.transcript().back());
   EXPECT_EQ(page->control("edtwldw").text, "G001");
 
-  view->resize(1280, 800);
-  view->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  const QString file = QDir(folder).filePath("purchase_bill.png");
-  QFile::remove(file);
-  ASSERT_TRUE(view->grab().save(file));
-  EXPECT_GT(QFileInfo(file).size(), 0);
+  desktop_test::savePicture(*view, "purchase_bill.png");
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 // The two pickers that draw on project order lines, as modal windows of the shell on the
 // demo database: the import into an outsourced order and the pending-shipment list, each
 // with its tick column and rows, rendered as PNGs under the build folder.
-#include <QDir>
-#include <QFileInfo>
-
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
 #include "plugs/coreapp/xmwtk/importxmddmx_form.h"
 
@@ -20,14 +18,7 @@ class OrderLinePickers : public desktop_test::DemoSession {
     desktop::DataSetTableModel& rows = *view.grid(grid)->model();
     ASSERT_GT(rows.rowCount(), 0);
     EXPECT_EQ(rows.data(rows.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
-    view.resize(1100, 420);
-    view.show();
-    const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-    QDir().mkpath(folder);
-    const QString file = QDir(folder).filePath(name);
-    QFile::remove(file);
-    ASSERT_TRUE(view.grab().save(file));
-    EXPECT_GT(QFileInfo(file).size(), 0);
+    desktop_test::savePicture(view, name, QSize(1100, 420));
   }
 };
 

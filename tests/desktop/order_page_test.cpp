@@ -4,8 +4,6 @@
 // the build folder for a person to look at.
 #include <QAction>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
@@ -17,6 +15,7 @@
 #include "apps/coreapp-desktop/grid_view.h"
 #include "dataset/client_data_set.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
@@ -40,7 +39,6 @@ class OrderPage : public desktop_test::BillPageSession<> {
     view->actionBar()->button("actDetail_Add")->trigger();
     ASSERT_EQ(page->cdsDetail.recordCount(), 2);
   }
-
 
 };
 
@@ -224,14 +222,7 @@ TEST_F(OrderPage, SavedOrderRendersToAPicture) {
   ASSERT_FALSE(page->billno.empty()) << (ui.transcript().empty() ? "" : ui.transcript().back());
   EXPECT_FALSE(view->actionBar()->button("actSave")->isEnabled());
 
-  view->resize(1280, 800);
-  view->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  const QString file = QDir(folder).filePath("project_order.png");
-  QFile::remove(file);
-  ASSERT_TRUE(view->grab().save(file));
-  EXPECT_GT(QFileInfo(file).size(), 0);
+  desktop_test::savePicture(*view, "project_order.png");
 }
 
 }  // namespace

@@ -2,13 +2,12 @@
 // account grid and the write-off grid with its Chinese captions; the demo customer's
 // open bills are picked in the source selector (played here, modal in the shell), and
 // the saved receipt with both panels filled is rendered as a PNG for a person to look at.
-#include <QDir>
-#include <QFileInfo>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
 #include "plugs/coreapp/simple_bill/write_off_bill_form.h"
@@ -56,14 +55,7 @@ TEST_F(ReceiptPage, BothPanelsFilledSavedAndRendered) {
   ASSERT_FALSE(page->billno.empty()) << (ui.transcript().empty() ? "" : ui.transcript().back());
   EXPECT_EQ(page->cdshxmx.recordCount(), bills);
 
-  view->resize(1280, 800);
-  view->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  const QString file = QDir(folder).filePath("receipt_bill.png");
-  QFile::remove(file);
-  ASSERT_TRUE(view->grab().save(file));
-  EXPECT_GT(QFileInfo(file).size(), 0);
+  desktop_test::savePicture(*view, "receipt_bill.png");
 }
 
 }  // namespace

@@ -3,14 +3,13 @@
 // statement opened from it, both rendered as PNGs under the build folder for a person.
 #include <QAction>
 #include <QDateEdit>
-#include <QDir>
-#include <QFileInfo>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
@@ -21,18 +20,6 @@ namespace {
 class AgingPage : public desktop_test::DemoSession {
  protected:
   void TearDown() override { host::PageControl().clear(); }
-
-  // Renders a view at the shell's size to desktop-screenshots/<name>.
-  static void render(desktop::FormView& view, const char* name) {
-    view.resize(1280, 800);
-    view.show();
-    const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-    QDir().mkpath(folder);
-    const QString file = QDir(folder).filePath(name);
-    QFile::remove(file);
-    ASSERT_TRUE(view.grab().save(file));
-    EXPECT_GT(QFileInfo(file).size(), 0);
-  }
 };
 
 TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
@@ -56,7 +43,7 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   desktop::DataSetTableModel& rows = *view.grid("cxgZl")->model();
   ASSERT_EQ(rows.rowCount(), 3);  // C001, C004, C005
   EXPECT_EQ(rows.data(rows.index(2, 1)).toString(), QString("城东物业"));
-  render(view, "receivable_aging.png");
+  desktop_test::savePicture(view, "receivable_aging.png");
 
   page->cdsZl.last();
   view.actionBar()->button("actMx")->trigger();
@@ -71,7 +58,7 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   statement->cdsMx.last();
   EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(),
             page->cdsZl.fieldByName("qkje").asCurrency());
-  render(statementView, "customer_running_balance.png");
+  desktop_test::savePicture(statementView, "customer_running_balance.png");
 }
 
 }  // namespace

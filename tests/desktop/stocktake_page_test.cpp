@@ -2,13 +2,12 @@
 // grid arrive with their book quantity, a count typed into the grid's cell gives the
 // difference and its remark in the same row, the processing button follows the bill's
 // state, and the counted page is rendered as a PNG under the build folder.
-#include <QDir>
-#include <QFileInfo>
 
 #include "apps/coreapp-desktop/action_bar.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/forms/page_control.h"
 #include "host/plug/t_plugs_pool.h"
@@ -66,14 +65,7 @@ TEST_F(StocktakePage, CountedStocktakeRendersToAPicture) {
   view->refresh();
   EXPECT_TRUE(view->actionBar()->button("acttosy")->isEnabled());
 
-  view->resize(1280, 800);
-  view->show();
-  const QString folder = QDir(COREAPP_BINARY_DIR).filePath("desktop-screenshots");
-  QDir().mkpath(folder);
-  const QString file = QDir(folder).filePath("stocktake.png");
-  QFile::remove(file);
-  ASSERT_TRUE(view->grab().save(file));
-  EXPECT_GT(QFileInfo(file).size(), 0);
+  desktop_test::savePicture(*view, "stocktake.png");
 }
 
 }  // namespace

@@ -90,6 +90,11 @@ class BillLifeTest : public forms_test::FormsTest {
 
   std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
 
+  //! The stored bill's "status/version".
+  std::string statusAndVersion() {
+    return scalar("select cast(status as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk");
+  }
+
   host::TPlugItem item;
   std::unique_ptr<HookLogBill> form;
 };
@@ -170,13 +175,12 @@ TEST_F(BillLifeTest, EveryGuardedActionNeedsItsRight) {
     std::set<std::string> granted = all;
     granted.erase(c.right);
     host.rights = {false, granted};
-    std::string before = scalar("select cast(status as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk");
+    std::string before = statusAndVersion();
     EXPECT_EQ(form->clickAction(c.action), Outcome::Aborted) << c.action;
     EXPECT_EQ(lastEvent(),
               R"({"event":"message","type":2,"caption":"用户授权","text":"对不起，您没有该功能的操作权限，访问被拒绝。"})")
         << c.action;
-    EXPECT_EQ(scalar("select cast(status as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk"), before)
-        << c.action;
+    EXPECT_EQ(statusAndVersion(), before) << c.action;
     EXPECT_FALSE(form->editMode) << c.action;
     host.rights = {true, {}};
     if (c.needsAuditedBill) {
@@ -210,7 +214,7 @@ TEST_F(BillLifeTest, AuditWhoseExtraSqlFailsChangesNothing) {
   // a run-time error the batch's CATCH sees (an unknown table would pass it by)
   form->extraAuditSql = "insert into vt_c_qtrk(billno) values(cast('x' as int))";
   EXPECT_EQ(form->clickAction("actAudit"), Outcome::Aborted);
-  EXPECT_EQ(scalar("select cast(status as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk"), "0/0");
+  EXPECT_EQ(statusAndVersion(), "0/0");
   EXPECT_EQ(lastEvent(), R"({"event":"message","type":2,"caption":"提示","text":"单据审核失败"})");
 }
 
@@ -233,7 +237,7 @@ TEST_F(BillLifeTest, AuditBatchGuardCatchesAChangeAfterTheCheck) {
   EXPECT_EQ(form->clickAction("actAudit"), Outcome::Aborted);
   EXPECT_EQ(lastEvent(),
             R"({"event":"message","type":2,"caption":"提示","text":"当前数据状态已改变，请刷新后重试."})");
-  EXPECT_EQ(scalar("select cast(status as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk"), "0/1");
+  EXPECT_EQ(statusAndVersion(), "0/1");
 }
 
 TEST_F(BillLifeTest, ActionsFollowEditModeAndBillState) {

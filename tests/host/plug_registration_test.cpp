@@ -1,4 +1,5 @@
-// Plug items, rules, the pool and the unit start-up.
+// Plug items, rules, the pool and the unit start-up (each bill's standard rights are
+// checked with the package's own items).
 #include <gtest/gtest.h>
 
 #include "host/plug/plug_listing.h"
@@ -15,31 +16,6 @@ class PlugTest : public ::testing::Test {
   void SetUp() override { plugsPool().clear(); }
   void TearDown() override { plugsPool().clear(); }
 };
-
-std::vector<std::string> ruleCodes(const TPlugItem& item) {
-  std::vector<std::string> codes;
-  for (const TauthRule& r : item.rules()) codes.push_back(r.code);
-  return codes;
-}
-
-TEST_F(PlugTest, StandardRulesComeRootFirstWithSpecialRightsBeforeAttachments) {
-  TPlugItem& item =
-      registerPackageItem("{C5237390-BAEB-47B9-AAC5-BD0C7551E741}", "客户对账单", "1117",
-                          {"Tkhdzkform", nullptr}, nullptr, standardRightsWith({{"_07", "复核"}}));
-  EXPECT_EQ(ruleCodes(item),
-            (std::vector<std::string>{"1117", "1117_01", "1117_02", "1117_03", "1117_04", "1117_05",
-                                      "1117_06", "1117_061", "1117_07", "1117_10", "1117_20"}));
-  EXPECT_EQ(item.rule("1117")->parent, "");
-  EXPECT_EQ(item.rule("1117")->caption, "客户对账单");
-  EXPECT_EQ(item.rule("1117_07")->parent, "1117");
-  EXPECT_EQ(item.rule("1117_07")->caption, "复核");
-  EXPECT_EQ(item.rule("1117_061")->caption, "模板设置");
-  for (const TauthRule& r : item.rules()) {
-    EXPECT_EQ(r.value1, 1);
-    EXPECT_EQ(r.value2, 1);
-    EXPECT_EQ(r.extra, "");
-  }
-}
 
 TEST_F(PlugTest, ARuleCodeRepeatedWithinOneItemRaises) {
   TPlugItemSingleBasic item;

@@ -118,6 +118,13 @@ bool isTransactionControl(const std::string& sql) {
   return false;
 }
 
+// Server-side prepared statements are kept by text and parameter types.
+std::string preparedKey(const std::string& sql, const std::vector<Oid>& types) {
+  std::string key = sql;
+  for (Oid t : types) key += '\x1f' + std::to_string(t);
+  return key;
+}
+
 }  // namespace
 
 // SQL Server's names are case-blind; a quoted name on PostgreSQL is not. Every quoted
@@ -159,11 +166,16 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 
 // Inside a transaction, a failed statement aborts the whole transaction on the
 // server, where SQL Server takes back only that statement and goes on (XACT_ABORT
-// off): each statement in a transaction runs under a savepoint that a failure rolls
-// back to. Outside one, each statement is its own transaction anyway.
+// off). A savepoint around every statement would keep that meaning but costs the server
+// a subtransaction each, so a batch first runs without them: when a statement fails,
+// the transaction is given up and the batch runs again from its start with each
+// statement under its own savepoint, which a failure rolls back to. A text sent for the
+// first time always has its savepoint (the server may refuse to type it; see below).
+// Outside a transaction each statement is its own transaction anyway.
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
-  bool guarded = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
+  bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
+  bool guarded = inTransaction && (savepoints_ || !prepared_.contains(preparedKey(sql, types)));
   std::vector<const char*> values(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
   PGresult* r = send(sql, types, values, guarded);
@@ -183,6 +195,7 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
   }
   ResultGuard guard{r};
   sawConflict_ = sawConflict_ || isConflict(r);
+  if (inTransaction && !guarded) giveUpTransaction();
   SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
   auto field = [&](int code) {
     const char* v = PQresultErrorField(r, code);
@@ -194,6 +207,15 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
   throw error;
 }
 
+// Nothing of the batch is durable yet (else savepoints would be on): rolling its
+// transaction back puts the database where the batch found it.
+void PgBackend::giveUpTransaction() {
+  command("ROLLBACK");
+  savepoints_ = true;
+  invalidateSchema();
+  throw tsql::exec::RunBatchAgain();
+}
+
 // One round trip per statement: the savepoint when guarded, its PREPARE the first time
 // this text is sent with these parameter types, the statement, the release, pipelined.
 // The result is the statement's, or the first error before it (a refused PREPARE);
@@ -201,8 +223,7 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
 PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
                           const std::vector<const char*>& values, bool guarded) {
   int n = static_cast<int>(values.size());
-  std::string key = sql;
-  for (Oid t : types) key += '\x1f' + std::to_string(t);
+  std::string key = preparedKey(sql, types);
   auto [entry, isNew] = prepared_.try_emplace(key);
   if (isNew) entry->second = "tsql_" + std::to_string(++preparedCount_);
   const std::string name = entry->second;
@@ -239,7 +260,7 @@ void PgBackend::noteDurable(const PGresult* r) {
   const char* done = PQcmdStatus(const_cast<PGresult*>(r));
   if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
       std::strncmp(done, "ROLLBACK", 8) != 0)
-    durableWrite_ = true;
+    durableWrite_ = savepoints_ = true;  // running the batch again would do it twice
 }
 
 namespace {
@@ -283,6 +304,8 @@ void PgBackend::command(const char* sql) {
 // with other columns would fail ("cached plan must not change result type").
 void PgBackend::execute(const std::string& sql) {
   ResultGuard guard{run(serverText(sql), {}, {}, {})};
+  // what the interpreter noted of the schema would outlive a given-up transaction
+  if (!isTransactionControl(sql)) savepoints_ = true;
   if (!isTransactionControl(sql) && !prepared_.empty()) {
     prepared_.clear();
     command("DEALLOCATE ALL");

@@ -40,8 +40,9 @@ class PgBackend final : public tsql::exec::Backend {
   //! embedded file words it, from what the server named.
   tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;
 
-  //! Starts watching a batch: no conflict seen, nothing made durable yet.
-  void startBatch() { sawConflict_ = durableWrite_ = false; }
+  //! Starts watching a batch: no conflict seen, nothing made durable yet, statements
+  //! without their own savepoints until one fails or something becomes durable.
+  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = false; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -62,6 +63,8 @@ class PgBackend final : public tsql::exec::Backend {
   PGresult* send(const std::string& sql, const std::vector<Oid>& types, const std::vector<const char*>& values,
                  bool guarded);
   void noteDurable(const PGresult* r);
+  //! Rolls the open transaction back and throws RunBatchAgain; savepoints from now on.
+  [[noreturn]] void giveUpTransaction();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
 
@@ -69,6 +72,9 @@ class PgBackend final : public tsql::exec::Backend {
   std::int64_t changes_ = 0;
   bool sawConflict_ = false;
   bool durableWrite_ = false;
+  //! Each statement of a transaction under its own savepoint; off while a batch may
+  //! still be run again whole (see run()).
+  bool savepoints_ = true;
   //! The table, column and constraint the last failed statement broke (server's names).
   struct Broken {
     std::string table, column, constraint, detail;

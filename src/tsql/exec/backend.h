@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,18 @@
 #include "tsql/exec/sql_value.h"
 
 namespace tsql::exec {
+
+//! Thrown by a backend that gave up the batch's open transaction after a statement
+//! failed where the database could not take back that statement alone; the backend has
+//! rolled the transaction back and runs the rest of this batch with each statement
+//! undoable on its own. Not an SQL error: TRY does not catch it; the interpreter throws
+//! the attempt away (rows, messages, variables) and runs the batch again from its start.
+//! A backend throws it at most once per batch, and only while nothing of the batch is
+//! durable.
+class RunBatchAgain : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the batch runs again"; }
+};
 
 //! One run of a prepared statement: bind, step through the rows, read columns.
 class Cursor {

@@ -69,8 +69,22 @@ class Interpreter final : public translate::TranslateEnv {
     const ast::CreateProcedureStmt* stmt = nullptr;
   };
   enum class Flow { Normal, Break, Continue, Return };
+  //! What a batch may change that outlives it, as it was when the batch began.
+  struct SessionState {
+    runtime::DateSettings dates;
+    int lastError;
+    std::int64_t rowCount;
+    SqlValue returnValue;
+    int faultSeen;
+    bool faultFired;
+  };
 
   // interpreter.cpp
+  //! One run of the batch; throws RunBatchAgain when the backend gave its transaction up.
+  BatchResult runAttempt(BatchPlan& plan, const Params& params);
+  void endAttempt(Frame& top);
+  SessionState sessionState() const;
+  void restoreSession(const SessionState& s);
   Flow execList(const ast::StmtList& list);
   Flow exec(const ast::Stmt& s);
   Flow dispatch(const ast::Stmt& s);

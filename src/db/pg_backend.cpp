@@ -75,6 +75,9 @@ class PgCursor final : public tsql::exec::Cursor {
     return backend_.resultColumnType(result_, i);
   }
   SqlValue column(int i) override { return db::pg::fieldValue(result_, row_, i); }
+  bool sendWithoutWaiting(std::int64_t rows) override {
+    return backend_.sendWithoutWaiting(sql_, types_, texts_, nulls_, rows, target_);
+  }
 
  private:
   void ensureRun() {
@@ -174,6 +177,7 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 // Outside a transaction each statement is its own transaction anyway.
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
+  collectAnswers();
   bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
   bool guarded = inTransaction && (savepoints_ || !prepared_.contains(preparedKey(sql, types)));
   std::vector<const char*> values(texts.size());
@@ -205,6 +209,58 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                  field(PG_DIAG_MESSAGE_DETAIL)};
   if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
   throw error;
+}
+
+// Inside a transaction that may still be given up, a write whose only answer is its row
+// count needs no round trip of its own: it is sent at once, its answer read with the
+// next statement that waits (a save's lines go to the server together). A failure
+// among those answers gives the transaction up, as a failed statement would.
+bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
+                                   const std::vector<std::string>& texts, const std::vector<bool>& nulls,
+                                   std::int64_t rows, const std::string& insertTarget) {
+  if (savepoints_ || unanswered_ >= kMaxUnanswered) return false;
+  // while answers are outstanding the connection reports a command in progress
+  if (unanswered_ == 0 && PQtransactionStatus(conn_) != PQTRANS_INTRANS) return false;
+  auto prepared = prepared_.find(preparedKey(sql, types));
+  if (prepared == prepared_.end()) return false;  // its PREPARE may be refused: wait for it
+  std::vector<const char*> values(texts.size());
+  for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
+  if (unanswered_ == 0 && !lostWrite_) PQenterPipelineMode(conn_);
+  if (PQsendQueryPrepared(conn_, prepared->second.c_str(), static_cast<int>(values.size()), values.data(), nullptr,
+                          nullptr, 0))
+    ++unanswered_;
+  else
+    lostWrite_ = true;  // not sent: the batch runs again, waiting for each answer
+  changes_ = rows;
+  lastInsertTarget_ = insertTarget;
+  return true;
+}
+
+// Reads the answers of the writes sent without waiting; gives the transaction up when
+// one of them failed (or could not be sent).
+void PgBackend::collectAnswers() {
+  if (unanswered_ == 0 && !lostWrite_) return;
+  PQpipelineSync(conn_);
+  PGresult* failure = nullptr;
+  for (int query = 0; query < unanswered_; ++query) {
+    while (PGresult* r = PQgetResult(conn_)) {
+      if (!failure && PQresultStatus(r) == PGRES_FATAL_ERROR) failure = r;
+      else PQclear(r);
+    }
+  }
+  while (PGresult* r = PQgetResult(conn_)) {  // the sync
+    bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+    PQclear(r);
+    if (synced) break;
+  }
+  PQexitPipelineMode(conn_);
+  bool failed = failure || lostWrite_;
+  unanswered_ = 0;
+  lostWrite_ = false;
+  if (!failed) return;
+  sawConflict_ = sawConflict_ || (failure && isConflict(failure));
+  PQclear(failure);
+  giveUpTransaction();
 }
 
 // Nothing of the batch is durable yet (else savepoints would be on): rolling its
@@ -295,6 +351,7 @@ tsql::SqlError PgBackend::constraintError(const tsql::SqlError& e, std::string_v
 }
 
 void PgBackend::command(const char* sql) {
+  collectAnswers();
   ResultGuard guard{PQexec(conn_, sql)};
   if (PQresultStatus(guard.r) != PGRES_COMMAND_OK)
     throw SqlException(pg::errorNumber(guard.r), 16, 0, pg::errorMessage(guard.r, conn_));

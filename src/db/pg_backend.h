@@ -51,6 +51,11 @@ class PgBackend final : public tsql::exec::Backend {
   //! Throws SqlException on error. Used by the cursors.
   PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
                 const std::vector<bool>& nulls);
+  //! Sends a write without waiting for its answer when the batch's transaction may still
+  //! be given up and its text is prepared; false when it must run through run().
+  bool sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
+                          const std::vector<std::string>& texts, const std::vector<bool>& nulls, std::int64_t rows,
+                          const std::string& insertTarget);
   //! The T-SQL type of a result column that is a table's or view's own column (as
   //! recorded with the table), Unknown for an expression.
   tsql::ast::DataType resultColumnType(const PGresult* r, int col);
@@ -65,6 +70,7 @@ class PgBackend final : public tsql::exec::Backend {
   void noteDurable(const PGresult* r);
   //! Rolls the open transaction back and throws RunBatchAgain; savepoints from now on.
   [[noreturn]] void giveUpTransaction();
+  void collectAnswers();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
 
@@ -75,6 +81,11 @@ class PgBackend final : public tsql::exec::Backend {
   //! Each statement of a transaction under its own savepoint; off while a batch may
   //! still be run again whole (see run()).
   bool savepoints_ = true;
+  //! Writes sent without waiting whose answers are not read yet (bounded, so that the
+  //! server's answers never fill the socket while this side still sends).
+  int unanswered_ = 0;
+  static constexpr int kMaxUnanswered = 512;
+  bool lostWrite_ = false;  //!< a write could not be sent
   //! The table, column and constraint the last failed statement broke (server's names).
   struct Broken {
     std::string table, column, constraint, detail;

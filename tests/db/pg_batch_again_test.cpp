@@ -96,6 +96,11 @@ TEST(PgBatchAgain, FailedStatementInTransactionLeavesOneTranscriptOnBothBackends
       {"begin tran\r\ninsert into bill(code, n) values('H', 9)\r\ninsert into bill(code, n) values('A', 9)\r\n"
        "print 'after'\r\ncommit\r\nselect code from bill order by id\r\ndelete from bill where code <> 'A'\r\n",
        "print after\nrows\nA\nH\nerror 2627\n"},
+      // the failure is learnt only when the batch ends with its transaction open
+      {"begin tran\r\ninsert into bill(code, n) values('J', 1)\r\ninsert into bill(code, n) values('A', 1)\r\n"
+       "print 'open'\r\n",
+       "print open\nerror 2627\nerror 266\n"},
+      {"select code from bill order by id\r\n", "rows\nA\n"},
   };
   sameTranscripts("batch_again", cases);
 }

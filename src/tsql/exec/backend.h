@@ -43,6 +43,10 @@ class Cursor {
   virtual void bindTextInPlace(int index, std::string_view text) { bind(index, SqlValue::text(std::string(text))); }
   //! Runs to the next row: true while there is one. Throws SqlException.
   virtual bool step() = 0;
+  //! Sends a write whose only outcome, when it succeeds, is `rows` rows written, without
+  //! waiting for the database's answer: true when sent (a failure then surfaces later
+  //! as RunBatchAgain), false when it must run now through step().
+  virtual bool sendWithoutWaiting(std::int64_t rows) { (void)rows; return false; }
   //! Ready to run again with new bindings.
   virtual void reset() = 0;
   virtual int columnCount() = 0;

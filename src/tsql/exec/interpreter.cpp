@@ -77,28 +77,31 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
   caught_.clear();
   bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
-    noticeSchemaChanges();
-    execList(plan.batch.statements);
-  } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
-    report(e.error());
-    batchAborted = errors::abortsBatch(e.error().number);
+    try {
+      noticeSchemaChanges();
+      execList(plan.batch.statements);
+    } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
+      report(e.error());
+      batchAborted = errors::abortsBatch(e.error().number);
+    }
+    if (tranCount_ > 0) endOpenTransaction(batchAborted);
   } catch (const RunBatchAgain&) {
     endAttempt(top);
     forgetSchema();  // tables made or changed in the given-up transaction are as before it
     throw;
   }
-  if (tranCount_ > 0) {
-    try {
-      rollbackKeepingTableVariables(0);
-    } catch (const SqlException& e) {
-      report(e.error());
-    }
-    tranCount_ = 0;
-    if (!batchAborted)
-      report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
-  }
   endAttempt(top);
   return result;
+}
+
+void Interpreter::endOpenTransaction(bool batchAborted) {
+  try {
+    rollbackKeepingTableVariables(0);
+  } catch (const SqlException& e) {
+    report(e.error());
+  }
+  tranCount_ = 0;
+  if (!batchAborted) report({266, 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
 }
 
 // The batch's own table variables end with it; nothing points into the attempt after.

@@ -83,6 +83,8 @@ class Interpreter final : public translate::TranslateEnv {
   //! One run of the batch; throws RunBatchAgain when the backend gave its transaction up.
   BatchResult runAttempt(BatchPlan& plan, const Params& params);
   void endAttempt(Frame& top);
+  //! The end of a batch that left its transaction open: rolled back and reported.
+  void endOpenTransaction(bool batchAborted);
   SessionState sessionState() const;
   void restoreSession(const SessionState& s);
   Flow execList(const ast::StmtList& list);
@@ -117,7 +119,7 @@ class Interpreter final : public translate::TranslateEnv {
   void assign(const std::string& name, const SqlValue& v, int line);
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);
-  void execModify(const translate::Translation& t, int line, bool insert);
+  void execModify(const translate::Translation& t, int line, bool insert, std::int64_t valuesRows = 0);
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <exception>
 
 #include "core/strings.h"
 #include "db/pg_values.h"
@@ -239,6 +240,10 @@ bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid
 // Reads the answers of the writes sent without waiting; gives the transaction up when
 // one of them failed (or could not be sent).
 void PgBackend::collectAnswers() {
+  if (givenUp_ && std::uncaught_exceptions() == 0) {  // learnt while another error was leaving
+    givenUp_ = false;
+    throw tsql::exec::RunBatchAgain();
+  }
   if (unanswered_ == 0 && !lostWrite_) return;
   PQpipelineSync(conn_);
   PGresult* failure = nullptr;
@@ -265,10 +270,16 @@ void PgBackend::collectAnswers() {
 
 // Nothing of the batch is durable yet (else savepoints would be on): rolling its
 // transaction back puts the database where the batch found it.
+// Learnt while another exception leaves (a table variable emptied as a procedure's
+// frame ends), it is thrown by the next statement instead: one exception at a time.
 void PgBackend::giveUpTransaction() {
   command("ROLLBACK");
   savepoints_ = true;
   invalidateSchema();
+  if (std::uncaught_exceptions() > 0) {
+    givenUp_ = true;
+    return;
+  }
   throw tsql::exec::RunBatchAgain();
 }
 

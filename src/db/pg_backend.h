@@ -42,7 +42,7 @@ class PgBackend final : public tsql::exec::Backend {
 
   //! Starts watching a batch: no conflict seen, nothing made durable yet, statements
   //! without their own savepoints until one fails or something becomes durable.
-  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = false; }
+  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = givenUp_ = false; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -68,8 +68,9 @@ class PgBackend final : public tsql::exec::Backend {
   PGresult* send(const std::string& sql, const std::vector<Oid>& types, const std::vector<const char*>& values,
                  bool guarded);
   void noteDurable(const PGresult* r);
-  //! Rolls the open transaction back and throws RunBatchAgain; savepoints from now on.
-  [[noreturn]] void giveUpTransaction();
+  //! Rolls the open transaction back and throws RunBatchAgain (at once, or from the
+  //! next statement while another exception is leaving); savepoints from now on.
+  void giveUpTransaction();
   void collectAnswers();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
@@ -86,6 +87,7 @@ class PgBackend final : public tsql::exec::Backend {
   int unanswered_ = 0;
   static constexpr int kMaxUnanswered = 512;
   bool lostWrite_ = false;  //!< a write could not be sent
+  bool givenUp_ = false;    //!< the transaction was given up; RunBatchAgain is still to throw
   //! The table, column and constraint the last failed statement broke (server's names).
   struct Broken {
     std::string table, column, constraint, detail;

@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <exception>
 
 #include "core/strings.h"
 #include "db/pg_values.h"
@@ -105,15 +104,6 @@ bool isIndeterminate(const PGresult* r) {
   return state && std::string_view(state) == "42P18";
 }
 
-// Errors another session's concurrent work causes, which the same batch run again
-// after it may not meet: serialization failure, deadlock, and a key inserted at the same
-// moment (the day's first bill number issued by two counters at once).
-bool isConflict(const PGresult* r) {
-  const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
-  std::string_view s = state ? state : "";
-  return s == "40001" || s == "40P01" || s == "23505";
-}
-
 // Statements that open, end or mark the transaction: never under the statement's own
 // savepoint (its release would release a batch's SAVE TRANSACTION made after it).
 bool isTransactionControl(const std::string& sql) {
@@ -122,14 +112,13 @@ bool isTransactionControl(const std::string& sql) {
   return false;
 }
 
-// Server-side prepared statements are kept by text and parameter types.
+}  // namespace
+
 std::string preparedKey(const std::string& sql, const std::vector<Oid>& types) {
   std::string key = sql;
   for (Oid t : types) key += '\x1f' + std::to_string(t);
   return key;
 }
-
-}  // namespace
 
 // SQL Server's names are case-blind; a quoted name on PostgreSQL is not. Every quoted
 // name goes to the server in lower case (tables and columns are made so too); the
@@ -199,7 +188,7 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     return r;
   }
   ResultGuard guard{r};
-  sawConflict_ = sawConflict_ || isConflict(r);
+  sawConflict_ = sawConflict_ || pg::isConflict(r);
   if (inTransaction && !guarded) giveUpTransaction();
   SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
   auto field = [&](int code) {
@@ -210,77 +199,6 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                  field(PG_DIAG_MESSAGE_DETAIL)};
   if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
   throw error;
-}
-
-// Inside a transaction that may still be given up, a write whose only answer is its row
-// count needs no round trip of its own: it is sent at once, its answer read with the
-// next statement that waits (a save's lines go to the server together). A failure
-// among those answers gives the transaction up, as a failed statement would.
-bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
-                                   const std::vector<std::string>& texts, const std::vector<bool>& nulls,
-                                   std::int64_t rows, const std::string& insertTarget) {
-  if (savepoints_ || unanswered_ >= kMaxUnanswered) return false;
-  // while answers are outstanding the connection reports a command in progress
-  if (unanswered_ == 0 && PQtransactionStatus(conn_) != PQTRANS_INTRANS) return false;
-  auto prepared = prepared_.find(preparedKey(sql, types));
-  if (prepared == prepared_.end()) return false;  // its PREPARE may be refused: wait for it
-  std::vector<const char*> values(texts.size());
-  for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
-  if (unanswered_ == 0 && !lostWrite_) PQenterPipelineMode(conn_);
-  if (PQsendQueryPrepared(conn_, prepared->second.c_str(), static_cast<int>(values.size()), values.data(), nullptr,
-                          nullptr, 0))
-    ++unanswered_;
-  else
-    lostWrite_ = true;  // not sent: the batch runs again, waiting for each answer
-  changes_ = rows;
-  lastInsertTarget_ = insertTarget;
-  return true;
-}
-
-// Reads the answers of the writes sent without waiting; gives the transaction up when
-// one of them failed (or could not be sent).
-void PgBackend::collectAnswers() {
-  if (givenUp_ && std::uncaught_exceptions() == 0) {  // learnt while another error was leaving
-    givenUp_ = false;
-    throw tsql::exec::RunBatchAgain();
-  }
-  if (unanswered_ == 0 && !lostWrite_) return;
-  PQpipelineSync(conn_);
-  PGresult* failure = nullptr;
-  for (int query = 0; query < unanswered_; ++query) {
-    while (PGresult* r = PQgetResult(conn_)) {
-      if (!failure && PQresultStatus(r) == PGRES_FATAL_ERROR) failure = r;
-      else PQclear(r);
-    }
-  }
-  while (PGresult* r = PQgetResult(conn_)) {  // the sync
-    bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
-    PQclear(r);
-    if (synced) break;
-  }
-  PQexitPipelineMode(conn_);
-  bool failed = failure || lostWrite_;
-  unanswered_ = 0;
-  lostWrite_ = false;
-  if (!failed) return;
-  sawConflict_ = sawConflict_ || (failure && isConflict(failure));
-  PQclear(failure);
-  giveUpTransaction();
-}
-
-// Nothing of the batch is durable yet (else savepoints would be on): rolling its
-// transaction back puts the database where the batch found it.
-// Learnt while another exception leaves (a table variable emptied as a procedure's
-// frame ends), it is thrown by the next statement instead: one exception at a time.
-void PgBackend::giveUpTransaction() {
-  command("ROLLBACK");
-  savepoints_ = true;
-  invalidateSchema();
-  if (std::uncaught_exceptions() > 0) {
-    givenUp_ = true;
-    return;
-  }
-  throw tsql::exec::RunBatchAgain();
 }
 
 // One round trip per statement: the savepoint when guarded, its PREPARE the first time

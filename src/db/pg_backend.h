@@ -113,4 +113,7 @@ using Spellings = std::unordered_map<std::string, std::string>;
 //! unnamed result column) given a name.
 std::string serverText(const std::string& sql, Spellings* spellings = nullptr);
 
+//! The key a server-side prepared statement is kept by: its text and parameter types.
+std::string preparedKey(const std::string& sql, const std::vector<Oid>& types);
+
 }  // namespace db

@@ -75,6 +75,9 @@ class PgCursor final : public tsql::exec::Cursor {
     return backend_.resultColumnType(result_, i);
   }
   SqlValue column(int i) override { return db::pg::fieldValue(result_, row_, i); }
+  bool sendWithoutWaiting(std::int64_t rows) override {
+    return backend_.sendWithoutWaiting(sql_, types_, texts_, nulls_, rows, target_);
+  }
 
  private:
   void ensureRun() {
@@ -101,15 +104,6 @@ bool isIndeterminate(const PGresult* r) {
   return state && std::string_view(state) == "42P18";
 }
 
-// Errors another session's concurrent work causes, which the same batch run again
-// after it may not meet: serialization failure, deadlock, and a key inserted at the same
-// moment (the day's first bill number issued by two counters at once).
-bool isConflict(const PGresult* r) {
-  const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
-  std::string_view s = state ? state : "";
-  return s == "40001" || s == "40P01" || s == "23505";
-}
-
 // Statements that open, end or mark the transaction: never under the statement's own
 // savepoint (its release would release a batch's SAVE TRANSACTION made after it).
 bool isTransactionControl(const std::string& sql) {
@@ -119,6 +113,12 @@ bool isTransactionControl(const std::string& sql) {
 }
 
 }  // namespace
+
+std::string preparedKey(const std::string& sql, const std::vector<Oid>& types) {
+  std::string key = sql;
+  for (Oid t : types) key += '\x1f' + std::to_string(t);
+  return key;
+}
 
 // SQL Server's names are case-blind; a quoted name on PostgreSQL is not. Every quoted
 // name goes to the server in lower case (tables and columns are made so too); the
@@ -159,11 +159,17 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 
 // Inside a transaction, a failed statement aborts the whole transaction on the
 // server, where SQL Server takes back only that statement and goes on (XACT_ABORT
-// off): each statement in a transaction runs under a savepoint that a failure rolls
-// back to. Outside one, each statement is its own transaction anyway.
+// off). A savepoint around every statement would keep that meaning but costs the server
+// a subtransaction each, so a batch first runs without them: when a statement fails,
+// the transaction is given up and the batch runs again from its start with each
+// statement under its own savepoint, which a failure rolls back to. A text sent for the
+// first time always has its savepoint (the server may refuse to type it; see below).
+// Outside a transaction each statement is its own transaction anyway.
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
-  bool guarded = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
+  collectAnswers();
+  bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
+  bool guarded = inTransaction && (savepoints_ || !prepared_.contains(preparedKey(sql, types)));
   std::vector<const char*> values(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
   PGresult* r = send(sql, types, values, guarded);
@@ -182,7 +188,8 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     return r;
   }
   ResultGuard guard{r};
-  sawConflict_ = sawConflict_ || isConflict(r);
+  sawConflict_ = sawConflict_ || pg::isConflict(r);
+  if (inTransaction && !guarded) giveUpTransaction();
   SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
   auto field = [&](int code) {
     const char* v = PQresultErrorField(r, code);
@@ -201,8 +208,7 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
 PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
                           const std::vector<const char*>& values, bool guarded) {
   int n = static_cast<int>(values.size());
-  std::string key = sql;
-  for (Oid t : types) key += '\x1f' + std::to_string(t);
+  std::string key = preparedKey(sql, types);
   auto [entry, isNew] = prepared_.try_emplace(key);
   if (isNew) entry->second = "tsql_" + std::to_string(++preparedCount_);
   const std::string name = entry->second;
@@ -239,7 +245,7 @@ void PgBackend::noteDurable(const PGresult* r) {
   const char* done = PQcmdStatus(const_cast<PGresult*>(r));
   if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
       std::strncmp(done, "ROLLBACK", 8) != 0)
-    durableWrite_ = true;
+    durableWrite_ = savepoints_ = true;  // running the batch again would do it twice
 }
 
 namespace {
@@ -274,6 +280,7 @@ tsql::SqlError PgBackend::constraintError(const tsql::SqlError& e, std::string_v
 }
 
 void PgBackend::command(const char* sql) {
+  collectAnswers();
   ResultGuard guard{PQexec(conn_, sql)};
   if (PQresultStatus(guard.r) != PGRES_COMMAND_OK)
     throw SqlException(pg::errorNumber(guard.r), 16, 0, pg::errorMessage(guard.r, conn_));
@@ -283,6 +290,8 @@ void PgBackend::command(const char* sql) {
 // with other columns would fail ("cached plan must not change result type").
 void PgBackend::execute(const std::string& sql) {
   ResultGuard guard{run(serverText(sql), {}, {}, {})};
+  // what the interpreter noted of the schema would outlive a given-up transaction
+  if (!isTransactionControl(sql)) savepoints_ = true;
   if (!isTransactionControl(sql) && !prepared_.empty()) {
     prepared_.clear();
     command("DEALLOCATE ALL");

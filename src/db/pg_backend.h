@@ -40,8 +40,9 @@ class PgBackend final : public tsql::exec::Backend {
   //! embedded file words it, from what the server named.
   tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;
 
-  //! Starts watching a batch: no conflict seen, nothing made durable yet.
-  void startBatch() { sawConflict_ = durableWrite_ = false; }
+  //! Starts watching a batch: no conflict seen, nothing made durable yet, statements
+  //! without their own savepoints until one fails or something becomes durable.
+  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = givenUp_ = false; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -50,6 +51,11 @@ class PgBackend final : public tsql::exec::Backend {
   //! Throws SqlException on error. Used by the cursors.
   PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
                 const std::vector<bool>& nulls);
+  //! Sends a write without waiting for its answer when the batch's transaction may still
+  //! be given up and its text is prepared; false when it must run through run().
+  bool sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
+                          const std::vector<std::string>& texts, const std::vector<bool>& nulls, std::int64_t rows,
+                          const std::string& insertTarget);
   //! The T-SQL type of a result column that is a table's or view's own column (as
   //! recorded with the table), Unknown for an expression.
   tsql::ast::DataType resultColumnType(const PGresult* r, int col);
@@ -62,6 +68,10 @@ class PgBackend final : public tsql::exec::Backend {
   PGresult* send(const std::string& sql, const std::vector<Oid>& types, const std::vector<const char*>& values,
                  bool guarded);
   void noteDurable(const PGresult* r);
+  //! Rolls the open transaction back and throws RunBatchAgain (at once, or from the
+  //! next statement while another exception is leaving); savepoints from now on.
+  void giveUpTransaction();
+  void collectAnswers();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
 
@@ -69,6 +79,15 @@ class PgBackend final : public tsql::exec::Backend {
   std::int64_t changes_ = 0;
   bool sawConflict_ = false;
   bool durableWrite_ = false;
+  //! Each statement of a transaction under its own savepoint; off while a batch may
+  //! still be run again whole (see run()).
+  bool savepoints_ = true;
+  //! Writes sent without waiting whose answers are not read yet (bounded, so that the
+  //! server's answers never fill the socket while this side still sends).
+  int unanswered_ = 0;
+  static constexpr int kMaxUnanswered = 512;
+  bool lostWrite_ = false;  //!< a write could not be sent
+  bool givenUp_ = false;    //!< the transaction was given up; RunBatchAgain is still to throw
   //! The table, column and constraint the last failed statement broke (server's names).
   struct Broken {
     std::string table, column, constraint, detail;
@@ -93,5 +112,8 @@ using Spellings = std::unordered_map<std::string, std::string>;
 //! in lower case (their other spellings into `spellings`), an empty quoted name (an
 //! unnamed result column) given a name.
 std::string serverText(const std::string& sql, Spellings* spellings = nullptr);
+
+//! The key a server-side prepared statement is kept by: its text and parameter types.
+std::string preparedKey(const std::string& sql, const std::vector<Oid>& types);
 
 }  // namespace db

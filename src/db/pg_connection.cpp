@@ -2,6 +2,7 @@
 // PgBackend. The password never reaches a message: errors name the host and database.
 #include "db/pg_connection.h"
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -92,6 +93,24 @@ void PgConnection::clearSchema() {
   PQclear(r);
   if (!error.empty()) throw ConnectionError("cannot clear the database " + serverName(conn_) + ": " + error);
   startEngine();
+}
+
+std::string PgConnection::placeName() const {
+  auto text = [](const char* v) { return std::string_view(v ? v : ""); };
+  return db::placeName(text(PQhost(conn_)), text(PQport(conn_)), text(PQdb(conn_)));
+}
+
+std::string placeName(std::string_view host, std::string_view port, std::string_view database) {
+  std::string name;
+  for (std::string_view part : {host, port, database}) {
+    if (!name.empty()) name += '-';
+    for (char c : part) {
+      bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-' ||
+                   static_cast<unsigned char>(c) >= 0x80;  // a database may be named in Chinese
+      name += plain ? c : '_';
+    }
+  }
+  return name;
 }
 
 bool isServerUri(const std::string& spec) {

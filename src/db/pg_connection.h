@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "db/connection.h"
 #include "db/embedded_connection.h"
@@ -37,6 +38,8 @@ class PgConnection : public Connection {
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
 
   PGconn* handle() const { return conn_; }  //!< the libpq connection (owned)
+  //! The server address, port and database as one file name (see placeName below).
+  std::string placeName() const;
 
   //! True when the database holds tables or views besides the engine's own.
   bool holdsSchema();
@@ -53,6 +56,11 @@ class PgConnection : public Connection {
   PgBackend* backend_ = nullptr;  //!< owned by the engine
   std::unique_ptr<tsql::Engine> engine_;
 };
+
+//! "db.local-5432-shop": a server database named for folders of its own (prints), as a
+//! file is by its name. Never the user or password; a socket folder's path and any
+//! other character a file name cannot hold become '_'.
+std::string placeName(std::string_view host, std::string_view port, std::string_view database);
 
 //! True when `spec` names a server (a postgresql:// or postgres:// URI), not a file.
 bool isServerUri(const std::string& spec);

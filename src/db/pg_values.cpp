@@ -201,4 +201,13 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
   return msg;
 }
 
+// Errors another session's concurrent work causes, which the same batch run again
+// after it may not meet: serialization failure, deadlock, and a key inserted at the same
+// moment (the day's first bill number issued by two counters at once).
+bool isConflict(const PGresult* r) {
+  const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+  std::string_view s = state ? state : "";
+  return s == "40001" || s == "40P01" || s == "23505";
+}
+
 }  // namespace db::pg

@@ -26,5 +26,8 @@ tsql::ast::DataType columnType(const PGresult* r, int col);
 int errorNumber(const PGresult* r);
 //! The server's message without its "ERROR:  " prefix and trailing newline.
 std::string errorMessage(const PGresult* r, PGconn* conn);
+//! True for an error another session's concurrent work caused (serialization failure,
+//! deadlock, a key inserted at the same moment), which running again may not meet.
+bool isConflict(const PGresult* r);
 
 }  // namespace db::pg

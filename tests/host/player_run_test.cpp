@@ -43,6 +43,23 @@ TEST_F(PlayerTest, StepsReportDisabledAbortAndErrorEvents) {
             "{\"event\":\"sql\",\"columns\":[\"n\"],\"rows\":[[0]]}\n");
 }
 
+// A row picked by what it shows is the same row wherever the database listed it.
+TEST_F(PlayerTest, GotoWhereFindsTheRowByItsValues) {
+  std::string lines;
+  for (const char* code : {"A", "B", "C"})
+    lines += std::string(R"({"append": "cdsDetail"}, {"set": "cdsDetail.sp_id", "value": 1},)") +
+             R"( {"set": "cdsDetail.sp_code", "value": ")" + code + R"("}, {"post": "cdsDetail"}, )";
+  std::string out = play(R"([{"open": "演示单据"}, {"do": "actAdd"}, )" + lines +
+                         R"({"goto": "cdsDetail", "where": {"sp_code": "B"}}, {"set": "cdsDetail.sp_name", "value": "picked"},
+                            {"post": "cdsDetail"}, {"goto": "cdsDetail", "where": {"sp_code": "Z"}},
+                            {"set": "cdsDetail.sp_name", "value": "still there"}, {"post": "cdsDetail"},
+                            {"dump": "cdsDetail"}])");
+  EXPECT_NE(out.find("{\"event\":\"error\",\"step\":18,\"text\":\"cdsDetail has no row with {\\\"sp_code\\\":\\\"Z\\\"}\"}"),
+            std::string::npos) << out;
+  EXPECT_NE(out.find("\"sp_code\":\"B\",\"sp_name\":\"still there\""), std::string::npos) << out;
+  EXPECT_EQ(out.find("picked"), std::string::npos) << out;  // overwritten on the same row
+}
+
 TEST_F(PlayerTest, NamesTheFormLacksMakeTheScenarioMalformed) {
   struct Case {
     const char* step;
@@ -54,6 +71,7 @@ TEST_F(PlayerTest, NamesTheFormLacksMakeTheScenarioMalformed) {
       {R"({"set": "cdsDetail.nosuch", "value": 1})", "step 2: unknown field \"cdsDetail.nosuch\""},
       {R"({"click": "btnNone"})", "step 2: unknown control \"btnNone\""},
       {R"({"dump": "cdsNone"})", "step 2: unknown dataset \"cdsNone\""},
+      {R"({"goto": "cdsDetail", "where": {"nosuch": 1}})", "step 2: unknown field \"cdsDetail.nosuch\""},
   };
   for (const Case& c : cases) {
     const bool opens = std::string(c.step).find("open") != std::string::npos;

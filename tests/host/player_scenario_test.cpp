@@ -21,6 +21,7 @@ TEST(ScenarioTest, ParsesLoginOptionsAndEveryVerb) {
     "steps": [
       {"open": "1100", "billno": "X1"}, {"set": "cdsDetail.sl", "value": 2.5},
       {"goto": "cdsDetail", "row": 2}, {"control": "edtwldw", "text": "C001", "tag": 3},
+      {"goto": "cdsDetail", "where": {"billno": "A1", "sl": 2}},
       {"queue": {"lookup": "服务项目查询", "rows": [{"id": 7, "name": "写真"}]}},
       {"queue": {"modal": "Tjiesuanform", "steps": [{"do": "actok"}]}},
       {"queue": {"dialog": "TAuditingDataForm", "result": "OK", "text": "客户取消"}},
@@ -29,17 +30,21 @@ TEST(ScenarioTest, ParsesLoginOptionsAndEveryVerb) {
   EXPECT_EQ(sc.login.czyId, 2);
   EXPECT_EQ(sc.settings.at("jiaohuoriqi"), "3");
   EXPECT_TRUE(sc.newBillOptions.at("1100"));
-  ASSERT_EQ(sc.steps.size(), 8u);
+  ASSERT_EQ(sc.steps.size(), 9u);
   EXPECT_EQ(sc.steps[0].billno, "X1");
   EXPECT_EQ(sc.steps[1].value.asFloat(), 2.5);
   EXPECT_EQ(sc.steps[2].row, 2);
   EXPECT_EQ(*sc.steps[3].tag, 3);
-  EXPECT_EQ(sc.steps[4].rowsJson, R"([{"id":"7","name":"写真"}])");  // values become texts
-  ASSERT_EQ(sc.steps[5].steps.size(), 1u);
-  EXPECT_EQ(sc.steps[5].steps[0].where, "step 6.1");
-  EXPECT_EQ(sc.steps[6].verb, StepVerb::QueueDialog);
-  EXPECT_EQ(*sc.steps[6].text, "客户取消");
-  EXPECT_EQ(sc.steps[7].verb, StepVerb::Close);
+  ASSERT_EQ(sc.steps[4].keys.size(), 2u);
+  EXPECT_EQ(sc.steps[4].keys[0].first, "billno");
+  EXPECT_EQ(sc.steps[4].keys[0].second.asText(), "A1");
+  EXPECT_EQ(sc.steps[4].keys[1].second.asInteger(), 2);
+  EXPECT_EQ(sc.steps[5].rowsJson, R"([{"id":"7","name":"写真"}])");  // values become texts
+  ASSERT_EQ(sc.steps[6].steps.size(), 1u);
+  EXPECT_EQ(sc.steps[6].steps[0].where, "step 7.1");
+  EXPECT_EQ(sc.steps[7].verb, StepVerb::QueueDialog);
+  EXPECT_EQ(*sc.steps[7].text, "客户取消");
+  EXPECT_EQ(sc.steps[8].verb, StepVerb::Close);
 }
 
 TEST(ScenarioTest, MalformedStepsAreNamed) {
@@ -51,6 +56,9 @@ TEST(ScenarioTest, MalformedStepsAreNamed) {
       {R"([{"set": "cdsDetail", "value": 1}])", "step 1: \"set\" names a field as \"dataset.field\""},
       {R"([{"set": "cdsDetail.sl"}])", "step 1: \"set\" needs a \"value\""},
       {R"([{"goto": "cdsDetail", "row": 0}])", "step 1: \"row\" counts from 1"},
+      {R"([{"goto": "cdsDetail"}])", "step 1: \"goto\" needs a \"row\" or a \"where\""},
+      {R"([{"goto": "cdsDetail", "where": {}}])", "step 1: \"where\" maps field names to values"},
+      {R"([{"goto": "cdsDetail", "where": ["billno"]}])", "step 1: \"where\" maps field names to values"},
       {R"([{"control": "edtwldw"}])", "step 1: \"control\" sets a \"text\", a \"tag\" or both"},
       {R"([{"queue": {"answer": "Maybe"}}])", "step 1: answer \"Maybe\" is not one of OK, Cancel, Yes, No"},
       {R"([{"queue": {"lookup": "商品信息查询"}}])", "step 1: a queued lookup needs \"rows\""},

@@ -108,6 +108,9 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
 }
 
 std::string printFolderOf(const db::Connection& db) {
+  // A server's database has no folder of its own: the temporary folder, named for it.
+  if (const auto* server = dynamic_cast<const db::PgConnection*>(&db))
+    return (std::filesystem::temp_directory_path() / (server->placeName() + "-prints")).string();
   const auto* file = dynamic_cast<const db::EmbeddedConnection*>(&db);
   if (file == nullptr || file->path().empty() || file->path() == ":memory:") return {};
   const std::filesystem::path path(file->path());

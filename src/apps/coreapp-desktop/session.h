@@ -55,7 +55,8 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
 
 //! Where the prints of a database file go: "<folder>/<name>-prints" beside the file,
 //! so two databases never write over each other's documents ("" for a memory database:
-//! the host's temporary folder).
+//! the host's temporary folder). A server database's go to
+//! "<temporary folder>/<address>-<port>-<database>-prints".
 std::string printFolderOf(const db::Connection& db);
 
 //! The operator's rights as the database keeps them ("*" grants all).

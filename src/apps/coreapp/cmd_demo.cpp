@@ -2,7 +2,7 @@
 // database and tells each step. A missing FILE (or a server database without tables)
 // is first filled with the schema and the demo data; an existing one gets one more
 // order each run. Printed orders go to a folder beside the database (<file name>-prints/;
-// for a server, coreapp-demo.db-prints/ in the working folder). Exit 0 when every step
+// for a server, <address>-<port>-<database>-prints/ in the working folder). Exit 0 when every step
 // came through, 1 when one failed (its message on standard error) or the database could
 // not be made or opened.
 #include <filesystem>
@@ -81,7 +81,8 @@ int runDemo(const std::string& file) {
   }
   host::registerHostPlugs();
   plugs::coreapp::initializePackage();
-  const std::filesystem::path prints = printFolderFor(server ? kDefaultDemoDb : file);
+  const auto* onServer = dynamic_cast<const db::PgConnection*>(connection.get());
+  const std::filesystem::path prints = printFolderFor(onServer ? onServer->placeName() : file);
   try {
     const demo::DemoResult result = demo::playDemoRoad(*connection, std::cout, prints.string());
     std::cout << "完成。打印的订单 " << result.billno << " 写在 "

@@ -66,6 +66,12 @@ std::string sequentialId(int n) {
   throw MalformedScenario(step.where + ": " + what);
 }
 
+std::string keysText(const std::vector<std::pair<std::string, core::Value>>& keys) {
+  Json j = Json::object();
+  for (const auto& [field, value] : keys) j[field] = valueJson(value);
+  return dumpJson(j);
+}
+
 }  // namespace
 
 Player::Player(db::Connection& connection, std::ostream& out, bool logEvents)
@@ -215,6 +221,8 @@ void Player::runDataSetStep(const Step& step, FormModel& form) {
   if (ds == nullptr) malformed(step, "unknown dataset \"" + dsName + "\"");
   if (step.verb == StepVerb::Set && ds->findField(fieldName) == nullptr)
     malformed(step, "unknown field \"" + step.target + "\"");
+  for (const auto& key : step.keys)
+    if (ds->findField(key.first) == nullptr) malformed(step, "unknown field \"" + dsName + "." + key.first + "\"");
   Outcome o = form.dispatch([&] {
     switch (step.verb) {
       case StepVerb::Set:
@@ -226,6 +234,10 @@ void Player::runDataSetStep(const Step& step, FormModel& form) {
       case StepVerb::Append: ds->append(); break;
       case StepVerb::Delete: ds->deleteRecord(); break;
       case StepVerb::Goto:
+        if (!step.keys.empty()) {
+          if (!ds->locate(step.keys)) throw std::runtime_error(dsName + " has no row with " + keysText(step.keys));
+          break;
+        }
         if (step.row > ds->recordCount())
           throw std::runtime_error(dsName + " has " + std::to_string(ds->recordCount()) + " rows, no row " +
                                    std::to_string(step.row));

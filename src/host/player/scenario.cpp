@@ -124,7 +124,13 @@ void parseVerbArguments(const Json& obj, Step& s) {
       s.value = valueOf(obj["value"]);
       break;
     case StepVerb::Goto:
-      if (!obj.contains("row")) fail(s.where, "\"goto\" needs a \"row\"");
+      if (obj.contains("where")) {  // the row a clerk would pick by what it shows, whatever its place
+        if (!obj["where"].is_object() || obj["where"].empty())
+          fail(s.where, "\"where\" maps field names to values");
+        for (auto it = obj["where"].begin(); it != obj["where"].end(); ++it) s.keys.emplace_back(it.key(), valueOf(*it));
+        break;
+      }
+      if (!obj.contains("row")) fail(s.where, "\"goto\" needs a \"row\" or a \"where\"");
       s.row = static_cast<int>(intOf(obj["row"], s.where, "row"));
       if (s.row < 1) fail(s.where, "\"row\" counts from 1");
       break;

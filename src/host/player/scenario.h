@@ -50,7 +50,8 @@ struct Step {
                        //!< caption, modal or dialog class, dump subject, SQL text
   std::string billno;  //!< open
   core::Value value;   //!< set
-  int row = 0;         //!< goto
+  int row = 0;         //!< goto by position
+  std::vector<std::pair<std::string, core::Value>> keys;  //!< goto by field values
   std::optional<std::string> text;        //!< control; dialog reason text
   std::optional<std::int64_t> tag;        //!< control
   std::string rowsJson;                   //!< queued lookup rows: JSON array text, values as text

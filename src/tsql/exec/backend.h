@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,18 @@
 
 namespace tsql::exec {
 
+//! Thrown by a backend that gave up the batch's open transaction after a statement
+//! failed where the database could not take back that statement alone; the backend has
+//! rolled the transaction back and runs the rest of this batch with each statement
+//! undoable on its own. Not an SQL error: TRY does not catch it; the interpreter throws
+//! the attempt away (rows, messages, variables) and runs the batch again from its start.
+//! A backend throws it at most once per batch, and only while nothing of the batch is
+//! durable.
+class RunBatchAgain : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the batch runs again"; }
+};
+
 //! One run of a prepared statement: bind, step through the rows, read columns.
 class Cursor {
  public:
@@ -30,6 +43,10 @@ class Cursor {
   virtual void bindTextInPlace(int index, std::string_view text) { bind(index, SqlValue::text(std::string(text))); }
   //! Runs to the next row: true while there is one. Throws SqlException.
   virtual bool step() = 0;
+  //! Sends a write whose only outcome, when it succeeds, is `rows` rows written, without
+  //! waiting for the database's answer: true when sent (a failure then surfaces later
+  //! as RunBatchAgain), false when it must run now through step().
+  virtual bool sendWithoutWaiting(std::int64_t rows) { (void)rows; return false; }
   //! Ready to run again with new bindings.
   virtual void reset() = 0;
   virtual int columnCount() = 0;

@@ -113,15 +113,22 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
   rowCount_ = rows;
 }
 
-void Interpreter::execModify(const translate::Translation& t, int /*line: errors are located by exec*/, bool insert) {
+// `valuesRows`: the rows an INSERT ... VALUES writes when it succeeds (0 for any other
+// statement); the backend may then send it without waiting for the answer.
+void Interpreter::execModify(const translate::Translation& t, int /*line: errors are located by exec*/, bool insert,
+                             std::int64_t valuesRows) {
   std::unique_ptr<Cursor> stmt = prepare(t);
   bindSlots(*stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
-  try {
-    runToEnd(*stmt);
-  } catch (const SqlException& e) {
-    throw SqlException(backend_->constraintError(e.error(), insert ? "INSERT" : "UPDATE"));
+  if (valuesRows > 0 && stmt->sendWithoutWaiting(valuesRows)) {
+    rowCount_ = valuesRows;
+  } else {
+    try {
+      runToEnd(*stmt);
+    } catch (const SqlException& e) {
+      throw SqlException(backend_->constraintError(e.error(), insert ? "INSERT" : "UPDATE"));
+    }
+    rowCount_ = backend_->changes();
   }
-  rowCount_ = backend_->changes();
   if (insert) backend_->noteInsert();
 }
 

@@ -69,14 +69,16 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   callee.depth = static_cast<int>(frames_.size());
   bindParameters(s, p, args, callee);
   frames_.push_back(&callee);
+  // Emptying the table variables may learn that a write sent without waiting failed
+  // (RunBatchAgain): the caller's frame is back first, and the exception may leave.
   struct PopFrame {
     Interpreter& in;
     Frame& f;
     TranslationMemo* callerMemo;
-    ~PopFrame() {
-      in.dropTableVariables(f);
+    ~PopFrame() noexcept(false) {
       in.frames_.pop_back();
       in.memo_ = callerMemo;
+      in.dropTableVariables(f);
     }
   };
   SqlValue returned = SqlValue::integer(0);

@@ -28,17 +28,47 @@ bool Interpreter::isIdentity(const std::string& object, const std::string& colum
 }
 
 BatchResult Interpreter::run(std::string_view text, const Params& params) {
-  BatchResult result;
   std::shared_ptr<BatchPlan> plan;
   try {
     plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
+    BatchResult result;
     result.errors.push_back({errors::number(errors::Error::SyntaxError), errors::entry(errors::Error::SyntaxError).severity, 1,
                              static_cast<int>(e.pos().line), e.what()});
     return result;
   }
+  StatementFault* armed = armedStatementFault();
+  fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
+  SessionState before = sessionState();
+  for (;;) {
+    try {
+      BatchResult result = runAttempt(*plan, params);
+      fault_ = nullptr;
+      return result;
+    } catch (const RunBatchAgain&) {
+      restoreSession(before);  // the second attempt starts where the first did
+    }
+  }
+}
+
+Interpreter::SessionState Interpreter::sessionState() const {
+  SessionState s{dateSettings_, lastError_, rowCount_, returnValue_, 0, false};
+  if (fault_) s.faultSeen = fault_->seen, s.faultFired = fault_->fired;
+  return s;
+}
+
+void Interpreter::restoreSession(const SessionState& s) {
+  dateSettings_ = s.dates;
+  lastError_ = s.lastError;
+  rowCount_ = s.rowCount;
+  returnValue_ = s.returnValue;
+  if (fault_) fault_->seen = s.faultSeen, fault_->fired = s.faultFired;
+}
+
+BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
+  BatchResult result;
   runtime::ScopedDateSettings dates(dateSettings_);  // this session's DATEFORMAT/DATEFIRST
-  memo_ = &plan->memo;
+  memo_ = &plan.memo;
   Frame top;
   frames_.assign(1, &top);
   params_ = &params;
@@ -46,33 +76,44 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
   tranCount_ = 0;
   tryDepth_ = 0;
   caught_.clear();
-  StatementFault* armed = armedStatementFault();
-  fault_ = armed && (!armed->selects || armed->selects(text)) ? armed : nullptr;
   bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
-    noticeSchemaChanges();
-    execList(plan->batch.statements);
-  } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
-    report(e.error());
-    batchAborted = errors::abortsBatch(e.error().number);
-  }
-  if (tranCount_ > 0) {
     try {
-      rollbackKeepingTableVariables(0);
-    } catch (const SqlException& e) {
+      noticeSchemaChanges();
+      execList(plan.batch.statements);
+    } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
       report(e.error());
+      batchAborted = errors::abortsBatch(e.error().number);
     }
-    tranCount_ = 0;
-    if (!batchAborted)
-      report({errors::number(errors::Error::TranCountMismatch), 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+    if (tranCount_ > 0) endOpenTransaction(batchAborted);
+  } catch (const RunBatchAgain&) {
+    endAttempt(top);
+    forgetSchema();  // tables made or changed in the given-up transaction are as before it
+    throw;
   }
-  fault_ = nullptr;
+  endAttempt(top);
+  return result;
+}
+
+void Interpreter::endOpenTransaction(bool batchAborted) {
+  try {
+    rollbackKeepingTableVariables(0);
+  } catch (const SqlException& e) {
+    report(e.error());
+  }
+  tranCount_ = 0;
+  if (!batchAborted)
+    report({errors::number(errors::Error::TranCountMismatch), 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+}
+
+// The batch's own table variables end with it; nothing points into the attempt after.
+void Interpreter::endAttempt(Frame& top) {
+  tranCount_ = 0;
   dropTableVariables(top);
   frames_.clear();
   memo_ = nullptr;
   result_ = nullptr;
   params_ = nullptr;
-  return result;
 }
 
 void Interpreter::report(const SqlError& e) {

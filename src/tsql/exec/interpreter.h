@@ -69,8 +69,24 @@ class Interpreter final : public translate::TranslateEnv {
     const ast::CreateProcedureStmt* stmt = nullptr;
   };
   enum class Flow { Normal, Break, Continue, Return };
+  //! What a batch may change that outlives it, as it was when the batch began.
+  struct SessionState {
+    runtime::DateSettings dates;
+    int lastError;
+    std::int64_t rowCount;
+    SqlValue returnValue;
+    int faultSeen;
+    bool faultFired;
+  };
 
   // interpreter.cpp
+  //! One run of the batch; throws RunBatchAgain when the backend gave its transaction up.
+  BatchResult runAttempt(BatchPlan& plan, const Params& params);
+  void endAttempt(Frame& top);
+  //! The end of a batch that left its transaction open: rolled back and reported.
+  void endOpenTransaction(bool batchAborted);
+  SessionState sessionState() const;
+  void restoreSession(const SessionState& s);
   Flow execList(const ast::StmtList& list);
   Flow exec(const ast::Stmt& s);
   Flow execLocated(const ast::Stmt& s);
@@ -104,7 +120,7 @@ class Interpreter final : public translate::TranslateEnv {
   void assign(const std::string& name, const SqlValue& v, int line);
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);
-  void execModify(const translate::Translation& t, int line, bool insert);
+  void execModify(const translate::Translation& t, int line, bool insert, std::int64_t valuesRows = 0);
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);

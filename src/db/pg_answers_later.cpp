@@ -33,6 +33,17 @@ bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid
   return true;
 }
 
+// Reads up to the pipeline's sync point (the queries' own answers are read before) and
+// puts the connection back to one query at a time.
+void PgBackend::leavePipeline() {
+  while (PGresult* r = PQgetResult(conn_)) {
+    bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+    PQclear(r);
+    if (synced) break;
+  }
+  PQexitPipelineMode(conn_);
+}
+
 // Reads the answers of the writes sent without waiting; gives the transaction up when
 // one of them failed (or could not be sent).
 void PgBackend::collectAnswers() {
@@ -49,12 +60,7 @@ void PgBackend::collectAnswers() {
       else PQclear(r);
     }
   }
-  while (PGresult* r = PQgetResult(conn_)) {  // the sync
-    bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
-    PQclear(r);
-    if (synced) break;
-  }
-  PQexitPipelineMode(conn_);
+  leavePipeline();
   bool failed = failure || lostWrite_;
   unanswered_ = 0;
   lostWrite_ = false;

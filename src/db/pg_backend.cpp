@@ -229,12 +229,7 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
       else PQclear(r);
     }
   }
-  while (PGresult* r = PQgetResult(conn_)) {  // the sync
-    bool synced = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
-    PQclear(r);
-    if (synced) break;
-  }
-  PQexitPipelineMode(conn_);
+  leavePipeline();
   if (!result) result = PQmakeEmptyPGresult(conn_, PGRES_FATAL_ERROR);
   if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR) prepared_.erase(key);  // may not exist now
   return result;

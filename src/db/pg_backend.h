@@ -72,6 +72,7 @@ class PgBackend final : public tsql::exec::Backend {
   //! next statement while another exception is leaving); savepoints from now on.
   void giveUpTransaction();
   void collectAnswers();
+  void leavePipeline();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
 

@@ -59,10 +59,7 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
       Scope* saved = std::exchange(scope_, scope.outer);  // a derived table does not see its siblings
       std::vector<Output> outputs = queryOutputs(*d.query);
       scope_ = saved;
-      Source src;
-      src.alias = toLower(d.alias);
-      for (auto& o : outputs) src.columns.push_back({o.name, o.type, false, false});
-      scope.sources.push_back(std::move(src));
+      scope.sources.push_back(derivedSource(d.alias, outputs));
       return;
     }
     case ast::NodeKind::JoinedTable: {
@@ -73,6 +70,13 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
     }
     default: assert(false && "not a table source");
   }
+}
+
+SqlTranslator::Source SqlTranslator::derivedSource(const std::string& alias, const std::vector<Output>& outputs) {
+  Source src;
+  src.alias = toLower(alias);
+  for (const auto& o : outputs) src.columns.push_back({o.name, o.type, false, false});
+  return src;
 }
 
 }  // namespace tsql::translate

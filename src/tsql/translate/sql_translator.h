@@ -82,6 +82,8 @@ class SqlTranslator {
     std::string name;
     ast::DataType type;
   };
+  //! A derived table as a source: its alias and its query's output columns.
+  static Source derivedSource(const std::string& alias, const std::vector<Output>& outputs);
 
   // queries (translate_query.cpp)
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);

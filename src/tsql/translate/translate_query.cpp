@@ -330,10 +330,7 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
       std::vector<Output> outputs = emitQuery(*d.query, nullptr);
       scope_ = saved;
       out_ += ") AS " + quoteIdent(d.alias);
-      Source src;
-      src.alias = toLower(d.alias);
-      for (auto& o : outputs) src.columns.push_back({o.name, o.type, false, false});
-      scope.sources.push_back(std::move(src));
+      scope.sources.push_back(derivedSource(d.alias, outputs));
       return;
     }
     case ast::NodeKind::JoinedTable: {

@@ -1,12 +1,14 @@
 // The shop history in batches: the same rows on a file written directly, on a file
 // through T-SQL batches and on a server (the masters' ids read back beside the demo
 // data); the literals the batches are made of; a run asked to stop keeps nothing on
-// a file and, through `coreapp db init`, empties the server database.
+// a file and, through `coreapp db init`, empties the server database; a killed one
+// leaves a server database that is refused until made again.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -132,9 +134,9 @@ TEST(HistoryBatches, AStoppedRunOnAFileKeepsNothing) {
   removeFile(path);
 }
 
-// Runs `coreapp db init --db <db> --scale 1`, interrupts it once it has reported its
-// first month, and gives its exit code and standard error.
-int interruptedInit(const std::string& db, std::string& errors) {
+// Runs `coreapp db init --db <db> --scale 1`, sends it `signal` once it has reported its
+// first month, and gives its exit code (-1 when a signal ended it) and standard error.
+int interruptedInit(const std::string& db, std::string& errors, int signal = SIGINT) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return -1;
   const pid_t child = fork();
@@ -151,7 +153,7 @@ int interruptedInit(const std::string& db, std::string& errors) {
   bool signalled = false;
   while (std::fgets(line, sizeof line, in)) {
     errors += line;
-    if (!signalled && errors.find(" written, ") != std::string::npos) signalled = kill(child, SIGINT) == 0;
+    if (!signalled && errors.find(" written, ") != std::string::npos) signalled = kill(child, signal) == 0;
   }
   std::fclose(in);
   int status = 0;
@@ -174,6 +176,29 @@ TEST(HistoryBatches, AnInterruptedInitLeavesNoHalfFilledDatabase) {
   EXPECT_EQ(interruptedInit(path, errors), 1);
   EXPECT_NE(errors.find("interrupted"), std::string::npos) << errors;
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+int coreapp(const std::string& args) {
+  const int status = std::system((std::string(COREAPP_BINARY_DIR) + "/coreapp " + args + " 2>/dev/null").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(HistoryBatches, AKilledInitIsRefusedUntilMadeAgain) {
+  if (!std::filesystem::exists(std::string(COREAPP_BINARY_DIR) + "/coreapp")) GTEST_SKIP() << "coreapp is not built";
+  const std::string uri = pgtest::freshDatabase("coreapp_history_killed");
+  ASSERT_FALSE(uri.empty());
+  std::string errors;
+  EXPECT_EQ(interruptedInit(uri, errors, SIGKILL), -1);
+  try {
+    db::openConnection(uri);
+    ADD_FAILURE() << "a half-filled server database was opened";
+  } catch (const db::ConnectionError& e) {
+    EXPECT_NE(std::string(e.what()).find("coreapp db init --force"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(coreapp("db init --db '" + uri + "'"), 2);  // it holds tables
+  EXPECT_EQ(coreapp("db init --force --db '" + uri + "'"), 0);
+  auto connection = db::openConnection(uri);
+  EXPECT_EQ(scalar(*connection, "select count(*) from vt_x_xmzzk").asInteger(), 0);
 }
 
 }  // namespace

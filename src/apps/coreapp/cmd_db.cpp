@@ -89,12 +89,14 @@ int runServerInit(const DbInitOptions& options) {
       }
       connection->clearSchema();
     }
+    connection->markUnfinished(true);  // a run killed half-way is not taken for a whole database
     schema::createDatabase(*connection, options.demo);
     if (options.scale > 0) {
       InterruptWatch watch;
       schema::addShopHistoryInBatches(*connection, {options.scale}, historyProgress());
       analyze(*connection);
     }
+    connection->markUnfinished(false);
   } catch (const std::exception& e) {
     std::cerr << "coreapp db init: " << e.what() << "\n";
     try {

@@ -3,7 +3,7 @@
 // every statement on the server in the batch's transaction); (b) the same statements
 // sent directly through libpq, prepared once, in one transaction. The ratio a/b is
 // what the engine costs over plain libpq on a local socket. Starts its own throwaway
-// cluster (scripts/pg_cluster.sh) and stops it at the end.
+// cluster (pg_bench_cluster.h) and stops it at the end.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 #include <unistd.h>
@@ -15,6 +15,7 @@
 #include <string>
 
 #include "db/pg_connection.h"
+#include "pg_bench_cluster.h"
 
 namespace {
 
@@ -47,31 +48,6 @@ std::string saveBatch() {
   return b;
 }
 
-// The benchmark's own cluster, started on first use and stopped at exit.
-class Cluster {
- public:
-  static const std::string& uri() {
-    static Cluster cluster;
-    return cluster.uri_;
-  }
-
- private:
-  Cluster() : state_("/tmp/coreapp-pg-bench-" + std::to_string(getpid())) {
-    std::string script = std::string(COREAPP_SOURCE_DIR) + "/scripts/pg_cluster.sh";
-    if (std::system(("bash '" + script + "' start '" + state_ + "' >/dev/null").c_str()) != 0)
-      throw std::runtime_error("the PostgreSQL cluster did not start (see scripts/pg_cluster.sh)");
-    std::ifstream in(state_ + "/uri");
-    std::getline(in, uri_);
-  }
-  ~Cluster() {
-    std::string script = std::string(COREAPP_SOURCE_DIR) + "/scripts/pg_cluster.sh";
-    if (std::system(("bash '" + script + "' stop '" + state_ + "' >/dev/null").c_str()) != 0)
-      std::fputs("could not stop the benchmark cluster\n", stderr);
-  }
-  std::string state_;
-  std::string uri_;
-};
-
 void must(PGconn* c, const char* sql) {
   PGresult* r = PQexec(c, sql);
   bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
@@ -82,7 +58,7 @@ void must(PGconn* c, const char* sql) {
 // A connection with the bill tables made by the engine (so both sides write the same
 // tables), emptied between iterations.
 std::unique_ptr<db::PgConnection> freshTables() {
-  auto conn = std::make_unique<db::PgConnection>(Cluster::uri());
+  auto conn = std::make_unique<db::PgConnection>(benchpg::Cluster::uri());
   must(conn->handle(), "DROP TABLE IF EXISTS vt_c_spjh, vt_c_spjh_mx; DELETE FROM tsql_column_types");
   auto r = conn->execBatch(kSchema);
   if (!r.ok()) throw std::runtime_error(r.errorMessage());

@@ -95,6 +95,37 @@ void PgConnection::clearSchema() {
   startEngine();
 }
 
+namespace {
+const char* const kUnfinishedMarker = "coreapp_unfinished_init";
+}
+
+void PgConnection::markUnfinished(bool unfinished) {
+  const std::string sql = unfinished ? std::string("CREATE TABLE IF NOT EXISTS ") + kUnfinishedMarker +
+                                           " (since timestamptz DEFAULT now())"
+                                     : std::string("DROP TABLE IF EXISTS ") + kUnfinishedMarker;
+  PGresult* r = PQexec(conn_, sql.c_str());
+  std::string error = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQresultErrorMessage(r);
+  PQclear(r);
+  if (!error.empty()) throw ConnectionError("cannot mark the database " + serverName(conn_) + ": " + error);
+}
+
+bool PgConnection::unfinished() {
+  const std::string sql = std::string("SELECT to_regclass('") + kUnfinishedMarker + "') IS NOT NULL";
+  PGresult* r = PQexec(conn_, sql.c_str());
+  const bool marked = PQresultStatus(r) != PGRES_TUPLES_OK || std::string(PQgetvalue(r, 0, 0)) == "t";
+  PQclear(r);
+  return marked;  // unsure: take it for unfinished
+}
+
+std::unique_ptr<PgConnection> openFinishedServer(const std::string& uri) {
+  auto connection = std::make_unique<PgConnection>(uri);
+  if (connection->unfinished())
+    throw ConnectionError("The server database " + serverName(connection->handle()) +
+                          " was left half-filled by a coreapp db init that did not finish; make it again with "
+                          "coreapp db init --force");
+  return connection;
+}
+
 std::string PgConnection::placeName() const {
   auto text = [](const char* v) { return std::string_view(v ? v : ""); };
   return db::placeName(text(PQhost(conn_)), text(PQport(conn_)), text(PQdb(conn_)));
@@ -118,7 +149,7 @@ bool isServerUri(const std::string& spec) {
 }
 
 std::unique_ptr<Connection> openConnection(const std::string& spec, bool createFile) {
-  if (isServerUri(spec)) return std::make_unique<PgConnection>(spec);
+  if (isServerUri(spec)) return openFinishedServer(spec);
   EmbeddedConnection::Options options;
   options.create = createFile;
   return std::make_unique<EmbeddedConnection>(spec, options);

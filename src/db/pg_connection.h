@@ -47,6 +47,12 @@ class PgConnection : public Connection {
   //! --force, and a failed db init). Throws ConnectionError when the server refuses.
   void clearSchema();
 
+  //! Marks the database as being filled by `db init` (a table of its own, dropped by
+  //! clearSchema too), so that a run killed half-way is not taken for a whole database.
+  void markUnfinished(bool unfinished);
+  //! True when a `db init` began filling the database and did not finish.
+  bool unfinished();
+
  private:
   static constexpr int kAttempts = 4;
   //! A new engine on a new backend (after opening and after clearing the schema).
@@ -64,6 +70,10 @@ std::string placeName(std::string_view host, std::string_view port, std::string_
 
 //! True when `spec` names a server (a postgresql:// or postgres:// URI), not a file.
 bool isServerUri(const std::string& spec);
+
+//! A connection to the server database `uri` for use: one a `db init` left unfinished
+//! is refused with how to make it again. Throws ConnectionError.
+std::unique_ptr<PgConnection> openFinishedServer(const std::string& uri);
 
 //! The connection `spec` names: a server URI or a database file (a missing file is
 //! created empty when `createFile`). Throws ConnectionError.

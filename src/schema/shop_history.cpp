@@ -1,5 +1,7 @@
-// The shop history writer: masters first (their ids kept as SQLite gives them, so the
-// demo data may be there already), then day by day the orders of the day.
+// The shop history generator: masters first (their ids as the database gives them, so
+// the demo data may be there already), then day by day the orders of the day, every
+// row handed to a sink. The random draws come in one fixed order whatever the sink, so
+// a file and a server get the same rows for the same seed.
 #include "schema/shop_history.h"
 
 #include <sqlite3.h>
@@ -7,48 +9,33 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "schema/history_batch_sink.h"
+#include "schema/history_sqlite_sink.h"
 
 namespace schema {
 
 namespace {
 
-// A prepared statement filled left to right.
-class Insert {
- public:
-  Insert(sqlite3* db, const char* sql) : db_(db) {
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db));
-  }
-  ~Insert() { sqlite3_finalize(stmt_); }
-  Insert(const Insert&) = delete;
-  Insert& operator=(const Insert&) = delete;
-  Insert& text(const std::string& v) {
-    sqlite3_bind_text(stmt_, next_++, v.c_str(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    return *this;
-  }
-  Insert& integer(long long v) {
-    sqlite3_bind_int64(stmt_, next_++, v);
-    return *this;
-  }
-  Insert& real(double v) {
-    sqlite3_bind_double(stmt_, next_++, v);
-    return *this;
-  }
-  //! Runs it; the new row's id.
-  long long run() {
-    if (sqlite3_step(stmt_) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db_));
-    sqlite3_reset(stmt_);
-    next_ = 1;
-    return sqlite3_last_insert_rowid(db_);
-  }
-
- private:
-  sqlite3* db_;
-  sqlite3_stmt* stmt_ = nullptr;
-  int next_ = 1;
-};
+const TableShape kStores{"vt_b_ckbmk", "code, name", "orgid", "'0001'"};
+const TableShape kStaff{"vt_b_ygbmk", "code, name", "orgid", "'0001'"};
+const TableShape kItems{"vt_b_xmbmk", "code, name, price_sale", "orgid, minje, jjfs, k, jxbl, scjf",
+                        "'0001', '0', '否', 1, 20, 1"};
+const TableShape kGoods{"vt_b_spbmk", "code, name, pricein, pricesale", "orgid", "'0001'"};
+const TableShape kCustomers{"vt_b_khbmk", "code, name, lxr, tel, addr", "orgid", "'0001'"};
+const TableShape kOrders{"vt_x_xmzzk",
+                         "uid, billno, billdate, kh_id, jhrq, ck_id, kdr_id, ywy_id, hjje, hjsk, status, ispay, zfflag",
+                         "orgid, khlx, lxr, tel, gcxmmc, zdzk, jmje, version, zzryinfo, hccb",
+                         "'0001', '现结', '联系人', '13900000000', '门头广告', 1, 0, 1, '员工', 0"};
+const TableShape kSettlements{"vt_x_xmzzk_js", "uid, billno, jsfs_id, jssj, je, czy_id", "orgid, zh_id", "'0001', 1"};
+const TableShape kLines{"vt_x_xmzzk_mx", "uid, billno, xm_id, sl, x, y, old_dj, dj, je", "orgid, n, k, zk, gcxmmc",
+                        "'0001', 1, 1, 1, '项目'"};
+const TableShape kLineStaff{"vt_x_xmzzk_mx_zzry", "uid, billno, mx_uid, yg_id, jxjf, jxje", "orgid, perc",
+                            "'0001', 100"};
+const TableShape kConsumables{"vt_x_xmzzk_mx_hc", "uid, billno, mx_uid, sp_id, sl", "orgid, nsl, shsl",
+                              "'0001', 1, 0"};
 
 std::string code(const char* prefix, long long n) {
   char buf[32];
@@ -56,58 +43,58 @@ std::string code(const char* prefix, long long n) {
   return buf;
 }
 
-double money(long long cents) { return static_cast<double>(cents) / 100.0; }
+Field money(long long cents) { return decimalField(cents, 2); }
+Field tenths(long long n) { return decimalField(n, 1); }
+Field whole(long long n) { return decimalField(n, 0); }  // a float or money column's whole number
 
 class Writer {
  public:
-  Writer(sqlite3* db, const ShopScale& scale)
-      : db_(db), scale_(scale), random_(scale.seed),
-        head_(db, "insert into vt_x_xmzzk(uid, orgid, billno, billdate, kh_id, khlx, lxr, tel, jhrq, ck_id, kdr_id, "
-                  "ywy_id, gcxmmc, zdzk, hjje, jmje, hjsk, status, ispay, zfflag, version, zzryinfo, hccb) values "
-                  "(?1, '0001', ?2, ?3, ?4, '现结', '联系人', '13900000000', ?5, ?6, ?7, ?8, '门头广告', 1, ?9, 0, ?10, "
-                  "?11, ?12, ?13, 1, '员工', 0)"),
-        settle_(db, "insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je, czy_id) values "
-                    "('0001', ?1, ?2, ?3, ?4, 1, ?5, ?6)"),
-        line_(db, "insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n, x, y, k, old_dj, dj, zk, je, gcxmmc) "
-                  "values (?1, '0001', ?2, ?3, ?4, 1, ?5, ?6, 1, ?7, ?7, 1, ?8, '项目')"),
-        staffRow_(db, "insert into vt_x_xmzzk_mx_zzry(uid, orgid, billno, mx_uid, yg_id, perc, jxjf, jxje) values "
-                      "(?1, '0001', ?2, ?3, ?4, 100, ?5, ?6)"),
-        consumable_(db, "insert into vt_x_xmzzk_mx_hc(uid, orgid, billno, mx_uid, sp_id, nsl, sl, shsl) values "
-                        "(?1, '0001', ?2, ?3, ?4, 1, ?5, 0)") {}
+  Writer(HistorySink& sink, const ShopScale& scale, const HistoryProgress& progress)
+      : sink_(sink), scale_(scale), progress_(progress), random_(scale.seed) {}
   void masters();
   void everyDay();
 
  private:
   long long pick(long long from, long long to) { return std::uniform_int_distribution<long long>(from, to)(random_); }
   long long any(const std::vector<long long>& ids) { return ids[static_cast<std::size_t>(pick(0, static_cast<long long>(ids.size()) - 1))]; }
+  std::vector<long long> addMasters(const TableShape& shape, const std::vector<Row>& rows) {
+    rows_ += static_cast<long long>(rows.size());
+    return sink_.addMasters(shape, rows);
+  }
+  void add(const TableShape& shape, Row row) {
+    ++rows_;
+    sink_.add(shape, std::move(row));
+  }
+  void dayDone(const std::chrono::year_month_day& day, bool lastOfAll);
   void order(const std::string& date, int n, bool recent);
   long long lines(const std::string& uid, const char* billno);
 
-  sqlite3* db_;
+  HistorySink& sink_;
   ShopScale scale_;
+  const HistoryProgress& progress_;
   std::mt19937 random_;
-  long long serial_ = 0;
+  long long serial_ = 0, rows_ = 0;
   std::vector<long long> stores_, staff_, items_, goods_, customers_;
-  Insert head_, settle_, line_, staffRow_, consumable_;
 };
 
 void Writer::masters() {
-  Insert store(db_, "insert into vt_b_ckbmk(orgid, code, name) values ('0001', ?1, ?2)");
-  Insert staff(db_, "insert into vt_b_ygbmk(orgid, code, name) values ('0001', ?1, ?2)");
-  Insert item(db_, "insert into vt_b_xmbmk(orgid, code, name, price_sale, minje, jjfs, k, jxbl, scjf) "
-                   "values ('0001', ?1, ?2, ?3, '0', '否', 1, 20, 1)");
-  Insert goods(db_, "insert into vt_b_spbmk(orgid, code, name, pricein, pricesale) values ('0001', ?1, ?2, ?3, ?4)");
-  Insert customer(db_, "insert into vt_b_khbmk(orgid, code, name, lxr, tel, addr) values ('0001', ?1, ?2, ?3, ?4, ?5)");
-  for (int i = 1; i <= 3; ++i) stores_.push_back(store.text(code("S", i)).text("门店" + std::to_string(i)).run());
-  for (int i = 1; i <= 40; ++i) staff_.push_back(staff.text(code("Y", i)).text("员工" + std::to_string(i)).run());
+  std::vector<Row> stores, staff, items, goods, customers;
+  for (int i = 1; i <= 3; ++i) stores.push_back({textField(code("S", i)), textField("门店" + std::to_string(i))});
+  for (int i = 1; i <= 40; ++i) staff.push_back({textField(code("Y", i)), textField("员工" + std::to_string(i))});
   for (int i = 1; i <= 200; ++i)
-    items_.push_back(item.text(code("XM", i)).text("项目" + std::to_string(i)).real(static_cast<double>(pick(5, 300))).run());
+    items.push_back({textField(code("XM", i)), textField("项目" + std::to_string(i)), whole(pick(5, 300))});
   for (int i = 1; i <= 300; ++i)
-    goods_.push_back(goods.text(code("SP", i)).text("材料" + std::to_string(i)).real(money(pick(50, 5000)))
-                         .real(static_cast<double>(pick(1, 80))).run());
+    goods.push_back({textField(code("SP", i)), textField("材料" + std::to_string(i)), money(pick(50, 5000)),
+                     whole(pick(1, 80))});
   for (int i = 1; i <= scale_.customersPerYear * scale_.years; ++i)
-    customers_.push_back(customer.text(code("K", i)).text("客户" + std::to_string(i)).text("联系人" + std::to_string(i))
-                             .text(std::to_string(13900000000LL + i)).text("地址" + std::to_string(i)).run());
+    customers.push_back({textField(code("K", i)), textField("客户" + std::to_string(i)),
+                         textField("联系人" + std::to_string(i)), textField(std::to_string(13900000000LL + i)),
+                         textField("地址" + std::to_string(i))});
+  stores_ = addMasters(kStores, stores);
+  staff_ = addMasters(kStaff, staff);
+  items_ = addMasters(kItems, items);
+  goods_ = addMasters(kGoods, goods);
+  customers_ = addMasters(kCustomers, customers);
 }
 
 // Every day of the years up to the last one gets about ordersPerYear / 365 orders; the
@@ -124,7 +111,22 @@ void Writer::everyDay() {
                   static_cast<unsigned>(ymd.day()));
     const long long count = pick(perDay - perDay / 4, perDay + perDay / 4);
     for (int n = 1; n <= count; ++n) order(date, n, last - day < days{14});
+    dayDone(ymd, day == last);
   }
+  sink_.finish();
+}
+
+// A batch may end here; a month's end is reported once its rows are written.
+void Writer::dayDone(const std::chrono::year_month_day& day, bool lastOfAll) {
+  using namespace std::chrono;
+  sink_.dayDone();
+  if (lastOfAll || year_month_day{sys_days{day} + days{1}}.month() != day.month()) {
+    char month[16];
+    std::snprintf(month, sizeof month, "%04d-%02u", static_cast<int>(day.year()), static_cast<unsigned>(day.month()));
+    sink_.monthDone(month);
+    if (progress_.monthWritten) progress_.monthWritten(month, rows_);
+  }
+  if (progress_.stopRequested && progress_.stopRequested()) throw HistoryStopped();
 }
 
 void Writer::order(const std::string& date, int n, bool recent) {
@@ -135,11 +137,14 @@ void Writer::order(const std::string& date, int n, bool recent) {
   const std::string uid = "O" + std::to_string(++serial_);
   const long long total = lines(uid, billno);
   const long long status = recent ? pick(0, 3) : 3;
-  head_.text(uid).text(billno).text(when).integer(any(customers_)).text(due).integer(any(stores_)).integer(any(staff_))
-      .integer(any(staff_)).real(money(total)).real(status == 3 ? money(total) : 0).integer(status)
-      .integer(status == 3 ? 2 : 0).integer(pick(0, 99) == 0 ? 1 : 0).run();
+  // braced lists are evaluated left to right: the draws keep their order
+  add(kOrders, {textField(uid), textField(billno), textField(when), integerField(any(customers_)), textField(due),
+                integerField(any(stores_)), integerField(any(staff_)), integerField(any(staff_)), money(total),
+                money(status == 3 ? total : 0), integerField(status), integerField(status == 3 ? 2 : 0),
+                integerField(pick(0, 99) == 0 ? 1 : 0)});
   if (status != 3) return;
-  settle_.text("J" + uid).text(billno).integer(pick(1, 3)).text(when).real(money(total)).integer(any(staff_)).run();
+  add(kSettlements, {textField("J" + uid), textField(billno), integerField(pick(1, 3)), textField(when), money(total),
+                     integerField(any(staff_))});
 }
 
 // The order's lines, each with its staff row and 0 to 3 consumables; the total in cents.
@@ -149,15 +154,21 @@ long long Writer::lines(const std::string& uid, const char* billno) {
     const std::string lineUid = uid + "-" + std::to_string(l);
     const long long qty = pick(1, 20), price = pick(500, 30000), amount = price * qty;
     total += amount;
-    line_.text(lineUid).text(billno).integer(any(items_)).real(static_cast<double>(qty)).real(static_cast<double>(pick(5, 30)) / 10)
-        .real(static_cast<double>(pick(5, 30)) / 10).real(money(price)).real(money(amount)).run();
-    staffRow_.text("Z" + lineUid).text(billno).text(lineUid).integer(any(staff_)).real(static_cast<double>(qty))
-        .real(money(amount / 10)).run();
+    add(kLines, {textField(lineUid), textField(billno), integerField(any(items_)), whole(qty), tenths(pick(5, 30)),
+                 tenths(pick(5, 30)), money(price), money(price), money(amount)});
+    add(kLineStaff, {textField("Z" + lineUid), textField(billno), textField(lineUid), integerField(any(staff_)),
+                     whole(qty), money(amount / 10)});
     for (long long c = pick(0, 2) + (pick(0, 12) == 0); c > 0; --c)
-      consumable_.text("C" + lineUid + "-" + std::to_string(c)).text(billno).text(lineUid).integer(any(goods_))
-          .real(static_cast<double>(pick(1, 10))).run();
+      add(kConsumables, {textField("C" + lineUid + "-" + std::to_string(c)), textField(billno), textField(lineUid),
+                         integerField(any(goods_)), whole(pick(1, 10))});
   }
   return total;
+}
+
+void write(HistorySink& sink, const ShopScale& scale, const HistoryProgress& progress) {
+  Writer writer(sink, scale, progress);
+  writer.masters();
+  writer.everyDay();
 }
 
 void exec(sqlite3* db, const char* sql) {
@@ -170,19 +181,23 @@ void exec(sqlite3* db, const char* sql) {
 
 }  // namespace
 
-void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale) {
+void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale, const HistoryProgress& progress) {
   sqlite3* db = connection.handle();
   exec(db, "begin immediate");
   try {
-    Writer writer(db, scale);
-    writer.masters();
-    writer.everyDay();
+    SqliteHistorySink sink(db);
+    write(sink, scale, progress);
     exec(db, "commit");
   } catch (...) {
     sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);  // the error that matters is the one thrown
     throw;
   }
   exec(db, "analyze");
+}
+
+void addShopHistoryInBatches(db::Connection& connection, const ShopScale& scale, const HistoryProgress& progress) {
+  BatchHistorySink sink(connection);
+  write(sink, scale, progress);
 }
 
 }  // namespace schema

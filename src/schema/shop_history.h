@@ -2,14 +2,18 @@
 // the same rows for the same scale and seed every time: per year (by default) 30,000
 // orders with 1 to 7 lines each, a staff row per line and about one consumable, a
 // settlement row per settled order and 2,000 new customers, over its own stores,
-// staff, service items and goods. The years end on 2026-11-30. Rows go straight into
-// SQLite with prepared statements, in the stored forms the engine uses (money rounded
-// to four decimals, datetimes "YYYY-MM-DD HH:MM:SS.000"), in one transaction.
+// staff, service items and goods. The years end on 2026-11-30. On a file the rows go
+// straight into SQLite in one transaction; through any other connection (a server) in
+// T-SQL batches of a few days each, every batch its own transaction.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "db/connection.h"
 #include "db/embedded_connection.h"
+#include "schema/history_sink.h"
 
 namespace schema {
 
@@ -20,8 +24,22 @@ struct ShopScale {
   std::uint32_t seed = 20261130;
 };
 
-//! Adds the shop's rows; throws std::runtime_error with SQLite's message (nothing is
-//! kept then).
-void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale);
+//! What a long run reports and asks as it goes.
+struct HistoryProgress {
+  //! After each month: the month ("2026-03") and the rows written so far.
+  std::function<void(const std::string& month, long long rows)> monthWritten;
+  //! Asked after each day; true stops the run with HistoryStopped.
+  std::function<bool()> stopRequested;
+};
+
+//! Adds the shop's rows to a file; throws std::runtime_error with SQLite's message, or
+//! HistoryStopped (nothing is kept then).
+void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale, const HistoryProgress& progress = {});
+
+//! Adds the same rows through `connection` in batches (multi-row INSERTs, a batch every
+//! few thousand rows at a day's end). Throws std::runtime_error with the batch's error,
+//! or HistoryStopped; the batches before it stay written (the caller empties them).
+void addShopHistoryInBatches(db::Connection& connection, const ShopScale& scale,
+                             const HistoryProgress& progress = {});
 
 }  // namespace schema

@@ -45,7 +45,7 @@ void removeDatabaseFiles(const std::string& path) {
 std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo) {
   if (db::isServerUri(path)) {
     try {
-      return std::make_unique<db::PgConnection>(path);
+      return db::openFinishedServer(path);
     } catch (const std::exception& e) {
       throw std::runtime_error(std::string("无法连接数据库服务器：") + e.what());
     }

@@ -1,12 +1,15 @@
 // coreapp db init: creates a database file, or fills a server database
 // (postgresql://...), with the whole schema (tables, views, stored procedures) and,
 // with --demo, the demo master data; --scale N adds N years of a busy shop's orders
-// to a file (schema/shop_history.h). An existing file, or a server database that
-// already holds tables, is refused unless --force; a database that cannot be
-// completed is removed (emptied on a server) again.
+// (schema/shop_history.h), reporting each month on standard error. An existing file,
+// or a server database that already holds tables, is refused unless --force; a
+// database that cannot be completed, or whose run is interrupted, is removed (emptied
+// on a server) again.
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -34,12 +37,48 @@ void removeDatabaseFiles(const std::string& file) {
     std::filesystem::remove(file + suffix, ignored);
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+// Ctrl+C or a stop signal during the history ends the run at the next day, so the
+// half-written database is emptied rather than left looking whole.
+class InterruptWatch {
+ public:
+  InterruptWatch() {
+    interrupted = 0;
+    previousInt_ = std::signal(SIGINT, [](int) { interrupted = 1; });
+    previousTerm_ = std::signal(SIGTERM, [](int) { interrupted = 1; });
+  }
+  ~InterruptWatch() {
+    std::signal(SIGINT, previousInt_);
+    std::signal(SIGTERM, previousTerm_);
+  }
+  InterruptWatch(const InterruptWatch&) = delete;
+  InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+ private:
+  void (*previousInt_)(int);
+  void (*previousTerm_)(int);
+};
+
+schema::HistoryProgress historyProgress() {
+  schema::HistoryProgress progress;
+  progress.monthWritten = [](const std::string& month, long long rows) {
+    std::cerr << "coreapp db init: " << month << " written, " << rows << " rows\n";
+  };
+  progress.stopRequested = [] { return interrupted != 0; };
+  return progress;
+}
+
+// Fresh statistics for the planner after the history's bulk of rows.
+void analyze(db::PgConnection& connection) {
+  PGresult* result = PQexec(connection.handle(), "ANALYZE");
+  const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+  PQclear(result);
+  if (!ok) throw std::runtime_error(PQerrorMessage(connection.handle()));
+}
+
 // The server database must exist (made by its administrator); db init fills it.
 int runServerInit(const DbInitOptions& options) {
-  if (options.scale > 0) {  // the history generator writes the file directly
-    std::cerr << "coreapp db init: --scale makes a database file only, not a server database\n";
-    return 2;
-  }
   std::unique_ptr<db::PgConnection> connection;
   try {
     connection = std::make_unique<db::PgConnection>(options.file);
@@ -50,7 +89,14 @@ int runServerInit(const DbInitOptions& options) {
       }
       connection->clearSchema();
     }
+    connection->markUnfinished(true);  // a run killed half-way is not taken for a whole database
     schema::createDatabase(*connection, options.demo);
+    if (options.scale > 0) {
+      InterruptWatch watch;
+      schema::addShopHistoryInBatches(*connection, {options.scale}, historyProgress());
+      analyze(*connection);
+    }
+    connection->markUnfinished(false);
   } catch (const std::exception& e) {
     std::cerr << "coreapp db init: " << e.what() << "\n";
     try {
@@ -82,7 +128,10 @@ int runDbInit(const DbInitOptions& options) {
   try {
     db::EmbeddedConnection connection(options.file);
     schema::createDatabase(connection, options.demo);
-    if (options.scale > 0) schema::addShopHistory(connection, {options.scale});
+    if (options.scale > 0) {
+      InterruptWatch watch;
+      schema::addShopHistory(connection, {options.scale}, historyProgress());
+    }
   } catch (const std::exception& e) {
     std::cerr << "coreapp db init: " << e.what() << "\n";
     removeDatabaseFiles(options.file);  // leave no half-made database behind

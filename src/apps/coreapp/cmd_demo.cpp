@@ -53,7 +53,7 @@ std::unique_ptr<db::EmbeddedConnection> openDemoDatabase(const std::string& file
 
 // A server database is filled when it holds no tables yet; a failed fill empties it.
 std::unique_ptr<db::Connection> openDemoServer(const std::string& uri, std::ostream& out) {
-  auto connection = std::make_unique<db::PgConnection>(uri);
+  auto connection = db::openFinishedServer(uri);
   if (connection->holdsSchema()) {
     out << "使用已有的演示数据库 " << PQdb(connection->handle()) << '\n';
     return connection;

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 18;
+constexpr int kRuntimeVersion = 19;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -112,6 +112,12 @@ CREATE OR REPLACE FUNCTION "substring"(s text, i bigint, n bigint) RETURNS text 
 $$ SELECT substr(s, greatest(i, 1)::integer, greatest(n + least(i - 1, 0), 0)::integer) $$;
 CREATE OR REPLACE FUNCTION round(x numeric, n bigint) RETURNS numeric LANGUAGE sql IMMUTABLE AS
 $$ SELECT round(x, n::integer) $$;
+CREATE OR REPLACE FUNCTION round(x numeric, n bigint, cut bigint) RETURNS numeric LANGUAGE sql IMMUTABLE AS
+$$ SELECT CASE WHEN cut <> 0 THEN trunc(x, n::integer) ELSE round(x, n::integer) END $$;
+CREATE OR REPLACE FUNCTION round(x double precision, n bigint) RETURNS double precision LANGUAGE sql IMMUTABLE AS
+$$ SELECT round(x::numeric, n::integer)::double precision $$;
+CREATE OR REPLACE FUNCTION round(x double precision, n bigint, cut bigint) RETURNS double precision
+  LANGUAGE sql IMMUTABLE AS $$ SELECT round(x::numeric, n, cut)::double precision $$;
 
 CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d timestamp) RETURNS timestamp(3) LANGUAGE plpgsql IMMUTABLE AS
 $$ DECLARE r timestamp; p text := tsql_date_part(part);

@@ -163,8 +163,9 @@ TEST(PgSemantics, DatetimeTicksAndPartsAsOnTheFile) {
   sameOnBoth("datetime_ticks", setup, cases);
 }
 
-// Averages of money and int, and a float written as text, as the file gives them.
-TEST(PgSemantics, AveragesAndFloatTextAsOnTheFile) {
+// Averages of money and int, ROUND of a float (half away from zero, or cut), and a float
+// written as text, as the file gives them.
+TEST(PgSemantics, AveragesRoundingAndFloatTextAsOnTheFile) {
   const char* setup =
       "create table sale(id int identity(1,1) primary key, qty int, price money, ratio float)\r\n"
       "insert into sale(qty, price, ratio) values(1, 10.00, 1234567.0)\r\n"
@@ -173,6 +174,7 @@ TEST(PgSemantics, AveragesAndFloatTextAsOnTheFile) {
   const Case cases[] = {
       {"select avg(qty), avg(price), avg(-qty) from sale", "2|10.0034|-2\n"},
       {"select avg(price) from sale where id > 3", "NULL\n"},
+      {"select round(ratio, 0), round(ratio, 0, 1), round(ratio * 100, -2) from sale where id = 3", "-3|-2|-300\n"},
       {"select cast(ratio as varchar(20)) from sale order by id", "1.23457e+006\n0.0001234\n-2.5\n"},
   };
   sameOnBoth("averages", setup, cases);

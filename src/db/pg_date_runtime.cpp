@@ -100,6 +100,13 @@ BEGIN
   END IF;
   RETURN n;
 END $$;
+-- a datetime2 is text on the server: read as a timestamp, as an untyped literal would be
+CREATE OR REPLACE FUNCTION datediff(part text, a text, b text) RETURNS bigint LANGUAGE sql STABLE AS
+$$ SELECT datediff(part, a::timestamp, b::timestamp) $$;
+CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b text) RETURNS bigint LANGUAGE sql STABLE AS
+$$ SELECT datediff(part, a, b::timestamp) $$;
+CREATE OR REPLACE FUNCTION datediff(part text, a text, b timestamp) RETURNS bigint LANGUAGE sql STABLE AS
+$$ SELECT datediff(part, a::timestamp, b) $$;
 )SQL";
 
 // eomonth, datefromparts (error 289 for a day the calendar lacks) and isdate.

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 19;
+constexpr int kRuntimeVersion = 20;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN

@@ -1,7 +1,8 @@
 // SQL Server's meaning on both backends: the same batches give the same rows on the
 // embedded file and on the server (money stored half to even, case-blind text, a
 // table variable that outlives a rollback, @@IDENTITY, a failed statement inside a
-// transaction that takes back only itself, exact decimals short and long).
+// transaction that takes back only itself, exact decimals short and long, dates to
+// 100 ns).
 #include <gtest/gtest.h>
 
 #include "db/embedded_connection.h"
@@ -176,6 +177,39 @@ TEST(PgSemantics, AveragesAndFloatTextAsOnTheFile) {
       {"select cast(ratio as varchar(20)) from sale order by id", "1.23457e+006\n0.0001234\n-2.5\n"},
   };
   sameOnBoth("averages", setup, cases);
+}
+
+// datetime2 and datetimeoffset keep 100 ns on both (the server's timestamps stop at
+// microseconds): stored rounded to the column's scale, NULLs through every function,
+// date functions over a datetime2 column, TRY_CAST, offsets set and moved.
+TEST(PgSemantics, FineDatesAsOnTheFile) {
+  const char* setup =
+      "create table ev(id int identity(1,1) primary key, at datetime2(4), o datetimeoffset(3))\r\n"
+      "insert into ev(at, o) values('2024-02-29 23:59:59.99996', '2024-02-29 23:59:59.9996 -05:00')\r\n"
+      "insert into ev(at, o) values(NULL, NULL)\r\n"
+      "insert into ev(at, o) values('0001-01-01', '0001-01-01 00:00:00.0001 +14:00')\r\n";
+  const Case cases[] = {
+      {"select at, o from ev order by id",
+       "2024-03-01 00:00:00.0000|2024-03-01 00:00:00.000 -05:00\nNULL|NULL\n"
+       "0001-01-01 00:00:00.0000|0001-01-01 00:00:00.000 +14:00\n"},
+      {"select datepart(ms, at), datediff(day, '2024-02-28', at), year(at), datepart(tz, o), datepart(mcs, o) "
+       "from ev where id < 3 order by id",
+       "0|2|2024|-300|0\nNULL|NULL|NULL|NULL|NULL\n"},
+      {"select datediff(ms, at, cast('2024-03-01 00:00:01' as datetime)), datediff(mi, at, '2024-03-01 01:00') "
+       "from ev where id = 1",
+       "1000|60\n"},
+      {"select switchoffset(o, '-00:30'), todatetimeoffset(at, 60), dateadd(hour, -1, o) from ev where id = 2",
+       "NULL|NULL|NULL\n"},
+      {"select todatetimeoffset(at, '+01:00') from ev where id = 1", "2024-03-01 00:00:00.0000000 +01:00\n"},
+      {"select id from ev where o < cast('2024-03-01 05:00:00.001 +00:00' as datetimeoffset) order by o", "3\n1\n"},
+      {"select try_cast('2024-13-01' as datetime2), try_cast('2024-01-01 10:00:00.1234567' as datetime2(2))",
+       "NULL|2024-01-01 10:00:00.12\n"},
+      {"select switchoffset(o, '-14:00') from ev where id = 3",
+       "error 517: Adding a value to a 'datetimeoffset' column caused an overflow.\n"},
+      {"select dateadd(ns, -150, cast('2024-01-01 00:00:00 +00:00' as datetimeoffset))",
+       "2023-12-31 23:59:59.9999998 +00:00\n"},
+  };
+  sameOnBoth("fine_dates", setup, cases);
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ DECLARE v bigint[] := tsql_dto_parse(x);
 BEGIN
   IF x IS NULL THEN RETURN NULL; END IF;
   IF v IS NOT NULL THEN RETURN v[1]; END IF;
-  RETURN tsql_timestamp_ticks(tsql_text_date_in(x, current_setting('tsql.dateformat', true)));
+  RETURN tsql_timestamp_ticks(tsql_text_timestamp(x));
 END $$;
 CREATE OR REPLACE FUNCTION tsql_datetime2(x text, scale bigint) RETURNS text LANGUAGE sql STABLE AS
 $$ SELECT tsql_ticks_text(tsql_round_ticks(tsql_datetime2_ticks(x), scale), 7) $$;

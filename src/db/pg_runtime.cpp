@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 20;
+constexpr int kRuntimeVersion = 22;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -134,6 +134,9 @@ BEGIN
   END IF;
   RETURN tsql_tick(r);
 END $$;
+-- a datetime2 is text on the server: read as a timestamp, as an untyped literal would be
+CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d text) RETURNS timestamp(3) LANGUAGE sql STABLE AS
+$$ SELECT dateadd(part, n, d::timestamp) $$;
 
 -- the position of f in s from i on, case-blind as the default collation; 0 when absent
 CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$

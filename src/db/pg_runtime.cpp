@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 22;
+constexpr int kRuntimeVersion = 24;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN

@@ -206,6 +206,9 @@ TEST(PgSemantics, FineDatesStoredAndReadAsOnTheFile) {
       {"select datediff(day, '2024-03-01', dateadd(day, 1, at)), datename(mm, at) from ev where id = 1", "1|March\n"},
       {"select datepart(ms, cast(t as datetime2)), cast(t as datetime2(2)) from raw where id = 4",
        "999|2024-01-01 10:00:01.00\n"},
+      {"select cast(t + 'Z' as datetimeoffset(1)), cast(left(t, 10) + '+01:30' as datetimeoffset(0)), "
+       "cast(left(t, 16) + ' -02:00' as datetimeoffset(2)) from raw where id = 4",
+       "2024-01-01 10:00:01.0 +00:00|2024-01-01 00:00:00 +01:30|2024-01-01 10:00:00.00 -02:00\n"},
       {"select cast(tz as datetimeoffset) from raw where id = 4",
        "error 241: Conversion failed when converting date and/or time from character string.\n"},
       {"select convert(varchar(30), at, 120), cast(at as datetime), cast(o as datetime2), cast(at as datetimeoffset) "

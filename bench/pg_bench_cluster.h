@@ -1,7 +1,8 @@
 // The benchmarks' own throwaway PostgreSQL cluster (scripts/pg_cluster.sh), started on
-// first use and stopped when the benchmark program ends.
+// first use and stopped at exit, and a statement that must succeed.
 #pragma once
 
+#include <libpq-fe.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace benchpg {
+namespace pgbench {
 
 class Cluster {
  public:
@@ -36,4 +37,11 @@ class Cluster {
   std::string uri_;
 };
 
-}  // namespace benchpg
+inline void must(PGconn* c, const char* sql) {
+  PGresult* r = PQexec(c, sql);
+  bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
+  PQclear(r);
+  if (!ok) throw std::runtime_error(PQerrorMessage(c));
+}
+
+}  // namespace pgbench

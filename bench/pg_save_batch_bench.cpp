@@ -6,10 +6,7 @@
 // cluster (pg_bench_cluster.h) and stops it at the end.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -48,18 +45,11 @@ std::string saveBatch() {
   return b;
 }
 
-void must(PGconn* c, const char* sql) {
-  PGresult* r = PQexec(c, sql);
-  bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
-  PQclear(r);
-  if (!ok) throw std::runtime_error(PQerrorMessage(c));
-}
-
 // A connection with the bill tables made by the engine (so both sides write the same
 // tables), emptied between iterations.
 std::unique_ptr<db::PgConnection> freshTables() {
-  auto conn = std::make_unique<db::PgConnection>(benchpg::Cluster::uri());
-  must(conn->handle(), "DROP TABLE IF EXISTS vt_c_spjh, vt_c_spjh_mx; DELETE FROM tsql_column_types");
+  auto conn = std::make_unique<db::PgConnection>(pgbench::Cluster::uri());
+  pgbench::must(conn->handle(), "DROP TABLE IF EXISTS vt_c_spjh, vt_c_spjh_mx; DELETE FROM tsql_column_types");
   auto r = conn->execBatch(kSchema);
   if (!r.ok()) throw std::runtime_error(r.errorMessage());
   return conn;
@@ -72,7 +62,7 @@ void BM_EngineSaveBatchOnServer(benchmark::State& state) {
     auto r = conn->execBatch(batch);
     if (!r.ok()) state.SkipWithError(r.errorMessage().c_str());
     state.PauseTiming();
-    must(conn->handle(), "TRUNCATE vt_c_spjh, vt_c_spjh_mx");
+    pgbench::must(conn->handle(), "TRUNCATE vt_c_spjh, vt_c_spjh_mx");
     state.ResumeTiming();
   }
 }
@@ -99,14 +89,14 @@ void BM_DirectLibpqSave(benchmark::State& state) {
   };
   const std::string billno = "A11202612060001";
   for (auto _ : state) {
-    must(c, "BEGIN");
+    pgbench::must(c, "BEGIN");
     exec("h", {billno});
     for (int i = 0; i < kLines; ++i)
       exec("l", {"L" + std::to_string(i), billno, std::to_string(i % 20 + 1), std::to_string(i % 9 + 1), lineJe(i)});
     exec("t", {billno});
-    must(c, "COMMIT");
+    pgbench::must(c, "COMMIT");
     state.PauseTiming();
-    must(c, "TRUNCATE vt_c_spjh, vt_c_spjh_mx");
+    pgbench::must(c, "TRUNCATE vt_c_spjh, vt_c_spjh_mx");
     state.ResumeTiming();
   }
 }

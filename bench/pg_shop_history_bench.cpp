@@ -73,7 +73,7 @@ void fileRun(benchmark::State& state, bool inBatches) {
 }
 
 void serverRun(benchmark::State& state, bool direct) {
-  db::PgConnection conn(benchpg::Cluster::uri());
+  db::PgConnection conn(pgbench::Cluster::uri());
   DirectInserts plain(conn);
   auto fresh = [&] {
     conn.clearSchema();

@@ -33,6 +33,9 @@ $$ SELECT tsql_tick(tsql_text_date_in(x, current_setting('tsql.dateformat', true
 
 // Date parts: T-SQL's names and abbreviations to one name each.
 constexpr const char* kPartsSql = R"SQL(
+-- text taken apart as written, to the millisecond (not to datetime's ticks), as the file does
+CREATE OR REPLACE FUNCTION tsql_text_timestamp(x text) RETURNS timestamp LANGUAGE sql STABLE AS
+$$ SELECT tsql_text_date_in(x, current_setting('tsql.dateformat', true)) $$;
 CREATE OR REPLACE FUNCTION tsql_date_part(part text) RETURNS text LANGUAGE sql IMMUTABLE AS $$
   SELECT CASE lower(part) COLLATE "C" WHEN 'yy' THEN 'year' WHEN 'yyyy' THEN 'year'
     WHEN 'qq' THEN 'quarter' WHEN 'q' THEN 'quarter' WHEN 'mm' THEN 'month' WHEN 'm' THEN 'month'
@@ -58,19 +61,19 @@ BEGIN
     ELSE tsql_error('''' || part || ''' is not a recognized datepart option.') END;
 END $$;
 CREATE OR REPLACE FUNCTION datepart(part text, d text) RETURNS bigint LANGUAGE sql STABLE AS
-$$ SELECT datepart(part, tsql_datetime(d)) $$;
+$$ SELECT datepart(part, tsql_text_timestamp(d)) $$;
 -- month and weekday by their names, other parts as numbers
 CREATE OR REPLACE FUNCTION datename(part text, d timestamp) RETURNS text LANGUAGE sql STABLE AS $$
   SELECT CASE tsql_date_part(part) WHEN 'month' THEN to_char(d, 'FMMonth') WHEN 'weekday' THEN to_char(d, 'FMDay')
     ELSE datepart(part, d)::text END $$;
 CREATE OR REPLACE FUNCTION datename(part text, d text) RETURNS text LANGUAGE sql STABLE AS
-$$ SELECT datename(part, tsql_datetime(d)) $$;
+$$ SELECT datename(part, tsql_text_timestamp(d)) $$;
 CREATE OR REPLACE FUNCTION year(d timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT extract(year FROM d)::integer $$;
 CREATE OR REPLACE FUNCTION month(d timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT extract(month FROM d)::integer $$;
 CREATE OR REPLACE FUNCTION day(d timestamp) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT extract(day FROM d)::integer $$;
-CREATE OR REPLACE FUNCTION year(d text) RETURNS integer LANGUAGE sql STABLE AS $$ SELECT year(tsql_datetime(d)) $$;
-CREATE OR REPLACE FUNCTION month(d text) RETURNS integer LANGUAGE sql STABLE AS $$ SELECT month(tsql_datetime(d)) $$;
-CREATE OR REPLACE FUNCTION day(d text) RETURNS integer LANGUAGE sql STABLE AS $$ SELECT day(tsql_datetime(d)) $$;
+CREATE OR REPLACE FUNCTION year(d text) RETURNS integer LANGUAGE sql STABLE AS $$ SELECT year(tsql_text_timestamp(d)) $$;
+CREATE OR REPLACE FUNCTION month(d text) RETURNS integer LANGUAGE sql STABLE AS $$ SELECT month(tsql_text_timestamp(d)) $$;
+CREATE OR REPLACE FUNCTION day(d text) RETURNS integer LANGUAGE sql STABLE AS $$ SELECT day(tsql_text_timestamp(d)) $$;
 )SQL";
 
 // Boundaries crossed between a and b, as SQL Server counts them; past an int it is 535.
@@ -100,6 +103,13 @@ BEGIN
   END IF;
   RETURN n;
 END $$;
+-- a datetime2 is text on the server: read as a timestamp, as an untyped literal would be
+CREATE OR REPLACE FUNCTION datediff(part text, a text, b text) RETURNS bigint LANGUAGE sql STABLE AS
+$$ SELECT datediff(part, a::timestamp, b::timestamp) $$;
+CREATE OR REPLACE FUNCTION datediff(part text, a timestamp, b text) RETURNS bigint LANGUAGE sql STABLE AS
+$$ SELECT datediff(part, a, b::timestamp) $$;
+CREATE OR REPLACE FUNCTION datediff(part text, a text, b timestamp) RETURNS bigint LANGUAGE sql STABLE AS
+$$ SELECT datediff(part, a::timestamp, b) $$;
 )SQL";
 
 // eomonth, datefromparts (error 289 for a day the calendar lacks) and isdate.

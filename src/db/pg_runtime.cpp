@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 19;
+constexpr int kRuntimeVersion = 25;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -86,12 +86,15 @@ $$ SELECT round(x, scale) $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x::text $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement, n integer) RETURNS text LANGUAGE sql IMMUTABLE AS
 $$ SELECT left(x::text, n) $$;
+-- text twins: a text parameter (a datetimeoffset variable) comes untyped, which the
+-- polymorphic ones cannot take
+CREATE OR REPLACE FUNCTION tsql_varchar(x text) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x $$;
+CREATE OR REPLACE FUNCTION tsql_varchar(x text, n integer) RETURNS text LANGUAGE sql IMMUTABLE AS
+$$ SELECT left(x, n) $$;
 CREATE OR REPLACE FUNCTION tsql_smalldatetime(x timestamp) RETURNS timestamp(0) LANGUAGE sql IMMUTABLE AS
 $$ SELECT date_trunc('minute', x + interval '30 seconds') $$;
 CREATE OR REPLACE FUNCTION tsql_smalldatetime(x text) RETURNS timestamp(0) LANGUAGE sql STABLE AS
 $$ SELECT tsql_smalldatetime(x::timestamp) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime2(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS $$ SELECT x::timestamp(3) $$;
-CREATE OR REPLACE FUNCTION tsql_datetime2(x text) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT x::timestamp(3) $$;
 CREATE OR REPLACE FUNCTION tsql_char(x text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
 $$ SELECT rpad(x, n::integer) $$;
 CREATE OR REPLACE FUNCTION tsql_date(x text) RETURNS date LANGUAGE sql STABLE AS $$ SELECT x::date $$;
@@ -137,6 +140,9 @@ BEGIN
   END IF;
   RETURN tsql_tick(r);
 END $$;
+-- a datetime2 is text on the server: read as a timestamp, as an untyped literal would be
+CREATE OR REPLACE FUNCTION dateadd(part text, n bigint, d text) RETURNS timestamp(3) LANGUAGE sql STABLE AS
+$$ SELECT dateadd(part, n, d::timestamp) $$;
 
 -- the position of f in s from i on, case-blind as the default collation; 0 when absent
 CREATE OR REPLACE FUNCTION charindex(f text, s text, i bigint DEFAULT 1) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$
@@ -229,8 +235,8 @@ bool upToDate(PGconn* conn) {
 
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
-  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + binaryRuntimeSql() +
-                    tolerantConversionsSql();
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
+                    binaryRuntimeSql() + tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

@@ -20,6 +20,9 @@ std::string decimalOverloadsSql();
 std::string textRuntimeSql();
 //! datetime ticks, date parts, datediff, eomonth, isdate (pg_date_runtime.cpp).
 std::string dateRuntimeSql();
+//! datetime2 and datetimeoffset kept as text to 100 ns, SWITCHOFFSET, TODATETIMEOFFSET,
+//! their DATEADD and DATEPART (pg_offset_runtime.cpp); runs after the date runtime.
+std::string offsetRuntimeSql();
 //! varbinary conversions to and from text and integers (pg_binary_runtime.cpp).
 std::string binaryRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.

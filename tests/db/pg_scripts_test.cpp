@@ -12,8 +12,8 @@ namespace {
 
 const char* const kServerScripts[] = {
     "abort_rules.test", "binary.test", "builtins.test", "char_padding.test", "constraints.test",
-    "dates_as_text.test", "decimals.test", "errors.test", "grouping_sets.test", "like_blanks.test",
-    "money_limits.test", "paging_and_top.test", "procedures.test", "queries.test",
+    "date_offsets.test", "dates_as_text.test", "datetime_precision.test", "decimals.test", "errors.test",
+    "grouping_sets.test", "like_blanks.test", "money_limits.test", "paging_and_top.test", "procedures.test", "queries.test",
     "save_batch.test", "savepoints.test", "set_operators.test", "string_truncation.test",
     "table_variable_reuse.test", "text_builders.test", "transactions.test", "try_conversions.test",
     "typing.test", "update_from.test", "value_errors.test", "variables.test",

@@ -1,7 +1,8 @@
 // SQL Server's meaning on both backends: the same batches give the same rows on the
 // embedded file and on the server (money stored half to even, case-blind text, a
 // table variable that outlives a rollback, @@IDENTITY, a failed statement inside a
-// transaction that takes back only itself, exact decimals short and long).
+// transaction that takes back only itself, exact decimals short and long, dates to
+// 100 ns).
 #include <gtest/gtest.h>
 
 #include "db/embedded_connection.h"
@@ -178,6 +179,68 @@ TEST(PgSemantics, AveragesRoundingAndFloatTextAsOnTheFile) {
       {"select cast(ratio as varchar(20)) from sale order by id", "1.23457e+006\n0.0001234\n-2.5\n"},
   };
   sameOnBoth("averages", setup, cases);
+}
+
+// datetime2 and datetimeoffset keep 100 ns on both (the server's timestamps stop at
+// microseconds): stored rounded to the column's scale, into the next day; a NULL row
+// and the first day of year 1 beside them. The values come from a text column, so
+// the database converts them (constants may be converted before they reach it).
+const char* const kFineDatesSetup =
+    "create table raw(id int primary key, t varchar(40), tz varchar(40))\r\n"
+    "insert into raw values(1, '2024-02-29 23:59:59.99996', '2024-02-29 23:59:59.9996 -05:00')\r\n"
+    "insert into raw values(2, NULL, NULL)\r\n"
+    "insert into raw values(3, '0001-01-01', '0001-01-01 00:00:00.0001 +14:00')\r\n"
+    "insert into raw values(4, '2024-01-01 10:00:00.9996', '2024-13-01 00:00 +00:00')\r\n"
+    "create table ev(id int primary key, at datetime2(4), o datetimeoffset(3))\r\n"
+    "insert into ev(id, at, o) select id, t, tz from raw where id < 4\r\n";
+
+// Stored, converted, aggregated, and handed to the date functions as a datetime2 column.
+TEST(PgSemantics, FineDatesStoredAndReadAsOnTheFile) {
+  const Case cases[] = {
+      {"select at, o from ev order by id",
+       "2024-03-01 00:00:00.0000|2024-03-01 00:00:00.000 -05:00\nNULL|NULL\n"
+       "0001-01-01 00:00:00.0000|0001-01-01 00:00:00.000 +14:00\n"},
+      {"select datepart(ms, at), datediff(day, '2024-02-28', at), year(at) from ev where id < 3 order by id",
+       "0|2|2024\nNULL|NULL|NULL\n"},
+      {"select datediff(ms, at, cast('2024-03-01 00:00:01' as datetime)), datediff(mi, at, '2024-03-01 01:00') "
+       "from ev where id = 1",
+       "1000|60\n"},
+      {"select datediff(day, '2024-03-01', dateadd(day, 1, at)), datename(mm, at) from ev where id = 1", "1|March\n"},
+      {"select datepart(ms, cast(t as datetime2)), cast(t as datetime2(2)) from raw where id = 4",
+       "999|2024-01-01 10:00:01.00\n"},
+      {"select cast(t + 'Z' as datetimeoffset(1)), cast(left(t, 10) + '+01:30' as datetimeoffset(0)), "
+       "cast(left(t, 16) + ' -02:00' as datetimeoffset(2)) from raw where id = 4",
+       "2024-01-01 10:00:01.0 +00:00|2024-01-01 00:00:00 +01:30|2024-01-01 10:00:00.00 -02:00\n"},
+      {"select cast(tz as datetimeoffset) from raw where id = 4",
+       "error 241: Conversion failed when converting date and/or time from character string.\n"},
+      {"select convert(varchar(30), at, 120), cast(at as datetime), cast(o as datetime2), cast(at as datetimeoffset) "
+       "from ev where id = 1",
+       "2024-03-01 00:00:00|2024-03-01 00:00:00|2024-03-01 00:00:00.0000000|2024-03-01 00:00:00.0000000 +00:00\n"},
+      {"select min(at), max(at) from ev", "0001-01-01 00:00:00.0000|2024-03-01 00:00:00.0000\n"},
+      {"select try_cast(tz as datetime2), try_cast(t as datetime2(2)) from raw where id = 1",
+       "2024-02-29 23:59:59.9996000|2024-03-01 00:00:00.00\n"},
+  };
+  sameOnBoth("fine_dates", kFineDatesSetup, cases);
+}
+
+// Offsets set, moved, compared by instant and taken apart; NULL in, NULL out; past
+// the calendar's ends an overflow.
+TEST(PgSemantics, OffsetFunctionsAsOnTheFile) {
+  const Case cases[] = {
+      {"select datepart(tz, o), datepart(mcs, o) from ev order by id", "-300|0\nNULL|NULL\n840|0\n"},
+      {"select switchoffset(o, '-00:30'), todatetimeoffset(at, 60), dateadd(hour, -1, o) from ev where id = 2",
+       "NULL|NULL|NULL\n"},
+      {"select todatetimeoffset(at, '+01:00'), switchoffset(o, 90) from ev where id = 1",
+       "2024-03-01 00:00:00.0000000 +01:00|2024-03-01 06:30:00.0000000 +01:30\n"},
+      {"select id from ev where o < cast('2024-03-01 05:00:00.001 +00:00' as datetimeoffset) order by o", "3\n1\n"},
+      {"select switchoffset(o, '-14:00') from ev where id = 3",
+       "error 517: Adding a value to a 'datetimeoffset' column caused an overflow.\n"},
+      {"select dateadd(month, 1, o), dateadd(ns, 149, o) from ev where id = 3",
+       "0001-02-01 00:00:00.000 +14:00|0001-01-01 00:00:00.000 +14:00\n"},
+      {"select dateadd(ns, -150, o) from ev where id = 3",
+       "error 517: Adding a value to a 'datetimeoffset' column caused an overflow.\n"},
+  };
+  sameOnBoth("offset_functions", kFineDatesSetup, cases);
 }
 
 }  // namespace

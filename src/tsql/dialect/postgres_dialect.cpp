@@ -1,6 +1,7 @@
 // The server's dialect. PostgreSQL has no money with SQL Server's meaning (its own
 // money type follows the locale), no datetime, nvarchar or bit: money is
-// numeric(19,4), the date types are timestamp(3) / date, bit is smallint 0/1, text is
+// numeric(19,4), the date types are timestamp(3) / date (datetime2 is its fixed text,
+// as in the embedded file), bit is smallint 0/1, text is
 // varchar with the ICU nondeterministic collation tsql_ci (case-blind, accent- and
 // width-sensitive; unlike the embedded tsql_ci it counts trailing spaces, so the
 // translator takes them off a comparand that is not a column). char(n) is bpchar,
@@ -31,8 +32,9 @@ std::string postgresColumnType(const ast::DataType& t) {
     case K::Float: return "double precision";
     case K::Varchar:
     case K::NVarchar: return withLength(t.fixed ? "char" : "varchar");
-    case K::DateTime:
-    case K::DateTime2: return "timestamp(3)";
+    case K::DateTime: return "timestamp(3)";
+    // seven fraction digits, past a timestamp's six: the fixed text, compared byte by byte
+    case K::DateTime2: return "varchar(27) COLLATE ucs_basic";
     case K::SmallDateTime: return "timestamp(0)";
     case K::Date: return "date";
     case K::Unknown:

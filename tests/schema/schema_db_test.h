@@ -1,17 +1,23 @@
-// A fresh database file with the whole schema (and optionally the demo data) for the
-// schema tests, and small helpers to run a batch and read back a value.
+// A fresh database with the whole schema (and optionally the demo data) for the schema
+// tests, on either backend: a new file, or a new database on the test run's server.
+// Tests written on `SchemaDb` run once per backend with the same assertions.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "db/embedded_connection.h"
+#include "db/pg_connection.h"
+#include "pg_test_cluster.h"
 #include "schema/schema_script.h"
 
 namespace schematest {
+
+enum class Backend { File, Server };
 
 //! Path of a new, not yet existing file under the test temp directory.
 inline std::string freshPath(const std::string& stem) {
@@ -40,19 +46,66 @@ inline core::Value scalar(db::Connection& c, const std::string& sql, const tsql:
   return r.resultSets.back().rows.front().front();
 }
 
-class SchemaDb : public ::testing::Test {
+//! "File" / "Server": the backend's part of a test's name.
+inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
+  return info.param == Backend::File ? "File" : "Server";
+}
+
+class SchemaDb : public ::testing::TestWithParam<Backend> {
  protected:
+  bool onServer() const { return GetParam() == Backend::Server; }
+
+  //! A new database with the schema (and the demo data when `demo`), open as `db`.
   void open(bool demo) {
-    path = freshPath("schema");
-    db = std::make_unique<db::EmbeddedConnection>(path);
+    dropDatabase();
+    if (onServer()) {
+      serverName = "schema_" + std::to_string(::getpid()) + "_" + std::to_string(++serverCount());
+      place = pgtest::freshDatabase(serverName);
+      ASSERT_FALSE(place.empty());
+    } else {
+      place = freshPath("schema");
+    }
+    db = connect();
     schema::createDatabase(*db, demo);
   }
-  void TearDown() override {
-    db.reset();
-    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+
+  //! Another connection to the same database (each process opens its own).
+  std::unique_ptr<db::Connection> connect() const {
+    if (onServer()) return std::make_unique<db::PgConnection>(place);
+    return std::make_unique<db::EmbeddedConnection>(place);
   }
-  std::string path;
-  std::unique_ptr<db::EmbeddedConnection> db;
+
+  void TearDown() override { dropDatabase(); }
+
+  //! Closes `db` and removes the database it was open on.
+  void dropDatabase() {
+    db.reset();
+    if (place.empty()) return;
+    if (onServer()) {
+      std::string failure;
+      std::string cluster = pgtest::clusterUri(failure);
+      if (!cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + serverName + "\" WITH (FORCE)");
+    } else {
+      for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(place + suffix);
+    }
+    place.clear();
+  }
+
+  std::string place;  //!< the file's path or the server database's URI
+  std::unique_ptr<db::Connection> db;
+
+ private:
+  static int& serverCount() {
+    static int count = 0;
+    return count;
+  }
+  std::string serverName;
 };
 
 }  // namespace schematest
+
+//! Runs the parameterised tests of `suite` on the embedded file and on the server.
+#define SCHEMA_ON_BOTH_BACKENDS(suite)                                                          \
+  INSTANTIATE_TEST_SUITE_P(Backends, suite,                                                     \
+                           ::testing::Values(schematest::Backend::File, schematest::Backend::Server), \
+                           schematest::backendName)

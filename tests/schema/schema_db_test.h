@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -51,6 +52,36 @@ inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
   return info.param == Backend::File ? "File" : "Server";
 }
 
+//! A database made once per test run with the schema (and the demo data when `demo`),
+//! which each test copies (installing the schema is most of a test's time): the file's
+//! path or the server database's name; empty when it could not be made (the test failed).
+inline std::string schemaTemplate(Backend backend, bool demo) {
+  static std::string made[2][2];
+  std::string& name = made[backend == Backend::Server][demo];
+  if (!name.empty()) return name;
+  const std::string stem = std::string("schema_template") + (demo ? "_demo" : "");
+  if (backend == Backend::File) {
+    std::string path = freshPath(stem);
+    db::EmbeddedConnection c(path);
+    schema::createDatabase(c, demo);
+    return name = path;
+  }
+  std::string database = stem + "_" + std::to_string(::getpid());
+  std::string uri = pgtest::freshDatabase(database);
+  if (uri.empty()) return {};
+  {
+    db::PgConnection c(uri);  // closed before it is copied: the server copies an idle database only
+    schema::createDatabase(c, demo);
+  }
+  static const bool dropAtExit = std::atexit([] {
+    std::string failure, cluster = pgtest::clusterUri(failure);
+    for (const std::string& made : made[1])
+      if (!made.empty() && !cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + made + "\"");
+  }) == 0;
+  (void)dropAtExit;
+  return name = database;
+}
+
 class SchemaDb : public ::testing::TestWithParam<Backend> {
  protected:
   bool onServer() const { return GetParam() == Backend::Server; }
@@ -58,15 +89,17 @@ class SchemaDb : public ::testing::TestWithParam<Backend> {
   //! A new database with the schema (and the demo data when `demo`), open as `db`.
   void open(bool demo) {
     dropDatabase();
+    std::string from = schemaTemplate(GetParam(), demo);
+    ASSERT_FALSE(from.empty());
     if (onServer()) {
       serverName = "schema_" + std::to_string(::getpid()) + "_" + std::to_string(++serverCount());
-      place = pgtest::freshDatabase(serverName);
+      place = pgtest::freshDatabase(serverName, from);
       ASSERT_FALSE(place.empty());
     } else {
       place = freshPath("schema");
+      std::filesystem::copy_file(from, place);
     }
     db = connect();
-    schema::createDatabase(*db, demo);
   }
 
   //! Another connection to the same database (each process opens its own).

@@ -59,6 +59,15 @@ inline std::string schemaTemplate(Backend backend, bool demo) {
   static std::string made[2][2];
   std::string& name = made[backend == Backend::Server][demo];
   if (!name.empty()) return name;
+  static const bool removedAtExit = std::atexit([] {
+    for (const std::string& path : made[0])
+      for (const char* suffix : {"", "-wal", "-shm"})
+        if (!path.empty()) std::filesystem::remove(path + suffix);
+    std::string failure, cluster = made[1][0].empty() && made[1][1].empty() ? "" : pgtest::clusterUri(failure);
+    for (const std::string& database : made[1])
+      if (!database.empty() && !cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + database + "\"");
+  }) == 0;
+  (void)removedAtExit;
   const std::string stem = std::string("schema_template") + (demo ? "_demo" : "");
   if (backend == Backend::File) {
     std::string path = freshPath(stem);
@@ -73,12 +82,6 @@ inline std::string schemaTemplate(Backend backend, bool demo) {
     db::PgConnection c(uri);  // closed before it is copied: the server copies an idle database only
     schema::createDatabase(c, demo);
   }
-  static const bool dropAtExit = std::atexit([] {
-    std::string failure, cluster = pgtest::clusterUri(failure);
-    for (const std::string& made : made[1])
-      if (!made.empty() && !cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + made + "\"");
-  }) == 0;
-  (void)dropAtExit;
   return name = database;
 }
 

@@ -52,21 +52,31 @@ inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
   return info.param == Backend::File ? "File" : "Server";
 }
 
-//! A database made once per test run with the schema (and the demo data when `demo`),
-//! which each test copies (installing the schema is most of a test's time): the file's
-//! path or the server database's name; empty when it could not be made (the test failed).
-inline std::string schemaTemplate(Backend backend, bool demo) {
+//! The databases each test copies, by [on the server][with the demo data]: the file's
+//! path or the server database's name (installing the schema is most of a test's time).
+inline std::string (&schemaTemplates())[2][2] {
   static std::string made[2][2];
-  std::string& name = made[backend == Backend::Server][demo];
+  return made;
+}
+
+//! Removes the copied-from databases when the test binary ends.
+inline void removeSchemaTemplates() {
+  auto& made = schemaTemplates();
+  for (const std::string& path : made[0])
+    for (const char* suffix : {"", "-wal", "-shm"})
+      if (!path.empty()) std::filesystem::remove(path + suffix);
+  if (made[1][0].empty() && made[1][1].empty()) return;
+  std::string failure, cluster = pgtest::clusterUri(failure);
+  for (const std::string& database : made[1])
+    if (!database.empty() && !cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + database + "\"");
+}
+
+//! A database made once per test run with the schema (and the demo data when `demo`);
+//! empty when it could not be made (the test failed).
+inline std::string schemaTemplate(Backend backend, bool demo) {
+  std::string& name = schemaTemplates()[backend == Backend::Server][demo];
   if (!name.empty()) return name;
-  static const bool removedAtExit = std::atexit([] {
-    for (const std::string& path : made[0])
-      for (const char* suffix : {"", "-wal", "-shm"})
-        if (!path.empty()) std::filesystem::remove(path + suffix);
-    std::string failure, cluster = made[1][0].empty() && made[1][1].empty() ? "" : pgtest::clusterUri(failure);
-    for (const std::string& database : made[1])
-      if (!database.empty() && !cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + database + "\"");
-  }) == 0;
+  static const bool removedAtExit = std::atexit(removeSchemaTemplates) == 0;
   (void)removedAtExit;
   const std::string stem = std::string("schema_template") + (demo ? "_demo" : "");
   if (backend == Backend::File) {

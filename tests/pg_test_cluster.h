@@ -69,6 +69,7 @@ inline std::string clusterUri(std::string& failure) {
 inline std::string run(const std::string& uri, const std::string& sql) {
   PGconn* c = PQconnectdb(uri.c_str());
   std::string error = PQstatus(c) == CONNECTION_OK ? "" : PQerrorMessage(c);
+  PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);  // "does not exist, skipping"
   if (error.empty()) {
     PGresult* r = PQexec(c, sql.c_str());
     if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK) error = PQerrorMessage(c);
@@ -78,9 +79,10 @@ inline std::string run(const std::string& uri, const std::string& sql) {
   return error;
 }
 
-//! A new empty database `name` on the cluster (dropped first if left from a past run);
-//! its URI. Fails the running test when the cluster or the database cannot be made.
-inline std::string freshDatabase(const std::string& name) {
+//! A new database `name` on the cluster (dropped first if left from a past run), empty
+//! or a copy of the database `from`; its URI. Fails the running test when the cluster
+//! or the database cannot be made.
+inline std::string freshDatabase(const std::string& name, const std::string& from = "template0") {
   std::string failure;
   std::string uri = clusterUri(failure);
   if (uri.empty()) {
@@ -88,13 +90,13 @@ inline std::string freshDatabase(const std::string& name) {
     return {};
   }
   std::string error = run(uri, "DROP DATABASE IF EXISTS \"" + name + "\" WITH (FORCE)");
-  if (error.empty()) error = run(uri, "CREATE DATABASE \"" + name + "\" TEMPLATE template0 ENCODING 'UTF8'");
+  if (error.empty()) error = run(uri, "CREATE DATABASE \"" + name + "\" TEMPLATE \"" + from + "\" ENCODING 'UTF8'");
   if (!error.empty()) {
     ADD_FAILURE() << "cannot create the test database " << name << ": " << error;
     return {};
   }
-  const std::string from = "postgresql:///postgres";
-  return "postgresql:///" + name + uri.substr(from.size());
+  const std::string cluster = "postgresql:///postgres";
+  return "postgresql:///" + name + uri.substr(cluster.size());
 }
 
 }  // namespace pgtest

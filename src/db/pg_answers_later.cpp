@@ -76,7 +76,7 @@ void PgBackend::collectAnswers() {
 // frame ends), it is thrown by the next statement instead: one exception at a time.
 void PgBackend::giveUpTransaction() {
   command("ROLLBACK");
-  savepoints_ = true;
+  savepoints_ = ranAgain_ = true;
   invalidateSchema();
   if (std::uncaught_exceptions() > 0) {
     givenUp_ = true;

@@ -188,8 +188,16 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     return r;
   }
   ResultGuard guard{r};
-  sawConflict_ = sawConflict_ || pg::isConflict(r);
-  if (inTransaction && !guarded) giveUpTransaction();
+  bool conflict = pg::isConflict(r);
+  sawConflict_ = sawConflict_ || conflict;
+  // Another session's work in the way (the day's first bill number inserted at the same
+  // moment): rolling back to the savepoint would let the batch go on and commit without
+  // its row, so the batch runs again whole, once, as after any unguarded failure.
+  bool rerunForConflict = guarded && conflict && !durableWrite_ && !ranAgain_;
+  if (inTransaction && (!guarded || rerunForConflict)) {
+    guarded = false;  // rolled back whole: its savepoint is gone
+    giveUpTransaction();
+  }
   SqlException error(pg::errorNumber(r), 16, 0, pg::errorMessage(r, conn_));
   auto field = [&](int code) {
     const char* v = PQresultErrorField(r, code);

@@ -42,7 +42,7 @@ class PgBackend final : public tsql::exec::Backend {
 
   //! Starts watching a batch: no conflict seen, nothing made durable yet, statements
   //! without their own savepoints until one fails or something becomes durable.
-  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = givenUp_ = false; }
+  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = givenUp_ = ranAgain_ = false; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -89,6 +89,7 @@ class PgBackend final : public tsql::exec::Backend {
   static constexpr int kMaxUnanswered = 512;
   bool lostWrite_ = false;  //!< a write could not be sent
   bool givenUp_ = false;    //!< the transaction was given up; RunBatchAgain is still to throw
+  bool ranAgain_ = false;   //!< the transaction was given up once in this batch
   //! The table, column and constraint the last failed statement broke (server's names).
   struct Broken {
     std::string table, column, constraint, detail;

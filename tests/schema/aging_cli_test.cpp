@@ -39,12 +39,15 @@ SqlRun coreappSql(const std::string& db, const std::string& sqlFile, const std::
 
 core::Currency moneyOf(const core::JsonNode& n) { return *core::Currency::parse(n.asText()); }
 
-TEST(AgingCommand, PrintsTheAgingAndAStatementThatEndsWhereTheAgingStands) {
+class AgingCommand : public schematest::SchemaDb {};
+SCHEMA_ON_BOTH_BACKENDS(AgingCommand);
+
+TEST_P(AgingCommand, PrintsTheAgingAndAStatementThatEndsWhereTheAgingStands) {
   const std::string binary = std::string(COREAPP_BINARY_DIR) + "/coreapp";
   if (!std::filesystem::exists(binary)) GTEST_SKIP() << "coreapp is not built";
-  const std::string db = schematest::freshPath("aging_cli");
-  ASSERT_EQ(std::system((binary + " db init --demo --db " + db + " >/dev/null 2>&1").c_str()), 0);
-  const std::string sql = db + ".sql";
+  open(true);
+  const std::string db = "'" + place + "'";  // a server's URI holds '&'
+  const std::string sql = schematest::freshPath("aging_cli") + ".sql";
   std::ofstream(sql)
       << "exec sp_sys_khyszl @orgid = '0001', @rq = :rq\n"
          "exec sp_sys_khwlmx @orgid = '0001', @kh_id = :kh_id, @rq1 = :rq1, @rq2 = :rq2\n";
@@ -70,7 +73,7 @@ TEST(AgingCommand, PrintsTheAgingAndAStatementThatEndsWhereTheAgingStands) {
     EXPECT_EQ(moneyOf(statement[i][6]), balance) << "line " << i + 1;
   }
   EXPECT_EQ(balance, core::Currency::fromInt(1600));
-  for (const char* suffix : {"", "-wal", "-shm", ".sql"}) std::filesystem::remove(db + suffix);
+  std::filesystem::remove(sql);
 }
 
 }  // namespace

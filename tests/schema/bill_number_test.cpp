@@ -1,6 +1,6 @@
 // sp_sys_genbillno: the number format, one sequence per branch, series, tag and day,
 // numbers given back by a rolled-back save, unique ordered numbers when two processes
-// save into one database file at the same time, and unique numbers when four processes
+// save into one database at the same time, and unique numbers when four processes
 // call the procedure at once, inside their own transactions or outside any.
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <set>
 
 #include "schema_db_test.h"
@@ -64,8 +65,9 @@ std::vector<std::string> savedNumbers(db::Connection& c) {
 }
 
 class BillNumbers : public schematest::SchemaDb {};
+SCHEMA_ON_BOTH_BACKENDS(BillNumbers);
 
-TEST_F(BillNumbers, FormatAndSequences) {
+TEST_P(BillNumbers, FormatAndSequences) {
   open(false);
   const std::string d = today();
   struct Case {
@@ -92,7 +94,7 @@ TEST_F(BillNumbers, FormatAndSequences) {
   if (today() != d) GTEST_SKIP() << "the day changed during the test";
 }
 
-TEST_F(BillNumbers, SequenceGrowsPastFourDigits) {
+TEST_P(BillNumbers, SequenceGrowsPastFourDigits) {
   open(false);
   const std::string d = today();
   run(*db,
@@ -103,7 +105,7 @@ TEST_F(BillNumbers, SequenceGrowsPastFourDigits) {
   EXPECT_EQ(issue(*db, "0001", "1100", "A", 1), "A1100" + d + "10000");
 }
 
-TEST_F(BillNumbers, RolledBackSaveGivesItsNumberBackAndDeletedNumbersStayUsed) {
+TEST_P(BillNumbers, RolledBackSaveGivesItsNumberBackAndDeletedNumbersStayUsed) {
   open(false);
   const std::string d = today();
   EXPECT_TRUE(db->execBatch(saveBatch(false)).ok());
@@ -121,7 +123,7 @@ TEST_F(BillNumbers, RolledBackSaveGivesItsNumberBackAndDeletedNumbersStayUsed) {
             (std::vector<std::string>{"A1100" + d + "0001", "A1100" + d + "0003"}));
 }
 
-TEST_F(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
+TEST_P(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
   open(false);
   const std::string d = today();
   db.reset();  // the children open their own connections; none is carried over fork
@@ -133,9 +135,9 @@ TEST_F(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
     if (pid == 0) {
       int failures = 0;
       try {
-        db::EmbeddedConnection own(path);
+        auto own = connect();
         for (int i = 0; i < kSaves; ++i)
-          if (!own.execBatch(saveBatch(false)).ok()) ++failures;
+          if (!own->execBatch(saveBatch(false)).ok()) ++failures;
       } catch (...) {
         failures = -1;  // reported through the exit status below
       }
@@ -149,7 +151,7 @@ TEST_F(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "a save failed in process " << pid;
   }
-  db = std::make_unique<db::EmbeddedConnection>(path);
+  db = connect();
   auto numbers = savedNumbers(*db);
   ASSERT_EQ(numbers.size(), 2u * kSaves);
   // In the order the rows were written the numbers are 0001, 0002, ... with no gap
@@ -164,8 +166,8 @@ TEST_F(BillNumbers, TwoProcessesSavingAtOnceGetUniqueOrderedNumbers) {
 // Each of `processes` children opens its own connection and asks for `count` numbers,
 // each call a batch of its own (in a transaction of its own when `inTransaction`), and
 // writes them one a line into its pipe; a failed call writes "!".
-std::vector<std::string> numbersFromProcesses(const std::string& path, int processes, int count,
-                                              bool inTransaction) {
+std::vector<std::string> numbersFromProcesses(const std::function<std::unique_ptr<db::Connection>()>& connect,
+                                              int processes, int count, bool inTransaction) {
   const std::string call = std::string(inTransaction ? "begin tran\n" : "") +
                            "declare @billno varchar(50)\n"
                            "exec sp_sys_genbillno '0001', '1100', 'A', 1, @billno OUTPUT\n" +
@@ -179,9 +181,9 @@ std::vector<std::string> numbersFromProcesses(const std::string& path, int proce
       close(fds[0]);
       FILE* out = fdopen(fds[1], "w");
       try {
-        db::EmbeddedConnection own(path);
+        auto own = connect();
         for (int i = 0; i < count; ++i) {
-          auto r = own.execBatch(call);
+          auto r = own->execBatch(call);
           const bool issued = r.ok() && !r.resultSets.empty() && !r.resultSets.back().rows.empty();
           std::fprintf(out, "%s\n",
                        issued ? r.resultSets.back().rows.front().front().asText().c_str() : "!");
@@ -206,7 +208,7 @@ std::vector<std::string> numbersFromProcesses(const std::string& path, int proce
   return numbers;
 }
 
-TEST_F(BillNumbers, FourProcessesCallingAtOnceNeverShareANumber) {
+TEST_P(BillNumbers, FourProcessesCallingAtOnceNeverShareANumber) {
   for (bool inTransaction : {false, true}) {
     SCOPED_TRACE(inTransaction ? "each call in a transaction" : "no transaction around the call");
     open(false);
@@ -215,7 +217,7 @@ TEST_F(BillNumbers, FourProcessesCallingAtOnceNeverShareANumber) {
     constexpr int kProcesses = 4;
     constexpr int kEach = 250;
     const std::vector<std::string> numbers =
-        numbersFromProcesses(path, kProcesses, kEach, inTransaction);
+        numbersFromProcesses([this] { return connect(); }, kProcesses, kEach, inTransaction);
     ASSERT_EQ(numbers.size(), std::size_t{kProcesses * kEach});
     EXPECT_EQ(std::count(numbers.begin(), numbers.end(), "!"), 0) << "some call failed";
     // Every process got its own numbers, and together they are the day's 0001 to 1000:
@@ -229,10 +231,9 @@ TEST_F(BillNumbers, FourProcessesCallingAtOnceNeverShareANumber) {
       expected.insert("A1100" + d + seq);
     }
     EXPECT_EQ(distinct, expected);
-    db = std::make_unique<db::EmbeddedConnection>(path);
+    db = connect();
     EXPECT_EQ(scalar(*db, "select lastno from vt_sys_billno").asInteger(), kProcesses * kEach);
     if (today() != d) GTEST_SKIP() << "the day changed during the test";
-    TearDown();
   }
 }
 

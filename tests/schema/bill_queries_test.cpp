@@ -11,8 +11,9 @@ namespace {
 using schematest::scalar;
 
 class BillQueries : public schematest::SchemaDb {};
+SCHEMA_ON_BOTH_BACKENDS(BillQueries);
 
-TEST_F(BillQueries, EveryBatchRunsOnTheDemoDatabase) {
+TEST_P(BillQueries, EveryBatchRunsOnTheDemoDatabase) {
   open(true);
   std::ifstream in(std::string(COREAPP_SOURCE_DIR) + "/tests/schema/bill_queries.sql");
   ASSERT_TRUE(in) << "bill_queries.sql not found";

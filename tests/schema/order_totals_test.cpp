@@ -55,7 +55,9 @@ class OrderTotals : public schematest::SchemaDb {
   }
 };
 
-TEST_F(OrderTotals, SettledAmountReductionStateAndStatus) {
+SCHEMA_ON_BOTH_BACKENDS(OrderTotals);
+
+TEST_P(OrderTotals, SettledAmountReductionStateAndStatus) {
   struct Row {
     const char* method;
     int je;
@@ -117,7 +119,7 @@ TEST_F(OrderTotals, SettledAmountReductionStateAndStatus) {
   }
 }
 
-TEST_F(OrderTotals, UnAuditedReceiptMovesTheOrderBackAndVersionFollowsChanges) {
+TEST_P(OrderTotals, UnAuditedReceiptMovesTheOrderBackAndVersionFollowsChanges) {
   auto id = order("T1", 1000, 2);
   settle("T1", "01", 400);
   ledger(id, "T1", "项目订单", 600);
@@ -137,7 +139,7 @@ TEST_F(OrderTotals, UnAuditedReceiptMovesTheOrderBackAndVersionFollowsChanges) {
   run(*db, "exec sp_sys_calcxmzzkhj @orgid='0001', @billno='NOPE'");
 }
 
-TEST_F(OrderTotals, ConsumablesCostAtAverageCostOverTheBranch) {
+TEST_P(OrderTotals, ConsumablesCostAtAverageCostOverTheBranch) {
   order("T1", 100, 2);
   order("T2", 100, 2);
   run(*db,
@@ -170,7 +172,7 @@ TEST_F(OrderTotals, ConsumablesCostAtAverageCostOverTheBranch) {
   }
 }
 
-TEST_F(OrderTotals, StockBillsMoveTheLedgerOnAuditAndBackOnUnAudit) {
+TEST_P(OrderTotals, StockBillsMoveTheLedgerOnAuditAndBackOnUnAudit) {
   auto stock = [&](int ck) {
     auto r = run(
         *db, "select kcsl, kcje from vt_c_spkc where orgid = '0001' and sp_id = 7 and ck_id = " +

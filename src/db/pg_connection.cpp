@@ -103,10 +103,13 @@ void PgConnection::markUnfinished(bool unfinished) {
   const std::string sql = unfinished ? std::string("CREATE TABLE IF NOT EXISTS ") + kUnfinishedMarker +
                                            " (since timestamptz DEFAULT now())"
                                      : std::string("DROP TABLE IF EXISTS ") + kUnfinishedMarker;
-  PGresult* r = PQexec(conn_, sql.c_str());
-  std::string error = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQresultErrorMessage(r);
-  PQclear(r);
-  if (!error.empty()) throw ConnectionError("cannot mark the database " + serverName(conn_) + ": " + error);
+  if (std::string error = pg::runScript(conn_, sql); !error.empty())
+    throw ConnectionError("cannot mark the database " + serverName(conn_) + ": " + error);
+}
+
+void PgConnection::analyze() {
+  if (std::string error = pg::runScript(conn_, "ANALYZE"); !error.empty())
+    throw ConnectionError("cannot analyze the database " + serverName(conn_) + ": " + error);
 }
 
 bool PgConnection::unfinished() {

@@ -52,6 +52,8 @@ class PgConnection : public Connection {
   void markUnfinished(bool unfinished);
   //! True when a `db init` began filling the database and did not finish.
   bool unfinished();
+  //! Fresh statistics for the planner (after a bulk of rows). Throws ConnectionError.
+  void analyze();
 
  private:
   static constexpr int kAttempts = 4;

@@ -213,6 +213,8 @@ CREATE OR REPLACE AGGREGATE tsql_avg_int(numeric) (sfunc = tsql_avg_step, stype 
 CREATE OR REPLACE FUNCTION tsql_runtime_version() RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT %VERSION% $$;
 )SQL";
 
+}  // namespace
+
 std::string runScript(PGconn* conn, const std::string& sql) {
   PGresult* r = PQexec(conn, sql.c_str());
   std::string error = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK
@@ -221,6 +223,8 @@ std::string runScript(PGconn* conn, const std::string& sql) {
   PQclear(r);
   return error;
 }
+
+namespace {
 
 bool upToDate(PGconn* conn) {
   std::string query = "SELECT 1 FROM pg_proc WHERE proname = 'tsql_runtime_version' AND prosrc LIKE '%SELECT " +

@@ -13,6 +13,9 @@ namespace db::pg {
 //! Installs or updates the runtime in the connected database. Returns the server's
 //! message when it refuses, "" when the runtime is in place.
 std::string installRuntime(PGconn* conn);
+//! Runs SQL text on the server outside the engine. Returns the server's message when
+//! it refuses, "" when it ran.
+std::string runScript(PGconn* conn, const std::string& sql);
 
 //! The exact decimal functions' float8 signatures (pg_decimal_runtime.cpp).
 std::string decimalOverloadsSql();

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -69,14 +68,6 @@ schema::HistoryProgress historyProgress() {
   return progress;
 }
 
-// Fresh statistics for the planner after the history's bulk of rows.
-void analyze(db::PgConnection& connection) {
-  PGresult* result = PQexec(connection.handle(), "ANALYZE");
-  const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-  PQclear(result);
-  if (!ok) throw std::runtime_error(PQerrorMessage(connection.handle()));
-}
-
 // The server database must exist (made by its administrator); db init fills it.
 int runServerInit(const DbInitOptions& options) {
   std::unique_ptr<db::PgConnection> connection;
@@ -94,7 +85,7 @@ int runServerInit(const DbInitOptions& options) {
     if (options.scale > 0) {
       InterruptWatch watch;
       schema::addShopHistoryInBatches(*connection, {options.scale}, historyProgress());
-      analyze(*connection);
+      connection->analyze();  // fresh statistics after the bulk of rows
     }
     connection->markUnfinished(false);
   } catch (const std::exception& e) {

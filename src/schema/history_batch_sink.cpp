@@ -5,18 +5,11 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "core/format.h"
+
 namespace schema {
 
 namespace {
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'') out += '\'';
-    out += c;
-  }
-  return out + "'";
-}
 
 // units / 10^places as a decimal literal ("12.34"), so no value goes through a double.
 std::string decimalText(long long units, int places) {
@@ -32,7 +25,7 @@ std::string decimalText(long long units, int places) {
 
 std::string fieldText(const Field& f) {
   switch (f.kind) {
-    case Field::Kind::Text: return quoted(f.text);
+    case Field::Kind::Text: return core::QuotedStr(f.text);
     case Field::Kind::Integer: return std::to_string(f.number);
     case Field::Kind::Decimal: return decimalText(f.number, f.places);
   }
@@ -49,9 +42,7 @@ std::string rowLiteral(const TableShape& shape, const Row& row) {
 }
 
 std::string insertStatements(const TableShape& shape, const std::vector<std::string>& rows, std::size_t perInsert) {
-  std::string head = std::string("insert into ") + shape.table + "(" + shape.columns;
-  if (*shape.fixedColumns) head += std::string(", ") + shape.fixedColumns;
-  head += ") values ";
+  const std::string head = insertHead(shape) + " values ";
   std::string sql;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     sql += i % perInsert == 0 ? (i ? ";\n" : "") + head : ", ";

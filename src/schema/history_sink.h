@@ -34,6 +34,13 @@ struct TableShape {
   const char* fixedValues;   //!< "'0001', N'现结', ..." or ""
 };
 
+//! "insert into table(columns, fixedColumns)": the head both sinks' INSERTs share.
+inline std::string insertHead(const TableShape& shape) {
+  std::string head = std::string("insert into ") + shape.table + "(" + shape.columns;
+  if (*shape.fixedColumns) head += std::string(", ") + shape.fixedColumns;
+  return head + ")";
+}
+
 //! Thrown when the run was asked to stop (an interrupt) before it was complete.
 class HistoryStopped : public std::runtime_error {
  public:

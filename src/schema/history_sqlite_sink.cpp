@@ -15,9 +15,7 @@ int countColumns(std::string_view columns) {
 }
 
 std::string insertText(const TableShape& shape) {
-  std::string sql = std::string("insert into ") + shape.table + "(" + shape.columns;
-  if (*shape.fixedColumns) sql += std::string(", ") + shape.fixedColumns;
-  sql += ") values (";
+  std::string sql = insertHead(shape) + " values (";
   for (int i = 1, n = countColumns(shape.columns); i <= n; ++i) sql += (i > 1 ? ", ?" : "?") + std::to_string(i);
   if (*shape.fixedValues) sql += std::string(", ") + shape.fixedValues;
   return sql + ")";

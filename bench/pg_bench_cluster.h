@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "db/pg_runtime.h"
+
 namespace pgbench {
 
 class Cluster {
@@ -38,10 +40,7 @@ class Cluster {
 };
 
 inline void must(PGconn* c, const char* sql) {
-  PGresult* r = PQexec(c, sql);
-  bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
-  PQclear(r);
-  if (!ok) throw std::runtime_error(PQerrorMessage(c));
+  if (std::string error = db::pg::runScript(c, sql); !error.empty()) throw std::runtime_error(error);
 }
 
 }  // namespace pgbench

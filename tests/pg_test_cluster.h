@@ -14,6 +14,8 @@
 #include <fstream>
 #include <string>
 
+#include "db/pg_runtime.h"
+
 namespace pgtest {
 
 inline std::string readFirstLine(const std::filesystem::path& file) {
@@ -70,11 +72,7 @@ inline std::string run(const std::string& uri, const std::string& sql) {
   PGconn* c = PQconnectdb(uri.c_str());
   std::string error = PQstatus(c) == CONNECTION_OK ? "" : PQerrorMessage(c);
   PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);  // "does not exist, skipping"
-  if (error.empty()) {
-    PGresult* r = PQexec(c, sql.c_str());
-    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK) error = PQerrorMessage(c);
-    PQclear(r);
-  }
+  if (error.empty()) error = db::pg::runScript(c, sql);
   PQfinish(c);
   return error;
 }

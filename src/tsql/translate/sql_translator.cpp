@@ -161,6 +161,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
     }
   }
   if (groupingSet_ && emitGroupingReplacement(e)) return;
+  if (e.kind == ast::NodeKind::ColumnRef && emitOuterGroupKey(ast::nodeCast<ast::ColumnRefExpr>(e))) return;
   using ast::NodeKind;
   switch (e.kind) {
     case NodeKind::Literal: emitLiteral(ast::nodeCast<ast::LiteralExpr>(e)); return markLongDecimal(e);

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,7 @@ class SqlTranslator {
 
  private:
   struct Scope;
+  struct GroupingSet;
   struct Source {
     std::string alias;  //!< lower-case name the query uses for it
     std::vector<catalog::ColumnInfo> columns;
@@ -76,6 +78,7 @@ class SqlTranslator {
     std::vector<Source> sources;
     Scope* outer = nullptr;
     std::uint64_t id = nextScopeId();  //!< keys the type memo; never reused
+    const GroupingSet* grouping = nullptr;  //!< while its select list or HAVING is written
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -93,9 +96,14 @@ class SqlTranslator {
   struct GroupingSet {  //!< the one grouping a core is being written for
     const ast::SelectCore* core;
     std::vector<bool> grouped;  //!< grouped[i]: core->groupBy[i] is in this set
+    bool copies = true;         //!< one of the UNION ALL copies ROLLUP and friends write
+    std::vector<bool> trimmed;  //!< text keys that group (and read) without trailing blanks
   };
+  std::optional<GroupingSet> trimmedGrouping(const ast::SelectCore& c, const GroupingSet* copy);
   std::vector<Output> emitGroupingSets(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   void emitGroupingSetGroupBy(const GroupingSet& g);
+  void emitGroupKey(const GroupingSet& g, std::size_t index, const ast::Expr& key);
+  bool emitOuterGroupKey(const ast::ColumnRefExpr& c);
   void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping);
   static std::string groupingColumnName(std::size_t index);
   std::vector<const ast::Expr*> orderKeysOutsideOutputs(const ast::SelectCore& c,
@@ -121,7 +129,8 @@ class SqlTranslator {
   // flattening of joined derived tables (translate_flatten.cpp)
   bool canFlatten(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from);
   void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
-  bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index) const;
+  bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
+                     const Scope** owner = nullptr) const;
 
   // expressions (sql_translator.cpp, translate_predicates.cpp): one function per node kind
   void emit(const ast::Expr& e);
@@ -240,6 +249,9 @@ class SqlTranslator {
   std::string tiesRank_;
   const GroupingSet* coreGrouping_ = nullptr;  //!< the set the next core groups by
   const GroupingSet* groupingSet_ = nullptr;   //!< while a select list or HAVING is written
+  //! A one-core query's plain GROUP BY whose text keys are trimmed: its ORDER BY reads
+  //! the keys the same way.
+  std::optional<GroupingSet> orderGrouping_;
   //! Under grouping sets, the ORDER BY keys each copy of the core computes as a column
   //! of its own (nullptr: a key that names an output); and, once written, which keys
   //! the ORDER BY then reads by those columns' names.

@@ -173,7 +173,8 @@ void SqlTranslator::emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope
   scope_ = saved;
 }
 
-bool SqlTranslator::resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index) const {
+bool SqlTranslator::resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
+                                  const Scope** owner) const {
   if (c.parts.size() > 2) return false;
   std::string q = c.parts.size() == 2 ? toLower(c.parts[0]) : std::string();
   std::string name = toLower(c.column());
@@ -184,6 +185,7 @@ bool SqlTranslator::resolveColumn(const ast::ColumnRefExpr& c, const Source*& so
         if (toLower(src.columns[i].name) == name) {
           source = &src;
           index = i;
+          if (owner) *owner = s;
           return true;
         }
       }

@@ -4,6 +4,7 @@
 // the select list and HAVING (but not inside an aggregate), GROUPING(x) is 1 for such
 // a column and 0 for a grouped one, and GROUPING_ID packs those bits, first argument
 // highest.
+#include <algorithm>
 #include <utility>
 
 #include "core/strings.h"
@@ -61,10 +62,13 @@ bool sameExprs(const std::vector<ast::ExprPtr>& a, const std::vector<ast::ExprPt
 
 enum class Grouping { NotAColumn, Grouped, RolledUp };
 
-Grouping groupingOf(const ast::SelectCore& core, const std::vector<bool>& grouped, const ast::Expr& e) {
+// What `e` is in the set, and which key it is (the grouped one where it is written twice).
+Grouping groupingOf(const ast::SelectCore& core, const std::vector<bool>& grouped, const ast::Expr& e,
+                    std::size_t* index = nullptr) {
   Grouping found = Grouping::NotAColumn;
   for (std::size_t i = 0; i < core.groupBy.size(); ++i) {
     if (!sameExpr(*core.groupBy[i], e)) continue;
+    if (index) *index = i;
     if (grouped[i]) return Grouping::Grouped;
     found = Grouping::RolledUp;
   }
@@ -86,7 +90,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitGroupingSets(const ast::Se
   std::size_t start = out_.size();
   out_ += " FROM (";
   for (std::size_t i = 0; i < c.groupingSets.size(); ++i) {
-    GroupingSet set{&c, std::vector<bool>(c.groupBy.size(), false)};
+    GroupingSet set{&c, std::vector<bool>(c.groupBy.size(), false), true, {}};
     for (std::size_t index : c.groupingSets[i]) set.grouped[index] = true;
     if (i) out_ += " UNION ALL ";
     coreGrouping_ = &set;
@@ -153,8 +157,50 @@ void SqlTranslator::emitGroupingSetGroupBy(const GroupingSet& g) {
     if (!g.grouped[i]) continue;
     out_ += separator;
     separator = ", ";
-    emit(*g.core->groupBy[i]);
+    emitGroupKey(g, i, *g.core->groupBy[i]);
   }
+}
+
+// Where the collation counts trailing blanks, 'abc' and 'ABC ' still form one group: a
+// text key is grouped, and read, without them.
+void SqlTranslator::emitGroupKey(const GroupingSet& g, std::size_t index, const ast::Expr& key) {
+  bool trim = index < g.trimmed.size() && g.trimmed[index];
+  out_ += trim ? "rtrim(" : "";
+  emit(key);
+  out_ += trim ? ")" : "";
+}
+
+// A trimmed text key of an enclosing query, read from a subquery of its select list or
+// HAVING. The server matches grouped expressions only at their own level, so the key is
+// read as an aggregate of the enclosing query (every row of the group holds it).
+bool SqlTranslator::emitOuterGroupKey(const ast::ColumnRefExpr& c) {
+  bool enclosed = false;
+  for (const Scope* s = scope_ ? scope_->outer : nullptr; s && !enclosed; s = s->outer) enclosed = s->grouping;
+  const Source* source = nullptr;
+  std::size_t column = 0;
+  const Scope* owner = nullptr;
+  if (!enclosed || !resolveColumn(c, source, column, &owner) || owner == scope_ || !owner->grouping) return false;
+  const GroupingSet& g = *owner->grouping;
+  std::size_t key = 0;
+  if (groupingOf(*g.core, g.grouped, c, &key) != Grouping::Grouped || key >= g.trimmed.size() || !g.trimmed[key])
+    return false;
+  out_ += "rtrim(min(";
+  emitColumnRef(c);
+  out_ += "))";
+  return true;
+}
+
+// On a dialect whose collation counts trailing blanks: the copy's set, or a plain GROUP
+// BY as the one set of all its keys, with its text keys marked for trimming. Nothing
+// where no key is text.
+std::optional<SqlTranslator::GroupingSet> SqlTranslator::trimmedGrouping(const ast::SelectCore& c,
+                                                                         const GroupingSet* copy) {
+  if (c.groupBy.empty() || !env_.dialect().trimsTextComparands || (!copy && !c.groupingSets.empty()))
+    return std::nullopt;
+  GroupingSet g = copy ? *copy : GroupingSet{&c, std::vector<bool>(c.groupBy.size(), true), false, {}};
+  for (const auto& key : c.groupBy) g.trimmed.push_back(typeOf(*key).isText());
+  if (std::none_of(g.trimmed.begin(), g.trimmed.end(), [](bool t) { return t; })) return std::nullopt;
+  return g;
 }
 
 bool SqlTranslator::emitGroupingReplacement(const ast::Expr& e) {
@@ -178,7 +224,15 @@ bool SqlTranslator::emitGroupingReplacement(const ast::Expr& e) {
       return true;
     }
   }
-  if (groupingOf(*g.core, g.grouped, e) != Grouping::RolledUp) return false;
+  std::size_t key = 0;
+  Grouping state = groupingOf(*g.core, g.grouped, e, &key);
+  if (state == Grouping::Grouped && key < g.trimmed.size() && g.trimmed[key]) {
+    const GroupingSet* saved = std::exchange(groupingSet_, nullptr);
+    emitGroupKey(g, key, e);
+    groupingSet_ = saved;
+    return true;
+  }
+  if (state != Grouping::RolledUp) return false;
   out_ += "NULL";
   return true;
 }

@@ -105,10 +105,13 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     out_ += " ORDER BY ";
     std::vector<DataType> keyTypes = std::exchange(orderKeyTypes_, {});  // a key's subquery has its own
     std::vector<bool> hidden = single ? std::exchange(groupingOrderByHidden_, {}) : std::vector<bool>{};
+    std::optional<GroupingSet> grouping = std::exchange(orderGrouping_, std::nullopt);
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
+      groupingSet_ = grouping ? &*grouping : nullptr;
       if (i < hidden.size() && hidden[i]) out_ += hiddenOrderKeyName(i);
       else emitOrderKey(q, i, outputs, keyTypes);
+      groupingSet_ = nullptr;
       out_ += orderDirection(q.orderBy[i].descending);
     }
   }
@@ -172,11 +175,18 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   std::string fromSql = std::move(out_);
   out_ = std::move(head);
   scope_ = &scope;
+  std::optional<GroupingSet> trimmed = trimmedGrouping(c, grouping);  // key types need the scope
+  if (trimmed) grouping = &*trimmed;
   out_ += c.distinct ? "SELECT DISTINCT " : "SELECT ";
   std::vector<Output> outputs;
   groupingSet_ = grouping;
+  // DISTINCT compares its text without trailing blanks, as UNION does
+  bool trimOutputs = std::exchange(trimSetOutputs_, trimSetOutputs_ || (c.distinct && env_.dialect().trimsTextComparands));
+  scope.grouping = grouping;  // its subqueries read its grouped keys as it does
   emitSelectItems(c, targetTypes, outputs);
-  if (grouping) emitHiddenOrderKeys();
+  scope.grouping = nullptr;
+  trimSetOutputs_ = trimOutputs;
+  if (grouping && grouping->copies) emitHiddenOrderKeys();
   groupingSet_ = nullptr;
   out_ += fromSql;
   if (c.where) {
@@ -186,6 +196,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   emitGroupByAndHaving(c, grouping);
   groupingSet_ = outerGrouping;
   if (order) noteOrderKeys(c, *order);  // in the core's own scope
+  if (order && trimmed && !trimmed->copies) orderGrouping_ = std::move(trimmed);
   scope_ = saved;
   return outputs;
 }
@@ -204,7 +215,9 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
   if (c.having) {
     out_ += " HAVING ";
     groupingSet_ = grouping;
+    scope_->grouping = grouping;
     emit(*c.having);
+    scope_->grouping = nullptr;
     groupingSet_ = nullptr;
   }
 }
@@ -253,7 +266,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     } else {
       // an unnamed expression has no column name, not its SQL text (under grouping sets
       // a name of its own in the derived table, which the outer select list drops)
-      out_ += groupingSet_ ? " AS " + groupingColumnName(outputs.size()) : std::string(" AS \"\"");
+      out_ += groupingSet_ && groupingSet_->copies ? " AS " + groupingColumnName(outputs.size()) : std::string(" AS \"\"");
     }
     outputs.push_back(std::move(o));
   }

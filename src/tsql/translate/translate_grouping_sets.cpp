@@ -198,7 +198,10 @@ std::optional<SqlTranslator::GroupingSet> SqlTranslator::trimmedGrouping(const a
   if (c.groupBy.empty() || !env_.dialect().trimsTextComparands || (!copy && !c.groupingSets.empty()))
     return std::nullopt;
   GroupingSet g = copy ? *copy : GroupingSet{&c, std::vector<bool>(c.groupBy.size(), true), false, {}};
-  for (const auto& key : c.groupBy) g.trimmed.push_back(typeOf(*key).isText());
+  for (const auto& key : c.groupBy) {
+    ast::DataType t = typeOf(*key);
+    g.trimmed.push_back(t.isText() && !(t.fixed && !t.binary));  // char(n) compares without its padding
+  }
   if (std::none_of(g.trimmed.begin(), g.trimmed.end(), [](bool t) { return t; })) return std::nullopt;
   return g;
 }

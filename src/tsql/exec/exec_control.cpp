@@ -48,6 +48,7 @@ void Interpreter::execBeginTran(const ast::Stmt& s) {
     savepoints_.clear();
   }
   ++tranCount_;
+  rowCount_ = 0;
 }
 
 void Interpreter::execCommit(const ast::Stmt& s) {
@@ -55,6 +56,7 @@ void Interpreter::execCommit(const ast::Stmt& s) {
     throw SqlException(errors::Error::CommitWithoutBegin, line(s));
   if (tranCount_ == 1) execSql("COMMIT", line(s), false);
   --tranCount_;
+  rowCount_ = 0;
 }
 
 void Interpreter::execRollback(const ast::Stmt& s) {
@@ -116,6 +118,7 @@ void Interpreter::restoreTableVariable(const Variable& var, const std::vector<st
 // RAISERROR(msg, severity, state, args...): %s/%d/%i/%u in the message take the
 // arguments in order; severity 10 or less is only a message, 11 or more an error.
 void Interpreter::execRaiserror(const ast::RaiserrorStmt& s) {
+  rowCount_ = 0;  // as PRINT, BEGIN TRAN and COMMIT leave it
   SqlValue msgValue = evaluate(*s.message, line(s));
   int severity = static_cast<int>(evaluate(*s.severity, line(s)).toInteger());
   int state = static_cast<int>(evaluate(*s.state, line(s)).toInteger());

@@ -1,5 +1,5 @@
 // Statements that read and write data and variables: SELECT (result sets and
-// variable assignment), INSERT/UPDATE/DELETE, DECLARE and SET, and the evaluation of
+// variable assignment), INSERT/UPDATE/DELETE/TRUNCATE and DECLARE, and the evaluation of
 // scalar expressions and conditions (plain literals and variables without SQLite).
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
@@ -134,6 +134,22 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
 
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared
 // it. Running the same DECLARE again (in a loop) only re-runs its initializer.
+void Interpreter::execUpdate(const ast::UpdateStmt& s) {
+  auto t = translation(s, [&](auto& tr) { return tr.update(s); });
+  execModify(*t, line(s), false);
+}
+
+void Interpreter::execDelete(const ast::DeleteStmt& s) {
+  auto t = translation(s, [&](auto& tr) { return tr.remove(s); });
+  execModify(*t, line(s), false);
+}
+
+// TRUNCATE TABLE empties the table as a DELETE of every row.
+void Interpreter::execTruncate(const ast::TruncateStmt& s) {
+  translate::SqlTranslator tr(*this);
+  execSql("DELETE FROM " + translate::quoteIdent(tr.tableSqlName(s.table)), line(s));
+}
+
 void Interpreter::execDeclare(const ast::DeclareStmt& s) {
   auto& vars = frames_.back()->vars;
   for (const auto& v : s.vars) {

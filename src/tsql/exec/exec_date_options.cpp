@@ -26,6 +26,7 @@ void Interpreter::setDateOption(const ast::SetOptionStmt& s) {
     stmt->bind(2, SqlValue::text(std::to_string(dateSettings_.dateFirst)));
     stmt->step();
   }
+  rowCount_ = 0;  // NOCOUNT and friends change nothing else
 }
 
 }  // namespace tsql::exec

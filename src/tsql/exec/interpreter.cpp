@@ -194,78 +194,31 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
   switch (s.kind) {
     case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
     case NodeKind::Insert: execInsert(ast::nodeCast<ast::InsertStmt>(s)); break;
-    case NodeKind::Update: {
-      auto t = translation(s, [&](auto& tr) { return tr.update(ast::nodeCast<ast::UpdateStmt>(s)); });
-      execModify(*t, line(s), false);
-      break;
-    }
-    case NodeKind::Delete: {
-      auto t = translation(s, [&](auto& tr) { return tr.remove(ast::nodeCast<ast::DeleteStmt>(s)); });
-      execModify(*t, line(s), false);
-      break;
-    }
+    case NodeKind::Update: execUpdate(ast::nodeCast<ast::UpdateStmt>(s)); break;
+    case NodeKind::Delete: execDelete(ast::nodeCast<ast::DeleteStmt>(s)); break;
+    case NodeKind::Truncate: execTruncate(ast::nodeCast<ast::TruncateStmt>(s)); break;
     case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
-    case NodeKind::Set: {
-      const auto& set = ast::nodeCast<ast::SetStmt>(s);
-      const ast::DataType* type = variableType(set.var);
-      SqlValue v = type ? evaluateAs(*set.value, *type, line(s)) : evaluate(*set.value, line(s));
-      assign(set.var, v, line(s));
-      rowCount_ = 1;  // a simple assignment counts as one row
-      break;
-    }
-    case NodeKind::SetOption:  // NOCOUNT and friends change nothing else
-      setDateOption(ast::nodeCast<ast::SetOptionStmt>(s));
-      rowCount_ = 0;
-      break;
-    case NodeKind::If: {
-      const auto& i = ast::nodeCast<ast::IfStmt>(s);
-      if (evaluateCondition(*i.cond, line(s))) return exec(*i.thenStmt);
-      if (i.elseStmt) return exec(*i.elseStmt);
-      break;
-    }
+    case NodeKind::Set: execSet(ast::nodeCast<ast::SetStmt>(s)); break;
+    case NodeKind::SetOption: setDateOption(ast::nodeCast<ast::SetOptionStmt>(s)); break;
+    case NodeKind::If: return execIf(ast::nodeCast<ast::IfStmt>(s));
     case NodeKind::Block: return execList(ast::nodeCast<ast::BlockStmt>(s).body);
-    case NodeKind::While: {
-      const auto& w = ast::nodeCast<ast::WhileStmt>(s);
-      while (evaluateCondition(*w.cond, line(s))) {
-        Flow f = exec(*w.body);
-        if (f == Flow::Break) break;
-        if (f == Flow::Return) return f;
-      }
-      break;
-    }
+    case NodeKind::While: return execWhile(ast::nodeCast<ast::WhileStmt>(s));
     case NodeKind::Break: return Flow::Break;
     case NodeKind::Continue: return Flow::Continue;
-    case NodeKind::Return: {
-      const auto& r = ast::nodeCast<ast::ReturnStmt>(s);
-      returnValue_ = r.value ? evaluate(*r.value, line(s)) : SqlValue::integer(0);
-      return Flow::Return;
-    }
-    // PRINT, RAISERROR, BEGIN TRAN and COMMIT leave @@ROWCOUNT at 0
-    case NodeKind::BeginTran: execBeginTran(s); rowCount_ = 0; break;
-    case NodeKind::Commit: execCommit(s); rowCount_ = 0; break;
+    case NodeKind::Return: return execReturn(ast::nodeCast<ast::ReturnStmt>(s));
+    case NodeKind::BeginTran: execBeginTran(s); break;
+    case NodeKind::Commit: execCommit(s); break;
     case NodeKind::Rollback: execRollback(s); break;
     case NodeKind::SaveTran: execSaveTran(ast::nodeCast<ast::SaveTranStmt>(s)); break;
     case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
-    case NodeKind::Raiserror:
-      rowCount_ = 0;
-      execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s));
-      break;
-    case NodeKind::Print:
-      result_->messages.push_back(evaluate(*ast::nodeCast<ast::PrintStmt>(s).value, line(s)).toText());
-      rowCount_ = 0;
-      break;
+    case NodeKind::Raiserror: execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s)); break;
+    case NodeKind::Print: execPrint(ast::nodeCast<ast::PrintStmt>(s)); break;
     case NodeKind::Exec: execProcedureCall(ast::nodeCast<ast::ExecStmt>(s)); break;
     case NodeKind::CreateTable: execCreateTable(ast::nodeCast<ast::CreateTableStmt>(s)); break;
     case NodeKind::CreateView: execCreateView(ast::nodeCast<ast::CreateViewStmt>(s)); break;
     case NodeKind::CreateIndex: execCreateIndex(ast::nodeCast<ast::CreateIndexStmt>(s)); break;
     case NodeKind::CreateProcedure: execCreateProcedure(ast::nodeCast<ast::CreateProcedureStmt>(s)); break;
     case NodeKind::Drop: execDrop(ast::nodeCast<ast::DropStmt>(s)); break;
-    case NodeKind::Truncate: {
-      translate::SqlTranslator tr(*this);
-      std::string name = tr.tableSqlName(ast::nodeCast<ast::TruncateStmt>(s).table);
-      execSql("DELETE FROM " + translate::quoteIdent(name), line(s));
-      break;
-    }
     default: assert(false && "not a statement");
   }
   return Flow::Normal;

@@ -124,6 +124,16 @@ class Interpreter final : public translate::TranslateEnv {
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
+  void execUpdate(const ast::UpdateStmt& s);
+  void execDelete(const ast::DeleteStmt& s);
+  void execTruncate(const ast::TruncateStmt& s);
+
+  // exec_flow.cpp
+  Flow execIf(const ast::IfStmt& s);
+  Flow execWhile(const ast::WhileStmt& s);
+  Flow execReturn(const ast::ReturnStmt& s);
+  void execSet(const ast::SetStmt& s);
+  void execPrint(const ast::PrintStmt& s);
 
   // exec_table_variables.cpp
   void declareTable(const ast::VarDecl& v);

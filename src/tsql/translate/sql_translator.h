@@ -122,6 +122,9 @@ class SqlTranslator {
   void emitOffsetFetch(const ast::Query& q);
   void emitFromList(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void emitTableRef(const ast::TableRef& t, Scope& scope);
+  void emitNamedTable(const ast::NamedTableRef& n, Scope& scope);
+  void emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope);
+  void emitJoin(const ast::JoinedTableRef& j, Scope& scope);
   void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
                        std::vector<Output>& outputs);
   void expandStar(const ast::SelectItem& item, std::vector<Output>& outputs);

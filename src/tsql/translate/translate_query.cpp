@@ -42,6 +42,16 @@ const char* setOpSql(ast::SetOp op) {
   }
 }
 
+const char* joinSql(ast::JoinType type) {
+  switch (type) {
+    case ast::JoinType::Inner: return " INNER JOIN ";
+    case ast::JoinType::Left: return " LEFT JOIN ";
+    case ast::JoinType::Right: return " RIGHT JOIN ";
+    case ast::JoinType::Full: return " FULL JOIN ";
+    default: return " CROSS JOIN ";
+  }
+}
+
 // INTERSECT binds tighter than UNION and EXCEPT, while SQLite reads compound operators
 // left to right: a run of INTERSECTs that follows another operator becomes one derived
 // table ("a UNION b INTERSECT c" is "a UNION (b INTERSECT c)").
@@ -317,66 +327,60 @@ void SqlTranslator::emitFromList(const std::vector<ast::TableRefPtr>& from, Scop
 
 void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
   switch (t.kind) {
-    case ast::NodeKind::NamedTable: {
-      const auto& n = ast::nodeCast<ast::NamedTableRef>(t);
-      std::string sqlName = tableSqlName(n.name);
-      out_ += quoteIdent(sqlName);
-      Source src;
-      if (!n.alias.empty()) {
-        src.alias = toLower(n.alias);
-        out_ += " AS " + quoteIdent(n.alias);
-      } else if (n.isVariable()) {
-        src.alias = n.name;
-        out_ += " AS " + quoteIdent(n.name);
-      } else {
-        src.alias = sqlName;
-      }
-      if (const auto* cols = env_.columns(sqlName)) src.columns = *cols;
-      scope.sources.push_back(std::move(src));
-      return;
-    }
-    case ast::NodeKind::DerivedTable: {
-      const auto& d = ast::nodeCast<ast::DerivedTableRef>(t);
-      out_ += '(';
-      Scope* saved = scope_;
-      scope_ = scope.outer;  // a derived table does not see its siblings
-      std::vector<Output> outputs = emitQuery(*d.query, nullptr);
-      scope_ = saved;
-      out_ += ") AS " + quoteIdent(d.alias);
-      scope.sources.push_back(derivedSource(d.alias, outputs));
-      return;
-    }
-    case ast::NodeKind::JoinedTable: {
-      const auto& j = ast::nodeCast<ast::JoinedTableRef>(t);
-      if (currentFrom_ && canFlatten(j, *currentFrom_)) return emitFlattenedJoin(j, scope);
-      // SQLite plans `t RIGHT JOIN (derived)` as a scan of the derived rows per table
-      // row; the same join written the other way round uses t's key, so where no `*`
-      // can see the order of the sides it is written as a LEFT JOIN.
-      const bool swap = swapRightJoins_ && j.type == ast::JoinType::Right;
-      emitTableRef(swap ? *j.right : *j.left, scope);
-      switch (swap ? ast::JoinType::Left : j.type) {
-        case ast::JoinType::Inner: out_ += " INNER JOIN "; break;
-        case ast::JoinType::Left: out_ += " LEFT JOIN "; break;
-        case ast::JoinType::Right: out_ += " RIGHT JOIN "; break;
-        case ast::JoinType::Full: out_ += " FULL JOIN "; break;
-        case ast::JoinType::Cross: out_ += " CROSS JOIN "; break;
-      }
-      // A join on the right side keeps its parentheses: a JOIN (b JOIN c ON ..) ON ..
-      const ast::TableRef& right = swap ? *j.left : *j.right;
-      const bool nested = right.kind == ast::NodeKind::JoinedTable;
-      if (nested) out_ += '(';
-      emitTableRef(right, scope);
-      if (nested) out_ += ')';
-      if (j.on) {
-        out_ += " ON ";
-        Scope* saved = scope_;
-        scope_ = &scope;
-        emit(*j.on);
-        scope_ = saved;
-      }
-      return;
-    }
+    case ast::NodeKind::NamedTable: return emitNamedTable(ast::nodeCast<ast::NamedTableRef>(t), scope);
+    case ast::NodeKind::DerivedTable: return emitDerivedTable(ast::nodeCast<ast::DerivedTableRef>(t), scope);
+    case ast::NodeKind::JoinedTable: return emitJoin(ast::nodeCast<ast::JoinedTableRef>(t), scope);
     default: assert(false && "not a table source");
+  }
+}
+
+void SqlTranslator::emitNamedTable(const ast::NamedTableRef& n, Scope& scope) {
+  std::string sqlName = tableSqlName(n.name);
+  out_ += quoteIdent(sqlName);
+  Source src;
+  if (!n.alias.empty()) {
+    src.alias = toLower(n.alias);
+    out_ += " AS " + quoteIdent(n.alias);
+  } else if (n.isVariable()) {
+    src.alias = n.name;
+    out_ += " AS " + quoteIdent(n.name);
+  } else {
+    src.alias = sqlName;
+  }
+  if (const auto* cols = env_.columns(sqlName)) src.columns = *cols;
+  scope.sources.push_back(std::move(src));
+}
+
+void SqlTranslator::emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope) {
+  out_ += '(';
+  Scope* saved = scope_;
+  scope_ = scope.outer;  // a derived table does not see its siblings
+  std::vector<Output> outputs = emitQuery(*d.query, nullptr);
+  scope_ = saved;
+  out_ += ") AS " + quoteIdent(d.alias);
+  scope.sources.push_back(derivedSource(d.alias, outputs));
+}
+
+void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
+  if (currentFrom_ && canFlatten(j, *currentFrom_)) return emitFlattenedJoin(j, scope);
+  // SQLite plans `t RIGHT JOIN (derived)` as a scan of the derived rows per table
+  // row; the same join written the other way round uses t's key, so where no `*`
+  // can see the order of the sides it is written as a LEFT JOIN.
+  const bool swap = swapRightJoins_ && j.type == ast::JoinType::Right;
+  emitTableRef(swap ? *j.right : *j.left, scope);
+  out_ += joinSql(swap ? ast::JoinType::Left : j.type);
+  // A join on the right side keeps its parentheses: a JOIN (b JOIN c ON ..) ON ..
+  const ast::TableRef& right = swap ? *j.left : *j.right;
+  const bool nested = right.kind == ast::NodeKind::JoinedTable;
+  if (nested) out_ += '(';
+  emitTableRef(right, scope);
+  if (nested) out_ += ')';
+  if (j.on) {
+    out_ += " ON ";
+    Scope* saved = scope_;
+    scope_ = &scope;
+    emit(*j.on);
+    scope_ = saved;
   }
 }
 

@@ -131,6 +131,11 @@ class SqlTranslator {
   void emitFlatStar(const ast::SelectItem& item);
   // flattening of joined derived tables (translate_flatten.cpp)
   bool canFlatten(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from);
+  bool innerNamesFree(const std::vector<const ast::NamedTableRef*>& tables, const std::vector<ast::TableRefPtr>& from,
+                      std::vector<std::string>& inner) const;
+  bool itemOwners(const ast::SelectCore& c, const std::vector<const ast::NamedTableRef*>& tables,
+                  const std::vector<std::string>& inner, std::vector<int>& owner);
+  static bool onReadsFirstTable(const ast::Expr& on, const ast::DerivedTableRef& d, const std::vector<int>& owner);
   void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
                      const Scope** owner = nullptr) const;

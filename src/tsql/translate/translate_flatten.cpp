@@ -88,22 +88,34 @@ bool SqlTranslator::canFlatten(const ast::JoinedTableRef& j, const std::vector<a
   std::vector<const ast::NamedTableRef*> tables;
   std::vector<const ast::JoinedTableRef*> joins;
   if (!leftChain(*c.from[0], tables, joins)) return false;
-  // The inner names must not meet a name of the outer query.
+  std::vector<std::string> inner;
+  std::vector<int> owner;
+  return innerNamesFree(tables, from, inner) && itemOwners(c, tables, inner, owner) &&
+         onReadsFirstTable(*j.on, *d, owner);
+}
+
+// The inner tables' names, none of which may meet a name of the outer query.
+bool SqlTranslator::innerNamesFree(const std::vector<const ast::NamedTableRef*>& tables,
+                                   const std::vector<ast::TableRefPtr>& from, std::vector<std::string>& inner) const {
   std::vector<std::string> outer;
   for (const auto& t : from) collectNames(*t, outer);
   for (const Scope* s = scope_; s; s = s->outer)
     for (const auto& src : s->sources) outer.push_back(src.alias);
-  std::vector<std::string> inner;
   for (const auto* t : tables) {
     if (t->isVariable() && !env_.tableVariable(t->name)) return false;
     inner.push_back(nameOf(*t));
     for (const auto& o : outer)
       if (o == inner.back()) return false;
   }
-  // Items: plain columns, each found in exactly one inner table (when unqualified).
+  return true;
+}
+
+// Items are plain columns, each found in exactly one inner table (when unqualified);
+// owner[i] is the index of item i's table.
+bool SqlTranslator::itemOwners(const ast::SelectCore& c, const std::vector<const ast::NamedTableRef*>& tables,
+                               const std::vector<std::string>& inner, std::vector<int>& owner) {
   std::vector<const std::vector<catalog::ColumnInfo>*> cols;
   for (const auto* t : tables) cols.push_back(env_.columns(tableSqlName(t->name)));
-  std::vector<int> owner;  // inner table index of each item
   for (const auto& item : c.items) {
     const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get());
     if (item.star || !col || col->parts.size() > 2) return false;
@@ -118,10 +130,15 @@ bool SqlTranslator::canFlatten(const ast::JoinedTableRef& j, const std::vector<a
     if (found < 0) return false;
     owner.push_back(found);
   }
-  // The outer ON may read the derived table only through columns of its first table.
+  return true;
+}
+
+// The outer ON may read the derived table only through columns of its first table.
+bool SqlTranslator::onReadsFirstTable(const ast::Expr& on, const ast::DerivedTableRef& d, const std::vector<int>& owner) {
+  const ast::SelectCore& c = d.query->cores[0];
   std::vector<const ast::ColumnRefExpr*> onColumns;
-  if (!collectColumns(*j.on, onColumns)) return false;
-  std::string alias = toLower(d->alias);
+  if (!collectColumns(on, onColumns)) return false;
+  std::string alias = toLower(d.alias);
   for (const auto* ref : onColumns) {
     if (ref->parts.size() != 2) return false;  // unqualified: cannot tell whose
     if (toLower(ref->parts[0]) != alias) continue;

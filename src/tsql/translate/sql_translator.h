@@ -227,6 +227,9 @@ class SqlTranslator {
                       Scope& scope);
   void emitAssignmentDriver(const ast::Query& q, const std::vector<const ast::Expr*>& columns,
                             Scope& scope, AssignmentPlan& plan);
+  std::vector<std::string> assignedVariables(const ast::SelectCore& core);
+  AssignmentPlan::Item assignmentStep(const ast::SelectItem& selectItem, const std::vector<const ast::Expr*>& parts,
+                                      std::size_t driverWidth, int& column);
   const std::vector<catalog::ColumnInfo>& tableColumns(const std::string& table);
   void emitRowLimit(const ast::Expr* top);
   void emitLimitedWhere(const std::string& table, const ast::Expr* where, const ast::Expr* top);

@@ -371,14 +371,7 @@ void SqlTranslator::emitAssignmentDriver(const ast::Query& q, const std::vector<
 AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
   if (q.cores.size() != 1) throw TranslateError(errors::number(errors::Error::AssignWithRetrieval), "A SELECT that assigns variables cannot use UNION.");
   const ast::SelectCore& core = q.cores[0];
-  std::vector<std::string> assigned;
-  for (const auto& item : core.items) {
-    if (item.assignTo.empty())
-      throw TranslateError(errors::Error::AssignWithRetrieval);
-    if (!env_.variableType(item.assignTo))
-      throw TranslateError(errors::Error::UndeclaredVariable, {item.assignTo});
-    assigned.push_back(item.assignTo);
-  }
+  std::vector<std::string> assigned = assignedVariables(core);
   // Driver columns: per item, either the whole value or the parts the step needs.
   std::vector<std::vector<const ast::Expr*>> itemParts(core.items.size());
   std::vector<const ast::Expr*> driverColumns;
@@ -393,28 +386,47 @@ AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
   scope.outer = scope_;
   emitAssignmentDriver(q, driverColumns, scope, plan);
   scope_ = &scope;  // the steps type their parts in the driver's scope
-  // The steps: each assigned expression with its parts read from the driver row.
   int column = 0;
-  for (std::size_t i = 0; i < core.items.size(); ++i) {
-    AssignmentPlan::Item item;
-    item.variable = core.items[i].assignTo;
-    const ast::Expr& e = *core.items[i].expr;
-    if (itemParts[i].size() == 1 && itemParts[i][0] == &e) {
-      item.column = column++;
-    } else {
-      rowParts_.assign(driverColumns.size(), nullptr);
-      for (std::size_t p = 0; p < itemParts[i].size(); ++p) rowParts_[column + p] = itemParts[i][p];
-      column += static_cast<int>(itemParts[i].size());
-      out_ = "SELECT ";
-      slots_.clear();
-      emit(e);
-      item.step = finish();
-      rowParts_.clear();
-    }
-    plan.items.push_back(std::move(item));
-  }
+  for (std::size_t i = 0; i < core.items.size(); ++i)
+    plan.items.push_back(assignmentStep(core.items[i], itemParts[i], driverColumns.size(), column));
   scope_ = scope.outer;
   return plan;
+}
+
+// Every item assigns a declared variable: their names, in order.
+std::vector<std::string> SqlTranslator::assignedVariables(const ast::SelectCore& core) {
+  std::vector<std::string> assigned;
+  for (const auto& item : core.items) {
+    if (item.assignTo.empty())
+      throw TranslateError(errors::Error::AssignWithRetrieval);
+    if (!env_.variableType(item.assignTo))
+      throw TranslateError(errors::Error::UndeclaredVariable, {item.assignTo});
+    assigned.push_back(item.assignTo);
+  }
+  return assigned;
+}
+
+// One assigned expression: a driver column as it is, or a step computed from its parts
+// read from the driver row (columns from `column` on, which moves past them).
+AssignmentPlan::Item SqlTranslator::assignmentStep(const ast::SelectItem& selectItem,
+                                                   const std::vector<const ast::Expr*>& parts,
+                                                   std::size_t driverWidth, int& column) {
+  AssignmentPlan::Item item;
+  item.variable = selectItem.assignTo;
+  const ast::Expr& e = *selectItem.expr;
+  if (parts.size() == 1 && parts[0] == &e) {
+    item.column = column++;
+    return item;
+  }
+  rowParts_.assign(driverWidth, nullptr);
+  for (std::size_t p = 0; p < parts.size(); ++p) rowParts_[column + p] = parts[p];
+  column += static_cast<int>(parts.size());
+  out_ = "SELECT ";
+  slots_.clear();
+  emit(e);
+  item.step = finish();
+  rowParts_.clear();
+  return item;
 }
 
 }  // namespace tsql::translate

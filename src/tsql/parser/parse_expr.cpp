@@ -17,6 +17,14 @@ constexpr int kPrecCompare = 4;
 constexpr int kPrecAdd = 5;
 constexpr int kPrecUnary = 7;
 
+// @var, @@var or :param: the name in lower case, `skip` leading characters left out.
+template <class T>
+ast::ExprPtr namedValue(const Token& t, std::size_t skip) {
+  auto v = std::make_unique<T>(t.pos);
+  v->name = toLower(t.text.substr(skip));
+  return v;
+}
+
 struct BinaryInfo {
   ast::BinaryOp op;
   int precedence;
@@ -185,32 +193,10 @@ ast::ExprPtr Parser::parsePrimary() {
     case TokenKind::String:
     case TokenKind::Binary:
     case TokenKind::NString: return parseLiteral();
-    case TokenKind::Variable: {
-      auto v = std::make_unique<ast::VariableExpr>(t.pos);
-      v->name = toLower(advance().text);
-      return v;
-    }
-    case TokenKind::SystemVariable: {
-      auto v = std::make_unique<ast::SystemVariableExpr>(t.pos);
-      v->name = toLower(advance().text);
-      return v;
-    }
-    case TokenKind::HostParameter: {
-      auto v = std::make_unique<ast::HostParameterExpr>(t.pos);
-      v->name = toLower(advance().text.substr(1));
-      return v;
-    }
-    case TokenKind::LParen: {
-      if (peek(1).keyword == Keyword::Select) {
-        auto sub = std::make_unique<ast::SubqueryExpr>(t.pos);
-        sub->query = parseParenthesizedQuery();
-        return sub;
-      }
-      advance();
-      auto e = parseExpr();
-      expect(TokenKind::RParen, "')'");
-      return e;
-    }
+    case TokenKind::Variable: return namedValue<ast::VariableExpr>(advance(), 0);
+    case TokenKind::SystemVariable: return namedValue<ast::SystemVariableExpr>(advance(), 0);
+    case TokenKind::HostParameter: return namedValue<ast::HostParameterExpr>(advance(), 1);  // past the ':'
+    case TokenKind::LParen: return parseParenthesized();
     default: break;
   }
   switch (t.keyword) {
@@ -219,8 +205,7 @@ ast::ExprPtr Parser::parsePrimary() {
     case Keyword::Cast: return parseCast(false);
     case Keyword::Convert: return parseCast(true);
     case Keyword::Exists: {
-      advance();
-      auto e = std::make_unique<ast::ExistsExpr>(t.pos);
+      auto e = std::make_unique<ast::ExistsExpr>(advance().pos);
       e->subquery = parseParenthesizedQuery();
       return e;
     }
@@ -238,6 +223,19 @@ ast::ExprPtr Parser::parsePrimary() {
       (t.kind == TokenKind::Identifier && !isReservedKeyword(t.keyword)))
     return parseNameOrCall();
   fail(t);
+}
+
+// '(' query ')' is a scalar subquery; '(' expr ')' the expression itself.
+ast::ExprPtr Parser::parseParenthesized() {
+  if (peek(1).keyword == Keyword::Select) {
+    auto sub = std::make_unique<ast::SubqueryExpr>(peek().pos);
+    sub->query = parseParenthesizedQuery();
+    return sub;
+  }
+  advance();
+  auto e = parseExpr();
+  expect(TokenKind::RParen, "')'");
+  return e;
 }
 
 // A money constant ($12.50) is the number cast to money, which is what it means.

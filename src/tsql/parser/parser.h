@@ -114,6 +114,7 @@ class Parser {
   ast::ExprPtr parseExpr(int minPrecedence = 0);
   ast::ExprPtr parsePrefix();
   ast::ExprPtr parsePrimary();
+  ast::ExprPtr parseParenthesized();
   ast::ExprPtr parsePredicate(ast::ExprPtr lhs);
   ast::ExprPtr parseNameOrCall();
   ast::ExprPtr parseFunctionArgs(SourcePos pos, std::string name);

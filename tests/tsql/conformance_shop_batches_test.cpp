@@ -281,8 +281,7 @@ TEST_F(ShopBatches, WriteOffSourceListCountsSettlementsAndOtherBillsLedgerRows) 
   text << in.rdbuf();
   ASSERT_FALSE(text.str().empty());
   tsql::Params params = {{"kh_id", core::Value(std::int64_t{1})},
-                         {"ck_id", core::Value(std::int64_t{0})},
-                         {"orgid", core::Value("0001")},
+                         {"ck_id", core::Value(std::int64_t{0})}, {"orgid", core::Value("0001")},
                          {"billno", core::Value("SK1")}};
   auto r = ok(text.str(), params);
   ASSERT_FALSE(r.resultSets.empty());

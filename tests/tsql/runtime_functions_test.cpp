@@ -151,6 +151,10 @@ TEST(RuntimeDates, ConversionAcceptsTheUsualLiterals) {
       {"tsql_datetime_text('2024-01-05 08:30:15', 23)", "2024-01-05"},
       {"tsql_datetime_text('2024-01-05', 112)", "20240105"},
   });
+  // getdate() is the local clock
+  core::DateTime::setClock([] { return core::DateTime::fromParts(2024, 5, 6, 7, 8, 9, 10); });
+  EXPECT_EQ(db.eval("getdate()"), "2024-05-06 07:08:09.010");
+  core::DateTime::setClock({});
 }
 
 TEST(RuntimeDates, SmalldatetimeRoundsToTheMinute) {
@@ -197,13 +201,6 @@ TEST(RuntimeDates, DateaddClampsMonthEnds) {
   });
 }
 
-TEST(RuntimeDates, GetdateIsTheLocalClock) {
-  RuntimeDb db;
-  core::DateTime::setClock([] { return core::DateTime::fromParts(2024, 5, 6, 7, 8, 9, 10); });
-  EXPECT_EQ(db.eval("getdate()"), "2024-05-06 07:08:09.010");
-  core::DateTime::setClock({});
-}
-
 TEST(RuntimeText, StringFunctionsCountCharacters) {
   RuntimeDb db;
   expectAll(db, {
@@ -237,7 +234,7 @@ TEST(RuntimeNumbers, AbsRoundIsnullNewid) {
   EXPECT_NE(a, b);
 }
 
-TEST(RuntimeMoney, ThousandTenthsSumToExactlyOneHundred) {
+TEST(RuntimeMoney, ThousandTenthsSumToExactlyOneHundredAndEmptyAggregatesAreNull) {
   RuntimeDb db;
   db.exec("create table t(je money)");
   db.exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000) "
@@ -247,35 +244,27 @@ TEST(RuntimeMoney, ThousandTenthsSumToExactlyOneHundred) {
   // The plain double sum drifts, which is why money needs its own aggregate.
   EXPECT_EQ(db.query("select sum(je) = 100 from t"), "0");
   EXPECT_EQ(db.query("select money_avg(je) from t"), "0.1");
-}
-
-TEST(RuntimeMoney, AggregatesOfNothingAreNull) {
-  RuntimeDb db;
-  db.exec("create table t(je money, n int)");
-  EXPECT_EQ(db.query("select money_sum(je) from t"), "NULL");
-  db.exec("insert into t values (null, null), (1, 1), (1, 2), (2, 2)");
-  EXPECT_EQ(db.query("select money_avg(je) from t"), "1.3333");
-  EXPECT_EQ(db.query("select tsql_avg_int(n) from t"), "1");
-  EXPECT_EQ(db.query("select money_sum(je) from t where n is null"), "NULL");
-  db.exec("insert into t values ('x', 3)");
-  EXPECT_EQ(db.query("select money_sum(je) from t"),
+  // aggregates of nothing are NULL; a text that is not money is refused
+  db.exec("create table u(je money, n int)");
+  EXPECT_EQ(db.query("select money_sum(je) from u"), "NULL");
+  db.exec("insert into u values (null, null), (1, 1), (1, 2), (2, 2)");
+  EXPECT_EQ(db.query("select money_avg(je) from u"), "1.3333");
+  EXPECT_EQ(db.query("select tsql_avg_int(n) from u"), "1");
+  EXPECT_EQ(db.query("select money_sum(je) from u where n is null"), "NULL");
+  db.exec("insert into u values ('x', 3)");
+  EXPECT_EQ(db.query("select money_sum(je) from u"),
             "ERROR: Cannot convert a char value to money. The char value has incorrect syntax.");
 }
 
 TEST(RuntimeErrors, MessagesMapToSqlServerNumbers) {
-  struct Known {
-    const char* message;
-    int number;
-  } cases[] = {
+  const std::pair<const char*, int> cases[] = {
       {"Conversion failed when converting the varchar value 'a' to data type int.", 245},
       {"Divide by zero error encountered.", 8134},
       {"Conversion failed when converting date and/or time from character string.", 241},
       {"Invalid length parameter passed to the substring function.", 537},
       {"Error converting data type varchar to float.", 8114}, {"no such table: x", 0},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(tsql::runtime::Runtime::errorNumber(c.message), c.number) << c.message;
-  }
+  for (const auto& [message, number] : cases) EXPECT_EQ(tsql::runtime::Runtime::errorNumber(message), number) << message;
 }
 
 }  // namespace

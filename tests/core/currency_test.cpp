@@ -12,37 +12,18 @@
 namespace core {
 namespace {
 
-struct DoubleCase {
-  double input;
-  std::int64_t raw;  // expected ten-thousandths
-};
-
 // Ties are decided on the decimal the double was written as, not its binary
 // neighbour: 0.00005 is stored slightly above the tie and must still go to even.
 TEST(CurrencyTest, FromDoubleRoundsHalfToEvenAtTheFourthDecimal) {
-  const DoubleCase cases[] = {
-      {0.00005, 0},
-      {0.00015, 2},
-      {0.00025, 2},
-      {0.00035, 4},
-      {-0.00005, 0},
-      {-0.00015, -2},
-      {-0.00025, -2},
-      {-0.00035, -4},
-      {1.23455, 12346},
-      {1.23465, 12346},
-      {0.00006, 1},
-      {0.000149, 1},
-      {-0.000051, -1},
-      {2.675, 26750},
-      {123456789.12345, 1234567891234},
-      {123456789.12355, 1234567891236},
-      {0.0, 0},
-      {-7.0, -70000},
-  };
-  for (const DoubleCase& c : cases) {
-    EXPECT_EQ(Currency::fromDouble(c.input).raw(), c.raw) << c.input;
-    EXPECT_EQ(Currency::fromLongDouble(static_cast<long double>(c.input)).raw(), c.raw) << c.input;
+  // input and the expected ten-thousandths
+  const std::pair<double, std::int64_t> cases[] = {
+      {0.00005, 0}, {0.00015, 2}, {0.00025, 2}, {0.00035, 4}, {-0.00005, 0}, {-0.00015, -2},
+      {-0.00025, -2}, {-0.00035, -4}, {1.23455, 12346}, {1.23465, 12346}, {0.00006, 1},
+      {0.000149, 1}, {-0.000051, -1}, {2.675, 26750}, {123456789.12345, 1234567891234},
+      {123456789.12355, 1234567891236}, {0.0, 0}, {-7.0, -70000}};
+  for (const auto& [input, raw] : cases) {
+    EXPECT_EQ(Currency::fromDouble(input).raw(), raw) << input;
+    EXPECT_EQ(Currency::fromLongDouble(static_cast<long double>(input)).raw(), raw) << input;
   }
   EXPECT_EQ(Currency::fromLongDouble(0.00015L).raw(), 2);
   EXPECT_EQ(Currency::fromLongDouble(-0.00025L).raw(), -2);
@@ -50,32 +31,17 @@ TEST(CurrencyTest, FromDoubleRoundsHalfToEvenAtTheFourthDecimal) {
 
 TEST(CurrencyTest, ParseReadsPlainAndGroupedTexts) {
   const std::pair<const char*, std::int64_t> good[] = {
-      {"12", 120000},
-      {" 7 ", 70000},
-      {"-3.14159", -31416},
-      {"1,234.5", 12345000},
-      {"0.00005", 0},
-      {"0.00015", 2},
-      {"-0.00025", -2},
-      {"0.000250001", 3},
-      {"1.5e-4", 2},
-      {".5", 5000},
-      {"+2", 20000},
-      {"1234.56785", 12345678},
-      {"1234.56795", 12345680},
-      {"-0", 0},
-      {"007.10", 71000},
-      {"1,234,567.0001", 12345670001},
-  };
+      {"12", 120000}, {" 7 ", 70000}, {"-3.14159", -31416}, {"1,234.5", 12345000}, {"0.00005", 0},
+      {"0.00015", 2}, {"-0.00025", -2}, {"0.000250001", 3}, {"1.5e-4", 2}, {".5", 5000},
+      {"+2", 20000}, {"1234.56785", 12345678}, {"1234.56795", 12345680}, {"-0", 0},
+      {"007.10", 71000}, {"1,234,567.0001", 12345670001}};
   for (const auto& [text, raw] : good) {
     const auto c = Currency::parse(text);
     ASSERT_TRUE(c.has_value()) << text;
     EXPECT_EQ(c->raw(), raw) << text;
   }
-  for (const char* bad :
-       {"", "  ", "abc", "1.2.3", "12a", "1,,2", ",5", "-", "1e", "1e999", "¥5"}) {
+  for (const char* bad : {"", "  ", "abc", "1.2.3", "12a", "1,,2", ",5", "-", "1e", "1e999", "¥5"})
     EXPECT_FALSE(Currency::parse(bad).has_value()) << bad;
-  }
 }
 
 // The price is not rounded before it is multiplied: 3 x 0.33335 = 1.00005, a tie
@@ -96,25 +62,21 @@ TEST(CurrencyTest, ProductsAndQuotientsAreRoundedOnce) {
   EXPECT_EQ((Currency::fromRaw(5) / 2).raw(), 2);
   EXPECT_EQ((Currency::fromRaw(7) / 2).raw(), 4);
   EXPECT_EQ((Currency::fromRaw(-7) / 2).raw(), -4);
-}
-
-TEST(CurrencyTest, NoMoneyValueForNaNOrHugeAmounts) {
+  // no money value for NaN or amounts past the type's range
   EXPECT_THROW(Currency::fromDouble(std::nan("")), std::overflow_error);
   EXPECT_THROW(Currency::fromDouble(1e20), std::overflow_error);
   EXPECT_THROW(Currency::fromInt(1) * HUGE_VALL, std::overflow_error);
   EXPECT_EQ(Currency::fromDouble(900000000000.0).raw(), 9000000000000000);
 }
 
-TEST(CurrencyTest, RoundHalfEvenAtAnyPlace) {
+TEST(CurrencyTest, RoundHalfEvenAtAnyPlaceAndShortestText) {
   EXPECT_DOUBLE_EQ(static_cast<double>(roundHalfEven(2.345L, 2)), 2.34);
   EXPECT_DOUBLE_EQ(static_cast<double>(roundHalfEven(2.355L, 2)), 2.36);
   EXPECT_DOUBLE_EQ(static_cast<double>(roundHalfEven(-2.345L, 2)), -2.34);
   EXPECT_DOUBLE_EQ(static_cast<double>(roundHalfEven(2.5L, 0)), 2.0);
   EXPECT_DOUBLE_EQ(static_cast<double>(roundHalfEven(3.5L, 0)), 4.0);
   EXPECT_DOUBLE_EQ(static_cast<double>(roundHalfEven(2.3449L, 2)), 2.34);
-}
-
-TEST(CurrencyTest, ToStringIsShortestPlainText) {
+  // toString is the shortest plain text
   EXPECT_EQ(Currency::fromRaw(125000).toString(), "12.5");
   EXPECT_EQ(Currency::fromRaw(-1).toString(), "-0.0001");
   EXPECT_EQ(Currency::fromInt(3).toString(), "3");
@@ -122,49 +84,22 @@ TEST(CurrencyTest, ToStringIsShortestPlainText) {
   EXPECT_EQ(Currency::fromRaw(-12345678901).toString(), "-1234567.8901");
 }
 
-struct PatternCase {
-  const char* pattern;
-  std::int64_t raw;
-  const char* expected;
-};
-
-TEST(CurrencyTest, FormatByDisplayPatterns) {
-  const PatternCase cases[] = {
-      {"0.0000", 12345678910, "1234567.8910"},
-      {"0.0000", -12345678910, "-1234567.8910"},
-      {"0.0000", 0, "0.0000"},
-      {"0.00", 12345678910, "1234567.89"},
-      {"0.00", 50, "0.00"},
-      {"0.00", 150, "0.02"},
-      {"0.00", 250, "0.02"},
-      {"0.00", -250, "-0.02"},
-      {"0.00", -40, "0.00"},
-      {"0", 25000, "2"},
-      {"0", 35000, "4"},
-      {"0", 12345678910, "1234568"},
-      {"#,0.00", 12345678910, "1,234,567.89"},
-      {"#,0.00", -12345678910, "-1,234,567.89"},
-      {"#,0.00", 9999950, "1,000.00"},
-      {"#,0.00", 0, "0.00"},
-      {"#,0.00", 1230000, "123.00"},
-      {"#,##0", 10000000, "1,000"},
-      {"¥,0.0000;¥-,0.0000", 12345678910, "¥1,234,567.8910"},
-      {"¥,0.0000;¥-,0.0000", -12345678910, "¥-1,234,567.8910"},
-      {"¥,0.0000;¥-,0.0000", 0, "¥0.0000"},
-      {"0.##", 15000, "1.5"},
-      {"0.##", 20000, "2"},
-      {"0.##", 12345, "1.23"},
-      {"0.00;(0.00);零", -50000, "(5.00)"},
-      {"0.00;(0.00);零", 0, "零"},
-      {"'合计：'0.00", 10000, "合计：1.00"},
-      {"0.00元", 10000, "1.00元"},
-  };
-  for (const PatternCase& c : cases) {
-    EXPECT_EQ(Currency::fromRaw(c.raw).format(c.pattern), c.expected) << c.pattern << " " << c.raw;
-  }
-}
-
-TEST(CurrencyTest, FormatFloatUsesTheSamePatterns) {
+TEST(CurrencyTest, FormatMoneyAndFloatsByDisplayPatterns) {
+  const std::tuple<const char*, std::int64_t, const char*> cases[] = {
+      {"0.0000", 12345678910, "1234567.8910"}, {"0.0000", -12345678910, "-1234567.8910"},
+      {"0.0000", 0, "0.0000"}, {"0.00", 12345678910, "1234567.89"}, {"0.00", 50, "0.00"},
+      {"0.00", 150, "0.02"}, {"0.00", 250, "0.02"}, {"0.00", -250, "-0.02"}, {"0.00", -40, "0.00"},
+      {"0", 25000, "2"}, {"0", 35000, "4"}, {"0", 12345678910, "1234568"},
+      {"#,0.00", 12345678910, "1,234,567.89"}, {"#,0.00", -12345678910, "-1,234,567.89"},
+      {"#,0.00", 9999950, "1,000.00"}, {"#,0.00", 0, "0.00"}, {"#,0.00", 1230000, "123.00"},
+      {"#,##0", 10000000, "1,000"}, {"¥,0.0000;¥-,0.0000", 12345678910, "¥1,234,567.8910"},
+      {"¥,0.0000;¥-,0.0000", -12345678910, "¥-1,234,567.8910"}, {"¥,0.0000;¥-,0.0000", 0, "¥0.0000"},
+      {"0.##", 15000, "1.5"}, {"0.##", 20000, "2"}, {"0.##", 12345, "1.23"},
+      {"0.00;(0.00);零", -50000, "(5.00)"}, {"0.00;(0.00);零", 0, "零"},
+      {"'合计：'0.00", 10000, "合计：1.00"}, {"0.00元", 10000, "1.00元"}};
+  for (const auto& [pattern, raw, expected] : cases)
+    EXPECT_EQ(Currency::fromRaw(raw).format(pattern), expected) << pattern << " " << raw;
+  // floats go through the same patterns
   EXPECT_EQ(formatFloat(50.0, "0.00%"), "50.00%");
   EXPECT_EQ(formatFloat(0.125, "0.00"), "0.12");
   EXPECT_EQ(formatFloat(-1234.5, "#,0.00"), "-1,234.50");

@@ -13,11 +13,8 @@ TEST(JsonTest, SelectionValuesAreReadAsText) {
       R"("sub":{"a":[1,2.0,{"x":null}],"c":"d"}},{"id":"6"}])");
   ASSERT_EQ(rows.size(), 2u);
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"id", "5"},      {"price", "12.50"},
-      {"name", "喷绘"}, {"n", ""},
-      {"b", "true"},    {"f", "false"},
-      {"big", "-1e3"},  {"sub", R"({"a":[1,2.0,{"x":null}],"c":"d"})"},
-  };
+      {"id", "5"}, {"price", "12.50"}, {"name", "喷绘"}, {"n", ""}, {"b", "true"}, {"f", "false"},
+      {"big", "-1e3"}, {"sub", R"({"a":[1,2.0,{"x":null}],"c":"d"})"}};
   EXPECT_EQ(rows[0].fields(), expected);
   EXPECT_EQ(rows[1].get("id"), "6");
   EXPECT_EQ(rows[1].get("missing", "dflt"), "dflt");
@@ -29,17 +26,11 @@ TEST(JsonTest, SelectionValuesAreReadAsText) {
 
 TEST(JsonTest, SelectionThatIsNotAnArrayOfObjectsIsRefused) {
   const std::pair<const char*, const char*> cases[] = {
-      {R"({"id":1})", "is a JSON object, not an array"},
-      {"5", "single value, not an array"},
-      {R"("text")", "single value, not an array"},
-      {"[1]", "element 0 is not an object"},
+      {R"({"id":1})", "is a JSON object, not an array"}, {"5", "single value, not an array"},
+      {R"("text")", "single value, not an array"}, {"[1]", "element 0 is not an object"},
       {R"([{"a":1},2])", "element 1 is not an object"},
-      {R"([{"a":1},[]])", "element 1 is not an object"},
-      {"[{", "malformed JSON"},
-      {"not json", "malformed JSON"},
-      {"[] x", "malformed JSON"},
-      {"", "empty"},
-  };
+      {R"([{"a":1},[]])", "element 1 is not an object"}, {"[{", "malformed JSON"},
+      {"not json", "malformed JSON"}, {"[] x", "malformed JSON"}, {"", "empty"}};
   for (const auto& [text, why] : cases) {
     try {
       parseSelection(text);
@@ -52,7 +43,7 @@ TEST(JsonTest, SelectionThatIsNotAnArrayOfObjectsIsRefused) {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-TEST(JsonTest, BuiltArraysReadBackUnchanged) {
+TEST(JsonTest, BuiltArraysReadBackUnchangedAndTypedRowsKeepTheirTypes) {
   const std::vector<JsonRow> rows = {
       JsonRow(Pairs{{"code", "A'1"}, {"name", "引号\"与\\反斜杠"}, {"memo", "两行\n文本"}}),
       JsonRow(Pairs{{"code", ""}}),
@@ -60,30 +51,17 @@ TEST(JsonTest, BuiltArraysReadBackUnchanged) {
   const std::string text = buildJsonArray(rows);
   EXPECT_EQ(parseSelection(text), rows);
   EXPECT_EQ(buildJsonArray(std::vector<JsonRow>{}), "[]");
-}
-
-TEST(JsonTest, TypedRowsKeepTheirTypes) {
-  const std::vector<JsonValueRow> rows = {{
-      {"id", Value(5)},
-      {"je", Value(Currency::fromRaw(125000))},
-      {"dj", Value(Currency::fromRaw(1))},
-      {"name", Value("x")},
-      {"n", Value()},
-      {"flag", Value(true)},
-      {"d", Value(DateTime::fromParts(2024, 2, 29, 8))},
-  }};
-  EXPECT_EQ(buildJsonArray(rows),
+  const std::vector<JsonValueRow> typed = {
+      {{"id", Value(5)}, {"je", Value(Currency::fromRaw(125000))}, {"dj", Value(Currency::fromRaw(1))},
+       {"name", Value("x")}, {"n", Value()}, {"flag", Value(true)},
+       {"d", Value(DateTime::fromParts(2024, 2, 29, 8))}}};
+  EXPECT_EQ(buildJsonArray(typed),
             R"([{"id":5,"je":12.5,"dj":0.0001,"name":"x","n":null,"flag":true,)"
             R"("d":"2024-02-29 08:00:00"}])");
-}
-
-TEST(JsonTest, RowSetReplacesInPlace) {
-  JsonRow row({{"a", "1"}, {"b", "2"}});
+  JsonRow row({{"a", "1"}, {"b", "2"}});  // set replaces in place, appends what is new
   row.set("a", "9");
   row.set("c", "3");
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"a", "9"}, {"b", "2"}, {"c", "3"}};
-  EXPECT_EQ(row.fields(), expected);
+  EXPECT_EQ(row.fields(), (Pairs{{"a", "9"}, {"b", "2"}, {"c", "3"}}));
 }
 
 TEST(JsonTest, DocumentNodesFollowPaths) {

@@ -22,12 +22,12 @@ class LogFileTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("coreapp_log_test_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    saveEnv("XDG_DATA_HOME", xdg_);
-    saveEnv("HOME", home_);
+    for (int i = 0; i < 2; ++i)
+      if (const char* v = std::getenv(kNames[i])) saved_[i] = v;
   }
   void TearDown() override {
-    restoreEnv("XDG_DATA_HOME", xdg_);
-    restoreEnv("HOME", home_);
+    for (int i = 0; i < 2; ++i)
+      saved_[i] ? ::setenv(kNames[i], saved_[i]->c_str(), 1) : ::unsetenv(kNames[i]);
     fs::remove_all(dir_);
   }
   static std::string readAll(const fs::path& p) {
@@ -39,32 +39,22 @@ class LogFileTest : public ::testing::Test {
   fs::path dir_;
 
  private:
-  static void saveEnv(const char* name, std::optional<std::string>& slot) {
-    const char* v = std::getenv(name);
-    if (v) slot = v;
-  }
-  static void restoreEnv(const char* name, const std::optional<std::string>& slot) {
-    if (slot)
-      ::setenv(name, slot->c_str(), 1);
-    else
-      ::unsetenv(name);
-  }
-  std::optional<std::string> xdg_;
-  std::optional<std::string> home_;
+  static constexpr const char* kNames[2] = {"XDG_DATA_HOME", "HOME"};
+  std::optional<std::string> saved_[2];
 };
 
 TEST(LogTest, SinkCapturesTextAndTagAndScopesNest) {
-  std::vector<std::string> outer;
-  std::vector<std::string> inner;
+  std::vector<std::string> outer, inner;
+  auto into = [](std::vector<std::string>& lines) {
+    return [&lines](std::string_view text, std::string_view tag) {
+      lines.push_back(std::string(tag) + "|" + std::string(text));
+    };
+  };
   {
-    ScopedLogSink a([&](std::string_view text, std::string_view tag) {
-      outer.push_back(std::string(tag) + "|" + std::string(text));
-    });
+    ScopedLogSink a(into(outer));
     LogMsg("select 1");
     {
-      ScopedLogSink b([&](std::string_view text, std::string_view tag) {
-        inner.push_back(std::string(tag) + "|" + std::string(text));
-      });
+      ScopedLogSink b(into(inner));
       LogMsgWithTag("insert into t values(1)", "添加单据");
     }
     LogMsgWithTag("update t set a=1", "保存单据");

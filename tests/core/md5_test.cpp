@@ -40,20 +40,12 @@ TEST_F(Md5Test, CodePageIsConfigurable) {
 }
 
 TEST_F(Md5Test, CharactersOutsideTheCodePageBecomeQuestionMarks) {
-  EXPECT_EQ(toAnsi("a\xF0\x9F\x98\x80"
-                   "b"),
-            "a?b");  // an emoji has no GBK code
-  EXPECT_EQ(toAnsi("a\xFF"
-                   "b"),
-            "a?b");  // not UTF-8 at all
-  EXPECT_EQ(toAnsi("a\xE4\xB8"
-                   "b"),
-            "a?b");  // a cut-off character
+  // an emoji has no GBK code; a byte that is not UTF-8 at all; a cut-off character
+  for (const char* text : {"a\xF0\x9F\x98\x80" "b", "a\xFF" "b", "a\xE4\xB8" "b"})
+    EXPECT_EQ(toAnsi(text), "a?b") << text;
   EXPECT_EQ(toAnsi("\xE4\xB8"), "?");
   // printf '%s' 'a?b' | md5sum
-  EXPECT_EQ(MD5S("a\xF0\x9F\x98\x80"
-                 "b"),
-            "0166d849f21a9d699d896ea2a79a375f");
+  EXPECT_EQ(MD5S("a\xF0\x9F\x98\x80" "b"), "0166d849f21a9d699d896ea2a79a375f");
 }
 
 TEST(GuidTest, NewidLooksLikeTheDatabasesNewidAndIsUnique) {

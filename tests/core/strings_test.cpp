@@ -11,13 +11,10 @@ TEST(StringsTest, ReplaceAllReplacesEveryOccurrenceOnce) {
   const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
       {"where billno='TMP' or x='TMP'", "'TMP'", "@billno", "where billno=@billno or x=@billno"},
       {"aaa", "a", "aa", "aaaaaa"},  // replacements are not scanned again
-      {"abc", "x", "y", "abc"},
-      {"", "a", "b", ""},
-      {"中文中文", "文", "", "中中"},
+      {"abc", "x", "y", "abc"}, {"", "a", "b", ""}, {"中文中文", "文", "", "中中"},
   };
-  for (const auto& [text, from, to, expected] : cases) {
+  for (const auto& [text, from, to, expected] : cases)
     EXPECT_EQ(replaceAll(text, from, to), expected) << text;
-  }
 }
 
 TEST(StringsTest, CaseAndTrim) {
@@ -34,9 +31,7 @@ TEST(StringsTest, SplitKeepsEmptyPartsAndJoinInverts) {
   EXPECT_EQ(split("a,,b", ","), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_EQ(split("", ","), (std::vector<std::string>{""}));
   EXPECT_EQ(split("l1\r\nl2\r\n", "\r\n"), (std::vector<std::string>{"l1", "l2", ""}));
-  for (const char* text : {"a,,b", "", "x", ",lead,trail,"}) {
-    EXPECT_EQ(join(split(text, ","), ","), text);
-  }
+  for (const char* text : {"a,,b", "", "x", ",lead,trail,"}) EXPECT_EQ(join(split(text, ","), ","), text);
 }
 
 }  // namespace

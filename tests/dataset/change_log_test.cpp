@@ -14,9 +14,7 @@ using testing::loadPeople;
 
 void rename(ClientDataSet& ds, int recNo, const char* name) {
   ds.setRecNo(recNo);
-  ds.edit();
-  ds.fieldByName("name").setValue(name);
-  ds.post();
+  testing::editField(ds, "name", name);
 }
 
 // 1. One edit, one insert, one delete; then undo all of it, or accept all of it.

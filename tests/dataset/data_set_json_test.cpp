@@ -17,8 +17,7 @@ using testing::resultSet;
 
 void loadOrderLines(ClientDataSet& ds) {
   ds.loadFrom(resultSet({{"selected", ValueType::Boolean, 0},
-                         {"xm_id", ValueType::Integer, 0},
-                         {"name", ValueType::Text, 0},
+                         {"xm_id", ValueType::Integer, 0}, {"name", ValueType::Text, 0},
                          {"x", ValueType::Float, 0},
                          {"je", ValueType::Currency, 0}},
                         {{false, 11, "喷绘 \"A\"", 1.5, *Currency::parse("12.50")},
@@ -35,9 +34,7 @@ TEST(DataSetJson, CurrentRowAndFilteredRows) {
   // Tick the first and the last line, then keep only the ticked ones.
   for (int recNo : {1, 3}) {
     ds.setRecNo(recNo);
-    ds.edit();
-    ds.fieldByName("selected").setValue(true);
-    ds.post();
+    testing::editField(ds, "selected", true);
   }
   ds.setFilter("selected=true");
   ds.setFiltered(true);

@@ -85,6 +85,13 @@ class EventLog {
   std::vector<std::string> words;
 };
 
+//! Edits the current row: sets one field and posts.
+inline void editField(ClientDataSet& ds, const char* field, const core::Value& value) {
+  ds.edit();
+  ds.fieldByName(field).setValue(value);
+  ds.post();
+}
+
 //! Opens `ds` with columns id (integer) and name (text) and the given rows.
 inline void loadPeople(ClientDataSet& ds, std::vector<std::pair<int, std::string>> rows) {
   std::vector<std::vector<core::Value>> values;

@@ -185,9 +185,7 @@ TEST(EventOrder, AbortInBeforeHandlersLeavesDataSetUnchanged) {
     SCOPED_TRACE(c.name);
     ClientDataSet ds("people");
     loadPeople(ds, {{1, "a"}, {2, "b"}});
-    ds.edit();
-    ds.fieldByName("name").setValue("b0");  // one pending change before the case starts
-    ds.post();
+    testing::editField(ds, "name", "b0");  // one pending change before the case starts
     c.prepare(ds);
     std::string before = describe(ds);
     ds.*(c.event) = [](ClientDataSet&) { throw core::Abort(); };
@@ -196,8 +194,9 @@ TEST(EventOrder, AbortInBeforeHandlersLeavesDataSetUnchanged) {
   }
 }
 
-// 6. After an aborted post the user can fix the row and post again.
-TEST(EventOrder, PostSucceedsOnceTheRefusalIsResolved) {
+// 6. After an aborted post the user can fix the row and post again; a failing
+//    onNewRecord drops the new row again.
+TEST(EventOrder, PostSucceedsOnceTheRefusalIsResolvedAndFailedDefaultsDropTheRow) {
   ClientDataSet ds("people");
   loadPeople(ds, {{1, "a"}});
   ds.beforePost = [](ClientDataSet& d) {
@@ -210,18 +209,12 @@ TEST(EventOrder, PostSucceedsOnceTheRefusalIsResolved) {
   ds.fieldByName("name").setValue("b");
   ds.post();
   EXPECT_EQ(describe(ds), "browse 2/2 changes=1 [1,a|2,b]");
-}
-
-// 7. A failing onNewRecord drops the new row again.
-TEST(EventOrder, FailingNewRecordDefaultsDropTheRow) {
-  ClientDataSet ds("people");
-  loadPeople(ds, {{1, "a"}});
   ds.onNewRecord = [](ClientDataSet& d) { d.fieldByName("id").setValue("not a number"); };
   EXPECT_THROW(ds.append(), DataSetError);
-  EXPECT_EQ(describe(ds), "browse 1/1 changes=0 [1,a]");
+  EXPECT_EQ(describe(ds), "browse 2/2 changes=1 [1,a|2,b]");
 }
 
-// 8. DisableControls nests and holds back only the display notifications; the data
+// 7. DisableControls nests and holds back only the display notifications; the data
 //    events still fire, and the outermost EnableControls sends one refresh.
 TEST(EventOrder, DisableControlsNestsAndHoldsBackNotificationsOnly) {
   ClientDataSet ds("people");
@@ -230,9 +223,7 @@ TEST(EventOrder, DisableControlsNestsAndHoldsBackNotificationsOnly) {
   log.take();
   ds.disableControls();
   ds.disableControls();
-  ds.edit();
-  ds.fieldByName("name").setValue("x");
-  ds.post();
+  testing::editField(ds, "name", "x");
   ds.next();
   ds.enableControls();
   EXPECT_EQ(log.take(), "beforeEdit afterEdit beforePost afterPost beforeScroll afterScroll");
@@ -242,7 +233,7 @@ TEST(EventOrder, DisableControlsNestsAndHoldsBackNotificationsOnly) {
   EXPECT_FALSE(ds.controlsDisabled());
 }
 
-// 9. A data source can be replaced or detached while it is being notified, and
+// 8. A data source can be replaced or detached while it is being notified, and
 //    either side may be destroyed first.
 TEST(EventOrder, DataSourcesDetachSafely) {
   auto ds = std::make_unique<ClientDataSet>("people");

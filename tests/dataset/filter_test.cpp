@@ -19,11 +19,8 @@ using testing::resultSet;
 void loadSample(ClientDataSet& ds) {
   ds.loadFrom(resultSet(
       {{"id", ValueType::Integer, 0},
-       {"name", ValueType::Text, 20},
-       {"sl", ValueType::Float, 0},
-       {"je", ValueType::Currency, 0},
-       {"selected", ValueType::Boolean, 0},
-       {"d", ValueType::DateTime, 0},
+       {"name", ValueType::Text, 20}, {"sl", ValueType::Float, 0}, {"je", ValueType::Currency, 0},
+       {"selected", ValueType::Boolean, 0}, {"d", ValueType::DateTime, 0},
        {"mx_uid", ValueType::Text, 36}},
       {{1, "Ann", 1.5, Currency::fromInt(10), true, DateTime::fromParts(2024, 1, 1), "L1"},
        {2, "bob", 0.0, *Currency::parse("2.5"), false, DateTime::fromParts(2024, 2, 1), "L2"},
@@ -43,35 +40,15 @@ std::string visibleIds(ClientDataSet& ds) {
 //    L2 / 3 O'Neil with nulls L1 / 4 null-name 3 10 true L2).
 TEST(Filter, ExpressionsKeepTheRightRows) {
   const std::vector<std::pair<const char*, const char*>> cases = {
-      {"mx_uid='L1'", "1,3"},
-      {"selected=true", "1,4"},
-      {"selected=false", "2"},
-      {"selected", "1,4"},
-      {"not selected", "2,3"},
-      {"name='O''Neil'", "3"},
-      {"sl > 1", "1,4"},
-      {"sl >= 0 and sl < 2", "1,2"},
-      {"sl <= 1.5", "1,2"},
-      {"sl <> 0", "1,4"},
-      {"je = 10", "1,4"},
-      {"je = 10.0000", "1,4"},
-      {"je < 5.5", "2"},
-      {"id = 1 or id = 4", "1,4"},
-      {"not (id = 1 or id = 4)", "2,3"},
-      {"id > 1 and (name = 'bob' or name is null)", "2,4"},
-      {"name = null", "4"},
-      {"name <> null", "1,2,3"},
-      {"sl is not null", "1,2,4"},
-      {"ID=2", "2"},
-      {"MX_UID = 'L2' AND Selected = TRUE", "4"},
-      {"d >= '2024-02-01'", "2,4"},
-      {"name < 'B'", "1"},
-      {"id = -1", ""},
-      {"", "1,2,3,4"},
-      {"[name] = 'Ann'", "1"},
-      {"1 = 1", "1,2,3,4"},
-      {"1 = 2", ""},
-      {"id != 3", "1,2,4"},
+      {"mx_uid='L1'", "1,3"}, {"selected=true", "1,4"}, {"selected=false", "2"},
+      {"selected", "1,4"}, {"not selected", "2,3"}, {"name='O''Neil'", "3"}, {"sl > 1", "1,4"},
+      {"sl >= 0 and sl < 2", "1,2"}, {"sl <= 1.5", "1,2"}, {"sl <> 0", "1,4"}, {"je = 10", "1,4"},
+      {"je = 10.0000", "1,4"}, {"je < 5.5", "2"}, {"id = 1 or id = 4", "1,4"},
+      {"not (id = 1 or id = 4)", "2,3"}, {"id > 1 and (name = 'bob' or name is null)", "2,4"},
+      {"name = null", "4"}, {"name <> null", "1,2,3"}, {"sl is not null", "1,2,4"}, {"ID=2", "2"},
+      {"MX_UID = 'L2' AND Selected = TRUE", "4"}, {"d >= '2024-02-01'", "2,4"}, {"name < 'B'", "1"},
+      {"id = -1", ""}, {"", "1,2,3,4"}, {"[name] = 'Ann'", "1"}, {"1 = 1", "1,2,3,4"},
+      {"1 = 2", ""}, {"id != 3", "1,2,4"},
   };
   ClientDataSet ds("sample");
   loadSample(ds);
@@ -92,8 +69,7 @@ TEST(Filter, ErrorsNameTheFaultAndKeepTheFilterInForce) {
   const std::vector<std::pair<const char*, const char*>> cases = {
       {"mx_uid = 'L1", "unterminated text at position 10"},
       {"nosuch = 1", "field 'nosuch' not found at position 1"},
-      {"id = ", "unexpected end at position 6"},
-      {"id = 1 and", "unexpected end at position 11"},
+      {"id = ", "unexpected end at position 6"}, {"id = 1 and", "unexpected end at position 11"},
       {"(id = 1", "expected ')' at position 8"},
       {"id = 'abc'", "'abc' cannot be compared with the integer field 'id' at position 6"},
       {"id", "expected a condition at position 1"},
@@ -237,12 +213,6 @@ TEST(Navigation, LocateAndLookup) {
   EXPECT_EQ(ds.recNo(), 2);
 }
 
-}  // namespace
-}  // namespace dataset
-
-namespace dataset {
-namespace {
-
 // 7. Large datasets answer `field = 'text'` filters from an index; the index must
 //    follow edits, inserts, deletes and cancelUpdates. 600 staff rows, row i on line
 //    "L" + i % 50 (twelve per line) with perc = i % 20.
@@ -263,9 +233,7 @@ TEST(Filter, IndexedLineFilterFollowsChanges) {
     return staff.recordCount();
   };
   EXPECT_EQ(show("mx_uid='L7'"), 12);
-  staff.edit();  // s7 moves to line L8
-  staff.fieldByName("mx_uid").setValue("L8");
-  staff.post();
+  testing::editField(staff, "mx_uid", "L8");  // s7 moves to line L8
   EXPECT_EQ(staff.recordCount(), 11);
   EXPECT_EQ(show("mx_uid='L8'"), 13);
   staff.append();

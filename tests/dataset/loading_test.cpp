@@ -26,10 +26,8 @@ std::string fieldList(const ClientDataSet& ds) {
 TEST(Loading, FieldsFromColumns) {
   ClientDataSet ds("cdsMain");
   ds.loadFrom(resultSet({{"selected", ValueType::Boolean, 0},
-                         {"je", ValueType::Currency, 0},
-                         {"code", ValueType::Text, 10},
-                         {"n", ValueType::Null, 0},
-                         {"memo", ValueType::Null, 0},
+                         {"je", ValueType::Currency, 0}, {"code", ValueType::Text, 10},
+                         {"n", ValueType::Null, 0}, {"memo", ValueType::Null, 0},
                          {"code", ValueType::Text, 10}},
                         {{false, Currency::fromInt(1), "a", Value(), Value(), "x"},
                          {true, Currency::fromInt(2), "b", 2.5, Value(), "y"}}));
@@ -70,30 +68,21 @@ TEST(Loading, AssignmentConversions) {
     const char* out;  // asText of the stored value, "~" for null, "!" for a refusal
   };
   const std::vector<Case> cases = {
-      {FieldType::Integer, Value(" 42 "), "42"},
-      {FieldType::Integer, Value("+7"), "7"},
-      {FieldType::Integer, Value("1.5"), "!"},
-      {FieldType::Integer, Value(2.5), "2"},
+      {FieldType::Integer, Value(" 42 "), "42"}, {FieldType::Integer, Value("+7"), "7"},
+      {FieldType::Integer, Value("1.5"), "!"}, {FieldType::Integer, Value(2.5), "2"},
       {FieldType::Integer, Value(3.5), "4"},
       {FieldType::Integer, Value(*Currency::parse("-1.5")), "-2"},
-      {FieldType::Integer, Value(true), "1"},
-      {FieldType::Integer, Value(""), "~"},
-      {FieldType::Float, Value("1e3"), "1000"},
-      {FieldType::Float, Value("x1"), "!"},
+      {FieldType::Integer, Value(true), "1"}, {FieldType::Integer, Value(""), "~"},
+      {FieldType::Float, Value("1e3"), "1000"}, {FieldType::Float, Value("x1"), "!"},
       {FieldType::Float, Value(*Currency::parse("0.1")), "0.1"},
       {FieldType::Currency, Value(0.12345), "0.1234"},
       {FieldType::Currency, Value(0.12355), "0.1236"},
-      {FieldType::Currency, Value("1,234.5"), "1234.5"},
-      {FieldType::Currency, Value(3), "3"},
-      {FieldType::Text, Value(12), "12"},
-      {FieldType::Text, Value(true), "True"},
-      {FieldType::Boolean, Value("TRUE"), "True"},
-      {FieldType::Boolean, Value("0"), "False"},
-      {FieldType::Boolean, Value("maybe"), "!"},
-      {FieldType::Boolean, Value(2), "True"},
+      {FieldType::Currency, Value("1,234.5"), "1234.5"}, {FieldType::Currency, Value(3), "3"},
+      {FieldType::Text, Value(12), "12"}, {FieldType::Text, Value(true), "True"},
+      {FieldType::Boolean, Value("TRUE"), "True"}, {FieldType::Boolean, Value("0"), "False"},
+      {FieldType::Boolean, Value("maybe"), "!"}, {FieldType::Boolean, Value(2), "True"},
       {FieldType::DateTime, Value("2024-02-29 13:45"), "2024-02-29 13:45:00"},
-      {FieldType::DateTime, Value("2024-02-30"), "!"},
-      {FieldType::DateTime, Value(5), "!"},
+      {FieldType::DateTime, Value("2024-02-30"), "!"}, {FieldType::DateTime, Value(5), "!"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(fieldTypeName(c.type)) + " <- " + c.in.asText());
@@ -117,8 +106,7 @@ TEST(Loading, AssignmentConversions) {
 TEST(Loading, AggregatesOverVisibleRows) {
   ClientDataSet ds("cdszzry");
   ds.loadFrom(resultSet({{"mx_uid", ValueType::Text, 0},
-                         {"perc", ValueType::Float, 0},
-                         {"jxje", ValueType::Currency, 0},
+                         {"perc", ValueType::Float, 0}, {"jxje", ValueType::Currency, 0},
                          {"yg_id", ValueType::Integer, 0}},
                         {{"L1", 33.3333, *Currency::parse("0.1"), 1},
                          {"L1", 33.3333, *Currency::parse("0.1"), 2},

@@ -3,11 +3,6 @@
 // gets a fresh database on the test cluster.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "db/pg_connection.h"
 #include "pg_test_cluster.h"
 #include "tsql/script_cases.h"
@@ -28,15 +23,7 @@ TEST_P(PgScriptTest, RunsAsOnTheEmbeddedEngine) {
   }
 }
 
-std::vector<std::string> scriptNames() {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(scriptcases::scriptFolder()))
-    if (e.path().extension() == ".test") names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Server, PgScriptTest, testing::ValuesIn(scriptNames()),
+INSTANTIATE_TEST_SUITE_P(Server, PgScriptTest, testing::ValuesIn(scriptcases::scriptNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return scriptcases::testName(info.param);
                          });

@@ -16,12 +16,9 @@ TEST(ResultJson, ValuesFollowTheOutputContract) {
     ValueType column;
     const char* json;
   } cases[] = {
-      {Value(), ValueType::Text, "null"},
-      {Value(std::int64_t{42}), ValueType::Integer, "42"},
-      {Value(true), ValueType::Boolean, "1"},
-      {Value(false), ValueType::Boolean, "0"},
-      {Value(12.5), ValueType::Float, "12.5"},
-      {Value(0.1), ValueType::Float, "0.1"},
+      {Value(), ValueType::Text, "null"}, {Value(std::int64_t{42}), ValueType::Integer, "42"},
+      {Value(true), ValueType::Boolean, "1"}, {Value(false), ValueType::Boolean, "0"},
+      {Value(12.5), ValueType::Float, "12.5"}, {Value(0.1), ValueType::Float, "0.1"},
       {Value(core::Currency::fromRaw(125000)), ValueType::Currency, "12.5"},
       {Value(core::Currency::fromRaw(-1)), ValueType::Currency, "-0.0001"},
       {Value(99.99999999999986), ValueType::Currency, "100"},  // a drifted money double

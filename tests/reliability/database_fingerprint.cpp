@@ -60,12 +60,6 @@ std::map<std::string, std::string> tableFingerprints(sqlite3* db) {
   return tables;
 }
 
-std::string databaseFingerprint(sqlite3* db) {
-  std::string all;
-  for (const auto& [table, digest] : tableFingerprints(db)) all += table + ":" + digest + "\n";
-  return core::md5Hex(all);
-}
-
 std::string changedTables(const std::map<std::string, std::string>& before,
                           const std::map<std::string, std::string>& after) {
   std::string names;

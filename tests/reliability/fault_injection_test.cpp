@@ -10,7 +10,7 @@
 #include <set>
 
 #include "reliability/fault_sweep.h"
-#include "reliability/scenario_files.h"
+#include "reliability/demo_database.h"
 
 namespace reliability {
 namespace {

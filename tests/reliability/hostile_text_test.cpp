@@ -13,7 +13,6 @@
 #include "reliability/bill_windows.h"
 #include "reliability/database_fingerprint.h"
 #include "reliability/demo_database.h"
-#include "reliability/scenario_files.h"
 
 namespace reliability {
 namespace {
@@ -85,7 +84,7 @@ void tryOne(BillWindows& w, const std::string& code, const std::string& billno, 
   const std::string original = ds.fieldByName(field).asString();
   ds.edit();
   ds.fieldByName(field).setValue(core::Value(value));
-  const std::string before = databaseFingerprint(w.conn.handle());
+  const auto before = tableFingerprints(w.conn.handle());
   const std::size_t mark = w.mark();
   form->clickAction("actSave");
   const std::string told = w.toldSince(mark);
@@ -93,7 +92,7 @@ void tryOne(BillWindows& w, const std::string& code, const std::string& billno, 
   if (looksLikeSqlError(told)) run.broken.push_back(at + "a SQL error reached the user:" + told);
   if (told.find("\"type\":1") != std::string::npos || told.find("\"type\":2") != std::string::npos) {
     ++run.refused;
-    if (databaseFingerprint(w.conn.handle()) != before) run.broken.push_back(at + "refused but the database changed");
+    if (tableFingerprints(w.conn.handle()) != before) run.broken.push_back(at + "refused but the database changed");
     return;
   }
   auto again = w.open(code, billno);

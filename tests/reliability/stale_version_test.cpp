@@ -12,7 +12,6 @@
 #include "reliability/bill_windows.h"
 #include "reliability/database_fingerprint.h"
 #include "reliability/demo_database.h"
-#include "reliability/scenario_files.h"
 
 namespace reliability {
 namespace {
@@ -68,11 +67,11 @@ class StaleBills {
     auto stale = windows_.open(code, billno);
     if (action == "actSave") editHeader(*stale);
     if (!otherClerkTouches(code, table, billno)) return {false, {"another window could not change the bill"}};
-    const std::string before = databaseFingerprint(windows_.conn.handle());
+    const auto before = tableFingerprints(windows_.conn.handle());
     const std::size_t mark = windows_.mark();
     stale->clickAction(action == "actAudit_0" ? unauditAction(*stale) : action.c_str());
     Attempt a{true, {}};
-    if (databaseFingerprint(windows_.conn.handle()) != before) a.broken.push_back("the stale window wrote to the database");
+    if (tableFingerprints(windows_.conn.handle()) != before) a.broken.push_back("the stale window wrote to the database");
     const std::string said = windows_.toldSince(mark);
     if (said.find(kStale) == std::string::npos)
       a.broken.push_back("the stale window was not told the bill had changed; it was told:" + said);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 #include "core/currency.h"
 #include "core/json.h"
@@ -18,20 +19,13 @@ struct SqlRun {
 };
 
 SqlRun coreappSql(const std::string& db, const std::string& sqlFile, const std::string& params) {
-  const std::string command = std::string(COREAPP_BINARY_DIR) + "/coreapp sql --db " + db + " " +
-                              params + " " + sqlFile + " 2>/dev/null";
+  const std::string command = schematest::coreappBinary() + " sql --db " + db + " " + params + " " + sqlFile + " 2>/dev/null";
   SqlRun run;
   FILE* out = popen(command.c_str(), "r");
   if (out == nullptr) return run;
   std::string line;
-  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) {
-    if (c != '\n') {
-      line += static_cast<char>(c);
-    } else {
-      run.lines.push_back(line);
-      line.clear();
-    }
-  }
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out))
+    c == '\n' ? run.lines.push_back(std::exchange(line, {})) : line.push_back(static_cast<char>(c));
   const int status = pclose(out);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
@@ -43,24 +37,20 @@ class AgingCommand : public schematest::SchemaDb {};
 SCHEMA_ON_BOTH_BACKENDS(AgingCommand);
 
 TEST_P(AgingCommand, PrintsTheAgingAndAStatementThatEndsWhereTheAgingStands) {
-  const std::string binary = std::string(COREAPP_BINARY_DIR) + "/coreapp";
-  if (!std::filesystem::exists(binary)) GTEST_SKIP() << "coreapp is not built";
+  if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
   open(true);
   const std::string db = "'" + place + "'";  // a server's URI holds '&'
   const std::string sql = schematest::freshPath("aging_cli") + ".sql";
-  std::ofstream(sql)
-      << "exec sp_sys_khyszl @orgid = '0001', @rq = :rq\n"
-         "exec sp_sys_khwlmx @orgid = '0001', @kh_id = :kh_id, @rq1 = :rq1, @rq2 = :rq2\n";
-  const SqlRun run = coreappSql(db, sql,
-                                "--param rq:datetime=2026-12-31 --param kh_id:int=6 "
-                                "--param rq1:datetime=2026-10-01 --param rq2:datetime=2026-12-31");
+  std::ofstream(sql) << "exec sp_sys_khyszl @orgid = '0001', @rq = :rq\n"
+                       "exec sp_sys_khwlmx @orgid = '0001', @kh_id = :kh_id, @rq1 = :rq1, @rq2 = :rq2\n";
+  const SqlRun run = coreappSql(db, sql, "--param rq:datetime=2026-12-31 --param kh_id:int=6 "
+                                         "--param rq1:datetime=2026-10-01 --param rq2:datetime=2026-12-31");
   ASSERT_EQ(run.exitCode, 0);
   ASSERT_EQ(run.lines.size(), 2u);
   // C001: 1200 - 200 at the counter (91 days), 500 + 20 - 100 and 530.8 (61-90 days);
   // C004: 250 (30 days); C005: 600 (10 days), 800 - 300 (45), 1500 - 1000 (100).
-  EXPECT_EQ(
-      run.lines[0],
-      R"({"columns":["kh_id","kh_code","kh_name","je30","je60","je90","je91","qkje"],"rows":[)"
+  EXPECT_EQ(run.lines[0],
+            R"({"columns":["kh_id","kh_code","kh_name","je30","je60","je90","je91","qkje"],"rows":[)"
       R"([2,"C001","华宇地产",0,0,930.8,1000,1930.8],[5,"C004","美味轩餐饮",250,0,0,0,250],)"
       R"([6,"C005","城东物业",600,500,0,500,1600]]})");
   const core::JsonNode statement = core::JsonNode::parse(run.lines[1])["rows"];

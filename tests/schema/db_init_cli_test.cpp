@@ -1,30 +1,18 @@
 // `coreapp db init` as the command line promises: an existing file is refused with
 // exit 2 unless --force, the made file holds the schema (and demo data with --demo);
 // `coreapp plugs` lists the 23 items of the plug table in table order and nothing else.
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "core/json.h"
-
 #include "schema_db_test.h"
 
 namespace {
 
+using schematest::coreapp;
 using schematest::scalar;
 
-int coreapp(const std::string& args) {
-  std::string binary = std::string(COREAPP_BINARY_DIR) + "/coreapp";
-  int status = std::system((binary + " " + args + " 2>/dev/null").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(DbInitCommand, RefusesAnExistingFileUnlessForced) {
-  if (!std::filesystem::exists(std::string(COREAPP_BINARY_DIR) + "/coreapp"))
-    GTEST_SKIP() << "coreapp is not built";
+  if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
   auto path = schematest::freshPath("cli");
   EXPECT_EQ(coreapp("db init --db " + path), 0);
   {
@@ -39,12 +27,11 @@ TEST(DbInitCommand, RefusesAnExistingFileUnlessForced) {
   }
   EXPECT_EQ(coreapp("db init"), 2);  // --db is required
   EXPECT_EQ(coreapp("db init --db " + path + " --force --scale 0"), 2);  // at least a year
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  schematest::removeFile(path);
 }
 
 TEST(PlugsCommand, ListsTheItemsOfThePlugTableInOrderAndNotThePackagesAdditions) {
-  if (!std::filesystem::exists(std::string(COREAPP_BINARY_DIR) + "/coreapp"))
-    GTEST_SKIP() << "coreapp is not built";
+  if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
   const std::string out = schematest::freshPath("plugs") + ".out";
   ASSERT_EQ(coreapp("plugs > " + out), 0);
   std::vector<std::string> codes;

@@ -20,6 +20,7 @@
 
 namespace {
 
+using schematest::coreapp;
 using schematest::scalar;
 
 // Two years of 730 orders and 20 new customers a year.
@@ -59,10 +60,6 @@ std::vector<std::string> fingerprint(db::Connection& c) {
   return lines;
 }
 
-void removeFile(const std::string& path) {
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
-}
-
 std::vector<std::string> fileFingerprint(bool inBatches) {
   const auto path = schematest::freshPath("batches");
   std::vector<std::string> lines;
@@ -73,7 +70,7 @@ std::vector<std::string> fileFingerprint(bool inBatches) {
     else schema::addShopHistory(c, kSmallShop);
     lines = fingerprint(c);
   }
-  removeFile(path);
+  schematest::removeFile(path);
   return lines;
 }
 
@@ -131,7 +128,7 @@ TEST(HistoryBatches, AStoppedRunOnAFileKeepsNothing) {
     EXPECT_EQ(scalar(c, "select count(*) from vt_x_xmzzk").asInteger(), 0);
     EXPECT_EQ(scalar(c, "select count(*) from vt_b_khbmk").asInteger(), 0);
   }
-  removeFile(path);
+  schematest::removeFile(path);
 }
 
 // Runs `coreapp db init --db <db> --scale 1`, sends it `signal` once it has reported its
@@ -143,7 +140,7 @@ int interruptedInit(const std::string& db, std::string& errors, int signal = SIG
   if (child == 0) {
     dup2(pipeEnds[1], 2);
     close(pipeEnds[0]);
-    const std::string binary = std::string(COREAPP_BINARY_DIR) + "/coreapp";
+    const std::string binary = schematest::coreappBinary();
     execl(binary.c_str(), binary.c_str(), "db", "init", "--db", db.c_str(), "--scale", "1", static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -162,7 +159,7 @@ int interruptedInit(const std::string& db, std::string& errors, int signal = SIG
 }
 
 TEST(HistoryBatches, AnInterruptedInitLeavesNoHalfFilledDatabase) {
-  if (!std::filesystem::exists(std::string(COREAPP_BINARY_DIR) + "/coreapp")) GTEST_SKIP() << "coreapp is not built";
+  if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
   const std::string uri = pgtest::freshDatabase("coreapp_history_interrupted");
   ASSERT_FALSE(uri.empty());
   std::string errors;
@@ -178,13 +175,8 @@ TEST(HistoryBatches, AnInterruptedInitLeavesNoHalfFilledDatabase) {
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-int coreapp(const std::string& args) {
-  const int status = std::system((std::string(COREAPP_BINARY_DIR) + "/coreapp " + args + " 2>/dev/null").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(HistoryBatches, AKilledInitIsRefusedUntilMadeAgain) {
-  if (!std::filesystem::exists(std::string(COREAPP_BINARY_DIR) + "/coreapp")) GTEST_SKIP() << "coreapp is not built";
+  if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
   const std::string uri = pgtest::freshDatabase("coreapp_history_killed");
   ASSERT_FALSE(uri.empty());
   std::string errors;

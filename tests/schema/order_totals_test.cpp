@@ -13,17 +13,13 @@ class OrderTotals : public schematest::SchemaDb {
  protected:
   void SetUp() override {
     open(false);
-    run(*db,
-        "insert into vt_b_jsfs(orgid, code, name) values ('0001', '01', '现结')\n"
-        "insert into vt_b_jsfs(orgid, code, name) values ('0001', '02', '减免')\n"
-        "insert into vt_b_jsfs(orgid, code, name) values ('0001', '03', '会员卡')");
+    run(*db, "insert into vt_b_jsfs(orgid, code, name) values ('0001', '01', '现结'), ('0001', '02', '减免'), "
+             "('0001', '03', '会员卡')");
   }
 
   // A new order; returns its id.
   std::int64_t order(const std::string& billno, int hjje, int status) {
-    run(*db,
-        "insert into vt_x_xmzzk(uid, orgid, billno, hjje, status) values (newid(), '0001', :b, "
-        ":hjje, :status)",
+    run(*db, "insert into vt_x_xmzzk(uid, orgid, billno, hjje, status) values (newid(), '0001', :b, :hjje, :status)",
         {{"b", billno}, {"hjje", hjje}, {"status", status}});
     return scalar(*db, "select id from vt_x_xmzzk where billno = :b", {{"b", billno}}).asInteger();
   }
@@ -74,27 +70,9 @@ TEST_P(OrderTotals, SettledAmountReductionStateAndStatus) {
       {"nothing settled", 1000, 2, {}, 0, 0, 0, 0, 0, 2},
       {"part paid in cash", 1000, 2, {{"01", 300}}, 0, 0, 300, 0, 1, 2},
       {"cash, reduction and receipt", 1000, 2, {{"01", 300}, {"02", 50}}, 650, 0, 950, 50, 2, 3},
-      {"cash plus reduction exactly the total",
-       1000,
-       2,
-       {{"01", 600}, {"02", 400}},
-       0,
-       0,
-       600,
-       400,
-       2,
-       3},
+      {"cash plus reduction exactly the total", 1000, 2, {{"01", 600}, {"02", 400}}, 0, 0, 600, 400, 2, 3},
       {"reduction only", 1000, 2, {{"02", 1000}}, 0, 0, 0, 1000, 2, 3},
-      {"card and row without method count as paid",
-       500,
-       2,
-       {{"03", 200}, {"", 300}},
-       0,
-       0,
-       500,
-       0,
-       2,
-       3},
+      {"card and row without method count as paid", 500, 2, {{"03", 200}, {"", 300}}, 0, 0, 500, 0, 2, 3},
       {"not completed: status stays", 1000, 0, {{"01", 1000}}, 0, 0, 1000, 0, 2, 0},
       {"in processing, overpaid", 1000, 1, {{"01", 1200}}, 0, 0, 1200, 0, 2, 1},
       {"other ledger rows not counted", 1000, 2, {}, 0, 400, 0, 0, 0, 2},
@@ -128,8 +106,7 @@ TEST_P(OrderTotals, UnAuditedReceiptMovesTheOrderBackAndVersionFollowsChanges) {
   EXPECT_EQ(settled.status, 3);
   EXPECT_EQ(settled.version, 1);
   EXPECT_EQ(recompute("T1").version, 1);  // nothing changed: version stays
-  run(*db,
-      "delete from vt_sys_hx_kh where orgid = '0001' and billno = 'SK1'");  // receipt un-audited
+  run(*db, "delete from vt_sys_hx_kh where orgid = '0001' and billno = 'SK1'");  // receipt un-audited
   auto reopened = recompute("T1");
   EXPECT_EQ(reopened.hjsk, Currency::fromInt(400));
   EXPECT_EQ(reopened.ispay, 1);
@@ -150,13 +127,8 @@ TEST_P(OrderTotals, ConsumablesCostAtAverageCostOverTheBranch) {
       "insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values ('0001', 1, 3, 0, 100)\n"
       "insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values ('0002', 1, 1, 1, 99999)\n"
       "insert into vt_x_xmzzk_mx_hc(uid, orgid, billno, mx_uid, sp_id, nsl, sl, shsl) values "
-      "('h1', '0001', 'T1', 'm', 1, 1, 2, 0.5)\n"
-      "insert into vt_x_xmzzk_mx_hc(uid, orgid, billno, mx_uid, sp_id, nsl, sl, shsl) values "
-      "('h2', '0001', 'T1', 'm', 2, 1, 3, 0)\n"
-      "insert into vt_x_xmzzk_mx_hc(uid, orgid, billno, mx_uid, sp_id, nsl, sl, shsl) values "
-      "('h3', '0001', 'T1', 'm', 3, 1, 4, 0)\n"
-      "insert into vt_x_xmzzk_mx_hc(uid, orgid, billno, mx_uid, sp_id, nsl, sl, shsl) values "
-      "('h4', '0001', 'T2', 'm', 1, 1, 7, 0)\n"
+      "('h1', '0001', 'T1', 'm', 1, 1, 2, 0.5), ('h2', '0001', 'T1', 'm', 2, 1, 3, 0), "
+      "('h3', '0001', 'T1', 'm', 3, 1, 4, 0), ('h4', '0001', 'T2', 'm', 1, 1, 7, 0)\n"
       "exec sp_sys_calcxmzzkhccb @orgid='0001',@billno='T1'");
   EXPECT_EQ(scalar(*db, "select hccb from vt_x_xmzzk where billno = 'T1'").asCurrency(),
             Currency::fromInt(1250));
@@ -174,9 +146,8 @@ TEST_P(OrderTotals, ConsumablesCostAtAverageCostOverTheBranch) {
 
 TEST_P(OrderTotals, StockBillsMoveTheLedgerOnAuditAndBackOnUnAudit) {
   auto stock = [&](int ck) {
-    auto r = run(
-        *db, "select kcsl, kcje from vt_c_spkc where orgid = '0001' and sp_id = 7 and ck_id = " +
-                 std::to_string(ck));
+    auto r = run(*db, "select kcsl, kcje from vt_c_spkc where orgid = '0001' and sp_id = 7 and ck_id = " +
+                          std::to_string(ck));
     if (r.resultSets.at(0).rows.empty()) return std::pair{0.0, Currency()};
     return std::pair{r.resultSets[0].rows[0][0].asFloat(), r.resultSets[0].rows[0][1].asCurrency()};
   };
@@ -186,11 +157,9 @@ TEST_P(OrderTotals, StockBillsMoveTheLedgerOnAuditAndBackOnUnAudit) {
   };
   run(*db,
       "insert into vt_c_spjh(orgid, billno, ck_id) values ('0001', 'JH1', 1)\n"
-      "insert into vt_c_spjh_mx(uid, orgid, billno, sp_id, sl, dj, je) values ('a', '0001', 'JH1', "
-      "7, 10, 5, 50)\n"
+      "insert into vt_c_spjh_mx(uid, orgid, billno, sp_id, sl, dj, je) values ('a', '0001', 'JH1', 7, 10, 5, 50)\n"
       "insert into vt_c_spch(orgid, billno, ck_id) values ('0001', 'CH1', 1)\n"
-      "insert into vt_c_spch_mx(uid, orgid, billno, sp_id, sl, dj, je) values ('b', '0001', 'CH1', "
-      "7, 4, 9, 36)\n"
+      "insert into vt_c_spch_mx(uid, orgid, billno, sp_id, sl, dj, je) values ('b', '0001', 'CH1', 7, 4, 9, 36)\n"
       "insert into vt_c_spyk(orgid, billno, ock_id, ick_id) values ('0001', 'YK1', 1, 2)\n"
       "insert into vt_c_spyk_mx(uid, orgid, billno, sp_id, sl) values ('c', '0001', 'YK1', 7, 3)");
   audit("1120", "JH1", 1);

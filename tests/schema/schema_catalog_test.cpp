@@ -5,8 +5,10 @@
 
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "core/md5.h"
+#include "core/strings.h"
 #include "schema_db_test.h"
 
 namespace {
@@ -20,20 +22,10 @@ std::set<std::string> declaredObjects() {
   std::set<std::string> names;
   std::regex create(R"(^\s*create\s+(table|view)\s+(\w+))", std::regex::icase);
   for (const auto& file : schema::schemaFiles()) {
-    std::string text(file.text);
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(start, end - start);
-      std::smatch m;
-      if (std::regex_search(line, m, create)) {
-        std::string name = m[2];
-        for (auto& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        names.insert(name);
-      }
-      start = end + 1;
-    }
+    std::istringstream lines{std::string(file.text)};
+    std::smatch m;
+    for (std::string line; std::getline(lines, line);)
+      if (std::regex_search(line, m, create)) names.insert(core::lowerCase(m[2].str()));
   }
   return names;
 }
@@ -79,8 +71,7 @@ TEST_P(SchemaCatalog, EveryDeclaredTableAndViewExistsAndIsQueryable) {
   auto catalog = onServer() ? serverCatalog(place) : fileCatalog(place);
   EXPECT_GT(declared.size(), 60u);
   for (const auto& name : declared)
-    EXPECT_TRUE(catalog.count(name)) << "[" << name << "]"
-                                     << " missing from the catalog";
+    EXPECT_TRUE(catalog.count(name)) << "[" << name << "] missing from the catalog";
   for (const auto& name : catalog) {
     auto r = db->execBatch("select * from " + name);
     EXPECT_TRUE(r.ok()) << name << ": " << r.errorMessage();
@@ -91,16 +82,12 @@ TEST_P(SchemaCatalog, EveryDeclaredTableAndViewExistsAndIsQueryable) {
 
 TEST_P(SchemaCatalog, ViewsCarryTheDisplayColumnsOfTheOrder) {
   open(true);
-  run(*db,
-      "insert into vt_x_xmzzk(uid, orgid, billno, kh_id, ck_id, kdr_id, ywy_id, flow_id, shfs_id, "
-      "status)"
-      " values ('u1', '0001', 'X1', 2, 1, 1, 4, 1, 2, 2)\n"
-      "insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl) values ('m1', '0001', 'X1', 3, 5)");
-  auto r =
-      run(*db,
-          "select kh_code, kh_name, ck_name, kdr_name, ywy_name, flow_name, shfs_name, statusinfo"
-          " from vt_v_xmzzk where orgid = '0001' and billno = 'X1'\n"
-          "select xm_code, xm_name, jjfs, minje from vt_v_xmzzk_mx where billno = 'X1'");
+  run(*db, "insert into vt_x_xmzzk(uid, orgid, billno, kh_id, ck_id, kdr_id, ywy_id, flow_id, shfs_id, status)"
+           " values ('u1', '0001', 'X1', 2, 1, 1, 4, 1, 2, 2)\n"
+           "insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl) values ('m1', '0001', 'X1', 3, 5)");
+  auto r = run(*db, "select kh_code, kh_name, ck_name, kdr_name, ywy_name, flow_name, shfs_name, statusinfo"
+                    " from vt_v_xmzzk where orgid = '0001' and billno = 'X1'\n"
+                    "select xm_code, xm_name, jjfs, minje from vt_v_xmzzk_mx where billno = 'X1'");
   ASSERT_EQ(r.resultSets.size(), 2u);
   ASSERT_EQ(r.resultSets[0].rows.size(), 1u);
   std::vector<std::string> header;
@@ -115,48 +102,35 @@ TEST_P(SchemaCatalog, ViewsCarryTheDisplayColumnsOfTheOrder) {
 TEST_P(SchemaCatalog, DemoDataHoldsWhatTheBillsRelyOn) {
   open(true);
   EXPECT_EQ(scalar(*db, "select code + name from vt_b_ygbmk where id = 1").asText(), "001王敏");
-  EXPECT_EQ(scalar(*db,
-                   "select count(*) from vt_b_jsfs where orgid = '0001' and isdel = 0 and "
-                   "((code = '01' and name = '现结') or (code = '02' and name = '减免') or (code = "
-                   "'03' and name = '会员卡'))")
+  EXPECT_EQ(scalar(*db, "select count(*) from vt_b_jsfs where orgid = '0001' and isdel = 0 and ((code = '01' and "
+                       "name = '现结') or (code = '02' and name = '减免') or (code = '03' and name = '会员卡'))")
                 .asInteger(),
             3);
   // The store the demo login works in has a default customer; the other has none.
-  EXPECT_EQ(scalar(*db,
-                   "select k.code from vt_b_ckbmk c inner join vt_b_khbmk k on c.kh_id = k.id "
-                   "where c.id = 1")
+  EXPECT_EQ(scalar(*db, "select k.code from vt_b_ckbmk c inner join vt_b_khbmk k on c.kh_id = k.id where c.id = 1")
                 .asText(),
             "C000");
   EXPECT_EQ(scalar(*db, "select kh_id from vt_b_ckbmk where id = 2").asInteger(), 0);
-  EXPECT_EQ(
-      scalar(*db, "select count(distinct xyjlx) from vt_b_khbmk where orgid = '0001'").asInteger(),
-      2);
-  // The member card's password is checked as MD5S of the typed text; the card
-  // query of the settlement window shows its balance.
+  EXPECT_EQ(scalar(*db, "select count(distinct xyjlx) from vt_b_khbmk where orgid = '0001'").asInteger(), 2);
+  // The member card's password is checked as MD5S of the typed text.
   EXPECT_EQ(scalar(*db, "select pwd from vt_b_khbmk_vip where code = 'VIP0001'").asText(),
             core::MD5S("123456"));
   auto kh = scalar(*db, "select id from vt_b_khbmk where code = 'C002'").asInteger();
   // The settlement window's card query (text as the window sends it) shows 1000.
-  auto r = run(*db, "declare @kh_id int,@orgid varchar(10)\r\nset @orgid='0001'\r\nset @kh_id=" +
-                        std::to_string(kh) +
-                        "\r\nselect t1.*, t2.je from ( \r\n"
-                        "select * from vt_b_khbmk_vip where id in(select card_id from vt_b_khbmk "
-                        "where id = @kh_id and orgid=@orgid)\r\n"
-                        ") t1 left join (\r\n"
-                        "select card_id, sum(incje) - sum(decje) je from vt_b_khbmk_vip_pay where "
-                        "kh_id=@kh_id and orgid=@orgid group by card_id \r\n"
-                        ") t2 on t1.id = t2.card_id");
+  auto r = run(*db, "declare @kh_id int,@orgid varchar(10)\r\nset @orgid='0001'\r\nset @kh_id=" + std::to_string(kh) +
+                        "\r\nselect t1.*, t2.je from ( \r\nselect * from vt_b_khbmk_vip where id in(select card_id "
+                        "from vt_b_khbmk where id = @kh_id and orgid=@orgid)\r\n) t1 left join (\r\nselect card_id, "
+                        "sum(incje) - sum(decje) je from vt_b_khbmk_vip_pay where kh_id=@kh_id and orgid=@orgid group "
+                        "by card_id \r\n) t2 on t1.id = t2.card_id");
   ASSERT_EQ(r.resultSets.size(), 1u);
   ASSERT_EQ(r.resultSets[0].rows.size(), 1u);
   EXPECT_EQ(r.resultSets[0].columns.back().name, "je");
   EXPECT_EQ(r.resultSets[0].rows[0].back().asCurrency(), core::Currency::fromInt(1000));
   // Quantity tiers of the business cards: both bounds inclusive.
   for (auto [sl, dj] : {std::pair{4.0, 30}, {5.0, 25}, {9.0, 25}, {10.0, 20}}) {
-    auto price =
-        scalar(*db,
-               "select t.dj from vt_b_xmbmk_jtdj t inner join vt_b_xmbmk x on t.xm_id = x.id"
-               " where x.code = 'XM003' and t.from_sl <= :sl and t.to_sl >= :sl",
-               {{"sl", core::Value(sl)}});
+    auto price = scalar(*db, "select t.dj from vt_b_xmbmk_jtdj t inner join vt_b_xmbmk x on t.xm_id = x.id"
+                             " where x.code = 'XM003' and t.from_sl <= :sl and t.to_sl >= :sl",
+                        {{"sl", core::Value(sl)}});
     EXPECT_EQ(price.asCurrency(), core::Currency::fromInt(dj)) << sl;
   }
 }

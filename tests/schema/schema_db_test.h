@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,13 +21,27 @@ namespace schematest {
 
 enum class Backend { File, Server };
 
+//! Removes a database file with its write-ahead log and shared memory files.
+inline void removeFile(const std::string& path) {
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+}
+
 //! Path of a new, not yet existing file under the test temp directory.
 inline std::string freshPath(const std::string& stem) {
   static int counter = 0;
   auto path = std::filesystem::path(::testing::TempDir()) /
               (stem + "_" + std::to_string(::getpid()) + "_" + std::to_string(++counter) + ".db");
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path.string() + suffix);
+  removeFile(path.string());
   return path.string();
+}
+
+//! The built command-line program; the tests that run it skip when it is not built.
+inline std::string coreappBinary() { return std::string(COREAPP_BINARY_DIR) + "/coreapp"; }
+
+//! Exit code of `coreapp ARGS` (its standard error dropped); -1 when a signal ended it.
+inline int coreapp(const std::string& args) {
+  const int status = std::system((coreappBinary() + " " + args + " 2>/dev/null").c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 //! Runs a batch and fails the test (with the engine's message) when it raises.
@@ -63,8 +78,7 @@ inline std::string (&schemaTemplates())[2][2] {
 inline void removeSchemaTemplates() {
   auto& made = schemaTemplates();
   for (const std::string& path : made[0])
-    for (const char* suffix : {"", "-wal", "-shm"})
-      if (!path.empty()) std::filesystem::remove(path + suffix);
+    if (!path.empty()) removeFile(path);
   if (made[1][0].empty() && made[1][1].empty()) return;
   std::string failure, cluster = pgtest::clusterUri(failure);
   for (const std::string& database : made[1])
@@ -132,7 +146,7 @@ class SchemaDb : public ::testing::TestWithParam<Backend> {
       std::string cluster = pgtest::clusterUri(failure);
       if (!cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + serverName + "\" WITH (FORCE)");
     } else {
-      for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(place + suffix);
+      removeFile(place);
     }
     place.clear();
   }

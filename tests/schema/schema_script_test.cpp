@@ -34,8 +34,7 @@ TEST(SchemaScriptSplit, SeparatesAtGoLinesOnly) {
       // GO inside a line, or a word starting with GO, is not a separator.
       {"select 'GO'\ngoto x\nGOTO\n", {"select 'GO'\ngoto x\nGOTO\n"}, {1}},
       // Empty batches (leading, doubled or trailing GO) are left out.
-      {"GO\n\nGO\nselect 1\nGO\n\n", {"select 1\n"}, {4}},
-      {"", {}, {}},
+      {"GO\n\nGO\nselect 1\nGO\n\n", {"select 1\n"}, {4}}, {"", {}, {}},
   };
   for (const auto& c : cases) {
     auto batches = SchemaScript::split({"f.sql", c.text});

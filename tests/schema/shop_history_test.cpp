@@ -33,8 +33,7 @@ TEST(ShopHistory, SameSeedSameRowsOtherSeedOthers) {
   std::string a = smallShop(7, false), b = smallShop(7, false), c = smallShop(8, false);
   EXPECT_EQ(fingerprint(a), fingerprint(b));
   EXPECT_NE(fingerprint(a), fingerprint(c));
-  for (const auto& p : {a, b, c})
-    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(p + suffix);
+  for (const auto& p : {a, b, c}) schematest::removeFile(p);
 }
 
 TEST(ShopHistory, VolumesFollowTheScaleBesideTheDemoData) {
@@ -54,11 +53,11 @@ TEST(ShopHistory, VolumesFollowTheScaleBesideTheDemoData) {
                 .asInteger(),
             0);
   EXPECT_EQ(scalar(c, "select count(*) from vt_v_xmzzk where kh_name is null or ck_name is null").asInteger(), 0);
-  EXPECT_EQ(scalar(c, "select count(*) from vt_x_xmzzk where billdate >= '2026-11-01' and billdate < '2026-12-01'")
-                .asInteger() > 0,
-            true);
+  EXPECT_GT(scalar(c, "select count(*) from vt_x_xmzzk where billdate >= '2026-11-01' and billdate < '2026-12-01'")
+                .asInteger(),
+            0);
   EXPECT_EQ(scalar(c, "select name from vt_b_ygbmk where id = 1").asText(), "王敏");  // the demo data stays
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  schematest::removeFile(path);
 }
 
 }  // namespace

@@ -18,8 +18,7 @@ TEST(Dialect, ColumnTypesOnEachBackend) {
       {{TypeKind::Money}, "money", "numeric(19,4)"},
       {{TypeKind::DateTime}, "datetime", "timestamp(3)"},
       {{TypeKind::SmallDateTime}, "smalldatetime", "timestamp(0)"},
-      {{TypeKind::Date}, "date", "date"},
-      {{TypeKind::Bit}, "bit", "smallint"},
+      {{TypeKind::Date}, "date", "date"}, {{TypeKind::Bit}, "bit", "smallint"},
       {{TypeKind::Float}, "float", "double precision"},
       {{TypeKind::Decimal, 0, 9, 2}, "decimal(9,2)", "numeric(9,2)"},
       {{TypeKind::Decimal, 0, 18, 2}, "decimal blob(18,2)", "numeric(18,2)"},  // past a double: kept as text

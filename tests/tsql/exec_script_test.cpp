@@ -11,12 +11,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "tsql/engine.h"
 #include "tsql/script_cases.h"
 
@@ -42,15 +36,7 @@ TEST_P(ScriptTest, RunsAsExpected) {
   sqlite3_close(db);
 }
 
-std::vector<std::string> scriptNames() {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(scriptcases::scriptFolder()))
-    if (e.path().extension() == ".test") names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, testing::ValuesIn(scriptNames()),
+INSTANTIATE_TEST_SUITE_P(Scripts, ScriptTest, testing::ValuesIn(scriptcases::scriptNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return scriptcases::testName(info.param);
                          });

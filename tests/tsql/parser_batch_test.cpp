@@ -127,8 +127,7 @@ TEST(ParserExpressions, PrecedenceAndPredicates) {
     const char* text;
     const char* tree;
   } rows[] = {
-      {"select a + b * c", "(+ a (* b c))"},
-      {"select a - b - c", "(- (- a b) c)"},
+      {"select a + b * c", "(+ a (* b c))"}, {"select a - b - c", "(- (- a b) c)"},
       {"select sl*n*scjf*perc/100", "(/ (* (* (* sl n) scjf) perc) 100)"},
       {"select -a * b", "(* (neg a) b)"},
       {"select (a = 1 or b = 2 and c = 3)", "(or (= a 1) (and (= b 2) (= c 3)))"},
@@ -141,13 +140,11 @@ TEST(ParserExpressions, PrecedenceAndPredicates) {
       {"select name not like 'a%' or name is not null", "(or (notlike name 'a%') (isnotnull name))"},
       {"select t1.orgid = @orgid", "(= t1.orgid @orgid)"},
       {"select [dbo].[t].[a b] <> \"q\"", "(<> dbo.t.a b q)"},
-      {"select @@TRANCOUNT > 0", "(> @@trancount 0)"},
-      {"select :OrgId", ":orgid"},
+      {"select @@TRANCOUNT > 0", "(> @@trancount 0)"}, {"select :OrgId", ":orgid"},
       {"select count(*) + isnull(max(x), 0)", "(+ count(*) isnull(max(x),0))"},
       {"select N'它''s' + 'x'", "(+ '它's' 'x')"},
       {"select left(a, 2) + right(b, 1)", "(+ left(a,2) right(b,1))"},
-      {"select 1.5e3 - .5", "(- 1.5e3 .5)"},
-      {"select a & b | c", "(| (& a b) c)"},
+      {"select 1.5e3 - .5", "(- 1.5e3 .5)"}, {"select a & b | c", "(| (& a b) c)"},
   };
   for (const auto& r : rows) EXPECT_EQ(firstItem(r.text), r.tree) << r.text;
 }
@@ -183,13 +180,9 @@ TEST(ParserQueries, GroupingSetsExpandToTheirSets) {
     const char* sets;
   };
   const Row rows[] = {
-      {"a, b", ""},
-      {"rollup(a, b)", "a b|a|"},
-      {"cube(a, b)", "a b|a|b|"},
-      {"a, rollup(b)", "a b|a"},
-      {"grouping sets ((a, b), (a), (), c)", "a b|a||c"},
-      {"grouping sets (rollup(a), b), c", "a c|c|b c"},
-      {"year(d), cube(e)", "year(d) e|year(d)"},
+      {"a, b", ""}, {"rollup(a, b)", "a b|a|"}, {"cube(a, b)", "a b|a|b|"},
+      {"a, rollup(b)", "a b|a"}, {"grouping sets ((a, b), (a), (), c)", "a b|a||c"},
+      {"grouping sets (rollup(a), b), c", "a c|c|b c"}, {"year(d), cube(e)", "year(d) e|year(d)"},
   };
   for (const auto& r : rows) {
     auto batch = Parser::parse(std::string("select 1 from t group by ") + r.groupBy);

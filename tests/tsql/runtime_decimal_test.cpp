@@ -48,8 +48,7 @@ TEST(Decimal, AddsSubtractsAndMultipliesExactly) {
   } cases[] = {
       {"999.99", "0.01", "1000.00", "999.98", "9.9999"},
       {"0.01", "999.99", "1000.00", "-999.98", "9.9999"},
-      {"-5.5", "2.25", "-3.25", "-7.75", "-12.375"},
-      {"-5.5", "-2.25", "-7.75", "-3.25", "12.375"},
+      {"-5.5", "2.25", "-3.25", "-7.75", "-12.375"}, {"-5.5", "-2.25", "-7.75", "-3.25", "12.375"},
       {"1", "-1", "0", "2", "-1"},
       {"99999999999999999999999999999999999999", "1", "100000000000000000000000000000000000000",
        "99999999999999999999999999999999999998", "99999999999999999999999999999999999999"},
@@ -114,8 +113,7 @@ TEST(DecimalType, ResultPrecisionAndScale) {
       {BinaryOp::Div, d(3, 1), typeOf(TypeKind::Int, 1), 8, 6},  // 10.0 / 3
       {BinaryOp::Div, d(3, 1), typeOf(TypeKind::Int), 14, 12},   // 10.0 / an int variable
       {BinaryOp::Add, d(38, 2), typeOf(TypeKind::Int), 38, 2},   // the whole part keeps 36 digits
-      {BinaryOp::Add, d(5, 2), d(7, 4), 8, 4},
-      {BinaryOp::Mul, d(5, 2), d(7, 4), 13, 6},
+      {BinaryOp::Add, d(5, 2), d(7, 4), 8, 4}, {BinaryOp::Mul, d(5, 2), d(7, 4), 13, 6},
       {BinaryOp::Mul, d(30, 20), d(30, 20), 38, 17},  // whole part under 32: keeps its 21 digits
       {BinaryOp::Mul, d(30, 10), d(30, 10), 38, 6},   // whole part of 41: six decimals
       {BinaryOp::Div, d(38, 10), d(38, 10), 38, 6},

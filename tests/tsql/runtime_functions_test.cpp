@@ -62,13 +62,9 @@ void expectAll(RuntimeDb& db, std::initializer_list<Case> cases) {
 TEST(RuntimeArithmetic, PlusFollowsTypePrecedence) {
   RuntimeDb db;
   expectAll(db, {
-      {"tsql_add('1', 1)", "2"},
-      {"tsql_add(1, '1')", "2"},
-      {"tsql_add('ab', 'c')", "abc"},
-      {"tsql_add('1', '1')", "11"},
-      {"tsql_add('1.5', 1.0)", "2.5"},
-      {"tsql_add(null, 'x')", "NULL"},
-      {"tsql_add('x', null)", "NULL"},
+      {"tsql_add('1', 1)", "2"}, {"tsql_add(1, '1')", "2"}, {"tsql_add('ab', 'c')", "abc"},
+      {"tsql_add('1', '1')", "11"}, {"tsql_add('1.5', 1.0)", "2.5"},
+      {"tsql_add(null, 'x')", "NULL"}, {"tsql_add('x', null)", "NULL"},
       {"tsql_add('abc', 1)",
        "ERROR: Conversion failed when converting the varchar value 'abc' to data type int."},
       {"tsql_add('1.5', 1)",
@@ -76,8 +72,7 @@ TEST(RuntimeArithmetic, PlusFollowsTypePrecedence) {
       {"tsql_add('abc', 1.5)", "ERROR: Error converting data type varchar to float."},
       {"tsql_sub('5', 2)", "3"},
       {"tsql_sub('5', '3')", "ERROR: Operand data type varchar is invalid for subtract operator."},
-      {"tsql_mul('3', 2.5)", "7.5"},
-      {"tsql_neg('4')", "-4"},
+      {"tsql_mul('3', 2.5)", "7.5"}, {"tsql_neg('4')", "-4"},
       {"tsql_add(9223372036854775807, 1)",
        "ERROR: Arithmetic overflow error converting expression to data type bigint."},
   });
@@ -86,39 +81,27 @@ TEST(RuntimeArithmetic, PlusFollowsTypePrecedence) {
 TEST(RuntimeArithmetic, DivisionTruncatesAndRefusesZero) {
   RuntimeDb db;
   expectAll(db, {
-      {"tsql_div(7, 2)", "3"},
-      {"tsql_div(-7, 2)", "-3"},
-      {"tsql_div(7.0, 2)", "3.5"},
-      {"tsql_div('9', 2)", "4"},
-      {"tsql_mod(7, 3)", "1"},
-      {"tsql_mod(-7, 3)", "-1"},
+      {"tsql_div(7, 2)", "3"}, {"tsql_div(-7, 2)", "-3"}, {"tsql_div(7.0, 2)", "3.5"},
+      {"tsql_div('9', 2)", "4"}, {"tsql_mod(7, 3)", "1"}, {"tsql_mod(-7, 3)", "-1"},
       {"tsql_div(1, 0)", "ERROR: Divide by zero error encountered."},
       {"tsql_div(1.5, 0.0)", "ERROR: Divide by zero error encountered."},
-      {"tsql_mod(1, 0)", "ERROR: Divide by zero error encountered."},
-      {"tsql_div(null, 0)", "NULL"},
+      {"tsql_mod(1, 0)", "ERROR: Divide by zero error encountered."}, {"tsql_div(null, 0)", "NULL"},
   });
 }
 
 TEST(RuntimeConversion, CastToNumbersAndBit) {
   RuntimeDb db;
   expectAll(db, {
-      {"tsql_int('  42 ')", "42"},
-      {"tsql_int('-7')", "-7"},
-      {"tsql_int('')", "0"},
-      {"tsql_int(4.9)", "4"},
-      {"tsql_int(-4.9)", "-4"},
+      {"tsql_int('  42 ')", "42"}, {"tsql_int('-7')", "-7"}, {"tsql_int('')", "0"},
+      {"tsql_int(4.9)", "4"}, {"tsql_int(-4.9)", "-4"},
       {"tsql_int('4.2')",
        "ERROR: Conversion failed when converting the varchar value '4.2' to data type int."},
       {"tsql_int('3000000000')",
        "ERROR: The conversion of the varchar value '3000000000' overflowed an int column."},
-      {"tsql_bigint('3000000000')", "3000000000"},
-      {"tsql_float('1e3')", "1000.0"},
+      {"tsql_bigint('3000000000')", "3000000000"}, {"tsql_float('1e3')", "1000.0"},
       {"tsql_float('x')", "ERROR: Error converting data type varchar to float."},
-      {"tsql_bit('true')", "1"},
-      {"tsql_bit(' False ')", "0"},
-      {"tsql_bit('0')", "0"},
-      {"tsql_bit(5)", "1"},
-      {"tsql_bit(0.0)", "0"},
+      {"tsql_bit('true')", "1"}, {"tsql_bit(' False ')", "0"}, {"tsql_bit('0')", "0"},
+      {"tsql_bit(5)", "1"}, {"tsql_bit(0.0)", "0"},
       {"tsql_bit('yes')",
        "ERROR: Conversion failed when converting the varchar value 'yes' to data type bit."},
       {"tsql_decimal('2.345', 18, 2)", "2.35"},
@@ -129,15 +112,12 @@ TEST(RuntimeConversion, CastToNumbersAndBit) {
 TEST(RuntimeConversion, MoneyRoundsHalfToEvenAtFourDecimals) {
   RuntimeDb db;
   expectAll(db, {
-      {"tsql_money(1.23456)", "1.2346"},
-      {"tsql_money('0.00015')", "0.0002"},
-      {"tsql_money('0.00025')", "0.0002"},
-      {"tsql_money('-0.00025')", "-0.0002"},
+      {"tsql_money(1.23456)", "1.2346"}, {"tsql_money('0.00015')", "0.0002"},
+      {"tsql_money('0.00025')", "0.0002"}, {"tsql_money('-0.00025')", "-0.0002"},
       {"tsql_money(7)", "7.0"},
       {"tsql_money('abc')",
        "ERROR: Cannot convert a char value to money. The char value has incorrect syntax."},
-      {"tsql_money_text(12.345)", "12.35"},
-      {"tsql_money_text(1234567.5, 1)", "1,234,567.50"},
+      {"tsql_money_text(12.345)", "12.35"}, {"tsql_money_text(1234567.5, 1)", "1,234,567.50"},
       {"tsql_money_text(-0.5, 2)", "-0.5000"},
   });
 }
@@ -145,15 +125,10 @@ TEST(RuntimeConversion, MoneyRoundsHalfToEvenAtFourDecimals) {
 TEST(RuntimeConversion, TextOfValues) {
   RuntimeDb db;
   expectAll(db, {
-      {"tsql_varchar(12.5)", "12.5"},
-      {"tsql_varchar(0.1)", "0.1"},
-      {"tsql_varchar(42)", "42"},
-      {"tsql_varchar('abcdef', 3)", "abc"},
-      {"tsql_varchar('中文字', 2)", "中文"},
-      {"tsql_varchar(12345, 3)", "*"},
-      {"tsql_float_text(1234567.0)", "1.23457e+006"},
-      {"tsql_float_text(0.5)", "0.5"},
-      {"tsql_float_text(123456.0)", "123456"},
+      {"tsql_varchar(12.5)", "12.5"}, {"tsql_varchar(0.1)", "0.1"}, {"tsql_varchar(42)", "42"},
+      {"tsql_varchar('abcdef', 3)", "abc"}, {"tsql_varchar('中文字', 2)", "中文"},
+      {"tsql_varchar(12345, 3)", "*"}, {"tsql_float_text(1234567.0)", "1.23457e+006"},
+      {"tsql_float_text(0.5)", "0.5"}, {"tsql_float_text(123456.0)", "123456"},
   });
 }
 
@@ -176,6 +151,10 @@ TEST(RuntimeDates, ConversionAcceptsTheUsualLiterals) {
       {"tsql_datetime_text('2024-01-05 08:30:15', 23)", "2024-01-05"},
       {"tsql_datetime_text('2024-01-05', 112)", "20240105"},
   });
+  // getdate() is the local clock
+  core::DateTime::setClock([] { return core::DateTime::fromParts(2024, 5, 6, 7, 8, 9, 10); });
+  EXPECT_EQ(db.eval("getdate()"), "2024-05-06 07:08:09.010");
+  core::DateTime::setClock({});
 }
 
 TEST(RuntimeDates, SmalldatetimeRoundsToTheMinute) {
@@ -217,51 +196,26 @@ TEST(RuntimeDates, DateaddClampsMonthEnds) {
       {"dateadd('minute', 90, '2024-01-01 23:00')", "2024-01-02 00:30:00.000"},
       {"dateadd('second', -1, '2024-01-01')", "2023-12-31 23:59:59.000"},
       {"dateadd('month', -6, '2024-08-31 10:20:30.400')", "2024-02-29 10:20:30.400"},
-      {"datepart('weekday', '2024-01-07')", "1"},
-      {"year('2024-05-06')", "2024"},
-      {"month('2024-05-06')", "5"},
-      {"day('2024-05-06')", "6"},
+      {"datepart('weekday', '2024-01-07')", "1"}, {"year('2024-05-06')", "2024"},
+      {"month('2024-05-06')", "5"}, {"day('2024-05-06')", "6"},
   });
-}
-
-TEST(RuntimeDates, GetdateIsTheLocalClock) {
-  RuntimeDb db;
-  core::DateTime::setClock([] { return core::DateTime::fromParts(2024, 5, 6, 7, 8, 9, 10); });
-  EXPECT_EQ(db.eval("getdate()"), "2024-05-06 07:08:09.010");
-  core::DateTime::setClock({});
 }
 
 TEST(RuntimeText, StringFunctionsCountCharacters) {
   RuntimeDb db;
   expectAll(db, {
-      {"len('abc  ')", "3"},
-      {"len('  abc')", "5"},
-      {"len('中文 ')", "2"},
-      {"len('')", "0"},
-      {"len(null)", "NULL"},
-      {"len(12345)", "5"},
-      {"ltrim('  a ')", "a "},
-      {"rtrim(' a  ')", " a"},
-      {"replace('ABCabc', 'b', 'x')", "AxCaxc"},
-      {"replace('abc', '', 'x')", "abc"},
-      {"replace('中文中', '中', '大')", "大文大"},
-      {"replace('a', 'a', null)", "NULL"},
-      {"substring('abcdef', 2, 3)", "bcd"},
-      {"substring('abcdef', 0, 3)", "ab"},
-      {"substring('abc', -1, 2)", ""},
-      {"substring('abc', 2, 100)", "bc"},
+      {"len('abc  ')", "3"}, {"len('  abc')", "5"}, {"len('中文 ')", "2"}, {"len('')", "0"},
+      {"len(null)", "NULL"}, {"len(12345)", "5"}, {"ltrim('  a ')", "a "}, {"rtrim(' a  ')", " a"},
+      {"replace('ABCabc', 'b', 'x')", "AxCaxc"}, {"replace('abc', '', 'x')", "abc"},
+      {"replace('中文中', '中', '大')", "大文大"}, {"replace('a', 'a', null)", "NULL"},
+      {"substring('abcdef', 2, 3)", "bcd"}, {"substring('abcdef', 0, 3)", "ab"},
+      {"substring('abc', -1, 2)", ""}, {"substring('abc', 2, 100)", "bc"},
       {"substring('中文字', 2, 1)", "文"},
       {"substring('abc', 1, -1)", "ERROR: Invalid length parameter passed to the substring function."},
-      {"tsql_left('abc', 2)", "ab"},
-      {"\"left\"('abc', 2)", "ab"},
-      {"tsql_right('abc', 2)", "bc"},
-      {"tsql_right('abc', 5)", "abc"},
-      {"charindex('B', 'abcb')", "2"},
-      {"charindex('b', 'abcb', 3)", "4"},
-      {"charindex('z', 'abc')", "0"},
-      {"charindex('文', '中文')", "2"},
-      {"upper('abcé')", "ABCÉ"},
-      {"lower('ÀBΣ')", "àbσ"},
+      {"tsql_left('abc', 2)", "ab"}, {"\"left\"('abc', 2)", "ab"}, {"tsql_right('abc', 2)", "bc"},
+      {"tsql_right('abc', 5)", "abc"}, {"charindex('B', 'abcb')", "2"},
+      {"charindex('b', 'abcb', 3)", "4"}, {"charindex('z', 'abc')", "0"},
+      {"charindex('文', '中文')", "2"}, {"upper('abcé')", "ABCÉ"}, {"lower('ÀBΣ')", "àbσ"},
       {"upper('中a')", "中A"},
   });
 }
@@ -269,17 +223,10 @@ TEST(RuntimeText, StringFunctionsCountCharacters) {
 TEST(RuntimeNumbers, AbsRoundIsnullNewid) {
   RuntimeDb db;
   expectAll(db, {
-      {"abs(-3)", "3"},
-      {"abs(-2.5)", "2.5"},
-      {"round(2.675, 2)", "2.68"},
-      {"round(-2.5, 0)", "-3.0"},
-      {"round(2.679, 2, 1)", "2.67"},
-      {"round(1234, -2)", "1200"},
-      {"round(1250, -2)", "1300"},
-      {"round(-1250, -2)", "-1300"},
-      {"tsql_isnull(null, 5)", "5"},
-      {"tsql_isnull(3, 5)", "3"},
-      {"\"isnull\"(null, null)", "NULL"},
+      {"abs(-3)", "3"}, {"abs(-2.5)", "2.5"}, {"round(2.675, 2)", "2.68"},
+      {"round(-2.5, 0)", "-3.0"}, {"round(2.679, 2, 1)", "2.67"}, {"round(1234, -2)", "1200"},
+      {"round(1250, -2)", "1300"}, {"round(-1250, -2)", "-1300"}, {"tsql_isnull(null, 5)", "5"},
+      {"tsql_isnull(3, 5)", "3"}, {"\"isnull\"(null, null)", "NULL"},
   });
   std::regex guid("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
   std::string a = db.eval("newid()"), b = db.eval("newid()");
@@ -287,7 +234,7 @@ TEST(RuntimeNumbers, AbsRoundIsnullNewid) {
   EXPECT_NE(a, b);
 }
 
-TEST(RuntimeMoney, ThousandTenthsSumToExactlyOneHundred) {
+TEST(RuntimeMoney, ThousandTenthsSumToExactlyOneHundredAndEmptyAggregatesAreNull) {
   RuntimeDb db;
   db.exec("create table t(je money)");
   db.exec("with recursive n(i) as (select 1 union all select i + 1 from n where i < 1000) "
@@ -297,36 +244,27 @@ TEST(RuntimeMoney, ThousandTenthsSumToExactlyOneHundred) {
   // The plain double sum drifts, which is why money needs its own aggregate.
   EXPECT_EQ(db.query("select sum(je) = 100 from t"), "0");
   EXPECT_EQ(db.query("select money_avg(je) from t"), "0.1");
-}
-
-TEST(RuntimeMoney, AggregatesOfNothingAreNull) {
-  RuntimeDb db;
-  db.exec("create table t(je money, n int)");
-  EXPECT_EQ(db.query("select money_sum(je) from t"), "NULL");
-  db.exec("insert into t values (null, null), (1, 1), (1, 2), (2, 2)");
-  EXPECT_EQ(db.query("select money_avg(je) from t"), "1.3333");
-  EXPECT_EQ(db.query("select tsql_avg_int(n) from t"), "1");
-  EXPECT_EQ(db.query("select money_sum(je) from t where n is null"), "NULL");
-  db.exec("insert into t values ('x', 3)");
-  EXPECT_EQ(db.query("select money_sum(je) from t"),
+  // aggregates of nothing are NULL; a text that is not money is refused
+  db.exec("create table u(je money, n int)");
+  EXPECT_EQ(db.query("select money_sum(je) from u"), "NULL");
+  db.exec("insert into u values (null, null), (1, 1), (1, 2), (2, 2)");
+  EXPECT_EQ(db.query("select money_avg(je) from u"), "1.3333");
+  EXPECT_EQ(db.query("select tsql_avg_int(n) from u"), "1");
+  EXPECT_EQ(db.query("select money_sum(je) from u where n is null"), "NULL");
+  db.exec("insert into u values ('x', 3)");
+  EXPECT_EQ(db.query("select money_sum(je) from u"),
             "ERROR: Cannot convert a char value to money. The char value has incorrect syntax.");
 }
 
 TEST(RuntimeErrors, MessagesMapToSqlServerNumbers) {
-  struct Known {
-    const char* message;
-    int number;
-  } cases[] = {
+  const std::pair<const char*, int> cases[] = {
       {"Conversion failed when converting the varchar value 'a' to data type int.", 245},
       {"Divide by zero error encountered.", 8134},
       {"Conversion failed when converting date and/or time from character string.", 241},
       {"Invalid length parameter passed to the substring function.", 537},
-      {"Error converting data type varchar to float.", 8114},
-      {"no such table: x", 0},
+      {"Error converting data type varchar to float.", 8114}, {"no such table: x", 0},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(tsql::runtime::Runtime::errorNumber(c.message), c.number) << c.message;
-  }
+  for (const auto& [message, number] : cases) EXPECT_EQ(tsql::runtime::Runtime::errorNumber(message), number) << message;
 }
 
 }  // namespace

@@ -107,6 +107,15 @@ inline std::filesystem::path scriptFolder() {
   return std::filesystem::path(COREAPP_SOURCE_DIR) / "tests/tsql/scripts";
 }
 
+//! The case files' names, sorted.
+inline std::vector<std::string> scriptNames() {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(scriptFolder()))
+    if (e.path().extension() == ".test") names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 //! A script's name as a test name ("update_from.test" -> "update_from").
 inline std::string testName(const std::string& file) {
   std::string n = file.substr(0, file.find('.'));

@@ -17,12 +17,8 @@
 #include <functional>
 #include <memory>
 
-#include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/login_dialog.h"
 #include "apps/coreapp-desktop/lookup_dialog.h"
-#include "apps/coreapp-desktop/action_bar.h"
-#include "apps/coreapp-desktop/main_window.h"
-#include "apps/coreapp-desktop/qt_ui.h"
 #include "desktop/desktop_session.h"
 #include "desktop/screenshot.h"
 #include "desktop/window_fit.h"
@@ -40,19 +36,9 @@ namespace {
 
 const QSize kScreens[] = {QSize(1280, 800), QSize(1600, 1000)};
 
-class EveryWindow : public desktop_test::DemoSession {
+class EveryWindow : public desktop_test::ShellSession {
  protected:
-  EveryWindow() {
-    host.ui = &qtUi;
-    window = std::make_unique<desktop::MainWindow>(qtUi);
-    qtUi.setMainWindow(window.get());
-    window->resize(kScreens[0]);
-    window->show();
-  }
-  ~EveryWindow() override {
-    window.reset();
-    host.ui = &ui;
-  }
+  EveryWindow() { host.ui = &qtUi; }
 
   // The main window at the screen's size (a bare screen before sign-in) with `dialog`
   // (if any) over its middle, saved as window_<name>_<width>.png, both checked to fit.
@@ -113,11 +99,6 @@ class EveryWindow : public desktop_test::DemoSession {
     auto* view = modal.findChild<desktop::FormView*>();
     return view == nullptr ? nullptr : dynamic_cast<Form*>(&view->form());
   }
-
-  QAction* ribbon(const char* code) { return window->findChild<QAction*>(code); }
-
-  desktop::QtUi qtUi;
-  std::unique_ptr<desktop::MainWindow> window;
 };
 
 TEST_F(EveryWindow, SignIn) {
@@ -182,9 +163,7 @@ TEST_F(EveryWindow, EveryPageStartsANewBillAndFits) {
 }
 
 TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
-  host.ui = &ui;
   const std::string billno = saveDemoOrder();
-  host.ui = &qtUi;
   ASSERT_FALSE(billno.empty());
   for (const auto& [code, title] : {std::pair{"1100_07", "订单结算"}, std::pair{"1101", "处理项目订单"}}) {
     std::shared_ptr<bool> opened;
@@ -206,9 +185,7 @@ TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
 // A window of its own with an edit asks before Esc closes it: "取消" keeps it open with
 // the edit, "否" lets it go.
 TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
-  host.ui = &ui;
   const std::string billno = saveDemoOrder();
-  host.ui = &qtUi;
   bool stayed = false, asked = false;
   auto answer = [](const char* button) {
     return [button](QWidget& w) {
@@ -240,18 +217,27 @@ TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
   EXPECT_TRUE(stayed);
 }
 
-TEST_F(EveryWindow, PrintPreview) {
-  host.ui = &ui;
+// The print preview of a saved order; the ad-hoc business bill opens from the ribbon as a
+// window of its own, not a page.
+TEST_F(EveryWindow, PrintPreviewAndAdHocBill) {
   saveDemoOrder();
-  host.ui = &qtUi;
   auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
   ASSERT_NE(page, nullptr);
   window->syncPages();
   EXPECT_TRUE(whenShown("项目订单", [&](QWidget& w) { picture("print_preview", &w); },
                         [&] { page->clickAction("actPrint"); }));
+  const int pages = window->pages()->count();
+  auto look = [&](QWidget& w) {
+    EXPECT_NE(w.findChild<desktop::FormView*>(), nullptr);
+    picture("ad_hoc_bill", &w);
+  };
+  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), look, [&] { ribbon("1103")->trigger(); }));
+  EXPECT_EQ(window->pages()->count(), pages);  // no page of its own
 }
 
-TEST_F(EveryWindow, SourcePickers) {
+// The source pickers, and the shell's own small dialogs: bill settings, the reason for an
+// un-audit, a new customer and the store's default customer.
+TEST_F(EveryWindow, SourcePickersAndHostDialogs) {
   const std::int64_t store = lists.stores.front().id;
   const std::int64_t customer = 1, supplier = 1;
   namespace p = plugs::coreapp;
@@ -268,21 +254,6 @@ TEST_F(EveryWindow, SourcePickers) {
                           [&] { qtUi.showModal(*form); }))
         << name;
   }
-}
-
-// The ad-hoc business bill opens from the ribbon as a window of its own, not a page.
-TEST_F(EveryWindow, AdHocBill) {
-  auto look = [&](QWidget& w) {
-    EXPECT_NE(w.findChild<desktop::FormView*>(), nullptr);
-    picture("ad_hoc_bill", &w);
-  };
-  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), look, [&] { ribbon("1103")->trigger(); }));
-  EXPECT_EQ(window->pages()->count(), 0);
-}
-
-// The shell's own small dialogs: bill settings, the reason for an un-audit, a new
-// customer and the store's default customer.
-TEST_F(EveryWindow, HostDialogs) {
   for (const char* className : {"Tbilloptionsform", "TAuditingDataForm", "Tkhbmkeditform", "Tckbmkdefkhinfoform"}) {
     EXPECT_TRUE(whenShown(QString(), [&](QWidget& w) { picture(std::string("dialog_") + className, &w); },
                           [&] { qtUi.hostDialog(className, {}); }))

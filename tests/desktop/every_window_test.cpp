@@ -7,6 +7,7 @@
 // checked to fit there.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -101,11 +102,25 @@ class EveryWindow : public desktop_test::ShellSession {
   }
 };
 
+// On first start the sign-in makes the demo database and offers its stores and operators,
+// the chosen store's own operators first.
 TEST_F(EveryWindow, SignIn) {
   QTemporaryDir dir;
   desktop::LoginDialog login(dir.filePath("demo.db"), true);
+  ASSERT_FALSE(login.lists().stores.empty());
+  EXPECT_EQ(login.storeId(), login.lists().stores.front().id);
+  ASSERT_NE(login.operatorId(), 0);
+  auto storeOfOperator = [&] {
+    for (const desktop::LoginEntry& op : login.lists().operators)
+      if (op.id == login.operatorId()) return op.ck_id;
+    return std::int64_t{-1};
+  };
+  EXPECT_EQ(storeOfOperator(), login.storeId());
   login.show();
   picture("login", &login, false);
+  login.findChildren<QComboBox*>().front()->setCurrentIndex(1);  // the other store's operators come first now
+  EXPECT_EQ(storeOfOperator(), login.lists().stores[1].id);
+  EXPECT_NE(login.takeConnection(), nullptr);
 }
 
 TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {
@@ -162,30 +177,11 @@ TEST_F(EveryWindow, EveryPageStartsANewBillAndFits) {
   }
 }
 
+// The order selector opens before settlement and processing. The processing window, with
+// an edit, asks before Esc closes it: "取消" keeps it open with the edit, "否" lets it go.
 TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
   const std::string billno = saveDemoOrder();
   ASSERT_FALSE(billno.empty());
-  for (const auto& [code, title] : {std::pair{"1100_07", "订单结算"}, std::pair{"1101", "处理项目订单"}}) {
-    std::shared_ptr<bool> opened;
-    auto choose = [&, title = QString::fromUtf8(title), code = std::string(code)](QWidget& selector) {
-      auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
-      ASSERT_NE(form, nullptr);
-      EXPECT_EQ(selector.windowTitle(), QString::fromUtf8("订单选择"));  // one name, not its alternatives
-      if (code == "1100_07") picture("order_selector", &selector);
-      ASSERT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));
-      opened = expectModal(title, [this, code](QWidget& w) { picture(code == "1100_07" ? "settlement" : "processing", &w); });
-      selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
-    };
-    const bool selectorShown = whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon(code)->trigger(); });
-    EXPECT_TRUE(selectorShown) << code;
-    EXPECT_TRUE(opened != nullptr && *opened) << code;
-  }
-}
-
-// A window of its own with an edit asks before Esc closes it: "取消" keeps it open with
-// the edit, "否" lets it go.
-TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
-  const std::string billno = saveDemoOrder();
   bool stayed = false, asked = false;
   auto answer = [](const char* button) {
     return [button](QWidget& w) {
@@ -194,6 +190,7 @@ TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
     };
   };
   auto work = [&](QWidget& dialog) {
+    picture("processing", &dialog);
     auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkworkform>(dialog);
     ASSERT_NE(form, nullptr);
     dialog.findChild<desktop::FormView*>()->run([&] {
@@ -206,13 +203,24 @@ TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
     whenShown(QString::fromUtf8("提示"), answer("否"), [&] { static_cast<QDialog&>(dialog).reject(); });
     EXPECT_FALSE(dialog.isVisible());
   };
-  auto choose = [&](QWidget& selector) {
-    auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
-    ASSERT_TRUE(form != nullptr && form->cdsMain.locate("billno", core::Value(billno)));
-    expectModal(QString::fromUtf8("处理项目订单"), work);
-    selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
-  };
-  EXPECT_TRUE(whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon("1101")->trigger(); }));
+  for (const auto& [code, title] : {std::pair{"1100_07", "订单结算"}, std::pair{"1101", "处理项目订单"}}) {
+    std::shared_ptr<bool> opened;
+    auto choose = [&, title = QString::fromUtf8(title), code = std::string(code)](QWidget& selector) {
+      auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
+      ASSERT_NE(form, nullptr);
+      EXPECT_EQ(selector.windowTitle(), QString::fromUtf8("订单选择"));  // one name, not its alternatives
+      if (code == "1100_07") picture("order_selector", &selector);
+      ASSERT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));
+      if (code == "1100_07")
+        opened = expectModal(title, [this](QWidget& w) { picture("settlement", &w); });
+      else
+        opened = expectModal(title, work);
+      selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
+    };
+    const bool selectorShown = whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon(code)->trigger(); });
+    EXPECT_TRUE(selectorShown) << code;
+    EXPECT_TRUE(opened != nullptr && *opened) << code;
+  }
   EXPECT_TRUE(asked);
   EXPECT_TRUE(stayed);
 }

@@ -240,7 +240,7 @@ TEST_F(BillLifeTest, AuditBatchGuardCatchesAChangeAfterTheCheck) {
   EXPECT_EQ(statusAndVersion(), "0/1");
 }
 
-TEST_F(BillLifeTest, ActionsFollowEditModeAndBillState) {
+TEST_F(BillLifeTest, ActionsFollowEditModeAndNewBillsStampTheirWorkingNumber) {
   auto enabled = [this] {
     std::string out;
     for (const host::ActionView& a : form->describe().actions)
@@ -255,9 +255,7 @@ TEST_F(BillLifeTest, ActionsFollowEditModeAndBillState) {
   EXPECT_FALSE(form->editMode);
   EXPECT_TRUE(form->control("edtzy").readOnly);
   EXPECT_TRUE(form->control("edthjje").readOnly);
-}
-
-TEST_F(BillLifeTest, NewBillsStampWorkingNumberOnHeaderAndLines) {
+  // A new bill stamps its working number on header and lines.
   enterNewBill();
   const std::string work = form->workBillno;
   EXPECT_FALSE(work.empty());

@@ -21,11 +21,7 @@ namespace {
 
 using namespace host;
 using core::Value;
-using AuthTest = host_test::HostTest;
-using DataTest = host_test::HostTest;
-using HostDialogTest = host_test::HostTest;
-using ScriptedUiTest = host_test::HostTest;
-using TemplateTest = host_test::HostTest;
+using host_test::HostTest;
 
 DialogReply answeredOK() {
   DialogReply r;
@@ -33,7 +29,7 @@ DialogReply answeredOK() {
   return r;
 }
 
-TEST_F(AuthTest, RightsAreGrantedOnlyAsListedOrByStar) {
+TEST_F(HostTest, RightsAreGrantedOnlyAsListedOrByStar) {
   struct Case {
     bool all;
     std::set<std::string> codes;
@@ -52,7 +48,7 @@ TEST_F(AuthTest, RightsAreGrantedOnlyAsListedOrByStar) {
   }
 }
 
-TEST_F(AuthTest, RefusalShowsTheRightsMessageThenAbortsSilently) {
+TEST_F(HostTest, RefusalShowsTheRightsMessageThenAbortsSilently) {
   host.rights = {false, {"1100_01"}};
   EXPECT_THROW(TAuth::requireRight("1100_03"), core::Abort);
   ASSERT_EQ(ui.transcript().size(), 1u);
@@ -64,7 +60,7 @@ TEST_F(AuthTest, RefusalShowsTheRightsMessageThenAbortsSilently) {
   EXPECT_EQ(ui.transcript().size(), 1u);  // a granted right says nothing
 }
 
-TEST_F(AuthTest, ControlRulesAndSettingsReadTheSession) {
+TEST_F(HostTest, ControlRulesAndSettingsReadTheSession) {
   host.controlRules["maxjmje"] = "50";
   EXPECT_EQ(TAuth::controlRules("maxjmje"), "50");
   EXPECT_EQ(TAuth::controlRules("other"), "");
@@ -82,7 +78,7 @@ TEST_F(AuthTest, ControlRulesAndSettingsReadTheSession) {
   EXPECT_FALSE(host::SysConfigCache().isTrue("lxrzxuanze"));  // never set
 }
 
-TEST_F(DataTest, ExecSqlFailureKeepsTheRaisedMessageForLogAndUser) {
+TEST_F(HostTest, ExecSqlFailureKeepsTheRaisedMessageForLogAndUser) {
   conn.replyError("单据保存失败");
   EXPECT_FALSE(host::execSQL("begin tran ... commit"));
   EXPECT_EQ(host::lastExecSQLError(), "单据保存失败");
@@ -93,7 +89,7 @@ TEST_F(DataTest, ExecSqlFailureKeepsTheRaisedMessageForLogAndUser) {
   EXPECT_EQ(host::lastExecSQLError(), "");
 }
 
-TEST_F(DataTest, StoreIdIsBoundWhenTheTextAsksForItAndNotGiven) {
+TEST_F(HostTest, StoreIdIsBoundWhenTheTextAsksForItAndNotGiven) {
   host::openDataJson("select * from t where orgid=:orgid and id=:id", {{"id", Value(3)}});
   ASSERT_EQ(conn.batches.size(), 1u);
   EXPECT_EQ(conn.batches[0].param("orgid"), Value("0001"));
@@ -107,7 +103,7 @@ TEST_F(DataTest, StoreIdIsBoundWhenTheTextAsksForItAndNotGiven) {
   EXPECT_TRUE(conn.batches[2].params.empty());
 }
 
-TEST_F(DataTest, CheckBillVersionComparesTheStoredVersion) {
+TEST_F(HostTest, CheckBillVersionComparesTheStoredVersion) {
   conn.replyRows({"version"}, {{Value(3)}});
   EXPECT_TRUE(host::checkBillVersion("vt_x_xmzzk", 12, 3));
   EXPECT_EQ(conn.batches[0].sql, "select version from vt_x_xmzzk where id = :id");
@@ -121,7 +117,7 @@ TEST_F(DataTest, CheckBillVersionComparesTheStoredVersion) {
   EXPECT_FALSE(host::checkBillVersion("vt_x_xmzzk", 12, 0));  // null is not version 0
 }
 
-TEST_F(DataTest, TableAndKeyNamesThatAreNotPlainNamesAreRefused) {
+TEST_F(HostTest, TableAndKeyNamesThatAreNotPlainNamesAreRefused) {
   EXPECT_THROW(host::checkBillVersion("t; drop table x", 1, 1), host::HostError);
   EXPECT_THROW(host::getDataById("vt_b_ygbmk", 1, "id=1 or 1"), host::HostError);
   EXPECT_TRUE(conn.batches.empty());
@@ -129,7 +125,7 @@ TEST_F(DataTest, TableAndKeyNamesThatAreNotPlainNamesAreRefused) {
   EXPECT_EQ(conn.batches[0].sql, "select * from dbo.vt_b_ygbmk where id = :id");
 }
 
-TEST_F(DataTest, RowsBecomeJsonWithEveryValueAsText) {
+TEST_F(HostTest, RowsBecomeJsonWithEveryValueAsText) {
   conn.replyRows({"id", "name", "dj", "k", "memo", "name"},
                  {{Value(1), Value("a\"b"), Value(core::Currency::fromRaw(125000)), Value(2.5),
                    Value(), Value("x")}});
@@ -143,7 +139,7 @@ TEST_F(DataTest, RowsBecomeJsonWithEveryValueAsText) {
   EXPECT_THROW(host::openDataJson("select * from nope"), host::HostError);
 }
 
-TEST_F(DataTest, NewIdUsesTheSessionSourceOrAFreshGuid) {
+TEST_F(HostTest, NewIdUsesTheSessionSourceOrAFreshGuid) {
   std::string a = host::newid(), b = host::newid();
   EXPECT_EQ(a.size(), 36u);
   EXPECT_NE(a, b);
@@ -153,7 +149,7 @@ TEST_F(DataTest, NewIdUsesTheSessionSourceOrAFreshGuid) {
   EXPECT_EQ(host::newid(), "ID2");
 }
 
-TEST_F(HostDialogTest, DefaultCustomerIsStoredForTheOutletOnlyWhenChosen) {
+TEST_F(HostTest, DefaultCustomerIsStoredForTheOutletOnlyWhenChosen) {
   DialogReply r = answeredOK();
   r.kh_id = 42;
   ui.queueDialog("Tckbmkdefkhinfoform", r);
@@ -173,7 +169,7 @@ TEST_F(HostDialogTest, DefaultCustomerIsStoredForTheOutletOnlyWhenChosen) {
   EXPECT_NE(ui.transcript().back().find("默认客户保存失败：UPDATE failed"), std::string::npos);
 }
 
-TEST_F(HostDialogTest, BillOptionsAndReasonsComeBackFromTheDialogs) {
+TEST_F(HostTest, BillOptionsAndReasonsComeBackFromTheDialogs) {
   DialogReply r = answeredOK();
   r.values = {{"newbill", "1"}, {"config", "{\"data\":{}}"}};
   ui.queueDialog("Tbilloptionsform", r);
@@ -192,7 +188,7 @@ TEST_F(HostDialogTest, BillOptionsAndReasonsComeBackFromTheDialogs) {
   EXPECT_EQ(reason, "客户取消");
 }
 
-TEST_F(ScriptedUiTest, MessageBoxesAnswerFromTheQueueOrWithOk) {
+TEST_F(HostTest, MessageBoxesAnswerFromTheQueueOrWithOk) {
   EXPECT_EQ(MessageMyDlg("已保存", "提示", mtInformation, mbOK), mrOK);
   EXPECT_EQ(MessageMyDlg("是否确认保存该单据？", "提示", mtConfirmation, mbOK | mbCancel), mrOK);
   ui.queueAnswer(mrCancel);
@@ -208,7 +204,7 @@ TEST_F(ScriptedUiTest, MessageBoxesAnswerFromTheQueueOrWithOk) {
           R"({"event":"message","type":3,"caption":"提示","text":"打印吗","answer":"Yes"})"}));
 }
 
-TEST_F(ScriptedUiTest, LookupReturnsQueuedRowsCompletedFromTheCandidates) {
+TEST_F(HostTest, LookupReturnsQueuedRowsCompletedFromTheCandidates) {
   LookupRequest req;
   req.caption = "服务项目查询";
   req.filter = "X";
@@ -228,7 +224,7 @@ TEST_F(ScriptedUiTest, LookupReturnsQueuedRowsCompletedFromTheCandidates) {
   EXPECT_EQ(ui.pendingAnswers(), 0u);
 }
 
-TEST_F(ScriptedUiTest, HostDialogsCloseWithTheQueuedReplyOrCancel) {
+TEST_F(HostTest, HostDialogsCloseWithTheQueuedReplyOrCancel) {
   DialogReply reply;
   reply.result = mrOK;
   reply.text = "客户要求";
@@ -239,7 +235,7 @@ TEST_F(ScriptedUiTest, HostDialogsCloseWithTheQueuedReplyOrCancel) {
   EXPECT_EQ(ui.transcript()[1], R"({"event":"dialog","class":"TAuditingDataForm","result":2})");
 }
 
-TEST_F(ScriptedUiTest, DrawerLogAndPrintEvents) {
+TEST_F(HostTest, DrawerLogAndPrintEvents) {
   openMoneyBox();
   LogMsgWithTag("insert ...", "添加单据");
   ui.setLogEvents(true);
@@ -259,7 +255,7 @@ TEST_F(ScriptedUiTest, DrawerLogAndPrintEvents) {
   EXPECT_EQ(ui.logEntries()[1].first, "添加单据");
 }
 
-TEST_F(ScriptedUiTest, FailingDrawerCommandIsReportedAndNotCountedAsOpen) {
+TEST_F(HostTest, FailingDrawerCommandIsReportedAndNotCountedAsOpen) {
   host.moneyBoxCommand = "exit 3";
   openMoneyBox();
   ASSERT_EQ(ui.transcript().size(), 1u);
@@ -269,7 +265,7 @@ TEST_F(ScriptedUiTest, FailingDrawerCommandIsReportedAndNotCountedAsOpen) {
   EXPECT_EQ(ui.transcript().back(), R"({"event":"drawer"})");
 }
 
-TEST_F(TemplateTest, StoreIdBecomesAQuotedLiteralAndOtherMarkersStay) {
+TEST_F(HostTest, StoreIdBecomesAQuotedLiteralAndOtherMarkersStay) {
   struct Case {
     const char* orgid;
     const char* sql;
@@ -291,7 +287,7 @@ TEST_F(TemplateTest, StoreIdBecomesAQuotedLiteralAndOtherMarkersStay) {
   }
 }
 
-TEST_F(TemplateTest, KeyOfThePlugConfigurationYieldsItsText) {
+TEST_F(HostTest, KeyOfThePlugConfigurationYieldsItsText) {
   host.plugInfo["1100"] =
       R"({"sqltemplates":{"hist":"select 1 where orgid=:orgid"},
           "data":{"master":{"sql":"select * from vt_x_xmzzk where orgid=:orgid and billno=:billno"}}})";
@@ -304,7 +300,7 @@ TEST_F(TemplateTest, KeyOfThePlugConfigurationYieldsItsText) {
   EXPECT_EQ(sqlTemplate("select :orgid", "1100"), "select '0001'");
 }
 
-TEST_F(TemplateTest, DefaultDocumentsAnswerWhenTheSessionHasNone) {
+TEST_F(HostTest, DefaultDocumentsAnswerWhenTheSessionHasNone) {
   host.defaultPlugInfo = [](std::string_view code) {
     return code == "1120" ? std::string(R"({"sqltemplates":{"k":"select :orgid"}})")
                           : std::string();
@@ -317,7 +313,7 @@ TEST_F(TemplateTest, DefaultDocumentsAnswerWhenTheSessionHasNone) {
 
 // Lookup plugs: the filter text is bound, never written into the query; the Ui chooses
 // among what the query found.
-class LookupPlugTest : public host_test::HostTest {
+class LookupPlugTest : public HostTest {
  protected:
   void SetUp() override {
     plugsPool().clear();

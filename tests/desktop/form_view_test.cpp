@@ -1,7 +1,8 @@
 // FormView on a small form of its own: buttons follow the actions' Update handlers,
 // a click runs through the form's dispatcher (a failure becomes an error box, the
 // silent abort stays silent), typed text reaches the form once, status labels show
-// their text and colour, and a modal result finishes the view.
+// their text and colour, a modal result finishes the view, and only a unit label shares
+// its box's cell.
 #include "apps/coreapp-desktop/form_view.h"
 
 #include <gtest/gtest.h>

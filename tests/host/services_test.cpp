@@ -287,7 +287,7 @@ TEST_F(HostTest, StoreIdBecomesAQuotedLiteralAndOtherMarkersStay) {
   }
 }
 
-TEST_F(HostTest, KeyOfThePlugConfigurationYieldsItsText) {
+TEST_F(HostTest, KeyOfThePlugConfigurationOrItsDefaultYieldsItsText) {
   host.plugInfo["1100"] =
       R"({"sqltemplates":{"hist":"select 1 where orgid=:orgid"},
           "data":{"master":{"sql":"select * from vt_x_xmzzk where orgid=:orgid and billno=:billno"}}})";
@@ -298,9 +298,7 @@ TEST_F(HostTest, KeyOfThePlugConfigurationYieldsItsText) {
   EXPECT_EQ(sqlTemplate("data.detail.sql", "1100"), "data.detail.sql");
   EXPECT_EQ(sqlTemplate("hist"), "hist");
   EXPECT_EQ(sqlTemplate("select :orgid", "1100"), "select '0001'");
-}
-
-TEST_F(HostTest, DefaultDocumentsAnswerWhenTheSessionHasNone) {
+  // Default documents answer when the session has none.
   host.defaultPlugInfo = [](std::string_view code) {
     return code == "1120" ? std::string(R"({"sqltemplates":{"k":"select :orgid"}})")
                           : std::string();

@@ -12,17 +12,12 @@
 #include <QStringList>
 
 #include "dataset/client_data_set.h"
+#include "desktop/desktop_session.h"
 
 namespace {
 
 using dataset::ClientDataSet;
 using dataset::FieldType;
-
-// Collects the model checker's complaints (it reports through qWarning).
-QStringList* complaints = nullptr;
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (complaints != nullptr && type != QtDebugMsg && type != QtInfoMsg) complaints->append(text);
-}
 
 host::GridColumn col(const char* field, const char* caption, const char* footer = "",
                      const char* format = "") {
@@ -36,9 +31,8 @@ host::GridColumn col(const char* field, const char* caption, const char* footer 
 
 class TableModel : public ::testing::Test {
  protected:
+  desktop_test::WarningLog warnings;
   void SetUp() override {
-    complaints = &warnings;
-    previous = qInstallMessageHandler(collect);
     ds.addField({"name", FieldType::Text});
     ds.addField({"sl", FieldType::Float});
     ds.addField({"je", FieldType::Currency});
@@ -54,9 +48,8 @@ class TableModel : public ::testing::Test {
   void TearDown() override {
     tester.reset();
     model.reset();
-    qInstallMessageHandler(previous);
-    complaints = nullptr;
-    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+    // the model checker reports through qWarning
+    EXPECT_TRUE(warnings.lines().isEmpty()) << warnings.lines().join("\n").toStdString();
   }
 
   void addRow(const std::string& name, double sl, int je) {
@@ -76,8 +69,6 @@ class TableModel : public ::testing::Test {
   ClientDataSet ds{"cdsTest"};
   std::unique_ptr<desktop::DataSetTableModel> model;
   std::unique_ptr<QAbstractItemModelTester> tester;
-  QStringList warnings;
-  QtMessageHandler previous = nullptr;
 };
 
 // ---- 1. rows ----------------------------------------------------------------------

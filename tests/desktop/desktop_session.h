@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QStringList>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,27 @@ namespace desktop_test {
 inline constexpr const char* kPageCodes[] = {"1102", "1105", "1110", "1111", "1112", "1113", "1114",
                                                  "1115", "1116", "1117", "1118", "1119", "1120", "1121",
                                                  "1122", "1123", "1124", "1125", "1126", "1127"};
+
+//! Keeps the toolkit's warnings (and worse) while it lives, starting empty: a model
+//! checker's complaint or a cell editor closed twice shows up here.
+class WarningLog {
+ public:
+  WarningLog() {
+    lines().clear();
+    previous_ = qInstallMessageHandler(&WarningLog::keep);
+  }
+  ~WarningLog() { qInstallMessageHandler(previous_); }
+  static QStringList& lines() {
+    static QStringList kept;
+    return kept;
+  }
+
+ private:
+  static void keep(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) lines() << text;
+  }
+  QtMessageHandler previous_;
+};
 
 class DemoSession : public ::testing::Test {
  protected:

@@ -128,31 +128,12 @@ TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmount) {
   EXPECT_FALSE(view->grid("cxgDetail")->footer().isEmpty());
 }
 
-// Keeps the toolkit's warnings of one test (a cell editor closed twice shows up here).
-class WarningLog {
- public:
-  WarningLog() { previous_ = qInstallMessageHandler(&WarningLog::keep); }
-  ~WarningLog() { qInstallMessageHandler(previous_); }
-  static QStringList& lines() {
-    static QStringList kept;
-    return kept;
-  }
-
- private:
-  static void keep(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    if (type == QtWarningMsg) lines() << text;
-  }
-  QtMessageHandler previous_;
-};
-
-// Tab and Enter move to the next editable cell, number cells take numbers only, and an
-// editor still open counts for the next click.
-TEST_F(OrderPage, CellEditorsMoveOnTakeNumbersAndCountWhenLeftOpen) {
+// Tab and Enter move to the next editable cell; number cells take numbers only.
+TEST_F(OrderPage, TabAndEnterMoveToTheNextEditableCellAndNumbersOnly) {
   enterOrder();
   view->resize(1280, 800);
   view->show();
-  WarningLog::lines().clear();
-  WarningLog warnings;
+  desktop_test::WarningLog warnings;
   QTableView& table = *view->grid("cxgDetail")->table();
   QLineEdit* editor = openEditor(0, "sl");
   ASSERT_NE(editor, nullptr);
@@ -167,7 +148,7 @@ TEST_F(OrderPage, CellEditorsMoveOnTakeNumbersAndCountWhenLeftOpen) {
   EXPECT_GT(next.column(), columnOf(grid(), "sl"));
   EXPECT_TRUE(grid().flags(next) & Qt::ItemIsEditable);
   EXPECT_NE(table.indexWidget(next), nullptr);  // its editor is open
-  EXPECT_TRUE(WarningLog::lines().isEmpty()) << WarningLog::lines().join("\n").toStdString();
+  EXPECT_TRUE(warnings.lines().isEmpty()) << warnings.lines().join("\n").toStdString();
 
   // Enter on the last editable cell of a row goes on to the next row.
   QTest::keyClick(table.indexWidget(next), Qt::Key_Escape);
@@ -180,8 +161,12 @@ TEST_F(OrderPage, CellEditorsMoveOnTakeNumbersAndCountWhenLeftOpen) {
   QTest::keyClick(table.indexWidget(end), Qt::Key_Return);
   QCoreApplication::processEvents();  // the delegate closes on Enter from the event loop
   EXPECT_EQ(table.currentIndex().row(), 1);
+}
 
-  editor = openEditor(0, "sl");
+TEST_F(OrderPage, AnOpenCellEditorCountsForTheNextClick) {
+  enterOrder();
+  view->show();
+  QLineEdit* editor = openEditor(0, "sl");
   ASSERT_NE(editor, nullptr);
   editor->setText("4");
   button("actSave")->trigger();  // the editor still open

@@ -152,15 +152,12 @@ TEST_F(DemoSession, RibbonGroupsTheItemsTheUserMayOpen) {
 
 TEST(Ribbon, UnknownCodesGoToTheirOwnTab) {
   host::TPlugItem known, later, lookup;
-  known.code = "1121";
-  known.caption = "销货单";
-  later.code = "2001";
-  later.caption = "新单据";
-  lookup.code = "";
-  lookup.caption = "服务项目查询";
-  for (host::TPlugItem* item : {&known, &later, &lookup})
+  for (auto [item, code, caption] : {std::tuple{&known, "1121", "销货单"}, {&later, "2001", "新单据"}, {&lookup, "", "服务项目查询"}}) {
+    item->code = code;
+    item->caption = caption;
     item->creator = [](host::Owner, host::TPlugItem&, const std::string&, const std::string&,
                        const std::vector<std::string>&) {};
+  }
   const auto groups = desktop::ribbonGroups({&later, &known, &lookup}, desktop::parseRights("*"));
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(groups[0].caption, "商品");

@@ -110,7 +110,8 @@ TEST_F(OrderPage, TabPagesAndTheReminderLayout) {
   EXPECT_LT(rect(unit).right() - rect(check).left(), view->width() / 3);  // one cell, not three
 }
 
-TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmount) {
+// A typed quantity recalculates the line's amount; the saved order is pictured.
+TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmountAndTheOrderSaves) {
   enterOrder();
   const int je = columnOf(grid(), "je");
   QSignalSpy changed(&grid(), &QAbstractItemModel::dataChanged);
@@ -126,6 +127,10 @@ TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmount) {
   }
   EXPECT_TRUE(amountReported);
   EXPECT_FALSE(view->grid("cxgDetail")->footer().isEmpty());
+  button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << lastEvent();
+  EXPECT_FALSE(button("actSave")->isEnabled());
+  desktop_test::savePicture(*view, "project_order.png");
 }
 
 // Tab and Enter move to the next editable cell; number cells take numbers only.
@@ -173,15 +178,6 @@ TEST_F(OrderPage, AnOpenCellEditorCountsForTheNextClick) {
   ASSERT_FALSE(page->billno.empty()) << lastEvent();
   page->cdsDetail.first();
   EXPECT_DOUBLE_EQ(page->cdsDetail.fieldByName("sl").asFloat(), 4.0);
-}
-
-TEST_F(OrderPage, SavedOrderRendersToAPicture) {
-  enterOrder();
-  ASSERT_TRUE(type(0, "sl", "3"));
-  button("actSave")->trigger();
-  ASSERT_FALSE(page->billno.empty()) << lastEvent();
-  EXPECT_FALSE(button("actSave")->isEnabled());
-  desktop_test::savePicture(*view, "project_order.png");
 }
 
 using OrderWindows = desktop_test::DemoSession;

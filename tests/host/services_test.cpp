@@ -29,7 +29,7 @@ DialogReply answeredOK() {
   return r;
 }
 
-TEST_F(HostTest, RightsAreGrantedOnlyAsListedOrByStar) {
+TEST_F(HostTest, RightsAreGrantedOnlyAsListedOrByStarAndARefusalSaysSo) {
   struct Case {
     bool all;
     std::set<std::string> codes;
@@ -46,9 +46,7 @@ TEST_F(HostTest, RightsAreGrantedOnlyAsListedOrByStar) {
     host.rights = {c.all, c.codes};
     EXPECT_EQ(TAuth::check(c.asked, 0), c.granted) << c.asked;
   }
-}
-
-TEST_F(HostTest, RefusalShowsTheRightsMessageThenAbortsSilently) {
+  // A refusal shows the rights message, then aborts silently.
   host.rights = {false, {"1100_01"}};
   EXPECT_THROW(TAuth::requireRight("1100_03"), core::Abort);
   ASSERT_EQ(ui.transcript().size(), 1u);

@@ -12,17 +12,12 @@
 #include <QStringList>
 
 #include "dataset/client_data_set.h"
+#include "desktop/desktop_session.h"
 
 namespace {
 
 using dataset::ClientDataSet;
 using dataset::FieldType;
-
-// Collects the model checker's complaints (it reports through qWarning).
-QStringList* complaints = nullptr;
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (complaints != nullptr && type != QtDebugMsg && type != QtInfoMsg) complaints->append(text);
-}
 
 host::GridColumn col(const char* field, const char* caption, const char* footer = "",
                      const char* format = "") {
@@ -36,9 +31,8 @@ host::GridColumn col(const char* field, const char* caption, const char* footer 
 
 class TableModel : public ::testing::Test {
  protected:
+  desktop_test::WarningLog warnings;
   void SetUp() override {
-    complaints = &warnings;
-    previous = qInstallMessageHandler(collect);
     ds.addField({"name", FieldType::Text});
     ds.addField({"sl", FieldType::Float});
     ds.addField({"je", FieldType::Currency});
@@ -54,9 +48,8 @@ class TableModel : public ::testing::Test {
   void TearDown() override {
     tester.reset();
     model.reset();
-    qInstallMessageHandler(previous);
-    complaints = nullptr;
-    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+    // the model checker reports through qWarning
+    EXPECT_TRUE(warnings.lines().isEmpty()) << warnings.lines().join("\n").toStdString();
   }
 
   void addRow(const std::string& name, double sl, int je) {
@@ -76,30 +69,26 @@ class TableModel : public ::testing::Test {
   ClientDataSet ds{"cdsTest"};
   std::unique_ptr<desktop::DataSetTableModel> model;
   std::unique_ptr<QAbstractItemModelTester> tester;
-  QStringList warnings;
-  QtMessageHandler previous = nullptr;
 };
 
 // ---- 1. rows ----------------------------------------------------------------------
 
-TEST_F(TableModel, AppendReportsOneRowAtTheEnd) {
+// An append reports one row at the end, an insert before the cursor its position.
+TEST_F(TableModel, AppendAndInsertReportTheirRows) {
   QSignalSpy inserted(model.get(), &QAbstractItemModel::rowsInserted);
   addRow("row4", 4, 40);
   ASSERT_EQ(inserted.count(), 1);
   EXPECT_EQ(inserted.first().at(1).toInt(), 3);
   EXPECT_EQ(inserted.first().at(2).toInt(), 3);
   EXPECT_EQ(names(), QStringList({"row1", "row2", "row3", "row4"}));
-}
-
-TEST_F(TableModel, InsertBeforeTheCursorReportsItsPosition) {
   ds.setRecNo(2);
-  QSignalSpy inserted(model.get(), &QAbstractItemModel::rowsInserted);
+  inserted.clear();
   ds.insert();
   ds.fieldByName("name").setValue("new");
   ds.post();
   ASSERT_EQ(inserted.count(), 1);
   EXPECT_EQ(inserted.first().at(1).toInt(), 1);
-  EXPECT_EQ(names(), QStringList({"row1", "new", "row2", "row3"}));
+  EXPECT_EQ(names(), QStringList({"row1", "new", "row2", "row3", "row4"}));
 }
 
 TEST_F(TableModel, DeleteReportsTheRemovedRowAndCancelledInsertLeavesNothing) {
@@ -123,11 +112,7 @@ TEST_F(TableModel, FilterAndReloadAndCloseKeepTheViewConsistent) {
   EXPECT_EQ(model->rowCount(), 3);
   // A reload whose fields are made from the columns: other fields, other rows.
   tsql::ResultSet rs;
-  for (const char* name : {"name", "sl"}) {
-    tsql::Column c;
-    c.name = name;
-    rs.columns.push_back(c);
-  }
+  rs.columns = {{"name"}, {"sl"}};
   rs.rows = {{core::Value("x"), core::Value(1.5)}};
   ds.close();
   EXPECT_EQ(model->rowCount(), 0);
@@ -153,7 +138,11 @@ TEST_F(TableModel, FieldEditReportsOnlyItsCell) {
   EXPECT_EQ(cell(1, 2), "99.00");
 }
 
+// A click moves the cursor; setData assigns the field on its own row.
 TEST_F(TableModel, SetDataAssignsTheFieldOnThatRow) {
+  model->moveTo(1);
+  EXPECT_EQ(ds.recNo(), 2);
+  EXPECT_EQ(model->currentRow(), 1);
   EXPECT_TRUE(model->setData(model->index(2, 1), "7.5"));
   EXPECT_EQ(ds.recNo(), 3);
   EXPECT_EQ(ds.state(), dataset::DataSetState::Edit);
@@ -164,15 +153,14 @@ TEST_F(TableModel, SetDataAssignsTheFieldOnThatRow) {
   EXPECT_FALSE(model->lastError().empty());
 }
 
-TEST_F(TableModel, TickColumnsEditAsCheckStates) {
+// Tick columns edit as check states; a read-only grid refuses edits.
+TEST_F(TableModel, TickColumnsEditAsCheckStatesAndReadOnlyGridsRefuse) {
   EXPECT_TRUE(model->isTickColumn(3));
   EXPECT_TRUE(model->flags(model->index(0, 3)) & Qt::ItemIsUserCheckable);
   EXPECT_TRUE(model->setData(model->index(0, 3), Qt::Checked, Qt::CheckStateRole));
   EXPECT_TRUE(ds.fieldByName("done").asBoolean());
   EXPECT_EQ(model->index(0, 3).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-}
-
-TEST_F(TableModel, ReadOnlyGridsAndColumnsRefuseEdits) {
+  ds.post();
   model->setReadOnly(true);
   EXPECT_FALSE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
   EXPECT_FALSE(model->setData(model->index(0, 1), "5"));
@@ -186,12 +174,6 @@ TEST_F(TableModel, FootersSumVisibleRowsThroughTheColumnPattern) {
   ds.setFilter("sl < 3");
   ds.setFiltered(true);
   EXPECT_EQ(model->footerText(2), "30.00");
-}
-
-TEST_F(TableModel, ClickingARowMovesTheCursor) {
-  model->moveTo(2);
-  EXPECT_EQ(ds.recNo(), 3);
-  EXPECT_EQ(model->currentRow(), 2);
 }
 
 }  // namespace

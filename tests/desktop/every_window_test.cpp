@@ -7,6 +7,7 @@
 // checked to fit there.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -17,12 +18,8 @@
 #include <functional>
 #include <memory>
 
-#include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/login_dialog.h"
 #include "apps/coreapp-desktop/lookup_dialog.h"
-#include "apps/coreapp-desktop/action_bar.h"
-#include "apps/coreapp-desktop/main_window.h"
-#include "apps/coreapp-desktop/qt_ui.h"
 #include "desktop/desktop_session.h"
 #include "desktop/screenshot.h"
 #include "desktop/window_fit.h"
@@ -40,19 +37,9 @@ namespace {
 
 const QSize kScreens[] = {QSize(1280, 800), QSize(1600, 1000)};
 
-class EveryWindow : public desktop_test::DemoSession {
+class EveryWindow : public desktop_test::ShellSession {
  protected:
-  EveryWindow() {
-    host.ui = &qtUi;
-    window = std::make_unique<desktop::MainWindow>(qtUi);
-    qtUi.setMainWindow(window.get());
-    window->resize(kScreens[0]);
-    window->show();
-  }
-  ~EveryWindow() override {
-    window.reset();
-    host.ui = &ui;
-  }
+  EveryWindow() { host.ui = &qtUi; }
 
   // The main window at the screen's size (a bare screen before sign-in) with `dialog`
   // (if any) over its middle, saved as window_<name>_<width>.png, both checked to fit.
@@ -113,18 +100,27 @@ class EveryWindow : public desktop_test::DemoSession {
     auto* view = modal.findChild<desktop::FormView*>();
     return view == nullptr ? nullptr : dynamic_cast<Form*>(&view->form());
   }
-
-  QAction* ribbon(const char* code) { return window->findChild<QAction*>(code); }
-
-  desktop::QtUi qtUi;
-  std::unique_ptr<desktop::MainWindow> window;
 };
 
+// On first start the sign-in makes the demo database and offers its stores and operators,
+// the chosen store's own operators first.
 TEST_F(EveryWindow, SignIn) {
   QTemporaryDir dir;
   desktop::LoginDialog login(dir.filePath("demo.db"), true);
+  ASSERT_FALSE(login.lists().stores.empty());
+  EXPECT_EQ(login.storeId(), login.lists().stores.front().id);
+  ASSERT_NE(login.operatorId(), 0);
+  auto storeOfOperator = [&] {
+    for (const desktop::LoginEntry& op : login.lists().operators)
+      if (op.id == login.operatorId()) return op.ck_id;
+    return std::int64_t{-1};
+  };
+  EXPECT_EQ(storeOfOperator(), login.storeId());
   login.show();
   picture("login", &login, false);
+  login.findChildren<QComboBox*>().front()->setCurrentIndex(1);  // the other store's operators come first now
+  EXPECT_EQ(storeOfOperator(), login.lists().stores[1].id);
+  EXPECT_NE(login.takeConnection(), nullptr);
 }
 
 TEST_F(EveryWindow, OrderPageLookupsAndTheUnsavedQuestion) {
@@ -181,34 +177,11 @@ TEST_F(EveryWindow, EveryPageStartsANewBillAndFits) {
   }
 }
 
+// The order selector opens before settlement and processing. The processing window, with
+// an edit, asks before Esc closes it: "取消" keeps it open with the edit, "否" lets it go.
 TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {
-  host.ui = &ui;
   const std::string billno = saveDemoOrder();
-  host.ui = &qtUi;
   ASSERT_FALSE(billno.empty());
-  for (const auto& [code, title] : {std::pair{"1100_07", "订单结算"}, std::pair{"1101", "处理项目订单"}}) {
-    std::shared_ptr<bool> opened;
-    auto choose = [&, title = QString::fromUtf8(title), code = std::string(code)](QWidget& selector) {
-      auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
-      ASSERT_NE(form, nullptr);
-      EXPECT_EQ(selector.windowTitle(), QString::fromUtf8("订单选择"));  // one name, not its alternatives
-      if (code == "1100_07") picture("order_selector", &selector);
-      ASSERT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));
-      opened = expectModal(title, [this, code](QWidget& w) { picture(code == "1100_07" ? "settlement" : "processing", &w); });
-      selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
-    };
-    const bool selectorShown = whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon(code)->trigger(); });
-    EXPECT_TRUE(selectorShown) << code;
-    EXPECT_TRUE(opened != nullptr && *opened) << code;
-  }
-}
-
-// A window of its own with an edit asks before Esc closes it: "取消" keeps it open with
-// the edit, "否" lets it go.
-TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
-  host.ui = &ui;
-  const std::string billno = saveDemoOrder();
-  host.ui = &qtUi;
   bool stayed = false, asked = false;
   auto answer = [](const char* button) {
     return [button](QWidget& w) {
@@ -217,6 +190,7 @@ TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
     };
   };
   auto work = [&](QWidget& dialog) {
+    picture("processing", &dialog);
     auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkworkform>(dialog);
     ASSERT_NE(form, nullptr);
     dialog.findChild<desktop::FormView*>()->run([&] {
@@ -229,29 +203,49 @@ TEST_F(EveryWindow, EditedProcessingWindowAsksBeforeClosing) {
     whenShown(QString::fromUtf8("提示"), answer("否"), [&] { static_cast<QDialog&>(dialog).reject(); });
     EXPECT_FALSE(dialog.isVisible());
   };
-  auto choose = [&](QWidget& selector) {
-    auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
-    ASSERT_TRUE(form != nullptr && form->cdsMain.locate("billno", core::Value(billno)));
-    expectModal(QString::fromUtf8("处理项目订单"), work);
-    selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
-  };
-  EXPECT_TRUE(whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon("1101")->trigger(); }));
+  for (const auto& [code, title] : {std::pair{"1100_07", "订单结算"}, std::pair{"1101", "处理项目订单"}}) {
+    std::shared_ptr<bool> opened;
+    auto choose = [&, title = QString::fromUtf8(title), code = std::string(code)](QWidget& selector) {
+      auto* form = formIn<plugs::coreapp::xmzzk::Txmzzkselectform>(selector);
+      ASSERT_NE(form, nullptr);
+      EXPECT_EQ(selector.windowTitle(), QString::fromUtf8("订单选择"));  // one name, not its alternatives
+      if (code == "1100_07") picture("order_selector", &selector);
+      ASSERT_TRUE(form->cdsMain.locate("billno", core::Value(billno)));
+      if (code == "1100_07")
+        opened = expectModal(title, [this](QWidget& w) { picture("settlement", &w); });
+      else
+        opened = expectModal(title, work);
+      selector.findChild<desktop::FormView*>()->run([&] { form->clickAction("actselect"); });
+    };
+    const bool selectorShown = whenShown(QString::fromUtf8("订单选择"), choose, [&] { ribbon(code)->trigger(); });
+    EXPECT_TRUE(selectorShown) << code;
+    EXPECT_TRUE(opened != nullptr && *opened) << code;
+  }
   EXPECT_TRUE(asked);
   EXPECT_TRUE(stayed);
 }
 
-TEST_F(EveryWindow, PrintPreview) {
-  host.ui = &ui;
+// The print preview of a saved order; the ad-hoc business bill opens from the ribbon as a
+// window of its own, not a page.
+TEST_F(EveryWindow, PrintPreviewAndAdHocBill) {
   saveDemoOrder();
-  host.ui = &qtUi;
   auto* page = dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
   ASSERT_NE(page, nullptr);
   window->syncPages();
   EXPECT_TRUE(whenShown("项目订单", [&](QWidget& w) { picture("print_preview", &w); },
                         [&] { page->clickAction("actPrint"); }));
+  const int pages = window->pages()->count();
+  auto look = [&](QWidget& w) {
+    EXPECT_NE(w.findChild<desktop::FormView*>(), nullptr);
+    picture("ad_hoc_bill", &w);
+  };
+  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), look, [&] { ribbon("1103")->trigger(); }));
+  EXPECT_EQ(window->pages()->count(), pages);  // no page of its own
 }
 
-TEST_F(EveryWindow, SourcePickers) {
+// The source pickers, and the shell's own small dialogs: bill settings, the reason for an
+// un-audit, a new customer and the store's default customer.
+TEST_F(EveryWindow, SourcePickersAndHostDialogs) {
   const std::int64_t store = lists.stores.front().id;
   const std::int64_t customer = 1, supplier = 1;
   namespace p = plugs::coreapp;
@@ -268,21 +262,6 @@ TEST_F(EveryWindow, SourcePickers) {
                           [&] { qtUi.showModal(*form); }))
         << name;
   }
-}
-
-// The ad-hoc business bill opens from the ribbon as a window of its own, not a page.
-TEST_F(EveryWindow, AdHocBill) {
-  auto look = [&](QWidget& w) {
-    EXPECT_NE(w.findChild<desktop::FormView*>(), nullptr);
-    picture("ad_hoc_bill", &w);
-  };
-  EXPECT_TRUE(whenShown(QString::fromUtf8("零散业务单"), look, [&] { ribbon("1103")->trigger(); }));
-  EXPECT_EQ(window->pages()->count(), 0);
-}
-
-// The shell's own small dialogs: bill settings, the reason for an un-audit, a new
-// customer and the store's default customer.
-TEST_F(EveryWindow, HostDialogs) {
   for (const char* className : {"Tbilloptionsform", "TAuditingDataForm", "Tkhbmkeditform", "Tckbmkdefkhinfoform"}) {
     EXPECT_TRUE(whenShown(QString(), [&](QWidget& w) { picture(std::string("dialog_") + className, &w); },
                           [&] { qtUi.hostDialog(className, {}); }))

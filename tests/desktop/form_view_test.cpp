@@ -1,7 +1,8 @@
 // FormView on a small form of its own: buttons follow the actions' Update handlers,
 // a click runs through the form's dispatcher (a failure becomes an error box, the
 // silent abort stays silent), typed text reaches the form once, status labels show
-// their text and colour, and a modal result finishes the view.
+// their text and colour, a modal result finishes the view, and only a unit label shares
+// its box's cell.
 #include "apps/coreapp-desktop/form_view.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,10 @@ class SmallForm : public host::TBaseForm {
     Control& status = addControl(Control("cxLabel3", ControlKind::Label));
     status.text = "未审核";
     status.color = "teal";
+    addControl(Control("edtremark", ControlKind::Edit, "备注："));
+    addControl(Control("lblgroup", ControlKind::Label, "明细项目（可编辑）"));
+    addControl(Control("edthours", ControlKind::Edit, "提前："));
+    addControl(Control("lblunit", ControlKind::Label, "小时"));
   }
 
   bool ready = false;
@@ -94,7 +99,7 @@ TEST_F(FormViewTest, FailuresAreShownAndTheSilentAbortIsNot) {
   EXPECT_NE(ui.transcript().back().find("磁盘已满"), std::string::npos);
 }
 
-TEST_F(FormViewTest, TypedTextReachesTheFormOnce) {
+TEST_F(FormViewTest, TypedTextReachesTheFormOnceAndLabelsFollowTheForm) {
   auto* edit = view->controlWidget("edtname")->findChild<QLineEdit*>();
   ASSERT_NE(edit, nullptr);
   edit->setText("华宇");
@@ -115,9 +120,7 @@ TEST_F(FormViewTest, TypedTextReachesTheFormOnce) {
   pwd->setText("123456");
   Q_EMIT pwd->editingFinished();
   EXPECT_EQ(form.control("edtpwd").text, "123456");
-}
-
-TEST_F(FormViewTest, StatusLabelShowsTextAndColour) {
+  // A status label shows its text and colour, and follows the form's changes.
   auto* label = qobject_cast<QLabel*>(view->controlWidget("cxLabel3"));
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text(), "未审核");
@@ -139,36 +142,14 @@ TEST_F(FormViewTest, AModalResultFinishesTheView) {
   EXPECT_TRUE(view->finished());
 }
 
-}  // namespace
-
-namespace {
-
 // Header layout: a two-character unit label keeps to the box before it; a longer label is
 // a text of its own and leaves that box its whole cell.
-class HeaderForm : public host::TBaseForm {
- public:
-  HeaderForm() : TBaseForm(nullptr, "THeaderForm", "测试窗口") {}
-  void FormCreate() override {
-    addControl(Control("edtremark", ControlKind::Edit, "备注："));
-    addControl(Control("lblgroup", ControlKind::Label, "明细项目（可编辑）"));
-    addControl(Control("edthours", ControlKind::Edit, "提前："));
-    addControl(Control("lblunit", ControlKind::Label, "小时"));
-  }
-};
-
-TEST(FormViewHeader, OnlyAUnitLabelSharesTheBoxCell) {
-  host::Host host;
-  host::ScriptedUi ui;
-  host.ui = &ui;
-  host::HostScope scope(host);
-  HeaderForm form;
-  form.initialize();
-  desktop::FormView view(form);
-  view.resize(1200, 300);
-  view.show();
+TEST_F(FormViewTest, OnlyAUnitLabelSharesTheBoxCell) {
+  view->resize(1200, 300);
+  view->show();
   auto rect = [&](const char* name) {
-    QWidget* w = view.controlWidget(name);
-    return QRect(w->mapTo(&view, QPoint(0, 0)), w->size());
+    QWidget* w = view->controlWidget(name);
+    return QRect(w->mapTo(view.get(), QPoint(0, 0)), w->size());
   };
   // The unit sits right after its box; the long label does not squeeze the remark box.
   EXPECT_EQ(rect("edthours").center().y(), rect("lblunit").center().y());

@@ -38,8 +38,6 @@ QRegularExpression shapeOf(const std::string& pattern) {
 
 class MoneyFormats : public desktop_test::DemoSession {
  protected:
-  void TearDown() override { host::PageControl().clear(); }
-
   // Every money box and money column of the window reads by a kind's pattern; returns
   // how many shown amounts were checked.
   int checkWindow(host::FormModel& form, const std::string& window) {
@@ -90,7 +88,10 @@ class MoneyFormats : public desktop_test::DemoSession {
   }
 };
 
-TEST_F(MoneyFormats, EveryPageShowsMoneyByItsKind) {
+// Every page (a new bill started), then every order and picker window over a saved order.
+TEST_F(MoneyFormats, EveryPageAndWindowShowsMoneyByItsKind) {
+  const std::string billno = saveDemoOrder();
+  ASSERT_FALSE(billno.empty());
   int checked = 0;
   // Every page, the order among them, with a new bill started.
   std::vector<const char*> pages(std::begin(desktop_test::kPageCodes), std::end(desktop_test::kPageCodes));
@@ -104,11 +105,6 @@ TEST_F(MoneyFormats, EveryPageShowsMoneyByItsKind) {
     checked += checkWindow(*page, code);
   }
   EXPECT_GT(checked, 0);  // the walk saw shown amounts, not only empty boxes
-}
-
-TEST_F(MoneyFormats, EveryOrderAndPickerWindowShowsMoneyByItsKind) {
-  const std::string billno = saveDemoOrder();
-  ASSERT_FALSE(billno.empty());
   host::PageControl().clear();
   namespace p = plugs::coreapp;
   const std::int64_t store = lists.stores.front().id;
@@ -125,7 +121,7 @@ TEST_F(MoneyFormats, EveryOrderAndPickerWindowShowsMoneyByItsKind) {
   windows.emplace_back("bills to write off", host::makeForm<p::khsk::Tkhskhxselectform>(nullptr, customer, store, ""));
   windows.emplace_back("advance receipts", host::makeForm<p::khsk::Tkhyskselectform>(nullptr, customer, store, ""));
   windows.emplace_back("supplier bills", host::makeForm<p::gysfk::Tgysfkhxselectform>(nullptr, supplier, store, ""));
-  int checked = 0;
+  checked = 0;
   for (auto& [name, form] : windows) checked += checkWindow(*form, name);
   EXPECT_GE(checked, 10);  // the saved order's amounts were among them (settlement boxes, lines, lists)
 }

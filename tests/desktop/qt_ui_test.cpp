@@ -44,11 +44,7 @@ QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
 
 tsql::ResultSet customers() {
   tsql::ResultSet rs;
-  for (const char* name : {"id", "code", "name", "orgid"}) {
-    tsql::Column c;
-    c.name = name;
-    rs.columns.push_back(c);
-  }
+  rs.columns = {{"id"}, {"code"}, {"name"}, {"orgid"}};
   rs.rows = {{core::Value(1), core::Value("C000"), core::Value("零售散客"), core::Value("0001")},
              {core::Value(2), core::Value("C001"), core::Value("华宇地产"), core::Value("0001")},
              {core::Value(3), core::Value("C002"), core::Value("蓝天教育"), core::Value("0001")}};
@@ -77,6 +73,8 @@ class QtUiTest : public ::testing::Test {
   host::HostScope scope{host};
 };
 
+// A question shows caption, text and icon and answers with the button pressed; a notice
+// has one button and answers OK.
 TEST_F(QtUiTest, MessageBoxShowsCaptionTextAndAnswer) {
   QString caption, text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -95,9 +93,6 @@ TEST_F(QtUiTest, MessageBoxShowsCaptionTextAndAnswer) {
   EXPECT_EQ(text, "是否确认保存该单据？");
   EXPECT_EQ(icon, QMessageBox::Question);
   EXPECT_EQ(answer, host::mrCancel);
-}
-
-TEST_F(QtUiTest, InformationBoxAnswersOK) {
   whenModalOpens([](QWidget* w) {
     auto* box = qobject_cast<QMessageBox*>(w);
     ASSERT_NE(box, nullptr);
@@ -109,6 +104,7 @@ TEST_F(QtUiTest, InformationBoxAnswersOK) {
             host::mrOK);
 }
 
+// A lookup returns the chosen rows with every column; a cancelled one returns nothing.
 TEST_F(QtUiTest, LookupReturnsTheChosenRowsWithEveryColumn) {
   host::LookupRequest request;
   request.caption = "客户会员查询";
@@ -131,12 +127,6 @@ TEST_F(QtUiTest, LookupReturnsTheChosenRowsWithEveryColumn) {
     dlg->accept();
   });
   EXPECT_EQ(ui.lookup(request), R"([{"id":"3","code":"C002","name":"蓝天教育","orgid":"0001"}])");
-}
-
-TEST_F(QtUiTest, CancelledLookupReturnsNothing) {
-  host::LookupRequest request;
-  request.caption = "客户会员查询";
-  request.candidates = customers();
   whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
   EXPECT_EQ(ui.lookup(request), "");
 }
@@ -168,6 +158,7 @@ TEST(LookupRows, PricesReadWithFourDecimals) {
   EXPECT_NE(dlg.chosenJson().find(R"("price_sale":"15")"), std::string::npos);
 }
 
+// A form shown modally closes on its own result, or is cancelled when the user closes it.
 TEST_F(QtUiTest, ModalFormClosesOnItsOwnResult) {
   ModalForm form;
   whenModalOpens([](QWidget* w) {
@@ -180,13 +171,10 @@ TEST_F(QtUiTest, ModalFormClosesOnItsOwnResult) {
   });
   EXPECT_EQ(form.ShowModal(), host::mrOK);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST_F(QtUiTest, ModalFormClosedByTheUserIsCancelled) {
-  ModalForm form;
+  ModalForm closed;
   whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
-  EXPECT_EQ(form.ShowModal(), host::mrCancel);
-  EXPECT_TRUE(form.isClosed());
+  EXPECT_EQ(closed.ShowModal(), host::mrCancel);
+  EXPECT_TRUE(closed.isClosed());
 }
 
 // The status line says what happened to a print: written, only previewed, or printed.
@@ -212,9 +200,6 @@ TEST(HostDialogs, FileFilterFromTheHostsForm) {
   EXPECT_EQ(desktop::fileFilter(""), "所有文件 (*)");
 }
 
-}  // namespace
-
-namespace {
 
 // The toolkit's own texts (an editor's context menu, the print and save-as dialogs)
 // read in Chinese once Qt's translations are loaded.

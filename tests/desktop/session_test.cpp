@@ -1,11 +1,15 @@
 // The shell's session: the demo database made on first start (and a missing chosen
-// file refused), the login lists read from the database, the sign-in that fills the
+// file refused, by the sign-in window too), the login lists read from the database, the sign-in that fills the
 // host, rights from the command line, and the ribbon that lists only what the user
 // may open, grouped by subsystem, never the host's own lookups.
+#include <QApplication>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <set>
 
+#include "apps/coreapp-desktop/login_dialog.h"
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "desktop/desktop_session.h"
 #include "host/plug/t_plugs_pool.h"
@@ -29,6 +33,18 @@ TEST(Database, DemoIsMadeOnFirstStartAndAChosenFileMustExist) {
   const std::string missing = dir.filePath("none.db").toStdString();
   EXPECT_THROW(desktop::openDatabase(missing, false), std::runtime_error);
   EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(missing)));
+  // The sign-in window refuses it with a message naming it and leaves nobody to sign in.
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    shown = box->text();
+    box->accept();
+  });
+  desktop::LoginDialog login(QString::fromStdString(missing), false);
+  EXPECT_TRUE(shown.contains("none.db"));
+  EXPECT_EQ(login.operatorId(), 0);
+  EXPECT_EQ(login.takeConnection(), nullptr);
   // A server address is never taken for a file, not even with the demo asked for: an
   // unreachable server is told as such and nothing is made on disk.
   const std::string server = "postgresql:///shop?host=" + dir.filePath("no-server").toStdString();
@@ -47,7 +63,7 @@ TEST(Database, AnEmptyDatabaseHasNobodyToSignIn) {
   EXPECT_THROW(desktop::readLoginLists(empty), std::runtime_error);
 }
 
-TEST_F(DemoSession, SignInTakesTheBranchStoreOperatorAndSettings) {
+TEST_F(DemoSession, SignInTakesTheBranchStoreOperatorAndSettingsOrIsRefused) {
   const desktop::LoginEntry& op = lists.operators.front();
   EXPECT_EQ(host.login.orgid, lists.orgid);
   EXPECT_EQ(host.login.ck_id, lists.stores.front().id);
@@ -55,9 +71,7 @@ TEST_F(DemoSession, SignInTakesTheBranchStoreOperatorAndSettings) {
   EXPECT_EQ(host.login.name, op.name);
   EXPECT_EQ(host.settings.at("jiaohuoriqi"), "3");
   EXPECT_TRUE(host.rights.has("1100_08"));
-}
-
-TEST_F(DemoSession, BranchSettingsOverrideTheDefaults) {
+  // The branch's own settings override the defaults.
   ASSERT_TRUE(
       conn.execBatch(
               "insert into vt_sys_config(orgid, code, value) values (:orgid, 'jiaohuoriqi', '7')",
@@ -67,10 +81,7 @@ TEST_F(DemoSession, BranchSettingsOverrideTheDefaults) {
   desktop::signIn(other, conn, lists, lists.stores.front().id, lists.operators.front().id, {});
   EXPECT_EQ(other.settings.at("jiaohuoriqi"), "7");
   EXPECT_EQ(other.settings.at("zidongchuku"), "1");
-}
-
-TEST_F(DemoSession, UnknownStoreOrOperatorIsRefused) {
-  host::Host other;
+  // An unknown store or operator is refused.
   EXPECT_THROW(desktop::signIn(other, conn, lists, 999, lists.operators.front().id, {}),
                std::runtime_error);
   EXPECT_THROW(desktop::signIn(other, conn, lists, lists.stores.front().id, 999, {}),
@@ -141,15 +152,12 @@ TEST_F(DemoSession, RibbonGroupsTheItemsTheUserMayOpen) {
 
 TEST(Ribbon, UnknownCodesGoToTheirOwnTab) {
   host::TPlugItem known, later, lookup;
-  known.code = "1121";
-  known.caption = "销货单";
-  later.code = "2001";
-  later.caption = "新单据";
-  lookup.code = "";
-  lookup.caption = "服务项目查询";
-  for (host::TPlugItem* item : {&known, &later, &lookup})
+  for (auto [item, code, caption] : {std::tuple{&known, "1121", "销货单"}, {&later, "2001", "新单据"}, {&lookup, "", "服务项目查询"}}) {
+    item->code = code;
+    item->caption = caption;
     item->creator = [](host::Owner, host::TPlugItem&, const std::string&, const std::string&,
                        const std::vector<std::string>&) {};
+  }
   const auto groups = desktop::ribbonGroups({&later, &known, &lookup}, desktop::parseRights("*"));
   ASSERT_EQ(groups.size(), 2u);
   EXPECT_EQ(groups[0].caption, "商品");

@@ -16,12 +16,6 @@
 
 namespace forms_test {
 
-//! The embedded engine on a private in-memory database, as the program opens a file.
-class EngineConnection : public db::EmbeddedConnection {
- public:
-  EngineConnection() : db::EmbeddedConnection(":memory:") {}
-};
-
 inline const char* kTestSchema = R"sql(
 create table vt_c_qtrk (id int identity(1,1) primary key, orgid varchar(20) not null,
   billno varchar(50) not null, billdate datetime default getdate(), gys_id int default 0,
@@ -88,7 +82,7 @@ class FormsTest : public ::testing::Test {
   }
 
   int ids = 0;
-  EngineConnection conn;
+  db::EmbeddedConnection conn{":memory:"};  // a private database, opened as the program opens a file
   host::ScriptedUi ui;
   host::Host host;
   host::HostScope scope{host};

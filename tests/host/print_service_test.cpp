@@ -36,36 +36,17 @@ class PrintTest : public HostTest {
         ("coreapp-print-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::remove_all(folder);
     host.printFolder = folder.string();
-    head.addField({"billno"});
-    head.addField({"kh_name"});
-    head.addField({"hjje", FieldType::Currency});
-    head.open();
-    row(head, {{"billno", "XM0007"},
-               {"kh_name", "A<B>广告"},
-               {"hjje", core::Currency::fromRaw(1975000)}});
-    lines.addField({"kh_id", FieldType::Integer});
-    lines.addField({"xm_name"});
-    lines.addField({"sl", FieldType::Float});
-    lines.addField({"dj", FieldType::Currency});
-    lines.addField({"je", FieldType::Currency});
-    lines.open();
-    row(lines, {{"kh_id", 3},
-                {"xm_name", "写真"},
-                {"sl", 2.0},
-                {"dj", core::Currency::fromRaw(625000)},
-                {"je", core::Currency::fromRaw(1250000)}});
-    row(lines, {{"kh_id", 3},
-                {"xm_name", "喷绘"},
-                {"sl", 3.0},
-                {"dj", core::Currency::fromRaw(241667)},
-                {"je", core::Currency::fromRaw(725000)}});
-    staff.addField({"yg_id", FieldType::Integer});
-    staff.addField({"yg_name"});
-    staff.addField({"jxje", FieldType::Currency});
-    staff.open();
-    row(staff, {{"yg_id", 4}, {"yg_name", "李工"}, {"jxje", core::Currency::fromRaw(30000)}});
-    empty.addField({"x"});
-    empty.open();
+    using core::Currency;
+    fill(head, {{"billno"}, {"kh_name"}, {"hjje", FieldType::Currency}},
+         {{"XM0007", "A<B>广告", Currency::fromRaw(1975000)}});
+    fill(lines,
+         {{"kh_id", FieldType::Integer}, {"xm_name"}, {"sl", FieldType::Float}, {"dj", FieldType::Currency},
+          {"je", FieldType::Currency}},
+         {{3, "写真", 2.0, Currency::fromRaw(625000), Currency::fromRaw(1250000)},
+          {3, "喷绘", 3.0, Currency::fromRaw(241667), Currency::fromRaw(725000)}});
+    fill(staff, {{"yg_id", FieldType::Integer}, {"yg_name"}, {"jxje", FieldType::Currency}},
+         {{4, "李工", Currency::fromRaw(30000)}});
+    fill(empty, {{"x"}}, {});
     sets.add("表头数据", head);
     sets.add("明细数据", lines);
     sets.add("员工业绩", staff);
@@ -73,10 +54,15 @@ class PrintTest : public HostTest {
   }
   void TearDown() override { std::filesystem::remove_all(folder); }
 
-  static void row(ClientDataSet& ds, std::vector<std::pair<std::string, core::Value>> values) {
-    ds.append();
-    for (auto& [name, v] : values) ds.fieldByName(name).setValue(v);
-    ds.post();
+  //! Opens `ds` with `fields` and appends `rows`, one value per field in order.
+  static void fill(ClientDataSet& ds, std::vector<dataset::FieldDef> fields, std::vector<std::vector<core::Value>> rows) {
+    for (dataset::FieldDef& f : fields) ds.addField(std::move(f));
+    ds.open();
+    for (const std::vector<core::Value>& values : rows) {
+      ds.append();
+      for (size_t i = 0; i < values.size(); ++i) ds.field(static_cast<int>(i)).setValue(values[i]);
+      ds.post();
+    }
   }
 
   std::filesystem::path folder;
@@ -121,13 +107,8 @@ TEST_F(PrintTest, DocumentHoldsHeaderLinesTotalsAndShopName) {
 // prints the outstanding amount.
 TEST_F(PrintTest, RegisteredTemplateCannotPrintKeysOrSecrets) {
   ClientDataSet card{"card"};  // a leak the template tries to show
-  card.addField({"billno"});
-  card.addField({"pwd"});
-  card.addField({"kh_id", FieldType::Integer});
-  card.addField({"hjje", FieldType::Currency});
-  card.open();
-  row(card, {{"billno", "XM0007"}, {"pwd", "e10adc3949ba59abbe56e057f20f883e"}, {"kh_id", 3},
-             {"hjje", core::Currency::fromInt(9)}});
+  fill(card, {{"billno"}, {"pwd"}, {"kh_id", FieldType::Integer}, {"hjje", FieldType::Currency}},
+       {{"XM0007", "e10adc3949ba59abbe56e057f20f883e", 3, core::Currency::fromInt(9)}});
   host::TDataSetCollection leaky;
   leaky.add("表头数据", card);
   leaky.add("明细数据", lines);

@@ -1,14 +1,60 @@
-// A host session for service tests: a recording connection, a scripted Ui and a login
-// of store "0001", made current for the test's lifetime.
+// A host session for service tests: a connection that records every batch with its
+// parameters and answers from a queue (so a test sees exactly what text and values
+// reach the database), a scripted Ui and a login of store "0001", made current for the
+// test's lifetime.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
 #include "host/host.h"
 #include "host/scripted_ui.h"
-#include "services_fake_connection.h"
 
 namespace host_test {
+
+struct RecordedBatch {
+  std::string sql;
+  db::Params params;
+  //! The bound value of a parameter (null when absent).
+  core::Value param(const std::string& name) const {
+    for (const auto& [n, v] : params)
+      if (n == name) return v;
+    return core::Value();
+  }
+};
+
+class FakeConnection : public db::Connection {
+ public:
+  db::BatchResult execBatch(std::string_view sql, const db::Params& params) override {
+    batches.push_back({std::string(sql), params});
+    if (replies.empty()) return {};
+    db::BatchResult r = std::move(replies.front());
+    replies.pop_front();
+    return r;
+  }
+  //! Queues a reply with one result set.
+  void replyRows(std::vector<std::string> columns, std::vector<std::vector<core::Value>> rows) {
+    db::ResultSet rs;
+    for (auto& c : columns) rs.columns.push_back({c, core::ValueType::Null, 0});
+    rs.rows = std::move(rows);
+    db::BatchResult r;
+    r.resultSets.push_back(std::move(rs));
+    replies.push_back(std::move(r));
+  }
+  //! Queues a reply that raised `message`.
+  void replyError(std::string message) {
+    db::BatchResult r;
+    r.errors.push_back({50000, 16, 1, 0, std::move(message)});
+    replies.push_back(std::move(r));
+  }
+
+  std::vector<RecordedBatch> batches;
+  std::deque<db::BatchResult> replies;
+};
 
 class HostTest : public ::testing::Test {
  protected:

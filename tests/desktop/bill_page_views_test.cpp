@@ -1,0 +1,246 @@
+// Each bill page and picker of the shell on the demo database, driven through its own
+// buttons and cells as a clerk does (lines typed or picked, saved, audited, reviewed),
+// then rendered as a PNG under build/desktop-screenshots for a person to look at.
+#include <QDateEdit>
+
+#include "apps/coreapp-desktop/ribbon_groups.h"
+#include "dataset/client_data_set.h"
+#include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
+#include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
+#include "plugs/coreapp/khsk/khdzk_audit_form.h"
+#include "plugs/coreapp/khsk/khdzk_form.h"
+#include "plugs/coreapp/khzl/khwlmx_form.h"
+#include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/simple_bill/stock_bill_form.h"
+#include "plugs/coreapp/simple_bill/write_off_bill_form.h"
+#include "plugs/coreapp/simple_bill/write_off_select_form.h"
+#include "plugs/coreapp/xmwtk/importxmddmx_form.h"
+
+namespace {
+
+namespace p = plugs::coreapp;
+using TransferPage = desktop_test::BillPageSession<>;
+using StocktakePage = desktop_test::BillPageSession<>;
+using PurchasePage = desktop_test::BillPageSession<p::TStockBillForm>;
+using ReceiptPage = desktop_test::BillPageSession<p::TWriteOffBillForm>;
+using StatementPage = desktop_test::BillPageSession<p::khsk::Tkhdzkform>;
+using AgingPage = desktop_test::BillPageSession<p::khzl::Tkhyszlform>;
+using OrderLinePickers = desktop_test::DemoSession;
+
+// The fund transfer: two lines typed into the grid (accounts from the cells' lists, no
+// add-line button), saved, audited, and the account balances opened as a page.
+TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1114"));
+  button("actAdd")->trigger();
+  ASSERT_TRUE(page->editMode);
+  ASSERT_NE(button("actDetail_Add"), nullptr);
+  EXPECT_FALSE(button("actDetail_Add")->isVisible()) << "lines are typed into the grid";
+  EXPECT_EQ(grid().column(0).field, "ozh_name");
+  EXPECT_FALSE(grid().column(0).items.empty());
+  const char* lines[][3] = {{"现金", "工商银行基本户", "500"}, {"微信收款", "工商银行基本户", "250"}};
+  for (int row = 0; row < 2; ++row) {
+    view->grid("cxgDetail")->addRowAction()->trigger();
+    ASSERT_EQ(grid().rowCount(), row + 1);
+    ASSERT_TRUE(type(row, "ozh_name", lines[row][0]));
+    ASSERT_TRUE(type(row, "izh_name", lines[row][1]));
+    ASSERT_TRUE(type(row, "je", lines[row][2]));
+  }
+  button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << lastEvent();
+  EXPECT_EQ(page->cdsMaster.fieldByName("hjje").asCurrency(), core::Currency::fromInt(750));
+  button("actAudit")->trigger();
+  EXPECT_EQ(page->masterStatus(), 1) << lastEvent();
+  EXPECT_TRUE(said("\"event\":\"drawer\""));
+  desktop_test::savePicture(*view, "cash_transfer.png");
+
+  // The bank holds the demo advance receipt of 1,000 and the 750 transferred in.
+  button("actZhye")->trigger();
+  host::TBaseForm* balances = host::PageControl().activePage();
+  ASSERT_NE(balances, nullptr);
+  EXPECT_EQ(balances->caption, "账户余额");
+  dataset::ClientDataSet& rows = *balances->findDataSet("cdsZhye");
+  ASSERT_TRUE(rows.locate("zh_name", core::Value("工商银行基本户")));
+  EXPECT_EQ(rows.fieldByName("ye").asCurrency(), core::Currency::fromInt(1750));
+}
+
+// The stocktake: picked goods arrive with their book quantity, a typed count gives the
+// difference and its remark in the same row, processing follows the bill's state.
+TEST_F(StocktakePage, CountedStocktakeRendersToAPicture) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1127"));
+  EXPECT_FALSE(button("acttosy")->isEnabled());
+  button("actAdd")->trigger();
+  ASSERT_TRUE(page->editMode);
+  ui.queueLookup("商品信息查询",
+                 R"([{"id":"1","code":"SP001","name":"外光喷绘布","itemno":"3.2m×50m 440g","baseunit":"卷"},)"
+                 R"({"id":"3","code":"SP003","name":"300g铜版纸","itemno":"787×1092mm","baseunit":"张"},)"
+                 R"({"id":"4","code":"SP004","name":"A4过塑膜","itemno":"7丝 100张/包","baseunit":"包"}])");
+  button("actDetail_Add")->trigger();
+  ASSERT_EQ(page->cdsDetail.recordCount(), 3);
+  EXPECT_EQ(cell(1, "kcsl").toDouble(), 2000.0);
+  ASSERT_TRUE(type(0, "pdsl", "4"));
+  ASSERT_TRUE(type(1, "pdsl", "2000"));
+  ASSERT_TRUE(type(2, "pdsl", "32"));
+  EXPECT_EQ(cell(0, "yksl").toDouble(), -1.0);
+  EXPECT_EQ(cell(0, "beizhu"), "盘亏");
+  EXPECT_EQ(cell(1, "beizhu"), "");
+  EXPECT_EQ(cell(2, "yksl").toDouble(), 2.0);
+  EXPECT_EQ(cell(2, "beizhu"), "盘盈");
+  button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << lastEvent();
+  button("actAudit")->trigger();
+  view->refresh();
+  EXPECT_TRUE(button("acttosy")->isEnabled());
+  desktop_test::savePicture(*view, "stocktake.png");
+}
+
+// The purchase bill: supplier box and header combos, the shipped line columns with
+// Chinese captions, a typed quantity following the bill's own arithmetic.
+TEST_F(PurchasePage, TwoLinesEnteredSavedAndRendered) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1120"));
+  for (const char* box : {"edtwldw", "cbck", "cbkdr", "cbrklx", "cbzh", "edtbcfk"})
+    EXPECT_NE(view->controlWidget(box), nullptr) << box;
+  button("actAdd")->trigger();
+  ASSERT_TRUE(page->editMode);
+  ui.queueLookup("供应商信息查询", R"([{"code":"G001"}])");
+  view->run([&] { page->clickControl("edtwldw"); });
+  ui.queueLookup("商品信息查询", R"([{"code":"SP003"},{"code":"SP005"}])");
+  button("actDetail_Add")->trigger();
+  ASSERT_EQ(page->cdsDetail.recordCount(), 2);
+  EXPECT_EQ(grid().headerData(columnOf(grid(), "sp_name"), Qt::Horizontal).toString().toStdString(), "商品名称");
+  ASSERT_TRUE(type(0, "sl", "500"));
+  page->cdsDetail.first();
+  const core::Currency dj = page->cdsDetail.fieldByName("dj").asCurrency();
+  EXPECT_EQ(page->cdsDetail.fieldByName("je").asCurrency(), dj * 500);
+  button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << lastEvent();
+  EXPECT_EQ(page->control("edtwldw").text, "G001");
+  desktop_test::savePicture(*view, "purchase_bill.png");
+}
+
+// The receipt: the customer's open bills picked in the source selector (played here,
+// modal in the shell), paid in full from the account grid, saved with both panels.
+TEST_F(ReceiptPage, BothPanelsFilledSavedAndRendered) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1112"));
+  ui.setModalRunner([](host::FormModel& form) {
+    auto& selector = dynamic_cast<p::TWriteOffSelectForm&>(form);
+    selector.control("cbck").text.clear();
+    selector.clickAction("cxButton3");
+    selector.clickAction("selectedHeaderClick");
+    selector.clickAction("actok");
+    return selector.ModalResult;
+  });
+  for (const char* box : {"edtwldw", "cbck", "cbkdr", "edtjmje", "edthjje", "edthxje", "chkiskaipiao", "edtpiaono"})
+    EXPECT_NE(view->controlWidget(box), nullptr) << box;
+  button("actAdd")->trigger();
+  ASSERT_TRUE(page->editMode);
+  ui.queueLookup("客户会员查询", R"([{"id":"2","code":"C001","name":"华宇地产"}])");
+  view->run([&] { page->clickControl("edtwldw"); });
+  button("acthxmx_Add")->trigger();
+  const int bills = page->cdshxmx.recordCount();
+  ASSERT_GE(bills, 3);  // the customer's open orders and sales bill of the demo data
+  core::Currency open;
+  for (page->cdshxmx.first(); !page->cdshxmx.eof(); page->cdshxmx.next()) open += page->cdshxmx.fieldByName("hxje").asCurrency();
+  view->run([&] {
+    page->cdsDetail.append();
+    page->cdsDetail.fieldByName("zh_name").setValue(core::Value(std::string("现金")));
+    page->cdsDetail.fieldByName("je").setValue(core::Value(open));
+    page->cdsDetail.post();
+  });
+  EXPECT_EQ(grid("cxghxmx").headerData(7, Qt::Horizontal).toString().toStdString(), "本次核销金额");
+  button("actSave")->trigger();
+  ASSERT_FALSE(page->billno.empty()) << lastEvent();
+  EXPECT_EQ(page->cdshxmx.recordCount(), bills);
+  desktop_test::savePicture(*view, "receipt_bill.png");
+}
+
+// The demo draft statement audited and reviewed (the review dialog played: first line
+// ticked, confirmed).
+TEST_F(StatementPage, AuditReviewAndRenderToAPicture) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1117", "A1117202610250001"));
+  ui.setModalRunner([](host::FormModel& form) {
+    auto* review = dynamic_cast<p::khsk::Tkhdzkauditform*>(&form);
+    if (review == nullptr) return host::mrCancel;
+    review->cdsResult.first();
+    review->cdsResult.edit();
+    review->cdsResult.fieldByName("dzflag").setValue(core::Value(true));
+    review->cdsResult.post();
+    review->clickAction("actok");
+    return review->ModalResult;
+  });
+  ASSERT_EQ(page->cdsDetail.recordCount(), 2);
+  QAction* review = button("actdzkaudit");
+  ASSERT_NE(review, nullptr);
+  EXPECT_FALSE(review->isEnabled()) << "a draft is not reviewed";
+  button("actAudit")->trigger();
+  ASSERT_EQ(page->masterStatus(), 1) << lastEvent();
+  ASSERT_TRUE(review->isEnabled());
+  review->trigger();
+  EXPECT_EQ(page->masterStatus(), 2) << lastEvent();
+  EXPECT_EQ(page->control("cxLabel3").text, "已复核");
+  desktop_test::savePicture(*view, "customer_statement_reviewed.png");
+}
+
+// The receivable aging: in the 往来 ribbon group, read as of a fixed day, a customer's
+// running statement opened from it ending on the aging's amount.
+TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
+  bool inGroup = false;
+  for (const desktop::RibbonGroup& g : desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("*")))
+    for (const host::TPlugItem* item : g.items) inGroup = inGroup || (item->code == "1119" && g.caption == "往来");
+  EXPECT_TRUE(inGroup);
+  ASSERT_NO_FATAL_FAILURE(openPage("1119"));
+  page->control("edtrq").text = "2026-12-31";
+  view->refresh();
+  auto* day = qobject_cast<QDateEdit*>(view->controlWidget("edtrq"));
+  ASSERT_NE(day, nullptr);
+  EXPECT_EQ(day->date(), QDate(2026, 12, 31));
+  button("actRef")->trigger();
+  ASSERT_EQ(grid("cxgZl").rowCount(), 3);  // C001, C004, C005
+  EXPECT_EQ(grid("cxgZl").data(grid("cxgZl").index(2, 1)).toString(), QString("城东物业"));
+  desktop_test::savePicture(*view, "receivable_aging.png");
+
+  page->cdsZl.last();
+  button("actMx")->trigger();
+  auto* statement = dynamic_cast<p::khzl::Tkhwlmxform*>(host::PageControl().activePage());
+  ASSERT_NE(statement, nullptr);
+  statement->control("edtrq1").text = "2026-09-01";
+  desktop::FormView statementView(*statement);
+  statementView.actionBar()->button("actRef")->trigger();
+  ASSERT_GE(statementView.grid("cxgMx")->model()->rowCount(), 2);
+  statement->cdsMx.last();
+  EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), page->cdsZl.fieldByName("qkje").asCurrency());
+  desktop_test::savePicture(statementView, "customer_running_balance.png");
+}
+
+// The two pickers that draw on project order lines (the import into an outsourced order,
+// the pending-shipment list): their rows, ticked all by the tick column's header.
+TEST_F(OrderLinePickers, ImportAndPendingShipmentTickTheirRows) {
+  auto firstValue = [&](const char* sql) {
+    const db::BatchResult r = conn.execBatch(sql);
+    EXPECT_TRUE(r.ok() && !r.resultSets.back().rows.empty()) << sql;
+    return r.ok() && !r.resultSets.back().rows.empty() ? r.resultSets.back().rows.front().front() : core::Value();
+  };
+  auto import = host::makeForm<p::xmwtk::Timportxmddmxform>(
+      nullptr, firstValue("select billno from vt_x_xmzzk where status = 2").asText());
+  EXPECT_EQ(import->cdsMain.recordCount(), 3);
+  auto shipment = host::makeForm<p::cpfh::Tchfhselectxmddmxform>(
+      nullptr, "", 1, firstValue("select id from vt_b_khbmk where code = 'C001'").asInteger());
+  ASSERT_EQ(shipment->clickAction("actquery"), host::Outcome::Done);
+  EXPECT_EQ(shipment->cdsResult.recordCount(), 3);
+  struct Picker {
+    host::FormModel& form;
+    const char* grid;
+    const char* picture;
+  } pickers[] = {{*import, "cxgMain", "import_order_lines.png"}, {*shipment, "cxgResult", "pending_shipment.png"}};
+  for (const Picker& picker : pickers) {
+    SCOPED_TRACE(picker.picture);
+    picker.form.clickControl(std::string(picker.grid) + "selected");
+    desktop::FormView pickerView(picker.form);
+    desktop::DataSetTableModel& rows = *pickerView.grid(picker.grid)->model();
+    ASSERT_GT(rows.rowCount(), 0);
+    EXPECT_EQ(rows.data(rows.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    desktop_test::savePicture(pickerView, picker.picture, QSize(1100, 420));
+  }
+}
+
+}  // namespace

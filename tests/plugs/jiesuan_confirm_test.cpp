@@ -23,105 +23,76 @@ TEST_F(SettlementConfirm, CashReductionAndCardInOneBatch) {
   ASSERT_EQ(form->clickAction("actok"), host::Outcome::Done);
   EXPECT_EQ(form->ModalResult, host::mrOK);
   EXPECT_TRUE(said("\"event\":\"drawer\""));
-
-  auto lines = rows(
-      "select fs.code, js.zh_id, js.je, js.czy_id, js.remark from vt_x_xmzzk_js js "
-      "left join vt_b_jsfs fs on js.jsfs_id = fs.id where js.billno = 'JS001' order by fs.code");
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0][1].asInteger(), 2);
-  EXPECT_EQ(lines[0][2].asCurrency(), Currency::fromInt(70));
-  EXPECT_EQ(lines[1][2].asCurrency(), Currency::fromInt(30));
-  EXPECT_TRUE(lines[2][1].isNull() || lines[2][1].asInteger() == 0);
-  EXPECT_EQ(lines[2][4].asText(), "O'Neil :orgid %s 50%");
+  EXPECT_EQ(rowTexts("select fs.code, isnull(js.zh_id, 0), js.je, js.czy_id, js.remark from vt_x_xmzzk_js js "
+                     "left join vt_b_jsfs fs on js.jsfs_id = fs.id where js.billno = 'JS001' order by fs.code"),
+            (std::vector<std::string>{"01|2|70|1|", "02|0|30|1|", "03|0|100|1|O'Neil :orgid %s 50%"}));
 
   // The card ledger row: outlet and operator of the login, the card's customer and
-  // id, the order id, the amount taken and the remark.
-  auto ledger = rows(
-      "select ck_id, kh_id, card_id, czy_id, biztype, bizid, incje, decje, remark "
-      "from vt_b_khbmk_vip_pay where bizid <> 99 and biztype = '消费'");
-  ASSERT_EQ(ledger.size(), 1u);
-  EXPECT_EQ(ledger[0][0].asInteger(), 1);
-  EXPECT_EQ(ledger[0][1].asInteger(), 2);
-  EXPECT_EQ(ledger[0][2].asInteger(), 1);
-  EXPECT_EQ(ledger[0][3].asInteger(), 1);
-  EXPECT_EQ(ledger[0][5].asInteger(),
-            scalar("select id from vt_x_xmzzk where billno='JS001'").asInteger());
-  EXPECT_EQ(ledger[0][6].asCurrency(), Currency());
-  EXPECT_EQ(ledger[0][7].asCurrency(), Currency::fromInt(100));
-  EXPECT_EQ(ledger[0][8].asText(), "O'Neil :orgid %s 50%");
-  EXPECT_EQ(scalar("select sum(incje) - sum(decje) from vt_b_khbmk_vip_pay where card_id = 1")
-                .asCurrency(),
-            Currency());
-
+  // id, the order id, the amount taken and the remark; the card is used up.
+  const std::string order = scalar("select id from vt_x_xmzzk where billno='JS001'").asText();
+  EXPECT_EQ(rowTexts("select ck_id, kh_id, card_id, czy_id, biztype, bizid, incje, decje, remark "
+                     "from vt_b_khbmk_vip_pay where bizid <> 99 and biztype = '消费'"),
+            std::vector<std::string>{"1|2|1|1|消费|" + order + "|0|100|O'Neil :orgid %s 50%"});
+  EXPECT_EQ(scalar("select sum(incje) - sum(decje) from vt_b_khbmk_vip_pay where card_id = 1").asCurrency(), Currency());
   // Recalculated by the procedure: 170 received, 30 reduced, fully settled.
-  auto order = rows("select hjsk, jmje, ispay, status from vt_x_xmzzk where billno = 'JS001'");
-  EXPECT_EQ(order[0][0].asCurrency(), Currency::fromInt(170));
-  EXPECT_EQ(order[0][1].asCurrency(), Currency::fromInt(30));
-  EXPECT_EQ(order[0][2].asInteger(), 2);
-  EXPECT_EQ(order[0][3].asInteger(), 3);
+  EXPECT_EQ(rowTexts("select hjsk, jmje, ispay, status from vt_x_xmzzk where billno = 'JS001'"),
+            std::vector<std::string>{"170|30|2|3"});
 }
 
 TEST_F(SettlementConfirm, PrintConfirmEndsWithYesAndCashOnlyWritesNoLedgerRow) {
   auto form = openDialog("JS002");
+  EXPECT_EQ(form->clickAction("actok"), host::Outcome::Disabled);  // no line yet
+  EXPECT_EQ(form->clickAction("actok_print"), host::Outcome::Disabled);
   ASSERT_EQ(payCash(*form, "50"), host::Outcome::Done);
   ASSERT_EQ(form->clickAction("actok_print"), host::Outcome::Done);
   EXPECT_EQ(form->ModalResult, host::mrYes);
-  EXPECT_EQ(count("vt_x_xmzzk_js"), 1);
-  EXPECT_EQ(count("vt_b_khbmk_vip_pay"), 2);  // the fixture's own two
+  EXPECT_EQ(countOf("vt_x_xmzzk_js"), 1);
+  EXPECT_EQ(countOf("vt_b_khbmk_vip_pay"), 2);
   EXPECT_EQ(scalar("select ispay from vt_x_xmzzk where billno = 'JS002'").asInteger(), 1);
+
+  auto emptied = openDialog("JS001");
+  ASSERT_EQ(payCash(*emptied, "20"), host::Outcome::Done);
+  ASSERT_EQ(emptied->clickAction("actdel"), host::Outcome::Done);
+  EXPECT_EQ(emptied->clickAction("actok"), host::Outcome::Disabled);
 }
 
 TEST_F(SettlementConfirm, NothingNewAndNothingOpenRunsOnlyTheRecalculation) {
   // The header says 200 received although its ispay was never recomputed.
-  rows(
-      "insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, je) values ('0001', 'x1', 'JS001', "
-      "1, 200)");
+  rows("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, je) values ('0001', 'x1', 'JS001', 1, 200)");
   rows("update vt_x_xmzzk set hjsk = 200 where billno = 'JS001'");
   auto form = openDialog("JS001");
   ASSERT_EQ(form->control("edtwjje").text, "0");
   ASSERT_EQ(form->clickAction("actok"), host::Outcome::Done);
-  EXPECT_EQ(count("vt_x_xmzzk_js"), 1);
-  EXPECT_EQ(count("vt_b_khbmk_vip_pay"), 2);
+  EXPECT_EQ(countOf("vt_x_xmzzk_js"), 1);
+  EXPECT_EQ(countOf("vt_b_khbmk_vip_pay"), 2);
   EXPECT_EQ(scalar("select ispay from vt_x_xmzzk where billno = 'JS001'").asInteger(), 2);
   EXPECT_EQ(form->ModalResult, host::mrOK);
 }
 
-TEST_F(SettlementConfirm, ConfirmNeedsLinesWhileSomethingIsOpen) {
-  auto form = openDialog("JS001");
-  EXPECT_EQ(form->clickAction("actok"), host::Outcome::Disabled);
-  EXPECT_EQ(form->clickAction("actok_print"), host::Outcome::Disabled);
-  ASSERT_EQ(payCash(*form, "20"), host::Outcome::Done);
-  ASSERT_EQ(form->clickAction("actdel"), host::Outcome::Done);
-  EXPECT_EQ(form->clickAction("actok"), host::Outcome::Disabled);
-}
-
-TEST_F(SettlementConfirm, FailingRecalculationRollsBackLinesAndLedgerRow) {
-  rows("drop procedure sp_sys_calcxmzzkhj");
-  rows(
-      "create procedure sp_sys_calcxmzzkhj @orgid varchar(50), @billno varchar(50) as "
-      "begin raiserror('recalculation failed', 16, 1) end");
+TEST_F(SettlementConfirm, AFailingRecalculationRollsBackLinesAndLedgerRow) {
   auto form = openDialog("JS001");
   ASSERT_EQ(payCash(*form, "20"), host::Outcome::Done);
   ASSERT_EQ(payByCard(*form, "50"), host::Outcome::Done);
+  rows("drop procedure sp_sys_calcxmzzkhj");
+  rows("create procedure sp_sys_calcxmzzkhj @orgid varchar(50), @billno varchar(50) as "
+       "begin raiserror('recalculation failed', 16, 1) end");
   EXPECT_EQ(form->clickAction("actok"), host::Outcome::Aborted);
   EXPECT_TRUE(said("\"text\":\"单据保存失败\""));
-  EXPECT_EQ(count("vt_x_xmzzk_js"), 0);
-  EXPECT_EQ(count("vt_b_khbmk_vip_pay"), 2);
+  EXPECT_EQ(countOf("vt_x_xmzzk_js"), 0);
+  EXPECT_EQ(countOf("vt_b_khbmk_vip_pay"), 2);  // the fixture's own two
   EXPECT_FALSE(said("\"event\":\"drawer\""));
   EXPECT_EQ(form->ModalResult, host::mrNone);
   EXPECT_EQ(form->cdsjiesuan.recordCount(), 2);  // the dialog keeps its lines
 }
 
-TEST_F(SettlementConfirm, FailingLedgerRowRollsBackLinesAndTotals) {
+TEST_F(SettlementConfirm, AFailingLedgerRowRollsBackLinesAndTotals) {
   auto form = openDialog("JS001");
   ASSERT_EQ(payCash(*form, "20"), host::Outcome::Done);
   ASSERT_EQ(payByCard(*form, "50"), host::Outcome::Done);
   rows("drop table vt_b_khbmk_vip_pay");
   EXPECT_EQ(form->clickAction("actok"), host::Outcome::Aborted);
-  EXPECT_EQ(count("vt_x_xmzzk_js"), 0);
-  auto order = rows("select hjsk, ispay from vt_x_xmzzk where billno = 'JS001'");
-  EXPECT_EQ(order[0][0].asCurrency(), Currency());
-  EXPECT_EQ(order[0][1].asInteger(), 0);
+  EXPECT_EQ(countOf("vt_x_xmzzk_js"), 0);
+  EXPECT_EQ(rowTexts("select hjsk, ispay from vt_x_xmzzk where billno = 'JS001'"), std::vector<std::string>{"0|0"});
   EXPECT_FALSE(said("\"event\":\"drawer\""));
 }
 
@@ -129,10 +100,8 @@ TEST_F(SettlementConfirm, FullySettledOrderShowsHistoryAndPrintOnly) {
   auto opened = openDialog("JS002");
   ASSERT_EQ(payCash(*opened, "50"), host::Outcome::Done);
   ASSERT_EQ(opened->clickAction("actok"), host::Outcome::Done);
-  rows(
-      "insert into vt_sys_hx_kh(orgid, billno, biztype, hxbillno, hxbillid, bchx, zy) "
-      "select '0001', 'SK1', '项目订单', 'JS002', id, 30, '收款核销' from vt_x_xmzzk where billno "
-      "= 'JS002'");
+  rows("insert into vt_sys_hx_kh(orgid, billno, biztype, hxbillno, hxbillid, bchx, zy) select '0001', 'SK1', "
+       "'项目订单', 'JS002', id, 30, '收款核销' from vt_x_xmzzk where billno = 'JS002'");
   rows("exec sp_sys_calcxmzzkhj @orgid='0001', @billno='JS002'");
   ASSERT_EQ(scalar("select ispay from vt_x_xmzzk where billno = 'JS002'").asInteger(), 2);
 
@@ -152,49 +121,40 @@ TEST_F(SettlementConfirm, FullySettledOrderShowsHistoryAndPrintOnly) {
   EXPECT_TRUE(said("\"表单编号\":\"1100_01\""));
 }
 
-// ---- the order editor and the plug item ------------------------------------------------
-
-class SettlementFromEditor : public jiesuan_test::SettlementSession {
- protected:
-  // The dialog, when shown, adds a cash line and then clicks `action`.
-  void answerDialogWith(const std::string& action) {
-    ui.setModalRunner([this, action](host::FormModel& shown) {
+TEST_F(SettlementConfirm, TheOrderEditorAndThePlugItemShowTheWindowAndActOnItsResult) {
+  std::string shownBillno;
+  // The dialog, when shown, adds a cash line of 30 and then clicks `action`.
+  auto answerWith = [&](const std::string& action) {
+    ui.setModalRunner([this, action, &shownBillno](host::FormModel& shown) {
       auto& dialog = dynamic_cast<Tjiesuanform&>(shown);
       shownBillno = dialog.billno;
       payCash(dialog, "30");
       dialog.clickAction(action);
       return dialog.ModalResult == host::mrNone ? host::mrCancel : dialog.ModalResult;
     });
-  }
-  std::string shownBillno;
-};
-
-TEST_F(SettlementFromEditor, ResultsDecideReloadAndPrint) {
+  };
   auto editor = openEditor("JS002");
-  answerDialogWith("actclose");
+  answerWith("actclose");
   ui.queueAnswer(host::mrNo);  // 取消 asks about the typed line: drop it
   ASSERT_EQ(editor->clickAction("actjiesuan"), host::Outcome::Done);
   EXPECT_EQ(shownBillno, "JS002");
-  EXPECT_EQ(count("vt_x_xmzzk_js"), 0);  // cancelled: nothing written
+  EXPECT_EQ(countOf("vt_x_xmzzk_js"), 0);  // cancelled: nothing written
 
-  answerDialogWith("actok");
+  answerWith("actok");
   ASSERT_EQ(editor->clickAction("actjiesuan"), host::Outcome::Done);
   EXPECT_EQ(editor->cdsMaster.fieldByName("hjsk").asCurrency(), Currency::fromInt(30));
   EXPECT_FALSE(said("\"event\":\"print\""));
-
-  answerDialogWith("actok_print");
+  answerWith("actok_print");
   ASSERT_EQ(editor->clickAction("actjiesuan"), host::Outcome::Done);
   EXPECT_EQ(editor->cdsMaster.fieldByName("hjsk").asCurrency(), Currency::fromInt(60));
   EXPECT_TRUE(said("\"表单编号\":\"1100\""));
-}
 
-TEST_F(SettlementFromEditor, PlugItemShowsTheWindowModally) {
+  shownBillno.clear();
   host::TPlugItem* item = host::plugsPool().plugbyName("1100_07");
   ASSERT_NE(item, nullptr);
-  answerDialogWith("actok");
-  item->create(nullptr, "JS002");
-  EXPECT_EQ(shownBillno, "JS002");
-  EXPECT_EQ(count("vt_x_xmzzk_js"), 1);
+  item->create(nullptr, "JS003");
+  EXPECT_EQ(shownBillno, "JS003");
+  EXPECT_EQ(countOf("vt_x_xmzzk_js where billno = 'JS003'"), 1);
 }
 
 }  // namespace

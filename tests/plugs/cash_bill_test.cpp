@@ -1,9 +1,9 @@
-// Lines and saves of the cash bills as a cashier types them into the grid: the
-// transfer's four checks in their order with their messages (an empty amount becomes 0
-// first), the income and expense category check, accounts and categories picked by
-// name, the add-line action hidden on every page, a total that is the sum of the lines
-// whatever was typed into it, the settlement account checked after the lines, and a
-// delete that takes that bill only.
+// Cash bills as a cashier uses them: the transfer's four line checks in their order
+// with their messages (an empty amount becomes 0 first), the income and expense
+// category check, accounts and categories picked by name, the add-line action hidden,
+// a total that is the sum of the lines whatever was typed into it, the settlement
+// account checked after the lines, a delete of that bill only; the drawer opening
+// once per successful audit, and account balances following audited bills exactly.
 #include <gtest/gtest.h>
 
 #include "cash_bill_session.h"
@@ -17,9 +17,35 @@ using plugs::coreapp::fydj::Tfydjform;
 using plugs::coreapp::srdj::Tsrdjform;
 using plugs::coreapp::zjzz::Tzjzzform;
 
-class CashLines : public cash_test::CashSession {};
+class CashBill : public cash_test::CashSession {
+ protected:
+  std::string balances() { return balance(1) + " " + balance(2) + " " + balance(3); }
+  long drawerOpenings() const { return count("\"event\":\"drawer\""); }
 
-TEST_F(CashLines, TransferLineChecksRunInOrderAndRefuseWithTheirMessage) {
+  // A stale editor's audit and an audit without the right are refused and open nothing;
+  // the audit opens the drawer once, the un-audit does not.
+  void checkDrawer(plugs::coreapp::TSimpleBillForm& bill, plugs::coreapp::TSimpleBillForm& stale) {
+    const std::string code = bill.plugCode();
+    SCOPED_TRACE(code);
+    const long before = drawerOpenings();
+    query("update " + std::string(bill.spec.masterTable) + " set version = version + 1");
+    bill.OpenBillData(bill.billno);
+    EXPECT_EQ(stale.clickAction("actAudit"), host::Outcome::Aborted);
+    host.rights = {false, {code + "_05"}};
+    EXPECT_EQ(bill.clickAction("actAudit"), host::Outcome::Aborted);
+    host.rights.all = true;
+    EXPECT_EQ(drawerOpenings(), before);
+
+    ASSERT_EQ(bill.clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(bill.masterStatus(), 1);
+    EXPECT_EQ(drawerOpenings(), before + 1);
+    ASSERT_EQ(bill.clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(bill.masterStatus(), 0);
+    EXPECT_EQ(drawerOpenings(), before + 1) << "un-auditing opens nothing";
+  }
+};
+
+TEST_F(CashBill, TransferLineChecksRunInOrderAndRefuseWithTheirMessage) {
   const Value five(Currency::fromInt(5));
   const struct {
     std::vector<std::pair<const char*, Value>> cells;
@@ -57,7 +83,7 @@ TEST_F(CashLines, TransferLineChecksRunInOrderAndRefuseWithTheirMessage) {
   }
 }
 
-TEST_F(CashLines, AccountsArePickedByNameIntoIdAndCode) {
+TEST_F(CashBill, AccountsArePickedByNameIntoIdAndCode) {
   auto form = openEditor<Tzjzzform>("1114");
   ASSERT_TRUE(startBill(*form));
   const host::Control& grid = form->control("cxgDetail");
@@ -79,7 +105,7 @@ TEST_F(CashLines, AccountsArePickedByNameIntoIdAndCode) {
   EXPECT_NE(lastEvent().find("请选择转入账户。"), std::string::npos);
 }
 
-TEST_F(CashLines, IncomeAndExpenseLinesNeedTheirCategoryButAnyAmount) {
+TEST_F(CashBill, IncomeAndExpenseLinesNeedTheirCategoryButAnyAmount) {
   auto income = openEditor<Tsrdjform>("1111");
   auto expense = openEditor<Tfydjform>("1110");
   const struct {
@@ -105,7 +131,7 @@ TEST_F(CashLines, IncomeAndExpenseLinesNeedTheirCategoryButAnyAmount) {
   }
 }
 
-TEST_F(CashLines, EveryCashBillHidesTheAddLineButton) {
+TEST_F(CashBill, EveryCashBillHidesTheAddLineButton) {
   for (const char* code : {"1110", "1111", "1114"}) {
     SCOPED_TRACE(code);
     host::plugsPool().plugbyName(code)->create(nullptr, "");
@@ -118,7 +144,7 @@ TEST_F(CashLines, EveryCashBillHidesTheAddLineButton) {
   host::PageControl().clear();
 }
 
-TEST_F(CashLines, TransferTotalIsTheSumOfItsLinesAndDeleteTakesThatBillOnly) {
+TEST_F(CashBill, TransferTotalIsTheSumOfItsLinesAndDeleteTakesThatBillOnly) {
   auto form = savedTransfer({Currency::fromInt(500), Currency::fromInt(250)});
   ASSERT_FALSE(form->billno.empty());
   EXPECT_EQ(form->cdsMaster.fieldByName("hjje").asCurrency(), Currency::fromInt(750));
@@ -138,7 +164,7 @@ TEST_F(CashLines, TransferTotalIsTheSumOfItsLinesAndDeleteTakesThatBillOnly) {
   EXPECT_EQ(countOf("vt_f_zjzz_mx where billno = '" + form->billno + "'"), 2);
 }
 
-TEST_F(CashLines, ExpenseTotalIgnoresWhatWasTypedIntoIt) {
+TEST_F(CashBill, ExpenseTotalIgnoresWhatWasTypedIntoIt) {
   auto form = openEditor<Tfydjform>("1110");
   ASSERT_TRUE(startBill(*form));
   form->setControlText(form->control("cbzh"), "现金");
@@ -152,7 +178,7 @@ TEST_F(CashLines, ExpenseTotalIgnoresWhatWasTypedIntoIt) {
   EXPECT_EQ(form->control("cbzh").items.front(), "现金");
 }
 
-TEST_F(CashLines, IncomeWithoutAccountIsRefusedAfterItsLinesPassed) {
+TEST_F(CashBill, IncomeWithoutAccountIsRefusedAfterItsLinesPassed) {
   auto form = openEditor<Tsrdjform>("1111");
   ASSERT_TRUE(startBill(*form));
   EXPECT_EQ(save(*form), host::Outcome::Aborted);  // no lines yet: the common check speaks first
@@ -170,6 +196,45 @@ TEST_F(CashLines, IncomeWithoutAccountIsRefusedAfterItsLinesPassed) {
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(rowTexts("select zh_id, hjje from vt_f_srdj where billno = '" + form->billno + "'"),
             std::vector<std::string>{"3|20"});
+}
+
+TEST_F(CashBill, TheDrawerOpensOnceOnASuccessfulAuditOnly) {
+  auto transfer = savedTransfer({Currency::fromInt(100)});
+  checkDrawer(*transfer, *openEditor<Tzjzzform>("1114", transfer->billno));
+  auto income = savedLedgerBill<Tsrdjform>("1111", "sr_id", Currency::fromInt(5));
+  checkDrawer(*income, *openEditor<Tsrdjform>("1111", income->billno));
+  auto expense = savedLedgerBill<Tfydjform>("1110", "fy_id", Currency::fromInt(7));
+  checkDrawer(*expense, *openEditor<Tfydjform>("1110", expense->billno));
+}
+
+TEST_F(CashBill, BalancesAddEveryAuditedMovementAndUnauditingTakesItBack) {
+  auto transfer = savedTransfer({Currency::fromRaw(1000001)});
+  EXPECT_EQ(balances(), "0|0|0 0|0|0 0|0|0") << "a saved bill moves nothing until audited";
+  ASSERT_EQ(transfer->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(balances(), "0|100.0001|-100.0001 100.0001|0|100.0001 0|0|0");
+  ASSERT_EQ(transfer->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(balances(), "0|0|0 0|0|0 0|0|0");
+
+  // Income 300 and expense 42.5 through cash; 100 moved from cash to the bank.
+  auto income = savedLedgerBill<Tsrdjform>("1111", "sr_id", Currency::fromInt(300));
+  auto expense = savedLedgerBill<Tfydjform>("1110", "fy_id", Currency::fromRaw(425000));
+  auto moved = savedTransfer({Currency::fromInt(100)});
+  for (auto* bill : std::initializer_list<plugs::coreapp::TSimpleBillForm*>{income.get(), expense.get(), moved.get()})
+    ASSERT_EQ(bill->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  // An audited receipt line into the bank, a payment out of WeChat, an order settled in
+  // cash, a reduction (no account) and a receipt still in draft.
+  query(R"sql(
+insert into vt_f_khsk(orgid, billno, status) values ('0001', 'SK1', 1)
+insert into vt_f_khsk_mx(uid, orgid, billno, zh_id, je) values ('u1', '0001', 'SK1', 2, 60)
+insert into vt_f_khsk(orgid, billno, status) values ('0001', 'SK2', 0)
+insert into vt_f_khsk_mx(uid, orgid, billno, zh_id, je) values ('u2', '0001', 'SK2', 2, 1000)
+insert into vt_f_gysfk(orgid, billno, status) values ('0001', 'FK1', 1)
+insert into vt_f_gysfk_mx(uid, orgid, billno, zh_id, je) values ('u3', '0001', 'FK1', 3, 15.25)
+insert into vt_x_xmzzk_js(orgid, uid, billno, zh_id, je) values ('0001', 'u4', 'XM1', 1, 88)
+insert into vt_x_xmzzk_js(orgid, uid, billno, zh_id, je) values ('0001', 'u5', 'XM1', 0, 5)
+)sql");
+  EXPECT_EQ(rowTexts("select zh_id, srje, zcje, ye from vt_v_zhye where orgid = '0001' order by zh_id"),
+            (std::vector<std::string>{"1|388|142.5|245.5", "2|160|0|160", "3|0|15.25|-15.25"}));
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ TEST_F(StockLines, PurchaseAndReceiptAmountAndPriceFollowEachOther) {
   EXPECT_EQ(line(*form), "0|0.9|50|0");
   type(*form, "je", Value(Currency::fromInt(7)));
   EXPECT_EQ(line(*form), "0|0.9|50|7");
+  type(*form, "sl", Value(2.0));  // and the line stays editable
+  EXPECT_EQ(line(*form), "2|0.9|50|90");
 
   auto other = openEditor<qtck::Tqtrkform>("1122");  // the other receipt has no discount factor
   startBill(*other, {2});

@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "dataset/client_data_set.h"
 #include "db/embedded_connection.h"
 #include "host/forms/bill_config.h"
 #include "host/host.h"
@@ -63,6 +65,29 @@ class BillSession : public ::testing::Test {
     const auto r = query(sql);
     return r.empty() ? core::Value() : r.front().front();
   }
+
+  //! Every row of a query as its values' texts joined by "|" (null as ""), so a whole
+  //! row, money to four places included, is checked in one comparison.
+  std::vector<std::string> rowTexts(const std::string& sql) {
+    std::vector<std::string> out;
+    for (const auto& row : query(sql)) {
+      std::string line;
+      for (std::size_t i = 0; i < row.size(); ++i) line += (i == 0 ? "" : "|") + row[i].asText();
+      out.push_back(line);
+    }
+    return out;
+  }
+
+  //! The current row's `fields` ("sl dj je") as their texts joined by "|" (null as "").
+  static std::string texts(const dataset::ClientDataSet& ds, const std::string& fields) {
+    std::string out, name;
+    std::istringstream in(fields);
+    while (in >> name) out += (out.empty() ? "" : "|") + ds.fieldByName(name).asString();
+    return out;
+  }
+
+  //! How many rows `from` ("table" or "table where ...") holds.
+  std::int64_t countOf(const std::string& from) { return scalar("select count(*) from " + from).asInteger(); }
 
   std::string lastEvent() const { return ui.transcript().empty() ? "" : ui.transcript().back(); }
 

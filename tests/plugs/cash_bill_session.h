@@ -4,25 +4,14 @@
 // does (new bill, a line typed into the grid, save, audit) and read account balances.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include "bill_session.h"
-
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "db/embedded_connection.h"
-#include "host/forms/bill_config.h"
-#include "host/host.h"
-#include "host/lookup/host_plugs.h"
-#include "host/plug/t_plugs_pool.h"
-#include "host/scripted_ui.h"
+#include "bill_session.h"
 #include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/srdj/srdj_form.h"
 #include "plugs/coreapp/zjzz/zjzz_form.h"
-#include "schema/schema_script.h"
 
 namespace cash_test {
 
@@ -70,11 +59,33 @@ class CashSession : public bill_test::BillSession {
   //! Saves; returns the action's outcome.
   host::Outcome save(plugs::coreapp::TSimpleBillForm& form) { return form.clickAction("actSave"); }
 
-  //! Balance of account `zh` from the balances view: {in, out, left}.
-  std::tuple<core::Currency, core::Currency, core::Currency> balance(int zh) {
-    const auto r = query("select srje, zcje, ye from vt_v_zhye where orgid = '0001' and zh_id = " + std::to_string(zh));
-    if (r.empty()) return {};
-    return {r[0][0].asCurrency(), r[0][1].asCurrency(), r[0][2].asCurrency()};
+  //! Balance of account `zh` from the balances view as "in|out|left".
+  std::string balance(int zh) {
+    const auto r = rowTexts("select srje, zcje, ye from vt_v_zhye where orgid = '0001' and zh_id = " + std::to_string(zh));
+    return r.empty() ? "" : r.front();
+  }
+
+  //! A saved transfer from account 1 to 2 of one line per amount, picked by name.
+  std::unique_ptr<plugs::coreapp::zjzz::Tzjzzform> savedTransfer(const std::vector<core::Currency>& amounts) {
+    auto form = openEditor<plugs::coreapp::zjzz::Tzjzzform>("1114");
+    EXPECT_TRUE(startBill(*form));
+    for (core::Currency je : amounts) {
+      typeLine(*form, {{"ozh_name", core::Value("现金")}, {"izh_name", core::Value("银行")}, {"je", core::Value(je)}});
+      EXPECT_EQ(postLine(*form), host::Outcome::Done) << lastEvent();
+    }
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    return form;
+  }
+
+  //! A saved income or expense bill through account 1 with one line of `je` in category 1.
+  template <class Form>
+  std::unique_ptr<Form> savedLedgerBill(const char* code, const char* categoryField, core::Currency je) {
+    auto form = openEditor<Form>(code);
+    EXPECT_TRUE(startBill(*form));
+    form->cdsMaster.fieldByName("zh_id").setValue(core::Value(1));
+    typeLine(*form, {{categoryField, core::Value(1)}, {"je", core::Value(je)}});
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    return form;
   }
 };
 

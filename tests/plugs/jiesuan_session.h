@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/plug/t_plugs_pool.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
@@ -51,6 +52,14 @@ class SettlementSession : public xmzzk_test::OrderSession {
     return form;
   }
 
+  //! The settlement window's lines as "jsfs_code|zh_id|je|remark", one text per line.
+  static std::vector<std::string> lines(Form& form) {
+    std::vector<std::string> out;
+    for (form.cdsjiesuan.first(); !form.cdsjiesuan.eof(); form.cdsjiesuan.next())
+      out.push_back(texts(form.cdsjiesuan, "jsfs_code zh_id je remark"));
+    return out;
+  }
+
   //! Types a text into a control of the window.
   static void type(Form& form, const std::string& name, const std::string& text) {
     form.setControlText(form.control(name), text);
@@ -78,11 +87,6 @@ class SettlementSession : public xmzzk_test::OrderSession {
                                const std::string& account = "现金") {
     type(form, "cbbxj_zh", account);
     return add(form, "现结", "edtxj_je", amount);
-  }
-
-  //! Rows of a table (the transcript's count is not needed here).
-  int count(const std::string& table) {
-    return static_cast<int>(scalar("select count(*) from " + table).asInteger());
   }
 };
 

@@ -1,7 +1,7 @@
-// The customer invoice (1118): the default company, receipts offered
-// while they have an amount not yet invoiced (drafts of other invoices count), a picked
-// receipt's line, the total, the refusals, figures read again when a receipt is no
-// longer audited, and an audit that writes nothing.
+// The customer invoice (1118): the default company, receipts offered while they have
+// an amount not yet invoiced (drafts of other invoices count), a picked receipt's line,
+// the total, the refusals, figures read again when a receipt is no longer audited,
+// and an audit that writes nothing.
 #include <gtest/gtest.h>
 
 #include "host/forms/page_control.h"
@@ -40,10 +40,16 @@ class Invoice : public write_off_test::WriteOffSession {
     });
   }
 
+  //! A new invoice for customer 1 with `receipts` picked.
+  std::unique_ptr<Tkhkpkform> invoice(std::vector<std::string> receipts) {
+    auto form = newCustomerBill<Tkhkpkform>("1118");
+    EXPECT_EQ(pickSources(*form, std::move(receipts)), host::Outcome::Done) << lastEvent();
+    return form;
+  }
+
   //! A saved invoice of `je` on SK001; its number.
   std::string invoiced(const char* je) {
-    auto form = newCustomerBill<Tkhkpkform>("1118");
-    EXPECT_EQ(pickSources(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
+    auto form = invoice({"SK001"});
     EXPECT_EQ(typeAmount(*form, je), host::Outcome::Done) << lastEvent();
     EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
     return form->billno;
@@ -56,9 +62,7 @@ class Invoice : public write_off_test::WriteOffSession {
     onSelector = [&rows](plugs::coreapp::TWriteOffSelectForm& selector) {
       selector.clickAction("cxButton3");
       for (selector.cdsResult.first(); !selector.cdsResult.eof(); selector.cdsResult.next())
-        rows.push_back(selector.cdsResult.fieldByName("bizbillno").asString() + " " +
-                       selector.cdsResult.fieldByName("kpjeok").asCurrency().toString() + " " +
-                       selector.cdsResult.fieldByName("kpjeno").asCurrency().toString());
+        rows.push_back(texts(selector.cdsResult, "bizbillno kpjeok kpjeno"));
       return host::mrCancel;
     };
     auto form = newCustomerBill<Tkhkpkform>("1118");
@@ -78,66 +82,56 @@ TEST_F(Invoice, ANewInvoiceIsIssuedByTheFirstCompany) {
 }
 
 TEST_F(Invoice, AReceiptIsOfferedUntilOtherInvoicesCoverItsWholeAmount) {
-  EXPECT_EQ(offered(), (std::vector<std::string>{"SK001 0 1000"}));
+  EXPECT_EQ(offered(), (std::vector<std::string>{"SK001|0|1000"}));
   const std::string first = invoiced("600");
-  EXPECT_EQ(offered(), (std::vector<std::string>{"SK001 600 400"}));
+  EXPECT_EQ(offered(), (std::vector<std::string>{"SK001|600|400"}));
 
-  auto form = newCustomerBill<Tkhkpkform>("1118");
+  auto form = invoice({"SK001"});
   ASSERT_EQ(pickSources(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
-  ASSERT_EQ(form->cdsDetail.recordCount(), 1);
-  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(400));
-  EXPECT_EQ(form->cdsDetail.fieldByName("skje").asCurrency(), Currency::fromInt(1000));
-  EXPECT_DOUBLE_EQ(form->cdsDetail.fieldByName("tax").asFloat(), 0.03);
-  ASSERT_EQ(pickSources(*form, {"SK001"}), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(form->cdsDetail.recordCount(), 1);  // a receipt is invoiced once per invoice
+  ASSERT_EQ(form->cdsDetail.recordCount(), 1);  // a receipt is invoiced once per invoice
+  EXPECT_EQ(texts(form->cdsDetail, "je skje tax"), "400|1000|0.03");
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(query("select biztype, bizid, tax from vt_f_khkpk_mx where billno = '" + form->billno + "'"),
-            (std::vector<std::vector<Value>>{{Value("收款单"), Value(1), Value(0.03)}}));
+  EXPECT_EQ(rowTexts("select biztype, bizid, tax from vt_f_khkpk_mx where billno = '" + form->billno + "'"),
+            std::vector<std::string>{"收款单|1|0.03"});
   EXPECT_TRUE(offered().empty());  // 1000 - (600 + 400) is not above 0
 
   // Reopened, each invoice counts only the other's part as invoiced elsewhere.
-  auto reopened = openEditor<Tkhkpkform>("1118", first);
-  EXPECT_EQ(reopened->cdsDetail.fieldByName("kpjeok").asCurrency(), Currency::fromInt(400));
-  EXPECT_EQ(reopened->cdsDetail.fieldByName("kpjeno").asCurrency(), Currency::fromInt(600));
+  EXPECT_EQ(texts(openEditor<Tkhkpkform>("1118", first)->cdsDetail, "kpjeok kpjeno"), "400|600");
+  // A line keeps its amount when its receipt is no longer audited; the figures read 0 and all.
+  query("update vt_f_khsk set status = 0 where billno = 'SK001'");
+  EXPECT_EQ(texts(openEditor<Tkhkpkform>("1118", first)->cdsDetail, "je kpjeok kpjeno"), "600|0|1000");
 }
 
 TEST_F(Invoice, TheTotalIsTheSumOfTheLinesAtEverySave) {
   query("update vt_f_khsk set status = 1 where billno = 'SK002'");
-  auto form = newCustomerBill<Tkhkpkform>("1118");
-  ASSERT_EQ(pickSources(*form, {"SK001", "SK002"}), host::Outcome::Done) << lastEvent();
+  auto form = invoice({"SK001", "SK002"});
   ASSERT_TRUE(form->cdsDetail.locate("bizbillno", Value(std::string("SK001"))));
   ASSERT_EQ(typeAmount(*form, "250.1234"), host::Outcome::Done) << lastEvent();
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
   const std::string total = "select hjje from vt_f_khkpk where billno = '" + form->billno + "'";
-  EXPECT_EQ(scalar(total).asCurrency(), Currency::parse("550.1234"));
+  EXPECT_EQ(scalar(total).asText(), "550.1234");
 
   ASSERT_EQ(form->clickAction("actEdit"), host::Outcome::Done) << lastEvent();
   ASSERT_TRUE(form->cdsDetail.locate("bizbillno", Value(std::string("SK002"))));
   ASSERT_EQ(form->dispatch([&] { form->cdsDetail.deleteRecord(); }), host::Outcome::Done) << lastEvent();
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(scalar(total).asCurrency(), Currency::parse("250.1234"));
-  EXPECT_EQ(scalar("select count(*) from vt_f_khkpk_mx where billno = '" + form->billno + "'").asInteger(), 1);
+  EXPECT_EQ(scalar(total).asText(), "250.1234");
+  EXPECT_EQ(countOf("vt_f_khkpk_mx where billno = '" + form->billno + "'"), 1);
 }
 
-TEST_F(Invoice, RefusesLinesWithoutACustomerOrAPositiveAmountAndSavesWithoutNone) {
-  auto form = openEditor<Tkhkpkform>("1118");
-  ASSERT_EQ(form->clickAction("actAdd"), host::Outcome::Done);
-  picks = {"SK001"};
-  form->clickAction("actDetail_Add");
-  EXPECT_TRUE(said("请选择往来单位"));
-  EXPECT_TRUE(form->cdsDetail.isEmpty());
-
-  auto named = newCustomerBill<Tkhkpkform>("1118");
-  ASSERT_EQ(pickSources(*named, {"SK001"}), host::Outcome::Done) << lastEvent();
+TEST_F(Invoice, RefusesAmountsBelowOneCentAndSavesNothingWithoutACustomer) {
+  auto named = invoice({"SK001"});
   for (const char* amount : {"0", "-5"}) {
     EXPECT_EQ(typeAmount(*named, amount), host::Outcome::Aborted) << amount;
     EXPECT_TRUE(said("请输入开票金额")) << amount;
     named->cdsDetail.cancel();
   }
   EXPECT_EQ(named->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(1000));
-  // More than the receipt's rest is not refused.
-  EXPECT_EQ(typeAmount(*named, "1500"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(typeAmount(*named, "1500"), host::Outcome::Done) << lastEvent();  // more than the rest is taken
 
+  // Without a customer a typed line does not save.
+  auto form = openEditor<Tkhkpkform>("1118");
+  ASSERT_EQ(form->clickAction("actAdd"), host::Outcome::Done);
   ASSERT_EQ(form->dispatch([&] {
     form->cdsDetail.append();
     form->cdsDetail.fieldByName("je").setValue(Value(10));
@@ -146,18 +140,7 @@ TEST_F(Invoice, RefusesLinesWithoutACustomerOrAPositiveAmountAndSavesWithoutNone
             host::Outcome::Done);
   save(*form);
   EXPECT_TRUE(said("请选择往来单位."));
-  EXPECT_EQ(scalar("select count(*) from vt_f_khkpk").asInteger(), 0);
-}
-
-TEST_F(Invoice, ALineKeepsItsAmountWhenItsReceiptIsNoLongerAudited) {
-  const std::string other = invoiced("300");
-  const std::string number = invoiced("700");
-  query("update vt_f_khsk set status = 0 where billno = 'SK001'");
-  auto form = openEditor<Tkhkpkform>("1118", number);
-  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(700));
-  EXPECT_EQ(form->cdsDetail.fieldByName("kpjeok").asCurrency(), Currency());
-  EXPECT_EQ(form->cdsDetail.fieldByName("kpjeno").asCurrency(), Currency::fromInt(1000));
-  EXPECT_FALSE(other.empty());
+  EXPECT_EQ(countOf("vt_f_khkpk"), 0);
 }
 
 TEST_F(Invoice, AuditAndUnauditChangeOnlyTheState) {
@@ -165,10 +148,11 @@ TEST_F(Invoice, AuditAndUnauditChangeOnlyTheState) {
   auto form = openEditor<Tkhkpkform>("1118", number);
   const std::string receipt = "select hjje, hxje, iskaipiao, piaono, version from vt_f_khsk where billno = 'SK001'";
   const auto before = query(receipt);
+  const std::string status = "select status from vt_f_khkpk where billno = '" + number + "'";
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(scalar("select status from vt_f_khkpk where billno = '" + number + "'").asInteger(), 1);
+  EXPECT_EQ(scalar(status).asInteger(), 1);
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(scalar("select status from vt_f_khkpk where billno = '" + number + "'").asInteger(), 0);
+  EXPECT_EQ(scalar(status).asInteger(), 0);
   EXPECT_EQ(query(receipt), before);
 }
 

@@ -4,21 +4,12 @@
 // way a clerk does (new bill, pick supplier and goods, type into a line, save, audit).
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include "bill_session.h"
-
-#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "db/embedded_connection.h"
-#include "host/forms/bill_config.h"
-#include "host/host.h"
-#include "host/lookup/host_plugs.h"
-#include "host/plug/t_plugs_pool.h"
-#include "host/scripted_ui.h"
+#include "bill_session.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/spch/spch_form.h"
@@ -27,7 +18,6 @@
 #include "plugs/coreapp/spsy/spsy_form.h"
 #include "plugs/coreapp/sptj/sptj_form.h"
 #include "plugs/coreapp/spyk/spyk_form.h"
-#include "schema/schema_script.h"
 
 namespace stock_test {
 
@@ -90,6 +80,54 @@ class StockSession : public bill_test::BillSession {
 
   //! Saves; returns the action's outcome.
   host::Outcome save(plugs::coreapp::TStockBillForm& form) { return form.clickAction("actSave"); }
+
+  using Cells = std::vector<std::pair<const char*, core::Value>>;
+
+  //! A saved bill of type `Form` with a line per goods id, `lines[i]` typed into line i
+  //! and `master` into the header.
+  template <class Form>
+  std::unique_ptr<Form> savedBill(const char* code, const std::vector<int>& goods, const std::vector<Cells>& lines,
+                                  const Cells& master = {}) {
+    auto form = openEditor<Form>(code);
+    startBill(*form, goods);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      form->cdsDetail.setRecNo(static_cast<int>(i) + 1);
+      for (const auto& [field, value] : lines[i]) type(*form, field, value);
+      form->cdsDetail.post();
+    }
+    if (!master.empty() && form->cdsMaster.state() == dataset::DataSetState::Browse) form->cdsMaster.edit();
+    for (const auto& [field, value] : master) form->cdsMaster.fieldByName(field).setValue(value);
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    return form;
+  }
+
+  void audit(host::TBaseBillEditRibbonForm& form, const char* action = "actAudit") {
+    ASSERT_EQ(form.clickAction(action), host::Outcome::Done) << lastEvent();
+  }
+  void unaudit(host::TBaseBillEditRibbonForm& form) { audit(form, "actAudit_0"); }
+
+  //! Stock of goods 1 in store `ck` from vt_v_spkc as "quantity|value|average cost"
+  //! (all 0 without a row).
+  std::string stock(int ck = 1) {
+    const auto r = query("select kcsl, kcje, cbj from vt_v_spkc where orgid = '0001' and sp_id = 1 and ck_id = " +
+                         std::to_string(ck));
+    if (r.empty()) return "0|0|0";
+    return core::Value(r[0][0].asFloat()).asText() + "|" + r[0][1].asCurrency().toString() + "|" +
+           core::Value(r[0][2].asFloat()).asText();
+  }
+
+  //! Book stock rows "(orgid, ck_id, sp_id, kcsl, kcje), ..." written straight in.
+  void holdStock(const std::string& values) {
+    EXPECT_TRUE(conn.execBatch("insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values " + values).ok());
+  }
+
+  //! Makes the numbering procedure hand out no number, so every numbered batch fails.
+  void breakNumbering() {
+    ASSERT_TRUE(conn.execBatch("drop procedure sp_sys_genbillno").ok());
+    ASSERT_TRUE(conn.execBatch("create procedure sp_sys_genbillno @orgid varchar(50), @category varchar(20), "
+                               "@tag varchar(20), @ck_id int, @billno varchar(50) output as begin set @billno = null end")
+                    .ok());
+  }
 };
 
 }  // namespace stock_test

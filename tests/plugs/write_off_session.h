@@ -5,26 +5,15 @@
 // the source selector (played by the modal runner), save, audit.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include "bill_session.h"
-
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "db/embedded_connection.h"
-#include "host/forms/bill_config.h"
-#include "host/host.h"
-#include "host/lookup/host_plugs.h"
-#include "host/plug/t_plugs_pool.h"
-#include "host/scripted_ui.h"
+#include "bill_session.h"
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/simple_bill/write_off_select_form.h"
-#include "schema/schema_script.h"
 
 namespace write_off_test {
 
@@ -82,6 +71,20 @@ class WriteOffSession : public bill_test::BillSession {
     return form;
   }
 
+  //! An audited receipt (or payment) of `je` writing off `writtenOff` of bill `paid`; its number.
+  template <class Form>
+  std::string auditedMoney(const char* code, const char* je, const char* paid = "", const char* writtenOff = "") {
+    auto form = openEditor<Form>(code);
+    startBill(*form, je);
+    if (*paid != '\0') {
+      EXPECT_EQ(pick(*form, {paid}), host::Outcome::Done) << lastEvent();
+      EXPECT_EQ(typeWriteOff(*form, paid, writtenOff), host::Outcome::Done) << lastEvent();
+    }
+    EXPECT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+    return form->billno;
+  }
+
   //! Ticks the listed sources (by number) in the next selector and runs `action`.
   host::Outcome pickSources(host::TBaseBillEditRibbonForm& form, std::vector<std::string> numbers,
                             const char* action = "actDetail_Add") {
@@ -119,17 +122,23 @@ class WriteOffSession : public bill_test::BillSession {
   std::vector<std::string> picks;  //!< bills the next selector ticks
   //! Runs inside a shown selector instead of ticking `picks` (when set).
   std::function<int(plugs::coreapp::TWriteOffSelectForm&)> onSelector;
+  //! Plays any other modal dialog (cancelled when unset).
+  std::function<int(host::FormModel&)> onOtherDialog;
+  std::vector<std::string> listed;  //!< bills the last selector listed, by number
 
  private:
   // Lists every store's bills, ticks `picks` and presses OK.
   int playSelector(host::FormModel& form) {
     auto* selector = dynamic_cast<plugs::coreapp::TWriteOffSelectForm*>(&form);
-    if (selector == nullptr) return host::mrCancel;
+    if (selector == nullptr) return onOtherDialog ? onOtherDialog(form) : host::mrCancel;
     if (onSelector) return onSelector(*selector);
     selector->control("cbck").text.clear();
     selector->clickAction("cxButton3");
     // Bills are listed by hxbillno; receipts to invoice by bizbillno.
     const char* number = selector->cdsResult.findField("hxbillno") != nullptr ? "hxbillno" : "bizbillno";
+    listed.clear();
+    for (selector->cdsResult.first(); !selector->cdsResult.eof(); selector->cdsResult.next())
+      listed.push_back(selector->cdsResult.fieldByName(number).asString());
     for (const std::string& no : picks) {
       if (!selector->cdsResult.locate(number, core::Value(no))) continue;
       selector->cdsResult.edit();

@@ -3,6 +3,7 @@
 // with a scripted Ui, the host's lookup plugs and plug 1100, and an open order editor.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -59,6 +60,32 @@ class OrderSession : public bill_test::BillSession {
 
   //! Rows of a query (last result set); fails the test when the query fails.
   std::vector<std::vector<core::Value>> rows(const std::string& sql) { return query(sql); }
+
+  //! The last transcript event of a kind ("print", "lookup", ...); "" when there is none.
+  std::string lastOf(const std::string& kind) const {
+    const std::string tag = "\"event\":\"" + kind + "\"";
+    const auto& t = ui.transcript();
+    const auto it = std::find_if(t.rbegin(), t.rend(),
+                                 [&](const std::string& e) { return e.find(tag) != std::string::npos; });
+    return it == t.rend() ? "" : *it;
+  }
+
+  //! A field of the current row, as money, number or text.
+  static core::Currency money(const dataset::ClientDataSet& ds, const char* field) {
+    return ds.fieldByName(field).asCurrency();
+  }
+  static double number(const dataset::ClientDataSet& ds, const char* field) {
+    return ds.fieldByName(field).asFloat();
+  }
+  static std::string text(const dataset::ClientDataSet& ds, const char* field) {
+    return ds.fieldByName(field).asString();
+  }
+
+  //! Sets a field of the current row, putting the dataset in edit first when it browses.
+  static void setField(dataset::ClientDataSet& ds, const char* field, const core::Value& v) {
+    if (ds.state() == dataset::DataSetState::Browse) ds.edit();
+    ds.fieldByName(field).setValue(v);
+  }
 };
 
 }  // namespace xmzzk_test

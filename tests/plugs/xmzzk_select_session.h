@@ -28,24 +28,16 @@ inline const char* kOrders = R"sql(
 insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C01', '总店')
 insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C02', '分店')
 insert into vt_b_khbmk(orgid, code, name) values ('0001', 'C001', '星光广告')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026021400001', '2026-02-14 23:59:59', 1, 1, 0, 0, 10, '周经理', '门头')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026021500001', '2026-02-15 00:00:00', 1, 1, 0, 0, 20, '周经理', '展板')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031200002', '2026-03-12 09:00:00', 1, 2, 1, 0, 30.5, '周经理', '名片')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031300003', '2026-03-13 11:00:00', 1, 1, 2, 0, 40, '周经理', '写真')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031400004', '2026-03-14 12:00:00', 1, 2, 3, 0, 50, '周经理', '灯箱')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031500005', '2026-03-15 23:59:59', 1, 1, 0, 0, 60, '周经理', '横幅')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031600006', '2026-03-16 00:00:00', 1, 1, 0, 0, 70, '周经理', '易拉宝')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031000007', '2026-03-10 08:00:00', 1, 1, 0, 1, 80, '周经理', '作废单')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0002', 'B11002026031000001', '2026-03-10 08:00:00', 1, 1, 0, 0, 90, '周经理', '别店')
+insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc) values
+  ('0001', 'A11002026021400001', '2026-02-14 23:59:59', 1, 1, 0, 0, 10, '周经理', '门头'),
+  ('0001', 'A11002026021500001', '2026-02-15 00:00:00', 1, 1, 0, 0, 20, '周经理', '展板'),
+  ('0001', 'A11002026031200002', '2026-03-12 09:00:00', 1, 2, 1, 0, 30.5, '周经理', '名片'),
+  ('0001', 'A11002026031300003', '2026-03-13 11:00:00', 1, 1, 2, 0, 40, '周经理', '写真'),
+  ('0001', 'A11002026031400004', '2026-03-14 12:00:00', 1, 2, 3, 0, 50, '周经理', '灯箱'),
+  ('0001', 'A11002026031500005', '2026-03-15 23:59:59', 1, 1, 0, 0, 60, '周经理', '横幅'),
+  ('0001', 'A11002026031600006', '2026-03-16 00:00:00', 1, 1, 0, 0, 70, '周经理', '易拉宝'),
+  ('0001', 'A11002026031000007', '2026-03-10 08:00:00', 1, 1, 0, 1, 80, '周经理', '作废单'),
+  ('0002', 'B11002026031000001', '2026-03-10 08:00:00', 1, 1, 0, 0, 90, '周经理', '别店')
 )sql";
 
 class SelectorSession : public ::testing::Test {

@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bill_session.h"
 #include "core/date_time.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
 namespace xmzzk_test {
+
+using Texts = std::vector<std::string>;
 
 // Ids are the identity values of a fresh database, in insert order.
 //   customers: 1 C001 agreement prices, 2 C002 member level 1, 3 C003 member level 2
@@ -60,6 +63,22 @@ class OrderSession : public bill_test::BillSession {
 
   //! Rows of a query (last result set); fails the test when the query fails.
   std::vector<std::vector<core::Value>> rows(const std::string& sql) { return query(sql); }
+
+  //! Every cell a query returns, row by row, as text (money in its shortest exact form).
+  std::vector<std::string> texts(const std::string& sql) {
+    std::vector<std::string> out;
+    for (const auto& row : query(sql))
+      for (const core::Value& v : row) out.push_back(v.asText());
+    return out;
+  }
+
+  //! Fields of the current row of `ds`, as text.
+  static std::vector<std::string> fields(const dataset::ClientDataSet& ds,
+                                         std::initializer_list<const char*> names) {
+    std::vector<std::string> out;
+    for (const char* name : names) out.push_back(ds.fieldByName(name).asString());
+    return out;
+  }
 
   //! The last transcript event of a kind ("print", "lookup", ...); "" when there is none.
   std::string lastOf(const std::string& kind) const {

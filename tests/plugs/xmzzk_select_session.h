@@ -1,6 +1,6 @@
-// The order selector on a small store: the whole schema on an in-memory database, two
-// outlets, a customer, orders of every status around a pinned "today", and a host
-// whose scripted Ui can run the picker modally.
+// The order selector on a small store: the bill session's database and host with two
+// outlets, a customer and orders of every status around a pinned "today"; its scripted
+// Ui can run the picker modally.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +10,9 @@
 #include <set>
 #include <string>
 
+#include "bill_session.h"
 #include "core/date_time.h"
-#include "host/host.h"
-#include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
-#include "schema/schema_script.h"
-#include "xmzzk_session.h"
 
 namespace xmzzk_select_test {
 
@@ -40,18 +37,9 @@ insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hj
   ('0002', 'B11002026031000001', '2026-03-10 08:00:00', 1, 1, 0, 0, 90, '周经理', '别店')
 )sql";
 
-class SelectorSession : public ::testing::Test {
+class SelectorSession : public bill_test::BillSession {
  protected:
-  SelectorSession() {
-    core::DateTime::setClock([] { return today(); });
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kOrders);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
-  }
+  SelectorSession() : BillSession(kOrders) { core::DateTime::setClock([] { return today(); }); }
   ~SelectorSession() override { core::DateTime::setClock({}); }
 
   //! A created picker (FormCreate has loaded the list with the default bounds).
@@ -75,11 +63,6 @@ class SelectorSession : public ::testing::Test {
     form.setControlText(form.control(box), text);
     EXPECT_EQ(form.clickAction("actfilter"), host::Outcome::Done);
   }
-
-  db::EmbeddedConnection conn{":memory:"};
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
 };
 
 }  // namespace xmzzk_select_test

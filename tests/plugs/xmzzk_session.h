@@ -72,6 +72,15 @@ class OrderSession : public bill_test::BillSession {
     return out;
   }
 
+  //! One field of every row of `ds` in order, as text; the current row stays current.
+  static std::vector<std::string> column(dataset::ClientDataSet& ds, const char* name) {
+    std::vector<std::string> out;
+    const int current = ds.recNo();
+    for (ds.first(); !ds.eof(); ds.next()) out.push_back(ds.fieldByName(name).asString());
+    if (current > 0) ds.setRecNo(current);
+    return out;
+  }
+
   //! Fields of the current row of `ds`, as text.
   static std::vector<std::string> fields(const dataset::ClientDataSet& ds,
                                          std::initializer_list<const char*> names) {

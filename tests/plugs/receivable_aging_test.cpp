@@ -111,8 +111,9 @@ class Aging : public write_off_test::WriteOffSession {
   //! A completed order of customer 2 dated `days` before the as-of day.
   void orderAged(int days, const char* billno, const char* hjje) {
     query(std::string("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
-                      "values ('0001', '") + billno + "', dateadd(day, -" + std::to_string(days) +
-          ", '" + kAsOf + " 18:00'), 2, 1, " + hjje + ", 2)");
+                      "values ('0001', '") +
+          billno + "', dateadd(day, -" + std::to_string(days) + ", '" + kAsOf + " 18:00'), 2, 1, " +
+          hjje + ", 2)");
   }
 
   //! An audited receipt of `je` writing off `amount` of `paid` ("" = nothing).
@@ -164,8 +165,8 @@ TEST_F(Aging, ABillLandsInItsBucketByWholeDaysAtEveryEdge) {
 TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
   // XM001 completed (1000), XH001 audited (800 + 20 - 100 received on it): 60 and 56 days.
   // XM002 unprocessed, XM003 voided, XH002 a draft: none of them is owed yet.
-  EXPECT_EQ(q.openBills(kAsOf),
-            (Open{{{"项目订单", 1}, Currency::fromInt(1000)}, {{"销货单", 1}, Currency::fromInt(720)}}));
+  EXPECT_EQ(q.openBills(kAsOf), (Open{{{"项目订单", 1}, Currency::fromInt(1000)},
+                                      {{"销货单", 1}, Currency::fromInt(720)}}));
   const std::vector<Value> row = q.customer(1, kAsOf);
   EXPECT_EQ(row[1].asText(), "C001");
   EXPECT_EQ(money(row[7]), Currency::fromInt(1720));
@@ -179,12 +180,13 @@ TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
 }
 
 TEST_F(Aging, SettlementRowsAndAuditedReceiptsLowerABillUntilItDropsOut) {
-  query("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
-        "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)");
+  query(
+      "insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+      "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)");
   auditedReceipt("300", "XM001", "300");
   auditedReceipt("120.5", "XH001", "120.5");
-  EXPECT_EQ(q.openBills(kAsOf),
-            (Open{{{"项目订单", 1}, Currency::fromInt(500)}, {{"销货单", 1}, *Currency::parse("599.5")}}));
+  EXPECT_EQ(q.openBills(kAsOf), (Open{{{"项目订单", 1}, Currency::fromInt(500)},
+                                      {{"销货单", 1}, *Currency::parse("599.5")}}));
   // A draft receipt changes nothing; the rest paid in full takes the order out.
   auto draft = openEditor<plugs::coreapp::khsk::Tkhskform>("1112");
   startBill(*draft, "500");
@@ -228,8 +230,9 @@ TEST_F(Aging, AgreesWithTheSourceSelectorOnEveryBillItCounts) {
 }
 
 TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
-  query("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
-        "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)");
+  query(
+      "insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+      "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)");
   auditedReceipt("300", "XH001", "300");
   // Opening: XM001 owed before 2026-11-02; then XH001 (820), what it received on itself
   // (100), the settlement row, the receipt.

@@ -40,7 +40,9 @@ TEST_F(LinesTest, AmountAndPriceFollowTheTypedFields) {
       {"size ignored when not area priced", 1, {{"x", 3.0}, {"y", 2.0}, {"sl", 2.0}}, {"30", "60"}},
       {"discount and sets", 1, {{"n", 2.0}, {"zk", 0.5}}, {"30", "30"}},
       {"minimum charge keeps one price", 2, {{"zk", 0.1}}, {"50", "50"}},
-      {"typed amount gives the area price", 3, {{"sl", 2.0}, {"x", 1.5}, {"y", 2.0}, {"je", 6.0}},
+      {"typed amount gives the area price",
+       3,
+       {{"sl", 2.0}, {"x", 1.5}, {"y", 2.0}, {"je", 6.0}},
        {"1000", "6"}},
       {"typed amount gives the unit price", 1, {{"sl", 4.0}, {"je", 100.0}}, {"25", "100"}},
       // XM002 list 30 where the order would take tier 5-9 at 25.

@@ -43,8 +43,8 @@ TEST_F(OrderLines, CustomerFillsHeaderDefaultsAndDefaultContact) {
   EXPECT_EQ(form->control("edtwldw").tag, 1);
   EXPECT_EQ(form->control("edtwldwmc").text, "星光广告");
   const std::pair<const char*, const char*> defaults[] = {
-      {"khlx", "签单"}, {"ywy_name", "李强"}, {"lxr", "周经理"},  {"tel", "13800000001"},
-      {"zdzk", "1"},    {"txsj", "12"},       {"jjcd", "普通"}, {"shfs_name", "门店自提"}};
+      {"khlx", "签单"}, {"ywy_name", "李强"}, {"lxr", "周经理"}, {"tel", "13800000001"},
+      {"zdzk", "1"},    {"txsj", "12"},       {"jjcd", "普通"},  {"shfs_name", "门店自提"}};
   for (const auto& [field, want] : defaults) EXPECT_EQ(text(m, field), want) << field;
   EXPECT_EQ(form->control("cxLabel3").text, "未处理");
   // Another customer clears the contact; C002 has no default contact.
@@ -81,13 +81,20 @@ TEST_F(OrderLines, TypedFieldsRepriceTheLineByTierAreaAndMinimumCharge) {
   } cases[] = {
       // XM002: tier 1-4 for quantity 1 (agreement 27 loses); 5 × 2 = 10 is the open tier;
       // size ignored.
-      {R"([{"id":"2"}])", "30",
-       {{nullptr, {}, "28", "28"}, {"sl", 5.0, "25", "125"}, {"n", 2.0, "20", "200"},
+      {R"([{"id":"2"}])",
+       "30",
+       {{nullptr, {}, "28", "28"},
+        {"sl", 5.0, "25", "125"},
+        {"n", 2.0, "20", "200"},
         {"x", 3.0, nullptr, "200"}}},
       // XM004 area with k 1000: 500 × 2 × 1.5 × 2 / 1000; a typed amount gives the price
       // (6 × 1000 / 6) and keeps itself; a discount makes the amount follow the price.
-      {R"([{"id":"4"}])", "500",
-       {{"sl", 2.0}, {"x", 1.5}, {"y", 2.0, "500", "3"}, {"je", cash("6"), "1000", "6"},
+      {R"([{"id":"4"}])",
+       "500",
+       {{"sl", 2.0},
+        {"x", 1.5},
+        {"y", 2.0, "500", "3"},
+        {"je", cash("6"), "1000", "6"},
         {"zk", 0.5, nullptr, "3"}}},
       // XM003 minimum charge: 50 × 0.4 = 20 is raised to 50.
       {R"([{"id":"3"}])", "50", {{"sl", 0.4, "50", "50"}, {"sl", 3.0, nullptr, "150"}}},
@@ -219,10 +226,13 @@ TEST_F(OrderLines, ProductAmountFollowsQuantityAndTypedAmountGivesPrice) {
   EXPECT_DOUBLE_EQ(number(cp, "sl"), 1.0);
   EXPECT_FALSE(text(cp, "uid").empty());
   // Each typed field and the price and amount after it; a typed amount keeps the price.
-  const Step steps[] = {{"dj", cash("2.5")},       {"sl", 4.0, nullptr, "10"},
-                        {"je", cash("7"), "1.75", "7"}, {"sl", 3.0},
+  const Step steps[] = {{"dj", cash("2.5")},
+                        {"sl", 4.0, nullptr, "10"},
+                        {"je", cash("7"), "1.75", "7"},
+                        {"sl", 3.0},
                         {"je", cash("1"), "0.3333"},  // rounded like the money type
-                        {"sl", 0.0, nullptr, "0"}, {"je", cash("9"), "0.3333"}};
+                        {"sl", 0.0, nullptr, "0"},
+                        {"je", cash("9"), "0.3333"}};
   for (const Step& s : steps) {
     cp.fieldByName(s.field).setValue(s.typed);
     expectFigures(cp, s);

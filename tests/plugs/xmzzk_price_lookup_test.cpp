@@ -15,9 +15,11 @@ class PriceLookup : public xmzzk_test::OrderSession {};
 
 // C004 has an empty price type and an agreement of 17 for XM001; C005 a type of its own.
 TEST_F(PriceLookup, TiersBeatCustomerPricesThenAgreementMemberLevelOrListPrice) {
-  rows("insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C004', '散客', '')\n"
-       "insert into vt_b_khxyj(orgid, kh_id, xm_id, dj) values ('0001', 4, 1, 17)\n"
-       "insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C005', '特价客户', '特价')");
+  rows(
+      "insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C004', '散客', '')\n"
+      "insert into vt_b_khxyj(orgid, kh_id, xm_id, dj) values ('0001', 4, 1, 17)\n"
+      "insert into vt_b_khbmk(orgid, code, name, xyjlx) values ('0001', 'C005', '特价客户', "
+      "'特价')");
   const struct {
     std::int64_t kh, xm;
     double sl;
@@ -41,7 +43,8 @@ TEST_F(PriceLookup, TiersBeatCustomerPricesThenAgreementMemberLevelOrListPrice) 
       {4, 3, 1, "50", "empty price type, no agreement: the list price"},
       {5, 1, 1, "20", "another price type falls back to the list price"},
   };
-  for (const auto& c : cases) EXPECT_EQ(getkhxyj(c.kh, c.xm, c.sl), *Currency::parse(c.dj)) << c.why;
+  for (const auto& c : cases)
+    EXPECT_EQ(getkhxyj(c.kh, c.xm, c.sl), *Currency::parse(c.dj)) << c.why;
 }
 
 }  // namespace

@@ -37,13 +37,17 @@ TEST_F(SelectorFilters, TypedBoxesFilterTheList) {
   } steps[] = {
       {"edtbt", "2026-03-13", {"A11002026031300003", "A11002026031400004", "A11002026031500005"}},
       {"edtet", "2026-03-14", {"A11002026031300003", "A11002026031400004"}},  // both days in
-      {"edtbt", "2026-03-15", {}},  // after the last day
+      {"edtbt", "2026-03-15", {}},                                            // after the last day
       {"edtet", "2026-03-15", {"A11002026031500005"}},
-      {"edtbt", "", {"A11002026021400001", "A11002026021500001", "A11002026031200002",
-                     "A11002026031300003", "A11002026031400004", "A11002026031500005"}},
+      {"edtbt",
+       "",
+       {"A11002026021400001", "A11002026021500001", "A11002026031200002", "A11002026031300003",
+        "A11002026031400004", "A11002026031500005"}},
       {"edtet", "", undated},  // still without the voided order and the other store's
-      {"edtbt", "2026-02-15", {"A11002026021500001", "A11002026031200002", "A11002026031300003",
-                               "A11002026031400004", "A11002026031500005", "A11002026031600006"}},
+      {"edtbt",
+       "2026-02-15",
+       {"A11002026021500001", "A11002026031200002", "A11002026031300003", "A11002026031400004",
+        "A11002026031500005", "A11002026031600006"}},
       {"edtet", "2026-03-15", kLastMonth},
       {"edtbillno", "12", {"A11002026031200002"}},  // every number containing the trimmed text
       {"edtbillno", "  0315 ", {"A11002026031500005"}},
@@ -70,8 +74,9 @@ TEST_F(SelectorFilters, TypedBoxesFilterTheList) {
 }
 
 TEST_F(SelectorFilters, QuotesInTypedTextAreValuesNotSql) {
-  query("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id) "
-        "values ('0001', 'A1100''Q1', '2026-03-01', 1, 1)");
+  query(
+      "insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id) "
+      "values ('0001', 'A1100''Q1', '2026-03-01', 1, 1)");
   const auto orders = [this] { return scalar("select count(*) from vt_x_xmzzk").asInteger(); };
   const std::int64_t before = orders();
   auto form = open(true);

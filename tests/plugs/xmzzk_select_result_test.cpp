@@ -22,11 +22,14 @@ TEST_F(SelectorResult, SelectOrDoubleClickGivesTheCurrentRowAsOneJsonObject) {
   EXPECT_EQ(form->ModalResult, host::mrOK);
   const std::vector<core::JsonRow> rows = core::parseSelection(form->resultJson);
   ASSERT_EQ(rows.size(), 1u);
-  const std::pair<const char*, const char*> values[] = {
-      {"billno", "A11002026031200002"}, {"billdate", "2026-03-12 09:00:00"},
-      {"kh_name", "星光广告"},          {"ck_name", "分店"},
-      {"gcxmmc", "名片"},               {"hjje", "30.5"},
-      {"statusinfo", "处理中"},         {"status", "1"}};
+  const std::pair<const char*, const char*> values[] = {{"billno", "A11002026031200002"},
+                                                        {"billdate", "2026-03-12 09:00:00"},
+                                                        {"kh_name", "星光广告"},
+                                                        {"ck_name", "分店"},
+                                                        {"gcxmmc", "名片"},
+                                                        {"hjje", "30.5"},
+                                                        {"statusinfo", "处理中"},
+                                                        {"status", "1"}};
   for (const auto& [key, value] : values) EXPECT_EQ(rows.front().get(key), value) << key;
 
   form = open(true);

@@ -39,7 +39,9 @@ insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hj
 
 class SelectorSession : public bill_test::BillSession {
  protected:
-  SelectorSession() : BillSession(kOrders) { core::DateTime::setClock([] { return today(); }); }
+  SelectorSession() : BillSession(kOrders) {
+    core::DateTime::setClock([] { return today(); });
+  }
   ~SelectorSession() override { core::DateTime::setClock({}); }
 
   //! A created picker (FormCreate has loaded the list with the default bounds).

@@ -93,8 +93,9 @@ class OrderSession : public bill_test::BillSession {
   std::string lastOf(const std::string& kind) const {
     const std::string tag = "\"event\":\"" + kind + "\"";
     const auto& t = ui.transcript();
-    const auto it = std::find_if(t.rbegin(), t.rend(),
-                                 [&](const std::string& e) { return e.find(tag) != std::string::npos; });
+    const auto it = std::find_if(t.rbegin(), t.rend(), [&](const std::string& e) {
+      return e.find(tag) != std::string::npos;
+    });
     return it == t.rend() ? "" : *it;
   }
 

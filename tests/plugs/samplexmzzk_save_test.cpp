@@ -9,7 +9,6 @@
 namespace samplexmzzk_test {
 namespace {
 
-using core::Currency;
 using xmzzk_test::Texts;
 
 class SaveTest : public SampleSession {

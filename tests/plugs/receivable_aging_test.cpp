@@ -28,8 +28,9 @@ constexpr const char* kAsOf = "2099-12-31";
 // The demo data's day: every demo bill is dated on or before it.
 constexpr const char* kDemoAsOf = "2026-12-31";
 
-//! One open bill of the aging: kind and id.
+//! One open bill of the aging: kind and id; open amounts by bill.
 using BillKey = std::pair<std::string, std::int64_t>;
+using Open = std::map<BillKey, Currency>;
 
 Currency money(const Value& v) { return v.isNull() ? Currency() : v.asCurrency(); }
 
@@ -53,8 +54,8 @@ class AgingQueries {
   }
 
   //! Open amount per bill as of `day`.
-  std::map<BillKey, Currency> openBills(const char* day) {
-    std::map<BillKey, Currency> out;
+  Open openBills(const char* day) {
+    Open out;
     for (const auto& row : aging(day, true))
       out[{row[3].asText(), row[4].asInteger()}] = money(row[8]);
     return out;
@@ -67,12 +68,12 @@ class AgingQueries {
   }
 
   //! What the receipt's source selector offers customer `kh_id` (every store, no bill).
-  std::map<BillKey, Currency> selectorOpen(std::int64_t kh_id) {
+  Open selectorOpen(std::int64_t kh_id) {
     const db::BatchResult r =
         conn_.execBatch(host::sqlTemplate(plugs::coreapp::khsk::kKhskhxListQuery),
                         {{"kh_id", Value(kh_id)}, {"ck_id", Value(0)}, {"billno", Value("")}});
     EXPECT_TRUE(r.ok()) << r.errorMessage();
-    std::map<BillKey, Currency> out;
+    Open out;
     for (const auto& row : r.resultSets.back().rows)
       out[{row[1].asText(), row[2].asInteger()}] = money(row[9]);
     return out;
@@ -109,12 +110,10 @@ class Aging : public write_off_test::WriteOffSession {
 
   //! A completed order of customer 2 dated `days` before the as-of day.
   void orderAged(int days, const char* billno, const char* hjje) {
-    const auto r = conn.execBatch(
-        std::string("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
-                    "values ('0001', '") +
-        billno + "', dateadd(day, -" + std::to_string(days) + ", '" + kAsOf + " 18:00'), 2, 1, " +
-        hjje + ", 2)");
-    ASSERT_TRUE(r.ok()) << r.errorMessage();
+    query(std::string("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
+                      "values ('0001', '") +
+          billno + "', dateadd(day, -" + std::to_string(days) + ", '" + kAsOf + " 18:00'), 2, 1, " +
+          hjje + ", 2)");
   }
 
   //! An audited receipt of `je` writing off `amount` of `paid` ("" = nothing).
@@ -159,16 +158,15 @@ TEST_F(Aging, ABillLandsInItsBucketByWholeDaysAtEveryEdge) {
       EXPECT_EQ(money(row[c]), c == column ? *Currency::parse("123.4567") : Currency())
           << days << " days, column " << c;
     EXPECT_EQ(money(row[7]), *Currency::parse("123.4567")) << days << " days";
-    ASSERT_TRUE(conn.execBatch("delete from vt_x_xmzzk where billno = 'EDGE'").ok());
+    query("delete from vt_x_xmzzk where billno = 'EDGE'");
   }
 }
 
 TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
   // XM001 completed (1000), XH001 audited (800 + 20 - 100 received on it): 60 and 56 days.
   // XM002 unprocessed, XM003 voided, XH002 a draft: none of them is owed yet.
-  EXPECT_EQ(q.openBills(kAsOf),
-            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)},
-                                         {{"销货单", 1}, Currency::fromInt(720)}}));
+  EXPECT_EQ(q.openBills(kAsOf), (Open{{{"项目订单", 1}, Currency::fromInt(1000)},
+                                      {{"销货单", 1}, Currency::fromInt(720)}}));
   const std::vector<Value> row = q.customer(1, kAsOf);
   EXPECT_EQ(row[1].asText(), "C001");
   EXPECT_EQ(money(row[7]), Currency::fromInt(1720));
@@ -176,21 +174,19 @@ TEST_F(Aging, OnlyCompletedOrdersAndAuditedSalesBillsCountAndLaterBillsWait) {
   EXPECT_EQ(money(q.customer(1, "2026-11-04")[7]), Currency::fromInt(1000));
   EXPECT_TRUE(q.customer(1, "2026-10-31").empty());
   // A settled order counts like a completed one; a voided one never does.
-  ASSERT_TRUE(conn.execBatch("update vt_x_xmzzk set status = 3 where billno = 'XM001'").ok());
-  ASSERT_TRUE(conn.execBatch("update vt_x_xmzzk set status = 2 where billno = 'XM003'").ok());
+  query("update vt_x_xmzzk set status = 3 where billno = 'XM001'");
+  query("update vt_x_xmzzk set status = 2 where billno = 'XM003'");
   EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
 }
 
 TEST_F(Aging, SettlementRowsAndAuditedReceiptsLowerABillUntilItDropsOut) {
-  ASSERT_TRUE(
-      conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
-                     "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)")
-          .ok());
+  query(
+      "insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+      "values ('0001', 'js1', 'XM001', 1, '2026-11-02', 1, 200)");
   auditedReceipt("300", "XM001", "300");
   auditedReceipt("120.5", "XH001", "120.5");
-  EXPECT_EQ(q.openBills(kAsOf),
-            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(500)},
-                                         {{"销货单", 1}, *Currency::parse("599.5")}}));
+  EXPECT_EQ(q.openBills(kAsOf), (Open{{{"项目订单", 1}, Currency::fromInt(500)},
+                                      {{"销货单", 1}, *Currency::parse("599.5")}}));
   // A draft receipt changes nothing; the rest paid in full takes the order out.
   auto draft = openEditor<plugs::coreapp::khsk::Tkhskform>("1112");
   startBill(*draft, "500");
@@ -198,16 +194,14 @@ TEST_F(Aging, SettlementRowsAndAuditedReceiptsLowerABillUntilItDropsOut) {
   ASSERT_EQ(save(*draft), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
   ASSERT_EQ(draft->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(q.openBills(kAsOf),
-            (std::map<BillKey, Currency>{{{"销货单", 1}, *Currency::parse("599.5")}}));
+  EXPECT_EQ(q.openBills(kAsOf), (Open{{{"销货单", 1}, *Currency::parse("599.5")}}));
 }
 
 TEST_F(Aging, ABillSettledByAnAdvanceWriteOffDropsOutAndItsReceiptNeverCountsTwice) {
   const std::string receipt = auditedReceipt("720");  // all of it advance: no bill paid yet
   EXPECT_EQ(q.openBills(kAsOf).size(), 2u);
   auditedAdvance(receipt, "XH001");
-  EXPECT_EQ(q.openBills(kAsOf),
-            (std::map<BillKey, Currency>{{{"项目订单", 1}, Currency::fromInt(1000)}}));
+  EXPECT_EQ(q.openBills(kAsOf), (Open{{{"项目订单", 1}, Currency::fromInt(1000)}}));
   // The statement shows the advance write-off, not the receipt, as what paid the bill.
   const auto lines = q.statement(1, "2026-11-01", kAsOf);
   expectRunningBalance(lines);
@@ -236,10 +230,9 @@ TEST_F(Aging, AgreesWithTheSourceSelectorOnEveryBillItCounts) {
 }
 
 TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
-  ASSERT_TRUE(
-      conn.execBatch("insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
-                     "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)")
-          .ok());
+  query(
+      "insert into vt_x_xmzzk_js(orgid, uid, billno, jsfs_id, jssj, zh_id, je) "
+      "values ('0001', 'js1', 'XM001', 1, '2026-11-06 09:00', 1, 99.9999)");
   auditedReceipt("300", "XH001", "300");
   // Opening: XM001 owed before 2026-11-02; then XH001 (820), what it received on itself
   // (100), the settlement row, the receipt.
@@ -260,7 +253,7 @@ TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
 
   // A receipt pays from its own date on: the day before, the aging and the statement
   // still owe what it paid.
-  ASSERT_TRUE(conn.execBatch("update vt_f_khsk set billdate = '2026-11-20 15:00'").ok());
+  query("update vt_f_khsk set billdate = '2026-11-20 15:00'");
   EXPECT_EQ(q.openBills("2026-11-19")[BillKey("销货单", 1)], Currency::fromInt(720));
   EXPECT_EQ(q.openBills("2026-11-20")[BillKey("销货单", 1)], Currency::fromInt(420));
   for (const char* day : {"2026-11-19", "2026-11-20"}) {

@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/forms/base_form.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
@@ -45,21 +47,13 @@ class SampleSession : public xmzzk_test::OrderSession {
   //! Adds the quick-list row `row` (1-based, list order) as a line and then types the
   //! given fields into it, posting at the end.
   void addFromList(Tsamplexmzzkform& form, int row,
-                   std::initializer_list<std::pair<const char*, core::Value>> typed = {}) {
+                   const std::vector<std::pair<const char*, core::Value>>& typed = {}) {
     form.cdslist.setRecNo(row);
     ASSERT_EQ(form.clickAction("actmx_select"), host::Outcome::Done);
     if (typed.size() == 0) return;
     form.cdsmx.edit();
     for (const auto& [field, value] : typed) form.cdsmx.fieldByName(field).setValue(value);
     form.cdsmx.post();
-  }
-
-  //! Number of transcript events of a kind ("print", "lookup", "dialog", ...).
-  int events(const std::string& kind) const {
-    int n = 0;
-    for (const std::string& e : ui.transcript())
-      if (e.find("\"event\":\"" + kind + "\"") != std::string::npos) ++n;
-    return n;
   }
 };
 

@@ -47,7 +47,7 @@ class OutsourcedOrder : public order_line_test::OrderLineSession {
 
 // ---- 1. import and the area rule ----------------------------------------------------------
 
-TEST_F(OutsourcedOrder, ImportPricesByAreaAtThePurchasePriceAndTwiceAddsTwice) {
+TEST_F(OutsourcedOrder, ImportPricesByAreaAtThePurchasePriceAndTypedAmountGivesThePrice) {
   auto form = newBill();
   EXPECT_EQ(importRows(*form, {1}), 5);
   ASSERT_EQ(form->cdsDetail.recordCount(), 1);
@@ -57,11 +57,22 @@ TEST_F(OutsourcedOrder, ImportPricesByAreaAtThePurchasePriceAndTwiceAddsTwice) {
   EXPECT_EQ(form->cdsDetail.fieldByName("gcxmmc").asString(), "横幅.cdr");
   EXPECT_EQ(form->cdsDetail.fieldByName("beizhu").asString(), "打扣眼");
   EXPECT_EQ(form->cdsDetail.fieldByName("zk").asFloat(), 1.0);
+  // A typed amount gives the price over the whole area; the amount follows it again.
+  form->cdsDetail.edit();
+  form->cdsDetail.fieldByName("je").setValue(Value(Currency::fromInt(72)));
+  EXPECT_EQ(money(*form, "dj"), Currency::fromInt(20));  // 72 ÷ (2 × 3 × 1.2 × 0.5)
+  form->cdsDetail.fieldByName("zk").setValue(Value(0.5));
+  EXPECT_EQ(money(*form, "je"), Currency::fromInt(36));
+  form->cdsDetail.fieldByName("n").setValue(Value(1.0));
+  EXPECT_EQ(money(*form, "je"), Currency::fromInt(12));
+  form->cdsDetail.fieldByName("n").setValue(Value(3.0));
+  form->cdsDetail.fieldByName("zk").setValue(Value(1.0));
+  form->cdsDetail.post();
 
   importRows(*form, {1});
   EXPECT_EQ(form->cdsDetail.recordCount(), 2);
   save(*form);
-  EXPECT_EQ(scalar("select hjje from vt_x_xmwtk").asCurrency(), Currency::fromInt(72));
+  EXPECT_EQ(scalar("select hjje from vt_x_xmwtk").asCurrency(), Currency::fromInt(108));
   EXPECT_EQ(scalar("select orderbillno from vt_x_xmwtk").asText(), "DD1");
 }
 
@@ -83,21 +94,9 @@ TEST_F(OutsourcedOrder, SizesEditedInTheDialogReachTheLineNotTheOrder) {
   EXPECT_EQ(scalar("select x from vt_x_xmzzk_mx where id = 1").asFloat(), 1.2);
 }
 
-TEST_F(OutsourcedOrder, ATypedAmountGivesThePriceOverTheWholeArea) {
-  auto form = newBill();
-  importRows(*form, {1});
-  form->cdsDetail.edit();
-  form->cdsDetail.fieldByName("je").setValue(Value(Currency::fromInt(72)));
-  EXPECT_EQ(money(*form, "dj"), Currency::fromInt(20));  // 72 ÷ (2 × 3 × 1.2 × 0.5)
-  form->cdsDetail.fieldByName("zk").setValue(Value(0.5));
-  EXPECT_EQ(money(*form, "je"), Currency::fromInt(36));
-  form->cdsDetail.fieldByName("n").setValue(Value(1.0));
-  EXPECT_EQ(money(*form, "je"), Currency::fromInt(12));
-}
-
 // ---- 2. the import dialog -------------------------------------------------------------------
 
-TEST_F(OutsourcedOrder, TickAllTogglesAndOkNeedsATickedRow) {
+TEST_F(OutsourcedOrder, TickAllTogglesOkNeedsATickedRowAndTicksComeBackInLineOrder) {
   auto dialog = host::makeForm<Timportxmddmxform>(nullptr, "DD1");
   ASSERT_EQ(dialog->cdsMain.recordCount(), 5);
   dialog->cdsMain.first();
@@ -116,10 +115,8 @@ TEST_F(OutsourcedOrder, TickAllTogglesAndOkNeedsATickedRow) {
   EXPECT_TRUE(dialog->cdsMain.filtered());
   EXPECT_EQ(dialog->cdsMain.recordCount(), 0);
   EXPECT_TRUE(dialog->selectedData.empty());
-}
-
-TEST_F(OutsourcedOrder, TwoTickedOfFiveComeBackInLineOrder) {
-  auto dialog = host::makeForm<Timportxmddmxform>(nullptr, "DD1");
+  // Two ticked of five come back in line order.
+  dialog = host::makeForm<Timportxmddmxform>(nullptr, "DD1");
   order_line_test::OrderLineSession::tick(dialog->cdsMain, {4, 2});
   dialog->clickAction("actok");
   EXPECT_EQ(dialog->ModalResult, host::mrOK);
@@ -130,7 +127,7 @@ TEST_F(OutsourcedOrder, TwoTickedOfFiveComeBackInLineOrder) {
   EXPECT_EQ(rows[0].get("name"), "展板");
 }
 
-TEST_F(OutsourcedOrder, AnUnknownOrderImportsNothingAndChangesNothing) {
+TEST_F(OutsourcedOrder, AnUnknownOrderOrASelectionThatIsNoArrayAddsNothing) {
   auto form = newBill("NO SUCH' ORDER");
   EXPECT_EQ(importRows(*form, {}), 0);
   EXPECT_EQ(form->cdsDetail.recordCount(), 0);
@@ -138,10 +135,7 @@ TEST_F(OutsourcedOrder, AnUnknownOrderImportsNothingAndChangesNothing) {
   // Without an order number the import does not even open.
   form->control("edtorderbillno").text.clear();
   EXPECT_EQ(importRows(*form, {1}), -1);
-}
-
-TEST_F(OutsourcedOrder, ASelectionThatIsNoArrayAddsNothingAndSaysSo) {
-  auto form = newBill();
+  // A selection that is no array adds nothing and says so.
   EXPECT_EQ(form->dispatch([&] { form->importLines(R"({"xm_id":"1"})"); }), host::Outcome::Aborted);
   EXPECT_TRUE(said("订单明细无法识别"));
   EXPECT_EQ(form->dispatch([&] { form->SelectedxmbmkToDetail("not json"); }), host::Outcome::Aborted);

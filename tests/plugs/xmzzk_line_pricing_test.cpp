@@ -124,15 +124,13 @@ TEST(LinePricingRoundTrip, TypedAmountThenQuantityChangeRecomputesFromNewPrice) 
   EXPECT_EQ(f.je, money("37.5"));
 }
 
-TEST(StaffShares, LimitAllowsThirdsAndRefusesOverHundred) {
+TEST(StaffShares, LimitAllowsThirdsRefusesOverHundredAndAmountIsTheShare) {
   EXPECT_FALSE(LinePricing::sharesExceedLimit(33.3333 + 33.3333 + 33.3333));
   EXPECT_FALSE(LinePricing::sharesExceedLimit(100.0));
   EXPECT_FALSE(LinePricing::sharesExceedLimit(100.001));
   EXPECT_TRUE(LinePricing::sharesExceedLimit(100.0011));
   EXPECT_TRUE(LinePricing::sharesExceedLimit(60.0 + 50.0));
-}
-
-TEST(StaffShares, AmountIsShareOfLineAmount) {
+  // A staff amount is the share of the line amount, rounded like the money type.
   EXPECT_EQ(LinePricing::staffAmount(money("100"), 33.3333), money("33.3333"));
   // 99.99 × 33.3333 / 100 = 33.32996667 -> 33.33.
   EXPECT_EQ(LinePricing::staffAmount(money("99.99"), 33.3333), money("33.33"));

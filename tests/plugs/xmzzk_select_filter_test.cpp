@@ -15,35 +15,57 @@ class SelectorFilters : public xmzzk_select_test::SelectorSession {};
 const Set kLastMonth = {"A11002026021500001", "A11002026031200002", "A11002026031300003",
                         "A11002026031400004", "A11002026031500005"};
 
-TEST_F(SelectorFilters, DefaultBoundsAreLastMonthThroughTheWholeOfToday) {
+// 02-14 23:59:59 is before the first day, 03-16 00:00 after the last; 03-15 23:59:59 is in.
+// Without the flag only status 0 and 1 stay; 已完工 (2) and 已结算 (3) go.
+TEST_F(SelectorFilters, DefaultBoundsAreLastMonthThroughTheWholeOfTodayAndTheFlagTheStatus) {
   auto form = open(true);
   EXPECT_EQ(form->control("edtbt").text, "2026-02-15");
   EXPECT_EQ(form->control("edtet").text, "2026-03-15");
-  // 02-14 23:59:59 is before the first day, 03-16 00:00 after the last; 03-15 23:59:59 is in.
   EXPECT_EQ(listed(*form), kLastMonth);
+  EXPECT_EQ(listed(*open(false)),
+            (Set{"A11002026021500001", "A11002026031200002", "A11002026031500005"}));
 }
 
-TEST_F(SelectorFilters, TypedBoundsIncludeBothDays) {
+// Each box as typed, in turn on one picker, and the orders it lists.
+TEST_F(SelectorFilters, TypedBoxesFilterTheList) {
+  Set undated = kLastMonth;
+  undated.insert({"A11002026021400001", "A11002026031600006"});
+  const struct {
+    const char* box;
+    const char* typed;
+    Set listed;
+  } steps[] = {
+      {"edtbt", "2026-03-13", {"A11002026031300003", "A11002026031400004", "A11002026031500005"}},
+      {"edtet", "2026-03-14", {"A11002026031300003", "A11002026031400004"}},  // both days in
+      {"edtbt", "2026-03-15", {}},                                            // after the last day
+      {"edtet", "2026-03-15", {"A11002026031500005"}},
+      {"edtbt",
+       "",
+       {"A11002026021400001", "A11002026021500001", "A11002026031200002", "A11002026031300003",
+        "A11002026031400004", "A11002026031500005"}},
+      {"edtet", "", undated},  // still without the voided order and the other store's
+      {"edtbt",
+       "2026-02-15",
+       {"A11002026021500001", "A11002026031200002", "A11002026031300003", "A11002026031400004",
+        "A11002026031500005", "A11002026031600006"}},
+      {"edtet", "2026-03-15", kLastMonth},
+      {"edtbillno", "12", {"A11002026031200002"}},  // every number containing the trimmed text
+      {"edtbillno", "  0315 ", {"A11002026031500005"}},
+      {"edtbillno", "", kLastMonth},
+  };
   auto form = open(true);
-  filter(*form, "edtbt", "2026-03-13");
-  filter(*form, "edtet", "2026-03-14");
-  EXPECT_EQ(listed(*form), (Set{"A11002026031300003", "A11002026031400004"}));
-  filter(*form, "edtbt", "2026-03-15");
-  filter(*form, "edtet", "2026-03-15");
-  EXPECT_EQ(listed(*form), Set{"A11002026031500005"});
-}
-
-TEST_F(SelectorFilters, EmptyDateBoxesAddNoCondition) {
-  auto form = open(true);
-  filter(*form, "edtbt", "");
-  filter(*form, "edtet", "");
-  Set all = kLastMonth;
-  all.insert({"A11002026021400001", "A11002026031600006"});
-  EXPECT_EQ(listed(*form), all);  // still without the voided order and the other store's
-}
-
-TEST_F(SelectorFilters, ATextThatIsNoDateIsRefusedAndTheListKept) {
-  auto form = open(true);
+  EXPECT_EQ(form->control("cbck").items, (std::vector<std::string>{"总店", "分店"}));
+  for (const auto& step : steps) {
+    filter(*form, step.box, step.typed);
+    EXPECT_EQ(listed(*form), step.listed) << step.box << " = " << step.typed;
+  }
+  filter(*form, "cbck", "分店");
+  EXPECT_EQ(form->control("cbck").tag, 2);
+  EXPECT_EQ(listed(*form), (Set{"A11002026031200002", "A11002026031400004"}));
+  filter(*form, "cbck", "");
+  EXPECT_EQ(form->control("cbck").tag, 0);
+  EXPECT_EQ(listed(*form), kLastMonth);
+  // A text that is no date is refused and the list kept.
   form->control("edtbt").text = "2026-13-45";
   EXPECT_EQ(form->clickAction("actfilter"), host::Outcome::Aborted);
   ASSERT_FALSE(ui.transcript().empty());
@@ -51,45 +73,12 @@ TEST_F(SelectorFilters, ATextThatIsNoDateIsRefusedAndTheListKept) {
   EXPECT_EQ(listed(*form), kLastMonth);
 }
 
-TEST_F(SelectorFilters, WithoutTheFlagOnlyOrdersNotYetCompletedAreListed) {
-  auto form = open(false);
-  // status 0 and 1 stay; 已完工 (2) and 已结算 (3) go.
-  EXPECT_EQ(listed(*form), (Set{"A11002026021500001", "A11002026031200002", "A11002026031500005"}));
-}
-
-TEST_F(SelectorFilters, BillNumberFindsEveryNumberContainingTheTrimmedText) {
-  auto form = open(true);
-  filter(*form, "edtbillno", "12");
-  EXPECT_EQ(listed(*form), Set{"A11002026031200002"});
-  filter(*form, "edtbillno", "  0315 ");
-  EXPECT_EQ(listed(*form), Set{"A11002026031500005"});
-  filter(*form, "edtbillno", "");
-  EXPECT_EQ(listed(*form), kLastMonth);
-}
-
-TEST_F(SelectorFilters, OutletBoxOffersTheStoresOutletsAndFiltersByTheChosenOne) {
-  auto form = open(true);
-  const host::Control& ck = form->control("cbck");
-  EXPECT_EQ(ck.items, (std::vector<std::string>{"总店", "分店"}));
-  filter(*form, "cbck", "分店");
-  EXPECT_EQ(ck.tag, 2);
-  EXPECT_EQ(listed(*form), (Set{"A11002026031200002", "A11002026031400004"}));
-  filter(*form, "cbck", "");
-  EXPECT_EQ(ck.tag, 0);
-  EXPECT_EQ(listed(*form), kLastMonth);
-}
-
 TEST_F(SelectorFilters, QuotesInTypedTextAreValuesNotSql) {
-  ASSERT_TRUE(conn.execBatch("insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id) "
-                             "values ('0001', 'A1100''Q1', '2026-03-01', 1, 1)")
-                  .ok());
-  auto count = [this] {
-    return conn.execBatch("select count(*) from vt_x_xmzzk")
-        .resultSets.back()
-        .rows[0][0]
-        .asInteger();
-  };
-  const std::int64_t orders = count();
+  query(
+      "insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id) "
+      "values ('0001', 'A1100''Q1', '2026-03-01', 1, 1)");
+  const auto orders = [this] { return scalar("select count(*) from vt_x_xmzzk").asInteger(); };
+  const std::int64_t before = orders();
   auto form = open(true);
   const std::string injection = "1' or '1'='1";
   filter(*form, "edtbillno", injection);
@@ -104,7 +93,7 @@ TEST_F(SelectorFilters, QuotesInTypedTextAreValuesNotSql) {
   EXPECT_EQ(listed(*form), Set{"A1100'Q1"});
   filter(*form, "edtbillno", "'; delete from vt_x_xmzzk --");
   EXPECT_TRUE(form->cdsMain.isEmpty());
-  EXPECT_EQ(count(), orders);
+  EXPECT_EQ(orders(), before);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The order selector on a small store: the whole schema on an in-memory database, two
-// outlets, a customer, orders of every status around a pinned "today", and a host
-// whose scripted Ui can run the picker modally.
+// The order selector on a small store: the bill session's database and host with two
+// outlets, a customer and orders of every status around a pinned "today"; its scripted
+// Ui can run the picker modally.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,12 +10,9 @@
 #include <set>
 #include <string>
 
+#include "bill_session.h"
 #include "core/date_time.h"
-#include "host/host.h"
-#include "host/scripted_ui.h"
 #include "plugs/coreapp/xmzzk/xmzzk_select_form.h"
-#include "schema/schema_script.h"
-#include "xmzzk_session.h"
 
 namespace xmzzk_select_test {
 
@@ -28,37 +25,22 @@ inline const char* kOrders = R"sql(
 insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C01', '总店')
 insert into vt_b_ckbmk(orgid, code, name) values ('0001', 'C02', '分店')
 insert into vt_b_khbmk(orgid, code, name) values ('0001', 'C001', '星光广告')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026021400001', '2026-02-14 23:59:59', 1, 1, 0, 0, 10, '周经理', '门头')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026021500001', '2026-02-15 00:00:00', 1, 1, 0, 0, 20, '周经理', '展板')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031200002', '2026-03-12 09:00:00', 1, 2, 1, 0, 30.5, '周经理', '名片')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031300003', '2026-03-13 11:00:00', 1, 1, 2, 0, 40, '周经理', '写真')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031400004', '2026-03-14 12:00:00', 1, 2, 3, 0, 50, '周经理', '灯箱')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031500005', '2026-03-15 23:59:59', 1, 1, 0, 0, 60, '周经理', '横幅')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031600006', '2026-03-16 00:00:00', 1, 1, 0, 0, 70, '周经理', '易拉宝')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0001', 'A11002026031000007', '2026-03-10 08:00:00', 1, 1, 0, 1, 80, '周经理', '作废单')
-insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc)
-  values ('0002', 'B11002026031000001', '2026-03-10 08:00:00', 1, 1, 0, 0, 90, '周经理', '别店')
+insert into vt_x_xmzzk(orgid, billno, billdate, kh_id, ck_id, status, zfflag, hjje, lxr, gcxmmc) values
+  ('0001', 'A11002026021400001', '2026-02-14 23:59:59', 1, 1, 0, 0, 10, '周经理', '门头'),
+  ('0001', 'A11002026021500001', '2026-02-15 00:00:00', 1, 1, 0, 0, 20, '周经理', '展板'),
+  ('0001', 'A11002026031200002', '2026-03-12 09:00:00', 1, 2, 1, 0, 30.5, '周经理', '名片'),
+  ('0001', 'A11002026031300003', '2026-03-13 11:00:00', 1, 1, 2, 0, 40, '周经理', '写真'),
+  ('0001', 'A11002026031400004', '2026-03-14 12:00:00', 1, 2, 3, 0, 50, '周经理', '灯箱'),
+  ('0001', 'A11002026031500005', '2026-03-15 23:59:59', 1, 1, 0, 0, 60, '周经理', '横幅'),
+  ('0001', 'A11002026031600006', '2026-03-16 00:00:00', 1, 1, 0, 0, 70, '周经理', '易拉宝'),
+  ('0001', 'A11002026031000007', '2026-03-10 08:00:00', 1, 1, 0, 1, 80, '周经理', '作废单'),
+  ('0002', 'B11002026031000001', '2026-03-10 08:00:00', 1, 1, 0, 0, 90, '周经理', '别店')
 )sql";
 
-class SelectorSession : public ::testing::Test {
+class SelectorSession : public bill_test::BillSession {
  protected:
-  SelectorSession() {
+  SelectorSession() : BillSession(kOrders) {
     core::DateTime::setClock([] { return today(); });
-    host.connection = &conn;
-    host.ui = &ui;
-    host.login = {"0001", "A", 1, 1, "001", "王敏"};
-    host.rights.all = true;
-    schema::createDatabase(conn, false);
-    const db::BatchResult r = conn.execBatch(kOrders);
-    EXPECT_TRUE(r.ok()) << r.errorMessage();
   }
   ~SelectorSession() override { core::DateTime::setClock({}); }
 
@@ -83,11 +65,6 @@ class SelectorSession : public ::testing::Test {
     form.setControlText(form.control(box), text);
     EXPECT_EQ(form.clickAction("actfilter"), host::Outcome::Done);
   }
-
-  db::EmbeddedConnection conn{":memory:"};
-  host::ScriptedUi ui;
-  host::Host host;
-  host::HostScope scope{host};
 };
 
 }  // namespace xmzzk_select_test

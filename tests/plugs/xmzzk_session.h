@@ -3,14 +3,18 @@
 // with a scripted Ui, the host's lookup plugs and plug 1100, and an open order editor.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bill_session.h"
 #include "core/date_time.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
 namespace xmzzk_test {
+
+using Texts = std::vector<std::string>;
 
 // Ids are the identity values of a fresh database, in insert order.
 //   customers: 1 C001 agreement prices, 2 C002 member level 1, 3 C003 member level 2
@@ -59,6 +63,58 @@ class OrderSession : public bill_test::BillSession {
 
   //! Rows of a query (last result set); fails the test when the query fails.
   std::vector<std::vector<core::Value>> rows(const std::string& sql) { return query(sql); }
+
+  //! Every cell a query returns, row by row, as text (money in its shortest exact form).
+  std::vector<std::string> cells(const std::string& sql) {
+    std::vector<std::string> out;
+    for (const auto& row : query(sql))
+      for (const core::Value& v : row) out.push_back(v.asText());
+    return out;
+  }
+
+  //! One field of every row of `ds` in order, as text; the current row stays current.
+  static std::vector<std::string> column(dataset::ClientDataSet& ds, const char* name) {
+    std::vector<std::string> out;
+    const int current = ds.recNo();
+    for (ds.first(); !ds.eof(); ds.next()) out.push_back(ds.fieldByName(name).asString());
+    if (current > 0) ds.setRecNo(current);
+    return out;
+  }
+
+  //! Fields of the current row of `ds`, as text.
+  static std::vector<std::string> fields(const dataset::ClientDataSet& ds,
+                                         std::initializer_list<const char*> names) {
+    std::vector<std::string> out;
+    for (const char* name : names) out.push_back(ds.fieldByName(name).asString());
+    return out;
+  }
+
+  //! The last transcript event of a kind ("print", "lookup", ...); "" when there is none.
+  std::string lastOf(const std::string& kind) const {
+    const std::string tag = "\"event\":\"" + kind + "\"";
+    const auto& t = ui.transcript();
+    const auto it = std::find_if(t.rbegin(), t.rend(), [&](const std::string& e) {
+      return e.find(tag) != std::string::npos;
+    });
+    return it == t.rend() ? "" : *it;
+  }
+
+  //! A field of the current row, as money, number or text.
+  static core::Currency money(const dataset::ClientDataSet& ds, const char* field) {
+    return ds.fieldByName(field).asCurrency();
+  }
+  static double number(const dataset::ClientDataSet& ds, const char* field) {
+    return ds.fieldByName(field).asFloat();
+  }
+  static std::string text(const dataset::ClientDataSet& ds, const char* field) {
+    return ds.fieldByName(field).asString();
+  }
+
+  //! Sets a field of the current row, putting the dataset in edit first when it browses.
+  static void setField(dataset::ClientDataSet& ds, const char* field, const core::Value& v) {
+    if (ds.state() == dataset::DataSetState::Browse) ds.edit();
+    ds.fieldByName(field).setValue(v);
+  }
 };
 
 }  // namespace xmzzk_test

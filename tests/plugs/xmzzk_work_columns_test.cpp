@@ -112,16 +112,6 @@ TEST_F(WorkColumns, LookupColumnOpensItsJoinedList) {
   EXPECT_EQ(form->control("cxgDetail_gcxmmc").kind, host::ControlKind::LookupCombo);
 }
 
-TEST_F(WorkColumns, ColumnWithoutFieldNameIsNamedInTheError) {
-  host.plugInfo["1101"] = documentWith(R"([{"fieldname": "sl"}, {"label": "无字段"}])");
-  try {
-    openWork();
-    FAIL() << "a column without fieldname was accepted";
-  } catch (const std::invalid_argument& e) {
-    EXPECT_NE(std::string(e.what()).find("data.detail.columns[1]"), std::string::npos) << e.what();
-  }
-}
-
 // ---- 2. the user's field rules ---------------------------------------------------------------
 
 TEST_F(WorkColumns, UserRulesReplaceCaptionVisibilityAndEditor) {
@@ -151,13 +141,23 @@ TEST_F(WorkColumns, UserRulesReplaceCaptionVisibilityAndEditor) {
   EXPECT_TRUE(setup("beizhu").fileButton);
 }
 
-TEST_F(WorkColumns, MalformedRulesAreReportedWithThePlug) {
-  host.custBillRules["1101"] = R"({"je": "金额"})";
-  try {
-    openWork();
-    FAIL() << "malformed rules were accepted";
-  } catch (const std::invalid_argument& e) {
-    EXPECT_NE(std::string(e.what()).find("plug 1101"), std::string::npos) << e.what();
+// A column without fieldname and malformed rules are errors that say where.
+TEST_F(WorkColumns, MalformedDocumentOrRulesAreErrorsThatSayWhere) {
+  const struct {
+    const char* columns;
+    const char* rules;
+    const char* where;
+  } cases[] = {{R"([{"fieldname": "sl"}, {"label": "无字段"}])", "{}", "data.detail.columns[1]"},
+               {R"([{"fieldname": "sl"}])", R"({"je": "金额"})", "plug 1101"}};
+  for (const auto& c : cases) {
+    host.plugInfo["1101"] = documentWith(c.columns);
+    host.custBillRules["1101"] = c.rules;
+    try {
+      openWork();
+      ADD_FAILURE() << c.where << ": accepted";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_NE(std::string(e.what()).find(c.where), std::string::npos) << e.what();
+    }
   }
 }
 
@@ -169,14 +169,6 @@ TEST_F(WorkColumns, TwelveColumnsFitTheWidthThirteenDoNot) {
   EXPECT_TRUE(form->columnAutoWidth);
   build(plainColumns(13));
   EXPECT_FALSE(form->columnAutoWidth);
-}
-
-TEST_F(WorkColumns, ShippedDocumentBuildsTheGrid) {
-  form = openWork();
-  EXPECT_TRUE(form->columnAutoWidth);
-  EXPECT_EQ(col("je").footer, "sum");
-  EXPECT_EQ(col("xm_code").editor, "button");
-  EXPECT_EQ(form->cdsDetail.recordCount(), 2);
 }
 
 // ---- 4. saved layout ----------------------------------------------------------------------
@@ -204,15 +196,21 @@ TEST_F(WorkColumns, SavedLayoutComesBackOnTheNextWindow) {
 
 // ---- 5. cell editors -----------------------------------------------------------------------
 
-TEST_F(WorkColumns, ButtonColumnRunsItsLookupWithTheCellText) {
-  form = openWork();  // shipped: xm_code is a "select" button on 服务项目查询
+// The shipped document builds the grid; its xm_code is a "select" button on 服务项目查询
+// that runs the lookup with the cell's text.
+TEST_F(WorkColumns, ShippedDocumentBuildsTheGridAndItsButtonColumnRunsTheLookup) {
+  form = openWork();
+  EXPECT_TRUE(form->columnAutoWidth);
+  EXPECT_EQ(col("je").footer, "sum");
+  EXPECT_EQ(col("xm_code").editor, "button");
+  EXPECT_EQ(form->cdsDetail.recordCount(), 2);
   ui.queueLookup("服务项目查询", R"([{"id":"3"}])");
   EXPECT_EQ(form->clickControl("cxgDetail_xm_code"), host::Outcome::Done);
   EXPECT_TRUE(said(R"("caption":"服务项目查询","filter":"XM002")"));
   ASSERT_EQ(form->cdsDetail.recordCount(), 3);
   form->cdsDetail.last();
   EXPECT_EQ(form->cdsDetail.fieldByName("xm_id").asInteger(), 3);
-  EXPECT_EQ(form->cdsDetail.fieldByName("billno").asString(), xmzzk_test::kWorkBillno);
+  EXPECT_EQ(text(form->cdsDetail, "billno"), xmzzk_test::kWorkBillno);
 }
 
 TEST_F(WorkColumns, FileColumnTakesTheFileNameWithoutFolder) {
@@ -223,7 +221,7 @@ TEST_F(WorkColumns, FileColumnTakesTheFileNameWithoutFolder) {
   reply.file = "D:\\稿件\\2026\\logo.png";
   ui.queueDialog("TOpenDialog", reply);
   EXPECT_EQ(form->clickControl("cxgDetail_beizhu"), host::Outcome::Done);
-  EXPECT_EQ(form->cdsDetail.fieldByName("beizhu").asString(), "logo.png");
+  EXPECT_EQ(text(form->cdsDetail, "beizhu"), "logo.png");
   EXPECT_TRUE(said(R"("class":"TOpenDialog")"));
 }
 

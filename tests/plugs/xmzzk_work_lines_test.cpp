@@ -15,6 +15,7 @@ namespace {
 
 using core::Currency;
 using host::Outcome;
+using xmzzk_test::Texts;
 
 class WorkLines : public xmzzk_test::WorkSession {
  protected:
@@ -31,34 +32,33 @@ class WorkLines : public xmzzk_test::WorkSession {
   }
 
   double shareSum() { return form->cdszzry.sum("perc").asFloat(); }
+  double share() { return number(form->cdszzry, "perc"); }
 
   std::unique_ptr<plugs::coreapp::xmzzk::Txmzzkworkform> form;
 };
 
 // ---- 1. share limit -----------------------------------------------------------------------
 
-TEST_F(WorkLines, SharesAddingUpToExactlyHundredAreAccepted) {
+// 40.0005 would pass the order editor's 100.001; here the limit is 100 itself.
+TEST_F(WorkLines, SharesUpToExactlyHundredPassAboveAreRefusedAndTheRowReset) {
   ASSERT_EQ(form->cdszzry.recordCount(), 2);
   EXPECT_EQ(typeShare(1, 55), Outcome::Done);
   EXPECT_EQ(typeShare(2, 45), Outcome::Done);
   EXPECT_DOUBLE_EQ(shareSum(), 100.0);
   EXPECT_FALSE(said("分配的比例总和已超过100%"));
-}
-
-// 40.0005 would pass the order editor's 100.001; here the limit is 100 itself.
-TEST_F(WorkLines, SharesAboveHundredAreRefusedAndTheRowReset) {
   long refusals = 0;
-  for (double share : {40.01, 40.0005}) {
+  for (double over : {40.01, 40.0005}) {
     form = openWork();
-    EXPECT_EQ(typeShare(2, share), Outcome::Aborted) << share;
-    EXPECT_EQ(count(R"("caption":"提示","text":"分配的比例总和已超过100%，请重新分配.")"), ++refusals);
+    EXPECT_EQ(typeShare(2, over), Outcome::Aborted) << over;
+    EXPECT_EQ(count(R"("caption":"提示","text":"分配的比例总和已超过100%，请重新分配.")"),
+              ++refusals);
     // The refused row keeps nothing of its share.
     EXPECT_EQ(form->cdszzry.state(), dataset::DataSetState::Browse);
-    EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "张丽");
-    EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 0.0);
-    EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency());
-    EXPECT_EQ(form->cdszzry.fieldByName("jxjf").asCurrency(), Currency());
-    EXPECT_DOUBLE_EQ(shareSum(), 60.0) << share;
+    EXPECT_EQ(text(form->cdszzry, "yg_name"), "张丽");
+    EXPECT_EQ(share(), 0.0);
+    EXPECT_EQ(money(form->cdszzry, "jxje"), Currency());
+    EXPECT_EQ(money(form->cdszzry, "jxjf"), Currency());
+    EXPECT_DOUBLE_EQ(shareSum(), 60.0) << over;
   }
 }
 
@@ -66,10 +66,9 @@ TEST_F(WorkLines, FixedShareButtonGoesThroughTheSameLimit) {
   form->cdszzry.first();  // 李强 60 %: 90 % + 张丽 40 % is too much
   EXPECT_EQ(form->clickAction("actzzry_90"), Outcome::Aborted);
   EXPECT_TRUE(said("分配的比例总和已超过100%"));
-  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 0.0);
+  EXPECT_EQ(share(), 0.0);
   EXPECT_EQ(form->clickAction("actzzry_50"), Outcome::Done);  // 50 + 40
-  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "李强");
-  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 50.0);
+  EXPECT_EQ(fields(form->cdszzry, {"yg_name", "perc"}), (Texts{"李强", "50"}));
 }
 
 // ---- 2. staff actions --------------------------------------------------------------------
@@ -80,51 +79,32 @@ TEST_F(WorkLines, AddedStaffSplitTheLineEvenlyEvenInThirds) {
   EXPECT_EQ(form->clickAction("actzzry_add"), Outcome::Done);
   ASSERT_EQ(form->cdszzry.recordCount(), 3);
   for (form->cdszzry.first(); !form->cdszzry.eof(); form->cdszzry.next())
-    EXPECT_NEAR(form->cdszzry.fieldByName("perc").asFloat(), 100.0 / 3, 1e-9);
+    EXPECT_NEAR(share(), 100.0 / 3, 1e-9);
   EXPECT_FALSE(said("分配的比例总和已超过100%"));
   EXPECT_TRUE(said(R"("caption":"员工信息查询","filter":"","options":"{\"model\":\"multi\"}")"));
 }
 
-TEST_F(WorkLines, OperatorJoinsALineOnceWithNoShare) {
+// The operator joins line 2 once with no share; "same staff" then copies line 1's.
+TEST_F(WorkLines, OperatorJoinsALineOnceThenSameStaffReplacesThemOnEveryOtherLine) {
   form->cdsDetail.setRecNo(2);
   ASSERT_TRUE(form->cdszzry.isEmpty());
   EXPECT_EQ(form->clickAction("actzzry_addme"), Outcome::Done);
   EXPECT_EQ(form->clickAction("actzzry_addme"), Outcome::Done);
   ASSERT_EQ(form->cdszzry.recordCount(), 1);
-  EXPECT_EQ(form->cdszzry.fieldByName("yg_id").asInteger(), 1);
-  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "王敏");
-  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 0.0);
-  EXPECT_EQ(form->cdszzry.fieldByName("mx_uid").asString(), "L2");
-}
-
-TEST_F(WorkLines, SameStaffOnEveryOtherLine) {
-  form->cdsDetail.setRecNo(2);
-  form->clickAction("actzzry_addme");  // replaced below by line 1's staff
+  EXPECT_EQ(fields(form->cdszzry, {"yg_id", "yg_name", "perc", "mx_uid"}),
+            (Texts{"1", "王敏", "0", "L2"}));
   form->cdsDetail.setRecNo(1);
   EXPECT_EQ(form->clickAction("actzzry_same"), Outcome::Done);
-  EXPECT_EQ(form->cdsDetail.fieldByName("uid").asString(), "L1");
+  EXPECT_EQ(text(form->cdsDetail, "uid"), "L1");
   EXPECT_EQ(form->cdszzry.recordCount(), 2);
   form->cdsDetail.setRecNo(2);
-  ASSERT_EQ(form->cdszzry.recordCount(), 2);
-  form->cdszzry.first();
-  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "李强");
-  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 60.0);
-  form->cdszzry.next();
-  EXPECT_EQ(form->cdszzry.fieldByName("yg_name").asString(), "张丽");
-  EXPECT_EQ(form->cdszzry.fieldByName("perc").asFloat(), 40.0);
+  EXPECT_EQ(column(form->cdszzry, "yg_name"), (Texts{"李强", "张丽"}));
+  EXPECT_EQ(column(form->cdszzry, "perc"), (Texts{"60", "40"}));
 }
 
 // ---- 3. refusals ----------------------------------------------------------------------
 
-TEST_F(WorkLines, StaffNeedALine) {
-  form = openWork("A110099999");
-  EXPECT_TRUE(form->cdsDetail.isEmpty());
-  EXPECT_EQ(form->clickAction("actzzry_add"), Outcome::Aborted);
-  EXPECT_TRUE(said(R"("caption":"提示","text":"请先添加明细项目")"));
-  EXPECT_EQ(form->clickAction("actDetail_del"), Outcome::Disabled);
-}
-
-TEST_F(WorkLines, ALineNeedsAServiceItem) {
+TEST_F(WorkLines, StaffNeedALineAndALineNeedsAServiceItem) {
   EXPECT_EQ(form->dispatch([&] {
     form->cdsDetail.append();
     form->cdsDetail.post();
@@ -132,28 +112,45 @@ TEST_F(WorkLines, ALineNeedsAServiceItem) {
             Outcome::Aborted);
   EXPECT_TRUE(said("请选择服务项目"));
   // The new line got its keys and neutral factors before the refusal.
-  EXPECT_EQ(form->cdsDetail.fieldByName("billno").asString(), xmzzk_test::kWorkBillno);
-  EXPECT_FALSE(form->cdsDetail.fieldByName("uid").asString().empty());
-  EXPECT_EQ(form->cdsDetail.fieldByName("zk").asFloat(), 1.0);
+  EXPECT_EQ(text(form->cdsDetail, "billno"), xmzzk_test::kWorkBillno);
+  EXPECT_FALSE(text(form->cdsDetail, "uid").empty());
+  EXPECT_EQ(number(form->cdsDetail, "zk"), 1.0);
+
+  form = openWork("A110099999");
+  EXPECT_TRUE(form->cdsDetail.isEmpty());
+  EXPECT_EQ(form->clickAction("actzzry_add"), Outcome::Aborted);
+  EXPECT_TRUE(said(R"("caption":"提示","text":"请先添加明细项目")"));
+  EXPECT_EQ(form->clickAction("actDetail_del"), Outcome::Disabled);
 }
 
 // ---- 4. recalculation -----------------------------------------------------------------
 
-TEST_F(WorkLines, QuantityRepricesTheLineAndFollowsConsumables) {
+// A typed amount gives the price only; a new quantity reprices by tier and the posted
+// line gives its staff their amounts; on the area line quantity moves the consumables.
+TEST_F(WorkLines, TypedAmountQuantityAndPostRecomputeTheLineStaffAndConsumables) {
+  form->cdsDetail.edit();  // XM002 × 5, size ignored
+  form->cdsDetail.fieldByName("je").setValue(Currency::fromInt(110));
+  EXPECT_EQ(fields(form->cdsDetail, {"dj", "je"}), (Texts{"22", "110"}));
+  form->cdsDetail.fieldByName("sl").setValue(10.0);  // tier 10+: 20 → je 200
+  form->cdsDetail.post();
+  EXPECT_EQ(column(form->cdszzry, "jxje"), (Texts{"120", "80"}));
+
   form->cdsDetail.setRecNo(2);  // XM004, no tier, no agreement: list 500; 2 × 1.5 per unit
   form->cdsDetail.edit();
   form->cdsDetail.fieldByName("sl").setValue(2.0);
-  EXPECT_EQ(form->cdsDetail.fieldByName("dj").asCurrency(), Currency::fromInt(500));
-  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(3000));
+  EXPECT_EQ(fields(form->cdsDetail, {"dj", "je"}), (Texts{"500", "3000"}));
   ASSERT_EQ(form->cdshc.recordCount(), 1);
-  EXPECT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 1.0);  // 0.5 per unit × 2
-}
-
-TEST_F(WorkLines, TypedAmountGivesThePriceOnly) {
-  form->cdsDetail.edit();  // XM002 × 5, size ignored
-  form->cdsDetail.fieldByName("je").setValue(Currency::fromInt(110));
-  EXPECT_EQ(form->cdsDetail.fieldByName("dj").asCurrency(), Currency::fromInt(22));
-  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(110));
+  EXPECT_DOUBLE_EQ(number(form->cdshc, "sl"), 1.0);  // 0.5 per unit × 2
+  form->cdsDetail.fieldByName("sl").setValue(4.0);
+  ASSERT_DOUBLE_EQ(number(form->cdshc, "sl"), 2.0);
+  // A new line leaves the consumables of the line before alone, in the window and saved.
+  ui.queueLookup("服务项目查询", R"([{"id":"2"}])");
+  ASSERT_EQ(form->clickAction("actDetail_add"), Outcome::Done);
+  form->cdsDetail.setRecNo(2);
+  ASSERT_EQ(form->cdshc.recordCount(), 1);
+  EXPECT_DOUBLE_EQ(number(form->cdshc, "sl"), 2.0);
+  ASSERT_EQ(form->clickAction("actsave"), Outcome::Done);
+  EXPECT_DOUBLE_EQ(scalar("select sl from vt_x_xmzzk_mx_hc where uid = 'C1'").asFloat(), 2.0);
 }
 
 TEST_F(WorkLines, TypedItemCodeLooksTheItemUp) {
@@ -164,34 +161,9 @@ TEST_F(WorkLines, TypedItemCodeLooksTheItemUp) {
   // The code typed over line 1 is dropped; the chosen item becomes a new line.
   ASSERT_EQ(form->cdsDetail.recordCount(), 3);
   form->cdsDetail.first();
-  EXPECT_EQ(form->cdsDetail.fieldByName("xm_code").asString(), "XM002");
+  EXPECT_EQ(text(form->cdsDetail, "xm_code"), "XM002");
   form->cdsDetail.last();
-  EXPECT_EQ(form->cdsDetail.fieldByName("xm_id").asInteger(), 3);
-  EXPECT_EQ(form->cdsDetail.fieldByName("je").asCurrency(), Currency::fromInt(50));  // list price
-}
-
-TEST_F(WorkLines, PostedLineGivesItsStaffTheirAmounts) {
-  form->cdsDetail.edit();
-  form->cdsDetail.fieldByName("sl").setValue(10.0);  // tier 10+: 20 → je 200
-  form->cdsDetail.post();
-  form->cdszzry.first();
-  EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(120));
-  form->cdszzry.next();
-  EXPECT_EQ(form->cdszzry.fieldByName("jxje").asCurrency(), Currency::fromInt(80));
-}
-
-TEST_F(WorkLines, NewLineLeavesTheConsumablesOfTheLineBefore) {
-  form->cdsDetail.setRecNo(2);
-  form->cdsDetail.edit();
-  form->cdsDetail.fieldByName("sl").setValue(4.0);
-  ASSERT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 2.0);  // 0.5 per unit × 4
-  ui.queueLookup("服务项目查询", R"([{"id":"2"}])");
-  ASSERT_EQ(form->clickAction("actDetail_add"), Outcome::Done);
-  form->cdsDetail.setRecNo(2);
-  ASSERT_EQ(form->cdshc.recordCount(), 1);
-  EXPECT_DOUBLE_EQ(form->cdshc.fieldByName("sl").asFloat(), 2.0);
-  ASSERT_EQ(form->clickAction("actsave"), Outcome::Done);
-  EXPECT_DOUBLE_EQ(scalar("select sl from vt_x_xmzzk_mx_hc where uid = 'C1'").asFloat(), 2.0);
+  EXPECT_EQ(fields(form->cdsDetail, {"xm_id", "je"}), (Texts{"3", "50"}));  // list price
 }
 
 // ---- 5. captions ----------------------------------------------------------------------------

@@ -103,6 +103,7 @@ class SqlTranslator {
   std::vector<Output> emitGroupingSets(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   void emitGroupingSetGroupBy(const GroupingSet& g);
   void emitGroupKey(const GroupingSet& g, std::size_t index, const ast::Expr& key);
+  bool emitDistinctItemPosition(const ast::SelectCore& core, const ast::Expr& key);
   bool emitOuterGroupKey(const ast::ColumnRefExpr& c);
   void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping);
   static std::string groupingColumnName(std::size_t index);

@@ -9,6 +9,7 @@
 
 #include "core/strings.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -20,10 +21,8 @@ bool isAggregate(const std::string& name) {
   return false;
 }
 
-bool sameExprs(const std::vector<ast::ExprPtr>& a, const std::vector<ast::ExprPtr>& b);
+}  // namespace
 
-// The same expression written twice: columns by name (a qualifier only where both
-// have one), literals by text, calls and operators by their parts.
 bool sameExpr(const ast::Expr& a, const ast::Expr& b) {
   using ast::NodeKind;
   if (a.kind != b.kind) return false;
@@ -59,6 +58,8 @@ bool sameExprs(const std::vector<ast::ExprPtr>& a, const std::vector<ast::ExprPt
     if (!sameExpr(*a[i], *b[i])) return false;
   return true;
 }
+
+namespace {
 
 enum class Grouping { NotAColumn, Grouped, RolledUp };
 

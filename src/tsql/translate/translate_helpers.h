@@ -16,6 +16,11 @@ inline bool isNullLiteral(const ast::Expr& e) {
   return l && l->literalKind == ast::LiteralKind::Null;
 }
 
+//! The same expression written twice: columns by name (a qualifier only where both
+//! have one), literals by text, calls and operators by their parts.
+bool sameExpr(const ast::Expr& a, const ast::Expr& b);
+bool sameExprs(const std::vector<ast::ExprPtr>& a, const std::vector<ast::ExprPtr>& b);
+
 //! A CASE (or iif) whose every result is the NULL constant.
 [[noreturn]] inline void allResultsNull() { throw TranslateError(errors::Error::AllResultsNull); }
 

@@ -10,6 +10,7 @@
 #include "tsql/ast/decimal_type.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -67,18 +68,35 @@ void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const s
   bool single = q.cores.size() == 1;
   bool keyed = single && !env_.dialect().longDecimalsOrderByValue;  // long decimals need tsql_dec_key
   std::optional<std::size_t> item = ordinal ? ordinalIndex(lit->text, outputs.size()) : std::nullopt;
-  if (ordinal && (!keyed || !item || !isLongDecimal(outputs[*item].type))) {
+  std::size_t at = item.value_or(0);
+  if (ordinal && (!keyed || !item || !isLongDecimal(outputs[at].type))) {
     out_ += lit->text;
     return;
   }
   const Output* named = ordinal ? nullptr : outputNamed(outputs, key);
   ast::DataType type = named ? named->type : index < keyTypes.size() ? keyTypes[index] : typeOf(key);
   if (single && !ordinal && type.offset) return emitConversion("tsql_dto_utc", key);  // by instant
+  if (single && !ordinal && !named && emitDistinctItemPosition(q.cores[0], key)) return;
   if (!keyed || !(ordinal || isLongDecimal(type))) return emit(key);
   out_ += "tsql_dec_key(";
-  if (ordinal) out_ += quoteIdent(outputs[*item].name);
+  if (ordinal) out_ += quoteIdent(outputs[at].name);
   else emit(key);
   out_ += ')';
+}
+
+// Where text outputs are trimmed and collated, a DISTINCT query's ORDER BY expression
+// no longer reads as the server wants it (exactly as the select list writes it): the
+// key names its select item by position instead.
+bool SqlTranslator::emitDistinctItemPosition(const ast::SelectCore& core, const ast::Expr& key) {
+  if (!core.distinct || !env_.dialect().trimsTextComparands) return false;
+  for (const auto& item : core.items)
+    if (item.star) return false;  // positions are those of the expanded list
+  for (std::size_t i = 0; i < core.items.size(); ++i) {
+    if (!sameExpr(*core.items[i].expr, key)) continue;
+    out_ += std::to_string(i + 1);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace tsql::translate

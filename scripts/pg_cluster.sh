@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A throwaway PostgreSQL cluster for the tests: `start STATE_DIR` makes a fresh cluster
 # in a temp folder, listening on a unix socket only (no TCP), and writes its libpq URI
-# to STATE_DIR/uri; `stop STATE_DIR` stops it and removes its files. Run as root (CI),
+# to STATE_DIR/uri; `stop STATE_DIR` stops it, keeps its log as STATE_DIR/last-server.log
+# and removes its other files. Run as root (CI),
 # the server runs as the unprivileged `postgres` user, since initdb refuses root.
 set -euo pipefail
 
@@ -69,9 +70,14 @@ stop_cluster() {
   if [ -n "$dir" ] && [ -d "$dir/data" ] && [ -n "$bindir" ]; then
     as_owner "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   fi
+  # The run's server log outlives the cluster, so a server that went away mid-run can
+  # be looked into; what ended it is shown at once.
+  if [ -n "$dir" ] && [ -f "$dir/server.log" ]; then
+    cp "$dir/server.log" "$state/last-server.log"
+    grep -E 'PANIC|terminated by signal|was terminated' "$state/last-server.log" >&2 || true
+  fi
   [ -n "$dir" ] && case "$dir" in /tmp/coreapp-pg.*) rm -rf "$dir" ;; esac
   rm -f "$state/uri" "$state/dir" "$state/bindir"
-  rmdir "$state" 2>/dev/null || true
   [ "${1:-}" = quietly ] || echo "PostgreSQL test cluster stopped"
 }
 

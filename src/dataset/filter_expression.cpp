@@ -30,61 +30,73 @@ bool identPart(unsigned char c) { return identStart(c) || std::isdigit(c); }
                      std::to_string(pos + 1));
 }
 
-// Splits a filter text into tokens; quoted texts double their quotes ('it''s').
+// A quoted text from its opening quote at `i`; a doubled quote is one ('it''s').
+size_t readQuoted(std::string_view s, size_t i, Token& t) {
+  t.kind = Tok::String;
+  for (++i;; ++i) {
+    if (i >= s.size()) fail(s, t.pos, "unterminated text");
+    if (s[i] != '\'') {
+      t.text += s[i];
+    } else if (i + 1 < s.size() && s[i + 1] == '\'') {
+      t.text += '\'';
+      ++i;
+    } else {
+      return i + 1;
+    }
+  }
+}
+
+// =, <, >, <=, >=, <> and !=; a lone '!' is refused.
+size_t readOperator(std::string_view s, size_t i, Token& t) {
+  const char c = s[i++];
+  t.kind = Tok::Op;
+  t.text = std::string(1, c);
+  if (i < s.size() && (s[i] == '=' || (c == '<' && s[i] == '>'))) t.text += s[i++];
+  if (t.text == "!") fail(s, t.pos, "unexpected '!'");
+  return i;
+}
+
+// The token that starts at `i` (not a blank) into `t`; returns where the next starts.
+size_t readToken(std::string_view s, size_t i, Token& t) {
+  const unsigned char c = s[i];
+  if (c == '\'') return readQuoted(s, i, t);
+  if (c == '[') {
+    size_t close = s.find(']', i);
+    if (close == std::string_view::npos) fail(s, i, "missing ']'");
+    t.kind = Tok::Ident;
+    t.text = std::string(s.substr(i + 1, close - i - 1));
+    return close + 1;
+  }
+  if (std::isdigit(c) || (c == '.' && i + 1 < s.size() && std::isdigit((unsigned char)s[i + 1]))) {
+    t.kind = Tok::Number;
+    while (i < s.size() && (std::isdigit((unsigned char)s[i]) || s[i] == '.')) t.text += s[i++];
+    return i;
+  }
+  if (identStart(c)) {
+    t.kind = Tok::Ident;
+    while (i < s.size() && identPart((unsigned char)s[i])) t.text += s[i++];
+    return i;
+  }
+  if (c == '(' || c == ')' || c == '-') {
+    t.kind = c == '(' ? Tok::LParen : c == ')' ? Tok::RParen : Tok::Minus;
+    return i + 1;
+  }
+  if (c == '=' || c == '<' || c == '>' || c == '!') return readOperator(s, i, t);
+  fail(s, i, std::string("unexpected '") + static_cast<char>(c) + "'");
+}
+
+// Splits a filter text into tokens.
 std::vector<Token> tokenize(std::string_view s) {
   std::vector<Token> out;
   size_t i = 0;
   while (i < s.size()) {
-    unsigned char c = s[i];
-    if (std::isspace(c)) {
+    if (std::isspace(static_cast<unsigned char>(s[i]))) {
       ++i;
       continue;
     }
     Token t;
     t.pos = i;
-    if (c == '\'') {
-      t.kind = Tok::String;
-      for (++i;; ++i) {
-        if (i >= s.size()) fail(s, t.pos, "unterminated text");
-        if (s[i] == '\'') {
-          if (i + 1 < s.size() && s[i + 1] == '\'') {
-            t.text += '\'';
-            ++i;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        t.text += s[i];
-      }
-    } else if (c == '[') {
-      size_t close = s.find(']', i);
-      if (close == std::string_view::npos) fail(s, i, "missing ']'");
-      t.kind = Tok::Ident;
-      t.text = std::string(s.substr(i + 1, close - i - 1));
-      i = close + 1;
-    } else if (std::isdigit(c) ||
-               (c == '.' && i + 1 < s.size() && std::isdigit((unsigned char)s[i + 1]))) {
-      t.kind = Tok::Number;
-      while (i < s.size() && (std::isdigit((unsigned char)s[i]) || s[i] == '.')) t.text += s[i++];
-    } else if (identStart(c)) {
-      t.kind = Tok::Ident;
-      while (i < s.size() && identPart((unsigned char)s[i])) t.text += s[i++];
-    } else if (c == '(' || c == ')') {
-      t.kind = c == '(' ? Tok::LParen : Tok::RParen;
-      ++i;
-    } else if (c == '-') {
-      t.kind = Tok::Minus;
-      ++i;
-    } else if (c == '=' || c == '<' || c == '>' || c == '!') {
-      t.kind = Tok::Op;
-      t.text = std::string(1, static_cast<char>(c));
-      ++i;
-      if (i < s.size() && (s[i] == '=' || (c == '<' && s[i] == '>'))) t.text += s[i++];
-      if (t.text == "!") fail(s, t.pos, "unexpected '!'");
-    } else {
-      fail(s, i, std::string("unexpected '") + static_cast<char>(c) + "'");
-    }
+    i = readToken(s, i, t);
     out.push_back(std::move(t));
   }
   out.push_back(Token{Tok::End, "", s.size()});

@@ -75,7 +75,8 @@ TEST(Filter, ErrorsNameTheFaultAndKeepTheFilterInForce) {
       {"id", "expected a condition at position 1"},
       {"sl < null", "null can only be compared with = or <> at position 4"},
       {"id = 1 id = 2", "unexpected 'id' at position 8"},
-      {"id # 1", "unexpected '#' at position 4"},
+      {"id # 1", "unexpected '#' at position 4"}, {"id ! 1", "unexpected '!' at position 4"},
+      {"[name = 'x'", "missing ']' at position 1"},
   };
   ClientDataSet ds("sample");
   loadSample(ds);

@@ -3,6 +3,7 @@
 // written.
 #include "host/print/print_service.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,7 +34,7 @@ class PrintTest : public HostTest {
   void SetUp() override {
     folder =
         std::filesystem::temp_directory_path() /
-        ("coreapp-print-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        ("coreapp-print-test-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     host.printFolder = folder.string();
     using core::Currency;

@@ -1,6 +1,7 @@
 // The printed order and settlement slip of a card-holding customer: no print dataset
 // carries the card's password hash, and the pages show designed captions, money with
 // two decimals and dates without seconds, never a key, an internal column or a secret.
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,7 +19,7 @@ class OrderPrint : public jiesuan_test::SettlementSession {
  protected:
   void SetUp() override {
     folder = std::filesystem::temp_directory_path() /
-             ("coreapp-order-print-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+             ("coreapp-order-print-" + std::to_string(::getpid()));
     host.printFolder = folder.string();
   }
   void TearDown() override { std::filesystem::remove_all(folder); }

@@ -1,6 +1,9 @@
 // Engine behaviour seen from the C++ caller: caller parameters, typed result sets,
 // syntax errors with positions, and stored procedures surviving a reopened database.
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
 
 #include "conformance/engine_fixture.h"
 
@@ -54,7 +57,9 @@ TEST_F(Engine, SyntaxErrorRunsNothingAndSaysWhere) {
 }
 
 TEST(EngineProcedures, SurviveReopeningTheDatabase) {
-  auto path = std::filesystem::temp_directory_path() / "tsql_engine_proc_test.db";
+  // one file per process: two test runs at once must not share it
+  auto path = std::filesystem::temp_directory_path() /
+              ("tsql_engine_proc_test_" + std::to_string(::getpid()) + ".db");
   std::filesystem::remove(path);
   auto runOpened = [&](const char* batch) {  // each batch on a newly opened database
     sqlite3* db = nullptr;

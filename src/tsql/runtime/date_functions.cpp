@@ -171,11 +171,6 @@ void datefromparts(SqlArgs& a) {
   a.set(ValueConversion::dateTimeText(r));
 }
 
-void toDatetime2(SqlArgs& a) {
-  if (a.isNull(0)) return a.setNull();
-  a.set(ValueConversion::dateTimeText(argDate(a, 0)));
-}
-
 void toDate(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   a.set(ValueConversion::dateTimeText(ValueConversion::dayOf(argDate(a, 0))));
@@ -285,10 +280,8 @@ int DateFunctions::install(sqlite3* db) {
                 defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
                 defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
                 defineFunction<toDate>(db, "tsql_date", 1), defineTolerant<toDate>(db, "tsql_try_date", 1),
-                defineFunction<toDatetime2>(db, "tsql_datetime2", 1),
                 defineFunction<eomonth>(db, "eomonth", 1), defineFunction<eomonth>(db, "eomonth", 2),
                 defineFunction<datefromparts>(db, "datefromparts", 3),
-                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
                 defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
                 defineFunction<datetimeText>(db, "tsql_datetime_text", 2)}) {

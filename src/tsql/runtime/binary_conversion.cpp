@@ -106,12 +106,10 @@ std::int64_t binaryInteger(std::string_view bytes, int width) {
 }
 
 int installBinaryConversions(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<toBinary>(db, "tsql_to_binary", 4), defineFunction<binaryToText>(db, "tsql_binary_text", 2),
-                defineFunction<binaryToInteger>(db, "tsql_binary_int", 2), defineFunction<cutBinary>(db, "tsql_binary_cut", 2)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure({defineFunction<toBinary>(db, "tsql_to_binary", 4),
+                       defineFunction<binaryToText>(db, "tsql_binary_text", 2),
+                       defineFunction<binaryToInteger>(db, "tsql_binary_int", 2),
+                       defineFunction<cutBinary>(db, "tsql_binary_cut", 2)});
 }
 
 }  // namespace tsql::runtime

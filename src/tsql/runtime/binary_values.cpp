@@ -154,17 +154,14 @@ std::string paddedBinary(std::string text, int bytes, bool onTheLeft) {
 }
 
 int installBinaryValueFunctions(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<moneyRaw>(db, "tsql_money_raw", 1), defineFunction<rawMoney>(db, "tsql_raw_money", 1),
-                defineFunction<floatBits>(db, "tsql_float_bits", 2),
-                defineFunction<datetimeBits>(db, "tsql_datetime_bits", 2),
-                defineFunction<bitsDatetime>(db, "tsql_bits_datetime", 2),
-                defineFunction<padBinary>(db, "tsql_binary_pad", 3),
-                defineFunction<decimalBinary>(db, "tsql_decimal_binary", 3),
-                defineFunction<binaryDecimal>(db, "tsql_binary_decimal", 1)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure({defineFunction<moneyRaw>(db, "tsql_money_raw", 1),
+                       defineFunction<rawMoney>(db, "tsql_raw_money", 1),
+                       defineFunction<floatBits>(db, "tsql_float_bits", 2),
+                       defineFunction<datetimeBits>(db, "tsql_datetime_bits", 2),
+                       defineFunction<bitsDatetime>(db, "tsql_bits_datetime", 2),
+                       defineFunction<padBinary>(db, "tsql_binary_pad", 3),
+                       defineFunction<decimalBinary>(db, "tsql_decimal_binary", 3),
+                       defineFunction<binaryDecimal>(db, "tsql_binary_decimal", 1)});
 }
 
 }  // namespace tsql::runtime

@@ -266,28 +266,26 @@ core::DateTime DateFunctions::shift(std::string_view part, std::int64_t n, core:
 std::int64_t DateFunctions::part(std::string_view part, core::DateTime d) { return partOf(parsePart(part), d); }
 
 int DateFunctions::install(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<getdate>(db, "getdate", 0, false),
-                defineFunction<datediff>(db, "datediff", 3),
-                defineFunction<dateadd>(db, "dateadd", 3),
-                defineFunction<datepart>(db, "datepart", 2),
-                defineFunction<datename>(db, "datename", 2),
-                defineFunction<isdate>(db, "isdate", 1),
-                defineFunction<onePart<Part::Year>>(db, "year", 1),
-                defineFunction<onePart<Part::Month>>(db, "month", 1),
-                defineFunction<onePart<Part::Day>>(db, "day", 1),
-                defineFunction<toDatetime>(db, "tsql_datetime", 1),
-                defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
-                defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
-                defineFunction<toDate>(db, "tsql_date", 1), defineTolerant<toDate>(db, "tsql_try_date", 1),
-                defineFunction<eomonth>(db, "eomonth", 1), defineFunction<eomonth>(db, "eomonth", 2),
-                defineFunction<datefromparts>(db, "datefromparts", 3),
-                defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
-                defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
-                defineFunction<datetimeText>(db, "tsql_datetime_text", 2)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure({defineFunction<getdate>(db, "getdate", 0, false),
+                       defineFunction<datediff>(db, "datediff", 3),
+                       defineFunction<dateadd>(db, "dateadd", 3),
+                       defineFunction<datepart>(db, "datepart", 2),
+                       defineFunction<datename>(db, "datename", 2),
+                       defineFunction<isdate>(db, "isdate", 1),
+                       defineFunction<onePart<Part::Year>>(db, "year", 1),
+                       defineFunction<onePart<Part::Month>>(db, "month", 1),
+                       defineFunction<onePart<Part::Day>>(db, "day", 1),
+                       defineFunction<toDatetime>(db, "tsql_datetime", 1),
+                       defineFunction<toSmalldatetime>(db, "tsql_smalldatetime", 1),
+                       defineTolerant<toDatetime>(db, "tsql_try_datetime", 1),
+                       defineFunction<toDate>(db, "tsql_date", 1),
+                       defineTolerant<toDate>(db, "tsql_try_date", 1),
+                       defineFunction<eomonth>(db, "eomonth", 1),
+                       defineFunction<eomonth>(db, "eomonth", 2),
+                       defineFunction<datefromparts>(db, "datefromparts", 3),
+                       defineTolerant<toSmalldatetime>(db, "tsql_try_smalldatetime", 1),
+                       defineFunction<datetimeText>(db, "tsql_datetime_text", 1),
+                       defineFunction<datetimeText>(db, "tsql_datetime_text", 2)});
 }
 
 }  // namespace tsql::runtime

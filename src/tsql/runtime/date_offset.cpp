@@ -190,14 +190,11 @@ std::string toOffsetText(std::string_view text, int scale) {
 }
 
 int installOffsetFunctions(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<toOffset>(db, "tsql_datetimeoffset", 2), defineFunction<localPart>(db, "tsql_dto_local", 1),
-                defineFunction<utcInstant>(db, "tsql_dto_utc", 1),
-                defineFunction<setOffset<false>>(db, "todatetimeoffset", 2),
-                defineFunction<setOffset<true>>(db, "switchoffset", 2)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure({defineFunction<toOffset>(db, "tsql_datetimeoffset", 2),
+                       defineFunction<localPart>(db, "tsql_dto_local", 1),
+                       defineFunction<utcInstant>(db, "tsql_dto_utc", 1),
+                       defineFunction<setOffset<false>>(db, "todatetimeoffset", 2),
+                       defineFunction<setOffset<true>>(db, "switchoffset", 2)});
 }
 
 }  // namespace tsql::runtime

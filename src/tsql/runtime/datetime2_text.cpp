@@ -56,14 +56,11 @@ std::string datetime2Display(std::string_view text, int scale) {
 }
 
 int installDatetime2Functions(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<toDatetime2>(db, "tsql_datetime2", 1), defineFunction<toDatetime2>(db, "tsql_datetime2", 2),
-                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
-                defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 2),
-                defineFunction<showDatetime2>(db, "tsql_datetime2_show", 2)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure({defineFunction<toDatetime2>(db, "tsql_datetime2", 1),
+                       defineFunction<toDatetime2>(db, "tsql_datetime2", 2),
+                       defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 1),
+                       defineTolerant<toDatetime2>(db, "tsql_try_datetime2", 2),
+                       defineFunction<showDatetime2>(db, "tsql_datetime2_show", 2)});
 }
 
 }  // namespace tsql::runtime

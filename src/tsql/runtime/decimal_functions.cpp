@@ -132,21 +132,18 @@ int defineTotal(sqlite3* db, const char* name, void (*final)(sqlite3_context*)) 
 }  // namespace
 
 int DecimalFunctions::install(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<toDecimal>(db, "tsql_decimal", 3), defineTolerant<toDecimal>(db, "tsql_try_decimal", 3),
-                defineFunction<arithmetic<Op::Add>>(db, "tsql_dec_add", 4),
-                defineFunction<arithmetic<Op::Sub>>(db, "tsql_dec_sub", 4),
-                defineFunction<arithmetic<Op::Mul>>(db, "tsql_dec_mul", 4),
-                defineFunction<arithmetic<Op::Div>>(db, "tsql_dec_div", 4),
-                defineFunction<arithmetic<Op::Mod>>(db, "tsql_dec_mod", 4),
-                defineFunction<compareDecimals>(db, "tsql_dec_cmp", 2),
-                defineFunction<roundDecimal>(db, "tsql_dec_round", 5),
-                defineFunction<absoluteDecimal>(db, "tsql_dec_abs", 1),
-                defineTotal(db, "decimal_sum", &totalFinal<false>),
-                defineTotal(db, "decimal_avg", &totalFinal<true>)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure({defineFunction<toDecimal>(db, "tsql_decimal", 3),
+                       defineTolerant<toDecimal>(db, "tsql_try_decimal", 3),
+                       defineFunction<arithmetic<Op::Add>>(db, "tsql_dec_add", 4),
+                       defineFunction<arithmetic<Op::Sub>>(db, "tsql_dec_sub", 4),
+                       defineFunction<arithmetic<Op::Mul>>(db, "tsql_dec_mul", 4),
+                       defineFunction<arithmetic<Op::Div>>(db, "tsql_dec_div", 4),
+                       defineFunction<arithmetic<Op::Mod>>(db, "tsql_dec_mod", 4),
+                       defineFunction<compareDecimals>(db, "tsql_dec_cmp", 2),
+                       defineFunction<roundDecimal>(db, "tsql_dec_round", 5),
+                       defineFunction<absoluteDecimal>(db, "tsql_dec_abs", 1),
+                       defineTotal(db, "decimal_sum", &totalFinal<false>),
+                       defineTotal(db, "decimal_avg", &totalFinal<true>)});
 }
 
 }  // namespace tsql::runtime

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <initializer_list>
 #include <new>
 #include <string>
 #include <string_view>
@@ -99,6 +100,13 @@ int defineFunction(sqlite3* db, const char* name, int arity, bool deterministic 
   int flags = SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0);
   return sqlite3_create_function_v2(db, name, arity, flags, nullptr, &guarded<F>, nullptr,
                                     nullptr, nullptr);
+}
+
+//! The first of `codes` (registrations already made, in order) that is not SQLITE_OK.
+inline int firstFailure(std::initializer_list<int> codes) {
+  for (int rc : codes)
+    if (rc != SQLITE_OK) return rc;
+  return SQLITE_OK;
 }
 
 }  // namespace tsql::runtime

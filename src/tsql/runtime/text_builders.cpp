@@ -92,13 +92,10 @@ void patindex(SqlArgs& a) {
 }  // namespace
 
 int TextBuilders::install(sqlite3* db) {
-  int rc = SQLITE_OK;
-  for (int r : {defineFunction<concat>(db, "concat", -1), defineFunction<concatWs>(db, "concat_ws", -1),
-                defineFunction<replicate>(db, "replicate", 2), defineFunction<reverse>(db, "reverse", 1),
-                defineFunction<stuff>(db, "stuff", 4), defineFunction<patindex>(db, "patindex", 2)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure(
+      {defineFunction<concat>(db, "concat", -1), defineFunction<concatWs>(db, "concat_ws", -1),
+       defineFunction<replicate>(db, "replicate", 2), defineFunction<reverse>(db, "reverse", 1),
+       defineFunction<stuff>(db, "stuff", 4), defineFunction<patindex>(db, "patindex", 2)});
 }
 
 }  // namespace tsql::runtime

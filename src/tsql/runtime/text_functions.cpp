@@ -126,19 +126,16 @@ int collate(void*, int na, const void* a, int nb, const void* b) {
 }  // namespace
 
 int TextFunctions::install(sqlite3* db) {
-  int rc = sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, &collate, nullptr);
-  for (int r : {defineFunction<len>(db, "len", 1), defineFunction<ltrim>(db, "ltrim", 1),
-                defineFunction<rtrim>(db, "rtrim", 1), defineFunction<replace>(db, "replace", 3),
-                defineFunction<substring>(db, "substring", 3), defineFunction<left>(db, "left", 2),
-                defineFunction<right>(db, "right", 2), defineFunction<left>(db, "tsql_left", 2),
-                defineFunction<right>(db, "tsql_right", 2),
-                defineFunction<charindex>(db, "charindex", 2),
-                defineFunction<charindex>(db, "charindex", 3),
-                defineFunction<upper>(db, "upper", 1), defineFunction<lower>(db, "lower", 1),
-                defineFunction<like>(db, "like", 2), defineFunction<like>(db, "like", 3)}) {
-    if (rc == SQLITE_OK) rc = r;
-  }
-  return rc;
+  return firstFailure(
+      {sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, &collate, nullptr),
+       defineFunction<len>(db, "len", 1), defineFunction<ltrim>(db, "ltrim", 1),
+       defineFunction<rtrim>(db, "rtrim", 1), defineFunction<replace>(db, "replace", 3),
+       defineFunction<substring>(db, "substring", 3), defineFunction<left>(db, "left", 2),
+       defineFunction<right>(db, "right", 2), defineFunction<left>(db, "tsql_left", 2),
+       defineFunction<right>(db, "tsql_right", 2), defineFunction<charindex>(db, "charindex", 2),
+       defineFunction<charindex>(db, "charindex", 3), defineFunction<upper>(db, "upper", 1),
+       defineFunction<lower>(db, "lower", 1), defineFunction<like>(db, "like", 2),
+       defineFunction<like>(db, "like", 3)});
 }
 
 }  // namespace tsql::runtime

@@ -100,6 +100,8 @@ class SqlTranslator {
     std::vector<bool> trimmed;  //!< text keys that group (and read) without trailing blanks
   };
   std::optional<GroupingSet> trimmedGrouping(const ast::SelectCore& c, const GroupingSet* copy);
+  //! `g` where it trims text keys (its subqueries must read them so), else nullptr.
+  static const GroupingSet* trimming(const GroupingSet* g) { return g && !g->trimmed.empty() ? g : nullptr; }
   std::vector<Output> emitGroupingSets(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes);
   void emitGroupingSetGroupBy(const GroupingSet& g);
   void emitGroupKey(const GroupingSet& g, std::size_t index, const ast::Expr& key);

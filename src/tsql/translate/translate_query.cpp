@@ -116,14 +116,14 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     std::vector<DataType> keyTypes = std::exchange(orderKeyTypes_, {});  // a key's subquery has its own
     std::vector<bool> hidden = single ? std::exchange(groupingOrderByHidden_, {}) : std::vector<bool>{};
     std::optional<GroupingSet> grouping = std::exchange(orderGrouping_, std::nullopt);
+    groupingSet_ = grouping ? &*grouping : nullptr;
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
-      groupingSet_ = grouping ? &*grouping : nullptr;
       if (i < hidden.size() && hidden[i]) out_ += hiddenOrderKeyName(i);
       else emitOrderKey(q, i, outputs, keyTypes);
-      groupingSet_ = nullptr;
       out_ += orderDirection(q.orderBy[i].descending);
     }
+    groupingSet_ = nullptr;
   }
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
   emitOffsetFetch(q);
@@ -192,7 +192,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   groupingSet_ = grouping;
   // DISTINCT compares its text without trailing blanks, as UNION does
   bool trimOutputs = std::exchange(trimSetOutputs_, trimSetOutputs_ || (c.distinct && env_.dialect().trimsTextComparands));
-  scope.grouping = grouping;  // its subqueries read its grouped keys as it does
+  scope.grouping = trimming(grouping);  // its subqueries read its trimmed keys as it does
   emitSelectItems(c, targetTypes, outputs);
   scope.grouping = nullptr;
   trimSetOutputs_ = trimOutputs;
@@ -225,7 +225,7 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
   if (c.having) {
     out_ += " HAVING ";
     groupingSet_ = grouping;
-    scope_->grouping = grouping;
+    scope_->grouping = trimming(grouping);
     emit(*c.having);
     scope_->grouping = nullptr;
     groupingSet_ = nullptr;

@@ -2,6 +2,8 @@
 // buttons and cells as a clerk does (lines typed or picked, saved, audited, reviewed),
 // then rendered as a PNG under build/desktop-screenshots for a person to look at.
 #include <QDateEdit>
+#include <QToolButton>
+#include <algorithm>
 
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "dataset/client_data_set.h"
@@ -28,23 +30,41 @@ using StatementPage = desktop_test::BillPageSession<p::khsk::Tkhdzkform>;
 using AgingPage = desktop_test::BillPageSession<p::khzl::Tkhyszlform>;
 using OrderLinePickers = desktop_test::DemoSession;
 
-// The fund transfer: two lines typed into the grid (accounts from the cells' lists, no
-// add-line button), saved, audited, and the account balances opened as a page.
+// The fund transfer: two lines typed into the grid (accounts keyed into the cells by code
+// or the start of a name, Tab through the empty 结算方式 leaving it empty), saved,
+// audited, and the account balances opened as a page.
 TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   ASSERT_NO_FATAL_FAILURE(openPage("1114"));
   button("actAdd")->trigger();
   ASSERT_TRUE(page->editMode);
   ASSERT_NE(button("actDetail_Add"), nullptr);
   EXPECT_FALSE(button("actDetail_Add")->isVisible()) << "lines are typed into the grid";
+  // The grid's own row holds 添加行 (Ins) and the line actions, beside its right-click menu.
+  desktop::GridView* lines = view->grid("cxgDetail");
+  std::vector<QAction*> rowButtons;
+  for (QToolButton* b : lines->findChildren<QToolButton*>())
+    if (b->isVisibleTo(view.get())) rowButtons.push_back(b->defaultAction());
+  for (QAction* wanted : {lines->addRowAction(), button("actDetail_Del")})
+    EXPECT_NE(std::find(rowButtons.begin(), rowButtons.end(), wanted), rowButtons.end())
+        << wanted->text().toStdString();
+  EXPECT_TRUE(lines->table()->actions().contains(lines->addRowAction()));
   EXPECT_EQ(grid().column(0).field, "ozh_name");
   EXPECT_FALSE(grid().column(0).items.empty());
-  const char* lines[][3] = {{"现金", "工商银行基本户", "500"}, {"微信收款", "工商银行基本户", "250"}};
+  // Keyed: a code, a name's beginning (the list's first entry is 支付宝收款, of 会员卡).
+  const char* lines[][3] = {{"01", "工商", "500"}, {"微", "02", "250"}};
   for (int row = 0; row < 2; ++row) {
     view->grid("cxgDetail")->addRowAction()->trigger();
     ASSERT_EQ(grid().rowCount(), row + 1);
-    ASSERT_TRUE(type(row, "ozh_name", lines[row][0]));
-    ASSERT_TRUE(type(row, "izh_name", lines[row][1]));
+    ASSERT_NO_FATAL_FAILURE(keyIn(row, "ozh_name", lines[row][0]));
+    ASSERT_NO_FATAL_FAILURE(keyIn(row, "izh_name", lines[row][1]));
+    ASSERT_NO_FATAL_FAILURE(keyIn(row, "jsfs_name", ""));
     ASSERT_TRUE(type(row, "je", lines[row][2]));
+  }
+  EXPECT_EQ(cell(0, "ozh_name"), "现金");
+  EXPECT_EQ(cell(1, "ozh_name"), "微信收款");
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_EQ(cell(row, "izh_name"), "工商银行基本户") << row;
+    EXPECT_EQ(cell(row, "jsfs_name"), "") << row;
   }
   button("actSave")->trigger();
   ASSERT_FALSE(page->billno.empty()) << lastEvent();

@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QStringList>
+#include <QTableView>
+#include <QTest>
 #include <memory>
 #include <string>
 
@@ -133,6 +135,21 @@ class BillPageSession : public DemoSession {
   }
   bool type(int row, const std::string& field, const QString& text) {
     return grid().setData(grid().index(row, columnOf(grid(), field)), text);
+  }
+  //! Keys `text` into the line's cell through the grid's own cell editor, then Tab; the
+  //! next cell's editor that Tab opened is left with Esc.
+  void keyIn(int row, const std::string& field, const QString& text) {
+    QTableView* table = view->grid("cxgDetail")->table();
+    const QModelIndex at = grid().index(row, columnOf(grid(), field));
+    table->setCurrentIndex(at);
+    table->edit(at);
+    QWidget* editor = table->indexWidget(at);
+    ASSERT_NE(editor, nullptr) << field;
+    if (!text.isEmpty()) QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    if (QWidget* next = table->indexWidget(table->currentIndex());
+        next != nullptr && next != editor)
+      QTest::keyClick(next, Qt::Key_Escape);
   }
 
   Form* page = nullptr;

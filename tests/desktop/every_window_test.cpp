@@ -177,6 +177,56 @@ TEST_F(EveryWindow, EveryPageStartsANewBillAndFits) {
   }
 }
 
+// A page a window opens from its own button shows at once, current and focused, with
+// its data: the loss and gain bill made by 处理盘点单, 账户余额 beside the fund transfer,
+// a customer's 对账明细 from the aging. Questions are answered from the test's queue.
+TEST_F(EveryWindow, PagesOpenedFromAWindowShowAtOnceWithTheirData) {
+  host.ui = &ui;
+  QApplication::setActiveWindow(window.get());
+  auto openedPage = [&](desktop::FormView& from, const char* action) -> desktop::FormView* {
+    const int before = window->pages()->count();
+    from.actionBar()->button(action)->trigger();
+    QCoreApplication::processEvents();  // the event that opened it is over
+    EXPECT_EQ(window->pages()->count(), before + 1) << action;
+    auto* view = static_cast<desktop::FormView*>(window->pages()->currentWidget());
+    EXPECT_TRUE(view != nullptr && view != &from && view->hasFocus()) << action;
+    return view == &from ? nullptr : view;
+  };
+  auto pageOf = [&](const char* code) {
+    window->openItem(*host::plugsPool().plugbyName(code));
+    return window->pageView(*host::PageControl().activePage());
+  };
+
+  desktop::FormView* stocktake = pageOf("1127");
+  stocktake->actionBar()->button("actAdd")->trigger();
+  ui.queueLookup("商品信息查询",
+                 R"([{"id":"1","code":"SP001","name":"外光喷绘布"},{"id":"3","code":"SP003"}])");
+  stocktake->actionBar()->button("actDetail_Add")->trigger();
+  for (const char* action : {"actSave", "actAudit"})
+    stocktake->actionBar()->button(action)->trigger();
+  desktop::FormView* lossAndGain = openedPage(*stocktake, "acttosy");
+  ASSERT_NE(lossAndGain, nullptr) << lastEvent();
+  auto& bill = dynamic_cast<host::TBaseBillEditRibbonForm&>(lossAndGain->form());
+  EXPECT_EQ(bill.className(), "Tspsyform");
+  EXPECT_FALSE(bill.billno.empty());
+  EXPECT_EQ(lossAndGain->grid("cxgDetail")->model()->rowCount(), 2);
+
+  desktop::FormView* transfer = pageOf("1114");
+  desktop::FormView* balances = openedPage(*transfer, "actZhye");
+  ASSERT_NE(balances, nullptr);
+  EXPECT_EQ(balances->grid("cxgZhye")->model()->rowCount(), 4);  // the demo's four accounts
+
+  desktop::FormView* aging = pageOf("1119");
+  aging->form().control("edtrq").text = "2026-12-31";
+  aging->actionBar()->button("actRef")->trigger();
+  ASSERT_GT(aging->grid("cxgZl")->model()->rowCount(), 0);
+  desktop::FormView* statement = openedPage(*aging, "actMx");
+  ASSERT_NE(statement, nullptr);
+  EXPECT_EQ(statement->form().className(), "Tkhwlmxform");
+  EXPECT_FALSE(statement->form().control("lblkh").text.empty());
+  picture("page_opened_from_a_window");
+}
+
 // The order selector opens before settlement and processing. The processing window, with
 // an edit, asks before Esc closes it: "取消" keeps it open with the edit, "否" lets it go.
 TEST_F(EveryWindow, SelectorBeforeSettlementAndProcessing) {

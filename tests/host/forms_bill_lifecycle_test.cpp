@@ -312,3 +312,25 @@ TEST_F(BillLifeTest, RefusedSaveOnCloseKeepsTheBillOpen) {
   form->cdsDetail.fieldByName("sl").setValue(core::Value(3.0));  // typed, not yet posted
   EXPECT_TRUE(form->hasUnsavedChanges());
 }
+
+// A bill editor a form opens from its own action lands in the page control, which tells
+// the shell of it as it is added (once), so it shows without waiting for a ribbon click.
+TEST_F(BillLifeTest, APageOpenedFromAFormsActionIsAnnounced) {
+  saveNewBill();
+  item.formClass = {
+      "HookLogBill", [this](host::Owner owner) {
+        return std::unique_ptr<host::FormModel>(std::make_unique<HookLogBill>(owner, &item));
+      }};
+  item.creator = host::billEditorCreator();
+  std::vector<host::TBaseForm*> announced;
+  host::PageControl().onPageAdded = [&](host::TBaseForm& page) { announced.push_back(&page); };
+  form->addAction("actAgain", "再开本单").onExecute = [this](host::Action&) {
+    item.create(form.get(), form->billno);
+  };
+  EXPECT_EQ(form->clickAction("actAgain"), Outcome::Done) << lastEvent();
+  host::PageControl().onPageAdded = nullptr;
+  ASSERT_EQ(announced.size(), 1u);
+  ASSERT_EQ(announced.front(), host::PageControl().activePage());
+  EXPECT_EQ(dynamic_cast<HookLogBill&>(*announced.front()).billno,
+            form->billno);  // opened by its creator
+}

@@ -124,12 +124,17 @@ TEST_F(Stocktake, ProcessingMakesADraftLossAndGainBillOfTheDifferences) {
   EXPECT_EQ(rowTexts("select sl, dj, je, beizhu from vt_c_spsy_mx order by sp_id"),
             (std::vector<std::string>{"-2|0|0|盘亏", "0|0|0|", "3|0|0|盘盈"}));
   EXPECT_EQ(scalar("select version from vt_c_sppd").asInteger(), version + 1);
-  // The stocktake shows itself processed and the loss and gain module is open.
+  // The stocktake shows itself processed and the loss and gain module is open on the
+  // bill just made, its lines loaded.
   EXPECT_TRUE(form->cdsMaster.fieldByName("isDone").asBoolean());
   EXPECT_EQ(form->version, version + 1);
   EXPECT_EQ(form->clickAction("acttosy"), host::Outcome::Disabled);
-  ASSERT_NE(host::PageControl().activePage(), nullptr);
-  EXPECT_EQ(host::PageControl().activePage()->className(), "Tspsyform");
+  auto* lossAndGain =
+      dynamic_cast<host::TBaseBillEditRibbonForm*>(host::PageControl().activePage());
+  ASSERT_NE(lossAndGain, nullptr);
+  EXPECT_EQ(lossAndGain->className(), "Tspsyform");
+  EXPECT_EQ(lossAndGain->billno, scalar("select billno from vt_c_spsy").asText());
+  EXPECT_EQ(lossAndGain->cdsDetail.recordCount(), 3);
 
   const auto& log = ui.logEntries();
   const auto entry = std::find_if(log.begin(), log.end(), [](const auto& e) { return e.first == "处理盘点单"; });

@@ -2,7 +2,8 @@
 // customer; the first save issues the number and the server computes staff points,
 // performance amounts, the staff summary and the total; an edit saves again; complete,
 // re-open with its refusals, void with its refusals and the audit log (a voided order is
-// never edited again), the customer kept outside editing, print and delete.
+// never edited again), the customer kept outside editing and taken from 新客户, print
+// and delete.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -205,6 +206,21 @@ TEST_F(OrderLife, CustomerButtonWorksOnlyWhileEditing) {
   ASSERT_EQ(form->clickAction("actEdit"), host::Outcome::Done);
   EXPECT_EQ(form->clickControl("edtwldw"), host::Outcome::Done);
   EXPECT_EQ(form->control("edtwldw").tag, 2);
+  // 新客户 makes a customer and the order takes it at once; a cancelled entry changes nothing.
+  host::DialogReply reply;
+  reply.result = host::mrOK;
+  reply.values = {{"code", "KH77"}, {"name", "新来的客户"}};
+  ui.queueDialog("Tkhbmkeditform", reply);
+  ASSERT_EQ(form->clickAction("actNewCust"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(form->control("edtwldw").text, "KH77");
+  EXPECT_EQ(form->control("edtwldwmc").text, "新来的客户");
+  EXPECT_EQ(Texts{std::to_string(form->control("edtwldw").tag)},
+            cells("select id from vt_b_khbmk where code = 'KH77'"));
+  ui.queueDialog("Tkhbmkeditform", host::DialogReply{});
+  ASSERT_EQ(form->clickAction("actNewCust"), host::Outcome::Done);
+  EXPECT_EQ(form->control("edtwldw").text, "KH77");
+  ASSERT_EQ(form->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(header("kh_id"), cells("select id from vt_b_khbmk where code = 'KH77'"));
 }
 
 TEST_F(OrderLife, PrintHandsSevenDatasetsAndLogsThePrintThenDeleteRemovesEveryRow) {

@@ -38,14 +38,25 @@ std::map<std::string, std::string> furtherGridStems(const host::FormModel& form)
   return stems;
 }
 
+// The line grid's dataset when the form hides its add-line action: lines are typed into
+// that grid, so the grid's own commands add them. Empty otherwise.
+std::string typedLinesGrid(host::FormModel& form) {
+  const host::Action* add = form.findAction("actDetail_Add");
+  if (add == nullptr || add->visible) return {};
+  for (const host::Control* c : form.controls())
+    if (c->kind == host::ControlKind::Grid) return c->dataSet;
+  return {};
+}
+
 }  // namespace
 
 ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
-    : QToolBar(parent), form_(form), run_(std::move(run)) {
+    : QToolBar(parent), form_(form), run_(std::move(run)), typedLines_(typedLinesGrid(form)) {
   setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   setIconSize(QSize(16, 16));
   setMovable(false);
-  const std::map<std::string, std::string> gridStems = furtherGridStems(form);
+  std::map<std::string, std::string> gridStems = furtherGridStems(form);
+  if (!typedLines_.empty()) gridStems["actdetail"] = typedLines_;
   std::string previous;
   std::map<std::string, QMenu*> menus;      // by sub-menu caption
   std::map<std::string, QMenu*> gridMenus;  // by data set and sub-menu caption
@@ -60,7 +71,9 @@ ActionBar::ActionBar(host::FormModel& form, Runner run, QWidget* parent)
       }
       QAction* placed = a.group.empty() ? nullptr : menu->addAction(QString::fromStdString(a.caption));
       QAction* made = makeAction(a.name, a.caption, placed);
-      if (a.group.empty()) gridActions_[grid->second].push_back(made);
+      const bool hiddenAdd =
+          grid->second == typedLines_ && a.name == "actDetail_Add";  // the row's 添加行 adds
+      if (a.group.empty() && !hiddenAdd) gridActions_[grid->second].push_back(made);
       continue;
     }
     const bool grouped =

@@ -4,7 +4,9 @@
 // its caption. refresh() runs every Update handler, then each button takes its action's
 // caption, enabled and visible state; a click is the form's clickAction. The actions of a
 // further grid (acthc_add, acthc_del for the grid over cdshc) are not on the bar: the
-// grid shows them in its own tool row and right-click menu (gridActions).
+// grid shows them in its own tool row and right-click menu (gridActions). So do the line
+// actions (actDetail_*) of a bill whose lines are typed into its grid (its add-line
+// action hidden): that grid's row then starts with its own 添加行 and 删除行.
 #pragma once
 
 #include <QMenu>
@@ -32,6 +34,10 @@ class ActionBar : public QToolBar {
   QAction* button(const std::string& name) const;
   //! The actions that belong to the further grid over `dataSet` ("cdshc"), in form order.
   std::vector<QAction*> gridActions(const std::string& dataSet) const;
+  //! True for the line grid over `dataSet` when its lines are typed into it.
+  bool linesTyped(const std::string& dataSet) const {
+    return !typedLines_.empty() && dataSet == typedLines_;
+  }
   //! Runs after a button's action ran, with the action's name.
   std::function<void(const std::string& name)> afterClick;
 
@@ -45,6 +51,7 @@ class ActionBar : public QToolBar {
   Runner run_;
   std::map<std::string, QAction*> buttons_;
   std::map<std::string, std::vector<QAction*>> gridActions_;  // by the grid's dataset
+  std::string typedLines_;  // dataset of the line grid whose lines are typed, or empty
 };
 
 //! The stem actions are grouped by: the name up to its first '_' ("actDetail").

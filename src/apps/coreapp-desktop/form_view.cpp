@@ -80,7 +80,7 @@ void FormView::build() {
   QTabWidget* tabs = nullptr;
   for (host::Control* g : grids) {
     auto* view = new GridView(form_, *g, runner_);
-    view->addGridActions(actions_->gridActions(g->dataSet));
+    view->addGridActions(actions_->gridActions(g->dataSet), actions_->linesTyped(g->dataSet));
     grids_.push_back(view);
     if (grids_.size() == 1) {
       split->addWidget(view);

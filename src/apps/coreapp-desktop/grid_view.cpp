@@ -4,20 +4,20 @@
 #include "apps/coreapp-desktop/grid_view.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
-#include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "apps/coreapp-desktop/list_cell_editor.h"
 #include "dataset/client_data_set.h"
 #include "host/forms/form_model.h"
 
@@ -32,7 +32,7 @@ bool sameName(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 
-// Cells of columns with a fixed list of texts are edited with a combo box.
+// Cells of columns with a list of texts are edited with a ListCellEditor.
 class ComboDelegate : public QStyledItemDelegate {
  public:
   ComboDelegate(DataSetTableModel& model, QObject* parent)
@@ -51,24 +51,29 @@ class ComboDelegate : public QStyledItemDelegate {
       }
       return editor;
     }
-    // Lists of the host (lookup columns) and fixed lists are picked, not typed.
-    auto* box = new QComboBox(parent);
-    for (const std::string& item : col.items) box->addItem(QString::fromStdString(item));
-    box->setEditable(col.editor != "combo" && col.editor != "lookupcombobox");
-    return box;
+    // A fixed list takes only its texts. A host list (lookup column) hands a text that
+    // names no entry to the form, which finds the entry by its code or stores none.
+    QStringList names;
+    for (const std::string& item : col.items) names << QString::fromStdString(item);
+    return new ListCellEditor(names, col.editor != "combo", parent);
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-    if (auto* box = qobject_cast<QComboBox*>(editor))
-      box->setCurrentText(index.data(Qt::EditRole).toString());
+    if (auto* list = dynamic_cast<ListCellEditor*>(editor))
+      list->setValue(index.data(Qt::EditRole).toString());
     else
       QStyledItemDelegate::setEditorData(editor, index);
   }
+  // A list cell left without a choice keeps its value: nothing is written, so no field
+  // changes and no recalculation runs.
   void setModelData(QWidget* editor, QAbstractItemModel* model,
                     const QModelIndex& index) const override {
-    if (auto* box = qobject_cast<QComboBox*>(editor))
-      model->setData(index, box->currentText(), Qt::EditRole);
-    else
+    if (auto* list = dynamic_cast<ListCellEditor*>(editor)) {
+      const std::optional<QString> picked = list->picked();
+      if (picked && *picked != index.data(Qt::EditRole).toString())
+        model->setData(index, *picked, Qt::EditRole);
+    } else {
       QStyledItemDelegate::setModelData(editor, model, index);
+    }
   }
 
  private:
@@ -205,8 +210,10 @@ void GridView::addRowActions() {
   dataset::ClientDataSet* ds = form_.findDataSet(grid_.dataSet);
   addRow_ = new QAction("添加行", table_);
   addRow_->setShortcut(Qt::Key_Insert);
+  addRow_->setToolTip("添加行 (Ins)");
   deleteRow_ = new QAction("删除行", table_);
   deleteRow_->setShortcut(Qt::CTRL | Qt::Key_Delete);
+  deleteRow_->setToolTip("删除行 (Ctrl+Del)");
   for (QAction* a : {addRow_, deleteRow_}) {
     a->setShortcutContext(Qt::WidgetShortcut);
     table_->addAction(a);
@@ -221,17 +228,20 @@ void GridView::addRowActions() {
 }
 
 // Tool buttons that follow their actions (text, enabled, visible) in a row of their own.
-void GridView::addGridActions(const std::vector<QAction*>& actions) {
-  if (actions.empty()) return;
+void GridView::addGridActions(const std::vector<QAction*>& actions, bool rowCommands) {
+  std::vector<QAction*> shown;
+  if (rowCommands && addRow_ != nullptr) shown = {addRow_, deleteRow_};  // already on the menu
+  if (actions.empty() && shown.empty()) return;
+  for (QAction* a : actions) table_->addAction(a);
+  shown.insert(shown.end(), actions.begin(), actions.end());
   auto* row = new QHBoxLayout;
   row->setContentsMargins(0, 0, 0, 0);
-  for (QAction* a : actions) {
+  for (QAction* a : shown) {
     auto* button = new QToolButton(this);
     button->setDefaultAction(a);
     button->setAutoRaise(true);
     if (a->menu() != nullptr) button->setPopupMode(QToolButton::InstantPopup);
     row->addWidget(button);
-    table_->addAction(a);
   }
   row->addStretch(1);
   static_cast<QVBoxLayout*>(layout())->insertLayout(0, row);

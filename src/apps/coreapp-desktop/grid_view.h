@@ -39,8 +39,9 @@ class GridView : public QWidget {
   //! The grid's "添加行" / "删除行" commands (null when the form has no such dataset).
   QAction* addRowAction() const { return addRow_; }
   QAction* deleteRowAction() const { return deleteRow_; }
-  //! The form's commands for this grid: a tool row above it and its right-click menu.
-  void addGridActions(const std::vector<QAction*>& actions);
+  //! The form's commands for this grid: a tool row above it and its right-click menu;
+  //! `rowCommands`: 添加行 and 删除行 head that row (lines are typed into this grid).
+  void addGridActions(const std::vector<QAction*>& actions, bool rowCommands = false);
   //! The footer line ("数量：5  金额：125.0000"), empty when no column sums.
   QString footer() const;
 

@@ -59,9 +59,15 @@ MainWindow::MainWindow(QtUi& ui, QWidget* parent) : QMainWindow(parent), ui_(ui)
   ui_.onLog = [this](std::string_view tag, std::string_view text) {
     log_->appendPlainText("[" + qs(tag) + "] " + qs(text));
   };
+  // The page's creator is still running when it is announced (its bill not yet opened):
+  // the view is made after the event that opened it, when the page holds its data.
+  host::PageControl().onPageAdded = [this](host::TBaseForm&) {
+    QTimer::singleShot(0, this, [this] { showNewPages(); });
+  };
 }
 
 MainWindow::~MainWindow() {
+  host::PageControl().onPageAdded = nullptr;
   closeAllPages();
   ui_.onStatus = nullptr;
   ui_.onLog = nullptr;
@@ -109,13 +115,24 @@ void MainWindow::syncPages() {
     delete view;  // before the page control frees the form it watches
   }
   control.releaseClosed();
-  for (host::TBaseForm* form : control.pages()) {
+  showNewPages();
+}
+
+// Only adds: a page closed meanwhile may still be inside its own handler (a message box
+// of that handler runs this), so pages are dropped by syncPages alone.
+void MainWindow::showNewPages() {
+  FormView* last = nullptr;
+  for (host::TBaseForm* form : host::PageControl().pages()) {
     if (form->isClosed() || views_.count(form)) continue;
     auto* view = new FormView(*form);
     view->onFinished = [this] { QTimer::singleShot(0, this, [this] { syncPages(); }); };
     views_[form] = view;
-    pages_->setCurrentIndex(pages_->addTab(view, windowTitleOf(form->caption)));
+    pages_->addTab(view, windowTitleOf(form->caption));
+    last = view;
   }
+  if (last == nullptr) return;
+  pages_->setCurrentWidget(last);
+  last->setFocus(Qt::OtherFocusReason);
 }
 
 FormView* MainWindow::pageView(const host::TBaseForm& form) const {

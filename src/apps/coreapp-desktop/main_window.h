@@ -2,7 +2,9 @@
 // by subsystem (only those the user may open), the page control in which each bill
 // editor opens as a closable page, a status line and a debug-log panel. Opening an
 // item runs its creator; editors land in the host's page control (PageControl()) and
-// are shown from there, modal windows are shown by the Ui while the creator runs.
+// are shown from there, modal windows are shown by the Ui while the creator runs. A page
+// that a form opens from its own action (账户余额, 对账明细, the loss and gain bill after
+// 处理盘点单) is announced by the page control and shown once that action is over.
 // Needs a current host (HostScope) for its whole life.
 #pragma once
 
@@ -32,6 +34,9 @@ class MainWindow : public QMainWindow {
   void openItem(host::TPlugItem& item, const std::string& billno = {});
   //! Shows pages the page control got, drops pages that closed.
   void syncPages();
+  //! Shows the pages the page control got that have no view yet; the last one becomes
+  //! the current page and takes the focus.
+  void showNewPages();
   //! The page control's widget.
   QTabWidget* pages() const { return pages_; }
   //! The view of an open page, or null.

@@ -8,7 +8,9 @@ namespace host {
 
 TBaseForm& TPageControl::addPage(std::unique_ptr<TBaseForm> form) {
   pages_.push_back(std::move(form));
-  return *pages_.back();
+  TBaseForm& page = *pages_.back();
+  if (onPageAdded) onPageAdded(page);
+  return page;
 }
 
 std::vector<TBaseForm*> TPageControl::pages() const {

@@ -1,8 +1,11 @@
 // TPageControl: the host main window's page control. Every bill editor opens as a page
 // and belongs to it; a page that closes is released at the next safe point (never from
 // inside its own handler). PageControl() is the one the host's common unit provides.
+// A page may open from anywhere (a ribbon click, a form's own action): the main window
+// learns of each through onPageAdded, wherever it came from.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,6 +25,10 @@ class TPageControl {
   void releaseClosed();
   //! Frees every page (the main window closing).
   void clear();
+
+  //! Told of every page added, as it is added: its creator is still running then (the
+  //! bill not yet opened), so a shell shows the page once the running event is over.
+  std::function<void(TBaseForm& page)> onPageAdded;
 
  private:
   std::vector<std::unique_ptr<TBaseForm>> pages_;

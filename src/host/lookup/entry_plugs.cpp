@@ -45,7 +45,26 @@ std::string nextCode(const EntrySpec& spec) {
   return buf;
 }
 
-void runEntry(const EntrySpec& spec) {
+// The row an entry made, kept for the window that opened it until that window takes it.
+struct MadeEntry {
+  const FormModel* owner = nullptr;
+  std::string row;
+};
+
+MadeEntry& madeEntry() {
+  static MadeEntry made;
+  return made;
+}
+
+// The new row as a lookup returns it (codes typed twice: the newest row of the code).
+std::string newRow(const EntrySpec& spec, const std::string& code) {
+  return openDataJson(sqlTemplate(std::string("select top 1 * from ") + spec.table +
+                                  " where orgid = :orgid and code = :code order by id desc"),
+                      {{"code", core::Value(code)}});
+}
+
+void runEntry(const EntrySpec& spec, const FormModel* owner) {
+  madeEntry() = {};
   DialogReply reply = currentHost().screen().hostDialog(spec.dialog, {});
   if (reply.result != mrOK) return;  // the user closed the dialog
   // A dialog answered with a single text (the scenario player's "text") names the row.
@@ -65,8 +84,11 @@ void runEntry(const EntrySpec& spec) {
                             {"lxr", core::Value(valueOf(reply, "lxr"))},
                             {"tel", core::Value(valueOf(reply, "tel"))},
                             {"addr", core::Value(valueOf(reply, "addr"))}});
-  if (!done)
+  if (!done) {
     MessageMyDlg(std::string("新增") + spec.what + "失败：" + lastExecSQLError(), "提示", mtError);
+    return;
+  }
+  if (owner != nullptr) madeEntry() = {owner, newRow(spec, code)};
 }
 
 }  // namespace
@@ -76,10 +98,18 @@ void registerEntryPlugs() {
     auto item = std::make_unique<TPlugItem>();
     item->caption = spec.caption;
     item->formClass.name = spec.dialog;
-    item->creator = [&spec](Owner, TPlugItem&, const std::string&, const std::string&,
-                            const std::vector<std::string>&) { runEntry(spec); };
+    item->creator = [&spec](Owner owner, TPlugItem&, const std::string&, const std::string&,
+                            const std::vector<std::string>&) { runEntry(spec, owner); };
     plugsPool().registerPlug(std::move(item));
   }
+}
+
+std::string takeEntryMadeFor(const FormModel* owner) {
+  MadeEntry& made = madeEntry();
+  if (made.owner != owner || owner == nullptr) return {};
+  std::string row = std::move(made.row);
+  made = {};
+  return row;
 }
 
 }  // namespace host

@@ -1,9 +1,11 @@
 // TSimpleBillForm, the line side the description drives: cells picked from host lists
 // (the cell shows a name, the line stores its id) and the line fields a bill requires.
-// A name typed that is in no list stores id 0, so the bill's own check refuses it.
+// A code or a name's beginning picks the entry; a text that names no entry stores id 0,
+// so the bill's own check refuses it.
 #include <stdexcept>
 
 #include "core/json.h"
+#include "core/strings.h"
 #include "host/forms/base_form.h"
 #include "host/services/data_services.h"
 #include "plugs/coreapp/simple_bill/simple_bill_form.h"
@@ -32,10 +34,34 @@ void TSimpleBillForm::bindLineLists() {
   }
 }
 
+namespace {
+
+// The entry a typed text names: its name, else its code, else the first entry (in list
+// order) whose code or name begins with the text; null when none does.
+template <class Entry>
+const Entry* entryNamed(const std::vector<Entry>& entries, const std::string& typed) {
+  if (typed.empty()) return nullptr;
+  const std::string wanted = core::lowerCase(typed);
+  for (const Entry& e : entries)
+    if (e.name == typed) return &e;
+  for (const Entry& e : entries)
+    if (core::lowerCase(e.code) == wanted) return &e;
+  for (const Entry& e : entries)
+    if (core::lowerCase(e.code).starts_with(wanted) || core::lowerCase(e.name).starts_with(wanted))
+      return &e;
+  return nullptr;
+}
+
+}  // namespace
+
+// A code or the beginning of a name typed into the cell picks that entry, and the cell
+// then shows the entry's name (that write comes back here with the name itself).
 void TSimpleBillForm::followListChoice(const LineListField& list, const std::string& name) {
-  const ListEntry* chosen = nullptr;
-  for (const ListEntry& e : lineListEntries[list.nameField])
-    if (e.name == name) chosen = &e;
+  const ListEntry* chosen = entryNamed(lineListEntries[list.nameField], name);
+  if (chosen != nullptr && chosen->name != name) {
+    cdsDetail.fieldByName(list.nameField).setValue(core::Value(chosen->name));
+    return;
+  }
   cdsDetail.fieldByName(list.idField).setValue(core::Value(chosen ? chosen->id : std::int64_t{0}));
   if (*list.codeField != '\0' && cdsDetail.findField(list.codeField) != nullptr)
     cdsDetail.fieldByName(list.codeField).setValue(chosen ? core::Value(chosen->code) : core::Value());

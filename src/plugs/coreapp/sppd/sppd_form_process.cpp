@@ -2,12 +2,14 @@
 // and gain bill in the 1126 series, copies the header and one line per counted goods
 // item (difference as quantity, no price), and marks the stocktake processed with a
 // raised version; any failure rolls all of it back. A processed stocktake refuses to be
-// un-audited until its loss and gain bill is deleted, which releases it.
+// un-audited until its loss and gain bill is deleted, which releases it. The loss and
+// gain editor opens on the bill just made, as the message to the clerk promises.
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "core/format.h"
+#include "core/json.h"
 #include "core/strings.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
@@ -83,8 +85,12 @@ void Tsppdform::acttosyExecute(host::Action&) {
   host::MessageMyDlg("盘点单处理完成，将自动打开损益单，确认无误后审核损益单库存盘点结果将生效。", "提示",
                      host::mtInformation, host::mbOK);
   OpenBillData(billno);
+  const std::vector<core::JsonRow> made = core::parseSelection(host::openDataJson(
+      host::sqlTemplate(
+          "select billno from vt_c_spsy where orgid = :orgid and pdbillno = :pdbillno"),
+      {{"pdbillno", core::Value(billno)}}));
   if (host::TPlugItem* lossAndGain = host::plugsPool().plugbyName("损益单"))
-    lossAndGain->create(nullptr, "", "", {"-1"});
+    lossAndGain->create(nullptr, made.empty() ? "" : made.front().get("billno"), "", {"-1"});
 }
 
 int Tsppdform::AuditingData_0() {

@@ -8,6 +8,7 @@
 #include "core/abort.h"
 #include "core/json.h"
 #include "host/host.h"
+#include "host/lookup/entry_plugs.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
@@ -81,6 +82,8 @@ void TxmzzkForm::actNewCustExecute(host::Action&) {
   host::TPlugItem* plug = host::plugsPool().plugbyName("新客户");
   if (plug == nullptr) throw std::logic_error("host plug 新客户 is not registered");
   plug->create(this, "");
+  // The customer just made is the one the clerk is taking the order for.
+  if (editMode) setkhinfo(host::takeEntryMadeFor(this));
 }
 
 // ---- consumables ------------------------------------------------------------------

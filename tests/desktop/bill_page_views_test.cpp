@@ -40,14 +40,14 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   ASSERT_NE(button("actDetail_Add"), nullptr);
   EXPECT_FALSE(button("actDetail_Add")->isVisible()) << "lines are typed into the grid";
   // The grid's own row holds 添加行 (Ins) and the line actions, beside its right-click menu.
-  desktop::GridView* lines = view->grid("cxgDetail");
+  desktop::GridView* lineGrid = view->grid("cxgDetail");
   std::vector<QAction*> rowButtons;
-  for (QToolButton* b : lines->findChildren<QToolButton*>())
+  for (QToolButton* b : lineGrid->findChildren<QToolButton*>())
     if (b->isVisibleTo(view.get())) rowButtons.push_back(b->defaultAction());
-  for (QAction* wanted : {lines->addRowAction(), button("actDetail_Del")})
+  for (QAction* wanted : {lineGrid->addRowAction(), button("actDetail_Del")})
     EXPECT_NE(std::find(rowButtons.begin(), rowButtons.end(), wanted), rowButtons.end())
         << wanted->text().toStdString();
-  EXPECT_TRUE(lines->table()->actions().contains(lines->addRowAction()));
+  EXPECT_TRUE(lineGrid->table()->actions().contains(lineGrid->addRowAction()));
   EXPECT_EQ(grid().column(0).field, "ozh_name");
   EXPECT_FALSE(grid().column(0).items.empty());
   // Keyed: a code, a name's beginning (the list's first entry is 支付宝收款, of 会员卡).

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QStringList>
 #include <QTableView>
 #include <QTest>
@@ -136,7 +138,8 @@ class BillPageSession : public DemoSession {
   bool type(int row, const std::string& field, const QString& text) {
     return grid().setData(grid().index(row, columnOf(grid(), field)), text);
   }
-  //! Keys `text` into the line's cell through the grid's own cell editor, then Tab; the
+  //! Keys `text` into the line's cell through the grid's own cell editor (an input
+  //! method's text for Chinese), then Tab; the
   //! next cell's editor that Tab opened is left with Esc.
   void keyIn(int row, const std::string& field, const QString& text) {
     QTableView* table = view->grid("cxgDetail")->table();
@@ -145,7 +148,15 @@ class BillPageSession : public DemoSession {
     table->edit(at);
     QWidget* editor = table->indexWidget(at);
     ASSERT_NE(editor, nullptr) << field;
-    if (!text.isEmpty()) QTest::keyClicks(editor, text);
+    for (const QChar ch : text) {
+      if (ch.unicode() < 128) {
+        QTest::keyClick(editor, ch.toLatin1());
+        continue;
+      }
+      QInputMethodEvent typed;  // Chinese comes from an input method
+      typed.setCommitString(QString(ch));
+      QApplication::sendEvent(editor, &typed);
+    }
     QTest::keyClick(editor, Qt::Key_Tab);
     if (QWidget* next = table->indexWidget(table->currentIndex());
         next != nullptr && next != editor)

@@ -60,11 +60,11 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
     ASSERT_NO_FATAL_FAILURE(keyIn(row, "jsfs_name", ""));
     ASSERT_TRUE(type(row, "je", lines[row][2]));
   }
-  EXPECT_EQ(cell(0, "ozh_name"), "现金");
-  EXPECT_EQ(cell(1, "ozh_name"), "微信收款");
+  EXPECT_EQ(cell(0, "ozh_name").toStdString(), "现金");
+  EXPECT_EQ(cell(1, "ozh_name").toStdString(), "微信收款");
   for (int row = 0; row < 2; ++row) {
-    EXPECT_EQ(cell(row, "izh_name"), "工商银行基本户") << row;
-    EXPECT_EQ(cell(row, "jsfs_name"), "") << row;
+    EXPECT_EQ(cell(row, "izh_name").toStdString(), "工商银行基本户") << row;
+    EXPECT_EQ(cell(row, "jsfs_name").toStdString(), "") << row;
   }
   button("actSave")->trigger();
   ASSERT_FALSE(page->billno.empty()) << lastEvent();

@@ -2,7 +2,6 @@
 // the form model says (its grids, its actions), typed cells run the order's own
 // recalculation, the saved order is rendered as a PNG for a person to look at; and what
 // a clerk must (not) see in a saved order's settlement, processing and printed order.
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -11,6 +10,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include "apps/coreapp-desktop/list_cell_editor.h"
 #include "apps/coreapp-desktop/print_preview.h"
 #include "desktop/desktop_session.h"
 #include "desktop/screenshot.h"
@@ -183,7 +183,7 @@ TEST_F(OrderPage, AnOpenCellEditorCountsForTheNextClick) {
 using OrderWindows = desktop_test::DemoSession;
 
 // Settlement shows one kind of entry at a time; a line's account is picked from the
-// store's accounts in a drop-down, not typed.
+// store's accounts in the cell's drop-down.
 TEST_F(OrderWindows, SettlementEntryAndItsAccountDropDown) {
   const std::string billno = saveDemoOrder();
   ASSERT_FALSE(billno.empty());
@@ -202,11 +202,13 @@ TEST_F(OrderWindows, SettlementEntryAndItsAccountDropDown) {
   const QModelIndex at = lines.model()->index(0, account);
   lines.table()->setCurrentIndex(at);
   lines.table()->edit(at);
-  auto* box = qobject_cast<QComboBox*>(lines.table()->indexWidget(at));
+  auto* box = dynamic_cast<desktop::ListCellEditor*>(lines.table()->indexWidget(at));
   ASSERT_NE(box, nullptr);
-  EXPECT_FALSE(box->isEditable());
-  EXPECT_EQ(box->count(), static_cast<int>(form->control("cbbxj_zh").items.size()));
-  EXPECT_EQ(box->currentText().toStdString(), form->control("cbbxj_zh").items.front());
+  EXPECT_EQ(box->text().toStdString(), form->control("cbbxj_zh").items.front());
+  QTest::keyClick(box, Qt::Key_Down);  // the drop-down: every account, the line's own highlighted
+  EXPECT_EQ(box->offered().size(), static_cast<qsizetype>(form->control("cbbxj_zh").items.size()));
+  ASSERT_GE(box->highlightedRow(), 0);
+  EXPECT_EQ(box->offered()[box->highlightedRow()].toStdString(), form->control("cbbxj_zh").items.front());
 }
 
 // The processing window opens the saved order's line unchanged; the printed order names

@@ -54,6 +54,9 @@ TEST_F(StockAudit, OversellingGoesNegativeAtTheAverageCost) {
   audit(*goodsOne<qtck::Tqtckform>("1123", 5, Currency()));
   EXPECT_EQ(stock(), "-3|-30|10");
   EXPECT_EQ(scalar("exec sp_sys_getspkcbyid '0001', 1, 1").asFloat(), -3.0);
+  // Below nothing there is no average cost: a further issue takes quantity, no value.
+  audit(*goodsOne<spch::Tspchform>("1121", 2, Currency::fromInt(20)));
+  EXPECT_EQ(stock(), "-5|-30|6");
 }
 
 TEST_F(StockAudit, StaleBillIsNotAuditedTwice) {
@@ -83,8 +86,11 @@ TEST_F(StockAudit, TransferAndCostAdjustmentMoveAtTheSendingStoresCost) {
   unaudit(*adjustment);
   EXPECT_EQ(stock(1), "20|260|13");
 
-  // A priced surplus comes in at its amount.
-  audit(*savedBill<spsy::Tspsyform>("1126", {1}, {{{"sl", Value(5.0)}, {"dj", Value(Currency::fromInt(8))}}}));
+  // A priced surplus comes in at its amount; a line of no quantity moves nothing,
+  // whatever amount was typed into it.
+  audit(*savedBill<spsy::Tspsyform>("1126", {1, 1},
+                                    {{{"sl", Value(5.0)}, {"dj", Value(Currency::fromInt(8))}},
+                                     {{"sl", Value(0.0)}, {"je", Value(Currency::fromInt(50))}}}));
   EXPECT_EQ(stock(1), "25|300|12");
 }
 

@@ -18,6 +18,8 @@ TEST_F(PlanCache, ShapesKeepTheirOwnValues) {
   EXPECT_EQ(save("'a'", "1.25", "1"), "a|1.25|1");
   EXPECT_EQ(save("'b''c'", "2.50", "2"), "a|1.25|1;b'c|2.5|2");  // same shape
   EXPECT_EQ(save("N'中'", "3.75", "3"), "a|1.25|1;b'c|2.5|2;中|3.75|3");  // N'' is its own
+  EXPECT_EQ(query("select datalength('ab')"), "2");
+  EXPECT_EQ(query("select datalength(N'ab')"), "4");  // two bytes a character
   ok("delete from t");
   EXPECT_EQ(save("'d'", "12345.6789", "4"), "d|12345.6789|4");  // other digits
   // text bound where it lies still fits its column: a longer one is refused, char(n) padded

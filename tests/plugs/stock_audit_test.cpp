@@ -92,6 +92,9 @@ TEST_F(StockAudit, TransferAndCostAdjustmentMoveAtTheSendingStoresCost) {
                                     {{{"sl", Value(5.0)}, {"dj", Value(Currency::fromInt(8))}},
                                      {{"sl", Value(0.0)}, {"je", Value(Currency::fromInt(50))}}}));
   EXPECT_EQ(stock(1), "25|300|12");
+  audit(*savedBill<spsy::Tspsyform>("1126", {1}, {{{"sl", Value(0.0)}, {"je", Value(Currency::fromInt(50))}}},
+                                    {{"ck_id", Value(2)}}));  // a store with nothing on hand
+  EXPECT_EQ(stock(2), "0|0|0");
 }
 
 TEST_F(StockAudit, ACountedShortageTakesEffectWhenItsLossAndGainBillIsAudited) {

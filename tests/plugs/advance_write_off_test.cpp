@@ -142,7 +142,8 @@ TEST_F(AdvanceWriteOff, AuditWritesTheCustomerLedgerAndUnAuditGivesEverythingBac
   auto money = openEditor<Tkhskform>("1112", receipt);
   EXPECT_EQ(money->clickAction("actAudit_0"), host::Outcome::Aborted);
   EXPECT_TRUE(said("收款单已核销或部分核算（结算），不能反审核。")) << lastEvent();
-  EXPECT_EQ(openEditor<Tkhskform>("1112", unused)->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(openEditor<Tkhskform>("1112", unused)->clickAction("actAudit_0"), host::Outcome::Done)
+      << lastEvent();
 
   ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_sys_hx_kh where billno = '" + no + "'"), 0);
@@ -169,8 +170,8 @@ TEST_F(AdvanceWriteOff, APrepaymentSettlesASupplierBillInTheSupplierLedger) {
     EXPECT_EQ(form->cdshxmx.fieldByName("hxje_ok").asCurrency(), Currency()) << bill;
   }
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(rowTexts("select hxbillno, hjje, bchx, zy from vt_sys_hx_gys where billno = '" + form->billno +
-                     "' order by hxbillno"),
+  EXPECT_EQ(rowTexts("select hxbillno, hjje, bchx, zy from vt_sys_hx_gys where billno = '" +
+                     form->billno + "' order by hxbillno"),
             (std::vector<std::string>{"GH001|960|200|预付冲减应付", "WX001|700|500|预付冲减应付"}));
   ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_sys_hx_gys where billno = '" + form->billno + "'"), 0);

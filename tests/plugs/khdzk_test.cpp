@@ -2,8 +2,9 @@
 // figures of the moment it opens, the refusals without a customer, an audit that writes
 // nothing and an un-audit that clears the reconciliation marks; and its review (复核):
 // only on an audited statement outside editing with the "_07" right, the ticked bills
-// reconciled and every touched bill's version raised in one logged batch, reconciled
-// bills out of the selector until the un-audit, a failing batch changing nothing.
+// (the last tick still in its edit) reconciled and every touched bill's version raised
+// in one logged batch, reconciled bills out of the selector until the un-audit, a
+// failing batch changing nothing.
 #include <gtest/gtest.h>
 
 #include "host/forms/page_control.h"

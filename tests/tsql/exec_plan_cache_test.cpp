@@ -64,6 +64,11 @@ TEST_F(PlanCache, LiteralsThatShapeTheTreeAreNotValues) {
   EXPECT_EQ(query("select 1.5 + 1, 10 / 4"), "2.5|2");
   EXPECT_EQ(query("select 2.5 + 1, 11 / 4"), "3.5|2");
   EXPECT_EQ(query("select 12.25 + 1, 12 / 4"), "13.25|3");
+  // an integer of ten digits stays in the text: 1000000000 is int, 3000000000 bigint, and
+  // a text added to it converts to that type
+  EXPECT_EQ(query("select '3000000000' + 3000000000"), "6000000000");
+  EXPECT_FALSE(run("select '3000000000' + 1000000000").ok());  // past int
+  EXPECT_EQ(query("select '3000000000' + 3000000000"), "6000000000");
   // comments and quoted names may hold quotes and digits
   EXPECT_EQ(query("select 1 [it's 2] -- 'x' 3\n, 'y' /* '4' */"), "1|y");
   EXPECT_EQ(query("select 2 [it's 2] -- 'x' 3\n, 'z' /* '4' */"), "2|z");

@@ -250,7 +250,8 @@ begin
         where h.orgid = @orgid and h.billno = @billno
   if @category = '1126'
     insert into @mv(ck_id, sp_id, sl, je, atcost)
-      select h.ck_id, l.sp_id, isnull(l.sl, 0), isnull(l.je, 0),
+      select h.ck_id, l.sp_id, isnull(l.sl, 0),
+             case when isnull(l.sl, 0) > 0 and isnull(l.je, 0) <> 0 then isnull(l.je, 0) else 0 end,
              case when isnull(l.sl, 0) > 0 and isnull(l.je, 0) <> 0 then 0 else 1 end
         from vt_c_spsy h inner join vt_c_spsy_mx l on l.orgid = h.orgid and l.billno = h.billno
         where h.orgid = @orgid and h.billno = @billno

@@ -129,6 +129,8 @@ TEST_F(AdvanceWriteOff, BothSidesMustBeEqualToTheTenThousandth) {
 }
 
 TEST_F(AdvanceWriteOff, AuditWritesTheCustomerLedgerAndUnAuditGivesEverythingBack) {
+  // Another receipt first, so that no receipt's id is the id of the advance's line.
+  const std::string unused = auditedMoney<Tkhskform>("1112", "100");
   const std::string receipt = auditedMoney<Tkhskform>("1112", "500");
   auto form = savedAdvance(receipt, "500", "XM001");
   const std::string no = form->billno;
@@ -136,10 +138,12 @@ TEST_F(AdvanceWriteOff, AuditWritesTheCustomerLedgerAndUnAuditGivesEverythingBac
             std::vector<std::string>{"项目订单|XM001|1000|500|预收冲减应收|1"});
   EXPECT_EQ(offered(receipt), "");  // fully used: no longer listed
 
-  // The receipt cannot be un-audited while the advance names it.
+  // The receipt cannot be un-audited while the advance names it; the other one can.
   auto money = openEditor<Tkhskform>("1112", receipt);
   EXPECT_EQ(money->clickAction("actAudit_0"), host::Outcome::Aborted);
   EXPECT_TRUE(said("收款单已核销或部分核算（结算），不能反审核。")) << lastEvent();
+  EXPECT_EQ(openEditor<Tkhskform>("1112", unused)->clickAction("actAudit_0"), host::Outcome::Done)
+      << lastEvent();
 
   ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_sys_hx_kh where billno = '" + no + "'"), 0);
@@ -154,14 +158,21 @@ TEST_F(AdvanceWriteOff, APrepaymentSettlesASupplierBillInTheSupplierLedger) {
   ASSERT_EQ(form->cdsDetail.recordCount(), 1);
   EXPECT_EQ(form->cdsDetail.fieldByName("biztype").asString(), "付款单");
   ASSERT_EQ(typeTaken(*form, payment, "700"), host::Outcome::Done);
-  ASSERT_EQ(pick(*form, {"WX001"}), host::Outcome::Done) << lastEvent();
-  ASSERT_EQ(form->cdshxmx.recordCount(), 1);
+  ASSERT_EQ(pick(*form, {"WX001", "GH001"}), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(form->cdshxmx.recordCount(), 2);
+  ASSERT_EQ(typeWriteOff(*form, "WX001", "500"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(typeWriteOff(*form, "GH001", "200"), host::Outcome::Done) << lastEvent();
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(form->cdsDetail.fieldByName("hxje_no").asCurrency(), Currency::fromInt(1000));  // reopened
-  EXPECT_EQ(form->cdshxmx.fieldByName("hxje_ok").asCurrency(), Currency());  // starts at 0, not bcfk
+  // Reopened, a bill shows nothing settled: not even what was paid on GH001 itself (bcfk 100).
+  for (const char* bill : {"WX001", "GH001"}) {
+    ASSERT_TRUE(form->cdshxmx.locate("hxbillno", Value(std::string(bill)))) << bill;
+    EXPECT_EQ(form->cdshxmx.fieldByName("hxje_ok").asCurrency(), Currency()) << bill;
+  }
   ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
-  EXPECT_EQ(rowTexts("select hxbillno, hjje, bchx, zy from vt_sys_hx_gys where billno = '" + form->billno + "'"),
-            std::vector<std::string>{"WX001|700|700|预付冲减应付"});
+  EXPECT_EQ(rowTexts("select hxbillno, hjje, bchx, zy from vt_sys_hx_gys where billno = '" +
+                     form->billno + "' order by hxbillno"),
+            (std::vector<std::string>{"GH001|960|200|预付冲减应付", "WX001|700|500|预付冲减应付"}));
   ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_sys_hx_gys where billno = '" + form->billno + "'"), 0);
 }

@@ -281,6 +281,26 @@ TEST_F(Aging, ThePageListsTheAgingOpensAStatementAndRefusesABadDayOrAPrintWithou
   statement->cdsMx.last();
   EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), Currency::fromInt(1720));
 
+  // A receipt dated the 20th is not counted as of the 19th, only from the 20th on.
+  const std::string paid = auditedReceipt("300", "XH001", "300");
+  query("update vt_f_khsk set billdate = '2026-11-20' where billno = '" + paid + "'");
+  for (const auto& [day, owed] : {std::pair{"2026-11-19", 1720}, {"2026-11-20", 1420}}) {
+    page->control("edtrq").text = day;
+    ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(page->cdsZl.fieldByName("qkje").asCurrency(), Currency::fromInt(owed)) << day;
+  }
+  // The statement from there opens on the 1st: XM001, dated that day, is one of its
+  // lines after an opening balance of nothing.
+  ASSERT_EQ(page->clickAction("actMx"), host::Outcome::Done) << lastEvent();
+  auto* month = dynamic_cast<plugs::coreapp::khzl::Tkhwlmxform*>(host::PageControl().activePage());
+  ASSERT_NE(month, nullptr);
+  month->cdsMx.first();
+  EXPECT_EQ(month->cdsMx.fieldByName("ye").asCurrency(), Currency());
+  month->cdsMx.next();
+  EXPECT_EQ(texts(month->cdsMx, "billno jf"), "XM001|1000");
+  month->cdsMx.last();
+  EXPECT_EQ(month->cdsMx.fieldByName("ye").asCurrency(), Currency::fromInt(1420));
+
   page->control("edtrq").text = "2026-13-45";
   EXPECT_EQ(page->clickAction("actRef"), host::Outcome::Aborted);
   EXPECT_TRUE(said("请输入正确的日期."));

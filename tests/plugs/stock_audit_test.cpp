@@ -1,8 +1,9 @@
 // Stock moved by auditing goods bills, read from vt_v_spkc: receipts add quantity and
 // value, issues take quantity out at the store's moving-average cost (going negative
-// when oversold), a transfer carries the sending store's cost, a cost adjustment moves
-// value only, a counted shortage moves when its loss and gain bill is audited, and
-// un-auditing takes back exactly what the audit moved.
+// when oversold, with no value once below nothing), a transfer carries the sending
+// store's cost, a cost adjustment moves value only, a loss and gain line moves its
+// amount only as a priced surplus, a counted shortage moves when its loss and gain
+// bill is audited, and un-auditing takes back exactly what the audit moved.
 #include <gtest/gtest.h>
 
 #include "stock_bill_session.h"
@@ -49,11 +50,14 @@ TEST_F(StockAudit, IssuesLeaveAtTheAverageCostAndUnauditTakesBackWhatTheAuditMov
   EXPECT_EQ(stock(), "0|0|0");
 }
 
-TEST_F(StockAudit, OversellingGoesNegativeAtTheAverageCost) {
+TEST_F(StockAudit, OversellingGoesNegativeAtTheAverageCostAndBelowNothingWithoutValue) {
   audit(*goodsOne<spjh::Tspjhform>("1120", 2, Currency::fromInt(10)));
   audit(*goodsOne<qtck::Tqtckform>("1123", 5, Currency()));
   EXPECT_EQ(stock(), "-3|-30|10");
   EXPECT_EQ(scalar("exec sp_sys_getspkcbyid '0001', 1, 1").asFloat(), -3.0);
+  // Below nothing there is no average cost: a further issue takes quantity, no value.
+  audit(*goodsOne<spch::Tspchform>("1121", 2, Currency::fromInt(20)));
+  EXPECT_EQ(stock(), "-5|-30|6");
 }
 
 TEST_F(StockAudit, StaleBillIsNotAuditedTwice) {
@@ -83,9 +87,16 @@ TEST_F(StockAudit, TransferAndCostAdjustmentMoveAtTheSendingStoresCost) {
   unaudit(*adjustment);
   EXPECT_EQ(stock(1), "20|260|13");
 
-  // A priced surplus comes in at its amount.
-  audit(*savedBill<spsy::Tspsyform>("1126", {1}, {{{"sl", Value(5.0)}, {"dj", Value(Currency::fromInt(8))}}}));
+  // A priced surplus comes in at its amount; a line of no quantity moves nothing,
+  // whatever amount was typed into it.
+  audit(*savedBill<spsy::Tspsyform>("1126", {1, 1},
+                                    {{{"sl", Value(5.0)}, {"dj", Value(Currency::fromInt(8))}},
+                                     {{"sl", Value(0.0)}, {"je", Value(Currency::fromInt(50))}}}));
   EXPECT_EQ(stock(1), "25|300|12");
+  audit(*savedBill<spsy::Tspsyform>("1126", {1},
+                                    {{{"sl", Value(0.0)}, {"je", Value(Currency::fromInt(50))}}},
+                                    {{"ck_id", Value(2)}}));  // a store with nothing on hand
+  EXPECT_EQ(stock(2), "0|0|0");
 }
 
 TEST_F(StockAudit, ACountedShortageTakesEffectWhenItsLossAndGainBillIsAudited) {

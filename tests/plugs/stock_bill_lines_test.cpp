@@ -39,12 +39,19 @@ TEST_F(StockLines, PurchaseAndReceiptAmountAndPriceFollowEachOther) {
   EXPECT_EQ(line(*form), "2|0.9|100|180");
   type(*form, "je", Value(Currency::fromInt(90)));
   EXPECT_EQ(line(*form), "2|0.9|50|90");
-  // A zero quantity leaves the price as it was.
+  // A zero quantity or a zero discount leaves the price as it was, and the line stays
+  // editable.
   type(*form, "sl", Value(0.0));
   EXPECT_EQ(line(*form), "0|0.9|50|0");
   type(*form, "je", Value(Currency::fromInt(7)));
   EXPECT_EQ(line(*form), "0|0.9|50|7");
-  type(*form, "sl", Value(2.0));  // and the line stays editable
+  type(*form, "sl", Value(2.0));
+  EXPECT_EQ(line(*form), "2|0.9|50|90");
+  type(*form, "zk", Value(0.0));
+  EXPECT_EQ(line(*form), "2|0|50|0");
+  EXPECT_NO_THROW(type(*form, "je", Value(Currency::fromInt(7))));
+  EXPECT_EQ(line(*form), "2|0|50|7");
+  type(*form, "zk", Value(0.9));
   EXPECT_EQ(line(*form), "2|0.9|50|90");
 
   auto other = openEditor<qtck::Tqtrkform>("1122");  // the other receipt has no discount factor

@@ -18,6 +18,8 @@ TEST_F(PlanCache, ShapesKeepTheirOwnValues) {
   EXPECT_EQ(save("'a'", "1.25", "1"), "a|1.25|1");
   EXPECT_EQ(save("'b''c'", "2.50", "2"), "a|1.25|1;b'c|2.5|2");  // same shape
   EXPECT_EQ(save("N'中'", "3.75", "3"), "a|1.25|1;b'c|2.5|2;中|3.75|3");  // N'' is its own
+  EXPECT_EQ(query("select datalength('ab')"), "2");
+  EXPECT_EQ(query("select datalength(N'ab')"), "4");  // two bytes a character
   ok("delete from t");
   EXPECT_EQ(save("'d'", "12345.6789", "4"), "d|12345.6789|4");  // other digits
   // text bound where it lies still fits its column: a longer one is refused, char(n) padded
@@ -62,6 +64,11 @@ TEST_F(PlanCache, LiteralsThatShapeTheTreeAreNotValues) {
   EXPECT_EQ(query("select 1.5 + 1, 10 / 4"), "2.5|2");
   EXPECT_EQ(query("select 2.5 + 1, 11 / 4"), "3.5|2");
   EXPECT_EQ(query("select 12.25 + 1, 12 / 4"), "13.25|3");
+  // an integer of ten digits stays in the text: 1000000000 is int, 3000000000 bigint, and
+  // a text added to it converts to that type
+  EXPECT_EQ(query("select '3000000000' + 3000000000"), "6000000000");
+  EXPECT_FALSE(run("select '3000000000' + 1000000000").ok());  // past int
+  EXPECT_EQ(query("select '3000000000' + 3000000000"), "6000000000");
   // comments and quoted names may hold quotes and digits
   EXPECT_EQ(query("select 1 [it's 2] -- 'x' 3\n, 'y' /* '4' */"), "1|y");
   EXPECT_EQ(query("select 2 [it's 2] -- 'x' 3\n, 'z' /* '4' */"), "2|z");

@@ -30,6 +30,7 @@ const Standard* standardOf(const std::string& name) {
       {"actclose", QStyle::SP_DialogCloseButton, QKeySequence(Qt::CTRL | Qt::Key_W)},
       {"actprev", QStyle::SP_ArrowLeft, QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
       {"actnext", QStyle::SP_ArrowRight, QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+      {"actlist", QStyle::SP_FileDialogListView, QKeySequence(Qt::CTRL | Qt::Key_L)},
   };
   for (const Standard& s : table)
     if (name == s.name) return &s;

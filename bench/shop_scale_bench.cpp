@@ -132,7 +132,7 @@ struct ListCase {
   const char* sort;  // "" = newest first
 };
 constexpr ListCase kEveryOrder{"", "", "", "", ""};
-constexpr ListCase kFiltered{"2025-01-01", "2025-12-31", "客户12", "已完工", ""};
+constexpr ListCase kFiltered{"2025-01-01", "2025-12-31", "客户12", "已结算", ""};
 constexpr ListCase kByCustomer{"", "", "", "", "wldw_name"};
 
 void listPage(benchmark::State& state, const ListCase& c) {
@@ -161,7 +161,7 @@ BENCHMARK(BM_BillListByCustomer)->Unit(benchmark::kMillisecond);
 const char* const kWhere[] = {
     " where t.orgid = '0001'",
     " where t.orgid = '0001' and t.billdate >= '2025-01-01' and t.billdate < '2026-01-01'"
-    " and (cp.code like '%客户12%' or cp.name like '%客户12%') and t.status = 2 and t.zfflag = 0"};
+    " and (cp.code like '%客户12%' or cp.name like '%客户12%') and t.status = 3 and t.zfflag = 0"};
 
 void handPage(benchmark::State& state, const char* where, const char* order) {
   ShopSession s;

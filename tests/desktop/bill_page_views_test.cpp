@@ -2,11 +2,14 @@
 // buttons and cells as a clerk does (lines typed or picked, saved, audited, reviewed),
 // then rendered as a PNG under build/desktop-screenshots for a person to look at.
 #include <QDateEdit>
+#include <QHeaderView>
+#include <QTableView>
 #include <QToolButton>
 #include <algorithm>
 
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "dataset/client_data_set.h"
+#include "host/forms/bill_list_form.h"
 #include "desktop/desktop_session.h"
 #include "desktop/screenshot.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
@@ -261,6 +264,34 @@ TEST_F(OrderLinePickers, ImportAndPendingShipmentTickTheirRows) {
     EXPECT_EQ(rows.data(rows.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
     desktop_test::savePicture(pickerView, picker.picture, QSize(1100, 420));
   }
+}
+
+// The bill list from the page's own button (Ctrl+L), rendered by the generic views: a
+// header click sorts, a double click on a row opens that bill in the page.
+TEST_F(ReceiptPage, BillListSortsByItsHeaderAndOpensTheDoubleClickedBill) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1112"));
+  EXPECT_EQ(button("actlist")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+  std::string clicked;
+  ui.setModalRunner([&](host::FormModel& form) {
+    auto& list = dynamic_cast<host::TBillListForm&>(form);
+    desktop::FormView listView(list);
+    list.control("edtbt").text.clear();
+    listView.actionBar()->button("actfilter")->trigger();
+    QTableView* table = listView.grid("cxgMain")->table();
+    desktop::DataSetTableModel& rows = *listView.grid("cxgMain")->model();
+    EXPECT_GE(rows.rowCount(), 3);  // the demo's receipts
+    const int billno = columnOf(rows, "billno");
+    Q_EMIT table->horizontalHeader()->sectionClicked(billno);  // ascending by number
+    Q_EMIT table->horizontalHeader()->sectionClicked(billno);  // and back: the newest number first
+    clicked = rows.data(rows.index(1, billno)).toString().toStdString();
+    EXPECT_GT(rows.data(rows.index(0, billno)).toString().toStdString(), clicked);
+    desktop_test::savePicture(listView, "bill_list.png", QSize(1100, 420));
+    Q_EMIT table->doubleClicked(rows.index(1, columnOf(rows, "zy")));
+    return list.ModalResult;
+  });
+  button("actlist")->trigger();
+  EXPECT_EQ(page->billno, clicked);
+  ASSERT_FALSE(clicked.empty());
 }
 
 }  // namespace

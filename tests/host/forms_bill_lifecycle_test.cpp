@@ -248,7 +248,7 @@ TEST_F(BillLifeTest, ActionsFollowEditModeAndNewBillsStampTheirWorkingNumber) {
       if (a.enabled) out += a.name + " ";
     return out;
   };
-  EXPECT_EQ(enabled(), "actclose actAdd actprev actnext ");
+  EXPECT_EQ(enabled(), "actclose actAdd actprev actnext actlist ");
   ASSERT_EQ(form->clickAction("actAdd"), Outcome::Done);
   EXPECT_EQ(enabled(), "actclose actSave actCancel actDetail_Add ");
   EXPECT_TRUE(form->control("edtzy").readOnly == false);

@@ -82,7 +82,7 @@ TEST(ScenarioTest, MalformedStepsAreNamed) {
       {R"([{"goto": "cdsDetail"}])", "step 1: \"goto\" needs a \"row\" or a \"where\""},
       {R"([{"goto": "cdsDetail", "where": {}}])", "step 1: \"where\" maps field names to values"},
       {R"([{"goto": "cdsDetail", "where": ["billno"]}])", "step 1: \"where\" maps field names to values"},
-      {R"([{"control": "edtwldw"}])", "step 1: \"control\" sets a \"text\", a \"tag\" or both"},
+      {R"([{"control": "edtwldw"}])", "step 1: \"control\" sets a \"text\", a \"tag\" or presses a \"key\""},
       {R"([{"queue": {"answer": "Maybe"}}])", "step 1: answer \"Maybe\" is not one of OK, Cancel, Yes, No"},
       {R"([{"queue": {"lookup": "商品信息查询"}}])", "step 1: a queued lookup needs \"rows\""},
       {R"([{"queue": {"modal": "Tx", "steps": [{"do": ""}]}}])", "step 1.1: \"do\" needs a name"},

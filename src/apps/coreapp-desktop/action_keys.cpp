@@ -30,6 +30,7 @@ const Standard* standardOf(const std::string& name) {
       {"actclose", QStyle::SP_DialogCloseButton, QKeySequence(Qt::CTRL | Qt::Key_W)},
       {"actprev", QStyle::SP_ArrowLeft, QKeySequence(Qt::CTRL | Qt::Key_PageUp)},
       {"actnext", QStyle::SP_ArrowRight, QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+      {"actlist", QStyle::SP_FileDialogListView, QKeySequence(Qt::CTRL | Qt::Key_L)},
   };
   for (const Standard& s : table)
     if (name == s.name) return &s;
@@ -41,7 +42,10 @@ const Standard* standardOf(const std::string& name) {
 ActionLook actionLook(const std::string& name, const QStyle& style) {
   const Standard* s = standardOf(name);
   if (s == nullptr) return {};
-  const bool arrow = s->icon == QStyle::SP_ArrowLeft || s->icon == QStyle::SP_ArrowRight;
+  // The arrows and the bill list beside them show their icons alone, so the order page's
+  // long bar keeps every command in view.
+  const bool arrow = s->icon == QStyle::SP_ArrowLeft || s->icon == QStyle::SP_ArrowRight ||
+                     s->icon == QStyle::SP_FileDialogListView;
   return {true, style.standardIcon(s->icon), s->shortcut, arrow};
 }
 

@@ -176,6 +176,13 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
           });
   connect(table_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { onDoubleClick(index.row(), index.column()); });
+  if (grid_.onColumnClick) {  // the form sorts (a list read a page at a time sorts in the query)
+    table_->horizontalHeader()->setSectionsClickable(true);
+    connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+      const std::string field = model_->column(column).field;
+      run_([&] { form_.columnClickControl(grid_.name, field); });
+    });
+  }
   followCursor();
 }
 

@@ -77,10 +77,12 @@ void TBaseBillEditRibbonForm::wireDataSets() {
 void TBaseBillEditRibbonForm::createBaseControls() {
   Control& status = addControl(Control("cxLabel3", ControlKind::Label));
   status.onDblClick = [this] { cxLabel3DblClick(); };
-  Control billnoBox("edtbillno", ControlKind::Edit, "单据编号：");
-  billnoBox.dataSet = "cdsMaster";
-  billnoBox.dataField = "billno";
-  addControl(std::move(billnoBox));
+  // The number box shows the open bill's number (controlText) and, while no bill is
+  // being edited, takes a typed number: Enter opens that bill.
+  Control& billnoBox = addControl(Control("edtbillno", ControlKind::Edit, "单据编号："));
+  billnoBox.onKeyDown = [this](const std::string& key) {
+    if (key == "Enter") openTypedBillno();
+  };
   Control dateBox("edtbilldate", ControlKind::DateEdit, "单据日期：");
   dateBox.dataSet = "cdsMaster";
   dateBox.dataField = "billdate";
@@ -113,6 +115,7 @@ void TBaseBillEditRibbonForm::createActions() {
       {"actDetail_Del", "删除明细", &TBaseBillEditRibbonForm::actDetail_DelExecute},
       {"actprev", "上一单", &TBaseBillEditRibbonForm::actprevExecute},
       {"actnext", "下一单", &TBaseBillEditRibbonForm::actnextExecute},
+      {"actlist", "单据列表", &TBaseBillEditRibbonForm::actlistExecute},
   };
   for (const auto& entry : table) {
     Action& a = addAction(entry.name, entry.caption);
@@ -136,6 +139,7 @@ void TBaseBillEditRibbonForm::createActions() {
   when("actDetail_Del", [this] { return editMode && cdsDetail.active() && !cdsDetail.isEmpty(); });
   when("actprev", [this] { return !editMode; });
   when("actnext", [this] { return !editMode; });
+  when("actlist", [this] { return !editMode; });
 }
 
 // ---- hooks --------------------------------------------------------------------------
@@ -177,6 +181,7 @@ void TBaseBillEditRibbonForm::OpenBillData(const std::string& number) {
   }
   workBillno = billno;
   editMode = false;
+  control("edtbillno").text.clear();  // the box shows the bill's number again
   if (billId != 0) fillMasterData();
   ComponentReadOnly(true);
 }
@@ -236,7 +241,12 @@ void TBaseBillEditRibbonForm::opendataEx(const std::string& number) {
 void TBaseBillEditRibbonForm::ComponentReadOnly(bool readOnly) {
   for (Control* c : controls())
     if (c->isEditor() || c->kind == ControlKind::Grid) c->readOnly = readOnly;
-  if (Control* number = findControl("edtbillno")) number->readOnly = true;
+  // The number is issued by the save: while the bill is edited the box only shows it;
+  // otherwise a typed number opens another bill.
+  if (Control* number = findControl("edtbillno")) {
+    number->readOnly = !readOnly;
+    if (!readOnly) number->text.clear();
+  }
 }
 
 void TBaseBillEditRibbonForm::cdsMasterAfterInsert(dataset::ClientDataSet& ds) {

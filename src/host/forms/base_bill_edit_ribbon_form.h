@@ -23,6 +23,7 @@
 #include "dataset/data_source.h"
 #include "host/forms/base_ribbon_form.h"
 #include "host/forms/bill_config.h"
+#include "host/forms/bill_list_form.h"
 #include "host/host.h"
 
 namespace host {
@@ -50,6 +51,10 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   std::string detailGridName;  //!< the line grid; set by the subclass before FormCreate
   int billOption = 0;        //!< integer option subclasses set after FormCreate (kept only)
   std::function<void()> onPrintDone;  //!< runs after a print was output
+  //! The header's counterparty id field ("kh_id", "gys_id"; "" none), for the bill list.
+  std::string counterpartyField;
+  //! What each `status` value is called, from 0 (the bill list's status column).
+  std::vector<std::string> statusCaptions = {"未审核", "已审核"};
 
   // Hooks, in slot order.
   //! New bill: the master row is inserted; set the defaults of the new row.
@@ -114,6 +119,15 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   virtual void actDetail_DelExecute(Action& sender);
   virtual void actprevExecute(Action& sender);
   virtual void actnextExecute(Action& sender);
+  //! The bill list (TBillListForm) of this bill type, modally; the bill chosen there
+  //! opens here. Needs the bill's root right.
+  virtual void actlistExecute(Action& sender);
+
+  //! What the bill list of this editor lists.
+  BillListSpec billListSpec() const;
+  //! Opens the bill whose number was typed into 单据编号 (Enter); a number the store
+  //! has no bill of is told and the open bill stays.
+  void openTypedBillno();
 
   //! True while editing when the header differs from how editing began or another
   //! dataset holds changes; a new bill with only its defaults has nothing to lose.

@@ -5,6 +5,7 @@
 #include "core/abort.h"
 #include "core/format.h"
 #include "core/json.h"
+#include "core/strings.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
@@ -42,6 +43,8 @@ bool TBaseBillEditRibbonForm::hasUnsavedChanges() const {
 
 std::string TBaseBillEditRibbonForm::controlText(const Control& c) const {
   std::string text = TBaseRibbonForm::controlText(c);
+  if (c.name == "edtbillno" && text.empty() && cdsMaster.active() && !cdsMaster.isEmpty())
+    text = cdsMaster.fieldByName("billno").asString();  // nothing typed: the bill's number
   if (billno.empty() && !workBillno.empty() && text == workBillno) return {};
   return text;
 }
@@ -191,6 +194,28 @@ void TBaseBillEditRibbonForm::actDetail_DelExecute(Action&) {
 }
 
 void TBaseBillEditRibbonForm::actprevExecute(Action&) { gotoNeighbour(true); }
+
+BillListSpec TBaseBillEditRibbonForm::billListSpec() const {
+  return {plugCode(), PlugItem ? PlugItem->caption : caption, tableName, counterpartyField, statusCaptions};
+}
+
+void TBaseBillEditRibbonForm::actlistExecute(Action&) {
+  requireRight("");
+  auto list = makeForm<TBillListForm>(this, billListSpec());
+  if (list->ShowModal() == mrOK && !list->chosenBillno.empty()) OpenBillData(list->chosenBillno);
+}
+
+void TBaseBillEditRibbonForm::openTypedBillno() {
+  Control& box = control("edtbillno");
+  const std::string typed = core::trim(box.text);
+  if (editMode || typed.empty()) return;
+  requireRight("");
+  if (!billExists(tableName, typed)) {
+    box.text.clear();
+    refuse("单据“" + typed + "”不存在。");
+  }
+  OpenBillData(typed);
+}
 
 void TBaseBillEditRibbonForm::actnextExecute(Action&) { gotoNeighbour(false); }
 

@@ -51,6 +51,8 @@ class Control {
   //! A key pressed in the control: "Down", "Up", or "Enter" (sent only when the user
   //! typed a new text before pressing it; the shell then moves to the next field).
   using KeyHandler = std::function<void(const std::string& key)>;
+  //! A grid's column header clicked: the field of that column.
+  using ColumnHandler = std::function<void(const std::string& field)>;
 
   Control() = default;
   Control(std::string name, ControlKind kind, std::string caption = {})
@@ -86,6 +88,7 @@ class Control {
   Handler onChange;       //!< text changed by the user (after the bound field is written)
   KeyHandler onKeyDown;   //!< a key pressed while the control has the focus (shells
                           //!< forward it after committing the typed text)
+  ColumnHandler onColumnClick;  //!< grids: a column header clicked (sorts the list)
 
   //! True when the control shows a dataset field.
   bool isBound() const { return !dataSet.empty() && !dataField.empty(); }

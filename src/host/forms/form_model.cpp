@@ -139,6 +139,12 @@ Outcome FormModel::keyDownControl(std::string_view name, const std::string& key)
   });
 }
 
+Outcome FormModel::columnClickControl(std::string_view name, const std::string& field) {
+  Control& c = control(name);
+  if (!c.visible || !c.onColumnClick) return Outcome::Disabled;
+  return runGuarded([&] { c.onColumnClick(field); });
+}
+
 std::string FormModel::controlText(const Control& c) const {
   if (!c.isBound()) return c.text;
   dataset::ClientDataSet* ds = findDataSet(c.dataSet);

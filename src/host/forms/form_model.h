@@ -73,6 +73,9 @@ class FormModel {
   //! Fires the control's key handler with a key name ("Down", "Enter"); Disabled when
   //! the control is disabled, hidden or read-only.
   Outcome keyDownControl(std::string_view name, const std::string& key);
+  //! Fires a grid's column-header handler with the column's field; Disabled when the
+  //! grid is hidden or has no such handler.
+  Outcome columnClickControl(std::string_view name, const std::string& field);
   //! Runs any piece of form code under the dispatcher's abort rule.
   template <class F>
   Outcome dispatch(F&& work);

@@ -189,12 +189,17 @@ void Player::runFormStep(const Step& step, FormModel& form) {
         if (step.tag) c->tag = *step.tag;
         if (step.text) form.setControlText(*c, *step.text);
       });
+      // A key on a box that takes none (read-only, hidden) is told as a disabled one.
+      if (o == Outcome::Done && step.key)
+        return emitOutcome(static_cast<int>(form.keyDownControl(step.target, *step.key)), step, step.target);
       return emitOutcome(static_cast<int>(o), step, "");
     }
     case StepVerb::Click:
     case StepVerb::DblClick: {
       if (form.findControl(step.target) == nullptr) malformed(step, "unknown control \"" + step.target + "\"");
-      Outcome o = step.verb == StepVerb::Click ? form.clickControl(step.target) : form.dblClickControl(step.target);
+      Outcome o = !step.column.empty()           ? form.columnClickControl(step.target, step.column)
+                  : step.verb == StepVerb::Click ? form.clickControl(step.target)
+                                                 : form.dblClickControl(step.target);
       return emitOutcome(o == Outcome::Disabled ? -1 : static_cast<int>(o), step, "");
     }
     case StepVerb::Dump: return dump(step, form);

@@ -137,7 +137,12 @@ void parseVerbArguments(const Json& obj, Step& s) {
     case StepVerb::Control:
       if (obj.contains("text")) s.text = textOf(obj["text"], s.where, "text");
       if (obj.contains("tag")) s.tag = intOf(obj["tag"], s.where, "tag");
-      if (!s.text && !s.tag) fail(s.where, "\"control\" sets a \"text\", a \"tag\" or both");
+      if (obj.contains("key")) s.key = textOf(obj["key"], s.where, "key");
+      if (!s.text && !s.tag && !s.key)
+        fail(s.where, "\"control\" sets a \"text\", a \"tag\" or presses a \"key\"");
+      break;
+    case StepVerb::Click:
+      if (obj.contains("column")) s.column = textOf(obj["column"], s.where, "column");
       break;
     default:
       break;

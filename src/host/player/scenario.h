@@ -54,6 +54,8 @@ struct Step {
   std::vector<std::pair<std::string, core::Value>> keys;  //!< goto by field values
   std::optional<std::string> text;        //!< control; dialog reason text
   std::optional<std::int64_t> tag;        //!< control
+  std::optional<std::string> key;         //!< control: a key pressed after the text ("Enter")
+  std::string column;                     //!< click: a grid's column header (its field)
   std::string rowsJson;                   //!< queued lookup rows: JSON array text, values as text
   std::string answer;                     //!< queued answer "OK" "Cancel" "Yes" "No"; dialog result
   std::optional<std::int64_t> khId;       //!< dialog: default customer chosen

@@ -15,8 +15,11 @@ namespace plugs::coreapp {
 
 class CounterpartyBox {
  public:
+  //! The form's bill list filters and shows the counterparty the box names.
   CounterpartyBox(host::TBaseBillEditRibbonForm& form, const Counterparty& counterparty)
-      : form_(form), counterparty_(counterparty) {}
+      : form_(form), counterparty_(counterparty) {
+    form.counterpartyField = counterparty.idField;
+  }
 
   //! Adds the box (its button runs `onButton`) and the name beside it.
   void add(std::function<void()> onButton);

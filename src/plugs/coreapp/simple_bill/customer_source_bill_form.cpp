@@ -21,7 +21,9 @@ bool isEditing(const dataset::ClientDataSet& ds) {
 
 TCustomerSourceBillForm::TCustomerSourceBillForm(host::FormModel* owner, host::TPlugItem* item,
                                                  const SimpleBillSpec& spec, const SourceLines& sources)
-    : TSimpleBillForm(owner, item, spec), sources(sources), counterpartyBox(*this, kCustomer) {}
+    : TSimpleBillForm(owner, item, spec), sources(sources), counterpartyBox(*this, kCustomer) {
+  statusCaptions.emplace_back("已复核");  // status 2: the statement was reviewed
+}
 
 void TCustomerSourceBillForm::addLeadingControls() {
   counterpartyBox.add([this] {

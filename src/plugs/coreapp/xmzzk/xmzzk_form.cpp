@@ -46,7 +46,10 @@ bool TxmzzkForm::pricing = false;
 bool TxmzzkForm::reversePricing = false;
 
 TxmzzkForm::TxmzzkForm(host::FormModel* owner, host::TPlugItem* item)
-    : TSampleBillEditRibbonForm(owner, item, "TxmzzkForm", "项目订单") {}
+    : TSampleBillEditRibbonForm(owner, item, "TxmzzkForm", "项目订单") {
+  counterpartyField = "kh_id";
+  statusCaptions = {"未处理", "处理中", "已完工", "已结算"};
+}
 
 void TxmzzkForm::FormCreate() {
   detailGridName = "cxgDetail";

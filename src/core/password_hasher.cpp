@@ -69,7 +69,8 @@ bool parse(std::string_view text, Encoded& out) {
   if (parts.size() != 4 || parts[0] != kScheme) return false;
   const std::string& count = parts[1];
   if (count.empty() || count[0] == '0') return false;  // one spelling per count
-  const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), out.iterations);
+  const auto [end, error] =
+      std::from_chars(count.data(), count.data() + count.size(), out.iterations);
   if (error != std::errc() || end != count.data() + count.size()) return false;
   return fromHex(parts[2], out.salt) && fromHex(parts[3], out.digest);
 }
@@ -84,13 +85,14 @@ PasswordHasher PasswordHasher::forTests(int iterations) {
   return PasswordHasher(iterations, iterations);
 }
 
-std::string PasswordHasher::derive(std::string_view password, std::string_view salt,
-                                   int iterations, std::size_t length) {
+std::string PasswordHasher::derive(std::string_view password, std::string_view salt, int iterations,
+                                   std::size_t length) {
   std::string out(length, '\0');
   if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
                         reinterpret_cast<const unsigned char*>(salt.data()),
                         static_cast<int>(salt.size()), iterations, EVP_sha256(),
-                        static_cast<int>(length), reinterpret_cast<unsigned char*>(out.data())) != 1)
+                        static_cast<int>(length),
+                        reinterpret_cast<unsigned char*>(out.data())) != 1)
     throw std::runtime_error("PBKDF2 failed");
   return out;
 }

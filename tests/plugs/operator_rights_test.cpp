@@ -55,7 +55,8 @@ TEST_F(NewShop, FirstRunMakesTheBranchStoreAndOwnerWithEveryRight) {
   EXPECT_FALSE(host::needsFirstRun(conn));
   EXPECT_EQ(rowTexts("select orgid, name from vt_sys_org"),
             std::vector<std::string>{"0001|鑫彩 O'Neil 图文"});
-  EXPECT_EQ(rowTexts("select id, code, name from vt_b_ckbmk"), std::vector<std::string>{"1|01|总店"});
+  EXPECT_EQ(rowTexts("select id, code, name from vt_b_ckbmk"),
+            std::vector<std::string>{"1|01|总店"});
   EXPECT_EQ(rowTexts("select e.code, e.name, e.ck_id, r.rightcode from vt_b_ygbmk e join "
                      "vt_sys_user_rights r on r.czy_id = e.id where e.code = '001'"),
             std::vector<std::string>{"001|王店主|1|*"});
@@ -66,19 +67,19 @@ TEST_F(NewShop, FirstRunMakesTheBranchStoreAndOwnerWithEveryRight) {
 }
 
 TEST_F(NewShop, FirstRunIsRefusedWholeOnAShopThatHasABranchOrOnBadInput) {
-  const auto tables = {"vt_sys_org", "vt_b_ckbmk", "vt_b_ygbmk", "vt_sys_user_rights",
-                       "vt_sys_user_login", "vt_sys_config"};
+  const auto tables = {"vt_sys_org",         "vt_b_ckbmk",        "vt_b_ygbmk",
+                       "vt_sys_user_rights", "vt_sys_user_login", "vt_sys_config"};
   std::vector<std::int64_t> before;
   for (const char* t : tables) before.push_back(countOf(t));
   struct Case {
     host::FirstRunInput input;
     const char* message;
   };
-  for (const Case& c : {Case{{"另一家", "总店", "张三", "secret1"}, "数据库中已有分店资料"},
-                        Case{{"另一家", "总店", "张三", "12345"}, "密码至少6位"},
-                        Case{{"  ", "总店", "张三", "secret1"}, "请输入店名"},
-                        Case{{"另一家", "总店", std::string(51 * 3, 'x'), "secret1"},
-                             "店主姓名不能超过50个字"}}) {
+  for (const Case& c :
+       {Case{{"另一家", "总店", "张三", "secret1"}, "数据库中已有分店资料"},
+        Case{{"另一家", "总店", "张三", "12345"}, "密码至少6位"},
+        Case{{"  ", "总店", "张三", "secret1"}, "请输入店名"},
+        Case{{"另一家", "总店", std::string(51 * 3, 'x'), "secret1"}, "店主姓名不能超过50个字"}}) {
     try {
       host::runFirstRun(conn, c.input, kTestHasher);
       ADD_FAILURE() << "taken: " << c.message;
@@ -127,7 +128,9 @@ TEST_F(NewShop, FiveFailuresInARowLockUntilTheTimeIsUp) {
 
 class RightsPage : public NewShop {
  protected:
-  RightsPage() { registerOnce(plugs::coreapp::yhqx::kRightsPlugCode, &plugs::coreapp::yhqx::registerYhqxForm); }
+  RightsPage() {
+    registerOnce(plugs::coreapp::yhqx::kRightsPlugCode, &plugs::coreapp::yhqx::registerYhqxForm);
+  }
   ~RightsPage() override { host::PageControl().clear(); }
 
   //! Opens the page as the current login; null when refused.
@@ -182,7 +185,8 @@ TEST_F(RightsPage, TheOwnerGrantsPerActionOnATreeOfItems) {
   ASSERT_TRUE(page->cdsQx.locate("code", Value("1100_01")));
   EXPECT_EQ(bill_test::BillSession::texts(page->cdsQx, "parent caption qx"), "1100|　　添加|True");
   ASSERT_TRUE(page->cdsQx.locate("code", Value("1121")));
-  EXPECT_EQ(bill_test::BillSession::texts(page->cdsQx, "parent caption qx"), "|销货单（1121）|False");
+  EXPECT_EQ(bill_test::BillSession::texts(page->cdsQx, "parent caption qx"),
+            "|销货单（1121）|False");
   // Grant the sales bill's audit (its item comes along), take away adding orders.
   tick(*page, "1121_04", true);
   tick(*page, "1100_01", false);

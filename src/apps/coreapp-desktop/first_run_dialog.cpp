@@ -16,7 +16,8 @@ namespace desktop {
 FirstRunDialog::FirstRunDialog(db::Connection& db, QWidget* parent) : QDialog(parent), db_(db) {
   setWindowTitle("新店设置");
   auto* layout = new QVBoxLayout(this);
-  auto* intro = new QLabel("这是一个新的数据库。请填写店名、第一家门店和店主，店主将拥有全部权限。", this);
+  auto* intro =
+      new QLabel("这是一个新的数据库。请填写店名、第一家门店和店主，店主将拥有全部权限。", this);
   intro->setWordWrap(true);
   layout->addWidget(intro);
   auto* form = new QFormLayout;

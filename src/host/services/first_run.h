@@ -14,10 +14,10 @@ class Connection;
 namespace host {
 
 struct FirstRunInput {
-  std::string shop;          //!< the shop's name, printed on its bills
+  std::string shop;            //!< the shop's name, printed on its bills
   std::string store = "总店";  //!< the first store's name
-  std::string owner;         //!< the owner's name, the first operator
-  std::string password;      //!< the owner's password (kept only as its hash)
+  std::string owner;           //!< the owner's name, the first operator
+  std::string password;        //!< the owner's password (kept only as its hash)
 };
 
 //! The branch id and the codes the first run gives its store and owner.

@@ -32,7 +32,8 @@ constexpr const char* kOperatorsQuery =
 void addRow(tsql::ResultSet& rs, const std::string& code, const std::string& parent,
             const std::string& caption, const host::Rights& granted) {
   const bool on = code == kAllRights ? granted.all : granted.codes.count(code) > 0;
-  rs.rows.push_back({core::Value(code), core::Value(parent), core::Value(caption), core::Value(on)});
+  rs.rows.push_back(
+      {core::Value(code), core::Value(parent), core::Value(caption), core::Value(on)});
 }
 
 // Every rule of every item the user can be granted, roots first, their actions after.
@@ -143,8 +144,10 @@ void Tyhqxform::loadRights() {
                         {{"czy_id", core::Value(shownOperator_)}});
     for (rows.first(); !rows.eof(); rows.next()) {
       const std::string code = rows.fieldByName("rightcode").asString();
-      if (code == kAllRights) granted.all = true;
-      else granted.codes.insert(code);
+      if (code == kAllRights)
+        granted.all = true;
+      else
+        granted.codes.insert(code);
     }
   }
   cdsQx.loadFrom(rightsTree(granted));
@@ -171,11 +174,13 @@ void Tyhqxform::actSaveExecute(host::Action&) {
   // The operator at the screen keeps his own way back to this page.
   if (czy_id == host::sysAuth().czy_id && !codes.count(kAllRights) &&
       !codes.count(plugCode() + "_02")) {
-    host::MessageMyDlg("不能取消自己的用户权限管理权限", "提示", host::mtInformation, host::mbOK, true);
+    host::MessageMyDlg("不能取消自己的用户权限管理权限", "提示", host::mtInformation, host::mbOK,
+                       true);
     throw core::Abort();
   }
   std::string batch =
-      "begin tran\nbegin try\ndelete from vt_sys_user_rights where orgid = :orgid and czy_id = :czy_id\n";
+      "begin tran\nbegin try\ndelete from vt_sys_user_rights where orgid = :orgid and czy_id = "
+      ":czy_id\n";
   db::Params params = {{"czy_id", core::Value(czy_id)}};
   int n = 0;
   for (const std::string& code : codes) {
@@ -184,8 +189,9 @@ void Tyhqxform::actSaveExecute(host::Action&) {
              name + ")\n";
     params.emplace_back(name, core::Value(code));
   }
-  batch += "commit tran\nend try\nbegin catch\nif (@@trancount > 0) rollback tran\n"
-           "raiserror('权限保存失败', 16, 1)\nend catch";
+  batch +=
+      "commit tran\nend try\nbegin catch\nif (@@trancount > 0) rollback tran\n"
+      "raiserror('权限保存失败', 16, 1)\nend catch";
   if (!host::execSQL(host::sqlTemplate(batch), params)) {
     host::MessageMyDlg(host::lastExecSQLError(), "提示", host::mtError, host::mbOK, true);
     throw core::Abort();
@@ -217,7 +223,8 @@ void Tyhqxform::actPwdExecute(host::Action&) {
   if (!host::askNewPassword(this, cdsYg.fieldByName("name").asString(), password))
     throw core::Abort();
   try {
-    host::OperatorSignIn(host::currentHost().db(), host::sysAuth().orgid).setPassword(czy_id, password);
+    host::OperatorSignIn(host::currentHost().db(), host::sysAuth().orgid)
+        .setPassword(czy_id, password);
   } catch (const std::exception& e) {
     host::MessageMyDlg(e.what(), "提示", host::mtInformation, host::mbOK, true);
     throw core::Abort();
@@ -228,10 +235,10 @@ void Tyhqxform::actPwdExecute(host::Action&) {
 }
 
 void registerYhqxForm() {
-  host::TFormClass formClass{"Tyhqxform", [](host::Owner owner) {
-                               return std::unique_ptr<host::FormModel>(
-                                   std::make_unique<Tyhqxform>(owner));
-                             }};
+  host::TFormClass formClass{
+      "Tyhqxform", [](host::Owner owner) {
+        return std::unique_ptr<host::FormModel>(std::make_unique<Tyhqxform>(owner));
+      }};
   const host::TFormClass pageClass = formClass;
   host::registerPackageItem(
       "{8C2A4E61-7B3D-4F05-9E1A-5D6C0B2F7A93}", "用户权限", kRightsPlugCode, std::move(formClass),

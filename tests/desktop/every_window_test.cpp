@@ -128,12 +128,15 @@ TEST_F(EveryWindow, SignIn) {
   // A wrong password is refused with the one message and the box emptied; the demo
   // password signs in.
   password->setText("654321");
-  EXPECT_TRUE(whenShown("登录", [&](QWidget& w) {
-    auto* box = qobject_cast<QMessageBox*>(&w);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->text(), QString("用户名或密码错误"));
-    box->accept();
-  }, [&] { login.trySignIn(); }));
+  EXPECT_TRUE(whenShown(
+      "登录",
+      [&](QWidget& w) {
+        auto* box = qobject_cast<QMessageBox*>(&w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QString("用户名或密码错误"));
+        box->accept();
+      },
+      [&] { login.trySignIn(); }));
   EXPECT_TRUE(password->text().isEmpty());
   EXPECT_NE(login.result(), QDialog::Accepted);
   password->setText("123456");

@@ -16,8 +16,8 @@
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "desktop/desktop_session.h"
 #include "desktop/screenshot.h"
-#include "host/services/operator_sign_in.h"
 #include "host/plug/t_plugs_pool.h"
+#include "host/services/operator_sign_in.h"
 
 namespace {
 
@@ -140,9 +140,11 @@ TEST_F(DemoSession, RightsComeFromTheOperatorsRowsUnlessGiven) {
   EXPECT_TRUE(other.rights.has("1101"));
   EXPECT_FALSE(other.rights.has("1121"));
   EXPECT_FALSE(other.rights.has("1100"));
-  desktop::signIn(other, conn, lists, lists.stores.front().id, production, desktop::parseRights("*"));
+  desktop::signIn(other, conn, lists, lists.stores.front().id, production,
+                  desktop::parseRights("*"));
   EXPECT_FALSE(other.rights.has("1100_01"));
-  desktop::signIn(other, conn, lists, lists.stores.front().id, counter, desktop::parseRights("1121"));
+  desktop::signIn(other, conn, lists, lists.stores.front().id, counter,
+                  desktop::parseRights("1121"));
   EXPECT_TRUE(other.rights.has("1121"));
   EXPECT_FALSE(other.rights.has("1100"));
   // An operator without rows may open nothing.

@@ -49,7 +49,8 @@ TEST(PlugsCommand, ListsTheItemsOfThePlugTableInOrderAndNotThePackagesAdditions)
 class FirstRunCommand : public ::testing::TestWithParam<schematest::Backend> {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
+    if (!std::filesystem::exists(schematest::coreappBinary()))
+      GTEST_SKIP() << "coreapp is not built";
     passwordFile = schematest::freshPath("owner") + ".pw";
     std::ofstream(passwordFile) << "店主 secret\n";
     if (GetParam() == schematest::Backend::File) {
@@ -67,9 +68,12 @@ class FirstRunCommand : public ::testing::TestWithParam<schematest::Backend> {
       return;
     }
     std::string failure, cluster = pgtest::clusterUri(failure);
-    if (!cluster.empty()) pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + serverName + "\" WITH (FORCE)");
+    if (!cluster.empty())
+      pgtest::run(cluster, "DROP DATABASE IF EXISTS \"" + serverName + "\" WITH (FORCE)");
   }
-  int init(const std::string& more) { return schematest::coreapp("db init --db '" + place + "' " + more); }
+  int init(const std::string& more) {
+    return schematest::coreapp("db init --db '" + place + "' " + more);
+  }
   std::unique_ptr<db::Connection> connect() const {
     if (serverName.empty()) return std::make_unique<db::EmbeddedConnection>(place);
     return std::make_unique<db::PgConnection>(place);
@@ -89,10 +93,14 @@ TEST_P(FirstRunCommand, SetsUpTheBranchStoreAndOwnerWhoseHashTakesHisPassword) {
 
   ASSERT_EQ(init("--shop \"鑫彩 O'Neil 图文\" --owner 王店主 --password-file " + passwordFile), 0);
   auto c = connect();
-  EXPECT_EQ(scalar(*c, "select name from vt_sys_org where orgid = '0001'").asText(), "鑫彩 O'Neil 图文");
+  EXPECT_EQ(scalar(*c, "select name from vt_sys_org where orgid = '0001'").asText(),
+            "鑫彩 O'Neil 图文");
   EXPECT_EQ(scalar(*c, "select count(*) from vt_b_ckbmk").asInteger(), 1);
-  EXPECT_EQ(scalar(*c, "select r.rightcode from vt_b_ygbmk e join vt_sys_user_rights r on "
-                       "r.czy_id = e.id where e.name = '王店主' and e.ck_id = 1").asText(), "*");
+  EXPECT_EQ(scalar(*c,
+                   "select r.rightcode from vt_b_ygbmk e join vt_sys_user_rights r on "
+                   "r.czy_id = e.id where e.name = '王店主' and e.ck_id = 1")
+                .asText(),
+            "*");
   // The password file's line break is not part of the password; only the hash is kept.
   const std::string kept = scalar(*c, "select pwdhash from vt_sys_user_login").asText();
   const core::PasswordHasher program = core::PasswordHasher::production();

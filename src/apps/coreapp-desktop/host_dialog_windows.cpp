@@ -66,8 +66,10 @@ host::DialogReply newPassword(const host::DialogArgs& args, QWidget* parent) {
   QDialogButtonBox* buttons = addButtons(dlg, form);
   QObject::disconnect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, [&] {
-    if (first->text() == second->text()) dlg.accept();
-    else note->setText("两次输入的密码不一致");
+    if (first->text() == second->text())
+      dlg.accept();
+    else
+      note->setText("两次输入的密码不一致");
   });
   host::DialogReply reply;
   reply.result = dlg.exec() == QDialog::Accepted ? host::mrOK : host::mrCancel;

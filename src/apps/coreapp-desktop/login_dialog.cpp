@@ -14,9 +14,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "apps/coreapp-desktop/first_run_dialog.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
-#include "apps/coreapp-desktop/first_run_dialog.h"
 #include "host/services/first_run.h"
 #include "host/services/operator_sign_in.h"
 

@@ -27,8 +27,7 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   const QCommandLineOption dbOption("db", "Database file (default: the demo database).", "FILE");
   const QCommandLineOption rightsOption(
-      "rights",
-      "Narrow the operator's rights (from the database) to these codes, comma separated.",
+      "rights", "Narrow the operator's rights (from the database) to these codes, comma separated.",
       "CODES");
   const QCommandLineOption demoOption("demo",
                                       "Make the --db file with the demo data when it is missing.");

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -64,11 +64,13 @@ bool prepareFirstRun(DbInitOptions& options) {
     return false;
   }
   if (options.demo || options.scale > 0) {
-    std::cerr << "coreapp db init: --shop sets up a new shop; it does not go with --demo or --scale\n";
+    std::cerr
+        << "coreapp db init: --shop sets up a new shop; it does not go with --demo or --scale\n";
     return false;
   }
   try {
-    options.firstRun = {options.shop, "总店", options.owner, readPasswordFile(options.passwordFile)};
+    options.firstRun = {options.shop, "总店", options.owner,
+                        readPasswordFile(options.passwordFile)};
     host::validateFirstRun(options.firstRun);
   } catch (const std::exception& e) {
     std::cerr << "coreapp db init: " << e.what() << "\n";
@@ -197,8 +199,10 @@ void setupDb(CLI::App& cli) {
   init->add_flag("--force", options->force, "Replace an existing file");
   init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
       ->check(CLI::Range(1, 50));
-  init->add_option("--shop", options->shop, "Set up a new shop: its name (with --owner and --password-file)");
-  init->add_option("--owner", options->owner, "The owner's name: the first operator, with every right");
+  init->add_option("--shop", options->shop,
+                   "Set up a new shop: its name (with --owner and --password-file)");
+  init->add_option("--owner", options->owner,
+                   "The owner's name: the first operator, with every right");
   init->add_option("--password-file", options->passwordFile,
                    "File holding the owner's password (- = standard input)");
   init->callback([options] {

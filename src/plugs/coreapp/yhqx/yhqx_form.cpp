@@ -24,7 +24,8 @@ namespace {
 constexpr const char* kAllRights = "*";
 constexpr const char* kOperatorsQuery =
     "select e.id, e.code, e.name, c.name as ck_name, case when l.id is null then '未设置' "
-    "else '已设置' end as pwdstate, l.lockuntil from vt_b_ygbmk e left join vt_b_ckbmk c on "
+    "else '已设置' end as pwdstate, case when l.lockuntil > getdate() then l.lockuntil end as "
+    "lockuntil from vt_b_ygbmk e left join vt_b_ckbmk c on "
     "c.id = e.ck_id left join vt_sys_user_login l on l.orgid = e.orgid and l.czy_id = e.id "
     "where e.orgid = :orgid and isnull(e.isdel, 0) = 0 order by e.code";
 

@@ -11,6 +11,8 @@
 #include "host/services/first_run.h"
 #include "host/services/operator_sign_in.h"
 #include "host/services/t_auth.h"
+#include "plugs/coreapp/spch/spch_form.h"
+#include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "plugs/coreapp/yhqx/yhqx_form.h"
 
 namespace {
@@ -129,6 +131,9 @@ TEST_F(NewShop, FiveFailuresInARowLockUntilTheTimeIsUp) {
 class RightsPage : public NewShop {
  protected:
   RightsPage() {
+    // The tree lists what the pool holds: the order and the sales bill beside the page.
+    registerOnce("1100", &plugs::coreapp::xmzzk::registerXmzzkForm);
+    registerOnce("1121", &plugs::coreapp::spch::registerSpchForm);
     registerOnce(plugs::coreapp::yhqx::kRightsPlugCode, &plugs::coreapp::yhqx::registerYhqxForm);
   }
   ~RightsPage() override { host::PageControl().clear(); }
@@ -185,8 +190,8 @@ TEST_F(RightsPage, TheOwnerGrantsPerActionOnATreeOfItems) {
   ASSERT_TRUE(page->cdsQx.locate("code", Value("1100_01")));
   EXPECT_EQ(bill_test::BillSession::texts(page->cdsQx, "parent caption qx"), "1100|　　添加|True");
   ASSERT_TRUE(page->cdsQx.locate("code", Value("1121")));
-  EXPECT_EQ(bill_test::BillSession::texts(page->cdsQx, "parent caption qx"),
-            "|销货单（1121）|False");
+  EXPECT_EQ(bill_test::BillSession::texts(page->cdsQx, "caption qx"), "销货单（1121）|False");
+  EXPECT_EQ(page->cdsQx.fieldByName("parent").asString(), "");  // a root
   // Grant the sales bill's audit (its item comes along), take away adding orders.
   tick(*page, "1121_04", true);
   tick(*page, "1100_01", false);
@@ -210,11 +215,15 @@ TEST_F(RightsPage, TheOwnerResetsAPasswordWhichIsNeverShown) {
   ASSERT_NE(page, nullptr);
   ASSERT_TRUE(page->cdsYg.locate("id", Value(clerk)));
   for (int i = 1; i <= 5; ++i) refusal(clerk, "guess");  // locked
-  host::DialogReply tooShort{host::mrOK, "abc"};
+  host::DialogReply tooShort;
+  tooShort.result = host::mrOK;
+  tooShort.text = "abc";
   ui.queueDialog("Tpasswordform", tooShort);
   EXPECT_EQ(page->clickAction("actPwd"), host::Outcome::Aborted);
   EXPECT_TRUE(saidMessage("密码至少6位"));
-  host::DialogReply reset{host::mrOK, "fresh-secret"};
+  host::DialogReply reset;
+  reset.result = host::mrOK;
+  reset.text = "fresh-secret";
   ui.queueDialog("Tpasswordform", reset);
   ASSERT_EQ(page->clickAction("actPwd"), host::Outcome::Done) << lastEvent();
   EXPECT_TRUE(saidMessage("密码已重置"));

@@ -89,7 +89,9 @@ TEST_P(FirstRunCommand, SetsUpTheBranchStoreAndOwnerWhoseHashTakesHisPassword) {
   std::ofstream(passwordFile + ".short") << "12345";
   EXPECT_EQ(init("--shop 鑫彩图文 --owner 王店主 --password-file " + passwordFile + ".short"), 2);
   std::filesystem::remove(passwordFile + ".short");
-  if (serverName.empty()) EXPECT_FALSE(std::filesystem::exists(place));
+  if (serverName.empty()) {
+    EXPECT_FALSE(std::filesystem::exists(place));
+  }
 
   ASSERT_EQ(init("--shop \"鑫彩 O'Neil 图文\" --owner 王店主 --password-file " + passwordFile), 0);
   auto c = connect();

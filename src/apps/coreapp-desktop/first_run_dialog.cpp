@@ -39,6 +39,8 @@ FirstRunDialog::FirstRunDialog(db::Connection& db, QWidget* parent) : QDialog(pa
   note_->setObjectName("note");
   note_->setStyleSheet("color: red");
   layout->addWidget(note_);
+  for (QLineEdit* e : {shop_, store_, owner_, password_, password2_})
+    connect(e, &QLineEdit::textChanged, note_, &QLabel::clear);  // a refusal is for what was typed
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("开始使用");
   buttons->button(QDialogButtonBox::Cancel)->setText("取消");

@@ -32,7 +32,8 @@ constexpr const char* kOperatorsQuery =
 // One row of the tree as a result-set row: code, parent, caption, granted.
 void addRow(tsql::ResultSet& rs, const std::string& code, const std::string& parent,
             const std::string& caption, const host::Rights& granted) {
-  const bool on = code == kAllRights ? granted.all : granted.codes.count(code) > 0;
+  // Under "*" every row shows ticked: that is what the operator may do.
+  const bool on = granted.all || granted.codes.count(code) > 0;
   rs.rows.push_back(
       {core::Value(code), core::Value(parent), core::Value(caption), core::Value(on)});
 }

@@ -93,6 +93,21 @@ insert into vt_sys_user_rights(orgid, czy_id, rightcode)
               union all select '1101_02' union all select '1101_06') r
   where e.orgid = @org and e.code in ('002', '003')
 
+-- Sign-in: every demo operator's password is 123456, kept as its salted slow hash (one
+-- salt each, made once for this file).
+insert into vt_sys_user_login(orgid, czy_id, pwdhash)
+  select @org, id, 'pbkdf2-sha256$600000$9d141690cc38032a95474f5b0663e773$b4cce61b6f3e32b51441a364c759cd4320e41044ce60c7d26f6a4a62324c1735' from vt_b_ygbmk where orgid = @org and code = '001'
+insert into vt_sys_user_login(orgid, czy_id, pwdhash)
+  select @org, id, 'pbkdf2-sha256$600000$eb5526a8ec49eef66ec3d5637d83f7cc$26998983a7cb436d70f6476966c08de1060b1d9e7311caf1df0408ad9ea1bec4' from vt_b_ygbmk where orgid = @org and code = '002'
+insert into vt_sys_user_login(orgid, czy_id, pwdhash)
+  select @org, id, 'pbkdf2-sha256$600000$5db8b88ad0e32192e8e018013cd0a1ea$130d7a50fa179589fb6d44b98146d0abcaa010c4f5543d3f6378d7da9f15e7af' from vt_b_ygbmk where orgid = @org and code = '003'
+insert into vt_sys_user_login(orgid, czy_id, pwdhash)
+  select @org, id, 'pbkdf2-sha256$600000$2480ec3c12e95e4485d621f3add04ef1$3070f92318048d24928954b7b5374fe6199e86f373789d6e0c75a03f3ac44b04' from vt_b_ygbmk where orgid = @org and code = '004'
+insert into vt_sys_user_login(orgid, czy_id, pwdhash)
+  select @org, id, 'pbkdf2-sha256$600000$38fabd2a8ed94d7be5088624205f5c02$e167544b1ae73ff13c57464e65b310b00e1b156f2501c1c0392ff0c6cf0cc877' from vt_b_ygbmk where orgid = @org and code = '005'
+insert into vt_sys_user_login(orgid, czy_id, pwdhash)
+  select @org, id, 'pbkdf2-sha256$600000$e5fead8ee8269deb51356d904336f085$6f19315440a951d3324bc4a6ff528293d5537c43a55cb9c03638fef131ad2496' from vt_b_ygbmk where orgid = @org and code = '006'
+
 declare @ywy int
 select @ywy = id from vt_b_ygbmk where orgid = @org and code = '004'
 

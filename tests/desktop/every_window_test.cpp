@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -116,10 +117,31 @@ TEST_F(EveryWindow, SignIn) {
     return std::int64_t{-1};
   };
   EXPECT_EQ(storeOfOperator(), login.storeId());
+  auto* password = login.findChild<QLineEdit*>("password");
+  ASSERT_NE(password, nullptr);
+  EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+  password->setText("123456");
   login.show();
   picture("login", &login, false);
   login.findChildren<QComboBox*>().front()->setCurrentIndex(1);  // the other store's operators come first now
   EXPECT_EQ(storeOfOperator(), login.lists().stores[1].id);
+  // A wrong password is refused with the one message and the box emptied; the demo
+  // password signs in.
+  password->setText("654321");
+  EXPECT_TRUE(whenShown(
+      "登录",
+      [&](QWidget& w) {
+        auto* box = qobject_cast<QMessageBox*>(&w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QString("用户名或密码错误"));
+        box->accept();
+      },
+      [&] { login.trySignIn(); }));
+  EXPECT_TRUE(password->text().isEmpty());
+  EXPECT_NE(login.result(), QDialog::Accepted);
+  password->setText("123456");
+  login.trySignIn();
+  EXPECT_EQ(login.result(), QDialog::Accepted);
   EXPECT_NE(login.takeConnection(), nullptr);
 }
 

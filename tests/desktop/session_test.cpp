@@ -4,15 +4,20 @@
 // may open, grouped by subsystem, never the host's own lookups.
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <set>
 
+#include "apps/coreapp-desktop/first_run_dialog.h"
 #include "apps/coreapp-desktop/login_dialog.h"
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "desktop/desktop_session.h"
+#include "desktop/screenshot.h"
 #include "host/plug/t_plugs_pool.h"
+#include "host/services/operator_sign_in.h"
 
 namespace {
 
@@ -57,10 +62,32 @@ TEST(Database, DemoIsMadeOnFirstStartAndAChosenFileMustExist) {
   EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).filter("postgres").isEmpty());
 }
 
-TEST(Database, AnEmptyDatabaseHasNobodyToSignIn) {
+// An empty database has nobody to sign in until the new shop's set-up, which refuses
+// two different passwords, then leaves the owner to sign in with his.
+TEST(Database, AnEmptyDatabaseIsSetUpByItsOwnerWhoSignsInWithHisPassword) {
   db::EmbeddedConnection empty(":memory:");
   schema::createDatabase(empty, false);
   EXPECT_THROW(desktop::readLoginLists(empty), std::runtime_error);
+  desktop::FirstRunDialog firstRun(empty);
+  auto typeInto = [&](const char* name, const char* text) {
+    firstRun.findChild<QLineEdit*>(name)->setText(QString::fromUtf8(text));
+  };
+  typeInto("shop", "鑫彩图文");
+  typeInto("owner", "王店主");
+  typeInto("password", "owner-pw");
+  typeInto("password2", "owner-pv");
+  EXPECT_FALSE(firstRun.setUp());
+  EXPECT_EQ(firstRun.findChild<QLabel*>("note")->text(), QString("两次输入的密码不一致"));
+  typeInto("password2", "owner-pw");
+  desktop_test::savePicture(firstRun, "first_run.png", firstRun.sizeHint());
+  ASSERT_TRUE(firstRun.setUp()) << firstRun.findChild<QLabel*>("note")->text().toStdString();
+  EXPECT_TRUE(firstRun.findChild<QLineEdit*>("password")->text().isEmpty());
+  const desktop::LoginLists lists = desktop::readLoginLists(empty);
+  ASSERT_EQ(lists.operators.size(), 1u);
+  EXPECT_EQ(lists.orgName, "鑫彩图文");
+  EXPECT_NO_THROW(desktop::checkPassword(empty, lists, lists.operators.front().id, "owner-pw"));
+  EXPECT_THROW(desktop::checkPassword(empty, lists, lists.operators.front().id, "owner-pv"),
+               host::SignInRefused);
 }
 
 TEST_F(DemoSession, SignInTakesTheBranchStoreOperatorAndSettingsOrIsRefused) {
@@ -107,15 +134,25 @@ TEST_F(DemoSession, RightsComeFromTheOperatorsRowsUnlessGiven) {
   for (const desktop::RibbonGroup& g : groups)
     for (const host::TPlugItem* item : g.items)
       EXPECT_TRUE(item->code == "1100" || item->code == "1101");
-  // An operator without rows may open nothing; the command line overrides the rows.
+  // The command line narrows the rows, it never adds a right to them.
+  desktop::signIn(other, conn, lists, lists.stores.front().id, production,
+                  desktop::parseRights("1101,1121"));
+  EXPECT_TRUE(other.rights.has("1101"));
+  EXPECT_FALSE(other.rights.has("1121"));
+  EXPECT_FALSE(other.rights.has("1100"));
+  desktop::signIn(other, conn, lists, lists.stores.front().id, production,
+                  desktop::parseRights("*"));
+  EXPECT_FALSE(other.rights.has("1100_01"));
+  desktop::signIn(other, conn, lists, lists.stores.front().id, counter,
+                  desktop::parseRights("1121"));
+  EXPECT_TRUE(other.rights.has("1121"));
+  EXPECT_FALSE(other.rights.has("1100"));
+  // An operator without rows may open nothing.
   ASSERT_TRUE(conn.execBatch("delete from vt_sys_user_rights where czy_id = :id",
                              {{"id", core::Value(production)}})
                   .ok());
   desktop::signIn(other, conn, lists, lists.stores.front().id, production);
   EXPECT_TRUE(desktop::ribbonGroups(host::plugsPool().items(), other.rights).empty());
-  desktop::signIn(other, conn, lists, lists.stores.front().id, production,
-                  desktop::parseRights("1121"));
-  EXPECT_TRUE(other.rights.has("1121"));
 }
 
 TEST(Rights, FromTheCommandLine) {

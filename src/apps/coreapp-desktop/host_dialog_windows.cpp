@@ -47,6 +47,36 @@ QDialogButtonBox* addButtons(QDialog& dlg, QLayout* body) {
   return buttons;
 }
 
+// The new password typed twice, masked; OK only when both agree.
+host::DialogReply newPassword(const host::DialogArgs& args, QWidget* parent) {
+  QDialog dlg(parent);
+  dlg.setObjectName("Tpasswordform");
+  dlg.setWindowTitle("设置密码 - " + qs(arg(args, "name")));
+  auto* form = new QFormLayout;
+  auto* first = new QLineEdit(&dlg);
+  auto* second = new QLineEdit(&dlg);
+  for (QLineEdit* e : {first, second}) e->setEchoMode(QLineEdit::Password);
+  first->setObjectName("password");
+  second->setObjectName("password2");
+  auto* note = new QLabel(&dlg);
+  note->setObjectName("note");
+  form->addRow("新密码：", first);
+  form->addRow("确认密码：", second);
+  form->addRow(note);
+  QDialogButtonBox* buttons = addButtons(dlg, form);
+  QObject::disconnect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, [&] {
+    if (first->text() == second->text())
+      dlg.accept();
+    else
+      note->setText("两次输入的密码不一致");
+  });
+  host::DialogReply reply;
+  reply.result = dlg.exec() == QDialog::Accepted ? host::mrOK : host::mrCancel;
+  if (reply.result == host::mrOK) reply.text = first->text().toStdString();
+  return reply;
+}
+
 host::DialogReply reason(const host::DialogArgs& args, QWidget* parent) {
   host::DialogReply reply;
   bool ok = false;
@@ -164,6 +194,7 @@ QString fileFilter(std::string_view hostFilter) {
 
 host::DialogReply runHostDialog(std::string_view className, const host::DialogArgs& args,
                                 QWidget* parent) {
+  if (className == "Tpasswordform") return newPassword(args, parent);
   if (className == "TAuditingDataForm") return reason(args, parent);
   if (className == "Tckbmkdefkhinfoform") return defaultCustomer(parent);
   if (className == "Tbilloptionsform") return billOptions(args, parent);

@@ -1,5 +1,6 @@
-// LoginDialog: a database that cannot be opened or holds no branch leaves the dialog
-// open with the reason shown, so the user can pick another file.
+// LoginDialog: a database that cannot be opened, or holds no branch and the new shop's
+// set-up is cancelled, leaves the dialog open with the reason shown, so the user can
+// pick another file. The password box is emptied after every attempt.
 #include "apps/coreapp-desktop/login_dialog.h"
 
 #include <QComboBox>
@@ -13,8 +14,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "apps/coreapp-desktop/first_run_dialog.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
+#include "host/services/first_run.h"
+#include "host/services/operator_sign_in.h"
 
 namespace desktop {
 
@@ -46,14 +50,16 @@ LoginDialog::LoginDialog(const QString& dbPath, bool createDemo, QWidget* parent
   operators_ = new QComboBox(this);
   form->addRow("门店：", stores_);
   form->addRow("操作员：", operators_);
+  password_ = new QLineEdit(this);
+  password_->setObjectName("password");
+  password_->setEchoMode(QLineEdit::Password);
+  form->addRow("密码：", password_);
   layout->addLayout(form);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText("登录");
   buttons->button(QDialogButtonBox::Cancel)->setText("退出");
   layout->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    if (conn_ && storeId() != 0 && operatorId() != 0) accept();
-  });
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] { trySignIn(); });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(browse, &QToolButton::clicked, this, [this] { chooseFile(); });
   connect(server_, &QLineEdit::returnPressed, this, [this] {
@@ -73,6 +79,11 @@ void LoginDialog::openFile(const QString& path, bool createDemo) {
   lists_ = {};
   try {
     auto conn = openDatabase(path.toStdString(), createDemo);
+    if (host::needsFirstRun(*conn)) {
+      FirstRunDialog firstRun(*conn, this);
+      if (firstRun.exec() != QDialog::Accepted)
+        throw std::runtime_error("数据库中还没有分店资料，请先完成新店设置");
+    }
     lists_ = readLoginLists(*conn);
     conn_ = std::move(conn);
   } catch (const std::exception& e) {
@@ -84,6 +95,7 @@ void LoginDialog::openFile(const QString& path, bool createDemo) {
   for (const LoginEntry& s : lists_.stores)
     stores_->addItem(qs(s.name), QVariant::fromValue<qlonglong>(s.id));
   fillOperators();
+  password_->setFocus();
 }
 
 void LoginDialog::chooseFile() {
@@ -100,6 +112,20 @@ void LoginDialog::fillOperators() {
     for (const LoginEntry& op : lists_.operators)
       if ((op.ck_id == store) == (pass == 0))
         operators_->addItem(qs(op.code + " " + op.name), QVariant::fromValue<qlonglong>(op.id));
+}
+
+void LoginDialog::trySignIn() {
+  if (!conn_ || storeId() == 0 || operatorId() == 0) return;
+  const std::string password = password_->text().toStdString();
+  password_->clear();
+  try {
+    checkPassword(*conn_, lists_, operatorId(), password);
+  } catch (const std::exception& e) {
+    QMessageBox::warning(this, "登录", QString::fromUtf8(e.what()));
+    password_->setFocus();
+    return;
+  }
+  accept();
 }
 
 std::unique_ptr<db::Connection> LoginDialog::takeConnection() { return std::move(conn_); }

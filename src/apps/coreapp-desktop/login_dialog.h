@@ -1,6 +1,7 @@
 // LoginDialog: the desktop's sign-in — the database file (the demo database unless the
 // user picks another) or, typed beside it, a shop server's postgresql:// address; the
-// store and the operator, both read from that database.
+// store and the operator, both read from that database, and the operator's password.
+// A database without a branch first offers the new shop's set-up (FirstRunDialog).
 #pragma once
 
 #include <QDialog>
@@ -24,6 +25,9 @@ class LoginDialog : public QDialog {
   const LoginLists& lists() const { return lists_; }
   std::int64_t storeId() const;
   std::int64_t operatorId() const;
+  //! Checks the typed password of the chosen operator; accepts the dialog when it is
+  //! right, else shows the refusal and empties the password box.
+  void trySignIn();
 
  private:
   void openFile(const QString& path, bool createDemo);
@@ -36,6 +40,7 @@ class LoginDialog : public QDialog {
   QLineEdit* server_;
   QComboBox* stores_;
   QComboBox* operators_;
+  QLineEdit* password_;
 };
 
 }  // namespace desktop

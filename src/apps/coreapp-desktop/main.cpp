@@ -1,6 +1,7 @@
 // coreapp-desktop: the desktop shell. Opens the demo database (made on first start in
 // the user's data folder) or the file given with --db (with --demo: made as a demo
-// database when missing), signs the user in, and shows the main window.
+// database when missing), sets a new shop up when the database holds no branch, signs
+// the user in with his password, and shows the main window.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   parser.addHelpOption();
   const QCommandLineOption dbOption("db", "Database file (default: the demo database).", "FILE");
   const QCommandLineOption rightsOption(
-      "rights", "Rights codes, comma separated, or * (default: the operator's in the database).",
+      "rights", "Narrow the operator's rights (from the database) to these codes, comma separated.",
       "CODES");
   const QCommandLineOption demoOption("demo",
                                       "Make the --db file with the demo data when it is missing.");

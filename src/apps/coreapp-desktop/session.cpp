@@ -1,5 +1,5 @@
 // Session: database, login lists and sign-in. Rights are the operator's rows of
-// vt_sys_user_rights, unless the command line names them (--rights).
+// vt_sys_user_rights, narrowed by the command line's --rights when it names some.
 #include "apps/coreapp-desktop/session.h"
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "host/forms/bill_config.h"
+#include "host/services/operator_sign_in.h"
 #include "schema/schema_script.h"
 
 namespace desktop {
@@ -40,15 +41,31 @@ void removeDatabaseFiles(const std::string& path) {
     std::filesystem::remove(path + suffix, ignored);
 }
 
+// A new shop's server database, made empty by its administrator, gets the schema so
+// that the first run can set the shop up; a fill that fails leaves it empty again.
+void fillEmptyServer(db::PgConnection& server) {
+  try {
+    server.markUnfinished(true);
+    schema::createDatabase(server, false);
+    server.markUnfinished(false);
+  } catch (const std::exception& e) {
+    server.clearSchema();
+    throw std::runtime_error(std::string("无法建立数据库：") + e.what());
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo) {
   if (db::isServerUri(path)) {
+    std::unique_ptr<db::PgConnection> server;
     try {
-      return db::openFinishedServer(path);
+      server = db::openFinishedServer(path);
     } catch (const std::exception& e) {
       throw std::runtime_error(std::string("无法连接数据库服务器：") + e.what());
     }
+    if (!server->holdsSchema()) fillEmptyServer(*server);
+    return server;
   }
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
@@ -96,7 +113,13 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
   if (op == nullptr) throw std::runtime_error("请选择操作员");
   host.connection = &db;
   host.login = host::SysAuth{lists.orgid, "A", ck_id, czy_id, op->code, op->name};
-  host.rights = rights ? std::move(*rights) : readRights(db, lists.orgid, czy_id);
+  host.rights = readRights(db, lists.orgid, czy_id);
+  if (rights && !rights->all) {
+    host::Rights narrowed;
+    for (const std::string& code : rights->codes)
+      if (host.rights.has(code)) narrowed.codes.insert(code);
+    host.rights = std::move(narrowed);
+  }
   host.settings = {{"zidongchuku", "1"}, {"jiaohuoriqi", "3"}, {"lxrzxuanze", "0"}};
   for (const auto& row :
        query(db, "select code, value from vt_sys_config where orgid = :orgid order by id",
@@ -105,6 +128,11 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
     host.settings[row[0].asText()] = row[1].asText();
   host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
   host.printFolder = printFolderOf(db);
+}
+
+void checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
+                   const std::string& password) {
+  host::OperatorSignIn(db, lists.orgid).check(czy_id, password);
 }
 
 std::string printFolderOf(const db::Connection& db) {

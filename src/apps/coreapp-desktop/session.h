@@ -38,18 +38,24 @@ struct LoginLists {
 
 //! Opens a database file, or the server a postgresql:// (or postgres://) address names.
 //! A missing file is made (schema and demo data) when `createDemo`, else refused; a
-//! server database is made by its administrator (coreapp db init). Throws
-//! std::runtime_error with a message for the user.
+//! server database is made by its administrator and, when it holds no tables yet,
+//! gets the schema (no demo data). Throws std::runtime_error with a message for the user.
 std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo);
 
 //! Reads the branch, its stores and operators. Throws std::runtime_error when the
 //! database holds no branch or a query fails.
 LoginLists readLoginLists(db::Connection& db);
 
+//! Checks the operator's password (host/services/operator_sign_in.h); throws
+//! host::SignInRefused with the one message for the user when it is refused. The
+//! login window runs it before signIn().
+void checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
+                   const std::string& password);
+
 //! Signs `czy_id` in at store `ck_id`: the host's connection, login, rights and
-//! settings. The rights are the operator's rows in the database unless `rights` is
-//! given (from the command line). Throws std::runtime_error when the store or the
-//! operator is not in the lists.
+//! settings. The rights are the operator's rows in the database, narrowed to `rights`
+//! when given (from the command line: it can take rights away, never add one). Throws
+//! std::runtime_error when the store or the operator is not in the lists.
 void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::int64_t ck_id,
             std::int64_t czy_id, std::optional<host::Rights> rights = std::nullopt);
 

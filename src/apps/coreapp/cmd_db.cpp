@@ -1,20 +1,25 @@
 // coreapp db init: creates a database file, or fills a server database
 // (postgresql://...), with the whole schema (tables, views, stored procedures) and,
 // with --demo, the demo master data; --scale N adds N years of a busy shop's orders
-// (schema/shop_history.h), reporting each month on standard error. An existing file,
+// (schema/shop_history.h), reporting each month on standard error; --shop, --owner and
+// --password-file set a new shop up instead (its branch, first store and the owner's
+// login, host/services/first_run.h). An existing file,
 // or a server database that already holds tables, is refused unless --force; a
 // database that cannot be completed, or whose run is interrupted, is removed (emptied
 // on a server) again.
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <system_error>
 
 #include "apps/coreapp/command.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
+#include "host/services/first_run.h"
 #include "schema/schema_script.h"
 #include "schema/shop_history.h"
 
@@ -27,7 +32,58 @@ struct DbInitOptions {
   bool demo = false;
   bool force = false;
   int scale = 0;  // years of orders to add
+  std::string shop, owner, passwordFile;  // a new shop's first run
+  host::FirstRunInput firstRun;           // filled from the three above
+  bool setsUpShop() const { return !shop.empty() || !owner.empty() || !passwordFile.empty(); }
 };
+
+// The password is read from a file (or "-": standard input), never taken on the
+// command line where every user of the machine could read it. One trailing line
+// break is the file's, not the password's.
+std::string readPasswordFile(const std::string& file) {
+  std::ostringstream text;
+  if (file == "-") {
+    text << std::cin.rdbuf();
+  } else {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read the password file " + file);
+    text << in.rdbuf();
+  }
+  std::string password = text.str();
+  if (password.ends_with('\n')) password.pop_back();
+  if (password.ends_with('\r')) password.pop_back();
+  return password;
+}
+
+// Checks the first-run options before anything is made; false (after the message)
+// when they are incomplete, combined with the demo data, or not acceptable.
+bool prepareFirstRun(DbInitOptions& options) {
+  if (!options.setsUpShop()) return true;
+  if (options.shop.empty() || options.owner.empty() || options.passwordFile.empty()) {
+    std::cerr << "coreapp db init: --shop, --owner and --password-file go together\n";
+    return false;
+  }
+  if (options.demo || options.scale > 0) {
+    std::cerr
+        << "coreapp db init: --shop sets up a new shop; it does not go with --demo or --scale\n";
+    return false;
+  }
+  try {
+    options.firstRun = {options.shop, "总店", options.owner,
+                        readPasswordFile(options.passwordFile)};
+    host::validateFirstRun(options.firstRun);
+  } catch (const std::exception& e) {
+    std::cerr << "coreapp db init: " << e.what() << "\n";
+    return false;
+  }
+  return true;
+}
+
+// The schema, then the demo data or the new shop, then the years of orders asked for.
+void fillDatabase(db::Connection& connection, const DbInitOptions& options) {
+  schema::createDatabase(connection, options.demo);
+  if (options.setsUpShop()) host::runFirstRun(connection, options.firstRun);
+}
 
 // Removes the database file and the side files SQLite keeps beside it.
 void removeDatabaseFiles(const std::string& file) {
@@ -81,7 +137,7 @@ int runServerInit(const DbInitOptions& options) {
       connection->clearSchema();
     }
     connection->markUnfinished(true);  // a run killed half-way is not taken for a whole database
-    schema::createDatabase(*connection, options.demo);
+    fillDatabase(*connection, options);
     if (options.scale > 0) {
       InterruptWatch watch;
       schema::addShopHistoryInBatches(*connection, {options.scale}, historyProgress());
@@ -100,8 +156,9 @@ int runServerInit(const DbInitOptions& options) {
   return 0;
 }
 
-int runDbInit(const DbInitOptions& options) {
+int runDbInit(DbInitOptions& options) {
   namespace fs = std::filesystem;
+  if (!prepareFirstRun(options)) return 2;
   if (db::isServerUri(options.file)) return runServerInit(options);
   std::error_code ec;
   if (fs::exists(options.file, ec)) {
@@ -118,7 +175,7 @@ int runDbInit(const DbInitOptions& options) {
   }
   try {
     db::EmbeddedConnection connection(options.file);
-    schema::createDatabase(connection, options.demo);
+    fillDatabase(connection, options);
     if (options.scale > 0) {
       InterruptWatch watch;
       schema::addShopHistory(connection, {options.scale}, historyProgress());
@@ -142,6 +199,12 @@ void setupDb(CLI::App& cli) {
   init->add_flag("--force", options->force, "Replace an existing file");
   init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
       ->check(CLI::Range(1, 50));
+  init->add_option("--shop", options->shop,
+                   "Set up a new shop: its name (with --owner and --password-file)");
+  init->add_option("--owner", options->owner,
+                   "The owner's name: the first operator, with every right");
+  init->add_option("--password-file", options->passwordFile,
+                   "File holding the owner's password (- = standard input)");
   init->callback([options] {
     int code = runDbInit(*options);
     if (code != 0) throw CLI::RuntimeError(code);

@@ -1,7 +1,7 @@
 // `coreapp plugs`: every plug item the package registers, in registration order, one
 // JSON line each (code, caption, class, guid, rules). The host's own lookup and entry
 // plugs are not the package's and are not listed, nor are the package's additions
-// beyond the plug table (the receivable aging page).
+// beyond the plug table (the receivable aging page, the operators' rights page).
 #include <iostream>
 
 #include "apps/coreapp/command.h"

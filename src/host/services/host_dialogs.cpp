@@ -27,6 +27,13 @@ bool askReason(Owner, std::string_view title, std::string& reason) {
   return true;
 }
 
+bool askNewPassword(Owner, std::string_view operatorName, std::string& password) {
+  DialogReply reply = run("Tpasswordform", {{"name", std::string(operatorName)}});
+  if (reply.result != mrOK) return false;
+  password = std::move(reply.text);
+  return true;
+}
+
 int chooseDefaultCustomer(Owner, std::int64_t ck_id) {
   DialogReply reply = run("Tckbmkdefkhinfoform", {{"ck_id", std::to_string(ck_id)}});
   if (reply.result == mrOK && reply.kh_id != 0 &&

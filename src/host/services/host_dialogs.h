@@ -14,6 +14,9 @@ namespace host {
 
 //! Reason dialog (TAuditingDataForm): true when closed with OK; `reason` = typed text.
 bool askReason(Owner owner, std::string_view title, std::string& reason);
+//! New-password dialog (Tpasswordform) for the operator named `operatorName`: true
+//! when closed with OK; `password` = the password typed (twice, the dialog compares).
+bool askNewPassword(Owner owner, std::string_view operatorName, std::string& password);
 //! Default-customer dialog (Tckbmkdefkhinfoform) for outlet `ck_id`: on OK with a
 //! customer chosen, stores it as the outlet's `kh_id`. Returns the modal result.
 int chooseDefaultCustomer(Owner owner, std::int64_t ck_id);

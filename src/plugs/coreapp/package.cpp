@@ -3,6 +3,7 @@
 // 1110 ... 1127) so `coreapp plugs` lists the items in that order. The package's own
 // additions beyond the plug table (the receivable aging page, 1119) come after them in
 // additions(): they open like any item but are not listed as the package's plug items.
+// The operators' rights page (1190) follows the aging page.
 #include "plugs/coreapp/package.h"
 
 #include <vector>
@@ -32,6 +33,7 @@
 #include "plugs/coreapp/xmzzk/samplexmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_form.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
+#include "plugs/coreapp/yhqx/yhqx_form.h"
 #include "plugs/coreapp/zjzz/zjzz_form.h"
 
 namespace plugs::coreapp {
@@ -50,7 +52,9 @@ std::vector<host::UnitInitialization*> units() {
           &sppd::sppdFormUnit()};
 }
 
-std::vector<host::UnitInitialization*> additions() { return {&khzl::khyszlFormUnit()}; }
+std::vector<host::UnitInitialization*> additions() {
+  return {&khzl::khyszlFormUnit(), &yhqx::yhqxFormUnit()};
+}
 
 }  // namespace
 
@@ -64,6 +68,8 @@ void finalizePackage() {
   for (host::UnitInitialization* unit : units()) unit->finalize();
 }
 
-bool isPackageAddition(const host::TPlugItem& item) { return item.code == khzl::kAgingPlugCode; }
+bool isPackageAddition(const host::TPlugItem& item) {
+  return item.code == khzl::kAgingPlugCode || item.code == yhqx::kRightsPlugCode;
+}
 
 }  // namespace plugs::coreapp

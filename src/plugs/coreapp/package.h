@@ -13,7 +13,8 @@ void initializePackage();
 //! Finalizes every form unit (counts down only; items stay registered).
 void finalizePackage();
 //! True for an item the package adds beyond the shop's plug table (the receivable aging
-//! page): it opens like any other, but the package's plug listing leaves it out.
+//! page, the operators' rights page): it opens like any other, but the package's plug listing
+//! leaves it out.
 bool isPackageAddition(const host::TPlugItem& item);
 
 }  // namespace plugs::coreapp

@@ -1,0 +1,67 @@
+// OperatorSignIn: checks an operator's password against the salted hash the branch keeps
+// for him (vt_sys_user_login) and counts the failures: five in a row lock him for
+// fifteen minutes, kept in the database so that restarting the program changes nothing.
+// Also where a password is set or reset. Passwords pass through here and nowhere else;
+// they are never written, logged or shown, only their hashes are bound into SQL.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "core/date_time.h"
+#include "core/password_hasher.h"
+
+namespace db {
+class Connection;
+}  // namespace db
+
+namespace host {
+
+//! The one refusal of a wrong operator or password: it does not say which was wrong.
+constexpr std::string_view kSignInRefusedText = "用户名或密码错误";
+
+//! A refused sign-in; what() is the message for the user.
+class SignInRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class OperatorSignIn {
+ public:
+  using Clock = std::function<core::DateTime()>;
+  //! Failed attempts in a row that lock an operator, and for how long.
+  static constexpr int kMaxFailures = 5;
+  static constexpr int kLockMinutes = 15;
+  //! The shortest password set() takes.
+  static constexpr std::size_t kMinPasswordLength = 6;
+
+  //! Operators of branch `orgid` on `db`; `clock` tells the time of attempts and locks.
+  OperatorSignIn(db::Connection& db, std::string orgid,
+                 core::PasswordHasher hasher = core::PasswordHasher::production(),
+                 Clock clock = &core::DateTime::now);
+
+  //! Returns when `password` is the operator's and he is not locked (his failure count
+  //! starts again). Otherwise counts the failure and throws SignInRefused:
+  //! kSignInRefusedText for an unknown operator or a wrong password, the lock message
+  //! while he is locked. Throws std::runtime_error when the database fails.
+  void check(std::int64_t czy_id, std::string_view password);
+
+  //! Sets (or resets) the operator's password and lifts any lock. Throws
+  //! std::runtime_error with the reason when the password is too short.
+  void setPassword(std::int64_t czy_id, std::string_view password);
+  //! Refuses a password that is too short ("密码至少6位").
+  static void requireAcceptable(std::string_view password);
+
+ private:
+  void countFailure(std::int64_t czy_id);
+
+  db::Connection& db_;
+  std::string orgid_;
+  core::PasswordHasher hasher_;
+  Clock clock_;
+};
+
+}  // namespace host

@@ -1,7 +1,9 @@
 // Each bill page and picker of the shell on the demo database, driven through its own
 // buttons and cells as a clerk does (lines typed or picked, saved, audited, reviewed),
 // then rendered as a PNG under build/desktop-screenshots for a person to look at.
+#include <QAction>
 #include <QDateEdit>
+#include <QTableView>
 
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "dataset/client_data_set.h"

@@ -22,7 +22,7 @@ struct PageCase {
   std::vector<const char*> boxes;
   std::vector<const char*> absent;
   Captions panels;
-  std::vector<const char*> fromSelector;  //!< grids whose lines come only from a selector
+  std::vector<const char*> fromSelector = {};  //!< grids whose lines come only from a selector
 };
 
 const std::vector<const char*> kStockMoveBoxes = {"edtzy", "cbck", "cbkdr", "memremark"};

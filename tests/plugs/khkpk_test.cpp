@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "core/scoped_flag.h"
-
 #include "host/forms/page_control.h"
 #include "plugs/coreapp/khkp/khkpk_form.h"
 #include "write_off_session.h"

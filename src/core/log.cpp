@@ -3,12 +3,12 @@
 // simply recreated; any failure to write is ignored, see fileSink.
 #include "core/log.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 
 #include "core/date_time.h"
+#include "core/user_folder.h"
 
 namespace core {
 namespace {
@@ -38,12 +38,8 @@ void fileSink(std::string_view text, std::string_view tag) {
 }  // namespace
 
 std::string defaultLogPath() {
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && *xdg != '\0') return std::string(xdg) + "/coreapp/coreapp.log";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0')
-    return std::string(home) + "/.local/share/coreapp/coreapp.log";
-  return {};
+  const std::string folder = userDataFolder();
+  return folder.empty() ? std::string() : folder + "/coreapp.log";
 }
 
 void LogMsg(std::string_view text) { LogMsgWithTag(text, ""); }

@@ -1,6 +1,7 @@
 // Each bill page and picker of the shell on the demo database, driven through its own
 // buttons and cells as a clerk does (lines typed or picked, saved, audited, reviewed),
 // then rendered as a PNG under build/desktop-screenshots for a person to look at.
+#include <QAction>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QTableView>
@@ -55,7 +56,10 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   EXPECT_FALSE(grid().column(0).items.empty());
   // Keyed: a code, a name's beginning (the list's first entry is 支付宝收款, of 会员卡).
   const char* lines[][3] = {{"01", "工商", "500"}, {"微", "02", "250"}};
+  view->refresh();
+  EXPECT_TRUE(view->grid("cxgDetail")->addRowAction()->isVisible());
   for (int row = 0; row < 2; ++row) {
+    ASSERT_TRUE(view->grid("cxgDetail")->addRowAction()->isEnabled());
     view->grid("cxgDetail")->addRowAction()->trigger();
     ASSERT_EQ(grid().rowCount(), row + 1);
     ASSERT_NO_FATAL_FAILURE(keyIn(row, "ozh_name", lines[row][0]));
@@ -192,6 +196,17 @@ TEST_F(StatementPage, AuditReviewAndRenderToAPicture) {
     return review->ModalResult;
   });
   ASSERT_EQ(page->cdsDetail.recordCount(), 2);
+  // Its lines come only from the selector: Insert adds no blank line, a line may go.
+  button("actEdit")->trigger();
+  ASSERT_TRUE(page->editMode);
+  desktop::GridView& lines = *view->grid("cxgDetail");
+  EXPECT_FALSE(lines.addRowAction()->isVisible());
+  EXPECT_FALSE(lines.addRowAction()->isEnabled());
+  EXPECT_TRUE(lines.deleteRowAction()->isEnabled());
+  lines.addRowAction()->trigger();
+  EXPECT_EQ(page->cdsDetail.recordCount(), 2);
+  button("actCancel")->trigger();
+  ASSERT_FALSE(page->editMode);
   QAction* review = button("actdzkaudit");
   ASSERT_NE(review, nullptr);
   EXPECT_FALSE(review->isEnabled()) << "a draft is not reviewed";
@@ -236,7 +251,8 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
 }
 
 // The two pickers that draw on project order lines (the import into an outsourced order,
-// the pending-shipment list): their rows, ticked all by the tick column's header.
+// the pending-shipment list): their rows, ticked all by the tick column's header, none
+// added or deleted in the grid; an order number is read whole.
 TEST_F(OrderLinePickers, ImportAndPendingShipmentTickTheirRows) {
   auto firstValue = [&](const char* sql) {
     const db::BatchResult r = conn.execBatch(sql);
@@ -262,6 +278,17 @@ TEST_F(OrderLinePickers, ImportAndPendingShipmentTickTheirRows) {
     desktop::DataSetTableModel& rows = *pickerView.grid(picker.grid)->model();
     ASSERT_GT(rows.rowCount(), 0);
     EXPECT_EQ(rows.data(rows.index(0, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    desktop::GridView& grid = *pickerView.grid(picker.grid);
+    for (QAction* change : {grid.addRowAction(), grid.deleteRowAction()}) {
+      EXPECT_FALSE(change->isVisible());
+      EXPECT_FALSE(change->isEnabled());
+    }
+    for (int c = 0; c < rows.columnCount(); ++c) {
+      if (rows.column(c).field != "billno") continue;
+      const QString number = rows.data(rows.index(0, c)).toString();
+      EXPECT_GE(grid.table()->columnWidth(c), grid.table()->fontMetrics().horizontalAdvance(number))
+          << number.toStdString();
+    }
     desktop_test::savePicture(pickerView, picker.picture, QSize(1100, 420));
   }
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStatusTipEvent>
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
@@ -131,6 +132,34 @@ TEST_F(OrderPage, TypingAQuantityRecalculatesTheLineAmountAndTheOrderSaves) {
   ASSERT_FALSE(page->billno.empty()) << lastEvent();
   EXPECT_FALSE(button("actSave")->isEnabled());
   desktop_test::savePicture(*view, "project_order.png");
+}
+
+// The sizes keep their captions 长 and 宽 and say their unit (centimetres, what the
+// area divisor is made for) as a tooltip and, on reaching the cell, in the status bar.
+TEST_F(OrderPage, SizeColumnsSayTheirUnitInTooltipAndStatusBar) {
+  enterOrder();
+  struct StatusTips : QObject {
+    QStringList seen;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::StatusTip) seen << static_cast<QStatusTipEvent*>(e)->tip();
+      return false;
+    }
+  } tips;
+  view->installEventFilter(&tips);
+  QTableView& table = *view->grid("cxgDetail")->table();
+  for (const char* field : {"x", "y"}) {
+    SCOPED_TRACE(field);
+    const int c = columnOf(grid(), field);
+    EXPECT_EQ(grid().headerData(c, Qt::Horizontal).toString(),
+              field == std::string("x") ? "长" : "宽");
+    const QString unit = grid().headerData(c, Qt::Horizontal, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(unit.contains("厘米")) << unit.toStdString();
+    EXPECT_EQ(grid().index(0, c).data(Qt::ToolTipRole).toString(), unit);
+    table.setCurrentIndex(grid().index(0, c));
+    ASSERT_FALSE(tips.seen.isEmpty());
+    EXPECT_EQ(tips.seen.last(), unit);
+  }
+  EXPECT_TRUE(grid().headerData(columnOf(grid(), "sl"), Qt::Horizontal, Qt::ToolTipRole).isNull());
 }
 
 // Tab and Enter move to the next editable cell; number cells take numbers only.

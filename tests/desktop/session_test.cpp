@@ -202,18 +202,4 @@ TEST(Ribbon, UnknownCodesGoToTheirOwnTab) {
   EXPECT_EQ(captionsOf(groups[1]), std::vector<std::string>{"2001"});
 }
 
-// Two shops' databases print into folders of their own beside their files.
-TEST(PrintFolder, EachDatabaseFilePrintsBesideItself) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  db::EmbeddedConnection shopA(dir.filePath("shopA.db").toStdString());
-  db::EmbeddedConnection shopB(dir.filePath("shopB.db").toStdString());
-  db::EmbeddedConnection copyOfA(dir.filePath("shopA.bak").toStdString());
-  db::EmbeddedConnection memory(":memory:");
-  EXPECT_EQ(desktop::printFolderOf(shopA), dir.filePath("shopA.db-prints").toStdString());
-  EXPECT_EQ(desktop::printFolderOf(shopB), dir.filePath("shopB.db-prints").toStdString());
-  EXPECT_EQ(desktop::printFolderOf(copyOfA), dir.filePath("shopA.bak-prints").toStdString());
-  EXPECT_EQ(desktop::printFolderOf(memory), "");
-}
-
 }  // namespace

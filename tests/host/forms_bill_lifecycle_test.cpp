@@ -196,11 +196,16 @@ TEST_F(BillLifeTest, AuditAndUnAuditMoveStatusMarksAndVersionTogether) {
   EXPECT_EQ(scalar("select cast(status as varchar(5)) + '/' + cast(shy_id as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk"),
             "1/1/1");
   EXPECT_EQ(scalar("select count(*) from vt_sys_billaudit_logs where auditstate = '审核'"), "1");
-  EXPECT_EQ(form->action("actAudit").caption, "草稿");
+  // One button reads 草稿, the un-audit; the audit action keeps its caption and rests.
+  form->updateActions();
+  EXPECT_EQ(form->action("actAudit").caption, "审核");
+  EXPECT_EQ(form->action("actAudit_0").caption, "草稿");
+  EXPECT_TRUE(form->action("actAudit_0").visible);
+  EXPECT_EQ(form->clickAction("actAudit"), Outcome::Disabled);
   EXPECT_EQ(form->clickAction("actEdit"), Outcome::Disabled);
   EXPECT_EQ(form->clickAction("actDel"), Outcome::Disabled);
 
-  ASSERT_EQ(form->clickAction("actAudit"), Outcome::Done);  // caption 草稿: un-audits
+  ASSERT_EQ(form->clickAction("actAudit_0"), Outcome::Done);
   EXPECT_EQ(scalar("select cast(status as varchar(5)) + '/' + cast(shy_id as varchar(5)) + '/' + cast(version as varchar(5)) from vt_c_qtrk"),
             "0/0/2");
   // Both ran the database's audit procedure for this bill, audit first.

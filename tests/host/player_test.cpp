@@ -124,14 +124,18 @@ class PlayerTest : public forms_test::FormsTest {
   }
 };
 
+// A line is appended as a clerk adds one, through a grid that offers it: not while the
+// bill is only shown.
 TEST_F(PlayerTest, StepsReportDisabledAbortAndErrorEvents) {
-  EXPECT_EQ(play(R"([{"open": "演示单据"}, {"do": "actSave"}, {"do": "actAdd"}, {"do": "actSave"},
-                     {"goto": "cdsDetail", "row": 3}, {"sql": "select count(*) n from vt_c_qtrk"}])"),
-            "{\"event\":\"disabled\",\"action\":\"actSave\",\"step\":2}\n"
-            "{\"event\":\"message\",\"type\":2,\"caption\":\"提示\",\"text\":\"单据无明细，不能保存\"}\n"
-            "{\"event\":\"abort\",\"step\":4}\n"
-            "{\"event\":\"error\",\"step\":5,\"text\":\"cdsDetail has 0 rows, no row 3\"}\n"
-            "{\"event\":\"sql\",\"columns\":[\"n\"],\"rows\":[[0]]}\n");
+  EXPECT_EQ(
+      play(R"([{"open": "演示单据"}, {"append": "cdsDetail"}, {"do": "actSave"}, {"do": "actAdd"},
+                     {"do": "actSave"}, {"goto": "cdsDetail", "row": 3}, {"sql": "select count(*) n from vt_c_qtrk"}])"),
+      "{\"event\":\"disabled\",\"action\":\"\",\"step\":2}\n"
+      "{\"event\":\"disabled\",\"action\":\"actSave\",\"step\":3}\n"
+      "{\"event\":\"message\",\"type\":2,\"caption\":\"提示\",\"text\":\"单据无明细，不能保存\"}\n"
+      "{\"event\":\"abort\",\"step\":5}\n"
+      "{\"event\":\"error\",\"step\":6,\"text\":\"cdsDetail has 0 rows, no row 3\"}\n"
+      "{\"event\":\"sql\",\"columns\":[\"n\"],\"rows\":[[0]]}\n");
 }
 
 // A row picked by what it shows is the same row wherever the database listed it.

@@ -3,15 +3,19 @@
 // written.
 #include "host/print/print_service.h"
 
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "core/date_time.h"
 #include "dataset/client_data_set.h"
+#include "db/embedded_connection.h"
+#include "db/pg_connection.h"
+#include "host/print/print_folder.h"
 #include "host/print/print_format.h"
 #include "host/print/print_template.h"
 #include "services_test_host.h"
@@ -163,6 +167,36 @@ TEST_F(PrintTest, TemplateFileOfTheCodeChoosesTitleAndColumns) {
   EXPECT_THROW(host::OpenSetPrintReportForm(nullptr, "1122", sets, values), std::runtime_error);
   std::ofstream(folder / "tpl" / "1123.json") << R"({"lines":{"columns":[["x","x","yuan"]]}})";
   EXPECT_THROW(host::OpenSetPrintReportForm(nullptr, "1123", sets, values), std::runtime_error);
+}
+
+// Each database prints into a folder of its own: a file's beside it (shop.db and its
+// copy shop.bak apart), a server database's in the user's data folder, named by the
+// server's place alone, never in whatever folder the program was started from.
+TEST(PrintFolder, FilesPrintBesideThemselvesServersInTheUsersDataFolder) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("coreapp-print-folder-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"shopA.db", "shopA.bak"}) {
+    db::EmbeddedConnection file((dir / name).string());
+    EXPECT_EQ(host::printFolderOf(file), (dir / (std::string(name) + "-prints")).string());
+  }
+  db::EmbeddedConnection memory(":memory:");
+  EXPECT_EQ(host::printFolderOf(memory), "");
+  std::filesystem::remove_all(dir);
+
+  const std::string place = db::placeName("/var/run/postgresql", "5432", "coreapp");
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string keptXdg = xdg ? xdg : "", keptHome = home ? home : "";
+  ::setenv("XDG_DATA_HOME", "/srv/data", 1);
+  EXPECT_EQ(host::serverPrintFolder(place),
+            "/srv/data/coreapp/_var_run_postgresql-5432-coreapp-prints");
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("HOME", "/home/clerk", 1);
+  EXPECT_EQ(host::serverPrintFolder(place),
+            "/home/clerk/.local/share/coreapp/_var_run_postgresql-5432-coreapp-prints");
+  if (xdg != nullptr) ::setenv("XDG_DATA_HOME", keptXdg.c_str(), 1);
+  if (home != nullptr) ::setenv("HOME", keptHome.c_str(), 1);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Every bill editor opened through its plug's creator: the page is the item's form
 // class and shows the header boxes the clerk fills, none of those its bill lacks, and
-// its line panels under their captions. What a page does once a bill is started is
-// tested with each bill.
+// its line panels under their captions; on a new bill, its grids add rows only where
+// lines are typed in (a grid of selector lines takes none, whoever appends). What a page
+// does once a bill is started is tested with each bill.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -20,45 +22,66 @@ struct PageCase {
   std::vector<const char*> boxes;
   std::vector<const char*> absent;
   Captions panels;
+  std::vector<const char*> fromSelector = {};  //!< grids whose lines come only from a selector
 };
 
 const std::vector<const char*> kStockMoveBoxes = {"edtzy", "cbck", "cbkdr", "memremark"};
 
 const PageCase kPages[] = {
     {"1102",
-     {"edtwldw", "edtorderbillno", "edtkh_name", "edtzy", "cbshfs", "edtaddr", "cbck", "cbkdr", "cbywy", "cbzh",
-      "edtqtfy", "edthjje", "edtbcfk", "memzzyq"},
+     {"edtwldw", "edtorderbillno", "edtkh_name", "edtzy", "cbshfs", "edtaddr", "cbck", "cbkdr",
+      "cbywy", "cbzh", "edtqtfy", "edthjje", "edtbcfk", "memzzyq"},
      {},
      {}},
     {"1105",
-     {"edtwldw", "cbck", "cbshr", "cbshfs", "edtlxr", "edttel", "edtaddr", "edtzy", "edtcydw", "edtwldh", "memremark"},
+     {"edtwldw", "cbck", "cbshr", "cbshfs", "edtlxr", "edttel", "edtaddr", "edtzy", "edtcydw",
+      "edtwldh", "memremark"},
      {},
-     {}},
+     {},
+     {"cxgDetail"}},
     {"1110", {"cbck", "cbkdr", "edtzy", "cbzh", "edthjje", "memremark"}, {}, {}},
     {"1111", {"cbck", "cbkdr", "edtzy", "cbzh", "edthjje", "memremark"}, {}, {}},
     {"1114", {"cbck", "cbkdr", "edtzy", "memremark"}, {"edthjje"}, {}},
     {"1112",
-     {"edtwldw", "btnnew", "cbck", "cbkdr", "edtzy", "edtjmje", "edthjje", "edthxje", "chkiskaipiao", "edtpiaono",
-      "memremark"},
+     {"edtwldw", "btnnew", "cbck", "cbkdr", "edtzy", "edtjmje", "edthjje", "edthxje",
+      "chkiskaipiao", "edtpiaono", "memremark"},
      {},
-     {{"cxgDetail", "收款账户明细"}, {"cxghxmx", "按单核销明细"}}},
+     {{"cxgDetail", "收款账户明细"}, {"cxghxmx", "按单核销明细"}},
+     {"cxghxmx"}},
     {"1113",
      {"edtwldw", "btnnew", "cbck", "cbkdr", "edtzy", "edtjmje", "edthjje", "edthxje", "memremark"},
      {"chkiskaipiao"},
-     {{"cxgDetail", "付款账户明细"}, {"cxghxmx", "按单核销明细"}}},
-    {"1115", {}, {"edthjje", "cbzhlist"}, {{"cxgDetail", "客户收款单（待核销）"}, {"cxghxmx", "按单核销明细"}}},
-    {"1116", {}, {"edthjje", "cbzhlist"}, {{"cxgDetail", "供应商付款单（待核销）"}, {"cxghxmx", "按单核销明细"}}},
-    {"1117", {"edtwldw", "cbck", "cbkdr", "edtzy", "memremark"}, {}, {{"cxgDetail", "客户对账明细表"}}},
-    {"1118",
-     {"edtwldw", "edtpjdm", "edtpjhm", "cbcomp", "edtfullname", "edtshuihao", "cbck", "cbkdr", "edtzy", "memremark"},
+     {{"cxgDetail", "付款账户明细"}, {"cxghxmx", "按单核销明细"}},
+     {"cxghxmx"}},
+    {"1115",
      {},
-     {{"cxgDetail", "客户收款单明细"}}},
+     {"edthjje", "cbzhlist"},
+     {{"cxgDetail", "客户收款单（待核销）"}, {"cxghxmx", "按单核销明细"}},
+     {"cxgDetail", "cxghxmx"}},
+    {"1116",
+     {},
+     {"edthjje", "cbzhlist"},
+     {{"cxgDetail", "供应商付款单（待核销）"}, {"cxghxmx", "按单核销明细"}},
+     {"cxgDetail", "cxghxmx"}},
+    {"1117",
+     {"edtwldw", "cbck", "cbkdr", "edtzy", "memremark"},
+     {},
+     {{"cxgDetail", "客户对账明细表"}},
+     {"cxgDetail"}},
+    {"1118",
+     {"edtwldw", "edtpjdm", "edtpjhm", "cbcomp", "edtfullname", "edtshuihao", "cbck", "cbkdr",
+      "edtzy", "memremark"},
+     {},
+     {{"cxgDetail", "客户收款单明细"}},
+     {"cxgDetail"}},
     {"1120",
-     {"edtwldw", "cbck", "cbkdr", "cbrklx", "edtzy", "cbzh", "edtqtfy", "edthjje", "edtbcfk", "memremark"},
+     {"edtwldw", "cbck", "cbkdr", "cbrklx", "edtzy", "cbzh", "edtqtfy", "edthjje", "edtbcfk",
+      "memremark"},
      {},
      {}},
     {"1121",
-     {"edtwldw", "cbck", "cbkdr", "cbcklx", "edtzy", "cbzh", "edtqtfy", "edthjje", "edtbcsk", "memremark"},
+     {"edtwldw", "cbck", "cbkdr", "cbcklx", "edtzy", "cbzh", "edtqtfy", "edthjje", "edtbcsk",
+      "memremark"},
      {},
      {}},
     {"1122", {"edtwldw", "cbck", "cbkdr", "cbrklx", "edtzy", "memremark"}, {}, {}},
@@ -93,6 +116,21 @@ TEST_F(BillPages, EachShowsItsHeaderBoxesAndPanels) {
     for (const char* box : want.boxes) EXPECT_NE(page->findControl(box), nullptr) << box;
     for (const char* box : want.absent) EXPECT_EQ(page->findControl(box), nullptr) << box;
     for (const auto& [control, caption] : want.panels) EXPECT_EQ(page->control(control).caption, caption);
+    ASSERT_EQ(page->clickAction("actAdd"), host::Outcome::Done);
+    page->updateActions();
+    for (host::Control* grid : page->controls()) {
+      if (grid->kind != host::ControlKind::Grid) continue;
+      const bool selector =
+          std::find_if(want.fromSelector.begin(), want.fromSelector.end(),
+                       [&](const char* g) { return grid->name == g; }) != want.fromSelector.end();
+      EXPECT_EQ(grid->offersRows(true), !selector) << grid->name;
+      if (!selector) continue;
+      dataset::ClientDataSet& lines = *page->findDataSet(grid->dataSet);
+      const int before = lines.recordCount();
+      EXPECT_EQ(page->dispatch([&] { lines.append(); }), host::Outcome::Aborted) << grid->name;
+      EXPECT_EQ(lines.recordCount(), before) << grid->name;
+      EXPECT_FALSE(page->userMayChangeRows(grid->dataSet, true)) << grid->name;
+    }
   }
   host::PageControl().clear();
 }

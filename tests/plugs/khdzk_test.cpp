@@ -134,7 +134,7 @@ TEST_F(Statement, AuditWritesNothingAndUnauditClearsTheMarks) {
   query("update vt_x_xmzzk set dzflag = 1 where billno = 'XM001'");
   query("update vt_c_spch set dzflag = 1 where billno = 'XH001'");
   const int orderVersion = versionOf("vt_x_xmzzk", "XM001");
-  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_f_khdzk_mx where dzflag = 1"), 0);
   EXPECT_EQ(flags(), "000");
   EXPECT_EQ(versionOf("vt_x_xmzzk", "XM001"), orderVersion);
@@ -161,7 +161,7 @@ TEST_F(Statement, ReviewReconcilesTheTickedBillsAndIsLogged) {
   auto next = newCustomerBill<Tkhdzkform>("1117");
   ASSERT_EQ(pickSources(*next, {}), host::Outcome::Done);
   EXPECT_EQ(listed, (std::vector<std::string>{"XH001"}));
-  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();  // un-audit
+  ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(flags(), "000");
   ASSERT_EQ(pickSources(*next, {}), host::Outcome::Done);
   EXPECT_EQ(listed, (std::vector<std::string>{"XM001", "XH001", "XH003"}));

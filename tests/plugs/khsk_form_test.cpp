@@ -184,7 +184,7 @@ TEST_F(Receipt, AuditWritesOneLedgerRowPerLineAndUnAuditRemovesExactlyItsOwn) {
   ASSERT_EQ(draft->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(openAmount(*receipt("100", {"XM001"}), "XM001"), Currency::fromInt(300));
 
-  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();  // 草稿
+  ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_sys_hx_kh where billno = '" + no + "'"), 0);
   EXPECT_EQ(countOf("vt_sys_hx_kh"), 2);  // the other receipts' rows stay
   EXPECT_EQ(scalar("select hxje from vt_f_khsk where billno = '" + no + "'").asText(), "0");
@@ -209,7 +209,7 @@ TEST_F(Receipt, UnAuditIsRefusedWhileAnAdvanceWriteOffUsesTheReceiptAndAStaleEdi
 
   query("insert into vt_f_yshx_mx(uid, orgid, billno, biztype, bizid, hxje) values ('u1', '0001', 'YS1', '收款单', " +
         std::to_string(form->billId) + ", 100)");
-  EXPECT_EQ(form->clickAction("actAudit"), host::Outcome::Aborted);
+  EXPECT_EQ(form->clickAction("actAudit_0"), host::Outcome::Aborted);
   EXPECT_TRUE(said("收款单已核销或部分核算（结算），不能反审核。")) << lastEvent();
   EXPECT_EQ(scalar("select status from vt_f_khsk").asInteger(), 1);
   EXPECT_EQ(countOf("vt_sys_hx_kh"), 1);
@@ -240,7 +240,7 @@ TEST_F(Receipt, PaymentWritesSupplierLedgerRowsAndItsUnAuditIsNeverRefused) {
   // A prepayment write-off naming the payment does not stop the un-audit.
   query("insert into vt_f_yfhx_mx(uid, orgid, billno, biztype, bizid, hxje) values ('u1', '0001', 'YF1', '付款单', " +
         std::to_string(form->billId) + ", 100)");
-  ASSERT_EQ(form->clickAction("actAudit"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(form->clickAction("actAudit_0"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(countOf("vt_sys_hx_gys"), 0);
   EXPECT_EQ(scalar("select hxje from vt_f_gysfk").asText(), "0");
 }

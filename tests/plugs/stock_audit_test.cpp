@@ -34,8 +34,8 @@ TEST_F(StockAudit, IssuesLeaveAtTheAverageCostAndUnauditTakesBackWhatTheAuditMov
   EXPECT_EQ(stock(), "16|210|13.125");
   EXPECT_EQ(scalar("exec sp_sys_getspkcbyid '0001', 1, 1").asFloat(), 16.0);
 
-  // Un-auditing (the audit action toggles) gives back the 50 it took, not 4 at today's cost.
-  audit(*sale);
+  // Un-auditing gives back the 50 it took, not 4 at today's cost.
+  unaudit(*sale);
   EXPECT_EQ(sale->masterStatus(), 0);
   EXPECT_EQ(stock(), "20|260|13");
   EXPECT_EQ(countOf("vt_c_spls where category = '1121'"), 0);

@@ -71,9 +71,18 @@ TEST_F(SourceSelector, TheLoginStoreIsPreselectedAndAnEmptyPickerListsEveryStore
   EXPECT_EQ(listedBills(*form), (std::map<std::string, std::string>{{"XM002", "600|0|600"}}));
 }
 
+// Only listed bills are ticked: a row added by hand (it would come back as a blank bill,
+// a write-off line of no bill) or a row removed is refused by the grid and the dataset.
 TEST_F(SourceSelector, HeaderClicksTickAndUntickAllAndOkNeedsATick) {
   auto form = host::makeForm<Tkhskhxselectform>(nullptr, 1, 0, "");
   listedBills(*form);
+  for (const bool insert : {true, false}) {
+    EXPECT_FALSE(form->userMayChangeRows("cdsResult", insert));
+    EXPECT_FALSE(form->userMayChangeRows("cdsywmx", insert));
+    EXPECT_EQ(
+        form->dispatch([&] { insert ? form->cdsResult.append() : form->cdsResult.deleteRecord(); }),
+        host::Outcome::Aborted);
+  }
   auto ticked = [&] {
     int n = 0;
     for (form->cdsResult.first(); !form->cdsResult.eof(); form->cdsResult.next())

@@ -225,6 +225,8 @@ std::string DataSetTableModel::displayPattern(int c) const {
 }
 
 QVariant DataSetTableModel::data(const QModelIndex& index, int role) const {
+  if ((role == Qt::ToolTipRole || role == Qt::StatusTipRole) && index.isValid())
+    return headerData(index.column(), Qt::Horizontal, role);
   const int pos = livePosition(index.row());
   const dataset::Field* f = fieldOf(index.column());
   if (!index.isValid() || pos < 0 || f == nullptr) return {};
@@ -246,6 +248,12 @@ QVariant DataSetTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant DataSetTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  // A column's hint (its unit) is its tooltip and the status bar's text, on the header
+  // and on every cell, since the caption itself stays as the bill names it.
+  if ((role == Qt::ToolTipRole || role == Qt::StatusTipRole) && orientation == Qt::Horizontal) {
+    if (section < 0 || section >= columnCount() || column(section).hint.empty()) return {};
+    return QString::fromStdString(column(section).hint);
+  }
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) return section + 1;
   if (section < 0 || section >= columnCount()) return {};

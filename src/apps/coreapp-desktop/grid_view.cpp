@@ -4,6 +4,8 @@
 #include "apps/coreapp-desktop/grid_view.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,11 +13,13 @@
 #include <QMenu>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStatusTipEvent>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "apps/coreapp-desktop/list_cell_editor.h"
 #include "dataset/client_data_set.h"
@@ -27,6 +31,18 @@ namespace {
 
 // Rows every grid shows without scrolling, so a clerk sees more than the current line.
 constexpr int kRowsAlwaysShown = 3;
+
+// A bill number (A1100202612060001) is read whole: its column is never narrower, in a
+// bill's lines and in every picker alike.
+bool isBillNumber(const std::string& field) {
+  return field == "orderno" ||
+         (field.size() >= 6 && field.compare(field.size() - 6, 6, "billno") == 0);
+}
+
+int billNumberWidth(const QFontMetrics& metrics) {
+  return metrics.horizontalAdvance(QStringLiteral("A1100202612060001")) +
+         2 * metrics.averageCharWidth();
+}
 
 bool sameName(const std::string& a, const std::string& b) {
   return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
@@ -161,11 +177,12 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
   model_->setRunner(run_);
   table_->setModel(model_);
   table_->setItemDelegate(new ComboDelegate(*model_, table_));
+  const QFontMetrics metrics = table_->fontMetrics();
   for (int c = 0; c < model_->columnCount(); ++c) {
-    const int width = model_->column(c).width;
-    if (width > 0)
-      table_->setColumnWidth(
-          c, width >= 40 ? width : width * table_->fontMetrics().averageCharWidth());
+    const int chars = model_->column(c).width;  // under 40: characters, else pixels
+    int width = chars >= 40 ? chars : chars * metrics.averageCharWidth();
+    if (isBillNumber(model_->column(c).field)) width = std::max(width, billNumberWidth(metrics));
+    if (width > 0) table_->setColumnWidth(c, width);
   }
   findColumnButtons();
   addRowActions();
@@ -173,6 +190,15 @@ GridView::GridView(host::FormModel& form, host::Control& grid, Runner run, QWidg
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
             if (!following_ && current.isValid()) model_->moveTo(current.row());
+          });
+  // Moving onto a cell by keyboard says the column's unit in the status bar, as the
+  // mouse over it does.
+  connect(table_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            const QString tip = current.data(Qt::StatusTipRole).toString();
+            if (tip.isEmpty()) return;
+            QStatusTipEvent event(tip);
+            QCoreApplication::sendEvent(this, &event);
           });
   connect(table_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { onDoubleClick(index.row(), index.column()); });
@@ -226,10 +252,14 @@ void GridView::addRowActions() {
     table_->addAction(a);
   }
   table_->setContextMenuPolicy(Qt::ActionsContextMenu);
-  connect(addRow_, &QAction::triggered, this, [this, ds] { run_([ds] { ds->append(); }); });
+  connect(addRow_, &QAction::triggered, this, [this, ds] {
+    run_([this, ds] {
+      if (grid_.offersRows(true)) ds->append();
+    });
+  });
   connect(deleteRow_, &QAction::triggered, this, [this, ds] {
-    run_([ds] {
-      if (ds->active() && !ds->isEmpty()) ds->deleteRecord();
+    run_([this, ds] {
+      if (grid_.offersRows(false) && ds->active() && !ds->isEmpty()) ds->deleteRecord();
     });
   });
 }
@@ -292,8 +322,12 @@ void GridView::refresh() {
     setVisible(grid_.visible);
   if (model_ == nullptr) return;
   model_->setReadOnly(grid_.readOnly || !grid_.enabled);
-  addRow_->setEnabled(!model_->readOnly());
-  deleteRow_->setEnabled(!model_->readOnly() && model_->rowCount() > 0);
+  // A grid whose rows come from a selector never shows the commands; the form's own
+  // rule (Control::offersRows) decides when they work, as it does for the player.
+  addRow_->setVisible(grid_.insertRows);
+  deleteRow_->setVisible(grid_.deleteRows);
+  addRow_->setEnabled(grid_.offersRows(true));
+  deleteRow_->setEnabled(grid_.offersRows(false) && model_->rowCount() > 0);
   followCursor();
 }
 

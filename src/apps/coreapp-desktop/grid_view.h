@@ -3,7 +3,8 @@
 // of button columns (a double click on the cell fires the button of the form's editor
 // bound to that field). Clicking a row moves the dataset's cursor, as in the toolkit;
 // Insert adds a row and Ctrl+Delete deletes one (also on the context menu), as the
-// toolkit's grid navigator does, with the dataset's events.
+// toolkit's grid navigator does, with the dataset's events — only where the grid
+// offers it (Control::insertRows / deleteRows).
 #pragma once
 
 #include <QWidget>

@@ -8,6 +8,7 @@
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "host/forms/bill_config.h"
+#include "host/print/print_folder.h"
 #include "host/services/operator_sign_in.h"
 #include "schema/schema_script.h"
 
@@ -127,23 +128,12 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
            .rows)
     host.settings[row[0].asText()] = row[1].asText();
   host.defaultPlugInfo = [](std::string_view code) { return host::defaultBillConfig(code); };
-  host.printFolder = printFolderOf(db);
+  host.printFolder = host::printFolderOf(db);
 }
 
 void checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
                    const std::string& password) {
   host::OperatorSignIn(db, lists.orgid).check(czy_id, password);
-}
-
-std::string printFolderOf(const db::Connection& db) {
-  // A server's database has no folder of its own: the temporary folder, named for it.
-  if (const auto* server = dynamic_cast<const db::PgConnection*>(&db))
-    return (std::filesystem::temp_directory_path() / (server->placeName() + "-prints")).string();
-  const auto* file = dynamic_cast<const db::EmbeddedConnection*>(&db);
-  if (file == nullptr || file->path().empty() || file->path() == ":memory:") return {};
-  const std::filesystem::path path(file->path());
-  // The whole file name: "shop.db" and "shop.bak" beside it are two databases too.
-  return (path.parent_path() / (path.filename().string() + "-prints")).string();
 }
 
 host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id) {

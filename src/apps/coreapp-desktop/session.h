@@ -59,12 +59,6 @@ void checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy
 void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::int64_t ck_id,
             std::int64_t czy_id, std::optional<host::Rights> rights = std::nullopt);
 
-//! Where the prints of a database file go: "<folder>/<name>-prints" beside the file,
-//! so two databases never write over each other's documents ("" for a memory database:
-//! the host's temporary folder). A server database's go to
-//! "<temporary folder>/<address>-<port>-<database>-prints".
-std::string printFolderOf(const db::Connection& db);
-
 //! The operator's rights as the database keeps them ("*" grants all).
 host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id);
 

@@ -2,9 +2,9 @@
 // database and tells each step. A missing FILE (or a server database without tables)
 // is first filled with the schema and the demo data; an existing one gets one more
 // order each run. Printed orders go to a folder beside the database (<file name>-prints/;
-// for a server, <address>-<port>-<database>-prints/ in the working folder). Exit 0 when every step
-// came through, 1 when one failed (its message on standard error) or the database could
-// not be made or opened.
+// for a server, <address>-<port>-<database>-prints/ in the user's data folder). Exit 0 when every
+// step came through, 1 when one failed (its message on standard error) or the database could not be
+// made or opened.
 #include <filesystem>
 #include <iostream>
 
@@ -13,6 +13,7 @@
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "host/lookup/host_plugs.h"
+#include "host/print/print_folder.h"
 #include "plugs/coreapp/package.h"
 #include "schema/schema_script.h"
 
@@ -21,12 +22,6 @@ namespace app {
 namespace {
 
 constexpr const char* kDefaultDemoDb = "coreapp-demo.db";
-
-// "shop/coreapp-demo.db" -> "shop/coreapp-demo.db-prints": named by the whole file name,
-// as the desktop names it, so shop.db and shop.bak beside it never share one.
-std::filesystem::path printFolderFor(const std::filesystem::path& db) {
-  return db.parent_path() / (db.filename().string() + "-prints");
-}
 
 // Opens the demo database, creating it (schema and demo data) when it is not there.
 // A half-made new file is removed again so the next run starts clean.
@@ -81,10 +76,9 @@ int runDemo(const std::string& file) {
   }
   host::registerHostPlugs();
   plugs::coreapp::initializePackage();
-  const auto* onServer = dynamic_cast<const db::PgConnection*>(connection.get());
-  const std::filesystem::path prints = printFolderFor(onServer ? onServer->placeName() : file);
+  const std::string prints = host::printFolderOf(*connection);
   try {
-    const demo::DemoResult result = demo::playDemoRoad(*connection, std::cout, prints.string());
+    const demo::DemoResult result = demo::playDemoRoad(*connection, std::cout, prints);
     std::cout << "完成。打印的订单 " << result.billno << " 写在 "
               << std::filesystem::absolute(result.printFile).string() << '\n';
   } catch (const demo::DemoStepFailed& e) {

@@ -131,9 +131,19 @@ void TBaseBillEditRibbonForm::createActions() {
   when("actRef", [this] { return hasBill() && !editMode; });
   when("actSave", [this] { return editMode; });
   when("actCancel", [this] { return editMode; });
-  when("actAudit", [this] { return hasBill() && !editMode; });
+  // Once the bill is audited its un-audit is actAudit_0 ("草稿"); the audit action stays
+  // "审核" and rests, unless the bill made it a toggle of its own (the order's 完工/草稿).
+  when("actAudit", [this] {
+    return hasBill() && !editMode && (masterStatus() == 0 || action("actAudit").caption != "审核");
+  });
   when("actPrint", [this] { return hasBill() && !editMode; });
   when("actAudit_0", [this] { return hasBill() && !editMode && masterStatus() != 0; });
+  // Where the audit action itself reads "草稿" it is the un-audit: no second 草稿 button.
+  Action& unAudit = action("actAudit_0");
+  unAudit.onUpdate = [this, rule = unAudit.onUpdate](Action& a) {
+    rule(a);
+    a.visible = action("actAudit").caption != "草稿";
+  };
   when("actDetail_Add", [this] { return editMode; });
   when("actDetail_Edit", [this] { return editMode && cdsDetail.active() && !cdsDetail.isEmpty(); });
   when("actDetail_Del", [this] { return editMode && cdsDetail.active() && !cdsDetail.isEmpty(); });
@@ -166,7 +176,7 @@ void TBaseBillEditRibbonForm::fillMasterData() {
   bool audited = masterStatus() != 0;
   status.text = audited ? "已审核" : "未审核";
   status.color = audited ? "red" : "teal";
-  action("actAudit").caption = audited ? "草稿" : "审核";
+  action("actAudit").caption = "审核";
 }
 
 void TBaseBillEditRibbonForm::OpenBillData(const std::string& number) {

@@ -56,6 +56,7 @@ GridColumn parseColumn(const Json& c, std::size_t index) {
     for (const Json& item : c["items"]) col.items.push_back(item.is_string() ? item.get<std::string>() : item.dump());
   col.decimals = intOr(c, "decimal", 4);
   col.format = scalarText(c, "format");
+  col.hint = scalarText(c, "hint");
   if (col.format.empty() && col.editor == "money") col.format = moneyFormat(MoneyKind::Amount);
   std::string visible = lower(scalarText(c, "visible"));
   col.visible = !(visible == "false" || visible == "0");

@@ -1,4 +1,5 @@
-// Control kinds by name and the editor test used by read-only switches.
+// Control kinds by name, the editor test used by read-only switches and the rows a
+// grid lets the user add or delete.
 #include "host/forms/control.h"
 
 namespace host {
@@ -31,6 +32,10 @@ bool Control::isEditor() const {
     default:
       return true;
   }
+}
+
+bool Control::offersRows(bool insert) const {
+  return kind == ControlKind::Grid && !readOnly && enabled && (insert ? insertRows : deleteRows);
 }
 
 }  // namespace host

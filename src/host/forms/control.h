@@ -43,6 +43,7 @@ struct GridColumn {
   std::string editor;   //!< "lookupcombobox", "combo", "money", "date", "button", "color", "" = text
   std::vector<std::string> items;  //!< fixed texts of a "combo" column
   int decimals = 4;     //!< money columns: decimals shown
+  std::string hint;     //!< what the column holds and in which unit (tooltip, status bar)
 };
 
 class Control {
@@ -74,6 +75,11 @@ class Control {
   std::string format;   //!< display pattern for currency and number editors
   int minValue = -999999;  //!< spin edits: the smallest whole number taken
   int maxValue = 999999;   //!< spin edits: the largest whole number taken
+  //! Grids: the grid itself offers to add a row (添加行, the Insert key) / delete one.
+  //! A grid whose rows come only from a selector or the form's own commands turns
+  //! them off; shells and the scenario player ask `offersRows`.
+  bool insertRows = true;
+  bool deleteRows = true;
 
   std::string dataSet;    //!< name of the bound dataset, empty = unbound
   std::string dataField;  //!< bound field of that dataset
@@ -94,6 +100,8 @@ class Control {
   bool isBound() const { return !dataSet.empty() && !dataField.empty(); }
   //! True for the kinds whose text the user types or picks.
   bool isEditor() const;
+  //! True for an editable grid that offers to add (`insert`) or delete rows.
+  bool offersRows(bool insert) const;
 };
 
 }  // namespace host

@@ -91,6 +91,12 @@ dataset::ClientDataSet* FormModel::findDataSet(std::string_view name) const {
   return nullptr;
 }
 
+bool FormModel::userMayChangeRows(std::string_view dataSet, bool insert) const {
+  for (const auto& c : controls_)
+    if (c->dataSet == dataSet && c->offersRows(insert)) return true;
+  return false;
+}
+
 std::vector<std::string> FormModel::dataSetNames() const {
   std::vector<std::string> out;
   for (const auto& entry : dataSets_) out.push_back(entry.first);

@@ -63,6 +63,9 @@ class FormModel {
   dataset::ClientDataSet* findDataSet(std::string_view name) const;
   //! Registered dataset names, in registration order.
   std::vector<std::string> dataSetNames() const;
+  //! True when a grid over the dataset lets the user add (`insert`) or delete a row
+  //! now (Control::offersRows); a dataset no grid shows takes neither.
+  bool userMayChangeRows(std::string_view dataSet, bool insert) const;
 
   //! Clicks an action as a user would (Update, then Execute when enabled).
   Outcome clickAction(std::string_view name);

@@ -14,6 +14,7 @@
 #include "host/forms/page_control.h"
 #include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
+#include "host/print/print_folder.h"
 #include "host/scripted_ui.h"
 #include "host/services/data_services.h"
 
@@ -101,6 +102,7 @@ void Player::run(const Scenario& scenario) {
   host.settings = scenario.settings;
   for (const auto& [code, newbill] : scenario.newBillOptions) host.billOptions[code].newbill = newbill ? "1" : "0";
   host.defaultPlugInfo = [](std::string_view code) { return defaultBillConfig(code); };
+  host.printFolder = printFolderOf(connection_);  // the database's own, as the desktop's
   int ids = 0;
   if (sequentialIds_) host.idSource = [&ids] { return sequentialId(++ids); };
   HostScope scope(host);
@@ -228,6 +230,10 @@ void Player::runDataSetStep(const Step& step, FormModel& form) {
     malformed(step, "unknown field \"" + step.target + "\"");
   for (const auto& key : step.keys)
     if (ds->findField(key.first) == nullptr) malformed(step, "unknown field \"" + dsName + "." + key.first + "\"");
+  // A row is added or deleted as a clerk would, through a grid that offers it.
+  const bool rowStep = step.verb == StepVerb::Append || step.verb == StepVerb::Delete;
+  if (rowStep && !form.userMayChangeRows(dsName, step.verb == StepVerb::Append))
+    return emitOutcome(static_cast<int>(Outcome::Disabled), step, "");
   Outcome o = form.dispatch([&] {
     switch (step.verb) {
       case StepVerb::Set:

@@ -66,7 +66,6 @@ Tchfhselectxmddmxform::Tchfhselectxmddmxform(host::FormModel* owner, std::string
 void Tchfhselectxmddmxform::FormCreate() {
   resultSQL = kCandidates;
   registerDataSet("cdsResult", cdsResult);
-  keepRowsFixed(cdsResult);
   registerDataSet("cds_ck", cds_ck);
   createControls();
   const core::DateTime now = core::DateTime::now();
@@ -99,7 +98,7 @@ void Tchfhselectxmddmxform::createControls() {
                   pickerColumn("fhsl_no", "未发货"),
                   pickerColumn("beizhu", "备注")};
   grid.columns[2].format = "yyyy-mm-dd";
-  addControl(std::move(grid));
+  keepRowsFixed(cdsResult, addControl(std::move(grid)));
   // The tick column's header: its tag says whether the next click ticks (0) or clears (1).
   host::Control& header = addControl(host::Control("cxgResultselected", host::ControlKind::Button, "全选"));
   header.onClick = [this] { tickAllClick(); };

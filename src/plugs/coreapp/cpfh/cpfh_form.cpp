@@ -12,6 +12,7 @@
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
 #include "plugs/coreapp/simple_bill/goods_columns.h"
+#include "plugs/coreapp/simple_bill/source_lines.h"
 
 namespace plugs::coreapp::cpfh {
 
@@ -99,7 +100,10 @@ Tcpfhform::Tcpfhform(host::FormModel* owner, host::TPlugItem* item) : StockBillU
 
 void Tcpfhform::FormCreate() {
   StockBillUnit::FormCreate();
-  if (host::Control* lines = findControl(detailGridName)) lines->caption = "项目订单明细（成品发货清单）";
+  host::Control& lines = control(detailGridName);
+  lines.caption = "项目订单明细（成品发货清单）";
+  // Each line ships one order line, so the grid adds and deletes none by itself.
+  linesOnlyFromSelector(lines, cdsDetail, isAutoFill, false);
 }
 
 std::string shippedQuantitySql(char sign, const std::string& billno) {

@@ -17,7 +17,8 @@ class Tcpfhform : public StockBillUnit<Tcpfhform> {
 
   bool& isAutoFill = isFilling;  //!< true while picked order lines are appended
 
-  //! The pattern's creation; the line panel gets its caption.
+  //! The pattern's creation; the line panel gets its caption, and its grid neither adds
+  //! nor deletes lines (an append outside a pick is a silent abort).
   void FormCreate() override;
   //! Without a customer: "请选择往来单位"; else the pending-shipment selector, and each
   //! chosen order line not yet on the bill becomes a line shipping all that is open.

@@ -13,6 +13,7 @@
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/khsk/khdzk_sql.h"
+#include "plugs/coreapp/simple_bill/ticked_rows.h"
 
 namespace plugs::coreapp::khsk {
 
@@ -67,7 +68,7 @@ void Tkhdzkauditform::createControls() {
                   column("jsje", "已核销金额", kMoneyFormat),
                   column("qkje", "未核销金额", kMoneyFormat),
                   column("beizhu", "备注（可编辑）", "", true)};
-  addControl(std::move(grid));
+  keepRowsFixed(cdsResult, addControl(std::move(grid)));  // the statement's own lines
 }
 
 void Tkhdzkauditform::tickAll(bool tick) {

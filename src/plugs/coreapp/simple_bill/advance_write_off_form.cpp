@@ -3,8 +3,8 @@
 // purpose, and the balance check replaces the receipt's amount check.
 #include "plugs/coreapp/simple_bill/advance_write_off_form.h"
 
-#include "core/abort.h"
 #include "host/services/sys_services.h"
+#include "plugs/coreapp/simple_bill/source_lines.h"
 
 namespace plugs::coreapp {
 
@@ -27,9 +27,8 @@ TAdvanceWriteOffForm::TAdvanceWriteOffForm(host::FormModel* owner, host::TPlugIt
 
 void TAdvanceWriteOffForm::FormCreate() {
   TWriteOffBillForm::FormCreate();
-  cdsDetail.beforeInsert = [this](dataset::ClientDataSet&) {
-    if (!addingWriteOffs) throw core::Abort();
-  };
+  // The money-side lines come only from their selector too.
+  linesOnlyFromSelector(control(detailGridName), cdsDetail, addingWriteOffs, true);
   action("actDetail_Add").caption = moneyAction_;
 }
 

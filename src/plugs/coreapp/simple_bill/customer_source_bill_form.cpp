@@ -1,9 +1,11 @@
-// TCustomerSourceBillForm: lines come only from the selector, each source once; their
+// TCustomerSourceBillForm: lines come only from the selector (the grid and the dataset
+// take no other), each source once; their
 // figures are read again whenever the bill opens, so it never keeps stale amounts.
 #include "plugs/coreapp/simple_bill/customer_source_bill_form.h"
 
 #include <stdexcept>
 
+#include "core/scoped_flag.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
@@ -37,6 +39,7 @@ void TCustomerSourceBillForm::FormCreate() {
   TSimpleBillForm::FormCreate();
   control(detailGridName).caption = sources.panel;
   control(detailGridName).onDblClick = [this] { cxgDetailDBTableView1DblClick(); };
+  linesOnlyFromSelector(control(detailGridName), cdsDetail, addingSources, true);
   addAction("actnewkh", "新客户").onExecute = [this](host::Action& a) { actnewkhExecute(a); };
 }
 
@@ -83,7 +86,9 @@ void TCustomerSourceBillForm::actDetail_AddExecute(host::Action&) {
 
 void TCustomerSourceBillForm::addSourceLines(const std::string& selection) {
   if (selection.empty()) return;
-  for (const core::JsonRow& source : chosenRows(selection, sources.unreadable)) {
+  const std::vector<core::JsonRow> chosen = chosenRows(selection, sources.unreadable);
+  core::ScopedFlag adding(addingSources);
+  for (const core::JsonRow& source : chosen) {
     LineValues values = {{"orgid", core::Value(host::sysAuth().orgid)},
                          {"uid", core::Value(host::newid())},
                          {"billno", core::Value(workBillno)},

@@ -29,8 +29,10 @@ class TCustomerSourceBillForm : public TSimpleBillForm {
 
   const SourceLines& sources;
   CounterpartyBox counterpartyBox;  //!< "往来单位：" (text = code, tag = id)
+  bool addingSources = false;       //!< true while chosen sources become lines
 
-  //! The inherited creation; the line panel caption, its double click, "新客户".
+  //! The inherited creation; the line panel caption, its double click, "新客户"; the
+  //! grid offers no new line and the lines take none but the selector's.
   void FormCreate() override;
   //! Empties the counterparty box.
   void BeforeAppend() override;

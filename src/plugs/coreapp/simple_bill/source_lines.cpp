@@ -1,7 +1,10 @@
-// appendSourceLineOnce: the one way a chosen source becomes a line.
+// appendSourceLineOnce: the one way a chosen source becomes a line; a grid of such
+// lines takes no other.
 #include "plugs/coreapp/simple_bill/source_lines.h"
 
 #include <stdexcept>
+
+#include "core/abort.h"
 
 namespace plugs::coreapp {
 
@@ -26,6 +29,17 @@ bool appendSourceLineOnce(dataset::ClientDataSet& ds, const LineValues& values) 
     throw;
   }
   return true;
+}
+
+void linesOnlyFromSelector(host::Control& grid, dataset::ClientDataSet& lines, const bool& filling,
+                           bool deletable) {
+  grid.insertRows = false;
+  grid.deleteRows = deletable;
+  // A blank line would be saved with no source (or dropped at save, leaving a bill
+  // without lines), so the dataset refuses it whoever asks.
+  lines.beforeInsert = [&filling](dataset::ClientDataSet&) {
+    if (!filling) throw core::Abort();
+  };
 }
 
 }  // namespace plugs::coreapp

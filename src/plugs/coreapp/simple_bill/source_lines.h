@@ -1,5 +1,6 @@
 // A line drawn from a source bill (a write-off line, a statement or invoice line): each
-// source once per bill, known by its `bizid` and `biztype`, and never left half filled.
+// source once per bill, known by its `bizid` and `biztype`, and never left half filled;
+// and the rule of grids whose lines come only from a selector.
 #pragma once
 
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "core/value.h"
 #include "dataset/client_data_set.h"
+#include "host/forms/control.h"
 
 namespace plugs::coreapp {
 
@@ -17,5 +19,11 @@ using LineValues = std::vector<std::pair<const char*, core::Value>>;
 //! of that source is there already, and posts it; a line its post refuses is taken back
 //! and the refusal passed on. True when a line was added.
 bool appendSourceLineOnce(dataset::ClientDataSet& ds, const LineValues& values);
+
+//! The lines shown by `grid` come only from the form's selector: the grid offers no
+//! new row (and no deletion unless `deletable`), and an append to `lines` while
+//! `filling` is false (a row typed in, a scenario's append) is a silent abort.
+void linesOnlyFromSelector(host::Control& grid, dataset::ClientDataSet& lines, const bool& filling,
+                           bool deletable);
 
 }  // namespace plugs::coreapp

@@ -31,7 +31,9 @@ std::string tickedRowsJson(dataset::ClientDataSet& ds) {
   return host::TJsonDB::ClientDataSetToJSON(ds, false);
 }
 
-void keepRowsFixed(dataset::ClientDataSet& ds) {
+void keepRowsFixed(dataset::ClientDataSet& ds, host::Control& grid) {
+  grid.insertRows = false;
+  grid.deleteRows = false;
   ds.beforeInsert = [](dataset::ClientDataSet&) { throw core::Abort(); };
   ds.beforeDelete = [](dataset::ClientDataSet&) { throw core::Abort(); };
 }

@@ -20,9 +20,9 @@ void toggleAllTicks(dataset::ClientDataSet& ds, std::int64_t& tag);
 //! them as a JSON array text, or "" when none is ticked.
 std::string tickedRowsJson(dataset::ClientDataSet& ds);
 
-//! The rows are the order lines listed: the grid may tick and edit them but neither
-//! add nor remove one (either is a silent abort).
-void keepRowsFixed(dataset::ClientDataSet& ds);
+//! The rows are the ones listed: `grid` over `ds` may tick and edit them but offers
+//! neither adding nor removing one, and `ds` refuses both (a silent abort).
+void keepRowsFixed(dataset::ClientDataSet& ds, host::Control& grid);
 
 //! The tick column of such a grid: editable check boxes over `selected`, no caption.
 host::GridColumn tickColumn();

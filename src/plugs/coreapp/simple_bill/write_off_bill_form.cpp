@@ -54,14 +54,12 @@ void TWriteOffBillForm::FormCreate() {
   registerDataSet("cdshxmx", cdshxmx);
   dshxmx.setDataSet(&cdshxmx);
   cdshxmx.beforePost = [this](dataset::ClientDataSet& ds) { cdshxmxBeforePost(ds); };
-  // Write-off lines come only from the source selector; the grid cannot add one.
-  cdshxmx.beforeInsert = [this](dataset::ClientDataSet&) {
-    if (!addingWriteOffs) throw core::Abort();
-  };
   TSimpleBillForm::FormCreate();
   control(detailGridName).caption = writeOff.accountPanel;
   chooseAccountNames();
   addWriteOffGrid();
+  // Write-off lines come only from the source selector; the grid may drop one.
+  linesOnlyFromSelector(control("cxghxmx"), cdshxmx, addingWriteOffs, true);
   host::Action& add = addAction("acthxmx_Add", "选择源单");
   add.onExecute = [this](host::Action& a) { acthxmx_AddExecute(a); };
   add.onUpdate = [this](host::Action& a) { a.enabled = editMode; };

@@ -7,6 +7,8 @@
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_json_db.h"
+#include "plugs/coreapp/simple_bill/ticked_rows.h"
+#include "plugs/coreapp/xmzzk/size_hints.h"
 
 namespace plugs::coreapp {
 
@@ -81,7 +83,8 @@ void TWriteOffSelectForm::createControls() {
   grid.columns = {tick};
   for (const SelectColumn& c : listColumns(spec))
     grid.columns.push_back(c.money ? column(c.field, c.caption, kMoneyFormat, true) : column(c.field, c.caption));
-  addControl(std::move(grid));
+  // Only listed bills can be ticked: a row typed in would come back as a blank bill.
+  keepRowsFixed(cdsResult, addControl(std::move(grid)));
   if (spec.linesQuery == nullptr) return;
   Control lines("cxgywmx", ControlKind::Grid, "业务明细");
   lines.dataSet = "cdsywmx";
@@ -98,7 +101,8 @@ void TWriteOffSelectForm::createControls() {
                    column("je", "金额", host::moneyFormat(host::MoneyKind::Amount), true),
                    column("gcxmmc", "工程项目名称"),
                    column("beizhu", "备注")};
-  addControl(std::move(lines));
+  xmzzk::hintSizeColumns(lines.columns);
+  keepRowsFixed(cdsywmx, addControl(std::move(lines)));
 }
 
 void TWriteOffSelectForm::createActions() {

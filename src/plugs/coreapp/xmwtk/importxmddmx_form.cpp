@@ -5,6 +5,7 @@
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/simple_bill/ticked_rows.h"
+#include "plugs/coreapp/xmzzk/size_hints.h"
 
 namespace plugs::coreapp::xmwtk {
 
@@ -23,7 +24,6 @@ Timportxmddmxform::Timportxmddmxform(host::FormModel* owner, std::string orderBi
 void Timportxmddmxform::FormCreate() {
   TBaseForm::FormCreate();
   registerDataSet("cdsMain", cdsMain);
-  keepRowsFixed(cdsMain);
   addControl(host::Control("lblhint", host::ControlKind::Label, "请选择引用的订单明细："));
   host::Control grid("cxgMain", host::ControlKind::Grid);
   grid.dataSet = "cdsMain";
@@ -38,7 +38,8 @@ void Timportxmddmxform::FormCreate() {
                   pickerColumn("y", "宽", true),
                   pickerColumn("gcxmmc", "文件名"),
                   pickerColumn("beizhu", "备注", true)};
-  addControl(std::move(grid));
+  xmzzk::hintSizeColumns(grid.columns);
+  keepRowsFixed(cdsMain, addControl(std::move(grid)));
   // The tick column's header: its tag says whether the next click ticks (0) or clears (1).
   host::Control& header = addControl(host::Control("cxgMainselected", host::ControlKind::Button, "全选"));
   header.onClick = [this] { tickAllClick(); };

@@ -6,6 +6,7 @@
 #include "host/forms/money_format.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/simple_bill/goods_columns.h"
+#include "plugs/coreapp/xmzzk/size_hints.h"
 
 namespace plugs::coreapp::xmwtk {
 
@@ -84,6 +85,7 @@ Txmwtkform::Txmwtkform(host::FormModel* owner, host::TPlugItem* item) : StockBil
 void Txmwtkform::FormCreate() {
   StockBillUnit::FormCreate();
   control("memzzyq").onDblClick = [this] { memzzyqDblClick(); };
+  xmzzk::hintSizeColumns(control(detailGridName).columns);
 }
 
 void Txmwtkform::addLeadingControls() {

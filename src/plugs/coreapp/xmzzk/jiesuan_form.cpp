@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/abort.h"
 #include "core/strings.h"
 #include "host/forms/money_format.h"
 #include "host/plug/standard_rules.h"
@@ -90,6 +91,11 @@ void Tjiesuanform::FormCreate() {
   for (auto* ds : {&cdsMain, &cdsResult, &cdsjiesuan, &cdsjsfs, &cdszh, &cdskhvip})
     registerDataSet(ds->name(), *ds);
   using DS = dataset::ClientDataSet;
+  // A line is made from the entry boxes, which give it its method; a row typed into
+  // the grid would have none.
+  cdsjiesuan.beforeInsert = [this](DS&) {
+    if (!addingLine) throw core::Abort();
+  };
   cdsjiesuan.afterInsert = [this](DS& ds) { cdsjiesuanAfterInsert(ds); };
   cdsjiesuan.beforePost = [this](DS& ds) { cdsjiesuanBeforePost(ds); };
   cdsjiesuan.afterPost = [this](DS& ds) { cdsjiesuanAfterPost(ds); };
@@ -153,6 +159,7 @@ void Tjiesuanform::createGrids() {
   account.editor = "lookupcombobox";
   lines.columns = {column("jsfs_name", "结算方式"), account, moneyColumn("je", "结算金额", false),
                    column("sn", "结算号", false), column("remark", "备注", false)};
+  lines.insertRows = false;
   addControl(std::move(lines));
   Control history("cxgResult", ControlKind::Grid, "历史结算");
   history.dataSet = "cdsResult";

@@ -46,6 +46,7 @@ class Tjiesuanform : public host::TBaseRibbonForm {
   dataset::ClientDataSet cdszh{"cdszh"};            //!< money accounts
   dataset::ClientDataSet cdskhvip{"cdskhvip"};      //!< the customer's cards with balance
   dataset::DataSource dsjiesuan;                    //!< watches the lines (grid picks)
+  bool addingLine = false;  //!< true while 确定 makes a line of the entry boxes (the only way)
 
   //! Builds the controls and actions, then the inherited FormCreate runs init_.
   void FormCreate() override;

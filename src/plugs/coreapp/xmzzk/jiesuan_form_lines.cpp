@@ -4,6 +4,7 @@
 // database; the lines are written when the user confirms (jiesuan_form_confirm.cpp).
 
 #include "core/abort.h"
+#include "core/scoped_flag.h"
 #include "core/strings.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
@@ -31,6 +32,7 @@ Currency reductionLimit() {
 }  // namespace
 
 void Tjiesuanform::actaddExecute(host::Action&) {
+  core::ScopedFlag adding(addingLine);
   const std::string page = activePage();
   if (page == "现结") addCash();
   if (page == "减免") addReduction();

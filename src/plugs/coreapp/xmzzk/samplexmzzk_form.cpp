@@ -16,6 +16,7 @@
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/order_print_templates.h"
 #include "plugs/coreapp/xmzzk/samplexmzzk_sql.h"
+#include "plugs/coreapp/xmzzk/size_hints.h"
 
 namespace plugs::coreapp::xmzzk {
 
@@ -99,6 +100,7 @@ void Tsamplexmzzkform::createControls() {
                    money("dj", "单价"),
                    je,
                    column("beizhu", "备注")};
+  hintSizeColumns(lines.columns);
   lines.onDblClick = [this] { action("actmx_del").click(); };
   addControl(std::move(lines));
 

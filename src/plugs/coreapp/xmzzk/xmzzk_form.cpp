@@ -12,6 +12,7 @@
 #include "plugs/coreapp/xmzzk/order_print_templates.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
+#include "plugs/coreapp/xmzzk/size_hints.h"
 
 namespace plugs::coreapp::xmzzk {
 
@@ -61,6 +62,7 @@ void TxmzzkForm::FormCreate() {
     MasterIgnorefields = billConfig.ignoreFields;
     genDetailColumns();
   }
+  hintSizeColumns(control(detailGridName).columns);  // whichever document built them
   billOption = 2;
   registerDataSet("cdscpmx", cdscpmx);
   registerDataSet("cdszzry", cdszzry);

@@ -14,6 +14,7 @@
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_json_db.h"
+#include "plugs/coreapp/simple_bill/ticked_rows.h"
 
 namespace plugs::coreapp::xmzzk {
 
@@ -90,7 +91,7 @@ void Txmzzkselectform::createControls() {
                   column("hjje", "合计金额", host::moneyFormat(host::MoneyKind::Amount)),
                   column("statusinfo", "状态")};
   grid.onDblClick = [this] { action("actselect").execute(); };
-  addControl(std::move(grid));
+  keepRowsFixed(cdsMain, addControl(std::move(grid)));
 }
 
 void Txmzzkselectform::createActions() {

@@ -14,6 +14,7 @@
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_services.h"
 #include "plugs/coreapp/xmzzk/line_dataset.h"
+#include "plugs/coreapp/xmzzk/size_hints.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_config.h"
 #include "plugs/coreapp/xmzzk/xmzzk_work_form.h"
 
@@ -85,6 +86,7 @@ void Txmzzkworkform::initColumns_(const std::string& code, host::Control& grid) 
     grid.columns.push_back(std::move(c));
     detailColumns.push_back(std::move(setup));
   }
+  hintSizeColumns(grid.columns);
   // Twelve columns still fit the window; more keep their widths and scroll.
   columnAutoWidth = grid.columns.size() <= 12;
   host::TMyCxGrid::restoreGridColumnStyle(grid, code);

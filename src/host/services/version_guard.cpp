@@ -5,7 +5,9 @@
 #include "host/services/version_guard.h"
 
 #include <cctype>
+#include <utility>
 
+#include "core/strings.h"
 #include "host/services/data_services.h"
 
 namespace host {
@@ -34,22 +36,18 @@ std::string VersionGuard::guarded(std::string_view batch) {
   if (active == nullptr) return std::string(batch);
   const VersionedRow& r = active->row_;
   const std::string stale = "'" + std::string(kStaleBatchMessage) + "'";
+  const std::string raise = "update " + r.table +
+                            " set version=version+1 where id=" + std::to_string(r.id) +
+                            " and version=" + std::to_string(r.version);
   // The guard's own failure (a busy file, say) reads as the save's failure, never as
   // the database's words or as a change by another window.
-  return "begin tran\r\nbegin try\r\n"
-         "update " +
-         r.table + " set version=version+1 where id=" + std::to_string(r.id) +
-         " and version=" + std::to_string(r.version) +
-         "\r\n"
-         "if @@rowcount = 0 raiserror(" +
-         stale +
-         ", 16, 1)\r\n"
-         "end try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\n"
-         "if error_message() = " +
-         stale + " raiserror(" + stale +
-         ", 16, 1)\r\n"
-         "else raiserror('单据保存失败', 16, 1)\r\nreturn\r\nend catch\r\n" +
-         std::string(batch) + "\r\nif @@trancount>0 commit tran";
+  return core::join(
+      {"begin tran", "begin try", raise, "if @@rowcount = 0 raiserror(" + stale + ", 16, 1)",
+       "end try", "begin catch", "if @@trancount>0 rollback tran",
+       "if error_message() = " + stale + " raiserror(" + stale + ", 16, 1)",
+       "else raiserror('单据保存失败', 16, 1)", "return", "end catch", std::string(batch),
+       "if @@trancount>0 commit tran"},
+      "\r\n");
 }
 
 void VersionGuard::finished(bool ok, std::string_view error) {

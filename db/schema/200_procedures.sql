@@ -181,7 +181,9 @@ GO
 --                                        the line amount for a priced surplus, else
 --                                        at average cost
 --   anything else (stocktake, cash bills, ...) moves nothing.
--- Average cost = kcje / kcsl of the store's ledger row, 0 without a positive quantity.
+-- Average cost = kcje / kcsl of the store's ledger row, 0 without a positive quantity,
+-- so a shortage in a store with nothing on hand moves no value whichever bill causes it
+-- (a loss line's own amount does not count).
 -- Each movement is kept in vt_c_spls; un-auditing subtracts exactly those rows and
 -- deletes them, so audit and un-audit cancel out whatever happened in between.
 create procedure sp_sys_billaudit
@@ -251,7 +253,7 @@ begin
   if @category = '1126'
     insert into @mv(ck_id, sp_id, sl, je, atcost)
       select h.ck_id, l.sp_id, isnull(l.sl, 0),
-             case when isnull(l.sl, 0) > 0 and isnull(l.je, 0) <> 0 then isnull(l.je, 0) else 0 end,
+             case when isnull(l.sl, 0) > 0 and isnull(l.je, 0) <> 0 then l.je else 0 end,
              case when isnull(l.sl, 0) > 0 and isnull(l.je, 0) <> 0 then 0 else 1 end
         from vt_c_spsy h inner join vt_c_spsy_mx l on l.orgid = h.orgid and l.billno = h.billno
         where h.orgid = @orgid and h.billno = @billno

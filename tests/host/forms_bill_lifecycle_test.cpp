@@ -22,13 +22,18 @@ class HookLogBill : public TDemoBillForm {
   std::vector<std::string> log;
   std::string extraAuditSql;  // replaces the audit's extra SQL when set
   std::function<void()> beforeAuditSql;
+  std::function<void()> beforeSave;  // runs once the save is confirmed, before its batch
 
   void BeforeAppend() override { note("BeforeAppend"), TDemoBillForm::BeforeAppend(); }
   bool CheckBillError(std::string& m) override { return note("CheckBillError"), TDemoBillForm::CheckBillError(m); }
   void fillMasterData() override { note("fillMasterData"), TDemoBillForm::fillMasterData(); }
   void OpenBillData(const std::string& n) override { note("OpenBillData"), TDemoBillForm::OpenBillData(n); }
   int Insert_() override { return note("Insert_"), TDemoBillForm::Insert_(); }
-  int Update_() override { return note("Update_"), TDemoBillForm::Update_(); }
+  int Update_() override {
+    note("Update_");
+    if (beforeSave) beforeSave();
+    return TDemoBillForm::Update_();
+  }
   int delete_() override { return note("delete_"), TDemoBillForm::delete_(); }
   int AuditingData_0() override { return note("AuditingData_0"), TDemoBillForm::AuditingData_0(); }
   int AuditingData_1() override { return note("AuditingData_1"), TDemoBillForm::AuditingData_1(); }
@@ -244,6 +249,51 @@ TEST_F(BillLifeTest, AuditBatchGuardCatchesAChangeAfterTheCheck) {
   EXPECT_EQ(lastEvent(),
             R"({"event":"message","type":2,"caption":"提示","text":"当前数据状态已改变，请刷新后重试."})");
   EXPECT_EQ(statusAndVersion(), "0/1");
+}
+
+// Two windows edit one bill; the other one saves quantity 25 while this one holds 30,
+// either before this one's save or between its check and its batch. The save of 30 is
+// refused and writes nothing, this window keeps showing 30 until the clerk reloads,
+// and a second try stays refused until then.
+TEST_F(BillLifeTest, SaveNeverOverwritesASaveMadeSinceTheWindowReadTheBill) {
+  saveNewBill();
+  auto other = host::makeForm<HookLogBill>(nullptr, &item);
+  auto typeQuantity = [](HookLogBill& window, double sl) {
+    ASSERT_EQ(window.clickAction("actEdit"), Outcome::Done);
+    window.cdsDetail.edit();
+    window.cdsDetail.fieldByName("sl").setValue(core::Value(sl));
+    window.cdsDetail.post();
+  };
+  const std::string stale =
+      R"({"event":"message","type":2,"caption":"提示","text":"当前数据状态已改变，已为您刷新数据，请重试."})";
+  for (const bool insideTheSave : {false, true}) {
+    SCOPED_TRACE(insideTheSave ? "saved inside this save" : "saved before this save");
+    other->OpenBillData(form->billno);
+    typeQuantity(*form, 30);
+    typeQuantity(*other, 25);
+    auto otherSaves = [&] { ASSERT_EQ(other->clickAction("actSave"), Outcome::Done); };
+    if (insideTheSave) {
+      form->beforeSave = otherSaves;
+      ui.queueAnswer(host::mrOK);  // this window's save confirmation
+      ui.queueAnswer(host::mrOK);  // the other window's, asked inside it
+    } else {
+      otherSaves();
+    }
+    ui.queueAnswer(host::mrCancel);  // keep the edits instead of reloading
+    const std::size_t mark = ui.transcript().size();
+    EXPECT_EQ(form->clickAction("actSave"), Outcome::Aborted);
+    EXPECT_EQ(std::count(ui.transcript().begin() + mark, ui.transcript().end(), stale), 1);
+    EXPECT_EQ(scalar("select cast(sl as int) from vt_c_qtrk_mx"), "25");
+    EXPECT_TRUE(form->editMode);
+    EXPECT_EQ(form->cdsDetail.fieldByName("sl").asFloat(), 30);
+    form->beforeSave = nullptr;
+
+    ui.queueAnswer(host::mrOK);  // the second try: reload this time
+    EXPECT_EQ(form->clickAction("actSave"), Outcome::Aborted);
+    EXPECT_EQ(scalar("select cast(sl as int) from vt_c_qtrk_mx"), "25");
+    EXPECT_FALSE(form->editMode);
+    EXPECT_EQ(form->cdsDetail.fieldByName("sl").asFloat(), 25);
+  }
 }
 
 TEST_F(BillLifeTest, ActionsFollowEditModeAndNewBillsStampTheirWorkingNumber) {

@@ -2,7 +2,8 @@
 // reduction and one card line per dialog, cash lines with their account and the amounts
 // following every line; confirming writes the lines, the card ledger row and the
 // order's recalculated totals in one batch or nothing at all, the drawer opening only
-// after it; the modal results, the fully settled order and plug 1100_07.
+// after it, and never on top of another window's settlement made since it opened; the
+// modal results, the fully settled order and plug 1100_07.
 #include <gtest/gtest.h>
 
 #include "host/forms/page_control.h"
@@ -95,6 +96,20 @@ TEST_F(Settlement, AFailingLedgerRowRollsBackLinesAndTotals) {
   EXPECT_EQ(countOf("vt_x_xmzzk_js"), 0);
   EXPECT_EQ(rowTexts("select hjsk, ispay from vt_x_xmzzk where billno = 'JS001'"), std::vector<std::string>{"0|0"});
   EXPECT_FALSE(said("\"event\":\"drawer\""));
+}
+
+// Two settlement windows opened on one order: once the first has confirmed, the second
+// settles nothing on top of it; it writes nothing and keeps its lines.
+TEST_F(Settlement, ASecondWindowOnTheOrderIsRefusedOnceTheFirstHasConfirmed) {
+  auto first = openDialog("JS001");
+  auto second = openDialog("JS001");
+  ASSERT_EQ(payCash(*first, "70"), host::Outcome::Done);
+  ASSERT_EQ(payCash(*second, "70"), host::Outcome::Done);
+  ASSERT_EQ(first->clickAction("actok"), host::Outcome::Done);
+  EXPECT_EQ(second->clickAction("actok"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("\"text\":\"当前数据状态已改变，请刷新后重试.\""));
+  EXPECT_EQ(rowTexts("select je from vt_x_xmzzk_js where billno = 'JS001'"), std::vector<std::string>{"70"});
+  EXPECT_EQ(second->cdsjiesuan.recordCount(), 1);
 }
 
 TEST_F(Settlement, FullySettledOrderShowsHistoryAndPrintOnly) {

@@ -60,6 +60,21 @@ TEST_F(StockAudit, OversellingGoesNegativeAtTheAverageCostAndBelowNothingWithout
   EXPECT_EQ(stock(), "-5|-30|6");
 }
 
+// Value leaves a store only with positive stock on hand: a shortage where there is
+// none moves quantity at no value, whichever bill causes it (a loss line's own amount
+// included), and what a transfer takes out of such a store arrives at no value.
+TEST_F(StockAudit, AShortageWithNothingOnHandMovesNoValueWhicheverBillCausesIt) {
+  audit(*goodsOne<spch::Tspchform>("1121", 2, Currency::fromInt(20)));
+  EXPECT_EQ(stock(), "-2|0|0");
+  audit(*goodsOne<qtck::Tqtckform>("1123", 2, Currency()));
+  EXPECT_EQ(stock(), "-4|0|0");
+  audit(*goodsOne<spsy::Tspsyform>("1126", -2, Currency::fromInt(5)));  // amount -10
+  EXPECT_EQ(stock(), "-6|0|0");
+  audit(*savedBill<spyk::Tspykform>("1124", {1}, {{{"sl", Value(2.0)}}},
+                                    {{"ock_id", Value(1)}, {"ick_id", Value(2)}}));
+  EXPECT_EQ(stock(1) + " " + stock(2), "-8|0|0 2|0|0");
+}
+
 TEST_F(StockAudit, StaleBillIsNotAuditedTwice) {
   auto in = goodsOne<spjh::Tspjhform>("1120", 10, Currency::fromInt(10));
   auto other = openEditor<spjh::Tspjhform>("1120", in->billno);

@@ -1,9 +1,12 @@
 // Saving goods bills on the embedded database: the counterparty is taken from its box,
 // a saved total is the sum of the lines (other fees apart; quantities on a transfer),
 // numbers come from the store's series and a failed numbering writes nothing, typed
-// text is stored as typed, the move bills' boxes and new lines, and a delete that
-// removes one bill and releases the stocktake a loss and gain bill came from.
+// text is stored as typed, the move bills' boxes and new lines, no bill without its
+// stores, and a delete that removes one bill and releases the stocktake a loss and
+// gain bill came from.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "stock_bill_session.h"
 
@@ -52,7 +55,9 @@ TEST_F(StockSave, TotalIsTheSumOfTheLinesAtEverySave) {
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(total("vt_c_spjh", form->billno), "27.5");
 
-  auto transfer = savedBill<spyk::Tspykform>("1124", {1, 2, 3}, {{{"sl", Value(2.0)}}, {{"sl", Value(3.5)}}, {}});
+  auto transfer = savedBill<spyk::Tspykform>("1124", {1, 2, 3},
+                                             {{{"sl", Value(2.0)}}, {{"sl", Value(3.5)}}, {}},
+                                             {{"ock_id", Value(1)}, {"ick_id", Value(2)}});
   EXPECT_EQ(total("vt_c_spyk", transfer->billno, "hjsl"), "6.5");
   auto adjustment = savedBill<sptj::Tsptjform>("1125", {1, 2}, {{{"je", Value(Currency::fromInt(100))}},
                                                                 {{"je", Value(Currency::fromInt(-30))}}});
@@ -106,6 +111,65 @@ TEST_F(StockSave, TransferAndCostAdjustmentBoxesAndNewLines) {
   startBill(*adjustment, {1});
   EXPECT_FALSE(adjustment->cdsDetail.fieldByName("je").isNull());
   EXPECT_EQ(adjustment->cdsDetail.fieldByName("je").asCurrency(), Currency());
+}
+
+// Auditing moves stock in the bill's stores, so a goods bill whose store box was
+// cleared (0) or never filled (null) is not saved, and the clerk is told which box; a
+// bill stored that way before is not audited either.
+TEST_F(StockSave, AGoodsBillIsNotSavedOrAuditedWithoutItsStores) {
+  using Open = std::function<std::unique_ptr<TStockBillForm>()>;
+  using Boxes = std::vector<std::pair<const char*, const char*>>;
+  const Boxes store = {{"ck_id", "请选择下单门店."}};
+  const struct {
+    const char* table;
+    Open open;
+    Boxes boxes;
+  } cases[] = {
+      {"vt_c_spjh", [this] { return openEditor<spjh::Tspjhform>("1120"); }, store},
+      {"vt_c_spch", [this] { return openEditor<spch::Tspchform>("1121"); }, store},
+      {"vt_c_qtrk", [this] { return openEditor<qtck::Tqtrkform>("1122"); }, store},
+      {"vt_c_qtck", [this] { return openEditor<qtck::Tqtckform>("1123"); }, store},
+      {"vt_c_spyk",
+       [this] { return openEditor<spyk::Tspykform>("1124"); },
+       {{"ock_id", "请选择调出仓库."}, {"ick_id", "请选择调入仓库."}}},
+      {"vt_c_sptj",
+       [this] { return openEditor<sptj::Tsptjform>("1125"); },
+       {{"ck_id", "请选择开单门店."}}},
+      {"vt_c_spsy", [this] { return openEditor<spsy::Tspsyform>("1126"); }, store},
+      {"vt_c_sppd", [this] { return openEditor<sppd::Tsppdform>("1127"); }, store},
+  };
+  auto setHeader = [](TStockBillForm& form, const char* field, const Value& v) {
+    if (form.cdsMaster.state() == dataset::DataSetState::Browse) form.cdsMaster.edit();
+    form.cdsMaster.fieldByName(field).setValue(v);
+  };
+  auto told = [](const char* message) {
+    return R"({"event":"message","type":2,"caption":"提示","text":")" + std::string(message) +
+           "\"}";
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.table);
+    auto form = c.open();
+    startBill(*form, {1});
+    for (const auto& [empty, message] : c.boxes) {
+      for (const Value& none : {Value(0), Value()}) {
+        for (const auto& [box, unused] : c.boxes) setHeader(*form, box, Value(2));
+        setHeader(*form, empty, none);
+        EXPECT_EQ(save(*form), host::Outcome::Aborted);
+        EXPECT_EQ(lastEvent(), told(message));
+      }
+    }
+    EXPECT_EQ(countOf(c.table), 0);
+    for (const auto& [box, unused] : c.boxes) setHeader(*form, box, Value(2));
+    ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
+    // Stored without one by an older version: the audit says which box, as the save does.
+    for (const auto& [box, message] : c.boxes)
+      EXPECT_TRUE(conn.execBatch(std::string("update ") + c.table + " set " + box + " = 0").ok());
+    auto stored = c.open();
+    stored->OpenBillData(form->billno);
+    EXPECT_EQ(stored->clickAction("actAudit"), host::Outcome::Aborted);
+    EXPECT_EQ(lastEvent(), told(c.boxes.front().second));
+    EXPECT_EQ(countOf("vt_c_spkc") + countOf(std::string(c.table) + " where status <> 0"), 0);
+  }
 }
 
 TEST_F(StockSave, LossAndGainAmountFollowsPriceAndQuantity) {

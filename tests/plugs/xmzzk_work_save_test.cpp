@@ -2,8 +2,8 @@
 //   1. save writes changed lines, staff and consumables in one batch; the server
 //      recomputes performance figures and the total; the window reopens the order
 //   2. a failing batch leaves the database as it was and the edits in the window
-//   3. a changed order is neither saved nor printed (print reloads it); a voided one
-//      is not saved back to a total
+//   3. a changed order (another window's save included) is neither saved nor printed
+//      (print reloads it); a voided one is not saved back to a total
 //   4. print hands over header and lines and writes the print log
 //   5. rights: saving needs 1101_02, printing 1101_06
 //   6. the plug's modal creator
@@ -126,12 +126,27 @@ TEST_F(WorkSave, ChangedOrderAndVoidedOrderAreNotSaved) {
   EXPECT_EQ(form->clickAction("actsave"), Outcome::Aborted);
   EXPECT_TRUE(said(R"("text":"当前数据状态已改变，请退出该模块并刷新重试.")"));
   EXPECT_EQ(stored(), before);
+  // Two windows on the order: the other one's save raises its version, so this one,
+  // holding the old version, is refused instead of writing over it.
+  form = openWork();
+  auto other = openWork();
+  editOrder();
+  other->cdsDetail.edit();
+  other->cdsDetail.fieldByName("sl").setValue(3.0);
+  other->cdsDetail.post();
+  ASSERT_EQ(other->clickAction("actsave"), Outcome::Done);
+  const Texts otherSaved = stored();
+  EXPECT_EQ(form->clickAction("actsave"), Outcome::Aborted);
+  EXPECT_EQ(count(R"("text":"当前数据状态已改变，请退出该模块并刷新重试.")"), 2);
+  EXPECT_EQ(stored(), otherSaved);
+  EXPECT_EQ(otherSaved[0], "3");
+  const int batches = saveBatches();
   rows("update vt_x_xmzzk set zfflag = 1, hjje = 0");  // voided before the window opened
   form = openWork();
   editOrder();
   EXPECT_EQ(form->clickAction("actsave"), Outcome::Aborted);
   EXPECT_TRUE(said(R"("text":"该单据已作废，不能修改。")"));
-  EXPECT_EQ(saveBatches(), 0);
+  EXPECT_EQ(saveBatches(), batches);
   EXPECT_EQ(scalar("select hjje from vt_x_xmzzk").asCurrency(), Currency());
 }
 

@@ -45,6 +45,13 @@ std::int64_t BillWindows::number(const std::string& table, const std::string& bi
                                                                            : -1;
 }
 
+void BillWindows::heard(const std::string& event) {
+  if (!onSaveConfirmed || event.find("是否确认保存该单据？") == std::string::npos) return;
+  std::function<void()> run = std::move(onSaveConfirmed);
+  onSaveConfirmed = nullptr;
+  run();
+}
+
 std::string BillWindows::toldSince(std::size_t mark) const {
   std::string said;
   for (std::size_t i = mark; i < ui.transcript().size(); ++i) said += "\n  " + ui.transcript()[i];

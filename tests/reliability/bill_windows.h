@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,10 +32,16 @@ class BillWindows {
   std::string toldSince(std::size_t mark) const;
   std::size_t mark() const { return ui.transcript().size(); }
 
+  //! Runs once, when the next "是否确认保存该单据？" has been answered (another clerk's
+  //! work while this one confirms a save).
+  std::function<void()> onSaveConfirmed;
+
   db::EmbeddedConnection& conn;
-  host::ScriptedUi ui;
+  host::ScriptedUi ui{[this](const std::string& event) { heard(event); }};
 
  private:
+  void heard(const std::string& event);
+
   host::Host host_;
   host::HostScope scope_{host_};
 };

@@ -154,6 +154,10 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   virtual std::string issuedBillno();
 
  protected:
+  //! Update_ with its batch guarded by the header's version (host/services/version_guard.h).
+  int guardedUpdate();
+  //! A save refused as stale: the message, an offer to reload (edits kept otherwise), abort.
+  [[noreturn]] void refuseStaleSave();
   //! Runs the audit (status 1) or un-audit (status 0) batch with its extra SQL.
   void runAuditBatch(bool audit, const std::string& extra);
   //! Moves to the neighbouring bill by number (previous when `backwards`).

@@ -11,6 +11,7 @@
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "host/services/version_guard.h"
 
 namespace host {
 
@@ -129,18 +130,43 @@ void TBaseBillEditRibbonForm::actRefExecute(Action&) { OpenBillData(billno); }
 void TBaseBillEditRibbonForm::actSaveExecute(Action&) {
   if (isEditing(cdsDetail)) cdsDetail.post();
   // Another window may have changed the bill since it was opened here: saving over it
-  // would silently undo that change, so the clerk reloads and edits again.
-  if (!billno.empty()) checkVersionOrReload();
+  // would silently undo that change. Told before the clerk confirms; the save's own
+  // transaction tests it again (guardedUpdate).
+  if (!billno.empty() && hasBill() && !tableName.empty() &&
+      !checkBillVersion(tableName, billId, version))
+    refuseStaleSave();
   std::string message;
   if (CheckBillError(message)) refuse(message);
   if (MessageMyDlg("是否确认保存该单据？", kPrompt, mtConfirmation, mbOK | mbCancel) != mrOK)
     throw core::Abort();
   const bool isNew = billno.empty();
-  if ((isNew ? Insert_() : Update_()) != 0) {
+  if ((isNew ? Insert_() : guardedUpdate()) != 0) {
     std::string why = lastExecSQLError();
     refuse(why.empty() ? "单据保存失败" : why);
   }
   OpenBillData(isNew ? issuedBillno() : billno);
+}
+
+// The save batch runs in one transaction with a guard that raises the header's version
+// from the one read at opening: a save made by another window since, even one made
+// while this clerk was confirming, is never overwritten, and every window still
+// holding the old version is refused on its own next save or state change.
+int TBaseBillEditRibbonForm::guardedUpdate() {
+  if (!hasBill() || tableName.empty()) return Update_();
+  VersionGuard guard({tableName, billId, version});
+  const int result = Update_();
+  if (guard.stale()) refuseStaleSave();
+  return result;
+}
+
+// What the clerk typed stays on screen until they choose to reload, so it is never
+// thrown away unseen; a save from this window stays refused until they do.
+void TBaseBillEditRibbonForm::refuseStaleSave() {
+  MessageMyDlg("当前数据状态已改变，已为您刷新数据，请重试.", kPrompt, mtInformation, mbOK);
+  if (MessageMyDlg("该单据已被其他窗口修改。是否放弃本窗口的修改，重新读取单据？", kPrompt,
+                   mtConfirmation, mbOK | mbCancel) == mrOK)
+    OpenBillData(billno);
+  throw core::Abort();
 }
 
 void TBaseBillEditRibbonForm::actCancelExecute(Action& sender) {

@@ -13,6 +13,7 @@
 #include "dataset/client_data_set.h"
 #include "host/host.h"
 #include "host/services/sys_services.h"
+#include "host/services/version_guard.h"
 
 namespace host {
 
@@ -140,7 +141,8 @@ std::string openDataJson(std::string_view sql, const db::Params& params) {
 }
 
 bool execSQL(std::string_view sql, const db::Params& params) {
-  db::BatchResult result = runQuery(sql, params);
+  db::BatchResult result = runQuery(VersionGuard::guarded(sql), params);
+  VersionGuard::finished(result.ok(), result.ok() ? std::string() : result.errorMessage());
   if (result.ok()) {
     lastError.clear();
     return true;

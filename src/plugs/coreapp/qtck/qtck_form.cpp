@@ -22,7 +22,8 @@ const StockBillSpec& qtckSpec() {
                .columns = {kGoodsCodeColumn, kGoodsNameColumn, kItemNoColumn, kUnitColumn, kQuantityColumn,
                            kPriceColumn, kAmountColumn},
                .insertTotal = "update dbo.vt_c_qtck set hjje = (select sum(je) from dbo.vt_c_qtck_mx where "
-                              "billno = @billno) where billno = @billno"},
+                              "billno = @billno) where billno = @billno",
+               .headerRequired = {kStoreRequired}},
       .counterparty = kCustomer,
       .lineDefaults = {{"sl", core::Value(1.0)}, {"dj", core::Value(core::Currency())}, {"je", core::Value(core::Currency())}},
       .priceSource = "",

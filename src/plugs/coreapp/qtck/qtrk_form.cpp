@@ -21,7 +21,8 @@ const StockBillSpec& qtrkSpec() {
                .columns = {kGoodsCodeColumn, kGoodsNameColumn, kItemNoColumn, kUnitColumn, kQuantityColumn,
                            kPriceColumn, kAmountColumn},
                .insertTotal = "update dbo.vt_c_qtrk set hjje = (select sum(je) from dbo.vt_c_qtrk_mx where "
-                              "billno = @billno) where billno = @billno"},
+                              "billno = @billno) where billno = @billno",
+               .headerRequired = {kStoreRequired}},
       .counterparty = kSupplier,
       .lineDefaults = {{"sl", core::Value(1.0)}},
       .priceSource = "pricein",

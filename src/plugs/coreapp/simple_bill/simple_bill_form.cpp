@@ -37,15 +37,23 @@ bool TSimpleBillForm::CheckBillError(std::string& message) {
   const dataset::DataSetState state = cdsMaster.state();
   if (state == dataset::DataSetState::Edit || state == dataset::DataSetState::Insert) cdsMaster.post();
   if (TSampleBillEditRibbonForm::CheckBillError(message)) return true;
-  for (const RequiredField& r : spec.headerRequired) {
-    if (cdsMaster.fieldByName(r.field).asInteger() != 0) continue;
-    message = r.message;
-    return true;
-  }
-  return false;
+  const RequiredField* missing = missingHeaderField();
+  if (missing == nullptr) return false;
+  message = missing->message;
+  return true;
+}
+
+const RequiredField* TSimpleBillForm::missingHeaderField() const {
+  for (const RequiredField& r : spec.headerRequired)
+    if (cdsMaster.fieldByName(r.field).asInteger() == 0) return &r;
+  return nullptr;
 }
 
 int TSimpleBillForm::AuditingData_1() {
+  // A bill saved before its header was required (a goods bill without a store) would
+  // audit into a store that does not exist: told as the save would tell it.
+  if (hasBill())
+    if (const RequiredField* missing = missingHeaderField()) refuse(missing->message);
   const int result = TSampleBillEditRibbonForm::AuditingData_1();
   if (result == 0 && spec.opensDrawer) host::openMoneyBox();
   return result;

@@ -33,7 +33,8 @@ class TSimpleBillForm : public host::TSampleBillEditRibbonForm {
   void cdsDetailBeforePost(dataset::ClientDataSet& ds) override;
   //! A name chosen in a list cell writes its entry's id and code into the line.
   void dsDetailDataChange(dataset::DataSource& sender, const dataset::Field* field) override;
-  //! The inherited audit; when it succeeds and the bill says so, the cash drawer opens.
+  //! Refused while a required header field is empty; the inherited audit; when it
+  //! succeeds and the bill says so, the cash drawer opens.
   int AuditingData_1() override;
   int Insert_() override;
   int Update_() override;
@@ -52,6 +53,8 @@ class TSimpleBillForm : public host::TSampleBillEditRibbonForm {
   virtual host::BillSaveTexts saveTexts(bool isNew) const;
   //! Logs the batch under `tag` and runs it: 0 = done, 1 = failed.
   int runSaveBatch(const std::string& batch, const char* tag) const;
+  //! The first of the description's required header fields that holds no id; null = none.
+  const RequiredField* missingHeaderField() const;
 
  private:
   //! One entry of a host list behind a line cell.

@@ -81,6 +81,10 @@ inline const DisplayJoin kServiceItemJoin{
     "xm.code xm_code, xm.name xm_name, xm.itemno xm_itemno, xm.baseunit xm_baseunit",
     "left join vt_b_xmbmk xm on t1.xm_id = xm.id"};
 
+//! A goods bill moves stock in its store when audited, so it is not saved without one
+//! (store 0 is no store).
+inline const RequiredField kStoreRequired{"ck_id", "请选择下单门店."};
+
 //! Line fields of a goods line that are shown but never written.
 inline const std::vector<std::string> kGoodsLineDisplayFields = {"id", "sp_code", "sp_name", "itemno", "baseunit"};
 

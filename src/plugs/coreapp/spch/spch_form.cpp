@@ -28,7 +28,8 @@ const StockBillSpec& spchSpec() {
                .insertTotal = "update dbo.vt_c_spch set hjje = isnull((select sum(je) from dbo.vt_c_spch_mx "
                               "where billno = @billno),0) where billno = @billno",
                .updateTotal = "update dbo.vt_c_spch set hjje = isnull((select sum(je) from dbo.vt_c_spch_mx "
-                              "where billno = @billno),0)  where billno = @billno"},
+                              "where billno = @billno),0)  where billno = @billno",
+               .headerRequired = {kStoreRequired}},
       .counterparty = kCustomer,
       .lineDefaults = {{"sl", core::Value(1.0)}, {"zk", core::Value(1.0)}},
       .priceSource = "pricesale",

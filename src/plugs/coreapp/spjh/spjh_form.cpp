@@ -25,7 +25,8 @@ const StockBillSpec& spjhSpec() {
                .columns = {kGoodsCodeColumn, kGoodsNameColumn, kItemNoColumn, kUnitColumn, kQuantityColumn,
                            kDiscountColumn, kPriceColumn, kAmountColumn},
                .insertTotal = "update dbo.vt_c_spjh set hjje = (select sum(je) from dbo.vt_c_spjh_mx where "
-                              "billno = @billno) where billno = @billno"},
+                              "billno = @billno) where billno = @billno",
+               .headerRequired = {kStoreRequired}},
       .counterparty = kSupplier,
       .lineDefaults = {{"sl", core::Value(1.0)}, {"zk", core::Value(1.0)}},
       .priceSource = "pricein",

@@ -25,7 +25,8 @@ const StockBillSpec& spsySpec() {
                .insertTotal = "update dbo.vt_c_spsy set hjje = (select sum(je) from dbo.vt_c_spsy_mx where "
                               "billno = @billno) where billno = @billno",
                .deleteFirst = "update vt_c_sppd set version=version+1, isDone = 0 where billno in(select pdbillno "
-                              "from vt_c_spsy where billno = @billno and isnull(pdbillno, '') <> '')"},
+                              "from vt_c_spsy where billno = @billno and isnull(pdbillno, '') <> '')",
+               .headerRequired = {kStoreRequired}},
       .counterparty = kNoCounterparty,
       .lineDefaults = {{"sl", core::Value(1.0)}},
       .priceSource = "pricein",

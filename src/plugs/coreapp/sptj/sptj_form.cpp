@@ -28,7 +28,8 @@ const StockBillSpec& sptjSpec() {
                .lineDisplayFields = kGoodsLineDisplayFields,
                .columns = {kGoodsCodeColumn, kGoodsNameColumn, kItemNoColumn, kUnitColumn, kAdjustmentColumn},
                .insertTotal = "update dbo.vt_c_sptj set hjje = (select sum(je) from dbo.vt_c_sptj_mx where "
-                              "billno = @billno) where billno = @billno"},
+                              "billno = @billno) where billno = @billno",
+               .headerRequired = {{"ck_id", "请选择开单门店."}}},
       .counterparty = kNoCounterparty,
       .lineDefaults = {{"je", core::Value(core::Currency())}},
       .priceSource = "",

@@ -1,6 +1,7 @@
 // Tspykform: the transfer bill. No counterparty, no price or amount: a pick fills only
 // the goods, nothing is derived, and the saved total `hjsl` is the sum of the lines'
-// quantities. Neither store is required and both may be the same.
+// quantities. Both stores are required (audit moves stock out of one into the other);
+// they may be the same.
 #include "plugs/coreapp/spyk/spyk_form.h"
 
 #include "plugs/coreapp/simple_bill/goods_columns.h"
@@ -30,7 +31,8 @@ const StockBillSpec& spykSpec() {
                .lineDisplayFields = kGoodsLineDisplayFields,
                .columns = {kGoodsCodeColumn, kGoodsNameColumn, kItemNoColumn, kUnitColumn, kQuantityColumn},
                .insertTotal = "update dbo.vt_c_spyk set hjsl = (select sum(sl) from dbo.vt_c_spyk_mx where "
-                              "billno = @billno) where billno = @billno"},
+                              "billno = @billno) where billno = @billno",
+               .headerRequired = {{"ock_id", "请选择调出仓库."}, {"ick_id", "请选择调入仓库."}}},
       .counterparty = kNoCounterparty,
       .lineDefaults = {{"sl", core::Value(1.0)}},
       .priceSource = "",

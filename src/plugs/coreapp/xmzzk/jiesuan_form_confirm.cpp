@@ -8,6 +8,7 @@
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
+#include "host/services/version_guard.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 
 namespace plugs::coreapp::xmzzk {
@@ -22,6 +23,10 @@ void Tjiesuanform::actokExecute(host::Action& sender) {
   if (cdsjiesuan.state() != dataset::DataSetState::Browse) cdsjiesuan.post();
   const std::string sql = settlementBatch();
   host::LogMsgWithTag(sql, "订单结算");
+  // The order as read when the dialog opened: a settlement, save or reset made since
+  // by another window refuses this one ("当前数据状态已改变，请刷新后重试."), lines kept.
+  host::VersionGuard guard({"vt_x_xmzzk", cdsMain.fieldByName("id").asInteger(),
+                            cdsMain.fieldByName("version").asInteger()});
   if (!host::execSQL(sql)) {
     host::MessageMyDlg(host::lastExecSQLError(), "提示", host::mtInformation, host::mbOK);
     throw core::Abort();

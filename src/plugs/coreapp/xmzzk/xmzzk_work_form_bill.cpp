@@ -14,6 +14,7 @@
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "host/services/version_guard.h"
 #include "plugs/coreapp/xmzzk/line_dataset.h"
 #include "plugs/coreapp/xmzzk/order_print_log.h"
 #include "plugs/coreapp/xmzzk/publicfunc.h"
@@ -24,6 +25,8 @@ namespace plugs::coreapp::xmzzk {
 namespace {
 
 constexpr std::string_view kPrompt = "提示";
+// This window cannot reload the order for the clerk: it is left and opened again.
+constexpr std::string_view kStaleOrder = "当前数据状态已改变，请退出该模块并刷新重试.";
 
 // A configured query: store id templated, then the markers filled as quoted literals.
 std::string fillQuery(const std::string& sql, const std::string& number) {
@@ -130,13 +133,18 @@ int Txmzzkworkform::updateData_() {
 
 void Txmzzkworkform::actsaveExecute(host::Action&) {
   host::TAuth::requireRight(plugCode() + "_02");
-  if (!host::checkBillVersion("vt_x_xmzzk", headerId(), version))
-    refuse("当前数据状态已改变，请退出该模块并刷新重试.");
+  if (!host::checkBillVersion("vt_x_xmzzk", headerId(), version)) refuse(kStaleOrder);
   // Saving totals the order anew; a voided one keeps its total of 0.
   if (isVoidedOrder(headerId())) refuse("该单据已作废，不能修改。");
   // The line, and a share or quantity still being typed, belong to this save as well.
   postEdits({&cdsDetail, &cdszzry, &cdshc});
-  if (updateData_() != 0) {
+  // The order editor or another processing window may save between the check above
+  // and this batch: its transaction tests the version again and raises it. The edits
+  // stay in the datasets either way.
+  host::VersionGuard guard({"vt_x_xmzzk", headerId(), version});
+  const int result = updateData_();
+  if (guard.stale()) refuse(kStaleOrder);
+  if (result != 0) {
     // The datasets keep every change, so the user can save again.
     host::MessageMyDlg("保存失败。", kPrompt, host::mtInformation, host::mbOK);
     return;

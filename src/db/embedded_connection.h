@@ -33,6 +33,7 @@ class EmbeddedConnection : public Connection {
   struct Options {
     int busyTimeoutMs = 5000;  //!< how long a write waits for another writer
     bool create = true;        //!< create a missing file (empty database)
+    bool readOnly = false;     //!< read only, journal mode left as it is (a backup copy)
   };
 
   //! Opens `path` (":memory:" for a private in-memory database). Throws ConnectionError.
@@ -45,8 +46,8 @@ class EmbeddedConnection : public Connection {
   //! Runs one batch on the engine; SQL errors come back in the result.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
 
-  sqlite3* handle() const { return db_; }             //!< the SQLite handle (owned)
-  const std::string& path() const { return path_; }   //!< the database file
+  sqlite3* handle() const { return db_; }            //!< the SQLite handle (owned)
+  const std::string& path() const { return path_; }  //!< the database file
 
   //! The message shown for a database another program keeps busy.
   static std::string lockedMessage(const std::string& path);

@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "apps/coreapp/cmd_db_safety.h"
 #include "apps/coreapp/command.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
@@ -75,7 +76,8 @@ int runServerInit(const DbInitOptions& options) {
     connection = std::make_unique<db::PgConnection>(options.file);
     if (connection->holdsSchema()) {
       if (!options.force) {
-        std::cerr << "coreapp db init: the server database already holds tables; use --force to replace them\n";
+        std::cerr << "coreapp db init: the server database already holds tables; use --force to "
+                     "replace them\n";
         return 2;
       }
       connection->clearSchema();
@@ -136,16 +138,19 @@ void setupDb(CLI::App& cli) {
   db->require_subcommand(1);
   auto options = std::make_shared<DbInitOptions>();
   auto* init = db->add_subcommand("init", "Create a database with the whole schema");
-  init->add_option("--db", options->file, "Database file to create, or server database to fill (postgresql://...)")
+  init->add_option("--db", options->file,
+                   "Database file to create, or server database to fill (postgresql://...)")
       ->required();
   init->add_flag("--demo", options->demo, "Also load the demo master data");
   init->add_flag("--force", options->force, "Replace an existing file");
-  init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
+  init->add_option("--scale", options->scale,
+                   "Also add N years of a busy shop's orders (the same for the same N)")
       ->check(CLI::Range(1, 50));
   init->callback([options] {
     int code = runDbInit(*options);
     if (code != 0) throw CLI::RuntimeError(code);
   });
+  setupDbSafety(*db);
 }
 
 [[maybe_unused]] const bool registered = registerCommand("db", setupDb);

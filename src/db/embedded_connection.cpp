@@ -25,8 +25,7 @@ void execPragma(sqlite3* db, const std::string& path, const char* sql) {
       throw ConnectionError(EmbeddedConnection::lockedMessage(path));
     }
     if (msg.find("not a database") != std::string::npos)
-      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg +
-                            "); it was not changed.");
+      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg + "); it was not changed.");
     throw ConnectionError("cannot open database " + path + ": " + msg);
   }
 }
@@ -51,8 +50,7 @@ namespace {
 int userVersion(sqlite3* db) {
   sqlite3_stmt* st = nullptr;
   int version = 0;
-  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK &&
-      sqlite3_step(st) == SQLITE_ROW)
+  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
     version = sqlite3_column_int(st, 0);
   sqlite3_finalize(st);
   return version;
@@ -60,13 +58,11 @@ int userVersion(sqlite3* db) {
 
 }  // namespace
 
-EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options) : path_(path) {
+EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options, bool readOnly) : path_(path) {
   if (!options.create && path != ":memory:" && !path.empty() && !std::filesystem::exists(path))
-    throw ConnectionError("The database file " + path +
-                          " does not exist. Create it with: coreapp db init --db " + path);
-  int flags = options.readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX
-                               : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
-                                     (options.create ? SQLITE_OPEN_CREATE : 0);
+    throw ConnectionError("The database file " + path + " does not exist. Create it with: coreapp db init --db " + path);
+  int flags = readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX
+                               : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -75,20 +71,16 @@ EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options)
   }
   try {
     sqlite3_busy_timeout(db_, options.busyTimeoutMs);
-    if (!options.readOnly &&
-        sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
-      throw ConnectionError(
-          "The database " + path +
-          " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
-          "to a folder you can write to; it was not changed.");
+    if (!readOnly && sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
+      throw ConnectionError("The database " + path +
+                            " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
+                            "to a folder you can write to; it was not changed.");
     if (const int version = userVersion(db_); version > kSchemaVersion)
-      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " +
-                            std::to_string(version) + "; this one knows up to " +
-                            std::to_string(kSchemaVersion) +
+      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " + std::to_string(version) +
+                            "; this one knows up to " + std::to_string(kSchemaVersion) +
                             "). Open it with that newer coreapp; it was not changed.");
     // A copy read for checking keeps its journal mode: switching would rewrite its header.
-    if (!options.readOnly && path != ":memory:" && !path.empty())
-      execPragma(db_, path, "pragma journal_mode=WAL");
+    if (!readOnly && path != ":memory:" && !path.empty()) execPragma(db_, path, "pragma journal_mode=WAL");
     execPragma(db_, path, "pragma synchronous=FULL");
     engine_ = std::make_unique<tsql::Engine>(db_);
   } catch (const ConnectionError&) {

@@ -33,11 +33,14 @@ class EmbeddedConnection : public Connection {
   struct Options {
     int busyTimeoutMs = 5000;  //!< how long a write waits for another writer
     bool create = true;        //!< create a missing file (empty database)
-    bool readOnly = false;     //!< read only, journal mode left as it is (a backup copy)
   };
 
   //! Opens `path` (":memory:" for a private in-memory database). Throws ConnectionError.
-  explicit EmbeddedConnection(const std::string& path, Options options);
+  explicit EmbeddedConnection(const std::string& path, Options options) : EmbeddedConnection(path, options, false) {}
+  //! Opens an existing file read only with its journal mode left as it is: a backup
+  //! copy, whose bytes must stay as its checksum says.
+  struct ReadOnly {};
+  EmbeddedConnection(const std::string& path, ReadOnly) : EmbeddedConnection(path, Options{5000, false}, true) {}
   explicit EmbeddedConnection(const std::string& path) : EmbeddedConnection(path, Options{}) {}
   ~EmbeddedConnection() override;
   EmbeddedConnection(const EmbeddedConnection&) = delete;
@@ -46,8 +49,8 @@ class EmbeddedConnection : public Connection {
   //! Runs one batch on the engine; SQL errors come back in the result.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
 
-  sqlite3* handle() const { return db_; }            //!< the SQLite handle (owned)
-  const std::string& path() const { return path_; }  //!< the database file
+  sqlite3* handle() const { return db_; }             //!< the SQLite handle (owned)
+  const std::string& path() const { return path_; }   //!< the database file
 
   //! The message shown for a database another program keeps busy.
   static std::string lockedMessage(const std::string& path);
@@ -57,6 +60,8 @@ class EmbeddedConnection : public Connection {
   static constexpr int kSchemaVersion = 1;
 
  private:
+  EmbeddedConnection(const std::string& path, Options options, bool readOnly);
+
   std::string path_;
   sqlite3* db_ = nullptr;
   std::unique_ptr<tsql::Engine> engine_;

@@ -93,8 +93,9 @@ std::unique_ptr<EmbeddedConnection> openForChecking(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   char header[20] = {};
   const bool wal = in.read(header, sizeof header) && header[18] == 2;
-  return std::make_unique<EmbeddedConnection>(
-      file, EmbeddedConnection::Options{.create = false, .readOnly = !wal});
+  if (wal)
+    return std::make_unique<EmbeddedConnection>(file, EmbeddedConnection::Options{5000, false});
+  return std::make_unique<EmbeddedConnection>(file, EmbeddedConnection::ReadOnly{});
 }
 
 std::vector<std::string> integrityProblems(EmbeddedConnection& connection) {

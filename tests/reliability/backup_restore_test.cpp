@@ -55,13 +55,13 @@ TEST(BackupWhileSaving, TheCopyIsWholeAndHoldsEveryBillCommittedBeforeItBegan) {
   std::vector<pid_t> pids;
   for (int c = 0; c < clerks; ++c)
     pids.push_back(startClerk(file, 0, dir + "/clerk" + std::to_string(c) + ".err"));
-  db::EmbeddedConnection live(file, {.create = false});
+  db::EmbeddedConnection live(file, {5000, false});
   const std::size_t demoBills = billNumbers(live).size();
   for (int wait = 0; wait < 600 && billNumbers(live).size() < demoBills + 2 * clerks; ++wait)
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // until every clerk is under way
   const std::set<std::string> before = billNumbers(live);
-  const db::BackupReport report =
-      db::backupDatabase(live, copy, {.pagesPerStep = 4, .pause = std::chrono::milliseconds(2)});
+  const db::BackupReport report = db::backupDatabase(
+      live, copy, {.pagesPerStep = 4, .pause = std::chrono::milliseconds(2), .progress = {}});
   const std::set<std::string> after = billNumbers(live);
   for (pid_t pid : pids) killClerk(pid);
   for (int c = 0; c < clerks; ++c)
@@ -143,7 +143,7 @@ TEST(Restore, ADamagedBackupIsRefusedAndAGoodOneKeepsTheReplacedFile) {
   }
 
   {  // a change after the backup: the restore takes it away, the kept file has it
-    db::EmbeddedConnection conn(live, {.create = false});
+    db::EmbeddedConnection conn(live, {5000, false});
     ASSERT_TRUE(
         conn.execBatch(
                 "insert into vt_sys_config(orgid, code, value) values ('0001', 'after', 'x')")
@@ -158,7 +158,7 @@ TEST(Restore, ADamagedBackupIsRefusedAndAGoodOneKeepsTheReplacedFile) {
   ASSERT_EQ(kept.size(), 1u);
   const std::string count = "select count(*) from vt_sys_config where code = 'after'";
   for (const auto& [path, expected] : {std::pair{live, 0}, std::pair{kept.front(), 1}}) {
-    db::EmbeddedConnection conn(path, {.create = false});
+    db::EmbeddedConnection conn(path, {5000, false});
     EXPECT_EQ(conn.execBatch(count).resultSets.back().rows.front().front().asInteger(), expected)
         << path;
   }

@@ -76,8 +76,7 @@ int runServerInit(const DbInitOptions& options) {
     connection = std::make_unique<db::PgConnection>(options.file);
     if (connection->holdsSchema()) {
       if (!options.force) {
-        std::cerr << "coreapp db init: the server database already holds tables; use --force to "
-                     "replace them\n";
+        std::cerr << "coreapp db init: the server database already holds tables; use --force to replace them\n";
         return 2;
       }
       connection->clearSchema();
@@ -138,13 +137,11 @@ void setupDb(CLI::App& cli) {
   db->require_subcommand(1);
   auto options = std::make_shared<DbInitOptions>();
   auto* init = db->add_subcommand("init", "Create a database with the whole schema");
-  init->add_option("--db", options->file,
-                   "Database file to create, or server database to fill (postgresql://...)")
+  init->add_option("--db", options->file, "Database file to create, or server database to fill (postgresql://...)")
       ->required();
   init->add_flag("--demo", options->demo, "Also load the demo master data");
   init->add_flag("--force", options->force, "Replace an existing file");
-  init->add_option("--scale", options->scale,
-                   "Also add N years of a busy shop's orders (the same for the same N)")
+  init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
       ->check(CLI::Range(1, 50));
   init->callback([options] {
     int code = runDbInit(*options);

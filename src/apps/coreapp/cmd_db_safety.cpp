@@ -46,7 +46,7 @@ int runBackup(const SafetyOptions& o) {
     return 2;
   }
   try {
-    db::EmbeddedConnection source(o.file, {.create = false});
+    db::EmbeddedConnection source(o.file, {5000, false});
     const db::BackupReport report = db::backupDatabase(source, o.backup, progressOnStderr(o.file));
     std::cout << o.backup << ": " << report.pages << " pages in " << report.steps
               << " steps, sha256 " << report.sha256 << "\n";

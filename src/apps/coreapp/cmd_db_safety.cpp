@@ -14,6 +14,7 @@
 #include "db/file_backup.h"
 #include "db/file_restore.h"
 #include "db/pg_connection.h"
+#include "db/server_backup.h"
 #include "schema/book_checks.h"
 
 namespace app {
@@ -40,11 +41,41 @@ db::BackupOptions progressOnStderr(const std::string& file) {
   return options;
 }
 
+int runServerBackup(const SafetyOptions& o) {
+  try {
+    std::cout << o.backup << ": pg_dump custom format, sha256 "
+              << db::dumpServerDatabase(o.file, o.backup) << "\n";
+  } catch (const std::exception& e) {
+    std::cerr << "coreapp db backup: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int runServerRestore(const SafetyOptions& o) {
+  try {
+    db::verifyServerBackup(o.backup);
+  } catch (const std::exception& e) {
+    std::cerr << "coreapp db restore: " << e.what() << "\n";
+    return 2;
+  }
+  try {
+    const std::string kept = db::restoreServerDatabase(o.file, o.backup);
+    std::cout << "restored the server database from " << o.backup
+              << "; the replaced one is kept as " << kept << "\n";
+  } catch (const std::exception& e) {
+    std::cerr << "coreapp db restore: " << e.what() << "\n";
+    return 1;
+  }
+  return 0;
+}
+
 int runBackup(const SafetyOptions& o) {
   if (std::filesystem::exists(o.backup)) {
     std::cerr << "coreapp db backup: " << o.backup << " already exists; choose another name\n";
     return 2;
   }
+  if (db::isServerUri(o.file)) return runServerBackup(o);
   try {
     db::EmbeddedConnection source(o.file, {5000, false});
     const db::BackupReport report = db::backupDatabase(source, o.backup, progressOnStderr(o.file));
@@ -61,6 +92,7 @@ int runBackup(const SafetyOptions& o) {
 }
 
 int runRestore(const SafetyOptions& o) {
+  if (db::isServerUri(o.file)) return runServerRestore(o);
   try {
     db::verifyBackup(o.backup);
   } catch (const std::exception& e) {

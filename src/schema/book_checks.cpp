@@ -1,9 +1,10 @@
 // The bill tables and their totals are those the save batches write (each bill
 // editor refuses a bill without lines and recomputes its total in the save). A total
 // still NULL is a bill no editor has saved yet (a loss and gain bill made by stocktake
-// processing), so it is not compared. Stock is compared per store and goods item, in
-// quantity and value; a member card's balance is kept nowhere but its ledger, so the
-// ledger is checked against what it must agree with: the orders' card settlements.
+// processing), so it is not compared, nor is a voided order's (voiding sets it to 0).
+// Stock is compared per store and goods item, in quantity and value; a member card's
+// balance is kept nowhere but its ledger, so the ledger is checked against what it must
+// agree with: the orders' card settlements.
 #include "schema/book_checks.h"
 
 #include <stdexcept>
@@ -13,14 +14,15 @@ namespace {
 
 struct BillTable {
   const char* table;
-  const char* total;     //!< total column, nullptr when the bill keeps none
-  const char* lineSum;   //!< the sum the save writes into it, over lines `m`
-  const char* fromHead;  //!< what the save adds from the header `h`
+  const char* total;        //!< total column, nullptr when the bill keeps none
+  const char* lineSum;      //!< the sum the save writes into it, over lines `m`
+  const char* fromHead;     //!< what the save adds from the header `h`
+  const char* exempt = "";  //!< headers whose total is not compared
 };
 
 // clang-format off
 const BillTable kBillTables[] = {
-    {"vt_x_xmzzk", "hjje", "sum(m.je)", ""},
+    {"vt_x_xmzzk", "hjje", "sum(m.je)", "", " and isnull(h.zfflag, 0) = 0"},  // voiding sets hjje 0
     {"vt_x_xmwtk", "hjje", "sum(m.je)", ""},
     {"vt_x_cpfhk", nullptr, nullptr, nullptr},
     {"vt_c_spjh", "hjje", "sum(m.je)", ""},
@@ -69,8 +71,8 @@ void addWholeBillChecks(const BillTable& t, std::vector<BookCheck>& out) {
            " + ', lines ' + " + text(expected) + " detail from " + head +
            " h inner join (select m.orgid, m.billno, " + t.lineSum + " total from " + lines +
            " m group by m.orgid, m.billno) s on s.orgid = h.orgid and s.billno = h.billno where " +
-           total + " is not null and abs(" + total + " - (" + expected +
-           ")) > 0.00005 order by h.id",
+           total + " is not null and abs(" + total + " - (" + expected + ")) > 0.00005" + t.exempt +
+           " order by h.id",
        "表头合计与明细之和不符"});
 }
 

@@ -2,7 +2,8 @@
 # Runs `coreapp demo` twice on one new database file and checks that both runs exit 0,
 # that the first creates the file and the second adds a second order to it, that each
 # run names the printed document it wrote, and that the database then holds exactly two
-# orders, both completed and fully settled (cash and member card), the card charged twice.
+# orders, both completed and fully settled (cash and member card), the card charged twice,
+# and that `db check` then finds nothing wrong.
 # COREAPP names the binary (default build/coreapp). With PG_STATE (the test cluster's
 # state folder, see scripts/pg_cluster.sh) the demo runs on a fresh server database.
 set -u
@@ -40,4 +41,8 @@ select count(*), count(distinct billno), sum(case when status = 3 and ispay = 2 
 from vt_x_xmzzk where zfflag = 0 and kh_id = (select id from vt_b_khbmk where code = 'C002')
 SQL
 grep -qF '"rows":[[2,2,2,2]]' "$tmp/orders.out" || fail "expected two settled orders, got $(cat "$tmp/orders.out")"
+
+# The books after the two roads keep every invariant `db check` knows.
+"$COREAPP" db check --db "$db" >"$tmp/check.out" 2>"$tmp/check.err" ||
+  { cat "$tmp/check.out" "$tmp/check.err"; fail "db check found problems"; }
 echo "ok   demo"

@@ -302,6 +302,10 @@ insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck1, @sp5,
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck1, @sp6, 6, 960)
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp3, 500, 600)
 insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) values (@org, @ck2, @sp4, 10, 180)
+-- The opening stock is the journal's first movement, so stock on hand is always the
+-- sum of the journal (what `coreapp db check` compares).
+insert into vt_c_spls(orgid, category, billno, ck_id, sp_id, sl, je)
+  select orgid, '期初', '期初', ck_id, sp_id, kcsl, kcje from vt_c_spkc where orgid = @org
 
 -- A completed order of 华宇地产, nothing shipped yet: its lines can be sent out to
 -- 彩虹写真输出 on an outsourced order and shipped on a shipment bill. Its date, number

@@ -118,6 +118,25 @@ insert into vt_sys_hx_kh(orgid, billno, biztype, hxbillid, hxbillno, hxbilldate,
   select t1.orgid, t1.billno, t1.biztype, t1.bizid, t2.billno, t2.billdate, t2.ck_id, isnull(t2.hjje, 0) - isnull(t2.jmje, 0), t1.hxje, '预收冲减应收', 1
   from vt_f_yshx_hx t1 inner join vt_x_xmzzk t2 on t1.bizid = t2.id
   where t1.orgid = @org and t1.billno = 'A1115202611250001'
+-- Every bill has its lines, one each here, whose amount is the bill's total (a saved
+-- bill always has lines and its total is their sum). The orders' work was handed
+-- over already, so the lines wait neither for shipment nor for outsourcing; the goods
+-- bills are older than the opening stock, which already holds their effect.
+declare @xm5 int
+declare @sp4 int
+select @xm5 = id from vt_b_xmbmk where orgid = @org and code = 'XM005'
+select @sp4 = id from vt_b_spbmk where orgid = @org and code = 'SP004'
+insert into vt_x_xmzzk_mx(uid, orgid, billno, xm_id, sl, n, x, y, k, old_dj, dj, zk, je, fhsl_ok, gcxmmc, beizhu)
+  select uid + '-mx', orgid, billno, @xm5, 1, 1, 1, 1, 1, hjje, hjje, 1, hjje, 1, gcxmmc, ''
+  from vt_x_xmzzk where orgid = @org and uid like 'demo-xm-%'
+insert into vt_x_xmwtk_mx(uid, orgid, billno, xm_id, dj, sl, n, x, y, zk, je, beizhu)
+  select uid + '-mx', orgid, billno, @xm5, hjje, 1, 1, 1, 1, 1, hjje, ''
+  from vt_x_xmwtk where orgid = @org and uid like 'demo-wx-%'
+insert into vt_c_spch_mx(uid, orgid, billno, sp_id, sl, zk, old_dj, dj, je, beizhu)
+  select 'demo-chmx-' + billno, orgid, billno, @sp4, 1, 1, hjje, hjje, hjje, '' from vt_c_spch where orgid = @org
+insert into vt_c_spjh_mx(uid, orgid, billno, sp_id, sl, zk, dj, je)
+  select 'demo-jhmx-' + billno, orgid, billno, @sp4, 1, 1, hjje, hjje from vt_c_spjh where orgid = @org
+
 exec sp_sys_calcxmzzkhj @orgid = @org, @billno = 'A1100202609220001'
 exec sp_sys_calcxmzzkhj @orgid = @org, @billno = 'A1100202611200001'
 

@@ -58,10 +58,11 @@ int userVersion(sqlite3* db) {
 
 }  // namespace
 
-EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options) : path_(path) {
+EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options, bool readOnly) : path_(path) {
   if (!options.create && path != ":memory:" && !path.empty() && !std::filesystem::exists(path))
     throw ConnectionError("The database file " + path + " does not exist. Create it with: coreapp db init --db " + path);
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
+  int flags = readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX
+                               : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -70,7 +71,7 @@ EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options)
   }
   try {
     sqlite3_busy_timeout(db_, options.busyTimeoutMs);
-    if (sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
+    if (!readOnly && sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
       throw ConnectionError("The database " + path +
                             " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
                             "to a folder you can write to; it was not changed.");
@@ -78,7 +79,8 @@ EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options)
       throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " + std::to_string(version) +
                             "; this one knows up to " + std::to_string(kSchemaVersion) +
                             "). Open it with that newer coreapp; it was not changed.");
-    if (path != ":memory:" && !path.empty()) execPragma(db_, path, "pragma journal_mode=WAL");
+    // A copy read for checking keeps its journal mode: switching would rewrite its header.
+    if (!readOnly && path != ":memory:" && !path.empty()) execPragma(db_, path, "pragma journal_mode=WAL");
     execPragma(db_, path, "pragma synchronous=FULL");
     engine_ = std::make_unique<tsql::Engine>(db_);
   } catch (const ConnectionError&) {

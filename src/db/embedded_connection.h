@@ -36,7 +36,11 @@ class EmbeddedConnection : public Connection {
   };
 
   //! Opens `path` (":memory:" for a private in-memory database). Throws ConnectionError.
-  explicit EmbeddedConnection(const std::string& path, Options options);
+  explicit EmbeddedConnection(const std::string& path, Options options) : EmbeddedConnection(path, options, false) {}
+  //! Opens an existing file read only with its journal mode left as it is: a backup
+  //! copy, whose bytes must stay as its checksum says.
+  struct ReadOnly {};
+  EmbeddedConnection(const std::string& path, ReadOnly) : EmbeddedConnection(path, Options{5000, false}, true) {}
   explicit EmbeddedConnection(const std::string& path) : EmbeddedConnection(path, Options{}) {}
   ~EmbeddedConnection() override;
   EmbeddedConnection(const EmbeddedConnection&) = delete;
@@ -56,6 +60,8 @@ class EmbeddedConnection : public Connection {
   static constexpr int kSchemaVersion = 1;
 
  private:
+  EmbeddedConnection(const std::string& path, Options options, bool readOnly);
+
   std::string path_;
   sqlite3* db_ = nullptr;
   std::unique_ptr<tsql::Engine> engine_;

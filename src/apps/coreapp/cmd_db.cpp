@@ -16,6 +16,7 @@
 #include <string>
 #include <system_error>
 
+#include "apps/coreapp/cmd_db_safety.h"
 #include "apps/coreapp/command.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
@@ -209,6 +210,7 @@ void setupDb(CLI::App& cli) {
     int code = runDbInit(*options);
     if (code != 0) throw CLI::RuntimeError(code);
   });
+  setupDbSafety(*db);
 }
 
 [[maybe_unused]] const bool registered = registerCommand("db", setupDb);

@@ -25,13 +25,7 @@ ast::Query Parser::parseQuery() {
   }
   if (accept(Keyword::Order)) {
     expect(Keyword::By);
-    do {
-      ast::OrderItem item;
-      item.expr = parseExpr();
-      if (accept(Keyword::Desc)) item.descending = true;
-      else accept(Keyword::Asc);
-      q.orderBy.push_back(std::move(item));
-    } while (accept(TokenKind::Comma));
+    q.orderBy = parseOrderItems();
     parseOffsetFetch(q);
   }
   return q;

@@ -140,6 +140,9 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     for (std::size_t i = 1; i < f.args.size(); ++i) t = dominant(t, arg(i));
     return t;
   }
+  if (n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile") return ofKind(TypeKind::BigInt);
+  if (n == "percent_rank" || n == "cume_dist") return ofKind(TypeKind::Float);
+  if (n == "lag" || n == "lead" || n == "first_value" || n == "last_value") return arg(0);
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
     DataType t = arg(0);
     if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);

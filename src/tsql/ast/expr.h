@@ -116,8 +116,7 @@ struct FunctionCallExpr : Expr {
   std::vector<ExprPtr> args;
   bool distinct = false;
   bool star = false;
-  std::unique_ptr<WindowSpec> over;   //!< a window function; null for a plain call
-  std::vector<OrderItem> withinGroup;  //!< PERCENTILE_CONT/DISC's WITHIN GROUP (ORDER BY ...)
+  std::unique_ptr<WindowSpec> over;  //!< a window function; null for a plain call
 };
 
 //! CAST(x AS type) and CONVERT(type, x [, style]).

@@ -1,6 +1,6 @@
 // Window functions: OVER ( [PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE frame] ) after
-// a call, WITHIN GROUP (ORDER BY ...) of the percentiles, and the ORDER BY lists the
-// windows and queries share. None of these words is reserved, so they are read by text.
+// a call, and the ORDER BY lists the windows and queries share. None of these words is
+// reserved, so they are read by their text.
 #include "tsql/parser/parser.h"
 
 namespace tsql {
@@ -18,16 +18,8 @@ std::vector<ast::OrderItem> Parser::parseOrderItems() {
   return items;
 }
 
-// After a call's ')': [WITHIN GROUP '(' ORDER BY order-items ')'] [OVER '(' window ')']
+// After a call's ')': [OVER '(' window ')']
 void Parser::parseWindowClauses(ast::FunctionCallExpr& call) {
-  if (peek(1).keyword == Keyword::Group && acceptWord("within")) {
-    advance();
-    expect(TokenKind::LParen, "'('");
-    expect(Keyword::Order);
-    expect(Keyword::By);
-    call.withinGroup = parseOrderItems();
-    expect(TokenKind::RParen, "')'");
-  }
   if (peek(1).kind != TokenKind::LParen || !acceptWord("over")) return;
   advance();
   auto w = std::make_unique<ast::WindowSpec>();

@@ -264,6 +264,17 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   if (emitDecimalArithmetic(b, lt, rt)) return;
+  // int + - * int is an int, and past int's range SQL Server's 8115 (the databases
+  // would go on in 64 bits)
+  bool intResult = b.op <= ast::BinaryOp::Mul && numericOrNull(lt) && numericOrNull(rt) &&
+                   typeOf(b).kind == TypeKind::Int;
+  if (!intResult) return emitArithmeticOperator(b, lt, rt);
+  out_ += "tsql_int(";
+  emitArithmeticOperator(b, lt, rt);
+  out_ += ')';
+}
+
+void SqlTranslator::emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt) {
   bool bothNumeric = numericOrNull(lt) && numericOrNull(rt);
   switch (b.op) {
     case ast::BinaryOp::Add: return emitAddition(b, lt, rt);

@@ -156,6 +156,7 @@ class SqlTranslator {
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
+  void emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
   void emitAddition(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
   //! "(lhs op rhs)".
   void emitInfix(const ast::BinaryExpr& b, const char* op);
@@ -256,13 +257,16 @@ class SqlTranslator {
     std::string sqlName;  //!< what the SQL names it (a recursive one's own rows while it is written)
     std::vector<Output> columns;
   };
-  //! The recursive member being written: its core, the alias it reads its CTE by, and
-  //! the recursion limit (null: 100).
+  //! The member of a recursive CTE being written: its core, whether it is an anchor,
+  //! the alias it reads its CTE by, the recursion limit (null: 100) and which of its
+  //! columns are written as bigint.
   struct Recursion {
     const ast::SelectCore* core = nullptr;
+    bool anchor = true;
     std::string cte;
     std::string alias;
     const ast::Expr* limit = nullptr;
+    std::vector<bool> widened;
   };
   //! "WITH ... " for a statement's common table expressions, which it makes known.
   std::string emitWith(const ast::WithClause* with);

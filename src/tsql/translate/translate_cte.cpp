@@ -80,43 +80,46 @@ std::vector<SqlTranslator::Output> SqlTranslator::cteColumns(const ast::CommonTa
   return outputs;
 }
 
-// tsql_rec_x(columns, level) AS (SELECT anchor.*, 0 FROM (anchors) UNION ALL recursive
-// members with level + 1), x(columns) AS (SELECT columns FROM tsql_rec_x).
+// tsql_rec_x(columns, level) AS (anchors with level 0 UNION ALL recursive members with
+// level + 1), x(columns) AS (SELECT columns FROM tsql_rec_x). Integer columns are
+// bigint in every member: the server wants the anchor's and the members' types equal,
+// and a constant there is a bigint while an int column's sum is an int.
 void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_t firstRecursive, const ast::Expr* limit) {
   const ast::Query& q = *cte.query;
   if (firstRecursive == 0) throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
   for (std::size_t i = firstRecursive - 1; i < q.setOps.size(); ++i)
     if (q.setOps[i] != ast::SetOp::UnionAll) throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
+  std::vector<Output> columns = cteColumns(cte, queryOutputs(q));  // the first anchor's
   std::string own = "tsql_rec_" + toLower(cte.name);
-  std::string head = std::exchange(out_, {});
-  out_ += "SELECT \"tsql_anchor_\".*, CAST(0 AS BIGINT) FROM (";
-  std::vector<Output> outputs;
-  for (std::size_t i = 0; i < firstRecursive; ++i) {
-    if (i) out_ += q.setOps[i - 1] == ast::SetOp::UnionAll ? " UNION ALL " : " UNION ";
-    std::vector<Output> core = emitCore(q.cores[i], nullptr);
-    if (i == 0) outputs = std::move(core);
-  }
-  out_ += ") AS \"tsql_anchor_\"";
-  std::vector<Output> columns = cteColumns(cte, std::move(outputs));
+  Recursion r{nullptr, true, own, {}, limit, {}};
   std::vector<std::string> names;
-  for (const auto& c : columns) names.push_back(c.name);
-  ctes_.push_back({toLower(cte.name), quoteIdent(own), columns});
-  for (std::size_t i = firstRecursive; i < q.cores.size(); ++i) {
-    out_ += " UNION ALL ";
-    recursion_ = Recursion{&q.cores[i], own, {}, limit};
+  for (const auto& c : columns) {
+    names.push_back(c.name);
+    r.widened.push_back(c.type.kind == ast::TypeKind::Int || c.type.kind == ast::TypeKind::BigInt);
+  }
+  out_ += quoteIdent(own) + '(' + columnList(names) + ", " + kLevel + ") AS (";
+  for (std::size_t i = 0; i < q.cores.size(); ++i) {
+    if (i == firstRecursive) ctes_.push_back({toLower(cte.name), quoteIdent(own), columns});  // members read it
+    if (i) out_ += q.setOps[i - 1] == ast::SetOp::UnionAll ? " UNION ALL " : " UNION ";
+    r.core = &q.cores[i];
+    r.anchor = i < firstRecursive;
+    recursion_ = r;
     emitCore(q.cores[i], nullptr);
     recursion_.reset();
   }
   ctes_.back().sqlName = quoteIdent(cte.name);
-  std::string body = std::exchange(out_, std::move(head));
-  out_ += quoteIdent(own) + '(' + columnList(names) + ", " + kLevel + ") AS (" + body + "), ";
-  out_ += quoteIdent(cte.name) + '(' + columnList(names) + ") AS (SELECT " + columnList(names) + " FROM " +
+  out_ += "), " + quoteIdent(cte.name) + '(' + columnList(names) + ") AS (SELECT " + columnList(names) + " FROM " +
           quoteIdent(own) + ')';
 }
 
-// The recursive member's level column: one past the row it was made from.
+// A member's level column: 0 in an anchor, one past the row it was made from in a
+// recursive member.
 void SqlTranslator::emitRecursionLevel() {
   const Recursion& r = *recursion_;
+  if (r.anchor) {
+    out_ += ", CAST(0 AS BIGINT)";
+    return;
+  }
   out_ += ", tsql_recursion(" + quoteIdent(r.alias) + '.' + kLevel + " + 1, ";
   if (r.limit) emit(*r.limit);
   else out_ += "100";

@@ -264,9 +264,10 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       // Where the collation counts trailing blanks, UNION, INTERSECT and EXCEPT compare
       // their text without them ('a' and 'A ' are one row).
       bool trim = trimSetOutputs_ && o.type.isText();
-      out_ += trim ? "rtrim(" : "";
+      bool widen = recursion_ && recursion_->core == &c && i < recursion_->widened.size() && recursion_->widened[i];
+      out_ += trim ? "rtrim(" : widen ? "CAST(" : "";
       emit(*item.expr);
-      out_ += trim ? ")" : "";
+      out_ += trim ? ")" : widen ? " AS BIGINT)" : "";
       // A computed text column compares (UNION, DISTINCT, an outer GROUP BY) under the
       // default collation like a stored one.
       if (o.type.isText() && (trim || item.expr->kind != ast::NodeKind::ColumnRef)) {

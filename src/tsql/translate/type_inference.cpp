@@ -44,16 +44,16 @@ DataType dominant(const DataType& a, const DataType& b) {
   return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
 }
 
-// An integer constant is int (bigint past int's range); in decimal arithmetic it counts
-// with its own digits (10.0 / 3 is decimal(3,1) / decimal(1,0)).
-// Past bigint it is decimal(n,0) (float past 38 digits).
+// An integer constant is int; in decimal arithmetic it counts with its own digits
+// (10.0 / 3 is decimal(3,1) / decimal(1,0)). Past int's range it is decimal(n,0), as
+// in SQL Server (9999999999 / 7 is 1428571428.428571); float past 38 digits.
 DataType integerLiteralType(const std::string& text) {
   std::size_t first = text.find_first_not_of('0');
   int digits = first == std::string::npos ? 1 : static_cast<int>(text.size() - first);
   errno = 0;
   long long v = std::strtoll(text.c_str(), nullptr, 10);
-  bool beyondBigint = errno == ERANGE;
-  DataType t = ofKind(beyondBigint ? TypeKind::Decimal : (v > 2147483647LL ? TypeKind::BigInt : TypeKind::Int));
+  bool beyondInt = errno == ERANGE || v > 2147483647LL;
+  DataType t = ofKind(beyondInt ? TypeKind::Decimal : TypeKind::Int);
   t.precision = digits;
   if (digits > ast::kMaxDecimalPrecision) return ofKind(TypeKind::Float);
   return t;

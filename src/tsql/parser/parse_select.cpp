@@ -115,10 +115,11 @@ ast::SelectItem Parser::parseSelectItem() {
   return item;
 }
 
-// alias := [AS] ( name | 'string' )
+// alias := [AS] ( name | 'string' )   -- OPTION ( starts the statement's query hints
 std::string Parser::parseOptionalAlias() {
   bool as = accept(Keyword::As);
   if (at(TokenKind::String)) return unquoteString(advance());
+  if (!as && peek(1).kind == TokenKind::LParen && toLower(peek().text) == "option") return {};
   if (atName()) return unquoteIdentifier(advance());
   if (as) fail(peek());
   return {};

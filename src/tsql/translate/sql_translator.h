@@ -286,6 +286,7 @@ class SqlTranslator {
   std::vector<Cte> ctes_;        //!< the statement's common table expressions written so far
   std::optional<Recursion> recursion_;
   std::string withPrefix_;       //!< the statement's WITH, put before its SQL by finish()
+  const ast::SelectCore* valueCore_ = nullptr;  //!< its first item is named tsql_v_ (ALL / ANY)
   TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
   bool trimSetOutputs_ = false;     //!< text outputs of UNION/INTERSECT/EXCEPT arms lose trailing blanks

@@ -63,7 +63,7 @@ void SqlTranslator::emitIsNull(const ast::IsNullExpr& n) {
 }
 
 // x op ALL | ANY (query), which neither database's own SQL shares: the subquery's values
-// are read as column tsql_v_ of tsql_q_ (an empty first arm names it), and the counts of
+// are read as column tsql_v_ of tsql_q_ (its select item named so), and the counts of
 // values for which the comparison is true and is false decide, in three-valued logic as
 // SQL Server does. ALL is false when one comparison is false, else unknown when one is
 // unknown, else true (over no value too); ANY is true when one is true, else unknown when
@@ -86,9 +86,18 @@ void SqlTranslator::emitQuantified(const ast::QuantifiedExpr& q) {
   out_ += q.all ? " > 0 THEN 0 WHEN count(*) > " : " > 0 THEN 1 WHEN count(*) > ";
   count(q.all);
   out_ += q.all ? " THEN NULL ELSE 1 END" : " THEN NULL ELSE 0 END";
-  out_ += " FROM (SELECT NULL AS \"tsql_v_\" WHERE 1 = 0 UNION ALL SELECT * FROM ";
-  emitSubquery(*q.subquery);
-  out_ += " AS \"tsql_s_\") AS \"tsql_q_\") = 1)";
+  out_ += " FROM ";
+  const ast::SelectCore& first = q.subquery->cores[0];
+  if (first.items[0].star) {  // an empty first arm names the column
+    out_ += "(SELECT NULL AS \"tsql_v_\" WHERE 1 = 0 UNION ALL SELECT * FROM ";
+    emitSubquery(*q.subquery);
+    out_ += " AS \"tsql_s_\")";
+  } else {  // the select item is named so: its collation stays
+    valueCore_ = &first;
+    emitSubquery(*q.subquery);
+    valueCore_ = nullptr;
+  }
+  out_ += " AS \"tsql_q_\") = 1)";
 }
 
 }  // namespace tsql::translate

@@ -275,7 +275,10 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
         out_ += runtime::kCollation;
       }
     }
-    if (!item.alias.empty()) {
+    if (valueCore_ == &c && i == 0) {  // the value an ALL / ANY comparison reads
+      o.name = item.alias;
+      out_ += " AS \"tsql_v_\"";
+    } else if (!item.alias.empty()) {
       o.name = item.alias;
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {

@@ -43,8 +43,10 @@ insert into orders select n, n % 200, date('2024-01-01', '+' || (n / 7) || ' day
 )sql";
 
 const char* kSqliteReport =
-    "select cust, id, units, sum(units) over (partition by cust order by billdate, id rows unbounded preceding), "
-    "row_number() over (partition by cust order by billdate desc, id desc) from orders order by cust, billdate, id";
+    "select cust, id, units, sum(units) over (partition by cust order by billdate, id rows "
+    "unbounded preceding), "
+    "row_number() over (partition by cust order by billdate desc, id desc) from orders order by "
+    "cust, billdate, id";
 
 double cpuSeconds() {
   timespec t{};
@@ -75,7 +77,8 @@ void BM_WindowReportEngineOverSqlite(benchmark::State& state) {
       double t1 = cpuSeconds();
       benchmark::DoNotOptimize(readAll(base.stmt));
       double t2 = cpuSeconds();
-      if (!r.ok() || r.resultSets.back().rows.size() != kOrders) state.SkipWithError("the report failed");
+      if (!r.ok() || r.resultSets.back().rows.size() != kOrders)
+        state.SkipWithError("the report failed");
       engine += t1 - t0;
       hand += t2 - t1;
     }

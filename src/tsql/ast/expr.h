@@ -90,7 +90,9 @@ struct OrderItem {
   bool descending = false;
 };
 
-enum class FrameBoundKind : std::uint8_t { UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing };
+enum class FrameBoundKind : std::uint8_t {
+  UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing
+};
 
 //! One end of a window frame: UNBOUNDED PRECEDING, n PRECEDING, CURRENT ROW ...
 struct FrameBound {

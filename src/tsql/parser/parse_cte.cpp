@@ -10,11 +10,16 @@ namespace {
 // The WITH clause of a statement that can carry one; nullptr for any other.
 std::shared_ptr<ast::WithClause>* withOf(ast::Stmt& s) {
   switch (s.kind) {
-    case ast::NodeKind::Select: return &ast::nodeCast<ast::SelectStmt>(s).query.with;
-    case ast::NodeKind::Insert: return &ast::nodeCast<ast::InsertStmt>(s).with;
-    case ast::NodeKind::Update: return &ast::nodeCast<ast::UpdateStmt>(s).with;
-    case ast::NodeKind::Delete: return &ast::nodeCast<ast::DeleteStmt>(s).with;
-    default: return nullptr;
+    case ast::NodeKind::Select:
+      return &ast::nodeCast<ast::SelectStmt>(s).query.with;
+    case ast::NodeKind::Insert:
+      return &ast::nodeCast<ast::InsertStmt>(s).with;
+    case ast::NodeKind::Update:
+      return &ast::nodeCast<ast::UpdateStmt>(s).with;
+    case ast::NodeKind::Delete:
+      return &ast::nodeCast<ast::DeleteStmt>(s).with;
+    default:
+      return nullptr;
   }
 }
 
@@ -31,7 +36,8 @@ ast::StmtPtr Parser::parseWithStatement() {
     cte.name = parseName("a table name");
     if (at(TokenKind::LParen)) {
       advance();
-      do cte.columns.push_back(parseName("a column name")); while (accept(TokenKind::Comma));
+      do cte.columns.push_back(parseName("a column name"));
+      while (accept(TokenKind::Comma));
       expect(TokenKind::RParen, "')'");
     }
     expect(Keyword::As);
@@ -39,8 +45,8 @@ ast::StmtPtr Parser::parseWithStatement() {
     with->ctes.push_back(std::move(cte));
   } while (accept(TokenKind::Comma));
   const Token& next = peek();
-  if (next.keyword != Keyword::Select && next.keyword != Keyword::Insert && next.keyword != Keyword::Update &&
-      next.keyword != Keyword::Delete)
+  if (next.keyword != Keyword::Select && next.keyword != Keyword::Insert &&
+      next.keyword != Keyword::Update && next.keyword != Keyword::Delete)
     fail(next);
   ast::StmtPtr stmt = parseStatement();
   std::shared_ptr<ast::WithClause>& slot = *withOf(*stmt);
@@ -61,7 +67,8 @@ void Parser::parseQueryOption(ast::Stmt& stmt) {
       continue;
     }
     int depth = 0;  // another hint: its words, up to the next comma at its level
-    while (!at(TokenKind::End) && (depth > 0 || (!at(TokenKind::Comma) && !at(TokenKind::RParen)))) {
+    while (!at(TokenKind::End) &&
+           (depth > 0 || (!at(TokenKind::Comma) && !at(TokenKind::RParen)))) {
       if (at(TokenKind::LParen)) ++depth;
       if (at(TokenKind::RParen)) --depth;
       advance();

@@ -62,7 +62,8 @@ void Parser::parseGroupBy(ast::SelectCore& core) {
     sets = crossProduct(sets, parseGroupingElement(core, false));
     if (sets.empty()) fail(start, "Too many grouping sets. The maximum number is 4096.");
   } while (accept(TokenKind::Comma));
-  if (!expanded && at(Keyword::With) && peek(2).kind != TokenKind::LParen) {  // GROUP BY a, b WITH ROLLUP
+  // GROUP BY a, b WITH ROLLUP | WITH CUBE
+  if (!expanded && at(Keyword::With) && peek(2).kind != TokenKind::LParen) {
     std::string word = toLower(peek(1).text);
     if (word == "rollup" || word == "cube") {
       advance();

@@ -11,8 +11,10 @@ std::vector<ast::OrderItem> Parser::parseOrderItems() {
   do {
     ast::OrderItem item;
     item.expr = parseExpr();
-    if (accept(Keyword::Desc)) item.descending = true;
-    else accept(Keyword::Asc);
+    if (accept(Keyword::Desc))
+      item.descending = true;
+    else
+      accept(Keyword::Asc);
     items.push_back(std::move(item));
   } while (accept(TokenKind::Comma));
   return items;
@@ -25,7 +27,8 @@ void Parser::parseWindowClauses(ast::FunctionCallExpr& call) {
   auto w = std::make_unique<ast::WindowSpec>();
   if (acceptWord("partition")) {
     expect(Keyword::By);
-    do w->partitionBy.push_back(parseExpr()); while (accept(TokenKind::Comma));
+    do w->partitionBy.push_back(parseExpr());
+    while (accept(TokenKind::Comma));
   }
   if (accept(Keyword::Order)) {
     expect(Keyword::By);
@@ -39,8 +42,10 @@ void Parser::parseWindowClauses(ast::FunctionCallExpr& call) {
 // frame := (ROWS | RANGE) ( bound | BETWEEN bound AND bound ); a lone bound is the
 // frame's start, its end the current row.
 void Parser::parseWindowFrame(ast::WindowSpec& w) {
-  if (acceptWord("rows")) w.rows = true;
-  else if (!acceptWord("range")) return;
+  if (acceptWord("rows"))
+    w.rows = true;
+  else if (!acceptWord("range"))
+    return;
   w.hasFrame = true;
   if (!accept(Keyword::Between)) {
     w.start = parseFrameBound();

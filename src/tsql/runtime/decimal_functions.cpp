@@ -137,8 +137,9 @@ void totalFinal(sqlite3_context* ctx) {
 // Also a window function (SUM(x) OVER ...).
 template <bool Average>
 int defineTotal(sqlite3* db, const char* name) {
-  return sqlite3_create_window_function(db, name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, totalStep<false>,
-                                        totalFinal<Average>, totalValue<Average>, totalStep<true>, nullptr);
+  return sqlite3_create_window_function(db, name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                        totalStep<false>, totalFinal<Average>, totalValue<Average>,
+                                        totalStep<true>, nullptr);
 }
 
 }  // namespace

@@ -274,7 +274,8 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   out_ += ')';
 }
 
-void SqlTranslator::emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt) {
+void SqlTranslator::emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt,
+                                           const ast::DataType& rt) {
   bool bothNumeric = numericOrNull(lt) && numericOrNull(rt);
   switch (b.op) {
     case ast::BinaryOp::Add: return emitAddition(b, lt, rt);

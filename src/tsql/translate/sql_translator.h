@@ -156,7 +156,8 @@ class SqlTranslator {
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
-  void emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
+  void emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt,
+                              const ast::DataType& rt);
   void emitAddition(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
   //! "(lhs op rhs)".
   void emitInfix(const ast::BinaryExpr& b, const char* op);
@@ -254,7 +255,7 @@ class SqlTranslator {
   // common table expressions (translate_cte.cpp)
   struct Cte {
     std::string name;     //!< lower-case, as the statement names it
-    std::string sqlName;  //!< what the SQL names it (a recursive one's own rows while it is written)
+    std::string sqlName;  //!< its SQL name (a recursive one's own rows while it is written)
     std::vector<Output> columns;
   };
   //! The member of a recursive CTE being written: its core, whether it is an anchor,
@@ -271,8 +272,10 @@ class SqlTranslator {
   //! "WITH ... " for a statement's common table expressions, which it makes known.
   std::string emitWith(const ast::WithClause* with);
   void emitCte(const ast::CommonTableExpr& cte);
-  void emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_t firstRecursive, const ast::Expr* limit);
-  std::vector<Output> cteColumns(const ast::CommonTableExpr& cte, std::vector<Output> outputs) const;
+  void emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_t firstRecursive,
+                        const ast::Expr* limit);
+  std::vector<Output> cteColumns(const ast::CommonTableExpr& cte,
+                                 std::vector<Output> outputs) const;
   void emitRecursionLevel();
   const Cte* findCte(const ast::NamedTableRef& n) const;
   bool emitCteRef(const ast::NamedTableRef& n, Scope& scope);

@@ -16,7 +16,8 @@ constexpr const char* kLevel = "\"tsql_level_\"";
 
 bool namesTable(const ast::TableRef& t, const std::string& name) {
   if (const auto* n = ast::nodeAs<ast::NamedTableRef>(&t)) return core::sameText(n->name, name);
-  if (const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t)) return namesTable(*j->left, name) || namesTable(*j->right, name);
+  if (const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t))
+    return namesTable(*j->left, name) || namesTable(*j->right, name);
   return false;
 }
 
@@ -43,15 +44,19 @@ std::string SqlTranslator::emitWith(const ast::WithClause* with) {
   std::vector<std::size_t> recursive;
   for (const auto& cte : with->ctes) recursive.push_back(firstRecursiveCore(cte));
   bool any = false;
-  for (std::size_t i = 0; i < recursive.size(); ++i) any = any || recursive[i] < with->ctes[i].query->cores.size();
+  for (std::size_t i = 0; i < recursive.size(); ++i)
+    any = any || recursive[i] < with->ctes[i].query->cores.size();
   out_ = any ? "WITH RECURSIVE " : "WITH ";
   for (std::size_t i = 0; i < with->ctes.size(); ++i) {
     const ast::CommonTableExpr& cte = with->ctes[i];
     for (std::size_t j = 0; j < i; ++j)
-      if (core::sameText(with->ctes[j].name, cte.name)) throw TranslateError(errors::Error::DuplicateCteName, {cte.name});
+      if (core::sameText(with->ctes[j].name, cte.name))
+        throw TranslateError(errors::Error::DuplicateCteName, {cte.name});
     if (i) out_ += ", ";
-    if (recursive[i] < cte.query->cores.size()) emitRecursiveCte(cte, recursive[i], with->maxRecursion.get());
-    else emitCte(cte);
+    if (recursive[i] < cte.query->cores.size())
+      emitRecursiveCte(cte, recursive[i], with->maxRecursion.get());
+    else
+      emitCte(cte);
   }
   out_ += ' ';
   return std::exchange(out_, std::move(statement));
@@ -70,7 +75,8 @@ void SqlTranslator::emitCte(const ast::CommonTableExpr& cte) {
 std::vector<SqlTranslator::Output> SqlTranslator::cteColumns(const ast::CommonTableExpr& cte,
                                                              std::vector<Output> outputs) const {
   if (!cte.columns.empty() && outputs.size() != cte.columns.size())
-    throw TranslateError(outputs.size() > cte.columns.size() ? errors::Error::CteMoreColumns : errors::Error::CteFewerColumns,
+    throw TranslateError(outputs.size() > cte.columns.size() ? errors::Error::CteMoreColumns
+                                                             : errors::Error::CteFewerColumns,
                          {cte.name});
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     if (!cte.columns.empty()) outputs[i].name = cte.columns[i];
@@ -84,11 +90,14 @@ std::vector<SqlTranslator::Output> SqlTranslator::cteColumns(const ast::CommonTa
 // level + 1), x(columns) AS (SELECT columns FROM tsql_rec_x). Integer columns are
 // bigint in every member: the server wants the anchor's and the members' types equal,
 // and a constant there is a bigint while an int column's sum is an int.
-void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_t firstRecursive, const ast::Expr* limit) {
+void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_t firstRecursive,
+                                     const ast::Expr* limit) {
   const ast::Query& q = *cte.query;
-  if (firstRecursive == 0) throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
+  if (firstRecursive == 0)
+    throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
   for (std::size_t i = firstRecursive - 1; i < q.setOps.size(); ++i)
-    if (q.setOps[i] != ast::SetOp::UnionAll) throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
+    if (q.setOps[i] != ast::SetOp::UnionAll)
+      throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
   std::vector<Output> columns = cteColumns(cte, queryOutputs(q));  // the first anchor's
   std::string own = "tsql_rec_" + toLower(cte.name);
   Recursion r{nullptr, true, own, {}, limit, {}};
@@ -99,7 +108,8 @@ void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_
   }
   out_ += quoteIdent(own) + '(' + columnList(names) + ", " + kLevel + ") AS (";
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
-    if (i == firstRecursive) ctes_.push_back({toLower(cte.name), quoteIdent(own), columns});  // members read it
+    if (i == firstRecursive)
+      ctes_.push_back({toLower(cte.name), quoteIdent(own), columns});  // members read it
     if (i) out_ += q.setOps[i - 1] == ast::SetOp::UnionAll ? " UNION ALL " : " UNION ";
     r.core = &q.cores[i];
     r.anchor = i < firstRecursive;
@@ -108,8 +118,8 @@ void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_
     recursion_.reset();
   }
   ctes_.back().sqlName = quoteIdent(cte.name);
-  out_ += "), " + quoteIdent(cte.name) + '(' + columnList(names) + ") AS (SELECT " + columnList(names) + " FROM " +
-          quoteIdent(own) + ')';
+  out_ += "), " + quoteIdent(cte.name) + '(' + columnList(names) + ") AS (SELECT " +
+          columnList(names) + " FROM " + quoteIdent(own) + ')';
 }
 
 // A member's level column: 0 in an anchor, one past the row it was made from in a
@@ -121,8 +131,10 @@ void SqlTranslator::emitRecursionLevel() {
     return;
   }
   out_ += ", tsql_recursion(" + quoteIdent(r.alias) + '.' + kLevel + " + 1, ";
-  if (r.limit) emit(*r.limit);
-  else out_ += "100";
+  if (r.limit)
+    emit(*r.limit);
+  else
+    out_ += "100";
   out_ += ')';
 }
 

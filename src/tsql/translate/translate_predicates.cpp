@@ -1,6 +1,7 @@
-// CASE, the predicates IN, BETWEEN and IS NULL, and comparisons with ALL / ANY / SOME. IN and BETWEEN compare their
-// operands as a comparison does (text meeting a number or date is converted, text gets
-// the collation). LIKE lives with the other text rules in translate_text_values.cpp.
+// CASE, the predicates IN, BETWEEN and IS NULL, and comparisons with ALL / ANY / SOME.
+// IN and BETWEEN compare their operands as a comparison does (text meeting a number or
+// date is converted, text gets the collation). LIKE lives with the other text rules in
+// translate_text_values.cpp.
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 

@@ -264,7 +264,8 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       // Where the collation counts trailing blanks, UNION, INTERSECT and EXCEPT compare
       // their text without them ('a' and 'A ' are one row).
       bool trim = trimSetOutputs_ && o.type.isText();
-      bool widen = recursion_ && recursion_->core == &c && i < recursion_->widened.size() && recursion_->widened[i];
+      bool widen = recursion_ && recursion_->core == &c && i < recursion_->widened.size() &&
+                   recursion_->widened[i];
       out_ += trim ? "rtrim(" : widen ? "CAST(" : "";
       emit(*item.expr);
       out_ += trim ? ")" : widen ? " AS BIGINT)" : "";

@@ -14,17 +14,23 @@ namespace {
 
 // Functions whose OVER clause must have an ORDER BY.
 bool needsOrder(const std::string& n) {
-  return n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile" || n == "lag" || n == "lead" ||
-         n == "first_value" || n == "last_value" || n == "percent_rank" || n == "cume_dist";
+  return n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile" || n == "lag" ||
+         n == "lead" || n == "first_value" || n == "last_value" || n == "percent_rank" ||
+         n == "cume_dist";
 }
 
 const char* boundText(ast::FrameBoundKind k) {
   switch (k) {
-    case ast::FrameBoundKind::UnboundedPreceding: return "UNBOUNDED PRECEDING";
-    case ast::FrameBoundKind::Preceding: return " PRECEDING";
-    case ast::FrameBoundKind::Following: return " FOLLOWING";
-    case ast::FrameBoundKind::UnboundedFollowing: return "UNBOUNDED FOLLOWING";
-    default: return "CURRENT ROW";
+    case ast::FrameBoundKind::UnboundedPreceding:
+      return "UNBOUNDED PRECEDING";
+    case ast::FrameBoundKind::Preceding:
+      return " PRECEDING";
+    case ast::FrameBoundKind::Following:
+      return " FOLLOWING";
+    case ast::FrameBoundKind::UnboundedFollowing:
+      return "UNBOUNDED FOLLOWING";
+    default:
+      return "CURRENT ROW";
   }
 }
 
@@ -36,8 +42,10 @@ void SqlTranslator::emitWindowFunction(const ast::FunctionCallExpr& f) {
   if (needsOrder(f.name) && f.over->orderBy.empty())
     throw TranslateError(errors::Error::WindowNeedsOrderBy, {core::upperCase(f.name)});
   bool allowed = std::exchange(windowsAllowed_, false);  // none inside its arguments or its window
-  if (f.name == "ntile" || f.name == "lag" || f.name == "lead") emitCountedWindowFunction(f);
-  else emitFunction(f);
+  if (f.name == "ntile" || f.name == "lag" || f.name == "lead")
+    emitCountedWindowFunction(f);
+  else
+    emitFunction(f);
   emitOver(*f.over);
   windowsAllowed_ = allowed;
 }

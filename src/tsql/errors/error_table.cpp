@@ -46,6 +46,9 @@ constexpr ErrorEntry kTable[] = {
      "Previous count = %1, current count = %2."},
     {Error::BadDateParts, 16,
      "Cannot construct data type date, some of the arguments have values which are not valid."},
+    {Error::TopInRecursion, 16,
+     "The TOP or OFFSET operator is not allowed in the recursive part of a recursive common table "
+     "expression '%1'."},
     {Error::NullNotAllowed, 16,
      "Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 fails."},
     {Error::DateAddOverflow, 16, "Adding a value to a '%1' column caused an overflow."},

@@ -35,6 +35,7 @@ enum class Error : int {
   RecursionWithoutUnionAll = 252,  //!< recursive common table expression %1
   TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
   BadDateParts = 289,         //!< DATEFROMPARTS of no real date
+  TopInRecursion = 461,       //!< TOP in the recursive member of %1
   NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
   DateAddOverflow = 517,      //!< a date of type %1 moved past its range
   ExplicitConversion = 529,   //!< from %1 to %2, which CAST refuses

@@ -276,6 +276,7 @@ class SqlTranslator {
                         const ast::Expr* limit);
   std::vector<Output> cteColumns(const ast::CommonTableExpr& cte,
                                  std::vector<Output> outputs) const;
+  void emitRecursiveMember(const Recursion& r, const std::string& cteName);
   void emitRecursionLevel();
   const Cte* findCte(const ast::NamedTableRef& n) const;
   bool emitCteRef(const ast::NamedTableRef& n, Scope& scope);

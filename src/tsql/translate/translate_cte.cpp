@@ -113,13 +113,24 @@ void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_
     if (i) out_ += q.setOps[i - 1] == ast::SetOp::UnionAll ? " UNION ALL " : " UNION ";
     r.core = &q.cores[i];
     r.anchor = i < firstRecursive;
-    recursion_ = r;
-    emitCore(q.cores[i], nullptr);
-    recursion_.reset();
+    emitRecursiveMember(r, cte.name);
   }
   ctes_.back().sqlName = quoteIdent(cte.name);
   out_ += "), " + quoteIdent(cte.name) + '(' + columnList(names) + ") AS (SELECT " +
           columnList(names) + " FROM " + quoteIdent(own) + ')';
+}
+
+// One member with its level column; an anchor's TOP keeps n of its rows, as an arm's does.
+void SqlTranslator::emitRecursiveMember(const Recursion& r, const std::string& cteName) {
+  const ast::SelectCore& core = *r.core;
+  if (core.top && !r.anchor) throw TranslateError(errors::Error::TopInRecursion, {cteName});
+  if (core.topWithTies) throw TranslateError(errors::Error::TiesWithoutOrderBy);
+  if (core.top) out_ += "SELECT * FROM (";
+  std::size_t start = out_.size();
+  recursion_ = r;
+  emitCore(core, nullptr);
+  recursion_.reset();
+  if (core.top) out_ += " LIMIT " + topLimit(core, out_.substr(start)) + ") AS \"tsql_arm_\"";
 }
 
 // A member's level column: 0 in an anchor, one past the row it was made from in a

@@ -56,6 +56,7 @@ enum class Error : int {
   RollbackWithoutBegin = 3903,
   WindowOutsideSelect = 4108,  //!< a window function outside the select list and ORDER BY
   WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
+  RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
@@ -74,6 +75,8 @@ enum class Error : int {
   DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
   InvalidTimezone = 9812,       //!< in function %1
   TopWithOffset = 10741,
+  WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
+  FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run
   UserMessage = 50000,          //!< a message the batch itself raised, %1

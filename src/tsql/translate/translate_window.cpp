@@ -12,11 +12,24 @@ namespace tsql::translate {
 
 namespace {
 
-// Functions whose OVER clause must have an ORDER BY.
-bool needsOrder(const std::string& n) {
+// Functions that rank or offset rows: their OVER clause has an ORDER BY and no frame.
+bool ranksRows(const std::string& n) {
   return n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile" || n == "lag" ||
-         n == "lead" || n == "first_value" || n == "last_value" || n == "percent_rank" ||
-         n == "cume_dist";
+         n == "lead" || n == "percent_rank" || n == "cume_dist";
+}
+
+// What SQL Server refuses in a window.
+void checkWindow(const ast::FunctionCallExpr& f) {
+  const ast::WindowSpec& w = *f.over;
+  if (f.distinct) throw TranslateError(errors::Error::DistinctOver);
+  bool ordered = ranksRows(f.name) || f.name == "first_value" || f.name == "last_value";
+  if (ordered && w.orderBy.empty())
+    throw TranslateError(errors::Error::WindowNeedsOrderBy, {core::upperCase(f.name)});
+  if (!w.hasFrame) return;
+  if (ranksRows(f.name))
+    throw TranslateError(errors::Error::WindowFrameNotAllowed, {core::upperCase(f.name)});
+  if (w.orderBy.empty()) throw TranslateError(errors::Error::FrameWithoutOrderBy);
+  if (!w.rows && (w.start.offset || w.end.offset)) throw TranslateError(errors::Error::RangeOffset);
 }
 
 const char* boundText(ast::FrameBoundKind k) {
@@ -38,9 +51,7 @@ const char* boundText(ast::FrameBoundKind k) {
 
 void SqlTranslator::emitWindowFunction(const ast::FunctionCallExpr& f) {
   if (!windowsAllowed_) throw TranslateError(errors::Error::WindowOutsideSelect);
-  if (f.distinct) throw TranslateError(errors::Error::DistinctOver);
-  if (needsOrder(f.name) && f.over->orderBy.empty())
-    throw TranslateError(errors::Error::WindowNeedsOrderBy, {core::upperCase(f.name)});
+  checkWindow(f);
   bool allowed = std::exchange(windowsAllowed_, false);  // none inside its arguments or its window
   if (f.name == "ntile" || f.name == "lag" || f.name == "lead")
     emitCountedWindowFunction(f);

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 25;
+constexpr int kRuntimeVersion = 26;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -24,6 +24,15 @@ END $$;
 
 CREATE OR REPLACE FUNCTION tsql_error(msg text) RETURNS integer LANGUAGE plpgsql AS
 $$ BEGIN RAISE EXCEPTION USING MESSAGE = msg; END $$;
+
+-- a recursive common table expression's row level: past the limit (0: none), 530
+CREATE OR REPLACE FUNCTION tsql_recursion(level bigint, lim bigint) RETURNS bigint LANGUAGE plpgsql AS
+$$ BEGIN
+  IF lim > 0 AND level > lim THEN
+    RAISE EXCEPTION 'The statement terminated. The maximum recursion % has been exhausted before statement completion.', lim;
+  END IF;
+  RETURN level;
+END $$;
 
 -- half to even at four decimals, in money's range
 -- Text stored into a varchar(n) / char(n) column: blanks past n are dropped, anything

@@ -84,6 +84,32 @@ struct BinaryExpr : Expr {
   ExprPtr rhs;
 };
 
+//! One key of an ORDER BY (a query's, a window's or WITHIN GROUP's).
+struct OrderItem {
+  ExprPtr expr;
+  bool descending = false;
+};
+
+enum class FrameBoundKind : std::uint8_t {
+  UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing
+};
+
+//! One end of a window frame: UNBOUNDED PRECEDING, n PRECEDING, CURRENT ROW ...
+struct FrameBound {
+  FrameBoundKind kind = FrameBoundKind::CurrentRow;
+  ExprPtr offset;  //!< n of n PRECEDING / n FOLLOWING
+};
+
+//! OVER ( [PARTITION BY ...] [ORDER BY ...] [ROWS | RANGE frame] ).
+struct WindowSpec {
+  std::vector<ExprPtr> partitionBy;
+  std::vector<OrderItem> orderBy;
+  bool hasFrame = false;
+  bool rows = false;  //!< ROWS; RANGE otherwise
+  FrameBound start;
+  FrameBound end;  //!< CURRENT ROW when the frame names only its start
+};
+
 //! name(args). `name` is lower-case without schema; count(*) has `star`.
 struct FunctionCallExpr : Expr {
   static constexpr NodeKind kKind = NodeKind::FunctionCall;
@@ -92,6 +118,7 @@ struct FunctionCallExpr : Expr {
   std::vector<ExprPtr> args;
   bool distinct = false;
   bool star = false;
+  std::unique_ptr<WindowSpec> over;  //!< a window function; null for a plain call
 };
 
 //! CAST(x AS type) and CONVERT(type, x [, style]).
@@ -165,6 +192,17 @@ struct SubqueryExpr : Expr {
   explicit SubqueryExpr(SourcePos p) : Expr(kKind, p) {}
   std::unique_ptr<Query> query;
   ~SubqueryExpr() override;
+};
+
+//! x op ANY | SOME | ALL (subquery). `compare` is x op v, where v (the right side, a
+//! column reference the translator resolves) is each value the subquery gives.
+struct QuantifiedExpr : Expr {
+  static constexpr NodeKind kKind = NodeKind::Quantified;
+  explicit QuantifiedExpr(SourcePos p) : Expr(kKind, p) {}
+  std::unique_ptr<BinaryExpr> compare;
+  bool all = false;  //!< ALL; ANY and SOME otherwise
+  std::unique_ptr<Query> subquery;
+  ~QuantifiedExpr() override;
 };
 
 }  // namespace tsql::ast

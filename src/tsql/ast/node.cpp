@@ -8,6 +8,7 @@ namespace tsql::ast {
 InExpr::~InExpr() = default;
 ExistsExpr::~ExistsExpr() = default;
 SubqueryExpr::~SubqueryExpr() = default;
+QuantifiedExpr::~QuantifiedExpr() = default;
 DerivedTableRef::~DerivedTableRef() = default;
 
 }  // namespace tsql::ast

@@ -14,7 +14,7 @@ namespace tsql::ast {
 enum class NodeKind : std::uint8_t {
   // expressions
   Literal, ColumnRef, Variable, SystemVariable, HostParameter, Unary, Binary, FunctionCall,
-  Cast, Case, In, Exists, Between, Like, IsNull, Subquery,
+  Cast, Case, In, Exists, Between, Like, IsNull, Subquery, Quantified,
   // table sources
   NamedTable, DerivedTable, JoinedTable,
   // statements

@@ -69,12 +69,21 @@ struct SelectCore {
   ExprPtr having;
 };
 
-struct OrderItem {
-  ExprPtr expr;
-  bool descending = false;
+enum class SetOp : std::uint8_t { Union, UnionAll, Intersect, Except };
+
+//! name [(columns)] AS (query), one common table expression of a WITH.
+struct CommonTableExpr {
+  SourcePos pos;
+  std::string name;
+  std::vector<std::string> columns;  //!< empty: the query's own column names
+  std::shared_ptr<Query> query;
 };
 
-enum class SetOp : std::uint8_t { Union, UnionAll, Intersect, Except };
+//! WITH cte {, cte} before a statement, and the statement's OPTION (MAXRECURSION n).
+struct WithClause {
+  std::vector<CommonTableExpr> ctes;
+  ExprPtr maxRecursion;  //!< null: SQL Server's default of 100
+};
 
 //! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...].
 struct Query {
@@ -83,6 +92,7 @@ struct Query {
   std::vector<OrderItem> orderBy;
   ExprPtr offset;  //!< ORDER BY ... OFFSET n ROWS; null when not given
   ExprPtr fetch;   //!< FETCH NEXT n ROWS ONLY; null when not given
+  std::shared_ptr<WithClause> with;  //!< a SELECT statement's WITH and OPTION; null otherwise
 };
 
 }  // namespace tsql::ast

@@ -31,6 +31,7 @@ struct InsertStmt : Stmt {
   std::vector<std::vector<ExprPtr>> rows;  //!< VALUES rows
   std::unique_ptr<Query> query;            //!< INSERT ... SELECT
   bool defaultValues = false;
+  std::shared_ptr<WithClause> with;  //!< WITH ... INSERT; null when none
 };
 
 struct Assignment {
@@ -48,6 +49,7 @@ struct UpdateStmt : Stmt {
   std::vector<TableRefPtr> from;
   ExprPtr where;
   ExprPtr top;  //!< UPDATE TOP (n): at most n rows, null when not given
+  std::shared_ptr<WithClause> with;  //!< WITH ... UPDATE; null when none
 };
 
 //! DELETE [TOP (n)] [FROM] target [FROM sources] [WHERE cond].
@@ -58,6 +60,7 @@ struct DeleteStmt : Stmt {
   std::vector<TableRefPtr> from;
   ExprPtr where;
   ExprPtr top;  //!< at most this many rows, null when not given
+  std::shared_ptr<WithClause> with;  //!< WITH ... DELETE; null when none
 };
 
 //! CHECK (expr), of a column or of the table.

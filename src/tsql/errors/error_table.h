@@ -16,6 +16,7 @@ enum class Error : int {
   SyntaxError = 102,            //!< the parser's own message, %1
   OrderPositionOutOfRange = 108,  //!< ORDER BY position %1
   FewerInsertColumns = 110,
+  SubqueryColumns = 116,       //!< a subquery of more than one column where one value is compared
   ParameterByName = 119,        //!< argument %1 of EXECUTE given by position after one by name
   VariableRedeclared = 134,     //!< DECLARE of %1 a second time
   UndeclaredVariable = 137,     //!< scalar variable %1
@@ -26,15 +27,19 @@ enum class Error : int {
   InvalidObject = 208,          //!< %1
   NestingTooDeep = 217,
   MoneySyntax = 235,          //!< text that is not a money amount
+  DuplicateCteName = 239,     //!< two common table expressions named %1 in one WITH
   DateConversion = 241,       //!< text that is not a date or time
   DateOutOfRange = 242,       //!< varchar to datetime out of range
   ConversionFailed = 245,     //!< '%1' value '%2' to data type %3
   IntTextOverflow = 248,      //!< text '%1' past int's range
+  RecursionWithoutUnionAll = 252,  //!< recursive common table expression %1
   TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
   BadDateParts = 289,         //!< DATEFROMPARTS of no real date
+  TopInRecursion = 461,       //!< TOP in the recursive member of %1
   NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
   DateAddOverflow = 517,      //!< a date of type %1 moved past its range
   ExplicitConversion = 529,   //!< from %1 to %2, which CAST refuses
+  MaxRecursionExhausted = 530,  //!< a recursive common table expression past %1 levels
   DateDiffOverflow = 535,
   InvalidLength = 536,        //!< a negative length to function %1
   InvalidSubstringLength = 537,
@@ -49,6 +54,9 @@ enum class Error : int {
   CannotDrop = 3701,          //!< a %1 named %2 that is not there
   CommitWithoutBegin = 3902,
   RollbackWithoutBegin = 3903,
+  WindowOutsideSelect = 4108,  //!< a window function outside the select list and ORDER BY
+  WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
+  RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
@@ -58,12 +66,18 @@ enum class Error : int {
   TooManyArguments = 8144,    //!< procedure %1
   NotAParameter = 8145,       //!< %1 to procedure %2
   StringTruncated = 8152,     //!< a text too long for the column it is stored in
+  MissingCteColumnName = 8155,  //!< column %1 of %2 has no name
+  CteMoreColumns = 8158,      //!< %1 gives more columns than its column list names
+  CteFewerColumns = 8159,     //!< %1 gives fewer columns than its column list names
   GroupingArgument = 8161,
   NotOutputParameter = 8162,  //!< %1 passed as OUTPUT
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
   DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
   InvalidTimezone = 9812,       //!< in function %1
   TopWithOffset = 10741,
+  WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
+  FrameWithoutOrderBy = 10756,
+  DistinctOver = 10759,
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run
   UserMessage = 50000,          //!< a message the batch itself raised, %1
 };

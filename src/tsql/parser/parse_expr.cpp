@@ -87,6 +87,10 @@ ast::ExprPtr Parser::parseExpr(int minPrecedence) {
     auto node = std::make_unique<ast::BinaryExpr>(op.pos);
     node->op = info->op;
     node->lhs = std::move(lhs);
+    if (info->precedence == kPrecCompare && atQuantifier()) {
+      lhs = parseQuantified(std::move(node));
+      continue;
+    }
     node->rhs = parseExpr(info->precedence + 1);
     lhs = std::move(node);
   }
@@ -172,6 +176,28 @@ ast::ExprPtr Parser::parsePredicate(ast::ExprPtr lhs) {
   node->low = parseExpr(kPrecAdd);
   expect(Keyword::And);
   node->high = parseExpr(kPrecAdd);
+  return node;
+}
+
+// After a comparison: (ALL | ANY | SOME) '(' query ')'.
+bool Parser::atQuantifier() const {
+  if (peek(1).kind != TokenKind::LParen || peek(2).keyword != Keyword::Select) return false;
+  if (at(Keyword::All)) return true;
+  std::string word = toLower(peek().text);
+  return peek().kind == TokenKind::Identifier && (word == "any" || word == "some");
+}
+
+// quantified := lhs op (ALL | ANY | SOME) '(' query ')'; the comparison's right side
+// names the subquery's value, which the translator makes the column tsql_v_ of tsql_q_.
+ast::ExprPtr Parser::parseQuantified(std::unique_ptr<ast::BinaryExpr> compare) {
+  auto node = std::make_unique<ast::QuantifiedExpr>(compare->pos);
+  node->all = accept(Keyword::All);
+  if (!node->all) advance();
+  auto value = std::make_unique<ast::ColumnRefExpr>(peek().pos);
+  value->parts = {"tsql_q_", "tsql_v_"};
+  compare->rhs = std::move(value);
+  node->compare = std::move(compare);
+  node->subquery = parseParenthesizedQuery();
   return node;
 }
 
@@ -308,6 +334,7 @@ ast::ExprPtr Parser::parseFunctionArgs(SourcePos pos, std::string name) {
       call->args.insert(call->args.begin(), parseExpr());
   }
   expect(TokenKind::RParen, "')'");
+  parseWindowClauses(*call);
   return call;
 }
 

@@ -1,7 +1,8 @@
 // GROUP BY with ROLLUP, CUBE and GROUPING SETS. Every grouping column goes into
 // SelectCore::groupBy once per mention; the grouping sets are lists of its indexes.
 // Elements separated by commas combine as a cross product (GROUP BY a, ROLLUP(b) groups
-// by (a, b) and by (a)); a plain GROUP BY keeps no sets at all.
+// by (a, b) and by (a)); a plain GROUP BY keeps no sets at all. The older GROUP BY a, b
+// WITH ROLLUP / WITH CUBE is ROLLUP(a, b) / CUBE(a, b).
 #include "tsql/parser/parser.h"
 
 namespace tsql {
@@ -61,6 +62,19 @@ void Parser::parseGroupBy(ast::SelectCore& core) {
     sets = crossProduct(sets, parseGroupingElement(core, false));
     if (sets.empty()) fail(start, "Too many grouping sets. The maximum number is 4096.");
   } while (accept(TokenKind::Comma));
+  // GROUP BY a, b WITH ROLLUP | WITH CUBE
+  if (!expanded && at(Keyword::With) && peek(2).kind != TokenKind::LParen) {
+    std::string word = toLower(peek(1).text);
+    if (word == "rollup" || word == "cube") {
+      advance();
+      advance();
+      std::vector<std::size_t> all(core.groupBy.size());
+      for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+      sets = word == "rollup" ? rollup(all) : cube(all);
+      if (sets.empty()) fail(peek(), "Too many grouping sets. The maximum number is 4096.");
+      expanded = true;
+    }
+  }
   if (expanded) core.groupingSets = std::move(sets);
 }
 

@@ -25,13 +25,7 @@ ast::Query Parser::parseQuery() {
   }
   if (accept(Keyword::Order)) {
     expect(Keyword::By);
-    do {
-      ast::OrderItem item;
-      item.expr = parseExpr();
-      if (accept(Keyword::Desc)) item.descending = true;
-      else accept(Keyword::Asc);
-      q.orderBy.push_back(std::move(item));
-    } while (accept(TokenKind::Comma));
+    q.orderBy = parseOrderItems();
     parseOffsetFetch(q);
   }
   return q;
@@ -121,10 +115,11 @@ ast::SelectItem Parser::parseSelectItem() {
   return item;
 }
 
-// alias := [AS] ( name | 'string' )
+// alias := [AS] ( name | 'string' )   -- OPTION ( starts the statement's query hints
 std::string Parser::parseOptionalAlias() {
   bool as = accept(Keyword::As);
   if (at(TokenKind::String)) return unquoteString(advance());
+  if (!as && peek(1).kind == TokenKind::LParen && toLower(peek().text) == "option") return {};
   if (atName()) return unquoteIdentifier(advance());
   if (as) fail(peek());
   return {};

@@ -181,6 +181,11 @@ ast::StmtList Parser::parseStatementsUntilEnd() {
   return list;
 }
 
+ast::StmtPtr Parser::withQueryOption(ast::StmtPtr stmt) {
+  parseQueryOption(*stmt);
+  return stmt;
+}
+
 ast::StmtPtr Parser::parseStatement() {
   DepthGuard guard(*this);
   const Token& t = peek();
@@ -188,11 +193,13 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Select: {
       auto s = std::make_unique<ast::SelectStmt>(t.pos);
       s->query = parseQuery();
+      parseQueryOption(*s);
       return s;
     }
-    case Keyword::Insert: return parseInsert();
-    case Keyword::Update: return parseUpdate();
-    case Keyword::Delete: return parseDelete();
+    case Keyword::Insert: return withQueryOption(parseInsert());
+    case Keyword::Update: return withQueryOption(parseUpdate());
+    case Keyword::Delete: return withQueryOption(parseDelete());
+    case Keyword::With: return parseWithStatement();
     case Keyword::Declare: return parseDeclare();
     case Keyword::Set: return parseSet();
     case Keyword::If: return parseIf();

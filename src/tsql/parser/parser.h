@@ -110,12 +110,24 @@ class Parser {
   std::vector<std::vector<std::size_t>> parseGroupingElement(ast::SelectCore& core, bool inSets);
   std::vector<std::size_t> parseGroupingList(ast::SelectCore& core);
 
+  // window functions (parse_window.cpp)
+  std::vector<ast::OrderItem> parseOrderItems();
+  void parseWindowClauses(ast::FunctionCallExpr& call);
+  void parseWindowFrame(ast::WindowSpec& w);
+  ast::FrameBound parseFrameBound();
+
+  // common table expressions and query hints (parse_cte.cpp)
+  ast::StmtPtr parseWithStatement();
+  void parseQueryOption(ast::Stmt& stmt);
+  ast::StmtPtr withQueryOption(ast::StmtPtr stmt);
+
   // expressions (parse_expr.cpp)
   ast::ExprPtr parseExpr(int minPrecedence = 0);
   ast::ExprPtr parsePrefix();
   ast::ExprPtr parsePrimary();
   ast::ExprPtr parseParenthesized();
   ast::ExprPtr parsePredicate(ast::ExprPtr lhs);
+  ast::ExprPtr parseQuantified(std::unique_ptr<ast::BinaryExpr> compare);
   ast::ExprPtr parseNameOrCall();
   ast::ExprPtr parseFunctionArgs(SourcePos pos, std::string name);
   ast::ExprPtr parseCast(bool isConvert, bool tolerant = false);
@@ -123,6 +135,7 @@ class Parser {
   ast::ExprPtr parseLiteral();
   std::unique_ptr<ast::Query> parseParenthesizedQuery();
   bool atQueryStart() const;
+  bool atQuantifier() const;
 
   //! Counts nesting so hostile input cannot exhaust the stack.
   class DepthGuard {

@@ -92,27 +92,28 @@ struct Total {
   int scale = 0;
 };
 
+// Adds a value, or takes it back (Leaving) as a window's frame moves past its row.
+template <bool Leaving>
 void totalStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, sizeof(Total)));
   if (t == nullptr) return sqlite3_result_error_nomem(ctx);
   try {
     if (t->sum == nullptr) t->sum = new Decimal();
-    *t->sum = *t->sum + decimalOf(argv[0]);
+    *t->sum = Leaving ? *t->sum - decimalOf(argv[0]) : *t->sum + decimalOf(argv[0]);
     t->scale = sqlite3_value_int(argv[1]);
-    ++t->count;
+    t->count += Leaving ? -1 : 1;
   } catch (const std::exception& e) {  // nothing may unwind through SQLite's C frames
     sqlite3_result_error(ctx, e.what(), -1);
   }
 }
 
+// The total so far (a window's frame value); NULL over no value.
 template <bool Average>
-void totalFinal(sqlite3_context* ctx) {
+void totalValue(sqlite3_context* ctx) {
   auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, 0));
-  if (t == nullptr || t->sum == nullptr) return sqlite3_result_null(ctx);
-  Decimal sum = *t->sum;
-  delete t->sum;
-  t->sum = nullptr;
+  if (t == nullptr || t->sum == nullptr || t->count == 0) return sqlite3_result_null(ctx);
+  const Decimal& sum = *t->sum;
   try {
     Decimal d = Average ? Decimal::divide(sum, Decimal::fromInt(t->count), t->scale) : sum;
     d = fitDecimal(d, kMaxPrecision, t->scale, "expression");
@@ -124,9 +125,21 @@ void totalFinal(sqlite3_context* ctx) {
   }
 }
 
-int defineTotal(sqlite3* db, const char* name, void (*final)(sqlite3_context*)) {
-  return sqlite3_create_function_v2(db, name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr,
-                                    totalStep, final, nullptr);
+template <bool Average>
+void totalFinal(sqlite3_context* ctx) {
+  totalValue<Average>(ctx);
+  auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, 0));
+  if (t == nullptr) return;
+  delete t->sum;
+  t->sum = nullptr;
+}
+
+// Also a window function (SUM(x) OVER ...).
+template <bool Average>
+int defineTotal(sqlite3* db, const char* name) {
+  return sqlite3_create_window_function(db, name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                        totalStep<false>, totalFinal<Average>, totalValue<Average>,
+                                        totalStep<true>, nullptr);
 }
 
 }  // namespace
@@ -142,8 +155,8 @@ int DecimalFunctions::install(sqlite3* db) {
                        defineFunction<compareDecimals>(db, "tsql_dec_cmp", 2),
                        defineFunction<roundDecimal>(db, "tsql_dec_round", 5),
                        defineFunction<absoluteDecimal>(db, "tsql_dec_abs", 1),
-                       defineTotal(db, "decimal_sum", &totalFinal<false>),
-                       defineTotal(db, "decimal_avg", &totalFinal<true>)});
+                       defineTotal<false>(db, "decimal_sum"),
+                       defineTotal<true>(db, "decimal_avg")});
 }
 
 }  // namespace tsql::runtime

@@ -27,29 +27,25 @@ void guard(sqlite3_context* ctx, F body) {
   }
 }
 
-void moneyStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
+// Adds (Sign 1) or, as a window's frame leaves a row behind, takes back (Sign -1) one
+// value; `units` reads the value as whole units of the total.
+template <int Sign, std::int64_t (*units)(sqlite3_value*), const char* type>
+void totalStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, sizeof(Total)));
   if (t == nullptr) return sqlite3_result_error_nomem(ctx);
   guard(ctx, [&] {
-    if (__builtin_add_overflow(t->units, ValueConversion::toMoney(argv[0]).raw(), &t->units)) {
-      throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "money"});
+    if (__builtin_add_overflow(t->units, Sign * units(argv[0]), &t->units)) {
+      throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", type});
     }
-    ++t->count;
+    t->count += Sign;
   });
 }
 
-void intStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
-  auto* t = static_cast<Total*>(sqlite3_aggregate_context(ctx, sizeof(Total)));
-  if (t == nullptr) return sqlite3_result_error_nomem(ctx);
-  guard(ctx, [&] {
-    if (__builtin_add_overflow(t->units, ValueConversion::toInt(argv[0], true), &t->units)) {
-      throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "bigint"});
-    }
-    ++t->count;
-  });
-}
+std::int64_t moneyUnits(sqlite3_value* v) { return ValueConversion::toMoney(v).raw(); }
+std::int64_t intUnits(sqlite3_value* v) { return ValueConversion::toInt(v, true); }
+constexpr char kMoney[] = "money";
+constexpr char kBigint[] = "bigint";
 
 // An aggregate over no non-NULL value is NULL, as SUM and AVG are in T-SQL.
 Total* finalTotal(sqlite3_context* ctx) {
@@ -78,18 +74,21 @@ void intAvgFinal(sqlite3_context* ctx) {
   if (Total* t = finalTotal(ctx)) sqlite3_result_int64(ctx, t->units / t->count);
 }
 
-int define(sqlite3* db, const char* name, void (*step)(sqlite3_context*, int, sqlite3_value**),
-           void (*final)(sqlite3_context*)) {
-  return sqlite3_create_function_v2(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                    nullptr, step, final, nullptr);
+// Also a window function (SUM(amount) OVER ...): the final step only reads the total,
+// so it gives the frame's value too, and a row leaving the frame is taken back.
+template <std::int64_t (*units)(sqlite3_value*), const char* type>
+int define(sqlite3* db, const char* name, void (*final)(sqlite3_context*)) {
+  return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                        totalStep<1, units, type>, final, final, totalStep<-1, units, type>,
+                                        nullptr);
 }
 
 }  // namespace
 
 int MoneyAggregates::install(sqlite3* db) {
-  int rc = define(db, "money_sum", moneyStep, moneySumFinal);
-  if (rc == SQLITE_OK) rc = define(db, "money_avg", moneyStep, moneyAvgFinal);
-  if (rc == SQLITE_OK) rc = define(db, "tsql_avg_int", intStep, intAvgFinal);
+  int rc = define<moneyUnits, kMoney>(db, "money_sum", moneySumFinal);
+  if (rc == SQLITE_OK) rc = define<moneyUnits, kMoney>(db, "money_avg", moneyAvgFinal);
+  if (rc == SQLITE_OK) rc = define<intUnits, kBigint>(db, "tsql_avg_int", intAvgFinal);
   return rc;
 }
 

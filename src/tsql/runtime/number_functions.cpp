@@ -259,6 +259,15 @@ void datalength(SqlArgs& a) {
 
 void raise(SqlArgs& a) { throw RuntimeError(errors::Error::UserMessage, {a.text(0)}); }
 
+// tsql_recursion(level, limit): a recursive common table expression's row of `level`,
+// which past the limit (0: none) ends the statement as SQL Server's 530.
+void recursionLevel(SqlArgs& a) {
+  std::int64_t level = a.integer(0), limit = a.integer(1);
+  if (limit > 0 && level > limit)
+    throw RuntimeError(errors::Error::MaxRecursionExhausted, {std::to_string(limit)});
+  a.set(level);
+}
+
 }  // namespace
 
 int NumberFunctions::install(sqlite3* db) {
@@ -296,7 +305,8 @@ int NumberFunctions::install(sqlite3* db) {
                        defineFunction<str>(db, "str", 2),
                        defineFunction<str>(db, "str", 3),
                        defineFunction<datalength>(db, "tsql_datalength", 2),
-                       defineFunction<raise>(db, "tsql_error", 1, false)});
+                       defineFunction<raise>(db, "tsql_error", 1, false),
+                       defineFunction<recursionLevel>(db, "tsql_recursion", 2, false)});
 }
 
 }  // namespace tsql::runtime

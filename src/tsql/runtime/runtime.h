@@ -40,13 +40,15 @@
 //   tsql_float_text(x)           -- float as text the way CAST(float AS varchar) shows it
 //   tsql_datetime_text(d[, style]) -- CONVERT(varchar, datetime, style)
 //   tsql_error(msg)              -- raises msg (for translated checks)
+//   tsql_recursion(level, limit) -- a recursive CTE's row level: 530 past the limit
 //   tsql_fit(x, n)               -- x into an n-character column: 8152 when longer
 //   tsql_dec_key(x)              -- a long decimal's sort key (text in numeric order)
 //   tsql_to_binary(x, width, style, n) tsql_binary_text(x, style) tsql_binary_int(x, width)
 //   tsql_datetimeoffset(x, scale) tsql_dto_local(x) tsql_dto_utc(x) todatetimeoffset(d, off)
 //   switchoffset(dto, off)
 //   tsql_binary_cut(x, n)        -- varbinary, kept as its "0x..." text, to and from text and integers
-//   aggregates: money_sum(x) money_avg(x) tsql_avg_int(x) decimal_sum(x, s) decimal_avg(x, s)
+//   aggregates (also window functions): money_sum(x) money_avg(x) tsql_avg_int(x)
+//     decimal_sum(x, s) decimal_avg(x, s)
 //   collation: tsql_ci (case-insensitive, trailing spaces ignored)
 #pragma once
 

@@ -47,6 +47,10 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
   switch (t.kind) {
     case ast::NodeKind::NamedTable: {
       const auto& n = ast::nodeCast<ast::NamedTableRef>(t);
+      if (const Cte* cte = findCte(n)) {
+        scope.sources.push_back(derivedSource(n.alias.empty() ? n.name : n.alias, cte->columns));
+        return;
+      }
       std::string sqlName = tableSqlName(n.name);
       Source src;
       src.alias = !n.alias.empty() ? toLower(n.alias) : n.isVariable() ? n.name : sqlName;

@@ -54,7 +54,7 @@ std::string quoteIdent(std::string_view name) {
 
 Translation SqlTranslator::finish() {
   Translation t;
-  t.sql = std::move(out_);
+  t.sql = std::exchange(withPrefix_, {}) + out_;
   t.slots = std::move(slots_);
   out_.clear();
   slots_.clear();
@@ -173,7 +173,10 @@ void SqlTranslator::emit(const ast::Expr& e) {
       return emitNamedSlot(Slot::Kind::HostParameter, ast::nodeCast<ast::HostParameterExpr>(e).name);
     case NodeKind::Unary: return emitUnary(ast::nodeCast<ast::UnaryExpr>(e));
     case NodeKind::Binary: return emitBinary(ast::nodeCast<ast::BinaryExpr>(e));
-    case NodeKind::FunctionCall: return emitFunction(ast::nodeCast<ast::FunctionCallExpr>(e));
+    case NodeKind::FunctionCall: {
+      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(e);
+      return f.over ? emitWindowFunction(f) : emitFunction(f);
+    }
     case NodeKind::Cast: {
       const auto& c = ast::nodeCast<ast::CastExpr>(e);
       return emitCast(*c.operand, c.type, c.style.get(), c.tolerant);
@@ -185,6 +188,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
     case NodeKind::Like: return emitLike(ast::nodeCast<ast::LikeExpr>(e));
     case NodeKind::IsNull: return emitIsNull(ast::nodeCast<ast::IsNullExpr>(e));
     case NodeKind::Subquery: return emitSubquery(*ast::nodeCast<ast::SubqueryExpr>(e).query);
+    case NodeKind::Quantified: return emitQuantified(ast::nodeCast<ast::QuantifiedExpr>(e));
     default: assert(false && "not an expression");
   }
 }
@@ -260,6 +264,18 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   if (emitDecimalArithmetic(b, lt, rt)) return;
+  // int + - * int is an int, and past int's range SQL Server's 8115 (the databases
+  // would go on in 64 bits)
+  bool intResult = b.op <= ast::BinaryOp::Mul && numericOrNull(lt) && numericOrNull(rt) &&
+                   typeOf(b).kind == TypeKind::Int;
+  if (!intResult) return emitArithmeticOperator(b, lt, rt);
+  out_ += "tsql_int(";
+  emitArithmeticOperator(b, lt, rt);
+  out_ += ')';
+}
+
+void SqlTranslator::emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt,
+                                           const ast::DataType& rt) {
   bool bothNumeric = numericOrNull(lt) && numericOrNull(rt);
   switch (b.op) {
     case ast::BinaryOp::Add: return emitAddition(b, lt, rt);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tsql/ast/stmt.h"
@@ -155,6 +156,8 @@ class SqlTranslator {
   void emitBinary(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
+  void emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt,
+                              const ast::DataType& rt);
   void emitAddition(const ast::BinaryExpr& b, const ast::DataType& lt, const ast::DataType& rt);
   //! "(lhs op rhs)".
   void emitInfix(const ast::BinaryExpr& b, const char* op);
@@ -242,8 +245,52 @@ class SqlTranslator {
                            std::vector<const ast::Expr*>& parts);
   bool readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const;
 
+  // window functions (translate_window.cpp)
+  void emitWindowFunction(const ast::FunctionCallExpr& f);
+  void emitCountedWindowFunction(const ast::FunctionCallExpr& f);
+  void emitOver(const ast::WindowSpec& w);
+  void emitFrameBound(const ast::FrameBound& b);
+  void emitValueOrderKey(const ast::Expr& key);
+
+  // common table expressions (translate_cte.cpp)
+  struct Cte {
+    std::string name;     //!< lower-case, as the statement names it
+    std::string sqlName;  //!< its SQL name (a recursive one's own rows while it is written)
+    std::vector<Output> columns;
+  };
+  //! The member of a recursive CTE being written: its core, whether it is an anchor,
+  //! the alias it reads its CTE by, the recursion limit (null: 100) and which of its
+  //! columns are written as bigint.
+  struct Recursion {
+    const ast::SelectCore* core = nullptr;
+    bool anchor = true;
+    std::string cte;
+    std::string alias;
+    const ast::Expr* limit = nullptr;
+    std::vector<bool> widened;
+  };
+  //! "WITH ... " for a statement's common table expressions, which it makes known.
+  std::string emitWith(const ast::WithClause* with);
+  void emitCte(const ast::CommonTableExpr& cte);
+  void emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_t firstRecursive,
+                        const ast::Expr* limit);
+  std::vector<Output> cteColumns(const ast::CommonTableExpr& cte,
+                                 std::vector<Output> outputs) const;
+  void emitRecursiveMember(const Recursion& r, const std::string& cteName);
+  void emitRecursionLevel();
+  const Cte* findCte(const ast::NamedTableRef& n) const;
+  bool emitCteRef(const ast::NamedTableRef& n, Scope& scope);
+
+  // x op ALL | ANY (subquery) (translate_predicates.cpp)
+  void emitQuantified(const ast::QuantifiedExpr& q);
+
   TranslateEnv& env_;
   bool inlineLiterals_;
+  bool windowsAllowed_ = false;  //!< a window function may stand here (a select list, ORDER BY)
+  std::vector<Cte> ctes_;        //!< the statement's common table expressions written so far
+  std::optional<Recursion> recursion_;
+  std::string withPrefix_;       //!< the statement's WITH, put before its SQL by finish()
+  const ast::SelectCore* valueCore_ = nullptr;  //!< its first item is named tsql_v_ (ALL / ANY)
   TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
   bool trimSetOutputs_ = false;     //!< text outputs of UNION/INTERSECT/EXCEPT arms lose trailing blanks

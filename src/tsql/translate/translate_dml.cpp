@@ -52,6 +52,7 @@ bool hasColumn(const std::vector<catalog::ColumnInfo>& cols, const std::string& 
 // INSERT INTO t(cols) VALUES (...) | query | DEFAULT VALUES; each value converted
 // to its column's type on the way in.
 Translation SqlTranslator::insert(const ast::InsertStmt& s) {
+  withPrefix_ = emitWith(s.with.get());
   const auto& cols = tableColumns(s.table);
   std::vector<std::string> names = s.columns;
   if (names.empty() && !s.defaultValues) {
@@ -124,6 +125,7 @@ const ast::NamedTableRef* SqlTranslator::findTarget(const std::vector<ast::Table
 }
 
 Translation SqlTranslator::update(const ast::UpdateStmt& s) {
+  withPrefix_ = emitWith(s.with.get());
   const ast::NamedTableRef* targetRef = s.from.empty() ? nullptr : findTarget(s.from, s.target);
   std::string table = targetRef ? targetRef->name : s.target;
   const auto& cols = tableColumns(table);
@@ -194,6 +196,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
 
 // DELETE [FROM] t [FROM sources] [WHERE ...]; with sources, the rows go by rowid.
 Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
+  withPrefix_ = emitWith(s.with.get());
   const ast::NamedTableRef* targetRef = s.from.empty() ? nullptr : findTarget(s.from, s.target);
   std::string table = targetRef ? targetRef->name : s.target;
   const auto& cols = tableColumns(table);
@@ -334,11 +337,13 @@ void SqlTranslator::emitAssignmentDriver(const ast::Query& q, const std::vector<
   Scope* saved = scope_;
   scope_ = &scope;
   out_ = core.distinct ? "SELECT DISTINCT " : "SELECT ";
+  windowsAllowed_ = true;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i) out_ += ", ";
     emit(*columns[i]);
     plan.driver.columnTypes.push_back(typeOf(*columns[i]));
   }
+  windowsAllowed_ = false;
   if (columns.empty()) out_ += "1";
   out_ += fromSql;
   if (core.where) {
@@ -382,6 +387,7 @@ AssignmentPlan SqlTranslator::assignment(const ast::Query& q) {
     for (const auto* p : itemParts[i]) driverColumns.push_back(p);
   }
   AssignmentPlan plan;
+  withPrefix_ = emitWith(q.with.get());
   Scope scope;
   scope.outer = scope_;
   emitAssignmentDriver(q, driverColumns, scope, plan);

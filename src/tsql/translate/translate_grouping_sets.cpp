@@ -41,7 +41,8 @@ bool sameExpr(const ast::Expr& a, const ast::Expr& b) {
     case NodeKind::FunctionCall: {
       const auto& x = ast::nodeCast<ast::FunctionCallExpr>(a);
       const auto& y = ast::nodeCast<ast::FunctionCallExpr>(b);
-      return x.name == y.name && x.star == y.star && x.distinct == y.distinct && sameExprs(x.args, y.args);
+      return x.name == y.name && x.star == y.star && x.distinct == y.distinct && !x.over && !y.over &&
+             sameExprs(x.args, y.args);
     }
     case NodeKind::Binary: {
       const auto& x = ast::nodeCast<ast::BinaryExpr>(a);

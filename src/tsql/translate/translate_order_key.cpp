@@ -84,6 +84,15 @@ void SqlTranslator::emitOrderKey(const ast::Query& q, std::size_t index, const s
   out_ += ')';
 }
 
+// A key that is neither an ordinal nor an output's name (a window's): a datetimeoffset
+// by its instant, a long decimal by its value.
+void SqlTranslator::emitValueOrderKey(const ast::Expr& key) {
+  ast::DataType type = typeOf(key);
+  if (type.offset) return emitConversion("tsql_dto_utc", key);
+  if (!isLongDecimal(type) || env_.dialect().longDecimalsOrderByValue) return emit(key);
+  emitConversion("tsql_dec_key", key);
+}
+
 // Where text outputs are trimmed and collated, a DISTINCT query's ORDER BY expression
 // no longer reads as the server wants it (exactly as the select list writes it): the
 // key names its select item by position instead.

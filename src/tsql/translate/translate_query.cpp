@@ -23,9 +23,10 @@ std::string SqlTranslator::tableSqlName(const std::string& name) const {
 }
 
 Translation SqlTranslator::query(const ast::Query& q, const std::vector<DataType>* targetTypes) {
+  std::string with = emitWith(q.with.get());
   std::vector<Output> outputs = emitQuery(q, targetTypes);
   Translation t;
-  t.sql = std::move(out_);
+  t.sql = with + out_;
   t.slots = std::move(slots_);
   for (auto& o : outputs) t.columnTypes.push_back(o.type);
   return t;
@@ -87,6 +88,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
   FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
   FlagOff ownOutputs(trimSetOutputs_);
+  FlagOff ownWindows(windowsAllowed_);  // a subquery's WHERE holds none, its select list may
   std::vector<Output> outputs;
   bool single = q.cores.size() == 1;
   trimSetOutputs_ = env_.dialect().trimsTextComparands &&
@@ -117,6 +119,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     std::vector<bool> hidden = single ? std::exchange(groupingOrderByHidden_, {}) : std::vector<bool>{};
     std::optional<GroupingSet> grouping = std::exchange(orderGrouping_, std::nullopt);
     groupingSet_ = grouping ? &*grouping : nullptr;
+    windowsAllowed_ = single;
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
       if (i < hidden.size() && hidden[i]) out_ += hiddenOrderKeyName(i);
@@ -124,6 +127,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
       out_ += orderDirection(q.orderBy[i].descending);
     }
     groupingSet_ = nullptr;
+    windowsAllowed_ = false;
   }
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
   emitOffsetFetch(q);
@@ -193,7 +197,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   // DISTINCT compares its text without trailing blanks, as UNION does
   bool trimOutputs = std::exchange(trimSetOutputs_, trimSetOutputs_ || (c.distinct && env_.dialect().trimsTextComparands));
   scope.grouping = trimming(grouping);  // its subqueries read its trimmed keys as it does
+  windowsAllowed_ = true;
   emitSelectItems(c, targetTypes, outputs);
+  windowsAllowed_ = false;
+  if (recursion_ && recursion_->core == &c) emitRecursionLevel();
   scope.grouping = nullptr;
   trimSetOutputs_ = trimOutputs;
   if (grouping && grouping->copies) emitHiddenOrderKeys();
@@ -257,9 +264,11 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       // Where the collation counts trailing blanks, UNION, INTERSECT and EXCEPT compare
       // their text without them ('a' and 'A ' are one row).
       bool trim = trimSetOutputs_ && o.type.isText();
-      out_ += trim ? "rtrim(" : "";
+      bool widen = recursion_ && recursion_->core == &c && i < recursion_->widened.size() &&
+                   recursion_->widened[i];
+      out_ += trim ? "rtrim(" : widen ? "CAST(" : "";
       emit(*item.expr);
-      out_ += trim ? ")" : "";
+      out_ += trim ? ")" : widen ? " AS BIGINT)" : "";
       // A computed text column compares (UNION, DISTINCT, an outer GROUP BY) under the
       // default collation like a stored one.
       if (o.type.isText() && (trim || item.expr->kind != ast::NodeKind::ColumnRef)) {
@@ -267,7 +276,10 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
         out_ += runtime::kCollation;
       }
     }
-    if (!item.alias.empty()) {
+    if (valueCore_ == &c && i == 0) {  // the value an ALL / ANY comparison reads
+      o.name = item.alias;
+      out_ += " AS \"tsql_v_\"";
+    } else if (!item.alias.empty()) {
       o.name = item.alias;
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
@@ -335,6 +347,7 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
 }
 
 void SqlTranslator::emitNamedTable(const ast::NamedTableRef& n, Scope& scope) {
+  if (emitCteRef(n, scope)) return;
   std::string sqlName = tableSqlName(n.name);
   out_ += quoteIdent(sqlName);
   Source src;

@@ -44,16 +44,16 @@ DataType dominant(const DataType& a, const DataType& b) {
   return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
 }
 
-// An integer constant is int (bigint past int's range); in decimal arithmetic it counts
-// with its own digits (10.0 / 3 is decimal(3,1) / decimal(1,0)).
-// Past bigint it is decimal(n,0) (float past 38 digits).
+// An integer constant is int; in decimal arithmetic it counts with its own digits
+// (10.0 / 3 is decimal(3,1) / decimal(1,0)). Past int's range it is decimal(n,0), as
+// in SQL Server (9999999999 / 7 is 1428571428.428571); float past 38 digits.
 DataType integerLiteralType(const std::string& text) {
   std::size_t first = text.find_first_not_of('0');
   int digits = first == std::string::npos ? 1 : static_cast<int>(text.size() - first);
   errno = 0;
   long long v = std::strtoll(text.c_str(), nullptr, 10);
-  bool beyondBigint = errno == ERANGE;
-  DataType t = ofKind(beyondBigint ? TypeKind::Decimal : (v > 2147483647LL ? TypeKind::BigInt : TypeKind::Int));
+  bool beyondInt = errno == ERANGE || v > 2147483647LL;
+  DataType t = ofKind(beyondInt ? TypeKind::Decimal : TypeKind::Int);
   t.precision = digits;
   if (digits > ast::kMaxDecimalPrecision) return ofKind(TypeKind::Float);
   return t;
@@ -140,6 +140,9 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     for (std::size_t i = 1; i < f.args.size(); ++i) t = dominant(t, arg(i));
     return t;
   }
+  if (n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile") return ofKind(TypeKind::BigInt);
+  if (n == "percent_rank" || n == "cume_dist") return ofKind(TypeKind::Float);
+  if (n == "lag" || n == "lead" || n == "first_value" || n == "last_value") return arg(0);
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
     DataType t = arg(0);
     if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);

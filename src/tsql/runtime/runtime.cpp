@@ -18,6 +18,8 @@
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
+#include "tsql/runtime/report_aggregates.h"
+#include "tsql/runtime/string_functions.h"
 #include "tsql/runtime/text_builders.h"
 #include "tsql/runtime/text_functions.h"
 
@@ -30,7 +32,8 @@ void Runtime::install(sqlite3* db) {
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
                                 &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installBinaryValueFunctions,
-                                &installDatetime2Functions}) {
+                                &installDatetime2Functions, &StringFunctions::install,
+                                &ReportAggregates::install}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

@@ -53,16 +53,17 @@ DataType textOf(TypeKind kind, int length) {
 DataType ofKind(TypeKind kind) { return textOf(kind, 0); }
 
 struct FormatKind {
-  const char* letter;      //!< how FORMAT's runtime reads the value: i, m, f, d
+  const char* letter;      //!< how FORMAT's runtime reads the value: i (int), l (bigint), m, f, d
   const char* serverType;  //!< the type a database that picks functions by type is handed
 };
 
 // Integers, exact numbers, floats, dates and times; nullptr for text, which FORMAT refuses.
 const FormatKind* formatKind(const DataType& t) {
-  static constexpr FormatKind kInt{"i", "bigint"}, kExact{"m", "numeric"}, kFloat{"f", "double precision"},
+  static constexpr FormatKind kInt{"i", "bigint"}, kBigint{"l", "bigint"}, kExact{"m", "numeric"}, kFloat{"f", "double precision"},
       kDate{"d", "timestamp"};
   switch (t.kind) {
-    case TypeKind::Null: case TypeKind::Bit: case TypeKind::Int: case TypeKind::BigInt: return &kInt;
+    case TypeKind::Null: case TypeKind::Bit: case TypeKind::Int: return &kInt;
+    case TypeKind::BigInt: return &kBigint;
     case TypeKind::Decimal: case TypeKind::Money: return &kExact;
     case TypeKind::Float: case TypeKind::Unknown: return &kFloat;
     case TypeKind::DateTime: case TypeKind::SmallDateTime: case TypeKind::Date: case TypeKind::DateTime2:
@@ -136,8 +137,7 @@ void SqlTranslator::emitStringAgg(const ast::FunctionCallExpr& f) {
   out_ += ')';
 }
 
-// FORMAT(value, format[, culture]): tsql_format with the value's kind, the culture NULL
-// when not given (the session's language, us_english).
+// FORMAT(value, format[, culture]): tsql_format with the value's kind.
 void SqlTranslator::emitFormat(const ast::FunctionCallExpr& f) {
   DataType t = typeOf(*f.args[0]);
   const FormatKind* kind = formatKind(t);
@@ -152,7 +152,7 @@ void SqlTranslator::emitFormat(const ast::FunctionCallExpr& f) {
   emit(*f.args[1]);
   out_ += typed ? " AS text), CAST(" : ", ";
   if (f.args.size() > 2) emit(*f.args[2]);
-  else out_ += "NULL";
+  else out_ += "'en-US'";  // the session's language, us_english
   out_ += std::string(typed ? " AS text)" : "") + ", '" + kind->letter + "')";
 }
 

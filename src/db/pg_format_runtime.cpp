@@ -233,6 +233,8 @@ END $$;
 
 }  // namespace
 
-std::string formatRuntimeSql() { return std::string(kCulturesSql) + kNumbersSql + kDatesSql + kFormatSql; }
+std::string formatRuntimeSql() {
+  return std::string(kCulturesSql) + kNumbersSql + kDatesSql + kFormatSql;
+}
 
 }  // namespace db::pg

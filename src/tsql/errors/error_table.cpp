@@ -29,7 +29,6 @@ constexpr ErrorEntry kTable[] = {
     {Error::UnknownDatepart, 15, "'%1' is not a recognized datepart option."},
     {Error::FunctionArguments, 15, "The %1 function requires %2 argument(s)."},
     {Error::FunctionArgumentRange, 15, "The %1 function requires %2 to %3 arguments."},
-    {Error::ParameterType, 16, "Procedure expects parameter '%1' of type '%2'."},
     {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
     {Error::InvalidColumn, 16, "Invalid column name '%1'."},
     {Error::InvalidObject, 16, "Invalid object name '%1'."},

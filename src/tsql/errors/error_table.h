@@ -24,7 +24,6 @@ enum class Error : int {
   UnknownDatepart = 155,
   FunctionArguments = 174,      //!< function %1 given another count than its %2
   FunctionArgumentRange = 189,  //!< function %1 given fewer than %2 or more than %3
-  ParameterType = 214,          //!< a procedure's parameter %1 of a value not of type %2        //!< %1
   MissingParameter = 201,       //!< procedure %1 called without parameter %2
   InvalidColumn = 207,          //!< %1
   InvalidObject = 208,          //!< %1

@@ -12,9 +12,10 @@ struct FormatCulture {
   std::string_view name;  //!< "" for the invariant culture
   std::string_view decimal, group, currency;
   int currencyDigits;
-  std::string_view currencyPositive, currencyNegative;  //!< "n" stands for the amount, "$" for the symbol
-  std::string_view percentPositive, percentNegative;    //!< "n" stands for the number
-  std::string_view dateSeparator;                        //!< what '/' in a date pattern writes
+  std::string_view currencyPositive,
+      currencyNegative;  //!< "n" stands for the amount, "$" for the symbol
+  std::string_view percentPositive, percentNegative;  //!< "n" stands for the number
+  std::string_view dateSeparator;                     //!< what '/' in a date pattern writes
   std::string_view shortDate, longDate, shortTime, longTime, monthDay, yearMonth;
   std::string_view am, pm;
   std::array<std::string_view, 12> months, monthsShort;

@@ -23,7 +23,8 @@ struct Moment {
 
 std::optional<Moment> parseMoment(std::string_view v) {
   Moment m;
-  if (std::sscanf(std::string(v).c_str(), "%d-%d-%d", &m.year, &m.month, &m.day) != 3) return std::nullopt;
+  if (std::sscanf(std::string(v).c_str(), "%d-%d-%d", &m.year, &m.month, &m.day) != 3)
+    return std::nullopt;
   if (v.size() >= 19) {
     std::sscanf(std::string(v.substr(11)).c_str(), "%d:%d:%d", &m.hour, &m.minute, &m.second);
     if (v.size() > 20 && v[19] == '.') m.fraction = std::string(v.substr(20, 7));
@@ -41,38 +42,71 @@ std::string padded(int v, int width) {
 // The standard letter's pattern; "" for a letter .NET does not know.
 std::string standardPattern(char letter, const FormatCulture& c) {
   switch (letter) {
-    case 'd': return std::string(c.shortDate);
-    case 'D': return std::string(c.longDate);
-    case 't': return std::string(c.shortTime);
-    case 'T': return std::string(c.longTime);
-    case 'f': return std::string(c.longDate) + " " + std::string(c.shortTime);
-    case 'F': return std::string(c.longDate) + " " + std::string(c.longTime);
-    case 'g': return std::string(c.shortDate) + " " + std::string(c.shortTime);
-    case 'G': return std::string(c.shortDate) + " " + std::string(c.longTime);
-    case 'm': case 'M': return std::string(c.monthDay);
-    case 'y': case 'Y': return std::string(c.yearMonth);
-    case 's': return "yyyy'-'MM'-'dd'T'HH':'mm':'ss";
-    case 'u': return "yyyy'-'MM'-'dd HH':'mm':'ss'Z'";
-    case 'o': case 'O': return "yyyy'-'MM'-'dd'T'HH':'mm':'ss'.'fffffff";
-    case 'r': case 'R': return "ddd, dd MMM yyyy HH':'mm':'ss 'GMT'";
-    default: return "";
+    case 'd':
+      return std::string(c.shortDate);
+    case 'D':
+      return std::string(c.longDate);
+    case 't':
+      return std::string(c.shortTime);
+    case 'T':
+      return std::string(c.longTime);
+    case 'f':
+      return std::string(c.longDate) + " " + std::string(c.shortTime);
+    case 'F':
+      return std::string(c.longDate) + " " + std::string(c.longTime);
+    case 'g':
+      return std::string(c.shortDate) + " " + std::string(c.shortTime);
+    case 'G':
+      return std::string(c.shortDate) + " " + std::string(c.longTime);
+    case 'm':
+    case 'M':
+      return std::string(c.monthDay);
+    case 'y':
+    case 'Y':
+      return std::string(c.yearMonth);
+    case 's':
+      return "yyyy'-'MM'-'dd'T'HH':'mm':'ss";
+    case 'u':
+      return "yyyy'-'MM'-'dd HH':'mm':'ss'Z'";
+    case 'o':
+    case 'O':
+      return "yyyy'-'MM'-'dd'T'HH':'mm':'ss'.'fffffff";
+    case 'r':
+    case 'R':
+      return "ddd, dd MMM yyyy HH':'mm':'ss 'GMT'";
+    default:
+      return "";
   }
 }
 
 // One run of a pattern letter (`count` long) written for the moment.
 std::string token(char ch, int count, const Moment& m, const FormatCulture& c) {
   switch (ch) {
-    case 'd': return count == 1 ? std::to_string(m.day) : count == 2 ? padded(m.day, 2)
-                     : std::string(count == 3 ? c.daysShort[m.weekday()] : c.days[m.weekday()]);
-    case 'M': return count == 1 ? std::to_string(m.month) : count == 2 ? padded(m.month, 2)
-                     : std::string(count == 3 ? c.monthsShort[m.month - 1] : c.months[m.month - 1]);
-    case 'y': return count == 1 ? std::to_string(m.year % 100) : count == 2 ? padded(m.year % 100, 2)
-                                                                            : padded(m.year, count);
-    case 'h': return count == 1 ? std::to_string((m.hour + 11) % 12 + 1) : padded((m.hour + 11) % 12 + 1, 2);
-    case 'H': return count == 1 ? std::to_string(m.hour) : padded(m.hour, 2);
-    case 'm': return count == 1 ? std::to_string(m.minute) : padded(m.minute, 2);
-    case 's': return count == 1 ? std::to_string(m.second) : padded(m.second, 2);
-    case 'f': return m.fraction.substr(0, static_cast<std::size_t>(count));
+    case 'd':
+      return count == 1 ? std::to_string(m.day)
+             : count == 2
+                 ? padded(m.day, 2)
+                 : std::string(count == 3 ? c.daysShort[m.weekday()] : c.days[m.weekday()]);
+    case 'M':
+      return count == 1 ? std::to_string(m.month)
+             : count == 2
+                 ? padded(m.month, 2)
+                 : std::string(count == 3 ? c.monthsShort[m.month - 1] : c.months[m.month - 1]);
+    case 'y':
+      return count == 1   ? std::to_string(m.year % 100)
+             : count == 2 ? padded(m.year % 100, 2)
+                          : padded(m.year, count);
+    case 'h':
+      return count == 1 ? std::to_string((m.hour + 11) % 12 + 1)
+                        : padded((m.hour + 11) % 12 + 1, 2);
+    case 'H':
+      return count == 1 ? std::to_string(m.hour) : padded(m.hour, 2);
+    case 'm':
+      return count == 1 ? std::to_string(m.minute) : padded(m.minute, 2);
+    case 's':
+      return count == 1 ? std::to_string(m.second) : padded(m.second, 2);
+    case 'f':
+      return m.fraction.substr(0, static_cast<std::size_t>(count));
     case 'F': {
       std::string f = m.fraction.substr(0, static_cast<std::size_t>(count));
       while (!f.empty() && f.back() == '0') f.pop_back();
@@ -82,11 +116,13 @@ std::string token(char ch, int count, const Moment& m, const FormatCulture& c) {
       std::string_view mark = m.hour < 12 ? c.am : c.pm;
       return std::string(count == 1 ? mark.substr(0, mark.empty() ? 0 : 1) : mark);
     }
-    default: return std::string(static_cast<std::size_t>(count), ch);
+    default:
+      return std::string(static_cast<std::size_t>(count), ch);
   }
 }
 
-std::optional<std::string> writePattern(std::string_view p, const Moment& m, const FormatCulture& c) {
+std::optional<std::string> writePattern(std::string_view p, const Moment& m,
+                                        const FormatCulture& c) {
   std::string out;
   for (std::size_t i = 0; i < p.size();) {
     char ch = p[i];
@@ -126,7 +162,8 @@ std::optional<std::string> FormatFunction::date(std::string_view value, std::str
     bool fixed = std::string_view("suoOrR").find(format[0]) != std::string_view::npos;
     return writePattern(pattern, *m, fixed ? *FormatCulture::named("") : culture);
   }
-  return writePattern(format.empty() ? standardPattern('G', culture) : std::string(format), *m, culture);
+  return writePattern(format.empty() ? standardPattern('G', culture) : std::string(format), *m,
+                      culture);
 }
 
 }  // namespace tsql::runtime

@@ -18,7 +18,9 @@ struct Digits {
   bool negative = false;
   std::string whole, fraction;  //!< whole without leading zeros ("" for 0)
 
-  bool isZero() const { return whole.empty() && fraction.find_first_not_of('0') == std::string::npos; }
+  bool isZero() const {
+    return whole.empty() && fraction.find_first_not_of('0') == std::string::npos;
+  }
 };
 
 // "-12.5e3" and the like into digits.
@@ -29,16 +31,21 @@ Digits parseDigits(std::string_view s) {
   std::string all;
   long point = -1;
   for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
-    if (s[i] == '.') point = static_cast<long>(all.size());
-    else all += s[i];
+    if (s[i] == '.')
+      point = static_cast<long>(all.size());
+    else
+      all += s[i];
   }
   if (point < 0) point = static_cast<long>(all.size());
   if (i < s.size()) point += std::strtol(std::string(s.substr(i + 1)).c_str(), nullptr, 10);
   if (point < 0) all.insert(0, static_cast<std::size_t>(-point), '0'), point = 0;
-  if (point > static_cast<long>(all.size())) all.append(static_cast<std::size_t>(point) - all.size(), '0');
+  if (point > static_cast<long>(all.size()))
+    all.append(static_cast<std::size_t>(point) - all.size(), '0');
   d.whole = all.substr(0, static_cast<std::size_t>(point));
   d.fraction = all.substr(static_cast<std::size_t>(point));
-  d.whole.erase(0, d.whole.find_first_not_of('0') == std::string::npos ? d.whole.size() : d.whole.find_first_not_of('0'));
+  d.whole.erase(0, d.whole.find_first_not_of('0') == std::string::npos
+                       ? d.whole.size()
+                       : d.whole.find_first_not_of('0'));
   return d;
 }
 
@@ -49,7 +56,10 @@ void roundTo(Digits& d, std::size_t places) {
   if (!up) return;
   std::string all = "0" + d.whole + d.fraction;
   for (std::size_t i = all.size(); i-- > 0;) {
-    if (all[i] == '9') { all[i] = '0'; continue; }
+    if (all[i] == '9') {
+      all[i] = '0';
+      continue;
+    }
     ++all[i];
     break;
   }
@@ -76,19 +86,25 @@ std::string fixed(Digits d, std::size_t places, bool group, const FormatCulture&
 }
 
 // A culture's pattern ("-n %", "($n)") around the number's text.
-std::string patterned(std::string_view pattern, const std::string& amount, std::string_view symbol) {
+std::string patterned(std::string_view pattern, const std::string& amount,
+                      std::string_view symbol) {
   std::string out;
   for (char ch : pattern) {
-    if (ch == 'n') out += amount;
-    else if (ch == '$') out += symbol;
-    else out += ch;
+    if (ch == 'n')
+      out += amount;
+    else if (ch == '$')
+      out += symbol;
+    else
+      out += ch;
   }
   return out;
 }
 
 std::optional<std::string> hexadecimal(const Digits& d, char kind, bool lower, std::size_t width) {
-  long long v = std::strtoll((d.whole.empty() ? "0" : d.whole).c_str(), nullptr, 10) * (d.negative ? -1 : 1);
-  unsigned long long bits = kind == 'l' ? static_cast<unsigned long long>(v) : static_cast<std::uint32_t>(v);
+  long long v =
+      std::strtoll((d.whole.empty() ? "0" : d.whole).c_str(), nullptr, 10) * (d.negative ? -1 : 1);
+  unsigned long long bits =
+      kind == 'l' ? static_cast<unsigned long long>(v) : static_cast<std::uint32_t>(v);
   char buf[32];
   std::snprintf(buf, sizeof buf, lower ? "%llx" : "%llX", bits);
   std::string out = buf;
@@ -98,15 +114,19 @@ std::optional<std::string> hexadecimal(const Digits& d, char kind, bool lower, s
 
 std::string general(const Digits& d, const FormatCulture& c) {
   std::string fraction = d.fraction;
-  std::string out = (d.negative && !d.isZero() ? "-" : "") + (d.whole.empty() ? std::string("0") : d.whole);
+  std::string out =
+      (d.negative && !d.isZero() ? "-" : "") + (d.whole.empty() ? std::string("0") : d.whole);
   return fraction.empty() ? out : out + std::string(c.decimal) + fraction;
 }
 
 // N, F, C, P, D, X, G with their precision; nullopt for another letter or a D/X of a
 // value that is not an integer.
-std::optional<std::string> standardNumber(Digits d, char kind, char letter, int precision, const FormatCulture& c) {
+std::optional<std::string> standardNumber(Digits d, char kind, char letter, int precision,
+                                          const FormatCulture& c) {
   bool integer = kind == 'i' || kind == 'l';
-  auto places = [&](int fallback) { return static_cast<std::size_t>(precision < 0 ? fallback : precision); };
+  auto places = [&](int fallback) {
+    return static_cast<std::size_t>(precision < 0 ? fallback : precision);
+  };
   char upper = static_cast<char>(letter & ~0x20);
   if (upper == 'X') return integer ? hexadecimal(d, kind, letter == 'x', places(0)) : std::nullopt;
   if (upper == 'G') return general(d, c);
@@ -118,23 +138,32 @@ std::optional<std::string> standardNumber(Digits d, char kind, char letter, int 
   }
   std::string text;
   switch (upper) {
-    case 'N': text = fixed(d, places(2), true, c); break;
-    case 'F': text = fixed(d, places(2), false, c); break;
-    case 'C': text = fixed(d, places(c.currencyDigits), true, c); break;
-    case 'P': text = fixed(d, places(2), true, c); break;
+    case 'N':
+      text = fixed(d, places(2), true, c);
+      break;
+    case 'F':
+      text = fixed(d, places(2), false, c);
+      break;
+    case 'C':
+      text = fixed(d, places(c.currencyDigits), true, c);
+      break;
+    case 'P':
+      text = fixed(d, places(2), true, c);
+      break;
     case 'D':
       if (!integer) return std::nullopt;
       text = d.whole.empty() ? "0" : d.whole;
       if (text.size() < places(0)) text.insert(0, places(0) - text.size(), '0');
       break;
-    default: return std::nullopt;
+    default:
+      return std::nullopt;
   }
   bool negative = d.negative && text.find_first_of("123456789") != std::string::npos;
-  if (upper == 'C') return patterned(negative ? c.currencyNegative : c.currencyPositive, text, c.currency);
+  if (upper == 'C')
+    return patterned(negative ? c.currencyNegative : c.currencyPositive, text, c.currency);
   if (upper == 'P') return patterned(negative ? c.percentNegative : c.percentPositive, text, "");
   return (negative ? "-" : "") + text;
 }
-
 
 // A custom pattern's section: its placeholders before and after the point, its
 // literals, and what it asks of the number (grouping, percent, thousands scaling).
@@ -160,14 +189,23 @@ Section readSection(std::string_view text) {
       i = end == std::string_view::npos ? text.size() : end;
       continue;
     }
-    if (ch == '\\') { ++i; continue; }
+    if (ch == '\\') {
+      ++i;
+      continue;
+    }
     if (ch == '%') s.percent = true;
     if (ch == '.' && !inFraction) {
       inFraction = true, s.point = i, s.scale = commas;
       continue;
     }
-    if (ch == ',' && !inFraction) { commas += seenDigit; continue; }
-    if (ch != '0' && ch != '#') { if (!inFraction && seenDigit && commas) s.scale = commas; continue; }
+    if (ch == ',' && !inFraction) {
+      commas += seenDigit;
+      continue;
+    }
+    if (ch != '0' && ch != '#') {
+      if (!inFraction && seenDigit && commas) s.scale = commas;
+      continue;
+    }
     if (!inFraction && commas) s.group = true, commas = 0, s.scale = 0;
     seenDigit = true;
     if (inFraction) {
@@ -187,7 +225,8 @@ void shift(Digits& d, int by) {
   std::string all = d.whole + d.fraction;
   long point = static_cast<long>(d.whole.size()) + by;
   if (point < 0) all.insert(0, static_cast<std::size_t>(-point), '0'), point = 0;
-  if (point > static_cast<long>(all.size())) all.append(static_cast<std::size_t>(point) - all.size(), '0');
+  if (point > static_cast<long>(all.size()))
+    all.append(static_cast<std::size_t>(point) - all.size(), '0');
   d.whole = all.substr(0, static_cast<std::size_t>(point));
   d.fraction = all.substr(static_cast<std::size_t>(point));
   d.whole.erase(0, std::min(d.whole.find_first_not_of('0'), d.whole.size()));
@@ -200,9 +239,11 @@ std::string writeSection(const Section& s, Digits d, const FormatCulture& c) {
   shift(d, (s.percent ? 2 : 0) - 3 * s.scale);
   roundTo(d, static_cast<std::size_t>(s.fractionPlaces));
   std::string fraction = d.fraction;
-  while (static_cast<int>(fraction.size()) > s.fractionZeros && fraction.back() == '0') fraction.pop_back();
+  while (static_cast<int>(fraction.size()) > s.fractionZeros && fraction.back() == '0')
+    fraction.pop_back();
   std::string whole = d.whole;
-  if (static_cast<int>(whole.size()) < s.wholeZeros) whole.insert(0, s.wholeZeros - whole.size(), '0');
+  if (static_cast<int>(whole.size()) < s.wholeZeros)
+    whole.insert(0, s.wholeZeros - whole.size(), '0');
   std::string out;
   int wholeSeen = 0, fractionSeen = 0;
   bool inFraction = false;
@@ -218,7 +259,8 @@ std::string writeSection(const Section& s, Digits d, const FormatCulture& c) {
       inFraction = true;
       if (!fraction.empty()) out += c.decimal;
     } else if ((ch == '0' || ch == '#') && inFraction) {
-      if (fractionSeen < static_cast<int>(fraction.size())) out += fraction[static_cast<std::size_t>(fractionSeen)];
+      if (fractionSeen < static_cast<int>(fraction.size()))
+        out += fraction[static_cast<std::size_t>(fractionSeen)];
       ++fractionSeen;
     } else if (ch == '0' || ch == '#') {
       int fromRight = s.wholePlaces - 1 - wholeSeen++;  // the digit this placeholder shows
@@ -258,20 +300,24 @@ std::string customNumber(Digits d, std::string_view format, const FormatCulture&
   Digits rounded = d;
   shift(rounded, (first.percent ? 2 : 0) - 3 * first.scale);
   roundTo(rounded, static_cast<std::size_t>(first.fractionPlaces));
-  if (rounded.isZero() && sections.size() > 2 && !sections[2].empty()) return writeSection(readSection(sections[2]), d, c);
-  if (d.negative && sections.size() > 1 && !sections[1].empty()) return writeSection(readSection(sections[1]), d, c);
+  if (rounded.isZero() && sections.size() > 2 && !sections[2].empty())
+    return writeSection(readSection(sections[2]), d, c);
+  if (d.negative && sections.size() > 1 && !sections[1].empty())
+    return writeSection(readSection(sections[1]), d, c);
   std::string out = writeSection(first, d, c);
   return (d.negative && !rounded.isZero() ? "-" : "") + out;
 }
 
 }  // namespace
 
-std::optional<std::string> FormatFunction::number(std::string_view number, char kind, std::string_view format,
+std::optional<std::string> FormatFunction::number(std::string_view number, char kind,
+                                                  std::string_view format,
                                                   const FormatCulture& culture) {
   Digits d = parseDigits(number);
   if (format.empty()) return general(d, culture);
   bool standard = format.size() <= 3 && ((format[0] | 0x20) >= 'a' && (format[0] | 0x20) <= 'z');
-  for (std::size_t i = 1; i < format.size(); ++i) standard = standard && format[i] >= '0' && format[i] <= '9';
+  for (std::size_t i = 1; i < format.size(); ++i)
+    standard = standard && format[i] >= '0' && format[i] <= '9';
   if (!standard) return customNumber(std::move(d), format, culture);
   int precision = format.size() > 1 ? std::atoi(std::string(format.substr(1)).c_str()) : -1;
   return standardNumber(std::move(d), kind, format[0], precision, culture);
@@ -305,6 +351,8 @@ void formatValue(SqlArgs& a) {
 
 }  // namespace
 
-int FormatFunction::install(sqlite3* db) { return defineFunction<formatValue>(db, "tsql_format", 4); }
+int FormatFunction::install(sqlite3* db) {
+  return defineFunction<formatValue>(db, "tsql_format", 4);
+}
 
 }  // namespace tsql::runtime

@@ -21,8 +21,8 @@ class FormatFunction {
   static int install(sqlite3* db);
   //! `number` (its text: digits, point, exponent) written in `format`; nullopt where .NET
   //! would refuse the format. kind as tsql_format's.
-  static std::optional<std::string> number(std::string_view number, char kind, std::string_view format,
-                                           const FormatCulture& culture);
+  static std::optional<std::string> number(std::string_view number, char kind,
+                                           std::string_view format, const FormatCulture& culture);
   //! A date and time ("YYYY-MM-DD[ hh:mm:ss[.fffffff]]") written in `format`.
   static std::optional<std::string> date(std::string_view value, std::string_view format,
                                          const FormatCulture& culture);

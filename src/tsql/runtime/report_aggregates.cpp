@@ -42,27 +42,32 @@ void momentFinal(sqlite3_context* ctx) {
 
 template <int Sample, bool Root>
 int defineMoment(sqlite3* db, const char* name) {
-  return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, momentStep<1>,
-                                        momentFinal<Sample, Root>, momentFinal<Sample, Root>, momentStep<-1>,
-                                        nullptr);
+  return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                        momentStep<1>, momentFinal<Sample, Root>,
+                                        momentFinal<Sample, Root>, momentStep<-1>, nullptr);
 }
 
 using Key = std::variant<std::monostate, double, std::string>;  // NULL, number, text
 
 Key keyOf(sqlite3_value* v) {
   switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL: return {};
+    case SQLITE_NULL:
+      return {};
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT: return sqlite3_value_double(v);
-    default: return std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                static_cast<std::size_t>(sqlite3_value_bytes(v)));
+    case SQLITE_FLOAT:
+      return sqlite3_value_double(v);
+    default:
+      return std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                         static_cast<std::size_t>(sqlite3_value_bytes(v)));
   }
 }
 
 int compareKeys(const Key& a, const Key& b) {
   if (a.index() != b.index()) return a.index() < b.index() ? -1 : 1;  // NULL, numbers, text
-  if (const auto* x = std::get_if<double>(&a)) return *x < std::get<double>(b) ? -1 : *x > std::get<double>(b);
-  if (const auto* x = std::get_if<std::string>(&a)) return TextCollation::compare(*x, std::get<std::string>(b));
+  if (const auto* x = std::get_if<double>(&a))
+    return *x < std::get<double>(b) ? -1 : *x > std::get<double>(b);
+  if (const auto* x = std::get_if<std::string>(&a))
+    return TextCollation::compare(*x, std::get<std::string>(b));
   return 0;
 }
 
@@ -82,8 +87,10 @@ void joinStep(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   try {
     if (*slot == nullptr) {
       *slot = new Joined;
-      if (const unsigned char* sep = sqlite3_value_text(argv[1])) (*slot)->separator = reinterpret_cast<const char*>(sep);
-      if (argc > 2) (*slot)->directions = reinterpret_cast<const char*>(sqlite3_value_text(argv[2]));
+      if (const unsigned char* sep = sqlite3_value_text(argv[1]))
+        (*slot)->separator = reinterpret_cast<const char*>(sep);
+      if (argc > 2)
+        (*slot)->directions = reinterpret_cast<const char*>(sqlite3_value_text(argv[2]));
     }
     Joined::Item item{reinterpret_cast<const char*>(sqlite3_value_text(argv[0])), {}};
     for (int i = 3; i < argc; ++i) item.keys.push_back(keyOf(argv[i]));
@@ -97,14 +104,15 @@ void joinFinal(sqlite3_context* ctx) {
   auto** slot = static_cast<Joined**>(sqlite3_aggregate_context(ctx, 0));
   if (slot == nullptr || *slot == nullptr) return sqlite3_result_null(ctx);
   Joined* j = *slot;
-  std::stable_sort(j->items.begin(), j->items.end(), [&](const Joined::Item& a, const Joined::Item& b) {
-    for (std::size_t k = 0; k < a.keys.size(); ++k) {
-      int c = compareKeys(a.keys[k], b.keys[k]);
-      if (k < j->directions.size() && j->directions[k] == 'd') c = -c;
-      if (c != 0) return c < 0;
-    }
-    return false;
-  });
+  std::stable_sort(j->items.begin(), j->items.end(),
+                   [&](const Joined::Item& a, const Joined::Item& b) {
+                     for (std::size_t k = 0; k < a.keys.size(); ++k) {
+                       int c = compareKeys(a.keys[k], b.keys[k]);
+                       if (k < j->directions.size() && j->directions[k] == 'd') c = -c;
+                       if (c != 0) return c < 0;
+                     }
+                     return false;
+                   });
   std::string out;
   for (std::size_t i = 0; i < j->items.size(); ++i) {
     if (i) out += j->separator;
@@ -123,8 +131,8 @@ int ReportAggregates::install(sqlite3* db) {
   if (rc == SQLITE_OK) rc = defineMoment<1, true>(db, "tsql_stdev");
   if (rc == SQLITE_OK) rc = defineMoment<0, true>(db, "tsql_stdevp");
   if (rc == SQLITE_OK)
-    rc = sqlite3_create_function_v2(db, "tsql_string_agg", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                    nullptr, joinStep, joinFinal, nullptr);
+    rc = sqlite3_create_function_v2(db, "tsql_string_agg", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                    nullptr, nullptr, joinStep, joinFinal, nullptr);
   return rc;
 }
 

@@ -107,7 +107,11 @@ void quotename(SqlArgs& a) {
   std::size_t k = kOpen.find(open);
   if (k == std::string_view::npos || Utf8::count(s) > 128) return a.setNull();
   char close = kClose[k];
-  std::string out(1, open == ']' ? '[' : open == ')' ? '(' : open == '>' ? '<' : open == '}' ? '{' : open);
+  std::string out(1, open == ']'   ? '['
+                     : open == ')' ? '('
+                     : open == '>' ? '<'
+                     : open == '}' ? '{'
+                                   : open);
   for (char c : s) {
     out += c;
     if (c == close) out += c;
@@ -163,13 +167,15 @@ std::string StringFunctions::soundex(std::string_view s) {
 }
 
 int StringFunctions::install(sqlite3* db) {
-  return firstFailure({defineFunction<ascii>(db, "tsql_ascii", 1), defineFunction<unicode>(db, "tsql_unicode", 1),
-                       defineFunction<charOf>(db, "tsql_chr", 1), defineFunction<ncharOf>(db, "tsql_nchr", 1),
-                       defineFunction<space>(db, "tsql_space", 1), defineFunction<translate>(db, "tsql_translate", 3),
-                       defineFunction<quotename>(db, "tsql_quotename", 1),
-                       defineFunction<quotename>(db, "tsql_quotename", 2),
-                       defineFunction<soundexOf>(db, "tsql_soundex", 1),
-                       defineFunction<difference>(db, "tsql_difference", 2)});
+  return firstFailure(
+      {defineFunction<ascii>(db, "tsql_ascii", 1), defineFunction<unicode>(db, "tsql_unicode", 1),
+       defineFunction<charOf>(db, "tsql_chr", 1), defineFunction<ncharOf>(db, "tsql_nchr", 1),
+       defineFunction<space>(db, "tsql_space", 1),
+       defineFunction<translate>(db, "tsql_translate", 3),
+       defineFunction<quotename>(db, "tsql_quotename", 1),
+       defineFunction<quotename>(db, "tsql_quotename", 2),
+       defineFunction<soundexOf>(db, "tsql_soundex", 1),
+       defineFunction<difference>(db, "tsql_difference", 2)});
 }
 
 }  // namespace tsql::runtime

@@ -21,19 +21,32 @@ struct Builtin {
 };
 
 constexpr Builtin kBuiltins[] = {
-    {"ascii", "tsql_ascii", 1, 1},         {"unicode", "tsql_unicode", 1, 1},
-    {"char", "tsql_chr", 1, 1},            {"nchar", "tsql_nchr", 1, 1},
-    {"space", "tsql_space", 1, 1},         {"translate", "tsql_translate", 3, 3},
-    {"quotename", "tsql_quotename", 1, 2}, {"soundex", "tsql_soundex", 1, 1},
-    {"difference", "tsql_difference", 2, 2}, {"var", "tsql_var", 1, 1},
-    {"varp", "tsql_varp", 1, 1},           {"stdev", "tsql_stdev", 1, 1},
-    {"stdevp", "tsql_stdevp", 1, 1},       {"count_big", "count", 1, 1},
-    {"string_agg", nullptr, 2, 2},         {"format", nullptr, 2, 3},
-    {"len", nullptr, 1, 1},                {"left", nullptr, 2, 2},
-    {"right", nullptr, 2, 2},              {"substring", nullptr, 3, 3},
-    {"replace", nullptr, 3, 3},            {"upper", nullptr, 1, 1},
-    {"lower", nullptr, 1, 1},              {"reverse", nullptr, 1, 1},
-    {"replicate", nullptr, 2, 2},          {"stuff", nullptr, 4, 4},
+    {"ascii", "tsql_ascii", 1, 1},
+    {"unicode", "tsql_unicode", 1, 1},
+    {"char", "tsql_chr", 1, 1},
+    {"nchar", "tsql_nchr", 1, 1},
+    {"space", "tsql_space", 1, 1},
+    {"translate", "tsql_translate", 3, 3},
+    {"quotename", "tsql_quotename", 1, 2},
+    {"soundex", "tsql_soundex", 1, 1},
+    {"difference", "tsql_difference", 2, 2},
+    {"var", "tsql_var", 1, 1},
+    {"varp", "tsql_varp", 1, 1},
+    {"stdev", "tsql_stdev", 1, 1},
+    {"stdevp", "tsql_stdevp", 1, 1},
+    {"count_big", "count", 1, 1},
+    {"string_agg", nullptr, 2, 2},
+    {"format", nullptr, 2, 3},
+    {"len", nullptr, 1, 1},
+    {"left", nullptr, 2, 2},
+    {"right", nullptr, 2, 2},
+    {"substring", nullptr, 3, 3},
+    {"replace", nullptr, 3, 3},
+    {"upper", nullptr, 1, 1},
+    {"lower", nullptr, 1, 1},
+    {"reverse", nullptr, 1, 1},
+    {"replicate", nullptr, 2, 2},
+    {"stuff", nullptr, 4, 4},
     {"charindex", nullptr, 2, 3},
 };
 
@@ -59,16 +72,28 @@ struct FormatKind {
 
 // Integers, exact numbers, floats, dates and times; nullptr for text, which FORMAT refuses.
 const FormatKind* formatKind(const DataType& t) {
-  static constexpr FormatKind kInt{"i", "bigint"}, kBigint{"l", "bigint"}, kExact{"m", "numeric"}, kFloat{"f", "double precision"},
-      kDate{"d", "timestamp"};
+  static constexpr FormatKind kInt{"i", "bigint"}, kBigint{"l", "bigint"}, kExact{"m", "numeric"},
+      kFloat{"f", "double precision"}, kDate{"d", "timestamp"};
   switch (t.kind) {
-    case TypeKind::Null: case TypeKind::Bit: case TypeKind::Int: return &kInt;
-    case TypeKind::BigInt: return &kBigint;
-    case TypeKind::Decimal: case TypeKind::Money: return &kExact;
-    case TypeKind::Float: case TypeKind::Unknown: return &kFloat;
-    case TypeKind::DateTime: case TypeKind::SmallDateTime: case TypeKind::Date: case TypeKind::DateTime2:
+    case TypeKind::Null:
+    case TypeKind::Bit:
+    case TypeKind::Int:
+      return &kInt;
+    case TypeKind::BigInt:
+      return &kBigint;
+    case TypeKind::Decimal:
+    case TypeKind::Money:
+      return &kExact;
+    case TypeKind::Float:
+    case TypeKind::Unknown:
+      return &kFloat;
+    case TypeKind::DateTime:
+    case TypeKind::SmallDateTime:
+    case TypeKind::Date:
+    case TypeKind::DateTime2:
       return &kDate;
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 
@@ -104,8 +129,9 @@ std::optional<DataType> SqlTranslator::builtinType(const ast::FunctionCallExpr& 
   if (n == "translate" && !f.args.empty()) return typeOf(*f.args[0]);
   if (n == "string_agg" && !f.args.empty()) {  // varchar stays varchar; anything else is nvarchar
     DataType t = typeOf(*f.args[0]);
-    return t.kind == TypeKind::Varchar && !t.binary && !t.guid && !t.offset ? textOf(TypeKind::Varchar, 8000)
-                                                                            : textOf(TypeKind::NVarchar, 4000);
+    return t.kind == TypeKind::Varchar && !t.binary && !t.guid && !t.offset
+               ? textOf(TypeKind::Varchar, 8000)
+               : textOf(TypeKind::NVarchar, 4000);
   }
   return std::nullopt;
 }
@@ -117,8 +143,10 @@ void SqlTranslator::emitStringAgg(const ast::FunctionCallExpr& f) {
   DataType t = typeOf(*f.args[0]);
   bool ordered = env_.dialect().typedFunctions;
   out_ += ordered ? "string_agg(CAST(" : "tsql_string_agg(";
-  if (t.isText() && !t.binary) emitTextValue(*f.args[0]);
-  else emitCast(*f.args[0], textOf(TypeKind::NVarchar, 4000), nullptr);
+  if (t.isText() && !t.binary)
+    emitTextValue(*f.args[0]);
+  else
+    emitCast(*f.args[0], textOf(TypeKind::NVarchar, 4000), nullptr);
   out_ += ordered ? " AS text), CAST(" : ", ";
   emit(*f.args[1]);
   if (ordered) out_ += " AS text)";
@@ -151,8 +179,10 @@ void SqlTranslator::emitFormat(const ast::FunctionCallExpr& f) {
   out_ += typed ? std::string(" AS ") + kind->serverType + "), CAST(" : std::string(", ");
   emit(*f.args[1]);
   out_ += typed ? " AS text), CAST(" : ", ";
-  if (f.args.size() > 2) emit(*f.args[2]);
-  else out_ += "'en-US'";  // the session's language, us_english
+  if (f.args.size() > 2)
+    emit(*f.args[2]);
+  else
+    out_ += "'en-US'";  // the session's language, us_english
   out_ += std::string(typed ? " AS text)" : "") + ", '" + kind->letter + "')";
 }
 

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 26;
+constexpr int kRuntimeVersion = 27;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -249,7 +249,8 @@ bool upToDate(PGconn* conn) {
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
   std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
-                    binaryRuntimeSql() + tolerantConversionsSql();
+                    binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() +
+                    tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

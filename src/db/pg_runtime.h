@@ -28,6 +28,10 @@ std::string dateRuntimeSql();
 std::string offsetRuntimeSql();
 //! varbinary conversions to and from text and integers (pg_binary_runtime.cpp).
 std::string binaryRuntimeSql();
+//! ASCII, CHAR, TRANSLATE, QUOTENAME, SOUNDEX ..., the variances, FORMAT and STRING_SPLIT's
+//! pieces (pg_string_runtime.cpp, pg_format_runtime.cpp).
+std::string stringRuntimeSql();
+std::string formatRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

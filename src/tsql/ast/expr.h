@@ -119,6 +119,7 @@ struct FunctionCallExpr : Expr {
   bool distinct = false;
   bool star = false;
   std::unique_ptr<WindowSpec> over;  //!< a window function; null for a plain call
+  std::vector<OrderItem> withinGroup;  //!< WITHIN GROUP (ORDER BY ...) of STRING_AGG
 };
 
 //! CAST(x AS type) and CONVERT(type, x [, style]).

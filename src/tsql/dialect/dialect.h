@@ -68,6 +68,11 @@ struct Dialect {
   //! Hands the session's DATEFORMAT (?1) and DATEFIRST (?2) to the database, whose own
   //! functions read dates from text there; nullptr where they read the engine's.
   const char* sessionDateSettings;
+  //! True when the database picks a function by its arguments' declared types and an
+  //! aggregate takes its order inside the call (string_agg(x, s ORDER BY k)): values are
+  //! cast to the types the runtime's functions declare. False where the runtime's
+  //! functions read any value and STRING_AGG's keys are handed over as arguments.
+  bool typedFunctions;
 };
 
 //! The embedded SQLite file.

@@ -75,6 +75,7 @@ const Dialect& postgresDialect() {
       true,
       "ucs_basic",
       "SELECT set_config('tsql.dateformat', ?1, false), set_config('tsql.datefirst', ?2, false)",
+      true,
   };
   return d;
 }

@@ -51,6 +51,7 @@ const Dialect& sqliteDialect() {
       false,
       "BINARY",
       nullptr,
+      false,
   };
   return d;
 }

@@ -27,6 +27,8 @@ constexpr ErrorEntry kTable[] = {
      "A SELECT statement that assigns a value to a variable must not be combined with data-retrieval "
      "operations."},
     {Error::UnknownDatepart, 15, "'%1' is not a recognized datepart option."},
+    {Error::FunctionArguments, 15, "The %1 function requires %2 argument(s)."},
+    {Error::FunctionArgumentRange, 15, "The %1 function requires %2 to %3 arguments."},
     {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
     {Error::InvalidColumn, 16, "Invalid column name '%1'."},
     {Error::InvalidObject, 16, "Invalid object name '%1'."},
@@ -82,6 +84,7 @@ constexpr ErrorEntry kTable[] = {
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
+    {Error::ArgumentDataType, 16, "Argument data type %1 is invalid for argument %2 of %3 function."},
     {Error::OperandTypeInvalid, 16, "Operand data type %1 is invalid for %2 operator."},
     {Error::AllResultsNull, 16,
      "At least one of the result expressions in a CASE specification must be an expression other than "
@@ -101,6 +104,10 @@ constexpr ErrorEntry kTable[] = {
     {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
     {Error::DatepartNotSupported, 16, "The datepart %1 is not supported by date function %2 for data type %3."},
     {Error::InvalidTimezone, 16, "The timezone provided to builtin function %1 is invalid."},
+    {Error::UnsupportedCulture, 16, "The culture parameter '%1' provided in the function call is not supported."},
+    {Error::TranslateLengths, 16,
+     "The second and third arguments of the TRANSLATE built-in function must contain an equal number of "
+     "characters."},
     {Error::TopWithOffset, 15, "A TOP can not be used in the same query or sub-query as a OFFSET."},
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},

@@ -21,7 +21,9 @@ enum class Error : int {
   VariableRedeclared = 134,     //!< DECLARE of %1 a second time
   UndeclaredVariable = 137,     //!< scalar variable %1
   AssignWithRetrieval = 141,
-  UnknownDatepart = 155,        //!< %1
+  UnknownDatepart = 155,
+  FunctionArguments = 174,      //!< function %1 given another count than its %2
+  FunctionArgumentRange = 189,  //!< function %1 given fewer than %2 or more than %3
   MissingParameter = 201,       //!< procedure %1 called without parameter %2
   InvalidColumn = 207,          //!< %1
   InvalidObject = 208,          //!< %1
@@ -60,6 +62,7 @@ enum class Error : int {
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
+  ArgumentDataType = 8116,    //!< type %1 as argument %2 of function %3
   OperandTypeInvalid = 8117,  //!< type %1 to operator %2
   AllResultsNull = 8133,      //!< CASE whose results are all NULL
   DivideByZero = 8134,
@@ -74,6 +77,8 @@ enum class Error : int {
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
   DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
   InvalidTimezone = 9812,       //!< in function %1
+  UnsupportedCulture = 9818,    //!< FORMAT's culture %1
+  TranslateLengths = 9828,      //!< TRANSLATE's two lists of different lengths
   TopWithOffset = 10741,
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,

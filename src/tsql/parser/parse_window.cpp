@@ -20,8 +20,16 @@ std::vector<ast::OrderItem> Parser::parseOrderItems() {
   return items;
 }
 
-// After a call's ')': [OVER '(' window ')']
+// After a call's ')': [WITHIN GROUP '(' ORDER BY items ')'] [OVER '(' window ')']
 void Parser::parseWindowClauses(ast::FunctionCallExpr& call) {
+  if (peek(1).is(Keyword::Group) && acceptWord("within")) {
+    expect(Keyword::Group);
+    expect(TokenKind::LParen, "'('");
+    expect(Keyword::Order);
+    expect(Keyword::By);
+    call.withinGroup = parseOrderItems();
+    expect(TokenKind::RParen, "')'");
+  }
   if (peek(1).kind != TokenKind::LParen || !acceptWord("over")) return;
   advance();
   auto w = std::make_unique<ast::WindowSpec>();

@@ -15,9 +15,12 @@
 #include "tsql/runtime/datetime2_text.h"
 #include "tsql/runtime/decimal_functions.h"
 #include "tsql/runtime/decimal_sort_key.h"
+#include "tsql/runtime/format_function.h"
 #include "tsql/runtime/guid_conversion.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
+#include "tsql/runtime/report_aggregates.h"
+#include "tsql/runtime/string_functions.h"
 #include "tsql/runtime/text_builders.h"
 #include "tsql/runtime/text_functions.h"
 
@@ -30,7 +33,8 @@ void Runtime::install(sqlite3* db) {
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
                                 &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installBinaryValueFunctions,
-                                &installDatetime2Functions}) {
+                                &installDatetime2Functions, &StringFunctions::install,
+                                &ReportAggregates::install, &FormatFunction::install}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

@@ -47,6 +47,11 @@
 //   tsql_datetimeoffset(x, scale) tsql_dto_local(x) tsql_dto_utc(x) todatetimeoffset(d, off)
 //   switchoffset(dto, off)
 //   tsql_binary_cut(x, n)        -- varbinary, kept as its "0x..." text, to and from text and integers
+//   tsql_ascii(s) tsql_unicode(s) tsql_chr(n) tsql_nchr(n) tsql_space(n) tsql_translate(s,f,t)
+//   tsql_quotename(s[,q]) tsql_soundex(s) tsql_difference(a,b) -- ASCII ... DIFFERENCE
+//   tsql_format(value, format, culture, kind) -- FORMAT (kind i, l, m, f, d)
+//   tsql_string_agg(x, sep[, directions, key...]) -- STRING_AGG [WITHIN GROUP]
+//   tsql_var tsql_varp tsql_stdev tsql_stdevp (x) -- also window functions
 //   aggregates (also window functions): money_sum(x) money_avg(x) tsql_avg_int(x)
 //     decimal_sum(x, s) decimal_avg(x, s)
 //   collation: tsql_ci (case-insensitive, trailing spaces ignored)

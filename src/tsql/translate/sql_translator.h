@@ -186,6 +186,13 @@ class SqlTranslator {
   void emitConcatenation(const ast::BinaryExpr& b);
   void emitLike(const ast::LikeExpr& l);
   void emitFunction(const ast::FunctionCallExpr& f);
+  // translate_builtins.cpp: runtime names, argument counts, STRING_AGG, FORMAT
+  bool emitBuiltinFunction(const ast::FunctionCallExpr& f);
+  void checkArgumentCount(const ast::FunctionCallExpr& f);
+  static const char* builtinRuntimeName(const std::string& name);
+  std::optional<ast::DataType> builtinType(const ast::FunctionCallExpr& f);
+  void emitStringAgg(const ast::FunctionCallExpr& f);
+  void emitFormat(const ast::FunctionCallExpr& f);
   bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);

@@ -105,7 +105,8 @@ void SqlTranslator::emitDatePartName(const ast::Expr& part) {
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f)) return;
+  if (emitBuiltinFunction(f) || emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f))
+    return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
       n == "error_state" || n == "error_line" || n == "error_procedure") {
@@ -116,6 +117,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
   }
   std::string name = n;
   if (n == "isnull") name = env_.dialect().isnullFunction;
+  if (const char* runtime = builtinRuntimeName(n)) name = runtime;
   if ((n == "sum" || n == "avg") && f.args.size() == 1) {
     TypeKind k = typeOf(*f.args[0]).kind;
     if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
@@ -132,7 +134,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     const ast::Expr& a = *f.args[i];
     if (i == 0 && datePart) {
       emitDatePartName(a);
-    } else if (f.distinct && n == "count" && env_.dialect().trimsTextComparands && typeOf(a).isText()) {
+    } else if (f.distinct && name == "count" && env_.dialect().trimsTextComparands && typeOf(a).isText()) {
       out_ += "rtrim(";  // 'abc' and 'ABC ' are one value, as the collation would have it
       emit(a);
       out_ += ')';

@@ -113,6 +113,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   const std::string& n = f.name;
   auto arg = [&](std::size_t i) { return i < f.args.size() ? typeOf(*f.args[i]) : DataType{}; };
   if (n == "collate") return arg(0);
+  if (auto t = builtinType(f)) return *t;
   if (n == "isnull" || n == "coalesce") {
     for (std::size_t i = 0; i < f.args.size(); ++i) {
       DataType t = arg(i);

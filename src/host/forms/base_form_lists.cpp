@@ -1,4 +1,5 @@
 // TBaseForm: lookup combos over the host lists (outlets, employees, delivery methods,
+// member levels ("vipdj", for the customer page),
 // accounts, ...). Every form may show one, so the binding lives on the base of all forms.
 #include <stdexcept>
 #include <utility>

@@ -193,6 +193,7 @@ void TMasterDataForm::actEditExecute(host::Action&) {
   host::TAuth::requireRight(spec.code + "_02");
   if (focusedId() == 0) return;
   loadFocusedRow();
+  cdsEdit.edit();
   adding_ = false;
   setEditing(true);
 }

@@ -1,7 +1,8 @@
 -- Master data (vt_b_*): the lists every bill reads. One branch (`orgid`) holds its own
 -- stores, employees, customers, suppliers, service items, goods, accounts and methods.
 -- Ids are identities; codes are what users type and are unique per branch by
--- convention only (the lookups search them, so they are indexed).
+-- convention only (the lookups search them, so they are indexed); the master-data pages
+-- refuse a code taken. `version` rises with every change a page saves (its edit guard).
 -- Loaded first; the files of this directory run in file-name order.
 
 -- One transaction for the whole file: one commit instead of one per statement.
@@ -30,6 +31,7 @@ create table vt_b_ckbmk (
   addr varchar(200),
   tel varchar(50),
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -46,6 +48,7 @@ create table vt_b_ygbmk (
   flow_id int default 0,
   tel varchar(50),
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -61,6 +64,7 @@ create table vt_b_category (
   parent_id int default 0,
   kind varchar(20),
   isort int default 0,
+  version int default 0,
   isdel bit default 0
 )
 create index ix_vt_b_category_orgid_code on vt_b_category(orgid, code)
@@ -110,6 +114,7 @@ create table vt_b_khbmk (
   tel varchar(50),
   addr varchar(200),
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -162,6 +167,7 @@ create table vt_b_gysbmk (
   tel varchar(50),
   addr varchar(200),
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -188,6 +194,7 @@ create table vt_b_xmbmk (
   jxbl float default 0,
   scjf float default 0,
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -256,6 +263,7 @@ create table vt_b_spbmk (
   pricein money default 0,
   pricesale money default 0,
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -270,6 +278,7 @@ create table vt_b_zhbmk (
   code varchar(50),
   name varchar(100),
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500)
 )
@@ -280,6 +289,7 @@ create table vt_b_jsfs (
   code varchar(50),
   name varchar(100),
   isort int default 0,
+  version int default 0,
   isdel bit default 0,
   remark varchar(500)
 )
@@ -294,6 +304,7 @@ create table vt_b_shfs (
   code varchar(50),
   name varchar(100),
   isort int default 0,
+  version int default 0,
   isdel bit default 0
 )
 
@@ -330,6 +341,7 @@ create table vt_b_srlb (
   code varchar(50),
   name varchar(100),
   isort int default 0,
+  version int default 0,
   isdel bit default 0
 )
 
@@ -339,6 +351,7 @@ create table vt_b_fylb (
   code varchar(50),
   name varchar(100),
   isort int default 0,
+  version int default 0,
   isdel bit default 0
 )
 

@@ -1,4 +1,5 @@
 // TBaseForm: lookup combos over the host lists (outlets, employees, delivery methods,
+// member levels ("vipdj", for the customer page),
 // accounts, ...). Every form may show one, so the binding lives on the base of all forms.
 #include <stdexcept>
 #include <utility>
@@ -14,7 +15,7 @@ const char* hostListTable(std::string_view list) {
   static const std::pair<const char*, const char*> lists[] = {
       {"ck", "vt_b_ckbmk"},  {"yg", "vt_b_ygbmk"},  {"shfs", "vt_b_shfs"}, {"flow", "vt_b_flow"},
       {"zh", "vt_b_zhbmk"},  {"rklx", "vt_b_rklx"}, {"cklx", "vt_b_cklx"}, {"comp", "vt_b_comp"},
-      {"jsfs", "vt_b_jsfs"}, {"srlb", "vt_b_srlb"}, {"fylb", "vt_b_fylb"}};
+      {"jsfs", "vt_b_jsfs"}, {"srlb", "vt_b_srlb"}, {"fylb", "vt_b_fylb"}, {"vipdj", "vt_b_vipdj"}};
   for (const auto& [name, table] : lists)
     if (list == name) return table;
   return nullptr;

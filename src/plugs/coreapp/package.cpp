@@ -3,7 +3,8 @@
 // 1110 ... 1127) so `coreapp plugs` lists the items in that order. The package's own
 // additions beyond the plug table (the receivable aging page, 1119) come after them in
 // additions(): they open like any item but are not listed as the package's plug items.
-// The operators' rights page (1190) follows the aging page.
+// The operators' rights page (1190) follows the aging page, then the master-data pages
+// (1201 ...).
 #include "plugs/coreapp/package.h"
 
 #include <vector>
@@ -14,6 +15,7 @@
 #include "plugs/coreapp/fydj/fydj_form.h"
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/gysfk/yfhx_form.h"
+#include "plugs/coreapp/jczl/master_data_form.h"
 #include "plugs/coreapp/khkp/khkpk_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
@@ -53,7 +55,7 @@ std::vector<host::UnitInitialization*> units() {
 }
 
 std::vector<host::UnitInitialization*> additions() {
-  return {&khzl::khyszlFormUnit(), &yhqx::yhqxFormUnit()};
+  return {&khzl::khyszlFormUnit(), &yhqx::yhqxFormUnit(), &jczl::jczlFormUnit()};
 }
 
 }  // namespace
@@ -69,7 +71,8 @@ void finalizePackage() {
 }
 
 bool isPackageAddition(const host::TPlugItem& item) {
-  return item.code == khzl::kAgingPlugCode || item.code == yhqx::kRightsPlugCode;
+  return item.code == khzl::kAgingPlugCode || item.code == yhqx::kRightsPlugCode ||
+         jczl::isMasterDataCode(item.code);
 }
 
 }  // namespace plugs::coreapp

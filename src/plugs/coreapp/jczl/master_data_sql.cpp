@@ -1,0 +1,90 @@
+// MasterDataSql: a refusal rolls back and ends the batch (RETURN), so nothing after it
+// runs; the texts raised are the page's markers, never anything a user typed.
+#include "plugs/coreapp/jczl/master_data_sql.h"
+
+#include "host/forms/base_form.h"
+
+namespace plugs::coreapp::jczl {
+
+namespace {
+
+std::string refuse(const char* marker) {
+  return std::string("begin rollback tran raiserror('") + marker + "', 16, 1) return end\n";
+}
+
+std::string selectPart(const MasterDataPageSpec& spec) {
+  std::string columns = "select t.id, t.code, t.name";
+  std::string joins;
+  int n = 0;
+  for (const MasterField& f : spec.fields) {
+    columns += ", t." + f.field;
+    if (f.kind != FieldKind::Lookup) continue;
+    const std::string alias = "j" + std::to_string(++n);
+    columns += ", " + alias + ".name as " + f.field + "_name";
+    joins += " left join " + std::string(host::hostListTable(f.list)) + " " + alias + " on " +
+             alias + ".id = t." + f.field;
+  }
+  columns +=
+      ", case when isnull(t.isdel, 0) = 1 then '停用' else '正常' end as zt, isnull(t.isdel, 0) as "
+      "isdel, "
+      "isnull(t.version, 0) as version";
+  return columns + " from " + spec.table + " t" + joins + " where t.orgid = :orgid";
+}
+
+std::string codeTakenCheck(const MasterDataPageSpec& spec, bool otherRows) {
+  return "if exists (select 1 from " + spec.table + " where orgid = :orgid and code = :code" +
+         (otherRows ? " and id <> :id" : "") + ")\n" + refuse(MasterDataSql::kCodeTaken);
+}
+
+std::string changedCheck() { return "if @@rowcount = 0\n" + refuse(MasterDataSql::kChanged); }
+
+}  // namespace
+
+std::string MasterDataSql::listQuery(const MasterDataPageSpec& spec) {
+  return selectPart(spec) + " and (t.code like :key or t.name like :key) order by t.code, t.id";
+}
+
+std::string MasterDataSql::rowQuery(const MasterDataPageSpec& spec) {
+  return selectPart(spec) + " and t.id = :id";
+}
+
+std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
+  std::string columns = "orgid, code, name";
+  std::string values = ":orgid, :code, :name";
+  for (const MasterField& f : spec.fields) {
+    columns += ", " + f.field;
+    values += ", :" + f.field;
+  }
+  return "begin tran\n" + codeTakenCheck(spec, false) + "insert into " + spec.table + " (" +
+         columns + ", isdel, version) values (" + values + ", 0, 0)\ncommit tran";
+}
+
+std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec) {
+  std::string sets = "code = :code, name = :name";
+  for (const MasterField& f : spec.fields) sets += ", " + f.field + " = :" + f.field;
+  return "begin tran\n" + codeTakenCheck(spec, true) + "update " + spec.table + " set " + sets +
+         ", version = isnull(version, 0) + 1 where orgid = :orgid and id = :id and isnull(version, "
+         "0) = "
+         ":version\n" +
+         changedCheck() + "commit tran";
+}
+
+std::string MasterDataSql::stateBatch(const MasterDataPageSpec& spec) {
+  return "begin tran\nupdate " + spec.table +
+         " set isdel = :isdel, version = isnull(version, 0) + 1 where orgid = :orgid and id = :id "
+         "and "
+         "isnull(version, 0) = :version\n" +
+         changedCheck() + "commit tran";
+}
+
+std::string MasterDataSql::deleteBatch(const MasterDataPageSpec& spec) {
+  std::string batch = "begin tran\n";
+  for (const MasterReference& r : spec.referencedBy)
+    batch +=
+        "if exists (select 1 from " + r.table + " where " + r.column + " = :id)\n" + refuse(kInUse);
+  return batch + "delete from " + spec.table +
+         " where orgid = :orgid and id = :id and isnull(version, 0) = :version\n" + changedCheck() +
+         "commit tran";
+}
+
+}  // namespace plugs::coreapp::jczl

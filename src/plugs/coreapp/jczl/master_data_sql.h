@@ -1,0 +1,36 @@
+// MasterDataSql: the texts a master-data page runs, made from its description: the list
+// (searched by code or name, lookups named), and the save, state and delete batches.
+// Every batch is one transaction that checks before it writes: a code taken in the
+// branch, a row changed since it was read (its version), a row still referred to.
+// Everything typed is a bound parameter; only the description's own names are written in.
+#pragma once
+
+#include <string>
+
+#include "plugs/coreapp/jczl/master_data_spec.h"
+
+namespace plugs::coreapp::jczl {
+
+class MasterDataSql {
+ public:
+  //! What a refused batch raises, read back by the page to say why.
+  static constexpr const char* kCodeTaken = "code taken";
+  static constexpr const char* kChanged = "error";
+  static constexpr const char* kInUse = "in use";
+
+  //! The rows of the branch whose code or name holds :key ("%text%"), disabled ones too:
+  //! id, code, name, the fields, `<lookup>_name` per lookup, zt, isdel, version.
+  static std::string listQuery(const MasterDataPageSpec& spec);
+  //! The same columns for the one row :id.
+  static std::string rowQuery(const MasterDataPageSpec& spec);
+  //! Adds a row (:code, :name and one parameter per field) unless the code is taken.
+  static std::string insertBatch(const MasterDataPageSpec& spec);
+  //! Rewrites row :id read at :version unless the code is taken by another row.
+  static std::string updateBatch(const MasterDataPageSpec& spec);
+  //! Sets row :id's isdel to :isdel when it is still at :version.
+  static std::string stateBatch(const MasterDataPageSpec& spec);
+  //! Deletes row :id at :version unless a reference holds it.
+  static std::string deleteBatch(const MasterDataPageSpec& spec);
+};
+
+}  // namespace plugs::coreapp::jczl

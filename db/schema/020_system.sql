@@ -41,20 +41,6 @@ create table vt_sys_user_rights (
 )
 create index ix_vt_sys_user_rights on vt_sys_user_rights(orgid, czy_id)
 
--- Operators' sign-in: the password as a salted slow hash ("pbkdf2-sha256$count$salt$digest",
--- never the password), the failed attempts in a row, and until when the operator is
--- locked after too many of them (kept here so a restart does not unlock him).
-create table vt_sys_user_login (
-  id int identity(1,1) primary key,
-  orgid varchar(20) not null,
-  czy_id int not null,
-  pwdhash varchar(200) not null,
-  failcount int default 0,
-  lockuntil datetime,
-  pwdtime datetime default getdate()
-)
-create unique index ux_vt_sys_user_login on vt_sys_user_login(orgid, czy_id)
-
 -- Bill audit log: voids, reviews and other state changes with the user's reason.
 create table vt_sys_billaudit_logs (
   id int identity(1,1) primary key,

@@ -1,6 +1,7 @@
 // A new shop from its first run to its operators: the first run's rows in one
 // transaction (and nothing when refused), sign-in with the password, the lock after
-// five failures kept in the database and lifted by time (a test clock) or a reset,
+// five failures kept in the database and lifted by time (a test clock) or a reset, a
+// database without any password that only its owner enters (to set his own first),
 // and the rights page (plug 1190): a clerk without its rights can neither open it nor
 // save, the owner grants per action and resets a password.
 #include <gtest/gtest.h>
@@ -39,16 +40,17 @@ class NewShop : public bill_test::BillSession {
     return OperatorSignIn(conn, "0001", kTestHasher, [this] { return now; });
   }
 
-  //! The refusal of `password` for operator `czy_id` ("" when it was taken).
+  //! The refusal of `password` for operator `czy_id` ("" when it was taken, kSetsOwn
+  //! when he is let in only to set his own password first).
   std::string refusal(std::int64_t czy_id, const std::string& password) {
     try {
-      signIns().check(czy_id, password);
-      return "";
+      return signIns().check(czy_id, password) == host::SignInStep::SignedIn ? "" : kSetsOwn;
     } catch (const host::SignInRefused& e) {
       return e.what();
     }
   }
 
+  static constexpr const char* kSetsOwn = "(sets his own password first)";
   core::DateTime now = core::DateTime::fromParts(2026, 3, 2, 9, 0);
   std::int64_t clerk = 0;
 };
@@ -124,6 +126,38 @@ TEST_F(NewShop, FiveFailuresInARowLockUntilTheTimeIsUp) {
   signIns().setPassword(clerk, "new-pass");
   EXPECT_EQ(refusal(clerk, "new-pass"), "");
   EXPECT_THROW(signIns().setPassword(clerk, "short"), std::runtime_error);
+}
+
+// A database kept before operators had passwords: whoever holds every right (or the
+// rights page) is let in whatever he types, only to set his own password first; the
+// others are refused as usual. From the first password on, nobody gets in without one.
+TEST_F(NewShop, WithoutAnyPasswordOnlyTheOwnerGetsInAndSetsHisOwnFirst) {
+  query("insert into vt_b_ygbmk(orgid, code, name, ck_id) values ('0001', '003', '张经理', 1)");
+  const std::int64_t manager = scalar("select id from vt_b_ygbmk where code = '003'").asInteger();
+  query("insert into vt_sys_user_rights(orgid, czy_id, rightcode) values ('0001', " +
+        std::to_string(manager) + ", '1190')");
+  query("delete from vt_sys_user_login");
+  const std::string refused(host::kSignInRefusedText);
+  struct Case {
+    std::int64_t czy_id;
+    const char* typed;
+    std::string before, after;  // before and after the owner set his password
+  };
+  const std::vector<Case> cases = {
+      {1, "", kSetsOwn, refused},     {1, "owner-pw", kSetsOwn, refused},
+      {1, "owner-new", kSetsOwn, ""}, {manager, "", kSetsOwn, refused},
+      {clerk, "", refused, refused},  {clerk, "clerk-pw", refused, refused},
+      {999, "", refused, refused}};
+  for (const Case& c : cases) EXPECT_EQ(refusal(c.czy_id, c.typed), c.before) << c.czy_id;
+  // Asking writes nothing; the clerk cannot take the owner's way, nor a short password.
+  EXPECT_THROW(signIns().setOwnPassword(clerk, "clerk-new"), host::SignInRefused);
+  EXPECT_THROW(signIns().setOwnPassword(1, "short"), std::runtime_error);
+  EXPECT_EQ(countOf("vt_sys_user_login"), 0);
+  signIns().setOwnPassword(1, "owner-new");
+  for (const Case& c : cases) EXPECT_EQ(refusal(c.czy_id, c.typed), c.after) << c.czy_id;
+  // The manager let in a moment ago cannot set his own now: the owner does, on the page.
+  EXPECT_THROW(signIns().setOwnPassword(manager, "manager-pw"), host::SignInRefused);
+  EXPECT_EQ(countOf("vt_sys_user_login"), 1);
 }
 
 // ---- the rights page ---------------------------------------------------------------------
@@ -228,7 +262,7 @@ TEST_F(RightsPage, TheOwnerResetsAPasswordWhichIsNeverShown) {
   ASSERT_EQ(page->clickAction("actPwd"), host::Outcome::Done) << lastEvent();
   EXPECT_TRUE(saidMessage("密码已重置"));
   // The page hashes as the program does: the program's sign-in takes the new password.
-  EXPECT_NO_THROW(OperatorSignIn(conn, "0001").check(clerk, "fresh-secret"));
+  EXPECT_EQ(OperatorSignIn(conn, "0001").check(clerk, "fresh-secret"), host::SignInStep::SignedIn);
   for (const std::string& event : ui.transcript())
     EXPECT_EQ(event.find("fresh-secret"), std::string::npos) << event;
   for (const auto& [tag, text] : ui.logEntries())

@@ -1,5 +1,6 @@
 // After the schema is created, every table and view the scripts declare is in the
-// database's catalog and can be read; the demo data holds what the bills rely on.
+// database's catalog and can be read; the demo data holds what the bills rely on; an
+// older database gets the tables added since when it is upgraded.
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
@@ -9,6 +10,7 @@
 
 #include "core/md5.h"
 #include "core/strings.h"
+#include "schema/schema_upgrade.h"
 #include "schema_db_test.h"
 
 namespace {
@@ -97,6 +99,28 @@ TEST_P(SchemaCatalog, ViewsCarryTheDisplayColumnsOfTheOrder) {
   ASSERT_EQ(r.resultSets[1].rows.size(), 1u);
   EXPECT_EQ(r.resultSets[1].rows[0][0].asText(), "XM003");
   EXPECT_EQ(r.resultSets[1].rows[0][2].asText(), "否");
+}
+
+// A database made before operators had passwords (no sign-in table) gets it from the
+// same script, with its defaults and unique key, once; one that has it is left alone.
+TEST_P(SchemaCatalog, AnOlderDatabaseGetsTheSignInTableWhenUpgraded) {
+  open(true);
+  EXPECT_FALSE(schema::upgradeDatabase(*db));
+  EXPECT_EQ(scalar(*db, "select count(*) from vt_sys_user_login").asInteger(), 6);
+  run(*db, "drop table vt_sys_user_login");
+  db = connect();  // opened again, as by the shop's program
+  EXPECT_TRUE(schema::upgradeDatabase(*db));
+  EXPECT_FALSE(schema::upgradeDatabase(*db));
+  run(*db, "insert into vt_sys_user_login(orgid, czy_id, pwdhash) values ('0001', 1, 'h')");
+  EXPECT_EQ(scalar(*db,
+                   "select count(*) from vt_sys_user_login where failcount = 0 and "
+                   "lockuntil is null and pwdtime is not null")
+                .asInteger(),
+            1);
+  EXPECT_FALSE(
+      db->execBatch("insert into vt_sys_user_login(orgid, czy_id, pwdhash) values ('0001', 1, 'x')")
+          .ok());
+  EXPECT_EQ(scalar(*db, "select @@trancount").asInteger(), 0);
 }
 
 TEST_P(SchemaCatalog, DemoDataHoldsWhatTheBillsRelyOn) {

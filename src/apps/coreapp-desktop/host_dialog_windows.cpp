@@ -47,7 +47,8 @@ QDialogButtonBox* addButtons(QDialog& dlg, QLayout* body) {
   return buttons;
 }
 
-// The new password typed twice, masked; OK only when both agree.
+// The new password typed twice, masked; OK only when both agree. A "note" argument says
+// why it is asked (the first password of a database).
 host::DialogReply newPassword(const host::DialogArgs& args, QWidget* parent) {
   QDialog dlg(parent);
   dlg.setObjectName("Tpasswordform");
@@ -58,7 +59,7 @@ host::DialogReply newPassword(const host::DialogArgs& args, QWidget* parent) {
   for (QLineEdit* e : {first, second}) e->setEchoMode(QLineEdit::Password);
   first->setObjectName("password");
   second->setObjectName("password2");
-  auto* note = new QLabel(&dlg);
+  auto* note = new QLabel(qs(arg(args, "note")), &dlg);
   note->setObjectName("note");
   form->addRow("新密码：", first);
   form->addRow("确认密码：", second);

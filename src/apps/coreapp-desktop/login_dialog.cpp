@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "apps/coreapp-desktop/first_run_dialog.h"
+#include "apps/coreapp-desktop/host_dialog_windows.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "host/services/first_run.h"
@@ -119,13 +120,34 @@ void LoginDialog::trySignIn() {
   const std::string password = password_->text().toStdString();
   password_->clear();
   try {
-    checkPassword(*conn_, lists_, operatorId(), password);
+    if (checkPassword(*conn_, lists_, operatorId(), password) == host::SignInStep::SetOwnPassword &&
+        !askOwnPassword())
+      return;
   } catch (const std::exception& e) {
     QMessageBox::warning(this, "登录", QString::fromUtf8(e.what()));
     password_->setFocus();
     return;
   }
   accept();
+}
+
+// The owner of a database without any password yet is in once his own is kept: the
+// masked dialog asks it twice; one too short is asked again, Cancel stays at the login.
+bool LoginDialog::askOwnPassword() {
+  const host::DialogArgs args = {{"name", operators_->currentText().toStdString()},
+                                 {"note", "数据库还没有设置密码，请先设置您自己的登录密码"}};
+  for (;;) {
+    const host::DialogReply reply = runHostDialog("Tpasswordform", args, this);
+    if (reply.result != host::mrOK) return false;
+    try {
+      setOwnPassword(*conn_, lists_, operatorId(), reply.text);
+      return true;
+    } catch (const host::SignInRefused&) {
+      throw;  // someone else's password came first: the usual refusal
+    } catch (const std::exception& e) {
+      QMessageBox::warning(this, "设置密码", QString::fromUtf8(e.what()));
+    }
+  }
 }
 
 std::unique_ptr<db::Connection> LoginDialog::takeConnection() { return std::move(conn_); }

@@ -1,7 +1,8 @@
 // LoginDialog: the desktop's sign-in — the database file (the demo database unless the
 // user picks another) or, typed beside it, a shop server's postgresql:// address; the
 // store and the operator, both read from that database, and the operator's password.
-// A database without a branch first offers the new shop's set-up (FirstRunDialog).
+// A database without a branch first offers the new shop's set-up (FirstRunDialog); one
+// without any password yet has its owner set his own before he is in.
 #pragma once
 
 #include <QDialog>
@@ -26,10 +27,12 @@ class LoginDialog : public QDialog {
   std::int64_t storeId() const;
   std::int64_t operatorId() const;
   //! Checks the typed password of the chosen operator; accepts the dialog when it is
-  //! right, else shows the refusal and empties the password box.
+  //! right, else shows the refusal and empties the password box. The owner of a
+  //! database without any password is accepted only after setting his own.
   void trySignIn();
 
  private:
+  bool askOwnPassword();
   void openFile(const QString& path, bool createDemo);
   void chooseFile();
   void fillOperators();

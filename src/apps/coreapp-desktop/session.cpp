@@ -11,6 +11,7 @@
 #include "host/print/print_folder.h"
 #include "host/services/operator_sign_in.h"
 #include "schema/schema_script.h"
+#include "schema/schema_upgrade.h"
 
 namespace desktop {
 
@@ -55,6 +56,18 @@ void fillEmptyServer(db::PgConnection& server) {
   }
 }
 
+// A database made by an earlier build gets the tables added since (the sign-in's
+// among them) before anyone signs in; refused, it is left as it was and not opened.
+template <class Open>
+Open upgraded(Open conn) {
+  try {
+    schema::upgradeDatabase(*conn);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string("无法升级数据库：") + e.what());
+  }
+  return conn;
+}
+
 }  // namespace
 
 std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo) {
@@ -65,8 +78,11 @@ std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool creat
     } catch (const std::exception& e) {
       throw std::runtime_error(std::string("无法连接数据库服务器：") + e.what());
     }
-    if (!server->holdsSchema()) fillEmptyServer(*server);
-    return server;
+    if (!server->holdsSchema()) {
+      fillEmptyServer(*server);
+      return server;
+    }
+    return upgraded(std::move(server));
   }
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
@@ -74,7 +90,7 @@ std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool creat
   if (exists) {
     db::EmbeddedConnection::Options options;
     options.create = false;
-    return std::make_unique<db::EmbeddedConnection>(path, options);
+    return upgraded(std::make_unique<db::EmbeddedConnection>(path, options));
   }
   const auto folder = std::filesystem::path(path).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);
@@ -131,9 +147,14 @@ void signIn(host::Host& host, db::Connection& db, const LoginLists& lists, std::
   host.printFolder = host::printFolderOf(db);
 }
 
-void checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
-                   const std::string& password) {
-  host::OperatorSignIn(db, lists.orgid).check(czy_id, password);
+host::SignInStep checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
+                               const std::string& password) {
+  return host::OperatorSignIn(db, lists.orgid).check(czy_id, password);
+}
+
+void setOwnPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
+                    const std::string& password) {
+  host::OperatorSignIn(db, lists.orgid).setOwnPassword(czy_id, password);
 }
 
 host::Rights readRights(db::Connection& db, const std::string& orgid, std::int64_t czy_id) {

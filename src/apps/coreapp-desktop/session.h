@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/services/operator_sign_in.h"
 
 namespace db {
 class Connection;
@@ -39,7 +40,9 @@ struct LoginLists {
 //! Opens a database file, or the server a postgresql:// (or postgres://) address names.
 //! A missing file is made (schema and demo data) when `createDemo`, else refused; a
 //! server database is made by its administrator and, when it holds no tables yet,
-//! gets the schema (no demo data). Throws std::runtime_error with a message for the user.
+//! gets the schema (no demo data). A database made by an earlier build first gets the
+//! tables added since (schema/schema_upgrade.h). Throws std::runtime_error with a
+//! message for the user.
 std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool createDemo);
 
 //! Reads the branch, its stores and operators. Throws std::runtime_error when the
@@ -48,9 +51,14 @@ LoginLists readLoginLists(db::Connection& db);
 
 //! Checks the operator's password (host/services/operator_sign_in.h); throws
 //! host::SignInRefused with the one message for the user when it is refused. The
-//! login window runs it before signIn().
-void checkPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
-                   const std::string& password);
+//! login window runs it before signIn(); on SetOwnPassword (a database without any
+//! password yet) it signs in only once setOwnPassword() took the owner's new one.
+[[nodiscard]] host::SignInStep checkPassword(db::Connection& db, const LoginLists& lists,
+                                             std::int64_t czy_id, const std::string& password);
+//! Keeps the first password of a database without any, typed by the operator whom
+//! checkPassword() answered SetOwnPassword. Throws as OperatorSignIn::setOwnPassword.
+void setOwnPassword(db::Connection& db, const LoginLists& lists, std::int64_t czy_id,
+                    const std::string& password);
 
 //! Signs `czy_id` in at store `ck_id`: the host's connection, login, rights and
 //! settings. The rights are the operator's rows in the database, narrowed to `rights`

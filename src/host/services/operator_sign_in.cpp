@@ -22,13 +22,20 @@ std::string lockedText(std::int64_t msLeft) {
   return "密码错误次数过多，该操作员已被锁定，请" + std::to_string(minutes) + "分钟后再试";
 }
 
+// The operator who may sign in without a password: one with every right (or the
+// rights page, so he can set the others' next), while nobody has a password at all.
+constexpr std::string_view kPasswordlessOwner =
+    " from vt_b_ygbmk e where e.orgid = :orgid and e.id = :czy_id and isnull(e.isdel, 0) = 0 "
+    "and exists (select 1 from vt_sys_user_rights r where r.orgid = e.orgid and r.czy_id = e.id "
+    "and r.rightcode in ('*', :root)) and not exists (select 1 from vt_sys_user_login)";
+
 }  // namespace
 
 OperatorSignIn::OperatorSignIn(db::Connection& db, std::string orgid, core::PasswordHasher hasher,
                                Clock clock)
     : db_(db), orgid_(std::move(orgid)), hasher_(hasher), clock_(std::move(clock)) {}
 
-void OperatorSignIn::check(std::int64_t czy_id, std::string_view password) {
+SignInStep OperatorSignIn::check(std::int64_t czy_id, std::string_view password) {
   const db::Params key = {{"orgid", core::Value(orgid_)}, {"czy_id", core::Value(czy_id)}};
   const tsql::ResultSet rs =
       query(db_,
@@ -37,6 +44,7 @@ void OperatorSignIn::check(std::int64_t czy_id, std::string_view password) {
             "and isnull(e.isdel, 0) = 0",
             key);
   if (rs.rows.empty()) {
+    if (isPasswordlessOwner(czy_id)) return SignInStep::SetOwnPassword;
     (void)hasher_.hash(password);  // the same work as a wrong password of a known operator
     throw SignInRefused(std::string(kSignInRefusedText));
   }
@@ -52,6 +60,33 @@ void OperatorSignIn::check(std::int64_t czy_id, std::string_view password) {
         "update vt_sys_user_login set failcount = 0, lockuntil = null where orgid = :orgid and "
         "czy_id = :czy_id",
         key);
+  return SignInStep::SignedIn;
+}
+
+bool OperatorSignIn::isPasswordlessOwner(std::int64_t czy_id) {
+  const tsql::ResultSet rs = query(db_, "select count(*)" + std::string(kPasswordlessOwner),
+                                   {{"orgid", core::Value(orgid_)},
+                                    {"czy_id", core::Value(czy_id)},
+                                    {"root", core::Value(std::string(kRightsPageRight))}});
+  return !rs.rows.empty() && rs.rows.front()[0].asInteger() > 0;
+}
+
+// The rule is asked again in the insert itself, so a second owner who got past check()
+// before the first one's password was kept is refused rather than let in.
+void OperatorSignIn::setOwnPassword(std::int64_t czy_id, std::string_view password) {
+  requireAcceptable(password);
+  const tsql::ResultSet rs =
+      query(db_,
+            "insert into vt_sys_user_login(orgid, czy_id, pwdhash, failcount, pwdtime) select "
+            ":orgid, e.id, :pwdhash, 0, :now" +
+                std::string(kPasswordlessOwner) + "\nselect @@rowcount",
+            {{"orgid", core::Value(orgid_)},
+             {"czy_id", core::Value(czy_id)},
+             {"root", core::Value(std::string(kRightsPageRight))},
+             {"pwdhash", core::Value(hasher_.hash(password))},
+             {"now", core::Value(clock_())}});
+  if (rs.rows.empty() || rs.rows.front()[0].asInteger() != 1)
+    throw SignInRefused(std::string(kSignInRefusedText));
 }
 
 // The count and the lock change in one transaction, so two counters failing at once

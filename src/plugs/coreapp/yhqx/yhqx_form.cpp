@@ -19,6 +19,9 @@
 
 namespace plugs::coreapp::yhqx {
 
+// Whoever may open this page may sign in to a database without passwords to set them.
+static_assert(std::string_view(kRightsPlugCode) == host::kRightsPageRight);
+
 namespace {
 
 constexpr const char* kAllRights = "*";

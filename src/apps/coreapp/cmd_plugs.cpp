@@ -1,7 +1,7 @@
 // `coreapp plugs`: every plug item the package registers, in registration order, one
 // JSON line each (code, caption, class, guid, rules). The host's own lookup and entry
 // plugs are not the package's and are not listed, nor are the package's additions
-// beyond the plug table (the receivable aging page).
+// beyond the plug table (the receivable aging page, the report pages) unless `--all`.
 #include <iostream>
 
 #include "apps/coreapp/command.h"
@@ -12,15 +12,18 @@
 
 namespace {
 
-void listPlugs() {
+void listPlugs(bool all) {
   plugs::coreapp::initializePackage();
   for (const host::TPlugItem* item : host::plugsPool().items())
-    if (!host::isHostPlug(item->caption) && !plugs::coreapp::isPackageAddition(*item)) std::cout << host::plugItemJson(*item) << '\n';
+    if (!host::isHostPlug(item->caption) && (all || !plugs::coreapp::isPackageAddition(*item)))
+      std::cout << host::plugItemJson(*item) << '\n';
 }
 
 const bool registered = app::registerCommand("plugs", [](CLI::App& cli) {
   CLI::App* cmd = cli.add_subcommand("plugs", "List the registered plug items as JSON lines");
-  cmd->callback(listPlugs);
+  auto all = std::make_shared<bool>(false);
+  cmd->add_flag("--all", *all, "Also the package's pages beyond the plug table (aging, reports)");
+  cmd->callback([all] { listPlugs(*all); });
 });
 
 }  // namespace

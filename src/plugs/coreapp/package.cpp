@@ -1,8 +1,9 @@
 // Unit list of the package. Each form unit exposes its host::UnitInitialization; add
 // it to units() in the order of the plug table (1100, 1100_07, 1101, 1102, 1103, 1105,
 // 1110 ... 1127) so `coreapp plugs` lists the items in that order. The package's own
-// additions beyond the plug table (the receivable aging page, 1119) come after them in
-// additions(): they open like any item but are not listed as the package's plug items.
+// additions beyond the plug table (the receivable aging page, 1119, and the report
+// pages, 1130 on) come after them in additions(): they open like any item but are
+// listed as the package's plug items only by `coreapp plugs --all`.
 #include "plugs/coreapp/package.h"
 
 #include <vector>
@@ -14,12 +15,14 @@
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/gysfk/yfhx_form.h"
 #include "plugs/coreapp/khkp/khkpk_form.h"
-#include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
+#include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/khzl/khyszl_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
+#include "plugs/coreapp/report/report_catalog.h"
+#include "plugs/coreapp/report/report_page.h"
 #include "plugs/coreapp/spch/spch_form.h"
 #include "plugs/coreapp/spjh/spjh_form.h"
 #include "plugs/coreapp/sppd/sppd_form.h"
@@ -39,18 +42,19 @@ namespace plugs::coreapp {
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit(),       &xmzzk::jiesuanFormUnit(),     &xmzzk::xmzzkWorkFormUnit(),
-          &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
-          &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
-          &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
-          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &khkp::khkpkFormUnit(),
-          &spjh::spjhFormUnit(),
-          &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
-          &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
-          &sppd::sppdFormUnit()};
+  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(),     &xmzzk::xmzzkWorkFormUnit(),
+          &xmwtk::xmwtkFormUnit(), &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
+          &fydj::fydjFormUnit(),   &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
+          &gysfk::gysfkFormUnit(), &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
+          &gysfk::yfhxFormUnit(),  &khsk::khdzkFormUnit(),        &khkp::khkpkFormUnit(),
+          &spjh::spjhFormUnit(),   &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),
+          &qtck::qtckFormUnit(),   &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),
+          &spsy::spsyFormUnit(),   &sppd::sppdFormUnit()};
 }
 
-std::vector<host::UnitInitialization*> additions() { return {&khzl::khyszlFormUnit()}; }
+std::vector<host::UnitInitialization*> additions() {
+  return {&khzl::khyszlFormUnit(), &reportPagesUnit()};
+}
 
 }  // namespace
 
@@ -64,6 +68,8 @@ void finalizePackage() {
   for (host::UnitInitialization* unit : units()) unit->finalize();
 }
 
-bool isPackageAddition(const host::TPlugItem& item) { return item.code == khzl::kAgingPlugCode; }
+bool isPackageAddition(const host::TPlugItem& item) {
+  return item.code == khzl::kAgingPlugCode || findReport(item.code) != nullptr;
+}
 
 }  // namespace plugs::coreapp

@@ -15,8 +15,8 @@
 #include "plugs/coreapp/gysfk/gysfk_form.h"
 #include "plugs/coreapp/gysfk/yfhx_form.h"
 #include "plugs/coreapp/khkp/khkpk_form.h"
-#include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
+#include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/khzl/khyszl_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
@@ -42,14 +42,15 @@ namespace plugs::coreapp {
 namespace {
 
 std::vector<host::UnitInitialization*> units() {
-  return {&xmzzk::xmzzkFormUnit(), &xmzzk::jiesuanFormUnit(),     &xmzzk::xmzzkWorkFormUnit(),
-          &xmwtk::xmwtkFormUnit(), &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
-          &fydj::fydjFormUnit(),   &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
-          &gysfk::gysfkFormUnit(), &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
-          &gysfk::yfhxFormUnit(),  &khsk::khdzkFormUnit(),        &khkp::khkpkFormUnit(),
-          &spjh::spjhFormUnit(),   &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),
-          &qtck::qtckFormUnit(),   &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),
-          &spsy::spsyFormUnit(),   &sppd::sppdFormUnit()};
+  return {&xmzzk::xmzzkFormUnit(),       &xmzzk::jiesuanFormUnit(),     &xmzzk::xmzzkWorkFormUnit(),
+          &xmwtk::xmwtkFormUnit(),       &xmzzk::samplexmzzkFormUnit(), &cpfh::cpfhFormUnit(),
+          &fydj::fydjFormUnit(),         &srdj::srdjFormUnit(),         &khsk::khskFormUnit(),
+          &gysfk::gysfkFormUnit(),       &zjzz::zjzzFormUnit(),         &khsk::yshxFormUnit(),
+          &gysfk::yfhxFormUnit(),        &khsk::khdzkFormUnit(),        &khkp::khkpkFormUnit(),
+          &spjh::spjhFormUnit(),
+          &spch::spchFormUnit(),         &qtck::qtrkFormUnit(),         &qtck::qtckFormUnit(),
+          &spyk::spykFormUnit(),         &sptj::sptjFormUnit(),         &spsy::spsyFormUnit(),
+          &sppd::sppdFormUnit()};
 }
 
 std::vector<host::UnitInitialization*> additions() {

@@ -313,3 +313,226 @@ begin
   order by g.code, b.gys_id, b.billdate, b.billno
 end
 GO
+
+-- sp_rpt_wip: the owner's morning view as of the day @rq (today when NULL), one row
+-- per bill needing attention, with `ts` its age in days and `je` what it is about:
+--   逾期未完工  orders not completed (status 0, 1) whose due time `jhrq` has passed:
+--              days past due, the order's amount;
+--   完工未结算  completed orders (status 2) not settled in full: days since the bill,
+--              what is still open;
+--   外协未回    outsourced processing orders not yet audited: days since the bill;
+--   完工未发货  completed orders with a line shipped short: days since the bill, the
+--              amount of what is not shipped (line amount x open share of the quantity);
+--   逾期应收    completed orders and audited sales bills older than 30 days with an open
+--              amount (as the receivable aging counts it today).
+-- Voided bills are never listed.
+create procedure sp_rpt_wip
+  @orgid varchar(50),
+  @ck_id int = 0,
+  @rq datetime = null
+as
+begin
+  declare @day date
+  declare @end datetime
+  set @day = isnull(@rq, getdate())
+  set @end = dateadd(day, 1, @day)
+  set @ck_id = isnull(@ck_id, 0)
+
+  declare @r table(xh int identity(1, 1), lb varchar(20), billno varchar(50), billdate datetime,
+                   kh_name varchar(200), jhrq datetime, ts int, je money, djlx varchar(20))
+  insert into @r(lb, billno, billdate, kh_name, jhrq, ts, je, djlx)
+    select '逾期未完工', o.billno, o.billdate, kh.name, o.jhrq, datediff(day, o.jhrq, @day),
+      isnull(o.hjje, 0), '1100'
+    from vt_x_xmzzk o left join vt_b_khbmk kh on kh.id = o.kh_id
+    where o.orgid = @orgid and o.zfflag = 0 and o.status in (0, 1) and o.jhrq < @end
+      and o.billdate < @end and (@ck_id = 0 or o.ck_id = @ck_id)
+    order by o.jhrq, o.billno
+  insert into @r(lb, billno, billdate, kh_name, jhrq, ts, je, djlx)
+    select '完工未结算', o.billno, o.billdate, kh.name, o.jhrq, datediff(day, o.billdate, @day),
+      isnull(o.hjje, 0) - isnull(o.hjsk, 0) - isnull(o.jmje, 0), '1100'
+    from vt_x_xmzzk o left join vt_b_khbmk kh on kh.id = o.kh_id
+    where o.orgid = @orgid and o.zfflag = 0 and o.status = 2 and o.billdate < @end
+      and isnull(o.hjsk, 0) + isnull(o.jmje, 0) < isnull(o.hjje, 0) and (@ck_id = 0 or o.ck_id = @ck_id)
+    order by o.billdate, o.billno
+  insert into @r(lb, billno, billdate, kh_name, jhrq, ts, je, djlx)
+    select '外协未回', w.billno, w.billdate, g.name, null, datediff(day, w.billdate, @day),
+      isnull(w.hjje, 0), '1102'
+    from vt_x_xmwtk w left join vt_b_gysbmk g on g.id = w.gys_id
+    where w.orgid = @orgid and w.zfflag = 0 and w.status = 0 and w.billdate < @end
+      and (@ck_id = 0 or w.ck_id = @ck_id)
+    order by w.billdate, w.billno
+  insert into @r(lb, billno, billdate, kh_name, jhrq, ts, je, djlx)
+    select '完工未发货', o.billno, o.billdate, kh.name, o.jhrq, datediff(day, o.billdate, @day),
+      s.je, '1100'
+    from vt_x_xmzzk o
+    inner join (select orgid, billno,
+                  sum(case when isnull(sl, 0) = 0 then 0
+                           else je * (sl - isnull(fhsl_ok, 0)) / sl end) as je
+                from vt_x_xmzzk_mx
+                where orgid = @orgid and isnull(fhsl_ok, 0) < isnull(sl, 0)
+                group by orgid, billno) s on s.orgid = o.orgid and s.billno = o.billno
+    left join vt_b_khbmk kh on kh.id = o.kh_id
+    where o.orgid = @orgid and o.zfflag = 0 and o.status in (2, 3) and o.billdate < @end
+      and (@ck_id = 0 or o.ck_id = @ck_id)
+    order by o.billdate, o.billno
+  insert into @r(lb, billno, billdate, kh_name, jhrq, ts, je, djlx)
+    select '逾期应收', b.billno, b.billdate, kh.name, null, datediff(day, b.billdate, @day), b.je, b.djlx
+    from (select o.billno, o.billdate, o.kh_id, o.ck_id, '1100' as djlx,
+            isnull(o.hjje, 0) - isnull(o.hjsk, 0) - isnull(o.jmje, 0) as je
+          from vt_x_xmzzk o
+          where o.orgid = @orgid and o.zfflag = 0 and o.status in (2, 3)
+          union all
+          select c.billno, c.billdate, c.kh_id, c.ck_id, '1121',
+            isnull(c.hjje, 0) + isnull(c.qtfy, 0) - isnull(c.bcsk, 0)
+              - isnull((select sum(h.bchx) from vt_sys_hx_kh h
+                        where h.orgid = c.orgid and h.biztype = '销货单' and h.hxbillid = c.id), 0)
+          from vt_c_spch c
+          where c.orgid = @orgid and c.zfflag = 0 and c.status = 1) b
+    left join vt_b_khbmk kh on kh.id = b.kh_id
+    where b.je > 0 and datediff(day, b.billdate, @day) > 30 and (@ck_id = 0 or b.ck_id = @ck_id)
+    order by b.billdate, b.billno
+
+  select xh, lb, billno, billdate, kh_name, jhrq, ts, je, djlx from @r order by xh
+end
+GO
+
+-- sp_rpt_staff: staff performance over the days (@yg_id 0 = every employee): per
+-- employee and order (not voided, dated in the period), the production points `jxjf`
+-- and performance amount `jxje` of his shares of the order's lines.
+create procedure sp_rpt_staff
+  @orgid varchar(50),
+  @ck_id int = 0,
+  @rq1 datetime = null,
+  @rq2 datetime = null,
+  @yg_id int = 0
+as
+begin
+  declare @d1 date
+  declare @d2 date
+  declare @from datetime
+  declare @end datetime
+  set @d1 = isnull(@rq1, '2000-01-01')
+  set @d2 = isnull(@rq2, getdate())
+  set @from = @d1
+  set @end = dateadd(day, 1, @d2)
+  set @ck_id = isnull(@ck_id, 0)
+  set @yg_id = isnull(@yg_id, 0)
+
+  select z.yg_id, yg.code as yg_code, yg.name as yg_name, o.billno, o.billdate, kh.name as kh_name,
+    sum(isnull(z.jxjf, 0)) as jxjf, sum(isnull(z.jxje, 0)) as jxje, '1100' as djlx
+  from vt_x_xmzzk_mx_zzry z
+  inner join vt_x_xmzzk o on o.orgid = z.orgid and o.billno = z.billno
+  left join vt_b_ygbmk yg on yg.id = z.yg_id
+  left join vt_b_khbmk kh on kh.id = o.kh_id
+  where z.orgid = @orgid and o.zfflag = 0 and o.billdate >= @from and o.billdate < @end
+    and (@ck_id = 0 or o.ck_id = @ck_id) and (@yg_id = 0 or z.yg_id = @yg_id)
+  group by z.yg_id, yg.code, yg.name, o.billno, o.billdate, kh.name
+  order by yg.code, z.yg_id, o.billdate, o.billno
+end
+GO
+
+-- sp_rpt_profit: order profit over the days: per completed order (status 2, 3, not
+-- voided) its amount `hjje`, consumables `hccb` (at the moving-average cost the order's
+-- completion priced them at), outsourcing cost `wxcb`, margin `mlje` = hjje - hccb -
+-- wxcb and margin percent `mll` (NULL for an order of amount 0), with its customer and
+-- month `yf` to sum by.
+create procedure sp_rpt_profit
+  @orgid varchar(50),
+  @ck_id int = 0,
+  @rq1 datetime = null,
+  @rq2 datetime = null,
+  @kh_id int = 0
+as
+begin
+  declare @d1 date
+  declare @d2 date
+  declare @from datetime
+  declare @end datetime
+  set @d1 = isnull(@rq1, '2000-01-01')
+  set @d2 = isnull(@rq2, getdate())
+  set @from = @d1
+  set @end = dateadd(day, 1, @d2)
+  set @ck_id = isnull(@ck_id, 0)
+  set @kh_id = isnull(@kh_id, 0)
+
+  select o.billno, o.billdate, convert(varchar(7), o.billdate, 120) as yf, o.kh_id,
+    kh.name as kh_name, isnull(o.hjje, 0) as hjje, isnull(o.hccb, 0) as hccb,
+    isnull(o.wxcb, 0) as wxcb,
+    isnull(o.hjje, 0) - isnull(o.hccb, 0) - isnull(o.wxcb, 0) as mlje,
+    case when isnull(o.hjje, 0) = 0 then null
+         else cast((isnull(o.hjje, 0) - isnull(o.hccb, 0) - isnull(o.wxcb, 0)) * 100 / o.hjje as money) end as mll,
+    '1100' as djlx
+  from vt_x_xmzzk o left join vt_b_khbmk kh on kh.id = o.kh_id
+  where o.orgid = @orgid and o.zfflag = 0 and o.status in (2, 3)
+    and o.billdate >= @from and o.billdate < @end
+    and (@ck_id = 0 or o.ck_id = @ck_id) and (@kh_id = 0 or o.kh_id = @kh_id)
+  order by o.billdate, o.billno
+end
+GO
+
+-- sp_rpt_sales: sales of orders (not voided) over the days grouped by @lx: 1 day
+-- (0 too), 2 month, 3 customer, 4 service item (the lines' amounts), 5 store; each
+-- group's count `bs` and amount `je` beside `sqje`, the same group in the period of
+-- equal length just before (for days the day as many days earlier, for months the
+-- month as many months earlier), and the growth `zzl` in percent (NULL without one).
+create procedure sp_rpt_sales
+  @orgid varchar(50),
+  @ck_id int = 0,
+  @rq1 datetime = null,
+  @rq2 datetime = null,
+  @lx int = 1
+as
+begin
+  declare @d1 date
+  declare @d2 date
+  declare @from datetime
+  declare @end datetime
+  declare @pfrom datetime
+  declare @n int
+  declare @m int
+  set @d2 = isnull(@rq2, getdate())
+  set @d1 = isnull(@rq1, @d2)
+  set @from = @d1
+  set @end = dateadd(day, 1, @d2)
+  set @ck_id = isnull(@ck_id, 0)
+  set @lx = isnull(@lx, 1)
+  set @n = datediff(day, @from, @end)
+  set @m = datediff(month, @from, @d2) + 1
+  set @pfrom = case when @lx = 2 then dateadd(month, 0 - @m, @from) else dateadd(day, 0 - @n, @from) end
+
+  declare @b table(cur int, k varchar(50), mc varchar(200), je money)
+  if @lx = 4
+    insert into @b(cur, k, mc, je)
+      select case when o.billdate >= @from then 1 else 0 end, x.code, x.name, isnull(l.je, 0)
+      from vt_x_xmzzk_mx l
+      inner join vt_x_xmzzk o on o.orgid = l.orgid and o.billno = l.billno
+      left join vt_b_xmbmk x on x.id = l.xm_id
+      where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
+        and (@ck_id = 0 or o.ck_id = @ck_id)
+  else
+    insert into @b(cur, k, mc, je)
+      select case when o.billdate >= @from then 1 else 0 end,
+        case when @lx = 3 then kh.code when @lx = 5 then ck.code
+             when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
+                                                         else dateadd(month, @m, o.billdate) end, 120)
+             else convert(varchar(10), case when o.billdate >= @from then o.billdate
+                                             else dateadd(day, @n, o.billdate) end, 120) end,
+        case when @lx = 3 then kh.name when @lx = 5 then ck.name else '' end,
+        isnull(o.hjje, 0)
+      from vt_x_xmzzk o
+      left join vt_b_khbmk kh on kh.id = o.kh_id
+      left join vt_b_ckbmk ck on ck.id = o.ck_id
+      where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
+        and (@ck_id = 0 or o.ck_id = @ck_id)
+
+  select isnull(k, '') as k, max(mc) as mc, sum(cur) as bs,
+    sum(case when cur = 1 then je else 0 end) as je,
+    sum(case when cur = 0 then je else 0 end) as sqje,
+    case when sum(case when cur = 0 then je else 0 end) = 0 then null
+         else cast((sum(case when cur = 1 then je else 0 end) - sum(case when cur = 0 then je else 0 end))
+                   * 100 / sum(case when cur = 0 then je else 0 end) as money) end as zzl
+  from @b
+  group by isnull(k, '')
+  order by isnull(k, '')
+end
+GO

@@ -99,7 +99,9 @@ void runReport(const ReportOptions& o) {
 const bool registered = app::registerCommand("report", [](CLI::App& cli) {
   auto o = std::make_shared<ReportOptions>();
   CLI::App* cmd = cli.add_subcommand("report", "Run one of the owner's reports");
-  cmd->add_option("name", o->name, "day, stock, onhand, cash or payables")->required();
+  cmd->add_option("name", o->name,
+                  "day, stock, onhand, cash, payables, wip, staff, profit or sales")
+      ->required();
   cmd->add_option("--db", o->db, "Database file or server (postgresql://...)")->required();
   cmd->add_option("--from", o->from, "First day (YYYY-MM-DD)");
   cmd->add_option("--to", o->to, "Last day, or the as-of day (YYYY-MM-DD)");

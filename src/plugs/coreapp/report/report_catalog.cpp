@@ -118,11 +118,92 @@ ReportSpec payablesAging() {
           .kindField = "djlx"};
 }
 
+ReportSpec workInProgress() {
+  return {.name = "wip",
+          .code = "1135",
+          .guid = "{6A1D2E70-3B54-4C8F-9E21-7F0A5B3C1D06}",
+          .caption = "在制与待办",
+          .procedure = "sp_rpt_wip",
+          .params = {kStore, {"rq", "截止日期：", P::Day}},
+          .columns = {{"lb", "类别", K::Text, 90},
+                      {"billno", "单号", K::Text, 160},
+                      {"billdate", "单据日期", K::Date, 100},
+                      {"kh_name", "客户/供应商", K::Text, 140},
+                      {"jhrq", "交货日期", K::DateTime, 140},
+                      {"ts", "天数", K::Integer, 50},
+                      {"je", "金额", K::Money, 100, true}},
+          .drillField = "billno",
+          .kindField = "djlx"};
+}
+
+ReportSpec staffPerformance() {
+  const ReportParam staff{"yg_id", "员工：", P::Pick,
+                          "select id, name from vt_b_ygbmk where orgid = :orgid order by code, id"};
+  return {.name = "staff",
+          .code = "1136",
+          .guid = "{6A1D2E70-3B54-4C8F-9E21-7F0A5B3C1D07}",
+          .caption = "员工业绩",
+          .procedure = "sp_rpt_staff",
+          .params = {kStore, kFrom, kTo, staff},
+          .columns = {{"yg_code", "员工编号", K::Text, 80},
+                      {"yg_name", "员工姓名", K::Text, 100},
+                      {"billno", "单号", K::Text, 160},
+                      {"billdate", "单据日期", K::Date, 100},
+                      {"kh_name", "客户名称", K::Text, 140},
+                      {"jxjf", "生产积分", K::Money, 100, true},
+                      {"jxje", "绩效金额", K::Money, 100, true}},
+          .drillField = "billno",
+          .kindField = "djlx"};
+}
+
+ReportSpec orderProfit() {
+  const ReportParam customer{
+      "kh_id", "客户：", P::Pick,
+      "select id, name from vt_b_khbmk where orgid = :orgid order by code, id"};
+  return {.name = "profit",
+          .code = "1137",
+          .guid = "{6A1D2E70-3B54-4C8F-9E21-7F0A5B3C1D08}",
+          .caption = "订单毛利",
+          .procedure = "sp_rpt_profit",
+          .params = {kStore, kFrom, kTo, customer},
+          .columns = {{"billno", "单号", K::Text, 160},
+                      {"billdate", "单据日期", K::Date, 100},
+                      {"yf", "月份", K::Text, 70},
+                      {"kh_name", "客户名称", K::Text, 140},
+                      {"hjje", "订单金额", K::Money, 100, true},
+                      {"hccb", "耗材成本", K::Money, 100, true},
+                      {"wxcb", "外协成本", K::Money, 100, true},
+                      {"mlje", "毛利", K::Money, 100, true},
+                      {"mll", "毛利率%", K::Money, 80, false}},
+          .drillField = "billno",
+          .kindField = "djlx"};
+}
+
+ReportSpec salesAnalysis() {
+  const ReportParam by{
+      "lx", "汇总方式：", P::Pick,
+      "select 1 as id, '按日' as name union all select 2, '按月' union all "
+      "select 3, '按客户' union all select 4, '按服务项目' union all select 5, '按门店'"};
+  return {.name = "sales",
+          .code = "1138",
+          .guid = "{6A1D2E70-3B54-4C8F-9E21-7F0A5B3C1D09}",
+          .caption = "销售分析",
+          .procedure = "sp_rpt_sales",
+          .params = {kStore, kFrom, kTo, by},
+          .columns = {{"k", "日期/编号", K::Text, 100},
+                      {"mc", "名称", K::Text, 140},
+                      {"bs", "笔数", K::Integer, 60, true},
+                      {"je", "本期金额", K::Money, 100, true},
+                      {"sqje", "上期金额", K::Money, 100, true},
+                      {"zzl", "增长率%", K::Money, 80, false}}};
+}
+
 }  // namespace
 
 const std::vector<ReportSpec>& reportSpecs() {
-  static const std::vector<ReportSpec> specs = {daySheet(), stockLedger(), stockOnHand(),
-                                                cashJournal(), payablesAging()};
+  static const std::vector<ReportSpec> specs = {
+      daySheet(),       stockLedger(),      stockOnHand(), cashJournal(),  payablesAging(),
+      workInProgress(), staffPerformance(), orderProfit(), salesAnalysis()};
   return specs;
 }
 

@@ -36,7 +36,8 @@ namespace desktop_test {
 //! the order (1100) aside.
 inline constexpr const char* kPageCodes[] = {"1102", "1105", "1110", "1111", "1112", "1113", "1114",
                                                  "1115", "1116", "1117", "1118", "1119", "1120", "1121",
-                                                 "1122", "1123", "1124", "1125", "1126", "1127"};
+                                                 "1122", "1123", "1124", "1125", "1126", "1127", "1130", "1131",
+                                                 "1132", "1133", "1134", "1135", "1136", "1137", "1138"};
 
 //! Keeps the toolkit's warnings (and worse) while it lives, starting empty: a model
 //! checker's complaint or a cell editor closed twice shows up here.

@@ -2,7 +2,8 @@
 -- report`. Every one takes the branch @orgid and the store @ck_id (0 = every store);
 -- dated ones the whole days @rq1 to @rq2 (from the first day on record, up to today,
 -- when NULL). A row that stands for one bill names it in `billno` with its plug code
--- in `djlx`, so a page opens the bill from the row.
+-- in `djlx`, so a page opens the bill from the row. Where a derived UNION holds a text
+-- literal, the day variables are cast to datetime: the server reads them as text there.
 
 -- sp_rpt_day: the day sheet. One result set of lines `lb` (section), `mc` (name),
 -- `bs` (count), `je` (amount), and for accounts `qcje` opening, `srje` in, `zcje` out,
@@ -50,23 +51,25 @@ begin
     where orgid = @orgid and zfflag = 0 and billdate >= @from and billdate < @end
       and (@ck_id = 0 or ck_id = @ck_id)
   insert into @r(lb, mc, bs, je)
-    select '结算', isnull(zh.name, isnull(fs.name, '')), count(*), sum(js.je)
-    from vt_x_xmzzk_js js
-    left join vt_x_xmzzk o on o.orgid = js.orgid and o.billno = js.billno
-    left join vt_b_zhbmk zh on zh.id = js.zh_id
-    left join vt_b_jsfs fs on fs.id = js.jsfs_id
-    where js.orgid = @orgid and js.jssj >= @from and js.jssj < @end
-      and (@ck_id = 0 or isnull(o.ck_id, 0) = @ck_id)
-    group by isnull(zh.name, isnull(fs.name, ''))
-    order by isnull(zh.name, isnull(fs.name, ''))
+    select '结算', s.mc, count(*), sum(s.je)
+    from (select isnull(zh.name, isnull(fs.name, '')) as mc, js.je
+          from vt_x_xmzzk_js js
+          left join vt_x_xmzzk o on o.orgid = js.orgid and o.billno = js.billno
+          left join vt_b_zhbmk zh on zh.id = js.zh_id
+          left join vt_b_jsfs fs on fs.id = js.jsfs_id
+          where js.orgid = @orgid and js.jssj >= @from and js.jssj < @end
+            and (@ck_id = 0 or isnull(o.ck_id, 0) = @ck_id)) s
+    group by s.mc
+    order by s.mc
   insert into @r(lb, mc, bs, je)
     select b.lb, b.mc, count(*), isnull(sum(b.hjje), 0)
-    from (select '收款' as lb, '收款单' as mc, orgid, ck_id, billdate, hjje, status from vt_f_khsk
-          union all select '付款', '付款单', orgid, ck_id, billdate, hjje, status from vt_f_gysfk
-          union all select '收入', '收入单据', orgid, ck_id, billdate, hjje, status from vt_f_srdj
-          union all select '支出', '费用单据', orgid, ck_id, billdate, hjje, status from vt_f_fydj
-          union all select '转账', '资金转账单', orgid, ck_id, billdate, hjje, status from vt_f_zjzz) b
-    where b.orgid = @orgid and b.status = 1 and b.billdate >= @from and b.billdate < @end
+    from (select orgid, ck_id, billdate, hjje, status, '收款' as lb, '收款单' as mc from vt_f_khsk
+          union all select orgid, ck_id, billdate, hjje, status, '付款', '付款单' from vt_f_gysfk
+          union all select orgid, ck_id, billdate, hjje, status, '收入', '收入单据' from vt_f_srdj
+          union all select orgid, ck_id, billdate, hjje, status, '支出', '费用单据' from vt_f_fydj
+          union all select orgid, ck_id, billdate, hjje, status, '转账', '资金转账单' from vt_f_zjzz) b
+    where b.orgid = @orgid and b.status = 1
+      and b.billdate >= cast(@from as datetime) and b.billdate < cast(@end as datetime)
       and (@ck_id = 0 or b.ck_id = @ck_id)
     group by b.lb, b.mc
     order by case b.lb when '收款' then 1 when '付款' then 2 when '收入' then 3 when '支出' then 4 else 5 end
@@ -125,17 +128,17 @@ begin
 
   declare @mv table(ck_id int, sp_id int, sl float, je money, later int)
   insert into @mv(ck_id, sp_id, sl, je, later)
-    select l.ck_id, l.sp_id, l.sl, l.je, case when b.billdate >= @end then 1 else 0 end
+    select l.ck_id, l.sp_id, l.sl, l.je, case when b.billdate >= cast(@end as datetime) then 1 else 0 end
     from vt_c_spls l
-    inner join (select '1120' as category, orgid, billno, billdate from vt_c_spjh
-                union all select '1121', orgid, billno, billdate from vt_c_spch
-                union all select '1122', orgid, billno, billdate from vt_c_qtrk
-                union all select '1123', orgid, billno, billdate from vt_c_qtck
-                union all select '1124', orgid, billno, billdate from vt_c_spyk
-                union all select '1125', orgid, billno, billdate from vt_c_sptj
-                union all select '1126', orgid, billno, billdate from vt_c_spsy) b
+    inner join (select orgid, billno, billdate, '1120' as category from vt_c_spjh
+                union all select orgid, billno, billdate, '1121' from vt_c_spch
+                union all select orgid, billno, billdate, '1122' from vt_c_qtrk
+                union all select orgid, billno, billdate, '1123' from vt_c_qtck
+                union all select orgid, billno, billdate, '1124' from vt_c_spyk
+                union all select orgid, billno, billdate, '1125' from vt_c_sptj
+                union all select orgid, billno, billdate, '1126' from vt_c_spsy) b
       on b.orgid = l.orgid and b.category = l.category and b.billno = l.billno
-    where l.orgid = @orgid and b.billdate >= @from
+    where l.orgid = @orgid and b.billdate >= cast(@from as datetime)
       and (@ck_id = 0 or l.ck_id = @ck_id) and (@sp_id = 0 or l.sp_id = @sp_id)
 
   declare @sum table(ck_id int, sp_id int, rksl float, rkje money, cksl float, ckje money,
@@ -503,7 +506,7 @@ begin
   declare @b table(cur int, k varchar(50), mc varchar(200), je money)
   if @lx = 4
     insert into @b(cur, k, mc, je)
-      select case when o.billdate >= @from then 1 else 0 end, x.code, x.name, isnull(l.je, 0)
+      select case when o.billdate >= @from then 1 else 0 end, isnull(x.code, ''), x.name, isnull(l.je, 0)
       from vt_x_xmzzk_mx l
       inner join vt_x_xmzzk o on o.orgid = l.orgid and o.billno = l.billno
       left join vt_b_xmbmk x on x.id = l.xm_id
@@ -512,7 +515,7 @@ begin
   else
     insert into @b(cur, k, mc, je)
       select case when o.billdate >= @from then 1 else 0 end,
-        case when @lx = 3 then kh.code when @lx = 5 then ck.code
+        case when @lx = 3 then isnull(kh.code, '') when @lx = 5 then isnull(ck.code, '')
              when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
                                                          else dateadd(month, @m, o.billdate) end, 120)
              else convert(varchar(10), case when o.billdate >= @from then o.billdate
@@ -525,14 +528,14 @@ begin
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
 
-  select isnull(k, '') as k, max(mc) as mc, sum(cur) as bs,
+  select k, max(mc) as mc, sum(cur) as bs,
     sum(case when cur = 1 then je else 0 end) as je,
     sum(case when cur = 0 then je else 0 end) as sqje,
     case when sum(case when cur = 0 then je else 0 end) = 0 then null
          else cast((sum(case when cur = 1 then je else 0 end) - sum(case when cur = 0 then je else 0 end))
                    * 100 / sum(case when cur = 0 then je else 0 end) as money) end as zzl
   from @b
-  group by isnull(k, '')
-  order by isnull(k, '')
+  group by k
+  order by k
 end
 GO

@@ -41,6 +41,8 @@ insert into vt_f_fydj_mx(uid, orgid, billno, fy_id, je) values ('t-fyd', '0001',
 insert into vt_f_srdj(orgid, billno, billdate, ck_id, zh_id, hjje, status) values ('0001', 'T1111', '2026-11-04 11:00:00', 1, 3, 80, 1)
 insert into vt_f_srdj_mx(uid, orgid, billno, sr_id, je) values ('t-sr', '0001', 'T1111', 1, 80)
 update vt_x_xmzzk set hccb = 300.5, wxcb = 100 where billno = 'A1100202610010001'
+insert into vt_x_xmzzk_mx_zzry(uid, orgid, billno, yg_id, perc, jxjf, jxje) values ('t-z1', '0001', 'A1100202610010001', 1, 50, 10, 30)
+insert into vt_x_xmzzk_mx_zzry(uid, orgid, billno, yg_id, perc, jxjf, jxje) values ('t-z2', '0001', 'A1100202610010001', 1, 50, 2.5, 20)
 )";
 
 class Reports : public schematest::SchemaDb {
@@ -174,7 +176,7 @@ TEST_P(Reports, CashJournalRunsEachAccountsBalanceToItsClosing) {
     EXPECT_EQ(ye.toString(), closing.at("\"账户\"" + name)[8]) << name;
 }
 
-TEST_P(Reports, PayablesProfitAndWorkInProgressByHand) {
+TEST_P(Reports, PayablesProfitStaffSalesAndWorkInProgressByHand) {
   // Outsourcing 650 unpaid; purchase 1500 - 50 + 30 - 200 paid on the bill; the test's
   // purchase of 4600 is 26 days old on 12-01.
   Cells payables;
@@ -188,6 +190,20 @@ TEST_P(Reports, PayablesProfitAndWorkInProgressByHand) {
   ASSERT_EQ(profit.size(), 1u);
   EXPECT_EQ(std::vector<std::string>(profit[0].begin() + 5, profit[0].begin() + 10),
             (std::vector<std::string>{"1200", "300.5", "100", "799.5", "66.625"}));
+  // Two shares of employee 1 on one order make one row.
+  Cells staff;
+  for (const auto& r : report("staff", {{"rq1", day("2026-10-01")}, {"rq2", day("2026-10-31")}}))
+    staff.push_back({r[0], r[3], r[6], r[7]});
+  EXPECT_EQ(staff, (Cells{{"1", "\"A1100202610010001\"", "12.5", "50"}}));
+  // Orders by month beside the three months before: September's 1500 stands beside December.
+  Cells sales;
+  for (const auto& r :
+       report("sales",
+              {{"rq1", day("2026-10-01")}, {"rq2", day("2026-12-31")}, {"lx", core::Value(2)}}))
+    sales.push_back({r[0], r[2], r[3], r[4], r[5]});
+  EXPECT_EQ(sales, (Cells{{"\"2026-10\"", "3", "2590.8", "0", "null"},
+                          {"\"2026-11\"", "1", "900", "0", "null"},
+                          {"\"2026-12\"", "1", "600", "1500", "-60"}}));
   // The sale made here is overdue on 12-31 (41 days) for its whole 1500.
   bool overdue = false;
   for (const auto& r : report("wip", {{"rq", day("2026-12-31")}}))

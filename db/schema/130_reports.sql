@@ -73,19 +73,19 @@ begin
       and (@ck_id = 0 or b.ck_id = @ck_id)
     group by b.lb, b.mc
     order by case b.lb when '收款' then 1 when '付款' then 2 when '收入' then 3 when '支出' then 4 else 5 end
+  -- One pass over the movements, then the accounts (moved or not).
+  declare @zh table(zh_id int, qc money, sr money, zc money)
+  insert into @zh(zh_id, qc, sr, zc)
+    select zh_id, sum(case when rq < @from then srje - zcje else 0 end),
+      sum(case when rq >= @from then srje else 0 end), sum(case when rq >= @from then zcje else 0 end)
+    from vt_v_zhls
+    where orgid = @orgid and rq < @end and (@ck_id = 0 or ck_id = @ck_id)
+    group by zh_id
   insert into @r(lb, mc, qcje, srje, zcje, qmje)
-    select '账户', zh.name, isnull(sum(m.qc), 0), isnull(sum(m.sr), 0), isnull(sum(m.zc), 0),
-      isnull(sum(m.qc), 0) + isnull(sum(m.sr), 0) - isnull(sum(m.zc), 0)
-    from vt_b_zhbmk zh
-    left join (select zh_id,
-                 case when rq < @from then srje - zcje else 0 end as qc,
-                 case when rq >= @from then srje else 0 end as sr,
-                 case when rq >= @from then zcje else 0 end as zc
-               from vt_v_zhls
-               where orgid = @orgid and rq < @end and (@ck_id = 0 or ck_id = @ck_id)) m
-      on m.zh_id = zh.id
+    select '账户', zh.name, isnull(m.qc, 0), isnull(m.sr, 0), isnull(m.zc, 0),
+      isnull(m.qc, 0) + isnull(m.sr, 0) - isnull(m.zc, 0)
+    from vt_b_zhbmk zh left join @zh m on m.zh_id = zh.id
     where zh.orgid = @orgid
-    group by zh.id, zh.name, zh.isort
     order by zh.isort desc, zh.id
   insert into @r(lb, mc, je, srje, billno, djlx)
     select '未结', isnull(kh.name, ''), isnull(o.hjje, 0) - isnull(o.hjsk, 0) - isnull(o.jmje, 0),
@@ -212,14 +212,16 @@ begin
   set @ck_id = isnull(@ck_id, 0)
   set @zh_id = isnull(@zh_id, 0)
 
+  declare @m table(zh_id int, je money)
+  insert into @m(zh_id, je)
+    select zh_id, sum(srje - zcje) from vt_v_zhls
+    where orgid = @orgid and rq < @from and (@zh_id = 0 or zh_id = @zh_id) and (@ck_id = 0 or ck_id = @ck_id)
+    group by zh_id
   declare @qc table(zh_id int, qc money)
   insert into @qc(zh_id, qc)
-    select zh.id, isnull(sum(m.srje - m.zcje), 0)
-    from vt_b_zhbmk zh
-    left join vt_v_zhls m on m.orgid = zh.orgid and m.zh_id = zh.id and m.rq < @from
-      and (@ck_id = 0 or m.ck_id = @ck_id)
+    select zh.id, isnull(m.je, 0)
+    from vt_b_zhbmk zh left join @m m on m.zh_id = zh.id
     where zh.orgid = @orgid and (@zh_id = 0 or zh.id = @zh_id)
-    group by zh.id
 
   declare @s table(zh_id int, k int, rq datetime, lx varchar(50), billno varchar(50),
                    djlx varchar(20), srje money, zcje money)

@@ -1,7 +1,8 @@
 // Receivable aging and the customer statement: age buckets at their edges, which bills
 // count, open amounts after settlement rows, receipts and advance write-offs audited
 // through their editors, agreement with the customer source selector, the statement's
-// running balance against the aging, and the aging page (plug 1119) as a clerk uses it.
+// running balance against the aging, and the aging page (plug 1119) as a clerk uses it;
+// beside it the payables aging, a page made from its report spec.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,6 +16,7 @@
 #include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
 #include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/report/report_page.h"
 #include "schema/embedded_files.h"
 #include "write_off_session.h"
 
@@ -323,6 +325,39 @@ TEST_F(DemoAging, AgreesWithTheSelectorAndEveryStatementEndsAtTheAging) {
   EXPECT_EQ(money(summary[2][4]), Currency::fromInt(500));
   EXPECT_EQ(money(summary[2][6]), Currency::fromInt(500));
   EXPECT_EQ(money(summary[1][7]), Currency::fromInt(250));
+}
+
+// The payables page: every supplier by default, one picked from its list, a store with
+// no bills; the print carries the boxes by name and every row.
+TEST_F(DemoAging, PayablesPagePicksASupplierAndPrintsWhatItShows) {
+  registerOnce("1134", &plugs::coreapp::registerReportPages);
+  host::plugsPool().plugbyName("1134")->create(nullptr, "");
+  auto* page = dynamic_cast<plugs::coreapp::TReportPage*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  page->control("edtrq").text = kDemoAsOf;
+  struct Case {
+    const char *store, *supplier;
+    int rows;
+  };
+  for (const Case& c :
+       {Case{"全部", "全部", 2}, Case{"全部", "宏达纸业", 1}, Case{"滨江分店", "全部", 0}}) {
+    page->control("edtck_id").text = c.store;
+    page->control("edtgys_id").text = c.supplier;
+    ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(page->cdsReport.recordCount(), c.rows) << c.store << " " << c.supplier;
+  }
+  page->control("edtck_id").text = "全部";
+  page->control("edtgys_id").text = "宏达纸业";
+  ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(page->cdsReport.fieldByName("qkje").asCurrency(), Currency::fromInt(1280));
+  ASSERT_EQ(page->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  ASSERT_FALSE(ui.prints().empty());
+  const host::PrintJob& job = ui.prints().back();
+  EXPECT_EQ(job.code, "1134");
+  EXPECT_EQ(job.datasets,
+            (std::vector<std::pair<std::string, int>>{{"表头数据", 1}, {"明细数据", 1}}));
+  EXPECT_EQ(job.fields.front(), (std::vector<std::string>{"ck_id_mc", "rq", "gys_id_mc"}));
+  host::PageControl().clear();
 }
 
 }  // namespace

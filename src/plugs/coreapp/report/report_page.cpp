@@ -127,11 +127,12 @@ void TReportPage::actPrintExecute(host::Action&) {
   host::TAuth::requireRight(plugCode() + "_06");
   std::string head = "select ";
   tsql::Params params;
+  const std::map<std::string, core::Value> typed = values();
   for (const ReportParam& p : spec_.params) {
     const bool named = p.kind == ReportParamKind::Store || p.kind == ReportParamKind::Pick;
     const std::string field = named ? p.name + "_mc" : p.name;
     head += (params.empty() ? ":" : ", :") + field + " as " + field;
-    params.emplace_back(field, named ? core::Value(control(boxName(p)).text) : values().at(p.name));
+    params.emplace_back(field, named ? core::Value(control(boxName(p)).text) : typed.at(p.name));
   }
   dataset::ClientDataSet cdsHead("cdsHead");
   host::openDataToCDS(cdsHead, params.empty() ? "select 1 as n" : head, params);

@@ -272,6 +272,22 @@ TEST_F(ReportPages, EachOpensFromTheReportGroupAndADoubleClickOpensTheBill) {
   auto* order = dynamic_cast<p::xmzzk::TxmzzkForm*>(host::PageControl().activePage());
   ASSERT_NE(order, nullptr);
   EXPECT_EQ(order->billno, "A1100202610080001");
+  // Every goods bill opens stock on hand; the shipment's lines are no goods.
+  for (const char* code : {"1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127", "1105"}) {
+    SCOPED_TRACE(code);
+    host::plugsPool().plugbyName(code)->create(nullptr, "");
+    host::FormModel* bill = host::PageControl().activePage();
+    if (std::string(code) == "1105") {
+      EXPECT_EQ(bill->findAction("actSpkc"), nullptr);
+      continue;
+    }
+    ASSERT_NE(bill->findAction("actSpkc"), nullptr);
+    EXPECT_EQ(bill->clickAction("actSpkc"), host::Outcome::Done);
+    auto* onHand = dynamic_cast<p::TReportPage*>(host::PageControl().activePage());
+    ASSERT_NE(onHand, nullptr);
+    EXPECT_EQ(onHand->spec().caption, "库存查询");
+    EXPECT_EQ(onHand->cdsReport.recordCount(), 8);  // the demo's opening stock rows
+  }
 }
 
 // The two pickers that draw on project order lines (the import into an outsourced order,

@@ -4,7 +4,11 @@
 // running balance against the aging, and the aging page (plug 1119) as a clerk uses it;
 // beside it the payables aging, a page made from its report spec.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -328,8 +332,8 @@ TEST_F(DemoAging, AgreesWithTheSelectorAndEveryStatementEndsAtTheAging) {
 }
 
 // The payables page: every supplier by default, one picked from its list, a store with
-// no bills; the print carries the boxes by name and every row.
-TEST_F(DemoAging, PayablesPagePicksASupplierAndPrintsWhatItShows) {
+// no bills; the print carries the boxes by name and every row, the export the grid.
+TEST_F(DemoAging, PayablesPagePicksASupplierPrintsAndExportsWhatItShows) {
   registerOnce("1134", &plugs::coreapp::registerReportPages);
   host::plugsPool().plugbyName("1134")->create(nullptr, "");
   auto* page = dynamic_cast<plugs::coreapp::TReportPage*>(host::PageControl().activePage());
@@ -357,6 +361,17 @@ TEST_F(DemoAging, PayablesPagePicksASupplierAndPrintsWhatItShows) {
   EXPECT_EQ(job.datasets,
             (std::vector<std::pair<std::string, int>>{{"表头数据", 1}, {"明细数据", 1}}));
   EXPECT_EQ(job.fields.front(), (std::vector<std::string>{"ck_id_mc", "rq", "gys_id_mc"}));
+  // 导出: the grid as CSV under its captions, for a spreadsheet.
+  host.printFolder = ::testing::TempDir() + "report_export_" + std::to_string(::getpid());
+  const std::string file = page->actExportExecute(page->action("actExport"));
+  std::ifstream in(file, std::ios::binary);
+  const std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(csv,
+            "\xEF\xBB\xBF供应商编号,供应商名称,单据类型,单号,单据日期,天数,0-30天,31-60天,61-90天,"
+            "90天以上,欠款合计\r\n"
+            "G002,宏达纸业,购货单,A1120202610060001,2026-10-06 14:00:00,86,0,0,1280,0,1280\r\n");
+  EXPECT_TRUE(said("已导出到 " + file));
+  std::filesystem::remove_all(host.printFolder);
   host::PageControl().clear();
 }
 

@@ -3,7 +3,13 @@
 // the stocktake opens the loss and gain bill it made.
 #include "plugs/coreapp/report/report_page.h"
 
+#include <filesystem>
+#include <fstream>
+
+#include "core/abort.h"
+#include "db/result_csv.h"
 #include "host/forms/page_control.h"
+#include "host/host.h"
 #include "host/plug/standard_rules.h"
 #include "host/plug/t_plugs_pool.h"
 #include "host/print/print_service.h"
@@ -40,6 +46,7 @@ void TReportPage::FormCreate() {
     open.onUpdate = [this](host::Action& a) { a.enabled = !rowBill().empty(); };
   }
   addAction("actPrint", "打印").onExecute = [this](host::Action& a) { actPrintExecute(a); };
+  addAction("actExport", "导出").onExecute = [this](host::Action& a) { actExportExecute(a); };
   actRefExecute(action("actRef"));
 }
 
@@ -141,6 +148,33 @@ void TReportPage::actPrintExecute(host::Action&) {
   sets.add("明细数据", cdsReport);
   host::OpenSetPrintReportForm(this, plugCode(), sets,
                                {{"表单编号", plugCode()}, {"表单名称", spec_.caption}});
+}
+
+std::string TReportPage::actExportExecute(host::Action&) {
+  tsql::ResultSet rs;
+  for (const ReportColumn& c : spec_.columns)
+    rs.columns.push_back({c.caption, core::ValueType::Null});
+  const dataset::Bookmark at = cdsReport.bookmark();
+  for (cdsReport.first(); cdsReport.active() && !cdsReport.eof(); cdsReport.next()) {
+    std::vector<core::Value> row;
+    for (const ReportColumn& c : spec_.columns)
+      row.push_back(cdsReport.fieldByName(c.field).value());
+    rs.rows.push_back(std::move(row));
+  }
+  if (at != 0) cdsReport.gotoBookmark(at);
+  const std::string folder = host::currentHost().printFolder;
+  const std::filesystem::path dir = folder.empty()
+                                        ? std::filesystem::temp_directory_path() / "coreapp-print"
+                                        : std::filesystem::path(folder);
+  std::filesystem::create_directories(dir);
+  const std::string file = (dir / (plugCode() + "-" + host::sysAuth().orgid + ".csv")).string();
+  std::ofstream out(file, std::ios::binary);
+  if (!(out << db::ResultCsv::text(rs))) {
+    host::MessageMyDlg("导出失败：" + file, "提示", 2);
+    throw core::Abort();
+  }
+  host::MessageMyDlg("已导出到 " + file, "提示", 2);
+  return file;
 }
 
 void registerReportPages() {

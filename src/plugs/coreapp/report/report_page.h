@@ -1,7 +1,8 @@
 // TReportPage: the page of one owner's report, made from its ReportSpec: a box per
 // parameter (store and picks as lists with "全部", dates), the grid with footers, and
-// 刷新, 打开单据 (also a double click on a row that names a bill), 打印. It writes
-// nothing; every figure comes from the report's procedure with bound values.
+// 刷新, 打开单据 (also a double click on a row that names a bill), 打印, 导出. It writes
+// nothing to the database; every figure comes from the report's procedure with bound
+// values. 导出 writes the grid as CSV for a spreadsheet beside the prints.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,9 @@ class TReportPage : public host::TBaseRibbonForm {
   void actRefExecute(host::Action& sender);
   //! Opens the focused row's bill in its own editor (nothing for a row without one).
   void actOpenExecute(host::Action& sender);
+  //! Writes the rows as CSV (column captions as its header) to <code>-<branch>.csv in
+  //! the print folder and says where; returns the file.
+  std::string actExportExecute(host::Action& sender);
   //! Prints the rows under the parameters (right <code>_06).
   void actPrintExecute(host::Action& sender);
   //! The parameter values the boxes hold; an unreadable date says so and aborts.

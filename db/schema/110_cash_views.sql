@@ -6,7 +6,7 @@
 -- (the bill's date, a settlement line's time), `ck_id` the store of the bill (of the
 -- order for a settlement line), `lx` and `billno` the bill, `djlx` its plug code, so
 -- the cash journal and the day sheet open the bill behind a movement. A settlement
--- line's store is read only where a query asks for it (a subquery, not a join).
+-- line's store is its order's, joined (the server runs a subquery here once a row).
 --   receipts' account lines (in) and payments' account lines (out), once audited;
 --   settlement lines of orders (in; a reduction or a card line names no account);
 --   fund transfers: out of `ozh_id`, into `izh_id`, once audited;
@@ -23,9 +23,8 @@ select h.orgid, l.zh_id, cast(0 as money), cast(l.je as money),
   where h.status = 1
 union all
 select js.orgid, js.zh_id, cast(js.je as money), cast(0 as money),
-  js.jssj, isnull((select o.ck_id from vt_x_xmzzk o where o.orgid = js.orgid and o.billno = js.billno), 0),
-  '订单结算', js.billno, '1100'
-  from vt_x_xmzzk_js js
+  js.jssj, isnull(o.ck_id, 0), '订单结算', js.billno, '1100'
+  from vt_x_xmzzk_js js left join vt_x_xmzzk o on o.orgid = js.orgid and o.billno = js.billno
 union all
 select h.orgid, l.ozh_id, cast(0 as money), cast(l.je as money),
   h.billdate, h.ck_id, '资金转账单', h.billno, '1114'

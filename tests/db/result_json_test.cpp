@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db/param_text.h"
+#include "db/result_csv.h"
 #include "db/result_json.h"
 
 namespace {
@@ -70,6 +71,26 @@ TEST(ParamText, MistakesNameTheParameter) {
       EXPECT_FALSE(std::string(e.what()).empty());
     }
   }
+}
+
+// CSV for spreadsheets: a field is quoted only when it must be, its quotes doubled; the
+// text opens with a byte order mark and every line ends in CRLF.
+TEST(ResultCsv, QuotesWhatNeedsItAndWritesValuesAsJsonDoes) {
+  struct Case {
+    const char *text, *csv;
+  } cases[] = {
+      {"plain 文本", "plain 文本"},     {"a,b", "\"a,b\""},   {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"two\nlines", "\"two\nlines\""}, {"cr\r", "\"cr\r\""}, {"", ""}};
+  for (const Case& c : cases) EXPECT_EQ(db::ResultCsv::field(c.text), c.csv) << c.text;
+  tsql::ResultSet rs;
+  rs.columns = {{"id", core::ValueType::Integer},
+                {"je", core::ValueType::Currency},
+                {"rq", core::ValueType::DateTime}};
+  rs.rows = {{core::Value(1), core::Value(*core::Currency::parse("12.5")),
+              core::Value(*core::DateTime::parse("2026-11-05"))},
+             {core::Value(2), core::Value(), core::Value()}};
+  EXPECT_EQ(db::ResultCsv::text(rs),
+            "\xEF\xBB\xBFid,je,rq\r\n1,12.5,2026-11-05 00:00:00\r\n2,,\r\n");
 }
 
 }  // namespace

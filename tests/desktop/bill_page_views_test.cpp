@@ -18,10 +18,13 @@
 #include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
 #include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/report/report_catalog.h"
+#include "plugs/coreapp/report/report_page.h"
 #include "plugs/coreapp/simple_bill/stock_bill_form.h"
 #include "plugs/coreapp/simple_bill/write_off_bill_form.h"
 #include "plugs/coreapp/simple_bill/write_off_select_form.h"
 #include "plugs/coreapp/xmwtk/importxmddmx_form.h"
+#include "plugs/coreapp/xmzzk/xmzzk_form.h"
 
 namespace {
 
@@ -33,6 +36,7 @@ using ReceiptPage = desktop_test::BillPageSession<p::TWriteOffBillForm>;
 using StatementPage = desktop_test::BillPageSession<p::khsk::Tkhdzkform>;
 using AgingPage = desktop_test::BillPageSession<p::khzl::Tkhyszlform>;
 using OrderLinePickers = desktop_test::DemoSession;
+using ReportPages = desktop_test::BillPageSession<p::TReportPage>;
 
 // The fund transfer: two lines typed into the grid (accounts keyed into the cells by code
 // or the start of a name, Tab through the empty 结算方式 leaving it empty), saved,
@@ -248,6 +252,60 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   statement->cdsMx.last();
   EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), page->cdsZl.fieldByName("qkje").asCurrency());
   desktop_test::savePicture(statementView, "customer_running_balance.png");
+}
+
+// The report pages: the 报表 ribbon group holds them in the catalogue's order; each reads
+// its rows over the demo's autumn and is pictured; a double click on a day sheet row
+// that names an order opens that order in its own editor.
+TEST_F(ReportPages, EachOpensFromTheReportGroupAndADoubleClickOpensTheBill) {
+  std::vector<std::string> inGroup, codes;
+  for (const desktop::RibbonGroup& g : desktop::ribbonGroups(host::plugsPool().items(), desktop::parseRights("*")))
+    for (const host::TPlugItem* item : g.items)
+      if (g.caption == "报表") inGroup.push_back(item->code);
+  for (const p::ReportSpec& spec : p::reportSpecs()) codes.push_back(spec.code);
+  EXPECT_EQ(inGroup, codes);
+  auto readPeriod = [&](const char* from, const char* to) {
+    for (const p::ReportParam& param : page->spec().params)
+      if (param.kind != p::ReportParamKind::Store && param.kind != p::ReportParamKind::Pick)
+        page->control("edt" + param.name).text = param.kind == p::ReportParamKind::DateFrom ? from : to;
+    view->refresh();
+    button("actRef")->trigger();
+  };
+  for (const p::ReportSpec& spec : p::reportSpecs()) {
+    SCOPED_TRACE(spec.name);
+    ASSERT_NO_FATAL_FAILURE(openPage(spec.code.c_str()));
+    readPeriod("2026-09-01", "2026-12-31");
+    EXPECT_EQ(grid("cxgReport").columnCount(), static_cast<int>(spec.columns.size()));
+    EXPECT_EQ(grid("cxgReport").rowCount(), page->cdsReport.recordCount());
+    desktop_test::savePicture(*view, ("report_" + spec.name + ".png").c_str());
+  }
+  ASSERT_NO_FATAL_FAILURE(openPage("1130"));
+  readPeriod("2026-10-01", "2026-10-31");
+  desktop::DataSetTableModel& rows = grid("cxgReport");
+  int row = 0;
+  while (row < rows.rowCount() && rows.index(row, columnOf(rows, "billno")).data().toString() != "A1100202610080001")
+    ++row;
+  ASSERT_LT(row, rows.rowCount());
+  Q_EMIT view->grid("cxgReport")->table()->doubleClicked(rows.index(row, 0));
+  auto* order = dynamic_cast<p::xmzzk::TxmzzkForm*>(host::PageControl().activePage());
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(order->billno, "A1100202610080001");
+  // Every goods bill opens stock on hand; the shipment's lines are no goods.
+  for (const char* code : {"1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127", "1105"}) {
+    SCOPED_TRACE(code);
+    host::plugsPool().plugbyName(code)->create(nullptr, "");
+    host::FormModel* bill = host::PageControl().activePage();
+    if (std::string(code) == "1105") {
+      EXPECT_EQ(bill->findAction("actSpkc"), nullptr);
+      continue;
+    }
+    ASSERT_NE(bill->findAction("actSpkc"), nullptr);
+    EXPECT_EQ(bill->clickAction("actSpkc"), host::Outcome::Done);
+    auto* onHand = dynamic_cast<p::TReportPage*>(host::PageControl().activePage());
+    ASSERT_NE(onHand, nullptr);
+    EXPECT_EQ(onHand->spec().caption, "库存查询");
+    EXPECT_EQ(onHand->cdsReport.recordCount(), 8);  // the demo's opening stock rows
+  }
 }
 
 // The two pickers that draw on project order lines (the import into an outsourced order,

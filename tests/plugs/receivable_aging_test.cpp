@@ -1,9 +1,14 @@
 // Receivable aging and the customer statement: age buckets at their edges, which bills
 // count, open amounts after settlement rows, receipts and advance write-offs audited
 // through their editors, agreement with the customer source selector, the statement's
-// running balance against the aging, and the aging page (plug 1119) as a clerk uses it.
+// running balance against the aging, and the aging page (plug 1119) as a clerk uses it;
+// beside it the payables aging, a page made from its report spec.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -15,6 +20,7 @@
 #include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
 #include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/report/report_page.h"
 #include "schema/embedded_files.h"
 #include "write_off_session.h"
 
@@ -343,6 +349,50 @@ TEST_F(DemoAging, AgreesWithTheSelectorAndEveryStatementEndsAtTheAging) {
   EXPECT_EQ(money(summary[2][4]), Currency::fromInt(500));
   EXPECT_EQ(money(summary[2][6]), Currency::fromInt(500));
   EXPECT_EQ(money(summary[1][7]), Currency::fromInt(250));
+}
+
+// The payables page: every supplier by default, one picked from its list, a store with
+// no bills; the print carries the boxes by name and every row, the export the grid.
+TEST_F(DemoAging, PayablesPagePicksASupplierPrintsAndExportsWhatItShows) {
+  registerOnce("1134", &plugs::coreapp::registerReportPages);
+  host::plugsPool().plugbyName("1134")->create(nullptr, "");
+  auto* page = dynamic_cast<plugs::coreapp::TReportPage*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  page->control("edtrq").text = kDemoAsOf;
+  struct Case {
+    const char *store, *supplier;
+    int rows;
+  };
+  for (const Case& c :
+       {Case{"全部", "全部", 2}, Case{"全部", "宏达纸业", 1}, Case{"滨江分店", "全部", 0}}) {
+    page->control("edtck_id").text = c.store;
+    page->control("edtgys_id").text = c.supplier;
+    ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+    EXPECT_EQ(page->cdsReport.recordCount(), c.rows) << c.store << " " << c.supplier;
+  }
+  page->control("edtck_id").text = "全部";
+  page->control("edtgys_id").text = "宏达纸业";
+  ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(page->cdsReport.fieldByName("qkje").asCurrency(), Currency::fromInt(1280));
+  ASSERT_EQ(page->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  ASSERT_FALSE(ui.prints().empty());
+  const host::PrintJob& job = ui.prints().back();
+  EXPECT_EQ(job.code, "1134");
+  EXPECT_EQ(job.datasets,
+            (std::vector<std::pair<std::string, int>>{{"表头数据", 1}, {"明细数据", 1}}));
+  EXPECT_EQ(job.fields.front(), (std::vector<std::string>{"ck_id_mc", "rq", "gys_id_mc"}));
+  // 导出: the grid as CSV under its captions, for a spreadsheet.
+  host.printFolder = ::testing::TempDir() + "report_export_" + std::to_string(::getpid());
+  const std::string file = page->actExportExecute(page->action("actExport"));
+  std::ifstream in(file, std::ios::binary);
+  const std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(csv,
+            "\xEF\xBB\xBF供应商编号,供应商名称,单据类型,单号,单据日期,天数,0-30天,31-60天,61-90天,"
+            "90天以上,欠款合计\r\n"
+            "G002,宏达纸业,购货单,A1120202610060001,2026-10-06 14:00:00,86,0,0,1280,0,1280\r\n");
+  EXPECT_TRUE(said("已导出到 " + file));
+  std::filesystem::remove_all(host.printFolder);
+  host::PageControl().clear();
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // `coreapp sql` reads the receivable aging and a customer's statement from the demo
 // database with typed bound parameters, printed as the command line promises: one JSON
-// line per result set, money with at most four decimals, date-times as text.
+// line per result set, money with at most four decimals, date-times as text; `coreapp
+// report` prints a report exactly so, or as CSV for a spreadsheet.
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "core/currency.h"
@@ -64,6 +66,50 @@ TEST_P(AgingCommand, PrintsTheAgingAndAStatementThatEndsWhereTheAgingStands) {
   }
   EXPECT_EQ(balance, core::Currency::fromInt(1600));
   std::filesystem::remove(sql);
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_P(AgingCommand, ReportPrintsItsProcedureAsSqlDoesOrAsCsv) {
+  if (!std::filesystem::exists(schematest::coreappBinary())) GTEST_SKIP() << "coreapp is not built";
+  open(true);
+  const std::string db = "'" + place + "'";
+  const std::string sql = schematest::freshPath("report_cli") + ".sql";
+  std::ofstream(sql)
+      << "update vt_b_gysbmk set name = 'A,\"B\"' where code = 'G001'\n"
+         "exec sp_rpt_payables @orgid = '0001', @ck_id = 0, @rq = :rq, @gys_id = 0\n";
+  const SqlRun bySql = coreappSql(db, sql, "--param rq:datetime=2026-12-01");
+  ASSERT_EQ(bySql.lines.size(), 1u);
+  const std::string command =
+      schematest::coreappBinary() + " report payables --db " + db + " --to 2026-12-01";
+  FILE* out = popen(command.c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::string json;
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) json.push_back(static_cast<char>(c));
+  EXPECT_EQ(pclose(out), 0);
+  EXPECT_EQ(json, bySql.lines[0] + "\n");
+
+  const std::string csv = schematest::freshPath("report_cli") + ".csv";
+  ASSERT_EQ(schematest::coreapp("report payables --db " + db +
+                                " --to 2026-12-01 --format csv --out " + csv),
+            0);
+  const std::string text = fileText(csv);
+  EXPECT_TRUE(
+      text.starts_with("\xEF\xBB\xBFgys_id,gys_code,gys_name,biztype,billno,billdate,djlx,ts,"
+                       "je30,je60,je90,je91,qkje\r\n"));
+  EXPECT_NE(
+      text.find(",G001,\"A,\"\"B\"\"\",外协加工单,A1102202610050001,2026-10-05 09:00:00,1102,57,0,"
+                "650,0,0,650\r\n"),
+      std::string::npos)
+      << text;
+  // A name no report has, or a day that is none, is bad usage.
+  EXPECT_EQ(schematest::coreapp("report nosuch --db " + db), 2);
+  EXPECT_EQ(schematest::coreapp("report day --db " + db + " --from 2026-13-01"), 2);
+  std::filesystem::remove(sql);
+  std::filesystem::remove(csv);
 }
 
 }  // namespace

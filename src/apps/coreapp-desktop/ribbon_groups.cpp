@@ -3,6 +3,7 @@
 #include "apps/coreapp-desktop/ribbon_groups.h"
 
 #include "host/lookup/host_plugs.h"
+#include "plugs/coreapp/report/report_catalog.h"
 
 namespace desktop {
 
@@ -13,6 +14,14 @@ struct GroupSpec {
   std::vector<std::string> codes;
 };
 
+// The owner's reports, in the catalogue's order.
+std::vector<std::string> reportCodes() {
+  std::vector<std::string> codes;
+  for (const plugs::coreapp::ReportSpec& spec : plugs::coreapp::reportSpecs())
+    codes.push_back(spec.code);
+  return codes;
+}
+
 const std::vector<GroupSpec>& groupSpecs() {
   static const std::vector<GroupSpec> specs = {
       {"项目订单", {"1100", "1100_07", "1101", "1103"}},
@@ -20,6 +29,7 @@ const std::vector<GroupSpec>& groupSpecs() {
       {"商品", {"1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127"}},
       {"往来", {"1112", "1113", "1115", "1116", "1117", "1118", "1119"}},
       {"资金", {"1110", "1111", "1114"}},
+      {"报表", reportCodes()},
       {"基础资料", {"1201", "1202", "1203", "1204", "1205", "1206", "1207", "1208", "1209", "1210", "1211", "1212"}},
       {"系统", {"1190"}},
   };

@@ -1,9 +1,10 @@
 // `coreapp plugs`: every plug item the package registers, in registration order, one
 // JSON line each (code, caption, class, guid, rules). The host's own lookup and entry
 // plugs are not the package's and are not listed, nor are the package's additions
-// beyond the plug table (the receivable aging page, the operators' rights page, the
-// master-data pages) unless --all asks for them too.
+// beyond the plug table (the receivable aging page, the report pages, the operators'
+// rights page, the master-data pages) unless `--all` asks for them too.
 #include <iostream>
+#include <memory>
 
 #include "apps/coreapp/command.h"
 #include "host/lookup/host_plugs.h"
@@ -22,10 +23,10 @@ void listPlugs(bool all) {
 
 const bool registered = app::registerCommand("plugs", [](CLI::App& cli) {
   CLI::App* cmd = cli.add_subcommand("plugs", "List the registered plug items as JSON lines");
-  static bool all = false;
-  cmd->add_flag("--all", all,
-                "Also list the package's additions (aging, rights, master-data pages)");
-  cmd->callback([] { listPlugs(all); });
+  auto all = std::make_shared<bool>(false);
+  cmd->add_flag("--all", *all,
+                "Also the package's pages beyond the plug table (aging, reports, rights, master data)");
+  cmd->callback([all] { listPlugs(*all); });
 });
 
 }  // namespace

@@ -1,10 +1,10 @@
 // Unit list of the package. Each form unit exposes its host::UnitInitialization; add
 // it to units() in the order of the plug table (1100, 1100_07, 1101, 1102, 1103, 1105,
 // 1110 ... 1127) so `coreapp plugs` lists the items in that order. The package's own
-// additions beyond the plug table (the receivable aging page, 1119) come after them in
-// additions(): they open like any item but are not listed as the package's plug items.
-// The operators' rights page (1190) follows the aging page, then the master-data pages
-// (1201 ...).
+// additions beyond the plug table come after them in additions(): the receivable aging
+// page (1119), the report pages (1130 on), the operators' rights page (1190) and the
+// master-data pages (1201 on). They open like any item but are listed as the package's
+// plug items only by `coreapp plugs --all`.
 #include "plugs/coreapp/package.h"
 
 #include <vector>
@@ -23,6 +23,8 @@
 #include "plugs/coreapp/khzl/khyszl_form.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
+#include "plugs/coreapp/report/report_catalog.h"
+#include "plugs/coreapp/report/report_page.h"
 #include "plugs/coreapp/spch/spch_form.h"
 #include "plugs/coreapp/spjh/spjh_form.h"
 #include "plugs/coreapp/sppd/sppd_form.h"
@@ -55,7 +57,8 @@ std::vector<host::UnitInitialization*> units() {
 }
 
 std::vector<host::UnitInitialization*> additions() {
-  return {&khzl::khyszlFormUnit(), &yhqx::yhqxFormUnit(), &jczl::jczlFormUnit()};
+  return {&khzl::khyszlFormUnit(), &reportPagesUnit(), &yhqx::yhqxFormUnit(),
+          &jczl::jczlFormUnit()};
 }
 
 }  // namespace
@@ -71,8 +74,8 @@ void finalizePackage() {
 }
 
 bool isPackageAddition(const host::TPlugItem& item) {
-  return item.code == khzl::kAgingPlugCode || item.code == yhqx::kRightsPlugCode ||
-         jczl::isMasterDataCode(item.code);
+  return item.code == khzl::kAgingPlugCode || findReport(item.code) != nullptr ||
+         item.code == yhqx::kRightsPlugCode || jczl::isMasterDataCode(item.code);
 }
 
 }  // namespace plugs::coreapp

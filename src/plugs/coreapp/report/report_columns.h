@@ -1,6 +1,6 @@
 // Grid columns of the shop's report pages (account balances, receivable aging, a
-// customer's statement): read-only text and money columns. Money shows four decimals
-// with a footer sum, as the bills' own money columns do.
+// customer's statement, every ReportSpec's grid): read-only text and money columns.
+// Money shows four decimals with a footer sum, as the bills' own money columns do.
 #pragma once
 
 #include "host/forms/control.h"

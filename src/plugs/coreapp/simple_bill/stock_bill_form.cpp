@@ -29,6 +29,17 @@ void TStockBillForm::addLeadingControls() {
   if (hasCounterparty()) counterpartyBox.add([this] { edtwldwPropertiesButtonClick(); });
 }
 
+void TStockBillForm::FormCreate() {
+  TSimpleBillForm::FormCreate();
+  if (std::string_view(stock.pick.idField) != "sp_id") return;  // lines of service items, not goods
+  // Through the pool: the report pages are the package's own items, registered after
+  // the bills, and a test may start a bill alone.
+  addAction("actSpkc", "库存查询").onExecute = [](host::Action&) {
+    if (host::TPlugItem* onHand = host::plugsPool().plugbyName(kStockOnHandCode))
+      onHand->create(nullptr, "");
+  };
+}
+
 void TStockBillForm::BeforeAppend() {
   TSimpleBillForm::BeforeAppend();
   if (hasCounterparty()) counterpartyBox.clear();

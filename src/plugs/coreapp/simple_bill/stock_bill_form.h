@@ -15,6 +15,9 @@
 
 namespace plugs::coreapp {
 
+//! The stock on hand report page every goods bill opens.
+inline constexpr const char* kStockOnHandCode = "1132";
+
 class TStockBillForm : public TSimpleBillForm {
  public:
   TStockBillForm(host::FormModel* owner, host::TPlugItem* item, const StockBillSpec& stock);
@@ -23,6 +26,9 @@ class TStockBillForm : public TSimpleBillForm {
   CounterpartyBox counterpartyBox;  //!< "往来单位：" when the bill has a counterparty
   bool isFilling = false;      //!< true while lines are appended from a goods pick
 
+  //! The simple bill's page, and on a bill of goods 库存查询: stock on hand by store
+  //! and goods (plug kStockOnHandCode), opened as a page of its own.
+  void FormCreate() override;
   //! Empties the counterparty box (text, name, tag 0).
   void BeforeAppend() override;
   //! Shows the header's counterparty in its box.

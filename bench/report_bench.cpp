@@ -1,0 +1,203 @@
+// The owner's reports on the shop-sized database (three years of a busy shop, made once
+// in /tmp like the order windows' benchmark, copied with this build's account views and
+// report procedures and four accounts so the settlements land in a cash journal): each report's
+// procedure through the embedded engine, for one month and for the three years, beside the same
+// rows computed by hand-written SQLite on the same file in the same run (its window function for
+// the cash journal's running balance). Counters show both sides' row counts; the time ratio engine
+// / hand is the cost of the report texts.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <strings.h>
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "db/embedded_connection.h"
+#include "plugs/coreapp/report/report_catalog.h"
+#include "schema/embedded_files.h"
+#include "schema/schema_script.h"
+#include "schema/shop_history.h"
+
+namespace {
+
+constexpr unsigned kSeed = 20261130;
+
+std::string shopCopy() {
+  const std::string path = "/tmp/coreapp_shop_3y_" + std::to_string(kSeed) + ".db";
+  if (!std::filesystem::exists(path)) {
+    const std::string part = path + ".part";
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(part + suffix);
+    {
+      db::EmbeddedConnection conn(part);
+      schema::createDatabase(conn, false);
+      schema::addShopHistory(conn, {3, 30000, 2000, kSeed});
+    }
+    std::filesystem::rename(part, path);
+  }
+  const std::string copy = path + ".reports";
+  if (!std::filesystem::exists(copy)) {
+    std::filesystem::copy_file(path, copy + ".part");
+    {
+      db::EmbeddedConnection conn(copy + ".part");
+      conn.execBatch("drop view vt_v_zhye\ndrop view vt_v_zhls\n");
+      std::vector<schema::ScriptFile> files;
+      for (const schema::ScriptFile& f : schema::schemaFiles())
+        if (f.name.starts_with("110_") || f.name.starts_with("130_")) files.push_back(f);
+      for (const schema::ScriptBatch& batch : schema::SchemaScript(files).batches())
+        if (!conn.execBatch(std::string(batch.text)).ok())
+          throw std::runtime_error("cannot install " + std::string(batch.file));
+      conn.execBatch(
+          "insert into vt_b_zhbmk(orgid, code, name) values ('0001', '01', '现金')\n"
+          "insert into vt_b_zhbmk(orgid, code, name) values ('0001', '02', '银行')\n"
+          "insert into vt_b_zhbmk(orgid, code, name) values ('0001', '03', '微信')\n"
+          "insert into vt_b_zhbmk(orgid, code, name) values ('0001', '04', '支付宝')\n");
+    }
+    std::filesystem::rename(copy + ".part", copy);
+  }
+  return copy;
+}
+
+struct Span {
+  const char* from;
+  const char* to;
+};
+const Span kMonth{"2026-11-01", "2026-11-30"};
+const Span kYears{"2023-12-01", "2026-11-30"};
+
+// The same rows by hand: :from and :end (the day after the last) bound as text, which
+// is how the file stores date-times.
+const std::map<std::string, const char*>& handQueries() {
+  static const std::map<std::string, const char*> q = {
+      {"day", R"(
+select '订单', count(*), sum(hjje) from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and billdate >= :from and billdate < :end
+union all
+select * from (select coalesce(zh.name, fs.name, ''), count(*), sum(js.je) from vt_x_xmzzk_js js
+  left join vt_b_zhbmk zh on zh.id = js.zh_id left join vt_b_jsfs fs on fs.id = js.jsfs_id
+  where js.orgid = '0001' and js.jssj >= :from and js.jssj < :end group by 1)
+union all
+select * from (select zh.name, sum(case when m.jssj < :from then m.je end), sum(case when m.jssj >= :from then m.je end)
+  from vt_b_zhbmk zh left join vt_x_xmzzk_js m on m.zh_id = zh.id and m.orgid = zh.orgid and m.jssj < :end
+  where zh.orgid = '0001' group by zh.id)
+union all
+select * from (select billno, hjje - hjsk - jmje, 0 from vt_x_xmzzk where orgid = '0001' and zfflag = 0
+  and billdate >= :from and billdate < :end and hjsk + jmje < hjje order by billdate, billno))"},
+      {"stock", "select k.ck_id, k.sp_id, k.kcsl, k.kcje from vt_c_spkc k where k.orgid = '0001'"},
+      {"onhand", "select k.ck_id, k.sp_id, k.kcsl, k.kcje from vt_c_spkc k where k.orgid = '0001'"},
+      {"cash", R"(
+with m as (select js.zh_id, js.jssj as rq, js.billno, js.je from vt_x_xmzzk_js js where js.orgid = '0001'),
+     qc as (select zh.id as zh_id, coalesce(sum(m.je), 0) as qc from vt_b_zhbmk zh
+            left join m on m.zh_id = zh.id and m.rq < :from where zh.orgid = '0001' group by zh.id)
+select zh_id, rq, billno, je, ye from (
+  select qc.zh_id, :from as rq, '' as billno, 0 as je, qc.qc as ye, 0 as k from qc
+  union all
+  select m.zh_id, m.rq, m.billno, m.je,
+    qc.qc + sum(m.je) over (partition by m.zh_id order by m.rq, m.billno rows unbounded preceding), 1
+  from m inner join qc on qc.zh_id = m.zh_id where m.rq >= :from and m.rq < :end)
+order by zh_id, k, rq, billno)"},
+      {"payables", R"(
+select t.billno, t.hjje - t.bcfk from vt_x_xmwtk t where t.orgid = '0001' and t.status = 1 and t.zfflag = 0
+  and t.billdate < :end and t.hjje - t.bcfk <> 0)"},
+      {"wip", R"(
+select billno from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and status in (0, 1) and jhrq < :end and billdate < :end
+union all select billno from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and status = 2 and billdate < :end and hjsk + jmje < hjje
+union all select o.billno from vt_x_xmzzk o where o.orgid = '0001' and o.zfflag = 0 and o.status in (2, 3) and o.billdate < :end
+  and exists (select 1 from vt_x_xmzzk_mx l where l.orgid = o.orgid and l.billno = o.billno and l.fhsl_ok < l.sl)
+union all select billno from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and status in (2, 3)
+  and hjje - hjsk - jmje > 0 and julianday(:end) - 1 - julianday(date(billdate)) > 30)"},
+      {"staff", R"(
+select z.yg_id, o.billno, sum(z.jxjf), sum(z.jxje) from vt_x_xmzzk_mx_zzry z
+  join vt_x_xmzzk o on o.orgid = z.orgid and o.billno = z.billno
+  where z.orgid = '0001' and o.zfflag = 0 and o.billdate >= :from and o.billdate < :end
+  group by z.yg_id, o.billno)"},
+      {"profit", R"(
+select billno, hjje, hccb, wxcb, hjje - hccb - wxcb from vt_x_xmzzk where orgid = '0001' and zfflag = 0
+  and status in (2, 3) and billdate >= :from and billdate < :end order by billdate, billno)"},
+      {"sales", R"(
+select k, sum(n), sum(je), sum(sq) from (
+  select substr(billdate, 1, 10) as k, 1 as n, hjje as je, 0 as sq from vt_x_xmzzk
+    where orgid = '0001' and zfflag = 0 and billdate >= :from and billdate < :end
+  union all
+  select substr(datetime(billdate, '+' || (julianday(:end) - julianday(:from)) || ' days'), 1, 10), 0, 0, hjje
+    from vt_x_xmzzk where orgid = '0001' and zfflag = 0
+    and billdate >= datetime(:from, '-' || (julianday(:end) - julianday(:from)) || ' days') and billdate < :from)
+group by k order by k)"},
+  };
+  return q;
+}
+
+int caseless(void*, int n1, const void* a, int n2, const void* b) {
+  const int n = n1 < n2 ? n1 : n2;
+  const int c = strncasecmp(static_cast<const char*>(a), static_cast<const char*>(b),
+                            static_cast<std::size_t>(n));
+  return c != 0 ? c : n1 - n2;
+}
+
+std::string endOf(const char* day) {
+  db::EmbeddedConnection probe(":memory:");
+  auto r = probe.execBatch(std::string("select convert(varchar(10), dateadd(day, 1, '") + day +
+                           "'), 120)");
+  return r.resultSets.at(0).rows.at(0).at(0).asText();
+}
+
+std::size_t engineRows(db::EmbeddedConnection& conn, const plugs::coreapp::ReportSpec& spec,
+                       const Span& span) {
+  std::map<std::string, core::Value> values = {
+      {"rq1", core::Value(*core::DateTime::parse(span.from))},
+      {"rq2", core::Value(*core::DateTime::parse(span.to))},
+      {"rq", core::Value(*core::DateTime::parse(span.to))}};
+  if (spec.name == "sales") values["lx"] = core::Value(1);
+  const db::BatchResult r = conn.execBatch(spec.batch(), spec.bind("0001", values));
+  if (!r.ok() || r.resultSets.empty())
+    throw std::runtime_error(spec.name + ": " + r.errorMessage());
+  return r.resultSets.back().rows.size();
+}
+
+std::size_t handRows(sqlite3_stmt* stmt, const std::string& from, const std::string& end) {
+  sqlite3_reset(stmt);
+  sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":from"), from.c_str(), -1,
+                    SQLITE_TRANSIENT);
+  sqlite3_bind_text(stmt, sqlite3_bind_parameter_index(stmt, ":end"), end.c_str(), -1,
+                    SQLITE_TRANSIENT);
+  std::size_t rows = 0;
+  while (sqlite3_step(stmt) == SQLITE_ROW) ++rows;
+  return rows;
+}
+
+void BM_Report(benchmark::State& state, const char* name, Span span, bool byHand) {
+  const plugs::coreapp::ReportSpec& spec = *plugs::coreapp::findReport(name);
+  const std::string path = shopCopy();
+  db::EmbeddedConnection conn(path);
+  sqlite3* raw = nullptr;
+  sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_create_collation(raw, "tsql_ci", SQLITE_UTF8, nullptr, caseless);
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(raw, handQueries().at(name), -1, &stmt, nullptr) != SQLITE_OK)
+    throw std::runtime_error(std::string(name) + ": " + sqlite3_errmsg(raw));
+  const std::string from = std::string(span.from) + " 00:00:00.000",
+                    end = endOf(span.to) + " 00:00:00.000";
+  std::size_t rows = 0;
+  for (auto _ : state) rows = byHand ? handRows(stmt, from, end) : engineRows(conn, spec, span);
+  state.counters["rows"] = static_cast<double>(rows);
+  state.counters["engine_rows"] = static_cast<double>(byHand ? engineRows(conn, spec, span) : rows);
+  sqlite3_finalize(stmt);
+  sqlite3_close(raw);
+}
+
+const bool registered = [] {
+  for (const char* name :
+       {"day", "stock", "onhand", "cash", "payables", "wip", "staff", "profit", "sales"})
+    for (const auto& [span, label] : {std::pair{kMonth, "month"}, std::pair{kYears, "3years"}})
+      for (bool byHand : {false, true})
+        benchmark::RegisterBenchmark(
+            (std::string(byHand ? "Hand/" : "Engine/") + name + "/" + label).c_str(),
+            [name, span, byHand](benchmark::State& s) { BM_Report(s, name, span, byHand); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(name == std::string("cash") || name == std::string("day") ? 3 : 5);
+  return true;
+}();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,58 @@
+// TReportPage: the page of one owner's report, made from its ReportSpec: a box per
+// parameter (store and picks as lists with "全部", dates), the grid with footers, and
+// 刷新, 打开单据 (also a double click on a row that names a bill), 打印, 导出. It writes
+// nothing to the database; every figure comes from the report's procedure with bound
+// values. 导出 writes the grid as CSV for a spreadsheet beside the prints.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dataset/client_data_set.h"
+#include "host/forms/base_ribbon_form.h"
+#include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/report/report_spec.h"
+
+namespace plugs::coreapp {
+
+class TReportPage : public host::TBaseRibbonForm {
+ public:
+  TReportPage(host::FormModel* owner, const ReportSpec& spec);
+
+  //! The report's rows, as its procedure returns them.
+  dataset::ClientDataSet cdsReport{"cdsReport"};
+
+  //! The parameter boxes, the grid and the actions; reads the report once.
+  void FormCreate() override;
+  //! Reads the report for the boxes' values.
+  void actRefExecute(host::Action& sender);
+  //! Opens the focused row's bill in its own editor (nothing for a row without one).
+  void actOpenExecute(host::Action& sender);
+  //! Writes the rows as CSV (column captions as its header) to <code>-<branch>.csv in
+  //! the print folder and says where; returns the file.
+  std::string actExportExecute(host::Action& sender);
+  //! Prints the rows under the parameters (right <code>_06).
+  void actPrintExecute(host::Action& sender);
+  //! The parameter values the boxes hold; an unreadable date says so and aborts.
+  std::map<std::string, core::Value> values();
+
+  const ReportSpec& spec() const { return spec_; }
+
+ private:
+  void addParamControl(const ReportParam& p);
+  void addGrid();
+  std::string rowBill() const;
+
+  const ReportSpec& spec_;
+  std::map<std::string, std::vector<std::int64_t>> pickIds_;  //!< per list box, its entries' ids
+};
+
+//! Registers every report's page as a package item (right print and print template
+//! settings) with its print template.
+void registerReportPages();
+//! The unit of the report pages.
+host::UnitInitialization& reportPagesUnit();
+
+}  // namespace plugs::coreapp

@@ -113,11 +113,6 @@ class StatementCount {
   tsql::StatementFault fault_;
 };
 
-// The order's audit button turns into its un-audit ("草稿"); other bills have their own.
-const char* unauditAction(host::TBaseBillEditRibbonForm& form) {
-  return form.findAction("actAudit")->caption == "草稿" ? "actAudit" : "actAudit_0";
-}
-
 //! One benchmark's session: a private copy of the case's database and its windows.
 class Session {
  public:
@@ -131,7 +126,7 @@ class Session {
   bool bringTo(bool audit) {
     if (audited() == audit) return true;
     auto form = windows.open(case_.code, case_.billno);
-    form->clickAction(audit ? "actAudit" : unauditAction(*form));
+    form->clickAction(audit ? "actAudit" : reliability::BillWindows::unauditAction(*form));
     return audited() == audit;
   }
 
@@ -191,20 +186,14 @@ void benchOpen(benchmark::State& state, const BillCase& c) {
   state.counters["lines"] = form->cdsDetail.recordCount();
 }
 
-// A save writes a real edit of the header: the remark, summary or note.
+// A save writes a real edit of the header.
 void benchSave(benchmark::State& state, const BillCase& c) {
   Session s(c);
   if (!s.bringTo(false)) return state.SkipWithError("cannot bring the bill to draft");
   auto form = s.open();
   int edits = 0;
   auto edit = [&] {
-    form->clickAction("actEdit");
-    for (const char* name : {"remark", "beizhu", "zy"}) {
-      if (form->cdsMaster.findField(name) == nullptr) continue;
-      form->cdsMaster.edit();
-      form->cdsMaster.fieldByName(name).setValue(core::Value("edit " + std::to_string(++edits)));
-      return;
-    }
+    reliability::BillWindows::editHeader(*form, "edit " + std::to_string(++edits));
   };
   measure(
       state, s, edit, [&] { form->clickAction("actSave"); }, noop,
@@ -216,7 +205,7 @@ void benchAudit(benchmark::State& state, const BillCase& c, bool audit) {
   if (!s.bringTo(!audit))
     return state.SkipWithError("cannot bring the bill to the state the action needs");
   auto form = s.open();
-  const std::string action = audit ? "actAudit" : unauditAction(*form);
+  const std::string action = audit ? "actAudit" : reliability::BillWindows::unauditAction(*form);
   measure(
       state, s, noop, [&] { form->clickAction(action); },
       [&] {

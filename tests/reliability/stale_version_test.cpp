@@ -28,13 +28,8 @@ class StaleBills {
   bool bringTo(const std::string& code, const std::string& table, const std::string& billno, bool audited) {
     if ((windows_.number(table, billno, "status") > 0) == audited) return true;
     auto form = windows_.open(code, billno);
-    form->clickAction(audited ? "actAudit" : unauditAction(*form));
+    form->clickAction(audited ? "actAudit" : BillWindows::unauditAction(*form));
     return (windows_.number(table, billno, "status") > 0) == audited;
-  }
-
-  // The order's audit button turns into its un-audit ("草稿"); other bills have their own.
-  static const char* unauditAction(host::TBaseBillEditRibbonForm& form) {
-    return form.findAction("actAudit")->caption == "草稿" ? "actAudit" : "actAudit_0";
   }
 
   //! Another clerk changes the bill and puts it back: its version goes up.
@@ -65,28 +60,17 @@ class StaleBills {
     const bool audited = action == "actAudit_0";
     if (!bringTo(code, table, billno, audited)) return {false, {"cannot bring the bill to the state " + action + " needs"}};
     auto stale = windows_.open(code, billno);
-    if (action == "actSave") editHeader(*stale);
+    if (action == "actSave") BillWindows::editHeader(*stale, "stale edit");
     if (!otherClerkTouches(code, table, billno)) return {false, {"another window could not change the bill"}};
     const auto before = tableFingerprints(windows_.conn.handle());
     const std::size_t mark = windows_.mark();
-    stale->clickAction(action == "actAudit_0" ? unauditAction(*stale) : action.c_str());
+    stale->clickAction(action == "actAudit_0" ? BillWindows::unauditAction(*stale) : action.c_str());
     Attempt a{true, {}};
     if (tableFingerprints(windows_.conn.handle()) != before) a.broken.push_back("the stale window wrote to the database");
     const std::string said = windows_.toldSince(mark);
     if (said.find(kStale) == std::string::npos)
       a.broken.push_back("the stale window was not told the bill had changed; it was told:" + said);
     return a;
-  }
-
-  // A real edit, so that a save has something to write: the remark, summary or note.
-  static void editHeader(host::TBaseBillEditRibbonForm& form) {
-    form.clickAction("actEdit");
-    for (const char* name : {"remark", "beizhu", "zy"}) {
-      if (form.cdsMaster.findField(name) == nullptr) continue;
-      form.cdsMaster.edit();
-      form.cdsMaster.fieldByName(name).setValue(core::Value(std::string("stale edit")));
-      return;
-    }
   }
 
  private:

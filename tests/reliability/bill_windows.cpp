@@ -52,6 +52,21 @@ void BillWindows::heard(const std::string& event) {
   run();
 }
 
+const char* BillWindows::unauditAction(host::TBaseBillEditRibbonForm& form) {
+  return form.findAction("actAudit")->caption == "草稿" ? "actAudit" : "actAudit_0";
+}
+
+const char* BillWindows::editHeader(host::TBaseBillEditRibbonForm& form, const std::string& text) {
+  form.clickAction("actEdit");
+  for (const char* name : {"remark", "beizhu", "zy"}) {
+    if (form.cdsMaster.findField(name) == nullptr) continue;
+    form.cdsMaster.edit();
+    form.cdsMaster.fieldByName(name).setValue(core::Value(text));
+    return name;
+  }
+  return "";
+}
+
 std::string BillWindows::toldSince(std::size_t mark) const {
   std::string said;
   for (std::size_t i = mark; i < ui.transcript().size(); ++i) said += "\n  " + ui.transcript()[i];

@@ -28,6 +28,13 @@ class BillWindows {
   //! An integer column of a bill's header (-1 when the bill is gone).
   std::int64_t number(const std::string& table, const std::string& billno, const char* column);
 
+  //! The un-audit: the order's audit button turns into it ("草稿"); other bills have their own.
+  static const char* unauditAction(host::TBaseBillEditRibbonForm& form);
+
+  //! A real edit of the header, so that a save has something to write: the remark,
+  //! summary or note, whichever the bill has, set to `text`.
+  static const char* editHeader(host::TBaseBillEditRibbonForm& form, const std::string& text);
+
   //! The messages shown since transcript position `mark`, one per line.
   std::string toldSince(std::size_t mark) const;
   std::size_t mark() const { return ui.transcript().size(); }

@@ -34,13 +34,8 @@ class StaleBills {
   bool bringTo(const std::string& code, const std::string& table, const std::string& billno, bool audited) {
     if ((windows_.number(table, billno, "status") > 0) == audited) return true;
     auto form = windows_.open(code, billno);
-    form->clickAction(audited ? "actAudit" : unauditAction(*form));
+    form->clickAction(audited ? "actAudit" : BillWindows::unauditAction(*form));
     return (windows_.number(table, billno, "status") > 0) == audited;
-  }
-
-  // The order's audit button turns into its un-audit ("草稿"); other bills have their own.
-  static const char* unauditAction(host::TBaseBillEditRibbonForm& form) {
-    return form.findAction("actAudit")->caption == "草稿" ? "actAudit" : "actAudit_0";
   }
 
   //! Another clerk changes the bill and puts it back: its version goes up. With
@@ -51,7 +46,7 @@ class StaleBills {
     const std::int64_t status = windows_.number(table, billno, "status");
     if (status == 0) {
       auto other = windows_.open(code, billno);
-      const char* edited = editHeader(*other, "other clerk's edit");
+      const char* edited = BillWindows::editHeader(*other, "other clerk's edit");
       other->clickAction("actSave");
       if (bySave)
         return *edited == '\0' ? windows_.number(table, billno, "version") > before
@@ -84,13 +79,13 @@ class StaleBills {
       before = tableFingerprints(windows_.conn.handle());
     };
     if (action == "actSave") {
-      editHeader(*stale, "stale edit");
+      BillWindows::editHeader(*stale, "stale edit");
       windows_.onSaveConfirmed = touch;
     } else {
       touch();
     }
     const std::size_t mark = windows_.mark();
-    stale->clickAction(action == "actAudit_0" ? unauditAction(*stale) : action.c_str());
+    stale->clickAction(action == "actAudit_0" ? BillWindows::unauditAction(*stale) : action.c_str());
     windows_.onSaveConfirmed = nullptr;
     if (!touched) return {false, {"another window could not change the bill"}};
     Attempt a{true, {}};
@@ -99,19 +94,6 @@ class StaleBills {
     if (said.find(kStale) == std::string::npos)
       a.broken.push_back("the stale window was not told the bill had changed; it was told:" + said);
     return a;
-  }
-
-  // A real edit, so that a save has something to write: the remark, summary or note.
-  // The field edited ("" = none).
-  static const char* editHeader(host::TBaseBillEditRibbonForm& form, const char* text) {
-    form.clickAction("actEdit");
-    for (const char* name : {"remark", "beizhu", "zy"}) {
-      if (form.cdsMaster.findField(name) == nullptr) continue;
-      form.cdsMaster.edit();
-      form.cdsMaster.fieldByName(name).setValue(core::Value(std::string(text)));
-      return name;
-    }
-    return "";
   }
 
   std::string stored(const std::string& table, const std::string& billno, const char* column) {

@@ -32,7 +32,7 @@ class BillWindows {
   static const char* unauditAction(host::TBaseBillEditRibbonForm& form);
 
   //! A real edit of the header, so that a save has something to write: the remark,
-  //! summary or note, whichever the bill has, set to `text`.
+  //! summary or note, whichever the bill has, set to `text`; returns that field ("" = none).
   static const char* editHeader(host::TBaseBillEditRibbonForm& form, const std::string& text);
 
   //! The messages shown since transcript position `mark`, one per line.

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "db/storage_fault.h"
 #include "tsql/engine.h"
 
 namespace db {
@@ -25,7 +26,8 @@ void execPragma(sqlite3* db, const std::string& path, const char* sql) {
       throw ConnectionError(EmbeddedConnection::lockedMessage(path));
     }
     if (msg.find("not a database") != std::string::npos)
-      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg + "); it was not changed.");
+      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg +
+                            "); it was not changed.");
     throw ConnectionError("cannot open database " + path + ": " + msg);
   }
 }
@@ -34,6 +36,26 @@ bool isLockedMessage(const std::string& m) {
   return m.find("database is locked") != std::string::npos ||
          m.find("database table is locked") != std::string::npos ||
          m.find("database is busy") != std::string::npos;
+}
+
+}  // namespace
+
+namespace {
+
+// A fault of the file itself is told in the clerk's words: as the batch's error when
+// nothing caught it, else as an error after the batch's own text (a CATCH's "单据保存失败"
+// stays first, word for word). A damaged file is marked for the next start.
+void tellStorageFault(tsql::Engine& engine, const std::string& path, BatchResult& result) {
+  const tsql::StorageFault fault = engine.takeStorageFault();
+  if (fault == tsql::StorageFault::None) return;
+  if (fault == tsql::StorageFault::Damaged && path != ":memory:" && !path.empty())
+    markDamaged(path);
+  if (result.ok()) return;
+  const std::string cause = storageFaultCause(fault, path);
+  if (tsql::isStorageFaultNumber(result.errors.front().number))
+    result.errors.front().message = cause;
+  else
+    result.errors.push_back({tsql::storageFaultNumber(fault), 16, 1, 0, cause});
 }
 
 }  // namespace
@@ -50,7 +72,8 @@ namespace {
 int userVersion(sqlite3* db) {
   sqlite3_stmt* st = nullptr;
   int version = 0;
-  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK &&
+      sqlite3_step(st) == SQLITE_ROW)
     version = sqlite3_column_int(st, 0);
   sqlite3_finalize(st);
   return version;
@@ -58,11 +81,16 @@ int userVersion(sqlite3* db) {
 
 }  // namespace
 
-EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options, bool readOnly) : path_(path) {
+EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options, bool readOnly)
+    : path_(path) {
   if (!options.create && path != ":memory:" && !path.empty() && !std::filesystem::exists(path))
-    throw ConnectionError("The database file " + path + " does not exist. Create it with: coreapp db init --db " + path);
+    throw ConnectionError("The database file " + path +
+                          " does not exist. Create it with: coreapp db init --db " + path);
+  if (const std::string damaged = damageMarkMessage(path); !readOnly && !damaged.empty())
+    throw ConnectionError(damaged);
   int flags = readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX
-                               : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
+                       : SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
+                             (options.create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -72,15 +100,18 @@ EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options,
   try {
     sqlite3_busy_timeout(db_, options.busyTimeoutMs);
     if (!readOnly && sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
-      throw ConnectionError("The database " + path +
-                            " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
-                            "to a folder you can write to; it was not changed.");
+      throw ConnectionError(
+          "The database " + path +
+          " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
+          "to a folder you can write to; it was not changed.");
     if (const int version = userVersion(db_); version > kSchemaVersion)
-      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " + std::to_string(version) +
-                            "; this one knows up to " + std::to_string(kSchemaVersion) +
+      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " +
+                            std::to_string(version) + "; this one knows up to " +
+                            std::to_string(kSchemaVersion) +
                             "). Open it with that newer coreapp; it was not changed.");
     // A copy read for checking keeps its journal mode: switching would rewrite its header.
-    if (!readOnly && path != ":memory:" && !path.empty()) execPragma(db_, path, "pragma journal_mode=WAL");
+    if (!readOnly && path != ":memory:" && !path.empty())
+      execPragma(db_, path, "pragma journal_mode=WAL");
     execPragma(db_, path, "pragma synchronous=FULL");
     engine_ = std::make_unique<tsql::Engine>(db_);
   } catch (const ConnectionError&) {
@@ -105,6 +136,7 @@ BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& pa
   constexpr int kBusyRetries = 3;
   for (int attempt = 0;; ++attempt) {
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
+    engine_->takeStorageFault();  // one of an earlier batch is not this one's
     BatchResult result = engine_->run(sql, params);
     const bool busy = std::any_of(result.errors.begin(), result.errors.end(),
                                   [](const SqlError& e) { return isLockedMessage(e.message); });
@@ -115,6 +147,7 @@ BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& pa
     for (auto& e : result.errors) {
       if (isLockedMessage(e.message)) e.message = lockedMessage(path_);
     }
+    tellStorageFault(*engine_, path_, result);
     return result;
   }
 }

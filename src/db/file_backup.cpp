@@ -12,6 +12,7 @@
 
 #include "db/embedded_connection.h"
 #include "db/file_checksum.h"
+#include "db/storage_fault.h"
 
 namespace db {
 namespace {
@@ -93,6 +94,7 @@ std::unique_ptr<EmbeddedConnection> openForChecking(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   char header[20] = {};
   const bool wal = in.read(header, sizeof header) && header[18] == 2;
+  OpeningDamagedFile checking;  // a file marked damaged is what most needs checking
   if (wal)
     return std::make_unique<EmbeddedConnection>(file, EmbeddedConnection::Options{5000, false});
   return std::make_unique<EmbeddedConnection>(file, EmbeddedConnection::ReadOnly{});

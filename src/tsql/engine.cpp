@@ -6,8 +6,11 @@
 
 namespace tsql {
 
-Engine::Engine(sqlite3* db)
-    : interpreter_(std::make_unique<exec::Interpreter>(std::make_unique<exec::SqliteBackend>(db))) {}
+Engine::Engine(sqlite3* db) {
+  auto backend = std::make_unique<exec::SqliteBackend>(db);
+  sqlite_ = backend.get();
+  interpreter_ = std::make_unique<exec::Interpreter>(std::move(backend));
+}
 
 Engine::Engine(std::unique_ptr<exec::Backend> backend)
     : interpreter_(std::make_unique<exec::Interpreter>(std::move(backend))) {}
@@ -16,6 +19,10 @@ Engine::~Engine() = default;
 
 BatchResult Engine::run(std::string_view text, const Params& params) {
   return interpreter_->run(text, params);
+}
+
+StorageFault Engine::takeStorageFault() {
+  return sqlite_ ? sqlite_->takeStorageFault() : StorageFault::None;
 }
 
 }  // namespace tsql

@@ -1,7 +1,7 @@
 // Engine: the embedded T-SQL interpreter. Runs a batch text with `:name` parameters
-// against a SQLite database (or, through a Backend, a database server) with SQL Server's meaning and returns the result sets
-// and errors. Control flow, variables, transactions, TRY/CATCH and EXEC run here in
-// C++; each relational statement goes to SQLite as SQL generated from the AST.
+// against a SQLite database (or, through a Backend, a database server) with SQL Server's meaning
+// and returns the result sets and errors. Control flow, variables, transactions, TRY/CATCH and EXEC
+// run here in C++; each relational statement goes to SQLite as SQL generated from the AST.
 //
 // Contract: the engine does not own the sqlite3 handle and must be destroyed before
 // it is closed. Not thread safe (one engine per connection). Stored procedures made
@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "tsql/batch_result.h"
+#include "tsql/storage_fault.h"
 
 struct sqlite3;
 
@@ -23,7 +24,8 @@ namespace tsql {
 namespace exec {
 class Interpreter;
 class Backend;
-}
+class SqliteBackend;
+}  // namespace exec
 
 class Engine {
  public:
@@ -39,8 +41,13 @@ class Engine {
   //! Runs one batch. A syntax error stops it before anything runs.
   BatchResult run(std::string_view text, const Params& params = {});
 
+  //! The worst storage fault the file gave since last asked (then forgotten), even one
+  //! a CATCH handled; None on a server.
+  StorageFault takeStorageFault();
+
  private:
   std::unique_ptr<exec::Interpreter> interpreter_;
+  exec::SqliteBackend* sqlite_ = nullptr;  //!< the interpreter's backend when it is the file
 };
 
 }  // namespace tsql

@@ -14,6 +14,7 @@
 #include "host/host.h"
 #include "host/services/sys_services.h"
 #include "host/services/version_guard.h"
+#include "tsql/storage_fault.h"
 
 namespace host {
 
@@ -109,6 +110,15 @@ db::BatchResult runQuery(std::string_view sql, const db::Params& params) {
 
 std::string lastError;
 
+// The batch's own text, word for word, with the cause the connection adds when the
+// disk or the file gave way under it (the clerk must know that retrying will not help).
+std::string failureText(const db::BatchResult& result) {
+  for (std::size_t i = 1; i < result.errors.size(); ++i)
+    if (tsql::isStorageFaultNumber(result.errors[i].number))
+      return result.errorMessage() + "：" + result.errors[i].message;
+  return result.errorMessage();
+}
+
 }  // namespace
 
 std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode) {
@@ -120,22 +130,23 @@ std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode) {
 
 void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::Params& params) {
   db::BatchResult result = runQuery(sql, params);
-  if (!result.ok()) throw HostError(result.errorMessage());
+  if (!result.ok()) throw HostError(failureText(result));
   // The dataset keeps the fields it has (a form's designed fields) and takes the
   // columns' own types otherwise.
   ds.loadFrom(result.resultSets.empty() ? db::ResultSet{} : std::move(result.resultSets.back()));
 }
 
 bool execSQLWhole(std::string_view sql, std::string_view failureMessage) {
-  const std::string whole = "begin tran\r\nbegin try\r\n" + std::string(sql) +
-                            "\r\nend try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\nraiserror(" +
-                            core::QuotedStr(failureMessage) + ", 16, 1)\r\nend catch\r\nif @@trancount>0 commit tran";
+  const std::string whole =
+      "begin tran\r\nbegin try\r\n" + std::string(sql) +
+      "\r\nend try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\nraiserror(" +
+      core::QuotedStr(failureMessage) + ", 16, 1)\r\nend catch\r\nif @@trancount>0 commit tran";
   return execSQL(whole);
 }
 
 std::string openDataJson(std::string_view sql, const db::Params& params) {
   db::BatchResult result = runQuery(sql, params);
-  if (!result.ok()) throw HostError(result.errorMessage());
+  if (!result.ok()) throw HostError(failureText(result));
   if (result.resultSets.empty()) return "[]";
   return resultSetToJson(result.resultSets.back());
 }
@@ -147,7 +158,7 @@ bool execSQL(std::string_view sql, const db::Params& params) {
     lastError.clear();
     return true;
   }
-  lastError = result.errorMessage();
+  lastError = failureText(result);
   LogMsgWithTag(lastError, "执行失败");
   return false;
 }
@@ -158,7 +169,7 @@ bool checkBillVersion(std::string_view table, std::int64_t id, std::int64_t vers
   requireName(table, "表");
   std::string sql = "select version from " + std::string(table) + " where id = :id";
   db::BatchResult result = runQuery(sql, {{"id", core::Value(id)}});
-  if (!result.ok()) throw HostError(result.errorMessage());
+  if (!result.ok()) throw HostError(failureText(result));
   if (result.resultSets.empty() || result.resultSets.back().rows.empty()) return false;
   const core::Value& v = result.resultSets.back().rows.front().front();
   return !v.isNull() && v.asInteger() == version;

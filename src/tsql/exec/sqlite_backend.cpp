@@ -2,6 +2,7 @@
 // Server's error numbers.
 #include "tsql/exec/sqlite_backend.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "tsql/exec/constraint_errors.h"
@@ -28,25 +29,50 @@ int numberForSqliteMessage(std::string_view msg) {
   return errors::number(Error::UserMessage);
 }
 
-// SQLite's complaint as SQL Server's error, an unknown name in SQL Server's words.
-SqlException errorOf(const std::string& msg) {
-  return SqlException(nameError({numberForSqliteMessage(msg), 16, 1, 0, msg}));
+// The file's own failures, by SQLite's primary code (the extended code only says
+// which read or write failed).
+StorageFault storageFaultOf(int code) {
+  switch (code & 0xff) {
+    case SQLITE_FULL:
+      return StorageFault::DiskFull;
+    case SQLITE_IOERR:
+      return StorageFault::IoError;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return StorageFault::Damaged;
+    default:
+      return StorageFault::None;
+  }
 }
 
-SqlException errorOf(sqlite3* db) { return errorOf(std::string(sqlite3_errmsg(db))); }
+// SQLite's complaint as SQL Server's error, an unknown name in SQL Server's words; a
+// fault of the file itself is also kept in `worst` for the batch's result.
+SqlException errorOf(sqlite3* db, const std::string& msg, StorageFault& worst) {
+  const StorageFault fault = storageFaultOf(sqlite3_extended_errcode(db));
+  if (fault == StorageFault::None)
+    return SqlException(nameError({numberForSqliteMessage(msg), 16, 1, 0, msg}));
+  worst = std::max(worst, fault);
+  return SqlException(SqlError{storageFaultNumber(fault), 16, 1, 0, msg});
+}
+
+SqlException errorOf(sqlite3* db, StorageFault& worst) {
+  return errorOf(db, sqlite3_errmsg(db), worst);
+}
 
 class SqliteCursor final : public Cursor {
  public:
-  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease) : db_(db), lease_(std::move(lease)) {}
+  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease, StorageFault& fault)
+      : db_(db), lease_(std::move(lease)), fault_(fault) {}
   void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
   void bindTextInPlace(int index, std::string_view text) override {
-    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_STATIC);
   }
   bool step() override {
     int rc = sqlite3_step(lease_.get());
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw errorOf(db_);
+    throw errorOf(db_, fault_);
   }
   void reset() override { sqlite3_reset(lease_.get()); }
   int columnCount() override { return sqlite3_column_count(lease_.get()); }
@@ -60,6 +86,7 @@ class SqliteCursor final : public Cursor {
  private:
   sqlite3* db_;
   runtime::StatementCache::Lease lease_;
+  StorageFault& fault_;
 };
 
 }  // namespace
@@ -73,9 +100,9 @@ SqliteBackend::SqliteBackend(sqlite3* db) : db_(db), cache_(db, 512), catalog_(d
 
 std::unique_ptr<Cursor> SqliteBackend::prepare(const std::string& sql) {
   try {
-    return std::make_unique<SqliteCursor>(db_, cache_.acquire(sql));
+    return std::make_unique<SqliteCursor>(db_, cache_.acquire(sql), fault_);
   } catch (const std::runtime_error&) {
-    throw errorOf(db_);  // SQLite's message for the refused text
+    throw errorOf(db_, fault_);  // SQLite's message for the refused text
   }
 }
 
@@ -84,7 +111,7 @@ void SqliteBackend::execute(const std::string& sql) {
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = err ? err : sqlite3_errmsg(db_);
     sqlite3_free(err);
-    throw errorOf(msg);
+    throw errorOf(db_, msg, fault_);
   }
 }
 
@@ -97,7 +124,8 @@ bool SqliteBackend::isIdentity(const std::string& object, const std::string& col
   return autoinc != 0;
 }
 
-void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+void SqliteBackend::recordTypes(const std::string& object,
+                                const std::vector<catalog::ColumnInfo>& columns,
                                 bool /*temporary: SQLite's temp schema is the connection's own*/) {
   catalog_.recordTypes(object, columns);
   catalog_.invalidate();

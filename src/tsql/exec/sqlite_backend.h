@@ -6,8 +6,11 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 #include "tsql/exec/backend.h"
 #include "tsql/runtime/statement_cache.h"
+#include "tsql/storage_fault.h"
 
 namespace tsql::exec {
 
@@ -32,6 +35,8 @@ class SqliteBackend final : public Backend {
   void invalidateSchema() override { catalog_.invalidate(); }
   bool schemaChangedElsewhere() override;
   SqlError constraintError(const SqlError& e, std::string_view verb) override;
+  //! The worst storage fault met since last asked (then forgotten).
+  StorageFault takeStorageFault() { return std::exchange(fault_, StorageFault::None); }
 
   sqlite3* db() const { return db_; }  //!< the handle (not owned)
 
@@ -40,6 +45,7 @@ class SqliteBackend final : public Backend {
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
   std::int64_t lastInsertId_ = 0;
+  StorageFault fault_ = StorageFault::None;    //!< the worst since last taken
   std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies
 };
 

@@ -107,6 +107,9 @@ std::unique_ptr<Cursor> SqliteBackend::prepare(const std::string& sql) {
 }
 
 void SqliteBackend::execute(const std::string& sql) {
+  // A full disk or an I/O error makes SQLite roll the whole transaction back itself;
+  // the CATCH's ROLLBACK then finds it already done.
+  if (sql == "ROLLBACK" && fault_ != StorageFault::None && sqlite3_get_autocommit(db_)) return;
   char* err = nullptr;
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = err ? err : sqlite3_errmsg(db_);

@@ -14,6 +14,7 @@
 #include "db/embedded_connection.h"
 #include "db/file_backup.h"
 #include "db/file_checksum.h"
+#include "db/storage_fault.h"
 
 namespace db {
 namespace {
@@ -63,11 +64,17 @@ void quiesceLiveFile(const std::string& file) {
         "Nothing was changed.");
 }
 
+// A file found damaged may not checkpoint at all, so it is kept as it lies, its WAL and
+// journal beside it under the kept name, for whoever tries to recover it later.
 void moveAside(const std::string& file, const std::string& kept) {
-  quiesceLiveFile(file);
+  const bool damaged = fs::exists(damageMarkerOf(file));
+  if (!damaged) quiesceLiveFile(file);
   fs::rename(file, kept);
   std::error_code ignored;  // emptied by the checkpoint; SQLite makes them anew
-  for (const char* side : {"-wal", "-shm", "-journal"}) fs::remove(file + side, ignored);
+  for (const char* side : {"-wal", "-shm", "-journal"}) {
+    if (damaged && fs::exists(file + side)) fs::rename(file + side, kept + side, ignored);
+    fs::remove(file + side, ignored);
+  }
 }
 
 }  // namespace
@@ -111,6 +118,7 @@ RestoreReport restoreDatabase(const std::string& file, const std::string& from) 
       moveAside(file, report.keptAs);
     }
     fs::rename(copy, file);
+    clearDamageMark(file);  // the file in place now is the backup, checked whole
   } catch (const std::exception& e) {
     std::error_code ignored;
     fs::remove(copy, ignored);

@@ -13,6 +13,7 @@
 
 #include "db/embedded_connection.h"
 #include "db/file_checksum.h"
+#include "db/file_restore.h"
 
 namespace db {
 namespace {
@@ -189,6 +190,10 @@ TEST_F(StorageFaultTest, ADamagedFileIsRefusedAtTheNextOpenNamingTheNewestBackup
               std::string::npos)
         << e.what();
   }
+  // Restoring the named backup puts a whole file in place, which opens again.
+  restoreDatabase(file, backup);
+  EXPECT_FALSE(fs::exists(damageMarkerOf(file)));
+  EXPECT_NO_THROW(EmbeddedConnection reopened(file));
   fs::remove(checksumFileOf(backup));
   EXPECT_EQ(newestBackup(file), "") << "a file without its checksum is no backup";
   EXPECT_NE(damagedFileAdvice(file).find("coreapp db check --db " + file), std::string::npos);

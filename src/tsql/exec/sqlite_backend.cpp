@@ -30,6 +30,10 @@ int numberForSqliteMessage(std::string_view msg) {
 
 // SQLite's complaint as SQL Server's error, an unknown name in SQL Server's words.
 SqlException errorOf(const std::string& msg) {
+  if (msg == "integer overflow")  // sum() past bigint's range
+    return SqlException(
+        {errors::number(errors::Error::ArithmeticOverflow), 16, 1, 0,
+         errors::message(errors::Error::ArithmeticOverflow, {"expression", "bigint"})});
   return SqlException(nameError({numberForSqliteMessage(msg), 16, 1, 0, msg}));
 }
 
@@ -37,10 +41,12 @@ SqlException errorOf(sqlite3* db) { return errorOf(std::string(sqlite3_errmsg(db
 
 class SqliteCursor final : public Cursor {
  public:
-  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease) : db_(db), lease_(std::move(lease)) {}
+  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease)
+      : db_(db), lease_(std::move(lease)) {}
   void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
   void bindTextInPlace(int index, std::string_view text) override {
-    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_STATIC);
   }
   bool step() override {
     int rc = sqlite3_step(lease_.get());
@@ -97,7 +103,8 @@ bool SqliteBackend::isIdentity(const std::string& object, const std::string& col
   return autoinc != 0;
 }
 
-void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+void SqliteBackend::recordTypes(const std::string& object,
+                                const std::vector<catalog::ColumnInfo>& columns,
                                 bool /*temporary: SQLite's temp schema is the connection's own*/) {
   catalog_.recordTypes(object, columns);
   catalog_.invalidate();

@@ -14,19 +14,8 @@ namespace db::pg {
 namespace {
 
 enum : Oid {
-  kBool = 16,
-  kInt8 = 20,
-  kInt2 = 21,
-  kInt4 = 23,
-  kText = 25,
-  kFloat4 = 700,
-  kFloat8 = 701,
-  kBpchar = 1042,
-  kVarchar = 1043,
-  kDate = 1082,
-  kTimestamp = 1114,
-  kTimestamptz = 1184,
-  kNumeric = 1700,
+  kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kText = 25, kFloat4 = 700, kFloat8 = 701,
+  kBpchar = 1042, kVarchar = 1043, kDate = 1082, kTimestamp = 1114, kTimestamptz = 1184, kNumeric = 1700,
 };
 
 // "2024-01-05 08:30:00" / "...:00.5" / "2024-01-05" -> "2024-01-05 08:30:00.500".
@@ -46,14 +35,10 @@ std::string conversionMessage(const std::string& msg) {
   if (msg.rfind(head, 0) != 0 || colon == std::string::npos || msg.back() != '"') return msg;
   std::string type = msg.substr(head.size(), colon - head.size());
   std::string value = msg.substr(colon + 3, msg.size() - colon - 4);
-  if (type == "integer")
-    type = "int";
-  else if (type == "double precision")
-    type = "float";
-  else if (type == "numeric")
-    type = "numeric";
-  return "Conversion failed when converting the varchar value '" + value + "' to data type " +
-         type + ".";
+  if (type == "integer") type = "int";
+  else if (type == "double precision") type = "float";
+  else if (type == "numeric") type = "numeric";
+  return "Conversion failed when converting the varchar value '" + value + "' to data type " + type + ".";
 }
 
 // A missing table or column in SQL Server's words: relation "x" does not exist ->
@@ -66,8 +51,7 @@ std::string missingNameMessage(const std::string& msg, bool table) {
     return msg;
   }
   std::string name = msg.substr(head.size(), msg.size() - head.size() - tail.size());
-  if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
-    name = name.substr(1, name.size() - 2);
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
   if (!table) name = name.substr(name.rfind('.') == std::string::npos ? 0 : name.rfind('.') + 1);
   return std::string(table ? "Invalid object name '" : "Invalid column name '") + name + "'.";
 }
@@ -90,20 +74,16 @@ int significantDigits(const char* text) {
 // digits, its exact text beyond (as the embedded file keeps long decimals).
 tsql::exec::SqlValue numericValue(const char* text, int length) {
   using tsql::exec::SqlValue;
-  if (significantDigits(text) <= tsql::runtime::kExactDoubleDigits)
-    return SqlValue::real(std::strtod(text, nullptr));
+  if (significantDigits(text) <= tsql::runtime::kExactDoubleDigits) return SqlValue::real(std::strtod(text, nullptr));
   return SqlValue::text(std::string(text, static_cast<std::size_t>(length)));
 }
 
 // "integer out of range" -> SQL Server's 8115 text for int (bigint, smallint alike).
 std::string overflowMessage(const std::string& msg) {
   const char* type = "numeric";
-  if (msg.rfind("integer out of range", 0) == 0)
-    type = "int";
-  else if (msg.rfind("bigint out of range", 0) == 0)
-    type = "bigint";
-  else if (msg.rfind("smallint out of range", 0) == 0)
-    type = "smallint";
+  if (msg.rfind("integer out of range", 0) == 0) type = "int";
+  else if (msg.rfind("bigint out of range", 0) == 0) type = "bigint";
+  else if (msg.rfind("smallint out of range", 0) == 0) type = "smallint";
   return std::string("Arithmetic overflow error converting expression to data type ") + type + ".";
 }
 
@@ -113,8 +93,7 @@ std::string unknownFunctionName(const char* msg) {
   std::string_view m = msg ? msg : "";
   constexpr std::string_view head = "function ";
   std::size_t paren = m.find('(');
-  if (!m.starts_with(head) || paren == std::string_view::npos || !m.ends_with(" does not exist"))
-    return {};
+  if (!m.starts_with(head) || paren == std::string_view::npos || !m.ends_with(" does not exist")) return {};
   return std::string(m.substr(head.size(), paren - head.size()));
 }
 
@@ -123,13 +102,10 @@ std::string unknownFunctionName(const char* msg) {
 Oid parameterType(const tsql::exec::SqlValue& v) {
   using T = tsql::exec::SqlValue::Type;
   switch (v.type) {
-    case T::Integer:
-      return kInt8;
-    case T::Real:
-      return kFloat8;
+    case T::Integer: return kInt8;
+    case T::Real: return kFloat8;
     case T::Text:
-    case T::Null:
-      return 0;
+    case T::Null: return 0;
   }
   return 0;
 }
@@ -137,17 +113,14 @@ Oid parameterType(const tsql::exec::SqlValue& v) {
 std::string parameterText(const tsql::exec::SqlValue& v) {
   using T = tsql::exec::SqlValue::Type;
   switch (v.type) {
-    case T::Integer:
-      return std::to_string(v.i);
+    case T::Integer: return std::to_string(v.i);
     case T::Real: {
       char buf[40];
       std::snprintf(buf, sizeof buf, "%.17g", v.d);
       return buf;
     }
-    case T::Text:
-      return v.s;
-    case T::Null:
-      return {};
+    case T::Text: return v.s;
+    case T::Null: return {};
   }
   return {};
 }
@@ -157,23 +130,17 @@ tsql::exec::SqlValue fieldValue(const PGresult* r, int row, int col) {
   if (PQgetisnull(r, row, col)) return {};
   const char* text = PQgetvalue(r, row, col);
   switch (PQftype(r, col)) {
-    case kBool:
-      return SqlValue::integer(text[0] == 't' ? 1 : 0);
+    case kBool: return SqlValue::integer(text[0] == 't' ? 1 : 0);
     case kInt2:
     case kInt4:
-    case kInt8:
-      return SqlValue::integer(std::strtoll(text, nullptr, 10));
+    case kInt8: return SqlValue::integer(std::strtoll(text, nullptr, 10));
     case kFloat4:
-    case kFloat8:
-      return SqlValue::real(std::strtod(text, nullptr));
-    case kNumeric:
-      return numericValue(text, PQgetlength(r, row, col));
+    case kFloat8: return SqlValue::real(std::strtod(text, nullptr));
+    case kNumeric: return numericValue(text, PQgetlength(r, row, col));
     case kDate:
     case kTimestamp:
-    case kTimestamptz:
-      return SqlValue::text(engineDateTime(text));
-    default:
-      return SqlValue::text(std::string(text, static_cast<std::size_t>(PQgetlength(r, row, col))));
+    case kTimestamptz: return SqlValue::text(engineDateTime(text));
+    default: return SqlValue::text(std::string(text, static_cast<std::size_t>(PQgetlength(r, row, col))));
   }
 }
 
@@ -183,19 +150,11 @@ tsql::ast::DataType columnType(const PGresult* r, int col) {
   int mod = PQfmod(r, col);
   switch (PQftype(r, col)) {
     case kBool:
-    case kInt2:
-      t.kind = K::Bit;
-      break;
-    case kInt4:
-      t.kind = K::Int;
-      break;
-    case kInt8:
-      t.kind = K::BigInt;
-      break;
+    case kInt2: t.kind = K::Bit; break;
+    case kInt4: t.kind = K::Int; break;
+    case kInt8: t.kind = K::BigInt; break;
     case kFloat4:
-    case kFloat8:
-      t.kind = K::Float;
-      break;
+    case kFloat8: t.kind = K::Float; break;
     case kNumeric:
       t.kind = K::Decimal;
       if (mod >= 4) {
@@ -210,15 +169,10 @@ tsql::ast::DataType columnType(const PGresult* r, int col) {
       t.kind = K::Varchar;
       if (mod > 4) t.length = mod - 4;
       break;
-    case kDate:
-      t.kind = K::Date;
-      break;
+    case kDate: t.kind = K::Date; break;
     case kTimestamp:
-    case kTimestamptz:
-      t.kind = K::DateTime;
-      break;
-    default:
-      break;
+    case kTimestamptz: t.kind = K::DateTime; break;
+    default: break;
   }
   return t;
 }
@@ -226,19 +180,19 @@ tsql::ast::DataType columnType(const PGresult* r, int col) {
 int errorNumber(const PGresult* r) {
   const char* state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
   std::string s = state ? state : "";
-  if (s == "23505") return 2627;  // unique violation
-  if (s == "23502") return 515;   // NULL into NOT NULL
-  if (s == "23514") return 547;   // CHECK constraint
-  if (s == "42P01") return 208;   // no such table
-  if (s == "42703") return 207;   // no such column
-  if (s == "42P07") return 2714;  // already exists
+  if (s == "23505") return 2627;                   // unique violation
+  if (s == "23502") return 515;                    // NULL into NOT NULL
+  if (s == "23514") return 547;                    // CHECK constraint
+  if (s == "42P01") return 208;                    // no such table
+  if (s == "42703") return 207;                    // no such column
+  if (s == "42P07") return 2714;                   // already exists
   if (s == "42883" && !unknownFunctionName(PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY)).empty())
     return tsql::errors::number(tsql::errors::Error::UnknownFunction);
-  if (s == "22012") return 8134;                  // divide by zero
-  if (s == "22003") return 8115;                  // a number out of its type's range
+  if (s == "22012") return 8134;                   // divide by zero
+  if (s == "22003") return 8115;                   // a number out of its type's range
   if (s == "40001" || s == "40P01") return 1205;  // serialization failure, deadlock
-  if (s == "22P02") return 245;                   // text that is not a number
-  if (s == "22007" || s == "22008") return 241;   // text that is not a date
+  if (s == "22P02") return 245;                    // text that is not a number
+  if (s == "22007" || s == "22008") return 241;  // text that is not a date
   const char* msg = PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY);
   int n = msg ? tsql::runtime::Runtime::errorNumber(msg) : 0;  // raised by our runtime functions
   return n ? n : 50000;
@@ -257,8 +211,7 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
   if (state && std::strcmp(state, "42P01") == 0) return missingNameMessage(msg, true);
   if (state && std::strcmp(state, "42703") == 0) return missingNameMessage(msg, false);
   if (state && std::strcmp(state, "42883") == 0 && !unknownFunctionName(msg.c_str()).empty())
-    return tsql::errors::message(tsql::errors::Error::UnknownFunction,
-                                 {unknownFunctionName(msg.c_str())});
+    return tsql::errors::message(tsql::errors::Error::UnknownFunction, {unknownFunctionName(msg.c_str())});
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
   return msg;
 }

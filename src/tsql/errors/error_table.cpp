@@ -17,46 +17,35 @@ constexpr ErrorEntry kTable[] = {
     {Error::FewerInsertColumns, 15,
      "There are fewer columns in the INSERT statement than values specified in the VALUES clause."},
     {Error::SubqueryColumns, 16,
-     "Only one expression can be specified in the select list when the subquery is not introduced "
-     "with EXISTS."},
-    {Error::ParameterByName, 15,
-     "Must pass parameter number %1 and subsequent parameters as '@name = value'."},
+     "Only one expression can be specified in the select list when the subquery is not introduced with EXISTS."},
+    {Error::ParameterByName, 15, "Must pass parameter number %1 and subsequent parameters as '@name = value'."},
     {Error::VariableRedeclared, 15,
-     "The variable name '%1' has already been declared. Variable names must be unique within a "
-     "query batch "
+     "The variable name '%1' has already been declared. Variable names must be unique within a query batch "
      "or stored procedure."},
     {Error::UndeclaredVariable, 15, "Must declare the scalar variable \"%1\"."},
     {Error::AssignWithRetrieval, 15,
-     "A SELECT statement that assigns a value to a variable must not be combined with "
-     "data-retrieval "
+     "A SELECT statement that assigns a value to a variable must not be combined with data-retrieval "
      "operations."},
     {Error::UnknownDatepart, 15, "'%1' is not a recognized datepart option."},
     {Error::FunctionArguments, 15, "The %1 function requires %2 argument(s)."},
     {Error::FunctionArgumentRange, 15, "The %1 function requires %2 to %3 arguments."},
     {Error::UnknownFunction, 15, "'%1' is not a recognized built-in function name."},
-    {Error::MissingParameter, 16,
-     "Procedure or function '%1' expects parameter '%2', which was not supplied."},
+    {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
     {Error::InvalidColumn, 16, "Invalid column name '%1'."},
     {Error::InvalidObject, 16, "Invalid object name '%1'."},
     {Error::NestingTooDeep, 16,
      "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32)."},
-    {Error::MoneySyntax, 16,
-     "Cannot convert a char value to money. The char value has incorrect syntax."},
+    {Error::MoneySyntax, 16, "Cannot convert a char value to money. The char value has incorrect syntax."},
     {Error::DuplicateCteName, 16, "Duplicate common table expression name '%1' was specified."},
-    {Error::DateConversion, 16,
-     "Conversion failed when converting date and/or time from character string."},
+    {Error::DateConversion, 16, "Conversion failed when converting date and/or time from character string."},
     {Error::DateOutOfRange, 16,
-     "The conversion of a varchar data type to a datetime data type resulted in an out-of-range "
-     "value."},
-    {Error::ConversionFailed, 16,
-     "Conversion failed when converting the %1 value '%2' to data type %3."},
-    {Error::IntTextOverflow, 16,
-     "The conversion of the varchar value '%1' overflowed an int column."},
+     "The conversion of a varchar data type to a datetime data type resulted in an out-of-range value."},
+    {Error::ConversionFailed, 16, "Conversion failed when converting the %1 value '%2' to data type %3."},
+    {Error::IntTextOverflow, 16, "The conversion of the varchar value '%1' overflowed an int column."},
     {Error::RecursionWithoutUnionAll, 16,
      "Recursive common table expression '%1' does not contain a top-level UNION ALL operator."},
     {Error::TranCountMismatch, 16,
-     "Transaction count after EXECUTE indicates a mismatching number of BEGIN and COMMIT "
-     "statements. "
+     "Transaction count after EXECUTE indicates a mismatching number of BEGIN and COMMIT statements. "
      "Previous count = %1, current count = %2."},
     {Error::BadDateParts, 16,
      "Cannot construct data type date, some of the arguments have values which are not valid."},
@@ -64,56 +53,42 @@ constexpr ErrorEntry kTable[] = {
      "The TOP or OFFSET operator is not allowed in the recursive part of a recursive common table "
      "expression '%1'."},
     {Error::NullNotAllowed, 16,
-     "Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 "
-     "fails."},
+     "Cannot insert the value NULL into column '%1', table '%2'; column does not allow nulls. %3 fails."},
     {Error::DateAddOverflow, 16, "Adding a value to a '%1' column caused an overflow."},
     {Error::ExplicitConversion, 16, "Explicit conversion from data type %1 to %2 is not allowed."},
     {Error::MaxRecursionExhausted, 16,
-     "The statement terminated. The maximum recursion %1 has been exhausted before statement "
-     "completion."},
+     "The statement terminated. The maximum recursion %1 has been exhausted before statement completion."},
     {Error::DateDiffOverflow, 16,
-     "The datediff function resulted in an overflow. The number of dateparts separating two "
-     "date/time "
+     "The datediff function resulted in an overflow. The number of dateparts separating two date/time "
      "instances is too large. Try to use datediff with a less precise datepart."},
     {Error::InvalidLength, 16, "Invalid length parameter passed to the %1 function."},
-    {Error::InvalidSubstringLength, 16,
-     "Invalid length parameter passed to the substring function."},
+    {Error::InvalidSubstringLength, 16, "Invalid length parameter passed to the substring function."},
     {Error::CheckConflict, 16,
-     "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in "
-     "database "
+     "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
-    {Error::SaveWithoutTran, 16,
-     "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
     {Error::TiesWithoutOrderBy, 15,
      "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause."},
     {Error::UndeclaredTableVariable, 15, "Must declare the table variable \"%1\"."},
     {Error::DuplicateKey, 14,
-     "Violation of %1 constraint '%2'. Cannot insert duplicate key in object '%3'. The duplicate "
-     "key value is %4."},
+     "Violation of %1 constraint '%2'. Cannot insert duplicate key in object '%3'. The duplicate key value is %4."},
     {Error::ObjectExists, 16, "There is already an object named '%1' in the database."},
     {Error::BadDateFormat, 16, "SET DATEFORMAT date order '%1' is invalid."},
     {Error::NoSuchProcedure, 16, "Could not find stored procedure '%1'."},
-    {Error::CannotDrop, 11,
-     "Cannot drop the %1 '%2', because it does not exist or you do not have permission."},
-    {Error::CommitWithoutBegin, 16,
-     "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."},
-    {Error::RollbackWithoutBegin, 16,
-     "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."},
-    {Error::WindowOutsideSelect, 15,
-     "Windowed functions can only appear in the SELECT or ORDER BY clauses."},
+    {Error::CannotDrop, 11, "Cannot drop the %1 '%2', because it does not exist or you do not have permission."},
+    {Error::CommitWithoutBegin, 16, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."},
+    {Error::RollbackWithoutBegin, 16, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."},
+    {Error::WindowOutsideSelect, 15, "Windowed functions can only appear in the SELECT or ORDER BY clauses."},
     {Error::WindowNeedsOrderBy, 15, "The function '%1' must have an OVER clause with ORDER BY."},
     {Error::RangeOffset, 15,
      "RANGE is only supported with UNBOUNDED and CURRENT ROW window frame delimiters."},
-    {Error::NoSuchSavepoint, 16,
-     "Cannot roll back %1. No transaction or savepoint of that name was found."},
+    {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
-    {Error::ArgumentDataType, 16,
-     "Argument data type %1 is invalid for argument %2 of %3 function."},
+    {Error::ArgumentDataType, 16, "Argument data type %1 is invalid for argument %2 of %3 function."},
     {Error::OperandTypeInvalid, 16, "Operand data type %1 is invalid for %2 operator."},
     {Error::AllResultsNull, 16,
-     "At least one of the result expressions in a CASE specification must be an expression other "
-     "than "
+     "At least one of the result expressions in a CASE specification must be an expression other than "
      "the NULL constant."},
     {Error::DivideByZero, 16, "Divide by zero error encountered."},
     {Error::TooManyArguments, 16, "Procedure or function %1 has too many arguments specified."},
@@ -123,27 +98,20 @@ constexpr ErrorEntry kTable[] = {
     {Error::CteMoreColumns, 16, "'%1' has more columns than were specified in the column list."},
     {Error::CteFewerColumns, 16, "'%1' has fewer columns than were specified in the column list."},
     {Error::GroupingArgument, 16,
-     "Argument 1 of the GROUPING function does not match any of the expressions in the GROUP BY "
-     "clause."},
+     "Argument 1 of the GROUPING function does not match any of the expressions in the GROUP BY clause."},
     {Error::NotOutputParameter, 16,
-     "The formal parameter \"%1\" was not declared as an OUTPUT parameter, but the actual "
-     "parameter passed "
+     "The formal parameter \"%1\" was not declared as an OUTPUT parameter, but the actual parameter passed "
      "in requested output."},
-    {Error::GuidConversion, 16,
-     "Conversion failed when converting from a character string to uniqueidentifier."},
-    {Error::DatepartNotSupported, 16,
-     "The datepart %1 is not supported by date function %2 for data type %3."},
+    {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
+    {Error::DatepartNotSupported, 16, "The datepart %1 is not supported by date function %2 for data type %3."},
     {Error::InvalidTimezone, 16, "The timezone provided to builtin function %1 is invalid."},
-    {Error::UnsupportedCulture, 16,
-     "The culture parameter '%1' provided in the function call is not supported."},
+    {Error::UnsupportedCulture, 16, "The culture parameter '%1' provided in the function call is not supported."},
     {Error::TranslateLengths, 16,
-     "The second and third arguments of the TRANSLATE built-in function must contain an equal "
-     "number of "
+     "The second and third arguments of the TRANSLATE built-in function must contain an equal number of "
      "characters."},
     {Error::TopWithOffset, 15, "A TOP can not be used in the same query or sub-query as a OFFSET."},
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
-    {Error::FrameWithoutOrderBy, 15,
-     "Window frame with ROWS or RANGE must have an ORDER BY clause."},
+    {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
     {Error::UpdateAssignsVariable, 16, "Assigning a variable in UPDATE is not supported here."},
     {Error::WindowWithGroupingSets, 16,

@@ -41,12 +41,10 @@ SqlException errorOf(sqlite3* db) { return errorOf(std::string(sqlite3_errmsg(db
 
 class SqliteCursor final : public Cursor {
  public:
-  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease)
-      : db_(db), lease_(std::move(lease)) {}
+  SqliteCursor(sqlite3* db, runtime::StatementCache::Lease lease) : db_(db), lease_(std::move(lease)) {}
   void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
   void bindTextInPlace(int index, std::string_view text) override {
-    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()),
-                      SQLITE_STATIC);
+    sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
   }
   bool step() override {
     int rc = sqlite3_step(lease_.get());
@@ -103,8 +101,7 @@ bool SqliteBackend::isIdentity(const std::string& object, const std::string& col
   return autoinc != 0;
 }
 
-void SqliteBackend::recordTypes(const std::string& object,
-                                const std::vector<catalog::ColumnInfo>& columns,
+void SqliteBackend::recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
                                 bool /*temporary: SQLite's temp schema is the connection's own*/) {
   catalog_.recordTypes(object, columns);
   catalog_.invalidate();

@@ -21,16 +21,11 @@ enum class Op { Add, Sub, Mul, Div, Mod };
 
 const char* opName(Op op) {
   switch (op) {
-    case Op::Add:
-      return "add";
-    case Op::Sub:
-      return "subtract";
-    case Op::Mul:
-      return "multiply";
-    case Op::Div:
-      return "divide";
-    case Op::Mod:
-      return "modulo";
+    case Op::Add: return "add";
+    case Op::Sub: return "subtract";
+    case Op::Mul: return "multiply";
+    case Op::Div: return "divide";
+    case Op::Mod: return "modulo";
   }
   return "";
 }
@@ -46,15 +41,9 @@ bool isText(int type) { return type == SQLITE_TEXT || type == SQLITE_BLOB; }
 void integerOp(SqlArgs& a, Op op, std::int64_t x, std::int64_t y) {
   std::int64_t r = 0;
   switch (op) {
-    case Op::Add:
-      if (__builtin_add_overflow(x, y, &r)) overflow();
-      break;
-    case Op::Sub:
-      if (__builtin_sub_overflow(x, y, &r)) overflow();
-      break;
-    case Op::Mul:
-      if (__builtin_mul_overflow(x, y, &r)) overflow();
-      break;
+    case Op::Add: if (__builtin_add_overflow(x, y, &r)) overflow(); break;
+    case Op::Sub: if (__builtin_sub_overflow(x, y, &r)) overflow(); break;
+    case Op::Mul: if (__builtin_mul_overflow(x, y, &r)) overflow(); break;
     case Op::Div:
     case Op::Mod:
       if (y == 0) divideByZero();
@@ -68,23 +57,11 @@ void integerOp(SqlArgs& a, Op op, std::int64_t x, std::int64_t y) {
 void realOp(SqlArgs& a, Op op, double x, double y) {
   double r = 0;
   switch (op) {
-    case Op::Add:
-      r = x + y;
-      break;
-    case Op::Sub:
-      r = x - y;
-      break;
-    case Op::Mul:
-      r = x * y;
-      break;
-    case Op::Div:
-      if (y == 0.0) divideByZero();
-      r = x / y;
-      break;
-    case Op::Mod:
-      if (y == 0.0) divideByZero();
-      r = std::fmod(x, y);
-      break;
+    case Op::Add: r = x + y; break;
+    case Op::Sub: r = x - y; break;
+    case Op::Mul: r = x * y; break;
+    case Op::Div: if (y == 0.0) divideByZero(); r = x / y; break;
+    case Op::Mod: if (y == 0.0) divideByZero(); r = std::fmod(x, y); break;
   }
   if (std::isinf(r)) throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", "float"});
   a.set(r);
@@ -124,7 +101,7 @@ void isnull(SqlArgs& a) { a.setValue(a.isNull(0) ? a[1] : a[0]); }
 void newid(SqlArgs& a) {
   thread_local std::mt19937_64 gen{std::random_device{}()};
   std::uint64_t hi = gen(), lo = gen();
-  hi = (hi & 0xFFFFFFFFFFFF0FFFULL) | 0x4000ULL;              // version 4
+  hi = (hi & 0xFFFFFFFFFFFF0FFFULL) | 0x4000ULL;            // version 4
   lo = (lo & 0x3FFFFFFFFFFFFFFFULL) | 0x8000000000000000ULL;  // RFC 4122 variant
   char buf[40];
   std::snprintf(buf, sizeof buf, "%08X-%04X-%04X-%04X-%012llX", static_cast<unsigned>(hi >> 32),
@@ -190,8 +167,7 @@ void toNarrowInt(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   std::int64_t v = ValueConversion::toInt(a[0]);
   if (v < Low || v > High)
-    throw RuntimeError(errors::Error::ArithmeticOverflow,
-                       {"expression", Low == 0 ? "tinyint" : "smallint"});
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", Low == 0 ? "tinyint" : "smallint"});
   a.set(v);
 }
 
@@ -267,8 +243,7 @@ void str(SqlArgs& a) {
   for (std::int64_t d = decimals; d >= 0; --d) {
     char buf[400];
     double scale = std::pow(10.0, static_cast<double>(d));
-    double rounded =
-        std::isfinite(v * scale) ? std::round(v * scale) / scale : v;  // halves away from zero
+    double rounded = std::isfinite(v * scale) ? std::round(v * scale) / scale : v;  // halves away from zero
     std::snprintf(buf, sizeof buf, "%.*f", static_cast<int>(d), rounded);
     std::string s = buf;
     if (static_cast<std::int64_t>(s.size()) <= length)
@@ -286,7 +261,7 @@ void datalength(SqlArgs& a) {
   bool wide = a.integer(1) == 2;
   for (std::size_t i = 0; i < s.size(); ++i) {
     auto c = static_cast<unsigned char>(s[i]);
-    if ((c & 0xC0) == 0x80) continue;                          // continuation byte
+    if ((c & 0xC0) == 0x80) continue;         // continuation byte
     bytes += wide ? (c >= 0xF0 ? 4 : 2) : (c < 0x80 ? 1 : 2);  // 4: a UTF-16 surrogate pair
   }
   a.set(bytes);

@@ -16,27 +16,17 @@ namespace {
 // Bytes a value of a fixed-size type takes; 0 for text (measured at run time).
 int storageBytes(const ast::DataType& t) {
   switch (t.kind) {
-    case TypeKind::Bit:
-      return 1;
-    case TypeKind::Int:
-      return 4;
-    case TypeKind::BigInt:
-    case TypeKind::Float:
-    case TypeKind::DateTime:
-    case TypeKind::DateTime2:
-      return 8;
-    case TypeKind::Money:
-      return t.isSmallMoney() ? 4 : 8;
-    case TypeKind::SmallDateTime:
-      return 4;
-    case TypeKind::Date:
-      return 3;
+    case TypeKind::Bit: return 1;
+    case TypeKind::Int: return 4;
+    case TypeKind::BigInt: case TypeKind::Float: case TypeKind::DateTime: case TypeKind::DateTime2: return 8;
+    case TypeKind::Money: return t.isSmallMoney() ? 4 : 8;
+    case TypeKind::SmallDateTime: return 4;
+    case TypeKind::Date: return 3;
     case TypeKind::Decimal: {
       int p = ast::asDecimal(t).precision;
       return p <= 9 ? 5 : p <= 19 ? 9 : p <= 28 ? 13 : 17;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -89,14 +79,12 @@ bool SqlTranslator::emitRewrittenFunction(const ast::FunctionCallExpr& f) {
     return true;
   }
   if (n == "datalength" && f.args.size() == 1) return emitDataLength(*f.args[0]), true;
-  if (n == "collate" &&
-      f.args.size() == 2) {  // a case-sensitive (_CS_) or binary collation compares bytes
+  if (n == "collate" && f.args.size() == 2) {  // a case-sensitive (_CS_) or binary collation compares bytes
     std::string name = toLower(ast::nodeCast<ast::LiteralExpr>(*f.args[1]).text);
     bool exact = name.find("_cs") != std::string::npos || name.find("_bin") != std::string::npos;
     out_ += '(';
     emit(*f.args[0]);
-    out_ += std::string(" COLLATE ") +
-            (exact ? env_.dialect().exactCollation : runtime::kCollation) + ")";
+    out_ += std::string(" COLLATE ") + (exact ? env_.dialect().exactCollation : runtime::kCollation) + ")";
     return true;
   }
   if (n == "abs" && f.args.size() == 1 && typeOf(*f.args[0]).kind == TypeKind::Int) {
@@ -117,12 +105,11 @@ void SqlTranslator::emitDatePartName(const ast::Expr& part) {
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
-  if (emitBuiltinFunction(f) || emitRewrittenFunction(f) || emitDecimalFunction(f) ||
-      emitOffsetDateFunction(f))
+  if (emitBuiltinFunction(f) || emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f))
     return;
   const std::string& n = f.name;
-  if (n == "error_message" || n == "error_number" || n == "error_severity" || n == "error_state" ||
-      n == "error_line" || n == "error_procedure") {
+  if (n == "error_message" || n == "error_number" || n == "error_severity" ||
+      n == "error_state" || n == "error_line" || n == "error_procedure") {
     Slot s;
     s.kind = Slot::Kind::ErrorInfo;
     s.name = n;
@@ -133,10 +120,8 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
   if (const char* runtime = builtinRuntimeName(n)) name = runtime;
   if ((n == "sum" || n == "avg") && f.args.size() == 1) {
     TypeKind k = typeOf(*f.args[0]).kind;
-    if (k == TypeKind::Money)
-      name = n == "sum" ? "money_sum" : "money_avg";
-    else if (n == "avg" && isIntegerClass(k))
-      name = "tsql_avg_int";
+    if (k == TypeKind::Money) name = n == "sum" ? "money_sum" : "money_avg";
+    else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
   }
   bool datePart = n == "datediff" || n == "dateadd" || n == "datepart" || n == "datename";
   const char* check = f.over ? nullptr : sumRangeCheck(f, typeOf(f), env_.dialect().typedFunctions);
@@ -151,8 +136,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     const ast::Expr& a = *f.args[i];
     if (i == 0 && datePart) {
       emitDatePartName(a);
-    } else if (f.distinct && name == "count" && env_.dialect().trimsTextComparands &&
-               typeOf(a).isText()) {
+    } else if (f.distinct && name == "count" && env_.dialect().trimsTextComparands && typeOf(a).isText()) {
       out_ += "rtrim(";  // 'abc' and 'ABC ' are one value, as the collation would have it
       emit(a);
       out_ += ')';

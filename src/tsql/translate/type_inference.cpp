@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "tsql/ast/decimal_type.h"
+
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 
@@ -34,16 +35,16 @@ bool iequals(std::string_view a, std::string_view b) {
   }
   return true;
 }
-
 // int (length 0) is wider than smallint (2 bytes), smallint than tinyint (1).
 int intWidth(const DataType& t) { return t.length == 0 ? 4 : t.length; }
+
 
 //! The operand type that wins by T-SQL precedence; Unknown if either is unknown.
 DataType dominant(const DataType& a, const DataType& b) {
   if (!a.isKnown() || !b.isKnown()) return ofKind(TypeKind::Unknown);
   if (a.kind == TypeKind::Null) return b;
-  if (b.kind == TypeKind::Null) return a;
   if (a.kind == TypeKind::Int && b.kind == TypeKind::Int) return intWidth(a) >= intWidth(b) ? a : b;
+  if (b.kind == TypeKind::Null) return a;
   return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
 }
 
@@ -131,9 +132,8 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
       n == "error_severity" || n == "error_state" || n == "error_line")
     return ofKind(TypeKind::Int);
-  if (n == "newid" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "replace" ||
-      n == "substring" || n == "left" || n == "right" || n == "upper" || n == "lower" ||
-      n == "error_message")
+  if (n == "newid" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
+      n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message")
     return ofKind(TypeKind::Varchar);
   if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")
     return ofKind(TypeKind::Varchar);
@@ -145,8 +145,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     for (std::size_t i = 1; i < f.args.size(); ++i) t = dominant(t, arg(i));
     return t;
   }
-  if (n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile")
-    return ofKind(TypeKind::BigInt);
+  if (n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile") return ofKind(TypeKind::BigInt);
   if (n == "percent_rank" || n == "cume_dist") return ofKind(TypeKind::Float);
   if (n == "lag" || n == "lead" || n == "first_value" || n == "last_value") return arg(0);
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
@@ -154,8 +153,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);
     // SUM and AVG of smallint and tinyint are int
     if ((n == "sum" || n == "avg") && t.kind == TypeKind::Int) return ofKind(TypeKind::Int);
-    if ((n == "sum" || n == "avg") && t.kind == TypeKind::Decimal)
-      return ast::decimalAggregate(n == "avg", t);
+    if ((n == "sum" || n == "avg") && t.kind == TypeKind::Decimal) return ast::decimalAggregate(n == "avg", t);
     return t;
   }
   return {};
@@ -167,8 +165,7 @@ DataType SqlTranslator::binaryType(const ast::BinaryExpr& b) {
   if (b.op >= ast::BinaryOp::Eq) return ofKind(TypeKind::Bit);
   DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
   DataType winner = dominant(lt, rt);
-  if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod)
-    return ast::decimalResult(b.op, lt, rt);
+  if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod) return ast::decimalResult(b.op, lt, rt);
   if (b.op == ast::BinaryOp::Add && (lt.isText() || lt.kind == TypeKind::Null) &&
       (rt.isText() || rt.kind == TypeKind::Null) && (lt.isText() || rt.isText()))
     return lt.isText() ? lt : rt;
@@ -200,26 +197,21 @@ DataType SqlTranslator::computeType(const ast::Expr& e) {
     case NodeKind::Literal: {
       const auto& l = ast::nodeCast<ast::LiteralExpr>(e);
       switch (l.literalKind) {
-        case ast::LiteralKind::Null:
-          return ofKind(TypeKind::Null);
-        case ast::LiteralKind::Integer:
-          return integerLiteralType(l.text);
-        case ast::LiteralKind::Number:
-          return numberLiteralType(l.text);
+        case ast::LiteralKind::Null: return ofKind(TypeKind::Null);
+        case ast::LiteralKind::Integer: return integerLiteralType(l.text);
+        case ast::LiteralKind::Number: return numberLiteralType(l.text);
         case ast::LiteralKind::String:
           if (l.binary) return binaryLiteralType(l.text);
           return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
       }
       return {};
     }
-    case NodeKind::ColumnRef:
-      return columnType(ast::nodeCast<ast::ColumnRefExpr>(e));
+    case NodeKind::ColumnRef: return columnType(ast::nodeCast<ast::ColumnRefExpr>(e));
     case NodeKind::Variable: {
       const DataType* t = env_.variableType(ast::nodeCast<ast::VariableExpr>(e).name);
       return t ? *t : DataType{};
     }
-    case NodeKind::SystemVariable:
-      return ofKind(TypeKind::Int);
+    case NodeKind::SystemVariable: return ofKind(TypeKind::Int);
     case NodeKind::HostParameter:
       return env_.hostParameterType(ast::nodeCast<ast::HostParameterExpr>(e).name);
     case NodeKind::Unary: {
@@ -230,18 +222,12 @@ DataType SqlTranslator::computeType(const ast::Expr& e) {
         t.length = 2;  // -tinyint
       return t;
     }
-    case NodeKind::Binary:
-      return binaryType(ast::nodeCast<ast::BinaryExpr>(e));
-    case NodeKind::FunctionCall:
-      return functionType(ast::nodeCast<ast::FunctionCallExpr>(e));
-    case NodeKind::Cast:
-      return ast::nodeCast<ast::CastExpr>(e).type;
-    case NodeKind::Case:
-      return caseType(ast::nodeCast<ast::CaseExpr>(e));
-    case NodeKind::Subquery:
-      return queryType(*ast::nodeCast<ast::SubqueryExpr>(e).query);
-    default:
-      return ofKind(TypeKind::Bit);  // predicates
+    case NodeKind::Binary: return binaryType(ast::nodeCast<ast::BinaryExpr>(e));
+    case NodeKind::FunctionCall: return functionType(ast::nodeCast<ast::FunctionCallExpr>(e));
+    case NodeKind::Cast: return ast::nodeCast<ast::CastExpr>(e).type;
+    case NodeKind::Case: return caseType(ast::nodeCast<ast::CaseExpr>(e));
+    case NodeKind::Subquery: return queryType(*ast::nodeCast<ast::SubqueryExpr>(e).query);
+    default: return ofKind(TypeKind::Bit);  // predicates
   }
 }
 

@@ -83,6 +83,20 @@ CREATE OR REPLACE FUNCTION tsql_int(x numeric) RETURNS integer LANGUAGE sql IMMU
 CREATE OR REPLACE FUNCTION tsql_int(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::integer $$;
 CREATE OR REPLACE FUNCTION tsql_bigint(x numeric) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
 CREATE OR REPLACE FUNCTION tsql_bigint(x text) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trim(x)::bigint $$;
+CREATE OR REPLACE FUNCTION tsql_smallint(x numeric) RETURNS integer LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF x < -32768 OR x > 32767 THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type smallint.';
+  END IF;
+  RETURN x;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_tinyint(x numeric) RETURNS integer LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF x < 0 OR x > 255 THEN
+    RAISE EXCEPTION 'Arithmetic overflow error converting expression to data type tinyint.';
+  END IF;
+  RETURN x;
+END $$;
 CREATE OR REPLACE FUNCTION tsql_int(x double precision) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::integer $$;
 CREATE OR REPLACE FUNCTION tsql_bigint(x double precision) RETURNS bigint LANGUAGE sql IMMUTABLE AS $$ SELECT trunc(x)::bigint $$;
 CREATE OR REPLACE FUNCTION tsql_float(x numeric) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x::double precision $$;

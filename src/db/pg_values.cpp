@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tsql/errors/error_table.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
 
@@ -84,6 +85,16 @@ std::string overflowMessage(const std::string& msg) {
   else if (msg.rfind("bigint out of range", 0) == 0) type = "bigint";
   else if (msg.rfind("smallint out of range", 0) == 0) type = "smallint";
   return std::string("Arithmetic overflow error converting expression to data type ") + type + ".";
+}
+
+// "function foo(integer) does not exist" -> "foo"; empty for any other message
+// (an operator the server lacks is not a function).
+std::string unknownFunctionName(const char* msg) {
+  std::string_view m = msg ? msg : "";
+  constexpr std::string_view head = "function ";
+  std::size_t paren = m.find('(');
+  if (!m.starts_with(head) || paren == std::string_view::npos || !m.ends_with(" does not exist")) return {};
+  return std::string(m.substr(head.size(), paren - head.size()));
 }
 
 }  // namespace
@@ -175,6 +186,8 @@ int errorNumber(const PGresult* r) {
   if (s == "42P01") return 208;                    // no such table
   if (s == "42703") return 207;                    // no such column
   if (s == "42P07") return 2714;                   // already exists
+  if (s == "42883" && !unknownFunctionName(PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY)).empty())
+    return tsql::errors::number(tsql::errors::Error::UnknownFunction);
   if (s == "22012") return 8134;                   // divide by zero
   if (s == "22003") return 8115;                   // a number out of its type's range
   if (s == "40001" || s == "40P01") return 1205;  // serialization failure, deadlock
@@ -197,6 +210,8 @@ std::string errorMessage(const PGresult* r, PGconn* conn) {
     return "Conversion failed when converting date and/or time from character string.";
   if (state && std::strcmp(state, "42P01") == 0) return missingNameMessage(msg, true);
   if (state && std::strcmp(state, "42703") == 0) return missingNameMessage(msg, false);
+  if (state && std::strcmp(state, "42883") == 0 && !unknownFunctionName(msg.c_str()).empty())
+    return tsql::errors::message(tsql::errors::Error::UnknownFunction, {unknownFunctionName(msg.c_str())});
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
   return msg;
 }

@@ -48,6 +48,9 @@ DataType typeFromName(std::string_view name) {
   t.kind = typeKindFromName(name);
   if (iequals(name, "smallmoney")) t.precision = DataType::kSmallMoneyPrecision;
   if (iequals(name, "real")) t.precision = DataType::kRealPrecision;
+  // smallint and tinyint are int that keeps its width in bytes, for their arithmetic's range
+  if (iequals(name, "smallint")) t.length = 2;
+  if (iequals(name, "tinyint")) t.length = 1;
   t.binary = iequals(name, "varbinary") || iequals(name, "binary");
   if (t.kind == TypeKind::DateTime2) t.precision = 7;  // fraction digits
   if (iequals(name, "datetimeoffset")) {
@@ -71,7 +74,7 @@ std::string typeToSql(const DataType& t) {
   if (t.isSmallMoney()) return "smallmoney";
   switch (t.kind) {
     case TypeKind::Bit: return "bit";
-    case TypeKind::Int: return "int";
+    case TypeKind::Int: return t.length == 2 ? "smallint" : t.length == 1 ? "tinyint" : "int";
     case TypeKind::BigInt: return "bigint";
     case TypeKind::Decimal:
       return "decimal(" + std::to_string(t.precision ? t.precision : 18) + "," +

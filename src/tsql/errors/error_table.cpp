@@ -29,6 +29,7 @@ constexpr ErrorEntry kTable[] = {
     {Error::UnknownDatepart, 15, "'%1' is not a recognized datepart option."},
     {Error::FunctionArguments, 15, "The %1 function requires %2 argument(s)."},
     {Error::FunctionArgumentRange, 15, "The %1 function requires %2 to %3 arguments."},
+    {Error::UnknownFunction, 15, "'%1' is not a recognized built-in function name."},
     {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
     {Error::InvalidColumn, 16, "Invalid column name '%1'."},
     {Error::InvalidObject, 16, "Invalid object name '%1'."},
@@ -113,6 +114,9 @@ constexpr ErrorEntry kTable[] = {
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
     {Error::UpdateAssignsVariable, 16, "Assigning a variable in UPDATE is not supported here."},
+    {Error::WindowWithGroupingSets, 16,
+     "Windowed functions are not supported together with ROLLUP, CUBE or GROUPING SETS; group in a "
+     "derived table and apply the window over it."},
     {Error::UserMessage, 16, "%1"},
 };
 

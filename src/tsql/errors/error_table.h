@@ -24,6 +24,7 @@ enum class Error : int {
   UnknownDatepart = 155,
   FunctionArguments = 174,      //!< function %1 given another count than its %2
   FunctionArgumentRange = 189,  //!< function %1 given fewer than %2 or more than %3
+  UnknownFunction = 195,        //!< %1 names no built-in function
   MissingParameter = 201,       //!< procedure %1 called without parameter %2
   InvalidColumn = 207,          //!< %1
   InvalidObject = 208,          //!< %1
@@ -84,6 +85,7 @@ enum class Error : int {
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run
+  WindowWithGroupingSets = 40001,  //!< a window function in a query with ROLLUP, CUBE or GROUPING SETS
   UserMessage = 50000,          //!< a message the batch itself raised, %1
 };
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "tsql/errors/error_table.h"
+
 namespace tsql::exec {
 
 namespace {
@@ -19,6 +21,7 @@ std::string lastPart(std::string_view name) {
 SqlError nameError(SqlError e) {
   constexpr std::string_view kTable = "no such table: ";
   constexpr std::string_view kColumn = "no such column: ";
+  constexpr std::string_view kFunction = "no such function: ";
   std::string_view msg = e.message;
   if (msg.starts_with(kTable)) {
     e.number = 208;
@@ -26,6 +29,10 @@ SqlError nameError(SqlError e) {
   } else if (msg.starts_with(kColumn)) {
     e.number = 207;
     e.message = "Invalid column name '" + lastPart(msg.substr(kColumn.size())) + "'.";
+  } else if (msg.starts_with(kFunction)) {
+    e.number = errors::number(errors::Error::UnknownFunction);
+    e.severity = errors::severityOf(e.number);
+    e.message = errors::message(errors::Error::UnknownFunction, {msg.substr(kFunction.size())});
   }
   return e;
 }

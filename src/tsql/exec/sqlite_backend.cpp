@@ -49,6 +49,10 @@ StorageFault storageFaultOf(int code) {
 // fault of the file itself is also kept in `worst` for the batch's result.
 SqlException errorOf(sqlite3* db, const std::string& msg, StorageFault& worst) {
   const StorageFault fault = storageFaultOf(sqlite3_extended_errcode(db));
+  if (fault == StorageFault::None && msg == "integer overflow")  // sum() past bigint's range
+    return SqlException(
+        {errors::number(errors::Error::ArithmeticOverflow), 16, 1, 0,
+         errors::message(errors::Error::ArithmeticOverflow, {"expression", "bigint"})});
   if (fault == StorageFault::None)
     return SqlException(nameError({numberForSqliteMessage(msg), 16, 1, 0, msg}));
   worst = std::max(worst, fault);

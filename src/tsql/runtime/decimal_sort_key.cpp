@@ -4,7 +4,10 @@
 // (above every digit), so a longer negative digit run sorts first: -0.123 < -0.12.
 #include "tsql/runtime/decimal_sort_key.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <utility>
 
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/sql_args.h"
@@ -26,38 +29,68 @@ void sortKey(SqlArgs& a) {
   a.set(decimalSortKey(decimalOf(a[0])));
 }
 
-// MIN / MAX: the extreme value seen so far, kept as SQLite gave it.
+// MIN / MAX, also over a window's frame: the candidates still in the frame in arrival
+// order, each beating every later one (a sliding-window extreme), numbered by arrival
+// so the row leaving the frame (SQLite removes the oldest first, NULLs too) is known.
 struct Extreme {
-  sqlite3_value* best;
+  std::deque<std::pair<std::int64_t, sqlite3_value*>>* kept;
+  std::int64_t added;
+  std::int64_t removed;
 };
+
+void release(Extreme* e) {
+  if (e == nullptr || e->kept == nullptr) return;
+  for (auto& k : *e->kept) sqlite3_value_free(k.second);
+  delete e->kept;
+  e->kept = nullptr;
+}
 
 template <int Sign>  // +1 keeps the greatest, -1 the least
 void extremeStep(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   auto* e = static_cast<Extreme*>(sqlite3_aggregate_context(ctx, sizeof(Extreme)));
   if (e == nullptr) return sqlite3_result_error_nomem(ctx);
+  std::int64_t seq = e->added++;
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
   try {
-    if (e->best && Sign * compare(decimalOf(argv[0]), decimalOf(e->best)) <= 0) return;
-    sqlite3_value_free(e->best);
-    e->best = sqlite3_value_dup(argv[0]);
-    if (e->best == nullptr) sqlite3_result_error_nomem(ctx);
+    if (e->kept == nullptr) e->kept = new std::deque<std::pair<std::int64_t, sqlite3_value*>>();
+    Decimal value = decimalOf(argv[0]);
+    while (!e->kept->empty() && Sign * compare(decimalOf(e->kept->back().second), value) <= 0) {
+      sqlite3_value_free(e->kept->back().second);
+      e->kept->pop_back();
+    }
+    sqlite3_value* copy = sqlite3_value_dup(argv[0]);
+    if (copy == nullptr) return sqlite3_result_error_nomem(ctx);
+    e->kept->emplace_back(seq, copy);
   } catch (const std::exception& ex) {  // nothing may unwind through SQLite's C frames
     sqlite3_result_error(ctx, ex.what(), -1);
   }
 }
 
-void extremeFinal(sqlite3_context* ctx) {
+void extremeInverse(sqlite3_context* ctx, int, sqlite3_value**) {
+  auto* e = static_cast<Extreme*>(sqlite3_aggregate_context(ctx, sizeof(Extreme)));
+  if (e == nullptr) return sqlite3_result_error_nomem(ctx);
+  std::int64_t seq = e->removed++;
+  if (e->kept == nullptr || e->kept->empty() || e->kept->front().first != seq) return;
+  sqlite3_value_free(e->kept->front().second);
+  e->kept->pop_front();
+}
+
+void extremeValue(sqlite3_context* ctx) {
   auto* e = static_cast<Extreme*>(sqlite3_aggregate_context(ctx, 0));
-  if (e == nullptr || e->best == nullptr) return sqlite3_result_null(ctx);
-  sqlite3_result_value(ctx, e->best);
-  sqlite3_value_free(e->best);
-  e->best = nullptr;
+  if (e == nullptr || e->kept == nullptr || e->kept->empty()) return sqlite3_result_null(ctx);
+  sqlite3_result_value(ctx, e->kept->front().second);
+}
+
+void extremeFinal(sqlite3_context* ctx) {
+  extremeValue(ctx);
+  release(static_cast<Extreme*>(sqlite3_aggregate_context(ctx, 0)));
 }
 
 template <int Sign>
 int defineExtreme(sqlite3* db, const char* name) {
-  return sqlite3_create_function_v2(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr,
-                                    extremeStep<Sign>, extremeFinal, nullptr);
+  return sqlite3_create_window_function(db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                        extremeStep<Sign>, extremeFinal, extremeValue,
+                                        extremeInverse, nullptr);
 }
 
 }  // namespace

@@ -161,6 +161,16 @@ void toInt(SqlArgs& a) {
   a.set(ValueConversion::toInt(a[0]));
 }
 
+// smallint and tinyint results of arithmetic, refused past their type's range.
+template <std::int64_t Low, std::int64_t High>
+void toNarrowInt(SqlArgs& a) {
+  if (a.isNull(0)) return a.setNull();
+  std::int64_t v = ValueConversion::toInt(a[0]);
+  if (v < Low || v > High)
+    throw RuntimeError(errors::Error::ArithmeticOverflow, {"expression", Low == 0 ? "tinyint" : "smallint"});
+  a.set(v);
+}
+
 void toBigint(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
   a.set(ValueConversion::toInt(a[0], true));
@@ -286,6 +296,8 @@ int NumberFunctions::install(sqlite3* db) {
                        defineFunction<toBit>(db, "tsql_bit", 1),
                        defineFunction<toInt>(db, "tsql_int", 1),
                        defineFunction<toBigint>(db, "tsql_bigint", 1),
+                       defineFunction<toNarrowInt<-32768, 32767>>(db, "tsql_smallint", 1),
+                       defineFunction<toNarrowInt<0, 255>>(db, "tsql_tinyint", 1),
                        defineFunction<toFloat>(db, "tsql_float", 1),
                        defineFunction<toMoney>(db, "tsql_money", 1),
                        defineFunction<toSmallMoney>(db, "tsql_smallmoney", 1),

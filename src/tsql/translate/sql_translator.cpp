@@ -214,9 +214,13 @@ void SqlTranslator::emitUnary(const ast::UnaryExpr& u) {
       if (ast::DataType t = typeOf(*u.operand); t.kind == TypeKind::Decimal) {
         emitDecimalNegate(*u.operand, t);
       } else if (numericOrNull(t)) {
-        out_ += "(-";
+        // -(-2147483648) is past int's range; a constant's negation never is
+        const char* check = u.operand->kind == ast::NodeKind::Literal
+                                ? nullptr
+                                : integerRangeCheck(typeOf(u), env_.dialect().typedFunctions);
+        out_ += check ? std::string(check) + "((-" : std::string("(-");
         emit(*u.operand);
-        out_ += ')';
+        out_ += check ? "))" : ")";
       } else {
         emitConversion("tsql_neg", *u.operand);
       }
@@ -264,12 +268,14 @@ void SqlTranslator::emitArithmetic(const ast::BinaryExpr& b) {
   ast::DataType lt = typeOf(*b.lhs);
   ast::DataType rt = typeOf(*b.rhs);
   if (emitDecimalArithmetic(b, lt, rt)) return;
-  // int + - * int is an int, and past int's range SQL Server's 8115 (the databases
-  // would go on in 64 bits)
-  bool intResult = b.op <= ast::BinaryOp::Mul && numericOrNull(lt) && numericOrNull(rt) &&
-                   typeOf(b).kind == TypeKind::Int;
-  if (!intResult) return emitArithmeticOperator(b, lt, rt);
-  out_ += "tsql_int(";
+  // int + - * int is an int (smallint, tinyint, bigint alike), and past its range SQL
+  // Server's 8115 (the databases would go on in 64 bits or in floating point)
+  const char* check = b.op <= ast::BinaryOp::Mul && numericOrNull(lt) && numericOrNull(rt)
+                          ? integerRangeCheck(typeOf(b), env_.dialect().typedFunctions)
+                          : nullptr;
+  if (!check) return emitArithmeticOperator(b, lt, rt);
+  out_ += check;
+  out_ += '(';
   emitArithmeticOperator(b, lt, rt);
   out_ += ')';
 }

@@ -124,6 +124,8 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     else if (n == "avg" && isIntegerClass(k)) name = "tsql_avg_int";
   }
   bool datePart = n == "datediff" || n == "dateadd" || n == "datepart" || n == "datename";
+  const char* check = f.over ? nullptr : sumRangeCheck(f, typeOf(f), env_.dialect().typedFunctions);
+  if (check) out_ += std::string(check) + '(';
   // LEFT and RIGHT are join keywords to SQLite; quoted, they name the functions.
   out_ += (n == "left" || n == "right") ? quoteIdent(name) : name;
   out_ += '(';
@@ -142,7 +144,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
       emit(a);
     }
   }
-  out_ += ')';
+  out_ += check ? "))" : ")";
 }
 
 }  // namespace tsql::translate

@@ -135,12 +135,15 @@ std::vector<const ast::Expr*> SqlTranslator::orderKeysOutsideOutputs(const ast::
 
 // In one copy of the core: ", key AS tsql_key_i" for each key the ORDER BY needs.
 void SqlTranslator::emitHiddenOrderKeys() {
+  // a window function among them is refused as a window, not as one outside the select list
+  bool allowed = std::exchange(windowsAllowed_, true);
   for (std::size_t i = 0; i < hiddenOrderKeys_.size(); ++i) {
     if (!hiddenOrderKeys_[i]) continue;
     out_ += ", ";
     emit(*hiddenOrderKeys_[i]);
     out_ += " AS " + hiddenOrderKeyName(i);
   }
+  windowsAllowed_ = allowed;
 }
 
 std::string SqlTranslator::hiddenOrderKeyName(std::size_t index) {

@@ -11,6 +11,31 @@ inline bool isIntegerClass(ast::TypeKind k) {
   return k == ast::TypeKind::Int || k == ast::TypeKind::BigInt || k == ast::TypeKind::Bit;
 }
 
+//! smallint and tinyint are int whose length is their width in bytes (int's is 0).
+constexpr int kSmallIntBytes = 2;
+constexpr int kTinyIntBytes = 1;
+
+//! The runtime conversion that keeps an integer result of type `t` in its type's range
+//! (8115 past it), as SQL Server's int, smallint and tinyint arithmetic does; nullptr
+//! for other types, and for bigint where the database's own bigint arithmetic refuses
+//! past its range (`ownBigintOverflow`: the server's; SQLite's goes on in floating point).
+inline const char* integerRangeCheck(const ast::DataType& t, bool ownBigintOverflow) {
+  if (t.kind == ast::TypeKind::BigInt) return ownBigintOverflow ? nullptr : "tsql_bigint";
+  if (t.kind != ast::TypeKind::Int) return nullptr;
+  return t.length == kSmallIntBytes  ? "tsql_smallint"
+         : t.length == kTinyIntBytes ? "tsql_tinyint"
+                                     : "tsql_int";
+}
+
+//! The check around SUM(x) whose result is `sumType`: SQL Server's SUM of int is an
+//! int, refused past its range. SQLite's sum refuses past bigint's range by itself, the
+//! server's sum of bigint is a numeric that would go on.
+inline const char* sumRangeCheck(const ast::FunctionCallExpr& f, const ast::DataType& sumType,
+                                 bool typedDatabase) {
+  return f.name == "sum" && f.args.size() == 1 ? integerRangeCheck(sumType, !typedDatabase)
+                                               : nullptr;
+}
+
 inline bool isNullLiteral(const ast::Expr& e) {
   const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
   return l && l->literalKind == ast::LiteralKind::Null;

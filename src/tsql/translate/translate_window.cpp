@@ -7,6 +7,7 @@
 // are window functions too.
 #include "core/strings.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -51,13 +52,19 @@ const char* boundText(ast::FrameBoundKind k) {
 
 void SqlTranslator::emitWindowFunction(const ast::FunctionCallExpr& f) {
   if (!windowsAllowed_) throw TranslateError(errors::Error::WindowOutsideSelect);
+  // Each grouping set's copy of the core would number and total only its own groups.
+  if (groupingSet_ && groupingSet_->copies)
+    throw TranslateError(errors::Error::WindowWithGroupingSets);
   checkWindow(f);
   bool allowed = std::exchange(windowsAllowed_, false);  // none inside its arguments or its window
+  const char* check = sumRangeCheck(f, typeOf(f), env_.dialect().typedFunctions);
+  if (check) out_ += std::string(check) + '(';
   if (f.name == "ntile" || f.name == "lag" || f.name == "lead")
     emitCountedWindowFunction(f);
   else
     emitFunction(f);
   emitOver(*f.over);
+  if (check) out_ += ')';
   windowsAllowed_ = allowed;
 }
 

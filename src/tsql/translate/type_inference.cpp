@@ -35,11 +35,15 @@ bool iequals(std::string_view a, std::string_view b) {
   }
   return true;
 }
+// int (length 0) is wider than smallint (2 bytes), smallint than tinyint (1).
+int intWidth(const DataType& t) { return t.length == 0 ? 4 : t.length; }
+
 
 //! The operand type that wins by T-SQL precedence; Unknown if either is unknown.
 DataType dominant(const DataType& a, const DataType& b) {
   if (!a.isKnown() || !b.isKnown()) return ofKind(TypeKind::Unknown);
   if (a.kind == TypeKind::Null) return b;
+  if (a.kind == TypeKind::Int && b.kind == TypeKind::Int) return intWidth(a) >= intWidth(b) ? a : b;
   if (b.kind == TypeKind::Null) return a;
   return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
 }
@@ -147,6 +151,8 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
     DataType t = arg(0);
     if (n == "sum" && t.kind == TypeKind::Bit) return ofKind(TypeKind::Int);
+    // SUM and AVG of smallint and tinyint are int
+    if ((n == "sum" || n == "avg") && t.kind == TypeKind::Int) return ofKind(TypeKind::Int);
     if ((n == "sum" || n == "avg") && t.kind == TypeKind::Decimal) return ast::decimalAggregate(n == "avg", t);
     return t;
   }
@@ -210,7 +216,11 @@ DataType SqlTranslator::computeType(const ast::Expr& e) {
       return env_.hostParameterType(ast::nodeCast<ast::HostParameterExpr>(e).name);
     case NodeKind::Unary: {
       const auto& u = ast::nodeCast<ast::UnaryExpr>(e);
-      return u.op == ast::UnaryOp::Not ? ofKind(TypeKind::Bit) : typeOf(*u.operand);
+      if (u.op == ast::UnaryOp::Not) return ofKind(TypeKind::Bit);
+      DataType t = typeOf(*u.operand);
+      if (u.op == ast::UnaryOp::Negate && t.kind == TypeKind::Int && t.length == 1)
+        t.length = 2;  // -tinyint
+      return t;
     }
     case NodeKind::Binary: return binaryType(ast::nodeCast<ast::BinaryExpr>(e));
     case NodeKind::FunctionCall: return functionType(ast::nodeCast<ast::FunctionCallExpr>(e));

@@ -165,7 +165,12 @@ DataType SqlTranslator::binaryType(const ast::BinaryExpr& b) {
   if (b.op >= ast::BinaryOp::Eq) return ofKind(TypeKind::Bit);
   DataType lt = typeOf(*b.lhs), rt = typeOf(*b.rhs);
   DataType winner = dominant(lt, rt);
-  if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod) return ast::decimalResult(b.op, lt, rt);
+  if (winner.kind == TypeKind::Decimal && b.op <= ast::BinaryOp::Mod) {
+    // Text meeting a decimal is read as that decimal's own precision and scale.
+    if (lt.isText()) lt = winner;
+    if (rt.isText()) rt = winner;
+    return ast::decimalResult(b.op, lt, rt);
+  }
   if (b.op == ast::BinaryOp::Add && (lt.isText() || lt.kind == TypeKind::Null) &&
       (rt.isText() || rt.kind == TypeKind::Null) && (lt.isText() || rt.isText()))
     return lt.isText() ? lt : rt;

@@ -1,6 +1,8 @@
 // The desktop's backups: signing in with no backup made today puts one in the folder
 // the owner chose and the status bar tells its age, turning to a warning once the last
 // backup is more than 3 days old (pictured); 检查 lists what it found.
+#include <unistd.h>
+
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>

@@ -41,6 +41,13 @@ QStringList problemsOf(db::Connection& connection) {
   return lines;
 }
 
+host::BackupProgress reportTo(QProgressDialog& progress) {
+  return [&progress](int done, int total) {
+    progress.setMaximum(total);
+    progress.setValue(done);
+  };
+}
+
 }  // namespace
 
 BackupActions::BackupActions(QMainWindow& window, QtUi& ui)
@@ -98,17 +105,12 @@ host::DailyBackup BackupActions::daily() const {
   return host::DailyBackup(address(), host::backupFolderSetting(), clock_);
 }
 
-host::BackupProgress BackupActions::progressWindow(const QString& title) {
-  auto* progress = new QProgressDialog(title, QString(), 0, 0, &window_);
+std::unique_ptr<QProgressDialog> BackupActions::progressWindow(const QString& title) {
+  auto progress = std::make_unique<QProgressDialog>(title, QString(), 0, 0, &window_);
   progress->setObjectName("backupProgress");
-  progress->setAttribute(Qt::WA_DeleteOnClose);
   progress->setWindowModality(Qt::WindowModal);
   progress->setMinimumDuration(0);
-  progress->setAutoClose(true);
-  return [progress](int done, int total) {
-    progress->setMaximum(total);
-    progress->setValue(done);  // reaching the maximum closes (and frees) it
-  };
+  return progress;
 }
 
 void BackupActions::fail(const char* caption, const std::exception& e) {
@@ -118,7 +120,9 @@ void BackupActions::fail(const char* caption, const std::exception& e) {
 void BackupActions::backUpOnSignIn() {
   try {
     host::DailyBackup backups = daily();
-    if (backups.due()) backups.runIfDue(host::currentHost().db(), progressWindow("正在自动备份…"));
+    if (!backups.due()) return showAge();
+    const auto progress = progressWindow("正在自动备份…");
+    backups.runIfDue(host::currentHost().db(), reportTo(*progress));
   } catch (const std::exception& e) {
     fail("自动备份", e);
   }
@@ -127,8 +131,9 @@ void BackupActions::backUpOnSignIn() {
 
 void BackupActions::backUpTo(const QString& out) {
   try {
+    const auto progress = progressWindow("正在备份…");
     host::DailyBackup::backupTo(host::currentHost().db(), address(), out.toStdString(),
-                                progressWindow("正在备份…"));
+                                reportTo(*progress));
     ui_.messageBox("已备份到 " + out.toStdString(), "备份", host::mtInformation, host::mbOK);
   } catch (const std::exception& e) {
     fail("备份", e);

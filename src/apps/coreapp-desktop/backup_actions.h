@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "host/services/daily_backup.h"
@@ -16,6 +17,7 @@
 class QLabel;
 class QMainWindow;
 class QMenu;
+class QProgressDialog;
 
 namespace desktop {
 
@@ -48,7 +50,8 @@ class BackupActions : public QObject {
  private:
   std::string address() const;
   host::DailyBackup daily() const;
-  host::BackupProgress progressWindow(const QString& title);
+  //! A progress window for one backup; it goes when the returned pointer does.
+  std::unique_ptr<QProgressDialog> progressWindow(const QString& title);
   void fail(const char* caption, const std::exception& e);
 
   QMainWindow& window_;

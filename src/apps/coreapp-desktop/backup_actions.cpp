@@ -195,6 +195,7 @@ void BackupActions::showAge() {
   const host::BackupAge age = daily().age();
   age_->setText(qs(age.text));
   age_->setStyleSheet(age.warning ? "color: white; background: #c62828; padding: 0 6px;" : "");
+  age_->setMinimumWidth(age_->sizeHint().width());  // the status bar makes room for the whole text
   age_->setToolTip(qs(daily().folder()));
 }
 

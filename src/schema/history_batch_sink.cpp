@@ -28,6 +28,9 @@ std::string fieldText(const Field& f) {
     case Field::Kind::Text: return core::QuotedStr(f.text);
     case Field::Kind::Integer: return std::to_string(f.number);
     case Field::Kind::Decimal: return decimalText(f.number, f.places);
+    case Field::Kind::BillId:
+      return std::string("(select id from ") + f.table +
+             " where orgid = '0001' and billno = " + core::QuotedStr(f.text) + ")";
   }
   return "null";
 }

@@ -10,18 +10,26 @@
 
 namespace schema {
 
-//! One value of a row: text, an integer, or an exact decimal `units / 10^places`.
+//! One value of a row: text, an integer, an exact decimal `units / 10^places`, or the
+//! id of a bill written earlier (the database gives it, so the rows name its billno).
 struct Field {
-  enum class Kind { Text, Integer, Decimal };
+  enum class Kind { Text, Integer, Decimal, BillId };
   Kind kind = Kind::Integer;
-  std::string text;
-  long long number = 0;  //!< the integer, or the decimal's units
-  int places = 0;        //!< decimals of a Decimal
+  std::string text;             //!< the text, or the bill's billno
+  long long number = 0;         //!< the integer, or the decimal's units
+  int places = 0;               //!< decimals of a Decimal
+  const char* table = nullptr;  //!< the bill's header table of a BillId
 };
 
-inline Field textField(std::string v) { return {Field::Kind::Text, std::move(v), 0, 0}; }
-inline Field integerField(long long v) { return {Field::Kind::Integer, {}, v, 0}; }
-inline Field decimalField(long long units, int places) { return {Field::Kind::Decimal, {}, units, places}; }
+inline Field textField(std::string v) { return {Field::Kind::Text, std::move(v), 0, 0, nullptr}; }
+inline Field integerField(long long v) { return {Field::Kind::Integer, {}, v, 0, nullptr}; }
+inline Field decimalField(long long units, int places) {
+  return {Field::Kind::Decimal, {}, units, places, nullptr};
+}
+//! The id of branch '0001''s bill `billno` in `table`, written before this row.
+inline Field billIdField(const char* table, std::string billno) {
+  return {Field::Kind::BillId, std::move(billno), 0, 0, table};
+}
 
 using Row = std::vector<Field>;
 

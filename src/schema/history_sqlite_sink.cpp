@@ -1,5 +1,5 @@
 // SqliteHistorySink: a prepared INSERT per table shape, bound field by field; the new
-// row's id is SQLite's rowid.
+// row's id is SQLite's rowid. A bill's id is read back by its billno (indexed).
 #include "schema/history_sqlite_sink.h"
 
 #include <algorithm>
@@ -33,6 +33,22 @@ double asDouble(const Field& f) {
 
 SqliteHistorySink::~SqliteHistorySink() {
   for (auto& [shape, stmt] : statements_) sqlite3_finalize(stmt);
+  for (auto& [table, stmt] : billIds_) sqlite3_finalize(stmt);
+}
+
+long long SqliteHistorySink::billId(const Field& bill) {
+  sqlite3_stmt*& stmt = billIds_[bill.table];
+  const std::string sql =
+      std::string("select id from ") + bill.table + " where orgid = '0001' and billno = ?1";
+  if (!stmt && sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+    throw std::runtime_error(sqlite3_errmsg(db_));
+  sqlite3_bind_text(stmt, 1, bill.text.c_str(), static_cast<int>(bill.text.size()),
+                    SQLITE_TRANSIENT);
+  const bool found = sqlite3_step(stmt) == SQLITE_ROW;
+  const long long id = found ? sqlite3_column_int64(stmt, 0) : 0;
+  sqlite3_reset(stmt);
+  if (!found) throw std::runtime_error(std::string("no bill ") + bill.text + " in " + bill.table);
+  return id;
 }
 
 sqlite3_stmt* SqliteHistorySink::prepared(const TableShape& shape) {
@@ -55,6 +71,7 @@ long long SqliteHistorySink::insert(const TableShape& shape, const Row& row) {
         break;
       case Field::Kind::Integer: sqlite3_bind_int64(stmt, at++, f.number); break;
       case Field::Kind::Decimal: sqlite3_bind_double(stmt, at++, asDouble(f)); break;
+      case Field::Kind::BillId: sqlite3_bind_int64(stmt, at++, billId(f)); break;
     }
   }
   if (sqlite3_step(stmt) != SQLITE_DONE) {

@@ -27,9 +27,11 @@ class SqliteHistorySink : public HistorySink {
  private:
   long long insert(const TableShape& shape, const Row& row);
   sqlite3_stmt* prepared(const TableShape& shape);
+  long long billId(const Field& bill);
 
   sqlite3* db_;
   std::map<const TableShape*, sqlite3_stmt*> statements_;
+  std::map<std::string, sqlite3_stmt*> billIds_;  //!< by header table
 };
 
 }  // namespace schema

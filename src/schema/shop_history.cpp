@@ -29,6 +29,14 @@ const TableShape kOrders{"vt_x_xmzzk",
                          "uid, billno, billdate, kh_id, jhrq, ck_id, kdr_id, ywy_id, hjje, hjsk, status, ispay, zfflag",
                          "orgid, khlx, lxr, tel, gcxmmc, zdzk, jmje, version, zzryinfo, hccb",
                          "'0001', '现结', '联系人', '13900000000', '门头广告', 1, 0, 1, '员工', 0"};
+const TableShape kMethods{"vt_b_jsfs", "code, name, isort", "orgid", "'0001'"};
+// Every customer has a member card (password 123456, as the demo's card).
+const TableShape kCards{"vt_b_khbmk_vip", "code, name, kh_id", "orgid, vip_id, pwd",
+                        "'0001', 0, 'e10adc3949ba59abbe56e057f20f883e'"};
+// The card ledger as a settlement by card writes it: a top-up before the use it pays for.
+const TableShape kCardLedger{"vt_b_khbmk_vip_pay",
+                             "ck_id, kh_id, card_id, createtime, czy_id, biztype, bizid, incje, decje, remark",
+                             "orgid", "'0001'"};
 const TableShape kSettlements{"vt_x_xmzzk_js", "uid, billno, jsfs_id, jssj, je, czy_id", "orgid, zh_id", "'0001', 1"};
 const TableShape kLines{"vt_x_xmzzk_mx", "uid, billno, xm_id, sl, x, y, old_dj, dj, je", "orgid, n, k, zk, gcxmmc",
                         "'0001', 1, 1, 1, '项目'"};
@@ -47,10 +55,29 @@ Field money(long long cents) { return decimalField(cents, 2); }
 Field tenths(long long n) { return decimalField(n, 1); }
 Field whole(long long n) { return decimalField(n, 0); }  // a float or money column's whole number
 
+// The ids of settlement methods "01" cash, "02" write-off and "03" member card; 0 where
+// the database has none yet.
+struct SettlementMethods {
+  static constexpr const char* codes[3] = {"01", "02", "03"};
+  long long ids[3] = {0, 0, 0};
+};
+
+SettlementMethods readMethods(db::Connection& connection) {
+  SettlementMethods methods;
+  const db::BatchResult result = connection.execBatch(
+      "select code, id from vt_b_jsfs where orgid = '0001' and code in ('01', '02', '03')");
+  if (!result.ok()) throw std::runtime_error(result.errorMessage());
+  for (const auto& row : result.resultSets.at(0).rows)
+    for (int i = 0; i < 3; ++i)
+      if (row[0].asText() == SettlementMethods::codes[i]) methods.ids[i] = row[1].asInteger();
+  return methods;
+}
+
 class Writer {
  public:
-  Writer(HistorySink& sink, const ShopScale& scale, const HistoryProgress& progress)
-      : sink_(sink), scale_(scale), progress_(progress), random_(scale.seed) {}
+  Writer(HistorySink& sink, const ShopScale& scale, const HistoryProgress& progress,
+         SettlementMethods methods)
+      : sink_(sink), scale_(scale), progress_(progress), random_(scale.seed), methods_(methods) {}
   void masters();
   void everyDay();
 
@@ -68,14 +95,32 @@ class Writer {
   void dayDone(const std::chrono::year_month_day& day, bool lastOfAll);
   void order(const std::string& date, int n, bool recent);
   long long lines(const std::string& uid, const char* billno);
+  void methods();
+  void cardUse(std::size_t customer, long long store, long long clerk, const char* when,
+               const char* billno, long long amount);
 
   HistorySink& sink_;
   ShopScale scale_;
   const HistoryProgress& progress_;
   std::mt19937 random_;
   long long serial_ = 0, rows_ = 0;
-  std::vector<long long> stores_, staff_, items_, goods_, customers_;
+  SettlementMethods methods_;
+  std::vector<long long> stores_, staff_, items_, goods_, customers_, cards_;
+  std::vector<long long> balances_;  //!< each card's balance in cents, as its ledger sums
 };
+
+// The three settlement methods the orders use; the ones the database lacks are added.
+void Writer::methods() {
+  const char* const names[] = {"现结", "减免", "会员卡"};
+  std::vector<Row> missing;
+  for (int i = 0; i < 3; ++i)
+    if (methods_.ids[i] == 0)
+      missing.push_back(
+          {textField(SettlementMethods::codes[i]), textField(names[i]), integerField(3 - i)});
+  const std::vector<long long> added = addMasters(kMethods, missing);
+  for (int i = 0, next = 0; i < 3; ++i)
+    if (methods_.ids[i] == 0) methods_.ids[i] = added[static_cast<std::size_t>(next++)];
+}
 
 void Writer::masters() {
   std::vector<Row> stores, staff, items, goods, customers;
@@ -95,6 +140,13 @@ void Writer::masters() {
   items_ = addMasters(kItems, items);
   goods_ = addMasters(kGoods, goods);
   customers_ = addMasters(kCustomers, customers);
+  std::vector<Row> cards;
+  for (std::size_t i = 0; i < customers_.size(); ++i)
+    cards.push_back({textField(code("VIP", static_cast<long long>(i) + 1)),
+                     textField("会员卡" + std::to_string(i + 1)), integerField(customers_[i])});
+  cards_ = addMasters(kCards, cards);
+  balances_.assign(cards_.size(), 0);
+  methods();
 }
 
 // Every day of the years up to the last one gets about ordersPerYear / 365 orders; the
@@ -137,14 +189,40 @@ void Writer::order(const std::string& date, int n, bool recent) {
   const std::string uid = "O" + std::to_string(++serial_);
   const long long total = lines(uid, billno);
   const long long status = recent ? pick(0, 3) : 3;
+  const auto customer =
+      static_cast<std::size_t>(pick(0, static_cast<long long>(customers_.size()) - 1));
+  const long long store = any(stores_);
   // braced lists are evaluated left to right: the draws keep their order
-  add(kOrders, {textField(uid), textField(billno), textField(when), integerField(any(customers_)), textField(due),
-                integerField(any(stores_)), integerField(any(staff_)), integerField(any(staff_)), money(total),
-                money(status == 3 ? total : 0), integerField(status), integerField(status == 3 ? 2 : 0),
-                integerField(pick(0, 99) == 0 ? 1 : 0)});
+  add(kOrders,
+      {textField(uid), textField(billno), textField(when), integerField(customers_[customer]),
+       textField(due), integerField(store), integerField(any(staff_)), integerField(any(staff_)),
+       money(total), money(status == 3 ? total : 0), integerField(status),
+       integerField(status == 3 ? 2 : 0), integerField(pick(0, 99) == 0 ? 1 : 0)});
   if (status != 3) return;
-  add(kSettlements, {textField("J" + uid), textField(billno), integerField(pick(1, 3)), textField(when), money(total),
-                     integerField(any(staff_))});
+  const auto method = static_cast<std::size_t>(pick(0, 2));
+  const long long clerk = any(staff_);
+  add(kSettlements, {textField("J" + uid), textField(billno), integerField(methods_.ids[method]),
+                     textField(when), money(total), integerField(clerk)});
+  if (method == 2) cardUse(customer, store, clerk, when, billno, total);
+}
+
+// A card pays only from its balance: when it falls short the customer tops it up first,
+// in whole thousands of yuan, as a clerk takes the money at the counter.
+void Writer::cardUse(std::size_t customer, long long store, long long clerk, const char* when,
+                     const char* billno, long long amount) {
+  const long long card = cards_[customer], kh = customers_[customer];
+  long long& balance = balances_[customer];
+  if (balance < amount) {
+    const long long topUp = (amount - balance + 99999) / 100000 * 100000;
+    add(kCardLedger, {integerField(store), integerField(kh), integerField(card), textField(when),
+                      integerField(clerk), textField("充值"), integerField(0), money(topUp),
+                      money(0), textField("充值")});
+    balance += topUp;
+  }
+  add(kCardLedger, {integerField(store), integerField(kh), integerField(card), textField(when),
+                    integerField(clerk), textField("消费"), billIdField("vt_x_xmzzk", billno),
+                    money(0), money(amount), textField("")});
+  balance -= amount;
 }
 
 // The order's lines, each with its staff row and 0 to 3 consumables; the total in cents.
@@ -165,8 +243,9 @@ long long Writer::lines(const std::string& uid, const char* billno) {
   return total;
 }
 
-void write(HistorySink& sink, const ShopScale& scale, const HistoryProgress& progress) {
-  Writer writer(sink, scale, progress);
+void write(HistorySink& sink, const ShopScale& scale, const HistoryProgress& progress,
+           SettlementMethods methods) {
+  Writer writer(sink, scale, progress, methods);
   writer.masters();
   writer.everyDay();
 }
@@ -181,12 +260,14 @@ void exec(sqlite3* db, const char* sql) {
 
 }  // namespace
 
-void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale, const HistoryProgress& progress) {
+void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale,
+                    const HistoryProgress& progress) {
+  const SettlementMethods methods = readMethods(connection);
   sqlite3* db = connection.handle();
   exec(db, "begin immediate");
   try {
     SqliteHistorySink sink(db);
-    write(sink, scale, progress);
+    write(sink, scale, progress, methods);
     exec(db, "commit");
   } catch (...) {
     sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);  // the error that matters is the one thrown
@@ -195,9 +276,11 @@ void addShopHistory(db::EmbeddedConnection& connection, const ShopScale& scale, 
   exec(db, "analyze");
 }
 
-void addShopHistoryInBatches(db::Connection& connection, const ShopScale& scale, const HistoryProgress& progress) {
+void addShopHistoryInBatches(db::Connection& connection, const ShopScale& scale,
+                             const HistoryProgress& progress) {
+  const SettlementMethods methods = readMethods(connection);
   BatchHistorySink sink(connection);
-  write(sink, scale, progress);
+  write(sink, scale, progress, methods);
 }
 
 }  // namespace schema

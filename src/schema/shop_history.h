@@ -1,8 +1,9 @@
 // ShopHistory: years of a busy print shop added to a database that holds the schema,
 // the same rows for the same scale and seed every time: per year (by default) 30,000
 // orders with 1 to 7 lines each, a staff row per line and about one consumable, a
-// settlement row per settled order and 2,000 new customers, over its own stores,
-// staff, service items and goods. The years end on 2026-11-30. On a file the rows go
+// settlement row per settled order and 2,000 new customers, each with a member card
+// whose ledger (top-ups, then the orders it paid) a card settlement writes, over its own
+// stores, staff, service items and goods. The years end on 2026-11-30. On a file the rows go
 // straight into SQLite in one transaction; through any other connection (a server) in
 // T-SQL batches of a few days each, every batch its own transaction.
 #pragma once

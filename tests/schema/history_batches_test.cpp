@@ -41,7 +41,14 @@ const char* const kFingerprint[] = {
     "on y.id = z.yg_id where z.uid like 'ZO%' group by y.code order by y.code",
     "select g.code, g.pricein, count(*), sum(cast(c.sl as int)) from vt_x_xmzzk_mx_hc c join vt_b_spbmk g "
     "on g.id = c.sp_id where c.uid like 'CO%' group by g.code, g.pricein order by g.code",
-    "select jsfs_id, count(*), sum(je) from vt_x_xmzzk_js where uid like 'JO%' group by jsfs_id order by jsfs_id",
+    "select jsfs_id, count(*), sum(je) from vt_x_xmzzk_js where uid like 'JO%' group by jsfs_id "
+    "order by jsfs_id",
+    "select v.code, p.biztype, count(*), sum(p.incje), sum(p.decje), sum(o.hjje) from "
+    "vt_b_khbmk_vip_pay p join "
+    "vt_b_khbmk_vip v on v.id = p.card_id join vt_b_khbmk k on k.id = p.kh_id and k.id = v.kh_id "
+    "left join "
+    "vt_x_xmzzk o on o.id = p.bizid where v.code like 'VIP0%' group by v.code, p.biztype order by "
+    "v.code, p.biztype",
 };
 
 // Every fingerprint query's rows, one text line a row.
@@ -97,9 +104,11 @@ TEST(HistoryBatches, SameNumbersOnTheFileDirectlyInBatchesAndOnTheServer) {
   long long rows = 0;
   for (const char* table : {"vt_x_xmzzk where uid like 'O%'", "vt_x_xmzzk_mx where uid like 'O%'",
                             "vt_x_xmzzk_mx_zzry where uid like 'ZO%'", "vt_x_xmzzk_mx_hc where uid like 'CO%'",
-                            "vt_x_xmzzk_js where uid like 'JO%'"})
+                            "vt_x_xmzzk_js where uid like 'JO%'",
+                            "vt_b_khbmk_vip_pay where card_id in "
+                            "(select id from vt_b_khbmk_vip where code like 'VIP_____')"})
     rows += scalar(server, std::string("select count(*) from ") + table).asInteger();
-  rows += 3 + 40 + 200 + 300 + 40;  // the masters
+  rows += 3 + 40 + 200 + 300 + 40 + 40;  // the masters, the customers' cards among them
   EXPECT_EQ(months.back().substr(8), std::to_string(rows));
 }
 

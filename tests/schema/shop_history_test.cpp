@@ -3,6 +3,7 @@
 // dates, the order view) beside the demo data. Its orders' uids start with "O".
 #include "schema/shop_history.h"
 
+#include "schema/book_checks.h"
 #include "schema_db_test.h"
 
 namespace {
@@ -58,6 +59,31 @@ TEST(ShopHistory, VolumesFollowTheScaleBesideTheDemoData) {
             0);
   EXPECT_EQ(scalar(c, "select name from vt_b_ygbmk where id = 1").asText(), "王敏");  // the demo data stays
   schematest::removeFile(path);
+}
+
+// The books hold on a history with and without the demo data beside it: every card
+// settlement has its card ledger row, topped up before it so no card goes below zero.
+TEST(ShopHistory, PassesTheBookChecks) {
+  for (bool demo : {true, false}) {
+    std::string path = smallShop(7, demo);
+    {
+      db::EmbeddedConnection c(path);
+      for (const schema::BookViolation& v : schema::checkBooks(c))
+        ADD_FAILURE() << (demo ? "demo: " : "") << v.check << " " << v.bill << " " << v.detail;
+      EXPECT_GT(
+          scalar(c, "select count(*) from vt_b_khbmk_vip_pay where biztype = '消费' and bizid > 0")
+              .asInteger(),
+          100);
+      // the running balance of every card, ledger row by row, never drops below zero
+      EXPECT_EQ(scalar(c,
+                       "select count(*) from vt_b_khbmk_vip_pay p where (select sum(q.incje) - "
+                       "sum(q.decje) from "
+                       "vt_b_khbmk_vip_pay q where q.card_id = p.card_id and q.id <= p.id) < 0")
+                    .asInteger(),
+                0);
+    }
+    schematest::removeFile(path);
+  }
 }
 
 }  // namespace

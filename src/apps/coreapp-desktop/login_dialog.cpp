@@ -87,6 +87,7 @@ void LoginDialog::openFile(const QString& path, bool createDemo) {
     }
     lists_ = readLoginLists(*conn);
     conn_ = std::move(conn);
+    address_ = path.toStdString();
   } catch (const std::exception& e) {
     QMessageBox::warning(this, "提示",
                          "无法打开数据库 " + path + "：\n" + QString::fromUtf8(e.what()));

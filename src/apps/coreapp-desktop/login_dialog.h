@@ -24,6 +24,8 @@ class LoginDialog : public QDialog {
   //! The open database (null when it could not be opened); the caller takes it.
   std::unique_ptr<db::Connection> takeConnection();
   const LoginLists& lists() const { return lists_; }
+  //! The open database's file or postgresql:// address.
+  const std::string& address() const { return address_; }
   std::int64_t storeId() const;
   std::int64_t operatorId() const;
   //! Checks the typed password of the chosen operator; accepts the dialog when it is
@@ -39,6 +41,7 @@ class LoginDialog : public QDialog {
 
   std::unique_ptr<db::Connection> conn_;
   LoginLists lists_;
+  std::string address_;
   QLineEdit* file_;
   QLineEdit* server_;
   QComboBox* stores_;

@@ -1,11 +1,14 @@
 // coreapp-desktop: the desktop shell. Opens the demo database (made on first start in
 // the user's data folder) or the file given with --db (with --demo: made as a demo
 // database when missing), sets a new shop up when the database holds no branch, signs
-// the user in with his password, and shows the main window.
+// the user in with his password, shows the main window and makes the day's backup.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
+#include <exception>
+#include <functional>
 #include <optional>
 
 #include "apps/coreapp-desktop/chinese_translations.h"
@@ -64,6 +67,21 @@ int main(int argc, char** argv) {
   }
   host::HostScope scope(session);
   desktop::MainWindow window(ui);
+  window.backups().setAddress(login.address());
+  window.setReopen([&](const std::function<void()>& whileClosed) {
+    session.connection = nullptr;
+    connection.reset();  // a file is replaced only once nothing holds it open
+    std::exception_ptr failure;
+    try {
+      whileClosed();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    connection = desktop::openDatabase(login.address(), false);
+    session.connection = connection.get();
+    if (failure) std::rethrow_exception(failure);
+  });
   window.show();
+  QTimer::singleShot(0, &window, [&window] { window.backups().backUpOnSignIn(); });
   return QApplication::exec();
 }

@@ -53,6 +53,8 @@ MainWindow::MainWindow(QtUi& ui, QWidget* parent) : QMainWindow(parent), ui_(ui)
   QMenu* system = menuBar()->addMenu("系统");
   system->addAction(dock->toggleViewAction());
   system->addAction("退出", this, &QWidget::close);
+  backups_ = new BackupActions(*this, ui_);
+  backups_->addMenu(*menuBar()->addMenu("数据"));
   statusBar()->showMessage("操作员：" + qs(login.code) + " " + qs(login.name));
   ui_.setMainWindow(this);
   ui_.onStatus = [this](const QString& text) { statusBar()->showMessage(text, 8000); };
@@ -133,6 +135,14 @@ void MainWindow::showNewPages() {
   if (last == nullptr) return;
   pages_->setCurrentWidget(last);
   last->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::setReopen(BackupActions::Reopen reopen) {
+  backups_->setReopen(std::move(reopen), [this] {
+    if (!queryClosePages()) return false;
+    closeAllPages();
+    return true;
+  });
 }
 
 FormView* MainWindow::pageView(const host::TBaseForm& form) const {

@@ -12,6 +12,8 @@
 #include <map>
 #include <string>
 
+#include "apps/coreapp-desktop/backup_actions.h"
+
 class QPlainTextEdit;
 class QTabWidget;
 
@@ -41,6 +43,10 @@ class MainWindow : public QMainWindow {
   QTabWidget* pages() const { return pages_; }
   //! The view of an open page, or null.
   FormView* pageView(const host::TBaseForm& form) const;
+  //! The 数据 menu's backup, restore and check, and the backup age in the status bar.
+  BackupActions& backups() { return *backups_; }
+  //! How a restore reopens the database; the window closes its pages first.
+  void setReopen(BackupActions::Reopen reopen);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -55,6 +61,7 @@ class MainWindow : public QMainWindow {
   QtUi& ui_;
   QTabWidget* pages_;
   QPlainTextEdit* log_;
+  BackupActions* backups_;
   std::map<const host::TBaseForm*, FormView*> views_;
 };
 

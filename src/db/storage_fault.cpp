@@ -30,15 +30,19 @@ OpeningDamagedFile::OpeningDamagedFile() { ++openingDamaged; }
 OpeningDamagedFile::~OpeningDamagedFile() { --openingDamaged; }
 bool OpeningDamagedFile::active() { return openingDamaged > 0; }
 
+// A backup of shop.db is named for it (shop-20261207.db, shop-backup.db): a folder of
+// backups may hold other databases' too, and restoring one of those would lose the shop.
 std::string newestBackup(const std::string& database) {
   const fs::path own = fs::absolute(database).parent_path();
+  const std::string stem = fs::path(database).stem().string() + "-";
   std::string newest;
   fs::file_time_type newestTime;
   for (const fs::path& folder : {own, backupFolder.empty() ? own : fs::absolute(backupFolder)}) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
       const fs::path& p = it->path();
-      if (fs::equivalent(p, database, ec) || !it->is_regular_file(ec) ||
+      if (p.filename().string().rfind(stem, 0) != 0 || fs::equivalent(p, database, ec) ||
+          !it->is_regular_file(ec) ||
           !fs::exists(checksumFileOf(p.string()), ec))
         continue;
       const fs::file_time_type when = it->last_write_time(ec);

@@ -16,6 +16,7 @@
 #include "db/file_checksum.h"
 #include "db/pg_connection.h"
 #include "db/server_backup.h"
+#include "db/storage_fault.h"
 
 namespace host {
 
@@ -52,6 +53,7 @@ std::string settingFile() { return (fs::path(dataFolder()) / "backup_folder.txt"
 
 DailyBackup::DailyBackup(std::string address, std::string folder, Clock clock)
     : address_(std::move(address)), folder_(std::move(folder)), clock_(std::move(clock)) {
+  db::setBackupFolder(folder_);  // a damaged file's message names the newest backup here
   const bool server = db::isServerUri(address_);
   prefix_ = (server ? std::string("server") : fs::path(address_).stem().string()) + "-";
   extension_ = server ? ".dump" : ".db";

@@ -156,11 +156,12 @@ class BillPageSession : public DemoSession {
       QTest::keyClick(next, Qt::Key_Escape);
   }
 
-  //! Keys `text` into a header box (an input method's text for Chinese), then Tab.
+  //! Tabs into a header box, keys `text` (an input method's text for Chinese), then Tab.
   void keyInBox(const char* control, const QString& text) {
     QWidget* box = view->controlWidget(control);
     ASSERT_NE(box, nullptr) << control;
-    box->setFocus();
+    QFocusEvent tabbedIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(box, &tabbedIn);
     typeKeys(box, text);
     QTest::keyClick(box, Qt::Key_Tab);
   }

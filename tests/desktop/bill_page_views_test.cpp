@@ -30,6 +30,7 @@ namespace {
 
 namespace p = plugs::coreapp;
 using TransferPage = desktop_test::BillPageSession<>;
+using IncomePage = desktop_test::BillPageSession<>;
 using StocktakePage = desktop_test::BillPageSession<>;
 using PurchasePage = desktop_test::BillPageSession<p::TStockBillForm>;
 using ReceiptPage = desktop_test::BillPageSession<p::TWriteOffBillForm>;
@@ -93,6 +94,32 @@ TEST_F(TransferPage, TwoLinesSaveAuditAndRenderToAPicture) {
   dataset::ClientDataSet& rows = *balances->findDataSet("cdsZhye");
   ASSERT_TRUE(rows.locate("zh_name", core::Value("工商银行基本户")));
   EXPECT_EQ(rows.fieldByName("ye").asCurrency(), core::Currency::fromInt(1750));
+}
+
+// The income bill's 结算账户 box is keyed as a list cell is: a code or a name's beginning
+// (an input method's Chinese) picks that account and its id; Tab through it untouched
+// keeps the account (the list's first entry is 支付宝收款).
+TEST_F(IncomePage, AccountBoxTakesACodeOrANameBeginningAndKeepsItsValueOnTab) {
+  ASSERT_NO_FATAL_FAILURE(openPage("1111"));
+  button("actAdd")->trigger();
+  ASSERT_TRUE(page->editMode);
+  const host::Control& box = page->control("cbzh");
+  const struct {
+    const char* typed;
+    const char* account;
+  } keyed[] = {{"02", "工商银行基本户"},
+               {"", "工商银行基本户"},
+               {"03", "微信收款"},
+               {"工商", "工商银行基本户"},
+               {"", "工商银行基本户"}};
+  for (const auto& k : keyed) {
+    ASSERT_NO_FATAL_FAILURE(keyInBox("cbzh", QString::fromUtf8(k.typed)));
+    EXPECT_EQ(page->cdsMaster.fieldByName("zh_name").asString(), k.account) << k.typed;
+    const auto at = std::find(box.items.begin(), box.items.end(), std::string(k.account));
+    ASSERT_NE(at, box.items.end()) << k.account;
+    EXPECT_EQ(page->cdsMaster.fieldByName("zh_id").asInteger(), box.itemIds[at - box.items.begin()])
+        << k.typed;
+  }
 }
 
 // The stocktake: picked goods arrive with their book quantity, a typed count gives the

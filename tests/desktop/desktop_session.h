@@ -141,8 +141,8 @@ class BillPageSession : public DemoSession {
     return grid().setData(grid().index(row, columnOf(grid(), field)), text);
   }
   //! Keys `text` into the line's cell through the grid's own cell editor (an input
-  //! method's text for Chinese), then Tab; the
-  //! next cell's editor that Tab opened is left with Esc.
+  //! method's text for Chinese), then Tab; the next cell's editor that Tab opened is
+  //! left with Esc.
   void keyIn(int row, const std::string& field, const QString& text) {
     QTableView* table = view->grid("cxgDetail")->table();
     const QModelIndex at = grid().index(row, columnOf(grid(), field));
@@ -150,19 +150,32 @@ class BillPageSession : public DemoSession {
     table->edit(at);
     QWidget* editor = table->indexWidget(at);
     ASSERT_NE(editor, nullptr) << field;
-    for (const QChar ch : text) {
-      if (ch.unicode() < 128) {
-        QTest::keyClick(editor, ch.toLatin1());
-        continue;
-      }
-      QInputMethodEvent typed;  // Chinese comes from an input method
-      typed.setCommitString(QString(ch));
-      QApplication::sendEvent(editor, &typed);
-    }
+    typeKeys(editor, text);
     QTest::keyClick(editor, Qt::Key_Tab);
     if (QWidget* next = table->indexWidget(table->currentIndex());
         next != nullptr && next != editor)
       QTest::keyClick(next, Qt::Key_Escape);
+  }
+
+  //! Tabs into a header box, keys `text` (an input method's text for Chinese), then Tab.
+  void keyInBox(const char* control, const QString& text) {
+    QWidget* box = view->controlWidget(control);
+    ASSERT_NE(box, nullptr) << control;
+    QFocusEvent tabbedIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(box, &tabbedIn);
+    typeKeys(box, text);
+    QTest::keyClick(box, Qt::Key_Tab);
+  }
+  static void typeKeys(QWidget* to, const QString& text) {
+    for (const QChar ch : text) {
+      if (ch.unicode() < 128) {
+        QTest::keyClick(to, ch.toLatin1());
+        continue;
+      }
+      QInputMethodEvent typed;  // Chinese comes from an input method
+      typed.setCommitString(QString(ch));
+      QApplication::sendEvent(to, &typed);
+    }
   }
 
   Form* page = nullptr;

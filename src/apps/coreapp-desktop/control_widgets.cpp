@@ -4,23 +4,23 @@
 // replace only their own part of the value.
 #include "apps/coreapp-desktop/control_widgets.h"
 
-#include <QStyle>
 #include <QCalendarWidget>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include "apps/coreapp-desktop/list_cell_editor.h"
 #include "core/date_time.h"
 #include "core/value.h"
 #include "host/forms/form_model.h"
@@ -122,6 +122,22 @@ class KeyFilter : public QObject {
 
  private:
   std::function<bool(QKeyEvent*)> onKey_;
+};
+
+// Calls a function when a widget loses the focus (a click elsewhere leaves a box).
+class LeaveFilter : public QObject {
+ public:
+  LeaveFilter(QObject* parent, std::function<void()> onLeave)
+      : QObject(parent), onLeave_(std::move(onLeave)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::FocusOut) onLeave_();
+    return QObject::eventFilter(watched, e);
+  }
+
+ private:
+  std::function<void()> onLeave_;
 };
 
 // Moves the focus on as Tab does (Enter in a header field goes to the next field).
@@ -333,30 +349,50 @@ class CheckWidget : public Base {
   QCheckBox* box_;
 };
 
-// Combos over fixed texts and lookup combos over a host list: both show names; the
-// form's change handler of a lookup combo writes the chosen entry's id.
+// Combos over fixed texts and lookup combos over a host list: both show names and are
+// typed into as a grid's list cell is (ListCellEditor). Tab, Enter or leaving the box
+// commits the highlighted entry; left untouched, the box keeps its value. A lookup
+// combo's text that begins no name goes to the form, which finds the entry by its
+// code; the form's change handler writes the chosen entry's id.
 class ComboWidget : public Base {
  public:
   ComboWidget(host::FormModel& form, host::Control& c, Runner run, QWidget* parent)
-      : Base(form, c, std::move(run)), combo_(new QComboBox(parent)) {
-    combo_->setObjectName(qs(c.name));
-    combo_->setMinimumContentsLength(8);
-    QObject::connect(combo_, &QComboBox::activated, combo_,
-                     [this](int index) { commit(combo_->itemText(index).toStdString()); });
+      : Base(form, c, std::move(run)),
+        edit_(new ListCellEditor(
+            {}, c.kind == host::ControlKind::LookupCombo && !c.listName.empty(), parent)) {
+    edit_->setObjectName(qs(c.name));
+    edit_->setMinimumWidth(edit_->fontMetrics().averageCharWidth() * 12);
+    edit_->installEventFilter(new KeyFilter(edit_, [this](QKeyEvent* e) { return key(e); }));
+    edit_->installEventFilter(new LeaveFilter(edit_, [this] { commitTyped(); }));
   }
-  QWidget* widget() override { return combo_; }
+  QWidget* widget() override { return edit_; }
+  void commitTyped() override {
+    const std::optional<QString> picked = edit_->picked();
+    edit_->setValue(qs(text()));  // from here the model's text is what the box shows
+    if (picked) commit(picked->toStdString());
+    edit_->setValue(qs(text()));
+  }
   void refresh() override {
-    if (static_cast<size_t>(combo_->count()) != c_.items.size()) {
-      combo_->clear();
-      for (const std::string& item : c_.items) combo_->addItem(qs(item));
-    }
-    combo_->setCurrentIndex(combo_->findText(qs(text())));
-    showState(combo_);
-    combo_->setEnabled(editable());
+    QStringList names;
+    for (const std::string& item : c_.items) names << qs(item);
+    if (names != edit_->entries()) edit_->setEntries(names);
+    // What the clerk is choosing stays until he leaves the box.
+    if (!edit_->choosing() && edit_->text() != qs(text())) edit_->setValue(qs(text()));
+    showState(edit_);
+    edit_->setEnabled(editable());
   }
 
  private:
-  QComboBox* combo_;
+  // Tab and Shift+Tab commit before the focus moves; Enter commits and moves on.
+  bool key(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) commitTyped();
+    if (e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) return false;
+    commitTyped();
+    focusNextField(edit_);
+    return true;
+  }
+
+  ListCellEditor* edit_;
 };
 
 class ButtonWidget : public Base {

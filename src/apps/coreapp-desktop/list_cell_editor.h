@@ -1,13 +1,14 @@
-// ListCellEditor: the cell editor of a grid column whose values come from a list (an
-// account, a settlement method, a fixed text). The clerk types (an input method's text
-// too); the entries that begin with the typed text show under the cell, the best one
-// highlighted, Up and Down move the highlight, and leaving the cell picks the
-// highlighted entry. Leaving without typing or choosing keeps the cell's value.
+// ListCellEditor: the editor of a value taken from a list (an account, a settlement
+// method, a fixed text), in a grid's cell and as a header's combo box alike. The clerk
+// types (an input method's text too); the entries that begin with the typed text show
+// under the box, the best one highlighted, Up and Down move the highlight, and leaving
+// picks the highlighted entry. Leaving without typing or choosing keeps the value.
 #pragma once
 
 #include <QLineEdit>
 #include <QStringList>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QListWidget;
@@ -22,6 +23,11 @@ class ListCellEditor : public QLineEdit {
 
   //! Shows the cell's value; nothing is typed or chosen yet.
   void setValue(const QString& value);
+  //! The list changed (a header combo's list is the form's).
+  void setEntries(QStringList entries) { entries_ = std::move(entries); }
+  const QStringList& entries() const { return entries_; }
+  //! True from the first key typed or moved through the list until setValue().
+  bool choosing() const { return choosing_; }
   //! What leaving the cell writes: the highlighted entry; "" when the text was cleared;
   //! the typed text of a free-text list that begins no entry; none: keep the value.
   std::optional<QString> picked() const;

@@ -7,6 +7,7 @@
 #include "core/json.h"
 #include "dataset/client_data_set.h"
 #include "host/forms/base_form.h"
+#include "host/forms/entry_named.h"
 #include "host/services/data_services.h"
 
 namespace host {
@@ -30,6 +31,20 @@ std::int64_t chosenId(const Control& combo, const std::string& name) {
   return 0;
 }
 
+struct HostListEntry {
+  std::int64_t id;
+  std::string code, name;
+};
+
+// Writes the name of the entry a typed code named where the combo shows its text.
+void showChosenName(const FormModel& form, Control& combo, const std::string& name) {
+  if (!combo.isBound()) {
+    combo.text = name;
+  } else if (dataset::ClientDataSet* ds = form.findDataSet(combo.dataSet)) {
+    ds->fieldByName(combo.dataField).setValue(core::Value(name));
+  }
+}
+
 }  // namespace
 
 void TBaseForm::BindLookupComboboxProperties(Control& combo, std::string_view listName) {
@@ -40,16 +55,23 @@ void TBaseForm::BindLookupComboboxProperties(Control& combo, std::string_view li
   combo.listName = std::string(listName);
   combo.items.clear();
   combo.itemIds.clear();
-  std::string sql = std::string("select id, name from ") + table +
+  std::string sql = std::string("select id, code, name from ") + table +
                     " where orgid=:orgid and isnull(isdel,0)=0 order by isort, id";
+  std::vector<HostListEntry> entries;
   for (const core::JsonRow& row : core::parseSelection(openDataJson(sqlTemplate(sql)))) {
-    combo.itemIds.push_back(row.value("id").asInteger());
-    combo.items.push_back(row.get("name"));
+    entries.push_back({row.value("id").asInteger(), row.get("code"), row.get("name")});
+    combo.itemIds.push_back(entries.back().id);
+    combo.items.push_back(entries.back().name);
   }
   Control::Handler previous = combo.onChange;
   Control* c = &combo;
-  combo.onChange = [this, c, previous] {
-    const std::int64_t id = chosenId(*c, controlText(*c));
+  combo.onChange = [this, c, previous, entries = std::move(entries)] {
+    std::int64_t id = chosenId(*c, controlText(*c));
+    // A typed code or name beginning picks that entry and shows its name.
+    if (const HostListEntry* e = id == 0 ? entryNamed(entries, controlText(*c)) : nullptr) {
+      showChosenName(*this, *c, e->name);
+      id = e->id;
+    }
     if (!c->isBound()) {
       c->tag = id;
     } else if (!c->hint.empty()) {

@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "core/json.h"
-#include "core/strings.h"
 #include "host/forms/base_form.h"
+#include "host/forms/entry_named.h"
 #include "host/services/data_services.h"
 #include "plugs/coreapp/simple_bill/simple_bill_form.h"
 
@@ -34,30 +34,10 @@ void TSimpleBillForm::bindLineLists() {
   }
 }
 
-namespace {
-
-// The entry a typed text names: its name, else its code, else the first entry (in list
-// order) whose code or name begins with the text; null when none does.
-template <class Entry>
-const Entry* entryNamed(const std::vector<Entry>& entries, const std::string& typed) {
-  if (typed.empty()) return nullptr;
-  const std::string wanted = core::lowerCase(typed);
-  for (const Entry& e : entries)
-    if (e.name == typed) return &e;
-  for (const Entry& e : entries)
-    if (core::lowerCase(e.code) == wanted) return &e;
-  for (const Entry& e : entries)
-    if (core::lowerCase(e.code).starts_with(wanted) || core::lowerCase(e.name).starts_with(wanted))
-      return &e;
-  return nullptr;
-}
-
-}  // namespace
-
 // A code or the beginning of a name typed into the cell picks that entry, and the cell
 // then shows the entry's name (that write comes back here with the name itself).
 void TSimpleBillForm::followListChoice(const LineListField& list, const std::string& name) {
-  const ListEntry* chosen = entryNamed(lineListEntries[list.nameField], name);
+  const ListEntry* chosen = host::entryNamed(lineListEntries[list.nameField], name);
   if (chosen != nullptr && chosen->name != name) {
     cdsDetail.fieldByName(list.nameField).setValue(core::Value(chosen->name));
     return;

@@ -48,15 +48,19 @@ std::string MasterDataSql::rowQuery(const MasterDataPageSpec& spec) {
   return selectPart(spec) + " and t.id = :id";
 }
 
-std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
+std::string MasterDataSql::insertRow(const MasterDataPageSpec& spec) {
   std::string columns = "orgid, code, name";
   std::string values = ":orgid, :code, :name";
   for (const MasterField& f : spec.fields) {
     columns += ", " + f.field;
     values += ", :" + f.field;
   }
-  return "begin tran\n" + codeTakenCheck(spec, false) + "insert into " + spec.table + " (" +
-         columns + ", isdel, version) values (" + values + ", 0, 0)\ncommit tran";
+  return "insert into " + spec.table + " (" + columns + ", isdel, version) values (" + values +
+         ", 0, 0)";
+}
+
+std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
+  return "begin tran\n" + codeTakenCheck(spec, false) + insertRow(spec) + "\ncommit tran";
 }
 
 std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec) {

@@ -23,6 +23,9 @@ class MasterDataSql {
   static std::string listQuery(const MasterDataPageSpec& spec);
   //! The same columns for the one row :id.
   static std::string rowQuery(const MasterDataPageSpec& spec);
+  //! The insert alone (:orgid, :code, :name and one parameter per field), for a caller
+  //! that holds its own transaction and has checked the codes (the import).
+  static std::string insertRow(const MasterDataPageSpec& spec);
   //! Adds a row (:code, :name and one parameter per field) unless the code is taken.
   static std::string insertBatch(const MasterDataPageSpec& spec);
   //! Rewrites row :id read at :version unless the code is taken by another row.

@@ -88,20 +88,27 @@ db::ResultSet MasterDataImport::select(const std::string& sql) {
   return r.resultSets.empty() ? db::ResultSet{} : r.resultSets.back();
 }
 
+// One batch writes every row (one transaction, all or nothing); it checks the codes
+// again inside, so a code taken since the rows were checked still refuses them all.
 ImportOutcome MasterDataImport::check(const host::SheetRows& rows, bool write) {
-  if (!write) return checkInTransaction(rows, false);
-  const db::BatchResult begun = db_.execBatch("begin tran");
-  if (!begun.ok()) throw std::runtime_error(begun.errorMessage());
-  ImportOutcome outcome;
-  try {
-    outcome = checkInTransaction(rows, true);
-  } catch (...) {
-    db_.execBatch("rollback tran");
-    throw;
+  std::vector<db::Params> rowParams;
+  ImportOutcome out = inspect(rows, rowParams);
+  if (!write || !out.problems.empty()) return out;
+  db::Params params = {{"orgid", core::Value(orgid_)}};
+  params.reserve(rowParams.size() * (spec_.fields.size() + 2) + 1);
+  for (std::size_t n = 0; n < rowParams.size(); ++n)
+    for (std::size_t k = 1; k < rowParams[n].size(); ++k)
+      params.emplace_back(rowParams[n][k].first + "_" + std::to_string(n),
+                          std::move(rowParams[n][k].second));
+  const db::BatchResult r =
+      db_.execBatch(MasterDataSql::importBatch(spec_, rowParams.size()), params);
+  if (r.errorMessage() == MasterDataSql::kCodeTaken) {
+    out.problems.push_back({1, "导入期间编号已被占用，请重新导入"});
+    return out;
   }
-  const db::BatchResult ended = db_.execBatch(outcome.written ? "commit tran" : "rollback tran");
-  if (!ended.ok()) throw std::runtime_error(ended.errorMessage());
-  return outcome;
+  if (!r.ok()) throw std::runtime_error(r.errorMessage());
+  out.written = true;
+  return out;
 }
 
 // Which sheet column holds code, name and each field (-1: none).
@@ -123,7 +130,8 @@ std::vector<int> MasterDataImport::mapHeader(const std::vector<std::string>& hea
   return columns;
 }
 
-ImportOutcome MasterDataImport::checkInTransaction(const host::SheetRows& rows, bool write) {
+ImportOutcome MasterDataImport::inspect(const host::SheetRows& rows,
+                                        std::vector<db::Params>& params) {
   ImportOutcome out;
   if (rows.empty()) {
     out.problems.push_back({1, "表格是空的"});
@@ -145,7 +153,6 @@ ImportOutcome MasterDataImport::checkInTransaction(const host::SheetRows& rows, 
     }
   }
   std::map<std::string, int> seen;  // code -> its first row
-  std::vector<db::Params> params;
   for (std::size_t i = 1; i < rows.size(); ++i) {
     const int rowNumber = static_cast<int>(i) + 1;
     params.push_back(rowParams(rows[i], columns, rowNumber, out.problems));
@@ -158,14 +165,6 @@ ImportOutcome MasterDataImport::checkInTransaction(const host::SheetRows& rows, 
       out.problems.push_back({rowNumber, "编号“" + code + "”已存在"});
   }
   out.rows = static_cast<int>(params.size());
-  if (!out.problems.empty() || !write) return out;
-  const std::string insert = MasterDataSql::insertRow(spec_);
-  for (std::size_t i = 0; i < params.size(); ++i) {
-    const db::BatchResult r = db_.execBatch(insert, params[i]);
-    if (!r.ok())
-      throw std::runtime_error("第" + std::to_string(i + 2) + "行写入失败：" + r.errorMessage());
-  }
-  out.written = true;
   return out;
 }
 

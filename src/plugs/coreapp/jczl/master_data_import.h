@@ -2,7 +2,7 @@
 // table's page description: the header names the columns by the page's captions (or a
 // common synonym), lookups are matched by name or code, codes must be new in the file
 // and in the branch, and every row passes the page's own checks. Every problem of every
-// row is listed; the rows are written only when there is none, in one transaction.
+// row is listed; the rows are written only when there is none, in one batch.
 #pragma once
 
 #include <cstdint>
@@ -44,7 +44,7 @@ class MasterDataImport {
 
  private:
   ImportOutcome check(const host::SheetRows& rows, bool write);
-  ImportOutcome checkInTransaction(const host::SheetRows& rows, bool write);
+  ImportOutcome inspect(const host::SheetRows& rows, std::vector<db::Params>& params);
   std::vector<int> mapHeader(const std::vector<std::string>& header,
                              std::vector<ImportProblem>& problems) const;
   db::Params rowParams(const std::vector<std::string>& cells, const std::vector<int>& columns,

@@ -82,7 +82,8 @@ TEST_F(MasterDataImportTest, RefusesCodesTakenLookupsUnknownAndBadHeaders) {
     host::SheetRows rows;
     const char* problem;
   } cases[] = {
-      {"customers", {{"编号", "名称"}, {"K9", "又一个"}}, "编号“K9”已存在"},
+      {"customers", {{"编号", "名称"}, {"k9 ", "又一个"}}, "编号“k9”已存在"},
+      {"customers", {{"编号", "名称"}, {"K5", "甲"}, {"k5", "乙"}}, "编号“k5”与第2行重复"},
       {"customers", {{"编号", "名称", "会员等级"}, {"K3", "王五", "银卡"}}, "会员等级“银卡”不存在"},
       {"customers",
        {{"编号", "名称", "付款方式"}, {"K3", "王五", "赊账"}},

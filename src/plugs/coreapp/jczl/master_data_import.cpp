@@ -1,5 +1,5 @@
-// MasterDataImport: the codes and lookup lists are read inside the transaction that
-// writes, so a code taken meanwhile is still seen; every value is a bound parameter.
+// MasterDataImport: the rows are checked first, then written by one batch that checks
+// the codes again inside its transaction; every value is a bound parameter.
 #include "plugs/coreapp/jczl/master_data_import.h"
 
 #include <charconv>
@@ -50,6 +50,13 @@ bool namesColumn(const std::string& header, const std::string& caption) {
   for (const std::string& s : MasterDataImport::synonyms(caption))
     if (header == s) return true;
   return false;
+}
+
+// Codes compare as the database compares them: case-blind, trailing blanks ignored.
+std::string codeKey(const std::string& code) {
+  std::string key = core::upperCase(code);
+  while (key.ends_with(' ')) key.pop_back();
+  return key;
 }
 
 // A price or a factor: plain decimal text, thousands separators allowed.
@@ -141,7 +148,7 @@ ImportOutcome MasterDataImport::inspect(const host::SheetRows& rows,
   if (!out.problems.empty()) return out;
   std::set<std::string> taken;
   for (const auto& r : select("select code from " + spec_.table + " where orgid = :orgid").rows)
-    taken.insert(r[0].asText());
+    taken.insert(codeKey(r[0].asText()));
   for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
     if (spec_.fields[i].kind != FieldKind::Lookup) continue;
     const std::string sql = std::string("select id, code, name from ") +
@@ -158,10 +165,10 @@ ImportOutcome MasterDataImport::inspect(const host::SheetRows& rows,
     params.push_back(rowParams(rows[i], columns, rowNumber, out.problems));
     const std::string code = params.back()[1].second.asText();
     if (code.empty()) continue;
-    if (const auto [it, fresh] = seen.emplace(code, rowNumber); !fresh)
+    if (const auto [it, fresh] = seen.emplace(codeKey(code), rowNumber); !fresh)
       out.problems.push_back(
           {rowNumber, "编号“" + code + "”与第" + std::to_string(it->second) + "行重复"});
-    else if (taken.contains(code))
+    else if (taken.contains(codeKey(code)))
       out.problems.push_back({rowNumber, "编号“" + code + "”已存在"});
   }
   out.rows = static_cast<int>(params.size());

@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   # the shared-server backend (libpq) and the server the tests start a cluster of
   libpq-dev postgresql
+  # spreadsheet import: XLSX is a zip package of XML parts
+  libzip-dev libpugixml-dev
   # the fuzz targets `make test` runs: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own

@@ -72,6 +72,7 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
   Frame top;
   frames_.assign(1, &top);
   params_ = &params;
+  indexParams();
   result_ = &result;
   tranCount_ = 0;
   tryDepth_ = 0;
@@ -285,8 +286,7 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
       return it == vars.end() ? SqlValue() : it->second.value;
     }
     case Kind::HostParameter:
-      for (const auto& [name, value] : *params_)
-        if (toLower(name) == slot.name) return SqlValue::fromCore(value);
+      if (const core::Value* value = findParam(slot.name)) return SqlValue::fromCore(*value);
       throw SqlException(errors::number(errors::Error::UndeclaredVariable), 15, 0,
                          "No value was given for the parameter ':" + slot.name + "'.");
     case Kind::SystemVariable:
@@ -361,9 +361,20 @@ ast::DataType Interpreter::hostParameterType(const std::string& name) const {
 }
 
 ast::DataType Interpreter::parameterType(const std::string& name) const {
-  for (const auto& [n, value] : *params_)
-    if (toLower(n) == name) return typeOfCore(value);
-  return {};
+  const core::Value* value = findParam(name);
+  return value != nullptr ? typeOfCore(*value) : ast::DataType{};
+}
+
+// A batch may bind many thousands of values (a sheet imported in one transaction): the
+// names are indexed once per run, the first of a name winning as before.
+void Interpreter::indexParams() {
+  paramIndex_.clear();
+  for (std::size_t i = 0; i < params_->size(); ++i) paramIndex_.emplace(toLower((*params_)[i].first), i);
+}
+
+const core::Value* Interpreter::findParam(const std::string& lowerName) const {
+  const auto it = paramIndex_.find(lowerName);
+  return it == paramIndex_.end() ? nullptr : &(*params_)[it->second].second;
 }
 
 // Kept translations and column lists are retired by raising the generation.

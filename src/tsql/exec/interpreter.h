@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_map>
 #include <vector>
 
 #include "tsql/ast/stmt.h"
@@ -207,6 +208,9 @@ class Interpreter final : public translate::TranslateEnv {
   std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last
   const Params* params_ = nullptr;
+  std::unordered_map<std::string, std::size_t> paramIndex_;  // lower-case name -> params_ index
+  void indexParams();
+  const core::Value* findParam(const std::string& lowerName) const;
   BatchResult* result_ = nullptr;
   std::vector<SqlError> caught_;  //!< errors of the CATCH blocks running, innermost last
   int tranCount_ = 0;

@@ -1,7 +1,6 @@
 // TMasterDataForm: saving, disabling, enabling and deleting a row, and the registration
 // of every page. The page checks what it can see alone (required fields, lengths,
 // negative prices) before it runs a batch; the batch checks the rest.
-#include <algorithm>
 #include <cmath>
 
 #include "core/abort.h"
@@ -13,6 +12,7 @@
 #include "host/services/operator_sign_in.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "plugs/coreapp/jczl/master_data_checks.h"
 #include "plugs/coreapp/jczl/master_data_form.h"
 #include "plugs/coreapp/jczl/master_data_sql.h"
 
@@ -27,16 +27,9 @@ constexpr const char* kChangedMessage = "当前数据状态已改变，已为您
   throw core::Abort();
 }
 
-std::size_t characters(const std::string& text) {
-  std::size_t n = 0;
-  for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-  return n;
-}
-
 void checkText(const std::string& caption, const std::string& text, int length, bool required) {
-  if (required && text.find_first_not_of(' ') == std::string::npos) refuse(caption + "不能为空");
-  if (length > 0 && characters(text) > static_cast<std::size_t>(length))
-    refuse(caption + "不能超过" + std::to_string(length) + "个字");
+  const std::string problem = textProblem(caption, text, length, required);
+  if (!problem.empty()) refuse(problem);
 }
 
 }  // namespace
@@ -54,15 +47,16 @@ void TMasterDataForm::checkRow() {
     if ((f.kind == FieldKind::Money || f.kind == FieldKind::Number) &&
         (field.asFloat() < 0 || !std::isfinite(field.asFloat())))
       refuse(f.caption + "不能小于0");
-    if (f.kind == FieldKind::Choice &&
-        std::find(f.items.begin(), f.items.end(), field.asString()) == f.items.end())
-      refuse(f.caption + "只能是：" + f.items.front() + " 或 " + f.items.back());
+    if (f.kind == FieldKind::Choice && !choiceProblem(f, field.asString()).empty())
+      refuse(choiceProblem(f, field.asString()));
   }
   // A customer priced by member level needs the level.
   const dataset::Field* priceType = cdsEdit.findField("xyjlx");
-  if (priceType != nullptr && priceType->asString() == "会员等级" &&
-      cdsEdit.fieldByName("vip_id").asInteger() == 0)
-    refuse("价格类型为会员等级时请选择会员等级");
+  if (priceType != nullptr) {
+    const std::string problem =
+        memberLevelProblem(priceType->asString(), cdsEdit.fieldByName("vip_id").asInteger());
+    if (!problem.empty()) refuse(problem);
+  }
 }
 
 db::Params TMasterDataForm::rowParams() const {

@@ -48,15 +48,36 @@ std::string MasterDataSql::rowQuery(const MasterDataPageSpec& spec) {
   return selectPart(spec) + " and t.id = :id";
 }
 
-std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
+namespace {
+
+std::string insertHead(const MasterDataPageSpec& spec) {
   std::string columns = "orgid, code, name";
-  std::string values = ":orgid, :code, :name";
-  for (const MasterField& f : spec.fields) {
-    columns += ", " + f.field;
-    values += ", :" + f.field;
+  for (const MasterField& f : spec.fields) columns += ", " + f.field;
+  return "insert into " + spec.table + " (" + columns + ", isdel, version) values ";
+}
+
+std::string insertValues(const MasterDataPageSpec& spec, const std::string& suffix) {
+  std::string values = "(:orgid, :code" + suffix + ", :name" + suffix;
+  for (const MasterField& f : spec.fields) values += ", :" + f.field + suffix;
+  return values + ", 0, 0)";
+}
+
+}  // namespace
+
+std::string MasterDataSql::importBatch(const MasterDataPageSpec& spec, std::size_t count) {
+  std::string batch = "begin tran\n";
+  for (std::size_t n = 0; n < count; ++n) {
+    batch += n % 1000 == 0 ? (n == 0 ? "" : "\n") + insertHead(spec) : ", ";
+    batch += insertValues(spec, "_" + std::to_string(n));
   }
-  return "begin tran\n" + codeTakenCheck(spec, false) + "insert into " + spec.table + " (" +
-         columns + ", isdel, version) values (" + values + ", 0, 0)\ncommit tran";
+  return batch + "\nif exists (select code from " + spec.table +
+         " where orgid = :orgid group by code having count(*) > 1)\n" + refuse(kCodeTaken) +
+         "commit tran";
+}
+
+std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
+  return "begin tran\n" + codeTakenCheck(spec, false) + insertHead(spec) + insertValues(spec, "") +
+         "\ncommit tran";
 }
 
 std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec) {

@@ -23,6 +23,10 @@ class MasterDataSql {
   static std::string listQuery(const MasterDataPageSpec& spec);
   //! The same columns for the one row :id.
   static std::string rowQuery(const MasterDataPageSpec& spec);
+  //! Adds rows first..first+count-1 of an import in one transaction: row n's values are
+  //! :code_n, :name_n and :<field>_n, :orgid is shared, at most 1000 rows per INSERT;
+  //! refused (kCodeTaken) when a code is then taken twice in the branch.
+  static std::string importBatch(const MasterDataPageSpec& spec, std::size_t count);
   //! Adds a row (:code, :name and one parameter per field) unless the code is taken.
   static std::string insertBatch(const MasterDataPageSpec& spec);
   //! Rewrites row :id read at :version unless the code is taken by another row.

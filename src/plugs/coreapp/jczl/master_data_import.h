@@ -1,0 +1,60 @@
+// MasterDataImport: rows of a spreadsheet added to one master-data table, driven by that
+// table's page description: the header names the columns by the page's captions (or a
+// common synonym), lookups are matched by name or code, codes must be new in the file
+// and in the branch, and every row passes the page's own checks. Every problem of every
+// row is listed; the rows are written only when there is none, in one batch.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "db/connection.h"
+#include "host/import/sheet_rows.h"
+#include "plugs/coreapp/jczl/master_data_spec.h"
+
+namespace plugs::coreapp::jczl {
+
+//! One problem: the spreadsheet row (the header is row 1) and what is wrong.
+struct ImportProblem {
+  int row = 0;
+  std::string message;
+};
+
+struct ImportOutcome {
+  int rows = 0;  //!< data rows read
+  std::vector<ImportProblem> problems;
+  bool written = false;  //!< the rows are in the database
+};
+
+class MasterDataImport {
+ public:
+  MasterDataImport(db::Connection& db, std::string orgid, const MasterDataPageSpec& spec);
+
+  //! The page an import kind fills: customers, suppliers, goods, items, employees.
+  static const MasterDataPageSpec* specOfKind(const std::string& kind);
+  //! The header texts taken for `caption` besides the caption itself.
+  static std::vector<std::string> synonyms(const std::string& caption);
+
+  //! Checks every row against the database; writes nothing.
+  ImportOutcome preview(const host::SheetRows& rows) { return check(rows, false); }
+  //! Checks, then writes every row or none.
+  ImportOutcome run(const host::SheetRows& rows) { return check(rows, true); }
+
+ private:
+  ImportOutcome check(const host::SheetRows& rows, bool write);
+  ImportOutcome inspect(const host::SheetRows& rows, std::vector<db::Params>& params);
+  std::vector<int> mapHeader(const std::vector<std::string>& header,
+                             std::vector<ImportProblem>& problems) const;
+  db::Params rowParams(const std::vector<std::string>& cells, const std::vector<int>& columns,
+                       int rowNumber, std::vector<ImportProblem>& problems);
+  db::ResultSet select(const std::string& sql);
+  db::Connection& db_;
+  std::string orgid_;
+  const MasterDataPageSpec& spec_;
+  //! Per field: a lookup's ids by name and by code (empty for other fields).
+  std::vector<std::unordered_map<std::string, std::int64_t>> lookups_;
+};
+
+}  // namespace plugs::coreapp::jczl

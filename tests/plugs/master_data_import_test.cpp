@@ -1,0 +1,105 @@
+// The spreadsheet import through the pages' descriptions: a good sheet lands whole (a
+// synonym header, lookups by name or code, a choice left to its default); each kind of
+// bad row is listed with its row number; one bad row leaves the table as it was.
+#include "plugs/coreapp/jczl/master_data_import.h"
+
+#include <gtest/gtest.h>
+
+#include "db/embedded_connection.h"
+#include "schema/schema_script.h"
+
+namespace {
+
+using plugs::coreapp::jczl::ImportOutcome;
+using plugs::coreapp::jczl::MasterDataImport;
+
+class MasterDataImportTest : public ::testing::Test {
+ protected:
+  MasterDataImportTest() : conn(":memory:") {
+    schema::createDatabase(conn, false);
+    const auto r = conn.execBatch(
+        "insert into vt_b_ckbmk(orgid, code, name) values ('0001', '01', '总店')\n"
+        "insert into vt_b_vipdj(orgid, code, name) values ('0001', 'V1', '金卡')\n"
+        "insert into vt_b_khbmk(orgid, code, name) values ('0001', 'K9', '老客户')\n"
+        "insert into vt_b_khbmk(orgid, code, name) values ('0002', 'K1', '别家的客户')");
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+  }
+
+  ImportOutcome import(const char* kind, const host::SheetRows& rows, bool write = true) {
+    MasterDataImport importer(conn, "0001", *MasterDataImport::specOfKind(kind));
+    return write ? importer.run(rows) : importer.preview(rows);
+  }
+
+  std::string column(const std::string& sql) {
+    std::string out;
+    const db::BatchResult r = conn.execBatch(sql);
+    EXPECT_TRUE(r.ok()) << r.errorMessage();
+    for (const auto& row : r.resultSets.back().rows)
+      for (const auto& v : row) out += v.asText() + "|";
+    return out;
+  }
+
+  db::EmbeddedConnection conn;
+};
+
+TEST_F(MasterDataImportTest, WritesAGoodSheetWhole) {
+  const auto out = import("customers", {{"客户编号", "名称", "手机", "会员等级", "价格类型 *"},
+                                        {"K1", "O'Neil :orgid --", "138", "金卡", "会员等级"},
+                                        {"K2", "李四", "", "V1", ""}});
+  EXPECT_TRUE(out.written);
+  EXPECT_TRUE(out.problems.empty());
+  EXPECT_EQ(column("select code, name, tel, xyjlx, khlx, vip_id from vt_b_khbmk where orgid = "
+                   "'0001' and code like 'K_' and code <> 'K9' order by code"),
+            "K1|O'Neil :orgid --|138|会员等级|现结|1|K2|李四||协议价|现结|1|");
+  const auto goods =
+      import("goods", {{"编号", "商品名称", "进货价", "售价"}, {"S1", "写真纸", "1,200.5", "15"}});
+  EXPECT_TRUE(goods.written);
+  EXPECT_EQ(column("select pricein, pricesale from vt_b_spbmk where code = 'S1'"), "1200.5|15|");
+}
+
+TEST_F(MasterDataImportTest, ListsEveryProblemWithItsRowAndWritesNothing) {
+  const host::SheetRows sheet = {{"编号", "名称", "售价", "进价"},
+                                 {"S1", "好的", "10", "8"},
+                                 {"S2", "", "abc", "-1"},
+                                 {"S1", "重复", "1", "1"},
+                                 {"", "无编号", "", ""}};
+  const struct { bool write; } runs[] = {{false}, {true}};
+  for (const auto& r : runs) {
+    const auto out = import("goods", sheet, r.write);
+    std::string listed;
+    for (const auto& p : out.problems) listed += std::to_string(p.row) + ":" + p.message + ";";
+    EXPECT_EQ(listed,
+              "3:名称不能为空;3:进价不能小于0;3:售价“abc”不是数字;4:编号“S1”与第2行重复;"
+              "5:编号不能为空;");
+    EXPECT_FALSE(out.written);
+  }
+  EXPECT_EQ(column("select count(*) from vt_b_spbmk"), "0|");
+}
+
+TEST_F(MasterDataImportTest, RefusesCodesTakenLookupsUnknownAndBadHeaders) {
+  const struct {
+    const char* kind;
+    host::SheetRows rows;
+    const char* problem;
+  } cases[] = {
+      {"customers", {{"编号", "名称"}, {"k9 ", "又一个"}}, "编号“k9”已存在"},
+      {"customers", {{"编号", "名称"}, {"K5", "甲"}, {"k5", "乙"}}, "编号“k5”与第2行重复"},
+      {"customers", {{"编号", "名称", "会员等级"}, {"K3", "王五", "银卡"}}, "会员等级“银卡”不存在"},
+      {"customers",
+       {{"编号", "名称", "付款方式"}, {"K3", "王五", "赊账"}},
+       "付款方式只能是：现结 或 预存"},
+      {"employees", {{"编号", "姓名", "门店"}, {"E1", "小王", ""}}, "请选择门店"},
+      {"suppliers", {{"名称", "电话"}, {"某厂", "1"}}, "缺少列：编号"},
+      {"items", {{"编号", "名称", "单价", "售价"}, {"X1", "喷绘", "1", "2"}}, "列“售价”重复"},
+  };
+  for (const auto& c : cases) {
+    const auto out = import(c.kind, c.rows);
+    ASSERT_EQ(out.problems.size(), 1u) << c.problem;
+    EXPECT_EQ(out.problems.front().message, c.problem);
+    EXPECT_FALSE(out.written);
+  }
+  EXPECT_EQ(column("select count(*) from vt_b_khbmk"), "2|");
+  EXPECT_TRUE(import("employees", {{"编号", "姓名", "门店"}, {"E1", "小王", "01"}}).written);
+}
+
+}  // namespace

@@ -63,7 +63,7 @@ class TBaseForm : public FormModel {
   virtual void FormClose() {}
 
   //! Binds a lookup combo to a host list ("ck", "yg", "shfs", "flow", "zh", "rklx",
-  //! "cklx", "comp", "jsfs", "srlb", "fylb", "vipdj"): shows the store's names; choosing one
+  //! "cklx", "comp", "jsfs", "srlb", "fylb", "vipdj", "kh"): shows the store's names; choosing one
   //! writes its id to the field named by the combo's hint (bound combos) or to the
   //! combo's tag (unbound ones, 0 when the text names no entry). Throws
   //! std::invalid_argument for an unknown list.

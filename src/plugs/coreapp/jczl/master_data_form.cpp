@@ -47,6 +47,7 @@ void TMasterDataForm::FormCreate() {
   cdsList.afterScroll = [this](dataset::ClientDataSet&) {
     if (!editing_) loadFocusedRow();
   };
+  if (spec.addPageActions != nullptr) spec.addPageActions(*this);
   firstEditControl = "edtcode";
   reloadList(0);
 }
@@ -152,6 +153,7 @@ void TMasterDataForm::setEditing(bool on) {
 void TMasterDataForm::loadFocusedRow() {
   host::openDataToCDS(cdsEdit, host::sqlTemplate(MasterDataSql::rowQuery(spec)),
                       {{"id", core::Value(focusedId())}});
+  if (afterRowLoad) afterRowLoad();
 }
 
 void TMasterDataForm::reloadList(std::int64_t focusId) {

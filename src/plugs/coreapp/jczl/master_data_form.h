@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "dataset/client_data_set.h"
@@ -32,6 +33,12 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void FormCreate() override;
   //! True while 新增 or 修改 holds the edit area.
   bool editing() const { return editing_; }
+  //! The focused row's id; 0 when the list is empty.
+  std::int64_t focusedId() const;
+  //! Says `message` (提示) and aborts the action.
+  [[noreturn]] static void refuse(const std::string& message);
+  //! Set by the page's own actions: runs whenever the edit area reads the focused row.
+  std::function<void()> afterRowLoad;
 
   void actSearchExecute(host::Action& sender);
   void actAddExecute(host::Action& sender);
@@ -52,7 +59,6 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void setEditing(bool on);
   void loadFocusedRow();
   void reloadList(std::int64_t focusId);
-  std::int64_t focusedId() const;
   bool focusedDisabled() const;
   void checkRow();
   db::Params rowParams() const;

@@ -22,11 +22,6 @@ namespace {
 
 constexpr const char* kChangedMessage = "当前数据状态已改变，已为您刷新数据，请重试.";
 
-[[noreturn]] void refuse(const std::string& message) {
-  host::MessageMyDlg(message, "提示", host::mtInformation, host::mbOK, true);
-  throw core::Abort();
-}
-
 std::size_t characters(const std::string& text) {
   std::size_t n = 0;
   for (unsigned char c : text) n += (c & 0xC0) != 0x80;
@@ -34,12 +29,18 @@ std::size_t characters(const std::string& text) {
 }
 
 void checkText(const std::string& caption, const std::string& text, int length, bool required) {
+  const auto refuse = &TMasterDataForm::refuse;
   if (required && text.find_first_not_of(' ') == std::string::npos) refuse(caption + "不能为空");
   if (length > 0 && characters(text) > static_cast<std::size_t>(length))
     refuse(caption + "不能超过" + std::to_string(length) + "个字");
 }
 
 }  // namespace
+
+void TMasterDataForm::refuse(const std::string& message) {
+  host::MessageMyDlg(message, "提示", host::mtInformation, host::mbOK, true);
+  throw core::Abort();
+}
 
 // What the page alone can tell is wrong with the edited row.
 void TMasterDataForm::checkRow() {
@@ -192,6 +193,9 @@ void registerJczlForms() {
           return std::unique_ptr<host::FormModel>(std::make_unique<TMasterDataForm>(owner, *page));
         }};
     const host::TFormClass pageClass = formClass;
+    std::vector<std::pair<std::string, std::string>> rights = {
+        {"_01", "新增"}, {"_02", "修改"}, {"_03", "删除"}};
+    rights.insert(rights.end(), spec.moreRights.begin(), spec.moreRights.end());
     host::registerPackageItem(
         spec.guid, spec.caption, spec.code, std::move(formClass),
         [pageClass](host::Owner owner, host::TPlugItem& item, const std::string&,
@@ -199,7 +203,7 @@ void registerJczlForms() {
           host::TAuth::requireRight(item.code);
           host::TBaseRibbonForm::generateForm(owner, pageClass, host::PageControl(), item);
         },
-        {{"_01", "新增"}, {"_02", "修改"}, {"_03", "删除"}});
+        rights);
   }
 }
 

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plugs::coreapp::jczl {
+
+class TMasterDataForm;
 
 //! How a field is edited and bound.
 enum class FieldKind {
@@ -50,6 +53,13 @@ struct MasterDataPageSpec {
   std::vector<MasterReference> referencedBy;
   //! Operators are employees: the page sets an employee's sign-in password.
   bool setsPassword = false;
+  //! Run in the save batches after the row is written, before the commit, with the
+  //! row's values bound as in the save (the row is the branch's one of :code).
+  std::string saveTail{};
+  //! Rights of the page's own actions beyond 新增, 修改 and 删除 ({"_04", "充值退款"}).
+  std::vector<std::pair<std::string, std::string>> moreRights{};
+  //! Adds the page's own controls and actions when the page is made.
+  void (*addPageActions)(TMasterDataForm& page) = nullptr;
 };
 
 //! Every page, in ribbon order.

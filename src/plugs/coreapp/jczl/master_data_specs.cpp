@@ -2,6 +2,7 @@
 // Lengths are the columns' own; the references are the columns that hold a row's id in
 // the bills and in the other master tables, so a row in use is disabled, never deleted.
 #include "plugs/coreapp/jczl/master_data_spec.h"
+#include "plugs/coreapp/jczl/member_card_actions.h"
 
 namespace plugs::coreapp::jczl {
 
@@ -200,6 +201,31 @@ MasterDataPageSpec category() {
           refs("p1", {"vt_b_xmbmk", "vt_b_spbmk"}) + refs("p2", {"vt_b_xmbmk", "vt_b_spbmk"})};
 }
 
+// A card is issued to a customer, who then pays with it: saving points the customer's
+// card at it (and takes it from a customer it was issued to before). The card number is
+// the code, unique in the branch; the password is set by its own action, never shown.
+MasterDataPageSpec memberCard() {
+  MasterDataPageSpec s{
+      "1213",
+      "{3E0F6C55-2B7A-4D0B-9C1E-6A8B51D2F4C7}",
+      "会员卡管理",
+      "Tkhbmkvipform",
+      "vt_b_khbmk_vip",
+      50,
+      100,
+      {lookup("kh_id", "客户", "kh", true), lookup("vip_id", "会员等级", "vipdj"), remark()},
+      refs("card_id", {"vt_b_khbmk_vip_pay"})};
+  s.saveTail =
+      "declare @card_id int\n"
+      "select @card_id = id from vt_b_khbmk_vip where orgid = :orgid and code = :code\n"
+      "update vt_b_khbmk set card_id = 0 where orgid = :orgid and card_id = @card_id and id <> "
+      ":kh_id\n"
+      "update vt_b_khbmk set card_id = @card_id where orgid = :orgid and id = :kh_id\n";
+  s.moreRights = {{"_04", "充值退款"}};
+  s.addPageActions = &MemberCardActions::addTo;
+  return s;
+}
+
 // The small lists: code, name and where the bills name them.
 MasterDataPageSpec smallList(const char* code, const char* guid, const char* caption,
                              const char* className, const char* table,
@@ -234,6 +260,7 @@ const std::vector<MasterDataPageSpec>& masterDataSpecs() {
                 "vt_b_srlb", refs("sr_id", {"vt_f_srdj_mx"})),
       smallList("1212", "{CFCC23C2-A89A-4475-B027-97CBBB43E1BE}", "费用类别", "Tfylbform",
                 "vt_b_fylb", refs("fy_id", {"vt_f_fydj_mx"})),
+      memberCard(),
   };
   return specs;
 }

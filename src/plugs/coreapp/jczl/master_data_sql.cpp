@@ -56,7 +56,8 @@ std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
     values += ", :" + f.field;
   }
   return "begin tran\n" + codeTakenCheck(spec, false) + "insert into " + spec.table + " (" +
-         columns + ", isdel, version) values (" + values + ", 0, 0)\ncommit tran";
+         columns + ", isdel, version) values (" + values + ", 0, 0)\n" + spec.saveTail +
+         "commit tran";
 }
 
 std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec) {
@@ -66,7 +67,7 @@ std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec) {
          ", version = isnull(version, 0) + 1 where orgid = :orgid and id = :id and isnull(version, "
          "0) = "
          ":version\n" +
-         changedCheck() + "commit tran";
+         changedCheck() + spec.saveTail + "commit tran";
 }
 
 std::string MasterDataSql::stateBatch(const MasterDataPageSpec& spec) {

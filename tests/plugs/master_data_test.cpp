@@ -3,7 +3,8 @@
 // meanwhile refused and reloaded, a row nothing names deleted (running every reference
 // check of its description), a row in use disabled instead, and the rights per action.
 // The member-card page: a card issued, its password set, topped up, paid with at the
-// settlement and refunded within its balance, the money in the accounts.
+// settlement and refunded within its balance, the money in the accounts. Child rows:
+// tiers, level and agreement prices saved with their row price an order line.
 #include <gtest/gtest.h>
 
 #include "bill_session.h"
@@ -13,6 +14,7 @@
 #include "host/services/t_auth.h"
 #include "jiesuan_session.h"
 #include "plugs/coreapp/jczl/master_data_form.h"
+#include "plugs/coreapp/xmzzk/publicfunc.h"
 
 namespace {
 
@@ -280,6 +282,59 @@ TEST_F(MemberCards, APasswordResetHoldsAtTheSettlement) {
   for (const auto& t : tries) EXPECT_EQ(payByCard(*form, "10", t.pin), t.outcome) << t.pin;
   neverShown("新密码8");
   neverShown(host::MD5S("新密码8"));
+}
+
+//! Appends a child row of the edited row: its values by field ("vip_id_name" by name).
+void addChildRow(TMasterDataForm& page, const std::string& child,
+                 const std::vector<std::pair<const char*, Value>>& values) {
+  dataset::ClientDataSet& data = *page.findDataSet("cds" + child);
+  data.append();
+  for (const auto& [field, value] : values) data.fieldByName(field).setValue(value);
+  data.post();
+}
+
+TEST_F(MemberCards, ChildPricesSavedWithTheirRowPriceAnOrderLine) {
+  query("insert into vt_b_vipdj(orgid, code, name) values ('0001', '01', '金卡会员')");
+  TMasterDataForm* items = openPage("1204");
+  ASSERT_NE(items, nullptr);
+  ASSERT_EQ(items->clickAction("actAdd"), host::Outcome::Done);
+  items->setControlText(items->control("edtcode"), "XM009");
+  items->setControlText(items->control("edtname"), "展板");
+  items->setControlText(items->control("edtprice_sale"), "30");
+  addChildRow(*items, "Jtdj",
+              {{"from_sl", Value(10.0)}, {"to_sl", Value(99.0)}, {"dj", Value(20.0)}});
+  addChildRow(*items, "Vipxyj", {{"vip_id_name", Value("无此等级")}, {"dj", Value(24.0)}});
+  EXPECT_EQ(items->clickAction("actSave"), host::Outcome::Aborted);  // nothing saved
+  EXPECT_TRUE(saidMessage("会员等级价第1行：请选择会员等级"));
+  EXPECT_EQ(countOf("vt_b_xmbmk where code = 'XM009'"), 0);
+  items->findDataSet("cdsVipxyj")->edit();
+  items->findDataSet("cdsVipxyj")->fieldByName("vip_id_name").setValue(Value("金卡会员"));
+  ASSERT_EQ(items->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  const std::int64_t xm = scalar("select id from vt_b_xmbmk where code = 'XM009'").asInteger();
+  TMasterDataForm* customers = openPage("1203");
+  ASSERT_NE(customers, nullptr);
+  ASSERT_TRUE(customers->cdsList.locate("code", Value("C001")));
+  ASSERT_EQ(customers->clickAction("actEdit"), host::Outcome::Done);
+  EXPECT_EQ(customers->findDataSet("cdsKhxyj")->recordCount(), 2);  // XM001 18, XM002 27
+  addChildRow(*customers, "Khxyj", {{"xm_id_name", Value("展板")}, {"dj", Value(26.0)}});
+  ASSERT_EQ(customers->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  const struct {
+    std::int64_t kh;
+    double sl;
+    const char* dj;
+  } priced[] = {{1, 1, "26"}, {1, 10, "20"}, {2, 1, "24"}, {3, 99, "20"}, {3, 1, "30"}};
+  for (const auto& p : priced)
+    EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(p.kh, xm, p.sl), *core::Currency::parse(p.dj))
+        << p.kh << " " << p.sl;
+  EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(1, 1, 1), *core::Currency::parse("18"));
+  // Editing the item again replaces its tiers as a whole.
+  ASSERT_TRUE(items->cdsList.locate("id", Value(xm)));
+  ASSERT_EQ(items->clickAction("actEdit"), host::Outcome::Done);
+  ASSERT_EQ(items->findDataSet("cdsJtdj")->recordCount(), 1);
+  items->findDataSet("cdsJtdj")->deleteRecord();
+  ASSERT_EQ(items->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(1, xm, 10), *core::Currency::parse("26"));
+  EXPECT_EQ(countOf("vt_b_vipxyj where xm_id = " + std::to_string(xm)), 1);
 }
 
 }  // namespace

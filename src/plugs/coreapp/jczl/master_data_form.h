@@ -13,6 +13,7 @@
 #include "db/connection.h"
 #include "host/forms/base_ribbon_form.h"
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/jczl/master_data_children.h"
 #include "plugs/coreapp/jczl/master_data_spec.h"
 
 namespace plugs::coreapp::jczl {
@@ -67,6 +68,7 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void askPassword(std::int64_t czy_id, const std::string& name);
   bool editing_ = false;
   bool adding_ = false;
+  std::unique_ptr<MasterDataChildren> children_;  //!< the spec's child-row grids
 };
 
 //! Registers every master-data page (1201 ...) as a page of the main window.

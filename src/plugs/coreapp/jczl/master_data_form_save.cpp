@@ -116,8 +116,11 @@ void TMasterDataForm::actSaveExecute(host::Action&) {
   checkRow();
   const bool added = adding_;
   const std::int64_t id = added ? 0 : cdsEdit.fieldByName("id").asInteger();
-  runOrRefuse(added ? MasterDataSql::insertBatch(spec) : MasterDataSql::updateBatch(spec),
-              rowParams(), id);
+  db::Params params = rowParams();
+  const std::string children = children_->saveSql(params);
+  runOrRefuse(added ? MasterDataSql::insertBatch(spec, children)
+                    : MasterDataSql::updateBatch(spec, children),
+              params, id);
   const std::string code = cdsEdit.fieldByName("code").asString();
   const std::string name = cdsEdit.fieldByName("name").asString();
   setEditing(false);

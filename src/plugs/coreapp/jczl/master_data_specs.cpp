@@ -98,7 +98,7 @@ MasterDataPageSpec customer() {
   fullname.inList = false;
   MasterField shuihao = text("shuihao", "税号", 50);
   shuihao.inList = false;
-  return {
+  MasterDataPageSpec s{
       "1203",
       "{C5C9D8A1-0DBA-46F3-8B94-87AD0BF9D9AF}",
       "客户管理",
@@ -110,27 +110,46 @@ MasterDataPageSpec customer() {
        lookup("vip_id", "会员等级", "vipdj"), choice("khlx", "付款方式", {"现结", "签单", "预存"}),
        lookup("ywy_id", "业务员", "yg"), text("lxr", "联系人", 50, 8), text("tel", "电话", 50),
        text("addr", "地址", 200, 20), shuihao, remark()},
-      refs("kh_id", {"vt_x_xmzzk", "vt_x_cpfhk", "vt_c_spch", "vt_c_qtck", "vt_f_khsk",
-                     "vt_f_khkpk", "vt_f_khdzk", "vt_f_yshx", "vt_b_khbmk_vip",
-                     "vt_b_khbmk_vip_pay", "vt_b_khxyj", "vt_b_ckbmk"})};
+      refs("kh_id",
+           {"vt_x_xmzzk", "vt_x_cpfhk", "vt_c_spch", "vt_c_qtck", "vt_f_khsk", "vt_f_khkpk",
+            "vt_f_khdzk", "vt_f_yshx", "vt_b_khbmk_vip", "vt_b_khbmk_vip_pay", "vt_b_ckbmk"})};
+  // The customer's agreement prices, used while its price type is 协议价.
+  s.children = {{"Khxyj",
+                 "协议价",
+                 "vt_b_khxyj",
+                 "kh_id",
+                 {lookup("xm_id", "服务项目", "xm", true), money("dj", "单价")}}};
+  return s;
 }
 
 MasterDataPageSpec serviceItem() {
   MasterField k = number("k", "面积系数");
   MasterField minje = choice("minje", "最低收费", {"0", "1"});
-  return {"1204",
-          "{45982788-8CDB-4F9C-9051-4A8D0E4B4524}",
-          "服务项目",
-          "Txmbmkform",
-          "vt_b_xmbmk",
-          50,
-          200,
-          {text("itemno", "规格", 100, 10), text("baseunit", "单位", 20, 6),
-           money("price_sale", "售价"), money("price_in", "成本价"),
-           choice("jjfs", "按面积计价", {"否", "是"}), k, minje, number("jxbl", "绩效比例"),
-           number("scjf", "生产积分"), remark()},
-          refs("xm_id", {"vt_x_xmzzk_mx", "vt_x_xmwtk_mx", "vt_x_cpfhk_mx", "vt_b_khxyj",
-                         "vt_b_vipxyj", "vt_b_xmbmk_quick"})};
+  MasterDataPageSpec s{"1204",
+                       "{45982788-8CDB-4F9C-9051-4A8D0E4B4524}",
+                       "服务项目",
+                       "Txmbmkform",
+                       "vt_b_xmbmk",
+                       50,
+                       200,
+                       {text("itemno", "规格", 100, 10), text("baseunit", "单位", 20, 6),
+                        money("price_sale", "售价"), money("price_in", "成本价"),
+                        choice("jjfs", "按面积计价", {"否", "是"}), k, minje,
+                        number("jxbl", "绩效比例"), number("scjf", "生产积分"), remark()},
+                       refs("xm_id", {"vt_x_xmzzk_mx", "vt_x_xmwtk_mx", "vt_x_cpfhk_mx",
+                                      "vt_b_khxyj", "vt_b_xmbmk_quick"})};
+  // The price an order line takes: a quantity tier first, then the level's price.
+  s.children = {{"Jtdj",
+                 "数量阶梯价",
+                 "vt_b_xmbmk_jtdj",
+                 "xm_id",
+                 {number("from_sl", "起始数量"), number("to_sl", "截止数量"), money("dj", "单价")}},
+                {"Vipxyj",
+                 "会员等级价",
+                 "vt_b_vipxyj",
+                 "xm_id",
+                 {lookup("vip_id", "会员等级", "vipdj", true), money("dj", "单价")}}};
+  return s;
 }
 
 MasterDataPageSpec goods() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "plugs/coreapp/jczl/master_data_spec.h"
 
@@ -23,13 +24,19 @@ class MasterDataSql {
   static std::string listQuery(const MasterDataPageSpec& spec);
   //! The same columns for the one row :id.
   static std::string rowQuery(const MasterDataPageSpec& spec);
-  //! Adds a row (:code, :name and one parameter per field) unless the code is taken.
-  static std::string insertBatch(const MasterDataPageSpec& spec);
+  //! Adds a row (:code, :name and one parameter per field) unless the code is taken;
+  //! `children` (childRows) runs after it, before the commit.
+  static std::string insertBatch(const MasterDataPageSpec& spec, const std::string& children = {});
   //! Rewrites row :id read at :version unless the code is taken by another row.
-  static std::string updateBatch(const MasterDataPageSpec& spec);
+  static std::string updateBatch(const MasterDataPageSpec& spec, const std::string& children = {});
+  //! Replaces the child rows of the branch's row :code by `rows` rows whose values are
+  //! the parameters :<child name><row>_<column>.
+  static std::string childRows(const MasterDataPageSpec& spec, const std::vector<int>& rows);
+  //! The rows of `child` under row :id, lookups named (`<column>_name`).
+  static std::string childQuery(const MasterChildSpec& child);
   //! Sets row :id's isdel to :isdel when it is still at :version.
   static std::string stateBatch(const MasterDataPageSpec& spec);
-  //! Deletes row :id at :version unless a reference holds it.
+  //! Deletes row :id at :version, with its child rows, unless a reference holds it.
   static std::string deleteBatch(const MasterDataPageSpec& spec);
 };
 

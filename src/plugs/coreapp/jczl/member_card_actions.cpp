@@ -8,6 +8,7 @@
 
 #include "core/abort.h"
 #include "core/strings.h"
+#include "host/forms/money_format.h"
 #include "host/services/data_services.h"
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_services.h"
@@ -37,7 +38,8 @@ constexpr const char* kBalanceQuery =
 
 host::Control box(const char* name, host::ControlKind kind, const char* caption) {
   host::Control c(name, kind, caption);
-  if (kind == host::ControlKind::CurrencyEdit) c.format = "0.00";
+  if (kind == host::ControlKind::CurrencyEdit)
+    c.format = host::moneyFormat(host::MoneyKind::Amount);
   return c;
 }
 

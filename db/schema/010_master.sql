@@ -80,7 +80,8 @@ create table vt_b_vipdj (
 )
 
 -- Member cards. `pwd` is the MD5 hex digest (lower case) of the card password in the
--- 8-bit system code page (GBK).
+-- 8-bit system code page (GBK). `version` is raised by every change and every ledger
+-- movement, so two top-ups or refunds of one card run one after the other.
 create table vt_b_khbmk_vip (
   id int identity(1,1) primary key,
   orgid varchar(20) not null,
@@ -89,6 +90,7 @@ create table vt_b_khbmk_vip (
   kh_id int default 0,
   vip_id int default 0,
   pwd varchar(50),
+  version int default 0,
   isdel bit default 0,
   remark varchar(500),
   createtime datetime default getdate()
@@ -137,7 +139,8 @@ create index ix_vt_b_khbmk_lxr_kh_id on vt_b_khbmk_lxr(kh_id)
 
 -- Member-card ledger: one row per movement. Balance = sum(incje) - sum(decje) over the
 -- card's rows for that customer and branch. Consumption writes biztype "消费" and the
--- order id in `bizid`; top-ups ("充值") add `incje`.
+-- order id in `bizid`; top-ups ("充值") add `incje`, refunds ("退款") `decje`, both with the
+-- account `zh_id` the money went into or came out of (0 for consumption: no money moves).
 create table vt_b_khbmk_vip_pay (
   id int identity(1,1) primary key,
   orgid varchar(20) not null,
@@ -150,6 +153,7 @@ create table vt_b_khbmk_vip_pay (
   bizid int default 0,
   incje money default 0,
   decje money default 0,
+  zh_id int default 0,
   remark varchar(500)
 )
 create index ix_vt_b_khbmk_vip_pay_card_id on vt_b_khbmk_vip_pay(card_id)

@@ -10,7 +10,9 @@
 --   receipts' account lines (in) and payments' account lines (out), once audited;
 --   settlement lines of orders (in; a reduction or a card line names no account);
 --   fund transfers: out of `ozh_id`, into `izh_id`, once audited;
---   income (in) and expense (out) bills through their header's account, once audited.
+--   income (in) and expense (out) bills through their header's account, once audited;
+--   member-card top-ups (in) and refunds (out) through their ledger row's account, under
+--   the card's number (no bill to open).
 create view vt_v_zhls as
 select h.orgid, l.zh_id, cast(l.je as money) as srje, cast(0 as money) as zcje,
   h.billdate as rq, h.ck_id, '收款单' as lx, h.billno, '1112' as djlx
@@ -45,6 +47,11 @@ select h.orgid, h.zh_id, cast(0 as money), cast(l.je as money),
   h.billdate, h.ck_id, '费用单据', h.billno, '1110'
   from vt_f_fydj_mx l inner join vt_f_fydj h on h.orgid = l.orgid and h.billno = l.billno
   where h.status = 1
+union all
+select p.orgid, p.zh_id, cast(p.incje as money), cast(p.decje as money),
+  p.createtime, p.ck_id, '会员卡' + p.biztype, isnull(c.code, ''), ''
+  from vt_b_khbmk_vip_pay p left join vt_b_khbmk_vip c on c.id = p.card_id
+  where p.zh_id <> 0
 GO
 
 -- One row per account of the store, moved or not: in, out and balance `ye`.

@@ -38,7 +38,7 @@ inline constexpr const char* kPageCodes[] = {
     "1102", "1105", "1110", "1111", "1112", "1113", "1114", "1115", "1116", "1117", "1118",
     "1119", "1120", "1121", "1122", "1123", "1124", "1125", "1126", "1127", "1130", "1131",
     "1132", "1133", "1134", "1135", "1136", "1137", "1138", "1190", "1201", "1202", "1203",
-    "1204", "1205", "1206", "1207", "1208", "1209", "1210", "1211", "1212"};
+    "1204", "1205", "1206", "1207", "1208", "1209", "1210", "1211", "1212", "1213"};
 
 //! Keeps the toolkit's warnings (and worse) while it lives, starting empty: a model
 //! checker's complaint or a cell editor closed twice shows up here.
@@ -124,7 +124,9 @@ class BillPageSession : public DemoSession {
   void TearDown() override { view.reset(); }
 
   QAction* button(const char* action) { return view->actionBar()->button(action); }
-  desktop::DataSetTableModel& grid(const char* name = "cxgDetail") { return *view->grid(name)->model(); }
+  desktop::DataSetTableModel& grid(const char* name = "cxgDetail") {
+    return *view->grid(name)->model();
+  }
 
   //! The column of `field` in a grid's model (0, and a failure, when there is none).
   static int columnOf(desktop::DataSetTableModel& m, const std::string& field) {

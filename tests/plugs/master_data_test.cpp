@@ -2,13 +2,19 @@
 // added and edited with hostile text and read back, a code taken refused, a row changed
 // meanwhile refused and reloaded, a row nothing names deleted (running every reference
 // check of its description), a row in use disabled instead, and the rights per action.
+// The member-card page: a card issued, its password set, topped up, paid with at the
+// settlement and refunded within its balance, the money in the accounts. Child rows:
+// tiers, level and agreement prices saved with their row price an order line.
 #include <gtest/gtest.h>
 
 #include "bill_session.h"
 #include "core/abort.h"
 #include "host/forms/page_control.h"
+#include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "jiesuan_session.h"
 #include "plugs/coreapp/jczl/master_data_form.h"
+#include "plugs/coreapp/xmzzk/publicfunc.h"
 
 namespace {
 
@@ -19,25 +25,28 @@ using plugs::coreapp::jczl::TMasterDataForm;
 
 constexpr const char* kHostile = "O'Neil :orgid 100% --";
 
+//! Opens page `code` as the current login; null when refused.
+TMasterDataForm* openPage(const std::string& code) {
+  try {
+    host::plugsPool().plugbyName(code)->create(nullptr, "");
+  } catch (const core::Abort&) {
+    return nullptr;
+  }
+  return dynamic_cast<TMasterDataForm*>(host::PageControl().activePage());
+}
+
 class MasterDataPages : public bill_test::BillSession {
  protected:
   MasterDataPages()
       : BillSession(
             "insert into vt_b_ckbmk(orgid, code, name) values ('0001', '01', '总店')\n"
-            "insert into vt_b_vipdj(orgid, code, name) values ('0001', '01', '金卡')") {
+            "insert into vt_b_vipdj(orgid, code, name) values ('0001', '01', '金卡')\n"
+            "insert into vt_b_khbmk(orgid, code, name) values ('0001', 'K1', '持卡客户')") {
     registerOnce("1201", &plugs::coreapp::jczl::registerJczlForms);
   }
   ~MasterDataPages() override { host::PageControl().clear(); }
 
-  //! Opens page `code` as the current login; null when refused.
-  TMasterDataForm* open(const std::string& code) {
-    try {
-      host::plugsPool().plugbyName(code)->create(nullptr, "");
-    } catch (const core::Abort&) {
-      return nullptr;
-    }
-    return dynamic_cast<TMasterDataForm*>(host::PageControl().activePage());
-  }
+  static TMasterDataForm* open(const std::string& code) { return openPage(code); }
 
   //! Adds (or, on a focused row after 修改, rewrites) a row: code, name and a value of
   //! each field's kind; the outcome of 保存.
@@ -175,6 +184,157 @@ TEST_F(MasterDataPages, RightsPerAction) {
   EXPECT_EQ(page->clickAction("actDisable"), host::Outcome::Aborted);
   EXPECT_EQ(rowTexts("select name, isdel from vt_b_spbmk where code = 'R1'"),
             std::vector<std::string>{"新加的|False"});
+}
+
+class MemberCards : public jiesuan_test::SettlementSession {
+ protected:
+  MemberCards() { registerOnce("1201", &plugs::coreapp::jczl::registerJczlForms); }
+  ~MemberCards() override { host::PageControl().clear(); }
+
+  //! 充值 or 退款 of `amount` through `account` on the focused card.
+  static host::Outcome move(TMasterDataForm& page, const char* action, const std::string& amount,
+                            const std::string& account) {
+    page.setControlText(page.control("edtcard_je"), amount);
+    page.setControlText(page.control("cbbcard_zh"), account);
+    return page.clickAction(action);
+  }
+
+  //! Sets the focused card's password through the password dialog.
+  host::Outcome setPin(TMasterDataForm& page, const std::string& pin) {
+    host::DialogReply reply;
+    reply.result = host::mrOK;
+    reply.text = pin;
+    ui.queueDialog("Tpasswordform", reply);
+    return page.clickAction("actCardPwd");
+  }
+
+  //! Nothing the session showed or logged holds `secret`.
+  void neverShown(const std::string& secret) {
+    for (const std::string& event : ui.transcript())
+      EXPECT_EQ(event.find(secret), std::string::npos) << event;
+    for (const auto& [tag, text] : ui.logEntries())
+      EXPECT_EQ(text.find(secret), std::string::npos) << tag;
+  }
+};
+
+TEST_F(MemberCards, IssuedToppedUpPaidWithAndRefundedWithinItsBalance) {
+  TMasterDataForm* page = openPage("1213");
+  ASSERT_NE(page, nullptr);
+  ASSERT_EQ(page->clickAction("actAdd"), host::Outcome::Done);
+  page->setControlText(page->control("edtcode"), "VIP09");
+  page->setControlText(page->control("edtname"), "星光卡");
+  page->setControlText(page->control("edtkh_id"), "星光广告");  // customer 1, no card yet
+  ASSERT_EQ(page->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  const std::int64_t card =
+      scalar("select id from vt_b_khbmk_vip where code = 'VIP09'").asInteger();
+  EXPECT_EQ(scalar("select card_id from vt_b_khbmk where id = 1").asInteger(), card);
+  ASSERT_EQ(page->focusedId(), card);
+  ASSERT_EQ(setPin(*page, "731904"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(move(*page, "actTopUp", "200", "现金"), host::Outcome::Done) << lastEvent();
+  // Order JS002 of customer 1 (80) paid by the new card with its password.
+  auto form = openDialog("JS002");
+  ASSERT_EQ(payByCard(*form, "80", "731904"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(form->clickAction("actok"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(page->clickAction("actSearch"), host::Outcome::Done);
+  EXPECT_EQ(page->control("edtcard_ye").text, "120");
+  ASSERT_NE(page->findDataSet("cdsPay"), nullptr);
+  EXPECT_EQ(page->findDataSet("cdsPay")->recordCount(), 2);  // the ledger shown
+  // Refusals leave the ledger as it was; the balance is checked by the batch that writes,
+  // so a payment made after the page read the balance counts.
+  query(
+      "insert into vt_b_khbmk_vip_pay(orgid, kh_id, card_id, biztype, decje) "
+      "values ('0001', 1, " +
+      std::to_string(card) + ", '消费', 20)");
+  const struct {
+    const char* action;
+    const char* amount;
+    const char* account;
+    const char* refusal;
+  } refused[] = {{"actRefund", "100.01", "现金", "退款金额超过会员卡余额"},
+                 {"actTopUp", "0", "现金", "请输入充值金额"},
+                 {"actRefund", "-5", "现金", "请输入退款金额"},
+                 {"actTopUp", "10", "", "请选择账户"}};
+  for (const auto& r : refused) {
+    EXPECT_EQ(move(*page, r.action, r.amount, r.account), host::Outcome::Aborted) << r.refusal;
+    EXPECT_TRUE(saidMessage(r.refusal)) << r.refusal;
+  }
+  EXPECT_EQ(countOf("vt_b_khbmk_vip_pay where card_id = " + std::to_string(card)), 3);
+  ASSERT_EQ(move(*page, "actRefund", "100", "工商银行"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(page->control("edtcard_ye").text, "0");
+  // The money went into 现金 and came out of 工商银行; paying by card moved none.
+  EXPECT_EQ(rowTexts("select zh_name, ye from vt_v_zhye where orgid = '0001' order by zh_id"),
+            (std::vector<std::string>{"现金|200", "工商银行|-100"}));
+  neverShown("731904");
+  neverShown(host::MD5S("731904"));
+}
+
+TEST_F(MemberCards, APasswordResetHoldsAtTheSettlement) {
+  TMasterDataForm* page = openPage("1213");
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page->cdsList.locate("code", Value("VIP01")));  // customer 2's, "123456"
+  ASSERT_EQ(setPin(*page, "新密码8"), host::Outcome::Done) << lastEvent();
+  EXPECT_TRUE(saidMessage("会员卡密码已设置"));
+  auto form = openDialog("JS001");
+  const struct {
+    const char* pin;
+    host::Outcome outcome;
+  } tries[] = {{"123456", host::Outcome::Aborted}, {"新密码8", host::Outcome::Done}};
+  for (const auto& t : tries) EXPECT_EQ(payByCard(*form, "10", t.pin), t.outcome) << t.pin;
+  neverShown("新密码8");
+  neverShown(host::MD5S("新密码8"));
+}
+
+//! Appends a child row of the edited row: its values by field ("vip_id_name" by name).
+void addChildRow(TMasterDataForm& page, const std::string& child,
+                 const std::vector<std::pair<const char*, Value>>& values) {
+  dataset::ClientDataSet& data = *page.findDataSet("cds" + child);
+  data.append();
+  for (const auto& [field, value] : values) data.fieldByName(field).setValue(value);
+  data.post();
+}
+
+TEST_F(MemberCards, ChildPricesSavedWithTheirRowPriceAnOrderLine) {
+  query("insert into vt_b_vipdj(orgid, code, name) values ('0001', '01', '金卡会员')");
+  TMasterDataForm* items = openPage("1204");
+  ASSERT_NE(items, nullptr);
+  ASSERT_EQ(items->clickAction("actAdd"), host::Outcome::Done);
+  items->setControlText(items->control("edtcode"), "XM009");
+  items->setControlText(items->control("edtname"), "展板");
+  items->setControlText(items->control("edtprice_sale"), "30");
+  addChildRow(*items, "Jtdj",
+              {{"from_sl", Value(10.0)}, {"to_sl", Value(99.0)}, {"dj", Value(20.0)}});
+  addChildRow(*items, "Vipxyj", {{"vip_id_name", Value("无此等级")}, {"dj", Value(24.0)}});
+  EXPECT_EQ(items->clickAction("actSave"), host::Outcome::Aborted);  // nothing saved
+  EXPECT_TRUE(saidMessage("会员等级价第1行：请选择会员等级"));
+  EXPECT_EQ(countOf("vt_b_xmbmk where code = 'XM009'"), 0);
+  items->findDataSet("cdsVipxyj")->edit();
+  items->findDataSet("cdsVipxyj")->fieldByName("vip_id_name").setValue(Value("金卡会员"));
+  ASSERT_EQ(items->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  const std::int64_t xm = scalar("select id from vt_b_xmbmk where code = 'XM009'").asInteger();
+  TMasterDataForm* customers = openPage("1203");
+  ASSERT_NE(customers, nullptr);
+  ASSERT_TRUE(customers->cdsList.locate("code", Value("C001")));
+  ASSERT_EQ(customers->clickAction("actEdit"), host::Outcome::Done);
+  EXPECT_EQ(customers->findDataSet("cdsKhxyj")->recordCount(), 2);  // XM001 18, XM002 27
+  addChildRow(*customers, "Khxyj", {{"xm_id_name", Value("展板")}, {"dj", Value(26.0)}});
+  ASSERT_EQ(customers->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  const struct {
+    std::int64_t kh;
+    double sl;
+    const char* dj;
+  } priced[] = {{1, 1, "26"}, {1, 10, "20"}, {2, 1, "24"}, {3, 99, "20"}, {3, 1, "30"}};
+  for (const auto& p : priced)
+    EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(p.kh, xm, p.sl), *core::Currency::parse(p.dj))
+        << p.kh << " " << p.sl;
+  EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(1, 1, 1), *core::Currency::parse("18"));
+  // Editing the item again replaces its tiers as a whole.
+  ASSERT_TRUE(items->cdsList.locate("id", Value(xm)));
+  ASSERT_EQ(items->clickAction("actEdit"), host::Outcome::Done);
+  ASSERT_EQ(items->findDataSet("cdsJtdj")->recordCount(), 1);
+  items->findDataSet("cdsJtdj")->deleteRecord();
+  ASSERT_EQ(items->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(1, xm, 10), *core::Currency::parse("26"));
+  EXPECT_EQ(countOf("vt_b_vipxyj where xm_id = " + std::to_string(xm)), 1);
 }
 
 }  // namespace

@@ -63,8 +63,8 @@ class TBaseForm : public FormModel {
   virtual void FormClose() {}
 
   //! Binds a lookup combo to a host list ("ck", "yg", "shfs", "flow", "zh", "rklx",
-  //! "cklx", "comp", "jsfs", "srlb", "fylb", "vipdj"): shows the store's names; choosing one
-  //! writes its id to the field named by the combo's hint (bound combos) or to the
+  //! "cklx", "comp", "jsfs", "srlb", "fylb", "vipdj", "kh", "xm"): shows the store's names;
+  //! choosing one writes its id to the field named by the combo's hint (bound combos) or to the
   //! combo's tag (unbound ones, 0 when the text names no entry). Throws
   //! std::invalid_argument for an unknown list.
   void BindLookupComboboxProperties(Control& combo, std::string_view listName);

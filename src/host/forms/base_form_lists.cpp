@@ -16,7 +16,8 @@ const char* hostListTable(std::string_view list) {
   static const std::pair<const char*, const char*> lists[] = {
       {"ck", "vt_b_ckbmk"},  {"yg", "vt_b_ygbmk"},  {"shfs", "vt_b_shfs"}, {"flow", "vt_b_flow"},
       {"zh", "vt_b_zhbmk"},  {"rklx", "vt_b_rklx"}, {"cklx", "vt_b_cklx"}, {"comp", "vt_b_comp"},
-      {"jsfs", "vt_b_jsfs"}, {"srlb", "vt_b_srlb"}, {"fylb", "vt_b_fylb"}, {"vipdj", "vt_b_vipdj"}};
+      {"jsfs", "vt_b_jsfs"}, {"srlb", "vt_b_srlb"}, {"fylb", "vt_b_fylb"}, {"vipdj", "vt_b_vipdj"},
+      {"kh", "vt_b_khbmk"},  {"xm", "vt_b_xmbmk"}};
   for (const auto& [name, table] : lists)
     if (list == name) return table;
   return nullptr;

@@ -42,11 +42,13 @@ void TMasterDataForm::FormCreate() {
   TBaseRibbonForm::FormCreate();
   addSearchBox();
   addEditArea();
+  children_ = std::make_unique<MasterDataChildren>(*this);
   addListGrid();
   addActions();
   cdsList.afterScroll = [this](dataset::ClientDataSet&) {
     if (!editing_) loadFocusedRow();
   };
+  if (spec.addPageActions != nullptr) spec.addPageActions(*this);
   firstEditControl = "edtcode";
   reloadList(0);
 }
@@ -147,11 +149,14 @@ void TMasterDataForm::setEditing(bool on) {
   editing_ = on;
   for (host::Control* c : controls())
     if (c->dataSet == "cdsEdit") c->readOnly = !on;
+  children_->setEditing(on);
 }
 
 void TMasterDataForm::loadFocusedRow() {
   host::openDataToCDS(cdsEdit, host::sqlTemplate(MasterDataSql::rowQuery(spec)),
                       {{"id", core::Value(focusedId())}});
+  children_->load(focusedId());
+  if (afterRowLoad) afterRowLoad();
 }
 
 void TMasterDataForm::reloadList(std::int64_t focusId) {
@@ -169,6 +174,7 @@ void TMasterDataForm::actSearchExecute(host::Action&) { reloadList(focusedId());
 void TMasterDataForm::actAddExecute(host::Action&) {
   host::TAuth::requireRight(spec.code + "_01");
   cdsEdit.emptyDataSet();
+  children_->load(0);
   cdsEdit.append();
   for (const MasterField& f : spec.fields) {
     dataset::Field& field = cdsEdit.fieldByName(f.field);

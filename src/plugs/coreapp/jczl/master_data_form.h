@@ -6,12 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "dataset/client_data_set.h"
 #include "db/connection.h"
 #include "host/forms/base_ribbon_form.h"
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/jczl/master_data_children.h"
 #include "plugs/coreapp/jczl/master_data_spec.h"
 
 namespace plugs::coreapp::jczl {
@@ -32,6 +34,12 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void FormCreate() override;
   //! True while 新增 or 修改 holds the edit area.
   bool editing() const { return editing_; }
+  //! The focused row's id; 0 when the list is empty.
+  std::int64_t focusedId() const;
+  //! Says `message` (提示) and aborts the action.
+  [[noreturn]] static void refuse(const std::string& message);
+  //! Set by the page's own actions: runs whenever the edit area reads the focused row.
+  std::function<void()> afterRowLoad;
 
   void actSearchExecute(host::Action& sender);
   void actAddExecute(host::Action& sender);
@@ -52,7 +60,6 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void setEditing(bool on);
   void loadFocusedRow();
   void reloadList(std::int64_t focusId);
-  std::int64_t focusedId() const;
   bool focusedDisabled() const;
   void checkRow();
   db::Params rowParams() const;
@@ -61,6 +68,7 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void askPassword(std::int64_t czy_id, const std::string& name);
   bool editing_ = false;
   bool adding_ = false;
+  std::unique_ptr<MasterDataChildren> children_;  //!< the spec's child-row grids
 };
 
 //! Registers every master-data page (1201 ...) as a page of the main window.

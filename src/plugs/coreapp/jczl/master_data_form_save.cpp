@@ -22,17 +22,17 @@ namespace {
 
 constexpr const char* kChangedMessage = "当前数据状态已改变，已为您刷新数据，请重试.";
 
-[[noreturn]] void refuse(const std::string& message) {
-  host::MessageMyDlg(message, "提示", host::mtInformation, host::mbOK, true);
-  throw core::Abort();
-}
-
 void checkText(const std::string& caption, const std::string& text, int length, bool required) {
   const std::string problem = textProblem(caption, text, length, required);
-  if (!problem.empty()) refuse(problem);
+  if (!problem.empty()) TMasterDataForm::refuse(problem);
 }
 
 }  // namespace
+
+void TMasterDataForm::refuse(const std::string& message) {
+  host::MessageMyDlg(message, "提示", host::mtInformation, host::mbOK, true);
+  throw core::Abort();
+}
 
 // What the page alone can tell is wrong with the edited row.
 void TMasterDataForm::checkRow() {
@@ -109,8 +109,11 @@ void TMasterDataForm::actSaveExecute(host::Action&) {
   checkRow();
   const bool added = adding_;
   const std::int64_t id = added ? 0 : cdsEdit.fieldByName("id").asInteger();
-  runOrRefuse(added ? MasterDataSql::insertBatch(spec) : MasterDataSql::updateBatch(spec),
-              rowParams(), id);
+  db::Params params = rowParams();
+  const std::string children = children_->saveSql(params);
+  runOrRefuse(added ? MasterDataSql::insertBatch(spec, children)
+                    : MasterDataSql::updateBatch(spec, children),
+              params, id);
   const std::string code = cdsEdit.fieldByName("code").asString();
   const std::string name = cdsEdit.fieldByName("name").asString();
   setEditing(false);
@@ -186,6 +189,9 @@ void registerJczlForms() {
           return std::unique_ptr<host::FormModel>(std::make_unique<TMasterDataForm>(owner, *page));
         }};
     const host::TFormClass pageClass = formClass;
+    std::vector<std::pair<std::string, std::string>> rights = {
+        {"_01", "新增"}, {"_02", "修改"}, {"_03", "删除"}};
+    rights.insert(rights.end(), spec.moreRights.begin(), spec.moreRights.end());
     host::registerPackageItem(
         spec.guid, spec.caption, spec.code, std::move(formClass),
         [pageClass](host::Owner owner, host::TPlugItem& item, const std::string&,
@@ -193,7 +199,7 @@ void registerJczlForms() {
           host::TAuth::requireRight(item.code);
           host::TBaseRibbonForm::generateForm(owner, pageClass, host::PageControl(), item);
         },
-        {{"_01", "新增"}, {"_02", "修改"}, {"_03", "删除"}});
+        rights);
   }
 }
 

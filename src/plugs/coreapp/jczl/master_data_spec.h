@@ -5,9 +5,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plugs::coreapp::jczl {
+
+class TMasterDataForm;
 
 //! How a field is edited and bound.
 enum class FieldKind {
@@ -37,6 +40,16 @@ struct MasterReference {
   std::string column;
 };
 
+//! Child rows edited in a grid under the row and saved with it (a service item's
+//! quantity tiers): every row of `table` whose `parentKey` holds the row's id.
+struct MasterChildSpec {
+  std::string name;                  //!< its dataset and grid ("Jtdj": cdsJtdj, cxgJtdj)
+  std::string caption;               //!< the grid's caption
+  std::string table;                 //!< the child table ("vt_b_xmbmk_jtdj")
+  std::string parentKey;             //!< its column holding the row's id ("xm_id")
+  std::vector<MasterField> columns;  //!< Money, Number or Lookup (chosen by name)
+};
+
 //! The page: plug item, table and fields. Code and name are every table's own.
 struct MasterDataPageSpec {
   std::string code;       //!< the plug code ("1201")
@@ -50,6 +63,15 @@ struct MasterDataPageSpec {
   std::vector<MasterReference> referencedBy;
   //! Operators are employees: the page sets an employee's sign-in password.
   bool setsPassword = false;
+  //! Run in the save batches after the row is written, before the commit, with the
+  //! row's values bound as in the save (the row is the branch's one of :code).
+  std::string saveTail{};
+  //! Rights of the page's own actions beyond 新增, 修改 and 删除 ({"_04", "充值退款"}).
+  std::vector<std::pair<std::string, std::string>> moreRights{};
+  //! Grids of child rows under the edit area, saved in the row's own batch.
+  std::vector<MasterChildSpec> children{};
+  //! Adds the page's own controls and actions when the page is made.
+  void (*addPageActions)(TMasterDataForm& page) = nullptr;
 };
 
 //! Every page, in ribbon order.

@@ -2,6 +2,7 @@
 // Lengths are the columns' own; the references are the columns that hold a row's id in
 // the bills and in the other master tables, so a row in use is disabled, never deleted.
 #include "plugs/coreapp/jczl/master_data_spec.h"
+#include "plugs/coreapp/jczl/member_card_actions.h"
 
 namespace plugs::coreapp::jczl {
 
@@ -97,7 +98,7 @@ MasterDataPageSpec customer() {
   fullname.inList = false;
   MasterField shuihao = text("shuihao", "税号", 50);
   shuihao.inList = false;
-  return {
+  MasterDataPageSpec s{
       "1203",
       "{C5C9D8A1-0DBA-46F3-8B94-87AD0BF9D9AF}",
       "客户管理",
@@ -109,27 +110,46 @@ MasterDataPageSpec customer() {
        lookup("vip_id", "会员等级", "vipdj"), choice("khlx", "付款方式", {"现结", "签单", "预存"}),
        lookup("ywy_id", "业务员", "yg"), text("lxr", "联系人", 50, 8), text("tel", "电话", 50),
        text("addr", "地址", 200, 20), shuihao, remark()},
-      refs("kh_id", {"vt_x_xmzzk", "vt_x_cpfhk", "vt_c_spch", "vt_c_qtck", "vt_f_khsk",
-                     "vt_f_khkpk", "vt_f_khdzk", "vt_f_yshx", "vt_b_khbmk_vip",
-                     "vt_b_khbmk_vip_pay", "vt_b_khxyj", "vt_b_ckbmk"})};
+      refs("kh_id",
+           {"vt_x_xmzzk", "vt_x_cpfhk", "vt_c_spch", "vt_c_qtck", "vt_f_khsk", "vt_f_khkpk",
+            "vt_f_khdzk", "vt_f_yshx", "vt_b_khbmk_vip", "vt_b_khbmk_vip_pay", "vt_b_ckbmk"})};
+  // The customer's agreement prices, used while its price type is 协议价.
+  s.children = {{"Khxyj",
+                 "协议价",
+                 "vt_b_khxyj",
+                 "kh_id",
+                 {lookup("xm_id", "服务项目", "xm", true), money("dj", "单价")}}};
+  return s;
 }
 
 MasterDataPageSpec serviceItem() {
   MasterField k = number("k", "面积系数");
   MasterField minje = choice("minje", "最低收费", {"0", "1"});
-  return {"1204",
-          "{45982788-8CDB-4F9C-9051-4A8D0E4B4524}",
-          "服务项目",
-          "Txmbmkform",
-          "vt_b_xmbmk",
-          50,
-          200,
-          {text("itemno", "规格", 100, 10), text("baseunit", "单位", 20, 6),
-           money("price_sale", "售价"), money("price_in", "成本价"),
-           choice("jjfs", "按面积计价", {"否", "是"}), k, minje, number("jxbl", "绩效比例"),
-           number("scjf", "生产积分"), remark()},
-          refs("xm_id", {"vt_x_xmzzk_mx", "vt_x_xmwtk_mx", "vt_x_cpfhk_mx", "vt_b_khxyj",
-                         "vt_b_vipxyj", "vt_b_xmbmk_quick"})};
+  MasterDataPageSpec s{"1204",
+                       "{45982788-8CDB-4F9C-9051-4A8D0E4B4524}",
+                       "服务项目",
+                       "Txmbmkform",
+                       "vt_b_xmbmk",
+                       50,
+                       200,
+                       {text("itemno", "规格", 100, 10), text("baseunit", "单位", 20, 6),
+                        money("price_sale", "售价"), money("price_in", "成本价"),
+                        choice("jjfs", "按面积计价", {"否", "是"}), k, minje,
+                        number("jxbl", "绩效比例"), number("scjf", "生产积分"), remark()},
+                       refs("xm_id", {"vt_x_xmzzk_mx", "vt_x_xmwtk_mx", "vt_x_cpfhk_mx",
+                                      "vt_b_khxyj", "vt_b_xmbmk_quick"})};
+  // The price an order line takes: a quantity tier first, then the level's price.
+  s.children = {{"Jtdj",
+                 "数量阶梯价",
+                 "vt_b_xmbmk_jtdj",
+                 "xm_id",
+                 {number("from_sl", "起始数量"), number("to_sl", "截止数量"), money("dj", "单价")}},
+                {"Vipxyj",
+                 "会员等级价",
+                 "vt_b_vipxyj",
+                 "xm_id",
+                 {lookup("vip_id", "会员等级", "vipdj", true), money("dj", "单价")}}};
+  return s;
 }
 
 MasterDataPageSpec goods() {
@@ -200,6 +220,31 @@ MasterDataPageSpec category() {
           refs("p1", {"vt_b_xmbmk", "vt_b_spbmk"}) + refs("p2", {"vt_b_xmbmk", "vt_b_spbmk"})};
 }
 
+// A card is issued to a customer, who then pays with it: saving points the customer's
+// card at it (and takes it from a customer it was issued to before). The card number is
+// the code, unique in the branch; the password is set by its own action, never shown.
+MasterDataPageSpec memberCard() {
+  MasterDataPageSpec s{
+      "1213",
+      "{3E0F6C55-2B7A-4D0B-9C1E-6A8B51D2F4C7}",
+      "会员卡管理",
+      "Tkhbmkvipform",
+      "vt_b_khbmk_vip",
+      50,
+      100,
+      {lookup("kh_id", "客户", "kh", true), lookup("vip_id", "会员等级", "vipdj"), remark()},
+      refs("card_id", {"vt_b_khbmk_vip_pay"})};
+  s.saveTail =
+      "declare @card_id int\n"
+      "select @card_id = id from vt_b_khbmk_vip where orgid = :orgid and code = :code\n"
+      "update vt_b_khbmk set card_id = 0 where orgid = :orgid and card_id = @card_id and id <> "
+      ":kh_id\n"
+      "update vt_b_khbmk set card_id = @card_id where orgid = :orgid and id = :kh_id\n";
+  s.moreRights = {{"_04", "充值退款"}};
+  s.addPageActions = &MemberCardActions::addTo;
+  return s;
+}
+
 // The small lists: code, name and where the bills name them.
 MasterDataPageSpec smallList(const char* code, const char* guid, const char* caption,
                              const char* className, const char* table,
@@ -234,6 +279,7 @@ const std::vector<MasterDataPageSpec>& masterDataSpecs() {
                 "vt_b_srlb", refs("sr_id", {"vt_f_srdj_mx"})),
       smallList("1212", "{CFCC23C2-A89A-4475-B027-97CBBB43E1BE}", "费用类别", "Tfylbform",
                 "vt_b_fylb", refs("fy_id", {"vt_f_fydj_mx"})),
+      memberCard(),
   };
   return specs;
 }

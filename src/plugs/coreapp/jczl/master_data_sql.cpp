@@ -75,19 +75,55 @@ std::string MasterDataSql::importBatch(const MasterDataPageSpec& spec, std::size
          "commit tran";
 }
 
-std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec) {
+std::string MasterDataSql::insertBatch(const MasterDataPageSpec& spec,
+                                       const std::string& children) {
   return "begin tran\n" + codeTakenCheck(spec, false) + insertHead(spec) + insertValues(spec, "") +
-         "\ncommit tran";
+         "\n" + spec.saveTail + children + "commit tran";
 }
 
-std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec) {
+std::string MasterDataSql::updateBatch(const MasterDataPageSpec& spec,
+                                       const std::string& children) {
   std::string sets = "code = :code, name = :name";
   for (const MasterField& f : spec.fields) sets += ", " + f.field + " = :" + f.field;
   return "begin tran\n" + codeTakenCheck(spec, true) + "update " + spec.table + " set " + sets +
          ", version = isnull(version, 0) + 1 where orgid = :orgid and id = :id and isnull(version, "
          "0) = "
          ":version\n" +
-         changedCheck() + "commit tran";
+         changedCheck() + spec.saveTail + children + "commit tran";
+}
+
+std::string MasterDataSql::childRows(const MasterDataPageSpec& spec, const std::vector<int>& rows) {
+  std::string sql = "declare @parent_id int\nselect @parent_id = id from " + spec.table +
+                    " where orgid = :orgid and code = :code\n";
+  for (std::size_t k = 0; k < spec.children.size(); ++k) {
+    const MasterChildSpec& child = spec.children[k];
+    sql += "delete from " + child.table + " where " + child.parentKey + " = @parent_id\n";
+    std::string columns = "orgid, " + child.parentKey;
+    for (const MasterField& c : child.columns) columns += ", " + c.field;
+    for (int r = 0; r < rows[k]; ++r) {
+      std::string values = ":orgid, @parent_id";
+      for (const MasterField& c : child.columns)
+        values += ", :" + child.name + std::to_string(r) + "_" + c.field;
+      sql += "insert into " + child.table + " (" + columns + ") values (" + values + ")\n";
+    }
+  }
+  return sql;
+}
+
+std::string MasterDataSql::childQuery(const MasterChildSpec& child) {
+  std::string columns = "select t.id";
+  std::string joins;
+  int n = 0;
+  for (const MasterField& c : child.columns) {
+    columns += ", t." + c.field;
+    if (c.kind != FieldKind::Lookup) continue;
+    const std::string alias = "j" + std::to_string(++n);
+    columns += ", " + alias + ".name as " + c.field + "_name";
+    joins += " left join " + std::string(host::hostListTable(c.list)) + " " + alias + " on " +
+             alias + ".id = t." + c.field;
+  }
+  return columns + " from " + child.table + " t" + joins + " where t." + child.parentKey +
+         " = :id order by t.id";
 }
 
 std::string MasterDataSql::stateBatch(const MasterDataPageSpec& spec) {
@@ -103,6 +139,9 @@ std::string MasterDataSql::deleteBatch(const MasterDataPageSpec& spec) {
   for (const MasterReference& r : spec.referencedBy)
     batch +=
         "if exists (select 1 from " + r.table + " where " + r.column + " = :id)\n" + refuse(kInUse);
+  // The row's own child rows go with it.
+  for (const MasterChildSpec& child : spec.children)
+    batch += "delete from " + child.table + " where " + child.parentKey + " = :id\n";
   return batch + "delete from " + spec.table +
          " where orgid = :orgid and id = :id and isnull(version, 0) = :version\n" + changedCheck() +
          "commit tran";

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "plugs/coreapp/jczl/master_data_spec.h"
 
@@ -27,13 +28,19 @@ class MasterDataSql {
   //! :code_n, :name_n and :<field>_n, :orgid is shared, at most 1000 rows per INSERT;
   //! refused (kCodeTaken) when a code is then taken twice in the branch.
   static std::string importBatch(const MasterDataPageSpec& spec, std::size_t count);
-  //! Adds a row (:code, :name and one parameter per field) unless the code is taken.
-  static std::string insertBatch(const MasterDataPageSpec& spec);
+  //! Adds a row (:code, :name and one parameter per field) unless the code is taken;
+  //! `children` (childRows) runs after it, before the commit.
+  static std::string insertBatch(const MasterDataPageSpec& spec, const std::string& children = {});
   //! Rewrites row :id read at :version unless the code is taken by another row.
-  static std::string updateBatch(const MasterDataPageSpec& spec);
+  static std::string updateBatch(const MasterDataPageSpec& spec, const std::string& children = {});
+  //! Replaces the child rows of the branch's row :code by `rows` rows whose values are
+  //! the parameters :<child name><row>_<column>.
+  static std::string childRows(const MasterDataPageSpec& spec, const std::vector<int>& rows);
+  //! The rows of `child` under row :id, lookups named (`<column>_name`).
+  static std::string childQuery(const MasterChildSpec& child);
   //! Sets row :id's isdel to :isdel when it is still at :version.
   static std::string stateBatch(const MasterDataPageSpec& spec);
-  //! Deletes row :id at :version unless a reference holds it.
+  //! Deletes row :id at :version, with its child rows, unless a reference holds it.
   static std::string deleteBatch(const MasterDataPageSpec& spec);
 };
 

@@ -25,7 +25,8 @@ void execPragma(sqlite3* db, const std::string& path, const char* sql) {
       throw ConnectionError(EmbeddedConnection::lockedMessage(path));
     }
     if (msg.find("not a database") != std::string::npos)
-      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg + "); it was not changed.");
+      throw ConnectionError("The file " + path + " is not a coreapp database (" + msg +
+                            "); it was not changed.");
     throw ConnectionError("cannot open database " + path + ": " + msg);
   }
 }
@@ -50,7 +51,8 @@ namespace {
 int userVersion(sqlite3* db) {
   sqlite3_stmt* st = nullptr;
   int version = 0;
-  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+  if (sqlite3_prepare_v2(db, "pragma user_version", -1, &st, nullptr) == SQLITE_OK &&
+      sqlite3_step(st) == SQLITE_ROW)
     version = sqlite3_column_int(st, 0);
   sqlite3_finalize(st);
   return version;
@@ -60,8 +62,10 @@ int userVersion(sqlite3* db) {
 
 EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options) : path_(path) {
   if (!options.create && path != ":memory:" && !path.empty() && !std::filesystem::exists(path))
-    throw ConnectionError("The database file " + path + " does not exist. Create it with: coreapp db init --db " + path);
-  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
+    throw ConnectionError("The database file " + path +
+                          " does not exist. Create it with: coreapp db init --db " + path);
+  int flags =
+      SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options.create ? SQLITE_OPEN_CREATE : 0);
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
@@ -71,12 +75,14 @@ EmbeddedConnection::EmbeddedConnection(const std::string& path, Options options)
   try {
     sqlite3_busy_timeout(db_, options.busyTimeoutMs);
     if (sqlite3_db_readonly(db_, "main") == 1)  // SQLite fell back to reading only
-      throw ConnectionError("The database " + path +
-                            " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
-                            "to a folder you can write to; it was not changed.");
+      throw ConnectionError(
+          "The database " + path +
+          " is read-only: coreapp cannot save to it. Check the file's permissions or copy it "
+          "to a folder you can write to; it was not changed.");
     if (const int version = userVersion(db_); version > kSchemaVersion)
-      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " + std::to_string(version) +
-                            "; this one knows up to " + std::to_string(kSchemaVersion) +
+      throw ConnectionError("The database " + path + " was made by a newer coreapp (schema " +
+                            std::to_string(version) + "; this one knows up to " +
+                            std::to_string(kSchemaVersion) +
                             "). Open it with that newer coreapp; it was not changed.");
     if (path != ":memory:" && !path.empty()) execPragma(db_, path, "pragma journal_mode=WAL");
     execPragma(db_, path, "pragma synchronous=FULL");
@@ -101,12 +107,14 @@ EmbeddedConnection::~EmbeddedConnection() {
 // A batch that changed anything is never run twice.
 BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& params) {
   constexpr int kBusyRetries = 3;
+  const bool inUnit = engine_->unitOpen();  // the unit's earlier batches are not run again
   for (int attempt = 0;; ++attempt) {
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
     BatchResult result = engine_->run(sql, params);
     const bool busy = std::any_of(result.errors.begin(), result.errors.end(),
                                   [](const SqlError& e) { return isLockedMessage(e.message); });
-    if (busy && attempt < kBusyRetries && sqlite3_total_changes64(db_) == changesBefore) {
+    if (busy && !inUnit && attempt < kBusyRetries &&
+        sqlite3_total_changes64(db_) == changesBefore) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
       continue;
     }
@@ -116,5 +124,21 @@ BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& pa
     return result;
   }
 }
+
+// BEGIN IMMEDIATE: the unit takes the write lock up front, so no batch inside it can
+// find the file busy half-way.
+void EmbeddedConnection::beginUnit() {
+  try {
+    engine_->beginUnit();
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(isLockedMessage(e.what()) ? lockedMessage(path_) : e.what());
+  }
+}
+
+std::string EmbeddedConnection::commitUnit() { return engine_->commitUnit(); }
+
+void EmbeddedConnection::rollbackUnit() { engine_->rollbackUnit(); }
+
+bool EmbeddedConnection::unitOpen() const { return engine_->unitOpen(); }
 
 }  // namespace db

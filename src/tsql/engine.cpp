@@ -7,7 +7,8 @@
 namespace tsql {
 
 Engine::Engine(sqlite3* db)
-    : interpreter_(std::make_unique<exec::Interpreter>(std::make_unique<exec::SqliteBackend>(db))) {}
+    : interpreter_(std::make_unique<exec::Interpreter>(std::make_unique<exec::SqliteBackend>(db))) {
+}
 
 Engine::Engine(std::unique_ptr<exec::Backend> backend)
     : interpreter_(std::make_unique<exec::Interpreter>(std::move(backend))) {}
@@ -17,5 +18,13 @@ Engine::~Engine() = default;
 BatchResult Engine::run(std::string_view text, const Params& params) {
   return interpreter_->run(text, params);
 }
+
+void Engine::beginUnit() { interpreter_->beginUnit(); }
+
+std::string Engine::commitUnit() { return interpreter_->commitUnit(); }
+
+void Engine::rollbackUnit() { interpreter_->rollbackUnit(); }
+
+bool Engine::unitOpen() const { return interpreter_->unitOpen(); }
 
 }  // namespace tsql

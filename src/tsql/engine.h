@@ -1,7 +1,7 @@
 // Engine: the embedded T-SQL interpreter. Runs a batch text with `:name` parameters
-// against a SQLite database (or, through a Backend, a database server) with SQL Server's meaning and returns the result sets
-// and errors. Control flow, variables, transactions, TRY/CATCH and EXEC run here in
-// C++; each relational statement goes to SQLite as SQL generated from the AST.
+// against a SQLite database (or, through a Backend, a database server) with SQL Server's meaning
+// and returns the result sets and errors. Control flow, variables, transactions, TRY/CATCH and EXEC
+// run here in C++; each relational statement goes to SQLite as SQL generated from the AST.
 //
 // Contract: the engine does not own the sqlite3 handle and must be destroyed before
 // it is closed. Not thread safe (one engine per connection). Stored procedures made
@@ -23,7 +23,7 @@ namespace tsql {
 namespace exec {
 class Interpreter;
 class Backend;
-}
+}  // namespace exec
 
 class Engine {
  public:
@@ -38,6 +38,19 @@ class Engine {
 
   //! Runs one batch. A syntax error stops it before anything runs.
   BatchResult run(std::string_view text, const Params& params = {});
+
+  //! Opens the host's unit of work: a transaction kept open across the batches run
+  //! until commitUnit or rollbackUnit. A batch inside it sees @@trancount = 1; one
+  //! that rolls back (or leaves a level open, or aborts) takes the whole unit back
+  //! and ends it, which unitOpen() then tells. Throws std::runtime_error when the
+  //! database refuses the transaction (busy).
+  void beginUnit();
+  //! Commits the unit; "" when done, else why not (the unit was ended by a batch, or
+  //! the commit failed and everything was rolled back).
+  std::string commitUnit();
+  //! Rolls the unit back; nothing when no unit is open.
+  void rollbackUnit();
+  bool unitOpen() const;
 
  private:
   std::unique_ptr<exec::Interpreter> interpreter_;

@@ -13,6 +13,7 @@
 #include "dataset/client_data_set.h"
 #include "host/host.h"
 #include "host/services/sys_services.h"
+#include "host/services/unit_of_work.h"
 #include "host/services/version_guard.h"
 
 namespace host {
@@ -127,9 +128,10 @@ void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::P
 }
 
 bool execSQLWhole(std::string_view sql, std::string_view failureMessage) {
-  const std::string whole = "begin tran\r\nbegin try\r\n" + std::string(sql) +
-                            "\r\nend try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\nraiserror(" +
-                            core::QuotedStr(failureMessage) + ", 16, 1)\r\nend catch\r\nif @@trancount>0 commit tran";
+  const std::string whole =
+      "begin tran\r\nbegin try\r\n" + std::string(sql) +
+      "\r\nend try\r\nbegin catch\r\nif @@trancount>0 rollback tran\r\nraiserror(" +
+      core::QuotedStr(failureMessage) + ", 16, 1)\r\nend catch\r\nif @@trancount>0 commit tran";
   return execSQL(whole);
 }
 
@@ -141,6 +143,10 @@ std::string openDataJson(std::string_view sql, const db::Params& params) {
 }
 
 bool execSQL(std::string_view sql, const db::Params& params) {
+  if (!UnitOfWork::mayRunBatch()) {
+    lastError = kUnitEndedMessage;
+    return false;
+  }
   db::BatchResult result = runQuery(VersionGuard::guarded(sql), params);
   VersionGuard::finished(result.ok(), result.ok() ? std::string() : result.errorMessage());
   if (result.ok()) {

@@ -117,8 +117,7 @@ void Tkhdzkauditform::actconfirmExecute() {
   std::string why;
   {
     host::UnitOfWork unit;
-    host::VersionGuard guard({"vt_f_khdzk", statementId_, version_});
-    if (!host::execSQL(reviewBatch()))
+    if (!guardedReview())
       why = host::lastExecSQLError();
     else if (!writeLog())
       why = "复核记录未能保存，对账单未复核。";
@@ -130,6 +129,13 @@ void Tkhdzkauditform::actconfirmExecute() {
     return;
   }
   ModalResult = host::mrOK;
+}
+
+// The guard covers the review batch alone: the batch raises the statement's version
+// itself, so the log row after it must not be tested against the version read.
+bool Tkhdzkauditform::guardedReview() const {
+  host::VersionGuard guard({"vt_f_khdzk", statementId_, version_});
+  return host::execSQL(reviewBatch());
 }
 
 bool Tkhdzkauditform::writeLog() const {

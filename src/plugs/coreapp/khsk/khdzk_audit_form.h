@@ -39,6 +39,8 @@ class Tkhdzkauditform : public host::TBaseForm {
   void createControls();
   //! The batch of the pending line changes followed by the review statements.
   std::string reviewBatch() const;
+  //! The review batch, refused when the statement changed since the dialog read it.
+  bool guardedReview() const;
   //! The log row of the review, in the review's unit of work.
   bool writeLog() const;
 };

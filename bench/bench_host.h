@@ -27,6 +27,10 @@ class TimedConnection : public db::Connection {
     spent += Clock::now() - start;
     return r;
   }
+  void beginUnit() override { db_.beginUnit(); }
+  std::string commitUnit() override { return db_.commitUnit(); }
+  void rollbackUnit() override { db_.rollbackUnit(); }
+  bool unitOpen() const override { return db_.unitOpen(); }
   Clock::duration spent{};  //!< time spent in batches so far
 
  private:

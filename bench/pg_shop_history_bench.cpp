@@ -33,6 +33,10 @@ class DirectInserts : public db::Connection {
     PQclear(r);
     return result;
   }
+  void beginUnit() override { engine_.beginUnit(); }
+  std::string commitUnit() override { return engine_.commitUnit(); }
+  void rollbackUnit() override { engine_.rollbackUnit(); }
+  bool unitOpen() const override { return engine_.unitOpen(); }
 
  private:
   db::PgConnection& engine_;

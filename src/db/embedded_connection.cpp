@@ -134,13 +134,15 @@ EmbeddedConnection::~EmbeddedConnection() {
 // A batch that changed anything is never run twice.
 BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& params) {
   constexpr int kBusyRetries = 3;
+  const bool inUnit = engine_->unitOpen();  // the unit's earlier batches are not run again
   for (int attempt = 0;; ++attempt) {
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
     engine_->takeStorageFault();  // one of an earlier batch is not this one's
     BatchResult result = engine_->run(sql, params);
     const bool busy = std::any_of(result.errors.begin(), result.errors.end(),
                                   [](const SqlError& e) { return isLockedMessage(e.message); });
-    if (busy && attempt < kBusyRetries && sqlite3_total_changes64(db_) == changesBefore) {
+    if (busy && !inUnit && attempt < kBusyRetries &&
+        sqlite3_total_changes64(db_) == changesBefore) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
       continue;
     }
@@ -151,5 +153,21 @@ BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& pa
     return result;
   }
 }
+
+// BEGIN IMMEDIATE: the unit takes the write lock up front, so no batch inside it can
+// find the file busy half-way.
+void EmbeddedConnection::beginUnit() {
+  try {
+    engine_->beginUnit();
+  } catch (const std::runtime_error& e) {
+    throw std::runtime_error(isLockedMessage(e.what()) ? lockedMessage(path_) : e.what());
+  }
+}
+
+std::string EmbeddedConnection::commitUnit() { return engine_->commitUnit(); }
+
+void EmbeddedConnection::rollbackUnit() { engine_->rollbackUnit(); }
+
+bool EmbeddedConnection::unitOpen() const { return engine_->unitOpen(); }
 
 }  // namespace db

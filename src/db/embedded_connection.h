@@ -48,9 +48,13 @@ class EmbeddedConnection : public Connection {
 
   //! Runs one batch on the engine; SQL errors come back in the result.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
+  void beginUnit() override;
+  std::string commitUnit() override;
+  void rollbackUnit() override;
+  bool unitOpen() const override;
 
-  sqlite3* handle() const { return db_; }             //!< the SQLite handle (owned)
-  const std::string& path() const { return path_; }   //!< the database file
+  sqlite3* handle() const { return db_; }            //!< the SQLite handle (owned)
+  const std::string& path() const { return path_; }  //!< the database file
 
   //! The message shown for a database another program keeps busy.
   static std::string lockedMessage(const std::string& path);

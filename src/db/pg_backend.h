@@ -21,7 +21,9 @@ class PgBackend final : public tsql::exec::Backend {
   //! Works on `conn` (open, UTF8); creates the catalog's side table when missing.
   explicit PgBackend(PGconn* conn);
 
-  const tsql::dialect::Dialect& dialect() const override { return tsql::dialect::postgresDialect(); }
+  const tsql::dialect::Dialect& dialect() const override {
+    return tsql::dialect::postgresDialect();
+  }
   std::unique_ptr<tsql::exec::Cursor> prepare(const std::string& sql) override;
   void execute(const std::string& sql) override;
   std::int64_t changes() override { return changes_; }
@@ -41,21 +43,26 @@ class PgBackend final : public tsql::exec::Backend {
   tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;
 
   //! Starts watching a batch: no conflict seen, nothing made durable yet, statements
-  //! without their own savepoints until one fails or something becomes durable.
-  void startBatch() { sawConflict_ = durableWrite_ = savepoints_ = givenUp_ = ranAgain_ = false; }
+  //! without their own savepoints until one fails or something becomes durable. A
+  //! batch inside the host's unit of work can never be given up and run again (the
+  //! unit's earlier batches share its transaction): a savepoint for every statement.
+  void startBatch(bool inUnit = false) {
+    sawConflict_ = givenUp_ = false;
+    durableWrite_ = savepoints_ = ranAgain_ = inUnit;
+  }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
 
   //! Runs `sql` ($N markers) with text parameters; the result (caller clears it).
   //! Throws SqlException on error. Used by the cursors.
-  PGresult* run(const std::string& sql, const std::vector<Oid>& types, const std::vector<std::string>& texts,
-                const std::vector<bool>& nulls);
+  PGresult* run(const std::string& sql, const std::vector<Oid>& types,
+                const std::vector<std::string>& texts, const std::vector<bool>& nulls);
   //! Sends a write without waiting for its answer when the batch's transaction may still
   //! be given up and its text is prepared; false when it must run through run().
   bool sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
-                          const std::vector<std::string>& texts, const std::vector<bool>& nulls, std::int64_t rows,
-                          const std::string& insertTarget);
+                          const std::vector<std::string>& texts, const std::vector<bool>& nulls,
+                          std::int64_t rows, const std::string& insertTarget);
   //! The T-SQL type of a result column that is a table's or view's own column (as
   //! recorded with the table), Unknown for an expression.
   tsql::ast::DataType resultColumnType(const PGresult* r, int col);
@@ -65,8 +72,8 @@ class PgBackend final : public tsql::exec::Backend {
  private:
   std::vector<tsql::catalog::ColumnInfo> loadColumns(const std::string& object);
   //! Sends one statement, under a savepoint when `guarded`; its result.
-  PGresult* send(const std::string& sql, const std::vector<Oid>& types, const std::vector<const char*>& values,
-                 bool guarded);
+  PGresult* send(const std::string& sql, const std::vector<Oid>& types,
+                 const std::vector<const char*>& values, bool guarded);
   void noteDurable(const PGresult* r);
   //! Rolls the open transaction back and throws RunBatchAgain (at once, or from the
   //! next statement while another exception is leaving); savepoints from now on.

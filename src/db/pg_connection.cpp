@@ -26,13 +26,15 @@ std::string serverName(PGconn* c) {
 PgConnection::PgConnection(const std::string& uri) {
   conn_ = PQconnectdb(uri.c_str());
   if (PQstatus(conn_) != CONNECTION_OK) {
-    std::string msg = "cannot connect to the database server " + serverName(conn_) + ": " + PQerrorMessage(conn_);
+    std::string msg =
+        "cannot connect to the database server " + serverName(conn_) + ": " + PQerrorMessage(conn_);
     PQfinish(conn_);
     throw ConnectionError(msg);
   }
   PQsetClientEncoding(conn_, "UTF8");
   // Notices ("... does not exist, skipping") are the server talking to itself.
-  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      conn_, [](void*, const char*) {}, nullptr);
   std::string error = pg::installRuntime(conn_);
   if (error.empty()) {
     try {
@@ -61,21 +63,31 @@ void PgConnection::startEngine() {
 }
 
 BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) {
+  const bool inUnit = engine_->unitOpen();
   for (int attempt = 1;; ++attempt) {
-    backend_->startBatch();
+    backend_->startBatch(inUnit);
     BatchResult result = engine_->run(sql, params);
-    if (result.ok() || attempt == kAttempts || !backend_->mayRunAgain()) return result;
+    if (result.ok() || inUnit || attempt == kAttempts || !backend_->mayRunAgain()) return result;
     // the other session is finishing its transaction: give it a moment, more each time
     std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5 + std::rand() % 10));
   }
 }
+
+void PgConnection::beginUnit() { engine_->beginUnit(); }
+
+std::string PgConnection::commitUnit() { return engine_->commitUnit(); }
+
+void PgConnection::rollbackUnit() { engine_->rollbackUnit(); }
+
+bool PgConnection::unitOpen() const { return engine_->unitOpen(); }
 
 bool PgConnection::holdsSchema() {
   PGresult* r = PQexec(conn_,
                        "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
                        "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') "
                        "AND c.relname NOT IN ('tsql_procedures', 'tsql_column_types') LIMIT 1");
-  bool holds = PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) > 0;  // unsure: say it holds one
+  bool holds =
+      PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) > 0;  // unsure: say it holds one
   PQclear(r);
   return holds;
 }
@@ -91,7 +103,8 @@ void PgConnection::clearSchema() {
     END LOOP; END $$)SQL");
   std::string error = PQresultStatus(r) == PGRES_COMMAND_OK ? "" : PQresultErrorMessage(r);
   PQclear(r);
-  if (!error.empty()) throw ConnectionError("cannot clear the database " + serverName(conn_) + ": " + error);
+  if (!error.empty())
+    throw ConnectionError("cannot clear the database " + serverName(conn_) + ": " + error);
   startEngine();
 }
 
@@ -100,8 +113,8 @@ const char* const kUnfinishedMarker = "coreapp_unfinished_init";
 }
 
 void PgConnection::markUnfinished(bool unfinished) {
-  const std::string sql = unfinished ? std::string("CREATE TABLE IF NOT EXISTS ") + kUnfinishedMarker +
-                                           " (since timestamptz DEFAULT now())"
+  const std::string sql = unfinished ? std::string("CREATE TABLE IF NOT EXISTS ") +
+                                           kUnfinishedMarker + " (since timestamptz DEFAULT now())"
                                      : std::string("DROP TABLE IF EXISTS ") + kUnfinishedMarker;
   if (std::string error = pg::runScript(conn_, sql); !error.empty())
     throw ConnectionError("cannot mark the database " + serverName(conn_) + ": " + error);
@@ -113,9 +126,11 @@ void PgConnection::analyze() {
 }
 
 bool PgConnection::unfinished() {
-  const std::string sql = std::string("SELECT to_regclass('") + kUnfinishedMarker + "') IS NOT NULL";
+  const std::string sql =
+      std::string("SELECT to_regclass('") + kUnfinishedMarker + "') IS NOT NULL";
   PGresult* r = PQexec(conn_, sql.c_str());
-  const bool marked = PQresultStatus(r) != PGRES_TUPLES_OK || std::string(PQgetvalue(r, 0, 0)) == "t";
+  const bool marked =
+      PQresultStatus(r) != PGRES_TUPLES_OK || std::string(PQgetvalue(r, 0, 0)) == "t";
   PQclear(r);
   return marked;  // unsure: take it for unfinished
 }
@@ -123,9 +138,10 @@ bool PgConnection::unfinished() {
 std::unique_ptr<PgConnection> openFinishedServer(const std::string& uri) {
   auto connection = std::make_unique<PgConnection>(uri);
   if (connection->unfinished())
-    throw ConnectionError("The server database " + serverName(connection->handle()) +
-                          " was left half-filled by a coreapp db init that did not finish; make it again with "
-                          "coreapp db init --force");
+    throw ConnectionError(
+        "The server database " + serverName(connection->handle()) +
+        " was left half-filled by a coreapp db init that did not finish; make it again with "
+        "coreapp db init --force");
   return connection;
 }
 
@@ -139,7 +155,8 @@ std::string placeName(std::string_view host, std::string_view port, std::string_
   for (std::string_view part : {host, port, database}) {
     if (!name.empty()) name += '-';
     for (char c : part) {
-      bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' || c == '-' ||
+      bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' ||
+                   c == '-' ||
                    static_cast<unsigned char>(c) >= 0x80;  // a database may be named in Chinese
       name += plain ? c : '_';
     }

@@ -36,6 +36,10 @@ class PgConnection : public Connection {
   //! inserted at the same moment) before committing anything is run again whole, up
   //! to kAttempts times in all.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
+  void beginUnit() override;
+  std::string commitUnit() override;
+  void rollbackUnit() override;
+  bool unitOpen() const override;
 
   PGconn* handle() const { return conn_; }  //!< the libpq connection (owned)
   //! The server address, port and database as one file name (see placeName below).

@@ -25,4 +25,12 @@ StorageFault Engine::takeStorageFault() {
   return sqlite_ ? sqlite_->takeStorageFault() : StorageFault::None;
 }
 
+void Engine::beginUnit() { interpreter_->beginUnit(); }
+
+std::string Engine::commitUnit() { return interpreter_->commitUnit(); }
+
+void Engine::rollbackUnit() { interpreter_->rollbackUnit(); }
+
+bool Engine::unitOpen() const { return interpreter_->unitOpen(); }
+
 }  // namespace tsql

@@ -45,6 +45,19 @@ class Engine {
   //! a CATCH handled; None on a server.
   StorageFault takeStorageFault();
 
+  //! Opens the host's unit of work: a transaction kept open across the batches run
+  //! until commitUnit or rollbackUnit. A batch inside it sees @@trancount = 1; one
+  //! that rolls back (or leaves a level open, or aborts) takes the whole unit back
+  //! and ends it, which unitOpen() then tells. Throws std::runtime_error when the
+  //! database refuses the transaction (busy).
+  void beginUnit();
+  //! Commits the unit; "" when done, else why not (the unit was ended by a batch, or
+  //! the commit failed and everything was rolled back).
+  std::string commitUnit();
+  //! Rolls the unit back; nothing when no unit is open.
+  void rollbackUnit();
+  bool unitOpen() const;
+
  private:
   std::unique_ptr<exec::Interpreter> interpreter_;
   exec::SqliteBackend* sqlite_ = nullptr;  //!< the interpreter's backend when it is the file

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/connection.h"
@@ -52,8 +53,15 @@ class FakeConnection : public db::Connection {
     replies.push_back(std::move(r));
   }
 
+  // The unit only marks the batches run inside it: replies are scripted anyway.
+  void beginUnit() override { unit = true; }
+  std::string commitUnit() override { return std::exchange(unit, false) ? "" : "no unit"; }
+  void rollbackUnit() override { unit = false; }
+  bool unitOpen() const override { return unit; }
+
   std::vector<RecordedBatch> batches;
   std::deque<db::BatchResult> replies;
+  bool unit = false;
 };
 
 class HostTest : public ::testing::Test {

@@ -24,9 +24,12 @@ class Statement : public write_off_test::WriteOffSession {
  protected:
   Statement() {
     registerOnce("1117", &plugs::coreapp::khsk::registerKhdzkForm);
-    query("insert into vt_c_spch(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
-          "values ('0001', 'XH003', '2026-11-09', 1, 1, 200, 1)");
-    onOtherDialog = [this](host::FormModel& form) { return playReview(dynamic_cast<Tkhdzkauditform&>(form)); };
+    query(
+        "insert into vt_c_spch(orgid, billno, billdate, kh_id, ck_id, hjje, status) "
+        "values ('0001', 'XH003', '2026-11-09', 1, 1, 200, 1)");
+    onOtherDialog = [this](host::FormModel& form) {
+      return playReview(dynamic_cast<Tkhdzkauditform&>(form));
+    };
   }
 
   //! A saved statement of `bills` (XM001 has 400 received), audited when `audited`.
@@ -44,15 +47,17 @@ class Statement : public write_off_test::WriteOffSession {
   //! Reconciliation marks of XM001, XH001 and XH003 ("101").
   std::string flags() {
     std::string out;
-    for (const char* bill : {"vt_x_xmzzk where billno = 'XM001'", "vt_c_spch where billno = 'XH001'",
-                             "vt_c_spch where billno = 'XH003'"})
+    for (const char* bill :
+         {"vt_x_xmzzk where billno = 'XM001'", "vt_c_spch where billno = 'XH001'",
+          "vt_c_spch where billno = 'XH003'"})
       out += std::to_string(scalar(std::string("select dzflag from ") + bill).asInteger());
     return out;
   }
 
   int versionOf(const char* table, const char* number) {
     return static_cast<int>(
-        scalar(std::string("select version from ") + table + " where billno = '" + number + "'").asInteger());
+        scalar(std::string("select version from ") + table + " where billno = '" + number + "'")
+            .asInteger());
   }
 
   std::vector<std::string> reviewTicks;  //!< bills the review dialog ticks before confirming
@@ -115,7 +120,8 @@ TEST_F(Statement, DoubleClickOpensTheLineBillOnlyWhenNotEditing) {
   auto form = newCustomerBill<Tkhdzkform>("1117");
   ASSERT_EQ(pickSources(*form, {"XH001"}), host::Outcome::Done) << lastEvent();
   form->dblClickControl("cxgDetail");
-  EXPECT_EQ(dynamic_cast<plugs::coreapp::spch::Tspchform*>(host::PageControl().activePage()), nullptr);
+  EXPECT_EQ(dynamic_cast<plugs::coreapp::spch::Tspchform*>(host::PageControl().activePage()),
+            nullptr);
   ASSERT_EQ(save(*form), host::Outcome::Done) << lastEvent();
   ASSERT_TRUE(form->cdsDetail.locate("bizbillno", Value(std::string("XH001"))));
   EXPECT_EQ(form->dblClickControl("cxgDetail"), host::Outcome::Done) << lastEvent();
@@ -127,7 +133,8 @@ TEST_F(Statement, DoubleClickOpensTheLineBillOnlyWhenNotEditing) {
 
 TEST_F(Statement, AuditWritesNothingAndUnauditClearsTheMarks) {
   auto form = statement({"XM001", "XH001"});
-  EXPECT_EQ(scalar("select status from vt_f_khdzk where billno = '" + form->billno + "'").asInteger(), 1);
+  EXPECT_EQ(
+      scalar("select status from vt_f_khdzk where billno = '" + form->billno + "'").asInteger(), 1);
   EXPECT_EQ(flags(), "000");
   // As a review leaves them: both lines and both bills reconciled.
   query("update vt_f_khdzk_mx set dzflag = 1");
@@ -149,9 +156,11 @@ TEST_F(Statement, ReviewReconcilesTheTickedBillsAndIsLogged) {
   EXPECT_EQ(flags(), "101");
   EXPECT_EQ(versionOf("vt_x_xmzzk", "XM001"), orderVersion + 1);
   EXPECT_EQ(versionOf("vt_c_spch", "XH001"), unticked + 1);
-  EXPECT_EQ(scalar("select status from vt_f_khdzk where billno = '" + form->billno + "'").asInteger(), 2);
+  EXPECT_EQ(
+      scalar("select status from vt_f_khdzk where billno = '" + form->billno + "'").asInteger(), 2);
   EXPECT_EQ(countOf("vt_f_khdzk_mx where beizhu = '已确认 50%'"), 2);
-  EXPECT_EQ(rowTexts("select modulecode, billtype, billno, auditmsg from vt_sys_billaudit_logs where auditstate = '复核'"),
+  EXPECT_EQ(rowTexts("select modulecode, billtype, billno, auditmsg from vt_sys_billaudit_logs "
+                     "where auditstate = '复核'"),
             std::vector<std::string>{"1117|客户对账单|" + form->billno + "|复核对账单"});
   // Reloaded as reviewed; not reviewed twice.
   EXPECT_EQ(form->control("cxLabel3").text, "已复核");
@@ -181,22 +190,46 @@ TEST_F(Statement, ReviewNeedsItsRightAndCancelOrAFailingBatchChangesAndLogsNothi
   ASSERT_EQ(form->clickAction("actdzkaudit"), host::Outcome::Done);
   EXPECT_EQ(countOf("vt_f_khdzk_mx where dzflag = 1"), 0);
   confirm = true;
-  beforeConfirm = [this] {  // the batch's last statement fails when it runs (a view cannot be updated)
-    query("drop table vt_c_spch");
-    query("create view vt_c_spch as select id, dzflag, version from vt_x_xmzzk");
-  };
+  beforeConfirm =
+      [this] {  // the batch's last statement fails when it runs (a view cannot be updated)
+        query("drop table vt_c_spch");
+        query("create view vt_c_spch as select id, dzflag, version from vt_x_xmzzk");
+      };
   ASSERT_EQ(form->clickAction("actdzkaudit"), host::Outcome::Done);
   EXPECT_EQ(reviews, 2);
   EXPECT_EQ(countOf("vt_f_khdzk_mx where dzflag = 1"), 0);
-  EXPECT_EQ(scalar("select status from vt_f_khdzk where billno = '" + form->billno + "'").asInteger(), 1);
+  EXPECT_EQ(
+      scalar("select status from vt_f_khdzk where billno = '" + form->billno + "'").asInteger(), 1);
   EXPECT_EQ(scalar("select dzflag from vt_x_xmzzk where billno = 'XM001'").asInteger(), 0);
   EXPECT_EQ(countOf("vt_sys_billaudit_logs where auditstate = '复核'"), 0);
   EXPECT_EQ(form->control("cxLabel3").text, "已审核");
   EXPECT_TRUE(said("对账单复核失败"));
 }
 
+// Two review dialogs on one statement: the one confirmed second read the statement
+// before the first wrote it, so it is refused and writes nothing, not even its log row.
+TEST_F(Statement, AReviewDialogOpenedBeforeAnotherConfirmedWritesNothing) {
+  auto form = statement({"XM001", "XH001", "XH003"});
+  auto older = host::makeForm<Tkhdzkauditform>(nullptr, form->billno);
+  ASSERT_TRUE(older->cdsResult.locate("bizbillno", Value(std::string("XH001"))));
+  older->cdsResult.edit();
+  older->cdsResult.fieldByName("dzflag").setValue(Value(true));
+  older->cdsResult.post();
+  reviewTicks = {"XM001", "XH003"};
+  ASSERT_EQ(form->clickAction("actdzkaudit"), host::Outcome::Done) << lastEvent();
+  ASSERT_EQ(flags(), "101");
+
+  EXPECT_EQ(older->clickAction("actok"), host::Outcome::Done);
+  EXPECT_NE(older->ModalResult, host::mrOK);
+  EXPECT_TRUE(said("当前数据状态已改变，请刷新后重试."));
+  EXPECT_EQ(flags(), "101");
+  EXPECT_EQ(countOf("vt_f_khdzk_mx where dzflag = 1"), 2);
+  EXPECT_EQ(countOf("vt_sys_billaudit_logs where auditstate = '复核'"), 1);
+}
+
 TEST_F(Statement, TickAllUntickAllAndTheHeaderToggle) {
-  auto dialog = host::makeForm<Tkhdzkauditform>(nullptr, statement({"XM001", "XH001", "XH003"})->billno);
+  auto dialog =
+      host::makeForm<Tkhdzkauditform>(nullptr, statement({"XM001", "XH001", "XH003"})->billno);
   EXPECT_EQ(dialog->caption, "客户对账单复核对账");
   auto ticked = [&] {
     int n = 0;
@@ -206,8 +239,10 @@ TEST_F(Statement, TickAllUntickAllAndTheHeaderToggle) {
   };
   ASSERT_EQ(dialog->cdsResult.recordCount(), 3);
   // The header toggles to none after ticking all (tag 1), then to all again.
-  const std::pair<const char*, int> clicks[] = {
-      {"actselectall", 3}, {"selectedHeaderClick", 0}, {"selectedHeaderClick", 3}, {"actunselectall", 0}};
+  const std::pair<const char*, int> clicks[] = {{"actselectall", 3},
+                                                {"selectedHeaderClick", 0},
+                                                {"selectedHeaderClick", 3},
+                                                {"actunselectall", 0}};
   for (const auto& [action, expected] : clicks) {
     EXPECT_EQ(dialog->clickAction(action), host::Outcome::Done) << action;
     EXPECT_EQ(ticked(), expected) << action;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -34,7 +35,8 @@ TEST(SchemaScriptSplit, SeparatesAtGoLinesOnly) {
       // GO inside a line, or a word starting with GO, is not a separator.
       {"select 'GO'\ngoto x\nGOTO\n", {"select 'GO'\ngoto x\nGOTO\n"}, {1}},
       // Empty batches (leading, doubled or trailing GO) are left out.
-      {"GO\n\nGO\nselect 1\nGO\n\n", {"select 1\n"}, {4}}, {"", {}, {}},
+      {"GO\n\nGO\nselect 1\nGO\n\n", {"select 1\n"}, {4}},
+      {"", {}, {}},
   };
   for (const auto& c : cases) {
     auto batches = SchemaScript::split({"f.sql", c.text});
@@ -60,6 +62,10 @@ class RefusingConnection : public db::Connection {
     }
     return r;
   }
+  void beginUnit() override { throw std::logic_error("schema scripts run no unit of work"); }
+  std::string commitUnit() override { return "no unit"; }
+  void rollbackUnit() override {}
+  bool unitOpen() const override { return false; }
 };
 
 TEST(SchemaScriptRun, StopsAtTheFirstErrorNamingFileAndLine) {

@@ -13,6 +13,7 @@
 #include "dataset/client_data_set.h"
 #include "host/host.h"
 #include "host/services/sys_services.h"
+#include "host/services/unit_of_work.h"
 #include "host/services/version_guard.h"
 #include "tsql/storage_fault.h"
 
@@ -152,6 +153,10 @@ std::string openDataJson(std::string_view sql, const db::Params& params) {
 }
 
 bool execSQL(std::string_view sql, const db::Params& params) {
+  if (!UnitOfWork::mayRunBatch()) {
+    lastError = kUnitEndedMessage;
+    return false;
+  }
   db::BatchResult result = runQuery(VersionGuard::guarded(sql), params);
   VersionGuard::finished(result.ok(), result.ok() ? std::string() : result.errorMessage());
   if (result.ok()) {

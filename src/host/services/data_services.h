@@ -38,7 +38,8 @@ void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::P
 //! Throws HostError when the query fails.
 std::string openDataJson(std::string_view sql, const db::Params& params = {});
 //! Runs one batch; true when done, false when the server raised (the message is
-//! logged and kept: lastExecSQLError()). Inside a VersionGuard the batch runs guarded.
+//! logged and kept: lastExecSQLError()). Inside a VersionGuard the batch runs guarded;
+//! inside a UnitOfWork a batch's ROLLBACK ends the unit, and later batches are refused.
 bool execSQL(std::string_view sql, const db::Params& params = {});
 //! Runs a text that has no transaction of its own (a bill's delete) inside one, so
 //! it takes effect whole or not at all; a failure raises `failureMessage` instead of

@@ -33,7 +33,8 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
     BatchResult result;
-    result.errors.push_back({errors::number(errors::Error::SyntaxError), errors::entry(errors::Error::SyntaxError).severity, 1,
+    result.errors.push_back({errors::number(errors::Error::SyntaxError),
+                             errors::entry(errors::Error::SyntaxError).severity, 1,
                              static_cast<int>(e.pos().line), e.what()});
     return result;
   }
@@ -74,7 +75,7 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
   params_ = &params;
   indexParams();
   result_ = &result;
-  tranCount_ = 0;
+  tranCount_ = unitOpen_ ? 1 : 0;  // the host's transaction is the batch's outer level
   tryDepth_ = 0;
   caught_.clear();
   bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
@@ -86,7 +87,10 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
       report(e.error());
       batchAborted = errors::abortsBatch(e.error().number);
     }
-    if (tranCount_ > 0) endOpenTransaction(batchAborted);
+    if (unitOpen_)
+      endUnitBatch(batchAborted);
+    else if (tranCount_ > 0)
+      endOpenTransaction(batchAborted);
   } catch (const RunBatchAgain&) {
     endAttempt(top);
     forgetSchema();  // tables made or changed in the given-up transaction are as before it
@@ -104,7 +108,8 @@ void Interpreter::endOpenTransaction(bool batchAborted) {
   }
   tranCount_ = 0;
   if (!batchAborted)
-    report({errors::number(errors::Error::TranCountMismatch), 16, 1, 0, "The batch ended with an open transaction; it was rolled back."});
+    report({errors::number(errors::Error::TranCountMismatch), 16, 1, 0,
+            "The batch ended with an open transaction; it was rolled back."});
 }
 
 // The batch's own table variables end with it; nothing points into the attempt after.
@@ -147,10 +152,15 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
 void Interpreter::countFaultableStatement(const ast::Stmt& s) {
   using ast::NodeKind;
   switch (s.kind) {
-    case NodeKind::Select: case NodeKind::Insert: case NodeKind::Update: case NodeKind::Delete:
-    case NodeKind::Truncate: case NodeKind::BeginTran:
+    case NodeKind::Select:
+    case NodeKind::Insert:
+    case NodeKind::Update:
+    case NodeKind::Delete:
+    case NodeKind::Truncate:
+    case NodeKind::BeginTran:
       break;
-    default: return;
+    default:
+      return;
   }
   if (++fault_->seen != fault_->failAt) return;
   fault_->fired = true;
@@ -176,7 +186,8 @@ Interpreter::Flow Interpreter::exec(const ast::Stmt& s) {
 
 Interpreter::Flow Interpreter::execLocated(const ast::Stmt& s) {
   try {
-    if (fault_ != nullptr) [[unlikely]] countFaultableStatement(s);
+    if (fault_ != nullptr) [[unlikely]]
+      countFaultableStatement(s);
     return dispatch(s);
   } catch (const SqlException& e) {
     if (e.error().line != 0) throw;
@@ -193,42 +204,92 @@ Interpreter::Flow Interpreter::execLocated(const ast::Stmt& s) {
 Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
   using ast::NodeKind;
   switch (s.kind) {
-    case NodeKind::Select: execSelect(ast::nodeCast<ast::SelectStmt>(s)); break;
-    case NodeKind::Insert: execInsert(ast::nodeCast<ast::InsertStmt>(s)); break;
-    case NodeKind::Update: execUpdate(ast::nodeCast<ast::UpdateStmt>(s)); break;
-    case NodeKind::Delete: execDelete(ast::nodeCast<ast::DeleteStmt>(s)); break;
-    case NodeKind::Truncate: execTruncate(ast::nodeCast<ast::TruncateStmt>(s)); break;
-    case NodeKind::Declare: execDeclare(ast::nodeCast<ast::DeclareStmt>(s)); break;
-    case NodeKind::Set: execSet(ast::nodeCast<ast::SetStmt>(s)); break;
-    case NodeKind::SetOption: setDateOption(ast::nodeCast<ast::SetOptionStmt>(s)); break;
-    case NodeKind::If: return execIf(ast::nodeCast<ast::IfStmt>(s));
-    case NodeKind::Block: return execList(ast::nodeCast<ast::BlockStmt>(s).body);
-    case NodeKind::While: return execWhile(ast::nodeCast<ast::WhileStmt>(s));
-    case NodeKind::Break: return Flow::Break;
-    case NodeKind::Continue: return Flow::Continue;
-    case NodeKind::Return: return execReturn(ast::nodeCast<ast::ReturnStmt>(s));
-    case NodeKind::BeginTran: execBeginTran(s); break;
-    case NodeKind::Commit: execCommit(s); break;
-    case NodeKind::Rollback: execRollback(s); break;
-    case NodeKind::SaveTran: execSaveTran(ast::nodeCast<ast::SaveTranStmt>(s)); break;
-    case NodeKind::TryCatch: return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
-    case NodeKind::Raiserror: execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s)); break;
-    case NodeKind::Print: execPrint(ast::nodeCast<ast::PrintStmt>(s)); break;
-    case NodeKind::Exec: execProcedureCall(ast::nodeCast<ast::ExecStmt>(s)); break;
-    case NodeKind::CreateTable: execCreateTable(ast::nodeCast<ast::CreateTableStmt>(s)); break;
-    case NodeKind::CreateView: execCreateView(ast::nodeCast<ast::CreateViewStmt>(s)); break;
-    case NodeKind::CreateIndex: execCreateIndex(ast::nodeCast<ast::CreateIndexStmt>(s)); break;
-    case NodeKind::CreateProcedure: execCreateProcedure(ast::nodeCast<ast::CreateProcedureStmt>(s)); break;
-    case NodeKind::Drop: execDrop(ast::nodeCast<ast::DropStmt>(s)); break;
-    default: assert(false && "not a statement");
+    case NodeKind::Select:
+      execSelect(ast::nodeCast<ast::SelectStmt>(s));
+      break;
+    case NodeKind::Insert:
+      execInsert(ast::nodeCast<ast::InsertStmt>(s));
+      break;
+    case NodeKind::Update:
+      execUpdate(ast::nodeCast<ast::UpdateStmt>(s));
+      break;
+    case NodeKind::Delete:
+      execDelete(ast::nodeCast<ast::DeleteStmt>(s));
+      break;
+    case NodeKind::Truncate:
+      execTruncate(ast::nodeCast<ast::TruncateStmt>(s));
+      break;
+    case NodeKind::Declare:
+      execDeclare(ast::nodeCast<ast::DeclareStmt>(s));
+      break;
+    case NodeKind::Set:
+      execSet(ast::nodeCast<ast::SetStmt>(s));
+      break;
+    case NodeKind::SetOption:
+      setDateOption(ast::nodeCast<ast::SetOptionStmt>(s));
+      break;
+    case NodeKind::If:
+      return execIf(ast::nodeCast<ast::IfStmt>(s));
+    case NodeKind::Block:
+      return execList(ast::nodeCast<ast::BlockStmt>(s).body);
+    case NodeKind::While:
+      return execWhile(ast::nodeCast<ast::WhileStmt>(s));
+    case NodeKind::Break:
+      return Flow::Break;
+    case NodeKind::Continue:
+      return Flow::Continue;
+    case NodeKind::Return:
+      return execReturn(ast::nodeCast<ast::ReturnStmt>(s));
+    case NodeKind::BeginTran:
+      execBeginTran(s);
+      break;
+    case NodeKind::Commit:
+      execCommit(s);
+      break;
+    case NodeKind::Rollback:
+      execRollback(s);
+      break;
+    case NodeKind::SaveTran:
+      execSaveTran(ast::nodeCast<ast::SaveTranStmt>(s));
+      break;
+    case NodeKind::TryCatch:
+      return execTryCatch(ast::nodeCast<ast::TryCatchStmt>(s));
+    case NodeKind::Raiserror:
+      execRaiserror(ast::nodeCast<ast::RaiserrorStmt>(s));
+      break;
+    case NodeKind::Print:
+      execPrint(ast::nodeCast<ast::PrintStmt>(s));
+      break;
+    case NodeKind::Exec:
+      execProcedureCall(ast::nodeCast<ast::ExecStmt>(s));
+      break;
+    case NodeKind::CreateTable:
+      execCreateTable(ast::nodeCast<ast::CreateTableStmt>(s));
+      break;
+    case NodeKind::CreateView:
+      execCreateView(ast::nodeCast<ast::CreateViewStmt>(s));
+      break;
+    case NodeKind::CreateIndex:
+      execCreateIndex(ast::nodeCast<ast::CreateIndexStmt>(s));
+      break;
+    case NodeKind::CreateProcedure:
+      execCreateProcedure(ast::nodeCast<ast::CreateProcedureStmt>(s));
+      break;
+    case NodeKind::Drop:
+      execDrop(ast::nodeCast<ast::DropStmt>(s));
+      break;
+    default:
+      assert(false && "not a statement");
   }
   return Flow::Normal;
 }
 
-std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) { return backend_->prepare(t.sql); }
+std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) {
+  return backend_->prepare(t.sql);
+}
 
-void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row,
-                            bool variablesInPlace) {
+void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
+                            const std::vector<SqlValue>* row, bool variablesInPlace) {
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
@@ -236,7 +297,8 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const
     if (slot.intoColumn && v.type != SqlValue::Type::Null)
       v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
     if (slot.convertTo.isKnown())
-      v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
+      v = convertValue(v, slot.convertTo, slot.convertFrom,
+                       slot.kind == translate::Slot::Kind::Literal);
     stmt.bind(static_cast<int>(i + 1), v);
   }
 }
@@ -248,7 +310,8 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t, const
 bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
                                   bool variablesInPlace) const {
   const std::string* text = nullptr;
-  if (slot.kind == translate::Slot::Kind::Literal && slot.literal->literalKind == ast::LiteralKind::String) {
+  if (slot.kind == translate::Slot::Kind::Literal &&
+      slot.literal->literalKind == ast::LiteralKind::String) {
     text = &slot.literal->text;
   } else if (slot.kind == translate::Slot::Kind::Variable && variablesInPlace) {
     const Variable* v = findVariable(slot.name);
@@ -256,15 +319,18 @@ bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot
   }
   if (!text) return false;
   const ast::DataType& to = slot.convertTo;
-  bool asIs = !to.isKnown() ||
-              ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed && !to.guid &&
-               (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
+  bool asIs =
+      !to.isKnown() ||
+      ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed &&
+       !to.guid &&
+       (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
   if (!asIs) return false;
   stmt.bindTextInPlace(index, *text);
   return true;
 }
 
-SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const {
+SqlValue Interpreter::slotValue(const translate::Slot& slot,
+                                const std::vector<SqlValue>* row) const {
   using Kind = translate::Slot::Kind;
   switch (slot.kind) {
     case Kind::Literal: {
@@ -276,7 +342,8 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
         if (errno != ERANGE) return SqlValue::integer(v);
       }
       // A decimal constant longer than a double holds goes as its exact text.
-      if (l.text.find_first_of("eE") == std::string::npos && l.text.size() > runtime::kExactDoubleDigits + 1)
+      if (l.text.find_first_of("eE") == std::string::npos &&
+          l.text.size() > runtime::kExactDoubleDigits + 1)
         return SqlValue::text(l.text);
       return SqlValue::real(std::strtod(l.text.c_str(), nullptr));
     }
@@ -305,13 +372,15 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot, const std::vector<S
       if (slot.name == "error_line") return SqlValue::integer(e.line);
       return {};
     }
-    case Kind::RowValue: return (*row)[static_cast<std::size_t>(slot.rowIndex)];
+    case Kind::RowValue:
+      return (*row)[static_cast<std::size_t>(slot.rowIndex)];
   }
   return {};
 }
 
 void Interpreter::runToEnd(Cursor& stmt) {
-  while (stmt.step()) {}
+  while (stmt.step()) {
+  }
 }
 
 void Interpreter::execSql(const std::string& sql, int line, bool mayChangeSchema) {
@@ -343,20 +412,31 @@ Interpreter::Variable& Interpreter::variable(const std::string& name, int line) 
 const ast::DataType* Interpreter::variableType(const std::string& name) const {
   const Variable* v = findVariable(name);
   const ast::DataType* type = v && v->tempTable.empty() ? &v->type : nullptr;
-  if (recording_) recording_->push_back({NameDependency::Kind::Variable, name, type != nullptr, type ? *type : ast::DataType{}, {}});
+  if (recording_)
+    recording_->push_back({NameDependency::Kind::Variable,
+                           name,
+                           type != nullptr,
+                           type ? *type : ast::DataType{},
+                           {}});
   return type;
 }
 
 const std::string* Interpreter::tableVariable(const std::string& name) const {
   const Variable* v = findVariable(name);
   const std::string* table = v && !v->tempTable.empty() ? &v->tempTable : nullptr;
-  if (recording_) recording_->push_back({NameDependency::Kind::TableVariable, name, table != nullptr, {}, table ? *table : std::string()});
+  if (recording_)
+    recording_->push_back({NameDependency::Kind::TableVariable,
+                           name,
+                           table != nullptr,
+                           {},
+                           table ? *table : std::string()});
   return table;
 }
 
 ast::DataType Interpreter::hostParameterType(const std::string& name) const {
   ast::DataType type = parameterType(name);
-  if (recording_) recording_->push_back({NameDependency::Kind::HostParameter, name, true, type, {}});
+  if (recording_)
+    recording_->push_back({NameDependency::Kind::HostParameter, name, true, type, {}});
   return type;
 }
 

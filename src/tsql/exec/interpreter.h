@@ -22,8 +22,8 @@
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
 #include "tsql/exec/backend.h"
-#include "tsql/exec/sql_exception.h"
 #include "tsql/exec/plan_cache.h"
+#include "tsql/exec/sql_exception.h"
 #include "tsql/exec/sql_value.h"
 #include "tsql/exec/translation_memo.h"
 #include "tsql/runtime/date_settings.h"
@@ -42,6 +42,12 @@ class Interpreter final : public translate::TranslateEnv {
   //! Parses and runs one batch.
   BatchResult run(std::string_view text, const Params& params);
   Backend& backend() const { return *backend_; }
+
+  // exec_unit.cpp: the host's transaction across batches (see Engine)
+  void beginUnit();
+  std::string commitUnit();
+  void rollbackUnit();
+  bool unitOpen() const { return unitOpen_; }
 
   // TranslateEnv
   const ast::DataType* variableType(const std::string& name) const override;
@@ -86,6 +92,9 @@ class Interpreter final : public translate::TranslateEnv {
   void endAttempt(Frame& top);
   //! The end of a batch that left its transaction open: rolled back and reported.
   void endOpenTransaction(bool batchAborted);
+  //! The end of a batch run inside the host's unit: the unit stays open only when the
+  //! batch gave back the one level it found.
+  void endUnitBatch(bool batchAborted);
   SessionState sessionState() const;
   void restoreSession(const SessionState& s);
   Flow execList(const ast::StmtList& list);
@@ -98,9 +107,10 @@ class Interpreter final : public translate::TranslateEnv {
   //! A cursor over the translation's SQL (prepared once per text by the backend).
   std::unique_ptr<Cursor> prepare(const translate::Translation& t);
   //! Binds every slot; `variablesInPlace` when the statement cannot assign variables.
-  void bindSlots(Cursor& stmt, const translate::Translation& t, const std::vector<SqlValue>* row = nullptr,
-                 bool variablesInPlace = false);
-  bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot, bool variablesInPlace) const;
+  void bindSlots(Cursor& stmt, const translate::Translation& t,
+                 const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false);
+  bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
+                       bool variablesInPlace) const;
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
   void runToEnd(Cursor& stmt);
   //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.
@@ -121,7 +131,8 @@ class Interpreter final : public translate::TranslateEnv {
   void assign(const std::string& name, const SqlValue& v, int line);
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);
-  void execModify(const translate::Translation& t, int line, bool insert, std::int64_t valuesRows = 0);
+  void execModify(const translate::Translation& t, int line, bool insert,
+                  std::int64_t valuesRows = 0);
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
@@ -147,11 +158,13 @@ class Interpreter final : public translate::TranslateEnv {
 
   // exec_memo.cpp
   //! A translation made by `make` and recorded with what it depends on.
-  MemoEntry recordTranslation(const std::function<void(translate::SqlTranslator&, MemoEntry&)>& make);
+  MemoEntry recordTranslation(
+      const std::function<void(translate::SqlTranslator&, MemoEntry&)>& make);
   bool stillValid(const MemoEntry& e) const;
   //! The running tree's translation of `n`, made by `make` when none is still valid.
   std::shared_ptr<const translate::Translation> translation(
-      const ast::Node& n, const std::function<translate::Translation(translate::SqlTranslator&)>& make);
+      const ast::Node& n,
+      const std::function<translate::Translation(translate::SqlTranslator&)>& make);
   std::shared_ptr<const translate::AssignmentPlan> assignmentPlan(const ast::SelectStmt& s);
   MemoEntry insertEntry(const ast::InsertStmt& s);
   void execInsert(const ast::InsertStmt& s);
@@ -175,7 +188,8 @@ class Interpreter final : public translate::TranslateEnv {
   void execSaveTran(const ast::SaveTranStmt& s);
   //! True when the ROLLBACK went to a savepoint (the transaction stays open).
   bool rollbackToSavepoint(const ast::RollbackStmt& s);
-  void restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows, int line);
+  void restoreTableVariable(const Variable& var, const std::vector<std::vector<SqlValue>>& rows,
+                            int line);
 
   // exec_schema.cpp
   void execCreateTable(const ast::CreateTableStmt& s);
@@ -191,7 +205,8 @@ class Interpreter final : public translate::TranslateEnv {
 
   // exec_procedure.cpp
   void execProcedureCall(const ast::ExecStmt& s);
-  std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p);
+  std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s,
+                                                  const ast::CreateProcedureStmt& p);
   void bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
                       const std::vector<const ast::ExecArg*>& args, Frame& callee);
 
@@ -200,9 +215,9 @@ class Interpreter final : public translate::TranslateEnv {
   //! Translations of INSERT ... VALUES statements by shape, shared by their nodes.
   std::unordered_map<std::string, MemoEntry> insertShapes_;
   PlanCache plans_{64};
-  TranslationMemo* memo_ = nullptr;  //!< of the tree running (batch or procedure)
+  TranslationMemo* memo_ = nullptr;                   //!< of the tree running (batch or procedure)
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
-  std::uint64_t schemaGeneration_ = 1;  //!< raised by every schema change
+  std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
   std::unordered_map<std::string, Procedure> procedures_;
   //! Emptied temp tables of ended table variables by name: the CREATE that made them.
   std::unordered_map<std::string, std::string> idleTables_;
@@ -214,8 +229,9 @@ class Interpreter final : public translate::TranslateEnv {
   BatchResult* result_ = nullptr;
   std::vector<SqlError> caught_;  //!< errors of the CATCH blocks running, innermost last
   int tranCount_ = 0;
-  runtime::DateSettings dateSettings_;   //!< SET DATEFORMAT/DATEFIRST/LANGUAGE, kept between batches
-  std::string tranName_;                 //!< the outermost BEGIN TRAN's name
+  bool unitOpen_ = false;               //!< the host keeps a transaction open across batches
+  runtime::DateSettings dateSettings_;  //!< SET DATEFORMAT/DATEFIRST/LANGUAGE, kept between batches
+  std::string tranName_;                //!< the outermost BEGIN TRAN's name
   std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;
   std::int64_t rowCount_ = 0;

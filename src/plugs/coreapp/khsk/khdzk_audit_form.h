@@ -4,6 +4,7 @@
 // copies each tick to its bill and logs the review; any other close changes nothing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "dataset/client_data_set.h"
@@ -23,17 +24,25 @@ class Tkhdzkauditform : public host::TBaseForm {
   void tickAll(bool tick);
   //! Header click on "选择": ticks all when its tag is 0, else unticks all.
   void selectedHeaderClick();
-  //! One batch of ticks, remarks and marks; when it succeeds, the log row and OK.
+  //! One batch of ticks, remarks and marks and the log row, in one unit of work and
+  //! guarded by the statement's version read at opening; when both succeed, OK.
   void actconfirmExecute();
 
  private:
   std::string billno_;
+  //! The statement's header as read when the dialog opened: its confirm is refused
+  //! when another dialog or window has changed the statement since.
+  std::int64_t statementId_ = 0;
+  std::int64_t version_ = 0;
   int selectedTag_ = 0;  //!< 0: the next header click ticks, 1: it unticks
 
   void createControls();
   //! The batch of the pending line changes followed by the review statements.
   std::string reviewBatch() const;
-  void writeLog() const;
+  //! The review batch, refused when the statement changed since the dialog read it.
+  bool guardedReview() const;
+  //! The log row of the review, in the review's unit of work.
+  bool writeLog() const;
 };
 
 }  // namespace plugs::coreapp::khsk

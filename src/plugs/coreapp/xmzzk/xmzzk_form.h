@@ -109,7 +109,8 @@ class TxmzzkForm : public host::TSampleBillEditRibbonForm {
   void addProductsFromLookup();
   bool flag(const char* field) const;
   std::int64_t masterInt(const char* field) const;
-  void runOrderStateBatch(const std::string& sql, int statusAfter);
+  //! The common audit (or un-audit) and the order's state batch in one unit of work.
+  void changeOrderState(bool complete);
   std::string lookupPlug(const std::string& caption, const std::string& filter,
                          const std::string& options);
 };

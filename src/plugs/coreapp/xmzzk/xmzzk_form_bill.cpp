@@ -15,6 +15,7 @@
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_config_cache.h"
 #include "host/services/sys_services.h"
+#include "host/services/unit_of_work.h"
 #include "plugs/coreapp/xmzzk/jiesuan_form.h"
 #include "plugs/coreapp/xmzzk/order_print_log.h"
 #include "plugs/coreapp/xmzzk/order_sql.h"
@@ -60,7 +61,8 @@ void TxmzzkForm::BeforeAppend() {
   control("edtwldw").text.clear();
   setMaster(cdsMaster, "zdzk", 1.0);
   setMaster(cdsMaster, "txsj", 12);
-  control("edtwjje").text = core::Currency().format(host::moneyFormat(host::MoneyKind::WholeAmount));
+  control("edtwjje").text =
+      core::Currency().format(host::moneyFormat(host::MoneyKind::WholeAmount));
   const std::int64_t days = core::Value(host::SysConfigCache().get("jiaohuoriqi")).asInteger();
   setMaster(cdsMaster, "jhrq", core::DateTime::now().addDays(days));
   setMaster(cdsMaster, "jjcd", "普通");
@@ -169,18 +171,35 @@ int TxmzzkForm::delete_() {
   return host::execSQLWhole(sql, "单据删除失败") ? 0 : -1;
 }
 
-// The state batch's CATCH rolls back without raising, so a batch that "succeeded" may
-// have changed nothing: the reopened order's status tells.
-void TxmzzkForm::runOrderStateBatch(const std::string& sql, int statusAfter) {
-  const bool ran = host::execSQL(sql);
-  OpenBillData(billno);
-  if (!ran || !hasBill() || masterInt("status") != statusAfter) refuse(kStaleRetry);
+// The common audit and the order's state batch take effect together or not at all: a
+// fault in either leaves the order as it was (audit marks, status, steps). The state
+// batch's CATCH rolls back without raising, which ends the unit; a batch that
+// "succeeded" may also have changed nothing, so the order's status is read in the unit.
+void TxmzzkForm::changeOrderState(bool complete) {
+  const int statusAfter = complete ? 2 : 0;
+  bool whole = false;
+  {
+    host::UnitOfWork unit;
+    if (complete)
+      TSampleBillEditRibbonForm::AuditingData_1();
+    else
+      TSampleBillEditRibbonForm::AuditingData_0();
+    const std::string sql = complete ? OrderSql::complete(billId, version)
+                                     : host::sqlTemplate(OrderSql::reopen(billId, version, billno));
+    if (host::execSQL(sql) && unit.open()) {
+      OpenBillData(billno);
+      whole = hasBill() && masterInt("status") == statusAfter && unit.commit();
+    }
+  }
+  if (!whole) {
+    OpenBillData(billno);
+    refuse(kStaleRetry);
+  }
 }
 
 int TxmzzkForm::AuditingData_1() {
   requireRight("_04");
-  TSampleBillEditRibbonForm::AuditingData_1();
-  runOrderStateBatch(OrderSql::complete(billId, version), 2);
+  changeOrderState(true);
   return 0;
 }
 
@@ -194,8 +213,7 @@ int TxmzzkForm::AuditingData_0() {
     refuse(
         "订单已核销或部分核算（结算），不能反审核。\r\n如确定要反审核，请先删除对应核销单（收款单）"
         "。");
-  TSampleBillEditRibbonForm::AuditingData_0();
-  runOrderStateBatch(host::sqlTemplate(OrderSql::reopen(billId, version, billno)), 0);
+  changeOrderState(false);
   return 0;
 }
 

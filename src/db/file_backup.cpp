@@ -157,4 +157,17 @@ BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
   }
 }
 
+void verifyBackupChecksum(const std::string& backup) {
+  if (!fs::is_regular_file(backup)) throw BackupError("The backup " + backup + " does not exist.");
+  const std::string recorded = readChecksumFile(backup);
+  if (recorded.empty())
+    throw BackupError("The backup " + backup + " has no checksum file (" + checksumFileOf(backup) +
+                      "), so it cannot be told whole; it was not restored.");
+  if (sha256OfFile(backup) != recorded)
+    throw BackupError(
+        "The backup " + backup +
+        " does not match its checksum: it is damaged or was changed after the backup; it was "
+        "not restored.");
+}
+
 }  // namespace db

@@ -40,6 +40,10 @@ struct BackupReport {
 BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
                             const BackupOptions& options = {});
 
+//! Refuses, with a BackupError naming it, a backup that is missing or does not match the
+//! checksum kept beside it (truncated, altered, or its checksum file gone).
+void verifyBackupChecksum(const std::string& backup);
+
 //! Opens an existing file for checking: a copy (rollback journal) read only, so its
 //! bytes and checksum stay as they are; a live file (WAL) the usual way.
 std::unique_ptr<EmbeddedConnection> openForChecking(const std::string& file);

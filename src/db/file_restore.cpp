@@ -80,16 +80,7 @@ void moveAside(const std::string& file, const std::string& kept) {
 }  // namespace
 
 void verifyBackup(const std::string& backup) {
-  if (!fs::is_regular_file(backup)) throw BackupError("The backup " + backup + " does not exist.");
-  const std::string recorded = readChecksumFile(backup);
-  if (recorded.empty())
-    throw BackupError("The backup " + backup + " has no checksum file (" + checksumFileOf(backup) +
-                      "), so it cannot be told whole; it was not restored.");
-  if (sha256OfFile(backup) != recorded)
-    throw BackupError(
-        "The backup " + backup +
-        " does not match its checksum: it is damaged or was changed after the backup; it was "
-        "not restored.");
+  verifyBackupChecksum(backup);
   const int version = schemaVersionOfFile(backup);
   if (version < 0)
     throw BackupError("The backup " + backup + " is not a coreapp database; it was not restored.");

@@ -38,6 +38,9 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   std::int64_t focusedId() const;
   //! Says `message` (提示) and aborts the action.
   [[noreturn]] static void refuse(const std::string& message);
+  //! Refuses with "<what>失败" for a batch that failed on its own: the database's words
+  //! mean nothing to a clerk, but a fault of the disk or the file is told as its cause.
+  [[noreturn]] static void refuseFailed(const std::string& what, const std::string& error);
   //! Set by the page's own actions: runs whenever the edit area reads the focused row.
   std::function<void()> afterRowLoad;
 

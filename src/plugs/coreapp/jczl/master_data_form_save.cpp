@@ -34,6 +34,13 @@ void TMasterDataForm::refuse(const std::string& message) {
   throw core::Abort();
 }
 
+void TMasterDataForm::refuseFailed(const std::string& what, const std::string& error) {
+  // Every storage fault's cause says that nothing was saved; any other failure is the
+  // engine's own text, which the clerk cannot act on.
+  const bool storage = error.find("本次操作未保存任何内容") != std::string::npos;
+  refuse(what + "失败" + (storage ? "：" + error : std::string("，请重试。")));
+}
+
 // What the page alone can tell is wrong with the edited row.
 void TMasterDataForm::checkRow() {
   if (cdsEdit.state() != dataset::DataSetState::Browse) cdsEdit.post();
@@ -101,7 +108,7 @@ void TMasterDataForm::runOrRefuse(const std::string& batch, const db::Params& pa
     reloadList(focusId);
     refuse(kChangedMessage);
   }
-  refuse(spec.caption + "保存失败：" + error);
+  refuseFailed(spec.caption + "保存", error);
 }
 
 void TMasterDataForm::actSaveExecute(host::Action&) {

@@ -92,7 +92,7 @@ void move(TMasterDataForm& page, bool in) {
     if (error.find(MemberCardActions::kOverBalance) != std::string::npos)
       TMasterDataForm::refuse("退款金额超过会员卡余额");
     if (error.find(kNoCard) != std::string::npos) TMasterDataForm::refuse("会员卡不存在或已停用");
-    TMasterDataForm::refuse(std::string(in ? "充值" : "退款") + "失败：" + error);
+    TMasterDataForm::refuseFailed(in ? "充值" : "退款", error);
   }
   page.control("edtcard_je").text.clear();
   page.control("edtcard_remark").text.clear();
@@ -110,7 +110,7 @@ void setPassword(TMasterDataForm& page) {
   if (!host::execSQL("update vt_b_khbmk_vip set pwd = :pwd, version = isnull(version, 0) + 1\n"
                      "where orgid = :orgid and id = :id",
                      {{"pwd", core::Value(host::MD5S(password))}, {"id", core::Value(card)}}))
-    TMasterDataForm::refuse("会员卡密码保存失败：" + host::lastExecSQLError());
+    TMasterDataForm::refuseFailed("会员卡密码保存", host::lastExecSQLError());
   page.actSearchExecute(page.action("actSearch"));
   host::MessageMyDlg("会员卡密码已设置", "提示", host::mtInformation, host::mbOK, true);
 }

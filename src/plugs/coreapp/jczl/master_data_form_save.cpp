@@ -96,7 +96,7 @@ db::Params TMasterDataForm::rowParams() const {
 // Runs a batch; a refusal it raised becomes its message (a changed row reloads first).
 void TMasterDataForm::runOrRefuse(const std::string& batch, const db::Params& params,
                                   std::int64_t focusId) {
-  if (host::execSQL(host::sqlTemplate(batch), params)) return;
+  if (host::execSQL(host::sqlTemplate(MasterDataSql::wholeOrNothing(batch)), params)) return;
   const std::string error = host::lastExecSQLError();
   if (error.find(MasterDataSql::kCodeTaken) != std::string::npos)
     refuse("编号“" + cdsEdit.fieldByName("code").asString() + "”已存在，请换一个编号");

@@ -107,9 +107,8 @@ ImportOutcome MasterDataImport::check(const host::SheetRows& rows, bool write) {
     for (std::size_t k = 1; k < rowParams[n].size(); ++k)
       params.emplace_back(rowParams[n][k].first + "_" + std::to_string(n),
                           std::move(rowParams[n][k].second));
-  const db::BatchResult r =
-      db_.execBatch(MasterDataSql::wholeOrNothing(MasterDataSql::importBatch(spec_, rowParams.size())),
-                    params);
+  const db::BatchResult r = db_.execBatch(
+      MasterDataSql::wholeOrNothing(MasterDataSql::importBatch(spec_, rowParams.size())), params);
   if (r.errorMessage() == MasterDataSql::kCodeTaken) {
     out.problems.push_back({1, "导入期间编号已被占用，请重新导入"});
     return out;

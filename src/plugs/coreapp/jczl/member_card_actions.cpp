@@ -88,8 +88,9 @@ void move(TMasterDataForm& page, bool in) {
                              {"decje", core::Value(in ? Currency() : je)},
                              {"zh_id", core::Value(zh.tag)},
                              {"remark", core::Value(page.control("edtcard_remark").text)}};
-  if (!host::execSQL(host::sqlTemplate(MasterDataSql::wholeOrNothing(MemberCardActions::moveBatch())),
-                     params)) {
+  if (!host::execSQL(
+          host::sqlTemplate(MasterDataSql::wholeOrNothing(MemberCardActions::moveBatch())),
+          params)) {
     const std::string error = host::lastExecSQLError();
     if (error.find(MemberCardActions::kOverBalance) != std::string::npos)
       TMasterDataForm::refuse("退款金额超过会员卡余额");

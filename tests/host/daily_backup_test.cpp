@@ -98,6 +98,18 @@ TEST(DailyBackup, FirstSignInOfEachDayBacksUpAndTheFolderKeepsWhatTheRuleKeeps) 
   now = now.addDays(4);
   EXPECT_TRUE(daily.age().warning);
   EXPECT_EQ(daily.age().text, "上次备份：5 天前，请备份");
+  // A backup made by hand counts for today, and the rotation leaves it alone; one never
+  // finished (no checksum) does not count.
+  const std::string unfinished = (root / "backups" / "shop-29991231-x.db").string();
+  fs::copy_file(file, unfinished);
+  const std::string byHand = daily.manualBackupName();
+  host::DailyBackup::backupTo(connection, file, byHand);
+  EXPECT_FALSE(daily.age().warning);
+  EXPECT_EQ(daily.age().text, "上次备份：今天");
+  EXPECT_EQ(daily.runIfDue(connection), "");
+  now = now.addDays(1);
+  ASSERT_FALSE(daily.runIfDue(connection).empty());
+  EXPECT_TRUE(fs::exists(byHand));
   fs::remove_all(root);
 }
 

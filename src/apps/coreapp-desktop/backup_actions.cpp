@@ -65,9 +65,7 @@ void BackupActions::setReopen(Reopen reopen, std::function<bool()> closePages) {
 void BackupActions::addMenu(QMenu& menu) {
   menu.addAction("备份…", this,
                  [this] {
-                   const QString name = qs(daily().folder()) + "/" +
-                                        qs(std::filesystem::path(address()).stem().string()) +
-                                        "-手工备份.db";
+                   const QString name = qs(daily().manualBackupName());
                    const QString out = QFileDialog::getSaveFileName(&window_, "备份", name);
                    if (!out.isEmpty()) backUpTo(out);
                  })

@@ -42,6 +42,14 @@ std::optional<BackupDay> parseDay(const std::string& text) {
   return std::chrono::sys_days{ymd};
 }
 
+std::string stampOf(BackupDay day) {
+  const std::chrono::year_month_day ymd{day};
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, "%04d%02u%02u", static_cast<int>(ymd.year()),
+                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+  return stamp;
+}
+
 std::string dataFolder() {
   const std::string data = core::userDataFolder();
   return data.empty() ? fs::current_path().string() : data;
@@ -76,10 +84,24 @@ std::vector<BackupFile> DailyBackup::backups() const {
 
 BackupDay DailyBackup::today() const { return dayOf(clock_()); }
 
+// Any backup of this database whose name begins with its day counts, the daily ones and
+// those made by hand, as long as its checksum says it was finished.
 std::optional<BackupDay> DailyBackup::lastDay() const {
-  const std::vector<BackupFile> all = backups();
-  if (all.empty()) return std::nullopt;
-  return all.back().day;
+  std::optional<BackupDay> last;
+  std::error_code error;  // a folder not made yet holds no backups
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder_, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix_, 0) != 0 || entry.path().extension() != extension_ ||
+        !fs::exists(db::checksumFileOf(entry.path().string())))
+      continue;
+    if (auto day = parseDay(name.substr(prefix_.size())); day && (!last || *day > *last))
+      last = day;
+  }
+  return last;
+}
+
+std::string DailyBackup::manualBackupName() const {
+  return (fs::path(folder_) / (prefix_ + stampOf(today()) + "-手工备份" + extension_)).string();
 }
 
 bool DailyBackup::due() const { return BackupRotation::due(lastDay(), today()); }
@@ -89,11 +111,7 @@ BackupAge DailyBackup::age() const { return BackupRotation::age(lastDay(), today
 std::string DailyBackup::runIfDue(db::Connection& connection, const BackupProgress& progress) {
   if (!due()) return "";
   fs::create_directories(folder_);
-  const std::chrono::year_month_day ymd{today()};
-  char stamp[16];
-  std::snprintf(stamp, sizeof stamp, "%04d%02u%02u", static_cast<int>(ymd.year()),
-                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
-  const std::string out = (fs::path(folder_) / (prefix_ + stamp + extension_)).string();
+  const std::string out = (fs::path(folder_) / (prefix_ + stampOf(today()) + extension_)).string();
   backupTo(connection, address_, out, progress);
   prune();
   return out;

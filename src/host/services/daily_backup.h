@@ -36,8 +36,11 @@ class DailyBackup {
   DailyBackup(std::string address, std::string folder, Clock clock = &core::DateTime::now);
 
   const std::string& folder() const { return folder_; }
-  //! This database's backups in the folder, oldest first.
+  //! This database's daily backups in the folder, oldest first (what the rotation keeps).
   std::vector<BackupFile> backups() const;
+  //! The name offered for a backup made by hand today: dated, so it counts for the age
+  //! shown and for today's backup, but outside the rotation, which never removes it.
+  std::string manualBackupName() const;
   BackupDay today() const;
   bool due() const;
   BackupAge age() const;

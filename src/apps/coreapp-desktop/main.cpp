@@ -16,11 +16,16 @@
 #include "apps/coreapp-desktop/main_window.h"
 #include "apps/coreapp-desktop/qt_ui.h"
 #include "db/embedded_connection.h"
+#include "db/storage_fault.h"
+#include "host/services/daily_backup.h"
 #include "host/lookup/host_plugs.h"
 #include "plugs/coreapp/package.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // A file found damaged is refused at the login with the newest backup named: the
+  // owner's backup folder is searched too, not only the database's own.
+  db::setBackupFolder(host::backupFolderSetting());
   QApplication::setOrganizationName("coreapp");
   QApplication::setApplicationName("coreapp-desktop");
   desktop::installChineseTranslations(app);

@@ -17,8 +17,8 @@
 #include "apps/coreapp-desktop/qt_ui.h"
 #include "db/embedded_connection.h"
 #include "db/storage_fault.h"
-#include "host/services/daily_backup.h"
 #include "host/lookup/host_plugs.h"
+#include "host/services/daily_backup.h"
 #include "plugs/coreapp/package.h"
 
 int main(int argc, char** argv) {

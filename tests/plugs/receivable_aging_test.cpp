@@ -2,7 +2,7 @@
 // count, open amounts after settlement rows, receipts and advance write-offs audited
 // through their editors, agreement with the customer source selector, the statement's
 // running balance against the aging, and the aging page (plug 1119) as a clerk uses it;
-// beside it the payables aging, a page made from its report spec.
+// beside it the payables aging, a page made from its report description.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

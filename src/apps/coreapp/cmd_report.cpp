@@ -1,6 +1,6 @@
 // `coreapp report NAME --db FILE [--from D --to D] [--store ID] [--param NAME=VALUE]...
 // [--org ORGID] [--format json|csv] [--out FILE]`: runs one of the owner's reports (the
-// procedure its spec names, every value bound) and prints its rows as `coreapp sql`
+// procedure its description names, every value bound) and prints its rows as `coreapp sql`
 // prints result sets, or as CSV for a spreadsheet. An as-of report takes --to as its day.
 #include <fstream>
 #include <iostream>
@@ -35,7 +35,7 @@ core::Value dayValue(const std::string& text, const char* option) {
   return core::Value(*day);
 }
 
-// The values of the spec's parameters from the options; a --param of a list parameter
+// The values of the report's parameters from the options; a --param of a list parameter
 // given without a type is its id.
 std::map<std::string, core::Value> reportValues(const plugs::coreapp::ReportSpec& spec,
                                                 const ReportOptions& o) {

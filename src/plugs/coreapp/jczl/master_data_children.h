@@ -1,7 +1,7 @@
 // MasterDataChildren: the child-row grids of a master-data page (a service item's
 // quantity tiers, a customer's agreement prices): one dataset and grid per child list
-// of the spec, read with the focused row, editable while the row is, checked and turned
-// into bound parameters for the row's own save batch.
+// of the page description, read with the focused row, editable while the row is,
+// checked and turned into bound parameters for the row's own save batch.
 #pragma once
 
 #include <cstdint>

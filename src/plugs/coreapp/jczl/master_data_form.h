@@ -71,7 +71,7 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void askPassword(std::int64_t czy_id, const std::string& name);
   bool editing_ = false;
   bool adding_ = false;
-  std::unique_ptr<MasterDataChildren> children_;  //!< the spec's child-row grids
+  std::unique_ptr<MasterDataChildren> children_;  //!< the description's child-row grids
 };
 
 //! Registers every master-data page (1201 ...) as a page of the main window.

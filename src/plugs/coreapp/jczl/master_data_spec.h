@@ -76,7 +76,7 @@ struct MasterDataPageSpec {
 
 //! Every page, in ribbon order.
 const std::vector<MasterDataPageSpec>& masterDataSpecs();
-//! The spec of plug `code`; null when none.
+//! The page description of plug `code`; null when none.
 const MasterDataPageSpec* masterDataSpec(const std::string& code);
 
 }  // namespace plugs::coreapp::jczl

@@ -1,5 +1,5 @@
-// TReportPage: a page is only its spec plus the login's branch; the boxes' values are
-// bound, a list's "全部" is 0. Drill-down goes through the bill's own plug item, as
+// TReportPage: a page is only its report description plus the login's branch; the
+// boxes' values are bound, a list's "全部" is 0. Drill-down goes through the bill's own plug item, as
 // the stocktake opens the loss and gain bill it made.
 #include "plugs/coreapp/report/report_page.h"
 

@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -155,6 +156,18 @@ BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
     for (const std::string& f : {partial, out, checksumFileOf(out)}) removeQuietly(f);
     throw BackupError("cannot back up " + source.path() + " to " + out + ": " + e.what());
   }
+}
+
+std::string beforeRestoreName(const std::string& path) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  const std::string base = path + ".before-restore-" + stamp;
+  std::string name = base;
+  for (int n = 2; fs::exists(name); ++n) name = base + "-" + std::to_string(n);
+  return name;
 }
 
 void verifyBackupChecksum(const std::string& backup) {

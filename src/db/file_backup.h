@@ -40,6 +40,10 @@ struct BackupReport {
 BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
                             const BackupOptions& options = {});
 
+//! The name a restore keeps the replaced database under: `path` + ".before-restore-"
+//! + the local time (YYYYMMDD-HHMMSS), with "-2", "-3" ... when that name is taken.
+std::string beforeRestoreName(const std::string& path);
+
 //! Refuses, with a BackupError naming it, a backup that is missing or does not match the
 //! checksum kept beside it (truncated, altered, or its checksum file gone).
 void verifyBackupChecksum(const std::string& backup);

@@ -7,7 +7,6 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <filesystem>
 #include <memory>
 
@@ -26,22 +25,6 @@ void syncPath(const std::string& path, int flags) {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
-}
-
-std::string timestampNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
-
-std::string keptName(const std::string& file) {
-  const std::string base = file + ".before-restore-" + timestampNow();
-  std::string name = base;
-  for (int n = 2; fs::exists(name); ++n) name = base + "-" + std::to_string(n);
-  return name;
 }
 
 // Folds the live file's WAL into it; a file someone still reads or writes is refused.
@@ -105,7 +88,7 @@ RestoreReport restoreDatabase(const std::string& file, const std::string& from) 
       throw BackupError("the copy of " + from + " beside " + file +
                         " came out different; nothing was changed");
     if (fs::exists(file)) {
-      report.keptAs = keptName(file);
+      report.keptAs = beforeRestoreName(file);
       moveAside(file, report.keptAs);
     }
     fs::rename(copy, file);

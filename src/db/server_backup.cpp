@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -77,15 +76,6 @@ void dumpTo(const std::string& uri, const std::string& out) {
              "pg_dump could not back up the server database");
 }
 
-std::string timestampNow() {
-  std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-  return text;
-}
-
 }  // namespace
 
 std::string dumpServerDatabase(const std::string& uri, const std::string& out) {
@@ -117,10 +107,7 @@ void verifyServerBackup(const std::string& backup) {
 std::string restoreServerDatabase(const std::string& uri, const std::string& from) {
   verifyServerBackup(from);
   const fs::path folder = fs::path(from).parent_path();
-  const std::string base =
-      (folder / (PgConnection(uri).placeName() + ".before-restore-" + timestampNow())).string();
-  std::string kept = base;
-  for (int n = 2; fs::exists(kept); ++n) kept = base + "-" + std::to_string(n);
+  const std::string kept = beforeRestoreName((folder / PgConnection(uri).placeName()).string());
   dumpTo(uri, kept);
   writeChecksumFile(kept, sha256OfFile(kept));
   runOrThrow({toolPath("pg_restore"), "--clean", "--if-exists", "--single-transaction",

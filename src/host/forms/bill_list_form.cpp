@@ -11,6 +11,7 @@
 #include "core/format.h"
 #include "core/json.h"
 #include "core/strings.h"
+#include "host/forms/box_date.h"
 #include "host/host.h"
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
@@ -51,19 +52,6 @@ GridColumn column(std::string field, std::string caption, int width, std::string
   c.format = std::move(format);
   c.readOnly = true;
   return c;
-}
-
-// The date in a date box, midnight; none when empty. A text that is no date is refused,
-// so a mistyped bound never silently widens the list.
-std::optional<core::DateTime> boxDate(const Control& box) {
-  const std::string text = core::trim(box.text);
-  if (text.empty()) return std::nullopt;
-  std::optional<core::DateTime> d = core::DateTime::parse(text);
-  if (!d) {
-    MessageMyDlg(box.caption + "“" + text + "”不是有效的日期。", "提示", mtInformation);
-    throw core::Abort();
-  }
-  return d->date();
 }
 
 }  // namespace

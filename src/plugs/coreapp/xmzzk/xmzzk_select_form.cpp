@@ -8,6 +8,7 @@
 #include "core/date_time.h"
 #include "core/json.h"
 #include "core/strings.h"
+#include "host/forms/box_date.h"
 #include "host/forms/money_format.h"
 #include "host/forms/my_cx_grid.h"
 #include "host/host.h"
@@ -33,19 +34,6 @@ host::GridColumn column(std::string field, std::string caption, std::string form
   c.format = std::move(format);
   c.readOnly = true;
   return c;
-}
-
-// The date a date box holds, midnight; none when it is empty. A text that is no date
-// is refused, so a mistyped bound never silently widens the list.
-std::optional<core::DateTime> boxDate(const Control& box) {
-  const std::string text = core::trim(box.text);
-  if (text.empty()) return std::nullopt;
-  std::optional<core::DateTime> d = core::DateTime::parse(text);
-  if (!d) {
-    host::MessageMyDlg(box.caption + "“" + text + "”不是有效的日期。", "提示", host::mtInformation);
-    throw core::Abort();
-  }
-  return d->date();
 }
 
 }  // namespace

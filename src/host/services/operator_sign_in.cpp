@@ -4,6 +4,7 @@
 #include "host/services/operator_sign_in.h"
 
 #include "db/connection.h"
+#include "host/services/whole_batch.h"
 
 namespace host {
 
@@ -93,17 +94,19 @@ void OperatorSignIn::setOwnPassword(std::int64_t czy_id, std::string_view passwo
 // cannot both miss the fifth failure.
 void OperatorSignIn::countFailure(std::int64_t czy_id) {
   const core::DateTime until = clock_().addMillis(kLockMinutes * kMinuteMs);
-  query(db_,
-        "begin tran\n"
-        "update vt_sys_user_login set failcount = isnull(failcount, 0) + 1 where orgid = :orgid "
-        "and czy_id = :czy_id\n"
-        "update vt_sys_user_login set failcount = 0, lockuntil = :until where orgid = :orgid and "
-        "czy_id = :czy_id and failcount >= :most\n"
-        "commit tran",
-        {{"orgid", core::Value(orgid_)},
-         {"czy_id", core::Value(czy_id)},
-         {"until", core::Value(until)},
-         {"most", core::Value(std::int64_t{kMaxFailures})}});
+  query(
+      db_,
+      wholeOrNothing(
+          "begin tran\n"
+          "update vt_sys_user_login set failcount = isnull(failcount, 0) + 1 where orgid = :orgid "
+          "and czy_id = :czy_id\n"
+          "update vt_sys_user_login set failcount = 0, lockuntil = :until where orgid = :orgid and "
+          "czy_id = :czy_id and failcount >= :most\n"
+          "commit tran"),
+      {{"orgid", core::Value(orgid_)},
+       {"czy_id", core::Value(czy_id)},
+       {"until", core::Value(until)},
+       {"most", core::Value(std::int64_t{kMaxFailures})}});
 }
 
 void OperatorSignIn::requireAcceptable(std::string_view password) {
@@ -115,11 +118,11 @@ void OperatorSignIn::setPassword(std::int64_t czy_id, std::string_view password)
   requireAcceptable(password);
   const std::string hash = hasher_.hash(password);
   query(db_,
-        "begin tran\n"
-        "delete from vt_sys_user_login where orgid = :orgid and czy_id = :czy_id\n"
-        "insert into vt_sys_user_login(orgid, czy_id, pwdhash, failcount, pwdtime) "
-        "values (:orgid, :czy_id, :pwdhash, 0, :now)\n"
-        "commit tran",
+        wholeOrNothing("begin tran\n"
+                       "delete from vt_sys_user_login where orgid = :orgid and czy_id = :czy_id\n"
+                       "insert into vt_sys_user_login(orgid, czy_id, pwdhash, failcount, pwdtime) "
+                       "values (:orgid, :czy_id, :pwdhash, 0, :now)\n"
+                       "commit tran"),
         {{"orgid", core::Value(orgid_)},
          {"czy_id", core::Value(czy_id)},
          {"pwdhash", core::Value(hash)},

@@ -12,6 +12,7 @@
 #include "host/services/operator_sign_in.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "host/services/whole_batch.h"
 #include "plugs/coreapp/jczl/master_data_checks.h"
 #include "plugs/coreapp/jczl/master_data_form.h"
 #include "plugs/coreapp/jczl/master_data_sql.h"
@@ -96,7 +97,7 @@ db::Params TMasterDataForm::rowParams() const {
 // Runs a batch; a refusal it raised becomes its message (a changed row reloads first).
 void TMasterDataForm::runOrRefuse(const std::string& batch, const db::Params& params,
                                   std::int64_t focusId) {
-  if (host::execSQL(host::sqlTemplate(MasterDataSql::wholeOrNothing(batch)), params)) return;
+  if (host::execSQL(host::sqlTemplate(host::wholeOrNothing(batch)), params)) return;
   const std::string error = host::lastExecSQLError();
   if (error.find(MasterDataSql::kCodeTaken) != std::string::npos)
     refuse("编号“" + cdsEdit.fieldByName("code").asString() + "”已存在，请换一个编号");

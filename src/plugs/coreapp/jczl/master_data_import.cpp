@@ -9,6 +9,7 @@
 
 #include "core/strings.h"
 #include "host/forms/base_form.h"
+#include "host/services/whole_batch.h"
 #include "plugs/coreapp/jczl/master_data_checks.h"
 #include "plugs/coreapp/jczl/master_data_sql.h"
 
@@ -108,7 +109,7 @@ ImportOutcome MasterDataImport::check(const host::SheetRows& rows, bool write) {
       params.emplace_back(rowParams[n][k].first + "_" + std::to_string(n),
                           std::move(rowParams[n][k].second));
   const db::BatchResult r = db_.execBatch(
-      MasterDataSql::wholeOrNothing(MasterDataSql::importBatch(spec_, rowParams.size())), params);
+      host::wholeOrNothing(MasterDataSql::importBatch(spec_, rowParams.size())), params);
   if (r.errorMessage() == MasterDataSql::kCodeTaken) {
     out.problems.push_back({1, "导入期间编号已被占用，请重新导入"});
     return out;

@@ -40,13 +40,6 @@ std::string changedCheck() { return "if @@rowcount = 0\n" + refuse(MasterDataSql
 
 }  // namespace
 
-std::string MasterDataSql::wholeOrNothing(const std::string& batch) {
-  return "begin try\n" + batch +
-         "\nend try\nbegin catch\nif @@trancount > 0 rollback tran\n"
-         "declare @why nvarchar(2048)\nset @why = error_message()\nraiserror(@why, 16, 1)\n"
-         "end catch";
-}
-
 std::string MasterDataSql::listQuery(const MasterDataPageSpec& spec) {
   return selectPart(spec) + " and (t.code like :key or t.name like :key) order by t.code, t.id";
 }

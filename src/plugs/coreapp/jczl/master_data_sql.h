@@ -19,11 +19,6 @@ class MasterDataSql {
   static constexpr const char* kChanged = "error";
   static constexpr const char* kInUse = "in use";
 
-  //! `batch` (which opens and commits its own transaction) made whole or nothing: a
-  //! statement failing part-way would otherwise let the batch go on to its commit.
-  //! The failure reaches the caller with its own words (a refusal's marker too).
-  static std::string wholeOrNothing(const std::string& batch);
-
   //! The rows of the branch whose code or name holds :key ("%text%"), disabled ones too:
   //! id, code, name, the fields, `<lookup>_name` per lookup, zt, isdel, version.
   static std::string listQuery(const MasterDataPageSpec& spec);

@@ -13,6 +13,7 @@
 #include "host/services/host_dialogs.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "host/services/whole_batch.h"
 #include "plugs/coreapp/jczl/master_data_form.h"
 #include "plugs/coreapp/jczl/master_data_sql.h"
 #include "plugs/coreapp/report/report_columns.h"
@@ -88,9 +89,8 @@ void move(TMasterDataForm& page, bool in) {
                              {"decje", core::Value(in ? Currency() : je)},
                              {"zh_id", core::Value(zh.tag)},
                              {"remark", core::Value(page.control("edtcard_remark").text)}};
-  if (!host::execSQL(
-          host::sqlTemplate(MasterDataSql::wholeOrNothing(MemberCardActions::moveBatch())),
-          params)) {
+  if (!host::execSQL(host::sqlTemplate(host::wholeOrNothing(MemberCardActions::moveBatch())),
+                     params)) {
     const std::string error = host::lastExecSQLError();
     if (error.find(MemberCardActions::kOverBalance) != std::string::npos)
       TMasterDataForm::refuse("退款金额超过会员卡余额");

@@ -1,6 +1,6 @@
 // Text helpers the forms use on SQL and field texts: trimming, replacing every
 // occurrence (the bill-number placeholder becomes @billno), ASCII case-insensitive
-// comparison ("True"/"true" settings), splitting and joining.
+// comparison ("True"/"true" settings), splitting and joining, HTML escaping.
 #pragma once
 
 #include <string>
@@ -22,5 +22,7 @@ std::string upperCase(std::string_view text);
 std::vector<std::string> split(std::string_view text, std::string_view separator);
 //! Joins parts with `separator` between them.
 std::string join(const std::vector<std::string>& parts, std::string_view separator);
+//! Text safe inside HTML content and quoted attributes: & < > " ' as entities.
+std::string escapeHtml(std::string_view text);
 
 }  // namespace core

@@ -17,17 +17,7 @@ namespace {
 
 using dataset::ClientDataSet;
 
-std::string escapeHtml(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '"') out += "&quot;";
-    else out += c;
-  }
-  return out;
-}
+using core::escapeHtml;
 
 const ClientDataSet* findDataSet(const TDataSetCollection& sets, std::string_view name) {
   for (const auto& [n, ds] : sets.items())

@@ -18,11 +18,6 @@ tsql::ResultSet query(db::Connection& db, std::string_view sql, const db::Params
 
 constexpr std::int64_t kMinuteMs = 60 * 1000;
 
-std::string lockedText(std::int64_t msLeft) {
-  const std::int64_t minutes = (msLeft + kMinuteMs - 1) / kMinuteMs;
-  return "密码错误次数过多，该操作员已被锁定，请" + std::to_string(minutes) + "分钟后再试";
-}
-
 // The operator who may sign in without a password: one with every right (or the
 // rights page, so he can set the others' next), while nobody has a password at all.
 constexpr std::string_view kPasswordlessOwner =
@@ -31,6 +26,11 @@ constexpr std::string_view kPasswordlessOwner =
     "and r.rightcode in ('*', :root)) and not exists (select 1 from vt_sys_user_login)";
 
 }  // namespace
+
+std::string signInLockedText(std::int64_t msLeft) {
+  const std::int64_t minutes = (msLeft + kMinuteMs - 1) / kMinuteMs;
+  return "密码错误次数过多，该操作员已被锁定，请" + std::to_string(minutes) + "分钟后再试";
+}
 
 OperatorSignIn::OperatorSignIn(db::Connection& db, std::string orgid, core::PasswordHasher hasher,
                                Clock clock)
@@ -52,7 +52,7 @@ SignInStep OperatorSignIn::check(std::int64_t czy_id, std::string_view password)
   const core::Value& until = rs.rows.front()[1];
   const std::int64_t now = clock_().millis();
   if (!until.isNull() && until.asDateTime().millis() > now)
-    throw SignInRefused(lockedText(until.asDateTime().millis() - now));
+    throw SignInRefused(signInLockedText(until.asDateTime().millis() - now));
   if (!hasher_.verify(password, rs.rows.front()[0].asText())) {
     countFailure(czy_id);
     throw SignInRefused(std::string(kSignInRefusedText));

@@ -28,6 +28,9 @@ constexpr std::string_view kSignInRefusedText = "用户名或密码错误";
 //! The root right of the operators' rights page, where passwords are set for the others.
 constexpr std::string_view kRightsPageRight = "1190";
 
+//! The refusal of a locked operator, naming the minutes left (rounded up).
+std::string signInLockedText(std::int64_t msLeft);
+
 //! How a sign-in that was not refused goes on.
 enum class SignInStep {
   SignedIn,        //!< the operator's password was right

@@ -50,7 +50,10 @@ endif()
 # Screenshots of every page at a phone's and a desk's size in headless Chromium
 # (not part of ctest: it needs the browser). `make browser-test` runs it.
 add_custom_target(browser-test
-  COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/serve_screenshots.sh $<TARGET_FILE:coreapp>
+  COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/serve_screenshots.py $<TARGET_FILE:coreapp>
           ${PROJECT_BINARY_DIR}/serve-screenshots
   DEPENDS coreapp
   USES_TERMINAL)
+if(TEST serve)
+  set_tests_properties(serve PROPERTIES FIXTURES_REQUIRED pg_cluster)
+endif()

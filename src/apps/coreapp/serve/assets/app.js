@@ -114,13 +114,13 @@ function drawToday(out, data) {
   }
   if (!rows.length) tiles.append(el('p', 'empty', '今日没有业务'));
   out.append(tiles);
+  if (data.trend && data.trend.length) drawChart(out, data.trend[0]);
   const accounts = rows.filter((x) => x.lb === '账户');
   if (accounts.length) {
     out.append(el('h2', null, '账户'));
     drawCards(out, {columns: Object.keys(accounts[0]), rows: accounts.map((a) => Object.values(a))},
               data.columns.filter((c) => c.field !== 'lb'));
   }
-  if (data.trend && data.trend.length) drawChart(out, data.trend[0]);
 }
 
 // Customers that owe, each opening its running balance when tapped.

@@ -191,4 +191,23 @@ TEST_F(ServeHttp, TwoHundredRequestsAtOnceAreAllAnswered) {
   EXPECT_EQ(std::accumulate(ok.begin(), ok.end(), 0), kThreads * kEach);
 }
 
+// Under TLS the cookie is Secure and browsers are told to keep to HTTPS.
+TEST(ServeHttps, TheSessionCookieIsSecure) {
+  const std::string dir = ::testing::TempDir() + "serve_tls_" + std::to_string(::getpid());
+  const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                           "-keyout " + dir + ".key -out " + dir + ".crt >/dev/null 2>&1";
+  ASSERT_EQ(std::system(make.c_str()), 0) << "the openssl program makes the test certificate";
+  ServeProcess server(servetest::demoCopy("serve_tls"), {"--cert", dir + ".crt", "--key", dir + ".key"});
+  ASSERT_EQ(server.banner().rfind("serving https://", 0), 0u) << server.banner();
+  httplib::SSLClient c("127.0.0.1", server.port());
+  c.enable_server_certificate_verification(false);
+  const auto res = c.Post("/login", httplib::Params{{"user", "001"}, {"password", "123456"}});
+  ASSERT_TRUE(res);
+  const std::string cookie = res->get_header_value("Set-Cookie");
+  EXPECT_NE(cookie.find("; Secure"), std::string::npos) << cookie;
+  EXPECT_FALSE(res->get_header_value("Strict-Transport-Security").empty());
+  EXPECT_EQ(c.Get("/api/wip", {{"Cookie", cookie.substr(0, cookie.find(';'))}})->status, 200);
+  EXPECT_EQ(server.stop(), 0);
+}
+
 }  // namespace

@@ -15,7 +15,9 @@ namespace servetest {
 
 class ServeProcess {
  public:
-  explicit ServeProcess(const std::string& db) {
+  explicit ServeProcess(const std::string& db, std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"serve", "--db", db, "--listen", "127.0.0.1:0"};
+    args.insert(args.end(), extra.begin(), extra.end());
     int out[2];
     if (pipe(out) != 0) return;
     pid_ = fork();
@@ -24,8 +26,10 @@ class ServeProcess {
       close(out[0]);
       close(out[1]);
       const std::string binary = std::string(COREAPP_BINARY_DIR) + "/coreapp";
-      execl(binary.c_str(), binary.c_str(), "serve", "--db", db.c_str(), "--listen",
-            "127.0.0.1:0", static_cast<char*>(nullptr));
+      std::vector<char*> argv = {const_cast<char*>(binary.c_str())};
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(binary.c_str(), argv.data());
       _exit(127);
     }
     close(out[1]);

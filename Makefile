@@ -3,7 +3,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench soak fuzz clean
+.PHONY: all deps configure build run test bench soak fuzz clean browser-test
 
 all: build
 
@@ -33,6 +33,13 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+# Every page of the phone view (`coreapp serve`) in headless Chromium at 390x844 and
+# 1280x800, signed in through the real form; screenshots in $(BUILD)/serve-screenshots/.
+# Not part of `make test`: it needs the browser (Debian's chromium and chromium-driver).
+browser-test: deps configure
+	@command -v chromedriver >/dev/null || { echo "browser-test needs chromium and chromium-driver: sudo apt-get install -y chromium chromium-driver"; exit 2; }
+	cmake --build $(BUILD) --target browser-test
 
 # The reliability suite at its long sizes: 4 clerks x 250 saves, 50 kills mid-save.
 soak: build

@@ -11,6 +11,9 @@ packages=(
   libpq-dev postgresql
   # spreadsheet import: XLSX is a zip package of XML parts
   libzip-dev libpugixml-dev
+  # the phone view's web server (`coreapp serve`, HTTPS through OpenSSL) and the program
+  # its HTTPS test makes a certificate with
+  libcpp-httplib-dev openssl
   # the fuzz targets `make test` runs: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own

@@ -34,5 +34,11 @@ TEST(StringsTest, SplitKeepsEmptyPartsAndJoinInverts) {
   for (const char* text : {"a,,b", "", "x", ",lead,trail,"}) EXPECT_EQ(join(split(text, ","), ","), text);
 }
 
+TEST(StringsTest, EscapeHtmlLeavesNoMarkupOrQuoteAndKeepsChinese) {
+  EXPECT_EQ(escapeHtml("<a href=\"x\" title='y'>&amp;</a>"),
+            "&lt;a href=&quot;x&quot; title=&#39;y&#39;&gt;&amp;amp;&lt;/a&gt;");
+  EXPECT_EQ(escapeHtml("华宇地产 & 美味轩"), "华宇地产 &amp; 美味轩");
+}
+
 }  // namespace
 }  // namespace core

@@ -12,9 +12,9 @@
 namespace {
 
 void expectOnlyReads(serve::ReadOnlyDatabase& ro) {
-  for (const char* write : {"insert into t(id) values (2)", "update t set id = 3",
-                            "delete from t", "drop table t", "create table u (id int)",
-                            "begin tran\ninsert into t(id) values (4)\ncommit tran"})
+  for (const char* write :
+       {"insert into t(id) values (2)", "update t set id = 3", "delete from t", "drop table t",
+        "create table u (id int)", "begin tran\ninsert into t(id) values (4)\ncommit tran"})
     EXPECT_FALSE(ro.run(write).ok()) << write;
   const db::ResultSet rs = ro.query("select count(*), max(id) from t");
   EXPECT_EQ(rs.rows[0][0].asInteger(), 1);

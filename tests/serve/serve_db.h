@@ -28,8 +28,9 @@ inline std::string demoCopy(const std::string& stem) {
     return path.string();
   }();
   static int counter = 0;
-  const auto copy = std::filesystem::path(::testing::TempDir()) /
-                    (stem + "_" + std::to_string(::getpid()) + "_" + std::to_string(++counter) + ".db");
+  const auto copy =
+      std::filesystem::path(::testing::TempDir()) /
+      (stem + "_" + std::to_string(::getpid()) + "_" + std::to_string(++counter) + ".db");
   std::filesystem::remove(copy);
   std::filesystem::copy_file(made, copy);
   return copy.string();

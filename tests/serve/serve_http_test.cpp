@@ -23,8 +23,8 @@ std::string fileBytes(const std::string& path) {
 }
 
 std::string reportLines(const std::string& db, const std::string& args) {
-  const std::string command = std::string(COREAPP_BINARY_DIR) + "/coreapp report " + args +
-                              " --db " + db + " 2>/dev/null";
+  const std::string command =
+      std::string(COREAPP_BINARY_DIR) + "/coreapp report " + args + " --db " + db + " 2>/dev/null";
   std::string out;
   FILE* p = popen(command.c_str(), "r");
   for (int c = std::fgetc(p); c != EOF; c = std::fgetc(p)) out.push_back(static_cast<char>(c));
@@ -194,10 +194,13 @@ TEST_F(ServeHttp, TwoHundredRequestsAtOnceAreAllAnswered) {
 // Under TLS the cookie is Secure and browsers are told to keep to HTTPS.
 TEST(ServeHttps, TheSessionCookieIsSecure) {
   const std::string dir = ::testing::TempDir() + "serve_tls_" + std::to_string(::getpid());
-  const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
-                           "-keyout " + dir + ".key -out " + dir + ".crt >/dev/null 2>&1";
+  const std::string make =
+      "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+      "-keyout " +
+      dir + ".key -out " + dir + ".crt >/dev/null 2>&1";
   ASSERT_EQ(std::system(make.c_str()), 0) << "the openssl program makes the test certificate";
-  ServeProcess server(servetest::demoCopy("serve_tls"), {"--cert", dir + ".crt", "--key", dir + ".key"});
+  ServeProcess server(servetest::demoCopy("serve_tls"),
+                      {"--cert", dir + ".crt", "--key", dir + ".key"});
   ASSERT_EQ(server.banner().rfind("serving https://", 0), 0u) << server.banner();
   httplib::SSLClient c("127.0.0.1", server.port());
   c.enable_server_certificate_verification(false);

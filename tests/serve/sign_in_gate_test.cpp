@@ -69,7 +69,8 @@ TEST_F(SignInGateTest, FiveFailuresLockForFifteenMinutesWithoutWritingTheDatabas
   EXPECT_EQ(refusal("003", "zhangli-pw"), "signed in");
 
   db::EmbeddedConnection r(path);
-  const auto rs = r.execBatch("select sum(isnull(failcount, 0)), count(lockuntil) from vt_sys_user_login");
+  const auto rs =
+      r.execBatch("select sum(isnull(failcount, 0)), count(lockuntil) from vt_sys_user_login");
   ASSERT_TRUE(rs.ok());
   EXPECT_EQ(rs.resultSets[0].rows[0][0].asInteger(), 0);
   EXPECT_EQ(rs.resultSets[0].rows[0][1].asInteger(), 0);
@@ -78,9 +79,10 @@ TEST_F(SignInGateTest, FiveFailuresLockForFifteenMinutesWithoutWritingTheDatabas
 TEST_F(SignInGateTest, ALockTheDesktopKeptHoldsToo) {
   {
     db::EmbeddedConnection w(path);
-    ASSERT_TRUE(w.execBatch("update vt_sys_user_login set lockuntil = :until where czy_id = 2",
-                            {{"until", core::Value(core::DateTime::fromMillis(now + 10 * kMinute))}})
-                    .ok());
+    ASSERT_TRUE(
+        w.execBatch("update vt_sys_user_login set lockuntil = :until where czy_id = 2",
+                    {{"until", core::Value(core::DateTime::fromMillis(now + 10 * kMinute))}})
+            .ok());
   }
   EXPECT_EQ(refusal("002", "liqiang-pw"), host::signInLockedText(10 * kMinute));
   now += 10 * kMinute;

@@ -19,8 +19,7 @@ std::unique_ptr<db::Connection> ReadOnlyDatabase::openOne() const {
   if (!db::isServerUri(spec_))
     return std::make_unique<db::EmbeddedConnection>(spec_, db::EmbeddedConnection::ReadOnly{});
   std::unique_ptr<db::PgConnection> conn = db::openFinishedServer(spec_);
-  PGresult* r =
-      PQexec(conn->handle(), "set session characteristics as transaction read only");
+  PGresult* r = PQexec(conn->handle(), "set session characteristics as transaction read only");
   const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
   PQclear(r);
   if (!ok) throw db::ConnectionError("服务器拒绝只读会话：" + spec_);

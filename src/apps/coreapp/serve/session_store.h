@@ -20,9 +20,9 @@ namespace serve {
 struct WebUser {
   std::int64_t czy_id = 0;
   std::string code, name;
-  bool allRights = false;           //!< "*"
-  std::set<std::string> rights;     //!< plug codes ("1130") when not allRights
-  std::int64_t ownStore = 0;        //!< the operator's store (0 = none)
+  bool allRights = false;        //!< "*"
+  std::set<std::string> rights;  //!< plug codes ("1130") when not allRights
+  std::int64_t ownStore = 0;     //!< the operator's store (0 = none)
   //! True when he holds the right with this code.
   bool has(const std::string& code) const { return allRights || rights.count(code) > 0; }
   //! True when his reports may cover every store; otherwise only ownStore.

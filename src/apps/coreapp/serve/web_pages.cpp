@@ -23,8 +23,8 @@ std::string tabs(const WebUser& user, const WebPage& current) {
   std::string html = "<nav class=\"tabs\">";
   for (const WebPage& p : WebReports::pages()) {
     if (!user.has(p.right)) continue;
-    html += "<a href=\"" + p.path + "\"" + (p.path == current.path ? " class=\"on\"" : "") +
-            ">" + escapeHtml(p.caption) + "</a>";
+    html += "<a href=\"" + p.path + "\"" + (p.path == current.path ? " class=\"on\"" : "") + ">" +
+            escapeHtml(p.caption) + "</a>";
   }
   return html + "</nav>";
 }

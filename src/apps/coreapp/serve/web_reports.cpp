@@ -6,6 +6,7 @@
 #include <set>
 
 #include "db/result_json.h"
+#include "plugs/coreapp/khzl/khyszl_form.h"
 #include "plugs/coreapp/khzl/khzl_sql.h"
 #include "plugs/coreapp/report/report_catalog.h"
 
@@ -17,7 +18,7 @@ using plugs::coreapp::ReportParamKind;
 
 //! Longer values than this are no date or id of ours.
 constexpr std::size_t kMaxValueLength = 32;
-constexpr std::string_view kAgingRight = "1119";
+const std::string kAgingRight = plugs::coreapp::khzl::kAgingPlugCode;
 
 // Every name must be one the report takes, once, with a value of a sane length.
 void requireOnly(const Query& query, const std::set<std::string>& allowed) {
@@ -75,9 +76,10 @@ core::DateTime todayOf(const core::DateTime::Clock& clock) { return clock().date
 std::string columnsJson(const std::vector<plugs::coreapp::ReportColumn>& columns) {
   std::string json = "[";
   for (const auto& c : columns)
-    json += std::string(json.size() > 1 ? "," : "") + "{\"field\":" + db::ResultJson::quote(c.field) +
-            ",\"caption\":" + db::ResultJson::quote(c.caption) + ",\"money\":" +
-            (c.kind == plugs::coreapp::ReportColumnKind::Money ? "true" : "false") +
+    json += std::string(json.size() > 1 ? "," : "") +
+            "{\"field\":" + db::ResultJson::quote(c.field) +
+            ",\"caption\":" + db::ResultJson::quote(c.caption) +
+            ",\"money\":" + (c.kind == plugs::coreapp::ReportColumnKind::Money ? "true" : "false") +
             ",\"total\":" + (c.total ? "true" : "false") + "}";
   return json + "]";
 }
@@ -86,9 +88,12 @@ std::string columnsJson(const std::vector<plugs::coreapp::ReportColumn>& columns
 const std::vector<plugs::coreapp::ReportColumn>& agingColumns() {
   using K = plugs::coreapp::ReportColumnKind;
   static const std::vector<plugs::coreapp::ReportColumn> kColumns = {
-      {"kh_name", "客户", K::Text},          {"je30", "0-30天", K::Money, 100, true},
-      {"je60", "31-60天", K::Money, 100, true}, {"je90", "61-90天", K::Money, 100, true},
-      {"je91", "90天以上", K::Money, 100, true}, {"qkje", "欠款合计", K::Money, 100, true}};
+      {"kh_name", "客户", K::Text},
+      {"je30", "0-30天", K::Money, 100, true},
+      {"je60", "31-60天", K::Money, 100, true},
+      {"je90", "61-90天", K::Money, 100, true},
+      {"je91", "90天以上", K::Money, 100, true},
+      {"qkje", "欠款合计", K::Money, 100, true}};
   return kColumns;
 }
 
@@ -97,11 +102,17 @@ const std::vector<plugs::coreapp::ReportColumn>& agingColumns() {
 WebReports::WebReports(ReadOnlyDatabase& db, std::string orgid, core::DateTime::Clock clock)
     : db_(db), orgid_(std::move(orgid)), clock_(std::move(clock)) {}
 
+// Each tab needs the right of the report (or the aging page) it shows.
 const std::vector<WebPage>& WebReports::pages() {
-  static const std::vector<WebPage> kPages = {
-      {"/today", "今日", "1130", "today"},          {"/wip", "待办", "1135", "wip"},
-      {"/receivables", "应收", "1119", "receivables"}, {"/staff", "员工业绩", "1136", "staff"},
-      {"/profit", "毛利", "1137", "profit"},         {"/stock", "库存", "1132", "onhand"}};
+  static const std::vector<WebPage> kPages = [] {
+    const auto code = [](const char* name) { return plugs::coreapp::findReport(name)->code; };
+    return std::vector<WebPage>{{"/today", "今日", code("day"), "today"},
+                                {"/wip", "待办", code("wip"), "wip"},
+                                {"/receivables", "应收", kAgingRight, "receivables"},
+                                {"/staff", "员工业绩", code("staff"), "staff"},
+                                {"/profit", "毛利", code("profit"), "profit"},
+                                {"/stock", "库存", code("onhand"), "onhand"}};
+  }();
   return kPages;
 }
 
@@ -121,8 +132,7 @@ std::string WebReports::sets(std::string_view sql, const db::Params& params) {
   return json + "]";
 }
 
-std::string WebReports::report(const WebUser& user, const std::string& name,
-                               const Query& query) {
+std::string WebReports::report(const WebUser& user, const std::string& name, const Query& query) {
   const plugs::coreapp::ReportSpec* spec = plugs::coreapp::findReport(name);
   if (spec == nullptr || spec->name != name) throw WebError(404, "没有这个报表");
   requireRight(user, spec->code);
@@ -140,30 +150,33 @@ std::string WebReports::report(const WebUser& user, const std::string& name,
   }
   return "{\"name\":" + db::ResultJson::quote(spec->name) +
          ",\"caption\":" + db::ResultJson::quote(spec->caption) +
-         ",\"columns\":" + columnsJson(spec->columns) + ",\"sets\":" + sets(spec->batch(), spec->bind(orgid_, values)) + "}";
+         ",\"columns\":" + columnsJson(spec->columns) +
+         ",\"sets\":" + sets(spec->batch(), spec->bind(orgid_, values)) + "}";
 }
 
 // The day sheet of one day and, beside it, the takings of the 30 days up to it (the sales
 // analysis by day), so the page draws its chart from the same request.
 std::string WebReports::today(const WebUser& user, const Query& query) {
-  requireRight(user, "1130");
+  const auto* sheet = plugs::coreapp::findReport("day");
+  const auto* sales = plugs::coreapp::findReport("sales");
+  requireRight(user, sheet->code);
   requireOnly(query, {"store", "day"});
   const core::Value given = dayOf(query, "day");
   const core::DateTime day = given.isNull() ? todayOf(clock_) : given.asDateTime();
   const core::Value store(storeFor(user, query));
-  const auto* sheet = plugs::coreapp::findReport("day");
-  const auto* sales = plugs::coreapp::findReport("sales");
-  std::string json = "{\"day\":\"" + day.toDateString() +
-                     "\",\"columns\":" + columnsJson(sheet->columns) + ",\"sheet\":" +
-                     sets(sheet->batch(), sheet->bind(orgid_, {{"ck_id", store},
-                                                               {"rq1", core::Value(day)},
-                                                               {"rq2", core::Value(day)}}));
+  std::string json =
+      "{\"day\":\"" + day.toDateString() + "\",\"columns\":" + columnsJson(sheet->columns) +
+      ",\"sheet\":" +
+      sets(sheet->batch(),
+           sheet->bind(orgid_,
+                       {{"ck_id", store}, {"rq1", core::Value(day)}, {"rq2", core::Value(day)}}));
   json += ",\"trend\":";
   if (!user.has(sales->code)) return json + "null}";
-  return json + sets(sales->batch(), sales->bind(orgid_, {{"ck_id", store},
-                                                         {"rq1", core::Value(day.addDays(-29))},
-                                                         {"rq2", core::Value(day)},
-                                                         {"lx", core::Value(std::int64_t{1})}})) +
+  return json +
+         sets(sales->batch(), sales->bind(orgid_, {{"ck_id", store},
+                                                   {"rq1", core::Value(day.addDays(-29))},
+                                                   {"rq2", core::Value(day)},
+                                                   {"lx", core::Value(std::int64_t{1})}})) +
          "}";
 }
 

@@ -18,8 +18,7 @@ namespace serve {
 //! A request the server answers with `status` (400, 403, 404) and the message.
 class WebError : public std::runtime_error {
  public:
-  WebError(int status, const std::string& message)
-      : std::runtime_error(message), status(status) {}
+  WebError(int status, const std::string& message) : std::runtime_error(message), status(status) {}
   int status;
 };
 

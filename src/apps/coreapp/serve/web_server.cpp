@@ -76,8 +76,9 @@ WebServer::WebServer(ServeOptions options)
     http_ = std::make_unique<httplib::Server>();
   }
   routes();
-  port_ = options_.port == 0 ? http_->bind_to_any_port(options_.host)
-                             : (http_->bind_to_port(options_.host, options_.port) ? options_.port : -1);
+  port_ = options_.port == 0
+              ? http_->bind_to_any_port(options_.host)
+              : (http_->bind_to_port(options_.host, options_.port) ? options_.port : -1);
   if (port_ <= 0)
     throw std::runtime_error("无法监听 " + options_.host + ":" + std::to_string(options_.port));
 }
@@ -103,16 +104,17 @@ void WebServer::routes() {
                                 "状态 " + std::to_string(res.status)),
                     std::string(kHtml));
   });
-  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
-    std::string message = "服务器出错";
-    try {
-      std::rethrow_exception(ep);
-    } catch (const std::exception& e) {
-      message = e.what();
-    } catch (...) {  // NOLINT: anything else still answers 500, never kills the server
-    }
-    jsonError(res, 500, message);
-  });
+  s.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
+        std::string message = "服务器出错";
+        try {
+          std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+          message = e.what();
+        } catch (...) {  // NOLINT: anything else still answers 500, never kills the server
+        }
+        jsonError(res, 500, message);
+      });
   s.Get("/", [this](const httplib::Request& req, httplib::Response& res) {
     const auto user = sessionUser(req);
     if (!user) return res.set_redirect("/login", 303);
@@ -125,16 +127,20 @@ void WebServer::routes() {
     if (sessionUser(req)) return res.set_redirect("/", 303);
     res.set_content(signInPage(shop_, ""), std::string(kHtml));
   });
-  s.Post("/login", [this](const httplib::Request& req, httplib::Response& res) { signIn(req, res); });
-  s.Post("/logout", [this](const httplib::Request& req, httplib::Response& res) { signOut(req, res); });
+  s.Post("/login",
+         [this](const httplib::Request& req, httplib::Response& res) { signIn(req, res); });
+  s.Post("/logout",
+         [this](const httplib::Request& req, httplib::Response& res) { signOut(req, res); });
   s.Get(R"(/assets/([a-z]+\.(js|css)))", [](const httplib::Request& req, httplib::Response& res) {
     const WebAsset* a = findAsset(req.matches[1].str());
     if (a == nullptr) return void(res.status = 404);
     res.set_content(std::string(a->body), std::string(assetType(a->name)));
   });
   for (const WebPage& p : WebReports::pages())
-    s.Get(p.path, [this, p](const httplib::Request& req, httplib::Response& res) { page(req, res, p); });
-  s.Get(R"(/api/([a-z_]{1,20}))", [this](const httplib::Request& req, httplib::Response& res) { api(req, res); });
+    s.Get(p.path,
+          [this, p](const httplib::Request& req, httplib::Response& res) { page(req, res, p); });
+  s.Get(R"(/api/([a-z_]{1,20}))",
+        [this](const httplib::Request& req, httplib::Response& res) { api(req, res); });
 }
 
 void WebServer::page(const httplib::Request& req, httplib::Response& res, const WebPage& page) {

@@ -21,11 +21,11 @@ struct Response;
 namespace serve {
 
 struct ServeOptions {
-  std::string db;                 //!< a file or a postgresql:// address
+  std::string db;  //!< a file or a postgresql:// address
   std::string host = "127.0.0.1";
-  int port = 8080;                //!< 0 = any free port (see boundPort)
-  std::string cert, key;          //!< both for HTTPS
-  std::string orgid;              //!< "" = the database's first branch
+  int port = 8080;        //!< 0 = any free port (see boundPort)
+  std::string cert, key;  //!< both for HTTPS
+  std::string orgid;      //!< "" = the database's first branch
   core::PasswordHasher hasher = core::PasswordHasher::production();
   core::DateTime::Clock clock = &core::DateTime::now;
 };

@@ -49,13 +49,20 @@ def element(driver, sid, css):
     return next(iter(found.values()))
 
 
+def save(driver, sid, name):
+    with open(name, "wb") as f:
+        f.write(base64.b64decode(call(driver, "GET", f"/session/{sid}/screenshot")))
+    print(name)
+
+
 def shoot_size(driver, site, out, width, height):
-    # A desktop window is never narrower than 500 px, so the phone size is emulated.
+    # The page area is set exactly (a window is never narrower than 500 px and its frame
+    # takes height); the phone size as a touch device.
     options = {"args": ["--headless=new", "--no-sandbox", "--disable-gpu", "--no-proxy-server",
-                        f"--window-size={max(width, 500)},{height}", "--lang=zh-CN"]}
-    if width < 500:
-        options["mobileEmulation"] = {"deviceMetrics": {"width": width, "height": height,
-                                                        "pixelRatio": 1.0}}
+                        f"--window-size={max(width, 500)},{height + 200}", "--lang=zh-CN"],
+               "mobileEmulation": {"deviceMetrics": {"width": width, "height": height,
+                                                     "pixelRatio": 1.0, "mobile": width < 500,
+                                                     "touch": width < 500}}}
     caps = {"capabilities": {"alwaysMatch": {"goog:chromeOptions": options}}}
     sid = call(driver, "POST", "/session", caps)["sessionId"]
     try:
@@ -72,11 +79,12 @@ def shoot_size(driver, site, out, width, height):
                 "args": []})
             if error:
                 raise RuntimeError(f"{page} shows an error: {error}")
-            png = base64.b64decode(call(driver, "GET", f"/session/{sid}/screenshot"))
-            name = os.path.join(out, f"{page}-{width}x{height}.png")
-            with open(name, "wb") as f:
-                f.write(png)
-            print(name)
+            save(driver, sid, os.path.join(out, f"{page}-{width}x{height}.png"))
+            if page == "receivables":  # a tapped customer opens his running balance
+                call(driver, "POST", f"/session/{sid}/element/{element(driver, sid, '.card.tap')}/click", {})
+                shown = {"script": "return document.querySelector('.detail table') !== null", "args": []}
+                wait_for(lambda: call(driver, "POST", f"/session/{sid}/execute/sync", shown), "the balance")
+                save(driver, sid, os.path.join(out, f"balance-{width}x{height}.png"))
     finally:
         call(driver, "DELETE", f"/session/{sid}")
 

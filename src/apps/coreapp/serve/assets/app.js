@@ -72,33 +72,43 @@ function drawReport(out, data) {
   }
 }
 
-// Bars of each day's takings, the newest on the right, with the highest day named.
-function drawChart(out, set) {
-  const rows = records(set).sort((a, b) => String(a.k).localeCompare(String(b.k)));
-  const w = 360, h = 140, top = Math.max(1, ...rows.map((r) => Number(r.je || 0)));
+// A bar per day of the 30 up to `last` (days without takings stay empty), the highest
+// day's amount and the first and last dates under them.
+function drawChart(out, set, last) {
+  const end = Date.parse(last + 'T00:00:00Z');
+  const w = 360, h = 140, n = 30, bw = w / n;
+  const rows = records(set);
+  const top = Math.max(1, ...rows.map((r) => Number(r.je || 0)));
   const svg = document.createElementNS(SVG, 'svg');
   svg.setAttribute('viewBox', '0 0 ' + w + ' ' + (h + 18));
   svg.setAttribute('class', 'chart');
   svg.setAttribute('role', 'img');
-  const bw = w / Math.max(rows.length, 30);
-  rows.forEach((r, i) => {
+  const text = (x, anchor, words) => {
+    const t = document.createElementNS(SVG, 'text');
+    t.setAttribute('x', String(x));
+    t.setAttribute('y', String(h + 14));
+    t.setAttribute('text-anchor', anchor);
+    t.textContent = words;
+    svg.append(t);
+  };
+  for (const r of rows) {
+    const slot = n - 1 - Math.round((end - Date.parse(String(r.k).slice(0, 10) + 'T00:00:00Z')) / 86400000);
+    if (slot < 0 || slot >= n) continue;
     const bh = Math.round((Number(r.je || 0) / top) * h);
     const bar = document.createElementNS(SVG, 'rect');
-    bar.setAttribute('x', (i * bw + 1).toFixed(1));
+    bar.setAttribute('x', (slot * bw + 1).toFixed(1));
     bar.setAttribute('y', String(h - bh));
-    bar.setAttribute('width', Math.max(1, bw - 2).toFixed(1));
+    bar.setAttribute('width', (bw - 2).toFixed(1));
     bar.setAttribute('height', String(bh));
     const tip = document.createElementNS(SVG, 'title');
     tip.textContent = r.k + ' ' + money(r.je);
     bar.append(tip);
     svg.append(bar);
-  });
-  const label = document.createElementNS(SVG, 'text');
-  label.setAttribute('x', '0');
-  label.setAttribute('y', String(h + 14));
-  label.textContent = '近30天营业额，最高 ' + money(top);
-  svg.append(label);
-  out.append(el('h2', null, '近30天'), svg);
+  }
+  text(0, 'start', new Date(end - 29 * 86400000).toISOString().slice(5, 10));
+  text(w / 2, 'middle', '最高 ' + money(top));
+  text(w, 'end', last.slice(5, 10));
+  out.append(el('h2', null, '近30天营业额'), svg);
 }
 
 // The day sheet by section: orders and settlements as tiles, accounts as cards.
@@ -114,7 +124,7 @@ function drawToday(out, data) {
   }
   if (!rows.length) tiles.append(el('p', 'empty', '今日没有业务'));
   out.append(tiles);
-  if (data.trend && data.trend.length) drawChart(out, data.trend[0]);
+  if (data.trend && data.trend.length) drawChart(out, data.trend[0], data.day);
   const accounts = rows.filter((x) => x.lb === '账户');
   if (accounts.length) {
     out.append(el('h2', null, '账户'));

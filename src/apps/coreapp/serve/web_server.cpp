@@ -4,6 +4,7 @@
 #include "apps/coreapp/serve/web_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include "apps/coreapp/serve/web_assets.h"
 #include "apps/coreapp/serve/web_pages.h"
@@ -58,6 +59,19 @@ std::pair<std::string, std::string> branchOf(ReadOnlyDatabase& db, const std::st
   return {rs.rows.front()[0].asText(), rs.rows.front()[1].asText()};
 }
 
+// cpp-httplib listens with a backlog of 5: a burst of phones (or of one page's requests
+// from many) would see refused or retried connections, so the bound socket is given
+// the system's usual backlog. Threads: more than the library's 8, since a kept-alive
+// connection holds a thread until it goes idle.
+template <class Base>
+class WideListener : public Base {
+ public:
+  using Base::Base;
+  void widenBacklog() { ::listen(this->svr_sock_.load(), SOMAXCONN); }
+};
+
+constexpr std::size_t kThreads = 16;
+
 }  // namespace
 
 WebServer::WebServer(ServeOptions options)
@@ -68,19 +82,26 @@ WebServer::WebServer(ServeOptions options)
   shop_ = shop;
   gate_ = std::make_unique<SignInGate>(*db_, orgid, options_.hasher, options_.clock);
   reports_ = std::make_unique<WebReports>(*db_, orgid, options_.clock);
+  std::function<void()> widen;
   if (tls()) {
-    auto ssl = std::make_unique<httplib::SSLServer>(options_.cert.c_str(), options_.key.c_str());
+    auto ssl = std::make_unique<WideListener<httplib::SSLServer>>(options_.cert.c_str(),
+                                                                  options_.key.c_str());
     if (!ssl->is_valid()) throw std::runtime_error("无法读取证书或私钥：" + options_.cert);
+    widen = [s = ssl.get()] { s->widenBacklog(); };
     http_ = std::move(ssl);
   } else {
-    http_ = std::make_unique<httplib::Server>();
+    auto plain = std::make_unique<WideListener<httplib::Server>>();
+    widen = [s = plain.get()] { s->widenBacklog(); };
+    http_ = std::move(plain);
   }
+  http_->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
   routes();
   port_ = options_.port == 0
               ? http_->bind_to_any_port(options_.host)
               : (http_->bind_to_port(options_.host, options_.port) ? options_.port : -1);
   if (port_ <= 0)
     throw std::runtime_error("无法监听 " + options_.host + ":" + std::to_string(options_.port));
+  widen();
 }
 
 WebServer::~WebServer() = default;

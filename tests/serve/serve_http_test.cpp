@@ -9,6 +9,7 @@
 #include <iterator>
 #include <thread>
 
+#include "pg_test_cluster.h"
 #include "serve/serve_db.h"
 #include "serve/serve_process.h"
 
@@ -23,8 +24,8 @@ std::string fileBytes(const std::string& path) {
 }
 
 std::string reportLines(const std::string& db, const std::string& args) {
-  const std::string command =
-      std::string(COREAPP_BINARY_DIR) + "/coreapp report " + args + " --db " + db + " 2>/dev/null";
+  const std::string command = std::string(COREAPP_BINARY_DIR) + "/coreapp report " + args +
+                              " --db '" + db + "' 2>/dev/null";
   std::string out;
   FILE* p = popen(command.c_str(), "r");
   for (int c = std::fgetc(p); c != EOF; c = std::fgetc(p)) out.push_back(static_cast<char>(c));
@@ -210,6 +211,31 @@ TEST(ServeHttps, TheSessionCookieIsSecure) {
   EXPECT_NE(cookie.find("; Secure"), std::string::npos) << cookie;
   EXPECT_FALSE(res->get_header_value("Strict-Transport-Security").empty());
   EXPECT_EQ(c.Get("/api/wip", {{"Cookie", cookie.substr(0, cookie.find(';'))}})->status, 200);
+  EXPECT_EQ(server.stop(), 0);
+}
+
+// On a shop's server database the same pages read the same figures.
+TEST(ServeOnServer, TheDaySheetAndTheAgingReadAsOnAFile) {
+  const std::string uri = pgtest::freshDatabase("serve_http");
+  ASSERT_FALSE(uri.empty());
+  const std::string init =
+      std::string(COREAPP_BINARY_DIR) + "/coreapp db init --demo --db '" + uri + "' 2>/dev/null";
+  ASSERT_EQ(std::system(init.c_str()), 0);
+  ServeProcess server(uri);
+  ASSERT_GT(server.port(), 0) << server.banner();
+  auto c = server.client();
+  const httplib::Headers cookie = {{"Cookie", signIn(c, "001", "123456")}};
+  const std::string sheet = reportLines(uri, "day --from 2026-11-20 --to 2026-11-20");
+  ASSERT_FALSE(sheet.empty());
+  const auto today = c.Get("/api/today?day=2026-11-20", cookie);
+  ASSERT_EQ(today->status, 200) << today->body;
+  EXPECT_NE(today->body.find("\"sheet\":[" + sheet.substr(0, sheet.size() - 1) + "]"),
+            std::string::npos)
+      << today->body;
+  const auto aging = c.Get("/api/receivables?to=2026-12-31", cookie);
+  ASSERT_EQ(aging->status, 200) << aging->body;
+  EXPECT_NE(aging->body.find("\"华宇地产\",0,0,930.8,1000,1930.8]"), std::string::npos)
+      << aging->body;
   EXPECT_EQ(server.stop(), 0);
 }
 

@@ -1,29 +1,35 @@
-// ReadOnlyDatabase: the read-only promise is the database's own (SQLite's read-only open,
-// the server's read-only transactions), not a filter over the SQL sent.
+// ReadOnlyDatabase: the read-only promise rests on the database (SQLite's read-only open,
+// the server's rolled-back transactions), not on a filter over the SQL sent.
 #include "apps/coreapp/serve/read_only_database.h"
-
-#include <libpq-fe.h>
 
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 
 namespace serve {
 
-ReadOnlyDatabase::ReadOnlyDatabase(std::string spec) : spec_(std::move(spec)) {
+ReadOnlyDatabase::ReadOnlyDatabase(std::string spec)
+    : spec_(std::move(spec)), server_(db::isServerUri(spec_)) {
   idle_.push_back(openOne());
 }
 
 ReadOnlyDatabase::~ReadOnlyDatabase() = default;
 
 std::unique_ptr<db::Connection> ReadOnlyDatabase::openOne() const {
-  if (!db::isServerUri(spec_))
+  if (!server_)
     return std::make_unique<db::EmbeddedConnection>(spec_, db::EmbeddedConnection::ReadOnly{});
-  std::unique_ptr<db::PgConnection> conn = db::openFinishedServer(spec_);
-  PGresult* r = PQexec(conn->handle(), "set session characteristics as transaction read only");
-  const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-  PQclear(r);
-  if (!ok) throw db::ConnectionError("服务器拒绝只读会话：" + spec_);
-  return conn;
+  return db::openFinishedServer(spec_);
+}
+
+// On a server the reports' table variables are temporary tables, which PostgreSQL's
+// read-only transactions refuse to create; so each batch runs inside a unit of work that
+// is always rolled back: whatever it did is undone, nothing is ever committed.
+db::BatchResult ReadOnlyDatabase::runOn(db::Connection& conn, std::string_view sql,
+                                        const db::Params& params) const {
+  if (!server_) return conn.execBatch(sql, params);
+  conn.beginUnit();
+  db::BatchResult result = conn.execBatch(sql, params);
+  conn.rollbackUnit();
+  return result;
 }
 
 db::BatchResult ReadOnlyDatabase::run(std::string_view sql, const db::Params& params) {
@@ -36,7 +42,7 @@ db::BatchResult ReadOnlyDatabase::run(std::string_view sql, const db::Params& pa
     }
   }
   if (!conn) conn = openOne();
-  db::BatchResult result = conn->execBatch(sql, params);
+  db::BatchResult result = runOn(*conn, sql, params);
   std::lock_guard lock(mutex_);
   idle_.push_back(std::move(conn));
   return result;

@@ -1,7 +1,7 @@
 // ReadOnlyDatabase: the shop's database as `coreapp serve` reaches it — a file opened read
-// only, or a server session whose every transaction is read only — so that nothing a
-// phone asks can change a row. Connections are not thread safe: each request takes one
-// from a small pool (opening another when all are busy) and gives it back.
+// only, or a server session whose every batch runs in a transaction that is rolled back —
+// so that nothing the server runs can change a row. Connections are not thread safe: each request
+// takes one from a small pool (opening another when all are busy) and gives it back.
 #pragma once
 
 #include <memory>
@@ -31,8 +31,10 @@ class ReadOnlyDatabase {
 
  private:
   std::unique_ptr<db::Connection> openOne() const;
+  db::BatchResult runOn(db::Connection& conn, std::string_view sql, const db::Params& params) const;
 
   std::string spec_;
+  bool server_ = false;
   std::mutex mutex_;
   std::vector<std::unique_ptr<db::Connection>> idle_;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -237,6 +238,34 @@ TEST(ServeOnServer, TheDaySheetAndTheAgingReadAsOnAFile) {
   EXPECT_NE(aging->body.find("\"华宇地产\",0,0,930.8,1000,1930.8]"), std::string::npos)
       << aging->body;
   EXPECT_EQ(server.stop(), 0);
+}
+
+// Options that cannot serve end at once with the documented exit code, creating nothing.
+TEST(ServeCommand, OptionsThatCannotServeExitAtOnce) {
+  const std::string db = servetest::demoCopy("serve_options");
+  ServeProcess running(db);
+  ASSERT_GT(running.port(), 0);
+  const std::string missing = db + ".missing";
+  const struct {
+    std::string args;
+    int exitCode;
+  } cases[] = {
+      {"--db " + missing, 1},
+      {"--db " + db + " --cert " + db + ".crt --key " + db + ".key", 1},
+      {"--db " + db + " --listen 127.0.0.1:" + std::to_string(running.port()), 1},
+      {"--db " + db + " --listen 8080", 2},
+      {"--db " + db + " --listen 127.0.0.1:65536", 2},
+      {"--db " + db + " --listen 127.0.0.1:http", 2},
+      {"--db " + db + " --cert " + db, 2},
+  };
+  for (const auto& k : cases) {
+    const std::string command = "timeout 30 " + std::string(COREAPP_BINARY_DIR) +
+                                "/coreapp serve " + k.args +
+                                " >/dev/null 2>&1";  // 124: it went on serving
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, k.exitCode) << k.args;
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 }  // namespace

@@ -95,6 +95,12 @@ WebServer::WebServer(ServeOptions options)
     http_ = std::move(plain);
   }
   http_->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
+  // The library's default also sets SO_REUSEPORT, which lets a second server bind a port
+  // already served and share its connections; only a quick restart's reuse is wanted.
+  http_->set_socket_options([](socket_t sock) {
+    int yes = 1;
+    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   routes();
   port_ = options_.port == 0
               ? http_->bind_to_any_port(options_.host)

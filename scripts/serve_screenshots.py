@@ -17,6 +17,8 @@ import time
 import urllib.request
 
 PAGES = ["today", "wip", "receivables", "staff", "profit", "stock"]
+# The demo's bills lie in the autumn of 2026: the pages are opened on those dates.
+DATES = "?day=2026-11-20&from=2026-09-01&to=2026-11-30"
 SIZES = [(390, 844), (1280, 800)]
 NO_PROXY = urllib.request.build_opener(urllib.request.ProxyHandler({}))
 
@@ -71,7 +73,7 @@ def shoot_size(driver, site, out, width, height):
             call(driver, "POST", f"/session/{sid}/element/{element(driver, sid, css)}/value", {"text": text})
         call(driver, "POST", f"/session/{sid}/element/{element(driver, sid, 'button[type=submit]')}/click", {})
         for page in PAGES:
-            call(driver, "POST", f"/session/{sid}/url", {"url": f"{site}/{page}"})
+            call(driver, "POST", f"/session/{sid}/url", {"url": f"{site}/{page}{DATES}"})
             script = {"script": "return document.querySelector('#out .wait') === null", "args": []}
             wait_for(lambda: call(driver, "POST", f"/session/{sid}/execute/sync", script), page)
             error = call(driver, "POST", f"/session/{sid}/execute/sync", {

@@ -211,12 +211,15 @@ document.addEventListener('DOMContentLoaded', () => {
   if (!page) return;
   const now = new Date();
   const first = new Date(now.getFullYear(), now.getMonth(), 1);
+  // The address may name the dates and store (a bookmark, a shared link).
+  const asked = new URLSearchParams(location.search);
   const defaults = {from: localDay(first), to: localDay(now), day: localDay(now)};
   for (const label of document.querySelectorAll('.pick')) {
     const field = label.dataset.field;
     if (!page.fields.includes(field)) { label.hidden = true; continue; }
     const box = document.getElementById(field);
-    if (defaults[field]) box.value = defaults[field];
+    if (asked.get(field)) box.value = asked.get(field);
+    if (!box.value && defaults[field]) box.value = defaults[field];
     box.addEventListener('change', () => load(name));
   }
   load(name);

@@ -1,9 +1,12 @@
 // Engine behaviour seen from the C++ caller: caller parameters, typed result sets,
-// syntax errors with positions, and stored procedures surviving a reopened database.
+// syntax errors with positions, stored procedures surviving a reopened database, and
+// the plan the database makes of a derived join.
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "conformance/engine_fixture.h"
 
@@ -12,18 +15,21 @@ namespace {
 using Engine = conformance::EngineFixture;
 
 TEST_F(Engine, HostParametersAreBoundByNameAndTypedByValueAndMissingOnesRefused) {
-  tsql::BatchResult r = ok(
-      "declare @orgid varchar(10), @n int\r\n"
-      "set @orgid = :orgid\r\nset @n = :N\r\n"
-      "select @orgid + 'x', @n + 1, :amt + 1, :when, :flag, ':orgid'",
-      {{"orgid", core::Value("01")}, {"n", core::Value(41)},
-       {"amt", core::Value(core::Currency::fromRaw(15000))},
-       {"when", core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30))}, {"flag", core::Value(true)}});
+  tsql::BatchResult r =
+      ok("declare @orgid varchar(10), @n int\r\n"
+         "set @orgid = :orgid\r\nset @n = :N\r\n"
+         "select @orgid + 'x', @n + 1, :amt + 1, :when, :flag, ':orgid'",
+         {{"orgid", core::Value("01")},
+          {"n", core::Value(41)},
+          {"amt", core::Value(core::Currency::fromRaw(15000))},
+          {"when", core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30))},
+          {"flag", core::Value(true)}});
   ASSERT_EQ(r.resultSets.size(), 1u);
   EXPECT_EQ(r.resultSets[0].rows.at(0),
             (std::vector<core::Value>{core::Value("01x"), core::Value(std::int64_t{42}),
                                       core::Value(core::Currency::fromRaw(25000)),
-                                      core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30)), core::Value(true),
+                                      core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30)),
+                                      core::Value(true),
                                       core::Value(":orgid")}));  // a marker inside a string is text
   r = run("select :nothere");
   ASSERT_FALSE(r.ok());
@@ -31,17 +37,19 @@ TEST_F(Engine, HostParametersAreBoundByNameAndTypedByValueAndMissingOnesRefused)
 }
 
 TEST_F(Engine, ColumnsCarryTheirDeclaredTypes) {
-  tsql::BatchResult r = ok(
-      "create table t(id int identity(1,1) primary key, m money, d datetime, b bit, s varchar(12), f float)\n"
-      "insert into t(m, d, b, s, f) values(3, '2024-02-03', 1, 'x', 1)\n"
-      "select id, m, d, b, s, f, @@identity as ident, @@rowcount as rc from t");
+  tsql::BatchResult r =
+      ok("create table t(id int identity(1,1) primary key, m money, d datetime, b bit, s "
+         "varchar(12), f float)\n"
+         "insert into t(m, d, b, s, f) values(3, '2024-02-03', 1, 'x', 1)\n"
+         "select id, m, d, b, s, f, @@identity as ident, @@rowcount as rc from t");
   const auto& rs = r.resultSets.at(0);
   std::vector<core::ValueType> types;
   for (const auto& c : rs.columns) types.push_back(c.type);
   using core::ValueType;
-  EXPECT_EQ(types, (std::vector<ValueType>{ValueType::Integer, ValueType::Currency, ValueType::DateTime,
-                                            ValueType::Boolean, ValueType::Text, ValueType::Float,
-                                            ValueType::Integer, ValueType::Integer}));
+  EXPECT_EQ(types,
+            (std::vector<ValueType>{ValueType::Integer, ValueType::Currency, ValueType::DateTime,
+                                    ValueType::Boolean, ValueType::Text, ValueType::Float,
+                                    ValueType::Integer, ValueType::Integer}));
   EXPECT_EQ(rs.columns[4].size, 12);
   EXPECT_EQ(rs.rows.at(0)[1], core::Value(core::Currency::fromInt(3)));  // whole money stays money
   EXPECT_EQ(rs.rows[0][6], core::Value(std::int64_t{1}));
@@ -54,6 +62,48 @@ TEST_F(Engine, SyntaxErrorRunsNothingAndSaysWhere) {
   EXPECT_EQ(r.errors[0].line, 2);
   EXPECT_NE(r.errors[0].message.find("column"), std::string::npos);
   EXPECT_FALSE(run("select * from t").ok());  // the CREATE never ran
+}
+
+// A join of tables as a derived table on the right of a LEFT JOIN: the database looks its
+// rows up by the joined column instead of reading all of them for every row on the left
+// (a bill's 1,000 lines against its own 1,000 audited lines read a million rows).
+TEST_F(Engine, DerivedJoinOnTheRightOfALeftJoinIsLookedUpNotScanned) {
+  ok("create table fh(id int identity(1,1) primary key, org varchar(9), billno varchar(20), status "
+     "int)\n"
+     "create unique index ux_fh on fh(org, billno)\n"
+     "create table fl(id int identity(1,1) primary key, org varchar(9), billno varchar(20), q "
+     "float)\n"
+     "create index ix_fl on fl(org, billno)\n"
+     "insert into fh(org, billno, status) values('01', 'F1', 1)\n"
+     "insert into fl(org, billno, q) values('01', 'F1', 2), ('01', 'F1', 3)");
+  std::vector<std::string> statements;
+  sqlite3_trace_v2(
+      db_, SQLITE_TRACE_STMT,
+      [](unsigned, void* seen, void*, void* sql) {
+        static_cast<std::vector<std::string>*>(seen)->push_back(static_cast<const char*>(sql));
+        return 0;
+      },
+      &statements);
+  EXPECT_EQ(query("declare @org varchar(9) = '01', @b varchar(20) = 'F1'\n"
+                  "select main.id, isnull(t.q, 0) from fl main left join (select t1.id, t1.q from "
+                  "fl t1 left join fh t2 "
+                  "on t1.org = t2.org and t1.billno = t2.billno where t1.org = @org and t1.billno "
+                  "= @b and t2.status = 1) t "
+                  "on main.id = t.id where main.org = @org and main.billno = @b order by main.id"),
+            "1|2;2|3");
+  sqlite3_trace_v2(db_, 0, nullptr, nullptr);
+  auto joined = std::find_if(statements.begin(), statements.end(), [](const std::string& s) {
+    return s.find("LEFT JOIN (SELECT") != std::string::npos;
+  });
+  ASSERT_NE(joined, statements.end());
+  sqlite3_stmt* plan = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db_, ("EXPLAIN QUERY PLAN " + *joined).c_str(), -1, &plan, nullptr),
+            SQLITE_OK);
+  std::string steps;
+  while (sqlite3_step(plan) == SQLITE_ROW)
+    steps += reinterpret_cast<const char*>(sqlite3_column_text(plan, 3)) + std::string("\n");
+  sqlite3_finalize(plan);
+  EXPECT_NE(steps.find("SEARCH t USING AUTOMATIC"), std::string::npos) << steps;
 }
 
 TEST(EngineProcedures, SurviveReopeningTheDatabase) {

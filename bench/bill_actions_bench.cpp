@@ -213,6 +213,57 @@ constexpr const char* kTransferUnbook =
     " and category = '1124' and billno = :billno group by ck_id, sp_id) m"
     " where vt_c_spkc.orgid = :orgid and vt_c_spkc.ck_id = m.ck_id and vt_c_spkc.sp_id = m.sp_id";
 
+// A sale's stock: out of its store at the average cost, each movement kept.
+constexpr const char* kSaleLedgerRows =
+    "insert into vt_c_spkc(orgid, ck_id, sp_id, kcsl, kcje) select distinct :orgid, h.ck_id, "
+    "l.sp_id, 0, 0"
+    " from vt_c_spch h join vt_c_spch_mx l on l.orgid = h.orgid and l.billno = h.billno"
+    " where h.orgid = :orgid and h.billno = :billno and not exists(select 1 from vt_c_spkc k"
+    " where k.orgid = :orgid and k.ck_id = h.ck_id and k.sp_id = l.sp_id)";
+constexpr const char* kSaleOut =
+    "insert into vt_c_spls(orgid, category, billno, ck_id, sp_id, sl, je)"
+    " select :orgid, '1121', :billno, h.ck_id, l.sp_id, -ifnull(l.sl, 0),"
+    " -round(ifnull(l.sl, 0) * case when k.kcsl > 0 then k.kcje / k.kcsl else 0 end, 4)"
+    " from vt_c_spch h join vt_c_spch_mx l on l.orgid = h.orgid and l.billno = h.billno"
+    " left join vt_c_spkc k on k.orgid = h.orgid and k.ck_id = h.ck_id and k.sp_id = l.sp_id"
+    " where h.orgid = :orgid and h.billno = :billno";
+constexpr const char* kSaleBook =
+    "update vt_c_spkc set kcsl = ifnull(kcsl, 0) + m.sl, kcje = ifnull(kcje, 0) + m.je, updatetime "
+    "= getdate()"
+    " from (select ck_id, sp_id, sum(sl) as sl, sum(je) as je from vt_c_spls where orgid = :orgid"
+    " and category = '1121' and billno = :billno group by ck_id, sp_id) m"
+    " where vt_c_spkc.orgid = :orgid and vt_c_spkc.ck_id = m.ck_id and vt_c_spkc.sp_id = m.sp_id";
+constexpr const char* kSaleUnbook =
+    "update vt_c_spkc set kcsl = ifnull(kcsl, 0) - m.sl, kcje = ifnull(kcje, 0) - m.je, updatetime "
+    "= getdate()"
+    " from (select ck_id, sp_id, sum(sl) as sl, sum(je) as je from vt_c_spls where orgid = :orgid"
+    " and category = '1121' and billno = :billno group by ck_id, sp_id) m"
+    " where vt_c_spkc.orgid = :orgid and vt_c_spkc.ck_id = m.ck_id and vt_c_spkc.sp_id = m.sp_id";
+constexpr const char* kSaleHeader =
+    "select t1.*, ck.name, kh.name from vt_c_spch t1 left join vt_b_ckbmk ck on t1.ck_id = ck.id"
+    " left join vt_b_khbmk kh on t1.kh_id = kh.id where t1.orgid = :orgid and t1.billno = :billno";
+constexpr const char* kSaleLines =
+    "select t1.*, sp.code, sp.name, sp.itemno, sp.baseunit from vt_c_spch_mx t1 left join "
+    "vt_b_spbmk sp"
+    " on t1.sp_id = sp.id where t1.orgid = :orgid and t1.billno = :billno order by t1.id";
+
+// A customer statement's lines with what each project order or sale on it is worth and
+// has received, in one query.
+constexpr const char* kStatementHeader =
+    "select * from vt_f_khdzk where orgid = :orgid and billno = :billno";
+constexpr const char* kStatementLines =
+    "select l.id, l.orgid, l.uid, l.billno, l.bizid, coalesce(x.billno, s.billno) as bizbillno,"
+    " coalesce(x.billdate, s.billdate) as bizbilldate, l.biztype, coalesce(x.ck_id, s.ck_id) as "
+    "ck_id, x.gcxmmc,"
+    " ifnull(coalesce(x.hjje, s.hjje), 0) as hjje, ifnull(x.hjsk, 0) as jsje,"
+    " ifnull(coalesce(x.hjje, s.hjje), 0) - ifnull(x.hjsk, 0) as qkje, l.dzflag, l.beizhu, "
+    "ck.code, ck.name"
+    " from vt_f_khdzk_mx l left join vt_x_xmzzk x on l.biztype = '项目订单' and x.orgid = l.orgid "
+    "and x.id = l.bizid"
+    " left join vt_c_spch s on l.biztype = '销货单' and s.orgid = l.orgid and s.id = l.bizid"
+    " left join vt_b_ckbmk ck on ck.id = coalesce(x.ck_id, s.ck_id)"
+    " where l.orgid = :orgid and l.billno = :billno order by bizbilldate";
+
 const std::map<std::string, HandWritten>& handWritten() {
   static const std::map<std::string, HandWritten> actions{
       {"1105/open", {{kShipmentHeader, kShipmentLines}, {}}},
@@ -235,6 +286,18 @@ const std::map<std::string, HandWritten>& handWritten() {
          "t.mx_id",
          "commit"}}},
       {"1124/open", {{kTransferHeader, kTransferLines}, {}}},
+      {"1121/audit",
+       {{"begin immediate",
+         "update vt_c_spch set status = 1, shy_id = 1, auditdate = getdate(), version = version + 1"
+         " where orgid = :orgid and billno = :billno",
+         kSaleLedgerRows, kSaleOut, kSaleBook, "commit", kSaleHeader, kSaleLines},
+        {"begin immediate",
+         "update vt_c_spch set status = 0, shy_id = 0, auditdate = null, version = version + 1"
+         " where orgid = :orgid and billno = :billno",
+         kSaleUnbook,
+         "delete from vt_c_spls where orgid = :orgid and category = '1121' and billno = :billno",
+         "commit"}}},
+      {"1117/open", {{kStatementHeader, kStatementLines}, {}}},
       {"1124/audit",
        {{"begin immediate",
          "update vt_c_spyk set status = 1, shy_id = 1, auditdate = getdate(), version = version + 1"

@@ -15,21 +15,18 @@ namespace {
 using Engine = conformance::EngineFixture;
 
 TEST_F(Engine, HostParametersAreBoundByNameAndTypedByValueAndMissingOnesRefused) {
-  tsql::BatchResult r =
-      ok("declare @orgid varchar(10), @n int\r\n"
-         "set @orgid = :orgid\r\nset @n = :N\r\n"
-         "select @orgid + 'x', @n + 1, :amt + 1, :when, :flag, ':orgid'",
-         {{"orgid", core::Value("01")},
-          {"n", core::Value(41)},
-          {"amt", core::Value(core::Currency::fromRaw(15000))},
-          {"when", core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30))},
-          {"flag", core::Value(true)}});
+  tsql::BatchResult r = ok(
+      "declare @orgid varchar(10), @n int\r\n"
+      "set @orgid = :orgid\r\nset @n = :N\r\n"
+      "select @orgid + 'x', @n + 1, :amt + 1, :when, :flag, ':orgid'",
+      {{"orgid", core::Value("01")}, {"n", core::Value(41)},
+       {"amt", core::Value(core::Currency::fromRaw(15000))},
+       {"when", core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30))}, {"flag", core::Value(true)}});
   ASSERT_EQ(r.resultSets.size(), 1u);
   EXPECT_EQ(r.resultSets[0].rows.at(0),
             (std::vector<core::Value>{core::Value("01x"), core::Value(std::int64_t{42}),
                                       core::Value(core::Currency::fromRaw(25000)),
-                                      core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30)),
-                                      core::Value(true),
+                                      core::Value(core::DateTime::fromParts(2024, 1, 5, 8, 30)), core::Value(true),
                                       core::Value(":orgid")}));  // a marker inside a string is text
   r = run("select :nothere");
   ASSERT_FALSE(r.ok());
@@ -37,19 +34,17 @@ TEST_F(Engine, HostParametersAreBoundByNameAndTypedByValueAndMissingOnesRefused)
 }
 
 TEST_F(Engine, ColumnsCarryTheirDeclaredTypes) {
-  tsql::BatchResult r =
-      ok("create table t(id int identity(1,1) primary key, m money, d datetime, b bit, s "
-         "varchar(12), f float)\n"
-         "insert into t(m, d, b, s, f) values(3, '2024-02-03', 1, 'x', 1)\n"
-         "select id, m, d, b, s, f, @@identity as ident, @@rowcount as rc from t");
+  tsql::BatchResult r = ok(
+      "create table t(id int identity(1,1) primary key, m money, d datetime, b bit, s varchar(12), f float)\n"
+      "insert into t(m, d, b, s, f) values(3, '2024-02-03', 1, 'x', 1)\n"
+      "select id, m, d, b, s, f, @@identity as ident, @@rowcount as rc from t");
   const auto& rs = r.resultSets.at(0);
   std::vector<core::ValueType> types;
   for (const auto& c : rs.columns) types.push_back(c.type);
   using core::ValueType;
-  EXPECT_EQ(types,
-            (std::vector<ValueType>{ValueType::Integer, ValueType::Currency, ValueType::DateTime,
-                                    ValueType::Boolean, ValueType::Text, ValueType::Float,
-                                    ValueType::Integer, ValueType::Integer}));
+  EXPECT_EQ(types, (std::vector<ValueType>{ValueType::Integer, ValueType::Currency, ValueType::DateTime,
+                                            ValueType::Boolean, ValueType::Text, ValueType::Float,
+                                            ValueType::Integer, ValueType::Integer}));
   EXPECT_EQ(rs.columns[4].size, 12);
   EXPECT_EQ(rs.rows.at(0)[1], core::Value(core::Currency::fromInt(3)));  // whole money stays money
   EXPECT_EQ(rs.rows[0][6], core::Value(std::int64_t{1}));

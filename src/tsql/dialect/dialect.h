@@ -73,6 +73,10 @@ struct Dialect {
   //! cast to the types the runtime's functions declare. False where the runtime's
   //! functions read any value and STRING_AGG's keys are handed over as arguments.
   bool typedFunctions;
+  //! True when a derived table that is a join, on the right of a LEFT JOIN, is given
+  //! a GROUP BY of its tables' row keys: the same rows, but the database then expects
+  //! many and indexes them on the joined column instead of scanning them per row.
+  bool groupsJoinedDerivedTables = false;
 };
 
 //! The embedded SQLite file.

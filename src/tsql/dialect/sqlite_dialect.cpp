@@ -52,6 +52,7 @@ const Dialect& sqliteDialect() {
       "BINARY",
       nullptr,
       false,
+      true,
   };
   return d;
 }

@@ -141,6 +141,8 @@ class SqlTranslator {
                   const std::vector<std::string>& inner, std::vector<int>& owner);
   static bool onReadsFirstTable(const ast::Expr& on, const ast::DerivedTableRef& d, const std::vector<int>& owner);
   void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
+  // row keys of a joined derived table on the right of a LEFT JOIN (translate_derived_join.cpp)
+  std::string derivedRowKeys(const ast::DerivedTableRef& d);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
                      const Scope** owner = nullptr) const;
 
@@ -310,6 +312,7 @@ class SqlTranslator {
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
+  bool rightOfLeftJoin_ = false;  //!< the table source being written is a LEFT JOIN's right side
   //! The ORDER BY of a one-core query, seen from inside its core: each key's type and
   //! for TOP WITH TIES the rank of the rows under it.
   const std::vector<ast::OrderItem>* coreOrder_ = nullptr;

@@ -365,11 +365,13 @@ void SqlTranslator::emitNamedTable(const ast::NamedTableRef& n, Scope& scope) {
 }
 
 void SqlTranslator::emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope) {
+  const bool keyed = std::exchange(rightOfLeftJoin_, false);
   out_ += '(';
   Scope* saved = scope_;
   scope_ = scope.outer;  // a derived table does not see its siblings
   std::vector<Output> outputs = emitQuery(*d.query, nullptr);
   scope_ = saved;
+  if (keyed) out_ += derivedRowKeys(d);
   out_ += ") AS " + quoteIdent(d.alias);
   scope.sources.push_back(derivedSource(d.alias, outputs));
 }
@@ -386,7 +388,9 @@ void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
   const ast::TableRef& right = swap ? *j.left : *j.right;
   const bool nested = right.kind == ast::NodeKind::JoinedTable;
   if (nested) out_ += '(';
+  rightOfLeftJoin_ = !nested && (swap || j.type == ast::JoinType::Left);
   emitTableRef(right, scope);
+  rightOfLeftJoin_ = false;
   if (nested) out_ += ')';
   if (j.on) {
     out_ += " ON ";

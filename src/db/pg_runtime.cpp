@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 27;
+constexpr int kRuntimeVersion = 28;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -263,7 +263,7 @@ bool upToDate(PGconn* conn) {
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
   std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
-                    binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() +
+                    binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() + jsonRuntimeSql() +
                     tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");

@@ -194,6 +194,11 @@ class SqlTranslator {
   void emitStringAgg(const ast::FunctionCallExpr& f);
   void emitFormat(const ast::FunctionCallExpr& f);
   bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
+  // translate_json.cpp: ISJSON, JSON_VALUE, JSON_QUERY, JSON_MODIFY and the table
+  // functions OPENJSON and STRING_SPLIT
+  bool emitJsonFunction(const ast::FunctionCallExpr& f);
+  std::optional<ast::DataType> jsonFunctionType(const ast::FunctionCallExpr& f);
+  void emitJsonText(const ast::Expr& e);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,

@@ -208,7 +208,9 @@ END $$;
 )SQL";
 
 constexpr const char* kTableFunctionsSql = R"SQL(
-CREATE OR REPLACE FUNCTION tsql_openjson(t text, p text DEFAULT '$') RETURNS TABLE(key text, value text, type integer)
+-- whole (OPENJSON ... WITH): an object is one row and every value is JSON text
+CREATE OR REPLACE FUNCTION tsql_openjson(t text, p text DEFAULT '$', whole integer DEFAULT 0)
+  RETURNS TABLE(key text, value text, type integer)
   LANGUAGE plpgsql IMMUTABLE AS $$
 #variable_conflict use_column
 DECLARE s text[]; j json;
@@ -220,7 +222,12 @@ BEGIN
     IF s[1] COLLATE "C" LIKE '%s%' THEN RAISE EXCEPTION 'Property cannot be found on the specified JSON path.'; END IF;
     RETURN;
   END IF;
-  IF json_typeof(j) = 'object' THEN
+  IF whole <> 0 AND json_typeof(j) = 'object' THEN
+    RETURN QUERY SELECT '0'::text, btrim(j::text, E' \t\n\r'), 5;
+  ELSIF whole <> 0 AND json_typeof(j) = 'array' THEN
+    RETURN QUERY SELECT (e.o - 1)::text, e.value::text, tsql_json_kind(e.value)
+      FROM json_array_elements(j) WITH ORDINALITY AS e(value, o) ORDER BY e.o;
+  ELSIF json_typeof(j) = 'object' THEN
     RETURN QUERY SELECT e.key, tsql_json_text(e.value), tsql_json_kind(e.value)
       FROM json_each(j) WITH ORDINALITY AS e(key, value, o) ORDER BY e.o;
   ELSIF json_typeof(j) = 'array' THEN

@@ -43,9 +43,16 @@ void openJson(sqlite3_value** args, std::vector<Row>& rows) {
     if (path.strict) throw RuntimeError(errors::Error::JsonNotContainer);
     return;
   }
-  for (const JsonText::Member& m : doc.children(*at)) {
+  // with a schema, the rows are an array's elements or the one object, each as JSON
+  const bool whole = !absent(args[2]) && sqlite3_value_int64(args[2]) != 0;
+  std::vector<JsonText::Member> members;
+  if (whole && at->kind == JsonText::Kind::Object)
+    members.push_back({"0", *at});
+  else
+    members = doc.children(*at);
+  for (const JsonText::Member& m : members) {
     Cell value;
-    if (m.value.kind == JsonText::Kind::Object || m.value.kind == JsonText::Kind::Array)
+    if (whole || m.value.kind == JsonText::Kind::Object || m.value.kind == JsonText::Kind::Array)
       value.text = std::string(doc.raw(m.value));
     else if (m.value.kind != JsonText::Kind::Null)
       value.text = doc.scalarText(m.value);
@@ -78,8 +85,8 @@ struct Module {
 };
 
 constexpr Module kOpenJson{
-    "CREATE TABLE x(key TEXT, value TEXT, type INTEGER, json HIDDEN, path HIDDEN)", 3, 1, 2,
-    &openJson};
+    "CREATE TABLE x(key TEXT, value TEXT, type INTEGER, json HIDDEN, path HIDDEN, whole HIDDEN)", 3,
+    1, 3, &openJson};
 constexpr Module kStringSplit{
     "CREATE TABLE x(value TEXT, ordinal INTEGER, input HIDDEN, separator HIDDEN)", 2, 2, 2,
     &stringSplit};

@@ -1,7 +1,8 @@
 // JsonTableFunctions: the table-valued functions a FROM list or an APPLY reads, as
 // SQLite table functions (eponymous virtual tables whose arguments are hidden columns):
-//   tsql_openjson(json[, path])  key, value, type: the members of the object or the
-//                                elements of the array the path names (OPENJSON)
+//   tsql_openjson(json[, path[, whole]])  key, value, type: the members of the object
+//                                or the elements of the array the path names (OPENJSON);
+//                                whole (WITH): an object is one row, every value JSON
 //   tsql_string_split(text, sep) value, ordinal: the pieces between separators
 #pragma once
 

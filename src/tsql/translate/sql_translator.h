@@ -199,6 +199,9 @@ class SqlTranslator {
   bool emitJsonFunction(const ast::FunctionCallExpr& f);
   std::optional<ast::DataType> jsonFunctionType(const ast::FunctionCallExpr& f);
   void emitJsonText(const ast::Expr& e);
+  // translate_table_function.cpp
+  void emitFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
+  Source functionSource(const ast::FunctionTableRef& f, Scope& scope);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
@@ -325,6 +328,9 @@ class SqlTranslator {
   //! A one-core query's plain GROUP BY whose text keys are trimmed: its ORDER BY reads
   //! the keys the same way.
   std::optional<GroupingSet> orderGrouping_;
+  //! A single core's scope kept for its ORDER BY where a source's columns are
+  //! expressions (a table function, a flattened derived table): a key reads them there.
+  std::shared_ptr<Scope> orderScope_;
   //! Under grouping sets, the ORDER BY keys each copy of the core computes as a column
   //! of its own (nullptr: a key that names an output); and, once written, which keys
   //! the ORDER BY then reads by those columns' names.

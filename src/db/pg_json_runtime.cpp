@@ -85,7 +85,7 @@ CREATE OR REPLACE FUNCTION tsql_json_kind(v json) RETURNS integer LANGUAGE sql I
   SELECT CASE json_typeof(v) WHEN 'null' THEN 0 WHEN 'string' THEN 1 WHEN 'number' THEN 2 WHEN 'boolean' THEN 3
     WHEN 'array' THEN 4 ELSE 5 END $$;
 CREATE OR REPLACE FUNCTION tsql_json_quote(s text) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
-DECLARE r text COLLATE "C" := replace(replace(replace(s, '\', '\\'), '"', '\"'), '/', '\/');
+DECLARE r text COLLATE "C" := replace(replace(replace(s COLLATE "C", '\', '\\'), '"', '\"'), '/', '\/');
 BEGIN
   r := replace(replace(replace(replace(replace(r, chr(8), '\b'), chr(12), '\f'), chr(10), '\n'), chr(13), '\r'), chr(9), '\t');
   IF r ~ '[\x01-\x1f]' THEN
@@ -248,10 +248,48 @@ BEGIN
 END $$;
 )SQL";
 
+// FOR JSON's row: (name, kind, value) triples after the flags, as the embedded
+// runtime's RowObject (json_functions.cpp) writes them.
+constexpr const char* kRowObjectSql = R"SQL(
+CREATE OR REPLACE FUNCTION tsql_json_object(flags text, VARIADIC parts text[]) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE f text COLLATE "C" := flags; r text := '{'; opened text[] := '{}'; fresh boolean[] := ARRAY[true];
+  keys text[]; common integer; v text; kind text COLLATE "C";
+BEGIN
+  FOR i IN 1 .. coalesce(cardinality(parts), 0) / 3 LOOP
+    v := parts[3 * i];
+    kind := parts[3 * i - 1];
+    CONTINUE WHEN v IS NULL AND position('n' in f) = 0;
+    keys := CASE WHEN position('p' in f) > 0 THEN string_to_array(parts[3 * i - 2] COLLATE "C", '.')
+      ELSE ARRAY[parts[3 * i - 2]] END;
+    common := 0;
+    WHILE common < cardinality(opened) AND common + 1 < cardinality(keys)
+      AND opened[common + 1] COLLATE "C" = keys[common + 1] LOOP
+      common := common + 1;
+    END LOOP;
+    WHILE cardinality(opened) > common LOOP
+      r := r || '}';
+      opened := opened[1:cardinality(opened) - 1];
+      fresh := fresh[1:cardinality(fresh) - 1];
+    END LOOP;
+    FOR k IN common + 1 .. cardinality(keys) - 1 LOOP
+      r := r || CASE WHEN fresh[cardinality(fresh)] THEN '' ELSE ',' END || tsql_json_quote(keys[k]) || ':{';
+      fresh[cardinality(fresh)] := false;
+      opened := opened || keys[k];
+      fresh := fresh || true;
+    END LOOP;
+    r := r || CASE WHEN fresh[cardinality(fresh)] THEN '' ELSE ',' END || tsql_json_quote(keys[cardinality(keys)]) || ':'
+      || CASE WHEN v IS NULL THEN 'null' WHEN kind IN ('n', 'j') THEN v
+              WHEN kind = 'b' THEN CASE WHEN v = '0' THEN 'false' ELSE 'true' END ELSE tsql_json_quote(v) END;
+    fresh[cardinality(fresh)] := false;
+  END LOOP;
+  RETURN r || repeat('}', cardinality(opened)) || '}';
+END $$;
+)SQL";
+
 }  // namespace
 
 std::string jsonRuntimeSql() {
-  return std::string(kReadingSql) + kFunctionsSql + kTableFunctionsSql;
+  return std::string(kReadingSql) + kFunctionsSql + kTableFunctionsSql + kRowObjectSql;
 }
 
 }  // namespace db::pg

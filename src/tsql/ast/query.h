@@ -101,7 +101,15 @@ struct WithClause {
   ExprPtr maxRecursion;  //!< null: SQL Server's default of 100
 };
 
-//! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...].
+//! FOR JSON PATH | AUTO [, ROOT[('name')]] [, INCLUDE_NULL_VALUES] [, WITHOUT_ARRAY_WRAPPER].
+struct ForJson {
+  bool path = true;  //!< PATH: dotted names nest objects; AUTO: names as they are
+  std::string root;  //!< "" without ROOT
+  bool includeNulls = false;
+  bool withoutArrayWrapper = false;
+};
+
+//! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...] [FOR JSON ...].
 struct Query {
   std::vector<SelectCore> cores;
   std::vector<SetOp> setOps;  //!< setOps[i] joins cores[i] and cores[i+1]
@@ -109,6 +117,7 @@ struct Query {
   ExprPtr offset;  //!< ORDER BY ... OFFSET n ROWS; null when not given
   ExprPtr fetch;   //!< FETCH NEXT n ROWS ONLY; null when not given
   std::shared_ptr<WithClause> with;  //!< a SELECT statement's WITH and OPTION; null otherwise
+  std::shared_ptr<ForJson> forJson;  //!< null without FOR JSON
 };
 
 }  // namespace tsql::ast

@@ -114,6 +114,9 @@ constexpr ErrorEntry kTable[] = {
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
+    {Error::JsonUnnamedColumn, 16,
+     "Column expressions and data sources without names or aliases cannot be formatted as JSON text using FOR JSON "
+     "clause. Add alias to the unnamed column or table."},
     {Error::JsonPathFormat, 16, "JSON path is not properly formatted. Unexpected character '%1' is found at position %2."},
     {Error::JsonPropertyMissing, 16, "Property cannot be found on the specified JSON path."},
     {Error::JsonTextFormat, 16, "JSON text is not properly formatted. Unexpected character '%1' is found at position %2."},

@@ -85,6 +85,7 @@ enum class Error : int {
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
+  JsonUnnamedColumn = 13605,   //!< FOR JSON over a column without a name
   JsonPathFormat = 13607,      //!< a JSON path with character %1 at position %2
   JsonPropertyMissing = 13608,  //!< a strict path that leads nowhere
   JsonTextFormat = 13609,      //!< JSON text with character %1 at position %2

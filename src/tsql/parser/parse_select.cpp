@@ -28,6 +28,7 @@ ast::Query Parser::parseQuery() {
     q.orderBy = parseOrderItems();
     parseOffsetFetch(q);
   }
+  parseForJson(q);
   return q;
 }
 
@@ -120,6 +121,7 @@ std::string Parser::parseOptionalAlias() {
   bool as = accept(Keyword::As);
   if (at(TokenKind::String)) return unquoteString(advance());
   if (!as && peek(1).kind == TokenKind::LParen && toLower(peek().text) == "option") return {};
+  if (!as && toLower(peek().text) == "for" && toLower(peek(1).text) == "json") return {};
   if (atName()) return unquoteIdentifier(advance());
   if (as) fail(peek());
   return {};

@@ -109,6 +109,7 @@ class Parser {
   bool atTableFunction() const;
   ast::TableRefPtr parseTableFunction();
   void parseOpenJsonWith(ast::FunctionTableRef& f);
+  void parseForJson(ast::Query& q);
 
   // GROUP BY with ROLLUP, CUBE and GROUPING SETS (parse_grouping_sets.cpp)
   void parseGroupBy(ast::SelectCore& core);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tsql/runtime/json_table_functions.h"
 #include "tsql/runtime/json_text.h"
@@ -87,6 +88,77 @@ void jsonModify(SqlArgs& a) {
   a.set(doc.modify(path, newValueJson(a)));
 }
 
+// One row of FOR JSON: (name, kind, value) triples after the flags (p: dotted names
+// nest objects, n: NULLs written as null rather than left out). Columns in a row that
+// share a dotted prefix one after another share its object.
+class RowObject {
+ public:
+  explicit RowObject(bool path) : path_(path) {}
+
+  void add(std::string_view name, std::string value) {
+    std::vector<std::string> keys = split(name);
+    std::size_t common = 0;
+    while (common < open_.size() && common + 1 < keys.size() && open_[common] == keys[common])
+      ++common;
+    while (open_.size() > common) close();
+    for (std::size_t k = common; k + 1 < keys.size(); ++k) {
+      member(keys[k]);
+      out_ += '{';
+      open_.push_back(keys[k]);
+      fresh_.push_back(true);
+    }
+    member(keys.back());
+    out_ += value;
+  }
+  std::string finish() {
+    while (!open_.empty()) close();
+    return out_ + '}';
+  }
+
+ private:
+  std::vector<std::string> split(std::string_view name) const {
+    std::vector<std::string> keys;
+    for (std::size_t from = 0;;) {
+      std::size_t dot = path_ ? name.find('.', from) : std::string_view::npos;
+      keys.emplace_back(
+          name.substr(from, dot == std::string_view::npos ? std::string_view::npos : dot - from));
+      if (dot == std::string_view::npos) return keys;
+      from = dot + 1;
+    }
+  }
+  void member(const std::string& key) {
+    if (!fresh_.back()) out_ += ',';
+    fresh_.back() = false;
+    out_ += JsonText::quote(key) + ':';
+  }
+  void close() {
+    out_ += '}';
+    open_.pop_back();
+    fresh_.pop_back();
+  }
+
+  bool path_;
+  std::string out_ = "{";
+  std::vector<std::string> open_;
+  std::vector<bool> fresh_{true};
+};
+
+void jsonObject(SqlArgs& a) {
+  std::string_view flags = a.text(0);
+  const bool nulls = flags.find('n') != std::string_view::npos;
+  RowObject row(flags.find('p') != std::string_view::npos);
+  for (int i = 1; i + 2 < a.count(); i += 3) {
+    if (a.isNull(i + 2) && !nulls) continue;
+    std::string_view kind = a.text(i + 1), v = a.text(i + 2);
+    std::string value = a.isNull(i + 2)              ? "null"
+                        : kind == "n" || kind == "j" ? std::string(v)
+                        : kind == "b"                ? std::string(v == "0" ? "false" : "true")
+                                                     : JsonText::quote(v);
+    row.add(a.text(i), std::move(value));
+  }
+  a.set(row.finish());
+}
+
 }  // namespace
 
 int JsonFunctions::install(sqlite3* db) {
@@ -95,7 +167,8 @@ int JsonFunctions::install(sqlite3* db) {
        defineFunction<jsonValue>(db, "tsql_json_value", 2),
        defineFunction<jsonQuery>(db, "tsql_json_query", 1),
        defineFunction<jsonQuery>(db, "tsql_json_query", 2),
-       defineFunction<jsonModify>(db, "tsql_json_modify", 4), JsonTableFunctions::install(db)});
+       defineFunction<jsonModify>(db, "tsql_json_modify", 4),
+       defineFunction<jsonObject>(db, "tsql_json_object", -1), JsonTableFunctions::install(db)});
 }
 
 }  // namespace tsql::runtime

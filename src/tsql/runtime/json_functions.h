@@ -7,6 +7,7 @@
 //   tsql_json_query(x[, path])        an object or array as written
 //   tsql_json_modify(x, path, v, how) v set at path: how 's' text, 'n' number, 'b' bit,
 //                                     'j' JSON text kept as it is
+//   tsql_json_object(flags, name, kind, value, ...)  one row of FOR JSON as an object
 #pragma once
 
 #include <sqlite3.h>

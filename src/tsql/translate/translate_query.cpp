@@ -96,6 +96,7 @@ class FlagOff {
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
+  if (q.forJson && forJsonInner_ != &q) return emitForJson(q);
   FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
   FlagOff ownOutputs(trimSetOutputs_);
   FlagOff ownWindows(windowsAllowed_);  // a subquery's WHERE holds none, its select list may

@@ -301,7 +301,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
-      if (groupingSet_ || trimSetOutputs_) out_ += " AS " + quoteIdent(o.name);  // written as an expression
+      if (groupingSet_ || trimSetOutputs_ || qualifyColumns_) out_ += " AS " + quoteIdent(o.name);  // written as an expression
     } else {
       // an unnamed expression has no column name, not its SQL text (under grouping sets
       // a name of its own in the derived table, which the outer select list drops)

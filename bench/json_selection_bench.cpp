@@ -43,14 +43,22 @@ void BM_OpenJsonWith(benchmark::State& state) {
       "select count(*), sum(price_in * sl) from openjson(:sel) "
       "with (id int, code varchar(20), name nvarchar(50), price_in money, sl float)");
 }
-BENCHMARK(BM_OpenJsonWith)->RangeMultiplier(2)->Range(100, 3200)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenJsonWith)
+    ->RangeMultiplier(2)
+    ->Range(100, 3200)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ForJsonPath(benchmark::State& state) {
   run(state,
       "select id as 'item.id', code as 'item.code', price_in from openjson(:sel) "
       "with (id int, code varchar(20), price_in money) order by id for json path");
 }
-BENCHMARK(BM_ForJsonPath)->RangeMultiplier(2)->Range(100, 3200)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ForJsonPath)
+    ->RangeMultiplier(2)
+    ->Range(100, 3200)
+    ->Complexity()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 27;
+constexpr int kRuntimeVersion = 28;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -104,6 +104,16 @@ CREATE OR REPLACE FUNCTION tsql_float(x text) RETURNS double precision LANGUAGE 
 CREATE OR REPLACE FUNCTION tsql_float(x double precision) RETURNS double precision LANGUAGE sql IMMUTABLE AS $$ SELECT x $$;
 CREATE OR REPLACE FUNCTION tsql_bit(x numeric) RETURNS smallint LANGUAGE sql IMMUTABLE AS
 $$ SELECT CASE WHEN x IS NULL THEN NULL WHEN x <> 0 THEN 1 ELSE 0 END::smallint $$;
+-- text as a bit: true or false in any case, else a whole number (0 or not)
+CREATE OR REPLACE FUNCTION tsql_bit(x text) RETURNS smallint LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE t text COLLATE "C" := lower(btrim(x));
+BEGIN
+  IF t IS NULL OR t IN ('true', 'false') THEN RETURN (t = 'true')::integer; END IF;
+  IF t !~ '^[+-]?[0-9]+$' THEN
+    RAISE EXCEPTION 'Conversion failed when converting the varchar value ''%'' to data type bit.', x;
+  END IF;
+  RETURN (t::numeric <> 0)::integer;
+END $$;
 CREATE OR REPLACE FUNCTION tsql_decimal(x numeric, scale integer) RETURNS numeric LANGUAGE sql IMMUTABLE AS
 $$ SELECT round(x, scale) $$;
 CREATE OR REPLACE FUNCTION tsql_varchar(x anyelement) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT x::text $$;
@@ -263,7 +273,7 @@ bool upToDate(PGconn* conn) {
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
   std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
-                    binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() +
+                    binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() + jsonRuntimeSql() +
                     tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");

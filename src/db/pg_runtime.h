@@ -32,6 +32,9 @@ std::string binaryRuntimeSql();
 //! pieces (pg_string_runtime.cpp, pg_format_runtime.cpp).
 std::string stringRuntimeSql();
 std::string formatRuntimeSql();
+//! ISJSON, JSON_VALUE, JSON_QUERY, JSON_MODIFY, OPENJSON and STRING_SPLIT
+//! (pg_json_runtime.cpp).
+std::string jsonRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

@@ -32,7 +32,8 @@ struct DerivedTableRef : TableRef {
   ~DerivedTableRef() override;
 };
 
-enum class JoinType : std::uint8_t { Inner, Left, Right, Full, Cross };
+//! CROSS APPLY and OUTER APPLY: a join whose right side reads the left side's row.
+enum class JoinType : std::uint8_t { Inner, Left, Right, Full, Cross, CrossApply, OuterApply };
 
 struct JoinedTableRef : TableRef {
   static constexpr NodeKind kKind = NodeKind::JoinedTable;
@@ -41,6 +42,21 @@ struct JoinedTableRef : TableRef {
   TableRefPtr left;
   TableRefPtr right;
   ExprPtr on;
+};
+
+//! A table-valued function: OPENJSON(json [, path]) [WITH (...)] or STRING_SPLIT(text,
+//! sep [, enable_ordinal]). The runtime's function gives `functionColumns`; the source
+//! shows `columns`, each the value of `values[i]` read over the function's columns
+//! (OPENJSON's WITH column: CAST(JSON_VALUE(value, 'path') AS type)).
+struct FunctionTableRef : TableRef {
+  static constexpr NodeKind kKind = NodeKind::FunctionTable;
+  explicit FunctionTableRef(SourcePos p) : TableRef(kKind, p) {}
+  std::string name;  //!< "openjson" or "string_split"
+  std::vector<ExprPtr> args;
+  bool withSchema = false;  //!< OPENJSON ... WITH: rows are elements (an object is one row), values as JSON
+  std::vector<std::string> functionColumns;
+  std::vector<std::string> columns;
+  std::vector<ExprPtr> values;
 };
 
 //! One entry of a select list: expr [AS alias], @var = expr, * or t.*.
@@ -85,7 +101,15 @@ struct WithClause {
   ExprPtr maxRecursion;  //!< null: SQL Server's default of 100
 };
 
-//! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...].
+//! FOR JSON PATH | AUTO [, ROOT[('name')]] [, INCLUDE_NULL_VALUES] [, WITHOUT_ARRAY_WRAPPER].
+struct ForJson {
+  bool path = true;  //!< PATH: dotted names nest objects; AUTO: names as they are
+  std::string root;  //!< "" without ROOT
+  bool includeNulls = false;
+  bool withoutArrayWrapper = false;
+};
+
+//! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...] [FOR JSON ...].
 struct Query {
   std::vector<SelectCore> cores;
   std::vector<SetOp> setOps;  //!< setOps[i] joins cores[i] and cores[i+1]
@@ -93,6 +117,7 @@ struct Query {
   ExprPtr offset;  //!< ORDER BY ... OFFSET n ROWS; null when not given
   ExprPtr fetch;   //!< FETCH NEXT n ROWS ONLY; null when not given
   std::shared_ptr<WithClause> with;  //!< a SELECT statement's WITH and OPTION; null otherwise
+  std::shared_ptr<ForJson> forJson;  //!< null without FOR JSON
 };
 
 }  // namespace tsql::ast

@@ -28,6 +28,7 @@ enum class Error : int {
   MissingParameter = 201,       //!< procedure %1 called without parameter %2
   InvalidColumn = 207,          //!< %1
   InvalidObject = 208,          //!< %1
+  SplitSeparator = 214,         //!< STRING_SPLIT's separator not one character
   NestingTooDeep = 217,
   MoneySyntax = 235,          //!< text that is not a money amount
   DuplicateCteName = 239,     //!< two common table expressions named %1 in one WITH
@@ -84,6 +85,14 @@ enum class Error : int {
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
+  JsonUnnamedColumn = 13605,   //!< FOR JSON over a column without a name
+  JsonPathFormat = 13607,      //!< a JSON path with character %1 at position %2
+  JsonPropertyMissing = 13608,  //!< a strict path that leads nowhere
+  JsonTextFormat = 13609,      //!< JSON text with character %1 at position %2
+  JsonNotContainer = 13611,    //!< OPENJSON's path at a scalar (strict)
+  JsonNotScalar = 13623,       //!< JSON_VALUE's strict path at an object or array
+  JsonNotObjectOrArray = 13624,  //!< JSON_QUERY's strict path at a scalar
+  JsonValueTruncated = 13625,  //!< JSON_VALUE's strict path at a text past 4000 characters
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run
   WindowWithGroupingSets = 40001,  //!< a window function in a query with ROLLUP, CUBE or GROUPING SETS
   UserMessage = 50000,          //!< a message the batch itself raised, %1

@@ -28,6 +28,7 @@ ast::Query Parser::parseQuery() {
     q.orderBy = parseOrderItems();
     parseOffsetFetch(q);
   }
+  parseForJson(q);
   return q;
 }
 
@@ -120,6 +121,7 @@ std::string Parser::parseOptionalAlias() {
   bool as = accept(Keyword::As);
   if (at(TokenKind::String)) return unquoteString(advance());
   if (!as && peek(1).kind == TokenKind::LParen && toLower(peek().text) == "option") return {};
+  if (!as && toLower(peek().text) == "for" && toLower(peek(1).text) == "json") return {};
   if (atName()) return unquoteIdentifier(advance());
   if (as) fail(peek());
   return {};
@@ -133,13 +135,17 @@ std::vector<ast::TableRefPtr> Parser::parseFromList() {
 }
 
 // table-source := table-primary { join-type JOIN table-primary [ON expr] }
+//                 | table-primary { (CROSS | OUTER) APPLY table-primary }
 // join-type := [INNER] | LEFT [OUTER] | RIGHT [OUTER] | FULL [OUTER] | CROSS
 ast::TableRefPtr Parser::parseTableSource() {
   ast::TableRefPtr left = parseTablePrimary();
   for (;;) {
     SourcePos pos = peek().pos;
     ast::JoinType type;
-    if (accept(Keyword::Join)) {
+    if ((at(Keyword::Cross) || at(Keyword::Outer)) && toLower(peek(1).text) == "apply") {
+      type = advance().keyword == Keyword::Cross ? ast::JoinType::CrossApply : ast::JoinType::OuterApply;
+      advance();
+    } else if (accept(Keyword::Join)) {
       type = ast::JoinType::Inner;
     } else if (at(Keyword::Inner) || at(Keyword::Left) || at(Keyword::Right) ||
                at(Keyword::Full) || at(Keyword::Cross)) {
@@ -158,7 +164,7 @@ ast::TableRefPtr Parser::parseTableSource() {
     join->type = type;
     join->left = std::move(left);
     join->right = parseTablePrimary();
-    if (type != ast::JoinType::Cross) {
+    if (type != ast::JoinType::Cross && type != ast::JoinType::CrossApply && type != ast::JoinType::OuterApply) {
       expect(Keyword::On);
       join->on = parseExpr();
     }
@@ -184,6 +190,7 @@ ast::TableRefPtr Parser::parseTablePrimary() {
     expect(TokenKind::RParen, "')'");
     return inner;
   }
+  if (atTableFunction()) return parseTableFunction();
   auto table = std::make_unique<ast::NamedTableRef>(pos);
   table->name = parseObjectName();
   table->alias = parseOptionalAlias();

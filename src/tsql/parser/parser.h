@@ -105,6 +105,12 @@ class Parser {
   std::string parseOptionalAlias();
   void skipTableHints();
 
+  // OPENJSON and STRING_SPLIT in a FROM list (parse_table_function.cpp)
+  bool atTableFunction() const;
+  ast::TableRefPtr parseTableFunction();
+  void parseOpenJsonWith(ast::FunctionTableRef& f);
+  void parseForJson(ast::Query& q);
+
   // GROUP BY with ROLLUP, CUBE and GROUPING SETS (parse_grouping_sets.cpp)
   void parseGroupBy(ast::SelectCore& core);
   std::vector<std::vector<std::size_t>> parseGroupingElement(ast::SelectCore& core, bool inSets);

@@ -17,6 +17,7 @@
 #include "tsql/runtime/decimal_sort_key.h"
 #include "tsql/runtime/format_function.h"
 #include "tsql/runtime/guid_conversion.h"
+#include "tsql/runtime/json_functions.h"
 #include "tsql/runtime/money_aggregates.h"
 #include "tsql/runtime/number_functions.h"
 #include "tsql/runtime/report_aggregates.h"
@@ -34,7 +35,7 @@ void Runtime::install(sqlite3* db) {
                                 &installColumnFit, &installDecimalSortKey,
                                 &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installBinaryValueFunctions,
                                 &installDatetime2Functions, &StringFunctions::install,
-                                &ReportAggregates::install, &FormatFunction::install}) {
+                                &ReportAggregates::install, &FormatFunction::install, &JsonFunctions::install}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

@@ -50,6 +50,8 @@
 //   tsql_ascii(s) tsql_unicode(s) tsql_chr(n) tsql_nchr(n) tsql_space(n) tsql_translate(s,f,t)
 //   tsql_quotename(s[,q]) tsql_soundex(s) tsql_difference(a,b) -- ASCII ... DIFFERENCE
 //   tsql_format(value, format, culture, kind) -- FORMAT (kind i, l, m, f, d)
+//   tsql_isjson tsql_json_value tsql_json_query tsql_json_modify -- json_functions.h
+//   table functions tsql_openjson(json[, path]) tsql_string_split(text, sep) -- OPENJSON, STRING_SPLIT
 //   tsql_string_agg(x, sep[, directions, key...]) -- STRING_AGG [WITHIN GROUP]
 //   tsql_var tsql_varp tsql_stdev tsql_stdevp (x) -- also window functions
 //   aggregates (also window functions): money_sum(x) money_avg(x) tsql_avg_int(x)

@@ -72,6 +72,9 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
       resolveSource(*j.right, scope);
       return;
     }
+    case ast::NodeKind::FunctionTable:
+      scope.sources.push_back(functionSource(ast::nodeCast<ast::FunctionTableRef>(t), scope));
+      return;
     default: assert(false && "not a table source");
   }
 }

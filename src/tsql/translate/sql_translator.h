@@ -196,6 +196,18 @@ class SqlTranslator {
   void emitStringAgg(const ast::FunctionCallExpr& f);
   void emitFormat(const ast::FunctionCallExpr& f);
   bool emitRewrittenFunction(const ast::FunctionCallExpr& f);
+  // translate_json.cpp: ISJSON, JSON_VALUE, JSON_QUERY, JSON_MODIFY and the table
+  // functions OPENJSON and STRING_SPLIT
+  bool emitJsonFunction(const ast::FunctionCallExpr& f);
+  std::optional<ast::DataType> jsonFunctionType(const ast::FunctionCallExpr& f);
+  void emitJsonText(const ast::Expr& e);
+  // translate_for_json.cpp: a query's rows as one JSON text
+  std::vector<Output> emitForJson(const ast::Query& q);
+  static ast::DataType forJsonType();
+  std::string jsonValueSql(const std::string& column, const ast::DataType& type, bool fragment, char& kind);
+  // translate_table_function.cpp
+  void emitFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
+  Source functionSource(const ast::FunctionTableRef& f, Scope& scope);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
@@ -323,6 +335,10 @@ class SqlTranslator {
   //! A one-core query's plain GROUP BY whose text keys are trimmed: its ORDER BY reads
   //! the keys the same way.
   std::optional<GroupingSet> orderGrouping_;
+  //! A single core's scope kept for its ORDER BY where a source's columns are
+  //! expressions (a table function, a flattened derived table): a key reads them there.
+  std::shared_ptr<Scope> orderScope_;
+  const ast::Query* forJsonInner_ = nullptr;  //!< a FOR JSON query while its rows are written
   //! Under grouping sets, the ORDER BY keys each copy of the core computes as a column
   //! of its own (nullptr: a key that names an output); and, once written, which keys
   //! the ORDER BY then reads by those columns' names.

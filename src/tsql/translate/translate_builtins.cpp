@@ -48,6 +48,10 @@ constexpr Builtin kBuiltins[] = {
     {"replicate", nullptr, 2, 2},
     {"stuff", nullptr, 4, 4},
     {"charindex", nullptr, 2, 3},
+    {"isjson", nullptr, 1, 2},
+    {"json_value", nullptr, 2, 2},
+    {"json_query", nullptr, 1, 2},
+    {"json_modify", nullptr, 3, 3},
 };
 
 const Builtin* builtinNamed(const std::string& name) {
@@ -117,6 +121,7 @@ const char* SqlTranslator::builtinRuntimeName(const std::string& name) {
 
 std::optional<DataType> SqlTranslator::builtinType(const ast::FunctionCallExpr& f) {
   const std::string& n = f.name;
+  if (auto json = jsonFunctionType(f)) return json;
   if (n == "ascii" || n == "unicode" || n == "difference") return ofKind(TypeKind::Int);
   if (n == "count_big") return ofKind(TypeKind::BigInt);
   if (n == "var" || n == "varp" || n == "stdev" || n == "stdevp") return ofKind(TypeKind::Float);
@@ -190,7 +195,7 @@ bool SqlTranslator::emitBuiltinFunction(const ast::FunctionCallExpr& f) {
   checkArgumentCount(f);
   if (f.name == "string_agg") return emitStringAgg(f), true;
   if (f.name == "format") return emitFormat(f), true;
-  return false;
+  return emitJsonFunction(f);
 }
 
 }  // namespace tsql::translate

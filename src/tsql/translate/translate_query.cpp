@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/strings.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
@@ -49,7 +50,8 @@ const char* joinSql(ast::JoinType type) {
     case ast::JoinType::Left: return " LEFT JOIN ";
     case ast::JoinType::Right: return " RIGHT JOIN ";
     case ast::JoinType::Full: return " FULL JOIN ";
-    default: return " CROSS JOIN ";
+    case ast::JoinType::OuterApply: return " LEFT JOIN ";  // ON 1 = 1: every row of the left side stays
+    default: return " CROSS JOIN ";  // CROSS APPLY too: SQLite keeps a CROSS JOIN's order
   }
 }
 
@@ -69,6 +71,14 @@ bool closesIntersectRun(const ast::Query& q, std::size_t i) {
   return first > 0;
 }
 
+// A key that is a select-list alias, which ORDER BY reads before any source's column.
+template <class Output>
+bool namesOutput(const ast::Expr& key, const std::vector<Output>& outputs) {
+  const auto* col = ast::nodeAs<ast::ColumnRefExpr>(&key);
+  return col && col->parts.size() == 1 &&
+         std::any_of(outputs.begin(), outputs.end(), [&](const Output& o) { return core::sameText(o.name, col->column()); });
+}
+
 // Clears a flag for the life of the guard and puts back what it was.
 class FlagOff {
  public:
@@ -86,6 +96,7 @@ class FlagOff {
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
+  if (q.forJson && forJsonInner_ != &q) return emitForJson(q);
   FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
   FlagOff ownOutputs(trimSetOutputs_);
   FlagOff ownWindows(windowsAllowed_);  // a subquery's WHERE holds none, its select list may
@@ -120,10 +131,14 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     std::optional<GroupingSet> grouping = std::exchange(orderGrouping_, std::nullopt);
     groupingSet_ = grouping ? &*grouping : nullptr;
     windowsAllowed_ = single;
+    std::shared_ptr<Scope> keyScope = std::exchange(orderScope_, nullptr);
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
+      Scope* saved = scope_;
+      if (keyScope && !namesOutput(*q.orderBy[i].expr, outputs)) scope_ = keyScope.get();
       if (i < hidden.size() && hidden[i]) out_ += hiddenOrderKeyName(i);
       else emitOrderKey(q, i, outputs, keyTypes);
+      scope_ = saved;
       out_ += orderDirection(q.orderBy[i].descending);
     }
     groupingSet_ = nullptr;
@@ -213,6 +228,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   emitGroupByAndHaving(c, grouping);
   groupingSet_ = outerGrouping;
   if (order) noteOrderKeys(c, *order);  // in the core's own scope
+  if (order && std::any_of(scope.sources.begin(), scope.sources.end(), [](const Source& s) { return s.inner; }))
+    orderScope_ = std::make_shared<Scope>(scope);
   if (order && trimmed && !trimmed->copies) orderGrouping_ = std::move(trimmed);
   scope_ = saved;
   return outputs;
@@ -284,7 +301,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
-      if (groupingSet_ || trimSetOutputs_) out_ += " AS " + quoteIdent(o.name);  // written as an expression
+      if (groupingSet_ || trimSetOutputs_ || qualifyColumns_) out_ += " AS " + quoteIdent(o.name);  // written as an expression
     } else {
       // an unnamed expression has no column name, not its SQL text (under grouping sets
       // a name of its own in the derived table, which the outer select list drops)
@@ -342,6 +359,7 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
     case ast::NodeKind::NamedTable: return emitNamedTable(ast::nodeCast<ast::NamedTableRef>(t), scope);
     case ast::NodeKind::DerivedTable: return emitDerivedTable(ast::nodeCast<ast::DerivedTableRef>(t), scope);
     case ast::NodeKind::JoinedTable: return emitJoin(ast::nodeCast<ast::JoinedTableRef>(t), scope);
+    case ast::NodeKind::FunctionTable: return emitFunctionTable(ast::nodeCast<ast::FunctionTableRef>(t), scope);
     default: assert(false && "not a table source");
   }
 }
@@ -398,6 +416,8 @@ void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
     scope_ = &scope;
     emit(*j.on);
     scope_ = saved;
+  } else if (j.type == ast::JoinType::OuterApply) {
+    out_ += " ON 1 = 1";
   }
 }
 

@@ -101,6 +101,7 @@ DataType SqlTranslator::columnType(const ast::ColumnRefExpr& c) const {
 
 // The type of a subquery's first column, resolved against its own sources.
 DataType SqlTranslator::queryType(const ast::Query& q) {
+  if (q.forJson) return forJsonType();
   if (q.cores.empty() || q.cores[0].items.empty()) return {};
   const ast::SelectCore& core = q.cores[0];
   if (!core.items[0].expr) return {};

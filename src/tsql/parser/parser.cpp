@@ -4,6 +4,8 @@
 
 #include "tsql/lexer/lexer.h"
 
+#include <utility>
+
 namespace tsql {
 
 std::string toLower(std::string_view s) {
@@ -163,8 +165,12 @@ bool Parser::atStatementEnd() const {
 ast::Batch Parser::parseBatch() {
   ast::Batch batch;
   while (!at(TokenKind::End)) {
-    if (accept(TokenKind::Semicolon) || accept(Keyword::Go)) continue;
+    if (accept(TokenKind::Semicolon) || accept(Keyword::Go)) {
+      unterminated_ = false;
+      continue;
+    }
     batch.statements.push_back(parseStatement());
+    unterminated_ = true;
   }
   batch.literals = std::move(literals_);
   return batch;
@@ -174,9 +180,13 @@ ast::Batch Parser::parseBatch() {
 ast::StmtList Parser::parseStatementsUntilEnd() {
   ast::StmtList list;
   for (;;) {
-    if (accept(TokenKind::Semicolon)) continue;
+    if (accept(TokenKind::Semicolon)) {
+      unterminated_ = false;
+      continue;
+    }
     if (at(Keyword::End) || at(TokenKind::End)) break;
     list.push_back(parseStatement());
+    unterminated_ = true;
   }
   return list;
 }
@@ -189,6 +199,7 @@ ast::StmtPtr Parser::withQueryOption(ast::StmtPtr stmt) {
 ast::StmtPtr Parser::parseStatement() {
   DepthGuard guard(*this);
   const Token& t = peek();
+  bool afterUnterminated = std::exchange(unterminated_, false);
   switch (t.keyword) {
     case Keyword::Select: {
       auto s = std::make_unique<ast::SelectStmt>(t.pos);
@@ -219,7 +230,9 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Alter: return parseCreate();
     case Keyword::Drop: return parseDrop();
     case Keyword::Truncate: return parseTruncate();
-    default: fail(t);
+    default:
+      if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw") return parseThrow(afterUnterminated);
+      fail(t);
   }
 }
 

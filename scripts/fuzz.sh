@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the libFuzzer targets of BUILD for SECONDS each (all four unless named after the
 # seconds) on a corpus kept in BUILD/fuzz-corpus/<target>, seeded from the project's
-# own texts: the schema and the engine's SQL scripts for the T-SQL target, the
-# scenarios for the scenario reader, the seed files in tests/fuzz/seeds for the rest.
+# own texts: the schema, the engine's SQL scripts and tests/fuzz/seeds/tsql_parser for
+# the T-SQL target, the scenarios for the scenario reader, the seed files in
+# tests/fuzz/seeds for the rest.
 # Prints each run's final figures. A crash fails the run: its log and the input that
 # caused it (hex dump) are printed, and the input is kept in BUILD/fuzz-crashes/.
 set -u
@@ -15,7 +16,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 seed() {  # target corpus
   case $1 in
-    tsql_parser_fuzz) cp "$root"/db/schema/*.sql "$root"/tests/tsql/scripts/*.test "$2"/ ;;
+    tsql_parser_fuzz)
+      cp "$root"/db/schema/*.sql "$root"/tests/tsql/scripts/*.test "$2"/
+      for f in "$root"/tests/fuzz/seeds/tsql_parser/*; do cp "$f" "$2/seed-$(basename "$f")"; done ;;
     scenario_fuzz) cp "$root"/tests/scenarios/*.json "$root"/tests/reliability/recipes/*.json "$2"/ ;;
     *) cp "$root"/tests/fuzz/seeds/"${1%_fuzz}"/* "$2"/ ;;
   esac

@@ -129,7 +129,7 @@ void Interpreter::execThrow(const ast::RaiserrorStmt& s) {
 // FORMATMESSAGE(number | text, args...): a number names a message of sp_addmessage
 // (NULL when there is none).
 SqlValue Interpreter::formatMessage(const ast::FunctionCallExpr& call, int at) {
-  if (call.args.empty()) throw SqlException(errors::Error::FunctionArgumentRange, at, {"formatmessage", "2", "21"});
+  if (call.args.empty()) throw SqlException(errors::Error::FunctionArgumentRange, at, {"formatmessage", "1", "21"});
   SqlValue first = evaluate(*call.args[0], at);
   std::vector<runtime::MessageArg> args = messageArgs(call.args, 1, 2, at);
   if (first.isNull()) return {};
@@ -169,9 +169,14 @@ bool Interpreter::execSystemProcedure(const ast::ExecStmt& s) {
   int at = line(s);
   for (std::size_t i = 0; i < s.args.size(); ++i) {
     const ast::ExecArg& arg = s.args[i];
-    std::size_t k = arg.name.empty() ? i : std::find(names.begin(), names.end(), arg.name) - names.begin();
-    if (k >= values.size()) throw SqlException(errors::Error::TooManyArguments, at, {s.procedure});
-    if (arg.value) values[k] = evaluate(*arg.value, at);
+    std::size_t k =
+        arg.name.empty() ? i : static_cast<std::size_t>(std::find(names.begin(), names.end(), arg.name) - names.begin());
+    if (k < values.size()) {
+      if (arg.value) values[k] = evaluate(*arg.value, at);
+      continue;
+    }
+    if (arg.name.empty()) throw SqlException(errors::Error::TooManyArguments, at, {s.procedure});
+    throw SqlException(errors::Error::NotAParameter, at, {arg.name, s.procedure});
   }
   if (name == "sp_addmessage") addMessage(values, at);
   else dropMessage(values[0].toInteger(), at);
@@ -214,10 +219,12 @@ void Interpreter::noteCaught(const SqlException& e) {
 }
 
 // Outside TRY, under XACT_ABORT ON any run-time error but RAISERROR's ends the batch
-// and rolls the transaction back; THROW ends the batch whatever the setting.
-bool Interpreter::endsBatch(const SqlException& e) const {
-  if (dynamic_cast<const ThrownError*>(&e)) return true;
-  return xactAbort_ && !dynamic_cast<const RaisedError*>(&e);
+// and rolls the transaction back as part of the error (no word of its own at the end);
+// THROW ends the batch whatever the setting.
+bool Interpreter::endsBatch(const SqlException& e) {
+  bool ends = dynamic_cast<const ThrownError*>(&e) || (xactAbort_ && !dynamic_cast<const RaisedError*>(&e));
+  if (ends) quietRollback_ = xactAbort_;
+  return ends;
 }
 
 // A doomed transaction takes reads and the full ROLLBACK only: a write, a COMMIT

@@ -68,7 +68,7 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   std::vector<const ast::ExecArg*> args = matchArguments(s, p);
   Frame callee;
   callee.depth = static_cast<int>(frames_.size());
-  callee.procedure = p.name;
+  callee.procedure = "dbo." + p.name;  // ERROR_PROCEDURE() names it with its schema
   bindParameters(s, p, args, callee);
   frames_.push_back(&callee);
   // Emptying the table variables may learn that a write sent without waiting failed

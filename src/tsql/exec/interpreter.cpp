@@ -77,6 +77,7 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
   tranCount_ = unitOpen_ ? 1 : 0;  // the host's transaction is the batch's outer level
   tryDepth_ = 0;
   doomed_ = false;
+  quietRollback_ = false;
   caught_.clear();
   bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
@@ -85,7 +86,7 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
       execList(plan.batch.statements);
     } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
       report(e.error());
-      batchAborted = errors::abortsBatch(e.error().number);
+      batchAborted = errors::abortsBatch(e.error().number) || quietRollback_;
     }
     if (unitOpen_)
       endUnitBatch(batchAborted);

@@ -1,13 +1,14 @@
 // Interpreter: runs parsed batches. Control flow, variables, transactions, TRY/CATCH,
 // RAISERROR, RETURN and EXEC run here; each relational statement is translated and
-// run on the connection's Backend (SQLite or the server). Error semantics are SQL Server's with
-// XACT_ABORT off: inside TRY an error goes to CATCH; outside, it is reported and the
-// batch goes on with the next statement. The engine's public face is tsql::Engine.
+// run on the connection's Backend (SQLite or the server). Error semantics are SQL Server's:
+// inside TRY an error goes to CATCH; outside, it is reported and the batch goes on with
+// the next statement (with XACT_ABORT ON it ends the batch). The engine's public face
+// is tsql::Engine.
 //
 // Files: interpreter.cpp (batch, frames, statement dispatch, binding),
-// exec_control.cpp (IF/WHILE/TRY/transactions/RAISERROR/PRINT), exec_data.cpp
-// (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp (DDL and the procedure
-// store), exec_procedure.cpp (EXEC).
+// exec_control.cpp (TRY/transactions), exec_errors.cpp (RAISERROR/THROW, messages,
+// XACT_ABORT), exec_data.cpp (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp
+// (DDL and the procedure store), exec_procedure.cpp (EXEC).
 #pragma once
 
 #include <functional>
@@ -199,7 +200,8 @@ class Interpreter final : public translate::TranslateEnv {
   void addMessage(const std::vector<SqlValue>& args, int line);
   void dropMessage(std::int64_t number, int line);
   void noteCaught(const SqlException& e);
-  bool endsBatch(const SqlException& e) const;
+  //! True when `e`, outside TRY, ends the batch; notes whether that rolls back quietly.
+  bool endsBatch(const SqlException& e);
   void refuseWriteWhenDoomed(const ast::Stmt& s);
 
   // exec_date_options.cpp
@@ -258,6 +260,7 @@ class Interpreter final : public translate::TranslateEnv {
   int tryDepth_ = 0;
   bool xactAbort_ = false;  //!< SET XACT_ABORT, kept between batches
   bool doomed_ = false;     //!< the open transaction can only be rolled back
+  bool quietRollback_ = false;  //!< the batch ended on an error that rolled its transaction back
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;

@@ -16,7 +16,8 @@ namespace tsql::exec {
 namespace {
 
 constexpr const char* kMessageTable =
-    "CREATE TABLE IF NOT EXISTS tsql_messages(message_id integer PRIMARY KEY, severity integer NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS tsql_messages(message_id integer PRIMARY KEY, severity integer NOT "
+    "NULL, "
     "text varchar(2047) NOT NULL)";
 constexpr int kFirstUserNumber = 50001;
 constexpr int kFirstRaisableNumber = 13000;
@@ -25,22 +26,32 @@ constexpr int kFirstRaisableNumber = 13000;
 const char* substitutionTypeName(const ast::DataType& t, const SqlValue& v) {
   using ast::TypeKind;
   switch (t.kind) {
-    case TypeKind::Bit: return "bit";
-    case TypeKind::Decimal: return "numeric";
-    case TypeKind::Money: return t.isSmallMoney() ? "smallmoney" : "money";
-    case TypeKind::Float: return t.isReal() ? "real" : "float";
-    case TypeKind::DateTime: return "datetime";
-    case TypeKind::SmallDateTime: return "smalldatetime";
-    case TypeKind::Date: return "date";
-    case TypeKind::DateTime2: return "datetime2";
-    default: return v.type == SqlValue::Type::Real ? "float" : nullptr;
+    case TypeKind::Bit:
+      return "bit";
+    case TypeKind::Decimal:
+      return "numeric";
+    case TypeKind::Money:
+      return t.isSmallMoney() ? "smallmoney" : "money";
+    case TypeKind::Float:
+      return t.isReal() ? "real" : "float";
+    case TypeKind::DateTime:
+      return "datetime";
+    case TypeKind::SmallDateTime:
+      return "smalldatetime";
+    case TypeKind::Date:
+      return "date";
+    case TypeKind::DateTime2:
+      return "datetime2";
+    default:
+      return v.type == SqlValue::Type::Real ? "float" : nullptr;
   }
 }
 
 }  // namespace
 
-std::vector<runtime::MessageArg> Interpreter::messageArgs(const std::vector<ast::ExprPtr>& exprs, std::size_t from,
-                                                          int firstPosition, int at) {
+std::vector<runtime::MessageArg> Interpreter::messageArgs(const std::vector<ast::ExprPtr>& exprs,
+                                                          std::size_t from, int firstPosition,
+                                                          int at) {
   std::vector<runtime::MessageArg> args;
   for (std::size_t i = from; i < exprs.size(); ++i) {
     ast::DataType type;
@@ -63,7 +74,8 @@ std::vector<runtime::MessageArg> Interpreter::messageArgs(const std::vector<ast:
 
 std::optional<Interpreter::UserMessage> Interpreter::userMessage(std::int64_t number) {
   if (!objectExists("table", "tsql_messages")) return std::nullopt;
-  std::unique_ptr<Cursor> stmt = backend_->prepare("SELECT severity, text FROM tsql_messages WHERE message_id = ?1");
+  std::unique_ptr<Cursor> stmt =
+      backend_->prepare("SELECT severity, text FROM tsql_messages WHERE message_id = ?1");
   stmt->bind(1, SqlValue::integer(number));
   if (!stmt->step()) return std::nullopt;
   return UserMessage{static_cast<int>(stmt->column(0).toInteger()), stmt->column(1).toText()};
@@ -77,7 +89,8 @@ void Interpreter::execRaiserror(const ast::RaiserrorStmt& s) {
   int at = line(s);
   SqlValue msgValue = evaluate(*s.message, at);
   std::int64_t severity = evaluate(*s.severity, at).toInteger();
-  int state = static_cast<int>(std::clamp<std::int64_t>(evaluate(*s.state, at).toInteger(), 0, 255));
+  int state =
+      static_cast<int>(std::clamp<std::int64_t>(evaluate(*s.state, at).toInteger(), 0, 255));
   std::vector<runtime::MessageArg> args = messageArgs(s.args, 0, 4, at);
   int number = errors::number(errors::Error::UserMessage);
   std::string format = msgValue.toText();
@@ -96,7 +109,8 @@ void Interpreter::execRaiserror(const ast::RaiserrorStmt& s) {
   severity = std::clamp<std::int64_t>(severity, 0, 25);
   if (severity <= 10) {
     result_->messages.push_back(message);
-    if (std::find(s.options.begin(), s.options.end(), "seterror") != s.options.end()) lastError_ = number;
+    if (std::find(s.options.begin(), s.options.end(), "seterror") != s.options.end())
+      lastError_ = number;
     return;
   }
   throw RaisedError(SqlError{number, static_cast<int>(severity), state, at, message});
@@ -114,7 +128,8 @@ void Interpreter::execThrow(const ast::RaiserrorStmt& s) {
   SqlValue number = evaluate(*s.number, at);
   std::string text = evaluate(*s.message, at).toText();
   std::int64_t state = evaluate(*s.state, at).toInteger();
-  if (number.toInteger() < errors::number(errors::Error::UserMessage) || number.toInteger() > INT32_MAX)
+  if (number.toInteger() < errors::number(errors::Error::UserMessage) ||
+      number.toInteger() > INT32_MAX)
     throw BatchAbort(errors::Error::ThrowNumberRange, at, {std::to_string(number.toInteger())});
   std::string message;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -129,7 +144,8 @@ void Interpreter::execThrow(const ast::RaiserrorStmt& s) {
 // FORMATMESSAGE(number | text, args...): a number names a message of sp_addmessage
 // (NULL when there is none).
 SqlValue Interpreter::formatMessage(const ast::FunctionCallExpr& call, int at) {
-  if (call.args.empty()) throw SqlException(errors::Error::FunctionArgumentRange, at, {"formatmessage", "1", "21"});
+  if (call.args.empty())
+    throw SqlException(errors::Error::FunctionArgumentRange, at, {"formatmessage", "1", "21"});
   SqlValue first = evaluate(*call.args[0], at);
   std::vector<runtime::MessageArg> args = messageArgs(call.args, 1, 2, at);
   if (first.isNull()) return {};
@@ -152,7 +168,8 @@ SqlValue Interpreter::errorInfo(const std::string& name) const {
   if (name == "error_severity") return SqlValue::integer(e.severity);
   if (name == "error_state") return SqlValue::integer(e.state);
   if (name == "error_line") return SqlValue::integer(e.line);
-  if (name == "error_procedure") return e.procedure.empty() ? SqlValue() : SqlValue::text(e.procedure);
+  if (name == "error_procedure")
+    return e.procedure.empty() ? SqlValue() : SqlValue::text(e.procedure);
   return {};
 }
 
@@ -161,16 +178,18 @@ SqlValue Interpreter::errorInfo(const std::string& name) const {
 bool Interpreter::execSystemProcedure(const ast::ExecStmt& s) {
   std::string name = toLower(s.procedure);
   if (name != "sp_addmessage" && name != "sp_dropmessage") return false;
-  static const std::vector<std::string> kAddNames = {"@msgnum",   "@severity", "@msgtext",
-                                                     "@lang",     "@with_log", "@replace"};
+  static const std::vector<std::string> kAddNames = {"@msgnum", "@severity", "@msgtext",
+                                                     "@lang",   "@with_log", "@replace"};
   static const std::vector<std::string> kDropNames = {"@msgnum", "@lang"};
   const std::vector<std::string>& names = name == "sp_addmessage" ? kAddNames : kDropNames;
   std::vector<SqlValue> values(names.size());
   int at = line(s);
   for (std::size_t i = 0; i < s.args.size(); ++i) {
     const ast::ExecArg& arg = s.args[i];
-    std::size_t k =
-        arg.name.empty() ? i : static_cast<std::size_t>(std::find(names.begin(), names.end(), arg.name) - names.begin());
+    std::size_t k = arg.name.empty()
+                        ? i
+                        : static_cast<std::size_t>(std::find(names.begin(), names.end(), arg.name) -
+                                                   names.begin());
     if (k < values.size()) {
       if (arg.value) values[k] = evaluate(*arg.value, at);
       continue;
@@ -178,8 +197,10 @@ bool Interpreter::execSystemProcedure(const ast::ExecStmt& s) {
     if (arg.name.empty()) throw SqlException(errors::Error::TooManyArguments, at, {s.procedure});
     throw SqlException(errors::Error::NotAParameter, at, {arg.name, s.procedure});
   }
-  if (name == "sp_addmessage") addMessage(values, at);
-  else dropMessage(values[0].toInteger(), at);
+  if (name == "sp_addmessage")
+    addMessage(values, at);
+  else
+    dropMessage(values[0].toInteger(), at);
   rowCount_ = 0;
   return true;
 }
@@ -187,9 +208,12 @@ bool Interpreter::execSystemProcedure(const ast::ExecStmt& s) {
 void Interpreter::addMessage(const std::vector<SqlValue>& v, int at) {
   if (v[0].isNull() || v[1].isNull() || v[2].isNull())
     throw SqlException(errors::Error::MissingParameter, at,
-                       {"sp_addmessage", v[0].isNull() ? "@msgnum" : v[1].isNull() ? "@severity" : "@msgtext"});
+                       {"sp_addmessage", v[0].isNull()   ? "@msgnum"
+                                         : v[1].isNull() ? "@severity"
+                                                         : "@msgtext"});
   std::int64_t number = v[0].toInteger(), severity = v[1].toInteger();
-  if (number < kFirstUserNumber || number > INT32_MAX) throw SqlException(errors::Error::MessageNumberTooLow, at);
+  if (number < kFirstUserNumber || number > INT32_MAX)
+    throw SqlException(errors::Error::MessageNumberTooLow, at);
   if (severity < 1 || severity > 25) throw SqlException(errors::Error::MessageSeverityRange, at);
   bool replace = toLower(v[5].toText()) == "replace";
   if (userMessage(number)) {
@@ -197,8 +221,8 @@ void Interpreter::addMessage(const std::vector<SqlValue>& v, int at) {
     dropMessage(number, at);
   }
   execSql(kMessageTable, at, false);
-  std::unique_ptr<Cursor> stmt =
-      backend_->prepare("INSERT INTO tsql_messages(message_id, severity, text) VALUES (?1, ?2, ?3)");
+  std::unique_ptr<Cursor> stmt = backend_->prepare(
+      "INSERT INTO tsql_messages(message_id, severity, text) VALUES (?1, ?2, ?3)");
   stmt->bind(1, SqlValue::integer(number));
   stmt->bind(2, SqlValue::integer(severity));
   stmt->bind(3, SqlValue::text(runtime::MessageFormat::limitLength(v[2].toText())));
@@ -206,8 +230,10 @@ void Interpreter::addMessage(const std::vector<SqlValue>& v, int at) {
 }
 
 void Interpreter::dropMessage(std::int64_t number, int at) {
-  if (!userMessage(number)) throw SqlException(errors::Error::NoSuchMessage, at, {std::to_string(number)});
-  std::unique_ptr<Cursor> stmt = backend_->prepare("DELETE FROM tsql_messages WHERE message_id = ?1");
+  if (!userMessage(number))
+    throw SqlException(errors::Error::NoSuchMessage, at, {std::to_string(number)});
+  std::unique_ptr<Cursor> stmt =
+      backend_->prepare("DELETE FROM tsql_messages WHERE message_id = ?1");
   stmt->bind(1, SqlValue::integer(number));
   runToEnd(*stmt);
 }
@@ -222,7 +248,8 @@ void Interpreter::noteCaught(const SqlException& e) {
 // and rolls the transaction back as part of the error (no word of its own at the end);
 // THROW ends the batch whatever the setting.
 bool Interpreter::endsBatch(const SqlException& e) {
-  bool ends = dynamic_cast<const ThrownError*>(&e) || (xactAbort_ && !dynamic_cast<const RaisedError*>(&e));
+  bool ends =
+      dynamic_cast<const ThrownError*>(&e) || (xactAbort_ && !dynamic_cast<const RaisedError*>(&e));
   if (ends) quietRollback_ = xactAbort_;
   return ends;
 }

@@ -33,8 +33,8 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
     BatchResult result;
-    result.errors.push_back({e.number(), errors::severityOf(e.number()), 1, static_cast<int>(e.pos().line),
-                             e.what()});
+    result.errors.push_back(
+        {e.number(), errors::severityOf(e.number()), 1, static_cast<int>(e.pos().line), e.what()});
     return result;
   }
   StatementFault* armed = armedStatementFault();

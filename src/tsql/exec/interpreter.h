@@ -190,8 +190,8 @@ class Interpreter final : public translate::TranslateEnv {
   void execRaiserror(const ast::RaiserrorStmt& s);
   void execThrow(const ast::RaiserrorStmt& s);
   //! The substitution arguments exprs[from...], the first being parameter `firstPosition`.
-  std::vector<runtime::MessageArg> messageArgs(const std::vector<ast::ExprPtr>& exprs, std::size_t from,
-                                               int firstPosition, int line);
+  std::vector<runtime::MessageArg> messageArgs(const std::vector<ast::ExprPtr>& exprs,
+                                               std::size_t from, int firstPosition, int line);
   std::optional<UserMessage> userMessage(std::int64_t number);
   SqlValue formatMessage(const ast::FunctionCallExpr& call, int line);
   SqlValue errorInfo(const std::string& name) const;

@@ -231,7 +231,8 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Drop: return parseDrop();
     case Keyword::Truncate: return parseTruncate();
     default:
-      if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw") return parseThrow(afterUnterminated);
+      if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw")
+        return parseThrow(afterUnterminated);
       fail(t);
   }
 }

@@ -68,8 +68,10 @@ class Formatter {
       std::optional<std::int64_t> p = amount();
       s.precision = !p ? 0 : *p < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(*p, kMaxWidth));
     }
-    if (f_.substr(i_, 3) == "I64") i_ += 3, s.size = 'l';
-    else if (i_ < f_.size() && (f_[i_] == 'h' || f_[i_] == 'l')) s.size = f_[i_++];
+    if (f_.substr(i_, 3) == "I64")
+      i_ += 3, s.size = 'l';
+    else if (i_ < f_.size() && (f_[i_] == 'h' || f_[i_] == 'l'))
+      s.size = f_[i_++];
     s.type = i_ < f_.size() ? f_[i_] : 0;
     if (std::string_view("diuoxXs").find(s.type) == std::string_view::npos || s.type == 0) {
       out_ += f_.substr(start, i_ - start);
@@ -81,7 +83,9 @@ class Formatter {
     bool wantsText = s.type == 's';
     if (wantsText != (arg->kind == MessageArg::Kind::Text)) mismatch();
     if (wantsText) {
-      std::string text = s.precision >= 0 ? firstCharacters(arg->text, static_cast<std::size_t>(s.precision)) : arg->text;
+      std::string text = s.precision >= 0
+                             ? firstCharacters(arg->text, static_cast<std::size_t>(s.precision))
+                             : arg->text;
       return pad(s, "", text);
     }
     integer(s, arg->integer);
@@ -90,12 +94,23 @@ class Formatter {
   void flags(Spec& s) {
     for (; i_ < f_.size(); ++i_) {
       switch (f_[i_]) {
-        case '-': s.left = true; break;
-        case '+': s.plus = true; break;
-        case '0': s.zero = true; break;
-        case '#': s.alt = true; break;
-        case ' ': s.space = true; break;
-        default: return;
+        case '-':
+          s.left = true;
+          break;
+        case '+':
+          s.plus = true;
+          break;
+        case '0':
+          s.zero = true;
+          break;
+        case '#':
+          s.alt = true;
+          break;
+        case ' ':
+          s.space = true;
+          break;
+        default:
+          return;
       }
     }
   }
@@ -111,7 +126,8 @@ class Formatter {
     }
     if (i_ >= f_.size() || f_[i_] < '0' || f_[i_] > '9') return std::nullopt;
     std::int64_t n = 0;
-    while (i_ < f_.size() && f_[i_] >= '0' && f_[i_] <= '9') n = std::min<std::int64_t>(n * 10 + (f_[i_++] - '0'), kMaxWidth);
+    while (i_ < f_.size() && f_[i_] >= '0' && f_[i_] <= '9')
+      n = std::min<std::int64_t>(n * 10 + (f_[i_++] - '0'), kMaxWidth);
     return n;
   }
 
@@ -121,9 +137,12 @@ class Formatter {
     std::string prefix;
     if (isSigned) {
       if (s.size == 'h') v = static_cast<std::int16_t>(v);
-      if (v < 0) prefix = "-";
-      else if (s.plus) prefix = "+";
-      else if (s.space) prefix = " ";
+      if (v < 0)
+        prefix = "-";
+      else if (s.plus)
+        prefix = "+";
+      else if (s.space)
+        prefix = " ";
       magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
     } else if (s.size == 'h') {
       magnitude = static_cast<std::uint16_t>(v);
@@ -135,7 +154,8 @@ class Formatter {
     unsigned base = s.type == 'o' ? 8 : (s.type == 'x' || s.type == 'X') ? 16 : 10;
     const char* digitsOf = s.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string digits;
-    for (std::uint64_t m = magnitude; m > 0; m /= base) digits.insert(digits.begin(), digitsOf[m % base]);
+    for (std::uint64_t m = magnitude; m > 0; m /= base)
+      digits.insert(digits.begin(), digitsOf[m % base]);
     if (digits.empty() && s.precision != 0) digits = "0";
     if (s.precision > 0 && digits.size() < static_cast<std::size_t>(s.precision))
       digits.insert(0, static_cast<std::size_t>(s.precision) - digits.size(), '0');
@@ -151,7 +171,8 @@ class Formatter {
   // number without a precision), else blanks on the left.
   void pad(const Spec& s, const std::string& prefix, const std::string& body) {
     std::size_t length = prefix.size() + characters(body);
-    std::size_t fill = s.width > 0 && length < static_cast<std::size_t>(s.width) ? s.width - length : 0;
+    std::size_t fill =
+        s.width > 0 && length < static_cast<std::size_t>(s.width) ? s.width - length : 0;
     if (s.left) {
       out_ += prefix + body + std::string(fill, ' ');
     } else if (s.zero && s.type != 's' && s.precision < 0 && body != "(null)") {

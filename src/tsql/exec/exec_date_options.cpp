@@ -1,7 +1,6 @@
 // SET XACT_ABORT (see exec_errors.cpp); SET DATEFORMAT, SET DATEFIRST and SET LANGUAGE:
-// the session's date settings, kept
-// from batch to batch like the server's connection options, and handed to a database
-// whose own functions read dates from text.
+// the session's date settings, kept from batch to batch like the server's connection
+// options, and handed to a database whose own functions read dates from text.
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 

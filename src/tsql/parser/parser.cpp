@@ -179,6 +179,7 @@ ast::Batch Parser::parseBatch() {
 // statements := { statement [';'] } up to END (not consumed)
 ast::StmtList Parser::parseStatementsUntilEnd() {
   ast::StmtList list;
+  unterminated_ = false;  // the list opens after BEGIN [TRY | CATCH], which needs no ';'
   for (;;) {
     if (accept(TokenKind::Semicolon)) {
       unterminated_ = false;

@@ -16,9 +16,8 @@ namespace tsql::exec {
 namespace {
 
 constexpr const char* kMessageTable =
-    "CREATE TABLE IF NOT EXISTS tsql_messages(message_id integer PRIMARY KEY, severity integer NOT "
-    "NULL, "
-    "text varchar(2047) NOT NULL)";
+    "CREATE TABLE IF NOT EXISTS tsql_messages(message_id integer PRIMARY KEY, "
+    "severity integer NOT NULL, text varchar(2047) NOT NULL)";
 constexpr int kFirstUserNumber = 50001;
 constexpr int kFirstRaisableNumber = 13000;
 

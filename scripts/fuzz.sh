@@ -16,8 +16,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 seed() {  # target corpus
   case $1 in
-    tsql_parser_fuzz) cp "$root"/db/schema/*.sql "$root"/tests/tsql/scripts/*.test "$2"/
-      for f in "$root"/tests/fuzz/seeds/tsql_parser/*; do cp "$f" "$2/seed_$(basename "$f")"; done ;;
+    tsql_parser_fuzz)
+      cp "$root"/db/schema/*.sql "$root"/tests/tsql/scripts/*.test "$2"/
+      for f in "$root"/tests/fuzz/seeds/tsql_parser/*; do cp "$f" "$2/seed-$(basename "$f")"; done ;;
     scenario_fuzz) cp "$root"/tests/scenarios/*.json "$root"/tests/reliability/recipes/*.json "$2"/ ;;
     *) cp "$root"/tests/fuzz/seeds/"${1%_fuzz}"/* "$2"/ ;;
   esac

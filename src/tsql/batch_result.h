@@ -32,6 +32,7 @@ struct SqlError {
   int state = 1;
   int line = 0;  //!< 1-based line of the batch, 0 when unknown
   std::string message;
+  std::string procedure = {};  //!< the stored procedure that raised it, "" for the batch
 };
 
 //! Named parameter values bound to `:name` markers (names without the colon).

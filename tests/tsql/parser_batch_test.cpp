@@ -106,6 +106,9 @@ TEST(ParserStatements, BoundariesNeedNoSemicolons) {
       {"drop table if exists t drop view v truncate table x", {NodeKind::Drop, NodeKind::Drop, NodeKind::Truncate}},
       {"create view v as select a from t union all select b from u", {NodeKind::CreateView}},
       {"set nocount on select 1", {NodeKind::SetOption, NodeKind::Select}},
+      {"begin try select 1; throw 50001, 'x', 1 end try begin catch throw end catch select 2",
+       {NodeKind::TryCatch, NodeKind::Select}},
+      {"if @x = 1 throw 50001, 'x', 1; select 1", {NodeKind::If, NodeKind::Select}},
   };
   for (const auto& r : rows) EXPECT_EQ(kinds(r.text), r.expected) << r.text;
 }
@@ -214,6 +217,8 @@ TEST(ParserErrors, ReportLineAndColumn) {
       {"select 1 ! 2", 1, 10, "Incorrect syntax near '!'"},
       {"-- 中文注释\nselect '中文' + from t", 2, 15, "Incorrect syntax near 'from'"},
       {"begin try select 1 end catch", 1, 24, "Incorrect syntax near 'catch'"},
+      {"print 1\nTHROW 50001, 'x', 1", 2, 1, "Incorrect syntax near 'THROW'"},
+      {"raiserror('x', 16, 1) with nowait, later", 1, 36, "Incorrect syntax near 'later'"},
   };
   for (const auto& r : rows) {
     try {

@@ -189,11 +189,16 @@ struct TryCatchStmt : Stmt {
 };
 
 //! RAISERROR(msg, severity, state [, args...]).
+//! RAISERROR (msg, severity, state, args...) [WITH options], and THROW [number,
+//! message, state] (`isThrow`; all three null when it rethrows the caught error).
 struct RaiserrorStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Raiserror;
   explicit RaiserrorStmt(SourcePos p) : Stmt(kKind, p) {}
   ExprPtr message, severity, state;
   std::vector<ExprPtr> args;
+  bool isThrow = false;
+  ExprPtr number;                    //!< THROW's error number
+  std::vector<std::string> options;  //!< RAISERROR's WITH options, lower-case
 };
 
 struct PrintStmt : Stmt {

@@ -74,11 +74,24 @@ constexpr ErrorEntry kTable[] = {
     {Error::DuplicateKey, 14,
      "Violation of %1 constraint '%2'. Cannot insert duplicate key in object '%3'. The duplicate key value is %4."},
     {Error::ObjectExists, 16, "There is already an object named '%1' in the database."},
+    {Error::InvalidMessageNumber, 16,
+     "Error number %1 is invalid. The number must be from 13000 through 2147483647 and it cannot be 50000."},
     {Error::BadDateFormat, 16, "SET DATEFORMAT date order '%1' is invalid."},
+    {Error::SubstitutionDataType, 16, "Cannot specify %1 data type (parameter %2) as a substitution parameter."},
+    {Error::SubstitutionType, 16,
+     "The data type of substitution parameter %1 does not match the expected type of the format specification."},
     {Error::NoSuchProcedure, 16, "Could not find stored procedure '%1'."},
     {Error::CannotDrop, 11, "Cannot drop the %1 '%2', because it does not exist or you do not have permission."},
     {Error::CommitWithoutBegin, 16, "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."},
     {Error::RollbackWithoutBegin, 16, "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."},
+    {Error::UncommittableWrite, 16,
+     "The current transaction cannot be committed and cannot support operations that write to the log file. "
+     "Roll back the transaction."},
+    {Error::UncommittableSavepoint, 16,
+     "The current transaction cannot be committed and cannot be rolled back to a savepoint. Roll back the "
+     "entire transaction."},
+    {Error::UncommittableAtEnd, 16,
+     "Uncommittable transaction is detected at the end of the batch. The transaction is rolled back."},
     {Error::WindowOutsideSelect, 15, "Windowed functions can only appear in the SELECT or ORDER BY clauses."},
     {Error::WindowNeedsOrderBy, 15, "The function '%1' must have an OVER clause with ORDER BY."},
     {Error::RangeOffset, 15,
@@ -110,6 +123,9 @@ constexpr ErrorEntry kTable[] = {
     {Error::TranslateLengths, 16,
      "The second and third arguments of the TRANSLATE built-in function must contain an equal number of "
      "characters."},
+    {Error::RethrowOutsideCatch, 15,
+     "To rethrow an error, a THROW statement must be used inside a CATCH block. Insert the THROW statement "
+     "inside a CATCH block, or add error parameters to the THROW statement."},
     {Error::TopWithOffset, 15, "A TOP can not be used in the same query or sub-query as a OFFSET."},
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
@@ -124,6 +140,17 @@ constexpr ErrorEntry kTable[] = {
     {Error::JsonNotScalar, 16, "Scalar value cannot be found in the specified JSON path."},
     {Error::JsonNotObjectOrArray, 16, "Object or array cannot be found in the specified JSON path."},
     {Error::JsonValueTruncated, 16, "String value in the specified JSON path would be truncated."},
+    {Error::MessageNumberTooLow, 16, "User-defined error messages must have an ID greater than 50000."},
+    {Error::MessageSeverityRange, 16, "User-defined error messages must have a severity level between 1 and 25."},
+    {Error::MessageExists, 16, "You must specify 'REPLACE' to overwrite an existing message."},
+    {Error::NoSuchMessage, 16, "Message number %1 does not exist."},
+    {Error::MessageNotFound, 16,
+     "Error %1, severity %2, state %3 was raised, but no message with that error number was found in "
+     "sys.messages. If error is larger than 50000, make sure the user-defined message is added using "
+     "sp_addmessage."},
+    {Error::ThrowNumberRange, 16,
+     "Error number %1 in the THROW statement is outside the valid range. Specify an error number in the valid "
+     "range of 50000 to 2147483647."},
     {Error::UpdateAssignsVariable, 16, "Assigning a variable in UPDATE is not supported here."},
     {Error::WindowWithGroupingSets, 16,
      "Windowed functions are not supported together with ROLLUP, CUBE or GROUPING SETS; group in a "

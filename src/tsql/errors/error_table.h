@@ -53,11 +53,17 @@ enum class Error : int {
   UndeclaredTableVariable = 1087,  //!< %1
   DuplicateKey = 2627,        //!< a %1 constraint %2 of table %3 met key %4 again
   ObjectExists = 2714,        //!< %1
+  InvalidMessageNumber = 2732,  //!< RAISERROR of number %1, below 13000 or 50000 itself
   BadDateFormat = 2741,       //!< SET DATEFORMAT %1 is not one of the six orders
+  SubstitutionDataType = 2748,  //!< type %1 given as substitution parameter %2
+  SubstitutionType = 2786,      //!< substitution %1 of another type than its format asks
   NoSuchProcedure = 2812,     //!< %1
   CannotDrop = 3701,          //!< a %1 named %2 that is not there
   CommitWithoutBegin = 3902,
   RollbackWithoutBegin = 3903,
+  UncommittableWrite = 3930,    //!< a write (or COMMIT) in a doomed transaction
+  UncommittableSavepoint = 3931,  //!< ROLLBACK to a savepoint of a doomed transaction
+  UncommittableAtEnd = 3998,    //!< a doomed transaction still open when the batch ends
   WindowOutsideSelect = 4108,  //!< a window function outside the select list and ORDER BY
   WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
   RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
@@ -81,6 +87,7 @@ enum class Error : int {
   InvalidTimezone = 9812,       //!< in function %1
   UnsupportedCulture = 9818,    //!< FORMAT's culture %1
   TranslateLengths = 9828,      //!< TRANSLATE's two lists of different lengths
+  RethrowOutsideCatch = 10704,  //!< THROW without arguments outside CATCH
   TopWithOffset = 10741,
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,
@@ -93,6 +100,12 @@ enum class Error : int {
   JsonNotScalar = 13623,       //!< JSON_VALUE's strict path at an object or array
   JsonNotObjectOrArray = 13624,  //!< JSON_QUERY's strict path at a scalar
   JsonValueTruncated = 13625,  //!< JSON_VALUE's strict path at a text past 4000 characters
+  MessageNumberTooLow = 15040,  //!< sp_addmessage of a number up to 50000
+  MessageSeverityRange = 15041,  //!< sp_addmessage of a severity outside 1 to 25
+  MessageExists = 15043,       //!< sp_addmessage of a number already there, without REPLACE
+  NoSuchMessage = 15179,       //!< sp_dropmessage of number %1
+  MessageNotFound = 18054,     //!< RAISERROR of number %1 (severity %2, state %3) with no message
+  ThrowNumberRange = 35100,    //!< THROW of number %1, below 50000
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run
   WindowWithGroupingSets = 40001,  //!< a window function in a query with ROLLUP, CUBE or GROUPING SETS
   UserMessage = 50000,          //!< a message the batch itself raised, %1

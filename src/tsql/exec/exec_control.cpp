@@ -1,4 +1,4 @@
-// Transactions, TRY/CATCH and RAISERROR. @@trancount counts nested BEGIN TRAN; only
+// Transactions and TRY/CATCH. @@trancount counts nested BEGIN TRAN; only
 // the outermost one starts a SQLite transaction (IMMEDIATE, so the write lock is
 // taken up front) and only the last COMMIT commits. ROLLBACK undoes everything and
 // resets the count to 0 — but not variables, and not table variables: their rows
@@ -22,6 +22,7 @@ Interpreter::Flow Interpreter::execTryCatch(const ast::TryCatchStmt& s) {
     return execCatch(s, e.error());
   } catch (const SqlException& e) {
     --tryDepth_;
+    noteCaught(e);
     return execCatch(s, e.error());
   }
 }
@@ -113,43 +114,6 @@ void Interpreter::restoreTableVariable(const Variable& var, const std::vector<st
     runToEnd(*stmt);
     stmt->reset();
   }
-}
-
-// RAISERROR(msg, severity, state, args...): %s/%d/%i/%u in the message take the
-// arguments in order; severity 10 or less is only a message, 11 or more an error.
-void Interpreter::execRaiserror(const ast::RaiserrorStmt& s) {
-  rowCount_ = 0;  // as PRINT, BEGIN TRAN and COMMIT leave it
-  SqlValue msgValue = evaluate(*s.message, line(s));
-  int severity = static_cast<int>(evaluate(*s.severity, line(s)).toInteger());
-  int state = static_cast<int>(evaluate(*s.state, line(s)).toInteger());
-  int number = errors::number(errors::Error::UserMessage);
-  std::string format = msgValue.toText();
-  if (msgValue.type == SqlValue::Type::Integer) {
-    number = static_cast<int>(msgValue.i);
-    format = "Error " + std::to_string(number) + ".";
-  }
-  std::string message;
-  std::size_t arg = 0;
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    if (format[i] != '%' || i + 1 >= format.size()) {
-      message += format[i];
-      continue;
-    }
-    char c = format[++i];
-    if (c == '%') {
-      message += '%';
-    } else if ((c == 's' || c == 'd' || c == 'i' || c == 'u') && arg < s.args.size()) {
-      message += evaluate(*s.args[arg++], line(s)).toText();
-    } else {
-      message += '%';
-      message += c;
-    }
-  }
-  if (severity <= 10) {
-    result_->messages.push_back(message);
-    return;
-  }
-  throw SqlException(SqlError{number, severity, state, line(s), message});
 }
 
 }  // namespace tsql::exec

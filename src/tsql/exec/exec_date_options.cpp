@@ -1,6 +1,6 @@
-// SET DATEFORMAT, SET DATEFIRST and SET LANGUAGE: the session's date settings, kept
-// from batch to batch like the server's connection options, and handed to a database
-// whose own functions read dates from text.
+// SET XACT_ABORT (see exec_errors.cpp); SET DATEFORMAT, SET DATEFIRST and SET LANGUAGE:
+// the session's date settings, kept from batch to batch like the server's connection
+// options, and handed to a database whose own functions read dates from text.
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 
@@ -17,6 +17,10 @@ void Interpreter::setDateOption(const ast::SetOptionStmt& s) {
     if (first < 1 || first > 7)  // refused under the engine's general number, like SQLite's refusals
       throw SqlException(errors::Error::UserMessage, line(s), {"SET DATEFIRST " + s.value + " is out of range."});
     dateSettings_.dateFirst = first;
+  } else if (s.option == "xact_abort") {
+    xactAbort_ = value == "on";
+    rowCount_ = 0;
+    return;
   } else if (s.option == "language" && (value == "us_english" || value == "english")) {
     dateSettings_ = runtime::DateSettings{};  // us_english: mdy, weeks from Sunday
   }

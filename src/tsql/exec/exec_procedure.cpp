@@ -57,6 +57,7 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
 }
 
 void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
+  if (execSystemProcedure(s)) return;
   const Procedure* proc = loadProcedure(s.procedure);
   if (!proc) throw SqlException(errors::Error::NoSuchProcedure, line(s), {s.procedure});
   std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
@@ -67,6 +68,7 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   std::vector<const ast::ExecArg*> args = matchArguments(s, p);
   Frame callee;
   callee.depth = static_cast<int>(frames_.size());
+  callee.procedure = "dbo." + p.name;  // ERROR_PROCEDURE() names it with its schema
   bindParameters(s, p, args, callee);
   frames_.push_back(&callee);
   // Emptying the table variables may learn that a write sent without waiting failed

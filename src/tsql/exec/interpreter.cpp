@@ -33,9 +33,8 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
     plan = plans_.plan(text);
   } catch (const SyntaxError& e) {
     BatchResult result;
-    result.errors.push_back({errors::number(errors::Error::SyntaxError),
-                             errors::entry(errors::Error::SyntaxError).severity, 1,
-                             static_cast<int>(e.pos().line), e.what()});
+    result.errors.push_back(
+        {e.number(), errors::severityOf(e.number()), 1, static_cast<int>(e.pos().line), e.what()});
     return result;
   }
   StatementFault* armed = armedStatementFault();
@@ -77,6 +76,8 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
   result_ = &result;
   tranCount_ = unitOpen_ ? 1 : 0;  // the host's transaction is the batch's outer level
   tryDepth_ = 0;
+  doomed_ = false;
+  quietRollback_ = false;
   caught_.clear();
   bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
@@ -85,7 +86,7 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
       execList(plan.batch.statements);
     } catch (const SqlException& e) {  // a BatchAbort, or a bug that leaves tryDepth_ set
       report(e.error());
-      batchAborted = errors::abortsBatch(e.error().number);
+      batchAborted = errors::abortsBatch(e.error().number) || quietRollback_;
     }
     if (unitOpen_)
       endUnitBatch(batchAborted);
@@ -107,7 +108,11 @@ void Interpreter::endOpenTransaction(bool batchAborted) {
     report(e.error());
   }
   tranCount_ = 0;
-  if (!batchAborted)
+  if (batchAborted) return;
+  if (std::exchange(doomed_, false))
+    report({errors::number(errors::Error::UncommittableAtEnd), 16, 1, 0,
+            errors::message(errors::Error::UncommittableAtEnd)});
+  else
     report({errors::number(errors::Error::TranCountMismatch), 16, 1, 0,
             "The batch ended with an open transaction; it was rolled back."});
 }
@@ -137,7 +142,7 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
       throw;
     } catch (const SqlException& e) {
       if (tryDepth_ > 0) throw;
-      if (errors::abortsBatch(e.error().number)) throw BatchAbort(e.error());
+      if (errors::abortsBatch(e.error().number) || endsBatch(e)) throw BatchAbort(e.error());
       report(e.error());
       continue;
     }
@@ -188,16 +193,22 @@ Interpreter::Flow Interpreter::execLocated(const ast::Stmt& s) {
   try {
     if (fault_ != nullptr) [[unlikely]]
       countFaultableStatement(s);
+    refuseWriteWhenDoomed(s);
     return dispatch(s);
-  } catch (const SqlException& e) {
+  } catch (SqlException& e) {
+    e.attribute(frames_.back()->procedure);
     if (e.error().line != 0) throw;
     SqlError located = e.error();  // raised below the statement level: give it the line
     located.line = line(s);
     throw SqlException(located);
   } catch (const translate::TranslateError& e) {
-    throw SqlException(e.number(), errors::severityOf(e.number()), line(s), e.what());
+    SqlException located(e.number(), errors::severityOf(e.number()), line(s), e.what());
+    located.attribute(frames_.back()->procedure);
+    throw located;
   } catch (const runtime::RuntimeError& e) {
-    throw SqlException(e.number(), 16, line(s), e.what());
+    SqlException located(e.number(), 16, line(s), e.what());
+    located.attribute(frames_.back()->procedure);
+    throw located;
   }
 }
 
@@ -293,7 +304,7 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
-    SqlValue v = slotValue(slot, row);
+    SqlValue v = slot.call ? formatMessage(*slot.call, 0) : slotValue(slot, row);
     if (slot.intoColumn && v.type != SqlValue::Type::Null)
       v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
     if (slot.convertTo.isKnown())
@@ -362,16 +373,8 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot,
       if (slot.name == "@@error") return SqlValue::integer(lastError_);
       if (slot.name == "@@identity") return SqlValue::integer(backend_->lastInsertId());
       return {};
-    case Kind::ErrorInfo: {
-      if (caught_.empty()) return {};
-      const SqlError& e = caught_.back();
-      if (slot.name == "error_message") return SqlValue::text(e.message);
-      if (slot.name == "error_number") return SqlValue::integer(e.number);
-      if (slot.name == "error_severity") return SqlValue::integer(e.severity);
-      if (slot.name == "error_state") return SqlValue::integer(e.state);
-      if (slot.name == "error_line") return SqlValue::integer(e.line);
-      return {};
-    }
+    case Kind::ErrorInfo:
+      return errorInfo(slot.name);
     case Kind::RowValue:
       return (*row)[static_cast<std::size_t>(slot.rowIndex)];
   }

@@ -1,13 +1,14 @@
 // Interpreter: runs parsed batches. Control flow, variables, transactions, TRY/CATCH,
 // RAISERROR, RETURN and EXEC run here; each relational statement is translated and
-// run on the connection's Backend (SQLite or the server). Error semantics are SQL Server's with
-// XACT_ABORT off: inside TRY an error goes to CATCH; outside, it is reported and the
-// batch goes on with the next statement. The engine's public face is tsql::Engine.
+// run on the connection's Backend (SQLite or the server). Error semantics are SQL Server's:
+// inside TRY an error goes to CATCH; outside, it is reported and the batch goes on with
+// the next statement (with XACT_ABORT ON it ends the batch). The engine's public face
+// is tsql::Engine.
 //
 // Files: interpreter.cpp (batch, frames, statement dispatch, binding),
-// exec_control.cpp (IF/WHILE/TRY/transactions/RAISERROR/PRINT), exec_data.cpp
-// (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp (DDL and the procedure
-// store), exec_procedure.cpp (EXEC).
+// exec_control.cpp (TRY/transactions), exec_errors.cpp (RAISERROR/THROW, messages,
+// XACT_ABORT), exec_data.cpp (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp
+// (DDL and the procedure store), exec_procedure.cpp (EXEC).
 #pragma once
 
 #include <functional>
@@ -27,6 +28,7 @@
 #include "tsql/exec/sql_value.h"
 #include "tsql/exec/translation_memo.h"
 #include "tsql/runtime/date_settings.h"
+#include "tsql/runtime/message_format.h"
 #include "tsql/statement_fault.h"
 #include "tsql/translate/translation.h"
 
@@ -68,6 +70,11 @@ class Interpreter final : public translate::TranslateEnv {
   struct Frame {
     std::unordered_map<std::string, Variable> vars;
     int depth = 0;
+    std::string procedure;  //!< the procedure running in the frame, "" for the batch
+  };
+  struct UserMessage {
+    int severity;
+    std::string text;
   };
   struct Procedure {
     std::string text;
@@ -176,9 +183,26 @@ class Interpreter final : public translate::TranslateEnv {
   void execBeginTran(const ast::Stmt& s);
   void execCommit(const ast::Stmt& s);
   void execRollback(const ast::Stmt& s);
-  void execRaiserror(const ast::RaiserrorStmt& s);
   //! Runs `sql` (a ROLLBACK, whole or to a savepoint); table variables keep their rows.
   void rollbackKeepingTableVariables(int line, const std::string& sql = "ROLLBACK");
+
+  // exec_errors.cpp
+  void execRaiserror(const ast::RaiserrorStmt& s);
+  void execThrow(const ast::RaiserrorStmt& s);
+  //! The substitution arguments exprs[from...], the first being parameter `firstPosition`.
+  std::vector<runtime::MessageArg> messageArgs(const std::vector<ast::ExprPtr>& exprs,
+                                               std::size_t from, int firstPosition, int line);
+  std::optional<UserMessage> userMessage(std::int64_t number);
+  SqlValue formatMessage(const ast::FunctionCallExpr& call, int line);
+  SqlValue errorInfo(const std::string& name) const;
+  //! Runs sp_addmessage / sp_dropmessage; false for any other procedure.
+  bool execSystemProcedure(const ast::ExecStmt& s);
+  void addMessage(const std::vector<SqlValue>& args, int line);
+  void dropMessage(std::int64_t number, int line);
+  void noteCaught(const SqlException& e);
+  //! True when `e`, outside TRY, ends the batch; notes whether that rolls back quietly.
+  bool endsBatch(const SqlException& e);
+  void refuseWriteWhenDoomed(const ast::Stmt& s);
 
   // exec_date_options.cpp
   //! SET DATEFORMAT / DATEFIRST / LANGUAGE: the session's date settings; others: nothing.
@@ -234,6 +258,9 @@ class Interpreter final : public translate::TranslateEnv {
   std::string tranName_;                //!< the outermost BEGIN TRAN's name
   std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;
+  bool xactAbort_ = false;  //!< SET XACT_ABORT, kept between batches
+  bool doomed_ = false;     //!< the open transaction can only be rolled back
+  bool quietRollback_ = false;  //!< the batch ended on an error that rolled its transaction back
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;

@@ -19,6 +19,10 @@ class SqlException : public std::runtime_error {
   SqlException(errors::Error e, int line, std::initializer_list<std::string_view> args = {})
       : SqlException(errors::number(e), errors::entry(e).severity, line, errors::message(e, args)) {}
   const SqlError& error() const { return error_; }
+  //! Names the procedure the error was raised in, unless an inner one already is.
+  void attribute(const std::string& procedure) {
+    if (error_.procedure.empty()) error_.procedure = procedure;
+  }
 
  private:
   SqlError error_;
@@ -29,6 +33,18 @@ class SqlException : public std::runtime_error {
 //! statement. Raised when a transaction cannot begin, so that the statements meant
 //! to run inside it never run one by one on their own.
 class BatchAbort : public SqlException {
+ public:
+  using SqlException::SqlException;
+};
+
+//! An error of RAISERROR, which SET XACT_ABORT ON does not make end the batch.
+class RaisedError : public SqlException {
+ public:
+  using SqlException::SqlException;
+};
+
+//! An error of THROW: outside TRY it ends the batch.
+class ThrownError : public SqlException {
  public:
   using SqlException::SqlException;
 };

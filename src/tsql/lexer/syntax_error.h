@@ -17,10 +17,18 @@ class SyntaxError : public std::runtime_error {
                            std::to_string(pos.column) + ")"),
         pos_(pos) {}
 
+  //! An error the server raises while compiling, with its own `number`; what() is
+  //! `message` as it stands.
+  SyntaxError(int number, const std::string& message, SourcePos pos)
+      : std::runtime_error(message), pos_(pos), number_(number) {}
+
   SourcePos pos() const { return pos_; }
+  //! SQL Server's number: 102 unless the constructor was given another.
+  int number() const { return number_; }
 
  private:
   SourcePos pos_;
+  int number_ = 102;
 };
 
 }  // namespace tsql

@@ -3,6 +3,8 @@
 // look-ahead: BEGIN TRAN, BEGIN TRY and a plain BEGIN ... END block.
 #include "tsql/parser/parser.h"
 
+#include "tsql/errors/error_table.h"
+
 namespace tsql {
 
 // begin := BEGIN (TRAN|TRANSACTION) [name] | BEGIN TRY ... | BEGIN statements END
@@ -46,7 +48,9 @@ ast::StmtPtr Parser::parseTryCatch(SourcePos pos) {
   expect(Keyword::Try);
   expect(Keyword::Begin);
   expect(Keyword::Catch);
+  ++catchDepth_;
   stmt->catchBody = parseStatementsUntilEnd();
+  --catchDepth_;
   expect(Keyword::End);
   expect(Keyword::Catch);
   return stmt;
@@ -120,8 +124,35 @@ ast::StmtPtr Parser::parseRaiserror() {
   while (accept(TokenKind::Comma)) stmt->args.push_back(parseExpr());
   expect(TokenKind::RParen, "')'");
   if (accept(Keyword::With)) {
-    do parseName("an option"); while (accept(TokenKind::Comma));
+    do {
+      const Token& option = peek();
+      std::string name = toLower(parseName("an option"));
+      if (name != "log" && name != "nowait" && name != "seterror") fail(option);
+      stmt->options.push_back(std::move(name));
+    } while (accept(TokenKind::Comma));
   }
+  return stmt;
+}
+
+// throw := THROW [ expr ',' expr ',' expr ]. The statement before it must end with
+// ';' (else THROW would read as part of it); without arguments it rethrows the
+// caught error, so it belongs inside a CATCH block.
+ast::StmtPtr Parser::parseThrow(bool afterUnterminated) {
+  const Token& t = advance();
+  if (afterUnterminated) fail(t);
+  auto stmt = std::make_unique<ast::RaiserrorStmt>(t.pos);
+  stmt->isThrow = true;
+  if (atStatementEnd()) {
+    if (catchDepth_ == 0)
+      throw SyntaxError(errors::number(errors::Error::RethrowOutsideCatch),
+                        errors::message(errors::Error::RethrowOutsideCatch), t.pos);
+    return stmt;
+  }
+  stmt->number = parseExpr();
+  expect(TokenKind::Comma, "','");
+  stmt->message = parseExpr();
+  expect(TokenKind::Comma, "','");
+  stmt->state = parseExpr();
   return stmt;
 }
 

@@ -4,6 +4,8 @@
 
 #include "tsql/lexer/lexer.h"
 
+#include <utility>
+
 namespace tsql {
 
 std::string toLower(std::string_view s) {
@@ -163,8 +165,12 @@ bool Parser::atStatementEnd() const {
 ast::Batch Parser::parseBatch() {
   ast::Batch batch;
   while (!at(TokenKind::End)) {
-    if (accept(TokenKind::Semicolon) || accept(Keyword::Go)) continue;
+    if (accept(TokenKind::Semicolon) || accept(Keyword::Go)) {
+      unterminated_ = false;
+      continue;
+    }
     batch.statements.push_back(parseStatement());
+    unterminated_ = true;
   }
   batch.literals = std::move(literals_);
   return batch;
@@ -173,10 +179,15 @@ ast::Batch Parser::parseBatch() {
 // statements := { statement [';'] } up to END (not consumed)
 ast::StmtList Parser::parseStatementsUntilEnd() {
   ast::StmtList list;
+  unterminated_ = false;  // the list opens after BEGIN [TRY | CATCH], which needs no ';'
   for (;;) {
-    if (accept(TokenKind::Semicolon)) continue;
+    if (accept(TokenKind::Semicolon)) {
+      unterminated_ = false;
+      continue;
+    }
     if (at(Keyword::End) || at(TokenKind::End)) break;
     list.push_back(parseStatement());
+    unterminated_ = true;
   }
   return list;
 }
@@ -189,6 +200,7 @@ ast::StmtPtr Parser::withQueryOption(ast::StmtPtr stmt) {
 ast::StmtPtr Parser::parseStatement() {
   DepthGuard guard(*this);
   const Token& t = peek();
+  bool afterUnterminated = std::exchange(unterminated_, false);
   switch (t.keyword) {
     case Keyword::Select: {
       auto s = std::make_unique<ast::SelectStmt>(t.pos);
@@ -219,7 +231,10 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Alter: return parseCreate();
     case Keyword::Drop: return parseDrop();
     case Keyword::Truncate: return parseTruncate();
-    default: fail(t);
+    default:
+      if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw")
+        return parseThrow(afterUnterminated);
+      fail(t);
   }
 }
 

@@ -64,6 +64,7 @@ class Parser {
   ast::StmtPtr parseReturn();
   ast::StmtPtr parseTransactionEnd();
   ast::StmtPtr parseRaiserror();
+  ast::StmtPtr parseThrow(bool afterUnterminated);
   ast::StmtPtr parsePrint();
   ast::StmtPtr parseExec();
   std::string parseTransactionName();
@@ -159,6 +160,8 @@ class Parser {
   std::vector<Token> tokens_;
   std::size_t pos_ = 0;
   int depth_ = 0;
+  int catchDepth_ = 0;         //!< CATCH blocks around the statement being parsed
+  bool unterminated_ = false;  //!< the statement before this one ended without ';'
   std::vector<ast::LiteralRef> literals_;  //!< literal tokens parsed as LiteralExpr
 };
 

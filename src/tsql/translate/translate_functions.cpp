@@ -109,10 +109,12 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||
-      n == "error_state" || n == "error_line" || n == "error_procedure") {
+      n == "error_state" || n == "error_line" || n == "error_procedure" || n == "xact_state" ||
+      n == "formatmessage") {
     Slot s;
     s.kind = Slot::Kind::ErrorInfo;
     s.name = n;
+    if (n == "formatmessage") s.call = &f;
     return emitSlot(std::move(s));
   }
   std::string name = n;

@@ -29,6 +29,7 @@ struct Slot {
   Kind kind = Kind::Literal;
   std::string name;
   const ast::LiteralExpr* literal = nullptr;
+  const ast::FunctionCallExpr* call = nullptr;  //!< FORMATMESSAGE(...): the interpreter's
   int rowIndex = -1;
   ast::DataType convertTo;  //!< converted to this type before binding (Unknown = as is)
   ast::DataType convertFrom;  //!< the value's own type, where the conversion depends on it

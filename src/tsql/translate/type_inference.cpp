@@ -131,10 +131,11 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   if (n == "todatetimeoffset" || n == "switchoffset") return ast::typeFromName("datetimeoffset");
   if (n == "count" || n == "datediff" || n == "datepart" || n == "year" || n == "month" ||
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
-      n == "error_severity" || n == "error_state" || n == "error_line")
+      n == "error_severity" || n == "error_state" || n == "error_line" || n == "xact_state")
     return ofKind(TypeKind::Int);
   if (n == "newid" || n == "trim" || n == "ltrim" || n == "rtrim" || n == "replace" || n == "substring" ||
-      n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message")
+      n == "left" || n == "right" || n == "upper" || n == "lower" || n == "error_message" ||
+      n == "error_procedure" || n == "formatmessage")
     return ofKind(TypeKind::Varchar);
   if (n == "concat" || n == "concat_ws" || n == "replicate" || n == "reverse" || n == "stuff")
     return ofKind(TypeKind::Varchar);

@@ -73,6 +73,14 @@ struct Dialect {
   //! cast to the types the runtime's functions declare. False where the runtime's
   //! functions read any value and STRING_AGG's keys are handed over as arguments.
   bool typedFunctions;
+  //! The collation a text comparand takes where it meets a column, written with its
+  //! trailing blanks taken off (padded to the length of a char(n) column), so that the
+  //! column's index serves; nullptr where the comparand keeps the case-blind collation.
+  const char* columnComparandCollation;
+  //! True when the columns' collation counts trailing blanks: varchar text is stored
+  //! without them (as SQL Server does with ANSI_PADDING off), so a stored key never ends
+  //! in a blank and the column's own order agrees with the engine's comparison.
+  bool trimsStoredText;
 };
 
 //! The embedded SQLite file.

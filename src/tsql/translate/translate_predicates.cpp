@@ -51,8 +51,11 @@ void SqlTranslator::emitBetween(const ast::BetweenExpr& b) {
   out_ += '(';
   emit(*b.operand);
   out_ += b.negated ? " NOT BETWEEN " : " BETWEEN ";
+  const bool meetsColumn = b.operand->kind == ast::NodeKind::ColumnRef;
+  comparandMeetsColumn_ = meetsColumn;
   emitComparand(*b.low, typeOf(*b.low), t);
   out_ += " AND ";
+  comparandMeetsColumn_ = meetsColumn;
   emitComparand(*b.high, typeOf(*b.high), t);
   out_ += ')';
 }

@@ -108,6 +108,32 @@ TEST_F(Conformance, TextComparesCaseBlindAndTrailingSpaceBlind) {
   EXPECT_EQ(query("select case when 'abc' = 'ABC  ' then 1 else 0 end"), "1");
 }
 
+// The embedded file stores varchar text without trailing blanks (SQL Server's
+// ANSI_PADDING off), whichever way it arrives, so its columns' own collation orders
+// keys as the engine compares them; char(n) keeps its padding and still equals the
+// same text in a varchar column or a char column of another length. Case folds as
+// the columns' collation does there: ASCII only where text meets a column.
+TEST_F(Conformance, EmbeddedFileStoresVarcharWithoutTrailingBlanks) {
+  ok("create table v(id int identity primary key, a varchar(10), m varchar(max), c char(4), "
+     "d char(6))\n"
+     "declare @s varchar(10) = 'ab  '\n"
+     "insert into v(a, m, c, d) values('ab   ', 'ab ', 'ab', 'ab')\n"
+     "insert into v(a, m, c, d) values(@s, @s + ' ', 'x', 'ab')\n"
+     "insert into v(a, m, c, d) select upper(a) + '  ', rtrim(m) + ' ', c, d from v where id = 1\n"
+     "update v set a = :p where id = 2",
+     {{"p", core::Value("cd  ")}});
+  EXPECT_EQ(query("select id, datalength(a), datalength(m), '|' + a + m + '|', '|' + c + '|' "
+                  "from v order by id"),
+            "1|2|2||abab|||ab  |;2|2|2||cdab|||x   |;3|2|2||ABab|||ab  |");
+  EXPECT_EQ(query("select count(*) from v where a = 'AB ' and m = 'ab' and c = 'ab     '"), "2");
+  EXPECT_EQ(query("select count(*) from v where a like 'ab_'"), "0");  // no blank left to match
+  EXPECT_EQ(query("select count(*) from v x join v y on x.c = y.a and y.d = x.c"), "4");
+  EXPECT_EQ(query("select count(*) from (select a from v group by a) g"), "2");
+  ok("insert into v(a) values(N'Émile')");
+  EXPECT_EQ(query("select count(*) from v where a = N'émile'"), "0");
+  EXPECT_EQ(query("select count(*) from v where a = N'Émile' and N'É' = N'é'"), "1");
+}
+
 // 5. Money ------------------------------------------------------------------------
 
 TEST_F(Conformance, ThousandTenthsInAMoneyColumnSumToExactlyOneHundred) {

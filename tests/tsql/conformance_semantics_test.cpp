@@ -134,6 +134,49 @@ TEST_F(Conformance, EmbeddedFileStoresVarcharWithoutTrailingBlanks) {
   EXPECT_EQ(query("select count(*) from v where a = N'Émile' and N'É' = N'é'"), "1");
 }
 
+namespace {
+
+// Steps of full table scans taken by the statements that read column `code`, counted as
+// each statement ends.
+int traceScans(unsigned, void* total, void* stmt, void*) {
+  const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(stmt));
+  if (sql != nullptr && std::string_view(sql).find("code") != std::string_view::npos)
+    *static_cast<int*>(total) +=
+        sqlite3_stmt_status(static_cast<sqlite3_stmt*>(stmt), SQLITE_STMTSTATUS_FULLSCAN_STEP, 1);
+  return 0;
+}
+
+}  // namespace
+
+// Text met with an indexed key column, however it is written, compares under the
+// column's own collation, so the lookup seeks in the index instead of reading the table.
+TEST_F(Conformance, TextKeyLookupsUseTheColumnsIndex) {
+  ok("create table k(id int identity primary key, code varchar(20), name varchar(20))\n"
+     "create index ix_k_code on k(code)\n"
+     "declare @i int = 0\n"
+     "while @i < 200 begin insert into k(code, name) values('Ab' + cast(@i as varchar), 'n') "
+     "set @i = @i + 1 end");
+  int scans = 0;
+  sqlite3_trace_v2(db_, SQLITE_TRACE_PROFILE, traceScans, &scans);
+  const struct {
+    const char* sql;
+    const char* count;
+  } lookups[] = {
+      {"select count(*) from k where code = 'AB7  '", "1"},
+      {"select count(*) from k where 'ab7' = code", "1"},
+      {"declare @c varchar(20) = 'aB17 '\nselect count(*) from k where code = @c", "1"},
+      {"select count(*) from k where code = :p", "1"},
+      {"select count(*) from k where code between 'ab10' and 'AB11 '", "12"},
+      {"select count(*) from k where code > 'ab98' and code <= upper('ab99')", "1"},
+  };
+  for (const auto& l : lookups) {
+    scans = 0;
+    EXPECT_EQ(query(l.sql, {{"p", core::Value("AB150")}}), l.count) << l.sql;
+    EXPECT_EQ(scans, 0) << l.sql;
+  }
+  sqlite3_trace_v2(db_, 0, nullptr, nullptr);
+}
+
 // 5. Money ------------------------------------------------------------------------
 
 TEST_F(Conformance, ThousandTenthsInAMoneyColumnSumToExactlyOneHundred) {

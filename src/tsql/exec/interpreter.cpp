@@ -328,8 +328,8 @@ bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot
        !to.guid &&
        (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
   if (!asIs) return false;
-  stmt.bindTextInPlace(index, slot.trimBlanks ? runtime::TextCollation::trimRight(*text)
-                                              : std::string_view(*text));
+  stmt.bindTextInPlace(
+      index, slot.trimBlanks ? runtime::TextCollation::trimRight(*text) : std::string_view(*text));
   return true;
 }
 

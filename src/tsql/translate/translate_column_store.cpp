@@ -35,7 +35,8 @@ void SqlTranslator::emitColumnStore(const ast::Expr& e, const ast::DataType& tar
     out_ += "tsql_fit(";
     emit(e);
     out_ += ", " + length + ')';
-    if (target.fixed) out_ += target.binary ? ", " + std::to_string(target.length) + ", 0)" : ", " + length + ')';
+    if (target.fixed)
+      out_ += target.binary ? ", " + std::to_string(target.length) + ", 0)" : ", " + length + ')';
   }
   if (trimmed) out_ += ')';
 }

@@ -126,9 +126,11 @@ TEST_F(Conformance, EmbeddedFileStoresVarcharWithoutTrailingBlanks) {
                   "from v order by id"),
             "1|2|2||abab|||ab  |;2|2|2||cdab|||x   |;3|2|2||ABab|||ab  |");
   EXPECT_EQ(query("select count(*) from v where a = 'AB ' and m = 'ab' and c = 'ab     '"), "2");
+  EXPECT_EQ(query("select count(*) from v where a in ('zz', 'AB  ') and c in ('x', 'ab ')"), "2");
   EXPECT_EQ(query("select count(*) from v where a like 'ab_'"), "0");  // no blank left to match
   EXPECT_EQ(query("select count(*) from v x join v y on x.c = y.a and y.d = x.c"), "4");
   EXPECT_EQ(query("select count(*) from (select a from v group by a) g"), "2");
+  EXPECT_EQ(query("select count(*) from (select a from v intersect select 'AB  ') u"), "1");
   ok("insert into v(a) values(N'Émile')");
   EXPECT_EQ(query("select count(*) from v where a = N'émile'"), "0");
   EXPECT_EQ(query("select count(*) from v where a = N'Émile' and N'É' = N'é'"), "1");

@@ -303,6 +303,7 @@ class SqlTranslator {
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
   bool comparandMeetsColumn_ = false;  //!< the comparand being written meets a column
   bool trimSetOutputs_ = false;     //!< text outputs of UNION/INTERSECT/EXCEPT arms lose trailing blanks
+  bool collateSetOutputs_ = false;  //!< text outputs of such arms, columns too, compare case-blind
   std::string out_;
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;

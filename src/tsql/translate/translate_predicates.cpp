@@ -37,9 +37,18 @@ void SqlTranslator::emitIn(const ast::InExpr& in) {
     emitSubquery(*in.subquery);
   } else {
     out_ += '(';
+    // text met with a column whose collation counts blanks is trimmed, as in a comparison
+    const ast::DataType t = typeOf(*in.operand);
+    const bool meetsColumn = in.operand->kind == ast::NodeKind::ColumnRef && t.isText() &&
+                             env_.dialect().columnComparandCollation;
     for (std::size_t i = 0; i < in.list.size(); ++i) {
       if (i) out_ += ", ";
-      emit(*in.list[i]);
+      if (!meetsColumn) {
+        emit(*in.list[i]);
+        continue;
+      }
+      comparandMeetsColumn_ = true;
+      emitComparand(*in.list[i], typeOf(*in.list[i]), t);
     }
     out_ += ')';
   }

@@ -71,13 +71,13 @@ const Dialect& postgresDialect() {
       true,
       true,
       true,
+      nullptr,
+      false,
       "bpchar",
       true,
       "ucs_basic",
       "SELECT set_config('tsql.dateformat', ?1, false), set_config('tsql.datefirst', ?2, false)",
       true,
-      nullptr,
-      false,
   };
   return d;
 }

@@ -49,13 +49,13 @@ const Dialect& sqliteDialect() {
       false,
       false,
       false,
+      "NOCASE",
+      true,
       nullptr,
       false,
       "BINARY",
       nullptr,
       false,
-      "NOCASE",
-      true,
   };
   return d;
 }

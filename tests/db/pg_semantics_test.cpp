@@ -128,7 +128,9 @@ TEST(PgSemantics, ServerKeepsTheTrailingBlanksOfStoredVarchar) {
   std::string uri = pgtest::freshDatabase("stored_blanks");
   ASSERT_FALSE(uri.empty());
   db::PgConnection server(uri);
-  ASSERT_TRUE(server.execBatch("create table item(code varchar(20))\r\ninsert into item values('ab  ')").ok());
+  ASSERT_TRUE(
+      server.execBatch("create table item(code varchar(20))\r\ninsert into item values('ab  ')")
+          .ok());
   EXPECT_EQ(rows(server.execBatch("select datalength(code), '|' + code + '|', case when code "
                                   "like 'ab_' then 1 else 0 end from item")),
             "4||ab  ||1\n");

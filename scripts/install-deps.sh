@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libsqlite3-dev nlohmann-json3-dev libssl-dev
+  # the stock SQLite shell the tests read a database file with, as a shop's tools would
+  sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   # the shared-server backend (libpq) and the server the tests start a cluster of
   libpq-dev postgresql

@@ -60,8 +60,9 @@ class EmbeddedConnection : public Connection {
   static std::string lockedMessage(const std::string& path);
 
   //! The schema generation this build reads and writes, kept in the file's
-  //! `user_version` by `db init`; a file of a later one is refused unopened.
-  static constexpr int kSchemaVersion = 1;
+  //! `user_version` by `db init`; a file of a later one is refused unopened, an earlier
+  //! one is brought up by `db upgrade` (2: text columns NOCASE, varchar stored trimmed).
+  static constexpr int kSchemaVersion = 2;
 
  private:
   EmbeddedConnection(const std::string& path, Options options, bool readOnly);

@@ -158,13 +158,15 @@ BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
   }
 }
 
-std::string beforeRestoreName(const std::string& path) {
+std::string beforeRestoreName(const std::string& path) { return keptCopyName(path, "restore"); }
+
+std::string keptCopyName(const std::string& path, const std::string& occasion) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-  const std::string base = path + ".before-restore-" + stamp;
+  const std::string base = path + ".before-" + occasion + "-" + stamp;
   std::string name = base;
   for (int n = 2; fs::exists(name); ++n) name = base + "-" + std::to_string(n);
   return name;

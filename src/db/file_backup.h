@@ -43,6 +43,8 @@ BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
 //! The name a restore keeps the replaced database under: `path` + ".before-restore-"
 //! + the local time (YYYYMMDD-HHMMSS), with "-2", "-3" ... when that name is taken.
 std::string beforeRestoreName(const std::string& path);
+//! The same with another occasion in place of "restore" (an upgrade's "upgrade").
+std::string keptCopyName(const std::string& path, const std::string& occasion);
 
 //! Refuses, with a BackupError naming it, a backup that is missing or does not match the
 //! checksum kept beside it (truncated, altered, or its checksum file gone).

@@ -113,12 +113,27 @@ TEST(PgSemantics, LikePatternsMatchAsOnTheFile) {
       {"select id from item where code like '[ab]%' order by id", "1\n2\n3\n7\n"},
       {"select id from item where code like '[^a]%' order by id", "4\n5\n6\n"},
       {"select case when 'a[b' like 'a[b' then 1 else 0 end, case when 'b' like '[c-a]' then 1 else 0 end", "1|0\n"},
-      {"select id from item where code like 'ab_' and code like 'ab' and code not like 'ab  x'", "7\n"},
+      {"select id from item where code like 'ab%' and code like 'ab' and code not like 'ab  x'", "7\n"},
       {"select id from item where grade like 'x_' order by id", "1\n2\n3\n7\n"},
       {"select count(*) from item where code not like '%b%'", "2\n"},
       {"select patindex('%[+(]%', code) from item where id in (2, 3) order by id", "2\n2\n"},
   };
   sameOnBoth("like_patterns", setup, cases);
+}
+
+// The server stores varchar text as given, where the embedded file drops its trailing
+// blanks (as SQL Server does with ANSI_PADDING off; tests/tsql conformance): there a
+// stored 'ab  ' is 'ab', and LIKE 'ab_' finds no blank left to match.
+TEST(PgSemantics, ServerKeepsTheTrailingBlanksOfStoredVarchar) {
+  std::string uri = pgtest::freshDatabase("stored_blanks");
+  ASSERT_FALSE(uri.empty());
+  db::PgConnection server(uri);
+  ASSERT_TRUE(
+      server.execBatch("create table item(code varchar(20))\r\ninsert into item values('ab  ')")
+          .ok());
+  EXPECT_EQ(rows(server.execBatch("select datalength(code), '|' + code + '|', case when code "
+                                  "like 'ab_' then 1 else 0 end from item")),
+            "4||ab  ||1\n");
 }
 
 // Trailing blanks do not count when text is compared, grouped by a set operator or

@@ -108,6 +108,77 @@ TEST_F(Conformance, TextComparesCaseBlindAndTrailingSpaceBlind) {
   EXPECT_EQ(query("select case when 'abc' = 'ABC  ' then 1 else 0 end"), "1");
 }
 
+// The embedded file stores varchar text without trailing blanks (SQL Server's
+// ANSI_PADDING off), whichever way it arrives, so its columns' own collation orders
+// keys as the engine compares them; char(n) keeps its padding and still equals the
+// same text in a varchar column or a char column of another length. Case folds as
+// the columns' collation does there: ASCII only where text meets a column.
+TEST_F(Conformance, EmbeddedFileStoresVarcharWithoutTrailingBlanks) {
+  ok("create table v(id int identity primary key, a varchar(10), m varchar(max), c char(4), "
+     "d char(6))\n"
+     "declare @s varchar(10) = 'ab  '\n"
+     "insert into v(a, m, c, d) values('ab   ', 'ab ', 'ab', 'ab')\n"
+     "insert into v(a, m, c, d) values(@s, @s + ' ', 'x', 'ab')\n"
+     "insert into v(a, m, c, d) select upper(a) + '  ', rtrim(m) + ' ', c, d from v where id = 1\n"
+     "update v set a = :p where id = 2",
+     {{"p", core::Value("cd  ")}});
+  EXPECT_EQ(query("select id, datalength(a), datalength(m), '|' + a + m + '|', '|' + c + '|' "
+                  "from v order by id"),
+            "1|2|2||abab|||ab  |;2|2|2||cdab|||x   |;3|2|2||ABab|||ab  |");
+  EXPECT_EQ(query("select count(*) from v where a = 'AB ' and m = 'ab' and c = 'ab     '"), "2");
+  EXPECT_EQ(query("select count(*) from v where a in ('zz', 'AB  ') and c in ('x', 'ab ')"), "2");
+  EXPECT_EQ(query("select count(*) from v where a like 'ab_'"), "0");  // no blank left to match
+  EXPECT_EQ(query("select count(*) from v x join v y on x.c = y.a and y.d = x.c"), "4");
+  EXPECT_EQ(query("select count(*) from (select a from v group by a) g"), "2");
+  EXPECT_EQ(query("select count(*) from (select a from v intersect select 'AB  ') u"), "1");
+  ok("insert into v(a) values(N'Émile')");
+  EXPECT_EQ(query("select count(*) from v where a = N'émile'"), "0");
+  EXPECT_EQ(query("select count(*) from v where a = N'Émile' and N'É' = N'é'"), "1");
+}
+
+namespace {
+
+// Steps of full table scans taken by the statements that read column `code`, counted as
+// each statement ends.
+int traceScans(unsigned, void* total, void* stmt, void*) {
+  const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(stmt));
+  if (sql != nullptr && std::string_view(sql).find("code") != std::string_view::npos)
+    *static_cast<int*>(total) +=
+        sqlite3_stmt_status(static_cast<sqlite3_stmt*>(stmt), SQLITE_STMTSTATUS_FULLSCAN_STEP, 1);
+  return 0;
+}
+
+}  // namespace
+
+// Text met with an indexed key column, however it is written, compares under the
+// column's own collation, so the lookup seeks in the index instead of reading the table.
+TEST_F(Conformance, TextKeyLookupsUseTheColumnsIndex) {
+  ok("create table k(id int identity primary key, code varchar(20), name varchar(20))\n"
+     "create index ix_k_code on k(code)\n"
+     "declare @i int = 0\n"
+     "while @i < 200 begin insert into k(code, name) values('Ab' + cast(@i as varchar), 'n') "
+     "set @i = @i + 1 end");
+  int scans = 0;
+  sqlite3_trace_v2(db_, SQLITE_TRACE_PROFILE, traceScans, &scans);
+  const struct {
+    const char* sql;
+    const char* count;
+  } lookups[] = {
+      {"select count(*) from k where code = 'AB7  '", "1"},
+      {"select count(*) from k where 'ab7' = code", "1"},
+      {"declare @c varchar(20) = 'aB17 '\nselect count(*) from k where code = @c", "1"},
+      {"select count(*) from k where code = :p", "1"},
+      {"select count(*) from k where code between 'ab10' and 'AB11 '", "12"},
+      {"select count(*) from k where code > 'ab98' and code <= upper('ab99')", "1"},
+  };
+  for (const auto& l : lookups) {
+    scans = 0;
+    EXPECT_EQ(query(l.sql, {{"p", core::Value("AB150")}}), l.count) << l.sql;
+    EXPECT_EQ(scans, 0) << l.sql;
+  }
+  sqlite3_trace_v2(db_, 0, nullptr, nullptr);
+}
+
 // 5. Money ------------------------------------------------------------------------
 
 TEST_F(Conformance, ThousandTenthsInAMoneyColumnSumToExactlyOneHundred) {

@@ -10,6 +10,7 @@
 #include "host/forms/bill_config.h"
 #include "host/print/print_folder.h"
 #include "host/services/operator_sign_in.h"
+#include "schema/file_upgrade.h"
 #include "schema/schema_script.h"
 #include "schema/schema_upgrade.h"
 
@@ -57,7 +58,8 @@ void fillEmptyServer(db::PgConnection& server) {
 }
 
 // A database made by an earlier build gets the tables added since (the sign-in's
-// among them) before anyone signs in; refused, it is left as it was and not opened.
+// among them) before anyone signs in; refused, it is left as it was and not opened. A
+// file of an earlier generation is first backed up beside itself and upgraded.
 template <class Open>
 Open upgraded(Open conn) {
   try {
@@ -90,7 +92,13 @@ std::unique_ptr<db::Connection> openDatabase(const std::string& path, bool creat
   if (exists) {
     db::EmbeddedConnection::Options options;
     options.create = false;
-    return upgraded(std::make_unique<db::EmbeddedConnection>(path, options));
+    auto file = std::make_unique<db::EmbeddedConnection>(path, options);
+    try {
+      schema::FileUpgrade::runKeepingCopy(*file);
+    } catch (const std::exception& e) {
+      throw std::runtime_error(std::string("无法升级数据库：") + e.what());
+    }
+    return upgraded(std::move(file));
   }
   const auto folder = std::filesystem::path(path).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ec);

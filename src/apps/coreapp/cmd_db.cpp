@@ -6,7 +6,8 @@
 // login, host/services/first_run.h). An existing file,
 // or a server database that already holds tables, is refused unless --force; a
 // database that cannot be completed, or whose run is interrupted, is removed (emptied
-// on a server) again.
+// on a server) again. coreapp db upgrade brings a database of an earlier build up to
+// this one's.
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +22,9 @@
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "host/services/first_run.h"
+#include "schema/file_upgrade.h"
 #include "schema/schema_script.h"
+#include "schema/schema_upgrade.h"
 #include "schema/shop_history.h"
 
 namespace app {
@@ -189,6 +192,43 @@ int runDbInit(DbInitOptions& options) {
   return 0;
 }
 
+// A file gets the new generation in one transaction, then the tables added since in
+// their scripts' own; a server only the tables (it keeps no generation).
+std::string upgradeDatabase(const std::string& target) {
+  if (db::isServerUri(target)) {
+    auto server = db::openFinishedServer(target);
+    return schema::upgradeDatabase(*server) ? "tables added" : "up to date";
+  }
+  db::EmbeddedConnection::Options options;
+  options.create = false;  // upgrading a missing file is a typo, not a new database
+  db::EmbeddedConnection file(target, options);
+  const schema::FileUpgrade::Outcome outcome = schema::FileUpgrade::run(file);
+  const bool tables = schema::upgradeDatabase(file);
+  if (outcome.hadVersion == db::EmbeddedConnection::kSchemaVersion)
+    return tables ? "tables added" : "up to date";
+  return "upgraded from schema " + std::to_string(outcome.hadVersion) + " to " +
+         std::to_string(db::EmbeddedConnection::kSchemaVersion) + " (" +
+         std::to_string(outcome.addedColumns) + " columns added" +
+         (tables ? ", tables added)" : ")");
+}
+
+void setupUpgrade(CLI::App& db) {
+  auto target = std::make_shared<std::string>();
+  auto* upgrade =
+      db.add_subcommand("upgrade", "Bring a database of an earlier build up to this one's");
+  upgrade->add_option("--db", *target, "Database file, or server database (postgresql://...)")
+      ->required();
+  upgrade->callback([target] {
+    try {
+      const std::string outcome = upgradeDatabase(*target);
+      std::cout << "coreapp db upgrade: " << *target << ": " << outcome << "\n";
+    } catch (const std::exception& e) {
+      std::cerr << "coreapp db upgrade: " << e.what() << "\n";
+      throw CLI::RuntimeError(1);
+    }
+  });
+}
+
 void setupDb(CLI::App& cli) {
   auto* db = cli.add_subcommand("db", "Database files");
   db->require_subcommand(1);
@@ -211,6 +251,7 @@ void setupDb(CLI::App& cli) {
     if (code != 0) throw CLI::RuntimeError(code);
   });
   setupDbSafety(*db);
+  setupUpgrade(*db);
 }
 
 [[maybe_unused]] const bool registered = registerCommand("db", setupDb);

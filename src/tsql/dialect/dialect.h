@@ -57,6 +57,14 @@ struct Dialect {
   //! True when the collation counts trailing blanks: a text comparand that is not a
   //! column (so a column keeps its index) has them taken off.
   bool trimsTextComparands;
+  //! The collation a text comparand takes where it meets a column, written with its
+  //! trailing blanks taken off (padded to the length of a char(n) column), so that the
+  //! column's index serves; nullptr where the comparand keeps the case-blind collation.
+  const char* columnComparandCollation;
+  //! True when the columns' collation counts trailing blanks: varchar text is stored
+  //! without them (as SQL Server does with ANSI_PADDING off), so a stored key never ends
+  //! in a blank and the column's own order agrees with the engine's comparison.
+  bool trimsStoredText;
   //! The text type that compares without trailing blanks (the server's char(n)): a
   //! comparand meeting a char(n) column is cast to it, so the column's index serves.
   const char* blankBlindText;

@@ -71,6 +71,8 @@ const Dialect& postgresDialect() {
       true,
       true,
       true,
+      nullptr,
+      false,
       "bpchar",
       true,
       "ucs_basic",

@@ -1,6 +1,8 @@
 // The embedded file's dialect: tables keep the T-SQL type names as SQLite declared
 // types (the catalog reads them back from SQLite's schema), identity is SQLite's
-// AUTOINCREMENT rowid and the case-blind collation is the runtime's tsql_ci.
+// AUTOINCREMENT rowid. Text columns are declared NOCASE, a collation every SQLite tool
+// knows, so the stock shell can read and check the file; text that is not a column
+// compares under the runtime's tsql_ci (case-blind, trailing blanks ignored).
 #include "tsql/dialect/dialect.h"
 
 #include "tsql/runtime/decimal_value.h"
@@ -32,7 +34,7 @@ const Dialect& sqliteDialect() {
       "INTEGER PRIMARY KEY AUTOINCREMENT",
       "rowid",
       false,
-      "COLLATE tsql_ci",
+      "COLLATE NOCASE",
       false,
       "-1",
       "ifnull",
@@ -47,6 +49,8 @@ const Dialect& sqliteDialect() {
       false,
       false,
       false,
+      "NOCASE",
+      true,
       nullptr,
       false,
       "BINARY",

@@ -8,6 +8,7 @@
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/runtime.h"
+#include "tsql/runtime/text_collation.h"
 #include "tsql/runtime/value_conversion.h"
 #include "tsql/translate/sql_translator.h"
 
@@ -310,6 +311,8 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
     if (slot.convertTo.isKnown())
       v = convertValue(v, slot.convertTo, slot.convertFrom,
                        slot.kind == translate::Slot::Kind::Literal);
+    if (slot.trimBlanks && v.type == SqlValue::Type::Text)
+      v.s.erase(runtime::TextCollation::trimRight(v.s).size());
     stmt.bind(static_cast<int>(i + 1), v);
   }
 }
@@ -336,7 +339,8 @@ bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot
        !to.guid &&
        (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
   if (!asIs) return false;
-  stmt.bindTextInPlace(index, *text);
+  stmt.bindTextInPlace(
+      index, slot.trimBlanks ? runtime::TextCollation::trimRight(*text) : std::string_view(*text));
   return true;
 }
 

@@ -2,6 +2,8 @@
 #include "tsql/runtime/column_fit.h"
 
 #include "tsql/runtime/sql_args.h"
+#include "tsql/runtime/text_collation.h"
+#include "tsql/runtime/value_conversion.h"
 
 namespace tsql::runtime {
 
@@ -26,6 +28,14 @@ void fit(SqlArgs& a) {
   a.set(fitColumn(text, static_cast<int>(a.integer(1))));
 }
 
+// Text compared with a char(n) column, which keeps its padding: blanks past the text
+// become the column's n characters; a longer text stays as it is (it equals no value).
+void padToColumn(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  std::string_view text = TextCollation::trimRight(a.text(0));
+  a.set(ValueConversion::padChars(std::string(text), static_cast<int>(a.integer(1))));
+}
+
 }  // namespace
 
 std::string fitColumn(std::string_view text, int length) {
@@ -36,6 +46,9 @@ std::string fitColumn(std::string_view text, int length) {
   return std::string(text.substr(0, end));
 }
 
-int installColumnFit(sqlite3* db) { return defineFunction<fit>(db, "tsql_fit", 2); }
+int installColumnFit(sqlite3* db) {
+  return firstFailure(
+      {defineFunction<fit>(db, "tsql_fit", 2), defineFunction<padToColumn>(db, "tsql_pad", 2)});
+}
 
 }  // namespace tsql::runtime

@@ -14,7 +14,8 @@ namespace tsql::runtime {
 //! dropped); raises RuntimeError 8152 when other characters lie past it.
 std::string fitColumn(std::string_view text, int length);
 
-//! Registers tsql_fit(x, n): x fitted to an n-character column.
+//! Registers tsql_fit(x, n): x fitted to an n-character column, and tsql_pad(x, n): x
+//! compared with an n-character column, padded as the column's text is.
 int installColumnFit(sqlite3* db);
 
 }  // namespace tsql::runtime

@@ -42,6 +42,7 @@
 //   tsql_error(msg)              -- raises msg (for translated checks)
 //   tsql_recursion(level, limit) -- a recursive CTE's row level: 530 past the limit
 //   tsql_fit(x, n)               -- x into an n-character column: 8152 when longer
+//   tsql_pad(x, n)               -- x met with a char(n) column: padded to n, never cut
 //   tsql_dec_key(x)              -- a long decimal's sort key (text in numeric order)
 //   tsql_to_binary(x, width, style, n) tsql_binary_text(x, style) tsql_binary_int(x, width)
 //   tsql_datetimeoffset(x, scale) tsql_dto_local(x) tsql_dto_utc(x) todatetimeoffset(d, off)

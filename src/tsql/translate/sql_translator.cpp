@@ -3,6 +3,8 @@
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
+#include <utility>
+
 #include "tsql/ast/decimal_type.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/decimal_value.h"
@@ -342,10 +344,13 @@ void SqlTranslator::emitRuntimeCall(const char* fn, const ast::BinaryExpr& b, bo
 // number becomes that number, and text that is not a column gets the collation.
 void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
                                   const ast::DataType& other) {
+  const bool meetsColumn = std::exchange(comparandMeetsColumn_, false);
   if (emitDatetime2Comparand(e, self, other)) return;
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_) return emitCaseBlindComparand(e, other);
+  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_)
+    return emitCaseBlindComparand(e, other, meetsColumn);
+  if (meetsColumn && !explicitCollation_ && emitPaddedColumn(e, self, other)) return;
   emit(e);
 }
 
@@ -366,8 +371,10 @@ void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
   bool saved = explicitCollation_;
   explicitCollation_ = isCollated(*b.lhs) || isCollated(*b.rhs);
   out_ += '(';
+  comparandMeetsColumn_ = b.rhs->kind == ast::NodeKind::ColumnRef;
   emitComparand(*b.lhs, lt, rt);
   out_ += comparisonText(b.op);
+  comparandMeetsColumn_ = b.lhs->kind == ast::NodeKind::ColumnRef;
   emitComparand(*b.rhs, rt, lt);
   out_ += ')';
   explicitCollation_ = saved;

@@ -183,7 +183,8 @@ class SqlTranslator {
   void emitComparison(const ast::BinaryExpr& b);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   // translate_text_values.cpp: blanks, LIKE and char(n) padding across the databases
-  void emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other);
+  void emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other, bool meetsColumn);
+  bool emitPaddedColumn(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   void emitTextValue(const ast::Expr& e);
   void emitConcatenation(const ast::BinaryExpr& b);
   void emitLike(const ast::LikeExpr& l);
@@ -314,7 +315,9 @@ class SqlTranslator {
   const ast::SelectCore* valueCore_ = nullptr;  //!< its first item is named tsql_v_ (ALL / ANY)
   TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own
+  bool comparandMeetsColumn_ = false;  //!< the comparand being written meets a column
   bool trimSetOutputs_ = false;     //!< text outputs of UNION/INTERSECT/EXCEPT arms lose trailing blanks
+  bool collateSetOutputs_ = false;  //!< text outputs of such arms, columns too, compare case-blind
   std::string out_;
   std::vector<Slot> slots_;
   Scope* scope_ = nullptr;

@@ -1,7 +1,9 @@
 // Stores into table columns (INSERT values and SELECT, UPDATE SET): a text column of a
 // set length refuses a longer value (8152) where a variable of the same type cuts it.
 // A bound value is checked as it is bound (Slot::intoColumn), any other expression
-// through tsql_fit before char(n) pads it.
+// through tsql_fit before char(n) pads it. Where the database stores varchar text
+// without trailing blanks, the bound value loses them as it is bound, an expression
+// through rtrim.
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
@@ -10,21 +12,33 @@ namespace tsql::translate {
 void SqlTranslator::emitColumnStore(const ast::Expr& e, const ast::DataType& target) {
   using ast::NodeKind;
   bool sizedText = target.isText() && !target.guid && target.textLength() > 0;
+  bool trimmed = env_.dialect().trimsStoredText && target.isText() && !target.fixed &&
+                 !target.binary && !target.guid;
   bool isNull = e.kind == NodeKind::Literal && ast::nodeCast<ast::LiteralExpr>(e).literalKind == ast::LiteralKind::Null;
-  if (!sizedText || isNull) return emitStore(e, target);
+  if ((!sizedText && !trimmed) || isNull) return emitStore(e, target);
   if (!inlineLiterals_ &&
       (e.kind == NodeKind::Literal || e.kind == NodeKind::Variable || e.kind == NodeKind::HostParameter)) {
     std::size_t before = slots_.size();
     emitStore(e, target);
-    if (slots_.size() == before + 1) slots_.back().intoColumn = true;
+    if (slots_.size() == before + 1) {
+      slots_.back().intoColumn = sizedText;
+      slots_.back().trimBlanks = trimmed;
+    }
     return;
   }
-  std::string length = std::to_string(target.textLength());  // varbinary: its hex text
-  if (target.fixed) out_ += target.binary ? "tsql_binary_pad(" : "tsql_char(";
-  out_ += "tsql_fit(";
-  emit(e);
-  out_ += ", " + length + ')';
-  if (target.fixed) out_ += target.binary ? ", " + std::to_string(target.length) + ", 0)" : ", " + length + ')';
+  if (trimmed) out_ += "rtrim(";
+  if (!sizedText) {
+    emitStore(e, target);
+  } else {
+    std::string length = std::to_string(target.textLength());  // varbinary: its hex text
+    if (target.fixed) out_ += target.binary ? "tsql_binary_pad(" : "tsql_char(";
+    out_ += "tsql_fit(";
+    emit(e);
+    out_ += ", " + length + ')';
+    if (target.fixed)
+      out_ += target.binary ? ", " + std::to_string(target.length) + ", 0)" : ", " + length + ')';
+  }
+  if (trimmed) out_ += ')';
 }
 
 }  // namespace tsql::translate

@@ -37,9 +37,18 @@ void SqlTranslator::emitIn(const ast::InExpr& in) {
     emitSubquery(*in.subquery);
   } else {
     out_ += '(';
+    // text met with a column whose collation counts blanks is trimmed, as in a comparison
+    const ast::DataType t = typeOf(*in.operand);
+    const bool meetsColumn = in.operand->kind == ast::NodeKind::ColumnRef && t.isText() &&
+                             env_.dialect().columnComparandCollation;
     for (std::size_t i = 0; i < in.list.size(); ++i) {
       if (i) out_ += ", ";
-      emit(*in.list[i]);
+      if (!meetsColumn) {
+        emit(*in.list[i]);
+        continue;
+      }
+      comparandMeetsColumn_ = true;
+      emitComparand(*in.list[i], typeOf(*in.list[i]), t);
     }
     out_ += ')';
   }
@@ -51,8 +60,11 @@ void SqlTranslator::emitBetween(const ast::BetweenExpr& b) {
   out_ += '(';
   emit(*b.operand);
   out_ += b.negated ? " NOT BETWEEN " : " BETWEEN ";
+  const bool meetsColumn = b.operand->kind == ast::NodeKind::ColumnRef;
+  comparandMeetsColumn_ = meetsColumn;
   emitComparand(*b.low, typeOf(*b.low), t);
   out_ += " AND ";
+  comparandMeetsColumn_ = meetsColumn;
   emitComparand(*b.high, typeOf(*b.high), t);
   out_ += ')';
 }

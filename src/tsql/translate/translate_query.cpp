@@ -99,11 +99,14 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   if (q.forJson && forJsonInner_ != &q) return emitForJson(q);
   FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
   FlagOff ownOutputs(trimSetOutputs_);
+  FlagOff ownCollations(collateSetOutputs_);
   FlagOff ownWindows(windowsAllowed_);  // a subquery's WHERE holds none, its select list may
   std::vector<Output> outputs;
   bool single = q.cores.size() == 1;
-  trimSetOutputs_ = env_.dialect().trimsTextComparands &&
-                    std::any_of(q.setOps.begin(), q.setOps.end(), [](ast::SetOp op) { return op != ast::SetOp::UnionAll; });
+  const bool setCompares = std::any_of(q.setOps.begin(), q.setOps.end(),
+                                       [](ast::SetOp op) { return op != ast::SetOp::UnionAll; });
+  trimSetOutputs_ = env_.dialect().trimsTextComparands && setCompares;
+  collateSetOutputs_ = env_.dialect().columnComparandCollation && setCompares;
   std::string singleLimit;
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);
@@ -287,8 +290,10 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       emit(*item.expr);
       out_ += trim ? ")" : widen ? " AS BIGINT)" : "";
       // A computed text column compares (UNION, DISTINCT, an outer GROUP BY) under the
-      // default collation like a stored one.
-      if (o.type.isText() && (trim || item.expr->kind != ast::NodeKind::ColumnRef)) {
+      // default collation like a stored one; where the columns' collation counts blanks,
+      // UNION, INTERSECT and EXCEPT compare a stored one under it too.
+      bool collate = trim || collateSetOutputs_ || item.expr->kind != ast::NodeKind::ColumnRef;
+      if (o.type.isText() && collate) {
         out_ += " COLLATE ";
         out_ += runtime::kCollation;
       }
@@ -301,7 +306,8 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
-      if (groupingSet_ || trimSetOutputs_ || qualifyColumns_) out_ += " AS " + quoteIdent(o.name);  // written as an expression
+      if (groupingSet_ || trimSetOutputs_ || collateSetOutputs_ || qualifyColumns_)
+        out_ += " AS " + quoteIdent(o.name);  // written as an expression
     } else {
       // an unnamed expression has no column name, not its SQL text (under grouping sets
       // a name of its own in the derived table, which the outer select list drops)

@@ -28,16 +28,45 @@ void SqlTranslator::emitConcatenation(const ast::BinaryExpr& b) {
 
 // Text that is not a column meets the default collation; where that collation counts
 // trailing blanks they are taken off first ('a  ' equals 'a', as on the embedded file),
-// or, against a char(n) column, the text becomes the type that ignores them.
-void SqlTranslator::emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other) {
+// or, against a char(n) column, the text becomes the type that ignores them. Meeting a
+// column whose collation counts blanks, it takes that collation so the column's index
+// serves: trimmed as the stored text is, or padded as a char(n) column's text is.
+void SqlTranslator::emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other,
+                                           bool meetsColumn) {
   const dialect::Dialect& d = env_.dialect();
-  bool padded = d.blankBlindText && other.isText() && other.fixed && !other.binary;
+  const bool fixed = other.isText() && other.fixed && !other.binary;
+  if (meetsColumn && d.columnComparandCollation) {
+    const bool pad = fixed && other.textLength() > 0;
+    out_ += pad ? "tsql_pad(" : "rtrim(";
+    emit(e);
+    out_ += pad ? ", " + std::to_string(other.textLength()) + ")" : ")";
+    out_ += " COLLATE ";
+    out_ += d.columnComparandCollation;
+    return;
+  }
+  bool padded = d.blankBlindText && fixed;
   bool trim = d.trimsTextComparands && !padded;
   out_ += trim ? "rtrim(" : padded ? "CAST(" : "";
   emit(e);
   out_ += trim ? ")" : padded ? std::string(" AS ") + d.blankBlindText + ')' : "";
   out_ += " COLLATE ";
   out_ += runtime::kCollation;
+}
+
+// A char(n) column keeps its padding where varchar text is stored trimmed: meeting a
+// varchar column, or a char column of another length, its padding is taken off so that
+// 'x   ' equals 'x'.
+bool SqlTranslator::emitPaddedColumn(const ast::Expr& e, const ast::DataType& self,
+                                     const ast::DataType& other) {
+  const dialect::Dialect& d = env_.dialect();
+  const bool fixedSelf = self.isText() && self.fixed && !self.binary;
+  const bool sameFixed = other.fixed && other.textLength() == self.textLength();
+  if (!d.columnComparandCollation || !fixedSelf || !other.isText() || sameFixed) return false;
+  out_ += "rtrim(";
+  emit(e);
+  out_ += ") COLLATE ";
+  out_ += d.columnComparandCollation;
+  return true;
 }
 
 void SqlTranslator::emitLike(const ast::LikeExpr& l) {

@@ -34,6 +34,7 @@ struct Slot {
   ast::DataType convertTo;  //!< converted to this type before binding (Unknown = as is)
   ast::DataType convertFrom;  //!< the value's own type, where the conversion depends on it
   bool intoColumn = false;    //!< stored in a table column: text longer than convertTo is 8152
+  bool trimBlanks = false;  //!< stored in a varchar column of a file that keeps no trailing blanks
 };
 
 struct Translation {

@@ -2,10 +2,13 @@
 // Cursors run their statement on first use (the column list is known only then).
 #include "db/pg_backend.h"
 
+#include <sys/socket.h>
+
 #include <cctype>
 #include <cstring>
 
 #include "core/strings.h"
+#include "db/connection_cut.h"
 #include "db/pg_values.h"
 #include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/sql_exception.h"
@@ -112,6 +115,20 @@ bool isTransactionControl(const std::string& sql) {
   return false;
 }
 
+SqlException connectionLost() {
+  return SqlException(kConnectionLostNumber, 16, 0, kConnectionLostMessage);
+}
+
+// The test-only cut: the socket is shut, so the client meets the end of the stream as it
+// would when the server went away.
+void cutIfArmed(PGconn* conn, const std::string& sql, bool sent) {
+  ConnectionCut* cut = armedConnectionCut();
+  if (!cut || cut->fired || cut->afterSend != sent || sql.rfind(cut->statement, 0) != 0) return;
+  if (sent) PQflush(conn);
+  cut->fired = true;
+  shutdown(PQsocket(conn), SHUT_RDWR);
+}
+
 }  // namespace
 
 std::string preparedKey(const std::string& sql, const std::vector<Oid>& types) {
@@ -130,13 +147,15 @@ std::string serverText(const std::string& sql, Spellings* spellings) {
     char c = sql[i];
     if (c == '\'') {  // a string literal (DDL defaults), copied as it is
       std::size_t end = i + 1;
-      while (end < sql.size() && !(sql[end] == '\'' && (end + 1 >= sql.size() || sql[end + 1] != '\'')))
+      while (end < sql.size() &&
+             !(sql[end] == '\'' && (end + 1 >= sql.size() || sql[end + 1] != '\'')))
         end += sql[end] == '\'' ? 2 : 1;
       out.append(sql, i, end - i + 1);
       i = end;
     } else if (c == '"') {
       std::size_t end = i + 1;
-      while (end < sql.size() && !(sql[end] == '"' && (end + 1 >= sql.size() || sql[end + 1] != '"')))
+      while (end < sql.size() &&
+             !(sql[end] == '"' && (end + 1 >= sql.size() || sql[end + 1] != '"')))
         end += sql[end] == '"' ? 2 : 1;
       std::string name = sql.substr(i + 1, end - i - 1);
       if (name.empty()) name = kUnnamedColumn;  // PostgreSQL refuses the empty name
@@ -144,7 +163,8 @@ std::string serverText(const std::string& sql, Spellings* spellings) {
       if (spellings && lower != name) spellings->emplace(lower, name);
       out += '"' + lower + '"';
       i = end;
-    } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+    } else if (c == '?' && i + 1 < sql.size() &&
+               std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
       out += '$';
     } else {
       out += c;
@@ -168,6 +188,11 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
   collectAnswers();
+  // a statement outside a transaction commits by itself; SELECTs change nothing
+  const bool durableIfDone =
+      sql.rfind("COMMIT", 0) == 0 || (PQtransactionStatus(conn_) == PQTRANS_IDLE &&
+                                      sql.rfind("SELECT", 0) != 0 && !isTransactionControl(sql));
+  if (lostConnection(false)) throw connectionLost();
   bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
   bool guarded = inTransaction && (savepoints_ || !prepared_.contains(preparedKey(sql, types)));
   std::vector<const char*> values(texts.size());
@@ -188,6 +213,7 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     return r;
   }
   ResultGuard guard{r};
+  if (lostConnection(durableIfDone)) throw connectionLost();  // the server rolls back what is open
   bool conflict = pg::isConflict(r);
   sawConflict_ = sawConflict_ || conflict;
   // Another session's work in the way (the day's first bill number inserted at the same
@@ -203,8 +229,8 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     const char* v = PQresultErrorField(r, code);
     return std::string(v ? v : "");
   };
-  lastBroken_ = {field(PG_DIAG_TABLE_NAME), field(PG_DIAG_COLUMN_NAME), field(PG_DIAG_CONSTRAINT_NAME),
-                 field(PG_DIAG_MESSAGE_DETAIL)};
+  lastBroken_ = {field(PG_DIAG_TABLE_NAME), field(PG_DIAG_COLUMN_NAME),
+                 field(PG_DIAG_CONSTRAINT_NAME), field(PG_DIAG_MESSAGE_DETAIL)};
   if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
   throw error;
 }
@@ -220,26 +246,34 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   auto [entry, isNew] = prepared_.try_emplace(key);
   if (isNew) entry->second = "tsql_" + std::to_string(++preparedCount_);
   const std::string name = entry->second;
+  cutIfArmed(conn_, sql, false);
   PQenterPipelineMode(conn_);
   // the savepoint first: a refused PREPARE aborts the transaction too
-  if (guarded) PQsendQueryParams(conn_, "SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
+  if (guarded)
+    PQsendQueryParams(conn_, "SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   if (isNew) PQsendPrepare(conn_, name.c_str(), sql.c_str(), n, types.data());
   PQsendQueryPrepared(conn_, name.c_str(), n, values.data(), nullptr, nullptr, 0);
-  if (guarded) PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
+  if (guarded)
+    PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr,
+                      nullptr, 0);
   PQpipelineSync(conn_);
+  cutIfArmed(conn_, sql, true);
   int queries = 1 + (isNew ? 1 : 0) + (guarded ? 2 : 0);
   int statementAt = (isNew ? 1 : 0) + (guarded ? 1 : 0);
   PGresult* result = nullptr;
   for (int query = 0; query < queries; ++query) {
     while (PGresult* r = PQgetResult(conn_)) {
       bool failed = PQresultStatus(r) == PGRES_FATAL_ERROR;
-      if (!result && (query == statementAt || (failed && query < statementAt))) result = r;
-      else PQclear(r);
+      if (!result && (query == statementAt || (failed && query < statementAt)))
+        result = r;
+      else
+        PQclear(r);
     }
   }
   leavePipeline();
   if (!result) result = PQmakeEmptyPGresult(conn_, PGRES_FATAL_ERROR);
-  if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR) prepared_.erase(key);  // may not exist now
+  if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR)
+    prepared_.erase(key);  // may not exist now
   return result;
 }
 
@@ -248,13 +282,15 @@ void PgBackend::noteDurable(const PGresult* r) {
   const char* done = PQcmdStatus(const_cast<PGresult*>(r));
   if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
       std::strncmp(done, "ROLLBACK", 8) != 0)
-    durableWrite_ = savepoints_ = true;  // running the batch again would do it twice
+    durableWrite_ = savepoints_ = committedPart_ =
+        true;  // running the batch again would do it twice
 }
 
 namespace {
 
 // "Key (a, b)=(1, 2) already exists." -> "UNIQUE constraint failed: t.a, t.b".
-tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table, const std::string& detail) {
+tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table,
+                            const std::string& detail) {
   std::size_t open = detail.find('('), close = detail.find(")=");
   if (detail.rfind("Key (", 0) != 0 || close == std::string::npos) return e;
   tsql::SqlError out = e;
@@ -262,7 +298,8 @@ tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table, c
   std::string columns = detail.substr(open + 1, close - open - 1);
   for (std::size_t start = 0; start <= columns.size();) {
     std::size_t comma = columns.find(", ", start);
-    std::string column = columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    std::string column =
+        columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     out.message += (start ? ", " : "") + table + "." + column;
     if (comma == std::string::npos) break;
     start = comma + 2;
@@ -275,18 +312,33 @@ tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table, c
 // The server keeps names in lower case: an unnamed CHECK's CK__ prefix is put back.
 tsql::SqlError PgBackend::constraintError(const tsql::SqlError& e, std::string_view verb) {
   const Broken& b = lastBroken_;
-  if (e.number == 515 && !b.column.empty()) return tsql::exec::nullNotAllowed(e, b.column, b.table, verb);
+  if (e.number == 515 && !b.column.empty())
+    return tsql::exec::nullNotAllowed(e, b.column, b.table, verb);
   if (e.number == 2627 && !b.table.empty()) return duplicateKey(e, b.table, b.detail);
   if (e.number != 547 || b.constraint.empty()) return e;
-  std::string name = b.constraint.rfind("ck__", 0) == 0 ? "CK__" + b.constraint.substr(4) : b.constraint;
+  std::string name =
+      b.constraint.rfind("ck__", 0) == 0 ? "CK__" + b.constraint.substr(4) : b.constraint;
   return tsql::exec::checkConflict(e, name, b.table, verb);
 }
 
 void PgBackend::command(const char* sql) {
   collectAnswers();
+  if (lostConnection(false)) throw connectionLost();
   ResultGuard guard{PQexec(conn_, sql)};
+  if (lostConnection(false)) throw connectionLost();
   if (PQresultStatus(guard.r) != PGRES_COMMAND_OK)
     throw SqlException(pg::errorNumber(guard.r), 16, 0, pg::errorMessage(guard.r, conn_));
+}
+
+// Once the connection is gone every statement fails alike, in the clerk's words; a
+// batch that may have committed part of its work stays in doubt whatever failed later.
+bool PgBackend::lostConnection(bool durableIfDone) {
+  if (PQstatus(conn_) != CONNECTION_BAD) return false;
+  if (durableIfDone || committedPart_)
+    loss_ = Loss::InDoubt;
+  else if (loss_ == Loss::None)
+    loss_ = Loss::NotDone;
+  return true;
 }
 
 // Schema statements end every prepared statement: a plan over a table made again
@@ -327,7 +379,8 @@ tsql::ast::DataType PgBackend::resultColumnType(const PGresult* r, int col) {
 void PgBackend::noteInsert() {
   const auto* cols = lastInsertTarget_.empty() ? nullptr : columns(lastInsertTarget_);
   if (cols)
-    for (const auto& c : *cols) identityPending_ = identityPending_ || isIdentity(lastInsertTarget_, c.name);
+    for (const auto& c : *cols)
+      identityPending_ = identityPending_ || isIdentity(lastInsertTarget_, c.name);
 }
 
 std::int64_t PgBackend::lastInsertId() {

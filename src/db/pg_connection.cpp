@@ -99,10 +99,19 @@ bool PgConnection::reconnect() {
       return false;
     }
   }
-  engine_.reset();  // before the connection it ran on
+  // the new engine first: a server going away again leaves the old one as it was
+  try {
+    auto backend = std::make_unique<PgBackend>(fresh);
+    PgBackend* raw = backend.get();
+    auto engine = std::make_unique<tsql::Engine>(std::move(backend));
+    engine_ = std::move(engine);  // the old one still ends on its own connection
+    backend_ = raw;
+  } catch (const std::exception&) {
+    PQfinish(fresh);
+    return false;
+  }
   PQfinish(conn_);
   conn_ = fresh;
-  startEngine();
   noteSession();
   return true;
 }

@@ -50,7 +50,9 @@ class Connection {
 
   //! False once a server connection has gone away (a file is always there).
   virtual bool connected() const { return true; }
-  //! How the last batch (or unit commit) met a lost connection.
+  //! How the last batch (or unit commit) met a lost connection; a loss in doubt stays
+  //! while later batches are refused for want of a connection, so an action that ran
+  //! more batches after its cut-off commit still learns it must read its work back.
   virtual Loss lastLoss() const { return Loss::None; }
   //! One attempt to connect again after the connection went away; true when connected.
   //! Whatever the old session was doing is finished (committed or rolled back) by then,

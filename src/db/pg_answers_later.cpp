@@ -16,9 +16,8 @@ using tsql::exec::SqlException;
 // next statement that waits (a save's lines go to the server together). A failure
 // among those answers gives the transaction up, as a failed statement would.
 bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
-                                   const std::vector<std::string>& texts,
-                                   const std::vector<bool>& nulls, std::int64_t rows,
-                                   const std::string& insertTarget) {
+                                   const std::vector<std::string>& texts, const std::vector<bool>& nulls,
+                                   std::int64_t rows, const std::string& insertTarget) {
   if (savepoints_ || unanswered_ >= kMaxUnanswered || PQstatus(conn_) == CONNECTION_BAD)
     return false;
   // while answers are outstanding the connection reports a command in progress
@@ -28,8 +27,8 @@ bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid
   std::vector<const char*> values(texts.size());
   for (std::size_t i = 0; i < texts.size(); ++i) values[i] = nulls[i] ? nullptr : texts[i].c_str();
   if (unanswered_ == 0 && !lostWrite_) PQenterPipelineMode(conn_);
-  if (PQsendQueryPrepared(conn_, prepared->second.c_str(), static_cast<int>(values.size()),
-                          values.data(), nullptr, nullptr, 0))
+  if (PQsendQueryPrepared(conn_, prepared->second.c_str(), static_cast<int>(values.size()), values.data(), nullptr,
+                          nullptr, 0))
     ++unanswered_;
   else
     lostWrite_ = true;  // not sent: the batch runs again, waiting for each answer
@@ -61,10 +60,8 @@ void PgBackend::collectAnswers() {
   PGresult* failure = nullptr;
   for (int query = 0; query < unanswered_; ++query) {
     while (PGresult* r = PQgetResult(conn_)) {
-      if (!failure && PQresultStatus(r) == PGRES_FATAL_ERROR)
-        failure = r;
-      else
-        PQclear(r);
+      if (!failure && PQresultStatus(r) == PGRES_FATAL_ERROR) failure = r;
+      else PQclear(r);
     }
   }
   leavePipeline();

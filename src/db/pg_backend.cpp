@@ -147,15 +147,13 @@ std::string serverText(const std::string& sql, Spellings* spellings) {
     char c = sql[i];
     if (c == '\'') {  // a string literal (DDL defaults), copied as it is
       std::size_t end = i + 1;
-      while (end < sql.size() &&
-             !(sql[end] == '\'' && (end + 1 >= sql.size() || sql[end + 1] != '\'')))
+      while (end < sql.size() && !(sql[end] == '\'' && (end + 1 >= sql.size() || sql[end + 1] != '\'')))
         end += sql[end] == '\'' ? 2 : 1;
       out.append(sql, i, end - i + 1);
       i = end;
     } else if (c == '"') {
       std::size_t end = i + 1;
-      while (end < sql.size() &&
-             !(sql[end] == '"' && (end + 1 >= sql.size() || sql[end + 1] != '"')))
+      while (end < sql.size() && !(sql[end] == '"' && (end + 1 >= sql.size() || sql[end + 1] != '"')))
         end += sql[end] == '"' ? 2 : 1;
       std::string name = sql.substr(i + 1, end - i - 1);
       if (name.empty()) name = kUnnamedColumn;  // PostgreSQL refuses the empty name
@@ -163,8 +161,7 @@ std::string serverText(const std::string& sql, Spellings* spellings) {
       if (spellings && lower != name) spellings->emplace(lower, name);
       out += '"' + lower + '"';
       i = end;
-    } else if (c == '?' && i + 1 < sql.size() &&
-               std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+    } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
       out += '$';
     } else {
       out += c;
@@ -229,8 +226,8 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     const char* v = PQresultErrorField(r, code);
     return std::string(v ? v : "");
   };
-  lastBroken_ = {field(PG_DIAG_TABLE_NAME), field(PG_DIAG_COLUMN_NAME),
-                 field(PG_DIAG_CONSTRAINT_NAME), field(PG_DIAG_MESSAGE_DETAIL)};
+  lastBroken_ = {field(PG_DIAG_TABLE_NAME), field(PG_DIAG_COLUMN_NAME), field(PG_DIAG_CONSTRAINT_NAME),
+                 field(PG_DIAG_MESSAGE_DETAIL)};
   if (guarded) command("ROLLBACK TO SAVEPOINT tsql_statement; RELEASE SAVEPOINT tsql_statement");
   throw error;
 }
@@ -249,13 +246,10 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   cutIfArmed(conn_, sql, false);
   PQenterPipelineMode(conn_);
   // the savepoint first: a refused PREPARE aborts the transaction too
-  if (guarded)
-    PQsendQueryParams(conn_, "SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
+  if (guarded) PQsendQueryParams(conn_, "SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   if (isNew) PQsendPrepare(conn_, name.c_str(), sql.c_str(), n, types.data());
   PQsendQueryPrepared(conn_, name.c_str(), n, values.data(), nullptr, nullptr, 0);
-  if (guarded)
-    PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr,
-                      nullptr, 0);
+  if (guarded) PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   PQpipelineSync(conn_);
   cutIfArmed(conn_, sql, true);
   int queries = 1 + (isNew ? 1 : 0) + (guarded ? 2 : 0);
@@ -264,16 +258,13 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   for (int query = 0; query < queries; ++query) {
     while (PGresult* r = PQgetResult(conn_)) {
       bool failed = PQresultStatus(r) == PGRES_FATAL_ERROR;
-      if (!result && (query == statementAt || (failed && query < statementAt)))
-        result = r;
-      else
-        PQclear(r);
+      if (!result && (query == statementAt || (failed && query < statementAt))) result = r;
+      else PQclear(r);
     }
   }
   leavePipeline();
   if (!result) result = PQmakeEmptyPGresult(conn_, PGRES_FATAL_ERROR);
-  if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR)
-    prepared_.erase(key);  // may not exist now
+  if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR) prepared_.erase(key);  // may not exist now
   return result;
 }
 
@@ -289,8 +280,7 @@ void PgBackend::noteDurable(const PGresult* r) {
 namespace {
 
 // "Key (a, b)=(1, 2) already exists." -> "UNIQUE constraint failed: t.a, t.b".
-tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table,
-                            const std::string& detail) {
+tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table, const std::string& detail) {
   std::size_t open = detail.find('('), close = detail.find(")=");
   if (detail.rfind("Key (", 0) != 0 || close == std::string::npos) return e;
   tsql::SqlError out = e;
@@ -298,8 +288,7 @@ tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table,
   std::string columns = detail.substr(open + 1, close - open - 1);
   for (std::size_t start = 0; start <= columns.size();) {
     std::size_t comma = columns.find(", ", start);
-    std::string column =
-        columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    std::string column = columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     out.message += (start ? ", " : "") + table + "." + column;
     if (comma == std::string::npos) break;
     start = comma + 2;
@@ -312,12 +301,10 @@ tsql::SqlError duplicateKey(const tsql::SqlError& e, const std::string& table,
 // The server keeps names in lower case: an unnamed CHECK's CK__ prefix is put back.
 tsql::SqlError PgBackend::constraintError(const tsql::SqlError& e, std::string_view verb) {
   const Broken& b = lastBroken_;
-  if (e.number == 515 && !b.column.empty())
-    return tsql::exec::nullNotAllowed(e, b.column, b.table, verb);
+  if (e.number == 515 && !b.column.empty()) return tsql::exec::nullNotAllowed(e, b.column, b.table, verb);
   if (e.number == 2627 && !b.table.empty()) return duplicateKey(e, b.table, b.detail);
   if (e.number != 547 || b.constraint.empty()) return e;
-  std::string name =
-      b.constraint.rfind("ck__", 0) == 0 ? "CK__" + b.constraint.substr(4) : b.constraint;
+  std::string name = b.constraint.rfind("ck__", 0) == 0 ? "CK__" + b.constraint.substr(4) : b.constraint;
   return tsql::exec::checkConflict(e, name, b.table, verb);
 }
 
@@ -379,8 +366,7 @@ tsql::ast::DataType PgBackend::resultColumnType(const PGresult* r, int col) {
 void PgBackend::noteInsert() {
   const auto* cols = lastInsertTarget_.empty() ? nullptr : columns(lastInsertTarget_);
   if (cols)
-    for (const auto& c : *cols)
-      identityPending_ = identityPending_ || isIdentity(lastInsertTarget_, c.name);
+    for (const auto& c : *cols) identityPending_ = identityPending_ || isIdentity(lastInsertTarget_, c.name);
 }
 
 std::int64_t PgBackend::lastInsertId() {

@@ -137,7 +137,12 @@ void PgConnection::startEngine() {
 }
 
 BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) {
-  if (!connected()) return lostResult(Loss::NotDone);
+  if (!connected()) {  // refused; a loss in doubt stays the one to resolve
+    const Loss before = lastLoss_;
+    BatchResult refused = lostResult(Loss::NotDone);
+    if (before == Loss::InDoubt) lastLoss_ = before;
+    return refused;
+  }
   lastLoss_ = Loss::None;
   const bool inUnit = engine_->unitOpen();
   for (int attempt = 1;; ++attempt) {

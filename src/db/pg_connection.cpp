@@ -80,7 +80,10 @@ void PgConnection::noteSession() {
 // keeps a new session that reuses the process id from being ended.
 bool PgConnection::reconnect() {
   if (connected()) return true;
-  PGconn* fresh = PQconnectdb(uri_.c_str());
+  // bounded even when the network drops the packets (an address's own timeout wins)
+  const char* keys[] = {"connect_timeout", "dbname", nullptr};
+  const char* values[] = {"10", uri_.c_str(), nullptr};
+  PGconn* fresh = PQconnectdbParams(keys, values, 1);
   if (PQstatus(fresh) != CONNECTION_OK) {
     PQfinish(fresh);
     return false;

@@ -41,6 +41,20 @@ std::string firstValue(PGconn* c, const char* sql, const std::vector<std::string
   return v;
 }
 
+// True once the session `pid` begun at `start` is gone from the server, ended here if
+// it still lived. Its start time keeps a new session reusing the process id alive.
+bool oldSessionEnded(PGconn* fresh, int pid, const std::string& start) {
+  const std::vector<std::string> session = {std::to_string(pid), start};
+  const char* const alive =
+      "SELECT 1 FROM pg_stat_activity WHERE pid = $1::int AND backend_start::text = $2";
+  if (firstValue(fresh, alive, session).empty()) return true;
+  firstValue(fresh,
+             "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
+             "WHERE pid = $1::int AND backend_start::text = $2",
+             session);
+  return firstValue(fresh, alive, session).empty();
+}
+
 }  // namespace
 
 PgConnection::PgConnection(const std::string& uri) : uri_(uri) {
@@ -76,8 +90,7 @@ void PgConnection::noteSession() {
 
 // A server that was restarted has no old session left. One still alive (the network
 // broke, the server never noticed) may be inside its COMMIT: it is ended and waited
-// for, so that reading the work back afterwards sees its final outcome. The start time
-// keeps a new session that reuses the process id from being ended.
+// for, so that reading the work back afterwards sees its final outcome.
 bool PgConnection::reconnect() {
   if (connected()) return true;
   // bounded even when the network drops the packets (an address's own timeout wins)
@@ -89,18 +102,9 @@ bool PgConnection::reconnect() {
     return false;
   }
   prepareSession(fresh);
-  const std::string pid = std::to_string(sessionPid_);
-  const char* const alive =
-      "SELECT 1 FROM pg_stat_activity WHERE pid = $1::int AND backend_start::text = $2";
-  if (!firstValue(fresh, alive, {pid, sessionStart_}).empty()) {
-    firstValue(fresh,
-               "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
-               "WHERE pid = $1::int AND backend_start::text = $2",
-               {pid, sessionStart_});
-    if (!firstValue(fresh, alive, {pid, sessionStart_}).empty()) {
-      PQfinish(fresh);
-      return false;
-    }
+  if (!oldSessionEnded(fresh, sessionPid_, sessionStart_)) {
+    PQfinish(fresh);
+    return false;
   }
   // the new engine first: a server going away again leaves the old one as it was
   try {

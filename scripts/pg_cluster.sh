@@ -2,14 +2,17 @@
 # A throwaway PostgreSQL cluster for the tests: `start STATE_DIR` makes a fresh cluster
 # in a temp folder, listening on a unix socket only (no TCP), and writes its libpq URI
 # to STATE_DIR/uri; `stop STATE_DIR` stops it, keeps its log as STATE_DIR/last-server.log
-# and removes its other files. Run as root (CI),
+# and removes its other files; `halt STATE_DIR [fast|immediate]` stops the server and
+# keeps its data, `resume STATE_DIR` starts it again (a server that goes away under its
+# clients). Run as root (CI),
 # the server runs as the unprivileged `postgres` user, since initdb refuses root.
 set -euo pipefail
 
-usage() { echo "usage: $0 start|stop STATE_DIR" >&2; exit 2; }
-[ $# -eq 2 ] || usage
+usage() { echo "usage: $0 start|stop|halt|resume STATE_DIR [fast|immediate]" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || usage
 action=$1
 state=$2
+mode=${3:-fast}
 
 # The server binaries live outside PATH on Debian (/usr/lib/postgresql/<version>/bin).
 find_bindir() {
@@ -35,6 +38,17 @@ as_owner() {
   fi
 }
 
+# Durability is off: the cluster lives for one test run.
+run_server() {
+  as_owner "$1/pg_ctl" -D "$2/data" -l "$2/server.log" -w -t 60 \
+    -o "-c listen_addresses='' -k $2 -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=50" \
+    start >/dev/null || { cat "$2/server.log" >&2; exit 1; }
+}
+
+halt() {
+  as_owner "$(cat "$state/bindir")/pg_ctl" -D "$(cat "$state/dir")/data" -m "$mode" -w stop >/dev/null
+}
+
 start() {
   local bindir
   if ! bindir=$(find_bindir); then
@@ -54,10 +68,7 @@ start() {
   echo "$dir" >"$state/dir"
   as_owner "$bindir/initdb" -D "$dir/data" -U postgres -A trust -E UTF8 --locale=C.UTF-8 \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
-  # Durability is off: the cluster lives for one test run.
-  as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-c listen_addresses='' -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=50" \
-    start >/dev/null || { cat "$dir/server.log" >&2; exit 1; }
+  run_server "$bindir" "$dir"
   echo "$bindir" >"$state/bindir"
   echo "postgresql:///postgres?host=$dir&user=postgres" >"$state/uri"
   echo "PostgreSQL test cluster up: $(cat "$state/uri")"
@@ -84,5 +95,7 @@ stop_cluster() {
 case "$action" in
   start) start ;;
   stop) stop_cluster ;;
+  halt) halt ;;
+  resume) run_server "$(cat "$state/bindir")" "$(cat "$state/dir")" ;;
   *) usage ;;
 esac

@@ -10,6 +10,20 @@
 
 namespace db {
 
+//! How the last batch met a server connection that went away: not at all, before its
+//! work became durable (nothing of it stays: the server rolls an orphaned transaction
+//! back), or at the commit (sent, never answered), when only reading the work back
+//! after reconnecting can tell.
+enum class Loss { None, NotDone, InDoubt };
+
+//! What a batch cut off by a lost server connection reports instead of the client
+//! library's words (10054: the transport's "connection reset").
+inline constexpr int kConnectionLostNumber = 10054;
+inline constexpr const char* kConnectionLostMessage =
+    "与数据库服务器的连接已断开，本次操作没有完成。";
+inline constexpr const char* kCommitInDoubtMessage =
+    "与数据库服务器的连接在提交时断开，尚不能确定本次操作是否已经完成。";
+
 using tsql::BatchResult;
 using tsql::Column;
 using tsql::Params;
@@ -33,6 +47,17 @@ class Connection {
   //! Rolls back whatever the unit holds; nothing when none is open.
   virtual void rollbackUnit() = 0;
   virtual bool unitOpen() const = 0;
+
+  //! False once a server connection has gone away (a file is always there).
+  virtual bool connected() const { return true; }
+  //! How the last batch (or unit commit) met a lost connection; a loss in doubt stays
+  //! while later batches are refused for want of a connection, so an action that ran
+  //! more batches after its cut-off commit still learns it must read its work back.
+  virtual Loss lastLoss() const { return Loss::None; }
+  //! One attempt to connect again after the connection went away; true when connected.
+  //! Whatever the old session was doing is finished (committed or rolled back) by then,
+  //! so work cut off at its commit can be read back.
+  virtual bool reconnect() { return connected(); }
 };
 
 }  // namespace db

@@ -20,9 +20,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The copy's disk filled: told apart so the clerk reads it in their words.
+struct DiskFull {};
+
 void execOn(sqlite3* db, const char* sql, const std::string& what) {
   char* err = nullptr;
   if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_errcode(db) == SQLITE_FULL) {
+      sqlite3_free(err);
+      throw DiskFull{};
+    }
     std::string msg = err ? err : sqlite3_errmsg(db);
     sqlite3_free(err);
     throw BackupError(what + ": " + msg);
@@ -76,6 +83,7 @@ BackupReport copyPages(EmbeddedConnection& source, const std::string& partial,
       if (rc != SQLITE_DONE) std::this_thread::sleep_for(options.pause);
     }
     sqlite3_backup_finish(backup);
+    if (rc == SQLITE_FULL) throw DiskFull{};
     if (rc != SQLITE_DONE)
       throw BackupError("cannot back up " + source.path() + ": " + sqlite3_errstr(rc));
   }
@@ -132,6 +140,12 @@ int schemaVersionOfFile(const std::string& file) {
   return version;
 }
 
+std::string diskFullBackupMessage(const std::string& out) {
+  return "磁盘空间不足，备份 " + out +
+         " 没有完成；未完成的备份文件已删除，此前的备份不受影响。请释放磁盘空间或另选有空间的"
+         "文件夹后重新备份。";
+}
+
 BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
                             const BackupOptions& options) {
   if (fs::exists(out))
@@ -152,6 +166,9 @@ BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
   } catch (const BackupError&) {
     for (const std::string& f : {partial, out, checksumFileOf(out)}) removeQuietly(f);
     throw;
+  } catch (const DiskFull&) {
+    for (const std::string& f : {partial, out, checksumFileOf(out)}) removeQuietly(f);
+    throw BackupError(diskFullBackupMessage(out));
   } catch (const std::exception& e) {
     for (const std::string& f : {partial, out, checksumFileOf(out)}) removeQuietly(f);
     throw BackupError("cannot back up " + source.path() + " to " + out + ": " + e.what());

@@ -35,8 +35,13 @@ struct BackupReport {
   std::string sha256;  //!< the copy's checksum, also written beside it
 };
 
+//! What a backup that ran out of disk space says: nothing half-written is left at `out`
+//! and the earlier backups are untouched.
+std::string diskFullBackupMessage(const std::string& out);
+
 //! Copies the database open on `source` to `out` (which must not exist yet).
-//! Throws BackupError; nothing is left at `out` then.
+//! Throws BackupError (diskFullBackupMessage when the disk filled); nothing is left at
+//! `out` then.
 BackupReport backupDatabase(EmbeddedConnection& source, const std::string& out,
                             const BackupOptions& options = {});
 

@@ -5,8 +5,11 @@
 
 #include "db/pg_backend.h"
 #include "db/pg_values.h"
+#include "tsql/exec/sql_exception.h"
 
 namespace db {
+
+using tsql::exec::SqlException;
 
 // Inside a transaction that may still be given up, a write whose only answer is its row
 // count needs no round trip of its own: it is sent at once, its answer read with the
@@ -15,7 +18,8 @@ namespace db {
 bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
                                    const std::vector<std::string>& texts, const std::vector<bool>& nulls,
                                    std::int64_t rows, const std::string& insertTarget) {
-  if (savepoints_ || unanswered_ >= kMaxUnanswered) return false;
+  if (savepoints_ || unanswered_ >= kMaxUnanswered || PQstatus(conn_) == CONNECTION_BAD)
+    return false;
   // while answers are outstanding the connection reports a command in progress
   if (unanswered_ == 0 && PQtransactionStatus(conn_) != PQTRANS_INTRANS) return false;
   auto prepared = prepared_.find(preparedKey(sql, types));
@@ -64,6 +68,12 @@ void PgBackend::collectAnswers() {
   bool failed = failure || lostWrite_;
   unanswered_ = 0;
   lostWrite_ = false;
+  if (lostConnection(false)) {  // nothing to give up: the server ends the transaction
+    PQclear(failure);
+    if (std::uncaught_exceptions() == 0)
+      throw SqlException(kConnectionLostNumber, 16, 0, kConnectionLostMessage);
+    return;
+  }
   if (!failed) return;
   sawConflict_ = sawConflict_ || (failure && pg::isConflict(failure));
   PQclear(failure);

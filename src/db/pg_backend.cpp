@@ -2,10 +2,13 @@
 // Cursors run their statement on first use (the column list is known only then).
 #include "db/pg_backend.h"
 
+#include <sys/socket.h>
+
 #include <cctype>
 #include <cstring>
 
 #include "core/strings.h"
+#include "db/connection_cut.h"
 #include "db/pg_values.h"
 #include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/sql_exception.h"
@@ -112,6 +115,20 @@ bool isTransactionControl(const std::string& sql) {
   return false;
 }
 
+SqlException connectionLost() {
+  return SqlException(kConnectionLostNumber, 16, 0, kConnectionLostMessage);
+}
+
+// The test-only cut: the socket is shut, so the client meets the end of the stream as it
+// would when the server went away.
+void cutIfArmed(PGconn* conn, const std::string& sql, bool sent) {
+  ConnectionCut* cut = armedConnectionCut();
+  if (!cut || cut->fired || cut->afterSend != sent || sql.rfind(cut->statement, 0) != 0) return;
+  if (sent) PQflush(conn);
+  cut->fired = true;
+  shutdown(PQsocket(conn), SHUT_RDWR);
+}
+
 }  // namespace
 
 std::string preparedKey(const std::string& sql, const std::vector<Oid>& types) {
@@ -168,6 +185,11 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
   collectAnswers();
+  // a statement outside a transaction commits by itself; SELECTs change nothing
+  const bool durableIfDone =
+      sql.rfind("COMMIT", 0) == 0 || (PQtransactionStatus(conn_) == PQTRANS_IDLE &&
+                                      sql.rfind("SELECT", 0) != 0 && !isTransactionControl(sql));
+  if (lostConnection(false)) throw connectionLost();
   bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
   bool guarded = inTransaction && (savepoints_ || !prepared_.contains(preparedKey(sql, types)));
   std::vector<const char*> values(texts.size());
@@ -188,6 +210,7 @@ PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
     return r;
   }
   ResultGuard guard{r};
+  if (lostConnection(durableIfDone)) throw connectionLost();  // the server rolls back what is open
   bool conflict = pg::isConflict(r);
   sawConflict_ = sawConflict_ || conflict;
   // Another session's work in the way (the day's first bill number inserted at the same
@@ -220,6 +243,7 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   auto [entry, isNew] = prepared_.try_emplace(key);
   if (isNew) entry->second = "tsql_" + std::to_string(++preparedCount_);
   const std::string name = entry->second;
+  cutIfArmed(conn_, sql, false);
   PQenterPipelineMode(conn_);
   // the savepoint first: a refused PREPARE aborts the transaction too
   if (guarded) PQsendQueryParams(conn_, "SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
@@ -227,6 +251,7 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   PQsendQueryPrepared(conn_, name.c_str(), n, values.data(), nullptr, nullptr, 0);
   if (guarded) PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   PQpipelineSync(conn_);
+  cutIfArmed(conn_, sql, true);
   int queries = 1 + (isNew ? 1 : 0) + (guarded ? 2 : 0);
   int statementAt = (isNew ? 1 : 0) + (guarded ? 1 : 0);
   PGresult* result = nullptr;
@@ -248,7 +273,8 @@ void PgBackend::noteDurable(const PGresult* r) {
   const char* done = PQcmdStatus(const_cast<PGresult*>(r));
   if (PQtransactionStatus(conn_) == PQTRANS_IDLE && std::strncmp(done, "SELECT", 6) != 0 &&
       std::strncmp(done, "ROLLBACK", 8) != 0)
-    durableWrite_ = savepoints_ = true;  // running the batch again would do it twice
+    durableWrite_ = savepoints_ = committedPart_ =
+        true;  // running the batch again would do it twice
 }
 
 namespace {
@@ -284,9 +310,22 @@ tsql::SqlError PgBackend::constraintError(const tsql::SqlError& e, std::string_v
 
 void PgBackend::command(const char* sql) {
   collectAnswers();
+  if (lostConnection(false)) throw connectionLost();
   ResultGuard guard{PQexec(conn_, sql)};
+  if (lostConnection(false)) throw connectionLost();
   if (PQresultStatus(guard.r) != PGRES_COMMAND_OK)
     throw SqlException(pg::errorNumber(guard.r), 16, 0, pg::errorMessage(guard.r, conn_));
+}
+
+// Once the connection is gone every statement fails alike, in the clerk's words; a
+// batch that may have committed part of its work stays in doubt whatever failed later.
+bool PgBackend::lostConnection(bool durableIfDone) {
+  if (PQstatus(conn_) != CONNECTION_BAD) return false;
+  if (durableIfDone || committedPart_)
+    loss_ = Loss::InDoubt;
+  else if (loss_ == Loss::None)
+    loss_ = Loss::NotDone;
+  return true;
 }
 
 // Schema statements end every prepared statement: a plan over a table made again

@@ -12,6 +12,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "db/connection.h"
 #include "tsql/exec/backend.h"
 
 namespace db {
@@ -49,7 +50,13 @@ class PgBackend final : public tsql::exec::Backend {
   void startBatch(bool inUnit = false) {
     sawConflict_ = givenUp_ = false;
     durableWrite_ = savepoints_ = ranAgain_ = inUnit;
+    committedPart_ = false;
+    loss_ = Loss::None;
   }
+  //! How the batch met a connection that went away: InDoubt when a statement that
+  //! would have made work durable (a COMMIT, a write outside a transaction) was sent
+  //! and never answered, or part of the batch had already committed.
+  Loss loss() const { return loss_; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -82,6 +89,8 @@ class PgBackend final : public tsql::exec::Backend {
   void leavePipeline();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
+  //! True when the connection has gone away; notes how the batch met it.
+  bool lostConnection(bool durableIfDone);
 
   PGconn* conn_;
   std::int64_t changes_ = 0;
@@ -97,6 +106,8 @@ class PgBackend final : public tsql::exec::Backend {
   bool lostWrite_ = false;  //!< a write could not be sent
   bool givenUp_ = false;    //!< the transaction was given up; RunBatchAgain is still to throw
   bool ranAgain_ = false;   //!< the transaction was given up once in this batch
+  Loss loss_ = Loss::None;
+  bool committedPart_ = false;  //!< a statement of this batch committed (not just a unit's batch)
   //! The table, column and constraint the last failed statement broke (server's names).
   struct Broken {
     std::string table, column, constraint, detail;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "db/pg_backend.h"
 #include "db/pg_runtime.h"
@@ -21,9 +22,42 @@ std::string serverName(PGconn* c) {
   return std::string(name ? name : "?") + " on " + (host ? host : "?");
 }
 
+// UTF-8, and notices ("... does not exist, skipping") are the server talking to itself.
+void prepareSession(PGconn* c) {
+  PQsetClientEncoding(c, "UTF8");
+  PQsetNoticeProcessor(
+      c, [](void*, const char*) {}, nullptr);
+}
+
+// The first value of a one-row query with text parameters; "" when it fails or is empty.
+std::string firstValue(PGconn* c, const char* sql, const std::vector<std::string>& params) {
+  std::vector<const char*> values;
+  for (const std::string& p : params) values.push_back(p.c_str());
+  PGresult* r = PQexecParams(c, sql, static_cast<int>(values.size()), nullptr, values.data(),
+                             nullptr, nullptr, 0);
+  std::string v =
+      PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) > 0 ? PQgetvalue(r, 0, 0) : "";
+  PQclear(r);
+  return v;
+}
+
+// True once the session `pid` begun at `start` is gone from the server, ended here if
+// it still lived. Its start time keeps a new session reusing the process id alive.
+bool oldSessionEnded(PGconn* fresh, int pid, const std::string& start) {
+  const std::vector<std::string> session = {std::to_string(pid), start};
+  const char* const alive =
+      "SELECT 1 FROM pg_stat_activity WHERE pid = $1::int AND backend_start::text = $2";
+  if (firstValue(fresh, alive, session).empty()) return true;
+  firstValue(fresh,
+             "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
+             "WHERE pid = $1::int AND backend_start::text = $2",
+             session);
+  return firstValue(fresh, alive, session).empty();
+}
+
 }  // namespace
 
-PgConnection::PgConnection(const std::string& uri) {
+PgConnection::PgConnection(const std::string& uri) : uri_(uri) {
   conn_ = PQconnectdb(uri.c_str());
   if (PQstatus(conn_) != CONNECTION_OK) {
     std::string msg =
@@ -31,10 +65,7 @@ PgConnection::PgConnection(const std::string& uri) {
     PQfinish(conn_);
     throw ConnectionError(msg);
   }
-  PQsetClientEncoding(conn_, "UTF8");
-  // Notices ("... does not exist, skipping") are the server talking to itself.
-  PQsetNoticeProcessor(
-      conn_, [](void*, const char*) {}, nullptr);
+  prepareSession(conn_);
   std::string error = pg::installRuntime(conn_);
   if (error.empty()) {
     try {
@@ -48,6 +79,56 @@ PgConnection::PgConnection(const std::string& uri) {
     PQfinish(conn_);
     throw ConnectionError(msg);
   }
+  noteSession();
+}
+
+void PgConnection::noteSession() {
+  sessionPid_ = PQbackendPID(conn_);
+  sessionStart_ = firstValue(
+      conn_, "SELECT backend_start::text FROM pg_stat_activity WHERE pid = pg_backend_pid()", {});
+}
+
+// A server that was restarted has no old session left. One still alive (the network
+// broke, the server never noticed) may be inside its COMMIT: it is ended and waited
+// for, so that reading the work back afterwards sees its final outcome.
+bool PgConnection::reconnect() {
+  if (connected()) return true;
+  // bounded even when the network drops the packets (an address's own timeout wins)
+  const char* keys[] = {"connect_timeout", "dbname", nullptr};
+  const char* values[] = {"10", uri_.c_str(), nullptr};
+  PGconn* fresh = PQconnectdbParams(keys, values, 1);
+  if (PQstatus(fresh) != CONNECTION_OK) {
+    PQfinish(fresh);
+    return false;
+  }
+  prepareSession(fresh);
+  if (!oldSessionEnded(fresh, sessionPid_, sessionStart_)) {
+    PQfinish(fresh);
+    return false;
+  }
+  // the new engine first: a server going away again leaves the old one as it was
+  try {
+    auto backend = std::make_unique<PgBackend>(fresh);
+    PgBackend* raw = backend.get();
+    auto engine = std::make_unique<tsql::Engine>(std::move(backend));
+    engine_ = std::move(engine);  // the old one still ends on its own connection
+    backend_ = raw;
+  } catch (const std::exception&) {
+    PQfinish(fresh);
+    return false;
+  }
+  PQfinish(conn_);
+  conn_ = fresh;
+  noteSession();
+  return true;
+}
+
+BatchResult PgConnection::lostResult(Loss loss) {
+  lastLoss_ = loss;
+  BatchResult result;
+  result.errors.push_back({kConnectionLostNumber, 16, 1, 0,
+                           loss == Loss::InDoubt ? kCommitInDoubtMessage : kConnectionLostMessage});
+  return result;
 }
 
 PgConnection::~PgConnection() {
@@ -63,19 +144,44 @@ void PgConnection::startEngine() {
 }
 
 BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) {
+  if (!connected()) {  // refused; a loss in doubt stays the one to resolve
+    const Loss before = lastLoss_;
+    BatchResult refused = lostResult(Loss::NotDone);
+    if (before == Loss::InDoubt) lastLoss_ = before;
+    return refused;
+  }
+  lastLoss_ = Loss::None;
   const bool inUnit = engine_->unitOpen();
   for (int attempt = 1;; ++attempt) {
     backend_->startBatch(inUnit);
     BatchResult result = engine_->run(sql, params);
+    // whatever the batch's CATCH made of it, the clerk learns the connection went away
+    if (!connected())
+      return lostResult(backend_->loss() == Loss::InDoubt ? Loss::InDoubt : Loss::NotDone);
     if (result.ok() || inUnit || attempt == kAttempts || !backend_->mayRunAgain()) return result;
     // the other session is finishing its transaction: give it a moment, more each time
     std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5 + std::rand() % 10));
   }
 }
 
-void PgConnection::beginUnit() { engine_->beginUnit(); }
+void PgConnection::beginUnit() {
+  if (!connected()) throw std::runtime_error(kConnectionLostMessage);
+  engine_->beginUnit();
+}
 
-std::string PgConnection::commitUnit() { return engine_->commitUnit(); }
+std::string PgConnection::commitUnit() {
+  if (!connected()) {
+    engine_->rollbackUnit();  // the server ended the unit's transaction with the session
+    return lostResult(Loss::NotDone).errorMessage();
+  }
+  lastLoss_ = Loss::None;
+  backend_->startBatch(true);  // the unit's earlier batches made nothing durable
+  std::string why = engine_->commitUnit();
+  if (!connected())
+    return lostResult(backend_->loss() == Loss::InDoubt ? Loss::InDoubt : Loss::NotDone)
+        .errorMessage();
+  return why;
+}
 
 void PgConnection::rollbackUnit() { engine_->rollbackUnit(); }
 

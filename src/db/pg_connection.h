@@ -40,6 +40,12 @@ class PgConnection : public Connection {
   std::string commitUnit() override;
   void rollbackUnit() override;
   bool unitOpen() const override;
+  bool connected() const override { return PQstatus(conn_) == CONNECTION_OK; }
+  Loss lastLoss() const override { return lastLoss_; }
+  //! Connects to the same URI again; before taking the new connection, the old session
+  //! is ended on the server if it still lives (its transaction committed or rolled back
+  //! for good). False, with the connection still lost, when either cannot be done.
+  bool reconnect() override;
 
   PGconn* handle() const { return conn_; }  //!< the libpq connection (owned)
   //! The server address, port and database as one file name (see placeName below).
@@ -63,7 +69,15 @@ class PgConnection : public Connection {
   static constexpr int kAttempts = 4;
   //! A new engine on a new backend (after opening and after clearing the schema).
   void startEngine();
+  //! What a batch cut off by the lost connection reports; remembers how it was cut.
+  BatchResult lostResult(Loss loss);
+  //! The session's server process and when it began: after a loss, the one to end.
+  void noteSession();
 
+  std::string uri_;
+  Loss lastLoss_ = Loss::None;
+  int sessionPid_ = 0;
+  std::string sessionStart_;
   PGconn* conn_ = nullptr;
   PgBackend* backend_ = nullptr;  //!< owned by the engine
   std::unique_ptr<tsql::Engine> engine_;

@@ -91,6 +91,13 @@ std::string dumpServerDatabase(const std::string& uri, const std::string& out) {
     if (readChecksumFile(out) != sum || sha256OfFile(out) != sum)
       throw BackupError("the backup " + out + " reads back different from what was written");
     return sum;
+  } catch (const BackupError& e) {
+    std::error_code ignored;
+    for (const std::string& f : {partial, out, checksumFileOf(out)}) fs::remove(f, ignored);
+    // pg_dump's own words for a full disk ("No space left on device")
+    if (std::string(e.what()).find("No space left") != std::string::npos)
+      throw BackupError(diskFullBackupMessage(out));
+    throw;
   } catch (...) {
     std::error_code ignored;
     for (const std::string& f : {partial, out, checksumFileOf(out)}) fs::remove(f, ignored);

@@ -59,6 +59,9 @@ class Host {
   //! Makes new unique keys for newid(); a random GUID when empty. The player may set a
   //! counter so transcripts repeat exactly.
   std::function<std::string()> idSource;
+  //! Opens the server connection again after it went away, showing the attempts (the
+  //! desktop's status bar); unset: host::reconnectCurrentHost's own series.
+  std::function<bool()> reconnect;
 
   //! The connection; throws std::logic_error when none is set.
   db::Connection& db() const;

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "db/embedded_connection.h"
+#include "db/file_backup.h"
 #include "db/file_checksum.h"
 #include "db/file_restore.h"
 
@@ -154,6 +155,43 @@ TEST_F(StorageFaultTest, ASaveThatTheDiskRefusesSaysWhyAndWritesNothing) {
         conn.execBatch("delete from bill where billno = 'B2'; update bill set remark = 'first'")
             .ok());
   }
+}
+
+// The disk fills at the copy's first write, part-way through its pages, or at its last
+// step: the clerk reads that the disk is full, nothing of the copy is left, and the
+// newest backup is still the one made before. With room again, the same backup is made.
+TEST_F(StorageFaultTest, ABackupThatFillsTheDiskSaysSoAndLeavesNoHalfCopy) {
+  {
+    EmbeddedConnection conn(file);
+    ASSERT_TRUE(
+        conn.execBatch("declare @i int = 1 while @i <= 300 begin insert into bill values ('N' + "
+                       "cast(@i as varchar(9)), replicate('y', 150)) set @i = @i + 1 end")
+            .ok());
+  }
+  const std::string earlier = (dir / "shop-20261201.db").string();
+  const std::string out = (dir / "shop-20261207.db").string();
+  EmbeddedConnection source(file);
+  backupDatabase(source, earlier);
+  BackupOptions fewPages;
+  fewPages.pagesPerStep = 4;
+  fewPages.pause = std::chrono::milliseconds(0);
+  for (const int writes : {0, 5, 12}) {
+    FailingVfs::failWith = SQLITE_FULL;
+    FailingVfs::writesLeft = writes;
+    try {
+      backupDatabase(source, out, fewPages);
+      ADD_FAILURE() << "a backup made on a full disk, after " << writes << " writes";
+    } catch (const BackupError& e) {
+      EXPECT_EQ(std::string(e.what()), diskFullBackupMessage(out)) << writes;
+    }
+    FailingVfs::writesLeft = -1;
+    for (const auto& entry : fs::directory_iterator(dir))
+      EXPECT_EQ(entry.path().string().find(out), std::string::npos) << entry.path();
+    EXPECT_EQ(newestBackup(file), earlier) << writes;
+  }
+  EXPECT_NE(diskFullBackupMessage(out).find("磁盘空间不足"), std::string::npos);
+  EXPECT_FALSE(backupDatabase(source, out, fewPages).sha256.empty());
+  EXPECT_EQ(newestBackup(file), out);
 }
 
 TEST_F(StorageFaultTest, ADamagedFileIsRefusedAtTheNextOpenNamingTheNewestBackup) {

@@ -14,10 +14,13 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "apps/coreapp-desktop/connection_watch.h"
 #include "apps/coreapp-desktop/form_view.h"
 #include "apps/coreapp-desktop/qt_ui.h"
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "core/abort.h"
+#include "db/pg_connection.h"
+#include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/forms/page_control.h"
 #include "host/host.h"
 #include "host/plug/t_plugs_pool.h"
@@ -56,6 +59,11 @@ MainWindow::MainWindow(QtUi& ui, QWidget* parent) : QMainWindow(parent), ui_(ui)
   backups_ = new BackupActions(*this, ui_);
   backups_->addMenu(*menuBar()->addMenu("数据"));
   statusBar()->showMessage("操作员：" + qs(login.code) + " " + qs(login.name));
+  host::Host& host = host::currentHost();
+  if (dynamic_cast<db::PgConnection*>(host.connection) != nullptr) {
+    link_ = new ConnectionWatch(*this, host.db(), [this] { rereadBills(); });
+    host.reconnect = [this] { return link_->reconnectNow(); };
+  }
   ui_.setMainWindow(this);
   ui_.onStatus = [this](const QString& text) { statusBar()->showMessage(text, 8000); };
   ui_.onLog = [this](std::string_view tag, std::string_view text) {
@@ -69,6 +77,7 @@ MainWindow::MainWindow(QtUi& ui, QWidget* parent) : QMainWindow(parent), ui_(ui)
 }
 
 MainWindow::~MainWindow() {
+  if (link_) host::currentHost().reconnect = nullptr;
   host::PageControl().onPageAdded = nullptr;
   closeAllPages();
   ui_.onStatus = nullptr;
@@ -104,6 +113,15 @@ void MainWindow::openItem(host::TPlugItem& item, const std::string& billno) {
     ui_.messageBox(e.what(), "错误", host::mtError, host::mbOK);
   }
   syncPages();
+}
+
+void MainWindow::rereadBills() {
+  for (int i = 0; i < pages_->count(); ++i) {
+    auto* view = static_cast<FormView*>(pages_->widget(i));
+    auto* bill = dynamic_cast<host::TBaseBillEditRibbonForm*>(&view->form());
+    // as a user event: a failure (the server gone again) is shown, the view refreshed
+    if (bill != nullptr && !bill->isClosed()) view->run([bill] { bill->rereadAfterReconnect(); });
+  }
 }
 
 void MainWindow::syncPages() {

@@ -24,6 +24,7 @@ class TPlugItem;
 
 namespace desktop {
 
+class ConnectionWatch;
 class FormView;
 class QtUi;
 
@@ -47,6 +48,9 @@ class MainWindow : public QMainWindow {
   BackupActions& backups() { return *backups_; }
   //! How a restore reopens the database; the window closes its pages first.
   void setReopen(BackupActions::Reopen reopen);
+  //! After the server connection came back: every open bill editor re-reads its bill
+  //! unless the clerk has unsaved edits in it.
+  void rereadBills();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -62,6 +66,7 @@ class MainWindow : public QMainWindow {
   QTabWidget* pages_;
   QPlainTextEdit* log_;
   BackupActions* backups_;
+  ConnectionWatch* link_ = nullptr;  //!< on a server database only
   std::map<const host::TBaseForm*, FormView*> views_;
 };
 

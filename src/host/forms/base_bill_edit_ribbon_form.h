@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -152,12 +153,22 @@ class TBaseBillEditRibbonForm : public TBaseRibbonForm {
   void checkVersionOrReload();
   //! The number the save batch issued to a new bill (read back through a saved line).
   virtual std::string issuedBillno();
+  //! After the server connection came back: the open bill is read again unless the
+  //! clerk has unsaved edits on it, which stay (its next save checks the version).
+  void rereadAfterReconnect();
 
  protected:
   //! Update_ with its batch guarded by the header's version (host/services/version_guard.h).
   int guardedUpdate();
   //! A save refused as stale: the message, an offer to reload (edits kept otherwise), abort.
   [[noreturn]] void refuseStaleSave();
+  //! A save that failed: its reason, edits kept, abort. One cut off by the server going
+  //! away at its commit is settled by reconnecting and reading the bill back; the bill
+  //! found saved is opened and the function returns.
+  void settleFailedSave(bool isNew);
+  //! The bill's number when the save cut off at its commit is found done after
+  //! reconnecting, "" when found not done, nothing when the bill cannot tell.
+  std::optional<std::string> savedAfterCutOff(bool isNew);
   //! Runs the audit (status 1) or un-audit (status 0) batch with its extra SQL.
   void runAuditBatch(bool audit, const std::string& extra);
   //! Moves to the neighbouring bill by number (previous when `backwards`).

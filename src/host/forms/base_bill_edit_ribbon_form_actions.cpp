@@ -6,9 +6,11 @@
 #include "core/format.h"
 #include "core/json.h"
 #include "core/strings.h"
+#include "db/connection.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/print/print_service.h"
 #include "host/services/data_services.h"
+#include "host/services/reconnect.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
 #include "host/services/version_guard.h"
@@ -18,6 +20,17 @@ namespace host {
 namespace {
 
 constexpr std::string_view kPrompt = "提示";
+constexpr std::string_view kSaveCutOff =
+    "与数据库服务器的连接已断开，单据没有保存。所做修改仍保留在窗口中，连接恢复后请重新保存。";
+constexpr std::string_view kSaveFoundAfterCutOff =
+    "保存时与数据库服务器的连接断开；重新连接后核对，单据已经保存。";
+constexpr std::string_view kSaveNotFoundAfterCutOff =
+    "保存时与数据库服务器的连接断开；重新连接后核对，单据没有保存。所做修改仍保留在窗口中，请重新保"
+    "存。";
+constexpr std::string_view kSaveUnsettled =
+    "保存时与数据库服务器的连接断开，至今未能重新连接，无法确认单据是否已经保存。所做修改仍保留在窗"
+    "口中；"
+    "连接恢复后请先在单据列表中查找该单据，再决定是否重新保存。";
 
 bool isEditing(const dataset::ClientDataSet& ds) {
   return ds.state() == dataset::DataSetState::Edit || ds.state() == dataset::DataSetState::Insert;
@@ -140,11 +153,45 @@ void TBaseBillEditRibbonForm::actSaveExecute(Action&) {
   if (MessageMyDlg("是否确认保存该单据？", kPrompt, mtConfirmation, mbOK | mbCancel) != mrOK)
     throw core::Abort();
   const bool isNew = billno.empty();
-  if ((isNew ? Insert_() : guardedUpdate()) != 0) {
+  if ((isNew ? Insert_() : guardedUpdate()) != 0) return settleFailedSave(isNew);
+  OpenBillData(isNew ? issuedBillno() : billno);
+}
+
+// A save cut off before its commit left nothing on the server. One cut off at its commit
+// may have been committed: never guessed, the bill is read back once the connection is
+// back (whatever the old session did is final by then).
+void TBaseBillEditRibbonForm::settleFailedSave(bool isNew) {
+  const db::Loss loss = currentHost().db().lastLoss();
+  if (loss == db::Loss::None) {
     std::string why = lastExecSQLError();
     refuse(why.empty() ? "单据保存失败" : why);
   }
-  OpenBillData(isNew ? issuedBillno() : billno);
+  if (loss == db::Loss::NotDone) refuse(kSaveCutOff);
+  if (!reconnectCurrentHost()) refuse(kSaveUnsettled);
+  const std::optional<std::string> saved = savedAfterCutOff(isNew);
+  if (!saved) refuse(kSaveUnsettled);
+  if (saved->empty()) refuse(kSaveNotFoundAfterCutOff);
+  MessageMyDlg(kSaveFoundAfterCutOff, kPrompt, mtInformation, mbOK);
+  OpenBillData(*saved);
+}
+
+void TBaseBillEditRibbonForm::rereadAfterReconnect() {
+  if (billno.empty() || hasUnsavedChanges()) return;
+  OpenBillData(billno);
+}
+
+// A new bill is found by its first line's key, written by this save alone; an existing
+// one by the version its guard raised from the one this window read. A bill without
+// either cannot be told.
+std::optional<std::string> TBaseBillEditRibbonForm::savedAfterCutOff(bool isNew) {
+  if (isNew) {
+    const bool keyed =
+        cdsDetail.active() && !cdsDetail.isEmpty() && cdsDetail.findField("uid") != nullptr;
+    if (!keyed) return std::nullopt;
+    return issuedBillno();
+  }
+  if (tableName.empty() || !hasBill()) return std::nullopt;
+  return checkBillVersion(tableName, billId, version + 1) ? billno : std::string();
 }
 
 // The save batch runs in one transaction with a guard that raises the header's version

@@ -207,6 +207,7 @@ TEST_F(MasterDataPages, QuantityTiersAscendWithoutOverlapOrTheItemIsNotSaved) {
     for (const Tier& t : c.tiers)
       addChildRow(*page, "Jtdj",
                   {{"from_sl", Value(t.from)}, {"to_sl", Value(t.to)}, {"dj", Value(1.0)}});
+    page->findDataSet("cdsJtdj")->first();
     const long refusals = count(kTierRefusal);
     EXPECT_EQ(page->clickAction("actSave"), c.saved ? host::Outcome::Done : host::Outcome::Aborted)
         << lastEvent();
@@ -217,6 +218,8 @@ TEST_F(MasterDataPages, QuantityTiersAscendWithoutOverlapOrTheItemIsNotSaved) {
                       code + "'"),
               c.saved ? static_cast<int>(c.tiers.size()) : 0);
     if (!c.saved) {
+      // The grid stays on the row the user was on, to be corrected there.
+      EXPECT_EQ(page->findDataSet("cdsJtdj")->recNo(), 1);
       ASSERT_EQ(page->clickAction("actCancel"), host::Outcome::Done);
     }
   }

@@ -2,6 +2,7 @@
 # Plays every tests/scenarios/NAME.json through `coreapp play` on a fresh demo database
 # and compares the transcript with NAME.expected. Optional NAME.exit holds the expected
 # exit code (default 0); optional NAME.stderr holds a text the error output must contain.
+# Optional NAME.empty marks a scenario that starts from an empty database (no demo data).
 # COREAPP names the binary (default build/coreapp). With PG_STATE (the test cluster's
 # state folder, see scripts/pg_cluster.sh) each scenario gets a fresh database on that
 # server instead of a file; PG_SCENARIOS then names the scenarios to play (all when unset).
@@ -24,7 +25,9 @@ for scenario in "$dir"/*.json; do
     case " ${PG_SCENARIOS:-$name} " in *" $name "*) ;; *) continue ;; esac
     db=$(server_db "$name") || { echo "FAIL $name: no server database"; fail=1; continue; }
   fi
-  if ! "$COREAPP" db init --db "$db" --demo >/dev/null 2>"$tmp/$name.init"; then
+  demo=--demo
+  [ -f "$dir/$name.empty" ] && demo=
+  if ! "$COREAPP" db init --db "$db" $demo >/dev/null 2>"$tmp/$name.init"; then
     echo "FAIL $name: db init failed"; cat "$tmp/$name.init"; fail=1; continue
   fi
   "$COREAPP" play --db "$db" "$scenario" >"$tmp/$name.out" 2>"$tmp/$name.err"

@@ -76,8 +76,10 @@ create table vt_b_vipdj (
   code varchar(50),
   name varchar(100),
   isort int default 0,
+  version int default 0,
   isdel bit default 0
 )
+create index ix_vt_b_vipdj_orgid_code on vt_b_vipdj(orgid, code)
 
 -- Member cards. `pwd` is the MD5 hex digest (lower case) of the card password in the
 -- 8-bit system code page (GBK). `version` is raised by every change and every ledger
@@ -369,8 +371,10 @@ create table vt_b_comp (
   tel varchar(50),
   bank varchar(200),
   isort int default 0,
+  version int default 0,
   isdel bit default 0
 )
+create index ix_vt_b_comp_orgid_code on vt_b_comp(orgid, code)
 
 create table vt_b_zzyq (
   id int identity(1,1) primary key,

@@ -89,6 +89,8 @@ TEST(ScenarioTest, MalformedStepsAreNamed) {
       {R"([{"close": false}])", "step 1: \"close\" takes true"},
       {R"([{"do": ["actAdd"]}])", "step 1: \"do\" must be a text"},
       {R"([7])", "step 1: a step is an object whose first key is the verb"},
+      {R"([{"firstrun": "鑫彩"}])", "step 1: \"firstrun\" takes an object of shop, store, owner, password"},
+      {R"([{"firstrun": {"shop": "鑫彩", "orgid": "0002"}}])", "step 1: \"firstrun\" has no box \"orgid\""},
   };
   for (const Case& c : cases) EXPECT_EQ(refusal([&] { Scenario::parse(withSteps(c.steps)); }), c.message) << c.steps;
 }

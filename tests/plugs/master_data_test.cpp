@@ -24,6 +24,7 @@ using plugs::coreapp::jczl::MasterDataPageSpec;
 using plugs::coreapp::jczl::TMasterDataForm;
 
 constexpr const char* kHostile = "O'Neil :orgid 100% --";
+constexpr const char* kTierRefusal = "数量阶梯价须从小到大且不能重叠，请检查起始数量和截止数量";
 
 //! Opens page `code` as the current login; null when refused.
 TMasterDataForm* openPage(const std::string& code) {
@@ -139,7 +140,10 @@ TEST_F(MasterDataPages, ARowInUseIsDisabledNotDeletedAndLeavesTheLists) {
         Case{"1204", "insert into vt_b_khxyj(orgid, kh_id, xm_id, dj) values ('0001', 1, {id}, 1)"},
         Case{"1205", "insert into vt_b_xmbmk_hc(orgid, xm_id, sp_id) values ('0001', 1, {id})"},
         Case{"1209",
-             "insert into vt_b_spbmk(orgid, code, name, p1) values ('0001', 'U', 'U', {id})"}}) {
+             "insert into vt_b_spbmk(orgid, code, name, p1) values ('0001', 'U', 'U', {id})"},
+        Case{"1214", "update vt_b_khbmk set vip_id = {id}"},
+        Case{"1215",
+             "insert into vt_f_khkpk(orgid, billno, comp_id) values ('0001', 'U', {id})"}}) {
     const MasterDataPageSpec& spec = *plugs::coreapp::jczl::masterDataSpec(c.code);
     SCOPED_TRACE(spec.caption);
     TMasterDataForm* page = open(c.code);
@@ -161,6 +165,63 @@ TEST_F(MasterDataPages, ARowInUseIsDisabledNotDeletedAndLeavesTheLists) {
     ASSERT_EQ(page->clickAction("actEnable"), host::Outcome::Done) << lastEvent();
     EXPECT_EQ(rowTexts("select isdel from " + spec.table + " where id = " + id),
               std::vector<std::string>{"False"});
+  }
+}
+
+//! Appends a child row of the edited row: its values by field ("vip_id_name" by name).
+void addChildRow(TMasterDataForm& page, const std::string& child,
+                 const std::vector<std::pair<const char*, Value>>& values) {
+  dataset::ClientDataSet& data = *page.findDataSet("cds" + child);
+  data.append();
+  for (const auto& [field, value] : values) data.fieldByName(field).setValue(value);
+  data.post();
+}
+
+TEST_F(MasterDataPages, QuantityTiersAscendWithoutOverlapOrTheItemIsNotSaved) {
+  struct Tier {
+    double from, to;
+  };
+  const struct {
+    const char* what;
+    std::vector<Tier> tiers;
+    bool saved;
+  } cases[] = {
+      {"ascending, apart", {{1, 9}, {10, 99}, {100, 999999}}, true},
+      {"one quantity", {{5, 5}, {6, 10}}, true},
+      {"a fraction between", {{1, 9}, {9.5, 20}}, true},
+      {"a shared bound", {{1, 10}, {10, 99}}, false},
+      {"overlapping", {{1, 20}, {10, 99}}, false},
+      {"descending", {{10, 99}, {1, 9}}, false},
+      {"inside another", {{1, 99}, {10, 20}}, false},
+      {"a tier upside down", {{9, 1}}, false},
+  };
+  TMasterDataForm* page = open("1204");
+  ASSERT_NE(page, nullptr);
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string code = "JT" + std::to_string(++n);
+    ASSERT_EQ(page->clickAction("actAdd"), host::Outcome::Done);
+    page->cdsEdit.fieldByName("code").setValue(Value(code));
+    page->cdsEdit.fieldByName("name").setValue(Value("阶梯" + code));
+    for (const Tier& t : c.tiers)
+      addChildRow(*page, "Jtdj",
+                  {{"from_sl", Value(t.from)}, {"to_sl", Value(t.to)}, {"dj", Value(1.0)}});
+    page->findDataSet("cdsJtdj")->first();
+    const long refusals = count(kTierRefusal);
+    EXPECT_EQ(page->clickAction("actSave"), c.saved ? host::Outcome::Done : host::Outcome::Aborted)
+        << lastEvent();
+    EXPECT_EQ(count(kTierRefusal) - refusals, c.saved ? 0 : 1);
+    // A refused save leaves neither the item nor any of its tiers.
+    EXPECT_EQ(countOf("vt_b_xmbmk where code = '" + code + "'"), c.saved ? 1 : 0);
+    EXPECT_EQ(countOf("vt_b_xmbmk_jtdj t join vt_b_xmbmk x on x.id = t.xm_id where x.code = '" +
+                      code + "'"),
+              c.saved ? static_cast<int>(c.tiers.size()) : 0);
+    if (!c.saved) {
+      // The grid stays on the row the user was on, to be corrected there.
+      EXPECT_EQ(page->findDataSet("cdsJtdj")->recNo(), 1);
+      ASSERT_EQ(page->clickAction("actCancel"), host::Outcome::Done);
+    }
   }
 }
 
@@ -284,15 +345,6 @@ TEST_F(MemberCards, APasswordResetHoldsAtTheSettlement) {
   neverShown(host::MD5S("新密码8"));
 }
 
-//! Appends a child row of the edited row: its values by field ("vip_id_name" by name).
-void addChildRow(TMasterDataForm& page, const std::string& child,
-                 const std::vector<std::pair<const char*, Value>>& values) {
-  dataset::ClientDataSet& data = *page.findDataSet("cds" + child);
-  data.append();
-  for (const auto& [field, value] : values) data.fieldByName(field).setValue(value);
-  data.post();
-}
-
 TEST_F(MemberCards, ChildPricesSavedWithTheirRowPriceAnOrderLine) {
   query("insert into vt_b_vipdj(orgid, code, name) values ('0001', '01', '金卡会员')");
   TMasterDataForm* items = openPage("1204");
@@ -327,6 +379,17 @@ TEST_F(MemberCards, ChildPricesSavedWithTheirRowPriceAnOrderLine) {
     EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(p.kh, xm, p.sl), *core::Currency::parse(p.dj))
         << p.kh << " " << p.sl;
   EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(1, 1, 1), *core::Currency::parse("18"));
+  // The level's own page holds the same price row and rewrites it.
+  TMasterDataForm* levels = openPage("1214");
+  ASSERT_NE(levels, nullptr);
+  ASSERT_TRUE(levels->cdsList.locate("name", Value("金卡会员")));
+  ASSERT_EQ(levels->clickAction("actEdit"), host::Outcome::Done);
+  dataset::ClientDataSet& levelPrices = *levels->findDataSet("cdsVipxyj");
+  ASSERT_TRUE(levelPrices.locate("xm_id_name", Value("展板")));
+  levelPrices.edit();
+  levelPrices.fieldByName("dj").setValue(Value(22.0));
+  ASSERT_EQ(levels->clickAction("actSave"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(plugs::coreapp::xmzzk::getkhxyj(2, xm, 1), *core::Currency::parse("22"));
   // Editing the item again replaces its tiers as a whole.
   ASSERT_TRUE(items->cdsList.locate("id", Value(xm)));
   ASSERT_EQ(items->clickAction("actEdit"), host::Outcome::Done);

@@ -17,6 +17,7 @@
 #include "host/print/print_folder.h"
 #include "host/scripted_ui.h"
 #include "host/services/data_services.h"
+#include "host/services/first_run.h"
 
 namespace host {
 
@@ -146,6 +147,7 @@ void Player::runStep(const Step& step, FormModel* modal) {
     case StepVerb::QueueModal:
     case StepVerb::QueueDialog: return queue(step);
     case StepVerb::Sql: return runSql(step);
+    case StepVerb::FirstRun: return firstRun(step);
     default: return runFormStep(step, currentForm(step, modal));
   }
 }
@@ -334,6 +336,25 @@ void Player::runSql(const Step& step) {
     emit(dumpJson({{"event", "sql"}, {"columns", columns}, {"rows", rows}}));
   }
   if (!result.ok()) emit(dumpJson({{"event", "error"}, {"step", stepId(step)}, {"text", result.errorMessage()}}));
+}
+
+// Sets an empty database's shop up as the first-run dialog's OK does; a refusal is the
+// dialog's message, and the database stays empty.
+void Player::firstRun(const Step& step) {
+  FirstRunInput input;
+  const auto box = [&step](const char* name, std::string& into) {
+    if (auto it = step.firstRun.find(name); it != step.firstRun.end()) into = it->second;
+  };
+  box("shop", input.shop);
+  box("store", input.store);
+  box("owner", input.owner);
+  box("password", input.password);
+  try {
+    runFirstRun(connection_, input);
+  } catch (const std::runtime_error& e) {
+    ui_->messageBox(e.what(), "提示", mtInformation, mbOK);
+    emit(dumpJson({{"event", "abort"}, {"step", stepId(step)}}));
+  }
 }
 
 }  // namespace host

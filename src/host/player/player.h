@@ -54,6 +54,7 @@ class Player {
   void queue(const Step& step);
   void dump(const Step& step, FormModel& form);
   void runSql(const Step& step);
+  void firstRun(const Step& step);
   void open(const Step& step);
   int playModal(FormModel& form);
   FormModel& currentForm(const Step& step, FormModel* modal);

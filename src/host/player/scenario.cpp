@@ -31,6 +31,7 @@ const char* stepVerbName(StepVerb verb) {
     case StepVerb::Dump: return "dump";
     case StepVerb::Sql: return "sql";
     case StepVerb::Close: return "close";
+    case StepVerb::FirstRun: return "firstrun";
   }
   return "?";
 }
@@ -149,6 +150,18 @@ void parseVerbArguments(const Json& obj, Step& s) {
   }
 }
 
+// The first-run dialog's boxes; a box left out stays empty (the store keeps its default).
+std::map<std::string, std::string> parseFirstRun(const Json& arg, const std::string& where) {
+  if (!arg.is_object()) fail(where, "\"firstrun\" takes an object of shop, store, owner, password");
+  std::map<std::string, std::string> out;
+  for (auto it = arg.begin(); it != arg.end(); ++it) {
+    if (it.key() != "shop" && it.key() != "store" && it.key() != "owner" && it.key() != "password")
+      fail(where, "\"firstrun\" has no box \"" + it.key() + "\"");
+    out[it.key()] = textOf(it.value(), where, it.key().c_str());
+  }
+  return out;
+}
+
 Step parseStep(const Json& obj, const std::string& where, int number) {
   static const std::map<std::string, StepVerb> verbs = {
       {"open", StepVerb::Open},     {"do", StepVerb::Do},         {"set", StepVerb::Set},
@@ -164,6 +177,11 @@ Step parseStep(const Json& obj, const std::string& where, int number) {
   const Json& arg = obj.begin().value();
   if (verb == "queue") {
     parseQueue(arg, s);
+    return s;
+  }
+  if (verb == "firstrun") {
+    s.verb = StepVerb::FirstRun;
+    s.firstRun = parseFirstRun(arg, where);
     return s;
   }
   auto it = verbs.find(verb);

@@ -36,7 +36,7 @@ struct ScenarioLogin {
 
 enum class StepVerb {
   Open, Do, Set, Post, Cancel, Append, Delete, Goto, Control, Click, DblClick,
-  QueueLookup, QueueAnswer, QueueModal, QueueDialog, Dump, Sql, Close,
+  QueueLookup, QueueAnswer, QueueModal, QueueDialog, Dump, Sql, Close, FirstRun,
 };
 
 //! The verb's name as it is written in a scenario ("queue" for the four queue kinds).
@@ -61,6 +61,7 @@ struct Step {
   std::optional<std::int64_t> khId;       //!< dialog: default customer chosen
   std::optional<std::string> file;        //!< dialog: file chosen
   std::vector<Step> steps;                //!< queued modal form's steps
+  std::map<std::string, std::string> firstRun;  //!< firstrun: shop, store, owner, password
 };
 
 struct Scenario {

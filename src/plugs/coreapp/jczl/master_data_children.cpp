@@ -101,9 +101,12 @@ std::string MasterDataChildren::saveSql(db::Params& params) {
   for (std::size_t k = 0; k < data_.size(); ++k) {
     dataset::ClientDataSet& data = *data_[k];
     if (data.state() != dataset::DataSetState::Browse) data.post();
+    // A refused save leaves the grid where the user was, not on its last row.
+    const dataset::Bookmark focused = data.bookmark();
     int row = 0;
     for (data.first(); !data.eof(); data.next())
       addRowParams(page_.spec.children[k], data, row++, params);
+    if (data.bookmarkValid(focused)) data.gotoBookmark(focused);
     rows.push_back(row);
   }
   return MasterDataSql::childRows(page_.spec, rows);

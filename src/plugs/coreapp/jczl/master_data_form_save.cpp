@@ -102,6 +102,9 @@ void TMasterDataForm::runOrRefuse(const std::string& batch, const db::Params& pa
   if (error.find(MasterDataSql::kCodeTaken) != std::string::npos)
     refuse("编号“" + cdsEdit.fieldByName("code").asString() + "”已存在，请换一个编号");
   if (error.find(MasterDataSql::kInUse) != std::string::npos) throw MasterDataInUse();
+  for (const MasterChildSpec& child : spec.children)
+    if (!child.refusal.empty() && error.find(child.refusal) != std::string::npos)
+      refuse(child.refusal);
   if (error == MasterDataSql::kChanged) {
     if (cdsEdit.state() != dataset::DataSetState::Browse) cdsEdit.cancel();
     setEditing(false);

@@ -48,6 +48,11 @@ struct MasterChildSpec {
   std::string table;                 //!< the child table ("vt_b_xmbmk_jtdj")
   std::string parentKey;             //!< its column holding the row's id ("xm_id")
   std::vector<MasterField> columns;  //!< Money, Number or Lookup (chosen by name)
+  //! A select of the rows under @parent_id that break the list's rule, run in the save
+  //! batch after the rows are written, so two windows saving at once cannot both pass;
+  //! any row refuses the save with `refusal` (empty: no rule beyond the columns').
+  std::string badRows{};
+  std::string refusal{};
 };
 
 //! The page: plug item, table and fields. Code and name are every table's own.

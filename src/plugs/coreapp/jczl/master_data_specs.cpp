@@ -143,7 +143,13 @@ MasterDataPageSpec serviceItem() {
                  "数量阶梯价",
                  "vt_b_xmbmk_jtdj",
                  "xm_id",
-                 {number("from_sl", "起始数量"), number("to_sl", "截止数量"), money("dj", "单价")}},
+                 {number("from_sl", "起始数量"), number("to_sl", "截止数量"), money("dj", "单价")},
+                 // Both bounds count, so a later tier must start above the end of every
+                 // earlier one: that refuses overlaps and tiers out of order alike.
+                 "select 1 from vt_b_xmbmk_jtdj a where a.xm_id = @parent_id and (a.from_sl > "
+                 "a.to_sl or exists (select 1 from vt_b_xmbmk_jtdj b where b.xm_id = @parent_id "
+                 "and b.id > a.id and b.from_sl <= a.to_sl))",
+                 "数量阶梯价须从小到大且不能重叠，请检查起始数量和截止数量"},
                 {"Vipxyj",
                  "会员等级价",
                  "vt_b_vipxyj",
@@ -245,6 +251,42 @@ MasterDataPageSpec memberCard() {
   return s;
 }
 
+// A member level prices the service items for the customers (and cards) of that level;
+// its prices are the same rows the service item page shows from the item's side.
+MasterDataPageSpec memberLevel() {
+  MasterDataPageSpec s{"1214",
+                       "{DB5A4F35-630B-428E-9DD0-B501B4617A07}",
+                       "会员等级",
+                       "Tvipdjform",
+                       "vt_b_vipdj",
+                       50,
+                       100,
+                       {number("isort", "排序")},
+                       refs("vip_id", {"vt_b_khbmk", "vt_b_khbmk_vip"})};
+  s.children = {{"Vipxyj",
+                 "会员等级价",
+                 "vt_b_vipxyj",
+                 "vip_id",
+                 {lookup("xm_id", "服务项目", "xm", true), money("dj", "单价")}}};
+  return s;
+}
+
+// The shop's own companies that issue invoices; an invoice keeps the company's id.
+MasterDataPageSpec invoiceCompany() {
+  MasterField bank = text("bank", "开户行及账号", 200, 20);
+  bank.inList = false;
+  return {"1215",
+          "{82A6E1B8-22AB-48E0-8BA0-6361F3924ED8}",
+          "开票单位",
+          "Tcompform",
+          "vt_b_comp",
+          50,
+          200,
+          {text("shuihao", "税号", 50), text("addr", "地址", 200, 20), text("tel", "电话", 50),
+           bank, number("isort", "排序")},
+          refs("comp_id", {"vt_f_khkpk"})};
+}
+
 // The small lists: code, name and where the bills name them.
 MasterDataPageSpec smallList(const char* code, const char* guid, const char* caption,
                              const char* className, const char* table,
@@ -280,6 +322,8 @@ const std::vector<MasterDataPageSpec>& masterDataSpecs() {
       smallList("1212", "{CFCC23C2-A89A-4475-B027-97CBBB43E1BE}", "费用类别", "Tfylbform",
                 "vt_b_fylb", refs("fy_id", {"vt_f_fydj_mx"})),
       memberCard(),
+      memberLevel(),
+      invoiceCompany(),
   };
   return specs;
 }

@@ -106,6 +106,8 @@ std::string MasterDataSql::childRows(const MasterDataPageSpec& spec, const std::
         values += ", :" + child.name + std::to_string(r) + "_" + c.field;
       sql += "insert into " + child.table + " (" + columns + ") values (" + values + ")\n";
     }
+    if (!child.badRows.empty())
+      sql += "if exists (" + child.badRows + ")\n" + refuse(child.refusal.c_str());
   }
   return sql;
 }

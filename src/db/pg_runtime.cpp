@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 27;
+constexpr int kRuntimeVersion = 28;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -264,7 +264,7 @@ std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
   std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
                     binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() +
-                    tolerantConversionsSql();
+                    numberingRuntimeSql() + tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

@@ -32,6 +32,8 @@ std::string binaryRuntimeSql();
 //! pieces (pg_string_runtime.cpp, pg_format_runtime.cpp).
 std::string stringRuntimeSql();
 std::string formatRuntimeSql();
+//! identity reports and moves, NEXT VALUE FOR (pg_numbering.cpp).
+std::string numberingRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

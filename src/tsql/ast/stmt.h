@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,7 @@ struct SetOptionStmt : Stmt {
   explicit SetOptionStmt(SourcePos p) : Stmt(kKind, p) {}
   std::string option;  //!< lower-case
   std::string value;   //!< ON, OFF, a number or a name as written ("" when none)
+  std::string target;  //!< SET IDENTITY_INSERT: the table, as written
 };
 
 struct IfStmt : Stmt {
@@ -262,7 +264,7 @@ struct CreateIndexStmt : Stmt {
   std::vector<std::string> columns;
 };
 
-enum class ObjectType : std::uint8_t { Table, View, Procedure, Index };
+enum class ObjectType : std::uint8_t { Table, View, Procedure, Index, Sequence };
 
 struct DropStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Drop;
@@ -277,6 +279,29 @@ struct TruncateStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Truncate;
   explicit TruncateStmt(SourcePos p) : Stmt(kKind, p) {}
   std::string table;
+};
+
+//! CREATE / ALTER SEQUENCE name [AS type] options. An option not written is unset;
+//! CREATE fills the rest from the type (see SequenceSpec).
+struct SequenceStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Sequence;
+  explicit SequenceStmt(SourcePos p) : Stmt(kKind, p) {}
+  bool alter = false;
+  std::string name;
+  DataType type;  //!< Unknown when not written (bigint)
+  std::optional<long long> start, increment, minValue, maxValue;
+  bool noMinValue = false, noMaxValue = false;  //!< NO MINVALUE / NO MAXVALUE: the type's bound
+  std::optional<bool> cycle;
+  bool restart = false;  //!< ALTER ... RESTART [WITH start]
+};
+
+//! DBCC CHECKIDENT ('table' [, RESEED [, value]]).
+struct CheckIdentStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CheckIdent;
+  explicit CheckIdentStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string table;
+  bool reseed = false;
+  ExprPtr value;  //!< the new current value; null for RESEED without one
 };
 
 //! A literal of the batch and the index of the token it was parsed from.

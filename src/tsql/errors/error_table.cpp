@@ -63,6 +63,11 @@ constexpr ErrorEntry kTable[] = {
      "instances is too large. Try to use datediff with a less precise datepart."},
     {Error::InvalidLength, 16, "Invalid length parameter passed to the %1 function."},
     {Error::InvalidSubstringLength, 16, "Invalid length parameter passed to the substring function."},
+    {Error::IdentityInsertOff, 16,
+     "Cannot insert explicit value for identity column in table '%1' when IDENTITY_INSERT is set to OFF."},
+    {Error::IdentityValueMissing, 16,
+     "Explicit value must be specified for identity column in table '%1' either when IDENTITY_INSERT is set to "
+     "ON or when a replication user is inserting into a NOT FOR REPLICATION identity column."},
     {Error::CheckConflict, 16,
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
@@ -83,6 +88,12 @@ constexpr ErrorEntry kTable[] = {
     {Error::RangeOffset, 15,
      "RANGE is only supported with UNBOUNDED and CURRENT ROW window frame delimiters."},
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
+    {Error::IdentityColumnList, 16,
+     "An explicit value for the identity column in table '%1' can only be specified when a column list is used "
+     "and IDENTITY_INSERT is ON."},
+    {Error::NoIdentityProperty, 16, "Table '%1' does not have the identity property. Cannot perform SET operation."},
+    {Error::IdentityInsertElsewhere, 16,
+     "IDENTITY_INSERT is already ON for table '%1'. Cannot perform SET operation for table '%2'."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
     {Error::ArgumentDataType, 16, "Argument data type %1 is invalid for argument %2 of %3 function."},
@@ -113,6 +124,15 @@ constexpr ErrorEntry kTable[] = {
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
+    {Error::SequenceStartRange, 16,
+     "The start value for sequence object '%1' must be between the minimum and maximum value of the sequence "
+     "object."},
+    {Error::SequenceBounds, 16,
+     "The minimum value for sequence object '%1' must be less than its maximum value."},
+    {Error::SequenceIncrementZero, 16, "The increment for sequence object '%1' cannot be zero."},
+    {Error::SequenceExhausted, 16,
+     "The sequence object '%1' has reached its minimum or maximum value. Restart the sequence object to allow "
+     "new values to be generated."},
     {Error::UpdateAssignsVariable, 16, "Assigning a variable in UPDATE is not supported here."},
     {Error::WindowWithGroupingSets, 16,
      "Windowed functions are not supported together with ROLLUP, CUBE or GROUPING SETS; group in a "

@@ -129,7 +129,6 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
     }
     rowCount_ = backend_->changes();
   }
-  if (insert) backend_->noteInsert();
 }
 
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared

@@ -135,7 +135,9 @@ void Interpreter::execInsert(const ast::InsertStmt& s) {
   if (!e || !stillValid(*e)) e = &memo_->put(&s, insertEntry(s));
   std::shared_ptr<translate::Translation> t = e->translation;
   if (e->valueOfSlot) pointAtLiterals(*t, *e->valueOfSlot, s);
+  checkIdentityInsert(*t, s);
   execModify(*t, line(s), true, s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()));
+  noteIdentityInsert(*t);
 }
 
 // Another connection may have changed the schema since the last batch.

@@ -7,7 +7,7 @@
 // Files: interpreter.cpp (batch, frames, statement dispatch, binding),
 // exec_control.cpp (IF/WHILE/TRY/transactions/RAISERROR/PRINT), exec_data.cpp
 // (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp (DDL and the procedure
-// store), exec_procedure.cpp (EXEC).
+// store), exec_procedure.cpp (EXEC), exec_identity.cpp and exec_sequence.cpp (numbering).
 #pragma once
 
 #include <functional>
@@ -55,6 +55,8 @@ class Interpreter final : public translate::TranslateEnv {
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
+  std::string identityColumn(const std::string& object) override;
+  bool identityGivenByEngine(const std::string& object) override;
   const dialect::Dialect& dialect() const override { return backend_->dialect(); }
 
  private:
@@ -68,6 +70,8 @@ class Interpreter final : public translate::TranslateEnv {
   struct Frame {
     std::unordered_map<std::string, Variable> vars;
     int depth = 0;
+    SqlValue scopeIdentity;             //!< SCOPE_IDENTITY() once read
+    bool scopeIdentityPending = false;  //!< the database holds a newer one
   };
   struct Procedure {
     std::string text;
@@ -203,6 +207,19 @@ class Interpreter final : public translate::TranslateEnv {
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
 
+  // exec_identity.cpp
+  void setIdentityInsert(const ast::SetOptionStmt& s);
+  void checkIdentityInsert(const translate::Translation& t, const ast::InsertStmt& s);
+  void noteIdentityInsert(const translate::Translation& t);
+  SqlValue scopeIdentity() const;
+  SqlValue sessionIdentity() const;
+  void numberNewTable(const std::string& name, const ast::TableDef& def);
+  void execCheckIdent(const ast::CheckIdentStmt& s);
+
+  // exec_sequence.cpp
+  void execSequence(const ast::SequenceStmt& s);
+  void dropSequence(const ast::DropStmt& s);
+
   // exec_procedure.cpp
   void execProcedureCall(const ast::ExecStmt& s);
   std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s,
@@ -234,6 +251,8 @@ class Interpreter final : public translate::TranslateEnv {
   std::string tranName_;                //!< the outermost BEGIN TRAN's name
   std::vector<std::string> savepoints_;  //!< SAVE TRAN names of the open transaction, oldest first
   int tryDepth_ = 0;
+  std::string identityInsert_;   //!< the table SET IDENTITY_INSERT is ON for ("" none)
+  bool identityIssued_ = false;  //!< @@IDENTITY: an identity was issued in the session
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;

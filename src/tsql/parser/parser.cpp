@@ -219,7 +219,9 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Alter: return parseCreate();
     case Keyword::Drop: return parseDrop();
     case Keyword::Truncate: return parseTruncate();
-    default: fail(t);
+    default:
+      if (t.kind == TokenKind::Identifier && toLower(t.text) == "dbcc") return parseDbcc();
+      fail(t);
   }
 }
 

@@ -53,6 +53,12 @@ class SqlTranslator {
   //! A SELECT whose items assign variables.
   AssignmentPlan assignment(const ast::Query& q);
   Translation insert(const ast::InsertStmt& s);
+  //! The identity column of `table` (sqlName) for an INSERT naming `names` ("" when
+  //! the table has none); an engine-numbered one not named gets `nextIdentity` set.
+  void emitInsertRows(const ast::InsertStmt& s, const std::vector<std::string>& names,
+                      const std::vector<ast::DataType>& types, const std::string& identity, const std::string& next);
+  std::string insertIdentity(const std::string& sqlName, const std::vector<std::string>& names, bool& given,
+                             std::string& nextIdentity);
   Translation update(const ast::UpdateStmt& s);
   Translation remove(const ast::DeleteStmt& s);
   //! CREATE TABLE for a table or a table variable's temp table.

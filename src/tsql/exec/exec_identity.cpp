@@ -29,7 +29,8 @@ void Interpreter::setIdentityInsert(const ast::SetOptionStmt& s) {
   identityInsert_ = table;
 }
 
-// An explicit identity value needs IDENTITY_INSERT ON for its table, which then needs one.
+// An explicit identity value needs IDENTITY_INSERT ON for its table, which then needs
+// one. Outer scopes read their last number now, before this one issues another.
 void Interpreter::checkIdentityInsert(const translate::Translation& t, const ast::InsertStmt& s) {
   if (t.identityTable.empty()) return;
   bool on = identityInsert_ == t.identityTable;
@@ -38,21 +39,21 @@ void Interpreter::checkIdentityInsert(const translate::Translation& t, const ast
     if (s.columns.empty()) throw SqlException(errors::Error::IdentityColumnList, line(s), {s.table});
     throw SqlException(errors::Error::IdentityValueMissing, line(s), {s.table});
   }
+  for (Frame* f : frames_)
+    if (f != frames_.back() && f->scopeIdentityPending) {
+      f->scopeIdentity = SqlValue::integer(backend_->lastInsertId());
+      f->scopeIdentityPending = false;
+    }
 }
 
 // After an INSERT into a table with an identity: @@IDENTITY and this scope's
 // SCOPE_IDENTITY() take its last number; explicit numbers move the numbering on.
 void Interpreter::noteIdentityInsert(const translate::Translation& t) {
   if (t.identityTable.empty()) return;
-  if (t.identityGiven) backend_->followIdentity(t.identityTable, t.identityColumn);
-  for (Frame* f : frames_)  // outer scopes keep their own last number
-    if (f != frames_.back() && f->scopeIdentityPending) {
-      f->scopeIdentity = SqlValue::integer(backend_->lastInsertId());
-      f->scopeIdentityPending = false;
-    }
   backend_->noteInsert();
   identityIssued_ = true;
   frames_.back()->scopeIdentityPending = true;
+  if (t.identityGiven) backend_->followIdentity(t.identityTable, t.identityColumn);
 }
 
 SqlValue Interpreter::scopeIdentity() const {

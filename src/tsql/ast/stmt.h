@@ -23,6 +23,14 @@ struct SelectStmt : Stmt {
   Query query;
 };
 
+//! OUTPUT items [INTO target [(cols)]] of an INSERT, UPDATE or DELETE: the rows it
+//! wrote as inserted.col (the new values) and deleted.col (the old ones).
+struct OutputClause {
+  std::vector<SelectItem> items;
+  std::string into;  //!< table or '@table variable'; "" when the rows go to the caller
+  std::vector<std::string> intoColumns;
+};
+
 //! INSERT [INTO] target [(cols)] { VALUES (..),(..) | query | DEFAULT VALUES }.
 struct InsertStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Insert;
@@ -33,6 +41,7 @@ struct InsertStmt : Stmt {
   std::unique_ptr<Query> query;            //!< INSERT ... SELECT
   bool defaultValues = false;
   std::shared_ptr<WithClause> with;  //!< WITH ... INSERT; null when none
+  std::unique_ptr<OutputClause> output;
 };
 
 struct Assignment {
@@ -51,6 +60,7 @@ struct UpdateStmt : Stmt {
   ExprPtr where;
   ExprPtr top;  //!< UPDATE TOP (n): at most n rows, null when not given
   std::shared_ptr<WithClause> with;  //!< WITH ... UPDATE; null when none
+  std::unique_ptr<OutputClause> output;
 };
 
 //! DELETE [TOP (n)] [FROM] target [FROM sources] [WHERE cond].
@@ -62,6 +72,7 @@ struct DeleteStmt : Stmt {
   ExprPtr where;
   ExprPtr top;  //!< at most this many rows, null when not given
   std::shared_ptr<WithClause> with;  //!< WITH ... DELETE; null when none
+  std::unique_ptr<OutputClause> output;
 };
 
 //! CHECK (expr), of a column or of the table.

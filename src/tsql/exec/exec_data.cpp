@@ -135,11 +135,13 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
 // it. Running the same DECLARE again (in a loop) only re-runs its initializer.
 void Interpreter::execUpdate(const ast::UpdateStmt& s) {
   auto t = translation(s, [&](auto& tr) { return tr.update(s); });
+  if (s.output) return execOutput(*t, *s.output, line(s), "UPDATE");
   execModify(*t, line(s), false);
 }
 
 void Interpreter::execDelete(const ast::DeleteStmt& s) {
   auto t = translation(s, [&](auto& tr) { return tr.remove(s); });
+  if (s.output) return execOutput(*t, *s.output, line(s), "DELETE");
   execModify(*t, line(s), false);
 }
 

@@ -216,6 +216,10 @@ class Interpreter final : public translate::TranslateEnv {
   void numberNewTable(const std::string& name, const ast::TableDef& def);
   void execCheckIdent(const ast::CheckIdentStmt& s);
 
+  // exec_output.cpp
+  void execOutput(const translate::Translation& t, const ast::OutputClause& o, int line, const char* verb);
+  void outputInto(const ast::OutputClause& o, const std::vector<std::vector<SqlValue>>& rows, int line);
+
   // exec_sequence.cpp
   void execSequence(const ast::SequenceStmt& s);
   void dropSequence(const ast::DropStmt& s);

@@ -85,6 +85,7 @@ class Parser {
   ast::StmtPtr parseUpdate();
   ast::StmtPtr parseDelete();
   ast::Assignment parseAssignment();
+  std::unique_ptr<ast::OutputClause> parseOutputClause();
 
   // DDL (parse_ddl.cpp)
   ast::StmtPtr parseCreate();

@@ -55,6 +55,10 @@ class SqlTranslator {
   Translation insert(const ast::InsertStmt& s);
   //! The identity column of `table` (sqlName) for an INSERT naming `names` ("" when
   //! the table has none); an engine-numbered one not named gets `nextIdentity` set.
+  //! Appends the RETURNING list of `o` over the target's `cols`; its types into `types`.
+  void emitReturning(const ast::OutputClause& o, const std::vector<catalog::ColumnInfo>& cols,
+                     const std::string& rowName, bool update, std::vector<ast::DataType>& types);
+  void emitReturningColumn(const ast::ColumnRefExpr& c);
   void emitInsertRows(const ast::InsertStmt& s, const std::vector<std::string>& names,
                       const std::vector<ast::DataType>& types, const std::string& identity, const std::string& next);
   std::string insertIdentity(const std::string& sqlName, const std::vector<std::string>& names, bool& given,
@@ -315,6 +319,8 @@ class SqlTranslator {
   //! True while the FROM list of an UPDATE/DELETE ... FROM is written: its columns are
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
+  bool returning_ = false;        //!< writing an OUTPUT list: columns unqualified
+  bool returningUpdate_ = false;  //!< ... of an UPDATE
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
   //! The ORDER BY of a one-core query, seen from inside its core: each key's type and
   //! for TOP WITH TIES the rank of the rows under it.

@@ -78,7 +78,10 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
   } else {
     emitInsertRows(s, names, types, identity, next);
   }
+  std::vector<DataType> outputTypes;
+  if (s.output) emitReturning(*s.output, cols, "inserted", false, outputTypes);
   Translation t = finish();
+  t.columnTypes = std::move(outputTypes);
   t.identityTable = identity.empty() ? std::string() : sqlName;
   t.identityColumn = identity;
   t.identityGiven = given;
@@ -187,7 +190,11 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
     emitUpdateFrom(s, targetRef, sqlName, cols, scope);
   }
   scope_ = scope.outer;
-  return finish();
+  std::vector<DataType> outputTypes;
+  if (s.output) emitReturning(*s.output, cols, "inserted", true, outputTypes);
+  Translation t = finish();
+  t.columnTypes = std::move(outputTypes);
+  return t;
 }
 
 // UPDATE t SET c = u.v0 FROM (SELECT <key>.rowid AS r_, <value> AS v0 FROM ... WHERE ...)
@@ -270,7 +277,11 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
     out_ += ')';
   }
   scope_ = scope.outer;
-  return finish();
+  std::vector<DataType> outputTypes;
+  if (s.output) emitReturning(*s.output, cols, "deleted", false, outputTypes);
+  Translation t = finish();
+  t.columnTypes = std::move(outputTypes);
+  return t;
 }
 
 void SqlTranslator::emitRowLimit(const ast::Expr* top) {

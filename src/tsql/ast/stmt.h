@@ -42,6 +42,7 @@ struct InsertStmt : Stmt {
   bool defaultValues = false;
   std::shared_ptr<WithClause> with;  //!< WITH ... INSERT; null when none
   std::unique_ptr<OutputClause> output;
+  StmtPtr exec;  //!< INSERT ... EXEC procedure: the rows of its result sets; null otherwise
 };
 
 struct Assignment {

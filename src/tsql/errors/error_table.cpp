@@ -72,6 +72,10 @@ constexpr ErrorEntry kTable[] = {
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::ColumnNameMissing, 15,
+     "An object or column name is missing or empty. For SELECT INTO statements, verify each column has a name. "
+     "For other statements, look for empty alias names. Aliases defined as \"\" or [] are not allowed. Change "
+     "the alias to a valid name."},
     {Error::TiesWithoutOrderBy, 15,
      "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause."},
     {Error::UndeclaredTableVariable, 15, "Must declare the table variable \"%1\"."},

@@ -50,6 +50,7 @@ enum class Error : int {
   IdentityValueMissing = 545, //!< no value for the identity column of table %1 while IDENTITY_INSERT is ON
   CheckConflict = 547,        //!< %1 statement against CHECK constraint %2 of table %3 (%4: column)
   SaveWithoutTran = 628,
+  ColumnNameMissing = 1038,   //!< SELECT ... INTO a column without a name
   TiesWithoutOrderBy = 1062,
   UndeclaredTableVariable = 1087,  //!< %1
   DuplicateKey = 2627,        //!< a %1 constraint %2 of table %3 met key %4 again

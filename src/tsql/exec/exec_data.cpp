@@ -48,6 +48,7 @@ void Interpreter::assign(const std::string& name, const SqlValue& v, int line) {
 }
 
 void Interpreter::execSelect(const ast::SelectStmt& s) {
+  if (!s.query.cores[0].into.empty()) return execSelectInto(s);
   for (const auto& item : s.query.cores[0].items) {
     if (!item.assignTo.empty()) return execAssigningSelect(s);
   }

@@ -19,7 +19,7 @@ bool isNullLiteral(const ast::Expr& e) {
 // or caller parameters: everything its translation depends on besides the names the
 // memo re-checks. Empty when the statement has another form.
 std::string insertShapeKey(const ast::InsertStmt& s) {
-  if (s.query || s.defaultValues || s.output || s.rows.size() != 1) return {};
+  if (s.query || s.defaultValues || s.output || s.exec || s.rows.size() != 1) return {};
   std::string key = s.table;
   for (const auto& c : s.columns) {
     key += '\x1f';
@@ -131,6 +131,7 @@ MemoEntry Interpreter::insertEntry(const ast::InsertStmt& s) {
 }
 
 void Interpreter::execInsert(const ast::InsertStmt& s) {
+  if (s.exec) return execInsertExec(s);
   MemoEntry* e = memo_->find(&s);
   if (!e || !stillValid(*e)) e = &memo_->put(&s, insertEntry(s));
   std::shared_ptr<translate::Translation> t = e->translation;

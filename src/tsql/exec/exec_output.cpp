@@ -70,14 +70,7 @@ void Interpreter::outputInto(const ast::OutputClause& o, const std::vector<std::
   }
   if (!rows.empty() && rows[0].size() != names.size())
     throw SqlException(errors::Error::FewerInsertColumns, line);
-  std::string sql = "INSERT INTO " + translate::quoteIdent(table) + " (";
-  std::string values;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    sql += (i ? ", " : "") + translate::quoteIdent(names[i]);
-    values += (i ? ", ?" : "?") + std::to_string(i + 1);
-  }
-  sql += ") VALUES (" + values + ")";
-  for (const auto& row : rows) runStatement(sql, row);
+  insertRows(table, names, rows);
 }
 
 }  // namespace tsql::exec

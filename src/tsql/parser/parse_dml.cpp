@@ -7,7 +7,7 @@
 namespace tsql {
 
 // insert := INSERT [INTO] object-name [ name-list ] [ output ]
-//           ( VALUES '(' expr {',' expr} ')' {',' '(' ... ')'} | query | DEFAULT VALUES )
+//           ( VALUES '(' expr {',' expr} ')' {',' '(' ... ')'} | query | DEFAULT VALUES | exec )
 ast::StmtPtr Parser::parseInsert() {
   auto stmt = std::make_unique<ast::InsertStmt>(advance().pos);
   accept(Keyword::Into);
@@ -25,6 +25,8 @@ ast::StmtPtr Parser::parseInsert() {
   } else if (accept(Keyword::Default)) {
     expect(Keyword::Values);
     stmt->defaultValues = true;
+  } else if (at(Keyword::Exec) || at(Keyword::Execute)) {
+    stmt->exec = parseExec();
   } else if (atQueryStart()) {
     bool paren = accept(TokenKind::LParen);
     stmt->query = std::make_unique<ast::Query>(parseQuery());

@@ -64,7 +64,8 @@ namespace {
 
 void runAll(PgBackend& b, const std::string& sql, const std::vector<std::string>& texts) {
   auto cursor = b.prepare(sql);
-  for (std::size_t i = 0; i < texts.size(); ++i) cursor->bind(static_cast<int>(i + 1), SqlValue::text(texts[i]));
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    cursor->bind(static_cast<int>(i + 1), SqlValue::text(texts[i]));
   while (cursor->step()) {
   }
 }
@@ -82,14 +83,15 @@ std::string PgBackend::identityColumn(const std::string& object) {
   auto it = identityColumns_.find(object);
   if (it != identityColumns_.end()) return it->second;
   auto cursor = prepare(
-      "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) AND attidentity <> ''");
+      "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) AND "
+      "attidentity <> ''");
   cursor->bind(1, SqlValue::text(object));
   std::string column = cursor->step() ? cursor->column(0).toText() : "";
   return identityColumns_[object] = column;
 }
 
-void PgBackend::numberIdentity(const std::string& object, const std::string& column, std::int64_t seed,
-                               std::int64_t step) {
+void PgBackend::numberIdentity(const std::string& object, const std::string& column,
+                               std::int64_t seed, std::int64_t step) {
   execute("ALTER TABLE " + tsql::translate::quoteIdent(object) + " ALTER COLUMN " +
           tsql::translate::quoteIdent(column) + " SET INCREMENT BY " + std::to_string(step) +
           " SET MINVALUE -9223372036854775808 SET MAXVALUE 9223372036854775807 SET START WITH " +
@@ -110,26 +112,36 @@ void PgBackend::reseedIdentity(const std::string& object, const std::string& col
 }
 
 void PgBackend::defineSequence(const Sequence& s, bool alter, bool restart) {
-  std::string sql = (alter ? "ALTER SEQUENCE " : "CREATE SEQUENCE ") + tsql::translate::quoteIdent(s.name);
+  std::string sql =
+      (alter ? "ALTER SEQUENCE " : "CREATE SEQUENCE ") + tsql::translate::quoteIdent(s.name);
   if (!alter) sql += std::string(" AS ") + serverType(s.type);
-  sql += " INCREMENT BY " + std::to_string(s.step) + " MINVALUE " + std::to_string(s.min) + " MAXVALUE " +
-         std::to_string(s.max) + " START WITH " + std::to_string(s.start) + (s.cycle ? " CYCLE" : " NO CYCLE");
+  sql += " INCREMENT BY " + std::to_string(s.step) + " MINVALUE " + std::to_string(s.min) +
+         " MAXVALUE " + std::to_string(s.max) + " START WITH " + std::to_string(s.start) +
+         (s.cycle ? " CYCLE" : " NO CYCLE");
   if (restart) sql += " RESTART";
   execute(sql);
-  if (!alter) recordTypes("seq:" + s.name, {{"type", tsql::ast::typeFromName(s.type), false, false}});
+  if (!alter)
+    recordTypes("seq:" + s.name, {{"type", tsql::ast::typeFromName(s.type), false, false}});
 }
 
 std::optional<PgBackend::Sequence> PgBackend::sequence(const std::string& name) {
   auto cursor = prepare(
       "SELECT seqstart, seqincrement, seqmin, seqmax, seqcycle::int FROM pg_sequence "
-      "WHERE seqrelid = to_regclass(quote_ident(lower(?1))) AND NOT EXISTS (SELECT 1 FROM pg_depend d "
+      "WHERE seqrelid = to_regclass(quote_ident(lower(?1))) AND NOT EXISTS (SELECT 1 FROM "
+      "pg_depend d "
       "WHERE d.objid = pg_sequence.seqrelid AND d.deptype IN ('a', 'i'))");
   cursor->bind(1, SqlValue::text(name));
   if (!cursor->step()) return std::nullopt;
   const auto* recorded = columns("seq:" + name);
-  std::string type = recorded && !recorded->empty() ? tsql::ast::typeToSql((*recorded)[0].type) : "bigint";
-  return Sequence{name, type, cursor->column(0).toInteger(), cursor->column(1).toInteger(), cursor->column(2).toInteger(),
-                  cursor->column(3).toInteger(), cursor->column(4).toInteger() != 0};
+  std::string type =
+      recorded && !recorded->empty() ? tsql::ast::typeToSql((*recorded)[0].type) : "bigint";
+  return Sequence{name,
+                  type,
+                  cursor->column(0).toInteger(),
+                  cursor->column(1).toInteger(),
+                  cursor->column(2).toInteger(),
+                  cursor->column(3).toInteger(),
+                  cursor->column(4).toInteger() != 0};
 }
 
 void PgBackend::dropSequence(const std::string& name) {

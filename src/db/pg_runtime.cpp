@@ -262,9 +262,9 @@ bool upToDate(PGconn* conn) {
 
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
-  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
-                    binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() +
-                    numberingRuntimeSql() + tolerantConversionsSql();
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() +
+                    offsetRuntimeSql() + binaryRuntimeSql() + stringRuntimeSql() +
+                    formatRuntimeSql() + numberingRuntimeSql() + tolerantConversionsSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

@@ -100,11 +100,14 @@ class Backend {
   // Numbering (identity columns and sequences). An identity numbered (1, 1) is the
   // database's own; other seeds and increments are declared through numberIdentity.
   //! Numbers the identity `column` of the new table `object` from `seed` by `step`.
-  virtual void numberIdentity(const std::string& object, const std::string& column, std::int64_t seed,
-                              std::int64_t step) = 0;
+  virtual void numberIdentity(const std::string& object, const std::string& column,
+                              std::int64_t seed, std::int64_t step) = 0;
   //! True when an INSERT must give the identity column its value itself, from the
   //! runtime function tsql_identity_next(object) (the database cannot number it so).
-  virtual bool identityGivenByEngine(const std::string& object) { (void)object; return false; }
+  virtual bool identityGivenByEngine(const std::string& object) {
+    (void)object;
+    return false;
+  }
   //! Rows were inserted into the identity column as written: the numbering goes on
   //! past the highest (lowest, counting down) of them.
   virtual void followIdentity(const std::string& object, const std::string& column) = 0;

@@ -7,7 +7,9 @@
 
 namespace tsql::exec {
 
-std::string Interpreter::identityColumn(const std::string& object) { return backend_->identityColumn(object); }
+std::string Interpreter::identityColumn(const std::string& object) {
+  return backend_->identityColumn(object);
+}
 
 bool Interpreter::identityGivenByEngine(const std::string& object) {
   return backend_->identityGivenByEngine(object);
@@ -17,7 +19,8 @@ bool Interpreter::identityGivenByEngine(const std::string& object) {
 void Interpreter::setIdentityInsert(const ast::SetOptionStmt& s) {
   translate::SqlTranslator tr(*this);
   std::string table = tr.tableSqlName(s.target);
-  if (!backend_->columns(table)) throw SqlException(errors::Error::InvalidObject, line(s), {s.target});
+  if (!backend_->columns(table))
+    throw SqlException(errors::Error::InvalidObject, line(s), {s.target});
   if (backend_->identityColumn(table).empty())
     throw SqlException(errors::Error::NoIdentityProperty, line(s), {s.target});
   if (s.value == "OFF") {
@@ -25,7 +28,8 @@ void Interpreter::setIdentityInsert(const ast::SetOptionStmt& s) {
     return;
   }
   if (!identityInsert_.empty() && identityInsert_ != table)
-    throw SqlException(errors::Error::IdentityInsertElsewhere, line(s), {identityInsert_, s.target});
+    throw SqlException(errors::Error::IdentityInsertElsewhere, line(s),
+                       {identityInsert_, s.target});
   identityInsert_ = table;
 }
 
@@ -34,9 +38,11 @@ void Interpreter::setIdentityInsert(const ast::SetOptionStmt& s) {
 void Interpreter::checkIdentityInsert(const translate::Translation& t, const ast::InsertStmt& s) {
   if (t.identityTable.empty()) return;
   bool on = identityInsert_ == t.identityTable;
-  if (t.identityGiven && !on) throw SqlException(errors::Error::IdentityInsertOff, line(s), {s.table});
+  if (t.identityGiven && !on)
+    throw SqlException(errors::Error::IdentityInsertOff, line(s), {s.table});
   if (!t.identityGiven && on) {
-    if (s.columns.empty()) throw SqlException(errors::Error::IdentityColumnList, line(s), {s.table});
+    if (s.columns.empty())
+      throw SqlException(errors::Error::IdentityColumnList, line(s), {s.table});
     throw SqlException(errors::Error::IdentityValueMissing, line(s), {s.table});
   }
   for (Frame* f : frames_)
@@ -82,7 +88,8 @@ void Interpreter::numberNewTable(const std::string& name, const ast::TableDef& d
 void Interpreter::execCheckIdent(const ast::CheckIdentStmt& s) {
   translate::SqlTranslator tr(*this);
   std::string table = tr.tableSqlName(s.table);
-  if (!backend_->columns(table)) throw SqlException(errors::Error::InvalidObject, line(s), {s.table});
+  if (!backend_->columns(table))
+    throw SqlException(errors::Error::InvalidObject, line(s), {s.table});
   std::string column = backend_->identityColumn(table);
   if (column.empty()) throw SqlException(errors::Error::NoIdentityProperty, line(s), {s.table});
   std::optional<std::int64_t> value;

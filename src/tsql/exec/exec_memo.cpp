@@ -140,7 +140,8 @@ void Interpreter::execInsert(const ast::InsertStmt& s) {
   if (s.output)
     execOutput(*t, *s.output, line(s), "INSERT");
   else
-    execModify(*t, line(s), true, s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()));
+    execModify(*t, line(s), true,
+               s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()));
   noteIdentityInsert(*t);
 }
 

@@ -8,13 +8,15 @@ namespace tsql::exec {
 
 namespace {
 
-ResultSet emptyResult(Cursor& stmt, const translate::Translation& t, std::vector<ast::DataType>& types) {
+ResultSet emptyResult(Cursor& stmt, const translate::Translation& t,
+                      std::vector<ast::DataType>& types) {
   ResultSet rs;
   int n = stmt.columnCount();
   types.assign(static_cast<std::size_t>(n), {});
   for (int i = 0; i < n; ++i) {
     auto& type = types[static_cast<std::size_t>(i)];
-    if (static_cast<std::size_t>(i) < t.columnTypes.size()) type = t.columnTypes[static_cast<std::size_t>(i)];
+    if (static_cast<std::size_t>(i) < t.columnTypes.size())
+      type = t.columnTypes[static_cast<std::size_t>(i)];
     if (type.kind == ast::TypeKind::Null) type = {};
     Column c;
     c.name = stmt.columnName(i);
@@ -57,7 +59,8 @@ void Interpreter::execOutput(const translate::Translation& t, const ast::OutputC
 }
 
 // OUTPUT INTO: each row written into the target as one INSERT of bound values.
-void Interpreter::outputInto(const ast::OutputClause& o, const std::vector<std::vector<SqlValue>>& rows, int line) {
+void Interpreter::outputInto(const ast::OutputClause& o,
+                             const std::vector<std::vector<SqlValue>>& rows, int line) {
   translate::SqlTranslator tr(*this);
   std::string table = tr.tableSqlName(o.into);
   const auto* cols = columns(table);

@@ -18,22 +18,27 @@ bool carriesIdentity(const ast::SelectItem& item, const std::string& identity) {
 
 }  // namespace
 
-ast::TableDef Interpreter::selectIntoTable(const ast::SelectStmt& s, Cursor& stmt, const translate::Translation& t) {
+ast::TableDef Interpreter::selectIntoTable(const ast::SelectStmt& s, Cursor& stmt,
+                                           const translate::Translation& t) {
   const ast::SelectCore& core = s.query.cores[0];
   std::string sourceTable, identity;
-  const auto* named = core.from.size() == 1 ? ast::nodeAs<ast::NamedTableRef>(core.from[0].get()) : nullptr;
+  const auto* named =
+      core.from.size() == 1 ? ast::nodeAs<ast::NamedTableRef>(core.from[0].get()) : nullptr;
   if (named && s.query.cores.size() == 1 && core.groupBy.empty() && !core.distinct) {
     sourceTable = translate::SqlTranslator(*this).tableSqlName(named->name);
     identity = backend_->identityColumn(sourceTable);
   }
   ast::TableDef def;
   for (int i = 0; i < stmt.columnCount(); ++i) {
-    const ast::SelectItem* item = static_cast<std::size_t>(i) < core.items.size() ? &core.items[i] : nullptr;
-    if (item && !item->star && item->alias.empty() && !ast::nodeAs<ast::ColumnRefExpr>(item->expr.get()))
+    const ast::SelectItem* item =
+        static_cast<std::size_t>(i) < core.items.size() ? &core.items[i] : nullptr;
+    if (item && !item->star && item->alias.empty() &&
+        !ast::nodeAs<ast::ColumnRefExpr>(item->expr.get()))
       throw SqlException(errors::Error::ColumnNameMissing, line(s));
     ast::ColumnDef c;
     c.name = stmt.columnName(i);
-    c.type = static_cast<std::size_t>(i) < t.columnTypes.size() ? t.columnTypes[i] : ast::DataType{};
+    c.type =
+        static_cast<std::size_t>(i) < t.columnTypes.size() ? t.columnTypes[i] : ast::DataType{};
     if (!c.type.isKnown() || c.type.kind == ast::TypeKind::Null) c.type = stmt.columnType(i);
     if (!c.type.isKnown()) c.type = ast::typeFromName("nvarchar"), c.type.length = -1;
     if (item && !item->star && carriesIdentity(*item, identity)) {

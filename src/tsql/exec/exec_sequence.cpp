@@ -15,18 +15,23 @@ namespace {
 bool typeRange(const ast::DataType& t, std::string& name, std::int64_t& min, std::int64_t& max) {
   using K = ast::TypeKind;
   switch (t.kind) {
-    case K::Unknown: name = "bigint"; break;
+    case K::Unknown:
+      name = "bigint";
+      break;
     case K::Int:  // smallint and tinyint are ints of 2 and 1 bytes
       name = ast::typeToSql(t);
       min = t.length == 1 ? 0 : t.length == 2 ? -32768 : std::numeric_limits<std::int32_t>::min();
       max = t.length == 1 ? 255 : t.length == 2 ? 32767 : std::numeric_limits<std::int32_t>::max();
       return true;
-    case K::BigInt: name = "bigint"; break;
+    case K::BigInt:
+      name = "bigint";
+      break;
     case K::Decimal:
       if (t.scale != 0) return false;
       name = "decimal";
       break;
-    default: return false;
+    default:
+      return false;
   }
   min = std::numeric_limits<std::int64_t>::min();
   max = std::numeric_limits<std::int64_t>::max();
@@ -42,15 +47,18 @@ Backend::Sequence resolve(const ast::SequenceStmt& s, Backend::Sequence base, st
   if (s.maxValue) base.max = *s.maxValue;
   if (s.noMaxValue) base.max = typeMax;
   if (s.cycle) base.cycle = *s.cycle;
-  if (s.start) base.start = *s.start;
-  else if (create) base.start = base.step > 0 ? base.min : base.max;
+  if (s.start)
+    base.start = *s.start;
+  else if (create)
+    base.start = base.step > 0 ? base.min : base.max;
   return base;
 }
 
 void checkSequence(const Backend::Sequence& q, const std::string& written, int line) {
   if (q.step == 0) throw SqlException(errors::Error::SequenceIncrementZero, line, {written});
   if (q.min >= q.max) throw SqlException(errors::Error::SequenceBounds, line, {written});
-  if (q.start < q.min || q.start > q.max) throw SqlException(errors::Error::SequenceStartRange, line, {written});
+  if (q.start < q.min || q.start > q.max)
+    throw SqlException(errors::Error::SequenceStartRange, line, {written});
 }
 
 }  // namespace

@@ -217,12 +217,15 @@ class Interpreter final : public translate::TranslateEnv {
   void execCheckIdent(const ast::CheckIdentStmt& s);
 
   // exec_output.cpp
-  void execOutput(const translate::Translation& t, const ast::OutputClause& o, int line, const char* verb);
-  void outputInto(const ast::OutputClause& o, const std::vector<std::vector<SqlValue>>& rows, int line);
+  void execOutput(const translate::Translation& t, const ast::OutputClause& o, int line,
+                  const char* verb);
+  void outputInto(const ast::OutputClause& o, const std::vector<std::vector<SqlValue>>& rows,
+                  int line);
 
   // exec_select_into.cpp
   void execSelectInto(const ast::SelectStmt& s);
-  ast::TableDef selectIntoTable(const ast::SelectStmt& s, Cursor& stmt, const translate::Translation& t);
+  ast::TableDef selectIntoTable(const ast::SelectStmt& s, Cursor& stmt,
+                                const translate::Translation& t);
   void execInsertExec(const ast::InsertStmt& s);
   //! Writes `rows` into `table` (its `names` columns) through one bound INSERT.
   void insertRows(const std::string& table, const std::vector<std::string>& names,

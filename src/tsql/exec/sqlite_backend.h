@@ -36,10 +36,13 @@ class SqliteBackend final : public Backend {
   void invalidateSchema() override { catalog_.invalidate(); }
   bool schemaChangedElsewhere() override;
   SqlError constraintError(const SqlError& e, std::string_view verb) override;
-  void numberIdentity(const std::string& object, const std::string&, std::int64_t seed, std::int64_t step) override {
+  void numberIdentity(const std::string& object, const std::string&, std::int64_t seed,
+                      std::int64_t step) override {
     numbering_.numberIdentity(object, seed, step);
   }
-  bool identityGivenByEngine(const std::string& object) override { return numbering_.givenByEngine(object); }
+  bool identityGivenByEngine(const std::string& object) override {
+    return numbering_.givenByEngine(object);
+  }
   void followIdentity(const std::string& object, const std::string& column) override {
     numbering_.follow(object, column);
   }
@@ -51,7 +54,9 @@ class SqliteBackend final : public Backend {
   void defineSequence(const Sequence& s, bool alter, bool restart) override {
     numbering_.defineSequence(s, alter, restart);
   }
-  std::optional<Sequence> sequence(const std::string& name) override { return numbering_.sequence(name); }
+  std::optional<Sequence> sequence(const std::string& name) override {
+    return numbering_.sequence(name);
+  }
   void dropSequence(const std::string& name) override { numbering_.dropSequence(name); }
   //! The worst storage fault met since last asked (then forgotten).
   StorageFault takeStorageFault() { return std::exchange(fault_, StorageFault::None); }

@@ -12,11 +12,14 @@ namespace tsql::exec {
 namespace {
 
 constexpr const char* kIdentityTable =
-    "CREATE TABLE IF NOT EXISTS tsql_identity(object TEXT PRIMARY KEY COLLATE NOCASE, seed INTEGER NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS tsql_identity(object TEXT PRIMARY KEY COLLATE NOCASE, seed INTEGER "
+    "NOT NULL, "
     "step INTEGER NOT NULL, current INTEGER)";
 constexpr const char* kSequenceTable =
-    "CREATE TABLE IF NOT EXISTS tsql_sequences(name TEXT PRIMARY KEY COLLATE NOCASE, type TEXT NOT NULL, "
-    "start INTEGER NOT NULL, step INTEGER NOT NULL, minimum INTEGER NOT NULL, maximum INTEGER NOT NULL, "
+    "CREATE TABLE IF NOT EXISTS tsql_sequences(name TEXT PRIMARY KEY COLLATE NOCASE, type TEXT NOT "
+    "NULL, "
+    "start INTEGER NOT NULL, step INTEGER NOT NULL, minimum INTEGER NOT NULL, maximum INTEGER NOT "
+    "NULL, "
     "cycle INTEGER NOT NULL, current INTEGER)";
 
 // One statement run to its end or its first row; a statement on a side table that
@@ -30,7 +33,8 @@ class Query {
   Query(const Query&) = delete;
   Query& operator=(const Query&) = delete;
   Query& bind(int i, const std::string& text) {
-    if (stmt_) sqlite3_bind_text(stmt_, i, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    if (stmt_)
+      sqlite3_bind_text(stmt_, i, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     return *this;
   }
   Query& bind(int i, std::optional<std::int64_t> v) {
@@ -78,8 +82,10 @@ std::string textArgument(sqlite3_value* v) {
 }
 
 void resultOf(sqlite3_context* ctx, std::optional<std::int64_t> v) {
-  if (v) sqlite3_result_int64(ctx, *v);
-  else sqlite3_result_null(ctx);
+  if (v)
+    sqlite3_result_int64(ctx, *v);
+  else
+    sqlite3_result_null(ctx);
 }
 
 // Runs `issue` for a SQL function; an error becomes the function's error message.
@@ -93,7 +99,8 @@ void answer(sqlite3_context* ctx, F issue) {
 }
 
 void identityNext(sqlite3_context* ctx, int, sqlite3_value** v) {
-  answer(ctx, [&](SqliteNumbering& n) { return std::optional(n.nextIdentity(textArgument(v[0]))); });
+  answer(ctx,
+         [&](SqliteNumbering& n) { return std::optional(n.nextIdentity(textArgument(v[0]))); });
 }
 void sequenceNext(sqlite3_context* ctx, int, sqlite3_value** v) {
   answer(ctx, [&](SqliteNumbering& n) { return std::optional(n.nextValue(textArgument(v[0]))); });
@@ -109,7 +116,8 @@ void identIncr(sqlite3_context* ctx, int, sqlite3_value** v) {
 }
 
 // The next number after `current` counting by `step` within [min, max]; nullopt past the end.
-std::optional<std::int64_t> following(std::int64_t current, std::int64_t step, std::int64_t min, std::int64_t max) {
+std::optional<std::int64_t> following(std::int64_t current, std::int64_t step, std::int64_t min,
+                                      std::int64_t max) {
   std::int64_t next = 0;
   if (__builtin_add_overflow(current, step, &next) || next > max || next < min) return std::nullopt;
   return next;
@@ -123,16 +131,23 @@ SqliteNumbering::SqliteNumbering(sqlite3* db) : db_(db) {
     void (*fn)(sqlite3_context*, int, sqlite3_value**);
   };
   for (const Fn& f : {Fn{"tsql_identity_next", identityNext}, Fn{"tsql_next_value", sequenceNext},
-                      Fn{"ident_current", identCurrent}, Fn{"ident_seed", identSeed}, Fn{"ident_incr", identIncr}})
+                      Fn{"ident_current", identCurrent}, Fn{"ident_seed", identSeed},
+                      Fn{"ident_incr", identIncr}})
     sqlite3_create_function_v2(db, f.name, 1, SQLITE_UTF8, this, f.fn, nullptr, nullptr, nullptr);
 }
 
 // ---- identity columns ----
 
-void SqliteNumbering::numberIdentity(const std::string& object, std::int64_t seed, std::int64_t step) {
+void SqliteNumbering::numberIdentity(const std::string& object, std::int64_t seed,
+                                     std::int64_t step) {
   run(db_, kIdentityTable);
-  Query(db_, "INSERT OR REPLACE INTO tsql_identity(object, seed, step, current) VALUES (?1, ?2, ?3, NULL)")
-      .bind(1, object).bind(2, seed).bind(3, step).step();
+  Query(
+      db_,
+      "INSERT OR REPLACE INTO tsql_identity(object, seed, step, current) VALUES (?1, ?2, ?3, NULL)")
+      .bind(1, object)
+      .bind(2, seed)
+      .bind(3, step)
+      .step();
   identities_[object] = Counter{seed, step, std::nullopt};
 }
 
@@ -152,32 +167,40 @@ SqliteNumbering::Counter* SqliteNumbering::identity(const std::string& object) {
   return it->second ? &*it->second : nullptr;
 }
 
-bool SqliteNumbering::givenByEngine(const std::string& object) { return identity(object) != nullptr; }
+bool SqliteNumbering::givenByEngine(const std::string& object) {
+  return identity(object) != nullptr;
+}
 
 void SqliteNumbering::saveIdentity(const std::string& object, const Counter& c) {
-  Query(db_, "UPDATE tsql_identity SET current = ?2 WHERE object = ?1").bind(1, object).bind(2, c.current).step();
+  Query(db_, "UPDATE tsql_identity SET current = ?2 WHERE object = ?1")
+      .bind(1, object)
+      .bind(2, c.current)
+      .step();
 }
 
 std::int64_t SqliteNumbering::nextIdentity(const std::string& object) {
   Counter* c = identity(object);
   if (!c) throw SqlException(errors::Error::InvalidObject, 0, {object});
-  std::optional<std::int64_t> next = c->current ? following(*c->current, c->step, INT64_MIN, INT64_MAX) : c->seed;
+  std::optional<std::int64_t> next =
+      c->current ? following(*c->current, c->step, INT64_MIN, INT64_MAX) : c->seed;
   if (!next) throw SqlException(errors::Error::ArithmeticOverflow, 0, {"IDENTITY", "bigint"});
   c->current = next;
   saveIdentity(object, *c);
   return *next;
 }
 
-std::optional<std::int64_t> SqliteNumbering::extreme(const std::string& object, const std::string& column,
-                                                     bool largest) {
+std::optional<std::int64_t> SqliteNumbering::extreme(const std::string& object,
+                                                     const std::string& column, bool largest) {
   std::string col = "\"" + column + "\"";
-  Query q(db_, std::string("SELECT ") + (largest ? "max(" : "min(") + col + ") FROM \"" + object + "\"");
+  Query q(db_,
+          std::string("SELECT ") + (largest ? "max(" : "min(") + col + ") FROM \"" + object + "\"");
   return q.step() ? q.integer(0) : std::nullopt;
 }
 
 bool SqliteNumbering::autoIncrement(const std::string& object) {
   Query q(db_,
-          "SELECT 1 FROM (SELECT name, sql FROM sqlite_master UNION ALL SELECT name, sql FROM sqlite_temp_master) "
+          "SELECT 1 FROM (SELECT name, sql FROM sqlite_master UNION ALL SELECT name, sql FROM "
+          "sqlite_temp_master) "
           "WHERE name = ?1 COLLATE NOCASE AND sql LIKE '%AUTOINCREMENT%'");
   return q.bind(1, object).step();
 }
@@ -206,8 +229,10 @@ void SqliteNumbering::reseed(const std::string& object, const std::string& colum
   Query used(db_, "SELECT seq FROM sqlite_sequence WHERE name = ?1");
   bool issued = used.bind(1, object).step();
   Query(db_, "DELETE FROM sqlite_sequence WHERE name = ?1").bind(1, object).step();
-  Query(db_, "INSERT INTO sqlite_sequence(name, seq) VALUES (?1, ?2)").bind(1, object)
-      .bind(2, issued ? *value : *value - 1).step();
+  Query(db_, "INSERT INTO sqlite_sequence(name, seq) VALUES (?1, ?2)")
+      .bind(1, object)
+      .bind(2, issued ? *value : *value - 1)
+      .step();
 }
 
 std::optional<std::int64_t> SqliteNumbering::identityCurrent(const std::string& object) {
@@ -233,11 +258,18 @@ void SqliteNumbering::beforeRollback() {
 
 void SqliteNumbering::afterRollback() {
   for (const auto& [name, seq] : rowidCounters_) {
-    Query(db_, "UPDATE main.sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2").bind(1, name).bind(2, seq).step();
+    Query(db_, "UPDATE main.sqlite_sequence SET seq = ?2 WHERE name = ?1 AND seq < ?2")
+        .bind(1, name)
+        .bind(2, seq)
+        .step();
     Query(db_,
-          "INSERT INTO main.sqlite_sequence(name, seq) SELECT ?1, ?2 WHERE EXISTS (SELECT 1 FROM main.sqlite_master "
-          "WHERE type = 'table' AND name = ?1) AND NOT EXISTS (SELECT 1 FROM main.sqlite_sequence WHERE name = ?1)")
-        .bind(1, name).bind(2, seq).step();
+          "INSERT INTO main.sqlite_sequence(name, seq) SELECT ?1, ?2 WHERE EXISTS (SELECT 1 FROM "
+          "main.sqlite_master "
+          "WHERE type = 'table' AND name = ?1) AND NOT EXISTS (SELECT 1 FROM main.sqlite_sequence "
+          "WHERE name = ?1)")
+        .bind(1, name)
+        .bind(2, seq)
+        .step();
   }
   rowidCounters_.clear();
   for (auto& [object, c] : identities_)
@@ -251,11 +283,13 @@ void SqliteNumbering::afterRollback() {
 SqliteNumbering::SequenceState* SqliteNumbering::loadedSequence(const std::string& name) {
   auto it = sequences_.find(name);
   if (it == sequences_.end()) {
-    Query q(db_, "SELECT type, start, step, minimum, maximum, cycle, current FROM tsql_sequences WHERE name = ?1");
+    Query q(db_,
+            "SELECT type, start, step, minimum, maximum, cycle, current FROM tsql_sequences WHERE "
+            "name = ?1");
     std::optional<SequenceState> s;
     if (q.bind(1, name).step())
-      s = SequenceState{{name, q.text(0), *q.integer(1), *q.integer(2), *q.integer(3), *q.integer(4),
-                         q.integer(5).value_or(0) != 0},
+      s = SequenceState{{name, q.text(0), *q.integer(1), *q.integer(2), *q.integer(3),
+                         *q.integer(4), q.integer(5).value_or(0) != 0},
                         q.integer(6)};
     it = sequences_.emplace(name, s).first;
   }
@@ -265,10 +299,18 @@ SqliteNumbering::SequenceState* SqliteNumbering::loadedSequence(const std::strin
 void SqliteNumbering::saveSequence(const SequenceState& s) {
   const Backend::Sequence& d = s.def;
   Query(db_,
-        "INSERT OR REPLACE INTO tsql_sequences(name, type, start, step, minimum, maximum, cycle, current) "
+        "INSERT OR REPLACE INTO tsql_sequences(name, type, start, step, minimum, maximum, cycle, "
+        "current) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)")
-      .bind(1, d.name).bind(2, d.type).bind(3, d.start).bind(4, d.step).bind(5, d.min).bind(6, d.max)
-      .bind(7, d.cycle ? 1 : 0).bind(8, s.current).step();
+      .bind(1, d.name)
+      .bind(2, d.type)
+      .bind(3, d.start)
+      .bind(4, d.step)
+      .bind(5, d.min)
+      .bind(6, d.max)
+      .bind(7, d.cycle ? 1 : 0)
+      .bind(8, s.current)
+      .step();
 }
 
 void SqliteNumbering::defineSequence(const Backend::Sequence& s, bool alter, bool restart) {
@@ -295,7 +337,8 @@ std::int64_t SqliteNumbering::nextValue(const std::string& name) {
   SequenceState* s = loadedSequence(name);
   if (!s) throw SqlException(errors::Error::InvalidObject, 0, {name});
   const Backend::Sequence& d = s->def;
-  std::optional<std::int64_t> next = s->current ? following(*s->current, d.step, d.min, d.max) : d.start;
+  std::optional<std::int64_t> next =
+      s->current ? following(*s->current, d.step, d.min, d.max) : d.start;
   if (!next && d.cycle) next = d.step > 0 ? d.min : d.max;
   if (!next) throw SqlException(errors::Error::SequenceExhausted, 0, {name});
   s->current = next;

@@ -26,7 +26,8 @@ class SqliteNumbering {
   void numberIdentity(const std::string& object, std::int64_t seed, std::int64_t step);
   bool givenByEngine(const std::string& object);
   void follow(const std::string& object, const std::string& column);
-  void reseed(const std::string& object, const std::string& column, std::optional<std::int64_t> value);
+  void reseed(const std::string& object, const std::string& column,
+              std::optional<std::int64_t> value);
   void forget(const std::string& object);
   void defineSequence(const Backend::Sequence& s, bool alter, bool restart);
   std::optional<Backend::Sequence> sequence(const std::string& name);
@@ -57,7 +58,8 @@ class SqliteNumbering {
   void saveIdentity(const std::string& object, const Counter& c);
   void saveSequence(const SequenceState& s);
   //! The largest (`largest`) or smallest value of `column` in `object`.
-  std::optional<std::int64_t> extreme(const std::string& object, const std::string& column, bool largest);
+  std::optional<std::int64_t> extreme(const std::string& object, const std::string& column,
+                                      bool largest);
   //! True when the table numbers its rows with SQLite's AUTOINCREMENT.
   bool autoIncrement(const std::string& object);
 

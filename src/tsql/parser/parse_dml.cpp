@@ -105,10 +105,12 @@ ast::StmtPtr Parser::parseDelete() {
 std::unique_ptr<ast::OutputClause> Parser::parseOutputClause() {
   if (!accept(Keyword::Output)) return nullptr;
   auto out = std::make_unique<ast::OutputClause>();
-  do out->items.push_back(parseSelectItem()); while (accept(TokenKind::Comma));
+  do out->items.push_back(parseSelectItem());
+  while (accept(TokenKind::Comma));
   if (accept(Keyword::Into)) {
     out->into = parseObjectName();
-    if (at(TokenKind::LParen) && peek(1).keyword != Keyword::Select) out->intoColumns = parseNameList();
+    if (at(TokenKind::LParen) && peek(1).keyword != Keyword::Select)
+      out->intoColumns = parseNameList();
   }
   return out;
 }

@@ -241,8 +241,8 @@ ast::ExprPtr Parser::parsePrimary() {
       fail(t);
     default: break;
   }
-  if (t.kind == TokenKind::Identifier && toLower(t.text) == "next" && peek(1).kind == TokenKind::Identifier &&
-      toLower(peek(1).text) == "value")
+  if (t.kind == TokenKind::Identifier && toLower(t.text) == "next" &&
+      peek(1).kind == TokenKind::Identifier && toLower(peek(1).text) == "value")
     return parseNextValueFor();
   if (t.kind == TokenKind::Identifier && peek(1).kind == TokenKind::LParen) {
     std::string name = toLower(t.text);

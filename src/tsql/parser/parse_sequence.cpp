@@ -50,10 +50,14 @@ ast::StmtPtr Parser::parseSequence(SourcePos pos, bool alter) {
     } else if (acceptWord("cache")) {
       if (at(TokenKind::Integer)) advance();  // how many values are kept in memory: none here
     } else if (acceptWord("no")) {
-      if (acceptWord("minvalue")) stmt->noMinValue = true;
-      else if (acceptWord("maxvalue")) stmt->noMaxValue = true;
-      else if (acceptWord("cycle")) stmt->cycle = false;
-      else expectWord("cache");
+      if (acceptWord("minvalue"))
+        stmt->noMinValue = true;
+      else if (acceptWord("maxvalue"))
+        stmt->noMaxValue = true;
+      else if (acceptWord("cycle"))
+        stmt->cycle = false;
+      else
+        expectWord("cache");
     } else {
       break;
     }

@@ -60,9 +60,10 @@ class SqlTranslator {
                      const std::string& rowName, bool update, std::vector<ast::DataType>& types);
   void emitReturningColumn(const ast::ColumnRefExpr& c);
   void emitInsertRows(const ast::InsertStmt& s, const std::vector<std::string>& names,
-                      const std::vector<ast::DataType>& types, const std::string& identity, const std::string& next);
-  std::string insertIdentity(const std::string& sqlName, const std::vector<std::string>& names, bool& given,
-                             std::string& nextIdentity);
+                      const std::vector<ast::DataType>& types, const std::string& identity,
+                      const std::string& next);
+  std::string insertIdentity(const std::string& sqlName, const std::vector<std::string>& names,
+                             bool& given, std::string& nextIdentity);
   Translation update(const ast::UpdateStmt& s);
   Translation remove(const ast::DeleteStmt& s);
   //! CREATE TABLE for a table or a table variable's temp table.

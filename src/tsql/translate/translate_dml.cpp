@@ -118,8 +118,9 @@ void SqlTranslator::emitInsertRows(const ast::InsertStmt& s, const std::vector<s
   }
 }
 
-std::string SqlTranslator::insertIdentity(const std::string& sqlName, const std::vector<std::string>& names,
-                                          bool& given, std::string& nextIdentity) {
+std::string SqlTranslator::insertIdentity(const std::string& sqlName,
+                                          const std::vector<std::string>& names, bool& given,
+                                          std::string& nextIdentity) {
   std::string identity = env_.identityColumn(sqlName);
   if (identity.empty()) return identity;
   for (const auto& n : names) given = given || sameName(n, identity);

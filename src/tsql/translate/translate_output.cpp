@@ -15,8 +15,10 @@ bool isOutputQualifier(const std::string& q) { return q == "inserted" || q == "d
 
 // `rowName` is the one of inserted / deleted the statement has ("inserted" for INSERT,
 // "deleted" for DELETE, "inserted" for UPDATE, whose old values RETURNING cannot give).
-void SqlTranslator::emitReturning(const ast::OutputClause& o, const std::vector<catalog::ColumnInfo>& cols,
-                                  const std::string& rowName, bool update, std::vector<ast::DataType>& types) {
+void SqlTranslator::emitReturning(const ast::OutputClause& o,
+                                  const std::vector<catalog::ColumnInfo>& cols,
+                                  const std::string& rowName, bool update,
+                                  std::vector<ast::DataType>& types) {
   Scope scope;
   scope.outer = scope_;
   scope.sources.push_back({rowName, cols, {}, nullptr});
@@ -52,9 +54,10 @@ void SqlTranslator::emitReturningColumn(const ast::ColumnRefExpr& c) {
   std::string q = c.parts.size() > 1 ? toLower(c.parts[c.parts.size() - 2]) : "";
   if (q == "deleted" && returningUpdate_)
     throw TranslateError(errors::Error::UserMessage,
-                         {"OUTPUT of an UPDATE reads the inserted (new) values only; deleted." + c.column() +
-                          " cannot be read here."});
-  if (c.parts.size() > 2 || (!q.empty() && !isOutputQualifier(q)) || !resolveColumn(c, source, index))
+                         {"OUTPUT of an UPDATE reads the inserted (new) values only; deleted." +
+                          c.column() + " cannot be read here."});
+  if (c.parts.size() > 2 || (!q.empty() && !isOutputQualifier(q)) ||
+      !resolveColumn(c, source, index))
     throw TranslateError(errors::Error::InvalidColumn, {c.parts.empty() ? "" : c.parts.back()});
   out_ += quoteIdent(c.column());
 }

@@ -84,7 +84,10 @@ class TranslateEnv {
   }
   //! True when an INSERT gives the identity column of `object` its number itself,
   //! through tsql_identity_next (the database cannot number it as declared).
-  virtual bool identityGivenByEngine(const std::string& object) { (void)object; return false; }
+  virtual bool identityGivenByEngine(const std::string& object) {
+    (void)object;
+    return false;
+  }
   //! How the database spells what differs between backends.
   virtual const dialect::Dialect& dialect() const { return dialect::sqliteDialect(); }
 };

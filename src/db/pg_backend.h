@@ -48,6 +48,7 @@ class PgBackend final : public tsql::exec::Backend {
   void followIdentity(const std::string& object, const std::string& column) override;
   void reseedIdentity(const std::string& object, const std::string& column,
                       std::optional<std::int64_t> value) override;
+  void restartIdentity(const std::string& object, const std::string& column) override;
   void defineSequence(const Sequence& s, bool alter, bool restart) override;
   std::optional<Sequence> sequence(const std::string& name) override;
   void dropSequence(const std::string& name) override;

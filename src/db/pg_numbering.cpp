@@ -111,6 +111,11 @@ void PgBackend::reseedIdentity(const std::string& object, const std::string& col
   cursor->step();
 }
 
+void PgBackend::restartIdentity(const std::string& object, const std::string& column) {
+  execute("ALTER TABLE " + tsql::translate::quoteIdent(object) + " ALTER COLUMN " +
+          tsql::translate::quoteIdent(column) + " RESTART");
+}
+
 void PgBackend::defineSequence(const Sequence& s, bool alter, bool restart) {
   std::string sql =
       (alter ? "ALTER SEQUENCE " : "CREATE SEQUENCE ") + tsql::translate::quoteIdent(s.name);

@@ -115,6 +115,8 @@ class Backend {
   //! issued none yet); without `value`, as followIdentity.
   virtual void reseedIdentity(const std::string& object, const std::string& column,
                               std::optional<std::int64_t> value) = 0;
+  //! TRUNCATE TABLE: the next number issued is the seed again.
+  virtual void restartIdentity(const std::string& object, const std::string& column) = 0;
   //! The table `object` is gone: its numbering too.
   virtual void forgetIdentity(const std::string& object) { (void)object; }
   //! A sequence as declared, every option resolved.

@@ -146,10 +146,14 @@ void Interpreter::execDelete(const ast::DeleteStmt& s) {
   execModify(*t, line(s), false);
 }
 
-// TRUNCATE TABLE empties the table as a DELETE of every row.
+// TRUNCATE TABLE empties the table as a DELETE of every row; its identity numbers from
+// the seed again.
 void Interpreter::execTruncate(const ast::TruncateStmt& s) {
   translate::SqlTranslator tr(*this);
-  execSql("DELETE FROM " + translate::quoteIdent(tr.tableSqlName(s.table)), line(s));
+  std::string table = tr.tableSqlName(s.table);
+  execSql("DELETE FROM " + translate::quoteIdent(table), line(s));
+  std::string identity = backend_->identityColumn(table);
+  if (!identity.empty()) backend_->restartIdentity(table, identity);
 }
 
 void Interpreter::execDeclare(const ast::DeclareStmt& s) {

@@ -51,6 +51,7 @@ class SqliteBackend final : public Backend {
     numbering_.reseed(object, column, value);
   }
   void forgetIdentity(const std::string& object) override { numbering_.forget(object); }
+  void restartIdentity(const std::string& object, const std::string&) override { numbering_.restart(object); }
   void defineSequence(const Sequence& s, bool alter, bool restart) override {
     numbering_.defineSequence(s, alter, restart);
   }

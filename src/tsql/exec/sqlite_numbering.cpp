@@ -156,6 +156,15 @@ void SqliteNumbering::forget(const std::string& object) {
   identities_.erase(object);
 }
 
+// The seed next: an engine counter issued nothing yet, SQLite's counter starts over.
+void SqliteNumbering::restart(const std::string& object) {
+  if (Counter* c = identity(object)) {
+    c->current.reset();
+    return saveIdentity(object, *c);
+  }
+  Query(db_, "DELETE FROM sqlite_sequence WHERE name = ?1").bind(1, object).step();
+}
+
 SqliteNumbering::Counter* SqliteNumbering::identity(const std::string& object) {
   auto it = identities_.find(object);
   if (it == identities_.end()) {

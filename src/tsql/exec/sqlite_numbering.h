@@ -29,6 +29,7 @@ class SqliteNumbering {
   void reseed(const std::string& object, const std::string& column,
               std::optional<std::int64_t> value);
   void forget(const std::string& object);
+  void restart(const std::string& object);
   void defineSequence(const Backend::Sequence& s, bool alter, bool restart);
   std::optional<Backend::Sequence> sequence(const std::string& name);
   void dropSequence(const std::string& name);

@@ -62,6 +62,15 @@ void Interpreter::noteIdentityInsert(const translate::Translation& t) {
   if (t.identityGiven) backend_->followIdentity(t.identityTable, t.identityColumn);
 }
 
+// Rows written by the engine itself (OUTPUT INTO, INSERT ... EXEC, SELECT ... INTO)
+// number their identity like an INSERT's.
+void Interpreter::noteRowsWritten(const std::string& table) {
+  if (backend_->identityColumn(table).empty()) return;
+  backend_->noteInsert();
+  identityIssued_ = true;
+  frames_.back()->scopeIdentityPending = true;
+}
+
 SqlValue Interpreter::scopeIdentity() const {
   Frame& f = *frames_.back();
   if (f.scopeIdentityPending) {

@@ -81,7 +81,9 @@ void Interpreter::execSelectInto(const ast::SelectStmt& s) {
   bindSlots(*fill, t);
   runToEnd(*fill);
   rowCount_ = backend_->changes();
-  if (!identity.empty()) backend_->followIdentity(name, identity);
+  if (identity.empty()) return;
+  noteRowsWritten(name);
+  backend_->followIdentity(name, identity);
 }
 
 void Interpreter::insertRows(const std::string& table, const std::vector<std::string>& names,
@@ -94,6 +96,7 @@ void Interpreter::insertRows(const std::string& table, const std::vector<std::st
   }
   sql += ") VALUES (" + values + ")";
   for (const auto& row : rows) runStatement(sql, row);
+  if (!rows.empty()) noteRowsWritten(table);
 }
 
 // INSERT t [(cols)] EXEC p: the procedure's result sets become t's rows; they are not

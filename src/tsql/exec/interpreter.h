@@ -211,6 +211,7 @@ class Interpreter final : public translate::TranslateEnv {
   void setIdentityInsert(const ast::SetOptionStmt& s);
   void checkIdentityInsert(const translate::Translation& t, const ast::InsertStmt& s);
   void noteIdentityInsert(const translate::Translation& t);
+  void noteRowsWritten(const std::string& table);
   SqlValue scopeIdentity() const;
   SqlValue sessionIdentity() const;
   void numberNewTable(const std::string& name, const ast::TableDef& def);

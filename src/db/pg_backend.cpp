@@ -361,19 +361,21 @@ tsql::ast::DataType PgBackend::resultColumnType(const PGresult* r, int col) {
   return pg::columnType(r, col);
 }
 
-// Only an INSERT into a table with an identity column issues a value; reading it costs
-// a round trip, so it is read when a batch asks for @@IDENTITY.
+// Only an INSERT into a table with an identity column issues a value (the engine
+// notes no other); reading it costs a round trip, so it is read when a batch asks for
+// @@IDENTITY. It is that table's own counter: NEXT VALUE FOR moves lastval() too.
 void PgBackend::noteInsert() {
-  const auto* cols = lastInsertTarget_.empty() ? nullptr : columns(lastInsertTarget_);
-  if (cols)
-    for (const auto& c : *cols) identityPending_ = identityPending_ || isIdentity(lastInsertTarget_, c.name);
+  if (lastInsertTarget_.empty()) return;
+  identityTarget_ = lastInsertTarget_;
+  identityPending_ = true;
 }
 
 std::int64_t PgBackend::lastInsertId() {
   if (!identityPending_) return lastIdentity_;
   identityPending_ = false;
-  ResultGuard guard{run("SELECT lastval()", {}, {}, {})};
-  lastIdentity_ = std::strtoll(PQgetvalue(guard.r, 0, 0), nullptr, 10);
+  auto current = prepare("SELECT currval(tsql_identity_sequence(?1))");
+  current->bind(1, SqlValue::text(identityTarget_));
+  if (current->step()) lastIdentity_ = current->column(0).toInteger();
   return lastIdentity_;
 }
 

@@ -42,6 +42,17 @@ class PgBackend final : public tsql::exec::Backend {
   //! NOT NULL and CHECK failures in SQL Server's words, a duplicate key as the
   //! embedded file words it, from what the server named.
   tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;
+  // numbering (pg_numbering.cpp): identity columns and sequences are the server's own
+  std::string identityColumn(const std::string& object) override;
+  void numberIdentity(const std::string& object, const std::string& column, std::int64_t seed,
+                      std::int64_t step) override;
+  void followIdentity(const std::string& object, const std::string& column) override;
+  void reseedIdentity(const std::string& object, const std::string& column,
+                      std::optional<std::int64_t> value) override;
+  void restartIdentity(const std::string& object, const std::string& column) override;
+  void defineSequence(const Sequence& s, bool alter, bool restart) override;
+  std::optional<Sequence> sequence(const std::string& name) override;
+  void dropSequence(const std::string& name) override;
 
   //! Starts watching a batch: no conflict seen, nothing made durable yet, statements
   //! without their own savepoints until one fails or something becomes durable. A
@@ -113,6 +124,8 @@ class PgBackend final : public tsql::exec::Backend {
     std::string table, column, constraint, detail;
   } lastBroken_;
   std::string lastInsertTarget_;  //!< table of the last INSERT ("" when it was another statement)
+  std::string identityTarget_;    //!< table of the last INSERT that issued an identity
+  std::unordered_map<std::string, std::string> identityColumns_;  //!< by table, "" for none
   std::int64_t lastIdentity_ = 0;
   bool identityPending_ = false;  //!< an identity was issued since lastIdentity_ was read
   //! Types of this connection's temporary tables (table variables, #tables).

@@ -103,6 +103,7 @@ void PgBackend::forgetTypes(const std::string& object) {
 void PgBackend::invalidateSchema() {
   columns_.clear();
   identity_.clear();
+  identityColumns_.clear();
   relationNames_.clear();
 }
 

@@ -35,6 +35,8 @@ std::string formatRuntimeSql();
 //! ISJSON, JSON_VALUE, JSON_QUERY, JSON_MODIFY, OPENJSON and STRING_SPLIT
 //! (pg_json_runtime.cpp).
 std::string jsonRuntimeSql();
+//! identity reports and moves, NEXT VALUE FOR (pg_numbering.cpp).
+std::string numberingRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

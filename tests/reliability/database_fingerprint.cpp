@@ -1,6 +1,7 @@
 // Walks sqlite_master and feeds each table's rows, with a type tag before each value,
 // into one digest. The procedure store and the number counters are tables too, so a
-// number issued by a failed save shows up as a change.
+// number issued by a failed save shows up as a change. Identity and sequence counters
+// are left out: as on SQL Server, a number they issued stays used after a rollback.
 #include "reliability/database_fingerprint.h"
 
 #include <stdexcept>
@@ -15,8 +16,10 @@ namespace {
 std::vector<std::string> tableNames(sqlite3* db) {
   std::vector<std::string> names;
   sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, "select name from sqlite_master where type='table' order by name", -1, &st,
-                         nullptr) != SQLITE_OK)
+  if (sqlite3_prepare_v2(db,
+                         "select name from sqlite_master where type='table' and name not in "
+                         "('sqlite_sequence', 'tsql_identity', 'tsql_sequences') order by name",
+                         -1, &st, nullptr) != SQLITE_OK)
     throw std::runtime_error(sqlite3_errmsg(db));
   while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
   sqlite3_finalize(st);

@@ -20,7 +20,7 @@ enum class NodeKind : std::uint8_t {
   // statements
   Select, Insert, Update, Delete, Declare, Set, SetOption, If, Block, While, Break, Continue,
   Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,
-  CreateProcedure, CreateView, CreateIndex, Drop, Truncate,
+  CreateProcedure, CreateView, CreateIndex, Drop, Truncate, Sequence, CheckIdent,
 };
 
 struct Node {

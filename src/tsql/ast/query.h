@@ -76,6 +76,7 @@ struct SelectCore {
   bool topPercent = false;
   bool topWithTies = false;  //!< TOP ... WITH TIES: rows tied with the last one come too
   std::vector<SelectItem> items;
+  std::string into;  //!< SELECT ... INTO new_table: the table made from the rows; "" when none
   std::vector<TableRefPtr> from;  //!< comma-separated sources (each may be a join tree)
   ExprPtr where;
   std::vector<ExprPtr> groupBy;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,14 @@ struct SelectStmt : Stmt {
   Query query;
 };
 
+//! OUTPUT items [INTO target [(cols)]] of an INSERT, UPDATE or DELETE: the rows it
+//! wrote as inserted.col (the new values) and deleted.col (the old ones).
+struct OutputClause {
+  std::vector<SelectItem> items;
+  std::string into;  //!< table or '@table variable'; "" when the rows go to the caller
+  std::vector<std::string> intoColumns;
+};
+
 //! INSERT [INTO] target [(cols)] { VALUES (..),(..) | query | DEFAULT VALUES }.
 struct InsertStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Insert;
@@ -32,6 +41,8 @@ struct InsertStmt : Stmt {
   std::unique_ptr<Query> query;            //!< INSERT ... SELECT
   bool defaultValues = false;
   std::shared_ptr<WithClause> with;  //!< WITH ... INSERT; null when none
+  std::unique_ptr<OutputClause> output;
+  StmtPtr exec;  //!< INSERT ... EXEC procedure: the rows of its result sets; null otherwise
 };
 
 struct Assignment {
@@ -50,6 +61,7 @@ struct UpdateStmt : Stmt {
   ExprPtr where;
   ExprPtr top;  //!< UPDATE TOP (n): at most n rows, null when not given
   std::shared_ptr<WithClause> with;  //!< WITH ... UPDATE; null when none
+  std::unique_ptr<OutputClause> output;
 };
 
 //! DELETE [TOP (n)] [FROM] target [FROM sources] [WHERE cond].
@@ -61,6 +73,7 @@ struct DeleteStmt : Stmt {
   ExprPtr where;
   ExprPtr top;  //!< at most this many rows, null when not given
   std::shared_ptr<WithClause> with;  //!< WITH ... DELETE; null when none
+  std::unique_ptr<OutputClause> output;
 };
 
 //! CHECK (expr), of a column or of the table.
@@ -119,6 +132,7 @@ struct SetOptionStmt : Stmt {
   explicit SetOptionStmt(SourcePos p) : Stmt(kKind, p) {}
   std::string option;  //!< lower-case
   std::string value;   //!< ON, OFF, a number or a name as written ("" when none)
+  std::string target;  //!< SET IDENTITY_INSERT: the table, as written
 };
 
 struct IfStmt : Stmt {
@@ -267,7 +281,7 @@ struct CreateIndexStmt : Stmt {
   std::vector<std::string> columns;
 };
 
-enum class ObjectType : std::uint8_t { Table, View, Procedure, Index };
+enum class ObjectType : std::uint8_t { Table, View, Procedure, Index, Sequence };
 
 struct DropStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Drop;
@@ -282,6 +296,29 @@ struct TruncateStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Truncate;
   explicit TruncateStmt(SourcePos p) : Stmt(kKind, p) {}
   std::string table;
+};
+
+//! CREATE / ALTER SEQUENCE name [AS type] options. An option not written is unset;
+//! CREATE fills the rest from the type (see SequenceSpec).
+struct SequenceStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::Sequence;
+  explicit SequenceStmt(SourcePos p) : Stmt(kKind, p) {}
+  bool alter = false;
+  std::string name;
+  DataType type;  //!< Unknown when not written (bigint)
+  std::optional<long long> start, increment, minValue, maxValue;
+  bool noMinValue = false, noMaxValue = false;  //!< NO MINVALUE / NO MAXVALUE: the type's bound
+  std::optional<bool> cycle;
+  bool restart = false;  //!< ALTER ... RESTART [WITH start]
+};
+
+//! DBCC CHECKIDENT ('table' [, RESEED [, value]]).
+struct CheckIdentStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CheckIdent;
+  explicit CheckIdentStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string table;
+  bool reseed = false;
+  ExprPtr value;  //!< the new current value; null for RESEED without one
 };
 
 //! A literal of the batch and the index of the token it was parsed from.

@@ -64,10 +64,19 @@ constexpr ErrorEntry kTable[] = {
      "instances is too large. Try to use datediff with a less precise datepart."},
     {Error::InvalidLength, 16, "Invalid length parameter passed to the %1 function."},
     {Error::InvalidSubstringLength, 16, "Invalid length parameter passed to the substring function."},
+    {Error::IdentityInsertOff, 16,
+     "Cannot insert explicit value for identity column in table '%1' when IDENTITY_INSERT is set to OFF."},
+    {Error::IdentityValueMissing, 16,
+     "Explicit value must be specified for identity column in table '%1' either when IDENTITY_INSERT is set to "
+     "ON or when a replication user is inserting into a NOT FOR REPLICATION identity column."},
     {Error::CheckConflict, 16,
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::ColumnNameMissing, 15,
+     "An object or column name is missing or empty. For SELECT INTO statements, verify each column has a name. "
+     "For other statements, look for empty alias names. Aliases defined as \"\" or [] are not allowed. Change "
+     "the alias to a valid name."},
     {Error::TiesWithoutOrderBy, 15,
      "The TOP N WITH TIES clause is not allowed without a corresponding ORDER BY clause."},
     {Error::UndeclaredTableVariable, 15, "Must declare the table variable \"%1\"."},
@@ -97,6 +106,12 @@ constexpr ErrorEntry kTable[] = {
     {Error::RangeOffset, 15,
      "RANGE is only supported with UNBOUNDED and CURRENT ROW window frame delimiters."},
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
+    {Error::IdentityColumnList, 16,
+     "An explicit value for the identity column in table '%1' can only be specified when a column list is used "
+     "and IDENTITY_INSERT is ON."},
+    {Error::NoIdentityProperty, 16, "Table '%1' does not have the identity property. Cannot perform SET operation."},
+    {Error::IdentityInsertElsewhere, 16,
+     "IDENTITY_INSERT is already ON for table '%1'. Cannot perform SET operation for table '%2'."},
     {Error::ConvertDataType, 16, "Error converting data type %1 to %2."},
     {Error::ArithmeticOverflow, 16, "Arithmetic overflow error converting %1 to data type %2."},
     {Error::ArgumentDataType, 16, "Argument data type %1 is invalid for argument %2 of %3 function."},
@@ -130,6 +145,15 @@ constexpr ErrorEntry kTable[] = {
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
+    {Error::SequenceStartRange, 16,
+     "The start value for sequence object '%1' must be between the minimum and maximum value of the sequence "
+     "object."},
+    {Error::SequenceBounds, 16,
+     "The minimum value for sequence object '%1' must be less than its maximum value."},
+    {Error::SequenceIncrementZero, 16, "The increment for sequence object '%1' cannot be zero."},
+    {Error::SequenceExhausted, 16,
+     "The sequence object '%1' has reached its minimum or maximum value. Restart the sequence object to allow "
+     "new values to be generated."},
     {Error::JsonUnnamedColumn, 16,
      "Column expressions and data sources without names or aliases cannot be formatted as JSON text using FOR JSON "
      "clause. Add alias to the unnamed column or table."},

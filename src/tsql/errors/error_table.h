@@ -47,8 +47,11 @@ enum class Error : int {
   DateDiffOverflow = 535,
   InvalidLength = 536,        //!< a negative length to function %1
   InvalidSubstringLength = 537,
+  IdentityInsertOff = 544,    //!< an explicit value into the identity column of table %1
+  IdentityValueMissing = 545, //!< no value for the identity column of table %1 while IDENTITY_INSERT is ON
   CheckConflict = 547,        //!< %1 statement against CHECK constraint %2 of table %3 (%4: column)
   SaveWithoutTran = 628,
+  ColumnNameMissing = 1038,   //!< SELECT ... INTO a column without a name
   TiesWithoutOrderBy = 1062,
   UndeclaredTableVariable = 1087,  //!< %1
   DuplicateKey = 2627,        //!< a %1 constraint %2 of table %3 met key %4 again
@@ -68,6 +71,9 @@ enum class Error : int {
   WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
   RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
+  IdentityColumnList = 8101,  //!< an identity value into table %1 without a column list
+  NoIdentityProperty = 8106,  //!< SET IDENTITY_INSERT on table %1, which has no identity column
+  IdentityInsertElsewhere = 8107,  //!< IDENTITY_INSERT already ON for table %1, asked for %2
   ConvertDataType = 8114,     //!< data type %1 to %2
   ArithmeticOverflow = 8115,  //!< converting %1 to data type %2
   ArgumentDataType = 8116,    //!< type %1 as argument %2 of function %3
@@ -92,6 +98,10 @@ enum class Error : int {
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
+  SequenceStartRange = 11703,  //!< the start of sequence %1 outside its bounds
+  SequenceBounds = 11705,      //!< the minimum of sequence %1 above its maximum
+  SequenceIncrementZero = 11706,  //!< sequence %1 counting by 0
+  SequenceExhausted = 11728,   //!< sequence %1 past its last value, without CYCLE
   JsonUnnamedColumn = 13605,   //!< FOR JSON over a column without a name
   JsonPathFormat = 13607,      //!< a JSON path with character %1 at position %2
   JsonPropertyMissing = 13608,  //!< a strict path that leads nowhere

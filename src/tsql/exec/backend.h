@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +89,50 @@ class Backend {
   //! True when another connection may have changed the schema since last asked
   //! (what was learnt of it is then forgotten). Asked once per batch.
   virtual bool schemaChangedElsewhere() = 0;
+  //! The identity column of `object` ("" when it has none).
+  virtual std::string identityColumn(const std::string& object) {
+    if (const auto* cols = columns(object))
+      for (const auto& c : *cols)
+        if (isIdentity(object, c.name)) return c.name;
+    return {};
+  }
+
+  // Numbering (identity columns and sequences). An identity numbered (1, 1) is the
+  // database's own; other seeds and increments are declared through numberIdentity.
+  //! Numbers the identity `column` of the new table `object` from `seed` by `step`.
+  virtual void numberIdentity(const std::string& object, const std::string& column,
+                              std::int64_t seed, std::int64_t step) = 0;
+  //! True when an INSERT must give the identity column its value itself, from the
+  //! runtime function tsql_identity_next(object) (the database cannot number it so).
+  virtual bool identityGivenByEngine(const std::string& object) {
+    (void)object;
+    return false;
+  }
+  //! Rows were inserted into the identity column as written: the numbering goes on
+  //! past the highest (lowest, counting down) of them.
+  virtual void followIdentity(const std::string& object, const std::string& column) = 0;
+  //! The next number issued is `value` + the step (`value` itself when the table has
+  //! issued none yet); without `value`, as followIdentity.
+  virtual void reseedIdentity(const std::string& object, const std::string& column,
+                              std::optional<std::int64_t> value) = 0;
+  //! TRUNCATE TABLE: the next number issued is the seed again.
+  virtual void restartIdentity(const std::string& object, const std::string& column) = 0;
+  //! The table `object` is gone: its numbering too.
+  virtual void forgetIdentity(const std::string& object) { (void)object; }
+  //! A sequence as declared, every option resolved.
+  struct Sequence {
+    std::string name;  //!< lower-case
+    std::string type;  //!< T-SQL type name (bigint, int, smallint, tinyint, decimal)
+    std::int64_t start, step, min, max;
+    bool cycle;
+  };
+  //! CREATE SEQUENCE, or ALTER SEQUENCE (`restart`: numbering starts again at `start`).
+  //! Throws SqlException.
+  virtual void defineSequence(const Sequence& s, bool alter, bool restart) = 0;
+  //! The sequence `name` (lower-case) as declared; nullopt when there is none.
+  virtual std::optional<Sequence> sequence(const std::string& name) = 0;
+  virtual void dropSequence(const std::string& name) = 0;
+
   //! `e` (a failed INSERT or UPDATE, `verb`) in SQL Server's words where the
   //! database words constraint failures otherwise.
   virtual SqlError constraintError(const SqlError& e, std::string_view verb) { (void)verb; return e; }

@@ -48,6 +48,7 @@ void Interpreter::assign(const std::string& name, const SqlValue& v, int line) {
 }
 
 void Interpreter::execSelect(const ast::SelectStmt& s) {
+  if (!s.query.cores[0].into.empty()) return execSelectInto(s);
   for (const auto& item : s.query.cores[0].items) {
     if (!item.assignTo.empty()) return execAssigningSelect(s);
   }
@@ -129,25 +130,30 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
     }
     rowCount_ = backend_->changes();
   }
-  if (insert) backend_->noteInsert();
 }
 
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared
 // it. Running the same DECLARE again (in a loop) only re-runs its initializer.
 void Interpreter::execUpdate(const ast::UpdateStmt& s) {
   auto t = translation(s, [&](auto& tr) { return tr.update(s); });
+  if (s.output) return execOutput(*t, *s.output, line(s), "UPDATE");
   execModify(*t, line(s), false);
 }
 
 void Interpreter::execDelete(const ast::DeleteStmt& s) {
   auto t = translation(s, [&](auto& tr) { return tr.remove(s); });
+  if (s.output) return execOutput(*t, *s.output, line(s), "DELETE");
   execModify(*t, line(s), false);
 }
 
-// TRUNCATE TABLE empties the table as a DELETE of every row.
+// TRUNCATE TABLE empties the table as a DELETE of every row; its identity numbers from
+// the seed again.
 void Interpreter::execTruncate(const ast::TruncateStmt& s) {
   translate::SqlTranslator tr(*this);
-  execSql("DELETE FROM " + translate::quoteIdent(tr.tableSqlName(s.table)), line(s));
+  std::string table = tr.tableSqlName(s.table);
+  execSql("DELETE FROM " + translate::quoteIdent(table), line(s));
+  std::string identity = backend_->identityColumn(table);
+  if (!identity.empty()) backend_->restartIdentity(table, identity);
 }
 
 void Interpreter::execDeclare(const ast::DeclareStmt& s) {

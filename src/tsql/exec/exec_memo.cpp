@@ -19,7 +19,7 @@ bool isNullLiteral(const ast::Expr& e) {
 // or caller parameters: everything its translation depends on besides the names the
 // memo re-checks. Empty when the statement has another form.
 std::string insertShapeKey(const ast::InsertStmt& s) {
-  if (s.query || s.defaultValues || s.rows.size() != 1) return {};
+  if (s.query || s.defaultValues || s.output || s.exec || s.rows.size() != 1) return {};
   std::string key = s.table;
   for (const auto& c : s.columns) {
     key += '\x1f';
@@ -131,11 +131,18 @@ MemoEntry Interpreter::insertEntry(const ast::InsertStmt& s) {
 }
 
 void Interpreter::execInsert(const ast::InsertStmt& s) {
+  if (s.exec) return execInsertExec(s);
   MemoEntry* e = memo_->find(&s);
   if (!e || !stillValid(*e)) e = &memo_->put(&s, insertEntry(s));
   std::shared_ptr<translate::Translation> t = e->translation;
   if (e->valueOfSlot) pointAtLiterals(*t, *e->valueOfSlot, s);
-  execModify(*t, line(s), true, s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()));
+  checkIdentityInsert(*t, s);
+  if (s.output)
+    execOutput(*t, *s.output, line(s), "INSERT");
+  else
+    execModify(*t, line(s), true,
+               s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()));
+  noteIdentityInsert(*t);
 }
 
 // Another connection may have changed the schema since the last batch.

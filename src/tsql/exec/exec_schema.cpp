@@ -34,6 +34,7 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
   bool temporary = !name.empty() && name[0] == '#';
   execSql(tr.createTable(name, s.def, temporary), line(s));
   recordTableTypes(name, s.def, temporary);
+  numberNewTable(name, s.def);
 }
 
 void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary) {
@@ -76,6 +77,7 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
     case ast::ObjectType::View: kind = "view"; break;
     case ast::ObjectType::Index: kind = "index"; break;
     case ast::ObjectType::Procedure: kind = "procedure"; break;
+    case ast::ObjectType::Sequence: return dropSequence(s);
   }
   if (s.objectType == ast::ObjectType::Index) {
     std::string table = s.onTable;
@@ -102,6 +104,7 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
   std::string upper = kind == std::string("table") ? "TABLE" : kind == std::string("view") ? "VIEW" : "INDEX";
   execSql("DROP " + upper + " " + translate::quoteIdent(name), line(s));
   if (s.objectType == ast::ObjectType::View) backend_->forgetTypes(name);
+  if (s.objectType == ast::ObjectType::Table) backend_->forgetIdentity(name);
 }
 
 std::optional<std::string> Interpreter::storedProcedureText(const std::string& name) {

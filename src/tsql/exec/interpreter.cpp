@@ -238,7 +238,10 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       execSet(ast::nodeCast<ast::SetStmt>(s));
       break;
     case NodeKind::SetOption:
-      setDateOption(ast::nodeCast<ast::SetOptionStmt>(s));
+      if (ast::nodeCast<ast::SetOptionStmt>(s).option == "identity_insert")
+        setIdentityInsert(ast::nodeCast<ast::SetOptionStmt>(s));
+      else
+        setDateOption(ast::nodeCast<ast::SetOptionStmt>(s));
       break;
     case NodeKind::If:
       return execIf(ast::nodeCast<ast::IfStmt>(s));
@@ -289,6 +292,12 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       break;
     case NodeKind::Drop:
       execDrop(ast::nodeCast<ast::DropStmt>(s));
+      break;
+    case NodeKind::Sequence:
+      execSequence(ast::nodeCast<ast::SequenceStmt>(s));
+      break;
+    case NodeKind::CheckIdent:
+      execCheckIdent(ast::nodeCast<ast::CheckIdentStmt>(s));
       break;
     default:
       assert(false && "not a statement");
@@ -375,7 +384,8 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot,
       if (slot.name == "@@trancount") return SqlValue::integer(tranCount_);
       if (slot.name == "@@rowcount") return SqlValue::integer(rowCount_);
       if (slot.name == "@@error") return SqlValue::integer(lastError_);
-      if (slot.name == "@@identity") return SqlValue::integer(backend_->lastInsertId());
+      if (slot.name == "@@identity") return sessionIdentity();
+      if (slot.name == "scope_identity") return scopeIdentity();
       return {};
     case Kind::ErrorInfo:
       return errorInfo(slot.name);

@@ -8,7 +8,8 @@
 // Files: interpreter.cpp (batch, frames, statement dispatch, binding),
 // exec_control.cpp (TRY/transactions), exec_errors.cpp (RAISERROR/THROW, messages,
 // XACT_ABORT), exec_data.cpp (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp
-// (DDL and the procedure store), exec_procedure.cpp (EXEC).
+// (DDL and the procedure store), exec_procedure.cpp (EXEC), exec_identity.cpp and
+// exec_sequence.cpp (numbering).
 #pragma once
 
 #include <functional>
@@ -57,6 +58,8 @@ class Interpreter final : public translate::TranslateEnv {
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
+  std::string identityColumn(const std::string& object) override;
+  bool identityGivenByEngine(const std::string& object) override;
   const dialect::Dialect& dialect() const override { return backend_->dialect(); }
 
  private:
@@ -71,6 +74,8 @@ class Interpreter final : public translate::TranslateEnv {
     std::unordered_map<std::string, Variable> vars;
     int depth = 0;
     std::string procedure;  //!< the procedure running in the frame, "" for the batch
+    SqlValue scopeIdentity;             //!< SCOPE_IDENTITY() once read
+    bool scopeIdentityPending = false;  //!< the database holds a newer one
   };
   struct UserMessage {
     int severity;
@@ -227,6 +232,35 @@ class Interpreter final : public translate::TranslateEnv {
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
 
+  // exec_identity.cpp
+  void setIdentityInsert(const ast::SetOptionStmt& s);
+  void checkIdentityInsert(const translate::Translation& t, const ast::InsertStmt& s);
+  void noteIdentityInsert(const translate::Translation& t);
+  void noteRowsWritten(const std::string& table);
+  SqlValue scopeIdentity() const;
+  SqlValue sessionIdentity() const;
+  void numberNewTable(const std::string& name, const ast::TableDef& def);
+  void execCheckIdent(const ast::CheckIdentStmt& s);
+
+  // exec_output.cpp
+  void execOutput(const translate::Translation& t, const ast::OutputClause& o, int line,
+                  const char* verb);
+  void outputInto(const ast::OutputClause& o, const std::vector<std::vector<SqlValue>>& rows,
+                  int line);
+
+  // exec_select_into.cpp
+  void execSelectInto(const ast::SelectStmt& s);
+  ast::TableDef selectIntoTable(const ast::SelectStmt& s, Cursor& stmt,
+                                const translate::Translation& t);
+  void execInsertExec(const ast::InsertStmt& s);
+  //! Writes `rows` into `table` (its `names` columns) through one bound INSERT.
+  void insertRows(const std::string& table, const std::vector<std::string>& names,
+                  const std::vector<std::vector<SqlValue>>& rows);
+
+  // exec_sequence.cpp
+  void execSequence(const ast::SequenceStmt& s);
+  void dropSequence(const ast::DropStmt& s);
+
   // exec_procedure.cpp
   void execProcedureCall(const ast::ExecStmt& s);
   std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s,
@@ -261,6 +295,8 @@ class Interpreter final : public translate::TranslateEnv {
   bool xactAbort_ = false;  //!< SET XACT_ABORT, kept between batches
   bool doomed_ = false;     //!< the open transaction can only be rolled back
   bool quietRollback_ = false;  //!< the batch ended on an error that rolled its transaction back
+  std::string identityInsert_;   //!< the table SET IDENTITY_INSERT is ON for ("" none)
+  bool identityIssued_ = false;  //!< @@IDENTITY: an identity was issued in the session
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;

@@ -95,7 +95,7 @@ class SqliteCursor final : public Cursor {
 
 }  // namespace
 
-SqliteBackend::SqliteBackend(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db) {
+SqliteBackend::SqliteBackend(sqlite3* db) : db_(db), cache_(db, 512), catalog_(db), numbering_(db) {
   runtime::Runtime::install(db);
   // "x" is always an identifier here, never SQLite's fallback string literal.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
@@ -114,12 +114,16 @@ void SqliteBackend::execute(const std::string& sql) {
   // A full disk or an I/O error makes SQLite roll the whole transaction back itself;
   // the CATCH's ROLLBACK then finds it already done.
   if (sql == "ROLLBACK" && fault_ != StorageFault::None && sqlite3_get_autocommit(db_)) return;
+  // Identity numbers issued in the undone work stay used, as on the server.
+  bool rollback = sql.rfind("ROLLBACK", 0) == 0 && fault_ == StorageFault::None;
+  if (rollback) numbering_.beforeRollback();
   char* err = nullptr;
   if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     std::string msg = err ? err : sqlite3_errmsg(db_);
     sqlite3_free(err);
     throw errorOf(db_, msg, fault_);
   }
+  if (rollback) numbering_.afterRollback();
 }
 
 // Identity columns are SQLite's AUTOINCREMENT rowid aliases (see the dialect).

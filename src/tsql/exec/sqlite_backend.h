@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "tsql/exec/backend.h"
+#include "tsql/exec/sqlite_numbering.h"
 #include "tsql/runtime/statement_cache.h"
 #include "tsql/storage_fault.h"
 
@@ -35,6 +36,29 @@ class SqliteBackend final : public Backend {
   void invalidateSchema() override { catalog_.invalidate(); }
   bool schemaChangedElsewhere() override;
   SqlError constraintError(const SqlError& e, std::string_view verb) override;
+  void numberIdentity(const std::string& object, const std::string&, std::int64_t seed,
+                      std::int64_t step) override {
+    numbering_.numberIdentity(object, seed, step);
+  }
+  bool identityGivenByEngine(const std::string& object) override {
+    return numbering_.givenByEngine(object);
+  }
+  void followIdentity(const std::string& object, const std::string& column) override {
+    numbering_.follow(object, column);
+  }
+  void reseedIdentity(const std::string& object, const std::string& column,
+                      std::optional<std::int64_t> value) override {
+    numbering_.reseed(object, column, value);
+  }
+  void forgetIdentity(const std::string& object) override { numbering_.forget(object); }
+  void restartIdentity(const std::string& object, const std::string&) override { numbering_.restart(object); }
+  void defineSequence(const Sequence& s, bool alter, bool restart) override {
+    numbering_.defineSequence(s, alter, restart);
+  }
+  std::optional<Sequence> sequence(const std::string& name) override {
+    return numbering_.sequence(name);
+  }
+  void dropSequence(const std::string& name) override { numbering_.dropSequence(name); }
   //! The worst storage fault met since last asked (then forgotten).
   StorageFault takeStorageFault() { return std::exchange(fault_, StorageFault::None); }
 
@@ -44,6 +68,7 @@ class SqliteBackend final : public Backend {
   sqlite3* db_;
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
+  SqliteNumbering numbering_;
   std::int64_t lastInsertId_ = 0;
   StorageFault fault_ = StorageFault::None;    //!< the worst since last taken
   std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies

@@ -14,6 +14,7 @@ ast::StmtPtr Parser::parseCreate() {
   if (accept(Keyword::Proc) || accept(Keyword::Procedure))
     return parseCreateProcedure(start.pos, alter, startOffset);
   if (accept(Keyword::View)) return parseCreateView(start.pos, alter);
+  if (acceptWord("sequence")) return parseSequence(start.pos, alter);
   if (!alter && accept(Keyword::Table)) {
     auto stmt = std::make_unique<ast::CreateTableStmt>(start.pos);
     stmt->name = parseObjectName();
@@ -83,13 +84,14 @@ ast::StmtPtr Parser::parseCreateIndex(SourcePos pos, bool unique) {
   return stmt;
 }
 
-// drop := DROP ( TABLE | VIEW | PROC[EDURE] | INDEX ) [ IF EXISTS ] object-name [ ON object-name ]
+// drop := DROP ( TABLE | VIEW | PROC[EDURE] | INDEX | SEQUENCE ) [ IF EXISTS ] object-name [ ON object-name ]
 ast::StmtPtr Parser::parseDrop() {
   auto stmt = std::make_unique<ast::DropStmt>(advance().pos);
   if (accept(Keyword::Table)) stmt->objectType = ast::ObjectType::Table;
   else if (accept(Keyword::View)) stmt->objectType = ast::ObjectType::View;
   else if (accept(Keyword::Proc) || accept(Keyword::Procedure)) stmt->objectType = ast::ObjectType::Procedure;
   else if (accept(Keyword::Index)) stmt->objectType = ast::ObjectType::Index;
+  else if (acceptWord("sequence")) stmt->objectType = ast::ObjectType::Sequence;
   else fail(peek());
   if (at(Keyword::If) && peek(1).keyword == Keyword::Exists) {
     advance();

@@ -34,6 +34,7 @@ ast::StmtPtr Parser::parseDeclare() {
 ast::StmtPtr Parser::parseSet() {
   SourcePos pos = advance().pos;
   if (!at(TokenKind::Variable)) {
+    if (acceptWord("identity_insert")) return parseIdentityInsert(pos);
     auto opt = std::make_unique<ast::SetOptionStmt>(pos);
     opt->option = toLower(parseName("an option name"));
     // ON / OFF / a number / a name: the option's value (DATEFORMAT, DATEFIRST and
@@ -154,9 +155,9 @@ ast::ColumnDef Parser::parseColumnDef(std::vector<ast::CheckDef>& checks) {
     if (accept(Keyword::Identity)) {
       col.identity = true;
       if (accept(TokenKind::LParen)) {
-        col.identitySeed = std::atoll(std::string(expect(TokenKind::Integer, "a seed").text).c_str());
+        col.identitySeed = parseSignedInteger();
         expect(TokenKind::Comma, "','");
-        col.identityStep = std::atoll(std::string(expect(TokenKind::Integer, "a step").text).c_str());
+        col.identityStep = parseSignedInteger();
         expect(TokenKind::RParen, "')'");
       }
     } else if (accept(Keyword::Not)) {

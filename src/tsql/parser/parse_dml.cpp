@@ -6,13 +6,14 @@
 
 namespace tsql {
 
-// insert := INSERT [INTO] object-name [ name-list ]
-//           ( VALUES '(' expr {',' expr} ')' {',' '(' ... ')'} | query | DEFAULT VALUES )
+// insert := INSERT [INTO] object-name [ name-list ] [ output ]
+//           ( VALUES '(' expr {',' expr} ')' {',' '(' ... ')'} | query | DEFAULT VALUES | exec )
 ast::StmtPtr Parser::parseInsert() {
   auto stmt = std::make_unique<ast::InsertStmt>(advance().pos);
   accept(Keyword::Into);
   stmt->table = parseObjectName();
   if (at(TokenKind::LParen) && peek(1).keyword != Keyword::Select) stmt->columns = parseNameList();
+  stmt->output = parseOutputClause();
   if (accept(Keyword::Values)) {
     do {
       expect(TokenKind::LParen, "'('");
@@ -24,6 +25,8 @@ ast::StmtPtr Parser::parseInsert() {
   } else if (accept(Keyword::Default)) {
     expect(Keyword::Values);
     stmt->defaultValues = true;
+  } else if (at(Keyword::Exec) || at(Keyword::Execute)) {
+    stmt->exec = parseExec();
   } else if (atQueryStart()) {
     bool paren = accept(TokenKind::LParen);
     stmt->query = std::make_unique<ast::Query>(parseQuery());
@@ -71,7 +74,7 @@ ast::ExprPtr Parser::parseDmlTop() {
   return n;
 }
 
-// update := UPDATE [dml-top] object-name SET assignment { ',' assignment }
+// update := UPDATE [dml-top] object-name SET assignment { ',' assignment } [ output ]
 //           [ FROM from-list ] [ WHERE expr ]
 ast::StmtPtr Parser::parseUpdate() {
   auto stmt = std::make_unique<ast::UpdateStmt>(advance().pos);
@@ -80,20 +83,36 @@ ast::StmtPtr Parser::parseUpdate() {
   skipTableHints();
   expect(Keyword::Set);
   do stmt->sets.push_back(parseAssignment()); while (accept(TokenKind::Comma));
+  stmt->output = parseOutputClause();
   if (accept(Keyword::From)) stmt->from = parseFromList();
   if (accept(Keyword::Where)) stmt->where = parseExpr();
   return stmt;
 }
 
-// delete := DELETE [dml-top] [FROM] object-name [ FROM from-list ] [ WHERE expr ]
+// delete := DELETE [dml-top] [FROM] object-name [ output ] [ FROM from-list ] [ WHERE expr ]
 ast::StmtPtr Parser::parseDelete() {
   auto stmt = std::make_unique<ast::DeleteStmt>(advance().pos);
   stmt->top = parseDmlTop();
   accept(Keyword::From);
   stmt->target = parseObjectName();
+  stmt->output = parseOutputClause();
   if (accept(Keyword::From)) stmt->from = parseFromList();
   if (accept(Keyword::Where)) stmt->where = parseExpr();
   return stmt;
+}
+
+// output := OUTPUT select-item { ',' select-item } [ INTO object-name [ name-list ] ]
+std::unique_ptr<ast::OutputClause> Parser::parseOutputClause() {
+  if (!accept(Keyword::Output)) return nullptr;
+  auto out = std::make_unique<ast::OutputClause>();
+  do out->items.push_back(parseSelectItem());
+  while (accept(TokenKind::Comma));
+  if (accept(Keyword::Into)) {
+    out->into = parseObjectName();
+    if (at(TokenKind::LParen) && peek(1).keyword != Keyword::Select)
+      out->intoColumns = parseNameList();
+  }
+  return out;
 }
 
 }  // namespace tsql

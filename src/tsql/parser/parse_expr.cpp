@@ -241,6 +241,9 @@ ast::ExprPtr Parser::parsePrimary() {
       fail(t);
     default: break;
   }
+  if (t.kind == TokenKind::Identifier && toLower(t.text) == "next" &&
+      peek(1).kind == TokenKind::Identifier && toLower(peek(1).text) == "value")
+    return parseNextValueFor();
   if (t.kind == TokenKind::Identifier && peek(1).kind == TokenKind::LParen) {
     std::string name = toLower(t.text);
     if (name == "try_cast" || name == "try_convert") return parseCast(name == "try_convert", true);

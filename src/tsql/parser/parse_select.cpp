@@ -66,6 +66,7 @@ ast::SelectCore Parser::parseSelectCore() {
     }
   }
   parseSelectItems(core);
+  if (accept(Keyword::Into)) core.into = parseObjectName();
   if (accept(Keyword::From)) core.from = parseFromList();
   if (accept(Keyword::Where)) core.where = parseExpr();
   if (accept(Keyword::Group)) {

@@ -234,6 +234,7 @@ ast::StmtPtr Parser::parseStatement() {
     default:
       if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw")
         return parseThrow(afterUnterminated);
+      if (t.kind == TokenKind::Identifier && toLower(t.text) == "dbcc") return parseDbcc();
       fail(t);
   }
 }

@@ -7,7 +7,7 @@
 // Each statement family lives in its own file: parse_select.cpp (queries),
 // parse_dml.cpp (INSERT/UPDATE/DELETE), parse_declare.cpp (DECLARE/SET and types),
 // parse_control.cpp (blocks, IF, WHILE, TRY, transactions, RAISERROR, EXEC),
-// parse_ddl.cpp (CREATE/ALTER/DROP).
+// parse_ddl.cpp (CREATE/ALTER/DROP), parse_sequence.cpp (sequences and identity).
 #pragma once
 
 #include <string>
@@ -86,6 +86,7 @@ class Parser {
   ast::StmtPtr parseUpdate();
   ast::StmtPtr parseDelete();
   ast::Assignment parseAssignment();
+  std::unique_ptr<ast::OutputClause> parseOutputClause();
 
   // DDL (parse_ddl.cpp)
   ast::StmtPtr parseCreate();
@@ -94,6 +95,13 @@ class Parser {
   ast::StmtPtr parseCreateIndex(SourcePos pos, bool unique);
   ast::StmtPtr parseDrop();
   ast::StmtPtr parseTruncate();
+
+  // numbering: sequences, NEXT VALUE FOR, IDENTITY_INSERT, CHECKIDENT (parse_sequence.cpp)
+  long long parseSignedInteger();
+  ast::StmtPtr parseSequence(SourcePos pos, bool alter);
+  ast::ExprPtr parseNextValueFor();
+  ast::StmtPtr parseIdentityInsert(SourcePos pos);
+  ast::StmtPtr parseDbcc();
 
   // queries (parse_select.cpp)
   ast::Query parseQuery();

@@ -53,6 +53,17 @@ class SqlTranslator {
   //! A SELECT whose items assign variables.
   AssignmentPlan assignment(const ast::Query& q);
   Translation insert(const ast::InsertStmt& s);
+  //! The identity column of `table` (sqlName) for an INSERT naming `names` ("" when
+  //! the table has none); an engine-numbered one not named gets `nextIdentity` set.
+  //! Appends the RETURNING list of `o` over the target's `cols`; its types into `types`.
+  void emitReturning(const ast::OutputClause& o, const std::vector<catalog::ColumnInfo>& cols,
+                     const std::string& rowName, bool update, std::vector<ast::DataType>& types);
+  void emitReturningColumn(const ast::ColumnRefExpr& c);
+  void emitInsertRows(const ast::InsertStmt& s, const std::vector<std::string>& names,
+                      const std::vector<ast::DataType>& types, const std::string& identity,
+                      const std::string& next);
+  std::string insertIdentity(const std::string& sqlName, const std::vector<std::string>& names,
+                             bool& given, std::string& nextIdentity);
   Translation update(const ast::UpdateStmt& s);
   Translation remove(const ast::DeleteStmt& s);
   //! CREATE TABLE for a table or a table variable's temp table.
@@ -326,6 +337,8 @@ class SqlTranslator {
   //! True while the FROM list of an UPDATE/DELETE ... FROM is written: its columns are
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
+  bool returning_ = false;        //!< writing an OUTPUT list: columns unqualified
+  bool returningUpdate_ = false;  //!< ... of an UPDATE
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
   bool rightOfLeftJoin_ = false;  //!< the table source being written is a LEFT JOIN's right side
   //! The ORDER BY of a one-core query, seen from inside its core: each key's type and

@@ -50,48 +50,87 @@ bool hasColumn(const std::vector<catalog::ColumnInfo>& cols, const std::string& 
 }  // namespace
 
 // INSERT INTO t(cols) VALUES (...) | query | DEFAULT VALUES; each value converted
-// to its column's type on the way in.
+// to its column's type on the way in. An identity the engine numbers is added as a
+// column whose value is tsql_identity_next, per row.
 Translation SqlTranslator::insert(const ast::InsertStmt& s) {
   withPrefix_ = emitWith(s.with.get());
+  const std::string sqlName = tableSqlName(s.table);
   const auto& cols = tableColumns(s.table);
   std::vector<std::string> names = s.columns;
   if (names.empty() && !s.defaultValues) {
+    std::string identity = env_.identityColumn(sqlName);
     for (const auto& c : cols)
-      if (!env_.isIdentity(tableSqlName(s.table), c.name)) names.push_back(c.name);
+      if (!sameName(c.name, identity)) names.push_back(c.name);
   }
   std::vector<DataType> types;
   for (const auto& n : names) {
     if (!hasColumn(cols, n)) throw TranslateError(errors::Error::InvalidColumn, {n});
     types.push_back(columnTypeIn(cols, n));
   }
-  out_ = "INSERT INTO " + quoteIdent(tableSqlName(s.table));
-  if (s.defaultValues) {
+  bool given = false;
+  std::string next;
+  std::string identity = insertIdentity(sqlName, names, given, next);
+  out_ = "INSERT INTO " + quoteIdent(sqlName);
+  if (s.defaultValues && next.empty()) {
     out_ += " DEFAULT VALUES";
+  } else if (s.defaultValues) {
+    out_ += '(' + quoteIdent(identity) + ") VALUES (" + next + ')';
   } else {
-    out_ += '(';
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      if (i) out_ += ", ";
-      out_ += quoteIdent(names[i]);
-    }
-    out_ += ") ";
-    if (s.query) {
-      emitQuery(*s.query, &types);
-    } else {
-      out_ += "VALUES ";
-      for (std::size_t r = 0; r < s.rows.size(); ++r) {
-        if (r) out_ += ", ";
-        if (s.rows[r].size() != names.size())
-          throw TranslateError(errors::Error::FewerInsertColumns);
-        out_ += '(';
-        for (std::size_t i = 0; i < s.rows[r].size(); ++i) {
-          if (i) out_ += ", ";
-          emitColumnStore(*s.rows[r][i], types[i]);
-        }
-        out_ += ')';
-      }
-    }
+    emitInsertRows(s, names, types, identity, next);
   }
-  return finish();
+  std::vector<DataType> outputTypes;
+  if (s.output) emitReturning(*s.output, cols, "inserted", false, outputTypes);
+  Translation t = finish();
+  t.columnTypes = std::move(outputTypes);
+  t.identityTable = identity.empty() ? std::string() : sqlName;
+  t.identityColumn = identity;
+  t.identityGiven = given;
+  return t;
+}
+
+void SqlTranslator::emitInsertRows(const ast::InsertStmt& s, const std::vector<std::string>& names,
+                                   const std::vector<DataType>& types, const std::string& identity,
+                                   const std::string& next) {
+  out_ += '(';
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i) out_ += ", ";
+    out_ += quoteIdent(names[i]);
+  }
+  if (!next.empty()) out_ += (names.empty() ? "" : ", ") + quoteIdent(identity);
+  out_ += ") ";
+  if (s.query) {
+    if (!next.empty()) out_ += "SELECT *, " + next + " FROM (";
+    emitQuery(*s.query, &types);
+    if (!next.empty()) out_ += ')';
+    return;
+  }
+  out_ += "VALUES ";
+  for (std::size_t r = 0; r < s.rows.size(); ++r) {
+    if (r) out_ += ", ";
+    if (s.rows[r].size() != names.size()) throw TranslateError(errors::Error::FewerInsertColumns);
+    out_ += '(';
+    for (std::size_t i = 0; i < s.rows[r].size(); ++i) {
+      if (i) out_ += ", ";
+      emitColumnStore(*s.rows[r][i], types[i]);
+    }
+    if (!next.empty()) out_ += (s.rows[r].empty() ? "" : ", ") + next;
+    out_ += ')';
+  }
+}
+
+std::string SqlTranslator::insertIdentity(const std::string& sqlName,
+                                          const std::vector<std::string>& names, bool& given,
+                                          std::string& nextIdentity) {
+  std::string identity = env_.identityColumn(sqlName);
+  if (identity.empty()) return identity;
+  for (const auto& n : names) given = given || sameName(n, identity);
+  if (!given && env_.identityGivenByEngine(sqlName)) {
+    std::string quoted = sqlName;
+    for (std::size_t i = quoted.find('\''); i != std::string::npos; i = quoted.find('\'', i + 2))
+      quoted.insert(i, 1, '\'');
+    nextIdentity = "tsql_identity_next('" + quoted + "')";
+  }
+  return identity;
 }
 
 // The FROM entry the UPDATE/DELETE target names: an alias first, else the only
@@ -152,7 +191,11 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
     emitUpdateFrom(s, targetRef, sqlName, cols, scope);
   }
   scope_ = scope.outer;
-  return finish();
+  std::vector<DataType> outputTypes;
+  if (s.output) emitReturning(*s.output, cols, "inserted", true, outputTypes);
+  Translation t = finish();
+  t.columnTypes = std::move(outputTypes);
+  return t;
 }
 
 // UPDATE t SET c = u.v0 FROM (SELECT <key>.rowid AS r_, <value> AS v0 FROM ... WHERE ...)
@@ -235,7 +278,11 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
     out_ += ')';
   }
   scope_ = scope.outer;
-  return finish();
+  std::vector<DataType> outputTypes;
+  if (s.output) emitReturning(*s.output, cols, "deleted", false, outputTypes);
+  Translation t = finish();
+  t.columnTypes = std::move(outputTypes);
+  return t;
 }
 
 void SqlTranslator::emitRowLimit(const ast::Expr* top) {

@@ -117,6 +117,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     if (n == "formatmessage") s.call = &f;
     return emitSlot(std::move(s));
   }
+  if (n == "scope_identity" && f.args.empty()) return emitNamedSlot(Slot::Kind::SystemVariable, n);
   std::string name = n;
   if (n == "isnull") name = env_.dialect().isnullFunction;
   if (const char* runtime = builtinRuntimeName(n)) name = runtime;

@@ -41,6 +41,11 @@ struct Translation {
   std::string sql;
   std::vector<Slot> slots;               //!< slots[i] is ?(i+1)
   std::vector<ast::DataType> columnTypes;  //!< result column types (queries), Unknown when not known
+  //! INSERT into a table with an identity column: the table, the column, and whether
+  //! the statement writes that column itself (IDENTITY_INSERT must then be ON).
+  std::string identityTable;
+  std::string identityColumn;
+  bool identityGiven = false;
 };
 
 //! A statement the translator refuses (undeclared variable, unknown table ...), with
@@ -72,6 +77,19 @@ class TranslateEnv {
   virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
   //! True when the column is the table's identity (filled in by the database).
   virtual bool isIdentity(const std::string& object, const std::string& column) = 0;
+  //! The identity column of `object` ("" when it has none).
+  virtual std::string identityColumn(const std::string& object) {
+    if (const auto* cols = columns(object))
+      for (const auto& c : *cols)
+        if (isIdentity(object, c.name)) return c.name;
+    return {};
+  }
+  //! True when an INSERT gives the identity column of `object` its number itself,
+  //! through tsql_identity_next (the database cannot number it as declared).
+  virtual bool identityGivenByEngine(const std::string& object) {
+    (void)object;
+    return false;
+  }
   //! How the database spells what differs between backends.
   virtual const dialect::Dialect& dialect() const { return dialect::sqliteDialect(); }
 };

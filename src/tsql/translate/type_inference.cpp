@@ -148,6 +148,9 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     return t;
   }
   if (n == "row_number" || n == "rank" || n == "dense_rank" || n == "ntile") return ofKind(TypeKind::BigInt);
+  if (n == "scope_identity" || n == "ident_current" || n == "ident_seed" || n == "ident_incr" ||
+      n == "tsql_next_value")
+    return ofKind(TypeKind::BigInt);
   if (n == "percent_rank" || n == "cume_dist") return ofKind(TypeKind::Float);
   if (n == "lag" || n == "lead" || n == "first_value" || n == "last_value") return arg(0);
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {

@@ -15,7 +15,7 @@ namespace db {
 bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
                                    const std::vector<std::string>& texts, const std::vector<bool>& nulls,
                                    std::int64_t rows, const std::string& insertTarget) {
-  if (savepoints_ || unanswered_ >= kMaxUnanswered) return false;
+  if (savepoints_ || stopped_ || unanswered_ >= kMaxUnanswered) return false;
   // while answers are outstanding the connection reports a command in progress
   if (unanswered_ == 0 && PQtransactionStatus(conn_) != PQTRANS_INTRANS) return false;
   auto prepared = prepared_.find(preparedKey(sql, types));

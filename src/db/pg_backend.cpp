@@ -2,10 +2,13 @@
 // Cursors run their statement on first use (the column list is known only then).
 #include "db/pg_backend.h"
 
+#include <poll.h>
+
 #include <cctype>
 #include <cstring>
 
 #include "core/strings.h"
+#include "db/connection.h"
 #include "db/pg_values.h"
 #include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/sql_exception.h"
@@ -167,6 +170,8 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 // Outside a transaction each statement is its own transaction anyway.
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
+  if (stopped_ && sql.rfind("ROLLBACK", 0) != 0)
+    throw SqlException(db::kCancelledNumber, 16, 0, db::kCancelled);
   collectAnswers();
   bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS && !isTransactionControl(sql);
   bool guarded = inTransaction && (savepoints_ || !prepared_.contains(preparedKey(sql, types)));
@@ -227,6 +232,7 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   PQsendQueryPrepared(conn_, name.c_str(), n, values.data(), nullptr, nullptr, 0);
   if (guarded) PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   PQpipelineSync(conn_);
+  awaitAnswer();
   int queries = 1 + (isNew ? 1 : 0) + (guarded ? 2 : 0);
   int statementAt = (isNew ? 1 : 0) + (guarded ? 1 : 0);
   PGresult* result = nullptr;
@@ -241,6 +247,24 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   if (!result) result = PQmakeEmptyPGresult(conn_, PGRES_FATAL_ERROR);
   if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR) prepared_.erase(key);  // may not exist now
   return result;
+}
+
+void PgBackend::awaitAnswer() {
+  if (progress_ == nullptr || !*progress_) return;
+  constexpr int kWaitMs = 100;
+  const int socket = PQsocket(conn_);
+  while (PQconsumeInput(conn_) == 1 && PQisBusy(conn_)) {
+    if (!stopped_ && !(*progress_)()) {
+      stopped_ = true;
+      if (PGcancel* cancel = PQgetCancel(conn_)) {
+        char why[256];
+        PQcancel(cancel, why, sizeof why);  // the statement then fails: its answer still comes
+        PQfreeCancel(cancel);
+      }
+    }
+    pollfd ready{socket, POLLIN, 0};
+    poll(&ready, 1, kWaitMs);
+  }
 }
 
 // A write (or COMMIT) that is now durable: the batch can no longer be run again.

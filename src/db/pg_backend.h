@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -50,6 +51,14 @@ class PgBackend final : public tsql::exec::Backend {
     sawConflict_ = givenUp_ = false;
     durableWrite_ = savepoints_ = ranAgain_ = inUnit;
   }
+  //! What the batch's waits for the server ask (null or empty: nothing); see
+  //! Connection::setProgress. Called before each batch.
+  void watchProgress(const std::function<bool()>* progress) {
+    progress_ = progress;
+    stopped_ = false;
+  }
+  //! True when the progress callback stopped the batch.
+  bool stopped() const { return stopped_; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -80,6 +89,9 @@ class PgBackend final : public tsql::exec::Backend {
   void giveUpTransaction();
   void collectAnswers();
   void leavePipeline();
+  //! Waits for the server's answers, asking the progress callback between short waits;
+  //! when it says stop, asks the server to cancel the running statement.
+  void awaitAnswer();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
 
@@ -95,6 +107,8 @@ class PgBackend final : public tsql::exec::Backend {
   int unanswered_ = 0;
   static constexpr int kMaxUnanswered = 512;
   bool lostWrite_ = false;  //!< a write could not be sent
+  const std::function<bool()>* progress_ = nullptr;
+  bool stopped_ = false;    //!< the progress callback said stop: only a ROLLBACK runs now
   bool givenUp_ = false;    //!< the transaction was given up; RunBatchAgain is still to throw
   bool ranAgain_ = false;   //!< the transaction was given up once in this batch
   //! The table, column and constraint the last failed statement broke (server's names).

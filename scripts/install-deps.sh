@@ -11,11 +11,15 @@ packages=(
   libpq-dev postgresql
   # spreadsheet import: XLSX is a zip package of XML parts
   libzip-dev libpugixml-dev
+  # spreadsheet export: typed XLSX workbooks
+  libxlsxwriter-dev
   # the fuzz targets `make test` runs: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own
   # texts in Chinese
   qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n
+  # the report pages' charts
+  qt6-charts-dev
 )
 
 missing=()

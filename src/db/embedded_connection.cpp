@@ -134,20 +134,24 @@ namespace {
 // hundred microseconds of work, so a stop is felt at once and the asking costs nothing.
 constexpr int kProgressSteps = 1000;
 
-// The progress callback of one batch, as SQLite's progress handler calls it. Once it
-// said stop, every later statement of the batch is interrupted at its first steps, and
-// a COMMIT (a CATCH's, or a statement's own) becomes a ROLLBACK: nothing of it stays.
+// The progress callback of one batch, asked as each statement starts (SQLite's trace
+// hook: a report of many short statements asks too) and every kProgressSteps steps
+// within one (its progress handler). Once it said stop, every later statement of the
+// batch is interrupted at its first steps, and a COMMIT (a CATCH's, or a statement's
+// own) becomes a ROLLBACK: nothing of it stays.
 class ProgressWatch {
  public:
   ProgressWatch(sqlite3* db, const Connection::Progress& progress) : db_(db), progress_(progress) {
     if (!progress_) return;
     sqlite3_progress_handler(db_, kProgressSteps, &ProgressWatch::ask, this);
     sqlite3_commit_hook(db_, &ProgressWatch::mayCommit, this);
+    sqlite3_trace_v2(db_, SQLITE_TRACE_STMT, &ProgressWatch::starting, this);
   }
   ~ProgressWatch() {
     if (!progress_) return;
     sqlite3_progress_handler(db_, 0, nullptr, nullptr);
     sqlite3_commit_hook(db_, nullptr, nullptr);
+    sqlite3_trace_v2(db_, 0, nullptr, nullptr);
   }
   ProgressWatch(const ProgressWatch&) = delete;
   ProgressWatch& operator=(const ProgressWatch&) = delete;
@@ -163,6 +167,10 @@ class ProgressWatch {
     return w->stopped_ ? 1 : 0;
   }
   static int mayCommit(void* self) { return static_cast<ProgressWatch*>(self)->stopped_ ? 1 : 0; }
+  static int starting(unsigned, void* self, void*, void*) {
+    ask(self);  // a stop here interrupts the statement at its first step
+    return 0;
+  }
 
   sqlite3* db_;
   const Connection::Progress& progress_;

@@ -18,8 +18,8 @@ packages=(
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own
   # texts in Chinese
   qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n
-  # the report pages' charts
-  qt6-charts-dev
+  # the report pages' charts (Qt Charts needs the OpenGL development files)
+  qt6-charts-dev libqt6opengl6-dev
 )
 
 missing=()

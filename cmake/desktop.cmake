@@ -18,6 +18,19 @@ target_compile_options(coreapp_desktop PRIVATE ${COREAPP_WARNINGS})
 target_compile_definitions(coreapp_desktop PUBLIC QT_NO_KEYWORDS)
 target_link_libraries(coreapp_desktop PUBLIC coreapp_plugs coreapp_schema
                       Qt6::Widgets Qt6::PrintSupport)
+# The report pages draw their charts with Qt Charts (qt6-charts-dev, which needs the
+# OpenGL development files); without it they show their grids only, and the prints
+# still carry the charts.
+find_package(Qt6Charts QUIET)
+if(TARGET Qt6::Charts)
+  target_link_libraries(coreapp_desktop PUBLIC Qt6::Charts)
+  target_compile_definitions(coreapp_desktop PUBLIC COREAPP_CHARTS)
+else()
+  message(STATUS "Qt Charts not found: report pages are built without their charts")
+  get_target_property(with_charts coreapp_desktop SOURCES)
+  list(FILTER with_charts INCLUDE REGEX "/chart_view\\.")
+  set_source_files_properties(${with_charts} PROPERTIES HEADER_FILE_ONLY ON)
+endif()
 
 add_executable(coreapp-desktop ${desktop_dir}/main.cpp)
 target_compile_options(coreapp-desktop PRIVATE ${COREAPP_WARNINGS})

@@ -16,11 +16,15 @@ packages=(
   # the phone view's web server (`coreapp serve`, HTTPS through OpenSSL) and the program
   # its HTTPS test makes a certificate with
   libcpp-httplib-dev openssl
+  # spreadsheet export: typed XLSX workbooks
+  libxlsxwriter-dev
   # the fuzz targets `make test` runs: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-dev
   # the desktop shell (Qt 6 Widgets), the fonts its Chinese texts need and Qt's own
   # texts in Chinese
   qt6-base-dev libgl-dev fonts-noto-cjk qt6-translations-l10n
+  # the report pages' charts (Qt Charts needs the OpenGL development files)
+  qt6-charts-dev libqt6opengl6-dev
 )
 
 missing=()

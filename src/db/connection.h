@@ -3,8 +3,10 @@
 // result sets and errors. Not thread safe: one connection per thread.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tsql/batch_result.h"
 
@@ -30,8 +32,16 @@ using tsql::Params;
 using tsql::ResultSet;
 using tsql::SqlError;
 
+//! The error number of a batch its progress callback stopped; its message is kCancelled.
+constexpr int kCancelledNumber = 3980;
+//! What a stopped batch says.
+constexpr const char* kCancelled = "已取消";
+
 class Connection {
  public:
+  //! Asked now and then while a batch runs; false stops the batch.
+  using Progress = std::function<bool()>;
+
   virtual ~Connection() = default;
   //! Runs one batch. Never throws for SQL errors: they come back in the result.
   virtual BatchResult execBatch(std::string_view sql, const Params& params = {}) = 0;
@@ -58,6 +68,37 @@ class Connection {
   //! Whatever the old session was doing is finished (committed or rolled back) by then,
   //! so work cut off at its commit can be read back.
   virtual bool reconnect() { return connected(); }
+
+  //! What the coming batches ask while they run (empty: nothing). When it answers false
+  //! the running statement is interrupted, the rest of the batch fails at once, and the
+  //! batch comes back with the one error kCancelledNumber, its open transaction rolled
+  //! back and no result sets. A connection that cannot interrupt never asks.
+  void setProgress(Progress progress) { progress_ = std::move(progress); }
+  bool hasProgress() const { return static_cast<bool>(progress_); }
+
+ protected:
+  //! The result of a batch its progress callback stopped.
+  static BatchResult cancelledResult() {
+    BatchResult r;
+    r.errors.push_back({kCancelledNumber, 16, 1, 0, kCancelled});
+    return r;
+  }
+
+  Progress progress_;
+};
+
+//! Sets a connection's progress callback for one scope.
+class ProgressScope {
+ public:
+  ProgressScope(Connection& conn, Connection::Progress progress) : conn_(conn) {
+    conn_.setProgress(std::move(progress));
+  }
+  ~ProgressScope() { conn_.setProgress({}); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  Connection& conn_;
 };
 
 }  // namespace db

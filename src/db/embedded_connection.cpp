@@ -128,6 +128,57 @@ EmbeddedConnection::~EmbeddedConnection() {
   sqlite3_close_v2(db_);
 }
 
+namespace {
+
+// How many engine steps pass between two questions to the progress callback: a few
+// hundred microseconds of work, so a stop is felt at once and the asking costs nothing.
+constexpr int kProgressSteps = 1000;
+
+// The progress callback of one batch, asked as each statement starts (SQLite's trace
+// hook: a report of many short statements asks too) and every kProgressSteps steps
+// within one (its progress handler). Once it said stop, every later statement of the
+// batch is interrupted at its first steps, and a COMMIT (a CATCH's, or a statement's
+// own) becomes a ROLLBACK: nothing of it stays.
+class ProgressWatch {
+ public:
+  ProgressWatch(sqlite3* db, const Connection::Progress& progress) : db_(db), progress_(progress) {
+    if (!progress_) return;
+    sqlite3_progress_handler(db_, kProgressSteps, &ProgressWatch::ask, this);
+    sqlite3_commit_hook(db_, &ProgressWatch::mayCommit, this);
+    sqlite3_trace_v2(db_, SQLITE_TRACE_STMT, &ProgressWatch::starting, this);
+  }
+  ~ProgressWatch() {
+    if (!progress_) return;
+    sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    sqlite3_commit_hook(db_, nullptr, nullptr);
+    sqlite3_trace_v2(db_, 0, nullptr, nullptr);
+  }
+  ProgressWatch(const ProgressWatch&) = delete;
+  ProgressWatch& operator=(const ProgressWatch&) = delete;
+  bool stopped() const { return stopped_; }
+
+ private:
+  static int ask(void* self) {
+    auto* w = static_cast<ProgressWatch*>(self);
+    if (!w->stopped_ && !w->progress_()) {
+      w->stopped_ = true;
+      sqlite3_progress_handler(w->db_, 1, &ProgressWatch::ask, w);  // the rest at once
+    }
+    return w->stopped_ ? 1 : 0;
+  }
+  static int mayCommit(void* self) { return static_cast<ProgressWatch*>(self)->stopped_ ? 1 : 0; }
+  static int starting(unsigned, void* self, void*, void*) {
+    ask(self);  // a stop here interrupts the statement at its first step
+    return 0;
+  }
+
+  sqlite3* db_;
+  const Connection::Progress& progress_;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
 // A batch that found the file busy before it changed a single row is run again, a few
 // times, after a short and growing pause: past the busy timeout another window is
 // still saving, and the clerk would rather wait a moment more than see an error.
@@ -138,7 +189,17 @@ BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& pa
   for (int attempt = 0;; ++attempt) {
     const sqlite3_int64 changesBefore = sqlite3_total_changes64(db_);
     engine_->takeStorageFault();  // one of an earlier batch is not this one's
-    BatchResult result = engine_->run(sql, params);
+    bool stopped = false;
+    BatchResult result;
+    {
+      ProgressWatch watch(db_, progress_);
+      result = engine_->run(sql, params);
+      stopped = watch.stopped();
+    }
+    if (stopped) {
+      takeBackStopped(inUnit);
+      return cancelledResult();
+    }
     const bool busy = std::any_of(result.errors.begin(), result.errors.end(),
                                   [](const SqlError& e) { return isLockedMessage(e.message); });
     if (busy && !inUnit && attempt < kBusyRetries &&
@@ -152,6 +213,16 @@ BatchResult EmbeddedConnection::execBatch(std::string_view sql, const Params& pa
     tellStorageFault(*engine_, path_, result);
     return result;
   }
+}
+
+// The batch's own ROLLBACK may have been interrupted too: whatever it left open goes,
+// and a stopped batch inside the host's unit takes the unit with it.
+void EmbeddedConnection::takeBackStopped(bool inUnit) {
+  if (inUnit) {
+    engine_->rollbackUnit();
+    return;
+  }
+  if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 // BEGIN IMMEDIATE: the unit takes the write lock up front, so no batch inside it can

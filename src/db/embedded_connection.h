@@ -66,6 +66,7 @@ class EmbeddedConnection : public Connection {
 
  private:
   EmbeddedConnection(const std::string& path, Options options, bool readOnly);
+  void takeBackStopped(bool inUnit);
 
   std::string path_;
   sqlite3* db_ = nullptr;

@@ -18,7 +18,7 @@ using tsql::exec::SqlException;
 bool PgBackend::sendWithoutWaiting(const std::string& sql, const std::vector<Oid>& types,
                                    const std::vector<std::string>& texts, const std::vector<bool>& nulls,
                                    std::int64_t rows, const std::string& insertTarget) {
-  if (savepoints_ || unanswered_ >= kMaxUnanswered || PQstatus(conn_) == CONNECTION_BAD)
+  if (savepoints_ || stopped_ || unanswered_ >= kMaxUnanswered || PQstatus(conn_) == CONNECTION_BAD)
     return false;
   // while answers are outstanding the connection reports a command in progress
   if (unanswered_ == 0 && PQtransactionStatus(conn_) != PQTRANS_INTRANS) return false;

@@ -3,12 +3,14 @@
 #include "db/pg_backend.h"
 
 #include <sys/socket.h>
+#include <poll.h>
 
 #include <cctype>
 #include <cstring>
 
 #include "core/strings.h"
 #include "db/connection_cut.h"
+#include "db/connection.h"
 #include "db/pg_values.h"
 #include "tsql/exec/constraint_errors.h"
 #include "tsql/exec/sql_exception.h"
@@ -184,6 +186,8 @@ std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {
 // Outside a transaction each statement is its own transaction anyway.
 PGresult* PgBackend::run(const std::string& sql, const std::vector<Oid>& types,
                          const std::vector<std::string>& texts, const std::vector<bool>& nulls) {
+  if (stopped_ && sql.rfind("ROLLBACK", 0) != 0)
+    throw SqlException(db::kCancelledNumber, 16, 0, db::kCancelled);
   collectAnswers();
   // a statement outside a transaction commits by itself; SELECTs change nothing
   const bool durableIfDone =
@@ -252,6 +256,7 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   if (guarded) PQsendQueryParams(conn_, "RELEASE SAVEPOINT tsql_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   PQpipelineSync(conn_);
   cutIfArmed(conn_, sql, true);
+  awaitAnswer();
   int queries = 1 + (isNew ? 1 : 0) + (guarded ? 2 : 0);
   int statementAt = (isNew ? 1 : 0) + (guarded ? 1 : 0);
   PGresult* result = nullptr;
@@ -266,6 +271,24 @@ PGresult* PgBackend::send(const std::string& sql, const std::vector<Oid>& types,
   if (!result) result = PQmakeEmptyPGresult(conn_, PGRES_FATAL_ERROR);
   if (isNew && PQresultStatus(result) == PGRES_FATAL_ERROR) prepared_.erase(key);  // may not exist now
   return result;
+}
+
+void PgBackend::awaitAnswer() {
+  if (progress_ == nullptr || !*progress_) return;
+  constexpr int kWaitMs = 100;
+  const int socket = PQsocket(conn_);
+  while (PQconsumeInput(conn_) == 1 && PQisBusy(conn_)) {
+    if (!stopped_ && !(*progress_)()) {
+      stopped_ = true;
+      if (PGcancel* cancel = PQgetCancel(conn_)) {
+        char why[256];
+        PQcancel(cancel, why, sizeof why);  // the statement then fails: its answer still comes
+        PQfreeCancel(cancel);
+      }
+    }
+    pollfd ready{socket, POLLIN, 0};
+    poll(&ready, 1, kWaitMs);
+  }
 }
 
 // A write (or COMMIT) that is now durable: the batch can no longer be run again.

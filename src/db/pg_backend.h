@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -68,6 +69,15 @@ class PgBackend final : public tsql::exec::Backend {
   //! would have made work durable (a COMMIT, a write outside a transaction) was sent
   //! and never answered, or part of the batch had already committed.
   Loss loss() const { return loss_; }
+
+  //! What the batch's waits for the server ask (null or empty: nothing); see
+  //! Connection::setProgress. Called before each batch.
+  void watchProgress(const std::function<bool()>* progress) {
+    progress_ = progress;
+    stopped_ = false;
+  }
+  //! True when the progress callback stopped the batch.
+  bool stopped() const { return stopped_; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }
@@ -98,6 +108,9 @@ class PgBackend final : public tsql::exec::Backend {
   void giveUpTransaction();
   void collectAnswers();
   void leavePipeline();
+  //! Waits for the server's answers, asking the progress callback between short waits;
+  //! when it says stop, asks the server to cancel the running statement.
+  void awaitAnswer();
   //! Runs a parameterless command (savepoints). Throws SqlException.
   void command(const char* sql);
   //! True when the connection has gone away; notes how the batch met it.
@@ -115,6 +128,8 @@ class PgBackend final : public tsql::exec::Backend {
   int unanswered_ = 0;
   static constexpr int kMaxUnanswered = 512;
   bool lostWrite_ = false;  //!< a write could not be sent
+  const std::function<bool()>* progress_ = nullptr;
+  bool stopped_ = false;    //!< the progress callback said stop: only a ROLLBACK runs now
   bool givenUp_ = false;    //!< the transaction was given up; RunBatchAgain is still to throw
   bool ranAgain_ = false;   //!< the transaction was given up once in this batch
   Loss loss_ = Loss::None;

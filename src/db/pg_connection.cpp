@@ -154,10 +154,12 @@ BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) 
   const bool inUnit = engine_->unitOpen();
   for (int attempt = 1;; ++attempt) {
     backend_->startBatch(inUnit);
+    backend_->watchProgress(&progress_);
     BatchResult result = engine_->run(sql, params);
     // whatever the batch's CATCH made of it, the clerk learns the connection went away
     if (!connected())
       return lostResult(backend_->loss() == Loss::InDoubt ? Loss::InDoubt : Loss::NotDone);
+    if (backend_->stopped()) return cancelledResult();
     if (result.ok() || inUnit || attempt == kAttempts || !backend_->mayRunAgain()) return result;
     // the other session is finishing its transaction: give it a moment, more each time
     std::this_thread::sleep_for(std::chrono::milliseconds(attempt * 5 + std::rand() % 10));

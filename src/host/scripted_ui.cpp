@@ -67,7 +67,7 @@ void ScriptedUi::emit(const std::string& event) {
 }
 
 std::size_t ScriptedUi::pendingAnswers() const {
-  std::size_t n = answers_.size();
+  std::size_t n = answers_.size() + static_cast<std::size_t>(progressStops_);
   for (const auto& [caption, queue] : lookups_) n += queue.size();
   for (const auto& [name, queue] : dialogs_) n += queue.size();
   return n;
@@ -134,6 +134,13 @@ void ScriptedUi::drawerOpened() { emit(dumpEvent({{"event", "drawer"}})); }
 void ScriptedUi::log(std::string_view tag, std::string_view text) {
   log_.emplace_back(std::string(tag), std::string(text));
   if (logEvents_) emit(dumpEvent({{"event", "log"}, {"tag", tag}, {"text", text}}));
+}
+
+bool ScriptedUi::progress(std::string_view caption) {
+  if (progressStops_ == 0) return true;  // how often a query asks depends on its speed
+  --progressStops_;
+  emit(dumpEvent({{"event", "progress"}, {"caption", caption}, {"stopped", true}}));
+  return false;
 }
 
 }  // namespace host

@@ -36,6 +36,8 @@ class ScriptedUi : public Ui {
   void queueDialog(const std::string& className, DialogReply reply) {
     dialogs_[className].push_back(std::move(reply));
   }
+  //! The next long query is stopped the first time it shows its progress.
+  void queueProgressStop() { ++progressStops_; }
   //! Sets what runs a form shown modally (none: it closes at once with Cancel).
   void setModalRunner(ModalRunner runner) { modalRunner_ = std::move(runner); }
   //! Whether debug-log entries become "log" events (the player's --log).
@@ -60,12 +62,15 @@ class ScriptedUi : public Ui {
   void printed(const PrintJob& job) override;
   void drawerOpened() override;
   void log(std::string_view tag, std::string_view text) override;
+  //! Lets the query run unless a stop is queued; a stop is a "progress" event.
+  bool progress(std::string_view caption) override;
 
  private:
   EventSink sink_;
   ModalRunner modalRunner_;
   bool logEvents_ = false;
   std::deque<int> answers_;
+  int progressStops_ = 0;
   std::map<std::string, std::deque<std::string>> lookups_;
   std::map<std::string, std::deque<DialogReply>> dialogs_;
   std::vector<std::string> transcript_;

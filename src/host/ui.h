@@ -93,6 +93,12 @@ class Ui {
   virtual void drawerOpened() = 0;
   //! A debug-log entry (SQL batches with their tags).
   virtual void log(std::string_view tag, std::string_view text) = 0;
+  //! A long query named by `caption` is still running: shows that it is (at once, or
+  //! keeps showing it) and returns false when the user asked to stop it. A screen
+  //! that cannot show it lets the query run.
+  virtual bool progress(std::string_view /*caption*/) { return true; }
+  //! The query that showed its progress has ended.
+  virtual void progressDone() {}
 };
 
 }  // namespace host

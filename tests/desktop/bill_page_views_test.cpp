@@ -2,17 +2,27 @@
 // buttons and cells as a clerk does (lines typed or picked, saved, audited, reviewed),
 // then rendered as a PNG under build/desktop-screenshots for a person to look at.
 #include <QAction>
+#ifdef COREAPP_CHARTS
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#endif
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
 
+#ifdef COREAPP_CHARTS
+#include "apps/coreapp-desktop/chart_view.h"
+#endif
 #include "apps/coreapp-desktop/ribbon_groups.h"
 #include "dataset/client_data_set.h"
-#include "host/forms/bill_list_form.h"
 #include "desktop/desktop_session.h"
 #include "desktop/screenshot.h"
+#include "host/forms/bill_list_form.h"
+#include "host/forms/chart_spec.h"
 #include "plugs/coreapp/cpfh/chfhselectxmddmx_form.h"
 #include "plugs/coreapp/khsk/khdzk_audit_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
@@ -282,7 +292,8 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
 }
 
 // The report pages: the 报表 ribbon group holds them in the catalogue's order; each reads
-// its rows over the demo's autumn and is pictured; a double click on a day sheet row
+// its rows over the demo's autumn and is pictured (sales and margin with their charts
+// beside the grid); a double click on a day sheet row
 // that names an order opens that order in its own editor.
 TEST_F(ReportPages, EachOpensFromTheReportGroupAndADoubleClickOpensTheBill) {
   std::vector<std::string> inGroup, codes;
@@ -304,6 +315,22 @@ TEST_F(ReportPages, EachOpensFromTheReportGroupAndADoubleClickOpensTheBill) {
     readPeriod("2026-09-01", "2026-12-31");
     EXPECT_EQ(grid("cxgReport").columnCount(), static_cast<int>(spec.columns.size()));
     EXPECT_EQ(grid("cxgReport").rowCount(), page->cdsReport.recordCount());
+#ifdef COREAPP_CHARTS
+    // A report with charts draws them beside its grid from the rows just read.
+    auto* charts = view->findChild<desktop::ChartView*>("cxgReport_charts");
+    ASSERT_EQ(charts != nullptr, !spec.charts.empty());
+    if (charts != nullptr) {
+      ASSERT_EQ(charts->charts().size(), spec.charts.size());
+      const auto bars = charts->charts().front()->chart()->series();
+      ASSERT_EQ(bars.size(), 1);
+      const auto* series = static_cast<QBarSeries*>(bars.front());
+      EXPECT_EQ(series->count(), static_cast<int>(spec.charts.front().series.size()));
+      EXPECT_EQ(series->barSets().front()->count(),
+                static_cast<int>(
+                    host::chartData(spec.charts.front(), page->cdsReport).categories.size()));
+      EXPECT_GT(series->barSets().front()->count(), 0);
+    }
+#endif
     desktop_test::savePicture(*view, ("report_" + spec.name + ".png").c_str());
   }
   ASSERT_NO_FATAL_FAILURE(openPage("1130"));

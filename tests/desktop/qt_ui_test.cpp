@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
 #include <QTranslator>
@@ -191,6 +192,40 @@ TEST_F(QtUiTest, APrintIsReportedAsWrittenOrPreviewedNotAsPrinted) {
   whenModalOpens([](QWidget* preview) { preview->close(); });
   ui.printed(job);
   EXPECT_EQ(status, "已预览：/nonexistent/order.html");
+}
+
+// 导出 asks for a workbook or CSV; closing the choice exports nothing.
+TEST_F(QtUiTest, ExportDialogGivesTheChosenFormat) {
+  whenModalOpens([](QWidget* w) {
+    EXPECT_EQ(w->windowTitle(), "导出 - 营业日报");
+    auto* csv = w->findChild<QRadioButton*>("csv");
+    ASSERT_NE(csv, nullptr);
+    csv->setChecked(true);
+    static_cast<QDialog*>(w)->accept();
+  });
+  host::DialogReply reply =
+      desktop::runHostDialog("TExportDialog", {{"title", "营业日报"}}, nullptr);
+  EXPECT_EQ(reply.result, host::mrOK);
+  EXPECT_EQ(reply.values["format"], "csv");
+  whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  reply = desktop::runHostDialog("TExportDialog", {{"title", "营业日报"}}, nullptr);
+  EXPECT_EQ(reply.result, host::mrCancel);
+  EXPECT_TRUE(reply.values.empty());
+}
+
+// A long report's progress window: the query runs on until 取消, then stops; the window
+// goes when the query ends.
+TEST_F(QtUiTest, ProgressRunsUntilCancelledAndGoesWhenTheQueryEnds) {
+  EXPECT_TRUE(ui.progress("营业日报"));
+  ASSERT_NE(ui.progressWindow(), nullptr);
+  EXPECT_EQ(ui.progressWindow()->windowTitle(), "营业日报");
+  EXPECT_TRUE(ui.progress("营业日报"));
+  ui.progressWindow()->cancel();
+  EXPECT_FALSE(ui.progress("营业日报"));
+  ui.progressDone();
+  EXPECT_EQ(ui.progressWindow(), nullptr);
+  EXPECT_TRUE(ui.progress("营业日报"));  // the next query starts afresh
+  ui.progressDone();
 }
 
 TEST(HostDialogs, FileFilterFromTheHostsForm) {

@@ -81,6 +81,25 @@ TEST(XlsxReader, ReadsSharedStringsNumbersAndGaps) {
   std::filesystem::remove(path);
 }
 
+// A number cell is a date when its format has a day, year, hour or second part outside
+// quotes, escapes and colours.
+TEST(XlsxReader, TellsDateFormatsFromNumberFormats) {
+  const struct {
+    const char* format;
+    bool date;
+  } cases[] = {
+      {"yyyy-mm-dd", true},        {"mm-dd-yy", true}, {"h:mm", true},     {"[h]:mm:ss", true},
+      {"yyyy\"年\"m\"月\"", true}, {"", false},        {"General", false}, {"#,##0.0000", false},
+      {"[Red]0.00", false},        {"0\"d\"", false},  {"0\\d", false},    {"0.00E+00", false},
+      {"[$-804]0.00", false}};
+  for (const auto& c : cases) {
+    host::XlsxCell cell{host::XlsxCell::Kind::Number, "46301", c.format};
+    EXPECT_EQ(cell.isDate(), c.date) << c.format;
+    cell.kind = host::XlsxCell::Kind::SharedString;
+    EXPECT_FALSE(cell.isDate()) << c.format;
+  }
+}
+
 TEST(XlsxReader, RefusesAFileThatIsNoPackage) {
   const std::string path = (std::filesystem::temp_directory_path() / "not_a_sheet.xlsx").string();
   std::FILE* f = std::fopen(path.c_str(), "wb");

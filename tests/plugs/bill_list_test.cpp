@@ -3,8 +3,10 @@
 // follows the clicked column; pages of 100; only the store's bills and only with the
 // bill's right; typed text never changes the SQL.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/forms/bill_list_form.h"
 #include "host/forms/page_control.h"
+#include "host/import/xlsx_reader.h"
 #include "plugs/coreapp/package.h"
 
 namespace {
@@ -187,6 +190,20 @@ TEST_F(BillList, SortsByTheClickedColumnAndReadsAPageAtATime) {
   EXPECT_EQ(names.end() - std::unique(names.begin(), names.end()), 248);  // two runs of 125
   std::sort(billnos.begin(), billnos.end());
   EXPECT_EQ(std::unique(billnos.begin(), billnos.end()) - billnos.begin(), 250);
+  // 导出 takes every bill under the filters in the sort shown, not the page shown.
+  host::DialogReply xlsx;
+  xlsx.result = host::mrOK;
+  xlsx.values["format"] = "xlsx";
+  ui.queueDialog("TExportDialog", xlsx);
+  host.printFolder = ::testing::TempDir() + "bill_list_export_" + std::to_string(::getpid());
+  const host::XlsxCells cells = host::XlsxReader::readCells(list->exportList());
+  ASSERT_EQ(cells.size(), 251u);
+  EXPECT_EQ(cells[0][3].text, "往来单位编号");
+  EXPECT_TRUE(cells[1][1].isDate());
+  std::vector<std::string> exported;
+  for (std::size_t i = 1; i < cells.size(); ++i) exported.push_back(cells[i][4].text);
+  EXPECT_EQ(exported.end() - std::unique(exported.begin(), exported.end()), 248);  // two runs
+  std::filesystem::remove_all(host.printFolder);
   // A field that is no column of the list sorts nothing.
   EXPECT_EQ(list->columnClickControl("cxgMain", "gys_id; drop table vt_c_spjh"),
             host::Outcome::Done);

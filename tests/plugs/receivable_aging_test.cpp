@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "host/forms/page_control.h"
+#include "host/import/xlsx_reader.h"
 #include "host/services/data_services.h"
 #include "host/services/t_auth.h"
 #include "plugs/coreapp/khsk/khsk_form.h"
@@ -352,7 +353,8 @@ TEST_F(DemoAging, AgreesWithTheSelectorAndEveryStatementEndsAtTheAging) {
 }
 
 // The payables page: every supplier by default, one picked from its list, a store with
-// no bills; the print carries the boxes by name and every row, the export the grid.
+// no bills; the print carries the boxes by name and every row, the export the grid; a
+// refresh the clerk stops leaves an empty grid.
 TEST_F(DemoAging, PayablesPagePicksASupplierPrintsAndExportsWhatItShows) {
   registerOnce("1134", &plugs::coreapp::registerReportPages);
   host::plugsPool().plugbyName("1134")->create(nullptr, "");
@@ -381,8 +383,15 @@ TEST_F(DemoAging, PayablesPagePicksASupplierPrintsAndExportsWhatItShows) {
   EXPECT_EQ(job.datasets,
             (std::vector<std::pair<std::string, int>>{{"表头数据", 1}, {"明细数据", 1}}));
   EXPECT_EQ(job.fields.front(), (std::vector<std::string>{"ck_id_mc", "rq", "gys_id_mc"}));
-  // 导出: the grid as CSV under its captions, for a spreadsheet.
+  // 导出: the grid under its captions, as CSV or as a workbook of typed cells.
   host.printFolder = ::testing::TempDir() + "report_export_" + std::to_string(::getpid());
+  auto choose = [&](const char* format) {
+    host::DialogReply reply;
+    reply.result = host::mrOK;
+    reply.values["format"] = format;
+    ui.queueDialog("TExportDialog", reply);
+  };
+  choose("csv");
   const std::string file = page->actExportExecute(page->action("actExport"));
   std::ifstream in(file, std::ios::binary);
   const std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -391,6 +400,62 @@ TEST_F(DemoAging, PayablesPagePicksASupplierPrintsAndExportsWhatItShows) {
             "90天以上,欠款合计\r\n"
             "G002,宏达纸业,购货单,A1120202610060001,2026-10-06 14:00:00,86,0,0,1280,0,1280\r\n");
   EXPECT_TRUE(said("已导出到 " + file));
+  choose("xlsx");
+  const host::XlsxCells cells =
+      host::XlsxReader::readCells(page->actExportExecute(page->action("actExport")));
+  ASSERT_EQ(cells.size(), 2u);
+  ASSERT_EQ(cells[1].size(), 11u);
+  EXPECT_EQ(cells[0][10].text, "欠款合计");
+  EXPECT_EQ(cells[1][1].text, "宏达纸业");
+  EXPECT_TRUE(cells[1][4].isDate()) << cells[1][4].numberFormat;
+  for (int money : {6, 8, 10}) {
+    EXPECT_EQ(cells[1][money].kind, host::XlsxCell::Kind::Number) << money;
+    EXPECT_EQ(cells[1][money].numberFormat, "#,##0.0000") << money;
+  }
+  EXPECT_EQ(cells[1][10].text, "1280");
+  EXPECT_EQ(cells[1][5].kind, host::XlsxCell::Kind::Number);  // 天数
+  EXPECT_FALSE(cells[1][5].isDate());
+  std::filesystem::remove_all(host.printFolder);
+  // Stopped while it reads: the grid is left empty, the page says so, nothing stays
+  // open on the connection, and the next refresh reads the report again.
+  ui.queueProgressStop();
+  EXPECT_EQ(page->clickAction("actRef"), host::Outcome::Aborted);
+  EXPECT_EQ(page->cdsReport.recordCount(), 0);
+  EXPECT_TRUE(said("已取消"));
+  EXPECT_FALSE(conn.unitOpen());
+  ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(page->cdsReport.recordCount(), 1);
+  host::PageControl().clear();
+}
+
+// The margin page prints its chart under the lines: one group per month the orders
+// fall in, its bars the months' summed amounts and margins.
+TEST_F(DemoAging, ProfitPrintDrawsTheMarginOfEachMonthUnderTheLines) {
+  registerOnce("1137", &plugs::coreapp::registerReportPages);
+  host::plugsPool().plugbyName("1137")->create(nullptr, "");
+  auto* page = dynamic_cast<plugs::coreapp::TReportPage*>(host::PageControl().activePage());
+  ASSERT_NE(page, nullptr);
+  page->control("edtrq1").text = "2026-09-01";
+  page->control("edtrq2").text = kDemoAsOf;
+  ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
+  std::map<std::string, Currency> margin;
+  for (page->cdsReport.first(); !page->cdsReport.eof(); page->cdsReport.next())
+    margin[page->cdsReport.fieldByName("yf").asString()] +=
+        page->cdsReport.fieldByName("mlje").asCurrency();
+  ASSERT_GE(margin.size(), 2u);
+  host.printFolder = ::testing::TempDir() + "report_chart_" + std::to_string(::getpid());
+  ASSERT_EQ(page->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  std::ifstream in(ui.prints().back().file, std::ios::binary);
+  const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t chart = html.find("<svg");
+  ASSERT_NE(chart, std::string::npos);
+  EXPECT_GT(chart, html.find("</table>"));  // under the lines
+  EXPECT_NE(html.find("按月毛利", chart), std::string::npos);
+  for (const auto& [month, sum] : margin) {
+    char title[64];
+    std::snprintf(title, sizeof title, "%s 毛利：%.2f<", month.c_str(), sum.toDouble());
+    EXPECT_NE(html.find(title, chart), std::string::npos) << title;
+  }
   std::filesystem::remove_all(host.printFolder);
   host::PageControl().clear();
 }

@@ -1,7 +1,7 @@
 // `coreapp sql` reads the receivable aging and a customer's statement from the demo
 // database with typed bound parameters, printed as the command line promises: one JSON
 // line per result set, money with at most four decimals, date-times as text; `coreapp
-// report` prints a report exactly so, or as CSV for a spreadsheet.
+// report` prints a report exactly so, or as CSV or an XLSX workbook for a spreadsheet.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 
 #include "core/currency.h"
 #include "core/json.h"
+#include "host/import/xlsx_reader.h"
 #include "schema_db_test.h"
 
 namespace {
@@ -105,6 +106,28 @@ TEST_P(AgingCommand, ReportPrintsItsProcedureAsSqlDoesOrAsCsv) {
                 "650,0,0,650\r\n"),
       std::string::npos)
       << text;
+  // As a workbook: the page's captions, money as numbers under four decimals, the
+  // bill's day as a date; a workbook needs a file to go to.
+  const std::string xlsx = schematest::freshPath("report_cli") + ".xlsx";
+  ASSERT_EQ(schematest::coreapp("report payables --db " + db +
+                                " --to 2026-12-01 --format xlsx --out " + xlsx),
+            0);
+  const host::XlsxCells cells = host::XlsxReader::readCells(xlsx);
+  ASSERT_GE(cells.size(), 2u);
+  EXPECT_EQ(cells[0][1].text, "供应商名称");
+  bool found = false;
+  for (const auto& row : cells) {
+    if (row.size() < 11 || row[3].text != "A1102202610050001") continue;
+    found = true;
+    EXPECT_EQ(row[1].text, "A,\"B\"");
+    EXPECT_TRUE(row[4].isDate());
+    EXPECT_EQ(row[7].kind, host::XlsxCell::Kind::Number);
+    EXPECT_EQ(row[7].text, "650");
+    EXPECT_EQ(row[7].numberFormat, "#,##0.0000");
+  }
+  EXPECT_TRUE(found);
+  EXPECT_EQ(schematest::coreapp("report payables --db " + db + " --format xlsx"), 2);
+  std::filesystem::remove(xlsx);
   // A name no report has, or a day that is none, is bad usage.
   EXPECT_EQ(schematest::coreapp("report nosuch --db " + db), 2);
   EXPECT_EQ(schematest::coreapp("report day --db " + db + " --from 2026-13-01"), 2);

@@ -13,6 +13,9 @@
 #include <QtDebug>
 
 #include "apps/coreapp-desktop/action_bar.h"
+#ifdef COREAPP_CHARTS
+#include "apps/coreapp-desktop/chart_view.h"
+#endif
 #include "apps/coreapp-desktop/control_widgets.h"
 #include "apps/coreapp-desktop/grid_view.h"
 #include "host/forms/base_form.h"
@@ -83,7 +86,7 @@ void FormView::build() {
     view->addGridActions(actions_->gridActions(g->dataSet), actions_->linesTyped(g->dataSet));
     grids_.push_back(view);
     if (grids_.size() == 1) {
-      split->addWidget(view);
+      split->addWidget(withCharts(view, *g));
       continue;
     }
     if (tabs == nullptr) tabs = new QTabWidget;
@@ -93,6 +96,25 @@ void FormView::build() {
   // The line grid grows first; the further grids' tabs take a smaller share.
   for (int i = 1; i < split->count(); ++i) split->setStretchFactor(i, i == 1 ? 2 : 1);
   layout->addWidget(split, 1);
+}
+
+// A grid with charts shows them at its right, the grid keeping the larger share.
+QWidget* FormView::withCharts(GridView* view, const host::Control& grid) {
+#ifndef COREAPP_CHARTS
+  static_cast<void>(grid);
+  return view;  // built without Qt Charts: the grid alone
+#else
+  if (grid.charts.empty()) return view;
+  auto* side = new QSplitter(Qt::Horizontal, this);
+  side->setChildrenCollapsible(false);
+  side->addWidget(view);
+  auto* charts = new ChartView(form_, grid, side);
+  charts_.push_back(charts);
+  side->addWidget(charts);
+  side->setStretchFactor(0, 3);
+  side->setStretchFactor(1, 2);
+  return side;
+#endif
 }
 
 namespace {
@@ -214,6 +236,9 @@ void FormView::refresh() {
     for (auto& [name, caption] : captions_)
       if (const host::Control* c = form_.findControl(name)) caption->setVisible(c->visible);
     for (GridView* g : grids_) g->refresh();
+#ifdef COREAPP_CHARTS
+    for (ChartView* c : charts_) c->refresh();
+#endif
   } catch (const std::exception& e) {
     showError(e.what());  // an Update handler or a bound field the form lost
   }

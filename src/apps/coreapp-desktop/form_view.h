@@ -1,7 +1,7 @@
 // FormView: any form model as a widget — its actions as a tool bar, its unlabelled
 // labels as a status line, its other controls as captioned editors, and its grids
-// (the first one large, the others on tabs below). Nothing in it knows a bill type.
-// Every user event runs through run(): the form's dispatcher (the silent abort ends
+// (the first one large with its charts beside it, the others on tabs below). Nothing in it knows a
+// bill type. Every user event runs through run(): the form's dispatcher (the silent abort ends
 // quietly), any other failure shown as an error box, then the whole view refreshed.
 // The form must outlive the view.
 #pragma once
@@ -24,6 +24,7 @@ class FormModel;
 namespace desktop {
 
 class ActionBar;
+class ChartView;
 class ControlWidget;
 class GridView;
 
@@ -55,6 +56,7 @@ class FormView : public QWidget {
   QWidget* buildHeader(const std::vector<host::Control*>& controls);
   void joinCell(QHBoxLayout& cell, const host::Control& c, std::unique_ptr<ControlWidget> w, bool withCaption);
   bool belongsToGrid(const host::Control& c) const;
+  QWidget* withCharts(GridView* view, const host::Control& grid);
   void showError(const std::string& text);
   void commitTyped();
 
@@ -64,6 +66,7 @@ class FormView : public QWidget {
   std::vector<std::pair<std::string, std::unique_ptr<ControlWidget>>> controls_;
   std::vector<std::pair<std::string, QWidget*>> captions_;  // control name -> its caption label
   std::vector<GridView*> grids_;
+  std::vector<ChartView*> charts_;
   int depth_ = 0;
   bool committing_ = false;
   bool destroying_ = false;  // set while the view takes itself apart

@@ -1,6 +1,6 @@
 // Host dialog windows. Each returns the reply the host service reads: the reason text,
 // the chosen customer id, the bill options' "newbill" flag and configuration text, the
-// file name, or the entry form's fields by name.
+// file name, the export format, or the entry form's fields by name.
 #include "apps/coreapp-desktop/host_dialog_windows.h"
 
 #include <QCheckBox>
@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
 #include <QVBoxLayout>
 
@@ -138,6 +139,27 @@ host::DialogReply openFile(const host::DialogArgs& args, QWidget* parent) {
   return reply;
 }
 
+// 导出: a workbook (typed cells, the default) or CSV text for any spreadsheet.
+host::DialogReply exportFormat(const host::DialogArgs& args, QWidget* parent) {
+  host::DialogReply reply;
+  QDialog dlg(parent);
+  dlg.setObjectName("TExportDialog");
+  dlg.setWindowTitle("导出 - " + qs(arg(args, "title")));
+  auto* body = new QVBoxLayout;
+  auto* xlsx = new QRadioButton("Excel 工作簿 (*.xlsx)", &dlg);
+  auto* csv = new QRadioButton("CSV 文本 (*.csv，UTF-8)", &dlg);
+  xlsx->setObjectName("xlsx");
+  csv->setObjectName("csv");
+  xlsx->setChecked(true);
+  body->addWidget(xlsx);
+  body->addWidget(csv);
+  addButtons(dlg, body);
+  if (dlg.exec() != QDialog::Accepted) return reply;
+  reply.result = host::mrOK;
+  reply.values["format"] = xlsx->isChecked() ? "xlsx" : "csv";
+  return reply;
+}
+
 // New customer or supplier: name, code (empty = the next free one), phone, contact, address.
 host::DialogReply entry(std::string_view className, QWidget* parent) {
   host::DialogReply reply;
@@ -200,6 +222,7 @@ host::DialogReply runHostDialog(std::string_view className, const host::DialogAr
   if (className == "Tckbmkdefkhinfoform") return defaultCustomer(parent);
   if (className == "Tbilloptionsform") return billOptions(args, parent);
   if (className == "TOpenDialog") return openFile(args, parent);
+  if (className == "TExportDialog") return exportFormat(args, parent);
   if (className == "Tkhbmkeditform" || className == "Tgysbmkeditform")
     return entry(className, parent);
   return plain(className, args, parent);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -142,5 +143,23 @@ void QtUi::drawerOpened() {
 void QtUi::log(std::string_view tag, std::string_view text) {
   if (onLog) onLog(tag, text);
 }
+
+bool QtUi::progress(std::string_view caption) {
+  if (progress_ == nullptr) {
+    progress_ = new QProgressDialog(parent());
+    progress_->setWindowTitle(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())));
+    progress_->setLabelText("正在查询，请稍候…");
+    progress_->setCancelButtonText("取消");
+    progress_->setRange(0, 0);  // a query cannot tell how far it is
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setAutoClose(false);
+    progressSince_.start();
+  }
+  if (!progress_->isVisible() && progressSince_.elapsed() >= 500) progress_->show();
+  QApplication::processEvents();
+  return !progress_->wasCanceled();
+}
+
+void QtUi::progressDone() { delete progress_.data(); }
 
 }  // namespace desktop

@@ -1,9 +1,13 @@
 // QtUi: the host's Ui for a person at the desktop. Message boxes with the form's
 // caption and type, lookup windows, forms shown modally (rendered by FormView), the
-// host's own dialogs, a preview of every printed document, and the drawer and debug
-// log notices handed to the main window. Every window opens over the active one.
+// host's own dialogs, a preview of every printed document, a progress window with
+// 取消 while a long report runs, and the drawer and debug log notices handed to the
+// main window. Every window opens over the active one.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 #include <functional>
 #include <string>
@@ -38,11 +42,19 @@ class QtUi : public host::Ui {
   void printed(const host::PrintJob& job) override;
   void drawerOpened() override;
   void log(std::string_view tag, std::string_view text) override;
+  //! Shows a busy progress window under the caption (after half a second, so a quick
+  //! report never flashes one) and keeps the screen alive; false once 取消 was pressed.
+  bool progress(std::string_view caption) override;
+  void progressDone() override;
+  //! The progress window while a long query runs (null otherwise; tests).
+  QProgressDialog* progressWindow() const { return progress_; }
 
  private:
   QWidget* parent() const;
 
   QWidget* main_ = nullptr;
+  QPointer<QProgressDialog> progress_;
+  QElapsedTimer progressSince_;
 };
 
 }  // namespace desktop

@@ -1,7 +1,13 @@
 // `coreapp report NAME --db FILE [--from D --to D] [--store ID] [--param NAME=VALUE]...
-// [--org ORGID] [--format json|csv] [--out FILE]`: runs one of the owner's reports (the
-// procedure its description names, every value bound) and prints its rows as `coreapp sql`
-// prints result sets, or as CSV for a spreadsheet. An as-of report takes --to as its day.
+// [--org ORGID] [--format json|csv|xlsx] [--out FILE]`: runs one of the owner's reports
+// (the procedure its description names, every value bound) and prints its rows as
+// `coreapp sql` prints result sets, or as CSV for a spreadsheet, or writes them to an XLSX
+// workbook under the page's captions. An as-of report takes --to as its day. Ctrl+C
+// stops a long report cleanly; on a terminal a progress line shows while it runs.
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <iostream>
 
@@ -11,6 +17,7 @@
 #include "db/pg_connection.h"
 #include "db/result_csv.h"
 #include "db/result_json.h"
+#include "host/export/grid_export.h"
 #include "plugs/coreapp/report/report_catalog.h"
 
 namespace {
@@ -70,7 +77,52 @@ void writeOut(const ReportOptions& o, const std::string& text) {
   if (!(file << text)) usageError("cannot write " + o.out);
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+// Runs the report's batch; Ctrl+C stops it (the batch rolls back and says 已取消)
+// instead of killing the program mid-query, and on a terminal a line on standard error
+// tells how long it has been running.
+db::BatchResult runWatched(db::Connection& conn, const plugs::coreapp::ReportSpec& spec,
+                           const tsql::Params& params) {
+  using Clock = std::chrono::steady_clock;
+  const bool tty = ::isatty(STDERR_FILENO) == 1;
+  const Clock::time_point started = Clock::now();
+  Clock::time_point shown = started;
+  bool showing = false;
+  interrupted = 0;
+  const auto previous = std::signal(SIGINT, [](int) { interrupted = 1; });
+  db::BatchResult result;
+  {
+    db::ProgressScope watch(conn, [&] {
+      const Clock::time_point now = Clock::now();
+      if (tty && now - shown >= std::chrono::milliseconds(250)) {
+        shown = now;
+        showing = true;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now - started);
+        std::cerr << '\r' << spec.caption << "：查询中 " << ms.count() / 1000 << '.'
+                  << ms.count() % 1000 / 100 << " 秒（Ctrl+C 取消）" << std::flush;
+      }
+      return interrupted == 0;
+    });
+    result = conn.execBatch(spec.batch(), params);
+  }
+  std::signal(SIGINT, previous);
+  if (showing) std::cerr << "\r\033[K" << std::flush;  // the line goes; the answer stays
+  return result;
+}
+
+// The report's rows under its page's columns and captions, typed as the page shows them.
+void writeWorkbook(const plugs::coreapp::ReportSpec& spec, const db::BatchResult& result,
+                   const std::string& out) {
+  dataset::ClientDataSet rows("cdsReport");
+  if (!result.resultSets.empty()) rows.loadFrom(result.resultSets.back());
+  const std::string error =
+      host::exportGrid(rows, spec.gridColumns(), host::ExportFormat::Xlsx, out, spec.caption);
+  if (!error.empty()) usageError("cannot write " + out + ": " + error);
+}
+
 void runReport(const ReportOptions& o) {
+  if (o.format == "xlsx" && o.out.empty()) usageError("--format xlsx needs --out FILE");
   const plugs::coreapp::ReportSpec* spec = plugs::coreapp::findReport(o.name);
   if (spec == nullptr) {
     std::string names;
@@ -85,10 +137,14 @@ void runReport(const ReportOptions& o) {
     std::cerr << "coreapp report: " << e.what() << '\n';
     throw CLI::RuntimeError(1);
   }
-  const db::BatchResult result = conn->execBatch(spec->batch(), params);
+  const db::BatchResult result = runWatched(*conn, *spec, params);
   if (!result.ok()) {
     for (const auto& e : result.errors) std::cerr << e.message << '\n';
     throw CLI::RuntimeError(1);
+  }
+  if (o.format == "xlsx") {
+    writeWorkbook(*spec, result, o.out);
+    return;
   }
   std::string text;
   for (const auto& rs : result.resultSets)
@@ -110,8 +166,8 @@ const bool registered = app::registerCommand("report", [](CLI::App& cli) {
   cmd->add_option("--param", o->params,
                   "A report's own filter NAME=VALUE (zh_id=2, sp_id=1, gys_id=1)")
       ->allow_extra_args(false);
-  cmd->add_option("--format", o->format, "json (default) or csv")
-      ->check(CLI::IsMember({"json", "csv"}));
+  cmd->add_option("--format", o->format, "json (default), csv or xlsx (with --out)")
+      ->check(CLI::IsMember({"json", "csv", "xlsx"}));
   cmd->add_option("--out", o->out, "Write to this file instead of standard output");
   cmd->callback([o] { runReport(*o); });
 });

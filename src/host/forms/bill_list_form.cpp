@@ -4,6 +4,7 @@
 #include "host/forms/bill_list_form.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "core/abort.h"
@@ -11,6 +12,7 @@
 #include "core/format.h"
 #include "core/json.h"
 #include "core/strings.h"
+#include "host/export/grid_export.h"
 #include "host/forms/box_date.h"
 #include "host/host.h"
 #include "host/services/data_services.h"
@@ -109,6 +111,7 @@ void TBillListForm::createActions() {
   addAction("actpagenext", "下一页").onExecute = [this](Action&) { turnPage(1); };
   addAction("actselect", "打开").onExecute = [this](Action&) { choose(); };
   addAction("actcancel", "取消").onExecute = [this](Action&) { Close(); };
+  addAction("actexport", "导出").onExecute = [this](Action&) { exportList(); };
   action("actpageprev").onUpdate = [this](Action& a) { a.enabled = page_ > 0; };
   action("actpagenext").onUpdate = [this](Action& a) {
     a.enabled = (page_ + 1) * std::int64_t{kPageSize} < total_;
@@ -214,6 +217,20 @@ void TBillListForm::turnPage(int by) {
   if (next < 0 || std::int64_t{next} * kPageSize >= total_) return;
   page_ = next;
   loadPage();
+}
+
+std::string TBillListForm::exportList() {
+  db::Params params;
+  const int shown = page_;
+  page_ = 0;
+  const std::string sql = listSql(params, false);
+  page_ = shown;
+  for (auto& [name, value] : params)  // every bill under the filters, not one page
+    if (name == "take") value = core::Value(std::int64_t{std::numeric_limits<std::int32_t>::max()});
+  dataset::ClientDataSet all("cdsExport");
+  openDataToCDS(all, sql, params);
+  return exportGridAsked(all, control("cxgMain").columns,
+                         spec_.plugCode + "-" + sysAuth().orgid + "-list", spec_.caption);
 }
 
 void TBillListForm::choose() {

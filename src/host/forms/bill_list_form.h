@@ -1,8 +1,9 @@
 // TBillListForm: the list of one bill type's bills that every bill editor opens
 // ("单据列表"): filtered by bill date, number, counterparty, status and store, sorted by
 // a clicked column and read a page at a time, it hands back the bill number the clerk
-// double-clicks. What it lists is described by the editor (BillListSpec), so one model
-// serves every bill type. Every typed filter reaches the query as a bound parameter.
+// double-clicks, or exports every bill under the filters (导出, CSV or XLSX). What it lists is
+// described by the editor (BillListSpec), so one model serves every bill type. Every typed filter
+// reaches the query as a bound parameter.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +42,9 @@ class TBillListForm : public TBaseForm {
   //! The list query of the current filters, sort and page, with its parameters
   //! (`count` true: the number of bills it finds instead).
   std::string listSql(db::Params& params, bool count);
+  //! 导出: every bill under the filters and the sort (not only the page shown) under
+  //! the grid's columns; returns the file written, "" when the user closed the choice.
+  std::string exportList();
   int page() const { return page_; }
   std::int64_t total() const { return total_; }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/forms/chart_spec.h"
+
 namespace host {
 
 //! What kind of widget a control stands for; a shell picks its widget by this.
@@ -87,6 +89,7 @@ class Control {
   std::vector<std::string> items;    //!< combo boxes: the fixed list; lookup combos: names
   std::vector<std::int64_t> itemIds; //!< lookup combos: the id of each entry of `items`
   std::vector<GridColumn> columns;   //!< grids: the columns shown
+  std::vector<ChartSpec> charts;     //!< grids: charts of their rows, drawn beside them
 
   Handler onClick;        //!< click (buttons, labels, captions)
   Handler onDblClick;     //!< double click

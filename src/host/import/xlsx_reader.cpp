@@ -4,6 +4,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <memory>
@@ -82,6 +83,49 @@ std::size_t columnOf(const char* ref) {
   return col == 0 ? 0 : col - 1;
 }
 
+// The format codes the file format numbers without writing them out.
+std::string builtinFormat(unsigned id) {
+  static const std::pair<unsigned, const char*> kBuiltin[] = {
+      {1, "0"},         {2, "0.00"},        {3, "#,##0"},
+      {4, "#,##0.00"},  {9, "0%"},          {10, "0.00%"},
+      {14, "mm-dd-yy"}, {15, "d-mmm-yy"},   {16, "d-mmm"},
+      {17, "mmm-yy"},   {18, "h:mm AM/PM"}, {19, "h:mm:ss AM/PM"},
+      {20, "h:mm"},     {21, "h:mm:ss"},    {22, "m/d/yy h:mm"},
+      {45, "mm:ss"},    {46, "[h]:mm:ss"},  {47, "mmss.0"},
+      {49, "@"}};
+  for (const auto& [n, code] : kBuiltin)
+    if (n == id) return code;
+  return {};
+}
+
+// The number format code of each cell style (cellXfs), by the style's index.
+std::vector<std::string> styleFormats(zip_t* zip) {
+  const auto doc = parseXml(readPart(zip, "xl/styles.xml"), "styles.xml");
+  const auto styleSheet = doc.child("styleSheet");
+  std::vector<std::pair<unsigned, std::string>> custom;
+  for (const auto& f : styleSheet.child("numFmts").children("numFmt"))
+    custom.emplace_back(f.attribute("numFmtId").as_uint(), f.attribute("formatCode").value());
+  std::vector<std::string> out;
+  for (const auto& xf : styleSheet.child("cellXfs").children("xf")) {
+    const unsigned id = xf.attribute("numFmtId").as_uint();
+    std::string code = builtinFormat(id);
+    for (const auto& [n, text] : custom)
+      if (n == id) code = text;
+    out.push_back(std::move(code));
+  }
+  return out;
+}
+
+XlsxCell::Kind kindOf(const std::string& type) {
+  using K = XlsxCell::Kind;
+  if (type == "s") return K::SharedString;
+  if (type == "inlineStr") return K::InlineString;
+  if (type == "str") return K::FormulaString;
+  if (type == "b") return K::Boolean;
+  if (type == "e") return K::Error;
+  return K::Number;
+}
+
 std::string cellText(const pugi::xml_node& cell, const std::vector<std::string>& strings) {
   const std::string type = cell.attribute("t").value();
   const char* v = cell.child("v").text().get();
@@ -98,25 +142,67 @@ std::string cellText(const pugi::xml_node& cell, const std::vector<std::string>&
 
 }  // namespace
 
-SheetRows XlsxReader::read(const std::string& path) {
+bool XlsxCell::isDate() const {
+  if (kind != Kind::Number) return false;
+  // Quoted text ("d"), escaped letters (\d) and a colour ([Red]) are not date parts; an
+  // elapsed time ([h]) is.
+  const std::string_view code = numberFormat;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const char c = code[i];
+    if (c == '"') {
+      i = std::min(code.find('"', i + 1), code.size());
+    } else if (c == '\\') {
+      ++i;
+    } else if (c == '[') {
+      const std::size_t end = std::min(code.find(']', i), code.size());
+      const std::string_view inside = code.substr(i + 1, end - i - 1);
+      if (!inside.empty() && inside.find_first_not_of("hHmMsS") == std::string_view::npos)
+        return true;
+      i = end;
+    } else if (std::string_view("yYdDhHsS").find(c) != std::string_view::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+XlsxCells XlsxReader::readCells(const std::string& path) {
   int error = 0;
   Archive zip(zip_open(path.c_str(), ZIP_RDONLY, &error), &zip_close);
   if (!zip) throw SheetError("无法打开表格文件" + path);
   const std::vector<std::string> strings = sharedStrings(zip.get());
+  const std::vector<std::string> formats = styleFormats(zip.get());
   const std::string part = firstSheetPart(zip.get());
   const auto sheet = parseXml(readPart(zip.get(), part), part);
-  SheetRows rows;
+  XlsxCells rows;
   for (const auto& row : sheet.child("worksheet").child("sheetData").children("row")) {
-    std::vector<std::string> cells;
+    std::vector<XlsxCell> cells;
     for (const auto& cell : row.children("c")) {
       const char* ref = cell.attribute("r").value();
       const std::size_t col = *ref != '\0' ? columnOf(ref) : cells.size();
       if (cells.size() <= col) cells.resize(col + 1);
-      cells[col] = cellText(cell, strings);
+      XlsxCell& out = cells[col];
+      out.text = cellText(cell, strings);
+      out.kind = cell.child("v") || cell.child("is") ? kindOf(cell.attribute("t").value())
+                                                     : XlsxCell::Kind::Empty;
+      const std::size_t style = cell.attribute("s").as_uint();
+      if (style < formats.size()) out.numberFormat = formats[style];
     }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+SheetRows XlsxReader::read(const std::string& path) {
+  SheetRows rows;
+  for (const std::vector<XlsxCell>& cells : readCells(path)) {
+    std::vector<std::string> texts;
     bool blank = true;
-    for (const std::string& c : cells) blank = blank && c.empty();
-    if (!blank) rows.push_back(std::move(cells));
+    for (const XlsxCell& c : cells) {
+      blank = blank && c.text.empty();
+      texts.push_back(c.text);
+    }
+    if (!blank) rows.push_back(std::move(texts));
   }
   return rows;
 }

@@ -8,8 +8,9 @@
 #include "core/strings.h"
 #include "dataset/client_data_set.h"
 #include "host/host.h"
-#include "host/services/sys_services.h"
+#include "host/print/print_chart.h"
 #include "host/print/print_format.h"
+#include "host/services/sys_services.h"
 
 namespace host {
 
@@ -124,6 +125,16 @@ std::string renderSections(const TDataSetCollection& sets, const PrintTemplate& 
   return html;
 }
 
+std::string renderCharts(const TDataSetCollection& sets, const PrintTemplate& t) {
+  const std::vector<PrintSection> sections = sectionsOf(sets, t);
+  const ClientDataSet* ds =
+      sections.empty() ? nullptr : findDataSet(sets, sections.front().dataset);
+  std::string html;
+  for (const ChartSpec& c : t.charts)
+    if (ds != nullptr) html += chartSvg(chartData(c, *ds));
+  return html;
+}
+
 std::string renderTotals(const ClientDataSet* head, const std::vector<PrintColumn>& totals) {
   if (head == nullptr || head->isEmpty() || totals.empty()) return {};
   std::string html = "<p class=\"totals\">";
@@ -165,6 +176,7 @@ std::string renderPrintDocument(const TDataSetCollection& sets, const PrintTempl
   html += "<h1>" + escapeHtml(title) + "</h1>\n";
   html += renderHeader(head, t.header.empty() ? PrintTemplate::knownHeader() : t.header);
   html += renderSections(sets, t);
+  html += renderCharts(sets, t);
   html += renderTotals(head, t.totals);
   html += renderSignatures(t.signatures.empty() ? std::vector<std::string>{"经办人：", "客户签字："}
                                                 : t.signatures);

@@ -10,7 +10,8 @@
 
 namespace host {
 
-//! The HTML page: shop name, title, header block, line tables with totals, the totals
+//! The HTML page: shop name, title, header block, line tables with totals, the charts
+//! of the first table (inline SVG), the totals
 //! under the lines, the signature line and the print time with the operator.
 std::string renderPrintDocument(const TDataSetCollection& sets, const PrintTemplate& t,
                                 const PrintValues& values, const std::string& shop);

@@ -1,6 +1,7 @@
 // PrintTemplate: the design of a printed bill as a small description — a title, header
 // fields with captions, one or more line tables (dataset, caption, columns with their
-// formats and totals), totals printed under the lines and the signature line. A plug
+// formats and totals), charts of the lines, totals printed under the lines and the
+// signature line. A plug
 // code gets its template from <code>.json in the host's print template folder, else
 // from registerPrintTemplate (each bill unit registers its own), else the fallback,
 // which prints only the known bill columns. Ids, keys and secrets are never printed.
@@ -9,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "host/forms/chart_spec.h"
 
 namespace host {
 
@@ -46,6 +49,7 @@ struct PrintTemplate {
   std::vector<PrintSection> sections;   //!< empty = the known line columns of "明细数据"
   std::vector<PrintColumn> totals;      //!< header values printed under the lines
   std::vector<std::string> signatures;  //!< "经办人：", "客户签字：" ...
+  std::vector<ChartSpec> charts;        //!< drawn under the lines from the first table's rows
 
   //! The template of a plug code: <folder>/<code>.json when it exists, else the one
   //! registered for the code, else the fallback. Throws std::runtime_error naming the

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "core/abort.h"
 #include "core/format.h"
 #include "core/guid.h"
 #include "dataset/client_data_set.h"
@@ -134,6 +136,33 @@ void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::P
   if (!result.ok()) throw HostError(failureText(result));
   // The dataset keeps the fields it has (a form's designed fields) and takes the
   // columns' own types otherwise.
+  ds.loadFrom(result.resultSets.empty() ? db::ResultSet{} : std::move(result.resultSets.back()));
+}
+
+void openDataToCDSWithProgress(dataset::ClientDataSet& ds, std::string_view caption,
+                               std::string_view sql, const db::Params& params) {
+  // The screen is asked at most every tenth of a second however often the connection
+  // asks, the first time at once.
+  constexpr auto kEvery = std::chrono::milliseconds(100);
+  Ui& ui = currentHost().screen();
+  db::BatchResult result;
+  {
+    db::ProgressScope watch(
+        currentHost().db(), [&, last = std::chrono::steady_clock::time_point{}]() mutable {
+          const auto now = std::chrono::steady_clock::now();
+          if (last != std::chrono::steady_clock::time_point{} && now - last < kEvery) return true;
+          last = now;
+          return ui.progress(caption);
+        });
+    result = runQuery(sql, params);
+  }
+  ui.progressDone();
+  if (!result.ok() && result.errors.front().number == db::kCancelledNumber) {
+    if (ds.active()) ds.emptyDataSet();
+    MessageMyDlg(db::kCancelled, "提示", mtInformation);
+    throw core::Abort();
+  }
+  if (!result.ok()) throw HostError(failureText(result));
   ds.loadFrom(result.resultSets.empty() ? db::ResultSet{} : std::move(result.resultSets.back()));
 }
 

@@ -34,6 +34,11 @@ std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode = {
 //! "orgid" to the store id when the text has ":orgid" and no such parameter is given.
 //! Throws HostError with the server's message when the query fails.
 void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::Params& params = {});
+//! openDataToCDS for a query that may take a while (a report over years): the Ui shows
+//! its progress under `caption` and the user may stop it. A stopped query leaves `ds`
+//! empty, says "已取消" and aborts the action silently (core::Abort).
+void openDataToCDSWithProgress(dataset::ClientDataSet& ds, std::string_view caption,
+                               std::string_view sql, const db::Params& params = {});
 //! Runs the query; its rows as a JSON array text (keys = columns, values as text).
 //! Throws HostError when the query fails.
 std::string openDataJson(std::string_view sql, const db::Params& params = {});

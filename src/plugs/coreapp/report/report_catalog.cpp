@@ -176,7 +176,8 @@ ReportSpec orderProfit() {
                       {"mlje", "毛利", K::Money, 100, true},
                       {"mll", "毛利率%", K::Money, 80, false}},
           .drillField = "billno",
-          .kindField = "djlx"};
+          .kindField = "djlx",
+          .charts = {{"按月毛利", "yf", "", {{"hjje", "订单金额"}, {"mlje", "毛利"}}}}};
 }
 
 ReportSpec salesAnalysis() {
@@ -195,7 +196,9 @@ ReportSpec salesAnalysis() {
                       {"bs", "笔数", K::Integer, 60, true},
                       {"je", "本期金额", K::Money, 100, true},
                       {"sqje", "上期金额", K::Money, 100, true},
-                      {"zzl", "增长率%", K::Money, 80, false}}};
+                      {"zzl", "增长率%", K::Money, 80, false}},
+          // by day the key is the day; by customer, item or store the name reads better
+          .charts = {{"销售额", "k", "mc", {{"je", "本期金额"}, {"sqje", "上期金额"}}}}};
 }
 
 }  // namespace

@@ -3,11 +3,7 @@
 // the stocktake opens the loss and gain bill it made.
 #include "plugs/coreapp/report/report_page.h"
 
-#include <filesystem>
-#include <fstream>
-
-#include "core/abort.h"
-#include "db/result_csv.h"
+#include "host/export/grid_export.h"
 #include "host/forms/page_control.h"
 #include "host/host.h"
 #include "host/plug/standard_rules.h"
@@ -89,6 +85,7 @@ void TReportPage::addGrid() {
   grid.dataSet = "cdsReport";
   grid.readOnly = true;
   grid.columns = spec_.gridColumns();
+  grid.charts = spec_.charts;
   if (!spec_.drillField.empty()) grid.onDblClick = [this] { actOpenExecute(action("actOpen")); };
   addControl(std::move(grid));
 }
@@ -111,7 +108,8 @@ std::map<std::string, core::Value> TReportPage::values() {
 }
 
 void TReportPage::actRefExecute(host::Action&) {
-  host::openDataToCDS(cdsReport, spec_.batch(), spec_.bind(host::sysAuth().orgid, values()));
+  host::openDataToCDSWithProgress(cdsReport, spec_.caption, spec_.batch(),
+                                  spec_.bind(host::sysAuth().orgid, values()));
 }
 
 std::string TReportPage::rowBill() const {
@@ -151,30 +149,8 @@ void TReportPage::actPrintExecute(host::Action&) {
 }
 
 std::string TReportPage::actExportExecute(host::Action&) {
-  tsql::ResultSet rs;
-  for (const ReportColumn& c : spec_.columns)
-    rs.columns.push_back({c.caption, core::ValueType::Null});
-  const dataset::Bookmark at = cdsReport.bookmark();
-  for (cdsReport.first(); cdsReport.active() && !cdsReport.eof(); cdsReport.next()) {
-    std::vector<core::Value> row;
-    for (const ReportColumn& c : spec_.columns)
-      row.push_back(cdsReport.fieldByName(c.field).value());
-    rs.rows.push_back(std::move(row));
-  }
-  if (at != 0) cdsReport.gotoBookmark(at);
-  const std::string folder = host::currentHost().printFolder;
-  const std::filesystem::path dir = folder.empty()
-                                        ? std::filesystem::temp_directory_path() / "coreapp-print"
-                                        : std::filesystem::path(folder);
-  std::filesystem::create_directories(dir);
-  const std::string file = (dir / (plugCode() + "-" + host::sysAuth().orgid + ".csv")).string();
-  std::ofstream out(file, std::ios::binary);
-  if (!(out << db::ResultCsv::text(rs))) {
-    host::MessageMyDlg("导出失败：" + file, "提示", 2);
-    throw core::Abort();
-  }
-  host::MessageMyDlg("已导出到 " + file, "提示", 2);
-  return file;
+  return host::exportGridAsked(cdsReport, spec_.gridColumns(),
+                               plugCode() + "-" + host::sysAuth().orgid, spec_.caption);
 }
 
 void registerReportPages() {

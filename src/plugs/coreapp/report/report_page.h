@@ -2,7 +2,7 @@
 // parameter (store and picks as lists with "全部", dates), the grid with footers, and
 // 刷新, 打开单据 (also a double click on a row that names a bill), 打印, 导出. It writes
 // nothing to the database; every figure comes from the report's procedure with bound
-// values. 导出 writes the grid as CSV for a spreadsheet beside the prints.
+// values. 导出 writes the grid as CSV or XLSX for a spreadsheet beside the prints.
 #pragma once
 
 #include <cstdint>
@@ -26,12 +26,14 @@ class TReportPage : public host::TBaseRibbonForm {
 
   //! The parameter boxes, the grid and the actions; reads the report once.
   void FormCreate() override;
-  //! Reads the report for the boxes' values.
+  //! Reads the report for the boxes' values, showing its progress; a report the user
+  //! stops leaves the grid empty and says "已取消".
   void actRefExecute(host::Action& sender);
   //! Opens the focused row's bill in its own editor (nothing for a row without one).
   void actOpenExecute(host::Action& sender);
-  //! Writes the rows as CSV (column captions as its header) to <code>-<branch>.csv in
-  //! the print folder and says where; returns the file.
+  //! Writes the rows under the grid's captions, as CSV or XLSX as the user chooses, to
+  //! <code>-<branch>.csv/.xlsx in the print folder and says where; returns the file
+  //! ("" when the user closed the choice).
   std::string actExportExecute(host::Action& sender);
   //! Prints the rows under the parameters (right <code>_06).
   void actPrintExecute(host::Action& sender);

@@ -63,6 +63,7 @@ host::PrintTemplate ReportSpec::printTemplate() const {
   }
   t.sections = {std::move(lines)};
   t.signatures = {"制表人："};
+  t.charts = charts;
   return t;
 }
 

@@ -52,6 +52,7 @@ struct ReportSpec {
   std::vector<ReportColumn> columns;
   std::string drillField = {};  //!< the column holding a bill number, "" = none
   std::string kindField = {};   //!< the column holding that bill's plug code
+  std::vector<host::ChartSpec> charts = {};  //!< beside the grid and under the printed lines
 
   //! "exec <procedure> @orgid = :orgid, @<param> = :<param>, ...".
   std::string batch() const;

@@ -85,6 +85,9 @@ struct Dialect {
   //! a GROUP BY of its tables' row keys: the same rows, but the database then expects
   //! many and indexes them on the joined column instead of scanning them per row.
   bool groupsJoinedDerivedTables = false;
+  //! The infix operator for ^ (" # "); nullptr where the database has none and the
+  //! runtime's tsql_bitxor(a, b) computes it.
+  const char* bitXorOperator = nullptr;
 };
 
 //! The embedded SQLite file.

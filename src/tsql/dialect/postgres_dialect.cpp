@@ -78,6 +78,8 @@ const Dialect& postgresDialect() {
       "ucs_basic",
       "SELECT set_config('tsql.dateformat', ?1, false), set_config('tsql.datefirst', ?2, false)",
       true,
+      false,
+      " # ",
   };
   return d;
 }

@@ -267,6 +267,13 @@ void datalength(SqlArgs& a) {
   a.set(bytes);
 }
 
+// a ^ b on the integers SQLite's own | and & make of their operands (a text's leading
+// digits, a real's whole part), so it agrees with them on every value.
+void bitXor(SqlArgs& a) {
+  if (a.anyNull()) return a.setNull();
+  a.set(static_cast<std::int64_t>(sqlite3_value_int64(a[0]) ^ sqlite3_value_int64(a[1])));
+}
+
 void raise(SqlArgs& a) { throw RuntimeError(errors::Error::UserMessage, {a.text(0)}); }
 
 // tsql_recursion(level, limit): a recursive common table expression's row of `level`,
@@ -293,6 +300,7 @@ int NumberFunctions::install(sqlite3* db) {
                        defineFunction<arith<Op::Div>>(db, "tsql_div", 2),
                        defineFunction<arith<Op::Mod>>(db, "tsql_mod", 2),
                        defineFunction<negate>(db, "tsql_neg", 1),
+                       defineFunction<bitXor>(db, "tsql_bitxor", 2),
                        defineFunction<toBit>(db, "tsql_bit", 1),
                        defineFunction<toInt>(db, "tsql_int", 1),
                        defineFunction<toBigint>(db, "tsql_bigint", 1),

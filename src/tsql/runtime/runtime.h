@@ -24,7 +24,7 @@
 //   concat(...) concat_ws(sep, ...) replicate(s,n) reverse(s) stuff(s,i,n,r) patindex(p,s)
 //   like(pattern,s[,esc])   -- overrides SQLite's LIKE: T-SQL patterns, case-blind
 //   tsql_add tsql_sub tsql_mul tsql_div tsql_mod (a,b) -- run-time typed arithmetic
-//   tsql_neg(a)
+//   tsql_neg(a)   tsql_bitxor(a, b) -- a ^ b, which SQLite has no operator for
 //   tsql_bit tsql_int tsql_bigint tsql_float tsql_money (x)  -- CAST/CONVERT
 //   tsql_try_bit ... tsql_try_smalldatetime, tsql_try_decimal -- TRY_CAST: NULL, not an error
 //   tsql_decimal(x, p, s) -- exact: decimals travel as REAL up to 15 digits, as TEXT beyond

@@ -240,20 +240,17 @@ void SqlTranslator::emitBinary(const ast::BinaryExpr& b) {
       return emitComparison(b);
     case ast::BinaryOp::BitAnd: return emitInfix(b, " & ");
     case ast::BinaryOp::BitOr: return emitInfix(b, " | ");
-    case ast::BinaryOp::BitXor:
-      // a ^ b = (a | b) - (a & b); SQLite has no xor operator.
-      out_ += "((";
-      emit(*b.lhs);
-      out_ += " | ";
-      emit(*b.rhs);
-      out_ += ") - (";
-      emit(*b.lhs);
-      out_ += " & ";
-      emit(*b.rhs);
-      out_ += "))";
-      return;
+    case ast::BinaryOp::BitXor: return emitBitXor(b);
     default: return emitMoneyChecked(b);
   }
+}
+
+// SQLite has no xor operator: the runtime's tsql_bitxor stands in. Spelt out as
+// (a | b) - (a & b) each side would be written twice, so a chain of n ^ would double
+// the statement's text n times over.
+void SqlTranslator::emitBitXor(const ast::BinaryExpr& b) {
+  if (const char* op = env_.dialect().bitXorOperator) return emitInfix(b, op);
+  emitRuntimeCall("tsql_bitxor", b, false);
 }
 
 // + - * / %: decided from the operand types where known (see the file header).

@@ -167,6 +167,7 @@ class SqlTranslator {
   void emitBetween(const ast::BetweenExpr& b);
   void emitIsNull(const ast::IsNullExpr& n);
   void emitBinary(const ast::BinaryExpr& b);
+  void emitBitXor(const ast::BinaryExpr& b);
   void emitMoneyChecked(const ast::BinaryExpr& b);
   void emitArithmetic(const ast::BinaryExpr& b);
   void emitArithmeticOperator(const ast::BinaryExpr& b, const ast::DataType& lt,

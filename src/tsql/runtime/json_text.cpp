@@ -5,6 +5,7 @@
 #include <cctype>
 #include <utility>
 
+#include "tsql/runtime/utf8.h"
 #include "tsql/runtime/value_conversion.h"
 
 namespace tsql::runtime {
@@ -115,24 +116,6 @@ class Reader {
 
   std::string_view t_;
 };
-
-void appendUtf8(std::string& out, unsigned cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 unsigned hex4(std::string_view s) {
   unsigned v = 0;
@@ -341,7 +324,7 @@ std::string JsonText::unescape(std::string_view q) {
             i += 6;
           }
         }
-        appendUtf8(out, cp);
+        Utf8::append(out, static_cast<char32_t>(cp));
         break;
       }
       default:

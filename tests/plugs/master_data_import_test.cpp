@@ -1,6 +1,7 @@
 // The spreadsheet import through the pages' descriptions: a good sheet lands whole (a
 // synonym header, lookups by name or code, a choice left to its default); each kind of
-// bad row is listed with its row number; one bad row leaves the table as it was.
+// bad row is listed with its row number; one bad row leaves the table as it was; a
+// long sheet asks now and then whether to go on, and a stop writes nothing.
 #include "plugs/coreapp/jczl/master_data_import.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,27 @@ TEST_F(MasterDataImportTest, RefusesCodesTakenLookupsUnknownAndBadHeaders) {
   }
   EXPECT_EQ(column("select count(*) from vt_b_khbmk"), "2|");
   EXPECT_TRUE(import("employees", {{"编号", "姓名", "门店"}, {"E1", "小王", "01"}}).written);
+}
+
+TEST_F(MasterDataImportTest, AsksNowAndThenWhetherToGoOnAndAStopWritesNothing) {
+  host::SheetRows sheet = {{"编号", "名称"}};
+  for (int n = 0; n < 1000; ++n) sheet.push_back({"C" + std::to_string(n), "客户"});
+  const struct {
+    int stopAt;  // the question answered "stop" (0: never)
+  } runs[] = {{2}, {0}};
+  for (const auto& r : runs) {
+    MasterDataImport importer(conn, "0001", *MasterDataImport::specOfKind("customers"));
+    int asked = 0;
+    importer.keepGoing = [&] { return ++asked != r.stopAt; };
+    const auto out = importer.run(sheet);
+    EXPECT_EQ(out.cancelled, r.stopAt != 0);
+    EXPECT_EQ(out.written, r.stopAt == 0);
+    // Asked at the start and again along the way, but not for every row.
+    EXPECT_GE(asked, 2);
+    EXPECT_LE(asked, r.stopAt != 0 ? r.stopAt : 10);
+    EXPECT_EQ(column("select count(*) from vt_b_khbmk where code like 'C%'"),
+              r.stopAt != 0 ? "0|" : "1000|");
+  }
 }
 
 }  // namespace

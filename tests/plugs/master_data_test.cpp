@@ -4,8 +4,14 @@
 // check of its description), a row in use disabled instead, and the rights per action.
 // The member-card page: a card issued, its password set, topped up, paid with at the
 // settlement and refunded within its balance, the money in the accounts. Child rows:
-// tiers, level and agreement prices saved with their row price an order line.
+// tiers, level and agreement prices saved with their row price an order line. 导入 on
+// a page: a good sheet added whole and shown; a bad row, a closed file dialog or a
+// stop at the progress adds nothing.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "bill_session.h"
 #include "core/abort.h"
@@ -245,6 +251,40 @@ TEST_F(MasterDataPages, RightsPerAction) {
   EXPECT_EQ(page->clickAction("actDisable"), host::Outcome::Aborted);
   EXPECT_EQ(rowTexts("select name, isdel from vt_b_spbmk where code = 'R1'"),
             std::vector<std::string>{"新加的|False"});
+}
+
+TEST_F(MasterDataPages, ImportAddsAGoodSheetWholeAndNothingOnABadRowACancelOrAStop) {
+  TMasterDataForm* page = open("1208");
+  ASSERT_NE(page, nullptr);
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("page_import_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto sheet = [&](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    host::DialogReply reply;
+    reply.result = host::mrOK;
+    reply.file = (dir / name).string();
+    ui.queueDialog("TImportFileDialog", reply);
+  };
+  const std::string imported =
+      "select code, name, tel from " + page->spec.table + " where code like 'G%' order by code";
+  const int shown = page->cdsList.recordCount();
+  EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Done);  // the dialog closed
+  sheet("bad.csv", "编号,名称\nG1,甲\nG2,\nG1,重复\n");
+  EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Aborted);
+  EXPECT_TRUE(said("第3行：") && said("第4行：编号“G1”与第2行重复")) << lastEvent();
+  EXPECT_FALSE(said("第2行："));
+  sheet("good.csv", "供应商编号,名称,手机\nG1,甲,138\n\"G2\",\"乙,丙\",\n");
+  ui.queueProgressStop();
+  EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Aborted);
+  EXPECT_TRUE(saidMessage("已取消"));
+  EXPECT_TRUE(rowTexts(imported).empty());
+  sheet("good.csv", "供应商编号,名称,手机\nG1,甲,138\n\"G2\",\"乙,丙\",\n");
+  ASSERT_EQ(page->clickAction("actImport"), host::Outcome::Done) << lastEvent();
+  EXPECT_EQ(rowTexts(imported), (std::vector<std::string>{"G1|甲|138", "G2|乙,丙|"}));
+  EXPECT_EQ(page->cdsList.recordCount(), shown + 2);
+  EXPECT_TRUE(said("已导入2行"));
+  std::filesystem::remove_all(dir);
 }
 
 class MemberCards : public jiesuan_test::SettlementSession {

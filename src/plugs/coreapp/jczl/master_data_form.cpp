@@ -10,6 +10,7 @@
 #include "host/services/data_services.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
+#include "plugs/coreapp/jczl/master_data_import.h"
 #include "plugs/coreapp/jczl/master_data_sql.h"
 #include "plugs/coreapp/report/report_columns.h"
 
@@ -125,6 +126,8 @@ void TMasterDataForm::addActions() {
       {"actEnable", "启用", &TMasterDataForm::actEnableExecute,
        [onRow](TMasterDataForm& f) { return onRow(f) && f.focusedDisabled(); }},
       {"actDelete", "删除", &TMasterDataForm::actDeleteExecute, onRow}};
+  if (MasterDataImport::imports(spec))
+    specs.push_back({"actImport", "导入", &TMasterDataForm::actImportExecute, browsing});
   if (spec.setsPassword)
     specs.push_back({"actPwd", "设置密码", &TMasterDataForm::actPwdExecute, onRow});
   for (Spec& s : specs) {

@@ -2,7 +2,7 @@
 // MasterDataPageSpec: a search box over code or name, the list, and an edit area bound to
 // the focused row. 新增 (_01) and 修改 (_02) edit the area, 保存 writes it in one batch
 // under the version guard, 停用/启用 (_03) keep a row that bills still name, 删除 (_03)
-// removes one nothing names (and offers to disable one in use).
+// removes one nothing names (and offers to disable one in use); 导入 adds a sheet's rows.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +52,8 @@ class TMasterDataForm : public host::TBaseRibbonForm {
   void actDisableExecute(host::Action& sender);
   void actEnableExecute(host::Action& sender);
   void actDeleteExecute(host::Action& sender);
+  //! 导入: adds the rows of a CSV or XLSX sheet the user picks, all or none (_01).
+  void actImportExecute(host::Action& sender);
   //! Employees: sets the focused employee's sign-in password (_02).
   void actPwdExecute(host::Action& sender);
 

@@ -18,6 +18,8 @@ namespace plugs::coreapp::jczl {
 namespace {
 
 constexpr int kCode = 0, kName = 1, kFirstField = 2;
+// How many rows are checked between two questions whether to go on.
+constexpr std::size_t kRowsPerProgress = 250;
 
 const std::map<std::string, std::vector<std::string>>& synonymTable() {
   static const std::map<std::string, std::vector<std::string>> table = {
@@ -85,6 +87,12 @@ const MasterDataPageSpec* MasterDataImport::specOfKind(const std::string& kind) 
   return it == pages.end() ? nullptr : masterDataSpec(it->second);
 }
 
+bool MasterDataImport::imports(const MasterDataPageSpec& spec) {
+  for (const char* kind : {"customers", "suppliers", "goods", "items", "employees"})
+    if (specOfKind(kind) == &spec) return true;
+  return false;
+}
+
 std::vector<std::string> MasterDataImport::synonyms(const std::string& caption) {
   const auto it = synonymTable().find(caption);
   return it == synonymTable().end() ? std::vector<std::string>{} : it->second;
@@ -101,7 +109,7 @@ db::ResultSet MasterDataImport::select(const std::string& sql) {
 ImportOutcome MasterDataImport::check(const host::SheetRows& rows, bool write) {
   std::vector<db::Params> rowParams;
   ImportOutcome out = inspect(rows, rowParams);
-  if (!write || !out.problems.empty()) return out;
+  if (!write || out.cancelled || !out.problems.empty()) return out;
   db::Params params = {{"orgid", core::Value(orgid_)}};
   params.reserve(rowParams.size() * (spec_.fields.size() + 2) + 1);
   for (std::size_t n = 0; n < rowParams.size(); ++n)
@@ -162,6 +170,10 @@ ImportOutcome MasterDataImport::inspect(const host::SheetRows& rows,
   }
   std::map<std::string, int> seen;  // code -> its first row
   for (std::size_t i = 1; i < rows.size(); ++i) {
+    if ((i - 1) % kRowsPerProgress == 0 && keepGoing && !keepGoing()) {
+      out.cancelled = true;
+      return out;
+    }
     const int rowNumber = static_cast<int>(i) + 1;
     params.push_back(rowParams(rows[i], columns, rowNumber, out.problems));
     const std::string code = params.back()[1].second.asText();

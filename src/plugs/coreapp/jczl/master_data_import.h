@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,7 +26,8 @@ struct ImportProblem {
 struct ImportOutcome {
   int rows = 0;  //!< data rows read
   std::vector<ImportProblem> problems;
-  bool written = false;  //!< the rows are in the database
+  bool written = false;    //!< the rows are in the database
+  bool cancelled = false;  //!< stopped by the user while checking: nothing written
 };
 
 class MasterDataImport {
@@ -36,6 +38,12 @@ class MasterDataImport {
   static const MasterDataPageSpec* specOfKind(const std::string& kind);
   //! The header texts taken for `caption` besides the caption itself.
   static std::vector<std::string> synonyms(const std::string& caption);
+  //! True for a page an import kind fills.
+  static bool imports(const MasterDataPageSpec& spec);
+
+  //! Asked before the first row and every few hundred rows after; false stops the
+  //! import before anything is written.
+  std::function<bool()> keepGoing;
 
   //! Checks every row against the database; writes nothing.
   ImportOutcome preview(const host::SheetRows& rows) { return check(rows, false); }

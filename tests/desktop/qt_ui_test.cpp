@@ -11,11 +11,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
 #include <QTranslator>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "apps/coreapp-desktop/action_bar.h"
@@ -211,6 +214,29 @@ TEST_F(QtUiTest, ExportDialogGivesTheChosenFormat) {
   reply = desktop::runHostDialog("TExportDialog", {{"title", "营业日报"}}, nullptr);
   EXPECT_EQ(reply.result, host::mrCancel);
   EXPECT_TRUE(reply.values.empty());
+}
+
+// 导入 asks for one existing CSV or XLSX sheet; closing the dialog picks nothing.
+TEST_F(QtUiTest, ImportDialogGivesTheChosenSheet) {
+  const std::string sheet = ::testing::TempDir() + "import_dialog_sheet.csv";
+  std::ofstream(sheet) << "编号,名称\n";
+  whenModalOpens([&](QWidget* w) {
+    auto* dlg = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(dlg->windowTitle(), "导入客户管理");
+    EXPECT_TRUE(dlg->nameFilters().front().contains("*.xlsx"));
+    dlg->selectFile(QString::fromStdString(sheet));
+    static_cast<QDialog*>(dlg)->accept();  // QFileDialog checks the chosen file
+  });
+  host::DialogReply reply =
+      desktop::runHostDialog("TImportFileDialog", {{"title", "导入客户管理"}}, nullptr);
+  EXPECT_EQ(reply.result, host::mrOK);
+  EXPECT_EQ(std::filesystem::path(reply.file), std::filesystem::path(sheet));
+  whenModalOpens([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  reply = desktop::runHostDialog("TImportFileDialog", {{"title", "导入客户管理"}}, nullptr);
+  EXPECT_EQ(reply.result, host::mrCancel);
+  EXPECT_TRUE(reply.file.empty());
+  std::filesystem::remove(sheet);
 }
 
 // A long report's progress window: the query runs on until 取消, then stops; the window

@@ -139,6 +139,20 @@ host::DialogReply openFile(const host::DialogArgs& args, QWidget* parent) {
   return reply;
 }
 
+// 导入 on a master-data page: one existing sheet, CSV or XLSX.
+host::DialogReply importFile(const host::DialogArgs& args, QWidget* parent) {
+  host::DialogReply reply;
+  QFileDialog dlg(parent, qs(arg(args, "title")), {},
+                  "表格 (*.csv *.xlsx);;CSV 文本 (*.csv);;Excel 工作簿 (*.xlsx)");
+  dlg.setObjectName("TImportFileDialog");
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setFileMode(QFileDialog::ExistingFile);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return reply;
+  reply.result = host::mrOK;
+  reply.file = dlg.selectedFiles().front().toStdString();
+  return reply;
+}
+
 // 导出: a workbook (typed cells, the default) or CSV text for any spreadsheet.
 host::DialogReply exportFormat(const host::DialogArgs& args, QWidget* parent) {
   host::DialogReply reply;
@@ -223,6 +237,7 @@ host::DialogReply runHostDialog(std::string_view className, const host::DialogAr
   if (className == "Tbilloptionsform") return billOptions(args, parent);
   if (className == "TOpenDialog") return openFile(args, parent);
   if (className == "TExportDialog") return exportFormat(args, parent);
+  if (className == "TImportFileDialog") return importFile(args, parent);
   if (className == "Tkhbmkeditform" || className == "Tgysbmkeditform")
     return entry(className, parent);
   return plain(className, args, parent);

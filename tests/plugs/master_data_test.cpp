@@ -243,6 +243,8 @@ TEST_F(MasterDataPages, RightsPerAction) {
   TMasterDataForm* page = open("1205");
   ASSERT_NE(page, nullptr);
   EXPECT_EQ(save(*page, "actAdd", "R1", "看看"), host::Outcome::Aborted);
+  EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Aborted);  // before its file dialog
+  EXPECT_FALSE(said("TImportFileDialog"));
   signIn({"1205", "1205_01"});  // may add, not change or delete
   ASSERT_EQ(save(*page, "actAdd", "R1", "新加的"), host::Outcome::Done) << lastEvent();
   EXPECT_EQ(save(*page, "actEdit", "R1", "改名"), host::Outcome::Aborted);

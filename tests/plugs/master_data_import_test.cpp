@@ -1,12 +1,18 @@
 // The spreadsheet import through the pages' descriptions: a good sheet lands whole (a
 // synonym header, lookups by name or code, a choice left to its default); each kind of
 // bad row is listed with its row number; one bad row leaves the table as it was; a
-// long sheet asks now and then whether to go on, and a stop writes nothing.
+// long sheet asks now and then whether to go on, and a stop writes nothing. The workbooks
+// around it: a kind's empty template reads back as a sheet the import takes, and the
+// report of refused rows holds those rows and their problems only.
 #include "plugs/coreapp/jczl/master_data_import.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "db/embedded_connection.h"
+#include "host/import/xlsx_reader.h"
 #include "schema/schema_script.h"
 
 namespace {
@@ -40,7 +46,20 @@ class MasterDataImportTest : public ::testing::Test {
     return out;
   }
 
+  // A workbook path of this test's own, removed when the test ends.
+  std::string workbook(const std::string& name) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("master_data_import_test_" + std::to_string(::getpid()) + name);
+    files.push_back(path);
+    return path.string();
+  }
+  ~MasterDataImportTest() override {
+    std::error_code ec;
+    for (const auto& f : files) std::filesystem::remove(f, ec);
+  }
+
   db::EmbeddedConnection conn;
+  std::vector<std::filesystem::path> files;
 };
 
 TEST_F(MasterDataImportTest, WritesAGoodSheetWhole) {
@@ -75,6 +94,34 @@ TEST_F(MasterDataImportTest, ListsEveryProblemWithItsRowAndWritesNothing) {
     EXPECT_FALSE(out.written);
   }
   EXPECT_EQ(column("select count(*) from vt_b_spbmk"), "0|");
+
+  // The refused rows as read, under their sheet row and with their problems; not row 2.
+  const std::string report = workbook("report.xlsx");
+  ASSERT_EQ(
+      MasterDataImport::writeProblemReport(sheet, import("goods", sheet, false).problems, report),
+      "");
+  const host::SheetRows expected = {
+      {"行号", "编号", "名称", "售价", "进价", "问题"},
+      {"3", "S2", "", "abc", "-1", "名称不能为空；进价不能小于0；售价“abc”不是数字"},
+      {"4", "S1", "重复", "1", "1", "编号“S1”与第2行重复"},
+      {"5", "", "无编号", "", "", "编号不能为空"}};
+  EXPECT_EQ(host::XlsxReader::read(report), expected);
+}
+
+TEST_F(MasterDataImportTest, EachKindsTemplateReadsBackAsAnEmptySheetTheImportTakes) {
+  for (const char* kind : {"customers", "suppliers", "goods", "items", "employees"}) {
+    const auto& spec = *MasterDataImport::specOfKind(kind);
+    const std::string path = workbook(std::string(kind) + ".xlsx");
+    ASSERT_EQ(MasterDataImport::writeTemplate(spec, path), "") << kind;
+    const host::SheetRows rows = host::XlsxReader::read(path);
+    ASSERT_EQ(rows.size(), 1u) << kind;
+    // A column for the code, the name and every field of the page, each mapped once.
+    EXPECT_EQ(rows.front().size(), spec.fields.size() + 2) << kind;
+    EXPECT_EQ(rows.front().front(), "编号");
+    const auto out = import(kind, rows, false);
+    EXPECT_EQ(out.rows, 0) << kind;
+    EXPECT_TRUE(out.problems.empty()) << kind;
+  }
 }
 
 TEST_F(MasterDataImportTest, RefusesCodesTakenLookupsUnknownAndBadHeaders) {

@@ -56,13 +56,17 @@ std::string writeXlsx(dataset::ClientDataSet& ds, const std::vector<const GridCo
   return sheet.close();
 }
 
+}  // namespace
+
 std::filesystem::path exportFolder() {
   const std::string folder = currentHost().printFolder;
-  return folder.empty() ? std::filesystem::temp_directory_path() / "coreapp-print"
-                        : std::filesystem::path(folder);
+  std::filesystem::path dir = folder.empty()
+                                  ? std::filesystem::temp_directory_path() / "coreapp-print"
+                                  : std::filesystem::path(folder);
+  std::error_code ec;  // a folder that cannot be made shows when its file is written
+  std::filesystem::create_directories(dir, ec);
+  return dir;
 }
-
-}  // namespace
 
 SheetCellKind sheetCellKind(const GridColumn& column, const dataset::ClientDataSet& ds) {
   if (column.editor == "money") return SheetCellKind::Money;
@@ -97,8 +101,6 @@ std::string exportGridAsked(dataset::ClientDataSet& ds, const std::vector<GridCo
   const auto chosen = reply.values.find("format");
   const bool xlsx = chosen != reply.values.end() && chosen->second == "xlsx";
   const std::filesystem::path dir = exportFolder();
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
   std::string name = stem + (xlsx ? ".xlsx" : ".csv");
   for (char& c : name)
     if (c == '/' || c == '\\' || c == ':') c = '_';

@@ -4,6 +4,7 @@
 // workbook whose numbers, money and dates are typed cells.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ SheetCellKind sheetCellKind(const GridColumn& column, const dataset::ClientDataS
 //! to `path`; "" when written, else why not. The dataset's current row is kept.
 std::string exportGrid(dataset::ClientDataSet& ds, const std::vector<GridColumn>& columns,
                        ExportFormat format, const std::string& path, const std::string& sheetName);
+
+//! Where exported sheets go: the print folder, made when missing (a temporary
+//! "coreapp-print" folder when the host has none).
+std::filesystem::path exportFolder();
 
 //! 导出 of a page: asks CSV or XLSX (host dialog TExportDialog, value "format"), writes
 //! <stem>.csv or <stem>.xlsx in the print folder and says where (or why it could not,

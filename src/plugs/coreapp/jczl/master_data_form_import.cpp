@@ -2,6 +2,7 @@
 // dialog; the same import the command line runs checks every row and writes all or none,
 // asking the screen now and then whether to go on.
 #include "core/abort.h"
+#include "host/export/grid_export.h"
 #include "host/host.h"
 #include "host/import/sheet_rows.h"
 #include "host/services/sys_services.h"
@@ -13,12 +14,22 @@ namespace plugs::coreapp::jczl {
 
 namespace {
 
-// Every problem on its own line, numbered by the sheet's rows as the command line lists them.
-std::string problemList(const std::vector<ImportProblem>& problems) {
+// Every problem on its own line, numbered by the sheet's rows as the command line lists
+// them, and where the workbook of the refused rows was written (when it could be).
+std::string problemList(const std::vector<ImportProblem>& problems, const std::string& report) {
   std::string text = "以下问题须先改正，未导入任何数据：";
   for (const ImportProblem& p : problems)
     text += "\n第" + std::to_string(p.row) + "行：" + p.message;
+  if (!report.empty()) text += "\n有问题的行已写入 " + report;
   return text;
+}
+
+// The refused rows as a workbook in the print folder, for the user to fix and import
+// again; "" when it could not be written (the message still lists every problem).
+std::string writeReport(const host::SheetRows& rows, const std::vector<ImportProblem>& problems,
+                        const std::string& caption) {
+  const std::string file = (host::exportFolder() / (caption + "导入问题.xlsx")).string();
+  return MasterDataImport::writeProblemReport(rows, problems, file).empty() ? file : "";
 }
 
 // Runs the import with the screen's progress shown; the progress ends however it ends.
@@ -55,7 +66,8 @@ void TMasterDataForm::actImportExecute(host::Action&) {
     refuseFailed(spec.caption + "导入", e.what());
   }
   if (out.cancelled) refuse("已取消");
-  if (!out.problems.empty()) refuse(problemList(out.problems));
+  if (!out.problems.empty())
+    refuse(problemList(out.problems, writeReport(rows, out.problems, spec.caption)));
   reloadList(focusedId());
   host::MessageMyDlg("已导入" + std::to_string(out.rows) + "行" + spec.caption, "提示",
                      host::mtInformation);

@@ -130,8 +130,7 @@ ImportOutcome MasterDataImport::check(const host::SheetRows& rows, bool write) {
 // Which sheet column holds code, name and each field (-1: none).
 std::vector<int> MasterDataImport::mapHeader(const std::vector<std::string>& header,
                                              std::vector<ImportProblem>& problems) const {
-  std::vector<std::string> captions = {"编号", "名称"};
-  for (const MasterField& f : spec_.fields) captions.push_back(f.caption);
+  const std::vector<std::string> captions = MasterDataImport::header(spec_);
   std::vector<int> columns(captions.size(), -1);
   for (std::size_t c = 0; c < header.size(); ++c) {
     const std::string text = headerText(header[c]);

@@ -40,6 +40,15 @@ class MasterDataImport {
   static std::vector<std::string> synonyms(const std::string& caption);
   //! True for a page an import kind fills.
   static bool imports(const MasterDataPageSpec& spec);
+  //! The captions a sheet for `spec` is headed by: 编号, 名称, then the page's fields.
+  static std::vector<std::string> header(const MasterDataPageSpec& spec);
+  //! Writes an empty workbook headed by header(spec); "" when written, else why not.
+  static std::string writeTemplate(const MasterDataPageSpec& spec, const std::string& path);
+  //! Writes the rows that have problems as they were read, each under 行号 (its sheet
+  //! row) with its problems joined in a last column 问题; "" when written, else why not.
+  static std::string writeProblemReport(const host::SheetRows& rows,
+                                        const std::vector<ImportProblem>& problems,
+                                        const std::string& path);
 
   //! Asked before the first row and every few hundred rows after; false stops the
   //! import before anything is written.

@@ -16,6 +16,7 @@
 #include "bill_session.h"
 #include "core/abort.h"
 #include "host/forms/page_control.h"
+#include "host/import/xlsx_reader.h"
 #include "host/services/sys_services.h"
 #include "host/services/t_auth.h"
 #include "jiesuan_session.h"
@@ -273,9 +274,16 @@ TEST_F(MasterDataPages, ImportAddsAGoodSheetWholeAndNothingOnABadRowACancelOrASt
   const int shown = page->cdsList.recordCount();
   EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Done);  // the dialog closed
   sheet("bad.csv", "编号,名称\nG1,甲\nG2,\nG1,重复\n");
+  host.printFolder = (dir / "prints").string();
   EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Aborted);
   EXPECT_TRUE(said("第3行：") && said("第4行：编号“G1”与第2行重复")) << lastEvent();
   EXPECT_FALSE(said("第2行："));
+  // The refused rows also go to a workbook in the print folder, named in the message.
+  const std::string report = (dir / "prints" / (page->spec.caption + "导入问题.xlsx")).string();
+  EXPECT_TRUE(said(report)) << lastEvent();
+  const host::SheetRows refused = host::XlsxReader::read(report);
+  ASSERT_EQ(refused.size(), 3u);
+  EXPECT_EQ(refused[1].front() + refused[2].front(), "34");
   sheet("good.csv", "供应商编号,名称,手机\nG1,甲,138\n\"G2\",\"乙,丙\",\n");
   ui.queueProgressStop();
   EXPECT_EQ(page->clickAction("actImport"), host::Outcome::Aborted);

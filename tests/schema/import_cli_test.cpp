@@ -1,8 +1,10 @@
 // `coreapp import` on both backends: a GBK sheet with one bad row exits 2 and writes
 // nothing; --dry-run of a good sheet exits 0 and writes nothing; the good sheet then
-// lands whole, and the same sheet again is refused (its codes are taken).
+// lands whole, and the same sheet again is refused (its codes are taken). --errors puts
+// the refused row in a workbook; the kind's --template imports as an empty sheet.
 #include <fstream>
 
+#include "host/import/xlsx_reader.h"
 #include "schema_db_test.h"
 
 namespace {
@@ -25,7 +27,14 @@ TEST_P(ImportCommand, ImportsAllOrNothingWithExitCodes) {
     return schematest::scalar(*db, "select count(*) from vt_b_gysbmk where code like 'G9%'")
         .asInteger();
   };
-  EXPECT_EQ(schematest::coreapp("import " + target + bad), 2);
+  const std::string errors = schematest::freshPath("import_errors") + ".xlsx";
+  const std::string blank = schematest::freshPath("import_template") + ".xlsx";
+  EXPECT_EQ(schematest::coreapp("import " + target + "--errors " + errors + " " + bad), 2);
+  const host::SheetRows refused = host::XlsxReader::read(errors);
+  ASSERT_EQ(refused.size(), 2u);
+  EXPECT_EQ(refused[1], (std::vector<std::string>{"3", "G902", "", "2", "名称不能为空"}));
+  EXPECT_EQ(schematest::coreapp("import --kind suppliers --template --out " + blank), 0);
+  EXPECT_EQ(schematest::coreapp("import " + target + blank), 0);
   EXPECT_EQ(schematest::coreapp("import " + target + "--dry-run " + good), 0);
   EXPECT_EQ(count(), 0);
   EXPECT_EQ(schematest::coreapp("import " + target + good), 0);
@@ -37,6 +46,8 @@ TEST_P(ImportCommand, ImportsAllOrNothingWithExitCodes) {
   EXPECT_EQ(count(), 2);
   schematest::removeFile(bad);
   schematest::removeFile(good);
+  schematest::removeFile(errors);
+  schematest::removeFile(blank);
 }
 
 }  // namespace

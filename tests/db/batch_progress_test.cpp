@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "column_a_keys.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "pg_test_cluster.h"
@@ -15,14 +16,6 @@ namespace {
 // A count over 100 rows' triple cross product: long enough to be asked about, and to be
 // stopped half-way.
 constexpr const char* kLongCount = "select count(*) n from n a cross join n b cross join n c";
-
-std::string keys(db::Connection& c) {
-  db::BatchResult r = c.execBatch("select a from t order by a");
-  std::string out;
-  for (const auto& row : r.resultSets.at(0).rows)
-    out += (out.empty() ? "" : ",") + row.at(0).asText();
-  return out;
-}
 
 void runCases(db::Connection& c) {
   ASSERT_TRUE(c.execBatch("create table t(a int primary key)\n"
@@ -64,7 +57,7 @@ void runCases(db::Connection& c) {
     EXPECT_EQ(r.errors[0].message, "已取消");
     EXPECT_TRUE(r.resultSets.empty());
     EXPECT_EQ(asked, 2);  // not asked again once it said stop
-    EXPECT_EQ(keys(c), "");
+    EXPECT_EQ(dbtest::keysOfT(c), "");
     db::BatchResult after = c.execBatch("select @@trancount");
     ASSERT_TRUE(after.ok()) << after.errorMessage();
     EXPECT_EQ(after.resultSets.at(0).rows.at(0).at(0).asInteger(), 0);

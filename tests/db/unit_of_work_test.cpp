@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "column_a_keys.h"
 #include "db/embedded_connection.h"
 #include "db/pg_connection.h"
 #include "pg_test_cluster.h"
@@ -37,14 +38,6 @@ const UnitCase kCases[] = {
     {"a failure outside any transaction of the batch", "@raise", false, true, false, ""},
 };
 
-std::string keys(db::Connection& c) {
-  db::BatchResult r = c.execBatch("select a from t order by a");
-  std::string out;
-  for (const auto& row : r.resultSets.at(0).rows)
-    out += (out.empty() ? "" : ",") + row.at(0).asText();
-  return out;
-}
-
 // Each case on a fresh table: the host rolls back after any failed batch, as the
 // forms do, and commits otherwise.
 void runCases(db::Connection& c) {
@@ -68,7 +61,7 @@ void runCases(db::Connection& c) {
       c.rollbackUnit();
     }
     EXPECT_FALSE(c.unitOpen());
-    EXPECT_EQ(keys(c), k.rowsAfter);
+    EXPECT_EQ(dbtest::keysOfT(c), k.rowsAfter);
   }
 }
 
@@ -93,9 +86,9 @@ TEST(UnitOfWork, OthersSeeTheUnitOnlyOnceCommitted) {
     host.beginUnit();
     ASSERT_TRUE(host.execBatch(billBatch("insert into t values(1)")).ok());
     ASSERT_TRUE(host.execBatch(billBatch("insert into t values(2)")).ok());
-    EXPECT_EQ(keys(other), "");
+    EXPECT_EQ(dbtest::keysOfT(other), "");
     EXPECT_EQ(host.commitUnit(), "");
-    EXPECT_EQ(keys(other), "1,2");
+    EXPECT_EQ(dbtest::keysOfT(other), "1,2");
   }
   for (const char* s : {"", "-wal", "-shm"}) std::remove((path + s).c_str());
 }

@@ -10,23 +10,11 @@
 #include <QLabel>
 #include <QMainWindow>
 
-#include "db/connection.h"
+#include "flaky_connection.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-struct FlakyServer : db::Connection {
-  db::BatchResult execBatch(std::string_view, const db::Params&) override { return {}; }
-  void beginUnit() override {}
-  std::string commitUnit() override { return {}; }
-  void rollbackUnit() override {}
-  bool unitOpen() const override { return false; }
-  bool connected() const override { return up; }
-  bool reconnect() override { return up = ++tries >= backAt; }
-  int backAt = 0, tries = 0;
-  bool up = true;
-};
 
 // Lets the watch's timers run until its series is over (a bounded number of turns).
 void settle(desktop::ConnectionWatch& watch) {
@@ -39,7 +27,7 @@ void settle(desktop::ConnectionWatch& watch) {
 
 TEST(ConnectionWatch, ReconnectsByItselfAndTellsEachStateInTheStatusBar) {
   QMainWindow window;
-  FlakyServer server;
+  FlakyConnection server;
   int rereads = 0;
   desktop::ConnectionWatch watch(window, server, [&] { ++rereads; }, {3, 0ms, 0ms});
   const QString connected = QString::fromStdString(host::linkStateText(host::LinkState::Connected));
@@ -77,7 +65,7 @@ TEST(ConnectionWatch, ReconnectsByItselfAndTellsEachStateInTheStatusBar) {
 // the event in progress to end.
 TEST(ConnectionWatch, ReconnectNowAnswersTheWaitingActionAndRereadsAfterIt) {
   QMainWindow window;
-  FlakyServer server;
+  FlakyConnection server;
   int rereads = 0;
   desktop::ConnectionWatch watch(window, server, [&] { ++rereads; }, {3, 0ms, 0ms});
   server.up = false;

@@ -4,6 +4,7 @@
 // itself: bounded attempts, waits doubling to a ceiling, each attempt told.
 #include <gtest/gtest.h>
 
+#include "flaky_connection.h"
 #include "forms_test_database.h"
 #include "host/forms/sample/demo_bill_form.h"
 #include "host/services/reconnect.h"
@@ -175,17 +176,6 @@ TEST_F(CutOffSaveTest, EditorsRereadTheirBillAfterAReconnectUnlessEdited) {
 // The series: the first attempt at once, then waits doubling to the ceiling; told
 // before each attempt and at the end; a connection never lost costs no attempt.
 TEST(Reconnect, BoundedAttemptsWithGrowingWaits) {
-  struct Flaky : db::Connection {
-    db::BatchResult execBatch(std::string_view, const db::Params&) override { return {}; }
-    void beginUnit() override {}
-    std::string commitUnit() override { return {}; }
-    void rollbackUnit() override {}
-    bool unitOpen() const override { return false; }
-    bool connected() const override { return up; }
-    bool reconnect() override { return up = ++tries >= backAt; }
-    int backAt = 0, tries = 0;
-    bool up = false;
-  };
   const host::Backoff backoff{5, 100ms, 300ms};
   struct Case {
     int backAt;
@@ -199,7 +189,8 @@ TEST(Reconnect, BoundedAttemptsWithGrowingWaits) {
       {99, false, {100ms, 200ms, 300ms, 300ms}, "R1 R2 R3 R4 R5 L5 "},
   };
   for (const Case& k : cases) {
-    Flaky c;
+    FlakyConnection c;
+    c.up = false;
     c.backAt = k.backAt;
     std::vector<std::chrono::milliseconds> waits;
     std::string told;
@@ -216,8 +207,7 @@ TEST(Reconnect, BoundedAttemptsWithGrowingWaits) {
     EXPECT_EQ(waits, k.waits) << k.backAt;
     EXPECT_EQ(told, k.told) << k.backAt;
   }
-  Flaky never;
-  never.up = true;
+  FlakyConnection never;
   EXPECT_TRUE(host::reconnectWithBackoff(never, backoff, {}, {}));
   EXPECT_EQ(never.tries, 0);
 }

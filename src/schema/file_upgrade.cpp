@@ -3,6 +3,8 @@
 // text sorts where it did), the column declarations are rewritten, the schema is read
 // again inside the same transaction and every index is sorted under the new collation.
 // Missing columns are found against a new database made in memory from the scripts.
+// Views made by the engine keep their exact texts aside and are written again in
+// SQLite's plain functions, so other tools can read them.
 #include "schema/file_upgrade.h"
 
 #include <sqlite3.h>
@@ -13,6 +15,7 @@
 
 #include "db/file_backup.h"
 #include "schema/schema_script.h"
+#include "tsql/exec/sqlite_views.h"
 
 namespace schema {
 namespace {
@@ -170,6 +173,7 @@ FileUpgrade::Outcome FileUpgrade::run(db::EmbeddedConnection& connection) {
       trimStoredBlanks(db);
       nocaseColumns(db);
     }
+    if (outcome.hadVersion < 3) tsql::exec::SqliteViews::keepExactTexts(db);
     if (outcome.hadVersion < db::EmbeddedConnection::kSchemaVersion) {
       outcome.addedColumns = addMissingColumns(db);
       exec(db, "PRAGMA user_version = " + std::to_string(db::EmbeddedConnection::kSchemaVersion));

@@ -41,13 +41,18 @@ class Cursor {
   virtual void bind(int index, const SqlValue& v) = 0;
   //! Binds text that stays where it is until the run ends (no copy where the
   //! database can read it in place).
-  virtual void bindTextInPlace(int index, std::string_view text) { bind(index, SqlValue::text(std::string(text))); }
+  virtual void bindTextInPlace(int index, std::string_view text) {
+    bind(index, SqlValue::text(std::string(text)));
+  }
   //! Runs to the next row: true while there is one. Throws SqlException.
   virtual bool step() = 0;
   //! Sends a write whose only outcome, when it succeeds, is `rows` rows written, without
   //! waiting for the database's answer: true when sent (a failure then surfaces later
   //! as RunBatchAgain), false when it must run now through step().
-  virtual bool sendWithoutWaiting(std::int64_t rows) { (void)rows; return false; }
+  virtual bool sendWithoutWaiting(std::int64_t rows) {
+    (void)rows;
+    return false;
+  }
   //! Ready to run again with new bindings.
   virtual void reset() = 0;
   virtual int columnCount() = 0;
@@ -80,10 +85,17 @@ class Backend {
   //! Remembers the T-SQL types of an object's columns (views; tables where the
   //! database keeps other type names); replaces older ones. A temporary object's
   //! types are kept by this connection only.
-  virtual void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+  virtual void recordTypes(const std::string& object,
+                           const std::vector<catalog::ColumnInfo>& columns,
                            bool temporary = false) = 0;
   //! Forgets the recorded types of a dropped object.
   virtual void forgetTypes(const std::string& object) = 0;
+  //! CREATE VIEW `name` from the translator's `createSql`; DROP VIEW `name`. Throws SqlException.
+  virtual void createView(const std::string& name, const std::string& createSql) {
+    (void)name;
+    execute(createSql);
+  }
+  virtual void dropView(const std::string& name);
   //! The schema changed: drop what was learnt of it.
   virtual void invalidateSchema() = 0;
   //! True when another connection may have changed the schema since last asked
@@ -135,7 +147,10 @@ class Backend {
 
   //! `e` (a failed INSERT or UPDATE, `verb`) in SQL Server's words where the
   //! database words constraint failures otherwise.
-  virtual SqlError constraintError(const SqlError& e, std::string_view verb) { (void)verb; return e; }
+  virtual SqlError constraintError(const SqlError& e, std::string_view verb) {
+    (void)verb;
+    return e;
+  }
 };
 
 }  // namespace tsql::exec

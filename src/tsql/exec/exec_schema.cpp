@@ -16,7 +16,23 @@ std::string indexName(const std::string& table, const std::string& index) {
   return catalog::normalizeObjectName(table) + "__" + toLower(index);
 }
 
+// Runs `change`, placing an error it raises at `line` of the batch.
+template <typename Change>
+void atLine(int line, Change change) {
+  try {
+    change();
+  } catch (const SqlException& e) {
+    SqlError located = e.error();
+    located.line = line;
+    throw SqlException(located);
+  }
+}
+
 }  // namespace
+
+void Backend::dropView(const std::string& name) {
+  execute("DROP VIEW " + translate::quoteIdent(name));
+}
 
 bool Interpreter::objectExists(const std::string& type, const std::string& name) {
   std::unique_ptr<Cursor> stmt = backend_->prepare(backend_->dialect().objectExists);
@@ -37,10 +53,12 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
   numberNewTable(name, s.def);
 }
 
-void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary) {
+void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def,
+                                   bool temporary) {
   if (!backend_->dialect().recordsTableTypes) return;
   std::vector<catalog::ColumnInfo> columns;
-  for (const auto& c : def.columns) columns.push_back({toLower(c.name), c.type, c.notNull, c.primaryKey});
+  for (const auto& c : def.columns)
+    columns.push_back({toLower(c.name), c.type, c.notNull, c.primaryKey});
   backend_->recordTypes(name, columns, temporary);
 }
 
@@ -48,13 +66,15 @@ void Interpreter::execCreateView(const ast::CreateViewStmt& s) {
   std::string name = catalog::normalizeObjectName(s.name);
   bool exists = objectExists("view", name);
   if (s.alter && !exists) throw SqlException(errors::Error::InvalidObject, line(s), {s.name});
-  if (!s.alter && exists)
-    throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
+  if (!s.alter && exists) throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
   translate::SqlTranslator tr(*this, true);
   std::vector<catalog::ColumnInfo> columns;
   std::string sql = tr.createView(s, columns);
-  if (exists) execSql("DROP VIEW " + translate::quoteIdent(name), line(s));
-  execSql(sql, line(s));
+  atLine(line(s), [&] {
+    if (exists) backend_->dropView(name);
+    backend_->createView(name, sql);
+  });
+  forgetSchema();
   backend_->recordTypes(name, columns);
 }
 
@@ -73,11 +93,20 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
   std::string name = catalog::normalizeObjectName(s.name);
   const char* kind = "table";
   switch (s.objectType) {
-    case ast::ObjectType::Table: kind = "table"; break;
-    case ast::ObjectType::View: kind = "view"; break;
-    case ast::ObjectType::Index: kind = "index"; break;
-    case ast::ObjectType::Procedure: kind = "procedure"; break;
-    case ast::ObjectType::Sequence: return dropSequence(s);
+    case ast::ObjectType::Table:
+      kind = "table";
+      break;
+    case ast::ObjectType::View:
+      kind = "view";
+      break;
+    case ast::ObjectType::Index:
+      kind = "index";
+      break;
+    case ast::ObjectType::Procedure:
+      kind = "procedure";
+      break;
+    case ast::ObjectType::Sequence:
+      return dropSequence(s);
   }
   if (s.objectType == ast::ObjectType::Index) {
     std::string table = s.onTable;
@@ -101,14 +130,21 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
     procedures_.erase(name);
     return;
   }
-  std::string upper = kind == std::string("table") ? "TABLE" : kind == std::string("view") ? "VIEW" : "INDEX";
-  execSql("DROP " + upper + " " + translate::quoteIdent(name), line(s));
+  if (s.objectType == ast::ObjectType::View) {
+    atLine(line(s), [&] { backend_->dropView(name); });
+    forgetSchema();
+  } else {
+    execSql(std::string(kind == std::string("table") ? "DROP TABLE " : "DROP INDEX ") +
+                translate::quoteIdent(name),
+            line(s));
+  }
   if (s.objectType == ast::ObjectType::View) backend_->forgetTypes(name);
   if (s.objectType == ast::ObjectType::Table) backend_->forgetIdentity(name);
 }
 
 std::optional<std::string> Interpreter::storedProcedureText(const std::string& name) {
-  std::unique_ptr<Cursor> stmt = backend_->prepare("SELECT body FROM tsql_procedures WHERE name = ?1");
+  std::unique_ptr<Cursor> stmt =
+      backend_->prepare("SELECT body FROM tsql_procedures WHERE name = ?1");
   stmt->bind(1, SqlValue::text(name));
   if (!stmt->step()) return std::nullopt;
   return stmt->column(0).toText();
@@ -118,8 +154,7 @@ void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
   std::string name = procedureKey(s.name);
   bool exists = storedProcedureText(name).has_value();
   if (s.alter && !exists) throw SqlException(errors::Error::InvalidObject, line(s), {s.name});
-  if (!s.alter && exists)
-    throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
+  if (!s.alter && exists) throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
   std::unique_ptr<Cursor> stmt = backend_->prepare(backend_->dialect().storeProcedure);
   stmt->bind(1, SqlValue::text(name));
   stmt->bind(2, SqlValue::text(s.text));
@@ -139,7 +174,8 @@ const Interpreter::Procedure* Interpreter::loadProcedure(const std::string& name
   p.text = std::move(*text);
   p.batch = std::make_shared<ast::Batch>(Parser::parse(p.text));
   p.memo = std::make_shared<TranslationMemo>();
-  if (p.batch->statements.size() != 1 || p.batch->statements[0]->kind != ast::NodeKind::CreateProcedure)
+  if (p.batch->statements.size() != 1 ||
+      p.batch->statements[0]->kind != ast::NodeKind::CreateProcedure)
     return nullptr;
   p.stmt = &ast::nodeCast<ast::CreateProcedureStmt>(*p.batch->statements[0]);
   return &(procedures_[key] = std::move(p));

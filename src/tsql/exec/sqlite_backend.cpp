@@ -9,6 +9,7 @@
 #include "tsql/exec/name_errors.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/runtime/runtime.h"
+#include "tsql/translate/sql_translator.h"
 
 namespace tsql::exec {
 
@@ -111,6 +112,8 @@ std::unique_ptr<Cursor> SqliteBackend::prepare(const std::string& sql) {
 }
 
 void SqliteBackend::execute(const std::string& sql) {
+  // A rollback may undo temporary views made inside the transaction.
+  if (sql.rfind("ROLLBACK", 0) == 0) viewsToSync_ = true;
   // A full disk or an I/O error makes SQLite roll the whole transaction back itself;
   // the CATCH's ROLLBACK then finds it already done.
   if (sql == "ROLLBACK" && fault_ != StorageFault::None && sqlite3_get_autocommit(db_)) return;
@@ -150,10 +153,24 @@ bool SqliteBackend::schemaChangedElsewhere() {
     runtime::StatementCache::Lease use = cache_.acquire(pragmas[i]);
     if (sqlite3_step(use.get()) == SQLITE_ROW) versions[i] = sqlite3_column_int64(use.get(), 0);
   }
+  if (versions[0] != schemaVersions_[0]) viewsToSync_ = true;
+  if (viewsToSync_) {
+    views_.sync();
+    viewsToSync_ = false;
+    runtime::StatementCache::Lease use = cache_.acquire(pragmas[1]);
+    if (sqlite3_step(use.get()) == SQLITE_ROW) versions[1] = sqlite3_column_int64(use.get(), 0);
+  }
   if (versions[0] == schemaVersions_[0] && versions[1] == schemaVersions_[1]) return false;
   schemaVersions_[0] = versions[0];
   schemaVersions_[1] = versions[1];
   return true;
+}
+
+// The translator wrote "CREATE VIEW <name> AS <body>".
+void SqliteBackend::createView(const std::string& name, const std::string& createSql) {
+  const std::string prefix = "CREATE VIEW " + translate::quoteIdent(name) + " AS ";
+  if (createSql.rfind(prefix, 0) != 0) return execute(createSql);
+  views_.create(name, createSql.substr(prefix.size()));
 }
 
 SqlError SqliteBackend::constraintError(const SqlError& e, std::string_view verb) {

@@ -10,6 +10,7 @@
 
 #include "tsql/exec/backend.h"
 #include "tsql/exec/sqlite_numbering.h"
+#include "tsql/exec/sqlite_views.h"
 #include "tsql/runtime/statement_cache.h"
 #include "tsql/storage_fault.h"
 
@@ -33,6 +34,8 @@ class SqliteBackend final : public Backend {
   void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }
+  void createView(const std::string& name, const std::string& createSql) override;
+  void dropView(const std::string& name) override { views_.drop(name); }
   void invalidateSchema() override { catalog_.invalidate(); }
   bool schemaChangedElsewhere() override;
   SqlError constraintError(const SqlError& e, std::string_view verb) override;
@@ -51,7 +54,9 @@ class SqliteBackend final : public Backend {
     numbering_.reseed(object, column, value);
   }
   void forgetIdentity(const std::string& object) override { numbering_.forget(object); }
-  void restartIdentity(const std::string& object, const std::string&) override { numbering_.restart(object); }
+  void restartIdentity(const std::string& object, const std::string&) override {
+    numbering_.restart(object);
+  }
   void defineSequence(const Sequence& s, bool alter, bool restart) override {
     numbering_.defineSequence(s, alter, restart);
   }
@@ -69,6 +74,8 @@ class SqliteBackend final : public Backend {
   runtime::StatementCache cache_;
   catalog::Catalog catalog_;
   SqliteNumbering numbering_;
+  SqliteViews views_{*this, db_};
+  bool viewsToSync_ = true;  //!< the temporary views may no longer match tsql_views
   std::int64_t lastInsertId_ = 0;
   StorageFault fault_ = StorageFault::None;    //!< the worst since last taken
   std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies

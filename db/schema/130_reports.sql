@@ -190,9 +190,9 @@ GO
 
 -- sp_rpt_cash: the cash journal of the branch's accounts (@zh_id 0 = every one): per
 -- account an opening line "期初余额", then its movements of vt_v_zhls in date order,
--- each with the balance `ye` after it. The running balance is the day's opening plus
--- the lines of that day up to this one (lines of one account and day are numbered
--- together), so no line sums more than its own day.
+-- each with the balance `ye` after it: the opening plus the account's lines up to this
+-- one in their numbered order (a running sum, so each line costs the same however long
+-- the period).
 create procedure sp_rpt_cash
   @orgid varchar(50),
   @ck_id int = 0,
@@ -223,35 +223,24 @@ begin
     from vt_b_zhbmk zh left join @m m on m.zh_id = zh.id
     where zh.orgid = @orgid and (@zh_id = 0 or zh.id = @zh_id)
 
-  declare @s table(zh_id int, k int, rq datetime, lx varchar(50), billno varchar(50),
-                   djlx varchar(20), srje money, zcje money)
-  insert into @s(zh_id, k, rq, lx, billno, djlx, srje, zcje)
-    select zh_id, 0, @from, '期初余额', '', '', 0, 0 from @qc
-  insert into @s(zh_id, k, rq, lx, billno, djlx, srje, zcje)
-    select m.zh_id, 1, m.rq, m.lx, m.billno, m.djlx, m.srje, m.zcje
-    from vt_v_zhls m
-    where m.orgid = @orgid and m.rq >= @from and m.rq < @end
-      and (@zh_id = 0 or m.zh_id = @zh_id) and (@ck_id = 0 or m.ck_id = @ck_id)
-
-  declare @l table(xh int identity(1, 1) primary key, zh_id int, dh int, rq datetime,
+  declare @l table(xh int identity(1, 1) primary key, zh_id int, rq datetime,
                    lx varchar(50), billno varchar(50), djlx varchar(20), srje money, zcje money)
-  insert into @l(zh_id, dh, rq, lx, billno, djlx, srje, zcje)
-    select zh_id, datediff(day, @from, rq), rq, lx, billno, djlx, srje, zcje
-    from @s order by zh_id, k, rq, billno
-
-  declare @d table(zh_id int, dh int, xh0 int, je money)
-  insert into @d(zh_id, dh, xh0, je)
-    select zh_id, dh, min(xh), sum(srje - zcje) from @l group by zh_id, dh
-  declare @day table(zh_id int, dh int, xh0 int, qc money)
-  insert into @day(zh_id, dh, xh0, qc)
-    select d.zh_id, d.dh, d.xh0,
-      q.qc + isnull((select sum(p.je) from @d p where p.zh_id = d.zh_id and p.dh < d.dh), 0)
-    from @d d inner join @qc q on q.zh_id = d.zh_id
+  insert into @l(zh_id, rq, lx, billno, djlx, srje, zcje)
+    select s.zh_id, s.rq, s.lx, s.billno, s.djlx, s.srje, s.zcje
+    from (select zh_id, 0 as k, cast(@from as datetime) as rq, '期初余额' as lx, '' as billno,
+            '' as djlx, cast(0 as money) as srje, cast(0 as money) as zcje
+          from @qc
+          union all
+          select m.zh_id, 1, m.rq, m.lx, m.billno, m.djlx, m.srje, m.zcje
+          from vt_v_zhls m
+          where m.orgid = @orgid and m.rq >= cast(@from as datetime) and m.rq < cast(@end as datetime)
+            and (@zh_id = 0 or m.zh_id = @zh_id) and (@ck_id = 0 or m.ck_id = @ck_id)) s
+    order by s.zh_id, s.k, s.rq, s.billno
 
   select l.xh, l.zh_id, zh.name as zh_name, l.rq, l.lx, l.billno, l.djlx, l.srje, l.zcje,
-    y.qc + (select sum(p.srje - p.zcje) from @l p where p.xh >= y.xh0 and p.xh <= l.xh) as ye
+    q.qc + sum(l.srje - l.zcje) over (partition by l.zh_id order by l.xh rows unbounded preceding) as ye
   from @l l
-  inner join @day y on y.zh_id = l.zh_id and y.dh = l.dh
+  inner join @qc q on q.zh_id = l.zh_id
   left join vt_b_zhbmk zh on zh.id = l.zh_id
   order by l.xh
 end
@@ -423,16 +412,19 @@ begin
   set @ck_id = isnull(@ck_id, 0)
   set @yg_id = isnull(@yg_id, 0)
 
-  select z.yg_id, yg.code as yg_code, yg.name as yg_name, o.billno, o.billdate, kh.name as kh_name,
-    sum(isnull(z.jxjf, 0)) as jxjf, sum(isnull(z.jxje, 0)) as jxje, '1100' as djlx
-  from vt_x_xmzzk_mx_zzry z
-  inner join vt_x_xmzzk o on o.orgid = z.orgid and o.billno = z.billno
-  left join vt_b_ygbmk yg on yg.id = z.yg_id
+  -- Summed per employee and order id (two numbers to group by), named afterwards.
+  select s.yg_id, yg.code as yg_code, yg.name as yg_name, o.billno, o.billdate, kh.name as kh_name,
+    s.jxjf, s.jxje, '1100' as djlx
+  from (select z.yg_id, o.id, sum(isnull(z.jxjf, 0)) as jxjf, sum(isnull(z.jxje, 0)) as jxje
+        from vt_x_xmzzk_mx_zzry z
+        inner join vt_x_xmzzk o on o.orgid = z.orgid and o.billno = z.billno
+        where z.orgid = @orgid and o.zfflag = 0 and o.billdate >= @from and o.billdate < @end
+          and (@ck_id = 0 or o.ck_id = @ck_id) and (@yg_id = 0 or z.yg_id = @yg_id)
+        group by z.yg_id, o.id) s
+  inner join vt_x_xmzzk o on o.id = s.id
+  left join vt_b_ygbmk yg on yg.id = s.yg_id
   left join vt_b_khbmk kh on kh.id = o.kh_id
-  where z.orgid = @orgid and o.zfflag = 0 and o.billdate >= @from and o.billdate < @end
-    and (@ck_id = 0 or o.ck_id = @ck_id) and (@yg_id = 0 or z.yg_id = @yg_id)
-  group by z.yg_id, yg.code, yg.name, o.billno, o.billdate, kh.name
-  order by yg.code, z.yg_id, o.billdate, o.billno
+  order by yg.code, s.yg_id, o.billdate, o.billno
 end
 GO
 

@@ -1,38 +1,20 @@
-// Tkhyszlform: the receivable aging page ("应收账龄"): per customer, what is still open
-// on completed orders and audited sales bills as of a day, in the buckets 0-30, 31-60,
-// 61-90 and over 90 days by bill date (sp_sys_khyszl). It writes nothing; from a
-// customer's row it opens that customer's statement, and it prints the list.
+// The receivable aging page ("应收账龄"): per customer, what is still open on completed
+// orders and audited sales bills as of a day, in the buckets 0-30, 31-60, 61-90 and over
+// 90 days by bill date (sp_sys_khyszl), as one report description over the report page.
+// From a customer's row it opens that customer's statement.
 #pragma once
 
-#include "dataset/client_data_set.h"
-#include "host/forms/base_ribbon_form.h"
 #include "host/plug/unit_initialization.h"
+#include "plugs/coreapp/report/report_spec.h"
 
 namespace plugs::coreapp::khzl {
 
-class Tkhyszlform : public host::TBaseRibbonForm {
- public:
-  explicit Tkhyszlform(host::FormModel* owner);
-
-  //! One row per customer owing: kh_id, kh_code, kh_name, je30, je60, je90, je91, qkje.
-  dataset::ClientDataSet cdsZl{"cdsZl"};
-
-  //! The as-of box (today), the grid and the actions; loads the aging.
-  void FormCreate() override;
-  //! Reads the aging as of the box's day.
-  void actRefExecute(host::Action& sender);
-  //! Opens the focused customer's statement as a page: from the first of the as-of
-  //! day's month to that day.
-  void actMxExecute(host::Action& sender);
-  //! Prints the aging (right 1119_06).
-  void actPrintExecute(host::Action& sender);
-
- private:
-  void addGrid();
-};
-
 //! The aging page's plug code: beyond the plug table, so never listed as a package item.
 inline constexpr const char* kAgingPlugCode = "1119";
+//! The aging: rows `cdsZl` (kh_id, kh_code, kh_name, je30, je60, je90, je91, qkje) as of
+//! the box `edtrq`; `actMx` 对账明细 opens the focused customer's statement from the
+//! first of the as-of day's month to that day.
+const ReportSpec& receivableAging();
 //! Registers plug 1119 "应收账龄": a page of the main window, rights print and print
 //! template settings.
 void registerKhyszlForm();

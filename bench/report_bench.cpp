@@ -119,12 +119,31 @@ order by zh_id, k, rq, billno)"},
 select t.billno, t.hjje - t.bcfk from vt_x_xmwtk t where t.orgid = '0001' and t.status = 1 and t.zfflag = 0
   and t.billdate < :end and t.hjje - t.bcfk <> 0)"},
       {"wip", R"(
-select billno from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and status in (0, 1) and jhrq < :end and billdate < :end
-union all select billno from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and status = 2 and billdate < :end and hjsk + jmje < hjje
-union all select o.billno from vt_x_xmzzk o where o.orgid = '0001' and o.zfflag = 0 and o.status in (2, 3) and o.billdate < :end
-  and exists (select 1 from vt_x_xmzzk_mx l where l.orgid = o.orgid and l.billno = o.billno and l.fhsl_ok < l.sl)
-union all select billno from vt_x_xmzzk where orgid = '0001' and zfflag = 0 and status in (2, 3)
-  and hjje - hjsk - jmje > 0 and julianday(:end) - 1 - julianday(date(billdate)) > 30)"},
+select * from (select '逾期未完工', o.billno, o.billdate, kh.name, o.jhrq,
+    cast(julianday(:end) - 1 - julianday(date(o.jhrq)) as int), o.hjje, '1100'
+  from vt_x_xmzzk o left join vt_b_khbmk kh on kh.id = o.kh_id
+  where o.orgid = '0001' and o.zfflag = 0 and o.status in (0, 1) and o.jhrq < :end and o.billdate < :end
+  order by o.jhrq, o.billno)
+union all select * from (select '完工未结算', o.billno, o.billdate, kh.name, o.jhrq,
+    cast(julianday(:end) - 1 - julianday(date(o.billdate)) as int), o.hjje - o.hjsk - o.jmje, '1100'
+  from vt_x_xmzzk o left join vt_b_khbmk kh on kh.id = o.kh_id
+  where o.orgid = '0001' and o.zfflag = 0 and o.status = 2 and o.billdate < :end and o.hjsk + o.jmje < o.hjje
+  order by o.billdate, o.billno)
+union all select * from (select '完工未发货', o.billno, o.billdate, kh.name, o.jhrq,
+    cast(julianday(:end) - 1 - julianday(date(o.billdate)) as int), s.je, '1100'
+  from vt_x_xmzzk o
+  join (select orgid, billno, sum(case when sl = 0 then 0 else je * (sl - fhsl_ok) / sl end) as je
+        from vt_x_xmzzk_mx where orgid = '0001' and fhsl_ok < sl group by orgid, billno) s
+    on s.orgid = o.orgid and s.billno = o.billno
+  left join vt_b_khbmk kh on kh.id = o.kh_id
+  where o.orgid = '0001' and o.zfflag = 0 and o.status in (2, 3) and o.billdate < :end
+  order by o.billdate, o.billno)
+union all select * from (select '逾期应收', o.billno, o.billdate, kh.name, null,
+    cast(julianday(:end) - 1 - julianday(date(o.billdate)) as int), o.hjje - o.hjsk - o.jmje, '1100'
+  from vt_x_xmzzk o left join vt_b_khbmk kh on kh.id = o.kh_id
+  where o.orgid = '0001' and o.zfflag = 0 and o.status in (2, 3)
+    and o.hjje - o.hjsk - o.jmje > 0 and julianday(:end) - 1 - julianday(date(o.billdate)) > 30
+  order by o.billdate, o.billno))"},
       {"staff", R"(
 select z.yg_id, yg.code, yg.name, o.billno, o.billdate, kh.name, sum(z.jxjf), sum(z.jxje), '1100'
   from vt_x_xmzzk_mx_zzry z

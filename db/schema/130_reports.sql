@@ -5,6 +5,25 @@
 -- in `djlx`, so a page opens the bill from the row. Where a derived UNION holds a text
 -- literal, the day variables are cast to datetime: the server reads them as text there.
 
+-- sp_rpt_days: the period of a dated report as whole days: @from the start of the day
+-- @rq1 (the first day on record, 2000-01-01, when NULL), @end the start of the day after
+-- @rq2 (today when NULL); a report reads dates >= @from and < @end.
+create procedure sp_rpt_days
+  @rq1 datetime,
+  @rq2 datetime,
+  @from datetime output,
+  @end datetime output
+as
+begin
+  declare @d1 date
+  declare @d2 date
+  set @d1 = isnull(@rq1, '2000-01-01')
+  set @d2 = isnull(@rq2, getdate())
+  set @from = @d1
+  set @end = dateadd(day, 1, @d2)
+end
+GO
+
 -- sp_rpt_day: the day sheet. One result set of lines `lb` (section), `mc` (name),
 -- `bs` (count), `je` (amount), and for accounts `qcje` opening, `srje` in, `zcje` out,
 -- `qmje` closing:
@@ -22,14 +41,9 @@ create procedure sp_rpt_day
   @rq2 datetime = null
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
 
   declare @r table(
@@ -115,14 +129,9 @@ create procedure sp_rpt_stock
   @sp_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @sp_id = isnull(@sp_id, 0)
 
@@ -201,14 +210,9 @@ create procedure sp_rpt_cash
   @zh_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @zh_id = isnull(@zh_id, 0)
 
@@ -401,14 +405,9 @@ create procedure sp_rpt_staff
   @yg_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @yg_id = isnull(@yg_id, 0)
 
@@ -441,14 +440,9 @@ create procedure sp_rpt_profit
   @kh_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @kh_id = isnull(@kh_id, 0)
 
@@ -480,21 +474,18 @@ create procedure sp_rpt_sales
   @lx int = 1
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
   declare @pfrom datetime
   declare @n int
   declare @m int
-  set @d2 = isnull(@rq2, getdate())
-  set @d1 = isnull(@rq1, @d2)
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  set @rq2 = isnull(@rq2, getdate())
+  set @rq1 = isnull(@rq1, @rq2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @lx = isnull(@lx, 1)
   set @n = datediff(day, @from, @end)
-  set @m = datediff(month, @from, @d2) + 1
+  set @m = datediff(month, @from, @rq2) + 1
   set @pfrom = case when @lx = 2 then dateadd(month, 0 - @m, @from) else dateadd(day, 0 - @n, @from) end
 
   declare @b table(cur int, k varchar(50), mc varchar(200), je money)
@@ -506,19 +497,26 @@ begin
       left join vt_b_xmbmk x on x.id = l.xm_id
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
-  else
+  else if @lx = 3 or @lx = 5
     insert into @b(cur, k, mc, je)
       select case when o.billdate >= @from then 1 else 0 end,
-        case when @lx = 3 then isnull(kh.code, '') when @lx = 5 then isnull(ck.code, '')
-             when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
-                                                         else dateadd(month, @m, o.billdate) end, 120)
-             else convert(varchar(10), case when o.billdate >= @from then o.billdate
-                                             else dateadd(day, @n, o.billdate) end, 120) end,
-        case when @lx = 3 then kh.name when @lx = 5 then ck.name else '' end,
-        isnull(o.hjje, 0)
+        case when @lx = 3 then isnull(kh.code, '') else isnull(ck.code, '') end,
+        case when @lx = 3 then kh.name else ck.name end, isnull(o.hjje, 0)
       from vt_x_xmzzk o
       left join vt_b_khbmk kh on kh.id = o.kh_id
       left join vt_b_ckbmk ck on ck.id = o.ck_id
+      where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
+        and (@ck_id = 0 or o.ck_id = @ck_id)
+  else
+    -- by day or month: no names to look up
+    insert into @b(cur, k, mc, je)
+      select case when o.billdate >= @from then 1 else 0 end,
+        case when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
+                                                        else dateadd(month, @m, o.billdate) end, 120)
+             else convert(varchar(10), case when o.billdate >= @from then o.billdate
+                                            else dateadd(day, @n, o.billdate) end, 120) end,
+        '', isnull(o.hjje, 0)
+      from vt_x_xmzzk o
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
 

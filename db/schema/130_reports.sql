@@ -488,39 +488,43 @@ begin
   set @m = datediff(month, @from, @rq2) + 1
   set @pfrom = case when @lx = 2 then dateadd(month, 0 - @m, @from) else dateadd(day, 0 - @n, @from) end
 
-  declare @b table(cur int, k varchar(50), mc varchar(200), je money)
+  -- rows to sum per key: a line, an order, or (by day or month) a key's orders already summed
+  declare @b table(cur int, k varchar(50), mc varchar(200), n int, je money)
   if @lx = 4
-    insert into @b(cur, k, mc, je)
-      select case when o.billdate >= @from then 1 else 0 end, isnull(x.code, ''), x.name, isnull(l.je, 0)
+    insert into @b(cur, k, mc, n, je)
+      select case when o.billdate >= @from then 1 else 0 end, isnull(x.code, ''), x.name, 1,
+        isnull(l.je, 0)
       from vt_x_xmzzk_mx l
       inner join vt_x_xmzzk o on o.orgid = l.orgid and o.billno = l.billno
       left join vt_b_xmbmk x on x.id = l.xm_id
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
   else if @lx = 3 or @lx = 5
-    insert into @b(cur, k, mc, je)
+    insert into @b(cur, k, mc, n, je)
       select case when o.billdate >= @from then 1 else 0 end,
         case when @lx = 3 then isnull(kh.code, '') else isnull(ck.code, '') end,
-        case when @lx = 3 then kh.name else ck.name end, isnull(o.hjje, 0)
+        case when @lx = 3 then kh.name else ck.name end, 1, isnull(o.hjje, 0)
       from vt_x_xmzzk o
       left join vt_b_khbmk kh on kh.id = o.kh_id
       left join vt_b_ckbmk ck on ck.id = o.ck_id
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
   else
-    -- by day or month: no names to look up
-    insert into @b(cur, k, mc, je)
-      select case when o.billdate >= @from then 1 else 0 end,
-        case when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
-                                                        else dateadd(month, @m, o.billdate) end, 120)
-             else convert(varchar(10), case when o.billdate >= @from then o.billdate
-                                            else dateadd(day, @n, o.billdate) end, 120) end,
-        '', isnull(o.hjje, 0)
-      from vt_x_xmzzk o
-      where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
-        and (@ck_id = 0 or o.ck_id = @ck_id)
+    -- by day or month: no names to look up, and each key's orders summed on the way in
+    insert into @b(cur, k, mc, n, je)
+      select s.cur, s.k, '', count(*), sum(s.je)
+      from (select case when o.billdate >= @from then 1 else 0 end as cur,
+              case when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
+                                                              else dateadd(month, @m, o.billdate) end, 120)
+                   else convert(varchar(10), case when o.billdate >= @from then o.billdate
+                                                  else dateadd(day, @n, o.billdate) end, 120) end as k,
+              isnull(o.hjje, 0) as je
+            from vt_x_xmzzk o
+            where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
+              and (@ck_id = 0 or o.ck_id = @ck_id)) s
+      group by s.cur, s.k
 
-  select k, max(mc) as mc, sum(cur) as bs,
+  select k, max(mc) as mc, sum(case when cur = 1 then n else 0 end) as bs,
     sum(case when cur = 1 then je else 0 end) as je,
     sum(case when cur = 0 then je else 0 end) as sqje,
     case when sum(case when cur = 0 then je else 0 end) = 0 then null

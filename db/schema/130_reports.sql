@@ -5,6 +5,25 @@
 -- in `djlx`, so a page opens the bill from the row. Where a derived UNION holds a text
 -- literal, the day variables are cast to datetime: the server reads them as text there.
 
+-- sp_rpt_days: the period of a dated report as whole days: @from the start of the day
+-- @rq1 (the first day on record, 2000-01-01, when NULL), @end the start of the day after
+-- @rq2 (today when NULL); a report reads dates >= @from and < @end.
+create procedure sp_rpt_days
+  @rq1 datetime,
+  @rq2 datetime,
+  @from datetime output,
+  @end datetime output
+as
+begin
+  declare @d1 date
+  declare @d2 date
+  set @d1 = isnull(@rq1, '2000-01-01')
+  set @d2 = isnull(@rq2, getdate())
+  set @from = @d1
+  set @end = dateadd(day, 1, @d2)
+end
+GO
+
 -- sp_rpt_day: the day sheet. One result set of lines `lb` (section), `mc` (name),
 -- `bs` (count), `je` (amount), and for accounts `qcje` opening, `srje` in, `zcje` out,
 -- `qmje` closing:
@@ -22,14 +41,9 @@ create procedure sp_rpt_day
   @rq2 datetime = null
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
 
   declare @r table(
@@ -115,14 +129,9 @@ create procedure sp_rpt_stock
   @sp_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @sp_id = isnull(@sp_id, 0)
 
@@ -190,9 +199,9 @@ GO
 
 -- sp_rpt_cash: the cash journal of the branch's accounts (@zh_id 0 = every one): per
 -- account an opening line "期初余额", then its movements of vt_v_zhls in date order,
--- each with the balance `ye` after it. The running balance is the day's opening plus
--- the lines of that day up to this one (lines of one account and day are numbered
--- together), so no line sums more than its own day.
+-- each with the balance `ye` after it: the opening plus the account's lines up to this
+-- one in their numbered order (a running sum, so each line costs the same however long
+-- the period).
 create procedure sp_rpt_cash
   @orgid varchar(50),
   @ck_id int = 0,
@@ -201,14 +210,9 @@ create procedure sp_rpt_cash
   @zh_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @zh_id = isnull(@zh_id, 0)
 
@@ -223,35 +227,24 @@ begin
     from vt_b_zhbmk zh left join @m m on m.zh_id = zh.id
     where zh.orgid = @orgid and (@zh_id = 0 or zh.id = @zh_id)
 
-  declare @s table(zh_id int, k int, rq datetime, lx varchar(50), billno varchar(50),
-                   djlx varchar(20), srje money, zcje money)
-  insert into @s(zh_id, k, rq, lx, billno, djlx, srje, zcje)
-    select zh_id, 0, @from, '期初余额', '', '', 0, 0 from @qc
-  insert into @s(zh_id, k, rq, lx, billno, djlx, srje, zcje)
-    select m.zh_id, 1, m.rq, m.lx, m.billno, m.djlx, m.srje, m.zcje
-    from vt_v_zhls m
-    where m.orgid = @orgid and m.rq >= @from and m.rq < @end
-      and (@zh_id = 0 or m.zh_id = @zh_id) and (@ck_id = 0 or m.ck_id = @ck_id)
-
-  declare @l table(xh int identity(1, 1) primary key, zh_id int, dh int, rq datetime,
+  declare @l table(xh int identity(1, 1) primary key, zh_id int, rq datetime,
                    lx varchar(50), billno varchar(50), djlx varchar(20), srje money, zcje money)
-  insert into @l(zh_id, dh, rq, lx, billno, djlx, srje, zcje)
-    select zh_id, datediff(day, @from, rq), rq, lx, billno, djlx, srje, zcje
-    from @s order by zh_id, k, rq, billno
-
-  declare @d table(zh_id int, dh int, xh0 int, je money)
-  insert into @d(zh_id, dh, xh0, je)
-    select zh_id, dh, min(xh), sum(srje - zcje) from @l group by zh_id, dh
-  declare @day table(zh_id int, dh int, xh0 int, qc money)
-  insert into @day(zh_id, dh, xh0, qc)
-    select d.zh_id, d.dh, d.xh0,
-      q.qc + isnull((select sum(p.je) from @d p where p.zh_id = d.zh_id and p.dh < d.dh), 0)
-    from @d d inner join @qc q on q.zh_id = d.zh_id
+  insert into @l(zh_id, rq, lx, billno, djlx, srje, zcje)
+    select s.zh_id, s.rq, s.lx, s.billno, s.djlx, s.srje, s.zcje
+    from (select zh_id, 0 as k, cast(@from as datetime) as rq, '期初余额' as lx, '' as billno,
+            '' as djlx, cast(0 as money) as srje, cast(0 as money) as zcje
+          from @qc
+          union all
+          select m.zh_id, 1, m.rq, m.lx, m.billno, m.djlx, m.srje, m.zcje
+          from vt_v_zhls m
+          where m.orgid = @orgid and m.rq >= cast(@from as datetime) and m.rq < cast(@end as datetime)
+            and (@zh_id = 0 or m.zh_id = @zh_id) and (@ck_id = 0 or m.ck_id = @ck_id)) s
+    order by s.zh_id, s.k, s.rq, s.billno
 
   select l.xh, l.zh_id, zh.name as zh_name, l.rq, l.lx, l.billno, l.djlx, l.srje, l.zcje,
-    y.qc + (select sum(p.srje - p.zcje) from @l p where p.xh >= y.xh0 and p.xh <= l.xh) as ye
+    q.qc + sum(l.srje - l.zcje) over (partition by l.zh_id order by l.xh rows unbounded preceding) as ye
   from @l l
-  inner join @day y on y.zh_id = l.zh_id and y.dh = l.dh
+  inner join @qc q on q.zh_id = l.zh_id
   left join vt_b_zhbmk zh on zh.id = l.zh_id
   order by l.xh
 end
@@ -412,27 +405,25 @@ create procedure sp_rpt_staff
   @yg_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @yg_id = isnull(@yg_id, 0)
 
-  select z.yg_id, yg.code as yg_code, yg.name as yg_name, o.billno, o.billdate, kh.name as kh_name,
-    sum(isnull(z.jxjf, 0)) as jxjf, sum(isnull(z.jxje, 0)) as jxje, '1100' as djlx
-  from vt_x_xmzzk_mx_zzry z
-  inner join vt_x_xmzzk o on o.orgid = z.orgid and o.billno = z.billno
-  left join vt_b_ygbmk yg on yg.id = z.yg_id
+  -- Summed per employee and order id (two numbers to group by), named afterwards.
+  select s.yg_id, yg.code as yg_code, yg.name as yg_name, o.billno, o.billdate, kh.name as kh_name,
+    s.jxjf, s.jxje, '1100' as djlx
+  from (select z.yg_id, o.id, sum(isnull(z.jxjf, 0)) as jxjf, sum(isnull(z.jxje, 0)) as jxje
+        from vt_x_xmzzk_mx_zzry z
+        inner join vt_x_xmzzk o on o.orgid = z.orgid and o.billno = z.billno
+        where z.orgid = @orgid and o.zfflag = 0 and o.billdate >= @from and o.billdate < @end
+          and (@ck_id = 0 or o.ck_id = @ck_id) and (@yg_id = 0 or z.yg_id = @yg_id)
+        group by z.yg_id, o.id) s
+  inner join vt_x_xmzzk o on o.id = s.id
+  left join vt_b_ygbmk yg on yg.id = s.yg_id
   left join vt_b_khbmk kh on kh.id = o.kh_id
-  where z.orgid = @orgid and o.zfflag = 0 and o.billdate >= @from and o.billdate < @end
-    and (@ck_id = 0 or o.ck_id = @ck_id) and (@yg_id = 0 or z.yg_id = @yg_id)
-  group by z.yg_id, yg.code, yg.name, o.billno, o.billdate, kh.name
-  order by yg.code, z.yg_id, o.billdate, o.billno
+  order by yg.code, s.yg_id, o.billdate, o.billno
 end
 GO
 
@@ -449,14 +440,9 @@ create procedure sp_rpt_profit
   @kh_id int = 0
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
-  set @d1 = isnull(@rq1, '2000-01-01')
-  set @d2 = isnull(@rq2, getdate())
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @kh_id = isnull(@kh_id, 0)
 
@@ -488,49 +474,57 @@ create procedure sp_rpt_sales
   @lx int = 1
 as
 begin
-  declare @d1 date
-  declare @d2 date
   declare @from datetime
   declare @end datetime
   declare @pfrom datetime
   declare @n int
   declare @m int
-  set @d2 = isnull(@rq2, getdate())
-  set @d1 = isnull(@rq1, @d2)
-  set @from = @d1
-  set @end = dateadd(day, 1, @d2)
+  set @rq2 = isnull(@rq2, getdate())
+  set @rq1 = isnull(@rq1, @rq2)
+  exec sp_rpt_days @rq1, @rq2, @from output, @end output
   set @ck_id = isnull(@ck_id, 0)
   set @lx = isnull(@lx, 1)
   set @n = datediff(day, @from, @end)
-  set @m = datediff(month, @from, @d2) + 1
+  set @m = datediff(month, @from, @rq2) + 1
   set @pfrom = case when @lx = 2 then dateadd(month, 0 - @m, @from) else dateadd(day, 0 - @n, @from) end
 
-  declare @b table(cur int, k varchar(50), mc varchar(200), je money)
+  -- rows to sum per key: a line, an order, or (by day or month) a key's orders already summed
+  declare @b table(cur int, k varchar(50), mc varchar(200), n int, je money)
   if @lx = 4
-    insert into @b(cur, k, mc, je)
-      select case when o.billdate >= @from then 1 else 0 end, isnull(x.code, ''), x.name, isnull(l.je, 0)
+    insert into @b(cur, k, mc, n, je)
+      select case when o.billdate >= @from then 1 else 0 end, isnull(x.code, ''), x.name, 1,
+        isnull(l.je, 0)
       from vt_x_xmzzk_mx l
       inner join vt_x_xmzzk o on o.orgid = l.orgid and o.billno = l.billno
       left join vt_b_xmbmk x on x.id = l.xm_id
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
-  else
-    insert into @b(cur, k, mc, je)
+  else if @lx = 3 or @lx = 5
+    insert into @b(cur, k, mc, n, je)
       select case when o.billdate >= @from then 1 else 0 end,
-        case when @lx = 3 then isnull(kh.code, '') when @lx = 5 then isnull(ck.code, '')
-             when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
-                                                         else dateadd(month, @m, o.billdate) end, 120)
-             else convert(varchar(10), case when o.billdate >= @from then o.billdate
-                                             else dateadd(day, @n, o.billdate) end, 120) end,
-        case when @lx = 3 then kh.name when @lx = 5 then ck.name else '' end,
-        isnull(o.hjje, 0)
+        case when @lx = 3 then isnull(kh.code, '') else isnull(ck.code, '') end,
+        case when @lx = 3 then kh.name else ck.name end, 1, isnull(o.hjje, 0)
       from vt_x_xmzzk o
       left join vt_b_khbmk kh on kh.id = o.kh_id
       left join vt_b_ckbmk ck on ck.id = o.ck_id
       where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
         and (@ck_id = 0 or o.ck_id = @ck_id)
+  else
+    -- by day or month: no names to look up, and each key's orders summed on the way in
+    insert into @b(cur, k, mc, n, je)
+      select s.cur, s.k, '', count(*), sum(s.je)
+      from (select case when o.billdate >= @from then 1 else 0 end as cur,
+              case when @lx = 2 then convert(varchar(7), case when o.billdate >= @from then o.billdate
+                                                              else dateadd(month, @m, o.billdate) end, 120)
+                   else convert(varchar(10), case when o.billdate >= @from then o.billdate
+                                                  else dateadd(day, @n, o.billdate) end, 120) end as k,
+              isnull(o.hjje, 0) as je
+            from vt_x_xmzzk o
+            where o.orgid = @orgid and o.zfflag = 0 and o.billdate >= @pfrom and o.billdate < @end
+              and (@ck_id = 0 or o.ck_id = @ck_id)) s
+      group by s.cur, s.k
 
-  select k, max(mc) as mc, sum(cur) as bs,
+  select k, max(mc) as mc, sum(case when cur = 1 then n else 0 end) as bs,
     sum(case when cur = 1 then je else 0 end) as je,
     sum(case when cur = 0 then je else 0 end) as sqje,
     case when sum(case when cur = 0 then je else 0 end) = 0 then null

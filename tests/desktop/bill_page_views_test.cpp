@@ -9,6 +9,7 @@
 #include <QChartView>
 #endif
 #include <QDateEdit>
+#include <QImage>
 #include <QHeaderView>
 #include <QTableView>
 #include <QToolButton>
@@ -27,7 +28,7 @@
 #include "plugs/coreapp/khsk/khdzk_audit_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
-#include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/khzl/khyszl_report.h"
 #include "plugs/coreapp/report/report_catalog.h"
 #include "plugs/coreapp/report/report_page.h"
 #include "plugs/coreapp/simple_bill/stock_bill_form.h"
@@ -45,7 +46,7 @@ using StocktakePage = desktop_test::BillPageSession<>;
 using PurchasePage = desktop_test::BillPageSession<p::TStockBillForm>;
 using ReceiptPage = desktop_test::BillPageSession<p::TWriteOffBillForm>;
 using StatementPage = desktop_test::BillPageSession<p::khsk::Tkhdzkform>;
-using AgingPage = desktop_test::BillPageSession<p::khzl::Tkhyszlform>;
+using AgingPage = desktop_test::BillPageSession<p::TReportPage>;
 using OrderLinePickers = desktop_test::DemoSession;
 using ReportPages = desktop_test::BillPageSession<p::TReportPage>;
 
@@ -274,11 +275,11 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   ASSERT_NE(day, nullptr);
   EXPECT_EQ(day->date(), QDate(2026, 12, 31));
   button("actRef")->trigger();
-  ASSERT_EQ(grid("cxgZl").rowCount(), 3);  // C001, C004, C005
-  EXPECT_EQ(grid("cxgZl").data(grid("cxgZl").index(2, 1)).toString(), QString("城东物业"));
+  ASSERT_EQ(grid("cxgReport").rowCount(), 3);  // C001, C004, C005
+  EXPECT_EQ(grid("cxgReport").data(grid("cxgReport").index(2, 1)).toString(), QString("城东物业"));
   desktop_test::savePicture(*view, "receivable_aging.png");
 
-  page->cdsZl.last();
+  page->cdsReport.last();
   button("actMx")->trigger();
   auto* statement = dynamic_cast<p::khzl::Tkhwlmxform*>(host::PageControl().activePage());
   ASSERT_NE(statement, nullptr);
@@ -287,7 +288,7 @@ TEST_F(AgingPage, OpensFromTheRibbonReadsAsOfADayAndOpensAStatement) {
   statementView.actionBar()->button("actRef")->trigger();
   ASSERT_GE(statementView.grid("cxgMx")->model()->rowCount(), 2);
   statement->cdsMx.last();
-  EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), page->cdsZl.fieldByName("qkje").asCurrency());
+  EXPECT_EQ(statement->cdsMx.fieldByName("ye").asCurrency(), page->cdsReport.fieldByName("qkje").asCurrency());
   desktop_test::savePicture(statementView, "customer_running_balance.png");
 }
 
@@ -332,6 +333,22 @@ TEST_F(ReportPages, EachOpensFromTheReportGroupAndADoubleClickOpensTheBill) {
     }
 #endif
     desktop_test::savePicture(*view, ("report_" + spec.name + ".png").c_str());
+#ifdef COREAPP_CHARTS
+    // Shown at 1280x800, the plot area holds bars: pixels of the first series' own colour
+    // (the legend's marker, outside the plot area, has it too).
+    if (charts != nullptr) {
+      QChartView* chart = charts->charts().front();
+      const QImage drawn = chart->grab().toImage();
+      const QRect plot = chart->mapFromScene(chart->chart()->plotArea()).boundingRect() & drawn.rect();
+      ASSERT_FALSE(plot.isEmpty());
+      const QRgb bar =
+          static_cast<QBarSeries*>(chart->chart()->series().front())->barSets().front()->color().rgb();
+      int barPixels = 0;
+      for (int y = plot.top(); y <= plot.bottom(); ++y)
+        for (int x = plot.left(); x <= plot.right(); ++x) barPixels += drawn.pixel(x, y) == bar ? 1 : 0;
+      EXPECT_GT(barPixels, 0) << "no bar drawn";
+    }
+#endif
   }
   ASSERT_NO_FATAL_FAILURE(openPage("1130"));
   readPeriod("2026-10-01", "2026-10-31");

@@ -241,7 +241,7 @@ TEST_F(EveryWindow, PagesOpenedFromAWindowShowAtOnceWithTheirData) {
   desktop::FormView* aging = pageOf("1119");
   aging->form().control("edtrq").text = "2026-12-31";
   aging->actionBar()->button("actRef")->trigger();
-  ASSERT_GT(aging->grid("cxgZl")->model()->rowCount(), 0);
+  ASSERT_GT(aging->grid("cxgReport")->model()->rowCount(), 0);
   desktop::FormView* statement = openedPage(*aging, "actMx");
   ASSERT_NE(statement, nullptr);
   EXPECT_EQ(statement->form().className(), "Tkhwlmxform");

@@ -20,7 +20,7 @@
 #include "plugs/coreapp/khsk/khsk_sql.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
 #include "plugs/coreapp/khzl/khwlmx_form.h"
-#include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/khzl/khyszl_report.h"
 #include "plugs/coreapp/report/report_page.h"
 #include "schema/embedded_files.h"
 #include "write_off_session.h"
@@ -272,12 +272,29 @@ TEST_F(Aging, TheStatementRunsFromTheOpeningBalanceToWhatTheAgingShows) {
 
 TEST_F(Aging, ThePageListsTheAgingOpensAStatementAndRefusesABadDayOrAPrintWithoutTheRight) {
   host::plugsPool().plugbyName("1119")->create(nullptr, "");
-  auto* page = dynamic_cast<plugs::coreapp::khzl::Tkhyszlform*>(host::PageControl().activePage());
+  auto* page = dynamic_cast<plugs::coreapp::TReportPage*>(host::PageControl().activePage());
   ASSERT_NE(page, nullptr);
   page->control("edtrq").text = kAsOf;
   ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
-  ASSERT_EQ(page->cdsZl.recordCount(), 1);
-  EXPECT_EQ(page->cdsZl.fieldByName("qkje").asCurrency(), Currency::fromInt(1720));
+  ASSERT_EQ(page->cdsReport.recordCount(), 1);
+  EXPECT_EQ(page->cdsReport.fieldByName("qkje").asCurrency(), Currency::fromInt(1720));
+  // Being a report page, it prints the as-of day over its rows and exports its grid.
+  ASSERT_EQ(page->clickAction("actPrint"), host::Outcome::Done) << lastEvent();
+  ASSERT_FALSE(ui.prints().empty());
+  EXPECT_EQ(ui.prints().back().code, "1119");
+  EXPECT_EQ(ui.prints().back().fields.front(), (std::vector<std::string>{"rq"}));
+  host.printFolder = ::testing::TempDir() + "aging_export_" + std::to_string(::getpid());
+  host::DialogReply csv;
+  csv.result = host::mrOK;
+  ui.queueDialog("TExportDialog", csv);
+  std::ifstream in(page->actExportExecute(page->action("actExport")), std::ios::binary);
+  const std::string exported((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+  EXPECT_TRUE(exported.starts_with(
+      "\xEF\xBB\xBF客户编号,客户名称,0-30天,31-60天,61-90天,90天以上,欠款合计\r\nC001,星光广告,"))
+      << exported;
+  EXPECT_TRUE(exported.ends_with(",1720\r\n")) << exported;
+  std::filesystem::remove_all(host.printFolder);
 
   ASSERT_EQ(page->clickAction("actMx"), host::Outcome::Done) << lastEvent();
   auto* statement =
@@ -294,7 +311,7 @@ TEST_F(Aging, ThePageListsTheAgingOpensAStatementAndRefusesABadDayOrAPrintWithou
   for (const auto& [day, owed] : {std::pair{"2026-11-19", 1720}, {"2026-11-20", 1420}}) {
     page->control("edtrq").text = day;
     ASSERT_EQ(page->clickAction("actRef"), host::Outcome::Done) << lastEvent();
-    EXPECT_EQ(page->cdsZl.fieldByName("qkje").asCurrency(), Currency::fromInt(owed)) << day;
+    EXPECT_EQ(page->cdsReport.fieldByName("qkje").asCurrency(), Currency::fromInt(owed)) << day;
   }
   // The statement from there opens on the 1st: XM001, dated that day, is one of its
   // lines after an opening balance of nothing.

@@ -129,7 +129,7 @@ TEST(EmbeddedFiles, AreInFileNameOrderAndViewsAndProceduresStartTheirBatch) {
         << batch.file << " line " << batch.firstLine << " does not start with its CREATE";
   }
   EXPECT_EQ(views, 6);
-  EXPECT_EQ(procedures, 16);
+  EXPECT_EQ(procedures, 17);
 }
 
 }  // namespace

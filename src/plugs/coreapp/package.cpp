@@ -20,7 +20,7 @@
 #include "plugs/coreapp/khsk/khsk_form.h"
 #include "plugs/coreapp/khsk/khdzk_form.h"
 #include "plugs/coreapp/khsk/yshx_form.h"
-#include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/khzl/khyszl_report.h"
 #include "plugs/coreapp/qtck/qtck_form.h"
 #include "plugs/coreapp/qtck/qtrk_form.h"
 #include "plugs/coreapp/report/report_catalog.h"

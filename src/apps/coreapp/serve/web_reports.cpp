@@ -6,7 +6,7 @@
 #include <set>
 
 #include "db/result_json.h"
-#include "plugs/coreapp/khzl/khyszl_form.h"
+#include "plugs/coreapp/khzl/khyszl_report.h"
 #include "plugs/coreapp/khzl/khzl_sql.h"
 #include "plugs/coreapp/report/report_catalog.h"
 

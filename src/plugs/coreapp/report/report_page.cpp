@@ -1,6 +1,6 @@
 // TReportPage: a page is only its report description plus the login's branch; the
-// boxes' values are bound, a list's "全部" is 0. Drill-down goes through the bill's own plug item, as
-// the stocktake opens the loss and gain bill it made.
+// boxes' values are bound, a list's "全部" is 0. Drill-down goes through the bill's own plug item,
+// as the stocktake opens the loss and gain bill it made.
 #include "plugs/coreapp/report/report_page.h"
 
 #include "host/export/grid_export.h"
@@ -27,8 +27,10 @@ std::string boxName(const ReportParam& p) { return "edt" + p.name; }
 }  // namespace
 
 TReportPage::TReportPage(host::FormModel* owner, const ReportSpec& spec)
-    : TBaseRibbonForm(owner, nullptr, "TReportPage", spec.caption), spec_(spec) {
-  registerDataSet("cdsReport", cdsReport);
+    : TBaseRibbonForm(owner, nullptr, "TReportPage", spec.caption),
+      cdsReport(spec.dataSet),
+      spec_(spec) {
+  registerDataSet(spec.dataSet, cdsReport);
 }
 
 void TReportPage::FormCreate() {
@@ -40,6 +42,13 @@ void TReportPage::FormCreate() {
     host::Action& open = addAction("actOpen", "打开单据");
     open.onExecute = [this](host::Action& a) { actOpenExecute(a); };
     open.onUpdate = [this](host::Action& a) { a.enabled = !rowBill().empty(); };
+  }
+  if (!spec_.rowAction.name.empty()) {
+    host::Action& row = addAction(spec_.rowAction.name, spec_.rowAction.caption);
+    row.onExecute = [this](host::Action&) { runRowAction(); };
+    row.onUpdate = [this](host::Action& a) {
+      a.enabled = cdsReport.active() && !cdsReport.isEmpty();
+    };
   }
   addAction("actPrint", "打印").onExecute = [this](host::Action& a) { actPrintExecute(a); };
   addAction("actExport", "导出").onExecute = [this](host::Action& a) { actExportExecute(a); };
@@ -82,11 +91,12 @@ void TReportPage::addParamControl(const ReportParam& p) {
 
 void TReportPage::addGrid() {
   host::Control grid("cxgReport", host::ControlKind::Grid, spec_.caption);
-  grid.dataSet = "cdsReport";
+  grid.dataSet = spec_.dataSet;
   grid.readOnly = true;
   grid.columns = spec_.gridColumns();
   grid.charts = spec_.charts;
   if (!spec_.drillField.empty()) grid.onDblClick = [this] { actOpenExecute(action("actOpen")); };
+  if (!spec_.rowAction.name.empty()) grid.onDblClick = [this] { runRowAction(); };
   addControl(std::move(grid));
 }
 
@@ -128,6 +138,12 @@ void TReportPage::actOpenExecute(host::Action&) {
   item->create(nullptr, billno, "", {"-1"});
 }
 
+void TReportPage::runRowAction() {
+  // Nothing to act on: no row yet.
+  if (!cdsReport.active() || cdsReport.isEmpty()) return;
+  spec_.rowAction.run(*this);
+}
+
 void TReportPage::actPrintExecute(host::Action&) {
   host::TAuth::requireRight(plugCode() + "_06");
   std::string head = "select ";
@@ -153,23 +169,25 @@ std::string TReportPage::actExportExecute(host::Action&) {
                                plugCode() + "-" + host::sysAuth().orgid, spec_.caption);
 }
 
+void registerReportPage(const ReportSpec& spec) {
+  host::registerPrintTemplate(spec.code, spec.printTemplate());
+  const ReportSpec* page = &spec;
+  host::TFormClass formClass{
+      "TReportPage", [page](host::Owner owner) {
+        return std::unique_ptr<host::FormModel>(std::make_unique<TReportPage>(owner, *page));
+      }};
+  const host::TFormClass pageClass = formClass;
+  host::registerPackageItem(
+      spec.guid, spec.caption, spec.code, std::move(formClass),
+      [pageClass](host::Owner owner, host::TPlugItem& item, const std::string&, const std::string&,
+                  const std::vector<std::string>&) {
+        host::TBaseRibbonForm::generateForm(owner, pageClass, host::PageControl(), item);
+      },
+      {{"_06", "打印"}, {"_061", "模板设置"}});
+}
+
 void registerReportPages() {
-  for (const ReportSpec& spec : reportSpecs()) {
-    host::registerPrintTemplate(spec.code, spec.printTemplate());
-    const ReportSpec* page = &spec;
-    host::TFormClass formClass{
-        "TReportPage", [page](host::Owner owner) {
-          return std::unique_ptr<host::FormModel>(std::make_unique<TReportPage>(owner, *page));
-        }};
-    const host::TFormClass pageClass = formClass;
-    host::registerPackageItem(
-        spec.guid, spec.caption, spec.code, std::move(formClass),
-        [pageClass](host::Owner owner, host::TPlugItem& item, const std::string&,
-                    const std::string&, const std::vector<std::string>&) {
-          host::TBaseRibbonForm::generateForm(owner, pageClass, host::PageControl(), item);
-        },
-        {{"_06", "打印"}, {"_061", "模板设置"}});
-  }
+  for (const ReportSpec& spec : reportSpecs()) registerReportPage(spec);
 }
 
 host::UnitInitialization& reportPagesUnit() {

@@ -21,8 +21,8 @@ class TReportPage : public host::TBaseRibbonForm {
  public:
   TReportPage(host::FormModel* owner, const ReportSpec& spec);
 
-  //! The report's rows, as its procedure returns them.
-  dataset::ClientDataSet cdsReport{"cdsReport"};
+  //! The report's rows, as its procedure returns them (named as the report says).
+  dataset::ClientDataSet cdsReport;
 
   //! The parameter boxes, the grid and the actions; reads the report once.
   void FormCreate() override;
@@ -46,11 +46,15 @@ class TReportPage : public host::TBaseRibbonForm {
   void addParamControl(const ReportParam& p);
   void addGrid();
   std::string rowBill() const;
+  void runRowAction();
 
   const ReportSpec& spec_;
   std::map<std::string, std::vector<std::int64_t>> pickIds_;  //!< per list box, its entries' ids
 };
 
+//! Registers the page of `spec` (kept for the program's life) as a package item (right
+//! print and print template settings) with its print template.
+void registerReportPage(const ReportSpec& spec);
 //! Registers every report's page as a package item (right print and print template
 //! settings) with its print template.
 void registerReportPages();

@@ -4,6 +4,7 @@
 // that names a row's bill (with the column holding that bill's plug code).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "tsql/batch_result.h"
 
 namespace plugs::coreapp {
+
+class TReportPage;
 
 //! What a report parameter holds and how the page asks for it.
 enum class ReportParamKind {
@@ -42,6 +45,14 @@ struct ReportColumn {
   bool total = false;  //!< a footer sum (and a printed total)
 };
 
+//! A page action on the focused row other than opening its bill (a double click runs
+//! it too): the aging opens the row's customer statement.
+struct ReportRowAction {
+  std::string name;     //!< "actMx"
+  std::string caption;  //!< "对账明细"
+  std::function<void(TReportPage&)> run = {};
+};
+
 struct ReportSpec {
   std::string name;                 //!< the command's name: "day"
   std::string code;                 //!< the page's plug code: "1130"
@@ -50,9 +61,11 @@ struct ReportSpec {
   std::string procedure;            //!< "sp_rpt_day"
   std::vector<ReportParam> params;  //!< besides `@orgid`, which every report takes
   std::vector<ReportColumn> columns;
-  std::string drillField = {};  //!< the column holding a bill number, "" = none
-  std::string kindField = {};   //!< the column holding that bill's plug code
+  std::string drillField = {};               //!< the column holding a bill number, "" = none
+  std::string kindField = {};                //!< the column holding that bill's plug code
   std::vector<host::ChartSpec> charts = {};  //!< beside the grid and under the printed lines
+  std::string dataSet = "cdsReport";         //!< the name of the page's rows
+  ReportRowAction rowAction = {};            //!< none when its name is ""
 
   //! "exec <procedure> @orgid = :orgid, @<param> = :<param>, ...".
   std::string batch() const;

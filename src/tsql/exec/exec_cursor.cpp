@@ -127,6 +127,7 @@ void Interpreter::openCursor(DeclaredCursor& c, int at) {
 std::int64_t Interpreter::fetchTarget(const DeclaredCursor& c, const ast::CursorStmt& s) {
   auto n = static_cast<std::int64_t>(c.rows->size());
   std::int64_t k = s.offset ? evaluate(*s.offset, line(s)).toInteger() : 0;
+  k = std::clamp<std::int64_t>(k, -(n + 2), n + 2);  // any further lands off the same end
   std::int64_t p = 0;
   switch (s.direction) {
     case Direction::Next:

@@ -321,6 +321,39 @@ struct CheckIdentStmt : Stmt {
   ExprPtr value;  //!< the new current value; null for RESEED without one
 };
 
+//! How a cursor sees the table's changes after OPEN; FORWARD_ONLY alone is Dynamic.
+enum class CursorType : std::uint8_t { Dynamic, Static, Keyset, FastForward };
+
+//! DECLARE name CURSOR [LOCAL | GLOBAL] [FORWARD_ONLY | SCROLL] [STATIC | KEYSET |
+//! DYNAMIC | FAST_FORWARD] [READ_ONLY | SCROLL_LOCKS | OPTIMISTIC] FOR query
+//! [FOR READ ONLY | FOR UPDATE [OF cols]], and DECLARE name [INSENSITIVE] [SCROLL]
+//! CURSOR FOR query.
+struct DeclareCursorStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::DeclareCursor;
+  explicit DeclareCursorStmt(SourcePos p) : Stmt(kKind, p) {}
+  std::string name;  //!< lower-case
+  bool local = false;
+  bool scroll = false;  //!< fetches other than NEXT allowed
+  CursorType type = CursorType::Dynamic;
+  bool typeWritten = false;  //!< STATIC, KEYSET, DYNAMIC or FAST_FORWARD written
+  bool readOnly = false;
+  Query query;
+};
+
+//! OPEN, CLOSE, DEALLOCATE and FETCH [direction FROM] [GLOBAL] name [INTO @a, ...].
+struct CursorStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CursorOp;
+  explicit CursorStmt(SourcePos p) : Stmt(kKind, p) {}
+  enum class Op : std::uint8_t { Open, Close, Deallocate, Fetch };
+  enum class Direction : std::uint8_t { Next, Prior, First, Last, Absolute, Relative };
+  Op op = Op::Open;
+  std::string name;     //!< lower-case
+  bool global = false;  //!< GLOBAL written: the connection's cursor, not a local one
+  Direction direction = Direction::Next;
+  ExprPtr offset;                 //!< ABSOLUTE / RELATIVE n
+  std::vector<std::string> into;  //!< lower-case variable names
+};
+
 //! A literal of the batch and the index of the token it was parsed from.
 struct LiteralRef {
   std::size_t token = 0;

@@ -168,6 +168,14 @@ constexpr ErrorEntry kTable[] = {
     {Error::MessageSeverityRange, 16, "User-defined error messages must have a severity level between 1 and 25."},
     {Error::MessageExists, 16, "You must specify 'REPLACE' to overwrite an existing message."},
     {Error::NoSuchMessage, 16, "Message number %1 does not exist."},
+    {Error::CursorAlreadyOpen, 16, "The cursor is already open."},
+    {Error::FetchForwardOnly, 16, "%1: The fetch type %2 cannot be used with forward only cursors."},
+    {Error::CursorExists, 16, "A cursor with the name '%1' already exists."},
+    {Error::NoSuchCursor, 16, "A cursor with the name '%1' does not exist."},
+    {Error::CursorNotOpen, 16, "Cursor is not open."},
+    {Error::FetchIntoCount, 16,
+     "Cursorfetch: The number of variables declared in the INTO list must match that of selected columns."},
+    {Error::FetchDynamic, 16, "The fetch type %1 cannot be used with dynamic cursors."},
     {Error::MessageNotFound, 16,
      "Error %1, severity %2, state %3 was raised, but no message with that error number was found in "
      "sys.messages. If error is larger than 50000, make sure the user-defined message is added using "

@@ -114,6 +114,13 @@ enum class Error : int {
   MessageSeverityRange = 15041,  //!< sp_addmessage of a severity outside 1 to 25
   MessageExists = 15043,       //!< sp_addmessage of a number already there, without REPLACE
   NoSuchMessage = 15179,       //!< sp_dropmessage of number %1
+  CursorAlreadyOpen = 16905,
+  FetchForwardOnly = 16911,    //!< fetch type %2 (statement %1) on a forward-only cursor
+  CursorExists = 16915,        //!< %1
+  NoSuchCursor = 16916,        //!< %1
+  CursorNotOpen = 16917,
+  FetchIntoCount = 16924,      //!< INTO naming another number of variables than the columns
+  FetchDynamic = 16925,        //!< fetch type %1 on a dynamic cursor
   MessageNotFound = 18054,     //!< RAISERROR of number %1 (severity %2, state %3) with no message
   ThrowNumberRange = 35100,    //!< THROW of number %1, below 50000
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run

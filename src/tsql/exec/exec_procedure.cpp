@@ -81,6 +81,8 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
       in.frames_.pop_back();
       in.memo_ = callerMemo;
       in.dropTableVariables(f);
+      in.endTempTables(f.depth);
+      in.cursors_.endLevel(f.depth);
     }
   };
   SqlValue returned = SqlValue::integer(0);

@@ -42,9 +42,7 @@ bool Interpreter::objectExists(const std::string& type, const std::string& name)
 }
 
 void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
-  std::string name = catalog::normalizeObjectName(s.name);
-  if (objectExists("table", name) || objectExists("view", name))
-    throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
+  std::string name = newTableName(s.name, line(s));
   translate::SqlTranslator tr(*this, true);
   // #name is a temporary table: SQLite's temp tables also live as long as the connection.
   bool temporary = !name.empty() && name[0] == '#';
@@ -108,6 +106,8 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
     case ast::ObjectType::Sequence:
       return dropSequence(s);
   }
+  if (s.objectType == ast::ObjectType::Table && TempScope::isLocalTemp(name))
+    name = tempScope_.resolve(name);
   if (s.objectType == ast::ObjectType::Index) {
     std::string table = s.onTable;
     if (table.empty()) {  // DROP INDEX table.index
@@ -139,7 +139,10 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
             line(s));
   }
   if (s.objectType == ast::ObjectType::View) backend_->forgetTypes(name);
-  if (s.objectType == ast::ObjectType::Table) backend_->forgetIdentity(name);
+  if (s.objectType == ast::ObjectType::Table) {
+    backend_->forgetIdentity(name);
+    tempScope_.dropped(name);
+  }
 }
 
 std::optional<std::string> Interpreter::storedProcedureText(const std::string& name) {

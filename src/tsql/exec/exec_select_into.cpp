@@ -55,9 +55,7 @@ ast::TableDef Interpreter::selectIntoTable(const ast::SelectStmt& s, Cursor& stm
 }
 
 void Interpreter::execSelectInto(const ast::SelectStmt& s) {
-  std::string name = catalog::normalizeObjectName(s.query.cores[0].into);
-  if (objectExists("table", name) || objectExists("view", name))
-    throw SqlException(errors::Error::ObjectExists, line(s), {s.query.cores[0].into});
+  std::string name = newTableName(s.query.cores[0].into, line(s));
   auto kept = translation(s, [&](auto& tr) { return tr.query(s.query); });
   const translate::Translation t = *kept;  // the schema change below retires the memo's copy
   ast::TableDef def;

@@ -53,7 +53,7 @@ BatchResult Interpreter::run(std::string_view text, const Params& params) {
 }
 
 Interpreter::SessionState Interpreter::sessionState() const {
-  SessionState s{dateSettings_, lastError_, rowCount_, returnValue_, 0, false};
+  SessionState s{dateSettings_, lastError_, rowCount_, returnValue_, 0, false, cursors_};
   if (fault_) s.faultSeen = fault_->seen, s.faultFired = fault_->fired;
   return s;
 }
@@ -63,6 +63,7 @@ void Interpreter::restoreSession(const SessionState& s) {
   lastError_ = s.lastError;
   rowCount_ = s.rowCount;
   returnValue_ = s.returnValue;
+  cursors_ = s.cursors;
   if (fault_) fault_->seen = s.faultSeen, fault_->fired = s.faultFired;
 }
 
@@ -122,6 +123,7 @@ void Interpreter::endOpenTransaction(bool batchAborted) {
 void Interpreter::endAttempt(Frame& top) {
   tranCount_ = 0;
   dropTableVariables(top);
+  cursors_.endLevel(0);  // the batch's LOCAL cursors
   frames_.clear();
   memo_ = nullptr;
   result_ = nullptr;
@@ -299,6 +301,12 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::CheckIdent:
       execCheckIdent(ast::nodeCast<ast::CheckIdentStmt>(s));
       break;
+    case NodeKind::DeclareCursor:
+      execDeclareCursor(ast::nodeCast<ast::DeclareCursorStmt>(s));
+      break;
+    case NodeKind::CursorOp:
+      execCursorStatement(ast::nodeCast<ast::CursorStmt>(s));
+      break;
     default:
       assert(false && "not a statement");
   }
@@ -385,7 +393,10 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot,
       if (slot.name == "@@rowcount") return SqlValue::integer(rowCount_);
       if (slot.name == "@@error") return SqlValue::integer(lastError_);
       if (slot.name == "@@identity") return sessionIdentity();
+      if (slot.name == "@@fetch_status") return SqlValue::integer(cursors_.fetchStatus);
+      if (slot.name == "@@cursor_rows") return SqlValue::integer(cursors_.cursorRows());
       if (slot.name == "scope_identity") return scopeIdentity();
+      if (slot.name.starts_with("object_id ")) return objectId(slot.name.substr(10));
       return {};
     case Kind::ErrorInfo:
       return errorInfo(slot.name);

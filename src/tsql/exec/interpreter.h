@@ -24,9 +24,11 @@
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
 #include "tsql/exec/backend.h"
+#include "tsql/exec/cursor_set.h"
 #include "tsql/exec/plan_cache.h"
 #include "tsql/exec/sql_exception.h"
 #include "tsql/exec/sql_value.h"
+#include "tsql/exec/temp_scope.h"
 #include "tsql/exec/translation_memo.h"
 #include "tsql/runtime/date_settings.h"
 #include "tsql/runtime/message_format.h"
@@ -55,6 +57,7 @@ class Interpreter final : public translate::TranslateEnv {
   // TranslateEnv
   const ast::DataType* variableType(const std::string& name) const override;
   const std::string* tableVariable(const std::string& name) const override;
+  std::string localTempTable(const std::string& name) const override;
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
@@ -96,6 +99,7 @@ class Interpreter final : public translate::TranslateEnv {
     SqlValue returnValue;
     int faultSeen;
     bool faultFired;
+    CursorSet cursors;
   };
 
   // interpreter.cpp
@@ -257,6 +261,22 @@ class Interpreter final : public translate::TranslateEnv {
   void insertRows(const std::string& table, const std::vector<std::string>& names,
                   const std::vector<std::vector<SqlValue>>& rows);
 
+  // exec_cursor.cpp
+  void execDeclareCursor(const ast::DeclareCursorStmt& s);
+  void execCursorStatement(const ast::CursorStmt& s);
+  void openCursor(DeclaredCursor& c, int line);
+  void fetchCursor(DeclaredCursor& c, const ast::CursorStmt& s);
+  std::int64_t fetchTarget(const DeclaredCursor& c, const ast::CursorStmt& s);
+
+  // exec_temp_tables.cpp
+  //! The table CREATE TABLE / SELECT INTO makes for `written`; throws 2714 when the
+  //! scope already has one of that name.
+  std::string newTableName(const std::string& written, int line);
+  //! Drops the temporary tables the procedure at `depth` made.
+  void endTempTables(int depth);
+  //! OBJECT_ID('name'): an id for an existing table, view or procedure, else NULL.
+  SqlValue objectId(const std::string& written) const;
+
   // exec_sequence.cpp
   void execSequence(const ast::SequenceStmt& s);
   void dropSequence(const ast::DropStmt& s);
@@ -277,6 +297,8 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
   std::unordered_map<std::string, Procedure> procedures_;
+  TempScope tempScope_;  //!< the running procedures' own #tables
+  CursorSet cursors_;    //!< declared cursors and @@FETCH_STATUS
   //! Emptied temp tables of ended table variables by name: the CREATE that made them.
   std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last

@@ -10,12 +10,15 @@ namespace tsql {
 // declare := DECLARE var-decl { ',' var-decl }
 // var-decl := @name [AS] type [ '=' expr ] | @name [AS] TABLE '(' table-def ')'
 ast::StmtPtr Parser::parseDeclare() {
-  auto stmt = std::make_unique<ast::DeclareStmt>(advance().pos);
+  SourcePos pos = advance().pos;
+  if (!at(TokenKind::Variable)) return parseDeclareCursor(pos);
+  auto stmt = std::make_unique<ast::DeclareStmt>(pos);
   do {
     ast::VarDecl var;
     var.pos = peek().pos;
     var.name = toLower(expect(TokenKind::Variable, "a variable name").text);
     accept(Keyword::As);
+    if (accept(Keyword::Cursor)) continue;  // a cursor variable: SET @var = CURSOR gives it one
     if (accept(Keyword::Table)) {
       var.type.kind = ast::TypeKind::Table;
       expect(TokenKind::LParen, "'('");
@@ -33,6 +36,9 @@ ast::StmtPtr Parser::parseDeclare() {
 // set := SET @var ( '=' | '+=' | '-=' | '*=' | '/=' ) expr | SET option-name { word }
 ast::StmtPtr Parser::parseSet() {
   SourcePos pos = advance().pos;
+  if (at(TokenKind::Variable) && peek(1).kind == TokenKind::Eq &&
+      peek(2).keyword == Keyword::Cursor)
+    return parseDeclareCursor(pos);
   if (!at(TokenKind::Variable)) {
     if (acceptWord("identity_insert")) return parseIdentityInsert(pos);
     auto opt = std::make_unique<ast::SetOptionStmt>(pos);

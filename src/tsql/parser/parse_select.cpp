@@ -33,7 +33,7 @@ ast::Query Parser::parseQuery() {
 }
 
 // offset := OFFSET expr ROW[S] [ FETCH (NEXT | FIRST) expr ROW[S] ONLY ]
-// (none of these words is reserved, so they are read by their text)
+// (read by their text: FETCH is a keyword only where it starts a statement)
 void Parser::parseOffsetFetch(ast::Query& q) {
   if (!acceptWord("offset")) return;
   q.offset = parseExpr();
@@ -122,7 +122,10 @@ std::string Parser::parseOptionalAlias() {
   bool as = accept(Keyword::As);
   if (at(TokenKind::String)) return unquoteString(advance());
   if (!as && peek(1).kind == TokenKind::LParen && toLower(peek().text) == "option") return {};
-  if (!as && toLower(peek().text) == "for" && toLower(peek(1).text) == "json") return {};
+  if (!as && toLower(peek().text) == "for" &&
+      (toLower(peek(1).text) == "json" || peek(1).keyword == Keyword::Update ||
+       toLower(peek(1).text) == "read"))
+    return {};  // FOR JSON, and a cursor's FOR UPDATE / FOR READ ONLY
   if (atName()) return unquoteIdentifier(advance());
   if (as) fail(peek());
   return {};

@@ -231,6 +231,10 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Alter: return parseCreate();
     case Keyword::Drop: return parseDrop();
     case Keyword::Truncate: return parseTruncate();
+    case Keyword::Open:
+    case Keyword::Close:
+    case Keyword::Deallocate:
+    case Keyword::Fetch: return parseCursorStatement();
     default:
       if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw")
         return parseThrow(afterUnterminated);

@@ -79,6 +79,11 @@ class Parser {
   ast::ColumnDef parseColumnDef(std::vector<ast::CheckDef>& checks);
   ast::CheckDef parseCheck(std::string name, std::string column);
 
+  // cursors (parse_cursor.cpp)
+  ast::StmtPtr parseDeclareCursor(SourcePos pos);
+  ast::StmtPtr parseCursorStatement();
+  void parseCursorOptions(ast::DeclareCursorStmt& c);
+
   // DML (parse_dml.cpp)
   ast::StmtPtr parseInsert();
   ast::ExprPtr parseDmlTop();

@@ -161,6 +161,7 @@ class SqlTranslator {
   void emit(const ast::Expr& e);
   void emitVariable(const ast::VariableExpr& v);
   void emitNamedSlot(Slot::Kind kind, const std::string& name);
+  void emitObjectId(const ast::FunctionCallExpr& f);
   void emitUnary(const ast::UnaryExpr& u);
   void emitCase(const ast::CaseExpr& c);
   void emitIn(const ast::InExpr& in);

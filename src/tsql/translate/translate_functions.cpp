@@ -118,6 +118,7 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     return emitSlot(std::move(s));
   }
   if (n == "scope_identity" && f.args.empty()) return emitNamedSlot(Slot::Kind::SystemVariable, n);
+  if (n == "object_id") return emitObjectId(f);
   std::string name = n;
   if (n == "isnull") name = env_.dialect().isnullFunction;
   if (const char* runtime = builtinRuntimeName(n)) name = runtime;
@@ -148,6 +149,26 @@ void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
     }
   }
   out_ += check ? "))" : ")";
+}
+
+}  // namespace tsql::translate
+
+namespace tsql::translate {
+
+// OBJECT_ID('name' [, 'type']): the interpreter answers from the names in scope, so the
+// name is a constant the slot carries ("object_id <name>\n<type>").
+void SqlTranslator::emitObjectId(const ast::FunctionCallExpr& f) {
+  if (f.args.empty() || f.args.size() > 2)
+    throw TranslateError(errors::Error::FunctionArgumentRange, {"object_id", "1", "2"});
+  std::string name = "object_id ";
+  for (std::size_t i = 0; i < f.args.size(); ++i) {
+    const auto* l = ast::nodeAs<ast::LiteralExpr>(f.args[i].get());
+    if (!l || l->literalKind != ast::LiteralKind::String)
+      throw TranslateError(errors::Error::ArgumentDataType, {ast::typeToSql(typeOf(*f.args[i])),
+                                                             std::to_string(i + 1), "object_id"});
+    name += (i ? "\n" : "") + l->text;
+  }
+  emitNamedSlot(Slot::Kind::SystemVariable, name);
 }
 
 }  // namespace tsql::translate

@@ -20,7 +20,9 @@ std::string SqlTranslator::tableSqlName(const std::string& name) const {
     if (!temp) throw TranslateError(errors::Error::UndeclaredTableVariable, {name});
     return *temp;
   }
-  return catalog::normalizeObjectName(name);
+  std::string normalized = catalog::normalizeObjectName(name);
+  if (!normalized.empty() && normalized[0] == '#') return env_.localTempTable(normalized);
+  return normalized;
 }
 
 Translation SqlTranslator::query(const ast::Query& q, const std::vector<DataType>* targetTypes) {

@@ -71,6 +71,9 @@ class TranslateEnv {
   virtual const ast::DataType* variableType(const std::string& name) const = 0;
   //! The temp table that holds a table variable; nullptr when undeclared.
   virtual const std::string* tableVariable(const std::string& name) const = 0;
+  //! The table a local temporary name (#name, normalized) stands for here: a running
+  //! procedure's own table of that name, else the name itself.
+  virtual std::string localTempTable(const std::string& name) const { return name; }
   //! Type of a caller parameter (from its bound value); Unknown when not bound.
   virtual ast::DataType hostParameterType(const std::string& name) const = 0;
   //! Columns of a table, view or temp table (name already resolved); nullptr if none.

@@ -151,6 +151,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   if (n == "scope_identity" || n == "ident_current" || n == "ident_seed" || n == "ident_incr" ||
       n == "tsql_next_value")
     return ofKind(TypeKind::BigInt);
+  if (n == "object_id") return ofKind(TypeKind::Int);
   if (n == "percent_rank" || n == "cume_dist") return ofKind(TypeKind::Float);
   if (n == "lag" || n == "lead" || n == "first_value" || n == "last_value") return arg(0);
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {

@@ -43,10 +43,19 @@ std::string firstValue(PGconn* c, const char* sql, const std::vector<std::string
 
 // True once the session `pid` begun at `start` is gone from the server, ended here if
 // it still lived. Its start time keeps a new session reusing the process id alive.
+// A session whose client went away first reads what it was sent (a COMMIT that left
+// before the cut) and then ends by itself: it gets a few seconds for that, since ending
+// it sooner would roll back a commit the server was about to make. One that outlives
+// them never saw its client go (a broken network) and is ended.
 bool oldSessionEnded(PGconn* fresh, int pid, const std::string& start) {
   const std::vector<std::string> session = {std::to_string(pid), start};
   const char* const alive =
       "SELECT 1 FROM pg_stat_activity WHERE pid = $1::int AND backend_start::text = $2";
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (!firstValue(fresh, alive, session).empty()) {
+    if (std::chrono::steady_clock::now() >= giveUp) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   if (firstValue(fresh, alive, session).empty()) return true;
   firstValue(fresh,
              "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "

@@ -3,6 +3,12 @@
 // database's and stops the open.
 #include "schema/schema_upgrade.h"
 
+#include <cctype>
+#include <optional>
+#include <sstream>
+#include <utility>
+
+#include "schema/embedded_files.h"
 #include "schema/schema_script.h"
 #include "tsql/errors/error_table.h"
 
@@ -17,6 +23,11 @@ struct Addition {
 };
 
 constexpr Addition kAdditions[] = {{"vt_sys_user_login", "025_user_login.sql"}};
+
+std::string lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 bool hasTable(db::Connection& connection, std::string_view table) {
   const db::BatchResult r =
@@ -44,16 +55,77 @@ void runWhole(db::Connection& connection, const ScriptFile& file) {
   }
 }
 
+// The statement of a batch that makes a procedure ("create procedure NAME …", from its
+// first word to its last), and the procedure's name; nullopt for any other batch.
+std::optional<std::pair<std::string_view, std::string>> procedureOf(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size()) {  // past blanks and whole-line comments
+    if (std::isspace(static_cast<unsigned char>(text[at]))) {
+      ++at;
+    } else if (text.substr(at, 2) == "--") {
+      at = text.find('\n', at);
+      if (at == std::string_view::npos) return std::nullopt;
+    } else {
+      break;
+    }
+  }
+  std::string_view statement = text.substr(at);
+  statement = statement.substr(0, statement.find_last_not_of(" \t\r\n") + 1);
+  std::istringstream words{std::string(statement.substr(0, 200))};
+  std::string create, procedure, name;
+  words >> create >> procedure >> name;
+  if (lowered(create) != "create" ||
+      (lowered(procedure) != "procedure" && lowered(procedure) != "proc"))
+    return std::nullopt;
+  return std::make_pair(statement, lowered(name));
+}
+
+std::string_view pastFirstWord(std::string_view text) {
+  const std::size_t blank = text.find_first_of(" \t\r\n");
+  return blank == std::string_view::npos ? std::string_view{} : text.substr(blank);
+}
+
+std::optional<std::string> storedProcedure(db::Connection& connection, const std::string& name) {
+  const db::BatchResult r = connection.execBatch(
+      "select body from tsql_procedures where name = :name", {{"name", core::Value(name)}});
+  if (!r.ok()) throw SchemaError(r.errorMessage());
+  if (r.resultSets.empty() || r.resultSets[0].rows.empty()) return std::nullopt;
+  return r.resultSets[0].rows[0][0].asText();
+}
+
+// Each renewal is one batch (ALTER keeps the stored row's place), so a refused text
+// leaves that procedure as it was.
+int renewProcedures(db::Connection& connection) {
+  int renewed = 0;
+  for (const ScriptBatch& batch : SchemaScript(schemaFiles()).batches()) {
+    const auto procedure = procedureOf(batch.text);
+    if (!procedure) continue;
+    const auto& [statement, name] = *procedure;
+    const std::optional<std::string> stored = storedProcedure(connection, name);
+    // An altered procedure keeps "alter …" as its text: the words after the first count.
+    if (stored && pastFirstWord(*stored) == pastFirstWord(statement)) continue;
+    const std::string text =
+        stored ? "alter" + std::string(statement.substr(6)) : std::string(statement);
+    const db::BatchResult r = connection.execBatch(text);
+    if (!r.ok())
+      throw SchemaError(std::string(batch.file) + " line " + std::to_string(batch.firstLine) +
+                        ": " + r.errorMessage());
+    ++renewed;
+  }
+  return renewed;
+}
+
 }  // namespace
 
-bool upgradeDatabase(db::Connection& connection) {
-  bool added = false;
+Upgraded upgradeDatabase(db::Connection& connection) {
+  Upgraded upgraded;
   for (const Addition& addition : kAdditions) {
     if (hasTable(connection, addition.table)) continue;
     runWhole(connection, schemaFile(addition.file));
-    added = true;
+    upgraded.tablesAdded = true;
   }
-  return added;
+  upgraded.proceduresRenewed = renewProcedures(connection);
+  return upgraded;
 }
 
 }  // namespace schema

@@ -103,14 +103,26 @@ TEST_P(SchemaCatalog, ViewsCarryTheDisplayColumnsOfTheOrder) {
 
 // A database made before operators had passwords (no sign-in table) gets it from the
 // same script, with its defaults and unique key, once; one that has it is left alone.
-TEST_P(SchemaCatalog, AnOlderDatabaseGetsTheSignInTableWhenUpgraded) {
+// Procedures an older build left (another text, or none) get this build's; the rest
+// are not written.
+TEST_P(SchemaCatalog, AnOlderDatabaseGetsTheSignInTableAndThisBuildsProceduresWhenUpgraded) {
   open(true);
-  EXPECT_FALSE(schema::upgradeDatabase(*db));
+  EXPECT_FALSE(schema::upgradeDatabase(*db).any());
   EXPECT_EQ(scalar(*db, "select count(*) from vt_sys_user_login").asInteger(), 6);
   run(*db, "drop table vt_sys_user_login");
+  run(*db, "drop procedure sp_rpt_day");
+  run(*db, "alter procedure sp_rpt_days @rq1 datetime, @rq2 datetime, @from datetime output, "
+           "@end datetime output as set @from = null");
   db = connect();  // opened again, as by the shop's program
-  EXPECT_TRUE(schema::upgradeDatabase(*db));
-  EXPECT_FALSE(schema::upgradeDatabase(*db));
+  const schema::Upgraded first = schema::upgradeDatabase(*db);
+  EXPECT_TRUE(first.tablesAdded);
+  EXPECT_EQ(first.proceduresRenewed, 2);
+  EXPECT_FALSE(schema::upgradeDatabase(*db).any());
+  EXPECT_EQ(scalar(*db, "declare @f datetime, @e datetime exec sp_rpt_days '2024-03-05', '2024-03-06', "
+                        "@f output, @e output select datediff(day, @f, @e)")
+                .asInteger(),
+            2);
+  EXPECT_TRUE(db->execBatch("exec sp_rpt_day '0001'").ok());
   run(*db, "insert into vt_sys_user_login(orgid, czy_id, pwdhash) values ('0001', 1, 'h')");
   EXPECT_EQ(scalar(*db,
                    "select count(*) from vt_sys_user_login where failcount = 0 and "

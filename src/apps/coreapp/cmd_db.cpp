@@ -35,7 +35,7 @@ struct DbInitOptions {
   std::string file;
   bool demo = false;
   bool force = false;
-  int scale = 0;  // years of orders to add
+  int scale = 0;                          // years of orders to add
   std::string shop, owner, passwordFile;  // a new shop's first run
   host::FirstRunInput firstRun;           // filled from the three above
   bool setsUpShop() const { return !shop.empty() || !owner.empty() || !passwordFile.empty(); }
@@ -135,7 +135,8 @@ int runServerInit(const DbInitOptions& options) {
     connection = std::make_unique<db::PgConnection>(options.file);
     if (connection->holdsSchema()) {
       if (!options.force) {
-        std::cerr << "coreapp db init: the server database already holds tables; use --force to replace them\n";
+        std::cerr << "coreapp db init: the server database already holds tables; use --force to "
+                     "replace them\n";
         return 2;
       }
       connection->clearSchema();
@@ -192,24 +193,34 @@ int runDbInit(DbInitOptions& options) {
   return 0;
 }
 
+// What an upgrade of tables and procedures did, as the command prints it.
+std::string changes(const schema::Upgraded& u) {
+  std::string out = u.tablesAdded ? "tables added" : "";
+  if (u.proceduresRenewed > 0)
+    out += (out.empty() ? "" : ", ") + std::to_string(u.proceduresRenewed) + " procedures renewed";
+  return out;
+}
+
 // A file gets the new generation in one transaction, then the tables added since in
-// their scripts' own; a server only the tables (it keeps no generation).
+// their scripts' own and the procedures one batch each; a server only the tables and
+// procedures (it keeps no generation).
 std::string upgradeDatabase(const std::string& target) {
   if (db::isServerUri(target)) {
     auto server = db::openFinishedServer(target);
-    return schema::upgradeDatabase(*server) ? "tables added" : "up to date";
+    const schema::Upgraded u = schema::upgradeDatabase(*server);
+    return u.any() ? changes(u) : "up to date";
   }
   db::EmbeddedConnection::Options options;
   options.create = false;  // upgrading a missing file is a typo, not a new database
   db::EmbeddedConnection file(target, options);
   const schema::FileUpgrade::Outcome outcome = schema::FileUpgrade::run(file);
-  const bool tables = schema::upgradeDatabase(file);
+  const schema::Upgraded u = schema::upgradeDatabase(file);
   if (outcome.hadVersion == db::EmbeddedConnection::kSchemaVersion)
-    return tables ? "tables added" : "up to date";
+    return u.any() ? changes(u) : "up to date";
   return "upgraded from schema " + std::to_string(outcome.hadVersion) + " to " +
          std::to_string(db::EmbeddedConnection::kSchemaVersion) + " (" +
          std::to_string(outcome.addedColumns) + " columns added" +
-         (tables ? ", tables added)" : ")");
+         (u.any() ? ", " + changes(u) + ")" : ")");
 }
 
 void setupUpgrade(CLI::App& db) {
@@ -234,11 +245,13 @@ void setupDb(CLI::App& cli) {
   db->require_subcommand(1);
   auto options = std::make_shared<DbInitOptions>();
   auto* init = db->add_subcommand("init", "Create a database with the whole schema");
-  init->add_option("--db", options->file, "Database file to create, or server database to fill (postgresql://...)")
+  init->add_option("--db", options->file,
+                   "Database file to create, or server database to fill (postgresql://...)")
       ->required();
   init->add_flag("--demo", options->demo, "Also load the demo master data");
   init->add_flag("--force", options->force, "Replace an existing file");
-  init->add_option("--scale", options->scale, "Also add N years of a busy shop's orders (the same for the same N)")
+  init->add_option("--scale", options->scale,
+                   "Also add N years of a busy shop's orders (the same for the same N)")
       ->check(CLI::Range(1, 50));
   init->add_option("--shop", options->shop,
                    "Set up a new shop: its name (with --owner and --password-file)");

@@ -37,7 +37,7 @@ CREATE OR REPLACE FUNCTION tsql_to_binary(x bigint, width bigint, style bigint, 
   LANGUAGE sql IMMUTABLE AS $$
   SELECT tsql_bytes_text(CASE WHEN n > 0 AND n < length(b) THEN substr(b, length(b) - n::integer + 1) ELSE b END)
   FROM (SELECT substr(int8send(x), 9 - greatest(width, 1)::integer) AS b) s $$;
-CREATE OR REPLACE FUNCTION tsql_binary_text(x text, style bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+CREATE OR REPLACE FUNCTION tsql_binary_text(x text, style bigint) RETURNS text LANGUAGE sql STABLE AS $$
   SELECT CASE style WHEN 1 THEN tsql_bytes_text(tsql_binary_bytes(x))
     WHEN 2 THEN substr(tsql_bytes_text(tsql_binary_bytes(x)), 3)
     ELSE convert_from(tsql_binary_bytes(x), 'UTF8') END $$;

@@ -137,16 +137,16 @@ END $$;
 // CONVERT(varchar, d, style): the two-digit-year styles 1-14 are 101-114 without the
 // century; 0/100 and 9/109 write the month's name and a 12-hour clock.
 constexpr const char* kStylesSql = R"SQL(
-CREATE OR REPLACE FUNCTION tsql_month_first_text(d timestamp, seconds boolean) RETURNS text LANGUAGE sql IMMUTABLE AS $$
+CREATE OR REPLACE FUNCTION tsql_month_first_text(d timestamp, seconds boolean) RETURNS text LANGUAGE sql STABLE AS $$
   SELECT to_char(d, 'Mon ') || lpad(extract(day FROM d)::text, 2) || to_char(d, ' YYYY ')
     || lpad(to_char(d, 'FMHH12'), 2) || to_char(d, CASE WHEN seconds THEN ':MI:SS:MSAM' ELSE ':MIAM' END) $$;
 CREATE OR REPLACE FUNCTION tsql_day_text(d timestamp, style integer, century boolean) RETURNS text
-  LANGUAGE sql IMMUTABLE AS $$
+  LANGUAGE sql STABLE AS $$
   SELECT replace(CASE style WHEN 1 THEN 'MM/DD/~' WHEN 2 THEN '~.MM.DD' WHEN 3 THEN 'DD/MM/~' WHEN 4 THEN 'DD.MM.~'
       WHEN 5 THEN 'DD-MM-~' WHEN 6 THEN 'DD Mon ~' WHEN 7 THEN 'Mon DD, ~' WHEN 10 THEN 'MM-DD-~'
       WHEN 11 THEN '~/MM/DD' WHEN 12 THEN '~MMDD' END, '~', CASE WHEN century THEN 'YYYY' ELSE 'YY' END) $$;
 CREATE OR REPLACE FUNCTION tsql_datetime_text(d timestamp, style bigint DEFAULT 121) RETURNS text
-  LANGUAGE sql IMMUTABLE AS $$
+  LANGUAGE sql STABLE AS $$
   SELECT CASE
     WHEN style IN (0, 100) THEN tsql_month_first_text(d, false)
     WHEN style IN (9, 109) THEN tsql_month_first_text(d, true)

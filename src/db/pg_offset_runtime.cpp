@@ -30,7 +30,7 @@ CREATE OR REPLACE FUNCTION tsql_timestamp_ticks(x timestamp) RETURNS bigint LANG
 CREATE OR REPLACE FUNCTION tsql_ticks_timestamp(ticks bigint) RETURNS timestamp LANGUAGE sql IMMUTABLE AS $$
   SELECT timestamp '0001-01-01' + (ticks / 864000000000) * interval '1 day'
          + (ticks % 864000000000 / 10000) * interval '1 millisecond' $$;
-CREATE OR REPLACE FUNCTION tsql_timestamp_text(x timestamp) RETURNS text LANGUAGE sql IMMUTABLE AS
+CREATE OR REPLACE FUNCTION tsql_timestamp_text(x timestamp) RETURNS text LANGUAGE sql STABLE AS
 $$ SELECT to_char(x, 'YYYY-MM-DD HH24:MI:SS.US') $$;
 )SQL";
 

@@ -135,7 +135,10 @@ END $$;
 )SQL";
 
 // CONVERT(varchar, d, style): the two-digit-year styles 1-14 are 101-114 without the
-// century; 0/100 and 9/109 write the month's name and a 12-hour clock.
+// century; 0/100 and 9/109 write the month's name and a 12-hour clock. The styles' CASE
+// is plpgsql: as SQL, PostgreSQL folds it into the query only when the date is a plain
+// column, and runs it as a query of its own per row otherwise (a date shifted by dateadd
+// in the sales report's previous period: 55 us a row, against 3 in plpgsql).
 constexpr const char* kStylesSql = R"SQL(
 CREATE OR REPLACE FUNCTION tsql_month_first_text(d timestamp, seconds boolean) RETURNS text LANGUAGE sql STABLE AS $$
   SELECT to_char(d, 'Mon ') || lpad(extract(day FROM d)::text, 2) || to_char(d, ' YYYY ')
@@ -146,8 +149,8 @@ CREATE OR REPLACE FUNCTION tsql_day_text(d timestamp, style integer, century boo
       WHEN 5 THEN 'DD-MM-~' WHEN 6 THEN 'DD Mon ~' WHEN 7 THEN 'Mon DD, ~' WHEN 10 THEN 'MM-DD-~'
       WHEN 11 THEN '~/MM/DD' WHEN 12 THEN '~MMDD' END, '~', CASE WHEN century THEN 'YYYY' ELSE 'YY' END) $$;
 CREATE OR REPLACE FUNCTION tsql_datetime_text(d timestamp, style bigint DEFAULT 121) RETURNS text
-  LANGUAGE sql STABLE AS $$
-  SELECT CASE
+  LANGUAGE plpgsql STABLE AS $$ BEGIN
+  RETURN CASE
     WHEN style IN (0, 100) THEN tsql_month_first_text(d, false)
     WHEN style IN (9, 109) THEN tsql_month_first_text(d, true)
     WHEN style IN (8, 108, 24) THEN to_char(d, 'HH24:MI:SS')
@@ -159,7 +162,8 @@ CREATE OR REPLACE FUNCTION tsql_datetime_text(d timestamp, style bigint DEFAULT 
       THEN to_char(d, tsql_day_text(d, (style - 100)::integer, true))
     WHEN style BETWEEN 1 AND 12 AND tsql_day_text(d, style::integer, false) IS NOT NULL
       THEN to_char(d, tsql_day_text(d, style::integer, false))
-    ELSE to_char(d, 'YYYY-MM-DD HH24:MI:SS.MS') END $$;
+    ELSE to_char(d, 'YYYY-MM-DD HH24:MI:SS.MS') END;
+END $$;
 -- text to datetime in a style's order of the parts (mdy, dmy or ymd), else the session's
 CREATE OR REPLACE FUNCTION tsql_text_date(x text, style bigint) RETURNS timestamp(3) LANGUAGE sql STABLE AS $$
   SELECT tsql_tick(tsql_text_date_in(x, CASE WHEN style % 100 IN (1, 10) THEN 'mdy'

@@ -67,26 +67,45 @@ std::int64_t Interpreter::runPlanSteps(const translate::MergePlan& plan, const a
     const translate::Translation& t = step.t;
     if (step.insert && t.identityGiven && identityInsert_ != t.identityTable)
       throw SqlException(errors::Error::IdentityInsertOff, at, {target});
+    std::vector<std::vector<SqlValue>> planRows{{}};  // one run with nothing bound per row
+    if (!step.perRow.empty()) {
+      planRows.clear();
+      translate::Translation list;
+      list.sql = step.perRow;
+      std::unique_ptr<Cursor> numbers = prepare(list);
+      while (numbers->step()) planRows.push_back({numbers->column(0)});
+    }
     std::unique_ptr<Cursor> stmt = prepare(t);
-    bindSlots(*stmt, t, nullptr, true);
-    try {
-      if (!output) {
-        runToEnd(*stmt);
-        changed += backend_->changes();
-      }
-      while (output && stmt->step()) {
-        std::vector<SqlValue> row;
-        for (int i = 0; i < stmt->columnCount(); ++i) row.push_back(stmt->column(i));
-        rows.push_back(std::move(row));
-        ++changed;
-      }
-    } catch (const SqlException& e) {
-      throw SqlException(backend_->constraintError(e.error(), step.insert ? "INSERT" : "UPDATE"));
+    for (const auto& planRow : planRows) {
+      bindSlots(*stmt, t, &planRow, true);
+      changed += runStep(*stmt, output != nullptr, rows, step.insert ? "INSERT" : "UPDATE");
+      stmt->reset();
     }
     if (step.insert) noteIdentityInsert(t);
   }
   if (output) planOutput(*output, plan, rows, at);
   return changed;
+}
+
+// One run of a step: its RETURNING rows added to `rows` when it has an OUTPUT; the rows
+// it changed.
+std::int64_t Interpreter::runStep(Cursor& stmt, bool output, std::vector<std::vector<SqlValue>>& rows,
+                                  const char* verb) {
+  try {
+    if (!output) {
+      runToEnd(stmt);
+      return backend_->changes();
+    }
+    std::int64_t n = 0;
+    for (; stmt.step(); ++n) {
+      std::vector<SqlValue> row;
+      for (int i = 0; i < stmt.columnCount(); ++i) row.push_back(stmt.column(i));
+      rows.push_back(std::move(row));
+    }
+    return n;
+  } catch (const SqlException& e) {
+    throw SqlException(backend_->constraintError(e.error(), verb));
+  }
 }
 
 // The OUTPUT rows to the caller as a result set, or into the OUTPUT INTO table.

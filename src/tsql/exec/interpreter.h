@@ -265,6 +265,8 @@ class Interpreter final : public translate::TranslateEnv {
                const std::string& target, int at);
   std::int64_t runPlanSteps(const translate::MergePlan& plan, const ast::OutputClause* output,
                             const std::string& target, int at);
+  std::int64_t runStep(Cursor& stmt, bool output, std::vector<std::vector<SqlValue>>& rows,
+                       const char* verb);
   void planOutput(const ast::OutputClause& output, const translate::MergePlan& plan,
                   const std::vector<std::vector<SqlValue>>& rows, int at);
 

@@ -12,6 +12,7 @@
 // One translator per statement; it is cheap to make.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,9 @@ struct MergePlan {
   struct Step {
     Translation t;
     bool insert = false;
+    //! Set when the step runs once per plan row (an INSERT whose OUTPUT reads the
+    //! source): the query of those rows' numbers, each bound as RowValue 0.
+    std::string perRow;
   };
   std::vector<Step> steps;
   std::vector<ast::DataType> outputTypes;  //!< of the OUTPUT list
@@ -324,6 +328,8 @@ class SqlTranslator {
                        const std::string& oldKey, MergePlan* names);
   void emitMergeOutputColumn(const ast::ColumnRefExpr& c);
   std::string planLookup(const std::string& column) const;
+  void emitRowNumber();
+  bool outputReadsSource(const ast::MergeStmt& s, const MergeContext& m) const;
   void emitOldValue(const std::vector<catalog::ColumnInfo>& cols, const std::string& column);
 
   // window functions (translate_window.cpp)
@@ -391,6 +397,7 @@ class SqlTranslator {
   const MergeContext* mergeOutput_ = nullptr;
   ast::MergeAction mergeAction_ = ast::MergeAction::Update;
   std::string mergeOldKey_;  //!< the key the step's row had before it ran
+  bool mergePerRow_ = false;  //!< the INSERT being written runs once per plan row
   //! Writing the OUTPUT of an UPDATE that keeps its old rows: the plan and the key
   //! the row had there ("" otherwise).
   std::string oldRowPlan_;
@@ -420,6 +427,8 @@ class SqlTranslator {
 
 //! True when an OUTPUT list reads deleted.col or deleted.*.
 bool outputReadsDeleted(const ast::OutputClause& o);
+//! True when `e` (may be null) holds a column reference `test` accepts.
+bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnRefExpr&)>& test);
 //! "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);
 //! The name a CHECK constraint written without one gets: CK__table__column (or

@@ -34,6 +34,7 @@ namespace {
 constexpr const char* kPlanName = "tsql_merge_plan";
 constexpr const char* kKey = "\"tsql_key\"";
 constexpr const char* kClause = "\"tsql_clause\"";
+constexpr const char* kRow = "\"tsql_row\"";  // the plan row's number, from 1
 
 std::string oldColumn(std::size_t i) { return "\"tsql_old" + std::to_string(i) + "\""; }
 
@@ -100,7 +101,7 @@ MergePlan SqlTranslator::merge(const ast::MergeStmt& s) {
   for (const auto& c : m.sourceColumns) column(quoteIdent(c.name), c.type);
   if (m.keepsOld)
     for (std::size_t i = 0; i < m.targetColumns.size(); ++i) column(oldColumn(i), m.targetColumns[i].type);
-  plan.create += ")";
+  plan.create += std::string(", ") + kRow + " bigint)";
 
   emitMergeFill(s, m, plan);
   for (const auto& c : s.clauses)
@@ -108,11 +109,17 @@ MergePlan SqlTranslator::merge(const ast::MergeStmt& s) {
       plan.rowTwice = "SELECT 1 FROM " + m.plan + " WHERE " + kKey + " IS NOT NULL GROUP BY " + kKey +
                       " HAVING count(*) > 1";
   for (std::size_t i = 0; i < s.clauses.size(); ++i) {
-    if (s.clauses[i].action == MergeAction::Update) plan.steps.push_back({mergeUpdate(s, m, i), false});
-    if (s.clauses[i].action == MergeAction::Delete) plan.steps.push_back({mergeDelete(s, m, i), false});
+    if (s.clauses[i].action == MergeAction::Update) plan.steps.push_back({mergeUpdate(s, m, i), false, {}});
+    if (s.clauses[i].action == MergeAction::Delete) plan.steps.push_back({mergeDelete(s, m, i), false, {}});
   }
-  for (std::size_t i = 0; i < s.clauses.size(); ++i)
-    if (s.clauses[i].action == MergeAction::Insert) plan.steps.push_back({mergeInsert(s, m, i), true});
+  for (std::size_t i = 0; i < s.clauses.size(); ++i) {
+    if (s.clauses[i].action != MergeAction::Insert) continue;
+    MergePlan::Step step{mergeInsert(s, m, i), true, {}};
+    if (mergePerRow_)
+      step.perRow = "SELECT " + std::string(kRow) + " FROM " + m.plan + " WHERE " + kClause + " = " +
+                    std::to_string(i + 1) + " ORDER BY " + kRow;
+    plan.steps.push_back(std::move(step));
+  }
   if (s.output) {
     out_.clear();
     emitMergeOutput(s, m, MergeAction::Update, "NULL", &plan);
@@ -129,7 +136,7 @@ void SqlTranslator::emitMergeFill(const ast::MergeStmt& s, const MergeContext& m
   for (const auto& c : m.sourceColumns) out_ += ", " + quoteIdent(c.name);
   if (m.keepsOld)
     for (std::size_t i = 0; i < m.targetColumns.size(); ++i) out_ += ", " + oldColumn(i);
-  out_ += ") SELECT * FROM (";
+  out_ += std::string(", ") + kRow + ") SELECT \"m_\".*, row_number() OVER () FROM (";
   bool first = true;
   for (MergeMatch part : {MergeMatch::Matched, MergeMatch::NotMatchedByTarget, MergeMatch::NotMatchedBySource}) {
     if (!hasClause(s, part)) continue;
@@ -304,7 +311,16 @@ Translation SqlTranslator::mergeInsert(const ast::MergeStmt& s, const MergeConte
   if (!next.empty()) out_ += (c.values.empty() ? "" : ", ") + next;
   const std::string source = quoteIdent(m.sourceAlias);
   out_ += " FROM " + m.plan + " AS " + source + " WHERE " + source + "." + kClause + " = " +
-          std::to_string(clause + 1) + " ORDER BY " + source + "." + env_.dialect().rowKey;
+          std::to_string(clause + 1);
+  // An OUTPUT that reads the source cannot find an inserted row's source row in
+  // RETURNING, which sees the new row only: such an INSERT runs once per plan row.
+  mergePerRow_ = s.output && outputReadsSource(s, m);
+  if (mergePerRow_) {
+    out_ += " AND " + source + "." + kRow + " = ";
+    emitRowNumber();
+  } else {
+    out_ += " ORDER BY " + source + "." + kRow;
+  }
   scope_ = saved;
   if (s.output) emitMergeOutput(s, m, MergeAction::Insert, "NULL", nullptr);
   Translation t = finish();
@@ -367,6 +383,27 @@ void SqlTranslator::emitMergeOutput(const ast::MergeStmt& s, const MergeContext&
   scope_ = saved;
 }
 
+// The number of the plan row a per-row step runs for.
+void SqlTranslator::emitRowNumber() {
+  Slot slot;
+  slot.kind = Slot::Kind::RowValue;
+  slot.rowIndex = 0;
+  emitSlot(std::move(slot));
+}
+
+// The OUTPUT list reads a column of the source (by its alias, unqualified, or s.*).
+bool SqlTranslator::outputReadsSource(const ast::MergeStmt& s, const MergeContext& m) const {
+  auto fromSource = [&](const ast::ColumnRefExpr& c) {
+    std::string q = c.parts.size() > 1 ? toLower(c.parts[c.parts.size() - 2]) : "";
+    return (q == m.sourceAlias || (q.empty() && toLower(c.column()) != "$action")) &&
+           columnIndex(m.sourceColumns, c.column()) >= 0;
+  };
+  for (const auto& item : s.output->items)
+    if (item.star ? toLower(item.starQualifier) == m.sourceAlias : readsColumn(item.expr.get(), fromSource))
+      return true;
+  return false;
+}
+
 std::string SqlTranslator::planLookup(const std::string& column) const {
   return "(SELECT \"p_\"." + column + " FROM " + mergeOutput_->plan + " AS \"p_\" WHERE \"p_\"." + kKey + " = " +
          mergeOldKey_ + ")";
@@ -390,10 +427,13 @@ void SqlTranslator::emitMergeOutputColumn(const ast::ColumnRefExpr& c) {
   }
   int source = columnIndex(m.sourceColumns, name);
   if ((q == m.sourceAlias || q.empty()) && source >= 0) {
-    if (mergeAction_ == MergeAction::Insert)
-      throw TranslateError(errors::Error::UserMessage,
-                           {"OUTPUT of a MERGE that inserts reads inserted, deleted and $action; " + name +
-                            " of the source cannot be read here."});
+    if (mergeAction_ == MergeAction::Insert) {  // the INSERT runs once per plan row
+      out_ += "(SELECT \"p_\"." + quoteIdent(m.sourceColumns[source].name) + " FROM " + m.plan +
+              " AS \"p_\" WHERE \"p_\"." + kRow + " = ";
+      emitRowNumber();
+      out_ += ')';
+      return;
+    }
     out_ += planLookup(quoteIdent(m.sourceColumns[source].name));
     return;
   }

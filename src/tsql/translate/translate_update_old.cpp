@@ -14,41 +14,41 @@ namespace {
 
 constexpr const char* kPlanName = "tsql_update_plan";
 
-bool readsDeleted(const ast::Expr* e) {
+}  // namespace
+
+bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnRefExpr&)>& test) {
   if (!e) return false;
   using ast::NodeKind;
   switch (e->kind) {
-    case NodeKind::ColumnRef: {
-      const auto& parts = ast::nodeCast<ast::ColumnRefExpr>(*e).parts;
-      return parts.size() > 1 && toLower(parts[parts.size() - 2]) == "deleted";
-    }
-    case NodeKind::Unary: return readsDeleted(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
+    case NodeKind::ColumnRef: return test(ast::nodeCast<ast::ColumnRefExpr>(*e));
+    case NodeKind::Unary: return readsColumn(ast::nodeCast<ast::UnaryExpr>(*e).operand.get(), test);
     case NodeKind::Binary: {
       const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
-      return readsDeleted(b.lhs.get()) || readsDeleted(b.rhs.get());
+      return readsColumn(b.lhs.get(), test) || readsColumn(b.rhs.get(), test);
     }
     case NodeKind::FunctionCall:
       for (const auto& a : ast::nodeCast<ast::FunctionCallExpr>(*e).args)
-        if (readsDeleted(a.get())) return true;
+        if (readsColumn(a.get(), test)) return true;
       return false;
-    case NodeKind::Cast: return readsDeleted(ast::nodeCast<ast::CastExpr>(*e).operand.get());
-    case NodeKind::IsNull: return readsDeleted(ast::nodeCast<ast::IsNullExpr>(*e).operand.get());
+    case NodeKind::Cast: return readsColumn(ast::nodeCast<ast::CastExpr>(*e).operand.get(), test);
+    case NodeKind::IsNull: return readsColumn(ast::nodeCast<ast::IsNullExpr>(*e).operand.get(), test);
     case NodeKind::Case: {
       const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
-      if (readsDeleted(c.operand.get()) || readsDeleted(c.elseExpr.get())) return true;
+      if (readsColumn(c.operand.get(), test) || readsColumn(c.elseExpr.get(), test)) return true;
       for (const auto& w : c.whens)
-        if (readsDeleted(w.when.get()) || readsDeleted(w.then.get())) return true;
+        if (readsColumn(w.when.get(), test) || readsColumn(w.then.get(), test)) return true;
       return false;
     }
-    default: return false;
+    default: return false;  // subqueries read their own tables
   }
 }
 
-}  // namespace
-
 bool outputReadsDeleted(const ast::OutputClause& o) {
+  auto deleted = [](const ast::ColumnRefExpr& c) {
+    return c.parts.size() > 1 && toLower(c.parts[c.parts.size() - 2]) == "deleted";
+  };
   for (const auto& item : o.items)
-    if (item.star ? toLower(item.starQualifier) == "deleted" : readsDeleted(item.expr.get())) return true;
+    if (item.star ? toLower(item.starQualifier) == "deleted" : readsColumn(item.expr.get(), deleted)) return true;
   return false;
 }
 
@@ -135,7 +135,7 @@ MergePlan SqlTranslator::updateKeepingOld(const ast::UpdateStmt& s) {
     const auto* ref = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get());
     plan.outputNames.push_back(!item.alias.empty() ? item.alias : ref ? ref->column() : std::string());
   }
-  plan.steps.push_back({finish(), false});
+  plan.steps.push_back({finish(), false, {}});
   return plan;
 }
 

@@ -4,6 +4,7 @@
 // An object made outside the engine is read from pg_attribute, its types unknown.
 #include <algorithm>
 
+#include "core/strings.h"
 #include "db/pg_backend.h"
 #include "tsql/exec/sql_exception.h"
 
@@ -60,13 +61,25 @@ std::vector<ColumnInfo> PgBackend::loadColumns(const std::string& object) {
   while (recorded->step())
     cols.push_back({recorded->column(0).toText(), tsql::ast::typeFromDeclaration(recorded->column(1).toText()),
                     recorded->column(2).toInteger() != 0, recorded->column(3).toInteger() != 0});
-  if (!cols.empty()) return cols;
+  if (!cols.empty()) {
+    // computed columns are the server's generated ones
+    auto generated = prepare(
+        "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) "
+        "AND attnum > 0 AND NOT attisdropped AND attgenerated <> ''");
+    generated->bind(1, SqlValue::text(object));
+    while (generated->step()) {
+      std::string name = core::lowerCase(generated->column(0).toText());
+      for (auto& c : cols) c.computed = c.computed || core::lowerCase(c.name) == name;
+    }
+    return cols;
+  }
   auto attributes = prepare(
-      "SELECT attname, attnotnull FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) "
-      "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
+      "SELECT attname, attnotnull, attgenerated <> '' FROM pg_attribute "
+      "WHERE attrelid = to_regclass(quote_ident(lower(?1))) AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
   attributes->bind(1, SqlValue::text(object));
   while (attributes->step())
-    cols.push_back({attributes->column(0).toText(), {}, attributes->column(1).toInteger() != 0, false});
+    cols.push_back({attributes->column(0).toText(), {}, attributes->column(1).toInteger() != 0, false,
+                    attributes->column(2).toInteger() != 0});
   return cols;
 }
 

@@ -22,6 +22,7 @@ enum class NodeKind : std::uint8_t {
   Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,
   CreateProcedure, CreateView, CreateIndex, Drop, Truncate, Sequence, CheckIdent,
   DeclareCursor, CursorOp,
+  Merge,
 };
 
 struct Node {

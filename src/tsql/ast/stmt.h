@@ -94,6 +94,8 @@ struct ColumnDef {
   bool primaryKey = false;
   bool unique = false;
   ExprPtr defaultValue;
+  ExprPtr computed;        //!< name AS expr: the value is computed from the row; null otherwise
+  bool persisted = false;  //!< ... PERSISTED (both kinds are stored here)
 };
 
 struct TableDef {

@@ -69,7 +69,8 @@ void Catalog::checkSchemaVersion() {
 std::vector<ColumnInfo> Catalog::load(const std::string& object) {
   std::vector<ColumnInfo> cols;
   Stmt st;
-  std::string sql = "select name, type, \"notnull\", pk from pragma_table_info(?1)";
+  // table_xinfo: table_info leaves generated (computed) columns out
+  std::string sql = "select name, type, \"notnull\", pk, hidden from pragma_table_xinfo(?1)";
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st.s, nullptr) != SQLITE_OK) return cols;
   sqlite3_bind_text(st.s, 1, object.c_str(), -1, SQLITE_TRANSIENT);
   while (sqlite3_step(st.s) == SQLITE_ROW) {
@@ -78,6 +79,7 @@ std::vector<ColumnInfo> Catalog::load(const std::string& object) {
     c.type = ast::typeFromDeclaration(columnText(st.s, 1));
     c.notNull = sqlite3_column_int(st.s, 2) != 0;
     c.primaryKey = sqlite3_column_int(st.s, 3) != 0;
+    c.computed = sqlite3_column_int(st.s, 4) >= 2;  // 2: generated virtual, 3: generated stored
     cols.push_back(std::move(c));
   }
   if (cols.empty()) return cols;

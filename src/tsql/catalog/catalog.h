@@ -24,6 +24,7 @@ struct ColumnInfo {
   ast::DataType type;
   bool notNull = false;
   bool primaryKey = false;
+  bool computed = false;  //!< name AS expr: read like any column, never written
 };
 
 class Catalog {

@@ -88,6 +88,8 @@ struct Dialect {
   //! The infix operator for ^ (" # "); nullptr where the database has none and the
   //! runtime's tsql_bitxor(a, b) computes it.
   const char* bitXorOperator = nullptr;
+  //! The column type that holds a row key (`rowKey`) in a table of the engine's own.
+  const char* rowKeyType = "integer";
 };
 
 //! The embedded SQLite file.

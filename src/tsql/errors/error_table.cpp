@@ -48,6 +48,9 @@ constexpr ErrorEntry kTable[] = {
     {Error::TranCountMismatch, 16,
      "Transaction count after EXECUTE indicates a mismatching number of BEGIN and COMMIT statements. "
      "Previous count = %1, current count = %2."},
+    {Error::ComputedColumnWrite, 16,
+     "The column \"%1\" cannot be modified because it is either a computed column or is the result of a "
+     "UNION operator."},
     {Error::BadDateParts, 16,
      "Cannot construct data type date, some of the arguments have values which are not valid."},
     {Error::TopInRecursion, 16,
@@ -132,6 +135,11 @@ constexpr ErrorEntry kTable[] = {
      "The formal parameter \"%1\" was not declared as an OUTPUT parameter, but the actual parameter passed "
      "in requested output."},
     {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
+    {Error::MergeRowTwice, 16,
+     "The MERGE statement attempted to UPDATE or DELETE the same row more than once. This happens when a target "
+     "row matches more than one source row. A MERGE statement cannot UPDATE/DELETE the same row of the target "
+     "table multiple times. Refine the ON clause to ensure a target row matches at most one source row, or use "
+     "the GROUP BY clause to group the source rows."},
     {Error::DatepartNotSupported, 16, "The datepart %1 is not supported by date function %2 for data type %3."},
     {Error::InvalidTimezone, 16, "The timezone provided to builtin function %1 is invalid."},
     {Error::UnsupportedCulture, 16, "The culture parameter '%1' provided in the function call is not supported."},
@@ -141,6 +149,9 @@ constexpr ErrorEntry kTable[] = {
     {Error::RethrowOutsideCatch, 15,
      "To rethrow an error, a THROW statement must be used inside a CATCH block. Insert the THROW statement "
      "inside a CATCH block, or add error parameters to the THROW statement."},
+    {Error::MergeUnterminated, 15, "A MERGE statement must be terminated by a semi-colon (;)."},
+    {Error::MergeActionTwice, 15,
+     "An action of type '%1' cannot appear more than once in a '%2' clause of a MERGE statement."},
     {Error::TopWithOffset, 15, "A TOP can not be used in the same query or sub-query as a OFFSET."},
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},

@@ -38,6 +38,7 @@ enum class Error : int {
   IntTextOverflow = 248,      //!< text '%1' past int's range
   RecursionWithoutUnionAll = 252,  //!< recursive common table expression %1
   TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
+  ComputedColumnWrite = 271,  //!< INSERT or UPDATE naming computed column %1
   BadDateParts = 289,         //!< DATEFROMPARTS of no real date
   TopInRecursion = 461,       //!< TOP in the recursive member of %1
   NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
@@ -89,11 +90,14 @@ enum class Error : int {
   GroupingArgument = 8161,
   NotOutputParameter = 8162,  //!< %1 passed as OUTPUT
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
+  MergeRowTwice = 8672,     //!< a MERGE updating or deleting one target row for two source rows
   DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
   InvalidTimezone = 9812,       //!< in function %1
   UnsupportedCulture = 9818,    //!< FORMAT's culture %1
   TranslateLengths = 9828,      //!< TRANSLATE's two lists of different lengths
   RethrowOutsideCatch = 10704,  //!< THROW without arguments outside CATCH
+  MergeUnterminated = 10713,
+  MergeActionTwice = 10714,  //!< WHEN clause kind %1 with action %2 a second time
   TopWithOffset = 10741,
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,

@@ -135,6 +135,7 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared
 // it. Running the same DECLARE again (in a loop) only re-runs its initializer.
 void Interpreter::execUpdate(const ast::UpdateStmt& s) {
+  if (s.output && translate::outputReadsDeleted(*s.output)) return execUpdateKeepingOld(s);
   auto t = translation(s, [&](auto& tr) { return tr.update(s); });
   if (s.output) return execOutput(*t, *s.output, line(s), "UPDATE");
   execModify(*t, line(s), false);

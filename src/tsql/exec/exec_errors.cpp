@@ -271,6 +271,9 @@ void Interpreter::refuseWriteWhenDoomed(const ast::Stmt& s) {
     case NodeKind::Delete:
       if (tableVariable(ast::nodeCast<ast::DeleteStmt>(s).target)) return;
       break;
+    case NodeKind::Merge:
+      if (tableVariable(ast::nodeCast<ast::MergeStmt>(s).target)) return;
+      break;
     case NodeKind::Rollback:
       if (ast::nodeCast<ast::RollbackStmt>(s).name.empty() ||
           toLower(ast::nodeCast<ast::RollbackStmt>(s).name) == toLower(tranName_))

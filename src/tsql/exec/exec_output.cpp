@@ -69,7 +69,7 @@ void Interpreter::outputInto(const ast::OutputClause& o,
   if (names.empty()) {
     std::string identity = backend_->identityColumn(table);
     for (const auto& c : *cols)
-      if (toLower(c.name) != toLower(identity)) names.push_back(c.name);
+      if (toLower(c.name) != toLower(identity) && !c.computed) names.push_back(c.name);
   }
   if (!rows.empty() && rows[0].size() != names.size())
     throw SqlException(errors::Error::FewerInsertColumns, line);

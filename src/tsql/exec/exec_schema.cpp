@@ -55,8 +55,10 @@ void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef&
                                    bool temporary) {
   if (!backend_->dialect().recordsTableTypes) return;
   std::vector<catalog::ColumnInfo> columns;
+  translate::SqlTranslator tr(*this);
   for (const auto& c : def.columns)
-    columns.push_back({toLower(c.name), c.type, c.notNull, c.primaryKey});
+    columns.push_back({toLower(c.name), c.computed ? tr.computedColumnType(def, c) : c.type, c.notNull,
+                       c.primaryKey, c.computed != nullptr});
   backend_->recordTypes(name, columns, temporary);
 }
 

@@ -108,7 +108,7 @@ void Interpreter::execInsertExec(const ast::InsertStmt& s) {
   if (names.empty()) {
     std::string identity = backend_->identityColumn(table);
     for (const auto& c : *cols)
-      if (toLower(c.name) != toLower(identity)) names.push_back(c.name);
+      if (toLower(c.name) != toLower(identity) && !c.computed) names.push_back(c.name);
   }
   std::size_t before = result_->resultSets.size();
   execProcedureCall(ast::nodeCast<ast::ExecStmt>(*s.exec));

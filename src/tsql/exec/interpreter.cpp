@@ -164,6 +164,7 @@ void Interpreter::countFaultableStatement(const ast::Stmt& s) {
     case NodeKind::Insert:
     case NodeKind::Update:
     case NodeKind::Delete:
+    case NodeKind::Merge:
     case NodeKind::Truncate:
     case NodeKind::BeginTran:
       break;
@@ -229,6 +230,9 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       break;
     case NodeKind::Delete:
       execDelete(ast::nodeCast<ast::DeleteStmt>(s));
+      break;
+    case NodeKind::Merge:
+      execMerge(ast::nodeCast<ast::MergeStmt>(s));
       break;
     case NodeKind::Truncate:
       execTruncate(ast::nodeCast<ast::TruncateStmt>(s));

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tsql/ast/merge.h"
 #include "tsql/ast/stmt.h"
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
@@ -34,6 +35,10 @@
 #include "tsql/runtime/message_format.h"
 #include "tsql/statement_fault.h"
 #include "tsql/translate/translation.h"
+
+namespace tsql::translate {
+struct MergePlan;
+}  // namespace tsql::translate
 
 namespace tsql::exec {
 
@@ -251,6 +256,19 @@ class Interpreter final : public translate::TranslateEnv {
                   const char* verb);
   void outputInto(const ast::OutputClause& o, const std::vector<std::vector<SqlValue>>& rows,
                   int line);
+
+  // exec_merge.cpp
+  void execMerge(const ast::MergeStmt& s);
+  void execUpdateKeepingOld(const ast::UpdateStmt& s);
+  //! Runs a MergePlan as one statement: all of it or, on an error, none.
+  void runPlan(const translate::MergePlan& plan, const ast::OutputClause* output,
+               const std::string& target, int at);
+  std::int64_t runPlanSteps(const translate::MergePlan& plan, const ast::OutputClause* output,
+                            const std::string& target, int at);
+  std::int64_t runStep(Cursor& stmt, bool output, std::vector<std::vector<SqlValue>>& rows,
+                       const char* verb);
+  void planOutput(const ast::OutputClause& output, const translate::MergePlan& plan,
+                  const std::vector<std::vector<SqlValue>>& rows, int at);
 
   // exec_select_into.cpp
   void execSelectInto(const ast::SelectStmt& s);

@@ -14,7 +14,7 @@ namespace tsql {
   X(Convert) X(Create) X(Cross) X(Cursor) X(Deallocate) X(Declare) X(Default) X(Delete) X(Desc) X(Distinct)   \
   X(Drop) X(Else) X(End) X(Escape) X(Except) X(Exec) X(Execute) X(Exists) X(Fetch) X(Foreign) X(From)    \
   X(Full) X(Function) X(Go) X(Group) X(Having) X(Identity) X(If) X(In) X(Index)       \
-  X(Inner) X(Insert) X(Intersect) X(Into) X(Is) X(Join) X(Key) X(Left) X(Like) X(Nocount)          \
+  X(Inner) X(Insert) X(Intersect) X(Into) X(Is) X(Join) X(Key) X(Left) X(Like) X(Merge) X(Nocount)          \
   X(Nonclustered) X(Not) X(Null) X(On) X(Open) X(Or) X(Order) X(Out) X(Outer) X(Output)       \
   X(Percent) X(Primary) X(Print) X(Proc) X(Procedure) X(Raiserror) X(References)      \
   X(Return) X(Right) X(Rollback) X(Save) X(Select) X(Set) X(Table) X(Then) X(Top) X(Tran)     \

@@ -102,6 +102,8 @@ Token Lexer::next() {
     advance();
     return lexNumber(start, pos);
   }
+  // $action: the word MERGE's OUTPUT names the action of each row by
+  if (c == '$' && isIdentifierStart(peek(1))) return lexWord(start, pos);
   switch (c) {
     case '\'': return lexString(start, pos, TokenKind::String);
     case '[': return lexQuoted(start, pos, ']');

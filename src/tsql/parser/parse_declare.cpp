@@ -148,7 +148,7 @@ ast::CheckDef Parser::parseCheck(std::string name, std::string column) {
   return check;
 }
 
-// column-def := name type { IDENTITY [ '(' seed ',' step ')' ] | [NOT] NULL
+// column-def := name ( type | AS expr [PERSISTED] ) { IDENTITY [ '(' seed ',' step ')' ] | [NOT] NULL
 //   | [CONSTRAINT name] DEFAULT expr | [CONSTRAINT name] CHECK '(' condition ')'
 //   | PRIMARY KEY [CLUSTERED] | UNIQUE | COLLATE name }
 // The column's CHECKs go to `checks`, the table's list.
@@ -156,7 +156,12 @@ ast::ColumnDef Parser::parseColumnDef(std::vector<ast::CheckDef>& checks) {
   ast::ColumnDef col;
   col.pos = peek().pos;
   col.name = parseName("a column name");
-  col.type = parseDataType();
+  if (accept(Keyword::As)) {  // a computed column: name AS expr [PERSISTED]
+    col.computed = parseExpr();
+    col.persisted = acceptWord("persisted");
+  } else {
+    col.type = parseDataType();
+  }
   for (;;) {
     if (accept(Keyword::Identity)) {
       col.identity = true;

@@ -211,6 +211,7 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Insert: return withQueryOption(parseInsert());
     case Keyword::Update: return withQueryOption(parseUpdate());
     case Keyword::Delete: return withQueryOption(parseDelete());
+    case Keyword::Merge: return parseMerge();
     case Keyword::With: return parseWithStatement();
     case Keyword::Declare: return parseDeclare();
     case Keyword::Set: return parseSet();

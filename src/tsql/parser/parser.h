@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tsql/ast/merge.h"
 #include "tsql/ast/stmt.h"
 #include "tsql/lexer/syntax_error.h"
 #include "tsql/lexer/token.h"
@@ -92,6 +93,13 @@ class Parser {
   ast::StmtPtr parseDelete();
   ast::Assignment parseAssignment();
   std::unique_ptr<ast::OutputClause> parseOutputClause();
+
+  // MERGE (parse_merge.cpp)
+  ast::StmtPtr parseMerge();
+  ast::TableRefPtr parseMergeSource();
+  ast::TableRefPtr parseValuesSource(SourcePos pos);
+  ast::MergeClause parseMergeClause();
+  void parseMergeAction(ast::MergeClause& c);
 
   // DDL (parse_ddl.cpp)
   ast::StmtPtr parseCreate();

@@ -12,12 +12,14 @@
 // One translator per statement; it is cheap to make.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tsql/ast/merge.h"
 #include "tsql/ast/stmt.h"
 #include "tsql/translate/translation.h"
 #include "tsql/translate/type_memo.h"
@@ -36,6 +38,28 @@ struct AssignmentPlan {
     int column = -1;   //!< driver column that is the value itself
   };
   std::vector<Item> items;
+};
+
+//! A MERGE as statements run in order inside one savepoint: the plan table is made and
+//! filled with the rows to act on (the target row's key, the clause that acts, the
+//! source row and, for OUTPUT, the target row as it was); `rowTwice` finds a target
+//! row two source rows would change; then each clause's UPDATE or DELETE, and last its
+//! INSERT, read their rows from the plan.
+struct MergePlan {
+  std::string table;   //!< the plan table, in the temporary schema
+  std::string create;  //!< CREATE TEMP TABLE of the plan
+  Translation fill;
+  std::string rowTwice;  //!< "" when no WHEN MATCHED clause updates or deletes
+  struct Step {
+    Translation t;
+    bool insert = false;
+    //! Set when the step runs once per plan row (an INSERT whose OUTPUT reads the
+    //! source): the query of those rows' numbers, each bound as RowValue 0.
+    std::string perRow;
+  };
+  std::vector<Step> steps;
+  std::vector<ast::DataType> outputTypes;  //!< of the OUTPUT list
+  std::vector<std::string> outputNames;
 };
 
 class SqlTranslator {
@@ -66,8 +90,14 @@ class SqlTranslator {
                              bool& given, std::string& nextIdentity);
   Translation update(const ast::UpdateStmt& s);
   Translation remove(const ast::DeleteStmt& s);
+  MergePlan merge(const ast::MergeStmt& s);
+  //! UPDATE ... OUTPUT reading deleted.col: the rows to change and their old values
+  //! go to a plan table first; the plan's one step is the UPDATE.
+  MergePlan updateKeepingOld(const ast::UpdateStmt& s);
   //! CREATE TABLE for a table or a table variable's temp table.
   std::string createTable(const std::string& sqlName, const ast::TableDef& def, bool temp);
+  //! The type of computed column `c` of `def`.
+  ast::DataType computedColumnType(const ast::TableDef& def, const ast::ColumnDef& c);
   //! ", CONSTRAINT name CHECK (condition)" for each CHECK of `def`.
   std::string checkConstraints(const std::string& sqlName, const ast::TableDef& def);
   //! CREATE VIEW; fills `columns` with the view's column names and types.
@@ -280,6 +310,28 @@ class SqlTranslator {
                            std::vector<const ast::Expr*>& parts);
   bool readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const;
 
+  //! A computed column's type and GENERATED clause (translate_ddl.cpp).
+  std::string computedColumn(const ast::TableDef& def, const ast::ColumnDef& c);
+  //! Error 271 when `name` is a computed column of `cols`.
+  static void refuseComputed(const std::vector<catalog::ColumnInfo>& cols, const std::string& name);
+
+  // MERGE (translate_merge.cpp)
+  struct MergeContext;
+  void emitMergeFill(const ast::MergeStmt& s, const MergeContext& m, MergePlan& plan);
+  void emitMergePart(const ast::MergeStmt& s, const MergeContext& m, ast::MergeMatch part);
+  void emitMergeTarget(const ast::MergeStmt& s, Scope& scope);
+  void emitClauseChoice(const ast::MergeStmt& s, ast::MergeMatch part);
+  Translation mergeUpdate(const ast::MergeStmt& s, const MergeContext& m, std::size_t clause);
+  Translation mergeDelete(const ast::MergeStmt& s, const MergeContext& m, std::size_t clause);
+  Translation mergeInsert(const ast::MergeStmt& s, const MergeContext& m, std::size_t clause);
+  void emitMergeOutput(const ast::MergeStmt& s, const MergeContext& m, ast::MergeAction action,
+                       const std::string& oldKey, MergePlan* names);
+  void emitMergeOutputColumn(const ast::ColumnRefExpr& c);
+  std::string planLookup(const std::string& column) const;
+  void emitRowNumber();
+  bool outputReadsSource(const ast::MergeStmt& s, const MergeContext& m) const;
+  void emitOldValue(const std::vector<catalog::ColumnInfo>& cols, const std::string& column);
+
   // window functions (translate_window.cpp)
   void emitWindowFunction(const ast::FunctionCallExpr& f);
   void emitCountedWindowFunction(const ast::FunctionCallExpr& f);
@@ -341,6 +393,15 @@ class SqlTranslator {
   bool swapRightJoins_ = false;
   bool returning_ = false;        //!< writing an OUTPUT list: columns unqualified
   bool returningUpdate_ = false;  //!< ... of an UPDATE
+  //! Writing the OUTPUT of one of a MERGE's steps: how its names read the plan.
+  const MergeContext* mergeOutput_ = nullptr;
+  ast::MergeAction mergeAction_ = ast::MergeAction::Update;
+  std::string mergeOldKey_;  //!< the key the step's row had before it ran
+  bool mergePerRow_ = false;  //!< the INSERT being written runs once per plan row
+  //! Writing the OUTPUT of an UPDATE that keeps its old rows: the plan and the key
+  //! the row had there ("" otherwise).
+  std::string oldRowPlan_;
+  std::string oldRowKey_;
   bool qualifyColumns_ = false;  //!< write resolved column names qualified (flattening)
   bool rightOfLeftJoin_ = false;  //!< the table source being written is a LEFT JOIN's right side
   //! The ORDER BY of a one-core query, seen from inside its core: each key's type and
@@ -364,6 +425,10 @@ class SqlTranslator {
   std::vector<bool> groupingOrderByHidden_;
 };
 
+//! True when an OUTPUT list reads deleted.col or deleted.*.
+bool outputReadsDeleted(const ast::OutputClause& o);
+//! True when `e` (may be null) holds a column reference `test` accepts.
+bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnRefExpr&)>& test);
 //! "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);
 //! The name a CHECK constraint written without one gets: CK__table__column (or

@@ -32,6 +32,10 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
     const ast::ColumnDef& c = def.columns[i];
     if (i) sql += ", ";
     sql += quoteIdent(c.name) + ' ';
+    if (c.computed) {
+      sql += computedColumn(def, c);
+      continue;
+    }
     if (c.identity) {
       sql += env_.dialect().identityColumn;
       continue;
@@ -52,6 +56,42 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
   for (const auto& u : def.uniques) sql += ", UNIQUE " + nameList(u);
   sql += checkConstraints(sqlName, def);
   sql += ')';
+  return sql;
+}
+
+// A computed column: its type is the expression's over the table's other columns; it
+// is stored, as both databases compute a stored column on every write, so it reads
+// like any other. (SQL Server computes one not PERSISTED on read: the same values.)
+ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const ast::ColumnDef& c) {
+  Scope local;
+  local.outer = scope_;
+  Source src;
+  for (const auto& other : def.columns)
+    if (!other.computed) src.columns.push_back({other.name, other.type, other.notNull, other.primaryKey});
+  local.sources.push_back(std::move(src));
+  Scope* saved = std::exchange(scope_, &local);
+  ast::DataType type = typeOf(*c.computed);
+  scope_ = saved;
+  return type;
+}
+
+std::string SqlTranslator::computedColumn(const ast::TableDef& def, const ast::ColumnDef& c) {
+  ast::DataType type = computedColumnType(def, c);
+  Scope local;
+  local.outer = scope_;
+  Source src;
+  for (const auto& other : def.columns)
+    if (!other.computed) src.columns.push_back({other.name, other.type, other.notNull, other.primaryKey});
+  local.sources.push_back(std::move(src));
+  Scope* saved = std::exchange(scope_, &local);
+  std::string kept = std::move(out_);
+  out_.clear();
+  emit(*c.computed);
+  std::string expr = std::exchange(out_, std::move(kept));
+  scope_ = saved;
+  std::string sql = env_.dialect().columnType(type) + " GENERATED ALWAYS AS (" + expr + ") STORED";
+  if (c.notNull) sql += " NOT NULL";
+  if (type.isText()) sql += std::string(" ") + env_.dialect().caseBlindCollation;
   return sql;
 }
 

@@ -60,11 +60,12 @@ Translation SqlTranslator::insert(const ast::InsertStmt& s) {
   if (names.empty() && !s.defaultValues) {
     std::string identity = env_.identityColumn(sqlName);
     for (const auto& c : cols)
-      if (!sameName(c.name, identity)) names.push_back(c.name);
+      if (!sameName(c.name, identity) && !c.computed) names.push_back(c.name);
   }
   std::vector<DataType> types;
   for (const auto& n : names) {
     if (!hasColumn(cols, n)) throw TranslateError(errors::Error::InvalidColumn, {n});
+    refuseComputed(cols, n);
     types.push_back(columnTypeIn(cols, n));
   }
   bool given = false;
@@ -133,6 +134,11 @@ std::string SqlTranslator::insertIdentity(const std::string& sqlName,
   return identity;
 }
 
+void SqlTranslator::refuseComputed(const std::vector<catalog::ColumnInfo>& cols, const std::string& name) {
+  for (const auto& c : cols)
+    if (c.computed && sameName(c.name, name)) throw TranslateError(errors::Error::ComputedColumnWrite, {c.name});
+}
+
 // The FROM entry the UPDATE/DELETE target names: an alias first, else the only
 // occurrence of the table itself.
 const ast::NamedTableRef* SqlTranslator::findTarget(const std::vector<ast::TableRefPtr>& from,
@@ -174,6 +180,7 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
       throw TranslateError(errors::Error::UpdateAssignsVariable);
     if (!hasColumn(cols, a.target.back()))
       throw TranslateError(errors::Error::InvalidColumn, {a.target.back()});
+    refuseComputed(cols, a.target.back());
   }
   Scope scope;
   scope.outer = scope_;

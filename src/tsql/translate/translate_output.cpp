@@ -14,7 +14,8 @@ bool isOutputQualifier(const std::string& q) { return q == "inserted" || q == "d
 }  // namespace
 
 // `rowName` is the one of inserted / deleted the statement has ("inserted" for INSERT,
-// "deleted" for DELETE, "inserted" for UPDATE, whose old values RETURNING cannot give).
+// "deleted" for DELETE, "inserted" for UPDATE, whose old values RETURNING cannot give:
+// an UPDATE that reads them keeps them in a plan table first, see updateKeepingOld).
 void SqlTranslator::emitReturning(const ast::OutputClause& o,
                                   const std::vector<catalog::ColumnInfo>& cols,
                                   const std::string& rowName, bool update,
@@ -22,6 +23,7 @@ void SqlTranslator::emitReturning(const ast::OutputClause& o,
   Scope scope;
   scope.outer = scope_;
   scope.sources.push_back({rowName, cols, {}, nullptr});
+  if (!oldRowPlan_.empty()) scope.sources.push_back({"deleted", cols, {}, nullptr});
   scope_ = &scope;
   core::ScopedFlag returning(returning_);
   returningUpdate_ = update;
@@ -30,6 +32,15 @@ void SqlTranslator::emitReturning(const ast::OutputClause& o,
   for (const auto& item : o.items) {
     if (item.star) {
       std::string q = toLower(item.starQualifier);
+      if (q == "deleted" && !oldRowPlan_.empty()) {
+        for (const auto& c : cols) {
+          out_ += first ? "" : ", ";
+          first = false;
+          emitOldValue(cols, c.name);
+          types.push_back(c.type);
+        }
+        continue;
+      }
       if (q != rowName) throw TranslateError(errors::Error::InvalidObject, {item.starQualifier});
       for (const auto& c : cols) {
         out_ += (first ? "" : ", ") + quoteIdent(c.name);
@@ -49,9 +60,11 @@ void SqlTranslator::emitReturning(const ast::OutputClause& o,
 
 // A column of the OUTPUT list: the target's own column, named without a qualifier.
 void SqlTranslator::emitReturningColumn(const ast::ColumnRefExpr& c) {
+  if (mergeOutput_) return emitMergeOutputColumn(c);
   const Source* source = nullptr;
   std::size_t index = 0;
   std::string q = c.parts.size() > 1 ? toLower(c.parts[c.parts.size() - 2]) : "";
+  if (q == "deleted" && !oldRowPlan_.empty()) return emitOldValue(scope_->sources.front().columns, c.column());
   if (q == "deleted" && returningUpdate_)
     throw TranslateError(errors::Error::UserMessage,
                          {"OUTPUT of an UPDATE reads the inserted (new) values only; deleted." +

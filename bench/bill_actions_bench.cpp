@@ -10,7 +10,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/currency.h"
 #include "host/forms/base_form.h"
 #include "plugs/coreapp/khsk/khdzk_audit_form.h"
 

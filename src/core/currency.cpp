@@ -101,10 +101,20 @@ std::int64_t roundRawTo(std::int64_t units, int decimals) {
   return q * step;
 }
 
+// Powers of ten up to 10^18 are exact in long double; a table spares the library's
+// powl, which costs more than the rounding itself on a grid of thousands of lines.
+long double powerOfTen(int decimals) {
+  static constexpr long double kPowers[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                            1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                            1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
+  if (decimals >= 0 && decimals <= 18) return kPowers[decimals];
+  return std::pow(10.0L, decimals);
+}
+
 }  // namespace
 
 long double roundHalfEven(long double v, int decimals) {
-  long double scale = std::pow(10.0L, decimals);
+  long double scale = powerOfTen(decimals);
   return roundUnitsHalfEven(v * scale) / scale;
 }
 

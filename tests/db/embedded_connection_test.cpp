@@ -54,6 +54,29 @@ TEST_F(ConnectionFile, RowsAndProceduresOutliveTheConnection) {
   EXPECT_EQ(r.resultSets.back().rows.at(0).at(0).asInteger(), 42);
 }
 
+// A procedure's text is kept between calls, yet a call after another connection altered
+// it, or after this connection rewrote its row by plain SQL, runs the new text.
+TEST_F(ConnectionFile, ProcedureChangedSinceTheLastCallRunsItsNewText) {
+  EmbeddedConnection conn(path_);
+  ASSERT_TRUE(conn.execBatch("create procedure p_v as select 1 as v").ok());
+  auto value = [&] {
+    auto r = conn.execBatch("exec p_v");
+    return r.ok() && !r.resultSets.empty() ? r.resultSets.back().rows.at(0).at(0).asInteger() : -1;
+  };
+  EXPECT_EQ(value(), 1);
+  EXPECT_EQ(value(), 1);
+  {
+    EmbeddedConnection other(path_);
+    ASSERT_TRUE(other.execBatch("alter procedure p_v as select 2 as v").ok());
+  }
+  EXPECT_EQ(value(), 2);
+  ASSERT_EQ(sqlite3_exec(conn.handle(),
+                         "update tsql_procedures set body = replace(body, 'select 2', 'select 3')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_EQ(value(), 3);
+}
+
 TEST_F(ConnectionFile, BusyDatabaseGivesAnActionableMessage) {
   { EmbeddedConnection setup(path_); ASSERT_TRUE(setup.execBatch("create table t(a int)").ok()); }
   sqlite3* other = nullptr;

@@ -101,6 +101,10 @@ class Backend {
   //! True when another connection may have changed the schema since last asked
   //! (what was learnt of it is then forgotten). Asked once per batch.
   virtual bool schemaChangedElsewhere() = 0;
+  //! A mark that stays the same while no row of the database changed, whether through
+  //! this connection or another; 0 when the backend cannot tell (every read is then
+  //! made again).
+  virtual std::uint64_t changeStamp() { return 0; }
   //! The identity column of `object` ("" when it has none).
   virtual std::string identityColumn(const std::string& object) {
     if (const auto* cols = columns(object))

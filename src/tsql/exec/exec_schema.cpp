@@ -168,14 +168,22 @@ void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
 }
 
 // The procedure's parsed text, parsed again only when the stored text changed (another
-// connection may have altered it).
+// connection may have altered it). While no row of the database changed since the text
+// was read, it is not read again: a procedure called once per line of a grid would
+// otherwise copy its whole text out of the database on every call.
 const Interpreter::Procedure* Interpreter::loadProcedure(const std::string& name) {
   std::string key = procedureKey(name);
+  const std::uint64_t stamp = backend_->changeStamp();
+  auto it = procedures_.find(key);
+  if (stamp != 0 && it != procedures_.end() && it->second.stamp == stamp) return &it->second;
   std::optional<std::string> text = storedProcedureText(key);
   if (!text) return nullptr;
-  auto it = procedures_.find(key);
-  if (it != procedures_.end() && it->second.text == *text) return &it->second;
+  if (it != procedures_.end() && it->second.text == *text) {
+    it->second.stamp = stamp;
+    return &it->second;
+  }
   Procedure p;
+  p.stamp = stamp;
   p.text = std::move(*text);
   p.batch = std::make_shared<ast::Batch>(Parser::parse(p.text));
   p.memo = std::make_shared<TranslationMemo>();

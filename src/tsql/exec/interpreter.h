@@ -94,6 +94,7 @@ class Interpreter final : public translate::TranslateEnv {
     std::shared_ptr<ast::Batch> batch;
     std::shared_ptr<TranslationMemo> memo;  //!< translations of the body's statements
     const ast::CreateProcedureStmt* stmt = nullptr;
+    std::uint64_t stamp = 0;  //!< the database's change stamp when `text` was read
   };
   enum class Flow { Normal, Break, Continue, Return };
   //! What a batch may change that outlives it, as it was when the batch began.

@@ -213,6 +213,14 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
   }
 }
 
+// A query's rows are mostly text: each value read once, so its characters move on.
+core::Value toCoreValue(SqlValue&& v, const ast::DataType& type) {
+  const bool plainText = type.kind == TypeKind::Varchar || type.kind == TypeKind::NVarchar ||
+                         !type.isKnown();
+  if (v.type == SqlValue::Type::Text && plainText) return core::Value(std::move(v.s));
+  return toCoreValue(static_cast<const SqlValue&>(v), type);
+}
+
 core::ValueType coreTypeOf(const ast::DataType& type) {
   switch (type.kind) {
     case TypeKind::Int: case TypeKind::BigInt: return core::ValueType::Integer;

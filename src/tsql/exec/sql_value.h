@@ -48,6 +48,8 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
 
 //! The value as the caller sees it, typed by `type` (Unknown: by storage class).
 core::Value toCoreValue(const SqlValue& v, const ast::DataType& type);
+//! The same, handing a text value's characters over instead of copying them.
+core::Value toCoreValue(SqlValue&& v, const ast::DataType& type);
 
 //! The result-set column type for a T-SQL type.
 core::ValueType coreTypeOf(const ast::DataType& type);

@@ -166,6 +166,16 @@ bool SqliteBackend::schemaChangedElsewhere() {
   return true;
 }
 
+// The file's data version moves when another connection commits (and when this one
+// does); the count of rows this connection changed moves with every write of its own,
+// committed or not. Either moving changes the stamp.
+std::uint64_t SqliteBackend::changeStamp() {
+  unsigned int version = 0;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version) != SQLITE_OK) return 0;
+  const auto own = static_cast<std::uint64_t>(sqlite3_total_changes64(db_));
+  return ((own << 32) ^ version) | (std::uint64_t{1} << 63);  // never 0
+}
+
 // The translator wrote "CREATE VIEW <name> AS <body>".
 void SqliteBackend::createView(const std::string& name, const std::string& createSql) {
   const std::string prefix = "CREATE VIEW " + translate::quoteIdent(name) + " AS ";

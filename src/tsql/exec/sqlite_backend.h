@@ -38,6 +38,7 @@ class SqliteBackend final : public Backend {
   void dropView(const std::string& name) override { views_.drop(name); }
   void invalidateSchema() override { catalog_.invalidate(); }
   bool schemaChangedElsewhere() override;
+  std::uint64_t changeStamp() override;
   SqlError constraintError(const SqlError& e, std::string_view verb) override;
   void numberIdentity(const std::string& object, const std::string&, std::int64_t seed,
                       std::int64_t step) override {

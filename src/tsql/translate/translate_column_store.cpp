@@ -3,7 +3,8 @@
 // A bound value is checked as it is bound (Slot::intoColumn), any other expression
 // through tsql_fit before char(n) pads it. Where the database stores varchar text
 // without trailing blanks, the bound value loses them as it is bound, an expression
-// through rtrim.
+// through rtrim. A column whose declared type is no longer than the target's needs no
+// check: every value in it went through the same check when it was stored.
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
@@ -31,14 +32,22 @@ void SqlTranslator::emitColumnStore(const ast::Expr& e, const ast::DataType& tar
     emitStore(e, target);
   } else {
     std::string length = std::to_string(target.textLength());  // varbinary: its hex text
+    bool check = !fitsAlready(e, target);
     if (target.fixed) out_ += target.binary ? "tsql_binary_pad(" : "tsql_char(";
-    out_ += "tsql_fit(";
+    if (check) out_ += "tsql_fit(";
     emit(e);
-    out_ += ", " + length + ')';
+    if (check) out_ += ", " + length + ')';
     if (target.fixed)
       out_ += target.binary ? ", " + std::to_string(target.length) + ", 0)" : ", " + length + ')';
   }
   if (trimmed) out_ += ')';
+}
+
+bool SqlTranslator::fitsAlready(const ast::Expr& e, const ast::DataType& target) {
+  if (e.kind != ast::NodeKind::ColumnRef || target.binary) return false;
+  const ast::DataType from = typeOf(e);
+  return from.isText() && !from.binary && !from.guid && !from.offset && from.textLength() > 0 &&
+         from.textLength() <= target.textLength();
 }
 
 }  // namespace tsql::translate

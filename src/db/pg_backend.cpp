@@ -122,10 +122,14 @@ SqlException connectionLost() {
 }
 
 // The test-only cut: the socket is shut, so the client meets the end of the stream as it
-// would when the server went away.
+// would when the server went away. A cut after the send closes the way back before the
+// statement leaves: the server (on its local socket) can then no longer answer, where an
+// answer arriving before the cut, on a loaded machine, would still be read.
 void cutIfArmed(PGconn* conn, const std::string& sql, bool sent) {
   ConnectionCut* cut = armedConnectionCut();
-  if (!cut || cut->fired || cut->afterSend != sent || sql.rfind(cut->statement, 0) != 0) return;
+  if (!cut || cut->fired || sql.rfind(cut->statement, 0) != 0) return;
+  if (!sent && cut->afterSend) shutdown(PQsocket(conn), SHUT_RD);
+  if (cut->afterSend != sent) return;
   if (sent) PQflush(conn);
   cut->fired = true;
   shutdown(PQsocket(conn), SHUT_RDWR);

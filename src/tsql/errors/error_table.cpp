@@ -19,6 +19,10 @@ constexpr ErrorEntry kTable[] = {
     {Error::SubqueryColumns, 16,
      "Only one expression can be specified in the select list when the subquery is not introduced with EXISTS."},
     {Error::ParameterByName, 15, "Must pass parameter number %1 and subsequent parameters as '@name = value'."},
+    {Error::LabelRedeclared, 15,
+     "The label '%1' has already been declared. Label names must be unique within a query batch or stored "
+     "procedure."},
+    {Error::UndeclaredLabel, 15, "A GOTO statement references the label '%1' but the label has not been declared."},
     {Error::VariableRedeclared, 15,
      "The variable name '%1' has already been declared. Variable names must be unique within a query batch "
      "or stored procedure."},
@@ -33,7 +37,7 @@ constexpr ErrorEntry kTable[] = {
     {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
     {Error::InvalidColumn, 16, "Invalid column name '%1'."},
     {Error::InvalidObject, 16, "Invalid object name '%1'."},
-    {Error::SplitSeparator, 16, "Procedure expects parameter 'separator' of type 'nchar(1)/nvarchar(1)'."},
+    {Error::ParameterType, 16, "Procedure expects parameter '%1' of type '%2'."},
     {Error::NestingTooDeep, 16,
      "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32)."},
     {Error::MoneySyntax, 16, "Cannot convert a char value to money. The char value has incorrect syntax."},
@@ -73,6 +77,7 @@ constexpr ErrorEntry kTable[] = {
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::GotoIntoTry, 16, "GOTO cannot be used to jump into a TRY or CATCH scope."},
     {Error::ColumnNameMissing, 15,
      "An object or column name is missing or empty. For SELECT INTO statements, verify each column has a name. "
      "For other statements, look for empty alias names. Aliases defined as \"\" or [] are not allowed. Change "
@@ -132,6 +137,8 @@ constexpr ErrorEntry kTable[] = {
      "The formal parameter \"%1\" was not declared as an OUTPUT parameter, but the actual parameter passed "
      "in requested output."},
     {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
+    {Error::ParameterNotSupplied, 16,
+     "The parameterized query '%1' expects the parameter '%2', which was not supplied."},
     {Error::DatepartNotSupported, 16, "The datepart %1 is not supported by date function %2 for data type %3."},
     {Error::InvalidTimezone, 16, "The timezone provided to builtin function %1 is invalid."},
     {Error::UnsupportedCulture, 16, "The culture parameter '%1' provided in the function call is not supported."},

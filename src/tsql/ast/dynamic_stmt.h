@@ -1,5 +1,5 @@
-// Statements that jump: EXEC of a batch built at run time, GOTO and the labels it
-// goes to. The dynamic batch is parsed only when the statement runs.
+// Statements that jump: EXEC of a batch built at run time, EXEC ... WITH RESULT SETS,
+// GOTO and the labels it goes to. The dynamic batch is parsed only when it runs.
 #pragma once
 
 #include <string>
@@ -15,6 +15,22 @@ struct ExecStringStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::ExecString;
   explicit ExecStringStmt(SourcePos p) : Stmt(kKind, p) {}
   std::vector<ExprPtr> parts;
+};
+
+//! exec WITH RESULT SETS { UNDEFINED | NONE | ( ( column type [NULL | NOT NULL] {, ...} )
+//! {, ( ... )} ) }: the result sets the EXEC sends, counted and renamed and converted to
+//! the columns described.
+struct ResultSetsStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::ResultSets;
+  explicit ResultSetsStmt(SourcePos p) : Stmt(kKind, p) {}
+  struct Column {
+    std::string name;
+    DataType type;
+  };
+  enum class Mode : std::uint8_t { Undefined, None, Described };
+  StmtPtr exec;
+  Mode mode = Mode::Undefined;
+  std::vector<std::vector<Column>> sets;  //!< Described: each set's columns
 };
 
 //! GOTO label.

@@ -152,6 +152,15 @@ constexpr ErrorEntry kTable[] = {
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
+    {Error::ResultSetsTooMany, 16,
+     "EXECUTE statement failed because its WITH RESULT SETS clause specified %1 result set(s), and the "
+     "statement tried to send more result sets than this."},
+    {Error::ResultSetsTooFew, 16,
+     "EXECUTE statement failed because its WITH RESULT SETS clause specified %1 result set(s), but the "
+     "statement only sent %2 result set(s) at run time."},
+    {Error::ResultSetColumns, 16,
+     "EXECUTE statement failed because its WITH RESULT SETS clause specified %1 column(s) for result set "
+     "number %2, but the statement sent %3 column(s) at run time."},
     {Error::SequenceStartRange, 16,
      "The start value for sequence object '%1' must be between the minimum and maximum value of the sequence "
      "object."},

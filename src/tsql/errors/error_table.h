@@ -102,6 +102,9 @@ enum class Error : int {
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
+  ResultSetsTooMany = 11535,     //!< WITH RESULT SETS of %1 sets, and the EXEC sent more
+  ResultSetsTooFew = 11536,      //!< WITH RESULT SETS of %1 sets, and the EXEC sent only %2
+  ResultSetColumns = 11537,    //!< %1 columns described for set %2, and the EXEC sent %3
   SequenceStartRange = 11703,  //!< the start of sequence %1 outside its bounds
   SequenceBounds = 11705,      //!< the minimum of sequence %1 above its maximum
   SequenceIncrementZero = 11706,  //!< sequence %1 counting by 0

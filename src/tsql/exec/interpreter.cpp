@@ -325,6 +325,9 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       return Flow::Goto;
     case NodeKind::Label:
       break;
+    case NodeKind::ResultSets:
+      execResultSets(ast::nodeCast<ast::ResultSetsStmt>(s));
+      break;
     default:
       assert(false && "not a statement");
   }

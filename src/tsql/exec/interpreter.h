@@ -188,6 +188,10 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<const ast::ExecArg*> matchDynamicArguments(const ast::ExecStmt& s, std::size_t first,
                                                          const std::vector<ast::ProcParam>& params);
 
+  // exec_result_sets.cpp
+  void execResultSets(const ast::ResultSetsStmt& s);
+  void describeResultSet(ResultSet& set, const std::vector<ast::ResultSetsStmt::Column>& columns);
+
   // exec_flow.cpp
   Flow execIf(const ast::IfStmt& s);
   Flow execWhile(const ast::WhileStmt& s);

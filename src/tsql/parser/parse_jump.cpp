@@ -1,4 +1,4 @@
-// EXEC of a string, GOTO and labels, and the check every batch and procedure body
+// EXEC of a string, WITH RESULT SETS, GOTO and labels, and the check every batch and procedure body
 // gets before it runs: each label declared once, each GOTO going to a declared label
 // and never into a TRY or CATCH block it is not already in.
 #include <unordered_map>
@@ -20,6 +20,37 @@ ast::StmtPtr Parser::parseExecString(SourcePos pos) {
       fail(t);
     stmt->parts.push_back(parsePrimary());
   } while (accept(TokenKind::Plus));
+  expect(TokenKind::RParen, "')'");
+  return stmt;
+}
+
+// result-sets := WITH RESULT SETS ( UNDEFINED | NONE | '(' set { ',' set } ')' )
+// set := '(' name type [ [NOT] NULL ] { ',' ... } ')'
+ast::StmtPtr Parser::parseResultSets(ast::StmtPtr exec) {
+  if (!at(Keyword::With) || toLower(peek(1).text) != "result" || toLower(peek(2).text) != "sets")
+    return exec;
+  auto stmt = std::make_unique<ast::ResultSetsStmt>(exec->pos);
+  stmt->exec = std::move(exec);
+  advance(), advance(), advance();
+  if (acceptWord("undefined")) return stmt;
+  if (acceptWord("none")) {
+    stmt->mode = ast::ResultSetsStmt::Mode::None;
+    return stmt;
+  }
+  stmt->mode = ast::ResultSetsStmt::Mode::Described;
+  expect(TokenKind::LParen, "'('");
+  do {
+    expect(TokenKind::LParen, "'('");
+    auto& set = stmt->sets.emplace_back();
+    do {
+      ast::ResultSetsStmt::Column c;
+      c.name = parseName("a column name");
+      c.type = parseDataType();
+      if (!accept(Keyword::Null) && accept(Keyword::Not)) expect(Keyword::Null);
+      set.push_back(std::move(c));
+    } while (accept(TokenKind::Comma));
+    expect(TokenKind::RParen, "')'");
+  } while (accept(TokenKind::Comma));
   expect(TokenKind::RParen, "')'");
   return stmt;
 }

@@ -229,7 +229,7 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Raiserror: return parseRaiserror();
     case Keyword::Print: return parsePrint();
     case Keyword::Exec:
-    case Keyword::Execute: return parseExec();
+    case Keyword::Execute: return parseResultSets(parseExec());
     case Keyword::Create:
     case Keyword::Alter: return parseCreate();
     case Keyword::Drop: return parseDrop();

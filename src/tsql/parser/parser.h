@@ -75,6 +75,8 @@ class Parser {
 
   // EXEC of a string, GOTO and labels (parse_jump.cpp)
   ast::StmtPtr parseExecString(SourcePos pos);
+  //! `exec` as it is, or wrapped in the WITH RESULT SETS clause that follows it.
+  ast::StmtPtr parseResultSets(ast::StmtPtr exec);
   ast::StmtPtr parseGoto();
   ast::StmtPtr parseLabel();
   std::vector<ast::ProcParam> parseProcParams();

@@ -20,7 +20,7 @@ bool isUnicodeText(const ast::DataType& t) {
 
 }  // namespace
 
-std::shared_ptr<BatchPlan> Interpreter::dynamicPlan(const std::string& text, int) {
+std::shared_ptr<BatchPlan> Interpreter::dynamicPlan(const std::string& text) {
   auto kept = dynamicPlans_.find(text);
   if (kept != dynamicPlans_.end()) return kept->second;
   auto plan = std::make_shared<BatchPlan>();
@@ -38,7 +38,7 @@ std::shared_ptr<BatchPlan> Interpreter::dynamicPlan(const std::string& text, int
 void Interpreter::runDynamic(const std::string& text, int line,
                              const std::function<void(Frame&)>& bind,
                              const std::function<void(Frame&)>& done) {
-  std::shared_ptr<BatchPlan> plan = dynamicPlan(text, line);  // held while it runs
+  std::shared_ptr<BatchPlan> plan = dynamicPlan(text);  // held while it runs
   if (static_cast<int>(frames_.size()) > kMaxNesting)
     throw SqlException(errors::Error::NestingTooDeep, line);
   Frame inner;

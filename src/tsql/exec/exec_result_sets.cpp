@@ -10,7 +10,8 @@ void Interpreter::describeResultSet(ResultSet& set,
                                     const std::vector<ast::ResultSetsStmt::Column>& columns) {
   for (std::size_t c = 0; c < columns.size(); ++c) {
     const ast::DataType& type = columns[c].type;
-    set.columns[c] = Column{columns[c].name, coreTypeOf(type), type.isText() && type.length > 0 ? type.length : 0};
+    set.columns[c] = Column{columns[c].name, coreTypeOf(type),
+                            type.isText() && type.length > 0 ? type.length : 0};
     for (auto& row : set.rows) {
       const core::Value& v = row[c];
       row[c] = toCoreValue(convertValue(SqlValue::fromCore(v), type, typeOfCore(v)), type);

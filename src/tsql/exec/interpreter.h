@@ -184,7 +184,7 @@ class Interpreter final : public translate::TranslateEnv {
   //! and run in a scope of its own, which `bind` gives its parameters.
   void runDynamic(const std::string& text, int line, const std::function<void(Frame&)>& bind,
                   const std::function<void(Frame&)>& done);
-  std::shared_ptr<BatchPlan> dynamicPlan(const std::string& text, int line);
+  std::shared_ptr<BatchPlan> dynamicPlan(const std::string& text);
   std::vector<const ast::ExecArg*> matchDynamicArguments(const ast::ExecStmt& s, std::size_t first,
                                                          const std::vector<ast::ProcParam>& params);
 

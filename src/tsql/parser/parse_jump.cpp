@@ -16,7 +16,8 @@ ast::StmtPtr Parser::parseExecString(SourcePos pos) {
   expect(TokenKind::LParen, "'('");
   do {
     const Token& t = peek();
-    if (t.kind != TokenKind::String && t.kind != TokenKind::NString && t.kind != TokenKind::Variable)
+    if (t.kind != TokenKind::String && t.kind != TokenKind::NString &&
+        t.kind != TokenKind::Variable)
       fail(t);
     stmt->parts.push_back(parsePrimary());
   } while (accept(TokenKind::Plus));
@@ -134,20 +135,25 @@ class LabelCheck {
         const auto& label = ast::nodeCast<ast::LabelStmt>(s);
         if (!labels_.emplace(label.label, around_).second)
           throw SyntaxError(errors::number(errors::Error::LabelRedeclared),
-                            errors::message(errors::Error::LabelRedeclared, {label.written}), s.pos);
+                            errors::message(errors::Error::LabelRedeclared, {label.written}),
+                            s.pos);
         break;
       }
       case NodeKind::Goto:
         gotos_.emplace_back(&ast::nodeCast<ast::GotoStmt>(s), around_);
         break;
-      case NodeKind::Block: walk(ast::nodeCast<ast::BlockStmt>(s).body); break;
+      case NodeKind::Block:
+        walk(ast::nodeCast<ast::BlockStmt>(s).body);
+        break;
       case NodeKind::If: {
         const auto& i = ast::nodeCast<ast::IfStmt>(s);
         walk(*i.thenStmt);
         if (i.elseStmt) walk(*i.elseStmt);
         break;
       }
-      case NodeKind::While: walk(*ast::nodeCast<ast::WhileStmt>(s).body); break;
+      case NodeKind::While:
+        walk(*ast::nodeCast<ast::WhileStmt>(s).body);
+        break;
       case NodeKind::TryCatch: {
         const auto& t = ast::nodeCast<ast::TryCatchStmt>(s);
         for (const ast::StmtList* body : {&t.tryBody, &t.catchBody}) {
@@ -163,7 +169,8 @@ class LabelCheck {
         body.finish();
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
 

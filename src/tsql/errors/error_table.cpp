@@ -19,6 +19,10 @@ constexpr ErrorEntry kTable[] = {
     {Error::SubqueryColumns, 16,
      "Only one expression can be specified in the select list when the subquery is not introduced with EXISTS."},
     {Error::ParameterByName, 15, "Must pass parameter number %1 and subsequent parameters as '@name = value'."},
+    {Error::LabelRedeclared, 15,
+     "The label '%1' has already been declared. Label names must be unique within a query batch or stored "
+     "procedure."},
+    {Error::UndeclaredLabel, 15, "A GOTO statement references the label '%1' but the label has not been declared."},
     {Error::VariableRedeclared, 15,
      "The variable name '%1' has already been declared. Variable names must be unique within a query batch "
      "or stored procedure."},
@@ -33,7 +37,7 @@ constexpr ErrorEntry kTable[] = {
     {Error::MissingParameter, 16, "Procedure or function '%1' expects parameter '%2', which was not supplied."},
     {Error::InvalidColumn, 16, "Invalid column name '%1'."},
     {Error::InvalidObject, 16, "Invalid object name '%1'."},
-    {Error::SplitSeparator, 16, "Procedure expects parameter 'separator' of type 'nchar(1)/nvarchar(1)'."},
+    {Error::ParameterType, 16, "Procedure expects parameter '%1' of type '%2'."},
     {Error::NestingTooDeep, 16,
      "Maximum stored procedure, function, trigger, or view nesting level exceeded (limit 32)."},
     {Error::MoneySyntax, 16, "Cannot convert a char value to money. The char value has incorrect syntax."},
@@ -76,6 +80,7 @@ constexpr ErrorEntry kTable[] = {
      "The %1 statement conflicted with the CHECK constraint \"%2\". The conflict occurred in database "
      "\"main\", table \"%3\"%4."},
     {Error::SaveWithoutTran, 16, "Cannot issue SAVE TRANSACTION when there is no active transaction."},
+    {Error::GotoIntoTry, 16, "GOTO cannot be used to jump into a TRY or CATCH scope."},
     {Error::ColumnNameMissing, 15,
      "An object or column name is missing or empty. For SELECT INTO statements, verify each column has a name. "
      "For other statements, look for empty alias names. Aliases defined as \"\" or [] are not allowed. Change "
@@ -135,6 +140,8 @@ constexpr ErrorEntry kTable[] = {
      "The formal parameter \"%1\" was not declared as an OUTPUT parameter, but the actual parameter passed "
      "in requested output."},
     {Error::GuidConversion, 16, "Conversion failed when converting from a character string to uniqueidentifier."},
+    {Error::ParameterNotSupplied, 16,
+     "The parameterized query '%1' expects the parameter '%2', which was not supplied."},
     {Error::MergeRowTwice, 16,
      "The MERGE statement attempted to UPDATE or DELETE the same row more than once. This happens when a target "
      "row matches more than one source row. A MERGE statement cannot UPDATE/DELETE the same row of the target "
@@ -156,6 +163,15 @@ constexpr ErrorEntry kTable[] = {
     {Error::WindowFrameNotAllowed, 15, "The function '%1' may not have a window frame."},
     {Error::FrameWithoutOrderBy, 15, "Window frame with ROWS or RANGE must have an ORDER BY clause."},
     {Error::DistinctOver, 15, "Use of DISTINCT is not allowed with the OVER clause."},
+    {Error::ResultSetsTooMany, 16,
+     "EXECUTE statement failed because its WITH RESULT SETS clause specified %1 result set(s), and the "
+     "statement tried to send more result sets than this."},
+    {Error::ResultSetsTooFew, 16,
+     "EXECUTE statement failed because its WITH RESULT SETS clause specified %1 result set(s), but the "
+     "statement only sent %2 result set(s) at run time."},
+    {Error::ResultSetColumns, 16,
+     "EXECUTE statement failed because its WITH RESULT SETS clause specified %1 column(s) for result set "
+     "number %2, but the statement sent %3 column(s) at run time."},
     {Error::SequenceStartRange, 16,
      "The start value for sequence object '%1' must be between the minimum and maximum value of the sequence "
      "object."},

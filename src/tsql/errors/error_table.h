@@ -18,6 +18,8 @@ enum class Error : int {
   FewerInsertColumns = 110,
   SubqueryColumns = 116,       //!< a subquery of more than one column where one value is compared
   ParameterByName = 119,        //!< argument %1 of EXECUTE given by position after one by name
+  LabelRedeclared = 132,       //!< label %1 declared a second time
+  UndeclaredLabel = 133,       //!< GOTO %1, a label nowhere declared
   VariableRedeclared = 134,     //!< DECLARE of %1 a second time
   UndeclaredVariable = 137,     //!< scalar variable %1
   AssignWithRetrieval = 141,
@@ -28,7 +30,7 @@ enum class Error : int {
   MissingParameter = 201,       //!< procedure %1 called without parameter %2
   InvalidColumn = 207,          //!< %1
   InvalidObject = 208,          //!< %1
-  SplitSeparator = 214,         //!< STRING_SPLIT's separator not one character
+  ParameterType = 214,          //!< a built-in procedure's parameter %1 not of type %2
   NestingTooDeep = 217,
   MoneySyntax = 235,          //!< text that is not a money amount
   DuplicateCteName = 239,     //!< two common table expressions named %1 in one WITH
@@ -52,6 +54,7 @@ enum class Error : int {
   IdentityValueMissing = 545, //!< no value for the identity column of table %1 while IDENTITY_INSERT is ON
   CheckConflict = 547,        //!< %1 statement against CHECK constraint %2 of table %3 (%4: column)
   SaveWithoutTran = 628,
+  GotoIntoTry = 1026,         //!< GOTO a label inside a TRY or CATCH block it is not in
   ColumnNameMissing = 1038,   //!< SELECT ... INTO a column without a name
   TiesWithoutOrderBy = 1062,
   UndeclaredTableVariable = 1087,  //!< %1
@@ -90,6 +93,7 @@ enum class Error : int {
   GroupingArgument = 8161,
   NotOutputParameter = 8162,  //!< %1 passed as OUTPUT
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
+  ParameterNotSupplied = 8178,  //!< sp_executesql's query %1 ("(params)text") without a value for %2
   MergeRowTwice = 8672,     //!< a MERGE updating or deleting one target row for two source rows
   DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
   InvalidTimezone = 9812,       //!< in function %1
@@ -102,6 +106,9 @@ enum class Error : int {
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
+  ResultSetsTooMany = 11535,     //!< WITH RESULT SETS of %1 sets, and the EXEC sent more
+  ResultSetsTooFew = 11536,      //!< WITH RESULT SETS of %1 sets, and the EXEC sent only %2
+  ResultSetColumns = 11537,    //!< %1 columns described for set %2, and the EXEC sent %3
   SequenceStartRange = 11703,  //!< the start of sequence %1 outside its bounds
   SequenceBounds = 11705,      //!< the minimum of sequence %1 above its maximum
   SequenceIncrementZero = 11706,  //!< sequence %1 counting by 0

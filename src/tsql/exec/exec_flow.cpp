@@ -14,7 +14,7 @@ Interpreter::Flow Interpreter::execWhile(const ast::WhileStmt& s) {
   while (evaluateCondition(*s.cond, line(s))) {
     Flow f = exec(*s.body);
     if (f == Flow::Break) break;
-    if (f == Flow::Return) return f;
+    if (f == Flow::Return || f == Flow::Goto) return f;
   }
   return Flow::Normal;
 }

@@ -6,10 +6,6 @@
 
 namespace tsql::exec {
 
-namespace {
-constexpr int kMaxNesting = 32;
-}
-
 std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt& s,
                                                               const ast::CreateProcedureStmt& p) {
   std::vector<const ast::ExecArg*> byParam(p.params.size(), nullptr);
@@ -56,8 +52,18 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
   }
 }
 
+// Emptying the table variables may learn that a write sent without waiting failed
+// (RunBatchAgain): the caller's frame is back first, and the exception may leave.
+Interpreter::CallScope::~CallScope() noexcept(false) {
+  in.frames_.pop_back();
+  in.memo_ = callerMemo;
+  in.dropTableVariables(frame);
+  in.endTempTables(frame.depth);
+  in.cursors_.endLevel(frame.depth);
+}
+
 void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
-  if (execSystemProcedure(s)) return;
+  if (execSystemProcedure(s) || execExecuteSql(s)) return;
   const Procedure* proc = loadProcedure(s.procedure);
   if (!proc) throw SqlException(errors::Error::NoSuchProcedure, line(s), {s.procedure});
   std::shared_ptr<ast::Batch> keepAlive = proc->batch;  // survives a nested ALTER
@@ -71,25 +77,11 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   callee.procedure = "dbo." + p.name;  // ERROR_PROCEDURE() names it with its schema
   bindParameters(s, p, args, callee);
   frames_.push_back(&callee);
-  // Emptying the table variables may learn that a write sent without waiting failed
-  // (RunBatchAgain): the caller's frame is back first, and the exception may leave.
-  struct PopFrame {
-    Interpreter& in;
-    Frame& f;
-    TranslationMemo* callerMemo;
-    ~PopFrame() noexcept(false) {
-      in.frames_.pop_back();
-      in.memo_ = callerMemo;
-      in.dropTableVariables(f);
-      in.endTempTables(f.depth);
-      in.cursors_.endLevel(f.depth);
-    }
-  };
   SqlValue returned = SqlValue::integer(0);
   int tranCountBefore = tranCount_;
   std::vector<std::pair<std::string, SqlValue>> outputs;
   {
-    PopFrame pop{*this, callee, memo_};
+    CallScope scope{*this, callee, memo_};
     memo_ = memo.get();
     if (execList(p.body) == Flow::Return && !returnValue_.isNull()) returned = returnValue_;
     for (std::size_t i = 0; i < p.params.size(); ++i) {

@@ -97,8 +97,8 @@ void Interpreter::insertRows(const std::string& table, const std::vector<std::st
   if (!rows.empty()) noteRowsWritten(table);
 }
 
-// INSERT t [(cols)] EXEC p: the procedure's result sets become t's rows; they are not
-// shown. Every set must have as many columns as the insert names.
+// INSERT t [(cols)] EXEC p, or EXEC of a string: the result sets become t's rows;
+// they are not shown. Every set must have as many columns as the insert names.
 void Interpreter::execInsertExec(const ast::InsertStmt& s) {
   translate::SqlTranslator tr(*this);
   std::string table = tr.tableSqlName(s.table);
@@ -111,7 +111,7 @@ void Interpreter::execInsertExec(const ast::InsertStmt& s) {
       if (toLower(c.name) != toLower(identity) && !c.computed) names.push_back(c.name);
   }
   std::size_t before = result_->resultSets.size();
-  execProcedureCall(ast::nodeCast<ast::ExecStmt>(*s.exec));
+  dispatch(*s.exec);  // a procedure or a batch built at run time
   std::vector<std::vector<SqlValue>> rows;
   for (std::size_t i = before; i < result_->resultSets.size(); ++i)
     for (const auto& r : result_->resultSets[i].rows) {

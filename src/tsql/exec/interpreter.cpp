@@ -135,19 +135,29 @@ void Interpreter::report(const SqlError& e) {
   result_->errors.push_back(e);
 }
 
-// statements := statement*; an error outside TRY is reported and the next runs.
-Interpreter::Flow Interpreter::execList(const ast::StmtList& list) {
-  for (const auto& s : list) {
+// statements := statement*; an error outside TRY is reported and the next runs. A GOTO
+// whose label is in the list (or in one of its blocks) goes on from there.
+Interpreter::Flow Interpreter::execList(const ast::StmtList& list, std::size_t from, bool entering) {
+  for (std::size_t i = from; i < list.size(); ++i) {
     Flow f = Flow::Normal;
     try {
-      f = exec(*s);
+      f = entering ? enterAtLabel(*list[i]) : exec(*list[i]);
     } catch (const BatchAbort&) {
       throw;
     } catch (const SqlException& e) {
       if (tryDepth_ > 0) throw;
       if (errors::abortsBatch(e.error().number) || endsBatch(e)) throw BatchAbort(e.error());
       report(e.error());
+      entering = false;
       continue;
+    }
+    entering = false;
+    if (f == Flow::Goto) {
+      if (std::optional<std::size_t> at = labelPosition(list)) {
+        i = *at - 1;  // wraps for 0; the loop's ++i brings it back
+        entering = true;
+        continue;
+      }
     }
     if (f != Flow::Normal) return f;
   }
@@ -310,6 +320,17 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
       break;
     case NodeKind::CursorOp:
       execCursorStatement(ast::nodeCast<ast::CursorStmt>(s));
+      break;
+    case NodeKind::ExecString:
+      execString(ast::nodeCast<ast::ExecStringStmt>(s));
+      break;
+    case NodeKind::Goto:
+      gotoLabel_ = ast::nodeCast<ast::GotoStmt>(s).label;
+      return Flow::Goto;
+    case NodeKind::Label:
+      break;
+    case NodeKind::ResultSets:
+      execResultSets(ast::nodeCast<ast::ResultSetsStmt>(s));
       break;
     default:
       assert(false && "not a statement");

@@ -8,8 +8,9 @@
 // Files: interpreter.cpp (batch, frames, statement dispatch, binding),
 // exec_control.cpp (TRY/transactions), exec_errors.cpp (RAISERROR/THROW, messages,
 // XACT_ABORT), exec_data.cpp (SELECT/INSERT/UPDATE/DELETE/DECLARE/SET), exec_schema.cpp
-// (DDL and the procedure store), exec_procedure.cpp (EXEC), exec_identity.cpp and
-// exec_sequence.cpp (numbering).
+// (DDL and the procedure store), exec_procedure.cpp (EXEC), exec_dynamic.cpp (EXEC of a
+// string, sp_executesql), exec_goto.cpp (GOTO), exec_identity.cpp and exec_sequence.cpp
+// (numbering).
 #pragma once
 
 #include <functional>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "tsql/ast/merge.h"
+#include "tsql/ast/dynamic_stmt.h"
 #include "tsql/ast/stmt.h"
 #include "tsql/batch_result.h"
 #include "tsql/catalog/catalog.h"
@@ -96,7 +98,18 @@ class Interpreter final : public translate::TranslateEnv {
     const ast::CreateProcedureStmt* stmt = nullptr;
     std::uint64_t stamp = 0;  //!< the database's change stamp when `text` was read
   };
-  enum class Flow { Normal, Break, Continue, Return };
+  enum class Flow { Normal, Break, Continue, Return, Goto };
+  //! Procedures and dynamic batches calling one another, at most.
+  static constexpr int kMaxNesting = 32;
+  //! A called procedure's or dynamic batch's frame, pushed by the caller, while it runs.
+  //! As it ends the caller's frame and memo are back first; then the frame's table
+  //! variables, #tables and cursors end.
+  struct CallScope {
+    Interpreter& in;
+    Frame& frame;
+    TranslationMemo* callerMemo;
+    ~CallScope() noexcept(false);
+  };
   //! What a batch may change that outlives it, as it was when the batch began.
   struct SessionState {
     runtime::DateSettings dates;
@@ -119,7 +132,8 @@ class Interpreter final : public translate::TranslateEnv {
   void endUnitBatch(bool batchAborted);
   SessionState sessionState() const;
   void restoreSession(const SessionState& s);
-  Flow execList(const ast::StmtList& list);
+  //! Runs list[from...]; `entering`: list[from] holds the pending GOTO's label.
+  Flow execList(const ast::StmtList& list, std::size_t from = 0, bool entering = false);
   Flow exec(const ast::Stmt& s);
   Flow execLocated(const ast::Stmt& s);
   Flow dispatch(const ast::Stmt& s);
@@ -161,6 +175,28 @@ class Interpreter final : public translate::TranslateEnv {
   void execUpdate(const ast::UpdateStmt& s);
   void execDelete(const ast::DeleteStmt& s);
   void execTruncate(const ast::TruncateStmt& s);
+
+  // exec_goto.cpp: GOTO's label (gotoLabel_) is looked for in the lists it leaves
+  //! The index of the statement of `list` that is or holds the label.
+  std::optional<std::size_t> labelPosition(const ast::StmtList& list) const;
+  //! Runs `s` from the label inside it on.
+  Flow enterAtLabel(const ast::Stmt& s);
+
+  // exec_dynamic.cpp
+  void execString(const ast::ExecStringStmt& s);
+  //! Runs sp_executesql; false for any other procedure.
+  bool execExecuteSql(const ast::ExecStmt& s);
+  //! A batch built at run time: parsed (or kept from an earlier run of the same text)
+  //! and run in a scope of its own, which `bind` gives its parameters.
+  void runDynamic(const std::string& text, int line, const std::function<void(Frame&)>& bind,
+                  const std::function<void(Frame&)>& done);
+  std::shared_ptr<BatchPlan> dynamicPlan(const std::string& text);
+  std::vector<const ast::ExecArg*> matchDynamicArguments(const ast::ExecStmt& s, std::size_t first,
+                                                         const std::vector<ast::ProcParam>& params);
+
+  // exec_result_sets.cpp
+  void execResultSets(const ast::ResultSetsStmt& s);
+  void describeResultSet(ResultSet& set, const std::vector<ast::ResultSetsStmt::Column>& columns);
 
   // exec_flow.cpp
   Flow execIf(const ast::IfStmt& s);
@@ -341,6 +377,9 @@ class Interpreter final : public translate::TranslateEnv {
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
   SqlValue returnValue_;
+  std::string gotoLabel_;  //!< the label of the GOTO being followed (lower-case)
+  //! Batches built at run time, by their exact text (a kept tree is never given other values).
+  std::unordered_map<std::string, std::shared_ptr<BatchPlan>> dynamicPlans_;
   StatementFault* fault_ = nullptr;  //!< set for a batch the armed fault selects
 };
 

@@ -213,6 +213,7 @@ Token Lexer::lexSymbol(std::size_t start, SourcePos pos) {
     case ')': kind = TokenKind::RParen; break;
     case '.': kind = TokenKind::Dot; break;
     case ';': kind = TokenKind::Semicolon; break;
+    case ':': kind = TokenKind::Colon; break;  // ends a GOTO label; ':name' is a parameter
     case '+': kind = TokenKind::Plus; break;
     case '-': kind = TokenKind::Minus; break;
     case '*': kind = TokenKind::Star; break;

@@ -23,7 +23,7 @@ enum class TokenKind : std::uint8_t {
   Integer,           //!< 123
   Number,            //!< 1.5, .5, 1e3
   Binary,            //!< 0x1F (hex digits, maybe none)
-  Comma, LParen, RParen, Dot, Semicolon,
+  Comma, LParen, RParen, Dot, Semicolon, Colon,
   Plus, Minus, Star, Slash, Percent,
   Eq, Ne, Lt, Le, Gt, Ge,
   Amp, Pipe, Caret, Tilde,

@@ -76,7 +76,7 @@ ast::StmtPtr Parser::parseWhile() {
 }
 
 // return := RETURN [ expr ]  -- an expression follows only if the next token can
-// start one and is not the first word of a statement.
+// start one and is not the first word of a statement (or a label).
 ast::StmtPtr Parser::parseReturn() {
   auto stmt = std::make_unique<ast::ReturnStmt>(advance().pos);
   const Token& t = peek();
@@ -89,7 +89,8 @@ ast::StmtPtr Parser::parseReturn() {
       startsExpr = true;
       break;
     case TokenKind::Identifier:
-      startsExpr = !isReservedKeyword(t.keyword) || t.keyword == Keyword::Case ||
+      startsExpr = (!isReservedKeyword(t.keyword) && peek(1).kind != TokenKind::Colon) ||
+                   t.keyword == Keyword::Case ||
                    t.keyword == Keyword::Cast || t.keyword == Keyword::Convert ||
                    t.keyword == Keyword::Null;
       break;
@@ -163,10 +164,12 @@ ast::StmtPtr Parser::parsePrint() {
   return stmt;
 }
 
-// exec := EXEC[UTE] [ @ret '=' ] object-name [ arg { ',' arg } ]
+// exec := EXEC[UTE] [ @ret '=' ] object-name [ arg { ',' arg } ] | exec-string
 // arg := [ @param '=' ] ( expr | DEFAULT ) [ OUTPUT | OUT ]
 ast::StmtPtr Parser::parseExec() {
-  auto stmt = std::make_unique<ast::ExecStmt>(advance().pos);
+  SourcePos pos = advance().pos;
+  if (at(TokenKind::LParen)) return parseExecString(pos);
+  auto stmt = std::make_unique<ast::ExecStmt>(pos);
   if (at(TokenKind::Variable) && peek(1).kind == TokenKind::Eq) {
     stmt->returnVar = toLower(advance().text);
     advance();

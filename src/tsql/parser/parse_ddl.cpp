@@ -38,18 +38,7 @@ ast::StmtPtr Parser::parseCreateProcedure(SourcePos pos, bool alter, std::size_t
   stmt->alter = alter;
   stmt->name = parseObjectName();
   bool paren = accept(TokenKind::LParen);
-  if (at(TokenKind::Variable)) {
-    do {
-      ast::ProcParam p;
-      p.pos = peek().pos;
-      p.name = toLower(advance().text);
-      accept(Keyword::As);
-      p.type = parseDataType();
-      if (accept(TokenKind::Eq)) p.defaultValue = parseExpr(5);
-      p.output = accept(Keyword::Output) || accept(Keyword::Out);
-      stmt->params.push_back(std::move(p));
-    } while (accept(TokenKind::Comma));
-  }
+  if (at(TokenKind::Variable)) stmt->params = parseProcParams();
   if (paren) expect(TokenKind::RParen, "')'");
   if (accept(Keyword::With)) parseName("an option");
   expect(Keyword::As);

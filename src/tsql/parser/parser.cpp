@@ -172,6 +172,7 @@ ast::Batch Parser::parseBatch() {
     batch.statements.push_back(parseStatement());
     unterminated_ = true;
   }
+  checkLabels(batch.statements);
   batch.literals = std::move(literals_);
   return batch;
 }
@@ -200,7 +201,9 @@ ast::StmtPtr Parser::withQueryOption(ast::StmtPtr stmt) {
 ast::StmtPtr Parser::parseStatement() {
   DepthGuard guard(*this);
   const Token& t = peek();
-  bool afterUnterminated = std::exchange(unterminated_, false);
+  // A label needs no ';' after it.
+  bool afterUnterminated = std::exchange(unterminated_, false) &&
+                           !(pos_ > 0 && tokens_[pos_ - 1].kind == TokenKind::Colon);
   switch (t.keyword) {
     case Keyword::Select: {
       auto s = std::make_unique<ast::SelectStmt>(t.pos);
@@ -227,7 +230,7 @@ ast::StmtPtr Parser::parseStatement() {
     case Keyword::Raiserror: return parseRaiserror();
     case Keyword::Print: return parsePrint();
     case Keyword::Exec:
-    case Keyword::Execute: return parseExec();
+    case Keyword::Execute: return parseResultSets(parseExec());
     case Keyword::Create:
     case Keyword::Alter: return parseCreate();
     case Keyword::Drop: return parseDrop();
@@ -240,6 +243,8 @@ ast::StmtPtr Parser::parseStatement() {
       if (t.kind == TokenKind::Identifier && toLower(t.text) == "throw")
         return parseThrow(afterUnterminated);
       if (t.kind == TokenKind::Identifier && toLower(t.text) == "dbcc") return parseDbcc();
+      if (t.kind == TokenKind::Identifier && toLower(t.text) == "goto") return parseGoto();
+      if (t.kind == TokenKind::Identifier && peek(1).kind == TokenKind::Colon) return parseLabel();
       fail(t);
   }
 }

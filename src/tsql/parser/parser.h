@@ -7,7 +7,8 @@
 // Each statement family lives in its own file: parse_select.cpp (queries),
 // parse_dml.cpp (INSERT/UPDATE/DELETE), parse_declare.cpp (DECLARE/SET and types),
 // parse_control.cpp (blocks, IF, WHILE, TRY, transactions, RAISERROR, EXEC),
-// parse_ddl.cpp (CREATE/ALTER/DROP), parse_sequence.cpp (sequences and identity).
+// parse_ddl.cpp (CREATE/ALTER/DROP), parse_sequence.cpp (sequences and identity),
+// parse_jump.cpp (EXEC of a string, GOTO, labels).
 #pragma once
 
 #include <string>
@@ -33,6 +34,10 @@ class Parser {
 
   //! Parses a whole batch (convenience).
   static ast::Batch parse(std::string_view text) { return Parser(text).parseBatch(); }
+
+  //! The parameters declared by `text` ("@a int, @b varchar(10) OUTPUT"), as a
+  //! procedure declares them. Throws SyntaxError.
+  static std::vector<ast::ProcParam> parseParameterDefinitions(std::string_view text);
 
  private:
   // token stream (parser.cpp)
@@ -68,6 +73,16 @@ class Parser {
   ast::StmtPtr parseThrow(bool afterUnterminated);
   ast::StmtPtr parsePrint();
   ast::StmtPtr parseExec();
+
+  // EXEC of a string, GOTO and labels (parse_jump.cpp)
+  ast::StmtPtr parseExecString(SourcePos pos);
+  //! `exec` as it is, or wrapped in the WITH RESULT SETS clause that follows it.
+  ast::StmtPtr parseResultSets(ast::StmtPtr exec);
+  ast::StmtPtr parseGoto();
+  ast::StmtPtr parseLabel();
+  std::vector<ast::ProcParam> parseProcParams();
+  //! Throws the compile error of a label declared twice, a GOTO to no label or into TRY/CATCH.
+  static void checkLabels(const ast::StmtList& statements);
   std::string parseTransactionName();
   ast::ExprPtr parseCollate(ast::ExprPtr e);
   ast::StmtPtr parseSaveTran();

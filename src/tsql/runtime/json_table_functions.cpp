@@ -62,7 +62,7 @@ void openJson(sqlite3_value** args, std::vector<Row>& rows) {
 
 void stringSplit(sqlite3_value** args, std::vector<Row>& rows) {
   std::string_view sep = absent(args[1]) ? "" : textOf(args[1]);
-  if (JsonText::charCount(sep) != 1) throw RuntimeError(errors::Error::SplitSeparator);
+  if (JsonText::charCount(sep) != 1) throw RuntimeError(errors::Error::ParameterType, {"separator", "nchar(1)/nvarchar(1)"});
   if (absent(args[0])) return;
   std::string_view s = textOf(args[0]);
   for (std::size_t from = 0;;) {

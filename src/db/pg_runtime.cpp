@@ -13,7 +13,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 29;
+constexpr int kRuntimeVersion = 30;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -274,7 +274,7 @@ std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
   std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
                     binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() + jsonRuntimeSql() +
-                    numberingRuntimeSql() + tolerantConversionsSql();
+                    numberingRuntimeSql() + tolerantConversionsSql() + percentileRuntimeSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

@@ -84,10 +84,12 @@ enum class Error : int {
   NotAParameter = 8145,       //!< %1 to procedure %2
   StringTruncated = 8152,     //!< a text too long for the column it is stored in
   MissingCteColumnName = 8155,  //!< column %1 of %2 has no name
+  PivotColumnTwice = 8156,    //!< column %1 twice among the columns of %2
   CteMoreColumns = 8158,      //!< %1 gives more columns than its column list names
   CteFewerColumns = 8159,     //!< %1 gives fewer columns than its column list names
   GroupingArgument = 8161,
   NotOutputParameter = 8162,  //!< %1 passed as OUTPUT
+  UnpivotTypeConflict = 8167,  //!< UNPIVOT's column %1 of another type than the others
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
   DatepartNotSupported = 9810,  //!< datepart %1 in function %2 on type %3
   InvalidTimezone = 9812,       //!< in function %1
@@ -96,6 +98,7 @@ enum class Error : int {
   RethrowOutsideCatch = 10704,  //!< THROW without arguments outside CATCH
   TopWithOffset = 10741,
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
+  WindowMissingOver = 10753,  //!< function %1 without its OVER clause
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
   SequenceStartRange = 11703,  //!< the start of sequence %1 outside its bounds

@@ -178,6 +178,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
     case NodeKind::Binary: return emitBinary(ast::nodeCast<ast::BinaryExpr>(e));
     case NodeKind::FunctionCall: {
       const auto& f = ast::nodeCast<ast::FunctionCallExpr>(e);
+      if (isPercentile(f)) return emitPercentile(f);
       return f.over ? emitWindowFunction(f) : emitFunction(f);
     }
     case NodeKind::Cast: {

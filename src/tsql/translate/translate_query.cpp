@@ -368,6 +368,7 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
     case ast::NodeKind::DerivedTable: return emitDerivedTable(ast::nodeCast<ast::DerivedTableRef>(t), scope);
     case ast::NodeKind::JoinedTable: return emitJoin(ast::nodeCast<ast::JoinedTableRef>(t), scope);
     case ast::NodeKind::FunctionTable: return emitFunctionTable(ast::nodeCast<ast::FunctionTableRef>(t), scope);
+    case ast::NodeKind::PivotTable: return emitPivotTable(ast::nodeCast<ast::PivotTableRef>(t), scope);
     default: assert(false && "not a table source");
   }
 }

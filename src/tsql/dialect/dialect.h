@@ -88,6 +88,9 @@ struct Dialect {
   //! The infix operator for ^ (" # "); nullptr where the database has none and the
   //! runtime's tsql_bitxor(a, b) computes it.
   const char* bitXorOperator = nullptr;
+  //! True when a derived table may read the rows to its left (LATERAL), as CROSS and
+  //! OUTER APPLY want; false where an applied query is read column by column instead.
+  bool lateralJoins = false;
 };
 
 //! The embedded SQLite file.

@@ -121,6 +121,10 @@ void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
   const Source* source = nullptr;
   std::size_t index = 0;
   if (qualifyColumns_ && resolveColumn(c, source, index)) {
+    if (source->inner && !source->inner->sqlItems.empty()) {  // a column of an applied table: its subquery
+      out_ += source->inner->sqlItems[index];
+      return;
+    }
     if (source->inner) {  // a column of a flattened derived table: its expression
       Scope* saved = scope_;
       scope_ = source->inner.get();

@@ -91,6 +91,8 @@ class SqlTranslator {
     Scope* outer = nullptr;
     std::uint64_t id = nextScopeId();  //!< keys the type memo; never reused
     const GroupingSet* grouping = nullptr;  //!< while its select list or HAVING is written
+    //! The inner scope of an applied table read column by column: column i is this SQL.
+    std::vector<std::string> sqlItems;
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -222,6 +224,9 @@ class SqlTranslator {
   // translate_table_function.cpp
   void emitFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
   Source functionSource(const ast::FunctionTableRef& f, Scope& scope);
+  // CROSS / OUTER APPLY over a derived table (translate_apply.cpp)
+  static bool appliesDerivedTable(const ast::JoinedTableRef& j);
+  void emitApply(const ast::JoinedTableRef& j, Scope& scope);
   // PIVOT and UNPIVOT (translate_pivot.cpp)
   void emitPivotTable(const ast::PivotTableRef& p, Scope& scope);
   void resolvePivotTable(const ast::PivotTableRef& p, Scope& scope);

@@ -10,6 +10,7 @@
 
 #include "core/strings.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::translate {
@@ -165,9 +166,9 @@ void SqlTranslator::emitPivotTable(const ast::PivotTableRef& p, Scope& scope) {
   out_ += p.unpivot ? "(SELECT * FROM (SELECT " : "(SELECT ";
   std::string keys;
   for (const std::string& k : kept) {
-    std::string before = out_;
+    const std::size_t start = out_.size();
     emit(madeColumn(p.pos, k));
-    keys += (keys.empty() ? "" : ", ") + out_.substr(before.size());
+    keys += (keys.empty() ? "" : ", ") + out_.substr(start);
     out_ += " AS " + quoteIdent(k) + ", ";
   }
   if (!p.unpivot) {
@@ -179,7 +180,9 @@ void SqlTranslator::emitPivotTable(const ast::PivotTableRef& p, Scope& scope) {
     out_ += " FROM " + sourceSql;
     if (!keys.empty()) out_ += " GROUP BY " + keys;
   } else {
-    out_ += "\"tsql_names_\".\"n\" AS " + quoteIdent(p.pivotColumn) + ", CASE \"tsql_names_\".\"i\"";
+    // the names compare case-blind, as a sysname does
+    out_ += "\"tsql_names_\".\"n\" COLLATE " + std::string(runtime::kCollation) + " AS " + quoteIdent(p.pivotColumn) +
+            ", CASE \"tsql_names_\".\"i\"";
     for (std::size_t i = 0; i < p.names.size(); ++i) {
       out_ += " WHEN " + std::to_string(i + 1) + " THEN ";
       emit(madeColumn(p.pos, p.names[i]));

@@ -72,7 +72,12 @@ struct PivotTableRef : TableRef {
   std::string valueColumn;  //!< PIVOT: the column aggregated; UNPIVOT: the new value column
   std::string pivotColumn;  //!< PIVOT: the column read for names; UNPIVOT: the new name column
   std::vector<std::string> names;  //!< the IN list as written
-  std::string aggregate;  //!< PIVOT's aggregate, lower-case
+  //! PIVOT: per name, agg(CASE WHEN pivot = N'name' THEN value END) over the source; and
+  //! where every name is an integer, the same with the names as integers (for an
+  //! integer pivot column, which then keeps its index). Literals live in the AST, which
+  //! the statement's bound values point into.
+  std::vector<ExprPtr> cells;
+  std::vector<ExprPtr> integerCells;
 };
 
 //! One entry of a select list: expr [AS alias], @var = expr, * or t.*.

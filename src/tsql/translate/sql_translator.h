@@ -232,8 +232,8 @@ class SqlTranslator {
   void resolvePivotTable(const ast::PivotTableRef& p, Scope& scope);
   std::vector<Output> pivotOutputs(const ast::PivotTableRef& p, Scope& inner, std::vector<std::string>& kept,
                                    std::vector<const ast::Expr*>& cells);
-  const ast::Expr& pivotCell(const ast::PivotTableRef& p, const std::string& name, const ast::DataType& pivotType);
-  //! A column reference made here, kept as long as the translator (the type memo keys on it).
+  //! A column reference made here, kept as long as the translator (the type memo keys on
+  //! it); only names, never a literal, which a bound value would point into.
   const ast::Expr& madeColumn(SourcePos pos, const std::string& name);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);

@@ -1,8 +1,8 @@
 // PIVOT and UNPIVOT as derived tables over their source.
 //  - PIVOT groups by every column of the source it does not read (in the source's
 //    order), each cell agg(CASE WHEN pivot = name THEN value END): a group whose rows
-//    match no name still comes out, its cells NULL (0 for COUNT). The name is read as
-//    the pivot column's type (an integer as an integer, so the column keeps its index).
+//    match no name still comes out, its cells NULL (0 for COUNT). The names are N''
+//    texts, or integers against an integer pivot column.
 //  - UNPIVOT crosses the source with a numbered list of the columns it names and keeps
 //    the rows whose value is not NULL; the names column is nvarchar(128) (a sysname) and
 //    the value column has the named columns' type, which must be one for all of them.
@@ -43,58 +43,12 @@ std::string textLiteral(const std::string& s) {
   return out + "'";
 }
 
-std::unique_ptr<ast::ColumnRefExpr> columnNamed(SourcePos pos, const std::string& name) {
-  auto c = std::make_unique<ast::ColumnRefExpr>(pos);
-  c->parts.push_back(name);
-  return c;
-}
-
-bool isInteger(const std::string& s) {
-  std::size_t i = s.size() > 1 && s[0] == '-' ? 1 : 0;
-  if (i == s.size() || s.size() - i > 18) return false;
-  for (; i < s.size(); ++i)
-    if (s[i] < '0' || s[i] > '9') return false;
-  return true;
-}
-
-// `name` as a value of the pivot column's type.
-ast::ExprPtr pivotValue(SourcePos pos, const std::string& name, const DataType& type) {
-  auto lit = std::make_unique<ast::LiteralExpr>(pos);
-  lit->text = name;
-  const bool integral = type.kind == ast::TypeKind::Int || type.kind == ast::TypeKind::BigInt;
-  if (integral && isInteger(name)) {
-    lit->literalKind = ast::LiteralKind::Integer;
-    return lit;
-  }
-  lit->literalKind = ast::LiteralKind::String;
-  lit->national = true;
-  if (type.isText() || !type.isKnown()) return lit;
-  auto cast = std::make_unique<ast::CastExpr>(pos);
-  cast->operand = std::move(lit);
-  cast->type = type;
-  return cast;
-}
-
 }  // namespace
 
 const ast::Expr& SqlTranslator::madeColumn(SourcePos pos, const std::string& name) {
-  made_.push_back(columnNamed(pos, name));
-  return *made_.back();
-}
-
-// agg(CASE WHEN pivot = name THEN value END), kept as long as the translator.
-const ast::Expr& SqlTranslator::pivotCell(const ast::PivotTableRef& p, const std::string& name,
-                                          const DataType& pivotType) {
-  auto eq = std::make_unique<ast::BinaryExpr>(p.pos);
-  eq->op = ast::BinaryOp::Eq;
-  eq->lhs = columnNamed(p.pos, p.pivotColumn);
-  eq->rhs = pivotValue(p.pos, name, pivotType);
-  auto when = std::make_unique<ast::CaseExpr>(p.pos);
-  when->whens.push_back({std::move(eq), columnNamed(p.pos, p.valueColumn)});
-  auto call = std::make_unique<ast::FunctionCallExpr>(p.pos);
-  call->name = p.aggregate;
-  call->args.push_back(std::move(when));
-  made_.push_back(std::move(call));
+  auto c = std::make_unique<ast::ColumnRefExpr>(pos);
+  c->parts.push_back(name);
+  made_.push_back(std::move(c));
   return *made_.back();
 }
 
@@ -122,10 +76,12 @@ std::vector<SqlTranslator::Output> SqlTranslator::pivotOutputs(const ast::PivotT
       kept.push_back(c.name);
     }
     const DataType pivotType = cols[find(cols, p.pivotColumn)].type;
+    const bool integral = pivotType.kind == ast::TypeKind::Int || pivotType.kind == ast::TypeKind::BigInt;
+    const auto& written = integral && !p.integerCells.empty() ? p.integerCells : p.cells;
     Scope* saved = std::exchange(scope_, &inner);
-    for (const std::string& name : p.names) {
-      cells.push_back(&pivotCell(p, name, pivotType));
-      add(name, typeOf(*cells.back()));
+    for (std::size_t i = 0; i < p.names.size(); ++i) {
+      cells.push_back(written[i].get());
+      add(p.names[i], typeOf(*cells.back()));
     }
     scope_ = saved;
     return outputs;

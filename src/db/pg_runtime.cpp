@@ -16,7 +16,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 31;
+constexpr int kRuntimeVersion = 32;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -282,7 +282,7 @@ std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
   std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
                     binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() + jsonRuntimeSql() +
-                    numberingRuntimeSql() + tolerantConversionsSql();
+                    numberingRuntimeSql() + tolerantConversionsSql() + percentileRuntimeSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));
   std::string error = runScript(conn, "BEGIN; SELECT pg_advisory_xact_lock(8207221);");
   if (error.empty() && !upToDate(conn)) error = runScript(conn, sql);

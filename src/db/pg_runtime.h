@@ -37,6 +37,9 @@ std::string formatRuntimeSql();
 std::string jsonRuntimeSql();
 //! identity reports and moves, NEXT VALUE FOR (pg_numbering.cpp).
 std::string numberingRuntimeSql();
+//! PERCENTILE_CONT and PERCENTILE_DISC over a partition's gathered values
+//! (pg_percentile_runtime.cpp).
+std::string percentileRuntimeSql();
 //! TRY_ twins of the conversion functions (pg_tolerant_runtime.cpp); runs after them.
 std::string tolerantConversionsSql();
 

@@ -16,7 +16,7 @@ enum class NodeKind : std::uint8_t {
   Literal, ColumnRef, Variable, SystemVariable, HostParameter, Unary, Binary, FunctionCall,
   Cast, Case, In, Exists, Between, Like, IsNull, Subquery, Quantified,
   // table sources
-  NamedTable, DerivedTable, JoinedTable, FunctionTable,
+  NamedTable, DerivedTable, JoinedTable, FunctionTable, PivotTable,
   // statements
   Select, Insert, Update, Delete, Declare, Set, SetOption, If, Block, While, Break, Continue,
   Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,

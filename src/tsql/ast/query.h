@@ -59,6 +59,27 @@ struct FunctionTableRef : TableRef {
   std::vector<ExprPtr> values;
 };
 
+//! source PIVOT (agg(value) FOR pivot IN ([a], ...)) alias: one row per value of the
+//! source's other columns, a column per name holding the aggregate of the rows whose
+//! pivot column equals it; or source UNPIVOT (value FOR pivot IN (c1, ...)) alias: a
+//! row per named column that is not NULL, its name in `pivotColumn`, its value in
+//! `valueColumn`.
+struct PivotTableRef : TableRef {
+  static constexpr NodeKind kKind = NodeKind::PivotTable;
+  explicit PivotTableRef(SourcePos p) : TableRef(kKind, p) {}
+  bool unpivot = false;
+  TableRefPtr source;
+  std::string valueColumn;  //!< PIVOT: the column aggregated; UNPIVOT: the new value column
+  std::string pivotColumn;  //!< PIVOT: the column read for names; UNPIVOT: the new name column
+  std::vector<std::string> names;  //!< the IN list as written
+  //! PIVOT: per name, agg(CASE WHEN pivot = N'name' THEN value END) over the source; and
+  //! where every name is an integer, the same with the names as integers (for an
+  //! integer pivot column, which then keeps its index). Literals live in the AST, which
+  //! the statement's bound values point into.
+  std::vector<ExprPtr> cells;
+  std::vector<ExprPtr> integerCells;
+};
+
 //! One entry of a select list: expr [AS alias], @var = expr, * or t.*.
 struct SelectItem {
   SourcePos pos;

@@ -81,6 +81,7 @@ const Dialect& postgresDialect() {
       false,
       " # ",
       "tid",
+      true,
   };
   return d;
 }

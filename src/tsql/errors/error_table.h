@@ -88,10 +88,12 @@ enum class Error : int {
   NotAParameter = 8145,       //!< %1 to procedure %2
   StringTruncated = 8152,     //!< a text too long for the column it is stored in
   MissingCteColumnName = 8155,  //!< column %1 of %2 has no name
+  PivotColumnTwice = 8156,    //!< column %1 twice among the columns of %2
   CteMoreColumns = 8158,      //!< %1 gives more columns than its column list names
   CteFewerColumns = 8159,     //!< %1 gives fewer columns than its column list names
   GroupingArgument = 8161,
   NotOutputParameter = 8162,  //!< %1 passed as OUTPUT
+  UnpivotTypeConflict = 8167,  //!< UNPIVOT's column %1 of another type than the others
   GuidConversion = 8169,  //!< text that is not a uniqueidentifier
   ParameterNotSupplied = 8178,  //!< sp_executesql's query %1 ("(params)text") without a value for %2
   MergeRowTwice = 8672,     //!< a MERGE updating or deleting one target row for two source rows
@@ -104,6 +106,7 @@ enum class Error : int {
   MergeActionTwice = 10714,  //!< WHEN clause kind %1 with action %2 a second time
   TopWithOffset = 10741,
   WindowFrameNotAllowed = 10752,  //!< a frame on ranking function %1
+  WindowMissingOver = 10753,  //!< function %1 without its OVER clause
   FrameWithoutOrderBy = 10756,
   DistinctOver = 10759,
   ResultSetsTooMany = 11535,     //!< WITH RESULT SETS of %1 sets, and the EXEC sent more

@@ -25,10 +25,24 @@ std::shared_ptr<ast::WithClause>* withOf(ast::Stmt& s) {
 
 }  // namespace
 
-// with-statement := WITH cte { ',' cte } ( select | insert | update | delete )
-// cte := name [ '(' name { ',' name } ')' ] AS '(' query ')'
+// with-statement := with-clause ( select | insert | update | delete )
 ast::StmtPtr Parser::parseWithStatement() {
-  advance();
+  std::shared_ptr<ast::WithClause> with = parseWithClause();
+  const Token& next = peek();
+  if (next.keyword != Keyword::Select && next.keyword != Keyword::Insert &&
+      next.keyword != Keyword::Update && next.keyword != Keyword::Delete)
+    fail(next);
+  ast::StmtPtr stmt = parseStatement();
+  std::shared_ptr<ast::WithClause>& slot = *withOf(*stmt);
+  if (slot) with->maxRecursion = std::move(slot->maxRecursion);  // the statement's OPTION
+  slot = std::move(with);
+  return stmt;
+}
+
+// with-clause := WITH cte { ',' cte }
+// cte := name [ '(' name { ',' name } ')' ] AS '(' query ')'
+std::shared_ptr<ast::WithClause> Parser::parseWithClause() {
+  expect(Keyword::With);
   auto with = std::make_shared<ast::WithClause>();
   do {
     ast::CommonTableExpr cte;
@@ -44,15 +58,7 @@ ast::StmtPtr Parser::parseWithStatement() {
     cte.query = parseParenthesizedQuery();
     with->ctes.push_back(std::move(cte));
   } while (accept(TokenKind::Comma));
-  const Token& next = peek();
-  if (next.keyword != Keyword::Select && next.keyword != Keyword::Insert &&
-      next.keyword != Keyword::Update && next.keyword != Keyword::Delete)
-    fail(next);
-  ast::StmtPtr stmt = parseStatement();
-  std::shared_ptr<ast::WithClause>& slot = *withOf(*stmt);
-  if (slot) with->maxRecursion = std::move(slot->maxRecursion);  // the statement's OPTION
-  slot = std::move(with);
-  return stmt;
+  return with;
 }
 
 // option := OPTION '(' hint { ',' hint } ')'   hint := MAXRECURSION n | any other words

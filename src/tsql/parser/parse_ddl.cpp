@@ -52,13 +52,15 @@ ast::StmtPtr Parser::parseCreateProcedure(SourcePos pos, bool alter, std::size_t
   return stmt;
 }
 
-// view := name AS query
+// view := name AS [with-clause] query
 ast::StmtPtr Parser::parseCreateView(SourcePos pos, bool alter) {
   auto stmt = std::make_unique<ast::CreateViewStmt>(pos);
   stmt->alter = alter;
   stmt->name = parseObjectName();
   expect(Keyword::As);
+  std::shared_ptr<ast::WithClause> with = at(Keyword::With) ? parseWithClause() : nullptr;
   stmt->query = parseQuery();
+  stmt->query.with = std::move(with);
   return stmt;
 }
 

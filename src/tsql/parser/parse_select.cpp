@@ -122,6 +122,7 @@ std::string Parser::parseOptionalAlias() {
   bool as = accept(Keyword::As);
   if (at(TokenKind::String)) return unquoteString(advance());
   if (!as && peek(1).kind == TokenKind::LParen && toLower(peek().text) == "option") return {};
+  if (!as && atPivot()) return {};  // PIVOT and UNPIVOT are reserved
   if (!as && toLower(peek().text) == "for" &&
       (toLower(peek(1).text) == "json" || peek(1).keyword == Keyword::Update ||
        toLower(peek(1).text) == "read"))
@@ -138,7 +139,7 @@ std::vector<ast::TableRefPtr> Parser::parseFromList() {
   return list;
 }
 
-// table-source := table-primary { join-type JOIN table-primary [ON expr] }
+// table-source := table-primary { join-type JOIN table-primary [ON expr] | pivoted }
 //                 | table-primary { (CROSS | OUTER) APPLY table-primary }
 // join-type := [INNER] | LEFT [OUTER] | RIGHT [OUTER] | FULL [OUTER] | CROSS
 ast::TableRefPtr Parser::parseTableSource() {
@@ -146,6 +147,10 @@ ast::TableRefPtr Parser::parseTableSource() {
   for (;;) {
     SourcePos pos = peek().pos;
     ast::JoinType type;
+    if (atPivot()) {
+      left = parsePivot(std::move(left));
+      continue;
+    }
     if ((at(Keyword::Cross) || at(Keyword::Outer)) && toLower(peek(1).text) == "apply") {
       type = advance().keyword == Keyword::Cross ? ast::JoinType::CrossApply : ast::JoinType::OuterApply;
       advance();

@@ -146,6 +146,9 @@ class Parser {
   bool atTableFunction() const;
   ast::TableRefPtr parseTableFunction();
   void parseOpenJsonWith(ast::FunctionTableRef& f);
+  // PIVOT and UNPIVOT (parse_pivot.cpp)
+  bool atPivot() const;
+  ast::TableRefPtr parsePivot(ast::TableRefPtr source);
   void parseForJson(ast::Query& q);
 
   // GROUP BY with ROLLUP, CUBE and GROUPING SETS (parse_grouping_sets.cpp)
@@ -161,6 +164,7 @@ class Parser {
 
   // common table expressions and query hints (parse_cte.cpp)
   ast::StmtPtr parseWithStatement();
+  std::shared_ptr<ast::WithClause> parseWithClause();
   void parseQueryOption(ast::Stmt& stmt);
   ast::StmtPtr withQueryOption(ast::StmtPtr stmt);
 

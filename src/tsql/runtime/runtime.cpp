@@ -22,6 +22,7 @@
 #include "tsql/runtime/number_functions.h"
 #include "tsql/runtime/report_aggregates.h"
 #include "tsql/runtime/string_functions.h"
+#include "tsql/runtime/percentiles.h"
 #include "tsql/runtime/text_builders.h"
 #include "tsql/runtime/text_functions.h"
 
@@ -35,7 +36,7 @@ void Runtime::install(sqlite3* db) {
                                 &installColumnFit, &installDecimalSortKey,
                                 &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installBinaryValueFunctions,
                                 &installDatetime2Functions, &StringFunctions::install,
-                                &ReportAggregates::install, &FormatFunction::install, &JsonFunctions::install}) {
+                                &ReportAggregates::install, &Percentiles::install, &FormatFunction::install, &JsonFunctions::install}) {
     int rc = part(db);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(std::string("cannot register the T-SQL functions: ") +

@@ -75,6 +75,8 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
     case ast::NodeKind::FunctionTable:
       scope.sources.push_back(functionSource(ast::nodeCast<ast::FunctionTableRef>(t), scope));
       return;
+    case ast::NodeKind::PivotTable:
+      return resolvePivotTable(ast::nodeCast<ast::PivotTableRef>(t), scope);
     default: assert(false && "not a table source");
   }
 }

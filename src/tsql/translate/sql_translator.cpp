@@ -121,6 +121,10 @@ void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
   const Source* source = nullptr;
   std::size_t index = 0;
   if (qualifyColumns_ && resolveColumn(c, source, index)) {
+    if (source->inner && !source->inner->sqlItems.empty()) {  // a column of an applied table: its subquery
+      out_ += source->inner->sqlItems[index];
+      return;
+    }
     if (source->inner) {  // a column of a flattened derived table: its expression
       Scope* saved = scope_;
       scope_ = source->inner.get();
@@ -178,6 +182,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
     case NodeKind::Binary: return emitBinary(ast::nodeCast<ast::BinaryExpr>(e));
     case NodeKind::FunctionCall: {
       const auto& f = ast::nodeCast<ast::FunctionCallExpr>(e);
+      if (isPercentile(f)) return emitPercentile(f);
       return f.over ? emitWindowFunction(f) : emitFunction(f);
     }
     case NodeKind::Cast: {

@@ -121,6 +121,8 @@ class SqlTranslator {
     Scope* outer = nullptr;
     std::uint64_t id = nextScopeId();  //!< keys the type memo; never reused
     const GroupingSet* grouping = nullptr;  //!< while its select list or HAVING is written
+    //! The inner scope of an applied table read column by column: column i is this SQL.
+    std::vector<std::string> sqlItems;
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -252,6 +254,17 @@ class SqlTranslator {
   // translate_table_function.cpp
   void emitFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
   Source functionSource(const ast::FunctionTableRef& f, Scope& scope);
+  // CROSS / OUTER APPLY over a derived table (translate_apply.cpp)
+  static bool appliesDerivedTable(const ast::JoinedTableRef& j);
+  void emitApply(const ast::JoinedTableRef& j, Scope& scope);
+  // PIVOT and UNPIVOT (translate_pivot.cpp)
+  void emitPivotTable(const ast::PivotTableRef& p, Scope& scope);
+  void resolvePivotTable(const ast::PivotTableRef& p, Scope& scope);
+  std::vector<Output> pivotOutputs(const ast::PivotTableRef& p, Scope& inner, std::vector<std::string>& kept,
+                                   std::vector<const ast::Expr*>& cells);
+  //! A column reference made here, kept as long as the translator (the type memo keys on
+  //! it); only names, never a literal, which a bound value would point into.
+  const ast::Expr& madeColumn(SourcePos pos, const std::string& name);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
@@ -340,6 +353,9 @@ class SqlTranslator {
   void emitOver(const ast::WindowSpec& w);
   void emitFrameBound(const ast::FrameBound& b);
   void emitValueOrderKey(const ast::Expr& key);
+  // PERCENTILE_CONT / PERCENTILE_DISC (translate_percentile.cpp)
+  static bool isPercentile(const ast::FunctionCallExpr& f);
+  void emitPercentile(const ast::FunctionCallExpr& f);
 
   // common table expressions (translate_cte.cpp)
   struct Cte {
@@ -376,6 +392,7 @@ class SqlTranslator {
   TranslateEnv& env_;
   bool inlineLiterals_;
   bool windowsAllowed_ = false;  //!< a window function may stand here (a select list, ORDER BY)
+  std::vector<ast::ExprPtr> made_;  //!< expressions the translator wrote itself
   std::vector<Cte> ctes_;        //!< the statement's common table expressions written so far
   std::optional<Recursion> recursion_;
   std::string withPrefix_;       //!< the statement's WITH, put before its SQL by finish()

@@ -128,9 +128,10 @@ std::string SqlTranslator::checkConstraints(const std::string& sqlName, const as
 std::string SqlTranslator::createView(const ast::CreateViewStmt& s,
                                       std::vector<catalog::ColumnInfo>& columns) {
   out_.clear();
+  std::string with = emitWith(s.query.with.get());  // a view may open with its own WITH
   std::vector<Output> outputs = emitQuery(s.query, nullptr);
   for (auto& o : outputs) columns.push_back({o.name, o.type, false, false});
-  std::string sql = "CREATE VIEW " + quoteIdent(catalog::normalizeObjectName(s.name)) + " AS " + out_;
+  std::string sql = "CREATE VIEW " + quoteIdent(catalog::normalizeObjectName(s.name)) + " AS " + with + out_;
   out_.clear();
   return sql;
 }

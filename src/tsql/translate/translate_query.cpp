@@ -331,6 +331,10 @@ void SqlTranslator::emitFlatStar(const ast::SelectItem& item) {
       first = false;
       continue;
     }
+    for (std::size_t i = 0; i < src.inner->sqlItems.size(); ++i) {
+      out_ += (first ? "" : ", ") + src.inner->sqlItems[i] + " AS " + quoteIdent(src.columns[i].name);
+      first = false;
+    }
     for (std::size_t i = 0; i < src.items.size(); ++i) {
       out_ += first ? "" : ", ";
       first = false;
@@ -368,6 +372,7 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
     case ast::NodeKind::DerivedTable: return emitDerivedTable(ast::nodeCast<ast::DerivedTableRef>(t), scope);
     case ast::NodeKind::JoinedTable: return emitJoin(ast::nodeCast<ast::JoinedTableRef>(t), scope);
     case ast::NodeKind::FunctionTable: return emitFunctionTable(ast::nodeCast<ast::FunctionTableRef>(t), scope);
+    case ast::NodeKind::PivotTable: return emitPivotTable(ast::nodeCast<ast::PivotTableRef>(t), scope);
     default: assert(false && "not a table source");
   }
 }
@@ -403,6 +408,7 @@ void SqlTranslator::emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope
 }
 
 void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
+  if (appliesDerivedTable(j)) return emitApply(j, scope);
   if (currentFrom_ && canFlatten(j, *currentFrom_)) return emitFlattenedJoin(j, scope);
   // SQLite plans `t RIGHT JOIN (derived)` as a scan of the derived rows per table
   // row; the same join written the other way round uses t's key, so where no `*`

@@ -152,7 +152,8 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
       n == "tsql_next_value")
     return ofKind(TypeKind::BigInt);
   if (n == "object_id") return ofKind(TypeKind::Int);
-  if (n == "percent_rank" || n == "cume_dist") return ofKind(TypeKind::Float);
+  if (n == "percent_rank" || n == "cume_dist" || n == "percentile_cont") return ofKind(TypeKind::Float);
+  if (n == "percentile_disc") return f.withinGroup.empty() ? DataType{} : typeOf(*f.withinGroup[0].expr);
   if (n == "lag" || n == "lead" || n == "first_value" || n == "last_value") return arg(0);
   if (n == "sum" || n == "max" || n == "min" || n == "abs" || n == "round" || n == "avg") {
     DataType t = arg(0);

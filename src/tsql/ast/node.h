@@ -21,7 +21,7 @@ enum class NodeKind : std::uint8_t {
   Select, Insert, Update, Delete, Declare, Set, SetOption, If, Block, While, Break, Continue,
   Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,
   CreateProcedure, CreateView, CreateIndex, Drop, Truncate, Sequence, CheckIdent,
-  DeclareCursor, CursorOp,
+  DeclareCursor, CursorOp, CreateFunction,
 };
 
 struct Node {

@@ -88,6 +88,9 @@ struct Dialect {
   //! The infix operator for ^ (" # "); nullptr where the database has none and the
   //! runtime's tsql_bitxor(a, b) computes it.
   const char* bitXorOperator = nullptr;
+  //! True when a derived table may read the tables to its left (LATERAL), so APPLY of an
+  //! inline function can take their columns as arguments.
+  bool lateralJoins = false;
 };
 
 //! The embedded SQLite file.

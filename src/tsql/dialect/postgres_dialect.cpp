@@ -80,6 +80,7 @@ const Dialect& postgresDialect() {
       true,
       false,
       " # ",
+      true,
   };
   return d;
 }

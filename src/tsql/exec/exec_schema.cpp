@@ -105,6 +105,8 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
       break;
     case ast::ObjectType::Sequence:
       return dropSequence(s);
+    case ast::ObjectType::Function:
+      return dropFunction(s);
   }
   if (s.objectType == ast::ObjectType::Table && TempScope::isLocalTemp(name))
     name = tempScope_.resolve(name);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -79,6 +80,15 @@ class SqlTranslator {
  private:
   struct Scope;
   struct GroupingSet;
+  //! A call of a user function being written inline: its function and the argument
+  //! expression of each parameter (a left-out one's default).
+  struct InlineCall {
+    const ast::CreateFunctionStmt* fn = nullptr;
+    std::vector<const ast::Expr*> args;  //!< per parameter
+    Scope* callerScope = nullptr;        //!< where the arguments are read
+    std::size_t depth = 0;               //!< inlining_ entries below it (the caller's)
+    std::shared_ptr<Scope> keptScope;    //!< a copy `callerScope` points to, where it must outlive the FROM
+  };
   struct Source {
     std::string alias;  //!< lower-case name the query uses for it
     std::vector<catalog::ColumnInfo> columns;
@@ -222,6 +232,25 @@ class SqlTranslator {
   // translate_table_function.cpp
   void emitFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
   Source functionSource(const ast::FunctionTableRef& f, Scope& scope);
+  // user-defined functions (translate_user_function.cpp)
+  //! A call's function and its argument expressions (DEFAULT and left-out ones as the
+  //! parameter's default); the SQL Server errors for a wrong call.
+  InlineCall userCall(const std::string& name, const std::string& shownName,
+                      const std::vector<ast::ExprPtr>& args, const std::vector<bool>& defaults,
+                      bool table);
+  void emitUserFunction(const ast::FunctionCallExpr& f);
+  ast::DataType userFunctionType(const ast::FunctionCallExpr& f);
+  void emitUserFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
+  Source userFunctionSource(const ast::FunctionTableRef& f);
+  void emitFunctionRun(const ast::FunctionTableRef& f, const ast::CreateFunctionStmt& fn, Scope& scope);
+  //! A parameter of the function being written inline: its argument written in its place.
+  bool emitInlinedParameter(const ast::VariableExpr& v);
+  const ast::DataType* inlinedParameterType(const std::string& name) const;
+  void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
+  bool canJoinFlat(const ast::Query& q) const;
+  void emitFlatApply(const ast::FunctionTableRef& f, InlineCall call, Scope& scope);
+  //! Item `i` of a source whose columns are expressions, in its own scope.
+  void emitSourceItem(const Source& src, std::size_t i);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
@@ -333,6 +362,13 @@ class SqlTranslator {
   bool collateSetOutputs_ = false;  //!< text outputs of such arms, columns too, compare case-blind
   std::string out_;
   std::vector<Slot> slots_;
+  std::vector<FunctionRun> functionRuns_;  //!< multi-statement functions the statement reads
+  std::vector<InlineCall> inlining_;  //!< user functions being written inline, innermost last
+  bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
+  bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
+  //! Inline functions joined in flat, by their source's inner scope: the call whose
+  //! parameters the source's items read.
+  std::unordered_map<const Scope*, std::shared_ptr<const InlineCall>> flatCalls_;
   Scope* scope_ = nullptr;
   std::vector<const ast::Expr*> rowParts_;  //!< assignment step: subtrees bound per row
   const std::vector<ast::TableRefPtr>* currentFrom_ = nullptr;  //!< FROM list being written

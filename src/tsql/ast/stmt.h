@@ -365,6 +365,7 @@ struct CreateFunctionStmt : Stmt {
   Form form = Form::Scalar;
   bool alter = false;    //!< ALTER FUNCTION: the function must exist
   bool orAlter = false;  //!< CREATE OR ALTER: made or replaced
+  bool nullOnNullInput = false;  //!< WITH RETURNS NULL ON NULL INPUT: NULL, unrun, when an argument is
   std::string name;      //!< without its schema, as written
   std::vector<ProcParam> params;
   DataType returns;                     //!< a scalar function's type

@@ -204,7 +204,11 @@ SqlValue Interpreter::callScalarFunction(const ast::FunctionCallExpr& call, int 
   if (!f || f->isTable())
     throw SqlException(errors::Error::UnknownUserFunction, at, {call.schema, call.schema + "." + call.name});
   SqlValue result;
-  runFunction(call.name, functionArguments(*f, call.args, call.defaults, at),
+  std::vector<SqlValue> args = functionArguments(*f, call.args, call.defaults, at);
+  if (f->nullOnNullInput)
+    for (const SqlValue& a : args)
+      if (a.isNull()) return result;  // RETURNS NULL ON NULL INPUT: the body does not run
+  runFunction(call.name, std::move(args),
               [&](const ast::CreateFunctionStmt& fn) { result = convertValue(returnValue_, fn.returns); }, at);
   return result;
 }

@@ -18,10 +18,7 @@ ast::StmtPtr Parser::parseCreateFunction(SourcePos pos, bool alter, bool orAlter
   f->params = parseFunctionParams();
   expectWord("returns");
   parseFunctionReturns(*f);
-  if (accept(Keyword::With)) {
-    do parseName("a function option");
-    while (accept(TokenKind::Comma));
-  }
+  if (accept(Keyword::With)) parseFunctionOptions(*f);
   accept(Keyword::As);
   if (f->form == ast::CreateFunctionStmt::Form::InlineTable) {
     expect(Keyword::Return);
@@ -41,6 +38,29 @@ ast::StmtPtr Parser::parseCreateFunction(SourcePos pos, bool alter, bool orAlter
   std::size_t endOffset = static_cast<std::size_t>(last.text.data() - text_.data()) + last.text.size();
   f->text = std::string(text_.substr(startOffset, endOffset - startOffset));
   return f;
+}
+
+// options := option { ',' option }
+// option := SCHEMABINDING | ENCRYPTION | RETURNS NULL ON NULL INPUT | CALLED ON NULL INPUT
+//         | EXEC[UTE] AS name | INLINE '=' ( ON | OFF ) | ...
+void Parser::parseFunctionOptions(ast::CreateFunctionStmt& f) {
+  do {
+    if (acceptWord("returns")) {
+      expect(Keyword::Null);
+      expect(Keyword::On);
+      expect(Keyword::Null);
+      expectWord("input");
+      f.nullOnNullInput = true;
+    } else if (accept(Keyword::Exec) || accept(Keyword::Execute)) {
+      expect(Keyword::As);
+      advance();  // CALLER, SELF, OWNER or 'user': one identity, the connection's
+    } else {
+      parseName("a function option");  // SCHEMABINDING, CALLED ON NULL INPUT, INLINE = ON ...
+      while (!at(TokenKind::Comma) && !at(Keyword::As) && !at(Keyword::Begin) && !at(Keyword::Return) &&
+             !at(TokenKind::End))
+        advance();
+    }
+  } while (accept(TokenKind::Comma));
 }
 
 // params := '(' [ @name [AS] type [ '=' expr ] [ READONLY ] { ',' ... } ] ')'

@@ -103,6 +103,7 @@ class Parser {
   ast::StmtPtr parseCreateFunction(SourcePos pos, bool alter, bool orAlter, std::size_t startOffset);
   std::vector<ast::ProcParam> parseFunctionParams();
   void parseFunctionReturns(ast::CreateFunctionStmt& f);
+  void parseFunctionOptions(ast::CreateFunctionStmt& f);
   void parseUserCallArgs(std::vector<ast::ExprPtr>& args, std::vector<bool>& defaults);
   ast::TableRefPtr parseUserTableFunction(SourcePos pos, std::string name, std::string written);
   ast::StmtPtr parseTruncate();

@@ -12,6 +12,7 @@
 // One translator per statement; it is cheap to make.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,19 @@ struct AssignmentPlan {
     int column = -1;   //!< driver column that is the value itself
   };
   std::vector<Item> items;
+};
+
+//! What a local variable of a function body written inline holds at some point: an
+//! expression read with the values the variables had where it stood (no expression:
+//! NULL), or, for a value chosen by IF, a choice between two such.
+struct SymbolicValue;
+using SymbolicEnv = std::map<std::string, std::shared_ptr<const SymbolicValue>>;
+struct SymbolicValue {
+  const ast::Expr* expr = nullptr;
+  std::shared_ptr<const SymbolicEnv> env;
+  ast::DataType type;               //!< converted to it, as assignment converts
+  const ast::Expr* cond = nullptr;  //!< a choice: CASE WHEN cond THEN then ELSE otherwise END
+  std::shared_ptr<const SymbolicValue> then, otherwise;
 };
 
 class SqlTranslator {
@@ -84,6 +98,7 @@ class SqlTranslator {
   //! expression of each parameter (a left-out one's default).
   struct InlineCall {
     const ast::CreateFunctionStmt* fn = nullptr;
+    std::shared_ptr<const SymbolicEnv> env;  //!< the body's variables where it is being read
     std::vector<const ast::Expr*> args;  //!< per parameter
     Scope* callerScope = nullptr;        //!< where the arguments are read
     std::size_t depth = 0;               //!< inlining_ entries below it (the caller's)
@@ -239,6 +254,11 @@ class SqlTranslator {
                       const std::vector<ast::ExprPtr>& args, const std::vector<bool>& defaults,
                       bool table);
   void emitUserFunction(const ast::FunctionCallExpr& f);
+  void emitInlineCall(InlineCall call, const SymbolicValue& body);
+  //! Thrown where a function written inline calls itself (through others or not).
+  struct RecursiveCall {
+    const ast::CreateFunctionStmt* fn;
+  };
   ast::DataType userFunctionType(const ast::FunctionCallExpr& f);
   void emitUserFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
   Source userFunctionSource(const ast::FunctionTableRef& f);
@@ -248,6 +268,10 @@ class SqlTranslator {
   const ast::DataType* inlinedParameterType(const std::string& name) const;
   void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
   bool canJoinFlat(const ast::Query& q) const;
+  //! The value a scalar body returns, worked out statement by statement; nullptr when
+  //! the body does what an expression cannot (a loop, a query that assigns, ...).
+  std::shared_ptr<const SymbolicValue> returnedValue(const ast::CreateFunctionStmt& fn);
+  void emitSymbolic(const SymbolicValue& v);
   void emitFlatApply(const ast::FunctionTableRef& f, InlineCall call, Scope& scope);
   //! Item `i` of a source whose columns are expressions, in its own scope.
   void emitSourceItem(const Source& src, std::size_t i);
@@ -364,6 +388,7 @@ class SqlTranslator {
   std::vector<Slot> slots_;
   std::vector<FunctionRun> functionRuns_;  //!< multi-statement functions the statement reads
   std::vector<InlineCall> inlining_;  //!< user functions being written inline, innermost last
+  std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   //! Inline functions joined in flat, by their source's inner scope: the call whose

@@ -1,10 +1,13 @@
-// User-defined functions in a statement. A scalar function whose body is one RETURN
-// of an expression is written inline: its parameters become the call's arguments
-// (converted to the parameters' types), so a call costs what the expression costs. An
+// User-defined functions in a statement. A scalar function whose body reduces to one
+// expression (translate_function_body.cpp) is written inline: its parameters become the
+// call's arguments (converted to the parameters' types), so a call costs what the
+// expression costs. An
 // inline table-valued function is its query as a derived table (LATERAL on the right
 // of an APPLY). Other scalar functions and multi-statement table-valued ones run in
 // the interpreter: a scalar call is a slot, a table call a temp table filled before
 // the statement runs; their arguments must then be known before the statement runs.
+#include <algorithm>
+
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
@@ -14,16 +17,6 @@ namespace tsql::translate {
 namespace {
 
 using Form = ast::CreateFunctionStmt::Form;
-
-// The expression of a body that is one RETURN (in as many BEGIN ... END as written);
-// nullptr when the body does more.
-const ast::Expr* returnedExpression(const ast::StmtList& body) {
-  if (body.size() != 1) return nullptr;
-  const ast::Stmt& s = *body[0];
-  if (const auto* block = ast::nodeAs<ast::BlockStmt>(&s)) return returnedExpression(block->body);
-  const auto* r = ast::nodeAs<ast::ReturnStmt>(&s);
-  return r ? r->value.get() : nullptr;
-}
 
 // True when `e` can be computed before the statement runs: no column and no subquery.
 bool knownBeforeRun(const ast::Expr* e) {
@@ -126,23 +119,32 @@ void SqlTranslator::requireRunnableArguments(const InlineCall& call, const std::
                           "parameters here, not columns of the rows being read."});
 }
 
-// dbo.f(args): inline where the body is one RETURN, else a slot the interpreter fills.
+// dbo.f(args): inline where the body reduces to an expression, else a slot the
+// interpreter fills.
 void SqlTranslator::emitUserFunction(const ast::FunctionCallExpr& f) {
   const std::string shown = f.schema + "." + f.name;
   InlineCall call = userCall(f.name, shown, f.args, f.defaults, false);
-  if (const ast::Expr* body = returnedExpression(call.fn->body)) {
-    if (inlining_.size() > 32) throw TranslateError(errors::Error::NestingTooDeep);
-    inlining_.push_back(std::move(call));
-    Scope empty;  // the body sees its parameters, never the caller's columns
-    Scope* saved = std::exchange(scope_, &empty);
-    out_ += '(';
-    if (typeOf(*body) == inlining_.back().fn->returns)
-      emit(*body);
-    else
-      emitCast(*body, inlining_.back().fn->returns, nullptr);
-    out_ += ')';
-    scope_ = saved;
-    inlining_.pop_back();
+  std::shared_ptr<const SymbolicValue> body;
+  if (std::find(notInlined_.begin(), notInlined_.end(), call.fn) == notInlined_.end())
+    body = returnedValue(*call.fn);
+  for (const InlineCall& open : inlining_)  // recursion: written inline it would never end
+    if (body && open.fn == call.fn) throw RecursiveCall{call.fn};
+  if (body) {
+    // A recursive function met inside is left to the interpreter, and this call written again.
+    const std::size_t outAt = out_.size(), slotsAt = slots_.size(), runsAt = functionRuns_.size();
+    const std::size_t depth = inlining_.size();
+    Scope* scopeAt = scope_;
+    try {
+      emitInlineCall(std::move(call), *body);
+    } catch (const RecursiveCall& r) {
+      out_.resize(outAt);
+      slots_.resize(slotsAt);
+      functionRuns_.resize(runsAt);
+      inlining_.resize(depth);
+      scope_ = scopeAt;
+      notInlined_.push_back(r.fn);
+      return emitUserFunction(f);
+    }
     return;
   }
   requireRunnableArguments(call, shown);
@@ -151,6 +153,30 @@ void SqlTranslator::emitUserFunction(const ast::FunctionCallExpr& f) {
   s.name = f.name;
   s.call = &f;
   emitSlot(std::move(s));
+}
+
+void SqlTranslator::emitInlineCall(InlineCall call, const SymbolicValue& body) {
+  {
+    const bool nullOnNull = call.fn->nullOnNullInput && !call.args.empty();
+    if (nullOnNull) {  // RETURNS NULL ON NULL INPUT: the body is not looked at then
+      out_ += "CASE WHEN ";
+      for (std::size_t i = 0; i < call.args.size(); ++i) {
+        out_ += i ? " OR (" : "(";
+        emit(*call.args[i]);
+        out_ += ") IS NULL";
+      }
+      out_ += " THEN NULL ELSE ";
+    }
+    inlining_.push_back(std::move(call));
+    Scope empty;  // the body sees its parameters, never the caller's columns
+    Scope* saved = std::exchange(scope_, &empty);
+    out_ += '(';
+    emitSymbolic(body);
+    out_ += ')';
+    scope_ = saved;
+    inlining_.pop_back();
+    if (nullOnNull) out_ += " END";
+  }
 }
 
 ast::DataType SqlTranslator::userFunctionType(const ast::FunctionCallExpr& f) {
@@ -162,6 +188,10 @@ ast::DataType SqlTranslator::userFunctionType(const ast::FunctionCallExpr& f) {
 
 const ast::DataType* SqlTranslator::inlinedParameterType(const std::string& name) const {
   if (inlining_.empty()) return nullptr;
+  if (const auto& env = inlining_.back().env) {
+    auto it = env->find(name);
+    if (it != env->end()) return &it->second->type;
+  }
   for (const auto& p : inlining_.back().fn->params)
     if (p.name == name) return &p.type;
   return nullptr;
@@ -171,6 +201,14 @@ const ast::DataType* SqlTranslator::inlinedParameterType(const std::string& name
 // argument, written where the call stands (in the caller's scope and inlining).
 bool SqlTranslator::emitInlinedParameter(const ast::VariableExpr& v) {
   if (inlining_.empty()) return false;
+  if (const auto& env = inlining_.back().env) {  // a local variable, or a parameter set in the body
+    auto it = env->find(v.name);
+    if (it != env->end()) {
+      std::shared_ptr<const SymbolicValue> value = it->second;
+      emitSymbolic(*value);
+      return true;
+    }
+  }
   const ast::CreateFunctionStmt& fn = *inlining_.back().fn;
   std::size_t i = 0;
   while (i < fn.params.size() && fn.params[i].name != v.name) ++i;

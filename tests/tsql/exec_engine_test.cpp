@@ -1,5 +1,6 @@
 // Engine behaviour seen from the C++ caller: caller parameters, typed result sets,
-// syntax errors with positions, stored procedures surviving a reopened database, and
+// syntax errors with positions, stored procedures and functions surviving a reopened
+// database, and
 // the plan the database makes of a derived join.
 #include <unistd.h>
 
@@ -101,7 +102,7 @@ TEST_F(Engine, DerivedJoinOnTheRightOfALeftJoinIsLookedUpNotScanned) {
   EXPECT_NE(steps.find("SEARCH t USING AUTOMATIC"), std::string::npos) << steps;
 }
 
-TEST(EngineProcedures, SurviveReopeningTheDatabase) {
+TEST(EngineProcedures, ProceduresAndFunctionsSurviveReopeningTheDatabase) {
   // one file per process: two test runs at once must not share it
   auto path = std::filesystem::temp_directory_path() /
               ("tsql_engine_proc_test_" + std::to_string(::getpid()) + ".db");
@@ -118,6 +119,19 @@ TEST(EngineProcedures, SurviveReopeningTheDatabase) {
   ASSERT_TRUE(r.ok()) << r.errorMessage();
   EXPECT_EQ(r.resultSets.at(0).rows.at(0)[0], core::Value(std::int64_t{42}));
   EXPECT_FALSE(runOpened("create procedure twice as select 1").ok());  // already there
+  // A function shares the procedures' store and names, and is still a function there.
+  ASSERT_TRUE(runOpened("create function dbo.thrice(@n int) returns int as begin return 3 * @n end").ok());
+  r = runOpened("select dbo.thrice(14)");
+  ASSERT_TRUE(r.ok()) << r.errorMessage();
+  EXPECT_EQ(r.resultSets.at(0).rows.at(0)[0], core::Value(std::int64_t{42}));
+  r = runOpened("exec thrice 1");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors.at(0).number, 2812);
+  r = runOpened("create function dbo.twice(@n int) returns int as begin return 2 * @n end");
+  ASSERT_FALSE(r.ok());
+  EXPECT_EQ(r.errors.at(0).number, 2714);
+  ASSERT_TRUE(runOpened("drop function thrice").ok());
+  EXPECT_FALSE(runOpened("select dbo.thrice(1)").ok());
   std::filesystem::remove(path);
 }
 

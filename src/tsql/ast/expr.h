@@ -115,7 +115,9 @@ struct FunctionCallExpr : Expr {
   static constexpr NodeKind kKind = NodeKind::FunctionCall;
   explicit FunctionCallExpr(SourcePos p) : Expr(kKind, p) {}
   std::string name;
+  std::string schema;  //!< "dbo" for dbo.f(...): a user-defined function; "" for a built-in
   std::vector<ExprPtr> args;
+  std::vector<bool> defaults;  //!< user-defined functions: args[i] was DEFAULT (a NULL in its place)
   bool distinct = false;
   bool star = false;
   std::unique_ptr<WindowSpec> over;  //!< a window function; null for a plain call

@@ -22,7 +22,7 @@ enum class NodeKind : std::uint8_t {
   Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,
   CreateProcedure, CreateView, CreateIndex, Drop, Truncate, Sequence, CheckIdent,
   DeclareCursor, CursorOp, ExecString, Goto, Label, ResultSets,
-  Merge,
+  Merge, CreateFunction,
 };
 
 struct Node {

@@ -51,8 +51,11 @@ struct JoinedTableRef : TableRef {
 struct FunctionTableRef : TableRef {
   static constexpr NodeKind kKind = NodeKind::FunctionTable;
   explicit FunctionTableRef(SourcePos p) : TableRef(kKind, p) {}
-  std::string name;  //!< "openjson" or "string_split"
+  std::string name;  //!< "openjson" or "string_split"; a user-defined function's name
+  bool user = false;  //!< dbo.f(...): a user-defined table-valued function
+  std::string written;  //!< a user-defined function's name as written (errors name it so)
   std::vector<ExprPtr> args;
+  std::vector<bool> defaults;  //!< user-defined functions: args[i] was DEFAULT (a NULL in its place)
   bool withSchema = false;  //!< OPENJSON ... WITH: rows are elements (an object is one row), values as JSON
   std::vector<std::string> functionColumns;
   std::vector<std::string> columns;

@@ -283,7 +283,7 @@ struct CreateIndexStmt : Stmt {
   std::vector<std::string> columns;
 };
 
-enum class ObjectType : std::uint8_t { Table, View, Procedure, Index, Sequence };
+enum class ObjectType : std::uint8_t { Table, View, Procedure, Index, Sequence, Function };
 
 struct DropStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Drop;
@@ -354,6 +354,28 @@ struct CursorStmt : Stmt {
   Direction direction = Direction::Next;
   ExprPtr offset;                 //!< ABSOLUTE / RELATIVE n
   std::vector<std::string> into;  //!< lower-case variable names
+};
+
+//! CREATE [OR ALTER] | ALTER FUNCTION name (params) RETURNS ... AS body: a scalar
+//! function (`returns`, a body ending in RETURN value), an inline table-valued one
+//! (RETURNS TABLE AS RETURN query) or a multi-statement one (RETURNS @t TABLE (...)
+//! AS BEGIN ... RETURN END). `text` is the statement's source, stored and parsed again.
+struct CreateFunctionStmt : Stmt {
+  static constexpr NodeKind kKind = NodeKind::CreateFunction;
+  explicit CreateFunctionStmt(SourcePos p) : Stmt(kKind, p) {}
+  enum class Form : std::uint8_t { Scalar, InlineTable, MultiStatement };
+  Form form = Form::Scalar;
+  bool alter = false;    //!< ALTER FUNCTION: the function must exist
+  bool orAlter = false;  //!< CREATE OR ALTER: made or replaced
+  bool nullOnNullInput = false;  //!< WITH RETURNS NULL ON NULL INPUT: NULL, unrun, when an argument is
+  std::string name;      //!< without its schema, as written
+  std::vector<ProcParam> params;
+  DataType returns;                     //!< a scalar function's type
+  VarDecl result;                       //!< a multi-statement function's @t TABLE (...)
+  StmtList body;                        //!< scalar and multi-statement functions
+  std::unique_ptr<Query> query;         //!< an inline function's query
+  std::string text;
+  bool isTable() const { return form != Form::Scalar; }
 };
 
 //! A literal of the batch and the index of the token it was parsed from.

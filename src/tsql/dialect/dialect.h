@@ -91,7 +91,8 @@ struct Dialect {
   //! The column type that holds a row key (`rowKey`) in a table of the engine's own.
   const char* rowKeyType = "integer";
   //! True when a derived table may read the rows to its left (LATERAL), as CROSS and
-  //! OUTER APPLY want; false where an applied query is read column by column instead.
+  //! OUTER APPLY want (an inline function taking their columns as arguments too); false
+  //! where an applied query is read column by column instead.
   bool lateralJoins = false;
 };
 

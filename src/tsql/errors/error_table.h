@@ -42,6 +42,10 @@ enum class Error : int {
   TranCountMismatch = 266,    //!< a procedure left @@TRANCOUNT changed: previous %1, current %2
   ComputedColumnWrite = 271,  //!< INSERT or UPDATE naming computed column %1
   BadDateParts = 289,         //!< DATEFROMPARTS of no real date
+  InsufficientArguments = 313,  //!< a call of function %1 without all its arguments
+  SideEffectInFunction = 443,   //!< statement %1 in a function's body
+  SelectInFunction = 444,       //!< a SELECT in a function's body that returns rows
+  FunctionWithoutReturn = 455,  //!< a function's body that does not end in RETURN
   TopInRecursion = 461,       //!< TOP in the recursive member of %1
   NullNotAllowed = 515,       //!< NULL into NOT NULL column %1 of table %2; %3 fails
   DateAddOverflow = 517,      //!< a date of type %1 moved past its range
@@ -73,6 +77,7 @@ enum class Error : int {
   UncommittableAtEnd = 3998,    //!< a doomed transaction still open when the batch ends
   WindowOutsideSelect = 4108,  //!< a window function outside the select list and ORDER BY
   WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
+  UnknownUserFunction = 4121,  //!< %1 the schema, %2 schema.function
   RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   IdentityColumnList = 8101,  //!< an identity value into table %1 without a column list

@@ -286,6 +286,7 @@ void Interpreter::refuseWriteWhenDoomed(const ast::Stmt& s) {
     case NodeKind::CreateView:
     case NodeKind::CreateIndex:
     case NodeKind::CreateProcedure:
+    case NodeKind::CreateFunction:
     case NodeKind::Drop:
       break;
     default:

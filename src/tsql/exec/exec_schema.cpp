@@ -107,6 +107,8 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
       break;
     case ast::ObjectType::Sequence:
       return dropSequence(s);
+    case ast::ObjectType::Function:
+      return dropFunction(s);
   }
   if (s.objectType == ast::ObjectType::Table && TempScope::isLocalTemp(name))
     name = tempScope_.resolve(name);
@@ -119,8 +121,13 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
     }
     name = indexName(table, name);
   }
-  bool exists = s.objectType == ast::ObjectType::Procedure ? storedProcedureText(name).has_value()
-                                                           : objectExists(kind, name);
+  bool exists = false;
+  if (s.objectType == ast::ObjectType::Procedure) {  // a function kept beside it is no procedure
+    std::optional<std::string> text = storedProcedureText(name);
+    exists = text && storedRoutineKind(*text) == "p";
+  } else {
+    exists = objectExists(kind, name);
+  }
   if (!exists) {
     if (s.ifExists) return;
     throw SqlException(errors::Error::CannotDrop, line(s), {kind, s.name});

@@ -72,10 +72,16 @@ SqlValue Interpreter::objectId(const std::string& written) const {
     return stmt->step();
   };
   const char* objectExists = backend_->dialect().objectExists;
+  auto routine = [&] {  // a procedure ("p") or a function ("fn", "if", "tf") of that type
+    std::unique_ptr<Cursor> stmt = backend_->prepare("SELECT body FROM tsql_procedures WHERE name = ?1");
+    stmt->bind(1, SqlValue::text(name));
+    if (!stmt->step()) return false;
+    return type.empty() || storedRoutineKind(stmt->column(0).toText()) == type;
+  };
+  bool routineType = type.empty() || type == "p" || type == "fn" || type == "if" || type == "tf";
   bool found = ((type.empty() || type == "u") && exists(objectExists, "table")) ||
                ((type.empty() || type == "v") && exists(objectExists, "view")) ||
-               ((type.empty() || type == "p") &&
-                exists("SELECT 1 FROM tsql_procedures WHERE name = ?1", nullptr));
+               (routineType && routine());
   if (!found) return {};
   return SqlValue::integer(static_cast<std::int64_t>(std::hash<std::string>{}(name)&0x3fffffff) +
                            1);

@@ -306,6 +306,9 @@ Interpreter::Flow Interpreter::dispatch(const ast::Stmt& s) {
     case NodeKind::CreateProcedure:
       execCreateProcedure(ast::nodeCast<ast::CreateProcedureStmt>(s));
       break;
+    case NodeKind::CreateFunction:
+      execCreateFunction(ast::nodeCast<ast::CreateFunctionStmt>(s));
+      break;
     case NodeKind::Drop:
       execDrop(ast::nodeCast<ast::DropStmt>(s));
       break;
@@ -344,10 +347,13 @@ std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) {
 
 void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
                             const std::vector<SqlValue>* row, bool variablesInPlace) {
+  for (const auto& run : t.functionRuns) fillFunctionTable(run, 0);
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
-    SqlValue v = slot.call ? formatMessage(*slot.call, 0) : slotValue(slot, row);
+    SqlValue v = !slot.call                                     ? slotValue(slot, row)
+                 : slot.kind == translate::Slot::Kind::UserFunction ? callScalarFunction(*slot.call, 0)
+                                                                  : formatMessage(*slot.call, 0);
     if (slot.intoColumn && v.type != SqlValue::Type::Null)
       v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
     if (slot.convertTo.isKnown())
@@ -427,6 +433,8 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot,
       return errorInfo(slot.name);
     case Kind::RowValue:
       return (*row)[static_cast<std::size_t>(slot.rowIndex)];
+    case Kind::UserFunction:
+      break;  // run by bindSlots, which may change the frames
   }
   return {};
 }

@@ -71,6 +71,8 @@ class Interpreter final : public translate::TranslateEnv {
   std::string identityColumn(const std::string& object) override;
   bool identityGivenByEngine(const std::string& object) override;
   const dialect::Dialect& dialect() const override { return backend_->dialect(); }
+  const ast::CreateFunctionStmt* userFunction(const std::string& name) override;
+  std::string functionResultTable(const ast::CreateFunctionStmt& f, std::size_t site) override;
 
  private:
   struct Variable {
@@ -109,6 +111,12 @@ class Interpreter final : public translate::TranslateEnv {
     Frame& frame;
     TranslationMemo* callerMemo;
     ~CallScope() noexcept(false);
+  };
+  struct UserFunction {
+    std::string text;
+    std::shared_ptr<ast::Batch> batch;
+    std::shared_ptr<TranslationMemo> memo;  //!< translations of the body's statements
+    const ast::CreateFunctionStmt* stmt = nullptr;
   };
   //! What a batch may change that outlives it, as it was when the batch began.
   struct SessionState {
@@ -336,6 +344,18 @@ class Interpreter final : public translate::TranslateEnv {
   void execSequence(const ast::SequenceStmt& s);
   void dropSequence(const ast::DropStmt& s);
 
+  // exec_function.cpp
+  void execCreateFunction(const ast::CreateFunctionStmt& s);
+  void dropFunction(const ast::DropStmt& s);
+  static std::string storedRoutineKind(const std::string& text);
+  std::vector<SqlValue> functionArguments(const ast::CreateFunctionStmt& f,
+                                          const std::vector<ast::ExprPtr>& args,
+                                          const std::vector<bool>& defaults, int at);
+  void runFunction(const std::string& name, std::vector<SqlValue> values,
+                   const std::function<void(const ast::CreateFunctionStmt&)>& atEnd, int at);
+  SqlValue callScalarFunction(const ast::FunctionCallExpr& call, int at);
+  void fillFunctionTable(const translate::FunctionRun& run, int at);
+
   // exec_procedure.cpp
   void execProcedureCall(const ast::ExecStmt& s);
   std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s,
@@ -352,6 +372,9 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
   std::unordered_map<std::string, Procedure> procedures_;
+  std::unordered_map<std::string, UserFunction> functions_;
+  std::vector<std::shared_ptr<ast::Batch>> retiredFunctions_;  //!< older parses still pointed at
+  std::unordered_map<std::string, std::string> functionTables_;  //!< call tables made: their CREATE
   TempScope tempScope_;  //!< the running procedures' own #tables
   CursorSet cursors_;    //!< declared cursors and @@FETCH_STATUS
   //! Emptied temp tables of ended table variables by name: the CREATE that made them.

@@ -5,12 +5,20 @@
 
 namespace tsql {
 
-// create := (CREATE | ALTER) ( PROC[EDURE] ... | VIEW ... | TABLE ... )
+// create := (CREATE | ALTER | CREATE OR ALTER) FUNCTION ...
+//         | (CREATE | ALTER) ( PROC[EDURE] ... | VIEW ... | TABLE ... )
 //         | CREATE [UNIQUE] [CLUSTERED | NONCLUSTERED] INDEX ...
 ast::StmtPtr Parser::parseCreate() {
   const Token& start = advance();
   std::size_t startOffset = static_cast<std::size_t>(start.text.data() - text_.data());
   bool alter = start.keyword == Keyword::Alter;
+  bool orAlter = !alter && at(Keyword::Or) && peek(1).keyword == Keyword::Alter;
+  if (orAlter) {
+    advance();
+    advance();
+    if (!at(Keyword::Function)) fail(peek());
+  }
+  if (accept(Keyword::Function)) return parseCreateFunction(start.pos, alter, orAlter, startOffset);
   if (accept(Keyword::Proc) || accept(Keyword::Procedure))
     return parseCreateProcedure(start.pos, alter, startOffset);
   if (accept(Keyword::View)) return parseCreateView(start.pos, alter);
@@ -75,7 +83,7 @@ ast::StmtPtr Parser::parseCreateIndex(SourcePos pos, bool unique) {
   return stmt;
 }
 
-// drop := DROP ( TABLE | VIEW | PROC[EDURE] | INDEX | SEQUENCE ) [ IF EXISTS ] object-name [ ON object-name ]
+// drop := DROP ( TABLE | VIEW | PROC[EDURE] | FUNCTION | INDEX | SEQUENCE ) [ IF EXISTS ] object-name [ ON object-name ]
 ast::StmtPtr Parser::parseDrop() {
   auto stmt = std::make_unique<ast::DropStmt>(advance().pos);
   if (accept(Keyword::Table)) stmt->objectType = ast::ObjectType::Table;
@@ -83,6 +91,7 @@ ast::StmtPtr Parser::parseDrop() {
   else if (accept(Keyword::Proc) || accept(Keyword::Procedure)) stmt->objectType = ast::ObjectType::Procedure;
   else if (accept(Keyword::Index)) stmt->objectType = ast::ObjectType::Index;
   else if (acceptWord("sequence")) stmt->objectType = ast::ObjectType::Sequence;
+  else if (accept(Keyword::Function)) stmt->objectType = ast::ObjectType::Function;
   else fail(peek());
   if (at(Keyword::If) && peek(1).keyword == Keyword::Exists) {
     advance();

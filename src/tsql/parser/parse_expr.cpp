@@ -302,7 +302,7 @@ ast::ExprPtr Parser::parseLiteral() {
   return lit;
 }
 
-// name-or-call := name { '.' name } [ '(' args ')' ]
+// name-or-call := name { '.' name } [ '(' args ')' ]   -- schema.name(...) a user function
 ast::ExprPtr Parser::parseNameOrCall() {
   SourcePos pos = peek().pos;
   std::vector<std::string> parts;
@@ -314,6 +314,13 @@ ast::ExprPtr Parser::parseNameOrCall() {
       break;
     }
     parts.push_back(parseName("a column name"));
+  }
+  if (at(TokenKind::LParen) && parts.size() >= 2) {  // schema.function(...): user-defined
+    auto call = std::make_unique<ast::FunctionCallExpr>(pos);
+    call->name = toLower(parts.back());
+    call->schema = toLower(parts[parts.size() - 2]);
+    parseUserCallArgs(call->args, call->defaults);
+    return call;
   }
   if (at(TokenKind::LParen)) return parseFunctionArgs(pos, toLower(parts.back()));
   auto col = std::make_unique<ast::ColumnRefExpr>(pos);

@@ -182,6 +182,7 @@ ast::TableRefPtr Parser::parseTableSource() {
 }
 
 // table-primary := object-name [ [AS] alias ] [ WITH '(' hints ')' ]
+//                | object-name '(' args ')' [ [AS] alias ]   -- a table-valued function
 //                | '(' query ')' [AS] alias | '(' table-source ')'
 ast::TableRefPtr Parser::parseTablePrimary() {
   DepthGuard guard(*this);
@@ -201,10 +202,29 @@ ast::TableRefPtr Parser::parseTablePrimary() {
   }
   if (atTableFunction()) return parseTableFunction();
   auto table = std::make_unique<ast::NamedTableRef>(pos);
+  std::size_t nameStart = pos_;
   table->name = parseObjectName();
+  if (at(TokenKind::LParen) && !atTableHint(peek(1))) {
+    std::string written;
+    for (std::size_t i = nameStart; i < pos_; ++i)
+      written += tokens_[i].kind == TokenKind::Dot ? "." : unquoteIdentifier(tokens_[i]);
+    return parseUserTableFunction(pos, table->name, written);
+  }
   table->alias = parseOptionalAlias();
   skipTableHints();
   return table;
+}
+
+// `t (NOLOCK)`: a hint in parentheses without WITH, not a function's argument list.
+bool Parser::atTableHint(const Token& t) const {
+  static constexpr std::string_view kHints[] = {"nolock", "readuncommitted", "updlock", "holdlock",
+                                                "rowlock", "tablock", "tablockx", "paglock",
+                                                "xlock", "readpast", "readcommitted", "serializable"};
+  if (t.kind != TokenKind::Identifier) return false;
+  std::string word = toLower(t.text);
+  for (std::string_view h : kHints)
+    if (word == h) return true;
+  return false;
 }
 
 // hints := WITH '(' name { ',' name } ')'   -- locking hints mean nothing here

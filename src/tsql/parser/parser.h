@@ -122,6 +122,13 @@ class Parser {
   ast::StmtPtr parseCreateView(SourcePos pos, bool alter);
   ast::StmtPtr parseCreateIndex(SourcePos pos, bool unique);
   ast::StmtPtr parseDrop();
+  // user-defined functions (parse_function.cpp)
+  ast::StmtPtr parseCreateFunction(SourcePos pos, bool alter, bool orAlter, std::size_t startOffset);
+  std::vector<ast::ProcParam> parseFunctionParams();
+  void parseFunctionReturns(ast::CreateFunctionStmt& f);
+  void parseFunctionOptions(ast::CreateFunctionStmt& f);
+  void parseUserCallArgs(std::vector<ast::ExprPtr>& args, std::vector<bool>& defaults);
+  ast::TableRefPtr parseUserTableFunction(SourcePos pos, std::string name, std::string written);
   ast::StmtPtr parseTruncate();
 
   // numbering: sequences, NEXT VALUE FOR, IDENTITY_INSERT, CHECKIDENT (parse_sequence.cpp)
@@ -141,6 +148,7 @@ class Parser {
   ast::TableRefPtr parseTablePrimary();
   std::string parseOptionalAlias();
   void skipTableHints();
+  bool atTableHint(const Token& t) const;
 
   // OPENJSON and STRING_SPLIT in a FROM list (parse_table_function.cpp)
   bool atTableFunction() const;

@@ -73,7 +73,10 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
       return;
     }
     case ast::NodeKind::FunctionTable:
-      scope.sources.push_back(functionSource(ast::nodeCast<ast::FunctionTableRef>(t), scope));
+      if (ast::nodeCast<ast::FunctionTableRef>(t).user)
+        scope.sources.push_back(userFunctionSource(ast::nodeCast<ast::FunctionTableRef>(t)));
+      else
+        scope.sources.push_back(functionSource(ast::nodeCast<ast::FunctionTableRef>(t), scope));
       return;
     case ast::NodeKind::PivotTable:
       return resolvePivotTable(ast::nodeCast<ast::PivotTableRef>(t), scope);

@@ -58,6 +58,7 @@ Translation SqlTranslator::finish() {
   Translation t;
   t.sql = std::exchange(withPrefix_, {}) + out_;
   t.slots = std::move(slots_);
+  t.functionRuns = std::move(functionRuns_);
   out_.clear();
   slots_.clear();
   return t;
@@ -70,6 +71,7 @@ Translation SqlTranslator::scalar(const ast::Expr& e) {
   t.columnTypes.push_back(typeOf(e));
   t.sql = std::move(out_);
   t.slots = std::move(slots_);
+  t.functionRuns = std::move(functionRuns_);
   return t;
 }
 
@@ -125,13 +127,7 @@ void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
       out_ += source->inner->sqlItems[index];
       return;
     }
-    if (source->inner) {  // a column of a flattened derived table: its expression
-      Scope* saved = scope_;
-      scope_ = source->inner.get();
-      emit(*source->items[index]);
-      scope_ = saved;
-      return;
-    }
+    if (source->inner) return emitSourceItem(*source, index);  // a flattened column: its expression
     out_ += quoteIdent(source->alias) + '.' + quoteIdent(c.column());
     return;
   }
@@ -202,6 +198,7 @@ void SqlTranslator::emit(const ast::Expr& e) {
 }
 
 void SqlTranslator::emitVariable(const ast::VariableExpr& v) {
+  if (emitInlinedParameter(v)) return;
   if (!env_.variableType(v.name)) throw TranslateError(errors::Error::UndeclaredVariable, {v.name});
   emitNamedSlot(Slot::Kind::Variable, v.name);
 }

@@ -13,9 +13,11 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -60,6 +62,19 @@ struct MergePlan {
   std::vector<Step> steps;
   std::vector<ast::DataType> outputTypes;  //!< of the OUTPUT list
   std::vector<std::string> outputNames;
+};
+
+//! What a local variable of a function body written inline holds at some point: an
+//! expression read with the values the variables had where it stood (no expression:
+//! NULL), or, for a value chosen by IF, a choice between two such.
+struct SymbolicValue;
+using SymbolicEnv = std::map<std::string, std::shared_ptr<const SymbolicValue>>;
+struct SymbolicValue {
+  const ast::Expr* expr = nullptr;
+  std::shared_ptr<const SymbolicEnv> env;
+  ast::DataType type;               //!< converted to it, as assignment converts
+  const ast::Expr* cond = nullptr;  //!< a choice: CASE WHEN cond THEN then ELSE otherwise END
+  std::shared_ptr<const SymbolicValue> then, otherwise;
 };
 
 class SqlTranslator {
@@ -109,6 +124,16 @@ class SqlTranslator {
  private:
   struct Scope;
   struct GroupingSet;
+  //! A call of a user function being written inline: its function and the argument
+  //! expression of each parameter (a left-out one's default).
+  struct InlineCall {
+    const ast::CreateFunctionStmt* fn = nullptr;
+    std::shared_ptr<const SymbolicEnv> env;  //!< the body's variables where it is being read
+    std::vector<const ast::Expr*> args;  //!< per parameter
+    Scope* callerScope = nullptr;        //!< where the arguments are read
+    std::size_t depth = 0;               //!< inlining_ entries below it (the caller's)
+    std::shared_ptr<Scope> keptScope;    //!< a copy `callerScope` points to, where it must outlive the FROM
+  };
   struct Source {
     std::string alias;  //!< lower-case name the query uses for it
     std::vector<catalog::ColumnInfo> columns;
@@ -265,6 +290,34 @@ class SqlTranslator {
   //! A column reference made here, kept as long as the translator (the type memo keys on
   //! it); only names, never a literal, which a bound value would point into.
   const ast::Expr& madeColumn(SourcePos pos, const std::string& name);
+  // user-defined functions (translate_user_function.cpp)
+  //! A call's function and its argument expressions (DEFAULT and left-out ones as the
+  //! parameter's default); the SQL Server errors for a wrong call.
+  InlineCall userCall(const std::string& name, const std::string& shownName,
+                      const std::vector<ast::ExprPtr>& args, const std::vector<bool>& defaults,
+                      bool table);
+  void emitUserFunction(const ast::FunctionCallExpr& f);
+  void emitInlineCall(InlineCall call, const SymbolicValue& body);
+  //! Thrown where a function written inline calls itself (through others or not).
+  struct RecursiveCall {
+    const ast::CreateFunctionStmt* fn;
+  };
+  ast::DataType userFunctionType(const ast::FunctionCallExpr& f);
+  void emitUserFunctionTable(const ast::FunctionTableRef& f, Scope& scope);
+  Source userFunctionSource(const ast::FunctionTableRef& f);
+  void emitFunctionRun(const ast::FunctionTableRef& f, const ast::CreateFunctionStmt& fn, Scope& scope);
+  //! A parameter of the function being written inline: its argument written in its place.
+  bool emitInlinedParameter(const ast::VariableExpr& v);
+  const ast::DataType* inlinedParameterType(const std::string& name) const;
+  void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
+  bool canJoinFlat(const ast::Query& q) const;
+  //! The value a scalar body returns, worked out statement by statement; nullptr when
+  //! the body does what an expression cannot (a loop, a query that assigns, ...).
+  std::shared_ptr<const SymbolicValue> returnedValue(const ast::CreateFunctionStmt& fn);
+  void emitSymbolic(const SymbolicValue& v);
+  void emitFlatApply(const ast::FunctionTableRef& f, InlineCall call, Scope& scope);
+  //! Item `i` of a source whose columns are expressions, in its own scope.
+  void emitSourceItem(const Source& src, std::size_t i);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
@@ -404,6 +457,14 @@ class SqlTranslator {
   bool collateSetOutputs_ = false;  //!< text outputs of such arms, columns too, compare case-blind
   std::string out_;
   std::vector<Slot> slots_;
+  std::vector<FunctionRun> functionRuns_;  //!< multi-statement functions the statement reads
+  std::vector<InlineCall> inlining_;  //!< user functions being written inline, innermost last
+  std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
+  bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
+  bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
+  //! Inline functions joined in flat, by their source's inner scope: the call whose
+  //! parameters the source's items read.
+  std::unordered_map<const Scope*, std::shared_ptr<const InlineCall>> flatCalls_;
   Scope* scope_ = nullptr;
   std::vector<const ast::Expr*> rowParts_;  //!< assignment step: subtrees bound per row
   const std::vector<ast::TableRefPtr>* currentFrom_ = nullptr;  //!< FROM list being written

@@ -105,6 +105,7 @@ void SqlTranslator::emitDatePartName(const ast::Expr& part) {
 // Functions: T-SQL names the runtime registers pass through; aggregates over money
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
+  if (!f.schema.empty()) return emitUserFunction(f);
   if (emitBuiltinFunction(f) || emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f))
     return;
   const std::string& n = f.name;

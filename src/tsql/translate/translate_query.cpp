@@ -31,6 +31,7 @@ Translation SqlTranslator::query(const ast::Query& q, const std::vector<DataType
   Translation t;
   t.sql = with + out_;
   t.slots = std::move(slots_);
+  t.functionRuns = std::move(functionRuns_);
   for (auto& o : outputs) t.columnTypes.push_back(o.type);
   return t;
 }
@@ -338,10 +339,7 @@ void SqlTranslator::emitFlatStar(const ast::SelectItem& item) {
     for (std::size_t i = 0; i < src.items.size(); ++i) {
       out_ += first ? "" : ", ";
       first = false;
-      Scope* saved = scope_;
-      scope_ = src.inner.get();
-      emit(*src.items[i]);
-      scope_ = saved;
+      emitSourceItem(src, i);
       out_ += " AS " + quoteIdent(src.columns[i].name);
     }
   }
@@ -371,7 +369,10 @@ void SqlTranslator::emitTableRef(const ast::TableRef& t, Scope& scope) {
     case ast::NodeKind::NamedTable: return emitNamedTable(ast::nodeCast<ast::NamedTableRef>(t), scope);
     case ast::NodeKind::DerivedTable: return emitDerivedTable(ast::nodeCast<ast::DerivedTableRef>(t), scope);
     case ast::NodeKind::JoinedTable: return emitJoin(ast::nodeCast<ast::JoinedTableRef>(t), scope);
-    case ast::NodeKind::FunctionTable: return emitFunctionTable(ast::nodeCast<ast::FunctionTableRef>(t), scope);
+    case ast::NodeKind::FunctionTable: {
+      const auto& f = ast::nodeCast<ast::FunctionTableRef>(t);
+      return f.user ? emitUserFunctionTable(f, scope) : emitFunctionTable(f, scope);
+    }
     case ast::NodeKind::PivotTable: return emitPivotTable(ast::nodeCast<ast::PivotTableRef>(t), scope);
     default: assert(false && "not a table source");
   }
@@ -421,7 +422,9 @@ void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
   const bool nested = right.kind == ast::NodeKind::JoinedTable;
   if (nested) out_ += '(';
   rightOfLeftJoin_ = !nested && (swap || j.type == ast::JoinType::Left);
+  applyRight_ = j.type == ast::JoinType::CrossApply || j.type == ast::JoinType::OuterApply;
   emitTableRef(right, scope);
+  applyRight_ = false;
   rightOfLeftJoin_ = false;
   if (nested) out_ += ')';
   if (j.on) {
@@ -430,9 +433,10 @@ void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
     scope_ = &scope;
     emit(*j.on);
     scope_ = saved;
-  } else if (j.type == ast::JoinType::OuterApply) {
+  } else if (j.type == ast::JoinType::OuterApply && !std::exchange(applyOnWritten_, false)) {
     out_ += " ON 1 = 1";
   }
+  applyOnWritten_ = false;
 }
 
 }  // namespace tsql::translate

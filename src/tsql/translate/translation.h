@@ -14,6 +14,11 @@
 #include "tsql/dialect/dialect.h"
 #include "tsql/errors/error_table.h"
 
+namespace tsql::ast {
+struct CreateFunctionStmt;
+struct FunctionTableRef;
+}  // namespace tsql::ast
+
 namespace tsql::translate {
 
 //! What one ?N marker is bound to.
@@ -25,11 +30,12 @@ struct Slot {
     SystemVariable,  //!< @@name
     ErrorInfo,       //!< error_message() and friends: `name` is the function
     RowValue,        //!< column `rowIndex` of the row being assigned (SELECT @v = ...)
+    UserFunction,    //!< the value of user-defined function `call`, run by the interpreter
   };
   Kind kind = Kind::Literal;
   std::string name;
   const ast::LiteralExpr* literal = nullptr;
-  const ast::FunctionCallExpr* call = nullptr;  //!< FORMATMESSAGE(...): the interpreter's
+  const ast::FunctionCallExpr* call = nullptr;  //!< FORMATMESSAGE(...), dbo.f(...): the interpreter's
   int rowIndex = -1;
   ast::DataType convertTo;  //!< converted to this type before binding (Unknown = as is)
   ast::DataType convertFrom;  //!< the value's own type, where the conversion depends on it
@@ -37,8 +43,16 @@ struct Slot {
   bool trimBlanks = false;  //!< stored in a varchar column of a file that keeps no trailing blanks
 };
 
+//! A multi-statement table-valued function read in a FROM list: run by the
+//! interpreter into `table` before the statement runs.
+struct FunctionRun {
+  const ast::FunctionTableRef* call = nullptr;
+  std::string table;
+};
+
 struct Translation {
   std::string sql;
+  std::vector<FunctionRun> functionRuns;  //!< run in order before the statement
   std::vector<Slot> slots;               //!< slots[i] is ?(i+1)
   std::vector<ast::DataType> columnTypes;  //!< result column types (queries), Unknown when not known
   //! INSERT into a table with an identity column: the table, the column, and whether
@@ -92,6 +106,19 @@ class TranslateEnv {
   virtual bool identityGivenByEngine(const std::string& object) {
     (void)object;
     return false;
+  }
+  //! The user-defined function `name` (lower-case, schema dropped); nullptr when there
+  //! is none. The definition stays valid while the translation is used.
+  virtual const ast::CreateFunctionStmt* userFunction(const std::string& name) {
+    (void)name;
+    return nullptr;
+  }
+  //! The table the rows of multi-statement function `f` go to for its `site`-th call
+  //! in one statement (made when missing); its SQL name.
+  virtual std::string functionResultTable(const ast::CreateFunctionStmt& f, std::size_t site) {
+    (void)f;
+    (void)site;
+    throw std::logic_error("no function tables here");
   }
   //! How the database spells what differs between backends.
   virtual const dialect::Dialect& dialect() const { return dialect::sqliteDialect(); }

@@ -115,6 +115,7 @@ DataType SqlTranslator::queryType(const ast::Query& q) {
 }
 
 DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
+  if (!f.schema.empty()) return userFunctionType(f);
   const std::string& n = f.name;
   auto arg = [&](std::size_t i) { return i < f.args.size() ? typeOf(*f.args[i]) : DataType{}; };
   if (n == "collate") return arg(0);
@@ -220,7 +221,12 @@ DataType SqlTranslator::computeType(const ast::Expr& e) {
     }
     case NodeKind::ColumnRef: return columnType(ast::nodeCast<ast::ColumnRefExpr>(e));
     case NodeKind::Variable: {
-      const DataType* t = env_.variableType(ast::nodeCast<ast::VariableExpr>(e).name);
+      const std::string& name = ast::nodeCast<ast::VariableExpr>(e).name;
+      if (!inlining_.empty()) {
+        const DataType* p = inlinedParameterType(name);
+        return p ? *p : DataType{};
+      }
+      const DataType* t = env_.variableType(name);
       return t ? *t : DataType{};
     }
     case NodeKind::SystemVariable: return ofKind(TypeKind::Int);

@@ -4,14 +4,7 @@
 // GROUP BY the customer) over the same rows, money in whole ten-thousandths. Both run in
 // turn in each iteration on their own databases; the counters engine_ms, sqlite_ms and
 // ratio (a/b, CPU time) are the engine's cost.
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <ctime>
-#include <string>
-
-#include "sqlite_baseline.h"
-#include "tsql/engine.h"
+#include "engine_beside_sqlite.h"
 
 namespace {
 
@@ -47,46 +40,8 @@ const char* kSqliteReport =
     "sum(case when quarter = 3 then units end), sum(case when quarter = 4 then units end) "
     "from orders group by cust order by cust";
 
-double cpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-// Every row read as the caller would: the hand-written side touches each column.
-long long readAll(sqlite3_stmt* stmt) {
-  long long sum = 0;
-  while (sqlite3_step(stmt) == SQLITE_ROW)
-    for (int c = 0; c < 5; ++c) sum += sqlite3_column_int64(stmt, c);
-  sqlite3_reset(stmt);
-  return sum;
-}
-
 void BM_PivotReportEngineOverSqlite(benchmark::State& state) {
-  sqlite3* db = nullptr;
-  sqlite3_open(":memory:", &db);
-  double engine = 0, hand = 0;
-  {
-    tsql::Engine eng(db);
-    auto setup = eng.run(kEngineSetup);
-    SqliteBaseline base(kSqliteSetup, kSqliteReport);
-    for (auto _ : state) {
-      double t0 = cpuSeconds();
-      auto r = eng.run(kEngineReport);
-      double t1 = cpuSeconds();
-      benchmark::DoNotOptimize(readAll(base.stmt));
-      double t2 = cpuSeconds();
-      if (!r.ok() || r.resultSets.back().rows.size() != kCustomers)
-        state.SkipWithError("the report failed");
-      engine += t1 - t0;
-      hand += t2 - t1;
-    }
-  }
-  sqlite3_close(db);
-  auto n = static_cast<double>(state.iterations());
-  state.counters["engine_ms"] = engine / n * 1e3;
-  state.counters["sqlite_ms"] = hand / n * 1e3;
-  state.counters["ratio"] = hand > 0 ? engine / hand : 0;
+  measureBesideSqlite(state, kEngineSetup, kEngineReport, kSqliteSetup, kSqliteReport, kCustomers);
 }
 BENCHMARK(BM_PivotReportEngineOverSqlite)->Unit(benchmark::kMillisecond);
 

@@ -2,12 +2,7 @@
 // the select list, (b) the same expression written inline in the query, both through
 // the embedded engine on one database, in turn in each iteration. The counters
 // function_ms, inline_ms and ratio (a/b, CPU time) are what calling the function costs.
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <ctime>
-
-#include "tsql/engine.h"
+#include "engine_beside_sqlite.h"
 
 namespace {
 
@@ -29,12 +24,6 @@ const char* kFunction =
 
 const char* kCalled = "select id, dbo.net(price, pct) as net from lines";
 const char* kInline = "select id, price * (100 - pct) / 100 as net from lines";
-
-double cpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 void BM_ScalarFunctionOverInlineExpression(benchmark::State& state) {
   sqlite3* db = nullptr;

@@ -10,8 +10,6 @@ namespace tsql::exec {
 
 namespace {
 
-constexpr int kMaxNesting = 32;
-
 // SQL Server's name for a statement a function may not run; "" for one it may.
 const char* sideEffect(const ast::Stmt& s) {
   using ast::NodeKind;

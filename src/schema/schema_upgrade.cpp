@@ -10,7 +10,9 @@
 
 #include "schema/embedded_files.h"
 #include "schema/schema_script.h"
+#include "tsql/catalog/catalog.h"
 #include "tsql/errors/error_table.h"
+#include "tsql/parser/parser.h"
 
 namespace schema {
 
@@ -23,11 +25,6 @@ struct Addition {
 };
 
 constexpr Addition kAdditions[] = {{"vt_sys_user_login", "025_user_login.sql"}};
-
-std::string lowered(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool hasTable(db::Connection& connection, std::string_view table) {
   const db::BatchResult r =
@@ -74,10 +71,10 @@ std::optional<std::pair<std::string_view, std::string>> procedureOf(std::string_
   std::istringstream words{std::string(statement.substr(0, 200))};
   std::string create, procedure, name;
   words >> create >> procedure >> name;
-  if (lowered(create) != "create" ||
-      (lowered(procedure) != "procedure" && lowered(procedure) != "proc"))
+  if (tsql::toLower(create) != "create" ||
+      (tsql::toLower(procedure) != "procedure" && tsql::toLower(procedure) != "proc"))
     return std::nullopt;
-  return std::make_pair(statement, lowered(name));
+  return std::make_pair(statement, tsql::catalog::normalizeObjectName(name));
 }
 
 std::string_view pastFirstWord(std::string_view text) {

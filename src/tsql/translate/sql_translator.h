@@ -380,6 +380,9 @@ class SqlTranslator {
 
   //! A computed column's type and GENERATED clause (translate_ddl.cpp).
   std::string computedColumn(const ast::TableDef& def, const ast::ColumnDef& c);
+  //! A scope inside the current one whose one source is the table's stored columns: what a
+  //! computed column's expression reads.
+  Scope storedColumnsScope(const ast::TableDef& def);
   //! Error 271 when `name` is a computed column of `cols`.
   static void refuseComputed(const std::vector<catalog::ColumnInfo>& cols, const std::string& name);
 

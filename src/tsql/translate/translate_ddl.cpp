@@ -62,13 +62,18 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
 // A computed column: its type is the expression's over the table's other columns; it
 // is stored, as both databases compute a stored column on every write, so it reads
 // like any other. (SQL Server computes one not PERSISTED on read: the same values.)
-ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const ast::ColumnDef& c) {
+SqlTranslator::Scope SqlTranslator::storedColumnsScope(const ast::TableDef& def) {
   Scope local;
   local.outer = scope_;
   Source src;
   for (const auto& other : def.columns)
     if (!other.computed) src.columns.push_back({other.name, other.type, other.notNull, other.primaryKey});
   local.sources.push_back(std::move(src));
+  return local;
+}
+
+ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const ast::ColumnDef& c) {
+  Scope local = storedColumnsScope(def);
   Scope* saved = std::exchange(scope_, &local);
   ast::DataType type = typeOf(*c.computed);
   scope_ = saved;
@@ -77,12 +82,7 @@ ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const 
 
 std::string SqlTranslator::computedColumn(const ast::TableDef& def, const ast::ColumnDef& c) {
   ast::DataType type = computedColumnType(def, c);
-  Scope local;
-  local.outer = scope_;
-  Source src;
-  for (const auto& other : def.columns)
-    if (!other.computed) src.columns.push_back({other.name, other.type, other.notNull, other.primaryKey});
-  local.sources.push_back(std::move(src));
+  Scope local = storedColumnsScope(def);
   Scope* saved = std::exchange(scope_, &local);
   std::string kept = std::move(out_);
   out_.clear();

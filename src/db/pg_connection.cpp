@@ -53,15 +53,16 @@ bool oldSessionEnded(PGconn* fresh, int pid, const std::string& start) {
       "SELECT 1 FROM pg_stat_activity WHERE pid = $1::int AND backend_start::text = $2";
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   while (!firstValue(fresh, alive, session).empty()) {
-    if (std::chrono::steady_clock::now() >= giveUp) break;
+    if (std::chrono::steady_clock::now() >= giveUp) {
+      firstValue(fresh,
+                 "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
+                 "WHERE pid = $1::int AND backend_start::text = $2",
+                 session);
+      return firstValue(fresh, alive, session).empty();
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  if (firstValue(fresh, alive, session).empty()) return true;
-  firstValue(fresh,
-             "SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
-             "WHERE pid = $1::int AND backend_start::text = $2",
-             session);
-  return firstValue(fresh, alive, session).empty();
+  return true;
 }
 
 }  // namespace

@@ -94,6 +94,8 @@ struct Dialect {
   //! OUTER APPLY want (an inline function taking their columns as arguments too); false
   //! where an applied query is read column by column instead.
   bool lateralJoins = false;
+  //! The infix operator that compares two values as equal when both are NULL.
+  const char* sameValueOperator = " IS ";
 };
 
 //! The embedded SQLite file.

@@ -82,6 +82,7 @@ const Dialect& postgresDialect() {
       " # ",
       "tid",
       true,
+      " IS NOT DISTINCT FROM ",
   };
   return d;
 }

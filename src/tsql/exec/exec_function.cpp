@@ -2,6 +2,8 @@
 // tsql_procedures (one namespace of routines, as SQL Server has), the definitions the
 // translator asks for, and the runs of those the translator cannot write inline: a
 // scalar function's value for a slot, a multi-statement function's rows for a FROM.
+#include <set>
+
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -143,6 +145,81 @@ std::string Interpreter::functionResultTable(const ast::CreateFunctionStmt& f, s
   recordTableTypes(table, *f.result.table, true);
   functionTables_[table] = create;
   return table;
+}
+
+// Columns a1 ... an hold an argument list as the statement computes it, compared exactly;
+// v the function's value for it.
+std::string Interpreter::functionValueTable(const ast::CreateFunctionStmt& f, std::size_t site) {
+  const dialect::Dialect& d = backend_->dialect();
+  std::string table = "uf_" + catalog::normalizeObjectName(f.name) + "_" + std::to_string(site);
+  std::string create = "CREATE TEMP TABLE " + translate::quoteIdent(table) + " (";
+  auto column = [&](const std::string& name, const ast::DataType& type) {
+    create += translate::quoteIdent(name) + ' ' + d.columnType(type);
+    if (type.isText()) create += std::string(" COLLATE ") + d.exactCollation;
+  };
+  for (std::size_t i = 0; i < f.params.size(); ++i) {
+    column("a" + std::to_string(i + 1), f.params[i].type);
+    create += ", ";
+  }
+  column("v", f.returns);
+  create += ')';
+  auto made = functionTables_.find(table);
+  if (made != functionTables_.end() && made->second == create) return table;
+  int at = static_cast<int>(f.pos.line);
+  execSql("DROP TABLE IF EXISTS " + tempName(table), at);
+  execSql(create, at);
+  functionTables_[table] = create;
+  return table;
+}
+
+// The argument lists the statement's rows hold, each run once; the arguments as the
+// statement computed them are the key it looks the value up by.
+void Interpreter::fillFunctionValues(const translate::FunctionRun& run, const translate::Translation& t,
+                                     int at) {
+  const ast::FunctionCallExpr& call = *run.scalarCall;
+  const ast::CreateFunctionStmt* f = userFunction(call.name);
+  if (!f || f->isTable())
+    throw SqlException(errors::Error::UnknownUserFunction, at, {call.schema, call.schema + "." + call.name});
+  std::vector<std::vector<SqlValue>> lists;
+  {
+    std::unique_ptr<Cursor> read = backend_->prepare(run.argsSql);
+    for (std::size_t i = 0; i < run.argSlots.size(); ++i)
+      read->bind(static_cast<int>(i + 1), boundValue(t.slots[run.argSlots[i]], nullptr));
+    std::set<std::string> seen;
+    while (read->step()) {
+      std::vector<SqlValue> list;
+      std::string key;
+      for (std::size_t i = 0; i < f->params.size(); ++i) {
+        list.push_back(read->column(static_cast<int>(i)));
+        const SqlValue& v = list.back();
+        key += static_cast<char>('0' + static_cast<int>(v.type));
+        key += v.type == SqlValue::Type::Text    ? v.s
+               : v.type == SqlValue::Type::Real  ? std::string(reinterpret_cast<const char*>(&v.d), sizeof v.d)
+               : v.type == SqlValue::Type::Integer ? std::to_string(v.i)
+                                                   : std::string();
+        key += '\0';
+      }
+      if (seen.insert(std::move(key)).second) lists.push_back(std::move(list));
+    }
+  }
+  runStatement("DELETE FROM " + tempName(run.table));
+  std::string insert = "INSERT INTO " + tempName(run.table) + " VALUES (";
+  for (std::size_t i = 0; i <= f->params.size(); ++i) insert += (i ? ", ?" : "?") + std::to_string(i + 1);
+  insert += ')';
+  for (std::vector<SqlValue>& list : lists) {
+    std::vector<SqlValue> args;
+    bool nullInput = false;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      args.push_back(convertValue(list[i], f->params[i].type));
+      nullInput = nullInput || list[i].isNull();
+    }
+    SqlValue value;
+    if (!(f->nullOnNullInput && nullInput))  // RETURNS NULL ON NULL INPUT: the body does not run
+      runFunction(call.name, std::move(args),
+                  [&](const ast::CreateFunctionStmt& fn) { value = convertValue(returnValue_, fn.returns); }, at);
+    list.push_back(std::move(value));
+    runStatement(insert, list);
+  }
 }
 
 // Each parameter takes its argument converted to its type, or its default; the values

@@ -347,22 +347,29 @@ std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) {
 
 void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
                             const std::vector<SqlValue>* row, bool variablesInPlace) {
-  for (const auto& run : t.functionRuns) fillFunctionTable(run, 0);
+  for (const auto& run : t.functionRuns) {
+    if (run.scalarCall)
+      fillFunctionValues(run, t, 0);
+    else
+      fillFunctionTable(run, 0);
+  }
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
-    SqlValue v = !slot.call                                     ? slotValue(slot, row)
-                 : slot.kind == translate::Slot::Kind::UserFunction ? callScalarFunction(*slot.call, 0)
-                                                                  : formatMessage(*slot.call, 0);
-    if (slot.intoColumn && v.type != SqlValue::Type::Null)
-      v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
-    if (slot.convertTo.isKnown())
-      v = convertValue(v, slot.convertTo, slot.convertFrom,
-                       slot.kind == translate::Slot::Kind::Literal);
-    if (slot.trimBlanks && v.type == SqlValue::Type::Text)
-      v.s.erase(runtime::TextCollation::trimRight(v.s).size());
-    stmt.bind(static_cast<int>(i + 1), v);
+    stmt.bind(static_cast<int>(i + 1), boundValue(slot, row));
   }
+}
+
+SqlValue Interpreter::boundValue(const translate::Slot& slot, const std::vector<SqlValue>* row) {
+  SqlValue v = !slot.call                                     ? slotValue(slot, row)
+               : slot.kind == translate::Slot::Kind::UserFunction ? callScalarFunction(*slot.call, 0)
+                                                                : formatMessage(*slot.call, 0);
+  if (slot.intoColumn && v.type != SqlValue::Type::Null)
+    v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
+  if (slot.convertTo.isKnown())
+    v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
+  if (slot.trimBlanks && v.type == SqlValue::Type::Text) v.s.erase(runtime::TextCollation::trimRight(v.s).size());
+  return v;
 }
 
 // Text that needs no conversion, or fits the varchar it goes to, is bound where it

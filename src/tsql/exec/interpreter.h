@@ -73,6 +73,7 @@ class Interpreter final : public translate::TranslateEnv {
   const dialect::Dialect& dialect() const override { return backend_->dialect(); }
   const ast::CreateFunctionStmt* userFunction(const std::string& name) override;
   std::string functionResultTable(const ast::CreateFunctionStmt& f, std::size_t site) override;
+  std::string functionValueTable(const ast::CreateFunctionStmt& f, std::size_t site) override;
 
  private:
   struct Variable {
@@ -155,6 +156,8 @@ class Interpreter final : public translate::TranslateEnv {
                  const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false);
   bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
                        bool variablesInPlace) const;
+  //! The value slot `slot` is bound to, converted as the statement reads it.
+  SqlValue boundValue(const translate::Slot& slot, const std::vector<SqlValue>* row);
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
   void runToEnd(Cursor& stmt);
   //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.
@@ -355,6 +358,7 @@ class Interpreter final : public translate::TranslateEnv {
                    const std::function<void(const ast::CreateFunctionStmt&)>& atEnd, int at);
   SqlValue callScalarFunction(const ast::FunctionCallExpr& call, int at);
   void fillFunctionTable(const translate::FunctionRun& run, int at);
+  void fillFunctionValues(const translate::FunctionRun& run, const translate::Translation& t, int at);
 
   // exec_procedure.cpp
   void execProcedureCall(const ast::ExecStmt& s);

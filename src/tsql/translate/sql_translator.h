@@ -148,6 +148,11 @@ class SqlTranslator {
     const GroupingSet* grouping = nullptr;  //!< while its select list or HAVING is written
     //! The inner scope of an applied table read column by column: column i is this SQL.
     std::vector<std::string> sqlItems;
+    //! A query core's FROM as written, and its calls of functions the interpreter runs
+    //! with row columns as arguments (functionRuns_ indexes; their arguments' SQL).
+    std::optional<std::string> fromSql;
+    std::string rowFilter;  //!< its WHERE, where the calls' argument lists may read it
+    std::vector<std::pair<std::size_t, std::string>> rowCalls;
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -310,6 +315,9 @@ class SqlTranslator {
   bool emitInlinedParameter(const ast::VariableExpr& v);
   const ast::DataType* inlinedParameterType(const std::string& name) const;
   void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
+  bool emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call);
+  void finishRowCalls(Scope& scope);
+  static bool ordersByUserFunction(const std::vector<ast::OrderItem>& order);
   bool canJoinFlat(const ast::Query& q) const;
   //! The value a scalar body returns, worked out statement by statement; nullptr when
   //! the body does what an expression cannot (a loop, a query that assigns, ...).

@@ -188,12 +188,16 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
   if (s.from.empty()) {
     scope.sources.push_back({sqlName, cols, {}, nullptr});  // the UPDATE names the table itself
     out_ = "UPDATE " + quoteIdent(sqlName) + " SET ";
+    if (!scope.outer) scope.fromSql = " FROM " + quoteIdent(sqlName);
     for (std::size_t i = 0; i < s.sets.size(); ++i) {
       if (i) out_ += ", ";
       out_ += quoteIdent(s.sets[i].target.back()) + " = ";
       emitColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
     }
+    const std::size_t whereAt = out_.size(), runsBeforeWhere = functionRuns_.size();
     emitLimitedWhere(quoteIdent(sqlName), s.where.get(), s.top.get());
+    if (!s.top && functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
+    finishRowCalls(scope);
   } else {
     emitUpdateFrom(s, targetRef, sqlName, cols, scope);
   }
@@ -220,6 +224,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
     emitFromList(s.from, scope);
   }
   std::string fromSql = std::move(out_);
+  if (!scope.outer) scope.fromSql = fromSql;
   std::string key = sqlName;
   if (targetRef && !targetRef->alias.empty()) key = targetRef->alias;
   else if (targetRef && targetRef->isVariable()) key = targetRef->name;
@@ -236,10 +241,13 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
     out_ += " AS \"v" + std::to_string(i) + "\"";
   }
   out_ += fromSql;
+  const std::size_t whereAt = out_.size(), runsBeforeWhere = functionRuns_.size();
   if (s.where) {
     out_ += " WHERE ";
     emit(*s.where);
   }
+  if (functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
+  finishRowCalls(scope);
   emitRowLimit(s.top.get());
   out_ += ") AS \"u_\" WHERE " + quoteIdent(sqlName) + "." + rowKey + " = \"u_\".\"r_\"";
 }

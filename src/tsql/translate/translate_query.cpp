@@ -147,6 +147,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
       scope_ = saved;
       out_ += orderDirection(q.orderBy[i].descending);
     }
+    if (keyScope && keyScope->fromSql) finishRowCalls(*keyScope);
     groupingSet_ = nullptr;
     windowsAllowed_ = false;
   }
@@ -210,6 +211,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   std::string fromSql = std::move(out_);
   out_ = std::move(head);
   scope_ = &scope;
+  if (!c.from.empty() && !scope.outer) scope.fromSql = fromSql;
   std::optional<GroupingSet> trimmed = trimmedGrouping(c, grouping);  // key types need the scope
   if (trimmed) grouping = &*trimmed;
   out_ += c.distinct ? "SELECT DISTINCT " : "SELECT ";
@@ -227,14 +229,21 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   if (grouping && grouping->copies) emitHiddenOrderKeys();
   groupingSet_ = nullptr;
   out_ += fromSql;
+  const std::size_t whereAt = out_.size(), runsBeforeWhere = functionRuns_.size();
   if (c.where) {
     out_ += " WHERE ";
     emit(*c.where);
   }
+  // a WHERE that reads function values of its own would read them before they are made
+  if (functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
   emitGroupByAndHaving(c, grouping);
   groupingSet_ = outerGrouping;
   if (order) noteOrderKeys(c, *order);  // in the core's own scope
-  if (order && std::any_of(scope.sources.begin(), scope.sources.end(), [](const Source& s) { return s.inner; }))
+  // ORDER BY keys that call functions worked out per row are worked out with the core's
+  const bool keyCalls = order && scope.fromSql && ordersByUserFunction(*order);
+  if (!keyCalls) finishRowCalls(scope);
+  if (order && (keyCalls || std::any_of(scope.sources.begin(), scope.sources.end(),
+                                        [](const Source& s) { return s.inner; })))
     orderScope_ = std::make_shared<Scope>(scope);
   if (order && trimmed && !trimmed->copies) orderGrouping_ = std::move(trimmed);
   scope_ = saved;

@@ -4,9 +4,10 @@
 // expression costs. An
 // inline table-valued function is its query as a derived table (LATERAL on the right
 // of an APPLY). Other scalar functions and multi-statement table-valued ones run in
-// the interpreter: a scalar call is a slot, a table call a temp table filled before
-// the statement runs; their arguments must then be known before the statement runs.
+// the interpreter: a scalar call is a slot (or, with row columns as arguments, a look-up
+// in a table of its values), a table call a temp table filled before the statement runs.
 #include <algorithm>
+#include <cctype>
 
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -41,6 +42,34 @@ bool knownBeforeRun(const ast::Expr* e) {
       for (const auto& a : f.args)
         if (!knownBeforeRun(a.get())) return false;
       return true;
+    }
+    default: return false;
+  }
+}
+
+// True when `e` calls a schema-qualified (user) function anywhere outside a subquery.
+bool callsUserFunction(const ast::Expr* e) {
+  using ast::NodeKind;
+  if (!e) return false;
+  switch (e->kind) {
+    case NodeKind::Unary: return callsUserFunction(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
+      return callsUserFunction(b.lhs.get()) || callsUserFunction(b.rhs.get());
+    }
+    case NodeKind::Cast: return callsUserFunction(ast::nodeCast<ast::CastExpr>(*e).operand.get());
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
+      for (const auto& w : c.whens)
+        if (callsUserFunction(w.when.get()) || callsUserFunction(w.then.get())) return true;
+      return callsUserFunction(c.operand.get()) || callsUserFunction(c.elseExpr.get());
+    }
+    case NodeKind::FunctionCall: {
+      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
+      if (!f.schema.empty()) return true;
+      for (const auto& a : f.args)
+        if (callsUserFunction(a.get())) return true;
+      return false;
     }
     default: return false;
   }
@@ -147,12 +176,91 @@ void SqlTranslator::emitUserFunction(const ast::FunctionCallExpr& f) {
     }
     return;
   }
+  bool known = true;
+  for (const ast::Expr* a : call.args) known = known && knownBeforeRun(a);
+  if (!known && emitRowCall(f, call)) return;
   requireRunnableArguments(call, shown);
   Slot s;
   s.kind = Slot::Kind::UserFunction;
   s.name = f.name;
   s.call = &f;
   emitSlot(std::move(s));
+}
+
+bool SqlTranslator::ordersByUserFunction(const std::vector<ast::OrderItem>& order) {
+  return std::any_of(order.begin(), order.end(), [](const ast::OrderItem& o) { return callsUserFunction(o.expr.get()); });
+}
+
+// A function the interpreter runs, called with columns of a query's rows: before the
+// statement, its value is worked out once for each distinct argument list those rows
+// hold, into a table the statement then looks each row's value up in. Arguments are
+// compared exactly, as the function would see them ('a' and 'A ' are two calls).
+bool SqlTranslator::emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call) {
+  if (inlineLiterals_ || !inlining_.empty() || !scope_ || !scope_->fromSql) return false;
+  for (const ast::Expr* a : call.args)
+    if (aggregates(a)) return false;
+  const dialect::Dialect& d = env_.dialect();
+  std::vector<std::string> args;
+  std::string head = std::move(out_);
+  for (std::size_t i = 0; i < call.args.size(); ++i) {
+    out_.clear();
+    const ast::DataType& type = call.fn->params[i].type;
+    out_ += '(';
+    if (typeOf(*call.args[i]) == type)
+      emit(*call.args[i]);
+    else
+      emitCast(*call.args[i], type, nullptr);
+    out_ += ')';
+    if (type.isText()) out_ += std::string(" COLLATE ") + d.exactCollation;
+    args.push_back(std::move(out_));
+  }
+  out_ = std::move(head);
+  FunctionRun run;
+  run.scalarCall = &f;
+  run.table = env_.functionValueTable(*call.fn, functionRuns_.size());
+  out_ += std::string("(SELECT \"v\" FROM ") + d.tempSchema + quoteIdent(run.table) + " AS \"tsql_uf\" WHERE ";
+  std::string list;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    out_ += (i ? " AND \"tsql_uf\".\"a" : "\"tsql_uf\".\"a") + std::to_string(i + 1) + '"' + d.sameValueOperator + args[i];
+    list += (i ? ", " : "") + args[i];
+  }
+  out_ += " LIMIT 1)";
+  scope_->rowCalls.emplace_back(functionRuns_.size(), std::move(list));
+  functionRuns_.push_back(std::move(run));
+  return true;
+}
+
+// The query each call of `scope` reads its argument lists with: the core's FROM and,
+// where given, its WHERE; its markers numbered anew from ?1, each standing for the
+// statement's slot it stood for.
+void SqlTranslator::finishRowCalls(Scope& scope) {
+  for (const auto& [site, args] : scope.rowCalls) {
+    FunctionRun& run = functionRuns_[site];
+    const std::string sql = "SELECT " + args + *scope.fromSql + scope.rowFilter;
+    char quote = 0;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+      const char c = sql[i];
+      if (quote) {
+        if (c == quote) quote = 0;
+        run.argsSql += c;
+      } else if (c == '\'' || c == '"') {
+        quote = c;
+        run.argsSql += c;
+      } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
+        std::size_t end = i + 1;
+        while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end]))) ++end;
+        const std::size_t slot = std::stoul(sql.substr(i + 1, end - i - 1)) - 1;
+        auto at = std::find(run.argSlots.begin(), run.argSlots.end(), slot);
+        if (at == run.argSlots.end()) at = run.argSlots.insert(at, slot);
+        run.argsSql += '?' + std::to_string(at - run.argSlots.begin() + 1);
+        i = end - 1;
+      } else {
+        run.argsSql += c;
+      }
+    }
+  }
+  scope.rowCalls.clear();
+  scope.fromSql.reset();
 }
 
 void SqlTranslator::emitInlineCall(InlineCall call, const SymbolicValue& body) {
@@ -352,7 +460,10 @@ void SqlTranslator::emitSourceItem(const Source& src, std::size_t i) {
 void SqlTranslator::emitFunctionRun(const ast::FunctionTableRef& f, const ast::CreateFunctionStmt& fn,
                                     Scope& scope) {
   std::string table = env_.functionResultTable(fn, functionRuns_.size());
-  functionRuns_.push_back({&f, table});
+  FunctionRun run;
+  run.call = &f;
+  run.table = table;
+  functionRuns_.push_back(std::move(run));
   std::string alias = toLower(f.alias.empty() ? f.name : f.alias);
   out_ += env_.dialect().tempSchema + quoteIdent(table) + " AS " + quoteIdent(alias);
   Source src;

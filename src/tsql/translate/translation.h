@@ -48,6 +48,12 @@ struct Slot {
 struct FunctionRun {
   const ast::FunctionTableRef* call = nullptr;
   std::string table;
+  //! Or a scalar function the interpreter runs, called with columns of the statement's
+  //! rows: `table` gets a row per distinct argument list that `argsSql` reads (its
+  //! ?1, ?2 ... are the statement's slots argSlots[0], argSlots[1] ...) and the value.
+  const ast::FunctionCallExpr* scalarCall = nullptr;
+  std::string argsSql;
+  std::vector<std::size_t> argSlots;
 };
 
 struct Translation {
@@ -116,6 +122,13 @@ class TranslateEnv {
   //! The table the rows of multi-statement function `f` go to for its `site`-th call
   //! in one statement (made when missing); its SQL name.
   virtual std::string functionResultTable(const ast::CreateFunctionStmt& f, std::size_t site) {
+    (void)f;
+    (void)site;
+    throw std::logic_error("no function tables here");
+  }
+  //! The table of values of scalar function `f` for its `site`-th call in one
+  //! statement with row columns as arguments: a1 ... an (exact text) and v; its SQL name.
+  virtual std::string functionValueTable(const ast::CreateFunctionStmt& f, std::size_t site) {
     (void)f;
     (void)site;
     throw std::logic_error("no function tables here");

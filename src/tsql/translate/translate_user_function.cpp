@@ -47,62 +47,47 @@ bool knownBeforeRun(const ast::Expr* e) {
   }
 }
 
-// True when `e` calls a schema-qualified (user) function anywhere outside a subquery.
-bool callsUserFunction(const ast::Expr* e) {
+// True when `e` holds, outside a subquery, a call that `matches`.
+template <typename Matches>
+bool anyCall(const ast::Expr* e, const Matches& matches) {
   using ast::NodeKind;
   if (!e) return false;
   switch (e->kind) {
-    case NodeKind::Unary: return callsUserFunction(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
+    case NodeKind::Unary: return anyCall(ast::nodeCast<ast::UnaryExpr>(*e).operand.get(), matches);
     case NodeKind::Binary: {
       const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
-      return callsUserFunction(b.lhs.get()) || callsUserFunction(b.rhs.get());
+      return anyCall(b.lhs.get(), matches) || anyCall(b.rhs.get(), matches);
     }
-    case NodeKind::Cast: return callsUserFunction(ast::nodeCast<ast::CastExpr>(*e).operand.get());
+    case NodeKind::Cast: return anyCall(ast::nodeCast<ast::CastExpr>(*e).operand.get(), matches);
     case NodeKind::Case: {
       const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
       for (const auto& w : c.whens)
-        if (callsUserFunction(w.when.get()) || callsUserFunction(w.then.get())) return true;
-      return callsUserFunction(c.operand.get()) || callsUserFunction(c.elseExpr.get());
+        if (anyCall(w.when.get(), matches) || anyCall(w.then.get(), matches)) return true;
+      return anyCall(c.operand.get(), matches) || anyCall(c.elseExpr.get(), matches);
     }
     case NodeKind::FunctionCall: {
       const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
-      if (!f.schema.empty()) return true;
+      if (matches(f)) return true;
       for (const auto& a : f.args)
-        if (callsUserFunction(a.get())) return true;
+        if (anyCall(a.get(), matches)) return true;
       return false;
     }
     default: return false;
   }
 }
 
+bool callsUserFunction(const ast::Expr* e) {
+  return anyCall(e, [](const ast::FunctionCallExpr& f) { return !f.schema.empty(); });
+}
+
 bool aggregates(const ast::Expr* e) {
-  using ast::NodeKind;
-  if (!e) return false;
-  switch (e->kind) {
-    case NodeKind::Unary: return aggregates(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
-    case NodeKind::Binary: {
-      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
-      return aggregates(b.lhs.get()) || aggregates(b.rhs.get());
-    }
-    case NodeKind::Cast: return aggregates(ast::nodeCast<ast::CastExpr>(*e).operand.get());
-    case NodeKind::Case: {
-      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
-      for (const auto& w : c.whens)
-        if (aggregates(w.when.get()) || aggregates(w.then.get())) return true;
-      return aggregates(c.operand.get()) || aggregates(c.elseExpr.get());
-    }
-    case NodeKind::FunctionCall: {
-      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
-      if (f.over || f.star) return true;
-      for (const char* a : {"count", "count_big", "sum", "avg", "min", "max", "stdev", "stdevp", "var",
-                            "varp", "string_agg", "checksum_agg", "grouping", "grouping_id"})
-        if (f.name == a && f.schema.empty()) return true;
-      for (const auto& a : f.args)
-        if (aggregates(a.get())) return true;
-      return false;
-    }
-    default: return false;
-  }
+  return anyCall(e, [](const ast::FunctionCallExpr& f) {
+    if (f.over || f.star) return true;
+    for (const char* a : {"count", "count_big", "sum", "avg", "min", "max", "stdev", "stdevp", "var", "varp",
+                          "string_agg", "checksum_agg", "grouping", "grouping_id"})
+      if (f.name == a && f.schema.empty()) return true;
+    return false;
+  });
 }
 
 }  // namespace

@@ -94,8 +94,10 @@ struct Dialect {
   //! OUTER APPLY want (an inline function taking their columns as arguments too); false
   //! where an applied query is read column by column instead.
   bool lateralJoins = false;
-  //! The infix operator that compares two values as equal when both are NULL.
+  //! The infix operator that compares two values as equal when both are NULL, and
+  //! whether an index serves it (else only = finds a row by index).
   const char* sameValueOperator = " IS ";
+  bool sameValueIndexed = true;
 };
 
 //! The embedded SQLite file.

@@ -83,6 +83,7 @@ const Dialect& postgresDialect() {
       "tid",
       true,
       " IS NOT DISTINCT FROM ",
+      false,
   };
   return d;
 }

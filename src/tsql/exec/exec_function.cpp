@@ -168,12 +168,12 @@ std::string Interpreter::functionValueTable(const ast::CreateFunctionStmt& f, st
   int at = static_cast<int>(f.pos.line);
   execSql("DROP TABLE IF EXISTS " + tempName(table), at);
   execSql(create, at);
-  // the file's IS uses an index; the server's IS NOT DISTINCT FROM uses none
-  if (std::string_view(d.name) == "sqlite" && !f.params.empty()) {
-    std::string index = "CREATE INDEX " + tempName(table + "_args") + " ON " + translate::quoteIdent(table) + " (";
-    for (std::size_t i = 0; i < f.params.size(); ++i) index += (i ? ", \"a" : "\"a") + std::to_string(i + 1) + '"';
-    execSql(index + ')', at);
-  }
+  // the file names a temp index by its schema, the server by its table's
+  const bool fileTemp = std::string_view(d.name) == "sqlite";
+  std::string index = "CREATE INDEX " + (fileTemp ? tempName(table + "_args") : translate::quoteIdent(table + "_args")) +
+                      " ON " + (fileTemp ? translate::quoteIdent(table) : tempName(table)) + " (";
+  for (std::size_t i = 0; i < f.params.size(); ++i) index += (i ? ", \"a" : "\"a") + std::to_string(i + 1) + '"';
+  if (!f.params.empty()) execSql(index + ')', at);
   functionTables_[table] = create;
   return table;
 }

@@ -203,13 +203,25 @@ bool SqlTranslator::emitRowCall(const ast::FunctionCallExpr& f, const InlineCall
   FunctionRun run;
   run.scalarCall = &f;
   run.table = env_.functionValueTable(*call.fn, functionRuns_.size());
-  out_ += std::string("(SELECT \"v\" FROM ") + d.tempSchema + quoteIdent(run.table) + " AS \"tsql_uf\" WHERE ";
-  std::string list;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    out_ += (i ? " AND \"tsql_uf\".\"a" : "\"tsql_uf\".\"a") + std::to_string(i + 1) + '"' + d.sameValueOperator + args[i];
-    list += (i ? ", " : "") + args[i];
+  auto lookUp = [&](const char* same) {
+    out_ += std::string("(SELECT \"v\" FROM ") + d.tempSchema + quoteIdent(run.table) + " AS \"tsql_uf\" WHERE ";
+    for (std::size_t i = 0; i < args.size(); ++i)
+      out_ += (i ? " AND \"tsql_uf\".\"a" : "\"tsql_uf\".\"a") + std::to_string(i + 1) + '"' + same + args[i];
+    out_ += " LIMIT 1)";
+  };
+  if (d.sameValueIndexed) {
+    lookUp(d.sameValueOperator);
+  } else {  // an argument list without NULLs is found by index
+    out_ += "CASE WHEN ";
+    for (std::size_t i = 0; i < args.size(); ++i) out_ += (i ? " OR " : "") + args[i] + " IS NULL";
+    out_ += " THEN ";
+    lookUp(d.sameValueOperator);
+    out_ += " ELSE ";
+    lookUp(" = ");
+    out_ += " END";
   }
-  out_ += " LIMIT 1)";
+  std::string list;
+  for (std::size_t i = 0; i < args.size(); ++i) list += (i ? ", " : "") + args[i];
   scope_->rowCalls.emplace_back(functionRuns_.size(), std::move(list));
   functionRuns_.push_back(std::move(run));
   return true;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cctype>
 
+#include "core/strings.h"
 #include "dataset/data_set_error.h"
 #include "dataset/data_source.h"
 
@@ -14,11 +14,9 @@ namespace dataset {
 
 namespace {
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
+// Field names fold ASCII letters only; every field lookup folds its name, so the
+// fold stays free of the C library's locale calls.
+std::string lower(std::string_view s) { return core::lowerCase(s); }
 
 const core::Value kNull;
 

@@ -169,6 +169,14 @@ TEST(PlanCacheAlone, ShapeScanLiftsWhatTheLexerCallsLiterals) {
   ASSERT_TRUE(b.scan("select 0.7, 099"));
   EXPECT_EQ(a.key(), b.key());
   EXPECT_FALSE(b.scan("select 'unclosed"));
+  // digits after a name's letters or digits are the name's; after a number, a point and
+  // digits start the next number, as the lexer reads "1.2.3" as 1.2 and .3
+  ASSERT_TRUE(a.scan("select t12.c3, 1.2.3, x.5"));
+  ASSERT_EQ(a.literals().size(), 3u);
+  EXPECT_EQ(a.literals()[1].in("select t12.c3, 1.2.3, x.5"), ".3");
+  EXPECT_EQ(a.literals()[2].in("select t12.c3, 1.2.3, x.5"), "5");
+  ASSERT_TRUE(b.scan("select t12.c3, 4.7.9, x.8"));
+  EXPECT_EQ(a.key(), b.key());
 }
 
 }  // namespace

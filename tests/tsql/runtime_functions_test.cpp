@@ -226,6 +226,8 @@ TEST(RuntimeNumbers, AbsRoundIsnullNewid) {
   RuntimeDb db;
   expectAll(db, {
       {"abs(-3)", "3"}, {"abs(-2.5)", "2.5"}, {"round(2.675, 2)", "2.68"},
+      {"round(1.005, 2)", "1.01"}, {"round(-0.285, 2)", "-0.29"}, {"round(0.284, 2)", "0.28"},
+      {"round(-2.679, 2, 1)", "-2.67"}, {"round(1234567.8949, 3)", "1234567.895"},
       {"round(-2.5, 0)", "-3.0"}, {"round(2.679, 2, 1)", "2.67"}, {"round(1234, -2)", "1200"},
       {"round(1250, -2)", "1300"}, {"round(-1250, -2)", "-1300"}, {"tsql_isnull(null, 5)", "5"},
       {"tsql_isnull(3, 5)", "3"}, {"\"isnull\"(null, null)", "NULL"},

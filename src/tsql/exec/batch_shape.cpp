@@ -42,37 +42,42 @@ const std::array<ByteClass, 256>& byteClasses() {
 }  // namespace
 
 void BatchShape::put(std::string_view s) {
-  if (size_ + s.size() > key_.size()) key_.resize(2 * (size_ + s.size()) + 64);
-  std::memcpy(key_.data() + size_, s.data(), s.size());
+  std::memcpy(key_.data() + size_, s.data(), s.size());  // scan() sized the key for the worst case
   size_ += s.size();
 }
 
-// Text between lifted literals goes into the key in one piece.
+// Text between lifted literals goes into the key in one piece. Plain bytes and names
+// are stepped over in one tight loop; a digit belongs to a name when the byte before
+// it is a name's (a letter, or a digit that did not end a number).
 bool BatchShape::scan(std::string_view text) {
   size_ = 0;
   literals_.clear();
   if (text.find(kMarker) != std::string_view::npos) return false;
-  if (key_.size() < text.size() + 64) key_.resize(text.size() + 64);
+  // A one-digit integer leaves a marker of three bytes, three times its length.
+  if (key_.size() < 3 * text.size() + 64) key_.resize(3 * text.size() + 64);
   const std::array<ByteClass, 256>& classes = byteClasses();
   auto classOf = [&](std::size_t at) { return classes[static_cast<unsigned char>(text[at])]; };
   const std::size_t n = text.size();
   std::size_t i = 0;
-  std::size_t copied = 0;  // the text before this is in the key
-  bool afterName = false;
+  std::size_t copied = 0;     // the text before this is in the key
+  std::size_t numberEnd = 0;  // where the last number ended: a digit before it is not a name's
   Marker marker;
   while (i < n) {
     ByteClass k = classOf(i);
-    bool name = false;
+    if (k == ByteClass::Plain || k == ByteClass::Name) {
+      ++i;
+      continue;
+    }
+    const bool afterName = i > 0 && (classOf(i - 1) == ByteClass::Name ||
+                                     (classOf(i - 1) == ByteClass::Digit && i != numberEnd));
     marker.size = 0;
-    if (k == ByteClass::Plain) {
-      while (i < n && classOf(i) == ByteClass::Plain) ++i;
+    if (k == ByteClass::Digit && afterName) {
+      ++i;
     } else if (k == ByteClass::Comment && (i + 1 >= n || text[i + 1] != (text[i] == '-' ? '-' : '*'))) {
       ++i;
-    } else if (k == ByteClass::Name || (k == ByteClass::Digit && afterName)) {
-      while (i < n && (classOf(i) == ByteClass::Name || classOf(i) == ByteClass::Digit)) ++i;
-      name = true;
     } else if (k == ByteClass::Digit || (k == ByteClass::Point && i + 1 < n && isDigit(text[i + 1]) && !afterName)) {
       scanNumber(text, i, marker);
+      numberEnd = i;
     } else if (k == ByteClass::Point) {
       ++i;
     } else if (k == ByteClass::Quote) {
@@ -82,7 +87,6 @@ bool BatchShape::scan(std::string_view text) {
     } else if (!skipComment(text, i)) {
       return false;
     }
-    afterName = name;
     if (marker.size == 0) continue;
     put(text.substr(copied, literals_.back().offset - copied));
     put(std::string_view(marker.bytes, marker.size));

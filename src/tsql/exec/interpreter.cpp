@@ -3,6 +3,8 @@
 // reported). Frames hold variables; a procedure call pushes one.
 #include "tsql/exec/interpreter.h"
 
+#include <charconv>
+
 #include "tsql/errors/abort_rules.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/column_fit.h"
@@ -406,16 +408,21 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot,
     case Kind::Literal: {
       const ast::LiteralExpr& l = *slot.literal;
       if (l.literalKind == ast::LiteralKind::String) return SqlValue::text(l.text);
+      // from_chars reads the digits the lexer kept exactly as strtoll and strtod do,
+      // without their locale and errno (a save batch reads thousands of them).
+      const char* end = l.text.data() + l.text.size();
       if (l.literalKind == ast::LiteralKind::Integer) {
-        errno = 0;
-        long long v = std::strtoll(l.text.c_str(), nullptr, 10);
-        if (errno != ERANGE) return SqlValue::integer(v);
+        long long v = 0;
+        auto [at, ec] = std::from_chars(l.text.data(), end, v);
+        if (ec == std::errc() && at == end) return SqlValue::integer(v);
       }
       // A decimal constant longer than a double holds goes as its exact text.
       if (l.text.find_first_of("eE") == std::string::npos &&
           l.text.size() > runtime::kExactDoubleDigits + 1)
         return SqlValue::text(l.text);
-      return SqlValue::real(std::strtod(l.text.c_str(), nullptr));
+      double v = 0;
+      auto [at, ec] = std::from_chars(l.text.data(), end, v);
+      return SqlValue::real(ec == std::errc() && at == end ? v : std::strtod(l.text.c_str(), nullptr));
     }
     case Kind::Variable: {
       auto& vars = frames_.back()->vars;

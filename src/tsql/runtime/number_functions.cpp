@@ -123,10 +123,21 @@ void absolute(SqlArgs& a) {
 
 // Rounds half away from zero at `digits` decimals (negative: tens, hundreds...). The
 // scaled value is first snapped to 12 significant digits so that 2.675 (stored as
-// 2.67499999...) rounds to 2.68 the way its decimal text says.
+// 2.67499999...) rounds to 2.68 the way its decimal text says. The snap moves the scaled value by at most 5e-12 of itself; when the nearest value at
+// which the answer turns (a half for rounding, a whole number for truncating) is
+// farther off than that, the snap cannot change the answer and is skipped: formatting
+// and reading the text back cost more than all the rest of a money rounding.
 double roundDecimal(double x, std::int64_t digits, bool truncate) {
   if (digits > 15) return x;
   double p = std::pow(10.0, static_cast<double>(digits));
+  const double scaled = x * p;
+  const double magnitude = std::fabs(scaled);
+  if (magnitude < 1e10) {
+    const double whole = std::floor(magnitude);
+    const double turn = truncate ? std::min(magnitude - whole, whole + 1 - magnitude)
+                                 : std::fabs(magnitude - (whole + 0.5));
+    if (turn > magnitude * 1e-11) return (truncate ? std::trunc(scaled) : std::round(scaled)) / p;
+  }
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.12g", x * p);
   double y = std::strtod(buf, nullptr);

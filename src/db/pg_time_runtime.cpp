@@ -75,8 +75,59 @@ BEGIN
 END $$;
 )SQL";
 
+// FORMAT of a time takes .NET's TimeSpan formats: c, g and G, and the custom specifiers
+// d, h, m, s, f and F with every other character quoted or escaped ("hh:mm" is NULL).
+constexpr const char* kFormatTimeSql = R"SQL(
+CREATE OR REPLACE FUNCTION tsql_fmt_timespan(t bigint, f text, c text[]) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE frac text := lpad((t % 10000000)::text, 7, '0'); h integer := t / 36000000000;
+        mi integer := t / 600000000 % 60; s integer := t / 10000000 % 60;
+        hms text := ':' || lpad(mi::text, 2, '0') || ':' || lpad(s::text, 2, '0');
+        fmt text COLLATE "C" := f; out text := ''; i integer := 1; n integer; ch text COLLATE "C"; v integer; j integer;
+BEGIN
+  IF fmt IN ('', 'c', 't', 'T') THEN
+    RETURN lpad(h::text, 2, '0') || hms || CASE WHEN frac <> '0000000' THEN '.' || frac ELSE '' END;
+  END IF;
+  IF fmt = 'g' THEN RETURN h::text || hms || CASE WHEN frac <> '0000000' THEN c[1] || rtrim(frac, '0') ELSE '' END; END IF;
+  IF fmt = 'G' THEN RETURN '0:' || lpad(h::text, 2, '0') || hms || c[1] || frac; END IF;
+  IF char_length(fmt) = 1 THEN RETURN NULL; END IF;
+  WHILE i <= char_length(fmt) LOOP
+    ch := substr(fmt, i, 1);
+    n := 1;
+    IF ch = '%' THEN
+      NULL;  -- "%h": a custom format of one specifier
+    ELSIF ch = chr(92) THEN  -- a backslash: the next character as it is
+      IF i = char_length(fmt) THEN RETURN NULL; END IF;
+      out := out || substr(fmt, i + 1, 1);
+      n := 2;
+    ELSIF ch IN ('''', '"') THEN
+      j := strpos(substr(fmt, i + 1), ch);
+      IF j = 0 THEN RETURN NULL; END IF;
+      out := out || substr(fmt, i + 1, j - 1);
+      n := j + 1;
+    ELSE
+      WHILE substr(fmt, i + n, 1) = ch LOOP n := n + 1; END LOOP;
+      IF ch = 'd' AND n <= 8 THEN out := out || repeat('0', n);
+      ELSIF ch IN ('h', 'm', 's') AND n <= 2 THEN
+        v := CASE ch WHEN 'h' THEN h WHEN 'm' THEN mi ELSE s END;
+        out := out || CASE WHEN n = 2 THEN lpad(v::text, 2, '0') ELSE v::text END;
+      ELSIF ch = 'f' AND n <= 7 THEN out := out || left(frac, n);
+      ELSIF ch = 'F' AND n <= 7 THEN out := out || rtrim(left(frac, n), '0');
+      ELSE RETURN NULL;
+      END IF;
+    END IF;
+    i := i + n;
+  END LOOP;
+  RETURN out;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_format(v text, f text, culture text, kind text) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+BEGIN
+  IF v IS NULL OR f IS NULL OR culture IS NULL THEN RETURN NULL; END IF;
+  RETURN tsql_fmt_timespan(tsql_time_ticks(v), f, tsql_fmt_checked(culture));
+END $$;
+)SQL";
+
 }  // namespace
 
-std::string timeRuntimeSql() { return kTimeSql; }
+std::string timeRuntimeSql() { return std::string(kTimeSql) + kFormatTimeSql; }
 
 }  // namespace db::pg

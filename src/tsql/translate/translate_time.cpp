@@ -32,7 +32,8 @@ bool isTimeOfDayPart(const std::string& part) {
   return false;
 }
 
-bool convertsWithTime(const ast::DataType& t) {
+// The types CAST refuses to turn into a time or to make of one.
+bool refusesTime(const ast::DataType& t) {
   return t.kind == TypeKind::Date || t.isNumeric() || t.offset || t.binary || t.guid;
 }
 
@@ -44,7 +45,7 @@ bool SqlTranslator::emitTimeCast(const ast::Expr& operand, const ast::DataType& 
     emit(operand);  // the stored text already has every digit the target keeps
     return true;
   }
-  if ((type.time && convertsWithTime(from)) || (from.time && convertsWithTime(type)))
+  if ((type.time && refusesTime(from)) || (from.time && refusesTime(type)))
     throw TranslateError(errors::Error::ExplicitConversion, {ast::typeToSql(from), ast::typeToSql(type)});
   if (type.time) {
     out_ += "tsql_time(";

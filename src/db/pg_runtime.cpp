@@ -16,7 +16,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 32;
+constexpr int kRuntimeVersion = 33;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -280,7 +280,7 @@ bool upToDate(PGconn* conn) {
 
 std::string installRuntime(PGconn* conn) {
   if (upToDate(conn)) return {};
-  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() +
+  std::string sql = kRuntimeSql + decimalOverloadsSql() + textRuntimeSql() + dateRuntimeSql() + offsetRuntimeSql() + timeRuntimeSql() +
                     binaryRuntimeSql() + stringRuntimeSql() + formatRuntimeSql() + jsonRuntimeSql() +
                     numberingRuntimeSql() + tolerantConversionsSql() + percentileRuntimeSql();
   sql.replace(sql.find("%VERSION%"), 9, std::to_string(kRuntimeVersion));

@@ -26,6 +26,9 @@ std::string dateRuntimeSql();
 //! datetime2 and datetimeoffset kept as text to 100 ns, SWITCHOFFSET, TODATETIMEOFFSET,
 //! their DATEADD and DATEPART (pg_offset_runtime.cpp); runs after the date runtime.
 std::string offsetRuntimeSql();
+//! time(n) kept as text to 100 ns, its CONVERT text, DATEADD and DATEPART
+//! (pg_time_runtime.cpp).
+std::string timeRuntimeSql();
 //! varbinary conversions to and from text and integers (pg_binary_runtime.cpp).
 std::string binaryRuntimeSql();
 //! ASCII, CHAR, TRANSLATE, QUOTENAME, SOUNDEX ..., the variances, FORMAT and STRING_SPLIT's

@@ -34,7 +34,7 @@ TypeKind typeKindFromName(std::string_view n) {
       {"text", TypeKind::Varchar},     {"nvarchar", TypeKind::NVarchar},
       {"nchar", TypeKind::NVarchar},   {"ntext", TypeKind::NVarchar},
       {"uniqueidentifier", TypeKind::Varchar}, {"varbinary", TypeKind::Varchar}, {"binary", TypeKind::Varchar},
-      {"datetimeoffset", TypeKind::Varchar},
+      {"datetimeoffset", TypeKind::Varchar}, {"time", TypeKind::Varchar},
       {"datetime", TypeKind::DateTime}, {"date", TypeKind::Date},
       {"datetime2", TypeKind::DateTime2}, {"smalldatetime", TypeKind::SmallDateTime},
   };
@@ -57,6 +57,10 @@ DataType typeFromName(std::string_view name) {
     t.offset = true;
     t.precision = 7;
   }
+  if (iequals(name, "time")) {
+    t.time = true;
+    t.precision = 7;
+  }
   if (iequals(name, "uniqueidentifier")) {
     t.guid = true;
     t.length = 36;
@@ -67,6 +71,7 @@ DataType typeFromName(std::string_view name) {
 std::string typeToSql(const DataType& t) {
   if (t.guid) return "uniqueidentifier";
   if (t.offset) return "datetimeoffset(" + std::to_string(t.precision) + ")";
+  if (t.time) return t.precision == 7 ? "time" : "time(" + std::to_string(t.precision) + ")";
   if (t.binary) {
     std::string base = t.fixed && t.length > 0 ? "binary" : "varbinary";
     return t.length < 0 ? base + "(max)" : t.length > 0 ? base + "(" + std::to_string(t.length) + ")" : base;

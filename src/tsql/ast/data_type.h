@@ -30,6 +30,9 @@ struct DataType {
   //! datetimeoffset(n): a varchar holding "YYYY-MM-DD hh:mm:ss.fffffff +hh:mm" with
   //! `precision` fraction digits (7 unless given)
   bool offset = false;
+  //! time(n): a varchar holding "hh:mm:ss.fffffff" (always seven digits, rounded to
+  //! `precision`, shown with `precision` digits, 7 unless given)
+  bool time = false;
 
   bool isText() const { return kind == TypeKind::Varchar || kind == TypeKind::NVarchar; }
   bool isNumeric() const { return kind >= TypeKind::Bit && kind <= TypeKind::Float; }
@@ -45,7 +48,7 @@ struct DataType {
   bool isReal() const { return kind == TypeKind::Float && precision > 0 && precision <= kRealPrecision; }
   static constexpr int kRealPrecision = 24;
   //! The characters a value of this type takes as text (a byte is two hex digits).
-  int textLength() const { return offset ? 0 : binary && length > 0 ? 2 + 2 * length : length; }
+  int textLength() const { return offset || time ? 0 : binary && length > 0 ? 2 + 2 * length : length; }
   bool operator==(const DataType&) const = default;
 };
 

@@ -78,9 +78,11 @@ struct PivotTableRef : TableRef {
   //! PIVOT: per name, agg(CASE WHEN pivot = N'name' THEN value END) over the source; and
   //! where every name is an integer, the same with the names as integers (for an
   //! integer pivot column, which then keeps its index). Literals live in the AST, which
-  //! the statement's bound values point into.
+  //! the statement's bound values point into. `textCells` compare rtrim(pivot) for a
+  //! text pivot column, which may be computed and carry trailing blanks.
   std::vector<ExprPtr> cells;
   std::vector<ExprPtr> integerCells;
+  std::vector<ExprPtr> textCells;
 };
 
 //! One entry of a select list: expr [AS alias], @var = expr, * or t.*.

@@ -21,6 +21,9 @@ std::string postgresColumnType(const ast::DataType& t) {
     if (t.textLength() > 0) return std::string(base) + "(" + std::to_string(t.textLength()) + ")";
     return std::string(t.fixed ? "char(1)" : "text");
   };
+  // seven fraction digits, past PostgreSQL's time of six: the fixed text, as datetime2
+  // (it takes the text columns' collation, which orders its digits the same)
+  if (t.time) return "varchar(16)";
   switch (t.kind) {
     case K::Bit: return "smallint";
     case K::Int: return "integer";

@@ -12,6 +12,7 @@
 #include "tsql/runtime/datetime2_text.h"
 #include "tsql/runtime/decimal_value.h"
 #include "tsql/runtime/guid_conversion.h"
+#include "tsql/runtime/time_of_day.h"
 #include "tsql/runtime/value_conversion.h"
 
 namespace tsql::exec {
@@ -162,6 +163,7 @@ SqlValue convertValue(const SqlValue& v, const ast::DataType& type, const ast::D
     case TypeKind::Varchar:
     case TypeKind::NVarchar: {
       if (type.offset) return SqlValue::text(runtime::toOffsetText(v.toText(), type.precision));
+      if (type.time) return SqlValue::text(runtime::toTimeText(v.toText(), type.precision));
       std::string text = truncateChars(v.toText(), type.textLength());
       if (type.binary && type.fixed) return SqlValue::text(runtime::paddedBinary(std::move(text), type.length, false));
       return SqlValue::text(type.fixed ? ValueConversion::padChars(std::move(text), type.length) : text);
@@ -203,7 +205,9 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
       if (v.type == SqlValue::Type::Text) return core::Value(runtime::datetime2Display(v.s, type.precision));
       return core::Value(toDate(v));
     case TypeKind::Varchar:
-    case TypeKind::NVarchar: return core::Value(v.toText());
+    case TypeKind::NVarchar:
+      if (type.time) return core::Value(runtime::timeDisplay(v.toText(), type.precision));
+      return core::Value(v.toText());
     default: break;
   }
   switch (v.type) {
@@ -215,7 +219,7 @@ core::Value toCoreValue(const SqlValue& v, const ast::DataType& type) {
 
 // A query's rows are mostly text: each value read once, so its characters move on.
 core::Value toCoreValue(SqlValue&& v, const ast::DataType& type) {
-  const bool plainText = type.kind == TypeKind::Varchar || type.kind == TypeKind::NVarchar ||
+  const bool plainText = ((type.kind == TypeKind::Varchar || type.kind == TypeKind::NVarchar) && !type.time) ||
                          !type.isKnown();
   if (v.type == SqlValue::Type::Text && plainText) return core::Value(std::move(v.s));
   return toCoreValue(static_cast<const SqlValue&>(v), type);

@@ -27,9 +27,13 @@ bool isInteger(const std::string& s) {
   return true;
 }
 
-// agg(CASE WHEN pivot = name THEN value END), the name an integer or an N'' text.
+enum class PivotKey { Text, Integer, TrimmedText };
+
+// agg(CASE WHEN pivot = name THEN value END), the name an integer or an N'' text; the
+// trimmed form compares rtrim(pivot), as SQL Server ignores trailing blanks there.
 ast::ExprPtr pivotCell(const ast::PivotTableRef& p, const std::string& aggregate, const std::string& name,
-                       bool integer) {
+                       PivotKey kind) {
+  const bool integer = kind == PivotKey::Integer;
   auto lit = std::make_unique<ast::LiteralExpr>(p.pos);
   lit->text = name;
   lit->literalKind = integer ? ast::LiteralKind::Integer : ast::LiteralKind::String;
@@ -37,6 +41,12 @@ ast::ExprPtr pivotCell(const ast::PivotTableRef& p, const std::string& aggregate
   auto eq = std::make_unique<ast::BinaryExpr>(p.pos);
   eq->op = ast::BinaryOp::Eq;
   eq->lhs = columnNamed(p.pos, p.pivotColumn);
+  if (kind == PivotKey::TrimmedText) {
+    auto trim = std::make_unique<ast::FunctionCallExpr>(p.pos);
+    trim->name = "rtrim";
+    trim->args.push_back(std::move(eq->lhs));
+    eq->lhs = std::move(trim);
+  }
   eq->rhs = std::move(lit);
   auto when = std::make_unique<ast::CaseExpr>(p.pos);
   when->whens.push_back({std::move(eq), columnNamed(p.pos, p.valueColumn)});
@@ -83,11 +93,12 @@ ast::TableRefPtr Parser::parsePivot(ast::TableRefPtr source) {
   if (p->unpivot) return p;
   bool integers = true;
   for (const std::string& name : p->names) {
-    p->cells.push_back(pivotCell(*p, aggregate, name, false));
+    p->cells.push_back(pivotCell(*p, aggregate, name, PivotKey::Text));
+    p->textCells.push_back(pivotCell(*p, aggregate, name, PivotKey::TrimmedText));
     integers = integers && isInteger(name);
   }
   for (const std::string& name : p->names)
-    if (integers) p->integerCells.push_back(pivotCell(*p, aggregate, name, true));
+    if (integers) p->integerCells.push_back(pivotCell(*p, aggregate, name, PivotKey::Integer));
   return p;
 }
 

@@ -334,6 +334,8 @@ void formatValue(SqlArgs& a) {
   std::optional<std::string> out;
   if (kind == 'd') {
     out = FormatFunction::date(a.text(0), format, *culture);
+  } else if (kind == 't') {
+    out = FormatFunction::timeSpan(a.text(0), format, *culture);
   } else {
     std::string value;
     if (kind == 'f' || a.type(0) == SQLITE_FLOAT) {

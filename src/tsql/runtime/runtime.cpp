@@ -25,6 +25,7 @@
 #include "tsql/runtime/percentiles.h"
 #include "tsql/runtime/text_builders.h"
 #include "tsql/runtime/text_functions.h"
+#include "tsql/runtime/time_of_day.h"
 
 namespace tsql::runtime {
 
@@ -34,7 +35,7 @@ void Runtime::install(sqlite3* db) {
                                 &TextBuilders::install, &DecimalFunctions::install,
                                 &installGuidFunctions, &installDateStyleFunctions,
                                 &installColumnFit, &installDecimalSortKey,
-                                &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installBinaryValueFunctions,
+                                &installBinaryConversions, &installOffsetFunctions, &installOffsetPartFunctions, &installTimeFunctions, &installBinaryValueFunctions,
                                 &installDatetime2Functions, &StringFunctions::install,
                                 &ReportAggregates::install, &Percentiles::install, &FormatFunction::install, &JsonFunctions::install}) {
     int rc = part(db);

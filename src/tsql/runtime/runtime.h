@@ -47,6 +47,8 @@
 //   tsql_to_binary(x, width, style, n) tsql_binary_text(x, style) tsql_binary_int(x, width)
 //   tsql_datetimeoffset(x, scale) tsql_dto_local(x) tsql_dto_utc(x) todatetimeoffset(d, off)
 //   switchoffset(dto, off)
+//   tsql_time(x, n) tsql_time_text(x, n, style) tsql_time_dateadd(part, k, x, n) tsql_time_datepart(part, x)
+//     -- time(n), kept as "hh:mm:ss.fffffff" (time_of_day.h)
 //   tsql_binary_cut(x, n)        -- varbinary, kept as its "0x..." text, to and from text and integers
 //   tsql_ascii(s) tsql_unicode(s) tsql_chr(n) tsql_nchr(n) tsql_space(n) tsql_translate(s,f,t)
 //   tsql_quotename(s[,q]) tsql_soundex(s) tsql_difference(a,b) -- ASCII ... DIFFERENCE

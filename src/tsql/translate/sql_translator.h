@@ -327,6 +327,11 @@ class SqlTranslator {
   //! Item `i` of a source whose columns are expressions, in its own scope.
   void emitSourceItem(const Source& src, std::size_t i);
   bool emitOffsetDateFunction(const ast::FunctionCallExpr& f);
+  //! DATEADD, DATEPART, DATENAME and DATEDIFF of a time (translate_time.cpp).
+  bool emitTimeDateFunction(const ast::FunctionCallExpr& f);
+  //! CAST / CONVERT to or from time; false where neither side is one it handles.
+  bool emitTimeCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
+                    const ast::Expr* style);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
                 bool tolerant = false);

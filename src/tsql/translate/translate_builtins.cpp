@@ -76,6 +76,8 @@ struct FormatKind {
 
 // Integers, exact numbers, floats, dates and times; nullptr for text, which FORMAT refuses.
 const FormatKind* formatKind(const DataType& t) {
+  static constexpr FormatKind kTime{"t", "text"};  // a TimeSpan's formats, not a date's
+  if (t.time) return &kTime;
   static constexpr FormatKind kInt{"i", "bigint"}, kBigint{"l", "bigint"}, kExact{"m", "numeric"},
       kFloat{"f", "double precision"}, kDate{"d", "timestamp"};
   switch (t.kind) {

@@ -56,6 +56,7 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
   ast::DataType from = typeOf(operand);
   if ((type.binary || from.binary) && emitBinaryCast(operand, from, type, style)) return;
   if ((type.offset || from.offset) && emitOffsetCast(operand, from, type)) return;
+  if ((type.time || from.time) && emitTimeCast(operand, from, type, style)) return;
   if (emitCheckedTextCast(operand, from, type, style, tolerant)) return;
   const char* fn = conversionFunction(type.kind, tolerant);
   if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";
@@ -129,7 +130,7 @@ void SqlTranslator::emitStore(const ast::Expr& e, const ast::DataType& target) {
     return;
   }
   ast::DataType from = typeOf(e);
-  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid && !target.offset) ||
+  if (from == target || !target.isKnown() || (target.isText() && !target.fixed && !target.guid && !target.offset && !target.time) ||
       (target.kind == TypeKind::Float && from.isNumeric()) ||
       (isIntegerClass(target.kind) && target.kind != TypeKind::Bit && isIntegerClass(from.kind)) ||
       (target.isDate() && from.kind == TypeKind::DateTime && target.kind == TypeKind::DateTime)) {

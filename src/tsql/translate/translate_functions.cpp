@@ -106,7 +106,8 @@ void SqlTranslator::emitDatePartName(const ast::Expr& part) {
 // use the exact money aggregates; error functions become slots.
 void SqlTranslator::emitFunction(const ast::FunctionCallExpr& f) {
   if (!f.schema.empty()) return emitUserFunction(f);
-  if (emitBuiltinFunction(f) || emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f))
+  if (emitBuiltinFunction(f) || emitRewrittenFunction(f) || emitDecimalFunction(f) || emitOffsetDateFunction(f) ||
+      emitTimeDateFunction(f))
     return;
   const std::string& n = f.name;
   if (n == "error_message" || n == "error_number" || n == "error_severity" ||

@@ -2,7 +2,9 @@
 //  - PIVOT groups by every column of the source it does not read (in the source's
 //    order), each cell agg(CASE WHEN pivot = name THEN value END): a group whose rows
 //    match no name still comes out, its cells NULL (0 for COUNT). The names are N''
-//    texts, or integers against an integer pivot column.
+//    texts, or integers against an integer pivot column. A text pivot column is read
+//    without its trailing blanks: it may be computed ('Q1 ' in a derived table), where
+//    a comparison with a column takes the column to be stored trimmed.
 //  - UNPIVOT crosses the source with a numbered list of the columns it names and keeps
 //    the rows whose value is not NULL; the names column is nvarchar(128) (a sysname) and
 //    the value column has the named columns' type, which must be one for all of them.
@@ -77,7 +79,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::pivotOutputs(const ast::PivotT
     }
     const DataType pivotType = cols[find(cols, p.pivotColumn)].type;
     const bool integral = pivotType.kind == ast::TypeKind::Int || pivotType.kind == ast::TypeKind::BigInt;
-    const auto& written = integral && !p.integerCells.empty() ? p.integerCells : p.cells;
+    const auto& written = integral && !p.integerCells.empty() ? p.integerCells
+                          : pivotType.isText()                ? p.textCells
+                                                              : p.cells;
     Scope* saved = std::exchange(scope_, &inner);
     for (std::size_t i = 0; i < p.names.size(); ++i) {
       cells.push_back(written[i].get());

@@ -127,7 +127,7 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
     }
     return {};
   }
-  if (n == "dateadd" && arg(2).offset) return arg(2);  // keeps its offset and scale
+  if (n == "dateadd" && (arg(2).offset || arg(2).time)) return arg(2);  // keeps its offset and scale
   if (n == "getdate" || n == "dateadd" || n == "getutcdate") return ofKind(TypeKind::DateTime);
   if (n == "todatetimeoffset" || n == "switchoffset") return ast::typeFromName("datetimeoffset");
   if (n == "count" || n == "datediff" || n == "datepart" || n == "year" || n == "month" ||

@@ -2,6 +2,8 @@
 // one per scenario played, a session's running copy and the copy it keeps.
 #include "pg_bill_session.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "bill_enumeration.h"
@@ -38,9 +40,35 @@ void copyDatabase(const std::string& from, const std::string& to) {
   onCluster("CREATE DATABASE " + to + " TEMPLATE " + from);
 }
 
+// With BILL_ACTIONS_EXPLAIN=<ms> set, every statement of the run slower than that is
+// logged with its EXPLAIN ANALYZE in the cluster's log (kept as last-server.log in its
+// folder, named on standard error; see pg_bench_cluster.h), nested ones too: where an action's time goes.
+void explainIfAsked() {
+  const char* ms = std::getenv("BILL_ACTIONS_EXPLAIN");
+  if (ms == nullptr) return;
+  PGconn* c = PQconnectdb(pgbench::Cluster::uri().c_str());
+  // the module's settings are known to a session that has loaded it
+  for (const std::string& sql :
+       {std::string("LOAD 'auto_explain'"),
+        std::string("ALTER SYSTEM SET session_preload_libraries = 'auto_explain'"),
+        "ALTER SYSTEM SET auto_explain.log_min_duration = " + std::string(ms),
+        std::string("ALTER SYSTEM SET auto_explain.log_analyze = on"),
+        std::string("ALTER SYSTEM SET auto_explain.log_nested_statements = on"),
+        std::string("SELECT pg_reload_conf()")}) {
+    PGresult* r = PQexec(c, sql.c_str());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
+      std::fprintf(stderr, "%s: %s", sql.c_str(), PQerrorMessage(c));
+    PQclear(r);
+  }
+  PQfinish(c);
+  std::fprintf(stderr, "plans logged in /tmp/coreapp-pg-bench-%d/last-server.log at exit\n",
+               static_cast<int>(getpid()));
+}
+
 // The demo database made through the engine, once per run.
 const std::string& demoDatabase() {
   static const std::string made = [] {
+    explainIfAsked();
     onCluster("DROP DATABASE IF EXISTS " + std::string(kDemo) + " WITH (FORCE)");
     onCluster("CREATE DATABASE " + std::string(kDemo) + " TEMPLATE template0 ENCODING 'UTF8'");
     db::PgConnection conn(uriOf(kDemo));

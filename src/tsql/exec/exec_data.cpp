@@ -32,8 +32,6 @@ SqlValue Interpreter::evaluateAs(const ast::Expr& e, const ast::DataType& type, 
 }
 
 bool Interpreter::evaluateCondition(const ast::Expr& e, int line) {
-  if (!backend_->refusesStatements())
-    if (const std::optional<bool> known = localCondition(e)) return *known;
   auto kept = translation(e, [&](auto& tr) { return tr.condition(e); });
   const translate::Translation& t = *kept;
   std::unique_ptr<Cursor> stmt = prepare(t);

@@ -1,5 +1,5 @@
-// Conditions of IF and WHILE that compare only variables and constants, decided in the
-// interpreter without a statement: on the server each would be a round trip of its own
+// Conditions of IF that compare only variables and constants, decided in the
+// interpreter without a statement (execIf): on the server each would be a round trip of its own
 // (a procedure's chain of IF @category = '1120' ... costs one per branch per call), on
 // the file a prepared statement. Only what is certain without the database is decided
 // here: integers (bit, int, bigint), and = and <> of texts of printable ASCII, compared

@@ -1,6 +1,7 @@
 // The bill actions benchmark's session: a bill of one type on a private copy of its
 // database, the windows that open it, the statement count of an action and the loop
-// that times one action between untimed set-up and undo. The hand-written side's
+// that times one action between untimed set-up and undo (shared with the server's
+// benchmark, whose session keeps the same interface). The hand-written side's
 // prepared statements live here too, so that every baseline reads rows the same way.
 #pragma once
 
@@ -8,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <ctime>
 #include <memory>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "db/embedded_connection.h"
 #include "reliability/bill_windows.h"
 #include "tsql/statement_fault.h"
 
@@ -73,10 +76,20 @@ class Session {
     return windows.open(case_.code, bill ? case_.billno : "");
   }
 
+  reliability::BillWindows& bills() { return windows; }
+
+  //! Keeps the database as it is now; putBack() restores it (forms opened since are stale).
+  void keep() { copyDatabase(*conn, *kept_); }
+  void putBack() { copyDatabase(*kept_, *conn); }
+
   const BillCase& case_;
   std::unique_ptr<db::EmbeddedConnection> conn =
       std::make_unique<db::EmbeddedConnection>(":memory:");
   reliability::BillWindows windows;
+
+ private:
+  std::unique_ptr<db::EmbeddedConnection> kept_ =
+      std::make_unique<db::EmbeddedConnection>(":memory:");
 };
 
 
@@ -101,38 +114,55 @@ inline double cpuMs() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+//! Wall-clock time in milliseconds (on a server the work is in another process).
+inline double wallMs() {
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+//! The median of `ms` (which it sorts); 0 when empty.
+inline double median(std::vector<double>& ms) {
+  if (ms.empty()) return 0;
+  std::sort(ms.begin(), ms.end());
+  return ms[ms.size() / 2];
+}
+
 // Runs `timed` once per iteration between `before` and `after` (neither timed); an
 // action whose outcome `worked` denies ends the benchmark with what the user was told.
-// The median of the iterations' CPU times is kept beside the library's mean.
-template <typename Before, typename Timed, typename After, typename Worked>
-void measure(benchmark::State& state, Session& s, Before before, Timed timed, After after,
+// The medians of the iterations' CPU and wall times are kept beside the library's mean.
+// A session is the file's Session or the server's: anything with bills() giving its
+// windows.
+template <typename S, typename Before, typename Timed, typename After, typename Worked>
+void measure(benchmark::State& state, S& s, Before before, Timed timed, After after,
              Worked worked) {
   int statements = 0;
-  std::vector<double> ms;
+  std::vector<double> cpu, wall;
   for (auto _ : state) {
     state.PauseTiming();
     before();
-    const std::size_t mark = s.windows.mark();
+    const std::size_t mark = s.bills().mark();
     state.ResumeTiming();
     {
       StatementCount count;
-      const double start = cpuMs();
+      const double startCpu = cpuMs(), startWall = wallMs();
       timed();
-      ms.push_back(cpuMs() - start);
+      cpu.push_back(cpuMs() - startCpu);
+      wall.push_back(wallMs() - startWall);
       statements = count.seen();
     }
     state.PauseTiming();
     if (!worked()) {
-      state.SkipWithError(("refused:" + s.windows.toldSince(mark)).c_str());
+      state.SkipWithError(("refused:" + s.bills().toldSince(mark)).c_str());
       break;  // a skipped benchmark's timing stays stopped
     }
     after();
     state.ResumeTiming();
   }
   state.counters["statements"] = statements;
-  if (!ms.empty()) {
-    std::sort(ms.begin(), ms.end());
-    state.counters["median_ms"] = ms[ms.size() / 2];
+  if (!cpu.empty()) {
+    state.counters["median_ms"] = median(cpu);
+    state.counters["median_wall_ms"] = median(wall);
   }
 }
 

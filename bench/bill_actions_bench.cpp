@@ -2,11 +2,11 @@
 // (BILL_ACTIONS_LINES, 1,000 by default): new, open, save, audit, un-audit and delete,
 // each timed in CPU time over BILL_ACTIONS_RUNS iterations (5 by default), with the
 // statements the engine ran. Bills are found the way the reliability suite finds them,
-// so a bill registered later is covered with no new code here; a bill type's own actions
-// (bill_special_actions.h) are timed beside them. An action written by hand as well
-// (bill_action_baselines.h: the same rows changed and read back through prepared SQLite
-// statements, no engine and no form) shows that time and the ratio beside its own. One
-// table at the end.
+// so a bill registered later is covered with no new code here (bill_enumeration.h); a
+// bill type's own actions (bill_special_actions.h) are timed beside them. An action
+// written by hand as well (bill_action_baselines.h: the same rows changed and read back
+// through prepared SQLite statements, no engine and no form) shows that time and the
+// ratio beside its own. One table at the end (bill_action_table.h).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -22,21 +22,14 @@
 
 #include "bill_action_baselines.h"
 #include "bill_action_session.h"
+#include "bill_action_steps.h"
+#include "bill_action_table.h"
+#include "bill_enumeration.h"
 #include "bill_special_actions.h"
-#include "reliability/demo_database.h"
 
 namespace {
 
 using namespace bill_bench;
-
-int fromEnvironment(const char* name, int fallback) {
-  const char* text = std::getenv(name);
-  return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
-}
-
-const int kLines = fromEnvironment("BILL_ACTIONS_LINES", 1000);
-const int kRuns = fromEnvironment("BILL_ACTIONS_RUNS", 5);
-
 
 void exec(sqlite3* db, const std::string& sql) {
   if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -64,92 +57,18 @@ void growLines(sqlite3* db, const std::string& detail, const std::string& billno
                " where billno = " + quoted + "))");
 }
 
-// The first scenario or recipe that leaves a bill of a type gives that type's bill.
+// Each bill type's bill on an in-memory copy of its scenario's database, its lines grown.
 std::vector<BillCase> findBills() {
-  std::vector<std::string> codes = reliability::billEditorCodes();
-  std::vector<BillCase> found;
-  for (const std::string& file : reliability::scenarioFiles()) {
-    if (codes.empty()) break;
-    std::shared_ptr<db::EmbeddedConnection> conn = reliability::openDemoDatabase(":memory:");
-    reliability::playScenario(file, *conn);
-    reliability::BillWindows windows(*conn);
-    for (auto code = codes.begin(); code != codes.end();) {
-      BillCase c{*code, "", "", conn};
-      c.billno = windows.newestBill(c.code, c.table);
-      if (c.billno.empty()) {
-        ++code;
-        continue;
-      }
-      growLines(conn->handle(), c.table + "_mx", c.billno, kLines);
-      found.push_back(std::move(c));
-      code = codes.erase(code);
-    }
-  }
-  for (const std::string& code : codes)
-    std::fprintf(stderr, "bill %s: no scenario leaves one\n", code.c_str());
-  return found;
+  std::vector<BillCase> cases;
+  forEachFirstBill([] { return reliability::openDemoDatabase(":memory:"); },
+                   [&](const FoundBill& found) {
+                     auto file = std::static_pointer_cast<db::EmbeddedConnection>(found.database);
+                     growLines(file->handle(), found.table + "_mx", found.billno, kLines);
+                     cases.push_back({found.code, found.table, found.billno, file});
+                   });
+  return cases;
 }
 
-void benchNew(benchmark::State& state, const BillCase& c) {
-  Session s(c);
-  std::unique_ptr<host::TBaseBillEditRibbonForm> form;
-  measure(
-      state, s, [&] { form = s.open(false); }, [&] { form->clickAction("actAdd"); }, noop,
-      [&] { return form->cdsMaster.recordCount() == 1; });
-}
-
-void benchOpen(benchmark::State& state, const BillCase& c) {
-  Session s(c);
-  auto form = s.open();
-  measure(
-      state, s, noop, [&] { form->OpenBillData(c.billno); }, noop,
-      [&] { return form->cdsDetail.recordCount() > 0; });
-  state.counters["lines"] = form->cdsDetail.recordCount();
-}
-
-// A save writes a real edit of the header.
-void benchSave(benchmark::State& state, const BillCase& c) {
-  Session s(c);
-  if (!s.bringTo(false)) return state.SkipWithError("cannot bring the bill to draft");
-  auto form = s.open();
-  int edits = 0;
-  auto edit = [&] {
-    reliability::BillWindows::editHeader(*form, "edit " + std::to_string(++edits));
-  };
-  measure(
-      state, s, edit, [&] { form->clickAction("actSave"); }, noop,
-      [&] { return !form->hasUnsavedChanges(); });
-}
-
-void benchAudit(benchmark::State& state, const BillCase& c, bool audit) {
-  Session s(c);
-  if (!s.bringTo(!audit))
-    return state.SkipWithError("cannot bring the bill to the state the action needs");
-  auto form = s.open();
-  const std::string action = audit ? "actAudit" : reliability::BillWindows::unauditAction(*form);
-  measure(
-      state, s, noop, [&] { form->clickAction(action); },
-      [&] {
-        if (!s.bringTo(!audit)) throw std::runtime_error("cannot put bill " + c.billno + " back");
-        form->OpenBillData(c.billno);
-      },
-      [&] { return s.audited() == audit; });
-}
-
-void benchDelete(benchmark::State& state, const BillCase& c) {
-  Session s(c);
-  if (!s.bringTo(false)) return state.SkipWithError("cannot bring the bill to draft");
-  db::EmbeddedConnection draft(":memory:");
-  copyDatabase(*s.conn, draft);
-  std::unique_ptr<host::TBaseBillEditRibbonForm> form;
-  measure(
-      state, s, [&] { form = s.open(); }, [&] { form->clickAction("actDel"); },
-      [&] {
-        form.reset();
-        copyDatabase(draft, *s.conn);
-      },
-      [&] { return s.windows.number(c.table, c.billno, "id") < 0; });
-}
 // An audit starts from a draft, an un-audit from an audited bill, anything else as found.
 void benchHandWritten(benchmark::State& state, const BillCase& c, const std::string& action,
                       const HandWritten& hand) {
@@ -165,65 +84,6 @@ void benchHandWritten(benchmark::State& state, const BillCase& c, const std::str
       [&] { return action == "open" || s.audited() != audited; });
 }
 
-// Collects every run and prints the table once all have run.
-class TableReporter : public benchmark::ConsoleReporter {
- public:
-  static constexpr std::string_view kByHand = "/by-hand";
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      std::string name = run.benchmark_name();
-      name = name.substr(std::string("BillActions/").size(), name.find("/iterations") - 12);
-      Row row{name, "", 0, 0};
-      if (run.error_occurred) {
-        row.note = run.error_message.substr(0, run.error_message.find('\n', 10));
-      } else {
-        auto median = run.counters.find("median_ms");
-        row.ms = median == run.counters.end() ? run.GetAdjustedCPUTime() : median->second.value;
-        auto counter = run.counters.find("statements");
-        row.statements =
-            counter == run.counters.end() ? 0 : static_cast<int>(counter->second.value);
-      }
-      rows_.push_back(std::move(row));
-    }
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::map<std::string, double> byHand;
-    for (const Row& r : rows_)
-      if (r.note.empty() && r.name.ends_with(kByHand))
-        byHand[r.name.substr(0, r.name.size() - kByHand.size())] = r.ms;
-    std::printf("\n%-5s %-8s %10s %10s %10s %7s  (bills of %d lines; CPU ms, median of %d runs)\n",
-                "bill", "action", "ms CPU", "statements", "by hand", "ratio", kLines, kRuns);
-    for (const Row& r : rows_) {
-      if (r.name.ends_with(kByHand)) continue;
-      const std::string bill = r.name.substr(0, r.name.find('/'));
-      const std::string action = r.name.substr(r.name.find('/') + 1);
-      if (!r.note.empty()) {
-        std::printf("%-5s %-8s %10s %10s  %s\n", bill.c_str(), action.c_str(), "-", "-",
-                    r.note.substr(0, 100).c_str());
-        continue;
-      }
-      auto hand = byHand.find(r.name);
-      if (hand == byHand.end())
-        std::printf("%-5s %-8s %10.2f %10d\n", bill.c_str(), action.c_str(), r.ms, r.statements);
-      else
-        std::printf("%-5s %-8s %10.2f %10d %10.2f %7.1f\n", bill.c_str(), action.c_str(), r.ms,
-                    r.statements, hand->second, r.ms / hand->second);
-    }
-  }
-
- private:
-  struct Row {
-    std::string name, note;
-    double ms;
-    int statements;
-  };
-  std::vector<Row> rows_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,12 +92,12 @@ int main(int argc, char** argv) {
   for (const BillCase& c : cases) {
     const std::string bill = "BillActions/" + c.code + "/";
     std::map<std::string, std::function<void(benchmark::State&)>> actions{
-        {"new", [&c](benchmark::State& s) { benchNew(s, c); }},
-        {"open", [&c](benchmark::State& s) { benchOpen(s, c); }},
-        {"save", [&c](benchmark::State& s) { benchSave(s, c); }},
-        {"audit", [&c](benchmark::State& s) { benchAudit(s, c, true); }},
-        {"unaudit", [&c](benchmark::State& s) { benchAudit(s, c, false); }},
-        {"delete", [&c](benchmark::State& s) { benchDelete(s, c); }}};
+        {"new", [&c](benchmark::State& s) { benchNew<Session>(s, c); }},
+        {"open", [&c](benchmark::State& s) { benchOpen<Session>(s, c); }},
+        {"save", [&c](benchmark::State& s) { benchSave<Session>(s, c); }},
+        {"audit", [&c](benchmark::State& s) { benchAudit<Session>(s, c, true); }},
+        {"unaudit", [&c](benchmark::State& s) { benchAudit<Session>(s, c, false); }},
+        {"delete", [&c](benchmark::State& s) { benchDelete<Session>(s, c); }}};
     for (auto& [name, run] : actions) {
       benchmark::RegisterBenchmark((bill + name).c_str(), run)
           ->Unit(benchmark::kMillisecond)
@@ -263,7 +123,7 @@ int main(int argc, char** argv) {
           ->Iterations(kRuns);
     }
   }
-  TableReporter table;
+  TableReporter table("BillActions/", kLines, kRuns, false);
   benchmark::RunSpecifiedBenchmarks(&table);
   benchmark::Shutdown();
   return 0;

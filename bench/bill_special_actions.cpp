@@ -1,14 +1,14 @@
 // The stocktake's book-stock fill (1127: choosing another store while editing reads
 // every line's book quantity again, one stored procedure call per line) and the
 // customer statement's review confirm (1117: every line's tick written, the statement
-// and its bills marked, the review logged), through the form and by hand.
+// and its bills marked, the review logged), through the form (bill_action_steps.h) and
+// by hand.
 #include "bill_special_actions.h"
 
 #include <cmath>
 #include <cstdint>
 
-#include "host/forms/base_form.h"
-#include "plugs/coreapp/khsk/khdzk_audit_form.h"
+#include "bill_action_steps.h"
 
 namespace bill_bench {
 
@@ -21,36 +21,11 @@ sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
   return st;
 }
 
-//! The first integer of the first row of `sql` with ?1 bound to the bill number.
-std::int64_t firstInteger(Session& s, const std::string& sql) {
-  sqlite3_stmt* st = prepare(s.conn->handle(), sql.c_str());
-  sqlite3_bind_text(st, 1, s.case_.billno.c_str(), -1, SQLITE_TRANSIENT);
-  const std::int64_t value = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
-  sqlite3_finalize(st);
-  return value;
-}
-
-// A store the stocktake is not made in, so that choosing it changes the store.
+// A store the stocktake is not made in, so that choosing it changes the store (the
+// one benchFill chooses).
 std::int64_t otherStore(Session& s) {
   return firstInteger(s, "select min(id) from vt_b_ckbmk where id <> (select ck_id from " +
-                             s.case_.table + " where billno = ?1)");
-}
-
-void fillByForm(benchmark::State& state, const BillCase& c) {
-  Session s(c);
-  if (!s.bringTo(false)) return state.SkipWithError("cannot bring the bill to draft");
-  const std::int64_t store = otherStore(s);
-  std::unique_ptr<host::TBaseBillEditRibbonForm> form;
-  measure(
-      state, s,
-      [&] {
-        form = s.open();
-        form->clickAction("actEdit");
-        form->cdsMaster.edit();
-      },
-      [&] { form->cdsMaster.fieldByName("ck_id").setValue(core::Value(store)); },
-      [&] { form.reset(); },
-      [&] { return form->cdsMaster.fieldByName("ck_id").asInteger() == store; });
+                             s.case_.table + " where billno = :b)", s.case_.billno);
 }
 
 // By hand: the lines held in a plain vector (read before the timing, as the form holds
@@ -93,37 +68,12 @@ void fillByHand(benchmark::State& state, const BillCase& c) {
   sqlite3_finalize(q);
 }
 
-// The review starts from the audited statement every time: its database is put back
-// after each confirm. Every line's tick is turned over, so each line is a real change.
-void confirmByForm(benchmark::State& state, const BillCase& c) {
-  Session s(c);
-  if (!s.bringTo(true)) return state.SkipWithError("cannot audit the statement");
-  db::EmbeddedConnection audited(":memory:");
-  copyDatabase(*s.conn, audited);
-  auto form = s.open();
-  std::unique_ptr<plugs::coreapp::khsk::Tkhdzkauditform> dialog;
-  measure(
-      state, s,
-      [&] {
-        dialog = host::makeForm<plugs::coreapp::khsk::Tkhdzkauditform>(form.get(), c.billno);
-        dialog->cdsResult.first();
-        dialog->tickAll(!dialog->cdsResult.fieldByName("dzflag").asBoolean());
-      },
-      [&] { dialog->actconfirmExecute(); },
-      [&] {
-        dialog.reset();
-        copyDatabase(audited, *s.conn);
-      },
-      [&] { return dialog->ModalResult == host::mrOK; });
-}
-
 // By hand: the version read, one prepared UPDATE of the tick per line, the marks on
 // the statement and on its bills, and the log row, in one transaction.
 void confirmByHand(benchmark::State& state, const BillCase& c) {
   Session s(c);
   if (!s.bringTo(true)) return state.SkipWithError("cannot audit the statement");
-  db::EmbeddedConnection audited(":memory:");
-  copyDatabase(*s.conn, audited);
+  s.keep();
   const std::string orgid = billOrgid(s);
   std::vector<std::pair<std::int64_t, int>> ticks;
   sqlite3_stmt* read = prepare(s.conn->handle(),
@@ -160,7 +110,7 @@ void confirmByHand(benchmark::State& state, const BillCase& c) {
         }
         marks.run();
       },
-      [&] { copyDatabase(audited, *s.conn); },
+      [&] { s.putBack(); },
       [&] { return s.windows.number(c.table, c.billno, "status") == 2; });
   sqlite3_finalize(tick);
 }
@@ -169,8 +119,8 @@ void confirmByHand(benchmark::State& state, const BillCase& c) {
 
 const std::vector<SpecialAction>& specialActions() {
   static const std::vector<SpecialAction> actions{
-      {"1127", "fill", &fillByForm, &fillByHand},
-      {"1117", "confirm", &confirmByForm, &confirmByHand},
+      {"1127", "fill", &benchFill<Session, BillCase>, &fillByHand},
+      {"1117", "confirm", &benchConfirm<Session, BillCase>, &confirmByHand},
   };
   return actions;
 }

@@ -78,6 +78,7 @@ class PgBackend final : public tsql::exec::Backend {
   }
   //! True when the progress callback stopped the batch.
   bool stopped() const { return stopped_; }
+  bool refusesStatements() const override { return stopped_; }
   //! True when the batch failed on another session's concurrent work and nothing of it
   //! was committed, so running it again whole is safe.
   bool mayRunAgain() const { return sawConflict_ && !durableWrite_; }

@@ -53,24 +53,28 @@ const std::vector<ColumnInfo>* PgBackend::columns(const std::string& object) {
   return it->second ? &*it->second : nullptr;
 }
 
+// The recorded types and the server's generated (computed) columns in one round trip:
+// a batch reads the columns of every table it names, so each costs one.
 std::vector<ColumnInfo> PgBackend::loadColumns(const std::string& object) {
   std::vector<ColumnInfo> cols;
+  std::vector<std::string> generated;
   auto recorded = prepare(
-      "SELECT name, type, not_null, primary_key FROM tsql_column_types WHERE object = ?1 ORDER BY ord");
+      "SELECT 0, ord, name, type, not_null, primary_key FROM tsql_column_types WHERE object = ?1 "
+      "UNION ALL SELECT 1, 0, attname::text, '', false, false FROM pg_attribute "
+      "WHERE attrelid = to_regclass(quote_ident(lower(?1))) "
+      "AND attnum > 0 AND NOT attisdropped AND attgenerated <> '' ORDER BY 1, 2");
   recorded->bind(1, SqlValue::text(object));
-  while (recorded->step())
-    cols.push_back({recorded->column(0).toText(), tsql::ast::typeFromDeclaration(recorded->column(1).toText()),
-                    recorded->column(2).toInteger() != 0, recorded->column(3).toInteger() != 0});
-  if (!cols.empty()) {
-    // computed columns are the server's generated ones
-    auto generated = prepare(
-        "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(lower(?1))) "
-        "AND attnum > 0 AND NOT attisdropped AND attgenerated <> ''");
-    generated->bind(1, SqlValue::text(object));
-    while (generated->step()) {
-      std::string name = core::lowerCase(generated->column(0).toText());
-      for (auto& c : cols) c.computed = c.computed || core::lowerCase(c.name) == name;
+  while (recorded->step()) {
+    if (recorded->column(0).toInteger() != 0) {
+      generated.push_back(core::lowerCase(recorded->column(2).toText()));
+      continue;
     }
+    cols.push_back({recorded->column(2).toText(), tsql::ast::typeFromDeclaration(recorded->column(3).toText()),
+                    recorded->column(4).toInteger() != 0, recorded->column(5).toInteger() != 0});
+  }
+  if (!cols.empty()) {
+    for (const std::string& name : generated)
+      for (auto& c : cols) c.computed = c.computed || core::lowerCase(c.name) == name;
     return cols;
   }
   auto attributes = prepare(

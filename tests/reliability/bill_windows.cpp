@@ -7,7 +7,7 @@
 
 namespace reliability {
 
-BillWindows::BillWindows(db::EmbeddedConnection& c) : conn(c) {
+BillWindows::BillWindows(db::Connection& c) : conn(c) {
   host_.connection = &conn;
   host_.ui = &ui;
   host_.login = {"0001", "A", 1, 1, "001", "王敏"};

@@ -1,6 +1,7 @@
 // BillWindows: a signed-in host session on a test database (login 0001 / 王敏 with
 // every right, a scripted Ui) that opens bill editor windows the way the clerk does,
-// outside any page control, so that a test can hold two windows on one bill.
+// outside any page control, so that a test can hold two windows on one bill. Any
+// connection serves: the file for the tests, the server for the server's benchmark.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "db/embedded_connection.h"
+#include "db/connection.h"
 #include "host/forms/base_bill_edit_ribbon_form.h"
 #include "host/host.h"
 #include "host/scripted_ui.h"
@@ -17,7 +18,7 @@ namespace reliability {
 
 class BillWindows {
  public:
-  explicit BillWindows(db::EmbeddedConnection& conn);
+  explicit BillWindows(db::Connection& conn);
 
   //! A window of bill type `code` on bill `billno` ("" = none); null when not a bill editor.
   std::unique_ptr<host::TBaseBillEditRibbonForm> open(const std::string& code, const std::string& billno);
@@ -43,7 +44,7 @@ class BillWindows {
   //! work while this one confirms a save).
   std::function<void()> onSaveConfirmed;
 
-  db::EmbeddedConnection& conn;
+  db::Connection& conn;
   host::ScriptedUi ui{[this](const std::string& event) { heard(event); }};
 
  private:

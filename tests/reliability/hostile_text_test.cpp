@@ -75,7 +75,7 @@ struct HostileRun {
 // One value into one field of the bill's header ("cdsMaster") or first line. A field
 // the form fills itself (a write-off line's kind, a number chosen in a box) keeps its
 // own value; that is counted, not failed.
-void tryOne(BillWindows& w, const std::string& code, const std::string& billno, const std::string& dsName,
+void tryOne(BillWindows& w, db::EmbeddedConnection& file, const std::string& code, const std::string& billno, const std::string& dsName,
             const std::string& field, const std::string& value, HostileRun& run) {
   auto form = w.open(code, billno);
   form->clickAction("actEdit");
@@ -84,7 +84,7 @@ void tryOne(BillWindows& w, const std::string& code, const std::string& billno, 
   const std::string original = ds.fieldByName(field).asString();
   ds.edit();
   ds.fieldByName(field).setValue(core::Value(value));
-  const auto before = tableFingerprints(w.conn.handle());
+  const auto before = tableFingerprints(file.handle());
   const std::size_t mark = w.mark();
   form->clickAction("actSave");
   const std::string told = w.toldSince(mark);
@@ -92,7 +92,7 @@ void tryOne(BillWindows& w, const std::string& code, const std::string& billno, 
   if (looksLikeSqlError(told)) run.broken.push_back(at + "a SQL error reached the user:" + told);
   if (told.find("\"type\":1") != std::string::npos || told.find("\"type\":2") != std::string::npos) {
     ++run.refused;
-    if (tableFingerprints(w.conn.handle()) != before) run.broken.push_back(at + "refused but the database changed");
+    if (tableFingerprints(file.handle()) != before) run.broken.push_back(at + "refused but the database changed");
     return;
   }
   auto again = w.open(code, billno);
@@ -128,7 +128,7 @@ TEST(HostileText, EveryTextFieldOfEveryBillStoresItOrRefusesClearly) {
       for (const auto& [dsName, dsTable] : {std::pair<std::string, std::string>{"cdsMaster", table},
                                             std::pair<std::string, std::string>{"cdsDetail", table + "_mx"}}) {
         for (const std::string& field : storedTextFields(w, *probe->findDataSet(dsName), dsTable))
-          for (const std::string& value : hostileTexts()) tryOne(w, code, billno, dsName, field, value, run);
+          for (const std::string& value : hostileTexts()) tryOne(w, *conn, code, billno, dsName, field, value, run);
       }
     }
   }

@@ -22,7 +22,7 @@ constexpr const char* kStale = "当前数据状态已改变";
 
 class StaleBills {
  public:
-  explicit StaleBills(db::EmbeddedConnection& conn) : windows_(conn) {}
+  explicit StaleBills(db::EmbeddedConnection& conn) : file_(conn), windows_(conn) {}
 
   std::string newestBill(const std::string& code, std::string& table) { return windows_.newestBill(code, table); }
 
@@ -76,7 +76,7 @@ class StaleBills {
     std::map<std::string, std::string> before;
     auto touch = [&] {
       touched = otherClerkTouches(code, table, billno, action == "actSave");
-      before = tableFingerprints(windows_.conn.handle());
+      before = tableFingerprints(file_.handle());
     };
     if (action == "actSave") {
       BillWindows::editHeader(*stale, "stale edit");
@@ -89,7 +89,7 @@ class StaleBills {
     windows_.onSaveConfirmed = nullptr;
     if (!touched) return {false, {"another window could not change the bill"}};
     Attempt a{true, {}};
-    if (tableFingerprints(windows_.conn.handle()) != before) a.broken.push_back("the stale window wrote to the database");
+    if (tableFingerprints(file_.handle()) != before) a.broken.push_back("the stale window wrote to the database");
     const std::string said = windows_.toldSince(mark);
     if (said.find(kStale) == std::string::npos)
       a.broken.push_back("the stale window was not told the bill had changed; it was told:" + said);
@@ -106,6 +106,7 @@ class StaleBills {
   }
 
  private:
+  db::EmbeddedConnection& file_;
   BillWindows windows_;
 };
 

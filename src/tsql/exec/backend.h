@@ -105,6 +105,9 @@ class Backend {
   //! this connection or another; 0 when the backend cannot tell (every read is then
   //! made again).
   virtual std::uint64_t changeStamp() { return 0; }
+  //! True when the database refuses every further statement of the batch (its caller
+  //! stopped it): the interpreter then asks it even what it could decide by itself.
+  virtual bool refusesStatements() const { return false; }
   //! The identity column of `object` ("" when it has none).
   virtual std::string identityColumn(const std::string& object) {
     if (const auto* cols = columns(object))

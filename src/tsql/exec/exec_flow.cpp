@@ -4,7 +4,15 @@
 
 namespace tsql::exec {
 
+// An IF over variables and constants alone is decided here (no round trip to the
+// server). A WHILE always asks the database: a loop that never touched it could not be
+// stopped by its caller's progress callback.
 Interpreter::Flow Interpreter::execIf(const ast::IfStmt& s) {
+  if (!backend_->refusesStatements())
+    if (const std::optional<bool> known = localCondition(*s.cond)) {
+      if (*known) return exec(*s.thenStmt);
+      return s.elseStmt ? exec(*s.elseStmt) : Flow::Normal;
+    }
   if (evaluateCondition(*s.cond, line(s))) return exec(*s.thenStmt);
   if (s.elseStmt) return exec(*s.elseStmt);
   return Flow::Normal;

@@ -175,6 +175,16 @@ class Interpreter final : public translate::TranslateEnv {
   //! The value of `e` converted to `type` as assignment converts it.
   SqlValue evaluateAs(const ast::Expr& e, const ast::DataType& type, int line);
   bool evaluateCondition(const ast::Expr& e, int line);
+
+  // exec_local_condition.cpp
+  //! A variable's or constant's value, as an integer or as a text.
+  struct LocalOperand {
+    SqlValue value;
+    bool integer;
+  };
+  std::optional<LocalOperand> localOperand(const ast::Expr& e) const;
+  //! The condition decided without the database; nullopt when it must ask it.
+  std::optional<bool> localCondition(const ast::Expr& e) const;
   void assign(const std::string& name, const SqlValue& v, int line);
   void execSelect(const ast::SelectStmt& s);
   void execAssigningSelect(const ast::SelectStmt& s);

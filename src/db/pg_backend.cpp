@@ -357,6 +357,22 @@ bool PgBackend::lostConnection(bool durableIfDone) {
 
 // Schema statements end every prepared statement: a plan over a table made again
 // with other columns would fail ("cached plan must not change result type").
+// CREATE OR REPLACE keeps the views that read this one, while its columns keep their
+// names and types; a view nothing reads is dropped and made anew, so it may change them.
+void PgBackend::replaceView(const std::string& name, const std::string& createSql) {
+  bool read = false;
+  {
+    std::unique_ptr<tsql::exec::Cursor> readers =
+        prepare("SELECT 1 FROM pg_depend d JOIN pg_rewrite r ON r.oid = d.objid "
+                "WHERE d.refobjid = to_regclass(?1) AND r.ev_class <> d.refobjid LIMIT 1");
+    readers->bind(1, tsql::exec::SqlValue::text("\"" + name + "\""));  // the catalog's names hold no quote
+    read = readers->step();
+  }
+  const std::string prefix = "CREATE VIEW ";
+  if (!read || createSql.rfind(prefix, 0) != 0) return Backend::replaceView(name, createSql);
+  execute("CREATE OR REPLACE VIEW " + createSql.substr(prefix.size()));
+}
+
 void PgBackend::execute(const std::string& sql) {
   ResultGuard guard{run(serverText(sql), {}, {}, {})};
   // what the interpreter noted of the schema would outlive a given-up transaction

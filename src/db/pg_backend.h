@@ -36,6 +36,8 @@ class PgBackend final : public tsql::exec::Backend {
   void recordTypes(const std::string& object, const std::vector<tsql::catalog::ColumnInfo>& columns,
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override;
+  //! In place where other views read it (the server drops no view they depend on).
+  void replaceView(const std::string& name, const std::string& createSql) override;
   void invalidateSchema() override;
   //! Always: the batch's first statement would cost a round trip to find out, so
   //! what the interpreter learnt of the schema lasts one batch on the server.

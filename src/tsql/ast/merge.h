@@ -26,8 +26,9 @@ struct MergeClause {
   bool defaultValues = false;        //!< INSERT DEFAULT VALUES
 };
 
-//! MERGE [TOP (n)] [INTO] target [[AS] alias] USING source ON condition clauses
-//! [OUTPUT ...] ';'. A VALUES source is held as the UNION ALL of its rows.
+//! [WITH ctes] MERGE [TOP (n)] [INTO] target [[AS] alias] USING source ON condition
+//! clauses [OUTPUT ...] ';'. A VALUES source is held as the UNION ALL of its rows; the
+//! source may be a join of several tables.
 struct MergeStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Merge;
   explicit MergeStmt(SourcePos p) : Stmt(kKind, p) {}
@@ -38,6 +39,7 @@ struct MergeStmt : Stmt {
   ExprPtr on;
   std::vector<MergeClause> clauses;
   std::unique_ptr<OutputClause> output;
+  std::shared_ptr<WithClause> with;  //!< the common table expressions the source may read
 };
 
 }  // namespace tsql::ast

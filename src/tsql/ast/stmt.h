@@ -272,6 +272,7 @@ struct CreateViewStmt : Stmt {
   bool alter = false;
   std::string name;
   Query query;
+  std::string text;  //!< the statement as written, made again when a function it reads changes
 };
 
 struct CreateIndexStmt : Stmt {

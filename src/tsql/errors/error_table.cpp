@@ -120,6 +120,18 @@ constexpr ErrorEntry kTable[] = {
      "Cannot find either column \"%1\" or the user-defined function or aggregate \"%2\", or the name is ambiguous."},
     {Error::RangeOffset, 15,
      "RANGE is only supported with UNBOUNDED and CURRENT ROW window frame delimiters."},
+    {Error::MergeSourceIsTarget, 16,
+     "In a MERGE statement, the source and target cannot have the same name or alias. Use different aliases for "
+     "the source and target to ensure that they have unique names in the MERGE statement."},
+    {Error::MergeUnconditionalFirst, 16,
+     "In a MERGE statement, a '%1' clause with a search condition cannot appear after a '%1' clause with no "
+     "search condition."},
+    {Error::MergeNotMatchedReads, 16,
+     "The identifier '%1' cannot be bound. Only source columns and columns in the clause scope are allowed in "
+     "the 'WHEN NOT MATCHED' clause of a MERGE statement."},
+    {Error::MergeBySourceReads, 16,
+     "The identifier '%1' cannot be bound. Only target columns and columns in the clause scope are allowed in "
+     "the 'WHEN NOT MATCHED BY SOURCE' clause of a MERGE statement."},
     {Error::NoSuchSavepoint, 16, "Cannot roll back %1. No transaction or savepoint of that name was found."},
     {Error::IdentityColumnList, 16,
      "An explicit value for the identity column in table '%1' can only be specified when a column list is used "
@@ -166,6 +178,10 @@ constexpr ErrorEntry kTable[] = {
     {Error::RethrowOutsideCatch, 15,
      "To rethrow an error, a THROW statement must be used inside a CATCH block. Insert the THROW statement "
      "inside a CATCH block, or add error parameters to the THROW statement."},
+    {Error::MergeActionNotInsert, 15,
+     "An action of type '%1' is not allowed in the 'WHEN NOT MATCHED' clause of a MERGE statement."},
+    {Error::MergeInsertNotAllowed, 15,
+     "An action of type 'INSERT' is not allowed in the '%1' clause of a MERGE statement."},
     {Error::MergeUnterminated, 15, "A MERGE statement must be terminated by a semi-colon (;)."},
     {Error::MergeActionTwice, 15,
      "An action of type '%1' cannot appear more than once in a '%2' clause of a MERGE statement."},

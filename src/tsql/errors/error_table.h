@@ -79,6 +79,10 @@ enum class Error : int {
   WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
   UnknownUserFunction = 4121,  //!< %1 the schema, %2 schema.function
   RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
+  MergeSourceIsTarget = 5318,      //!< source and target of a MERGE under one name
+  MergeUnconditionalFirst = 5324,  //!< a %1 clause with a condition after one of the kind without
+  MergeNotMatchedReads = 5333,     //!< WHEN NOT MATCHED reading %1, which is no source column
+  MergeBySourceReads = 5334,       //!< WHEN NOT MATCHED BY SOURCE reading %1, no target column
   NoSuchSavepoint = 6401,     //!< ROLLBACK TRAN %1 names no savepoint or transaction
   IdentityColumnList = 8101,  //!< an identity value into table %1 without a column list
   NoIdentityProperty = 8106,  //!< SET IDENTITY_INSERT on table %1, which has no identity column
@@ -107,6 +111,8 @@ enum class Error : int {
   UnsupportedCulture = 9818,    //!< FORMAT's culture %1
   TranslateLengths = 9828,      //!< TRANSLATE's two lists of different lengths
   RethrowOutsideCatch = 10704,  //!< THROW without arguments outside CATCH
+  MergeActionNotInsert = 10710,  //!< action %1 in WHEN NOT MATCHED, which only inserts
+  MergeInsertNotAllowed = 10711,  //!< INSERT in clause %1, which updates or deletes
   MergeUnterminated = 10713,
   MergeActionTwice = 10714,  //!< WHEN clause kind %1 with action %2 a second time
   TopWithOffset = 10741,

@@ -96,6 +96,11 @@ class Backend {
     execute(createSql);
   }
   virtual void dropView(const std::string& name);
+  //! The view `name` made again from `createSql`, where others may read it.
+  virtual void replaceView(const std::string& name, const std::string& createSql) {
+    dropView(name);
+    createView(name, createSql);
+  }
   //! The schema changed: drop what was learnt of it.
   virtual void invalidateSchema() = 0;
   //! True when another connection may have changed the schema since last asked

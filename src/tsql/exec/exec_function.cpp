@@ -82,6 +82,7 @@ void Interpreter::execCreateFunction(const ast::CreateFunctionStmt& s) {
   stmt->bind(2, SqlValue::text(s.text));
   runToEnd(*stmt);
   forgetSchema();  // statements that wrote the old body inline are translated again
+  if (isFunction) remakeViewsReading(name, line(s));
 }
 
 void Interpreter::dropFunction(const ast::DropStmt& s) {

@@ -67,12 +67,18 @@ void Interpreter::execCreateView(const ast::CreateViewStmt& s) {
   bool exists = objectExists("view", name);
   if (s.alter && !exists) throw SqlException(errors::Error::InvalidObject, line(s), {s.name});
   if (!s.alter && exists) throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
+  defineView(s, exists);
+}
+
+void Interpreter::defineView(const ast::CreateViewStmt& s, bool exists) {
+  std::string name = catalog::normalizeObjectName(s.name);
   translate::SqlTranslator tr(*this, true);
   std::vector<catalog::ColumnInfo> columns;
   std::string sql = tr.createView(s, columns);
   atLine(line(s), [&] {
-    if (exists) backend_->dropView(name);
-    backend_->createView(name, sql);
+    if (exists) backend_->replaceView(name, sql);
+    else backend_->createView(name, sql);
+    keepViewSource(s, tr.functionsRead());
   });
   forgetSchema();
   backend_->recordTypes(name, columns);
@@ -140,7 +146,10 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
     return;
   }
   if (s.objectType == ast::ObjectType::View) {
-    atLine(line(s), [&] { backend_->dropView(name); });
+    atLine(line(s), [&] {
+      backend_->dropView(name);
+      forgetViewSource(name);
+    });
     forgetSchema();
   } else {
     execSql(std::string(kind == std::string("table") ? "DROP TABLE " : "DROP INDEX ") +

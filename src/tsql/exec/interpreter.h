@@ -290,6 +290,12 @@ class Interpreter final : public translate::TranslateEnv {
   // exec_schema.cpp
   void execCreateTable(const ast::CreateTableStmt& s);
   void execCreateView(const ast::CreateViewStmt& s);
+  //! Translates and makes view `s` (in place of the one there when `exists`).
+  void defineView(const ast::CreateViewStmt& s, bool exists);
+  // view_sources.cpp
+  void keepViewSource(const ast::CreateViewStmt& s, const std::vector<std::string>& functions);
+  void forgetViewSource(const std::string& name);
+  void remakeViewsReading(const std::string& function, int line);
   void execCreateIndex(const ast::CreateIndexStmt& s);
   void execDrop(const ast::DropStmt& s);
   void execCreateProcedure(const ast::CreateProcedureStmt& s);

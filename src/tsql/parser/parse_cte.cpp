@@ -18,6 +18,8 @@ std::shared_ptr<ast::WithClause>* withOf(ast::Stmt& s) {
       return &ast::nodeCast<ast::UpdateStmt>(s).with;
     case ast::NodeKind::Delete:
       return &ast::nodeCast<ast::DeleteStmt>(s).with;
+    case ast::NodeKind::Merge:
+      return &ast::nodeCast<ast::MergeStmt>(s).with;
     default:
       return nullptr;
   }
@@ -25,12 +27,12 @@ std::shared_ptr<ast::WithClause>* withOf(ast::Stmt& s) {
 
 }  // namespace
 
-// with-statement := with-clause ( select | insert | update | delete )
+// with-statement := with-clause ( select | insert | update | delete | merge )
 ast::StmtPtr Parser::parseWithStatement() {
   std::shared_ptr<ast::WithClause> with = parseWithClause();
   const Token& next = peek();
   if (next.keyword != Keyword::Select && next.keyword != Keyword::Insert &&
-      next.keyword != Keyword::Update && next.keyword != Keyword::Delete)
+      next.keyword != Keyword::Update && next.keyword != Keyword::Delete && next.keyword != Keyword::Merge)
     fail(next);
   ast::StmtPtr stmt = parseStatement();
   std::shared_ptr<ast::WithClause>& slot = *withOf(*stmt);

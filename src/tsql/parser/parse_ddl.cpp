@@ -21,7 +21,7 @@ ast::StmtPtr Parser::parseCreate() {
   if (accept(Keyword::Function)) return parseCreateFunction(start.pos, alter, orAlter, startOffset);
   if (accept(Keyword::Proc) || accept(Keyword::Procedure))
     return parseCreateProcedure(start.pos, alter, startOffset);
-  if (accept(Keyword::View)) return parseCreateView(start.pos, alter);
+  if (accept(Keyword::View)) return parseCreateView(start.pos, alter, startOffset);
   if (acceptWord("sequence")) return parseSequence(start.pos, alter);
   if (!alter && accept(Keyword::Table)) {
     auto stmt = std::make_unique<ast::CreateTableStmt>(start.pos);
@@ -61,7 +61,7 @@ ast::StmtPtr Parser::parseCreateProcedure(SourcePos pos, bool alter, std::size_t
 }
 
 // view := name AS [with-clause] query
-ast::StmtPtr Parser::parseCreateView(SourcePos pos, bool alter) {
+ast::StmtPtr Parser::parseCreateView(SourcePos pos, bool alter, std::size_t startOffset) {
   auto stmt = std::make_unique<ast::CreateViewStmt>(pos);
   stmt->alter = alter;
   stmt->name = parseObjectName();
@@ -69,6 +69,9 @@ ast::StmtPtr Parser::parseCreateView(SourcePos pos, bool alter) {
   std::shared_ptr<ast::WithClause> with = at(Keyword::With) ? parseWithClause() : nullptr;
   stmt->query = parseQuery();
   stmt->query.with = std::move(with);
+  const Token& last = tokens_[pos_ > 0 ? pos_ - 1 : 0];
+  std::size_t endOffset = static_cast<std::size_t>(last.text.data() - text_.data()) + last.text.size();
+  stmt->text = std::string(text_.substr(startOffset, endOffset - startOffset));
   return stmt;
 }
 

@@ -1,6 +1,7 @@
 // MERGE: target, source, the WHEN clauses and OUTPUT. The server checks the shape of
-// the clauses while it compiles, so a second action of one kind or a missing
-// semicolon fails the whole batch here, before anything runs.
+// the clauses while it compiles, so a clause with an action its kind does not take, a
+// second action of one kind or a missing semicolon fails the whole batch here, before
+// anything runs.
 #include "tsql/errors/error_table.h"
 #include "tsql/parser/parser.h"
 
@@ -26,16 +27,31 @@ const char* actionName(ast::MergeAction a) {
   return "";
 }
 
-// Each kind of clause takes each action once: two WHEN MATCHED clauses are an UPDATE
-// and a DELETE, and there is one WHEN NOT MATCHED [BY TARGET].
+SyntaxError mergeError(errors::Error e, std::initializer_list<std::string_view> args, SourcePos pos) {
+  return SyntaxError(errors::number(e), errors::message(e, args), pos);
+}
+
+// The rules the server checks while it compiles: WHEN NOT MATCHED only inserts, the
+// other two kinds only update or delete; each kind takes each action once (so there is
+// one WHEN NOT MATCHED [BY TARGET]); and of two clauses of one kind, the one without a
+// condition comes last, since it leaves no row for the other.
 void checkClauses(const std::vector<ast::MergeClause>& clauses) {
+  for (const auto& c : clauses) {
+    bool inserts = c.match == ast::MergeMatch::NotMatchedByTarget;
+    if (inserts && c.action != ast::MergeAction::Insert)
+      throw mergeError(errors::Error::MergeActionNotInsert, {actionName(c.action)}, c.pos);
+    if (!inserts && c.action == ast::MergeAction::Insert)
+      throw mergeError(errors::Error::MergeInsertNotAllowed, {matchName(c.match)}, c.pos);
+  }
   for (std::size_t i = 0; i < clauses.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
       if (clauses[i].match == clauses[j].match && clauses[i].action == clauses[j].action)
-        throw SyntaxError(errors::number(errors::Error::MergeActionTwice),
-                          errors::message(errors::Error::MergeActionTwice,
-                                          {matchName(clauses[i].match), actionName(clauses[i].action)}),
-                          clauses[i].pos);
+        throw mergeError(errors::Error::MergeActionTwice,
+                         {matchName(clauses[i].match), actionName(clauses[i].action)}, clauses[i].pos);
+  for (std::size_t i = 0; i < clauses.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j)
+      if (clauses[i].match == clauses[j].match && clauses[i].condition && !clauses[j].condition)
+        throw mergeError(errors::Error::MergeUnconditionalFirst, {matchName(clauses[i].match)}, clauses[i].pos);
 }
 
 }  // namespace
@@ -144,15 +160,15 @@ ast::MergeClause Parser::parseMergeClause() {
 
 // action := UPDATE SET assignment { ',' assignment } | DELETE
 //         | INSERT [ name-list ] ( VALUES '(' expr { ',' expr } ')' | DEFAULT VALUES )
+// Any clause takes any action here; checkClauses refuses the ones its kind does not take.
 void Parser::parseMergeAction(ast::MergeClause& c) {
-  bool insertClause = c.match == ast::MergeMatch::NotMatchedByTarget;
-  if (!insertClause && accept(Keyword::Update)) {
+  if (accept(Keyword::Update)) {
     c.action = ast::MergeAction::Update;
     expect(Keyword::Set);
     do c.sets.push_back(parseAssignment()); while (accept(TokenKind::Comma));
-  } else if (!insertClause && accept(Keyword::Delete)) {
+  } else if (accept(Keyword::Delete)) {
     c.action = ast::MergeAction::Delete;
-  } else if (insertClause && accept(Keyword::Insert)) {
+  } else if (accept(Keyword::Insert)) {
     c.action = ast::MergeAction::Insert;
     if (at(TokenKind::LParen)) c.columns = parseNameList();
     if (accept(Keyword::Default)) {

@@ -119,7 +119,7 @@ class Parser {
   // DDL (parse_ddl.cpp)
   ast::StmtPtr parseCreate();
   ast::StmtPtr parseCreateProcedure(SourcePos pos, bool alter, std::size_t startOffset);
-  ast::StmtPtr parseCreateView(SourcePos pos, bool alter);
+  ast::StmtPtr parseCreateView(SourcePos pos, bool alter, std::size_t startOffset);
   ast::StmtPtr parseCreateIndex(SourcePos pos, bool unique);
   ast::StmtPtr parseDrop();
   // user-defined functions (parse_function.cpp)

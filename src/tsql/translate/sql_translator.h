@@ -120,6 +120,8 @@ class SqlTranslator {
 
   //! SQL name of a table or table variable as written in T-SQL ("@t" -> temp table).
   std::string tableSqlName(const std::string& name) const;
+  //! The user functions the translations so far read (as the catalog keys names), each once.
+  const std::vector<std::string>& functionsRead() const { return functionsRead_; }
 
  private:
   struct Scope;
@@ -401,6 +403,8 @@ class SqlTranslator {
 
   // MERGE (translate_merge.cpp)
   struct MergeContext;
+  void resolveMergeSources(const ast::MergeStmt& s, MergeContext& m);
+  void checkClauseScopes(const ast::MergeStmt& s, const MergeContext& m) const;
   void emitMergeFill(const ast::MergeStmt& s, const MergeContext& m, MergePlan& plan);
   void emitMergePart(const ast::MergeStmt& s, const MergeContext& m, ast::MergeMatch part);
   void emitMergeTarget(const ast::MergeStmt& s, Scope& scope);
@@ -475,6 +479,7 @@ class SqlTranslator {
   std::vector<Slot> slots_;
   std::vector<FunctionRun> functionRuns_;  //!< multi-statement functions the statement reads
   std::vector<InlineCall> inlining_;  //!< user functions being written inline, innermost last
+  std::vector<std::string> functionsRead_;
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself

@@ -6,8 +6,10 @@
 // each row tagged with the first clause whose AND condition holds (0: none acts). The
 // steps then act on the plan's rows only, so what one clause writes never changes which
 // rows another sees, and a source that reads the target is read before it changes.
-// The plan's columns are the source's own names, so a step reads the source's values
-// under the source's alias from the plan.
+// The source may be a join: each of its tables keeps its alias, and the plan holds all
+// their columns side by side (tsql_c0, tsql_c1, ...). A step reads the plan through one
+// derived table per alias that gives those columns back their own names, so the
+// clauses' expressions read `alias.column` from the plan as they read the source.
 #include "core/scoped_flag.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -23,8 +25,23 @@ struct SqlTranslator::MergeContext {
   std::string alias;     //!< the name the statement reads the target by, lower-case
   std::string aliasSql;  //!< ... as written into SQL
   std::vector<catalog::ColumnInfo> targetColumns;
-  std::string sourceAlias;  //!< lower-case
-  std::vector<catalog::ColumnInfo> sourceColumns;
+  struct Source {
+    std::string alias;  //!< lower-case
+    std::vector<catalog::ColumnInfo> columns;
+    std::size_t first = 0;  //!< the plan column of its first column
+  };
+  std::vector<Source> sources;  //!< the source's tables (a join's several), in order
+  //! The source of that alias; nullptr for none.
+  const Source* find(const std::string& alias) const;
+  //! The plan column of `name` read under qualifier `q` ("": the first source having it);
+  //! -1 when no source has it.
+  int planColumnOf(const std::string& q, const std::string& name) const;
+  //! Source `k` read from the plan under its own alias and column names.
+  std::string planSource(std::size_t k) const;
+  //! The other sources joined to the first by plan row.
+  std::string planJoins() const;
+  //! Makes the sources known to `scope` as the plan gives them.
+  void addTo(Scope& scope) const;
   std::string plan;       //!< the plan table's SQL name
   bool keepsOld = false;  //!< the plan holds the target rows as they were (for OUTPUT)
 };
@@ -37,6 +54,7 @@ constexpr const char* kClause = "\"tsql_clause\"";
 constexpr const char* kRow = "\"tsql_row\"";  // the plan row's number, from 1
 
 std::string oldColumn(std::size_t i) { return "\"tsql_old" + std::to_string(i) + "\""; }
+std::string planColumn(std::size_t i) { return "\"tsql_c" + std::to_string(i) + "\""; }
 
 bool hasClause(const ast::MergeStmt& s, MergeMatch m) {
   for (const auto& c : s.clauses)
@@ -60,32 +78,114 @@ int columnIndex(const std::vector<catalog::ColumnInfo>& cols, const std::string&
   return -1;
 }
 
+// The table part of a column reference, lower-case ("" when it has none).
+std::string qualifierOf(const ast::ColumnRefExpr& c) {
+  return c.parts.size() > 1 ? toLower(c.parts[c.parts.size() - 2]) : std::string();
+}
+
+// The reference as written, for a message.
+std::string writtenName(const ast::ColumnRefExpr& c) {
+  std::string name;
+  for (const auto& p : c.parts) name += (name.empty() ? "" : ".") + p;
+  return name;
+}
+
 }  // namespace
 
+const SqlTranslator::MergeContext::Source* SqlTranslator::MergeContext::find(const std::string& alias) const {
+  for (const auto& src : sources)
+    if (src.alias == alias) return &src;
+  return nullptr;
+}
+
+int SqlTranslator::MergeContext::planColumnOf(const std::string& q, const std::string& name) const {
+  for (const auto& src : sources) {
+    if (!q.empty() && src.alias != q) continue;
+    if (int i = columnIndex(src.columns, name); i >= 0) return static_cast<int>(src.first) + i;
+  }
+  return -1;
+}
+
+// (SELECT tsql_key, tsql_clause, tsql_row, tsql_c0 AS "item", ... FROM plan) AS "d"; a
+// further source carries only the row number it is joined by.
+std::string SqlTranslator::MergeContext::planSource(std::size_t k) const {
+  const Source& src = sources[k];
+  std::string sql = std::string("(SELECT ") + kRow;
+  if (k == 0) sql += std::string(", ") + kKey + ", " + kClause;
+  for (std::size_t i = 0; i < src.columns.size(); ++i)
+    sql += ", " + planColumn(src.first + i) + " AS " + quoteIdent(src.columns[i].name);
+  return sql + " FROM " + plan + ") AS " + quoteIdent(src.alias);
+}
+
+std::string SqlTranslator::MergeContext::planJoins() const {
+  std::string sql;
+  const std::string first = quoteIdent(sources[0].alias) + "." + kRow;
+  for (std::size_t k = 1; k < sources.size(); ++k)
+    sql += " JOIN " + planSource(k) + " ON " + quoteIdent(sources[k].alias) + "." + kRow + " = " + first;
+  return sql;
+}
+
+void SqlTranslator::MergeContext::addTo(Scope& scope) const {
+  for (const auto& src : sources) scope.sources.push_back({src.alias, src.columns, {}, nullptr});
+}
+
+// The source's tables with their columns, each column given its place in the plan.
+// SQL Server refuses a source under the target's name, and a derived table that names
+// a column twice.
+void SqlTranslator::resolveMergeSources(const ast::MergeStmt& s, MergeContext& m) {
+  Scope probe;
+  probe.outer = scope_;
+  resolveSource(*s.source, probe);
+  std::size_t next = 0;
+  for (auto& found : probe.sources) {
+    if (found.alias == m.alias) throw TranslateError(errors::Error::MergeSourceIsTarget);
+    const auto& cols = found.columns;
+    for (std::size_t i = 0; i < cols.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (toLower(cols[i].name) == toLower(cols[j].name))
+          throw TranslateError(errors::Error::UserMessage, {"The column '" + cols[i].name +
+                                                            "' was specified multiple times for '" + found.alias +
+                                                            "'."});
+    m.sources.push_back({found.alias, cols, next});
+    next += cols.size();
+  }
+}
+
+// WHEN NOT MATCHED has no target row, WHEN NOT MATCHED BY SOURCE no source row: their
+// conditions and values may read only the other side (5333, 5334), which the server
+// checks before the statement runs. A name qualified by the target that the target
+// lacks is left to the usual 207.
+void SqlTranslator::checkClauseScopes(const ast::MergeStmt& s, const MergeContext& m) const {
+  for (const auto& c : s.clauses) {
+    if (c.match == MergeMatch::Matched) continue;
+    const bool bySource = c.match == MergeMatch::NotMatchedBySource;
+    const ast::ColumnRefExpr* wrong = nullptr;
+    auto outside = [&](const ast::ColumnRefExpr& r) {
+      std::string q = qualifierOf(r);
+      bool inScope = bySource ? q == m.alias || (q.empty() && columnIndex(m.targetColumns, r.column()) >= 0)
+                              : m.planColumnOf(q, r.column()) >= 0;
+      if (!inScope) wrong = &r;
+      return !inScope;
+    };
+    bool found = readsColumn(c.condition.get(), outside);
+    for (const auto& a : c.sets) found = found || readsColumn(a.value.get(), outside);
+    for (const auto& v : c.values) found = found || readsColumn(v.get(), outside);
+    if (found)
+      throw TranslateError(bySource ? errors::Error::MergeBySourceReads : errors::Error::MergeNotMatchedReads,
+                           {writtenName(*wrong)});
+  }
+}
+
 MergePlan SqlTranslator::merge(const ast::MergeStmt& s) {
-  if (s.source->kind == ast::NodeKind::JoinedTable)
-    throw TranslateError(errors::Error::UserMessage,
-                         {"MERGE reads one table, table variable or derived table as its source; join "
-                          "the tables inside a derived table."});
+  withPrefix_ = emitWith(s.with.get());  // the fill reads the source, so it carries the WITH
   MergeContext m;
   m.sqlName = tableSqlName(s.target);
   m.targetColumns = tableColumns(s.target);
   if (!s.alias.empty()) m.alias = toLower(s.alias), m.aliasSql = quoteIdent(s.alias);
   else if (s.target[0] == '@') m.alias = s.target, m.aliasSql = quoteIdent(s.target);
   else m.alias = m.sqlName, m.aliasSql = quoteIdent(m.sqlName);
-  {
-    Scope probe;
-    probe.outer = scope_;
-    resolveSource(*s.source, probe);
-    m.sourceAlias = probe.sources.at(0).alias;
-    m.sourceColumns = probe.sources.at(0).columns;
-  }
-  for (std::size_t i = 0; i < m.sourceColumns.size(); ++i)
-    for (std::size_t j = 0; j < i; ++j)
-      if (toLower(m.sourceColumns[i].name) == toLower(m.sourceColumns[j].name))
-        throw TranslateError(errors::Error::UserMessage,
-                             {"The column '" + m.sourceColumns[i].name + "' was specified multiple times for '" +
-                              m.sourceAlias + "'."});
+  resolveMergeSources(s, m);
+  checkClauseScopes(s, m);
   m.keepsOld = s.output != nullptr;
   const auto& dialect = env_.dialect();
   m.plan = std::string(dialect.tempSchema) + quoteIdent(kPlanName);
@@ -98,7 +198,8 @@ MergePlan SqlTranslator::merge(const ast::MergeStmt& s) {
     plan.create += ", " + quoted + " " + dialect.columnType(type);
     if (type.isText()) plan.create += std::string(" ") + dialect.caseBlindCollation;
   };
-  for (const auto& c : m.sourceColumns) column(quoteIdent(c.name), c.type);
+  for (const auto& src : m.sources)
+    for (std::size_t i = 0; i < src.columns.size(); ++i) column(planColumn(src.first + i), src.columns[i].type);
   if (m.keepsOld)
     for (std::size_t i = 0; i < m.targetColumns.size(); ++i) column(oldColumn(i), m.targetColumns[i].type);
   plan.create += std::string(", ") + kRow + " bigint)";
@@ -133,7 +234,8 @@ MergePlan SqlTranslator::merge(const ast::MergeStmt& s) {
 // [LIMIT top]: TOP counts the rows acted on, whichever clause acts.
 void SqlTranslator::emitMergeFill(const ast::MergeStmt& s, const MergeContext& m, MergePlan& plan) {
   out_ = "INSERT INTO " + m.plan + " (" + kKey + ", " + kClause;
-  for (const auto& c : m.sourceColumns) out_ += ", " + quoteIdent(c.name);
+  for (const auto& src : m.sources)
+    for (std::size_t i = 0; i < src.columns.size(); ++i) out_ += ", " + planColumn(src.first + i);
   if (m.keepsOld)
     for (std::size_t i = 0; i < m.targetColumns.size(); ++i) out_ += ", " + oldColumn(i);
   out_ += std::string(", ") + kRow + ") SELECT \"m_\".*, row_number() OVER () FROM (";
@@ -165,9 +267,10 @@ void SqlTranslator::emitMergePart(const ast::MergeStmt& s, const MergeContext& m
   out_ = " FROM ";
   if (part == MergeMatch::Matched) {
     emitMergeTarget(s, scope);
-    out_ += " JOIN ";
+    const bool joined = s.source->kind == ast::NodeKind::JoinedTable;
+    out_ += joined ? " JOIN (" : " JOIN ";
     emitTableRef(*s.source, scope);
-    out_ += " ON ";
+    out_ += joined ? ") ON " : " ON ";
     scope_ = &scope;
     emit(*s.on);
   } else {
@@ -191,9 +294,10 @@ void SqlTranslator::emitMergePart(const ast::MergeStmt& s, const MergeContext& m
          " AS " + kKey + ", ";
   emitClauseChoice(s, part);
   out_ += std::string(" AS ") + kClause;
-  for (const auto& c : m.sourceColumns)
-    out_ += ", " + (part == MergeMatch::NotMatchedBySource ? nullOf(c.type)
-                                                            : quoteIdent(m.sourceAlias) + "." + quoteIdent(c.name));
+  for (const auto& src : m.sources)
+    for (const auto& c : src.columns)
+      out_ += ", " + (part == MergeMatch::NotMatchedBySource ? nullOf(c.type)
+                                                              : quoteIdent(src.alias) + "." + quoteIdent(c.name));
   if (m.keepsOld)
     for (const auto& c : m.targetColumns)
       out_ += ", " + (part == MergeMatch::NotMatchedByTarget ? nullOf(c.type) : m.aliasSql + "." + quoteIdent(c.name));
@@ -237,11 +341,12 @@ Translation SqlTranslator::mergeUpdate(const ast::MergeStmt& s, const MergeConte
   Scope scope;
   scope.outer = scope_;
   Scope* saved = scope_;
-  const std::string source = quoteIdent(m.sourceAlias);
+  const std::string source = quoteIdent(m.sources[0].alias);
   out_ = " FROM ";
   emitMergeTarget(s, scope);
-  out_ += " JOIN " + m.plan + " AS " + source + " ON " + m.aliasSql + "." + rowKey + " = " + source + "." + kKey;
-  scope.sources.push_back({m.sourceAlias, m.sourceColumns, {}, nullptr});
+  out_ += " JOIN " + m.planSource(0) + " ON " + m.aliasSql + "." + rowKey + " = " + source + "." + kKey +
+          m.planJoins();
+  m.addTo(scope);
   std::string from = std::move(out_);
   scope_ = &scope;
   out_ = "UPDATE " + quoteIdent(m.sqlName) + " SET ";
@@ -297,7 +402,7 @@ Translation SqlTranslator::mergeInsert(const ast::MergeStmt& s, const MergeConte
                          {"MERGE inserts DEFAULT VALUES only into a table whose identity the engine numbers."});
   Scope scope;
   scope.outer = scope_;
-  scope.sources.push_back({m.sourceAlias, m.sourceColumns, {}, nullptr});
+  m.addTo(scope);
   Scope* saved = scope_;
   scope_ = &scope;
   out_ = "INSERT INTO " + quoteIdent(m.sqlName) + " (";
@@ -309,8 +414,8 @@ Translation SqlTranslator::mergeInsert(const ast::MergeStmt& s, const MergeConte
     emitColumnStore(*c.values[i], m.targetColumns[columnIndex(m.targetColumns, names[i])].type);
   }
   if (!next.empty()) out_ += (c.values.empty() ? "" : ", ") + next;
-  const std::string source = quoteIdent(m.sourceAlias);
-  out_ += " FROM " + m.plan + " AS " + source + " WHERE " + source + "." + kClause + " = " +
+  const std::string source = quoteIdent(m.sources[0].alias);
+  out_ += " FROM " + m.planSource(0) + m.planJoins() + " WHERE " + source + "." + kClause + " = " +
           std::to_string(clause + 1);
   // An OUTPUT that reads the source cannot find an inserted row's source row in
   // RETURNING, which sees the new row only: such an INSERT runs once per plan row.
@@ -340,7 +445,7 @@ void SqlTranslator::emitMergeOutput(const ast::MergeStmt& s, const MergeContext&
   scope.outer = scope_;
   scope.sources.push_back({"inserted", m.targetColumns, {}, nullptr});
   scope.sources.push_back({"deleted", m.targetColumns, {}, nullptr});
-  scope.sources.push_back({m.sourceAlias, m.sourceColumns, {}, nullptr});
+  m.addTo(scope);
   DataType actionType = ast::typeFromName("nvarchar");
   actionType.length = 10;
   scope.sources.push_back({"", {{"$action", actionType}}, {}, nullptr});
@@ -355,9 +460,8 @@ void SqlTranslator::emitMergeOutput(const ast::MergeStmt& s, const MergeContext&
   for (const auto& item : s.output->items) {
     if (item.star) {
       std::string q = toLower(item.starQualifier);
-      const auto* cols = q == "inserted" || q == "deleted" ? &m.targetColumns
-                         : q == m.sourceAlias             ? &m.sourceColumns
-                                                          : nullptr;
+      const MergeContext::Source* src = m.find(q);
+      const auto* cols = q == "inserted" || q == "deleted" ? &m.targetColumns : src ? &src->columns : nullptr;
       if (!cols) throw TranslateError(errors::Error::InvalidObject, {item.starQualifier});
       for (const auto& c : *cols) {
         ast::ColumnRefExpr ref(item.pos);
@@ -394,12 +498,13 @@ void SqlTranslator::emitRowNumber() {
 // The OUTPUT list reads a column of the source (by its alias, unqualified, or s.*).
 bool SqlTranslator::outputReadsSource(const ast::MergeStmt& s, const MergeContext& m) const {
   auto fromSource = [&](const ast::ColumnRefExpr& c) {
-    std::string q = c.parts.size() > 1 ? toLower(c.parts[c.parts.size() - 2]) : "";
-    return (q == m.sourceAlias || (q.empty() && toLower(c.column()) != "$action")) &&
-           columnIndex(m.sourceColumns, c.column()) >= 0;
+    std::string q = qualifierOf(c);
+    return q != "inserted" && q != "deleted" && toLower(c.column()) != "$action" &&
+           m.planColumnOf(q, c.column()) >= 0;
   };
   for (const auto& item : s.output->items)
-    if (item.star ? toLower(item.starQualifier) == m.sourceAlias : readsColumn(item.expr.get(), fromSource))
+    if (item.star ? m.find(toLower(item.starQualifier)) != nullptr
+                  : readsColumn(item.expr.get(), fromSource))
       return true;
   return false;
 }
@@ -411,7 +516,7 @@ std::string SqlTranslator::planLookup(const std::string& column) const {
 
 void SqlTranslator::emitMergeOutputColumn(const ast::ColumnRefExpr& c) {
   const MergeContext& m = *mergeOutput_;
-  std::string q = c.parts.size() > 1 ? toLower(c.parts[c.parts.size() - 2]) : "";
+  std::string q = qualifierOf(c);
   std::string name = c.column();
   if (q.empty() && toLower(name) == "$action") {
     out_ += actionText(mergeAction_);
@@ -425,16 +530,15 @@ void SqlTranslator::emitMergeOutputColumn(const ast::ColumnRefExpr& c) {
     else out_ += quoteIdent(m.targetColumns[target].name);
     return;
   }
-  int source = columnIndex(m.sourceColumns, name);
-  if ((q == m.sourceAlias || q.empty()) && source >= 0) {
+  if (int column = m.planColumnOf(q, name); column >= 0) {
     if (mergeAction_ == MergeAction::Insert) {  // the INSERT runs once per plan row
-      out_ += "(SELECT \"p_\"." + quoteIdent(m.sourceColumns[source].name) + " FROM " + m.plan +
+      out_ += "(SELECT \"p_\"." + planColumn(static_cast<std::size_t>(column)) + " FROM " + m.plan +
               " AS \"p_\" WHERE \"p_\"." + kRow + " = ";
       emitRowNumber();
       out_ += ')';
       return;
     }
-    out_ += planLookup(quoteIdent(m.sourceColumns[source].name));
+    out_ += planLookup(planColumn(static_cast<std::size_t>(column)));
     return;
   }
   throw TranslateError(errors::Error::InvalidColumn, {name});

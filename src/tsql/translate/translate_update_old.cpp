@@ -39,6 +39,22 @@ bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnR
         if (readsColumn(w.when.get(), test) || readsColumn(w.then.get(), test)) return true;
       return false;
     }
+    case NodeKind::In: {
+      const auto& in = ast::nodeCast<ast::InExpr>(*e);
+      if (readsColumn(in.operand.get(), test)) return true;
+      for (const auto& v : in.list)
+        if (readsColumn(v.get(), test)) return true;
+      return false;
+    }
+    case NodeKind::Between: {
+      const auto& b = ast::nodeCast<ast::BetweenExpr>(*e);
+      return readsColumn(b.operand.get(), test) || readsColumn(b.low.get(), test) || readsColumn(b.high.get(), test);
+    }
+    case NodeKind::Like: {
+      const auto& l = ast::nodeCast<ast::LikeExpr>(*e);
+      return readsColumn(l.operand.get(), test) || readsColumn(l.pattern.get(), test) ||
+             readsColumn(l.escape.get(), test);
+    }
     default: return false;  // subqueries read their own tables
   }
 }

@@ -98,6 +98,9 @@ SqlTranslator::InlineCall SqlTranslator::userCall(const std::string& name, const
                                                   const std::vector<ast::ExprPtr>& args,
                                                   const std::vector<bool>& defaults, bool table) {
   const ast::CreateFunctionStmt* fn = env_.userFunction(name);
+  std::string key = catalog::normalizeObjectName(name);
+  if (fn && std::find(functionsRead_.begin(), functionsRead_.end(), key) == functionsRead_.end())
+    functionsRead_.push_back(std::move(key));
   if (!fn || fn->isTable() != table) {
     if (table) throw TranslateError(errors::Error::InvalidObject, {shownName});
     throw TranslateError(errors::Error::UnknownUserFunction, {shownName.substr(0, shownName.find('.')), shownName});

@@ -542,6 +542,12 @@ class SqlTranslator {
 
 //! True when `name` (lower-case) is an aggregate function's.
 bool isAggregateName(const std::string& name);
+//! Bits of what an expression reads (exprReads): a subquery (not looked into), a window
+//! function, an aggregate of its own query; `column` gives a column reference's bits.
+inline constexpr unsigned kReadsOpaque = 4;
+inline constexpr unsigned kReadsWindow = 8;
+inline constexpr unsigned kReadsAggregate = 16;
+unsigned exprReads(const ast::Expr* e, const std::function<unsigned(const ast::ColumnRefExpr&)>& column);
 //! True when an OUTPUT list reads deleted.col or deleted.*.
 bool outputReadsDeleted(const ast::OutputClause& o);
 //! True when `e` (may be null) holds a column reference `test` accepts.

@@ -22,10 +22,9 @@ namespace tsql::translate {
 
 namespace {
 
-bool isAggregateCall(const ast::Expr* e) {
-  const auto* f = ast::nodeAs<ast::FunctionCallExpr>(e);
-  return f && !f->over && f->schema.empty() && isAggregateName(f->name) && f->name != "grouping" &&
-         f->name != "grouping_id";
+// True when an expression holds an aggregate of its own query.
+bool aggregates(const ast::Expr* e) {
+  return exprReads(e, [](const ast::ColumnRefExpr&) { return 0u; }) & kReadsAggregate;
 }
 
 // VALUES rows: SELECTs of values alone under UNION ALL.
@@ -56,9 +55,13 @@ bool atMostOneRow(const ast::Query& q) {
   const auto* top = ast::nodeAs<ast::LiteralExpr>(c.top.get());
   if (top && !c.topPercent && !c.topWithTies && top->literalKind == ast::LiteralKind::Integer && top->text == "1")
     return true;
-  for (const auto& item : c.items)
-    if (item.star || !isAggregateCall(item.expr.get())) return false;
-  return !c.items.empty();
+  // aggregates without GROUP BY: one row (none under a false HAVING)
+  bool aggregate = c.having != nullptr;
+  for (const auto& item : c.items) {
+    if (item.star) return false;
+    aggregate = aggregate || aggregates(item.expr.get());
+  }
+  return aggregate;
 }
 
 }  // namespace

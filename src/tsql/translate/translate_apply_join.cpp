@@ -24,12 +24,10 @@ namespace tsql::translate {
 
 namespace {
 
-// What an expression reads, as bits.
-constexpr unsigned kInner = 1;   // a column of the applied query's own sources
-constexpr unsigned kLeft = 2;    // a column of the sources to the APPLY's left
-constexpr unsigned kOpaque = 4;  // a subquery, or a name whose table lacks it: not moved out
-constexpr unsigned kWindow = 8;
-constexpr unsigned kAggregate = 16;
+// The classes of column exprReads tells apart.
+constexpr unsigned kInner = 1;  // a column of the applied query's own sources
+constexpr unsigned kLeft = 2;   // a column of the sources to the APPLY's left
+constexpr unsigned kOpaque = kReadsOpaque;  // also a name whose table lacks it: not moved out
 
 template <class Sources>
 unsigned columnSide(const ast::ColumnRefExpr& c, const Sources& sources, unsigned side) {
@@ -46,63 +44,12 @@ unsigned columnSide(const ast::ColumnRefExpr& c, const Sources& sources, unsigne
 
 // The innermost sources win, as in the server's name resolution.
 template <class Sources>
-unsigned columnReads(const ast::ColumnRefExpr& c, const Sources& inner, const Sources& left) {
-  if (c.parts.size() > 2) return kOpaque;
-  unsigned side = columnSide(c, inner, kInner);
-  return side ? side : columnSide(c, left, kLeft);
-}
-
-template <class Sources>
 unsigned reads(const ast::Expr* e, const Sources& inner, const Sources& left) {
-  using ast::NodeKind;
-  if (e == nullptr) return 0;
-  auto of = [&](const ast::Expr* x) { return reads(x, inner, left); };
-  switch (e->kind) {
-    case NodeKind::ColumnRef: return columnReads(ast::nodeCast<ast::ColumnRefExpr>(*e), inner, left);
-    case NodeKind::Unary: return of(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
-    case NodeKind::IsNull: return of(ast::nodeCast<ast::IsNullExpr>(*e).operand.get());
-    case NodeKind::Binary: {
-      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
-      return of(b.lhs.get()) | of(b.rhs.get());
-    }
-    case NodeKind::Cast: {
-      const auto& c = ast::nodeCast<ast::CastExpr>(*e);
-      return of(c.operand.get()) | of(c.style.get());
-    }
-    case NodeKind::Between: {
-      const auto& b = ast::nodeCast<ast::BetweenExpr>(*e);
-      return of(b.operand.get()) | of(b.low.get()) | of(b.high.get());
-    }
-    case NodeKind::Like: {
-      const auto& l = ast::nodeCast<ast::LikeExpr>(*e);
-      return of(l.operand.get()) | of(l.pattern.get()) | of(l.escape.get());
-    }
-    case NodeKind::Case: {
-      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
-      unsigned r = of(c.operand.get()) | of(c.elseExpr.get());
-      for (const auto& w : c.whens) r |= of(w.when.get()) | of(w.then.get());
-      return r;
-    }
-    case NodeKind::In: {
-      const auto& in = ast::nodeCast<ast::InExpr>(*e);
-      unsigned r = of(in.operand.get()) | (in.subquery ? kOpaque : 0);
-      for (const auto& x : in.list) r |= of(x.get());
-      return r;
-    }
-    case NodeKind::FunctionCall: {
-      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
-      unsigned r = f.over ? kWindow : f.schema.empty() && isAggregateName(f.name) ? kAggregate : 0;
-      for (const auto& a : f.args) r |= of(a.get());
-      for (const auto& o : f.withinGroup) r |= of(o.expr.get());
-      return r;
-    }
-    case NodeKind::Subquery:
-    case NodeKind::Exists:
-    case NodeKind::Quantified:
-      return kOpaque;
-    default:
-      return 0;  // literals, variables, parameters
-  }
+  return exprReads(e, [&](const ast::ColumnRefExpr& c) {
+    if (c.parts.size() > 2) return kOpaque;
+    const unsigned side = columnSide(c, inner, kInner);
+    return side ? side : columnSide(c, left, kLeft);
+  });
 }
 
 void splitConjuncts(const ast::Expr* e, std::vector<const ast::Expr*>& out) {
@@ -149,6 +96,58 @@ const ast::Expr* rankOrderKey(const ast::SelectCore& c, const ast::Expr& key) {
 std::string hiddenName(std::size_t n) { return "tsql_key" + std::to_string(n) + "_"; }
 
 }  // namespace
+
+unsigned exprReads(const ast::Expr* e, const std::function<unsigned(const ast::ColumnRefExpr&)>& column) {
+  using ast::NodeKind;
+  if (e == nullptr) return 0;
+  auto of = [&](const ast::Expr* x) { return exprReads(x, column); };
+  switch (e->kind) {
+    case NodeKind::ColumnRef: return column(ast::nodeCast<ast::ColumnRefExpr>(*e));
+    case NodeKind::Unary: return of(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
+    case NodeKind::IsNull: return of(ast::nodeCast<ast::IsNullExpr>(*e).operand.get());
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
+      return of(b.lhs.get()) | of(b.rhs.get());
+    }
+    case NodeKind::Cast: {
+      const auto& c = ast::nodeCast<ast::CastExpr>(*e);
+      return of(c.operand.get()) | of(c.style.get());
+    }
+    case NodeKind::Between: {
+      const auto& b = ast::nodeCast<ast::BetweenExpr>(*e);
+      return of(b.operand.get()) | of(b.low.get()) | of(b.high.get());
+    }
+    case NodeKind::Like: {
+      const auto& l = ast::nodeCast<ast::LikeExpr>(*e);
+      return of(l.operand.get()) | of(l.pattern.get()) | of(l.escape.get());
+    }
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
+      unsigned r = of(c.operand.get()) | of(c.elseExpr.get());
+      for (const auto& w : c.whens) r |= of(w.when.get()) | of(w.then.get());
+      return r;
+    }
+    case NodeKind::In: {
+      const auto& in = ast::nodeCast<ast::InExpr>(*e);
+      unsigned r = of(in.operand.get()) | (in.subquery ? kReadsOpaque : 0);
+      for (const auto& x : in.list) r |= of(x.get());
+      return r;
+    }
+    case NodeKind::FunctionCall: {
+      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
+      unsigned r = f.over ? kReadsWindow : f.schema.empty() && isAggregateName(f.name) ? kReadsAggregate : 0;
+      for (const auto& a : f.args) r |= of(a.get());
+      for (const auto& o : f.withinGroup) r |= of(o.expr.get());
+      return r;
+    }
+    case NodeKind::Subquery:
+    case NodeKind::Exists:
+    case NodeKind::Quantified:
+      return kReadsOpaque;
+    default:
+      return 0;  // literals, variables, parameters
+  }
+}
 
 bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope) {
   const ast::Query& q = *d.query;
@@ -214,13 +213,13 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
   unsigned items = 0;
   for (const auto& item : c.items)
     if (!item.star) items |= reads(item.expr.get(), inner, left);
-  if (items & kWindow) return false;  // numbered over all rows, not one left row's
-  const bool aggregate = !c.groupBy.empty() || c.having || (items & kAggregate);
+  if (items & kReadsWindow) return false;  // numbered over all rows, not one left row's
+  const bool aggregate = !c.groupBy.empty() || c.having || (items & kReadsAggregate);
   if (c.top) {
     if (c.topPercent || aggregate || c.distinct || (c.topWithTies && q.orderBy.empty())) return false;
     for (const auto& o : q.orderBy) {
       const ast::Expr* key = rankOrderKey(c, *o.expr);
-      if (key == nullptr || (reads(key, inner, left) & (kWindow | kAggregate))) return false;
+      if (key == nullptr || (reads(key, inner, left) & (kReadsWindow | kReadsAggregate))) return false;
     }
     plan.rank = c.topWithTies ? "RANK()" : "ROW_NUMBER()";
     plan.order = &q.orderBy;

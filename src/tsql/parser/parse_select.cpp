@@ -184,10 +184,12 @@ ast::TableRefPtr Parser::parseTableSource() {
 // table-primary := object-name [ [AS] alias ] [ WITH '(' hints ')' ]
 //                | object-name '(' args ')' [ [AS] alias ]   -- a table-valued function
 //                | '(' query ')' [AS] alias | '(' table-source ')'
+//                | '(' VALUES row { ',' row } ')' [AS] alias '(' name { ',' name } ')'
 ast::TableRefPtr Parser::parseTablePrimary() {
   DepthGuard guard(*this);
   SourcePos pos = peek().pos;
   if (at(TokenKind::LParen)) {
+    if (peek(1).keyword == Keyword::Values) return parseValuesSource(pos);
     if (peek(1).keyword == Keyword::Select) {
       auto derived = std::make_unique<ast::DerivedTableRef>(pos);
       derived->query = parseParenthesizedQuery();

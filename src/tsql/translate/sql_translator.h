@@ -126,6 +126,7 @@ class SqlTranslator {
  private:
   struct Scope;
   struct GroupingSet;
+  struct ApplyJoin;
   //! A call of a user function being written inline: its function and the argument
   //! expression of each parameter (a left-out one's default).
   struct InlineCall {
@@ -183,7 +184,7 @@ class SqlTranslator {
   void emitGroupKey(const GroupingSet& g, std::size_t index, const ast::Expr& key);
   bool emitDistinctItemPosition(const ast::SelectCore& core, const ast::Expr& key);
   bool emitOuterGroupKey(const ast::ColumnRefExpr& c);
-  void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping);
+  void emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping, const ApplyJoin* applyJoin);
   static std::string groupingColumnName(std::size_t index);
   std::vector<const ast::Expr*> orderKeysOutsideOutputs(const ast::SelectCore& c,
                                                         const std::vector<ast::OrderItem>* order);
@@ -289,6 +290,35 @@ class SqlTranslator {
   // CROSS / OUTER APPLY over a derived table (translate_apply.cpp)
   static bool appliesDerivedTable(const ast::JoinedTableRef& j);
   void emitApply(const ast::JoinedTableRef& j, Scope& scope);
+  //! APPLY (VALUES (left.a), (left.b)) v(x) without LATERAL: a numbered row per VALUES
+  //! row, each column a CASE over the numbers; false (nothing written) for other queries.
+  bool emitValuesApply(const ast::DerivedTableRef& d, Scope& scope);
+  // APPLY written as a join where the database has no LATERAL (translate_apply_join.cpp)
+  //! What the applied query's one core writes besides what the query says: its WHERE
+  //! without the conjuncts that read the left side (they go to the join's ON), the
+  //! inner columns the ON reads, and the keys of the ON's equalities it groups or
+  //! numbers its rows by.
+  struct ApplyJoin {
+    const ast::SelectCore* core = nullptr;
+    std::vector<const ast::Expr*> kept;  //!< WHERE conjuncts written inside
+    std::vector<std::pair<const ast::Expr*, std::string>> hidden;  //!< column, its name
+    std::vector<const ast::Expr*> keys;  //!< inner sides of the ON's equalities
+    const char* rank = nullptr;  //!< TOP n: "ROW_NUMBER()" or "RANK()" over `keys`
+    const std::vector<ast::OrderItem>* order = nullptr;  //!< TOP's ORDER BY
+  };
+  //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
+  //! its shape cannot be read that way.
+  bool emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope);
+  bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,
+                     const std::vector<const ast::Expr*>& moved, ApplyJoin& plan);
+  std::string applyJoinOn(const Scope& inner, Scope& left, const std::vector<const ast::Expr*>& moved,
+                          const std::string& alias, ApplyJoin& plan);
+  //! The hidden columns and the row number emitCore adds to the applied core's select list.
+  void emitApplyJoinColumns(const ApplyJoin& plan);
+  void emitApplyJoinWhere(const ApplyJoin& plan);
+  //! A key grouped, numbered or compared as the server does: text without trailing
+  //! blanks (where `trim`) and case-blind.
+  void emitApplyKey(const ast::Expr& key, bool trim);
   // PIVOT and UNPIVOT (translate_pivot.cpp)
   void emitPivotTable(const ast::PivotTableRef& p, Scope& scope);
   void resolvePivotTable(const ast::PivotTableRef& p, Scope& scope);
@@ -297,6 +327,7 @@ class SqlTranslator {
   //! A column reference made here, kept as long as the translator (the type memo keys on
   //! it); only names, never a literal, which a bound value would point into.
   const ast::Expr& madeColumn(SourcePos pos, const std::string& name);
+  const ast::Expr& madeColumn(SourcePos pos, const std::string& qualifier, const std::string& name);
   // user-defined functions (translate_user_function.cpp)
   //! A call's function and its argument expressions (DEFAULT and left-out ones as the
   //! parameter's default); the SQL Server errors for a wrong call.
@@ -483,6 +514,7 @@ class SqlTranslator {
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
+  const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! Inline functions joined in flat, by their source's inner scope: the call whose
   //! parameters the source's items read.
   std::unordered_map<const Scope*, std::shared_ptr<const InlineCall>> flatCalls_;
@@ -526,6 +558,14 @@ class SqlTranslator {
   std::vector<bool> groupingOrderByHidden_;
 };
 
+//! True when `name` (lower-case) is an aggregate function's.
+bool isAggregateName(const std::string& name);
+//! Bits of what an expression reads (exprReads): a subquery (not looked into), a window
+//! function, an aggregate of its own query; `column` gives a column reference's bits.
+inline constexpr unsigned kReadsOpaque = 4;
+inline constexpr unsigned kReadsWindow = 8;
+inline constexpr unsigned kReadsAggregate = 16;
+unsigned exprReads(const ast::Expr* e, const std::function<unsigned(const ast::ColumnRefExpr&)>& column);
 //! True when an OUTPUT list reads deleted.col or deleted.*.
 bool outputReadsDeleted(const ast::OutputClause& o);
 //! True when `e` (may be null) holds a column reference `test` accepts.

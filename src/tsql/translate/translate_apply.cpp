@@ -2,29 +2,48 @@
 // of the rows to its left.
 //  - The server has LATERAL: CROSS JOIN LATERAL (query) / LEFT JOIN LATERAL (query) ON true.
 //  - SQLite has none, but a subquery inside a scalar subquery may read the outer row.
-//    A query that gives at most one row (TOP (1), or aggregates without GROUP BY) is
-//    read column by column: each column of the applied table is written where it is
-//    read as (SELECT col FROM (query)), and CROSS APPLY keeps the left row only where
-//    EXISTS (SELECT 1 FROM (query)). Any other query is joined as it stands, without
-//    sight of the left side, so a query that reads it is refused by the database's own
-//    "invalid column" rather than answered wrongly.
+//    A query that gives at most one row (TOP (1), aggregates without GROUP BY, a
+//    SELECT without FROM) is read column by column: each column of the applied table
+//    is written where it is read as (SELECT col FROM (query)), and CROSS APPLY keeps
+//    the left row only where EXISTS (SELECT 1 FROM (query)).
+//  - VALUES rows (or SELECTs without FROM under UNION ALL) are numbered rows, each
+//    column a CASE over the number; a query that reads the left side in its WHERE
+//    alone becomes a join (translate_apply_join.cpp). Any other query is joined as it
+//    stands, without sight of the left side, so a query that reads it is refused by
+//    the database's own "invalid column" rather than answered wrongly.
 #include <utility>
 
 #include "core/strings.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::translate {
 
 namespace {
 
-bool isAggregateCall(const ast::Expr* e) {
-  const auto* f = ast::nodeAs<ast::FunctionCallExpr>(e);
-  if (!f || f->over) return false;
-  for (const char* a : {"count", "count_big", "sum", "avg", "min", "max", "stdev", "stdevp", "var", "varp",
-                        "string_agg"})
-    if (f->name == a) return true;
-  return false;
+// True when an expression holds an aggregate of its own query.
+bool aggregates(const ast::Expr* e) {
+  return exprReads(e, [](const ast::ColumnRefExpr&) { return 0u; }) & kReadsAggregate;
+}
+
+// VALUES rows: SELECTs of values alone under UNION ALL.
+bool onlyValues(const ast::Query& q) {
+  if (q.cores.size() < 2 || !q.orderBy.empty() || q.offset || q.forJson) return false;
+  for (std::size_t i = 0; i < q.cores.size(); ++i) {
+    const ast::SelectCore& c = q.cores[i];
+    if (!c.from.empty() || c.where || c.distinct || c.top || !c.groupBy.empty() || c.having || !c.into.empty())
+      return false;
+    if (i && q.setOps[i - 1] != ast::SetOp::UnionAll) return false;
+    for (const auto& item : c.items)
+      if (item.star) return false;
+  }
+  return true;
+}
+
+bool isNullLiteral(const ast::Expr& e) {
+  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
+  return l && l->literalKind == ast::LiteralKind::Null;
 }
 
 // True when the query cannot give more than one row.
@@ -32,12 +51,17 @@ bool atMostOneRow(const ast::Query& q) {
   if (q.cores.size() != 1 || q.offset) return false;
   const ast::SelectCore& c = q.cores[0];
   if (c.groupingSets.size() > 0 || !c.groupBy.empty()) return false;
+  if (c.from.empty()) return true;
   const auto* top = ast::nodeAs<ast::LiteralExpr>(c.top.get());
   if (top && !c.topPercent && !c.topWithTies && top->literalKind == ast::LiteralKind::Integer && top->text == "1")
     return true;
-  for (const auto& item : c.items)
-    if (item.star || !isAggregateCall(item.expr.get())) return false;
-  return !c.items.empty();
+  // aggregates without GROUP BY: one row (none under a false HAVING)
+  bool aggregate = c.having != nullptr;
+  for (const auto& item : c.items) {
+    if (item.star) return false;
+    aggregate = aggregate || aggregates(item.expr.get());
+  }
+  return aggregate;
 }
 
 }  // namespace
@@ -53,6 +77,7 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
   const bool lateral = env_.dialect().lateralJoins;
   emitTableRef(*j.left, scope);
   if (!lateral && !atMostOneRow(*d.query)) {
+    if (emitValuesApply(d, scope) || emitApplyJoin(d, cross, scope)) return;
     out_ += cross ? " CROSS JOIN " : " LEFT JOIN ";
     emitTableRef(d, scope);
     if (!cross) out_ += " ON 1 = 1";
@@ -78,6 +103,43 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
   for (const Output& o : outputs) src.inner->sqlItems.push_back("(SELECT " + quoteIdent(o.name) + from);
   qualifyColumns_ = true;  // the columns are written where they are read
   scope.sources.push_back(std::move(src));
+}
+
+// Every row gives one row whatever the left row holds, so CROSS and OUTER APPLY both
+// are a CROSS JOIN with the numbers. The rows' values keep their own types; rows whose
+// types differ (which the server would convert to one) stay refused.
+bool SqlTranslator::emitValuesApply(const ast::DerivedTableRef& d, Scope& scope) {
+  const ast::Query& q = *d.query;
+  if (!onlyValues(q)) return false;
+  Scope* saved = std::exchange(scope_, &scope);  // the values read the rows to their left
+  std::vector<Output> outputs = queryOutputs(q);
+  for (const auto& core : q.cores) {
+    for (std::size_t i = 0; i < core.items.size() && i < outputs.size(); ++i) {
+      const ast::Expr& cell = *core.items[i].expr;
+      if (isNullLiteral(cell) || typeOf(cell).kind == outputs[i].type.kind) continue;
+      scope_ = saved;
+      return false;
+    }
+  }
+  const std::string alias = quoteIdent(d.alias);
+  out_ += " CROSS JOIN (SELECT 1 AS \"n\"";
+  for (std::size_t k = 2; k <= q.cores.size(); ++k) out_ += " UNION ALL SELECT " + std::to_string(k);
+  out_ += ") AS " + alias;
+  Source src = derivedSource(d.alias, outputs);
+  src.inner = std::make_shared<Scope>();
+  qualifyColumns_ = true;  // the columns are written where they are read
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    std::string head = std::exchange(out_, "(CASE " + alias + ".\"n\"");
+    for (std::size_t k = 0; k < q.cores.size(); ++k) {
+      out_ += " WHEN " + std::to_string(k + 1) + " THEN ";
+      emit(*q.cores[k].items[i].expr);
+    }
+    out_ += outputs[i].type.isText() ? std::string(" END COLLATE ") + runtime::kCollation + ")" : " END)";
+    src.inner->sqlItems.push_back(std::exchange(out_, std::move(head)));
+  }
+  scope_ = saved;
+  scope.sources.push_back(std::move(src));
+  return true;
 }
 
 }  // namespace tsql::translate

@@ -11,14 +11,14 @@
 
 namespace tsql::translate {
 
-namespace {
-
 bool isAggregateName(const std::string& name) {
   for (const char* a : {"count", "count_big", "sum", "avg", "min", "max", "stdev", "stdevp", "var",
                         "varp", "string_agg", "checksum_agg", "grouping", "grouping_id"})
     if (name == a) return true;
   return false;
 }
+
+namespace {
 
 // True when grouping one row per group leaves `e`'s value as it was: no aggregate and no
 // window of this query in it. A subquery's aggregates are its own.

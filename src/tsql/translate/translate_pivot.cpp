@@ -54,6 +54,13 @@ const ast::Expr& SqlTranslator::madeColumn(SourcePos pos, const std::string& nam
   return *made_.back();
 }
 
+const ast::Expr& SqlTranslator::madeColumn(SourcePos pos, const std::string& qualifier, const std::string& name) {
+  auto c = std::make_unique<ast::ColumnRefExpr>(pos);
+  c->parts = {qualifier, name};
+  made_.push_back(std::move(c));
+  return *made_.back();
+}
+
 // The pivoted table's columns, read over the source's `inner` scope; checks the names
 // the clause uses against the source's columns. `kept` gets the columns carried over,
 // `cells` PIVOT's aggregates.

@@ -195,6 +195,8 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
+  const ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
+  assert(!applyJoin || (applyJoin->core == &c && c.groupingSets.empty()));
   if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
   const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
   const GroupingSet* outerGrouping = std::exchange(groupingSet_, nullptr);  // a subquery's own
@@ -222,6 +224,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   scope.grouping = trimming(grouping);  // its subqueries read its trimmed keys as it does
   windowsAllowed_ = true;
   emitSelectItems(c, targetTypes, outputs);
+  if (applyJoin) emitApplyJoinColumns(*applyJoin);
   windowsAllowed_ = false;
   if (recursion_ && recursion_->core == &c) emitRecursionLevel();
   scope.grouping = nullptr;
@@ -230,13 +233,15 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   groupingSet_ = nullptr;
   out_ += fromSql;
   const std::size_t whereAt = out_.size(), runsBeforeWhere = functionRuns_.size();
-  if (c.where) {
+  if (applyJoin) {
+    emitApplyJoinWhere(*applyJoin);
+  } else if (c.where) {
     out_ += " WHERE ";
     emit(*c.where);
   }
   // a WHERE that reads function values of its own would read them before they are made
-  if (functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
-  emitGroupByAndHaving(c, grouping);
+  if (!applyJoin && functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
+  emitGroupByAndHaving(c, grouping, applyJoin);
   groupingSet_ = outerGrouping;
   if (order) noteOrderKeys(c, *order);  // in the core's own scope
   // ORDER BY keys that call functions worked out per row are worked out with the core's
@@ -250,8 +255,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   return outputs;
 }
 
-// GROUP BY (one grouping set's columns under ROLLUP and friends) and HAVING.
-void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping) {
+// GROUP BY (one grouping set's columns under ROLLUP and friends, an applied query's
+// keys after its own) and HAVING.
+void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const GroupingSet* grouping,
+                                         const ApplyJoin* applyJoin) {
   if (grouping) {
     emitGroupingSetGroupBy(*grouping);
   } else if (!c.groupBy.empty()) {
@@ -259,6 +266,12 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
     for (std::size_t i = 0; i < c.groupBy.size(); ++i) {
       if (i) out_ += ", ";
       emit(*c.groupBy[i]);
+    }
+  }
+  if (applyJoin && !c.groupBy.empty()) {
+    for (const ast::Expr* key : applyJoin->keys) {
+      out_ += ", ";
+      emitApplyKey(*key, env_.dialect().trimsTextComparands);
     }
   }
   if (c.having) {

@@ -4,6 +4,7 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/errors/abort_rules.h"
+#include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
@@ -133,6 +134,7 @@ void Interpreter::endAttempt(Frame& top) {
 void Interpreter::report(const SqlError& e) {
   lastError_ = e.number;
   result_->errors.push_back(e);
+  if (e.procedure == kNoProcedure) result_->errors.back().procedure.clear();
 }
 
 // statements := statement*; an error outside TRY is reported and the next runs. A GOTO

@@ -4,6 +4,7 @@
 #include "tsql/exec/interpreter.h"
 
 #include "tsql/errors/abort_rules.h"
+#include "tsql/exec/global_temps.h"
 #include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/column_fit.h"
@@ -21,9 +22,13 @@ Interpreter::Interpreter(std::unique_ptr<Backend> backend) : backend_(std::move(
   } catch (const SqlException& e) {
     throw std::runtime_error("cannot create the procedure table: " + e.error().message);
   }
+  try {
+    sweepGlobalTemps(*backend_);
+  } catch (const SqlException&) {  // a busy database: the next open sweeps
+  }
 }
 
-Interpreter::~Interpreter() = default;
+Interpreter::~Interpreter() { closeGlobalTemps(*backend_); }
 
 bool Interpreter::isIdentity(const std::string& object, const std::string& column) {
   return backend_->isIdentity(object, column);

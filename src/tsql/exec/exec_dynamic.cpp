@@ -2,9 +2,12 @@
 // its own, as a procedure does: it sees none of the caller's variables (only
 // sp_executesql's declared parameters), it sees the caller's #tables, and the #tables,
 // table variables and cursors it makes end with it. Its errors carry the line in its
-// own text and reach the caller's TRY like a procedure's; its result sets go to the
-// client, and @@ROWCOUNT after it is its last statement's.
+// own text and reach the caller's TRY like a procedure's, naming no procedure (the
+// batch is none, even when a procedure runs it); its result sets go to the client,
+// and @@ROWCOUNT after it is its last statement's. A plain RETURN ends the dynamic
+// batch alone; one with a value is refused as the batch is compiled.
 #include "tsql/exec/interpreter.h"
+#include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
 
 namespace tsql::exec {
@@ -12,10 +15,53 @@ namespace tsql::exec {
 namespace {
 
 constexpr std::size_t kKeptDynamicPlans = 64;
+constexpr int kReturnValueOutOfModule = 178;  //!< RETURN with a value outside a module
 
 // sp_executesql takes its statement and parameter list only as Unicode text.
 bool isUnicodeText(const ast::DataType& t) {
   return !t.isKnown() || (t.kind == ast::TypeKind::NVarchar && !t.guid && !t.binary && !t.offset);
+}
+
+// A RETURN with a value among `list` and the blocks inside it; a procedure or
+// function the batch creates has its own RETURNs.
+const ast::ReturnStmt* valuedReturn(const ast::StmtList& list);
+
+const ast::ReturnStmt* valuedReturn(const ast::Stmt& s) {
+  using ast::NodeKind;
+  switch (s.kind) {
+    case NodeKind::Return: {
+      const auto& r = ast::nodeCast<ast::ReturnStmt>(s);
+      return r.value ? &r : nullptr;
+    }
+    case NodeKind::Block:
+      return valuedReturn(ast::nodeCast<ast::BlockStmt>(s).body);
+    case NodeKind::If: {
+      const auto& i = ast::nodeCast<ast::IfStmt>(s);
+      const ast::ReturnStmt* r = valuedReturn(*i.thenStmt);
+      return r || !i.elseStmt ? r : valuedReturn(*i.elseStmt);
+    }
+    case NodeKind::While:
+      return valuedReturn(*ast::nodeCast<ast::WhileStmt>(s).body);
+    case NodeKind::TryCatch: {
+      const auto& t = ast::nodeCast<ast::TryCatchStmt>(s);
+      const ast::ReturnStmt* r = valuedReturn(t.tryBody);
+      return r ? r : valuedReturn(t.catchBody);
+    }
+    default:
+      return nullptr;
+  }
+}
+
+const ast::ReturnStmt* valuedReturn(const ast::StmtList& list) {
+  for (const auto& s : list)
+    if (const ast::ReturnStmt* r = valuedReturn(*s)) return r;
+  return nullptr;
+}
+
+// An error of the dynamic batch itself: no procedure raised it.
+SqlException batchError(SqlException e) {
+  e.attribute(kNoProcedure);
+  return e;
 }
 
 }  // namespace
@@ -27,9 +73,13 @@ std::shared_ptr<BatchPlan> Interpreter::dynamicPlan(const std::string& text) {
   try {
     plan->batch = Parser::parse(text);
   } catch (const SyntaxError& e) {  // a compile error of the inner batch: its own line
-    throw SqlException(e.number(), errors::severityOf(e.number()), static_cast<int>(e.pos().line),
-                       e.what());
+    throw batchError(SqlException(e.number(), errors::severityOf(e.number()),
+                                  static_cast<int>(e.pos().line), e.what()));
   }
+  if (const ast::ReturnStmt* r = valuedReturn(plan->batch.statements))
+    throw batchError(SqlException(kReturnValueOutOfModule, 15, line(*r),
+                                  "A RETURN statement with a return value cannot be used in "
+                                  "this context."));
   if (dynamicPlans_.size() >= kKeptDynamicPlans) dynamicPlans_.clear();
   dynamicPlans_.emplace(text, plan);
   return plan;
@@ -43,6 +93,7 @@ void Interpreter::runDynamic(const std::string& text, int line,
     throw SqlException(errors::Error::NestingTooDeep, line);
   Frame inner;
   inner.depth = static_cast<int>(frames_.size());
+  inner.procedure = kNoProcedure;
   if (bind) bind(inner);
   frames_.push_back(&inner);
   CallScope scope{*this, inner, memo_};

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "tsql/exec/interpreter.h"
+#include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/message_format.h"
 #include "tsql/runtime/value_conversion.h"
@@ -168,7 +169,8 @@ SqlValue Interpreter::errorInfo(const std::string& name) const {
   if (name == "error_state") return SqlValue::integer(e.state);
   if (name == "error_line") return SqlValue::integer(e.line);
   if (name == "error_procedure")
-    return e.procedure.empty() ? SqlValue() : SqlValue::text(e.procedure);
+    return e.procedure.empty() || e.procedure == kNoProcedure ? SqlValue()
+                                                               : SqlValue::text(e.procedure);
   return {};
 }
 

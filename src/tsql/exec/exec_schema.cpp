@@ -1,6 +1,7 @@
 // Schema statements and the procedure store. Tables, views and indexes are SQLite
 // objects made from the translated DDL; procedures are kept as their T-SQL text in
 // tsql_procedures and parsed again when the stored text changes.
+#include "tsql/exec/global_temps.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -47,6 +48,7 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
   // #name is a temporary table: SQLite's temp tables also live as long as the connection.
   bool temporary = !name.empty() && name[0] == '#';
   execSql(tr.createTable(name, s.def, temporary), line(s));
+  noteGlobalTemp(*backend_, name);
   recordTableTypes(name, s.def, temporary);
   numberNewTable(name, s.def);
 }
@@ -116,8 +118,9 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
     case ast::ObjectType::Function:
       return dropFunction(s);
   }
-  if (s.objectType == ast::ObjectType::Table && TempScope::isLocalTemp(name))
-    name = tempScope_.resolve(name);
+  bool global = s.objectType == ast::ObjectType::Table && isGlobalTemp(name);
+  if (s.objectType == ast::ObjectType::Table && (TempScope::isLocalTemp(name) || global))
+    name = localTempTable(name);
   if (s.objectType == ast::ObjectType::Index) {
     std::string table = s.onTable;
     if (table.empty()) {  // DROP INDEX table.index
@@ -160,6 +163,7 @@ void Interpreter::execDrop(const ast::DropStmt& s) {
   if (s.objectType == ast::ObjectType::Table) {
     backend_->forgetIdentity(name);
     tempScope_.dropped(name);
+    if (global) forgetGlobalTemp(*backend_, name);
   }
 }
 

@@ -3,6 +3,7 @@
 // identity of the query's one table, selected as it is, stays an identity with that
 // table's seed and step, and the numbering goes on past the copied values. INSERT ...
 // EXEC runs the procedure and writes the rows of its result sets instead of showing them.
+#include "tsql/exec/global_temps.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 
@@ -67,6 +68,7 @@ void Interpreter::execSelectInto(const ast::SelectStmt& s) {
   }
   bool temporary = name[0] == '#';
   execSql(translate::SqlTranslator(*this, true).createTable(name, def, temporary), line(s));
+  noteGlobalTemp(*backend_, name);
   recordTableTypes(name, def, temporary);
   numberNewTable(name, def);
   std::string sql = "INSERT INTO " + translate::quoteIdent(name) + " (";

@@ -1,10 +1,11 @@
 // Temporary tables by scope: a #table made in a procedure belongs to that procedure's
 // level (see TempScope) and ends with it; one made by the batch lives on the
-// connection until dropped. ##tables are the connection's too: each connection has a
-// database session of its own, so they are not shared with other connections.
+// connection until dropped. ##tables are the database's, shared by its connections
+// (see global_temps.h).
 // OBJECT_ID answers for tables, views and procedures, tempdb..#name included.
 #include <functional>
 
+#include "tsql/exec/global_temps.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -12,12 +13,14 @@
 namespace tsql::exec {
 
 std::string Interpreter::localTempTable(const std::string& name) const {
+  if (isGlobalTemp(name)) return globalTempTable(name);
   return tempScope_.resolve(name);
 }
 
 std::string Interpreter::newTableName(const std::string& written, int at) {
   std::string name = catalog::normalizeObjectName(written);
   int depth = frames_.empty() ? 0 : frames_.back()->depth;
+  if (isGlobalTemp(name)) name = globalTempTable(name);
   if (TempScope::isLocalTemp(name) && depth > 0) {
     if (tempScope_.madeAt(name, depth))
       throw SqlException(errors::Error::ObjectExists, at, {written});
@@ -63,7 +66,7 @@ SqlValue Interpreter::objectId(const std::string& written) const {
   std::string type = cut == std::string::npos ? "" : toLower(written.substr(cut + 1));
   while (!type.empty() && type.back() == ' ') type.pop_back();
   std::string name = lastPart(written.substr(0, cut));
-  if (TempScope::isLocalTemp(name)) name = tempScope_.resolve(name);
+  if (TempScope::isLocalTemp(name) || isGlobalTemp(name)) name = localTempTable(name);
   auto exists = [&](const char* sql, const char* kind) {
     std::unique_ptr<Cursor> stmt = backend_->prepare(sql);
     int marker = 1;

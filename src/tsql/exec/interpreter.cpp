@@ -6,6 +6,8 @@
 #include <charconv>
 
 #include "tsql/errors/abort_rules.h"
+#include "tsql/exec/global_temps.h"
+#include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/column_fit.h"
 #include "tsql/runtime/decimal_value.h"
@@ -22,9 +24,13 @@ Interpreter::Interpreter(std::unique_ptr<Backend> backend) : backend_(std::move(
   } catch (const SqlException& e) {
     throw std::runtime_error("cannot create the procedure table: " + e.error().message);
   }
+  try {
+    sweepGlobalTemps(*backend_);
+  } catch (const SqlException&) {  // a busy database: the next open sweeps
+  }
 }
 
-Interpreter::~Interpreter() = default;
+Interpreter::~Interpreter() { closeGlobalTemps(*backend_); }
 
 bool Interpreter::isIdentity(const std::string& object, const std::string& column) {
   return backend_->isIdentity(object, column);
@@ -135,6 +141,7 @@ void Interpreter::endAttempt(Frame& top) {
 void Interpreter::report(const SqlError& e) {
   lastError_ = e.number;
   result_->errors.push_back(e);
+  if (e.procedure == kNoProcedure) result_->errors.back().procedure.clear();
 }
 
 // statements := statement*; an error outside TRY is reported and the next runs. A GOTO

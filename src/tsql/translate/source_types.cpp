@@ -87,7 +87,7 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
 SqlTranslator::Source SqlTranslator::derivedSource(const std::string& alias, const std::vector<Output>& outputs) {
   Source src;
   src.alias = toLower(alias);
-  for (const auto& o : outputs) src.columns.push_back({o.name, o.type, false, false});
+  for (const auto& o : outputs) src.columns.push_back({o.name, o.type, false, false, o.computed});
   return src;
 }
 

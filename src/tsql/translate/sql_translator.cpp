@@ -348,7 +348,7 @@ void SqlTranslator::emitComparand(const ast::Expr& e, const ast::DataType& self,
   if (emitDatetime2Comparand(e, self, other)) return;
   if (self.isText() && other.isDate()) return emitConversion("tsql_datetime", e);
   if (self.isText() && other.isNumeric()) return emitConversion(numericConversion(other.kind), e);
-  if (self.isText() && e.kind != ast::NodeKind::ColumnRef && !explicitCollation_)
+  if (self.isText() && !storedColumn(e) && !explicitCollation_)
     return emitCaseBlindComparand(e, other, meetsColumn);
   if (meetsColumn && !explicitCollation_ && emitPaddedColumn(e, self, other)) return;
   emit(e);
@@ -371,10 +371,10 @@ void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
   bool saved = explicitCollation_;
   explicitCollation_ = isCollated(*b.lhs) || isCollated(*b.rhs);
   out_ += '(';
-  comparandMeetsColumn_ = b.rhs->kind == ast::NodeKind::ColumnRef;
+  comparandMeetsColumn_ = storedColumn(*b.rhs);
   emitComparand(*b.lhs, lt, rt);
   out_ += comparisonText(b.op);
-  comparandMeetsColumn_ = b.lhs->kind == ast::NodeKind::ColumnRef;
+  comparandMeetsColumn_ = storedColumn(*b.lhs);
   emitComparand(*b.rhs, rt, lt);
   out_ += ')';
   explicitCollation_ = saved;

@@ -161,6 +161,7 @@ class SqlTranslator {
   struct Output {  //!< one output column of a query core
     std::string name;
     ast::DataType type;
+    bool computed = false;  //!< not a stored column read as it is (its text may end in blanks)
   };
   //! A derived table as a source: its alias and its query's output columns.
   static Source derivedSource(const std::string& alias, const std::vector<Output>& outputs);
@@ -221,6 +222,8 @@ class SqlTranslator {
   std::string derivedRowKeys(const ast::DerivedTableRef& d);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
                      const Scope** owner = nullptr) const;
+  //! A column whose text is as stored (trimmed on the file), not an expression's.
+  bool storedColumn(const ast::Expr& e) const;
 
   // expressions (sql_translator.cpp, translate_predicates.cpp): one function per node kind
   void emit(const ast::Expr& e);

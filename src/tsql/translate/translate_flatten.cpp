@@ -212,4 +212,14 @@ bool SqlTranslator::resolveColumn(const ast::ColumnRefExpr& c, const Source*& so
   return false;
 }
 
+// A derived table's column that an expression fills, or a computed column, holds the
+// text as computed: only a column read as it was stored has had its blanks taken off.
+bool SqlTranslator::storedColumn(const ast::Expr& e) const {
+  const auto* c = ast::nodeAs<ast::ColumnRefExpr>(&e);
+  if (!c) return false;
+  const Source* source = nullptr;
+  std::size_t index = 0;
+  return !resolveColumn(*c, source, index) || !source->columns[index].computed;
+}
+
 }  // namespace tsql::translate

@@ -74,7 +74,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::pivotOutputs(const ast::PivotT
   auto add = [&](const std::string& name, const DataType& type) {
     for (const Output& o : outputs)
       if (core::sameText(o.name, name)) throw TranslateError(errors::Error::PivotColumnTwice, {name, p.alias});
-    outputs.push_back({name, type});
+    outputs.push_back({name, type, true});  // rows it makes, not stored ones
   };
   if (!p.unpivot) {
     for (const std::string* c : {&p.valueColumn, &p.pivotColumn})

@@ -58,15 +58,15 @@ void SqlTranslator::emitIn(const ast::InExpr& in) {
 void SqlTranslator::emitBetween(const ast::BetweenExpr& b) {
   ast::DataType t = typeOf(*b.operand);
   out_ += '(';
-  emit(*b.operand);
-  out_ += b.negated ? " NOT BETWEEN " : " BETWEEN ";
-  const bool meetsColumn = b.operand->kind == ast::NodeKind::ColumnRef;
+  emitComparand(*b.operand, t, typeOf(*b.low));  // text an expression made compares as a literal's
+  out_ += b.negated ? " NOT BETWEEN (" : " BETWEEN (";  // the server reads no COLLATE in a bare bound
+  const bool meetsColumn = storedColumn(*b.operand);
   comparandMeetsColumn_ = meetsColumn;
   emitComparand(*b.low, typeOf(*b.low), t);
-  out_ += " AND ";
+  out_ += ") AND (";
   comparandMeetsColumn_ = meetsColumn;
   emitComparand(*b.high, typeOf(*b.high), t);
-  out_ += ')';
+  out_ += "))";
 }
 
 void SqlTranslator::emitIsNull(const ast::IsNullExpr& n) {

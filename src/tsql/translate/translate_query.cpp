@@ -127,6 +127,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (wrap) out_ += " LIMIT " + limit + ") AS \"tsql_arm_\"";
     if (closesIntersectRun(q, i)) out_ += ") AS \"tsql_run_\"";
     if (i == 0) outputs = std::move(coreOutputs);
+    if (i == 1)  // a column of a compound query may come from any arm's expression
+      for (Output& o : outputs) o.computed = true;
     if (single) singleLimit = std::move(limit);
   }
   if (!q.orderBy.empty()) {
@@ -302,6 +304,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       throw TranslateError(errors::Error::AssignWithRetrieval);
     Output o;
     o.type = typeOf(*item.expr);
+    o.computed = !storedColumn(*item.expr);
     if (targetTypes && outputs.size() < targetTypes->size()) {
       emitColumnStore(*item.expr, (*targetTypes)[outputs.size()]);
       o.type = (*targetTypes)[outputs.size()];
@@ -371,7 +374,7 @@ void SqlTranslator::expandStar(const ast::SelectItem& item, std::vector<Output>&
   std::string q = toLower(item.starQualifier);
   for (const auto& src : scope_->sources) {
     if (!q.empty() && src.alias != q) continue;
-    for (const auto& col : src.columns) outputs.push_back({col.name, col.type});
+    for (const auto& col : src.columns) outputs.push_back({col.name, col.type, col.computed});
   }
 }
 

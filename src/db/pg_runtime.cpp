@@ -16,7 +16,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 33;
+constexpr int kRuntimeVersion = 34;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN

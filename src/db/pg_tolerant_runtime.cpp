@@ -17,7 +17,7 @@ BEGIN
            WHERE p.pronamespace = (SELECT oid FROM pg_namespace WHERE nspname = current_schema())
              AND p.proname IN ('tsql_bit', 'tsql_int', 'tsql_bigint', 'tsql_float', 'tsql_money',
                                'tsql_smallmoney', 'tsql_datetime', 'tsql_smalldatetime', 'tsql_date', 'tsql_datetime2',
-                               'tsql_guid')
+                               'tsql_guid', 'tsql_time')
   LOOP
     EXECUTE format('CREATE OR REPLACE FUNCTION %I(%s) RETURNS %s LANGUAGE plpgsql AS '
                    '$f$ BEGIN RETURN %I(%s); EXCEPTION WHEN others THEN RETURN NULL; END $f$',

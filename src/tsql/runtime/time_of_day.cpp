@@ -142,7 +142,8 @@ std::string timeDisplay(std::string_view stored, int scale) {
 }
 
 int installTimeFunctions(sqlite3* db) {
-  return firstFailure({defineFunction<toTime>(db, "tsql_time", 2), defineFunction<timeText>(db, "tsql_time_text", 3),
+  return firstFailure({defineFunction<toTime>(db, "tsql_time", 2), defineTolerant<toTime>(db, "tsql_try_time", 2),
+                       defineFunction<timeText>(db, "tsql_time_text", 3),
                        defineFunction<timeDateadd>(db, "tsql_time_dateadd", 4),
                        defineFunction<timeDatepart>(db, "tsql_time_datepart", 2)});
 }

@@ -367,7 +367,7 @@ class SqlTranslator {
   bool emitTimeDateFunction(const ast::FunctionCallExpr& f);
   //! CAST / CONVERT to or from time; false where neither side is one it handles.
   bool emitTimeCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
-                    const ast::Expr* style);
+                    const ast::Expr* style, bool tolerant);
   void emitDatePartName(const ast::Expr& part);
   void emitCast(const ast::Expr& operand, const ast::DataType& type, const ast::Expr* style,
                 bool tolerant = false);

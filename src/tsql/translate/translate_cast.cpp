@@ -56,7 +56,7 @@ void SqlTranslator::emitCast(const ast::Expr& operand, const ast::DataType& type
   ast::DataType from = typeOf(operand);
   if ((type.binary || from.binary) && emitBinaryCast(operand, from, type, style)) return;
   if ((type.offset || from.offset) && emitOffsetCast(operand, from, type)) return;
-  if ((type.time || from.time) && emitTimeCast(operand, from, type, style)) return;
+  if ((type.time || from.time) && emitTimeCast(operand, from, type, style, tolerant)) return;
   if (emitCheckedTextCast(operand, from, type, style, tolerant)) return;
   const char* fn = conversionFunction(type.kind, tolerant);
   if (type.isSmallMoney()) fn = tolerant ? "tsql_try_smallmoney" : "tsql_smallmoney";

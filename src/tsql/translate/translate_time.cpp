@@ -40,7 +40,7 @@ bool refusesTime(const ast::DataType& t) {
 }  // namespace
 
 bool SqlTranslator::emitTimeCast(const ast::Expr& operand, const ast::DataType& from, const ast::DataType& type,
-                                 const ast::Expr* style) {
+                                 const ast::Expr* style, bool tolerant) {
   if (type.time && from.time && !(from.precision > type.precision)) {
     emit(operand);  // the stored text already has every digit the target keeps
     return true;
@@ -48,7 +48,7 @@ bool SqlTranslator::emitTimeCast(const ast::Expr& operand, const ast::DataType& 
   if ((type.time && refusesTime(from)) || (from.time && refusesTime(type)))
     throw TranslateError(errors::Error::ExplicitConversion, {ast::typeToSql(from), ast::typeToSql(type)});
   if (type.time) {
-    out_ += "tsql_time(";
+    out_ += tolerant ? "tsql_try_time(" : "tsql_time(";  // TRY_CAST: NULL for text that is no time
     emit(operand);
     out_ += ", " + std::to_string(type.precision) + ')';
     return true;

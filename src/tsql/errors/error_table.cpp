@@ -120,6 +120,8 @@ constexpr ErrorEntry kTable[] = {
      "Cannot find either column \"%1\" or the user-defined function or aggregate \"%2\", or the name is ambiguous."},
     {Error::RangeOffset, 15,
      "RANGE is only supported with UNBOUNDED and CURRENT ROW window frame delimiters."},
+    {Error::ComputedNotPersistable, 16,
+     "Computed column '%1' in table '%2' cannot be persisted because the column is non-deterministic."},
     {Error::MergeSourceIsTarget, 16,
      "In a MERGE statement, the source and target cannot have the same name or alias. Use different aliases for "
      "the source and target to ensure that they have unique names in the MERGE statement."},

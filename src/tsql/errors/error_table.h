@@ -78,6 +78,7 @@ enum class Error : int {
   WindowOutsideSelect = 4108,  //!< a window function outside the select list and ORDER BY
   WindowNeedsOrderBy = 4112,   //!< function %1 without ORDER BY in its OVER clause
   UnknownUserFunction = 4121,  //!< %1 the schema, %2 schema.function
+  ComputedNotPersistable = 4936,  //!< computed column %1 of table %2 reads a value that changes
   RangeOffset = 4194,          //!< RANGE with n PRECEDING / FOLLOWING
   MergeSourceIsTarget = 5318,      //!< source and target of a MERGE under one name
   MergeUnconditionalFirst = 5324,  //!< a %1 clause with a condition after one of the kind without

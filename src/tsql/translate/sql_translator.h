@@ -428,7 +428,7 @@ class SqlTranslator {
   bool readsAny(const ast::Expr& e, const std::vector<std::string>& vars) const;
 
   //! A computed column's type and GENERATED clause (translate_ddl.cpp).
-  std::string computedColumn(const ast::TableDef& def, const ast::ColumnDef& c);
+  std::string computedColumn(const std::string& table, const ast::TableDef& def, const ast::ColumnDef& c);
   //! A scope inside the current one whose one source is the table's stored columns: what a
   //! computed column's expression reads.
   Scope storedColumnsScope(const ast::TableDef& def);

@@ -7,6 +7,7 @@
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -33,7 +34,7 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
     if (i) sql += ", ";
     sql += quoteIdent(c.name) + ' ';
     if (c.computed) {
-      sql += computedColumn(def, c);
+      sql += computedColumn(sqlName, def, c);
       continue;
     }
     if (c.identity) {
@@ -80,7 +81,22 @@ ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const 
   return type;
 }
 
-std::string SqlTranslator::computedColumn(const ast::TableDef& def, const ast::ColumnDef& c) {
+std::string SqlTranslator::computedColumn(const std::string& table, const ast::TableDef& def,
+                                          const ast::ColumnDef& c) {
+  // a value that changes from read to read: SQL Server stores no such column and the
+  // databases here store every one (computing one on each read is not built)
+  const bool changes = anyCall(c.computed.get(), [](const ast::FunctionCallExpr& f) {
+    for (const char* n : {"getdate", "getutcdate", "sysdatetime", "sysutcdatetime", "sysdatetimeoffset",
+                          "current_timestamp", "newid", "newsequentialid", "rand"})
+      if (f.name == n && f.schema.empty()) return true;
+    return false;
+  });
+  if (changes && c.persisted) throw TranslateError(errors::Error::ComputedNotPersistable, {c.name, table});
+  if (changes)
+    throw TranslateError(errors::Error::UserMessage,
+                         {"Computed column '" + c.name + "' reads a value that changes on every read (" +
+                          "GETDATE, NEWID, RAND ...); such a column is not supported here: give the column a "
+                          "DEFAULT instead, or compute the value in the query."});
   ast::DataType type = computedColumnType(def, c);
   Scope local = storedColumnsScope(def);
   Scope* saved = std::exchange(scope_, &local);

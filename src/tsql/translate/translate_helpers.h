@@ -6,6 +6,35 @@
 
 namespace tsql::translate {
 
+//! True when `e` holds, outside a subquery, a call that `matches`.
+template <typename Matches>
+inline bool anyCall(const ast::Expr* e, const Matches& matches) {
+  using ast::NodeKind;
+  if (!e) return false;
+  switch (e->kind) {
+    case NodeKind::Unary: return anyCall(ast::nodeCast<ast::UnaryExpr>(*e).operand.get(), matches);
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
+      return anyCall(b.lhs.get(), matches) || anyCall(b.rhs.get(), matches);
+    }
+    case NodeKind::Cast: return anyCall(ast::nodeCast<ast::CastExpr>(*e).operand.get(), matches);
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
+      for (const auto& w : c.whens)
+        if (anyCall(w.when.get(), matches) || anyCall(w.then.get(), matches)) return true;
+      return anyCall(c.operand.get(), matches) || anyCall(c.elseExpr.get(), matches);
+    }
+    case NodeKind::FunctionCall: {
+      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
+      if (matches(f)) return true;
+      for (const auto& a : f.args)
+        if (anyCall(a.get(), matches)) return true;
+      return false;
+    }
+    default: return false;
+  }
+}
+
 //! int, bigint and bit: the types SQLite's own integer arithmetic matches.
 inline bool isIntegerClass(ast::TypeKind k) {
   return k == ast::TypeKind::Int || k == ast::TypeKind::BigInt || k == ast::TypeKind::Bit;

@@ -213,19 +213,15 @@ void Interpreter::fillFunctionValues(const translate::FunctionRun& run, const tr
   std::string insert = "INSERT INTO " + tempName(run.table) + " VALUES (";
   for (std::size_t i = 0; i <= f->params.size(); ++i) insert += (i ? ", ?" : "?") + std::to_string(i + 1);
   insert += ')';
-  for (std::vector<SqlValue>& list : lists) {
+  std::unique_ptr<Cursor> store = backend_->prepare(insert);
+  for (const std::vector<SqlValue>& list : lists) {
     std::vector<SqlValue> args;
-    bool nullInput = false;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      args.push_back(convertValue(list[i], f->params[i].type));
-      nullInput = nullInput || list[i].isNull();
-    }
-    SqlValue value;
-    if (!(f->nullOnNullInput && nullInput))  // RETURNS NULL ON NULL INPUT: the body does not run
-      runFunction(call.name, std::move(args),
-                  [&](const ast::CreateFunctionStmt& fn) { value = convertValue(returnValue_, fn.returns); }, at);
-    list.push_back(std::move(value));
-    runStatement(insert, list);
+    for (std::size_t i = 0; i < list.size(); ++i) args.push_back(convertValue(list[i], f->params[i].type));
+    const SqlValue value = scalarValue(call.name, *f, std::move(args), at);
+    for (std::size_t i = 0; i < list.size(); ++i) store->bind(static_cast<int>(i + 1), list[i]);
+    store->bind(static_cast<int>(list.size() + 1), value);
+    runToEnd(*store);
+    store->reset();
   }
 }
 
@@ -285,12 +281,17 @@ SqlValue Interpreter::callScalarFunction(const ast::FunctionCallExpr& call, int 
   const ast::CreateFunctionStmt* f = userFunction(call.name);
   if (!f || f->isTable())
     throw SqlException(errors::Error::UnknownUserFunction, at, {call.schema, call.schema + "." + call.name});
+  return scalarValue(call.name, *f, functionArguments(*f, call.args, call.defaults, at), at);
+}
+
+// The value of scalar function `f` for arguments already of its parameters' types.
+SqlValue Interpreter::scalarValue(const std::string& name, const ast::CreateFunctionStmt& f,
+                                  std::vector<SqlValue> args, int at) {
   SqlValue result;
-  std::vector<SqlValue> args = functionArguments(*f, call.args, call.defaults, at);
-  if (f->nullOnNullInput)
+  if (f.nullOnNullInput)
     for (const SqlValue& a : args)
       if (a.isNull()) return result;  // RETURNS NULL ON NULL INPUT: the body does not run
-  runFunction(call.name, std::move(args),
+  runFunction(name, std::move(args),
               [&](const ast::CreateFunctionStmt& fn) { result = convertValue(returnValue_, fn.returns); }, at);
   return result;
 }

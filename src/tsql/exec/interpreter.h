@@ -373,6 +373,8 @@ class Interpreter final : public translate::TranslateEnv {
   void runFunction(const std::string& name, std::vector<SqlValue> values,
                    const std::function<void(const ast::CreateFunctionStmt&)>& atEnd, int at);
   SqlValue callScalarFunction(const ast::FunctionCallExpr& call, int at);
+  SqlValue scalarValue(const std::string& name, const ast::CreateFunctionStmt& f, std::vector<SqlValue> args,
+                       int at);
   void fillFunctionTable(const translate::FunctionRun& run, int at);
   void fillFunctionValues(const translate::FunctionRun& run, const translate::Translation& t, int at);
 

@@ -51,6 +51,13 @@ struct Assignment {
   ExprPtr value;
 };
 
+//! WHERE CURRENT OF [GLOBAL] cursor: the row the cursor last fetched.
+struct CurrentOf {
+  std::string cursor;   //!< lower-case; "" when the statement has a WHERE of its own
+  bool global = false;  //!< GLOBAL written: the connection's cursor, not a local one
+  explicit operator bool() const { return !cursor.empty(); }
+};
+
 //! UPDATE target SET a = x, ... [FROM sources] [WHERE cond].
 struct UpdateStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Update;
@@ -59,18 +66,20 @@ struct UpdateStmt : Stmt {
   std::vector<Assignment> sets;
   std::vector<TableRefPtr> from;
   ExprPtr where;
+  CurrentOf currentOf;
   ExprPtr top;  //!< UPDATE TOP (n): at most n rows, null when not given
   std::shared_ptr<WithClause> with;  //!< WITH ... UPDATE; null when none
   std::unique_ptr<OutputClause> output;
 };
 
-//! DELETE [TOP (n)] [FROM] target [FROM sources] [WHERE cond].
+//! DELETE [TOP (n)] [FROM] target [FROM sources] [WHERE cond | WHERE CURRENT OF c].
 struct DeleteStmt : Stmt {
   static constexpr NodeKind kKind = NodeKind::Delete;
   explicit DeleteStmt(SourcePos p) : Stmt(kKind, p) {}
   std::string target;
   std::vector<TableRefPtr> from;
   ExprPtr where;
+  CurrentOf currentOf;
   ExprPtr top;  //!< at most this many rows, null when not given
   std::shared_ptr<WithClause> with;  //!< WITH ... DELETE; null when none
   std::unique_ptr<OutputClause> output;

@@ -232,6 +232,10 @@ constexpr ErrorEntry kTable[] = {
     {Error::FetchIntoCount, 16,
      "Cursorfetch: The number of variables declared in the INTO list must match that of selected columns."},
     {Error::FetchDynamic, 16, "The fetch type %1 cannot be used with dynamic cursors."},
+    {Error::CursorReadOnly, 16, "The cursor is READ ONLY."},
+    {Error::RowNotInFetchBuffer, 16, "The requested row is not in the fetch buffer."},
+    {Error::CursorNotOnTable, 16,
+     "The cursor does not include the table being modified or the table is not updatable through the cursor."},
     {Error::MessageNotFound, 16,
      "Error %1, severity %2, state %3 was raised, but no message with that error number was found in "
      "sys.messages. If error is larger than 50000, make sure the user-defined message is added using "

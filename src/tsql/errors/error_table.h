@@ -147,6 +147,9 @@ enum class Error : int {
   CursorNotOpen = 16917,
   FetchIntoCount = 16924,      //!< INTO naming another number of variables than the columns
   FetchDynamic = 16925,        //!< fetch type %1 on a dynamic cursor
+  CursorReadOnly = 16929,      //!< WHERE CURRENT OF a read-only cursor
+  RowNotInFetchBuffer = 16930,  //!< WHERE CURRENT OF a cursor on no row
+  CursorNotOnTable = 16933,    //!< WHERE CURRENT OF a cursor that does not update the table
   MessageNotFound = 18054,     //!< RAISERROR of number %1 (severity %2, state %3) with no message
   ThrowNumberRange = 35100,    //!< THROW of number %1, below 50000
   UpdateAssignsVariable = 40000,  //!< SET @v = ... in an UPDATE, which the engine does not run

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,12 @@ struct DeclaredCursor {
   std::shared_ptr<const Rows> rows;  //!< read at OPEN; shared by copies of the set
   std::int64_t position = 0;         //!< 1..n on a row, 0 before the first, n + 1 after the last
   std::uint64_t serial = 0;          //!< tells cursors apart for @@CURSOR_ROWS
+  bool readOnly = false;  //!< READ_ONLY, STATIC, INSENSITIVE or FAST_FORWARD
+  //! The table WHERE CURRENT OF writes through the cursor ("" when it writes none): its
+  //! rows end with that table's row key, which FETCH does not return.
+  std::string keyTable;
+  std::set<std::int64_t> deleted;  //!< positions whose row a positioned DELETE removed
+  std::map<std::int64_t, SqlValue> movedKeys;  //!< positions whose row key a write moved
 };
 
 class CursorSet {

@@ -2,8 +2,11 @@
 // cursor is declared and the variables it reads take their values then, as on the
 // server; OPEN reads its rows (see CursorSet) and FETCH moves over them.
 #include <algorithm>
+#include <optional>
 
+#include "core/strings.h"
 #include "tsql/exec/interpreter.h"
+#include "tsql/translate/sql_translator.h"
 
 namespace tsql::exec {
 
@@ -54,7 +57,11 @@ void Interpreter::execDeclareCursor(const ast::DeclareCursorStmt& s) {
     if (DeclaredCursor* former = cursors_.find(s.name, false, depth)) cursors_.remove(*former);
   } else if (cursors_.declared(s.name, s.local, depth))
     throw SqlException(errors::Error::CursorExists, line(s), {s.name});
-  auto kept = translation(s, [&](auto& tr) { return tr.query(s.query); });
+  bool readOnly = s.readOnly || s.type == ast::CursorType::Static;
+  const ast::NamedTableRef* table = readOnly ? nullptr : translate::SqlTranslator::cursorTable(s.query);
+  if (table && !table->isVariable() && objectExists("view", catalog::normalizeObjectName(table->name)))
+    table = nullptr;  // a view has no row keys of its own
+  auto kept = translation(s, [&](auto& tr) { return tr.cursorQuery(s.query, table != nullptr); });
   const translate::Translation& t = *kept;
   BoundValues bound;
   bindSlots(bound, t);
@@ -69,6 +76,10 @@ void Interpreter::execDeclareCursor(const ast::DeclareCursorStmt& s) {
   c.sql = t.sql;
   c.args = std::move(bound.values);
   c.types = t.columnTypes;
+  // A query that reads no one table row for row (DISTINCT, GROUP BY, UNION, a view)
+  // makes the cursor read-only, as the server makes it static.
+  c.readOnly = readOnly || !t.rowKeyed;
+  if (t.rowKeyed) c.keyTable = translate::SqlTranslator(*this).tableSqlName(table->name);
   cursors_.add(std::move(c));
 }
 
@@ -97,9 +108,10 @@ void Interpreter::openCursor(DeclaredCursor& c, int at) {
   std::unique_ptr<Cursor> stmt = backend_->prepare(c.sql);
   for (std::size_t i = 0; i < c.args.size(); ++i) stmt->bind(static_cast<int>(i + 1), c.args[i]);
   int n = stmt->columnCount();
+  int shown = c.keyTable.empty() ? n : n - 1;  // the row key stays out of sight
   c.columns.clear();
-  c.types.resize(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) {
+  c.types.resize(static_cast<std::size_t>(shown));
+  for (int i = 0; i < shown; ++i) {
     ast::DataType& type = c.types[static_cast<std::size_t>(i)];
     ast::DataType known = stmt->columnType(i);
     if (known.isKnown()) type = known;
@@ -120,6 +132,8 @@ void Interpreter::openCursor(DeclaredCursor& c, int at) {
   c.rows = std::move(rows);
   c.open = true;
   c.position = 0;
+  c.deleted.clear();
+  c.movedKeys.clear();
   cursors_.opened(c);
 }
 
@@ -177,11 +191,50 @@ void Interpreter::fetchCursor(DeclaredCursor& c, const ast::CursorStmt& s) {
   rs.columns = c.columns;
   if (row) {
     std::vector<core::Value> values;
-    for (std::size_t i = 0; i < row->size(); ++i)
+    for (std::size_t i = 0; i < c.columns.size(); ++i)
       values.push_back(toCoreValue((*row)[i], c.types[i]));
     rs.rows.push_back(std::move(values));
   }
   result_->resultSets.push_back(std::move(rs));
+}
+
+// The row key of the row `of` is on, for a positioned write of `table`: the cursor must
+// exist, be open, be updatable through `table` and be on a row it has not deleted.
+SqlValue Interpreter::currentRowKey(const ast::CurrentOf& of, const std::string& table, int at) {
+  DeclaredCursor* c = cursors_.find(of.cursor, of.global, frames_.back()->depth);
+  if (!c) throw SqlException(errors::Error::NoSuchCursor, at, {of.cursor});
+  if (!c->open) throw SqlException(errors::Error::CursorNotOpen, at);
+  if (c->readOnly) throw SqlException(errors::Error::CursorReadOnly, at);
+  std::string target = translate::SqlTranslator(*this).tableSqlName(table);
+  if (c->keyTable.empty() || !core::sameText(c->keyTable, target))
+    throw SqlException(errors::Error::CursorNotOnTable, at);
+  bool onRow = c->position >= 1 && c->position <= static_cast<std::int64_t>(c->rows->size());
+  if (!onRow || c->deleted.contains(c->position))
+    throw SqlException(errors::Error::RowNotInFetchBuffer, at);
+  positioned_ = c;
+  auto moved = c->movedKeys.find(c->position);
+  if (moved != c->movedKeys.end()) return moved->second;
+  return (*c->rows)[static_cast<std::size_t>(c->position - 1)].back();
+}
+
+// UPDATE / DELETE ... WHERE CURRENT OF: the statement runs on the cursor's row alone; a
+// deleted row is gone from the cursor's reach, a moved key is kept for the next write.
+void Interpreter::execPositioned(const translate::Translation& t, const ast::CurrentOf& of,
+                                 const std::string& table, bool deleting, int at) {
+  positionedKey_ = currentRowKey(of, table, at);
+  DeclaredCursor* c = positioned_;
+  std::unique_ptr<Cursor> stmt = prepare(t);
+  bindSlots(*stmt, t);
+  std::optional<SqlValue> newKey;
+  try {
+    while (stmt->step())
+      if (t.returnsRowKey) newKey = stmt->column(0);
+  } catch (const SqlException& e) {
+    throw SqlException(backend_->constraintError(e.error(), deleting ? "DELETE" : "UPDATE"));
+  }
+  rowCount_ = backend_->changes();
+  if (deleting && rowCount_ > 0) c->deleted.insert(c->position);
+  if (newKey) c->movedKeys[c->position] = *newKey;
 }
 
 }  // namespace tsql::exec

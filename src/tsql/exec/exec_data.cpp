@@ -135,15 +135,23 @@ void Interpreter::execModify(const translate::Translation& t, int /*line: errors
 // DECLARE: a variable lives for the whole batch or procedure, whatever block declared
 // it. Running the same DECLARE again (in a loop) only re-runs its initializer.
 void Interpreter::execUpdate(const ast::UpdateStmt& s) {
+  if (s.currentOf && s.output) positionedKey_ = currentRowKey(s.currentOf, s.target, line(s));
   if (s.output && translate::outputReadsDeleted(*s.output)) return execUpdateKeepingOld(s);
   auto t = translation(s, [&](auto& tr) { return tr.update(s); });
   if (s.output) return execOutput(*t, *s.output, line(s), "UPDATE");
+  if (s.currentOf) return execPositioned(*t, s.currentOf, s.target, false, line(s));
   execModify(*t, line(s), false);
 }
 
 void Interpreter::execDelete(const ast::DeleteStmt& s) {
   auto t = translation(s, [&](auto& tr) { return tr.remove(s); });
-  if (s.output) return execOutput(*t, *s.output, line(s), "DELETE");
+  if (s.output) {
+    if (s.currentOf) positionedKey_ = currentRowKey(s.currentOf, s.target, line(s));
+    execOutput(*t, *s.output, line(s), "DELETE");
+    if (s.currentOf && rowCount_ > 0) positioned_->deleted.insert(positioned_->position);
+    return;
+  }
+  if (s.currentOf) return execPositioned(*t, s.currentOf, s.target, true, line(s));
   execModify(*t, line(s), false);
 }
 

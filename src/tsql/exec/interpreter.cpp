@@ -454,6 +454,8 @@ SqlValue Interpreter::slotValue(const translate::Slot& slot,
       return errorInfo(slot.name);
     case Kind::RowValue:
       return (*row)[static_cast<std::size_t>(slot.rowIndex)];
+    case Kind::CursorKey:
+      return positionedKey_;
     case Kind::UserFunction:
       break;  // run by bindSlots, which may change the frames
   }

@@ -349,6 +349,9 @@ class Interpreter final : public translate::TranslateEnv {
   void openCursor(DeclaredCursor& c, int line);
   void fetchCursor(DeclaredCursor& c, const ast::CursorStmt& s);
   std::int64_t fetchTarget(const DeclaredCursor& c, const ast::CursorStmt& s);
+  SqlValue currentRowKey(const ast::CurrentOf& of, const std::string& table, int at);
+  void execPositioned(const translate::Translation& t, const ast::CurrentOf& of,
+                      const std::string& table, bool deleting, int at);
 
   // exec_temp_tables.cpp
   //! The table CREATE TABLE / SELECT INTO makes for `written`; throws 2714 when the
@@ -399,6 +402,8 @@ class Interpreter final : public translate::TranslateEnv {
   std::unordered_map<std::string, std::string> functionTables_;  //!< call tables made: their CREATE
   TempScope tempScope_;  //!< the running procedures' own #tables
   CursorSet cursors_;    //!< declared cursors and @@FETCH_STATUS
+  DeclaredCursor* positioned_ = nullptr;  //!< the cursor of the running positioned write
+  SqlValue positionedKey_;                //!< the row key that write compares with
   //! Emptied temp tables of ended table variables by name: the CREATE that made them.
   std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last

@@ -111,19 +111,28 @@ ast::StmtPtr Parser::parseCursorStatement() {
     else
       accept(Keyword::From);
   }
-  // GLOBAL is a word: a cursor may itself be named global.
-  if (peek().kind == TokenKind::Identifier && toLower(peek().text) == "global" &&
-      peek(1).keyword == Keyword::None &&
-      (peek(1).kind == TokenKind::Identifier || peek(1).kind == TokenKind::QuotedIdentifier)) {
-    advance();
-    c->global = true;
-  }
-  c->name = at(TokenKind::Variable) ? toLower(advance().text) : toLower(parseName("a cursor name"));
+  c->global = acceptCursorGlobal();
+  c->name = parseCursorName();
   if (c->op == Op::Fetch && accept(Keyword::Into)) {
     do c->into.push_back(toLower(expect(TokenKind::Variable, "a variable name").text));
     while (accept(TokenKind::Comma));
   }
   return c;
+}
+
+// GLOBAL is a word: a cursor may itself be named global.
+bool Parser::acceptCursorGlobal() {
+  if (peek().kind != TokenKind::Identifier || toLower(peek().text) != "global" ||
+      peek(1).keyword != Keyword::None ||
+      (peek(1).kind != TokenKind::Identifier && peek(1).kind != TokenKind::QuotedIdentifier))
+    return false;
+  advance();
+  return true;
+}
+
+// A cursor's name or a cursor variable, lower-case.
+std::string Parser::parseCursorName() {
+  return at(TokenKind::Variable) ? toLower(advance().text) : toLower(parseName("a cursor name"));
 }
 
 }  // namespace tsql

@@ -75,7 +75,7 @@ ast::ExprPtr Parser::parseDmlTop() {
 }
 
 // update := UPDATE [dml-top] object-name SET assignment { ',' assignment } [ output ]
-//           [ FROM from-list ] [ WHERE expr ]
+//           [ FROM from-list ] [ WHERE dml-where ]
 ast::StmtPtr Parser::parseUpdate() {
   auto stmt = std::make_unique<ast::UpdateStmt>(advance().pos);
   stmt->top = parseDmlTop();
@@ -85,11 +85,11 @@ ast::StmtPtr Parser::parseUpdate() {
   do stmt->sets.push_back(parseAssignment()); while (accept(TokenKind::Comma));
   stmt->output = parseOutputClause();
   if (accept(Keyword::From)) stmt->from = parseFromList();
-  if (accept(Keyword::Where)) stmt->where = parseExpr();
+  if (accept(Keyword::Where)) parseDmlWhere(stmt->where, stmt->currentOf);
   return stmt;
 }
 
-// delete := DELETE [dml-top] [FROM] object-name [ output ] [ FROM from-list ] [ WHERE expr ]
+// delete := DELETE [dml-top] [FROM] object-name [ output ] [ FROM from-list ] [ WHERE dml-where ]
 ast::StmtPtr Parser::parseDelete() {
   auto stmt = std::make_unique<ast::DeleteStmt>(advance().pos);
   stmt->top = parseDmlTop();
@@ -97,8 +97,24 @@ ast::StmtPtr Parser::parseDelete() {
   stmt->target = parseObjectName();
   stmt->output = parseOutputClause();
   if (accept(Keyword::From)) stmt->from = parseFromList();
-  if (accept(Keyword::Where)) stmt->where = parseExpr();
+  if (accept(Keyword::Where)) parseDmlWhere(stmt->where, stmt->currentOf);
   return stmt;
+}
+
+// dml-where := CURRENT OF [GLOBAL] (cursor | @var) | expr   (after WHERE)
+void Parser::parseDmlWhere(ast::ExprPtr& where, ast::CurrentOf& currentOf) {
+  auto isWord = [&](int ahead, std::string_view word) {
+    const Token& t = peek(ahead);
+    return t.kind == TokenKind::Identifier && toLower(t.text) == word;
+  };
+  if (!isWord(0, "current") || !isWord(1, "of")) {
+    where = parseExpr();
+    return;
+  }
+  advance();
+  advance();
+  currentOf.global = acceptCursorGlobal();
+  currentOf.cursor = parseCursorName();
 }
 
 // output := OUTPUT select-item { ',' select-item } [ INTO object-name [ name-list ] ]

@@ -103,6 +103,9 @@ class Parser {
   // DML (parse_dml.cpp)
   ast::StmtPtr parseInsert();
   ast::ExprPtr parseDmlTop();
+  void parseDmlWhere(ast::ExprPtr& where, ast::CurrentOf& currentOf);
+  bool acceptCursorGlobal();
+  std::string parseCursorName();
   void parseOffsetFetch(ast::Query& q);
   ast::StmtPtr parseUpdate();
   ast::StmtPtr parseDelete();

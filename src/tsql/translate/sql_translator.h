@@ -85,6 +85,12 @@ class SqlTranslator {
 
   //! A query; `targetTypes` converts each output column for INSERT ... SELECT.
   Translation query(const ast::Query& q, const std::vector<ast::DataType>* targetTypes = nullptr);
+  //! A cursor's query; when `keyed` its rows end with their table's row key (see
+  //! Translation::rowKeyed).
+  Translation cursorQuery(const ast::Query& q, bool keyed);
+  //! The one table a cursor over `q` can update through WHERE CURRENT OF; nullptr when
+  //! the query reads no single table row for row (joins, grouping, DISTINCT, UNION ...).
+  static const ast::NamedTableRef* cursorTable(const ast::Query& q);
   //! "SELECT <expr>".
   Translation scalar(const ast::Expr& e);
   //! "SELECT CASE WHEN <cond> THEN 1 ELSE 0 END".
@@ -421,6 +427,13 @@ class SqlTranslator {
   const std::vector<catalog::ColumnInfo>& tableColumns(const std::string& table);
   void emitRowLimit(const ast::Expr* top);
   void emitLimitedWhere(const std::string& table, const ast::Expr* where, const ast::Expr* top);
+  //! " WHERE <qualifier>.<row key> = <the positioned row's key>".
+  void emitCurrentOf(const std::string& qualifier);
+  //! A positioned UPDATE where the database moves a row's key as it writes the row:
+  //! the new key comes back (Translation::returnsRowKey).
+  bool emitMovedRowKey(const ast::UpdateStmt& s, const std::string& qualifier);
+  //! ", <row key> AS tsql_key_" after the select list of cursorQuery's keyed core.
+  void emitCursorKey(const ast::SelectCore& c, const Scope& scope);
   const ast::NamedTableRef* findTarget(const std::vector<ast::TableRefPtr>& from,
                                        const std::string& target) const;
   void emitAssignmentParts(const ast::Expr& e, const std::vector<std::string>& assigned,
@@ -503,6 +516,8 @@ class SqlTranslator {
   std::vector<Cte> ctes_;        //!< the statement's common table expressions written so far
   std::optional<Recursion> recursion_;
   std::string withPrefix_;       //!< the statement's WITH, put before its SQL by finish()
+  const ast::SelectCore* keyCore_ = nullptr;  //!< its rows end with the row key (cursorQuery)
+  bool keyEmitted_ = false;
   const ast::SelectCore* valueCore_ = nullptr;  //!< its first item is named tsql_v_ (ALL / ANY)
   TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own

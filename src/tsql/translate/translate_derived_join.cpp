@@ -8,6 +8,7 @@
 // column the outer ON compares instead.
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -17,8 +18,6 @@ bool isAggregateName(const std::string& name) {
     if (name == a) return true;
   return false;
 }
-
-namespace {
 
 // True when grouping one row per group leaves `e`'s value as it was: no aggregate and no
 // window of this query in it. A subquery's aggregates are its own.
@@ -63,6 +62,8 @@ bool rowWise(const ast::Expr* e) {
       return false;
   }
 }
+
+namespace {
 
 bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out) {
   if (const auto* n = ast::nodeAs<ast::NamedTableRef>(&t)) {

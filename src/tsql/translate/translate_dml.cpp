@@ -195,7 +195,10 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
       emitColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
     }
     const std::size_t whereAt = out_.size(), runsBeforeWhere = functionRuns_.size();
-    emitLimitedWhere(quoteIdent(sqlName), s.where.get(), s.top.get());
+    if (s.currentOf)
+      emitCurrentOf(quoteIdent(sqlName));
+    else
+      emitLimitedWhere(quoteIdent(sqlName), s.where.get(), s.top.get());
     if (!s.top && functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
     finishRowCalls(scope);
   } else {
@@ -204,8 +207,10 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
   scope_ = scope.outer;
   std::vector<DataType> outputTypes;
   if (s.output) emitReturning(*s.output, cols, "inserted", true, outputTypes);
+  bool moved = emitMovedRowKey(s, quoteIdent(sqlName));
   Translation t = finish();
   t.columnTypes = std::move(outputTypes);
+  t.returnsRowKey = moved;
   return t;
 }
 
@@ -245,6 +250,8 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
   if (s.where) {
     out_ += " WHERE ";
     emit(*s.where);
+  } else if (s.currentOf) {
+    emitCurrentOf(quoteIdent(key));
   }
   if (functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);
   finishRowCalls(scope);
@@ -267,7 +274,10 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
     std::string named = quoteIdent(sqlName);
     if (s.target[0] == '@') named += " AS " + quoteIdent(s.target);
     out_ = "DELETE FROM " + named;
-    emitLimitedWhere(named, s.where.get(), s.top.get());
+    if (s.currentOf)
+      emitCurrentOf(quoteIdent(s.target[0] == '@' ? s.target : sqlName));
+    else
+      emitLimitedWhere(named, s.where.get(), s.top.get());
   } else {
     out_.clear();
     if (!targetRef) {
@@ -288,6 +298,8 @@ Translation SqlTranslator::remove(const ast::DeleteStmt& s) {
     if (s.where) {
       out_ += " WHERE ";
       emit(*s.where);
+    } else if (s.currentOf) {
+      emitCurrentOf(quoteIdent(key));
     }
     emitRowLimit(s.top.get());
     out_ += ')';

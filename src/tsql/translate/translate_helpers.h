@@ -65,6 +65,9 @@ inline const char* sumRangeCheck(const ast::FunctionCallExpr& f, const ast::Data
                                                : nullptr;
 }
 
+//! True when `e` reads one row as it is: no aggregate and no window of its query in it.
+bool rowWise(const ast::Expr* e);
+
 inline bool isNullLiteral(const ast::Expr& e) {
   const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
   return l && l->literalKind == ast::LiteralKind::Null;

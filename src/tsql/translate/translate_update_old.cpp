@@ -123,7 +123,9 @@ MergePlan SqlTranslator::updateKeepingOld(const ast::UpdateStmt& s) {
   }
   for (const auto& c : cols) out_ += ", " + key + "." + quoteIdent(c.name);
   out_ += from;
-  if (s.where) {
+  if (s.currentOf) {
+    emitCurrentOf(key);
+  } else if (s.where) {
     out_ += " WHERE ";
     emit(*s.where);
   }

@@ -31,6 +31,7 @@ struct Slot {
     ErrorInfo,       //!< error_message() and friends: `name` is the function
     RowValue,        //!< column `rowIndex` of the row being assigned (SELECT @v = ...)
     UserFunction,    //!< the value of user-defined function `call`, run by the interpreter
+    CursorKey,       //!< the row key of the row WHERE CURRENT OF names
   };
   Kind kind = Kind::Literal;
   std::string name;
@@ -66,6 +67,10 @@ struct Translation {
   std::string identityTable;
   std::string identityColumn;
   bool identityGiven = false;
+  //! A cursor's query whose rows end with a hidden column: the row key of its table.
+  bool rowKeyed = false;
+  //! A positioned UPDATE that returns the row's new key (one row, one column).
+  bool returnsRowKey = false;
 };
 
 //! A statement the translator refuses (undeclared variable, unknown table ...), with

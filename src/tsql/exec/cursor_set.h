@@ -36,11 +36,12 @@ struct DeclaredCursor {
   std::int64_t position = 0;         //!< 1..n on a row, 0 before the first, n + 1 after the last
   std::uint64_t serial = 0;          //!< tells cursors apart for @@CURSOR_ROWS
   bool readOnly = false;  //!< READ_ONLY, STATIC, INSENSITIVE or FAST_FORWARD
-  //! The table WHERE CURRENT OF writes through the cursor ("" when it writes none): its
-  //! rows end with that table's row key, which FETCH does not return.
-  std::string keyTable;
+  //! The tables WHERE CURRENT OF writes through the cursor: its rows end with their row
+  //! keys, in this order, which FETCH does not return.
+  std::vector<std::string> keyTables;
   std::set<std::int64_t> deleted;  //!< positions whose row a positioned DELETE removed
-  std::map<std::int64_t, SqlValue> movedKeys;  //!< positions whose row key a write moved
+  //! Row keys a positioned UPDATE moved, by position and index in keyTables.
+  std::map<std::pair<std::int64_t, std::size_t>, SqlValue> movedKeys;
 };
 
 class CursorSet {

@@ -58,10 +58,9 @@ void Interpreter::execDeclareCursor(const ast::DeclareCursorStmt& s) {
   } else if (cursors_.declared(s.name, s.local, depth))
     throw SqlException(errors::Error::CursorExists, line(s), {s.name});
   bool readOnly = s.readOnly || s.type == ast::CursorType::Static;
-  const ast::NamedTableRef* table = readOnly ? nullptr : translate::SqlTranslator::cursorTable(s.query);
-  if (table && !table->isVariable() && objectExists("view", catalog::normalizeObjectName(table->name)))
-    table = nullptr;  // a view has no row keys of its own
-  auto kept = translation(s, [&](auto& tr) { return tr.cursorQuery(s.query, table != nullptr); });
+  std::vector<const ast::NamedTableRef*> tables;
+  if (!readOnly) tables = writableTables(translate::SqlTranslator::cursorTables(s.query));
+  auto kept = translation(s, [&](auto& tr) { return tr.cursorQuery(s.query, tables); });
   const translate::Translation& t = *kept;
   BoundValues bound;
   bindSlots(bound, t);
@@ -76,11 +75,28 @@ void Interpreter::execDeclareCursor(const ast::DeclareCursorStmt& s) {
   c.sql = t.sql;
   c.args = std::move(bound.values);
   c.types = t.columnTypes;
-  // A query that reads no one table row for row (DISTINCT, GROUP BY, UNION, a view)
-  // makes the cursor read-only, as the server makes it static.
-  c.readOnly = readOnly || !t.rowKeyed;
-  if (t.rowKeyed) c.keyTable = translate::SqlTranslator(*this).tableSqlName(table->name);
+  // A query that reads no table row for row (DISTINCT, GROUP BY, UNION, a view) makes
+  // the cursor read-only, as the server makes it static.
+  c.readOnly = readOnly || t.rowKeyTables.empty();
+  c.keyTables = t.rowKeyTables;
   cursors_.add(std::move(c));
+}
+
+// Of a cursor's tables, those it can write: not a view (no row keys of its own), and
+// not a table it reads twice (a self-join), whose row would be ambiguous.
+std::vector<const ast::NamedTableRef*> Interpreter::writableTables(
+    std::vector<const ast::NamedTableRef*> tables) {
+  translate::SqlTranslator names(*this);
+  std::vector<std::string> sqlNames;
+  for (const ast::NamedTableRef* n : tables) sqlNames.push_back(core::lowerCase(names.tableSqlName(n->name)));
+  std::vector<const ast::NamedTableRef*> writable;
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    if (std::count(sqlNames.begin(), sqlNames.end(), sqlNames[i]) > 1) continue;
+    const ast::NamedTableRef* n = tables[i];
+    if (!n->isVariable() && objectExists("view", catalog::normalizeObjectName(n->name))) continue;
+    writable.push_back(n);
+  }
+  return writable;
 }
 
 void Interpreter::execCursorStatement(const ast::CursorStmt& s) {
@@ -108,7 +124,7 @@ void Interpreter::openCursor(DeclaredCursor& c, int at) {
   std::unique_ptr<Cursor> stmt = backend_->prepare(c.sql);
   for (std::size_t i = 0; i < c.args.size(); ++i) stmt->bind(static_cast<int>(i + 1), c.args[i]);
   int n = stmt->columnCount();
-  int shown = c.keyTable.empty() ? n : n - 1;  // the row key stays out of sight
+  int shown = n - static_cast<int>(c.keyTables.size());  // the row keys stay out of sight
   c.columns.clear();
   c.types.resize(static_cast<std::size_t>(shown));
   for (int i = 0; i < shown; ++i) {
@@ -206,15 +222,18 @@ SqlValue Interpreter::currentRowKey(const ast::CurrentOf& of, const std::string&
   if (!c->open) throw SqlException(errors::Error::CursorNotOpen, at);
   if (c->readOnly) throw SqlException(errors::Error::CursorReadOnly, at);
   std::string target = translate::SqlTranslator(*this).tableSqlName(table);
-  if (c->keyTable.empty() || !core::sameText(c->keyTable, target))
-    throw SqlException(errors::Error::CursorNotOnTable, at);
+  auto keyed = std::find_if(c->keyTables.begin(), c->keyTables.end(),
+                            [&](const std::string& k) { return core::sameText(k, target); });
+  if (keyed == c->keyTables.end()) throw SqlException(errors::Error::CursorNotOnTable, at);
+  positionedTable_ = static_cast<std::size_t>(keyed - c->keyTables.begin());
   bool onRow = c->position >= 1 && c->position <= static_cast<std::int64_t>(c->rows->size());
   if (!onRow || c->deleted.contains(c->position))
     throw SqlException(errors::Error::RowNotInFetchBuffer, at);
   positioned_ = c;
-  auto moved = c->movedKeys.find(c->position);
+  auto moved = c->movedKeys.find({c->position, positionedTable_});
   if (moved != c->movedKeys.end()) return moved->second;
-  return (*c->rows)[static_cast<std::size_t>(c->position - 1)].back();
+  const auto& row = (*c->rows)[static_cast<std::size_t>(c->position - 1)];
+  return row[c->columns.size() + positionedTable_];
 }
 
 // UPDATE / DELETE ... WHERE CURRENT OF: the statement runs on the cursor's row alone; a
@@ -234,7 +253,7 @@ void Interpreter::execPositioned(const translate::Translation& t, const ast::Cur
   }
   rowCount_ = backend_->changes();
   if (deleting && rowCount_ > 0) c->deleted.insert(c->position);
-  if (newKey) c->movedKeys[c->position] = *newKey;
+  if (newKey) c->movedKeys[{c->position, positionedTable_}] = *newKey;
 }
 
 }  // namespace tsql::exec

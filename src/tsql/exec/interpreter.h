@@ -349,6 +349,7 @@ class Interpreter final : public translate::TranslateEnv {
   void openCursor(DeclaredCursor& c, int line);
   void fetchCursor(DeclaredCursor& c, const ast::CursorStmt& s);
   std::int64_t fetchTarget(const DeclaredCursor& c, const ast::CursorStmt& s);
+  std::vector<const ast::NamedTableRef*> writableTables(std::vector<const ast::NamedTableRef*> tables);
   SqlValue currentRowKey(const ast::CurrentOf& of, const std::string& table, int at);
   void execPositioned(const translate::Translation& t, const ast::CurrentOf& of,
                       const std::string& table, bool deleting, int at);
@@ -404,6 +405,7 @@ class Interpreter final : public translate::TranslateEnv {
   CursorSet cursors_;    //!< declared cursors and @@FETCH_STATUS
   DeclaredCursor* positioned_ = nullptr;  //!< the cursor of the running positioned write
   SqlValue positionedKey_;                //!< the row key that write compares with
+  std::size_t positionedTable_ = 0;       //!< the written table among the cursor's keyTables
   //! Emptied temp tables of ended table variables by name: the CREATE that made them.
   std::unordered_map<std::string, std::string> idleTables_;
   std::vector<Frame*> frames_;  //!< innermost last

@@ -85,12 +85,12 @@ class SqlTranslator {
 
   //! A query; `targetTypes` converts each output column for INSERT ... SELECT.
   Translation query(const ast::Query& q, const std::vector<ast::DataType>* targetTypes = nullptr);
-  //! A cursor's query; when `keyed` its rows end with their table's row key (see
-  //! Translation::rowKeyed).
-  Translation cursorQuery(const ast::Query& q, bool keyed);
-  //! The one table a cursor over `q` can update through WHERE CURRENT OF; nullptr when
-  //! the query reads no single table row for row (joins, grouping, DISTINCT, UNION ...).
-  static const ast::NamedTableRef* cursorTable(const ast::Query& q);
+  //! A cursor's query whose rows end with the row keys of the `keyed` tables, those of
+  //! cursorTables the cursor may write (see Translation::rowKeyTables).
+  Translation cursorQuery(const ast::Query& q, const std::vector<const ast::NamedTableRef*>& keyed);
+  //! The tables a cursor over `q` can write through WHERE CURRENT OF; none when the query
+  //! reads no tables row for row (grouping, DISTINCT, UNION, derived tables ...).
+  static std::vector<const ast::NamedTableRef*> cursorTables(const ast::Query& q);
   //! "SELECT <expr>".
   Translation scalar(const ast::Expr& e);
   //! "SELECT CASE WHEN <cond> THEN 1 ELSE 0 END".
@@ -432,8 +432,9 @@ class SqlTranslator {
   //! A positioned UPDATE where the database moves a row's key as it writes the row:
   //! the new key comes back (Translation::returnsRowKey).
   bool emitMovedRowKey(const ast::UpdateStmt& s, const std::string& qualifier);
-  //! ", <row key> AS tsql_key_" after the select list of cursorQuery's keyed core.
-  void emitCursorKey(const ast::SelectCore& c, const Scope& scope);
+  //! ", <row key> AS tsql_key_<i>" for each keyed table, after the select list of
+  //! cursorQuery's core.
+  void emitCursorKey(const ast::SelectCore& c);
   const ast::NamedTableRef* findTarget(const std::vector<ast::TableRefPtr>& from,
                                        const std::string& target) const;
   void emitAssignmentParts(const ast::Expr& e, const std::vector<std::string>& assigned,
@@ -516,8 +517,9 @@ class SqlTranslator {
   std::vector<Cte> ctes_;        //!< the statement's common table expressions written so far
   std::optional<Recursion> recursion_;
   std::string withPrefix_;       //!< the statement's WITH, put before its SQL by finish()
-  const ast::SelectCore* keyCore_ = nullptr;  //!< its rows end with the row key (cursorQuery)
-  bool keyEmitted_ = false;
+  const ast::SelectCore* keyCore_ = nullptr;  //!< its rows end with row keys (cursorQuery)
+  const std::vector<const ast::NamedTableRef*>* keyedTables_ = nullptr;
+  std::vector<std::string>* keyTablesWritten_ = nullptr;
   const ast::SelectCore* valueCore_ = nullptr;  //!< its first item is named tsql_v_ (ALL / ANY)
   TypeMemo types_;
   bool explicitCollation_ = false;  //!< the comparison being written has a COLLATE of its own

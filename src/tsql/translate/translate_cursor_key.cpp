@@ -1,31 +1,55 @@
-// Positioned writes. An updatable cursor reads its one table's row key with each row,
-// as a last column the cursor keeps out of sight; UPDATE and DELETE ... WHERE CURRENT OF
-// compare that key with the row the cursor is on. The key is the table's rowid on the
-// file and the row's ctid on the server: both stay with a row while other rows change.
-// The server's ctid moves when the row itself is written, so a positioned UPDATE there
-// returns the row's new key for the cursor to keep.
+// Positioned writes. An updatable cursor reads the row key of each table it can write
+// with each row, as last columns the cursor keeps out of sight; UPDATE and DELETE ...
+// WHERE CURRENT OF compare the written table's key with the row the cursor is on. The
+// key is the table's rowid on the file and the row's ctid on the server: both stay with
+// a row while other rows change. The server's ctid moves when the row itself is written,
+// so a positioned UPDATE there returns the row's new key for the cursor to keep.
+#include <algorithm>
+
+#include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
-const ast::NamedTableRef* SqlTranslator::cursorTable(const ast::Query& q) {
-  if (q.cores.size() != 1 || q.forJson || q.with) return nullptr;
-  const ast::SelectCore& c = q.cores[0];
-  if (c.distinct || !c.groupBy.empty() || c.having || !c.groupingSets.empty() ||
-      !c.into.empty() || c.from.size() != 1)
-    return nullptr;
-  for (const ast::SelectItem& item : c.items)
-    if (!item.star && !rowWise(item.expr.get())) return nullptr;
-  return ast::nodeAs<ast::NamedTableRef>(c.from[0].get());
+namespace {
+
+// The tables of a FROM made of tables and joins alone; false at anything else.
+bool joinedTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out) {
+  if (const auto* n = ast::nodeAs<ast::NamedTableRef>(&t)) {
+    out.push_back(n);
+    return true;
+  }
+  const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t);
+  return j != nullptr && joinedTables(*j->left, out) && joinedTables(*j->right, out);
 }
 
-Translation SqlTranslator::cursorQuery(const ast::Query& q, bool keyed) {
-  keyCore_ = keyed ? &q.cores[0] : nullptr;
-  keyEmitted_ = false;
+}  // namespace
+
+std::vector<const ast::NamedTableRef*> SqlTranslator::cursorTables(const ast::Query& q) {
+  std::vector<const ast::NamedTableRef*> tables;
+  if (q.cores.size() != 1 || q.forJson || q.with) return tables;
+  const ast::SelectCore& c = q.cores[0];
+  if (c.distinct || !c.groupBy.empty() || c.having || !c.groupingSets.empty() || !c.into.empty())
+    return tables;
+  for (const ast::SelectItem& item : c.items)
+    if (!item.star && !rowWise(item.expr.get())) return tables;
+  for (const auto& from : c.from)
+    if (!joinedTables(*from, tables)) return {};
+  return tables;
+}
+
+Translation SqlTranslator::cursorQuery(const ast::Query& q,
+                                       const std::vector<const ast::NamedTableRef*>& keyed) {
+  keyCore_ = keyed.empty() ? nullptr : &q.cores[0];
+  keyedTables_ = &keyed;
+  std::vector<std::string> written;
+  keyTablesWritten_ = &written;
   Translation t = query(q);
   keyCore_ = nullptr;
-  t.rowKeyed = keyEmitted_;
+  keyedTables_ = nullptr;
+  keyTablesWritten_ = nullptr;
+  t.rowKeyTables = std::move(written);
   return t;
 }
 
@@ -43,10 +67,15 @@ bool SqlTranslator::emitMovedRowKey(const ast::UpdateStmt& s, const std::string&
   return true;
 }
 
-void SqlTranslator::emitCursorKey(const ast::SelectCore& c, const Scope& scope) {
-  if (keyCore_ != &c || scope.sources.size() != 1 || scope.sources[0].inner) return;
-  out_ += ", " + quoteIdent(scope.sources[0].alias) + "." + env_.dialect().rowKey + " AS \"tsql_key_\"";
-  keyEmitted_ = true;
+void SqlTranslator::emitCursorKey(const ast::SelectCore& c) {
+  if (keyCore_ != &c) return;
+  for (const ast::NamedTableRef* n : *keyedTables_) {
+    std::string sqlName = tableSqlName(n->name);
+    std::string alias = !n->alias.empty() ? toLower(n->alias) : n->isVariable() ? n->name : sqlName;
+    out_ += ", " + quoteIdent(alias) + "." + env_.dialect().rowKey + " AS \"tsql_key_" +
+            std::to_string(keyTablesWritten_->size()) + "\"";
+    keyTablesWritten_->push_back(std::move(sqlName));
+  }
 }
 
 }  // namespace tsql::translate

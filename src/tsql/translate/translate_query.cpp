@@ -227,7 +227,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   windowsAllowed_ = true;
   emitSelectItems(c, targetTypes, outputs);
   if (applyJoin) emitApplyJoinColumns(*applyJoin);
-  emitCursorKey(c, scope);
+  emitCursorKey(c);
   windowsAllowed_ = false;
   if (recursion_ && recursion_->core == &c) emitRecursionLevel();
   scope.grouping = nullptr;

@@ -67,8 +67,8 @@ struct Translation {
   std::string identityTable;
   std::string identityColumn;
   bool identityGiven = false;
-  //! A cursor's query whose rows end with a hidden column: the row key of its table.
-  bool rowKeyed = false;
+  //! A cursor's query whose rows end with hidden columns: the row keys of these tables.
+  std::vector<std::string> rowKeyTables;
   //! A positioned UPDATE that returns the row's new key (one row, one column).
   bool returnsRowKey = false;
 };

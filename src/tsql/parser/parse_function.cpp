@@ -63,21 +63,13 @@ void Parser::parseFunctionOptions(ast::CreateFunctionStmt& f) {
   } while (accept(TokenKind::Comma));
 }
 
-// params := '(' [ @name [AS] type [ '=' expr ] [ READONLY ] { ',' ... } ] ')'
+// params := '(' [ param { ',' param } ] ')'
 std::vector<ast::ProcParam> Parser::parseFunctionParams() {
   std::vector<ast::ProcParam> params;
   expect(TokenKind::LParen, "'('");
   if (!at(TokenKind::RParen)) {
-    do {
-      ast::ProcParam p;
-      p.pos = peek().pos;
-      p.name = toLower(expect(TokenKind::Variable, "a parameter name").text);
-      accept(Keyword::As);
-      p.type = parseDataType();
-      if (accept(TokenKind::Eq)) p.defaultValue = parseExpr(5);
-      acceptWord("readonly");
-      params.push_back(std::move(p));
-    } while (accept(TokenKind::Comma));
+    do params.push_back(parseParam(false));
+    while (accept(TokenKind::Comma));
   }
   expect(TokenKind::RParen, "')'");
   return params;

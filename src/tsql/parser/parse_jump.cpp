@@ -83,20 +83,26 @@ std::vector<ast::ProcParam> Parser::parseParameterDefinitions(std::string_view t
   return params;
 }
 
-// params := @name [AS] type [ '=' expr ] [ OUTPUT | OUT ] { ',' ... }
+// params := param { ',' param }
 std::vector<ast::ProcParam> Parser::parseProcParams() {
   std::vector<ast::ProcParam> params;
-  do {
-    ast::ProcParam p;
-    p.pos = peek().pos;
-    p.name = toLower(expect(TokenKind::Variable, "a parameter").text);
-    accept(Keyword::As);
-    p.type = parseDataType();
-    if (accept(TokenKind::Eq)) p.defaultValue = parseExpr(5);
-    p.output = accept(Keyword::Output) || accept(Keyword::Out);
-    params.push_back(std::move(p));
-  } while (accept(TokenKind::Comma));
+  do params.push_back(parseParam(true));
+  while (accept(TokenKind::Comma));
   return params;
+}
+
+// param := @name [AS] type [ '=' expr ] [ READONLY ] [ OUTPUT | OUT ]; a function's
+// parameters are never OUTPUT.
+ast::ProcParam Parser::parseParam(bool outputAllowed) {
+  ast::ProcParam p;
+  p.pos = peek().pos;
+  p.name = toLower(expect(TokenKind::Variable, "a parameter").text);
+  accept(Keyword::As);
+  p.type = parseDataType();
+  if (accept(TokenKind::Eq)) p.defaultValue = parseExpr(5);
+  acceptWord("readonly");
+  if (outputAllowed) p.output = accept(Keyword::Output) || accept(Keyword::Out);
+  return p;
 }
 
 namespace {

@@ -81,6 +81,7 @@ class Parser {
   ast::StmtPtr parseGoto();
   ast::StmtPtr parseLabel();
   std::vector<ast::ProcParam> parseProcParams();
+  ast::ProcParam parseParam(bool outputAllowed);
   //! Throws the compile error of a label declared twice, a GOTO to no label or into TRY/CATCH.
   static void checkLabels(const ast::StmtList& statements);
   std::string parseTransactionName();

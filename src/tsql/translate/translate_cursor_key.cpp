@@ -4,27 +4,11 @@
 // key is the table's rowid on the file and the row's ctid on the server: both stay with
 // a row while other rows change. The server's ctid moves when the row itself is written,
 // so a positioned UPDATE there returns the row's new key for the cursor to keep.
-#include <algorithm>
-
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
-
-namespace {
-
-// The tables of a FROM made of tables and joins alone; false at anything else.
-bool joinedTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out) {
-  if (const auto* n = ast::nodeAs<ast::NamedTableRef>(&t)) {
-    out.push_back(n);
-    return true;
-  }
-  const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t);
-  return j != nullptr && joinedTables(*j->left, out) && joinedTables(*j->right, out);
-}
-
-}  // namespace
 
 std::vector<const ast::NamedTableRef*> SqlTranslator::cursorTables(const ast::Query& q) {
   std::vector<const ast::NamedTableRef*> tables;
@@ -35,7 +19,7 @@ std::vector<const ast::NamedTableRef*> SqlTranslator::cursorTables(const ast::Qu
   for (const ast::SelectItem& item : c.items)
     if (!item.star && !rowWise(item.expr.get())) return tables;
   for (const auto& from : c.from)
-    if (!joinedTables(*from, tables)) return {};
+    if (!leafTables(*from, tables)) return {};
   return tables;
 }
 

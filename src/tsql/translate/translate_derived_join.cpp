@@ -63,8 +63,6 @@ bool rowWise(const ast::Expr* e) {
   }
 }
 
-namespace {
-
 bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out) {
   if (const auto* n = ast::nodeAs<ast::NamedTableRef>(&t)) {
     out.push_back(n);
@@ -73,8 +71,6 @@ bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& 
   const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t);
   return j != nullptr && leafTables(*j->left, out) && leafTables(*j->right, out);
 }
-
-}  // namespace
 
 // " GROUP BY <every table's row key>", or "" where the derived table is no plain join
 // of tables, each with a primary key.

@@ -67,6 +67,9 @@ inline const char* sumRangeCheck(const ast::FunctionCallExpr& f, const ast::Data
 
 //! True when `e` reads one row as it is: no aggregate and no window of its query in it.
 bool rowWise(const ast::Expr* e);
+//! Appends the tables of `t`, a table or a join of tables alone; false at anything else
+//! (a derived table, a function, APPLY ...).
+bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out);
 
 inline bool isNullLiteral(const ast::Expr& e) {
   const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);

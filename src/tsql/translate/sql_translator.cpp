@@ -141,6 +141,7 @@ void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
 
 void SqlTranslator::emitSubquery(const ast::Query& q) {
   out_ += '(';
+  subqueryCores_ = true;
   emitQuery(q, nullptr);
   out_ += ')';
 }

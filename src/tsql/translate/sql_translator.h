@@ -144,6 +144,16 @@ class SqlTranslator {
     std::vector<const ast::Expr*> items;
     std::shared_ptr<Scope> inner;
   };
+  //! A call whose values are worked out before the statement (functionRuns_[site]):
+  //! its arguments' SQL, and the sources and conditions of the subqueries it sits in,
+  //! joined to the enclosing core's FROM when its argument lists are read.
+  struct RowCall {
+    std::size_t site = 0;
+    std::string args;
+    std::string joined;  //!< ", <FROM items>" of each subquery between, outermost first
+    std::string filter;  //!< their WHERE conditions, ANDed
+    std::string shownName;
+  };
   struct Scope {
     std::vector<Source> sources;
     Scope* outer = nullptr;
@@ -152,10 +162,13 @@ class SqlTranslator {
     //! The inner scope of an applied table read column by column: column i is this SQL.
     std::vector<std::string> sqlItems;
     //! A query core's FROM as written, and its calls of functions the interpreter runs
-    //! with row columns as arguments (functionRuns_ indexes; their arguments' SQL).
+    //! with row columns as arguments.
     std::optional<std::string> fromSql;
     std::string rowFilter;  //!< its WHERE, where the calls' argument lists may read it
-    std::vector<std::pair<std::size_t, std::string>> rowCalls;
+    bool filterQualified = false;  //!< rowFilter names each column with its table
+    std::vector<RowCall> rowCalls;
+    bool hostsRowCalls = false;  //!< a statement or core that reads its calls' argument lists
+    bool rowsFromOuter = false;  //!< a subquery's core: its calls go to the enclosing core's
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -352,6 +365,9 @@ class SqlTranslator {
   const ast::DataType* inlinedParameterType(const std::string& name) const;
   void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
   bool emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call);
+  bool canReadRowCalls() const;
+  bool qualifiesFilter(const ast::Expr* where, const Scope& scope) const;
+  void passRowCallsOut(Scope& scope);
   void finishRowCalls(Scope& scope);
   static bool ordersByUserFunction(const std::vector<ast::OrderItem>& order);
   bool canJoinFlat(const ast::Query& q) const;
@@ -516,6 +532,7 @@ class SqlTranslator {
   std::vector<std::string> functionsRead_;
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
+  bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! Inline functions joined in flat, by their source's inner scope: the call whose

@@ -47,6 +47,56 @@ bool knownBeforeRun(const ast::Expr* e) {
   }
 }
 
+// True when `e` holds a subquery anywhere (columns in it would be written as the
+// subquery's own scope has them).
+bool readsSubquery(const ast::Expr* e) {
+  using ast::NodeKind;
+  if (!e) return false;
+  switch (e->kind) {
+    case NodeKind::Exists: case NodeKind::Subquery: case NodeKind::Quantified: return true;
+    case NodeKind::Unary: return readsSubquery(ast::nodeCast<ast::UnaryExpr>(*e).operand.get());
+    case NodeKind::Binary: {
+      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
+      return readsSubquery(b.lhs.get()) || readsSubquery(b.rhs.get());
+    }
+    case NodeKind::Cast: {
+      const auto& c = ast::nodeCast<ast::CastExpr>(*e);
+      return readsSubquery(c.operand.get()) || readsSubquery(c.style.get());
+    }
+    case NodeKind::Case: {
+      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
+      for (const auto& w : c.whens)
+        if (readsSubquery(w.when.get()) || readsSubquery(w.then.get())) return true;
+      return readsSubquery(c.operand.get()) || readsSubquery(c.elseExpr.get());
+    }
+    case NodeKind::FunctionCall: {
+      const auto& f = ast::nodeCast<ast::FunctionCallExpr>(*e);
+      return std::any_of(f.args.begin(), f.args.end(), [](const ast::ExprPtr& a) { return readsSubquery(a.get()); });
+    }
+    case NodeKind::In: {
+      const auto& in = ast::nodeCast<ast::InExpr>(*e);
+      return in.subquery || readsSubquery(in.operand.get()) ||
+             std::any_of(in.list.begin(), in.list.end(), [](const ast::ExprPtr& a) { return readsSubquery(a.get()); });
+    }
+    case NodeKind::Between: {
+      const auto& b = ast::nodeCast<ast::BetweenExpr>(*e);
+      return readsSubquery(b.operand.get()) || readsSubquery(b.low.get()) || readsSubquery(b.high.get());
+    }
+    case NodeKind::Like: {
+      const auto& l = ast::nodeCast<ast::LikeExpr>(*e);
+      return readsSubquery(l.operand.get()) || readsSubquery(l.pattern.get()) || readsSubquery(l.escape.get());
+    }
+    case NodeKind::IsNull: return readsSubquery(ast::nodeCast<ast::IsNullExpr>(*e).operand.get());
+    default: return false;
+  }
+}
+
+// The condition of a " WHERE <condition>" a core wrote ("" for none, or another shape).
+std::string filterCondition(const std::string& where) {
+  static constexpr std::string_view kWhere = " WHERE ";
+  return where.starts_with(kWhere) ? where.substr(kWhere.size()) : std::string();
+}
+
 bool callsUserFunction(const ast::Expr* e) {
   return anyCall(e, [](const ast::FunctionCallExpr& f) { return !f.schema.empty(); });
 }
@@ -155,12 +205,14 @@ bool SqlTranslator::ordersByUserFunction(const std::vector<ast::OrderItem>& orde
 // hold, into a table the statement then looks each row's value up in. Arguments are
 // compared exactly, as the function would see them ('a' and 'A ' are two calls).
 bool SqlTranslator::emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call) {
-  if (inlineLiterals_ || !inlining_.empty() || !scope_ || !scope_->fromSql) return false;
+  if (inlineLiterals_ || !inlining_.empty() || !canReadRowCalls()) return false;
   for (const ast::Expr* a : call.args)
     if (aggregates(a)) return false;
   const dialect::Dialect& d = env_.dialect();
   std::vector<std::string> args;
   std::string head = std::move(out_);
+  // in a subquery the lists are read with the enclosing FROM joined in: name each table
+  const bool qualify = std::exchange(qualifyColumns_, qualifyColumns_ || scope_->rowsFromOuter);
   for (std::size_t i = 0; i < call.args.size(); ++i) {
     out_.clear();
     const ast::DataType& type = call.fn->params[i].type;
@@ -173,6 +225,7 @@ bool SqlTranslator::emitRowCall(const ast::FunctionCallExpr& f, const InlineCall
     if (type.isText()) out_ += std::string(" COLLATE ") + d.exactCollation;
     args.push_back(std::move(out_));
   }
+  qualifyColumns_ = qualify;
   out_ = std::move(head);
   FunctionRun run;
   run.scalarCall = &f;
@@ -194,20 +247,83 @@ bool SqlTranslator::emitRowCall(const ast::FunctionCallExpr& f, const InlineCall
     lookUp(" = ");
     out_ += " END";
   }
-  std::string list;
-  for (std::size_t i = 0; i < args.size(); ++i) list += (i ? ", " : "") + args[i];
-  scope_->rowCalls.emplace_back(functionRuns_.size(), std::move(list));
+  RowCall rowCall;
+  rowCall.site = functionRuns_.size();
+  for (std::size_t i = 0; i < args.size(); ++i) rowCall.args += (i ? ", " : "") + args[i];
+  rowCall.shownName = f.schema + "." + f.name;
+  scope_->rowCalls.push_back(std::move(rowCall));
   functionRuns_.push_back(std::move(run));
   return true;
 }
 
+// A WHERE that calls' argument lists may read joined to other FROMs names each
+// column's table; one with a subquery is left as it is (and out of those lists).
+bool SqlTranslator::qualifiesFilter(const ast::Expr* where, const Scope& scope) const {
+  return where && !scope.rowCalls.empty() && !readsSubquery(where);
+}
+
+// A call's argument lists can be read before the statement when the scope it sits in is
+// a statement's own (a core with no enclosing one, an UPDATE), or a subquery's core
+// inside such, through subqueries only: each adds its FROM to the enclosing one's.
+bool SqlTranslator::canReadRowCalls() const {
+  bool from = false;
+  const Scope* s = scope_;
+  for (; s; s = s->outer) {
+    if (!s->hostsRowCalls) return false;
+    from = from || s->fromSql.has_value();
+    if (!s->rowsFromOuter) break;
+  }
+  return s && !s->outer && from;
+}
+
+// A subquery's calls go to the enclosing core with its FROM items and, where written
+// with each column's table named, its WHERE: the enclosing core reads their argument
+// lists over its own FROM with these joined in. Two tables of one name would be one
+// too many there.
+void SqlTranslator::passRowCallsOut(Scope& scope) {
+  if (scope.rowCalls.empty()) return;
+  for (const Source& src : scope.sources)
+    for (const Scope* s = scope.outer; s; s = s->outer)
+      for (const Source& other : s->sources)
+        if (other.alias == src.alias)
+          throw TranslateError(errors::Error::UserMessage,
+                               {"The function " + scope.rowCalls.front().shownName +
+                                " runs statements, so a subquery that calls it needs table names of its own: \"" +
+                                src.alias + "\" names a table of an enclosing query too; give one an alias."});
+  static constexpr std::string_view kFrom = " FROM ";
+  const std::string items = scope.fromSql ? scope.fromSql->substr(kFrom.size()) : std::string();
+  const std::string condition = scope.filterQualified ? filterCondition(scope.rowFilter) : std::string();
+  for (RowCall& call : scope.rowCalls) {
+    if (!items.empty()) call.joined = ", " + items + call.joined;
+    if (!condition.empty())
+      call.filter = "(" + condition + ")" + (call.filter.empty() ? "" : " AND " + call.filter);
+    scope.outer->rowCalls.push_back(std::move(call));
+  }
+  scope.rowCalls.clear();
+}
+
 // The query each call of `scope` reads its argument lists with: the core's FROM and,
-// where given, its WHERE; its markers numbered anew from ?1, each standing for the
-// statement's slot it stood for.
+// where given, its WHERE (with a subquery's call, the subqueries' FROMs and WHEREs
+// too); its markers numbered anew from ?1, each standing for the statement's slot it
+// stood for. A subquery's core hands its calls on instead.
 void SqlTranslator::finishRowCalls(Scope& scope) {
-  for (const auto& [site, args] : scope.rowCalls) {
-    FunctionRun& run = functionRuns_[site];
-    const std::string sql = "SELECT " + args + *scope.fromSql + scope.rowFilter;
+  if (scope.rowsFromOuter && scope.outer) {
+    passRowCallsOut(scope);
+    scope.fromSql.reset();
+    return;
+  }
+  for (const RowCall& call : scope.rowCalls) {
+    FunctionRun& run = functionRuns_[call.site];
+    std::string sql = "SELECT " + call.args;
+    if (call.joined.empty()) {
+      sql += scope.fromSql.value_or("") + scope.rowFilter;
+    } else {  // a subquery's call: its FROM items joined to ours, each WHERE a condition
+      sql += scope.fromSql ? *scope.fromSql + call.joined : " FROM " + call.joined.substr(2);
+      std::string condition = scope.filterQualified ? filterCondition(scope.rowFilter) : std::string();
+      if (!condition.empty()) condition = "(" + condition + ")" + (call.filter.empty() ? "" : " AND ");
+      condition += call.filter;
+      if (!condition.empty()) sql += " WHERE " + condition;
+    }
     char quote = 0;
     for (std::size_t i = 0; i < sql.size(); ++i) {
       const char c = sql[i];

@@ -42,6 +42,12 @@ const char* comparisonText(ast::BinaryOp op) {
 
 }  // namespace
 
+std::string quoteText(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+  return out + '\'';
+}
+
 std::string quoteIdent(std::string_view name) {
   std::string out;
   out.reserve(name.size() + 2);

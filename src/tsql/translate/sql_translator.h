@@ -592,6 +592,8 @@ bool outputReadsDeleted(const ast::OutputClause& o);
 bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnRefExpr&)>& test);
 //! "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);
+//! 'text' as a SQL string constant, embedded quotes doubled.
+std::string quoteText(std::string_view text);
 //! The name a CHECK constraint written without one gets: CK__table__column (or
 //! CK__table__n for the n-th unnamed one at table level).
 std::string checkConstraintName(std::string_view table, std::string_view columnOrNumber);

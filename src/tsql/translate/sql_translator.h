@@ -169,6 +169,7 @@ class SqlTranslator {
     std::vector<RowCall> rowCalls;
     bool hostsRowCalls = false;  //!< a statement or core that reads its calls' argument lists
     bool rowsFromOuter = false;  //!< a subquery's core: its calls go to the enclosing core's
+    bool fromReadsOuter = false;  //!< ... and its FROM reads an enclosing query's columns
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -366,6 +367,7 @@ class SqlTranslator {
   void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
   bool emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call);
   bool canReadRowCalls() const;
+  void noteOuterRead(const ast::ColumnRefExpr& c);
   bool qualifiesFilter(const ast::Expr* where, const Scope& scope) const;
   void passRowCallsOut(Scope& scope);
   void finishRowCalls(Scope& scope);
@@ -533,6 +535,7 @@ class SqlTranslator {
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
+  Scope* watchedFrom_ = nullptr;  //!< a subquery's core whose FROM is being written
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! Inline functions joined in flat, by their source's inner scope: the call whose

@@ -218,7 +218,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   out_.clear();
   if (!c.from.empty()) {
     out_ += " FROM ";
+    Scope* watched = std::exchange(watchedFrom_, scope.rowsFromOuter ? &scope : nullptr);
     emitFromList(c.from, scope);
+    watchedFrom_ = watched;
   }
   std::string fromSql = std::move(out_);
   out_ = std::move(head);

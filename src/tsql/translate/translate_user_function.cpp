@@ -276,19 +276,34 @@ bool SqlTranslator::canReadRowCalls() const {
   return s && !s->outer && from;
 }
 
+// A column of an enclosing query read in a subquery's FROM (a join's ON, a derived
+// table): that FROM cannot be joined to the enclosing one as written.
+void SqlTranslator::noteOuterRead(const ast::ColumnRefExpr& c) {
+  const Source* source = nullptr;
+  std::size_t index = 0;
+  const Scope* owner = nullptr;
+  if (!resolveColumn(c, source, index, &owner)) return;
+  for (const Scope* s = watchedFrom_->outer; s; s = s->outer)
+    if (s == owner) watchedFrom_->fromReadsOuter = true;
+}
+
 // A subquery's calls go to the enclosing core with its FROM items and, where written
 // with each column's table named, its WHERE: the enclosing core reads their argument
 // lists over its own FROM with these joined in. Two tables of one name would be one
 // too many there.
 void SqlTranslator::passRowCallsOut(Scope& scope) {
   if (scope.rowCalls.empty()) return;
+  const std::string shown = scope.rowCalls.front().shownName;
+  if (scope.fromReadsOuter)
+    throw TranslateError(errors::Error::UserMessage,
+                         {"The function " + shown + " runs statements, so a subquery that calls it cannot read "
+                          "the enclosing query's columns in its FROM; compare them in its WHERE."});
   for (const Source& src : scope.sources)
     for (const Scope* s = scope.outer; s; s = s->outer)
       for (const Source& other : s->sources)
         if (other.alias == src.alias)
           throw TranslateError(errors::Error::UserMessage,
-                               {"The function " + scope.rowCalls.front().shownName +
-                                " runs statements, so a subquery that calls it needs table names of its own: \"" +
+                               {"The function " + shown + " runs statements, so a subquery that calls it needs table names of its own: \"" +
                                 src.alias + "\" names a table of an enclosing query too; give one an alias."});
   static constexpr std::string_view kFrom = " FROM ";
   const std::string items = scope.fromSql ? scope.fromSql->substr(kFrom.size()) : std::string();

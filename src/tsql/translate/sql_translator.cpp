@@ -126,7 +126,7 @@ void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
 
 void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
   if (returning_) return emitReturningColumn(c);
-  if (watchedFrom_ && !watchedFrom_->fromReadsOuter) noteOuterRead(c);
+  if (outerReads_ && !outerReads_->read) noteOuterRead(c);
   const Source* source = nullptr;
   std::size_t index = 0;
   if (qualifyColumns_ && resolveColumn(c, source, index)) {

@@ -153,6 +153,7 @@ class SqlTranslator {
     std::string joined;  //!< ", <FROM items>" of each subquery between, outermost first
     std::string filter;  //!< their WHERE conditions, ANDed
     std::string shownName;
+    bool readsOuter = false;  //!< its arguments read an enclosing query's columns
   };
   struct Scope {
     std::vector<Source> sources;
@@ -170,6 +171,26 @@ class SqlTranslator {
     bool hostsRowCalls = false;  //!< a statement or core that reads its calls' argument lists
     bool rowsFromOuter = false;  //!< a subquery's core: its calls go to the enclosing core's
     bool fromReadsOuter = false;  //!< ... and its FROM reads an enclosing query's columns
+    bool filterReadsOuter = false;  //!< ... its WHERE does
+  };
+  //! Whether the columns written read a query enclosing `home`.
+  struct OuterReads {
+    const Scope* home = nullptr;
+    bool read = false;
+  };
+  //! Notes, while it lives, whether the columns written read a query enclosing `home`.
+  class OuterReadWatch {
+   public:
+    OuterReadWatch(SqlTranslator& t, const Scope* home);
+    ~OuterReadWatch();
+    OuterReadWatch(const OuterReadWatch&) = delete;
+    OuterReadWatch& operator=(const OuterReadWatch&) = delete;
+    bool read() const { return reads_.read; }
+
+   private:
+    SqlTranslator& translator_;
+    OuterReads reads_;
+    OuterReads* saved_;
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -366,8 +387,13 @@ class SqlTranslator {
   const ast::DataType* inlinedParameterType(const std::string& name) const;
   void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
   bool emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call);
+  // calls worked out before the statement (translate_row_calls.cpp)
+  void emitValueLookUp(const std::string& table, const std::vector<std::string>& args);
   bool canReadRowCalls() const;
   void noteOuterRead(const ast::ColumnRefExpr& c);
+  void refuseUnjoinable(const Scope& scope, const std::string& shown) const;
+  static bool ownRowsOnly(const RowCall& call, const Scope& scope, bool joinableFilter);
+  void writeArgsQuery(std::size_t site, const std::string& sql);
   bool qualifiesFilter(const ast::Expr* where, const Scope& scope) const;
   void passRowCallsOut(Scope& scope);
   void finishRowCalls(Scope& scope);
@@ -535,7 +561,7 @@ class SqlTranslator {
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
-  Scope* watchedFrom_ = nullptr;  //!< a subquery's core whose FROM is being written
+  OuterReads* outerReads_ = nullptr;  //!< the innermost OuterReadWatch
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! Inline functions joined in flat, by their source's inner scope: the call whose

@@ -218,9 +218,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   out_.clear();
   if (!c.from.empty()) {
     out_ += " FROM ";
-    Scope* watched = std::exchange(watchedFrom_, scope.rowsFromOuter ? &scope : nullptr);
+    std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
+    if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
-    watchedFrom_ = watched;
+    scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);
   out_ = std::move(head);
@@ -251,7 +252,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " WHERE ";
     scope.filterQualified = qualifiesFilter(c.where.get(), scope);
     const bool qualify = std::exchange(qualifyColumns_, qualifyColumns_ || scope.filterQualified);
+    std::optional<OuterReadWatch> watch;
+    if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emit(*c.where);
+    scope.filterReadsOuter = watch && watch->read();
     qualifyColumns_ = qualify;
   }
   // a WHERE that reads function values of its own would read them before they are made

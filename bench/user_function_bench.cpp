@@ -3,7 +3,8 @@
 // on one database, in turn in each iteration. The counters function_ms, inline_ms and
 // ratio (a/b, CPU time) are what calling the function costs: `dbo.net` is written into
 // the query; `dbo.net_loop`, the same value from a loop, runs in the interpreter once
-// per distinct argument list (30 of them by `pct`, 10,000 by `price, pct`).
+// per distinct argument list (30 of them by `pct`, 10,000 by `price, pct`), also from
+// inside a correlated subquery.
 #include "engine_beside_sqlite.h"
 
 namespace {
@@ -85,6 +86,17 @@ void BM_LoopFunctionOf10000Values(benchmark::State& state) {
                     "select id, price * (100 - pct) / 100 as net from lines");
 }
 BENCHMARK(BM_LoopFunctionOf10000Values)->Unit(benchmark::kMillisecond);
+
+// The loop function in a correlated subquery, its arguments a column of each side: its
+// argument lists are read over both FROMs joined (30 distinct ones).
+void BM_LoopFunctionInCorrelatedSubquery(benchmark::State& state) {
+  compareWithInline(state, kLoopFunction,
+                    "select l.id, (select dbo.net_loop(d.d, l.pct) from digits d where d.d = l.id % 10) as net "
+                    "from lines l",
+                    "select l.id, (select cast(d.d as money) * (100 - l.pct) / 100 from digits d "
+                    "where d.d = l.id % 10) as net from lines l");
+}
+BENCHMARK(BM_LoopFunctionInCorrelatedSubquery)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

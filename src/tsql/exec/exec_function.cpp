@@ -82,7 +82,7 @@ void Interpreter::execCreateFunction(const ast::CreateFunctionStmt& s) {
   stmt->bind(2, SqlValue::text(s.text));
   runToEnd(*stmt);
   forgetSchema();  // statements that wrote the old body inline are translated again
-  if (isFunction) remakeViewsReading(name, line(s));
+  remakeViewsReading(name, line(s), isFunction);
 }
 
 void Interpreter::dropFunction(const ast::DropStmt& s) {
@@ -92,10 +92,12 @@ void Interpreter::dropFunction(const ast::DropStmt& s) {
     if (s.ifExists) return;
     throw SqlException(errors::Error::CannotDrop, line(s), {"function", s.name});
   }
+  const std::vector<std::string> views = viewsBeforeDrop(name, line(s));
   std::unique_ptr<Cursor> stmt = backend_->prepare("DELETE FROM tsql_procedures WHERE name = ?1");
   stmt->bind(1, SqlValue::text(name));
   runToEnd(*stmt);
   forgetSchema();
+  failViewsReading(name, views, line(s));
 }
 
 // "p" for a procedure; "fn", "if" or "tf" (OBJECT_ID's types) for a function.

@@ -295,7 +295,10 @@ class Interpreter final : public translate::TranslateEnv {
   // view_sources.cpp
   void keepViewSource(const ast::CreateViewStmt& s, const std::vector<std::string>& functions);
   void forgetViewSource(const std::string& name);
-  void remakeViewsReading(const std::string& function, int line);
+  std::vector<std::string> viewTextsReading(const std::string& function);
+  void remakeViewsReading(const std::string& function, int line, bool altered);
+  std::vector<std::string> viewsBeforeDrop(const std::string& function, int line);
+  void failViewsReading(const std::string& function, const std::vector<std::string>& before, int line);
   void execCreateIndex(const ast::CreateIndexStmt& s);
   void execDrop(const ast::DropStmt& s);
   void execCreateProcedure(const ast::CreateProcedureStmt& s);

@@ -42,6 +42,12 @@ const char* comparisonText(ast::BinaryOp op) {
 
 }  // namespace
 
+std::string quoteText(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+  return out + '\'';
+}
+
 std::string quoteIdent(std::string_view name) {
   std::string out;
   out.reserve(name.size() + 2);
@@ -120,6 +126,7 @@ void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
 
 void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
   if (returning_) return emitReturningColumn(c);
+  if (outerReads_ && !outerReads_->read) noteOuterRead(c);
   const Source* source = nullptr;
   std::size_t index = 0;
   if (qualifyColumns_ && resolveColumn(c, source, index)) {
@@ -141,6 +148,7 @@ void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
 
 void SqlTranslator::emitSubquery(const ast::Query& q) {
   out_ += '(';
+  subqueryCores_ = true;
   emitQuery(q, nullptr);
   out_ += ')';
 }

@@ -150,6 +150,17 @@ class SqlTranslator {
     std::vector<const ast::Expr*> items;
     std::shared_ptr<Scope> inner;
   };
+  //! A call whose values are worked out before the statement (functionRuns_[site]):
+  //! its arguments' SQL, and the sources and conditions of the subqueries it sits in,
+  //! joined to the enclosing core's FROM when its argument lists are read.
+  struct RowCall {
+    std::size_t site = 0;
+    std::string args;
+    std::string joined;  //!< ", <FROM items>" of each subquery between, outermost first
+    std::string filter;  //!< their WHERE conditions, ANDed
+    std::string shownName;
+    bool readsOuter = false;  //!< its arguments read an enclosing query's columns
+  };
   struct Scope {
     std::vector<Source> sources;
     Scope* outer = nullptr;
@@ -158,10 +169,34 @@ class SqlTranslator {
     //! The inner scope of an applied table read column by column: column i is this SQL.
     std::vector<std::string> sqlItems;
     //! A query core's FROM as written, and its calls of functions the interpreter runs
-    //! with row columns as arguments (functionRuns_ indexes; their arguments' SQL).
+    //! with row columns as arguments.
     std::optional<std::string> fromSql;
     std::string rowFilter;  //!< its WHERE, where the calls' argument lists may read it
-    std::vector<std::pair<std::size_t, std::string>> rowCalls;
+    bool filterQualified = false;  //!< rowFilter names each column with its table
+    std::vector<RowCall> rowCalls;
+    bool hostsRowCalls = false;  //!< a statement or core that reads its calls' argument lists
+    bool rowsFromOuter = false;  //!< a subquery's core: its calls go to the enclosing core's
+    bool fromReadsOuter = false;  //!< ... and its FROM reads an enclosing query's columns
+    bool filterReadsOuter = false;  //!< ... its WHERE does
+  };
+  //! Whether the columns written read a query enclosing `home`.
+  struct OuterReads {
+    const Scope* home = nullptr;
+    bool read = false;
+  };
+  //! Notes, while it lives, whether the columns written read a query enclosing `home`.
+  class OuterReadWatch {
+   public:
+    OuterReadWatch(SqlTranslator& t, const Scope* home);
+    ~OuterReadWatch();
+    OuterReadWatch(const OuterReadWatch&) = delete;
+    OuterReadWatch& operator=(const OuterReadWatch&) = delete;
+    bool read() const { return reads_.read; }
+
+   private:
+    SqlTranslator& translator_;
+    OuterReads reads_;
+    OuterReads* saved_;
   };
   static std::uint64_t nextScopeId();
   struct Output {  //!< one output column of a query core
@@ -358,6 +393,15 @@ class SqlTranslator {
   const ast::DataType* inlinedParameterType(const std::string& name) const;
   void requireRunnableArguments(const InlineCall& call, const std::string& shownName) const;
   bool emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call);
+  // calls worked out before the statement (translate_row_calls.cpp)
+  void emitValueLookUp(const std::string& table, const std::vector<std::string>& args);
+  bool canReadRowCalls() const;
+  void noteOuterRead(const ast::ColumnRefExpr& c);
+  void refuseUnjoinable(const Scope& scope, const std::string& shown) const;
+  static bool ownRowsOnly(const RowCall& call, const Scope& scope, bool joinableFilter);
+  void writeArgsQuery(std::size_t site, const std::string& sql);
+  bool qualifiesFilter(const ast::Expr* where, const Scope& scope) const;
+  void passRowCallsOut(Scope& scope);
   void finishRowCalls(Scope& scope);
   static bool ordersByUserFunction(const std::vector<ast::OrderItem>& order);
   bool canJoinFlat(const ast::Query& q) const;
@@ -533,6 +577,8 @@ class SqlTranslator {
   std::vector<std::string> functionsRead_;
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
+  bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
+  OuterReads* outerReads_ = nullptr;  //!< the innermost OuterReadWatch
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! Inline functions joined in flat, by their source's inner scope: the call whose
@@ -592,6 +638,8 @@ bool outputReadsDeleted(const ast::OutputClause& o);
 bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnRefExpr&)>& test);
 //! "name" with embedded quotes doubled.
 std::string quoteIdent(std::string_view name);
+//! 'text' as a SQL string constant, embedded quotes doubled.
+std::string quoteText(std::string_view text);
 //! The name a CHECK constraint written without one gets: CK__table__column (or
 //! CK__table__n for the n-th unnamed one at table level).
 std::string checkConstraintName(std::string_view table, std::string_view columnOrNumber);

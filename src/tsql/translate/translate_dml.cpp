@@ -184,6 +184,7 @@ Translation SqlTranslator::update(const ast::UpdateStmt& s) {
   }
   Scope scope;
   scope.outer = scope_;
+  scope.hostsRowCalls = !scope.outer;
   scope_ = &scope;
   if (s.from.empty()) {
     scope.sources.push_back({sqlName, cols, {}, nullptr});  // the UPDATE names the table itself

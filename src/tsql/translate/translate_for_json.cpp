@@ -13,13 +13,6 @@ using ast::TypeKind;
 
 namespace {
 
-// Text inside a SQL string constant.
-std::string sqlString(std::string_view s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + '\'';
-}
-
 // A JSON object key: only quotes and backslashes need escaping in a root's name.
 std::string jsonKey(std::string_view s) {
   std::string out = "\"";
@@ -89,7 +82,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitForJson(const ast::Query& 
   std::string suffix = f.root.empty() ? "" : "}";
   if (!f.withoutArrayWrapper) prefix += '[', suffix = ']' + suffix;
   bool typed = env_.dialect().typedFunctions;
-  out_ += "SELECT CASE WHEN COUNT(*) = 0 THEN NULL ELSE " + sqlString(prefix) + " || ";
+  out_ += "SELECT CASE WHEN COUNT(*) = 0 THEN NULL ELSE " + quoteText(prefix) + " || ";
   out_ += typed ? "string_agg(" : "tsql_string_agg(";
   out_ +=
       std::string("tsql_json_object('") + (f.path ? "p" : "a") + (f.includeNulls ? "n" : "") + "'";
@@ -98,9 +91,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitForJson(const ast::Query& 
     char kind = 's';
     std::string value = jsonValueSql("\"tsql_json_\"." + quoteIdent(rows[i].name), rows[i].type,
                                      lined && isFragment(items[i].expr.get()), kind);
-    out_ += ", " + sqlString(rows[i].name) + ", '" + kind + "', " + value;
+    out_ += ", " + quoteText(rows[i].name) + ", '" + kind + "', " + value;
   }
-  out_ += "), ',') || " + sqlString(suffix) + " END FROM (" + rowsSql + ") AS \"tsql_json_\"";
+  out_ += "), ',') || " + quoteText(suffix) + " END FROM (" + rowsSql + ") AS \"tsql_json_\"";
   return {{"JSON_F52E2B61-18A1-11d1-B105-00805F49916B", forJsonType()}};
 }
 

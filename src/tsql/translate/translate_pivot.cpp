@@ -39,12 +39,6 @@ DataType sysname() {
   return t;
 }
 
-std::string textLiteral(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
 }  // namespace
 
 const ast::Expr& SqlTranslator::madeColumn(SourcePos pos, const std::string& name) {
@@ -157,7 +151,7 @@ void SqlTranslator::emitPivotTable(const ast::PivotTableRef& p, Scope& scope) {
     out_ += " END AS " + quoteIdent(p.valueColumn) + " FROM " + sourceSql + " CROSS JOIN (";
     for (std::size_t i = 0; i < p.names.size(); ++i)
       out_ += (i ? " UNION ALL SELECT " : "SELECT ") + std::to_string(i + 1) + " AS \"i\", " +
-              textLiteral(p.names[i]) + " AS \"n\"";
+              quoteText(p.names[i]) + " AS \"n\"";
     out_ += ") AS \"tsql_names_\") AS \"tsql_rows_\" WHERE " + quoteIdent(p.valueColumn) + " IS NOT NULL";
   }
   scope_ = saved;

@@ -99,7 +99,10 @@ class FlagOff {
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
                                                             const std::vector<DataType>* targetTypes) {
-  if (q.forJson && forJsonInner_ != &q) return emitForJson(q);
+  if (q.forJson && forJsonInner_ != &q) {
+    subqueryCores_ = false;  // its rows are gathered in a query of its own
+    return emitForJson(q);
+  }
   FlagOff keepSides(swapRightJoins_);  // a query of its own may expand `*` over its joins
   FlagOff ownOutputs(trimSetOutputs_);
   FlagOff ownCollations(collateSetOutputs_);
@@ -111,6 +114,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   trimSetOutputs_ = env_.dialect().trimsTextComparands && setCompares;
   collateSetOutputs_ = env_.dialect().columnComparandCollation && setCompares;
   std::string singleLimit;
+  const bool subquery = std::exchange(subqueryCores_, false);  // its cores', not a nested query's
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);
     if (opensIntersectRun(q, i)) out_ += "SELECT * FROM (";
@@ -121,7 +125,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (core.topWithTies && (!single || q.orderBy.empty()))
       throw TranslateError(errors::Error::TiesWithoutOrderBy);
     if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
+    subqueryCores_ = subquery;
     auto coreOutputs = emitCore(core, targetTypes);
+    subqueryCores_ = false;
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
     // every derived table is named: the server refuses one without an alias
     if (wrap) out_ += " LIMIT " + limit + ") AS \"tsql_arm_\"";
@@ -149,7 +155,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
       scope_ = saved;
       out_ += orderDirection(q.orderBy[i].descending);
     }
-    if (keyScope && keyScope->fromSql) finishRowCalls(*keyScope);
+    if (keyScope) finishRowCalls(*keyScope);
     groupingSet_ = nullptr;
     windowsAllowed_ = false;
   }
@@ -205,17 +211,22 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);  // not for subqueries
   Scope scope;
   scope.outer = scope_;
+  scope.hostsRowCalls = true;
+  scope.rowsFromOuter = std::exchange(subqueryCores_, false) && scope_;
   Scope* saved = scope_;
   std::string head = std::move(out_);
   out_.clear();
   if (!c.from.empty()) {
     out_ += " FROM ";
+    std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
+    if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
+    scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);
   out_ = std::move(head);
   scope_ = &scope;
-  if (!c.from.empty() && !scope.outer) scope.fromSql = fromSql;
+  if (!c.from.empty() && (!scope.outer || scope.rowsFromOuter)) scope.fromSql = fromSql;
   std::optional<GroupingSet> trimmed = trimmedGrouping(c, grouping);  // key types need the scope
   if (trimmed) grouping = &*trimmed;
   out_ += c.distinct ? "SELECT DISTINCT " : "SELECT ";
@@ -240,7 +251,13 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     emitApplyJoinWhere(*applyJoin);
   } else if (c.where) {
     out_ += " WHERE ";
+    scope.filterQualified = qualifiesFilter(c.where.get(), scope);
+    const bool qualify = std::exchange(qualifyColumns_, qualifyColumns_ || scope.filterQualified);
+    std::optional<OuterReadWatch> watch;
+    if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emit(*c.where);
+    scope.filterReadsOuter = watch && watch->read();
+    qualifyColumns_ = qualify;
   }
   // a WHERE that reads function values of its own would read them before they are made
   if (!applyJoin && functionRuns_.size() == runsBeforeWhere) scope.rowFilter = out_.substr(whereAt);

@@ -7,7 +7,6 @@
 // the interpreter: a scalar call is a slot (or, with row columns as arguments, a look-up
 // in a table of its values), a table call a temp table filled before the statement runs.
 #include <algorithm>
-#include <cctype>
 
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
@@ -148,90 +147,6 @@ void SqlTranslator::emitUserFunction(const ast::FunctionCallExpr& f) {
 
 bool SqlTranslator::ordersByUserFunction(const std::vector<ast::OrderItem>& order) {
   return std::any_of(order.begin(), order.end(), [](const ast::OrderItem& o) { return callsUserFunction(o.expr.get()); });
-}
-
-// A function the interpreter runs, called with columns of a query's rows: before the
-// statement, its value is worked out once for each distinct argument list those rows
-// hold, into a table the statement then looks each row's value up in. Arguments are
-// compared exactly, as the function would see them ('a' and 'A ' are two calls).
-bool SqlTranslator::emitRowCall(const ast::FunctionCallExpr& f, const InlineCall& call) {
-  if (inlineLiterals_ || !inlining_.empty() || !scope_ || !scope_->fromSql) return false;
-  for (const ast::Expr* a : call.args)
-    if (aggregates(a)) return false;
-  const dialect::Dialect& d = env_.dialect();
-  std::vector<std::string> args;
-  std::string head = std::move(out_);
-  for (std::size_t i = 0; i < call.args.size(); ++i) {
-    out_.clear();
-    const ast::DataType& type = call.fn->params[i].type;
-    out_ += '(';
-    if (typeOf(*call.args[i]) == type)
-      emit(*call.args[i]);
-    else
-      emitCast(*call.args[i], type, nullptr);
-    out_ += ')';
-    if (type.isText()) out_ += std::string(" COLLATE ") + d.exactCollation;
-    args.push_back(std::move(out_));
-  }
-  out_ = std::move(head);
-  FunctionRun run;
-  run.scalarCall = &f;
-  run.table = env_.functionValueTable(*call.fn, functionRuns_.size());
-  auto lookUp = [&](const char* same) {
-    out_ += std::string("(SELECT \"v\" FROM ") + d.tempSchema + quoteIdent(run.table) + " AS \"tsql_uf\" WHERE ";
-    for (std::size_t i = 0; i < args.size(); ++i)
-      out_ += (i ? " AND \"tsql_uf\".\"a" : "\"tsql_uf\".\"a") + std::to_string(i + 1) + '"' + same + args[i];
-    out_ += " LIMIT 1)";
-  };
-  if (d.sameValueIndexed) {
-    lookUp(d.sameValueOperator);
-  } else {  // an argument list without NULLs is found by index
-    out_ += "CASE WHEN ";
-    for (std::size_t i = 0; i < args.size(); ++i) out_ += (i ? " OR " : "") + args[i] + " IS NULL";
-    out_ += " THEN ";
-    lookUp(d.sameValueOperator);
-    out_ += " ELSE ";
-    lookUp(" = ");
-    out_ += " END";
-  }
-  std::string list;
-  for (std::size_t i = 0; i < args.size(); ++i) list += (i ? ", " : "") + args[i];
-  scope_->rowCalls.emplace_back(functionRuns_.size(), std::move(list));
-  functionRuns_.push_back(std::move(run));
-  return true;
-}
-
-// The query each call of `scope` reads its argument lists with: the core's FROM and,
-// where given, its WHERE; its markers numbered anew from ?1, each standing for the
-// statement's slot it stood for.
-void SqlTranslator::finishRowCalls(Scope& scope) {
-  for (const auto& [site, args] : scope.rowCalls) {
-    FunctionRun& run = functionRuns_[site];
-    const std::string sql = "SELECT " + args + *scope.fromSql + scope.rowFilter;
-    char quote = 0;
-    for (std::size_t i = 0; i < sql.size(); ++i) {
-      const char c = sql[i];
-      if (quote) {
-        if (c == quote) quote = 0;
-        run.argsSql += c;
-      } else if (c == '\'' || c == '"') {
-        quote = c;
-        run.argsSql += c;
-      } else if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
-        std::size_t end = i + 1;
-        while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end]))) ++end;
-        const std::size_t slot = std::stoul(sql.substr(i + 1, end - i - 1)) - 1;
-        auto at = std::find(run.argSlots.begin(), run.argSlots.end(), slot);
-        if (at == run.argSlots.end()) at = run.argSlots.insert(at, slot);
-        run.argsSql += '?' + std::to_string(at - run.argSlots.begin() + 1);
-        i = end - 1;
-      } else {
-        run.argsSql += c;
-      }
-    }
-  }
-  scope.rowCalls.clear();
-  scope.fromSql.reset();
 }
 
 void SqlTranslator::emitInlineCall(InlineCall call, const SymbolicValue& body) {

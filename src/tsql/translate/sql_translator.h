@@ -476,7 +476,7 @@ class SqlTranslator {
   //! A positioned UPDATE where the database moves a row's key as it writes the row:
   //! the new key comes back (Translation::returnsRowKey).
   bool emitMovedRowKey(const ast::UpdateStmt& s, const std::string& qualifier);
-  //! ", <row key> AS tsql_key_<i>" for each keyed table, after the select list of
+  //! ", <row key> AS tsql_row_key_<i>" for each keyed table, after the select list of
   //! cursorQuery's core.
   void emitCursorKey(const ast::SelectCore& c);
   const ast::NamedTableRef* findTarget(const std::vector<ast::TableRefPtr>& from,

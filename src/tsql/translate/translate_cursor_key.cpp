@@ -56,7 +56,7 @@ void SqlTranslator::emitCursorKey(const ast::SelectCore& c) {
   for (const ast::NamedTableRef* n : *keyedTables_) {
     std::string sqlName = tableSqlName(n->name);
     std::string alias = !n->alias.empty() ? toLower(n->alias) : n->isVariable() ? n->name : sqlName;
-    out_ += ", " + quoteIdent(alias) + "." + env_.dialect().rowKey + " AS \"tsql_key_" +
+    out_ += ", " + quoteIdent(alias) + "." + env_.dialect().rowKey + " AS \"tsql_row_key_" +
             std::to_string(keyTablesWritten_->size()) + "\"";
     keyTablesWritten_->push_back(std::move(sqlName));
   }

@@ -207,7 +207,7 @@ class SqlTranslator {
   void emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope);
   void emitJoin(const ast::JoinedTableRef& j, Scope& scope);
   void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
-                       std::vector<Output>& outputs);
+                       std::vector<Output>& outputs, ApplyJoin* applyJoin);
   void expandStar(const ast::SelectItem& item, std::vector<Output>& outputs);
   void emitFlatStar(const ast::SelectItem& item);
   // flattening of joined derived tables (translate_flatten.cpp)
@@ -307,7 +307,14 @@ class SqlTranslator {
     std::vector<std::pair<const ast::Expr*, std::string>> hidden;  //!< column, its name
     std::vector<const ast::Expr*> keys;  //!< inner sides of the ON's equalities
     const char* rank = nullptr;  //!< TOP n: "ROW_NUMBER()" or "RANK()" over `keys`
-    const std::vector<ast::OrderItem>* order = nullptr;  //!< TOP's ORDER BY
+    //! TOP's ORDER BY keys (descending or not); keys of the left row alone left out
+    std::vector<std::pair<const ast::Expr*, bool>> order;
+    //! Per select item that reads the left side: it is written over the join's row
+    //! (this SQL, of this type) and the core writes NULL in its place.
+    std::vector<std::string> outside;
+    std::vector<ast::DataType> outsideTypes;
+    std::vector<std::size_t> outsideOutputs;  //!< the output each such item gives, as emitCore writes them
+    bool marked = false;  //!< OUTER APPLY reading the left outside: a column telling a row was met
   };
   //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
   //! its shape cannot be read that way.
@@ -315,7 +322,9 @@ class SqlTranslator {
   bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,
                      const std::vector<const ast::Expr*>& moved, ApplyJoin& plan);
   std::string applyJoinOn(const Scope& inner, Scope& left, const std::vector<const ast::Expr*>& moved,
-                          const std::string& alias, ApplyJoin& plan);
+                          const std::string& alias, SourcePos pos, ApplyJoin& plan);
+  //! Marks in `plan` the select items written over the joined row; false where one cannot be.
+  static bool planOutsideItems(const std::vector<unsigned>& itemReads, bool grouped, ApplyJoin& plan);
   //! The hidden columns and the row number emitCore adds to the applied core's select list.
   void emitApplyJoinColumns(const ApplyJoin& plan);
   void emitApplyJoinWhere(const ApplyJoin& plan);
@@ -517,7 +526,7 @@ class SqlTranslator {
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
-  const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
+  ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! Inline functions joined in flat, by their source's inner scope: the call whose
   //! parameters the source's items read.
   std::unordered_map<const Scope*, std::shared_ptr<const InlineCall>> flatCalls_;

@@ -8,7 +8,7 @@
 //    the left row only where EXISTS (SELECT 1 FROM (query)).
 //  - VALUES rows (or SELECTs without FROM under UNION ALL) are numbered rows, each
 //    column a CASE over the number; a query that reads the left side in its WHERE
-//    alone becomes a join (translate_apply_join.cpp). Any other query is joined as it
+//    and select list becomes a join (translate_apply_join.cpp). Any other query is joined as it
 //    stands, without sight of the left side, so a query that reads it is refused by
 //    the database's own "invalid column" rather than answered wrongly.
 #include <utility>

@@ -197,7 +197,7 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
-  const ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
+  ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
   assert(!applyJoin || (applyJoin->core == &c && c.groupingSets.empty()));
   if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
   const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
@@ -225,7 +225,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   bool trimOutputs = std::exchange(trimSetOutputs_, trimSetOutputs_ || (c.distinct && env_.dialect().trimsTextComparands));
   scope.grouping = trimming(grouping);  // its subqueries read its trimmed keys as it does
   windowsAllowed_ = true;
-  emitSelectItems(c, targetTypes, outputs);
+  emitSelectItems(c, targetTypes, outputs, applyJoin);
   if (applyJoin) emitApplyJoinColumns(*applyJoin);
   windowsAllowed_ = false;
   if (recursion_ && recursion_->core == &c) emitRecursionLevel();
@@ -287,7 +287,7 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
 }
 
 void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<DataType>* targetTypes,
-                                    std::vector<Output>& outputs) {
+                                    std::vector<Output>& outputs, ApplyJoin* applyJoin) {
   for (std::size_t i = 0; i < c.items.size(); ++i) {
     const ast::SelectItem& item = c.items[i];
     if (i) out_ += ", ";
@@ -303,9 +303,13 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     if (!item.assignTo.empty())
       throw TranslateError(errors::Error::AssignWithRetrieval);
     Output o;
-    o.type = typeOf(*item.expr);
-    o.computed = !storedColumn(*item.expr);
-    if (targetTypes && outputs.size() < targetTypes->size()) {
+    const bool outside = applyJoin && !applyJoin->outside[i].empty();
+    o.type = outside ? applyJoin->outsideTypes[i] : typeOf(*item.expr);
+    o.computed = outside || !storedColumn(*item.expr);
+    if (outside) {
+      applyJoin->outsideOutputs.push_back(outputs.size());
+      out_ += "NULL";  // the join writes it over the left row and this row's hidden columns
+    } else if (targetTypes && outputs.size() < targetTypes->size()) {
       emitColumnStore(*item.expr, (*targetTypes)[outputs.size()]);
       o.type = (*targetTypes)[outputs.size()];
     } else {

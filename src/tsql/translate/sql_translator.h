@@ -527,6 +527,8 @@ class SqlTranslator {
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
+  //! The applied core whose select list is being written: its windows partition by its keys
+  const ApplyJoin* windowApply_ = nullptr;
   //! Inline functions joined in flat, by their source's inner scope: the call whose
   //! parameters the source's items read.
   std::unordered_map<const Scope*, std::shared_ptr<const InlineCall>> flatCalls_;

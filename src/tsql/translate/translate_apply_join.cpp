@@ -6,7 +6,8 @@
 //  - A plain filter joins as it stands.
 //  - TOP n per left row numbers the rows of each value of the equalities' inner sides
 //    (ROW_NUMBER, or RANK for WITH TIES) and the join keeps those numbered n or less.
-//  - GROUP BY groups by those inner sides as well, so each group is one left row's.
+//  - GROUP BY groups by those inner sides as well, so each group is one left row's,
+//    and a window function partitions by them first, so it sees one left row's rows.
 //  - A select item that reads the left side is a column of the join: written outside,
 //    over the left row and the hidden columns, with NULL in its place inside.
 // Every row of a partition or group has the same key, and the ON compares one of them:
@@ -233,7 +234,7 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
     itemReads.push_back(item.star ? 0 : reads(item.expr.get(), inner, left));
     items |= itemReads.back();
   }
-  if (items & kReadsWindow) return false;  // numbered over all rows, not one left row's
+  const bool windows = items & kReadsWindow;  // over one left row's rows: partitioned by the keys
   const bool aggregate = !c.groupBy.empty() || c.having || (items & kReadsAggregate);
   if (!planOutsideItems(itemReads, aggregate || c.distinct, plan)) return false;
   if (c.top) {
@@ -253,7 +254,7 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
   } else if (aggregate && c.groupBy.empty()) {
     return false;  // one row even for no input
   }
-  if (!c.top && !aggregate && !c.distinct) return true;  // a filter: the ON reads it as it is
+  if (!c.top && !aggregate && !c.distinct && !windows) return true;  // a filter: the ON reads it as it is
   for (const ast::Expr* m : moved) {
     if (!(reads(m, inner, left) & kInner)) continue;  // a test of the left row alone
     const ast::Expr* key = equalityKey(*m, inner, left);

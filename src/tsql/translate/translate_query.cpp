@@ -198,6 +198,7 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
   ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
+  const ApplyJoin* windowApply = std::exchange(windowApply_, applyJoin);
   assert(!applyJoin || (applyJoin->core == &c && c.groupingSets.empty()));
   if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
   const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
@@ -254,6 +255,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     orderScope_ = std::make_shared<Scope>(scope);
   if (order && trimmed && !trimmed->copies) orderGrouping_ = std::move(trimmed);
   scope_ = saved;
+  windowApply_ = windowApply;
   return outputs;
 }
 

@@ -126,6 +126,7 @@ END $$;
 CREATE OR REPLACE FUNCTION tsql_format(v text, f text, culture text, kind text) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
 BEGIN
   IF v IS NULL OR f IS NULL OR culture IS NULL THEN RETURN NULL; END IF;
+  IF kind = 'z' THEN RETURN tsql_fmt_offset(v, f, tsql_fmt_checked(culture)); END IF;  -- a datetimeoffset's text
   RETURN tsql_fmt_timespan(tsql_time_ticks(v), f, tsql_fmt_checked(culture));
 END $$;
 )SQL";

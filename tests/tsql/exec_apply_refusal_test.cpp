@@ -31,6 +31,8 @@ TEST_F(Engine, ApplyShapesThatNoJoinReadsAreRefusedNotAnswered) {
       // a window over the applied rows numbers them per left row, which only the keys of
       // equalities tell apart
       "select * from cust c cross apply (select id, row_number() over (order by id) rn from ord o where o.amt > c.lim) x",
+      // VALUES rows mixing text and numbers in a column
+      "select * from cust c cross apply (values (c.id), ('x')) v(a)",
       // DISTINCT per left row keyed by an expression
       "select * from cust c cross apply (select distinct day from ord o where o.cust + 0 = c.id) x",
   };

@@ -410,7 +410,12 @@ class SqlTranslator {
   ast::DataType functionType(const ast::FunctionCallExpr& f);
   ast::DataType queryType(const ast::Query& q);
   // a subquery's sources and output types without writing its SQL (source_types.cpp)
-  std::vector<Output> queryOutputs(const ast::Query& q);
+  //! `firstArmOnly`: a compound query's columns as its first core types them (a
+  //! recursive CTE, whose other arms read the CTE itself).
+  std::vector<Output> queryOutputs(const ast::Query& q, bool firstArmOnly = false);
+  //! A compound query's column types: a numeric column takes the type every arm's
+  //! values fit in, by precedence (decimal wide enough for each arm's digits).
+  static void widenArmOutputs(std::vector<Output>& outputs, const std::vector<Output>& arm);
   void resolveSources(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void resolveSource(const ast::TableRef& t, Scope& scope);
   void outputsOfItems(const ast::SelectCore& c, std::vector<Output>& outputs);

@@ -127,6 +127,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (wrap) out_ += " LIMIT " + limit + ") AS \"tsql_arm_\"";
     if (closesIntersectRun(q, i)) out_ += ") AS \"tsql_run_\"";
     if (i == 0) outputs = std::move(coreOutputs);
+    else if (!targetTypes && !recursion_) widenArmOutputs(outputs, coreOutputs);
     if (i == 1)  // a column of a compound query may come from any arm's expression
       for (Output& o : outputs) o.computed = true;
     if (single) singleLimit = std::move(limit);

@@ -307,6 +307,7 @@ class SqlTranslator {
     std::vector<std::pair<const ast::Expr*, std::string>> hidden;  //!< column, its name
     std::vector<const ast::Expr*> keys;  //!< inner sides of the ON's equalities
     const char* rank = nullptr;  //!< TOP n: "ROW_NUMBER()" or "RANK()" over `keys`
+    bool percent = false;        //!< TOP n PERCENT: also the count of each partition's rows
     //! TOP's ORDER BY keys (descending or not); keys of the left row alone left out
     std::vector<std::pair<const ast::Expr*, bool>> order;
     //! Per select item that reads the left side: it is written over the join's row

@@ -5,7 +5,8 @@
 // columns of the derived table ("tsql_key<n>_").
 //  - A plain filter joins as it stands.
 //  - TOP n per left row numbers the rows of each value of the equalities' inner sides
-//    (ROW_NUMBER, or RANK for WITH TIES) and the join keeps those numbered n or less.
+//    (ROW_NUMBER, or RANK for WITH TIES) and the join keeps those numbered n or less
+//    (TOP n PERCENT: n percent of the rows of that value, counted alike).
 //  - GROUP BY groups by those inner sides as well, so each group is one left row's,
 //    and a window function partitions by them first, so it sees one left row's rows.
 //  - A select item that reads the left side is a column of the join: written outside,
@@ -200,10 +201,14 @@ bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Sco
   qualifyColumns_ = true;  // the left side's columns as the ON above reads them
   if (plan.rank) {
     out_ += " AND " + alias + ".\"tsql_rank_\" <= (";
+    // n percent of the left row's rows, a part row rounded up
+    if (plan.percent)
+      out_ += "SELECT CASE WHEN v > CAST(v AS INTEGER) THEN CAST(v AS INTEGER) + 1 ELSE CAST(v AS INTEGER) END FROM (SELECT " +
+              alias + ".\"tsql_count_\" * (";
     scope_ = &scope;  // TOP (left.n) counts per left row
     emit(*c.top);
     scope_ = saved;
-    out_ += ')';
+    out_ += plan.percent ? ") / 100.0 AS v) AS \"tsql_share_\")" : ")";
   }
   // The hidden columns stay out of `*`: each column is read by its name, or written
   // over the joined row where it reads the left side.
@@ -238,7 +243,7 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
   const bool aggregate = !c.groupBy.empty() || c.having || (items & kReadsAggregate);
   if (!planOutsideItems(itemReads, aggregate || c.distinct, plan)) return false;
   if (c.top) {
-    if (c.topPercent || aggregate || c.distinct || (c.topWithTies && q.orderBy.empty())) return false;
+    if (aggregate || c.distinct || (c.topWithTies && q.orderBy.empty())) return false;
     for (const auto& o : q.orderBy) {
       const ast::Expr* key = rankOrderKey(c, *o.expr);
       const unsigned r = key ? reads(key, inner, left) : kOpaque;
@@ -251,6 +256,7 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
       plan.order.emplace_back(key, o.descending);
     }
     plan.rank = c.topWithTies ? "RANK()" : "ROW_NUMBER()";
+    plan.percent = c.topPercent;
   } else if (aggregate && c.groupBy.empty()) {
     return false;  // one row even for no input
   }
@@ -353,6 +359,13 @@ void SqlTranslator::emitApplyJoinColumns(const ApplyJoin& plan) {
     out_ += orderDirection(plan.order[i].second);
   }
   out_ += ") AS \"tsql_rank_\"";
+  if (!plan.percent) return;
+  out_ += ", COUNT(*) OVER (";
+  for (std::size_t i = 0; i < plan.keys.size(); ++i) {
+    out_ += i ? ", " : "PARTITION BY ";
+    emitApplyKey(*plan.keys[i], env_.dialect().trimsTextComparands);
+  }
+  out_ += ") AS \"tsql_count_\"";
 }
 
 void SqlTranslator::emitApplyJoinWhere(const ApplyJoin& plan) {

@@ -95,6 +95,21 @@ class FlagOff {
   bool before_;
 };
 
+// Sets a value for the life of the guard and puts back what it was, also when an error
+// ends the statement.
+template <class T>
+class SetFor {
+ public:
+  SetFor(T& slot, T value) : slot_(slot), before_(std::exchange(slot, value)) {}
+  ~SetFor() { slot_ = before_; }
+  SetFor(const SetFor&) = delete;
+  SetFor& operator=(const SetFor&) = delete;
+
+ private:
+  T& slot_;
+  T before_;
+};
+
 }  // namespace
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
@@ -199,9 +214,9 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
   ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
-  const ApplyJoin* windowApply = std::exchange(windowApply_, applyJoin);
   assert(!applyJoin || (applyJoin->core == &c && c.groupingSets.empty()));
   if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
+  SetFor<const ApplyJoin*> windowApply(windowApply_, applyJoin);  // its subqueries' windows are their own
   const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
   const GroupingSet* outerGrouping = std::exchange(groupingSet_, nullptr);  // a subquery's own
   const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);  // not for subqueries
@@ -256,7 +271,6 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     orderScope_ = std::make_shared<Scope>(scope);
   if (order && trimmed && !trimmed->copies) orderGrouping_ = std::move(trimmed);
   scope_ = saved;
-  windowApply_ = windowApply;
   return outputs;
 }
 

@@ -198,6 +198,47 @@ CREATE OR REPLACE FUNCTION tsql_fmt_date_standard(d timestamp, f text, c text[])
     END $$;
 )SQL";
 
+// A datetimeoffset's text as .NET writes a DateTimeOffset: its local time as a date's,
+// o with the offset, u and r at UTC, z zz zzz and K its offset (written into the
+// pattern as quoted text first).
+constexpr const char* kOffsetSql = R"SQL(
+CREATE OR REPLACE FUNCTION tsql_fmt_offset_pattern(p text, z text) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE ch text COLLATE "C"; i integer := 1; j integer; n integer := char_length(p); e integer; out text := '';
+        h text := ltrim(substr(z, 2, 2), '0');
+BEGIN
+  WHILE i <= n LOOP
+    ch := substr(p, i, 1);
+    IF ch IN ('''', '"') THEN
+      e := strpos(substr(p, i + 1), ch);
+      IF e = 0 THEN RETURN p; END IF;  -- left for tsql_fmt_date to refuse
+      out := out || substr(p, i, e + 1); i := i + e + 1;
+    ELSIF ch = '\' THEN out := out || substr(p, i, 2); i := i + 2;
+    ELSIF ch = 'K' THEN out := out || '"' || z || '"'; i := i + 1;
+    ELSIF ch = 'z' THEN
+      j := i;
+      WHILE j <= n AND substr(p, j, 1) COLLATE "C" = 'z' LOOP j := j + 1; END LOOP;
+      out := out || '"' || CASE j - i WHEN 1 THEN left(z, 1) || CASE WHEN h = '' THEN '0' ELSE h END
+                                      WHEN 2 THEN left(z, 3) ELSE z END || '"';
+      i := j;
+    ELSE out := out || ch; i := i + 1;
+    END IF;
+  END LOOP;
+  RETURN out;
+END $$;
+CREATE OR REPLACE FUNCTION tsql_fmt_offset(v text, f text, c text[]) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE sp integer := char_length(v) - 6; local timestamp := left(v, sp - 1)::timestamp; z text := substr(v, sp + 1);
+        minutes integer := CASE WHEN left(z, 1) = '-' THEN -1 ELSE 1 END * (substr(z, 2, 2)::integer * 60 + substr(z, 5, 2)::integer);
+BEGIN
+  IF f COLLATE "C" IN ('o', 'O') THEN
+    RETURN tsql_fmt_date(local, 'yyyy''-''MM''-''dd''T''HH'':''mm'':''ss''.''fffffff', tsql_fmt_culture('')) || z;
+  END IF;
+  IF f COLLATE "C" IN ('u', 'r', 'R') THEN RETURN tsql_fmt_date_standard(local - make_interval(mins => minutes), f, c); END IF;
+  IF f = '' THEN RETURN tsql_fmt_date(local, c[10] || ' ' || c[13], c) || ' ' || z; END IF;
+  IF char_length(f) = 1 THEN RETURN tsql_fmt_date_standard(local, f, c); END IF;
+  RETURN tsql_fmt_date(local, tsql_fmt_offset_pattern(f, z), c);
+END $$;
+)SQL";
+
 // tsql_format itself, one signature a kind of value the translator casts to.
 constexpr const char* kFormatSql = R"SQL(
 CREATE OR REPLACE FUNCTION tsql_fmt_checked(culture text) RETURNS text[] LANGUAGE plpgsql IMMUTABLE AS $$
@@ -234,7 +275,7 @@ END $$;
 }  // namespace
 
 std::string formatRuntimeSql() {
-  return std::string(kCulturesSql) + kNumbersSql + kDatesSql + kFormatSql;
+  return std::string(kCulturesSql) + kNumbersSql + kDatesSql + kOffsetSql + kFormatSql;
 }
 
 }  // namespace db::pg

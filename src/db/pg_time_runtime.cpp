@@ -41,11 +41,15 @@ $$ SELECT tsql_time_stored(tsql_time_ticks(x), scale) $$;
 CREATE OR REPLACE FUNCTION tsql_time(x timestamp, scale bigint) RETURNS text LANGUAGE sql IMMUTABLE AS
 $$ SELECT tsql_time(to_char(x, 'HH24:MI:SS.US'), scale) $$;
 -- CONVERT of a time to text: hh:mm:ss for styles 8, 20, 24, 108, 120; hh:mm:ss:mmm for
--- 14 and 114; else the value with its n digits
+-- 14 and 114; h:mmAM for 0 and 100; else (121, the default) the value with its n digits
 CREATE OR REPLACE FUNCTION tsql_time_text(x text, scale bigint, style bigint) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
-DECLARE s text := tsql_time(x, 7);
+DECLARE s text := tsql_time(x, 7); h integer;
 BEGIN
   IF s IS NULL OR style IS NULL THEN RETURN NULL; END IF;
+  IF style IN (0, 100) THEN
+    h := left(s, 2)::integer;
+    RETURN (CASE WHEN h % 12 = 0 THEN 12 ELSE h % 12 END)::text || substr(s, 3, 3) || CASE WHEN h < 12 THEN 'AM' ELSE 'PM' END;
+  END IF;
   IF style IN (8, 20, 24, 108, 120) THEN RETURN left(s, 8); END IF;
   IF style IN (14, 114) THEN RETURN left(s, 8) || ':' || substr(s, 10, 3); END IF;
   RETURN left(s, CASE WHEN scale > 0 THEN 9 + least(scale, 7) ELSE 8 END::integer);
@@ -122,6 +126,7 @@ END $$;
 CREATE OR REPLACE FUNCTION tsql_format(v text, f text, culture text, kind text) RETURNS text LANGUAGE plpgsql IMMUTABLE AS $$
 BEGIN
   IF v IS NULL OR f IS NULL OR culture IS NULL THEN RETURN NULL; END IF;
+  IF kind = 'z' THEN RETURN tsql_fmt_offset(v, f, tsql_fmt_checked(culture)); END IF;  -- a datetimeoffset's text
   RETURN tsql_fmt_timespan(tsql_time_ticks(v), f, tsql_fmt_checked(culture));
 END $$;
 )SQL";

@@ -334,6 +334,8 @@ void formatValue(SqlArgs& a) {
   std::optional<std::string> out;
   if (kind == 'd') {
     out = FormatFunction::date(a.text(0), format, *culture);
+  } else if (kind == 'z') {
+    out = FormatFunction::dateOffset(a.text(0), format, *culture);
   } else if (kind == 't') {
     out = FormatFunction::timeSpan(a.text(0), format, *culture);
   } else {

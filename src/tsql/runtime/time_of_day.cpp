@@ -1,6 +1,7 @@
 // A time of day counts 100 ns ticks from midnight. Rounding to n digits and DATEADD
 // both wrap past midnight, as the type has no day to carry into. CONVERT styles 8, 20,
-// 24, 108 and 120 show hh:mm:ss; 14 and 114 hh:mm:ss:mmm; others the value as shown.
+// 24, 108 and 120 show hh:mm:ss; 14 and 114 hh:mm:ss:mmm; 0 and 100 h:mmAM; others
+// (121, the default, among them) the value as shown.
 #include "tsql/runtime/time_of_day.h"
 
 #include <cstdio>
@@ -60,10 +61,19 @@ void toTime(SqlArgs& a) {
   a.set(toTimeText(a.text(0), static_cast<int>(a.integer(1))));
 }
 
+// Style 0 / 100 on a time: the default style's time of day without a date, hours on a
+// twelve-hour clock ("5:30PM", "12:05AM").
+std::string twelveHourText(const std::string& shown) {
+  const int hour = std::stoi(shown.substr(0, 2));
+  const int twelve = hour % 12 == 0 ? 12 : hour % 12;
+  return std::to_string(twelve) + shown.substr(2, 3) + (hour < 12 ? "AM" : "PM");
+}
+
 void timeText(SqlArgs& a) {
   if (a.isNull(0) || a.isNull(2)) return a.setNull();
   std::string shown = storedText(ticksOf(a.text(0)));
   switch (a.integer(2)) {
+    case 0: case 100: return a.set(twelveHourText(shown));
     case 8: case 20: case 24: case 108: case 120: return a.set(std::string_view(shown).substr(0, 8));
     case 14: case 114: return a.set(shown.substr(0, 8) + ":" + shown.substr(9, 3));
     default: return a.set(timeDisplay(shown, static_cast<int>(a.integer(1))));

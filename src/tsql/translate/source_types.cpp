@@ -10,16 +10,19 @@
 
 namespace tsql::translate {
 
-std::vector<SqlTranslator::Output> SqlTranslator::queryOutputs(const ast::Query& q) {
+std::vector<SqlTranslator::Output> SqlTranslator::queryOutputs(const ast::Query& q, bool firstArmOnly) {
   std::vector<Output> outputs;
-  if (q.cores.empty()) return outputs;
-  const ast::SelectCore& core = q.cores[0];  // a compound query's columns are its first core's
-  Scope local;
-  local.outer = scope_;
-  resolveSources(core.from, local);
-  Scope* saved = std::exchange(scope_, &local);
-  outputsOfItems(core, outputs);
-  scope_ = saved;
+  for (std::size_t i = 0; i < q.cores.size() && (i == 0 || !firstArmOnly); ++i) {
+    const ast::SelectCore& core = q.cores[i];  // a compound query's names are its first core's
+    Scope local;
+    local.outer = scope_;
+    resolveSources(core.from, local);
+    Scope* saved = std::exchange(scope_, &local);
+    std::vector<Output> arm;
+    outputsOfItems(core, i ? arm : outputs);
+    scope_ = saved;
+    if (i) widenArmOutputs(outputs, arm);
+  }
   return outputs;
 }
 

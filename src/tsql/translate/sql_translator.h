@@ -248,7 +248,7 @@ class SqlTranslator {
   void emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope);
   void emitJoin(const ast::JoinedTableRef& j, Scope& scope);
   void emitSelectItems(const ast::SelectCore& c, const std::vector<ast::DataType>* targetTypes,
-                       std::vector<Output>& outputs);
+                       std::vector<Output>& outputs, ApplyJoin* applyJoin);
   void expandStar(const ast::SelectItem& item, std::vector<Output>& outputs);
   void emitFlatStar(const ast::SelectItem& item);
   // flattening of joined derived tables (translate_flatten.cpp)
@@ -348,7 +348,15 @@ class SqlTranslator {
     std::vector<std::pair<const ast::Expr*, std::string>> hidden;  //!< column, its name
     std::vector<const ast::Expr*> keys;  //!< inner sides of the ON's equalities
     const char* rank = nullptr;  //!< TOP n: "ROW_NUMBER()" or "RANK()" over `keys`
-    const std::vector<ast::OrderItem>* order = nullptr;  //!< TOP's ORDER BY
+    bool percent = false;        //!< TOP n PERCENT: also the count of each partition's rows
+    //! TOP's ORDER BY keys (descending or not); keys of the left row alone left out
+    std::vector<std::pair<const ast::Expr*, bool>> order;
+    //! Per select item that reads the left side: it is written over the join's row
+    //! (this SQL, of this type) and the core writes NULL in its place.
+    std::vector<std::string> outside;
+    std::vector<ast::DataType> outsideTypes;
+    std::vector<std::size_t> outsideOutputs;  //!< the output each such item gives, as emitCore writes them
+    bool marked = false;  //!< OUTER APPLY reading the left outside: a column telling a row was met
   };
   //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
   //! its shape cannot be read that way.
@@ -356,7 +364,9 @@ class SqlTranslator {
   bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,
                      const std::vector<const ast::Expr*>& moved, ApplyJoin& plan);
   std::string applyJoinOn(const Scope& inner, Scope& left, const std::vector<const ast::Expr*>& moved,
-                          const std::string& alias, ApplyJoin& plan);
+                          const std::string& alias, SourcePos pos, ApplyJoin& plan);
+  //! Marks in `plan` the select items written over the joined row; false where one cannot be.
+  static bool planOutsideItems(const std::vector<unsigned>& itemReads, bool grouped, ApplyJoin& plan);
   //! The hidden columns and the row number emitCore adds to the applied core's select list.
   void emitApplyJoinColumns(const ApplyJoin& plan);
   void emitApplyJoinWhere(const ApplyJoin& plan);
@@ -451,7 +461,12 @@ class SqlTranslator {
   ast::DataType functionType(const ast::FunctionCallExpr& f);
   ast::DataType queryType(const ast::Query& q);
   // a subquery's sources and output types without writing its SQL (source_types.cpp)
-  std::vector<Output> queryOutputs(const ast::Query& q);
+  //! `firstArmOnly`: a compound query's columns as its first core types them (a
+  //! recursive CTE, whose other arms read the CTE itself).
+  std::vector<Output> queryOutputs(const ast::Query& q, bool firstArmOnly = false);
+  //! A compound query's column types: a numeric column takes the type every arm's
+  //! values fit in, by precedence (decimal wide enough for each arm's digits).
+  static void widenArmOutputs(std::vector<Output>& outputs, const std::vector<Output>& arm);
   void resolveSources(const std::vector<ast::TableRefPtr>& from, Scope& scope);
   void resolveSource(const ast::TableRef& t, Scope& scope);
   void outputsOfItems(const ast::SelectCore& c, std::vector<Output>& outputs);
@@ -580,7 +595,9 @@ class SqlTranslator {
   bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
   OuterReads* outerReads_ = nullptr;  //!< the innermost OuterReadWatch
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
-  const ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
+  ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
+  //! The applied core whose select list is being written: its windows partition by its keys
+  const ApplyJoin* windowApply_ = nullptr;
   //! Inline functions joined in flat, by their source's inner scope: the call whose
   //! parameters the source's items read.
   std::unordered_map<const Scope*, std::shared_ptr<const InlineCall>> flatCalls_;

@@ -8,7 +8,7 @@
 //    the left row only where EXISTS (SELECT 1 FROM (query)).
 //  - VALUES rows (or SELECTs without FROM under UNION ALL) are numbered rows, each
 //    column a CASE over the number; a query that reads the left side in its WHERE
-//    alone becomes a join (translate_apply_join.cpp). Any other query is joined as it
+//    and select list becomes a join (translate_apply_join.cpp). Any other query is joined as it
 //    stands, without sight of the left side, so a query that reads it is refused by
 //    the database's own "invalid column" rather than answered wrongly.
 #include <utility>
@@ -106,8 +106,9 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
 }
 
 // Every row gives one row whatever the left row holds, so CROSS and OUTER APPLY both
-// are a CROSS JOIN with the numbers. The rows' values keep their own types; rows whose
-// types differ (which the server would convert to one) stay refused.
+// are a CROSS JOIN with the numbers. A column's numbers of different types keep their
+// values under the type every row fits in, as the rows of a UNION do; rows that mix
+// numbers with text or dates (which the server would convert to one) stay refused.
 bool SqlTranslator::emitValuesApply(const ast::DerivedTableRef& d, Scope& scope) {
   const ast::Query& q = *d.query;
   if (!onlyValues(q)) return false;
@@ -116,7 +117,9 @@ bool SqlTranslator::emitValuesApply(const ast::DerivedTableRef& d, Scope& scope)
   for (const auto& core : q.cores) {
     for (std::size_t i = 0; i < core.items.size() && i < outputs.size(); ++i) {
       const ast::Expr& cell = *core.items[i].expr;
-      if (isNullLiteral(cell) || typeOf(cell).kind == outputs[i].type.kind) continue;
+      const ast::DataType type = typeOf(cell);
+      if (isNullLiteral(cell) || type.kind == outputs[i].type.kind) continue;
+      if (type.isNumeric() && outputs[i].type.isNumeric() && !type.binary) continue;
       scope_ = saved;
       return false;
     }

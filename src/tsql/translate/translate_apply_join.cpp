@@ -5,12 +5,18 @@
 // columns of the derived table ("tsql_key<n>_").
 //  - A plain filter joins as it stands.
 //  - TOP n per left row numbers the rows of each value of the equalities' inner sides
-//    (ROW_NUMBER, or RANK for WITH TIES) and the join keeps those numbered n or less.
-//  - GROUP BY groups by those inner sides as well, so each group is one left row's.
+//    (ROW_NUMBER, or RANK for WITH TIES) and the join keeps those numbered n or less
+//    (TOP n PERCENT: n percent of the rows of that value, counted alike).
+//  - GROUP BY groups by those inner sides as well, so each group is one left row's,
+//    and a window function partitions by them first, so it sees one left row's rows.
+//  - A select item that reads the left side is a column of the join: written outside,
+//    over the left row and the hidden columns, with NULL in its place inside.
 // Every row of a partition or group has the same key, and the ON compares one of them:
 // the join meets exactly the left rows the query would have read them for. Anything
-// else (other correlations under TOP or GROUP BY, a subquery reading the left side) is
+// else (other correlations under TOP or GROUP BY, a subquery or aggregate reading the
+// left side, an item mixing both sides where rows are grouped or made distinct) is
 // left to the caller, which refuses it with the server's "invalid column".
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <utility>
@@ -168,8 +174,11 @@ bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Sco
     const unsigned r = reads(e, inner.sources, scope.sources);
     ((r & kLeft) && !(r & kOpaque) ? moved : plan.kept).push_back(e);
   }
-  if (moved.empty() || !planApplyJoin(q, inner.sources, scope.sources, moved, plan)) return false;
-  const std::string on = applyJoinOn(inner, scope, moved, d.alias, plan);
+  if (!planApplyJoin(q, inner.sources, scope.sources, moved, plan)) return false;
+  const bool readsLeft = std::any_of(plan.outside.begin(), plan.outside.end(), [](auto& s) { return !s.empty(); });
+  if (moved.empty() && !readsLeft) return false;  // joined as it stands
+  plan.marked = !cross && readsLeft;
+  const std::string on = applyJoinOn(inner, scope, moved, d.alias, d.pos, plan);
 
   std::string head = std::exchange(out_, {});
   saved = std::exchange(scope_, scope.outer);
@@ -192,15 +201,29 @@ bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Sco
   qualifyColumns_ = true;  // the left side's columns as the ON above reads them
   if (plan.rank) {
     out_ += " AND " + alias + ".\"tsql_rank_\" <= (";
+    // n percent of the left row's rows, a part row rounded up
+    if (plan.percent)
+      out_ += "SELECT CASE WHEN v > CAST(v AS INTEGER) THEN CAST(v AS INTEGER) + 1 ELSE CAST(v AS INTEGER) END FROM (SELECT " +
+              alias + ".\"tsql_count_\" * (";
     scope_ = &scope;  // TOP (left.n) counts per left row
     emit(*c.top);
     scope_ = saved;
-    out_ += ')';
+    out_ += plan.percent ? ") / 100.0 AS v) AS \"tsql_share_\")" : ")";
   }
-  // The hidden columns stay out of `*`: each column is read by its name.
+  // The hidden columns stay out of `*`: each column is read by its name, or written
+  // over the joined row where it reads the left side.
   Source src = derivedSource(d.alias, outputs);
   src.inner = std::make_shared<Scope>();
   for (const Output& o : outputs) src.inner->sqlItems.push_back(alias + "." + quoteIdent(o.name));
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < plan.outside.size(); ++i) {
+    if (plan.outside[i].empty()) continue;
+    std::string& sql = src.inner->sqlItems[plan.outsideOutputs[n++]];
+    // OUTER APPLY without a match gives NULLs, whatever the left row holds
+    sql = plan.marked ? "(CASE WHEN " + alias + ".\"tsql_row_\" IS NULL THEN NULL ELSE " + plan.outside[i] + " END" : "(" + plan.outside[i];
+    sql += plan.outsideTypes[i].isText() ? std::string(" COLLATE ") + runtime::kCollation + ")" : ")";
+  }
+  assert(n == plan.outsideOutputs.size());
   scope.sources.push_back(std::move(src));
   return true;
 }
@@ -211,22 +234,33 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
                                   ApplyJoin& plan) {
   const ast::SelectCore& c = q.cores[0];
   unsigned items = 0;
-  for (const auto& item : c.items)
-    if (!item.star) items |= reads(item.expr.get(), inner, left);
-  if (items & kReadsWindow) return false;  // numbered over all rows, not one left row's
+  std::vector<unsigned> itemReads;
+  for (const auto& item : c.items) {
+    itemReads.push_back(item.star ? 0 : reads(item.expr.get(), inner, left));
+    items |= itemReads.back();
+  }
+  const bool windows = items & kReadsWindow;  // over one left row's rows: partitioned by the keys
   const bool aggregate = !c.groupBy.empty() || c.having || (items & kReadsAggregate);
+  if (!planOutsideItems(itemReads, aggregate || c.distinct, plan)) return false;
   if (c.top) {
-    if (c.topPercent || aggregate || c.distinct || (c.topWithTies && q.orderBy.empty())) return false;
+    if (aggregate || c.distinct || (c.topWithTies && q.orderBy.empty())) return false;
     for (const auto& o : q.orderBy) {
       const ast::Expr* key = rankOrderKey(c, *o.expr);
-      if (key == nullptr || (reads(key, inner, left) & (kReadsWindow | kReadsAggregate))) return false;
+      const unsigned r = key ? reads(key, inner, left) : kOpaque;
+      if (r & (kReadsWindow | kReadsAggregate | kOpaque)) return false;
+      // a key of the left row alone is one value for all the rows it orders
+      if (r & kLeft) {
+        if (r & kInner) return false;
+        continue;
+      }
+      plan.order.emplace_back(key, o.descending);
     }
     plan.rank = c.topWithTies ? "RANK()" : "ROW_NUMBER()";
-    plan.order = &q.orderBy;
+    plan.percent = c.topPercent;
   } else if (aggregate && c.groupBy.empty()) {
     return false;  // one row even for no input
   }
-  if (!c.top && !aggregate && !c.distinct) return true;  // a filter: the ON reads it as it is
+  if (!c.top && !aggregate && !c.distinct && !windows) return true;  // a filter: the ON reads it as it is
   for (const ast::Expr* m : moved) {
     if (!(reads(m, inner, left) & kInner)) continue;  // a test of the left row alone
     const ast::Expr* key = equalityKey(*m, inner, left);
@@ -238,9 +272,10 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
 }
 
 // The ON: the moved conjuncts read over the left side, each inner column as a hidden
-// column of the derived table; `plan` gets the hidden columns the ON reads.
+// column of the derived table; the select items that read the left side are written
+// the same way. `plan` gets the hidden columns they read.
 std::string SqlTranslator::applyJoinOn(const Scope& inner, Scope& left, const std::vector<const ast::Expr*>& moved,
-                                       const std::string& alias, ApplyJoin& plan) {
+                                       const std::string& alias, SourcePos pos, ApplyJoin& plan) {
   Scope on;
   on.outer = &left;
   std::vector<std::pair<std::string, std::string>> columns;  // per hidden name: source, column
@@ -263,14 +298,42 @@ std::string SqlTranslator::applyJoinOn(const Scope& inner, Scope& left, const st
     emit(*moved[i]);
     out_ += ')';
   }
+  if (moved.empty()) out_ += "1 = 1";
+  std::string written;  // everything that reads the hidden columns
+  for (std::size_t i = 0; i < plan.outside.size(); ++i) {
+    if (plan.outside[i].empty()) continue;
+    const ast::Expr& item = *plan.core->items[i].expr;
+    plan.outsideTypes[i] = typeOf(item);
+    std::string sql = std::exchange(out_, {});
+    emit(item);
+    plan.outside[i] = std::exchange(out_, std::move(sql));
+    written += plan.outside[i];
+  }
   qualifyColumns_ = qualify;
   scope_ = saved;
   std::string sql = std::exchange(out_, std::move(head));
+  written += sql;
   for (std::size_t n = 0; n < columns.size(); ++n) {
-    if (sql.find(quoteIdent(hiddenName(n))) == std::string::npos) continue;
-    plan.hidden.emplace_back(&madeColumn(moved[0]->pos, columns[n].first, columns[n].second), hiddenName(n));
+    if (written.find(quoteIdent(hiddenName(n))) == std::string::npos) continue;
+    plan.hidden.emplace_back(&madeColumn(pos, columns[n].first, columns[n].second), hiddenName(n));
   }
   return sql;
+}
+
+// Which select items are written outside the derived table, over the joined row: those
+// that read the left side. Where the core groups or drops duplicate rows, only items of
+// the left row alone can be (one value for all the rows of a left row); an aggregate,
+// window or subquery reading the left side cannot be written outside at all.
+bool SqlTranslator::planOutsideItems(const std::vector<unsigned>& itemReads, bool grouped, ApplyJoin& plan) {
+  plan.outside.assign(itemReads.size(), {});
+  plan.outsideTypes.assign(itemReads.size(), {});
+  for (std::size_t i = 0; i < itemReads.size(); ++i) {
+    const unsigned r = itemReads[i];
+    if (!(r & kLeft)) continue;
+    if ((r & (kOpaque | kReadsWindow | kReadsAggregate)) || (grouped && (r & kInner))) return false;
+    plan.outside[i] = "?";  // written by applyJoinOn
+  }
+  return true;
 }
 
 void SqlTranslator::emitApplyJoinColumns(const ApplyJoin& plan) {
@@ -281,6 +344,7 @@ void SqlTranslator::emitApplyJoinColumns(const ApplyJoin& plan) {
     out_ += " AS " + quoteIdent(name);
   }
   qualifyColumns_ = qualify;
+  if (plan.marked) out_ += ", 1 AS \"tsql_row_\"";
   if (plan.rank == nullptr) return;
   out_ += ", ";
   out_ += plan.rank;
@@ -289,12 +353,19 @@ void SqlTranslator::emitApplyJoinColumns(const ApplyJoin& plan) {
     out_ += i ? ", " : "PARTITION BY ";
     emitApplyKey(*plan.keys[i], env_.dialect().trimsTextComparands);
   }
-  for (std::size_t i = 0; i < plan.order->size(); ++i) {
+  for (std::size_t i = 0; i < plan.order.size(); ++i) {
     out_ += i ? ", " : plan.keys.empty() ? "ORDER BY " : " ORDER BY ";
-    emitValueOrderKey(*rankOrderKey(*plan.core, *(*plan.order)[i].expr));
-    out_ += orderDirection((*plan.order)[i].descending);
+    emitValueOrderKey(*plan.order[i].first);
+    out_ += orderDirection(plan.order[i].second);
   }
   out_ += ") AS \"tsql_rank_\"";
+  if (!plan.percent) return;
+  out_ += ", COUNT(*) OVER (";
+  for (std::size_t i = 0; i < plan.keys.size(); ++i) {
+    out_ += i ? ", " : "PARTITION BY ";
+    emitApplyKey(*plan.keys[i], env_.dialect().trimsTextComparands);
+  }
+  out_ += ") AS \"tsql_count_\"";
 }
 
 void SqlTranslator::emitApplyJoinWhere(const ApplyJoin& plan) {

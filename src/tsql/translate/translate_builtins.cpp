@@ -77,7 +77,9 @@ struct FormatKind {
 // Integers, exact numbers, floats, dates and times; nullptr for text, which FORMAT refuses.
 const FormatKind* formatKind(const DataType& t) {
   static constexpr FormatKind kTime{"t", "text"};  // a TimeSpan's formats, not a date's
+  static constexpr FormatKind kOffset{"z", "text"};  // a DateTimeOffset's: a date's and its offset
   if (t.time) return &kTime;
+  if (t.offset) return &kOffset;
   static constexpr FormatKind kInt{"i", "bigint"}, kBigint{"l", "bigint"}, kExact{"m", "numeric"},
       kFloat{"f", "double precision"}, kDate{"d", "timestamp"};
   switch (t.kind) {
@@ -176,7 +178,7 @@ void SqlTranslator::emitStringAgg(const ast::FunctionCallExpr& f) {
 void SqlTranslator::emitFormat(const ast::FunctionCallExpr& f) {
   DataType t = typeOf(*f.args[0]);
   const FormatKind* kind = formatKind(t);
-  if (!kind || t.offset || t.binary || t.guid) {
+  if (!kind || t.binary || t.guid) {
     throw TranslateError(errors::Error::ArgumentDataType,
                          {t.kind == TypeKind::NVarchar ? "nvarchar" : "varchar", "1", "format"});
   }

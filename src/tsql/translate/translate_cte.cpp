@@ -98,7 +98,7 @@ void SqlTranslator::emitRecursiveCte(const ast::CommonTableExpr& cte, std::size_
   for (std::size_t i = firstRecursive - 1; i < q.setOps.size(); ++i)
     if (q.setOps[i] != ast::SetOp::UnionAll)
       throw TranslateError(errors::Error::RecursionWithoutUnionAll, {cte.name});
-  std::vector<Output> columns = cteColumns(cte, queryOutputs(q));  // the first anchor's
+  std::vector<Output> columns = cteColumns(cte, queryOutputs(q, true));  // the first anchor's
   std::string own = "tsql_rec_" + toLower(cte.name);
   Recursion r{nullptr, true, own, {}, limit, {}};
   std::vector<std::string> names;

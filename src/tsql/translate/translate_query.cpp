@@ -95,6 +95,21 @@ class FlagOff {
   bool before_;
 };
 
+// Sets a value for the life of the guard and puts back what it was, also when an error
+// ends the statement.
+template <class T>
+class SetFor {
+ public:
+  SetFor(T& slot, T value) : slot_(slot), before_(std::exchange(slot, value)) {}
+  ~SetFor() { slot_ = before_; }
+  SetFor(const SetFor&) = delete;
+  SetFor& operator=(const SetFor&) = delete;
+
+ private:
+  T& slot_;
+  T before_;
+};
+
 }  // namespace
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
@@ -133,6 +148,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     if (wrap) out_ += " LIMIT " + limit + ") AS \"tsql_arm_\"";
     if (closesIntersectRun(q, i)) out_ += ") AS \"tsql_run_\"";
     if (i == 0) outputs = std::move(coreOutputs);
+    else if (!targetTypes && !recursion_) widenArmOutputs(outputs, coreOutputs);
     if (i == 1)  // a column of a compound query may come from any arm's expression
       for (Output& o : outputs) o.computed = true;
     if (single) singleLimit = std::move(limit);
@@ -203,9 +219,10 @@ std::string SqlTranslator::topLimit(const ast::SelectCore& core, const std::stri
 
 std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore& c,
                                                            const std::vector<DataType>* targetTypes) {
-  const ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
+  ApplyJoin* applyJoin = std::exchange(applyJoin_, nullptr);  // not for its subqueries
   assert(!applyJoin || (applyJoin->core == &c && c.groupingSets.empty()));
   if (!c.groupingSets.empty() && !coreGrouping_) return emitGroupingSets(c, targetTypes);
+  SetFor<const ApplyJoin*> windowApply(windowApply_, applyJoin);  // its subqueries' windows are their own
   const GroupingSet* grouping = std::exchange(coreGrouping_, nullptr);
   const GroupingSet* outerGrouping = std::exchange(groupingSet_, nullptr);  // a subquery's own
   const std::vector<ast::OrderItem>* order = std::exchange(coreOrder_, nullptr);  // not for subqueries
@@ -236,7 +253,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   bool trimOutputs = std::exchange(trimSetOutputs_, trimSetOutputs_ || (c.distinct && env_.dialect().trimsTextComparands));
   scope.grouping = trimming(grouping);  // its subqueries read its trimmed keys as it does
   windowsAllowed_ = true;
-  emitSelectItems(c, targetTypes, outputs);
+  emitSelectItems(c, targetTypes, outputs, applyJoin);
   if (applyJoin) emitApplyJoinColumns(*applyJoin);
   emitCursorKey(c);
   windowsAllowed_ = false;
@@ -305,7 +322,7 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
 }
 
 void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<DataType>* targetTypes,
-                                    std::vector<Output>& outputs) {
+                                    std::vector<Output>& outputs, ApplyJoin* applyJoin) {
   for (std::size_t i = 0; i < c.items.size(); ++i) {
     const ast::SelectItem& item = c.items[i];
     if (i) out_ += ", ";
@@ -321,9 +338,13 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     if (!item.assignTo.empty())
       throw TranslateError(errors::Error::AssignWithRetrieval);
     Output o;
-    o.type = typeOf(*item.expr);
-    o.computed = !storedColumn(*item.expr);
-    if (targetTypes && outputs.size() < targetTypes->size()) {
+    const bool outside = applyJoin && !applyJoin->outside[i].empty();
+    o.type = outside ? applyJoin->outsideTypes[i] : typeOf(*item.expr);
+    o.computed = outside || !storedColumn(*item.expr);
+    if (outside) {
+      applyJoin->outsideOutputs.push_back(outputs.size());
+      out_ += "NULL";  // the join writes it over the left row and this row's hidden columns
+    } else if (targetTypes && outputs.size() < targetTypes->size()) {
       emitColumnStore(*item.expr, (*targetTypes)[outputs.size()]);
       o.type = (*targetTypes)[outputs.size()];
     } else {

@@ -60,7 +60,7 @@ bool SqlTranslator::emitTimeCast(const ast::Expr& operand, const ast::DataType& 
     emit(operand);
     out_ += ", " + std::to_string(from.precision) + ", ";
     if (style) emit(*style);
-    else out_ += '0';
+    else out_ += "121";  // a time's default style
     out_ += ')';
     if (sized) out_ += ", " + std::to_string(type.length) + ')';
     return true;

@@ -85,9 +85,13 @@ void SqlTranslator::emitCountedWindowFunction(const ast::FunctionCallExpr& f) {
 void SqlTranslator::emitOver(const ast::WindowSpec& w) {
   out_ += " OVER (";
   const char* gap = "";
-  for (std::size_t i = 0; i < w.partitionBy.size(); ++i) {
+  // An applied query joined to the rows on its left: its window is each left row's rows,
+  // the rows of one value of its correlation keys.
+  const std::size_t keys = windowApply_ ? windowApply_->keys.size() : 0;
+  for (std::size_t i = 0; i < keys + w.partitionBy.size(); ++i) {
     out_ += i ? ", " : "PARTITION BY ";
-    emit(*w.partitionBy[i]);
+    if (i < keys) emitApplyKey(*windowApply_->keys[i], env_.dialect().trimsTextComparands);
+    else emit(*w.partitionBy[i - keys]);
     gap = " ";
   }
   for (std::size_t i = 0; i < w.orderBy.size(); ++i) {

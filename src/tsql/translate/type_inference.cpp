@@ -185,6 +185,31 @@ DataType SqlTranslator::binaryType(const ast::BinaryExpr& b) {
   return winner;
 }
 
+void SqlTranslator::widenArmOutputs(std::vector<Output>& outputs, const std::vector<Output>& arm) {
+  for (std::size_t i = 0; i < outputs.size() && i < arm.size(); ++i) {
+    DataType& t = outputs[i].type;
+    const DataType& u = arm[i].type;
+    const bool numeric = (t.isNumeric() || t.kind == TypeKind::Null) && (u.isNumeric() || u.kind == TypeKind::Null);
+    if (!numeric || t == u) continue;
+    const DataType winner = dominant(t, u);
+    if (winner.kind != TypeKind::Decimal) {
+      t = winner;
+      continue;
+    }
+    // decimal: the most whole digits and the most fraction digits of either side, as
+    // SQL Server types a UNION's column (an integer literal counts as an int)
+    auto digits = [](DataType x) {
+      if (x.kind == TypeKind::Int) x.precision = 0;
+      return ast::asDecimal(x);
+    };
+    const DataType a = t.kind == TypeKind::Null ? winner : digits(t), b = u.kind == TypeKind::Null ? winner : digits(u);
+    const int scale = std::max(a.scale, b.scale);
+    t = winner;
+    t.precision = std::min(ast::kMaxDecimalPrecision, std::max(a.precision - a.scale, b.precision - b.scale) + scale);
+    t.scale = scale;
+  }
+}
+
 // The results' type by precedence.
 DataType SqlTranslator::caseType(const ast::CaseExpr& c) {
   DataType t = ofKind(TypeKind::Null);

@@ -208,15 +208,26 @@ bool BatchShape::skipComment(std::string_view text, std::size_t& i) {
   return false;
 }
 
+namespace {
+
+// A literal of a kept shape mostly has as many bytes as the one before it (a number's
+// digits are part of its shape): then they are overwritten where they lie.
+void assignBytes(std::string& out, std::string_view s) {
+  if (out.size() == s.size()) std::memcpy(out.data(), s.data(), s.size());
+  else out.assign(s);
+}
+
+}  // namespace
+
 void assignLiteralValue(std::string& out, std::string_view text, const LiteralSpan& span) {
-  std::string_view s = span.in(text);
+  std::string_view s(text.data() + span.offset, span.length);  // the scan of `text` made the span
   if (span.kind == LiteralSpan::Kind::Integer || span.kind == LiteralSpan::Kind::Number) {
-    out.assign(s);
+    assignBytes(out, s);
     return;
   }
   s.remove_prefix(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
   s.remove_suffix(1);
-  out.assign(s);
+  assignBytes(out, s);
   std::size_t quote = out.find('\'');
   if (quote == std::string::npos) return;  // nothing to undo
   std::size_t to = quote;

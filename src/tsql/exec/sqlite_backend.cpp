@@ -3,6 +3,7 @@
 #include "tsql/exec/sqlite_backend.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "tsql/exec/constraint_errors.h"
@@ -88,7 +89,31 @@ class SqliteCursor final : public Cursor {
   }
   SqlValue column(int i) override { return SqlValue::fromColumn(lease_.get(), i); }
 
+  // A batch makes and drops a cursor for every statement it runs: the memory of the
+  // last few dropped on this thread is handed out again instead of going to the heap.
+  static void* operator new(std::size_t size) {
+    Spare& spare = spares();
+    return spare.count > 0 ? spare.blocks[--spare.count] : ::operator new(size);
+  }
+  static void operator delete(void* block) {
+    Spare& spare = spares();
+    if (spare.count < spare.blocks.size()) spare.blocks[spare.count++] = block;
+    else ::operator delete(block);
+  }
+
  private:
+  struct Spare {
+    std::array<void*, 8> blocks{};
+    std::size_t count = 0;
+    ~Spare() {
+      while (count > 0) ::operator delete(blocks[--count]);
+    }
+  };
+  static Spare& spares() {
+    thread_local Spare spare;
+    return spare;
+  }
+
   sqlite3* db_;
   runtime::StatementCache::Lease lease_;
   StorageFault& fault_;

@@ -67,8 +67,22 @@ void ClientDataSet::copyStructure(const ClientDataSet& other) {
   open();
 }
 
+// A form asks for its fields by name on every line it edits.
+std::size_t ClientDataSet::NameHash::operator()(std::string_view name) const {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a over the ASCII-folded bytes
+  for (char c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return h;
+}
+
+bool ClientDataSet::SameName::operator()(std::string_view a, std::string_view b) const {
+  return core::sameText(a, b);
+}
+
 Field* ClientDataSet::findField(std::string_view name) {
-  auto it = fieldIndex_.find(lower(name));
+  auto it = fieldIndex_.find(name);
   return it == fieldIndex_.end() ? nullptr : fields_[static_cast<size_t>(it->second)].get();
 }
 

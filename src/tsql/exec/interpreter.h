@@ -304,6 +304,8 @@ class Interpreter final : public translate::TranslateEnv {
   void recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary);
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
+  //! The stored key of a procedure name as a call writes it.
+  const std::string& procedureKeyFor(const std::string& name);
 
   // exec_identity.cpp
   void setIdentityInsert(const ast::SetOptionStmt& s);
@@ -394,6 +396,7 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
   std::unordered_map<std::string, Procedure> procedures_;
+  std::string lastProcedureName_, lastProcedureKey_;  //!< the last name procedureKeyFor met
   std::unordered_map<std::string, UserFunction> functions_;
   std::vector<std::shared_ptr<ast::Batch>> retiredFunctions_;  //!< older parses still pointed at
   std::unordered_map<std::string, std::string> functionTables_;  //!< call tables made: their CREATE

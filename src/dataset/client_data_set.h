@@ -241,6 +241,7 @@ class ClientDataSet {
   void keepCursorOn(const Record* r);
   void resetCursor();
   void createFieldsFrom(const tsql::ResultSet& rs);
+  bool fieldsMadeFrom(const tsql::ResultSet& rs) const;
   bool beginLoad(const tsql::ResultSet& rs);
   template <class RowList>
   void loadRows(RowList&& rows, const std::vector<tsql::Column>& columns, bool positional);

@@ -185,8 +185,9 @@ bool ClientDataSet::fieldsMadeFrom(const tsql::ResultSet& rs) const {
   for (size_t c = 0; c < fields_.size(); ++c) {
     const FieldDef& def = fields_[c]->def();
     const tsql::Column& col = rs.columns[c];
-    if (def.name != col.name || def.size != col.size || def.type != fieldTypeOf(columnType(rs, c)) ||
-        def.readOnly || !def.displayLabel.empty() || !def.displayFormat.empty() || !def.visible)
+    if (def.name != col.name || def.size != col.size ||
+        def.type != fieldTypeOf(columnType(rs, c)) || def.readOnly || !def.displayLabel.empty() ||
+        !def.displayFormat.empty() || !def.visible)
       return false;
   }
   return true;

@@ -50,14 +50,16 @@ std::size_t nextSpecial(std::string_view text, std::size_t i) {
   const std::size_t n = text.size();
 #if defined(__SSE2__)
   const __m128i rangeStart = _mm_set1_epi8(0x2D), rangeWidth = _mm_set1_epi8(0x39 - 0x2D);
-  const __m128i quote = _mm_set1_epi8('\''), bracket = _mm_set1_epi8('['), dquote = _mm_set1_epi8('"');
+  const __m128i quote = _mm_set1_epi8('\''), bracket = _mm_set1_epi8('['),
+                dquote = _mm_set1_epi8('"');
   for (; i + 16 <= n; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
     const __m128i offset = _mm_sub_epi8(v, rangeStart);
     __m128i hit = _mm_cmpeq_epi8(_mm_min_epu8(offset, rangeWidth), offset);  // offset <= width
     hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, quote));
     hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(v, bracket), _mm_cmpeq_epi8(v, dquote)));
-    if (const int mask = _mm_movemask_epi8(hit)) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    if (const int mask = _mm_movemask_epi8(hit))
+      return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
   }
 #endif
   const std::array<ByteClass, 256>& classes = byteClasses();
@@ -213,8 +215,10 @@ namespace {
 // A literal of a kept shape mostly has as many bytes as the one before it (a number's
 // digits are part of its shape): then they are overwritten where they lie.
 void assignBytes(std::string& out, std::string_view s) {
-  if (out.size() == s.size()) std::memcpy(out.data(), s.data(), s.size());
-  else out.assign(s);
+  if (out.size() == s.size())
+    std::memcpy(out.data(), s.data(), s.size());
+  else
+    out.assign(s);
 }
 
 }  // namespace

@@ -54,8 +54,8 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
 
 // A bill calls one procedure per line: the frame of its last call (its parameters'
 // variables, nothing else) is taken again instead of building one afresh.
-std::unique_ptr<Interpreter::Frame> Interpreter::procedureFrame(const std::shared_ptr<ast::Batch>& batch,
-                                                                const ast::CreateProcedureStmt& p) {
+std::unique_ptr<Interpreter::Frame> Interpreter::procedureFrame(
+    const std::shared_ptr<ast::Batch>& batch, const ast::CreateProcedureStmt& p) {
   for (auto it = spareFrames_.begin(); it != spareFrames_.end(); ++it) {
     if (it->procedure != &p || it->batch != batch) continue;
     std::unique_ptr<Frame> frame = std::move(it->frame);
@@ -67,7 +67,8 @@ std::unique_ptr<Interpreter::Frame> Interpreter::procedureFrame(const std::share
 
 // Kept only when the call left nothing but the parameters (no variable of the body,
 // no table variable): the next call assigns every one of them again.
-void Interpreter::keepProcedureFrame(const std::shared_ptr<ast::Batch>& batch, const ast::CreateProcedureStmt& p,
+void Interpreter::keepProcedureFrame(const std::shared_ptr<ast::Batch>& batch,
+                                     const ast::CreateProcedureStmt& p,
                                      std::unique_ptr<Frame> frame) {
   constexpr std::size_t kSpareFrames = 4;
   if (frame->vars.size() != p.params.size()) return;

@@ -388,8 +388,8 @@ class Interpreter final : public translate::TranslateEnv {
                       const std::vector<const ast::ExecArg*>& args, Frame& callee);
   std::unique_ptr<Frame> procedureFrame(const std::shared_ptr<ast::Batch>& batch,
                                         const ast::CreateProcedureStmt& p);
-  void keepProcedureFrame(const std::shared_ptr<ast::Batch>& batch, const ast::CreateProcedureStmt& p,
-                          std::unique_ptr<Frame> frame);
+  void keepProcedureFrame(const std::shared_ptr<ast::Batch>& batch,
+                          const ast::CreateProcedureStmt& p, std::unique_ptr<Frame> frame);
 
   std::unique_ptr<Backend> backend_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;

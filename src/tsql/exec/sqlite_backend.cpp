@@ -97,8 +97,10 @@ class SqliteCursor final : public Cursor {
   }
   static void operator delete(void* block) {
     Spare& spare = spares();
-    if (spare.count < spare.blocks.size()) spare.blocks[spare.count++] = block;
-    else ::operator delete(block);
+    if (spare.count < spare.blocks.size())
+      spare.blocks[spare.count++] = block;
+    else
+      ::operator delete(block);
   }
 
  private:

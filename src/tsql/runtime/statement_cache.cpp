@@ -33,7 +33,9 @@ void StatementCache::Lease::release() {
 // compared, instead of hashing the whole text for every statement.
 StatementCache::Lease StatementCache::acquire(std::string_view sql) {
   Recent& recent = recentSlot(sql);
-  auto* found = recent.entry && recent.text == sql.data() && recent.entry->first == sql ? recent.entry : nullptr;
+  auto* found = recent.entry && recent.text == sql.data() && recent.entry->first == sql
+                    ? recent.entry
+                    : nullptr;
   if (!found) {
     auto it = entries_.find(sql);
     if (it != entries_.end()) found = &*it;

@@ -67,8 +67,22 @@ void ClientDataSet::copyStructure(const ClientDataSet& other) {
   open();
 }
 
+// A form asks for its fields by name on every line it edits.
+std::size_t ClientDataSet::NameHash::operator()(std::string_view name) const {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a over the ASCII-folded bytes
+  for (char c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return h;
+}
+
+bool ClientDataSet::SameName::operator()(std::string_view a, std::string_view b) const {
+  return core::sameText(a, b);
+}
+
 Field* ClientDataSet::findField(std::string_view name) {
-  auto it = fieldIndex_.find(lower(name));
+  auto it = fieldIndex_.find(name);
   return it == fieldIndex_.end() ? nullptr : fields_[static_cast<size_t>(it->second)].get();
 }
 
@@ -138,20 +152,45 @@ void ClientDataSet::emptyDataSet() {
   notifyDataChange(nullptr);
 }
 
+namespace {
+
+// A column of no declared type takes the type of its first value that is not null.
+core::ValueType columnType(const tsql::ResultSet& rs, size_t c) {
+  core::ValueType type = rs.columns[c].type;
+  for (size_t r = 0; type == core::ValueType::Null && r < rs.rows.size(); ++r)
+    if (c < rs.rows[r].size()) type = rs.rows[r][c].type();
+  return type;
+}
+
+}  // namespace
+
 void ClientDataSet::createFieldsFrom(const tsql::ResultSet& rs) {
   for (size_t c = 0; c < rs.columns.size(); ++c) {
     const tsql::Column& col = rs.columns[c];
-    core::ValueType type = col.type;
-    for (size_t r = 0; type == core::ValueType::Null && r < rs.rows.size(); ++r)
-      if (c < rs.rows[r].size()) type = rs.rows[r][c].type();
     FieldDef def;
     def.name = col.name;
     // Two columns of one name (t1.*, t2.code) get "code_1" like the toolkit does.
     for (int n = 1; findField(def.name); ++n) def.name = col.name + "_" + std::to_string(n);
-    def.type = fieldTypeOf(type);
+    def.type = fieldTypeOf(columnType(rs, c));
     def.size = col.size;
     addField(std::move(def));
   }
+}
+
+// The fields are the ones createFieldsFrom would make of these columns, none of them
+// changed since (caption, format, visibility, read-only): a form that runs one query
+// per line loads the same columns over and over and need not make them again.
+bool ClientDataSet::fieldsMadeFrom(const tsql::ResultSet& rs) const {
+  if (!fieldsFromColumns_ || fields_.size() != rs.columns.size()) return false;
+  for (size_t c = 0; c < fields_.size(); ++c) {
+    const FieldDef& def = fields_[c]->def();
+    const tsql::Column& col = rs.columns[c];
+    if (def.name != col.name || def.size != col.size ||
+        def.type != fieldTypeOf(columnType(rs, c)) || def.readOnly || !def.displayLabel.empty() ||
+        !def.displayFormat.empty() || !def.visible)
+      return false;
+  }
+  return true;
 }
 
 template <class RowList>
@@ -195,7 +234,7 @@ bool ClientDataSet::beginLoad(const tsql::ResultSet& rs) {
   close();
   fire(beforeOpen);
   bool positional = fields_.empty() || fieldsFromColumns_;
-  if (positional) {
+  if (positional && !fieldsMadeFrom(rs)) {
     clearFields();
     createFieldsFrom(rs);
     fieldsFromColumns_ = true;

@@ -241,6 +241,7 @@ class ClientDataSet {
   void keepCursorOn(const Record* r);
   void resetCursor();
   void createFieldsFrom(const tsql::ResultSet& rs);
+  bool fieldsMadeFrom(const tsql::ResultSet& rs) const;
   bool beginLoad(const tsql::ResultSet& rs);
   template <class RowList>
   void loadRows(RowList&& rows, const std::vector<tsql::Column>& columns, bool positional);
@@ -251,7 +252,16 @@ class ClientDataSet {
   std::string name_;
   std::vector<std::unique_ptr<Field>> fields_;
   bool fieldsFromColumns_ = false;                   // fields_ were made by the last load
-  std::unordered_map<std::string, int> fieldIndex_;  // lower-case name -> position
+  //! Field names ignoring ASCII case, found without a lower-cased copy of the name asked for.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const;
+  };
+  struct SameName {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  std::unordered_map<std::string, int, NameHash, SameName> fieldIndex_;  // name -> position
   std::vector<std::unique_ptr<Record>> rows_;        // dataset order, deleted rows kept hidden
   std::vector<std::uint32_t> visible_;               // positions in rows_ of visible rows
   std::vector<Record*> log_;                         // change log, in order of first change

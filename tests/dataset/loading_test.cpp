@@ -38,6 +38,16 @@ TEST(Loading, FieldsFromColumns) {
   ds.loadFrom(resultSet({{"id", ValueType::Integer, 0}}, {{5}}));
   EXPECT_EQ(fieldList(ds), "id:integer");
   EXPECT_EQ(describe(ds), "browse 1/1 changes=0 [5]");
+  // The same columns again bring their rows; a field changed since (its caption) is
+  // made afresh, and an untyped column is typed by its new values.
+  ds.loadFrom(resultSet({{"id", ValueType::Integer, 0}}, {{7}, {8}}));
+  EXPECT_EQ(describe(ds), "browse 1/2 changes=0 [7|8]");
+  ds.fieldByName("id").setDisplayLabel("number");
+  ds.loadFrom(resultSet({{"id", ValueType::Integer, 0}}, {{6}}));
+  EXPECT_EQ(ds.fieldByName("id").displayLabel(), "id");
+  EXPECT_EQ(describe(ds), "browse 1/1 changes=0 [6]");
+  ds.loadFrom(resultSet({{"id", ValueType::Null, 0}}, {{"x"}}));
+  EXPECT_EQ(fieldList(ds), "id:text");
 }
 
 // 2. Columns matched to defined fields by name (any case) and converted; a field

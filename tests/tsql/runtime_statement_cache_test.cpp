@@ -40,6 +40,17 @@ TEST_F(CacheDb, ReusesAPreparedStatementWithFreshBindings) {
   EXPECT_EQ(cache.prepares(), 2u);
 }
 
+TEST_F(CacheDb, AStringReusedForAnotherTextGetsThatTextsStatement) {
+  StatementCache cache(db_);
+  std::string sql = "select 1";
+  { auto one = cache.acquire(sql); }
+  sql[7] = '2';  // the same bytes' address, another text
+  auto two = cache.acquire(sql);
+  ASSERT_EQ(sqlite3_step(two.get()), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(two.get(), 0), 2);
+  EXPECT_EQ(cache.prepares(), 2u);
+}
+
 TEST_F(CacheDb, SameTextInUseGetsItsOwnStatement) {
   StatementCache cache(db_);
   auto outer = cache.acquire("select 1");

@@ -6,6 +6,7 @@
 // batch is none, even when a procedure runs it); its result sets go to the client,
 // and @@ROWCOUNT after it is its last statement's. A plain RETURN ends the dynamic
 // batch alone; one with a value is refused as the batch is compiled.
+#include "core/strings.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
@@ -129,7 +130,7 @@ const ast::ExecArg* ownArgument(const ast::ExecStmt& s, std::size_t position,
 
 // EXEC [@rc =] sp_executesql @stmt [, @params [, value | @name = value [OUTPUT] ...]]
 bool Interpreter::execExecuteSql(const ast::ExecStmt& s) {
-  if (toLower(s.procedure) != "sp_executesql") return false;
+  if (!core::sameText(s.procedure, "sp_executesql")) return false;
   const int at = line(s);
   auto unicodeText = [&](const ast::ExecArg* arg, const char* name) -> SqlValue {
     ast::DataType type;

@@ -6,6 +6,7 @@
 // sp_addmessage.
 #include <algorithm>
 
+#include "core/strings.h"
 #include "tsql/exec/interpreter.h"
 #include "tsql/exec/no_procedure.h"
 #include "tsql/parser/parser.h"
@@ -177,12 +178,13 @@ SqlValue Interpreter::errorInfo(const std::string& name) const {
 // sp_addmessage number, severity, text [, language [, with_log [, replace]]] and
 // sp_dropmessage number, by position or by their @names. False for any other name.
 bool Interpreter::execSystemProcedure(const ast::ExecStmt& s) {
-  std::string name = toLower(s.procedure);
-  if (name != "sp_addmessage" && name != "sp_dropmessage") return false;
+  // Every EXEC asks: compared in place, not lower-cased into a copy.
+  const bool add = core::sameText(s.procedure, "sp_addmessage");
+  if (!add && !core::sameText(s.procedure, "sp_dropmessage")) return false;
   static const std::vector<std::string> kAddNames = {"@msgnum", "@severity", "@msgtext",
                                                      "@lang",   "@with_log", "@replace"};
   static const std::vector<std::string> kDropNames = {"@msgnum", "@lang"};
-  const std::vector<std::string>& names = name == "sp_addmessage" ? kAddNames : kDropNames;
+  const std::vector<std::string>& names = add ? kAddNames : kDropNames;
   std::vector<SqlValue> values(names.size());
   int at = line(s);
   for (std::size_t i = 0; i < s.args.size(); ++i) {
@@ -198,7 +200,7 @@ bool Interpreter::execSystemProcedure(const ast::ExecStmt& s) {
     if (arg.name.empty()) throw SqlException(errors::Error::TooManyArguments, at, {s.procedure});
     throw SqlException(errors::Error::NotAParameter, at, {arg.name, s.procedure});
   }
-  if (name == "sp_addmessage")
+  if (add)
     addMessage(values, at);
   else
     dropMessage(values[0].toInteger(), at);

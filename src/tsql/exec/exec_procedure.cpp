@@ -48,8 +48,34 @@ void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProced
     } else if (!param.output || !arg) {
       throw SqlException(errors::Error::MissingParameter, line(s), {s.procedure, param.name});
     }
-    callee.vars.emplace(param.name, std::move(v));
+    callee.vars.insert_or_assign(param.name, std::move(v));  // a kept frame has it already
   }
+}
+
+// A bill calls one procedure per line: the frame of its last call (its parameters'
+// variables, nothing else) is taken again instead of building one afresh.
+std::unique_ptr<Interpreter::Frame> Interpreter::procedureFrame(
+    const std::shared_ptr<ast::Batch>& batch, const ast::CreateProcedureStmt& p) {
+  for (auto it = spareFrames_.begin(); it != spareFrames_.end(); ++it) {
+    if (it->procedure != &p || it->batch != batch) continue;
+    std::unique_ptr<Frame> frame = std::move(it->frame);
+    spareFrames_.erase(it);
+    return frame;
+  }
+  return std::make_unique<Frame>();
+}
+
+// Kept only when the call left nothing but the parameters (no variable of the body,
+// no table variable): the next call assigns every one of them again.
+void Interpreter::keepProcedureFrame(const std::shared_ptr<ast::Batch>& batch,
+                                     const ast::CreateProcedureStmt& p,
+                                     std::unique_ptr<Frame> frame) {
+  constexpr std::size_t kSpareFrames = 4;
+  if (frame->vars.size() != p.params.size()) return;
+  frame->scopeIdentity = {};
+  frame->scopeIdentityPending = false;
+  if (spareFrames_.size() >= kSpareFrames) spareFrames_.erase(spareFrames_.begin());  // the oldest
+  spareFrames_.push_back({batch, &p, std::move(frame)});
 }
 
 // Emptying the table variables may learn that a write sent without waiting failed
@@ -72,9 +98,10 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
   if (static_cast<int>(frames_.size()) > kMaxNesting)
     throw SqlException(errors::Error::NestingTooDeep, line(s));
   std::vector<const ast::ExecArg*> args = matchArguments(s, p);
-  Frame callee;
+  std::unique_ptr<Frame> frame = procedureFrame(keepAlive, p);
+  Frame& callee = *frame;
   callee.depth = static_cast<int>(frames_.size());
-  callee.procedure = "dbo." + p.name;  // ERROR_PROCEDURE() names it with its schema
+  callee.procedure.assign("dbo.").append(p.name);  // ERROR_PROCEDURE() names it with its schema
   bindParameters(s, p, args, callee);
   frames_.push_back(&callee);
   SqlValue returned = SqlValue::integer(0);
@@ -90,6 +117,7 @@ void Interpreter::execProcedureCall(const ast::ExecStmt& s) {
       if (target) outputs.emplace_back(target->name, callee.vars[p.params[i].name].value);
     }
   }
+  keepProcedureFrame(keepAlive, p, std::move(frame));
   // OUTPUT parameters go back to the caller's variables.
   for (const auto& [name, value] : outputs) assign(name, value, line(s));
   if (!s.returnVar.empty()) assign(s.returnVar, returned, line(s));

@@ -191,8 +191,17 @@ void Interpreter::execCreateProcedure(const ast::CreateProcedureStmt& s) {
 // connection may have altered it). While no row of the database changed since the text
 // was read, it is not read again: a procedure called once per line of a grid would
 // otherwise copy its whole text out of the database on every call.
+// A bill calls the same procedure once per line: the last name's key is kept.
+const std::string& Interpreter::procedureKeyFor(const std::string& name) {
+  if (name != lastProcedureName_) {
+    lastProcedureKey_ = procedureKey(name);
+    lastProcedureName_ = name;
+  }
+  return lastProcedureKey_;
+}
+
 const Interpreter::Procedure* Interpreter::loadProcedure(const std::string& name) {
-  std::string key = procedureKey(name);
+  const std::string& key = procedureKeyFor(name);  // nothing below asks for another name
   const std::uint64_t stamp = backend_->changeStamp();
   auto it = procedures_.find(key);
   if (stamp != 0 && it != procedures_.end() && it->second.stamp == stamp) return &it->second;

@@ -307,6 +307,8 @@ class Interpreter final : public translate::TranslateEnv {
   void recordTableTypes(const std::string& name, const ast::TableDef& def, bool temporary);
   std::optional<std::string> storedProcedureText(const std::string& name);
   const Procedure* loadProcedure(const std::string& name);
+  //! The stored key of a procedure name as a call writes it.
+  const std::string& procedureKeyFor(const std::string& name);
 
   // exec_identity.cpp
   void setIdentityInsert(const ast::SetOptionStmt& s);
@@ -391,6 +393,10 @@ class Interpreter final : public translate::TranslateEnv {
                                                   const ast::CreateProcedureStmt& p);
   void bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
                       const std::vector<const ast::ExecArg*>& args, Frame& callee);
+  std::unique_ptr<Frame> procedureFrame(const std::shared_ptr<ast::Batch>& batch,
+                                        const ast::CreateProcedureStmt& p);
+  void keepProcedureFrame(const std::shared_ptr<ast::Batch>& batch,
+                          const ast::CreateProcedureStmt& p, std::unique_ptr<Frame> frame);
 
   std::unique_ptr<Backend> backend_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
@@ -401,6 +407,14 @@ class Interpreter final : public translate::TranslateEnv {
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
   std::unordered_map<std::string, Procedure> procedures_;
+  std::string lastProcedureName_, lastProcedureKey_;  //!< the last name procedureKeyFor met
+  //! Frames of finished calls holding only their procedure's parameters, for its next call.
+  struct SpareFrame {
+    std::shared_ptr<ast::Batch> batch;  //!< keeps `procedure` where it is
+    const ast::CreateProcedureStmt* procedure = nullptr;
+    std::unique_ptr<Frame> frame;
+  };
+  std::vector<SpareFrame> spareFrames_;
   std::unordered_map<std::string, UserFunction> functions_;
   std::vector<std::shared_ptr<ast::Batch>> retiredFunctions_;  //!< older parses still pointed at
   std::unordered_map<std::string, std::string> functionTables_;  //!< call tables made: their CREATE

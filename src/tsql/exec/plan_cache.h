@@ -48,9 +48,16 @@ class PlanCache {
     std::shared_ptr<BatchPlan> plan;
     std::list<std::string>::iterator lru;
   };
+  //! Hashes a shape by its length and its two ends: a save batch's shape is tens of
+  //! kilobytes, and the lookup compares the whole key anyway.
   struct KeyHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    std::size_t operator()(std::string_view s) const {
+      constexpr std::size_t kEnd = 256;
+      if (s.size() <= 2 * kEnd) return std::hash<std::string_view>{}(s);
+      std::hash<std::string_view> h;
+      return h(s.substr(0, kEnd)) ^ (h(s.substr(s.size() - kEnd)) * 31) ^ s.size();
+    }
   };
   bool reuse(BatchPlan& plan, std::string_view text) const;
   void keep(std::shared_ptr<BatchPlan> plan);

@@ -3,6 +3,7 @@
 #include "tsql/exec/sqlite_backend.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "tsql/exec/constraint_errors.h"
@@ -88,7 +89,33 @@ class SqliteCursor final : public Cursor {
   }
   SqlValue column(int i) override { return SqlValue::fromColumn(lease_.get(), i); }
 
+  // A batch makes and drops a cursor for every statement it runs: the memory of the
+  // last few dropped on this thread is handed out again instead of going to the heap.
+  static void* operator new(std::size_t size) {
+    Spare& spare = spares();
+    return spare.count > 0 ? spare.blocks[--spare.count] : ::operator new(size);
+  }
+  static void operator delete(void* block) {
+    Spare& spare = spares();
+    if (spare.count < spare.blocks.size())
+      spare.blocks[spare.count++] = block;
+    else
+      ::operator delete(block);
+  }
+
  private:
+  struct Spare {
+    std::array<void*, 8> blocks{};
+    std::size_t count = 0;
+    ~Spare() {
+      while (count > 0) ::operator delete(blocks[--count]);
+    }
+  };
+  static Spare& spares() {
+    thread_local Spare spare;
+    return spare;
+  }
+
   sqlite3* db_;
   runtime::StatementCache::Lease lease_;
   StorageFault& fault_;
@@ -147,23 +174,45 @@ void SqliteBackend::recordTypes(const std::string& object,
 
 // Another connection may have changed the schema since the last batch.
 bool SqliteBackend::schemaChangedElsewhere() {
-  std::int64_t versions[2] = {0, 0};
-  const char* pragmas[2] = {"PRAGMA main.schema_version", "PRAGMA temp.schema_version"};
-  for (int i = 0; i < 2; ++i) {
-    runtime::StatementCache::Lease use = cache_.acquire(pragmas[i]);
-    if (sqlite3_step(use.get()) == SQLITE_ROW) versions[i] = sqlite3_column_int64(use.get(), 0);
-  }
+  constexpr const char* kTemp = "PRAGMA temp.schema_version";
+  std::int64_t versions[2] = {readSchemaVersion("PRAGMA main.schema_version"),
+                              tempSchemaUnmoved() ? schemaVersions_[1] : readSchemaVersion(kTemp)};
   if (versions[0] != schemaVersions_[0]) viewsToSync_ = true;
   if (viewsToSync_) {
     views_.sync();
     viewsToSync_ = false;
-    runtime::StatementCache::Lease use = cache_.acquire(pragmas[1]);
-    if (sqlite3_step(use.get()) == SQLITE_ROW) versions[1] = sqlite3_column_int64(use.get(), 0);
+    versions[1] = readSchemaVersion(kTemp);
   }
+  noteTempDataVersion();
   if (versions[0] == schemaVersions_[0] && versions[1] == schemaVersions_[1]) return false;
   schemaVersions_[0] = versions[0];
   schemaVersions_[1] = versions[1];
   return true;
+}
+
+std::int64_t SqliteBackend::readSchemaVersion(const char* pragma) {
+  runtime::StatementCache::Lease use = cache_.acquire(pragma);
+  return sqlite3_step(use.get()) == SQLITE_ROW ? sqlite3_column_int64(use.get(), 0) : 0;
+}
+
+// Only this connection changes its temporary schema, and every commit of its own to
+// the temp file moves that file's data version (a rollback leaves both as they were).
+// Read outside a transaction, where nothing uncommitted can still be taken back, an
+// unmoved data version means an unchanged temp schema: its cookie need not be read.
+bool SqliteBackend::tempSchemaUnmoved() {
+  unsigned version = 0;
+  return tempDataVersion_ && sqlite3_get_autocommit(db_) &&
+         sqlite3_file_control(db_, "temp", SQLITE_FCNTL_DATA_VERSION, &version) == SQLITE_OK &&
+         version == *tempDataVersion_;
+}
+
+void SqliteBackend::noteTempDataVersion() {
+  unsigned version = 0;
+  if (sqlite3_get_autocommit(db_) &&
+      sqlite3_file_control(db_, "temp", SQLITE_FCNTL_DATA_VERSION, &version) == SQLITE_OK)
+    tempDataVersion_ = version;
+  else
+    tempDataVersion_.reset();
 }
 
 // The file's data version moves when another connection commits (and when this one

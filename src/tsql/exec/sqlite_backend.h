@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <utility>
 
 #include "tsql/exec/backend.h"
@@ -80,6 +81,12 @@ class SqliteBackend final : public Backend {
   std::int64_t lastInsertId_ = 0;
   StorageFault fault_ = StorageFault::None;    //!< the worst since last taken
   std::int64_t schemaVersions_[2] = {-1, -1};  //!< SQLite's main and temp schema cookies
+  //! The temp file's data version when its cookie was last read outside a transaction.
+  std::optional<unsigned> tempDataVersion_;
+
+  std::int64_t readSchemaVersion(const char* pragma);
+  bool tempSchemaUnmoved();
+  void noteTempDataVersion();
 };
 
 }  // namespace tsql::exec

@@ -28,12 +28,24 @@ void StatementCache::Lease::release() {
   stmt_ = nullptr;
 }
 
+// A batch asks for the same few texts over and over, each time with the same string
+// (its kept translation's): those are found by the text's address, and the bytes
+// compared, instead of hashing the whole text for every statement.
 StatementCache::Lease StatementCache::acquire(std::string_view sql) {
-  auto it = entries_.find(sql);
-  if (it != entries_.end() && !it->second.inUse) {
-    order_.splice(order_.begin(), order_, it->second.lru);
-    it->second.inUse = true;
-    return Lease(it->second.stmt, &it->second.inUse);
+  Recent& recent = recentSlot(sql);
+  auto* found = recent.entry && recent.text == sql.data() && recent.entry->first == sql
+                    ? recent.entry
+                    : nullptr;
+  if (!found) {
+    auto it = entries_.find(sql);
+    if (it != entries_.end()) found = &*it;
+  }
+  if (found && !found->second.inUse) {
+    recent = {sql.data(), found};
+    Entry& e = found->second;
+    order_.splice(order_.begin(), order_, e.lru);
+    e.inUse = true;
+    return Lease(e.stmt, &e.inUse);
   }
   std::string key(sql);
   sqlite3_stmt* stmt = nullptr;
@@ -44,7 +56,7 @@ StatementCache::Lease StatementCache::acquire(std::string_view sql) {
     throw std::runtime_error(msg);
   }
   ++prepares_;
-  if (it != entries_.end()) return Lease(stmt, nullptr);  // same text in use: a private copy
+  if (found) return Lease(stmt, nullptr);  // same text in use: a private copy
   order_.push_front(key);
   auto& entry = entries_.emplace(std::move(key), Entry{stmt, order_.begin(), true}).first->second;
   evictPastCapacity();
@@ -58,6 +70,7 @@ void StatementCache::evictPastCapacity() {
     auto e = entries_.find(*victim);
     if (e->second.inUse) continue;  // leased statements stay until returned
     sqlite3_finalize(e->second.stmt);
+    recent_.fill({});
     entries_.erase(e);
     victim = order_.erase(victim);
   }
@@ -70,6 +83,7 @@ void StatementCache::clear() {
       continue;
     }
     sqlite3_finalize(it->second.stmt);
+    recent_.fill({});
     order_.erase(it->second.lru);
     it = entries_.erase(it);
   }

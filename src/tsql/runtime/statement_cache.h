@@ -6,7 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <string>
@@ -61,6 +63,13 @@ class StatementCache {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
+  struct Recent {  // an entry found lately, by the address of the text it was asked for with
+    const char* text = nullptr;
+    std::pair<const std::string, Entry>* entry = nullptr;
+  };
+  Recent& recentSlot(std::string_view sql) {
+    return recent_[(reinterpret_cast<std::uintptr_t>(sql.data()) >> 4) % recent_.size()];
+  }
   void evictPastCapacity();
 
   sqlite3* db_;
@@ -68,6 +77,7 @@ class StatementCache {
   std::size_t prepares_ = 0;
   std::list<std::string> order_;  // most recently used first
   std::unordered_map<std::string, Entry, TextHash, std::equal_to<>> entries_;  // found without a copy
+  std::array<Recent, 8> recent_{};  // emptied whenever an entry goes
 };
 
 }  // namespace tsql::runtime

@@ -98,6 +98,9 @@ struct Dialect {
   //! whether an index serves it (else only = finds a row by index).
   const char* sameValueOperator = " IS ";
   bool sameValueIndexed = true;
+  //! True when a subquery's ORDER BY may read the enclosing query's row; false where
+  //! such a key reads it from a one-row table of the outer values joined in.
+  bool orderByReadsOuterRow = true;
 };
 
 //! The embedded SQLite file.

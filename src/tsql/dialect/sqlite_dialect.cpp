@@ -57,6 +57,12 @@ const Dialect& sqliteDialect() {
       nullptr,
       false,
       true,
+      nullptr,
+      "integer",
+      false,
+      " IS ",
+      true,
+      false,
   };
   return d;
 }

@@ -171,6 +171,11 @@ void SqlTranslator::emit(const ast::Expr& e) {
       return emitSlot(std::move(s));
     }
   }
+  for (std::size_t i = 0; i < outerKeyReads_.size(); ++i)  // the enclosing row's, in ORDER BY
+    if (outerKeyReads_[i] == &e) {
+      out_ += "\"tsql_outer_\".\"v" + std::to_string(i) + "\"";
+      return;
+    }
   if (groupingSet_ && emitGroupingReplacement(e)) return;
   if (e.kind == ast::NodeKind::ColumnRef && emitOuterGroupKey(ast::nodeCast<ast::ColumnRefExpr>(e))) return;
   using ast::NodeKind;

@@ -199,6 +199,12 @@ class SqlTranslator {
     OuterReads* saved_;
   };
   static std::uint64_t nextScopeId();
+  //! A subquery's core whose ORDER BY may read the enclosing row where the database's
+  //! ORDER BY cannot (translate_outer_order_key.cpp): where its FROM ends.
+  struct OuterKeyCore {
+    std::size_t fromEnd = 0;
+    bool hasFrom = false;
+  };
   struct Output {  //!< one output column of a query core
     std::string name;
     ast::DataType type;
@@ -491,6 +497,13 @@ class SqlTranslator {
   //! A positioned UPDATE where the database moves a row's key as it writes the row:
   //! the new key comes back (Translation::returnsRowKey).
   bool emitMovedRowKey(const ast::UpdateStmt& s, const std::string& qualifier);
+  // translate_outer_order_key.cpp
+  void noteOuterKeyCore(const ast::SelectCore& c, const Scope& scope, std::size_t fromEnd);
+  //! Before a single core's ORDER BY: the enclosing row's columns its keys read.
+  std::vector<const ast::Expr*> findOuterKeyReads(const ast::Query& q, const std::vector<Output>& outputs,
+                                                  Scope* coreScope);
+  //! After it: those columns as a one-row table joined into the core's FROM.
+  void joinOuterKeyReads(const OuterKeyCore& core, const std::vector<const ast::Expr*>& reads);
   //! ", <row key> AS tsql_row_key_<i>" for each keyed table, after the select list of
   //! cursorQuery's core.
   void emitCursorKey(const ast::SelectCore& c);
@@ -630,9 +643,12 @@ class SqlTranslator {
   //! A one-core query's plain GROUP BY whose text keys are trimmed: its ORDER BY reads
   //! the keys the same way.
   std::optional<GroupingSet> orderGrouping_;
-  //! A single core's scope kept for its ORDER BY where a source's columns are
-  //! expressions (a table function, a flattened derived table): a key reads them there.
+  //! A single core's scope kept for its ORDER BY: a key reads its sources' columns (some
+  //! of them expressions: a table function, a flattened derived table) and is typed there.
   std::shared_ptr<Scope> orderScope_;
+  std::optional<OuterKeyCore> outerKeyCore_;
+  //! The enclosing row's columns the ORDER BY being written reads from "tsql_outer_".
+  std::vector<const ast::Expr*> outerKeyReads_;
   const ast::Query* forJsonInner_ = nullptr;  //!< a FOR JSON query while its rows are written
   //! Under grouping sets, the ORDER BY keys each copy of the core computes as a column
   //! of its own (nullptr: a key that names an output); and, once written, which keys

@@ -12,6 +12,7 @@
 // nothing the derived table hid can make a name ambiguous.
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -48,6 +49,15 @@ void collectNames(const ast::TableRef& t, std::vector<std::string>& out) {
   }
 }
 
+bool hasColumnNamed(const std::vector<catalog::ColumnInfo>* cols, const std::string& name) {
+  if (!cols) return false;
+  for (const auto& c : *cols)
+    if (toLower(c.name) == toLower(name)) return true;
+  return false;
+}
+
+}  // namespace
+
 // The column references of an ON clause; false when it holds something we do not
 // look into (a subquery).
 bool collectColumns(const ast::Expr& e, std::vector<const ast::ColumnRefExpr*>& out) {
@@ -69,15 +79,6 @@ bool collectColumns(const ast::Expr& e, std::vector<const ast::ColumnRefExpr*>& 
     default: return false;
   }
 }
-
-bool hasColumnNamed(const std::vector<catalog::ColumnInfo>* cols, const std::string& name) {
-  if (!cols) return false;
-  for (const auto& c : *cols)
-    if (toLower(c.name) == toLower(name)) return true;
-  return false;
-}
-
-}  // namespace
 
 bool SqlTranslator::canFlatten(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from) {
   if (j.type != ast::JoinType::Left && j.type != ast::JoinType::Inner) return false;

@@ -70,6 +70,9 @@ bool rowWise(const ast::Expr* e);
 //! Appends the tables of `t`, a table or a join of tables alone; false at anything else
 //! (a derived table, a function, APPLY ...).
 bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out);
+//! Appends the column references of `e`; false when it holds something not looked into
+//! (a subquery, CASE, CAST ...).
+bool collectColumns(const ast::Expr& e, std::vector<const ast::ColumnRefExpr*>& out);
 
 inline bool isNullLiteral(const ast::Expr& e) {
   const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);

@@ -162,6 +162,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     groupingSet_ = grouping ? &*grouping : nullptr;
     windowsAllowed_ = single;
     std::shared_ptr<Scope> keyScope = std::exchange(orderScope_, nullptr);
+    std::optional<OuterKeyCore> outerCore = std::exchange(outerKeyCore_, std::nullopt);
+    auto outerReads = outerCore ? findOuterKeyReads(q, outputs, keyScope.get()) : std::vector<const ast::Expr*>{};
+    std::swap(outerKeyReads_, outerReads);
     for (std::size_t i = 0; i < q.orderBy.size(); ++i) {
       if (i) out_ += ", ";
       Scope* saved = scope_;
@@ -171,6 +174,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
       scope_ = saved;
       out_ += orderDirection(q.orderBy[i].descending);
     }
+    std::swap(outerKeyReads_, outerReads);
+    if (outerCore) joinOuterKeyReads(*outerCore, outerReads);
     if (keyScope) finishRowCalls(*keyScope);
     groupingSet_ = nullptr;
     windowsAllowed_ = false;
@@ -263,6 +268,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   if (grouping && grouping->copies) emitHiddenOrderKeys();
   groupingSet_ = nullptr;
   out_ += fromSql;
+  const std::size_t fromEnd = out_.size();
   const std::size_t whereAt = out_.size(), runsBeforeWhere = functionRuns_.size();
   if (applyJoin) {
     emitApplyJoinWhere(*applyJoin);
@@ -284,10 +290,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
   // ORDER BY keys that call functions worked out per row are worked out with the core's
   const bool keyCalls = order && scope.fromSql && ordersByUserFunction(*order);
   if (!keyCalls) finishRowCalls(scope);
-  if (order && (keyCalls || std::any_of(scope.sources.begin(), scope.sources.end(),
-                                        [](const Source& s) { return s.inner; })))
-    orderScope_ = std::make_shared<Scope>(scope);
+  if (order) orderScope_ = std::make_shared<Scope>(scope);  // its keys read and are typed there
   if (order && trimmed && !trimmed->copies) orderGrouping_ = std::move(trimmed);
+  if (order) noteOuterKeyCore(c, scope, fromEnd);
   scope_ = saved;
   return outputs;
 }

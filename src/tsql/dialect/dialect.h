@@ -101,6 +101,9 @@ struct Dialect {
   //! True when a subquery's ORDER BY may read the enclosing query's row; false where
   //! such a key reads it from a one-row table of the outer values joined in.
   bool orderByReadsOuterRow = true;
+  //! True when writing a row gives it a new row key (the server's ctid); false when the
+  //! row keeps it (SQLite's rowid).
+  bool rowKeyMovesOnUpdate = false;
 };
 
 //! The embedded SQLite file.

@@ -87,6 +87,8 @@ const Dialect& postgresDialect() {
       true,
       " IS NOT DISTINCT FROM ",
       false,
+      true,
+      true,
   };
   return d;
 }

@@ -40,6 +40,10 @@ void SqlTranslator::outputsOfItems(const ast::SelectCore& c, std::vector<Output>
   }
 }
 
+std::string SqlTranslator::tableAlias(const ast::NamedTableRef& n, const std::string& sqlName) {
+  return !n.alias.empty() ? toLower(n.alias) : n.isVariable() ? n.name : sqlName;
+}
+
 void SqlTranslator::resolveSources(const std::vector<ast::TableRefPtr>& from, Scope& scope) {
   for (const auto& t : from) resolveSource(*t, scope);
 }
@@ -56,7 +60,7 @@ void SqlTranslator::resolveSource(const ast::TableRef& t, Scope& scope) {
       }
       std::string sqlName = tableSqlName(n.name);
       Source src;
-      src.alias = !n.alias.empty() ? toLower(n.alias) : n.isVariable() ? n.name : sqlName;
+      src.alias = tableAlias(n, sqlName);
       if (const auto* cols = env_.columns(sqlName)) src.columns = *cols;
       scope.sources.push_back(std::move(src));
       return;

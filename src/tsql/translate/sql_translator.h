@@ -91,6 +91,8 @@ class SqlTranslator {
   //! The tables a cursor over `q` can write through WHERE CURRENT OF; none when the query
   //! reads no tables row for row (grouping, DISTINCT, UNION, derived tables ...).
   static std::vector<const ast::NamedTableRef*> cursorTables(const ast::Query& q);
+  //! The lower-case name a query reads table `n` (named `sqlName` in the database) by.
+  static std::string tableAlias(const ast::NamedTableRef& n, const std::string& sqlName);
   //! "SELECT <expr>".
   Translation scalar(const ast::Expr& e);
   //! "SELECT CASE WHEN <cond> THEN 1 ELSE 0 END".

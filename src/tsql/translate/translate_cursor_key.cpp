@@ -4,7 +4,6 @@
 // key is the table's rowid on the file and the row's ctid on the server: both stay with
 // a row while other rows change. The server's ctid moves when the row itself is written,
 // so a positioned UPDATE there returns the row's new key for the cursor to keep.
-#include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
 
@@ -46,7 +45,7 @@ void SqlTranslator::emitCurrentOf(const std::string& qualifier) {
 }
 
 bool SqlTranslator::emitMovedRowKey(const ast::UpdateStmt& s, const std::string& qualifier) {
-  if (!s.currentOf || s.output || std::string_view(env_.dialect().name) == "sqlite") return false;
+  if (!s.currentOf || s.output || !env_.dialect().rowKeyMovesOnUpdate) return false;
   out_ += " RETURNING " + qualifier + "." + env_.dialect().rowKey;
   return true;
 }
@@ -55,8 +54,7 @@ void SqlTranslator::emitCursorKey(const ast::SelectCore& c) {
   if (keyCore_ != &c) return;
   for (const ast::NamedTableRef* n : *keyedTables_) {
     std::string sqlName = tableSqlName(n->name);
-    std::string alias = !n->alias.empty() ? toLower(n->alias) : n->isVariable() ? n->name : sqlName;
-    out_ += ", " + quoteIdent(alias) + "." + env_.dialect().rowKey + " AS \"tsql_row_key_" +
+    out_ += ", " + quoteIdent(tableAlias(*n, sqlName)) + "." + env_.dialect().rowKey + " AS \"tsql_row_key_" +
             std::to_string(keyTablesWritten_->size()) + "\"";
     keyTablesWritten_->push_back(std::move(sqlName));
   }

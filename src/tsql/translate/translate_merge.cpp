@@ -363,8 +363,8 @@ Translation SqlTranslator::mergeUpdate(const ast::MergeStmt& s, const MergeConte
   scope_ = saved;
   // SQLite keeps a row's rowid through an UPDATE; the server's ctid moves, so there
   // the old key is the one the FROM subquery read.
-  std::string oldKey = std::string_view(env_.dialect().name) == "sqlite" ? quoteIdent(m.sqlName) + "." + rowKey
-                                                                          : std::string("\"u_\".\"r_\"");
+  std::string oldKey = !env_.dialect().rowKeyMovesOnUpdate ? quoteIdent(m.sqlName) + "." + rowKey
+                                                            : std::string("\"u_\".\"r_\"");
   if (s.output) emitMergeOutput(s, m, MergeAction::Update, oldKey, nullptr);
   return finish();
 }

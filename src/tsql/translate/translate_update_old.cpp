@@ -139,8 +139,8 @@ MergePlan SqlTranslator::updateKeepingOld(const ast::UpdateStmt& s) {
   out_ += " FROM " + plan.table + " AS \"p_\" WHERE " + quoteIdent(sqlName) + "." + rowKey + " = \"p_\".\"tsql_key\"";
   // SQLite keeps a row's rowid through an UPDATE; the server's ctid moves, so there
   // the old key is the plan's own.
-  oldRowKey_ = std::string_view(dialect.name) == "sqlite" ? quoteIdent(sqlName) + "." + rowKey
-                                                           : std::string("\"p_\".\"tsql_key\"");
+  oldRowKey_ = !dialect.rowKeyMovesOnUpdate ? quoteIdent(sqlName) + "." + rowKey
+                                             : std::string("\"p_\".\"tsql_key\"");
   oldRowPlan_ = plan.table;
   emitReturning(*s.output, cols, "inserted", true, plan.outputTypes);
   oldRowKey_.clear();

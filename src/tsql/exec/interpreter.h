@@ -296,9 +296,12 @@ class Interpreter final : public translate::TranslateEnv {
   void keepViewSource(const ast::CreateViewStmt& s, const std::vector<std::string>& functions);
   void forgetViewSource(const std::string& name);
   std::vector<std::string> viewTextsReading(const std::string& function);
-  void remakeViewsReading(const std::string& function, int line, bool altered);
-  std::vector<std::string> viewsBeforeDrop(const std::string& function, int line);
+  void remakeViewsReading(const std::string& function, const std::vector<std::string>& before, int line);
+  std::vector<std::string> viewsBeforeChange(const std::string& function, int line);
   void failViewsReading(const std::string& function, const std::vector<std::string>& before, int line);
+  void failView(const std::string& name, const std::string& translated, const std::string& error);
+  void keepUnboundViews();
+  std::string unboundView(const std::string& name);
   void execCreateIndex(const ast::CreateIndexStmt& s);
   void execDrop(const ast::DropStmt& s);
   void execCreateProcedure(const ast::CreateProcedureStmt& s);

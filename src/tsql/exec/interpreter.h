@@ -359,6 +359,7 @@ class Interpreter final : public translate::TranslateEnv {
   std::int64_t fetchTarget(const DeclaredCursor& c, const ast::CursorStmt& s);
   std::vector<const ast::NamedTableRef*> writableTables(std::vector<const ast::NamedTableRef*> tables);
   SqlValue currentRowKey(const ast::CurrentOf& of, const std::string& table, int at);
+  void keepMovedRowKeys(std::vector<std::vector<SqlValue>>& rows, std::size_t from);
   void execPositioned(const translate::Translation& t, const ast::CurrentOf& of,
                       const std::string& table, bool deleting, int at);
 

@@ -410,6 +410,11 @@ class Interpreter final : public translate::TranslateEnv {
   TranslationMemo* memo_ = nullptr;                   //!< of the tree running (batch or procedure)
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
+  //! Raised by a batch that starts after another connection may have changed a function;
+  //! only translations that read one depend on it.
+  std::uint64_t functionGeneration_ = 1;
+  std::uint64_t functionStamp_ = 0;         //!< the backend's change stamp when last raised
+  bool memoReadsFunctions_ = false;         //!< some kept translation reads a function
   std::unordered_map<std::string, Procedure> procedures_;
   std::string lastProcedureName_, lastProcedureKey_;  //!< the last name procedureKeyFor met
   //! Frames of finished calls holding only their procedure's parameters, for its next call.

@@ -41,8 +41,7 @@ std::string insertTarget(const std::string& sql) {
 
 class PgCursor final : public tsql::exec::Cursor {
  public:
-  PgCursor(PgBackend& backend, const std::string& sql)
-      : backend_(backend), sql_(serverText(sql, &spellings_)), target_(insertTarget(sql_)) {}
+  PgCursor(PgBackend& backend, const std::string& sql) : backend_(backend), text_(backend.serverTextOf(sql)) {}
   ~PgCursor() override { PQclear(result_); }
 
   void bind(int index, const SqlValue& v) override {
@@ -70,8 +69,8 @@ class PgCursor final : public tsql::exec::Cursor {
     ensureRun();
     std::string name = PQfname(result_, i);
     if (name == kUnnamedColumn) return "";
-    auto spelt = spellings_.find(name);
-    return spelt == spellings_.end() ? name : spelt->second;
+    auto spelt = text_->spellings.find(name);
+    return spelt == text_->spellings.end() ? name : spelt->second;
   }
   // As SQLite's declared type: known for a table's own column, not for an expression,
   // whose type the translator worked out.
@@ -81,20 +80,18 @@ class PgCursor final : public tsql::exec::Cursor {
   }
   SqlValue column(int i) override { return db::pg::fieldValue(result_, row_, i); }
   bool sendWithoutWaiting(std::int64_t rows) override {
-    return backend_.sendWithoutWaiting(sql_, types_, texts_, nulls_, rows, target_);
+    return backend_.sendWithoutWaiting(text_->sql, types_, texts_, nulls_, rows, text_->insertTarget);
   }
 
  private:
   void ensureRun() {
     if (result_) return;
-    result_ = backend_.run(sql_, types_, texts_, nulls_);
-    backend_.noteCommand(result_, target_);
+    result_ = backend_.run(text_->sql, types_, texts_, nulls_);
+    backend_.noteCommand(result_, text_->insertTarget);
   }
 
   PgBackend& backend_;
-  Spellings spellings_;
-  std::string sql_;
-  std::string target_;
+  std::shared_ptr<const ServerText> text_;
   std::vector<Oid> types_;
   std::vector<std::string> texts_;
   std::vector<bool> nulls_;
@@ -174,6 +171,16 @@ std::string serverText(const std::string& sql, Spellings* spellings) {
     }
   }
   return out;
+}
+
+std::shared_ptr<const ServerText> PgBackend::serverTextOf(const std::string& sql) {
+  auto kept = serverTexts_.find(sql);
+  if (kept != serverTexts_.end()) return kept->second;
+  if (serverTexts_.size() >= 4096) serverTexts_.clear();  // a bound, not a policy: texts repeat
+  auto text = std::make_shared<ServerText>();
+  text->sql = serverText(sql, &text->spellings);
+  text->insertTarget = insertTarget(text->sql);
+  return serverTexts_[sql] = std::move(text);
 }
 
 std::unique_ptr<tsql::exec::Cursor> PgBackend::prepare(const std::string& sql) {

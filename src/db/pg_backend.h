@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -17,6 +18,17 @@
 #include "tsql/exec/backend.h"
 
 namespace db {
+
+//! Lower-case names by the spelling a batch gave them.
+using Spellings = std::unordered_map<std::string, std::string>;
+
+//! A statement's text as the server takes it (serverText below), with the spellings of
+//! its names and the table it inserts into ("" for another statement).
+struct ServerText {
+  std::string sql;
+  Spellings spellings;
+  std::string insertTarget;
+};
 
 class PgBackend final : public tsql::exec::Backend {
  public:
@@ -101,6 +113,9 @@ class PgBackend final : public tsql::exec::Backend {
   //! The T-SQL type of a result column that is a table's or view's own column (as
   //! recorded with the table), Unknown for an expression.
   tsql::ast::DataType resultColumnType(const PGresult* r, int col);
+  //! `sql` as the server takes it, kept by its text: the engine prepares the same texts
+  //! over and over, and writing them again costs more than finding them.
+  std::shared_ptr<const ServerText> serverTextOf(const std::string& sql);
   //! Called by a cursor once its statement ran: rows changed and the INSERT target.
   void noteCommand(const PGresult* r, const std::string& insertTarget);
 
@@ -158,10 +173,8 @@ class PgBackend final : public tsql::exec::Backend {
   //! Server-side prepared statements by text and parameter types.
   std::unordered_map<std::string, std::string> prepared_;
   std::size_t preparedCount_ = 0;  //!< names are never reused
+  std::unordered_map<std::string, std::shared_ptr<const ServerText>> serverTexts_;
 };
-
-//! Lower-case names by the spelling a batch gave them.
-using Spellings = std::unordered_map<std::string, std::string>;
 
 //! `sql` as the server takes it: ?N markers outside quotes written as $N, quoted names
 //! in lower case (their other spellings into `spellings`), an empty quoted name (an

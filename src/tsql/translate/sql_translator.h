@@ -365,10 +365,26 @@ class SqlTranslator {
     std::vector<ast::DataType> outsideTypes;
     std::vector<std::size_t> outsideOutputs;  //!< the output each such item gives, as emitCore writes them
     bool marked = false;  //!< OUTER APPLY reading the left outside: a column telling a row was met
+    //! The core runs once per distinct set of the left columns it reads, which it reads
+    //! from a derived table of them; what that table holds is known once the core is
+    //! written, so the core writes these marks, filled in afterwards.
+    bool leftValues = false;
+    static constexpr const char* kValuesTable = "\x01tsql_l_table\x01";  //!< the derived table, in FROM
+    static constexpr const char* kValuesColumns = "\x01tsql_l_columns\x01";  //!< its columns as hidden ones
+    static constexpr const char* kValuesKeys = "\x01tsql_l_keys\x01";  //!< grouped or partitioned by
   };
   //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
   //! its shape cannot be read that way.
   bool emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope);
+  //! Any other one-core query that reads the left side, over the distinct values of the
+  //! left columns it reads (translate_apply_left_values.cpp); false (nothing written)
+  //! where it cannot be. `leftSql` is the left side as written.
+  bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql, Scope& scope);
+  bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
+  //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
+  void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);
+  //! PARTITION BY the keys of the applied core's left row.
+  void emitApplyPartition(const ApplyJoin& plan);
   bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,
                      const std::vector<const ast::Expr*>& moved, ApplyJoin& plan);
   std::string applyJoinOn(const Scope& inner, Scope& left, const std::vector<const ast::Expr*>& moved,

@@ -8,9 +8,11 @@
 //    the left row only where EXISTS (SELECT 1 FROM (query)).
 //  - VALUES rows (or SELECTs without FROM under UNION ALL) are numbered rows, each
 //    column a CASE over the number; a query that reads the left side in its WHERE
-//    and select list becomes a join (translate_apply_join.cpp). Any other query is joined as it
-//    stands, without sight of the left side, so a query that reads it is refused by
-//    the database's own "invalid column" rather than answered wrongly.
+//    and select list becomes a join (translate_apply_join.cpp); other one-core queries
+//    run once per distinct set of the left columns they read, joined on those
+//    (translate_apply_left_values.cpp). Any other query is joined as it stands,
+//    without sight of the left side, so a query that reads it is refused by the
+//    database's own "invalid column" rather than answered wrongly.
 #include <utility>
 
 #include "core/strings.h"
@@ -75,9 +77,12 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
   const auto& d = ast::nodeCast<ast::DerivedTableRef>(*j.right);
   const bool cross = j.type == ast::JoinType::CrossApply;
   const bool lateral = env_.dialect().lateralJoins;
+  const std::size_t leftAt = out_.size();
   emitTableRef(*j.left, scope);
   if (!lateral && !atMostOneRow(*d.query)) {
-    if (emitValuesApply(d, scope) || emitApplyJoin(d, cross, scope)) return;
+    if (emitValuesApply(d, scope) || emitApplyJoin(d, cross, scope) ||
+        emitLeftValuesApply(d, cross, out_.substr(leftAt), scope))
+      return;
     out_ += cross ? " CROSS JOIN " : " LEFT JOIN ";
     emitTableRef(d, scope);
     if (!cross) out_ += " ON 1 = 1";

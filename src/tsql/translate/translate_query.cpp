@@ -243,6 +243,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
+    if (applyJoin && applyJoin->leftValues) out_.insert(6, std::string(ApplyJoin::kValuesTable) + ", ");
     scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);
@@ -310,7 +311,10 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
       emit(*c.groupBy[i]);
     }
   }
-  if (applyJoin && !c.groupBy.empty()) {
+  if (applyJoin && applyJoin->leftValues && !c.groupBy.empty()) {
+    out_ += ", ";
+    out_ += ApplyJoin::kValuesKeys;
+  } else if (applyJoin && !c.groupBy.empty()) {
     for (const ast::Expr* key : applyJoin->keys) {
       out_ += ", ";
       emitApplyKey(*key, env_.dialect().trimsTextComparands);

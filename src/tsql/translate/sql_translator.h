@@ -488,6 +488,10 @@ class SqlTranslator {
   //! `firstArmOnly`: a compound query's columns as its first core types them (a
   //! recursive CTE, whose other arms read the CTE itself).
   std::vector<Output> queryOutputs(const ast::Query& q, bool firstArmOnly = false);
+  //! A compound query whose arms mix text with other types in a column: every
+  //! column's type, by precedence where they mix, which the arms are converted to;
+  //! empty when no column mixes them.
+  std::vector<ast::DataType> mixedArmTypes(const ast::Query& q);
   //! A compound query's column types: a numeric column takes the type every arm's
   //! values fit in, by precedence (decimal wide enough for each arm's digits).
   static void widenArmOutputs(std::vector<Output>& outputs, const std::vector<Output>& arm);

@@ -75,6 +75,8 @@ bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& 
 //! not looked into (a subquery, whose columns are its own to resolve, or a window).
 bool collectColumns(const ast::Expr& e, std::vector<const ast::ColumnRefExpr*>& out);
 
+//! The operand type that wins by T-SQL precedence; Unknown if either is unknown.
+ast::DataType dominant(const ast::DataType& a, const ast::DataType& b);
 //! Appends the operands of `e`'s top-level ANDs (`e` itself when it is none; may be null).
 void splitConjuncts(const ast::Expr* e, std::vector<const ast::Expr*>& out);
 //! What a TOP's ORDER BY key stands for inside its core, where the select list's names

@@ -129,6 +129,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   trimSetOutputs_ = env_.dialect().trimsTextComparands && setCompares;
   collateSetOutputs_ = env_.dialect().columnComparandCollation && setCompares;
   std::string singleLimit;
+  // arms mixing text with numbers or dates are converted to the type of precedence
+  std::vector<DataType> mixed = targetTypes || recursion_ ? std::vector<DataType>{} : mixedArmTypes(q);
+  if (!mixed.empty()) targetTypes = &mixed;
   const bool subquery = std::exchange(subqueryCores_, false);  // its cores', not a nested query's
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);

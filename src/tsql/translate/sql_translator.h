@@ -378,8 +378,10 @@ class SqlTranslator {
   bool emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope);
   //! Any other one-core query that reads the left side, over the distinct values of the
   //! left columns it reads (translate_apply_left_values.cpp); false (nothing written)
-  //! where it cannot be. `leftSql` is the left side as written.
-  bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql, Scope& scope);
+  //! where it cannot be. `leftSql` is the left side as written, its sources those of
+  //! `scope` from `firstLeft` on.
+  bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
+                           std::size_t firstLeft, Scope& scope);
   bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
   void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);

@@ -74,11 +74,11 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
   const auto& d = ast::nodeCast<ast::DerivedTableRef>(*j.right);
   const bool cross = j.type == ast::JoinType::CrossApply;
   const bool lateral = env_.dialect().lateralJoins;
-  const std::size_t leftAt = out_.size();
+  const std::size_t leftAt = out_.size(), leftSources = scope.sources.size();
   emitTableRef(*j.left, scope);
   if (!lateral && !atMostOneRow(*d.query)) {
     if (emitValuesApply(d, scope) || emitApplyJoin(d, cross, scope) ||
-        emitLeftValuesApply(d, cross, out_.substr(leftAt), scope))
+        emitLeftValuesApply(d, cross, out_.substr(leftAt), leftSources, scope))
       return;
     out_ += cross ? " CROSS JOIN " : " LEFT JOIN ";
     emitTableRef(d, scope);

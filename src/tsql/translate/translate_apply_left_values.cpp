@@ -69,7 +69,7 @@ bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
 }
 
 bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
-                                        Scope& scope) {
+                                        std::size_t firstLeft, Scope& scope) {
   const ast::Query& q = *d.query;
   ApplyJoin plan;
   if (!planLeftValuesApply(q, plan)) return false;
@@ -77,7 +77,8 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
   Scope values;
   values.outer = scope.outer;
   std::vector<std::pair<const ast::Expr*, bool>> leftColumns;  // per value column: the left column, text
-  for (const Source& src : scope.sources) {
+  for (std::size_t i = firstLeft; i < scope.sources.size(); ++i) {
+    const Source& src = scope.sources[i];
     Source mapped;
     mapped.alias = src.alias;
     mapped.columns = src.columns;
@@ -106,13 +107,18 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
   windowsAllowed_ = windows;
   std::string rows = std::exchange(out_, std::move(head));
 
-  // The left columns the query read; one at least, so the marks have something to say.
+  // The left columns the query read. Where it reads none, the values table is one row
+  // of a constant, and the query's rows meet every left row.
   std::vector<std::size_t> read;
   for (std::size_t n = 0; n < leftColumns.size(); ++n)
     if (rows.find(quoteIdent(valueName(n))) != std::string::npos) read.push_back(n);
-  if (read.empty()) read.push_back(0);
   const std::string alias = quoteIdent(d.alias);
   std::string table = "(SELECT ", groups, hidden, keys, on;
+  if (read.empty()) {
+    table += "1 AS \"tsql_l_one_\"";
+    keys = "\"tsql_l_\".\"tsql_l_one_\"";
+    on = "1 = 1";
+  }
   for (std::size_t i = 0; i < read.size(); ++i) {
     const std::size_t n = read[i];
     const char* exact = leftColumns[n].second ? " COLLATE BINARY" : "";
@@ -129,7 +135,7 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
     hidden += ", \"tsql_l_\"." + name + exact + " AS " + name;
     on += (i ? " AND (" : "(") + left + ")" + exact + " IS " + alias + "." + name + exact;
   }
-  table += " FROM " + leftSql + " GROUP BY " + groups + ") AS \"tsql_l_\"";
+  table += read.empty() ? ") AS \"tsql_l_\"" : " FROM " + leftSql + " GROUP BY " + groups + ") AS \"tsql_l_\"";
   replaceAll(rows, ApplyJoin::kValuesTable, table);
   replaceAll(rows, ApplyJoin::kValuesColumns, hidden);
   replaceAll(rows, ApplyJoin::kValuesKeys, keys);

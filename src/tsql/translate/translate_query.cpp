@@ -129,7 +129,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   trimSetOutputs_ = env_.dialect().trimsTextComparands && setCompares;
   collateSetOutputs_ = env_.dialect().columnComparandCollation && setCompares;
   std::string singleLimit;
-  // arms mixing text with numbers or dates are converted to the type of precedence
+  // arms mixing text with other types in a column are converted to the type of precedence
   std::vector<DataType> mixed = targetTypes || recursion_ ? std::vector<DataType>{} : mixedArmTypes(q);
   if (!mixed.empty()) targetTypes = &mixed;
   const bool subquery = std::exchange(subqueryCores_, false);  // its cores', not a nested query's
@@ -246,7 +246,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
-    if (applyJoin && applyJoin->leftValues) out_.insert(6, std::string(ApplyJoin::kValuesTable) + ", ");
+    // an applied query over the left side's values reads them from its first table
+    if (applyJoin && applyJoin->leftValues) out_.insert(sizeof(" FROM ") - 1, std::string(ApplyJoin::kValuesTable) + ", ");
     scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);

@@ -86,7 +86,7 @@ void SqlTranslator::emitOver(const ast::WindowSpec& w) {
   out_ += " OVER (";
   const char* gap = "";
   // An applied query joined to the rows on its left: its window is each left row's rows,
-  // the rows of one value of its correlation keys.
+  // the rows of one value of its correlation keys, or of the left columns it reads.
   if (windowApply_ && (windowApply_->leftValues || !windowApply_->keys.empty())) {
     emitApplyPartition(*windowApply_);
     gap = " ";

@@ -383,6 +383,8 @@ class SqlTranslator {
   bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
                            std::size_t firstLeft, Scope& scope);
   bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
+  //! Adds the left values' table to the FROM just written.
+  void addApplyValuesTable();
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
   void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);
   //! PARTITION BY the keys of the applied core's left row.

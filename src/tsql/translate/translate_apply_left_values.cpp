@@ -3,8 +3,7 @@
 // subqueries, mixed with the query's own columns where rows are grouped or made
 // distinct): the query runs once per distinct set of the left columns it reads.
 //  - "tsql_l_" is those columns' distinct values over the left side, written again;
-//    it is the first table of the query's FROM, and the query reads the left columns
-//    there.
+//    it is a table of the query's FROM, and the query reads the left columns there.
 //  - The query gives them as hidden columns, groups by them after its own GROUP BY,
 //    partitions its windows by them, and TOP n is a numbering of each set's rows.
 //  - The left side joins the query on each column being the hidden one (NULL meets
@@ -66,6 +65,20 @@ bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
     plan.percent = c.topPercent;
   }
   return true;
+}
+
+// The values table comes last, joined CROSS, which SQLite reads as "loop over it
+// innermost": the query's own tables drive the join and an equality with a left column
+// looks the value up in an index SQLite builds on the values, where the values first
+// would scan the query's tables once per value. An ON of the query's own joins that
+// reads a left column needs the values before it: then they come first.
+void SqlTranslator::addApplyValuesTable() {
+  if (out_.find("\"tsql_l_\".") == std::string::npos) {
+    out_ += " CROSS JOIN ";
+    out_ += ApplyJoin::kValuesTable;
+  } else {
+    out_.insert(sizeof(" FROM ") - 1, std::string(ApplyJoin::kValuesTable) + ", ");
+  }
 }
 
 bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,

@@ -246,8 +246,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
-    // an applied query over the left side's values reads them from its first table
-    if (applyJoin && applyJoin->leftValues) out_.insert(sizeof(" FROM ") - 1, std::string(ApplyJoin::kValuesTable) + ", ");
+    if (applyJoin && applyJoin->leftValues) addApplyValuesTable();
     scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);

@@ -7,6 +7,7 @@
 
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -24,6 +25,41 @@ std::vector<SqlTranslator::Output> SqlTranslator::queryOutputs(const ast::Query&
     if (i) widenArmOutputs(outputs, arm);
   }
   return outputs;
+}
+
+std::vector<ast::DataType> SqlTranslator::mixedArmTypes(const ast::Query& q) {
+  if (q.cores.size() < 2) return {};
+  std::vector<Output> outputs = queryOutputs(q);  // numbers widened over the arms
+  std::vector<ast::DataType> winners(outputs.size());
+  for (ast::DataType& w : winners) w.kind = ast::TypeKind::Null;
+  bool mixed = false;
+  for (const ast::SelectCore& core : q.cores) {
+    if (core.items.size() != outputs.size()) return {};  // `*`, or a count the server refuses
+    Scope local;
+    local.outer = scope_;
+    resolveSources(core.from, local);
+    Scope* saved = std::exchange(scope_, &local);
+    for (std::size_t i = 0; i < core.items.size(); ++i) {
+      if (core.items[i].star) {
+        scope_ = saved;
+        return {};
+      }
+      const ast::DataType t = typeOf(*core.items[i].expr);
+      if (t.kind == ast::TypeKind::Null) continue;
+      const ast::DataType& w = winners[i];
+      if (w.kind != ast::TypeKind::Null && w.isText() != t.isText()) mixed = true;
+      winners[i] = dominant(w, t);
+    }
+    scope_ = saved;
+  }
+  if (!mixed) return {};
+  std::vector<ast::DataType> types;
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    if (!winners[i].isKnown()) return {};
+    // numbers that win keep the widened number type
+    types.push_back(winners[i].isNumeric() && outputs[i].type.isNumeric() ? outputs[i].type : winners[i]);
+  }
+  return types;
 }
 
 void SqlTranslator::outputsOfItems(const ast::SelectCore& c, std::vector<Output>& outputs) {

@@ -365,10 +365,30 @@ class SqlTranslator {
     std::vector<ast::DataType> outsideTypes;
     std::vector<std::size_t> outsideOutputs;  //!< the output each such item gives, as emitCore writes them
     bool marked = false;  //!< OUTER APPLY reading the left outside: a column telling a row was met
+    //! The core runs once per distinct set of the left columns it reads, which it reads
+    //! from a derived table of them; what that table holds is known once the core is
+    //! written, so the core writes these marks, filled in afterwards.
+    bool leftValues = false;
+    static constexpr const char* kValuesTable = "\x01tsql_l_table\x01";  //!< the derived table, in FROM
+    static constexpr const char* kValuesColumns = "\x01tsql_l_columns\x01";  //!< its columns as hidden ones
+    static constexpr const char* kValuesKeys = "\x01tsql_l_keys\x01";  //!< grouped or partitioned by
   };
   //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
   //! its shape cannot be read that way.
   bool emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope);
+  //! Any other one-core query that reads the left side, over the distinct values of the
+  //! left columns it reads (translate_apply_left_values.cpp); false (nothing written)
+  //! where it cannot be. `leftSql` is the left side as written, its sources those of
+  //! `scope` from `firstLeft` on.
+  bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
+                           std::size_t firstLeft, Scope& scope);
+  bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
+  //! Adds the left values' table to the FROM just written.
+  void addApplyValuesTable();
+  //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
+  void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);
+  //! PARTITION BY the keys of the applied core's left row.
+  void emitApplyPartition(const ApplyJoin& plan);
   bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,
                      const std::vector<const ast::Expr*>& moved, ApplyJoin& plan);
   std::string applyJoinOn(const Scope& inner, Scope& left, const std::vector<const ast::Expr*>& moved,
@@ -472,6 +492,10 @@ class SqlTranslator {
   //! `firstArmOnly`: a compound query's columns as its first core types them (a
   //! recursive CTE, whose other arms read the CTE itself).
   std::vector<Output> queryOutputs(const ast::Query& q, bool firstArmOnly = false);
+  //! A compound query whose arms mix text with other types in a column: every
+  //! column's type, by precedence where they mix, which the arms are converted to;
+  //! empty when no column mixes them.
+  std::vector<ast::DataType> mixedArmTypes(const ast::Query& q);
   //! A compound query's column types: a numeric column takes the type every arm's
   //! values fit in, by precedence (decimal wide enough for each arm's digits).
   static void widenArmOutputs(std::vector<Output>& outputs, const std::vector<Output>& arm);

@@ -8,15 +8,19 @@
 //    the left row only where EXISTS (SELECT 1 FROM (query)).
 //  - VALUES rows (or SELECTs without FROM under UNION ALL) are numbered rows, each
 //    column a CASE over the number; a query that reads the left side in its WHERE
-//    and select list becomes a join (translate_apply_join.cpp). Any other query is joined as it
-//    stands, without sight of the left side, so a query that reads it is refused by
-//    the database's own "invalid column" rather than answered wrongly.
+//    and select list becomes a join (translate_apply_join.cpp); other one-core queries
+//    run once per distinct set of the left columns they read, joined on those
+//    (translate_apply_left_values.cpp). Any other query is joined as it stands,
+//    without sight of the left side, so a query that reads it is refused by the
+//    database's own "invalid column" rather than answered wrongly.
+#include <algorithm>
 #include <utility>
 
 #include "core/strings.h"
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -39,11 +43,6 @@ bool onlyValues(const ast::Query& q) {
       if (item.star) return false;
   }
   return true;
-}
-
-bool isNullLiteral(const ast::Expr& e) {
-  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
-  return l && l->literalKind == ast::LiteralKind::Null;
 }
 
 // True when the query cannot give more than one row.
@@ -75,9 +74,12 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
   const auto& d = ast::nodeCast<ast::DerivedTableRef>(*j.right);
   const bool cross = j.type == ast::JoinType::CrossApply;
   const bool lateral = env_.dialect().lateralJoins;
+  const std::size_t leftAt = out_.size(), leftSources = scope.sources.size();
   emitTableRef(*j.left, scope);
   if (!lateral && !atMostOneRow(*d.query)) {
-    if (emitValuesApply(d, scope) || emitApplyJoin(d, cross, scope)) return;
+    if (emitValuesApply(d, scope) || emitApplyJoin(d, cross, scope) ||
+        emitLeftValuesApply(d, cross, out_.substr(leftAt), leftSources, scope))
+      return;
     out_ += cross ? " CROSS JOIN " : " LEFT JOIN ";
     emitTableRef(d, scope);
     if (!cross) out_ += " ON 1 = 1";
@@ -107,21 +109,25 @@ void SqlTranslator::emitApply(const ast::JoinedTableRef& j, Scope& scope) {
 
 // Every row gives one row whatever the left row holds, so CROSS and OUTER APPLY both
 // are a CROSS JOIN with the numbers. A column's numbers of different types keep their
-// values under the type every row fits in, as the rows of a UNION do; rows that mix
-// numbers with text or dates (which the server would convert to one) stay refused.
+// values under the type every row fits in, as the rows of a UNION do; a cell of
+// another kind is converted to the column's type.
 bool SqlTranslator::emitValuesApply(const ast::DerivedTableRef& d, Scope& scope) {
   const ast::Query& q = *d.query;
   if (!onlyValues(q)) return false;
   Scope* saved = std::exchange(scope_, &scope);  // the values read the rows to their left
   std::vector<Output> outputs = queryOutputs(q);
+  // A cell of another kind than its column (text among numbers, numbers among dates) is
+  // converted to the column's type as a UNION's row is: 'x' among ints fails with 245.
+  const std::vector<ast::DataType> mixed = mixedArmTypes(q);
+  for (std::size_t i = 0; i < mixed.size() && i < outputs.size(); ++i) outputs[i].type = mixed[i];
+  std::vector<const ast::Expr*> converted;
   for (const auto& core : q.cores) {
     for (std::size_t i = 0; i < core.items.size() && i < outputs.size(); ++i) {
       const ast::Expr& cell = *core.items[i].expr;
       const ast::DataType type = typeOf(cell);
       if (isNullLiteral(cell) || type.kind == outputs[i].type.kind) continue;
       if (type.isNumeric() && outputs[i].type.isNumeric() && !type.binary) continue;
-      scope_ = saved;
-      return false;
+      converted.push_back(&cell);
     }
   }
   const std::string alias = quoteIdent(d.alias);
@@ -135,7 +141,9 @@ bool SqlTranslator::emitValuesApply(const ast::DerivedTableRef& d, Scope& scope)
     std::string head = std::exchange(out_, "(CASE " + alias + ".\"n\"");
     for (std::size_t k = 0; k < q.cores.size(); ++k) {
       out_ += " WHEN " + std::to_string(k + 1) + " THEN ";
-      emit(*q.cores[k].items[i].expr);
+      const ast::Expr& cell = *q.cores[k].items[i].expr;
+      if (std::find(converted.begin(), converted.end(), &cell) != converted.end()) emitColumnStore(cell, outputs[i].type);
+      else emit(cell);
     }
     out_ += outputs[i].type.isText() ? std::string(" END COLLATE ") + runtime::kCollation + ")" : " END)";
     src.inner->sqlItems.push_back(std::exchange(out_, std::move(head)));

@@ -13,9 +13,9 @@
 //    over the left row and the hidden columns, with NULL in its place inside.
 // Every row of a partition or group has the same key, and the ON compares one of them:
 // the join meets exactly the left rows the query would have read them for. Anything
-// else (other correlations under TOP or GROUP BY, a subquery or aggregate reading the
-// left side, an item mixing both sides where rows are grouped or made distinct) is
-// left to the caller, which refuses it with the server's "invalid column".
+// else (other correlations under TOP or GROUP BY, a subquery, the left side in HAVING
+// or in an aggregate, an item mixing both sides where rows are grouped or made
+// distinct) is left to the caller, which reads it over the left side's distinct values.
 #include <algorithm>
 #include <cassert>
 #include <charconv>
@@ -25,6 +25,7 @@
 #include "tsql/parser/parser.h"
 #include "tsql/runtime/runtime.h"
 #include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
 
 namespace tsql::translate {
 
@@ -58,17 +59,6 @@ unsigned reads(const ast::Expr* e, const Sources& inner, const Sources& left) {
   });
 }
 
-void splitConjuncts(const ast::Expr* e, std::vector<const ast::Expr*>& out) {
-  if (e == nullptr) return;
-  const auto* b = ast::nodeAs<ast::BinaryExpr>(e);
-  if (b && b->op == ast::BinaryOp::And) {
-    splitConjuncts(b->lhs.get(), out);
-    splitConjuncts(b->rhs.get(), out);
-    return;
-  }
-  out.push_back(e);
-}
-
 // The inner side of `inner = left` (either way round); nullptr for any other conjunct.
 template <class Sources>
 const ast::Expr* equalityKey(const ast::Expr& e, const Sources& inner, const Sources& left) {
@@ -81,9 +71,24 @@ const ast::Expr* equalityKey(const ast::Expr& e, const Sources& inner, const Sou
   return nullptr;
 }
 
+std::string hiddenName(std::size_t n) { return "tsql_key" + std::to_string(n) + "_"; }
+
+}  // namespace
+
+void splitConjuncts(const ast::Expr* e, std::vector<const ast::Expr*>& out) {
+  if (e == nullptr) return;
+  const auto* b = ast::nodeAs<ast::BinaryExpr>(e);
+  if (b && b->op == ast::BinaryOp::And) {
+    splitConjuncts(b->lhs.get(), out);
+    splitConjuncts(b->rhs.get(), out);
+    return;
+  }
+  out.push_back(e);
+}
+
 // What a TOP's ORDER BY key stands for inside the core, where the select list's names
 // and positions mean nothing: the item it names; nullptr for a position out of range.
-const ast::Expr* rankOrderKey(const ast::SelectCore& c, const ast::Expr& key) {
+const ast::Expr* topOrderKey(const ast::SelectCore& c, const ast::Expr& key) {
   if (const auto* lit = ast::nodeAs<ast::LiteralExpr>(&key)) {
     std::size_t n = 0;
     if (lit->literalKind != ast::LiteralKind::Integer) return nullptr;
@@ -98,10 +103,6 @@ const ast::Expr* rankOrderKey(const ast::SelectCore& c, const ast::Expr& key) {
   }
   return &key;
 }
-
-std::string hiddenName(std::size_t n) { return "tsql_key" + std::to_string(n) + "_"; }
-
-}  // namespace
 
 unsigned exprReads(const ast::Expr* e, const std::function<unsigned(const ast::ColumnRefExpr&)>& column) {
   using ast::NodeKind;
@@ -144,6 +145,11 @@ unsigned exprReads(const ast::Expr* e, const std::function<unsigned(const ast::C
       unsigned r = f.over ? kReadsWindow : f.schema.empty() && isAggregateName(f.name) ? kReadsAggregate : 0;
       for (const auto& a : f.args) r |= of(a.get());
       for (const auto& o : f.withinGroup) r |= of(o.expr.get());
+      if (f.over) {
+        for (const auto& p : f.over->partitionBy) r |= of(p.get());
+        for (const auto& o : f.over->orderBy) r |= of(o.expr.get());
+        r |= of(f.over->start.offset.get()) | of(f.over->end.offset.get());
+      }
       return r;
     }
     case NodeKind::Subquery:
@@ -172,7 +178,8 @@ bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Sco
   splitConjuncts(c.where.get(), conjuncts);
   for (const ast::Expr* e : conjuncts) {
     const unsigned r = reads(e, inner.sources, scope.sources);
-    ((r & kLeft) && !(r & kOpaque) ? moved : plan.kept).push_back(e);
+    if (r & kOpaque) return false;  // a subquery that may read the left side
+    ((r & kLeft) ? moved : plan.kept).push_back(e);
   }
   if (!planApplyJoin(q, inner.sources, scope.sources, moved, plan)) return false;
   const bool readsLeft = std::any_of(plan.outside.begin(), plan.outside.end(), [](auto& s) { return !s.empty(); });
@@ -199,17 +206,7 @@ bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Sco
   const std::string alias = quoteIdent(d.alias);
   out_ += (cross ? " INNER JOIN (" : " LEFT JOIN (") + rows + ") AS " + alias + " ON " + on;
   qualifyColumns_ = true;  // the left side's columns as the ON above reads them
-  if (plan.rank) {
-    out_ += " AND " + alias + ".\"tsql_rank_\" <= (";
-    // n percent of the left row's rows, a part row rounded up
-    if (plan.percent)
-      out_ += "SELECT CASE WHEN v > CAST(v AS INTEGER) THEN CAST(v AS INTEGER) + 1 ELSE CAST(v AS INTEGER) END FROM (SELECT " +
-              alias + ".\"tsql_count_\" * (";
-    scope_ = &scope;  // TOP (left.n) counts per left row
-    emit(*c.top);
-    scope_ = saved;
-    out_ += plan.percent ? ") / 100.0 AS v) AS \"tsql_share_\")" : ")";
-  }
+  if (plan.rank) emitApplyRankFilter(c, alias, plan.percent, scope);
   // The hidden columns stay out of `*`: each column is read by its name, or written
   // over the joined row where it reads the left side.
   Source src = derivedSource(d.alias, outputs);
@@ -239,13 +236,16 @@ bool SqlTranslator::planApplyJoin(const ast::Query& q, const std::vector<Source>
     itemReads.push_back(item.star ? 0 : reads(item.expr.get(), inner, left));
     items |= itemReads.back();
   }
+  unsigned grouped = reads(c.having.get(), inner, left);
+  for (const auto& key : c.groupBy) grouped |= reads(key.get(), inner, left);
+  if ((items | grouped) & kOpaque || grouped & kLeft) return false;  // what only the left values can read
   const bool windows = items & kReadsWindow;  // over one left row's rows: partitioned by the keys
   const bool aggregate = !c.groupBy.empty() || c.having || (items & kReadsAggregate);
   if (!planOutsideItems(itemReads, aggregate || c.distinct, plan)) return false;
   if (c.top) {
     if (aggregate || c.distinct || (c.topWithTies && q.orderBy.empty())) return false;
     for (const auto& o : q.orderBy) {
-      const ast::Expr* key = rankOrderKey(c, *o.expr);
+      const ast::Expr* key = topOrderKey(c, *o.expr);
       const unsigned r = key ? reads(key, inner, left) : kOpaque;
       if (r & (kReadsWindow | kReadsAggregate | kOpaque)) return false;
       // a key of the left row alone is one value for all the rows it orders
@@ -336,6 +336,30 @@ bool SqlTranslator::planOutsideItems(const std::vector<unsigned>& itemReads, boo
   return true;
 }
 
+void SqlTranslator::emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left) {
+  out_ += " AND " + alias + ".\"tsql_rank_\" <= (";
+  // n percent of the left row's rows, a part row rounded up
+  if (percent)
+    out_ += "SELECT CASE WHEN v > CAST(v AS INTEGER) THEN CAST(v AS INTEGER) + 1 ELSE CAST(v AS INTEGER) END FROM (SELECT " +
+            alias + ".\"tsql_count_\" * (";
+  Scope* saved = std::exchange(scope_, &left);  // TOP (left.n) counts per left row
+  emit(*c.top);
+  scope_ = saved;
+  out_ += percent ? ") / 100.0 AS v) AS \"tsql_share_\")" : ")";
+}
+
+void SqlTranslator::emitApplyPartition(const ApplyJoin& plan) {
+  if (plan.leftValues) {
+    out_ += "PARTITION BY ";
+    out_ += ApplyJoin::kValuesKeys;
+    return;
+  }
+  for (std::size_t i = 0; i < plan.keys.size(); ++i) {
+    out_ += i ? ", " : "PARTITION BY ";
+    emitApplyKey(*plan.keys[i], env_.dialect().trimsTextComparands);
+  }
+}
+
 void SqlTranslator::emitApplyJoinColumns(const ApplyJoin& plan) {
   const bool qualify = std::exchange(qualifyColumns_, true);  // a source's column as its scope has it
   for (const auto& [column, name] : plan.hidden) {
@@ -344,27 +368,23 @@ void SqlTranslator::emitApplyJoinColumns(const ApplyJoin& plan) {
     out_ += " AS " + quoteIdent(name);
   }
   qualifyColumns_ = qualify;
+  if (plan.leftValues) out_ += ApplyJoin::kValuesColumns;
   if (plan.marked) out_ += ", 1 AS \"tsql_row_\"";
   if (plan.rank == nullptr) return;
   out_ += ", ";
   out_ += plan.rank;
   out_ += " OVER (";
-  for (std::size_t i = 0; i < plan.keys.size(); ++i) {
-    out_ += i ? ", " : "PARTITION BY ";
-    emitApplyKey(*plan.keys[i], env_.dialect().trimsTextComparands);
-  }
+  emitApplyPartition(plan);
+  const bool partitioned = plan.leftValues || !plan.keys.empty();
   for (std::size_t i = 0; i < plan.order.size(); ++i) {
-    out_ += i ? ", " : plan.keys.empty() ? "ORDER BY " : " ORDER BY ";
+    out_ += i ? ", " : partitioned ? " ORDER BY " : "ORDER BY ";
     emitValueOrderKey(*plan.order[i].first);
     out_ += orderDirection(plan.order[i].second);
   }
   out_ += ") AS \"tsql_rank_\"";
   if (!plan.percent) return;
   out_ += ", COUNT(*) OVER (";
-  for (std::size_t i = 0; i < plan.keys.size(); ++i) {
-    out_ += i ? ", " : "PARTITION BY ";
-    emitApplyKey(*plan.keys[i], env_.dialect().trimsTextComparands);
-  }
+  emitApplyPartition(plan);
   out_ += ") AS \"tsql_count_\"";
 }
 

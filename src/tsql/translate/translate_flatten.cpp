@@ -58,26 +58,12 @@ bool hasColumnNamed(const std::vector<catalog::ColumnInfo>* cols, const std::str
 
 }  // namespace
 
-// The column references of an ON clause; false when it holds something we do not
-// look into (a subquery).
 bool collectColumns(const ast::Expr& e, std::vector<const ast::ColumnRefExpr*>& out) {
-  using ast::NodeKind;
-  switch (e.kind) {
-    case NodeKind::ColumnRef: out.push_back(&ast::nodeCast<ast::ColumnRefExpr>(e)); return true;
-    case NodeKind::Literal: case NodeKind::Variable: case NodeKind::SystemVariable:
-    case NodeKind::HostParameter: return true;
-    case NodeKind::Unary: return collectColumns(*ast::nodeCast<ast::UnaryExpr>(e).operand, out);
-    case NodeKind::Binary: {
-      const auto& b = ast::nodeCast<ast::BinaryExpr>(e);
-      return collectColumns(*b.lhs, out) && collectColumns(*b.rhs, out);
-    }
-    case NodeKind::IsNull: return collectColumns(*ast::nodeCast<ast::IsNullExpr>(e).operand, out);
-    case NodeKind::FunctionCall:
-      for (const auto& a : ast::nodeCast<ast::FunctionCallExpr>(e).args)
-        if (!collectColumns(*a, out)) return false;
-      return true;
-    default: return false;
-  }
+  const unsigned r = exprReads(&e, [&](const ast::ColumnRefExpr& c) {
+    out.push_back(&c);
+    return 0u;
+  });
+  return !(r & (kReadsOpaque | kReadsWindow));
 }
 
 bool SqlTranslator::canFlatten(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tsql/ast/expr.h"
+#include "tsql/ast/query.h"
 #include "tsql/translate/translation.h"
 
 namespace tsql::translate {
@@ -70,9 +71,17 @@ bool rowWise(const ast::Expr* e);
 //! Appends the tables of `t`, a table or a join of tables alone; false at anything else
 //! (a derived table, a function, APPLY ...).
 bool leafTables(const ast::TableRef& t, std::vector<const ast::NamedTableRef*>& out);
-//! Appends the column references of `e`; false when it holds something not looked into
-//! (a subquery, CASE, CAST ...).
+//! Appends the column references of `e`, at any depth; false when it holds something
+//! not looked into (a subquery, whose columns are its own to resolve, or a window).
 bool collectColumns(const ast::Expr& e, std::vector<const ast::ColumnRefExpr*>& out);
+
+//! The operand type that wins by T-SQL precedence; Unknown if either is unknown.
+ast::DataType dominant(const ast::DataType& a, const ast::DataType& b);
+//! Appends the operands of `e`'s top-level ANDs (`e` itself when it is none; may be null).
+void splitConjuncts(const ast::Expr* e, std::vector<const ast::Expr*>& out);
+//! What a TOP's ORDER BY key stands for inside its core, where the select list's names
+//! and positions mean nothing: the item it names; nullptr for a position out of range.
+const ast::Expr* topOrderKey(const ast::SelectCore& c, const ast::Expr& key);
 
 inline bool isNullLiteral(const ast::Expr& e) {
   const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);

@@ -129,6 +129,9 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   trimSetOutputs_ = env_.dialect().trimsTextComparands && setCompares;
   collateSetOutputs_ = env_.dialect().columnComparandCollation && setCompares;
   std::string singleLimit;
+  // arms mixing text with other types in a column are converted to the type of precedence
+  std::vector<DataType> mixed = targetTypes || recursion_ ? std::vector<DataType>{} : mixedArmTypes(q);
+  if (!mixed.empty()) targetTypes = &mixed;
   const bool subquery = std::exchange(subqueryCores_, false);  // its cores', not a nested query's
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);
@@ -243,6 +246,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
+    if (applyJoin && applyJoin->leftValues) addApplyValuesTable();
     scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);
@@ -310,7 +314,10 @@ void SqlTranslator::emitGroupByAndHaving(const ast::SelectCore& c, const Groupin
       emit(*c.groupBy[i]);
     }
   }
-  if (applyJoin && !c.groupBy.empty()) {
+  if (applyJoin && applyJoin->leftValues && !c.groupBy.empty()) {
+    out_ += ", ";
+    out_ += ApplyJoin::kValuesKeys;
+  } else if (applyJoin && !c.groupBy.empty()) {
     for (const ast::Expr* key : applyJoin->keys) {
       out_ += ", ";
       emitApplyKey(*key, env_.dialect().trimsTextComparands);

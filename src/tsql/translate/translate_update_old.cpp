@@ -17,46 +17,8 @@ constexpr const char* kPlanName = "tsql_update_plan";
 }  // namespace
 
 bool readsColumn(const ast::Expr* e, const std::function<bool(const ast::ColumnRefExpr&)>& test) {
-  if (!e) return false;
-  using ast::NodeKind;
-  switch (e->kind) {
-    case NodeKind::ColumnRef: return test(ast::nodeCast<ast::ColumnRefExpr>(*e));
-    case NodeKind::Unary: return readsColumn(ast::nodeCast<ast::UnaryExpr>(*e).operand.get(), test);
-    case NodeKind::Binary: {
-      const auto& b = ast::nodeCast<ast::BinaryExpr>(*e);
-      return readsColumn(b.lhs.get(), test) || readsColumn(b.rhs.get(), test);
-    }
-    case NodeKind::FunctionCall:
-      for (const auto& a : ast::nodeCast<ast::FunctionCallExpr>(*e).args)
-        if (readsColumn(a.get(), test)) return true;
-      return false;
-    case NodeKind::Cast: return readsColumn(ast::nodeCast<ast::CastExpr>(*e).operand.get(), test);
-    case NodeKind::IsNull: return readsColumn(ast::nodeCast<ast::IsNullExpr>(*e).operand.get(), test);
-    case NodeKind::Case: {
-      const auto& c = ast::nodeCast<ast::CaseExpr>(*e);
-      if (readsColumn(c.operand.get(), test) || readsColumn(c.elseExpr.get(), test)) return true;
-      for (const auto& w : c.whens)
-        if (readsColumn(w.when.get(), test) || readsColumn(w.then.get(), test)) return true;
-      return false;
-    }
-    case NodeKind::In: {
-      const auto& in = ast::nodeCast<ast::InExpr>(*e);
-      if (readsColumn(in.operand.get(), test)) return true;
-      for (const auto& v : in.list)
-        if (readsColumn(v.get(), test)) return true;
-      return false;
-    }
-    case NodeKind::Between: {
-      const auto& b = ast::nodeCast<ast::BetweenExpr>(*e);
-      return readsColumn(b.operand.get(), test) || readsColumn(b.low.get(), test) || readsColumn(b.high.get(), test);
-    }
-    case NodeKind::Like: {
-      const auto& l = ast::nodeCast<ast::LikeExpr>(*e);
-      return readsColumn(l.operand.get(), test) || readsColumn(l.pattern.get(), test) ||
-             readsColumn(l.escape.get(), test);
-    }
-    default: return false;  // subqueries read their own tables
-  }
+  constexpr unsigned kAccepted = 1;  // subqueries read their own tables: not looked into
+  return exprReads(e, [&](const ast::ColumnRefExpr& c) { return test(c) ? kAccepted : 0u; }) & kAccepted;
 }
 
 bool outputReadsDeleted(const ast::OutputClause& o) {

@@ -86,12 +86,14 @@ void SqlTranslator::emitOver(const ast::WindowSpec& w) {
   out_ += " OVER (";
   const char* gap = "";
   // An applied query joined to the rows on its left: its window is each left row's rows,
-  // the rows of one value of its correlation keys.
-  const std::size_t keys = windowApply_ ? windowApply_->keys.size() : 0;
-  for (std::size_t i = 0; i < keys + w.partitionBy.size(); ++i) {
-    out_ += i ? ", " : "PARTITION BY ";
-    if (i < keys) emitApplyKey(*windowApply_->keys[i], env_.dialect().trimsTextComparands);
-    else emit(*w.partitionBy[i - keys]);
+  // the rows of one value of its correlation keys, or of the left columns it reads.
+  if (windowApply_ && (windowApply_->leftValues || !windowApply_->keys.empty())) {
+    emitApplyPartition(*windowApply_);
+    gap = " ";
+  }
+  for (std::size_t i = 0; i < w.partitionBy.size(); ++i) {
+    out_ += *gap ? ", " : "PARTITION BY ";
+    emit(*w.partitionBy[i]);
     gap = " ";
   }
   for (std::size_t i = 0; i < w.orderBy.size(); ++i) {

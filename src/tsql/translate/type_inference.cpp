@@ -38,8 +38,8 @@ bool iequals(std::string_view a, std::string_view b) {
 // int (length 0) is wider than smallint (2 bytes), smallint than tinyint (1).
 int intWidth(const DataType& t) { return t.length == 0 ? 4 : t.length; }
 
+}  // namespace
 
-//! The operand type that wins by T-SQL precedence; Unknown if either is unknown.
 DataType dominant(const DataType& a, const DataType& b) {
   if (!a.isKnown() || !b.isKnown()) return ofKind(TypeKind::Unknown);
   if (a.kind == TypeKind::Null) return b;
@@ -47,6 +47,8 @@ DataType dominant(const DataType& a, const DataType& b) {
   if (b.kind == TypeKind::Null) return a;
   return ast::typePrecedence(a.kind) >= ast::typePrecedence(b.kind) ? a : b;
 }
+
+namespace {
 
 // An integer constant is int; in decimal arithmetic it counts with its own digits
 // (10.0 / 3 is decimal(3,1) / decimal(1,0)). Past int's range it is decimal(n,0), as

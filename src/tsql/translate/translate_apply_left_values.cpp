@@ -1,0 +1,166 @@
+// CROSS / OUTER APPLY without LATERAL, for the queries no plain join reads (TOP or
+// GROUP BY under any correlation, the left side in HAVING, in aggregates, in
+// subqueries, mixed with the query's own columns where rows are grouped or made
+// distinct): the query runs once per distinct set of the left columns it reads.
+//  - "tsql_l_" is those columns' distinct values over the left side, written again;
+//    it is a table of the query's FROM, and the query reads the left columns there.
+//  - The query gives them as hidden columns, groups by them after its own GROUP BY,
+//    partitions its windows by them, and TOP n is a numbering of each set's rows.
+//  - The left side joins the query on each column being the hidden one (NULL meets
+//    NULL), INNER for CROSS APPLY and LEFT for OUTER APPLY, so every left row, a
+//    duplicate too, gets its set's rows.
+// Text is made distinct and met byte for byte, so the query reads 'ab' and 'AB' as
+// each left row holds it; inside the query the columns keep their collation.
+#include <utility>
+
+#include "core/strings.h"
+#include "tsql/parser/parser.h"
+#include "tsql/translate/sql_translator.h"
+#include "tsql/translate/translate_helpers.h"
+
+namespace tsql::translate {
+
+namespace {
+
+std::string valueName(std::size_t n) { return "tsql_l" + std::to_string(n) + "_"; }
+
+bool joinsRight(const ast::TableRef& t) {
+  const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t);
+  if (j == nullptr) return false;
+  if (j->type == ast::JoinType::Right || j->type == ast::JoinType::Full) return true;
+  return joinsRight(*j->left) || joinsRight(*j->right);
+}
+
+void replaceAll(std::string& s, std::string_view mark, const std::string& with) {
+  for (std::size_t at = s.find(mark); at != std::string::npos; at = s.find(mark, at + with.size()))
+    s.replace(at, mark.size(), with);
+}
+
+}  // namespace
+
+bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
+  if (q.cores.size() != 1 || q.offset || q.forJson) return false;
+  const ast::SelectCore& c = q.cores[0];
+  if (c.from.empty() || !c.groupingSets.empty() || !c.into.empty() || (!q.orderBy.empty() && !c.top)) return false;
+  for (const auto& t : c.from)
+    if (joinsRight(*t)) return false;  // the values table would be joined into its outer side
+  bool aggregate = !c.groupBy.empty() || c.having;
+  for (const auto& item : c.items)
+    aggregate = aggregate || (!item.star && (exprReads(item.expr.get(), [](const ast::ColumnRefExpr&) { return 0u; }) &
+                                             kReadsAggregate));
+  if (aggregate && c.groupBy.empty()) return false;  // one row even for no input: not per set
+  if (c.top && (c.distinct || (c.topWithTies && q.orderBy.empty()))) return false;  // numbered before DISTINCT
+  plan.core = &c;
+  plan.leftValues = true;
+  splitConjuncts(c.where.get(), plan.kept);
+  plan.outside.assign(c.items.size(), {});
+  plan.outsideTypes.assign(c.items.size(), {});
+  if (c.top) {
+    for (const auto& o : q.orderBy) {
+      const ast::Expr* key = topOrderKey(c, *o.expr);
+      if (key == nullptr) return false;
+      plan.order.emplace_back(key, o.descending);
+    }
+    plan.rank = c.topWithTies ? "RANK()" : "ROW_NUMBER()";
+    plan.percent = c.topPercent;
+  }
+  return true;
+}
+
+// The values table comes last, joined CROSS, which SQLite reads as "loop over it
+// innermost": the query's own tables drive the join and an equality with a left column
+// looks the value up in an index SQLite builds on the values, where the values first
+// would scan the query's tables once per value. An ON of the query's own joins that
+// reads a left column needs the values before it: then they come first.
+void SqlTranslator::addApplyValuesTable() {
+  if (out_.find("\"tsql_l_\".") == std::string::npos) {
+    out_ += " CROSS JOIN ";
+    out_ += ApplyJoin::kValuesTable;
+  } else {
+    out_.insert(sizeof(" FROM ") - 1, std::string(ApplyJoin::kValuesTable) + ", ");
+  }
+}
+
+bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
+                                        std::size_t firstLeft, Scope& scope) {
+  const ast::Query& q = *d.query;
+  ApplyJoin plan;
+  if (!planLeftValuesApply(q, plan)) return false;
+  // The query sees the left side's columns as the values table's.
+  Scope values;
+  values.outer = scope.outer;
+  std::vector<std::pair<const ast::Expr*, bool>> leftColumns;  // per value column: the left column, text
+  for (std::size_t i = firstLeft; i < scope.sources.size(); ++i) {
+    const Source& src = scope.sources[i];
+    Source mapped;
+    mapped.alias = src.alias;
+    mapped.columns = src.columns;
+    mapped.inner = std::make_shared<Scope>();
+    for (const auto& col : src.columns) {
+      mapped.inner->sqlItems.push_back("\"tsql_l_\"." + quoteIdent(valueName(leftColumns.size())));
+      leftColumns.emplace_back(&madeColumn(d.pos, src.alias, col.name), col.type.isText());
+    }
+    values.sources.push_back(std::move(mapped));
+  }
+  if (leftColumns.empty()) return false;
+
+  std::string head = std::exchange(out_, {});
+  Scope* saved = std::exchange(scope_, &values);
+  const bool swap = std::exchange(swapRightJoins_, false);
+  const bool trim = std::exchange(trimSetOutputs_, false);
+  const bool collate = std::exchange(collateSetOutputs_, false);
+  const bool windows = std::exchange(windowsAllowed_, false);
+  qualifyColumns_ = true;  // a left column is the values table's; the left side's as the ON reads it
+  applyJoin_ = &plan;
+  std::vector<Output> outputs = emitCore(q.cores[0], nullptr);
+  scope_ = saved;
+  swapRightJoins_ = swap;
+  trimSetOutputs_ = trim;
+  collateSetOutputs_ = collate;
+  windowsAllowed_ = windows;
+  std::string rows = std::exchange(out_, std::move(head));
+
+  // The left columns the query read. Where it reads none, the values table is one row
+  // of a constant, and the query's rows meet every left row.
+  std::vector<std::size_t> read;
+  for (std::size_t n = 0; n < leftColumns.size(); ++n)
+    if (rows.find(quoteIdent(valueName(n))) != std::string::npos) read.push_back(n);
+  const std::string alias = quoteIdent(d.alias);
+  std::string table = "(SELECT ", groups, hidden, keys, on;
+  if (read.empty()) {
+    table += "1 AS \"tsql_l_one_\"";
+    keys = "\"tsql_l_\".\"tsql_l_one_\"";
+    on = "1 = 1";
+  }
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    const std::size_t n = read[i];
+    const char* exact = leftColumns[n].second ? " COLLATE BINARY" : "";
+    const std::string name = quoteIdent(valueName(n));
+    std::string left = std::exchange(out_, {});
+    scope_ = &scope;
+    emit(*leftColumns[n].first);
+    scope_ = saved;
+    std::swap(left, out_);
+    const std::string sep = i ? ", " : "";
+    table += sep + left + " AS " + name;
+    groups += sep + "(" + left + ")" + exact;
+    keys += sep + "\"tsql_l_\"." + name + exact;
+    hidden += ", \"tsql_l_\"." + name + exact + " AS " + name;
+    on += (i ? " AND (" : "(") + left + ")" + exact + " IS " + alias + "." + name + exact;
+  }
+  table += read.empty() ? ") AS \"tsql_l_\"" : " FROM " + leftSql + " GROUP BY " + groups + ") AS \"tsql_l_\"";
+  replaceAll(rows, ApplyJoin::kValuesTable, table);
+  replaceAll(rows, ApplyJoin::kValuesColumns, hidden);
+  replaceAll(rows, ApplyJoin::kValuesKeys, keys);
+
+  out_ += (cross ? " INNER JOIN (" : " LEFT JOIN (") + rows + ") AS " + alias + " ON " + on;
+  if (plan.rank) emitApplyRankFilter(q.cores[0], alias, plan.percent, scope);
+  // The hidden columns stay out of `*`: each column is read by its name.
+  Source src = derivedSource(d.alias, outputs);
+  src.inner = std::make_shared<Scope>();
+  for (const Output& o : outputs) src.inner->sqlItems.push_back(alias + "." + quoteIdent(o.name));
+  scope.sources.push_back(std::move(src));
+  return true;
+}
+
+}  // namespace tsql::translate

@@ -43,7 +43,11 @@ class PgBackend final : public tsql::exec::Backend {
   void invalidateSchema() override;
   //! Always: the batch's first statement would cost a round trip to find out, so
   //! what the interpreter learnt of the schema lasts one batch on the server.
-  bool schemaChangedElsewhere() override { return true; }
+  //! What was learnt of tables (their columns, and the translations made from them) is
+  //! kept until this connection changes the schema, as the column cache below always
+  //! was; a function's body, which other connections may change, is watched by the
+  //! interpreter's function generation instead.
+  bool schemaChangedElsewhere() override { return false; }
   //! NOT NULL and CHECK failures in SQL Server's words, a duplicate key as the
   //! embedded file words it, from what the server named.
   tsql::SqlError constraintError(const tsql::SqlError& e, std::string_view verb) override;

@@ -256,4 +256,15 @@ void Interpreter::execPositioned(const translate::Translation& t, const ast::Cur
   if (newKey) c->movedKeys[{c->position, positionedTable_}] = *newKey;
 }
 
+// A positioned UPDATE with OUTPUT on a backend whose row key moves returns the row's new
+// key after its OUTPUT columns: taken off the rows from `from` on and kept for the
+// cursor's next write of that row.
+void Interpreter::keepMovedRowKeys(std::vector<std::vector<SqlValue>>& rows, std::size_t from) {
+  for (std::size_t i = from; i < rows.size(); ++i) {
+    if (rows[i].empty()) continue;
+    if (positioned_) positioned_->movedKeys[{positioned_->position, positionedTable_}] = rows[i].back();
+    rows[i].pop_back();
+  }
+}
+
 }  // namespace tsql::exec

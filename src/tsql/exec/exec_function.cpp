@@ -77,12 +77,13 @@ void Interpreter::execCreateFunction(const ast::CreateFunctionStmt& s) {
   if (!s.alter && ((old && !(s.orAlter && isFunction)) || objectExists("table", name) ||
                    objectExists("view", name)))
     throw SqlException(errors::Error::ObjectExists, line(s), {s.name});
+  const std::vector<std::string> views = isFunction ? viewsBeforeChange(name, line(s)) : std::vector<std::string>();
   std::unique_ptr<Cursor> stmt = backend_->prepare(backend_->dialect().storeProcedure);
   stmt->bind(1, SqlValue::text(name));
   stmt->bind(2, SqlValue::text(s.text));
   runToEnd(*stmt);
   forgetSchema();  // statements that wrote the old body inline are translated again
-  remakeViewsReading(name, line(s), isFunction);
+  remakeViewsReading(name, views, line(s));
 }
 
 void Interpreter::dropFunction(const ast::DropStmt& s) {
@@ -92,7 +93,7 @@ void Interpreter::dropFunction(const ast::DropStmt& s) {
     if (s.ifExists) return;
     throw SqlException(errors::Error::CannotDrop, line(s), {"function", s.name});
   }
-  const std::vector<std::string> views = viewsBeforeDrop(name, line(s));
+  const std::vector<std::string> views = viewsBeforeChange(name, line(s));
   std::unique_ptr<Cursor> stmt = backend_->prepare("DELETE FROM tsql_procedures WHERE name = ?1");
   stmt->bind(1, SqlValue::text(name));
   runToEnd(*stmt);

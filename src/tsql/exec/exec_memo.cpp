@@ -63,11 +63,15 @@ MemoEntry Interpreter::recordTranslation(const std::function<void(translate::Sql
   } restore{recording_, outer};
   translate::SqlTranslator tr(*this);
   make(tr, entry);
+  entry.readsFunctions = !tr.functionsRead().empty();
+  entry.functionGeneration = functionGeneration_;
+  memoReadsFunctions_ = memoReadsFunctions_ || entry.readsFunctions;
   return entry;
 }
 
 bool Interpreter::stillValid(const MemoEntry& e) const {
   if (e.generation != schemaGeneration_) return false;
+  if (e.readsFunctions && e.functionGeneration != functionGeneration_) return false;
   for (const auto& d : e.names) {
     using Kind = NameDependency::Kind;
     const Variable* v = d.kind == Kind::HostParameter ? nullptr : findVariable(d.name);
@@ -145,9 +149,16 @@ void Interpreter::execInsert(const ast::InsertStmt& s) {
   noteIdentityInsert(*t);
 }
 
-// Another connection may have changed the schema since the last batch.
+// Another connection may have changed the schema since the last batch. A function's body
+// lives in a row, not in the schema: a translation that wrote one inline is made again
+// once any other write may have changed it (always on a backend that cannot tell).
 void Interpreter::noticeSchemaChanges() {
   if (backend_->schemaChangedElsewhere()) forgetSchema();
+  if (!memoReadsFunctions_) return;
+  const std::uint64_t stamp = backend_->changeStamp();
+  if (stamp != 0 && stamp == functionStamp_) return;
+  ++functionGeneration_;
+  functionStamp_ = stamp;
 }
 
 }  // namespace tsql::exec

@@ -76,11 +76,13 @@ std::int64_t Interpreter::runPlanSteps(const translate::MergePlan& plan, const a
       while (numbers->step()) planRows.push_back({numbers->column(0)});
     }
     std::unique_ptr<Cursor> stmt = prepare(t);
+    const std::size_t rowsBefore = rows.size();
     for (const auto& planRow : planRows) {
       bindSlots(*stmt, t, &planRow, true);
       changed += runStep(*stmt, output != nullptr, rows, step.insert ? "INSERT" : "UPDATE");
       stmt->reset();
     }
+    if (t.returnsRowKey) keepMovedRowKeys(rows, rowsBefore);
     if (step.insert) noteIdentityInsert(t);
   }
   if (output) planOutput(*output, plan, rows, at);

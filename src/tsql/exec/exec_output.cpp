@@ -11,7 +11,7 @@ namespace {
 ResultSet emptyResult(Cursor& stmt, const translate::Translation& t,
                       std::vector<ast::DataType>& types) {
   ResultSet rs;
-  int n = stmt.columnCount();
+  int n = stmt.columnCount() - (t.returnsRowKey ? 1 : 0);
   types.assign(static_cast<std::size_t>(n), {});
   for (int i = 0; i < n; ++i) {
     auto& type = types[static_cast<std::size_t>(i)];
@@ -43,6 +43,7 @@ void Interpreter::execOutput(const translate::Translation& t, const ast::OutputC
   } catch (const SqlException& e) {
     throw SqlException(backend_->constraintError(e.error(), verb));
   }
+  if (t.returnsRowKey) keepMovedRowKeys(rows, 0);
   if (!o.into.empty()) {
     outputInto(o, rows, line);
   } else {

@@ -20,7 +20,10 @@ std::string Interpreter::localTempTable(const std::string& name) const {
 std::string Interpreter::newTableName(const std::string& written, int at) {
   std::string name = catalog::normalizeObjectName(written);
   int depth = frames_.empty() ? 0 : frames_.back()->depth;
-  if (isGlobalTemp(name)) name = globalTempTable(name);
+  if (isGlobalTemp(name)) {
+    name = globalTempTable(name);
+    if (objectExists("table", name)) sweepGlobalTemps(*backend_);  // its maker may be gone
+  }
   if (TempScope::isLocalTemp(name) && depth > 0) {
     if (tempScope_.madeAt(name, depth))
       throw SqlException(errors::Error::ObjectExists, at, {written});

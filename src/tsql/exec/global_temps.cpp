@@ -85,6 +85,20 @@ void dropOwned(Backend& db, const std::string& table, const std::string& owner) 
   if (db.changes() > 0) dropTable(db, table);
 }
 
+// At close, a table's record and the table go together or not at all: a reader's lock
+// (the server's; the file's readers do not stop a DROP) gives up at once, and what is
+// left is swept once its readers are done.
+void dropAtClose(Backend& db, const std::string& table, const std::string& owner) {
+  db.execute(db.dialect().beginTransaction);
+  try {
+    if (!onFile(db)) db.execute("SET LOCAL lock_timeout = '100ms'");
+    dropOwned(db, table, owner);
+    db.execute("COMMIT");
+  } catch (const SqlException&) {
+    db.execute("ROLLBACK");
+  }
+}
+
 }  // namespace
 
 std::string globalTempTable(const std::string& name) { return kPrefix + name; }
@@ -115,7 +129,7 @@ void forgetGlobalTemp(Backend& db, const std::string& table) {
   run(db, "DELETE FROM tsql_global_temps WHERE name = ?1", {table});
 }
 
-void closeGlobalTemps(Backend& db) noexcept {
+void closeGlobalTemps(Backend& db, bool inTransaction) noexcept {
   std::string owner;
   {
     std::lock_guard lock(namesMutex());
@@ -131,7 +145,12 @@ void closeGlobalTemps(Backend& db) noexcept {
       own->bind(1, SqlValue::text(owner));
       while (own->step()) mine.push_back(own->column(0).toText());
     }
-    for (const std::string& table : mine) dropOwned(db, table, owner);
+    for (const std::string& table : mine) {
+      if (inTransaction)  // the close rolls it back: swept at the next open
+        dropOwned(db, table, owner);
+      else
+        dropAtClose(db, table, owner);
+    }
   } catch (const std::exception&) {  // what is left is swept at the next open
   }
   if (onFile(db)) {

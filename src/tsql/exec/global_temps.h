@@ -2,7 +2,9 @@
 // prefix tsql_global, so every connection of the database reads the same table.
 // tsql_global_temps (made with the first one) records the connection that made each;
 // that connection drops its tables as it closes, and a table whose maker is no longer
-// open (its process ended without closing) is swept by the next connection to open.
+// open (its process ended without closing, or another connection was still reading the
+// table as it closed) is swept by the next connection to open or to make a ##table of
+// that name.
 // A connection is named by its process and a serial on the file, by its server
 // process on the server. Names are case-blind: the normalized name is lower-case.
 #pragma once
@@ -25,7 +27,9 @@ void sweepGlobalTemps(Backend& db);
 void noteGlobalTemp(Backend& db, const std::string& table);
 //! The ##table `table` was dropped: its record goes.
 void forgetGlobalTemp(Backend& db, const std::string& table);
-//! Drops the ##tables the connection on `db` made; it is closing.
-void closeGlobalTemps(Backend& db) noexcept;
+//! Drops the ##tables the connection on `db` made; it is closing. Outside a transaction
+//! of its own, a table another connection still reads is left for the sweep, without
+//! waiting for that reader.
+void closeGlobalTemps(Backend& db, bool inTransaction) noexcept;
 
 }  // namespace tsql::exec

@@ -30,7 +30,7 @@ Interpreter::Interpreter(std::unique_ptr<Backend> backend) : backend_(std::move(
   }
 }
 
-Interpreter::~Interpreter() { closeGlobalTemps(*backend_); }
+Interpreter::~Interpreter() { closeGlobalTemps(*backend_, tranCount_ > 0); }
 
 bool Interpreter::isIdentity(const std::string& object, const std::string& column) {
   return backend_->isIdentity(object, column);

@@ -296,9 +296,12 @@ class Interpreter final : public translate::TranslateEnv {
   void keepViewSource(const ast::CreateViewStmt& s, const std::vector<std::string>& functions);
   void forgetViewSource(const std::string& name);
   std::vector<std::string> viewTextsReading(const std::string& function);
-  void remakeViewsReading(const std::string& function, int line, bool altered);
-  std::vector<std::string> viewsBeforeDrop(const std::string& function, int line);
+  void remakeViewsReading(const std::string& function, const std::vector<std::string>& before, int line);
+  std::vector<std::string> viewsBeforeChange(const std::string& function, int line);
   void failViewsReading(const std::string& function, const std::vector<std::string>& before, int line);
+  void failView(const std::string& name, const std::string& translated, const std::string& error);
+  void keepUnboundViews();
+  std::string unboundView(const std::string& name);
   void execCreateIndex(const ast::CreateIndexStmt& s);
   void execDrop(const ast::DropStmt& s);
   void execCreateProcedure(const ast::CreateProcedureStmt& s);
@@ -356,6 +359,7 @@ class Interpreter final : public translate::TranslateEnv {
   std::int64_t fetchTarget(const DeclaredCursor& c, const ast::CursorStmt& s);
   std::vector<const ast::NamedTableRef*> writableTables(std::vector<const ast::NamedTableRef*> tables);
   SqlValue currentRowKey(const ast::CurrentOf& of, const std::string& table, int at);
+  void keepMovedRowKeys(std::vector<std::vector<SqlValue>>& rows, std::size_t from);
   void execPositioned(const translate::Translation& t, const ast::CurrentOf& of,
                       const std::string& table, bool deleting, int at);
 
@@ -406,6 +410,11 @@ class Interpreter final : public translate::TranslateEnv {
   TranslationMemo* memo_ = nullptr;                   //!< of the tree running (batch or procedure)
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made
   std::uint64_t schemaGeneration_ = 1;                //!< raised by every schema change
+  //! Raised by a batch that starts after another connection may have changed a function;
+  //! only translations that read one depend on it.
+  std::uint64_t functionGeneration_ = 1;
+  std::uint64_t functionStamp_ = 0;         //!< the backend's change stamp when last raised
+  bool memoReadsFunctions_ = false;         //!< some kept translation reads a function
   std::unordered_map<std::string, Procedure> procedures_;
   std::string lastProcedureName_, lastProcedureKey_;  //!< the last name procedureKeyFor met
   //! Frames of finished calls holding only their procedure's parameters, for its next call.

@@ -31,6 +31,10 @@ struct NameDependency {
 //! A translation and what it was made under.
 struct MemoEntry {
   std::uint64_t generation = 0;
+  //! A translation that wrote a user function's body (or asked for one) is made again
+  //! when another connection may have changed that function (Interpreter::functionGeneration_).
+  bool readsFunctions = false;
+  std::uint64_t functionGeneration = 0;
   std::vector<NameDependency> names;
   std::shared_ptr<translate::Translation> translation;
   std::shared_ptr<translate::AssignmentPlan> assignment;

@@ -45,8 +45,8 @@ void SqlTranslator::emitCurrentOf(const std::string& qualifier) {
 }
 
 bool SqlTranslator::emitMovedRowKey(const ast::UpdateStmt& s, const std::string& qualifier) {
-  if (!s.currentOf || s.output || !env_.dialect().rowKeyMovesOnUpdate) return false;
-  out_ += " RETURNING " + qualifier + "." + env_.dialect().rowKey;
+  if (!s.currentOf || !env_.dialect().rowKeyMovesOnUpdate) return false;
+  out_ += (s.output ? ", " : " RETURNING ") + qualifier + "." + env_.dialect().rowKey;
   return true;
 }
 

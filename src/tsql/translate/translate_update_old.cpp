@@ -143,6 +143,7 @@ MergePlan SqlTranslator::updateKeepingOld(const ast::UpdateStmt& s) {
                                              : std::string("\"p_\".\"tsql_key\"");
   oldRowPlan_ = plan.table;
   emitReturning(*s.output, cols, "inserted", true, plan.outputTypes);
+  const bool moved = emitMovedRowKey(s, quoteIdent(sqlName));
   oldRowKey_.clear();
   oldRowPlan_.clear();
   for (const auto& item : s.output->items) {
@@ -154,6 +155,7 @@ MergePlan SqlTranslator::updateKeepingOld(const ast::UpdateStmt& s) {
     plan.outputNames.push_back(!item.alias.empty() ? item.alias : ref ? ref->column() : std::string());
   }
   plan.steps.push_back({finish(), false, {}});
+  plan.steps.back().t.returnsRowKey = moved;
   return plan;
 }
 

@@ -48,6 +48,8 @@ class PgBackend final : public tsql::exec::Backend {
   void recordTypes(const std::string& object, const std::vector<tsql::catalog::ColumnInfo>& columns,
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override;
+  void recordComputedOnRead(const std::string& object, const std::vector<tsql::catalog::ColumnInfo>& columns,
+                            bool temporary) override;
   //! In place where other views read it (the server drops no view they depend on).
   void replaceView(const std::string& name, const std::string& createSql) override;
   void invalidateSchema() override;
@@ -121,6 +123,7 @@ class PgBackend final : public tsql::exec::Backend {
 
  private:
   std::vector<tsql::catalog::ColumnInfo> loadColumns(const std::string& object);
+  void loadComputedOnRead(const std::string& object, std::vector<tsql::catalog::ColumnInfo>& cols);
   //! Sends one statement, under a savepoint when `guarded`; its result.
   PGresult* send(const std::string& sql, const std::vector<Oid>& types,
                  const std::vector<const char*>& values, bool guarded);

@@ -19,12 +19,17 @@ constexpr const char* kSideTable =
     "CREATE TABLE IF NOT EXISTS tsql_column_types(object text NOT NULL, ord integer NOT NULL, "
     "name text NOT NULL, type text NOT NULL, not_null boolean NOT NULL, primary_key boolean NOT NULL, "
     "PRIMARY KEY (object, ord))";
+// The expressions of computed columns that every read computes (the table holds no value).
+constexpr const char* kComputedTable =
+    "CREATE TABLE IF NOT EXISTS tsql_computed_columns(object text NOT NULL, name text NOT NULL, "
+    "expression text NOT NULL, PRIMARY KEY (object, name))";
 
 }  // namespace
 
 PgBackend::PgBackend(PGconn* conn) : conn_(conn) {
   try {
     execute(kSideTable);
+    execute(kComputedTable);
   } catch (const tsql::exec::SqlException& e) {
     throw std::runtime_error("cannot create the column type table: " + e.error().message);
   }
@@ -75,6 +80,7 @@ std::vector<ColumnInfo> PgBackend::loadColumns(const std::string& object) {
   if (!cols.empty()) {
     for (const std::string& name : generated)
       for (auto& c : cols) c.computed = c.computed || core::lowerCase(c.name) == name;
+    if (!generated.empty()) loadComputedOnRead(object, cols);
     return cols;
   }
   auto attributes = prepare(
@@ -85,6 +91,35 @@ std::vector<ColumnInfo> PgBackend::loadColumns(const std::string& object) {
     cols.push_back({attributes->column(0).toText(), {}, attributes->column(1).toInteger() != 0, false,
                     attributes->column(2).toInteger() != 0});
   return cols;
+}
+
+void PgBackend::loadComputedOnRead(const std::string& object, std::vector<ColumnInfo>& cols) {
+  auto kept = prepare("SELECT name, expression FROM tsql_computed_columns WHERE object = ?1");
+  kept->bind(1, SqlValue::text(object));
+  while (kept->step()) {
+    std::string name = core::lowerCase(kept->column(0).toText());
+    for (auto& c : cols)
+      if (c.computed && core::lowerCase(c.name) == name) c.expression = kept->column(1).toText();
+  }
+}
+
+// A temporary table's stay in its recorded types.
+void PgBackend::recordComputedOnRead(const std::string& object, const std::vector<ColumnInfo>& columns,
+                                     bool temporary) {
+  if (temporary) return;
+  auto forget = prepare("DELETE FROM tsql_computed_columns WHERE object = ?1");
+  forget->bind(1, SqlValue::text(object));
+  forget->step();
+  auto keep = prepare("INSERT INTO tsql_computed_columns(object, name, expression) VALUES (?1, ?2, ?3)");
+  for (const ColumnInfo& c : columns) {
+    if (c.expression.empty()) continue;
+    keep->reset();
+    keep->bind(1, SqlValue::text(object));
+    keep->bind(2, SqlValue::text(core::lowerCase(c.name)));
+    keep->bind(3, SqlValue::text(c.expression));
+    keep->step();
+  }
+  invalidateSchema();
 }
 
 void PgBackend::recordTypes(const std::string& object, const std::vector<ColumnInfo>& columns, bool temporary) {

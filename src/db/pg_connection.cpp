@@ -203,8 +203,8 @@ bool PgConnection::holdsSchema() {
   PGresult* r = PQexec(conn_,
                        "SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
                        "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') "
-                       "AND c.relname NOT IN ('tsql_procedures', 'tsql_column_types', "
-                       "'tsql_messages', 'tsql_view_sources', 'tsql_global_temps') "
+                       "AND c.relname NOT IN ('tsql_procedures', 'tsql_column_types', 'tsql_messages', "
+                       "'tsql_view_sources', 'tsql_global_temps', 'tsql_computed_columns') "
                        "AND c.relname NOT LIKE 'tsql\\_global##%' LIMIT 1");
   bool holds =
       PQresultStatus(r) != PGRES_TUPLES_OK || PQntuples(r) > 0;  // unsure: say it holds one

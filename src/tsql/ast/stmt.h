@@ -104,7 +104,8 @@ struct ColumnDef {
   bool unique = false;
   ExprPtr defaultValue;
   ExprPtr computed;        //!< name AS expr: the value is computed from the row; null otherwise
-  bool persisted = false;  //!< ... PERSISTED (both kinds are stored here)
+  std::string computedText;  //!< ... the expression as written
+  bool persisted = false;    //!< ... PERSISTED
 };
 
 struct TableDef {

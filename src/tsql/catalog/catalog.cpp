@@ -68,6 +68,7 @@ void Catalog::checkSchemaVersion() {
 
 std::vector<ColumnInfo> Catalog::load(const std::string& object) {
   std::vector<ColumnInfo> cols;
+  bool onRead = false;  // a virtual column: the place of one every read computes
   Stmt st;
   // table_xinfo: table_info leaves generated (computed) columns out
   std::string sql = "select name, type, \"notnull\", pk, hidden from pragma_table_xinfo(?1)";
@@ -80,9 +81,11 @@ std::vector<ColumnInfo> Catalog::load(const std::string& object) {
     c.notNull = sqlite3_column_int(st.s, 2) != 0;
     c.primaryKey = sqlite3_column_int(st.s, 3) != 0;
     c.computed = sqlite3_column_int(st.s, 4) >= 2;  // 2: generated virtual, 3: generated stored
+    onRead = onRead || sqlite3_column_int(st.s, 4) == 2;
     cols.push_back(std::move(c));
   }
   if (cols.empty()) return cols;
+  if (onRead) loadComputedOnRead(object, cols);
   // Expression columns of views: the types recorded when the view was created.
   Stmt side;
   if (sqlite3_prepare_v2(db_, "select name, type from tsql_column_types where object = ?1", -1,
@@ -98,6 +101,21 @@ std::vector<ColumnInfo> Catalog::load(const std::string& object) {
     }
   }  // no side table yet: nothing was recorded, which is not an error
   return cols;
+}
+
+// The table's own schema (temp, where SQLite looks first) keeps them.
+void Catalog::loadComputedOnRead(const std::string& object, std::vector<ColumnInfo>& cols) {
+  for (const char* schema : {"temp", "main"}) {
+    Stmt st;
+    std::string sql = std::string("select name, expression from ") + schema + ".tsql_computed_columns where object = ?1";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st.s, nullptr) != SQLITE_OK) continue;  // none kept there
+    sqlite3_bind_text(st.s, 1, object.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(st.s) == SQLITE_ROW) {
+      std::string name = lowerAscii(columnText(st.s, 0));
+      for (auto& c : cols)
+        if (c.expression.empty() && lowerAscii(c.name) == name) c.expression = columnText(st.s, 1);
+    }
+  }
 }
 
 const std::vector<ColumnInfo>* Catalog::columns(std::string_view object) {
@@ -152,6 +170,31 @@ void Catalog::recordTypes(std::string_view object, const std::vector<ColumnInfo>
     }
     sqlite3_reset(st.s);
   }
+  cache_.erase(key);
+}
+
+void Catalog::recordComputedOnRead(std::string_view object, const std::vector<ColumnInfo>& columns,
+                                   bool temporary) {
+  const std::string table = std::string(temporary ? "temp" : "main") + ".tsql_computed_columns";
+  const std::string key = normalizeObjectName(object);
+  auto run = [&](const std::string& sql, const ColumnInfo* c) {
+    Stmt st;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st.s, nullptr) != SQLITE_OK)
+      throw std::runtime_error(std::string("cannot keep computed columns: ") + sqlite3_errmsg(db_));
+    sqlite3_bind_text(st.s, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+    if (c) {
+      sqlite3_bind_text(st.s, 2, lowerAscii(c->name).c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(st.s, 3, c->expression.c_str(), -1, SQLITE_TRANSIENT);
+    }
+    if (sqlite3_step(st.s) != SQLITE_DONE)
+      throw std::runtime_error(std::string("cannot keep computed columns: ") + sqlite3_errmsg(db_));
+  };
+  run("create table if not exists " + table +
+          "(object text not null, name text not null, expression text not null, primary key(object, name))",
+      nullptr);
+  run("delete from " + table + " where object = ?1", nullptr);
+  for (const auto& c : columns)
+    if (!c.expression.empty()) run("insert into " + table + " values(?1, ?2, ?3)", &c);
   cache_.erase(key);
 }
 

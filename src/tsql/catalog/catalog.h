@@ -25,6 +25,9 @@ struct ColumnInfo {
   bool notNull = false;
   bool primaryKey = false;
   bool computed = false;  //!< name AS expr: read like any column, never written
+  //! A computed column whose value changes from read to read (GETDATE, NEWID ...): its
+  //! T-SQL expression, which every read computes; the database holds no value for it.
+  std::string expression = {};
 };
 
 class Catalog {
@@ -42,6 +45,10 @@ class Catalog {
   void recordTypes(std::string_view object, const std::vector<ColumnInfo>& columns);
   //! Forgets the recorded types of a dropped object.
   void forgetTypes(std::string_view object);
+  //! Keeps the expressions of a new table's columns that every read computes (those of
+  //! `columns` with one), in the temp schema for a temporary table. Throws
+  //! std::runtime_error when SQLite refuses the write.
+  void recordComputedOnRead(std::string_view object, const std::vector<ColumnInfo>& columns, bool temporary);
   //! Drops the cache (the schema changed behind our back).
   void invalidate() { cache_.clear(); }
 
@@ -49,6 +56,7 @@ class Catalog {
   void checkSchemaVersion();
   std::vector<ColumnInfo> load(const std::string& object);
   void ensureSideTable();
+  void loadComputedOnRead(const std::string& object, std::vector<ColumnInfo>& cols);
 
   sqlite3* db_;
   int schemaVersion_ = -1;

@@ -104,6 +104,9 @@ struct Dialect {
   //! True when writing a row gives it a new row key (the server's ctid); false when the
   //! row keeps it (SQLite's rowid).
   bool rowKeyMovesOnUpdate = false;
+  //! Declares a column that holds no value (always NULL, written by no one): the place
+  //! of a computed column that every read computes.
+  const char* noValueColumn = " GENERATED ALWAYS AS (NULL) VIRTUAL";
 };
 
 //! The embedded SQLite file.

@@ -89,6 +89,7 @@ const Dialect& postgresDialect() {
       false,
       true,
       true,
+      " GENERATED ALWAYS AS (NULL) STORED",  // only stored generated columns: a NULL takes a bit
   };
   return d;
 }

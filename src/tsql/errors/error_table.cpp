@@ -96,6 +96,9 @@ constexpr ErrorEntry kTable[] = {
     {Error::DuplicateKey, 14,
      "Violation of %1 constraint '%2'. Cannot insert duplicate key in object '%3'. The duplicate key value is %4."},
     {Error::ObjectExists, 16, "There is already an object named '%1' in the database."},
+    {Error::IndexNotDeterministic, 16,
+     "Column '%1' in table '%2' cannot be used in an index or statistics or as a partition key because it is "
+     "non-deterministic."},
     {Error::InvalidMessageNumber, 16,
      "Error number %1 is invalid. The number must be from 13000 through 2147483647 and it cannot be 50000."},
     {Error::BadDateFormat, 16, "SET DATEFORMAT date order '%1' is invalid."},

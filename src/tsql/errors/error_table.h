@@ -64,6 +64,7 @@ enum class Error : int {
   UndeclaredTableVariable = 1087,  //!< %1
   DuplicateKey = 2627,        //!< a %1 constraint %2 of table %3 met key %4 again
   ObjectExists = 2714,        //!< %1
+  IndexNotDeterministic = 2729,  //!< CREATE INDEX on column %1 of table %2, computed on every read
   InvalidMessageNumber = 2732,  //!< RAISERROR of number %1, below 13000 or 50000 itself
   BadDateFormat = 2741,       //!< SET DATEFORMAT %1 is not one of the six orders
   SubstitutionDataType = 2748,  //!< type %1 given as substitution parameter %2

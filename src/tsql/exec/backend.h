@@ -90,6 +90,11 @@ class Backend {
                            bool temporary = false) = 0;
   //! Forgets the recorded types of a dropped object.
   virtual void forgetTypes(const std::string& object) = 0;
+  //! Keeps the expressions of the new table's columns that every read computes (those
+  //! of `columns` with an expression), for columns() to give back; a temporary table's
+  //! stay with this connection. Throws SqlException.
+  virtual void recordComputedOnRead(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                                    bool temporary) = 0;
   //! CREATE VIEW `name` from the translator's `createSql`; DROP VIEW `name`. Throws SqlException.
   virtual void createView(const std::string& name, const std::string& createSql) {
     (void)name;

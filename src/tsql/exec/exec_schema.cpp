@@ -53,15 +53,22 @@ void Interpreter::execCreateTable(const ast::CreateTableStmt& s) {
   numberNewTable(name, s.def);
 }
 
+// The T-SQL types where the database keeps its own type names, and the expressions of
+// the columns every read computes (the table holds no value for them).
 void Interpreter::recordTableTypes(const std::string& name, const ast::TableDef& def,
                                    bool temporary) {
-  if (!backend_->dialect().recordsTableTypes) return;
   std::vector<catalog::ColumnInfo> columns;
+  bool computed = false;
   translate::SqlTranslator tr(*this);
-  for (const auto& c : def.columns)
+  for (const auto& c : def.columns) {
     columns.push_back({toLower(c.name), c.computed ? tr.computedColumnType(def, c) : c.type, c.notNull,
                        c.primaryKey, c.computed != nullptr});
-  backend_->recordTypes(name, columns, temporary);
+    if (translate::computedOnRead(c)) columns.back().expression = c.computedText;
+    computed = computed || c.computed;
+  }
+  if (backend_->dialect().recordsTableTypes) backend_->recordTypes(name, columns, temporary);
+  // also where none is computed on read: a dropped table of that name may have kept some
+  if (computed) backend_->recordComputedOnRead(name, columns, temporary);
 }
 
 void Interpreter::execCreateView(const ast::CreateViewStmt& s) {
@@ -87,6 +94,11 @@ void Interpreter::defineView(const ast::CreateViewStmt& s, bool exists) {
 }
 
 void Interpreter::execCreateIndex(const ast::CreateIndexStmt& s) {
+  if (const auto* cols = columns(catalog::normalizeObjectName(s.table)))  // no value to index
+    for (const auto& c : *cols)
+      for (const auto& name : s.columns)
+        if (!c.expression.empty() && toLower(c.name) == toLower(name))
+          throw SqlException(errors::Error::IndexNotDeterministic, line(s), {c.name, s.table});
   std::string sql = s.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
   sql += translate::quoteIdent(indexName(s.table, s.name)) + " ON " +
          translate::quoteIdent(catalog::normalizeObjectName(s.table)) + " (";

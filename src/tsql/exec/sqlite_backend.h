@@ -35,6 +35,10 @@ class SqliteBackend final : public Backend {
   void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }
+  void recordComputedOnRead(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
+                            bool temporary) override {
+    catalog_.recordComputedOnRead(object, columns, temporary);
+  }
   void createView(const std::string& name, const std::string& createSql) override;
   void dropView(const std::string& name) override { views_.drop(name); }
   void invalidateSchema() override { catalog_.invalidate(); }

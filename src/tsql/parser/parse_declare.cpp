@@ -157,7 +157,11 @@ ast::ColumnDef Parser::parseColumnDef(std::vector<ast::CheckDef>& checks) {
   col.pos = peek().pos;
   col.name = parseName("a column name");
   if (accept(Keyword::As)) {  // a computed column: name AS expr [PERSISTED]
+    const std::size_t start = static_cast<std::size_t>(peek().text.data() - text_.data());
     col.computed = parseExpr();
+    const Token& last = tokens_[pos_ - 1];
+    col.computedText = std::string(text_.substr(start, static_cast<std::size_t>(last.text.data() - text_.data()) +
+                                                           last.text.size() - start));
     col.persisted = acceptWord("persisted");
   } else {
     col.type = parseDataType();

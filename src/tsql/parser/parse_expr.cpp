@@ -384,4 +384,11 @@ ast::ExprPtr Parser::parseCase() {
   return node;
 }
 
+ast::ExprPtr Parser::parseExpression(std::string_view text) {
+  Parser p(text);
+  ast::ExprPtr e = p.parseExpr();
+  if (!p.at(TokenKind::End)) p.fail(p.peek());
+  return e;
+}
+
 }  // namespace tsql

@@ -38,6 +38,8 @@ class Parser {
   //! The parameters declared by `text` ("@a int, @b varchar(10) OUTPUT"), as a
   //! procedure declares them. Throws SyntaxError.
   static std::vector<ast::ProcParam> parseParameterDefinitions(std::string_view text);
+  //! One expression, the whole of `text` (a computed column's kept text). Throws SyntaxError.
+  static ast::ExprPtr parseExpression(std::string_view text);
 
  private:
   // token stream (parser.cpp)

@@ -125,6 +125,7 @@ void SqlTranslator::emitLiteral(const ast::LiteralExpr& l) {
 }
 
 void SqlTranslator::emitColumnRef(const ast::ColumnRefExpr& c) {
+  if (emitComputedOnRead(c)) return;
   if (returning_) return emitReturningColumn(c);
   if (outerReads_ && !outerReads_->read) noteOuterRead(c);
   const Source* source = nullptr;

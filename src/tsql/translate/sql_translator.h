@@ -77,6 +77,10 @@ struct SymbolicValue {
   std::shared_ptr<const SymbolicValue> then, otherwise;
 };
 
+//! True when computed column `c` is computed by every read rather than stored: not
+//! PERSISTED, and its value changes from read to read (GETDATE, NEWID, RAND ...).
+bool computedOnRead(const ast::ColumnDef& c);
+
 class SqlTranslator {
  public:
   //! `inlineLiterals` writes literals into the SQL (DDL: views and defaults).
@@ -259,6 +263,7 @@ class SqlTranslator {
                        std::vector<Output>& outputs, ApplyJoin* applyJoin);
   void expandStar(const ast::SelectItem& item, std::vector<Output>& outputs);
   void emitFlatStar(const ast::SelectItem& item);
+  bool starReadsComputedOnRead(const ast::SelectItem& item) const;
   // flattening of joined derived tables (translate_flatten.cpp)
   bool canFlatten(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from);
   bool innerNamesFree(const std::vector<const ast::NamedTableRef*>& tables, const std::vector<ast::TableRefPtr>& from,
@@ -271,6 +276,14 @@ class SqlTranslator {
   std::string derivedRowKeys(const ast::DerivedTableRef& d);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
                      const Scope** owner = nullptr) const;
+  // computed columns that every read computes (translate_computed_on_read.cpp)
+  //! True when `c` names such a column: `source` and `index` say which.
+  bool isComputedOnRead(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index) const;
+  //! Writes `c`'s expression when it names such a column; false otherwise.
+  bool emitComputedOnRead(const ast::ColumnRefExpr& c);
+  //! The expression of column `index` of `source`, over that source's row.
+  void emitComputedOnRead(const Source& source, std::size_t index);
+  static bool readsComputedOnRead(const Source& source);
   //! A column whose text is as stored (trimmed on the file), not an expression's.
   bool storedColumn(const ast::Expr& e) const;
 

@@ -60,9 +60,7 @@ std::string SqlTranslator::createTable(const std::string& sqlName, const ast::Ta
   return sql;
 }
 
-// A computed column: its type is the expression's over the table's other columns; it
-// is stored, as both databases compute a stored column on every write, so it reads
-// like any other. (SQL Server computes one not PERSISTED on read: the same values.)
+// A computed column: its type is the expression's over the table's other columns.
 SqlTranslator::Scope SqlTranslator::storedColumnsScope(const ast::TableDef& def) {
   Scope local;
   local.outer = scope_;
@@ -73,6 +71,25 @@ SqlTranslator::Scope SqlTranslator::storedColumnsScope(const ast::TableDef& def)
   return local;
 }
 
+namespace {
+
+// A value that changes from read to read: SQL Server computes such a column on every
+// read and refuses to store it.
+bool readsChangingValue(const ast::Expr* e) {
+  return anyCall(e, [](const ast::FunctionCallExpr& f) {
+    for (const char* n : {"getdate", "getutcdate", "sysdatetime", "sysutcdatetime", "sysdatetimeoffset",
+                          "current_timestamp", "newid", "newsequentialid", "rand"})
+      if (f.name == n && f.schema.empty()) return true;
+    return false;
+  });
+}
+
+}  // namespace
+
+bool computedOnRead(const ast::ColumnDef& c) {
+  return c.computed && !c.persisted && readsChangingValue(c.computed.get());
+}
+
 ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const ast::ColumnDef& c) {
   Scope local = storedColumnsScope(def);
   Scope* saved = std::exchange(scope_, &local);
@@ -81,23 +98,19 @@ ast::DataType SqlTranslator::computedColumnType(const ast::TableDef& def, const 
   return type;
 }
 
+// Both databases compute a stored column on every write, so a computed column whose
+// value stays the same between reads is stored and reads like any other. One whose value
+// changes from read to read (GETDATE, NEWID, RAND) is computed by every read instead, as
+// SQL Server computes a column that is not PERSISTED: the table keeps a column without a
+// value in its place (its declared order and type), and the catalog its expression, which
+// every read writes where the column is named (emitColumnRef). PERSISTED on such an
+// expression is 4936.
 std::string SqlTranslator::computedColumn(const std::string& table, const ast::TableDef& def,
                                           const ast::ColumnDef& c) {
-  // a value that changes from read to read: SQL Server stores no such column and the
-  // databases here store every one (computing one on each read is not built)
-  const bool changes = anyCall(c.computed.get(), [](const ast::FunctionCallExpr& f) {
-    for (const char* n : {"getdate", "getutcdate", "sysdatetime", "sysutcdatetime", "sysdatetimeoffset",
-                          "current_timestamp", "newid", "newsequentialid", "rand"})
-      if (f.name == n && f.schema.empty()) return true;
-    return false;
-  });
-  if (changes && c.persisted) throw TranslateError(errors::Error::ComputedNotPersistable, {c.name, table});
-  if (changes)
-    throw TranslateError(errors::Error::UserMessage,
-                         {"Computed column '" + c.name + "' reads a value that changes on every read (" +
-                          "GETDATE, NEWID, RAND ...); such a column is not supported here: give the column a "
-                          "DEFAULT instead, or compute the value in the query."});
   ast::DataType type = computedColumnType(def, c);
+  if (computedOnRead(c)) return env_.dialect().columnType(type) + env_.dialect().noValueColumn;
+  if (c.persisted && readsChangingValue(c.computed.get()))
+    throw TranslateError(errors::Error::ComputedNotPersistable, {c.name, table});
   Scope local = storedColumnsScope(def);
   Scope* saved = std::exchange(scope_, &local);
   std::string kept = std::move(out_);

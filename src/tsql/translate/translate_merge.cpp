@@ -125,8 +125,12 @@ std::string SqlTranslator::MergeContext::planJoins() const {
   return sql;
 }
 
+// The steps read the source's columns from the plan, computed columns too.
 void SqlTranslator::MergeContext::addTo(Scope& scope) const {
-  for (const auto& src : sources) scope.sources.push_back({src.alias, src.columns, {}, nullptr});
+  for (const auto& src : sources) {
+    scope.sources.push_back({src.alias, src.columns, {}, nullptr});
+    for (auto& c : scope.sources.back().columns) c.expression.clear();
+  }
 }
 
 // The source's tables with their columns, each column given its place in the plan.
@@ -295,9 +299,13 @@ void SqlTranslator::emitMergePart(const ast::MergeStmt& s, const MergeContext& m
   emitClauseChoice(s, part);
   out_ += std::string(" AS ") + kClause;
   for (const auto& src : m.sources)
-    for (const auto& c : src.columns)
-      out_ += ", " + (part == MergeMatch::NotMatchedBySource ? nullOf(c.type)
-                                                              : quoteIdent(src.alias) + "." + quoteIdent(c.name));
+    for (std::size_t i = 0; i < src.columns.size(); ++i) {
+      const auto& c = src.columns[i];
+      out_ += ", ";
+      if (part == MergeMatch::NotMatchedBySource) out_ += nullOf(c.type);
+      else if (!c.expression.empty()) emitComputedOnRead(Source{src.alias, src.columns, {}, nullptr}, i);
+      else out_ += quoteIdent(src.alias) + "." + quoteIdent(c.name);
+    }
   if (m.keepsOld)
     for (const auto& c : m.targetColumns)
       out_ += ", " + (part == MergeMatch::NotMatchedByTarget ? nullOf(c.type) : m.aliasSql + "." + quoteIdent(c.name));
@@ -463,12 +471,14 @@ void SqlTranslator::emitMergeOutput(const ast::MergeStmt& s, const MergeContext&
       const MergeContext::Source* src = m.find(q);
       const auto* cols = q == "inserted" || q == "deleted" ? &m.targetColumns : src ? &src->columns : nullptr;
       if (!cols) throw TranslateError(errors::Error::InvalidObject, {item.starQualifier});
-      for (const auto& c : *cols) {
+      for (std::size_t i = 0; i < cols->size(); ++i) {
+        const auto& c = (*cols)[i];
         ast::ColumnRefExpr ref(item.pos);
         ref.parts = {q, c.name};
         out_ += first ? "" : ", ";
         first = false;
-        emitMergeOutputColumn(ref);
+        if (cols == &m.targetColumns && !c.expression.empty()) emitComputedOnRead(Source{q, *cols, {}, nullptr}, i);
+        else emitMergeOutputColumn(ref);
         if (names) names->outputTypes.push_back(c.type), names->outputNames.push_back(c.name);
       }
       continue;

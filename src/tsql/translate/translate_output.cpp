@@ -32,20 +32,15 @@ void SqlTranslator::emitReturning(const ast::OutputClause& o,
   for (const auto& item : o.items) {
     if (item.star) {
       std::string q = toLower(item.starQualifier);
-      if (q == "deleted" && !oldRowPlan_.empty()) {
-        for (const auto& c : cols) {
-          out_ += first ? "" : ", ";
-          first = false;
-          emitOldValue(cols, c.name);
-          types.push_back(c.type);
-        }
-        continue;
-      }
-      if (q != rowName) throw TranslateError(errors::Error::InvalidObject, {item.starQualifier});
-      for (const auto& c : cols) {
-        out_ += (first ? "" : ", ") + quoteIdent(c.name);
-        types.push_back(c.type);
+      const bool old = q == "deleted" && !oldRowPlan_.empty();
+      if (!old && q != rowName) throw TranslateError(errors::Error::InvalidObject, {item.starQualifier});
+      for (std::size_t i = 0; i < cols.size(); ++i) {
+        out_ += first ? "" : ", ";
         first = false;
+        if (!cols[i].expression.empty()) emitComputedOnRead(Source{q, cols, {}, nullptr}, i);
+        else if (old) emitOldValue(cols, cols[i].name);
+        else out_ += quoteIdent(cols[i].name);
+        types.push_back(cols[i].type);
       }
       continue;
     }

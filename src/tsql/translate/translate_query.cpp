@@ -339,7 +339,7 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
     const ast::SelectItem& item = c.items[i];
     if (i) out_ += ", ";
     if (item.star) {
-      if (qualifyColumns_) {
+      if (qualifyColumns_ || starReadsComputedOnRead(item)) {
         emitFlatStar(item);
       } else {
         out_ += item.starQualifier.empty() ? "*" : quoteIdent(item.starQualifier) + ".*";
@@ -385,7 +385,10 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
       out_ += " AS " + quoteIdent(item.alias);
     } else if (const auto* col = ast::nodeAs<ast::ColumnRefExpr>(item.expr.get())) {
       o.name = col->column();
-      if (groupingSet_ || trimSetOutputs_ || collateSetOutputs_ || qualifyColumns_)
+      const Source* source = nullptr;
+      std::size_t index = 0;
+      if (groupingSet_ || trimSetOutputs_ || collateSetOutputs_ || qualifyColumns_ ||
+          isComputedOnRead(*col, source, index))
         out_ += " AS " + quoteIdent(o.name);  // written as an expression
     } else {
       // an unnamed expression has no column name, not its SQL text (under grouping sets
@@ -396,13 +399,31 @@ void SqlTranslator::emitSelectItems(const ast::SelectCore& c, const std::vector<
   }
 }
 
-// A star over sources of which one is a flattened derived table: that table's columns
-// are written out as its expressions, the others as alias.*.
+bool SqlTranslator::starReadsComputedOnRead(const ast::SelectItem& item) const {
+  std::string q = toLower(item.starQualifier);
+  for (const auto& src : scope_->sources)
+    if ((q.empty() || src.alias == q) && readsComputedOnRead(src)) return true;
+  return false;
+}
+
+// A star over sources of which one is a flattened derived table, or a table with
+// computed columns every read computes: those columns are written out as their
+// expressions, the others as alias.*.
 void SqlTranslator::emitFlatStar(const ast::SelectItem& item) {
   std::string q = toLower(item.starQualifier);
   bool first = true;
   for (const auto& src : scope_->sources) {
     if (!q.empty() && src.alias != q) continue;
+    if (!src.inner && readsComputedOnRead(src)) {
+      for (std::size_t i = 0; i < src.columns.size(); ++i) {
+        out_ += first ? "" : ", ";
+        first = false;
+        if (src.columns[i].expression.empty()) out_ += quoteIdent(src.alias) + "." + quoteIdent(src.columns[i].name);
+        else emitComputedOnRead(src, i);
+        out_ += " AS " + quoteIdent(src.columns[i].name);
+      }
+      continue;
+    }
     if (!src.inner) {
       out_ += (first ? "" : ", ") + quoteIdent(src.alias) + ".*";
       first = false;

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "tsql/ast/data_type.h"
@@ -140,6 +141,13 @@ class TranslateEnv {
   }
   //! How the database spells what differs between backends.
   virtual const dialect::Dialect& dialect() const { return dialect::sqliteDialect(); }
+  //! The T-SQL `expression` of a computed column that every read computes, parsed, its
+  //! columns named by `qualifier`; kept while the environment lives (translations may
+  //! point into it). Throws SyntaxError (translate_computed_on_read.cpp).
+  const ast::Expr& computedOnRead(const std::string& expression, const std::string& qualifier);
+
+ private:
+  std::unordered_map<std::string, ast::ExprPtr> computedOnRead_;
 };
 
 }  // namespace tsql::translate

@@ -1,12 +1,14 @@
 // Node: the root of the AST. Every node has a kind tag and its source position;
 // downcasts go through nodeCast<T>, which checks the tag (asserted) instead of
-// paying for dynamic_cast. Children are owned through unique_ptr.
+// paying for dynamic_cast. Children are owned through unique_ptr; a parsed batch's
+// nodes are carved from its TreeArena (tree_arena.h).
 #pragma once
 
 #include <cassert>
 #include <cstdint>
 #include <memory>
 
+#include "tsql/ast/tree_arena.h"
 #include "tsql/lexer/token.h"
 
 namespace tsql::ast {
@@ -25,7 +27,7 @@ enum class NodeKind : std::uint8_t {
   Merge, CreateFunction,
 };
 
-struct Node {
+struct Node : ArenaAllocated {
   explicit Node(NodeKind k, SourcePos p = {}) : kind(k), pos(p) {}
   virtual ~Node() = default;
   Node(const Node&) = delete;

@@ -7,6 +7,7 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "tsql/ast/tree_arena.h"
 #include "tsql/lexer/token.h"
@@ -15,25 +16,96 @@ namespace tsql::ast {
 
 enum class NodeKind : std::uint8_t {
   // expressions
-  Literal, ColumnRef, Variable, SystemVariable, HostParameter, Unary, Binary, FunctionCall,
-  Cast, Case, In, Exists, Between, Like, IsNull, Subquery, Quantified,
+  Literal,
+  ColumnRef,
+  Variable,
+  SystemVariable,
+  HostParameter,
+  Unary,
+  Binary,
+  FunctionCall,
+  Cast,
+  Case,
+  In,
+  Exists,
+  Between,
+  Like,
+  IsNull,
+  Subquery,
+  Quantified,
   // table sources
-  NamedTable, DerivedTable, JoinedTable, FunctionTable, PivotTable,
+  NamedTable,
+  DerivedTable,
+  JoinedTable,
+  FunctionTable,
+  PivotTable,
   // statements
-  Select, Insert, Update, Delete, Declare, Set, SetOption, If, Block, While, Break, Continue,
-  Return, BeginTran, Commit, Rollback, SaveTran, TryCatch, Raiserror, Print, Exec, CreateTable,
-  CreateProcedure, CreateView, CreateIndex, Drop, Truncate, Sequence, CheckIdent,
-  DeclareCursor, CursorOp, ExecString, Goto, Label, ResultSets,
-  Merge, CreateFunction,
+  Select,
+  Insert,
+  Update,
+  Delete,
+  Declare,
+  Set,
+  SetOption,
+  If,
+  Block,
+  While,
+  Break,
+  Continue,
+  Return,
+  BeginTran,
+  Commit,
+  Rollback,
+  SaveTran,
+  TryCatch,
+  Raiserror,
+  Print,
+  Exec,
+  CreateTable,
+  CreateProcedure,
+  CreateView,
+  CreateIndex,
+  Drop,
+  Truncate,
+  Sequence,
+  CheckIdent,
+  DeclareCursor,
+  CursorOp,
+  ExecString,
+  Goto,
+  Label,
+  ResultSets,
+  Merge,
+  CreateFunction,
 };
 
-struct Node : ArenaAllocated {
-  explicit Node(NodeKind k, SourcePos p = {}) : kind(k), pos(p) {}
+struct Node {
+  explicit Node(NodeKind k, SourcePos p = {})
+      : kind(k), carved_(currentTreeArena() != nullptr), pos(p) {}
   virtual ~Node() = default;
   Node(const Node&) = delete;
   Node& operator=(const Node&) = delete;
 
+  //! From the current tree arena, if there is one (tree_arena.h).
+  static void* operator new(std::size_t bytes) { return carveOrAllocate(bytes); }
+  //! `delete` of a node: it knows whether it was carved, so reads that before it goes.
+  static void operator delete(Node* n, std::destroying_delete_t) noexcept {
+    const bool carved = n->carved_;
+    n->~Node();
+    if (!carved) ::operator delete(static_cast<void*>(n));
+  }
+  //! A constructor threw inside `new`: the arena that was current is current still.
+  static void operator delete(void* p) noexcept {
+    if (!currentTreeArena()) ::operator delete(p);
+  }
+
   const NodeKind kind;
+
+ private:
+  // made while an arena was current: the memory is the arena's (padding room after `kind`)
+  const bool carved_;
+
+ public:
   SourcePos pos;
 };
 

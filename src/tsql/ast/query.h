@@ -137,7 +137,7 @@ struct ForJson {
 };
 
 //! core { (UNION [ALL] | INTERSECT | EXCEPT) core } [ORDER BY ...] [FOR JSON ...].
-struct Query : ArenaAllocated {
+struct Query {
   std::vector<SelectCore> cores;
   std::vector<SetOp> setOps;  //!< setOps[i] joins cores[i] and cores[i+1]
   std::vector<OrderItem> orderBy;

@@ -3,13 +3,13 @@
 // of the heap makes the first run of a batch shape cheaper and keeps its tree close
 // together, and freeing the tree is freeing the blocks.
 //
-// Contract: while a TreeArenaScope is alive on a thread, every Node (and Query) made
-// on that thread is carved from the scope's arena; outside one they come from the
-// heap. Deleting a carved node runs its destructor and frees nothing; the arena frees
-// its blocks when it is destroyed, so it must outlive every node carved from it (the
+// Contract: while a TreeArenaScope is alive on a thread, every Node made on that
+// thread is carved from the scope's arena; outside one nodes come from the heap.
+// Deleting a carved node runs its destructor and frees nothing; the arena frees its
+// blocks when it is destroyed, so it must outlive every node carved from it (the
 // parsed batch owns its arena and destroys its statements first). A node made later,
-// by a rewrite of the tree, comes from the heap and is freed as usual. Not shared
-// between threads.
+// by a rewrite of the tree, comes from the heap and is freed as usual. An arena is
+// used by one thread at a time.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,7 @@ class TreeArena {
   TreeArena(const TreeArena&) = delete;
   TreeArena& operator=(const TreeArena&) = delete;
 
-  //! `bytes` aligned to the heap's alignment, valid until the arena is destroyed.
+  //! `bytes` aligned as the heap aligns, valid until the arena is destroyed.
   void* allocate(std::size_t bytes);
   //! Bytes held in blocks.
   std::size_t reserved() const { return reserved_; }
@@ -54,11 +54,9 @@ class TreeArenaScope {
   TreeArena* previous_;
 };
 
-//! Base of the tree's classes: their `new` carves from the current arena if there is
-//! one, their `delete` gives back heap memory only.
-struct ArenaAllocated {
-  static void* operator new(std::size_t bytes);
-  static void operator delete(void* p) noexcept;
-};
+//! The current thread's arena, null outside a TreeArenaScope.
+TreeArena* currentTreeArena() noexcept;
+//! `bytes` from the current arena, or from the heap when there is none.
+void* carveOrAllocate(std::size_t bytes);
 
 }  // namespace tsql::ast

@@ -362,10 +362,6 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
     else
       fillFunctionTable(run, 0);
   }
-  // A statement's literals are read from the tree, far from the translation: their
-  // lines are all asked for first, so the misses overlap instead of queueing.
-  for (const auto& slot : t.slots)
-    if (slot.kind == translate::Slot::Kind::Literal && slot.literal) __builtin_prefetch(&slot.literal->text);
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;

@@ -69,14 +69,7 @@ bool PlanCache::reuse(BatchPlan& plan, std::string_view text) const {
   const auto& spans = shape_.literals();
   for (const auto& [k, fixed] : plan.fixedTexts)
     if (spans[k].in(text) != fixed) return false;
-  // The literal nodes lie across the tree (a save batch's is near a megabyte): each is
-  // asked for a few nodes ahead, so its line is on the way while the one before is written.
-  constexpr std::size_t kAhead = 8;
-  const auto& values = plan.values;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i + kAhead < values.size()) __builtin_prefetch(&values[i + kAhead].second->text, 1);
-    assignLiteralValue(values[i].second->text, text, spans[values[i].first]);
-  }
+  for (const auto& [k, node] : plan.values) assignLiteralValue(node->text, text, spans[k]);
   return true;
 }
 

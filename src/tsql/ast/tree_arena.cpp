@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cassert>
-#include <cstdint>
 #include <cstdlib>
 #include <new>
 

@@ -24,7 +24,7 @@ class TreeArena {
   TreeArena(const TreeArena&) = delete;
   TreeArena& operator=(const TreeArena&) = delete;
 
-  //! `bytes` aligned as the heap aligns, valid until the arena is destroyed.
+  //! `bytes` on an eight-byte boundary, valid until the arena is destroyed.
   void* allocate(std::size_t bytes);
   //! Bytes held in blocks.
   std::size_t reserved() const { return reserved_; }

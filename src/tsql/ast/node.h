@@ -1,12 +1,15 @@
 // Node: the root of the AST. Every node has a kind tag and its source position;
 // downcasts go through nodeCast<T>, which checks the tag (asserted) instead of
-// paying for dynamic_cast. Children are owned through unique_ptr.
+// paying for dynamic_cast. Children are owned through unique_ptr; a parsed batch's
+// nodes are carved from its TreeArena (tree_arena.h).
 #pragma once
 
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <new>
 
+#include "tsql/ast/tree_arena.h"
 #include "tsql/lexer/token.h"
 
 namespace tsql::ast {
@@ -26,12 +29,32 @@ enum class NodeKind : std::uint8_t {
 };
 
 struct Node {
-  explicit Node(NodeKind k, SourcePos p = {}) : kind(k), pos(p) {}
+  explicit Node(NodeKind k, SourcePos p = {})
+      : kind(k), carved_(currentTreeArena() != nullptr), pos(p) {}
   virtual ~Node() = default;
   Node(const Node&) = delete;
   Node& operator=(const Node&) = delete;
 
+  //! From the current tree arena, if there is one (tree_arena.h).
+  static void* operator new(std::size_t bytes) { return carveOrAllocate(bytes); }
+  //! `delete` of a node: it knows whether it was carved, so reads that before it goes.
+  static void operator delete(Node* n, std::destroying_delete_t) noexcept {
+    const bool carved = n->carved_;
+    n->~Node();
+    if (!carved) ::operator delete(static_cast<void*>(n));
+  }
+  //! A constructor threw inside `new`: the arena that was current is current still.
+  static void operator delete(void* p) noexcept {
+    if (!currentTreeArena()) ::operator delete(p);
+  }
+
   const NodeKind kind;
+
+ private:
+  // made while an arena was current: the memory is the arena's (padding room after `kind`)
+  const bool carved_;
+
+ public:
   SourcePos pos;
 };
 

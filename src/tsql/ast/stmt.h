@@ -396,10 +396,30 @@ struct LiteralRef {
 };
 
 //! A parsed batch: its top-level statements in order, and every literal parsed from
-//! a literal token in token order (the plan cache gives them new values).
+//! a literal token in token order (the plan cache gives them new values). The parser's
+//! nodes are carved from `arena`, so the statements go before it, on destruction and
+//! when another batch is moved in.
 struct Batch {
+  std::unique_ptr<TreeArena> arena;  //!< null for a batch not made by the parser
   StmtList statements;
   std::vector<LiteralRef> literals;
+
+  Batch() = default;
+  Batch(Batch&&) noexcept = default;
+  Batch& operator=(Batch&& other) noexcept {
+    if (this != &other) {
+      literals.clear();
+      statements.clear();
+      statements = std::move(other.statements);
+      literals = std::move(other.literals);
+      arena = std::move(other.arena);
+    }
+    return *this;
+  }
+  ~Batch() {
+    literals.clear();
+    statements.clear();
+  }
 };
 
 }  // namespace tsql::ast

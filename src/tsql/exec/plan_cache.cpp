@@ -5,8 +5,6 @@
 // translator reads only as values), so a reuse can never read another tree.
 #include "tsql/exec/plan_cache.h"
 
-#include <unordered_map>
-
 #include "tsql/lexer/lexer.h"
 #include "tsql/parser/parser.h"
 
@@ -35,13 +33,16 @@ class OrdinalWatch {
 
 struct Lexed {
   std::vector<Token> tokens;
-  std::unordered_map<std::size_t, std::size_t> liftedOrdinal;  // token index -> literal index
+  //! (token index, literal index) of each lifted literal, in token order.
+  std::vector<std::pair<std::size_t, std::size_t>> liftedOrdinal;
   bool cacheable = true;
 };
 
 // Lexes the text and checks that the scan's literals are the lexer's value literals.
 Lexed lexAgainst(std::string_view text, const std::vector<LiteralSpan>& spans) {
   Lexed out;
+  out.tokens.reserve(text.size() / 4 + 4);  // as the parser reserves: no regrowth of a long batch
+  out.liftedOrdinal.reserve(spans.size());
   Lexer lexer(text);
   OrdinalWatch ordinals;
   for (;;) {
@@ -53,7 +54,7 @@ Lexed lexAgainst(std::string_view text, const std::vector<LiteralSpan>& spans) {
       std::size_t k = out.liftedOrdinal.size();
       auto offset = static_cast<std::size_t>(t.text.data() - text.data());
       bool same = k < spans.size() && spans[k].offset == offset && spans[k].length == t.text.size();
-      if (same && !ordinals.mayBeOrdinal(t, prev)) out.liftedOrdinal.emplace(out.tokens.size() - 1, k);
+      if (same && !ordinals.mayBeOrdinal(t, prev)) out.liftedOrdinal.emplace_back(out.tokens.size() - 1, k);
       else if (same || (k < spans.size() && spans[k].offset <= offset)) out.cacheable = false;
     }
     ordinals.see(t, prev);
@@ -88,11 +89,15 @@ std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
   plan->batch = Parser(text, std::move(lexed.tokens)).parseBatch();
   if (!scanned || !lexed.cacheable) return plan;
   std::vector<bool> valued(shape_.literals().size(), false);
+  // both in token order: one walk pairs each literal node with its lifted literal
+  auto lifted = lexed.liftedOrdinal.begin();
+  plan->values.reserve(lexed.liftedOrdinal.size());
   for (const auto& ref : plan->batch.literals) {
-    auto k = lexed.liftedOrdinal.find(ref.token);
-    if (k == lexed.liftedOrdinal.end()) continue;
-    plan->values.emplace_back(k->second, ref.node);
-    valued[k->second] = true;
+    while (lifted != lexed.liftedOrdinal.end() && lifted->first < ref.token) ++lifted;
+    if (lifted == lexed.liftedOrdinal.end()) break;
+    if (lifted->first != ref.token) continue;
+    plan->values.emplace_back(lifted->second, ref.node);
+    valued[lifted->second] = true;
   }
   for (std::size_t k = 0; k < valued.size(); ++k)
     if (!valued[k]) plan->fixedTexts.emplace_back(k, std::string(shape_.literals()[k].in(text)));

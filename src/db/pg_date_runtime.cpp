@@ -17,6 +17,8 @@ CREATE OR REPLACE FUNCTION tsql_tick(x timestamp) RETURNS timestamp(3) LANGUAGE 
          )::timestamp(3) $$;
 CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS
 $$ SELECT tsql_tick(x) $$;
+-- the clock read as a datetime, so on a tick like every stored one
+CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT tsql_tick(localtimestamp) $$;
 -- text read in the session's DATEFORMAT (SET DATEFORMAT hands it over) or a style's order
 CREATE OR REPLACE FUNCTION tsql_text_date_dmy(x text) RETURNS timestamp LANGUAGE sql STABLE
   SET datestyle = 'ISO, DMY' AS $$ SELECT x::timestamp $$;

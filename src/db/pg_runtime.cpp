@@ -16,7 +16,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 34;
+constexpr int kRuntimeVersion = 35;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN
@@ -143,7 +143,6 @@ CREATE OR REPLACE FUNCTION tsql_money_text(x numeric, style bigint DEFAULT 0) RE
                     WHEN 2 THEN to_char(x, 'FM999999999999990.0000')
                     ELSE to_char(round(x, 2), 'FM999999999999990.00') END $$;
 
-CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT localtimestamp(3) $$;
 CREATE OR REPLACE FUNCTION len(x text) RETURNS integer LANGUAGE sql IMMUTABLE AS $$ SELECT length(rtrim(x)) $$;
 CREATE OR REPLACE FUNCTION "left"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT left(s, n::integer) $$;
 CREATE OR REPLACE FUNCTION "right"(s text, n bigint) RETURNS text LANGUAGE sql IMMUTABLE AS $$ SELECT right(s, n::integer) $$;

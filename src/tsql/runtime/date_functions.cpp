@@ -61,7 +61,8 @@ std::int64_t dayNumber(core::DateTime d) { return floorDiv(d.millis(), kDay); }
 
 core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a[i]); }
 
-void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(core::DateTime::now())); }
+// A datetime: the clock on its 1/300 s tick, as a value stored and read back would be.
+void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(core::DateTime::now()))); }
 
 // datediff returns an int: a count of boundaries beyond it is an error, not a wrap.
 void datediff(SqlArgs& a) {

@@ -484,6 +484,8 @@ class SqlTranslator {
   void emitFromBinary(const ast::Expr& operand, const ast::DataType& type, const std::string& styleSql);
   //! emitStore into a table column: text longer than the column is an error, not cut.
   void emitColumnStore(const ast::Expr& e, const ast::DataType& target);
+  //! emitColumnStore for a value that reaches its column through a derived table.
+  void emitDerivedColumnStore(const ast::Expr& e, const ast::DataType& target);
   //! A column whose declared text type is no longer than `target`'s.
   bool fitsAlready(const ast::Expr& e, const ast::DataType& target);
   void emitSlot(Slot slot);

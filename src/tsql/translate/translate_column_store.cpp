@@ -50,4 +50,14 @@ bool SqlTranslator::fitsAlready(const ast::Expr& e, const ast::DataType& target)
          from.textLength() <= target.textLength();
 }
 
+// UPDATE ... FROM and MERGE hand the new values over in a derived table, where the
+// server types a bound parameter by itself (as text), not by the column it goes into:
+// there a value that is not text is cast to its column's type first.
+void SqlTranslator::emitDerivedColumnStore(const ast::Expr& e, const ast::DataType& target) {
+  const bool cast = env_.dialect().typedFunctions && target.isKnown() && !target.isText() && !target.binary;
+  if (cast) out_ += "CAST(";
+  emitColumnStore(e, target);
+  if (cast) out_ += std::string(" AS ") + env_.dialect().columnType(target) + ")";
+}
+
 }  // namespace tsql::translate

@@ -243,7 +243,7 @@ void SqlTranslator::emitUpdateFrom(const ast::UpdateStmt& s, const ast::NamedTab
   out_ += " FROM (SELECT " + quoteIdent(key) + "." + rowKey + " AS \"r_\"";
   for (std::size_t i = 0; i < s.sets.size(); ++i) {
     out_ += ", ";
-    emitColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
+    emitDerivedColumnStore(*s.sets[i].value, columnTypeIn(cols, s.sets[i].target.back()));
     out_ += " AS \"v" + std::to_string(i) + "\"";
   }
   out_ += fromSql;

@@ -363,7 +363,8 @@ Translation SqlTranslator::mergeUpdate(const ast::MergeStmt& s, const MergeConte
   out_ += " FROM (SELECT " + m.aliasSql + "." + rowKey + " AS \"r_\"";
   for (std::size_t i = 0; i < c.sets.size(); ++i) {
     out_ += ", ";
-    emitColumnStore(*c.sets[i].value, m.targetColumns[columnIndex(m.targetColumns, c.sets[i].target.back())].type);
+    emitDerivedColumnStore(*c.sets[i].value,
+                           m.targetColumns[columnIndex(m.targetColumns, c.sets[i].target.back())].type);
     out_ += " AS \"v" + std::to_string(i) + "\"";
   }
   out_ += from + " WHERE " + source + "." + kClause + " = " + std::to_string(clause + 1) + ") AS \"u_\" WHERE " +

@@ -17,8 +17,24 @@ CREATE OR REPLACE FUNCTION tsql_tick(x timestamp) RETURNS timestamp(3) LANGUAGE 
          )::timestamp(3) $$;
 CREATE OR REPLACE FUNCTION tsql_datetime(x timestamp) RETURNS timestamp(3) LANGUAGE sql IMMUTABLE AS
 $$ SELECT tsql_tick(x) $$;
--- the clock read as a datetime, so on a tick like every stored one
+-- the clock read as a datetime, so on a tick like every stored one; datetime2 and
+-- datetimeoffset as their texts, with seven fraction digits (the server keeps six)
 CREATE OR REPLACE FUNCTION getdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS $$ SELECT tsql_tick(localtimestamp) $$;
+CREATE OR REPLACE FUNCTION getutcdate() RETURNS timestamp(3) LANGUAGE sql STABLE AS
+$$ SELECT tsql_tick(now() AT TIME ZONE 'UTC') $$;
+CREATE OR REPLACE FUNCTION sysdatetime() RETURNS text LANGUAGE sql STABLE AS
+$$ SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS.US"0"') $$;
+CREATE OR REPLACE FUNCTION sysutcdatetime() RETURNS text LANGUAGE sql STABLE AS
+$$ SELECT to_char(now() AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI:SS.US"0"') $$;
+CREATE OR REPLACE FUNCTION sysdatetimeoffset() RETURNS text LANGUAGE sql STABLE AS
+$$ SELECT to_char(now(), 'YYYY-MM-DD HH24:MI:SS.US"0" TZH:TZM') $$;
+-- RAND(seed) starts the session's sequence again from the seed
+CREATE OR REPLACE FUNCTION rand() RETURNS float8 LANGUAGE sql VOLATILE AS $$ SELECT random() $$;
+CREATE OR REPLACE FUNCTION rand(seed bigint) RETURNS float8 LANGUAGE plpgsql VOLATILE AS $$
+BEGIN
+  PERFORM setseed((seed % 2147483647)::float8 / 2147483647);
+  RETURN random();
+END $$;
 -- text read in the session's DATEFORMAT (SET DATEFORMAT hands it over) or a style's order
 CREATE OR REPLACE FUNCTION tsql_text_date_dmy(x text) RETURNS timestamp LANGUAGE sql STABLE
   SET datestyle = 'ISO, DMY' AS $$ SELECT x::timestamp $$;

@@ -16,7 +16,7 @@ namespace db::pg {
 
 namespace {
 
-constexpr int kRuntimeVersion = 35;
+constexpr int kRuntimeVersion = 36;
 
 constexpr const char* kRuntimeSql = R"SQL(
 DO $$ BEGIN

@@ -305,8 +305,16 @@ ast::ExprPtr Parser::parseLiteral() {
 // name-or-call := name { '.' name } [ '(' args ')' ]   -- schema.name(...) a user function
 ast::ExprPtr Parser::parseNameOrCall() {
   SourcePos pos = peek().pos;
+  const bool bare = peek().text.front() != '[' && peek().text.front() != '"';
   std::vector<std::string> parts;
   parts.push_back(unquoteIdentifier(advance()));
+  // CURRENT_TIMESTAMP is GETDATE() written as a keyword; [current_timestamp] is a name
+  if (bare && parts.size() == 1 && !at(TokenKind::Dot) && !at(TokenKind::LParen) &&
+      toLower(parts[0]) == "current_timestamp") {
+    auto call = std::make_unique<ast::FunctionCallExpr>(pos);
+    call->name = "getdate";
+    return call;
+  }
   while (at(TokenKind::Dot)) {
     advance();
     if (at(TokenKind::Star)) {  // t.* is handled by the select list; back up

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <random>
 #include <string>
 
 #include "tsql/runtime/date_settings.h"
@@ -63,6 +66,46 @@ core::DateTime argDate(SqlArgs& a, int i) { return ValueConversion::toDateTime(a
 
 // A datetime: the clock on its 1/300 s tick, as a value stored and read back would be.
 void getdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(core::DateTime::now()))); }
+
+// The machine's offset from UTC now, in minutes (the clock reads local time).
+int localOffsetMinutes() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return static_cast<int>(local.tm_gmtoff / 60);
+}
+
+core::DateTime utcNow() {
+  return core::DateTime::fromMillis(core::DateTime::now().millis() - std::int64_t{localOffsetMinutes()} * 60000);
+}
+
+void getutcdate(SqlArgs& a) { a.set(ValueConversion::dateTimeText(ValueConversion::roundToTick(utcNow()))); }
+
+// datetime2(7): the clock keeps milliseconds, the other four digits are zeros.
+std::string dateTime2Text(core::DateTime d) { return ValueConversion::dateTimeText(d) + "0000"; }
+
+void sysdatetime(SqlArgs& a) { a.set(dateTime2Text(core::DateTime::now())); }
+void sysutcdatetime(SqlArgs& a) { a.set(dateTime2Text(utcNow())); }
+
+void sysdatetimeoffset(SqlArgs& a) {
+  const int offset = localOffsetMinutes();
+  char zone[24];
+  std::snprintf(zone, sizeof zone, " %c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 60,
+                std::abs(offset) % 60);
+  a.set(dateTime2Text(core::DateTime::now()) + zone);
+}
+
+// RAND(): a float in [0, 1); RAND(seed) starts the sequence again from `seed`, so it
+// and the values after it repeat for the same seed.
+std::mt19937_64& randomSequence() {
+  thread_local std::mt19937_64 sequence{std::random_device{}()};
+  return sequence;
+}
+
+void rand(SqlArgs& a) {
+  if (a.count() == 1 && !a.isNull(0)) randomSequence().seed(static_cast<std::uint64_t>(a.integer(0)));
+  a.set(std::uniform_real_distribution<double>(0.0, 1.0)(randomSequence()));
+}
 
 // datediff returns an int: a count of boundaries beyond it is an error, not a wrap.
 void datediff(SqlArgs& a) {
@@ -268,6 +311,12 @@ std::int64_t DateFunctions::part(std::string_view part, core::DateTime d) { retu
 
 int DateFunctions::install(sqlite3* db) {
   return firstFailure({defineFunction<getdate>(db, "getdate", 0, false),
+                       defineFunction<getutcdate>(db, "getutcdate", 0, false),
+                       defineFunction<sysdatetime>(db, "sysdatetime", 0, false),
+                       defineFunction<sysutcdatetime>(db, "sysutcdatetime", 0, false),
+                       defineFunction<sysdatetimeoffset>(db, "sysdatetimeoffset", 0, false),
+                       defineFunction<rand>(db, "rand", 0, false),
+                       defineFunction<rand>(db, "rand", 1, false),
                        defineFunction<datediff>(db, "datediff", 3),
                        defineFunction<dateadd>(db, "dateadd", 3),
                        defineFunction<datepart>(db, "datepart", 2),

@@ -131,7 +131,10 @@ DataType SqlTranslator::functionType(const ast::FunctionCallExpr& f) {
   }
   if (n == "dateadd" && (arg(2).offset || arg(2).time)) return arg(2);  // keeps its offset and scale
   if (n == "getdate" || n == "dateadd" || n == "getutcdate") return ofKind(TypeKind::DateTime);
-  if (n == "todatetimeoffset" || n == "switchoffset") return ast::typeFromName("datetimeoffset");
+  if (n == "todatetimeoffset" || n == "switchoffset" || n == "sysdatetimeoffset")
+    return ast::typeFromName("datetimeoffset");
+  if (n == "sysdatetime" || n == "sysutcdatetime") return ast::typeFromName("datetime2");
+  if (n == "rand") return ofKind(TypeKind::Float);
   if (n == "count" || n == "datediff" || n == "datepart" || n == "year" || n == "month" ||
       n == "day" || n == "len" || n == "charindex" || n == "error_number" ||
       n == "error_severity" || n == "error_state" || n == "error_line" || n == "xact_state")

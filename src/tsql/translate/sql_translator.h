@@ -370,6 +370,7 @@ class SqlTranslator {
     std::vector<const ast::Expr*> keys;  //!< inner sides of the ON's equalities
     const char* rank = nullptr;  //!< TOP n: "ROW_NUMBER()" or "RANK()" over `keys`
     bool percent = false;        //!< TOP n PERCENT: also the count of each partition's rows
+    const ast::Query* paged = nullptr;  //!< OFFSET n ROWS [FETCH NEXT m]: numbered by ROW_NUMBER()
     //! TOP's ORDER BY keys (descending or not); keys of the left row alone left out
     std::vector<std::pair<const ast::Expr*, bool>> order;
     //! Per select item that reads the left side: it is written over the join's row
@@ -400,6 +401,8 @@ class SqlTranslator {
   void addApplyValuesTable();
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
   void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);
+  //! The rows OFFSET n ROWS [FETCH NEXT m ROWS ONLY] keeps of each left row's numbered rows.
+  void emitApplyPageFilter(const ast::Query& q, const std::string& alias, Scope& left);
   //! PARTITION BY the keys of the applied core's left row.
   void emitApplyPartition(const ApplyJoin& plan);
   bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,

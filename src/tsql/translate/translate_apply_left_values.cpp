@@ -39,9 +39,11 @@ void replaceAll(std::string& s, std::string_view mark, const std::string& with) 
 }  // namespace
 
 bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
-  if (q.cores.size() != 1 || q.offset || q.forJson) return false;
+  if (q.cores.size() != 1 || q.forJson) return false;
   const ast::SelectCore& c = q.cores[0];
-  if (c.from.empty() || !c.groupingSets.empty() || !c.into.empty() || (!q.orderBy.empty() && !c.top)) return false;
+  if (q.offset && c.top) throw TranslateError(errors::Error::TopWithOffset);
+  const bool numbered = c.top || q.offset;  // a numbering of each set's rows in ORDER BY's order
+  if (c.from.empty() || !c.groupingSets.empty() || !c.into.empty() || (!q.orderBy.empty() && !numbered)) return false;
   for (const auto& t : c.from)
     if (joinsRight(*t)) return false;  // the values table would be joined into its outer side
   bool aggregate = !c.groupBy.empty() || c.having;
@@ -49,13 +51,13 @@ bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
     aggregate = aggregate || (!item.star && (exprReads(item.expr.get(), [](const ast::ColumnRefExpr&) { return 0u; }) &
                                              kReadsAggregate));
   if (aggregate && c.groupBy.empty()) return false;  // one row even for no input: not per set
-  if (c.top && (c.distinct || (c.topWithTies && q.orderBy.empty()))) return false;  // numbered before DISTINCT
+  if (numbered && (c.distinct || (c.topWithTies && q.orderBy.empty()))) return false;  // numbered before DISTINCT
   plan.core = &c;
   plan.leftValues = true;
   splitConjuncts(c.where.get(), plan.kept);
   plan.outside.assign(c.items.size(), {});
   plan.outsideTypes.assign(c.items.size(), {});
-  if (c.top) {
+  if (numbered) {
     for (const auto& o : q.orderBy) {
       const ast::Expr* key = topOrderKey(c, *o.expr);
       if (key == nullptr) return false;
@@ -63,6 +65,10 @@ bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
     }
     plan.rank = c.topWithTies ? "RANK()" : "ROW_NUMBER()";
     plan.percent = c.topPercent;
+    // OFFSET and FETCH read no column: the same page for every left row
+    auto noColumns = [](const ast::Expr* e) { return !exprReads(e, [](const ast::ColumnRefExpr&) { return 1u; }); };
+    if (q.offset && !(noColumns(q.offset.get()) && noColumns(q.fetch.get()))) return false;
+    if (q.offset) plan.paged = &q;
   }
   return true;
 }
@@ -154,13 +160,31 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
   replaceAll(rows, ApplyJoin::kValuesKeys, keys);
 
   out_ += (cross ? " INNER JOIN (" : " LEFT JOIN (") + rows + ") AS " + alias + " ON " + on;
-  if (plan.rank) emitApplyRankFilter(q.cores[0], alias, plan.percent, scope);
+  if (plan.paged) emitApplyPageFilter(q, alias, scope);
+  else if (plan.rank) emitApplyRankFilter(q.cores[0], alias, plan.percent, scope);
   // The hidden columns stay out of `*`: each column is read by its name.
   Source src = derivedSource(d.alias, outputs);
   src.inner = std::make_shared<Scope>();
   for (const Output& o : outputs) src.inner->sqlItems.push_back(alias + "." + quoteIdent(o.name));
   scope.sources.push_back(std::move(src));
   return true;
+}
+
+// Rows numbered past the offset, and no further than offset + fetch. Both are read
+// once per left row, as TOP (n) is.
+void SqlTranslator::emitApplyPageFilter(const ast::Query& q, const std::string& alias, Scope& left) {
+  Scope* saved = std::exchange(scope_, &left);
+  out_ += " AND " + alias + ".\"tsql_rank_\" > (";
+  emit(*q.offset);
+  out_ += ")";
+  if (q.fetch) {
+    out_ += " AND " + alias + ".\"tsql_rank_\" <= (";
+    emit(*q.offset);
+    out_ += ") + (";
+    emit(*q.fetch);
+    out_ += ")";
+  }
+  scope_ = saved;
 }
 
 }  // namespace tsql::translate

@@ -20,6 +20,8 @@ TEST_F(Engine, ApplyShapesThatNoJoinReadsAreRefusedNotAnswered) {
       "select * from cust c cross apply (select x.id from (select id from ord o where o.cust = c.id) x) y",
       // a compound query
       "select * from cust c cross apply (select id from ord o where o.cust = c.id union all select 0) x",
+      // an ON of a RIGHT join that reads the left side
+      "select * from cust c cross apply (select top 2 o.id from ord o right join cust d on d.id = o.cust and o.day > c.id order by o.id) x",
       // paging rows made distinct, which numbering before DISTINCT would page wrongly
       "select * from cust c cross apply (select distinct amt from ord o where o.cust = c.id order by amt offset 1 rows) x",
   };

@@ -383,6 +383,8 @@ class SqlTranslator {
     //! from a derived table of them; what that table holds is known once the core is
     //! written, so the core writes these marks, filled in afterwards.
     bool leftValues = false;
+    bool joinsRight = false;  //!< its FROM has a RIGHT or FULL join: the values table must come last
+    bool refused = false;     //!< an ON of its joins reads the left side there: nothing to join
     static constexpr const char* kValuesTable = "\x01tsql_l_table\x01";  //!< the derived table, in FROM
     static constexpr const char* kValuesColumns = "\x01tsql_l_columns\x01";  //!< its columns as hidden ones
     static constexpr const char* kValuesKeys = "\x01tsql_l_keys\x01";  //!< grouped or partitioned by
@@ -398,7 +400,7 @@ class SqlTranslator {
                            std::size_t firstLeft, Scope& scope);
   bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
   //! Adds the left values' table to the FROM just written.
-  void addApplyValuesTable();
+  void addApplyValuesTable(ApplyJoin& plan);
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
   void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);
   //! The rows OFFSET n ROWS [FETCH NEXT m ROWS ONLY] keeps of each left row's numbered rows.

@@ -5,7 +5,8 @@
 //  - "tsql_l_" is those columns' distinct values over the left side, written again;
 //    it is a table of the query's FROM, and the query reads the left columns there.
 //  - The query gives them as hidden columns, groups by them after its own GROUP BY,
-//    partitions its windows by them, and TOP n is a numbering of each set's rows.
+//    partitions its windows by them, and TOP n or an OFFSET / FETCH page is a
+//    numbering of each set's rows.
 //  - The left side joins the query on each column being the hidden one (NULL meets
 //    NULL), INNER for CROSS APPLY and LEFT for OUTER APPLY, so every left row, a
 //    duplicate too, gets its set's rows.
@@ -44,8 +45,7 @@ bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
   if (q.offset && c.top) throw TranslateError(errors::Error::TopWithOffset);
   const bool numbered = c.top || q.offset;  // a numbering of each set's rows in ORDER BY's order
   if (c.from.empty() || !c.groupingSets.empty() || !c.into.empty() || (!q.orderBy.empty() && !numbered)) return false;
-  for (const auto& t : c.from)
-    if (joinsRight(*t)) return false;  // the values table would be joined into its outer side
+  for (const auto& t : c.from) plan.joinsRight = plan.joinsRight || joinsRight(*t);
   bool aggregate = !c.groupBy.empty() || c.having;
   for (const auto& item : c.items)
     aggregate = aggregate || (!item.star && (exprReads(item.expr.get(), [](const ast::ColumnRefExpr&) { return 0u; }) &
@@ -77,11 +77,15 @@ bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
 // innermost": the query's own tables drive the join and an equality with a left column
 // looks the value up in an index SQLite builds on the values, where the values first
 // would scan the query's tables once per value. An ON of the query's own joins that
-// reads a left column needs the values before it: then they come first.
-void SqlTranslator::addApplyValuesTable() {
+// reads a left column needs the values before it: then they come first, unless a
+// RIGHT or FULL join follows, which would keep its unmatched rows once with NULL
+// values rather than once per set: such a query is refused.
+void SqlTranslator::addApplyValuesTable(ApplyJoin& plan) {
   if (out_.find("\"tsql_l_\".") == std::string::npos) {
     out_ += " CROSS JOIN ";
     out_ += ApplyJoin::kValuesTable;
+  } else if (plan.joinsRight) {
+    plan.refused = true;
   } else {
     out_.insert(sizeof(" FROM ") - 1, std::string(ApplyJoin::kValuesTable) + ", ");
   }
@@ -125,6 +129,7 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
   collateSetOutputs_ = collate;
   windowsAllowed_ = windows;
   std::string rows = std::exchange(out_, std::move(head));
+  if (plan.refused) return false;
 
   // The left columns the query read. Where it reads none, the values table is one row
   // of a constant, and the query's rows meet every left row.

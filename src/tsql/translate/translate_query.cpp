@@ -246,7 +246,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
     emitFromList(c.from, scope);
-    if (applyJoin && applyJoin->leftValues) addApplyValuesTable();
+    if (applyJoin && applyJoin->leftValues) addApplyValuesTable(*applyJoin);
     scope.fromReadsOuter = watch && watch->read();
   }
   std::string fromSql = std::move(out_);

@@ -18,8 +18,9 @@ TEST_F(Engine, ApplyShapesThatNoJoinReadsAreRefusedNotAnswered) {
   const char* refused[] = {
       // a derived table of the applied query's own FROM that reads the left side
       "select * from cust c cross apply (select x.id from (select id from ord o where o.cust = c.id) x) y",
-      // a compound query
-      "select * from cust c cross apply (select id from ord o where o.cust = c.id union all select 0) x",
+      // a compound query paged per left row, and an arm counting without GROUP BY
+      "select * from cust c cross apply (select id from ord o where o.cust = c.id union all select 0 order by id offset 1 rows) x",
+      "select * from cust c cross apply (select id from ord o where o.cust = c.id union all select count(*) from ord o where o.cust = c.id) x",
       // an ON of a RIGHT join that reads the left side
       "select * from cust c cross apply (select top 2 o.id from ord o right join cust d on d.id = o.cust and o.day > c.id order by o.id) x",
       // paging rows made distinct, which numbering before DISTINCT would page wrongly

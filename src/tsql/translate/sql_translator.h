@@ -392,13 +392,15 @@ class SqlTranslator {
   //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
   //! its shape cannot be read that way.
   bool emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope);
-  //! Any other one-core query that reads the left side, over the distinct values of the
+  //! Any other one-core or compound query that reads the left side, over the distinct values of the
   //! left columns it reads (translate_apply_left_values.cpp); false (nothing written)
   //! where it cannot be. `leftSql` is the left side as written, its sources those of
   //! `scope` from `firstLeft` on.
   bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
                            std::size_t firstLeft, Scope& scope);
-  bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
+  //! One plan per core: the query's one core, or each arm of a compound query.
+  bool planLeftValuesApply(const ast::Query& q, std::vector<ApplyJoin>& plans);
+  bool planLeftValuesCore(const ast::SelectCore& c, bool arm, ApplyJoin& plan);
   //! Adds the left values' table to the FROM just written.
   void addApplyValuesTable(ApplyJoin& plan);
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
@@ -654,6 +656,8 @@ class SqlTranslator {
   bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
   OuterReads* outerReads_ = nullptr;  //!< the innermost OuterReadWatch
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
+  //! For the arms of the next compound query written: the plan of each, in order.
+  std::vector<ApplyJoin>* applyArms_ = nullptr;
   ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! The applied core whose select list is being written: its windows partition by its keys
   const ApplyJoin* windowApply_ = nullptr;

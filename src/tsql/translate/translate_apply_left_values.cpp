@@ -10,6 +10,9 @@
 //  - The left side joins the query on each column being the hidden one (NULL meets
 //    NULL), INNER for CROSS APPLY and LEFT for OUTER APPLY, so every left row, a
 //    duplicate too, gets its set's rows.
+//  - A compound query (UNION, EXCEPT, INTERSECT) runs each arm over the same values,
+//    each giving the same hidden columns, so the compound compares each set's rows
+//    only with that set's; an arm without FROM reads the values table as its FROM.
 // Text is made distinct and met byte for byte, so the query reads 'ab' and 'AB' as
 // each left row holds it; inside the query the columns keep their collation.
 #include <utility>
@@ -39,24 +42,41 @@ void replaceAll(std::string& s, std::string_view mark, const std::string& with) 
 
 }  // namespace
 
-bool SqlTranslator::planLeftValuesApply(const ast::Query& q, ApplyJoin& plan) {
-  if (q.cores.size() != 1 || q.forJson) return false;
-  const ast::SelectCore& c = q.cores[0];
-  if (q.offset && c.top) throw TranslateError(errors::Error::TopWithOffset);
-  const bool numbered = c.top || q.offset;  // a numbering of each set's rows in ORDER BY's order
-  if (c.from.empty() || !c.groupingSets.empty() || !c.into.empty() || (!q.orderBy.empty() && !numbered)) return false;
+// One core's part: its WHERE written inside, and no aggregate that gives a row for no
+// input (that row would be one per left row, not per set). An arm of a compound may
+// have no FROM: the values table is its FROM.
+bool SqlTranslator::planLeftValuesCore(const ast::SelectCore& c, bool arm, ApplyJoin& plan) {
+  if ((c.from.empty() && !arm) || !c.groupingSets.empty() || !c.into.empty()) return false;
   for (const auto& t : c.from) plan.joinsRight = plan.joinsRight || joinsRight(*t);
   bool aggregate = !c.groupBy.empty() || c.having;
   for (const auto& item : c.items)
     aggregate = aggregate || (!item.star && (exprReads(item.expr.get(), [](const ast::ColumnRefExpr&) { return 0u; }) &
                                              kReadsAggregate));
   if (aggregate && c.groupBy.empty()) return false;  // one row even for no input: not per set
-  if (numbered && (c.distinct || (c.topWithTies && q.orderBy.empty()))) return false;  // numbered before DISTINCT
   plan.core = &c;
   plan.leftValues = true;
   splitConjuncts(c.where.get(), plan.kept);
   plan.outside.assign(c.items.size(), {});
   plan.outsideTypes.assign(c.items.size(), {});
+  return true;
+}
+
+bool SqlTranslator::planLeftValuesApply(const ast::Query& q, std::vector<ApplyJoin>& plans) {
+  if (q.forJson) return false;
+  plans.resize(q.cores.size());
+  if (q.cores.size() > 1) {
+    // UNION, EXCEPT and INTERSECT compare the hidden columns too: each set's rows alone
+    if (!q.orderBy.empty() || q.offset) return false;
+    for (std::size_t i = 0; i < q.cores.size(); ++i)
+      if (q.cores[i].top || !planLeftValuesCore(q.cores[i], true, plans[i])) return false;
+    return true;
+  }
+  ApplyJoin& plan = plans[0];
+  const ast::SelectCore& c = q.cores[0];
+  if (q.offset && c.top) throw TranslateError(errors::Error::TopWithOffset);
+  const bool numbered = c.top || q.offset;  // a numbering of each set's rows in ORDER BY's order
+  if ((!q.orderBy.empty() && !numbered) || !planLeftValuesCore(c, false, plan)) return false;
+  if (numbered && (c.distinct || (c.topWithTies && q.orderBy.empty()))) return false;  // numbered before DISTINCT
   if (numbered) {
     for (const auto& o : q.orderBy) {
       const ast::Expr* key = topOrderKey(c, *o.expr);
@@ -94,8 +114,9 @@ void SqlTranslator::addApplyValuesTable(ApplyJoin& plan) {
 bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
                                         std::size_t firstLeft, Scope& scope) {
   const ast::Query& q = *d.query;
-  ApplyJoin plan;
-  if (!planLeftValuesApply(q, plan)) return false;
+  std::vector<ApplyJoin> plans;
+  if (!planLeftValuesApply(q, plans)) return false;
+  const ApplyJoin& plan = plans[0];
   // The query sees the left side's columns as the values table's.
   Scope values;
   values.outer = scope.outer;
@@ -121,21 +142,29 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
   const bool collate = std::exchange(collateSetOutputs_, false);
   const bool windows = std::exchange(windowsAllowed_, false);
   qualifyColumns_ = true;  // a left column is the values table's; the left side's as the ON reads it
-  applyJoin_ = &plan;
-  std::vector<Output> outputs = emitCore(q.cores[0], nullptr);
+  std::vector<Output> outputs;
+  if (plans.size() == 1) {
+    applyJoin_ = &plans[0];
+    outputs = emitCore(q.cores[0], nullptr);
+  } else {
+    applyArms_ = &plans;  // each arm over the same values, typed as the compound types them
+    outputs = emitQuery(q, nullptr);
+  }
   scope_ = saved;
   swapRightJoins_ = swap;
   trimSetOutputs_ = trim;
   collateSetOutputs_ = collate;
   windowsAllowed_ = windows;
   std::string rows = std::exchange(out_, std::move(head));
-  if (plan.refused) return false;
+  for (const ApplyJoin& arm : plans)
+    if (arm.refused) return false;
 
   // The left columns the query read. Where it reads none, the values table is one row
   // of a constant, and the query's rows meet every left row.
   std::vector<std::size_t> read;
   for (std::size_t n = 0; n < leftColumns.size(); ++n)
     if (rows.find(quoteIdent(valueName(n))) != std::string::npos) read.push_back(n);
+  if (read.empty() && plans.size() > 1) return false;  // a compound of its own rows joins as it stands
   const std::string alias = quoteIdent(d.alias);
   std::string table = "(SELECT ", groups, hidden, keys, on;
   if (read.empty()) {

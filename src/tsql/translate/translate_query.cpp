@@ -133,6 +133,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   std::vector<DataType> mixed = targetTypes || recursion_ ? std::vector<DataType>{} : mixedArmTypes(q);
   if (!mixed.empty()) targetTypes = &mixed;
   const bool subquery = std::exchange(subqueryCores_, false);  // its cores', not a nested query's
+  std::vector<ApplyJoin>* applyArms = std::exchange(applyArms_, nullptr);  // not for its subqueries
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);
     if (opensIntersectRun(q, i)) out_ += "SELECT * FROM (";
@@ -144,6 +145,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
       throw TranslateError(errors::Error::TiesWithoutOrderBy);
     if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     subqueryCores_ = subquery;
+    if (applyArms) applyJoin_ = &(*applyArms)[i];
     auto coreOutputs = emitCore(core, targetTypes);
     subqueryCores_ = false;
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
@@ -248,6 +250,8 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     emitFromList(c.from, scope);
     if (applyJoin && applyJoin->leftValues) addApplyValuesTable(*applyJoin);
     scope.fromReadsOuter = watch && watch->read();
+  } else if (applyJoin && applyJoin->leftValues) {
+    out_ += std::string(" FROM ") + ApplyJoin::kValuesTable;  // an arm without FROM, once per set
   }
   std::string fromSql = std::move(out_);
   out_ = std::move(head);

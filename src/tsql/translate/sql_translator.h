@@ -385,6 +385,11 @@ class SqlTranslator {
     bool leftValues = false;
     bool joinsRight = false;  //!< its FROM has a RIGHT or FULL join: the values table must come last
     bool refused = false;     //!< an ON of its joins reads the left side there: nothing to join
+    bool innerJoinsOnly = true;  //!< its FROM's joins are INNER or CROSS ones
+    //! Derived tables of its FROM that read the left side over values of their own: each
+    //! is matched with the core's values in its WHERE.
+    std::vector<std::string> matched;
+    static constexpr const char* kValuesMatch = "\x01tsql_l_match\x01";  //!< then the alias, then \x01
     static constexpr const char* kValuesTable = "\x01tsql_l_table\x01";  //!< the derived table, in FROM
     static constexpr const char* kValuesColumns = "\x01tsql_l_columns\x01";  //!< its columns as hidden ones
     static constexpr const char* kValuesKeys = "\x01tsql_l_keys\x01";  //!< grouped or partitioned by
@@ -401,6 +406,11 @@ class SqlTranslator {
   //! One plan per core: the query's one core, or each arm of a compound query.
   bool planLeftValuesApply(const ast::Query& q, std::vector<ApplyJoin>& plans);
   bool planLeftValuesCore(const ast::SelectCore& c, bool arm, ApplyJoin& plan);
+  //! A derived table of such a core's FROM that reads the left side; false (nothing
+  //! written) where it cannot be read over values of its own.
+  bool emitLeftValuesDerived(const ast::DerivedTableRef& d, ApplyJoin& outer, Scope& scope);
+  void replaceMatches(std::string& rows, const std::vector<std::size_t>& read,
+                      const std::vector<std::pair<const ast::Expr*, bool>>& leftColumns);
   //! Adds the left values' table to the FROM just written.
   void addApplyValuesTable(ApplyJoin& plan);
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
@@ -658,6 +668,8 @@ class SqlTranslator {
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
   //! For the arms of the next compound query written: the plan of each, in order.
   std::vector<ApplyJoin>* applyArms_ = nullptr;
+  //! While the FROM of a core over left values is written: its plan.
+  ApplyJoin* applyValuesFrom_ = nullptr;
   ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! The applied core whose select list is being written: its windows partition by its keys
   const ApplyJoin* windowApply_ = nullptr;

@@ -28,6 +28,13 @@ namespace {
 
 std::string valueName(std::size_t n) { return "tsql_l" + std::to_string(n) + "_"; }
 
+bool innerJoinsOnly(const ast::TableRef& t) {
+  const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t);
+  if (j == nullptr) return true;
+  if (j->type != ast::JoinType::Inner && j->type != ast::JoinType::Cross) return false;
+  return innerJoinsOnly(*j->left) && innerJoinsOnly(*j->right);
+}
+
 bool joinsRight(const ast::TableRef& t) {
   const auto* j = ast::nodeAs<ast::JoinedTableRef>(&t);
   if (j == nullptr) return false;
@@ -47,7 +54,10 @@ void replaceAll(std::string& s, std::string_view mark, const std::string& with) 
 // have no FROM: the values table is its FROM.
 bool SqlTranslator::planLeftValuesCore(const ast::SelectCore& c, bool arm, ApplyJoin& plan) {
   if ((c.from.empty() && !arm) || !c.groupingSets.empty() || !c.into.empty()) return false;
-  for (const auto& t : c.from) plan.joinsRight = plan.joinsRight || joinsRight(*t);
+  for (const auto& t : c.from) {
+    plan.joinsRight = plan.joinsRight || joinsRight(*t);
+    plan.innerJoinsOnly = plan.innerJoinsOnly && innerJoinsOnly(*t);
+  }
   bool aggregate = !c.groupBy.empty() || c.having;
   for (const auto& item : c.items)
     aggregate = aggregate || (!item.star && (exprReads(item.expr.get(), [](const ast::ColumnRefExpr&) { return 0u; }) &
@@ -189,6 +199,7 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
     on += (i ? " AND (" : "(") + left + ")" + exact + " IS " + alias + "." + name + exact;
   }
   table += read.empty() ? ") AS \"tsql_l_\"" : " FROM " + leftSql + " GROUP BY " + groups + ") AS \"tsql_l_\"";
+  replaceMatches(rows, read, leftColumns);
   replaceAll(rows, ApplyJoin::kValuesTable, table);
   replaceAll(rows, ApplyJoin::kValuesColumns, hidden);
   replaceAll(rows, ApplyJoin::kValuesKeys, keys);
@@ -202,6 +213,45 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
   for (const Output& o : outputs) src.inner->sqlItems.push_back(alias + "." + quoteIdent(o.name));
   scope.sources.push_back(std::move(src));
   return true;
+}
+
+// Under a core over left values, a derived table of its FROM that reads the left side
+// runs over the same values, gives them as hidden columns, and the core keeps its rows
+// of the core's own set (NULL meets NULL). Inner joins only: the match is a filter of
+// the WHERE. A numbering (TOP, OFFSET) of its rows is not read this way.
+bool SqlTranslator::emitLeftValuesDerived(const ast::DerivedTableRef& d, ApplyJoin& outer, Scope& scope) {
+  if (!outer.innerJoinsOnly) return false;
+  std::vector<ApplyJoin> plans;
+  if (!planLeftValuesApply(*d.query, plans) || plans[0].rank) return false;
+  std::string head = std::exchange(out_, {});
+  Scope* saved = std::exchange(scope_, scope.outer);
+  applyArms_ = &plans;
+  std::vector<Output> outputs = emitQuery(*d.query, nullptr);
+  scope_ = saved;
+  std::string rows = std::exchange(out_, std::move(head));
+  for (const ApplyJoin& arm : plans)
+    if (arm.refused) return false;
+  out_ += "(" + rows + ") AS " + quoteIdent(d.alias);
+  scope.sources.push_back(derivedSource(d.alias, outputs));
+  outer.matched.push_back(d.alias);
+  return true;
+}
+
+// Each derived table's match: its hidden columns are the core's values.
+void SqlTranslator::replaceMatches(std::string& rows, const std::vector<std::size_t>& read,
+                                   const std::vector<std::pair<const ast::Expr*, bool>>& leftColumns) {
+  const std::string mark = ApplyJoin::kValuesMatch;
+  for (std::size_t at = rows.find(mark); at != std::string::npos; at = rows.find(mark, at)) {
+    const std::size_t end = rows.find('\x01', at + mark.size());
+    const std::string alias = quoteIdent(rows.substr(at + mark.size(), end - at - mark.size()));
+    std::string match = read.empty() ? "1 = 1" : "";
+    for (std::size_t i = 0; i < read.size(); ++i) {
+      const char* exact = leftColumns[read[i]].second ? " COLLATE BINARY" : "";
+      const std::string name = quoteIdent(valueName(read[i]));
+      match += (i ? " AND " : "") + alias + "." + name + exact + " IS \"tsql_l_\"." + name + exact;
+    }
+    rows.replace(at, end + 1 - at, "(" + match + ")");
+  }
 }
 
 // Rows numbered past the offset, and no further than offset + fetch. Both are read

@@ -247,7 +247,10 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " FROM ";
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
-    emitFromList(c.from, scope);
+    {
+      SetFor<ApplyJoin*> values(applyValuesFrom_, applyJoin && applyJoin->leftValues ? applyJoin : nullptr);
+      emitFromList(c.from, scope);
+    }
     if (applyJoin && applyJoin->leftValues) addApplyValuesTable(*applyJoin);
     scope.fromReadsOuter = watch && watch->read();
   } else if (applyJoin && applyJoin->leftValues) {
@@ -499,11 +502,21 @@ void SqlTranslator::emitNamedTable(const ast::NamedTableRef& n, Scope& scope) {
 
 void SqlTranslator::emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope) {
   const bool keyed = std::exchange(rightOfLeftJoin_, false);
+  ApplyJoin* values = applyValuesFrom_;
+  SetFor<ApplyJoin*> own(applyValuesFrom_, nullptr);  // its FROM is its own
+  const std::size_t at = out_.size();
   out_ += '(';
   Scope* saved = scope_;
   scope_ = scope.outer;  // a derived table does not see its siblings
   std::vector<Output> outputs = emitQuery(*d.query, nullptr);
   scope_ = saved;
+  // one that reads an applied query's left side reads values of its own
+  if (values && !keyed && out_.find("\"tsql_l_\".", at) != std::string::npos) {
+    std::string written = out_.substr(at);
+    out_.resize(at);
+    if (emitLeftValuesDerived(d, *values, scope)) return;
+    out_ += written;
+  }
   if (keyed) out_ += derivedRowKeys(d);
   out_ += ") AS " + quoteIdent(d.alias);
   scope.sources.push_back(derivedSource(d.alias, outputs));

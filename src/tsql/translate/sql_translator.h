@@ -387,8 +387,9 @@ class SqlTranslator {
     bool refused = false;     //!< an ON of its joins reads the left side there: nothing to join
     bool innerJoinsOnly = true;  //!< its FROM's joins are INNER or CROSS ones
     //! Derived tables of its FROM that read the left side over values of their own: each
-    //! is matched with the core's values in its WHERE.
-    std::vector<std::string> matched;
+    //! is matched with the core's values in its WHERE; its alias, and the filter of its
+    //! TOP or OFFSET numbering ("" for none).
+    std::vector<std::pair<std::string, std::string>> matched;
     static constexpr const char* kValuesMatch = "\x01tsql_l_match\x01";  //!< then the alias, then \x01
     static constexpr const char* kValuesTable = "\x01tsql_l_table\x01";  //!< the derived table, in FROM
     static constexpr const char* kValuesColumns = "\x01tsql_l_columns\x01";  //!< its columns as hidden ones

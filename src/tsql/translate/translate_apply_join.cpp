@@ -396,7 +396,7 @@ void SqlTranslator::emitApplyJoinWhere(const ApplyJoin& plan) {
   }
   for (std::size_t i = 0; i < plan.matched.size(); ++i) {
     out_ += i || !plan.kept.empty() ? " AND " : " WHERE ";
-    out_ += ApplyJoin::kValuesMatch + plan.matched[i] + '\x01';
+    out_ += ApplyJoin::kValuesMatch + plan.matched[i].first + '\x01' + plan.matched[i].second;
   }
 }
 

@@ -218,11 +218,11 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
 // Under a core over left values, a derived table of its FROM that reads the left side
 // runs over the same values, gives them as hidden columns, and the core keeps its rows
 // of the core's own set (NULL meets NULL). Inner joins only: the match is a filter of
-// the WHERE. A numbering (TOP, OFFSET) of its rows is not read this way.
+// the WHERE, as is its TOP or OFFSET numbering of each set's rows.
 bool SqlTranslator::emitLeftValuesDerived(const ast::DerivedTableRef& d, ApplyJoin& outer, Scope& scope) {
-  if (!outer.innerJoinsOnly) return false;
+  if (!outer.innerJoinsOnly || scope.outer == nullptr) return false;
   std::vector<ApplyJoin> plans;
-  if (!planLeftValuesApply(*d.query, plans) || plans[0].rank) return false;
+  if (!planLeftValuesApply(*d.query, plans)) return false;
   std::string head = std::exchange(out_, {});
   Scope* saved = std::exchange(scope_, scope.outer);
   applyArms_ = &plans;
@@ -231,9 +231,16 @@ bool SqlTranslator::emitLeftValuesDerived(const ast::DerivedTableRef& d, ApplyJo
   std::string rows = std::exchange(out_, std::move(head));
   for (const ApplyJoin& arm : plans)
     if (arm.refused) return false;
+  std::string numbered;  // TOP (left.n) reads the core's values, which it is matched with
+  if (plans[0].rank) {
+    head = std::exchange(out_, {});
+    if (plans[0].paged) emitApplyPageFilter(*d.query, quoteIdent(d.alias), *scope.outer);
+    else emitApplyRankFilter(d.query->cores[0], quoteIdent(d.alias), plans[0].percent, *scope.outer);
+    numbered = std::exchange(out_, std::move(head));
+  }
   out_ += "(" + rows + ") AS " + quoteIdent(d.alias);
   scope.sources.push_back(derivedSource(d.alias, outputs));
-  outer.matched.push_back(d.alias);
+  outer.matched.emplace_back(d.alias, numbered);
   return true;
 }
 

@@ -185,6 +185,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     groupingSet_ = nullptr;
     windowsAllowed_ = false;
   }
+  if (applyArms) return outputs;  // its TOP and OFFSET number each set's rows, filtered by the join
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
   emitOffsetFetch(q);
   return outputs;

@@ -370,6 +370,7 @@ class SqlTranslator {
     std::vector<const ast::Expr*> keys;  //!< inner sides of the ON's equalities
     const char* rank = nullptr;  //!< TOP n: "ROW_NUMBER()" or "RANK()" over `keys`
     bool percent = false;        //!< TOP n PERCENT: also the count of each partition's rows
+    const ast::Query* paged = nullptr;  //!< OFFSET n ROWS [FETCH NEXT m]: numbered by ROW_NUMBER()
     //! TOP's ORDER BY keys (descending or not); keys of the left row alone left out
     std::vector<std::pair<const ast::Expr*, bool>> order;
     //! Per select item that reads the left side: it is written over the join's row
@@ -382,6 +383,14 @@ class SqlTranslator {
     //! from a derived table of them; what that table holds is known once the core is
     //! written, so the core writes these marks, filled in afterwards.
     bool leftValues = false;
+    bool joinsRight = false;  //!< its FROM has a RIGHT or FULL join: the values table must come last
+    bool refused = false;     //!< an ON of its joins reads the left side there: nothing to join
+    bool innerJoinsOnly = true;  //!< its FROM's joins are INNER or CROSS ones
+    //! Derived tables of its FROM that read the left side over values of their own: each
+    //! is matched with the core's values in its WHERE; its alias, and the filter of its
+    //! TOP or OFFSET numbering ("" for none).
+    std::vector<std::pair<std::string, std::string>> matched;
+    static constexpr const char* kValuesMatch = "\x01tsql_l_match\x01";  //!< then the alias, then \x01
     static constexpr const char* kValuesTable = "\x01tsql_l_table\x01";  //!< the derived table, in FROM
     static constexpr const char* kValuesColumns = "\x01tsql_l_columns\x01";  //!< its columns as hidden ones
     static constexpr const char* kValuesKeys = "\x01tsql_l_keys\x01";  //!< grouped or partitioned by
@@ -389,17 +398,26 @@ class SqlTranslator {
   //! Writes the applied query as an INNER / LEFT JOIN; false (nothing written) where
   //! its shape cannot be read that way.
   bool emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Scope& scope);
-  //! Any other one-core query that reads the left side, over the distinct values of the
+  //! Any other one-core or compound query that reads the left side, over the distinct values of the
   //! left columns it reads (translate_apply_left_values.cpp); false (nothing written)
   //! where it cannot be. `leftSql` is the left side as written, its sources those of
   //! `scope` from `firstLeft` on.
   bool emitLeftValuesApply(const ast::DerivedTableRef& d, bool cross, const std::string& leftSql,
                            std::size_t firstLeft, Scope& scope);
-  bool planLeftValuesApply(const ast::Query& q, ApplyJoin& plan);
+  //! One plan per core: the query's one core, or each arm of a compound query.
+  bool planLeftValuesApply(const ast::Query& q, std::vector<ApplyJoin>& plans);
+  bool planLeftValuesCore(const ast::SelectCore& c, bool arm, ApplyJoin& plan);
+  //! A derived table of such a core's FROM that reads the left side; false (nothing
+  //! written) where it cannot be read over values of its own.
+  bool emitLeftValuesDerived(const ast::DerivedTableRef& d, ApplyJoin& outer, Scope& scope);
+  void replaceMatches(std::string& rows, const std::vector<std::size_t>& read,
+                      const std::vector<std::pair<const ast::Expr*, bool>>& leftColumns);
   //! Adds the left values' table to the FROM just written.
-  void addApplyValuesTable();
+  void addApplyValuesTable(ApplyJoin& plan);
   //! The ON's test that keeps a left row's first n (or n percent) rows of a TOP.
   void emitApplyRankFilter(const ast::SelectCore& c, const std::string& alias, bool percent, Scope& left);
+  //! The rows OFFSET n ROWS [FETCH NEXT m ROWS ONLY] keeps of each left row's numbered rows.
+  void emitApplyPageFilter(const ast::Query& q, const std::string& alias, Scope& left);
   //! PARTITION BY the keys of the applied core's left row.
   void emitApplyPartition(const ApplyJoin& plan);
   bool planApplyJoin(const ast::Query& q, const std::vector<Source>& inner, const std::vector<Source>& left,
@@ -649,6 +667,10 @@ class SqlTranslator {
   bool subqueryCores_ = false;  //!< the query being written is a subquery in an expression
   OuterReads* outerReads_ = nullptr;  //!< the innermost OuterReadWatch
   bool applyOnWritten_ = false;  //!< ... and it wrote the join's ON itself
+  //! For the arms of the next compound query written: the plan of each, in order.
+  std::vector<ApplyJoin>* applyArms_ = nullptr;
+  //! While the FROM of a core over left values is written: its plan.
+  ApplyJoin* applyValuesFrom_ = nullptr;
   ApplyJoin* applyJoin_ = nullptr;  //!< for the next core written: an applied query joined
   //! The applied core whose select list is being written: its windows partition by its keys
   const ApplyJoin* windowApply_ = nullptr;

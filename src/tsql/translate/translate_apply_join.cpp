@@ -394,6 +394,10 @@ void SqlTranslator::emitApplyJoinWhere(const ApplyJoin& plan) {
     emit(*plan.kept[i]);
     out_ += ')';
   }
+  for (std::size_t i = 0; i < plan.matched.size(); ++i) {
+    out_ += i || !plan.kept.empty() ? " AND " : " WHERE ";
+    out_ += ApplyJoin::kValuesMatch + plan.matched[i].first + '\x01' + plan.matched[i].second;
+  }
 }
 
 void SqlTranslator::emitApplyKey(const ast::Expr& key, bool trim) {

@@ -133,6 +133,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
   std::vector<DataType> mixed = targetTypes || recursion_ ? std::vector<DataType>{} : mixedArmTypes(q);
   if (!mixed.empty()) targetTypes = &mixed;
   const bool subquery = std::exchange(subqueryCores_, false);  // its cores', not a nested query's
+  std::vector<ApplyJoin>* applyArms = std::exchange(applyArms_, nullptr);  // not for its subqueries
   for (std::size_t i = 0; i < q.cores.size(); ++i) {
     if (i) out_ += setOpSql(q.setOps[i - 1]);
     if (opensIntersectRun(q, i)) out_ += "SELECT * FROM (";
@@ -144,6 +145,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
       throw TranslateError(errors::Error::TiesWithoutOrderBy);
     if (single && !q.orderBy.empty()) coreOrder_ = &q.orderBy;
     subqueryCores_ = subquery;
+    if (applyArms) applyJoin_ = &(*applyArms)[i];
     auto coreOutputs = emitCore(core, targetTypes);
     subqueryCores_ = false;
     std::string limit = core.top ? topLimit(core, out_.substr(start)) : std::string();
@@ -183,6 +185,7 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitQuery(const ast::Query& q,
     groupingSet_ = nullptr;
     windowsAllowed_ = false;
   }
+  if (applyArms) return outputs;  // its TOP and OFFSET number each set's rows, filtered by the join
   if (!singleLimit.empty()) out_ += " LIMIT " + singleLimit;
   emitOffsetFetch(q);
   return outputs;
@@ -245,9 +248,14 @@ std::vector<SqlTranslator::Output> SqlTranslator::emitCore(const ast::SelectCore
     out_ += " FROM ";
     std::optional<OuterReadWatch> watch;  // a subquery's FROM may be joined to the enclosing one
     if (scope.rowsFromOuter) watch.emplace(*this, &scope);
-    emitFromList(c.from, scope);
-    if (applyJoin && applyJoin->leftValues) addApplyValuesTable();
+    {
+      SetFor<ApplyJoin*> values(applyValuesFrom_, applyJoin && applyJoin->leftValues ? applyJoin : nullptr);
+      emitFromList(c.from, scope);
+    }
+    if (applyJoin && applyJoin->leftValues) addApplyValuesTable(*applyJoin);
     scope.fromReadsOuter = watch && watch->read();
+  } else if (applyJoin && applyJoin->leftValues) {
+    out_ += std::string(" FROM ") + ApplyJoin::kValuesTable;  // an arm without FROM, once per set
   }
   std::string fromSql = std::move(out_);
   out_ = std::move(head);
@@ -495,11 +503,21 @@ void SqlTranslator::emitNamedTable(const ast::NamedTableRef& n, Scope& scope) {
 
 void SqlTranslator::emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope) {
   const bool keyed = std::exchange(rightOfLeftJoin_, false);
+  ApplyJoin* values = applyValuesFrom_;
+  SetFor<ApplyJoin*> own(applyValuesFrom_, nullptr);  // its FROM is its own
+  const std::size_t at = out_.size();
   out_ += '(';
   Scope* saved = scope_;
   scope_ = scope.outer;  // a derived table does not see its siblings
   std::vector<Output> outputs = emitQuery(*d.query, nullptr);
   scope_ = saved;
+  // one that reads an applied query's left side reads values of its own
+  if (values && !keyed && out_.find("\"tsql_l_\".", at) != std::string::npos) {
+    std::string written = out_.substr(at);
+    out_.resize(at);
+    if (emitLeftValuesDerived(d, *values, scope)) return;
+    out_ += written;
+  }
   if (keyed) out_ += derivedRowKeys(d);
   out_ += ") AS " + quoteIdent(d.alias);
   scope.sources.push_back(derivedSource(d.alias, outputs));

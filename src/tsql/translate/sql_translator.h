@@ -683,6 +683,16 @@ class SqlTranslator {
   //! True while the FROM list of an UPDATE/DELETE ... FROM is written: its columns are
   //! never expanded by `*`, so `a RIGHT JOIN b` may be written `b LEFT JOIN a`.
   bool swapRightJoins_ = false;
+  //! While a query APPLY joins in is written as a core of its own: the flags its
+  //! enclosing query set for its own outputs are off, and back however it ends.
+  struct EnclosingFlagsAside {
+    explicit EnclosingFlagsAside(SqlTranslator& t);
+    ~EnclosingFlagsAside();
+    EnclosingFlagsAside(const EnclosingFlagsAside&) = delete;
+    EnclosingFlagsAside& operator=(const EnclosingFlagsAside&) = delete;
+    SqlTranslator& t;
+    bool swap, trim, collate, windows;
+  };
   bool returning_ = false;        //!< writing an OUTPUT list: columns unqualified
   bool returningUpdate_ = false;  //!< ... of an UPDATE
   //! Writing the OUTPUT of one of a MERGE's steps: how its names read the plan.

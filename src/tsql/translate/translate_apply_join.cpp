@@ -29,6 +29,20 @@
 
 namespace tsql::translate {
 
+SqlTranslator::EnclosingFlagsAside::EnclosingFlagsAside(SqlTranslator& translator)
+    : t(translator),
+      swap(std::exchange(t.swapRightJoins_, false)),
+      trim(std::exchange(t.trimSetOutputs_, false)),
+      collate(std::exchange(t.collateSetOutputs_, false)),
+      windows(std::exchange(t.windowsAllowed_, false)) {}
+
+SqlTranslator::EnclosingFlagsAside::~EnclosingFlagsAside() {
+  t.swapRightJoins_ = swap;
+  t.trimSetOutputs_ = trim;
+  t.collateSetOutputs_ = collate;
+  t.windowsAllowed_ = windows;
+}
+
 namespace {
 
 // The classes of column exprReads tells apart.
@@ -189,18 +203,14 @@ bool SqlTranslator::emitApplyJoin(const ast::DerivedTableRef& d, bool cross, Sco
 
   std::string head = std::exchange(out_, {});
   saved = std::exchange(scope_, scope.outer);
-  const bool swap = std::exchange(swapRightJoins_, false);
-  const bool trim = std::exchange(trimSetOutputs_, false);
-  const bool collate = std::exchange(collateSetOutputs_, false);
-  const bool windows = std::exchange(windowsAllowed_, false);
-  applyJoin_ = &plan;
-  std::vector<Output> outputs = emitCore(c, nullptr);
-  assert(applyJoin_ == nullptr);
+  std::vector<Output> outputs;
+  {
+    EnclosingFlagsAside aside(*this);
+    applyJoin_ = &plan;
+    outputs = emitCore(c, nullptr);
+    assert(applyJoin_ == nullptr);
+  }
   scope_ = saved;
-  swapRightJoins_ = swap;
-  trimSetOutputs_ = trim;
-  collateSetOutputs_ = collate;
-  windowsAllowed_ = windows;
   std::string rows = std::exchange(out_, std::move(head));
 
   const std::string alias = quoteIdent(d.alias);

@@ -147,24 +147,19 @@ bool SqlTranslator::emitLeftValuesApply(const ast::DerivedTableRef& d, bool cros
 
   std::string head = std::exchange(out_, {});
   Scope* saved = std::exchange(scope_, &values);
-  const bool swap = std::exchange(swapRightJoins_, false);
-  const bool trim = std::exchange(trimSetOutputs_, false);
-  const bool collate = std::exchange(collateSetOutputs_, false);
-  const bool windows = std::exchange(windowsAllowed_, false);
   qualifyColumns_ = true;  // a left column is the values table's; the left side's as the ON reads it
   std::vector<Output> outputs;
-  if (plans.size() == 1) {
-    applyJoin_ = &plans[0];
-    outputs = emitCore(q.cores[0], nullptr);
-  } else {
-    applyArms_ = &plans;  // each arm over the same values, typed as the compound types them
-    outputs = emitQuery(q, nullptr);
+  {
+    EnclosingFlagsAside aside(*this);
+    if (plans.size() == 1) {
+      applyJoin_ = &plans[0];
+      outputs = emitCore(q.cores[0], nullptr);
+    } else {
+      applyArms_ = &plans;  // each arm over the same values, typed as the compound types them
+      outputs = emitQuery(q, nullptr);
+    }
   }
   scope_ = saved;
-  swapRightJoins_ = swap;
-  trimSetOutputs_ = trim;
-  collateSetOutputs_ = collate;
-  windowsAllowed_ = windows;
   std::string rows = std::exchange(out_, std::move(head));
   for (const ApplyJoin& arm : plans)
     if (arm.refused) return false;

@@ -27,6 +27,13 @@ class TimedConnection : public db::Connection {
     spent += Clock::now() - start;
     return r;
   }
+  std::vector<db::BatchResult> execEach(const std::vector<std::string>& texts,
+                                        const db::Params& params = {}) override {
+    const auto start = Clock::now();
+    std::vector<db::BatchResult> r = db_.execEach(texts, params);
+    spent += Clock::now() - start;
+    return r;
+  }
   void beginUnit() override { db_.beginUnit(); }
   std::string commitUnit() override { return db_.commitUnit(); }
   void rollbackUnit() override { db_.rollbackUnit(); }

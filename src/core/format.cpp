@@ -163,11 +163,10 @@ std::string Format(std::string_view format, const std::vector<Value>& args) {
   out.reserve(format.size() + 16 * args.size());
   int next = 0;
   for (std::size_t pos = 0; pos < format.size();) {
-    const char c = format[pos++];
-    if (c != '%') {
-      out += c;
-      continue;
-    }
+    const std::size_t percent = format.find('%', pos);  // the text up to it goes as it is
+    out.append(format.substr(pos, percent == std::string_view::npos ? std::string_view::npos : percent - pos));
+    if (percent == std::string_view::npos) break;
+    pos = percent + 1;
     if (pos < format.size() && format[pos] == '%') {
       out += '%';
       ++pos;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "tsql/batch_result.h"
 
@@ -45,6 +46,12 @@ class Connection {
   virtual ~Connection() = default;
   //! Runs one batch. Never throws for SQL errors: they come back in the result.
   virtual BatchResult execBatch(std::string_view sql, const Params& params = {}) = 0;
+  //! Runs the batches in turn, stopping after the first that fails: what each gave, as
+  //! execBatch gives it. A connection may run batches that only read through one
+  //! procedure (a look-up per line of a bill) together, in one statement.
+  virtual std::vector<BatchResult> execEach(const std::vector<std::string>& texts, const Params& params = {}) {
+    return execOneByOne(texts, params);
+  }
 
   //! The host's unit of work: one transaction kept open across the batches run until
   //! it is ended, so that an action of several batches takes effect whole or not at
@@ -77,6 +84,14 @@ class Connection {
   bool hasProgress() const { return static_cast<bool>(progress_); }
 
  protected:
+  std::vector<BatchResult> execOneByOne(const std::vector<std::string>& texts, const Params& params) {
+    std::vector<BatchResult> results;
+    for (const std::string& text : texts) {
+      results.push_back(execBatch(text, params));
+      if (!results.back().ok()) break;
+    }
+    return results;
+  }
   //! The result of a batch its progress callback stopped.
   static BatchResult cancelledResult() {
     BatchResult r;

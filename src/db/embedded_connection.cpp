@@ -227,6 +227,18 @@ void EmbeddedConnection::takeBackStopped(bool inUnit) {
 
 // BEGIN IMMEDIATE: the unit takes the write lock up front, so no batch inside it can
 // find the file busy half-way.
+// Read-only look-ups run together where the engine can; a failed statement changed
+// nothing, and the batches then run one by one, each with its retries and its faults.
+std::vector<BatchResult> EmbeddedConnection::execEach(const std::vector<std::string>& texts, const Params& params) {
+  std::optional<std::vector<BatchResult>> together;
+  {
+    ProgressWatch watch(db_, progress_);
+    together = engine_->runTogether(texts, params);
+    if (watch.stopped()) return {cancelledResult()};
+  }
+  return together ? std::move(*together) : execOneByOne(texts, params);
+}
+
 void EmbeddedConnection::beginUnit() {
   try {
     engine_->beginUnit();

@@ -48,6 +48,7 @@ class EmbeddedConnection : public Connection {
 
   //! Runs one batch on the engine; SQL errors come back in the result.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
+  std::vector<BatchResult> execEach(const std::vector<std::string>& texts, const Params& params = {}) override;
   void beginUnit() override;
   std::string commitUnit() override;
   void rollbackUnit() override;

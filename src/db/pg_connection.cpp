@@ -176,6 +176,18 @@ BatchResult PgConnection::execBatch(std::string_view sql, const Params& params) 
   }
 }
 
+// Read-only look-ups run together where the engine can: one round trip for all of them.
+std::vector<BatchResult> PgConnection::execEach(const std::vector<std::string>& texts, const Params& params) {
+  if (!connected()) return execOneByOne(texts, params);  // each refused as execBatch refuses it
+  lastLoss_ = Loss::None;
+  backend_->startBatch(engine_->unitOpen());
+  backend_->watchProgress(&progress_);
+  std::optional<std::vector<BatchResult>> together = engine_->runTogether(texts, params);
+  if (!connected()) return {lostResult(backend_->loss() == Loss::InDoubt ? Loss::InDoubt : Loss::NotDone)};
+  if (backend_->stopped()) return {cancelledResult()};
+  return together ? std::move(*together) : execOneByOne(texts, params);
+}
+
 void PgConnection::beginUnit() {
   if (!connected()) throw std::runtime_error(kConnectionLostMessage);
   engine_->beginUnit();

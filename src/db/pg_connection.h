@@ -36,6 +36,7 @@ class PgConnection : public Connection {
   //! inserted at the same moment) before committing anything is run again whole, up
   //! to kAttempts times in all.
   BatchResult execBatch(std::string_view sql, const Params& params = {}) override;
+  std::vector<BatchResult> execEach(const std::vector<std::string>& texts, const Params& params = {}) override;
   void beginUnit() override;
   std::string commitUnit() override;
   void rollbackUnit() override;

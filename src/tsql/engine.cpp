@@ -21,6 +21,11 @@ BatchResult Engine::run(std::string_view text, const Params& params) {
   return interpreter_->run(text, params);
 }
 
+std::optional<std::vector<BatchResult>> Engine::runTogether(const std::vector<std::string>& texts,
+                                                            const Params& params) {
+  return interpreter_->runTogether(texts, params);
+}
+
 StorageFault Engine::takeStorageFault() {
   return sqlite_ ? sqlite_->takeStorageFault() : StorageFault::None;
 }

@@ -12,7 +12,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "tsql/batch_result.h"
 #include "tsql/storage_fault.h"
@@ -40,6 +43,12 @@ class Engine {
 
   //! Runs one batch. A syntax error stops it before anything runs.
   BatchResult run(std::string_view text, const Params& params = {});
+  //! Batches that each only call the same procedure, whose body is one query (a look-up
+  //! per line of a bill), run in one statement: each batch's result as run() gives it.
+  //! nullopt, with nothing run, when they are not such batches, the database cannot
+  //! run the query so, or the statement failed: run them one by one then.
+  std::optional<std::vector<BatchResult>> runTogether(const std::vector<std::string>& texts,
+                                                      const Params& params = {});
 
   //! The worst storage fault the file gave since last asked (then forgotten), even one
   //! a CATCH handled; None on a server.

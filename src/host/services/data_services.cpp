@@ -139,6 +139,20 @@ void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::P
   ds.loadFrom(result.resultSets.empty() ? db::ResultSet{} : std::move(result.resultSets.back()));
 }
 
+void openEachToCDS(dataset::ClientDataSet& ds, const std::vector<std::string>& texts,
+                   const std::function<void(std::size_t)>& loaded) {
+  if (texts.empty()) return;
+  db::Params params;
+  for (const std::string& text : texts)
+    if (params.empty()) params = withOrgid(text, {});
+  std::vector<db::BatchResult> results = currentHost().db().execEach(texts, params);
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (!results[i].ok()) throw HostError(failureText(results[i]));
+    ds.loadFrom(results[i].resultSets.empty() ? db::ResultSet{} : std::move(results[i].resultSets.back()));
+    loaded(i);
+  }
+}
+
 void openDataToCDSWithProgress(dataset::ClientDataSet& ds, std::string_view caption,
                                std::string_view sql, const db::Params& params) {
   // The screen is asked at most every tenth of a second however often the connection

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -34,6 +35,11 @@ std::string sqlTemplate(std::string_view sqlOrKey, std::string_view plugCode = {
 //! "orgid" to the store id when the text has ":orgid" and no such parameter is given.
 //! Throws HostError with the server's message when the query fails.
 void openDataToCDS(dataset::ClientDataSet& ds, std::string_view sql, const db::Params& params = {});
+//! openDataToCDS for each of `texts` in turn, `loaded(i)` called once the i-th result
+//! is in `ds`: a look-up per line of a bill. The connection may run the texts together.
+//! Throws HostError for the first that fails, after those before it were loaded.
+void openEachToCDS(dataset::ClientDataSet& ds, const std::vector<std::string>& texts,
+                   const std::function<void(std::size_t)>& loaded);
 //! openDataToCDS for a query that may take a while (a report over years): the Ui shows
 //! its progress under `caption` and the user may stop it. A stopped query leaves `ds`
 //! empty, says "已取消" and aborts the action silently (core::Abort).

@@ -57,34 +57,45 @@ void Interpreter::execSelect(const ast::SelectStmt& s) {
   std::unique_ptr<Cursor> stmt = prepare(t);
   bindSlots(*stmt, t);
   ResultSet rs;
-  int n = stmt->columnCount();
-  std::vector<ast::DataType> types(static_cast<std::size_t>(n));
-  for (int i = 0; i < n; ++i) {
-    auto& type = types[static_cast<std::size_t>(i)];
-    type = stmt->columnType(i);
-    if (!type.isKnown() && static_cast<std::size_t>(i) < t.columnTypes.size()) type = t.columnTypes[static_cast<std::size_t>(i)];
-    if (type.kind == ast::TypeKind::Null) type = {};
-    Column c;
-    c.name = stmt->columnName(i);
-    c.type = coreTypeOf(type);
-    c.size = type.isText() && type.length > 0 ? type.length : 0;
-    rs.columns.push_back(std::move(c));
-  }
+  std::vector<ast::DataType> types = describeColumns(*stmt, t, 0, rs.columns);
+  const int n = stmt->columnCount();
   while (stmt->step()) {
     std::vector<core::Value> row;
     row.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) row.push_back(toCoreValue(stmt->column(i), types[static_cast<std::size_t>(i)]));
     rs.rows.push_back(std::move(row));
   }
-  // Columns of unknown type take the type of their first non-null value.
+  typeUnknownColumns(rs);
+  rowCount_ = static_cast<std::int64_t>(rs.rows.size());
+  result_->resultSets.push_back(std::move(rs));
+}
+
+std::vector<ast::DataType> Interpreter::describeColumns(Cursor& stmt, const translate::Translation& t, int from,
+                                                        std::vector<Column>& columns) {
+  const int n = stmt.columnCount();
+  std::vector<ast::DataType> types;
+  for (int i = from; i < n; ++i) {
+    ast::DataType type = stmt.columnType(i);
+    if (!type.isKnown() && static_cast<std::size_t>(i) < t.columnTypes.size()) type = t.columnTypes[static_cast<std::size_t>(i)];
+    if (type.kind == ast::TypeKind::Null) type = {};
+    Column c;
+    c.name = stmt.columnName(i);
+    c.type = coreTypeOf(type);
+    c.size = type.isText() && type.length > 0 ? type.length : 0;
+    columns.push_back(std::move(c));
+    types.push_back(type);
+  }
+  return types;
+}
+
+// Columns of unknown type take the type of their first non-null value.
+void Interpreter::typeUnknownColumns(ResultSet& rs) {
   for (std::size_t c = 0; c < rs.columns.size(); ++c) {
     for (const auto& row : rs.rows) {
       if (rs.columns[c].type != core::ValueType::Null) break;
       if (!row[c].isNull()) rs.columns[c].type = row[c].type();
     }
   }
-  rowCount_ = static_cast<std::int64_t>(rs.rows.size());
-  result_->resultSets.push_back(std::move(rs));
 }
 
 // SELECT @a = x, @b = y FROM ...: each row assigns in turn; no row leaves the

@@ -32,23 +32,33 @@ std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt
 
 // Each parameter takes its argument (converted to the parameter's type), else its
 // default; a parameter with neither is an error.
-void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
-                                 const std::vector<const ast::ExecArg*>& args, Frame& callee) {
+std::vector<SqlValue> Interpreter::parameterValues(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
+                                                   const std::vector<const ast::ExecArg*>& args) {
+  std::vector<SqlValue> values(p.params.size());
   for (std::size_t i = 0; i < p.params.size(); ++i) {
     const ast::ProcParam& param = p.params[i];
     const ast::ExecArg* arg = args[i];
     if (arg && arg->output && !param.output)
       throw SqlException(errors::Error::NotOutputParameter, line(s), {param.name});
-    Variable v;
-    v.type = param.type;
     if (arg && arg->value) {
-      v.value = evaluateAs(*arg->value, param.type, line(s));
+      values[i] = evaluateAs(*arg->value, param.type, line(s));
     } else if (param.defaultValue) {
-      v.value = evaluateAs(*param.defaultValue, param.type, line(s));
+      values[i] = evaluateAs(*param.defaultValue, param.type, line(s));
     } else if (!param.output || !arg) {
       throw SqlException(errors::Error::MissingParameter, line(s), {s.procedure, param.name});
     }
-    callee.vars.insert_or_assign(param.name, std::move(v));  // a kept frame has it already
+  }
+  return values;
+}
+
+void Interpreter::bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
+                                 const std::vector<const ast::ExecArg*>& args, Frame& callee) {
+  std::vector<SqlValue> values = parameterValues(s, p, args);
+  for (std::size_t i = 0; i < p.params.size(); ++i) {
+    Variable v;
+    v.type = p.params[i].type;
+    v.value = std::move(values[i]);
+    callee.vars.insert_or_assign(p.params[i].name, std::move(v));  // a kept frame has it already
   }
 }
 

@@ -53,6 +53,8 @@ class Interpreter final : public translate::TranslateEnv {
 
   //! Parses and runs one batch.
   BatchResult run(std::string_view text, const Params& params);
+  //! See Engine::runTogether (exec_each_call.cpp).
+  std::optional<std::vector<BatchResult>> runTogether(const std::vector<std::string>& texts, const Params& params);
   Backend& backend() const { return *backend_; }
 
   // exec_unit.cpp: the host's transaction across batches (see Engine)
@@ -187,6 +189,11 @@ class Interpreter final : public translate::TranslateEnv {
   std::optional<bool> localCondition(const ast::Expr& e) const;
   void assign(const std::string& name, const SqlValue& v, int line);
   void execSelect(const ast::SelectStmt& s);
+  //! The result columns of `stmt` from column `from` on, into `columns`; gives the types
+  //! its values are read as (the translation's where the database knows none).
+  std::vector<ast::DataType> describeColumns(Cursor& stmt, const translate::Translation& t, int from,
+                                             std::vector<Column>& columns);
+  static void typeUnknownColumns(ResultSet& rs);
   void execAssigningSelect(const ast::SelectStmt& s);
   void execModify(const translate::Translation& t, int line, bool insert,
                   std::int64_t valuesRows = 0);
@@ -196,6 +203,13 @@ class Interpreter final : public translate::TranslateEnv {
   void execUpdate(const ast::UpdateStmt& s);
   void execDelete(const ast::DeleteStmt& s);
   void execTruncate(const ast::TruncateStmt& s);
+
+  // exec_each_call.cpp
+  std::optional<std::vector<BatchResult>> runCallsTogether(const std::vector<std::string>& texts);
+  //! The rows of `query` for each argument list of `calls`, in statements of at most
+  //! callsPerStatement lists; `columns` describes the body's own columns.
+  bool readCallsTogether(const ast::SelectStmt& query, const std::vector<std::string>& parameters,
+                         const std::vector<std::vector<SqlValue>>& calls, std::vector<ResultSet>& sets);
 
   // exec_goto.cpp: GOTO's label (gotoLabel_) is looked for in the lists it leaves
   //! The index of the statement of `list` that is or holds the label.
@@ -395,6 +409,9 @@ class Interpreter final : public translate::TranslateEnv {
   void execProcedureCall(const ast::ExecStmt& s);
   std::vector<const ast::ExecArg*> matchArguments(const ast::ExecStmt& s,
                                                   const ast::CreateProcedureStmt& p);
+  //! The value each parameter of `p` takes from `args` (matchArguments) or its default.
+  std::vector<SqlValue> parameterValues(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
+                                        const std::vector<const ast::ExecArg*>& args);
   void bindParameters(const ast::ExecStmt& s, const ast::CreateProcedureStmt& p,
                       const std::vector<const ast::ExecArg*>& args, Frame& callee);
   std::unique_ptr<Frame> procedureFrame(const std::shared_ptr<ast::Batch>& batch,

@@ -91,7 +91,7 @@ Translation SqlTranslator::condition(const ast::Expr& e) {
 void SqlTranslator::emitSlot(Slot slot) {
   slots_.push_back(std::move(slot));
   out_ += '?';
-  out_ += std::to_string(slots_.size());
+  out_ += std::to_string(markerBase_ + slots_.size());
 }
 
 // A long decimal's exact text must reach the database's decimal functions as a number.
@@ -214,6 +214,11 @@ void SqlTranslator::emit(const ast::Expr& e) {
 void SqlTranslator::emitVariable(const ast::VariableExpr& v) {
   if (emitInlinedParameter(v)) return;
   if (!env_.variableType(v.name)) throw TranslateError(errors::Error::UndeclaredVariable, {v.name});
+  if (!rowVariables_.empty())
+    if (auto it = rowVariables_.find(v.name); it != rowVariables_.end()) {
+      out_ += it->second;
+      return;
+    }
   emitNamedSlot(Slot::Kind::Variable, v.name);
 }
 

@@ -89,6 +89,18 @@ class SqlTranslator {
 
   //! A query; `targetTypes` converts each output column for INSERT ... SELECT.
   Translation query(const ast::Query& q, const std::vector<ast::DataType>* targetTypes = nullptr);
+  //! A procedure's one query run for `calls` argument lists at once (see
+  //! translate_each_call.cpp): rows of (the call's ordinal, then one value per name of
+  //! `parameters`) take the place of those variables. Its first column is the ordinal,
+  //! the query's follow, in no order. Its markers are the slots' and the rows' values,
+  //! row after row: on a database with LATERAL joins the slots' come first, elsewhere the
+  //! rows' (rowMarkersFirst). nullopt when the database cannot run the query so.
+  std::optional<Translation> queryForEachCall(const ast::Query& q, const std::vector<std::string>& parameters,
+                                              std::size_t calls);
+  //! The most calls one queryForEachCall statement takes for a procedure of `parameters`
+  //! parameters (the databases bound the markers of one statement).
+  static std::size_t callsPerStatement(std::size_t parameters);
+  bool rowMarkersFirst() const { return !env_.dialect().lateralJoins; }
   //! A cursor's query whose rows end with the row keys of the `keyed` tables, those of
   //! cursorTables the cursor may write (see Translation::rowKeyTables).
   Translation cursorQuery(const ast::Query& q, const std::vector<const ast::NamedTableRef*>& keyed);
@@ -661,6 +673,9 @@ class SqlTranslator {
   std::vector<Slot> slots_;
   std::vector<FunctionRun> functionRuns_;  //!< multi-statement functions the statement reads
   std::vector<InlineCall> inlining_;  //!< user functions being written inline, innermost last
+  //! Variables written as a column of the row they are read for (queryForEachCall).
+  std::unordered_map<std::string, std::string> rowVariables_;
+  std::size_t markerBase_ = 0;  //!< markers before the slots' (queryForEachCall)
   std::vector<std::string> functionsRead_;
   std::vector<const ast::CreateFunctionStmt*> notInlined_;  //!< recursive: run by the interpreter
   bool applyRight_ = false;  //!< the table source being written is an APPLY's right side

@@ -62,13 +62,26 @@ void Tsppdform::FormCreate() {
   dsMaster.onDataChange = [this](dataset::DataSource&, const dataset::Field* f) { dsMasterDataChange(f); };
 }
 
-double Tsppdform::getspkc(std::int64_t spId) {
-  const std::string sql =
-      core::Format(host::sqlTemplate("exec [sp_sys_getspkcbyid] @orgid=:orgid,@ck_id=%d,@sp_id=%d"),
-                   {core::Value(cdsMaster.fieldByName("ck_id").asInteger()), core::Value(spId)});
-  host::openDataToCDS(cdsgetspkc, sql);
+std::string Tsppdform::getspkcTemplate() {
+  return host::sqlTemplate("exec [sp_sys_getspkcbyid] @orgid=:orgid,@ck_id=%d,@sp_id=%d");
+}
+
+std::string Tsppdform::getspkcSql(const std::string& templated, std::int64_t spId) {
+  return getspkcSql(templated, cdsMaster.fieldByName("ck_id").asInteger(), spId);
+}
+
+std::string Tsppdform::getspkcSql(const std::string& templated, std::int64_t ckId, std::int64_t spId) {
+  return core::Format(templated, {core::Value(ckId), core::Value(spId)});
+}
+
+double Tsppdform::loadedBookStock() {
   if (cdsgetspkc.isEmpty()) return 0;
   return round4(cdsgetspkc.fieldByName("kcsl").asFloat());
+}
+
+double Tsppdform::getspkc(std::int64_t spId) {
+  host::openDataToCDS(cdsgetspkc, getspkcSql(getspkcTemplate(), spId));
+  return loadedBookStock();
 }
 
 // The goods already on the bill are gathered once per selection, so a count of
@@ -116,15 +129,25 @@ void Tsppdform::dsMasterDataChange(const dataset::Field* field) {
   rereadBookStock();
 }
 
+// Every line's look-up is asked at once (the connection may answer them in one
+// statement); each answer is opened into cdsgetspkc and written to its line in turn.
 void Tsppdform::rereadBookStock() {
   if (!cdsDetail.active() || cdsDetail.isEmpty()) return;
   cdsDetail.checkBrowseMode();
   const dataset::Bookmark here = cdsDetail.bookmark();
-  for (cdsDetail.first(); !cdsDetail.eof(); cdsDetail.next()) {
+  const std::string templated = getspkcTemplate();  // the same for every line
+  const std::int64_t store = cdsMaster.fieldByName("ck_id").asInteger();
+  dataset::Field& goods = cdsDetail.fieldByName("sp_id");
+  dataset::Field& book = cdsDetail.fieldByName("kcsl");
+  std::vector<std::string> texts;
+  for (cdsDetail.first(); !cdsDetail.eof(); cdsDetail.next()) texts.push_back(getspkcSql(templated, store, goods.asInteger()));
+  cdsDetail.first();
+  host::openEachToCDS(cdsgetspkc, texts, [&](std::size_t) {
     cdsDetail.edit();
-    cdsDetail.fieldByName("kcsl").setValue(core::Value(getspkc(cdsDetail.fieldByName("sp_id").asInteger())));
+    book.setValue(core::Value(loadedBookStock()));
     cdsDetail.post();
-  }
+    cdsDetail.next();
+  });
   cdsDetail.gotoBookmark(here);
 }
 

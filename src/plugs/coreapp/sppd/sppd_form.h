@@ -48,6 +48,13 @@ class Tsppdform : public StockBillUnit<Tsppdform> {
   void followDifference();
   void dsMasterDataChange(const dataset::Field* field);
   void rereadBookStock();
+  //! The book-stock look-up, templated for the login; then of goods `spId` in the
+  //! bill's store.
+  static std::string getspkcTemplate();
+  std::string getspkcSql(const std::string& templated, std::int64_t spId);
+  static std::string getspkcSql(const std::string& templated, std::int64_t ckId, std::int64_t spId);
+  //! The book quantity cdsgetspkc holds, rounded to 4 places; 0 when it has no row.
+  double loadedBookStock();
   std::set<std::int64_t> picked;  // goods on the bill while a selection is added
 };
 

@@ -49,6 +49,43 @@ TEST_F(PlanCache, RepeatedInsertShapesStoreEachStatementsOwnValues) {
   EXPECT_EQ(first[3], core::Value(std::int64_t{7}));                 // text to int
 }
 
+// A kept batch's VALUES rows take their literals from each run's own text: quotes
+// undone, text fitted to its column, and after the table changed, translated again
+// with that run's values.
+TEST_F(PlanCache, KeptInsertRowsBindEachRunsOwnText) {
+  ok("create table t(k int, s varchar(4), c char(3), m money)");
+  auto save = [&](int k, const char* s, const char* c, const char* m) {
+    auto row = [&](int n) {
+      return "insert into t values(" + std::to_string(n) + ", " + s + ", " + c + ", " + m + ")\r\n";
+    };
+    return run(row(k) + row(k + 1));
+  };
+  EXPECT_TRUE(save(1, "'ab'", "'x'", "1.25").ok());
+  EXPECT_TRUE(save(3, "'c''d'", "'yz'", "2.50").ok());
+  tsql::BatchResult tooLong = save(5, "'abcde'", "'q'", "3.75");
+  ASSERT_FALSE(tooLong.ok());
+  EXPECT_EQ(tooLong.errors[0].number, 8152);
+  EXPECT_EQ(query("select k, s, c + '|', m from t order by k"),
+            "1|ab|x  ||1.25;2|ab|x  ||1.25;3|c'd|yz ||2.5;4|c'd|yz ||2.5");
+  ok("drop table t\ncreate table t(k int, s int, c varchar(3), m float)");
+  EXPECT_TRUE(save(7, "'12'", "'w'", "4.00").ok());
+  EXPECT_EQ(query("select k, s + 1, c + '|', m from t order by k"), "7|13|w||4;8|13|w||4");
+}
+
+// A kept tree runs its statements in the order it ran them before, which the memo
+// tries first; a loop takes them out of that order and each keeps its own translation.
+TEST_F(PlanCache, StatementsRunOutOfOrderKeepTheirOwnTranslations) {
+  ok("create table a(v int)\ncreate table b(v varchar(5))");
+  auto loop = [&](int times, const char* text) {
+    return query("declare @i int = 0\r\nwhile @i < " + std::to_string(times) + "\r\nbegin\r\n" +
+                 " insert into a values(@i)\r\n if @i % 2 = 0 insert into b values('" + text + "')\r\n" +
+                 " set @i = @i + 1\r\nend\r\nselect count(*), sum(v) from a");
+  };
+  EXPECT_EQ(loop(3, "x"), "3|3");
+  EXPECT_EQ(loop(4, "yy"), "7|9");
+  EXPECT_EQ(query("select v, count(*) from b group by v order by v"), "x|2;yy|2");
+}
+
 TEST_F(PlanCache, LiteralsThatShapeTheTreeAreNotValues) {
   // a type's length, a quoted alias and an ORDER BY ordinal read as text, not values
   EXPECT_EQ(query("declare @x varchar(3) = 'abcdef'\nselect @x"), "abc");

@@ -29,6 +29,8 @@ class BatchShape {
   bool scan(std::string_view text);
   std::string_view key() const { return std::string_view(key_.data(), size_); }  //!< the shape
   const std::vector<LiteralSpan>& literals() const { return literals_; }         //!< in text order
+  //! Gives the literals away, taking `other`'s storage for the next scan.
+  void swapLiterals(std::vector<LiteralSpan>& other) { literals_.swap(other); }
 
  private:
   //! What a lifted literal leaves in the key: byte 0x01 and its class.

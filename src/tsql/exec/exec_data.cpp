@@ -128,9 +128,9 @@ void Interpreter::execAssigningSelect(const ast::SelectStmt& s) {
 // `valuesRows`: the rows an INSERT ... VALUES writes when it succeeds (0 for any other
 // statement); the backend may then send it without waiting for the answer.
 void Interpreter::execModify(const translate::Translation& t, int /*line: errors are located by exec*/, bool insert,
-                             std::int64_t valuesRows) {
+                             std::int64_t valuesRows, std::size_t firstLifted) {
   std::unique_ptr<Cursor> stmt = prepare(t);
-  bindSlots(*stmt, t, nullptr, insert);  // an INSERT assigns no variable while it runs
+  bindSlots(*stmt, t, nullptr, insert, firstLifted);  // an INSERT assigns no variable while it runs
   if (valuesRows > 0 && stmt->sendWithoutWaiting(valuesRows)) {
     rowCount_ = valuesRows;
   } else {

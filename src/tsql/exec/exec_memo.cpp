@@ -92,61 +92,123 @@ bool Interpreter::stillValid(const MemoEntry& e) const {
 
 std::shared_ptr<const translate::Translation> Interpreter::translation(
     const ast::Node& n, const std::function<translate::Translation(translate::SqlTranslator&)>& make) {
-  MemoEntry* e = memo_->find(&n);
-  if (!e || !stillValid(*e)) {
-    MemoEntry fresh = recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
+  KeptTranslation* k = memo_->find(&n);
+  if (!k || !stillValid(*k->entry)) {
+    auto fresh = std::make_shared<MemoEntry>(recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
       m.translation = std::make_shared<translate::Translation>(make(tr));
-    });
-    e = &memo_->put(&n, std::move(fresh));
+    }));
+    k = &memo_->put(&n, std::move(fresh));
   }
-  return e->translation;
+  return k->entry->translation;
 }
 
 std::shared_ptr<const translate::AssignmentPlan> Interpreter::assignmentPlan(const ast::SelectStmt& s) {
-  MemoEntry* e = memo_->find(&s);
-  if (!e || !stillValid(*e)) {
-    MemoEntry fresh = recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
+  KeptTranslation* k = memo_->find(&s);
+  if (!k || !stillValid(*k->entry)) {
+    auto fresh = std::make_shared<MemoEntry>(recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
       m.assignment = std::make_shared<translate::AssignmentPlan>(tr.assignment(s.query));
-    });
-    e = &memo_->put(&s, std::move(fresh));
+    }));
+    k = &memo_->put(&s, std::move(fresh));
   }
-  return e->assignment;
+  return k->entry->assignment;
 }
 
 // A save batch repeats one INSERT ... VALUES shape hundreds of times with other
 // literals. Such a statement's translation does not depend on the literal values
 // (they are bound, converted to the column type in C++), so it is made once per
 // shape and pointed at each statement's own literals.
-MemoEntry Interpreter::insertEntry(const ast::InsertStmt& s) {
+std::shared_ptr<MemoEntry> Interpreter::insertEntry(const ast::InsertStmt& s) {
   std::string key = insertShapeKey(s);
   auto shared = key.empty() ? insertShapes_.end() : insertShapes_.find(key);
-  if (shared != insertShapes_.end() && stillValid(shared->second)) return shared->second;
-  MemoEntry entry = recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
+  if (shared != insertShapes_.end() && stillValid(*shared->second)) return shared->second;
+  auto entry = std::make_shared<MemoEntry>(recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
     m.translation = std::make_shared<translate::Translation>(tr.insert(s));
-  });
+  }));
   if (key.empty()) return entry;
   auto valueOfSlot = std::make_shared<std::vector<std::size_t>>();
   for (std::size_t i = 0; i < s.rows[0].size(); ++i)
     if (!isNullLiteral(*s.rows[0][i])) valueOfSlot->push_back(i);
-  if (valueOfSlot->size() != entry.translation->slots.size()) return entry;  // not one slot per value
-  entry.valueOfSlot = std::move(valueOfSlot);
+  if (valueOfSlot->size() != entry->translation->slots.size()) return entry;  // not one slot per value
+  entry->valueOfSlot = std::move(valueOfSlot);
   insertShapes_[key] = entry;
   return entry;
 }
 
+// A kept batch's statement whose literals are bound from the text reads its tree only
+// when it is translated again or bound another way: its values are written in first.
 void Interpreter::execInsert(const ast::InsertStmt& s) {
   if (s.exec) return execInsertExec(s);
-  MemoEntry* e = memo_->find(&s);
-  if (!e || !stillValid(*e)) e = &memo_->put(&s, insertEntry(s));
-  std::shared_ptr<translate::Translation> t = e->translation;
-  if (e->valueOfSlot) pointAtLiterals(*t, *e->valueOfSlot, s);
+  KeptTranslation* k = memo_->find(&s);
+  bool inTree = !k || k->firstLifted >= KeptTranslation::kInTree;  // the tree holds this run's values
+  if (!k || !stillValid(*k->entry)) {
+    if (!inTree) writeLiftedValues(s, k->firstLifted);
+    inTree = true;
+    k = &memo_->put(&s, insertEntry(s));
+  }
+  const MemoEntry& e = *k->entry;
+  std::shared_ptr<translate::Translation> t = e.translation;
+  std::size_t firstLifted = KeptTranslation::kInTree;
+  if (e.valueOfSlot) {
+    if (k->firstLifted == KeptTranslation::kUnknown) k->firstLifted = bindFromText(s);
+    if (k->firstLifted < KeptTranslation::kInTree) firstLifted = k->firstLifted;
+    else pointAtLiterals(*t, *e.valueOfSlot, s);
+  } else if (!inTree) {
+    writeLiftedValues(s, k->firstLifted);
+  }
   checkIdentityInsert(*t, s);
   if (s.output)
     execOutput(*t, *s.output, line(s), "INSERT");
   else
     execModify(*t, line(s), true,
-               s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()));
+               s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()), firstLifted);
   noteIdentityInsert(*t);
+}
+
+namespace {
+
+// Where `node` is in the plan's literal nodes; statements first run in text order, so
+// the search starts after the last statement's literals.
+std::size_t findNode(const LiftedValues& lifted, const ast::LiteralExpr* node) {
+  const auto& nodes = *lifted.nodes;
+  for (std::size_t i = lifted.searchFrom; i < nodes.size(); ++i)
+    if (nodes[i].second == node) return i;
+  for (std::size_t i = 0; i < lifted.searchFrom && i < nodes.size(); ++i)
+    if (nodes[i].second == node) return i;
+  return nodes.size();
+}
+
+}  // namespace
+
+// The literals of a VALUES row bound from a kept batch's text: those of the row, in
+// order, must be the batch's lifted literals first, first + 1, ... of their kinds.
+std::uint32_t Interpreter::bindFromText(const ast::InsertStmt& s) {
+  LiftedValues& lifted = memo_->lifted;
+  if (!lifted.nodes) return KeptTranslation::kInTree;
+  const auto& nodes = *lifted.nodes;
+  std::size_t at = nodes.size(), count = 0;
+  for (const auto& v : s.rows[0]) {
+    const auto* l = ast::nodeAs<ast::LiteralExpr>(v.get());
+    if (!l || l->literalKind == ast::LiteralKind::Null) continue;
+    if (count == 0) at = findNode(lifted, l);
+    const std::size_t i = at + count;
+    if (i >= nodes.size() || nodes[i].second != l || nodes[i].first != nodes[at].first + count ||
+        nodes[i].first >= lifted.spans.size() || literalKind(lifted.spans[nodes[i].first]) != l->literalKind)
+      return KeptTranslation::kInTree;
+    ++count;
+  }
+  if (count == 0) return KeptTranslation::kInTree;
+  lifted.searchFrom = at + count;
+  const auto first = static_cast<std::uint32_t>(nodes[at].first);
+  lifted.newlyBound.emplace_back(first, first + static_cast<std::uint32_t>(count));
+  return first;
+}
+
+void Interpreter::writeLiftedValues(const ast::InsertStmt& s, std::uint32_t first) {
+  const LiftedValues& lifted = memo_->lifted;
+  for (const auto& v : s.rows[0]) {
+    if (v->kind != ast::NodeKind::Literal || isNullLiteral(*v)) continue;
+    assignLiteralValue(ast::nodeCast<ast::LiteralExpr>(*v).text, lifted.text, lifted.spans[first++]);
+  }
 }
 
 // Another connection may have changed the schema since the last batch. A function's body

@@ -354,8 +354,49 @@ std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) {
   return backend_->prepare(t.sql);
 }
 
+namespace {
+
+// A constant's value as a statement reads it: text as it is, digits as the number they spell.
+SqlValue literalValue(ast::LiteralKind kind, std::string_view text) {
+  if (kind == ast::LiteralKind::String) return SqlValue::text(std::string(text));
+  // from_chars reads the digits the lexer kept exactly as strtoll and strtod do,
+  // without their locale and errno (a save batch reads thousands of them).
+  const char* end = text.data() + text.size();
+  if (kind == ast::LiteralKind::Integer) {
+    long long v = 0;
+    auto [at, ec] = std::from_chars(text.data(), end, v);
+    if (ec == std::errc() && at == end) return SqlValue::integer(v);
+  }
+  // A decimal constant longer than a double holds goes as its exact text.
+  if (text.find_first_of("eE") == std::string_view::npos && text.size() > runtime::kExactDoubleDigits + 1)
+    return SqlValue::text(std::string(text));
+  double v = 0;
+  auto [at, ec] = std::from_chars(text.data(), end, v);
+  return SqlValue::real(ec == std::errc() && at == end ? v : std::strtod(std::string(text).c_str(), nullptr));
+}
+
+// The value as the slot's statement reads it: fitted to its column, converted, trimmed.
+SqlValue converted(const translate::Slot& slot, SqlValue v) {
+  if (slot.intoColumn && v.type != SqlValue::Type::Null)
+    v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
+  if (slot.convertTo.isKnown())
+    v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
+  if (slot.trimBlanks && v.type == SqlValue::Type::Text) v.s.erase(runtime::TextCollation::trimRight(v.s).size());
+  return v;
+}
+
+// Text bound as it is: none of the conversions above would change it.
+bool bindsAsIs(const translate::Slot& slot, std::size_t size) {
+  const ast::DataType& to = slot.convertTo;
+  return !to.isKnown() ||
+         ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed && !to.guid &&
+          (to.length < 0 || (to.length > 0 && size <= static_cast<std::size_t>(to.length))));
+}
+
+}  // namespace
+
 void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
-                            const std::vector<SqlValue>* row, bool variablesInPlace) {
+                            const std::vector<SqlValue>* row, bool variablesInPlace, std::size_t firstLifted) {
   for (const auto& run : t.functionRuns) {
     if (run.scalarCall)
       fillFunctionValues(run, t, 0);
@@ -364,6 +405,10 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
   }
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
+    if (firstLifted != KeptTranslation::kInTree && slot.kind == translate::Slot::Kind::Literal) {
+      bindLifted(stmt, static_cast<int>(i + 1), slot, firstLifted++);
+      continue;
+    }
     if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
     stmt.bind(static_cast<int>(i + 1), boundValue(slot, row));
   }
@@ -373,12 +418,7 @@ SqlValue Interpreter::boundValue(const translate::Slot& slot, const std::vector<
   SqlValue v = !slot.call                                     ? slotValue(slot, row)
                : slot.kind == translate::Slot::Kind::UserFunction ? callScalarFunction(*slot.call, 0)
                                                                 : formatMessage(*slot.call, 0);
-  if (slot.intoColumn && v.type != SqlValue::Type::Null)
-    v = SqlValue::text(runtime::fitColumn(v.toText(), slot.convertTo.textLength()));
-  if (slot.convertTo.isKnown())
-    v = convertValue(v, slot.convertTo, slot.convertFrom, slot.kind == translate::Slot::Kind::Literal);
-  if (slot.trimBlanks && v.type == SqlValue::Type::Text) v.s.erase(runtime::TextCollation::trimRight(v.s).size());
-  return v;
+  return converted(slot, std::move(v));
 }
 
 // Text that needs no conversion, or fits the varchar it goes to, is bound where it
@@ -395,42 +435,39 @@ bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot
     const Variable* v = findVariable(slot.name);
     if (v && v->value.type == SqlValue::Type::Text) text = &v->value.s;
   }
-  if (!text) return false;
-  const ast::DataType& to = slot.convertTo;
-  bool asIs =
-      !to.isKnown() ||
-      ((to.kind == ast::TypeKind::Varchar || to.kind == ast::TypeKind::NVarchar) && !to.fixed &&
-       !to.guid &&
-       (to.length < 0 || (to.length > 0 && text->size() <= static_cast<std::size_t>(to.length))));
-  if (!asIs) return false;
+  if (!text || !bindsAsIs(slot, text->size())) return false;
   stmt.bindTextInPlace(
       index, slot.trimBlanks ? runtime::TextCollation::trimRight(*text) : std::string_view(*text));
   return true;
+}
+
+// The batch text outlives the statement's run, so a string without a doubled quote
+// is bound where it lies in it, between its quotes; the tree's literal is not read.
+void Interpreter::bindLifted(Cursor& stmt, int index, const translate::Slot& slot, std::size_t k) {
+  const LiftedValues& lifted = memo_->lifted;
+  const LiteralSpan& span = lifted.spans[k];
+  std::string_view raw = span.in(lifted.text);
+  if (literalKind(span) != ast::LiteralKind::String) {
+    stmt.bind(index, converted(slot, literalValue(literalKind(span), raw)));
+    return;
+  }
+  std::string_view inner = raw.substr(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
+  inner.remove_suffix(1);
+  if (inner.find('\'') == std::string_view::npos && bindsAsIs(slot, inner.size())) {
+    stmt.bindTextInPlace(index, slot.trimBlanks ? runtime::TextCollation::trimRight(inner) : inner);
+    return;
+  }
+  std::string value;
+  assignLiteralValue(value, lifted.text, span);
+  stmt.bind(index, converted(slot, SqlValue::text(std::move(value))));
 }
 
 SqlValue Interpreter::slotValue(const translate::Slot& slot,
                                 const std::vector<SqlValue>* row) const {
   using Kind = translate::Slot::Kind;
   switch (slot.kind) {
-    case Kind::Literal: {
-      const ast::LiteralExpr& l = *slot.literal;
-      if (l.literalKind == ast::LiteralKind::String) return SqlValue::text(l.text);
-      // from_chars reads the digits the lexer kept exactly as strtoll and strtod do,
-      // without their locale and errno (a save batch reads thousands of them).
-      const char* end = l.text.data() + l.text.size();
-      if (l.literalKind == ast::LiteralKind::Integer) {
-        long long v = 0;
-        auto [at, ec] = std::from_chars(l.text.data(), end, v);
-        if (ec == std::errc() && at == end) return SqlValue::integer(v);
-      }
-      // A decimal constant longer than a double holds goes as its exact text.
-      if (l.text.find_first_of("eE") == std::string::npos &&
-          l.text.size() > runtime::kExactDoubleDigits + 1)
-        return SqlValue::text(l.text);
-      double v = 0;
-      auto [at, ec] = std::from_chars(l.text.data(), end, v);
-      return SqlValue::real(ec == std::errc() && at == end ? v : std::strtod(l.text.c_str(), nullptr));
-    }
+    case Kind::Literal:
+      return literalValue(slot.literal->literalKind, slot.literal->text);
     case Kind::Variable: {
       auto& vars = frames_.back()->vars;
       auto it = vars.find(slot.name);

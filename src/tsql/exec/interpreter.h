@@ -153,11 +153,16 @@ class Interpreter final : public translate::TranslateEnv {
   void countFaultableStatement(const ast::Stmt& s);
   //! A cursor over the translation's SQL (prepared once per text by the backend).
   std::unique_ptr<Cursor> prepare(const translate::Translation& t);
-  //! Binds every slot; `variablesInPlace` when the statement cannot assign variables.
+  //! Binds every slot; `variablesInPlace` when the statement cannot assign variables;
+  //! the literal slots take the running batch's lifted literals from `firstLifted` on
+  //! when it is one (KeptTranslation).
   void bindSlots(Cursor& stmt, const translate::Translation& t,
-                 const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false);
+                 const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false,
+                 std::size_t firstLifted = KeptTranslation::kInTree);
   bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
                        bool variablesInPlace) const;
+  //! Binds lifted literal `k` of the running batch's text to literal slot `slot`.
+  void bindLifted(Cursor& stmt, int index, const translate::Slot& slot, std::size_t k);
   //! The value slot `slot` is bound to, converted as the statement reads it.
   SqlValue boundValue(const translate::Slot& slot, const std::vector<SqlValue>* row);
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
@@ -196,7 +201,7 @@ class Interpreter final : public translate::TranslateEnv {
   static void typeUnknownColumns(ResultSet& rs);
   void execAssigningSelect(const ast::SelectStmt& s);
   void execModify(const translate::Translation& t, int line, bool insert,
-                  std::int64_t valuesRows = 0);
+                  std::int64_t valuesRows = 0, std::size_t firstLifted = KeptTranslation::kInTree);
   //! Forgets what was learnt of tables and statement shapes (after DDL, frame changes).
   void forgetSchema();
   void execDeclare(const ast::DeclareStmt& s);
@@ -259,8 +264,13 @@ class Interpreter final : public translate::TranslateEnv {
       const ast::Node& n,
       const std::function<translate::Translation(translate::SqlTranslator&)>& make);
   std::shared_ptr<const translate::AssignmentPlan> assignmentPlan(const ast::SelectStmt& s);
-  MemoEntry insertEntry(const ast::InsertStmt& s);
+  std::shared_ptr<MemoEntry> insertEntry(const ast::InsertStmt& s);
   void execInsert(const ast::InsertStmt& s);
+  //! The first of the statement's literals among the running batch's lifted ones,
+  //! when they are bound from its text; else KeptTranslation::kInTree.
+  std::uint32_t bindFromText(const ast::InsertStmt& s);
+  //! Writes the running batch's values of the statement's literals into its tree.
+  void writeLiftedValues(const ast::InsertStmt& s, std::uint32_t firstLifted);
   void noticeSchemaChanges();
 
   // exec_control.cpp
@@ -422,7 +432,7 @@ class Interpreter final : public translate::TranslateEnv {
   std::unique_ptr<Backend> backend_;
   std::unordered_map<std::string, std::optional<std::vector<catalog::ColumnInfo>>> columnCache_;
   //! Translations of INSERT ... VALUES statements by shape, shared by their nodes.
-  std::unordered_map<std::string, MemoEntry> insertShapes_;
+  std::unordered_map<std::string, std::shared_ptr<MemoEntry>> insertShapes_;
   PlanCache plans_{64};
   TranslationMemo* memo_ = nullptr;                   //!< of the tree running (batch or procedure)
   std::vector<NameDependency>* recording_ = nullptr;  //!< of the translation being made

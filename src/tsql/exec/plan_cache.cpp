@@ -64,14 +64,33 @@ Lexed lexAgainst(std::string_view text, const std::vector<LiteralSpan>& spans) {
   return out;
 }
 
+// Literals that statements now bind from the text are no longer written into the tree.
+void dropBound(BatchPlan& plan) {
+  auto& bound = plan.memo.lifted.newlyBound;
+  std::vector<bool> fromText(plan.memo.lifted.spans.size(), false);
+  for (const auto& [first, end] : bound)
+    for (std::size_t k = first; k < end; ++k) fromText[k] = true;
+  std::erase_if(plan.values, [&](const auto& value) { return fromText[value.first]; });
+  bound.clear();
+}
+
 }  // namespace
 
-bool PlanCache::reuse(BatchPlan& plan, std::string_view text) const {
+bool PlanCache::reuse(BatchPlan& plan, std::string_view text) {
   const auto& spans = shape_.literals();
   for (const auto& [k, fixed] : plan.fixedTexts)
     if (spans[k].in(text) != fixed) return false;
+  if (!plan.memo.lifted.newlyBound.empty()) dropBound(plan);
   for (const auto& [k, node] : plan.values) assignLiteralValue(node->text, text, spans[k]);
+  lend(plan, text);
   return true;
+}
+
+// The plan takes the spans (and the scan this plan's last ones, as room for the next).
+void PlanCache::lend(BatchPlan& plan, std::string_view text) {
+  shape_.swapLiterals(plan.memo.lifted.spans);
+  plan.memo.lifted.text = text;
+  plan.memo.lifted.nodes = &plan.values;
 }
 
 std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
@@ -102,6 +121,7 @@ std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
   for (std::size_t k = 0; k < valued.size(); ++k)
     if (!valued[k]) plan->fixedTexts.emplace_back(k, std::string(shape_.literals()[k].in(text)));
   keep(plan);
+  lend(*plan, text);
   return plan;
 }
 

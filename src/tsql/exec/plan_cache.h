@@ -24,7 +24,8 @@ namespace tsql::exec {
 struct BatchPlan {
   ast::Batch batch;
   TranslationMemo memo;
-  //! The literal node each lifted literal (by its index in the text) gives its value.
+  //! The literal node each lifted literal (by its index in the text) gives its value,
+  //! but for those statements bind from the text (memo.lifted).
   std::vector<std::pair<std::size_t, ast::LiteralExpr*>> values;
   //! Lifted literals the parser did not make literal nodes of (a type's length, an
   //! alias in quotes): part of the tree, so a reuse needs the same text.
@@ -59,7 +60,9 @@ class PlanCache {
       return h(s.substr(0, kEnd)) ^ (h(s.substr(s.size() - kEnd)) * 31) ^ s.size();
     }
   };
-  bool reuse(BatchPlan& plan, std::string_view text) const;
+  bool reuse(BatchPlan& plan, std::string_view text);
+  //! Hands the scan's literals of `text` to the plan that runs it.
+  void lend(BatchPlan& plan, std::string_view text);
   void keep(std::shared_ptr<BatchPlan> plan);
 
   std::size_t capacity_;

@@ -80,15 +80,7 @@ std::optional<std::vector<BatchResult>> Interpreter::runTogether(const std::vect
   BatchResult scratch;
   runtime::ScopedDateSettings dates(dateSettings_);
   Frame top;
-  frames_.assign(1, &top);
-  params_ = &params;
-  indexParams();
-  result_ = &scratch;
-  tranCount_ = 0;
-  tryDepth_ = 0;
-  doomed_ = false;
-  quietRollback_ = false;
-  caught_.clear();
+  startAttempt(top, params, scratch);
   const SessionState before = sessionState();
   std::optional<std::vector<BatchResult>> results;
   try {

@@ -80,15 +80,7 @@ BatchResult Interpreter::runAttempt(BatchPlan& plan, const Params& params) {
   runtime::ScopedDateSettings dates(dateSettings_);  // this session's DATEFORMAT/DATEFIRST
   memo_ = &plan.memo;
   Frame top;
-  frames_.assign(1, &top);
-  params_ = &params;
-  indexParams();
-  result_ = &result;
-  tranCount_ = unitOpen_ ? 1 : 0;  // the host's transaction is the batch's outer level
-  tryDepth_ = 0;
-  doomed_ = false;
-  quietRollback_ = false;
-  caught_.clear();
+  startAttempt(top, params, result);
   bool batchAborted = false;  // by a batch-aborting error: rolled back without a word of its own
   try {
     try {
@@ -128,6 +120,18 @@ void Interpreter::endOpenTransaction(bool batchAborted) {
 }
 
 // The batch's own table variables end with it; nothing points into the attempt after.
+void Interpreter::startAttempt(Frame& top, const Params& params, BatchResult& result) {
+  frames_.assign(1, &top);
+  params_ = &params;
+  indexParams();
+  result_ = &result;
+  tranCount_ = unitOpen_ ? 1 : 0;  // the host's transaction is the batch's outer level
+  tryDepth_ = 0;
+  doomed_ = false;
+  quietRollback_ = false;
+  caught_.clear();
+}
+
 void Interpreter::endAttempt(Frame& top) {
   tranCount_ = 0;
   dropTableVariables(top);

@@ -135,6 +135,8 @@ class Interpreter final : public translate::TranslateEnv {
   // interpreter.cpp
   //! One run of the batch; throws RunBatchAgain when the backend gave its transaction up.
   BatchResult runAttempt(BatchPlan& plan, const Params& params);
+  //! A batch's run begins: `top` its frame, no transaction level of its own, no TRY.
+  void startAttempt(Frame& top, const Params& params, BatchResult& result);
   void endAttempt(Frame& top);
   //! The end of a batch that left its transaction open: rolled back and reported.
   void endOpenTransaction(bool batchAborted);

@@ -3,6 +3,7 @@
 // pattern engine so currency arguments keep their exact digits.
 #include "core/format.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "core/number_format.h"
@@ -158,7 +159,7 @@ std::string render(std::string_view f, const Directive& d, const Value& v, int a
 
 }  // namespace
 
-std::string Format(std::string_view format, const std::vector<Value>& args) {
+std::string Format(std::string_view format, std::span<const Value> args) {
   std::string out;
   out.reserve(format.size() + 16 * args.size());
   int next = 0;
@@ -178,7 +179,13 @@ std::string Format(std::string_view format, const std::vector<Value>& args) {
       fail(format, "argument " + std::to_string(argNo) + " is missing (" +
                        std::to_string(args.size()) + " given)");
     }
-    out += render(format, d, args[static_cast<std::size_t>(argNo)], argNo);
+    const Value& arg = args[static_cast<std::size_t>(argNo)];
+    if (d.type == 'd' && d.width <= 0 && d.precision < 0 && arg.type() == ValueType::Integer) {
+      char digits[24];  // a key written into SQL text, a line at a time: no string of its own
+      out.append(digits, std::to_chars(digits, digits + sizeof digits, arg.asInteger()).ptr);
+    } else {
+      out += render(format, d, arg, argNo);
+    }
     next = argNo + 1;
   }
   return out;

@@ -20,6 +20,28 @@ std::string lower(std::string_view s) { return core::lowerCase(s); }
 
 const core::Value kNull;
 
+// Visits a copy of the sources, since a handler may attach or detach some, and skips
+// those detached meanwhile. A dataset has a source or two and notifies on every move,
+// so the copy stays on the stack.
+template <typename Visit>
+void forEachSource(const std::vector<DataSource*>& sources, Visit&& visit) {
+  constexpr std::size_t kOnStack = 8;
+  DataSource* onStack[kOnStack];
+  std::vector<DataSource*> onHeap;
+  const std::size_t n = sources.size();
+  DataSource* const* list = onStack;
+  if (n <= kOnStack) {
+    std::copy(sources.begin(), sources.end(), onStack);
+  } else {
+    onHeap = sources;
+    list = onHeap.data();
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    DataSource* s = list[i];
+    if (std::find(sources.begin(), sources.end(), s) != sources.end()) visit(*s);
+  }
+}
+
 }  // namespace
 
 ClientDataSet::ClientDataSet(std::string name) : name_(std::move(name)) {}
@@ -82,8 +104,15 @@ bool ClientDataSet::SameName::operator()(std::string_view a, std::string_view b)
 }
 
 Field* ClientDataSet::findField(std::string_view name) {
+  for (const RecentField& r : recentFields_)
+    if (r.name == name.data() && r.size == name.size() && r.index < fields_.size() &&
+        fields_[r.index]->name() == name)  // spelt as asked before; another spelling takes the map
+      return fields_[r.index].get();
   auto it = fieldIndex_.find(name);
-  return it == fieldIndex_.end() ? nullptr : fields_[static_cast<size_t>(it->second)].get();
+  if (it == fieldIndex_.end()) return nullptr;
+  const auto index = static_cast<std::size_t>(it->second);
+  recentFields_[nextRecent_++ % std::size(recentFields_)] = {name.data(), name.size(), index};
+  return fields_[index].get();
 }
 
 const Field* ClientDataSet::findField(std::string_view name) const {
@@ -370,25 +399,20 @@ void ClientDataSet::detachSource(DataSource* source) { std::erase(sources_, sour
 
 void ClientDataSet::notifyDataChange(const Field* field) {
   if (disableCount_ > 0) return;
-  // A handler may attach or detach sources; walk a copy and skip the detached ones.
-  std::vector<DataSource*> list = sources_;
-  for (DataSource* s : list) {
-    if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
-    if (!s->enabled || !s->onDataChange) continue;
-    DataSource::DataChangeHandler handler = s->onDataChange;  // may replace itself
-    handler(*s, field);
-  }
+  forEachSource(sources_, [&](DataSource& s) {
+    if (!s.enabled || !s.onDataChange) return;
+    DataSource::DataChangeHandler handler = s.onDataChange;  // may replace itself
+    handler(s, field);
+  });
 }
 
 void ClientDataSet::notifyStateChange() {
   if (disableCount_ > 0) return;
-  std::vector<DataSource*> list = sources_;
-  for (DataSource* s : list) {
-    if (std::find(sources_.begin(), sources_.end(), s) == sources_.end()) continue;
-    if (!s->enabled || !s->onStateChange) continue;
-    DataSource::StateChangeHandler handler = s->onStateChange;  // may replace itself
-    handler(*s);
-  }
+  forEachSource(sources_, [](DataSource& s) {
+    if (!s.enabled || !s.onStateChange) return;
+    DataSource::StateChangeHandler handler = s.onStateChange;  // may replace itself
+    handler(s);
+  });
 }
 
 const core::Value& ClientDataSet::currentValue(int index) const {

@@ -262,6 +262,15 @@ class ClientDataSet {
     bool operator()(std::string_view a, std::string_view b) const;
   };
   std::unordered_map<std::string, int, NameHash, SameName> fieldIndex_;  // name -> position
+  //! Fields found lately, by where the name asked for lay: a form asks for the same few
+  //! fields by the same literal names line after line (checked by name when taken).
+  struct RecentField {
+    const char* name = nullptr;
+    std::size_t size = 0;
+    std::size_t index = 0;
+  };
+  RecentField recentFields_[8];
+  std::size_t nextRecent_ = 0;
   std::vector<std::unique_ptr<Record>> rows_;        // dataset order, deleted rows kept hidden
   std::vector<std::uint32_t> visible_;               // positions in rows_ of visible rows
   std::vector<Record*> log_;                         // change log, in order of first change

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace core {
 namespace {
 
@@ -39,6 +41,10 @@ TEST(FormatTest, FillsDirectives) {
       {"no directives", {}, "no directives"},
   };
   for (const FormatCase& c : cases) EXPECT_EQ(Format(c.format, c.args), c.expected) << c.format;
+  // arguments written in place; whole numbers at the ends of the range
+  EXPECT_EQ(Format("exec p @a=%d,@b=%d,@c=%s", {INT64_MIN, INT64_MAX, "x"}),
+            "exec p @a=-9223372036854775808,@b=9223372036854775807,@c=x");
+  EXPECT_EQ(Format("%0d|%3d|%.2d", {0, -5, -5}), "0| -5|-05");
 }
 
 TEST(FormatTest, BadFormatsAndMissingArgumentsThrow) {

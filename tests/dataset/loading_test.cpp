@@ -69,6 +69,28 @@ TEST(Loading, ColumnsMatchedToDefinedFields) {
   EXPECT_THROW(ds.loadFrom(resultSet({{"sl", ValueType::Text, 0}}, {{"abc"}})), DataSetError);
 }
 
+// 2b. A field is found by what its name says, whatever buffer held it: a buffer that
+//     named one field and now names another, fields made afresh in another order, a
+//     spelling in another case, a name no longer there.
+TEST(Loading, FieldLookupByNameText) {
+  ClientDataSet ds("cdsDetail");
+  ds.addField({"pdsl", FieldType::Float});
+  ds.addField({"kcsl", FieldType::Float});
+  std::string name = "pdsl";
+  EXPECT_EQ(ds.fieldByName(name).index(), 0);
+  EXPECT_EQ(ds.fieldByName(name).index(), 0);
+  name = "kcsl";  // the same buffer, another field
+  EXPECT_EQ(ds.fieldByName(name).index(), 1);
+  EXPECT_EQ(ds.fieldByName("KCSL").index(), 1);
+  ds.clearFields();
+  ds.addField({"kcsl", FieldType::Float});
+  ds.addField({"yksl", FieldType::Float});
+  EXPECT_EQ(ds.fieldByName(name).index(), 0);
+  name = "pdsl";
+  EXPECT_EQ(ds.findField(name), nullptr);
+  EXPECT_THROW(ds.fieldByName(name), DataSetError);
+}
+
 // 3. What a field accepts: strict text parsing, numbers between numeric types
 //    (integers round half to even), empty text as null; refusals name the field.
 TEST(Loading, AssignmentConversions) {

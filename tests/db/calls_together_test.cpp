@@ -77,6 +77,14 @@ void callsRead(db::Connection& c, bool lateral) {
       "exec book @orgid='0001  ', @store=1, @goods=1", "exec book @orgid='SHOP', @store=1, @goods=1",
       "exec book @orgid='0009', @store=1, @goods=1"};
   EXPECT_EQ(expectAsOneByOne(c, lookups), 1);
+  // constants of other kinds converted to the parameters' types
+  EXPECT_EQ(expectAsOneByOne(c, {"exec book @orgid=N'0001', @store=1.0, @goods=1",
+                                 "exec book @orgid=0x30303031, @store=1, @goods=01"}),
+            1);
+  // a text holding a NUL byte is read whole, not up to the NUL
+  if (!lateral)
+    EXPECT_EQ(expectAsOneByOne(c, {"exec book @orgid='0001', @goods=1", "exec book @orgid='0001' + char(0) + 'x', @goods=1"}),
+              1);
   // more calls than one statement takes: a statement for each thousand
   std::vector<std::string> many;
   for (int i = 0; i < 2100; ++i) many.push_back("exec book @orgid='0001', @store=1, @goods=" + std::to_string(i % 4));

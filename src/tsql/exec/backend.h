@@ -44,6 +44,9 @@ class Cursor {
   virtual void bindTextInPlace(int index, std::string_view text) {
     bind(index, SqlValue::text(std::string(text)));
   }
+  //! bindTextInPlace for a whole string, whose terminating NUL lets a function of the
+  //! statement read it in place too.
+  virtual void bindStringInPlace(int index, const std::string& text) { bindTextInPlace(index, text); }
   //! Runs to the next row: true while there is one. Throws SqlException.
   virtual bool step() = 0;
   //! Sends a write whose only outcome, when it succeeds, is `rows` rows written, without

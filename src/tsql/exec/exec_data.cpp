@@ -13,6 +13,11 @@ SqlValue Interpreter::evaluate(const ast::Expr& e, int line, ast::DataType* type
     if (type) *type = var.type;
     return var.value;
   }
+  // A constant needs no statement: a procedure's arguments are mostly constants.
+  if (const auto* l = ast::nodeAs<ast::LiteralExpr>(&e); l && l->literalKind != ast::LiteralKind::Null) {
+    if (type) *type = translate::SqlTranslator::literalType(*l);
+    return literalValue(l->literalKind, l->text);
+  }
   auto kept = translation(e, [&](auto& tr) { return tr.scalar(e); });
   const translate::Translation& t = *kept;
   if (type) *type = t.columnTypes[0];

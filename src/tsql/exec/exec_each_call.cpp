@@ -106,6 +106,8 @@ std::optional<std::vector<BatchResult>> Interpreter::runCallsTogether(const std:
   std::string name;
   std::vector<std::vector<SqlValue>> calls;
   calls.reserve(texts.size());
+  std::shared_ptr<BatchPlan> matched;  // the tree whose arguments `args` points into
+  std::vector<const ast::ExecArg*> args;
   for (const std::string& text : texts) {
     // A kept batch shape takes each text's literals in turn: its values are read at once.
     std::shared_ptr<BatchPlan> plan = plans_.plan(text);
@@ -120,7 +122,11 @@ std::optional<std::vector<BatchResult>> Interpreter::runCallsTogether(const std:
       name = call->procedure;
     }
     memo_ = &plan->memo;
-    calls.push_back(parameterValues(*call, *procedure, matchArguments(*call, *procedure)));
+    if (plan != matched) {  // the texts of one kept shape name their arguments alike
+      args = matchArguments(*call, *procedure);
+      matched = plan;
+    }
+    calls.push_back(parameterValues(*call, *procedure, args));
   }
   if (backend_->dialect().lateralJoins && !readAlike(calls)) return std::nullopt;
   std::vector<std::string> parameters;
@@ -174,7 +180,7 @@ bool Interpreter::readCallsTogether(const ast::SelectStmt& query, const std::vec
       stmt->bind(++marker, SqlValue::integer(static_cast<std::int64_t>(i)));
       for (const SqlValue& v : calls[i]) {  // the values stay where they are until the statement is done
         if (v.type == SqlValue::Type::Text)
-          stmt->bindTextInPlace(++marker, v.s);
+          stmt->bindStringInPlace(++marker, v.s);
         else
           stmt->bind(++marker, v);
       }

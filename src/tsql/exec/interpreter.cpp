@@ -358,10 +358,8 @@ std::unique_ptr<Cursor> Interpreter::prepare(const translate::Translation& t) {
   return backend_->prepare(t.sql);
 }
 
-namespace {
-
 // A constant's value as a statement reads it: text as it is, digits as the number they spell.
-SqlValue literalValue(ast::LiteralKind kind, std::string_view text) {
+SqlValue Interpreter::literalValue(ast::LiteralKind kind, std::string_view text) {
   if (kind == ast::LiteralKind::String) return SqlValue::text(std::string(text));
   // from_chars reads the digits the lexer kept exactly as strtoll and strtod do,
   // without their locale and errno (a save batch reads thousands of them).
@@ -378,6 +376,8 @@ SqlValue literalValue(ast::LiteralKind kind, std::string_view text) {
   auto [at, ec] = std::from_chars(text.data(), end, v);
   return SqlValue::real(ec == std::errc() && at == end ? v : std::strtod(std::string(text).c_str(), nullptr));
 }
+
+namespace {
 
 // The value as the slot's statement reads it: fitted to its column, converted, trimmed.
 SqlValue converted(const translate::Slot& slot, SqlValue v) {

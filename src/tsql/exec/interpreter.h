@@ -168,6 +168,7 @@ class Interpreter final : public translate::TranslateEnv {
   //! The value slot `slot` is bound to, converted as the statement reads it.
   SqlValue boundValue(const translate::Slot& slot, const std::vector<SqlValue>* row);
   SqlValue slotValue(const translate::Slot& slot, const std::vector<SqlValue>* row) const;
+  static SqlValue literalValue(ast::LiteralKind kind, std::string_view text);
   void runToEnd(Cursor& stmt);
   //! Runs SQL text; unless told otherwise, what was learnt of the schema is forgotten.
   void execSql(const std::string& sql, int line, bool mayChangeSchema = true);

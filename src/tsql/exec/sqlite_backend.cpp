@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 #include "tsql/exec/constraint_errors.h"
@@ -72,6 +73,13 @@ class SqliteCursor final : public Cursor {
   void bind(int index, const SqlValue& v) override { v.bind(lease_.get(), index); }
   void bindTextInPlace(int index, std::string_view text) override {
     sqlite3_bind_text(lease_.get(), index, text.data(), static_cast<int>(text.size()),
+                      SQLITE_STATIC);
+  }
+  void bindStringInPlace(int index, const std::string& text) override {
+    // Bound by its terminating NUL, SQLite knows the text ends there and a function
+    // reading it (rtrim of a comparand, a row at a time) needs no terminated copy.
+    const bool terminated = std::memchr(text.data(), '\0', text.size()) == nullptr;
+    sqlite3_bind_text(lease_.get(), index, text.c_str(), terminated ? -1 : static_cast<int>(text.size()),
                       SQLITE_STATIC);
   }
   bool step() override {

@@ -27,7 +27,10 @@ void ltrim(SqlArgs& a) {
 
 void rtrim(SqlArgs& a) {
   if (a.isNull(0)) return a.setNull();
-  a.set(TextCollation::trimRight(a.text(0)));
+  const std::string_view text = a.text(0);
+  const std::string_view trimmed = TextCollation::trimRight(text);
+  if (trimmed.size() == text.size() && a.type(0) == SQLITE_TEXT) return a.setValue(a[0]);  // no copy to make
+  a.set(trimmed);
 }
 
 void replace(SqlArgs& a) {

@@ -111,6 +111,8 @@ class SqlTranslator {
   static std::string tableAlias(const ast::NamedTableRef& n, const std::string& sqlName);
   //! "SELECT <expr>".
   Translation scalar(const ast::Expr& e);
+  //! A constant's type as any statement reads it (12.345 is decimal(5,3)).
+  static ast::DataType literalType(const ast::LiteralExpr& l);
   //! "SELECT CASE WHEN <cond> THEN 1 ELSE 0 END".
   Translation condition(const ast::Expr& e);
   //! A SELECT whose items assign variables.

@@ -3,13 +3,14 @@
 // kinds, function result types and T-SQL's data type precedence for operators.
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <utility>
 
 #include "tsql/ast/decimal_type.h"
 
 #include "tsql/parser/parser.h"
+
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::translate {
@@ -56,9 +57,10 @@ namespace {
 DataType integerLiteralType(const std::string& text) {
   std::size_t first = text.find_first_not_of('0');
   int digits = first == std::string::npos ? 1 : static_cast<int>(text.size() - first);
-  errno = 0;
-  long long v = std::strtoll(text.c_str(), nullptr, 10);
-  bool beyondInt = errno == ERANGE || v > 2147483647LL;
+  long long v = 0;  // the lexer's digits, without strtoll's locale and errno
+  const bool beyondLong =
+      std::from_chars(text.data(), text.data() + text.size(), v).ec == std::errc::result_out_of_range;
+  bool beyondInt = beyondLong || v > 2147483647LL;
   DataType t = ofKind(beyondInt ? TypeKind::Decimal : TypeKind::Int);
   t.precision = digits;
   if (digits > ast::kMaxDecimalPrecision) return ofKind(TypeKind::Float);
@@ -234,21 +236,22 @@ DataType SqlTranslator::typeOf(const ast::Expr& e) {
   return types_.remember(e, scope, computeType(e));
 }
 
+DataType SqlTranslator::literalType(const ast::LiteralExpr& l) {
+  switch (l.literalKind) {
+    case ast::LiteralKind::Null: return ofKind(TypeKind::Null);
+    case ast::LiteralKind::Integer: return integerLiteralType(l.text);
+    case ast::LiteralKind::Number: return numberLiteralType(l.text);
+    case ast::LiteralKind::String:
+      if (l.binary) return binaryLiteralType(l.text);
+      return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
+  }
+  return {};
+}
+
 DataType SqlTranslator::computeType(const ast::Expr& e) {
   using ast::NodeKind;
   switch (e.kind) {
-    case NodeKind::Literal: {
-      const auto& l = ast::nodeCast<ast::LiteralExpr>(e);
-      switch (l.literalKind) {
-        case ast::LiteralKind::Null: return ofKind(TypeKind::Null);
-        case ast::LiteralKind::Integer: return integerLiteralType(l.text);
-        case ast::LiteralKind::Number: return numberLiteralType(l.text);
-        case ast::LiteralKind::String:
-          if (l.binary) return binaryLiteralType(l.text);
-          return ofKind(l.national ? TypeKind::NVarchar : TypeKind::Varchar);
-      }
-      return {};
-    }
+    case NodeKind::Literal: return literalType(ast::nodeCast<ast::LiteralExpr>(e));
     case NodeKind::ColumnRef: return columnType(ast::nodeCast<ast::ColumnRefExpr>(e));
     case NodeKind::Variable: {
       const std::string& name = ast::nodeCast<ast::VariableExpr>(e).name;

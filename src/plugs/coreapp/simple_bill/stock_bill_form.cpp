@@ -128,7 +128,7 @@ void TStockBillForm::dsDetailDataChange(dataset::DataSource& sender, const datas
 
 // ---- goods into lines --------------------------------------------------------------------
 
-std::string TStockBillForm::typedCodeField() const {
+std::string_view TStockBillForm::typedCodeField() const {  // asked on every field change
   for (const auto& [column, field] : stock.pick.copies)
     if (std::string_view(column) == "code") return field;
   return {};

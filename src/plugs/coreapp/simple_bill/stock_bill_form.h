@@ -72,7 +72,7 @@ class TStockBillForm : public TSimpleBillForm {
   bool hasLinePick() const { return *stock.pick.idField != '\0'; }
   long double lineFactor() const;
   bool isLineFactor(const std::string& name) const;
-  std::string typedCodeField() const;
+  std::string_view typedCodeField() const;
   void lookupTypedCode(const std::string& typed);
   std::string runGoodsLookup(const std::string& filter);
 };

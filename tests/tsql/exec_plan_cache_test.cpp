@@ -65,8 +65,9 @@ TEST_F(PlanCache, KeptInsertRowsBindEachRunsOwnText) {
   tsql::BatchResult tooLong = save(5, "'abcde'", "'q'", "3.75");
   ASSERT_FALSE(tooLong.ok());
   EXPECT_EQ(tooLong.errors[0].number, 8152);
+  EXPECT_TRUE(save(7, "'''x'''", "''''", "4.50").ok());  // quotes at a string's ends
   EXPECT_EQ(query("select k, s, c + '|', m from t order by k"),
-            "1|ab|x  ||1.25;2|ab|x  ||1.25;3|c'd|yz ||2.5;4|c'd|yz ||2.5");
+            "1|ab|x  ||1.25;2|ab|x  ||1.25;3|c'd|yz ||2.5;4|c'd|yz ||2.5;7|'x'|'  ||4.5;8|'x'|'  ||4.5");
   ok("drop table t\ncreate table t(k int, s int, c varchar(3), m float)");
   EXPECT_TRUE(save(7, "'12'", "'w'", "4.00").ok());
   EXPECT_EQ(query("select k, s + 1, c + '|', m from t order by k"), "7|13|w||4;8|13|w||4");

@@ -181,10 +181,12 @@ bool BatchShape::scan(std::string_view text, ShapeCandidates* candidates) {
 bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marker) {
   std::size_t start = i;
   bool national = i > 0 && (text[i - 1] == 'N' || text[i - 1] == 'n') && (i < 2 || !isIdentifierChar(text[i - 2]));
+  bool doubled = false;
   for (++i;; ++i) {
     if (i >= text.size()) return false;
     if (text[i] != '\'') continue;
     if (i + 1 < text.size() && text[i + 1] == '\'') {
+      doubled = true;
       ++i;
       continue;
     }
@@ -193,7 +195,7 @@ bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marke
   ++i;
   if (national) start -= 1;  // the N belongs to the literal
   literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
-                       national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String});
+                       national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String, doubled});
   marker = {{kMarker, national ? 'W' : 'S'}, 2};
   return true;
 }
@@ -285,10 +287,9 @@ void assignLiteralValue(std::string& out, std::string_view text, const LiteralSp
   s.remove_prefix(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
   s.remove_suffix(1);
   assignBytes(out, s);
-  std::size_t quote = out.find('\'');
-  if (quote == std::string::npos) return;  // nothing to undo
-  std::size_t to = quote;
-  for (std::size_t from = quote; from < out.size(); ++from) {
+  if (!span.doubledQuote) return;  // nothing to undo
+  std::size_t to = out.find('\'');
+  for (std::size_t from = to; from < out.size(); ++from) {
     out[to++] = out[from];
     if (out[from] == '\'') ++from;  // '' stands for one quote
   }

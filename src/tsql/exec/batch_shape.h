@@ -19,6 +19,7 @@ struct LiteralSpan {
   std::uint32_t offset = 0;
   std::uint32_t length = 0;
   Kind kind = Kind::String;
+  bool doubledQuote = false;  //!< a string holding '' (one quote): its value is not its bytes
   std::string_view in(std::string_view text) const { return text.substr(offset, length); }
 };
 

@@ -45,7 +45,7 @@ class BatchShape {
   std::string_view key() const { return std::string_view(keyData_, size_); }  //!< the shape
   //! The key is the candidate's (key() points into it: valid while that key is kept).
   bool matched() const { return keyData_ != key_.data(); }
-  const std::vector<LiteralSpan>& literals() const { return literals_; }         //!< in text order
+  const std::vector<LiteralSpan>& literals() const { return literals_; }  //!< in text order
   //! Gives the literals away, taking `other`'s storage for the next scan.
   void swapLiterals(std::vector<LiteralSpan>& other) { literals_.swap(other); }
 

@@ -65,8 +65,9 @@ TEST_F(PlanCache, KeptInsertRowsBindEachRunsOwnText) {
   tsql::BatchResult tooLong = save(5, "'abcde'", "'q'", "3.75");
   ASSERT_FALSE(tooLong.ok());
   EXPECT_EQ(tooLong.errors[0].number, 8152);
+  EXPECT_TRUE(save(7, "'''x'''", "''''", "4.50").ok());  // quotes at a string's ends
   EXPECT_EQ(query("select k, s, c + '|', m from t order by k"),
-            "1|ab|x  ||1.25;2|ab|x  ||1.25;3|c'd|yz ||2.5;4|c'd|yz ||2.5");
+            "1|ab|x  ||1.25;2|ab|x  ||1.25;3|c'd|yz ||2.5;4|c'd|yz ||2.5;7|'x'|'  ||4.5;8|'x'|'  ||4.5");
   ok("drop table t\ncreate table t(k int, s int, c varchar(3), m float)");
   EXPECT_TRUE(save(7, "'12'", "'w'", "4.00").ok());
   EXPECT_EQ(query("select k, s + 1, c + '|', m from t order by k"), "7|13|w||4;8|13|w||4");
@@ -214,6 +215,41 @@ TEST(PlanCacheAlone, ShapeScanLiftsWhatTheLexerCallsLiterals) {
   EXPECT_EQ(a.literals()[2].in("select t12.c3, 1.2.3, x.5"), "5");
   ASSERT_TRUE(b.scan("select t12.c3, 4.7.9, x.8"));
   EXPECT_EQ(a.key(), b.key());
+}
+
+// A batch whose shape runs past the first kilobyte a kept shape is picked by, then `tail`.
+std::string pastFirstKilobyte(const std::string& tail, int value) {
+  std::string text;
+  for (int i = 0; text.size() < 1500; ++i)
+    text += "select 'v" + std::to_string(value) + "' as c" + std::to_string(i) + "\n";
+  return text + tail;
+}
+
+// What a plan holds of its text: its statements and its literal nodes' values.
+std::string rendered(const tsql::exec::BatchPlan& plan) {
+  std::string out = std::to_string(plan.batch.statements.size());
+  for (const auto& [k, node] : plan.values) out += "," + node->text;
+  for (const auto& [k, fixed] : plan.fixedTexts) out += ";" + fixed;
+  return out;
+}
+
+// Shapes alike in their first kilobyte and unlike after it (another name, one shape
+// ending where the other goes on, a type's length) each keep and reuse their own tree.
+TEST(PlanCacheAlone, ShapesOfOneFirstKilobyteKeepTheirOwnTrees) {
+  const std::vector<std::string> tails = {"select 1 as tail", "select 1 as other", "",
+                                          "select 1 as tail\nselect 2", "select cast(3 as varchar(10))",
+                                          "select cast(3 as varchar(20))"};
+  tsql::exec::PlanCache plans(8);
+  for (int round = 0; round < 3; ++round) {
+    for (const auto& tail : tails) {
+      std::string text = pastFirstKilobyte(tail, round);
+      tsql::exec::PlanCache fresh(1);
+      EXPECT_EQ(rendered(*plans.plan(text)), rendered(*fresh.plan(text))) << round << ": " << tail;
+    }
+  }
+  // the two lengths of varchar share a shape and replace each other; the rest are reused
+  EXPECT_EQ(plans.hits(), 8u);
+  EXPECT_EQ(plans.size(), 5u);
 }
 
 }  // namespace

@@ -71,22 +71,71 @@ std::size_t nextSpecial(std::string_view text, std::size_t i) {
   return i;
 }
 
+template <typename Word>
+Word load(const char* p) {
+  Word w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// Whether n bytes at a and b are alike. Most pieces of a key are a few bytes, where a
+// call to memcmp costs more than the compare: up to 16 bytes are two loads a side.
+bool sameBytes(const char* a, const char* b, std::size_t n) {
+  using U64 = std::uint64_t;
+  using U32 = std::uint32_t;
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  if (n >= 8) return load<U64>(a) == load<U64>(b) && load<U64>(a + n - 8) == load<U64>(b + n - 8);
+  if (n >= 4) return load<U32>(a) == load<U32>(b) && load<U32>(a + n - 4) == load<U32>(b + n - 4);
+  if (n >= 2) return load<std::uint16_t>(a) == load<std::uint16_t>(b) && a[n - 1] == b[n - 1];
+  return n == 0 || *a == *b;
+}
+
 }  // namespace
 
-void BatchShape::put(std::string_view s) {
+// While the key matches the candidate's, a piece is compared where the candidate has it
+// and not written: the kept key and the text are read once, the key not at all.
+[[gnu::always_inline]] inline void BatchShape::put(std::string_view s) {
+  if (!against_.empty()) {
+    if (s.size() <= against_.size() - size_ && sameBytes(against_.data() + size_, s.data(), s.size())) {
+      size_ += s.size();
+      return;
+    }
+    stopComparing();
+  }
   std::memcpy(key_.data() + size_, s.data(), s.size());  // scan() sized the key for the worst case
   size_ += s.size();
+  if (candidates_ && size_ >= ShapeCandidates::kPrefixBytes) [[unlikely]]
+    pickCandidate();
+}
+
+// The candidate must also hold what was written past its first bytes.
+void BatchShape::pickCandidate() {
+  std::string_view kept = candidates_->candidate(std::string_view(key_.data(), ShapeCandidates::kPrefixBytes));
+  candidates_ = nullptr;
+  const std::size_t from = ShapeCandidates::kPrefixBytes;
+  if (kept.size() < size_ || std::memcmp(kept.data() + from, key_.data() + from, size_ - from) != 0) return;
+  against_ = kept;
+}
+
+// The key so far is the candidate's first size_ bytes: written out, the scan goes on
+// writing.
+void BatchShape::stopComparing() {
+  std::memcpy(key_.data(), against_.data(), size_);
+  against_ = {};
 }
 
 // Text between lifted literals goes into the key in one piece. Plain bytes and names
 // are stepped over by nextSpecial; a digit belongs to a name when the byte before
 // it is a name's (a letter, or a digit that did not end a number).
-bool BatchShape::scan(std::string_view text) {
+bool BatchShape::scan(std::string_view text, ShapeCandidates* candidates) {
   size_ = 0;
   literals_.clear();
+  candidates_ = candidates;
+  against_ = {};
   if (text.find(kMarker) != std::string_view::npos) return false;
   // A one-digit integer leaves a marker of three bytes, three times its length.
   if (key_.size() < 3 * text.size() + 64) key_.resize(3 * text.size() + 64);
+  keyData_ = key_.data();
   const std::array<ByteClass, 256>& classes = byteClasses();
   auto classOf = [&](std::size_t at) { return classes[static_cast<unsigned char>(text[at])]; };
   const std::size_t n = text.size();
@@ -121,6 +170,10 @@ bool BatchShape::scan(std::string_view text) {
     copied = i;
   }
   put(text.substr(copied));
+  if (!against_.empty()) {
+    if (against_.size() == size_) keyData_ = against_.data();  // both ended: the candidate's key
+    else stopComparing();                                      // the text's key is shorter
+  }
   return true;
 }
 
@@ -128,10 +181,12 @@ bool BatchShape::scan(std::string_view text) {
 bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marker) {
   std::size_t start = i;
   bool national = i > 0 && (text[i - 1] == 'N' || text[i - 1] == 'n') && (i < 2 || !isIdentifierChar(text[i - 2]));
+  bool doubled = false;
   for (++i;; ++i) {
     if (i >= text.size()) return false;
     if (text[i] != '\'') continue;
     if (i + 1 < text.size() && text[i + 1] == '\'') {
+      doubled = true;
       ++i;
       continue;
     }
@@ -140,7 +195,7 @@ bool BatchShape::scanString(std::string_view text, std::size_t& i, Marker& marke
   ++i;
   if (national) start -= 1;  // the N belongs to the literal
   literals_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(i - start),
-                       national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String});
+                       national ? LiteralSpan::Kind::NString : LiteralSpan::Kind::String, doubled});
   marker = {{kMarker, national ? 'W' : 'S'}, 2};
   return true;
 }
@@ -232,10 +287,9 @@ void assignLiteralValue(std::string& out, std::string_view text, const LiteralSp
   s.remove_prefix(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
   s.remove_suffix(1);
   assignBytes(out, s);
-  std::size_t quote = out.find('\'');
-  if (quote == std::string::npos) return;  // nothing to undo
-  std::size_t to = quote;
-  for (std::size_t from = quote; from < out.size(); ++from) {
+  if (!span.doubledQuote) return;  // nothing to undo
+  std::size_t to = out.find('\'');
+  for (std::size_t from = to; from < out.size(); ++from) {
     out[to++] = out[from];
     if (out[from] == '\'') ++from;  // '' stands for one quote
   }

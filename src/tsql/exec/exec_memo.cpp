@@ -136,9 +136,11 @@ std::shared_ptr<MemoEntry> Interpreter::insertEntry(const ast::InsertStmt& s) {
 
 // A kept batch's statement whose literals are bound from the text reads its tree only
 // when it is translated again or bound another way: its values are written in first.
+// A statement kept under a shared INSERT shape is one VALUES row without OUTPUT or EXEC
+// (insertShapeKey): the rest of its node is not read again, where it would miss the cache.
 void Interpreter::execInsert(const ast::InsertStmt& s) {
-  if (s.exec) return execInsertExec(s);
   KeptTranslation* k = memo_->find(&s);
+  if ((!k || !k->entry->valueOfSlot) && s.exec) return execInsertExec(s);
   bool inTree = !k || k->firstLifted >= KeptTranslation::kInTree;  // the tree holds this run's values
   if (!k || !stillValid(*k->entry)) {
     if (!inTree) writeLiftedValues(s, k->firstLifted);
@@ -156,11 +158,13 @@ void Interpreter::execInsert(const ast::InsertStmt& s) {
     writeLiftedValues(s, k->firstLifted);
   }
   checkIdentityInsert(*t, s);
-  if (s.output)
+  const bool oneRow = e.valueOfSlot != nullptr;
+  if (!oneRow && s.output)
     execOutput(*t, *s.output, line(s), "INSERT");
   else
     execModify(*t, line(s), true,
-               s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size()), firstLifted);
+               oneRow ? 1 : (s.query || s.defaultValues ? 0 : static_cast<std::int64_t>(s.rows.size())),
+               firstLifted);
   noteIdentityInsert(*t);
 }
 

@@ -447,6 +447,7 @@ bool Interpreter::bindTextInPlace(Cursor& stmt, int index, const translate::Slot
 
 // The batch text outlives the statement's run, so a string without a doubled quote
 // is bound where it lies in it, between its quotes; the tree's literal is not read.
+// The scan noted the doubled quotes: by now the text has left the cache.
 void Interpreter::bindLifted(Cursor& stmt, int index, const translate::Slot& slot, std::size_t k) {
   const LiftedValues& lifted = memo_->lifted;
   const LiteralSpan& span = lifted.spans[k];
@@ -457,7 +458,7 @@ void Interpreter::bindLifted(Cursor& stmt, int index, const translate::Slot& slo
   }
   std::string_view inner = raw.substr(span.kind == LiteralSpan::Kind::NString ? 2 : 1);
   inner.remove_suffix(1);
-  if (inner.find('\'') == std::string_view::npos && bindsAsIs(slot, inner.size())) {
+  if (!span.doubledQuote && bindsAsIs(slot, inner.size())) {
     stmt.bindTextInPlace(index, slot.trimBlanks ? runtime::TextCollation::trimRight(inner) : inner);
     return;
   }

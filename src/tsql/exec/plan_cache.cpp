@@ -93,14 +93,43 @@ void PlanCache::lend(BatchPlan& plan, std::string_view text) {
   plan.memo.lifted.nodes = &plan.values;
 }
 
+std::string_view PlanCache::candidate(std::string_view prefix) {
+  auto it = byPrefix_.find(prefix);
+  candidate_ = it == byPrefix_.end() ? nullptr : it->second;
+  return candidate_ ? std::string_view(candidate_->first) : std::string_view();
+}
+
+void PlanCache::offer(Plans::value_type& kept) {
+  if (kept.first.size() < kPrefixBytes) return;
+  std::string_view prefix(kept.first.data(), kPrefixBytes);
+  byPrefix_.erase(prefix);  // its view may be of another kept key's bytes
+  byPrefix_.emplace(prefix, &kept);
+}
+
+void PlanCache::forget(Plans::iterator it) {
+  if (it->first.size() >= kPrefixBytes) {
+    auto offered = byPrefix_.find(std::string_view(it->first.data(), kPrefixBytes));
+    if (offered != byPrefix_.end() && offered->second == &*it) byPrefix_.erase(offered);
+  }
+  order_.erase(it->second.lru);
+  plans_.erase(it);
+}
+
+// A save batch's key is tens of kilobytes: the scan compares it with the candidate's as
+// it goes. Another shape of the same first bytes is looked up whole and becomes theirs.
 std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
-  bool scanned = shape_.scan(text);
+  candidate_ = nullptr;
+  bool scanned = shape_.scan(text, this);
   if (scanned) {
-    auto it = plans_.find(shape_.key());
-    if (it != plans_.end() && reuse(*it->second.plan, text)) {
+    Plans::value_type* kept = shape_.matched() ? candidate_ : nullptr;
+    if (!kept) {
+      auto it = plans_.find(shape_.key());
+      if (it != plans_.end()) offer(*(kept = &*it));
+    }
+    if (kept && reuse(*kept->second.plan, text)) {
       ++hits_;
-      order_.splice(order_.begin(), order_, it->second.lru);
-      return it->second.plan;
+      order_.splice(order_.begin(), order_, kept->second.lru);
+      return kept->second.plan;
     }
   }
   Lexed lexed = lexAgainst(text, shape_.literals());
@@ -127,20 +156,16 @@ std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
 
 // Replaces a plan of the same shape (one whose fixed texts differ: the newer wins).
 void PlanCache::keep(std::shared_ptr<BatchPlan> plan) {
-  auto it = plans_.find(shape_.key());
-  if (it != plans_.end()) {
-    order_.erase(it->second.lru);
-    plans_.erase(it);
-  }
-  order_.emplace_front(shape_.key());
-  plans_.emplace(order_.front(), Entry{std::move(plan), order_.begin()});
-  while (plans_.size() > capacity_) {
-    plans_.erase(order_.back());
-    order_.pop_back();
-  }
+  std::string key(shape_.key());  // the scan's key may be the replaced plan's own bytes
+  if (auto it = plans_.find(key); it != plans_.end()) forget(it);
+  order_.push_front(key);
+  auto kept = plans_.emplace(std::move(key), Entry{std::move(plan), order_.begin()}).first;
+  offer(*kept);
+  while (plans_.size() > capacity_) forget(plans_.find(order_.back()));
 }
 
 void PlanCache::clear() {
+  byPrefix_.clear();
   plans_.clear();
   order_.clear();
 }

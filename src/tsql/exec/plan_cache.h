@@ -32,7 +32,7 @@ struct BatchPlan {
   std::vector<std::pair<std::size_t, std::string>> fixedTexts;
 };
 
-class PlanCache {
+class PlanCache : private ShapeCandidates {
  public:
   explicit PlanCache(std::size_t capacity) : capacity_(capacity) {}
 
@@ -60,6 +60,13 @@ class PlanCache {
       return h(s.substr(0, kEnd)) ^ (h(s.substr(s.size() - kEnd)) * 31) ^ s.size();
     }
   };
+  using Plans = std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>>;
+  //! The kept plan of the latest key with these first bytes: the scan compares against it.
+  std::string_view candidate(std::string_view prefix) override;
+  //! Makes `kept` the candidate for keys of its first bytes.
+  void offer(Plans::value_type& kept);
+  //! Erases a kept plan, its place in the order and as a candidate.
+  void forget(Plans::iterator it);
   bool reuse(BatchPlan& plan, std::string_view text);
   //! Hands the scan's literals of `text` to the plan that runs it.
   void lend(BatchPlan& plan, std::string_view text);
@@ -69,7 +76,11 @@ class PlanCache {
   std::size_t hits_ = 0;
   BatchShape shape_;              // the last batch's, its storage kept for the next
   std::list<std::string> order_;  // most recently used first
-  std::unordered_map<std::string, Entry, KeyHash, std::equal_to<>> plans_;
+  Plans plans_;
+  //! Views of plans_' keys' first kPrefixBytes (of keys that long): a node's address
+  //! stays while it is kept.
+  std::unordered_map<std::string_view, Plans::value_type*> byPrefix_;
+  Plans::value_type* candidate_ = nullptr;  // the last candidate() gave
 };
 
 }  // namespace tsql::exec

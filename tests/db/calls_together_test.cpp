@@ -82,9 +82,10 @@ void callsRead(db::Connection& c, bool lateral) {
                                  "exec book @orgid=0x30303031, @store=1, @goods=01"}),
             1);
   // a text holding a NUL byte is read whole, not up to the NUL
-  if (!lateral)
+  if (!lateral) {
     EXPECT_EQ(expectAsOneByOne(c, {"exec book @orgid='0001', @goods=1", "exec book @orgid='0001' + char(0) + 'x', @goods=1"}),
               1);
+  }
   // more calls than one statement takes: a statement for each thousand
   std::vector<std::string> many;
   for (int i = 0; i < 2100; ++i) many.push_back("exec book @orgid='0001', @store=1, @goods=" + std::to_string(i % 4));

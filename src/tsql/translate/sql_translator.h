@@ -284,6 +284,10 @@ class SqlTranslator {
                   const std::vector<std::string>& inner, std::vector<int>& owner);
   static bool onReadsFirstTable(const ast::Expr& on, const ast::DerivedTableRef& d, const std::vector<int>& owner);
   void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
+  // a derived table of rows with a match, as a key join and EXISTS (translate_exists_join.cpp)
+  bool canJoinWithExists(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from);
+  bool secondUniqueOnJoin(const ast::JoinedTableRef& inner, const std::vector<std::string>& names);
+  void emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope);
   // row keys of a joined derived table on the right of a LEFT JOIN (translate_derived_join.cpp)
   std::string derivedRowKeys(const ast::DerivedTableRef& d);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,

@@ -7,13 +7,16 @@
 // reads the bill's lines twice and indexes one copy for the join. When t2 is unique on
 // the columns the inner ON equates (a primary key or unique index among them) each t1
 // row matches at most one t2 row, so it stands in the derived table at most once, and
-// then exactly when some t2 row meets the inner ON and the WHERE. With only t1's
-// columns selected, the join is then the same as
-//   main LEFT JOIN mx t1 ON main.id = t1.id
-//     AND EXISTS (SELECT 1 FROM hd t2 WHERE <inner ON> AND <WHERE>)
-// which SQLite runs as a look-up of t1 by its key and of t2 by its index per row.
-// An inner LEFT JOIN counts only when the WHERE rejects its NULL row (a comparison of
-// a t2 column with a constant). Anything else is written as it stands.
+// then exactly when some t2 row meets the inner ON and the WHERE. When moreover the
+// WHERE fixes each t1 column the inner ON equates (t1.billno = @b), the t2 column
+// equal to it equals that value, and with only t1's columns selected the join is the
+// same as
+//   main LEFT JOIN mx t1 ON main.id = t1.id AND t1.billno = @b
+//     AND EXISTS (SELECT 1 FROM hd t2 WHERE t2.billno = @b AND t2.status = 1)
+// which SQLite runs as a look-up of t1 by its key per row and the EXISTS once: no
+// copy of the lines, and a draft's reload no dearer than before. An inner LEFT JOIN
+// counts only when the WHERE rejects its NULL row (a comparison of a t2 column with a
+// constant). Anything else is written as it stands.
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
@@ -106,15 +109,51 @@ bool sameKeyType(const ast::DataType* a, const ast::DataType* b) {
          a->time == b->time && a->offset == b->offset;
 }
 
+// Which of the two tables `e` reads: bit 1 the first, bit 2 the second.
+unsigned tablesRead(const ast::Expr& e, const std::vector<std::string>& names) {
+  std::vector<const ast::ColumnRefExpr*> refs;
+  collectColumns(e, refs);
+  unsigned read = 0;
+  for (const auto* r : refs) read |= toLower(r->parts[0]) == names[0] ? 1u : 2u;
+  return read;
+}
+
+bool plainText(const ast::DataType& t) {
+  return t.isText() && !t.fixed && !t.guid && !t.binary && !t.time && !t.offset;
+}
+
+// A value compared with a key column as the column is with its partner: an integer of
+// the column's width, or text with text.
+bool sameValueKind(const ast::DataType* column, const ast::DataType& value) {
+  if (column == nullptr) return false;
+  if (column->kind == ast::TypeKind::Int || column->kind == ast::TypeKind::BigInt) return value.kind == column->kind;
+  return plainText(*column) && plainText(value);
+}
+
 }  // namespace
 
+// The derived table's tests sorted by the table they read: t1's go to the outer ON,
+// t2's (and those of neither) into the EXISTS, each equated pair as t2's column equal
+// to the value the WHERE fixes t1's to.
+struct SqlTranslator::ExistsSplit {
+  std::vector<const ast::Expr*> firstTests;
+  std::vector<const ast::Expr*> secondTests;
+  std::vector<std::pair<const ast::ColumnRefExpr*, const ast::Expr*>> keys;  //!< t2 column, value
+};
+
 bool SqlTranslator::canJoinWithExists(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from) {
+  ExistsSplit split;
+  return splitExistsJoin(j, from, split);
+}
+
+bool SqlTranslator::splitExistsJoin(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from,
+                                    ExistsSplit& split) {
   const auto* d = ast::nodeAs<ast::DerivedTableRef>(j.right.get());
   if (j.type != ast::JoinType::Left || d == nullptr || !j.on || d->query->cores.size() != 1 ||
       !d->query->orderBy.empty() || d->query->offset || d->query->fetch)
     return false;
   const ast::SelectCore& c = d->query->cores[0];
-  if (c.distinct || c.top || !c.groupBy.empty() || c.having || c.from.size() != 1) return false;
+  if (c.distinct || c.top || !c.groupBy.empty() || c.having || c.from.size() != 1 || !c.where) return false;
   const auto* inner = ast::nodeAs<ast::JoinedTableRef>(c.from[0].get());
   if (inner == nullptr || !inner->on || (inner->type != ast::JoinType::Inner && inner->type != ast::JoinType::Left))
     return false;
@@ -129,36 +168,72 @@ bool SqlTranslator::canJoinWithExists(const ast::JoinedTableRef& j, const std::v
   if (!innerNamesFree(tables, from, names) || !itemOwners(c, tables, names, owner)) return false;
   for (int o : owner)
     if (o != 0) return false;  // t2 is not joined in the outer query
-  if (!onReadsFirstTable(*j.on, *d, owner) || !readsOnlyQualified(*inner->on, names)) return false;
-  if (c.where && !readsOnlyQualified(*c.where, names)) return false;
-  if (inner->type == ast::JoinType::Left && !(c.where && rejectsNullRow(*c.where, names[1]))) return false;
-  return secondUniqueOnJoin(*inner, names);
+  if (!onReadsFirstTable(*j.on, *d, owner) || !readsOnlyQualified(*inner->on, names) ||
+      !readsOnlyQualified(*c.where, names))
+    return false;
+  if (inner->type == ast::JoinType::Left && !rejectsNullRow(*c.where, names[1])) return false;
+  return splitTests(*inner, *c.where, names, split);
 }
 
-// The inner ON equates columns of t2 with columns of t1 of the same type, and t2 is
-// unique on those.
-bool SqlTranslator::secondUniqueOnJoin(const ast::JoinedTableRef& inner, const std::vector<std::string>& names) {
-  const auto& first = ast::nodeCast<ast::NamedTableRef>(*inner.left);
+bool SqlTranslator::splitTests(const ast::JoinedTableRef& inner, const ast::Expr& where,
+                               const std::vector<std::string>& names, ExistsSplit& split) {
+  const auto* firstCols = env_.columns(tableSqlName(ast::nodeCast<ast::NamedTableRef>(*inner.left).name));
   const std::string second = tableSqlName(ast::nodeCast<ast::NamedTableRef>(*inner.right).name);
-  const auto* firstCols = env_.columns(tableSqlName(first.name));
   const auto* secondCols = env_.columns(second);
-  std::vector<const ast::Expr*> parts;
-  conjuncts(*inner.on, parts);
-  std::vector<std::string> equated;
-  for (const ast::Expr* p : parts) {
-    const auto* b = ast::nodeAs<ast::BinaryExpr>(p);
-    if (b == nullptr || b->op != ast::BinaryOp::Eq) continue;
-    for (auto [a, o] : {std::pair{b->lhs.get(), b->rhs.get()}, std::pair{b->rhs.get(), b->lhs.get()}}) {
-      const auto* mine = columnOf(a, names[1]);
-      const auto* theirs = columnOf(o, names[0]);
-      if (mine && theirs && sameKeyType(typeIn(secondCols, mine->column()), typeIn(firstCols, theirs->column())))
-        equated.push_back(toLower(mine->column()));
+  std::vector<const ast::Expr*> onParts, whereParts;
+  conjuncts(*inner.on, onParts);
+  conjuncts(where, whereParts);
+  std::vector<std::pair<std::string, const ast::ColumnRefExpr*>> pairs;  // t1 column, t2 column
+  for (const ast::Expr* p : onParts) {
+    const unsigned read = tablesRead(*p, names);
+    if (read != 3) {
+      (read == 1 ? split.firstTests : split.secondTests).push_back(p);
+      continue;
     }
+    const auto* b = ast::nodeAs<ast::BinaryExpr>(p);
+    if (b == nullptr || b->op != ast::BinaryOp::Eq) return false;
+    const bool secondLeft = columnOf(b->lhs.get(), names[1]) != nullptr;
+    const auto* mine = columnOf(secondLeft ? b->lhs.get() : b->rhs.get(), names[1]);
+    const auto* theirs = columnOf(secondLeft ? b->rhs.get() : b->lhs.get(), names[0]);
+    if (!mine || !theirs || !sameKeyType(typeIn(secondCols, mine->column()), typeIn(firstCols, theirs->column())))
+      return false;
+    pairs.emplace_back(toLower(theirs->column()), mine);
+  }
+  std::vector<std::string> equated;
+  for (const auto& [firstColumn, secondColumn] : pairs) {
+    const ast::Expr* value = fixedValue(whereParts, names[0], firstColumn, typeIn(firstCols, firstColumn));
+    if (value == nullptr) return false;
+    split.keys.emplace_back(secondColumn, value);
+    equated.push_back(toLower(secondColumn->column()));
+  }
+  for (const ast::Expr* p : whereParts) {
+    const unsigned read = tablesRead(*p, names);
+    if (read == 3) return false;  // a test of both tables together
+    (read == 1 ? split.firstTests : split.secondTests).push_back(p);
   }
   return !equated.empty() && env_.uniqueOn(second, equated);
 }
 
+// The variable or constant of a WHERE conjunct `first.column = value`, of the column's
+// own kind of type (the three equalities then mean one relation); nullptr when none.
+const ast::Expr* SqlTranslator::fixedValue(const std::vector<const ast::Expr*>& whereParts, const std::string& first,
+                                           const std::string& column, const ast::DataType* type) {
+  for (const ast::Expr* p : whereParts) {
+    const auto* b = ast::nodeAs<ast::BinaryExpr>(p);
+    if (b == nullptr || b->op != ast::BinaryOp::Eq) continue;
+    for (auto [col, value] : {std::pair{b->lhs.get(), b->rhs.get()}, std::pair{b->rhs.get(), b->lhs.get()}}) {
+      const auto* c = columnOf(col, first);
+      const bool constant = value->kind == ast::NodeKind::Variable || value->kind == ast::NodeKind::Literal;
+      if (c == nullptr || toLower(c->column()) != column || !constant) continue;
+      if (sameValueKind(type, typeOf(*value))) return value;
+    }
+  }
+  return nullptr;
+}
+
 void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
+  ExistsSplit split;
+  splitExistsJoin(j, *currentFrom_, split);
   qualifyColumns_ = true;
   emitTableRef(*j.left, scope);
   out_ += " LEFT JOIN ";
@@ -182,23 +257,34 @@ void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   scope_ = &scope;
   out_ += " ON (";
   emit(*j.on);
-  out_ += ") AND EXISTS (SELECT 1 FROM ";
-  Scope match;  // t2, with t1 outside it
-  match.outer = rows.get();
+  out_ += ")";
+  scope_ = rows.get();
+  emitTests(split.firstTests, " AND ");
+  out_ += " AND EXISTS (SELECT 1 FROM ";
+  Scope match;  // t2 alone: the EXISTS reads nothing of the row
+  match.outer = scope.outer;
   emitTableRef(*inner.right, match);
   scope_ = &match;
-  out_ += " WHERE (";
-  emit(*inner.on);
-  out_ += ")";
-  if (c.where) {
-    out_ += " AND (";
-    emit(*c.where);
-    out_ += ")";
+  // integers or text (splitTests): no long decimals
+  for (std::size_t i = 0; i < split.keys.size(); ++i) {
+    out_ += i == 0 ? " WHERE " : " AND ";
+    emitComparison(*split.keys[i].first, ast::BinaryOp::Eq, *split.keys[i].second);
   }
+  emitTests(split.secondTests, " AND ");
   out_ += ")";
   scope_ = rows.get();
   for (std::size_t i = 0; i < c.items.size(); ++i) scope.sources[flatIndex].columns[i].type = typeOf(*c.items[i].expr);
   scope_ = saved;
+}
+
+// Each test in parentheses, the first after `lead`, the others after AND.
+void SqlTranslator::emitTests(const std::vector<const ast::Expr*>& tests, const char* lead) {
+  for (std::size_t i = 0; i < tests.size(); ++i) {
+    out_ += i == 0 ? lead : " AND ";
+    out_ += '(';
+    emit(*tests[i]);
+    out_ += ')';
+  }
 }
 
 }  // namespace tsql::translate

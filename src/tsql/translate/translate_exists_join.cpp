@@ -1,8 +1,7 @@
 // A derived table of one table's rows that have a match in a second table, joined on
 // the right of a LEFT JOIN. SQLite cannot join a derived table that is a join in flat
 // there, and materialises it instead; the shipment form's reload
-//   main LEFT JOIN (SELECT t1.id, t1.fhsl FROM mx t1 LEFT JOIN hd t2
-//                     ON t1.orgid = t2.orgid AND t1.billno = t2.billno
+//   main LEFT JOIN (SELECT t1.id, t1.fhsl FROM mx t1 LEFT JOIN hd t2 ON t1.billno = t2.billno
 //                   WHERE t1.billno = @b AND t2.status = 1) temp ON main.id = temp.id
 // reads the bill's lines twice and indexes one copy for the join. When t2 is unique on
 // the columns the inner ON equates (a primary key or unique index among them) each t1
@@ -13,10 +12,11 @@
 // same as
 //   main LEFT JOIN mx t1 ON main.id = t1.id AND t1.billno = @b
 //     AND EXISTS (SELECT 1 FROM hd t2 WHERE t2.billno = @b AND t2.status = 1)
-// which SQLite runs as a look-up of t1 by its key per row and the EXISTS once: no
-// copy of the lines, and a draft's reload no dearer than before. An inner LEFT JOIN
-// counts only when the WHERE rejects its NULL row (a comparison of a t2 column with a
-// constant). Anything else is written as it stands.
+// which SQLite runs as a look-up of t1 by its key per row and the EXISTS once, with
+// no copy of the lines (a bill whose header fails the test still pays the look-ups,
+// which the copy, empty then, did not). An inner LEFT JOIN counts only when the WHERE
+// rejects its NULL row (a comparison of a t2 column with a constant). Anything else is
+// written as it stands.
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"

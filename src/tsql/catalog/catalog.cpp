@@ -28,6 +28,12 @@ std::string columnText(sqlite3_stmt* s, int i) {
   return t ? std::string(t) : std::string();
 }
 
+bool among(const std::vector<std::string>& names, const std::string& name) {
+  for (const auto& n : names)
+    if (n == lowerAscii(name)) return true;
+  return false;
+}
+
 constexpr const char* kSideTable =
     "create table if not exists tsql_column_types("
     "object text not null, name text not null, type text not null, primary key(object, name))";
@@ -208,6 +214,48 @@ void Catalog::forgetTypes(std::string_view object) {
   }
   sqlite3_bind_text(st.s, 1, key.c_str(), -1, SQLITE_TRANSIENT);
   sqlite3_step(st.s);
+}
+
+bool Catalog::uniqueOn(std::string_view object, const std::vector<std::string>& columns) {
+  const std::string key = normalizeObjectName(object);
+  const auto* cols = this->columns(key);
+  if (cols == nullptr) return false;
+  bool keyed = false;
+  bool keyAmong = true;
+  for (const auto& c : *cols) {
+    if (!c.primaryKey) continue;
+    keyed = true;
+    keyAmong = keyAmong && among(columns, c.name);
+  }
+  return (keyed && keyAmong) || uniqueIndexOn(key, columns);
+}
+
+// A partial index leaves rows out, an expression key or a collation other than the
+// column's compares otherwise than `a.col = b.col` does: none of those counts.
+bool Catalog::uniqueIndexOn(const std::string& object, const std::vector<std::string>& columns) {
+  Stmt st;
+  const char* sql =
+      "select il.name, ii.name, ii.coll from pragma_index_list(?1) il, pragma_index_xinfo(il.name) ii "
+      "where il.\"unique\" = 1 and il.partial = 0 and ii.key = 1 order by il.name, ii.seqno";
+  if (sqlite3_prepare_v2(db_, sql, -1, &st.s, nullptr) != SQLITE_OK) return false;
+  sqlite3_bind_text(st.s, 1, object.c_str(), -1, SQLITE_TRANSIENT);
+  std::string index;
+  bool covered = false;
+  while (sqlite3_step(st.s) == SQLITE_ROW) {
+    const std::string name = columnText(st.s, 0);
+    if (name != index) {
+      if (covered) return true;
+      index = name;
+      covered = true;
+    }
+    const std::string column = columnText(st.s, 1);
+    const char* declared = nullptr;
+    covered = covered && sqlite3_column_type(st.s, 1) != SQLITE_NULL && among(columns, column) &&
+              sqlite3_table_column_metadata(db_, nullptr, object.c_str(), column.c_str(), nullptr, &declared,
+                                            nullptr, nullptr, nullptr) == SQLITE_OK &&
+              declared != nullptr && lowerAscii(declared) == lowerAscii(columnText(st.s, 2));
+  }
+  return covered;
 }
 
 }  // namespace tsql::catalog

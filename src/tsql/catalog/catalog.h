@@ -49,6 +49,10 @@ class Catalog {
   //! `columns` with one), in the temp schema for a temporary table. Throws
   //! std::runtime_error when SQLite refuses the write.
   void recordComputedOnRead(std::string_view object, const std::vector<ColumnInfo>& columns, bool temporary);
+  //! True when `columns` (lower-case names) hold every column of the primary key, or of
+  //! a unique index over all rows whose collations are its columns' own, of `object`:
+  //! a row is then the only one with its values there. Asked when translating only.
+  bool uniqueOn(std::string_view object, const std::vector<std::string>& columns);
   //! Drops the cache (the schema changed behind our back).
   void invalidate() { cache_.clear(); }
 
@@ -57,6 +61,7 @@ class Catalog {
   std::vector<ColumnInfo> load(const std::string& object);
   void ensureSideTable();
   void loadComputedOnRead(const std::string& object, std::vector<ColumnInfo>& cols);
+  bool uniqueIndexOn(const std::string& object, const std::vector<std::string>& columns);
 
   sqlite3* db_;
   int schemaVersion_ = -1;

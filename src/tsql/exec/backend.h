@@ -85,6 +85,13 @@ class Backend {
   virtual bool isIdentity(const std::string& object, const std::string& column) = 0;
   //! Columns of a table, view or temp table with their T-SQL types; nullptr if none.
   virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
+  //! True when equal values in `columns` (lower-case names) of `object` pick at most one
+  //! row: they hold its primary key or a unique index's columns. False when not known.
+  virtual bool uniqueOn(const std::string& object, const std::vector<std::string>& columns) {
+    (void)object;
+    (void)columns;
+    return false;
+  }
   //! Remembers the T-SQL types of an object's columns (views; tables where the
   //! database keeps other type names); replaces older ones. A temporary object's
   //! types are kept by this connection only.

@@ -70,6 +70,9 @@ class Interpreter final : public translate::TranslateEnv {
   ast::DataType hostParameterType(const std::string& name) const override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
+  bool uniqueOn(const std::string& object, const std::vector<std::string>& columns) override {
+    return backend_->uniqueOn(object, columns);
+  }
   std::string identityColumn(const std::string& object) override;
   bool identityGivenByEngine(const std::string& object) override;
   const dialect::Dialect& dialect() const override { return backend_->dialect(); }

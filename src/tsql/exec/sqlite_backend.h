@@ -32,6 +32,9 @@ class SqliteBackend final : public Backend {
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
     return catalog_.columns(object);
   }
+  bool uniqueOn(const std::string& object, const std::vector<std::string>& columns) override {
+    return catalog_.uniqueOn(object, columns);
+  }
   void recordTypes(const std::string& object, const std::vector<catalog::ColumnInfo>& columns,
                    bool temporary = false) override;
   void forgetTypes(const std::string& object) override { catalog_.forgetTypes(object); }

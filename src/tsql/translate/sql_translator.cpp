@@ -383,18 +383,22 @@ bool isCollated(const ast::Expr& e) {
 }  // namespace
 
 void SqlTranslator::emitComparison(const ast::BinaryExpr& b) {
-  ast::DataType lt = typeOf(*b.lhs);
-  ast::DataType rt = typeOf(*b.rhs);
-  if (emitDecimalComparison(b, comparisonText(b.op), lt, rt)) return;
+  if (emitDecimalComparison(b, comparisonText(b.op), typeOf(*b.lhs), typeOf(*b.rhs))) return;
+  emitComparison(*b.lhs, b.op, *b.rhs);
+}
+
+void SqlTranslator::emitComparison(const ast::Expr& lhs, ast::BinaryOp op, const ast::Expr& rhs) {
+  const ast::DataType lt = typeOf(lhs);
+  const ast::DataType rt = typeOf(rhs);
   // a COLLATE written on either side decides the comparison: no default on the other
   bool saved = explicitCollation_;
-  explicitCollation_ = isCollated(*b.lhs) || isCollated(*b.rhs);
+  explicitCollation_ = isCollated(lhs) || isCollated(rhs);
   out_ += '(';
-  comparandMeetsColumn_ = storedColumn(*b.rhs);
-  emitComparand(*b.lhs, lt, rt);
-  out_ += comparisonText(b.op);
-  comparandMeetsColumn_ = storedColumn(*b.lhs);
-  emitComparand(*b.rhs, rt, lt);
+  comparandMeetsColumn_ = storedColumn(rhs);
+  emitComparand(lhs, lt, rt);
+  out_ += comparisonText(op);
+  comparandMeetsColumn_ = storedColumn(lhs);
+  emitComparand(rhs, rt, lt);
   out_ += ')';
   explicitCollation_ = saved;
 }

@@ -286,6 +286,16 @@ class SqlTranslator {
                   const std::vector<std::string>& inner, std::vector<int>& owner);
   static bool onReadsFirstTable(const ast::Expr& on, const ast::DerivedTableRef& d, const std::vector<int>& owner);
   void emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope);
+  // a derived table of rows with a match, as a key join and EXISTS (translate_exists_join.cpp)
+  struct ExistsSplit;
+  bool canJoinWithExists(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from);
+  bool splitExistsJoin(const ast::JoinedTableRef& j, const std::vector<ast::TableRefPtr>& from, ExistsSplit& split);
+  bool splitTests(const ast::JoinedTableRef& inner, const ast::Expr& where, const std::vector<std::string>& names,
+                  ExistsSplit& split);
+  const ast::Expr* fixedValue(const std::vector<const ast::Expr*>& whereParts, const std::string& first,
+                              const std::string& column, const ast::DataType* type);
+  void emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope);
+  void emitTests(const std::vector<const ast::Expr*>& tests, const char* lead);
   // row keys of a joined derived table on the right of a LEFT JOIN (translate_derived_join.cpp)
   std::string derivedRowKeys(const ast::DerivedTableRef& d);
   bool resolveColumn(const ast::ColumnRefExpr& c, const Source*& source, std::size_t& index,
@@ -338,6 +348,8 @@ class SqlTranslator {
   //! SUM/AVG (exact totals), ROUND and ABS of a decimal; false for other types.
   bool emitDecimalFunction(const ast::FunctionCallExpr& f);
   void emitComparison(const ast::BinaryExpr& b);
+  //! `lhs op rhs` for operands that are no long decimals (those compare through tsql_dec_cmp).
+  void emitComparison(const ast::Expr& lhs, ast::BinaryOp op, const ast::Expr& rhs);
   void emitComparand(const ast::Expr& e, const ast::DataType& self, const ast::DataType& other);
   // translate_text_values.cpp: blanks, LIKE and char(n) padding across the databases
   void emitCaseBlindComparand(const ast::Expr& e, const ast::DataType& other, bool meetsColumn);

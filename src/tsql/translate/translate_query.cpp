@@ -526,6 +526,7 @@ void SqlTranslator::emitDerivedTable(const ast::DerivedTableRef& d, Scope& scope
 void SqlTranslator::emitJoin(const ast::JoinedTableRef& j, Scope& scope) {
   if (appliesDerivedTable(j)) return emitApply(j, scope);
   if (currentFrom_ && canFlatten(j, *currentFrom_)) return emitFlattenedJoin(j, scope);
+  if (currentFrom_ && canJoinWithExists(j, *currentFrom_)) return emitExistsJoin(j, scope);
   // SQLite plans `t RIGHT JOIN (derived)` as a scan of the derived rows per table
   // row; the same join written the other way round uses t's key, so where no `*`
   // can see the order of the sides it is written as a LEFT JOIN.

@@ -106,6 +106,13 @@ class TranslateEnv {
   virtual const std::vector<catalog::ColumnInfo>* columns(const std::string& object) = 0;
   //! True when the column is the table's identity (filled in by the database).
   virtual bool isIdentity(const std::string& object, const std::string& column) = 0;
+  //! True when equal values in `columns` (lower-case names) of `object` pick at most one
+  //! row (its primary key or a unique index is among them); false when not known.
+  virtual bool uniqueOn(const std::string& object, const std::vector<std::string>& columns) {
+    (void)object;
+    (void)columns;
+    return false;
+  }
   //! The identity column of `object` ("" when it has none).
   virtual std::string identityColumn(const std::string& object) {
     if (const auto* cols = columns(object))

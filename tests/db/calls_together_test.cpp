@@ -90,6 +90,21 @@ void callsRead(db::Connection& c, bool lateral) {
   std::vector<std::string> many;
   for (int i = 0; i < 2100; ++i) many.push_back("exec book @orgid='0001', @store=1, @goods=" + std::to_string(i % 4));
   EXPECT_EQ(expectAsOneByOne(c, many), 3);
+  // the statements kept from the reads above are made again after the table or the
+  // procedure changes: other column types, another column, another parameter type
+  ASSERT_TRUE(c.execBatch("drop table stock").ok());
+  ASSERT_TRUE(c.execBatch("create table stock (orgid varchar(10), store varchar(10), goods int, qty money)\r\n"
+                          "insert into stock values ('0001', '01', 1, 2.5), ('0001', '1', 1, 1.25), ('0001', '2', 1, 7)")
+                  .ok());
+  EXPECT_EQ(expectAsOneByOne(c, lookups), 1);
+  ASSERT_TRUE(c.execBatch("alter procedure book @orgid varchar(10), @store varchar(5) = '1', @goods int as\r\n"
+                          "select count(*) as lines from stock where orgid = @orgid and store = @store"
+                          " and goods = @goods").ok());
+  EXPECT_EQ(expectAsOneByOne(c, lookups), 1);
+  ASSERT_TRUE(c.execBatch("drop procedure book").ok());
+  ASSERT_TRUE(c.execBatch("drop table stock").ok());
+  ASSERT_TRUE(c.execBatch(kSchema).ok());
+  ASSERT_TRUE(c.execBatch(kProcedures[0]).ok());
   // a NULL argument: the server's VALUES would not know its type
   EXPECT_EQ(expectAsOneByOne(c, {"exec book @orgid=NULL, @goods=1", "exec book @orgid='0001', @goods=1"}),
             lateral ? 2 : 1);

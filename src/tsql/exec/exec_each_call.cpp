@@ -139,7 +139,7 @@ std::optional<std::vector<BatchResult>> Interpreter::runCallsTogether(const std:
   }
   frames_.push_back(&callee);
   std::vector<ResultSet> sets(calls.size());
-  const bool read = readCallsTogether(*query, parameters, calls, sets);
+  const bool read = readCallsTogether(body, *query, parameters, calls, sets);
   frames_.pop_back();
   if (!read) return std::nullopt;
   std::vector<BatchResult> results(calls.size());
@@ -152,29 +152,52 @@ std::optional<std::vector<BatchResult>> Interpreter::runCallsTogether(const std:
   return results;
 }
 
-bool Interpreter::readCallsTogether(const ast::SelectStmt& query, const std::vector<std::string>& parameters,
+std::shared_ptr<const translate::Translation> Interpreter::togetherTranslation(
+    const std::shared_ptr<ast::Batch>& body, const ast::SelectStmt& query, const std::vector<std::string>& parameters,
+    std::size_t calls) {
+  constexpr std::size_t kKept = 4;
+  auto kept = std::find_if(together_.begin(), together_.end(), [&](const KeptTogether& k) {
+    return k.query == &query && k.body == body && k.calls == calls;
+  });
+  if (kept != together_.end() && stillValid(*kept->entry)) return kept->entry->translation;
+  auto entry = std::make_shared<MemoEntry>(recordTranslation([&](translate::SqlTranslator& tr, MemoEntry& m) {
+    if (calls == 0) {
+      m.translation = std::make_shared<translate::Translation>(tr.query(query.query));
+    } else if (std::optional<translate::Translation> t = tr.queryForEachCall(query.query, parameters, calls)) {
+      m.translation = std::make_shared<translate::Translation>(std::move(*t));
+    }
+  }));
+  if (kept == together_.end()) {
+    if (together_.size() == kKept) together_.erase(together_.begin());
+    kept = together_.insert(together_.end(), KeptTogether{body, &query, calls, nullptr});
+  }
+  kept->entry = std::move(entry);
+  return kept->entry->translation;
+}
+
+bool Interpreter::readCallsTogether(const std::shared_ptr<ast::Batch>& body, const ast::SelectStmt& query,
+                                    const std::vector<std::string>& parameters,
                                     const std::vector<std::vector<SqlValue>>& calls, std::vector<ResultSet>& sets) {
   const bool lateral = backend_->dialect().lateralJoins;
+  const bool markersFirst = translate::SqlTranslator(*this).rowMarkersFirst();
   std::vector<Column> columns;
   std::vector<ast::DataType> types;
   if (!lateral) {  // the file names and types the columns when the body's statement is prepared
-    translate::SqlTranslator tr(*this);
-    const translate::Translation alone = tr.query(query.query);
-    types = describeColumns(*prepare(alone), alone, 0, columns);
+    const std::shared_ptr<const translate::Translation> alone = togetherTranslation(body, query, parameters, 0);
+    types = describeColumns(*prepare(*alone), *alone, 0, columns);
   }
   const std::size_t per = translate::SqlTranslator::callsPerStatement(parameters.size());
   for (std::size_t first = 0; first < calls.size(); first += per) {
     const std::size_t count = std::min(per, calls.size() - first);
-    translate::SqlTranslator tr(*this);
-    std::optional<translate::Translation> t = tr.queryForEachCall(query.query, parameters, count);
+    const std::shared_ptr<const translate::Translation> t = togetherTranslation(body, query, parameters, count);
     if (!t) return false;
     for (const translate::Slot& slot : t->slots)
       if (slot.kind != translate::Slot::Kind::Literal) return false;  // @@ROWCOUNT and the like are per call
     if (fault_) countFaultableStatement(query);
     std::unique_ptr<Cursor> stmt = prepare(*t);
     const int rowMarkers = static_cast<int>(count * (parameters.size() + 1));
-    int marker = tr.rowMarkersFirst() ? 0 : static_cast<int>(t->slots.size());
-    int slotMarker = tr.rowMarkersFirst() ? rowMarkers : 0;
+    int marker = markersFirst ? 0 : static_cast<int>(t->slots.size());
+    int slotMarker = markersFirst ? rowMarkers : 0;
     for (const translate::Slot& slot : t->slots) stmt->bind(++slotMarker, boundValue(slot, nullptr));
     for (std::size_t i = first; i < first + count; ++i) {
       stmt->bind(++marker, SqlValue::integer(static_cast<std::int64_t>(i)));

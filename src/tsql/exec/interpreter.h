@@ -219,8 +219,15 @@ class Interpreter final : public translate::TranslateEnv {
   std::optional<std::vector<BatchResult>> runCallsTogether(const std::vector<std::string>& texts);
   //! The rows of `query` for each argument list of `calls`, in statements of at most
   //! callsPerStatement lists; `columns` describes the body's own columns.
-  bool readCallsTogether(const ast::SelectStmt& query, const std::vector<std::string>& parameters,
+  bool readCallsTogether(const std::shared_ptr<ast::Batch>& body, const ast::SelectStmt& query,
+                         const std::vector<std::string>& parameters,
                          const std::vector<std::vector<SqlValue>>& calls, std::vector<ResultSet>& sets);
+  //! The translation of `query` (of the procedure `body` holds) for `calls` argument
+  //! lists at once, or alone when `calls` is 0; null when it cannot run so.
+  std::shared_ptr<const translate::Translation> togetherTranslation(const std::shared_ptr<ast::Batch>& body,
+                                                                   const ast::SelectStmt& query,
+                                                                   const std::vector<std::string>& parameters,
+                                                                   std::size_t calls);
 
   // exec_goto.cpp: GOTO's label (gotoLabel_) is looked for in the lists it leaves
   //! The index of the statement of `list` that is or holds the label.
@@ -457,6 +464,15 @@ class Interpreter final : public translate::TranslateEnv {
     std::unique_ptr<Frame> frame;
   };
   std::vector<SpareFrame> spareFrames_;
+  //! The last few translations of a procedure's query for many calls at once: a form
+  //! that reads a look-up for every line asks the same again on its next fill.
+  struct KeptTogether {
+    std::shared_ptr<ast::Batch> body;  //!< keeps `query` where it is
+    const ast::SelectStmt* query = nullptr;
+    std::size_t calls = 0;
+    std::shared_ptr<MemoEntry> entry;
+  };
+  std::vector<KeptTogether> together_;
   std::unordered_map<std::string, UserFunction> functions_;
   std::vector<std::shared_ptr<ast::Batch>> retiredFunctions_;  //!< older parses still pointed at
   std::unordered_map<std::string, std::string> functionTables_;  //!< call tables made: their CREATE

@@ -1,10 +1,31 @@
 // EXEC of a stored procedure: arguments by position or by name, defaults, OUTPUT
 // parameters (copied back only when the call says OUTPUT too), the return code, and
 // a frame of its own for the procedure's variables and table variables.
+#include <charconv>
+
 #include "tsql/exec/interpreter.h"
 #include "tsql/parser/parser.h"
+#include "tsql/runtime/value_conversion.h"
 
 namespace tsql::exec {
+
+namespace {
+
+// A whole-number constant for an int or bigint parameter (a key, the commonest
+// argument of a look-up called per line) read straight from its digits, range-checked
+// as any conversion to the type; anything else goes the general way.
+std::optional<SqlValue> wholeConstantFor(const ast::Expr& e, const ast::DataType& type) {
+  const auto* l = ast::nodeAs<ast::LiteralExpr>(&e);
+  if (!l || l->literalKind != ast::LiteralKind::Integer) return std::nullopt;
+  if (type.kind != ast::TypeKind::Int && type.kind != ast::TypeKind::BigInt) return std::nullopt;
+  long long v = 0;
+  const char* end = l->text.data() + l->text.size();
+  auto [at, ec] = std::from_chars(l->text.data(), end, v);
+  if (ec != std::errc() || at != end) return std::nullopt;
+  return SqlValue::integer(runtime::ValueConversion::checkedInt(v, type.kind == ast::TypeKind::BigInt));
+}
+
+}  // namespace
 
 std::vector<const ast::ExecArg*> Interpreter::matchArguments(const ast::ExecStmt& s,
                                                               const ast::CreateProcedureStmt& p) {
@@ -41,7 +62,8 @@ std::vector<SqlValue> Interpreter::parameterValues(const ast::ExecStmt& s, const
     if (arg && arg->output && !param.output)
       throw SqlException(errors::Error::NotOutputParameter, line(s), {param.name});
     if (arg && arg->value) {
-      values[i] = evaluateAs(*arg->value, param.type, line(s));
+      std::optional<SqlValue> whole = wholeConstantFor(*arg->value, param.type);
+      values[i] = whole ? std::move(*whole) : evaluateAs(*arg->value, param.type, line(s));
     } else if (param.defaultValue) {
       values[i] = evaluateAs(*param.defaultValue, param.type, line(s));
     } else if (!param.output || !arg) {

@@ -161,7 +161,7 @@ void ClientDataSet::close() {
   rowsChanged();
   visible_.clear();
   log_.clear();
-  editBackup_.clear();
+  editSaved_.clear();
   modified_ = false;
   cursor_ = -1;
   eof_ = bof_ = true;
@@ -303,12 +303,27 @@ std::vector<PendingChange> ClientDataSet::pendingChanges() const {
     PendingChange c;
     c.status = r->status;
     // A row being edited shows what was posted, not the unposted edit.
-    c.values = r->status == UpdateStatus::Deleted ? &r->original
-                                                  : (r == editing ? &editBackup_ : &r->values);
-    c.original = r->status == UpdateStatus::Inserted ? nullptr : &r->original;
+    const std::vector<core::Value>& posted = r == editing ? postedOfEdit() : r->values;
+    c.values = r->status == UpdateStatus::Deleted ? &r->original : &posted;
+    c.original = r->status == UpdateStatus::Inserted  ? nullptr
+                 : r->status == UpdateStatus::Deleted ? &r->original
+                                                      : &originalOf(*r, posted);
     out.push_back(c);
   }
   return out;
+}
+
+const std::vector<core::Value>& ClientDataSet::originalOf(const Record& r,
+                                                          const std::vector<core::Value>& posted) const {
+  r.original = posted;
+  for (const auto& [i, v] : r.changedFrom) r.original[i] = v;
+  return r.original;
+}
+
+const std::vector<core::Value>& ClientDataSet::postedOfEdit() const {
+  postedScratch_ = current().values;
+  for (const auto& [i, v] : editSaved_) postedScratch_[i] = v;
+  return postedScratch_;
 }
 
 void ClientDataSet::mergeChangeLog() {
@@ -319,6 +334,7 @@ void ClientDataSet::mergeChangeLog() {
     if (r->status == UpdateStatus::Deleted) continue;  // erased below
     r->status = UpdateStatus::Unmodified;
     r->original.clear();
+    r->changedFrom.clear();
   }
   std::erase_if(rows_, [](const auto& r) { return r->status == UpdateStatus::Deleted; });
   rowsChanged();
@@ -334,8 +350,11 @@ void ClientDataSet::cancelUpdates() {
   const Record* keep = cursor_ >= 0 ? &current() : nullptr;
   for (Record* r : log_) {
     if (r == keep && r->status == UpdateStatus::Inserted) keep = nullptr;
-    if (r->status != UpdateStatus::Inserted) r->values = std::move(r->original);
+    if (r->status == UpdateStatus::Modified)
+      for (auto& [i, v] : r->changedFrom) r->values[i] = std::move(v);
+    if (r->status == UpdateStatus::Deleted) r->values = std::move(r->original);
     r->original.clear();
+    r->changedFrom.clear();
     if (r->status != UpdateStatus::Inserted) r->status = UpdateStatus::Unmodified;
   }
   std::erase_if(rows_, [](const auto& r) { return r->status == UpdateStatus::Inserted; });

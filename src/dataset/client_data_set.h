@@ -207,12 +207,23 @@ class ClientDataSet {
   void detachSource(DataSource* source);  //!< called by DataSource::setDataSet
 
  private:
+  //! Field values by index: the fields an edit or a modified row changed, as they were.
+  using SavedValues = std::vector<std::pair<std::size_t, core::Value>>;
   struct Record {
-    std::vector<core::Value> values;    // current values (empty for a deleted row)
-    std::vector<core::Value> original;  // values at the last merge (modified, deleted)
+    std::vector<core::Value> values;  // current values (empty for a deleted row)
+    // A deleted row's values at the last merge; a modified row's, made from
+    // `changedFrom` when a change list asks for them.
+    mutable std::vector<core::Value> original;
+    SavedValues changedFrom;  // a modified row: its changed fields at the last merge
     UpdateStatus status = UpdateStatus::Unmodified;
     Bookmark id = 0;
   };
+  //! A modified row's values at the last merge: `posted` with its changed fields put back.
+  const std::vector<core::Value>& originalOf(const Record& r, const std::vector<core::Value>& posted) const;
+  //! The row being edited as last posted (its values with the edit's changes put back).
+  const std::vector<core::Value>& postedOfEdit() const;
+  //! Puts the fields the edit changed back as they were.
+  void undoEdit();
   // Where the cursor stands after a move.
   struct Position {
     int cursor = -1;
@@ -278,7 +289,10 @@ class ClientDataSet {
   bool eof_ = true, bof_ = true;
   DataSetState state_ = DataSetState::Inactive;
   bool modified_ = false;
-  std::vector<core::Value> editBackup_;  // the row before edit() (edit state only)
+  // The fields edit() changed, as they were before it (edit state only): a line edited
+  // for one field does not copy the whole row.
+  SavedValues editSaved_;
+  mutable std::vector<core::Value> postedScratch_;  // postedOfEdit's answer
   std::string filterText_;
   bool filtered_ = false;
   FilterExpression filterExpr_;

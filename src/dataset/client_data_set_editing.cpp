@@ -1,7 +1,7 @@
 // ClientDataSet: the edit states. A new row sits in the rows from append/insert on and
-// is taken out again by cancel; an edit changes the row in place and keeps a copy of
-// it for cancel. Only post writes the change log, so the log always describes posted
-// rows.
+// is taken out again by cancel; an edit changes the row in place and keeps the fields
+// it changes as they were, for cancel. Only post writes the change log, so the log
+// always describes posted rows.
 #include <algorithm>
 
 #include "dataset/client_data_set.h"
@@ -91,7 +91,7 @@ void ClientDataSet::edit() {
   if (state_ == DataSetState::Edit || state_ == DataSetState::Insert) return;
   if (isEmpty()) return insert();
   fire(beforeEdit);
-  editBackup_ = current().values;
+  editSaved_.clear();
   modified_ = false;
   state_ = DataSetState::Edit;
   notifyStateChange();
@@ -108,7 +108,7 @@ void ClientDataSet::post() {
   commitPost();
   state_ = DataSetState::Browse;
   modified_ = false;
-  editBackup_.clear();
+  editSaved_.clear();
   if (!passesFilter(current())) hideCurrentRecord();
   notifyStateChange();
   notifyDataChange(nullptr);
@@ -123,11 +123,25 @@ void ClientDataSet::commitPost() {
   if (state_ == DataSetState::Insert) {
     r.status = UpdateStatus::Inserted;
     log_.push_back(&r);
-  } else if (r.status == UpdateStatus::Unmodified && r.values != editBackup_) {
-    r.original = std::move(editBackup_);
+  } else if (r.status == UpdateStatus::Unmodified) {
+    const bool changed = std::any_of(editSaved_.begin(), editSaved_.end(),
+                                     [&](const auto& saved) { return r.values[saved.first] != saved.second; });
+    if (!changed) return;
+    r.changedFrom = std::move(editSaved_);
     r.status = UpdateStatus::Modified;
     log_.push_back(&r);
+  } else if (r.status == UpdateStatus::Modified) {  // a field first changed now was as merged
+    for (auto& saved : editSaved_)
+      if (std::none_of(r.changedFrom.begin(), r.changedFrom.end(),
+                       [&](const auto& kept) { return kept.first == saved.first; }))
+        r.changedFrom.push_back(std::move(saved));
   }
+}
+
+void ClientDataSet::undoEdit() {
+  std::vector<core::Value>& values = current().values;
+  for (auto& [i, v] : editSaved_) values[i] = std::move(v);
+  editSaved_.clear();
 }
 
 void ClientDataSet::cancel() {
@@ -139,12 +153,12 @@ void ClientDataSet::cancel() {
     eraseCurrentRecord();
     eof_ = isEmpty();  // back on a row (the next one, or the last)
   } else {
-    current().values = std::move(editBackup_);
+    undoEdit();
     rowsChanged();
   }
   state_ = DataSetState::Browse;
   modified_ = false;
-  editBackup_.clear();
+  editSaved_.clear();
   notifyStateChange();
   notifyDataChange(nullptr);
   fire(afterCancel);
@@ -157,7 +171,7 @@ void ClientDataSet::deleteRecord() {
   fire(beforeDelete);
   fire(beforeScroll);
   bool wasEditing = state_ == DataSetState::Edit;
-  if (wasEditing) current().values = std::move(editBackup_);  // the unposted edit goes
+  if (wasEditing) undoEdit();  // the unposted edit goes
   rowsChanged();
   Record& r = current();
   if (r.status == UpdateStatus::Inserted) {
@@ -167,6 +181,9 @@ void ClientDataSet::deleteRecord() {
     if (r.status == UpdateStatus::Unmodified) {
       r.original = std::move(r.values);
       log_.push_back(&r);
+    } else {
+      originalOf(r, r.values);  // deleted rows keep their whole original row
+      r.changedFrom.clear();
     }
     r.values.clear();
     r.status = UpdateStatus::Deleted;
@@ -174,7 +191,7 @@ void ClientDataSet::deleteRecord() {
   }
   state_ = DataSetState::Browse;
   modified_ = false;
-  editBackup_.clear();
+  editSaved_.clear();
   if (wasEditing) notifyStateChange();
   notifyDataChange(nullptr);
   fire(afterDelete);
@@ -186,8 +203,13 @@ void ClientDataSet::setFieldValue(Field& field, const core::Value& v) {
     throw DataSetError("Dataset " + name_ + " is not in edit or insert mode (field '" +
                        field.name() + "')");
   if (field.readOnly()) throw DataSetError("Field '" + field.name() + "' cannot be modified");
-  current().values[static_cast<size_t>(field.index())] =
-      convertForField(field.type(), v, field.name());
+  const auto index = static_cast<size_t>(field.index());
+  core::Value converted = convertForField(field.type(), v, field.name());
+  core::Value& value = current().values[index];
+  if (state_ == DataSetState::Edit &&
+      std::none_of(editSaved_.begin(), editSaved_.end(), [&](const auto& saved) { return saved.first == index; }))
+    editSaved_.emplace_back(index, std::move(value));
+  value = std::move(converted);
   modified_ = true;
   if (field.index() == index_.field) rowsChanged();
   notifyDataChange(&field);

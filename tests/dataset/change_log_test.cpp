@@ -45,11 +45,17 @@ TEST(ChangeLog, CancelUpdatesAndMergeChangeLog) {
   }
 }
 
-// 2. cancelUpdates also drops an unposted edit, and a row deleted after an edit comes
-//    back with its original values.
+// 2. cancel takes back only the unposted edit, cancelUpdates also the posted ones, and
+//    a row deleted after an edit comes back with its original values.
 TEST(ChangeLog, CancelUpdatesRestoresOriginalValues) {
   ClientDataSet ds("people");
   loadPeople(ds, {{1, "a"}, {2, "b"}});
+  rename(ds, 1, "a2");
+  ds.edit();
+  ds.fieldByName("name").setValue("a3");
+  ds.fieldByName("id").setValue(7);
+  ds.cancel();
+  EXPECT_EQ(describe(ds), "browse 1/2 changes=1 [1,a2|2,b]");
   rename(ds, 2, "b2");
   ds.deleteRecord();
   ds.first();

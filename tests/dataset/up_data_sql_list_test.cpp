@@ -110,6 +110,12 @@ TEST(GetUpDataSQLList, StatementsForChangeSequences) {
       {"key change is keyed by the original key",
        [](ClientDataSet& d) { editRow(d, "u2", [](ClientDataSet& e) { set(e, "uid", "u2x"); }); },
        "update vt_x_xmzzk_mx set uid='u2x' where uid='u2'\n"},
+      {"key changed twice is keyed by the key as loaded",
+       [](ClientDataSet& d) {
+         editRow(d, "u2", [](ClientDataSet& e) { set(e, "uid", "u2x"); });
+         editRow(d, "u2x", [](ClientDataSet& e) { set(e, "sl", 7), set(e, "uid", "u2y"); });
+       },
+       "update vt_x_xmzzk_mx set uid='u2y',sl=7 where uid='u2'\n"},
       {"delete",
        [](ClientDataSet& d) {
          ASSERT_TRUE(d.locate("uid", "u1"));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <span>
 
 #include "core/strings.h"
 #include "dataset/data_set_error.h"
@@ -227,7 +228,12 @@ void ClientDataSet::loadRows(RowList&& rows, const std::vector<tsql::Column>& co
                              bool positional) {
   // Fields made from these very columns match by position (a repeated column name
   // became "name_1"); defined fields match by name, the first column of a name wins.
-  std::vector<int> columnOf(fields_.size(), -1);
+  // A look-up opened once a line has a field or two: its map stays on the stack.
+  constexpr std::size_t kOnStack = 32;
+  int onStack[kOnStack];
+  std::vector<int> onHeap(fields_.size() > kOnStack ? fields_.size() : 0);
+  const std::span<int> columnOf(onHeap.empty() ? onStack : onHeap.data(), fields_.size());
+  std::fill(columnOf.begin(), columnOf.end(), -1);
   bool identity = positional && columns.size() == fields_.size();
   for (size_t c = 0; c < columns.size(); ++c) {
     const Field* f =

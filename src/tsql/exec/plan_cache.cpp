@@ -111,6 +111,7 @@ void PlanCache::forget(Plans::iterator it) {
     auto offered = byPrefix_.find(std::string_view(it->first.data(), kPrefixBytes));
     if (offered != byPrefix_.end() && offered->second == &*it) byPrefix_.erase(offered);
   }
+  if (last_ == &*it) last_ = nullptr;
   order_.erase(it->second.lru);
   plans_.erase(it);
 }
@@ -122,12 +123,14 @@ std::shared_ptr<BatchPlan> PlanCache::plan(std::string_view text) {
   bool scanned = shape_.scan(text, this);
   if (scanned) {
     Plans::value_type* kept = shape_.matched() ? candidate_ : nullptr;
+    if (!kept && last_ && last_->first == shape_.key()) kept = last_;
     if (!kept) {
       auto it = plans_.find(shape_.key());
       if (it != plans_.end()) offer(*(kept = &*it));
     }
     if (kept && reuse(*kept->second.plan, text)) {
       ++hits_;
+      last_ = kept;
       order_.splice(order_.begin(), order_, kept->second.lru);
       return kept->second.plan;
     }
@@ -165,6 +168,7 @@ void PlanCache::keep(std::shared_ptr<BatchPlan> plan) {
 }
 
 void PlanCache::clear() {
+  last_ = nullptr;
   byPrefix_.clear();
   plans_.clear();
   order_.clear();

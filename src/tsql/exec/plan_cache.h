@@ -81,6 +81,9 @@ class PlanCache : private ShapeCandidates {
   //! stays while it is kept.
   std::unordered_map<std::string_view, Plans::value_type*> byPrefix_;
   Plans::value_type* candidate_ = nullptr;  // the last candidate() gave
+  //! The plan the last text ran: a form's look-up per line asks the same short shape
+  //! again and again, compared with it before its key is hashed.
+  Plans::value_type* last_ = nullptr;
 };
 
 }  // namespace tsql::exec

@@ -139,8 +139,10 @@ void Tsppdform::rereadBookStock() {
   const std::int64_t store = cdsMaster.fieldByName("ck_id").asInteger();
   dataset::Field& goods = cdsDetail.fieldByName("sp_id");
   dataset::Field& book = cdsDetail.fieldByName("kcsl");
-  std::vector<std::string> texts;
-  for (cdsDetail.first(); !cdsDetail.eof(); cdsDetail.next()) texts.push_back(getspkcSql(templated, store, goods.asInteger()));
+  std::vector<std::string> texts;  // read off the rows: no move, no scroll events
+  texts.reserve(static_cast<std::size_t>(cdsDetail.recordCount()));
+  for (int row = 0; row < cdsDetail.recordCount(); ++row)
+    texts.push_back(getspkcSql(templated, store, cdsDetail.valueAt(row, goods.index()).asInteger()));
   cdsDetail.first();
   host::openEachToCDS(cdsgetspkc, texts, [&](std::size_t) {
     cdsDetail.edit();

@@ -232,6 +232,9 @@ class SqlTranslator {
   };
   //! A derived table as a source: its alias and its query's output columns.
   static Source derivedSource(const std::string& alias, const std::vector<Output>& outputs);
+  //! A derived table of plain columns joined in flat: a column per select item, named by
+  //! its alias or its column, read as the item in `inner`; types are filled in later.
+  static Source flattenedSource(const std::string& alias, const ast::SelectCore& c, std::shared_ptr<Scope> inner);
 
   // queries (translate_query.cpp)
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);

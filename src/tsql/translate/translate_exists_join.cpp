@@ -243,16 +243,8 @@ void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   auto rows = std::make_shared<Scope>();  // t1, seen as the derived table's columns
   rows->outer = scope.outer;
   emitTableRef(*inner.left, *rows);
-  Source flat;
-  flat.alias = toLower(d.alias);
-  flat.inner = rows;
-  for (const auto& item : c.items) {
-    const auto& col = ast::nodeCast<ast::ColumnRefExpr>(*item.expr);
-    flat.items.push_back(item.expr.get());
-    flat.columns.push_back({item.alias.empty() ? col.column() : item.alias, {}, false, false});
-  }
   const std::size_t flatIndex = scope.sources.size();
-  scope.sources.push_back(std::move(flat));
+  scope.sources.push_back(flattenedSource(d.alias, c, rows));
   Scope* saved = scope_;
   scope_ = &scope;
   out_ += " ON (";

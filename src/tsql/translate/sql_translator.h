@@ -297,7 +297,10 @@ class SqlTranslator {
                   ExistsSplit& split);
   const ast::Expr* fixedValue(const std::vector<const ast::Expr*>& whereParts, const std::string& first,
                               const std::string& column, const ast::DataType* type);
+  const ast::Expr* seekKey(const std::vector<const ast::Expr*>& onParts, const ast::DerivedTableRef& d,
+                           const ast::NamedTableRef& first, const ast::ColumnRefExpr*& mine);
   void emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope);
+  void emitMatchExists(const ast::JoinedTableRef& inner, const ExistsSplit& split, const Scope& scope);
   void emitTests(const std::vector<const ast::Expr*>& tests, const char* lead);
   // row keys of a joined derived table on the right of a LEFT JOIN (translate_derived_join.cpp)
   std::string derivedRowKeys(const ast::DerivedTableRef& d);

@@ -300,6 +300,8 @@ class SqlTranslator {
   const ast::Expr* seekKey(const std::vector<const ast::Expr*>& onParts, const ast::DerivedTableRef& d,
                            const ast::NamedTableRef& first, const ast::ColumnRefExpr*& mine);
   void emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope);
+  bool emitExistsOn(const ast::JoinedTableRef& j, const ast::JoinedTableRef& inner, const ExistsSplit& split,
+                    const Scope& scope);
   void emitMatchExists(const ast::JoinedTableRef& inner, const ExistsSplit& split, const Scope& scope);
   void emitTests(const std::vector<const ast::Expr*>& tests, const char* lead);
   // row keys of a joined derived table on the right of a LEFT JOIN (translate_derived_join.cpp)

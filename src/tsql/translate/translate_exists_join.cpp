@@ -263,12 +263,6 @@ const ast::Expr* SqlTranslator::seekKey(const std::vector<const ast::Expr*>& onP
   return nullptr;
 }
 
-// The header test written as the seek key's condition,
-//   t1.id = CASE WHEN EXISTS (...) THEN main.id END
-// so that a failing test gives a NULL key and no line is sought: SQLite tests a LEFT
-// JOIN's other ON terms only after the joined row's seek. Integers on both sides: the
-// comparison then takes no collation and no affinity from which side a column stands on.
-// Without such a key the EXISTS is one more ON term.
 void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   ExistsSplit split;
   splitExistsJoin(j, *currentFrom_, split);
@@ -285,34 +279,46 @@ void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   scope.sources.push_back(flattenedSource(d.alias, c, rows));
   Scope* saved = scope_;
   scope_ = &scope;
-  std::vector<const ast::Expr*> onParts;
-  conjuncts(*j.on, onParts);
-  const ast::ColumnRefExpr* mine = nullptr;
-  const ast::Expr* key = seekKey(onParts, d, ast::nodeCast<ast::NamedTableRef>(*inner.left), mine);
-  if (key == nullptr) {
-    out_ += " ON (";
-    emit(*j.on);
-    out_ += ")";
-  } else {
-    const auto& b = ast::nodeCast<ast::BinaryExpr>(*key);
-    out_ += " ON (";
-    emit(*mine);
-    out_ += " = CASE WHEN ";
-    emitMatchExists(inner, split, scope);
-    out_ += " THEN ";
-    emit(b.lhs.get() == mine ? *b.rhs : *b.lhs);
-    out_ += " END)";
-    std::erase(onParts, key);
-    emitTests(onParts, " AND ");
-  }
+  const bool matched = emitExistsOn(j, inner, split, scope);
   scope_ = rows.get();
   emitTests(split.firstTests, " AND ");
-  if (key == nullptr) {
+  if (!matched) {
     out_ += " AND ";
     emitMatchExists(inner, split, scope);
   }
   for (std::size_t i = 0; i < c.items.size(); ++i) scope.sources[flatIndex].columns[i].type = typeOf(*c.items[i].expr);
   scope_ = saved;
+}
+
+// The outer ON, with the header test written into the seek key where there is one,
+//   t1.id = CASE WHEN EXISTS (...) THEN main.id END
+// so that a failing test gives a NULL key and no line is sought: SQLite tests a LEFT
+// JOIN's other ON terms only after the joined row's seek. Integers on both sides: the
+// comparison then takes no collation and no affinity from which side a column stands on.
+// False when there is no such key and the EXISTS is still to be written.
+bool SqlTranslator::emitExistsOn(const ast::JoinedTableRef& j, const ast::JoinedTableRef& inner,
+                                 const ExistsSplit& split, const Scope& scope) {
+  const auto& d = ast::nodeCast<ast::DerivedTableRef>(*j.right);
+  std::vector<const ast::Expr*> onParts;
+  conjuncts(*j.on, onParts);
+  const ast::ColumnRefExpr* mine = nullptr;
+  const ast::Expr* key = seekKey(onParts, d, ast::nodeCast<ast::NamedTableRef>(*inner.left), mine);
+  out_ += " ON (";
+  if (key == nullptr) {
+    emit(*j.on);
+    out_ += ")";
+    return false;
+  }
+  const auto& b = ast::nodeCast<ast::BinaryExpr>(*key);
+  emit(*mine);
+  out_ += " = CASE WHEN ";
+  emitMatchExists(inner, split, scope);
+  out_ += " THEN ";
+  emit(b.lhs.get() == mine ? *b.rhs : *b.lhs);
+  out_ += " END)";
+  std::erase(onParts, key);
+  emitTests(onParts, " AND ");
+  return true;
 }
 
 // EXISTS (SELECT 1 FROM t2 WHERE <t2's keys equal the values the WHERE fixes> AND <t2's tests>).

@@ -14,7 +14,7 @@
 //     AND EXISTS (SELECT 1 FROM hd t2 WHERE t2.billno = @b AND t2.status = 1)
 // which SQLite runs as a look-up of t1 by its key per row and the EXISTS once, with
 // no copy of the lines. Where the outer ON joins an integer key of t1, the EXISTS is
-// written into that key (emitExistsJoin) so that a bill whose header fails the test
+// written into that key (emitExistsOn) so that a bill whose header fails the test
 // looks no line up. An inner LEFT JOIN counts only when the WHERE rejects its NULL row
 // (a comparison of a t2 column with a constant). Anything else is written as it stands.
 #include "tsql/parser/parser.h"

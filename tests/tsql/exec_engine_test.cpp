@@ -87,7 +87,8 @@ TEST_F(Engine, DerivedJoinOnTheRightOfALeftJoinIsLookedUpNotScanned) {
                   "on t1.org = t2.org and t1.billno = t2.billno where t2.status = 1) t "
                   "on main.id = t.id where main.org = @org and main.billno = @b order by main.id"),
             "1|2;2|3");
-  // the shipment form's text: the lines by their key, the header tested once
+  // the shipment form's text: the lines by their key, the header tested once, in the key
+  // (a header that fails the test gives no key, and no line is looked up)
   EXPECT_EQ(query("declare @org varchar(9) = '01', @b varchar(20) = 'F1'\n"
                   "select main.id, isnull(t.q, 0) from fl main left join (select t1.id, t1.q from "
                   "fl t1 left join fh t2 "
@@ -111,7 +112,7 @@ TEST_F(Engine, DerivedJoinOnTheRightOfALeftJoinIsLookedUpNotScanned) {
   };
   const std::string derived = planOf("LEFT JOIN (SELECT");
   EXPECT_NE(derived.find("SEARCH t USING AUTOMATIC"), std::string::npos) << derived;
-  const std::string keyed = planOf("AND EXISTS (SELECT 1 FROM");
+  const std::string keyed = planOf("= CASE WHEN EXISTS (SELECT 1 FROM");
   EXPECT_NE(keyed.find("SEARCH t1 USING INTEGER PRIMARY KEY"), std::string::npos) << keyed;
   EXPECT_EQ(keyed.find("CORRELATED"), std::string::npos) << keyed;
   EXPECT_EQ(keyed.find("SCAN"), std::string::npos) << keyed;

@@ -134,4 +134,17 @@ SqlTranslator::Source SqlTranslator::derivedSource(const std::string& alias, con
   return src;
 }
 
+SqlTranslator::Source SqlTranslator::flattenedSource(const std::string& alias, const ast::SelectCore& c,
+                                                     std::shared_ptr<Scope> inner) {
+  Source src;
+  src.alias = toLower(alias);
+  src.inner = std::move(inner);
+  for (const auto& item : c.items) {
+    const auto& col = ast::nodeCast<ast::ColumnRefExpr>(*item.expr);
+    src.items.push_back(item.expr.get());
+    src.columns.push_back({item.alias.empty() ? col.column() : item.alias, {}, false, false});
+  }
+  return src;
+}
+
 }  // namespace tsql::translate

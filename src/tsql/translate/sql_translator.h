@@ -232,6 +232,9 @@ class SqlTranslator {
   };
   //! A derived table as a source: its alias and its query's output columns.
   static Source derivedSource(const std::string& alias, const std::vector<Output>& outputs);
+  //! A derived table of plain columns joined in flat: a column per select item, named by
+  //! its alias or its column, read as the item in `inner`; types are filled in later.
+  static Source flattenedSource(const std::string& alias, const ast::SelectCore& c, std::shared_ptr<Scope> inner);
 
   // queries (translate_query.cpp)
   std::vector<Output> emitQuery(const ast::Query& q, const std::vector<ast::DataType>* targetTypes);
@@ -294,7 +297,12 @@ class SqlTranslator {
                   ExistsSplit& split);
   const ast::Expr* fixedValue(const std::vector<const ast::Expr*>& whereParts, const std::string& first,
                               const std::string& column, const ast::DataType* type);
+  const ast::Expr* seekKey(const std::vector<const ast::Expr*>& onParts, const ast::DerivedTableRef& d,
+                           const ast::NamedTableRef& first, const ast::ColumnRefExpr*& mine);
   void emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope);
+  bool emitExistsOn(const ast::JoinedTableRef& j, const ast::JoinedTableRef& inner, const ExistsSplit& split,
+                    const Scope& scope);
+  void emitMatchExists(const ast::JoinedTableRef& inner, const ExistsSplit& split, const Scope& scope);
   void emitTests(const std::vector<const ast::Expr*>& tests, const char* lead);
   // row keys of a joined derived table on the right of a LEFT JOIN (translate_derived_join.cpp)
   std::string derivedRowKeys(const ast::DerivedTableRef& d);

@@ -13,10 +13,10 @@
 //   main LEFT JOIN mx t1 ON main.id = t1.id AND t1.billno = @b
 //     AND EXISTS (SELECT 1 FROM hd t2 WHERE t2.billno = @b AND t2.status = 1)
 // which SQLite runs as a look-up of t1 by its key per row and the EXISTS once, with
-// no copy of the lines (a bill whose header fails the test still pays the look-ups,
-// which the copy, empty then, did not). An inner LEFT JOIN counts only when the WHERE
-// rejects its NULL row (a comparison of a t2 column with a constant). Anything else is
-// written as it stands.
+// no copy of the lines. Where the outer ON joins an integer key of t1, the EXISTS is
+// written into that key (emitExistsOn) so that a bill whose header fails the test
+// looks no line up. An inner LEFT JOIN counts only when the WHERE rejects its NULL row
+// (a comparison of a t2 column with a constant). Anything else is written as it stands.
 #include "tsql/parser/parser.h"
 #include "tsql/translate/sql_translator.h"
 #include "tsql/translate/translate_helpers.h"
@@ -130,6 +130,9 @@ bool sameValueKind(const ast::DataType* column, const ast::DataType& value) {
   return plainText(*column) && plainText(value);
 }
 
+// A column SQLite compares as an integer whichever side of `=` it stands on.
+bool integerKey(ast::TypeKind k) { return k == ast::TypeKind::Int || k == ast::TypeKind::BigInt; }
+
 }  // namespace
 
 // The derived table's tests sorted by the table they read: t1's go to the outer ON,
@@ -231,6 +234,35 @@ const ast::Expr* SqlTranslator::fixedValue(const std::vector<const ast::Expr*>& 
   return nullptr;
 }
 
+// The outer ON's `alias.column = other.column` whose derived column is an integer column
+// the first table is unique on (what SQLite seeks its rows by) and whose other column is
+// an integer of the outer query: the conjunct, the derived side in `mine`; nullptr when none.
+const ast::Expr* SqlTranslator::seekKey(const std::vector<const ast::Expr*>& onParts, const ast::DerivedTableRef& d,
+                                        const ast::NamedTableRef& first, const ast::ColumnRefExpr*& mine) {
+  const std::string table = tableSqlName(first.name);
+  const std::string alias = toLower(d.alias);
+  for (const ast::Expr* p : onParts) {
+    const auto* b = ast::nodeAs<ast::BinaryExpr>(p);
+    if (b == nullptr || b->op != ast::BinaryOp::Eq) continue;
+    const auto* l = ast::nodeAs<ast::ColumnRefExpr>(b->lhs.get());
+    const auto* r = ast::nodeAs<ast::ColumnRefExpr>(b->rhs.get());
+    if (l == nullptr || r == nullptr || l->parts.size() != 2 || r->parts.size() != 2) continue;
+    if ((toLower(l->parts[0]) == alias) == (toLower(r->parts[0]) == alias)) continue;
+    mine = toLower(l->parts[0]) == alias ? l : r;
+    const ast::ColumnRefExpr* theirs = mine == l ? r : l;
+    const ast::ColumnRefExpr* column = nullptr;  // the first table's column behind `mine`
+    for (const auto& item : d.query->cores[0].items) {
+      const auto& c = ast::nodeCast<ast::ColumnRefExpr>(*item.expr);
+      if (toLower(item.alias.empty() ? c.column() : item.alias) == toLower(mine->column())) column = &c;
+    }
+    const ast::DataType* type = column ? typeIn(env_.columns(table), column->column()) : nullptr;
+    const ast::TypeKind other = typeOf(*theirs).kind;
+    if (type && integerKey(type->kind) && integerKey(other) && env_.uniqueOn(table, {toLower(column->column())}))
+      return p;
+  }
+  return nullptr;
+}
+
 void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   ExistsSplit split;
   splitExistsJoin(j, *currentFrom_, split);
@@ -243,24 +275,56 @@ void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   auto rows = std::make_shared<Scope>();  // t1, seen as the derived table's columns
   rows->outer = scope.outer;
   emitTableRef(*inner.left, *rows);
-  Source flat;
-  flat.alias = toLower(d.alias);
-  flat.inner = rows;
-  for (const auto& item : c.items) {
-    const auto& col = ast::nodeCast<ast::ColumnRefExpr>(*item.expr);
-    flat.items.push_back(item.expr.get());
-    flat.columns.push_back({item.alias.empty() ? col.column() : item.alias, {}, false, false});
-  }
   const std::size_t flatIndex = scope.sources.size();
-  scope.sources.push_back(std::move(flat));
+  scope.sources.push_back(flattenedSource(d.alias, c, rows));
   Scope* saved = scope_;
   scope_ = &scope;
-  out_ += " ON (";
-  emit(*j.on);
-  out_ += ")";
+  const bool matched = emitExistsOn(j, inner, split, scope);
   scope_ = rows.get();
   emitTests(split.firstTests, " AND ");
-  out_ += " AND EXISTS (SELECT 1 FROM ";
+  if (!matched) {
+    out_ += " AND ";
+    emitMatchExists(inner, split, scope);
+  }
+  for (std::size_t i = 0; i < c.items.size(); ++i) scope.sources[flatIndex].columns[i].type = typeOf(*c.items[i].expr);
+  scope_ = saved;
+}
+
+// The outer ON, with the header test written into the seek key where there is one,
+//   t1.id = CASE WHEN EXISTS (...) THEN main.id END
+// so that a failing test gives a NULL key and no line is sought: SQLite tests a LEFT
+// JOIN's other ON terms only after the joined row's seek. Integers on both sides: the
+// comparison then takes no collation and no affinity from which side a column stands on.
+// False when there is no such key and the EXISTS is still to be written.
+bool SqlTranslator::emitExistsOn(const ast::JoinedTableRef& j, const ast::JoinedTableRef& inner,
+                                 const ExistsSplit& split, const Scope& scope) {
+  const auto& d = ast::nodeCast<ast::DerivedTableRef>(*j.right);
+  std::vector<const ast::Expr*> onParts;
+  conjuncts(*j.on, onParts);
+  const ast::ColumnRefExpr* mine = nullptr;
+  const ast::Expr* key = seekKey(onParts, d, ast::nodeCast<ast::NamedTableRef>(*inner.left), mine);
+  out_ += " ON (";
+  if (key == nullptr) {
+    emit(*j.on);
+    out_ += ")";
+    return false;
+  }
+  const auto& b = ast::nodeCast<ast::BinaryExpr>(*key);
+  emit(*mine);
+  out_ += " = CASE WHEN ";
+  emitMatchExists(inner, split, scope);
+  out_ += " THEN ";
+  emit(b.lhs.get() == mine ? *b.rhs : *b.lhs);
+  out_ += " END)";
+  std::erase(onParts, key);
+  emitTests(onParts, " AND ");
+  return true;
+}
+
+// EXISTS (SELECT 1 FROM t2 WHERE <t2's keys equal the values the WHERE fixes> AND <t2's tests>).
+void SqlTranslator::emitMatchExists(const ast::JoinedTableRef& inner, const ExistsSplit& split, const Scope& scope) {
+  Scope* saved = scope_;
+  out_ += "EXISTS (SELECT 1 FROM ";
   Scope match;  // t2 alone: the EXISTS reads nothing of the row
   match.outer = scope.outer;
   emitTableRef(*inner.right, match);
@@ -272,8 +336,6 @@ void SqlTranslator::emitExistsJoin(const ast::JoinedTableRef& j, Scope& scope) {
   }
   emitTests(split.secondTests, " AND ");
   out_ += ")";
-  scope_ = rows.get();
-  for (std::size_t i = 0; i < c.items.size(); ++i) scope.sources[flatIndex].columns[i].type = typeOf(*c.items[i].expr);
   scope_ = saved;
 }
 

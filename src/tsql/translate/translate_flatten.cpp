@@ -152,16 +152,8 @@ void SqlTranslator::emitFlattenedJoin(const ast::JoinedTableRef& j, Scope& scope
   auto inner = std::make_shared<Scope>();
   inner->outer = scope.outer;
   emitTableRef(*tables[0], *inner);
-  Source flat;
-  flat.alias = toLower(d.alias);
-  flat.inner = inner;
-  for (const auto& item : c.items) {
-    const auto& col = ast::nodeCast<ast::ColumnRefExpr>(*item.expr);
-    flat.items.push_back(item.expr.get());
-    flat.columns.push_back({item.alias.empty() ? col.column() : item.alias, {}, false, false});
-  }
-  std::size_t flatIndex = scope.sources.size();
-  scope.sources.push_back(std::move(flat));
+  const std::size_t flatIndex = scope.sources.size();
+  scope.sources.push_back(flattenedSource(d.alias, c, inner));
   Scope* saved = scope_;
   scope_ = &scope;
   out_ += " ON ";

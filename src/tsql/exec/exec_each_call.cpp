@@ -179,7 +179,7 @@ bool Interpreter::readCallsTogether(const std::shared_ptr<ast::Batch>& body, con
                                     const std::vector<std::string>& parameters,
                                     const std::vector<std::vector<SqlValue>>& calls, std::vector<ResultSet>& sets) {
   const bool lateral = backend_->dialect().lateralJoins;
-  const bool markersFirst = translate::SqlTranslator(*this).rowMarkersFirst();
+  const bool markersFirst = translate::SqlTranslator::rowMarkersFirst(backend_->dialect());
   std::vector<Column> columns;
   std::vector<ast::DataType> types;
   if (!lateral) {  // the file names and types the columns when the body's statement is prepared

@@ -100,7 +100,7 @@ class SqlTranslator {
   //! The most calls one queryForEachCall statement takes for a procedure of `parameters`
   //! parameters (the databases bound the markers of one statement).
   static std::size_t callsPerStatement(std::size_t parameters);
-  bool rowMarkersFirst() const { return !env_.dialect().lateralJoins; }
+  static bool rowMarkersFirst(const dialect::Dialect& d) { return !d.lateralJoins; }
   //! A cursor's query whose rows end with the row keys of the `keyed` tables, those of
   //! cursorTables the cursor may write (see Translation::rowKeyTables).
   Translation cursorQuery(const ast::Query& q, const std::vector<const ast::NamedTableRef*>& keyed);

@@ -48,7 +48,7 @@ std::optional<Translation> SqlTranslator::queryForEachCall(const ast::Query& q,
   // SQLite looks up the name of every numbered marker among all those before it as it
   // writes the statement: thousands of them take it longer than reading the rows. The
   // rows' markers are plain there, numbered as they come, and the query's slots follow.
-  markerBase_ = rowMarkersFirst() ? rowMarkers : 0;
+  markerBase_ = rowMarkersFirst(env_.dialect()) ? rowMarkers : 0;
   struct Forget {
     SqlTranslator& tr;
     ~Forget() {

@@ -128,6 +128,12 @@ class Backend {
   //! True when the database refuses every further statement of the batch (its caller
   //! stopped it): the interpreter then asks it even what it could decide by itself.
   virtual bool refusesStatements() const { return false; }
+  //! True when one-row INSERTs may run as one statement of many rows (plain markers,
+  //! numbered as they come) whose failure takes back all its rows and only them, unless
+  //! it ended the transaction (transactionOpen tells).
+  virtual bool writesRowsTogether() const { return false; }
+  //! True while the connection has a transaction open.
+  virtual bool transactionOpen() { return false; }
   //! The identity column of `object` ("" when it has none).
   virtual std::string identityColumn(const std::string& object) {
     if (const auto* cols = columns(object))

@@ -153,8 +153,12 @@ void Interpreter::report(const SqlError& e) {
 Interpreter::Flow Interpreter::execList(const ast::StmtList& list, std::size_t from, bool entering) {
   for (std::size_t i = from; i < list.size(); ++i) {
     Flow f = Flow::Normal;
+    std::size_t together = 0;
     try {
-      f = entering ? enterAtLabel(*list[i]) : exec(*list[i]);
+      if (!entering && i + 1 < list.size() && list[i]->kind == ast::NodeKind::Insert &&
+          list[i + 1]->kind == ast::NodeKind::Insert)
+        together = execInsertRows(list, i);
+      if (together == 0) f = entering ? enterAtLabel(*list[i]) : exec(*list[i]);
     } catch (const BatchAbort&) {
       throw;
     } catch (const SqlException& e) {
@@ -165,6 +169,7 @@ Interpreter::Flow Interpreter::execList(const ast::StmtList& list, std::size_t f
       continue;
     }
     entering = false;
+    if (together > 0) i += together - 1;
     if (f == Flow::Goto) {
       if (std::optional<std::size_t> at = labelPosition(list)) {
         i = *at - 1;  // wraps for 0; the loop's ++i brings it back
@@ -400,7 +405,8 @@ bool bindsAsIs(const translate::Slot& slot, std::size_t size) {
 }  // namespace
 
 void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
-                            const std::vector<SqlValue>* row, bool variablesInPlace, std::size_t firstLifted) {
+                            const std::vector<SqlValue>* row, bool variablesInPlace, std::size_t firstLifted,
+                            int markerBase) {
   for (const auto& run : t.functionRuns) {
     if (run.scalarCall)
       fillFunctionValues(run, t, 0);
@@ -409,12 +415,13 @@ void Interpreter::bindSlots(Cursor& stmt, const translate::Translation& t,
   }
   for (std::size_t i = 0; i < t.slots.size(); ++i) {
     const translate::Slot& slot = t.slots[i];
+    const int marker = markerBase + static_cast<int>(i + 1);
     if (firstLifted != KeptTranslation::kInTree && slot.kind == translate::Slot::Kind::Literal) {
-      bindLifted(stmt, static_cast<int>(i + 1), slot, firstLifted++);
+      bindLifted(stmt, marker, slot, firstLifted++);
       continue;
     }
-    if (bindTextInPlace(stmt, static_cast<int>(i + 1), slot, variablesInPlace)) continue;
-    stmt.bind(static_cast<int>(i + 1), boundValue(slot, row));
+    if (bindTextInPlace(stmt, marker, slot, variablesInPlace)) continue;
+    stmt.bind(marker, boundValue(slot, row));
   }
 }
 

@@ -163,7 +163,7 @@ class Interpreter final : public translate::TranslateEnv {
   //! when it is one (KeptTranslation).
   void bindSlots(Cursor& stmt, const translate::Translation& t,
                  const std::vector<SqlValue>* row = nullptr, bool variablesInPlace = false,
-                 std::size_t firstLifted = KeptTranslation::kInTree);
+                 std::size_t firstLifted = KeptTranslation::kInTree, int markerBase = 0);
   bool bindTextInPlace(Cursor& stmt, int index, const translate::Slot& slot,
                        bool variablesInPlace) const;
   //! Binds lifted literal `k` of the running batch's text to literal slot `slot`.
@@ -279,6 +279,10 @@ class Interpreter final : public translate::TranslateEnv {
   std::shared_ptr<const translate::AssignmentPlan> assignmentPlan(const ast::SelectStmt& s);
   std::shared_ptr<MemoEntry> insertEntry(const ast::InsertStmt& s);
   void execInsert(const ast::InsertStmt& s);
+  //! Runs the one-row INSERTs from list[from] on as one statement where they share a
+  //! kept shape: how many it ran, 0 when they run one by one.
+  std::size_t execInsertRows(const ast::StmtList& list, std::size_t from);
+  const std::string& rowsTogetherSql(MemoEntry& e, std::size_t power);
   //! The first of the statement's literals among the running batch's lifted ones,
   //! when they are bound from its text; else KeptTranslation::kInTree.
   std::uint32_t bindFromText(const ast::InsertStmt& s);

@@ -28,6 +28,8 @@ class SqliteBackend final : public Backend {
   std::int64_t changes() override { return sqlite3_changes64(db_); }
   void noteInsert() override { lastInsertId_ = sqlite3_last_insert_rowid(db_); }
   std::int64_t lastInsertId() override { return lastInsertId_; }
+  bool writesRowsTogether() const override { return true; }
+  bool transactionOpen() override { return sqlite3_get_autocommit(db_) == 0; }
   bool isIdentity(const std::string& object, const std::string& column) override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
     return catalog_.columns(object);

@@ -7,6 +7,7 @@
 // and asked again before reuse. Owned by the tree's owner; not thread safe.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -44,6 +45,10 @@ struct MemoEntry {
   std::shared_ptr<translate::AssignmentPlan> assignment;
   //! INSERT ... VALUES shared by shape: the value each literal slot takes (by index).
   std::shared_ptr<const std::vector<std::size_t>> valueOfSlot;
+  //! Its text for 2, 4, 8 ... 64 rows at once (by the power of two), made when first
+  //! asked (Interpreter::execInsertRows); rowsApart when it cannot be so written.
+  std::array<std::string, 7> rowsTogether;
+  bool rowsApart = false;
 };
 
 //! What the memo keeps for one node: its entry (one entry serves every statement of
@@ -92,6 +97,13 @@ class TranslationMemo {
     next_ = it->second + 1;
     return &kept_[it->second];
   }
+  //! The kept translation of `node` when it is the `n`-th after the last found (the
+  //! order the statements ran in before), without moving on; nullptr otherwise.
+  KeptTranslation* ahead(std::size_t n, const ast::Node* node) {
+    return next_ + n < kept_.size() && kept_[next_ + n].node == node ? &kept_[next_ + n] : nullptr;
+  }
+  //! The next `n` kept translations were used (as `find` of each would have).
+  void pass(std::size_t n) { next_ += n; }
   //! Keeps `entry` for `node` (what was learnt of its literals stays). The result
   //! stays where it is as other nodes are put.
   KeptTranslation& put(const ast::Node* node, std::shared_ptr<MemoEntry> entry) {

@@ -101,6 +101,10 @@ class SqlTranslator {
   //! parameters (the databases bound the markers of one statement).
   static std::size_t callsPerStatement(std::size_t parameters);
   static bool rowMarkersFirst(const dialect::Dialect& d) { return !d.lateralJoins; }
+  //! A one-row INSERT ... VALUES translation's text (its `markers` markers all in the
+  //! row, ?1 to ?k in order) written for `rows` rows: the row repeated with plain
+  //! markers, so row r's i-th value is marker r * k + i. Empty when the text is not so.
+  static std::string repeatedValuesRow(const std::string& oneRow, std::size_t markers, std::size_t rows);
   //! A cursor's query whose rows end with the row keys of the `keyed` tables, those of
   //! cursorTables the cursor may write (see Translation::rowKeyTables).
   Translation cursorQuery(const ast::Query& q, const std::vector<const ast::NamedTableRef*>& keyed);

@@ -1,0 +1,123 @@
+// A kept save batch's one-row INSERTs of one shape run together as statements of many
+// rows. Whatever the rows hold, the tables, the errors with their lines, @@ROWCOUNT and
+// the identity must come out as a fresh engine running the same text statement by
+// statement leaves them.
+#include <sqlite3.h>
+
+#include "conformance/engine_fixture.h"
+
+namespace {
+
+const char* kSchema =
+    "create table line(id int identity(1,1) primary key, bill varchar(10), k int, s varchar(12), m money)\n"
+    "create unique index ux_line_k on line(k)\n"
+    "create table staff(id int identity(1,1) primary key, bill varchar(10), k int)";
+
+// A save of `rows` lines and five staff rows; line `bad` (if any) repeats line 3's key.
+std::string saveBatch(const std::string& bill, int base, int rows, int bad = -1, const std::string& around = "") {
+  std::string b = "declare @bill varchar(10) = '" + bill + "'\r\n";
+  if (!around.empty()) b += "begin tran\r\nbegin try\r\n";
+  for (int i = 0; i < rows; ++i) {
+    const int k = base + (i == bad ? 3 : i);
+    b += "insert into line(bill, k, s, m) values(@bill, " + std::to_string(k) + ", 'it''s " + std::to_string(i) +
+         "', " + std::to_string(i) + ".25)\r\n";
+  }
+  for (int i = 0; i < 5; ++i)
+    b += "insert into staff(bill, k) values(@bill, " + std::to_string(base + i) + ")\r\n";
+  if (!around.empty()) b += "commit\r\nend try\r\nbegin catch\r\n" + around + "\r\nend catch\r\n";
+  return b + "select @@rowcount, scope_identity() - (select max(id) from staff)";
+}
+
+struct Outcome {
+  std::string errors;  // number@line, in order
+  std::string result;  // the result sets
+  std::string tables;  // the rows left, in the order they were written
+};
+
+class InsertRows : public conformance::EngineFixture {
+ protected:
+  static Outcome outcome(tsql::Engine& engine, const std::string& batch) {
+    tsql::BatchResult r = engine.run(batch, {});
+    Outcome o;
+    for (const auto& e : r.errors) o.errors += std::to_string(e.number) + "@" + std::to_string(e.line) + ";";
+    for (const auto& rs : r.resultSets) o.result += rows(rs) + "/";
+    tsql::BatchResult t = engine.run("select bill, k, s, m from line order by id\n"
+                                     "select bill, k from staff order by id", {});
+    for (const auto& rs : t.resultSets) o.tables += rows(rs) + "/";
+    return o;
+  }
+
+  // The batch on a fresh engine, where nothing is kept: one statement at a time.
+  static Outcome oneByOne(const std::string& batch) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    Outcome o;
+    {
+      tsql::Engine fresh(db);
+      EXPECT_TRUE(fresh.run(kSchema, {}).ok());
+      o = outcome(fresh, batch);
+    }
+    sqlite3_close(db);
+    return o;
+  }
+
+  // The batch on this engine after a save of its shape with other values, counting the
+  // INSERT statements SQLite starts.
+  Outcome kept(const std::string& warm, const std::string& batch, int* inserts = nullptr) {
+    ok(warm);
+    ok("delete from line\ndelete from staff");
+    int started = 0;
+    sqlite3_trace_v2(
+        db_, SQLITE_TRACE_STMT,
+        [](unsigned, void* count, void* stmt, void*) {
+          if (std::string_view(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt))).starts_with("INSERT"))
+            ++*static_cast<int*>(count);
+          return 0;
+        },
+        &started);
+    Outcome o = outcome(*engine_, batch);
+    sqlite3_trace_v2(db_, 0, nullptr, nullptr);
+    if (inserts) *inserts = started;
+    return o;
+  }
+
+  void SetUp() override {
+    EngineFixture::SetUp();
+    ok(kSchema);
+  }
+};
+
+void expectSame(const Outcome& got, const Outcome& want) {
+  EXPECT_EQ(got.errors, want.errors);
+  EXPECT_EQ(got.result, want.result);
+  EXPECT_EQ(got.tables, want.tables);
+}
+
+TEST_F(InsertRows, RowsOfAKeptShapeRunTogetherAndLeaveWhatOneByOneLeaves) {
+  const std::string batch = saveBatch("B", 100, 70);
+  int inserts = 0;
+  Outcome got = kept(saveBatch("W", 200, 70), batch, &inserts);
+  expectSame(got, oneByOne(batch));
+  EXPECT_EQ(got.result, "1|0/");  // the last statement's count, the last row's identity
+  EXPECT_GT(inserts, 0);
+  EXPECT_LT(inserts, 75 / 4);  // 75 rows in far fewer statements
+}
+
+// The row that breaks the unique key, or does not fit its column, fails alone at its
+// own line, after the rows before it; a CATCH sees that line and rolls back the save.
+TEST_F(InsertRows, AFailingRowFailsAloneAtItsOwnLine) {
+  const std::string warm = saveBatch("W", 200, 70);
+  for (const std::string& batch :
+       {saveBatch("B", 100, 70, 40), saveBatch("B", 100, 70, 66),
+        saveBatch("B", 100, 70, 40, "rollback\r\nselect error_number(), error_line()")}) {
+    SCOPED_TRACE(batch.substr(batch.size() - 120));
+    Outcome want = oneByOne(batch);
+    EXPECT_NE((want.errors + want.result).find("2627"), std::string::npos);  // the key is met
+    expectSame(kept(warm, batch), want);
+  }
+  std::string tooLong = saveBatch("B", 100, 70);
+  tooLong.replace(tooLong.find("'it''s 50'"), 10, "'it''s 50 and more'");
+  expectSame(kept(warm, tooLong), oneByOne(tooLong));
+}
+
+}  // namespace

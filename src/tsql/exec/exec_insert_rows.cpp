@@ -39,48 +39,82 @@ const std::string& Interpreter::rowsTogetherSql(MemoEntry& e, std::size_t power)
   return sql;
 }
 
+// The statements are looked up (and translated, the first time) in order as each
+// would look itself up in execInsert; those found but not run here find themselves
+// again when they run.
+// The statements of `list` before `until` run one by one from here on: 0 of them ran.
+std::size_t Interpreter::runApart(const ast::StmtList& list, std::size_t until) {
+  apartIn_ = &list;
+  apartUntil_ = until;
+  return 0;
+}
+
 std::size_t Interpreter::execInsertRows(const ast::StmtList& list, std::size_t from) {
-  if (fault_ != nullptr || !backend_->writesRowsTogether()) return 0;
-  const KeptTranslation* first = memo_->ahead(0, list[from].get());
-  if (!first || !first->entry->valueOfSlot || first->firstLifted == KeptTranslation::kInTree) return 0;
-  MemoEntry& e = *first->entry;
-  const translate::Translation& t = *e.translation;
-  if (e.rowsApart || t.slots.empty() || !t.functionRuns.empty() || !stillValid(e)) return 0;
-  // A statement whose literals were not yet looked for in the text is looked at as its
-  // own run would (execInsert), once its entry is known valid.
-  const std::size_t most = std::min(kMostRows, kMostMarkers / t.slots.size());
-  std::vector<std::uint32_t> firstLifted;
-  while (firstLifted.size() < most && from + firstLifted.size() < list.size()) {
-    const ast::Stmt& s = *list[from + firstLifted.size()];
-    if (s.kind != ast::NodeKind::Insert) break;
-    KeptTranslation* k = memo_->ahead(firstLifted.size(), &s);
-    if (!k || k->entry.get() != &e) break;
-    if (k->firstLifted == KeptTranslation::kUnknown) k->firstLifted = bindFromText(ast::nodeCast<ast::InsertStmt>(s));
-    if (k->firstLifted >= KeptTranslation::kInTree) break;
-    firstLifted.push_back(k->firstLifted);
+  if (fault_ != nullptr || !backend_->writesRowsTogether() || (doomed_ && tranCount_ > 0)) return 0;
+  if (&list == apartIn_ && from < apartUntil_) return 0;  // they failed together: each runs alone
+  MemoEntry* shape = nullptr;
+  std::size_t most = 2;
+  std::vector<std::pair<const ast::InsertStmt*, std::uint32_t>> rowsOf;  // and where its literals are
+  while (rowsOf.size() < most && from + rowsOf.size() < list.size()) {
+    const ast::Stmt& st = *list[from + rowsOf.size()];
+    if (st.kind != ast::NodeKind::Insert) break;
+    const auto& s = ast::nodeCast<ast::InsertStmt>(st);
+    KeptTranslation* k = memo_->ahead(0, &s);  // kept in the order it ran: nothing else to read
+    if (k && k->entry.get() == shape) {
+      memo_->pass(1);
+    } else {
+      if (!k && (s.rows.size() != 1 || s.exec || s.query || s.output)) break;
+      k = memo_->find(&s);
+      try {
+        if (!k || !stillValid(*k->entry)) {
+          if (k && k->firstLifted < KeptTranslation::kInTree) writeLiftedValues(s, k->firstLifted);
+          k = &memo_->put(&s, insertEntry(s));
+        }
+      } catch (const SqlException&) {  // met again, and raised, when the statement runs
+        break;
+      } catch (const translate::TranslateError&) {
+        break;
+      }
+      MemoEntry& e = *k->entry;
+      if (!e.valueOfSlot || (shape && &e != shape)) break;
+      if (!shape) {
+        const translate::Translation& t = *e.translation;
+        if (e.rowsApart || t.slots.empty() || !t.functionRuns.empty()) break;
+        shape = &e;
+        most = std::min(kMostRows, kMostMarkers / t.slots.size());
+      }
+    }
+    if (k->firstLifted == KeptTranslation::kUnknown) k->firstLifted = bindFromText(s);
+    rowsOf.emplace_back(&s, k->firstLifted);
   }
-  const std::size_t rows = std::bit_floor(firstLifted.size());
-  if (rows < 2 || (doomed_ && tranCount_ > 0)) return 0;
+  const std::size_t rows = rowsOf.size() < 2 ? 0 : std::bit_floor(rowsOf.size());
+  if (rows == 0) return 0;
+  MemoEntry& e = *shape;
+  translate::Translation& t = *e.translation;
   const std::string& sql = rowsTogetherSql(e, static_cast<std::size_t>(std::countr_zero(rows)));
   if (sql.empty()) return 0;
-  const auto& head = ast::nodeCast<ast::InsertStmt>(*list[from]);
+  const ast::InsertStmt& head = *rowsOf[0].first;
   std::unique_ptr<Cursor> stmt;
   try {
     checkIdentityInsert(t, head);
     stmt = backend_->prepare(sql);
-    for (std::size_t r = 0; r < rows; ++r)
-      bindSlots(*stmt, t, nullptr, true, firstLifted[r], static_cast<int>(r * t.slots.size()));
+    for (std::size_t r = 0; r < rows; ++r) {
+      const auto [s, firstLifted] = rowsOf[r];
+      if (firstLifted >= KeptTranslation::kInTree) pointAtLiterals(t, *e.valueOfSlot, *s);
+      bindSlots(*stmt, t, nullptr, true, firstLifted, static_cast<int>(r * t.slots.size()));
+    }
   } catch (const SqlException&) {  // met again, and raised, by the statement it belongs to
-    return 0;
+    return runApart(list, from + rows);
   } catch (const runtime::RuntimeError&) {
-    return 0;
+    return runApart(list, from + rows);
   }
   const bool wasOpen = backend_->transactionOpen();
   try {
     runToEnd(*stmt);
   } catch (const SqlException& failed) {
     stmt.reset();
-    if (backend_->transactionOpen() == wasOpen && !isStorageFaultNumber(failed.error().number)) return 0;
+    if (backend_->transactionOpen() == wasOpen && !isStorageFaultNumber(failed.error().number))
+      return runApart(list, from + rows);
     // The database gave up more than the statement: running the rows again would write
     // them outside the transaction that is gone.
     SqlException attributed(backend_->constraintError(failed.error(), "INSERT"));
@@ -91,7 +125,6 @@ std::size_t Interpreter::execInsertRows(const ast::StmtList& list, std::size_t f
   }
   rowCount_ = 1;
   noteIdentityInsert(t);
-  memo_->pass(rows);
   return rows;
 }
 

@@ -38,9 +38,11 @@ std::string insertShapeKey(const ast::InsertStmt& s) {
   return key;
 }
 
+}  // namespace
+
 // Literal slots of a shared INSERT translation take this statement's literals.
-void pointAtLiterals(translate::Translation& t, const std::vector<std::size_t>& valueOfSlot,
-                     const ast::InsertStmt& s) {
+void Interpreter::pointAtLiterals(translate::Translation& t, const std::vector<std::size_t>& valueOfSlot,
+                                  const ast::InsertStmt& s) {
   const auto& values = s.rows[0];
   for (std::size_t k = 0; k < valueOfSlot.size(); ++k) {
     translate::Slot& slot = t.slots[k];
@@ -48,8 +50,6 @@ void pointAtLiterals(translate::Translation& t, const std::vector<std::size_t>& 
       slot.literal = &ast::nodeCast<ast::LiteralExpr>(*values[valueOfSlot[k]]);
   }
 }
-
-}  // namespace
 
 MemoEntry Interpreter::recordTranslation(const std::function<void(translate::SqlTranslator&, MemoEntry&)>& make) {
   MemoEntry entry;

@@ -283,6 +283,9 @@ class Interpreter final : public translate::TranslateEnv {
   //! kept shape: how many it ran, 0 when they run one by one.
   std::size_t execInsertRows(const ast::StmtList& list, std::size_t from);
   const std::string& rowsTogetherSql(MemoEntry& e, std::size_t power);
+  std::size_t runApart(const ast::StmtList& list, std::size_t until);
+  static void pointAtLiterals(translate::Translation& t, const std::vector<std::size_t>& valueOfSlot,
+                              const ast::InsertStmt& s);
   //! The first of the statement's literals among the running batch's lifted ones,
   //! when they are bound from its text; else KeptTranslation::kInTree.
   std::uint32_t bindFromText(const ast::InsertStmt& s);
@@ -507,6 +510,9 @@ class Interpreter final : public translate::TranslateEnv {
   bool identityIssued_ = false;  //!< @@IDENTITY: an identity was issued in the session
   std::int64_t rowCount_ = 0;
   int lastError_ = 0;
+  //! Statements before apartUntil_ of the list apartIn_ failed together: they run alone.
+  const ast::StmtList* apartIn_ = nullptr;
+  std::size_t apartUntil_ = 0;
   SqlValue returnValue_;
   std::string gotoLabel_;  //!< the label of the GOTO being followed (lower-case)
   //! Batches built at run time, by their exact text (a kept tree is never given other values).

@@ -130,10 +130,17 @@ class Backend {
   virtual bool refusesStatements() const { return false; }
   //! True when one-row INSERTs may run as one statement of many rows (plain markers,
   //! numbered as they come) whose failure takes back all its rows and only them, unless
-  //! it ended the transaction (transactionOpen tells).
+  //! it ended the transaction (failedForItsRows tells).
   virtual bool writesRowsTogether() const { return false; }
   //! True while the connection has a transaction open.
   virtual bool transactionOpen() { return false; }
+  //! After a statement failed: true when it failed for the rows it wrote (a constraint,
+  //! a value refused) and only it was taken back, the transaction open as it was
+  //! (`wasOpen`); false for a lock, a storage fault, an interruption.
+  virtual bool failedForItsRows(bool wasOpen) {
+    (void)wasOpen;
+    return false;
+  }
   //! The identity column of `object` ("" when it has none).
   virtual std::string identityColumn(const std::string& object) {
     if (const auto* cols = columns(object))

@@ -11,7 +11,6 @@
 
 #include "tsql/exec/interpreter.h"
 #include "tsql/runtime/value_conversion.h"
-#include "tsql/storage_fault.h"
 #include "tsql/translate/sql_translator.h"
 
 namespace tsql::exec {
@@ -39,9 +38,6 @@ const std::string& Interpreter::rowsTogetherSql(MemoEntry& e, std::size_t power)
   return sql;
 }
 
-// The statements are looked up (and translated, the first time) in order as each
-// would look itself up in execInsert; those found but not run here find themselves
-// again when they run.
 // The statements of `list` before `until` run one by one from here on: 0 of them ran.
 std::size_t Interpreter::runApart(const ast::StmtList& list, std::size_t until) {
   apartIn_ = &list;
@@ -49,6 +45,9 @@ std::size_t Interpreter::runApart(const ast::StmtList& list, std::size_t until) 
   return 0;
 }
 
+// The statements are looked up (and translated, the first time) in order as each
+// would look itself up in execInsert; those found but not run here find themselves
+// again when they run.
 std::size_t Interpreter::execInsertRows(const ast::StmtList& list, std::size_t from) {
   if (fault_ != nullptr || !backend_->writesRowsTogether() || (doomed_ && tranCount_ > 0)) return 0;
   if (&list == apartIn_ && from < apartUntil_) return 0;  // they failed together: each runs alone
@@ -112,11 +111,11 @@ std::size_t Interpreter::execInsertRows(const ast::StmtList& list, std::size_t f
   try {
     runToEnd(*stmt);
   } catch (const SqlException& failed) {
+    const bool alone = backend_->failedForItsRows(wasOpen);
     stmt.reset();
-    if (backend_->transactionOpen() == wasOpen && !isStorageFaultNumber(failed.error().number))
-      return runApart(list, from + rows);
-    // The database gave up more than the statement: running the rows again would write
-    // them outside the transaction that is gone.
+    if (alone) return runApart(list, from + rows);
+    // A lock, the disk or the transaction's end: the first statement meets it too, and
+    // running the rows again could write them outside a transaction that is gone.
     SqlException attributed(backend_->constraintError(failed.error(), "INSERT"));
     attributed.attribute(frames_.back()->procedure);
     SqlError located = attributed.error();

@@ -138,6 +138,18 @@ SqliteBackend::SqliteBackend(sqlite3* db) : db_(db), cache_(db, 512), catalog_(d
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }
 
+bool SqliteBackend::failedForItsRows(bool wasOpen) {
+  switch (sqlite3_errcode(db_)) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_ERROR:  // a function refused a value
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+      return transactionOpen() == wasOpen;
+    default:
+      return false;
+  }
+}
+
 std::unique_ptr<Cursor> SqliteBackend::prepare(const std::string& sql) {
   try {
     return std::make_unique<SqliteCursor>(db_, cache_.acquire(sql), fault_);

@@ -30,6 +30,7 @@ class SqliteBackend final : public Backend {
   std::int64_t lastInsertId() override { return lastInsertId_; }
   bool writesRowsTogether() const override { return true; }
   bool transactionOpen() override { return sqlite3_get_autocommit(db_) == 0; }
+  bool failedForItsRows(bool wasOpen) override;
   bool isIdentity(const std::string& object, const std::string& column) override;
   const std::vector<catalog::ColumnInfo>* columns(const std::string& object) override {
     return catalog_.columns(object);

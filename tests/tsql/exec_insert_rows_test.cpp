@@ -50,54 +50,43 @@ class InsertRows : public conformance::EngineFixture {
     return o;
   }
 
-  // The batch on a fresh engine one statement at a time: while a statement fault is
-  // armed (here one that never fires) every statement is counted and runs alone.
-  static Outcome oneByOne(const std::string& batch) {
+  // The batch on a fresh database, after `warm` (a save of its shape with other values,
+  // then emptied away) when there is one: as the engine runs it, counting the INSERTs
+  // SQLite starts, or `alone`, a statement at a time (while a statement fault is armed,
+  // here one that never fires, every statement is counted and runs alone).
+  static Outcome run(const std::string& warm, const std::string& batch, bool alone, int* inserts = nullptr) {
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
     Outcome o;
+    int started = 0;
     {
-      tsql::Engine fresh(db);
-      EXPECT_TRUE(fresh.run(kSchema, {}).ok());
+      tsql::Engine engine(db);
+      EXPECT_TRUE(engine.run(kSchema, {}).ok());
       tsql::StatementFault never;
-      tsql::armStatementFault(&never);
-      o = outcome(fresh, batch);
+      if (alone) tsql::armStatementFault(&never);
+      if (!warm.empty()) {
+        EXPECT_TRUE(engine.run(warm, {}).ok());
+        EXPECT_TRUE(engine.run("delete from line\ndelete from staff", {}).ok());
+      }
+      sqlite3_trace_v2(
+          db, SQLITE_TRACE_STMT,
+          [](unsigned, void* count, void* stmt, void*) {
+            if (std::string_view(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt))).starts_with("INSERT"))
+              ++*static_cast<int*>(count);
+            return 0;
+          },
+          &started);
+      o = outcome(engine, batch);
+      sqlite3_trace_v2(db, 0, nullptr, nullptr);
       tsql::armStatementFault(nullptr);
     }
     sqlite3_close(db);
-    return o;
-  }
-
-  // Counts the INSERT statements SQLite starts while `run` runs.
-  int insertsStarted(const std::function<void()>& run) {
-    int started = 0;
-    sqlite3_trace_v2(
-        db_, SQLITE_TRACE_STMT,
-        [](unsigned, void* count, void* stmt, void*) {
-          if (std::string_view(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt))).starts_with("INSERT"))
-            ++*static_cast<int*>(count);
-          return 0;
-        },
-        &started);
-    run();
-    sqlite3_trace_v2(db_, 0, nullptr, nullptr);
-    return started;
-  }
-
-  // The batch on this engine after a save of its shape with other values (kept), or
-  // as the first batch of its shape (`warm` empty), counting the INSERTs SQLite starts.
-  Outcome together(const std::string& warm, const std::string& batch, int* inserts = nullptr) {
-    if (!warm.empty()) ok(warm);
-    ok("delete from line\ndelete from staff");
-    Outcome o;
-    const int started = insertsStarted([&] { o = outcome(*engine_, batch); });
     if (inserts) *inserts = started;
     return o;
   }
-
-  void SetUp() override {
-    EngineFixture::SetUp();
-    ok(kSchema);
+  static Outcome oneByOne(const std::string& warm, const std::string& batch) { return run(warm, batch, true); }
+  static Outcome together(const std::string& warm, const std::string& batch, int* inserts = nullptr) {
+    return run(warm, batch, false, inserts);
   }
 };
 
@@ -109,13 +98,29 @@ void expectSame(const Outcome& got, const Outcome& want) {
 
 TEST_F(InsertRows, RowsOfOneShapeRunTogetherAndLeaveWhatOneByOneLeaves) {
   const std::string batch = saveBatch("B", 100, 70);
-  const Outcome want = oneByOne(batch);
-  EXPECT_EQ(want.result, "1|0/");  // the last statement's count, the last row's identity
   for (const std::string& warm : {std::string(), saveBatch("W", 200, 70)}) {  // new, then kept
+    const Outcome want = oneByOne(warm, batch);
+    EXPECT_EQ(want.result, "1|0/");  // the last statement's count, the last row's identity
     int inserts = 0;
     expectSame(together(warm, batch, &inserts), want);
     EXPECT_GT(inserts, 0);
     EXPECT_LT(inserts, 75 / 4);  // 75 rows in far fewer statements
+  }
+}
+
+// Rows that give their own identity move the numbering past the highest, as each
+// statement would; a NULL among the values is a shape of its own.
+TEST_F(InsertRows, GivenIdentitiesAndNullsLeaveWhatOneByOneLeaves) {
+  std::string batch = "set identity_insert staff on\r\n";
+  for (int i = 0; i < 9; ++i)
+    batch += "insert into staff(id, bill, k) values(" + std::to_string(90 - i * 7) + ", " +
+             (i % 3 == 2 ? "NULL" : "'G'") + ", " + std::to_string(i) + ")\r\n";
+  batch += "set identity_insert staff off\r\ninsert into staff(bill, k) values('N', 99)\r\n"
+           "select @@identity, scope_identity()";
+  for (const std::string& warm : {std::string(), batch}) {
+    Outcome want = oneByOne(warm, batch);
+    EXPECT_TRUE(want.errors.empty()) << want.errors;
+    expectSame(together(warm, batch), want);
   }
 }
 
@@ -129,13 +134,13 @@ TEST_F(InsertRows, AFailingRowFailsAloneAtItsOwnLine) {
          {saveBatch("B", 100, rows, 40), saveBatch("B", 100, rows, 66),
           saveBatch("B", 100, rows, 40, "rollback\r\nselect error_number(), error_line()")}) {
       SCOPED_TRACE(std::to_string(rows) + batch.substr(batch.size() - 120));
-      Outcome want = oneByOne(batch);
+      Outcome want = oneByOne(warm, batch);
       EXPECT_NE((want.errors + want.result).find("2627"), std::string::npos);  // the key is met
       expectSame(together(warm, batch), want);
     }
     std::string tooLong = saveBatch("B", 100, rows);
     tooLong.replace(tooLong.find("'it''s 50'"), 10, "'it''s 50 and more'");
-    expectSame(together(warm, tooLong), oneByOne(tooLong));
+    expectSame(together(warm, tooLong), oneByOne(warm, tooLong));
   }
 }
 

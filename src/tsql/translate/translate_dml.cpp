@@ -510,34 +510,20 @@ AssignmentPlan::Item SqlTranslator::assignmentStep(const ast::SelectItem& select
   return item;
 }
 
-namespace {
-
-// Where the quoted name or string starting at `at` ends (its closing quote).
-std::size_t quotedEnd(const std::string& sql, std::size_t at) {
-  const char quote = sql[at];
-  std::size_t i = at + 1;
-  while (i < sql.size() && !(sql[i] == quote && (i + 1 >= sql.size() || sql[i + 1] != quote)))
-    i += sql[i] == quote ? 2 : 1;
-  return i;
-}
-
-}  // namespace
-
 std::string SqlTranslator::repeatedValuesRow(const std::string& oneRow, std::size_t markers, std::size_t rows) {
   const std::size_t values = oneRow.rfind(") VALUES (");
   if (values == std::string::npos || oneRow.back() != ')') return {};
   const std::size_t rowAt = values + 9;
   std::string row;
   std::size_t next = 1;
+  char quote = 0;  // a doubled quote closes and opens again
   for (std::size_t i = 0; i < oneRow.size(); ++i) {
     const char c = oneRow[i];
-    if (c == '\'' || c == '"') {
-      const std::size_t end = quotedEnd(oneRow, i);
-      if (i >= rowAt) row.append(oneRow, i, end - i + 1);
-      i = end;
-      continue;
-    }
-    if (c == '?') {  // ?N: only the row's, in order
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+    } else if (c == '?') {  // ?N: only the row's, in order
       std::size_t end = i + 1, n = 0;
       while (end < oneRow.size() && oneRow[end] >= '0' && oneRow[end] <= '9') n = n * 10 + (oneRow[end++] - '0');
       if (i < rowAt || n != next++) return {};
